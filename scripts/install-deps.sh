@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Leafwright needs.
+# Run as root (or through sudo) on Debian 12.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # windows, ribbon, docking, printing
+  libwxgtk3.2-dev
+  # drawing, fonts, images
+  libcairo2-dev libfreetype-dev libfontconfig-dev libharfbuzz-dev
+  libpng-dev libjpeg-dev libgif-dev zlib1g-dev
+  # PDF engine
+  libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev
+  # video
+  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev libmp3lame-dev
+  # fonts the tests measure against
+  fonts-liberation2 fonts-dejavu-core fonts-wqy-zenhei fonts-crosextra-carlito fonts-crosextra-caladea
+  # checking outputs, headless windows
+  qpdf poppler-utils ffmpeg xvfb xauth
+)
+
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"

@@ -1,0 +1,18 @@
+// Text conversions at the edges of the program. Inside, wide strings (wchar_t, 32-bit here) hold
+// Unicode code points; records use UTF-16 code units; the operating system takes UTF-8.
+// Invalid input (lone surrogates, bad UTF-8 sequences, code points above U+10FFFF) becomes U+FFFD.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lw {
+
+std::string WideToUtf8(std::wstring_view s);
+std::wstring Utf8ToWide(std::string_view s);
+std::u16string WideToUtf16(std::wstring_view s);
+std::wstring Utf16ToWide(std::u16string_view s);
+std::u16string Utf8ToUtf16(std::string_view s);
+std::string Utf16ToUtf8(std::u16string_view s);
+
+}  // namespace lw

@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include <lwstr.h>
+
+TEST(TextConversion, RoundTripsBmpAndSupplementaryText) {
+  const std::wstring text = L"Caf\u00e9 \u4e2d\u6587 \U0001F600 end";
+  const std::string utf8 = lw::WideToUtf8(text);
+  EXPECT_EQ(utf8, "Caf\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x98\x80 end");
+  EXPECT_EQ(lw::Utf8ToWide(utf8), text);
+  const std::u16string utf16 = lw::WideToUtf16(text);
+  EXPECT_EQ(utf16.size(), text.size() + 1);  // the emoji takes two units
+  EXPECT_EQ(utf16[8], 0xD83D);
+  EXPECT_EQ(utf16[9], 0xDE00);
+  EXPECT_EQ(lw::Utf16ToWide(utf16), text);
+  EXPECT_EQ(lw::Utf16ToUtf8(lw::Utf8ToUtf16(utf8)), utf8);
+}
+
+TEST(TextConversion, MalformedInputBecomesReplacementCharacter) {
+  struct Case {
+    std::string in;
+    std::wstring out;
+  } cases[] = {
+      {"a\x80z", L"a\uFFFDz"},            // stray continuation byte
+      {"a\xe4\xb8", L"a\uFFFD\uFFFD"},    // truncated sequence
+      {"\xc0\xaf", L"\uFFFD\uFFFD"},      // overlong form
+      {"\xed\xa0\x80", L"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
+      {"\xf4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+  };
+  for (const auto& c : cases) EXPECT_EQ(lw::Utf8ToWide(c.in), c.out);
+  EXPECT_EQ(lw::Utf16ToWide(u"x\xD800y"), L"x\uFFFDy");  // lone high surrogate
+  EXPECT_EQ(lw::Utf16ToWide(u"\xDC00"), L"\uFFFD");      // lone low surrogate
+  EXPECT_EQ(lw::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xef\xbf\xbd");
+}

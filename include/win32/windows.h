@@ -3,3 +3,4 @@
 
 #include "wintypes.h"
 #include "winrect.h"
+#include "wingdi_types.h"

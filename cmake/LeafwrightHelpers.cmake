@@ -51,3 +51,13 @@ function(leafwright_add_layer TARGET)
     target_link_libraries(${TARGET} PUBLIC PkgConfig::PKG_${_id})
   endforeach()
 endfunction()
+
+# Adds a folder's tests/ and (in fuzz builds) fuzz/ subfolders when they have a CMakeLists.txt.
+macro(leafwright_add_test_dirs)
+  if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/tests/CMakeLists.txt")
+    add_subdirectory(tests)
+  endif()
+  if(LEAFWRIGHT_FUZZ AND EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/fuzz/CMakeLists.txt")
+    add_subdirectory(fuzz)
+  endif()
+endmacro()

@@ -4,3 +4,11 @@
 #include "wintypes.h"
 #include "winrect.h"
 #include "wingdi_types.h"
+#include "objidl.h"
+#include "winerror.h"
+#include "winsync.h"
+#include "wintime.h"
+#include "winfile.h"
+#include "winprofile.h"
+#include "winstring.h"
+

@@ -1,0 +1,526 @@
+// Private INI files.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <cwchar>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lwstr.h"
+#include "winerror.h"
+#include "winfile.h"
+#include "winprofile.h"
+#include "winstring.h"
+
+namespace {
+
+// Larger files are not settings files; reading them fails instead of filling memory.
+constexpr off_t kMaxIniBytes = 16 << 20;
+
+std::mutex g_writeLock;
+
+struct IniText {
+  std::vector<std::wstring> lines;  // without line ends
+  const char* eol = "\n";
+};
+
+std::wstring_view Trim(std::wstring_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == L' ' || s[b] == L'\t')) ++b;
+  while (e > b && (s[e - 1] == L' ' || s[e - 1] == L'\t')) --e;
+  return s.substr(b, e - b);
+}
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (towlower(a[i]) != towlower(b[i])) return false;
+  return true;
+}
+
+bool IsSectionLine(std::wstring_view line, std::wstring_view* name) {
+  std::wstring_view t = Trim(line);
+  if (t.empty() || t[0] != L'[') return false;
+  if (name) {
+    size_t close = t.find(L']');
+    *name = Trim(t.substr(1, close == std::wstring_view::npos ? std::wstring_view::npos : close - 1));
+  }
+  return true;
+}
+
+bool IsCommentOrBlank(std::wstring_view line) {
+  std::wstring_view t = Trim(line);
+  return t.empty() || t[0] == L';';
+}
+
+// A key line: "key=value" or a bare "key".
+bool IsKeyLine(std::wstring_view line, std::wstring_view* key, std::wstring_view* value) {
+  if (IsCommentOrBlank(line) || IsSectionLine(line, nullptr)) return false;
+  size_t eq = line.find(L'=');
+  if (key) *key = Trim(line.substr(0, eq));
+  if (value) *value = eq == std::wstring_view::npos ? std::wstring_view() : Trim(line.substr(eq + 1));
+  return true;
+}
+
+// Reads the file. Missing file: an empty text and `missing` set. Unreadable: nullopt, errno set.
+std::optional<IniText> Load(const std::string& path, bool* missing) {
+  *missing = false;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) {
+      *missing = true;
+      return IniText{};
+    }
+    return std::nullopt;
+  }
+  struct stat s {};
+  int err = 0;
+  if (fstat(fd, &s) != 0)
+    err = errno;
+  else if (!S_ISREG(s.st_mode))
+    err = EISDIR;
+  else if (s.st_size > kMaxIniBytes)
+    err = EFBIG;
+  if (err != 0) {
+    close(fd);
+    errno = err;
+    return std::nullopt;
+  }
+  std::string bytes;
+  char buf[8192];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      close(fd);
+      errno = err;
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+    if (bytes.size() > static_cast<size_t>(kMaxIniBytes)) {
+      close(fd);
+      errno = EFBIG;
+      return std::nullopt;
+    }
+  }
+  close(fd);
+
+  std::wstring text;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    std::u16string units;
+    units.reserve((bytes.size() - 2) / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+      units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                            (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    text = lw::Utf16ToWide(units);
+  } else {
+    std::string_view body(bytes);
+    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+    text = lw::Utf8ToWide(body);
+  }
+
+  IniText ini;
+  size_t start = 0;
+  bool eolSeen = false;
+  while (start < text.size()) {
+    size_t nl = text.find(L'\n', start);
+    size_t end = nl == std::wstring::npos ? text.size() : nl;
+    size_t lineEnd = end;
+    if (lineEnd > start && text[lineEnd - 1] == L'\r') --lineEnd;
+    if (nl != std::wstring::npos && !eolSeen) {
+      ini.eol = lineEnd < end ? "\r\n" : "\n";
+      eolSeen = true;
+    }
+    ini.lines.emplace_back(text, start, lineEnd - start);
+    if (nl == std::wstring::npos) break;
+    start = nl + 1;
+  }
+  return ini;
+}
+
+std::optional<IniText> LoadForReading(LPCWSTR fileName) {
+  if (!fileName) return std::nullopt;
+  bool missing = false;
+  auto ini = Load(lw::NativePath(fileName), &missing);
+  if (missing) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return std::nullopt;
+  }
+  return ini;
+}
+
+// Index of the first header line of the section, or npos.
+size_t FindSection(const IniText& ini, std::wstring_view section) {
+  section = Trim(section);
+  for (size_t i = 0; i < ini.lines.size(); ++i) {
+    std::wstring_view name;
+    if (IsSectionLine(ini.lines[i], &name) && SameName(name, section)) return i;
+  }
+  return std::wstring::npos;
+}
+
+// One past the last line of the section whose header is at `header`.
+size_t SectionEnd(const IniText& ini, size_t header) {
+  size_t i = header + 1;
+  while (i < ini.lines.size() && !IsSectionLine(ini.lines[i], nullptr)) ++i;
+  return i;
+}
+
+// One past the last non-blank line of the section: where new keys go.
+size_t SectionInsertPoint(const IniText& ini, size_t header) {
+  size_t end = SectionEnd(ini, header);
+  while (end > header + 1 && Trim(ini.lines[end - 1]).empty()) --end;
+  return end;
+}
+
+std::optional<std::wstring> FindValue(const IniText& ini, std::wstring_view section, std::wstring_view key) {
+  size_t header = FindSection(ini, section);
+  if (header == std::wstring::npos) return std::nullopt;
+  size_t end = SectionEnd(ini, header);
+  for (size_t i = header + 1; i < end; ++i) {
+    std::wstring_view k, v;
+    if (IsKeyLine(ini.lines[i], &k, &v) && SameName(k, Trim(key))) {
+      if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+      return std::wstring(v);
+    }
+  }
+  return std::nullopt;
+}
+
+// Copies a list of strings (each terminated, with an extra final terminator) with Windows'
+// truncation rule; returns the characters copied without the final terminator.
+DWORD CopyList(const std::vector<std::wstring>& items, LPWSTR buffer, DWORD size) {
+  std::wstring all;
+  for (const auto& s : items) {
+    all += s;
+    all += L'\0';
+  }
+  all += L'\0';
+  if (size < 2) {
+    if (size == 1) buffer[0] = 0;
+    return 0;
+  }
+  if (items.empty()) {
+    buffer[0] = buffer[1] = 0;
+    return 0;
+  }
+  if (all.size() <= size) {
+    std::wmemcpy(buffer, all.data(), all.size());
+    return static_cast<DWORD>(all.size() - 1);
+  }
+  std::wmemcpy(buffer, all.data(), size - 2);
+  buffer[size - 2] = 0;
+  buffer[size - 1] = 0;
+  return size - 2;
+}
+
+DWORD CopyValue(std::wstring_view value, LPWSTR buffer, DWORD size) {
+  if (value.size() < size) {
+    std::wmemcpy(buffer, value.data(), value.size());
+    buffer[value.size()] = 0;
+    return static_cast<DWORD>(value.size());
+  }
+  std::wmemcpy(buffer, value.data(), size - 1);
+  buffer[size - 1] = 0;
+  return size - 1;
+}
+
+bool HasLineBreak(std::wstring_view s) { return s.find_first_of(L"\r\n") != std::wstring_view::npos; }
+
+// Writes the text beside the file and renames it over the file; the old file is kept on failure.
+bool Save(const std::string& path, const IniText& ini) {
+  std::string target = path;
+  if (char* real = realpath(path.c_str(), nullptr)) {  // write through a symbolic link, not over it
+    target = real;
+    free(real);
+  }
+  mode_t mode = 0644;
+  struct stat old {};
+  if (stat(target.c_str(), &old) == 0) mode = old.st_mode & 07777;
+
+  std::string bytes;
+  for (const auto& line : ini.lines) {
+    bytes += lw::WideToUtf8(line);
+    bytes += ini.eol;
+  }
+  std::string tmp = target + ".XXXXXX";
+  int fd = mkstemp(tmp.data());
+  if (fd < 0) {
+    SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : lw::ErrorFromErrno(errno));
+    return false;
+  }
+  int err = 0;
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (err == 0 && fchmod(fd, mode) != 0) err = errno;
+  if (err == 0 && fsync(fd) != 0) err = errno;
+  if (close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && rename(tmp.c_str(), target.c_str()) != 0) err = errno;
+  if (err != 0) {
+    unlink(tmp.c_str());
+    lw::SetLastErrorFromErrno(err);
+    return false;
+  }
+  size_t slash = target.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+  int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    fsync(dfd);
+    close(dfd);
+  }
+  return true;
+}
+
+// Loads the file for a change, lets `edit` change the text (it returns whether anything
+// changed, or nullopt to fail) and saves the result.
+template <class Edit>
+BOOL Modify(LPCWSTR fileName, bool createIfMissing, Edit edit) {
+  if (!fileName || !*fileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::lock_guard<std::mutex> guard(g_writeLock);
+  try {
+    const std::string path = lw::NativePath(fileName);
+    bool missing = false;
+    auto ini = Load(path, &missing);
+    if (!ini) {
+      lw::SetLastErrorFromErrno(errno);
+      return FALSE;
+    }
+    if (missing && !createIfMissing) return TRUE;
+    std::optional<bool> changed = edit(*ini);
+    if (!changed) return FALSE;
+    if (!*changed) return TRUE;
+    return Save(path, *ini) ? TRUE : FALSE;
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+}
+
+bool ValidSection(LPCWSTR section) {
+  std::wstring_view s(section);
+  return !HasLineBreak(s) && s.find(L']') == std::wstring_view::npos;
+}
+
+bool ValidKey(LPCWSTR key) {
+  std::wstring_view k = Trim(key);
+  return !HasLineBreak(k) && k.find(L'=') == std::wstring_view::npos && (k.empty() || (k[0] != L'[' && k[0] != L';'));
+}
+
+// Removes every key line of the section; returns whether any was removed.
+bool RemoveKeys(IniText& ini, size_t header, std::wstring_view key, bool allKeys) {
+  bool removed = false;
+  size_t end = SectionEnd(ini, header);
+  for (size_t i = header + 1; i < end;) {
+    std::wstring_view k;
+    if (IsKeyLine(ini.lines[i], &k, nullptr) && (allKeys || SameName(k, key))) {
+      ini.lines.erase(ini.lines.begin() + static_cast<ptrdiff_t>(i));
+      --end;
+      removed = true;
+    } else {
+      ++i;
+    }
+  }
+  return removed;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD size,
+                               LPCWSTR fileName) {
+  if (!buffer || size == 0) return 0;
+  try {
+    auto ini = LoadForReading(fileName);
+    if (!section || !key) {
+      std::vector<std::wstring> names;
+      if (ini) {
+        if (!section) {
+          for (const auto& line : ini->lines) {
+            std::wstring_view name;
+            if (IsSectionLine(line, &name)) names.emplace_back(name);
+          }
+        } else if (size_t header = FindSection(*ini, section); header != std::wstring::npos) {
+          size_t end = SectionEnd(*ini, header);
+          for (size_t i = header + 1; i < end; ++i) {
+            std::wstring_view k;
+            if (IsKeyLine(ini->lines[i], &k, nullptr)) names.emplace_back(k);
+          }
+        }
+      }
+      return CopyList(names, buffer, size);
+    }
+    std::optional<std::wstring> value;
+    if (ini) value = FindValue(*ini, section, key);
+    if (value) return CopyValue(*value, buffer, size);
+    std::wstring_view def = defaultValue ? defaultValue : L"";
+    while (!def.empty() && def.back() == L' ') def.remove_suffix(1);
+    return CopyValue(def, buffer, size);
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    buffer[0] = 0;
+    return 0;
+  }
+}
+
+UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR fileName) {
+  if (!section || !key) return static_cast<UINT>(defaultValue);
+  std::optional<std::wstring> value;
+  try {
+    if (auto ini = LoadForReading(fileName)) value = FindValue(*ini, section, key);
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  if (!value || value->empty()) return static_cast<UINT>(defaultValue);
+  const std::wstring& s = *value;
+  size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == L'+' || s[i] == L'-')) negative = s[i++] == L'-';
+  int base = 10;
+  if (i + 1 < s.size() && s[i] == L'0' && (s[i + 1] == L'x' || s[i + 1] == L'X')) {
+    base = 16;
+    i += 2;
+  }
+  uint64_t n = 0;
+  for (; i < s.size(); ++i) {
+    wchar_t c = s[i];
+    int digit;
+    if (c >= L'0' && c <= L'9')
+      digit = c - L'0';
+    else if (base == 16 && c >= L'a' && c <= L'f')
+      digit = c - L'a' + 10;
+    else if (base == 16 && c >= L'A' && c <= L'F')
+      digit = c - L'A' + 10;
+    else
+      break;
+    n = n * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+    if (n > UINT_MAX) n = UINT_MAX;
+  }
+  if (negative) return 0;
+  return static_cast<UINT>(n);
+}
+
+DWORD GetPrivateProfileSectionW(LPCWSTR section, LPWSTR buffer, DWORD size, LPCWSTR fileName) {
+  if (!buffer || size == 0) return 0;
+  try {
+    std::vector<std::wstring> items;
+    auto ini = section ? LoadForReading(fileName) : std::nullopt;
+    if (ini) {
+      if (size_t header = FindSection(*ini, section); header != std::wstring::npos) {
+        size_t end = SectionEnd(*ini, header);
+        for (size_t i = header + 1; i < end; ++i) {
+          std::wstring_view k, v;
+          if (!IsKeyLine(ini->lines[i], &k, &v)) continue;
+          std::wstring item(k);
+          if (ini->lines[i].find(L'=') != std::wstring::npos) {
+            item += L'=';
+            item += v;
+          }
+          items.push_back(std::move(item));
+        }
+      }
+    }
+    return CopyList(items, buffer, size);
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    buffer[0] = 0;
+    return 0;
+  }
+}
+
+BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR fileName) {
+  if (!section) {
+    if (!key && !value) return TRUE;  // "flush the cache": nothing is cached here
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!ValidSection(section) || (key && !ValidKey(key)) || (value && HasLineBreak(value))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const bool removing = !key || !value;
+  return Modify(fileName, !removing, [&](IniText& ini) -> std::optional<bool> {
+    size_t header = FindSection(ini, section);
+    if (!key) {
+      bool changed = false;
+      while (header != std::wstring::npos) {
+        size_t end = SectionEnd(ini, header);
+        ini.lines.erase(ini.lines.begin() + static_cast<ptrdiff_t>(header), ini.lines.begin() + static_cast<ptrdiff_t>(end));
+        changed = true;
+        header = FindSection(ini, section);
+      }
+      return changed;
+    }
+    if (header == std::wstring::npos) {
+      if (!value) return false;
+      ini.lines.emplace_back(std::wstring(L"[") + std::wstring(Trim(section)) + L"]");
+      ini.lines.emplace_back(std::wstring(Trim(key)) + L"=" + value);
+      return true;
+    }
+    if (!value) return RemoveKeys(ini, header, Trim(key), false);
+    size_t end = SectionEnd(ini, header);
+    for (size_t i = header + 1; i < end; ++i) {
+      std::wstring_view k;
+      if (IsKeyLine(ini.lines[i], &k, nullptr) && SameName(k, Trim(key))) {
+        ini.lines[i] = std::wstring(k) + L"=" + value;  // keeps the key's spelling in the file
+        return true;
+      }
+    }
+    ini.lines.insert(ini.lines.begin() + static_cast<ptrdiff_t>(SectionInsertPoint(ini, header)),
+                     std::wstring(Trim(key)) + L"=" + value);
+    return true;
+  });
+}
+
+BOOL WritePrivateProfileSectionW(LPCWSTR section, LPCWSTR data, LPCWSTR fileName) {
+  if (!section || !ValidSection(section)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!data) return WritePrivateProfileStringW(section, nullptr, nullptr, fileName);
+  std::vector<std::wstring> items;
+  for (const wchar_t* p = data; *p; p += wcslen(p) + 1) {
+    std::wstring_view item(p);
+    std::wstring_view key = item.substr(0, item.find(L'='));
+    std::wstring keyText(key);
+    if (HasLineBreak(item) || !ValidKey(keyText.c_str()) || Trim(item).empty()) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    items.emplace_back(item);
+  }
+  return Modify(fileName, true, [&](IniText& ini) -> std::optional<bool> {
+    size_t header = FindSection(ini, section);
+    if (header == std::wstring::npos) {
+      header = ini.lines.size();
+      ini.lines.emplace_back(std::wstring(L"[") + std::wstring(Trim(section)) + L"]");
+    } else {
+      RemoveKeys(ini, header, {}, true);
+    }
+    ini.lines.insert(ini.lines.begin() + static_cast<ptrdiff_t>(SectionInsertPoint(ini, header)), items.begin(),
+                     items.end());
+    return true;
+  });
+}

@@ -1,0 +1,19 @@
+// Where a Windows face name is found on this system. The GDI font layer resolves every
+// CreateFontIndirectW through here, and the exporters use the same answer to open the font file
+// that a text was laid out with.
+#pragma once
+
+#include <string>
+
+// Finds the font file for a face name with a weight (FW_*, 0 for normal), an italic flag and a
+// GDI character set. Well-known Windows faces go to their metric twins first (Arial to Liberation
+// Sans, Calibri to Carlito, SimSun and the other CJK faces to WenQuanYi Zen Hei ...); the
+// character set picks the language, so a CJK request never falls to a Latin face. Fills the
+// file's path (UTF-8) and the face index inside it. Only scalable fonts are returned. False when
+// nothing can be found (no fonts installed at all).
+bool LwResolveFontFile(const wchar_t* face, int weight, bool italic, int charset, std::string* path,
+                       int* faceIndex);
+
+// The family our alias table puts in place of a Windows face name, or null when the name is not
+// in the table. Names compare without regard to ASCII case.
+const wchar_t* LwFontAlias(const wchar_t* face);

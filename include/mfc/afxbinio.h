@@ -1,0 +1,58 @@
+// Little-endian record fields over a CFile (or CMemFile). Writers go through CFile::Write and so
+// throw CFileException* when the data cannot be written; readers return false when the file
+// ends before the field is complete and never throw on bad data (a failing device still throws
+// from CFile::Read). Strings are a u32 count of UTF-16 code units followed by the units (UTF-16LE).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "afx.h"
+
+namespace lw::bin {
+
+void WriteU8(CFile& f, uint8_t v);
+void WriteU16(CFile& f, uint16_t v);
+void WriteU32(CFile& f, uint32_t v);
+void WriteI32(CFile& f, int32_t v);
+void WriteU64(CFile& f, uint64_t v);
+void WriteI64(CFile& f, int64_t v);
+void WriteF32(CFile& f, float v);  // IEEE-754 bit pattern
+void WriteBytes(CFile& f, const void* data, size_t n);
+void WriteString16(CFile& f, const CString& s);
+void WriteString16(CFile& f, const std::u16string& s);
+
+bool ReadU8(CFile& f, uint8_t& v);
+bool ReadU16(CFile& f, uint16_t& v);
+bool ReadU32(CFile& f, uint32_t& v);
+bool ReadI32(CFile& f, int32_t& v);
+bool ReadU64(CFile& f, uint64_t& v);
+bool ReadI64(CFile& f, int64_t& v);
+bool ReadF32(CFile& f, float& v);
+// Exactly n bytes, or false.
+bool ReadBytes(CFile& f, void* data, size_t n);
+// The count is checked against what is left in the file before anything is allocated.
+bool ReadString16(CFile& f, std::u16string& s);
+bool ReadString16(CFile& f, CString& s);
+
+// Little-endian encoding into and out of byte buffers.
+inline void PutLE16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void PutLE32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline void PutLE64(uint8_t* p, uint64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint16_t GetLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint32_t GetLE32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
+}
+inline uint64_t GetLE64(const uint8_t* p) {
+  return static_cast<uint64_t>(GetLE32(p)) | (static_cast<uint64_t>(GetLE32(p + 4)) << 32);
+}
+
+}  // namespace lw::bin

@@ -1,0 +1,190 @@
+#include <afxwin.h>
+
+#include <algorithm>
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
+
+CDocumentHooks& CDocument::Hooks() {
+  static CDocumentHooks hooks;
+  return hooks;
+}
+
+CDocument::CDocument() : m_pDocTemplate(nullptr), m_bModified(FALSE), m_bAutoDelete(TRUE), m_bEmbedded(FALSE) {}
+
+CDocument::~CDocument() {
+  // Views still attached lose their document.
+  while (!m_viewList.IsEmpty()) RemoveView(m_viewList.GetHead());
+}
+
+void CDocument::SetTitle(const wchar_t* lpszTitle) { m_strTitle = lpszTitle; }
+
+void CDocument::SetPathName(const wchar_t* lpszPathName, BOOL bAddToMRU) {
+  m_strPathName = lpszPathName;
+  const int cut = std::max(m_strPathName.ReverseFind(L'\\'), m_strPathName.ReverseFind(L'/'));
+  SetTitle(m_strPathName.Mid(cut + 1));
+  if (bAddToMRU && Hooks().pfnAddToRecentFileList) Hooks().pfnAddToRecentFileList(m_strPathName);
+}
+
+BOOL CDocument::IsModified() { return m_bModified; }
+
+void CDocument::SetModifiedFlag(BOOL bModified) { m_bModified = bModified; }
+
+POSITION CDocument::GetFirstViewPosition() const { return m_viewList.GetHeadPosition(); }
+
+CView* CDocument::GetNextView(POSITION& rPosition) const {
+  if (!rPosition) return nullptr;
+  return m_viewList.GetNext(rPosition);
+}
+
+void CDocument::AddView(CView* pView) {
+  if (!pView || m_viewList.Find(pView)) return;
+  m_viewList.AddTail(pView);
+  if (Hooks().pfnViewAttached) Hooks().pfnViewAttached(pView, this);
+  OnChangedViewList();
+}
+
+void CDocument::RemoveView(CView* pView) {
+  POSITION pos = m_viewList.Find(pView);
+  if (!pos) return;
+  m_viewList.RemoveAt(pos);
+  if (Hooks().pfnViewDetached) Hooks().pfnViewDetached(pView, this);
+  OnChangedViewList();
+}
+
+void CDocument::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint) {
+  auto update = Hooks().pfnUpdateView;
+  if (!update) return;
+  POSITION pos = GetFirstViewPosition();
+  while (pos) {
+    CView* pView = GetNextView(pos);
+    if (pView != pSender) update(pView, pSender, lHint, pHint);
+  }
+}
+
+void CDocument::OnChangedViewList() {}
+
+void CDocument::DeleteContents() {}
+
+BOOL CDocument::OnNewDocument() {
+  DeleteContents();
+  m_strPathName.Empty();
+  SetModifiedFlag(FALSE);
+  return TRUE;
+}
+
+CFile* CDocument::GetFile(const wchar_t* lpszFileName, UINT nOpenFlags, CFileException* pError) {
+  CFile* pFile = new CFile;
+  if (!pFile->Open(lpszFileName, nOpenFlags, pError)) {
+    delete pFile;
+    return nullptr;
+  }
+  return pFile;
+}
+
+void CDocument::ReleaseFile(CFile* pFile, BOOL bAbort) {
+  if (!pFile) return;
+  if (bAbort) {
+    pFile->Abort();
+  } else {
+    try {
+      pFile->Close();
+    } catch (...) {
+      delete pFile;
+      throw;
+    }
+  }
+  delete pFile;
+}
+
+void CDocument::ReportSaveLoadException(const wchar_t*, CException*, BOOL, UINT) {}
+
+BOOL CDocument::OnOpenDocument(const wchar_t* lpszPathName) {
+  CFileException fe;
+  CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
+  if (!pFile) {
+    ReportSaveLoadException(lpszPathName, &fe, FALSE, 0);
+    return FALSE;
+  }
+  DeleteContents();
+  SetModifiedFlag();  // dirty while the content is read
+  try {
+    CArchive loadArchive(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
+    loadArchive.m_pDocument = this;
+    if (pFile->GetLength() != 0) Serialize(loadArchive);
+    loadArchive.Close();
+    ReleaseFile(pFile, FALSE);
+  } catch (CException* e) {
+    ReleaseFile(pFile, TRUE);
+    DeleteContents();
+    ReportSaveLoadException(lpszPathName, e, FALSE, 0);
+    e->Delete();
+    return FALSE;
+  }
+  SetModifiedFlag(FALSE);
+  return TRUE;
+}
+
+BOOL CDocument::OnSaveDocument(const wchar_t* lpszPathName) {
+  CFileException fe;
+  CFile* pFile = GetFile(lpszPathName, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &fe);
+  if (!pFile) {
+    ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
+    return FALSE;
+  }
+  try {
+    CArchive saveArchive(pFile, CArchive::store | CArchive::bNoFlushOnDelete);
+    saveArchive.m_pDocument = this;
+    Serialize(saveArchive);
+    saveArchive.Close();
+    ReleaseFile(pFile, FALSE);
+  } catch (CException* e) {
+    ReleaseFile(pFile, TRUE);
+    ReportSaveLoadException(lpszPathName, e, TRUE, 0);
+    e->Delete();
+    return FALSE;
+  }
+  SetModifiedFlag(FALSE);
+  return TRUE;
+}
+
+void CDocument::OnCloseDocument() {
+  const BOOL bAutoDelete = m_bAutoDelete;
+  m_bAutoDelete = FALSE;  // closing the frames must not delete the document under us
+  if (Hooks().pfnCloseFrames) Hooks().pfnCloseFrames(this);
+  m_bAutoDelete = bAutoDelete;
+  DeleteContents();
+  if (m_bAutoDelete) delete this;
+}
+
+void CDocument::OnDocumentEvent(DocumentEvent) {}
+
+BOOL CDocument::DoSave(const wchar_t* lpszPathName, BOOL bReplace) {
+  CString newName = lpszPathName;
+  if (!lpszPathName) {
+    newName = m_strPathName;
+    auto prompt = Hooks().pfnPromptSaveName;
+    if (!prompt || !prompt(this, newName, bReplace)) return FALSE;
+  }
+  if (!OnSaveDocument(newName)) {
+    if (!lpszPathName) {
+      // Do not leave a half-written file under a name that was chosen just now.
+      try {
+        CFile::Remove(newName);
+      } catch (CException* e) {
+        e->Delete();
+      }
+    }
+    return FALSE;
+  }
+  if (bReplace) {
+    SetPathName(newName);
+    OnDocumentEvent(onAfterSaveDocument);
+  }
+  return TRUE;
+}
+
+BOOL CDocument::DoFileSave() {
+  if (m_strPathName.IsEmpty()) return DoSave(nullptr);
+  return DoSave(m_strPathName);
+}

@@ -23,8 +23,13 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core fonts-wqy-zenhei fonts-crosextra-carlito fonts-crosextra-caladea
   # checking outputs, headless windows
   qpdf poppler-utils ffmpeg xvfb xauth
+  chromium
 )
 
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
+# The SWF check runs on Node.js; machines normally come with it, else take Debian's.
+if ! command -v npm >/dev/null 2>&1; then
+  $SUDO apt-get install -y -q --no-install-recommends nodejs npm
+fi

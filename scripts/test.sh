@@ -2,7 +2,8 @@
 # Sets up a fresh Debian 12 machine, builds Leafwright and runs every test.
 #  1. the sanitizer build (clang, AddressSanitizer + UndefinedBehaviorSanitizer): tests, then each
 #     fuzz harness for a bounded time;
-#  2. the normal build: tests (CTest's summary ends the output).
+#  2. the normal build: SWF movies checked in a real player, then the tests (CTest's summary ends
+#     the output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${LEAFWRIGHT_SKIP_DEPS:-0}" != 1 ]; then bash scripts/install-deps.sh; fi
@@ -16,4 +17,6 @@ ctest --test-dir build-asan --output-on-failure -j"$jobs"
 bash scripts/run-fuzzers.sh build-asan "$fuzz_secs"
 
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# SWF movies written by our writer, played in a real Flash runtime (Ruffle in headless Chromium).
+bash scripts/swf-check/run.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"

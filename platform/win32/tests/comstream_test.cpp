@@ -134,15 +134,20 @@ TEST(MemoryStream, ReadWriteSeekAndSize) {
 }
 
 TEST(MemoryStream, StreamOnHGlobalOwnsTheBlockOnlyWhenAsked) {
-  // The program's pattern: encode into a stream on a new block that outlives the stream.
+  // The program's pattern: encode into a stream on a new, empty moveable block that outlives the
+  // stream.
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 0);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(GlobalLock(block), nullptr);  // nothing to lock yet
   IStream* s = nullptr;
-  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, FALSE, &s), S_OK);
+  ASSERT_EQ(CreateStreamOnHGlobal(block, FALSE, &s), S_OK);
   std::vector<BYTE> data(70000);
   for (size_t i = 0; i < data.size(); ++i) data[i] = BYTE(i * 7);
   for (size_t done = 0; done < data.size(); done += 1000)
     ASSERT_EQ(s->Write(data.data() + done, 1000, nullptr), S_OK);
   HGLOBAL h = nullptr;
   ASSERT_EQ(GetHGlobalFromStream(s, &h), S_OK);
+  EXPECT_EQ(h, block);
   s->Release();
   ASSERT_EQ(GlobalSize(h), data.size());
   EXPECT_EQ(std::memcmp(GlobalLock(h), data.data(), data.size()), 0);

@@ -1,0 +1,821 @@
+// Code generation notes
+// - Functions: DefineFunction2 (SWF 7 and later) or DefineFunction (SWF 6).
+//   Parameters and `var` locals are named variables of the function's
+//   activation, never registers, so that function expressions close over
+//   them as the player expects (a nested function sees the scope chain of its
+//   definition). DefineFunction2 is used only for its private register set: no
+//   preloads or suppressions, three registers.
+// - Registers 0 to 2 are scratch space for assignments whose value is used,
+//   compound member assignments and for ... in loops. Every use stores and
+//   reloads a register with no sub-expression evaluated in between, so nested
+//   expressions cannot clobber each other's values.
+// - Strings are pushed inline (no ConstantPool): a function that outlives its
+//   DoAction may run under another action list's pool in some players.
+// - Function declarations are hoisted to the top of their body, as the
+//   language requires, so a function may be called before it is declared.
+#include "as_codegen.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "as_error.h"
+
+namespace swf::as {
+namespace {
+
+enum Op : uint8_t {
+  kEnd = 0x00,
+  kNextFrame = 0x04,
+  kPrevFrame = 0x05,
+  kPlay = 0x06,
+  kStop = 0x07,
+  kSubtract = 0x0B,
+  kMultiply = 0x0C,
+  kDivide = 0x0D,
+  kNot = 0x12,
+  kPop = 0x17,
+  kGetVariable = 0x1C,
+  kSetVariable = 0x1D,
+  kTrace = 0x26,
+  kGetTime = 0x34,
+  kDelete = 0x3A,
+  kDelete2 = 0x3B,
+  kDefineLocal = 0x3C,
+  kCallFunction = 0x3D,
+  kReturn = 0x3E,
+  kModulo = 0x3F,
+  kNewObject = 0x40,
+  kDefineLocal2 = 0x41,
+  kInitArray = 0x42,
+  kInitObject = 0x43,
+  kTypeOf = 0x44,
+  kAdd2 = 0x47,
+  kLess2 = 0x48,
+  kEquals2 = 0x49,
+  kToNumber = 0x4A,
+  kPushDuplicate = 0x4C,
+  kStackSwap = 0x4D,
+  kGetMember = 0x4E,
+  kSetMember = 0x4F,
+  kIncrement = 0x50,
+  kDecrement = 0x51,
+  kCallMethod = 0x52,
+  kNewMethod = 0x53,
+  kInstanceOf = 0x54,
+  kEnumerate2 = 0x55,
+  kBitAnd = 0x60,
+  kBitOr = 0x61,
+  kBitXor = 0x62,
+  kBitLShift = 0x63,
+  kBitRShift = 0x64,
+  kBitURShift = 0x65,
+  kStrictEquals = 0x66,
+  kGreater = 0x67,
+  kStoreRegister = 0x87,
+  kDefineFunction2 = 0x8E,
+  kPush = 0x96,
+  kJump = 0x99,
+  kGetURL2 = 0x9A,
+  kDefineFunction = 0x9B,
+  kIf = 0x9D,
+  kGotoFrame2 = 0x9F,
+};
+
+constexpr uint8_t kScratchValue = 0;   // value of an assignment expression
+constexpr uint8_t kScratchObject = 1;  // object of a compound member assignment
+constexpr uint8_t kScratchKey = 2;     // key of a compound member assignment
+constexpr uint8_t kFunctionRegisters = 3;
+
+void PutU16(std::vector<uint8_t>& v, uint32_t x) {
+  v.push_back(static_cast<uint8_t>(x));
+  v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void PutU32(std::vector<uint8_t>& v, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+void PutString(std::vector<uint8_t>& v, const std::string& s) {
+  v.insert(v.end(), s.begin(), s.end());
+  v.push_back(0);
+}
+
+// The action records of one body (the program or a function), with labels
+// resolved once the body is complete.
+class Emitter {
+ public:
+  void Op(uint8_t op) { code_.push_back(op); }
+  void Append(const std::vector<uint8_t>& bytes) { code_.insert(code_.end(), bytes.begin(), bytes.end()); }
+
+  void Action(uint8_t op, const std::vector<uint8_t>& data, const Node* at) {
+    if (data.size() > 0xFFFF) Fail(at->line, at->column, "an action record is too long (over 65535 bytes)");
+    code_.push_back(op);
+    PutU16(code_, static_cast<uint32_t>(data.size()));
+    code_.insert(code_.end(), data.begin(), data.end());
+  }
+
+  void PushString(const std::string& s, const Node* at) {
+    std::vector<uint8_t> d{0};
+    PutString(d, s);
+    Action(kPush, d, at);
+  }
+  void PushNumber(double v, const Node* at) {
+    std::vector<uint8_t> d;
+    bool integral = std::isfinite(v) && v == std::floor(v) && v >= -2147483648.0 && v <= 2147483647.0 &&
+                    !(v == 0 && std::signbit(v));
+    if (integral) {
+      d.push_back(7);
+      PutU32(d, static_cast<uint32_t>(static_cast<int32_t>(v)));
+    } else {
+      // A pushed double is stored high 32 bits first, each half little-endian.
+      uint64_t bits;
+      std::memcpy(&bits, &v, sizeof bits);
+      d.push_back(6);
+      PutU32(d, static_cast<uint32_t>(bits >> 32));
+      PutU32(d, static_cast<uint32_t>(bits));
+    }
+    Action(kPush, d, at);
+  }
+  void PushBool(bool b, const Node* at) { Action(kPush, {5, static_cast<uint8_t>(b ? 1 : 0)}, at); }
+  void PushNull(const Node* at) { Action(kPush, {2}, at); }
+  void PushUndefined(const Node* at) { Action(kPush, {3}, at); }
+  void PushRegister(uint8_t r, const Node* at) { Action(kPush, {4, r}, at); }
+  void StoreRegister(uint8_t r, const Node* at) { Action(kStoreRegister, {r}, at); }
+
+  int NewLabel() {
+    labels_.push_back(-1);
+    return static_cast<int>(labels_.size()) - 1;
+  }
+  void Place(int label) { labels_[label] = static_cast<long>(code_.size()); }
+  // Jump or If to a label.
+  void Branch(uint8_t op, int label, const Node* at) {
+    code_.push_back(op);
+    PutU16(code_, 2);
+    fixups_.push_back({code_.size(), label, at->line, at->column});
+    PutU16(code_, 0);
+  }
+
+  std::vector<uint8_t> Finish() {
+    for (const Fixup& f : fixups_) {
+      long offset = labels_[f.label] - static_cast<long>(f.pos + 2);
+      if (offset < -32768 || offset > 32767)
+        Fail(f.line, f.column,
+             "this block of code is too large for a jump (over 32 KB); split it into functions");
+      code_[f.pos] = static_cast<uint8_t>(offset);
+      code_[f.pos + 1] = static_cast<uint8_t>(static_cast<uint16_t>(offset) >> 8);
+    }
+    return std::move(code_);
+  }
+
+ private:
+  struct Fixup {
+    size_t pos;
+    int label;
+    int line;
+    int column;
+  };
+  std::vector<uint8_t> code_;
+  std::vector<long> labels_;
+  std::vector<Fixup> fixups_;
+};
+
+struct Loop {
+  int breakLabel;
+  int continueLabel;
+  bool forIn;  // leaves enumerated names on the stack until it ends
+};
+
+struct Body {
+  Emitter em;
+  std::vector<Loop> loops;
+  bool isFunction = false;
+};
+
+class Generator {
+ public:
+  explicit Generator(int version) : version_(version) {}
+
+  std::vector<uint8_t> Program(const Node* program) {
+    Body body;
+    body_ = &body;
+    Statements(program->list);
+    body.em.Op(kEnd);
+    return body.em.Finish();
+  }
+
+ private:
+  class Deeper {
+   public:
+    Deeper(Generator& g, const Node* n) : g_(g) {
+      if (++g_.depth_ > kMaxTreeDepth) Fail(n->line, n->column, "the expression is too complex");
+    }
+    ~Deeper() { --g_.depth_; }
+
+   private:
+    Generator& g_;
+  };
+
+  Emitter& E() { return body_->em; }
+
+  // A body's statements, function declarations first.
+  void Statements(const std::vector<Node*>& list) {
+    for (const Node* s : list)
+      if (s->kind == NodeKind::FunctionDecl) Function(s->a, true);
+    for (const Node* s : list)
+      if (s->kind != NodeKind::FunctionDecl) Statement(s);
+  }
+
+  void Function(const Node* fn, bool declaration) {
+    Body body;
+    body.isFunction = true;
+    Body* outer = body_;
+    body_ = &body;
+    Statements(fn->list);
+    body_ = outer;
+    std::vector<uint8_t> code = body.em.Finish();
+    if (code.size() > 0xFFFF) Fail(fn->line, fn->column, "the function body is too large (over 64 KB)");
+
+    std::string name = declaration ? fn->text : std::string();
+    std::vector<uint8_t> d;
+    PutString(d, name);
+    if (fn->names.size() > 0xFFFF) Fail(fn->line, fn->column, "too many parameters");
+    PutU16(d, static_cast<uint32_t>(fn->names.size()));
+    if (version_ >= 7) {
+      d.push_back(kFunctionRegisters);
+      PutU16(d, 0);  // flags: nothing preloaded, nothing suppressed
+      for (const std::string& p : fn->names) {
+        d.push_back(0);  // parameter kept as a named variable
+        PutString(d, p);
+      }
+    } else {
+      for (const std::string& p : fn->names) PutString(d, p);
+    }
+    PutU16(d, static_cast<uint32_t>(code.size()));
+    E().Action(version_ >= 7 ? kDefineFunction2 : kDefineFunction, d, fn);
+    E().Append(code);  // the body follows the definition record
+  }
+
+  void Statement(const Node* s) {
+    Deeper deeper(*this, s);
+    Emitter& em = E();
+    switch (s->kind) {
+      case NodeKind::Var:
+        for (const Node* item : s->list) {
+          em.PushString(item->text, item);
+          if (item->a) {
+            Expr(item->a, true);
+            em.Op(kDefineLocal);
+          } else {
+            em.Op(kDefineLocal2);
+          }
+        }
+        break;
+      case NodeKind::ExprStmt:
+        Expr(s->a, false);
+        break;
+      case NodeKind::Block:
+        for (const Node* child : s->list) Statement(child);
+        break;
+      case NodeKind::FunctionDecl:
+        Function(s->a, true);
+        break;
+      case NodeKind::Empty:
+        break;
+      case NodeKind::If: {
+        int elseLabel = em.NewLabel(), endLabel = em.NewLabel();
+        Condition(s->a, elseLabel, s);
+        Statement(s->b);
+        if (s->c) {
+          em.Branch(kJump, endLabel, s);
+          em.Place(elseLabel);
+          Statement(s->c);
+        } else {
+          em.Place(elseLabel);
+        }
+        em.Place(endLabel);
+        break;
+      }
+      case NodeKind::While: {
+        int top = em.NewLabel(), end = em.NewLabel();
+        em.Place(top);
+        Condition(s->a, end, s);
+        LoopBody(s->b, end, top, false);
+        em.Branch(kJump, top, s);
+        em.Place(end);
+        break;
+      }
+      case NodeKind::DoWhile: {
+        int top = em.NewLabel(), next = em.NewLabel(), end = em.NewLabel();
+        em.Place(top);
+        LoopBody(s->b, end, next, false);
+        em.Place(next);
+        Expr(s->a, true);
+        em.Branch(kIf, top, s);
+        em.Place(end);
+        break;
+      }
+      case NodeKind::For: {
+        if (s->a) Statement(s->a);
+        int top = em.NewLabel(), next = em.NewLabel(), end = em.NewLabel();
+        em.Place(top);
+        if (s->b) Condition(s->b, end, s);
+        LoopBody(s->d, end, next, false);
+        em.Place(next);
+        if (s->c) Expr(s->c, false);
+        em.Branch(kJump, top, s);
+        em.Place(end);
+        break;
+      }
+      case NodeKind::ForIn: {
+        // Enumerate2 pushes a null marker and then the names; each turn
+        // takes one name off the stack until the marker comes up.
+        Expr(s->b, true);
+        em.Op(kEnumerate2);
+        int top = em.NewLabel(), drain = em.NewLabel(), end = em.NewLabel();
+        em.Place(top);
+        em.StoreRegister(kScratchValue, s);
+        em.PushNull(s);
+        em.Op(kEquals2);
+        em.Branch(kIf, end, s);
+        em.PushString(s->text, s);
+        em.PushRegister(kScratchValue, s);
+        em.Op(s->prefix ? kDefineLocal : kSetVariable);
+        LoopBody(s->d, drain, top, true);
+        em.Branch(kJump, top, s);
+        em.Place(drain);
+        Drain(s);
+        em.Place(end);
+        break;
+      }
+      case NodeKind::Break:
+      case NodeKind::Continue: {
+        bool isBreak = s->kind == NodeKind::Break;
+        if (body_->loops.empty())
+          Fail(s->line, s->column, isBreak ? "'break' outside a loop" : "'continue' outside a loop");
+        const Loop& loop = body_->loops.back();
+        em.Branch(kJump, isBreak ? loop.breakLabel : loop.continueLabel, s);
+        break;
+      }
+      case NodeKind::Return: {
+        if (!body_->isFunction) Fail(s->line, s->column, "'return' outside a function");
+        if (s->a)
+          Expr(s->a, true);
+        else
+          em.PushUndefined(s);
+        int open = 0;
+        for (const Loop& l : body_->loops) open += l.forIn ? 1 : 0;
+        if (open > 0) {
+          // Clear the names of unfinished for ... in loops first.
+          em.StoreRegister(kScratchValue, s);
+          em.Op(kPop);
+          for (int i = 0; i < open; ++i) Drain(s);
+          em.PushRegister(kScratchValue, s);
+        }
+        em.Op(kReturn);
+        break;
+      }
+      default:
+        Fail(s->line, s->column, "internal error: not a statement");
+    }
+  }
+
+  void LoopBody(const Node* body, int breakLabel, int continueLabel, bool forIn) {
+    body_->loops.push_back({breakLabel, continueLabel, forIn});
+    Statement(body);
+    body_->loops.pop_back();
+  }
+
+  // Pops enumerated names up to and including the null marker.
+  void Drain(const Node* at) {
+    Emitter& em = E();
+    int again = em.NewLabel();
+    em.Place(again);
+    em.PushNull(at);
+    em.Op(kEquals2);
+    em.Op(kNot);
+    em.Branch(kIf, again, at);
+  }
+
+  // Jumps to falseLabel when the condition is false.
+  void Condition(const Node* cond, int falseLabel, const Node* at) {
+    Expr(cond, true);
+    E().Op(kNot);
+    E().Branch(kIf, falseLabel, at);
+  }
+
+  void Expr(const Node* n, bool want) {
+    Deeper deeper(*this, n);
+    Emitter& em = E();
+    switch (n->kind) {
+      case NodeKind::Number:
+        if (want) em.PushNumber(n->number, n);
+        return;
+      case NodeKind::String:
+        if (want) em.PushString(n->text, n);
+        return;
+      case NodeKind::True:
+      case NodeKind::False:
+        if (want) em.PushBool(n->kind == NodeKind::True, n);
+        return;
+      case NodeKind::Null:
+        if (want) em.PushNull(n);
+        return;
+      case NodeKind::Undefined:
+        if (want) em.PushUndefined(n);
+        return;
+      case NodeKind::Ident:
+        if (want) {
+          em.PushString(n->text, n);
+          em.Op(kGetVariable);
+        }
+        return;
+      case NodeKind::Array:
+        for (size_t i = n->list.size(); i-- > 0;) Expr(n->list[i], true);
+        em.PushNumber(static_cast<double>(n->list.size()), n);
+        em.Op(kInitArray);
+        break;
+      case NodeKind::Object:
+        for (const Node* p : n->list) {
+          em.PushString(p->text, p);
+          Expr(p->a, true);
+        }
+        em.PushNumber(static_cast<double>(n->list.size()), n);
+        em.Op(kInitObject);
+        break;
+      case NodeKind::Function:
+        Function(n, false);
+        break;
+      case NodeKind::Unary:
+        Unary(n);
+        break;
+      case NodeKind::Update:
+        Update(n, want);
+        return;
+      case NodeKind::Binary:
+        Binary(n);
+        break;
+      case NodeKind::Logical:
+        Logical(n, want);
+        return;
+      case NodeKind::Conditional: {
+        int yes = em.NewLabel(), end = em.NewLabel();
+        Expr(n->a, true);
+        em.Branch(kIf, yes, n);
+        Expr(n->c, want);
+        em.Branch(kJump, end, n);
+        em.Place(yes);
+        Expr(n->b, want);
+        em.Place(end);
+        return;
+      }
+      case NodeKind::Assign:
+        Assign(n, want);
+        return;
+      case NodeKind::Member:
+        Expr(n->a, true);
+        em.PushString(n->text, n);
+        em.Op(kGetMember);
+        break;
+      case NodeKind::Index:
+        Expr(n->a, true);
+        Expr(n->b, true);
+        em.Op(kGetMember);
+        break;
+      case NodeKind::Call:
+        if (Builtin(n, want)) return;
+        Call(n);
+        break;
+      case NodeKind::New:
+        New(n);
+        break;
+      case NodeKind::Sequence:
+        for (size_t i = 0; i + 1 < n->list.size(); ++i) Expr(n->list[i], false);
+        Expr(n->list.back(), want);
+        return;
+      default:
+        Fail(n->line, n->column, "internal error: not an expression");
+    }
+    if (!want) em.Op(kPop);
+  }
+
+  void Unary(const Node* n) {
+    Emitter& em = E();
+    const std::string& op = n->text;
+    if (op == "delete") {
+      const Node* t = n->a;
+      if (t->kind == NodeKind::Member) {
+        Expr(t->a, true);
+        em.PushString(t->text, t);
+        em.Op(kDelete);
+      } else if (t->kind == NodeKind::Index) {
+        Expr(t->a, true);
+        Expr(t->b, true);
+        em.Op(kDelete);
+      } else if (t->kind == NodeKind::Ident) {
+        em.PushString(t->text, t);
+        em.Op(kDelete2);
+      } else {
+        Expr(t, false);
+        em.PushBool(true, n);
+      }
+      return;
+    }
+    if (op == "-") em.PushNumber(0, n);
+    Expr(n->a, true);
+    if (op == "!") {
+      em.Op(kNot);
+    } else if (op == "-") {
+      em.Op(kSubtract);  // 0 - a
+    } else if (op == "+") {
+      em.Op(kToNumber);
+    } else if (op == "~") {
+      em.PushNumber(-1, n);
+      em.Op(kBitXor);
+    } else if (op == "typeof") {
+      em.Op(kTypeOf);
+    }
+  }
+
+  // An operator with its action; "negate" adds a Not (a <= b is !(a > b), as the player's own
+  // compiler writes it).
+  void BinaryOp(const std::string& op, const Node* n) {
+    struct BinaryAction {
+      const char* op;
+      uint8_t action;
+      bool negate;
+    };
+    static constexpr BinaryAction kActions[] = {
+        {"+", kAdd2, false},          {"-", kSubtract, false},
+        {"*", kMultiply, false},      {"/", kDivide, false},
+        {"%", kModulo, false},        {"==", kEquals2, false},
+        {"!=", kEquals2, true},       {"===", kStrictEquals, false},
+        {"!==", kStrictEquals, true}, {"<", kLess2, false},
+        {">", kGreater, false},       {"<=", kGreater, true},
+        {">=", kLess2, true},         {"&", kBitAnd, false},
+        {"|", kBitOr, false},         {"^", kBitXor, false},
+        {"<<", kBitLShift, false},    {">>", kBitRShift, false},
+        {">>>", kBitURShift, false},  {"instanceof", kInstanceOf, false},
+    };
+    for (const BinaryAction& b : kActions) {
+      if (op != b.op) continue;
+      E().Op(b.action);
+      if (b.negate) E().Op(kNot);
+      return;
+    }
+    Fail(n->line, n->column, "internal error: unknown operator " + op);
+  }
+
+  // Left-leaning chains (a + b + c ...) are walked without recursion.
+  void Binary(const Node* n) {
+    std::vector<const Node*> chain;
+    const Node* left = n;
+    while (left->kind == NodeKind::Binary) {
+      chain.push_back(left);
+      left = left->a;
+    }
+    Expr(left, true);
+    for (size_t i = chain.size(); i-- > 0;) {
+      Expr(chain[i]->b, true);
+      BinaryOp(chain[i]->text, chain[i]);
+    }
+  }
+
+  void Logical(const Node* n, bool want) {
+    Emitter& em = E();
+    bool isAnd = n->text == "&&";
+    int end = em.NewLabel();
+    Expr(n->a, true);
+    if (want) {
+      em.Op(kPushDuplicate);
+      if (isAnd) em.Op(kNot);
+      em.Branch(kIf, end, n);
+      em.Op(kPop);
+      Expr(n->b, true);
+    } else {
+      if (isAnd) em.Op(kNot);
+      em.Branch(kIf, end, n);
+      Expr(n->b, false);
+    }
+    em.Place(end);
+  }
+
+  // [object, key] -> [object, key, object, key]
+  void DuplicatePair(const Node* at) {
+    Emitter& em = E();
+    em.StoreRegister(kScratchKey, at);
+    em.Op(kPop);
+    em.StoreRegister(kScratchObject, at);
+    em.PushRegister(kScratchKey, at);
+    em.PushRegister(kScratchObject, at);
+    em.PushRegister(kScratchKey, at);
+  }
+
+  // Pushes the object and key of a member target.
+  void MemberTarget(const Node* t) {
+    Expr(t->a, true);
+    if (t->kind == NodeKind::Member)
+      E().PushString(t->text, t);
+    else
+      Expr(t->b, true);
+  }
+
+  // [value] -> stores it in the variable; keeps it on the stack when wanted.
+  void StoreVariable(const Node* target, bool want) {
+    Emitter& em = E();
+    if (want) em.Op(kPushDuplicate);
+    em.PushString(target->text, target);
+    em.Op(kStackSwap);
+    em.Op(kSetVariable);
+  }
+
+  // The operator of a compound assignment: "+=" -> "+".
+  void CompoundOp(const Node* n) { BinaryOp(n->text.substr(0, n->text.size() - 1), n); }
+
+  void Assign(const Node* n, bool want) {
+    Emitter& em = E();
+    const Node* t = n->a;
+    bool compound = n->text != "=";
+    if (t->kind == NodeKind::Ident) {
+      if (!want && !compound) {
+        em.PushString(t->text, t);
+        Expr(n->b, true);
+        em.Op(kSetVariable);
+        return;
+      }
+      if (compound) {
+        Expr(t, true);
+        Expr(n->b, true);
+        CompoundOp(n);
+      } else {
+        Expr(n->b, true);
+      }
+      StoreVariable(t, want);
+      return;
+    }
+    MemberTarget(t);
+    if (compound) {
+      DuplicatePair(n);
+      em.Op(kGetMember);
+      Expr(n->b, true);
+      CompoundOp(n);
+    } else {
+      Expr(n->b, true);
+    }
+    if (want) em.StoreRegister(kScratchValue, n);
+    em.Op(kSetMember);
+    if (want) em.PushRegister(kScratchValue, n);
+  }
+
+  void Update(const Node* n, bool want) {
+    Emitter& em = E();
+    const Node* t = n->a;
+    uint8_t step = n->text == "++" ? kIncrement : kDecrement;
+    bool postfix = !n->prefix;
+    if (t->kind == NodeKind::Ident) {
+      if (!want) {
+        em.PushString(t->text, t);
+        Expr(t, true);
+        em.Op(step);
+        em.Op(kSetVariable);
+        return;
+      }
+      Expr(t, true);
+      if (postfix) {
+        em.Op(kToNumber);
+        em.Op(kPushDuplicate);
+        em.Op(step);
+        StoreVariable(t, false);
+      } else {
+        em.Op(step);
+        StoreVariable(t, true);
+      }
+      return;
+    }
+    MemberTarget(t);
+    DuplicatePair(n);
+    em.Op(kGetMember);
+    if (!want) {
+      em.Op(step);
+      em.Op(kSetMember);
+    } else if (postfix) {
+      em.Op(kToNumber);
+      em.StoreRegister(kScratchValue, n);
+      em.Op(step);
+      em.Op(kSetMember);
+      em.PushRegister(kScratchValue, n);
+    } else {
+      em.Op(step);
+      em.StoreRegister(kScratchValue, n);
+      em.Op(kSetMember);
+      em.PushRegister(kScratchValue, n);
+    }
+  }
+
+  void Arguments(const Node* n) {
+    for (size_t i = n->list.size(); i-- > 0;) Expr(n->list[i], true);
+    E().PushNumber(static_cast<double>(n->list.size()), n);
+  }
+
+  void Call(const Node* n) {
+    Emitter& em = E();
+    const Node* callee = n->a;
+    Arguments(n);
+    if (callee->kind == NodeKind::Ident) {
+      em.PushString(callee->text, callee);
+      em.Op(kCallFunction);
+    } else if (callee->kind == NodeKind::Member || callee->kind == NodeKind::Index) {
+      MemberTarget(callee);
+      em.Op(kCallMethod);
+    } else {
+      // Calling the value of an expression: a method call with no name.
+      Expr(callee, true);
+      em.PushUndefined(n);
+      em.Op(kCallMethod);
+    }
+  }
+
+  void New(const Node* n) {
+    Emitter& em = E();
+    const Node* callee = n->a;
+    Arguments(n);
+    if (callee->kind == NodeKind::Ident) {
+      em.PushString(callee->text, callee);
+      em.Op(kNewObject);
+    } else if (callee->kind == NodeKind::Member || callee->kind == NodeKind::Index) {
+      MemberTarget(callee);
+      em.Op(kNewMethod);
+    } else {
+      Expr(callee, true);
+      em.PushUndefined(n);
+      em.Op(kNewMethod);
+    }
+  }
+
+  // Global functions that the player only knows as actions of their own.
+  bool Builtin(const Node* n, bool want) {
+    const Node* callee = n->a;
+    if (callee->kind != NodeKind::Ident) return false;
+    const std::string& name = callee->text;
+    Emitter& em = E();
+    size_t argc = n->list.size();
+    auto need = [&](size_t lo, size_t hi, const char* what) {
+      if (argc < lo || argc > hi) Fail(n->line, n->column, name + " takes " + what);
+    };
+    static constexpr std::pair<const char*, uint8_t> kFrameActions[] = {
+        {"stop", kStop}, {"play", kPlay}, {"nextFrame", kNextFrame}, {"prevFrame", kPrevFrame}};
+    uint8_t simple = 0;
+    for (const auto& [word, action] : kFrameActions)
+      if (name == word) simple = action;
+    if (simple) {
+      need(0, 0, "no arguments");
+      em.Op(simple);
+    } else if (name == "trace") {
+      need(1, 1, "one argument");
+      Expr(n->list[0], true);
+      em.Op(kTrace);
+    } else if (name == "getTimer") {
+      need(0, 0, "no arguments");
+      em.Op(kGetTime);
+      if (!want) em.Op(kPop);
+      return true;
+    } else if (name == "gotoAndStop" || name == "gotoAndPlay") {
+      need(1, 1, "one argument (a frame number or label)");
+      Expr(n->list[0], true);
+      em.Action(kGotoFrame2, {static_cast<uint8_t>(name == "gotoAndPlay" ? 1 : 0)}, n);
+    } else if (name == "getURL") {
+      need(1, 3, "one to three arguments (address, window, method)");
+      uint8_t method = 0;
+      if (argc == 3) {
+        const Node* m = n->list[2];
+        std::string upper;
+        if (m->kind == NodeKind::String)
+          for (char c : m->text) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        if (upper != "GET" && upper != "POST")
+          Fail(m->line, m->column, "the method of getURL must be \"GET\" or \"POST\"");
+        method = upper == "GET" ? 1 : 2;  // the low bits of the GetURL2 flags
+      }
+      Expr(n->list[0], true);
+      if (argc >= 2)
+        Expr(n->list[1], true);
+      else
+        em.PushString("", n);
+      em.Action(kGetURL2, {method}, n);
+    } else {
+      return false;
+    }
+    if (want) em.PushUndefined(n);
+    return true;
+  }
+
+  int version_;
+  int depth_ = 0;
+  Body* body_ = nullptr;
+};
+
+}  // namespace
+
+std::vector<uint8_t> GenerateProgram(const Node* program, int swfVersion) {
+  return Generator(swfVersion).Program(program);
+}
+
+}  // namespace swf::as

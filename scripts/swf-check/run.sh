@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Checks the SWF writer's output with a real player. Writes the check movies with the test
+# program of a build, renders each in Ruffle (headless Debian Chromium, files served from
+# 127.0.0.1) and compares colours at known points; swf-parser must decode every tag. The
+# compiler's self-check script runs as script.swf and must paint the stage green.
+# Usage: scripts/swf-check/run.sh <build-dir>
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+build="$(cd "${1:?usage: run.sh <build-dir>}" && pwd)"
+out="$build/swf-check"
+rm -rf "$out"
+mkdir -p "$out/movies" "$out/screenshots"
+
+# Node packages from the lock file; no tool may fetch a browser of its own.
+export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
+if [ ! -d "$here/node_modules/@ruffle-rs/ruffle" ] || [ ! -d "$here/node_modules/playwright-core" ] ||
+   [ ! -d "$here/node_modules/swf-parser" ]; then
+  (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
+fi
+
+LEAFWRIGHT_SWF_CHECK_DIR="$out/movies" \
+LEAFWRIGHT_SWF_CHECK_SCRIPT="$here/../../platform/swf/tests/scripts/selfcheck.as" \
+  "$build/tests/swf_tests" \
+  --gtest_filter='SwfCheckMovies.*' --gtest_brief=1
+node "$here/check.mjs" "$out/movies" "$out/screenshots"

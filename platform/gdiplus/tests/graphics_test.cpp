@@ -1,0 +1,630 @@
+// Drawing on small bitmaps, checked pixel by pixel at points well inside or outside the shapes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <cmath>
+#include <string>
+
+#include "gdiplus.h"
+#include "wingdi.h"
+
+using namespace Gdiplus;
+
+namespace {
+
+constexpr int kSize = 32;
+
+// A 32 x 32 ARGB bitmap, transparent black to start with.
+struct Canvas {
+  Bitmap bmp{kSize, kSize, PixelFormat32bppARGB};
+
+  // Draws with a Graphics that is gone again before the pixels are read.
+  void Draw(const std::function<void(Graphics&)>& fn) {
+    Graphics g(&bmp);
+    ASSERT_EQ(g.GetLastStatus(), Ok);
+    fn(g);
+  }
+  Color At(int x, int y) {
+    Color c;
+    EXPECT_EQ(bmp.GetPixel(x, y, &c), Ok);
+    return c;
+  }
+};
+
+// Channels within tol of each other.
+::testing::AssertionResult Near(const Color& got, const Color& want, int tol = 2) {
+  auto off = [&](BYTE a, BYTE b) { return std::abs(static_cast<int>(a) - static_cast<int>(b)) > tol; };
+  if (off(got.GetA(), want.GetA()) || off(got.GetR(), want.GetR()) || off(got.GetG(), want.GetG()) ||
+      off(got.GetB(), want.GetB())) {
+    char buf[96];
+    snprintf(buf, sizeof buf, "got %08X, want %08X", got.GetValue(), want.GetValue());
+    return ::testing::AssertionFailure() << buf;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+const Color kRed(255, 255, 0, 0), kBlue(255, 0, 0, 255), kNone(0, 0, 0, 0), kWhite(Color::White),
+    kBlack(Color::Black), kGreen(255, 0, 255, 0);
+
+struct Probe {
+  int x, y;
+  Color want;
+  int tol = 2;
+};
+
+void CheckProbes(Canvas& c, const std::vector<Probe>& probes, const std::string& what) {
+  for (const Probe& p : probes) EXPECT_TRUE(Near(c.At(p.x, p.y), p.want, p.tol)) << what << " at " << p.x << "," << p.y;
+}
+
+TEST(Graphics, FillsPathsUnderTheWorldTransform) {
+  struct Case {
+    const char* name;
+    std::function<void(Graphics&)> draw;
+    std::vector<Probe> probes;
+  };
+  SolidBrush red(kRed);
+  const Case cases[] = {
+      // Pixel centres lie on whole coordinates: the rectangle 4..12 covers pixels 4 to 11.
+      {"rectangle on whole pixels",
+       [&](Graphics& g) { g.FillRectangle(&red, 4, 4, 8, 8); },
+       {{4, 4, kRed}, {11, 11, kRed}, {3, 8, kNone}, {12, 8, kNone}, {8, 12, kNone}}},
+      {"half pixel offset mode",
+       [&](Graphics& g) {
+         g.SetPixelOffsetMode(PixelOffsetModeHalf);
+         g.FillRectangle(&red, 4, 4, 8, 8);
+       },
+       {{4, 4, kRed}, {11, 11, kRed}, {3, 8, kNone}, {12, 8, kNone}}},
+      {"antialiased triangle",
+       [&](Graphics& g) {
+         g.SetSmoothingMode(SmoothingModeAntiAlias);
+         GraphicsPath p;
+         const PointF tri[3] = {PointF(2, 2), PointF(30, 2), PointF(2, 30)};
+         p.AddPolygon(tri, 3);
+         g.FillPath(&red, &p);
+       },
+       {{5, 5, kRed}, {20, 6, kRed}, {28, 28, kNone}, {20, 20, kNone}}},
+      {"translate then scale, prepended",
+       [&](Graphics& g) {
+         g.TranslateTransform(10, 0);
+         g.ScaleTransform(2, 2);  // applied before the translation
+         g.FillRectangle(&red, 0, 0, 4, 4);
+       },
+       {{12, 4, kRed}, {17, 7, kRed}, {9, 4, kNone}, {19, 4, kNone}, {12, 9, kNone}}},
+      {"scale appended after translate",
+       [&](Graphics& g) {
+         g.TranslateTransform(5, 0);
+         g.ScaleTransform(2, 2, MatrixOrderAppend);
+         g.FillRectangle(&red, 0, 0, 4, 4);
+       },
+       {{12, 4, kRed}, {9, 4, kNone}, {18, 4, kNone}}},
+      {"rotated ellipse",
+       [&](Graphics& g) {
+         g.TranslateTransform(16, 16);
+         g.RotateTransform(90);
+         g.FillEllipse(&red, -14, -4, 28, 8);  // long axis turned upright
+       },
+       {{16, 4, kRed}, {16, 28, kRed}, {4, 16, kNone}, {28, 16, kNone}}},
+      {"winding fill of a doubled square",
+       [&](Graphics& g) {
+         GraphicsPath p(FillModeWinding);
+         p.AddRectangle(RectF(2, 2, 28, 28));
+         p.AddRectangle(RectF(10, 10, 12, 12));
+         g.FillPath(&red, &p);
+       },
+       {{16, 16, kRed}, {5, 5, kRed}}},
+      {"alternate fill leaves the hole",
+       [&](Graphics& g) {
+         GraphicsPath p;
+         p.AddRectangle(RectF(2, 2, 28, 28));
+         p.AddRectangle(RectF(10, 10, 12, 12));
+         g.FillPath(&red, &p);
+       },
+       {{16, 16, kNone}, {5, 5, kRed}}},
+      {"singular transform draws nothing",
+       [&](Graphics& g) {
+         const Matrix flat(1, 0, 0, 0, 0, 0);
+         g.SetTransform(&flat);
+         EXPECT_EQ(g.FillRectangle(&red, 0, 0, 32, 32), Ok);
+       },
+       {{16, 16, kNone}}},
+      {"clear then source copy",
+       [&](Graphics& g) {
+         g.Clear(kWhite);
+         g.SetCompositingMode(CompositingModeSourceCopy);
+         SolidBrush glass(Color(128, 0, 0, 255));
+         g.FillRectangle(&glass, 0, 0, 8, 8);
+       },
+       {{20, 20, kWhite}, {4, 4, Color(128, 0, 0, 255)}}},
+      {"translucent over white",
+       [&](Graphics& g) {
+         g.Clear(kWhite);
+         SolidBrush glass(Color(128, 0, 0, 255));
+         g.FillRectangle(&glass, 0, 0, 8, 8);
+       },
+       {{4, 4, Color(255, 127, 127, 255)}}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    canvas.Draw(c.draw);
+    CheckProbes(canvas, c.probes, c.name);
+  }
+}
+
+TEST(Graphics, DashedStrokesMeasureInPenWidths) {
+  // A horizontal line at y = 16, pen 2 wide: a dash unit is 2 pixels.
+  struct Case {
+    const char* name;
+    std::function<void(Pen&)> style;
+    std::vector<int> on, off;  // pixel columns on row 16
+  };
+  const Case cases[] = {
+      {"solid", [](Pen&) {}, {1, 7, 15, 30}, {}},
+      {"dash 3,1", [](Pen& p) { p.SetDashStyle(DashStyleDash); }, {1, 4, 9, 12, 17}, {7, 15, 23}},
+      {"dot 1,1", [](Pen& p) { p.SetDashStyle(DashStyleDot); }, {1, 5, 9}, {3, 7, 11}},
+      {"dash dot 3,1,1,1", [](Pen& p) { p.SetDashStyle(DashStyleDashDot); }, {1, 9, 17}, {7, 11, 19}},
+      {"offset by one width", [](Pen& p) { p.SetDashStyle(DashStyleDash); p.SetDashOffset(1); }, {1, 7, 10}, {5, 13}},
+      {"custom 2,2",
+       [](Pen& p) {
+         const REAL d[2] = {2, 2};
+         p.SetDashPattern(d, 2);
+       },
+       {1, 2, 9, 17}, {5, 6, 13}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    Pen pen(kBlue, 2);
+    c.style(pen);
+    canvas.Draw([&](Graphics& g) { g.DrawLine(&pen, 0, 16, 32, 16); });
+    for (int x : c.on) EXPECT_TRUE(Near(canvas.At(x, 16), kBlue)) << c.name << " x=" << x;
+    for (int x : c.off) EXPECT_TRUE(Near(canvas.At(x, 16), kNone)) << c.name << " x=" << x;
+    EXPECT_TRUE(Near(canvas.At(1, 20), kNone)) << c.name;
+  }
+}
+
+TEST(Graphics, PenWidthAlignmentAndHairline) {
+  Canvas canvas;
+  Pen wide(kBlue, 4);
+  Pen inset(kRed, 4);
+  inset.SetAlignment(PenAlignmentInset);
+  Pen hair(kBlack, 0);
+  canvas.Draw([&](Graphics& g) {
+    g.DrawRectangle(&wide, 2, 2, 10, 10);   // centred on the edge: x 0..4
+    g.DrawRectangle(&inset, 18, 2, 10, 10);  // inside only: x 18..22
+    g.ScaleTransform(8, 8);
+    g.DrawLine(&hair, 0.0f, 3.0f, 4.0f, 3.0f);  // one device pixel at y = 24 whatever the scale
+  });
+  CheckProbes(canvas,
+              {{1, 7, kBlue}, {3, 7, kBlue}, {5, 7, kNone}, {7, 7, kNone},
+               {17, 7, kNone}, {19, 7, kRed}, {21, 7, kRed}, {23, 7, kNone},
+               {10, 24, kBlack}, {10, 23, kNone}, {10, 25, kNone}},
+              "pens");
+}
+
+TEST(Graphics, LinearGradients) {
+  struct Case {
+    const char* name;
+    std::function<LinearGradientBrush()> make;
+    std::vector<Probe> probes;  // along row 16 unless given
+  };
+  auto mix = [](double t) {
+    return Color(255, static_cast<BYTE>(255 * (1 - t) + 0.5), 0, static_cast<BYTE>(255 * t + 0.5));
+  };
+  const Case cases[] = {
+      {"two points", [] { return LinearGradientBrush(PointF(0, 0), PointF(32, 0), kRed, kBlue); },
+       {{0, 16, kRed}, {16, 16, mix(0.5)}, {8, 3, mix(0.25)}}},
+      {"tiled beyond the end", [] { return LinearGradientBrush(PointF(0, 0), PointF(16, 0), kRed, kBlue); },
+       {{20, 16, mix(0.25)}}},
+      {"flipped beyond the end",
+       [] {
+         LinearGradientBrush b(PointF(0, 0), PointF(16, 0), kRed, kBlue);
+         b.SetWrapMode(WrapModeTileFlipX);
+         return b;
+       },
+       {{20, 16, mix(0.75)}}},
+      {"blend factors",
+       [] {
+         LinearGradientBrush b(PointF(0, 0), PointF(32, 0), kRed, kBlue);
+         const REAL f[3] = {0, 1, 1}, pos[3] = {0, 0.25f, 1};
+         EXPECT_EQ(b.SetBlend(f, pos, 3), Ok);
+         return b;
+       },
+       {{4, 16, mix(0.5)}, {16, 16, kBlue}}},
+      {"preset colours",
+       [] {
+         LinearGradientBrush b(PointF(0, 0), PointF(32, 0), kRed, kBlue);
+         const Color c[3] = {kRed, kGreen, kBlue};
+         const REAL pos[3] = {0, 0.5f, 1};
+         EXPECT_EQ(b.SetInterpolationColors(c, pos, 3), Ok);
+         return b;
+       },
+       {{16, 16, kGreen}}},
+      {"vertical rectangle mode",
+       [] { return LinearGradientBrush(RectF(0, 0, 32, 32), kRed, kBlue, LinearGradientModeVertical); },
+       {{3, 16, mix(0.5)}, {29, 8, mix(0.25)}}},
+      {"forward diagonal of a wide rectangle",
+       [] { return LinearGradientBrush(RectF(0, 0, 32, 16), kRed, kBlue, LinearGradientModeForwardDiagonal); },
+       // Colour lines run parallel to the other diagonal: (32, 0) and (0, 16) match the middle.
+       {{0, 0, kRed}, {16, 8, mix(0.5)}, {24, 4, mix(0.5)}}},
+      {"brush transform",
+       [] {
+         LinearGradientBrush b(PointF(0, 0), PointF(16, 0), kRed, kBlue);
+         b.ScaleTransform(2, 1);
+         return b;
+       },
+       {{16, 16, mix(0.5)}}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    LinearGradientBrush brush = c.make();
+    canvas.Draw([&](Graphics& g) { g.FillRectangle(&brush, 0, 0, kSize, kSize); });
+    for (Probe p : c.probes) {
+      p.tol = 4;
+      CheckProbes(canvas, {p}, c.name);
+    }
+  }
+  EXPECT_EQ(LinearGradientBrush(PointF(0, 0), PointF(1, 0), kRed, kBlue).SetWrapMode(WrapModeClamp), InvalidParameter);
+}
+
+TEST(Graphics, PathGradientRunsFromCentreToBoundary) {
+  const PointF square[4] = {PointF(4, 4), PointF(28, 4), PointF(28, 28), PointF(4, 28)};
+  struct Case {
+    const char* name;
+    std::function<void(PathGradientBrush&)> setup;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"centre white, edge black",
+       [](PathGradientBrush& b) {
+         b.SetCenterColor(kWhite);
+         INT n = 1;
+         b.SetSurroundColors(&kBlack, &n);
+       },
+       // The colour falls off with the distance along the ray from the centre to the boundary
+       // (values at pixel centres; the mesh is sampled within half a pixel of them).
+       {{16, 16, kWhite, 12}, {10, 16, Color(255, 138, 138, 138), 12}, {5, 16, Color(255, 32, 32, 32), 12},
+        {1, 1, kNone, 0}, {30, 16, kNone, 0}}},
+      {"default colours",
+       [](PathGradientBrush&) {},
+       {{16, 16, kBlack, 14}, {5, 16, Color(255, 223, 223, 223), 12}}},
+      {"colour per corner",
+       [](PathGradientBrush& b) {
+         b.SetCenterColor(kWhite);
+         const Color corners[4] = {kRed, kRed, kBlue, kBlue};
+         INT n = 4;
+         EXPECT_EQ(b.SetSurroundColors(corners, &n), Ok);
+       },
+       {{16, 5, Color(255, 255, 32, 32), 12}, {16, 27, Color(255, 11, 11, 255), 12}}},
+      {"moved centre",
+       [](PathGradientBrush& b) {
+         b.SetCenterColor(kWhite);
+         INT n = 1;
+         b.SetSurroundColors(&kBlack, &n);
+         b.SetCenterPoint(PointF(10, 16));
+       },
+       {{10, 16, kWhite, 14}, {19, 16, Color(255, 120, 120, 120), 10}}},
+  };
+  for (const Case& c : cases) {
+    PathGradientBrush brush(square, 4);
+    PointF centre;
+    brush.GetCenterPoint(&centre);
+    EXPECT_NEAR(centre.X, 16, 1e-4);
+    EXPECT_NEAR(centre.Y, 16, 1e-4);
+    c.setup(brush);
+    Canvas canvas;
+    canvas.Draw([&](Graphics& g) {
+      g.SetPixelOffsetMode(PixelOffsetModeHalf);
+      g.FillRectangle(&brush, 0, 0, kSize, kSize);
+    });
+    CheckProbes(canvas, c.probes, c.name);
+  }
+  INT five = 5;
+  const Color many[5];
+  PathGradientBrush brush(square, 4);
+  EXPECT_EQ(brush.SetSurroundColors(many, &five), InvalidParameter);
+}
+
+// A 2 x 2 image: red, green on top; blue, white below.
+void MakeTile(Bitmap& tile) {
+  tile.SetPixel(0, 0, kRed);
+  tile.SetPixel(1, 0, kGreen);
+  tile.SetPixel(0, 1, kBlue);
+  tile.SetPixel(1, 1, kWhite);
+}
+
+TEST(Graphics, TextureAndHatchBrushes) {
+  Bitmap tile(2, 2, PixelFormat32bppARGB);
+  MakeTile(tile);
+  struct Case {
+    const char* name;
+    std::function<Brush*()> make;
+    std::function<void(Graphics&)> setup;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"tiled texture",
+       [&] { return new TextureBrush(&tile); },
+       [](Graphics&) {},
+       {{0, 0, kRed}, {1, 0, kGreen}, {10, 11, kBlue}, {31, 31, kWhite}}},
+      {"scaled texture, nearest",
+       [&] {
+         auto* b = new TextureBrush(&tile);
+         b->ScaleTransform(4, 4);
+         return b;
+       },
+       [](Graphics& g) { g.SetInterpolationMode(InterpolationModeNearestNeighbor); },
+       {{1, 1, kRed}, {6, 2, kGreen}, {2, 6, kBlue}, {9, 1, kRed}}},
+      {"mirrored texture",
+       [&] { return new TextureBrush(&tile, WrapModeTileFlipX); },
+       [](Graphics&) {},
+       {{0, 0, kRed}, {1, 0, kGreen}, {2, 0, kGreen}, {3, 0, kRed}}},
+      {"clamped texture",
+       [&] { return new TextureBrush(&tile, WrapModeClamp); },
+       [](Graphics&) {},
+       {{1, 1, kWhite}, {5, 5, kNone}}},
+      {"part of the image",
+       [&] { return new TextureBrush(&tile, WrapModeTile, Rect(1, 0, 1, 2)); },
+       [](Graphics&) {},
+       {{0, 0, kGreen}, {5, 4, kGreen}, {5, 5, kWhite}}},
+      {"cross hatch in device pixels",
+       [] { return new HatchBrush(HatchStyleCross, kBlack, kWhite); },
+       [](Graphics& g) { g.ScaleTransform(3, 3); },
+       {{0, 5, kBlack}, {5, 0, kBlack}, {8, 16, kBlack}, {5, 5, kWhite}, {12, 13, kWhite}}},
+      {"forward diagonal hatch",
+       [] { return new HatchBrush(HatchStyleForwardDiagonal, kBlack, Color(0, 0, 0, 0)); },
+       [](Graphics&) {},
+       {{3, 3, kBlack}, {12, 4, kBlack}, {4, 3, kNone}}},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<Brush> brush(c.make());
+    ASSERT_EQ(brush->GetLastStatus(), Ok) << c.name;
+    Canvas canvas;
+    canvas.Draw([&](Graphics& g) {
+      c.setup(g);
+      g.FillRectangle(brush.get(), 0, 0, kSize, kSize);
+    });
+    CheckProbes(canvas, c.probes, c.name);
+  }
+}
+
+TEST(Graphics, DrawImageToRectanglesAndThroughMatrices) {
+  Bitmap tile(2, 2, PixelFormat32bppARGB);
+  MakeTile(tile);
+  struct Case {
+    const char* name;
+    std::function<void(Graphics&)> draw;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"at a point, pixel for pixel",
+       [&](Graphics& g) { g.DrawImage(&tile, 5, 7); },
+       {{5, 7, kRed}, {6, 7, kGreen}, {5, 8, kBlue}, {6, 8, kWhite}, {4, 7, kNone}, {7, 8, kNone}}},
+      {"stretched to a rectangle",
+       [&](Graphics& g) {
+         g.SetInterpolationMode(InterpolationModeNearestNeighbor);
+         g.DrawImage(&tile, RectF(0, 0, 16, 16));
+       },
+       {{3, 3, kRed}, {12, 3, kGreen}, {3, 12, kBlue}, {12, 12, kWhite}, {17, 3, kNone}}},
+      {"source rectangle",
+       [&](Graphics& g) { g.DrawImage(&tile, RectF(0, 0, 8, 8), 1, 1, 1, 1, UnitPixel); },
+       {{4, 4, kWhite}, {9, 4, kNone}}},
+      {"through a matrix: scaled, turned and moved",
+       [&](Graphics& g) {
+         Matrix m;
+         m.Scale(8, 8);
+         m.Rotate(90, MatrixOrderAppend);
+         m.Translate(24, 4, MatrixOrderAppend);
+         g.SetTransform(&m);
+         g.SetInterpolationMode(InterpolationModeNearestNeighbor);
+         g.DrawImage(&tile, 0, 0);
+       },
+       // Image x runs down, image y runs left: red at the top right, green below it.
+       {{20, 8, kRed}, {20, 16, kGreen}, {12, 8, kBlue}, {12, 16, kWhite}, {4, 8, kNone}, {20, 24, kNone}}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    canvas.Draw(c.draw);
+    CheckProbes(canvas, c.probes, c.name);
+  }
+}
+
+TEST(Graphics, ClipsSaveAndRestore) {
+  SolidBrush red(kRed);
+  struct Case {
+    const char* name;
+    std::function<void(Graphics&)> draw;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"rectangle clip",
+       [&](Graphics& g) {
+         g.SetClip(RectF(4, 4, 8, 8));
+         g.FillRectangle(&red, 0, 0, kSize, kSize);
+       },
+       {{4, 4, kRed}, {11, 11, kRed}, {3, 8, kNone}, {12, 8, kNone}}},
+      {"clip follows the transform when set",
+       [&](Graphics& g) {
+         g.TranslateTransform(10, 0);
+         g.SetClip(RectF(0, 0, 4, 4));
+         g.ResetTransform();
+         g.FillRectangle(&red, 0, 0, kSize, kSize);
+       },
+       {{11, 1, kRed}, {2, 1, kNone}}},
+      {"path clip",
+       [&](Graphics& g) {
+         GraphicsPath p;
+         p.AddEllipse(RectF(0, 0, 32, 32));
+         g.SetClip(&p);
+         g.FillRectangle(&red, 0, 0, kSize, kSize);
+       },
+       {{16, 16, kRed}, {1, 1, kNone}, {30, 30, kNone}}},
+      {"excluded middle",
+       [&](Graphics& g) {
+         g.SetClip(RectF(0, 0, 32, 32));
+         g.SetClip(RectF(8, 8, 16, 16), CombineModeExclude);
+         g.FillRectangle(&red, 0, 0, kSize, kSize);
+       },
+       {{4, 4, kRed}, {16, 16, kNone}, {28, 28, kRed}}},
+      {"union of two",
+       [&](Graphics& g) {
+         g.SetClip(RectF(0, 0, 4, 4));
+         g.SetClip(RectF(20, 20, 4, 4), CombineModeUnion);
+         g.FillRectangle(&red, 0, 0, kSize, kSize);
+       },
+       {{2, 2, kRed}, {22, 22, kRed}, {10, 10, kNone}}},
+      {"intersect then reset",
+       [&](Graphics& g) {
+         g.SetClip(RectF(0, 0, 16, 32));
+         g.IntersectClip(RectF(0, 0, 32, 16));
+         g.FillRectangle(&red, 0, 0, 8, 8);
+         g.ResetClip();
+         g.FillRectangle(&red, 24, 24, 8, 8);
+         SolidBrush blue(kBlue);
+         g.SetClip(RectF(0, 0, 16, 32));
+         g.IntersectClip(RectF(0, 0, 32, 16));
+         g.FillRectangle(&blue, 0, 0, kSize, kSize);
+       },
+       {{4, 4, kBlue}, {20, 4, kNone}, {4, 20, kNone}, {28, 28, kRed}}},
+      {"save and restore",
+       [&](Graphics& g) {
+         const GraphicsState s = g.Save();
+         g.SetClip(RectF(0, 0, 4, 4));
+         g.TranslateTransform(100, 100);
+         g.Restore(s);
+         g.FillRectangle(&red, 8, 8, 4, 4);
+       },
+       {{10, 10, kRed}}},
+      {"clear respects the clip",
+       [&](Graphics& g) {
+         g.SetClip(RectF(0, 0, 8, 8));
+         g.Clear(kBlue);
+       },
+       {{4, 4, kBlue}, {12, 12, kNone}}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    canvas.Draw(c.draw);
+    CheckProbes(canvas, c.probes, c.name);
+  }
+}
+
+TEST(Graphics, ClipQueriesUseWorldCoordinates) {
+  Canvas canvas;
+  canvas.Draw([&](Graphics& g) {
+    g.ScaleTransform(2, 2);
+    g.SetClip(RectF(1, 2, 3, 4));
+    RectF b;
+    ASSERT_EQ(g.GetClipBounds(&b), Ok);
+    EXPECT_TRUE(b.Equals(RectF(1, 2, 3, 4)));
+    g.ResetTransform();
+    Region r;
+    g.GetClip(&r);
+    r.GetBounds(&b);
+    EXPECT_TRUE(b.Equals(RectF(2, 4, 6, 8)));
+    EXPECT_FALSE(g.IsClipEmpty());
+    g.IntersectClip(RectF(20, 20, 1, 1));
+    EXPECT_TRUE(g.IsClipEmpty());
+    EXPECT_EQ(g.GetDpiX(), 96.0f);
+  });
+}
+
+TEST(Graphics, LendsADeviceContextOverABitmap) {
+  Canvas canvas;
+  canvas.Draw([&](Graphics& g) {
+    g.Clear(Color(128, 0, 255, 0));
+    HDC dc = g.GetHDC();
+    ASSERT_NE(dc, nullptr);
+    SolidBrush red(kRed);
+    EXPECT_EQ(g.FillRectangle(&red, 0, 0, 4, 4), ObjectBusy);
+    HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+    RECT r = {0, 0, 4, 4};
+    FillRect(dc, &r, black);
+    DeleteObject(black);
+    g.ReleaseHDC(dc);
+    EXPECT_EQ(g.FillRectangle(&red, 28, 28, 4, 4), Ok);
+  });
+  EXPECT_TRUE(Near(canvas.At(2, 2), kBlack));
+  EXPECT_TRUE(Near(canvas.At(16, 16), Color(128, 0, 255, 0)));
+  EXPECT_TRUE(Near(canvas.At(30, 30), kRed));
+}
+
+TEST(Graphics, DrawsOnAMemoryDeviceContext) {
+  // A 16 x 16 top-down DIB whose viewport origin moves logical (4, 0) to pixel (0, 0).
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 16;
+  bi.bmiHeader.biHeight = -16;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  HDC dc = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bits, nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  SetViewportOrgEx(dc, -4, 0, nullptr);
+  auto pixel = [&](int x, int y) { return static_cast<const uint32_t*>(bits)[y * 16 + x] & 0xFFFFFF; };
+  {
+    Graphics g(dc);
+    ASSERT_EQ(g.GetLastStatus(), Ok);
+    SolidBrush red(kRed);
+    g.FillRectangle(&red, 4, 0, 4, 4);
+    HDC lent = g.GetHDC();
+    EXPECT_EQ(lent, dc);
+    EXPECT_EQ(pixel(1, 1), 0xFF0000u);  // reached the bitmap before GDI draws
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    RECT r = {4, 8, 8, 12};
+    FillRect(lent, &r, blue);
+    DeleteObject(blue);
+    g.ReleaseHDC(lent);
+    SolidBrush green(kGreen);
+    g.FillRectangle(&green, 12, 0, 4, 4);  // after GDI's drawing, on top of it
+  }
+  EXPECT_EQ(pixel(1, 1), 0xFF0000u);
+  EXPECT_EQ(pixel(1, 9), 0x0000FFu);
+  EXPECT_EQ(pixel(9, 1), 0x00FF00u);
+  EXPECT_EQ(pixel(5, 5), 0u);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
+TEST(Graphics, KeepsDrawingAfterWildCoordinates) {
+  Canvas canvas;
+  SolidBrush red(kRed);
+  Pen pen(kRed, 3);
+  canvas.Draw([&](Graphics& g) {
+    GraphicsPath wild;
+    const REAL inf = std::numeric_limits<REAL>::infinity();
+    wild.AddBezier(0, 0, 1e30f, -1e30f, inf, 5, std::nanf(""), 7);
+    wild.AddEllipse(-1e20f, -1e20f, 2e20f, 2e20f);
+    g.FillPath(&red, &wild);
+    g.DrawPath(&pen, &wild);
+    PathGradientBrush pg(&wild);
+    g.FillRectangle(&pg, 0, 0, 4, 4);
+    RectF b;
+    wild.GetBounds(&b);
+    wild.IsVisible(3.0f, 3.0f);
+    g.ResetClip();
+    g.SetClip(&wild, CombineModeXor);
+    g.ResetClip();
+    SolidBrush blue(kBlue);
+    EXPECT_EQ(g.FillRectangle(&blue, 20, 20, 8, 8), Ok);
+  });
+  EXPECT_TRUE(Near(canvas.At(24, 24), kBlue));
+}
+
+TEST(Graphics, RefusesTargetsItCannotDrawOn) {
+  Graphics none(static_cast<Image*>(nullptr));
+  EXPECT_EQ(none.GetLastStatus(), InvalidParameter);
+  SolidBrush red(kRed);
+  EXPECT_EQ(none.FillRectangle(&red, 0, 0, 1, 1), InvalidParameter);
+  Canvas canvas;
+  canvas.Draw([&](Graphics& g) {
+    EXPECT_EQ(g.FillPath(&red, nullptr), InvalidParameter);
+    EXPECT_EQ(g.DrawImage(nullptr, 0, 0), InvalidParameter);
+    EXPECT_EQ(g.SetSmoothingMode(SmoothingModeInvalid), InvalidParameter);
+  });
+}
+
+}  // namespace

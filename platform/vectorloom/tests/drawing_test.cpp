@@ -1,0 +1,173 @@
+// Drawing of shapes and pages through the GDI+ layer, checked by probing pixels.
+#include <gtest/gtest.h>
+
+#include <gdiplus.h>
+
+#include <cstdlib>
+
+#include "ObjectStreamTestSupport.h"
+
+using namespace vltest;
+
+namespace {
+
+struct Canvas {
+  Gdiplus::Bitmap bitmap{100, 100, Gdiplus::PixelFormat32bppARGB};
+  Gdiplus::Graphics g{&bitmap};
+  Canvas() { g.Clear(Gdiplus::Color(255, 255, 255, 255)); }
+  COLORREF At(int x, int y) {
+    Gdiplus::Color c;
+    bitmap.GetPixel(x, y, &c);
+    return RGB(c.GetRed(), c.GetGreen(), c.GetBlue());
+  }
+};
+
+bool Near(COLORREF a, COLORREF b, int tolerance = 3) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// A 50 x 50 square at (10, 10), filled red, not stroked.
+CCustomPathObj* Square() {
+  auto* s = new CCustomPathObj;
+  s->AddRectanglePath({0, 0, 50, 50});
+  s->SetTransMatrix(CQorTransMatrix::Translation(10, 10), true);
+  s->SetFillColor(RGB(255, 0, 0));
+  s->SetStrokeOutlineFlag(0);
+  return s;
+}
+
+struct Probe {
+  int x, y;
+  COLORREF expected;
+};
+
+void Check(Canvas& c, std::initializer_list<Probe> probes, int tolerance = 3) {
+  for (const Probe& p : probes)
+    EXPECT_TRUE(Near(c.At(p.x, p.y), p.expected, tolerance))
+        << "at " << p.x << "," << p.y << ": " << std::hex << c.At(p.x, p.y) << " expected " << p.expected;
+}
+
+const Gdiplus::Matrix kIdentity;
+
+}  // namespace
+
+TEST(ShapeDrawing, SolidFillAndTransparency) {
+  Canvas c;
+  Held s(Square());
+  s->Draw(&c.g, kIdentity);
+  Check(c, {{35, 35, RGB(255, 0, 0)}, {5, 5, RGB(255, 255, 255)}, {65, 35, RGB(255, 255, 255)}});
+
+  Canvas half;
+  static_cast<CBaseShapeObj*>(s.p)->SetFilledTransparency(128);  // about half over white
+  s->Draw(&half.g, kIdentity);
+  Check(half, {{35, 35, RGB(255, 127, 127)}});
+
+  Canvas off;
+  static_cast<CBaseShapeObj*>(s.p)->SetFillInsideFlag(0);
+  s->Draw(&off.g, kIdentity);
+  Check(off, {{35, 35, RGB(255, 255, 255)}});
+}
+
+TEST(ShapeDrawing, GradientFills) {
+  Held s(Square());
+  auto* shape = static_cast<CBaseShapeObj*>(s.p);
+  CLocalGradientColorsDefine g;
+  g.AddColorStop(RGB(255, 0, 0), 255, 0);
+  g.AddColorStop(RGB(0, 0, 255), 255, 4096);
+  shape->GetFillDefinition().SetGradientDefiniton(g);
+  shape->SetFillKind(RENDER_KIND_GRADIENT);
+  Canvas linear;
+  s->Draw(&linear.g, kIdentity);
+  Check(linear, {{11, 35, RGB(250, 0, 5)}, {58, 35, RGB(10, 0, 245)}, {35, 35, RGB(127, 0, 128)}});
+  EXPECT_TRUE(Near(linear.At(35, 12), linear.At(35, 58)));  // angle 0: no change down the square
+
+  shape->GetFillDefinition().GetGradientDefinition().SetGradientType(GRADIENT_RADIAL);
+  Canvas radial;
+  s->Draw(&radial.g, kIdentity);
+  Check(radial, {{35, 35, RGB(255, 0, 0)}, {5, 5, RGB(255, 255, 255)}}, 8);
+  EXPECT_GT(GetBValue(radial.At(35, 12)), 150);  // near the edge: the outer colour
+}
+
+TEST(ShapeDrawing, PictureFillIsStretchedOverTheShape) {
+  auto* picture = new Gdiplus::Bitmap(2, 2, Gdiplus::PixelFormat32bppARGB);
+  picture->SetPixel(0, 0, Gdiplus::Color(255, 255, 0, 0));
+  picture->SetPixel(1, 0, Gdiplus::Color(255, 0, 255, 0));
+  picture->SetPixel(0, 1, Gdiplus::Color(255, 0, 0, 255));
+  picture->SetPixel(1, 1, Gdiplus::Color(255, 0, 0, 0));
+  auto* res = new CExternalBmpResObj(CString(L"p.png"), 1, 1);
+  res->SetGdiBitmap(picture, nullptr, 1);
+  Held s(Square());
+  auto* shape = static_cast<CBaseShapeObj*>(s.p);
+  shape->GetFillDefinition().SetRenderBitmap(res);
+  shape->SetFillKind(RENDER_KIND_BITMAP);
+  Canvas c;
+  s->Draw(&c.g, kIdentity);
+  Check(c, {{22, 22, RGB(255, 0, 0)}, {47, 22, RGB(0, 255, 0)}, {22, 47, RGB(0, 0, 255)}, {47, 47, RGB(0, 0, 0)},
+            {65, 65, RGB(255, 255, 255)}});
+
+  shape->SetFilledTransparency(128);  // about half over white
+  Canvas faded;
+  s->Draw(&faded.g, kIdentity);
+  Check(faded, {{22, 22, RGB(255, 127, 127)}, {47, 47, RGB(127, 127, 127)}});
+}
+
+TEST(ShapeDrawing, StrokesWithDashAndTransparency) {
+  Held s(Square());
+  auto* shape = static_cast<CBaseShapeObj*>(s.p);
+  shape->SetFillInsideFlag(0);
+  shape->SetStrokeOutlineFlag(1);
+  shape->SetStrokeColor(RGB(0, 0, 0));
+  shape->SetStrokeWidth(3);
+  auto countInk = [](Canvas& c) {
+    int ink = 0;
+    for (int x = 14; x < 56; ++x) ink += GetRValue(c.At(x, 10)) < 128;
+    return ink;
+  };
+  Canvas solid;
+  s->Draw(&solid.g, kIdentity);
+  EXPECT_EQ(countInk(solid), 42);
+  Check(solid, {{35, 35, RGB(255, 255, 255)}});
+
+  shape->SetDashType(DASH_DASH);
+  Canvas dashed;
+  s->Draw(&dashed.g, kIdentity);
+  const int ink = countInk(dashed);
+  EXPECT_GT(ink, 10);
+  EXPECT_LT(ink, 38);
+
+  shape->SetDashType(DASH_SOLID);
+  shape->SetStrokeTransparency(255);
+  Canvas invisible;
+  s->Draw(&invisible.g, kIdentity);
+  EXPECT_EQ(countInk(invisible), 0);
+}
+
+TEST(PageDrawing, DrawsBackgroundThenObjectsInOrderThroughTheViewMatrix) {
+  Held page(nullptr);
+  auto* p = new CRenderPage;
+  p->AddRef();
+  auto* bg = new CCustomPathObj;
+  bg->AddRectanglePath({0, 0, 50, 50});
+  bg->SetFillColor(RGB(0, 255, 0));
+  bg->SetStrokeOutlineFlag(0);
+  p->SetBackgroundRenderObj(bg);
+  CCustomPathObj* first = Square();
+  CCustomPathObj* second = Square();
+  second->SetFillColor(RGB(0, 0, 255));
+  second->TransformObject(CQorTransMatrix::Translation(10, 0), true);
+  auto* group = new CRenderGroupObj;
+  group->AddChild(second);
+  p->AddShapeObject(first);
+  p->AddShapeObject(group);
+
+  Canvas c;
+  Gdiplus::Matrix view;
+  view.Scale(0.5f, 0.5f);  // the page at half size
+  p->DrawAllObjects(&c.g, view);
+  Check(c, {{2, 2, RGB(0, 255, 0)},       // background only
+            {7, 15, RGB(255, 0, 0)},      // first square only
+            {20, 20, RGB(0, 0, 255)},     // the group's square lies over the first
+            {40, 40, RGB(255, 255, 255)}});
+  p->Release();
+}

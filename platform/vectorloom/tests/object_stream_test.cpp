@@ -332,3 +332,48 @@ TEST(ObjectStreamScaling, LengthsScaleAndComeBack) {
   EXPECT_EQ(shape->GetStrokeWidth(), 2.5f);
   EXPECT_EQ(shape->GetSubPath(1).GetNode(1).pt, node);
 }
+
+TEST(ObjectStreamGroups, ChildCountMatchesTheRecordsWritten) {
+  // A text child has no record this library can write: it is left out of the count as well.
+  auto* group = new CRenderGroupObj;
+  Held held(group);
+  group->AddChild(new CRenderBaseObj(RENDER_OBJ_TEXT));
+  group->AddChild(MakeSmallRectangle());
+  const std::vector<uint8_t> bytes = SaveObject(*group);
+  EXPECT_EQ(lw::bin::GetLE32(bytes.data() + 64), 1u);
+  CBitmapResObjsList bitmaps;
+  uint64_t consumed = 0;
+  Held loaded(LoadObject(bytes, bitmaps, &consumed));
+  ASSERT_NE(loaded.p, nullptr);
+  EXPECT_EQ(consumed, bytes.size());
+  EXPECT_EQ(static_cast<CRenderGroupObj*>(loaded.p)->GetChildList().GetCount(), 1);
+}
+
+TEST(ObjectStreamGroups, ChildrenComeFromTheCallersFactory) {
+  // The program's factory makes its own classes, texts included, whose Load reads their record.
+  struct TextFactory : CDefaultObjectFactory {
+    CRenderBaseObj* CreateObject(int type) override {
+      return type == RENDER_OBJ_TEXT ? new CRenderBaseObj(RENDER_OBJ_TEXT) : CDefaultObjectFactory::CreateObject(type);
+    }
+  } factory;
+  CRenderBaseObj text(RENDER_OBJ_TEXT);
+  text.SetObjectName(CString(L"Text-1"));
+  CMemFile f;
+  CRenderGroupObj group;
+  group.Save(f, CString(L"2010"));
+  lw::bin::WriteU32(f, 1);
+  text.Save(f, CString(L"2010"));
+  BytesFile in(FileBytes(f));
+  CBitmapResObjsList bitmaps;
+  Held loaded(CLoadingObject::Load(in.file(), nullptr, bitmaps, factory, CString(L"2010")));
+  ASSERT_NE(loaded.p, nullptr);
+  const CRenderBaseObjectList& kids = static_cast<CRenderGroupObj*>(loaded.p)->GetChildList();
+  ASSERT_EQ(kids.GetCount(), 1);
+  EXPECT_EQ(kids[0]->GetObjectType(), RENDER_OBJ_TEXT);
+  EXPECT_EQ(kids[0]->GetObjectName(), CString(L"Text-1"));
+
+  // The library's own factory does not make texts: the same stream fails.
+  BytesFile again(FileBytes(f));
+  CDefaultObjectFactory plain;
+  EXPECT_EQ(CLoadingObject::Load(again.file(), nullptr, bitmaps, plain, CString(L"2010")), nullptr);
+}

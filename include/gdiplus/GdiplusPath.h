@@ -87,12 +87,13 @@ class GraphicsPath {
   Status GetLastPoint(PointF* lastPoint) const;
 
   // Whether the point lies inside the filled path under its fill mode (every figure is taken as
-  // closed). The graphics argument is accepted and not used: coordinates are the path's own.
+  // closed). Without a graphics the point is in the path's coordinates; with one it is in device
+  // pixels and the path is taken through the graphics' world transform.
   BOOL IsVisible(REAL x, REAL y, const Graphics* g = nullptr) const;
   BOOL IsVisible(const PointF& point, const Graphics* g = nullptr) const;
   BOOL IsVisible(INT x, INT y, const Graphics* g = nullptr) const;
   BOOL IsVisible(const Point& point, const Graphics* g = nullptr) const;
-  // Whether the point lies on the outline stroked with the pen.
+  // Whether the point lies on the outline stroked with the pen (coordinates as for IsVisible).
   BOOL IsOutlineVisible(REAL x, REAL y, const Pen* pen, const Graphics* g = nullptr) const;
   BOOL IsOutlineVisible(const PointF& point, const Pen* pen, const Graphics* g = nullptr) const;
   BOOL IsOutlineVisible(INT x, INT y, const Pen* pen, const Graphics* g = nullptr) const;

@@ -60,11 +60,12 @@ class Region {
   // The smallest rectangle holding the region for unions and intersections of shapes; after an
   // exclusion or exclusive or, a rectangle that holds the region (possibly larger). An infinite
   // region gives (-4194304, -4194304, 8388608, 8388608), an empty one (0, 0, 0, 0). The graphics
-  // argument is accepted and not used.
+  // argument of these is accepted and not used.
   Status GetBounds(RectF* rect, const Graphics* g = nullptr) const;
   Status GetBounds(Rect* rect, const Graphics* g = nullptr) const;
   BOOL IsEmpty(const Graphics* g = nullptr) const;
   BOOL IsInfinite(const Graphics* g = nullptr) const;
+  // With a graphics the point is in device pixels and the region goes through its world transform.
   BOOL IsVisible(REAL x, REAL y, const Graphics* g = nullptr) const;
   BOOL IsVisible(const PointF& point, const Graphics* g = nullptr) const;
   BOOL IsVisible(INT x, INT y, const Graphics* g = nullptr) const;

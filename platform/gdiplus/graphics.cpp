@@ -482,6 +482,31 @@ Status Graphics::FillPath(const Brush* brush, const GraphicsPath* path) {
   });
 }
 
+// cairo walks a dashed line dash by dash: a line millions of dashes long (wild coordinates)
+// would take seconds, so such a line is drawn solid.
+static void LimitDashCount(cairo_t* cr) {
+  const int n = cairo_get_dash_count(cr);
+  if (n <= 0) return;
+  std::vector<double> dashes(static_cast<size_t>(n));
+  double offset = 0, period = 0;
+  cairo_get_dash(cr, dashes.data(), &offset);
+  for (double d : dashes) period += d;
+  double length = 0;
+  cairo_path_t* path = cairo_copy_path(cr);
+  double lastX = 0, lastY = 0;
+  for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+    const cairo_path_data_t& h = path->data[i];
+    for (int k = 1; k < h.header.length; ++k) {
+      const double x = path->data[i + k].point.x, y = path->data[i + k].point.y;
+      if (h.header.type != CAIRO_PATH_MOVE_TO) length += std::hypot(x - lastX, y - lastY);
+      lastX = x;
+      lastY = y;
+    }
+  }
+  cairo_path_destroy(path);
+  if (!(length / period < 100000.0)) cairo_set_dash(cr, nullptr, 0, 0);
+}
+
 Status Graphics::StrokePath(const Pen* pen, const GraphicsPath& path) {
   return Render([&](cairo_t* cr) {
     if (!SetBrushSource(pen->LwBrush())) return Action::None;
@@ -495,6 +520,7 @@ Status Graphics::StrokePath(const Pen* pen, const GraphicsPath& path) {
     path.LwAppendTo(cr);
     pen->LwApplyStroke(cr);
     if (inset) cairo_set_line_width(cr, 2 * cairo_get_line_width(cr));
+    LimitDashCount(cr);
     return Action::Stroke;
   });
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "GdiplusGraphics.h"
 #include "GdiplusPath.h"
 #include "GdiplusPen.h"
 
@@ -483,7 +484,17 @@ std::vector<std::vector<PointF>> GraphicsPath::LwFlatten(REAL flatness,
   return out;
 }
 
-BOOL GraphicsPath::IsVisible(REAL x, REAL y, const Graphics*) const {
+BOOL GraphicsPath::IsVisible(REAL x, REAL y, const Graphics* g) const {
+  if (g) {
+    // The point is in device pixels: test the path as the graphics would draw it.
+    Matrix world;
+    g->GetTransform(&world);
+    if (!world.IsIdentity()) {
+      GraphicsPath onDevice(*this);
+      onDevice.Transform(&world);
+      return onDevice.IsVisible(x, y);
+    }
+  }
   int winding = 0;
   for (const std::vector<PointF>& poly : LwFlatten()) {
     for (size_t i = 0; i < poly.size(); ++i) {
@@ -510,16 +521,27 @@ void GraphicsPath::LwAppendTo(cairo_t* cr) const {
   });
 }
 
-BOOL GraphicsPath::IsOutlineVisible(REAL x, REAL y, const Pen* pen, const Graphics*) const {
+BOOL GraphicsPath::IsOutlineVisible(REAL x, REAL y, const Pen* pen, const Graphics* g) const {
   if (!pen) {
     SetStatus(InvalidParameter);
     return FALSE;
   }
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
   cairo_t* cr = cairo_create(s);
+  if (g) {
+    // The point is in device pixels; the path and the pen's width follow the world transform.
+    Matrix world;
+    g->GetTransform(&world);
+    const REAL* e = world.LwElements();
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, e[0], e[1], e[2], e[3], e[4], e[5]);
+    if (world.IsInvertible()) cairo_set_matrix(cr, &m);
+  }
   LwAppendTo(cr);
   pen->LwApplyStroke(cr);
-  const BOOL in = cairo_in_stroke(cr, x, y) ? TRUE : FALSE;
+  double ux = x, uy = y;
+  cairo_device_to_user(cr, &ux, &uy);
+  const BOOL in = cairo_in_stroke(cr, ux, uy) ? TRUE : FALSE;
   cairo_destroy(cr);
   cairo_surface_destroy(s);
   return in;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "GdiplusGraphics.h"
 #include "GdiplusRegion.h"
 
 namespace Gdiplus {
@@ -206,7 +207,19 @@ bool Region::Contains(double x, double y) const {
   return in;
 }
 
-BOOL Region::IsVisible(REAL x, REAL y, const Graphics*) const { return Contains(x, y) ? TRUE : FALSE; }
+BOOL Region::IsVisible(REAL x, REAL y, const Graphics* g) const {
+  if (g) {
+    // The point is in device pixels: test the region as the graphics would place it.
+    Matrix world;
+    g->GetTransform(&world);
+    if (!world.IsIdentity()) {
+      Region onDevice(*this);
+      onDevice.Transform(&world);
+      return onDevice.Contains(x, y) ? TRUE : FALSE;
+    }
+  }
+  return Contains(x, y) ? TRUE : FALSE;
+}
 BOOL Region::IsVisible(const PointF& point, const Graphics* g) const { return IsVisible(point.X, point.Y, g); }
 BOOL Region::IsVisible(INT x, INT y, const Graphics* g) const {
   return IsVisible(static_cast<REAL>(x), static_cast<REAL>(y), g);

@@ -529,6 +529,24 @@ TEST(Graphics, ClipQueriesUseWorldCoordinates) {
   });
 }
 
+TEST(Graphics, HitTestsInDevicePixelsThroughTheWorldTransform) {
+  Canvas canvas;
+  canvas.Draw([&](Graphics& g) {
+    g.ScaleTransform(2, 2);
+    GraphicsPath p;
+    p.AddRectangle(RectF(10, 10, 20, 20));  // device 20..60
+    EXPECT_TRUE(p.IsVisible(45.0f, 45.0f, &g));
+    EXPECT_FALSE(p.IsVisible(45.0f, 45.0f));
+    EXPECT_FALSE(p.IsVisible(15.0f, 15.0f, &g));
+    Pen pen(kBlack, 4);  // 8 pixels wide on the device
+    EXPECT_TRUE(p.IsOutlineVisible(23.0f, 40.0f, &pen, &g));
+    EXPECT_FALSE(p.IsOutlineVisible(25.0f, 40.0f, &pen, &g));
+    Region r(&p);
+    EXPECT_TRUE(r.IsVisible(45.0f, 45.0f, &g));
+    EXPECT_FALSE(r.IsVisible(45.0f, 45.0f));
+  });
+}
+
 TEST(Graphics, LendsADeviceContextOverABitmap) {
   Canvas canvas;
   canvas.Draw([&](Graphics& g) {

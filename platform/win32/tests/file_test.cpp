@@ -1,9 +1,7 @@
-// windows.h comes before fcntl.h: glibc defines LOCK_WRITE as a macro, which the COM stream
-// header also names.
-#include "windows.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "windows.h"
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -114,7 +114,8 @@ class GraphicsPath {
   // the curve; sources (when given) receives the origin of every point.
   std::vector<std::vector<PointF>> LwFlatten(REAL flatness = FlatnessDefault,
                                              std::vector<std::vector<LwSource>>* sources = nullptr) const;
-  // Appends the path to cairo's current path (figures closed where the path closes them).
+  // Appends the path to cairo's current path (figures closed where the path closes them); a
+  // figure with a point that is infinite or not a number is left out.
   void LwAppendTo(cairo_t* cr) const;
 
  private:

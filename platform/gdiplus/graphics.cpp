@@ -364,6 +364,34 @@ Status Graphics::Render(Build build) {
   cairo_set_operator(cr_, compositing_ == CompositingModeSourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
   cairo_set_matrix(cr_, &dm);
   const Action action = build(cr_);
+  // Device pixels the operation may touch, for bringing them to a bitmap's own memory afterwards.
+  Rect touched;
+  const bool syncBitmap = bitmap_ && action != Action::None;
+  if (syncBitmap) {
+    double x1, y1, x2, y2;
+    if (action == Action::Stroke) {
+      cairo_stroke_extents(cr_, &x1, &y1, &x2, &y2);
+    } else if (action == Action::Fill) {
+      cairo_fill_extents(cr_, &x1, &y1, &x2, &y2);
+    } else {
+      cairo_clip_extents(cr_, &x1, &y1, &x2, &y2);
+    }
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr_, &ctm);
+    double lx = HUGE_VAL, ly = HUGE_VAL, hx = -HUGE_VAL, hy = -HUGE_VAL;
+    const double cx[4] = {x1, x2, x2, x1}, cy[4] = {y1, y1, y2, y2};
+    for (int i = 0; i < 4; ++i) {
+      double x = cx[i], y = cy[i];
+      cairo_matrix_transform_point(&ctm, &x, &y);
+      lx = std::min(lx, x), ly = std::min(ly, y), hx = std::max(hx, x), hy = std::max(hy, y);
+    }
+    const double w = cairo_image_surface_get_width(surface_), h = cairo_image_surface_get_height(surface_);
+    lx = std::clamp(std::floor(lx) - 1, 0.0, w);
+    ly = std::clamp(std::floor(ly) - 1, 0.0, h);
+    hx = std::clamp(std::ceil(hx) + 1, 0.0, w);
+    hy = std::clamp(std::ceil(hy) + 1, 0.0, h);
+    touched = Rect(static_cast<INT>(lx), static_cast<INT>(ly), static_cast<INT>(hx - lx), static_cast<INT>(hy - ly));
+  }
   if (action != Action::None && !simpleClip) {
     // Draw into a group no larger than what the operation covers, then lay the group down
     // through the clip mask.
@@ -416,6 +444,12 @@ Status Graphics::Render(Build build) {
     cairo_mask_surface(cr_, clipMask_, -ox, -oy);
   }
   cairo_restore(cr_);
+  // GDI+ draws straight into a bitmap's memory, and callers hand that memory on (a rendered sheet
+  // goes to another thread) while their Graphics is still alive.
+  if (syncBitmap && !touched.IsEmptyArea()) {
+    cairo_surface_flush(surface_);
+    bitmap_->LwSyncDraw(&touched);
+  }
   if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) {
     // cairo refused the figures (coordinates out of its range): start afresh on the same target
     // so that later calls still draw.

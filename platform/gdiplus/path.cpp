@@ -513,6 +513,10 @@ BOOL GraphicsPath::IsVisible(const Point& point, const Graphics* g) const { retu
 void GraphicsPath::LwAppendTo(cairo_t* cr) const {
   const std::vector<PointF>& p = points_;
   ForEachFigure(types_, [&](INT first, INT last, bool closed) {
+    // cairo cannot take points that are not numbers: such a figure is left out whole.
+    for (INT i = first; i <= last; ++i) {
+      if (!std::isfinite(p[i].X) || !std::isfinite(p[i].Y)) return;
+    }
     cairo_move_to(cr, p[first].X, p[first].Y);
     ForEachSegment(
         types_, first, last, [&](INT i) { cairo_line_to(cr, p[i].X, p[i].Y); },

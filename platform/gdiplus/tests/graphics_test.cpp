@@ -6,6 +6,7 @@
 #include <limits>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "gdiplus.h"
 #include "wingdi.h"
@@ -623,8 +624,15 @@ TEST(Graphics, KeepsDrawingAfterWildCoordinates) {
     RectF b;
     wild.GetBounds(&b);
     wild.IsVisible(3.0f, 3.0f);
-    g.ResetClip();
+    // Through a clip mask, with a dashed hairline (dash by dash over a huge length).
+    g.SetClip(RectF(0, 0, 8, 8), CombineModeExclude);
     g.SetClip(&wild, CombineModeXor);
+    Pen hair(kRed, 0);
+    hair.SetDashStyle(DashStyleDashDot);
+    GraphicsPath far;
+    far.AddLine(0.0f, 0.0f, 1e30f, 1e29f);
+    g.DrawPath(&hair, &wild);
+    g.DrawPath(&hair, &far);
     g.ResetClip();
     SolidBrush blue(kBlue);
     EXPECT_EQ(g.FillRectangle(&blue, 20, 20, 8, 8), Ok);
@@ -646,3 +654,25 @@ TEST(Graphics, RefusesTargetsItCannotDrawOn) {
 }
 
 }  // namespace
+
+// A sheet rendered into caller memory is handed on (to another thread) before its Graphics is
+// gone: each drawing call must already have reached that memory.
+TEST(Graphics, DrawingReachesCallerMemoryBeforeTheGraphicsEnds) {
+  const int stride = 3 * kSize + 4;
+  std::vector<BYTE> pixels(static_cast<size_t>(stride) * kSize, 0xFF);  // white, 24 bits
+  Bitmap sheet(kSize, kSize, stride, PixelFormat24bppRGB, pixels.data());
+  Graphics g(&sheet);
+  ASSERT_EQ(g.GetLastStatus(), Ok);
+  SolidBrush red(Color(255, 255, 0, 0));
+  ASSERT_EQ(g.FillRectangle(&red, 4, 4, 8, 8), Ok);
+  const BYTE* inside = &pixels[static_cast<size_t>(stride) * 8 + 3 * 8];
+  EXPECT_EQ(inside[0], 0);    // blue
+  EXPECT_EQ(inside[1], 0);    // green
+  EXPECT_EQ(inside[2], 255);  // red
+  const BYTE* outside = &pixels[static_cast<size_t>(stride) * 20 + 3 * 20];
+  EXPECT_EQ(outside[2], 255);
+  EXPECT_EQ(outside[1], 255);
+  ASSERT_EQ(g.Clear(Color(255, 0, 0, 255)), Ok);
+  EXPECT_EQ(outside[0], 255);
+  EXPECT_EQ(outside[1], 0);
+}

@@ -19,6 +19,7 @@ PACKAGES=(
   libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev
   # video
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev libmp3lame-dev
+  libpulse-dev
   # fonts the tests measure against
   fonts-liberation2 fonts-dejavu-core fonts-wqy-zenhei fonts-crosextra-carlito fonts-crosextra-caladea
   # checking outputs, headless windows

@@ -1,0 +1,427 @@
+// Colour converters of the video renderer: see include/reelpane/ColorConv.h for the rules shared by
+// all of them (families, chroma plane sizes, edges, flip).
+#include "ColorConv.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Lookup tables of the portable family (13-bit fixed point, 8192 = 1.0).
+
+struct PortableTables {
+  std::array<int32_t, 256> luma, redV, greenU, greenV, blueU;
+};
+
+constexpr PortableTables MakePortableTables() {
+  PortableTables t{};
+  for (int i = 0; i < 256; ++i) {
+    t.luma[i] = 9535 * (i - 16);
+    t.redV[i] = 13074 * (i - 128);
+    t.greenU[i] = 3203 * (i - 128);
+    t.greenV[i] = 6660 * (i - 128);
+    t.blueU[i] = 16531 * (i - 128);
+  }
+  return t;
+}
+
+constexpr PortableTables kTables = MakePortableTables();
+
+inline uint8_t ClampShift13(int32_t sum) {
+  // Arithmetic shift toward minus infinity; negative gives 0, 256 x 8192 and more gives 255.
+  const int32_t v = sum >> 13;
+  return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+
+inline Rgb PortablePixel(int y, int u, int v) {
+  const int32_t l = kTables.luma[y];
+  return {ClampShift13(l + kTables.redV[v]), ClampShift13(l - (kTables.greenU[u] + kTables.greenV[v])),
+          ClampShift13(l + kTables.blueU[u])};
+}
+
+// ---------------------------------------------------------------------------------------------
+// The vector family: 16-bit lanes, 6-bit fractions, saturating adds, no rounding term.
+
+inline int Sat16(int v) { return v < -32768 ? -32768 : (v > 32767 ? 32767 : v); }
+inline uint8_t SatByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+
+inline Rgb VectorPixel(int y, int u, int v) {
+  const int l = 74 * (y - 16);
+  const int cr = 102 * (v - 128);
+  const int cg = 25 * (u - 128) + 52 * (v - 128);
+  const int cb = 129 * (u - 128);
+  return {SatByte(Sat16(l + cr) >> 6), SatByte(Sat16(l - cg) >> 6), SatByte(Sat16(l + cb) >> 6)};
+}
+
+// BT.601 weights for RGB -> YUV in 13-bit fixed point.
+inline uint8_t LumaOf(int r, int g, int b) { return static_cast<uint8_t>(((2105 * r + 4129 * g + 803 * b + 4096) >> 13) + 16); }
+// From the sums of a block's four pixels; the result keeps its low 8 bits.
+inline uint8_t BlockU(int rs, int gs, int bs) { return static_cast<uint8_t>(((3596 * bs - 1212 * rs - 2384 * gs + 16384) >> 15) + 128); }
+inline uint8_t BlockV(int rs, int gs, int bs) { return static_cast<uint8_t>(((3596 * rs - 3015 * gs - 582 * bs + 16384) >> 15) + 128); }
+
+// Chroma plane geometry for a 4:2:0 picture (rounded down, at least one).
+inline int ChromaWidth(int width) { return std::max(width / 2, 1); }
+inline int ChromaHeight(int height) { return std::max(height / 2, 1); }
+
+inline const uint8_t* RowOf(const uint8_t* base, int stride, int row) {
+  return base + static_cast<ptrdiff_t>(stride) * row;
+}
+inline uint8_t* RowOf(uint8_t* base, int stride, int row) { return base + static_cast<ptrdiff_t>(stride) * row; }
+
+// ---------------------------------------------------------------------------------------------
+// Planar (YV12 or NV12) to RGB, one row at a time. `Pixel` is the family's formula, `Bytes` 3 or 4.
+
+template <int Bytes, Rgb (*Pixel)(int, int, int), bool Nv12>
+void PlanarToRgb(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t* u, const uint8_t* v, int yStride,
+                 int uvStride, int width, int height, int flip) {
+  if (!dst || !y || !u || (!Nv12 && !v) || width <= 0 || height <= 0) return;
+  const int cw = ChromaWidth(width), ch = ChromaHeight(height);
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* ys = RowOf(y, yStride, row);
+    const int crow = std::min(row >> 1, ch - 1);
+    const uint8_t* us = RowOf(u, uvStride, crow);
+    const uint8_t* vs = Nv12 ? nullptr : RowOf(v, uvStride, crow);
+    uint8_t* d = RowOf(dst, dstPitch, flip ? height - 1 - row : row);
+    auto put = [&d](Rgb c) {
+      d[0] = c.b;
+      d[1] = c.g;
+      d[2] = c.r;
+      if constexpr (Bytes == 4) d[3] = 0;
+      d += Bytes;
+    };
+    // Whole pixel pairs share one chroma sample; an odd last pixel takes the last sample.
+    const int pairs = width / 2;
+    for (int cx = 0; cx < pairs; ++cx) {
+      const int uu = Nv12 ? us[2 * cx] : us[cx];
+      const int vv = Nv12 ? us[2 * cx + 1] : vs[cx];
+      put(Pixel(ys[2 * cx], uu, vv));
+      put(Pixel(ys[2 * cx + 1], uu, vv));
+    }
+    if (width & 1) {
+      const int cx = std::min(pairs, cw - 1);
+      put(Pixel(ys[width - 1], Nv12 ? us[2 * cx] : us[cx], Nv12 ? us[2 * cx + 1] : vs[cx]));
+    }
+  }
+}
+
+// Planar to RGB565 with the per-row error carry (portable family).
+template <bool Nv12>
+void PlanarToRgb565(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t* u, const uint8_t* v, int yStride,
+                    int uvStride, int width, int height, int flip) {
+  if (!dst || !y || !u || (!Nv12 && !v) || width <= 0 || height <= 0) return;
+  const int cw = ChromaWidth(width), ch = ChromaHeight(height);
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* ys = RowOf(y, yStride, row);
+    const int crow = std::min(row >> 1, ch - 1);
+    const uint8_t* us = RowOf(u, uvStride, crow);
+    const uint8_t* vs = Nv12 ? nullptr : RowOf(v, uvStride, crow);
+    uint8_t* d = RowOf(dst, dstPitch, flip ? height - 1 - row : row);
+    int carryR = 0, carryG = 0, carryB = 0;
+    for (int x = 0; x < width; ++x) {
+      const int cx = std::min(x >> 1, cw - 1);
+      const int uu = Nv12 ? us[2 * cx] : us[cx];
+      const int vv = Nv12 ? us[2 * cx + 1] : vs[cx];
+      const int32_t l = kTables.luma[ys[x]];
+      const int r = ((l + kTables.redV[vv]) >> 13) + carryR;
+      const int g = ((l - (kTables.greenU[uu] + kTables.greenV[vv])) >> 13) + carryG;
+      const int b = ((l + kTables.blueU[uu]) >> 13) + carryB;
+      carryR = r & 7;
+      carryG = g & 7;
+      carryB = b & 7;
+      const unsigned word = (unsigned(SatByte(r)) >> 3) << 11 | (unsigned(SatByte(g)) >> 2) << 5 | (unsigned(SatByte(b)) >> 3);
+      d[0] = static_cast<uint8_t>(word & 0xFF);
+      d[1] = static_cast<uint8_t>(word >> 8);
+      d += 2;
+    }
+  }
+}
+
+// 4:2:0 to packed 4:2:2; both rows of a pair take the same chroma. `UFirst` gives UYVY.
+template <bool UFirst>
+void PlanarToPacked(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t* u, const uint8_t* v, int yStride,
+                    int uvStride, int width, int height, int flip) {
+  if (!dst || !y || !u || !v || width <= 0 || height <= 0) return;
+  const int cw = ChromaWidth(width), ch = ChromaHeight(height);
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* ys = RowOf(y, yStride, row);
+    const int crow = std::min(row >> 1, ch - 1);
+    const uint8_t* us = RowOf(u, uvStride, crow);
+    const uint8_t* vs = RowOf(v, uvStride, crow);
+    uint8_t* d = RowOf(dst, dstPitch, flip ? height - 1 - row : row);
+    int x = 0;
+    for (; x + 1 < width; x += 2) {
+      const int cx = x >> 1;
+      if (UFirst) {
+        d[0] = us[cx]; d[1] = ys[x]; d[2] = vs[cx]; d[3] = ys[x + 1];
+      } else {
+        d[0] = ys[x]; d[1] = us[cx]; d[2] = ys[x + 1]; d[3] = vs[cx];
+      }
+      d += 4;
+    }
+    if (x < width) {  // odd last pixel: its two bytes only
+      const int cx = std::min(x >> 1, cw - 1);
+      if (UFirst) {
+        d[0] = us[cx]; d[1] = ys[x];
+      } else {
+        d[0] = ys[x]; d[1] = us[cx];
+      }
+    }
+  }
+}
+
+// Packed 4:2:2 to YV12: luma to both rows, chroma averaged over the row pair (rounding up).
+template <bool UFirst>
+void PackedToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint8_t* v, int yStride, int uvStride,
+                    int width, int height, int flip) {
+  if (!src || !y || !u || !v || width <= 0 || height <= 0) return;
+  const int lumaOff = UFirst ? 1 : 0, uOff = UFirst ? 0 : 1, vOff = UFirst ? 2 : 3;
+  auto srcRow = [&](int row) { return RowOf(src, srcStride, flip ? height - 1 - row : row); };
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* s = srcRow(row);
+    uint8_t* yd = RowOf(y, yStride, row);
+    for (int x = 0; x < width; ++x) yd[x] = s[2 * x + lumaOff];
+  }
+  const int pairs = width / 2, ch = ChromaHeight(height);
+  for (int by = 0; by < ch; ++by) {
+    const uint8_t* s0 = srcRow(std::min(2 * by, height - 1));
+    const uint8_t* s1 = srcRow(std::min(2 * by + 1, height - 1));
+    uint8_t* ud = RowOf(u, uvStride, by);
+    uint8_t* vd = RowOf(v, uvStride, by);
+    for (int bx = 0; bx < pairs; ++bx) {
+      ud[bx] = static_cast<uint8_t>((s0[4 * bx + uOff] + s1[4 * bx + uOff] + 1) >> 1);
+      vd[bx] = static_cast<uint8_t>((s0[4 * bx + vOff] + s1[4 * bx + vOff] + 1) >> 1);
+    }
+  }
+}
+
+// RGB (B, G, R order; 3 or 4 bytes, or a 565 word) to YV12. `Load` widens one pixel.
+using LoadRgb = Rgb (*)(const uint8_t* row, int x);
+inline Rgb LoadBgr24(const uint8_t* row, int x) { return {row[3 * x + 2], row[3 * x + 1], row[3 * x]}; }
+inline Rgb LoadBgr32(const uint8_t* row, int x) { return {row[4 * x + 2], row[4 * x + 1], row[4 * x]}; }
+inline Rgb Load565(const uint8_t* row, int x) {
+  const unsigned w = row[2 * x] | (unsigned(row[2 * x + 1]) << 8);
+  return {static_cast<uint8_t>((w >> 11) << 3), static_cast<uint8_t>(((w >> 5) & 63) << 2),
+          static_cast<uint8_t>((w & 31) << 3)};
+}
+
+template <LoadRgb Load>
+void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint8_t* v, int yStride, int uvStride,
+                 int width, int height, int flip) {
+  if (!src || !y || !u || !v || width <= 0 || height <= 0) return;
+  auto srcRow = [&](int row) { return RowOf(src, srcStride, flip ? height - 1 - row : row); };
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* s = srcRow(row);
+    uint8_t* yd = RowOf(y, yStride, row);
+    for (int x = 0; x < width; ++x) {
+      const Rgb c = Load(s, x);
+      yd[x] = LumaOf(c.r, c.g, c.b);
+    }
+  }
+  // Each block sums four pixels; at a one-pixel edge the missing pixels repeat the last one.
+  const int cw = ChromaWidth(width), ch = ChromaHeight(height);
+  for (int by = 0; by < ch; ++by) {
+    const uint8_t* rows[2] = {srcRow(std::min(2 * by, height - 1)), srcRow(std::min(2 * by + 1, height - 1))};
+    uint8_t* ud = RowOf(u, uvStride, by);
+    uint8_t* vd = RowOf(v, uvStride, by);
+    for (int bx = 0; bx < cw; ++bx) {
+      int rs = 0, gs = 0, bs = 0;
+      for (const uint8_t* s : rows) {
+        for (int dx = 0; dx < 2; ++dx) {
+          const Rgb c = Load(s, std::min(2 * bx + dx, width - 1));
+          rs += c.r;
+          gs += c.g;
+          bs += c.b;
+        }
+      }
+      ud[bx] = BlockU(rs, gs, bs);
+      vd[bx] = BlockV(rs, gs, bs);
+    }
+  }
+}
+
+void CopyRows(uint8_t* dst, int dstStride, const uint8_t* src, int srcStride, int rowBytes, int rows, int flip) {
+  for (int row = 0; row < rows; ++row) {
+    std::memcpy(RowOf(dst, dstStride, row), RowOf(src, srcStride, flip ? rows - 1 - row : row),
+                static_cast<size_t>(rowBytes));
+  }
+}
+
+void FillRows(uint8_t* dst, int dstStride, int rowBytes, int rows, uint8_t value) {
+  for (int row = 0; row < rows; ++row) std::memset(RowOf(dst, dstStride, row), value, static_cast<size_t>(rowBytes));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Table entries: derive the chroma strides and hand the planes on.
+
+inline int HalfStride(int stride) { return stride / 2; }  // rounding toward zero
+
+void EntryYV12ToYV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  CopyYV12Planes(d[0], d[1], d[2], dp, HalfStride(dp), s[0], s[1], s[2], ss, HalfStride(ss), w, h, f);
+}
+void EntryYV12ToUYVY(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertYV12ToUYVY(d[0], dp, s[0], s[1], s[2], ss, HalfStride(ss), w, h, f);
+}
+void EntryYV12ToYUY2(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertYV12ToYUY2(d[0], dp, s[0], s[1], s[2], ss, HalfStride(ss), w, h, f);
+}
+void EntryYV12ToRGB32(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertYV12ToRGB32(d[0], dp, s[0], s[1], s[2], ss, HalfStride(ss), w, h, f);
+}
+void EntryYV12ToRGB24(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertYV12ToRGB24(d[0], dp, s[0], s[1], s[2], ss, HalfStride(ss), w, h, f);
+}
+void EntryYV12ToRGB565(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertYV12ToRGB565(d[0], dp, s[0], s[1], s[2], ss, HalfStride(ss), w, h, f);
+}
+void EntryUYVYToYV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertUYVYToYV12(s[0], ss, d[0], d[1], d[2], dp, HalfStride(dp), w, h, f);
+}
+void EntryYUY2ToYV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertYUY2ToYV12(s[0], ss, d[0], d[1], d[2], dp, HalfStride(dp), w, h, f);
+}
+void EntryNV12ToNV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  CopyNV12Planes(d[0], d[1], nullptr, dp, dp, s[0], s[1], nullptr, ss, ss, w, h, f);
+}
+void EntryNV12ToRGB32(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertNV12ToRGB32(d[0], dp, s[0], s[1], nullptr, ss, ss, w, h, f);
+}
+void EntryNV12ToRGB24(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertNV12ToRGB24(d[0], dp, s[0], s[1], nullptr, ss, ss, w, h, f);
+}
+void EntryNV12ToRGB565(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertNV12ToRGB565(d[0], dp, s[0], s[1], nullptr, ss, ss, w, h, f);
+}
+void EntryRGB32ToYV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertRGB32ToYV12(s[0], ss, d[0], d[1], d[2], dp, HalfStride(dp), w, h, f);
+}
+void EntryRGB24ToYV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertRGB24ToYV12(s[0], ss, d[0], d[1], d[2], dp, HalfStride(dp), w, h, f);
+}
+void EntryRGB565ToYV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
+  ConvertRGB565ToYV12(s[0], ss, d[0], d[1], d[2], dp, HalfStride(dp), w, h, f);
+}
+
+constexpr std::array<ColorConvertEntry, 100> MakeTable() {
+  std::array<ColorConvertEntry, 100> t{};
+  t[11] = EntryYV12ToYV12;
+  t[12] = EntryYV12ToUYVY;
+  t[13] = EntryYV12ToYUY2;
+  t[15] = EntryYV12ToRGB32;
+  t[16] = EntryYV12ToRGB24;
+  t[17] = EntryYV12ToRGB565;
+  t[21] = EntryUYVYToYV12;
+  t[31] = EntryYUY2ToYV12;
+  t[44] = EntryNV12ToNV12;
+  t[45] = EntryNV12ToRGB32;
+  t[46] = EntryNV12ToRGB24;
+  t[47] = EntryNV12ToRGB565;
+  t[51] = EntryRGB32ToYV12;
+  t[61] = EntryRGB24ToYV12;
+  t[71] = EntryRGB565ToYV12;
+  return t;
+}
+
+constexpr std::array<ColorConvertEntry, 100> kConverters = MakeTable();
+
+}  // namespace
+
+ColorConvertEntry GetColorConverter(int inputFormat, int surfaceFormat) {
+  if (inputFormat < 1 || inputFormat > 9 || surfaceFormat < 1 || surfaceFormat > 9) return nullptr;
+  return kConverters[static_cast<size_t>(inputFormat * 10 + surfaceFormat)];
+}
+
+void BuildColorConvTables() {}
+void ClearVectorState() {}
+
+void ConvertYV12ToUYVY(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* u, const uint8_t* v, int ys, int uvs,
+                       int w, int h, int f) {
+  PlanarToPacked<true>(dst, dp, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertYV12ToYUY2(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* u, const uint8_t* v, int ys, int uvs,
+                       int w, int h, int f) {
+  PlanarToPacked<false>(dst, dp, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertYV12ToRGB32(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* u, const uint8_t* v, int ys, int uvs,
+                        int w, int h, int f) {
+  PlanarToRgb<4, VectorPixel, false>(dst, dp, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertYV12ToRGB24(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* u, const uint8_t* v, int ys, int uvs,
+                        int w, int h, int f) {
+  PlanarToRgb<3, VectorPixel, false>(dst, dp, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertYV12ToRGB565(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* u, const uint8_t* v, int ys, int uvs,
+                         int w, int h, int f) {
+  PlanarToRgb565<false>(dst, dp, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertNV12ToRGB32(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* uv, const uint8_t*, int ys, int uvs,
+                        int w, int h, int f) {
+  PlanarToRgb<4, PortablePixel, true>(dst, dp, y, uv, nullptr, ys, uvs, w, h, f);
+}
+void ConvertNV12ToRGB24(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* uv, const uint8_t*, int ys, int uvs,
+                        int w, int h, int f) {
+  PlanarToRgb<3, PortablePixel, true>(dst, dp, y, uv, nullptr, ys, uvs, w, h, f);
+}
+void ConvertNV12ToRGB565(uint8_t* dst, int dp, const uint8_t* y, const uint8_t* uv, const uint8_t*, int ys, int uvs,
+                         int w, int h, int f) {
+  PlanarToRgb565<true>(dst, dp, y, uv, nullptr, ys, uvs, w, h, f);
+}
+
+void ConvertUYVYToYV12(const uint8_t* src, int ss, uint8_t* y, uint8_t* u, uint8_t* v, int ys, int uvs, int w, int h,
+                       int f) {
+  PackedToPlanar<true>(src, ss, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertYUY2ToYV12(const uint8_t* src, int ss, uint8_t* y, uint8_t* u, uint8_t* v, int ys, int uvs, int w, int h,
+                       int f) {
+  PackedToPlanar<false>(src, ss, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertRGB32ToYV12(const uint8_t* src, int ss, uint8_t* y, uint8_t* u, uint8_t* v, int ys, int uvs, int w, int h,
+                        int f) {
+  RgbToPlanar<LoadBgr32>(src, ss, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertRGB24ToYV12(const uint8_t* src, int ss, uint8_t* y, uint8_t* u, uint8_t* v, int ys, int uvs, int w, int h,
+                        int f) {
+  RgbToPlanar<LoadBgr24>(src, ss, y, u, v, ys, uvs, w, h, f);
+}
+void ConvertRGB565ToYV12(const uint8_t* src, int ss, uint8_t* y, uint8_t* u, uint8_t* v, int ys, int uvs, int w,
+                         int h, int f) {
+  RgbToPlanar<Load565>(src, ss, y, u, v, ys, uvs, w, h, f);
+}
+
+void CopyYV12Planes(uint8_t* dy, uint8_t* du, uint8_t* dv, int dys, int duvs, const uint8_t* sy, const uint8_t* su,
+                    const uint8_t* sv, int sys, int suvs, int w, int h, int f) {
+  if (!dy || !du || !dv || !sy || w <= 0 || h <= 0) return;
+  CopyRows(dy, dys, sy, sys, w, h, f);
+  const int cw = ChromaWidth(w), ch = ChromaHeight(h);
+  if (su && sv) {
+    CopyRows(du, duvs, su, suvs, cw, ch, f);
+    CopyRows(dv, duvs, sv, suvs, cw, ch, f);
+  } else {
+    FillRows(du, duvs, cw, ch, 128);
+    FillRows(dv, duvs, cw, ch, 128);
+  }
+}
+
+void CopyNV12Planes(uint8_t* dy, uint8_t* duv, uint8_t*, int dys, int duvs, const uint8_t* sy, const uint8_t* suv,
+                    const uint8_t*, int sys, int suvs, int w, int h, int f) {
+  if (!dy || !duv || !sy || w <= 0 || h <= 0) return;
+  CopyRows(dy, dys, sy, sys, w, h, f);
+  // The UV rows hold one U and one V for each pair of pixels: 2 x max(w / 2, 1) bytes.
+  const int uvBytes = 2 * ChromaWidth(w), ch = ChromaHeight(h);
+  if (suv) {
+    CopyRows(duv, duvs, suv, suvs, uvBytes, ch, f);
+  } else {
+    FillRows(duv, duvs, uvBytes, ch, 128);
+  }
+}
+
+void ConvertYUV420ToRGB24(uint8_t* dst, int dstStride, const uint8_t* y, const uint8_t* u, const uint8_t* v,
+                          int yStride, int uvStride, int width, int height, int flip) {
+  ConvertYV12ToRGB24(dst, dstStride, y, u, v, yStride, uvStride, width, height, flip);
+}

@@ -1,0 +1,327 @@
+#include "ColorConv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/asan_interface.h>
+#define LW_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define LW_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#endif
+#endif
+#ifndef LW_POISON
+#define LW_POISON(p, n) ((void)(p), (void)(n))
+#define LW_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace {
+
+struct Bgr {
+  int b, g, r;
+  bool operator==(const Bgr&) const = default;
+};
+
+// A uniform 2 x 2 frame through a YUV -> RGB converter; returns its top-left pixel.
+enum class Path { NV12ToRGB24, NV12ToRGB32, YV12ToRGB24, YV12ToRGB32, YUV420ToRGB24 };
+
+Bgr ConvertOne(Path path, uint8_t y, uint8_t u, uint8_t v) {
+  uint8_t ys[4] = {y, y, y, y};
+  uint8_t us[2] = {u, u}, vs[2] = {v, v}, uv[2] = {u, v};
+  uint8_t out[16] = {};
+  switch (path) {
+    case Path::NV12ToRGB24: ConvertNV12ToRGB24(out, 6, ys, uv, nullptr, 2, 2, 2, 2, 0); break;
+    case Path::NV12ToRGB32: ConvertNV12ToRGB32(out, 8, ys, uv, nullptr, 2, 2, 2, 2, 0); break;
+    case Path::YV12ToRGB24: ConvertYV12ToRGB24(out, 6, ys, us, vs, 2, 1, 2, 2, 0); break;
+    case Path::YV12ToRGB32: ConvertYV12ToRGB32(out, 8, ys, us, vs, 2, 1, 2, 2, 0); break;
+    case Path::YUV420ToRGB24: ConvertYUV420ToRGB24(out, 6, ys, us, vs, 2, 1, 2, 2, 0); break;
+  }
+  return {out[0], out[1], out[2]};
+}
+
+TEST(ColorConvValues, YuvToRgbPerFamily) {
+  struct Case {
+    uint8_t y, u, v;
+    Bgr portable, vector;
+  };
+  const Case cases[] = {
+      {16, 128, 128, {0, 0, 0}, {0, 0, 0}},
+      {235, 128, 128, {254, 254, 254}, {253, 253, 253}},
+      {255, 128, 128, {255, 255, 255}, {255, 255, 255}},
+      {81, 90, 240, {0, 0, 254}, {0, 0, 253}},
+      {0, 0, 0, {0, 135, 0}, {0, 135, 0}},      // red and blue clamp below
+      {255, 255, 255, {255, 125, 255}, {255, 123, 255}},  // red and blue clamp above
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "Y" << int(c.y) << " U" << int(c.u) << " V" << int(c.v));
+    EXPECT_EQ(ConvertOne(Path::NV12ToRGB24, c.y, c.u, c.v), c.portable);
+    EXPECT_EQ(ConvertOne(Path::NV12ToRGB32, c.y, c.u, c.v), c.portable);
+    EXPECT_EQ(ConvertOne(Path::YV12ToRGB24, c.y, c.u, c.v), c.vector);
+    EXPECT_EQ(ConvertOne(Path::YV12ToRGB32, c.y, c.u, c.v), c.vector);
+    EXPECT_EQ(ConvertOne(Path::YUV420ToRGB24, c.y, c.u, c.v), c.vector);
+  }
+}
+
+TEST(ColorConvValues, Rgb32FourthByteIsZero) {
+  uint8_t ys[4] = {200, 200, 200, 200}, us[1] = {128}, vs[1] = {128};
+  uint8_t out[16];
+  std::fill(std::begin(out), std::end(out), 0xEE);
+  ConvertYV12ToRGB32(out, 8, ys, us, vs, 2, 1, 2, 2, 0);
+  for (int p = 0; p < 4; ++p) EXPECT_EQ(out[4 * p + 3], 0);
+}
+
+TEST(ColorConvValues, Rgb565ErrorCarry) {
+  // Y = U = V = 128 is 130 in every channel; the carry walks 2, 4, 6, 0 along a row and restarts
+  // at the next row.
+  const int w = 8, h = 2;
+  std::vector<uint8_t> y(w * h, 128), u(w / 2 * h / 2, 128), v(w / 2 * h / 2, 128), uv(w * h / 2, 128);
+  const uint16_t expected[8] = {0x8410, 0x8430, 0x8430, 0x8C51, 0x8410, 0x8430, 0x8430, 0x8C51};
+  for (bool nv12 : {false, true}) {
+    std::vector<uint8_t> out(w * 2 * h);
+    if (nv12)
+      ConvertNV12ToRGB565(out.data(), w * 2, y.data(), uv.data(), nullptr, w, w, w, h, 0);
+    else
+      ConvertYV12ToRGB565(out.data(), w * 2, y.data(), u.data(), v.data(), w, w / 2, w, h, 0);
+    for (int row = 0; row < h; ++row)
+      for (int x = 0; x < w; ++x) {
+        const uint16_t word = static_cast<uint16_t>(out[row * w * 2 + 2 * x] | out[row * w * 2 + 2 * x + 1] << 8);
+        EXPECT_EQ(word, expected[x]) << "nv12 " << nv12 << " row " << row << " x " << x;
+      }
+  }
+}
+
+TEST(ColorConvValues, RgbToYV12) {
+  struct Case {
+    uint8_t r, g, b;
+    int y, u, v;
+  };
+  const Case cases[] = {
+      {255, 255, 255, 235, 128, 128},
+      {0, 0, 0, 16, 128, 128},
+      {255, 0, 0, 82, 90, 240},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "rgb " << int(c.r) << "," << int(c.g) << "," << int(c.b));
+    uint8_t rgb24[12], rgb32[16];
+    for (int p = 0; p < 4; ++p) {
+      rgb24[3 * p] = c.b; rgb24[3 * p + 1] = c.g; rgb24[3 * p + 2] = c.r;
+      rgb32[4 * p] = c.b; rgb32[4 * p + 1] = c.g; rgb32[4 * p + 2] = c.r; rgb32[4 * p + 3] = 0x77;
+    }
+    for (int bytes : {3, 4}) {
+      uint8_t y[4] = {}, u[1] = {}, v[1] = {};
+      if (bytes == 3)
+        ConvertRGB24ToYV12(rgb24, 6, y, u, v, 2, 1, 2, 2, 0);
+      else
+        ConvertRGB32ToYV12(rgb32, 8, y, u, v, 2, 1, 2, 2, 0);
+      for (uint8_t value : y) EXPECT_EQ(value, c.y) << bytes;
+      EXPECT_EQ(u[0], c.u) << bytes;
+      EXPECT_EQ(v[0], c.v) << bytes;
+    }
+  }
+  // 0xFFFF widens without filling the low bits of its fields.
+  const uint8_t white565[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  uint8_t y[4] = {}, u[1] = {}, v[1] = {};
+  ConvertRGB565ToYV12(white565, 4, y, u, v, 2, 1, 2, 2, 0);
+  EXPECT_EQ(y[0], 231);
+  EXPECT_EQ(u[0], 127);
+  EXPECT_EQ(v[0], 126);
+}
+
+TEST(ColorConvValues, PureRedRoundTripThroughYuv420ToRgb24) {
+  const uint8_t red[12] = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255};
+  uint8_t y[4], u[1], v[1], out[12] = {};
+  ConvertRGB24ToYV12(red, 6, y, u, v, 2, 1, 2, 2, 0);
+  ConvertYUV420ToRGB24(out, 6, y, u, v, 2, 1, 2, 2, 0);
+  for (int p = 0; p < 4; ++p) {
+    EXPECT_EQ(out[3 * p], 0);
+    EXPECT_EQ(out[3 * p + 1], 0);
+    EXPECT_EQ(out[3 * p + 2], 254);
+  }
+}
+
+TEST(ColorConvPacked, InterleaveAndAverage) {
+  // 4 x 2 picture: luma 10..17, U row {100, 110}, V row {200, 210}.
+  const uint8_t y[8] = {10, 11, 12, 13, 14, 15, 16, 17}, u[2] = {100, 110}, v[2] = {200, 210};
+  uint8_t yuy2[16], uyvy[16];
+  ConvertYV12ToYUY2(yuy2, 8, y, u, v, 4, 2, 4, 2, 0);
+  ConvertYV12ToUYVY(uyvy, 8, y, u, v, 4, 2, 4, 2, 0);
+  const uint8_t expYuy2[16] = {10, 100, 11, 200, 12, 110, 13, 210, 14, 100, 15, 200, 16, 110, 17, 210};
+  const uint8_t expUyvy[16] = {100, 10, 200, 11, 110, 12, 210, 13, 100, 14, 200, 15, 110, 16, 210, 17};
+  EXPECT_TRUE(std::equal(std::begin(yuy2), std::end(yuy2), expYuy2));
+  EXPECT_TRUE(std::equal(std::begin(uyvy), std::end(uyvy), expUyvy));
+
+  // Back: chroma is the rounded-up average of the two rows.
+  uint8_t packed[16] = {1, 100, 2, 200, 3, 50, 4, 60, 5, 101, 6, 203, 7, 51, 8, 61};
+  uint8_t oy[8], ou[2], ov[2];
+  ConvertYUY2ToYV12(packed, 8, oy, ou, ov, 4, 2, 4, 2, 0);
+  const uint8_t expY[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_TRUE(std::equal(std::begin(oy), std::end(oy), expY));
+  EXPECT_EQ(ou[0], 101);  // (100 + 101 + 1) >> 1
+  EXPECT_EQ(ov[0], 202);  // (200 + 203 + 1) >> 1
+  EXPECT_EQ(ou[1], 51);
+  EXPECT_EQ(ov[1], 61);
+  ConvertUYVYToYV12(expUyvy, 8, oy, ou, ov, 4, 2, 4, 2, 0);
+  EXPECT_TRUE(std::equal(std::begin(oy), std::end(oy), y));
+  EXPECT_EQ(ou[0], 100);
+  EXPECT_EQ(ov[1], 210);
+}
+
+TEST(ColorConvPlanes, CopiesWithAndWithoutChroma) {
+  const uint8_t sy[8] = {1, 2, 3, 4, 5, 6, 7, 8}, su[2] = {20, 21}, sv[2] = {30, 31};
+  uint8_t dy[8] = {}, du[2] = {}, dv[2] = {};
+  CopyYV12Planes(dy, du, dv, 4, 2, sy, su, sv, 4, 2, 4, 2, 0);
+  EXPECT_TRUE(std::equal(std::begin(dy), std::end(dy), sy));
+  EXPECT_EQ(du[1], 21);
+  EXPECT_EQ(dv[0], 30);
+  CopyYV12Planes(dy, du, dv, 4, 2, sy, nullptr, nullptr, 4, 2, 4, 2, 0);
+  EXPECT_EQ(du[0], 128);
+  EXPECT_EQ(dv[1], 128);
+
+  const uint8_t suv[4] = {40, 41, 42, 43};
+  uint8_t duv[4] = {};
+  CopyNV12Planes(dy, duv, nullptr, 4, 4, sy, suv, nullptr, 4, 4, 4, 2, 0);
+  EXPECT_TRUE(std::equal(std::begin(duv), std::end(duv), suv));
+  CopyNV12Planes(dy, duv, nullptr, 4, 4, sy, nullptr, nullptr, 4, 4, 4, 2, 0);
+  for (uint8_t b : duv) EXPECT_EQ(b, 128);
+
+  // Flip walks the source upward: the first source row lands last.
+  CopyYV12Planes(dy, du, dv, 4, 2, sy, su, sv, 4, 2, 4, 2, 1);
+  const uint8_t flipped[8] = {5, 6, 7, 8, 1, 2, 3, 4};
+  EXPECT_TRUE(std::equal(std::begin(dy), std::end(dy), flipped));
+}
+
+TEST(ColorConvLayout, Nv12ReadsUvRowsWithTheFullStrideThroughTheTable) {
+  // 2 x 4 picture; the UV plane has two rows of stride 2: grey, then strong blue.
+  const uint8_t y[8] = {128, 128, 128, 128, 128, 128, 128, 128};
+  const uint8_t uv[4] = {128, 128, 240, 128};
+  uint8_t out[24] = {};
+  uint8_t* dst[3] = {out, nullptr, nullptr};
+  const uint8_t* src[3] = {y, uv, nullptr};
+  ColorConvertEntry entry = GetColorConverter(RP_FORMAT_NV12, RP_FORMAT_RGB24);
+  ASSERT_NE(entry, nullptr);
+  entry(dst, 6, src, 2, 2, 4, 0);
+  EXPECT_EQ(out[0], out[2]);        // grey upper block
+  EXPECT_GT(out[12], out[14] + 100);  // blue lower block: B well above R
+}
+
+TEST(ColorConvLayout, FlipPutsTheFirstRowLast) {
+  const uint8_t y[4] = {16, 16, 235, 235}, u[1] = {128}, v[1] = {128};
+  uint8_t out[12] = {};
+  ConvertYUV420ToRGB24(out, 6, y, u, v, 2, 1, 2, 2, 1);
+  EXPECT_EQ(out[0], 253);  // the second source row (white) comes first
+  EXPECT_EQ(out[6], 0);
+}
+
+TEST(ColorConvTable, MissingPlanesConvertNothing) {
+  // Entries that need chroma planes leave the destination alone when a plane is missing.
+  uint8_t y[4] = {100, 100, 100, 100};
+  uint8_t out[16];
+  std::fill(std::begin(out), std::end(out), 0xEE);
+  uint8_t* dst[3] = {out, nullptr, nullptr};
+  const uint8_t* src[3] = {y, nullptr, nullptr};
+  for (int surface : {RP_FORMAT_UYVY, RP_FORMAT_YUY2, RP_FORMAT_RGB32, RP_FORMAT_RGB24, RP_FORMAT_RGB565})
+    GetColorConverter(RP_FORMAT_YV12, surface)(dst, 8, src, 2, 2, 2, 0);
+  for (int surface : {RP_FORMAT_RGB32, RP_FORMAT_RGB24, RP_FORMAT_RGB565})
+    GetColorConverter(RP_FORMAT_NV12, surface)(dst, 8, src, 2, 2, 2, 0);
+  for (uint8_t b : out) EXPECT_EQ(b, 0xEE);
+}
+
+TEST(ColorConvTable, FilledEntries) {
+  const int filled[] = {11, 12, 13, 15, 16, 17, 21, 31, 44, 45, 46, 47, 51, 61, 71};
+  int count = 0;
+  for (int in = 0; in <= 10; ++in)
+    for (int out = 0; out <= 10; ++out)
+      if (GetColorConverter(in, out)) {
+        ++count;
+        EXPECT_NE(std::find(std::begin(filled), std::end(filled), in * 10 + out), std::end(filled));
+      }
+  EXPECT_EQ(count, 15);
+}
+
+// A heap block of exactly `size` bytes followed by guard bytes that must stay untouched; under
+// AddressSanitizer the guard is poisoned, so reading it fails too.
+struct Guarded {
+  explicit Guarded(size_t size, uint8_t fill) : n(size), bytes(size + 32, 0xA5) {
+    std::fill(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(size), fill);
+    LW_POISON(bytes.data() + n, 32);
+  }
+  ~Guarded() { LW_UNPOISON(bytes.data() + n, 32); }
+  Guarded(const Guarded&) = delete;
+  Guarded& operator=(const Guarded&) = delete;
+  uint8_t* data() { return bytes.data(); }
+  bool GuardIntact() {
+    LW_UNPOISON(bytes.data() + n, 32);
+    return std::all_of(bytes.begin() + static_cast<ptrdiff_t>(n), bytes.end(), [](uint8_t b) { return b == 0xA5; });
+  }
+  size_t n;
+  std::vector<uint8_t> bytes;
+};
+
+size_t PlaneSize(int stride, int rows, int rowBytes) {
+  return static_cast<size_t>(stride) * static_cast<size_t>(rows - 1) + static_cast<size_t>(rowBytes);
+}
+
+// Every table entry, on pictures whose size breaks the block rules, stays inside exactly sized
+// planes and buffers (the guard bytes catch it here, AddressSanitizer in the sanitizer build).
+TEST(ColorConvEdges, EveryEntryStopsAtThePictureEdge) {
+  const int entries[] = {11, 12, 13, 15, 16, 17, 21, 31, 44, 45, 46, 47, 51, 61, 71};
+  const int sizes[][2] = {{17, 3}, {5, 7}, {2, 1}, {3, 2}, {33, 5}, {1366, 3}};
+  auto pixelBytes = [](int format) { return format == 5 ? 4 : format == 6 ? 3 : 2; };
+  for (int index : entries) {
+    for (const auto& size : sizes) {
+      const int w = size[0], h = size[1];
+      SCOPED_TRACE(testing::Message() << "entry " << index << " size " << w << "x" << h);
+      const int cw = std::max(w / 2, 1), ch = std::max(h / 2, 1);
+      std::vector<std::unique_ptr<Guarded>> keep;
+      // Planes of one side for a format, with the stride the entry expects.
+      auto makeSide = [&](int format, uint8_t* planes[3], int& stride) {
+        planes[0] = planes[1] = planes[2] = nullptr;
+        if (format == RP_FORMAT_YV12) {
+          stride = w;
+          const int cs = w / 2;
+          keep.push_back(std::make_unique<Guarded>(PlaneSize(w, h, w), 100));
+          planes[0] = keep.back()->data();
+          for (int p = 1; p <= 2; ++p) {
+            keep.push_back(std::make_unique<Guarded>(PlaneSize(cs, ch, cw), 140));
+            planes[p] = keep.back()->data();
+          }
+        } else if (format == RP_FORMAT_NV12) {
+          stride = w;
+          keep.push_back(std::make_unique<Guarded>(PlaneSize(w, h, w), 100));
+          planes[0] = keep.back()->data();
+          keep.push_back(std::make_unique<Guarded>(PlaneSize(w, ch, 2 * cw), 140));
+          planes[1] = keep.back()->data();
+        } else {
+          stride = w * pixelBytes(format);
+          keep.push_back(std::make_unique<Guarded>(PlaneSize(stride, h, stride), 90));
+          planes[0] = keep.back()->data();
+        }
+      };
+      uint8_t* src[3];
+      uint8_t* dst[3];
+      int srcStride = 0, dstStride = 0;
+      makeSide(index / 10, src, srcStride);
+      makeSide(index % 10, dst, dstStride);
+      const uint8_t* csrc[3] = {src[0], src[1], src[2]};
+      for (int flip : {0, 1}) GetColorConverter(index / 10, index % 10)(dst, dstStride, csrc, srcStride, w, h, flip);
+      for (const auto& block : keep) EXPECT_TRUE(block->GuardIntact());
+    }
+  }
+}
+
+TEST(ColorConvEdges, OddLastColumnAndRowTakeTheNeighbouringChroma) {
+  // 3 x 3: chroma planes of one sample; every pixel, edges included, gets the same colour.
+  const uint8_t y[9] = {81, 81, 81, 81, 81, 81, 81, 81, 81}, u[1] = {90}, v[1] = {240};
+  uint8_t out[27] = {};
+  ConvertYUV420ToRGB24(out, 9, y, u, v, 3, 1, 3, 3, 1);
+  for (int p = 0; p < 9; ++p) {
+    EXPECT_EQ(out[3 * p], 0);
+    EXPECT_EQ(out[3 * p + 2], 253) << p;
+  }
+}
+
+}  // namespace

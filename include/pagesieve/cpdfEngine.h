@@ -1,0 +1,51 @@
+// cpdfEngine: opens a PDF file, counts its pages and parses one page at a time into records
+// (PdfRecords.h) handed to a CPdfParseInterface.
+//
+// One engine per open file, used by one thread at a time (the owner serialises page loading); two
+// engines may work on two threads at once.
+//
+// What a page gives (the records say how each is laid out):
+// - Texts: one record per show operation, split where the text leaves its baseline or jumps more
+//   than 3 ems forward or 1 em back. Invisible text (render mode 3, the text layer of scanned
+//   pages) and pure clipping text are dropped. Stroked-only text comes as text filled with the
+//   stroke colour. Colours are converted to RGB.
+// - Fonts: a record for every font that a text uses, embedded or not (a font that is not embedded
+//   carries only its face name and metrics). Text in Type 3 fonts comes as an image (below).
+// - Paths: fills and strokes, colours converted to RGB. A path filled with a pattern or a shading
+//   is drawn into an image instead.
+// - Images: JPEG images in grey or RGB come as their original bytes; every other image is decoded
+//   to raw RGB (with alpha when it has a mask). Images of more than 64 megapixels are left out.
+// - Rasterised content: shadings (sh and shading patterns), tiling-pattern fills, stencil masks and
+//   Type 3 text are drawn at 144 dots per inch (fewer for large areas) inside the clips in force
+//   and delivered as raw images with alpha. Type 3 text whose glyph boxes would need more than
+//   4 megapixels a glyph (or 64 for the whole text) is left out.
+// - Clipping cannot be carried by the records: other objects come unclipped.
+// - Content of annotations with appearance streams is included, as MuPDF draws the page.
+#pragma once
+
+#include <memory>
+
+#include "PdfParseInterface.h"
+
+class cpdfEngine {
+ public:
+  // Opens the file at `path` (null: no file; the engine then has no pages). The flag is kept for
+  // the callers' sake and has no effect. A file that cannot be opened leaves an engine with 0 pages.
+  cpdfEngine(const wchar_t* path, bool flag);
+  ~cpdfEngine();
+  cpdfEngine(const cpdfEngine&) = delete;
+  cpdfEngine& operator=(const cpdfEngine&) = delete;
+
+  // The page count; 0 when no document is open.
+  int Get_Pages_Counts();
+
+  // Parses page `oneBased` (1 = first page) and calls `parser` back. False when the number is out
+  // of range, the parser is null, or the page could not be parsed (damaged data); the parser may
+  // then have received part of the page.
+  bool parse_pdf_page(int oneBased, CPdfParseInterface* parser);
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};

@@ -1,0 +1,1190 @@
+// cpdfEngine over MuPDF: opens the document, loads the fonts of a page and runs the page through
+// a device that turns MuPDF's drawing calls into the engine's records.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <unordered_set>
+
+#include "engine_internal.h"
+#include "lwstr.h"
+
+using pagesieve::FontEntry;
+
+namespace {
+
+constexpr int64_t kMaxImagePixels = int64_t{64} << 20;
+constexpr double kMaxRasterPixels = 4.0 * 1024 * 1024;
+constexpr float kRasterScale = 2.0f;  // 144 dots per inch
+constexpr int kMaxRasterSide = 16384;
+// Ids of fonts without an object number start above the largest object number a PDF may use.
+constexpr int kFirstSyntheticFontId = 8388608;
+
+void Quiet(void*, const char*) {}
+
+}  // namespace
+
+struct cpdfEngine::Impl {
+  fz_context* ctx = nullptr;
+  pdf_document* doc = nullptr;
+  int pages = 0;
+  int next_synthetic_id = kFirstSyntheticFontId;
+  int walk_budget = 0;  // resource dictionaries a page may still visit for its fonts
+  std::vector<std::unique_ptr<FontEntry>> fonts;
+  std::unordered_map<int, FontEntry*> by_num;
+  std::unordered_map<fz_font*, FontEntry*> by_font;
+
+  ~Impl() {
+    if (!ctx) return;
+    for (auto& f : fonts) {
+      fz_drop_font(ctx, f->font);
+      pdf_drop_font(ctx, f->desc);
+      pdf_drop_obj(ctx, f->dict);
+    }
+    fonts.clear();
+    pdf_drop_document(ctx, doc);
+    fz_drop_context(ctx);
+  }
+
+  // Takes over one reference each to dict and desc (either may be null). Never throws.
+  FontEntry* AddFont(pdf_obj* dict, pdf_font_desc* desc, fz_font* font) noexcept {
+    int num = dict ? pdf_to_num(ctx, dict) : 0;
+    auto it = by_font.find(font);
+    if (it != by_font.end()) {
+      pdf_drop_obj(ctx, dict);
+      pdf_drop_font(ctx, desc);
+      return it->second;
+    }
+    try {
+      auto e = std::make_unique<FontEntry>();
+      e->id = num > 0 ? num : next_synthetic_id++;
+      e->dict = dict;
+      e->desc = desc;
+      e->font = fz_keep_font(ctx, font);
+      FontEntry* p = e.get();
+      fonts.push_back(std::move(e));
+      if (num > 0) by_num.emplace(num, p);
+      by_font.emplace(font, p);
+      return p;
+    } catch (...) {
+      pdf_drop_obj(ctx, dict);
+      pdf_drop_font(ctx, desc);
+      return nullptr;
+    }
+  }
+};
+
+namespace {
+
+using Impl = cpdfEngine::Impl;
+
+// ---------------------------------------------------------------------------------------------
+// Font loading before a page runs, so that each font of the page is known with its dictionary
+// (object number, embedding) when its text arrives.
+
+int IsKnownFont(Impl* impl, pdf_obj* dict) noexcept {
+  int num = pdf_to_num(impl->ctx, dict);
+  return num > 0 && impl->by_num.count(num) ? 1 : 0;
+}
+
+void WalkFonts(fz_context* ctx, Impl* impl, pdf_obj* res, int depth);
+
+void WalkFormResources(fz_context* ctx, Impl* impl, pdf_obj* dict, int depth) {
+  int n = pdf_dict_len(ctx, dict);
+  for (int i = 0; i < n; ++i) {
+    pdf_obj* obj = pdf_dict_get_val(ctx, dict, i);
+    WalkFonts(ctx, impl, pdf_dict_get(ctx, obj, PDF_NAME(Resources)), depth + 1);
+  }
+}
+
+pdf_font_desc* LoadFont(fz_context* ctx, pdf_document* doc, pdf_obj* res, pdf_obj* font) {
+  pdf_font_desc* desc = nullptr;
+  fz_var(desc);
+  fz_try(ctx) { desc = pdf_load_font(ctx, doc, res, font); }
+  fz_catch(ctx) { desc = nullptr; }
+  return desc;
+}
+
+void WalkFonts(fz_context* ctx, Impl* impl, pdf_obj* res, int depth) {
+  if (depth > 8 || impl->walk_budget <= 0 || !pdf_is_dict(ctx, res)) return;
+  --impl->walk_budget;  // shared forms would otherwise be walked once per path that reaches them
+  if (pdf_mark_obj(ctx, res)) return;  // a cycle
+  fz_try(ctx) {
+    pdf_obj* fonts = pdf_dict_get(ctx, res, PDF_NAME(Font));
+    int n = pdf_dict_len(ctx, fonts);
+    for (int i = 0; i < n; ++i) {
+      pdf_obj* f = pdf_dict_get_val(ctx, fonts, i);
+      if (!pdf_is_dict(ctx, f) || IsKnownFont(impl, f)) continue;
+      pdf_font_desc* desc = LoadFont(ctx, impl->doc, res, f);
+      if (desc && desc->font) impl->AddFont(pdf_keep_obj(ctx, f), desc, desc->font);
+      else pdf_drop_font(ctx, desc);
+    }
+    WalkFormResources(ctx, impl, pdf_dict_get(ctx, res, PDF_NAME(XObject)), depth);
+    WalkFormResources(ctx, impl, pdf_dict_get(ctx, res, PDF_NAME(Pattern)), depth);
+  }
+  fz_always(ctx) { pdf_unmark_obj(ctx, res); }
+  fz_catch(ctx) {}  // a damaged resource dictionary only loses its fonts
+}
+
+void PreloadFonts(fz_context* ctx, Impl* impl, pdf_page* page) {
+  impl->walk_budget = 2000;
+  fz_try(ctx) {
+    WalkFonts(ctx, impl, pdf_page_resources(ctx, page), 0);
+    pdf_obj* annots = pdf_dict_get(ctx, page->obj, PDF_NAME(Annots));
+    int n = std::min(pdf_array_len(ctx, annots), 1000);
+    for (int i = 0; i < n; ++i) {
+      pdf_obj* ap = pdf_dict_getp(ctx, pdf_array_get(ctx, annots, i), "AP/N");
+      if (pdf_is_stream(ctx, ap))
+        WalkFonts(ctx, impl, pdf_dict_get(ctx, ap, PDF_NAME(Resources)), 1);
+      else
+        WalkFormResources(ctx, impl, ap, 0);
+    }
+  }
+  fz_catch(ctx) {}
+}
+
+// ---------------------------------------------------------------------------------------------
+// Small MuPDF calls that may throw, each kept in its own try.
+
+void ToRgb(fz_context* ctx, fz_colorspace* cs, const float* color, float rgb[3]) {
+  rgb[0] = rgb[1] = rgb[2] = 0;
+  if (!cs || !color) return;
+  fz_try(ctx) { fz_convert_color(ctx, cs, color, fz_device_rgb(ctx), rgb, nullptr, fz_default_color_params); }
+  fz_catch(ctx) { rgb[0] = rgb[1] = rgb[2] = 0; }
+  for (int i = 0; i < 3; ++i) rgb[i] = std::clamp(rgb[i], 0.0f, 1.0f);
+}
+
+float Advance(fz_context* ctx, fz_font* font, int gid, int wmode) {
+  float a = 0;
+  fz_var(a);
+  fz_try(ctx) { a = fz_advance_glyph(ctx, font, gid, wmode); }
+  fz_catch(ctx) { a = 0; }
+  return std::isfinite(a) ? a : 0.0f;
+}
+
+fz_rect BoundText(fz_context* ctx, const fz_text* text, const fz_stroke_state* stroke, fz_matrix ctm) {
+  fz_rect r = fz_empty_rect;
+  fz_try(ctx) { r = fz_bound_text(ctx, text, stroke, ctm); }
+  fz_catch(ctx) { r = fz_empty_rect; }
+  return r;
+}
+
+fz_rect BoundPath(fz_context* ctx, const fz_path* path, const fz_stroke_state* stroke, fz_matrix ctm) {
+  fz_rect r = fz_infinite_rect;
+  fz_try(ctx) { r = fz_bound_path(ctx, path, stroke, ctm); }
+  fz_catch(ctx) { r = fz_infinite_rect; }
+  return r;
+}
+
+fz_path* KeepPath(fz_context* ctx, const fz_path* path) {
+  fz_path* p = nullptr;
+  fz_var(p);
+  fz_try(ctx) { p = fz_keep_path(ctx, path); }
+  fz_catch(ctx) { p = nullptr; }
+  return p;
+}
+
+bool IsType3(fz_context* ctx, const fz_text* text) {
+  for (const fz_text_span* s = text->head; s; s = s->next)
+    if (s->font && fz_font_t3_procs(ctx, s->font)) return true;
+  return false;
+}
+
+// Whether drawing the Type 3 glyphs of `text` would cost more than a page should: MuPDF renders
+// each glyph into a pixmap of the glyph's box, so damaged font boxes or huge sizes would clear
+// gigabytes. Such text is left out.
+bool Type3TooCostly(fz_context* ctx, const fz_text* text, fz_matrix ctm) {
+  double total = 0;
+  for (const fz_text_span* s = text->head; s; s = s->next) {
+    if (!s->font || !fz_font_t3_procs(ctx, s->font)) continue;
+    fz_rect gb = fz_transform_rect(fz_font_bbox(ctx, s->font), fz_concat(s->trm, ctm));
+    double area = (static_cast<double>(gb.x1) - gb.x0) * (static_cast<double>(gb.y1) - gb.y0) * kRasterScale *
+                  kRasterScale;
+    if (!std::isfinite(area) || area > kMaxRasterPixels) return true;
+    total += area * s->len;
+    if (total > 16 * kMaxRasterPixels) return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Path segments.
+
+struct PathSink {
+  std::vector<PdfPathSegment>* segs;
+  bool failed;
+};
+
+void Push(void* arg, int32_t op, float x1 = 0, float y1 = 0, float x2 = 0, float y2 = 0, float x3 = 0,
+          float y3 = 0) noexcept {
+  auto* s = static_cast<PathSink*>(arg);
+  if (s->failed) return;
+  try {
+    s->segs->push_back(PdfPathSegment{op, x1, y1, x2, y2, x3, y3});
+  } catch (...) {
+    s->failed = true;
+  }
+}
+
+void WMove(fz_context*, void* a, float x, float y) { Push(a, kPdfMoveTo, x, y); }
+void WLine(fz_context*, void* a, float x, float y) { Push(a, kPdfLineTo, x, y); }
+void WCurve(fz_context*, void* a, float x1, float y1, float x2, float y2, float x3, float y3) {
+  Push(a, kPdfCurveTo, x1, y1, x2, y2, x3, y3);
+}
+void WClose(fz_context*, void* a) { Push(a, kPdfClose); }
+void WCurveV(fz_context*, void* a, float x2, float y2, float x3, float y3) { Push(a, kPdfCurveToV, x2, y2, x3, y3); }
+void WCurveY(fz_context*, void* a, float x1, float y1, float x3, float y3) { Push(a, kPdfCurveToY, x1, y1, x3, y3); }
+void WRect(fz_context*, void* a, float x1, float y1, float x2, float y2) {
+  Push(a, kPdfRectangle, x1, y1, x2 - x1, y2 - y1);
+}
+
+const fz_path_walker kWalker = {WMove, WLine, WCurve, WClose, nullptr, WCurveV, WCurveY, WRect};
+
+bool WalkPath(fz_context* ctx, const fz_path* path, PathSink* sink) {
+  int ok = 1;
+  fz_try(ctx) { fz_walk_path(ctx, path, &kWalker, sink); }
+  fz_catch(ctx) { ok = 0; }
+  return ok && !sink->failed;
+}
+
+bool SameSegments(const std::vector<PdfPathSegment>& a, const std::vector<PdfPathSegment>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].op != b[i].op || a[i].x1 != b[i].x1 || a[i].y1 != b[i].y1 || a[i].x2 != b[i].x2 ||
+        a[i].y2 != b[i].y2 || a[i].x3 != b[i].x3 || a[i].y3 != b[i].y3)
+      return false;
+  return true;
+}
+
+bool SameMatrix(const fz_matrix& a, const fz_matrix& b) {
+  return a.a == b.a && a.b == b.b && a.c == b.c && a.d == b.d && a.e == b.e && a.f == b.f;
+}
+
+void SetMatrix(float* dst, const fz_matrix& m) {
+  dst[0] = m.a;
+  dst[1] = m.b;
+  dst[2] = m.c;
+  dst[3] = m.d;
+  dst[4] = m.e;
+  dst[5] = m.f;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The state of one page run.
+
+struct Clip {
+  fz_path* path = nullptr;            // kept; null for clips known only by their bounds
+  fz_stroke_state* stroke = nullptr;  // kept
+  int even_odd = 0;
+  fz_matrix ctm = fz_identity;
+  fz_rect rect = fz_infinite_rect;  // the clip region's bounds, within the enclosing clip
+};
+
+struct RunChars {
+  PdfTextRun run{};
+  std::vector<PdfRunChar> chars;
+};
+
+struct PageRun {
+  Impl* impl;
+  fz_context* ctx;
+  CPdfParseInterface* parser;
+  fz_cookie* cookie = nullptr;
+  bool failed = false;
+  fz_rect page_rect = fz_infinite_rect;  // crop box in record space
+  std::unordered_set<int> delivered;
+
+  bool pending = false;
+  PdfPathRecord pending_rec{};
+  std::vector<PdfPathSegment> pending_segs;
+  fz_matrix pending_ctm = fz_identity;
+
+  const fz_text* last_fill_text = nullptr;  // kept
+
+  std::vector<Clip> clips;
+  int mask_def = 0;   // inside a soft-mask definition: nothing is shown
+  int skip_tile = 0;  // inside a tile that is not drawn
+
+  // Rasterising: calls go to a draw device over a pixmap instead of becoming records.
+  fz_device* cap = nullptr;
+  fz_pixmap* cap_pix = nullptr;
+  fz_matrix cap_m = fz_identity;
+  fz_rect cap_rect = fz_empty_rect;
+  float cap_scale = 1;
+  int cap_replayed = 0;
+  int cap_clip_depth = 0;
+  int cap_tile_depth = 0;
+
+  PageRun(Impl* i, CPdfParseInterface* p) : impl(i), ctx(i->ctx), parser(p) {}
+  ~PageRun() {
+    DropCapture();
+    for (Clip& c : clips) {
+      fz_drop_path(ctx, c.path);
+      fz_drop_stroke_state(ctx, c.stroke);
+    }
+    fz_drop_text(ctx, last_fill_text);
+  }
+
+  void Fail() {
+    failed = true;
+    if (cookie) cookie->abort = 1;
+  }
+
+  bool Suppressed() const { return failed || mask_def > 0 || skip_tile > 0; }
+
+  fz_rect Scissor() const { return clips.empty() ? page_rect : clips.back().rect; }
+
+  template <class F>
+  void Call(F&& f) {
+    if (failed) return;
+    try {
+      f();
+    } catch (...) {
+      Fail();
+    }
+  }
+
+  // --- paths ---
+  void FlushPending() {
+    if (!pending) return;
+    pending = false;
+    pending_rec.segment_count = static_cast<int32_t>(pending_segs.size());
+    pending_rec.segments = pending_segs.data();
+    Call([&] { parser->OnPathObject(&pending_rec); });
+  }
+
+  void FillPath(const fz_path* path, int even_odd, fz_matrix ctm, fz_colorspace* cs, const float* color,
+                float alpha) {
+    FlushPending();
+    if (alpha <= 0) return;
+    std::vector<PdfPathSegment> segs;
+    PathSink sink{&segs, false};
+    if (!WalkPath(ctx, path, &sink) || segs.empty()) return;
+    pending_rec = PdfPathRecord{};
+    SetMatrix(pending_rec.matrix, ctm);
+    pending_rec.fill_on = 1;
+    pending_rec.even_odd = even_odd ? 1 : 0;
+    ToRgb(ctx, cs, color, pending_rec.fill_rgb);
+    pending_segs = std::move(segs);
+    pending_ctm = ctm;
+    pending = true;
+  }
+
+  void StrokePath(const fz_path* path, const fz_stroke_state* stroke, fz_matrix ctm, fz_colorspace* cs,
+                  const float* color, float alpha) {
+    std::vector<PdfPathSegment> segs;
+    PathSink sink{&segs, false};
+    if (!WalkPath(ctx, path, &sink) || segs.empty() || alpha <= 0) {
+      FlushPending();
+      return;
+    }
+    float rgb[3];
+    ToRgb(ctx, cs, color, rgb);
+    float width = stroke ? stroke->linewidth : 1.0f;
+    if (pending && SameMatrix(pending_ctm, ctm) && SameSegments(pending_segs, segs)) {
+      pending_rec.stroke_on = 1;
+      std::copy(rgb, rgb + 3, pending_rec.stroke_rgb);
+      pending_rec.line_width = width;
+      FlushPending();
+      return;
+    }
+    FlushPending();
+    pending_rec = PdfPathRecord{};
+    SetMatrix(pending_rec.matrix, ctm);
+    pending_rec.stroke_on = 1;
+    std::copy(rgb, rgb + 3, pending_rec.stroke_rgb);
+    pending_rec.line_width = width;
+    pending_segs = std::move(segs);
+    pending = true;
+    FlushPending();
+  }
+
+  // --- fonts ---
+  FontEntry* FontFor(fz_font* font) {
+    auto it = impl->by_font.find(font);
+    FontEntry* e = it != impl->by_font.end() ? it->second : impl->AddFont(nullptr, nullptr, font);
+    if (!e) return nullptr;
+    if (!e->built) pagesieve::BuildFontRecord(ctx, *e);
+    if (!delivered.count(e->id)) {
+      delivered.insert(e->id);
+      Call([&] { parser->OnFontResource(&e->record); });
+    }
+    return e;
+  }
+
+  // --- text ---
+  struct TextState {
+    bool open = false;
+    fz_matrix m = fz_identity;  // record matrix
+    fz_matrix inv = fz_identity;
+    float pen = 0;
+    std::vector<RunChars> runs;
+  };
+
+  void FlushText(TextState& t) {
+    if (!t.open) return;
+    t.open = false;
+    std::vector<const PdfTextRun*> ptrs;
+    for (RunChars& rc : t.runs) {
+      rc.run.char_count = static_cast<int32_t>(rc.chars.size());
+      rc.run.chars = rc.chars.data();
+      if (!rc.chars.empty()) ptrs.push_back(&rc.run);
+    }
+    if (!ptrs.empty()) {
+      PdfTextRecord rec{};
+      SetMatrix(rec.matrix, t.m);
+      rec.run_count = static_cast<int32_t>(ptrs.size());
+      rec.runs = ptrs.data();
+      Call([&] { parser->OnTextObject(&rec); });
+    }
+    t.runs.clear();
+  }
+
+  void EmitText(const fz_text* text, fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha) {
+    if (alpha <= 0) return;
+    float rgb[3];
+    ToRgb(ctx, cs, color, rgb);
+    TextState t;
+    for (const fz_text_span* span = text->head; span && !failed; span = span->next) {
+      if (!span->font || span->len <= 0) continue;
+      FontEntry* fe = FontFor(span->font);
+      if (!fe) continue;
+      fz_matrix g = fz_concat(span->trm, ctm);
+      float s = std::hypot(g.c, g.d), sx = std::hypot(g.a, g.b);
+      if (!(s > 1e-4f) || !(sx > 1e-4f) || !std::isfinite(s) || !std::isfinite(sx)) continue;
+      float th = sx / s;
+      fz_matrix u = {g.a / sx, g.b / sx, g.c / s, g.d / s, 0, 0};
+      for (int i = 0; i < span->len; ++i) {
+        const fz_text_item& it = span->items[i];
+        fz_point p = fz_transform_point(fz_make_point(it.x, it.y), ctm);
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+        float tx = 0, adj = 0;
+        if (t.open) {
+          bool same = std::fabs(u.a - t.m.a) < 1e-3f && std::fabs(u.b - t.m.b) < 1e-3f &&
+                      std::fabs(u.c - t.m.c) < 1e-3f && std::fabs(u.d - t.m.d) < 1e-3f;
+          float dx = p.x - t.m.e, dy = p.y - t.m.f;
+          tx = dx * t.inv.a + dy * t.inv.c;
+          float ty = dx * t.inv.b + dy * t.inv.d;
+          adj = -(tx - t.pen) * 1000.0f / (s * th);
+          if (std::fabs(adj) < 0.01f) adj = 0;  // rounding noise of the writer
+          if (!same || std::fabs(ty) > 0.02f * s + 0.01f || adj < -3000.0f || adj > 1000.0f) FlushText(t);
+        }
+        if (!t.open) {
+          t.open = true;
+          t.m = fz_matrix{u.a, u.b, u.c, u.d, p.x, p.y};
+          t.inv = fz_invert_matrix(fz_matrix{u.a, u.b, u.c, u.d, 0, 0});
+          t.pen = 0;
+          tx = 0;
+          adj = 0;
+        }
+        if (t.runs.empty() || t.runs.back().run.font_id != fe->id ||
+            std::fabs(t.runs.back().run.font_size - s) > 1e-3f * s ||
+            std::fabs(t.runs.back().run.horizontal_scale - th) > 1e-3f) {
+          RunChars rc;
+          rc.run.font_id = fe->id;
+          rc.run.font_size = s;
+          rc.run.horizontal_scale = th;
+          rc.run.fill_given = 1;
+          std::copy(rgb, rgb + 3, rc.run.fill_rgb);
+          t.runs.push_back(std::move(rc));
+        }
+        std::vector<PdfRunChar>& chars = t.runs.back().chars;
+        if (it.gid < 0) {  // a further character of the glyph before (a ligature)
+          if (it.ucs >= 0) AddChar(chars, 0, it.ucs);
+          continue;
+        }
+        float next = tx + Advance(ctx, span->font, it.gid, span->wmode) * s * th;
+        if (it.ucs >= 0) {
+          int ch = it.ucs;
+          if (ch == 0 || ch == 0xFFFD) {
+            auto c = fe->gid_to_cid.find(it.gid);
+            ch = c != fe->gid_to_cid.end() ? c->second : 0xFFFD;
+          }
+          AddChar(chars, chars.empty() && t.runs.size() == 1 ? 0.0f : adj, ch);
+        }
+        t.pen = next;
+      }
+    }
+    FlushText(t);
+  }
+
+  static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch) {
+    if (ch > 0xFFFF && ch <= 0x10FFFF) {
+      ch -= 0x10000;
+      chars.push_back(PdfRunChar{adj, 0xD800 + (ch >> 10)});
+      chars.push_back(PdfRunChar{0, 0xDC00 + (ch & 0x3FF)});
+    } else {
+      chars.push_back(PdfRunChar{adj, ch & 0xFFFF});
+    }
+  }
+
+  // --- images ---
+  void EmitRaw(const fz_matrix& m, int w, int h, int bpp, std::vector<uint8_t>& data) {
+    PdfImageRecord rec{};
+    rec.kind = kPdfImageRaw;
+    SetMatrix(rec.matrix, m);
+    rec.width = w;
+    rec.height = h;
+    rec.bytes_per_pixel = bpp;
+    rec.data_length = static_cast<int32_t>(data.size());
+    rec.data = data.data();
+    Call([&] { parser->OnImageObject(&rec); });
+  }
+
+  // Packs a MuPDF RGB pixmap (premultiplied when it has alpha) into bottom-up B, G, R(, A) rows.
+  // `mask`, when given, is a grey pixmap whose values become the alpha.
+  bool Pack(const fz_pixmap* pix, const fz_pixmap* mask, int* bpp_out, std::vector<uint8_t>& out) {
+    if (!pix || pix->w <= 0 || pix->h <= 0 || pix->n < 3) return false;
+    bool alpha = pix->alpha || mask;
+    int bpp = alpha ? 4 : 3;
+    size_t stride = (static_cast<size_t>(pix->w) * bpp * 8 + 31) / 32 * 4;
+    out.assign(stride * static_cast<size_t>(pix->h), 0);
+    bool any = !alpha;
+    for (int y = 0; y < pix->h; ++y) {
+      const uint8_t* src = pix->samples + static_cast<ptrdiff_t>(y) * pix->stride;
+      uint8_t* dst = out.data() + static_cast<size_t>(pix->h - 1 - y) * stride;
+      const uint8_t* mrow = nullptr;
+      if (mask) {
+        int my = static_cast<int>(static_cast<int64_t>(y) * mask->h / pix->h);
+        mrow = mask->samples + static_cast<ptrdiff_t>(my) * mask->stride;
+      }
+      for (int x = 0; x < pix->w; ++x, src += pix->n, dst += bpp) {
+        int r = src[0], g = src[1], b = src[2];
+        if (pix->alpha) {
+          int a = src[pix->n - 1];
+          if (a > 0 && a < 255) {
+            r = std::min(255, r * 255 / a);
+            g = std::min(255, g * 255 / a);
+            b = std::min(255, b * 255 / a);
+          }
+          dst[3] = static_cast<uint8_t>(a);
+        }
+        if (mrow) {
+          int mx = static_cast<int>(static_cast<int64_t>(x) * mask->w / pix->w);
+          int a = mrow[static_cast<ptrdiff_t>(mx) * mask->n];
+          dst[3] = static_cast<uint8_t>(pix->alpha ? dst[3] * a / 255 : a);
+        }
+        dst[0] = static_cast<uint8_t>(b);
+        dst[1] = static_cast<uint8_t>(g);
+        dst[2] = static_cast<uint8_t>(r);
+        if (alpha && dst[3]) any = true;
+      }
+    }
+    *bpp_out = bpp;
+    return any;
+  }
+
+  void EmitImage(fz_image* img, fz_matrix ctm, float alpha);
+
+  // --- rasterising ---
+  bool BeginCapture(fz_rect bbox);
+  void EndCapture();
+  void DropCapture();
+};
+
+struct SieveDevice {
+  fz_device super;
+  PageRun* run;
+};
+
+PageRun* RunOf(fz_device* dev) { return reinterpret_cast<SieveDevice*>(dev)->run; }
+
+// The C-side of images: decoding into RGB pixmaps.
+void DecodeImage(fz_context* ctx, fz_image* img, fz_pixmap** pix_out, fz_pixmap** mask_out) {
+  fz_pixmap* pix = nullptr;
+  fz_pixmap* conv = nullptr;
+  fz_pixmap* mask = nullptr;
+  fz_var(pix);
+  fz_var(conv);
+  fz_var(mask);
+  *pix_out = *mask_out = nullptr;
+  fz_try(ctx) {
+    pix = fz_get_pixmap_from_image(ctx, img, nullptr, nullptr, nullptr, nullptr);
+    if (pix->colorspace && (fz_colorspace_type(ctx, pix->colorspace) != FZ_COLORSPACE_RGB || pix->s)) {
+      conv = fz_convert_pixmap(ctx, pix, fz_device_rgb(ctx), nullptr, nullptr, fz_default_color_params, 1);
+      fz_drop_pixmap(ctx, pix);
+      pix = conv;
+      conv = nullptr;
+    }
+    if (img->mask) {
+      fz_try(ctx) {
+        mask = fz_get_pixmap_from_image(ctx, img->mask, nullptr, nullptr, nullptr, nullptr);
+        if (mask->n < 1 || mask->w <= 0 || mask->h <= 0) {
+          fz_drop_pixmap(ctx, mask);
+          mask = nullptr;
+        }
+      }
+      fz_catch(ctx) { mask = nullptr; }
+    }
+    *pix_out = pix;
+    *mask_out = mask;
+    pix = nullptr;
+    mask = nullptr;
+  }
+  fz_catch(ctx) {
+    fz_drop_pixmap(ctx, pix);
+    fz_drop_pixmap(ctx, conv);
+    fz_drop_pixmap(ctx, mask);
+  }
+}
+
+bool IsPlainJpeg(fz_context* ctx, fz_image* img, fz_compressed_buffer* cb) {
+  if (!cb || !cb->buffer || cb->params.type != FZ_IMAGE_JPEG) return false;
+  if (img->mask || img->use_decode || img->use_colorkey || img->imagemask || !img->colorspace) return false;
+  enum fz_colorspace_type t = fz_colorspace_type(ctx, img->colorspace);
+  if (!((t == FZ_COLORSPACE_GRAY && img->n == 1) || (t == FZ_COLORSPACE_RGB && img->n == 3))) return false;
+  return cb->params.u.jpeg.color_transform != 0;
+}
+
+void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
+  if (!img || alpha <= 0 || img->w <= 0 || img->h <= 0) return;
+  if (static_cast<int64_t>(img->w) * img->h > kMaxImagePixels) return;
+  fz_compressed_buffer* cb = fz_compressed_image_buffer(ctx, img);
+  if (IsPlainJpeg(ctx, img, cb)) {
+    unsigned char* data = nullptr;
+    size_t len = fz_buffer_storage(ctx, cb->buffer, &data);
+    if (data && len > 0 && len < 0x7FFFFFFF) {
+      PdfImageRecord rec{};
+      rec.kind = kPdfImageEncoded;
+      SetMatrix(rec.matrix, ctm);
+      rec.width = img->w;
+      rec.height = img->h;
+      rec.data_length = static_cast<int32_t>(len);
+      rec.data = data;
+      Call([&] { parser->OnImageObject(&rec); });
+      return;
+    }
+  }
+  fz_pixmap* pix = nullptr;
+  fz_pixmap* mask = nullptr;
+  DecodeImage(ctx, img, &pix, &mask);
+  try {
+    std::vector<uint8_t> data;
+    int bpp = 0;
+    if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &bpp, data))
+      EmitRaw(ctm, pix->w, pix->h, bpp, data);
+  } catch (...) {
+    Fail();
+  }
+  fz_drop_pixmap(ctx, pix);
+  fz_drop_pixmap(ctx, mask);
+}
+
+// C-side of a capture: pixmap, draw device and the clips in force replayed onto it.
+int StartRaster(fz_context* ctx, int w, int h, fz_pixmap** pix_out, fz_device** dev_out) {
+  fz_pixmap* pix = nullptr;
+  fz_device* dev = nullptr;
+  fz_var(pix);
+  fz_var(dev);
+  *pix_out = nullptr;
+  *dev_out = nullptr;
+  fz_try(ctx) {
+    pix = fz_new_pixmap(ctx, fz_device_rgb(ctx), w, h, nullptr, 1);
+    fz_clear_pixmap(ctx, pix);
+    dev = fz_new_draw_device(ctx, fz_identity, pix);
+    *pix_out = pix;
+    *dev_out = dev;
+  }
+  fz_catch(ctx) {
+    fz_drop_device(ctx, dev);
+    fz_drop_pixmap(ctx, pix);
+    return 0;
+  }
+  return 1;
+}
+
+int ReplayClip(fz_context* ctx, fz_device* dev, const Clip* c, fz_matrix m) {
+  int ok = 1;
+  fz_try(ctx) {
+    fz_rect scissor = fz_transform_rect(c->rect, m);
+    if (c->stroke)
+      fz_clip_stroke_path(ctx, dev, c->path, c->stroke, fz_concat(c->ctm, m), scissor);
+    else
+      fz_clip_path(ctx, dev, c->path, c->even_odd, fz_concat(c->ctm, m), scissor);
+  }
+  fz_catch(ctx) { ok = 0; }
+  return ok;
+}
+
+void FinishRaster(fz_context* ctx, fz_device* dev, int pops) {
+  fz_try(ctx) {
+    for (int i = 0; i < pops; ++i) fz_pop_clip(ctx, dev);
+    fz_close_device(ctx, dev);
+  }
+  fz_catch(ctx) {}
+}
+
+bool PageRun::BeginCapture(fz_rect bbox) {
+  bbox = fz_intersect_rect(bbox, Scissor());
+  if (fz_is_empty_rect(bbox) || fz_is_infinite_rect(bbox)) return false;
+  double w = bbox.x1 - bbox.x0, h = bbox.y1 - bbox.y0;
+  if (!(w > 0) || !(h > 0) || !std::isfinite(w * h)) return false;
+  double k = kRasterScale;
+  if (w * h * k * k > kMaxRasterPixels) k = std::sqrt(kMaxRasterPixels / (w * h));
+  int pw = static_cast<int>(std::ceil(w * k)), ph = static_cast<int>(std::ceil(h * k));
+  if (pw < 1 || ph < 1 || pw > kMaxRasterSide || ph > kMaxRasterSide) return false;
+  if (!StartRaster(ctx, pw, ph, &cap_pix, &cap)) return false;
+  float kf = static_cast<float>(k);
+  cap_scale = kf;
+  cap_m = fz_matrix{kf, 0, 0, -kf, -kf * bbox.x0, kf * bbox.y1};
+  cap_rect = fz_rect{bbox.x0, bbox.y1 - ph / kf, bbox.x0 + pw / kf, bbox.y1};
+  cap_replayed = 0;
+  cap_clip_depth = 0;
+  cap_tile_depth = 0;
+  for (const Clip& c : clips)
+    if (c.path && ReplayClip(ctx, cap, &c, cap_m)) ++cap_replayed;
+  return true;
+}
+
+void PageRun::DropCapture() {
+  if (!cap) return;
+  fz_drop_device(ctx, cap);
+  fz_drop_pixmap(ctx, cap_pix);
+  cap = nullptr;
+  cap_pix = nullptr;
+}
+
+void PageRun::EndCapture() {
+  if (!cap) return;
+  FinishRaster(ctx, cap, cap_replayed + cap_clip_depth);
+  try {
+    std::vector<uint8_t> data;
+    int bpp = 0;
+    if (Pack(cap_pix, nullptr, &bpp, data)) {
+      fz_matrix m{cap_pix->w / cap_scale, 0, 0, -(cap_pix->h / cap_scale), cap_rect.x0, cap_rect.y1};
+      EmitRaw(m, cap_pix->w, cap_pix->h, bpp, data);
+    }
+  } catch (...) {
+    Fail();
+  }
+  DropCapture();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Device callbacks. None lets a MuPDF error or a C++ exception out.
+
+template <class F>
+void Forward(fz_context* ctx, F&& f) {
+  fz_try(ctx) { f(); }
+  fz_catch(ctx) {}
+}
+
+void DevFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int even_odd, fz_matrix ctm,
+                 fz_colorspace* cs, const float* color, float alpha, fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    Forward(ctx, [&] { fz_fill_path(ctx, r->cap, path, even_odd, m, cs, color, alpha, cp); });
+    return;
+  }
+  if (r->Suppressed()) return;
+  r->Call([&] { r->FillPath(path, even_odd, ctm, cs, color, alpha); });
+}
+
+void DevStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* st, fz_matrix ctm,
+                   fz_colorspace* cs, const float* color, float alpha, fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    Forward(ctx, [&] { fz_stroke_path(ctx, r->cap, path, st, m, cs, color, alpha, cp); });
+    return;
+  }
+  if (r->Suppressed()) return;
+  r->Call([&] { r->StrokePath(path, st, ctm, cs, color, alpha); });
+}
+
+void PushClip(PageRun* r, const fz_path* path, const fz_stroke_state* st, int even_odd, fz_matrix ctm,
+              fz_rect bounds) {
+  Clip c;
+  c.rect = fz_intersect_rect(bounds, r->Scissor());
+  if (path) {
+    c.path = KeepPath(r->ctx, path);
+    if (c.path && st) c.stroke = fz_keep_stroke_state(r->ctx, st);
+  }
+  c.even_odd = even_odd;
+  c.ctm = ctm;
+  try {
+    r->clips.push_back(c);
+  } catch (...) {
+    fz_drop_path(r->ctx, c.path);
+    fz_drop_stroke_state(r->ctx, c.stroke);
+    r->Fail();
+  }
+}
+
+void DevClipPath(fz_context* ctx, fz_device* dev, const fz_path* path, int even_odd, fz_matrix ctm, fz_rect sc) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    fz_rect s = fz_transform_rect(sc, r->cap_m);
+    ++r->cap_clip_depth;
+    Forward(ctx, [&] { fz_clip_path(ctx, r->cap, path, even_odd, m, s); });
+    return;
+  }
+  PushClip(r, path, nullptr, even_odd, ctm, BoundPath(ctx, path, nullptr, ctm));
+}
+
+void DevClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* st,
+                       fz_matrix ctm, fz_rect sc) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    fz_rect s = fz_transform_rect(sc, r->cap_m);
+    ++r->cap_clip_depth;
+    Forward(ctx, [&] { fz_clip_stroke_path(ctx, r->cap, path, st, m, s); });
+    return;
+  }
+  PushClip(r, path, st, 0, ctm, BoundPath(ctx, path, st, ctm));
+}
+
+void DevClipText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_rect sc) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    fz_rect s = fz_transform_rect(sc, r->cap_m);
+    ++r->cap_clip_depth;
+    Forward(ctx, [&] { fz_clip_text(ctx, r->cap, text, m, s); });
+    return;
+  }
+  PushClip(r, nullptr, nullptr, 0, ctm, BoundText(ctx, text, nullptr, ctm));
+}
+
+void DevClipStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* st,
+                       fz_matrix ctm, fz_rect sc) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    fz_rect s = fz_transform_rect(sc, r->cap_m);
+    ++r->cap_clip_depth;
+    Forward(ctx, [&] { fz_clip_stroke_text(ctx, r->cap, text, st, m, s); });
+    return;
+  }
+  PushClip(r, nullptr, nullptr, 0, ctm, BoundText(ctx, text, st, ctm));
+}
+
+void DevClipImageMask(fz_context* ctx, fz_device* dev, fz_image* img, fz_matrix ctm, fz_rect sc) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    fz_rect s = fz_transform_rect(sc, r->cap_m);
+    ++r->cap_clip_depth;
+    Forward(ctx, [&] { fz_clip_image_mask(ctx, r->cap, img, m, s); });
+    return;
+  }
+  PushClip(r, nullptr, nullptr, 0, ctm, fz_transform_rect(fz_unit_rect, ctm));
+}
+
+void DevPopClip(fz_context* ctx, fz_device* dev) {
+  PageRun* r = RunOf(dev);
+  if (r->cap && r->cap_clip_depth > 0) {
+    --r->cap_clip_depth;
+    Forward(ctx, [&] { fz_pop_clip(ctx, r->cap); });
+    return;
+  }
+  if (r->clips.empty()) return;
+  fz_drop_path(ctx, r->clips.back().path);
+  fz_drop_stroke_state(ctx, r->clips.back().stroke);
+  r->clips.pop_back();
+}
+
+void RasterCall(PageRun* r, fz_rect bounds, const std::function<void()>& draw);
+
+void DevFillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
+                 const float* color, float alpha, fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    if (!Type3TooCostly(ctx, text, ctm))
+      Forward(ctx, [&] { fz_fill_text(ctx, r->cap, text, m, cs, color, alpha, cp); });
+    return;
+  }
+  if (r->Suppressed()) return;
+  r->Call([&] {
+    r->FlushPending();
+    fz_drop_text(ctx, r->last_fill_text);
+    r->last_fill_text = fz_keep_text(ctx, text);
+    if (IsType3(ctx, text)) {
+      if (Type3TooCostly(ctx, text, ctm)) return;
+      RasterCall(r, BoundText(ctx, text, nullptr, ctm), [&] {
+        fz_matrix m = fz_concat(ctm, r->cap_m);
+        Forward(ctx, [&] { fz_fill_text(ctx, r->cap, text, m, cs, color, alpha, cp); });
+      });
+      return;
+    }
+    r->EmitText(text, ctm, cs, color, alpha);
+  });
+}
+
+void DevStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* st, fz_matrix ctm,
+                   fz_colorspace* cs, const float* color, float alpha, fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    if (!Type3TooCostly(ctx, text, ctm))
+      Forward(ctx, [&] { fz_stroke_text(ctx, r->cap, text, st, m, cs, color, alpha, cp); });
+    return;
+  }
+  if (r->Suppressed() || text == r->last_fill_text) return;  // fill and stroke: the fill stands
+  r->Call([&] {
+    r->FlushPending();
+    if (IsType3(ctx, text)) {
+      if (Type3TooCostly(ctx, text, ctm)) return;
+      RasterCall(r, BoundText(ctx, text, st, ctm), [&] {
+        fz_matrix m = fz_concat(ctm, r->cap_m);
+        Forward(ctx, [&] { fz_stroke_text(ctx, r->cap, text, st, m, cs, color, alpha, cp); });
+      });
+      return;
+    }
+    r->EmitText(text, ctm, cs, color, alpha);
+  });
+}
+
+void DevIgnoreText(fz_context*, fz_device*, const fz_text*, fz_matrix) {}  // invisible text
+
+void DevFillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matrix ctm, float alpha, fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    Forward(ctx, [&] { fz_fill_shade(ctx, r->cap, shade, m, alpha, cp); });
+    return;
+  }
+  if (r->Suppressed()) return;
+  fz_rect bounds = fz_infinite_rect;
+  Forward(ctx, [&] { bounds = fz_bound_shade(ctx, shade, ctm); });
+  r->Call([&] {
+    r->FlushPending();
+    RasterCall(r, bounds, [&] {
+      fz_matrix m = fz_concat(ctm, r->cap_m);
+      Forward(ctx, [&] { fz_fill_shade(ctx, r->cap, shade, m, alpha, cp); });
+    });
+  });
+}
+
+void DevFillImage(fz_context* ctx, fz_device* dev, fz_image* img, fz_matrix ctm, float alpha, fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    Forward(ctx, [&] { fz_fill_image(ctx, r->cap, img, m, alpha, cp); });
+    return;
+  }
+  if (r->Suppressed()) return;
+  r->Call([&] {
+    r->FlushPending();
+    r->EmitImage(img, ctm, alpha);
+  });
+}
+
+void DevFillImageMask(fz_context* ctx, fz_device* dev, fz_image* img, fz_matrix ctm, fz_colorspace* cs,
+                      const float* color, float alpha, fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    Forward(ctx, [&] { fz_fill_image_mask(ctx, r->cap, img, m, cs, color, alpha, cp); });
+    return;
+  }
+  if (r->Suppressed()) return;
+  r->Call([&] {
+    r->FlushPending();
+    RasterCall(r, fz_transform_rect(fz_unit_rect, ctm), [&] {
+      fz_matrix m = fz_concat(ctm, r->cap_m);
+      Forward(ctx, [&] { fz_fill_image_mask(ctx, r->cap, img, m, cs, color, alpha, cp); });
+    });
+  });
+}
+
+void DevBeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int lum, fz_colorspace* cs, const float* bc,
+                  fz_color_params cp) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    fz_rect a = fz_transform_rect(area, r->cap_m);
+    Forward(ctx, [&] { fz_begin_mask(ctx, r->cap, a, lum, cs, bc, cp); });
+    return;
+  }
+  r->Call([&] { r->FlushPending(); });
+  ++r->mask_def;
+}
+
+void DevEndMask(fz_context* ctx, fz_device* dev) {
+  PageRun* r = RunOf(dev);
+  if (r->cap) {
+    ++r->cap_clip_depth;  // the mask acts as a clip until its pop
+    Forward(ctx, [&] { fz_end_mask(ctx, r->cap); });
+    return;
+  }
+  if (r->mask_def > 0) --r->mask_def;
+  // Soft-masked content is delivered unmasked; the mask still needs its place on the clip stack.
+  PushClip(r, nullptr, nullptr, 0, fz_identity, fz_infinite_rect);
+}
+
+void DevBeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorspace* cs, int isolated, int knockout,
+                   int blend, float alpha) {
+  PageRun* r = RunOf(dev);
+  if (!r->cap) return;
+  fz_rect a = fz_transform_rect(area, r->cap_m);
+  Forward(ctx, [&] { fz_begin_group(ctx, r->cap, a, cs, isolated, knockout, blend, alpha); });
+}
+
+void DevEndGroup(fz_context* ctx, fz_device* dev) {
+  PageRun* r = RunOf(dev);
+  if (!r->cap) return;
+  Forward(ctx, [&] { fz_end_group(ctx, r->cap); });
+}
+
+int DevBeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view, float xstep, float ystep,
+                 fz_matrix ctm, int id) {
+  PageRun* r = RunOf(dev);
+  int cached = 0;
+  if (r->cap) {
+    ++r->cap_tile_depth;
+    fz_rect a = fz_transform_rect(area, r->cap_m);
+    fz_matrix m = fz_concat(ctm, r->cap_m);
+    Forward(ctx, [&] { cached = fz_begin_tile_id(ctx, r->cap, a, view, xstep, ystep, m, id); });
+    return cached;
+  }
+  if (r->Suppressed()) {
+    ++r->skip_tile;
+    return 0;
+  }
+  bool started = false;
+  r->Call([&] {
+    r->FlushPending();
+    started = r->BeginCapture(area);
+  });
+  if (!started) {
+    ++r->skip_tile;
+    return 0;
+  }
+  r->cap_tile_depth = 1;
+  fz_rect a = fz_transform_rect(area, r->cap_m);
+  fz_matrix m = fz_concat(ctm, r->cap_m);
+  Forward(ctx, [&] { cached = fz_begin_tile_id(ctx, r->cap, a, view, xstep, ystep, m, id); });
+  return cached;
+}
+
+void DevEndTile(fz_context* ctx, fz_device* dev) {
+  PageRun* r = RunOf(dev);
+  if (r->cap && r->cap_tile_depth > 0) {
+    Forward(ctx, [&] { fz_end_tile(ctx, r->cap); });
+    if (--r->cap_tile_depth == 0) r->Call([&] { r->EndCapture(); });
+    return;
+  }
+  if (r->skip_tile > 0) --r->skip_tile;
+}
+
+void RasterCall(PageRun* r, fz_rect bounds, const std::function<void()>& draw) {
+  if (!r->BeginCapture(bounds)) return;
+  draw();
+  r->EndCapture();
+}
+
+fz_device* NewSieveDevice(fz_context* ctx, PageRun* run) {
+  SieveDevice* d = fz_new_derived_device(ctx, SieveDevice);
+  d->run = run;
+  d->super.fill_path = DevFillPath;
+  d->super.stroke_path = DevStrokePath;
+  d->super.clip_path = DevClipPath;
+  d->super.clip_stroke_path = DevClipStrokePath;
+  d->super.fill_text = DevFillText;
+  d->super.stroke_text = DevStrokeText;
+  d->super.clip_text = DevClipText;
+  d->super.clip_stroke_text = DevClipStrokeText;
+  d->super.ignore_text = DevIgnoreText;
+  d->super.fill_shade = DevFillShade;
+  d->super.fill_image = DevFillImage;
+  d->super.fill_image_mask = DevFillImageMask;
+  d->super.clip_image_mask = DevClipImageMask;
+  d->super.pop_clip = DevPopClip;
+  d->super.begin_mask = DevBeginMask;
+  d->super.end_mask = DevEndMask;
+  d->super.begin_group = DevBeginGroup;
+  d->super.end_group = DevEndGroup;
+  d->super.begin_tile = DevBeginTile;
+  d->super.end_tile = DevEndTile;
+  return &d->super;
+}
+
+void BeginPage(PageRun* r, fz_rect crop, fz_matrix page_ctm) noexcept {
+  fz_rect shown = fz_transform_rect(crop, page_ctm);
+  PdfPageRecord rec{};
+  SetMatrix(rec.matrix, page_ctm);
+  rec.box[0] = crop.x0;
+  rec.box[1] = crop.y0;
+  rec.box[2] = crop.x0 + (shown.x1 - shown.x0);
+  rec.box[3] = crop.y0 + (shown.y1 - shown.y0);
+  r->page_rect = crop;
+  r->Call([&] { r->parser->OnPageBegin(&rec); });
+}
+
+// Runs one page; only plain values live inside the try.
+int RunPage(fz_context* ctx, Impl* impl, int index, PageRun* run) {
+  pdf_page* page = nullptr;
+  fz_device* dev = nullptr;
+  fz_cookie cookie = {};
+  int ok = 1;
+  fz_var(page);
+  fz_var(dev);
+  run->cookie = &cookie;
+  fz_try(ctx) {
+    page = pdf_load_page(ctx, impl->doc, index);
+    fz_rect crop;
+    fz_matrix page_ctm;
+    pdf_page_transform(ctx, page, &crop, &page_ctm);
+    PreloadFonts(ctx, impl, page);
+    BeginPage(run, crop, page_ctm);
+    dev = NewSieveDevice(ctx, run);
+    pdf_run_page(ctx, page, dev, fz_invert_matrix(page_ctm), &cookie);
+    fz_close_device(ctx, dev);
+  }
+  fz_always(ctx) {
+    fz_drop_device(ctx, dev);
+    fz_drop_page(ctx, reinterpret_cast<fz_page*>(page));
+  }
+  fz_catch(ctx) { ok = 0; }
+  run->cookie = nullptr;
+  return ok;
+}
+
+pdf_document* OpenDocument(fz_context* ctx, const char* path, int* pages) {
+  pdf_document* doc = nullptr;
+  fz_var(doc);
+  *pages = 0;
+  fz_try(ctx) {
+    doc = pdf_open_document(ctx, path);
+    if (pdf_needs_password(ctx, doc) && !pdf_authenticate_password(ctx, doc, ""))
+      fz_throw(ctx, FZ_ERROR_GENERIC, "document is protected by a password");
+    *pages = pdf_count_pages(ctx, doc);
+  }
+  fz_catch(ctx) {
+    pdf_drop_document(ctx, doc);
+    doc = nullptr;
+    *pages = 0;
+  }
+  return doc;
+}
+
+}  // namespace
+
+cpdfEngine::cpdfEngine(const wchar_t* path, bool) : impl_(std::make_unique<Impl>()) {
+  if (!path) return;
+  std::string utf8 = lw::WideToUtf8(path);
+  fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
+  if (!ctx) return;
+  impl_->ctx = ctx;
+  fz_set_error_callback(ctx, Quiet, nullptr);
+  fz_set_warning_callback(ctx, Quiet, nullptr);
+  impl_->doc = OpenDocument(ctx, utf8.c_str(), &impl_->pages);
+  if (impl_->pages < 0) impl_->pages = 0;
+}
+
+cpdfEngine::~cpdfEngine() = default;
+
+int cpdfEngine::Get_Pages_Counts() { return impl_->doc ? impl_->pages : 0; }
+
+bool cpdfEngine::parse_pdf_page(int oneBased, CPdfParseInterface* parser) {
+  if (!parser || !impl_->doc || oneBased < 1 || oneBased > impl_->pages) return false;
+  PageRun run(impl_.get(), parser);
+  int ok = RunPage(impl_->ctx, impl_.get(), oneBased - 1, &run);
+  run.Call([&] { run.FlushPending(); });
+  run.DropCapture();
+  return ok && !run.failed;
+}

@@ -1,0 +1,184 @@
+// Images of every depth and colour space become JPEG bytes or raw rows of 3 or 4 bytes a pixel
+// with an exact stride; shadings, stencil masks and Type 3 text are rasterised.
+#include <gtest/gtest.h>
+
+#include "RecordingParser.h"
+
+using namespace pstest;
+
+namespace {
+
+std::vector<uint8_t> ImagePage(const std::string& image_dict, const std::vector<uint8_t>& data,
+                               const std::string& extra_objects_dict = "", const std::vector<uint8_t>& smask = {}) {
+  lwtest::PdfBuilder b;
+  std::string dict = image_dict;
+  if (!smask.empty()) {
+    int sm = b.AddStream(extra_objects_dict, smask);
+    dict += " /SMask " + std::to_string(sm) + " 0 R";
+  }
+  int img = b.AddStream("/Type /XObject /Subtype /Image " + dict, data);
+  return b.FinishPages({"q 100 0 0 50 10 20 cm /Im1 Do Q"},
+                       "<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> >>");
+}
+
+// Pixel (x, y) of a raw image, y = 0 the top row, as B, G, R(, A).
+std::vector<int> Pixel(const Image& im, int x, int y) {
+  int bpp = im.rec.bytes_per_pixel;
+  int stride = (im.rec.width * bpp * 8 + 31) / 32 * 4;
+  const uint8_t* p = im.data.data() + static_cast<size_t>(im.rec.height - 1 - y) * stride + x * bpp;
+  return std::vector<int>(p, p + bpp);
+}
+
+}  // namespace
+
+TEST(PagesieveImage, RawDepthsAndColourSpaces) {
+  struct Case {
+    const char* name;
+    std::string dict;
+    std::vector<uint8_t> data;
+    int w, h, bpp;
+    std::vector<int> first;  // top-left pixel
+    std::vector<int> last;   // bottom-right pixel
+  };
+  const Case cases[] = {
+      {"grey 8 bit, odd width", "/Width 3 /Height 2 /ColorSpace /DeviceGray /BitsPerComponent 8",
+       {0, 100, 200, 50, 150, 255}, 3, 2, 3, {0, 0, 0}, {255, 255, 255}},
+      {"rgb 8 bit", "/Width 2 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+       {255, 0, 0, 0, 0, 255}, 2, 1, 3, {0, 0, 255}, {255, 0, 0}},
+      {"indexed", "/Width 2 /Height 1 /ColorSpace [/Indexed /DeviceRGB 1 <00FF00FFFF00>] /BitsPerComponent 8",
+       {0, 1}, 2, 1, 3, {0, 255, 0}, {0, 255, 255}},
+      {"1 bit grey", "/Width 9 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 1",
+       {0x80, 0x80}, 9, 1, 3, {255, 255, 255}, {255, 255, 255}},
+      {"16 bit rgb", "/Width 1 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 16",
+       {0xFF, 0xFF, 0, 0, 0, 0}, 1, 1, 3, {0, 0, 255}, {0, 0, 255}},
+      {"decode inverts grey", "/Width 1 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8 /Decode [1 0]",
+       {0}, 1, 1, 3, {255, 255, 255}, {255, 255, 255}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingParser rec = ParsePage(ImagePage(c.dict, c.data));
+    ASSERT_EQ(rec.images.size(), 1u);
+    const Image& im = rec.images[0];
+    EXPECT_EQ(im.rec.kind, kPdfImageRaw);
+    EXPECT_EQ(im.rec.width, c.w);
+    EXPECT_EQ(im.rec.height, c.h);
+    ASSERT_EQ(im.rec.bytes_per_pixel, c.bpp);
+    EXPECT_EQ(im.rec.data_length, (c.w * c.bpp * 8 + 31) / 32 * 4 * c.h);
+    EXPECT_EQ(Pixel(im, 0, 0), c.first);
+    EXPECT_EQ(Pixel(im, c.w - 1, c.h - 1), c.last);
+    EXPECT_EQ(std::vector<float>(im.rec.matrix, im.rec.matrix + 6), (std::vector<float>{100, 0, 0, -50, 10, 70}));
+  }
+}
+
+TEST(PagesieveImage, SoftMaskBecomesAlpha) {
+  RecordingParser rec =
+      ParsePage(ImagePage("/Width 2 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8", {255, 0, 0, 0, 255, 0},
+                          "/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceGray "
+                          "/BitsPerComponent 8",
+                          {255, 0}));
+  ASSERT_EQ(rec.images.size(), 1u);
+  const Image& im = rec.images[0];
+  ASSERT_EQ(im.rec.bytes_per_pixel, 4);
+  EXPECT_EQ(im.rec.data_length, 8);
+  EXPECT_EQ(Pixel(im, 0, 0), (std::vector<int>{0, 0, 255, 255}));
+  EXPECT_EQ(Pixel(im, 1, 0)[3], 0);
+}
+
+TEST(PagesieveImage, JpegKeptOrDecoded) {
+  struct Case {
+    const char* name;
+    std::string dict;
+    std::vector<uint8_t> jpeg;
+    int kind;
+  };
+  const Case cases[] = {
+      {"rgb", "/Width 16 /Height 8 /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode",
+       lwtest::MakeJpeg(16, 8), kPdfImageEncoded},
+      {"grey", "/Width 16 /Height 8 /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode",
+       lwtest::MakeJpeg(16, 8, true), kPdfImageEncoded},
+      {"with decode array",
+       "/Width 16 /Height 8 /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode /Decode [1 0]",
+       lwtest::MakeJpeg(16, 8, true), kPdfImageRaw},
+      {"damaged", "/Width 16 /Height 8 /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode",
+       std::vector<uint8_t>(40, 0x33), -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool ok = false;
+    RecordingParser rec = ParsePage(ImagePage(c.dict, c.jpeg), 1, &ok);
+    EXPECT_TRUE(ok);
+    if (c.kind < 0) {
+      // A broken image is drawn as what can be decoded, or left out; never more bytes than rows.
+      for (const Image& im : rec.images)
+        EXPECT_EQ(im.rec.data_length, (im.rec.width * im.rec.bytes_per_pixel * 8 + 31) / 32 * 4 * im.rec.height);
+      continue;
+    }
+    ASSERT_EQ(rec.images.size(), 1u);
+    EXPECT_EQ(rec.images[0].rec.kind, c.kind);
+    if (c.kind == kPdfImageEncoded) {
+      EXPECT_EQ(rec.images[0].data, c.jpeg);
+    }
+    EXPECT_EQ(rec.images[0].rec.width, 16);
+  }
+}
+
+// Shadings, stencil masks and Type 3 text cannot be records of their own: they come as images
+// with alpha, clipped by the clip in force.
+TEST(PagesieveImage, RasterisedContent) {
+  lwtest::PdfBuilder b;
+  int shading = b.Add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] /Function << /FunctionType 2 "
+                      "/Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> /Extend [true true] >>");
+  int mask = b.AddStream("/Type /XObject /Subtype /Image /Width 8 /Height 1 /ImageMask true /BitsPerComponent 1",
+                         std::vector<uint8_t>{0x0F});
+  int glyph = b.AddStream("", std::string("1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f"));
+  int t3 = b.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                 "/CharProcs << /sq " + std::to_string(glyph) + " 0 R >> /Encoding << /Differences [65 /sq] >> "
+                 "/FirstChar 65 /LastChar 65 /Widths [1000] >>");
+  std::vector<uint8_t> pdf = b.FinishPages(
+      {"q 10 10 100 50 re W n /Sh1 sh Q\n"
+       "q 0 1 0 rg 80 0 0 10 200 200 cm /M1 Do Q\n"
+       "BT /T3 20 Tf 300 300 Td (AA) Tj ET\n"},
+      "<< /Shading << /Sh1 " + std::to_string(shading) + " 0 R >> /XObject << /M1 " + std::to_string(mask) +
+          " 0 R >> /Font << /T3 " + std::to_string(t3) + " 0 R >> >>");
+  RecordingParser rec = ParsePage(pdf);
+  EXPECT_EQ(rec.events, "PIII");
+  ASSERT_EQ(rec.images.size(), 3u);
+  struct Want {
+    float x0, y0, x1, y1;
+  };
+  const Want want[] = {{10, 10, 110, 60}, {200, 200, 280, 210}, {300, 300, 340, 320}};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const Image& im = rec.images[i];
+    EXPECT_EQ(im.rec.kind, kPdfImageRaw);
+    EXPECT_EQ(im.rec.bytes_per_pixel, 4);
+    auto [x0, y1] = Apply(im.rec.matrix, 0, 0);
+    auto [x1, y0] = Apply(im.rec.matrix, 1, 1);
+    EXPECT_NEAR(x0, want[i].x0, 1);
+    EXPECT_NEAR(y0, want[i].y0, 1);
+    EXPECT_NEAR(x1, want[i].x1, 1);
+    EXPECT_NEAR(y1, want[i].y1, 1);
+  }
+  // The stencil mask paints green where its bits are 0 (left half) and nothing on the right.
+  const Image& m = rec.images[1];
+  std::vector<int> left = Pixel(m, 2, m.rec.height / 2), right = Pixel(m, m.rec.width - 3, m.rec.height / 2);
+  EXPECT_EQ(std::vector<int>(left.begin(), left.begin() + 3), (std::vector<int>{0, 255, 0}));
+  EXPECT_GE(left[3], 250);
+  EXPECT_EQ(right[3], 0);
+}
+
+// Type 3 glyphs whose boxes are absurdly large would need gigabytes of pixels: left out.
+TEST(PagesieveImage, Type3WithHugeGlyphBoxesIsLeftOut) {
+  lwtest::PdfBuilder b;
+  int glyph = b.AddStream("", std::string("1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f"));
+  int t3 = b.Add("<< /Type /Font /Subtype /Type3 /FontBBox [-100000000 -100000000 100000000 100000000] "
+                 "/FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << /sq " + std::to_string(glyph) +
+                 " 0 R >> /Encoding << /Differences [65 /sq] >> /FirstChar 65 /LastChar 65 /Widths [1000] >>");
+  std::vector<uint8_t> pdf =
+      b.FinishPages({"BT /T3 20 Tf 300 300 Td (AAAAAAAAAAAAAAAAAAAA) Tj ET 0 0 10 10 re f"},
+                    "<< /Font << /T3 " + std::to_string(t3) + " 0 R >> >>");
+  bool ok = false;
+  RecordingParser rec = ParsePage(pdf, 1, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(rec.events, "PA");
+}

@@ -8,8 +8,8 @@
 // pixel for pixel.
 //
 // Drawing on a device context or a bitmap goes to a cairo surface taken from the target at
-// construction (LwGdiBeginDraw, Bitmap::LwBeginDraw); the pixels reach the target at Flush,
-// GetHDC and destruction.
+// construction (LwGdiBeginDraw, Bitmap::LwBeginDraw); as in GDI+, the pixels a drawing call
+// touches reach the target when the call returns (LwGdiSyncDraw, Bitmap::LwSyncDraw).
 //
 // Clipping follows GDI+: the clip is kept in device pixels (the world transform in effect when it
 // is set is applied to it) and has hard edges.

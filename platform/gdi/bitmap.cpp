@@ -222,6 +222,7 @@ void FillDeviceRect(DC& dc, RECT r, uint32_t pixel, int rop2) {
       }
     }
   }
+  PixelsWritten(*bm, r);
 }
 
 bool DibView(const BITMAPINFO* info, const void* bits, UINT usage, Bitmap* out) {
@@ -342,6 +343,8 @@ void BlitCore(DC& dst, int dx, int dy, int dw, int dh, const RowSource* src, int
       }
     }
   }
+  const auto side = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, -kMaxSide, 2 * kMaxSide)); };
+  PixelsWritten(*bm, RECT{side(dx), side(dy), side(int64_t{dx} + dw), side(int64_t{dy} + dh)});
 }
 
 RowSource SourceOf(const Bitmap* bm) {
@@ -595,14 +598,112 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
   if (!InClip(*dc, dx, dy)) return CLR_INVALID;
   uint8_t* row = dc->bitmap->Row(dy);
   WritePixel(*dc->bitmap, row, dx, ColorRefToPixel(color));
+  PixelsWritten(*dc->bitmap, RECT{dx, dy, dx + 1, dy + 1});
   return PixelToColorRef(ReadPixel(*dc->bitmap, row, dx));
 }
 
 }  // extern "C"
 
+namespace lwgdi {
+
+namespace {
+
+// Ties a surface handed out by LwGdiBeginDraw to its bitmap; cut when either goes first.
+struct SurfaceLink {
+  Bitmap* bitmap = nullptr;
+  cairo_surface_t* surface = nullptr;
+};
+cairo_user_data_key_t linkKey;
+
+void UnlinkSurface(void* data) {
+  auto* link = static_cast<SurfaceLink*>(data);
+  if (link->bitmap) std::erase(link->bitmap->drawSurfaces, link->surface);
+  delete link;
+}
+
+// The area clamped to the bitmap; false when nothing is left.
+bool ClampToBitmap(const Bitmap& bm, RECT* r) {
+  r->left = std::max<LONG>(r->left, 0);
+  r->top = std::max<LONG>(r->top, 0);
+  r->right = std::min<LONG>(r->right, bm.width);
+  r->bottom = std::min<LONG>(r->bottom, bm.height);
+  return r->left < r->right && r->top < r->bottom;
+}
+
+// Bitmap to surface: opaque ARGB32.
+void CopyToSurface(const Bitmap& bm, cairo_surface_t* s, const RECT& r) {
+  uint8_t* data = cairo_image_surface_get_data(s);
+  const int stride = cairo_image_surface_get_stride(s);
+  if (!data) return;
+  const bool plain32 = bm.bpp == 32 && StandardMasks(bm);
+  for (LONG y = r.top; y < r.bottom; ++y) {
+    const uint8_t* srow = bm.Row(y);
+    auto* drow = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(stride) * y);
+    if (plain32) {
+      std::memcpy(drow + r.left, srow + static_cast<size_t>(r.left) * 4, static_cast<size_t>(r.right - r.left) * 4);
+      for (LONG x = r.left; x < r.right; ++x) drow[x] |= 0xFF000000u;
+      continue;
+    }
+    for (LONG x = r.left; x < r.right; ++x) drow[x] = 0xFF000000u | ReadPixel(bm, srow, x);
+  }
+}
+
+// Surface to bitmap, in the bitmap's own format. Premultiplied colour: a pixel left partly
+// transparent reads as if laid over black.
+void CopyToBitmap(cairo_surface_t* s, Bitmap& bm, const RECT& r) {
+  const uint8_t* data = cairo_image_surface_get_data(s);
+  const int stride = cairo_image_surface_get_stride(s);
+  if (!data) return;
+  for (LONG y = r.top; y < r.bottom; ++y) {
+    uint8_t* drow = bm.Row(y);
+    auto* srow = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(stride) * y);
+    for (LONG x = r.left; x < r.right; ++x) WritePixel(bm, drow, x, srow[x] & 0xFFFFFF);
+  }
+}
+
+// The bitmap a surface from LwGdiBeginDraw draws into, when it is still the DC's bitmap.
+Bitmap* TargetOf(HDC hdc, cairo_surface_t* s) {
+  if (!s || cairo_surface_get_type(s) != CAIRO_SURFACE_TYPE_IMAGE) return nullptr;
+  auto* link = static_cast<SurfaceLink*>(cairo_surface_get_user_data(s, &linkKey));
+  DC* dc = As<DC>(hdc, OBJ_DC);
+  if (!link || !link->bitmap || !dc || dc->kind != DCKind::Memory || dc->bitmap != link->bitmap) return nullptr;
+  Bitmap* bm = link->bitmap;
+  if (cairo_image_surface_get_width(s) != bm->width || cairo_image_surface_get_height(s) != bm->height) return nullptr;
+  return bm;
+}
+
+// Brings a clamped area of the bitmap into its draw surfaces, but for `except`.
+void RefreshSurfaces(Bitmap& bm, const RECT& r, cairo_surface_t* except) {
+  for (cairo_surface_t* s : bm.drawSurfaces) {
+    if (s == except) continue;
+    cairo_surface_flush(s);
+    CopyToSurface(bm, s, r);
+    cairo_surface_mark_dirty_rectangle(s, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
+}
+
+}  // namespace
+
+void PixelsWritten(Bitmap& bm, RECT area) {
+  if (bm.drawSurfaces.empty() || !ClampToBitmap(bm, &area)) return;
+  RefreshSurfaces(bm, area, nullptr);
+}
+
+void DetachDrawSurfaces(Bitmap& bm) {
+  for (cairo_surface_t* s : bm.drawSurfaces) {
+    auto* link = static_cast<SurfaceLink*>(cairo_surface_get_user_data(s, &linkKey));
+    if (link) link->bitmap = nullptr;
+  }
+  bm.drawSurfaces.clear();
+}
+
+}  // namespace lwgdi
+
 // The surface is a copy of the bitmap (opaque ARGB32) whatever the bitmap's format and row
-// order; LwGdiEndDraw converts it back. Its device offset carries the DC's origins, so drawing
-// in logical coordinates lands where GDI calls on the same DC would.
+// order, linked to the bitmap until it is destroyed. LwGdiSyncDraw brings each drawing call's
+// area to the bitmap, and GDI writes into the bitmap come back into the surface, so the two never
+// disagree for longer than one drawing call. Its device offset carries the DC's origins, so
+// drawing in logical coordinates lands where GDI calls on the same DC would.
 cairo_surface_t* LwGdiBeginDraw(HDC hdc) {
   DC* dc = DrawDC(hdc);
   if (!dc || !HasSurface(*dc)) return nullptr;
@@ -612,41 +713,32 @@ cairo_surface_t* LwGdiBeginDraw(HDC hdc) {
     cairo_surface_destroy(s);
     return nullptr;
   }
-  cairo_surface_flush(s);
-  uint8_t* data = cairo_image_surface_get_data(s);
-  const int stride = cairo_image_surface_get_stride(s);
-  const bool plain32 = bm->bpp == 32 && StandardMasks(*bm);
-  for (int y = 0; y < bm->height; ++y) {
-    const uint8_t* srow = bm->Row(y);
-    auto* drow = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(stride) * y);
-    if (plain32) {
-      std::memcpy(drow, srow, static_cast<size_t>(bm->width) * 4);
-      for (int x = 0; x < bm->width; ++x) drow[x] |= 0xFF000000u;
-      continue;
-    }
-    for (int x = 0; x < bm->width; ++x) drow[x] = 0xFF000000u | ReadPixel(*bm, srow, x);
+  auto* link = new SurfaceLink{bm, s};
+  if (cairo_surface_set_user_data(s, &linkKey, link, UnlinkSurface) != CAIRO_STATUS_SUCCESS) {
+    delete link;
+    cairo_surface_destroy(s);
+    return nullptr;
   }
+  bm->drawSurfaces.push_back(s);
+  cairo_surface_flush(s);
+  CopyToSurface(*bm, s, RECT{0, 0, bm->width, bm->height});
   cairo_surface_mark_dirty(s);
   cairo_surface_set_device_offset(s, dc->viewportOrg.x - dc->windowOrg.x, dc->viewportOrg.y - dc->windowOrg.y);
   return s;
 }
 
-void LwGdiEndDraw(HDC hdc, cairo_surface_t* s) {
-  if (!s) return;
-  DC* dc = DrawDC(hdc);
-  if (!dc || !HasSurface(*dc) || cairo_surface_get_type(s) != CAIRO_SURFACE_TYPE_IMAGE ||
-      cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32)
-    return;
-  Bitmap* bm = dc->bitmap;
-  if (cairo_image_surface_get_width(s) != bm->width || cairo_image_surface_get_height(s) != bm->height) return;
+void LwGdiSyncDraw(HDC hdc, cairo_surface_t* s, const RECT& area) {
+  Bitmap* bm = TargetOf(hdc, s);
+  RECT r = area;
+  if (!bm || !ClampToBitmap(*bm, &r)) return;
   cairo_surface_flush(s);
-  const uint8_t* data = cairo_image_surface_get_data(s);
-  const int stride = cairo_image_surface_get_stride(s);
-  if (!data) return;
-  for (int y = 0; y < bm->height; ++y) {
-    uint8_t* drow = bm->Row(y);
-    auto* srow = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(stride) * y);
-    // Premultiplied colour: a pixel left partly transparent reads as if laid over black.
-    for (int x = 0; x < bm->width; ++x) WritePixel(*bm, drow, x, srow[x] & 0xFFFFFF);
-  }
+  CopyToBitmap(s, *bm, r);
+  // Other surfaces out over the same bitmap see the change as they would see a GDI call's.
+  RefreshSurfaces(*bm, r, s);
+}
+
+void LwGdiEndDraw(HDC hdc, cairo_surface_t* s) {
+  Bitmap* bm = TargetOf(hdc, s);
+  if (!bm) return;
+  LwGdiSyncDraw(hdc, s, RECT{0, 0, bm->width, bm->height});
 }

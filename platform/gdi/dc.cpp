@@ -9,6 +9,7 @@ namespace lwgdi {
 Object::~Object() { magic = 0; }
 
 Bitmap::~Bitmap() {
+  DetachDrawSurfaces(*this);
   if (ownsBits) std::free(bits);
 }
 

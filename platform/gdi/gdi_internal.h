@@ -2,6 +2,7 @@
 // every kind of DC, and the pixel helpers the blits and fills are built on.
 #pragma once
 
+#include <cairo.h>
 #include <wingdi.h>
 
 #include <cstdint>
@@ -44,6 +45,9 @@ struct Bitmap : Object {
   uint8_t* bits = nullptr;
   size_t stride = 0;
   bool ownsBits = false;
+  // Surfaces handed out by LwGdiBeginDraw over this bitmap and not yet destroyed (not owned):
+  // whatever GDI writes into the bitmap is copied into them (see PixelsWritten).
+  std::vector<cairo_surface_t*> drawSurfaces;
 
   uint8_t* Row(int y) const { return bits + stride * static_cast<size_t>(topDown ? y : height - 1 - y); }
 };
@@ -133,6 +137,13 @@ void WritePixel(Bitmap& bm, uint8_t* row, int x, uint32_t pixel);
 bool InClip(const DC& dc, int x, int y);
 // Clip rectangles of the DC intersected with the bitmap bounds.
 std::vector<RECT> DrawableRects(const DC& dc);
+
+// Brings the device pixels of `area` (clamped to the bitmap) from the bitmap into every surface
+// LwGdiBeginDraw handed out over it, after GDI wrote there, so that a live Graphics does not later
+// put stale pixels back. Nothing to do while no surface is out.
+void PixelsWritten(Bitmap& bm, RECT area);
+// Cuts the bitmap's outstanding draw surfaces loose from it (the bitmap is going away).
+void DetachDrawSurfaces(Bitmap& bm);
 
 // Fills a rectangle of device pixels through a binary raster operation (clipped).
 void FillDeviceRect(DC& dc, RECT r, uint32_t pixel, int rop2);

@@ -366,7 +366,7 @@ Status Graphics::Render(Build build) {
   const Action action = build(cr_);
   // Device pixels the operation may touch, for bringing them to a bitmap's own memory afterwards.
   Rect touched;
-  const bool syncBitmap = bitmap_ && action != Action::None;
+  const bool syncBitmap = (bitmap_ || hdc_) && action != Action::None;
   if (syncBitmap) {
     double x1, y1, x2, y2;
     if (action == Action::Stroke) {
@@ -385,6 +385,9 @@ Status Graphics::Render(Build build) {
       cairo_matrix_transform_point(&ctm, &x, &y);
       lx = std::min(lx, x), ly = std::min(ly, y), hx = std::max(hx, x), hy = std::max(hy, y);
     }
+    // A DC's origins sit in the surface's device offset, outside the matrix.
+    lx += ox, hx += ox, ly += oy, hy += oy;
+    if (std::isnan(lx + ly + hx + hy)) lx = ly = hx = hy = 0;  // nothing sane to bring over
     const double w = cairo_image_surface_get_width(surface_), h = cairo_image_surface_get_height(surface_);
     lx = std::clamp(std::floor(lx) - 1, 0.0, w);
     ly = std::clamp(std::floor(ly) - 1, 0.0, h);
@@ -446,9 +449,16 @@ Status Graphics::Render(Build build) {
   cairo_restore(cr_);
   // GDI+ draws straight into a bitmap's memory, and callers hand that memory on (a rendered sheet
   // goes to another thread) while their Graphics is still alive.
+  // The same holds for a device context: its bitmap is blitted to the window, or its DIB memory
+  // read, while the Graphics drawing on it is still alive.
   if (syncBitmap && !touched.IsEmptyArea()) {
     cairo_surface_flush(surface_);
-    bitmap_->LwSyncDraw(&touched);
+    if (bitmap_) {
+      bitmap_->LwSyncDraw(&touched);
+    } else {
+      LwGdiSyncDraw(hdc_, surface_,
+                    RECT{touched.X, touched.Y, touched.X + touched.Width, touched.Y + touched.Height});
+    }
   }
   if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) {
     // cairo refused the figures (coordinates out of its range): start afresh on the same target

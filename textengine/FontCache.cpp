@@ -1,0 +1,415 @@
+// The glyph cache (CCharacterGlyphRes, CCharacterGlyphsMap, CFontCacheManager), glyph building
+// of a character (CCharacterItem::BuildGlyph) and the character geometry built on the glyph's
+// advances and font metrics.
+#include <cmath>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <gdi/ftlibrary.h>
+#include <gdi/wingdi.h>
+
+#include "glyphweave/AccessTextsOutline.h"
+#include "glyphweave/CharacterGlyphRes.h"
+#include "glyphweave/CharacterItem.h"
+#include "glyphweave/EmbedFontRes.h"
+#include "glyphweave/FontCacheManager.h"
+#include "glyphweave/TextGlyphServices.h"
+
+namespace GlyphweaveLib {
+
+namespace {
+
+constexpr int kReferenceEmPoints = 1024;
+constexpr float kScriptScale = 0.6666667f;  // single-precision 2/3
+constexpr float kSkewThreshold = 0.00005f;
+
+// The screen context for one piece of work.
+class ScreenDC {
+ public:
+  ScreenDC() : dc_(GetDC(nullptr)) {}
+  ~ScreenDC() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CCharacterGlyphRes
+
+CCharacterGlyphRes::CCharacterGlyphRes() : m_path(Gdiplus::FillModeWinding) {}
+
+CCharacterGlyphRes::~CCharacterGlyphRes() {
+  m_path.Reset();
+  m_pOwner.store(nullptr, std::memory_order_release);
+}
+
+void CCharacterGlyphRes::SetOwnerGlyphsMap(CCharacterGlyphsMap* map) {
+  if (map) SetFontMetrics(map->GetCharsAscent(), map->GetCharsDescent(), map->GetCharsExternalLeading());
+  m_pOwner.store(map, std::memory_order_release);
+}
+
+void CCharacterGlyphRes::SetFontMetrics(float ascent, float descent, float externalLeading) {
+  m_fAscent = ascent;
+  m_fDescent = descent;
+  m_fExternalLeading = externalLeading;
+  m_bHasMetrics = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CCharacterGlyphsMap
+
+CCharacterGlyphsMap::CCharacterGlyphsMap(const _CharsFontDesc& font, const CEmbedFontResManager* fonts) {
+  const CEmbedFontResouce* program = CAccessTextsOutline::FindFontProgram(font, fonts);
+  if (!program) {
+    // System fonts, and embedded fonts that the GDI engine serves by face name: the metrics
+    // follow the engine that makes the glyphs.
+    RetrieveTextMetricsGDI(font);
+    return;
+  }
+  ScreenDC screen;
+  CFFTypeFontEngine engine;
+  if (!engine.SetAccessFont(screen.get(), 0, program, false)) return;  // no face: metrics 0
+  LwFreeTypeLock lock;
+  const FT_Face face = engine.GetFace();
+  const float u = static_cast<float>(face->units_per_EM);
+  if (u <= 0.0f) return;
+  const float em = static_cast<float>(engine.GetResolution()) * kReferenceEmPoints / 72.0f;
+  const float ascender = static_cast<float>(std::abs(face->ascender));
+  const float descender = static_cast<float>(std::abs(face->descender));
+  m_fAscent = face->ascender != 0 ? static_cast<float>(face->ascender) * em / u : em * kAscentFallback;
+  m_fDescent = descender > 0.0f ? descender * em / u : em * kDescentFallback;
+  const float gap = static_cast<float>(face->max_advance_height) - descender - ascender;
+  m_fExternalLeading = (gap > 0.0f ? gap : 0.0f) * em / u;
+}
+
+CCharacterGlyphsMap::~CCharacterGlyphsMap() { Reset(); }
+
+std::unique_lock<std::recursive_mutex> CCharacterGlyphsMap::Guard() const {
+  return m_pLock ? std::unique_lock<std::recursive_mutex>(*m_pLock) : std::unique_lock<std::recursive_mutex>();
+}
+
+bool CCharacterGlyphsMap::RetrieveTextMetricsGDI(const _CharsFontDesc& font) {
+  m_fAscent = m_fDescent = m_fExternalLeading = 0.0f;
+  ScreenDC screen;
+  if (!screen.get()) return false;
+  LOGFONTW lf;
+  font.RetrieveLogFont(screen.get(), lf, kReferenceEmPoints);
+  HFONT hfont = CreateFontIndirectW(&lf);
+  if (!hfont) return false;
+  HGDIOBJ old = SelectObject(screen.get(), hfont);
+  TEXTMETRICW tm{};
+  const bool ok = GetTextMetricsW(screen.get(), &tm) != FALSE;
+  SelectObject(screen.get(), old);
+  DeleteObject(hfont);
+  if (!ok) return false;
+  m_fAscent = static_cast<float>(tm.tmAscent);
+  m_fDescent = static_cast<float>(tm.tmDescent);
+  m_fExternalLeading = static_cast<float>(tm.tmExternalLeading);
+  return true;
+}
+
+CCharacterGlyphRes* CCharacterGlyphsMap::Lookup(wchar_t ch) const {
+  auto guard = Guard();
+  const auto it = m_mapGlyphs.find(ch);
+  return it == m_mapGlyphs.end() ? nullptr : it->second;
+}
+
+void CCharacterGlyphsMap::SetAt(wchar_t ch, CCharacterGlyphRes* glyph) {
+  auto guard = Guard();
+  Vectorloom::AddRefObj(glyph);
+  CCharacterGlyphRes*& slot = m_mapGlyphs[ch];
+  CCharacterGlyphRes* old = slot;
+  slot = glyph;
+  if (old) {
+    if (old != glyph && old->GetOwnerGlyphsMap() == this) old->SetOwnerGlyphsMap(nullptr);
+    old->Release();
+  }
+  if (!glyph) m_mapGlyphs.erase(ch);
+}
+
+void CCharacterGlyphsMap::Reset() {
+  auto guard = Guard();
+  for (auto& entry : m_mapGlyphs) {
+    CCharacterGlyphRes* glyph = entry.second;
+    if (!glyph) continue;
+    // A glyph that outlives the map keeps its own copy of the metrics, never this map.
+    if (glyph->GetOwnerGlyphsMap() == this) glyph->SetOwnerGlyphsMap(nullptr);
+    glyph->Release();
+  }
+  m_mapGlyphs.clear();
+}
+
+int CCharacterGlyphsMap::GetCount() const {
+  auto guard = Guard();
+  return static_cast<int>(m_mapGlyphs.size());
+}
+
+std::vector<wchar_t> CCharacterGlyphsMap::GetCharacterKeys() const {
+  auto guard = Guard();
+  std::vector<wchar_t> keys;
+  keys.reserve(m_mapGlyphs.size());
+  for (const auto& entry : m_mapGlyphs) keys.push_back(entry.first);
+  return keys;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CFontCacheManager
+
+CFontCacheManager::~CFontCacheManager() { Reset(); }
+
+CCharacterGlyphsMap* CFontCacheManager::Lookup(const _CharsFontDesc& font) const {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  const auto it = m_mapFonts.find(font);
+  return it == m_mapFonts.end() ? nullptr : it->second;
+}
+
+CCharacterGlyphsMap* CFontCacheManager::Lookup(const wchar_t* face, BYTE charset, BYTE pitchAndFamily,
+                                               int embedFontId) const {
+  const _CharsFontDesc font(face ? face : L"", charset, pitchAndFamily, embedFontId);
+  return Lookup(font);
+}
+
+CCharacterGlyphsMap* CFontCacheManager::GetGlyphsMap(const _CharsFontDesc& font, const CEmbedFontResManager* fonts) {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  const auto it = m_mapFonts.find(font);
+  if (it != m_mapFonts.end()) return it->second;
+  auto* map = new CCharacterGlyphsMap(font, fonts);
+  map->m_pLock = &m_lock;
+  m_mapFonts.emplace(font, map);
+  return map;
+}
+
+void CFontCacheManager::Reset() {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  for (auto& entry : m_mapFonts) {
+    entry.second->Reset();
+    delete entry.second;
+  }
+  m_mapFonts.clear();
+}
+
+int CFontCacheManager::GetCount() const {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  return static_cast<int>(m_mapFonts.size());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Glyph building
+
+bool CCharacterItem::BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
+                                CFontCacheManager* cache) {
+  if (!cache) return false;
+  // The cache lock: lookup, making and insertion are one step, so two threads never make the
+  // same glyph twice and a reset never runs in the middle.
+  std::lock_guard<std::recursive_mutex> lock(cache->GetLock());
+  CCharacterGlyphsMap* map = cache->GetGlyphsMap(font, fonts);
+  const auto ch = static_cast<wchar_t>(GetCharacter());
+  if (CCharacterGlyphRes* cached = map->Lookup(ch)) {
+    SetCharGlyphRes(cached);
+    return true;
+  }
+  Gdiplus::Matrix identity;
+  CAccessTextsOutline access;
+  access.SetAccessFont(dc, font, fonts);
+  auto* glyph = new CCharacterGlyphRes();
+  glyph->AddRef();  // held while it is made
+  float advanceX = 0.0f, advanceY = 0.0f;
+  const bool ok = access.PrepareGlyph(static_cast<unsigned>(ch), identity, *glyph->GetGlyphPathDataPointer(),
+                                      &advanceX, &advanceY);
+  if (ok) {
+    glyph->GetGlyphPathDataPointer()->SetFillMode(Gdiplus::FillModeWinding);
+    glyph->SetReferIncx(advanceX);
+    glyph->SetReferIncy(advanceY);
+    glyph->SetOwnerGlyphsMap(map);
+    map->SetAt(ch, glyph);
+    SetCharGlyphRes(glyph);
+  }
+  glyph->Release();  // a failed glyph goes here; nothing is cached, so a later call tries again
+  return ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Character geometry
+
+namespace {
+bool FontMetricsOf(const CCharacterGlyphRes* glyph, float* a, float* d, float* l) {
+  if (!glyph || !glyph->HasFontMetrics()) return false;
+  if (a) *a = glyph->GetCharsAscent();
+  if (d) *d = glyph->GetCharsDescent();
+  if (l) *l = glyph->GetCharsExternalLeading();
+  return true;
+}
+}  // namespace
+
+float CCharacterItem::GetActualAscent(float a) const { return a * (m_fPointSize / 1024.0f) * m_fYScale; }
+float CCharacterItem::GetActualDescent(float d) const { return d * (m_fPointSize / 1024.0f) * m_fYScale; }
+
+float CCharacterItem::GetSuperScriptLineShift(float a, float d) const {
+  if (m_nScriptFlag != 2) return 0.0f;
+  return -(GetActualAscent(a) + GetActualDescent(d)) * 3.0f / 9.0f;
+}
+
+float CCharacterItem::GetSubScriptLineShift(float a, float d) const {
+  if (m_nScriptFlag != 1) return 0.0f;
+  return (GetActualAscent(a) + GetActualDescent(d)) / 6.0f;
+}
+
+float CCharacterItem::GetTotalLineShift(float a, float d) const {
+  float shift = m_fBaselineShift;
+  if (m_nScriptFlag == 2)
+    shift += GetSuperScriptLineShift(a, d);
+  else if (m_nScriptFlag == 1)
+    shift += GetSubScriptLineShift(a, d);
+  return shift;
+}
+
+float CCharacterItem::GetCharAscent(float a, float d) const {
+  const float f = m_nScriptFlag != 0 ? kScriptScale : 1.0f;
+  return GetActualAscent(a) * f - GetTotalLineShift(a, d);
+}
+
+float CCharacterItem::GetCharDescent(float a, float d) const {
+  const float f = m_nScriptFlag != 0 ? kScriptScale : 1.0f;
+  return GetActualDescent(d) * f + GetTotalLineShift(a, d);
+}
+
+float CCharacterItem::GetCharTotalHeight(float a, float d) const { return GetCharAscent(a, d) + GetCharDescent(a, d); }
+
+float CCharacterItem::GetCharExternalLeading(float l) const {
+  float v = l * (m_fPointSize / 1024.0f) * m_fYScale;
+  if (m_nScriptFlag != 0) v = v * 2.0f / 3.0f;
+  return v;
+}
+
+float CCharacterItem::GetActualAscent() const {
+  float a = 0;
+  return FontMetricsOf(m_pGlyph, &a, nullptr, nullptr) ? GetActualAscent(a) : 0.0f;
+}
+float CCharacterItem::GetActualDescent() const {
+  float d = 0;
+  return FontMetricsOf(m_pGlyph, nullptr, &d, nullptr) ? GetActualDescent(d) : 0.0f;
+}
+float CCharacterItem::GetSuperScriptLineShift() const {
+  float a = 0, d = 0;
+  return FontMetricsOf(m_pGlyph, &a, &d, nullptr) ? GetSuperScriptLineShift(a, d) : 0.0f;
+}
+float CCharacterItem::GetSubScriptLineShift() const {
+  float a = 0, d = 0;
+  return FontMetricsOf(m_pGlyph, &a, &d, nullptr) ? GetSubScriptLineShift(a, d) : 0.0f;
+}
+float CCharacterItem::GetTotalLineShift() const {
+  float a = 0, d = 0;
+  return FontMetricsOf(m_pGlyph, &a, &d, nullptr) ? GetTotalLineShift(a, d) : 0.0f;
+}
+float CCharacterItem::GetCharAscent() const {
+  float a = 0, d = 0;
+  return FontMetricsOf(m_pGlyph, &a, &d, nullptr) ? GetCharAscent(a, d) : 0.0f;
+}
+float CCharacterItem::GetCharDescent() const {
+  float a = 0, d = 0;
+  return FontMetricsOf(m_pGlyph, &a, &d, nullptr) ? GetCharDescent(a, d) : 0.0f;
+}
+float CCharacterItem::GetCharTotalHeight() const {
+  float a = 0, d = 0;
+  return FontMetricsOf(m_pGlyph, &a, &d, nullptr) ? GetCharTotalHeight(a, d) : 0.0f;
+}
+float CCharacterItem::GetCharExternalLeading() const {
+  float l = 0;
+  return FontMetricsOf(m_pGlyph, nullptr, nullptr, &l) ? GetCharExternalLeading(l) : 0.0f;
+}
+
+float CCharacterItem::GetIncreaseDeltaY() const {
+  if (!m_pGlyph) return 0.0f;
+  const float f = m_nScriptFlag != 0 ? kScriptScale : 1.0f;
+  return m_fYScale * (m_pGlyph->GetReferIncy() * (m_fPointSize / 1024.0f)) * f;
+}
+
+bool CCharacterItem::IsEmptyGlyphPath() const {
+  return !m_pGlyph || m_pGlyph->GetGlyphPathDataPointer()->GetPointCount() == 0;
+}
+
+void CCharacterItem::GetGdiplusTransMatrix(Gdiplus::Matrix& m) const {
+  const float k = m_fPointSize / 1024.0f;
+  m.Reset();
+  m.Scale(m_fXScale * k, k * m_fYScale, Gdiplus::MatrixOrderAppend);
+  if (std::fabs(m_fItalicSkew) > kSkewThreshold) m.Shear(m_fItalicSkew, 0.0f, Gdiplus::MatrixOrderAppend);
+  m.Translate(0.0f, m_fBaselineShift, Gdiplus::MatrixOrderAppend);
+  if (m_nScriptFlag != 0) {
+    m.Scale(kScriptScale, kScriptScale, Gdiplus::MatrixOrderAppend);
+    float a = 0.0f;
+    FontMetricsOf(m_pGlyph, &a, nullptr, nullptr);
+    const float h = GetCharDescent() + a * k * m_fYScale;
+    if (m_nScriptFlag == 1)
+      m.Translate(0.0f, h / 6.0f, Gdiplus::MatrixOrderAppend);
+    else if (m_nScriptFlag == 2)
+      m.Translate(0.0f, h / -3.0f, Gdiplus::MatrixOrderAppend);
+  }
+  m.Translate(m_ptOffset.x, m_ptOffset.y, Gdiplus::MatrixOrderAppend);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The glyph services of the text operations (layout, editing, formats)
+
+namespace {
+
+bool ServiceBuildGlyph(CCharacterItem& item, HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
+                       CFontCacheManager* cache) {
+  return item.BuildGlyph(dc, font, fonts, cache);
+}
+
+bool ServiceGlyphFontMetrics(const CCharacterGlyphRes* glyph, TGlyphFontMetrics* out) {
+  float a = 0, d = 0, l = 0;
+  if (!FontMetricsOf(glyph, &a, &d, &l)) return false;
+  if (out) {
+    out->m_fAscent = a;
+    out->m_fDescent = d;
+    out->m_fExternalLeading = l;
+  }
+  return true;
+}
+
+bool ServiceContainsCharacters(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
+                               const std::u16string& text) {
+  ScreenDC screen;
+  CAccessTextsOutline access;
+  access.SetAccessFont(dc ? dc : screen.get(), font, fonts);
+  const std::wstring units(text.begin(), text.end());
+  return access.IsContainCharacters(units.c_str());
+}
+
+bool ServiceGlyphWorldBounds(const CCharacterItem& item, float bounds[4]) {
+  const CCharacterGlyphRes* glyph = item.GetCharGlyphPath();
+  if (!glyph) return false;
+  Gdiplus::Matrix m;
+  item.GetGdiplusTransMatrix(m);
+  Gdiplus::RectF r;
+  glyph->GetGlyphPathDataPointer()->GetBounds(&r, &m);
+  bounds[0] = r.X;
+  bounds[1] = r.Y;
+  bounds[2] = r.X + r.Width;
+  bounds[3] = r.Y + r.Height;
+  return true;
+}
+
+// Installed when the library loads.
+const bool g_servicesInstalled = [] {
+  TTextGlyphServices services;
+  services.pfnBuildGlyph = &ServiceBuildGlyph;
+  services.pfnGlyphFontMetrics = &ServiceGlyphFontMetrics;
+  services.pfnContainsCharacters = &ServiceContainsCharacters;
+  services.pfnGlyphWorldBounds = &ServiceGlyphWorldBounds;
+  SetTextGlyphServices(services);
+  return true;
+}();
+
+}  // namespace
+
+}  // namespace GlyphweaveLib

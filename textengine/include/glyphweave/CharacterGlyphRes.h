@@ -1,0 +1,58 @@
+// CCharacterGlyphRes: the glyph of one character in one font, shared by counted reference
+// between the glyph cache and every character item that shows it. It holds the outline and the
+// advances at the reference size (an em of 1024 points), the glyph map that made it, and a copy
+// of that map's font metrics, so that a glyph outliving its map (after the cache is reset) still
+// answers its metrics without reading the freed map.
+#pragma once
+
+#include <atomic>
+
+#include <gdiplus/GdiplusPath.h>
+#include <vectorloom/RefObj.h>
+
+namespace GlyphweaveLib {
+
+class CCharacterGlyphsMap;
+
+class CCharacterGlyphRes : public Vectorloom::CRefObj {
+ public:
+  CCharacterGlyphRes();
+  CCharacterGlyphRes(const CCharacterGlyphRes&) = delete;
+  CCharacterGlyphRes& operator=(const CCharacterGlyphRes&) = delete;
+
+  Gdiplus::GraphicsPath* GetGlyphPathDataPointer() { return &m_path; }
+  const Gdiplus::GraphicsPath* GetGlyphPathDataPointer() const { return &m_path; }
+
+  float GetReferIncx() const { return m_fReferIncx; }
+  void SetReferIncx(float v) { m_fReferIncx = v; }
+  float GetReferIncy() const { return m_fReferIncy; }
+  void SetReferIncy(float v) { m_fReferIncy = v; }
+
+  // The glyph map that made the glyph; null once the cache has let it go.
+  CCharacterGlyphsMap* GetOwnerGlyphsMap() const { return m_pOwner.load(std::memory_order_acquire); }
+  // A non-null map also gives the glyph its font metrics (FontCache.cpp); null only forgets it.
+  void SetOwnerGlyphsMap(CCharacterGlyphsMap* map);
+
+  // The ascent, descent and external leading of the glyph's font at the reference size, kept
+  // from the owner map. Without metrics all three are 0.
+  bool HasFontMetrics() const { return m_bHasMetrics; }
+  float GetCharsAscent() const { return m_fAscent; }
+  float GetCharsDescent() const { return m_fDescent; }
+  float GetCharsExternalLeading() const { return m_fExternalLeading; }
+  void SetFontMetrics(float ascent, float descent, float externalLeading);
+
+ protected:
+  ~CCharacterGlyphRes() override;  // deleted by the last Release
+
+ private:
+  Gdiplus::GraphicsPath m_path;
+  float m_fReferIncx = 0.0f;
+  float m_fReferIncy = 0.0f;
+  std::atomic<CCharacterGlyphsMap*> m_pOwner{nullptr};
+  bool m_bHasMetrics = false;
+  float m_fAscent = 0.0f;
+  float m_fDescent = 0.0f;
+  float m_fExternalLeading = 0.0f;
+};
+
+}  // namespace GlyphweaveLib

@@ -1,0 +1,191 @@
+// Characters of a text: the per-character format _CharacterDesc, the stored character
+// _CharacterItem and the laid-out character CCharacterItem (offset and shared glyph).
+//
+// The stored form of a character is 52 bytes, fields packed in declaration order:
+// point size f32, bold i32, italic skew f32, underline u8, strike-out u8, X scale f32,
+// Y scale f32, character u16, spacing f32, horizontal shift f32, baseline shift f32,
+// script kind i32, fill inside u8, stroke outline u8, fill colour u32, stroke colour u32,
+// fill transparency u8, stroke transparency u8.
+#pragma once
+
+#include <windows.h>
+
+#include <vectorloom/VectorTypes.h>
+
+namespace Gdiplus {
+class Matrix;
+}  // namespace Gdiplus
+
+namespace Vectorloom {
+class CVariableStream;
+class CStreamReader;
+}  // namespace Vectorloom
+
+namespace GlyphweaveLib {
+
+class CCharacterGlyphRes;
+class CRichFontDesc;
+struct _CharsFontDesc;
+class CEmbedFontResManager;
+class CFontCacheManager;
+
+// The skew of italic characters: minus the tangent of 20 degrees.
+constexpr float kItalicSkew = -0.36397f;
+
+struct _CharacterDesc {
+  static constexpr int kRecordSize = 22;
+
+  _CharacterDesc() = default;
+  _CharacterDesc(const _CharacterDesc&) = default;
+  _CharacterDesc& operator=(const _CharacterDesc&) = default;
+  void Copy(const _CharacterDesc& o) { *this = o; }
+
+  float GetFontPointSize() const { return m_fPointSize; }
+  void SetFontPointSize(float v) { m_fPointSize = v; }
+  int IsBold() const { return m_nBold; }
+  void SetBold(int v) { m_nBold = v; }
+  float GetItalicSkew() const { return m_fItalicSkew; }
+  void SetItalicSkew(float v) { m_fItalicSkew = v; }
+  bool HasUnderline() const { return m_bUnderline != 0; }
+  void SetHasUnderlineFlag(bool v) { m_bUnderline = v ? 1 : 0; }
+  bool HasStrikeOut() const { return m_bStrikeOut != 0; }
+  void SetHasStrikeOutFlag(bool v) { m_bStrikeOut = v ? 1 : 0; }
+  float GetCharXScale() const { return m_fXScale; }
+  void SetCharXScale(float v) { m_fXScale = v; }
+  float GetCharYScale() const { return m_fYScale; }
+  void SetCharYScale(float v) { m_fYScale = v; }
+
+  // Point size x |Y scale|.
+  float GetActualFontSize() const;
+  // Point size = s / |Y scale| (the point size is left alone for a Y scale of 0).
+  void SetActualFontSize(float s);
+  // Point size in pixels of the screen.
+  float GetFontPixelSize() const;
+
+  // The format fields of the character record; the text is passed through and never read.
+  bool PutBinaryContent(Vectorloom::CVariableStream* out, const wchar_t* text) const;
+  bool GetBinaryContent(Vectorloom::CStreamReader* in, const wchar_t* text);
+
+  float m_fPointSize = 0.0f;
+  int32_t m_nBold = 0;
+  float m_fItalicSkew = 0.0f;
+  BYTE m_bUnderline = 0;
+  BYTE m_bStrikeOut = 0;
+  float m_fXScale = 1.0f;
+  float m_fYScale = 1.0f;
+};
+
+struct _CharacterItem : public _CharacterDesc {
+  static constexpr int kRecordSize = 52;
+
+  _CharacterItem() = default;
+  _CharacterItem(const _CharacterItem&) = default;
+  _CharacterItem& operator=(const _CharacterItem&) = default;
+  void Copy(const _CharacterItem& o) { *this = o; }
+
+  char16_t GetCharacter() const { return m_nCharacter; }
+  void SetCharacter(char16_t c) { m_nCharacter = c; }
+  float GetCharSpacing() const { return m_fCharSpacing; }
+  void SetCharSpacing(float v) { m_fCharSpacing = v; }
+  float GetHorizontalShift() const { return m_fHorizontalShift; }
+  void SetHorizontalShift(float v) { m_fHorizontalShift = v; }
+  float GetBaselineShift() const { return m_fBaselineShift; }
+  void SetBaselineShift(float v) { m_fBaselineShift = v; }
+  int GetShowAsScriptFlag() const { return m_nScriptFlag; }  // 0 normal, 1 sub, 2 super
+  void SetShowAsScriptFlag(int v) { m_nScriptFlag = v; }
+  bool IsFillInside() const { return m_bFillInside != 0; }
+  void SetFillInside(bool v) { m_bFillInside = v ? 1 : 0; }
+  bool IsStrokeOutline() const { return m_bStrokeOutline != 0; }
+  void SetStrokeOutline(bool v) { m_bStrokeOutline = v ? 1 : 0; }
+  COLORREF GetRenderColor() const { return m_crRender; }
+  void SetRenderColor(COLORREF c) { m_crRender = c; }
+  COLORREF GetStrokedColor() const { return m_crStroked; }
+  void SetStrokedColor(COLORREF c) { m_crStroked = c; }
+  BYTE GetFilledTransparency() const { return m_nFilledTransparency; }
+  void SetFilledTransparency(BYTE v) { m_nFilledTransparency = v; }
+  BYTE GetStrokeTransparency() const { return m_nStrokeTransparency; }
+  void SetStorkeTransparency(BYTE v) { m_nStrokeTransparency = v; }
+
+  // The whole 52-byte character record; the text is passed through and never read.
+  bool PutBinaryContent(Vectorloom::CVariableStream* out, const wchar_t* text) const;
+  bool GetBinaryContent(Vectorloom::CStreamReader* in, const wchar_t* text);
+
+  char16_t m_nCharacter = 0;
+  float m_fCharSpacing = 0.0f;
+  float m_fHorizontalShift = 0.0f;
+  float m_fBaselineShift = 0.0f;
+  int32_t m_nScriptFlag = 0;
+  BYTE m_bFillInside = 1;
+  BYTE m_bStrokeOutline = 0;
+  COLORREF m_crRender = 0;
+  COLORREF m_crStroked = 0;
+  BYTE m_nFilledTransparency = 0;
+  BYTE m_nStrokeTransparency = 0;
+};
+
+// A character of a laid-out text: the stored fields, the offset given by layout (left end of the
+// baseline in box coordinates) and a counted reference to its glyph. Copies share the glyph.
+class CCharacterItem : public _CharacterItem {
+ public:
+  CCharacterItem() = default;
+  CCharacterItem(const CCharacterItem& o);
+  CCharacterItem& operator=(const CCharacterItem& o);
+  ~CCharacterItem();
+  void Copy(const CCharacterItem& o);
+
+  const Vectorloom::CQorVectorPoint<float>& GetCharOffset() const { return m_ptOffset; }
+  void SetCharOffset(const Vectorloom::CQorVectorPoint<float>& p) { m_ptOffset = p; }
+
+  CCharacterGlyphRes* GetCharGlyphPath() const { return m_pGlyph; }
+  // Holds `glyph` instead of the current one (a reference is taken, the old one released).
+  void SetCharGlyphRes(CCharacterGlyphRes* glyph);
+
+  // Size, bold, italic, underline and colour from a character format.
+  void SetByCharacterProps(const CRichFontDesc& rich);
+
+  // Horizontal advance: X scale x glyph advance x (point size / 1024) + spacing, x 2/3 for
+  // sub- and superscripts. Without a glyph only the spacing counts.
+  float GetIncreaseDeltaX() const;
+
+  // Glyph building and character geometry (FontCache.cpp). k = point size / 1024; A, D and L are
+  // the font metrics the glyph carries; script characters (kind 1 or 2) are scaled by 2/3.
+  //
+  // Gives the item the glyph of its character in font from cache, making and caching it when
+  // missing. False when the glyph cannot be made: the item keeps what it held and nothing is
+  // cached, so a later call tries again.
+  bool BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts, CFontCacheManager* cache);
+  // The metrics below are 0 without a glyph or when the glyph carries no font metrics.
+  float GetActualAscent() const;   // A k Y
+  float GetActualDescent() const;  // D k Y
+  float GetSuperScriptLineShift() const;
+  float GetSubScriptLineShift() const;
+  float GetTotalLineShift() const;  // baseline shift + script shift
+  float GetCharAscent() const;
+  float GetCharDescent() const;
+  float GetCharTotalHeight() const;
+  float GetCharExternalLeading() const;
+  // Vertical advance: Y x glyph advance x k, x 2/3 for scripts; 0 without a glyph.
+  float GetIncreaseDeltaY() const;
+  // True without a glyph or when the glyph's outline has no points.
+  bool IsEmptyGlyphPath() const;
+  // The placement of the glyph: reference outline units to text coordinates (scale, italic
+  // shear, baseline shift, script scale and shift, then the character offset).
+  void GetGdiplusTransMatrix(Gdiplus::Matrix& m) const;
+
+ protected:
+  float GetActualAscent(float a) const;
+  float GetActualDescent(float d) const;
+  float GetSuperScriptLineShift(float a, float d) const;
+  float GetSubScriptLineShift(float a, float d) const;
+  float GetTotalLineShift(float a, float d) const;
+  float GetCharAscent(float a, float d) const;
+  float GetCharDescent(float a, float d) const;
+  float GetCharTotalHeight(float a, float d) const;
+  float GetCharExternalLeading(float l) const;
+
+ private:
+  Vectorloom::CQorVectorPoint<float> m_ptOffset;
+  CCharacterGlyphRes* m_pGlyph = nullptr;
+};
+
+}  // namespace GlyphweaveLib

@@ -1,0 +1,340 @@
+// Embedded fonts: the font record, equality, the font manager and glyph ids.
+#include <gtest/gtest.h>
+
+#include <ftlibrary.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <limits>
+
+#include "TextTestSupport.h"
+#include "glyphweave/EmbedFontRes.h"
+
+using namespace GlyphweaveLib;
+using gwtest::Hex;
+
+namespace {
+
+std::vector<unsigned char> Save(const CEmbedFontResouce& r) {
+  Vectorloom::CVariableStream s(256, 256);
+  EXPECT_TRUE(r.PutBinaryContent(&s));
+  return gwtest::Bytes(s);
+}
+
+bool Load(CEmbedFontResouce& r, const std::vector<unsigned char>& b, size_t len) {
+  return r.SetByBinaryContent(b.data(), static_cast<unsigned>(len));
+}
+
+TagMapRange Range(uint16_t low, int extent, int kind, uint16_t value) {
+  return {low, static_cast<uint16_t>((extent << 2) | kind), value};
+}
+
+// A font with every part filled.
+CEmbedFontResouce FullFont() {
+  CEmbedFontResouce f;
+  f.SetFontID(3);
+  f.SetFontFlag(0x20004);
+  f.SetItalicAngle(-12.5f);
+  f.SetFontAscent(905);
+  f.SetFontDescent(-212);
+  f.SetCapHeight(716);
+  f.SetXHeight(519);
+  f.SetMissingWidth(250);
+  f.SetEmbedFontFlag(1);
+  f.SetFontBox({-665, -325, 2000, 1006});
+  f.SetFontType("Type0");
+  f.SetFontSubType("CIDFontType2");
+  f.SetFontRegistry("Adobe");
+  f.SetFontOrdering("Identity");
+  f.SetSupplement(0);
+  f.SetBaseEncoding(2);
+  f.SetBaseEncodingName("WinAnsiEncoding");
+  f.SetCodeNameCount(66);
+  f.SetCodeName(65, "A");
+  f.SetCodeName(32, "space");
+  const unsigned char hdef[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  const unsigned char htab[16] = {9, 9, 9, 9, 9, 9, 9, 9, 1, 1, 1, 1, 1, 1, 1, 1};
+  f.SetHorzMetrics(hdef, htab, 2);
+  const unsigned char vdef[10] = {1, 0, 0, 0, 0, 0, 0, 0, 0, 2};
+  const unsigned char vtab[10] = {3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
+  f.SetVertMetrics(vdef, vtab, 1);
+
+  CEmbedFontMapWrap enc;
+  enc.SetCMapName("Identity-H");
+  const TagMapCodeSpace space[] = {{2, 0, 0xFFFF}};
+  enc.SetCodeSpace(space, 1);
+  const TagMapRange identity[] = {Range(0, 0x3FFF, 1, 0)};
+  enc.SetRanges(identity, 1);
+  f.SetEncodingMap(&enc);
+
+  CEmbedFontMapWrap uni;  // CIDs 3..4 are 'A'..'B'; CID 9 is 'A' again; CID 7 is U+22EF
+  const TagMapRange toUnicode[] = {Range(3, 1, 1, 0x41), Range(7, 0, 0, 0x22EF), Range(9, 0, 0, 0x41)};
+  uni.SetRanges(toUnicode, 3);
+  auto* used = new CEmbedFontMapWrap;  // used by the to-Unicode map: CID 0x10 is U+0010
+  const TagMapRange control[] = {Range(0x10, 0, 0, 0x10)};
+  used->SetRanges(control, 1);
+  uni.SetNextFontMapWrap(used);
+  f.SetUtfCMap(&uni);
+
+  CPdfEmbedFontDesc program;
+  program.SetFontName("ABCDEF+LiberationSans");
+  program.m_nFirstWord = 1;
+  program.m_nSecondWord = 2;
+  program.m_nHintingWord = 3;
+  program.m_nFourthWord = 4;
+  program.m_vProgram = {0, 1, 0, 0, 0, 0x0c};
+  program.m_vCid2Gid = {0, 5, 6, 7, 8};
+  program.m_vCid2Unicode = {0, 0x30, 0x31, 0x41};
+  f.SetEmbedPdfFontContent(&program);
+  f.RebuildUid2CidMap();
+  return f;
+}
+
+}  // namespace
+
+TEST(EmbedFont, MinimalRecordIs244Bytes) {
+  CEmbedFontResouce f;
+  const auto bytes = Save(f);
+  ASSERT_EQ(bytes.size(), 244u);
+  EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 4), Hex("ffffffff"));
+  EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 4, bytes.end()), Hex("z240"));
+
+  // An embedded font cannot carry a system font's id.
+  CEmbedFontResouce back;
+  EXPECT_FALSE(Load(back, bytes, bytes.size()));
+  f.SetFontID(0);
+  const auto zero = Save(f);
+  ASSERT_TRUE(Load(back, zero, zero.size()));
+  EXPECT_TRUE(back.IsEqualEmbedFont(f));
+}
+
+TEST(EmbedFont, FullRecordRoundTrip) {
+  const CEmbedFontResouce f = FullFont();
+  const auto bytes = Save(f);
+  // Head offsets: box at 36, strings at 52, supplement 172, base word 176, name 180, count 210.
+  EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 36, bytes.begin() + 40), Hex("004026c4"));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[82])), "CIDFontType2");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[180])), "WinAnsiEncoding");
+  EXPECT_EQ(bytes[210], 66);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[214 + 32 * 65])), "A");
+
+  CEmbedFontResouce back;
+  ASSERT_TRUE(Load(back, bytes, bytes.size()));
+  EXPECT_EQ(Save(back), bytes);
+  // The program block's second word is not part of the record.
+  EXPECT_EQ(back.GetEmbedPdfFontContent()->m_nSecondWord, 0);
+  EXPECT_FALSE(back.IsEqualEmbedFont(f));
+  back.GetEmbedPdfFontContent()->m_nSecondWord = 2;
+  EXPECT_TRUE(back.IsEqualEmbedFont(f));
+  EXPECT_EQ(back.GetUid2CidMap(), f.GetUid2CidMap());
+
+  for (size_t len = 0; len < bytes.size(); ++len) {
+    CEmbedFontResouce cut;
+    EXPECT_FALSE(Load(cut, bytes, len)) << "cut at " << len;
+  }
+}
+
+TEST(EmbedFont, HostileCountsAreRefused) {
+  CEmbedFontResouce f;
+  f.SetFontID(0);
+  CPdfEmbedFontDesc program;
+  f.SetEmbedPdfFontContent(&program);
+  const auto good = Save(f);
+  ASSERT_EQ(good.size(), 396u);
+  struct Case {
+    const char* name;
+    size_t offset;
+    std::vector<unsigned char> patch;
+  };
+  const Case cases[] = {
+      {"257 glyph names", 210, Hex("01010000")},
+      {"negative glyph names", 210, Hex("ffffffff")},
+      {"huge h", 222, Hex("ffffff7f")},
+      {"h x 8 wraps in 32 bits", 222, Hex("00000020")},
+      {"negative h", 222, Hex("feffffff")},
+      {"v x 10 wraps in 32 bits", 236, Hex("9a999919")},
+      {"map presence 2", 240, Hex("02")},
+      {"negative L", 384, Hex("ffffffff")},
+      {"huge L", 384, Hex("ffffff7f")},
+      {"huge g", 388, Hex("ffffff7f")},
+      {"g x 2 wraps", 388, Hex("00000080")},
+      {"huge u", 392, Hex("00000040")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto bad = good;
+    std::copy(c.patch.begin(), c.patch.end(), bad.begin() + static_cast<long>(c.offset));
+    CEmbedFontResouce back;
+    EXPECT_FALSE(Load(back, bad, bad.size()));
+  }
+  CEmbedFontResouce back;
+  ASSERT_TRUE(Load(back, good, good.size()));
+}
+
+TEST(EmbedFont, FixedStringsAreTerminatedOnRead) {
+  CEmbedFontResouce f;
+  f.SetFontID(1);
+  f.SetCodeNameCount(1);
+  auto bytes = Save(f);
+  std::fill(bytes.begin() + 52, bytes.begin() + 82, 'T');    // font type without terminator
+  std::fill(bytes.begin() + 214, bytes.begin() + 246, 'n');  // glyph name without terminator
+  CEmbedFontResouce back;
+  ASSERT_TRUE(Load(back, bytes, bytes.size()));
+  EXPECT_EQ(std::string(back.GetFontType()), std::string(29, 'T'));
+  EXPECT_EQ(std::string(back.GetCodeName(0)), std::string(31, 'n'));
+}
+
+TEST(EmbedFont, EqualityLooksAtEveryPart) {
+  const CEmbedFontResouce base = FullFont();
+  EXPECT_TRUE(base.IsEqualEmbedFont(FullFont()));
+  const std::pair<const char*, std::function<void(CEmbedFontResouce&)>> changes[] = {
+      {"id", [](CEmbedFontResouce& f) { f.SetFontID(4); }},
+      {"flags", [](CEmbedFontResouce& f) { f.SetFontFlag(0); }},
+      {"NaN ascent", [](CEmbedFontResouce& f) { f.SetFontAscent(std::numeric_limits<float>::quiet_NaN()); }},
+      {"embed flag", [](CEmbedFontResouce& f) { f.SetEmbedFontFlag(2); }},
+      {"box", [](CEmbedFontResouce& f) { f.SetFontBox({0, 0, 1, 1}); }},
+      {"ordering", [](CEmbedFontResouce& f) { f.SetFontOrdering("Japan1"); }},
+      {"glyph name", [](CEmbedFontResouce& f) { f.SetCodeName(65, "B"); }},
+      {"name count", [](CEmbedFontResouce& f) { f.SetCodeNameCount(67); }},
+      {"horizontal entry", [](CEmbedFontResouce& f) { f.SetHorzMetrics(nullptr, "12345678", 1); }},
+      {"vertical metrics only", [](CEmbedFontResouce& f) { f.SetVertMetrics(nullptr, nullptr, 0); }},
+      {"vertical default", [](CEmbedFontResouce& f) { f.SetVertMetrics("9999999999", "3333333333", 1); }},
+      {"no encoding map", [](CEmbedFontResouce& f) { f.SetEncodingMap(static_cast<const CEmbedFontMapWrap*>(nullptr)); }},
+      {"chain cut", [](CEmbedFontResouce& f) { f.GetUtfCMap()->Clear(); }},
+      {"program byte", [](CEmbedFontResouce& f) { f.GetEmbedPdfFontContent()->m_vProgram[0] = 9; }},
+      {"hinting word", [](CEmbedFontResouce& f) { f.GetEmbedPdfFontContent()->m_nHintingWord = 0; }},
+      {"no program", [](CEmbedFontResouce& f) { f.SetEmbedPdfFontContent(nullptr); }},
+  };
+  for (const auto& [name, change] : changes) {
+    CEmbedFontResouce other = FullFont();
+    change(other);
+    EXPECT_FALSE(base.IsEqualEmbedFont(other)) << name;
+    EXPECT_FALSE(other.IsEqualEmbedFont(base)) << name;
+  }
+}
+
+TEST(EmbedFont, DeepCopyIsIndependent) {
+  const CEmbedFontResouce f = FullFont();
+  const auto before = Save(f);
+  {
+    auto* copy = new CEmbedFontResouce(f);
+    EXPECT_TRUE(copy->IsEqualEmbedFont(f));
+    copy->GetUtfCMap()->Clear();
+    copy->GetEmbedPdfFontContent()->m_vCid2Gid.clear();
+    copy->SetHorzMetrics(nullptr, nullptr, 0);
+    delete copy;
+  }
+  EXPECT_EQ(Save(f), before);
+  CEmbedFontResouce assigned;
+  assigned = f;
+  assigned.ClearFont();
+  EXPECT_EQ(assigned.GetFontID(), -1);
+  EXPECT_EQ(assigned.GetUtfCMap(), nullptr);
+  EXPECT_NE(f.GetUtfCMap(), nullptr);
+}
+
+TEST(EmbedFont, ProgramBlockOwnership) {
+  CEmbedFontResouce f;
+  auto* block = new CPdfEmbedFontDesc;
+  block->SetFontName(std::string(200, 'x').c_str());
+  EXPECT_EQ(std::string(block->GetFontName()), std::string(126, 'x'));
+  f.SetEmbedPdfFontContent2(block);
+  EXPECT_EQ(f.GetEmbedPdfFontContent(), block);
+  f.SetEmbedPdfFontContent2(block);  // the same block: kept
+  EXPECT_EQ(f.GetEmbedPdfFontContent(), block);
+  f.SetEmbedPdfFontContent2(nullptr);
+  EXPECT_EQ(f.GetEmbedPdfFontContent(), nullptr);
+}
+
+TEST(FontManager, NewIdsAndOrder) {
+  struct Case {
+    std::vector<int> ids;
+    int next;
+  };
+  for (const Case& c : {Case{{0, 1, 3}, 2}, {{2, 3}, 4}, {{5}, 6}, {{}, 0}, {{0, 1, 2}, 3}}) {
+    CEmbedFontResManager m;
+    for (int id : c.ids) {
+      auto* r = new CEmbedFontResouce;
+      r->SetFontID(id);
+      ASSERT_GE(m.AddEmbedFontResouce(r), 0);
+    }
+    EXPECT_EQ(m.CreateNewEmbedFontID(), c.next);
+  }
+
+  CEmbedFontResManager m;
+  int index[3];
+  int n = 0;
+  for (int id : {7, 3, 5}) {
+    auto* r = new CEmbedFontResouce;
+    r->SetFontID(id);
+    index[n++] = m.AddEmbedFontResouce(r);
+  }
+  EXPECT_EQ(index[0], 0);
+  EXPECT_EQ(index[1], 0);
+  EXPECT_EQ(index[2], 1);
+  ASSERT_EQ(m.GetCount(), 3);
+  EXPECT_EQ(m.GetAt(0)->GetFontID(), 3);
+  EXPECT_EQ(m.GetAt(1)->GetFontID(), 5);
+  EXPECT_EQ(m.GetAt(2)->GetFontID(), 7);
+  CEmbedFontResouce dup;
+  dup.SetFontID(5);
+  EXPECT_EQ(m.AddEmbedFontResouce(&dup), -1);
+  EXPECT_EQ(m.GetCount(), 3);
+  EXPECT_EQ(m.FindEmbedFontResource(5), m.GetAt(1));
+  EXPECT_EQ(m.FindEmbedFontResource(4), nullptr);
+  m.ClearAll();
+  EXPECT_EQ(m.FindEmbedFontResource(3), nullptr);
+}
+
+TEST(GlyphIds, UnicodeToCidMap) {
+  const CEmbedFontResouce f = FullFont();
+  // From the to-Unicode map first (CID 3 before CID 9), then the program's table.
+  EXPECT_EQ(f.LookupCid(0x41), 3);
+  EXPECT_EQ(f.LookupCid(0x42), 4);
+  EXPECT_EQ(f.LookupCid(0x30), 1);
+  EXPECT_EQ(f.LookupCid(0x32), -1);
+  // The map used by the to-Unicode map is searched too.
+  EXPECT_EQ(f.LookupCid(0x10), 0x10);
+}
+
+TEST(GlyphIds, WithoutATrueTypeMap) {
+  CEmbedFontResouce f;
+  CEmbedFontMapWrap uni;
+  const TagMapRange toUnicode[] = {Range(2, 0, 0, 0x42), Range(9, 0, 0, 0x43)};
+  uni.SetRanges(toUnicode, 2);
+  f.SetUtfCMap(&uni);
+  CPdfEmbedFontDesc program;
+  program.m_vCid2Gid = {0, 0, 17};
+  f.SetEmbedPdfFontContent(&program);
+  f.RebuildUid2CidMap();
+  EXPECT_EQ(f.GetGlyphGid(L'B', nullptr), 17);  // CID 2 through the CID-to-glyph table
+  EXPECT_EQ(f.GetGlyphGid(L'C', nullptr), 9);   // CID 9 is past the table: the CID itself
+  EXPECT_EQ(f.GetGlyphGid(L'A', nullptr), 0);   // no map knows 'A': no glyph
+  EXPECT_EQ(f.GetGlyphGid(L'\U0001F600', nullptr), 0);
+}
+
+TEST(GlyphIds, TrueTypeProgram) {
+  const std::filesystem::path file = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "fonts-liberation2 is not installed";
+  FT_Face face = nullptr;
+  {
+    LwFreeTypeLock lock;
+    ASSERT_EQ(FT_New_Face(LwFreeType::Acquire(), file.c_str(), 0, &face), 0);
+  }
+  const int ellipsis = static_cast<int>(FT_Get_Char_Index(face, 0x2026));
+  const int letterA = static_cast<int>(FT_Get_Char_Index(face, 'A'));
+  ASSERT_NE(ellipsis, 0);
+  ASSERT_EQ(FT_Get_Char_Index(face, 0x22EF), 0u);
+
+  CEmbedFontResouce f = FullFont();
+  CEmbedFontMapWrap toTtf;  // CID 3 -> 'A', CID 7 -> U+22EF
+  const TagMapRange ranges[] = {Range(3, 0, 0, 0x41), Range(7, 0, 0, 0x22EF)};
+  toTtf.SetRanges(ranges, 2);
+  f.Set2ttfCMap(&toTtf);
+  EXPECT_EQ(f.GetGlyphGid(L'A', face), letterA);
+  EXPECT_EQ(f.GetGlyphGid(0x22EF, face), ellipsis);  // no U+22EF in the font: U+2026
+  EXPECT_EQ(f.GetGlyphGid(L'A', nullptr), 0);
+  LwFreeTypeLock lock;
+  FT_Done_Face(face);
+}

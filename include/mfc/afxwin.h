@@ -1,20 +1,100 @@
-// Command targets and documents. The window classes (CWnd, CView, frames, dialogs) belong to the
-// GUI part of this layer; the document keeps its views as CView pointers and reaches them only
-// through CDocumentHooks, which that part fills in.
+// Command targets, command routing and update handlers, documents, and the window classes.
+//
+// The window half (CWnd and what derives from it) lives in the library lw_mfcwnd, over
+// wxWidgets; this header includes no toolkit header, and the command and document classes stay
+// usable without any window (lw_mfc alone). A CWnd is a plain object that refers to a toolkit
+// window which it created or adopted; the window's events become messages dispatched through
+// the message maps (afxmsg_.h).
+//
+// Differences from Win32 worth knowing:
+// - Default() and an unhandled message ask the toolkit to run its own handling of the event,
+//   and that handling runs after the handler returns, not inside Default().
+// - Cross-thread sends follow the rules in winuser.h (cancelled when not started in time).
 #pragma once
 
+#include <utility>
+#include <vector>
+
 #include "afx.h"
+#include "atltypes.h"
+#include "afxmsg_.h"
+
+class wxWindow;
 
 class CView;
 class CDocTemplate;
 class CDocument;
+class CFrameWnd;
+class CWnd;
+class CMenu;
+class CWinApp;
+struct CCreateContext;
+
+// ---------------------------------------------------------------------------------------------
+// Command targets
 
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
  public:
   CCmdTarget() = default;
   ~CCmdTarget() override = default;
+
+  // Looks for a handler of the command (nCode CN_COMMAND), update handler (CN_UPDATE_COMMAND_UI,
+  // pExtra the CCmdUI*) or notification (MAKELONG(code, WM_NOTIFY), pExtra an AFX_NOTIFY*) in
+  // this object's message maps and calls it; TRUE when one was found (for update handlers: and
+  // did not ask to continue routing). With pHandlerInfo only reports where the handler is.
+  // Derived classes extend the search to other objects (routing).
+  virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
+
+  // The first entry of this object's maps (own map, then base maps) for a window message.
+  const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message) const;
+
+ protected:
+  static const AFX_MSGMAP* GetThisMessageMap();
+  virtual const AFX_MSGMAP* GetMessageMap() const;
 };
+
+// The state of one user-interface item during an update pass: the update handler calls Enable,
+// SetCheck, SetRadio or SetText. This base records what was asked; the variants for controls,
+// menu items and status panes push it into their item.
+class CCmdUI {
+ public:
+  CCmdUI();
+  virtual ~CCmdUI() = default;
+
+  virtual void Enable(BOOL bOn = TRUE);
+  virtual void SetCheck(int nCheck = 1);  // 0 clear, 1 checked, 2 indeterminate
+  virtual void SetRadio(BOOL bOn = TRUE);
+  virtual void SetText(const wchar_t* lpszText);
+  // Lets the routing go on to the next command target after this update handler.
+  void ContinueRouting() { m_bContinueRouting = TRUE; }
+
+  // Runs the item's update handler found from pTarget. With bDisableIfNoHndler, an item whose
+  // handler did not call Enable is enabled exactly when something handles its command.
+  virtual BOOL DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+  // Whether pTarget's routing has a handler that carries the command out (query only). Value
+  // controls that work by notification widen this.
+  virtual BOOL HasCommandHandler(CCmdTarget* pTarget);
+
+  UINT m_nID;
+  UINT m_nIndex;
+  UINT m_nIndexMax;
+  CMenu* m_pMenu;
+  CMenu* m_pSubMenu;
+  CMenu* m_pParentMenu;
+  CWnd* m_pOther;
+  BOOL m_bEnableChanged;
+  BOOL m_bContinueRouting;
+
+  // What the handlers asked for (-1 / not set when they did not).
+  BOOL m_bEnabled;
+  int m_nCheck;
+  BOOL m_bTextChanged;
+  CString m_strText;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Documents and their templates
 
 // What a document asks of the window layer. Every member may be null (headless use).
 struct CDocumentHooks {
@@ -29,6 +109,17 @@ struct CDocumentHooks {
   BOOL (*pfnPromptSaveName)(CDocument* pDoc, CString& rName, BOOL bReplace) = nullptr;
   // SetPathName with bAddToMRU: records the file in the recent-file list.
   void (*pfnAddToRecentFileList)(const wchar_t* lpszPathName) = nullptr;
+};
+
+// The template that makes a document with its frame and views. Only the routing part is here;
+// the single-document template builds on it.
+class CDocTemplate : public CCmdTarget {
+  DECLARE_DYNAMIC(CDocTemplate)
+ public:
+  ~CDocTemplate() override = default;
+
+ protected:
+  CDocTemplate() = default;
 };
 
 class CDocument : public CCmdTarget {
@@ -81,6 +172,9 @@ class CDocument : public CCmdTarget {
   // Called when opening or saving fails; the window layer shows a message.
   virtual void ReportSaveLoadException(const wchar_t* lpszPathName, CException* e, BOOL bSaving, UINT nIDPDefault);
 
+  // Own maps, then the document's template.
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
   static CDocumentHooks& Hooks();
 
   CString m_strTitle;
@@ -91,3 +185,339 @@ class CDocument : public CCmdTarget {
   BOOL m_bAutoDelete;
   BOOL m_bEmbedded;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Device contexts on the window side
+
+// A device context object. Window painting goes through CPaintDC, whose cairo context draws
+// into the window during one paint; m_hDC is a GDI context when there is one.
+class CDC : public CObject {
+  DECLARE_DYNAMIC(CDC)
+ public:
+  CDC() = default;
+  ~CDC() override = default;
+  HDC GetSafeHdc() const { return m_hDC; }
+  operator HDC() const { return m_hDC; }
+
+  HDC m_hDC = nullptr;
+};
+
+// Constructed in a WM_PAINT handler: the window's paint context for this paint. Draw through
+// GetCairo() only (do not mix other drawing on the same paint). m_ps.rcPaint is the bounding
+// box of the area to repaint, in client coordinates.
+class CPaintDC : public CDC {
+  DECLARE_DYNAMIC(CPaintDC)
+ public:
+  explicit CPaintDC(CWnd* pWnd);
+  ~CPaintDC() override;
+  // The cairo context of the window for this paint (typed void* to keep cairo out of here:
+  // cast to cairo_t*); null when the window cannot be painted.
+  void* GetCairo() const { return m_pCairo; }
+
+  PAINTSTRUCT m_ps;
+
+ private:
+  void* m_pPaintDC = nullptr;
+  void* m_pCairo = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Windows
+
+struct CWndState;  // toolkit side of a CWnd
+
+class CWnd : public CCmdTarget {
+  DECLARE_DYNCREATE(CWnd)
+ public:
+  CWnd();
+  // Destroys a window it created (without messages); an adopted window is only let go.
+  ~CWnd() override;
+
+  HWND m_hWnd;
+
+  HWND GetSafeHwnd() const { return m_hWnd; }
+  operator HWND() const { return m_hWnd; }
+  // The CWnd of a live handle; null for stale or foreign handles and off the user-interface
+  // thread.
+  static CWnd* FromHandle(HWND hWnd);
+  static CWnd* FromHandlePermanent(HWND hWnd) { return FromHandle(hWnd); }
+  // The toolkit window behind this object (null before creation and after destruction).
+  wxWindow* GetWxWindow() const;
+
+  // Creates a plain child window of pParentWnd (or a top-level one without a parent); sends
+  // WM_CREATE with a CREATESTRUCT whose lpCreateParams is pContext. FALSE when WM_CREATE
+  // returns -1 (the window is destroyed again).
+  virtual BOOL Create(const wchar_t* lpszClassName, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
+                      CWnd* pParentWnd, UINT nID, CCreateContext* pContext = nullptr);
+  // Binds an existing toolkit window (made elsewhere) to this object: its events become this
+  // object's messages. FALSE when this object already has a window or the window has a CWnd.
+  BOOL AdoptWx(wxWindow* pWindow, UINT nID = 0);
+  // Lets the window go without destroying it; its events no longer reach this object.
+  wxWindow* Detach();
+  // Sends WM_DESTROY, removes the handle and calls PostNcDestroy (which may delete the object).
+  virtual BOOL DestroyWindow();
+
+  // Messages.
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL bDeep = TRUE,
+                                BOOL bOnlyPerm = FALSE);
+  virtual BOOL PreTranslateMessage(MSG* pMsg);
+
+  // Timers: one per id; setting an id again replaces its timer. Ticks arrive as WM_TIMER, or
+  // call lpfnTimer when given.
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
+  BOOL KillTimer(UINT_PTR nIDEvent);
+
+  // Painting: "repaint this now" is InvalidateRect + UpdateWindow.
+  void Invalidate(BOOL bErase = TRUE);
+  void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+  void UpdateWindow();
+  BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, void* prgnUpdate = nullptr,
+                    UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  void ScrollWindow(int xAmount, int yAmount, LPCRECT lpRect = nullptr, LPCRECT lpClipRect = nullptr);
+
+  // Mouse capture.
+  CWnd* SetCapture();
+  static CWnd* GetCapture();
+
+  // Geometry (client coordinates start at 0,0; window rectangles are in screen coordinates).
+  void GetClientRect(LPRECT lpRect) const;
+  void GetWindowRect(LPRECT lpRect) const;
+  void ClientToScreen(LPPOINT lpPoint) const;
+  void ClientToScreen(LPRECT lpRect) const;
+  void ScreenToClient(LPPOINT lpPoint) const;
+  void ScreenToClient(LPRECT lpRect) const;
+  // Positions are in the parent's client coordinates (screen for top-level windows).
+  void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+  void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
+  BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
+
+  // State.
+  BOOL ShowWindow(int nCmdShow);
+  // Returns whether the window was disabled before.
+  BOOL EnableWindow(BOOL bEnable = TRUE);
+  BOOL IsWindowEnabled() const;
+  BOOL IsWindowVisible() const;
+  // The nearest toolkit ancestor that has a CWnd (helper panels between are skipped).
+  CWnd* GetParent() const;
+  CFrameWnd* GetParentFrame() const;
+  CWnd* GetDlgItem(int nID) const;
+  int GetDlgCtrlID() const;
+  int SetDlgCtrlID(int nID);
+  CWnd* SetFocus();
+  static CWnd* GetFocus();
+  void SetWindowText(const wchar_t* lpszString);
+  void GetWindowText(CString& rString) const;
+  int GetWindowText(wchar_t* lpszStringBuf, int nMaxCount) const;
+  int GetWindowTextLength() const;
+  void DragAcceptFiles(BOOL bAccept = TRUE);
+  // A modal message box (or the installed test hook's answer); IDOK, IDCANCEL, IDYES, IDNO...
+  int MessageBox(const wchar_t* lpszText, const wchar_t* lpszCaption = nullptr, UINT nType = MB_OK);
+
+  // Message handling.
+  virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+  // What happens to a message nobody handled: WM_CLOSE destroys the window; other messages
+  // let the toolkit run its own handling of the event (after the handler returns).
+  virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // DefWindowProc of the message being handled.
+  LRESULT Default();
+  // WM_COMMAND: a menu, accelerator or toolkit command (lParam 0) whose update handler disables
+  // it is refused; otherwise routed through OnCmdMsg.
+  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+  virtual void PostNcDestroy();
+
+  // Default handlers: each passes the message on to Default().
+  afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  afx_msg void OnDestroy();
+  afx_msg void OnClose();
+  afx_msg void OnPaint();
+  afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+  afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+  afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+  afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
+  afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
+  afx_msg void OnRButtonDown(UINT nFlags, CPoint point);
+  afx_msg void OnRButtonUp(UINT nFlags, CPoint point);
+  afx_msg void OnRButtonDblClk(UINT nFlags, CPoint point);
+  afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+  afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  afx_msg void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+  afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+  afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  afx_msg void OnCaptureChanged(CWnd* pWnd);
+  afx_msg void OnSetFocus(CWnd* pOldWnd);
+  afx_msg void OnKillFocus(CWnd* pNewWnd);
+  afx_msg void OnTimer(UINT_PTR nIDEvent);
+  afx_msg void OnDropFiles(HDROP hDropInfo);
+
+  CWndState* GetState() const { return m_pState; }
+
+ protected:
+  // Makes the toolkit window for Create; derived classes make their own kind.
+  virtual wxWindow* CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
+                                   UINT nID);
+
+ private:
+  CWndState* m_pState;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Pop-up menus: items kept here, shown through the toolkit by TrackPopupMenu.
+
+struct CMenuItem;
+
+class CMenu : public CObject {
+  DECLARE_DYNAMIC(CMenu)
+ public:
+  CMenu();
+  ~CMenu() override;
+
+  BOOL CreatePopupMenu();
+  BOOL DestroyMenu();
+  // MF_STRING (with MF_GRAYED, MF_DISABLED, MF_CHECKED) or MF_SEPARATOR.
+  BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, const wchar_t* lpszNewItem = nullptr);
+  UINT GetMenuItemCount() const;
+  // The command id at nPos; 0 for a separator, (UINT)-1 out of range.
+  UINT GetMenuItemID(int nPos) const;
+  // nID by command (MF_BYCOMMAND) or position (MF_BYPOSITION). Return the previous state, or
+  // (UINT)-1 when there is no such item.
+  UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable);
+  UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck);
+  UINT GetMenuState(UINT nID, UINT nFlags) const;
+  BOOL ModifyMenuText(UINT nPos, const wchar_t* lpszNewItem);
+  int GetMenuString(UINT nIDItem, CString& rString, UINT nFlags) const;
+
+  // Runs the owner frame's OnInitMenuPopup (the update handlers of the items), shows the menu at
+  // x, y (screen coordinates) and posts the chosen command to pWnd as WM_COMMAND with lParam 0;
+  // with TPM_RETURNCMD returns the command instead. 0 when nothing was chosen.
+  BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr);
+
+  HMENU m_hMenu;
+
+ private:
+  CMenuItem* Find(UINT nID, UINT nFlags) const;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Frames and views (the routing part; the rest of the frame, the view classes and the
+// application are built on these)
+
+class CFrameWnd : public CWnd {
+  DECLARE_DYNCREATE(CFrameWnd)
+ public:
+  CFrameWnd();
+  ~CFrameWnd() override;
+
+  // Creates the top-level frame window.
+  BOOL Create(const wchar_t* lpszClassName, const wchar_t* lpszWindowName, DWORD dwStyle = WS_OVERLAPPEDWINDOW,
+              const RECT& rect = rectDefault, CWnd* pParentWnd = nullptr, UINT nID = 0,
+              CCreateContext* pContext = nullptr) override;
+
+  // The view that receives commands first. Views that may not be activated are ignored.
+  CView* GetActiveView() const { return m_pViewActive; }
+  virtual void SetActiveView(CView* pViewNew, BOOL bNotify = TRUE);
+  virtual CDocument* GetActiveDocument();
+
+  // Active view (then its document and the document's template), own maps, the application.
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  // Runs the update handlers of a pop-up menu's items with this frame as the target; items
+  // nobody handles are disabled.
+  virtual void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+  // The update pass over the frame's command items; runs the registered passes (toolkit
+  // controls, status panes) with this frame as the target.
+  virtual void OnUpdateCmdUIAll();
+  // A pass run by OnUpdateCmdUIAll (a command bar registers itself); removing takes it off.
+  typedef void (*PFN_UPDATEPASS)(CFrameWnd* pFrame, void* pContext);
+  void AddUpdatePass(PFN_UPDATEPASS pfn, void* pContext);
+  void RemoveUpdatePass(PFN_UPDATEPASS pfn, void* pContext);
+
+  static const CRect rectDefault;
+
+ protected:
+  wxWindow* CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
+                           UINT nID) override;
+  CView* m_pViewActive;
+
+ private:
+  std::vector<std::pair<PFN_UPDATEPASS, void*>> m_updatePasses;
+};
+
+class CView : public CWnd {
+  DECLARE_DYNAMIC(CView)
+ public:
+  ~CView() override;
+  CDocument* GetDocument() const { return m_pDocument; }
+  // Own maps, then the document's routing.
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  // UpdateAllViews reaches here (repaints by default).
+  virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
+  virtual void OnDraw(CDC* pDC) = 0;
+
+  // A click makes the view the frame's active view (unless m_bActivateOnClick is FALSE) and
+  // gives it the focus; the event bridge calls this before the button message.
+  void ActivateOnClick();
+
+  // When FALSE the view never becomes the frame's active view (a side pane keeps commands
+  // going to the main view).
+  BOOL m_bActivateOnClick;
+  CDocument* m_pDocument;
+
+ protected:
+  CView();
+};
+
+// The thread that runs the message loop. Only what routing and idle updates need is here.
+class CWinThread : public CCmdTarget {
+  DECLARE_DYNAMIC(CWinThread)
+ public:
+  CWinThread() = default;
+  ~CWinThread() override = default;
+  // Idle work; lCount counts the idle calls since the last message. The first call runs the
+  // main frame's update pass. TRUE asks for more idle time.
+  virtual BOOL OnIdle(LONG lCount);
+  virtual CWnd* GetMainWnd() { return m_pMainWnd; }
+
+  CWnd* m_pMainWnd = nullptr;
+};
+
+class CWinApp : public CWinThread {
+  DECLARE_DYNAMIC(CWinApp)
+ public:
+  // The one application object of the process: AfxGetApp() returns it while it lives.
+  explicit CWinApp(const wchar_t* lpszAppName = nullptr);
+  ~CWinApp() override;
+
+  const wchar_t* m_pszAppName;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+
+// ---------------------------------------------------------------------------------------------
+// Test hooks: installed first by GUI tests so that a dialog never waits for a person.
+
+namespace lwmfc {
+
+// Answers MessageBox instead of showing it; called with the text, caption and type.
+typedef int (*PFN_MESSAGEBOXHOOK)(const wchar_t* lpszText, const wchar_t* lpszCaption, UINT nType);
+void SetMessageBoxHook(PFN_MESSAGEBOXHOOK pfn);
+PFN_MESSAGEBOXHOOK GetMessageBoxHook();
+
+// Answers a file dialog instead of showing it: bOpen, the proposed name (in/out), the filter.
+// FALSE means cancelled.
+typedef BOOL (*PFN_FILEDIALOGHOOK)(BOOL bOpen, CString& rFileName, const wchar_t* lpszFilter);
+void SetFileDialogHook(PFN_FILEDIALOGHOOK pfn);
+PFN_FILEDIALOGHOOK GetFileDialogHook();
+
+// Starts delivering cross-thread messages on the calling (user-interface) thread: call once
+// after the toolkit is up (the application does). Stop cancels what is queued and wakes every
+// waiting sender; later posts and sends fail.
+void StartMessageDispatch();
+void StopMessageDispatch();
+
+}  // namespace lwmfc

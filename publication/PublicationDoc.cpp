@@ -1,0 +1,153 @@
+#include "quirebook/PublicationDoc.h"
+
+#include <gdi/wingdi.h>
+#include <vectorloom/GroupObj.h>
+
+namespace Quirebook {
+
+namespace {
+
+// Units per inch of each eUnit code; pixels use the resolution given.
+double UnitsPerInch(int unit, int dpi) {
+  switch (unit) {
+    case Vectorloom::UNIT_INCH: return 1.0;
+    case Vectorloom::UNIT_CENTIMETER: return 2.54;
+    case Vectorloom::UNIT_MILLIMETER: return 25.4;
+    case Vectorloom::UNIT_PIXEL: return dpi;
+    case Vectorloom::UNIT_POINT: return 72.0;
+    default: return 0.0;
+  }
+}
+
+float ConvertLength(float value, int from, int to, int dpi) {
+  if (from == to) return value;
+  const double fromPerInch = UnitsPerInch(from, dpi), toPerInch = UnitsPerInch(to, dpi);
+  if (fromPerInch <= 0.0 || toPerInch <= 0.0) return value;
+  return static_cast<float>(value / fromPerInch * toPerInch);
+}
+
+}  // namespace
+
+Vectorloom::CQorVectorSize<float> ConvertLogSize(float width, float height, int from, int to, int dpiX, int dpiY) {
+  return {ConvertLength(width, from, to, dpiX), ConvertLength(height, from, to, dpiY)};
+}
+
+void GetScreenDpi(int& dpiX, int& dpiY) {
+  dpiX = dpiY = Vectorloom::kScreenDpi;
+  HDC dc = GetDC(nullptr);
+  if (!dc) return;
+  const int x = GetDeviceCaps(dc, LOGPIXELSX), y = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  if (x > 0) dpiX = x;
+  if (y > 0) dpiY = y;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CDrawingPage
+
+CDrawingPage::~CDrawingPage() {
+  if (m_pSource) m_pSource->Release();
+}
+
+CDrawingPage& CDrawingPage::operator=(const CDrawingPage& other) {
+  if (this == &other) return *this;
+  CRenderPage::operator=(other);
+  m_fLogWidth = other.m_fLogWidth;
+  m_fLogHeight = other.m_fLogHeight;
+  m_nLogUnit = other.m_nLogUnit;
+  m_bContentLoaded = other.m_bContentLoaded;
+  m_dwPageFlags = other.m_dwPageFlags;
+  m_nSourceIndex = other.m_nSourceIndex;
+  SetPageSourceContent(other.m_pSource);
+  return *this;
+}
+
+void CDrawingPage::SetPageSourceContent(IPageContentSource* source) {
+  if (source == m_pSource) return;
+  if (source) source->AddRef();
+  if (m_pSource) m_pSource->Release();
+  m_pSource = source;
+}
+
+Vectorloom::CQorVectorSize<float> CDrawingPage::GetPageSize(int unit) const {
+  int dpiX = 0, dpiY = 0;
+  if (unit == Vectorloom::UNIT_PIXEL || m_nLogUnit == Vectorloom::UNIT_PIXEL) GetScreenDpi(dpiX, dpiY);
+  return ConvertLogSize(m_fLogWidth, m_fLogHeight, m_nLogUnit, unit, dpiX, dpiY);
+}
+
+bool CDrawingPage::LoadPageContent(CPublicationDoc* doc) {
+  std::unique_lock<std::recursive_mutex> lock;
+  if (doc) lock = doc->LockContent();
+  if (m_bContentLoaded) return true;
+  if (!m_pSource) return false;
+  if (m_pSource->LoadPageContent(this, m_nSourceIndex + 1, doc)) {
+    m_bContentLoaded = 1;
+    return true;
+  }
+  Clear();
+  m_bContentLoaded = 0;
+  return false;
+}
+
+void CDrawingPage::Clear() { m_objList.RemoveAllElements(); }
+
+void CDrawingPage::CollectVideoObjects(Vectorloom::CRenderBaseObjectList& list) const {
+  CollectVideoObjects(m_objList, list);
+}
+
+void CDrawingPage::CollectVideoObjects(const Vectorloom::CRenderBaseObjectList& objects,
+                                       Vectorloom::CRenderBaseObjectList& list) {
+  for (Vectorloom::CRenderBaseObj* obj : objects) {
+    if (!obj) continue;
+    if (obj->GetObjectType() == 4)
+      list.AddElement(obj);
+    else if (obj->GetObjectType() == 2)
+      CollectVideoObjects(static_cast<Vectorloom::CRenderGroupObj*>(obj)->GetChildList(), list);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// CPublicationDoc
+
+using Vectorloom::CWorkspaceDoc;
+
+IMPLEMENT_DYNCREATE(CPublicationDoc, CWorkspaceDoc)
+
+BEGIN_MESSAGE_MAP(CPublicationDoc, CWorkspaceDoc)
+END_MESSAGE_MAP()
+
+CPublicationDoc::~CPublicationDoc() {
+  {
+    auto lock = LockContent();
+    // The pages' glyphs come from the cache and their fonts from the manager: the pages go
+    // first, then the glyph cache, then the fonts.
+    m_arrPages.RemoveAllPages();
+    m_glyphCache.Reset();
+  }
+  m_fontManager.ClearAll();
+}
+
+Vectorloom::CQorVectorSize<float> CPublicationDoc::GetDocLogSize(int unit) const {
+  int dpiX = 0, dpiY = 0;
+  if (unit == Vectorloom::UNIT_PIXEL || m_nLogUnit == Vectorloom::UNIT_PIXEL) GetScreenDpi(dpiX, dpiY);
+  return ConvertLogSize(m_fLogWidth, m_fLogHeight, m_nLogUnit, unit, dpiX, dpiY);
+}
+
+bool CPublicationDoc::IsAllContentLoaded() const {
+  auto lock = LockContent();
+  for (Vectorloom::CRenderPage* p : m_arrPages)
+    if (p && static_cast<CDrawingPage*>(p)->GetPageContentSource()) return false;
+  return true;
+}
+
+void CPublicationDoc::ClearSouceContent() {
+  auto lock = LockContent();
+  for (Vectorloom::CRenderPage* p : m_arrPages) {
+    auto* page = static_cast<CDrawingPage*>(p);
+    if (!page || !page->GetPageContentSource()) continue;
+    page->SetPageSourceContent(nullptr);
+    page->SetPageSourceIndex(-1);
+  }
+}
+
+}  // namespace Quirebook

@@ -173,13 +173,16 @@ TEST(PublicationDoc, TwoThreadsLoadPagesOfOneDocument) {
     for (int r = 0; r < kRounds; ++r) {
       for (int k = 0; k < kPages; ++k) {
         CDrawingPage* page = doc.GetDrawingPage(backwards ? kPages - 1 - k : k);
-        if (!page->LoadPageContent(&doc)) failures++;
-              // Like the exporters: convert, then empty the page again, under the document's lock.
         if ((k + r) % 3 == 0) {
+          // Like the exporters: load, convert, then empty the page again, all under the
+          // document's lock (the other thread may empty the page between two unlocked steps).
           auto lock = doc.LockContent();
+          if (!page->LoadPageContent(&doc)) failures++;
           if (page->GetRenderObjectList().GetCount() != 2) failures++;
           page->Clear();
           page->SetPageContentLoaded(0);
+        } else if (!page->LoadPageContent(&doc)) {
+          failures++;
         }
       }
     }

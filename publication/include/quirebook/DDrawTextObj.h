@@ -113,6 +113,10 @@ class CDDrawTextObj : public CDDrawTextObjT<Vectorloom::CRenderBaseObj> {
   void ResizeObject(const Vectorloom::CQorVectorRect<float>& rect) override;
   // The core library's scaling, then the layout box; no new layout.
   void ScaleLengthParam(const float& sx, const float& sy) override;
+  // Turns an imported text into one row whose matrix keeps only its translation (the matrix's
+  // scale goes into the characters when the text is not rotated); with moveUp the box moves up by
+  // the row's ascent, so the baseline stays where it was.
+  void NormalizePDFText(bool moveUp);
 };
 
 }  // namespace Quirebook

@@ -75,6 +75,11 @@ class CDrawingPage : public Vectorloom::CRenderPage {
   // Removes and releases every object; the loaded flag stays.
   void Clear();
 
+  // After a PDF page was parsed onto this page: for every text, first to last, builds its glyphs
+  // and normalises it (CDDrawTextObj::NormalizePDFText(true)); then marks the page's texts to be
+  // merged (also for a page without objects).
+  void OnImportPDFDone(const GlyphweaveLib::CEmbedFontResManager* fonts, GlyphweaveLib::CFontCacheManager* cache);
+
   // Appends every video object (type 4) of the page, also inside groups, to list (references taken).
   void CollectVideoObjects(Vectorloom::CRenderBaseObjectList& list) const;
   static void CollectVideoObjects(const Vectorloom::CRenderBaseObjectList& objects,

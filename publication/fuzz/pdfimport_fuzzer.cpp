@@ -1,0 +1,45 @@
+// Imports the first pages of arbitrary bytes opened as a PDF: the engine's records go through the
+// page parser into page objects, embedded fonts and pictures, and the texts' glyphs are built.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include <quirebook/DDrawTextObj.h>
+#include <quirebook/PdfPageParser.h>
+#include <win32/lwstr.h>
+
+namespace {
+
+class CTextDoc : public CPublicationDoc {
+ public:
+  Vectorloom::CRenderBaseObj* CreateNewObject(int type) override {
+    if (type == Vectorloom::RENDER_OBJ_TEXT) return new CDDrawTextObj;
+    return CPublicationDoc::CreateNewObject(type);
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > (1u << 20)) return 0;
+  char path[] = "/tmp/pdfimport_fuzz_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return 0;
+  const bool written = size == 0 || write(fd, data, size) == static_cast<ssize_t>(size);
+  close(fd);
+  if (written) {
+    auto* source = new CCachePdfPageContent(lw::Utf8ToWide(path).c_str());
+    source->AddRef();
+    CTextDoc doc;
+    for (int number = 1; number <= source->GetPagesCount() && number <= 3; ++number) {
+      auto* page = new CDrawingPage;
+      page->AddRef();
+      source->LoadPageContent(page, number, &doc);
+      page->Release();
+    }
+    source->Release();
+  }
+  unlink(path);
+  return 0;
+}

@@ -1,0 +1,74 @@
+// PDF import: the page content source over an opened PDF file (CCachePdfPageContent) and the page
+// parser (CPDFPageParserImpl) that turns the PDF engine's records into page objects.
+//
+// Placement: objects get own matrix x P x S x T, where P = page matrix x inverse of the y flip
+// F = (1, 0, 0, -1, 0, y1 - y0), S = (1.33, 0, 0, -1.33, 0, 0) and T moves down by the page height
+// x 1.33. Object coordinates are thus PDF points x 1.33 from the page's top-left corner, y down,
+// while the page's logical size stays in points (unit 4).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <pagesieve/PdfParseInterface.h>
+#include <pagesieve/cpdfEngine.h>
+#include <vectorloom/TransMatrix.h>
+
+#include "quirebook/PublicationDoc.h"
+
+namespace Quirebook {
+
+// The exact scale from PDF points to page units, and its inverse for character scales.
+constexpr float kPdfImportScale = 1.33f;
+constexpr float kPdfImportInverseScale = 0.7518797f;
+// The path name every imported picture starts with.
+constexpr const wchar_t* kPdfImageResourcePrefix = L"PDF_Parse_Implement";
+
+// A colour of three components in 0..1 as a Windows RGB value (red in the low byte): each
+// component x 255 + 0.5, truncated and clamped to 0..255 (NaN gives 0).
+COLORREF PdfColorToRgb(const float rgb[3]);
+
+// The picture path name of an imported image: the prefix, then a hash of the image's kind, size,
+// depth and bytes, so that different images never share a name while equal ones may.
+std::wstring MakePdfImageResourceName(const PdfImageRecord& image);
+
+class CPDFPageParserImpl : public CPdfParseInterface {
+ public:
+  CPDFPageParserImpl(CPublicationDoc* doc, CDrawingPage* page) : m_pDoc(doc), m_pPage(page) {}
+
+  void OnPageBegin(const PdfPageRecord* page) override;
+  void OnTextObject(const PdfTextRecord* text) override;
+  void OnImageObject(const PdfImageRecord* image) override;
+  void OnReserved(const void*) override {}
+  void OnFontResource(const PdfFontRecord* font) override;
+  void OnPathObject(const PdfPathRecord* path) override;
+
+  const Vectorloom::CQorTransMatrix& GetPageMatrix() const { return m_matPage; }
+  // own x P x S x T for the current page.
+  Vectorloom::CQorTransMatrix PlaceMatrix(const Vectorloom::CQorTransMatrix& own) const;
+
+ private:
+  void PlaceObject(Vectorloom::CRenderBaseObj* obj, const Vectorloom::CQorTransMatrix& own);
+
+  CPublicationDoc* m_pDoc;
+  CDrawingPage* m_pPage;
+  Vectorloom::CQorTransMatrix m_matPage;
+};
+
+// A PDF file opened as a source of pages; the engine stays open for the source's whole life.
+class CCachePdfPageContent : public IPageContentSource {
+ public:
+  explicit CCachePdfPageContent(const wchar_t* path) : m_engine(path, false) {}
+
+  // Parses page `number` (1-based) onto `page`; on success prepares its texts for merging.
+  bool LoadPageContent(CDrawingPage* page, int number, CPublicationDoc* doc) override;
+  int GetPagesCount() override { return m_engine.Get_Pages_Counts(); }
+
+ private:
+  cpdfEngine m_engine;
+};
+
+}  // namespace Quirebook
+
+using Quirebook::CCachePdfPageContent;
+using Quirebook::CPDFPageParserImpl;

@@ -16,6 +16,9 @@
 #include <cstring>
 #include <memory>
 
+#include <vectorloom/GroupObj.h>
+
+#include "quirebook/PublicationDoc.h"
 #include "quirebook/VideoObj.h"
 
 namespace Quirebook {
@@ -381,6 +384,29 @@ bool SetVideoPoster(CBaseVideoObj* video) {
   video->CreatePathStorage();
   video->RecalcuLayout();
   return true;
+}
+
+}  // namespace Quirebook
+
+namespace Quirebook {
+
+namespace {
+
+void CollectVideoPaths(const Vectorloom::CRenderBaseObjectList& objects, CVideoFilePathsMap* map) {
+  for (Vectorloom::CRenderBaseObj* obj : objects) {
+    if (!obj) continue;
+    if (obj->GetObjectType() == 4) {
+      if (const auto* video = dynamic_cast<const CBaseVideoObj*>(obj)) map->AddVideoPath(video->GetVideoFullPathName());
+    } else if (obj->GetObjectType() == 2) {
+      CollectVideoPaths(static_cast<Vectorloom::CRenderGroupObj*>(obj)->GetChildList(), map);
+    }
+  }
+}
+
+}  // namespace
+
+void CDrawingPage::CollectVideoObjects(CVideoFilePathsMap* map) const {
+  if (map) CollectVideoPaths(m_objList, map);
 }
 
 }  // namespace Quirebook

@@ -4,6 +4,8 @@
 #include <afxbinio.h>
 #include <gdiplus/gdiplus.h>
 #include <lwstr.h>
+#include <quirebook/PublicationDoc.h>
+#include <vectorloom/GroupObj.h>
 #include <quirebook/VideoObj.h>
 #include <quirebook/VideoStore.h>
 #include <zlib.h>
@@ -81,6 +83,27 @@ TEST(VideoFilePathsMap, StoredNamesAreUniqueBaseNames) {
       EXPECT_EQ(map.GetStoredName(c.paths[i]), c.names[i]) << lw::WideToUtf8(c.paths[i]);
     EXPECT_EQ(map.GetCount(), std::set<std::wstring>(c.names.begin(), c.names.end()).size());
   }
+}
+
+TEST(VideoFilePathsMap, PagesRegisterTheClipsOfTheirVideoObjectsAlsoInsideGroups) {
+  CDrawingPage page;
+  auto* top = new CBaseVideoObj;
+  top->SetVideoFullPathName(L"/clips/top.mp4");
+  auto* nested = new CBaseVideoObj;
+  nested->SetVideoFullPathName(L"/clips/deep/nested.flv");
+  auto* inner = new Vectorloom::CRenderGroupObj;
+  inner->GetChildList().AddElement(nested);
+  auto* outer = new Vectorloom::CRenderGroupObj;
+  outer->GetChildList().AddElement(inner);
+  page.AddShapeObject(top);
+  page.AddShapeObject(new Vectorloom::CBaseShapeObj);
+  page.AddShapeObject(outer);
+  CVideoFilePathsMap map;
+  page.CollectVideoObjects(&map);
+  EXPECT_EQ(map.GetCount(), 2u);
+  EXPECT_EQ(map.GetStoredName(L"/clips/top.mp4"), L"top.mp4");
+  EXPECT_EQ(map.GetStoredName(L"/clips/deep/nested.flv"), L"nested.flv");
+  page.CollectVideoObjects(static_cast<CVideoFilePathsMap*>(nullptr));  // no map, nothing to do
 }
 
 TEST(VideoFilePathsMap, DistinctFilesDifferingInCaseStayApart) {

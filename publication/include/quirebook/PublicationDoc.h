@@ -24,6 +24,7 @@ namespace Quirebook {
 
 class CDrawingPage;
 class CPublicationDoc;
+class CVideoFilePathsMap;
 
 // Where a page's content comes from. Page numbers are 1-based.
 class IPageContentSource : public Vectorloom::CRefObj {
@@ -84,6 +85,9 @@ class CDrawingPage : public Vectorloom::CRenderPage {
   void CollectVideoObjects(Vectorloom::CRenderBaseObjectList& list) const;
   static void CollectVideoObjects(const Vectorloom::CRenderBaseObjectList& objects,
                                   Vectorloom::CRenderBaseObjectList& list);
+  // Registers the clip of every video object of the page, also inside groups, in map (for the
+  // video section written after the pages).
+  void CollectVideoObjects(CVideoFilePathsMap* map) const;
 
  protected:
   float m_fLogWidth = 531.0f;

@@ -21,6 +21,18 @@
 
 class wxWindow;
 
+#ifndef MM_TEXT
+#define MM_TEXT 1
+#endif
+
+// The id of a frame's main view window.
+#define AFX_IDW_PANE_FIRST 0xE900
+// Standard commands.
+#define ID_FILE_NEW 0xE100
+#define ID_FILE_OPEN 0xE101
+#define ID_FILE_MRU_FILE1 0xE110
+#define ID_FILE_MRU_FILE16 0xE11F
+
 class CView;
 class CDocTemplate;
 class CDocument;
@@ -109,6 +121,17 @@ struct CDocumentHooks {
   BOOL (*pfnPromptSaveName)(CDocument* pDoc, CString& rName, BOOL bReplace) = nullptr;
   // SetPathName with bAddToMRU: records the file in the recent-file list.
   void (*pfnAddToRecentFileList)(const wchar_t* lpszPathName) = nullptr;
+  // SaveModified's question (MB_YESNOCANCEL); without it the answer is IDCANCEL.
+  int (*pfnMessageBox)(const wchar_t* lpszText, UINT nType) = nullptr;
+};
+
+// What a frame needs to make its view and join it to the document.
+struct CCreateContext {
+  CRuntimeClass* m_pNewViewClass = nullptr;
+  CDocument* m_pCurrentDoc = nullptr;
+  CDocTemplate* m_pNewDocTemplate = nullptr;
+  CView* m_pLastView = nullptr;
+  CFrameWnd* m_pCurrentFrame = nullptr;
 };
 
 // The template that makes a document with its frame and views. Only the routing part is here;
@@ -117,6 +140,20 @@ class CDocTemplate : public CCmdTarget {
   DECLARE_DYNAMIC(CDocTemplate)
  public:
   ~CDocTemplate() override = default;
+
+  // The documents of the template (the single-document template has at most one).
+  virtual POSITION GetFirstDocPosition() const { return nullptr; }
+  virtual CDocument* GetNextDoc(POSITION& rPos) const {
+    rPos = nullptr;
+    return nullptr;
+  }
+  // Opens the file in a document (a new document without a path); null on failure.
+  virtual CDocument* OpenDocumentFile(const wchar_t* lpszPathName, BOOL bAddToMRU = TRUE, BOOL bMakeVisible = TRUE) {
+    (void)lpszPathName, (void)bAddToMRU, (void)bMakeVisible;
+    return nullptr;
+  }
+  // Asks every document to save its changes; FALSE when one was cancelled.
+  virtual BOOL SaveAllModified() { return TRUE; }
 
  protected:
   CDocTemplate() = default;
@@ -140,6 +177,9 @@ class CDocument : public CCmdTarget {
 
   virtual BOOL IsModified();
   virtual void SetModifiedFlag(BOOL bModified = TRUE);
+  // A modified document asks "Save changes to <name>?": Yes saves (FALSE when the save
+  // fails), No goes on, Cancel returns FALSE. TRUE when the document may be let go.
+  virtual BOOL SaveModified();
 
   // Views: the document does not own them.
   virtual POSITION GetFirstViewPosition() const;
@@ -199,7 +239,24 @@ class CDC : public CObject {
   HDC GetSafeHdc() const { return m_hDC; }
   operator HDC() const { return m_hDC; }
 
+  // Mapping: MM_TEXT only (one logical unit is one pixel, y down). The viewport origin is where
+  // logical (0,0) lands in the window; on a paint context it moves the cairo drawing with it.
+  int SetMapMode(int nMapMode);
+  int GetMapMode() const { return MM_TEXT; }
+  CPoint SetViewportOrg(int x, int y);
+  CPoint SetViewportOrg(POINT point) { return SetViewportOrg(point.x, point.y); }
+  CPoint GetViewportOrg() const { return m_ptViewportOrg; }
+
   HDC m_hDC = nullptr;
+
+ protected:
+  // The cairo context the origin applies to (a cairo_t*), and its transform when attached.
+  void AttachCairo(void* pCairo);
+
+ private:
+  CPoint m_ptViewportOrg{0, 0};
+  void* m_pOriginCairo = nullptr;
+  double m_baseMatrix[6] = {1, 0, 0, 1, 0, 0};
 };
 
 // Constructed in a WM_PAINT handler: the window's paint context for this paint. Draw through
@@ -404,8 +461,7 @@ class CMenu : public CObject {
 };
 
 // ---------------------------------------------------------------------------------------------
-// Frames and views (the routing part; the rest of the frame, the view classes and the
-// application are built on these)
+// Frames, views, the single-document template, the document manager and the application
 
 class CFrameWnd : public CWnd {
   DECLARE_DYNCREATE(CFrameWnd)
@@ -417,6 +473,18 @@ class CFrameWnd : public CWnd {
   BOOL Create(const wchar_t* lpszClassName, const wchar_t* lpszWindowName, DWORD dwStyle = WS_OVERLAPPEDWINDOW,
               const RECT& rect = rectDefault, CWnd* pParentWnd = nullptr, UINT nID = 0,
               CCreateContext* pContext = nullptr) override;
+
+  // Creates the frame with its client (the view from pContext); nIDResource names the
+  // resources, of which only the title is used here.
+  virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW, CWnd* pParentWnd = nullptr,
+                         CCreateContext* pContext = nullptr);
+  // Makes the view of pContext as a child of GetViewParent() with the id nID.
+  CWnd* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);
+  // Makes the pane-first view active when none is, sends WM_INITIALUPDATE to every view under
+  // the frame and shows the frame when bMakeVisible.
+  virtual void InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible);
+  // Where views are created (the frame itself; a frame with panes gives the client panel).
+  virtual CWnd* GetViewParent() { return this; }
 
   // The view that receives commands first. Views that may not be activated are ignored.
   CView* GetActiveView() const { return m_pViewActive; }
@@ -437,10 +505,20 @@ class CFrameWnd : public CWnd {
   void RemoveUpdatePass(PFN_UPDATEPASS pfn, void* pContext);
 
   static const CRect rectDefault;
+  // When TRUE the frame deletes itself once its window is destroyed (frames made by a document
+  // template); frames made by hand are deleted by their owner.
+  BOOL m_bAutoDelete = FALSE;
 
  protected:
+  void PostNcDestroy() override;
   wxWindow* CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
                            UINT nID) override;
+  // WM_CREATE: OnCreateClient with the context; -1 when it fails.
+  afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
+  // Asks the application to save modified documents before the frame closes.
+  afx_msg void OnClose();
+  DECLARE_MESSAGE_MAP()
   CView* m_pViewActive;
 
  private:
@@ -456,6 +534,11 @@ class CView : public CWnd {
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   // UpdateAllViews reaches here (repaints by default).
   virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
+  // WM_INITIALUPDATE (sent when the document was made new or opened) reaches here; calls
+  // OnUpdate(nullptr, 0, nullptr).
+  virtual void OnInitialUpdate();
+  // Prepares the paint context before OnDraw (nothing here; the scroll view sets the origin).
+  virtual void OnPrepareDC(CDC* pDC, void* pInfo = nullptr);
   virtual void OnDraw(CDC* pDC) = 0;
 
   // A click makes the view the frame's active view (unless m_bActivateOnClick is FALSE) and
@@ -469,6 +552,64 @@ class CView : public CWnd {
 
  protected:
   CView();
+  // The view's window paints itself completely (no toolkit background).
+  wxWindow* CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
+                           UINT nID) override;
+  // A view's window going away deletes the view (views are made with new).
+  void PostNcDestroy() override;
+  // Paints through CPaintDC: OnPrepareDC, then OnDraw.
+  afx_msg void OnPaint();
+  afx_msg LRESULT OnInitialUpdateMessage(WPARAM wParam, LPARAM lParam);
+  // Joins the document of the creation context.
+  afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  DECLARE_MESSAGE_MAP()
+};
+
+// A view larger than its window: the window owns its scroll bars, their messages scroll the
+// view, and OnPrepareDC moves the drawing origin by the scroll position. Sizes are in pixels
+// (MM_TEXT).
+class CScrollView : public CView {
+  DECLARE_DYNAMIC(CScrollView)
+ public:
+  // Passing sizeDefault for the page or line takes a tenth of the total, or of the page.
+  static const SIZE sizeDefault;
+
+  // The whole size of the view, the step of a page scroll and of a line scroll. Keeps the
+  // position inside the new range and updates the bars.
+  void SetScrollSizes(int nMapMode, SIZE sizeTotal, const SIZE& sizePage = sizeDefault,
+                      const SIZE& sizeLine = sizeDefault);
+  CSize GetTotalSize() const { return m_totalLog; }
+  CPoint GetScrollPosition() const { return m_ptScroll; }
+  CPoint GetDeviceScrollPosition() const { return m_ptScroll; }
+  // Scrolls to pt (clamped to the range), moving the window content and the bars.
+  void ScrollToPosition(POINT pt);
+  // Origin at minus the scroll position.
+  void OnPrepareDC(CDC* pDC, void* pInfo = nullptr) override;
+
+ protected:
+  CScrollView();
+  wxWindow* CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
+                           UINT nID) override;
+  // Scrolls by a bar code (SB_LINEUP...SB_BOTTOM, SB_THUMBTRACK/SB_THUMBPOSITION with nPos).
+  virtual BOOL OnScroll(UINT nScrollCode, UINT nPos, BOOL bDoScroll = TRUE);
+  virtual BOOL OnScrollBy(CSize sizeScroll, BOOL bDoScroll = TRUE);
+  // The largest scroll position for the current window size.
+  CPoint GetMaxScrollPosition() const;
+  void UpdateBars();
+
+  afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  // Three lines per notch (WHEEL_DELTA) vertically, or horizontally when only that scrolls.
+  afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+  DECLARE_MESSAGE_MAP()
+
+  int m_nMapMode;
+  CSize m_totalLog;
+  CSize m_pageDev;
+  CSize m_lineDev;
+  CPoint m_ptScroll;
+  int m_nWheelRemainder;
 };
 
 // The thread that runs the message loop. Only what routing and idle updates need is here.
@@ -485,6 +626,78 @@ class CWinThread : public CCmdTarget {
   CWnd* m_pMainWnd = nullptr;
 };
 
+// ---------------------------------------------------------------------------------------------
+// The single-document template: one document, made once and reused by every New and Open, in
+// one frame with its view, all made from run-time classes.
+
+class CSingleDocTemplate : public CDocTemplate {
+  DECLARE_DYNAMIC(CSingleDocTemplate)
+ public:
+  CSingleDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
+                     CRuntimeClass* pViewClass);
+  // Deletes the document (its frame is the application's to close).
+  ~CSingleDocTemplate() override;
+
+  POSITION GetFirstDocPosition() const override;
+  CDocument* GetNextDoc(POSITION& rPos) const override;
+  // Saves changes first (Cancel or a failed save: null, the document untouched), makes the
+  // frame once, then a new document (no path) or the file. A failed open leaves an unmodified
+  // document as it was and empties one that loading damaged.
+  CDocument* OpenDocumentFile(const wchar_t* lpszPathName, BOOL bAddToMRU = TRUE, BOOL bMakeVisible = TRUE) override;
+  BOOL SaveAllModified() override;
+
+  virtual CDocument* CreateNewDocument();
+  virtual CFrameWnd* CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther);
+  virtual void InitialUpdateFrame(CFrameWnd* pFrame, CDocument* pDoc, BOOL bMakeVisible = TRUE);
+  virtual void SetDefaultTitle(CDocument* pDocument);
+
+  UINT m_nIDResource;
+  CRuntimeClass* m_pDocClass;
+  CRuntimeClass* m_pFrameClass;
+  CRuntimeClass* m_pViewClass;
+  CDocument* m_pOnlyDoc;
+};
+
+// The application's templates and the File New / Open commands.
+class CDocManager : public CObject {
+  DECLARE_DYNAMIC(CDocManager)
+ public:
+  CDocManager() = default;
+  // Deletes the templates.
+  ~CDocManager() override;
+
+  void AddDocTemplate(CDocTemplate* pTemplate);
+  POSITION GetFirstDocTemplatePosition() const;
+  CDocTemplate* GetNextDocTemplate(POSITION& rPos) const;
+  // A new document from the first template.
+  virtual void OnFileNew();
+  // Asks for a file name, then opens it.
+  virtual void OnFileOpen();
+  // A path that is already open is only brought forward; otherwise the first template opens it.
+  virtual CDocument* OpenDocumentFile(const wchar_t* lpszFileName, BOOL bAddToMRU = TRUE);
+  virtual BOOL SaveAllModified();
+  // Asks for a file name through the file dialog; FALSE when cancelled.
+  virtual BOOL DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, BOOL bOpenFileDialog,
+                                CDocTemplate* pTemplate);
+
+ private:
+  std::vector<CDocTemplate*> m_templateList;
+};
+
+// The standard command line: a file name to open. The print and DDE switches (/p, /pt, /dde and
+// their '-' forms) are recognised and ignored; anything else is the file, so a Linux path
+// starting with '/' is a file, not a switch.
+class CCommandLineInfo : public CObject {
+ public:
+  enum { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
+  ~CCommandLineInfo() override = default;
+  // One argument: pszParam without its switch character when bFlag.
+  virtual void ParseParam(const wchar_t* pszParam, BOOL bFlag, BOOL bLast);
+
+  int m_nShellCommand = FileNew;
+  CString m_strFileName;
+};
+
 class CWinApp : public CWinThread {
   DECLARE_DYNAMIC(CWinApp)
  public:
@@ -492,11 +705,68 @@ class CWinApp : public CWinThread {
   explicit CWinApp(const wchar_t* lpszAppName = nullptr);
   ~CWinApp() override;
 
+  virtual BOOL InitInstance() { return TRUE; }
+  virtual int ExitInstance() { return 0; }
+
+  // The command line given to AfxWinMain (or SetCommandLine), without the program name.
+  void SetCommandLine(int argc, const char* const* argv);
+  void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+  // New: a new document; Open: the file (FALSE when it does not open). FALSE also when no
+  // document could be made.
+  BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+
+  // Documents (the manager is made by the first AddDocTemplate).
+  void AddDocTemplate(CDocTemplate* pTemplate);
+  virtual CDocument* OpenDocumentFile(const wchar_t* lpszFileName);
+  virtual BOOL SaveAllModified();
+  afx_msg void OnFileNew();
+  afx_msg void OnFileOpen();
+
+  // The profile: an INI file <XDG config folder>/<registry key>/<profile name>.ini, written
+  // through at once. SetRegistryKey names the folder (the file then takes the application's
+  // name); without it the file is <profile name>.ini in the config folder.
+  void SetRegistryKey(const wchar_t* lpszRegistryKey);
+  CString GetProfileString(const wchar_t* lpszSection, const wchar_t* lpszEntry, const wchar_t* lpszDefault = nullptr);
+  BOOL WriteProfileString(const wchar_t* lpszSection, const wchar_t* lpszEntry, const wchar_t* lpszValue);
+  UINT GetProfileInt(const wchar_t* lpszSection, const wchar_t* lpszEntry, int nDefault);
+  BOOL WriteProfileInt(const wchar_t* lpszSection, const wchar_t* lpszEntry, int nValue);
+  // The profile file's path (empty before the application has a name).
+  CString GetProfilePath() const;
+
+  // The recent-file list: up to nMaxMRU names, newest first, kept in section
+  // "Recent File List" as "File1".."FileN".
+  void LoadStdProfileSettings(UINT nMaxMRU = 4);
+  virtual void AddToRecentFileList(const wchar_t* lpszPathName);
+  int GetRecentFileCount() const { return static_cast<int>(m_recentFiles.size()); }
+  CString GetRecentFile(int nIndex) const;
+  // Opens recent file nID - ID_FILE_MRU_FILE1; a file that fails to open leaves the list.
+  afx_msg BOOL OnOpenRecentFile(UINT nID);
+
   const wchar_t* m_pszAppName;
+  CString m_strRegistryKey;
+  CString m_strProfileName;
+  CDocManager* m_pDocManager = nullptr;
+
+ protected:
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void WriteRecentFileList();
+  afx_msg void OnRecentFileCommand(UINT nID);
+  std::vector<CString> m_args;
+  UINT m_nMaxMRU = 0;
+  std::vector<CString> m_recentFiles;
 };
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
+// The program's entry: starts the toolkit with the application object (which must exist),
+// runs InitInstance, the message loop with idle calls to OnIdle until the last frame closes,
+// then ExitInstance, whose result it returns. 1 when the toolkit or InitInstance fails.
+int AfxWinMain(int argc, char** argv);
+
+// A message box over the main window (or the installed test hook's answer).
+int AfxMessageBox(const wchar_t* lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 
 // ---------------------------------------------------------------------------------------------
 // Test hooks: installed first by GUI tests so that a dialog never waits for a person.

@@ -188,3 +188,13 @@ BOOL CDocument::DoFileSave() {
   if (m_strPathName.IsEmpty()) return DoSave(nullptr);
   return DoSave(m_strPathName);
 }
+
+BOOL CDocument::SaveModified() {
+  if (!IsModified()) return TRUE;
+  CString name = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
+  CString prompt = CString(L"Save changes to ") + name + L"?";
+  const int answer = Hooks().pfnMessageBox ? Hooks().pfnMessageBox(prompt, MB_YESNOCANCEL | MB_ICONEXCLAMATION) : IDCANCEL;
+  if (answer == IDCANCEL) return FALSE;
+  if (answer == IDYES) return DoFileSave();
+  return TRUE;
+}

@@ -328,6 +328,7 @@ CPaintDC::CPaintDC(CWnd* pWnd) : m_ps{} {
   wxPaintDC* dc = new wxPaintDC(w);
   m_pPaintDC = dc;
   m_pCairo = dc->GetHandle();
+  AttachCairo(m_pCairo);
   const wxRect box = w->GetUpdateRegion().GetBox();
   m_ps.rcPaint = RECT{box.x, box.y, box.x + box.width, box.y + box.height};
   m_ps.fErase = FALSE;

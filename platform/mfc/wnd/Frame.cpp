@@ -116,6 +116,8 @@ BOOL CWinThread::OnIdle(LONG lCount) {
 CWinApp::CWinApp(const wchar_t* lpszAppName) : m_pszAppName(lpszAppName) { g_app = this; }
 
 CWinApp::~CWinApp() {
+  delete m_pDocManager;
+  m_pDocManager = nullptr;
   if (g_app == this) g_app = nullptr;
 }
 

@@ -43,7 +43,7 @@ struct FramePush {
 wxRect ToWx(const RECT& rc) { return wxRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top); }
 
 int WxId(UINT nID) {
-  if (nID == 0 || nID > 0x7FFFFFFFu) return wxID_ANY;
+  if (nID == 0 || nID >= 32767u) return wxID_ANY;  // the toolkit takes small ids only; ours stays in the state
   const int id = static_cast<int>(nID);
   if (id >= wxID_LOWEST && id <= wxID_HIGHEST) return wxID_ANY;  // keep clear of the stock ids
   return id;
@@ -104,6 +104,8 @@ void TearDown(CWnd* pWnd) {
   pWnd->m_hWnd = nullptr;
   st->wx = nullptr;
   lwwnd::DiscardTimers(st);
+  if (CWinApp* pApp = AfxGetApp())
+    if (pApp->m_pMainWnd == pWnd) pApp->m_pMainWnd = nullptr;
   pWnd->PostNcDestroy();  // may delete pWnd
 }
 

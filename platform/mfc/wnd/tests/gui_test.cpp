@@ -432,11 +432,9 @@ TEST_F(GuiTest, MenuCommandsRouteToTheActiveViewAndClicksActivate) {
   frame->GetWxWindow()->GetEventHandler()->ProcessEvent(menu);
   EXPECT_EQ(view->zoomIns, 1);
   EXPECT_EQ(pane->zoomIns, 0);
-  pane->DestroyWindow();
+  pane->DestroyWindow();  // views delete themselves with their windows
   view->DestroyWindow();
   EXPECT_EQ(frame->GetActiveView(), nullptr);
-  delete pane;
-  delete view;
 }
 
 TEST_F(GuiTest, IdleTimeRunsTheMainFramesUpdatePass) {
@@ -489,7 +487,6 @@ TEST_F(GuiTest, PopupMenuWithRealKeys) {
   EXPECT_EQ(view->zoomIns, 0) << "with TPM_RETURNCMD no command is sent";
   EXPECT_EQ(menu.GetMenuState(57639, MF_BYCOMMAND), static_cast<UINT>(MF_GRAYED));
   view->DestroyWindow();
-  delete view;
 }
 
 TEST_F(GuiTest, MessageBoxGoesToTheHook) {

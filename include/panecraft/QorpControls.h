@@ -1,0 +1,277 @@
+// Toolkit controls by command id, the command bars that hold them, and the update pass that
+// brings their enabled, checked and caption state up to date. No toolkit header here: the
+// windows that show these controls live in the layer's sources.
+#pragma once
+
+#include <afxwin.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// Control kinds (the number FindControl takes).
+enum QORPControlType : int {
+  xtpControlError = 0,
+  xtpControlButton = 1,
+  xtpControlPopup = 2,
+  xtpControlButtonPopup = 3,
+  xtpControlSplitButtonPopup = 4,
+  xtpControlComboBox = 5,
+  xtpControlEdit = 6,
+  xtpControlCustom = 7,
+  xtpControlLabel = 8,
+  xtpControlCheckBox = 9,
+  xtpControlGallery = 10,
+  xtpControlRadioButton = 11,
+  xtpControlScrollBar = 12,
+};
+
+// Notifications the controls send.
+enum : UINT {
+  QORP_CN_EXECUTE = 100,        // WM_NOTIFY: a value was picked or entered
+  QORP_CN_SLIDER = 4103,        // WM_NOTIFY from the status bar's slider pane
+  QORP_CN_SPINUP = 4104,        // WM_NOTIFY: spin button up
+  QORP_CN_SPINDOWN = 4105,      // WM_NOTIFY: spin button down
+  QORP_GN_HIGHLIGHTEND = 4113,  // gallery message: the highlighting ended
+  QORP_GN_HIGHLIGHT = 4115,     // gallery message: the highlighted item changed
+  QORP_WM_GALLERYNOTIFY = 0x2862,
+  QORP_WM_QUERYFRAME = 0x285e,  // answered with 0
+};
+
+class CQORPControl;
+class CQORPCommandBar;
+class CQORPCommandBars;
+
+// The notification record: the standard header, the sending control and, for spin and slider
+// codes, a signed step or position.
+struct NMQORPCONTROL {
+  NMHDR hdr;
+  CQORPControl* pControl;
+  int nStep;
+};
+
+// The state that controls of one command id share (a toggle that sits on two bars shows one
+// checked state). -1 means "not set" for enabled and checked.
+class CQORPControlAction {
+ public:
+  explicit CQORPControlAction(int nId) : m_nId(nId) {}
+  int GetId() const { return m_nId; }
+  int GetChecked() const { return m_nChecked; }
+  void SetChecked(int nChecked) { m_nChecked = nChecked; }
+  BOOL GetEnabled() const { return m_bEnabled; }
+  void SetEnabled(BOOL bEnabled) { m_bEnabled = bEnabled; }
+
+ private:
+  int m_nId;
+  int m_nChecked = -1;
+  BOOL m_bEnabled = TRUE;
+};
+
+// Splits a string-table entry "description\ncaption[\nlabel]". An entry without a newline is
+// the caption alone (and the description). Returns false for an empty entry.
+bool QORPSplitCommandString(const CString& strEntry, CString& strDescription, CString& strCaption,
+                            CString& strLabel);
+
+class CQORPControl : public CCmdTarget {
+  DECLARE_DYNAMIC(CQORPControl)
+ public:
+  CQORPControl(QORPControlType nType, int nId);
+  ~CQORPControl() override;
+  CQORPControl(const CQORPControl&) = delete;
+  CQORPControl& operator=(const CQORPControl&) = delete;
+
+  // The control that a CCmdUI of the toolkit's update pass stands for; null for any other CCmdUI.
+  static CQORPControl* FromUI(CCmdUI* pCmdUI);
+
+  QORPControlType GetType() const { return m_nType; }
+  int GetID() const { return m_nId; }
+  CQORPCommandBar* GetParent() const { return m_pParent; }
+
+  BOOL GetEnabled() const { return m_bEnabled; }
+  void SetEnabled(BOOL bEnabled);
+  // 0 clear, 1 checked, 2 indeterminate, -1 not set (the shared action decides).
+  int GetChecked() const { return m_nChecked; }
+  void SetChecked(int nChecked);
+  BOOL IsVisible() const { return m_bVisible; }
+  void SetVisible(BOOL bVisible) { m_bVisible = bVisible; }
+
+  CString GetCaption() const { return m_strCaption; }
+  void SetCaption(const wchar_t* lpsz) { m_strCaption = lpsz; }
+  CString GetTooltip() const { return m_strTooltip; }
+  void SetTooltip(const wchar_t* lpsz) { m_strTooltip = lpsz; }
+  CString GetDescription() const { return m_strDescription; }
+  void SetDescription(const wchar_t* lpsz) { m_strDescription = lpsz; }
+  // The label beside an edit or combo box.
+  CString GetLabel() const { return m_strLabel; }
+  void SetLabel(const wchar_t* lpsz) { m_strLabel = lpsz; }
+  // Caption, tooltip title, description and label from a string-table entry of the id.
+  void SetCommandString(const CString& strEntry);
+
+  CQORPControlAction* GetAction() const { return m_pAction.get(); }
+
+  // The pop-up bar of pop-up kinds (created on first use); null for the others.
+  CQORPCommandBar* GetCommandBar();
+  CQORPCommandBar* GetCommandBar() const { return m_pPopupBar.get(); }
+
+  // Whether the control works by notification (WM_NOTIFY 100) rather than by WM_COMMAND: such a
+  // control is enabled when its id has a notification handler.
+  virtual BOOL IsValueControl() const { return FALSE; }
+
+ private:
+  friend class CQORPCommandBar;
+  friend class CQORPCommandBars;
+  QORPControlType m_nType;
+  int m_nId;
+  CQORPCommandBar* m_pParent = nullptr;
+  BOOL m_bEnabled = TRUE;
+  int m_nChecked = -1;
+  BOOL m_bVisible = TRUE;
+  CString m_strCaption, m_strTooltip, m_strDescription, m_strLabel;
+  std::shared_ptr<CQORPControlAction> m_pAction;
+  std::unique_ptr<CQORPCommandBar> m_pPopupBar;
+};
+
+class CQORPControlButton : public CQORPControl {
+  DECLARE_DYNAMIC(CQORPControlButton)
+ public:
+  explicit CQORPControlButton(int nId, QORPControlType nType = xtpControlButton) : CQORPControl(nType, nId) {}
+};
+
+class CQORPControlCheckBox : public CQORPControl {
+  DECLARE_DYNAMIC(CQORPControlCheckBox)
+ public:
+  explicit CQORPControlCheckBox(int nId) : CQORPControl(xtpControlCheckBox, nId) {}
+};
+
+class CQORPControlLabel : public CQORPControl {
+  DECLARE_DYNAMIC(CQORPControlLabel)
+ public:
+  explicit CQORPControlLabel(int nId) : CQORPControl(xtpControlLabel, nId) {}
+};
+
+class CQORPControlEdit : public CQORPControl {
+  DECLARE_DYNAMIC(CQORPControlEdit)
+ public:
+  explicit CQORPControlEdit(int nId) : CQORPControl(xtpControlEdit, nId) {}
+  BOOL IsValueControl() const override { return TRUE; }
+  CString GetEditText() const { return m_strEdit; }
+  void SetEditText(const wchar_t* lpsz) { m_strEdit = lpsz; }
+  BOOL HasFocus() const { return m_bFocus; }
+  void SetFocused(BOOL bFocus) { m_bFocus = bFocus; }
+
+ private:
+  CString m_strEdit;
+  BOOL m_bFocus = FALSE;
+};
+
+class CQORPControlComboBox : public CQORPControl {
+  DECLARE_DYNAMIC(CQORPControlComboBox)
+ public:
+  explicit CQORPControlComboBox(int nId) : CQORPControl(xtpControlComboBox, nId) {}
+  BOOL IsValueControl() const override { return TRUE; }
+  CString GetEditText() const { return m_strEdit; }
+  void SetEditText(const wchar_t* lpsz) { m_strEdit = lpsz; }
+  BOOL HasFocus() const { return m_bFocus; }
+  void SetFocused(BOOL bFocus) { m_bFocus = bFocus; }
+  int GetStyle() const { return m_nStyle; }
+  void SetStyle(int nStyle) { m_nStyle = nStyle; }
+
+ private:
+  CString m_strEdit;
+  BOOL m_bFocus = FALSE;
+  int m_nStyle = 0;
+};
+
+class CQORPControlScrollBar : public CQORPControl {
+  DECLARE_DYNAMIC(CQORPControlScrollBar)
+ public:
+  explicit CQORPControlScrollBar(int nId) : CQORPControl(xtpControlScrollBar, nId) {}
+  BOOL IsValueControl() const override { return TRUE; }
+  int GetPos() const { return m_nPos; }
+  void SetPos(int nPos) { m_nPos = nPos; }
+
+ private:
+  int m_nPos = 0;
+};
+
+// A row of controls: a ribbon group, a pop-up bar, the quick access bar.
+class CQORPCommandBar {
+ public:
+  explicit CQORPCommandBar(CQORPControl* pOwner = nullptr) : m_pOwner(pOwner) {}
+  CQORPCommandBar(const CQORPCommandBar&) = delete;
+  CQORPCommandBar& operator=(const CQORPCommandBar&) = delete;
+
+  // Takes ownership; returns the control.
+  CQORPControl* Add(std::unique_ptr<CQORPControl> pControl);
+  int GetCount() const { return static_cast<int>(m_controls.size()); }
+  CQORPControl* GetAt(int nIndex) const;
+  CQORPControl* GetOwner() const { return m_pOwner; }
+  BOOL IsVisible() const { return m_bVisible; }
+  void SetVisible(BOOL bVisible) { m_bVisible = bVisible; }
+  CQORPCommandBars* GetCommandBars() const;
+
+ private:
+  friend class CQORPCommandBars;
+  CQORPControl* m_pOwner;
+  CQORPCommandBars* m_pCommandBars = nullptr;
+  BOOL m_bVisible = TRUE;
+  std::vector<std::unique_ptr<CQORPControl>> m_controls;
+};
+
+// The CCmdUI of the update pass: applies what the update handlers ask to the control.
+class CQORPCmdUI : public CCmdUI {
+ public:
+  explicit CQORPCmdUI(CQORPControl* pControl);
+  void Enable(BOOL bOn = TRUE) override;
+  void SetCheck(int nCheck = 1) override;
+  void SetText(const wchar_t* lpszText) override;
+  BOOL HasCommandHandler(CCmdTarget* pTarget) override;
+  CQORPControl* GetControl() const { return m_pControl; }
+
+ private:
+  CQORPControl* m_pControl;
+};
+
+// Every command bar of a frame; the registry of controls by kind and id.
+class CQORPCommandBars {
+ public:
+  CQORPCommandBars();
+  ~CQORPCommandBars();
+  CQORPCommandBars(const CQORPCommandBars&) = delete;
+  CQORPCommandBars& operator=(const CQORPCommandBars&) = delete;
+
+  CQORPCommandBar* AddBar();
+  int GetCount() const { return static_cast<int>(m_bars.size()); }
+  CQORPCommandBar* GetAt(int nIndex) const;
+
+  // The first control of the kind (xtpControlError: any kind) and id. bVisible skips hidden
+  // controls and controls on hidden bars; bRecursive also searches the pop-up bars.
+  CQORPControl* FindControl(int nType, int nId, BOOL bVisible = TRUE, BOOL bRecursive = TRUE) const;
+  static CQORPControl* FindControl(const CQORPCommandBars* pCommandBars, int nType, int nId,
+                                   BOOL bVisible = TRUE, BOOL bRecursive = TRUE);
+
+  // Where captions come from: the string-table entry of an id ("description\ncaption[\nlabel]").
+  // Controls added afterwards, and those added before on RefreshCommandStrings, take it.
+  using StringLoader = std::function<bool(UINT nId, CString& strEntry)>;
+  void SetStringLoader(StringLoader loader);
+  void RefreshCommandStrings();
+
+  // Runs the update handlers of every control with an id, with pTarget (the frame) routing.
+  // Controls of hidden bars are updated too, so that a bar shows current state when it opens.
+  void UpdateCommandUI(CCmdTarget* pTarget);
+  // Registers UpdateCommandUI as an update pass of the frame (the idle pass reaches it).
+  void AttachToFrame(CFrameWnd* pFrame);
+  void DetachFromFrame();
+
+  // The shared action of an id (created on first use).
+  std::shared_ptr<CQORPControlAction> GetAction(int nId);
+  // Called when a control joins a bar of these command bars.
+  void OnControlAdded(CQORPControl* pControl);
+
+ private:
+  static void UpdatePass(CFrameWnd* pFrame, void* pContext);
+  std::vector<std::unique_ptr<CQORPCommandBar>> m_bars;
+  std::vector<std::shared_ptr<CQORPControlAction>> m_actions;
+  StringLoader m_loader;
+  CFrameWnd* m_pFrame = nullptr;
+};

@@ -1,0 +1,54 @@
+#include "QorpDrawHelpers.h"
+
+#include <algorithm>
+#include <cmath>
+
+void CQORPDrawHelpers::RGBtoHSL(COLORREF clr, double& h, double& s, double& l) {
+  const double r = GetRValue(clr) / 255.0, g = GetGValue(clr) / 255.0, b = GetBValue(clr) / 255.0;
+  const double mx = std::max({r, g, b}), mn = std::min({r, g, b});
+  const double d = mx - mn;
+  l = (mx + mn) / 2.0;
+  if (d == 0.0) {
+    h = 0.0;
+    s = 0.0;
+    return;
+  }
+  s = l <= 0.5 ? d / (mx + mn) : d / (2.0 - mx - mn);
+  if (mx == r)
+    h = (g - b) / d + (g < b ? 6.0 : 0.0);
+  else if (mx == g)
+    h = (b - r) / d + 2.0;
+  else
+    h = (r - g) / d + 4.0;
+  h /= 6.0;
+}
+
+namespace {
+
+double HueToChannel(double m1, double m2, double h) {
+  if (h < 0.0) h += 1.0;
+  if (h > 1.0) h -= 1.0;
+  if (h * 6.0 < 1.0) return m1 + (m2 - m1) * h * 6.0;
+  if (h * 2.0 < 1.0) return m2;
+  if (h * 3.0 < 2.0) return m1 + (m2 - m1) * (2.0 / 3.0 - h) * 6.0;
+  return m1;
+}
+
+BYTE ToByte(double v) { return static_cast<BYTE>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
+
+}  // namespace
+
+COLORREF CQORPDrawHelpers::HSLtoRGB(double h, double s, double l) {
+  if (!std::isfinite(h)) h = 0.0;
+  h -= std::floor(h);
+  s = std::isfinite(s) ? std::clamp(s, 0.0, 1.0) : 0.0;
+  l = std::isfinite(l) ? std::clamp(l, 0.0, 1.0) : 0.0;
+  if (s == 0.0) {
+    const BYTE v = ToByte(l);
+    return RGB(v, v, v);
+  }
+  const double m2 = l <= 0.5 ? l * (1.0 + s) : l + s - l * s;
+  const double m1 = 2.0 * l - m2;
+  return RGB(ToByte(HueToChannel(m1, m2, h + 1.0 / 3.0)), ToByte(HueToChannel(m1, m2, h)),
+             ToByte(HueToChannel(m1, m2, h - 1.0 / 3.0)));
+}

@@ -1,0 +1,270 @@
+// The status bar under Xvfb: clicks on icon and slider panes reach the frame, and the progress
+// pane is painted while the user-interface thread is busy, with no posted message delivered;
+// the docking pane docks at the left, closes and opens again, and follows the theme.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/window.h>
+
+#include <QorpControls.h>
+#include <QorpDockingPane.h>
+#include <QorpPaintManager.h>
+#include <QorpStatusBar.h>
+
+namespace {
+
+using namespace std::chrono;
+
+int g_wxAsserts = 0;
+int g_unexpectedBoxes = 0;
+wxEventLoopBase* g_loop = nullptr;
+
+int UnexpectedMessageBox(const wchar_t* text, const wchar_t*, UINT) {
+  ++g_unexpectedBoxes;
+  std::fprintf(stderr, "unexpected message box: %ls\n", text);
+  return IDCANCEL;
+}
+
+template <class Cond>
+bool PumpUntil(Cond cond, int maxMs = 3000) {
+  const auto deadline = steady_clock::now() + milliseconds(maxMs);
+  while (!cond()) {
+    if (steady_clock::now() > deadline) return false;
+    g_loop->DispatchTimeout(5);
+    wxTheApp->ProcessPendingEvents();
+  }
+  return true;
+}
+
+constexpr UINT WM_TEST_POSTED = WM_USER + 7;
+
+class CTestFrame : public CFrameWnd {
+ public:
+  std::vector<UINT> commands;
+  std::vector<int> sliderSteps;
+  int posted = 0;
+  void OnNavigate(UINT nID) { commands.push_back(nID); }
+  void OnSlider(NMHDR* pHdr, LRESULT* pResult) {
+    sliderSteps.push_back(reinterpret_cast<NMQORPCONTROL*>(pHdr)->nStep);
+    *pResult = 1;
+  }
+  LRESULT OnPosted(WPARAM, LPARAM) {
+    ++posted;
+    return 0;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CTestFrame, CFrameWnd)
+  ON_COMMAND_RANGE(32915, 32918, &CTestFrame::OnNavigate)
+  ON_NOTIFY(QORP_CN_SLIDER, 384, &CTestFrame::OnSlider)
+  ON_MESSAGE(WM_TEST_POSTED, &CTestFrame::OnPosted)
+END_MESSAGE_MAP()
+
+class CCountingStatusBar : public CQORPStatusBar {
+ public:
+  int paints = 0;
+  void OnPaint() {
+    ++paints;
+    CQORPStatusBar::OnPaint();
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CCountingStatusBar, CQORPStatusBar)
+  ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+class StatusBarGui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    frame = new CTestFrame;
+    ASSERT_TRUE(frame->Create(nullptr, L"Status", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 900, 300)));
+    bar = new CCountingStatusBar;
+    ASSERT_TRUE(bar->Create(frame));
+    auto* pPage = bar->AddPane(xtpStatusPaneText, 1020);
+    pPage->SetText(L"Page: 1 of 1");
+    pPage->SetPadding(8, 0, 8, 0);
+    auto* pTip = bar->AddPane(xtpStatusPaneText, 1021);
+    pTip->SetPadding(8, 0, 8, 0);
+    pTip->SetVisible(FALSE);
+    auto* pProgress = bar->AddPane(xtpStatusPaneProgress, 1022);
+    pProgress->SetWidth(500);
+    pProgress->SetPadding(3, 0, 3, 0);
+    pProgress->SetVisible(FALSE);
+    bar->AddPane(xtpStatusPaneStretch, 0)->SetWidth(1);
+    bar->AddPane(xtpStatusPaneIconButton, 32915)->SetPadding(4, 0, 4, 0);
+    auto* pSlider = static_cast<CQORPStatusBarSliderPane*>(bar->AddPane(xtpStatusPaneSlider, 384));
+    pSlider->SetWidth(180);
+    pSlider->SetRange(0, 1000);
+    pSlider->SetPos(500);
+    ASSERT_TRUE(PumpUntil([&] { return bar->GetWxWindow()->IsShownOnScreen() && bar->paints > 0; }));
+  }
+  void TearDown() override {
+    if (bar->m_hWnd) bar->DestroyWindow();
+    if (frame->m_hWnd) frame->DestroyWindow();
+    PumpUntil([] { return false; }, 20);
+    delete bar;
+    delete frame;
+  }
+  void Click(CQORPStatusBarPane* p, int dx) {
+    const CRect r = p->GetRect();
+    bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + dx, (r.top + r.bottom) / 2));
+  }
+  CTestFrame* frame = nullptr;
+  CCountingStatusBar* bar = nullptr;
+};
+
+TEST_F(StatusBarGui, ClicksReachTheFrame) {
+  CRect rc;
+  bar->GetClientRect(&rc);
+  EXPECT_EQ(rc.Height(), CQORPStatusBar::kHeight);
+  auto* pSlider = bar->FindPane(384);
+  EXPECT_EQ(pSlider->GetRect().right, rc.right) << "the stretch pane pushes the slider to the right edge";
+  Click(bar->FindPane(32915), 6);
+  EXPECT_EQ(frame->commands, std::vector<UINT>{32915});
+  Click(pSlider, 2);                                   // minus button
+  Click(pSlider, pSlider->GetRect().Width() - 2);      // plus button
+  Click(pSlider, CQORPStatusBarSliderPane::kButtonWidth + 2);  // page left of the thumb
+  EXPECT_EQ(frame->sliderSteps, (std::vector<int>{SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT}));
+  pSlider->SetEnabled(FALSE);
+  Click(pSlider, 2);
+  EXPECT_EQ(frame->sliderSteps.size(), 3u) << "a disabled pane sends nothing";
+}
+
+TEST_F(StatusBarGui, ProgressPaintsDuringABusyOperation) {
+  auto* pTip = bar->FindPane(1021);
+  auto* pProgress = static_cast<CQORPStatusBarProgressPane*>(bar->FindPane(1022));
+  // As a long operation starts: the message and the progress pane show at 0.
+  pTip->SetText(L"Loading from file 'a.lfw'...");
+  pTip->SetVisible(TRUE);
+  pProgress->SetPos(0);
+  pProgress->SetVisible(TRUE);
+  EXPECT_FALSE(pProgress->GetRect().IsRectEmpty());
+  ASSERT_TRUE(frame->PostMessage(WM_TEST_POSTED));
+  const int before = bar->paints;
+  int paintsAtHalf = -1;
+  for (int i = 1; i <= 100; ++i) {  // busy work on this thread, no event loop
+    pProgress->SetPos(i);
+    bar->RedrawNow(TRUE);
+    if (i == 50) paintsAtHalf = bar->paints;
+  }
+  EXPECT_GT(paintsAtHalf, before) << "the bar was painted mid-operation";
+  EXPECT_EQ(frame->posted, 0) << "the paint-only yield delivered a posted message";
+  pTip->SetVisible(FALSE);
+  pProgress->SetVisible(FALSE);
+  EXPECT_TRUE(pProgress->GetRect().IsRectEmpty());
+  EXPECT_TRUE(PumpUntil([&] { return frame->posted == 1; }));
+}
+
+TEST(DockingPaneGui, DocksClosesAndReopens) {
+  CFrameWnd frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"Docking", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 800, 500)));
+  CWnd site, client, thumbs;
+  ASSERT_TRUE(site.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 476), &frame, 1));
+  ASSERT_TRUE(client.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &site, 2));
+  ASSERT_TRUE(thumbs.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &site, 59649));
+  {
+    CQORPDockingPaneManager panes;
+    EXPECT_EQ(panes.CreatePane(300, CRect(0, 0, 250, 120), xtpPaneDockLeft), nullptr) << "no site yet";
+    ASSERT_TRUE(panes.InstallDockingPanes(&site));
+    EXPECT_FALSE(panes.InstallDockingPanes(&site));
+    panes.SetClientWindow(&client);
+    CQORPDockingPane* pPane = panes.CreatePane(300, CRect(0, 0, 250, 120), xtpPaneDockLeft);
+    ASSERT_NE(pPane, nullptr);
+    EXPECT_EQ(panes.CreatePane(300, CRect(0, 0, 250, 120), xtpPaneDockLeft), nullptr) << "id taken";
+    pPane->SetTitle(L"Thumbnail");
+    EXPECT_TRUE(panes.IsPaneClosed(300)) << "nothing attached yet";
+    ASSERT_TRUE(pPane->Attach(&thumbs));
+    EXPECT_EQ(panes.FindPane(300), pPane);
+    EXPECT_EQ(pPane->GetTitle(), L"Thumbnail");
+
+    struct Step {
+      const char* pszWhat;
+      void (CQORPDockingPaneManager::*pfn)(UINT);
+      bool bClosed;
+    } steps[] = {
+        {"close", &CQORPDockingPaneManager::ClosePane, true},
+        {"close again", &CQORPDockingPaneManager::ClosePane, true},
+        {"show", &CQORPDockingPaneManager::ShowPane, false},
+        {"show again", &CQORPDockingPaneManager::ShowPane, false},
+    };
+    EXPECT_FALSE(panes.IsPaneClosed(300));
+    for (const Step& s : steps) {
+      (panes.*s.pfn)(300);
+      SCOPED_TRACE(s.pszWhat);
+      EXPECT_EQ(panes.IsPaneClosed(300) != FALSE, s.bClosed);
+      EXPECT_TRUE(PumpUntil([&] { return thumbs.GetWxWindow()->IsShown() != s.bClosed; }));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return thumbs.GetWxWindow()->IsShownOnScreen(); }));
+    CRect rcThumbs, rcClient;
+    thumbs.GetWindowRect(&rcThumbs);
+    client.GetWindowRect(&rcClient);
+    EXPECT_LT(rcThumbs.left, rcClient.left) << "docked at the left";
+    EXPECT_TRUE(panes.IsPaneClosed(999));
+    panes.ClosePane(999);  // an unknown id is ignored
+
+    // A theme change recolours the panes at once.
+    EXPECT_EQ(panes.GetBackColor(), CQORPPaintManager::Get()->GetColor(QORP_CLR_DOCKING_PANE));
+    CQORPThemeColors black;
+    black.SetColor(QORP_CLR_DOCKING_PANE, RGB(0x30, 0x30, 0x30));
+    CQORPPaintManager::Get()->SetColors(black);
+    EXPECT_EQ(panes.GetBackColor(), RGB(0x30, 0x30, 0x30));
+    CQORPPaintManager::Get()->SetColors(CQORPThemeColors());
+  }
+  frame.DestroyWindow();
+  PumpUntil([] { return false; }, 20);
+}
+
+class SummaryPrinter : public ::testing::EmptyTestEventListener {
+  void OnTestProgramEnd(const ::testing::UnitTest& u) override {
+    std::printf("%d passed, %d failed\n", u.successful_test_count(), u.failed_test_count());
+  }
+};
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
+         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
+}
+
+int main(int argc, char** argv) {
+  setenv("NO_AT_BRIDGE", "1", 1);
+  setenv("GTK_OVERLAY_SCROLLING", "0", 1);
+  setenv("GDK_SCALE", "1", 1);
+  lwmfc::SetMessageBoxHook(&UnexpectedMessageBox);
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new SummaryPrinter);
+  wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+    ++g_wxAsserts;
+    std::fprintf(stderr, "wx assert %s:%d %s: %s %s\n", file.utf8_str().data(), line, func.utf8_str().data(),
+                 cond.utf8_str().data(), msg.utf8_str().data());
+  });
+  wxApp::SetInstance(new wxApp);
+  int wxArgc = 1;
+  char* wxArgv[] = {argv[0], nullptr};
+  if (!wxEntryStart(wxArgc, wxArgv)) {
+    std::fprintf(stderr, "cannot start the toolkit (no display?)\n");
+    return 1;
+  }
+  wxTheApp->CallOnInit();
+  wxGUIEventLoop* loop = new wxGUIEventLoop;
+  wxEventLoopBase::SetActive(loop);
+  g_loop = loop;
+  lwmfc::StartMessageDispatch();
+  int rc = RUN_ALL_TESTS();
+  lwmfc::StopMessageDispatch();
+  if (g_wxAsserts || g_unexpectedBoxes) {
+    std::printf("%d toolkit asserts, %d unexpected message boxes\n", g_wxAsserts, g_unexpectedBoxes);
+    rc = 1;
+  }
+  wxEventLoopBase::SetActive(nullptr);
+  delete loop;
+  wxEntryCleanup();
+  return rc;
+}

@@ -18,13 +18,13 @@ class PulseAudioRender final : public IAudioRender {
   int Open(int sampleRate, int channels) override {
     if (sampleRate < 1000 || sampleRate > 384000 || channels < 1 || channels > 8) return -1;
     Stop();
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = static_cast<uint32_t>(sampleRate);
-    spec.channels = static_cast<uint8_t>(channels);
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_S16LE;
+    format.rate = static_cast<uint32_t>(sampleRate);
+    format.channels = static_cast<uint8_t>(channels);
     int error = 0;
     pa_simple* stream =
-        pa_simple_new(nullptr, "Leafwright", PA_STREAM_PLAYBACK, nullptr, "video", &spec, nullptr, nullptr, &error);
+        pa_simple_new(nullptr, "Leafwright", PA_STREAM_PLAYBACK, nullptr, "video", &format, nullptr, nullptr, &error);
     std::lock_guard<std::mutex> lock(mutex_);
     channels_ = channels;
     maxQueued_ = static_cast<size_t>(sampleRate) * static_cast<size_t>(channels) * 4;  // four seconds

@@ -117,6 +117,13 @@ class CDDrawTextObj : public CDDrawTextObjT<Vectorloom::CRenderBaseObj> {
   // scale goes into the characters when the text is not rotated); with moveUp the box moves up by
   // the row's ascent, so the baseline stays where it was.
   void NormalizePDFText(bool moveUp);
+  // Joins another text of the same line into this one: the characters of the right-hand text
+  // follow those of the left-hand one, shifted so that nothing moves on the page. This object
+  // survives; the caller drops the other. Returns true.
+  bool ConnectTextObjRunline(CDDrawTextObj* other);
+  // Joins another text of the same block: the upper text's rows come first, each row ends in a
+  // carriage return, and the gap between the two becomes a row gap. This object survives.
+  bool ConnectTextObjInblock(CDDrawTextObj* other);
 };
 
 }  // namespace Quirebook

@@ -80,6 +80,11 @@ class CDrawingPage : public Vectorloom::CRenderPage {
   // and normalises it (CDDrawTextObj::NormalizePDFText(true)); then marks the page's texts to be
   // merged (also for a page without objects).
   void OnImportPDFDone(const GlyphweaveLib::CEmbedFontResManager* fonts, GlyphweaveLib::CFontCacheManager* cache);
+  // Merges the page's imported text pieces into lines and blocks of text, keeping the stacking
+  // order against the other objects. The editing view calls it when it is given a page whose
+  // texts are still to be merged (IsNeedIntegrateTexts) and clears the flag afterwards; the flag
+  // is not touched here.
+  void IntegrateTexts();
 
   // Appends every video object (type 4) of the page, also inside groups, to list (references taken).
   void CollectVideoObjects(Vectorloom::CRenderBaseObjectList& list) const;

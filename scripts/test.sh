@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${LEAFWRIGHT_SKIP_DEPS:-0}" != 1 ]; then bash scripts/install-deps.sh; fi
 jobs=$(nproc)
-fuzz_secs="${LEAFWRIGHT_FUZZ_SECONDS:-15}"
+fuzz_secs="${LEAFWRIGHT_FUZZ_SECONDS:-10}"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

@@ -9,4 +9,4 @@ export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
 gen=()
 if command -v ninja >/dev/null 2>&1; then gen=(-G Ninja); fi
 cmake -S . -B "$dir" "${gen[@]}" "$@"
-cmake --build "$dir" -j"$(nproc)"
+cmake --build "$dir" -j"${LW_JOBS:-$(nproc)}"

@@ -12,3 +12,4 @@
 #include "winprofile.h"
 #include "winstring.h"
 
+#include "winclip.h"

@@ -1,0 +1,347 @@
+// Section writers of the document file: pages and pictures, and the whole-file sequence.
+#include "LfwSections.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#include <QorProgress.h>
+#include <afxbinio.h>
+#include <gdiplus/gdiplus.h>
+#include <lwstr.h>
+#include <objidl.h>
+#include <vectorloom/GroupObj.h>
+#include <vectorloom/UnitConv.h>
+
+#include "LfwReader.h"
+#include "PageObjects.h"
+
+namespace {
+
+// A malloc copy of a memory file's bytes; null when it cannot be made.
+unsigned char* DetachBytes(const uint8_t* data, size_t length, unsigned long& rawLength) {
+  rawLength = 0;
+  auto* block = static_cast<unsigned char*>(std::malloc(length ? length : 1));
+  if (!block) return nullptr;
+  if (length) std::memcpy(block, data, length);
+  rawLength = static_cast<unsigned long>(length);
+  return block;
+}
+
+bool IsRecordedObjectType(int type) { return type == 0 || type == 2 || type == 3 || type == 4; }
+
+CString PageError(int index, const wchar_t* what) {
+  CString s;
+  s.Format(L"Page %d cannot be saved: %ls", index + 1, what);
+  return s;
+}
+
+}  // namespace
+
+void WriteLfwFileHeader(CFile& file) {
+  file.Write(kLfwFileTag, 4);
+  file.Write(kLfwVersion1, 4);
+  file.Write(kLfwVersion2, 4);
+}
+
+bool EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]) {
+  const std::u16string units = lw::WideToUtf16(std::wstring_view(path.GetString(), static_cast<size_t>(path.GetLength())));
+  if (units.size() >= kLfwPathUnits) return false;
+  std::memset(field, 0, kLfwPathUnits * 2);
+  for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(field + 2 * i, static_cast<uint16_t>(units[i]));
+  return true;
+}
+
+CString DecodeLfwPathField(const uint8_t field[kLfwPathUnits * 2]) {
+  std::u16string units;
+  for (unsigned i = 0; i < kLfwPathUnits; ++i) {
+    const auto c = static_cast<char16_t>(lw::bin::GetLE16(field + 2 * i));
+    if (c == 0) break;
+    units.push_back(c);
+  }
+  const std::wstring wide = lw::Utf16ToWide(units);
+  return CString(wide.c_str());
+}
+
+bool GetPngEncoderClsid(CLSID* clsid) {
+  if (!clsid) return false;
+  UINT count = 0, size = 0;
+  if (Gdiplus::GdipGetImageEncodersSize(&count, &size) != Gdiplus::Ok || count == 0 || size == 0) return false;
+  std::vector<uint8_t> buffer(size);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (Gdiplus::GdipGetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (codecs[i].MimeType && std::wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+      *clsid = codecs[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool EncodePictureAsPng(Vectorloom::CBitmapResObj& picture, std::vector<uint8_t>& png) {
+  png.clear();
+  Gdiplus::Bitmap* bitmap = picture.GetGdiBitmap();
+  CLSID clsid;
+  if (!bitmap || !GetPngEncoderClsid(&clsid)) {
+    picture.SetLastStatus(Gdiplus::InvalidParameter);
+    return false;
+  }
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || !stream) {
+    picture.SetLastStatus(Gdiplus::OutOfMemory);
+    return false;
+  }
+  const Gdiplus::Status status = bitmap->Save(stream, &clsid, nullptr);
+  picture.SetLastStatus(status);
+  bool ok = status == Gdiplus::Ok;
+  if (ok) {
+    STATSTG stat{};
+    LARGE_INTEGER zero{};
+    ok = SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart > 0 &&
+         stat.cbSize.QuadPart < 0x7FFFFFFFull && SUCCEEDED(stream->Seek(zero, STREAM_SEEK_SET, nullptr));
+    if (ok) {
+      png.resize(static_cast<size_t>(stat.cbSize.QuadPart));
+      ULONG got = 0;
+      ok = SUCCEEDED(stream->Read(png.data(), static_cast<ULONG>(png.size()), &got)) && got == png.size();
+    }
+  }
+  stream->Release();
+  if (!ok) png.clear();
+  return ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CZipSavingPdfPages
+
+CZipSavingPdfPages::CZipSavingPdfPages(CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& bitmaps,
+                                       CVideoFilePathsMap* videos)
+    : CZipSavingInterface("Page"), m_pDoc(doc), m_bitmaps(bitmaps), m_pVideos(videos) {}
+
+unsigned CZipSavingPdfPages::GetBlocksCount() const {
+  return m_pDoc ? static_cast<unsigned>(m_pDoc->GetPagesCount()) : 0u;
+}
+
+bool CZipSavingPdfPages::SavingIndexs(CFile* file) const {
+  const unsigned n = GetBlocksCount();
+  lw::bin::WriteU32(*file, n);
+  const uint8_t zeros[kLfwPageEntrySize] = {};
+  for (unsigned i = 0; i < n; ++i) file->Write(zeros, sizeof(zeros));
+  return true;
+}
+
+CDrawingPage* CZipSavingPdfPages::GetBlockPage(int index) const {
+  if (!m_pDoc || index < 0 || index >= m_pDoc->GetPagesCount()) return nullptr;
+  return m_pDoc->GetDrawingPage(index);
+}
+
+void CZipSavingPdfPages::CollectPageResources(CDrawingPage* page) {
+  for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList())
+    if (obj) obj->CollectExternalBmpResObjs(m_bitmaps);
+  if (m_pVideos) page->CollectVideoObjects(m_pVideos);
+}
+
+unsigned char* CZipSavingPdfPages::MakeBlockContent(int index, unsigned long& rawLength, const CString&,
+                                                    const CString& s2) {
+  rawLength = 0;
+  CDrawingPage* page = GetBlockPage(index);
+  if (!page) {
+    m_strError = PageError(index, L"there is no such page.");
+    return nullptr;
+  }
+  std::unique_lock<std::recursive_mutex> lock;
+  if (m_pDoc) lock = m_pDoc->LockContent();
+
+  // A page still bound to its source is read for the save and emptied again afterwards. One
+  // that cannot be read fails the save: writing it empty would lose its content for good.
+  bool loadedHere = false;
+  if (!page->IsPageContentLoaded() && page->GetPageContentSource()) {
+    if (!page->LoadPageContent(m_pDoc)) {
+      m_strError = PageError(index, L"its content cannot be read from the file it was opened from.");
+      return nullptr;
+    }
+    loadedHere = true;
+  }
+  struct Unload {
+    CDrawingPage* page;
+    bool active;
+    ~Unload() {
+      if (active) {
+        page->Clear();
+        page->SetPageContentLoaded(0);
+      }
+    }
+  } unload{page, loadedHere};
+
+  const int unit = page->GetPageLogUnit();
+  if (unit < Vectorloom::UNIT_INCH || unit > Vectorloom::UNIT_POINT) {
+    m_strError = PageError(index, L"its unit is not valid.");
+    return nullptr;
+  }
+  for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList()) {
+    if (!obj || !IsRecordedObjectType(obj->GetObjectType())) {
+      m_strError = PageError(index, L"it holds an object of a kind that cannot be written.");
+      return nullptr;
+    }
+  }
+
+  CollectPageResources(page);
+
+  // An untouched page read from a document file goes back as it was stored.
+  if (auto* stored = dynamic_cast<CCacheLfwPageContent*>(page->GetPageContentSource())) {
+    std::vector<uint8_t> block;
+    if (stored->GetUnchangedPageBlock(page->GetPageSourceIndex() + 1, *page, block)) {
+      unsigned char* copy = DetachBytes(block.data(), block.size(), rawLength);
+      if (!copy) m_strError = PageError(index, L"out of memory.");
+      return copy;
+    }
+  }
+
+  // Lengths go to the file in the page's unit. Copies are converted and written, so the
+  // document's objects keep their exact values whatever happens here.
+  int dpiX = 96, dpiY = 96;
+  Quirebook::GetScreenDpi(dpiX, dpiY);
+  const float f = static_cast<float>(Vectorloom::CUnitConv::Pixel2ItD(1.0, unit, dpiX));
+  const float g = static_cast<float>(Vectorloom::CUnitConv::Pixel2ItD(1.0, unit, dpiY));
+  Vectorloom::CRenderBaseObjectList scaled;
+  for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList()) {
+    Vectorloom::CRenderBaseObj* copy = obj->Clone();
+    if (!copy) {
+      m_strError = PageError(index, L"an object cannot be copied.");
+      return nullptr;
+    }
+    scaled.AddElement(copy);
+    copy->ScaleLengthParam(f, g);
+  }
+
+  CMemFile mem(1024);
+  lw::bin::WriteF32(mem, page->GetLogWidth());
+  lw::bin::WriteF32(mem, page->GetLogHeight());
+  lw::bin::WriteU32(mem, static_cast<uint32_t>(unit));
+  lw::bin::WriteU32(mem, static_cast<uint32_t>(page->GetPageFlags()));
+  const uint32_t written = SaveObjectList(mem, scaled, s2);
+  if (written != static_cast<uint32_t>(scaled.GetCount())) {
+    m_strError = PageError(index, L"an object cannot be written.");
+    return nullptr;
+  }
+  const auto length = static_cast<size_t>(mem.GetLength());
+  unsigned char* block = DetachBytes(mem.GetBufferPtr(), length, rawLength);
+  if (!block) m_strError = PageError(index, L"out of memory.");
+  return block;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CZipSavingPdfCustomPages
+
+CZipSavingPdfCustomPages::CZipSavingPdfCustomPages(CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& bitmaps,
+                                                   const std::vector<int>& pages, std::vector<int>& fontIds)
+    : CZipSavingPdfPages(doc, bitmaps, nullptr), m_pages(pages), m_fontIds(fontIds) {}
+
+unsigned CZipSavingPdfCustomPages::GetBlocksCount() const { return static_cast<unsigned>(m_pages.size()); }
+
+CDrawingPage* CZipSavingPdfCustomPages::GetBlockPage(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= m_pages.size()) throw std::out_of_range("invalid vector<T> subscript");
+  return CZipSavingPdfPages::GetBlockPage(m_pages[static_cast<size_t>(index)]);
+}
+
+void CZipSavingPdfCustomPages::CollectPageResources(CDrawingPage* page) {
+  for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList())
+    if (obj) obj->CollectExternalBmpResObjs(m_bitmaps);
+  CollectEmbedFontIDs(page->GetRenderObjectList(), m_fontIds);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CZipSavingBitmapResObjs
+
+CZipSavingBitmapResObjs::CZipSavingBitmapResObjs(const Vectorloom::CBitmapResObjsList& bitmaps)
+    : CZipSavingInterface("Dibs"), m_bitmaps(bitmaps) {}
+
+std::vector<Vectorloom::CExternalBmpResObj*> CZipSavingBitmapResObjs::StoredPictures() const {
+  std::vector<Vectorloom::CExternalBmpResObj*> out;
+  for (Vectorloom::CBitmapResObj* res : m_bitmaps)
+    if (res && res->GetResourceKind() == Vectorloom::BITMAP_RES_EXTERNAL && res->HasBitmap())
+      out.push_back(static_cast<Vectorloom::CExternalBmpResObj*>(res));
+  return out;
+}
+
+unsigned CZipSavingBitmapResObjs::GetBlocksCount() const { return static_cast<unsigned>(StoredPictures().size()); }
+
+bool CZipSavingBitmapResObjs::SavingIndexs(CFile* file) const {
+  const auto pictures = StoredPictures();
+  // Every path is checked before anything is written.
+  std::vector<uint8_t> entries(pictures.size() * kLfwDibsEntrySize, 0);
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    const Vectorloom::CExternalBmpResObj* res = pictures[i];
+    uint8_t* e = entries.data() + i * kLfwDibsEntrySize;
+    lw::bin::PutLE32(e + 12, res->GetResourceID());
+    lw::bin::PutLE32(e + 16, res->GetFileSize());
+    lw::bin::PutLE64(e + 20, static_cast<uint64_t>(res->GetFileTime()));
+    if (!EncodeLfwPathField(res->GetPathName(), e + 28)) {
+      m_strError.Format(L"The picture \"%ls\" cannot be saved: its path is longer than %u characters.",
+                        res->GetPathName().GetString(), kLfwPathUnits - 1);
+      return false;
+    }
+  }
+  lw::bin::WriteU32(*file, static_cast<uint32_t>(pictures.size()));
+  if (!entries.empty()) file->Write(entries.data(), static_cast<UINT>(entries.size()));
+  return true;
+}
+
+unsigned char* CZipSavingBitmapResObjs::MakeBlockContent(int index, unsigned long& rawLength, const CString&,
+                                                         const CString&) {
+  rawLength = 0;
+  const auto pictures = StoredPictures();
+  if (index < 0 || static_cast<size_t>(index) >= pictures.size()) return nullptr;
+  Vectorloom::CExternalBmpResObj* res = pictures[static_cast<size_t>(index)];
+  std::vector<uint8_t> png;
+  if (!EncodePictureAsPng(*res, png)) {
+    m_strError.Format(L"The picture \"%ls\" cannot be saved: it cannot be encoded as PNG.",
+                      res->GetPathName().GetString());
+    return nullptr;
+  }
+  unsigned char* block = DetachBytes(png.data(), png.size(), rawLength);
+  if (!block) m_strError = L"Out of memory while saving the pictures.";
+  return block;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The whole file
+
+bool WriteLfwDocument(CPublicationDoc* doc, CFile& file, CQorCommonProgress* progress, CString* error) {
+  CString message;
+  auto fail = [&](const CString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (!doc) return fail(L"There is no document to save.");
+
+  Vectorloom::CBitmapResObjsList bitmaps;
+  CVideoFilePathsMap videos;
+  CZipSavingPdfPages pages(doc, bitmaps, &videos);
+  CZipSavingBitmapResObjs pictures(bitmaps);
+  CBaseZipSavingEmbedFont fonts(*doc->GetEmbedFontResManager());
+  CDeflateSavingVideos clips(videos);
+  const CString v1(kLfwVersion1), v2(kLfwVersion2);
+
+  WriteLfwFileHeader(file);
+  if (!pages.SavingBlockTag(&file) || !pictures.SavingBlockTag(&file) || !fonts.SavingBlockTag(&file) ||
+      !clips.SavingBlockTag(&file))
+    return fail(L"The file is too large.");
+
+  auto section = [&](float share, auto&& body) {
+    if (progress) progress->PushRange(share);
+    const bool ok = body();
+    if (progress) progress->PopRange();
+    return ok;
+  };
+  if (!section(0.6f, [&] { return pages.SavingBlocks(&file, v1, v2, progress); }))
+    return fail(pages.GetSaveError().IsEmpty() ? CString(L"The pages cannot be saved.") : pages.GetSaveError());
+  if (!section(0.15f, [&] { return pictures.SavingBlocks(&file, v1, v2, progress); }))
+    return fail(pictures.GetSaveError().IsEmpty() ? CString(L"The pictures cannot be saved.")
+                                                  : pictures.GetSaveError());
+  if (!section(0.15f, [&] { return fonts.SavingBlocks(&file, v1, v2, progress); }))
+    return fail(L"The embedded fonts cannot be saved.");
+  if (!section(0.1f, [&] { return clips.SavingBlocks(&file, v1, v2, progress); }))
+    return fail(L"The video clips cannot be saved (a clip cannot be read, or its path is too long).");
+  return true;
+}

@@ -1,0 +1,134 @@
+// The program's document file (.lfw): its fixed header, the record layouts of its "Page" and
+// "Dibs" sections, and the section writers for pages and pictures.
+//
+// File layout (little-endian; format in docs/formats.md, "Program document file"):
+//   0  "QLFW"   4  "2000"   8  "2010"
+//   12 section header "Page"   24 "Dibs"   36 "Font"   48 "avst"
+//   60 the four sections (index, then blocks), in that order.
+//
+// Page block: f32 width, f32 height, u32 unit (0 inch .. 4 point), u32 page flags, u32 object
+// count, then per object its typed record. Lengths inside the records are in the page's unit: the
+// writer converts a copy of each object, so the document's own objects are never touched.
+//
+// Dibs entry (548 bytes): block position, raw length, packed length, u32 picture id, u32 file
+// size, i64 file time, the full path as 260 UTF-16 units, zero-filled. A path that does not fit
+// (260 units or more) fails the save with a message; it is never cut.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <quirebook/PublicationDoc.h>
+#include <quirebook/VideoStore.h>
+#include <quirebook/ZipSections.h>
+#include <vectorloom/BitmapRes.h>
+
+class CQorCommonProgress;
+
+// The fixed header words.
+inline constexpr char kLfwFileTag[5] = "QLFW";
+inline constexpr char kLfwVersion1[5] = "2000";
+inline constexpr char kLfwVersion2[5] = "2010";
+inline constexpr unsigned kLfwHeaderSize = 12;
+// Where the four section headers stand and where the sections begin.
+inline constexpr unsigned kLfwSectionHeadersPos = 12;
+inline constexpr unsigned kLfwSectionsPos = 60;
+
+// Index entry sizes of the four sections.
+inline constexpr unsigned kLfwPageEntrySize = 12;
+inline constexpr unsigned kLfwDibsEntrySize = 548;
+inline constexpr unsigned kLfwFontEntrySize = 16;
+inline constexpr unsigned kLfwVideoEntrySize = 1060;
+
+// UTF-16 units of a path field (the last one always zero).
+inline constexpr unsigned kLfwPathUnits = 260;
+// Bytes of the page block header (width, height, unit, flags, count).
+inline constexpr unsigned kLfwPageHeaderSize = 20;
+
+// Writes the 12 header bytes "QLFW" "2000" "2010".
+void WriteLfwFileHeader(CFile& file);
+
+// A path as a zero-filled field of 260 UTF-16LE units (520 bytes). False, with nothing written
+// to `field`, when it needs 260 units or more.
+bool EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]);
+// The text of such a field, up to its first zero unit (or all 260 units).
+CString DecodeLfwPathField(const uint8_t field[kLfwPathUnits * 2]);
+
+// The CLSID of the PNG encoder (MIME type exactly "image/png"); false when there is none.
+bool GetPngEncoderClsid(CLSID* clsid);
+// The picture of a resource as a PNG file image; false (and the failing status stored as the
+// resource's last status) when it has no picture or cannot be encoded.
+bool EncodePictureAsPng(Vectorloom::CBitmapResObj& picture, std::vector<uint8_t>& png);
+
+// "Page": every page of a document, in page order. Pages that are not loaded are loaded for the
+// save and emptied again afterwards. Each page's external pictures are added to the picture list
+// and its video clips to the video map, for the "Dibs" and "avst" sections written after it.
+class CZipSavingPdfPages : public CZipSavingInterface {
+ public:
+  CZipSavingPdfPages(CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& bitmaps, CVideoFilePathsMap* videos);
+
+  unsigned GetBlocksCount() const override;
+  bool SavingIndexs(CFile* file) const override;
+  // Null (the save fails) when the page cannot be loaded from its source, has a unit outside
+  // 0..4, or holds an object whose record cannot be written; GetSaveError tells why.
+  unsigned char* MakeBlockContent(int index, unsigned long& rawLength, const CString& s1, const CString& s2) override;
+
+  const CString& GetSaveError() const { return m_strError; }
+
+ protected:
+  // The document page that block `index` holds.
+  virtual CDrawingPage* GetBlockPage(int index) const;
+  // Gathers what the later sections need from a page.
+  virtual void CollectPageResources(CDrawingPage* page);
+
+  CPublicationDoc* m_pDoc;
+  Vectorloom::CBitmapResObjsList& m_bitmaps;
+  CVideoFilePathsMap* m_pVideos;
+  CString m_strError;
+};
+
+// "Page" for a chosen list of page indexes (extracted pages). Instead of the video clips it
+// gathers the embedded-font ids the pages' texts use (also inside groups), each once. An index
+// past the list throws std::out_of_range.
+class CZipSavingPdfCustomPages : public CZipSavingPdfPages {
+ public:
+  CZipSavingPdfCustomPages(CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& bitmaps,
+                           const std::vector<int>& pages, std::vector<int>& fontIds);
+
+  unsigned GetBlocksCount() const override;
+
+ protected:
+  CDrawingPage* GetBlockPage(int index) const override;
+  void CollectPageResources(CDrawingPage* page) override;
+
+ private:
+  const std::vector<int>& m_pages;
+  std::vector<int>& m_fontIds;
+};
+
+// "Dibs": the PNG image of every picture of the list that holds one, in list order. A picture
+// that cannot be encoded fails the save, and so does a path that does not fit its field.
+class CZipSavingBitmapResObjs : public CZipSavingInterface {
+ public:
+  explicit CZipSavingBitmapResObjs(const Vectorloom::CBitmapResObjsList& bitmaps);
+
+  unsigned GetBlocksCount() const override;
+  bool SavingIndexs(CFile* file) const override;
+  unsigned char* MakeBlockContent(int index, unsigned long& rawLength, const CString& s1, const CString& s2) override;
+
+  const CString& GetSaveError() const { return m_strError; }
+
+ private:
+  // The external pictures of the list that hold a picture (the others have nothing to store).
+  std::vector<Vectorloom::CExternalBmpResObj*> StoredPictures() const;
+
+  const Vectorloom::CBitmapResObjsList& m_bitmaps;
+  mutable CString m_strError;
+};
+
+// Writes a whole document file at the file's current position (normally 0): header, the four
+// section headers, then the sections "Page", "Dibs", "Font" and "avst". False when any section
+// fails; `error` then tells why and the file must be abandoned. A failing file throws as CFile
+// does. The progress object (may be null) runs through the shares 0.6, 0.15, 0.15 and 0.1.
+bool WriteLfwDocument(CPublicationDoc* doc, CFile& file, CQorCommonProgress* progress, CString* error);

@@ -1,0 +1,494 @@
+// The page content source over document files: damaged files, damaged pages, fonts that collide
+// with the document's own, untouched and edited pages written back, and the video folder.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include <quirebook/PdfPageParser.h>
+
+#include "LfwTestKit.h"
+#include "PdfFixtures.h"
+
+using namespace lfwtest;
+using Vectorloom::CRenderBaseObj;
+
+namespace {
+
+// Writes ready page records as a "Page" section with entries of `entrySize` bytes.
+class CRawPagesWriter : public CZipSavingInterface {
+ public:
+  CRawPagesWriter(std::vector<Bytes> blocks, unsigned entrySize)
+      : CZipSavingInterface("Page"), m_blocks(std::move(blocks)), m_entrySize(entrySize) {}
+  unsigned GetBlocksCount() const override { return static_cast<unsigned>(m_blocks.size()); }
+  bool SavingIndexs(CFile* file) const override {
+    lw::bin::WriteU32(*file, GetBlocksCount());
+    const Bytes zeros(m_entrySize, 0);
+    for (size_t i = 0; i < m_blocks.size(); ++i) file->Write(zeros.data(), m_entrySize);
+    return true;
+  }
+  unsigned char* MakeBlockContent(int index, unsigned long& raw, const CString&, const CString&) override {
+    const Bytes& b = m_blocks[static_cast<size_t>(index)];
+    auto* p = static_cast<unsigned char*>(std::malloc(b.size() + 1));
+    if (!b.empty()) std::memcpy(p, b.data(), b.size());
+    raw = b.size();
+    return p;
+  }
+
+ private:
+  std::vector<Bytes> m_blocks;
+  unsigned m_entrySize;
+};
+
+// A document file of ready page records and empty picture, font and video sections.
+Bytes CraftFile(std::vector<Bytes> pages, unsigned pageEntrySize = kLfwPageEntrySize) {
+  CMemFile mem(1024);
+  WriteLfwFileHeader(mem);
+  CRawPagesWriter pageWriter(std::move(pages), pageEntrySize);
+  Vectorloom::CBitmapResObjsList noPictures;
+  CZipSavingBitmapResObjs pictures(noPictures);
+  GlyphweaveLib::CEmbedFontResManager noFonts;
+  CBaseZipSavingEmbedFont fonts(noFonts);
+  CVideoFilePathsMap noClips;
+  CDeflateSavingVideos clips(noClips);
+  pageWriter.SavingBlockTag(&mem);
+  pictures.SavingBlockTag(&mem);
+  fonts.SavingBlockTag(&mem);
+  clips.SavingBlockTag(&mem);
+  EXPECT_TRUE(pageWriter.SavingBlocks(&mem, L"2000", L"2010", nullptr));
+  EXPECT_TRUE(pictures.SavingBlocks(&mem, L"2000", L"2010", nullptr));
+  EXPECT_TRUE(fonts.SavingBlocks(&mem, L"2000", L"2010", nullptr));
+  EXPECT_TRUE(clips.SavingBlocks(&mem, L"2000", L"2010", nullptr));
+  return Bytes(mem.GetBufferPtr(), mem.GetBufferPtr() + mem.GetLength());
+}
+
+void PutF32(Bytes& b, float f) {
+  uint32_t bits;
+  std::memcpy(&bits, &f, 4);
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+}
+void PutU32(Bytes& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+Bytes TypedRecord(CRenderBaseObj& obj) {
+  CMemFile mem(1024);
+  EXPECT_TRUE(SavePageObject(mem, obj, L"2010"));
+  return Bytes(mem.GetBufferPtr(), mem.GetBufferPtr() + mem.GetLength());
+}
+
+// A page record: header, then the count and the given records (count may differ on purpose).
+Bytes PageRecord(uint32_t unit, const std::vector<Bytes>& objects, int64_t count = -1) {
+  Bytes b;
+  PutF32(b, 8.5f);
+  PutF32(b, 11.0f);
+  PutU32(b, unit);
+  PutU32(b, 0);
+  PutU32(b, count < 0 ? static_cast<uint32_t>(objects.size()) : static_cast<uint32_t>(count));
+  for (const Bytes& o : objects) b.insert(b.end(), o.begin(), o.end());
+  return b;
+}
+
+Bytes ShapeRecord() {
+  CPageShapeObj* shape = MakeShape(1, 2, 3, 4, Vectorloom::RENDER_KIND_SOLID);
+  shape->AddRef();
+  Bytes b = TypedRecord(*shape);
+  shape->Release();
+  return b;
+}
+
+// A small real document: two pages of shapes, one picture.
+Bytes SmallDocument() {
+  CLeafwrightDoc doc;
+  for (int i = 0; i < 2; ++i) {
+    auto* page = new CPageBusiPage;
+    page->SetPageContentLoaded(1);
+    page->AddShapeObject(MakeShape(10.0f * i, 5, 20, 20, Vectorloom::RENDER_KIND_SOLID));
+    doc.GetRenderPagesArray().AddPage(page);
+  }
+  doc.GetDrawingPage(1)->AddShapeObject(
+      MakeShape(0, 0, 8, 8, Vectorloom::RENDER_KIND_BITMAP, MakePicture(L"/p/one.png", 10, 20, 30)));
+  return WriteToBytes(doc);
+}
+
+int PagesOf(const Bytes& bytes) {
+  CCacheLfwPageContent* source = OpenBytes(bytes);
+  source->AddRef();
+  const int n = source->GetPagesCount();
+  source->Release();
+  return n;
+}
+
+struct ReaderFixture : ::testing::Test {
+  void SetUp() override { TestHome(); }
+};
+
+}  // namespace
+
+// Files that are not whole, ordered document files open with 0 pages; the version words are
+// carried, not checked.
+TEST_F(ReaderFixture, DamagedFilesOpenWithNoPages) {
+  const Bytes good = SmallDocument();
+  ASSERT_EQ(PagesOf(good), 2);
+  const uint32_t dibsIndex = Le32(good, 28);
+  const struct {
+    const char* name;
+    std::function<Bytes()> make;
+    int pages;
+  } cases[] = {
+      {"valid", [&] { return good; }, 2},
+      {"empty", [] { return Bytes(); }, 0},
+      {"wrong tag", [&] { Bytes b = good; b[0] = 'X'; return b; }, 0},
+      {"short header", [&] { return Bytes(good.begin(), good.begin() + 59); }, 0},
+      {"headers swapped",
+       [&] {
+         Bytes b = good;
+         std::swap_ranges(b.begin() + 12, b.begin() + 24, b.begin() + 24);
+         return b;
+       },
+       0},
+      {"sections reordered", [&] { Bytes b = good; PutLe32(b, 28, 60); return b; }, 0},
+      {"section past the end", [&] { Bytes b = good; PutLe32(b, 56, 5000); return b; }, 0},
+      {"index count too large", [&] { Bytes b = good; PutLe32(b, 60, 1000); return b; }, 0},
+      {"picture index count too large", [&] { Bytes b = good; PutLe32(b, dibsIndex, 7); return b; }, 0},
+      {"block past the end", [&] { Bytes b = good; PutLe32(b, 72, 1u << 30); return b; }, 0},
+      {"page entries of 16 bytes", [] { return CraftFile({PageRecord(0, {}), PageRecord(0, {})}, 16); }, 0},
+      {"derived entry size 0", [&] { Bytes b = good; PutLe32(b, 64, 64); return b; }, 0},
+      {"no pages", [] { return CraftFile({}); }, 0},
+      {"second version word differs", [&] { Bytes b = good; b[11] = '9'; return b; }, 2},
+      {"first version word differs", [&] { Bytes b = good; b[4] = '3'; return b; }, 2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PagesOf(c.make()), c.pages) << c.name;
+
+  Bytes other = good;
+  other[8] = '2', other[9] = '0', other[10] = '1', other[11] = '1';
+  CCacheLfwPageContent* source = OpenBytes(other);
+  source->AddRef();
+  EXPECT_TRUE(source->GetSecondVersion() == L"2011");
+  EXPECT_TRUE(source->GetOpenError().IsEmpty());
+  source->Release();
+
+  source = OpenBytes(Bytes(good.begin(), good.begin() + 20));
+  source->AddRef();
+  EXPECT_FALSE(source->GetOpenError().IsEmpty());
+  source->Release();
+
+  CCacheLfwPageContent missing(W(TestHome() / "no such file.lfw").c_str());
+  EXPECT_EQ(missing.GetPagesCount(), 0);
+}
+
+// A damaged page fails on its own and is left empty; its neighbour loads.
+TEST_F(ReaderFixture, ADamagedPageFailsAloneAndStaysEmpty) {
+  const Bytes shape = ShapeRecord();
+  Bytes cutShape(shape.begin(), shape.end() - 3);
+  Bytes child = PageRecord(0, {shape});
+  const struct {
+    const char* name;
+    Bytes page2;
+  } cases[] = {
+      {"unit 7", PageRecord(7, {shape})},
+      {"count larger than the block", PageRecord(0, {shape}, -1 + 0x7FFFFFFF)},
+      {"count of every bit", PageRecord(0, {shape}, 0xFFFFFFFF)},
+      {"code 1", PageRecord(0, {[] { Bytes b; PutU32(b, 1); return b; }()})},
+      {"code 9", PageRecord(0, {[] { Bytes b; PutU32(b, 9); return b; }()})},
+      {"shape cut short", PageRecord(0, {cutShape})},
+      {"header cut short", Bytes(child.begin(), child.begin() + 15)},
+  };
+  for (const auto& c : cases) {
+    OpenedDoc opened(CraftFile({PageRecord(0, {shape}), c.page2}));
+    ASSERT_EQ(opened.source->GetPagesCount(), 2) << c.name;
+    EXPECT_FALSE(opened.Page(1)->LoadPageContent(opened.doc.get())) << c.name;
+    EXPECT_EQ(opened.Page(1)->GetRenderObjectList().GetCount(), 0) << c.name;
+    EXPECT_FALSE(opened.Page(1)->IsPageContentLoaded()) << c.name;
+    EXPECT_EQ(opened.Load(0)->GetRenderObjectList().GetCount(), 1) << c.name;
+  }
+
+  // Block damage: packed bytes that do not unpack, or unpack to another length than stored. The
+  // page must not get a previous block's content either.
+  const Bytes good = CraftFile({PageRecord(0, {shape}), PageRecord(0, {shape, shape})});
+  const uint32_t entry2 = 60 + 4 + 12;
+  const struct {
+    const char* name;
+    std::function<void(Bytes&)> damage;
+  } blocks[] = {
+      {"packed bytes", [&](Bytes& b) { b[Le32(b, entry2) + 4] ^= 0x55; b[Le32(b, entry2) + 5] ^= 0x55; }},
+      {"raw length larger", [&](Bytes& b) { PutLe32(b, entry2 + 4, Le32(b, entry2 + 4) + 1); }},
+      {"raw length smaller", [&](Bytes& b) { PutLe32(b, entry2 + 4, Le32(b, entry2 + 4) - 1); }},
+  };
+  for (const auto& c : blocks) {
+    Bytes bad = good;
+    c.damage(bad);
+    OpenedDoc opened(bad);
+    ASSERT_EQ(opened.source->GetPagesCount(), 2) << c.name;
+    EXPECT_EQ(opened.Load(0)->GetRenderObjectList().GetCount(), 1) << c.name;
+    EXPECT_FALSE(opened.Page(1)->LoadPageContent(opened.doc.get())) << c.name;
+    EXPECT_EQ(opened.Page(1)->GetRenderObjectList().GetCount(), 0) << c.name;
+  }
+
+  // Page numbers count from 1 and stay inside the file.
+  OpenedDoc opened(good);
+  CPageBusiPage page;
+  page.AddRef();
+  EXPECT_FALSE(opened.source->LoadPageContent(&page, 0, opened.doc.get()));
+  EXPECT_FALSE(opened.source->LoadPageContent(&page, 3, opened.doc.get()));
+  EXPECT_TRUE(opened.source->LoadPageContent(&page, 2, opened.doc.get()));
+  EXPECT_EQ(page.GetRenderObjectList().GetCount(), 2);
+}
+
+// Any cut of a valid file opens with 0 pages, and damage anywhere in its headers and indexes
+// never crashes a load.
+TEST_F(ReaderFixture, TruncatedAndCorruptedFilesNeverCrash) {
+  const Bytes good = SmallDocument();
+  for (size_t n = 0; n < good.size(); ++n) ASSERT_EQ(PagesOf(Bytes(good.begin(), good.begin() + n)), 0) << n;
+  const size_t dibsEnd = Le32(good, 28) + 4 + 548;
+  for (size_t at = 0; at < std::min(good.size(), dibsEnd); ++at) {
+    for (uint8_t flip : {0x01, 0x80, 0xFF}) {
+      Bytes bad = good;
+      bad[at] ^= flip;
+      OpenedDoc opened(bad);
+      for (int i = 0; i < opened.source->GetPagesCount(); ++i) opened.Page(i)->LoadPageContent(opened.doc.get());
+    }
+  }
+}
+
+namespace {
+
+GlyphweaveLib::CEmbedFontResouce* FontOf(CPublicationDoc& doc, CDDrawTextObj* text) {
+  std::vector<int> ids;
+  text->CollectEmbedFonts(ids);
+  EXPECT_EQ(ids.size(), 1u);
+  return ids.empty() ? nullptr : doc.GetEmbedFontResManager()->FindEmbedFontResource(ids[0]);
+}
+
+}  // namespace
+
+// Fonts of a page whose ids the document already holds with other content get fresh ids, and
+// every text of the page follows its own font, inside groups too; equal fonts are not added
+// twice. A page whose fonts were renamed is saved from its objects, with the new ids.
+TEST_F(ReaderFixture, CollidingFontIdsAreRenamedOncePerPage) {
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "in.pdf", lwtest::MakeCairoPdf(1));
+  auto* pdf = new CCachePdfPageContent(W(dir / "in.pdf").c_str());
+  pdf->AddRef();
+
+  // The written document: text A on font p, text B (in a group) on font q = p + 2, a copy of p
+  // with other flags.
+  Bytes file;
+  GlyphweaveLib::CEmbedFontResouce fontP, fontQ;
+  int p = -1, q = -1;
+  {
+    CLeafwrightDoc doc;
+    auto* source = new CPageBusiPage;
+    source->SetPageSourceContent(pdf);
+    source->SetPageSourceIndex(0);
+    doc.GetRenderPagesArray().AddPage(source);
+    ASSERT_TRUE(source->LoadPageContent(&doc));
+    CDDrawTextObj* imported = nullptr;
+    for (CRenderBaseObj* obj : source->GetRenderObjectList())
+      if ((imported = dynamic_cast<CDDrawTextObj*>(obj))) break;
+    ASSERT_NE(imported, nullptr);
+    std::vector<int> ids;
+    imported->CollectEmbedFonts(ids);
+    ASSERT_EQ(ids.size(), 1u);
+    p = ids[0];
+    q = p + 2;
+    fontP = *doc.GetEmbedFontResManager()->FindEmbedFontResource(p);
+    fontQ = fontP;
+    fontQ.SetFontID(q);
+    fontQ.SetFontFlag(fontP.GetFontFlag() ^ 0x40000);
+    doc.GetEmbedFontResManager()->AddEmbedFontResouce(new GlyphweaveLib::CEmbedFontResouce(fontQ));
+
+    auto* page = new CPageBusiPage;
+    page->SetPageContentLoaded(1);
+    CRenderBaseObj* a = imported->Clone();
+    a->SetObjectName(L"A");
+    page->AddShapeObject(a);
+    auto* group = new CPageGroupObj;
+    CRenderBaseObj* b = imported->Clone();
+    b->SetObjectName(L"B");
+    group->AddChild(b);
+    page->AddShapeObject(group);
+    Vectorloom::CRenderBaseObjectList only;
+    only.AddElement(b);
+    RemapEmbedFontIDs(only, {{p, q}});
+    doc.GetRenderPagesArray().RemoveAllPages();
+    doc.GetRenderPagesArray().AddPage(page);
+    file = WriteToBytes(doc);
+    ASSERT_FALSE(file.empty());
+  }
+  pdf->Release();
+
+  auto textsOf = [](CDrawingPage* page) {
+    CDDrawTextObj* a = dynamic_cast<CDDrawTextObj*>(page->GetRenderObjectList().GetAt(0));
+    auto* group = dynamic_cast<CPageGroupObj*>(page->GetRenderObjectList().GetAt(1));
+    CDDrawTextObj* b = group ? dynamic_cast<CDDrawTextObj*>(group->GetChildList().GetAt(0)) : nullptr;
+    EXPECT_TRUE(a && b);
+    return std::make_pair(a, b);
+  };
+
+  // A document already holding other fonts under p and p + 1.
+  auto* into = new CLeafwrightDoc;
+  GlyphweaveLib::CEmbedFontResouce other = fontP;
+  other.SetFontFlag(fontP.GetFontFlag() ^ 0x1000);
+  into->GetEmbedFontResManager()->AddEmbedFontResouce(new GlyphweaveLib::CEmbedFontResouce(other));
+  other.SetFontID(p + 1);
+  into->GetEmbedFontResManager()->AddEmbedFontResouce(new GlyphweaveLib::CEmbedFontResouce(other));
+  Bytes saved;
+  {
+    OpenedDoc opened(file, into);
+    auto [a, b] = textsOf(opened.Load(0));
+    ASSERT_TRUE(a && b);
+    GlyphweaveLib::CEmbedFontResouce* fa = FontOf(*opened.doc, a);
+    GlyphweaveLib::CEmbedFontResouce* fb = FontOf(*opened.doc, b);
+    ASSERT_TRUE(fa && fb);
+    EXPECT_NE(fa->GetFontID(), p);
+    EXPECT_EQ(fa->GetFontFlag(), fontP.GetFontFlag());
+    EXPECT_EQ(fb->GetFontFlag(), fontQ.GetFontFlag());
+    EXPECT_EQ(opened.doc->GetEmbedFontResManager()->GetCount(), 4);
+    saved = WriteToBytes(*opened.doc);
+  }
+  // What was saved after the renaming reads back on the right fonts.
+  {
+    OpenedDoc opened(saved);
+    auto [a, b] = textsOf(opened.Load(0));
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(FontOf(*opened.doc, a)->GetFontFlag(), fontP.GetFontFlag());
+    EXPECT_EQ(FontOf(*opened.doc, b)->GetFontFlag(), fontQ.GetFontFlag());
+  }
+  // A document that holds the same fonts gets nothing new and keeps the ids.
+  auto* same = new CLeafwrightDoc;
+  same->GetEmbedFontResManager()->AddEmbedFontResouce(new GlyphweaveLib::CEmbedFontResouce(fontP));
+  same->GetEmbedFontResManager()->AddEmbedFontResouce(new GlyphweaveLib::CEmbedFontResouce(fontQ));
+  {
+    OpenedDoc opened(file, same);
+    auto [a, b] = textsOf(opened.Load(0));
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(opened.doc->GetEmbedFontResManager()->GetCount(), 2);
+    EXPECT_EQ(FontOf(*opened.doc, a)->GetFontID(), p);
+    EXPECT_EQ(FontOf(*opened.doc, b)->GetFontID(), q);
+  }
+}
+
+// An untouched page goes back to the file as stored; an edited one is written from its objects.
+TEST_F(ReaderFixture, EditedPagesAreWrittenFromTheirObjects) {
+  const Bytes file = SmallDocument();
+  OpenedDoc opened(file);
+  opened.Load(0);
+  opened.Load(1);
+  EXPECT_TRUE(WriteToBytes(*opened.doc) == file);
+
+  opened.Page(0)->GetRenderObjectList().GetAt(0)->SetObjectName(L"Renamed");
+  opened.Page(1)->SetPageFlags(4);
+  const Bytes edited = WriteToBytes(*opened.doc);
+  OpenedDoc again(edited);
+  EXPECT_TRUE(again.Load(0)->GetRenderObjectList().GetAt(0)->GetObjectName() == L"Renamed");
+  EXPECT_EQ(again.Load(1)->GetPageFlags(), 4u);
+}
+
+// Opening a document file empties the video folder of its files, except clips a document of
+// this process still uses; subfolders are left alone.
+TEST_F(ReaderFixture, OpeningEmptiesTheVideoFolderExceptClipsInUse) {
+  const Bytes file = SmallDocument();
+  fs::create_directories(VideoFolder() / "sub");
+  lwtest::WriteFileBytes(VideoFolder() / "old clip.flv", {1, 2, 3});
+  lwtest::WriteFileBytes(VideoFolder() / "kept.flv", {4, 5});
+  lwtest::WriteFileBytes(VideoFolder() / "sub" / "inner.flv", {6});
+  int owner = 0;
+  AddInUseVideoClip(&owner, W(VideoFolder() / "kept.flv"));
+
+  EXPECT_EQ(PagesOf(file), 2);
+  EXPECT_FALSE(fs::exists(VideoFolder() / "old clip.flv"));
+  EXPECT_TRUE(fs::exists(VideoFolder() / "kept.flv"));
+  EXPECT_TRUE(fs::exists(VideoFolder() / "sub" / "inner.flv"));
+
+  ReleaseInUseVideoClips(&owner);
+  EXPECT_EQ(PagesOf(file), 2);
+  EXPECT_FALSE(fs::exists(VideoFolder() / "kept.flv"));
+
+  // A file that is not a document file leaves the folder alone.
+  lwtest::WriteFileBytes(VideoFolder() / "other.flv", {7});
+  EXPECT_EQ(PagesOf(Bytes(file.begin(), file.begin() + 30)), 0);
+  EXPECT_TRUE(fs::exists(VideoFolder() / "other.flv"));
+}
+
+// A clip that changed since the save is unpacked into the video folder; it survives the opening
+// of other documents while its document uses it.
+TEST_F(ReaderFixture, UnpackedClipsOfAnOpenDocumentSurviveOtherOpenings) {
+  lwtest::TempDir dir;
+  const fs::path clip = dir / "movie.flv";
+  lwtest::WriteFileBytes(clip, Bytes(3000, 0x42));
+  Bytes file;
+  {
+    CLeafwrightDoc doc;
+    auto* page = new CPageBusiPage;
+    page->SetPageContentLoaded(1);
+    auto* video = new CPageVideoObj;
+    video->SetVideoFullPathName(W(clip));
+    video->SetVideoObjectSize({32, 24});
+    page->AddShapeObject(video);
+    doc.GetRenderPagesArray().AddPage(page);
+    file = WriteToBytes(doc);
+    ASSERT_FALSE(file.empty());
+  }
+  lwtest::WriteFileBytes(clip, Bytes(10, 0x43));  // changed: not playable in place any more
+
+  auto* first = new OpenedDoc(file);
+  CDrawingPage* page = first->Load(0);
+  auto* video = dynamic_cast<CBaseVideoObj*>(page->GetRenderObjectList().GetAt(0));
+  ASSERT_NE(video, nullptr);
+  const fs::path unpacked = VideoFolder() / "movie.flv";
+  EXPECT_EQ(video->GetVideoFullPathName(), W(unpacked));
+  EXPECT_EQ(lwtest::ReadFileBytes(unpacked), Bytes(3000, 0x42));
+
+  EXPECT_EQ(PagesOf(SmallDocument()), 2);
+  EXPECT_TRUE(fs::exists(unpacked));
+
+  // Saving writes the clip from its unpacked copy; the page is written from its objects.
+  const Bytes resaved = WriteToBytes(*first->doc);
+  ASSERT_FALSE(resaved.empty());
+
+  const void* owner = first->doc.get();
+  delete first;
+  ReleaseInUseVideoClips(owner);
+  EXPECT_EQ(PagesOf(SmallDocument()), 2);
+  EXPECT_FALSE(fs::exists(unpacked));
+
+  OpenedDoc reopened(resaved);
+  auto* back = dynamic_cast<CBaseVideoObj*>(reopened.Load(0)->GetRenderObjectList().GetAt(0));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(lwtest::ReadFileBytes(back->GetVideoFullPathName()), Bytes(3000, 0x42));
+}
+
+// A picture decoded for one page is reused by the next page that shows it while anything still
+// holds it, even when the first page was let go in between (as a save does with lazy pages).
+TEST_F(ReaderFixture, APictureIsDecodedOnceWhileAnyoneHoldsIt) {
+  CLeafwrightDoc doc;
+  for (int i = 0; i < 3; ++i) {
+    auto* page = new CPageBusiPage;
+    page->SetPageContentLoaded(1);
+    page->AddShapeObject(MakeShape(0, 0, 8, 8, Vectorloom::RENDER_KIND_BITMAP, MakePicture(L"/p/same.png", 1, 2, 3)));
+    doc.GetRenderPagesArray().AddPage(page);
+  }
+  OpenedDoc opened(WriteToBytes(doc));
+  auto pictureOf = [&](int i) {
+    auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(opened.Load(i)->GetRenderObjectList().GetAt(0));
+    EXPECT_NE(shape, nullptr);
+    return shape ? shape->GetFillDefinition().GetRenderBitmap() : nullptr;
+  };
+  Vectorloom::CBitmapResObj* first = pictureOf(0);
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(first->HasBitmap());
+  Vectorloom::CBitmapResObjsList held;
+  held.Add(first);
+  opened.Page(0)->Clear();
+  opened.Page(0)->SetPageContentLoaded(0);
+  EXPECT_EQ(pictureOf(1), first);
+
+  // Once nobody holds it, it is let go and the next page decodes its own.
+  held.RemoveAll();
+  opened.Page(1)->Clear();
+  opened.Page(1)->SetPageContentLoaded(0);
+  Vectorloom::CBitmapResObj* third = pictureOf(2);
+  ASSERT_NE(third, nullptr);
+  EXPECT_TRUE(third->HasBitmap());
+}

@@ -1,0 +1,273 @@
+// A whole document written through the section writers and read back through the page content
+// source: pages, objects at every depth, shared pictures, embedded fonts and video clips.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include <quirebook/PdfPageParser.h>
+#include <quirebook/VideoObj.h>
+#include <zlib.h>
+
+#include "LfwTestKit.h"
+#include "PdfFixtures.h"
+
+using namespace lfwtest;
+using Vectorloom::CRenderBaseObj;
+using Vectorloom::CRenderBaseObjectList;
+
+namespace {
+
+bool HaveFfmpeg() { return std::system("ffmpeg -v quiet -version > /dev/null 2>&1") == 0; }
+
+// A short FLV clip made by ffmpeg.
+fs::path MakeClip(const fs::path& dir) {
+  const fs::path clip = dir / "clip one.flv";
+  const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=c=blue:size=64x48:rate=10:duration=1 -c:v flv '" +
+                          clip.string() + "'";
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  return clip;
+}
+
+CPageVideoObj* MakeVideo(const fs::path& clip, float x, float y) {
+  auto* video = new CPageVideoObj;
+  video->SetVideoFullPathName(W(clip));
+  video->SetVideoObjectSize({64, 48});
+  video->SetTransMatrix(Vectorloom::CQorTransMatrix::Translation(x, y), false);
+  EXPECT_TRUE(Quirebook::SetVideoPoster(video));
+  return video;
+}
+
+// One line per object, depth first: type, name, fill kind, characters of texts, clip of videos.
+void Describe(const CRenderBaseObjectList& list, std::string& out, int depth = 0) {
+  for (CRenderBaseObj* obj : list) {
+    out += std::string(static_cast<size_t>(depth) * 2, ' ') + std::to_string(obj->GetObjectType()) + " " +
+           lw::WideToUtf8(obj->GetObjectName().GetString());
+    if (auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(obj))
+      out += " fill " + std::to_string(shape->GetFillKind()) + " stroke " + std::to_string(shape->GetStrokeWidth());
+    if (auto* text = dynamic_cast<CDDrawTextObj*>(obj)) out += " \"" + lw::WideToUtf8(text->GetCharacters(0, -1)) + "\"";
+    if (auto* video = dynamic_cast<CBaseVideoObj*>(obj)) out += " " + lw::WideToUtf8(video->GetVideoFullPathName());
+    out += "\n";
+    if (obj->IsGroupObject()) Describe(static_cast<Vectorloom::CRenderGroupObj*>(obj)->GetChildList(), out, depth + 1);
+  }
+}
+
+std::string Describe(CDrawingPage* page) {
+  std::string out = std::to_string(page->GetLogWidth()) + "x" + std::to_string(page->GetLogHeight()) + " unit " +
+                    std::to_string(page->GetPageLogUnit()) + " flags " + std::to_string(page->GetPageFlags()) + "\n";
+  Describe(page->GetRenderObjectList(), out);
+  return out;
+}
+
+template <class T>
+std::vector<T*> FindAll(const CRenderBaseObjectList& list) {
+  std::vector<T*> out;
+  Vectorloom::WalkRenderObjects(list, [&](CRenderBaseObj* obj) {
+    if (auto* t = dynamic_cast<T*>(obj)) out.push_back(t);
+  });
+  return out;
+}
+
+Vectorloom::CBitmapResObj* FillPicture(CRenderBaseObj* obj) {
+  auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(obj);
+  return shape ? shape->GetFillDefinition().GetRenderBitmap() : nullptr;
+}
+
+bool HasGlyphs(CDDrawTextObj* text) {
+  for (const auto& ch : text->GetArrayOfTextCharacters())
+    if (ch.GetCharGlyphPath()) return true;
+  return false;
+}
+
+// The document of the round trip. Page 1 (inches): shapes of every fill kind, the first picture,
+// a group of a text, a shape and a video. Page 2 (centimetres): the first picture again (another
+// resource with the same path, size and time), the second picture and the video. Page 3 (points):
+// an imported PDF page, loaded. Page 4: another PDF page, still lazy.
+struct BuiltDoc {
+  BuiltDoc() {
+    TestHome();
+    lwtest::WriteFileBytes(dir / "in.pdf", lwtest::MakeCairoPdf(2));
+    pdf = new CCachePdfPageContent(W(dir / "in.pdf").c_str());
+    pdf->AddRef();
+    clip = MakeClip(dir.path());
+
+    auto* page1 = new CPageBusiPage;
+    auto* page2 = new CPageBusiPage;
+    auto* page3 = new CPageBusiPage;
+    auto* page4 = new CPageBusiPage;
+    for (CPageBusiPage* p : {page1, page2, page3, page4}) doc.GetRenderPagesArray().AddPage(p);
+    page1->SetPageContentLoaded(1);
+    page2->SetPageContentLoaded(1);
+    page2->SetPageLogUnit(Vectorloom::UNIT_CENTIMETER);
+    page2->SetLogWidth(21.0f);
+    page2->SetLogHeight(29.7f);
+    page2->SetPageFlags(0x10);
+    page3->SetPageSourceContent(pdf);
+    page3->SetPageSourceIndex(0);
+    page4->SetPageSourceContent(pdf);
+    page4->SetPageSourceIndex(1);
+    EXPECT_TRUE(page3->LoadPageContent(&doc));
+
+    auto* pictureA = MakePicture(L"/pictures/a.png", 1234, 1700000000, 10);
+    auto* pictureA2 = MakePicture(L"/pictures/a.png", 1234, 1700000000, 10);
+    auto* pictureB = MakePicture(L"/pictures/b \u00e9t\u00e9.png", 99, -5, 200);
+
+    const int kinds[] = {Vectorloom::RENDER_KIND_NONE, Vectorloom::RENDER_KIND_SOLID, Vectorloom::RENDER_KIND_GRADIENT,
+                         Vectorloom::RENDER_KIND_BITMAP};
+    float x = 10;
+    for (int kind : kinds) {
+      CPageShapeObj* shape = MakeShape(x, 20, 90, 60, kind, pictureA);
+      shape->SetObjectName(CString(L"Shape-") + CString(std::to_wstring(kind).c_str()));
+      page1->AddShapeObject(shape);
+      x += 100;
+    }
+    auto* group = new CPageGroupObj;
+    group->SetObjectName(L"Group-1");
+    CDDrawTextObj* imported = FindAll<CDDrawTextObj>(page3->GetRenderObjectList()).at(0);
+    CRenderBaseObj* text = imported->Clone();
+    text->SetObjectName(L"Text-1");
+    group->AddChild(text);
+    group->AddChild(MakeShape(20, 300, 40, 40, Vectorloom::RENDER_KIND_SOLID));
+    group->AddChild(MakeVideo(clip, 100, 300));
+    page1->AddShapeObject(group);
+
+    page2->AddShapeObject(MakeShape(5, 5, 50, 50, Vectorloom::RENDER_KIND_BITMAP, pictureA2));
+    page2->AddShapeObject(MakeShape(70, 5, 50, 50, Vectorloom::RENDER_KIND_BITMAP, pictureB));
+    page2->AddShapeObject(MakeVideo(clip, 200, 200));
+  }
+  ~BuiltDoc() {
+    doc.GetRenderPagesArray().RemoveAllPages();
+    pdf->Release();
+  }
+
+  lwtest::TempDir dir;
+  CLeafwrightDoc doc;
+  CCachePdfPageContent* pdf = nullptr;
+  fs::path clip;
+};
+
+Bytes Unpack(const Bytes& file, uint32_t pos, uint32_t raw, uint32_t packed) {
+  Bytes out(raw);
+  uLongf len = raw;
+  EXPECT_EQ(uncompress(out.data(), &len, file.data() + pos, packed), Z_OK);
+  EXPECT_EQ(len, raw);
+  return out;
+}
+
+}  // namespace
+
+TEST(LfwRoundTrip, WholeDocumentWritesReadsBackAndWritesTheSameBytes) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  BuiltDoc built;
+  const Bytes file = WriteToBytes(built.doc);
+  ASSERT_FALSE(file.empty());
+
+  // The lazy PDF page was read for the save and let go again.
+  EXPECT_FALSE(built.doc.GetDrawingPage(3)->IsPageContentLoaded());
+  EXPECT_EQ(built.doc.GetDrawingPage(3)->GetRenderObjectList().GetCount(), 0);
+
+  // Header and section headers.
+  ASSERT_GE(file.size(), 60u);
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 12), "QLFW20002010");
+  const char* tags[4] = {"Page", "Dibs", "Font", "avst"};
+  uint32_t expectedPos = 60;
+  uint32_t indexPos[4];
+  for (int s = 0; s < 4; ++s) {
+    EXPECT_EQ(std::string(file.begin() + 12 + 12 * s, file.begin() + 16 + 12 * s), tags[s]);
+    indexPos[s] = Le32(file, 16 + 12 * s);
+    EXPECT_EQ(indexPos[s], expectedPos) << tags[s];
+    expectedPos = indexPos[s] + Le32(file, 20 + 12 * s);
+  }
+  EXPECT_EQ(expectedPos, file.size());
+
+  // Page index: 4 entries of 12 bytes, blocks right behind the index, one after another.
+  ASSERT_EQ(Le32(file, 60), 4u);
+  uint32_t next = 60 + 4 + 4 * 12;
+  for (int i = 0; i < 4; ++i) {
+    const size_t e = 64 + 12 * i;
+    EXPECT_EQ(Le32(file, e), next) << "page " << i;
+    const Bytes block = Unpack(file, Le32(file, e), Le32(file, e + 4), Le32(file, e + 8));
+    ASSERT_GE(block.size(), 20u);
+    const uint32_t units[4] = {0, 1, 4, 4};
+    EXPECT_EQ(Le32(block, 8), units[i]) << "page " << i;
+    next += Le32(file, e + 8);
+  }
+  // Pictures: a.png once (shared by pages 1 and 2), b.png, and the PDF pages' images.
+  const uint32_t dibs = indexPos[1];
+  const uint32_t pictures = Le32(file, dibs);
+  EXPECT_GE(pictures, 3u);
+  std::vector<std::string> paths;
+  for (uint32_t i = 0; i < pictures; ++i) {
+    const size_t e = dibs + 4 + 548 * static_cast<size_t>(i);
+    uint8_t field[520];
+    std::copy(file.begin() + e + 28, file.begin() + e + 548, field);
+    paths.push_back(lw::WideToUtf8(DecodeLfwPathField(field).GetString()));
+    if (paths.back() == "/pictures/a.png") {
+      EXPECT_EQ(Le32(file, e + 16), 1234u);
+      EXPECT_EQ(Le32(file, e + 20), 1700000000u);
+      EXPECT_EQ(Le32(file, e + 24), 0u);
+    }
+  }
+  EXPECT_EQ(std::count(paths.begin(), paths.end(), "/pictures/a.png"), 1);
+  EXPECT_EQ(std::count(paths.begin(), paths.end(), "/pictures/b \xc3\xa9t\xc3\xa9.png"), 1);
+  // Fonts: one 16-byte entry per font of the document, carrying its id.
+  const uint32_t fontIndex = indexPos[2];
+  const auto* fonts = built.doc.GetEmbedFontResManager();
+  ASSERT_EQ(Le32(file, fontIndex), static_cast<uint32_t>(fonts->GetCount()));
+  ASSERT_GT(fonts->GetCount(), 0);
+  for (int i = 0; i < fonts->GetCount(); ++i)
+    EXPECT_EQ(static_cast<int>(Le32(file, fontIndex + 4 + 16 * i + 12)), fonts->GetAt(i)->GetFontID());
+  // Videos: the one clip, used twice, stored once.
+  EXPECT_EQ(Le32(file, indexPos[3]), 1u);
+
+  // Read back.
+  OpenedDoc opened(file);
+  ASSERT_EQ(opened.source->GetPagesCount(), 4);
+  EXPECT_TRUE(opened.source->GetFirstVersion() == L"2000");
+  EXPECT_TRUE(opened.source->GetSecondVersion() == L"2010");
+  ASSERT_TRUE(built.doc.GetDrawingPage(3)->LoadPageContent(&built.doc));
+  for (int i = 0; i < 4; ++i) {
+    CDrawingPage* page = opened.Load(i);
+    EXPECT_EQ(Describe(page), Describe(built.doc.GetDrawingPage(i))) << "page " << i + 1;
+  }
+
+  // The app's classes are made, texts inside groups have glyphs.
+  CDrawingPage* page1 = opened.Page(0);
+  auto* group = dynamic_cast<CPageGroupObj*>(page1->GetRenderObjectList().GetAt(4));
+  ASSERT_NE(group, nullptr);
+  auto* groupedText = dynamic_cast<CPageTextObj*>(group->GetChildList().GetAt(0));
+  ASSERT_NE(groupedText, nullptr);
+  EXPECT_TRUE(HasGlyphs(groupedText));
+  EXPECT_NE(dynamic_cast<CPageVideoObj*>(group->GetChildList().GetAt(2)), nullptr);
+
+  // The picture of pages 1 and 2 is decoded once and shared.
+  Vectorloom::CBitmapResObj* a1 = FillPicture(page1->GetRenderObjectList().GetAt(3));
+  Vectorloom::CBitmapResObj* a2 = FillPicture(opened.Page(1)->GetRenderObjectList().GetAt(0));
+  Vectorloom::CBitmapResObj* b = FillPicture(opened.Page(1)->GetRenderObjectList().GetAt(1));
+  ASSERT_TRUE(a1 && a2 && b);
+  EXPECT_EQ(a1, a2);
+  ASSERT_TRUE(a1->HasBitmap() && b->HasBitmap());
+  Gdiplus::Color c;
+  ASSERT_EQ(a1->GetGdiBitmap()->GetPixel(2, 1, &c), Gdiplus::Ok);
+  EXPECT_EQ(c.GetValue(), Gdiplus::Color(255, 80, 60, 10).GetValue());
+  ASSERT_EQ(b->GetGdiBitmap()->GetPixel(4, 2, &c), Gdiplus::Ok);
+  EXPECT_EQ(c.GetValue(), Gdiplus::Color(255, 160, 120, 200).GetValue());
+
+  // Fonts: the same set, and every text's font is known to the document.
+  EXPECT_EQ(opened.doc->GetEmbedFontResManager()->GetCount(), fonts->GetCount());
+  for (int i = 0; i < 4; ++i) {
+    std::vector<int> ids;
+    CollectEmbedFontIDs(opened.Page(i)->GetRenderObjectList(), ids);
+    for (int id : ids) EXPECT_NE(opened.doc->GetEmbedFontResManager()->FindEmbedFontResource(id), nullptr);
+  }
+
+  // The clip was unchanged, so it is played in place.
+  for (CBaseVideoObj* video : FindAll<CBaseVideoObj>(opened.Page(1)->GetRenderObjectList()))
+    EXPECT_EQ(video->GetVideoFullPathName(), W(built.clip));
+
+  // Writing the read document again gives the same file.
+  const Bytes again = WriteToBytes(*opened.doc);
+  EXPECT_EQ(again.size(), file.size());
+  EXPECT_TRUE(again == file);
+}

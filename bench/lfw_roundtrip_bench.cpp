@@ -1,0 +1,191 @@
+// Document files: a 300-page document imported from a generated PDF, written and read back.
+// Counters: pages per second and MB/s of the file; beside them raw zlib packing and unpacking of
+// the same block bytes, to show what the format itself costs.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <quirebook/PdfPageParser.h>
+#include <zlib.h>
+
+#include "LfwReader.h"
+#include "LfwSections.h"
+#include "PageObjects.h"
+#include "PdfFixtures.h"
+#include "TestSupport.h"
+
+namespace {
+
+constexpr int kPages = 300;
+
+// The imported document and its file, made once.
+struct Corpus {
+  lwtest::TempDir dir;
+  CLeafwrightDoc doc;
+  std::vector<uint8_t> file;
+  std::vector<std::vector<uint8_t>> blocks;  // every block of the file, unpacked
+  size_t blockBytes = 0;
+
+  Corpus() {
+    setenv("HOME", dir.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir.path() / ".config").c_str(), 1);
+    lwtest::WriteFileBytes(dir / "in.pdf", lwtest::MakeCairoPdf(kPages));
+    auto* pdf = new CCachePdfPageContent((dir / "in.pdf").wstring().c_str());
+    pdf->AddRef();
+    for (int i = 0; i < pdf->GetPagesCount(); ++i) {
+      auto* page = new CPageBusiPage;
+      page->SetPageSourceContent(pdf);
+      page->SetPageSourceIndex(i);
+      doc.GetRenderPagesArray().AddPage(page);
+      page->LoadPageContent(&doc);
+    }
+    doc.ClearSouceContent();
+    pdf->Release();
+    file = Write(doc);
+
+    // The block bytes of the three block sections, as the writer packed them.
+    auto le32 = [&](size_t at) {
+      return static_cast<uint32_t>(file[at] | (file[at + 1] << 8) | (file[at + 2] << 16) |
+                                   (static_cast<uint32_t>(file[at + 3]) << 24));
+    };
+    const unsigned entrySizes[3] = {kLfwPageEntrySize, kLfwDibsEntrySize, kLfwFontEntrySize};
+    for (int s = 0; s < 3; ++s) {
+      const uint32_t index = le32(16 + 12 * s);
+      const uint32_t count = le32(index);
+      for (uint32_t i = 0; i < count; ++i) {
+        const size_t e = index + 4 + static_cast<size_t>(i) * entrySizes[s];
+        std::vector<uint8_t> raw(le32(e + 4));
+        uLongf len = raw.size();
+        uncompress(raw.data(), &len, file.data() + le32(e), le32(e + 8));
+        blockBytes += raw.size();
+        blocks.push_back(std::move(raw));
+      }
+    }
+  }
+
+  static std::vector<uint8_t> Write(CPublicationDoc& d) {
+    CMemFile mem(1 << 20);
+    CString error;
+    if (!WriteLfwDocument(&d, mem, nullptr, &error)) std::abort();
+    return std::vector<uint8_t>(mem.GetBufferPtr(), mem.GetBufferPtr() + mem.GetLength());
+  }
+};
+
+Corpus& TheCorpus() {
+  static Corpus corpus;
+  return corpus;
+}
+
+void SetRates(benchmark::State& state, size_t bytes) {
+  state.counters["pages/s"] = benchmark::Counter(static_cast<double>(kPages) * state.iterations(),
+                                                 benchmark::Counter::kIsRate);
+  state.counters["MB/s"] = benchmark::Counter(static_cast<double>(bytes) * state.iterations() / 1e6,
+                                              benchmark::Counter::kIsRate);
+}
+
+// Every page loaded in memory, written from its objects (lengths converted, pictures encoded).
+void BM_LfwWriteLoadedDocument(benchmark::State& state) {
+  Corpus& c = TheCorpus();
+  size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = Corpus::Write(c.doc).size();
+    benchmark::DoNotOptimize(bytes);
+  }
+  SetRates(state, bytes);
+}
+BENCHMARK(BM_LfwWriteLoadedDocument)->Unit(benchmark::kMillisecond);
+
+// Opening the file and loading every page (pictures, fonts, glyphs, layout).
+void BM_LfwOpenAndLoadAllPages(benchmark::State& state) {
+  Corpus& c = TheCorpus();
+  for (auto _ : state) {
+    auto mem = std::make_unique<CMemFile>(1024);
+    mem->Write(c.file.data(), static_cast<UINT>(c.file.size()));
+    mem->SeekToBegin();
+    auto* source = new CCacheLfwPageContent(std::move(mem));
+    source->AddRef();
+    {
+      CLeafwrightDoc doc;
+      for (int i = 0; i < source->GetPagesCount(); ++i) {
+        auto* page = new CPageBusiPage;
+        page->SetPageSourceContent(source);
+        page->SetPageSourceIndex(i);
+        doc.GetRenderPagesArray().AddPage(page);
+        if (!page->LoadPageContent(&doc)) std::abort();
+      }
+    }
+    source->Release();
+  }
+  SetRates(state, c.file.size());
+}
+BENCHMARK(BM_LfwOpenAndLoadAllPages)->Unit(benchmark::kMillisecond);
+
+// Saving a document opened from a file without viewing its pages: each page is read, found
+// untouched and written back as stored.
+void BM_LfwResaveLazyDocument(benchmark::State& state) {
+  Corpus& c = TheCorpus();
+  auto mem = std::make_unique<CMemFile>(1024);
+  mem->Write(c.file.data(), static_cast<UINT>(c.file.size()));
+  mem->SeekToBegin();
+  auto* source = new CCacheLfwPageContent(std::move(mem));
+  source->AddRef();
+  CLeafwrightDoc doc;
+  for (int i = 0; i < source->GetPagesCount(); ++i) {
+    auto* page = new CPageBusiPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(i);
+    doc.GetRenderPagesArray().AddPage(page);
+  }
+  size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = Corpus::Write(doc).size();
+    benchmark::DoNotOptimize(bytes);
+  }
+  SetRates(state, bytes);
+  doc.GetRenderPagesArray().RemoveAllPages();
+  source->Release();
+}
+BENCHMARK(BM_LfwResaveLazyDocument)->Unit(benchmark::kMillisecond);
+
+// Raw zlib over the same block bytes: compress2 at the default level, then uncompress.
+void BM_ZlibPackSameBlocks(benchmark::State& state) {
+  Corpus& c = TheCorpus();
+  std::vector<uint8_t> out;
+  for (auto _ : state) {
+    for (const auto& b : c.blocks) {
+      uLongf len = compressBound(b.size());
+      out.resize(len);
+      compress2(out.data(), &len, b.data(), b.size(), Z_DEFAULT_COMPRESSION);
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+  SetRates(state, c.blockBytes);
+}
+BENCHMARK(BM_ZlibPackSameBlocks)->Unit(benchmark::kMillisecond);
+
+void BM_ZlibUnpackSameBlocks(benchmark::State& state) {
+  Corpus& c = TheCorpus();
+  std::vector<std::vector<uint8_t>> packed;
+  for (const auto& b : c.blocks) {
+    uLongf len = compressBound(b.size());
+    std::vector<uint8_t> p(len);
+    compress2(p.data(), &len, b.data(), b.size(), Z_DEFAULT_COMPRESSION);
+    p.resize(len);
+    packed.push_back(std::move(p));
+  }
+  std::vector<uint8_t> out;
+  for (auto _ : state) {
+    for (size_t i = 0; i < packed.size(); ++i) {
+      uLongf len = c.blocks[i].size();
+      out.resize(len + 1);
+      uncompress(out.data(), &len, packed[i].data(), packed[i].size());
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+  SetRates(state, c.blockBytes);
+}
+BENCHMARK(BM_ZlibUnpackSameBlocks)->Unit(benchmark::kMillisecond);
+
+}  // namespace

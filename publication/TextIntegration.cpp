@@ -70,6 +70,20 @@ float RowAscent(const CDDrawTextObj& text) {
 
 float RowHeight(const GlyphweaveLib::TTextLineInfo& row) { return row.m_fAscent + row.m_fDescent + row.m_fLeading; }
 
+// How far below the text's top its last row ends, as the layout stacks rows: each row's height
+// and the gap after it, up to the last row. A text without rows gives its box height.
+float RowsHeight(const CDDrawTextObj& text) {
+  const auto& rows = text.GetParagraphsLinesInfo();
+  if (rows.GetSize() == 0) return text.GetLayoutBox().cy;
+  float height = 0;
+  for (int r = 0; r < rows.GetSize(); ++r) {
+    const auto& row = rows.GetAt(r);
+    height += std::fabs(row.m_fDescent) + std::fabs(row.m_fAscent) + std::fabs(row.m_fLeading);
+    if (r + 1 < rows.GetSize()) height += text.GetRowGap(static_cast<unsigned short>(r));
+  }
+  return height;
+}
+
 }  // namespace
 
 bool CDDrawTextObj::ConnectTextObjRunline(CDDrawTextObj* other) {
@@ -94,9 +108,17 @@ bool CDDrawTextObj::ConnectTextObjRunline(CDDrawTextObj* other) {
     const CCharacterItem& ch = rightChars.front();
     return rightMatrix.dx + ch.GetCharOffset().x - ch.GetHorizontalShift();
   };
-  while (!rightChars.empty() && rightStart() < leftEnd() && IsWhiteSpace(rightChars.front()))
+  // White space where the two texts overlap is dropped, but only a space that is at least half
+  // covered by the overlap: texts that merely touch overlap by a hair (rounding, or glyphs set a
+  // little wider than the file placed them), and dropping the space there would run two words
+  // together.
+  auto covered = [&](const CCharacterItem& ch) {
+    const float overlap = leftEnd() - rightStart();
+    return overlap > 0 && overlap >= 0.5f * ch.GetIncreaseDeltaX();
+  };
+  while (!rightChars.empty() && IsWhiteSpace(rightChars.front()) && covered(rightChars.front()))
     RemoveChar(rightChars, rightRuns, 0);
-  while (!leftChars.empty() && rightStart() < leftEnd() && IsWhiteSpace(leftChars.back()))
+  while (!leftChars.empty() && IsWhiteSpace(leftChars.back()) && covered(leftChars.back()))
     RemoveChar(leftChars, leftRuns, leftChars.size() - 1);
 
   const float dx = rightStart() - leftEnd();
@@ -186,7 +208,11 @@ bool CDDrawTextObj::ConnectTextObjInblock(CDDrawTextObj* other) {
     const int shifted = row + upperRows;
     if (shifted <= 0xFFFF) gaps[static_cast<unsigned short>(shifted)] = gap;
   }
-  if (upperRows > 0) gaps[static_cast<unsigned short>(upperRows - 1)] = lowerBox.top - upperBox.bottom;
+  // The gap is measured from where the upper text's last row ends, not from its box: a text
+  // joined before has a box a little taller than its rows, and measuring from the box would
+  // pull every further row of a block up by that much.
+  if (upperRows > 0)
+    gaps[static_cast<unsigned short>(upperRows - 1)] = lowerBox.top - (upperBox.top + RowsHeight(*upper));
 
   SetArrayOfTextCharacters(chars);
   SetRuns(*this, runs);

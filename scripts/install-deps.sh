@@ -23,7 +23,9 @@ PACKAGES=(
   # fonts the tests measure against
   fonts-liberation2 fonts-dejavu-core fonts-wqy-zenhei fonts-crosextra-carlito fonts-crosextra-caladea
   # checking outputs, headless windows
-  qpdf poppler-utils ffmpeg xvfb xauth
+  qpdf poppler-utils ffmpeg xvfb xauth imagemagick
+  # the PDF import benchmark times mutool beside our import
+  mupdf-tools
   chromium
 )
 

@@ -1,5 +1,6 @@
 // Imports the first pages of arbitrary bytes opened as a PDF: the engine's records go through the
-// page parser into page objects, embedded fonts and pictures, and the texts' glyphs are built.
+// page parser into page objects, embedded fonts and pictures, the texts' glyphs are built and the
+// texts of each page merged.
 #include <unistd.h>
 
 #include <cstdint>
@@ -35,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int number = 1; number <= source->GetPagesCount() && number <= 3; ++number) {
       auto* page = new CDrawingPage;
       page->AddRef();
-      source->LoadPageContent(page, number, &doc);
+      // A loaded page's texts are merged as the view merges them when it first shows the page.
+      if (source->LoadPageContent(page, number, &doc)) page->IntegrateTexts();
       page->Release();
     }
     source->Release();

@@ -109,6 +109,7 @@ TEST(ConnectTextObjRunline, JoinsTwoWordsWithoutMovingAGlyph) {
       {"overlapped trailing space dropped", L"Hello ", L"World", 10 + hello - space / 2, false, L"HelloWorld"},
       {"overlapped leading space dropped", L"Hello", L" World", 10 + helloBare - space / 2, false, L"HelloWorld"},
       {"space clear of the overlap stays", L"Hello ", L"World", 10 + hello + 2, false, L"Hello World"},
+      {"texts that only touch keep their space", L"Hello ", L"World", 10 + hello - 0.2f, false, L"Hello World"},
   };
   for (const Case& c : cases) {
     CDDrawTextObj* left = MakeText(c.left, 10, 20);
@@ -156,6 +157,29 @@ TEST(ConnectTextObjInblock, StacksRowsWithCarriageReturnsAndKeepsRowGaps) {
     upper->Release();
     lower->Release();
   }
+}
+
+TEST(ConnectTextObjInblock, RowsOfABlockJoinedLineByLineStayWhereTheyWere) {
+  CDDrawTextObj* block = MakeText(L"Line 0", 10, 20);
+  block->AddRef();
+  const float h = block->GetLayoutBox().cy, ascent = block->GetParagraphsLinesInfo().GetAt(0).m_fAscent;
+  const float pitch = h + 3;
+  for (int i = 1; i < 8; ++i) {
+    CDDrawTextObj* line = MakeText((L"Line " + std::to_wstring(i)).c_str(), 10, 20 + i * pitch);
+    line->AddRef();
+    EXPECT_TRUE(block->ConnectTextObjInblock(line));
+    line->Release();
+  }
+  // Each row's baseline on the page, from the first glyph of the row.
+  const auto& chars = block->GetArrayOfTextCharacters();
+  const auto& rows = block->GetParagraphsLinesInfo();
+  ASSERT_EQ(rows.GetSize(), 8);
+  size_t first = 0;
+  for (int r = 0; r < rows.GetSize(); ++r) {
+    EXPECT_NEAR(block->GetTransMatrix().dy + chars[first].GetCharOffset().y, 20 + r * pitch + ascent, 1e-3) << r;
+    first += rows.GetAt(r).m_nCharCount;
+  }
+  block->Release();
 }
 
 TEST(IntegrateTexts, GroupsPiecesIntoLinesAndBlocks) {

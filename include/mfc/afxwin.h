@@ -32,6 +32,31 @@ class wxWindow;
 #define ID_FILE_OPEN 0xE101
 #define ID_FILE_MRU_FILE1 0xE110
 #define ID_FILE_MRU_FILE16 0xE11F
+// Standard commands of the edit, print and help sets (the keys of the main frame use them).
+#ifndef ID_FILE_SAVE
+#define ID_FILE_SAVE 0xE103
+#endif
+#ifndef ID_FILE_SAVE_AS
+#define ID_FILE_SAVE_AS 0xE104
+#endif
+#ifndef ID_FILE_PRINT
+#define ID_FILE_PRINT 0xE107
+#endif
+#define ID_EDIT_CLEAR 0xE120
+#define ID_EDIT_COPY 0xE122
+#define ID_EDIT_CUT 0xE123
+#define ID_EDIT_PASTE 0xE125
+#define ID_EDIT_UNDO 0xE12B
+#define ID_EDIT_REDO 0xE12C
+#define ID_CONTEXT_HELP 0xE145
+#define ID_HELP 0xE146
+#define ID_NEXT_PANE 0xE150
+#define ID_PREV_PANE 0xE151
+// Ids of a frame's control bars: laid out along the frame's edges by RecalcLayout.
+#define AFX_IDW_CONTROLBAR_FIRST 0xE800
+#define AFX_IDW_CONTROLBAR_LAST 0xE8FF
+#define AFX_IDW_TOOLBAR 0xE800
+#define AFX_IDW_STATUS_BAR 0xE801
 
 class CView;
 class CDocTemplate;
@@ -105,6 +130,35 @@ class CCmdUI {
   CString m_strText;
 };
 
+// The panes of a status bar as the frame's update pass sees them. A status bar implements it
+// and registers with lwmfc::AttachStatusPanes; indexes run from 0 to the count.
+class CStatusPaneSource {
+ public:
+  virtual ~CStatusPaneSource() = default;
+  virtual int GetStatusPaneCount() const = 0;
+  // 0 for a pane without a command id (it takes no part in the pass).
+  virtual UINT GetStatusPaneID(int nIndex) const = 0;
+  virtual BOOL IsStatusPaneEnabled(int nIndex) const = 0;
+  virtual void SetStatusPaneEnabled(int nIndex, BOOL bEnabled) = 0;
+  virtual CString GetStatusPaneText(int nIndex) const = 0;
+  virtual void SetStatusPaneText(int nIndex, const wchar_t* lpszText) = 0;
+};
+
+// The update-handler state of one status pane: Enable and SetText reach the pane only when
+// they change it; SetCheck and SetRadio show nothing on a pane.
+class CStatusPaneCmdUI : public CCmdUI {
+ public:
+  CStatusPaneCmdUI(CStatusPaneSource* pSource, int nIndex);
+  void Enable(BOOL bOn = TRUE) override;
+  void SetText(const wchar_t* lpszText) override;
+  // Runs the update handler of every pane with an id, pTarget routing. A pane nobody updates
+  // keeps its state (panes are not disabled for want of a handler).
+  static void UpdatePanes(CStatusPaneSource* pSource, CCmdTarget* pTarget);
+
+ private:
+  CStatusPaneSource* m_pSource;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Documents and their templates
 
@@ -140,6 +194,21 @@ class CDocTemplate : public CCmdTarget {
   DECLARE_DYNAMIC(CDocTemplate)
  public:
   ~CDocTemplate() override = default;
+
+  // The parts of the template's description string, split at '\n'.
+  enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
+  // One part of m_strDocStrings; FALSE (and empty) when it is missing or empty.
+  virtual BOOL GetDocString(CString& rString, DocStringIndex index) const {
+    rString.Empty();
+    const wchar_t* p = m_strDocStrings;
+    for (int i = 0; i < static_cast<int>(index) && *p; ++p)
+      if (*p == L'\n') ++i;
+    while (*p && *p != L'\n') rString += *p++;
+    return !rString.IsEmpty();
+  }
+  // The description: "title\ndocument name\nnew name\nfilter name\n.ext\ntype id\ntype name"
+  // (the string resource of the template's id; the application sets it).
+  CString m_strDocStrings;
 
   // The documents of the template (the single-document template has at most one).
   virtual POSITION GetFirstDocPosition() const { return nullptr; }
@@ -236,8 +305,9 @@ class CDC : public CObject {
  public:
   CDC() = default;
   ~CDC() override = default;
-  HDC GetSafeHdc() const { return m_hDC; }
-  operator HDC() const { return m_hDC; }
+  // The GDI handle (a paint context makes its GDI surface on first use); null when none.
+  HDC GetSafeHdc() const;
+  operator HDC() const { return GetSafeHdc(); }
 
   // Mapping: MM_TEXT only (one logical unit is one pixel, y down). The viewport origin is where
   // logical (0,0) lands in the window; on a paint context it moves the cairo drawing with it.
@@ -247,11 +317,29 @@ class CDC : public CObject {
   CPoint SetViewportOrg(POINT point) { return SetViewportOrg(point.x, point.y); }
   CPoint GetViewportOrg() const { return m_ptViewportOrg; }
 
+  // GDI on m_hDC (window contexts from CClientDC or CWnd::GetDC, memory contexts). A context
+  // without a GDI handle (a paint context) measures like the screen: 96 dots per inch.
+  int GetDeviceCaps(int nIndex) const;
+  // The drawable area in logical coordinates (a paint context: the area to repaint); returns
+  // the region kind, NULLREGION (1) when nothing can be drawn.
+  int GetClipBox(LPRECT lpRect) const;
+  // The width of the characters with the selected font (advances added up, as GDI does) and
+  // the font's height; a context without a GDI handle measures with the screen's default font.
+  CSize GetTextExtent(const wchar_t* lpszString, int nCount) const;
+  CSize GetTextExtent(const CString& str) const;
+  HGDIOBJ SelectObject(HGDIOBJ hObject);
+  BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop);
+  void FillSolidRect(LPCRECT lpRect, COLORREF clr);
+  COLORREF GetPixel(int x, int y) const;
+  COLORREF GetPixel(POINT point) const { return GetPixel(point.x, point.y); }
+
   HDC m_hDC = nullptr;
 
  protected:
   // The cairo context the origin applies to (a cairo_t*), and its transform when attached.
   void AttachCairo(void* pCairo);
+  // Makes m_hDC when the context can have one on demand (a paint context); FALSE when none.
+  virtual BOOL PrepareGdi() { return m_hDC != nullptr; }
 
  private:
   CPoint m_ptViewportOrg{0, 0};
@@ -260,8 +348,10 @@ class CDC : public CObject {
 };
 
 // Constructed in a WM_PAINT handler: the window's paint context for this paint. Draw through
-// GetCairo() only (do not mix other drawing on the same paint). m_ps.rcPaint is the bounding
-// box of the area to repaint, in client coordinates.
+// GetCairo(), or with GDI through GetSafeHdc() and the CDC members: the first GDI use makes an
+// offscreen GDI surface clipped to the area to repaint, whose drawn pixels are laid over the
+// cairo drawing when the paint context goes (so draw one way or the other in one paint).
+// m_ps.rcPaint is the bounding box of the area to repaint, in client coordinates.
 class CPaintDC : public CDC {
   DECLARE_DYNAMIC(CPaintDC)
  public:
@@ -273,9 +363,43 @@ class CPaintDC : public CDC {
 
   PAINTSTRUCT m_ps;
 
+ protected:
+  BOOL PrepareGdi() override;
+
  private:
+  // Lays what GDI drew over the cairo drawing and lets the GDI surface go.
+  void EndGdi();
   void* m_pPaintDC = nullptr;
   void* m_pCairo = nullptr;
+  CWnd* m_pWnd = nullptr;
+  HBITMAP m_hGdiBitmap = nullptr;
+  HGDIOBJ m_hGdiOldBitmap = nullptr;
+  void* m_pGdiBits = nullptr;
+  int m_gdiCx = 0, m_gdiCy = 0;
+};
+
+// A context for drawing into a window outside its paint (GDI calls on m_hDC; measuring works
+// as on the screen). On GTK a window cannot be drawn on outside its paint, so the drawing goes
+// into an offscreen copy of the client area; when the context is released, the pixels that
+// were drawn reach the window at once: the window repaints that area and lays them over its
+// own painting. A later Invalidate or InvalidateRect of the window replaces them, as on
+// Windows. Raster operations that read the destination see the offscreen copy, not the screen.
+class CClientDC : public CDC {
+  DECLARE_DYNAMIC(CClientDC)
+ public:
+  explicit CClientDC(CWnd* pWnd);
+  // Releases the context: what was drawn appears in the window.
+  ~CClientDC() override;
+
+ protected:
+  HWND m_hWnd;
+
+ private:
+  CWnd* m_pWnd;
+  HBITMAP m_hBitmap = nullptr;
+  HGDIOBJ m_hOldBitmap = nullptr;
+  void* m_pBits = nullptr;
+  int m_cx = 0, m_cy = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -300,6 +424,8 @@ class CWnd : public CCmdTarget {
   static CWnd* FromHandlePermanent(HWND hWnd) { return FromHandle(hWnd); }
   // The toolkit window behind this object (null before creation and after destruction).
   wxWindow* GetWxWindow() const;
+  // TRUE for a window made without a toolkit window (see CreatesHeadless).
+  BOOL IsHeadless() const;
 
   // Creates a plain child window of pParentWnd (or a top-level one without a parent); sends
   // WM_CREATE with a CREATESTRUCT whose lpCreateParams is pContext. FALSE when WM_CREATE
@@ -333,6 +459,19 @@ class CWnd : public CCmdTarget {
   BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, void* prgnUpdate = nullptr,
                     UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
   void ScrollWindow(int xAmount, int yAmount, LPCRECT lpRect = nullptr, LPCRECT lpClipRect = nullptr);
+  // A context for drawing into the client area now (a CClientDC made with new); ReleaseDC
+  // shows what was drawn and deletes it. 1 when released, 0 for a context not from GetDC.
+  CDC* GetDC();
+  int ReleaseDC(CDC* pDC);
+  // The window's menu bar (frames): shown through the toolkit; the items' update handlers run
+  // when a pop-up opens and in the idle pass; a chosen item sends WM_COMMAND with lParam 0 to
+  // the window. The window does not own the menu: destroying the menu takes it off the window,
+  // and a menu detached from every CMenu goes with the window. FALSE for windows that are not
+  // frames. SetMenu(nullptr) removes the bar.
+  BOOL SetMenu(CMenu* pMenu);
+  CMenu* GetMenu() const;
+  // Shows structural changes (items or pop-ups added) of the menu bar's menus.
+  void DrawMenuBar();
 
   // Mouse capture.
   CWnd* SetCapture();
@@ -369,6 +508,9 @@ class CWnd : public CCmdTarget {
   int GetWindowText(wchar_t* lpszStringBuf, int nMaxCount) const;
   int GetWindowTextLength() const;
   void DragAcceptFiles(BOOL bAccept = TRUE);
+  // The window's own scroll bar nBar (SB_HORZ, SB_VERT). While a scroll message is handled,
+  // SIF_TRACKPOS gives the full thumb position, which the message carries in 16 bits only.
+  BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL) const;
   // A modal message box (or the installed test hook's answer); IDOK, IDCANCEL, IDYES, IDNO...
   int MessageBox(const wchar_t* lpszText, const wchar_t* lpszCaption = nullptr, UINT nType = MB_OK);
 
@@ -418,26 +560,65 @@ class CWnd : public CCmdTarget {
   // Makes the toolkit window for Create; derived classes make their own kind.
   virtual wxWindow* CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
                                    UINT nID);
+  // TRUE makes Create build this window without a toolkit window, so that code making frames
+  // and views runs headless: messages, ids, the parent chain, children, showing and
+  // destruction work; what needs a screen does nothing. Children of such a window are made
+  // the same way.
+  virtual BOOL CreatesHeadless() const { return FALSE; }
 
  private:
   CWndState* m_pState;
 };
 
 // ---------------------------------------------------------------------------------------------
-// Pop-up menus: items kept here, shown through the toolkit by TrackPopupMenu.
+// Menus: items kept here; a frame's menu bar (CWnd::SetMenu) and pop-up menus (TrackPopupMenu)
+// are shown through the toolkit. Texts mark the mnemonic with '&' ("&&" is a literal '&'); what
+// follows a tab (a shortcut's text) is not shown, since keys go through accelerator tables.
 
 struct CMenuItem;
+
+namespace lwmfc {
+// One entry of a menu table, the form in which the program's menus are kept. Entries are
+// listed in order; an entry with MF_POPUP opens a pop-up whose entries follow it; MF_END marks
+// the last entry of the menu or pop-up it belongs to. Separators have MF_SEPARATOR.
+struct MenuTableItem {
+  UINT nFlags;
+  UINT nID;
+  const wchar_t* lpszText;
+};
+// Makes a table known under a resource id (CMenu::LoadMenu); the entries are not copied.
+void RegisterMenuTable(UINT nIDResource, const MenuTableItem* pItems, int nCount);
+}  // namespace lwmfc
 
 class CMenu : public CObject {
   DECLARE_DYNAMIC(CMenu)
  public:
   CMenu();
+  // Destroys the menu it holds (and its pop-ups), unless it was detached.
   ~CMenu() override;
 
+  // A menu bar; its pop-ups are appended with MF_POPUP.
+  BOOL CreateMenu();
   BOOL CreatePopupMenu();
+  // A menu bar built from the table registered under nIDResource (FALSE when there is none or
+  // the table is malformed: a pop-up without entries or an MF_END missing).
+  BOOL LoadMenu(UINT nIDResource);
+  BOOL LoadMenuTable(const lwmfc::MenuTableItem* pItems, int nCount);
+  // A pop-up that belongs to a menu is destroyed with that menu and is refused here; a menu
+  // shown as a frame's menu bar leaves the frame first.
   BOOL DestroyMenu();
-  // MF_STRING (with MF_GRAYED, MF_DISABLED, MF_CHECKED) or MF_SEPARATOR.
+  // Takes a menu handle (FALSE for a stale one or when this object holds a menu) / lets it go.
+  BOOL Attach(HMENU hMenu);
+  HMENU Detach();
+  HMENU GetSafeHmenu() const { return m_hMenu; }
+  // The object for a live menu handle (kept by the menu; null for stale handles).
+  static CMenu* FromHandle(HMENU hMenu);
+  // MF_STRING (with MF_GRAYED, MF_DISABLED, MF_CHECKED), MF_SEPARATOR, or MF_POPUP with the
+  // pop-up's HMENU as nIDNewItem: the pop-up then belongs to this menu. FALSE for a stale
+  // pop-up handle, one that already belongs to a menu, or this menu itself.
   BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, const wchar_t* lpszNewItem = nullptr);
+  // The pop-up at nPos (null when the item there is not a pop-up).
+  CMenu* GetSubMenu(int nPos) const;
   UINT GetMenuItemCount() const;
   // The command id at nPos; 0 for a separator, (UINT)-1 out of range.
   UINT GetMenuItemID(int nPos) const;
@@ -458,6 +639,7 @@ class CMenu : public CObject {
 
  private:
   CMenuItem* Find(UINT nID, UINT nFlags) const;
+  BOOL m_bTemporary = FALSE;  // made by FromHandle: never destroys the menu
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -485,6 +667,11 @@ class CFrameWnd : public CWnd {
   virtual void InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible);
   // Where views are created (the frame itself; a frame with panes gives the client panel).
   virtual CWnd* GetViewParent() { return this; }
+  // Lays out the frame's client area: visible control bars (ids AFX_IDW_CONTROLBAR_FIRST to
+  // AFX_IDW_CONTROLBAR_LAST) at the top, the status bar at the bottom, each keeping its
+  // height, and the pane-first view in what is left. Runs on every WM_SIZE of the frame; a
+  // frame whose client area a docking manager lays out is left to it.
+  virtual void RecalcLayout(BOOL bNotify = TRUE);
 
   // The view that receives commands first. Views that may not be activated are ignored.
   CView* GetActiveView() const { return m_pViewActive; }
@@ -493,6 +680,13 @@ class CFrameWnd : public CWnd {
 
   // Active view (then its document and the document's template), own maps, the application.
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  // Keys matching the accelerator table become WM_COMMAND (through the enabled test), from
+  // whichever window of the frame has the focus.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+  // The accelerator table registered under nIDResource (lwmfc::RegisterAcceleratorTable).
+  BOOL LoadAccelTable(UINT nIDResource);
+  // The frame's accelerator table (not owned): set it directly or with LoadAccelTable.
+  HACCEL m_hAccelTable = nullptr;
   // Runs the update handlers of a pop-up menu's items with this frame as the target; items
   // nobody handles are disabled.
   virtual void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
@@ -518,6 +712,9 @@ class CFrameWnd : public CWnd {
   virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
   // Asks the application to save modified documents before the frame closes.
   afx_msg void OnClose();
+  afx_msg void OnSize(UINT nType, int cx, int cy);
+  // Files dropped on the frame (DragAcceptFiles): the application opens the first one.
+  afx_msg void OnDropFiles(HDROP hDropInfo);
   DECLARE_MESSAGE_MAP()
   CView* m_pViewActive;
 
@@ -722,6 +919,16 @@ class CWinApp : public CWinThread {
   afx_msg void OnFileNew();
   afx_msg void OnFileOpen();
 
+  // The shell's file types. EnableShellOpen only records the wish; RegisterShellFileTypes
+  // writes, for every template with a filter extension, a desktop entry that opens the
+  // program with a file and a shared-mime-info type for the extension, in the user's XDG
+  // data folder ($XDG_DATA_HOME or ~/.local/share): "applications/<name>.desktop" and
+  // "mime/packages/<name>.xml", <name> being the lower-case program name. Files already
+  // holding the same text are left alone; the desktop and MIME databases are refreshed when
+  // their tools are installed. Nothing here fails the start-up.
+  void EnableShellOpen();
+  void RegisterShellFileTypes(BOOL bCompat = FALSE);
+
   // The profile: an INI file <XDG config folder>/<registry key>/<profile name>.ini, written
   // through at once. SetRegistryKey names the folder (the file then takes the application's
   // name); without it the file is <profile name>.ini in the config folder.
@@ -789,5 +996,14 @@ PFN_FILEDIALOGHOOK GetFileDialogHook();
 // waiting sender; later posts and sends fail.
 void StartMessageDispatch();
 void StopMessageDispatch();
+
+// Registers an accelerator table under a resource id (LoadAcceleratorsW, LoadAccelTable); the
+// entries are copied. A later registration under the same id replaces the table for later loads.
+void RegisterAcceleratorTable(UINT nIDResource, const ACCEL* pAccel, int nCount);
+
+// Makes the status bar's panes part of the frame's update pass (OnUpdateCmdUIAll, run at idle
+// time); Detach takes them out (a status bar detaches before it goes).
+void AttachStatusPanes(CFrameWnd* pFrame, CStatusPaneSource* pSource);
+void DetachStatusPanes(CFrameWnd* pFrame, CStatusPaneSource* pSource);
 
 }  // namespace lwmfc

@@ -43,6 +43,9 @@
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCHAR 0x0106
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
@@ -94,7 +97,20 @@
 #define VK_DOWN 0x28
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
+#define VK_LBUTTON 0x01
+#define VK_RBUTTON 0x02
+#define VK_MBUTTON 0x04
 #define VK_F1 0x70
+#define VK_F2 0x71
+#define VK_F3 0x72
+#define VK_F4 0x73
+#define VK_F5 0x74
+#define VK_F6 0x75
+#define VK_F7 0x76
+#define VK_F8 0x77
+#define VK_F9 0x78
+#define VK_F10 0x79
+#define VK_F11 0x7A
 #define VK_F12 0x7B
 
 // Scroll bar codes.
@@ -115,6 +131,24 @@
 #define SB_BOTTOM 7
 #define SB_RIGHT 7
 #define SB_ENDSCROLL 8
+
+// A window's scroll bar (GetScrollInfo): which fields are asked for, and the fields.
+#define SIF_RANGE 0x0001
+#define SIF_PAGE 0x0002
+#define SIF_POS 0x0004
+#define SIF_DISABLENOSCROLL 0x0008
+#define SIF_TRACKPOS 0x0010
+#define SIF_ALL (SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS)
+struct SCROLLINFO {
+  UINT cbSize;
+  UINT fMask;
+  int nMin;
+  int nMax;
+  UINT nPage;
+  int nPos;
+  int nTrackPos;
+};
+typedef SCROLLINFO* LPSCROLLINFO;
 
 // WM_SIZE kinds.
 #define SIZE_RESTORED 0
@@ -202,6 +236,30 @@
 #define TPM_RIGHTBUTTON 0x0002u
 #define TPM_NONOTIFY 0x0080u
 #define TPM_RETURNCMD 0x0100u
+#define MF_POPUP 0x0010u
+#define MF_END 0x0080u
+
+// Resource ids passed where a name is expected.
+#ifndef MAKEINTRESOURCEW
+#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define MAKEINTRESOURCE MAKEINTRESOURCEW
+#define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
+#endif
+
+// Accelerator tables: fVirt says how key is read (FVIRTKEY: a virtual key of WM_KEYDOWN, with
+// the modifiers that must be down, and only those; otherwise a character of WM_CHAR); cmd is
+// the command id sent as WM_COMMAND (high word of wParam 1, lParam 0).
+#define FVIRTKEY 0x01
+#define FNOINVERT 0x02
+#define FSHIFT 0x04
+#define FCONTROL 0x08
+#define FALT 0x10
+struct ACCEL {
+  BYTE fVirt;
+  WORD key;
+  WORD cmd;
+};
+typedef ACCEL* LPACCEL;
 
 typedef void (*TIMERPROC)(HWND hwnd, UINT message, UINT_PTR idEvent, DWORD dwTime);
 
@@ -293,3 +351,25 @@ BOOL UpdateWindow(HWND hWnd);
 HWND SetCapture(HWND hWnd);
 BOOL ReleaseCapture();
 HWND GetCapture();
+
+// Accelerator tables (user-interface thread). A table made here is the caller's to destroy;
+// one from LoadAcceleratorsW (a table registered under the id, lwmfc::RegisterAcceleratorTable)
+// lives as long as the process and DestroyAcceleratorTable refuses it. Tables are copies:
+// entries with a zero command or key are dropped.
+HACCEL CreateAcceleratorTableW(const ACCEL* paccel, int cAccel);
+BOOL DestroyAcceleratorTable(HACCEL hAccel);
+// With a null buffer the number of entries; otherwise copies up to cAccelEntries of them.
+int CopyAcceleratorTableW(HACCEL hAccelSrc, ACCEL* lpAccelDst, int cAccelEntries);
+HACCEL LoadAcceleratorsW(HINSTANCE hInstance, LPCWSTR lpTableName);
+// A WM_KEYDOWN/WM_SYSKEYDOWN (virtual-key entries) or WM_CHAR/WM_SYSCHAR (character entries)
+// that matches the table: WM_COMMAND is sent to hWnd and the result is nonzero (the key is
+// used up even when the command is refused as disabled). The modifiers are those of the key
+// being handled (GetKeyState).
+int TranslateAcceleratorW(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
+inline int TranslateAccelerator(HWND h, HACCEL a, LPMSG m) { return TranslateAcceleratorW(h, a, m); }
+inline HACCEL CreateAcceleratorTable(const ACCEL* a, int n) { return CreateAcceleratorTableW(a, n); }
+inline HACCEL LoadAccelerators(HINSTANCE h, LPCWSTR n) { return LoadAcceleratorsW(h, n); }
+// The state of a key: the high bit set while it is down. For VK_SHIFT, VK_CONTROL and VK_MENU
+// inside the handling of a key message, the modifiers that came with that key; otherwise the
+// keyboard and mouse state now.
+SHORT GetKeyState(int nVirtKey);

@@ -127,7 +127,17 @@ UINT VirtualKeyFromWx(int k) {
 }
 
 void BindEvents(wxWindow* w, const std::shared_ptr<WndLink>& link) {
-  w->Bind(wxEVT_PAINT, [link](wxPaintEvent& e) { Deliver(link, e, WM_PAINT, 0, 0); });
+  w->Bind(wxEVT_PAINT, [link](wxPaintEvent& e) {
+    CWnd* p = link->pWnd;
+    const HWND h = p ? p->m_hWnd : nullptr;
+    if (p) lwwnd::ClientPaintStarting(p);
+    Deliver(link, e, WM_PAINT, 0, 0);
+    // Client-context drawing that no paint context showed goes over the window's painting.
+    if (CWnd* q = h ? CWnd::FromHandle(h) : nullptr)
+      if (lwwnd::ClientDrawingUnshown(q)) {
+        CPaintDC dc(q);
+      }
+  });
   w->Bind(wxEVT_ERASE_BACKGROUND, [link](wxEraseEvent& e) {
     CDC dc;
     Deliver(link, e, WM_ERASEBKGND, reinterpret_cast<WPARAM>(&dc), 0);
@@ -173,6 +183,7 @@ void BindEvents(wxWindow* w, const std::shared_ptr<WndLink>& link) {
   });
 
   w->Bind(wxEVT_KEY_DOWN, [link](wxKeyEvent& e) {
+    lwwnd::KeyModifierScope mods(e.ControlDown(), e.ShiftDown(), e.AltDown());
     CWnd* p = link->pWnd;
     const UINT vk = VirtualKeyFromWx(e.GetKeyCode());
     if (!p || vk == 0) {
@@ -181,8 +192,13 @@ void BindEvents(wxWindow* w, const std::shared_ptr<WndLink>& link) {
     }
     // The focus window and its parents may take the key before it is dispatched.
     MSG msg{p->m_hWnd, WM_KEYDOWN, vk, kKeyLParam, GetTickCount(), {e.GetX(), e.GetY()}};
+    // The walk ends at the top-level window: a dialog's keys never reach its owner frame's
+    // accelerators.
     std::vector<HWND> chain;
-    for (CWnd* q = p; q; q = q->GetParent()) chain.push_back(q->m_hWnd);
+    for (CWnd* q = p; q; q = q->GetParent()) {
+      chain.push_back(q->m_hWnd);
+      if (q->GetWxWindow() && q->GetWxWindow()->IsTopLevel()) break;
+    }
     for (HWND h : chain) {
       CWnd* q = CWnd::FromHandle(h);
       if (q && q->PreTranslateMessage(&msg)) return;
@@ -192,6 +208,7 @@ void BindEvents(wxWindow* w, const std::shared_ptr<WndLink>& link) {
     e.Skip();  // characters come from the key-down's default handling
   });
   w->Bind(wxEVT_KEY_UP, [link](wxKeyEvent& e) {
+    lwwnd::KeyModifierScope mods(e.ControlDown(), e.ShiftDown(), e.AltDown());
     const UINT vk = VirtualKeyFromWx(e.GetKeyCode());
     if (vk == 0) {
       e.Skip();
@@ -200,6 +217,7 @@ void BindEvents(wxWindow* w, const std::shared_ptr<WndLink>& link) {
     Deliver(link, e, WM_KEYUP, vk, kKeyLParam | (LPARAM{0xC000} << 16));
   });
   w->Bind(wxEVT_CHAR, [link](wxKeyEvent& e) {
+    lwwnd::KeyModifierScope mods(e.ControlDown(), e.ShiftDown(), e.AltDown());
     const wxChar ch = e.GetUnicodeKey();
     // Arrows, Delete and the other non-character keys arrive as keys only.
     if (ch == WXK_NONE || ch == WXK_DELETE) {
@@ -215,7 +233,18 @@ void BindEvents(wxWindow* w, const std::shared_ptr<WndLink>& link) {
     const UINT message = e.GetOrientation() == wxHORIZONTAL ? WM_HSCROLL : WM_VSCROLL;
     const UINT code = ScrollCode(e.GetEventType());
     const HWND h = p->m_hWnd;
+    // The message has 16 bits for the position; GetScrollInfo's SIF_TRACKPOS has all of it.
+    const int bar = message == WM_HSCROLL ? SB_HORZ : SB_VERT;
+    CWndState* st = p->GetState();
+    const bool wasTracking = st->tracking[bar];
+    const int oldTrackPos = st->trackPos[bar];
+    st->tracking[bar] = true;
+    st->trackPos[bar] = e.GetPosition();
     p->SendMessage(message, MAKEWPARAM(code, e.GetPosition()), 0);
+    if (CWnd* q = CWnd::FromHandle(h)) {
+      q->GetState()->tracking[bar] = wasTracking;
+      q->GetState()->trackPos[bar] = oldTrackPos;
+    }
     if (e.GetEventType() == wxEVT_SCROLLWIN_THUMBRELEASE)
       if (CWnd* q = CWnd::FromHandle(h)) q->SendMessage(message, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
   };
@@ -327,6 +356,7 @@ CPaintDC::CPaintDC(CWnd* pWnd) : m_ps{} {
   if (!w) return;
   wxPaintDC* dc = new wxPaintDC(w);
   m_pPaintDC = dc;
+  m_pWnd = pWnd;
   m_pCairo = dc->GetHandle();
   AttachCairo(m_pCairo);
   const wxRect box = w->GetUpdateRegion().GetBox();
@@ -334,4 +364,12 @@ CPaintDC::CPaintDC(CWnd* pWnd) : m_ps{} {
   m_ps.fErase = FALSE;
 }
 
-CPaintDC::~CPaintDC() { delete static_cast<wxPaintDC*>(m_pPaintDC); }
+CPaintDC::~CPaintDC() {
+  EndGdi();
+  // Drawing of client contexts waiting for this paint goes over what the handler painted.
+  if (m_pCairo && m_pWnd && lwwnd::ClientDrawingUnshown(m_pWnd)) {
+    SetViewportOrg(0, 0);
+    lwwnd::PresentClientDrawing(m_pWnd, m_pCairo);
+  }
+  delete static_cast<wxPaintDC*>(m_pPaintDC);
+}

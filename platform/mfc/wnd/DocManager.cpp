@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <string>
+
+#include <wx/aui/framemanager.h>
 #include <wx/frame.h>
 
+#include <afxdlgs.h>
 #include <lwstr.h>
 
 #include "profile_file.h"
@@ -23,10 +27,12 @@ struct DocumentPromptInstaller {
     CDocumentHooks& h = CDocument::Hooks();
     if (!h.pfnMessageBox) h.pfnMessageBox = [](const wchar_t* text, UINT nType) { return AfxMessageBox(text, nType); };
     if (!h.pfnPromptSaveName)
-      h.pfnPromptSaveName = [](CDocument* pDoc, CString& rName, BOOL) -> BOOL {
+      h.pfnPromptSaveName = [](CDocument* pDoc, CString& rName, BOOL bReplace) -> BOOL {
         CWinApp* app = AfxGetApp();
         if (!app || !app->m_pDocManager) return FALSE;
-        return app->m_pDocManager->DoPromptFileName(rName, 0, 0, FALSE, pDoc->GetDocTemplate());
+        return app->m_pDocManager->DoPromptFileName(rName, bReplace ? AFX_IDS_SAVEFILE : AFX_IDS_SAVEFILECOPY,
+                                                    OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, FALSE,
+                                                    pDoc->GetDocTemplate());
       };
     if (!h.pfnAddToRecentFileList)
       h.pfnAddToRecentFileList = [](const wchar_t* path) {
@@ -58,7 +64,101 @@ int AfxMessageBox(const wchar_t* lpszText, UINT nType, UINT) {
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   ON_WM_CREATE()
   ON_WM_CLOSE()
+  ON_WM_SIZE()
+  ON_WM_DROPFILES()
 END_MESSAGE_MAP()
+
+namespace {
+
+// The windows right under pWnd that have a CWnd (helper panels are looked through).
+std::vector<CWnd*> ChildWindows(CWnd* pWnd) {
+  std::vector<CWnd*> out;
+  CWndState* st = pWnd->GetState();
+  if (st->headless) return st->headlessChildren;
+  if (!st->wx) return out;
+  std::vector<wxWindow*> todo;
+  for (wxWindow* w : st->wx->GetChildren()) todo.push_back(w);
+  for (size_t i = 0; i < todo.size(); ++i) {
+    wxWindow* w = todo[i];
+    if (w->IsTopLevel()) continue;
+    if (CWnd* p = lwwnd::WndFromWx(w))
+      out.push_back(p);
+    else
+      for (wxWindow* c : w->GetChildren()) todo.push_back(c);
+  }
+  return out;
+}
+
+bool IsShown(CWnd* pWnd) {
+  CWndState* st = pWnd->GetState();
+  return st->headless ? st->headlessShown : st->wx && st->wx->IsShown();
+}
+
+// A bar's height: what it has, or what it asks for before it was ever sized.
+int BarHeight(CWnd* pBar) {
+  CRect rc;
+  pBar->GetWindowRect(&rc);
+  if (rc.Height() > 0) return rc.Height();
+  wxWindow* w = pBar->GetWxWindow();
+  return w ? std::max(0, w->GetBestSize().y) : 0;
+}
+
+}  // namespace
+
+void CFrameWnd::RecalcLayout(BOOL) {
+  if (!m_hWnd) return;
+  // A frame whose client area the docking manager lays out is left to it.
+  if (wxWindow* w = GetWxWindow())
+    if (wxAuiManager::GetManager(w)) return;
+  CRect client;
+  GetClientRect(&client);
+  int top = client.top, bottom = client.bottom;
+  CWnd* pPane = nullptr;
+  CWnd* pViewParent = GetViewParent();
+  std::vector<CWnd*> statusBars;
+  for (CWnd* pChild : ChildWindows(this)) {
+    const UINT id = static_cast<UINT>(pChild->GetDlgCtrlID());
+    if (id == AFX_IDW_PANE_FIRST || (pViewParent != this && pChild == pViewParent)) {
+      if (!pPane) pPane = pChild;
+      continue;
+    }
+    if (id < AFX_IDW_CONTROLBAR_FIRST || id > AFX_IDW_CONTROLBAR_LAST || !IsShown(pChild)) continue;
+    if (id == AFX_IDW_STATUS_BAR) {
+      statusBars.push_back(pChild);
+      continue;
+    }
+    const int h = std::min(BarHeight(pChild), std::max(0, bottom - top));
+    pChild->MoveWindow(client.left, top, client.Width(), h, FALSE);
+    top += h;
+  }
+  for (CWnd* pBar : statusBars) {
+    const int h = std::min(BarHeight(pBar), std::max(0, bottom - top));
+    bottom -= h;
+    pBar->MoveWindow(client.left, bottom, client.Width(), h, FALSE);
+  }
+  if (pPane) pPane->MoveWindow(client.left, top, client.Width(), std::max(0, bottom - top), FALSE);
+}
+
+void CFrameWnd::OnSize(UINT nType, int cx, int cy) {
+  CWnd::OnSize(nType, cx, cy);
+  if (nType != SIZE_MINIMIZED) RecalcLayout();
+}
+
+void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
+  if (!hDropInfo) return;
+  CString first;
+  if (DragQueryFile(hDropInfo, 0xFFFFFFFFu, nullptr, 0) > 0) {
+    const UINT length = DragQueryFile(hDropInfo, 0, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    DragQueryFile(hDropInfo, 0, name.data(), length + 1);
+    first = name.c_str();
+  }
+  DragFinish(hDropInfo);  // before the open, which may show a dialog
+  if (wxWindow* w = GetWxWindow()) w->Raise();
+  // One document at a time: the first file is the one opened.
+  if (!first.IsEmpty())
+    if (CWinApp* pApp = AfxGetApp()) pApp->OpenDocumentFile(first);
+}
 
 BOOL CFrameWnd::LoadFrame(UINT, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
   const wchar_t* title = AfxGetApp() && AfxGetApp()->m_pszAppName ? AfxGetApp()->m_pszAppName : L"";
@@ -84,9 +184,16 @@ CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID) {
     return nullptr;
   }
   CWnd* pParent = GetViewParent();
-  if (!pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), pParent ? pParent : this, nID,
-                     pContext)) {
-    delete pView;  // a window that failed to come up does not delete its object
+  if (!pParent) pParent = this;
+  if (!pParent->m_hWnd) {
+    delete pView;
+    return nullptr;
+  }
+  const bool deletesItself = dynamic_cast<CView*>(pView) != nullptr;
+  if (!pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), pParent, nID, pContext)) {
+    // Its window was made and destroyed again (WM_CREATE refused): a view has deleted itself
+    // in PostNcDestroy; another window object is deleted here.
+    if (!deletesItself) delete pView;
     return nullptr;
   }
   return pView;
@@ -300,7 +407,7 @@ void CDocManager::OnFileNew() {
 
 void CDocManager::OnFileOpen() {
   CString name;
-  if (!DoPromptFileName(name, 0, 0, TRUE, nullptr)) return;
+  if (!DoPromptFileName(name, AFX_IDS_OPENFILE, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, TRUE, nullptr)) return;
   OpenDocumentFile(name);
 }
 
@@ -330,9 +437,70 @@ BOOL CDocManager::SaveAllModified() {
   return TRUE;
 }
 
-BOOL CDocManager::DoPromptFileName(CString& fileName, UINT, DWORD, BOOL bOpenFileDialog, CDocTemplate*) {
-  if (lwmfc::PFN_FILEDIALOGHOOK hook = lwmfc::GetFileDialogHook()) return hook(bOpenFileDialog, fileName, L"");
-  return FALSE;  // the file dialog itself comes with the dialog classes
+namespace {
+
+// One template's entry: "<filter name>\0*.ext1;*.ext2\0"; the first extension becomes the
+// default one when pDefExt is given and still empty.
+void AppendTemplateFilter(CDocTemplate* pTemplate, std::wstring& filter, std::wstring* pDefExt, DWORD* pFilterIndex,
+                          int entriesSoFar) {
+  CString name, exts;
+  if (!pTemplate->GetDocString(exts, CDocTemplate::filterExt) || !pTemplate->GetDocString(name, CDocTemplate::filterName))
+    return;
+  std::wstring patterns;
+  const std::wstring list = static_cast<const wchar_t*>(exts);
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(L';', start);
+    if (end == std::wstring::npos) end = list.size();
+    const std::wstring token = list.substr(start, end - start);
+    start = end + 1;
+    if (token.empty()) continue;
+    if (pDefExt && pDefExt->empty()) {
+      *pDefExt = token.substr(1);
+      *pFilterIndex = static_cast<DWORD>(entriesSoFar + 1);
+    }
+    if (!patterns.empty()) patterns += L';';
+    patterns += L"*" + token;
+  }
+  if (patterns.empty()) return;
+  filter += static_cast<const wchar_t*>(name);
+  filter += L'\0';
+  filter += patterns;
+  filter += L'\0';
+}
+
+}  // namespace
+
+BOOL CDocManager::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, BOOL bOpenFileDialog,
+                                   CDocTemplate* pTemplate) {
+  CFileDialog dlg(bOpenFileDialog, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr, 0);
+  dlg.m_ofn.Flags |= lFlags;
+  const wchar_t* title = nIDSTitle == AFX_IDS_OPENFILE || (nIDSTitle == 0 && bOpenFileDialog) ? L"Open" : L"Save As";
+  std::wstring filter, defExt;
+  int entries = 0;
+  if (pTemplate) {
+    AppendTemplateFilter(pTemplate, filter, &defExt, &dlg.m_ofn.nFilterIndex, entries);
+    entries = filter.empty() ? 0 : 1;
+  } else {
+    for (CDocTemplate* t : m_templateList) {
+      const size_t before = filter.size();
+      AppendTemplateFilter(t, filter, &defExt, &dlg.m_ofn.nFilterIndex, entries);
+      if (filter.size() != before) ++entries;
+    }
+  }
+  filter += L"All Files (*.*)";
+  filter += L'\0';
+  filter += L"*.*";
+  filter += L'\0';
+  filter += L'\0';
+  dlg.m_ofn.lpstrFilter = filter.c_str();
+  dlg.m_ofn.lpstrTitle = title;
+  if (!defExt.empty()) dlg.m_ofn.lpstrDefExt = defExt.c_str();
+  const std::wstring initial = static_cast<const wchar_t*>(fileName);
+  if (initial.size() < dlg.m_ofn.nMaxFile) std::copy(initial.c_str(), initial.c_str() + initial.size() + 1, dlg.m_ofn.lpstrFile);
+  if (dlg.DoModal() != IDOK) return FALSE;
+  fileName = dlg.GetPathName();
+  return TRUE;
 }
 
 // ---------------------------------------------------------------------------------------------

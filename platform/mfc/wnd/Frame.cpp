@@ -48,7 +48,9 @@ wxWindow* CFrameWnd::CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindow
   const bool useDefault = rect.right <= rect.left || rect.bottom <= rect.top;
   const wxPoint pos = useDefault ? wxDefaultPosition : wxPoint(rect.left, rect.top);
   const wxSize size = useDefault ? wxDefaultSize : wxSize(rect.right - rect.left, rect.bottom - rect.top);
-  return new wxFrame(pParent, wxID_ANY, lpszWindowName ? wxString(lpszWindowName) : wxString(), pos, size);
+  auto* frame = new wxFrame(pParent, wxID_ANY, lpszWindowName ? wxString(lpszWindowName) : wxString(), pos, size);
+  lwwnd::BindFrameKeys(frame);  // accelerators from windows without a CWnd
+  return frame;
 }
 
 void CFrameWnd::SetActiveView(CView* pViewNew, BOOL) {

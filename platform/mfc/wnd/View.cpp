@@ -7,6 +7,8 @@
 
 #include "wnd_state.h"
 
+#include <wingdi.h>
+
 IMPLEMENT_DYNAMIC(CScrollView, CView)
 
 // ---------------------------------------------------------------------------------------------
@@ -27,6 +29,7 @@ void CDC::AttachCairo(void* pCairo) {
 CPoint CDC::SetViewportOrg(int x, int y) {
   const CPoint old = m_ptViewportOrg;
   m_ptViewportOrg = CPoint(x, y);
+  if (m_hDC) ::SetViewportOrgEx(m_hDC, x, y, nullptr);  // a GDI context (window or memory)
   if (auto* cr = static_cast<cairo_t*>(m_pOriginCairo)) {
     cairo_matrix_t m;
     cairo_matrix_init(&m, m_baseMatrix[0], m_baseMatrix[1], m_baseMatrix[2], m_baseMatrix[3], m_baseMatrix[4],
@@ -201,9 +204,51 @@ void CScrollView::OnSize(UINT, int, int) {
   if (m_ptScroll.x != before.x || m_ptScroll.y != before.y) Invalidate(FALSE);
 }
 
-void CScrollView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) { OnScroll(MAKEWORD(0xFF, nSBCode), nPos); }
+namespace {
 
-void CScrollView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar*) { OnScroll(MAKEWORD(nSBCode, 0xFF), nPos); }
+// A thumb message from the bar itself carries 16 bits of the position; the bar has all of it,
+// so a view taller than 32767 pixels follows its thumb to the end.
+UINT ThumbPosition(const CWnd* pWnd, int nBar, UINT nSBCode, UINT nPos) {
+  if (nSBCode != SB_THUMBTRACK && nSBCode != SB_THUMBPOSITION) return nPos;
+  if (!pWnd->GetState()->tracking[nBar]) return nPos;  // sent by code: the message is all there is
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  if (!pWnd->GetScrollInfo(nBar, &info, SIF_TRACKPOS)) return nPos;
+  return static_cast<UINT>(std::max(0, info.nTrackPos));
+}
+
+}  // namespace
+
+void CScrollView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) {
+  OnScroll(MAKEWORD(0xFF, nSBCode), ThumbPosition(this, SB_VERT, nSBCode, nPos));
+}
+
+void CScrollView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar*) {
+  OnScroll(MAKEWORD(nSBCode, 0xFF), ThumbPosition(this, SB_HORZ, nSBCode, nPos));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scroll bars of a window
+
+BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) const {
+  if (!lpScrollInfo || (nBar != SB_HORZ && nBar != SB_VERT)) return FALSE;
+  wxWindow* w = GetWxWindow();
+  if (!w) return FALSE;
+  const int orient = nBar == SB_HORZ ? wxHORIZONTAL : wxVERTICAL;
+  const int pos = w->GetScrollPos(orient);
+  lpScrollInfo->fMask = nMask;
+  if (nMask & SIF_RANGE) {
+    lpScrollInfo->nMin = 0;
+    lpScrollInfo->nMax = std::max(0, w->GetScrollRange(orient) - 1);
+  }
+  if (nMask & SIF_PAGE) lpScrollInfo->nPage = static_cast<UINT>(std::max(0, w->GetScrollThumb(orient)));
+  if (nMask & SIF_POS) lpScrollInfo->nPos = pos;
+  if (nMask & SIF_TRACKPOS) {
+    const CWndState* st = GetState();
+    lpScrollInfo->nTrackPos = st->tracking[nBar] ? st->trackPos[nBar] : pos;
+  }
+  return TRUE;
+}
 
 BOOL CScrollView::OnMouseWheel(UINT, short zDelta, CPoint) {
   const CPoint maxPos = GetMaxScrollPosition();

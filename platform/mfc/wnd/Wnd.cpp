@@ -58,6 +58,31 @@ void CollectDescendants(const wxWindow* w, bool deep, std::vector<CWnd*>& out) {
   }
 }
 
+// The same for a window with or without a toolkit window.
+void CollectDescendants(const CWnd* pWnd, bool deep, std::vector<CWnd*>& out) {
+  const CWndState* st = pWnd->GetState();
+  if (st->wx) {
+    CollectDescendants(st->wx, deep, out);
+    return;
+  }
+  for (CWnd* child : st->headlessChildren) {
+    out.push_back(child);
+    if (deep) CollectDescendants(child, deep, out);
+  }
+}
+
+// Takes a headless window out of its parent's list of children.
+void UnlinkHeadless(CWnd* pWnd) {
+  CWndState* st = pWnd->GetState();
+  if (CWnd* parent = st->headlessParent) {
+    auto& list = parent->GetState()->headlessChildren;
+    list.erase(std::remove(list.begin(), list.end(), pWnd), list.end());
+  }
+  st->headlessParent = nullptr;
+  for (CWnd* child : st->headlessChildren) child->GetState()->headlessParent = nullptr;
+  st->headlessChildren.clear();
+}
+
 }  // namespace
 
 namespace lwwnd {
@@ -84,22 +109,24 @@ bool DispatchEvent(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam, wxEve
 
 void TearDown(CWnd* pWnd) {
   CWndState* st = pWnd->GetState();
-  if (!st->wx || !st->link->pWnd || st->destroying) return;
+  if ((!st->wx && !st->headless) || !st->link->pWnd || st->destroying) return;
   wxWindow* w = st->wx;
   st->destroying = true;
   pWnd->SendMessage(WM_DESTROY);
   st->destroying = false;
   std::vector<CWnd*> children;
-  CollectDescendants(w, false, children);
+  CollectDescendants(pWnd, false, children);
   for (CWnd* child : children) TearDown(child);
   for (auto& t : st->timers) t.second->Stop();
-  if (wxWindow::GetCapture() == w) w->ReleaseMouse();
+  if (w && wxWindow::GetCapture() == w) w->ReleaseMouse();
   if (CView* pView = dynamic_cast<CView*>(pWnd)) {
     CFrameWnd* pFrame = pView->GetParentFrame();
     if (pFrame && pFrame->GetActiveView() == pView) pFrame->SetActiveView(nullptr);
   }
   st->link->pWnd = nullptr;
-  WxMap().erase(w);
+  if (w) WxMap().erase(w);
+  if (st->headless) UnlinkHeadless(pWnd);
+  st->headless = false;
   HandleTable::Instance().Remove(pWnd->m_hWnd);
   pWnd->m_hWnd = nullptr;
   st->wx = nullptr;
@@ -117,6 +144,17 @@ CWnd::CWnd() : m_hWnd(nullptr), m_pState(new CWndState) {}
 
 CWnd::~CWnd() {
   CWndState* st = m_pState;
+  if (st->headless) {
+    // Its children go with it, as a toolkit window's would.
+    std::vector<CWnd*> children;
+    CollectDescendants(this, false, children);
+    for (CWnd* child : children) lwwnd::TearDown(child);
+    st->link->pWnd = nullptr;
+    UnlinkHeadless(this);
+    st->headless = false;
+    lwwnd::HandleTable::Instance().Remove(m_hWnd);
+    m_hWnd = nullptr;
+  }
   if (st->wx) {
     wxWindow* w = st->wx;
     for (auto& t : st->timers) t.second->Stop();
@@ -133,6 +171,8 @@ CWnd::~CWnd() {
 }
 
 wxWindow* CWnd::GetWxWindow() const { return m_pState->wx; }
+
+BOOL CWnd::IsHeadless() const { return m_pState->headless; }
 
 CWnd* CWnd::FromHandle(HWND hWnd) { return lwwnd::HandleTable::Instance().Lookup(hWnd); }
 
@@ -154,16 +194,30 @@ wxWindow* CWnd::CreateWxWindow(wxWindow* pParent, const wchar_t* lpszWindowName,
 BOOL CWnd::Create(const wchar_t* lpszClassName, const wchar_t* lpszWindowName, DWORD dwStyle, const RECT& rect,
                   CWnd* pParentWnd, UINT nID, CCreateContext* pContext) {
   (void)lpszClassName;
-  if (m_pState->wx) return FALSE;
-  wxWindow* parent = pParentWnd ? pParentWnd->GetWxWindow() : nullptr;
-  if (pParentWnd && !parent) return FALSE;
-  wxWindow* w = CreateWxWindow(parent, lpszWindowName, dwStyle, rect, nID);
-  if (!w) return FALSE;
-  if (!AdoptWx(w, nID)) {
-    w->Destroy();
-    return FALSE;
+  if (m_pState->wx || m_pState->headless) return FALSE;
+  if (CreatesHeadless() || (pParentWnd && pParentWnd->IsHeadless())) {
+    if (pParentWnd && !pParentWnd->m_hWnd) return FALSE;
+    CWndState* st = m_pState;
+    st->headless = true;
+    st->created = true;
+    st->nID = nID;
+    st->link->pWnd = this;
+    m_hWnd = lwwnd::HandleTable::Instance().Add(this);
+    if (pParentWnd) {
+      st->headlessParent = pParentWnd;
+      pParentWnd->GetState()->headlessChildren.push_back(this);
+    }
+  } else {
+    wxWindow* parent = pParentWnd ? pParentWnd->GetWxWindow() : nullptr;
+    if (pParentWnd && !parent) return FALSE;
+    wxWindow* w = CreateWxWindow(parent, lpszWindowName, dwStyle, rect, nID);
+    if (!w) return FALSE;
+    if (!AdoptWx(w, nID)) {
+      w->Destroy();
+      return FALSE;
+    }
+    m_pState->created = true;
   }
-  m_pState->created = true;
   CREATESTRUCTW cs{};
   cs.lpCreateParams = pContext;
   cs.hwndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
@@ -181,13 +235,15 @@ BOOL CWnd::Create(const wchar_t* lpszClassName, const wchar_t* lpszWindowName, D
   if (m_pState->wx) {
     if (dwStyle & WS_DISABLED) m_pState->wx->Enable(false);
     if (dwStyle & WS_VISIBLE) m_pState->wx->Show(true);
-    else if (parent) m_pState->wx->Hide();
+    else if (pParentWnd) m_pState->wx->Hide();
+  } else if (m_pState->headless) {
+    m_pState->headlessShown = (dwStyle & WS_VISIBLE) != 0;
   }
   return TRUE;
 }
 
 BOOL CWnd::AdoptWx(wxWindow* pWindow, UINT nID) {
-  if (!pWindow || m_pState->wx || lwwnd::WndFromWx(pWindow)) return FALSE;
+  if (!pWindow || m_pState->wx || m_pState->headless || lwwnd::WndFromWx(pWindow)) return FALSE;
   m_pState->wx = pWindow;
   m_pState->created = false;
   m_pState->nID = nID ? nID : (pWindow->GetId() > 0 ? static_cast<UINT>(pWindow->GetId()) : 0);
@@ -216,6 +272,10 @@ wxWindow* CWnd::Detach() {
 
 BOOL CWnd::DestroyWindow() {
   CWndState* st = m_pState;
+  if (st->headless && !st->destroying) {
+    lwwnd::TearDown(this);  // may delete this
+    return TRUE;
+  }
   if (!st->wx) return FALSE;
   if (st->destroying) return FALSE;  // asked again from its own WM_DESTROY
   wxWindow* w = st->wx;
@@ -255,9 +315,9 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep, BOOL bOnlyPerm) {
   (void)bOnlyPerm;
-  if (!m_pState->wx) return;
+  if (!m_pState->wx && !m_pState->headless) return;
   std::vector<CWnd*> all;
-  CollectDescendants(m_pState->wx, bDeep != FALSE, all);
+  CollectDescendants(this, bDeep != FALSE, all);
   std::vector<HWND> handles;
   for (CWnd* p : all) handles.push_back(p->m_hWnd);
   for (HWND h : handles)  // a handler may destroy a later window: look each one up again
@@ -361,10 +421,12 @@ void CWnd::OnDropFiles(HDROP) { Default(); }
 // Painting, capture, geometry, state
 
 void CWnd::Invalidate(BOOL bErase) {
+  lwwnd::DiscardClientDrawing(this, nullptr);  // the window's painting replaces it
   if (m_pState->wx) m_pState->wx->Refresh(bErase != FALSE);
 }
 
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) {
+  lwwnd::DiscardClientDrawing(this, lpRect);  // the window's painting replaces it
   if (!m_pState->wx) return;
   if (lpRect) m_pState->wx->RefreshRect(ToWx(*lpRect), bErase != FALSE);
   else m_pState->wx->Refresh(bErase != FALSE);
@@ -476,6 +538,11 @@ BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT nFlags) 
 
 BOOL CWnd::ShowWindow(int nCmdShow) {
   wxWindow* w = m_pState->wx;
+  if (m_pState->headless) {
+    const BOOL bWasVisible = m_pState->headlessShown ? TRUE : FALSE;
+    m_pState->headlessShown = nCmdShow != SW_HIDE && nCmdShow != SW_MINIMIZE && nCmdShow != SW_SHOWMINIMIZED;
+    return bWasVisible;
+  }
   if (!w) return FALSE;
   const BOOL bWasVisible = w->IsShown() ? TRUE : FALSE;
   wxTopLevelWindow* top = dynamic_cast<wxTopLevelWindow*>(w);
@@ -514,6 +581,11 @@ BOOL CWnd::EnableWindow(BOOL bEnable) {
 BOOL CWnd::IsWindowEnabled() const { return m_pState->wx && m_pState->wx->IsEnabled(); }
 
 BOOL CWnd::IsWindowVisible() const {
+  if (m_pState->headless) {
+    for (const CWnd* p = this; p; p = p->GetState()->headlessParent)
+      if (!p->GetState()->headlessShown) return FALSE;
+    return TRUE;
+  }
   wxWindow* w = m_pState->wx;
   if (!w) return FALSE;
   for (wxWindow* p = w; p; p = p->GetParent()) {
@@ -524,6 +596,7 @@ BOOL CWnd::IsWindowVisible() const {
 }
 
 CWnd* CWnd::GetParent() const {
+  if (m_pState->headless) return m_pState->headlessParent;
   return m_pState->wx ? lwwnd::WndFromWxOrAncestor(m_pState->wx->GetParent()) : nullptr;
 }
 
@@ -534,9 +607,9 @@ CFrameWnd* CWnd::GetParentFrame() const {
 }
 
 CWnd* CWnd::GetDlgItem(int nID) const {
-  if (!m_pState->wx) return nullptr;
+  if (!m_pState->wx && !m_pState->headless) return nullptr;
   std::vector<CWnd*> all;
-  CollectDescendants(m_pState->wx, false, all);  // children first, through helper panels
+  CollectDescendants(this, false, all);  // children first, through helper panels
   for (CWnd* p : all)
     if (p->GetDlgCtrlID() == nID) return p;
   return nullptr;

@@ -29,6 +29,9 @@ class LwWndTimer : public wxTimer {
   TIMERPROC m_proc;
 };
 
+struct ClientDrawing;  // drawing of client contexts waiting for the next paint (ClientDC.cpp)
+struct FrameMenu;      // a frame's menu bar (MenuBar.cpp)
+
 struct CWndState {
   std::shared_ptr<WndLink> link = std::make_shared<WndLink>();
   wxWindow* wx = nullptr;
@@ -36,6 +39,18 @@ struct CWndState {
   bool destroying = false;  // WM_DESTROY is being sent
   UINT nID = 0;
   std::map<UINT_PTR, std::unique_ptr<LwWndTimer>> timers;
+  // A window without a toolkit window (CWnd::CreatesHeadless): its parent, its children in
+  // creation order and whether it is shown are kept here.
+  bool headless = false;
+  bool headlessShown = false;
+  CWnd* headlessParent = nullptr;
+  std::vector<CWnd*> headlessChildren;
+  // The full thumb position of the scroll event being delivered, per bar (SB_HORZ, SB_VERT);
+  // the message itself carries only 16 bits of it. Valid while tracking[bar] is set.
+  int trackPos[2] = {0, 0};
+  bool tracking[2] = {false, false};
+  std::shared_ptr<ClientDrawing> clientDrawing;
+  std::shared_ptr<FrameMenu> frameMenu;
 };
 
 namespace lwwnd {
@@ -57,5 +72,28 @@ void DiscardTimers(CWndState* st);
 HDROP MakeDrop(const std::vector<CString>& files);
 // Win32's virtual key of a toolkit key code (0 when none).
 UINT VirtualKeyFromWx(int keyCode);
+
+// Client contexts (ClientDC.cpp). Invalidating removes pending client drawing from the area
+// (all of it for null); a paint shows what is pending over the window's own painting.
+void DiscardClientDrawing(CWnd* pWnd, const RECT* lpRect);
+void ClientPaintStarting(CWnd* pWnd);
+// Pending drawing that no paint context of the current paint has shown.
+bool ClientDrawingUnshown(CWnd* pWnd);
+// Lays the pending drawing over the paint's cairo context (device space = client area).
+void PresentClientDrawing(CWnd* pWnd, void* pCairo);
+
+// Keys (Accel.cpp). The modifiers of the key being handled, for GetKeyState.
+class KeyModifierScope {
+ public:
+  KeyModifierScope(bool ctrl, bool shift, bool alt);
+  ~KeyModifierScope();
+  KeyModifierScope(const KeyModifierScope&) = delete;
+  KeyModifierScope& operator=(const KeyModifierScope&) = delete;
+
+ private:
+  int m_saved;
+};
+// Lets the frame translate keys whose focus window has no CWnd.
+void BindFrameKeys(wxWindow* frame);
 
 }  // namespace lwwnd

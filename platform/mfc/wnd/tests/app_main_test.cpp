@@ -1,8 +1,9 @@
-// A minimal application run through its real entry under Xvfb: InitInstance makes the document
-// and shows its frame from the command line, idle time reaches OnIdle, closing the frame ends
-// the message loop and the process exits with ExitInstance's 0.
+// A minimal application run through its real entry under Xvfb: InitInstance registers the file
+// type, makes the document and shows its frame from the command line, idle time reaches OnIdle,
+// closing the frame ends the message loop and the process exits with ExitInstance's 0.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <afxwin.h>
@@ -51,12 +52,20 @@ class CMinimalApp : public CWinApp {
   bool closeSent = false;
   BOOL InitInstance() override {
     initialised = true;
-    AddDocTemplate(new CSingleDocTemplate(128, RUNTIME_CLASS(CAppDoc), RUNTIME_CLASS(CAppFrame), RUNTIME_CLASS(CAppView)));
+    auto* pTemplate =
+        new CSingleDocTemplate(128, RUNTIME_CLASS(CAppDoc), RUNTIME_CLASS(CAppFrame), RUNTIME_CLASS(CAppView));
+    pTemplate->m_strDocStrings = L"Minimal\n\nnewMin\nMinimal Files (*.MIN)\n.MIN\nMinimal.Document\nMinimal Document";
+    AddDocTemplate(pTemplate);
     CCommandLineInfo info;
     ParseCommandLine(info);
     Check(info.m_nShellCommand == CCommandLineInfo::FileOpen, "a file on the command line is opened");
     Check(info.m_strFileName == L"/tmp/some folder/file.lfw", "the first name is the file, /p is ignored");
+    EnableShellOpen();
+    RegisterShellFileTypes(TRUE);
     if (!ProcessShellCommand(info)) return FALSE;
+    m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    m_pMainWnd->UpdateWindow();
+    m_pMainWnd->DragAcceptFiles(TRUE);
     Check(m_pMainWnd && m_pMainWnd->IsWindowVisible(), "the frame is shown");
     return TRUE;
   }
@@ -87,14 +96,18 @@ int main(int argc, char** argv) {
   (void)argc;
   setenv("NO_AT_BRIDGE", "1", 1);
   setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir config;
+  lwtest::TempDir config, data;
   setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  setenv("XDG_DATA_HOME", data.path().c_str(), 1);
   lwmfc::SetMessageBoxHook(&UnexpectedMessageBox);
   CMinimalApp app;
   char p[] = "/p";
   char file[] = "/tmp/some folder/file.lfw";
   char* args[] = {argv[0], p, file, nullptr};
   const int rc = AfxWinMain(3, args);
+  const std::string program = std::filesystem::read_symlink("/proc/self/exe").filename().string();
+  Check(std::filesystem::exists(data.path() / "applications" / (program + ".desktop")), "the desktop entry is written");
+  Check(std::filesystem::exists(data.path() / "mime" / "packages" / (program + ".xml")), "the file type is written");
   std::printf("exit %d, %d failed checks\n", rc, g_failures);
   return rc == 0 && g_failures == 0 ? 0 : 1;
 }

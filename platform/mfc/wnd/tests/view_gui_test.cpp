@@ -20,6 +20,7 @@
 #include "TestSupport.h"
 
 #include "GuiTestHarness.h"
+#include "doc_template_table.h"
 
 using namespace guitest;
 
@@ -173,235 +174,118 @@ TEST_F(ViewTest, InitialUpdateMessageReachesTheView) {
   EXPECT_EQ(view->updates, 1);  // through the default OnInitialUpdate
 }
 
-
-// ---------------------------------------------------------------------------------------------
-// The single-document template with real windows
-
-int g_answer = IDCANCEL;  // what the save question gets
-int g_questions = 0;
-int AnswerQuestion(const wchar_t* text, const wchar_t*, UINT) {
-  ++g_questions;
-  if (std::wcsncmp(text, L"Save changes to ", 16) != 0) ++g_unexpectedBoxes;
-  return g_answer;
-}
-
-class CTestDoc : public CDocument {
-  DECLARE_DYNCREATE(CTestDoc)
- public:
-  CString content;
-  int opens = 0, news = 0, saves = 0;
-  BOOL saveResult = TRUE;
-  BOOL OnNewDocument() override {
-    ++news;
-    content.Empty();
-    return CDocument::OnNewDocument();
-  }
-  // "bad" fails before touching anything; "damaged" fails half-way through reading.
-  BOOL OnOpenDocument(const wchar_t* path) override {
-    ++opens;
-    const CString name(path);
-    if (name == L"bad") return FALSE;
-    DeleteContents();
-    SetModifiedFlag();
-    if (name == L"damaged") {
-      content = L"half";
-      return FALSE;
-    }
-    content = name;
-    SetModifiedFlag(FALSE);
-    return TRUE;
-  }
-  BOOL DoFileSave() override {
-    ++saves;
-    if (saveResult) SetModifiedFlag(FALSE);
-    return saveResult;
-  }
-  void DeleteContents() override { content.Empty(); }
-};
-IMPLEMENT_DYNCREATE(CTestDoc, CDocument)
-
-class CMainView : public CView {
-  DECLARE_DYNCREATE(CMainView)
- public:
-  int initialUpdates = 0;
-  void OnDraw(CDC*) override {}
-  void OnInitialUpdate() override { ++initialUpdates; }
-};
-IMPLEMENT_DYNCREATE(CMainView, CView)
-
-class CPaneView : public CView {
-  DECLARE_DYNCREATE(CPaneView)
- public:
-  CPaneView() { m_bActivateOnClick = FALSE; }
-  int initialUpdates = 0;
-  void OnDraw(CDC*) override {}
-  void OnInitialUpdate() override { ++initialUpdates; }
-};
-IMPLEMENT_DYNCREATE(CPaneView, CView)
-
-// A main view and a side pane, as the program's own frame has.
-class CTwoPaneFrame : public CFrameWnd {
-  DECLARE_DYNCREATE(CTwoPaneFrame)
- public:
-  CMainView* main = nullptr;
-  CPaneView* pane = nullptr;
-  BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override {
-    if (!CFrameWnd::OnCreateClient(lpcs, pContext)) return FALSE;
-    main = dynamic_cast<CMainView*>(GetDlgItem(AFX_IDW_PANE_FIRST));
-    CCreateContext paneContext = *pContext;
-    paneContext.m_pNewViewClass = RUNTIME_CLASS(CPaneView);
-    pane = dynamic_cast<CPaneView*>(CreateView(&paneContext, AFX_IDW_PANE_FIRST + 1));
-    return main && pane;
-  }
-};
-IMPLEMENT_DYNCREATE(CTwoPaneFrame, CFrameWnd)
-
-class CTestApp : public CWinApp {
- public:
-  CTestApp() : CWinApp(L"Leafwright Test") {}
-};
-
-class DocTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-    app = new CTestApp;
-    app->SetRegistryKey(L"Norvane");
-    app->LoadStdProfileSettings(16);
-    app->AddDocTemplate(new CSingleDocTemplate(128, RUNTIME_CLASS(CTestDoc), RUNTIME_CLASS(CTwoPaneFrame),
-                                               RUNTIME_CLASS(CMainView)));
-    lwmfc::SetMessageBoxHook(&AnswerQuestion);
-    g_questions = 0;
-  }
-  void TearDown() override {
-    lwmfc::SetMessageBoxHook(&UnexpectedMessageBox);
-    CWnd* frame = app->m_pMainWnd;
-    if (frame && frame->m_hWnd) frame->DestroyWindow();  // the template's frame deletes itself
-    PumpUntil([] { return false; }, 20);
-    delete app;  // the template and its document
-  }
-  CTestDoc* New() {
-    app->OnFileNew();
-    return Doc();
-  }
-  CTestDoc* Doc() {
-    POSITION pos = app->m_pDocManager->GetFirstDocTemplatePosition();
-    CDocTemplate* t = app->m_pDocManager->GetNextDocTemplate(pos);
-    POSITION docPos = t->GetFirstDocPosition();
-    return dynamic_cast<CTestDoc*>(t->GetNextDoc(docPos));
-  }
-  CTwoPaneFrame* Frame() { return dynamic_cast<CTwoPaneFrame*>(app->m_pMainWnd); }
-  lwtest::TempDir config;
-  CTestApp* app = nullptr;
-};
-
-TEST_F(DocTest, NewTwiceKeepsTheDocumentAndFrameAndUpdatesEveryView) {
-  CTestDoc* doc = New();
-  ASSERT_NE(doc, nullptr);
-  CTwoPaneFrame* frame = Frame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_TRUE(frame->IsWindowVisible());
-  EXPECT_EQ(doc->GetTitle(), L"Untitled");
-  EXPECT_EQ(frame->GetActiveView(), frame->main);  // the pane never becomes the routing view
-  EXPECT_EQ(frame->main->GetDocument(), doc);
-  EXPECT_EQ(frame->main->initialUpdates, 1);
-  EXPECT_EQ(frame->pane->initialUpdates, 1);
-  EXPECT_EQ(New(), doc);
-  EXPECT_EQ(Frame(), frame);
-  EXPECT_EQ(doc->news, 2);
-  EXPECT_EQ(frame->main->initialUpdates, 2);
-  EXPECT_EQ(frame->pane->initialUpdates, 2);
-  EXPECT_EQ(g_questions, 0);
-}
-
-TEST_F(DocTest, NewOnAModifiedDocumentAsksFirst) {
+TEST_F(ViewTest, ThumbPositionsPastSixteenBitsScrollAllTheWay) {
+  view->SetScrollSizes(MM_TEXT, CSize(200000, 100000), CSize(100, 150), CSize(10, 15));
+  wxWindow* w = view->GetWxWindow();
   struct Case {
-    const char* name;
-    int answer;
-    BOOL saveResult;
-    bool replaced;  // the new document was made
-    int saves;
+    wxEventType type;
+    int orient;
+    int pos;
+    long x, y;
   } const cases[] = {
-      {"yes, saved", IDYES, TRUE, true, 1},
-      {"yes, save failed", IDYES, FALSE, false, 1},
-      {"no", IDNO, TRUE, true, 0},
-      {"cancel", IDCANCEL, TRUE, false, 0},
+      {wxEVT_SCROLLWIN_THUMBTRACK, wxVERTICAL, 70000, 0, 70000},
+      {wxEVT_SCROLLWIN_THUMBRELEASE, wxVERTICAL, 65536, 0, 65536},
+      {wxEVT_SCROLLWIN_THUMBTRACK, wxHORIZONTAL, 131071, 131071, 65536},
+      {wxEVT_SCROLLWIN_THUMBTRACK, wxVERTICAL, 32768, 131071, 32768},
   };
-  CTestDoc* doc = New();
-  ASSERT_NE(doc, nullptr);
   for (const Case& c : cases) {
-    doc->content = L"work";
-    doc->SetModifiedFlag(TRUE);
-    doc->saves = 0;
-    doc->saveResult = c.saveResult;
-    const int newsBefore = doc->news;
-    g_answer = c.answer;
-    g_questions = 0;
-    app->OnFileNew();
-    EXPECT_EQ(g_questions, 1) << c.name;
-    EXPECT_EQ(doc->saves, c.saves) << c.name;
-    EXPECT_EQ(doc->news, newsBefore + (c.replaced ? 1 : 0)) << c.name;
-    EXPECT_EQ(doc->content, c.replaced ? L"" : L"work") << c.name;
-    EXPECT_EQ(Doc(), doc) << c.name;
+    wxScrollWinEvent e(c.type, c.pos, c.orient);
+    e.SetEventObject(w);
+    w->GetEventHandler()->ProcessEvent(e);
+    EXPECT_EQ(view->GetScrollPosition(), CPoint(c.x, c.y)) << c.pos;
+    EXPECT_EQ(w->GetScrollPos(c.orient), c.pos);
   }
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(view->GetScrollInfo(SB_VERT, &info, SIF_ALL));
+  EXPECT_EQ(info.nPos, 32768);
+  EXPECT_EQ(info.nTrackPos, 32768);  // no thumb is moving
+  EXPECT_EQ(info.nMin, 0);
+  EXPECT_EQ(info.nMax, 99999);
+  // A message sent by code has nothing but its own 16 bits.
+  view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000), 0);
+  EXPECT_EQ(view->GetScrollPosition().y, 1000);
 }
 
-TEST_F(DocTest, FailedOpensKeepAnUntouchedDocumentAndBlankADamagedOne) {
-  CTestDoc* doc = New();
-  ASSERT_NE(app->OpenDocumentFile(L"a.lfw"), nullptr);
-  EXPECT_EQ(doc->content, L"a.lfw");
-  EXPECT_EQ(doc->GetTitle(), L"a.lfw");
-
-  EXPECT_EQ(app->OpenDocumentFile(L"bad"), nullptr);
-  EXPECT_EQ(doc->content, L"a.lfw");
-  EXPECT_EQ(doc->GetPathName(), L"a.lfw");
-  EXPECT_FALSE(doc->IsModified());
-
-  EXPECT_EQ(app->OpenDocumentFile(L"damaged"), nullptr);
-  EXPECT_EQ(doc->content, L"");
-  EXPECT_EQ(doc->GetPathName(), L"");
-  EXPECT_EQ(doc->GetTitle(), L"Untitled");
-  EXPECT_FALSE(doc->IsModified());
-  EXPECT_EQ(Doc(), doc);
-}
-
-TEST_F(DocTest, OpeningTheOpenPathOnlyBringsItForward) {
-  CTestDoc* doc = New();
-  ASSERT_NE(app->OpenDocumentFile(L"a.lfw"), nullptr);
-  const int opens = doc->opens;
-  EXPECT_EQ(app->OpenDocumentFile(L"a.lfw"), doc);
-  EXPECT_EQ(doc->opens, opens);
-}
-
-TEST_F(DocTest, RecentFilesRoundTripThroughTheProfile) {
-  New();
-  for (const wchar_t* name : {L"one.lfw", L"two.lfw", L"one.lfw"}) ASSERT_NE(app->OpenDocumentFile(name), nullptr);
-  ASSERT_EQ(app->GetRecentFileCount(), 2);
-  EXPECT_EQ(app->GetRecentFile(0), L"one.lfw");
-  EXPECT_EQ(app->GetRecentFile(1), L"two.lfw");
-  const auto file = config.path() / "Norvane" / "Leafwright Test.ini";
-  const std::vector<uint8_t> bytes = lwtest::ReadFileBytes(file);
-  const std::string text(bytes.begin(), bytes.end());
-  EXPECT_NE(text.find("[Recent File List]"), std::string::npos) << text;
-  EXPECT_NE(text.find("File1=one.lfw"), std::string::npos) << text;
-  EXPECT_NE(text.find("File2=two.lfw"), std::string::npos) << text;
-
-  app->LoadStdProfileSettings(16);  // read back
-  ASSERT_EQ(app->GetRecentFileCount(), 2);
-  EXPECT_EQ(app->GetRecentFile(0), L"one.lfw");
-
-  // A recent file that no longer opens leaves the list; the menu's command reaches the app.
-  app->AddToRecentFileList(L"bad");
-  ASSERT_EQ(app->GetRecentFile(0), L"bad");
-  CWnd* frame = app->m_pMainWnd;
-  frame->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1, 0);
-  ASSERT_EQ(app->GetRecentFileCount(), 2);
-  EXPECT_EQ(app->GetRecentFile(0), L"one.lfw");
-
-  EXPECT_TRUE(app->WriteProfileInt(L"Settings", L"Zoom", 150));
-  EXPECT_EQ(app->GetProfileInt(L"Settings", L"Zoom", 100), 150u);
-  EXPECT_EQ(app->GetProfileInt(L"Settings", L"Missing", 100), 100u);
-  EXPECT_EQ(app->GetProfileString(L"Settings", L"Missing", L"none"), L"none");
+// A frame lays out its bars along its edges and gives its view the rest.
+TEST(FrameLayoutTest, BarsTakeTheEdgesAndTheViewTheRest) {
+  auto* frame = new CFrameWnd;
+  ASSERT_TRUE(frame->Create(nullptr, L"Layout", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 420, 320)));
+  CWnd toolbar, status;
+  ASSERT_TRUE(toolbar.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 30), frame, AFX_IDW_TOOLBAR));
+  ASSERT_TRUE(status.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 20), frame, AFX_IDW_STATUS_BAR));
+  auto* view = new CPageView;
+  ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), frame, AFX_IDW_PANE_FIRST));
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetWxWindow()->IsShownOnScreen(); }));
+  struct Case {
+    bool toolbarShown, statusShown;
+  } const cases[] = {{true, true}, {false, true}, {true, false}, {false, false}};
+  for (const Case& c : cases) {
+    toolbar.ShowWindow(c.toolbarShown ? SW_SHOW : SW_HIDE);
+    status.ShowWindow(c.statusShown ? SW_SHOW : SW_HIDE);
+    frame->RecalcLayout();
+    CRect client;
+    frame->GetClientRect(&client);
+    const int top = c.toolbarShown ? 30 : 0;
+    const int bottom = client.bottom - (c.statusShown ? 20 : 0);
+    EXPECT_EQ(view->GetWxWindow()->GetRect(), wxRect(0, top, client.Width(), bottom - top))
+        << c.toolbarShown << c.statusShown;
+    if (c.toolbarShown) {
+      EXPECT_EQ(toolbar.GetWxWindow()->GetRect(), wxRect(0, 0, client.Width(), 30));
+    }
+    if (c.statusShown) {
+      EXPECT_EQ(status.GetWxWindow()->GetRect(), wxRect(0, bottom, client.Width(), 20));
+    }
+  }
+  // Sizing the frame lays it out again.
+  frame->MoveWindow(0, 0, 500, 400);
+  ASSERT_TRUE(PumpUntil([&] {
+    CRect client;
+    frame->GetClientRect(&client);
+    return client.Width() != 0 && view->GetWxWindow()->GetRect().width == client.Width();
+  }));
+  frame->DestroyWindow();
+  PumpUntil([] { return false; }, 20);
+  delete frame;
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The single-document template's table with real windows, and files dropped on its frame
+
+namespace doctable {
+
+void PumpEvents() { PumpUntil([] { return false; }, 20); }
+
+TEST_P(DocTemplateTest, FilesDroppedOnTheFrameOpenTheFirst) {
+  CTestDoc* doc = New();
+  ASSERT_NE(doc, nullptr);
+  CWnd* frame = app->m_pMainWnd;
+  ASSERT_NE(frame, nullptr);
+  frame->DragAcceptFiles(TRUE);
+  wxWindow* w = frame->GetWxWindow();
+  struct Case {
+    std::vector<const wchar_t*> files;
+    const wchar_t* content;  // the document afterwards
+  } const cases[] = {
+      {{L"first.lfw", L"second.lfw"}, L"first.lfw"},
+      {{L"bad", L"third.lfw"}, L"first.lfw"},  // a file that does not open changes nothing
+      {{}, L"first.lfw"},
+  };
+  for (const Case& c : cases) {
+    auto* names = new wxString[c.files.size()];
+    for (size_t i = 0; i < c.files.size(); ++i) names[i] = c.files[i];
+    wxDropFilesEvent drop(wxEVT_DROP_FILES, static_cast<int>(c.files.size()), names);
+    drop.SetEventObject(w);
+    w->GetEventHandler()->ProcessEvent(drop);
+    EXPECT_EQ(doc->content, c.content);
+    EXPECT_EQ(doc->GetPathName(), L"first.lfw");
+    EXPECT_EQ(Doc(), doc);
+  }
+  EXPECT_EQ(app->GetRecentFile(0), L"first.lfw");
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, DocTemplateTest, ::testing::Values(Frames::windows), FramesName);
+
+}  // namespace doctable

@@ -117,6 +117,11 @@ class CQORPControl : public CCmdTarget {
   // control is enabled when its id has a notification handler.
   virtual BOOL IsValueControl() const { return FALSE; }
 
+  // The width the control takes in a ribbon group (0: its natural width); for edits and combo
+  // boxes the whole item, label included.
+  int GetWidth() const { return m_nWidth; }
+  void SetWidth(int nWidth) { m_nWidth = nWidth < 0 ? 0 : nWidth; }
+
  private:
   friend class CQORPCommandBar;
   friend class CQORPCommandBars;
@@ -127,6 +132,7 @@ class CQORPControl : public CCmdTarget {
   int m_nChecked = -1;
   BOOL m_bVisible = TRUE;
   CString m_strCaption, m_strTooltip, m_strDescription, m_strLabel;
+  int m_nWidth = 0;
   std::shared_ptr<CQORPControlAction> m_pAction;
   std::unique_ptr<CQORPCommandBar> m_pPopupBar;
 };
@@ -158,10 +164,18 @@ class CQORPControlEdit : public CQORPControl {
   void SetEditText(const wchar_t* lpsz) { m_strEdit = lpsz; }
   BOOL HasFocus() const { return m_bFocus; }
   void SetFocused(BOOL bFocus) { m_bFocus = bFocus; }
+  // Up and down arrows beside the edit: they send QORP_CN_SPINUP / QORP_CN_SPINDOWN with
+  // nStep +step / -step.
+  void ShowSpinButtons(BOOL bShow = TRUE) { m_bSpin = bShow; }
+  BOOL IsSpinButtonsVisible() const { return m_bSpin; }
+  void SetSpinStep(int nStep) { m_nSpinStep = nStep == 0 ? 1 : (nStep < 0 ? -nStep : nStep); }
+  int GetSpinStep() const { return m_nSpinStep; }
 
  private:
   CString m_strEdit;
   BOOL m_bFocus = FALSE;
+  BOOL m_bSpin = FALSE;
+  int m_nSpinStep = 1;
 };
 
 class CQORPControlComboBox : public CQORPControl {
@@ -175,11 +189,15 @@ class CQORPControlComboBox : public CQORPControl {
   void SetFocused(BOOL bFocus) { m_bFocus = bFocus; }
   int GetStyle() const { return m_nStyle; }
   void SetStyle(int nStyle) { m_nStyle = nStyle; }
+  // Typing completes to the first list entry that starts with the typed text.
+  void EnableAutoComplete(BOOL bEnable = TRUE) { m_bAutoComplete = bEnable; }
+  BOOL IsAutoCompleteEnabled() const { return m_bAutoComplete; }
 
  private:
   CString m_strEdit;
   BOOL m_bFocus = FALSE;
   int m_nStyle = 0;
+  BOOL m_bAutoComplete = FALSE;
 };
 
 class CQORPControlScrollBar : public CQORPControl {
@@ -254,14 +272,18 @@ class CQORPCommandBars {
   // Controls added afterwards, and those added before on RefreshCommandStrings, take it.
   using StringLoader = std::function<bool(UINT nId, CString& strEntry)>;
   void SetStringLoader(StringLoader loader);
+  const StringLoader& GetStringLoader() const { return m_loader; }
   void RefreshCommandStrings();
 
   // Runs the update handlers of every control with an id, with pTarget (the frame) routing.
   // Controls of hidden bars are updated too, so that a bar shows current state when it opens.
   void UpdateCommandUI(CCmdTarget* pTarget);
-  // Registers UpdateCommandUI as an update pass of the frame (the idle pass reaches it).
-  void AttachToFrame(CFrameWnd* pFrame);
+  // Registers UpdateCommandUI as an update pass of the frame (the idle pass reaches it). With
+  // bUpdatePass FALSE the frame is only recorded: a ribbon that runs the pass itself does so.
+  void AttachToFrame(CFrameWnd* pFrame, BOOL bUpdatePass = TRUE);
   void DetachFromFrame();
+  // The frame the command bars are attached to (null when none).
+  CFrameWnd* GetFrame() const { return m_pFrame; }
 
   // The shared action of an id (created on first use).
   std::shared_ptr<CQORPControlAction> GetAction(int nId);

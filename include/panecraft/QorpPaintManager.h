@@ -32,10 +32,23 @@ class CQORPPaintManager {
   std::vector<std::pair<int, std::function<void()>>> m_listeners;
 };
 
+// Theme names of the three colour themes and the module that holds them.
+inline constexpr const wchar_t* kQorpThemeModule = L"Office2010.dll";
+inline constexpr const wchar_t* kQorpThemeBlue = L"OFFICE2010BLUE.INI";
+inline constexpr const wchar_t* kQorpThemeSilver = L"OFFICE2010SILVER.INI";
+inline constexpr const wchar_t* kQorpThemeBlack = L"OFFICE2010BLACK.INI";
+
 class CQORPResourceTheme {
  public:
-  // The theme images and colours: the theme file lpszIniName in the resource folder (the folder
-  // standing for the theme module beside the program). An empty INI name, a missing or a bad file
+  // Takes the colours of theme lpszIniName from the theme module lpszModule:
+  // - a folder: the file of that name in it (a theme set on disk);
+  // - otherwise a path whose file name is "Office2010.dll": the three themes built into this
+  //   layer ("OFFICE2010BLUE.INI", "OFFICE2010SILVER.INI", "OFFICE2010BLACK.INI"), whether or
+  //   not such a file exists.
+  // Names are compared without regard to case. An empty name, an unknown theme or a bad file
   // leaves the current colours; returns whether new colours were taken.
-  static bool SetImageHandle(const wchar_t* lpszResourceFolder, const wchar_t* lpszIniName);
+  static bool SetImageHandle(const wchar_t* lpszModule, const wchar_t* lpszIniName);
+  // The text of a theme file found as above; false (and why, when pstrError is given) otherwise.
+  static bool LoadThemeText(const wchar_t* lpszModule, const wchar_t* lpszIniName, std::string& strText,
+                            std::string* pstrError = nullptr);
 };

@@ -126,7 +126,9 @@ class CQORPStatusBarSliderPane : public CQORPStatusBarPane {
 void QORPLayoutStatusPanes(const std::vector<CQORPStatusBarPane*>& panes, int cx, int cy,
                            int (*pfnMeasure)(const CQORPStatusBarPane*, void*), void* pContext);
 
-class CQORPStatusBar : public CWnd {
+// The panes with an id take part in the frame's idle update pass (their update handlers may
+// enable, disable and retitle them) from Create until the window is destroyed.
+class CQORPStatusBar : public CWnd, public CStatusPaneSource {
  public:
   CQORPStatusBar();
   ~CQORPStatusBar() override;
@@ -157,9 +159,18 @@ class CQORPStatusBar : public CWnd {
   COLORREF GetBackColor() const { return m_clrBack; }
   COLORREF GetTextColor() const { return m_clrText; }
 
+  // The panes as the frame's update pass sees them (index as in GetPane).
+  int GetStatusPaneCount() const override { return GetPaneCount(); }
+  UINT GetStatusPaneID(int nIndex) const override;
+  BOOL IsStatusPaneEnabled(int nIndex) const override;
+  void SetStatusPaneEnabled(int nIndex, BOOL bEnabled) override;
+  CString GetStatusPaneText(int nIndex) const override;
+  void SetStatusPaneText(int nIndex, const wchar_t* lpszText) override;
+
   void OnPaint();
   void OnSize(UINT nType, int cx, int cy);
   void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnDestroy();
 
  protected:
   DECLARE_MESSAGE_MAP()
@@ -169,6 +180,8 @@ class CQORPStatusBar : public CWnd {
   void PaneChanged(CQORPStatusBarPane* pPane, bool bRelayout);
   std::vector<std::unique_ptr<CQORPStatusBarPane>> m_panes;
   COLORREF m_clrBack, m_clrText;
+  void DetachFromFrame();
   long long m_nLastRedrawMs = 0;
   int m_nThemeCookie = 0;
+  HWND m_hUpdateFrame = nullptr;  // the frame whose update pass reaches the panes
 };

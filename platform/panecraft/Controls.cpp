@@ -125,6 +125,17 @@ void CQORPCmdUI::SetText(const wchar_t* lpszText) {
 
 BOOL CQORPCmdUI::HasCommandHandler(CCmdTarget* pTarget) {
   if (CCmdUI::HasCommandHandler(pTarget)) return TRUE;
+  // A drop-down or split button with something in its list can always open it.
+  switch (m_pControl->GetType()) {
+    case xtpControlPopup:
+    case xtpControlButtonPopup:
+    case xtpControlSplitButtonPopup:
+      if (const CQORPCommandBar* pBar = static_cast<const CQORPControl*>(m_pControl)->GetCommandBar())
+        if (pBar->GetCount() > 0) return TRUE;
+      break;
+    default:
+      break;
+  }
   if (!m_pControl->IsValueControl()) return FALSE;
   // A value control carries its command out by notification.
   AFX_CMDHANDLERINFO info{nullptr, nullptr};
@@ -230,10 +241,10 @@ void CQORPCommandBars::UpdatePass(CFrameWnd* pFrame, void* pContext) {
   static_cast<CQORPCommandBars*>(pContext)->UpdateCommandUI(pFrame);
 }
 
-void CQORPCommandBars::AttachToFrame(CFrameWnd* pFrame) {
+void CQORPCommandBars::AttachToFrame(CFrameWnd* pFrame, BOOL bUpdatePass) {
   DetachFromFrame();
   m_pFrame = pFrame;
-  if (m_pFrame) m_pFrame->AddUpdatePass(&CQORPCommandBars::UpdatePass, this);
+  if (m_pFrame && bUpdatePass) m_pFrame->AddUpdatePass(&CQORPCommandBars::UpdatePass, this);
 }
 
 void CQORPCommandBars::DetachFromFrame() {

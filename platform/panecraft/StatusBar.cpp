@@ -113,6 +113,7 @@ BEGIN_MESSAGE_MAP(CQORPStatusBar, CWnd)
   ON_WM_PAINT()
   ON_WM_SIZE()
   ON_WM_LBUTTONDOWN()
+  ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CQORPStatusBar::CQORPStatusBar() {
@@ -126,6 +127,7 @@ CQORPStatusBar::CQORPStatusBar() {
 }
 
 CQORPStatusBar::~CQORPStatusBar() {
+  DetachFromFrame();
   CQORPPaintManager::Get()->RemoveListener(m_nThemeCookie);
   for (auto& p : m_panes) p->m_pBar = nullptr;
 }
@@ -140,7 +142,50 @@ BOOL CQORPStatusBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
   }
   if (!CWnd::Create(nullptr, L"", dwStyle | WS_CHILD, rc, pParentWnd, nID)) return FALSE;
   RecalcLayout();
+  // The panes join the update pass of the frame the bar belongs to.
+  CFrameWnd* pFrame = pParentWnd ? dynamic_cast<CFrameWnd*>(pParentWnd) : nullptr;
+  if (!pFrame && pParentWnd) pFrame = pParentWnd->GetParentFrame();
+  if (pFrame && pFrame->GetSafeHwnd()) {
+    lwmfc::AttachStatusPanes(pFrame, this);
+    m_hUpdateFrame = pFrame->GetSafeHwnd();
+  }
   return TRUE;
+}
+
+void CQORPStatusBar::DetachFromFrame() {
+  const HWND hFrame = m_hUpdateFrame;
+  m_hUpdateFrame = nullptr;
+  // A frame whose window is gone has no update pass left to leave.
+  if (!hFrame || !::IsWindow(hFrame)) return;
+  if (auto* pFrame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(hFrame))) lwmfc::DetachStatusPanes(pFrame, this);
+}
+
+void CQORPStatusBar::OnDestroy() {
+  DetachFromFrame();
+  CWnd::OnDestroy();
+}
+
+UINT CQORPStatusBar::GetStatusPaneID(int nIndex) const {
+  const CQORPStatusBarPane* p = GetPane(nIndex);
+  return p ? p->GetID() : 0;
+}
+
+BOOL CQORPStatusBar::IsStatusPaneEnabled(int nIndex) const {
+  const CQORPStatusBarPane* p = GetPane(nIndex);
+  return p ? p->IsEnabled() : FALSE;
+}
+
+void CQORPStatusBar::SetStatusPaneEnabled(int nIndex, BOOL bEnabled) {
+  if (CQORPStatusBarPane* p = GetPane(nIndex)) p->SetEnabled(bEnabled);
+}
+
+CString CQORPStatusBar::GetStatusPaneText(int nIndex) const {
+  const CQORPStatusBarPane* p = GetPane(nIndex);
+  return p ? p->GetText() : CString();
+}
+
+void CQORPStatusBar::SetStatusPaneText(int nIndex, const wchar_t* lpszText) {
+  if (CQORPStatusBarPane* p = GetPane(nIndex)) p->SetText(lpszText ? lpszText : L"");
 }
 
 CQORPStatusBarPane* CQORPStatusBar::AddPane(QORPStatusPaneKind nKind, UINT nID) {

@@ -1,4 +1,5 @@
 #include "QorpTheme.h"
+#include "theme_resources.h"
 
 #include <cctype>
 #include <cstdio>
@@ -146,3 +147,28 @@ bool CQORPThemeColors::LoadFile(const std::string& strPath, std::string* pstrErr
   text.resize(static_cast<size_t>(in.gcount()));
   return Parse(text, pstrError);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Resources built into the layer.
+
+std::string_view QorpFileNamePart(std::string_view path) {
+  const size_t n = path.find_last_of("/\\");
+  return n == std::string_view::npos ? path : path.substr(n + 1);
+}
+
+bool QorpFindBuiltinResource(std::string_view strModulePath, std::string_view strName, std::string& strText) {
+  const std::string_view module = QorpFileNamePart(strModulePath);
+  if (module.empty()) return false;
+  size_t nCount = 0;
+  const QorpBuiltinResource* pTable = QorpGetBuiltinResources(&nCount);
+  for (size_t i = 0; i < nCount; ++i) {
+    if (!EqualNoCase(module, pTable[i].pszModule) || !EqualNoCase(strName, pTable[i].pszName)) continue;
+    strText.assign(reinterpret_cast<const char*>(pTable[i].pData), pTable[i].nSize);
+    return true;
+  }
+  return false;
+}
+
+bool QorpEqualNoCase(std::string_view a, std::string_view b) { return EqualNoCase(a, b); }
+std::string_view QorpTrim(std::string_view s) { return Trim(s); }
+bool QorpParseHexColor(std::string_view s, COLORREF& clr) { return ParseColor(s, clr); }

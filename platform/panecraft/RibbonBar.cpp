@@ -1,0 +1,612 @@
+// The ribbon over wxRibbonBar: tabs are pages, groups are panels (the option button is the
+// panel's extension button), runs of buttons are button bars and runs of small controls are
+// strips. The windows are built from the model when it changed, at the next update pass or on
+// RecalcLayout; the update pass pushes what changed to them.
+#include <algorithm>
+
+#include <wx/dcmemory.h>
+#include <wx/image.h>
+#include <wx/ribbon/art.h>
+#include <wx/sizer.h>
+
+#include "QorpPaintManager.h"
+#include "QorpRibbonBackstage.h"
+#include "popup_seam.h"
+#include "ribbon_internal.h"
+
+namespace {
+
+constexpr int kQuickRowHeight = 24;
+
+bool IsButtonKind(const CQORPControl* p) {
+  switch (p->GetType()) {
+    case xtpControlButton:
+    case xtpControlPopup:
+    case xtpControlButtonPopup:
+    case xtpControlSplitButtonPopup:
+    case xtpControlRadioButton:
+    case xtpControlGallery:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsDropDownKind(const CQORPControl* p) {
+  return p->GetType() == xtpControlPopup || p->GetType() == xtpControlButtonPopup || p->GetType() == xtpControlGallery;
+}
+
+int CheckedOf(const CQORPControl* p) {
+  int n = p->GetChecked();
+  if (n == -1 && p->GetAction()) n = p->GetAction()->GetChecked();
+  return n;
+}
+
+wxString ToWx(const CString& s) { return wxString(static_cast<const wchar_t*>(s)); }
+
+// The caption a button shows: its own, else "#id".
+CString ShownCaption(const CQORPControl* p) {
+  CString s = QORPStripMnemonic(p->GetCaption());
+  if (s.IsEmpty() && p->GetID() != 0) s.Format(L"#%d", p->GetID());
+  return s;
+}
+
+wxString HelpString(const CQORPControl* p) {
+  CString strTip = QORPStripMnemonic(p->GetTooltip().IsEmpty() ? p->GetCaption() : p->GetTooltip());
+  if (!p->GetDescription().IsEmpty() && p->GetDescription() != p->GetCaption()) strTip += L"\n" + p->GetDescription();
+  return ToWx(strTip);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Groups and tabs
+
+CQORPRibbonGroup::CQORPRibbonGroup(CQORPRibbonTab* pTab, int nId, CQORPCommandBar* pBar)
+    : m_pTab(pTab), m_nId(nId), m_pBar(pBar) {}
+
+void CQORPRibbonGroup::SetCaption(const wchar_t* lpszCaption) {
+  m_strCaption = lpszCaption ? lpszCaption : L"";
+  m_pTab->m_pRibbon->StructureChanged();
+}
+
+CQORPControl* CQORPRibbonGroup::Add(QORPControlType nType, int nId) { return Add(QORPCreateControl(nType, nId)); }
+
+CQORPControl* CQORPRibbonGroup::Add(std::unique_ptr<CQORPControl> pControl) {
+  if (!pControl) return nullptr;
+  CQORPControl* p = m_pBar->Add(std::move(pControl));
+  m_pTab->m_pRibbon->StructureChanged();
+  return p;
+}
+
+int CQORPRibbonGroup::GetCount() const { return m_pBar->GetCount(); }
+
+CQORPControl* CQORPRibbonGroup::GetAt(int nIndex) const { return m_pBar->GetAt(nIndex); }
+
+CQORPControl* CQORPRibbonGroup::SetOptionButton(int nId) {
+  CQORPRibbonBar* pRibbon = m_pTab->m_pRibbon;
+  if (m_pOption) {
+    if (m_pOption->GetID() == nId) return m_pOption;
+    m_pOption->SetVisible(FALSE);  // an earlier option button stays in the list, unused
+  }
+  m_pOption = pRibbon->m_pSystemBar->Add(std::make_unique<CQORPControlButton>(nId));
+  pRibbon->StructureChanged();
+  return m_pOption;
+}
+
+CQORPRibbonTab::CQORPRibbonTab(CQORPRibbonBar* pRibbon, int nId) : m_pRibbon(pRibbon), m_nId(nId) {}
+
+CQORPRibbonTab::~CQORPRibbonTab() = default;
+
+void CQORPRibbonTab::SetCaption(const wchar_t* lpszCaption) {
+  m_strCaption = lpszCaption ? lpszCaption : L"";
+  m_pRibbon->StructureChanged();
+}
+
+CQORPRibbonGroup* CQORPRibbonTab::AddGroup(int nId) { return AddGroup(m_pRibbon->LoadCaption(nId), nId); }
+
+CQORPRibbonGroup* CQORPRibbonTab::AddGroup(const wchar_t* lpszCaption, int nId) {
+  CQORPCommandBars* pBars = m_pRibbon->GetCommandBars();
+  if (!pBars) return nullptr;
+  m_groups.push_back(std::unique_ptr<CQORPRibbonGroup>(new CQORPRibbonGroup(this, nId, pBars->AddBar())));
+  m_groups.back()->m_strCaption = lpszCaption ? lpszCaption : L"";
+  m_pRibbon->StructureChanged();
+  return m_groups.back().get();
+}
+
+CQORPRibbonGroup* CQORPRibbonTab::GetGroup(int nIndex) const {
+  if (nIndex < 0 || nIndex >= GetGroupCount()) return nullptr;
+  return m_groups[static_cast<size_t>(nIndex)].get();
+}
+
+CQORPRibbonGroup* CQORPRibbonTab::FindGroup(int nId) const {
+  for (const auto& g : m_groups)
+    if (g->GetID() == nId) return g.get();
+  return nullptr;
+}
+
+void CQORPRibbonTab::Select() { m_pRibbon->SelectTab(this); }
+
+BOOL CQORPRibbonTab::IsSelected() const { return m_pRibbon->GetSelectedTab() == this; }
+
+// ---------------------------------------------------------------------------------------------
+// The bar
+
+BEGIN_MESSAGE_MAP(CQORPRibbonBar, CWnd)
+  ON_WM_SIZE()
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CQORPRibbonBar::CQORPRibbonBar() : m_pImpl(std::make_unique<CQORPRibbonBarImpl>(this)) {}
+
+CQORPRibbonBar::~CQORPRibbonBar() {
+  if (m_pImpl->nThemeCookie) CQORPPaintManager::Get()->RemoveListener(m_pImpl->nThemeCookie);
+  if (m_pFrame) m_pFrame->RemoveUpdatePass(&CQORPRibbonBar::UpdatePass, this);
+  m_pImpl->Destroy();
+}
+
+BOOL CQORPRibbonBar::Create(CFrameWnd* pFrame, CQORPCommandBars* pCommandBars, const wchar_t* lpszTitle) {
+  if (!pFrame || !pFrame->GetSafeHwnd() || !pCommandBars || GetSafeHwnd()) return FALSE;
+  CRect rc;
+  pFrame->GetClientRect(&rc);
+  if (!CWnd::Create(nullptr, lpszTitle, WS_CHILD | WS_VISIBLE, CRect(0, 0, std::max(rc.Width(), 1), 120), pFrame,
+                    kBarId))
+    return FALSE;
+  m_pFrame = pFrame;
+  m_pCommandBars = pCommandBars;
+  m_strTitle = lpszTitle ? lpszTitle : L"";
+  m_pSystemBar = pCommandBars->AddBar();
+  m_pSystemBar->SetVisible(FALSE);
+  m_pTabRow = pCommandBars->AddBar();
+  m_pQuickAccess = pCommandBars->AddBar();
+  // The ribbon runs the command bars' pass itself, so the windows follow in the same pass; the
+  // command bars still know their frame (the pop-up windows send to it).
+  pCommandBars->AttachToFrame(pFrame, FALSE);
+  pFrame->AddUpdatePass(&CQORPRibbonBar::UpdatePass, this);
+  m_pImpl->nThemeCookie = CQORPPaintManager::Get()->AddListener([this] { m_pImpl->ApplyTheme(); });
+  QorpBindKeyTips(m_pImpl.get(), pFrame);
+  m_pImpl->bDirty = true;
+  return TRUE;
+}
+
+CString CQORPRibbonBar::LoadCaption(int nId) const {
+  CString strEntry, strDescription, strCaption, strLabel;
+  if (m_pCommandBars && m_pCommandBars->GetStringLoader() &&
+      m_pCommandBars->GetStringLoader()(static_cast<UINT>(nId), strEntry) &&
+      QORPSplitCommandString(strEntry, strDescription, strCaption, strLabel))
+    return strCaption;
+  CString s;
+  s.Format(L"#%d", nId);
+  return s;
+}
+
+CQORPRibbonTab* CQORPRibbonBar::AddTab(int nId) { return AddTab(LoadCaption(nId), nId); }
+
+CQORPRibbonTab* CQORPRibbonBar::AddTab(const wchar_t* lpszCaption, int nId) {
+  if (!m_pCommandBars) return nullptr;
+  m_tabs.push_back(std::unique_ptr<CQORPRibbonTab>(new CQORPRibbonTab(this, nId)));
+  m_tabs.back()->m_strCaption = lpszCaption ? lpszCaption : L"";
+  StructureChanged();
+  return m_tabs.back().get();
+}
+
+CQORPRibbonTab* CQORPRibbonBar::GetTab(int nIndex) const {
+  if (nIndex < 0 || nIndex >= GetTabCount()) return nullptr;
+  return m_tabs[static_cast<size_t>(nIndex)].get();
+}
+
+CQORPRibbonTab* CQORPRibbonBar::FindTab(int nId) const {
+  for (const auto& t : m_tabs)
+    if (t->GetID() == nId) return t.get();
+  return nullptr;
+}
+
+CQORPRibbonTab* CQORPRibbonBar::GetSelectedTab() const {
+  if (!m_pImpl->pRibbon || m_tabs.empty()) return m_tabs.empty() ? nullptr : m_tabs.front().get();
+  return GetTab(m_pImpl->pRibbon->GetActivePage());
+}
+
+void CQORPRibbonBar::SelectTab(CQORPRibbonTab* pTab) {
+  if (m_pImpl->bDirty) RecalcLayout();
+  for (size_t i = 0; i < m_tabs.size(); ++i)
+    if (m_tabs[i].get() == pTab && m_pImpl->pRibbon) m_pImpl->pRibbon->SetActivePage(i);
+}
+
+CQORPControl* CQORPRibbonBar::AddSystemButton(int nId) {
+  if (!m_pSystemBar) return nullptr;
+  m_pSystemButton = m_pSystemBar->Add(std::make_unique<CQORPControlButton>(nId));
+  StructureChanged();
+  return m_pSystemButton;
+}
+
+CQORPControl* CQORPRibbonBar::AddTabRowControl(QORPControlType nType, int nId) {
+  if (!m_pTabRow) return nullptr;
+  CQORPControl* p = m_pTabRow->Add(QORPCreateControl(nType, nId));
+  StructureChanged();
+  return p;
+}
+
+CQORPControl* CQORPRibbonBar::AddQuickAccessControl(int nId) {
+  if (!m_pQuickAccess) return nullptr;
+  CQORPControl* p = m_pQuickAccess->Add(std::make_unique<CQORPControlButton>(nId));
+  StructureChanged();
+  return p;
+}
+
+void CQORPRibbonBar::SetLargeIcons(const UINT* pIds, int nCount) {
+  for (int i = 0; pIds && i < nCount; ++i) m_pImpl->largeIds.push_back(pIds[i]);
+  StructureChanged();
+}
+
+BOOL CQORPRibbonBar::HasLargeIcon(UINT nId) const {
+  const auto& v = m_pImpl->largeIds;
+  return std::find(v.begin(), v.end(), nId) != v.end();
+}
+
+void CQORPRibbonBar::SetIcon(UINT nId, int nSize, int nWidth, int nHeight, const BYTE* pBGRA) {
+  if (!pBGRA || nWidth <= 0 || nHeight <= 0 || nWidth > 256 || nHeight > 256) return;
+  wxImage img(nWidth, nHeight);
+  img.InitAlpha();
+  for (int y = 0; y < nHeight; ++y)
+    for (int x = 0; x < nWidth; ++x) {
+      const BYTE* px = pBGRA + (static_cast<size_t>(y) * nWidth + x) * 4;
+      img.SetRGB(x, y, px[2], px[1], px[0]);
+      img.SetAlpha(x, y, px[3]);
+    }
+  if (img.GetWidth() != nSize || img.GetHeight() != nSize) img.Rescale(nSize, nSize, wxIMAGE_QUALITY_HIGH);
+  m_pImpl->icons[nId][nSize] = wxBitmap(img);
+  StructureChanged();
+}
+
+void CQORPRibbonBar::StructureChanged() { m_pImpl->bDirty = true; }
+
+void CQORPRibbonBar::RecalcLayout() {
+  if (!GetSafeHwnd()) return;
+  if (m_pImpl->bDirty) m_pImpl->Build();
+  const int cy = GetBarHeight();
+  CRect rc;
+  GetClientRect(&rc);
+  CRect rcFrame;
+  m_pFrame->GetClientRect(&rcFrame);
+  if (rc.Height() != cy || rc.Width() != rcFrame.Width())
+    MoveWindow(0, 0, std::max(rcFrame.Width(), 1), cy);
+  m_pImpl->LayoutChildren();
+  m_pFrame->RecalcLayout();
+}
+
+int CQORPRibbonBar::GetBarHeight() const {
+  if (!m_pImpl->pRibbon) return kQuickRowHeight;
+  return kQuickRowHeight + m_pImpl->pRibbon->GetBestSize().y;
+}
+
+BOOL CQORPRibbonBar::GetControlScreenRect(const CQORPControl* pControl, CRect& rcScreen) const {
+  auto it = m_pImpl->placements.find(pControl);
+  if (it == m_pImpl->placements.end()) return FALSE;
+  const QorpPlacement& pl = it->second;
+  wxRect r;
+  wxWindow* w = nullptr;
+  if (pl.pButtonBar) {
+    w = pl.pButtonBar;
+    r = pl.pButtonBar->GetItemRect(pl.nButtonId);
+  } else if (pl.pStrip) {
+    w = pl.pStrip;
+    r = pl.pStrip->GetItemRect(pControl);
+  } else if (pl.pRow) {
+    w = pl.pRow;
+    r = pl.pRow->GetItemRect(pControl);
+  }
+  if (!w || r.IsEmpty() || !w->IsShownOnScreen()) return FALSE;
+  const wxPoint tl = w->ClientToScreen(r.GetTopLeft());
+  rcScreen = CRect(tl.x, tl.y, tl.x + r.width, tl.y + r.height);
+  return TRUE;
+}
+
+BOOL CQORPRibbonBar::ExecuteControl(CQORPControl* pControl, BOOL bDropDown) {
+  if (m_pImpl->bDirty) RecalcLayout();
+  return m_pImpl->Execute(pControl, bDropDown != FALSE) ? TRUE : FALSE;
+}
+
+void CQORPRibbonBar::UpdateCommandUI() {
+  if (!m_pFrame || !m_pCommandBars) return;
+  if (m_pImpl->bDirty) RecalcLayout();
+  m_pCommandBars->UpdateCommandUI(m_pFrame);
+  m_pImpl->Refresh();
+  if (m_pBackstage) m_pBackstage->RefreshItems();
+}
+
+void CQORPRibbonBar::UpdatePass(CFrameWnd*, void* pContext) { static_cast<CQORPRibbonBar*>(pContext)->UpdateCommandUI(); }
+
+void CQORPRibbonBar::OnSize(UINT, int, int) { m_pImpl->LayoutChildren(); }
+
+void CQORPRibbonBar::OnDestroy() {
+  if (m_pFrame) m_pFrame->RemoveUpdatePass(&CQORPRibbonBar::UpdatePass, this);
+  if (m_pCommandBars && m_pCommandBars->GetFrame() == m_pFrame) m_pCommandBars->DetachFromFrame();
+  m_pFrame = nullptr;  // the frame may go before this object
+  m_pImpl->Destroy();
+  Default();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The toolkit side
+
+CQORPControl* CQORPRibbonBarImpl::ControlOf(wxRibbonButtonBar* pBar, int nButtonId) const {
+  for (const auto& [pControl, pl] : placements)
+    if (pl.pButtonBar == pBar && pl.nButtonId == nButtonId) return const_cast<CQORPControl*>(pControl);
+  return nullptr;
+}
+
+void CQORPRibbonBarImpl::Destroy() {
+  HideBadges();
+  bKeyTips = false;
+  placements.clear();
+  panels.clear();
+  strips.clear();
+  if (pRibbon) pRibbon->Destroy();  // the rows and strips are its children
+  if (pQuickRow) pQuickRow->Destroy();
+  pRibbon = nullptr;
+  pQuickRow = pFileRow = pTabRow = nullptr;
+}
+
+wxBitmap CQORPRibbonBarImpl::IconFor(const CQORPControl* pControl, int nSize) {
+  const UINT nId = static_cast<UINT>(pControl->GetID());
+  auto it = icons.find(nId);
+  if (it != icons.end()) {
+    auto jt = it->second.find(nSize);
+    if (jt != it->second.end()) return jt->second;
+  }
+  // A placeholder: a rounded square in the theme's accent with the caption's first letter.
+  wxBitmap bmp(nSize, nSize, 32);
+  {
+    wxMemoryDC dc(bmp);
+    const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
+    dc.SetBackground(QorpWx(c.GetColor(QORP_CLR_RIBBON_PRIMARY)));
+    dc.Clear();
+    dc.SetBrush(wxBrush(QorpWx(c.GetColor(QORP_CLR_RIBBON_TERTIARY))));
+    dc.SetPen(wxPen(QorpWx(c.GetColor(QORP_CLR_TAB_LABEL))));
+    dc.DrawRoundedRectangle(1, 1, nSize - 2, nSize - 2, nSize / 6.0);
+    const CString s = ShownCaption(pControl);
+    if (!s.IsEmpty()) {
+      wxFont f = dc.GetFont();
+      f.SetPixelSize(wxSize(0, nSize * 2 / 3));
+      f.SetWeight(wxFONTWEIGHT_BOLD);
+      dc.SetFont(f);
+      dc.SetTextForeground(*wxWHITE);
+      const wxString letter(s[0] == L'#' && s.GetLength() > 1 ? s[1] : s[0]);
+      const wxSize ext = dc.GetTextExtent(letter);
+      dc.DrawText(letter, (nSize - ext.x) / 2, (nSize - ext.y) / 2);
+    }
+  }
+  return bmp;
+}
+
+void CQORPRibbonBarImpl::Build() {
+  CQORPRibbonBar* o = pOwner;
+  wxWindow* pHost = o->GetWxWindow();
+  if (!pHost) return;
+  const int nActive = pRibbon ? pRibbon->GetActivePage() : 0;
+  Destroy();
+  bDirty = false;
+
+  pQuickRow = new QorpItemRow(pHost, this, o->m_pQuickAccess, false);
+  pRibbon = new QorpWxRibbonBar(pHost, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                            wxRIBBON_BAR_FLOW_HORIZONTAL | wxRIBBON_BAR_SHOW_PAGE_LABELS |
+                                wxRIBBON_BAR_SHOW_PANEL_EXT_BUTTONS | wxRIBBON_BAR_ALWAYS_SHOW_TABS);
+  for (int i = 0; i < o->m_pQuickAccess->GetCount(); ++i) placements[o->m_pQuickAccess->GetAt(i)].pRow = pQuickRow;
+
+  for (const auto& pTab : o->m_tabs) {
+    auto* pPage = new wxRibbonPage(pRibbon, wxID_ANY, ToWx(QORPStripMnemonic(pTab->GetCaption())));
+    for (const auto& pGroup : pTab->m_groups) {
+      const bool bOption = pGroup->m_pOption != nullptr;
+      auto* pPanel = new wxRibbonPanel(pPage, wxID_ANY, ToWx(QORPStripMnemonic(pGroup->GetCaption())), wxNullBitmap,
+                                       wxDefaultPosition, wxDefaultSize,
+                                       wxRIBBON_PANEL_NO_AUTO_MINIMISE | (bOption ? wxRIBBON_PANEL_EXT_BUTTON : 0));
+      panels[pPanel] = pGroup.get();
+      if (bOption) {
+        placements[pGroup->m_pOption].pRow = nullptr;
+        pPanel->Bind(wxEVT_RIBBONPANEL_EXTBUTTON_ACTIVATED, [this, pGroup = pGroup.get()](wxRibbonPanelEvent&) {
+          CQORPControl* pOption = pGroup->m_pOption;
+          if (pOption && pOption->GetEnabled()) QorpPostCommand(pOwner->m_pFrame, pOption->GetID());
+        });
+      }
+      auto* pSizer = new wxBoxSizer(wxHORIZONTAL);
+      // Consecutive buttons share a button bar; consecutive small controls share a strip.
+      CQORPCommandBar* pBar = pGroup->GetControls();
+      int i = 0;
+      while (i < pBar->GetCount()) {
+        std::vector<CQORPControl*> run;
+        const bool bButtons = IsButtonKind(pBar->GetAt(i));
+        while (i < pBar->GetCount() && IsButtonKind(pBar->GetAt(i)) == bButtons) {
+          if (pBar->GetAt(i)->IsVisible()) run.push_back(pBar->GetAt(i));
+          ++i;
+        }
+        if (run.empty()) continue;
+        if (bButtons) {
+          auto* pButtons = new wxRibbonButtonBar(pPanel);
+          int nButtonId = 0;
+          for (CQORPControl* p : run) {
+            ++nButtonId;
+            const bool bLarge = o->HasLargeIcon(static_cast<UINT>(p->GetID())) != FALSE;
+            const wxString label = ToWx(ShownCaption(p));
+            const wxBitmap large = IconFor(p, 32), small = IconFor(p, 16);
+            wxRibbonButtonKind kind = wxRIBBON_BUTTON_TOGGLE;  // toggles show a checked state
+            if (p->GetType() == xtpControlSplitButtonPopup)
+              kind = wxRIBBON_BUTTON_HYBRID;
+            else if (IsDropDownKind(p))
+              kind = wxRIBBON_BUTTON_DROPDOWN;
+            pButtons->AddButton(nButtonId, label, large, small, wxNullBitmap, wxNullBitmap, kind, HelpString(p));
+            if (bLarge) {
+              pButtons->SetButtonMinSizeClass(nButtonId, wxRIBBON_BUTTONBAR_BUTTON_LARGE);
+            } else {
+              pButtons->SetButtonMaxSizeClass(nButtonId, wxRIBBON_BUTTONBAR_BUTTON_MEDIUM);
+            }
+            QorpPlacement& pl = placements[p];
+            pl.pButtonBar = pButtons;
+            pl.nButtonId = nButtonId;
+            pl.bEnabled = true;
+            pl.bChecked = false;
+            pl.strCaption = ShownCaption(p);
+          }
+          pButtons->Bind(wxEVT_RIBBONBUTTONBAR_CLICKED, [this](wxRibbonButtonBarEvent& e) { OnButton(e, false); });
+          pButtons->Bind(wxEVT_RIBBONBUTTONBAR_DROPDOWN_CLICKED,
+                         [this](wxRibbonButtonBarEvent& e) { OnButton(e, true); });
+          pSizer->Add(pButtons, 0, wxEXPAND);
+        } else {
+          auto* pStrip = new QorpStrip(pPanel, this, run);
+          strips.push_back(pStrip);
+          for (CQORPControl* p : run) placements[p].pStrip = pStrip;
+          pSizer->Add(pStrip, 0, wxEXPAND | wxLEFT | wxRIGHT, 2);
+        }
+      }
+      pPanel->SetSizer(pSizer);
+    }
+  }
+
+  // The File button in the left margin of the tab row, the tab-row items in the right one.
+  if (o->m_pSystemButton) {
+    CQORPCommandBar* pFileBar = o->m_pSystemBar;
+    pFileRow = new QorpItemRow(pRibbon, this, pFileBar, true);
+    placements[o->m_pSystemButton].pRow = pFileRow;
+  }
+  if (o->m_pTabRow->GetCount() > 0) {
+    pTabRow = new QorpItemRow(pRibbon, this, o->m_pTabRow, false);
+    for (int i = 0; i < o->m_pTabRow->GetCount(); ++i) placements[o->m_pTabRow->GetAt(i)].pRow = pTabRow;
+  }
+  pRibbon->SetTabCtrlMargins(pFileRow ? pFileRow->BestSize().x + 4 : 0, pTabRow ? pTabRow->BestSize().x + 4 : 0);
+  pRibbon->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    e.Skip();
+    LayoutChildren();
+  });
+  pRibbon->Realize();
+  if (!o->m_tabs.empty()) pRibbon->SetActivePage(static_cast<size_t>(std::clamp(nActive, 0, static_cast<int>(o->m_tabs.size()) - 1)));
+  ApplyTheme();
+  Refresh();
+}
+
+void CQORPRibbonBarImpl::LayoutChildren() {
+  wxWindow* pHost = pOwner->GetWxWindow();
+  if (!pHost || !pRibbon) return;
+  const wxSize sz = pHost->GetClientSize();
+  pQuickRow->SetSize(0, 0, sz.x, kQuickRowHeight);
+  pRibbon->SetSize(0, kQuickRowHeight, sz.x, std::max(sz.y - kQuickRowHeight, 1));
+  // The tabs' height: where the pages start.
+  int nTabHeight = 24;
+  if (pRibbon->GetPageCount() > 0) nTabHeight = std::max(pRibbon->GetPage(0)->GetPosition().y, 16);
+  if (pFileRow) pFileRow->SetSize(0, 0, pFileRow->BestSize().x, nTabHeight);
+  if (pTabRow) {
+    const int w = pTabRow->BestSize().x;
+    pTabRow->SetSize(std::max(pRibbon->GetClientSize().x - w, 0), 0, w, nTabHeight);
+  }
+}
+
+void CQORPRibbonBarImpl::ApplyTheme() {
+  const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
+  if (pRibbon) {
+    wxRibbonArtProvider* art = pRibbon->GetArtProvider();
+    art->SetColourScheme(QorpWx(c.GetColor(QORP_CLR_RIBBON_PRIMARY)), QorpWx(c.GetColor(QORP_CLR_RIBBON_SECONDARY)),
+                         QorpWx(c.GetColor(QORP_CLR_RIBBON_TERTIARY)));
+    const wxColour tab = QorpWx(c.GetColor(QORP_CLR_TAB_LABEL)), panel = QorpWx(c.GetColor(QORP_CLR_PANEL_LABEL));
+    art->SetColour(wxRIBBON_ART_TAB_LABEL_COLOUR, tab);
+    art->SetColour(wxRIBBON_ART_TAB_ACTIVE_LABEL_COLOUR, tab);
+    art->SetColour(wxRIBBON_ART_TAB_HOVER_LABEL_COLOUR, tab);
+    art->SetColour(wxRIBBON_ART_PANEL_LABEL_COLOUR, panel);
+    art->SetColour(wxRIBBON_ART_PANEL_HOVER_LABEL_COLOUR, panel);
+    art->SetColour(wxRIBBON_ART_PANEL_MINIMISED_LABEL_COLOUR, panel);
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, tab);
+    // wx leaves the label of a disabled button black unless told.
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR, QorpWx(c.GetColor(QORP_CLR_DISABLED_LABEL)));
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_HOVER_BORDER_COLOUR, QorpWx(c.GetColor(QORP_CLR_HOVER_FRAME)));
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_HOVER_BACKGROUND_COLOUR, QorpWx(c.GetColor(QORP_CLR_HOVER_FILL)));
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_HOVER_BACKGROUND_GRADIENT_COLOUR, QorpWx(c.GetColor(QORP_CLR_HOVER_FILL)));
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_ACTIVE_BORDER_COLOUR, QorpWx(c.GetColor(QORP_CLR_SELECTED_FRAME)));
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_ACTIVE_BACKGROUND_COLOUR, QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
+    art->SetColour(wxRIBBON_ART_BUTTON_BAR_ACTIVE_BACKGROUND_GRADIENT_COLOUR,
+                   QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
+    pRibbon->Refresh();
+    for (size_t i = 0; i < pRibbon->GetPageCount(); ++i) pRibbon->GetPage(static_cast<int>(i))->Refresh();
+  }
+  for (QorpStrip* s : strips) s->ApplyTheme();
+  if (pQuickRow) {
+    pQuickRow->SetBackgroundColour(QorpWx(c.GetColor(QORP_CLR_RIBBON_SECONDARY)));
+    pQuickRow->Refresh();
+  }
+  if (pFileRow) pFileRow->Refresh();
+  if (pTabRow) pTabRow->Refresh();
+}
+
+void CQORPRibbonBarImpl::Refresh() {
+  bool bRealize = false;
+  for (auto& [pConst, pl] : placements) {
+    const CQORPControl* p = pConst;
+    if (pl.pButtonBar) {
+      const bool bEnabled = p->GetEnabled() != FALSE;
+      const bool bChecked = CheckedOf(p) == 1;
+      if (bEnabled != pl.bEnabled) {
+        pl.pButtonBar->EnableButton(pl.nButtonId, bEnabled);
+        pl.bEnabled = bEnabled;
+      }
+      if (bChecked != pl.bChecked) {
+        pl.pButtonBar->ToggleButton(pl.nButtonId, bChecked);
+        pl.bChecked = bChecked;
+      }
+      const CString strCaption = ShownCaption(p);
+      if (strCaption != pl.strCaption) {
+        pl.pButtonBar->SetButtonText(pl.nButtonId, ToWx(strCaption));
+        pl.strCaption = strCaption;
+        bRealize = true;
+      }
+    }
+  }
+  for (QorpStrip* s : strips) s->Refresh_();
+  if (pQuickRow) pQuickRow->Refresh(false);
+  if (pFileRow) pFileRow->Refresh(false);
+  if (pTabRow) pTabRow->Refresh(false);
+  if (bRealize && pRibbon) {
+    pRibbon->Realize();
+    pRibbon->Layout();
+  }
+}
+
+void CQORPRibbonBarImpl::OnButton(wxRibbonButtonBarEvent& e, bool bDropDown) {
+  wxRibbonButtonBar* pBar = e.GetBar();
+  CQORPControl* p = ControlOf(pBar, e.GetId());
+  if (!p) return;
+  // wx flips a toggle button by itself; the checked state is the update handler's.
+  auto it = placements.find(p);
+  if (it != placements.end() && it->second.pButtonBar) it->second.pButtonBar->ToggleButton(e.GetId(), it->second.bChecked);
+  Execute(p, bDropDown);
+}
+
+bool CQORPRibbonBarImpl::Execute(CQORPControl* p, bool bDropDown) {
+  if (!p || !p->GetEnabled()) return false;
+  auto it = placements.find(p);
+  if (it == placements.end()) return false;
+  CFrameWnd* pFrame = pOwner->m_pFrame;
+  if (p == pOwner->m_pSystemButton) {
+    if (CQORPBackstageView* pBackstage = pOwner->m_pBackstage) {
+      pBackstage->ShowBackstage(!pBackstage->IsBackstageVisible());
+      return true;
+    }
+    QorpPostCommand(pFrame, p->GetID());
+    return true;
+  }
+  const QorpPlacement& pl = it->second;
+  // Edits, combo boxes and scroll bars take the keyboard focus; they report by notification.
+  if (pl.pStrip && (p->GetType() == xtpControlEdit || p->GetType() == xtpControlComboBox ||
+                    p->GetType() == xtpControlScrollBar)) {
+    if (wxWindow* w = pl.pStrip->GetItemWindow(p)) w->SetFocus();
+    return true;
+  }
+  if (IsDropDownKind(p)) bDropDown = true;
+  if (p->GetType() != xtpControlSplitButtonPopup && !IsDropDownKind(p)) bDropDown = false;
+  if (bDropDown) {
+    CRect rc;
+    wxWindow* pOwnerWnd = pl.pButtonBar ? static_cast<wxWindow*>(pl.pButtonBar)
+                                        : (pl.pRow ? static_cast<wxWindow*>(pl.pRow) : pOwner->GetWxWindow());
+    wxRect rcScreen;
+    if (pOwner->GetControlScreenRect(p, rc)) rcScreen = wxRect(rc.left, rc.top, rc.Width(), rc.Height());
+    QorpOpenControlPopup(p, pFrame, pOwnerWnd, rcScreen);
+    return true;
+  }
+  QorpPostCommand(pFrame, p->GetID());
+  return true;
+}

@@ -1,0 +1,145 @@
+// Drawn rows of ribbon items: the File button, the items at the right of the tab row and the
+// quick access bar.
+#include <algorithm>
+
+#include <wx/dcbuffer.h>
+
+#include "QorpPaintManager.h"
+#include "ribbon_internal.h"
+
+namespace {
+
+constexpr int kPad = 8;
+constexpr int kArrow = 10;
+
+bool HasArrow(const CQORPControl* p) {
+  return p->GetType() == xtpControlPopup || p->GetType() == xtpControlButtonPopup ||
+         p->GetType() == xtpControlSplitButtonPopup;
+}
+
+wxString CaptionOf(const CQORPControl* p) {
+  CString s = QORPStripMnemonic(p->GetCaption());
+  if (s.IsEmpty()) s.Format(L"#%d", p->GetID());
+  return wxString(static_cast<const wchar_t*>(s));
+}
+
+}  // namespace
+
+QorpItemRow::QorpItemRow(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, CQORPCommandBar* pBar, bool bFileButton)
+    : wxWindow(pParent, wxID_ANY), m_pImpl(pImpl), m_pBar(pBar), m_bFile(bFileButton) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  Bind(wxEVT_PAINT, &QorpItemRow::OnPaint, this);
+  Bind(wxEVT_LEFT_DOWN, &QorpItemRow::OnLeftDown, this);
+  Bind(wxEVT_MOTION, &QorpItemRow::OnMotion, this);
+  Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent&) {
+    m_nHover = -1;
+    Refresh(false);
+  });
+}
+
+std::vector<wxRect> QorpItemRow::ItemRects() {
+  std::vector<wxRect> rects;
+  const int h = std::max(GetClientSize().y, 1);
+  int x = m_bFile ? 0 : 2;
+  for (int i = 0; i < m_pBar->GetCount(); ++i) {
+    const CQORPControl* p = m_pBar->GetAt(i);
+    // The File button's row holds the option buttons of the groups too: only the first counts.
+    if (m_bFile && p != m_pImpl->pOwner->GetSystemButton()) {
+      rects.emplace_back();
+      continue;
+    }
+    if (!p->IsVisible()) {
+      rects.emplace_back();
+      continue;
+    }
+    const int w = GetTextExtent(CaptionOf(p)).x + kPad * 2 + (HasArrow(p) ? kArrow : 0) + (m_bFile ? kPad * 2 : 0);
+    rects.emplace_back(x, 0, w, h);
+    x += w;
+  }
+  return rects;
+}
+
+wxSize QorpItemRow::BestSize() {
+  int w = 0;
+  for (int i = 0; i < m_pBar->GetCount(); ++i) {
+    const CQORPControl* p = m_pBar->GetAt(i);
+    if ((m_bFile && p != m_pImpl->pOwner->GetSystemButton()) || !p->IsVisible()) continue;
+    w += GetTextExtent(CaptionOf(p)).x + kPad * 2 + (HasArrow(p) ? kArrow : 0) + (m_bFile ? kPad * 2 : 0);
+  }
+  return wxSize(std::max(w + 4, 8), 24);
+}
+
+wxRect QorpItemRow::GetItemRect(const CQORPControl* pControl) {
+  const std::vector<wxRect> rects = ItemRects();
+  for (int i = 0; i < m_pBar->GetCount() && i < static_cast<int>(rects.size()); ++i)
+    if (m_pBar->GetAt(i) == pControl) return rects[static_cast<size_t>(i)];
+  return wxRect();
+}
+
+void QorpItemRow::OnPaint(wxPaintEvent&) {
+  wxAutoBufferedPaintDC dc(this);
+  const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
+  wxColour back = QorpWx(c.GetColor(m_bFile ? QORP_CLR_BACKSTAGE_ACCENT : QORP_CLR_RIBBON_SECONDARY));
+  if (!m_bFile && GetParent() == m_pImpl->pRibbon && m_pImpl->pRibbon->GetArtProvider())
+    back = m_pImpl->pRibbon->GetArtProvider()->GetColour(wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR);
+  dc.SetBackground(wxBrush(back));
+  dc.Clear();
+  dc.SetFont(GetFont());
+  const std::vector<wxRect> rects = ItemRects();
+  for (int i = 0; i < m_pBar->GetCount() && i < static_cast<int>(rects.size()); ++i) {
+    wxRect r = rects[static_cast<size_t>(i)];
+    if (r.IsEmpty()) continue;
+    const CQORPControl* p = m_pBar->GetAt(i);
+    int nChecked = p->GetChecked();
+    if (nChecked == -1 && p->GetAction()) nChecked = p->GetAction()->GetChecked();
+    if (p->GetEnabled() && (i == m_nHover || nChecked == 1)) {
+      dc.SetBrush(wxBrush(QorpWx(c.GetColor(nChecked == 1 ? QORP_CLR_SELECTED_FILL : QORP_CLR_HOVER_FILL))));
+      dc.SetPen(wxPen(QorpWx(c.GetColor(nChecked == 1 ? QORP_CLR_SELECTED_FRAME : QORP_CLR_HOVER_FRAME))));
+      dc.DrawRectangle(r.Deflate(1));
+    }
+    wxColour text = m_bFile ? *wxWHITE : QorpWx(c.GetColor(QORP_CLR_TAB_LABEL));
+    if (!p->GetEnabled()) text = QorpWx(c.GetColor(QORP_CLR_DISABLED_LABEL));
+    dc.SetTextForeground(text);
+    const wxString s = CaptionOf(p);
+    const wxSize ext = dc.GetTextExtent(s);
+    const int x = r.x + (m_bFile ? (r.width - ext.x) / 2 : kPad);
+    dc.DrawText(s, x, r.y + (r.height - ext.y) / 2);
+    if (HasArrow(p)) {
+      dc.SetBrush(wxBrush(text));
+      dc.SetPen(*wxTRANSPARENT_PEN);
+      const int ax = x + ext.x + kArrow / 2 + 1, ay = r.y + r.height / 2;
+      const wxPoint tri[3] = {wxPoint(ax - 3, ay - 1), wxPoint(ax + 3, ay - 1), wxPoint(ax, ay + 2)};
+      dc.DrawPolygon(3, tri);
+    }
+  }
+}
+
+void QorpItemRow::ClickAt(const wxPoint& pt) {
+  const std::vector<wxRect> rects = ItemRects();
+  for (int i = 0; i < m_pBar->GetCount() && i < static_cast<int>(rects.size()); ++i)
+    if (rects[static_cast<size_t>(i)].Contains(pt)) {
+      m_pImpl->Execute(m_pBar->GetAt(i), HasArrow(m_pBar->GetAt(i)));
+      return;
+    }
+}
+
+void QorpItemRow::OnLeftDown(wxMouseEvent& e) { ClickAt(e.GetPosition()); }
+
+void QorpItemRow::OnMotion(wxMouseEvent& e) {
+  int nHover = -1;
+  const std::vector<wxRect> rects = ItemRects();
+  for (size_t i = 0; i < rects.size(); ++i)
+    if (rects[i].Contains(e.GetPosition())) nHover = static_cast<int>(i);
+  if (nHover != m_nHover) {
+    m_nHover = nHover;
+    const CQORPControl* p = nHover >= 0 ? m_pBar->GetAt(nHover) : nullptr;
+    if (p) {
+      CString strTip = QORPStripMnemonic(p->GetCaption());
+      if (!p->GetDescription().IsEmpty() && p->GetDescription() != p->GetCaption()) strTip += L"\n" + p->GetDescription();
+      SetToolTip(wxString(static_cast<const wchar_t*>(strTip)));
+    } else {
+      UnsetToolTip();
+    }
+    Refresh(false);
+  }
+}

@@ -1,0 +1,372 @@
+// The small-control strip of a ribbon group: check boxes and labels drawn here (so the theme
+// applies), edits with their label and drawn spin arrows, combo boxes and scroll bars as
+// native controls; three items to a column.
+#include <algorithm>
+
+#include <wx/combobox.h>
+#include <wx/dcbuffer.h>
+#include <wx/ribbon/art.h>
+#include <wx/slider.h>
+#include <wx/textctrl.h>
+
+#include "QorpGalleryWindows.h"
+#include "QorpPaintManager.h"
+#include "ribbon_internal.h"
+
+namespace {
+
+constexpr int kRows = 3;
+constexpr int kRowHeight = 24;
+constexpr int kBox = 13;
+constexpr int kSpinWidth = 14;
+constexpr int kGap = 4;
+
+wxString ToWx(const CString& s) { return wxString(static_cast<const wchar_t*>(s)); }
+
+CString Shown(const CString& s) { return QORPStripMnemonic(s); }
+
+int CheckedOf(const CQORPControl* p) {
+  int n = p->GetChecked();
+  if (n == -1 && p->GetAction()) n = p->GetAction()->GetChecked();
+  return n;
+}
+
+}  // namespace
+
+std::vector<int> QorpStripColumns(const std::vector<int>& widths, int nRows, int* pTotalWidth) {
+  std::vector<int> lefts(widths.size(), 0);
+  if (nRows < 1) nRows = 1;
+  int x = 0;
+  for (size_t first = 0; first < widths.size(); first += static_cast<size_t>(nRows)) {
+    const size_t last = std::min(widths.size(), first + static_cast<size_t>(nRows));
+    int w = 0;
+    for (size_t i = first; i < last; ++i) {
+      lefts[i] = x;
+      w = std::max(w, std::max(widths[i], 0));
+    }
+    x += w + (last < widths.size() ? kGap * 2 : 0);
+  }
+  if (pTotalWidth) *pTotalWidth = x;
+  return lefts;
+}
+
+struct QorpStrip::Item {
+  CQORPControl* p = nullptr;
+  wxRect rc;        // the whole item
+  wxRect rcLabel;   // the label (edits, combos) or caption (check boxes, labels)
+  wxTextCtrl* pEdit = nullptr;
+  wxComboBox* pCombo = nullptr;
+  wxSlider* pSlider = nullptr;
+  wxWindow* pGalleryCombo = nullptr;  // a combo box whose list is a gallery
+  wxRect rcUp, rcDown;  // spin arrows
+  bool bEnabled = true;
+  int nChecked = 0;
+  CString strCaption;
+};
+
+QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<CQORPControl*> controls)
+    : wxWindow(pParent, wxID_ANY), m_pImpl(pImpl), m_controls(std::move(controls)) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  for (CQORPControl* p : m_controls) {
+    auto item = std::make_unique<Item>();
+    item->p = p;
+    item->strCaption = Shown(p->GetCaption());
+    CFrameWnd* pFrame = pImpl->pOwner->GetFrame();
+    switch (p->GetType()) {
+      case xtpControlEdit: {
+        item->pEdit = new wxTextCtrl(this, wxID_ANY, ToWx(static_cast<CQORPControlEdit*>(p)->GetEditText()),
+                                     wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
+        auto* pEdit = static_cast<CQORPControlEdit*>(p);
+        item->pEdit->Bind(wxEVT_TEXT, [pEdit, w = item->pEdit](wxCommandEvent&) {
+          pEdit->SetEditText(w->GetValue().wc_str());
+        });
+        item->pEdit->Bind(wxEVT_TEXT_ENTER, [pEdit, pFrame, w = item->pEdit](wxCommandEvent&) {
+          pEdit->SetEditText(w->GetValue().wc_str());
+          if (pEdit->GetEnabled()) QorpSendNotify(pFrame, pEdit, QORP_CN_EXECUTE);
+        });
+        item->pEdit->Bind(wxEVT_SET_FOCUS, [pEdit](wxFocusEvent& e) {
+          pEdit->SetFocused(TRUE);
+          e.Skip();
+        });
+        item->pEdit->Bind(wxEVT_KILL_FOCUS, [pEdit](wxFocusEvent& e) {
+          pEdit->SetFocused(FALSE);
+          e.Skip();
+        });
+        break;
+      }
+      case xtpControlComboBox: {
+        auto* pCombo = static_cast<CQORPControlComboBox*>(p);
+        const CQORPCommandBar* pListBar = static_cast<const CQORPControl*>(p)->GetCommandBar();
+        if (pListBar && pListBar->GetCount() > 0 && pListBar->GetAt(0)->GetType() == xtpControlGallery) {
+          // The gallery drop-down with its own edit comes from the gallery windows.
+          item->pGalleryCombo = QORPCreateComboWindow(pCombo, this, std::max(p->GetWidth(), 40),
+                                                      pCombo->IsAutoCompleteEnabled());
+          if (item->pGalleryCombo) break;
+        }
+        wxArrayString choices;
+        if (const CQORPCommandBar* pList = static_cast<const CQORPControl*>(p)->GetCommandBar())
+          for (int i = 0; i < pList->GetCount(); ++i)
+            if (pList->GetAt(i)->GetType() != xtpControlGallery && !pList->GetAt(i)->GetCaption().IsEmpty())
+              choices.Add(ToWx(Shown(pList->GetAt(i)->GetCaption())));
+        item->pCombo = new wxComboBox(this, wxID_ANY, ToWx(pCombo->GetEditText()), wxDefaultPosition, wxDefaultSize,
+                                      choices, wxTE_PROCESS_ENTER);
+        auto notify = [pCombo, pFrame, w = item->pCombo](wxCommandEvent&) {
+          pCombo->SetEditText(w->GetValue().wc_str());
+          if (pCombo->GetEnabled()) QorpSendNotify(pFrame, pCombo, QORP_CN_EXECUTE);
+        };
+        item->pCombo->Bind(wxEVT_COMBOBOX, notify);
+        item->pCombo->Bind(wxEVT_TEXT_ENTER, notify);
+        item->pCombo->Bind(wxEVT_TEXT, [pCombo, w = item->pCombo](wxCommandEvent&) {
+          pCombo->SetEditText(w->GetValue().wc_str());
+        });
+        item->pCombo->Bind(wxEVT_SET_FOCUS, [pCombo](wxFocusEvent& e) {
+          pCombo->SetFocused(TRUE);
+          e.Skip();
+        });
+        item->pCombo->Bind(wxEVT_KILL_FOCUS, [pCombo](wxFocusEvent& e) {
+          pCombo->SetFocused(FALSE);
+          e.Skip();
+        });
+        break;
+      }
+      case xtpControlScrollBar: {
+        auto* pBar = static_cast<CQORPControlScrollBar*>(p);
+        item->pSlider = new wxSlider(this, wxID_ANY, std::clamp(pBar->GetPos(), 0, 100), 0, 100);
+        item->pSlider->Bind(wxEVT_SCROLL_CHANGED, [pBar, pFrame, w = item->pSlider](wxScrollEvent&) {
+          pBar->SetPos(w->GetValue());
+          if (pBar->GetEnabled()) QorpSendNotify(pFrame, pBar, QORP_CN_EXECUTE);
+        });
+        break;
+      }
+      default:
+        break;
+    }
+    m_items.push_back(std::move(item));
+  }
+  Bind(wxEVT_PAINT, &QorpStrip::OnPaint, this);
+  Bind(wxEVT_LEFT_DOWN, &QorpStrip::OnLeftDown, this);
+  Layout_();
+}
+
+QorpStrip::~QorpStrip() = default;
+
+void QorpStrip::Layout_() {
+  std::vector<int> widths;
+  std::vector<int> labelWidths;
+  for (auto& item : m_items) {
+    const CQORPControl* p = item->p;
+    const CString strLabel = Shown(p->GetLabel());
+    const int nLabel = strLabel.IsEmpty() ? 0 : GetTextExtent(ToWx(strLabel)).x + kGap;
+    int w = 0;
+    switch (p->GetType()) {
+      case xtpControlEdit: {
+        const bool bSpin = static_cast<const CQORPControlEdit*>(p)->IsSpinButtonsVisible() != FALSE;
+        w = p->GetWidth() > 0 ? p->GetWidth() : nLabel + 60 + (bSpin ? kSpinWidth : 0);
+        w = std::max(w, nLabel + 24 + (bSpin ? kSpinWidth : 0));
+        break;
+      }
+      case xtpControlComboBox:
+        w = std::max(p->GetWidth() > 0 ? p->GetWidth() : nLabel + 120, nLabel + 40);
+        break;
+      case xtpControlScrollBar:
+        w = p->GetWidth() > 0 ? p->GetWidth() : 100;
+        break;
+      case xtpControlCheckBox:
+      case xtpControlRadioButton:
+        w = kBox + kGap + GetTextExtent(ToWx(item->strCaption)).x + kGap;
+        break;
+      default:
+        w = GetTextExtent(ToWx(item->strCaption)).x + kGap * 2;
+        break;
+    }
+    widths.push_back(w);
+    labelWidths.push_back(nLabel);
+  }
+  int total = 0;
+  const std::vector<int> lefts = QorpStripColumns(widths, kRows, &total);
+  for (size_t i = 0; i < m_items.size(); ++i) {
+    Item& item = *m_items[i];
+    const int y = static_cast<int>(i % kRows) * kRowHeight + 2;
+    item.rc = wxRect(lefts[i], y, widths[i], kRowHeight - 2);
+    item.rcLabel = wxRect(lefts[i], y, labelWidths[i], kRowHeight - 2);
+    const int x0 = lefts[i] + labelWidths[i];
+    if (item.pEdit) {
+      const bool bSpin = static_cast<CQORPControlEdit*>(item.p)->IsSpinButtonsVisible() != FALSE;
+      const int we = widths[i] - labelWidths[i] - (bSpin ? kSpinWidth : 0);
+      item.pEdit->SetSize(x0, y, std::max(we, 16), kRowHeight - 2);
+      if (bSpin) {
+        const int xs = x0 + we, h = (kRowHeight - 2) / 2;
+        item.rcUp = wxRect(xs, y, kSpinWidth, h);
+        item.rcDown = wxRect(xs, y + h, kSpinWidth, kRowHeight - 2 - h);
+      }
+    } else if (item.pCombo) {
+      item.pCombo->SetSize(x0, y, std::max(widths[i] - labelWidths[i], 16), kRowHeight - 2);
+    } else if (item.pGalleryCombo) {
+      item.pGalleryCombo->SetSize(x0, y, std::max(widths[i] - labelWidths[i], 16), kRowHeight - 2);
+    } else if (item.pSlider) {
+      item.pSlider->SetSize(x0, y, std::max(widths[i], 16), kRowHeight - 2);
+    }
+  }
+  const wxSize sz(std::max(total, 1), kRows * kRowHeight + 2);
+  SetMinSize(sz);
+  SetSize(sz);
+}
+
+wxWindow* QorpStrip::GetItemWindow(const CQORPControl* pControl) const {
+  for (const auto& item : m_items)
+    if (item->p == pControl) {
+      if (item->pEdit) return item->pEdit;
+      if (item->pCombo) return item->pCombo;
+      if (item->pGalleryCombo) return item->pGalleryCombo;
+      if (item->pSlider) return item->pSlider;
+      return const_cast<QorpStrip*>(this);
+    }
+  return nullptr;
+}
+
+wxRect QorpStrip::GetItemRect(const CQORPControl* pControl) const {
+  for (const auto& item : m_items)
+    if (item->p == pControl) return item->rc;
+  return wxRect();
+}
+
+wxRect QorpStrip::GetSpinRect(const CQORPControl* pControl, bool bUp) const {
+  for (const auto& item : m_items)
+    if (item->p == pControl) return bUp ? item->rcUp : item->rcDown;
+  return wxRect();
+}
+
+void QorpStrip::Refresh_() {
+  bool bRepaint = false;
+  for (auto& item : m_items) {
+    CQORPControl* p = item->p;
+    const bool bEnabled = p->GetEnabled() != FALSE;
+    if (bEnabled != item->bEnabled) {
+      item->bEnabled = bEnabled;
+      if (item->pEdit) item->pEdit->Enable(bEnabled);
+      if (item->pCombo) item->pCombo->Enable(bEnabled);
+      if (item->pSlider) item->pSlider->Enable(bEnabled);
+      if (item->pGalleryCombo) item->pGalleryCombo->Enable(bEnabled);
+      bRepaint = true;
+    }
+    const int nChecked = CheckedOf(p);
+    if (nChecked != item->nChecked) {
+      item->nChecked = nChecked;
+      bRepaint = true;
+    }
+    const CString strCaption = Shown(p->GetCaption());
+    if (strCaption != item->strCaption) {
+      item->strCaption = strCaption;
+      bRepaint = true;
+    }
+    // Text the program set; what the user types reaches the control as it is typed.
+    if (item->pEdit) {
+      const wxString s = ToWx(static_cast<CQORPControlEdit*>(p)->GetEditText());
+      if (item->pEdit->GetValue() != s) item->pEdit->ChangeValue(s);
+    } else if (item->pCombo) {
+      const wxString s = ToWx(static_cast<CQORPControlComboBox*>(p)->GetEditText());
+      if (item->pCombo->GetValue() != s) item->pCombo->ChangeValue(s);
+    } else if (item->pSlider) {
+      const int nPos = static_cast<CQORPControlScrollBar*>(p)->GetPos();
+      if (item->pSlider->GetValue() != nPos) item->pSlider->SetValue(nPos);
+    }
+  }
+  if (bRepaint) Refresh(false);
+}
+
+void QorpStrip::ApplyTheme() { Refresh(false); }
+
+void QorpStrip::OnPaint(wxPaintEvent&) {
+  wxAutoBufferedPaintDC dc(this);
+  const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
+  wxColour back = QorpWx(c.GetColor(QORP_CLR_RIBBON_PRIMARY));
+  if (m_pImpl->pRibbon && m_pImpl->pRibbon->GetArtProvider())
+    back = m_pImpl->pRibbon->GetArtProvider()->GetColour(wxRIBBON_ART_PAGE_BACKGROUND_COLOUR);
+  dc.SetBackground(wxBrush(back));
+  dc.Clear();
+  const wxColour text = QorpWx(c.GetColor(QORP_CLR_TAB_LABEL));
+  const wxColour disabled = QorpWx(c.GetColor(QORP_CLR_DISABLED_LABEL));
+  const wxColour frame = QorpWx(c.GetColor(QORP_CLR_RIBBON_TERTIARY));
+  dc.SetFont(GetFont());
+  for (const auto& pItem : m_items) {
+    const Item& item = *pItem;
+    dc.SetTextForeground(item.bEnabled ? text : disabled);
+    const int midY = item.rc.y + item.rc.height / 2;
+    switch (item.p->GetType()) {
+      case xtpControlCheckBox:
+      case xtpControlRadioButton: {
+        const wxRect box(item.rc.x + 1, midY - kBox / 2, kBox, kBox);
+        dc.SetPen(wxPen(item.bEnabled ? frame : disabled));
+        dc.SetBrush(*wxWHITE_BRUSH);
+        dc.DrawRectangle(box);
+        // The box stays white in every theme, so its mark is dark.
+        const wxColour mark = item.bEnabled ? wxColour(0x20, 0x20, 0x20) : disabled;
+        if (item.nChecked == 1) {
+          dc.SetPen(wxPen(mark, 2));
+          dc.DrawLine(box.x + 3, box.y + 6, box.x + 5, box.y + 9);
+          dc.DrawLine(box.x + 5, box.y + 9, box.x + 10, box.y + 3);
+        } else if (item.nChecked == 2) {
+          dc.SetBrush(wxBrush(mark));
+          dc.SetPen(*wxTRANSPARENT_PEN);
+          dc.DrawRectangle(box.x + 3, box.y + 3, kBox - 6, kBox - 6);
+        }
+        const wxString s = ToWx(item.strCaption);
+        dc.DrawText(s, box.GetRight() + kGap + 1, midY - dc.GetTextExtent(s).y / 2);
+        break;
+      }
+      case xtpControlEdit:
+      case xtpControlComboBox:
+      case xtpControlScrollBar: {
+        const wxString s = ToWx(Shown(item.p->GetLabel()));
+        if (!s.empty()) dc.DrawText(s, item.rcLabel.x, midY - dc.GetTextExtent(s).y / 2);
+        if (!item.rcUp.IsEmpty()) {
+          for (int k = 0; k < 2; ++k) {
+            const wxRect r = k == 0 ? item.rcUp : item.rcDown;
+            dc.SetPen(wxPen(frame));
+            dc.SetBrush(wxBrush(back));
+            dc.DrawRectangle(r);
+            dc.SetBrush(wxBrush(item.bEnabled ? text : disabled));
+            dc.SetPen(*wxTRANSPARENT_PEN);
+            const int cx = r.x + r.width / 2, cy = r.y + r.height / 2;
+            wxPoint tri[3];
+            if (k == 0) {
+              tri[0] = wxPoint(cx - 3, cy + 2), tri[1] = wxPoint(cx + 3, cy + 2), tri[2] = wxPoint(cx, cy - 2);
+            } else {
+              tri[0] = wxPoint(cx - 3, cy - 2), tri[1] = wxPoint(cx + 3, cy - 2), tri[2] = wxPoint(cx, cy + 2);
+            }
+            dc.DrawPolygon(3, tri);
+          }
+        }
+        break;
+      }
+      default: {
+        const wxString s = ToWx(item.strCaption);
+        dc.DrawText(s, item.rc.x + kGap, midY - dc.GetTextExtent(s).y / 2);
+        break;
+      }
+    }
+  }
+}
+
+void QorpStrip::ClickAt(const wxPoint& pt) {
+  CFrameWnd* pFrame = m_pImpl->pOwner->GetFrame();
+  for (const auto& pItem : m_items) {
+    Item& item = *pItem;
+    CQORPControl* p = item.p;
+    if (!p->GetEnabled()) continue;
+    if (item.rcUp.Contains(pt) || item.rcDown.Contains(pt)) {
+      auto* pEdit = static_cast<CQORPControlEdit*>(p);
+      if (item.pEdit) pEdit->SetEditText(item.pEdit->GetValue().wc_str());
+      const bool bUp = item.rcUp.Contains(pt);
+      QorpSendNotify(pFrame, p, bUp ? QORP_CN_SPINUP : QORP_CN_SPINDOWN,
+                     bUp ? pEdit->GetSpinStep() : -pEdit->GetSpinStep());
+      return;
+    }
+    if ((p->GetType() == xtpControlCheckBox || p->GetType() == xtpControlRadioButton) && item.rc.Contains(pt)) {
+      QorpPostCommand(pFrame, p->GetID());
+      return;
+    }
+  }
+}
+
+void QorpStrip::OnLeftDown(wxMouseEvent& e) { ClickAt(e.GetPosition()); }

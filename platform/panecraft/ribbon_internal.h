@@ -1,0 +1,153 @@
+// Inside the layer: the toolkit side of the ribbon, the small-control strip and the seams the
+// window tests use. Includes wx headers: never include from a public header.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <wx/ribbon/bar.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/ribbon/page.h>
+#include <wx/ribbon/panel.h>
+#include <wx/window.h>
+
+#include "QorpRibbon.h"
+
+class QorpItemRow;
+class QorpStrip;
+struct CQORPRibbonBarImpl;
+
+// wxRibbonBar with the tab rectangles in reach (for the key tip badges).
+class QorpWxRibbonBar : public wxRibbonBar {
+ public:
+  using wxRibbonBar::wxRibbonBar;
+  wxRect TabRect(size_t nPage) const {
+    return nPage < m_pages.GetCount() && m_pages.Item(nPage).shown ? m_pages.Item(nPage).rect : wxRect();
+  }
+};
+
+// Lets the frame's keys reach the key tips of the ribbon (while the ribbon lives).
+void QorpBindKeyTips(CQORPRibbonBarImpl* pImpl, CFrameWnd* pFrame);
+
+// How a plain menu standing for a pop-up bar is shown. The default runs the frame's update
+// handlers of the items and tracks the menu; tests install a chooser that picks an item
+// without a modal menu (return 0 for none).
+using QorpMenuChooser = std::function<UINT(CMenu& menu)>;
+void QorpSetMenuChooser(QorpMenuChooser chooser);
+// Shows the menu for pFrame at a screen point and posts the chosen command; returns it (0 none).
+UINT QorpShowFallbackMenu(CMenu& menu, CFrameWnd* pFrame, const wxPoint& ptScreen);
+
+// Posts WM_COMMAND (nId, lParam 0) to the frame; nothing for id 0.
+void QorpPostCommand(CFrameWnd* pFrame, int nId);
+// Sends WM_NOTIFY with an NMQORPCONTROL record to the frame; returns the handler's result.
+LRESULT QorpSendNotify(CFrameWnd* pFrame, CQORPControl* pControl, UINT nCode, int nStep = 0);
+
+// Opens a control's pop-up bar below rcScreen: the pop-up windows of the layer, or else the
+// plain menu of its buttons.
+void QorpOpenControlPopup(CQORPControl* pControl, CFrameWnd* pFrame, wxWindow* pOwner, const wxRect& rcScreen);
+
+// Colours as wx colours.
+wxColour QorpWx(COLORREF clr);
+
+// Where a control of the ribbon is shown.
+struct QorpPlacement {
+  wxRibbonButtonBar* pButtonBar = nullptr;  // a button of a button bar (id nButtonId)
+  int nButtonId = 0;
+  QorpStrip* pStrip = nullptr;  // or an item of a small-control strip
+  QorpItemRow* pRow = nullptr;  // or an item of the File button, tab row or quick access row
+  // What was last pushed to a button.
+  bool bEnabled = true;
+  bool bChecked = false;
+  CString strCaption;
+};
+
+struct CQORPRibbonBarImpl {
+  explicit CQORPRibbonBarImpl(CQORPRibbonBar* pOwner) : pOwner(pOwner) {}
+  CQORPRibbonBar* pOwner;
+  wxRibbonBar* pRibbon = nullptr;
+  QorpItemRow* pQuickRow = nullptr;
+  QorpItemRow* pFileRow = nullptr;
+  QorpItemRow* pTabRow = nullptr;
+  std::vector<QorpStrip*> strips;
+  std::map<const CQORPControl*, QorpPlacement> placements;
+  std::map<wxRibbonPanel*, CQORPRibbonGroup*> panels;
+  std::map<UINT, std::map<int, wxBitmap>> icons;  // id -> size -> bitmap
+  std::vector<UINT> largeIds;
+  bool bDirty = true;
+  int nThemeCookie = 0;
+
+  // Key tips: letters by control, the typed prefix, the badges on screen, and the frame's
+  // keys seen through a handler that goes with this object.
+  std::map<const CQORPControl*, CString> keyTips;
+  bool bKeyTips = false;
+  bool bKeyTipsOnControls = false;  // a tab was chosen: its controls' badges show
+  CString strTyped;
+  std::vector<wxWindow*> badges;
+  std::unique_ptr<wxEvtHandler> pKeyHandler;
+  void ShowBadges();
+  void HideBadges();
+
+  void Build();
+  void Destroy();
+  void LayoutChildren();
+  void ApplyTheme();
+  void Refresh();  // pushes control state to the windows
+  wxBitmap IconFor(const CQORPControl* pControl, int nSize);
+  void OnButton(wxRibbonButtonBarEvent& e, bool bDropDown);
+  bool Execute(CQORPControl* pControl, bool bDropDown);
+  CQORPControl* ControlOf(wxRibbonButtonBar* pBar, int nButtonId) const;
+};
+
+// The small-control strip inside a group: check boxes, labels, edits with label and spin
+// arrows, combo boxes and scroll bars, three to a column.
+class QorpStrip : public wxWindow {
+ public:
+  QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<CQORPControl*> controls);
+  ~QorpStrip() override;
+  // Pushes control state (enabled, checked, texts) to the windows.
+  void Refresh_();
+  void ApplyTheme();
+  const std::vector<CQORPControl*>& GetControls() const { return m_controls; }
+  // The window of an item (a native edit, combo, slider, or the strip itself for drawn items).
+  wxWindow* GetItemWindow(const CQORPControl* pControl) const;
+  // The rectangle of an item in the strip, and of an edit's up and down arrows.
+  wxRect GetItemRect(const CQORPControl* pControl) const;
+  wxRect GetSpinRect(const CQORPControl* pControl, bool bUp) const;
+  // A click at a point of the strip (what the mouse does).
+  void ClickAt(const wxPoint& pt);
+
+  struct Item;
+
+ private:
+  void OnPaint(wxPaintEvent& e);
+  void OnLeftDown(wxMouseEvent& e);
+  void Layout_();
+  CQORPRibbonBarImpl* m_pImpl;
+  std::vector<CQORPControl*> m_controls;
+  std::vector<std::unique_ptr<Item>> m_items;
+};
+
+// Layout of strip items in columns of up to three rows: item i goes to column i / 3; each
+// column is as wide as its widest item. Returns the left edge of each item and the total width.
+std::vector<int> QorpStripColumns(const std::vector<int>& widths, int nRows, int* pTotalWidth);
+
+// A row of drawn items (the File button, the tab-row items, the quick access bar).
+class QorpItemRow : public wxWindow {
+ public:
+  QorpItemRow(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, CQORPCommandBar* pBar, bool bFileButton);
+  wxSize BestSize();
+  wxRect GetItemRect(const CQORPControl* pControl);
+  void ClickAt(const wxPoint& pt);
+
+ private:
+  void OnPaint(wxPaintEvent& e);
+  void OnLeftDown(wxMouseEvent& e);
+  void OnMotion(wxMouseEvent& e);
+  std::vector<wxRect> ItemRects();
+  CQORPRibbonBarImpl* m_pImpl;
+  CQORPCommandBar* m_pBar;
+  bool m_bFile;
+  int m_nHover = -1;
+};

@@ -87,19 +87,6 @@ namespace {
 // Words of a "Dibs" entry behind the 12-byte head: id, size, time (low, high), 130 path words.
 constexpr unsigned kDibsTailBytes = kLfwDibsEntrySize - Quirebook::kBlockEntryHeadSize;
 
-Gdiplus::Bitmap* DecodePng(const unsigned char* data, unsigned length) {
-  if (!data || length == 0) return nullptr;
-  IStream* stream = SHCreateMemStream(data, length);
-  if (!stream) return nullptr;
-  Gdiplus::Bitmap* bitmap = Gdiplus::Bitmap::FromStream(stream);
-  stream->Release();
-  if (bitmap && (bitmap->GetLastStatus() != Gdiplus::Ok || bitmap->GetWidth() == 0 || bitmap->GetHeight() == 0)) {
-    delete bitmap;
-    bitmap = nullptr;
-  }
-  return bitmap;
-}
-
 }  // namespace
 
 CZipExtractBitmapResObjs::CZipExtractBitmapResObjs(CPublicationDoc* doc, CRenderBaseObjectList& target)
@@ -122,7 +109,7 @@ bool CZipExtractBitmapResObjs::ExtractBlockContent(const unsigned* tail, const u
       return true;
     }
   }
-  Gdiplus::Bitmap* bitmap = DecodePng(data, length);
+  Gdiplus::Bitmap* bitmap = DecodePictureBytes(data, length);
   if (!bitmap) {
     ++m_nSkipped;
     return false;

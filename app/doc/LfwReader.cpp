@@ -185,15 +185,11 @@ int CZipRomExtractBitmapResObj::FindEntry(const CString& path, uint32_t size, in
 
 bool CZipRomExtractBitmapResObj::ExtractBlockContent(const unsigned*, const unsigned char* data, unsigned length,
                                                      const CString&, const CString&) {
-  if (!m_pTarget || !data || length == 0) return false;
-  IStream* stream = SHCreateMemStream(data, length);
-  if (!stream) return false;
-  Gdiplus::Bitmap* bitmap = Gdiplus::Bitmap::FromStream(stream);
-  stream->Release();
-  if (!bitmap) return false;
-  if (bitmap->GetLastStatus() != Gdiplus::Ok || bitmap->GetWidth() == 0 || bitmap->GetHeight() == 0) {
-    m_pTarget->SetLastStatus(bitmap->GetLastStatus());
-    delete bitmap;
+  if (!m_pTarget) return false;
+  std::optional<Gdiplus::Status> refused;
+  Gdiplus::Bitmap* bitmap = DecodePictureBytes(data, length, &refused);
+  if (!bitmap) {
+    if (refused) m_pTarget->SetLastStatus(*refused);
     return false;
   }
   m_pTarget->SetGdiBitmap(bitmap, nullptr, 1);

@@ -79,6 +79,21 @@ bool GetPngEncoderClsid(CLSID* clsid) {
   return false;
 }
 
+Gdiplus::Bitmap* DecodePictureBytes(const unsigned char* data, unsigned length,
+                                    std::optional<Gdiplus::Status>* pRefusedStatus) {
+  if (!data || length == 0) return nullptr;
+  IStream* stream = SHCreateMemStream(data, length);
+  if (!stream) return nullptr;
+  Gdiplus::Bitmap* bitmap = Gdiplus::Bitmap::FromStream(stream);
+  stream->Release();
+  if (bitmap && (bitmap->GetLastStatus() != Gdiplus::Ok || bitmap->GetWidth() == 0 || bitmap->GetHeight() == 0)) {
+    if (pRefusedStatus) *pRefusedStatus = bitmap->GetLastStatus();
+    delete bitmap;
+    bitmap = nullptr;
+  }
+  return bitmap;
+}
+
 bool EncodePictureAsPng(Vectorloom::CBitmapResObj& picture, std::vector<uint8_t>& png) {
   png.clear();
   Gdiplus::Bitmap* bitmap = picture.GetGdiBitmap();

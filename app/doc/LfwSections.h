@@ -16,9 +16,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <gdiplus/GdiplusBitmap.h>
 #include <quirebook/PublicationDoc.h>
 #include <quirebook/VideoStore.h>
 #include <quirebook/ZipSections.h>
@@ -60,6 +62,11 @@ bool GetPngEncoderClsid(CLSID* clsid);
 // The picture of a resource as a PNG file image; false (and the failing status stored as the
 // resource's last status) when it has no picture or cannot be encoded.
 bool EncodePictureAsPng(Vectorloom::CBitmapResObj& picture, std::vector<uint8_t>& png);
+// A picture from the bytes of an image file in memory (PNG, or any format the decoder reads);
+// null when they do not give a picture with pixels. When the decoder made a picture that is
+// refused, its status goes to *pRefusedStatus (if given).
+Gdiplus::Bitmap* DecodePictureBytes(const unsigned char* data, unsigned length,
+                                    std::optional<Gdiplus::Status>* pRefusedStatus = nullptr);
 
 // "Page": every page of a document, in page order. Pages that are not loaded are loaded for the
 // save and emptied again afterwards. Each page's external pictures are added to the picture list

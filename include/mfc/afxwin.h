@@ -424,6 +424,8 @@ class CWnd : public CCmdTarget {
   static CWnd* FromHandlePermanent(HWND hWnd) { return FromHandle(hWnd); }
   // The toolkit window behind this object (null before creation and after destruction).
   wxWindow* GetWxWindow() const;
+  // The CWnd bound to a toolkit window or to its nearest ancestor that has one (null when none).
+  static CWnd* FromWxOrAncestor(const wxWindow* pWindow);
   // TRUE for a window made without a toolkit window (see CreatesHeadless).
   BOOL IsHeadless() const;
 

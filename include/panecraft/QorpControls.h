@@ -273,6 +273,8 @@ class CQORPCommandBars {
   using StringLoader = std::function<bool(UINT nId, CString& strEntry)>;
   void SetStringLoader(StringLoader loader);
   const StringLoader& GetStringLoader() const { return m_loader; }
+  // The caption of an id's string-table entry; "#<id>" when the id has none.
+  CString LoadCaption(int nId) const;
   void RefreshCommandStrings();
 
   // Runs the update handlers of every control with an id, with pTarget (the frame) routing.

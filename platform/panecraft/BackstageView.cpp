@@ -106,11 +106,7 @@ BOOL CQORPBackstageView::Create(CFrameWnd* pFrame, CQORPCommandBars* pCommandBar
 }
 
 CString CQORPBackstageView::CaptionOf(int nId) const {
-  CString strEntry, strDescription, strCaption, strLabel;
-  if (m_pCommandBars && m_pCommandBars->GetStringLoader() &&
-      m_pCommandBars->GetStringLoader()(static_cast<UINT>(nId), strEntry) &&
-      QORPSplitCommandString(strEntry, strDescription, strCaption, strLabel))
-    return strCaption;
+  if (m_pCommandBars) return m_pCommandBars->LoadCaption(nId);
   CString s;
   s.Format(L"#%d", nId);
   return s;

@@ -216,6 +216,16 @@ void CQORPCommandBars::OnControlAdded(CQORPControl* pControl) {
 
 void CQORPCommandBars::SetStringLoader(StringLoader loader) { m_loader = std::move(loader); }
 
+CString CQORPCommandBars::LoadCaption(int nId) const {
+  CString strEntry, strDescription, strCaption, strLabel;
+  if (m_loader && m_loader(static_cast<UINT>(nId), strEntry) &&
+      QORPSplitCommandString(strEntry, strDescription, strCaption, strLabel))
+    return strCaption;
+  CString s;
+  s.Format(L"#%d", nId);
+  return s;
+}
+
 void CQORPCommandBars::RefreshCommandStrings() {
   if (!m_loader) return;
   for (const auto& pBar : m_bars)

@@ -10,11 +10,6 @@
 
 #include <algorithm>
 
-// The CWnd bound to a toolkit window or its nearest ancestor (the window layer's bridge).
-namespace lwwnd {
-CWnd* WndFromWxOrAncestor(const wxWindow* w);
-}
-
 namespace qorp {
 
 void SetColour(cairo_t* cr, COLORREF clr) {
@@ -37,7 +32,7 @@ HWND FrameFor(CQORPControl* pControl, wxWindow* pOwner) {
     if (CQORPCommandBars* pBars = pBar ? pBar->GetCommandBars() : nullptr)
       if (CFrameWnd* pFrame = pBars->GetFrame()) return pFrame->GetSafeHwnd();
   }
-  CWnd* pWnd = pOwner ? lwwnd::WndFromWxOrAncestor(pOwner) : nullptr;
+  CWnd* pWnd = pOwner ? CWnd::FromWxOrAncestor(pOwner) : nullptr;
   if (!pWnd) return nullptr;
   if (auto* pFrame = dynamic_cast<CFrameWnd*>(pWnd)) return pFrame->GetSafeHwnd();
   CFrameWnd* pFrame = pWnd->GetParentFrame();

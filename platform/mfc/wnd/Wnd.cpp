@@ -172,6 +172,8 @@ CWnd::~CWnd() {
 
 wxWindow* CWnd::GetWxWindow() const { return m_pState->wx; }
 
+CWnd* CWnd::FromWxOrAncestor(const wxWindow* pWindow) { return lwwnd::WndFromWxOrAncestor(pWindow); }
+
 BOOL CWnd::IsHeadless() const { return m_pState->headless; }
 
 CWnd* CWnd::FromHandle(HWND hWnd) { return lwwnd::HandleTable::Instance().Lookup(hWnd); }

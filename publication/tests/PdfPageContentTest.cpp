@@ -159,6 +159,29 @@ TEST(PdfPageContent, StandardFontTextAndJpegImage) {
   EXPECT_NEAR(box.top, (792 - 580) * 1.33f, 0.1);
 }
 
+// Where of character `index` of an unturned text lands on the page, in page units.
+float CharPageX(CDDrawTextObj& text, int index) {
+  const auto& m = text.GetTransMatrix();
+  return m.dx + text.GetArrayOfTextCharacters()[static_cast<size_t>(index)].GetCharOffset().x * m.m11;
+}
+
+// Words the PDF places by gaps come in with a space between them, and the glyphs after the space
+// stay where the PDF draws them, whatever width the space has in the font that lays it out.
+TEST(PdfPageContent, WordGapsBecomeSpacesAndEveryGlyphKeepsItsPlace) {
+  lwtest::PdfBuilder b;
+  const int font = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  // "one" is 1.668 em wide and "two" 1.556 em: "two" starts 26.68 pt and "six" 55.56 pt after x = 72.
+  OpenedPdf pdf(b.FinishPages({"BT /F1 10 Tf 72 700 Td [(one) -1000 (two) -1332 (six)] TJ ET"},
+                              "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>"));
+  PageContent content = Gather(pdf.Load(0));
+  ASSERT_EQ(content.texts.size(), 1u);
+  EXPECT_EQ(content.text, L"one two six");
+  CDDrawTextObj& text = *content.texts[0];
+  EXPECT_NEAR(CharPageX(text, 0), 72 * 1.33f, 0.15);
+  EXPECT_NEAR(CharPageX(text, 4), (72 + 26.68f) * 1.33f, 0.15);
+  EXPECT_NEAR(CharPageX(text, 8), (72 + 55.56f) * 1.33f, 0.15);
+}
+
 TEST(PdfPageContent, MissingOrDamagedFilesAndPagesOutOfRangeFail) {
   lwtest::TempDir dir;
   lwtest::WriteFileBytes(dir / "bad.pdf", {'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n', 'x'});

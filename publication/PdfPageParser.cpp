@@ -357,8 +357,8 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       item.SetCharacter(static_cast<char16_t>(run->chars[i].character & 0xFFFF));
       item.SetHorizontalShift(-run->chars[i].adjustment * run->font_size / 1000.0f);
       item.SetCharSpacing(run->char_spacing);
-      item.SetCharXScale(run->horizontal_scale * kPdfImportInverseScale);
-      item.SetCharYScale(kPdfImportInverseScale);
+      item.SetCharXScale(run->horizontal_scale * kPdfImportGlyphScale);
+      item.SetCharYScale(kPdfImportGlyphScale);
       item.SetBaselineShift(run->rise);
       item.SetRenderColor(colour);
       if (run->chars[i].character & kPdfCharWordSpace) wordSpaces.emplace_back(chars.size(), runFont);

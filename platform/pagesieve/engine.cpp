@@ -514,29 +514,73 @@ struct PageRun {
           t.runs.push_back(std::move(rc));
         }
         std::vector<PdfRunChar>& chars = t.runs.back().chars;
-        if (it.gid < 0) {  // a further character of the glyph before (a ligature)
-          if (it.ucs >= 0) AddChar(chars, 0, it.ucs);
-          continue;
-        }
+        if (it.gid < 0) continue;  // a further character of a glyph before, taken with it
         float next = tx + Advance(ctx, span->font, it.gid, span->wmode) * s * th;
+        // The characters of the glyph: its own, those of further items (a ligature with a
+        // multi-character mapping), or the letters of a Unicode ligature.
+        int seq[kMaxGlyphChars];
+        int n = 0;
         if (it.ucs >= 0) {
           int ch = it.ucs;
           if (ch == 0 || ch == 0xFFFD) {
             auto c = fe->gid_to_cid.find(it.gid);
             ch = c != fe->gid_to_cid.end() ? c->second : 0xFFFD;
           }
+          n = LigatureLetters(ch, seq);
+        }
+        for (; i + 1 < span->len && span->items[i + 1].gid < 0; ++i)
+          if (span->items[i + 1].ucs >= 0 && n < kMaxGlyphChars) seq[n++] = span->items[i + 1].ucs;
+        if (n > 0) {
           const bool first = chars.empty() && t.runs.size() == 1;
           // A gap wide enough to be a word space becomes one, unless a space is already there.
-          if (!first && span->wmode == 0 && !IsSpace(ch) && !IsSpace(t.last) &&
+          if (!first && span->wmode == 0 && !IsSpace(seq[0]) && !IsSpace(t.last) &&
               tx - t.pen > WordGap(span->font, *fe) * s * th)
             chars.push_back(PdfRunChar{0, 32 | kPdfCharWordSpace});
-          AddChar(chars, first ? 0.0f : adj, ch);
-          t.last = ch;
+          AddChar(chars, first ? 0.0f : adj, seq[0]);
+          if (n > 1) PlaceLigatureLetters(span, seq, n, tx, next, s * th, chars);
+          t.last = seq[n - 1];
         }
         t.pen = next;
       }
     }
     FlushText(t);
+  }
+
+  static constexpr int kMaxGlyphChars = 8;
+
+  // The letters of a Unicode ligature (U+FB00 to U+FB06), else the character itself.
+  static int LigatureLetters(int ch, int* out) {
+    static const char* const kLetters[] = {"ff", "fi", "fl", "ffi", "ffl", "st", "st"};
+    if (ch < 0xFB00 || ch > 0xFB06) {
+      out[0] = ch;
+      return 1;
+    }
+    int n = 0;
+    for (const char* p = kLetters[ch - 0xFB00]; *p; ++p) out[n++] = *p;
+    return n;
+  }
+
+  // The second and later letters of a ligature glyph drawn from `x` to `end` (points along the
+  // baseline, `size` the font size x horizontal scale): each letter follows the one before at its
+  // own width, the last one ends where the ligature ends, so that the glyph after the ligature
+  // keeps its place.
+  void PlaceLigatureLetters(const fz_text_span* span, const int* seq, int n, float x, float end, float size,
+                            std::vector<PdfRunChar>& chars) {
+    auto width = [&](int ch) {
+      const int gid = GlyphOf(ctx, span->font, ch);
+      return gid > 0 ? Advance(ctx, span->font, gid, 0) * size : 0.0f;
+    };
+    float pen = x + width(seq[0]);
+    for (int k = 1; k < n; ++k) {
+      const float w = width(seq[k]);
+      float adj = 0;
+      if (k == n - 1) {
+        adj = -((end - w) - pen) * 1000.0f / size;
+        if (std::fabs(adj) < 0.01f) adj = 0;
+      }
+      AddChar(chars, adj, seq[k]);
+      pen += w - adj * size / 1000.0f;
+    }
   }
 
   static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch) {

@@ -87,6 +87,33 @@ TEST(PagesieveText, WordGapsBecomeFlaggedSpaces) {
   }
 }
 
+// A ligature glyph comes as its letters: the first where the glyph is, each further one after
+// the letter before, the last ending where the ligature ends, so that the glyph after it keeps
+// its place. Code 1 is Times' "fi", 0.556 em wide; "f" and "i" are 0.333 and 0.278 em.
+TEST(PagesieveText, LigaturesComeAsLettersAndKeepTheLineInPlace) {
+  struct Case {
+    const char* name;
+    std::string to_unicode;  // bfchar target of code 1
+  };
+  const Case cases[] = {{"mapped to letters", "<00660069>"}, {"mapped to U+FB01", "<FB01>"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    lwtest::PdfBuilder b;
+    const int cmap = b.AddStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+                                     "1 begincodespacerange <00> <FF> endcodespacerange\n"
+                                     "3 beginbfchar <01> " + c.to_unicode + " <63> <0063> <6F> <006F> endbfchar\n"
+                                     "endcmap CMapName currentdict /CMap defineresource pop end end\n");
+    const int font = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman /Encoding << /Differences [1 /fi] "
+                           ">> /ToUnicode " + std::to_string(cmap) + " 0 R >>");
+    RecordingParser rec = ParsePage(b.FinishPages({"BT /F1 10 Tf 72 700 Td (o\\001c) Tj ET"},
+                                                  "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>"));
+    ASSERT_EQ(rec.texts.size(), 1u);
+    EXPECT_EQ(rec.texts[0].str(), u"ofic");
+    // "i" moves back by 333 + 278 - 556 = 55 to end with the ligature; "c" follows unshifted.
+    EXPECT_EQ(Adjustments(rec.texts[0]), (std::vector<float>{0, 0, 55, 0}));
+  }
+}
+
 TEST(PagesieveText, RenderModes) {
   struct Case {
     const char* mode;

@@ -4,7 +4,15 @@
 // Type 3 glyphs may become pictures, the page draws like MuPDF draws it, and
 // saving the import twice gives the same bytes. The fixtures, their sources and
 // the commands that made them are in pdf-producers/ (see its README).
+#include <afx.h>
 #include <gtest/gtest.h>
+#include <mupdf/fitz.h>
+#include <quirebook/DDrawTextObj.h>
+#include <quirebook/PdfPageParser.h>
+#include <quirebook/PublicationDoc.h>
+#include <vectorloom/BitmapRes.h>
+#include <vectorloom/ShapeObj.h>
+#include <win32/lwstr.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,16 +23,6 @@
 #include <string>
 #include <vector>
 
-#include <mupdf/fitz.h>
-
-#include <afx.h>
-#include <quirebook/DDrawTextObj.h>
-#include <quirebook/PdfPageParser.h>
-#include <quirebook/PublicationDoc.h>
-#include <vectorloom/BitmapRes.h>
-#include <vectorloom/ShapeObj.h>
-#include <win32/lwstr.h>
-
 #include "PageRaster.h"
 #include "TestSupport.h"
 
@@ -33,10 +31,9 @@ namespace {
 const std::string kFixtures = LW_PDF_PRODUCERS_DIR;
 
 class CTextDoc : public CPublicationDoc {
-public:
+ public:
   Vectorloom::CRenderBaseObj *CreateNewObject(int type) override {
-    if (type == Vectorloom::RENDER_OBJ_TEXT)
-      return new CDDrawTextObj;
+    if (type == Vectorloom::RENDER_OBJ_TEXT) return new CDDrawTextObj;
     return CPublicationDoc::CreateNewObject(type);
   }
 };
@@ -51,13 +48,9 @@ std::vector<uint8_t> ReadBytes(const std::string &path) {
 // U+02B0-U+02FF, U+2000-U+206F and U+E000-U+F8FF; words of two characters or
 // more.
 bool IsWordChar(uint32_t c) {
-  if (c < 0x80)
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
-           (c >= 'A' && c <= 'Z');
-  if (c < 0xC0 || c == 0xD7 || c == 0xF7)
-    return false;
-  return !((c >= 0x2B0 && c <= 0x2FF) || (c >= 0x2000 && c <= 0x206F) ||
-           (c >= 0xE000 && c <= 0xF8FF));
+  if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  if (c < 0xC0 || c == 0xD7 || c == 0xF7) return false;
+  return !((c >= 0x2B0 && c <= 0x2FF) || (c >= 0x2000 && c <= 0x206F) || (c >= 0xE000 && c <= 0xF8FF));
 }
 
 std::vector<std::wstring> Words(const std::wstring &text) {
@@ -69,8 +62,7 @@ std::vector<std::wstring> Words(const std::wstring &text) {
       cur += text[i];
       continue;
     }
-    if (cur.size() >= 2)
-      out.push_back(cur);
+    if (cur.size() >= 2) out.push_back(cur);
     cur.clear();
   }
   return out;
@@ -84,23 +76,18 @@ std::map<int, std::vector<std::wstring>> ReadWordList(const std::string &path) {
   std::string line;
   while (std::getline(in, line)) {
     const size_t sp = line.find(' ');
-    if (sp == std::string::npos)
-      continue;
-    out[std::stoi(line.substr(0, sp))].push_back(
-        lw::Utf8ToWide(line.substr(sp + 1)));
+    if (sp == std::string::npos) continue;
+    out[std::stoi(line.substr(0, sp))].push_back(lw::Utf8ToWide(line.substr(sp + 1)));
   }
   return out;
 }
 
 // Share of `expected` (counted with repeats) found among `found`.
-double WordShare(const std::vector<std::wstring> &expected,
-                 const std::vector<std::wstring> &found,
+double WordShare(const std::vector<std::wstring> &expected, const std::vector<std::wstring> &found,
                  std::vector<std::wstring> *missing) {
-  if (expected.empty())
-    return 1;
+  if (expected.empty()) return 1;
   std::map<std::wstring, int> have;
-  for (const auto &w : found)
-    ++have[w];
+  for (const auto &w : found) ++have[w];
   int hits = 0;
   for (const auto &w : expected) {
     if (have[w] > 0) {
@@ -125,11 +112,9 @@ std::wstring PageText(CDrawingPage &page) {
 
 // Centres (in points from the page's top-left corner) of MuPDF's characters on
 // a page that do not come from a Type 3 font, leaving out spaces.
-bool NonType3CharCentres(const std::vector<uint8_t> &pdf, int page,
-                         std::vector<fz_point> *out) {
+bool NonType3CharCentres(const std::vector<uint8_t> &pdf, int page, std::vector<fz_point> *out) {
   fz_context *ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
-  if (!ctx)
-    return false;
+  if (!ctx) return false;
   fz_stream *stream = nullptr;
   fz_document *doc = nullptr;
   fz_stext_page *text = nullptr;
@@ -146,12 +131,10 @@ bool NonType3CharCentres(const std::vector<uint8_t> &pdf, int page,
   fz_catch(ctx) { ok = 0; }
   if (ok) {
     for (fz_stext_block *b = text->first_block; b; b = b->next) {
-      if (b->type != FZ_STEXT_BLOCK_TEXT)
-        continue;
+      if (b->type != FZ_STEXT_BLOCK_TEXT) continue;
       for (fz_stext_line *l = b->u.t.first_line; l; l = l->next)
         for (fz_stext_char *c = l->first_char; c; c = c->next) {
-          if (c->c == ' ' || !c->font || fz_font_t3_procs(ctx, c->font))
-            continue;
+          if (c->c == ' ' || !c->font || fz_font_t3_procs(ctx, c->font)) continue;
           const fz_rect r = fz_rect_from_quad(c->quad);
           out->push_back(fz_make_point((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2));
         }
@@ -165,13 +148,11 @@ bool NonType3CharCentres(const std::vector<uint8_t> &pdf, int page,
 }
 
 // Bounds, in page units, of the page's objects that draw a picture.
-std::vector<Vectorloom::CQorVectorRect<float>>
-PictureBounds(CDrawingPage &page) {
+std::vector<Vectorloom::CQorVectorRect<float>> PictureBounds(CDrawingPage &page) {
   std::vector<Vectorloom::CQorVectorRect<float>> out;
   for (auto *obj : page.GetRenderObjectList())
     if (auto *shape = dynamic_cast<Vectorloom::CBaseShapeObj *>(obj))
-      if (shape->GetFillInsideFlag() &&
-          shape->GetFillKind() == Vectorloom::RENDER_KIND_BITMAP)
+      if (shape->GetFillInsideFlag() && shape->GetFillKind() == Vectorloom::RENDER_KIND_BITMAP)
         out.push_back(shape->CalcuBoundRect());
   return out;
 }
@@ -187,24 +168,21 @@ std::vector<uint8_t> SavedBytes(CDrawingPage &page) {
     obj->CollectExternalBmpResObjs(pictures);
   }
   for (int i = 0; i < pictures.GetCount(); ++i)
-    if (auto *p =
-            dynamic_cast<Vectorloom::CExternalBmpResObj *>(pictures.GetAt(i))) {
-      const std::string line = lw::WideToUtf8(p->GetPathName().GetString()) +
-                               " " + std::to_string(p->GetFileSize()) + " " +
-                               std::to_string(p->GetFileTime()) + "\n";
+    if (auto *p = dynamic_cast<Vectorloom::CExternalBmpResObj *>(pictures.GetAt(i))) {
+      const std::string line = lw::WideToUtf8(p->GetPathName().GetString()) + " " + std::to_string(p->GetFileSize()) +
+                               " " + std::to_string(p->GetFileTime()) + "\n";
       f.Write(line.data(), static_cast<UINT>(line.size()));
     }
   return {f.GetBufferPtr(), f.GetBufferPtr() + f.GetLength()};
 }
 
 struct Producer {
-  const char *file; // in pdf-producers/, without ".pdf"
+  const char *file;  // in pdf-producers/, without ".pdf"
   int pages;
 };
 
 const Producer kProducers[] = {
-    {"pdftex", 2},   {"groff", 1},          {"cairo", 1}, {"libreoffice", 1},
-    {"chromium", 1}, {"standard-fonts", 1}, {"type3", 1},
+    {"pdftex", 2}, {"groff", 1}, {"cairo", 1}, {"libreoffice", 1}, {"chromium", 1}, {"standard-fonts", 1}, {"type3", 1},
 };
 
 // Checks that fail today, by "file:page:check", with the fault that makes them
@@ -212,20 +190,17 @@ const Producer kProducers[] = {
 // takes it off this list; a fault marked "at times" depends on the clock and is
 // only reported.
 constexpr const char *kAccents = "accents come as characters of their own";
-constexpr const char *kType3Block =
-    "a Type 3 glyph turns its whole text into a picture";
+constexpr const char *kType3Block = "a Type 3 glyph turns its whole text into a picture";
 constexpr const char *kStrokeStyle = "dash patterns and caps are not imported";
-constexpr const char *kSystemFaces =
-    "bold and italic of fonts not embedded are synthetic";
-constexpr const char *kPictureTime =
-    "at times: pictures carry the import second";
+constexpr const char *kSystemFaces = "bold and italic of fonts not embedded are synthetic";
+constexpr const char *kPictureTime = "at times: pictures carry the import second";
 const std::map<std::string, std::string> kKnownFaults = {
-    {"pdftex:1:words", kAccents},           {"pdftex:1:ink", kAccents},
-    {"pdftex:2:words", kType3Block},        {"pdftex:2:pictures", kType3Block},
-    {"pdftex:2:ink", kType3Block},          {"pdftex:2:saved", kPictureTime},
-    {"cairo:1:ink", kStrokeStyle},          {"standard-fonts:1:ink", kSystemFaces}, {"type3:1:words", kType3Block},
-    {"type3:1:pictures", kType3Block},      {"type3:1:ink", kType3Block},
-    {"type3:1:saved", kPictureTime},
+    {"pdftex:1:words", kAccents},    {"pdftex:1:ink", kAccents},
+    {"pdftex:2:words", kType3Block}, {"pdftex:2:pictures", kType3Block},
+    {"pdftex:2:ink", kType3Block},   {"pdftex:2:saved", kPictureTime},
+    {"cairo:1:ink", kStrokeStyle},   {"standard-fonts:1:ink", kSystemFaces},
+    {"type3:1:words", kType3Block},  {"type3:1:pictures", kType3Block},
+    {"type3:1:ink", kType3Block},    {"type3:1:saved", kPictureTime},
 };
 
 struct Outcome {
@@ -238,17 +213,13 @@ void Report(const Outcome &o) {
   const auto known = kKnownFaults.find(o.key);
   if (known == kKnownFaults.end()) {
     EXPECT_TRUE(o.pass) << o.key << ": " << o.figure;
-    std::printf("  %-34s %s %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL",
-                o.figure.c_str());
+    std::printf("  %-34s %s %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL", o.figure.c_str());
   } else if (known->second.rfind("at times", 0) == 0) {
-    std::printf("  %-34s %s (known fault, %s): %s\n", o.key.c_str(),
-                o.pass ? "ok  " : "FAIL", known->second.c_str(),
+    std::printf("  %-34s %s (known fault, %s): %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL", known->second.c_str(),
                 o.figure.c_str());
   } else {
-    EXPECT_FALSE(o.pass) << o.key << " passes now (" << o.figure
-                         << "): take it off the known faults";
-    std::printf("  %-34s expected to fail (%s): %s\n", o.key.c_str(),
-                known->second.c_str(), o.figure.c_str());
+    EXPECT_FALSE(o.pass) << o.key << " passes now (" << o.figure << "): take it off the known faults";
+    std::printf("  %-34s expected to fail (%s): %s\n", o.key.c_str(), known->second.c_str(), o.figure.c_str());
   }
 }
 
@@ -259,7 +230,7 @@ std::string Fmt(const char *format, double v) {
 }
 
 TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
-  constexpr float kZoom = 96.0f / 72.0f; // MuPDF at 96 dots per inch
+  constexpr float kZoom = 96.0f / 72.0f;  // MuPDF at 96 dots per inch
   for (const Producer &p : kProducers) {
     SCOPED_TRACE(p.file);
     const std::string path = kFixtures + "/" + p.file + ".pdf";
@@ -270,8 +241,7 @@ TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
     source->AddRef();
     ASSERT_EQ(source->GetPagesCount(), p.pages);
     for (int index = 0; index < p.pages; ++index) {
-      const std::string key =
-          std::string(p.file) + ":" + std::to_string(index + 1) + ":";
+      const std::string key = std::string(p.file) + ":" + std::to_string(index + 1) + ":";
       std::vector<uint8_t> saved[2];
       for (int round = 0; round < 2; ++round) {
         CTextDoc doc;
@@ -282,20 +252,16 @@ TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
         ASSERT_TRUE(page->LoadPageContent(&doc));
         page->IntegrateTexts();
         saved[round] = SavedBytes(*page);
-        if (round == 1)
-          break;
+        if (round == 1) break;
 
         // Words.
         std::vector<std::wstring> missing;
         const auto it = words.find(index + 1);
-        const double share = WordShare(
-            it == words.end() ? std::vector<std::wstring>{} : it->second,
-            Words(PageText(*page)), &missing);
+        const double share =
+            WordShare(it == words.end() ? std::vector<std::wstring>{} : it->second, Words(PageText(*page)), &missing);
         std::string lost;
-        for (size_t i = 0; i < missing.size() && i < 6; ++i)
-          lost += " " + lw::WideToUtf8(missing[i]);
-        Report({key + "words", share >= 0.97,
-                Fmt("%.1f %% of pdftotext's words;", share * 100) + lost});
+        for (size_t i = 0; i < missing.size() && i < 6; ++i) lost += " " + lw::WideToUtf8(missing[i]);
+        Report({key + "words", share >= 0.97, Fmt("%.1f %% of pdftotext's words;", share * 100) + lost});
 
         // Pictures: no character outside a Type 3 font lies under one.
         std::vector<fz_point> centres;
@@ -304,36 +270,30 @@ TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
         int covered = 0;
         for (const fz_point &c : centres)
           for (const auto &r : pictures)
-            if (c.x * Quirebook::kPdfImportScale >= r.left &&
-                c.x * Quirebook::kPdfImportScale <= r.right &&
-                c.y * Quirebook::kPdfImportScale >= r.top &&
-                c.y * Quirebook::kPdfImportScale <= r.bottom) {
+            if (c.x * Quirebook::kPdfImportScale >= r.left && c.x * Quirebook::kPdfImportScale <= r.right &&
+                c.y * Quirebook::kPdfImportScale >= r.top && c.y * Quirebook::kPdfImportScale <= r.bottom) {
               ++covered;
               break;
             }
         Report({key + "pictures", covered == 0,
-                std::to_string(covered) + " of " +
-                    std::to_string(centres.size()) + " characters under " +
+                std::to_string(covered) + " of " + std::to_string(centres.size()) + " characters under " +
                     std::to_string(pictures.size()) + " pictures"});
 
         // Ink.
         pagetest::Raster reference;
         ASSERT_TRUE(pagetest::RenderWithMupdf(pdf, index, kZoom, &reference));
         const pagetest::Raster imported =
-            pagetest::RenderPage(*page, reference.width, reference.height,
-                                 kZoom / Quirebook::kPdfImportScale);
+            pagetest::RenderPage(*page, reference.width, reference.height, kZoom / Quirebook::kPdfImportScale);
         pagetest::Dump(reference, key + "mupdf");
         pagetest::Dump(imported, key + "imported");
         const pagetest::Difference d = pagetest::Compare(imported, reference);
         EXPECT_GT(d.ink, 500);
-        Report({key + "ink", d.inkOff <= 0.03,
-                Fmt("%.2f %% of ink pixels off", d.inkOff * 100)});
+        Report({key + "ink", d.inkOff <= 0.03, Fmt("%.2f %% of ink pixels off", d.inkOff * 100)});
       }
-      Report({key + "saved", saved[0] == saved[1],
-              std::to_string(saved[0].size()) + " bytes"});
+      Report({key + "saved", saved[0] == saved[1], std::to_string(saved[0].size()) + " bytes"});
     }
     source->Release();
   }
 }
 
-} // namespace
+}  // namespace

@@ -32,13 +32,13 @@ const std::string kFixtures = LW_PDF_PRODUCERS_DIR;
 
 class CTextDoc : public CPublicationDoc {
  public:
-  Vectorloom::CRenderBaseObj *CreateNewObject(int type) override {
+  Vectorloom::CRenderBaseObj* CreateNewObject(int type) override {
     if (type == Vectorloom::RENDER_OBJ_TEXT) return new CDDrawTextObj;
     return CPublicationDoc::CreateNewObject(type);
   }
 };
 
-std::vector<uint8_t> ReadBytes(const std::string &path) {
+std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -53,7 +53,7 @@ bool IsWordChar(uint32_t c) {
   return !((c >= 0x2B0 && c <= 0x2FF) || (c >= 0x2000 && c <= 0x206F) || (c >= 0xE000 && c <= 0xF8FF));
 }
 
-std::vector<std::wstring> Words(const std::wstring &text) {
+std::vector<std::wstring> Words(const std::wstring& text) {
   std::vector<std::wstring> out;
   std::wstring cur;
   for (size_t i = 0; i <= text.size(); ++i) {
@@ -70,7 +70,7 @@ std::vector<std::wstring> Words(const std::wstring &text) {
 
 // The committed word list of a fixture: page (1-based) -> pdftotext's words of
 // that page.
-std::map<int, std::vector<std::wstring>> ReadWordList(const std::string &path) {
+std::map<int, std::vector<std::wstring>> ReadWordList(const std::string& path) {
   std::map<int, std::vector<std::wstring>> out;
   std::ifstream in(path);
   std::string line;
@@ -83,13 +83,13 @@ std::map<int, std::vector<std::wstring>> ReadWordList(const std::string &path) {
 }
 
 // Share of `expected` (counted with repeats) found among `found`.
-double WordShare(const std::vector<std::wstring> &expected, const std::vector<std::wstring> &found,
-                 std::vector<std::wstring> *missing) {
+double WordShare(const std::vector<std::wstring>& expected, const std::vector<std::wstring>& found,
+                 std::vector<std::wstring>* missing) {
   if (expected.empty()) return 1;
   std::map<std::wstring, int> have;
-  for (const auto &w : found) ++have[w];
+  for (const auto& w : found) ++have[w];
   int hits = 0;
-  for (const auto &w : expected) {
+  for (const auto& w : expected) {
     if (have[w] > 0) {
       --have[w];
       ++hits;
@@ -100,10 +100,10 @@ double WordShare(const std::vector<std::wstring> &expected, const std::vector<st
   return static_cast<double>(hits) / expected.size();
 }
 
-std::wstring PageText(CDrawingPage &page) {
+std::wstring PageText(CDrawingPage& page) {
   std::wstring s;
-  for (auto *obj : page.GetRenderObjectList())
-    if (auto *t = dynamic_cast<CDDrawTextObj *>(obj)) {
+  for (auto* obj : page.GetRenderObjectList())
+    if (auto* t = dynamic_cast<CDDrawTextObj*>(obj)) {
       s += t->GetCharacters(0, -1);
       s += L'\n';
     }
@@ -112,12 +112,12 @@ std::wstring PageText(CDrawingPage &page) {
 
 // Centres (in points from the page's top-left corner) of MuPDF's characters on
 // a page that do not come from a Type 3 font, leaving out spaces.
-bool NonType3CharCentres(const std::vector<uint8_t> &pdf, int page, std::vector<fz_point> *out) {
-  fz_context *ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
+bool NonType3CharCentres(const std::vector<uint8_t>& pdf, int page, std::vector<fz_point>* out) {
+  fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
   if (!ctx) return false;
-  fz_stream *stream = nullptr;
-  fz_document *doc = nullptr;
-  fz_stext_page *text = nullptr;
+  fz_stream* stream = nullptr;
+  fz_document* doc = nullptr;
+  fz_stext_page* text = nullptr;
   int ok = 1;
   fz_var(stream);
   fz_var(doc);
@@ -130,10 +130,10 @@ bool NonType3CharCentres(const std::vector<uint8_t> &pdf, int page, std::vector<
   }
   fz_catch(ctx) { ok = 0; }
   if (ok) {
-    for (fz_stext_block *b = text->first_block; b; b = b->next) {
+    for (fz_stext_block* b = text->first_block; b; b = b->next) {
       if (b->type != FZ_STEXT_BLOCK_TEXT) continue;
-      for (fz_stext_line *l = b->u.t.first_line; l; l = l->next)
-        for (fz_stext_char *c = l->first_char; c; c = c->next) {
+      for (fz_stext_line* l = b->u.t.first_line; l; l = l->next)
+        for (fz_stext_char* c = l->first_char; c; c = c->next) {
           if (c->c == ' ' || !c->font || fz_font_t3_procs(ctx, c->font)) continue;
           const fz_rect r = fz_rect_from_quad(c->quad);
           out->push_back(fz_make_point((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2));
@@ -148,10 +148,10 @@ bool NonType3CharCentres(const std::vector<uint8_t> &pdf, int page, std::vector<
 }
 
 // Bounds, in page units, of the page's objects that draw a picture.
-std::vector<Vectorloom::CQorVectorRect<float>> PictureBounds(CDrawingPage &page) {
+std::vector<Vectorloom::CQorVectorRect<float>> PictureBounds(CDrawingPage& page) {
   std::vector<Vectorloom::CQorVectorRect<float>> out;
-  for (auto *obj : page.GetRenderObjectList())
-    if (auto *shape = dynamic_cast<Vectorloom::CBaseShapeObj *>(obj))
+  for (auto* obj : page.GetRenderObjectList())
+    if (auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(obj))
       if (shape->GetFillInsideFlag() && shape->GetFillKind() == Vectorloom::RENDER_KIND_BITMAP)
         out.push_back(shape->CalcuBoundRect());
   return out;
@@ -159,16 +159,16 @@ std::vector<Vectorloom::CQorVectorRect<float>> PictureBounds(CDrawingPage &page)
 
 // The page's objects as the document writer stores them, and the picture
 // triples they refer to.
-std::vector<uint8_t> SavedBytes(CDrawingPage &page) {
+std::vector<uint8_t> SavedBytes(CDrawingPage& page) {
   CMemFile f;
   const CString version(L"2000");
   Vectorloom::CBitmapResObjsList pictures;
-  for (auto *obj : page.GetRenderObjectList()) {
+  for (auto* obj : page.GetRenderObjectList()) {
     EXPECT_EQ(obj->Save(f, version), 1);
     obj->CollectExternalBmpResObjs(pictures);
   }
   for (int i = 0; i < pictures.GetCount(); ++i)
-    if (auto *p = dynamic_cast<Vectorloom::CExternalBmpResObj *>(pictures.GetAt(i))) {
+    if (auto* p = dynamic_cast<Vectorloom::CExternalBmpResObj*>(pictures.GetAt(i))) {
       const std::string line = lw::WideToUtf8(p->GetPathName().GetString()) + " " + std::to_string(p->GetFileSize()) +
                                " " + std::to_string(p->GetFileTime()) + "\n";
       f.Write(line.data(), static_cast<UINT>(line.size()));
@@ -177,7 +177,7 @@ std::vector<uint8_t> SavedBytes(CDrawingPage &page) {
 }
 
 struct Producer {
-  const char *file;  // in pdf-producers/, without ".pdf"
+  const char* file;  // in pdf-producers/, without ".pdf"
   int pages;
 };
 
@@ -185,22 +185,17 @@ const Producer kProducers[] = {
     {"pdftex", 2}, {"groff", 1}, {"cairo", 1}, {"libreoffice", 1}, {"chromium", 1}, {"standard-fonts", 1}, {"type3", 1},
 };
 
-// Checks that fail today, by "file:page:check", with the fault that makes them
-// fail. Such a check must still fail, so that the mend that makes it pass also
-// takes it off this list; a fault marked "at times" depends on the clock and is
-// only reported.
-constexpr const char *kAccents = "accents come as characters of their own";
-constexpr const char *kType3Block = "a Type 3 glyph turns its whole text into a picture";
-constexpr const char *kStrokeStyle = "dash patterns and caps are not imported";
-constexpr const char *kSystemFaces = "bold and italic of fonts not embedded are synthetic";
-constexpr const char *kPictureTime = "at times: pictures carry the import second";
+// Checks that fail today, by "file:page:check", with the fault that makes them fail. Such a check
+// must still fail, so that the mend that makes it pass also takes it off this list.
+constexpr const char* kAccents = "accents come as characters of their own";
+constexpr const char* kType3Block = "a Type 3 glyph turns its whole text into a picture";
+constexpr const char* kStrokeStyle = "dash patterns and caps are not imported";
+constexpr const char* kSystemFaces = "bold and italic of fonts not embedded are synthetic";
 const std::map<std::string, std::string> kKnownFaults = {
-    {"pdftex:1:words", kAccents},    {"pdftex:1:ink", kAccents},
-    {"pdftex:2:words", kType3Block}, {"pdftex:2:pictures", kType3Block},
-    {"pdftex:2:ink", kType3Block},   {"pdftex:2:saved", kPictureTime},
-    {"cairo:1:ink", kStrokeStyle},   {"standard-fonts:1:ink", kSystemFaces},
-    {"type3:1:words", kType3Block},  {"type3:1:pictures", kType3Block},
-    {"type3:1:ink", kType3Block},    {"type3:1:saved", kPictureTime},
+    {"pdftex:1:words", kAccents},           {"pdftex:1:ink", kAccents},     {"pdftex:2:words", kType3Block},
+    {"pdftex:2:pictures", kType3Block},     {"pdftex:2:ink", kType3Block},  {"cairo:1:ink", kStrokeStyle},
+    {"standard-fonts:1:ink", kSystemFaces}, {"type3:1:words", kType3Block}, {"type3:1:pictures", kType3Block},
+    {"type3:1:ink", kType3Block},
 };
 
 struct Outcome {
@@ -209,21 +204,18 @@ struct Outcome {
   std::string figure;
 };
 
-void Report(const Outcome &o) {
+void Report(const Outcome& o) {
   const auto known = kKnownFaults.find(o.key);
   if (known == kKnownFaults.end()) {
     EXPECT_TRUE(o.pass) << o.key << ": " << o.figure;
     std::printf("  %-34s %s %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL", o.figure.c_str());
-  } else if (known->second.rfind("at times", 0) == 0) {
-    std::printf("  %-34s %s (known fault, %s): %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL", known->second.c_str(),
-                o.figure.c_str());
   } else {
     EXPECT_FALSE(o.pass) << o.key << " passes now (" << o.figure << "): take it off the known faults";
     std::printf("  %-34s expected to fail (%s): %s\n", o.key.c_str(), known->second.c_str(), o.figure.c_str());
   }
 }
 
-std::string Fmt(const char *format, double v) {
+std::string Fmt(const char* format, double v) {
   char buf[64];
   std::snprintf(buf, sizeof buf, format, v);
   return buf;
@@ -231,13 +223,13 @@ std::string Fmt(const char *format, double v) {
 
 TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
   constexpr float kZoom = 96.0f / 72.0f;  // MuPDF at 96 dots per inch
-  for (const Producer &p : kProducers) {
+  for (const Producer& p : kProducers) {
     SCOPED_TRACE(p.file);
     const std::string path = kFixtures + "/" + p.file + ".pdf";
     const std::vector<uint8_t> pdf = ReadBytes(path);
     ASSERT_FALSE(pdf.empty()) << path;
     const auto words = ReadWordList(kFixtures + "/" + p.file + ".words");
-    auto *source = new CCachePdfPageContent(lw::Utf8ToWide(path).c_str());
+    auto* source = new CCachePdfPageContent(lw::Utf8ToWide(path).c_str());
     source->AddRef();
     ASSERT_EQ(source->GetPagesCount(), p.pages);
     for (int index = 0; index < p.pages; ++index) {
@@ -245,7 +237,7 @@ TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
       std::vector<uint8_t> saved[2];
       for (int round = 0; round < 2; ++round) {
         CTextDoc doc;
-        auto *page = new CDrawingPage;
+        auto* page = new CDrawingPage;
         page->SetPageSourceContent(source);
         page->SetPageSourceIndex(index);
         doc.GetRenderPagesArray().AddPage(page);
@@ -268,8 +260,8 @@ TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
         ASSERT_TRUE(NonType3CharCentres(pdf, index, &centres));
         const auto pictures = PictureBounds(*page);
         int covered = 0;
-        for (const fz_point &c : centres)
-          for (const auto &r : pictures)
+        for (const fz_point& c : centres)
+          for (const auto& r : pictures)
             if (c.x * Quirebook::kPdfImportScale >= r.left && c.x * Quirebook::kPdfImportScale <= r.right &&
                 c.y * Quirebook::kPdfImportScale >= r.top && c.y * Quirebook::kPdfImportScale <= r.bottom) {
               ++covered;

@@ -15,6 +15,7 @@
 
 #include "TestSupport.h"
 #include "lwreplace.h"
+#include "lwstr.h"
 #include "windows.h"
 
 namespace {
@@ -312,6 +313,56 @@ TEST(FileReplacement, KilledProcessLeavesOldOrNewFile) {
       // The next save still works beside whatever the killed one left.
       EXPECT_TRUE(Replace(named, "again"));
       EXPECT_EQ(ReadText(named), "again");
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring W(const fs::path& p) { return lw::Utf8ToWide(p.string()); }
+
+// The layer's own writers replace files the same way: through a link the named file gets the new
+// bytes and the link stays; a read-only file is refused and kept.
+TEST(FileReplacement, CopyFileAndProfileWritesGoThroughIt) {
+  struct Writer {
+    const char* name;
+    std::function<BOOL(const fs::path& dir, const fs::path& target)> write;
+    const char* expected;
+  };
+  const Writer writers[] = {
+      {"CopyFileW",
+       [](const fs::path& dir, const fs::path& target) {
+         WriteText(dir / "source.ini", "[s]\nk=copied\n");
+         return CopyFileW(W(dir / "source.ini").c_str(), W(target).c_str(), FALSE);
+       },
+       "[s]\nk=copied\n"},
+      {"WritePrivateProfileStringW",
+       [](const fs::path&, const fs::path& target) {
+         return WritePrivateProfileStringW(L"s", L"k", L"written", W(target).c_str());
+       },
+       "[s]\nk=written\n"},
+  };
+  for (const Writer& w : writers) {
+    SCOPED_TRACE(w.name);
+    for (bool dangling : {false, true}) {
+      lwtest::TempDir dir;
+      fs::create_directory(dir / "real");
+      if (!dangling) WriteText(dir / "real" / "app.ini", "[s]\nk=old\n");
+      fs::create_symlink("real/app.ini", dir / "app.ini");
+      ASSERT_TRUE(w.write(dir.path(), dir / "app.ini")) << GetLastError();
+      EXPECT_TRUE(fs::is_symlink(dir / "app.ini"));
+      EXPECT_EQ(ReadText(dir / "real" / "app.ini"), w.expected);
+      EXPECT_EQ(Entries(dir / "real"), std::vector<std::string>{"app.ini"});
+    }
+    if (geteuid() != 0) {
+      lwtest::TempDir dir;
+      WriteText(dir / "app.ini", "[s]\nk=old\n");
+      chmod((dir / "app.ini").c_str(), 0444);
+      EXPECT_FALSE(w.write(dir.path(), dir / "app.ini"));
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+      EXPECT_EQ(ReadText(dir / "app.ini"), "[s]\nk=old\n");
     }
   }
 }

@@ -116,6 +116,23 @@ TEST(VideoObj, StreamRoundTripsAndRejectsDamage) {
   }
 }
 
+// Field order after the shape part: width, height, unit count, path units.
+TEST(VideoObj, GoldenOffsetsOfTheSizeAndThePath) {
+  CBaseVideoObj v = MakeVideo(320, 240);
+  v.SetVideoFullPathName(L"/v/\U0001F600.mp4");
+  CMemFile base;
+  ASSERT_EQ(v.Vectorloom::CBaseShapeObj::Save(base, CString(L"2010")), 1);
+  std::vector<uint8_t> expected(static_cast<size_t>(base.GetLength()));
+  base.SeekToBegin();
+  base.Read(expected.data(), static_cast<UINT>(expected.size()));
+  const uint8_t tail[] = {0x00, 0x00, 0xA0, 0x43, 0x00, 0x00, 0x70, 0x43,  // 320.0f, 240.0f
+                          0x09, 0x00, 0x00, 0x00,                          // 9 units
+                          '/',  0,    'v',  0,    '/',  0,    0x3D, 0xD8, 0x00, 0xDE,
+                          '.',  0,    'm',  0,    'p',  0,    '4',  0};
+  expected.insert(expected.end(), tail, tail + sizeof tail);
+  EXPECT_EQ(SaveToBytes(v), expected);
+}
+
 TEST(VideoObj, ScaleAndResize) {
   CBaseVideoObj v = MakeVideo(100, 50);
   v.SetStrokeWidth(2);

@@ -10,6 +10,7 @@
 #include <quirebook/VideoStore.h>
 #include <zlib.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -185,6 +186,37 @@ TEST(VideoSection, PacksAndUnpacksByteIdentical) {
   EXPECT_EQ(found, 2u);
   EXPECT_EQ(reader.FindEntry(lw::Utf8ToWide((dir / "src" / "upper" / "big.mp4").string())),
             reader.FindEntry(W(pBig)));
+}
+
+// One index entry, field by field: block position, stored length, source path, stored name,
+// source size, modification time.
+TEST(VideoSection, GoldenOffsetsOfAnIndexEntry) {
+  lwtest::TempDir dir;
+  const fs::path clip = dir / "Clip\u00e9.bin";
+  lwtest::WriteFileBytes(clip, NoiseBytes(300, 4));
+  CVideoFilePathsMap map;
+  map.AddVideoPath(W(clip));
+  const auto bytes = SaveSection(map, dir / "doc.lfw");
+  const size_t entry = 17 + 4;  // after the 5 leading bytes, the header and the count
+  ASSERT_GE(bytes.size(), entry + Quirebook::kVideoEntrySize);
+  const uint8_t* e = &bytes[entry];
+  EXPECT_EQ(lw::bin::GetLE32(e + 0), entry + Quirebook::kVideoEntrySize);
+  EXPECT_EQ(lw::bin::GetLE32(e + 4), bytes.size() - entry - Quirebook::kVideoEntrySize);
+  // A zero-filled field of 260 UTF-16LE units.
+  const auto field = [](const std::wstring& text) {
+    std::vector<uint8_t> f(520, 0);
+    const std::u16string units = lw::WideToUtf16(text);
+    for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(&f[i * 2], units[i]);
+    return f;
+  };
+  EXPECT_EQ(std::vector<uint8_t>(e + 8, e + 528), field(W(clip)));
+  EXPECT_EQ(std::vector<uint8_t>(e + 528, e + 1048), field(L"Clip\u00e9.bin"));
+  EXPECT_EQ(lw::bin::GetLE32(e + 1048), 300u);
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+      fs::last_write_time(clip).time_since_epoch() - fs::file_time_type::clock::now().time_since_epoch() +
+      std::chrono::system_clock::now().time_since_epoch());
+  EXPECT_NEAR(static_cast<double>(static_cast<int64_t>(lw::bin::GetLE64(e + 1052))),
+              static_cast<double>(seconds.count()), 2.0);
 }
 
 TEST(VideoSection, ExtractUsesUnchangedClipInPlaceAndUnpacksChangedOne) {

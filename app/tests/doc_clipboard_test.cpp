@@ -82,7 +82,7 @@ Bytes DibsTail(const wchar_t* path, uint32_t size, int64_t time) {
   AppendU32(t, static_cast<uint32_t>(time));
   AppendU32(t, static_cast<uint32_t>(static_cast<uint64_t>(time) >> 32));
   uint8_t field[kLfwPathUnits * 2];
-  EXPECT_TRUE(EncodeLfwPathField(CString(path), field));
+  EncodeLfwPathField(CString(path), field);
   t.insert(t.end(), field, field + sizeof field);
   return t;
 }
@@ -255,6 +255,42 @@ TEST(ClipboardObjects, CopyAndPasteThroughTheClipboardStream) {
   EXPECT_EQ(pastedVideo->GetVideoFullPathName(), L"/clips/c.mp4");
   // The source objects are untouched.
   EXPECT_EQ(pictured->GetObjectName(), CString(L"Photo"));
+}
+
+// Pictures whose paths do not fit the "Dibs" field are copied under their reference and come
+// back on paste under their whole paths, each with its own pixels.
+TEST(ClipboardObjects, PicturesWithLongPathsArePasted) {
+  lfwtest::TestHome();
+  CLeafwrightDoc from;
+  const std::wstring deep = L"/" + std::wstring(300, L'd') + L"/a.png";
+  std::wstring twin = deep;
+  twin[1] = L'e';
+  Ref<CExternalBmpResObj> first(lfwtest::MakePicture(deep.c_str(), 5, 6, 11));
+  Ref<CExternalBmpResObj> second(lfwtest::MakePicture(twin.c_str(), 5, 6, 22));
+  Ref<CPageShapeObj> a(lfwtest::MakeShape(0, 0, 5, 5, RENDER_KIND_BITMAP, first.get()));
+  Ref<CPageShapeObj> b(lfwtest::MakeShape(0, 0, 5, 5, RENDER_KIND_BITMAP, second.get()));
+  CRenderBaseObjectList copied;
+  copied.AddElement(a.get());
+  copied.AddElement(b.get());
+
+  CLeafwrightDoc into;
+  PasteResult pasted = PasteFromStream(CopyToStream(copied, from), into);
+  ASSERT_TRUE(pasted.ok);
+  ASSERT_EQ(pasted.objects.GetCount(), 2);
+  const struct {
+    const std::wstring& path;
+    BYTE blue;
+  } expected[] = {{deep, 11}, {twin, 22}};
+  for (int i = 0; i < 2; ++i) {
+    auto* res = static_cast<CExternalBmpResObj*>(
+        static_cast<CPageShapeObj*>(pasted.objects[i])->GetFillDefinition().GetRenderBitmap());
+    ASSERT_NE(res, nullptr);
+    EXPECT_TRUE(res->GetPathName() == CString(expected[i].path.c_str())) << i;
+    ASSERT_TRUE(res->HasBitmap()) << i;
+    Gdiplus::Color c;
+    res->GetGdiBitmap()->GetPixel(0, 0, &c);
+    EXPECT_EQ(c.GetBlue(), expected[i].blue) << i;
+  }
 }
 
 TEST(ClipboardObjects, PastedNamesAreCutToFortyEightCharacters) {

@@ -325,13 +325,48 @@ TEST(VideoSection, DamagedSectionsFailCleanly) {
   EXPECT_FALSE(OpenSection(g, other));
 }
 
-TEST(VideoSection, PathTooLongForItsFieldFailsTheSave) {
+// A clip in a folder so deep that its path does not fit the entry's field: the save records a
+// reference, and the reader finds the clip through the path its object carries, in place while
+// the file is unchanged, unpacked once it changed.
+TEST(VideoSection, ClipsInDeepFoldersAreSavedAndFoundAgain) {
   lwtest::TempDir dir;
+  fs::path deep = dir / "src";
+  for (int i = 0; i < 6; ++i) deep /= std::string(50, static_cast<char>('a' + i));
+  fs::create_directories(deep);
+  fs::create_directories(dir / "out");
+  const fs::path clip = deep / "Clip.avi";
+  const auto data = NoiseBytes(5000, 5);
+  lwtest::WriteFileBytes(clip, data);
+  const std::wstring path = W(clip);
+  ASSERT_GE(lw::WideToUtf16(path).size(), Quirebook::kVideoPathUnits);
+
   CVideoFilePathsMap map;
-  map.AddVideoPath(L"/" + std::wstring(300, L'a') + L"/clip.avi");
-  bool ok = true;
+  map.AddVideoPath(path);
+  bool ok = false;
   SaveSection(map, dir / "doc.lfw", &ok);
-  EXPECT_FALSE(ok);
+  ASSERT_TRUE(ok);
+
+  CFile f(W(dir / "doc.lfw").c_str(), CFile::modeRead);
+  CDeflateRomExtractVideos reader;
+  reader.SetExtractFolderName(W(dir / "out"));
+  ASSERT_TRUE(OpenSection(f, reader));
+  ASSERT_EQ(reader.GetCount(), 1u);
+  EXPECT_EQ(reader.GetEntry(0).storedName, L"Clip.avi");
+  EXPECT_NE(reader.GetEntry(0).sourcePath, path);
+  EXPECT_EQ(reader.FindEntry(path), &reader.GetEntry(0));
+  EXPECT_EQ(reader.FindEntry(path.substr(0, path.size() - 3) + L"AVI"), &reader.GetEntry(0));
+  EXPECT_EQ(reader.FindEntry(path + L"x"), nullptr);
+
+  CBaseVideoObj video;
+  video.SetVideoFullPathName(path);
+  reader.ExtractVideo(&f, &video, CString(), CString());  // no poster from noise
+  EXPECT_EQ(video.GetVideoFullPathName(), path);
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+
+  lwtest::WriteFileBytes(clip, {1, 2, 3});
+  reader.ExtractVideo(&f, &video, CString(), CString());
+  EXPECT_EQ(video.GetVideoFullPathName(), W(dir / "out" / "Clip.avi"));
+  EXPECT_EQ(lwtest::ReadFileBytes(dir / "out" / "Clip.avi"), data);
 }
 
 // Real clips made at test time: after unpacking, the object gets a poster of the clip's size.

@@ -130,8 +130,14 @@ class CZipExtractorInterface : public CBaseExtractorInterface {
   virtual void FinishExtracting() = 0;
 
   // True when every block was read, unpacked and handed to ExtractBlockContent (whose own result
-  // does not stop the pass). A block that cannot be read or unpacked ends the pass with false.
+  // does not stop the pass). A block that cannot be read or unpacked is never handed on: it goes
+  // to SkipDamagedBlock, the pass goes on with the next block and returns false at the end. A
+  // damaged index reads no block at all.
   bool ReadBlocks(CFile* file, const CString& s1, const CString& s2);
+
+ protected:
+  // Told of each block ReadBlocks skips; tail as for ExtractBlockContent.
+  virtual void SkipDamagedBlock(const unsigned* tail) { (void)tail; }
 };
 
 // Keeps the index and reads single blocks on demand.

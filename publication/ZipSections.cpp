@@ -127,9 +127,8 @@ unsigned char* CBaseZipSavingEmbedFont::MakeBlockContent(int index, unsigned lon
   return MakeFontBlock(m_manager.GetAt(index), rawLength);
 }
 
-CZipSavingEmbedFont::CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager,
-                                         const std::vector<int>& ids)
-    : CZipSavingInterface("Font"), m_manager(manager), m_ids(ids) {}
+CZipSavingEmbedFont::CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager, std::vector<int> ids)
+    : CZipSavingInterface("Font"), m_manager(manager), m_ids(std::move(ids)) {}
 
 unsigned CZipSavingEmbedFont::GetBlocksCount() const { return static_cast<unsigned>(m_ids.size()); }
 

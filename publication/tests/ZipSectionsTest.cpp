@@ -274,3 +274,31 @@ TEST(ZipSections, FontSections) {
   unsigned long raw = 0;
   EXPECT_THROW(bad.MakeBlockContent(2, raw, kV1, kV2), std::out_of_range);
 }
+
+// The writer keeps its own ids: a list that was a temporary, or that changes after the writer was
+// made, does not change what it writes (the sanitizer build sees any read of the gone list).
+TEST(ZipSections, FontWriterOwnsItsIdList) {
+  GlyphweaveLib::CEmbedFontResManager fonts;
+  fonts.AddEmbedFontResouce(MakeFont(7, "Type1"));
+  fonts.AddEmbedFontResouce(MakeFont(3, "TrueType"));
+  auto tails = [](CZipSavingInterface& writer) {
+    Bytes bytes = WriteSection(writer);
+    CMemFile in(bytes.data(), static_cast<UINT>(bytes.size()));
+    CBytesReader reader("Font", 1);
+    EXPECT_TRUE(reader.ReadBlocksTag(&in));
+    EXPECT_TRUE(reader.ReadBlocks(&in, kV1, kV2));
+    std::vector<unsigned> ids;
+    for (const auto& got : reader.m_got) ids.push_back(got.tail[0]);
+    return ids;
+  };
+
+  CZipSavingEmbedFont fromTemporary(fonts, std::vector<int>{7, 3});
+  std::vector<std::vector<int>> reuse(8, std::vector<int>{99, 98});  // may take the freed memory
+  EXPECT_EQ(tails(fromTemporary), (std::vector<unsigned>{7, 3}));
+
+  std::vector<int> ids = {3};
+  CZipSavingEmbedFont fromList(&fonts, ids);
+  ids = {99, 98, 97};
+  EXPECT_EQ(fromList.GetBlocksCount(), 1u);
+  EXPECT_EQ(tails(fromList), (std::vector<unsigned>{3}));
+}

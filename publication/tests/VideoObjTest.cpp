@@ -149,7 +149,8 @@ TEST(VideoObj, ScaleAndResize) {
   EXPECT_EQ(copy.GetVideoObjectSize().cx, 400);
 }
 
-// The poster is stretched over the box, after the object's transform, and nowhere else.
+// The poster is stretched over the box, after the object's transform, and nowhere else; the
+// caller's world transform and clip come back unchanged.
 TEST(VideoObj, DrawsItsPosterOverTheBox) {
   CBaseVideoObj v = MakeVideo(20, 10);
   v.SetTransMatrix(Vectorloom::CQorTransMatrix::Translation(5, 4), false);
@@ -165,11 +166,20 @@ TEST(VideoObj, DrawsItsPosterOverTheBox) {
   {
     Gdiplus::Graphics g(&canvas);
     g.Clear(Gdiplus::Color(255, 255, 255, 255));
+    const Gdiplus::Matrix callers(2, 0, 0, 3, 7, 8);
+    g.SetTransform(&callers);
+    g.SetClip(Gdiplus::RectF(-10, -10, 100, 100));  // the whole canvas, in the caller's space
     Gdiplus::Matrix view(1, 0, 0, 1, 0, 0);
     v.Draw(&g, view);
     Gdiplus::Matrix after;
     g.GetTransform(&after);
-    EXPECT_TRUE(after.IsIdentity());
+    EXPECT_TRUE(after.Equals(&callers));
+    Gdiplus::RectF clip;
+    g.GetClipBounds(&clip);
+    EXPECT_EQ(clip.X, -10.0f);
+    EXPECT_EQ(clip.Y, -10.0f);
+    EXPECT_EQ(clip.Width, 100.0f);
+    EXPECT_EQ(clip.Height, 100.0f);
   }
   const struct {
     int x, y;

@@ -371,7 +371,7 @@ Status Graphics::Render(Build build) {
     double x1, y1, x2, y2;
     if (action == Action::Stroke) {
       cairo_stroke_extents(cr_, &x1, &y1, &x2, &y2);
-    } else if (action == Action::Fill) {
+    } else if (action == Action::Fill || action == Action::Mask) {
       cairo_fill_extents(cr_, &x1, &y1, &x2, &y2);
     } else {
       cairo_clip_extents(cr_, &x1, &y1, &x2, &y2);
@@ -436,8 +436,15 @@ Status Graphics::Render(Build build) {
     case Action::Paint:
       cairo_paint(cr_);
       break;
+    case Action::Mask:
+      if (pendingMask_) cairo_mask(cr_, pendingMask_);
+      break;
     case Action::None:
       break;
+  }
+  if (pendingMask_) {
+    cairo_pattern_destroy(pendingMask_);
+    pendingMask_ = nullptr;
   }
   cairo_new_path(cr_);
   if (action != Action::None && !simpleClip) {
@@ -565,7 +572,33 @@ Status Graphics::StrokePath(const Pen* pen, const GraphicsPath& path) {
     pen->LwApplyStroke(cr);
     if (inset) cairo_set_line_width(cr, 2 * cairo_get_line_width(cr));
     LimitDashCount(cr);
-    return Action::Stroke;
+    if (!pen->LwHasCapShapes()) return Action::Stroke;
+    // Caps of their own: the stroke and its caps make one coverage mask, so a translucent pen
+    // covers the place where they meet once.
+    cairo_path_t* stroke = cairo_copy_path(cr);
+    double x1, y1, x2, y2;
+    cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_new_path(cr);
+    pen->LwAppendCapShapes(cr, stroke);
+    double cx1, cy1, cx2, cy2;
+    cairo_fill_extents(cr, &cx1, &cy1, &cx2, &cy2);
+    if (cx2 > cx1 && cy2 > cy1) {
+      x1 = std::min(x1, cx1), y1 = std::min(y1, cy1), x2 = std::max(x2, cx2), y2 = std::max(y2, cy2);
+    }
+    cairo_path_t* caps = cairo_copy_path(cr);
+    cairo_new_path(cr);
+    cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
+    cairo_set_source_rgba(cr, 0, 0, 0, 1);
+    cairo_append_path(cr, stroke);
+    cairo_stroke(cr);
+    cairo_append_path(cr, caps);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_fill(cr);
+    pendingMask_ = cairo_pop_group(cr);
+    cairo_path_destroy(stroke);
+    cairo_path_destroy(caps);
+    cairo_rectangle(cr, x1, y1, x2 - x1, y2 - y1);
+    return Action::Mask;
   });
 }
 

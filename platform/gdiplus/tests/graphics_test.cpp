@@ -184,6 +184,68 @@ TEST(Graphics, DashedStrokesMeasureInPenWidths) {
   }
 }
 
+TEST(Graphics, LineCapsAtEachEnd) {
+  // A line from x = 8 to x = 24 on y = 16, pen 4 wide (y 14 to 18); probes sit on pixel centres.
+  struct Case {
+    const char* name;
+    std::function<void(Pen&)> style;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"flat ends", [](Pen&) {}, {{9, 16, kRed}, {23, 16, kRed}, {7, 16, kNone}, {25, 16, kNone}}},
+      {"square start, flat end",
+       [](Pen& p) { p.SetStartCap(LineCapSquare); },
+       {{7, 15, kRed}, {7, 17, kRed}, {5, 16, kNone}, {25, 16, kNone}}},
+      {"round start, triangle end",
+       [](Pen& p) { p.SetLineCap(LineCapRound, LineCapTriangle, DashCapFlat); },
+       {{7, 16, kRed}, {7, 14, kNone}, {25, 16, kRed}, {25, 14, kNone}, {27, 16, kNone}}},
+      {"arrow anchor at the end",
+       [](Pen& p) { p.SetEndCap(LineCapArrowAnchor); },
+       {{26, 16, kRed}, {21, 13, kRed}, {21, 19, kRed}, {26, 14, kNone}, {21, 11, kNone}, {29, 16, kNone},
+        {7, 16, kNone}}},
+      {"round anchor at the start",
+       [](Pen& p) { p.SetStartCap(LineCapRoundAnchor); },
+       {{8, 13, kRed}, {5, 16, kRed}, {5, 13, kNone}, {8, 11, kNone}, {25, 16, kNone}}},
+      {"square and diamond anchors",
+       [](Pen& p) { p.SetLineCap(LineCapSquareAnchor, LineCapDiamondAnchor, DashCapFlat); },
+       {{5, 13, kRed}, {11, 19, kRed}, {3, 16, kNone}, {27, 16, kRed}, {26, 15, kRed}, {27, 14, kNone},
+        {25, 12, kNone}}},
+      {"dashed line keeps its anchors",
+       [](Pen& p) {
+         const REAL d[2] = {1, 1};
+         p.SetDashPattern(d, 2);
+         p.SetLineCap(LineCapSquare, LineCapArrowAnchor, DashCapFlat);
+       },
+       {{10, 16, kRed}, {14, 16, kNone}, {26, 16, kRed}, {21, 13, kRed}, {7, 16, kNone}}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    Pen pen(kRed, 4);
+    c.style(pen);
+    canvas.Draw([&](Graphics& g) { g.DrawLine(&pen, 8, 16, 24, 16); });
+    CheckProbes(canvas, c.probes, c.name);
+    // Hit tests see the same caps.
+    GraphicsPath line;
+    line.AddLine(8, 16, 24, 16);
+    for (const Probe& p : c.probes) {
+      if (p.want.GetA() == 0) continue;
+      EXPECT_TRUE(line.IsOutlineVisible(static_cast<REAL>(p.x), static_cast<REAL>(p.y), &pen)) << c.name << " at " << p.x << "," << p.y;
+    }
+  }
+}
+
+TEST(Graphics, TranslucentCapsCoverTheirLineOnce) {
+  // Where a cap shape overlaps its line the pen's colour is laid once, not twice.
+  Canvas canvas;
+  Pen pen(Color(128, 255, 0, 0), 4);
+  pen.SetLineCap(LineCapRoundAnchor, LineCapArrowAnchor, DashCapFlat);
+  canvas.Draw([&](Graphics& g) { g.DrawLine(&pen, 8, 16, 24, 16); });
+  const Color lineOnly = canvas.At(15, 16);
+  EXPECT_NEAR(lineOnly.GetA(), 128, 2);
+  EXPECT_TRUE(Near(canvas.At(9, 16), lineOnly));
+  EXPECT_TRUE(Near(canvas.At(23, 16), lineOnly));
+}
+
 TEST(Graphics, PenWidthAlignmentAndHairline) {
   Canvas canvas;
   Pen wide(kBlue, 4);

@@ -178,19 +178,6 @@ std::unique_ptr<Gdiplus::Brush> CreateBrush(const CRenderVectorShapeDef& def, co
       path.GetBounds(&bounds);
       if (bounds.Width <= 0) bounds.Width = 1;
       if (bounds.Height <= 0) bounds.Height = 1;
-      if (def.GetGradientDefinition().GetGradientType() == GRADIENT_RADIAL) {
-        Gdiplus::GraphicsPath ellipse;
-        ellipse.AddEllipse(bounds);
-        auto brush = std::make_unique<Gdiplus::PathGradientBrush>(&ellipse);
-        brush->SetCenterColor(StopColor(stops.front().color, t));
-        Gdiplus::Color surround = StopColor(stops.back().color, t);
-        INT n = 1;
-        brush->SetSurroundColors(&surround, &n);
-        return brush;
-      }
-      auto brush = std::make_unique<Gdiplus::LinearGradientBrush>(bounds, StopColor(stops.front().color, t),
-                                                                   StopColor(stops.back().color, t),
-                                                                   def.GetGradientDefinition().GetAngle(), TRUE);
       // Interpolation colours must run from 0 to 1: the end colours extend to the ends.
       std::vector<Gdiplus::Color> colors;
       std::vector<Gdiplus::REAL> positions;
@@ -206,6 +193,21 @@ std::unique_ptr<Gdiplus::Brush> CreateBrush(const CRenderVectorShapeDef& def, co
         colors.push_back(StopColor(stops.back().color, t));
         positions.push_back(1);
       }
+      if (def.GetGradientDefinition().GetGradientType() == GRADIENT_RADIAL) {
+        // From the centre (position 0) out to the ellipse round the bounds (4096); the brush
+        // counts from its boundary in.
+        Gdiplus::GraphicsPath ellipse;
+        ellipse.AddEllipse(bounds);
+        auto brush = std::make_unique<Gdiplus::PathGradientBrush>(&ellipse);
+        std::reverse(colors.begin(), colors.end());
+        std::reverse(positions.begin(), positions.end());
+        for (Gdiplus::REAL& p : positions) p = 1 - p;
+        brush->SetInterpolationColors(colors.data(), positions.data(), static_cast<INT>(colors.size()));
+        return brush;
+      }
+      auto brush = std::make_unique<Gdiplus::LinearGradientBrush>(bounds, StopColor(stops.front().color, t),
+                                                                   StopColor(stops.back().color, t),
+                                                                   def.GetGradientDefinition().GetAngle(), TRUE);
       brush->SetInterpolationColors(colors.data(), positions.data(), static_cast<INT>(colors.size()));
       return brush;
     }

@@ -367,6 +367,15 @@ TEST(Graphics, PathGradientRunsFromCentreToBoundary) {
          b.SetCenterPoint(PointF(10, 16));
        },
        {{10, 16, kWhite, 14}, {19, 16, Color(255, 120, 120, 120), 10}}},
+      {"preset colours from the boundary in",
+       [](PathGradientBrush& b) {
+         const Color c[3] = {kBlue, kGreen, kRed};
+         const REAL pos[3] = {0, 0.5f, 1};
+         EXPECT_EQ(b.SetInterpolationColors(c, pos, 3), Ok);
+       },
+       // Half-way in the colour is the middle preset, which neither end colour makes.
+       {{16, 16, kRed, 16}, {10, 16, Color(255, 20, 235, 0), 24}, {5, 16, Color(255, 0, 64, 191), 20},
+        {1, 1, kNone, 0}}},
   };
   for (const Case& c : cases) {
     PathGradientBrush brush(square, 4);
@@ -386,6 +395,8 @@ TEST(Graphics, PathGradientRunsFromCentreToBoundary) {
   const Color many[5];
   PathGradientBrush brush(square, 4);
   EXPECT_EQ(brush.SetSurroundColors(many, &five), InvalidParameter);
+  const REAL notFromZero[2] = {0.2f, 1};
+  EXPECT_EQ(brush.SetInterpolationColors(many, notFromZero, 2), InvalidParameter);
 }
 
 // A 2 x 2 image: red, green on top; blue, white below.

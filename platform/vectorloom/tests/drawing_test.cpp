@@ -90,6 +90,16 @@ TEST(ShapeDrawing, GradientFills) {
   s->Draw(&radial.g, kIdentity);
   Check(radial, {{35, 35, RGB(255, 0, 0)}, {5, 5, RGB(255, 255, 255)}}, 8);
   EXPECT_GT(GetBValue(radial.At(35, 12)), 150);  // near the edge: the outer colour
+
+  // A middle stop counts for both kinds: green half-way out from the centre, and half-way across.
+  shape->GetFillDefinition().GetGradientDefinition().AddColorStop(RGB(0, 255, 0), 255, 2048);
+  Canvas radial3;
+  s->Draw(&radial3.g, kIdentity);
+  Check(radial3, {{35, 35, RGB(255, 0, 0)}, {22, 35, RGB(0, 255, 0)}, {35, 48, RGB(0, 255, 0)}}, 24);
+  shape->GetFillDefinition().GetGradientDefinition().SetGradientType(GRADIENT_LINEAR);
+  Canvas linear3;
+  s->Draw(&linear3.g, kIdentity);
+  Check(linear3, {{35, 35, RGB(0, 255, 0)}}, 8);
 }
 
 TEST(ShapeDrawing, PictureFillIsStretchedOverTheShape) {

@@ -246,6 +246,45 @@ TEST(Graphics, TranslucentCapsCoverTheirLineOnce) {
   EXPECT_TRUE(Near(canvas.At(23, 16), lineOnly));
 }
 
+TEST(Graphics, DashesOfAVeryLongLineKeepTheirPhase) {
+  // Far more dash periods than cairo is left to walk: the seen part is still dashed, in phase
+  // with the line's start. Pen 2 wide, dashes 1,1: 2 on, 2 off from the start of the line.
+  struct Case {
+    const char* name;
+    REAL startX;
+    std::function<void(Pen&)> style;
+    std::vector<int> on, off;  // columns on row 16
+  };
+  const Case cases[] = {
+      {"starts on a period", -400000, [](Pen&) {}, {1, 5, 29}, {3, 7, 31}},
+      {"starts a width later", -400001, [](Pen&) {}, {3, 7, 31}, {1, 5, 29}},
+      {"dash offset of one width", -400000, [](Pen& p) { p.SetDashOffset(1); }, {3, 7, 31}, {1, 5, 29}},
+      {"across a corner off screen", -400000,
+       [](Pen&) {}, {1, 5, 29}, {3, 7, 31}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    Pen pen(kBlue, 2);
+    const REAL d[2] = {1, 1};
+    pen.SetDashPattern(d, 2);
+    c.style(pen);
+    canvas.Draw([&](Graphics& g) {
+      g.SetPixelOffsetMode(PixelOffsetModeHalf);  // pixel x covers x..x+1
+      GraphicsPath line;
+      if (std::string(c.name).find("corner") != std::string::npos) {
+        // 200000 down, then 200000 across to x = 0 and on: the same length to every column.
+        line.AddLine(c.startX + 200000, -199984.0f, c.startX + 200000, 16.0f);
+        line.AddLine(c.startX + 200000, 16.0f, 40.0f, 16.0f);
+      } else {
+        line.AddLine(c.startX, 16.0f, 40.0f, 16.0f);
+      }
+      g.DrawPath(&pen, &line);
+    });
+    for (int x : c.on) EXPECT_TRUE(Near(canvas.At(x, 16), kBlue)) << c.name << " x=" << x;
+    for (int x : c.off) EXPECT_TRUE(Near(canvas.At(x, 16), kNone)) << c.name << " x=" << x;
+  }
+}
+
 TEST(Graphics, PenWidthAlignmentAndHairline) {
   Canvas canvas;
   Pen wide(kBlue, 4);

@@ -266,6 +266,11 @@ std::vector<std::filesystem::path> WriteCheckMovies(const std::filesystem::path&
     SWFMovie_add(m, action);
     destroySWFAction(action);
     if (!Save(m, folder / "script.swf", &files, error)) return {};
+
+    // child.swf: red over the whole stage; the self-check script loads it into a clip.
+    SWFMovie child = NewStage();
+    AddFilledRect(child, newSWFSolidFillStyle(255, 0, 0, 255), 0, 0, 400, 300);
+    if (!Save(child, folder / "child.swf", &files, error)) return {};
   }
   return files;
 }

@@ -41,6 +41,8 @@ const expectations = {
     [189, 111, [0, 0, 0], 30, "second glyph"],
     [139, 111, [255, 255, 255], 30, "between the glyphs (dropped character)"],
     [89, 60, [255, 255, 255], 30, "above the glyphs"],
+    [312, 240, [0, 0, 0], 30, "glyph of a string out of 16-bit reach of the text's first"],
+    [312, 260, [255, 255, 255], 30, "below that glyph"],
   ],
   "action.swf": [
     [250, 150, [255, 0, 0], 12, "clip moved by the script"],

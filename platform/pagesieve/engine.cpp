@@ -315,6 +315,15 @@ struct PageRun {
   int mask_def = 0;   // inside a soft-mask definition: nothing is shown
   int skip_tile = 0;  // inside a tile that is not drawn
 
+  // Type 3 glyphs run through this device: the device itself, how deep glyphs nest, and for a
+  // glyph that takes the text's colour (d1) that colour.
+  fz_device* self = nullptr;
+  int t3_depth = 0;
+  bool t3_uncoloured = false;
+  fz_colorspace* t3_cs = nullptr;
+  float t3_color[FZ_MAX_COLORS] = {};
+  float t3_alpha = 1;
+
   // Rasterising: calls go to a draw device over a pixmap instead of becoming records.
   fz_device* cap = nullptr;
   fz_pixmap* cap_pix = nullptr;
@@ -527,7 +536,8 @@ struct PageRun {
     ToRgb(ctx, cs, color, rgb);
     TextState t;
     for (const fz_text_span* span = text->head; span && !failed; span = span->next) {
-      if (!span->font || span->len <= 0) continue;
+      // Type 3 glyphs are drawn as shapes and pictures (RunType3Glyphs); they leave a gap here.
+      if (!span->font || span->len <= 0 || fz_font_t3_procs(ctx, span->font)) continue;
       FontEntry* fe = FontFor(span->font);
       if (!fe) continue;
       fz_matrix g = fz_concat(span->trm, ctm);
@@ -644,6 +654,11 @@ struct PageRun {
       pen += w - adj * size / 1000.0f;
     }
   }
+
+  // The Type 3 glyphs of a text, each run through this device: the paths of its procedure become
+  // shapes, its bitmaps pictures. A glyph that leaves its colour to the text (d1) is drawn in the
+  // text's colour.
+  void RunType3Glyphs(const fz_text* text, fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha);
 
   static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch) {
     if (ch > 0xFFFF && ch <= 0x10FFFF) {
@@ -807,6 +822,58 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   fz_drop_pixmap(ctx, mask);
 }
 
+int RunType3Glyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, fz_device* dev) {
+  int ok = 1;
+  fz_try(ctx) { fz_run_t3_glyph(ctx, font, gid, trm, dev); }
+  fz_catch(ctx) { ok = 0; }
+  return ok;
+}
+
+void PageRun::RunType3Glyphs(const fz_text* text, fz_matrix ctm, fz_colorspace* cs, const float* color,
+                             float alpha) {
+  if (!self || t3_depth >= 2 || alpha <= 0) return;  // glyphs drawing Type 3 text draw no deeper
+  ++t3_depth;
+  const bool outer_uncoloured = t3_uncoloured;
+  fz_colorspace* outer_cs = t3_cs;
+  float outer_color[FZ_MAX_COLORS];
+  std::copy(t3_color, t3_color + FZ_MAX_COLORS, outer_color);
+  const float outer_alpha = t3_alpha;
+  for (const fz_text_span* span = text->head; span && !failed; span = span->next) {
+    fz_font* font = span->font;
+    if (!font || !fz_font_t3_procs(ctx, font)) continue;
+    for (int i = 0; i < span->len && !failed; ++i) {
+      const fz_text_item& it = span->items[i];
+      if (it.gid < 0 || it.gid > 255) continue;
+      // A glyph that leaves its colour to the text takes the text's; one inside such a glyph keeps
+      // the colour it was given.
+      if (!outer_uncoloured) {
+        t3_uncoloured = font->t3flags && (font->t3flags[it.gid] & FZ_DEVFLAG_MASK);
+        t3_cs = cs;
+        const int n = cs ? std::min(fz_colorspace_n(ctx, cs), static_cast<int>(FZ_MAX_COLORS)) : 0;
+        for (int c = 0; c < FZ_MAX_COLORS; ++c) t3_color[c] = c < n && color ? color[c] : 0;
+        t3_alpha = alpha;
+      }
+      const fz_matrix trm = fz_concat(fz_matrix{span->trm.a, span->trm.b, span->trm.c, span->trm.d, it.x, it.y}, ctm);
+      FlushPending();
+      if (!RunType3Glyph(ctx, font, it.gid, trm, self)) continue;
+    }
+  }
+  FlushPending();
+  t3_uncoloured = outer_uncoloured;
+  t3_cs = outer_cs;
+  std::copy(outer_color, outer_color + FZ_MAX_COLORS, t3_color);
+  t3_alpha = outer_alpha;
+  --t3_depth;
+}
+
+// The colour a call draws in: the text's for the procedures of Type 3 glyphs that take it.
+void Type3Colour(PageRun* r, fz_colorspace** cs, const float** color, float* alpha) {
+  if (!r->t3_uncoloured) return;
+  *cs = r->t3_cs;
+  *color = r->t3_color;
+  *alpha = r->t3_alpha;
+}
+
 // C-side of a capture: pixmap, draw device and the clips in force replayed onto it.
 int StartRaster(fz_context* ctx, int w, int h, fz_pixmap** pix_out, fz_device** dev_out) {
   fz_pixmap* pix = nullptr;
@@ -909,6 +976,7 @@ void Forward(fz_context* ctx, F&& f) {
 void DevFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int even_odd, fz_matrix ctm,
                  fz_colorspace* cs, const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     Forward(ctx, [&] { fz_fill_path(ctx, r->cap, path, even_odd, m, cs, color, alpha, cp); });
@@ -921,6 +989,7 @@ void DevFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int even_
 void DevStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* st, fz_matrix ctm,
                    fz_colorspace* cs, const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     Forward(ctx, [&] { fz_stroke_path(ctx, r->cap, path, st, m, cs, color, alpha, cp); });
@@ -1029,6 +1098,7 @@ void RasterCall(PageRun* r, fz_rect bounds, const std::function<void()>& draw);
 void DevFillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                  const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     if (!Type3TooCostly(ctx, text, ctm))
@@ -1040,15 +1110,8 @@ void DevFillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix
     r->FlushPending();
     fz_drop_text(ctx, r->last_fill_text);
     r->last_fill_text = fz_keep_text(ctx, text);
-    if (IsType3(ctx, text)) {
-      if (Type3TooCostly(ctx, text, ctm)) return;
-      RasterCall(r, BoundText(ctx, text, nullptr, ctm), [&] {
-        fz_matrix m = fz_concat(ctm, r->cap_m);
-        Forward(ctx, [&] { fz_fill_text(ctx, r->cap, text, m, cs, color, alpha, cp); });
-      });
-      return;
-    }
     r->EmitText(text, ctm, cs, color, alpha);
+    if (IsType3(ctx, text)) r->RunType3Glyphs(text, ctm, cs, color, alpha);
   });
 }
 
@@ -1114,6 +1177,7 @@ void DevFillImage(fz_context* ctx, fz_device* dev, fz_image* img, fz_matrix ctm,
 void DevFillImageMask(fz_context* ctx, fz_device* dev, fz_image* img, fz_matrix ctm, fz_colorspace* cs,
                       const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     Forward(ctx, [&] { fz_fill_image_mask(ctx, r->cap, img, m, cs, color, alpha, cp); });
@@ -1217,6 +1281,7 @@ void RasterCall(PageRun* r, fz_rect bounds, const std::function<void()>& draw) {
 fz_device* NewSieveDevice(fz_context* ctx, PageRun* run) {
   SieveDevice* d = fz_new_derived_device(ctx, SieveDevice);
   d->run = run;
+  run->self = &d->super;
   d->super.fill_path = DevFillPath;
   d->super.stroke_path = DevStrokePath;
   d->super.clip_path = DevClipPath;

@@ -319,7 +319,13 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
   GlyphweaveLib::CArrayOfTextCharacters& chars = editable->GetArrayOfTextCharacters();
   bool bold = false, italic = false;
   GlyphweaveLib::_CharsFontDesc runFont;
-  std::vector<std::pair<size_t, GlyphweaveLib::_CharsFontDesc>> wordSpaces;  // spaces over gaps
+  // Characters whose width in the PDF is given: index, font, width in points.
+  struct Measured {
+    size_t index;
+    GlyphweaveLib::_CharsFontDesc font;
+    float width;
+  };
+  std::vector<Measured> measured;
   for (int r = 0; r < text->run_count; ++r) {
     const PdfTextRun* run = text->runs[r];
     if (!run || run->char_count <= 0 || !run->chars) continue;
@@ -360,18 +366,24 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       item.SetCharYScale(kPdfImportGlyphScale);
       item.SetBaselineShift(run->rise);
       item.SetRenderColor(colour);
-      if (run->chars[i].character & kPdfCharWordSpace) wordSpaces.emplace_back(chars.size(), runFont);
+      if (run->advances_given)
+        measured.push_back({chars.size(), runFont,
+                            run->chars[i].advance / 1000.0f * run->font_size * run->horizontal_scale});
       chars.push_back(item);
     }
   }
-  // A word space over a gap of the PDF: the gap is in the next character's shift, so the space's
-  // own width comes off it and the next character stays where the PDF draws it.
-  if (!wordSpaces.empty()) {
+  // The shifts count each character with its width in the PDF; the face that draws it may give
+  // it another (a system face for a font not embedded, hinted advances, a glyph the face lacks, a
+  // word space the PDF leaves as a gap). The difference goes into the next character's shift, so
+  // that every glyph stays where the PDF puts it.
+  if (!measured.empty()) {
     HDC dc = GetDC(nullptr);
-    for (const auto& [index, font] : wordSpaces) {
-      if (index + 1 >= chars.size()) continue;
-      chars[index].BuildGlyph(dc, font, fonts, m_pDoc->GetFontGlyphCacheManager());
-      chars[index + 1].SetHorizontalShift(chars[index + 1].GetHorizontalShift() - chars[index].GetIncreaseDeltaX());
+    for (const Measured& m : measured) {
+      if (m.index + 1 >= chars.size()) continue;
+      chars[m.index].BuildGlyph(dc, m.font, fonts, m_pDoc->GetFontGlyphCacheManager());
+      const float difference = m.width - chars[m.index].GetIncreaseDeltaX();
+      if (std::fabs(difference) > 1e-5f)
+        chars[m.index + 1].SetHorizontalShift(chars[m.index + 1].GetHorizontalShift() + difference);
     }
     if (dc) ReleaseDC(nullptr, dc);
   }

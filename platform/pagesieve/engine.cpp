@@ -163,6 +163,20 @@ float Advance(fz_context* ctx, fz_font* font, int gid, int wmode) {
   return std::isfinite(a) ? a : 0.0f;
 }
 
+// The width in ems the PDF gives a glyph of `e` (its Widths, W or the standard metrics), the
+// width MuPDF places the next glyph by; the face's own advance where the code is not known.
+float PdfWidth(fz_context* ctx, const FontEntry& e, fz_font* font, int gid, int wmode) {
+  if (e.desc && wmode == 0) {
+    auto it = e.gid_to_cid.find(gid);
+    const bool found = it != e.gid_to_cid.end() || (it = e.gid_to_code.find(gid)) != e.gid_to_code.end();
+    if (found) {
+      const float w = pdf_lookup_hmtx(ctx, e.desc, it->second).w / 1000.0f;
+      if (std::isfinite(w) && w > 0) return w;
+    }
+  }
+  return Advance(ctx, font, gid, wmode);
+}
+
 // The font's glyph for a Unicode character through its own character map, or 0.
 int GlyphOf(fz_context* ctx, fz_font* font, int unicode) {
   int gid = 0;
@@ -479,6 +493,7 @@ struct PageRun {
     if (!composed) return false;
     PdfRunChar& entry = t.runs[g.run].chars[g.index];
     entry.character = composed;
+    entry.advance = letter_w / size * 1000.0f;
     if (g.run == 0 && g.index == 0) {
       // The text's first character: its origin moves to the letter instead.
       t.m.e += letter_x * t.m.a + letter_y * t.m.c;
@@ -550,7 +565,7 @@ struct PageRun {
         fz_point p = fz_transform_point(fz_make_point(it.x, it.y), ctm);
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
         if (it.gid < 0) continue;  // a further character of a glyph before, taken with it
-        const float advance = Advance(ctx, span->font, it.gid, span->wmode) * s * th;
+        const float advance = PdfWidth(ctx, *fe, span->font, it.gid, span->wmode) * s * th;
         // The characters of the glyph: its own, those of further items (a ligature with a
         // multi-character mapping), or the letters of a Unicode ligature.
         int seq[kMaxGlyphChars];
@@ -594,6 +609,7 @@ struct PageRun {
           rc.run.font_size = s;
           rc.run.horizontal_scale = th;
           rc.run.fill_given = 1;
+          rc.run.advances_given = 1;
           std::copy(rgb, rgb + 3, rc.run.fill_rgb);
           t.runs.push_back(std::move(rc));
         }
@@ -605,8 +621,9 @@ struct PageRun {
           // A gap wide enough to be a word space becomes one, unless a space is already there.
           if (!first && span->wmode == 0 && !IsSpace(seq[0]) && !IsSpace(t.last) &&
               tx - t.pen > WordGap(span->font, *fe) * s * th)
-            chars.push_back(PdfRunChar{0, 32 | kPdfCharWordSpace});
-          AddChar(chars, first ? 0.0f : adj, seq[0]);
+            chars.push_back(PdfRunChar{0, 32 | kPdfCharWordSpace, 0});
+          const float own = n > 1 ? LetterWidth(span->font, seq[0]) : advance / (s * th);
+          AddChar(chars, first ? 0.0f : adj, seq[0], own * 1000.0f);
           if (n > 1) PlaceLigatureLetters(span, seq, n, tx, next, s * th, chars);
           t.last = seq[n - 1];
         }
@@ -638,21 +655,23 @@ struct PageRun {
   // keeps its place.
   void PlaceLigatureLetters(const fz_text_span* span, const int* seq, int n, float x, float end, float size,
                             std::vector<PdfRunChar>& chars) {
-    auto width = [&](int ch) {
-      const int gid = GlyphOf(ctx, span->font, ch);
-      return gid > 0 ? Advance(ctx, span->font, gid, 0) * size : 0.0f;
-    };
-    float pen = x + width(seq[0]);
+    float pen = x + LetterWidth(span->font, seq[0]) * size;
     for (int k = 1; k < n; ++k) {
-      const float w = width(seq[k]);
+      const float em = LetterWidth(span->font, seq[k]), w = em * size;
       float adj = 0;
       if (k == n - 1) {
         adj = -((end - w) - pen) * 1000.0f / size;
         if (std::fabs(adj) < 0.01f) adj = 0;
       }
-      AddChar(chars, adj, seq[k]);
+      AddChar(chars, adj, seq[k], em * 1000.0f);
       pen += w - adj * size / 1000.0f;
     }
+  }
+
+  // The width in ems of the font's glyph for a character, or 0.
+  float LetterWidth(fz_font* font, int ch) {
+    const int gid = GlyphOf(ctx, font, ch);
+    return gid > 0 ? Advance(ctx, font, gid, 0) : 0.0f;
   }
 
   // The Type 3 glyphs of a text, each run through this device: the paths of its procedure become
@@ -660,13 +679,13 @@ struct PageRun {
   // text's colour.
   void RunType3Glyphs(const fz_text* text, fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha);
 
-  static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch) {
+  static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch, float advance) {
     if (ch > 0xFFFF && ch <= 0x10FFFF) {
       ch -= 0x10000;
-      chars.push_back(PdfRunChar{adj, 0xD800 + (ch >> 10)});
-      chars.push_back(PdfRunChar{0, 0xDC00 + (ch & 0x3FF)});
+      chars.push_back(PdfRunChar{adj, 0xD800 + (ch >> 10), advance});
+      chars.push_back(PdfRunChar{0, 0xDC00 + (ch & 0x3FF), 0});
     } else {
-      chars.push_back(PdfRunChar{adj, ch & 0xFFFF});
+      chars.push_back(PdfRunChar{adj, ch & 0xFFFF, advance});
     }
   }
 

@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include <gdi/fontfiles.h>
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
 #include <glyphweave/EditableTextObj.h>
@@ -334,12 +335,18 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       const GlyphweaveLib::CPdfEmbedFontDesc* program = font->GetEmbedPdfFontContent();
       GlyphweaveLib::TFontRunInfo info;
       info.m_nLength = static_cast<uint32_t>(run->char_count);
-      const std::wstring face =
+      std::wstring face =
           program ? lw::Utf8ToWide(BoundedString(program->GetFontName(), GlyphweaveLib::CPdfEmbedFontDesc::kMaxNameLength))
                   : std::wstring();
-      info.m_FontDesc = GlyphweaveLib::_CharsFontDesc(face.c_str(), 1, 0, run->font_id);
       bold = program && program->m_nSecondWord != 0;
       italic = program && program->m_nHintingWord != 0;
+      // A font that is not embedded and names a bold or italic style is drawn from the system's
+      // face of that style where there is one ("Arial Bold"), not emboldened or slanted.
+      if (program && program->m_vProgram.empty() && (bold || italic) && HasSystemStyle(run->font_id, face, bold, italic)) {
+        face += bold && italic ? L" Bold Italic" : bold ? L" Bold" : L" Italic";
+        bold = italic = false;
+      }
+      info.m_FontDesc = GlyphweaveLib::_CharsFontDesc(face.c_str(), 1, 0, run->font_id);
       editable->AppendFontRun(info);
       runFont = info.m_FontDesc;
     } else {
@@ -388,6 +395,14 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
     if (dc) ReleaseDC(nullptr, dc);
   }
   PlaceObject(ref.obj, CQorTransMatrix(1, 0, 0, -1, 0, 0) * MatrixOf(text->matrix));
+}
+
+bool CPDFPageParserImpl::HasSystemStyle(int fontId, const std::wstring& face, bool bold, bool italic) {
+  const auto it = m_systemStyles.find(fontId);
+  if (it != m_systemStyles.end()) return it->second;
+  const bool has = LwHasFontStyle(face.c_str(), bold, italic);
+  m_systemStyles.emplace(fontId, has);
+  return has;
 }
 
 void CPDFPageParserImpl::OnImageObject(const PdfImageRecord* image) {

@@ -189,7 +189,7 @@ const Producer kProducers[] = {
 // must still fail, so that the mend that makes it pass also takes it off this list.
 constexpr const char* kLigatureGlyphs = "ligatures drawn as their letters; small glyphs not on whole pixels";
 constexpr const char* kStrokeStyle = "dash patterns and caps are not imported";
-constexpr const char* kSystemFaces = "fonts not embedded drawn from the system's faces, bold and italic synthetic";
+constexpr const char* kSystemFaces = "fonts not embedded drawn from the system's metric twins, MuPDF draws its own";
 const std::map<std::string, std::string> kKnownFaults = {
     {"pdftex:1:ink", kLigatureGlyphs},
     {"cairo:1:ink", kStrokeStyle},

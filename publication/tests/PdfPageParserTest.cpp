@@ -112,7 +112,7 @@ TEST(PdfColor, RoundsTruncatesAndClamps) {
 }
 
 TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
-  AddFont(7, "Liberation Sans", 1, 1);
+  AddFont(7, "WenQuanYi Zen Hei", 1, 1);  // one style only: bold and italic are made
   std::vector<PdfRunChar> chars = {{0, 'H'}, {250, 'i'}};
   PdfTextRun run = MakeRun(7, 24, chars);
   run.horizontal_scale = 0.5f;
@@ -139,7 +139,7 @@ TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
   const auto& fontRun = obj->GetFontRuns().GetAt(0);
   EXPECT_EQ(fontRun.m_nLength, 2u);
   EXPECT_EQ(fontRun.m_FontDesc.GetEmbedFontID(), 7);
-  EXPECT_EQ(fontRun.m_FontDesc.GetFontFaceNameW(), L"Liberation Sans");
+  EXPECT_EQ(fontRun.m_FontDesc.GetFontFaceNameW(), L"WenQuanYi Zen Hei");
   EXPECT_EQ(fontRun.m_FontDesc.GetCharSet(), 1);
   // The text's origin is the PDF point (100, 700); its y axis runs down the page.
   const auto& m = obj->GetTransMatrix();
@@ -147,6 +147,42 @@ TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
   EXPECT_NEAR(origin.x, 133.0f, 1e-3);
   EXPECT_NEAR(origin.y, 122.36f, 1e-3);
   EXPECT_NEAR(m.m22, 1.33f, 1e-6);
+}
+
+// A font that is not embedded and names a bold or italic style is drawn from the system's face of
+// that style where the system has one; only where it has none is it emboldened or slanted.
+TEST_F(PdfPageParserTest, StylesOfFontsNotEmbeddedUseTheSystemsStyledFaces) {
+  struct Case {
+    const char* face;
+    int bold, italic;
+    const wchar_t* runFace;
+    int charBold;
+    float skew;
+  };
+  const Case cases[] = {
+      {"Arial", 1, 0, L"Arial Bold", 0, 0},
+      {"Times New Roman", 0, 1, L"Times New Roman Italic", 0, 0},
+      {"Courier New", 1, 1, L"Courier New Bold Italic", 0, 0},
+      {"Arial", 0, 0, L"Arial", 0, 0},
+      {"WenQuanYi Zen Hei", 1, 0, L"WenQuanYi Zen Hei", 1, 0},
+  };
+  int id = 20;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.face);
+    page->Clear();
+    AddFont(++id, c.face, c.bold, c.italic);
+    std::vector<PdfRunChar> chars = {{0, 'A'}};
+    PdfTextRun run = MakeRun(id, 12, chars);
+    const PdfTextRun* runs[] = {&run};
+    PdfTextRecord text{{1, 0, 0, 1, 100, 700}, 1, runs};
+    parser->OnTextObject(&text);
+    ASSERT_EQ(Count(), 1);
+    auto* obj = dynamic_cast<CDDrawTextObj*>(Obj(0));
+    ASSERT_NE(obj, nullptr);
+    EXPECT_EQ(obj->GetFontRuns().GetAt(0).m_FontDesc.GetFontFaceNameW(), c.runFace);
+    EXPECT_EQ(obj->GetArrayOfTextCharacters()[0].IsBold(), c.charBold);
+    EXPECT_FLOAT_EQ(obj->GetArrayOfTextCharacters()[0].GetItalicSkew(), c.skew);
+  }
 }
 
 TEST_F(PdfPageParserTest, TextWithoutVisibleCharactersOrKnownFontMakesNoObject) {

@@ -459,6 +459,49 @@ std::unique_ptr<Gdiplus::Pen> CBaseShapeObj::CreateStrokePen(const Gdiplus::Grap
   return pen;
 }
 
+namespace {
+
+// A picture that fills an upright rectangle is drawn over whole pixels, as PDF renderers draw
+// images: the rectangle is widened to cover every pixel it touches, so that a picture at a
+// fractional position gets no light fringe of half-covered pixels. Returns the world transform
+// that maps the path onto those pixels, or false when the picture is turned, sheared or not a
+// rectangle.
+bool PixelAlignedPicture(const Gdiplus::GraphicsPath& path, const Gdiplus::Matrix& world,
+                         Gdiplus::PixelOffsetMode mode, Gdiplus::Matrix* aligned) {
+  if (path.GetPointCount() != 4) return false;
+  Gdiplus::RectF bounds;
+  if (path.GetBounds(&bounds) != Gdiplus::Ok || !(bounds.Width > 0) || !(bounds.Height > 0)) return false;
+  Gdiplus::PointF points[4];
+  path.GetPathPoints(points, 4);
+  for (const Gdiplus::PointF& p : points) {
+    const bool onX = std::fabs(p.X - bounds.X) < 1e-4f || std::fabs(p.X - bounds.GetRight()) < 1e-4f;
+    const bool onY = std::fabs(p.Y - bounds.Y) < 1e-4f || std::fabs(p.Y - bounds.GetBottom()) < 1e-4f;
+    if (!onX || !onY) return false;
+  }
+  const float* m = world.LwElements();
+  if (std::fabs(m[1]) > 1e-6f || std::fabs(m[2]) > 1e-6f || m[0] == 0 || m[3] == 0) return false;
+  // Device pixel i covers [i, i + 1] after the pixel offset.
+  const double shift = (mode == Gdiplus::PixelOffsetModeHalf || mode == Gdiplus::PixelOffsetModeHighQuality) ? 0 : 0.5;
+  auto fit = [&](double scale, double offset, double lo, double hi, double* outScale, double* outOffset) {
+    double a = lo * scale + offset + shift, b = hi * scale + offset + shift;
+    const bool flipped = a > b;
+    if (flipped) std::swap(a, b);
+    if (!std::isfinite(a) || !std::isfinite(b)) return false;
+    const double a2 = std::floor(a + 0.01), b2 = std::max(a2 + 1, std::ceil(b - 0.01));
+    *outScale = (flipped ? -(b2 - a2) : (b2 - a2)) / (hi - lo);
+    *outOffset = (flipped ? b2 : a2) - shift - *outScale * lo;
+    return true;
+  };
+  double sx = 0, dx = 0, sy = 0, dy = 0;
+  if (!fit(m[0], m[4], bounds.X, bounds.GetRight(), &sx, &dx) || !fit(m[3], m[5], bounds.Y, bounds.GetBottom(), &sy, &dy))
+    return false;
+  aligned->SetElements(static_cast<float>(sx), 0, 0, static_cast<float>(sy), static_cast<float>(dx),
+                       static_cast<float>(dy));
+  return true;
+}
+
+}  // namespace
+
 void CBaseShapeObj::DrawBasePath(Gdiplus::Graphics* g, const Gdiplus::Matrix& viewMatrix,
                                  const Gdiplus::GraphicsPath& basePath) {
   if (!g || basePath.GetPointCount() == 0) return;
@@ -466,6 +509,11 @@ void CBaseShapeObj::DrawBasePath(Gdiplus::Graphics* g, const Gdiplus::Matrix& vi
   g->GetTransform(&saved);
   Gdiplus::Matrix world = ToGdiplus(m_matTrans);
   world.Multiply(&viewMatrix, Gdiplus::MatrixOrderAppend);
+  Gdiplus::Matrix aligned;
+  if (m_bFillInside && GetFillKind() == RENDER_KIND_BITMAP && !IsStroked() &&
+      PixelAlignedPicture(basePath, world, g->GetPixelOffsetMode(), &aligned))
+    world.SetElements(aligned.LwElements()[0], 0, 0, aligned.LwElements()[3], aligned.LwElements()[4],
+                      aligned.LwElements()[5]);
   g->SetTransform(&world);
   if (std::unique_ptr<Gdiplus::Brush> brush = CreateFillBrush(basePath)) g->FillPath(brush.get(), &basePath);
   if (std::unique_ptr<Gdiplus::Pen> pen = CreateStrokePen(basePath)) g->DrawPath(pen.get(), &basePath);

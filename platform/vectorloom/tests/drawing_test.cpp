@@ -114,15 +114,54 @@ TEST(ShapeDrawing, PictureFillIsStretchedOverTheShape) {
   auto* shape = static_cast<CBaseShapeObj*>(s.p);
   shape->GetFillDefinition().SetRenderBitmap(res);
   shape->SetFillKind(RENDER_KIND_BITMAP);
+  // Pixel edges on whole numbers: the square covers pixels 10 to 59 exactly (see the next test for
+  // squares that fall between pixels).
   Canvas c;
+  c.g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
   s->Draw(&c.g, kIdentity);
   Check(c, {{22, 22, RGB(255, 0, 0)}, {47, 22, RGB(0, 255, 0)}, {22, 47, RGB(0, 0, 255)}, {47, 47, RGB(0, 0, 0)},
             {65, 65, RGB(255, 255, 255)}});
 
   shape->SetFilledTransparency(128);  // about half over white
   Canvas faded;
+  faded.g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
   s->Draw(&faded.g, kIdentity);
   Check(faded, {{22, 22, RGB(255, 127, 127)}, {47, 47, RGB(127, 127, 127)}});
+}
+
+// A picture at a fractional position covers every pixel it touches, whole, as PDF renderers draw
+// images: no light fringe of half-covered pixels on its edges; turned pictures are drawn as they
+// fall. The pixel offset decides where pixel edges are.
+TEST(ShapeDrawing, UprightPicturesCoverWholePixels) {
+  struct Case {
+    Gdiplus::PixelOffsetMode mode;
+    float x, y;       // where the 10.3 x 5.2 picture goes
+    int first, last;  // the first and last columns it covers
+    int top, bottom;  // rows
+  };
+  const Case cases[] = {{Gdiplus::PixelOffsetModeHalf, 10.3f, 20.4f, 10, 20, 20, 25},
+                        {Gdiplus::PixelOffsetModeNone, 10.3f, 20.4f, 10, 21, 20, 26}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    auto* picture = new Gdiplus::Bitmap(1, 1, Gdiplus::PixelFormat32bppARGB);
+    picture->SetPixel(0, 0, Gdiplus::Color(255, 0, 0, 255));
+    auto* res = new CExternalBmpResObj(CString(L"p.png"), 1, 1);
+    res->SetGdiBitmap(picture, nullptr, 1);
+    auto* s = new CCustomPathObj;
+    Held held(s);
+    s->AddRectanglePath({0, 0, 10.3f, 5.2f});
+    s->SetTransMatrix(CQorTransMatrix::Translation(c.x, c.y), true);
+    s->SetStrokeOutlineFlag(0);
+    s->GetFillDefinition().SetRenderBitmap(res);
+    s->SetFillKind(RENDER_KIND_BITMAP);
+    Canvas canvas;
+    canvas.g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    canvas.g.SetPixelOffsetMode(c.mode);
+    s->Draw(&canvas.g, kIdentity);
+    const COLORREF blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+    Check(canvas, {{c.first, 22, blue}, {c.last, 22, blue}, {c.first - 1, 22, white}, {c.last + 1, 22, white},
+                   {15, c.top, blue}, {15, c.bottom, blue}, {15, c.top - 1, white}, {15, c.bottom + 1, white}});
+  }
 }
 
 TEST(ShapeDrawing, StrokesWithDashAndTransparency) {

@@ -320,13 +320,13 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
   GlyphweaveLib::CArrayOfTextCharacters& chars = editable->GetArrayOfTextCharacters();
   bool bold = false, italic = false;
   GlyphweaveLib::_CharsFontDesc runFont;
-  // Characters whose width in the PDF is given: index, font, width in points.
+  // Characters whose width in the PDF is given: index, font (in runFonts), width in points.
   struct Measured {
-    size_t index;
-    GlyphweaveLib::_CharsFontDesc font;
+    size_t index, font;
     float width;
   };
   std::vector<Measured> measured;
+  std::vector<GlyphweaveLib::_CharsFontDesc> runFonts;
   for (int r = 0; r < text->run_count; ++r) {
     const PdfTextRun* run = text->runs[r];
     if (!run || run->char_count <= 0 || !run->chars) continue;
@@ -373,9 +373,11 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       item.SetCharYScale(kPdfImportGlyphScale);
       item.SetBaselineShift(run->rise);
       item.SetRenderColor(colour);
-      if (run->advances_given)
-        measured.push_back({chars.size(), runFont,
+      if (run->advances_given) {
+        if (i == 0) runFonts.push_back(runFont);
+        measured.push_back({chars.size(), runFonts.size() - 1,
                             run->chars[i].advance / 1000.0f * run->font_size * run->horizontal_scale});
+      }
       chars.push_back(item);
     }
   }
@@ -387,7 +389,7 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
     HDC dc = GetDC(nullptr);
     for (const Measured& m : measured) {
       if (m.index + 1 >= chars.size()) continue;
-      chars[m.index].BuildGlyph(dc, m.font, fonts, m_pDoc->GetFontGlyphCacheManager());
+      chars[m.index].BuildGlyph(dc, runFonts[m.font], fonts, m_pDoc->GetFontGlyphCacheManager());
       const float difference = m.width - chars[m.index].GetIncreaseDeltaX();
       if (std::fabs(difference) > 1e-5f)
         chars[m.index + 1].SetHorizontalShift(chars[m.index + 1].GetHorizontalShift() + difference);

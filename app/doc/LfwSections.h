@@ -134,6 +134,15 @@ class CZipSavingBitmapResObjs : public CZipSavingInterface {
   mutable CString m_strError;
 };
 
+// A document file that could not be written; the message is the reason WriteLfwDocument gave.
+class CLfwSaveException : public CException {
+ public:
+  explicit CLfwSaveException(const CString& reason) : m_strReason(reason) {}
+  BOOL GetErrorMessage(wchar_t* lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+  using CException::GetErrorMessage;
+  CString m_strReason;
+};
+
 // Writes a whole document file at the file's current position (normally 0): header, the four
 // section headers, then the sections "Page", "Dibs", "Font" and "avst". False when any section
 // fails; `error` then tells why and the file must be abandoned. A failing file throws as CFile

@@ -446,6 +446,10 @@ class CWnd : public CCmdTarget {
   BOOL AdoptWx(wxWindow* pWindow, UINT nID = 0);
   // Lets the window go without destroying it; its events no longer reach this object.
   wxWindow* Detach();
+  // Takes over the control nID of pParent (a dialog's control made from its template): its
+  // messages reach this object from then on. FALSE when there is no such control or this
+  // object already has a window.
+  BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
   // Sends WM_DESTROY, removes the handle and calls PostNcDestroy (which may delete the object).
   virtual BOOL DestroyWindow();
 
@@ -1016,3 +1020,6 @@ void AttachStatusPanes(CFrameWnd* pFrame, CStatusPaneSource* pSource);
 void DetachStatusPanes(CFrameWnd* pFrame, CStatusPaneSource* pSource);
 
 }  // namespace lwmfc
+
+// Dialogs, data exchange and the standard controls.
+#include "afxdialog.h"

@@ -5,13 +5,16 @@
 #include <afxbinio.h>
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
+#include <lwreplace.h>
 #include <lwstr.h>
 #include <winstring.h>
 #include <zlib.h>
 
 #include <clipdeck/Clipdeck.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -34,6 +37,17 @@ std::string OsPath(const std::wstring& path) {
   for (wchar_t& c : p)
     if (c == L'\\') c = L'/';
   return lw::WideToUtf8(p);
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
 }
 
 // Size (low 32 bits) and modification time of a file; false when it cannot be read.
@@ -297,9 +311,9 @@ std::wstring CDeflateRomExtractVideos::SafeStoredName(const std::wstring& stored
 
 bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, const std::wstring& target) const {
   if (entry.length == 0) return false;
-  const std::string osTarget = OsPath(target);
-  std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(osTarget.c_str(), "wb"), &std::fclose);
-  if (!out) return false;
+  // A clip already there (another document may be playing it) is replaced only by a whole one.
+  lw::FileReplacement out;
+  if (!out.Begin(OsPath(target))) return false;
   z_stream zs{};
   bool ok = inflateInit(&zs) == Z_OK;
   if (ok) {
@@ -330,7 +344,7 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
           break;
         }
         const size_t have = outBuf.size() - zs.avail_out;
-        if (have && std::fwrite(outBuf.data(), 1, have, out.get()) != have) {
+        if (have && !WriteAll(out.Fd(), outBuf.data(), have)) {
           ok = false;
           break;
         }
@@ -339,9 +353,11 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
     }
     inflateEnd(&zs);
   }
-  if (std::fclose(out.release()) != 0) ok = false;
-  if (!ok) std::remove(osTarget.c_str());
-  return ok;
+  if (!ok) {
+    out.Abandon();
+    return false;
+  }
+  return out.Commit();
 }
 
 bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, const CString&, const CString&) {

@@ -304,6 +304,12 @@ TEST(VideoSection, DamagedSectionsFailCleanly) {
     ASSERT_TRUE(OpenSection(f, reader)) << p.what;
     EXPECT_FALSE(reader.UnpackEntry(&f, reader.GetEntry(0), W(dir / "out" / "a.bin"))) << p.what;
     EXPECT_FALSE(fs::exists(dir / "out" / "a.bin")) << p.what;
+    // A clip already unpacked under that name (another document may be playing it) is kept.
+    lwtest::WriteFileBytes(dir / "out" / "a.bin", {'p', 'l', 'a', 'y', 's'});
+    EXPECT_FALSE(reader.UnpackEntry(&f, reader.GetEntry(0), W(dir / "out" / "a.bin"))) << p.what;
+    EXPECT_EQ(lwtest::ReadFileBytes(dir / "out" / "a.bin"), (std::vector<uint8_t>{'p', 'l', 'a', 'y', 's'})) << p.what;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), {}), 1) << p.what;
+    fs::remove(dir / "out" / "a.bin");
   }
 
   // A zero-length entry (its clip was missing at save) unpacks nothing, not the next clip.

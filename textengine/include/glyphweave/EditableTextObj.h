@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <vectorloom/VectorTypes.h>
@@ -27,6 +28,13 @@ namespace GlyphweaveLib {
 
 class CEmbedFontResManager;
 class CFontCacheManager;
+
+// The characters of a text are UTF-16 units, one per wchar_t element, in every call of the text
+// API (InsertString, GetCharacters, GetTextContent); CString and the rest of the program hold code
+// points. These two convert at that edge: a character above U+FFFF is two units in a text. A
+// lone surrogate unit comes out as U+FFFD; an element that is no Unicode scalar goes in as U+FFFD.
+std::wstring TextUnitsFromCodePoints(std::wstring_view codePoints);
+std::wstring CodePointsFromTextUnits(std::wstring_view units);
 
 // One laid-out row.
 struct TTextLineInfo {
@@ -141,7 +149,8 @@ class CEditableTextObj {
   // The union of the glyph bounds of the first and last visible character of every row.
   Vectorloom::CQorVectorRect<float> CalcuInnerTextExtent();
 
-  // Editing. str holds code points (stored as UTF-16 units); len < 0: NUL-terminated.
+  // Editing. str holds UTF-16 units, one per element, as GetCharacters gives them (text from a
+  // CString goes through TextUnitsFromCodePoints first); len < 0: NUL-terminated.
   void InsertString(int pos, const wchar_t* str, int len, HDC dc, const CRichFontDesc& font,
                     const CEmbedFontResManager* fonts, CFontCacheManager* cache);
   bool DeleteString(int first, int count);

@@ -69,8 +69,6 @@ class CZipRomExtractPageContent : public CZipRomExtractInterface {
                            const CString& s2) override;
   // The fingerprint of what the last successful ExtractBlockContent put on the page.
   const LfwPageFingerprint& GetLastFingerprint() const { return m_lastFingerprint; }
-  // The unpacked bytes of block `index`; false when it cannot be read.
-  bool ReadRawBlock(CFile* file, int index, std::vector<uint8_t>& raw);
 
  private:
   LfwPageFingerprint m_lastFingerprint;
@@ -136,6 +134,18 @@ class CCacheLfwPageContent : public IPageContentSource {
   // stored values to the bit.
   bool GetUnchangedPageBlock(int number, const CDrawingPage& page, std::vector<uint8_t>& block);
 
+  // The stored sections, for copying blocks into another file unchanged. Callers hold the
+  // document's content lock, as for page loads. Indexes count from 0; the picture and font
+  // entries' writer parts are as stored ("Dibs": id, size, time, path field; "Font": the id).
+  enum class Section { Pages, Pictures, Fonts };
+  unsigned GetStoredCount(Section section) const;
+  const uint32_t* GetStoredEntryTail(Section section, unsigned index) const;
+  // The packed bytes of a block as stored (not unpacked) and its raw length.
+  bool ReadStoredBlock(Section section, unsigned index, std::vector<uint8_t>& packed, uint32_t& rawLength);
+  // The unpacked record of a stored font.
+  bool ReadStoredFontRecord(unsigned index, std::vector<uint8_t>& record);
+  unsigned GetStoredClipCount() const { return m_bOpened ? m_videos.GetCount() : 0u; }
+
   const CString& GetFirstVersion() const { return m_strVersion1; }
   const CString& GetSecondVersion() const { return m_strVersion2; }
   // Why the file could not be opened (empty when it was).
@@ -145,6 +155,8 @@ class CCacheLfwPageContent : public IPageContentSource {
 
  private:
   bool ReadHeaders();
+  CZipRomExtractInterface* StoredReader(Section section);
+  const CZipRomExtractInterface* StoredReader(Section section) const;
   void ResolvePictures(CDrawingPage* page, CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& pageBitmaps);
   // True when a font of the page was given another id.
   bool ResolveFonts(CDrawingPage* page, CPublicationDoc* doc);

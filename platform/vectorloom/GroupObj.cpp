@@ -40,6 +40,7 @@ CRenderGroupObj& CRenderGroupObj::operator=(const CRenderGroupObj& other) {
 CRenderBaseObj* CRenderGroupObj::Clone() const { return new CRenderGroupObj(*this); }
 
 void CRenderGroupObj::Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix) {
+  DrawShadow(pGraphics, viewMatrix);
   for (CRenderBaseObj* child : m_children) child->Draw(pGraphics, viewMatrix);
 }
 

@@ -19,6 +19,7 @@
 #include <vectorloom/GroupObj.h>
 
 #include "quirebook/PublicationDoc.h"
+#include "quirebook/StoredPath.h"
 #include "quirebook/VideoObj.h"
 
 namespace Quirebook {
@@ -57,15 +58,16 @@ std::wstring BaseName(const std::wstring& path) {
   return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
-// Writes a zero-filled field of 260 units; false when the text does not fit (with its zero).
-bool WriteField(CFile* file, const std::wstring& text) {
-  const std::u16string units = lw::WideToUtf16(text);
+// Writes a zero-filled field of 260 units; false when the units do not fit (with their zero).
+bool WriteUnits(CFile* file, const std::u16string& units) {
   if (units.size() >= kVideoPathUnits) return false;
   uint8_t field[kVideoPathUnits * 2] = {};
   for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(field + i * 2, static_cast<uint16_t>(units[i]));
   file->Write(field, sizeof(field));
   return true;
 }
+
+bool WriteField(CFile* file, const std::wstring& text) { return WriteUnits(file, lw::WideToUtf16(text)); }
 
 std::wstring ReadField(const uint8_t* p) {
   std::u16string units;
@@ -194,8 +196,9 @@ bool CDeflateSavingVideos::SavingIndexs(CFile* file) const {
     WriteU32(*file, 0);
     WriteU32(*file, 0);
     // The path is recorded as given, so that the clip can be found in place on a file system
-    // that tells case apart; readers compare it folded.
-    if (!WriteField(file, key.original) || !WriteField(file, stored)) return false;
+    // that tells case apart; readers compare it folded. A path too long for its field is
+    // recorded as its reference.
+    if (!WriteUnits(file, FitStoredPath(key.original)) || !WriteField(file, stored)) return false;
     uint32_t size = 0;
     int64_t time = 0;
     if (!GetFileSizeAndTime(key.original, size, time)) size = 0, time = 0;
@@ -278,11 +281,10 @@ bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
 }
 
 const CDeflateRomExtractVideos::Entry* CDeflateRomExtractVideos::FindEntry(const std::wstring& fullPath) const {
-  const std::wstring key = FoldVideoPath(fullPath);
   const Entry* first = nullptr;
   for (const Entry& e : m_entries) {
-    if (e.sourcePath == fullPath) return &e;
-    if (!first && FoldVideoPath(e.sourcePath) == key) first = &e;
+    if (StoredPathMatches(e.sourcePath, fullPath)) return &e;
+    if (!first && StoredPathMatchesFolded(e.sourcePath, fullPath)) first = &e;
   }
   return first;
 }
@@ -344,14 +346,17 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
 
 bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, const CString&, const CString&) {
   if (!file || !video) return false;
-  const Entry* entry = FindEntry(video->GetVideoFullPathName());
+  const std::wstring asked = video->GetVideoFullPathName();
+  const Entry* entry = FindEntry(asked);
   if (!entry) return false;
+  // An entry found through a reference stands for the path the object asked with.
+  const std::wstring source = FoldVideoPath(entry->sourcePath) == FoldVideoPath(asked) ? entry->sourcePath : asked;
   uint32_t size = 0;
   int64_t time = 0;
-  const bool inPlace = !entry->sourcePath.empty() && GetFileSizeAndTime(entry->sourcePath, size, time) &&
-                       size == entry->sourceSize && time == entry->sourceTime;
+  const bool inPlace = !source.empty() && GetFileSizeAndTime(source, size, time) && size == entry->sourceSize &&
+                       time == entry->sourceTime;
   if (inPlace) {
-    video->SetVideoFullPathName(entry->sourcePath);
+    video->SetVideoFullPathName(source);
   } else {
     const std::wstring name = SafeStoredName(entry->storedName);
     if (name.empty() || m_strFolder.empty()) return false;

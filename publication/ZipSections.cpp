@@ -127,9 +127,8 @@ unsigned char* CBaseZipSavingEmbedFont::MakeBlockContent(int index, unsigned lon
   return MakeFontBlock(m_manager.GetAt(index), rawLength);
 }
 
-CZipSavingEmbedFont::CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager,
-                                         const std::vector<int>& ids)
-    : CZipSavingInterface("Font"), m_manager(manager), m_ids(ids) {}
+CZipSavingEmbedFont::CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager, std::vector<int> ids)
+    : CZipSavingInterface("Font"), m_manager(manager), m_ids(std::move(ids)) {}
 
 unsigned CZipSavingEmbedFont::GetBlocksCount() const { return static_cast<unsigned>(m_ids.size()); }
 
@@ -242,12 +241,17 @@ bool CZipExtractorInterface::ReadBlocks(CFile* file, const CString& s1, const CS
   uint32_t count = 0, entrySize = 0;
   if (!ReadIndexTable(file, table, count, entrySize)) return false;
   const size_t stride = entrySize / 4;
+  bool all = true;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t* entry = table.data() + i * stride;
-    if (!ReadAndUnpackBlock(file, entry)) return false;
+    if (!ReadAndUnpackBlock(file, entry)) {
+      all = false;
+      SkipDamagedBlock(entry + 3);
+      continue;
+    }
     ExtractBlockContent(entry + 3, m_pUnpacked, m_nUnpackedLength, s1, s2);
   }
-  return true;
+  return all;
 }
 
 bool CZipRomExtractInterface::ReadIndexs(CFile* file) {

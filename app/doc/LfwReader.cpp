@@ -6,6 +6,7 @@
 #include <glyphweave/EmbedFontRes.h>
 #include <lwstr.h>
 #include <objidl.h>
+#include <quirebook/StoredPath.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/UnitConv.h>
 #include <winfile.h>
@@ -178,7 +179,7 @@ int CZipRomExtractBitmapResObj::FindEntry(const CString& path, uint32_t size, in
     if (w[4] != size || entryTime != time) continue;
     uint8_t field[kLfwPathUnits * 2];
     for (unsigned k = 0; k < kLfwPathUnits / 2; ++k) lw::bin::PutLE32(field + 4 * k, w[7 + k]);
-    if (DecodeLfwPathField(field) == path) return static_cast<int>(i);
+    if (Quirebook::StoredPathMatches(DecodeLfwPathField(field).str(), path.str())) return static_cast<int>(i);
   }
   return -1;
 }

@@ -84,7 +84,8 @@ class CZipRomExtractBitmapResObj : public CZipRomExtractInterface {
   CZipRomExtractBitmapResObj() : CZipRomExtractInterface("Dibs", kLfwDibsEntrySize - Quirebook::kBlockEntryHeadSize) {}
 
   void SetTarget(Vectorloom::CBitmapResObj* res) { m_pTarget = res; }
-  // The first entry with this path (compared exactly), size and time; -1 when none.
+  // The first entry with this path (compared exactly, or recorded as its reference), size and
+  // time; -1 when none.
   int FindEntry(const CString& path, uint32_t size, int64_t time) const;
   // Decodes the PNG image into the target; false when it is not a picture.
   bool ExtractBlockContent(const unsigned* tail, const unsigned char* data, unsigned length, const CString& s1,

@@ -10,6 +10,7 @@
 #include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 #include <objidl.h>
+#include <quirebook/StoredPath.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/UnitConv.h>
 
@@ -44,12 +45,11 @@ void WriteLfwFileHeader(CFile& file) {
   file.Write(kLfwVersion2, 4);
 }
 
-bool EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]) {
-  const std::u16string units = lw::WideToUtf16(std::wstring_view(path.GetString(), static_cast<size_t>(path.GetLength())));
-  if (units.size() >= kLfwPathUnits) return false;
+void EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]) {
+  static_assert(kLfwPathUnits == Quirebook::kStoredPathUnits);
+  const std::u16string units = Quirebook::FitStoredPath(path.str());
   std::memset(field, 0, kLfwPathUnits * 2);
   for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(field + 2 * i, static_cast<uint16_t>(units[i]));
-  return true;
 }
 
 CString DecodeLfwPathField(const uint8_t field[kLfwPathUnits * 2]) {
@@ -283,7 +283,6 @@ unsigned CZipSavingBitmapResObjs::GetBlocksCount() const { return static_cast<un
 
 bool CZipSavingBitmapResObjs::SavingIndexs(CFile* file) const {
   const auto pictures = StoredPictures();
-  // Every path is checked before anything is written.
   std::vector<uint8_t> entries(pictures.size() * kLfwDibsEntrySize, 0);
   for (size_t i = 0; i < pictures.size(); ++i) {
     const Vectorloom::CExternalBmpResObj* res = pictures[i];
@@ -291,11 +290,7 @@ bool CZipSavingBitmapResObjs::SavingIndexs(CFile* file) const {
     lw::bin::PutLE32(e + 12, res->GetResourceID());
     lw::bin::PutLE32(e + 16, res->GetFileSize());
     lw::bin::PutLE64(e + 20, static_cast<uint64_t>(res->GetFileTime()));
-    if (!EncodeLfwPathField(res->GetPathName(), e + 28)) {
-      m_strError.Format(L"The picture \"%ls\" cannot be saved: its path is longer than %u characters.",
-                        res->GetPathName().GetString(), kLfwPathUnits - 1);
-      return false;
-    }
+    EncodeLfwPathField(res->GetPathName(), e + 28);
   }
   lw::bin::WriteU32(*file, static_cast<uint32_t>(pictures.size()));
   if (!entries.empty()) file->Write(entries.data(), static_cast<UINT>(entries.size()));

@@ -12,7 +12,8 @@
 //
 // Dibs entry (548 bytes): block position, raw length, packed length, u32 picture id, u32 file
 // size, i64 file time, the full path as 260 UTF-16 units, zero-filled. A path that does not fit
-// (260 units or more) fails the save with a message; it is never cut.
+// (260 units or more) is stored as its reference (quirebook/StoredPath.h), which the readers
+// resolve from the path the object records carry.
 #pragma once
 
 #include <cstdint>
@@ -51,9 +52,9 @@ inline constexpr unsigned kLfwPageHeaderSize = 20;
 // Writes the 12 header bytes "QLFW" "2000" "2010".
 void WriteLfwFileHeader(CFile& file);
 
-// A path as a zero-filled field of 260 UTF-16LE units (520 bytes). False, with nothing written
-// to `field`, when it needs 260 units or more.
-bool EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]);
+// A path as a zero-filled field of 260 UTF-16LE units (520 bytes): the path itself when it fits
+// (259 units at most), its reference otherwise.
+void EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]);
 // The text of such a field, up to its first zero unit (or all 260 units).
 CString DecodeLfwPathField(const uint8_t field[kLfwPathUnits * 2]);
 
@@ -115,7 +116,7 @@ class CZipSavingPdfCustomPages : public CZipSavingPdfPages {
 };
 
 // "Dibs": the PNG image of every picture of the list that holds one, in list order. A picture
-// that cannot be encoded fails the save, and so does a path that does not fit its field.
+// that cannot be encoded fails the save.
 class CZipSavingBitmapResObjs : public CZipSavingInterface {
  public:
   explicit CZipSavingBitmapResObjs(const Vectorloom::CBitmapResObjsList& bitmaps);

@@ -41,7 +41,8 @@ enum eRenderObjType : uint32_t {
 };
 
 // Version of the object record layout that Save writes (docs/formats.md, "Object streams").
-constexpr uint32_t kObjectRecordVersion = 1;
+// Version 2 adds the stroke style and fill rule to shapes; Load reads versions 1 and 2.
+constexpr uint32_t kObjectRecordVersion = 2;
 
 // Handle codes of HitTestHandles: the eight resize handles of the object's box, clockwise from
 // the top-left corner, then the rotation handle; -1 for none.
@@ -207,6 +208,8 @@ class CRenderBaseObj : public CRefObj {
   CQorVectorPoint<float> m_ptShadowOffset{5, 5};
   COLORREF m_crShadow = 0x808080;
   int m_nShadowTransparency = 128;
+  // The record version the last Load read (what follows the base record depends on it).
+  uint32_t m_nLoadedVersion = kObjectRecordVersion;
 };
 
 }  // namespace Vectorloom

@@ -220,7 +220,7 @@ int CRenderBaseObj::Save(CFile& file, const CString&) {
 int CRenderBaseObj::Load(CFile& file, const CResourceModule*, CBitmapResObjsList&, const CString&) {
   using namespace lw::bin;
   uint32_t version = 0;
-  if (!ReadU32(file, version) || version != kObjectRecordVersion) return 0;
+  if (!ReadU32(file, version) || version < 1 || version > kObjectRecordVersion) return 0;
   CString name;
   if (!ReadString16(file, name)) return 0;
   float e[6];
@@ -240,6 +240,7 @@ int CRenderBaseObj::Load(CFile& file, const CResourceModule*, CBitmapResObjsList
   m_ptShadowOffset = {sx, sy};
   m_crShadow = color;
   m_nShadowTransparency = static_cast<int>(transparency);
+  m_nLoadedVersion = version;
   return 1;
 }
 

@@ -76,6 +76,24 @@ TEST(DDrawTextObj, SaveLoadRoundTrip) {
   EXPECT_EQ(clone->GetObjectType(), 3);
 }
 
+// Field order after the core library's part: width, height, record length, record.
+TEST(DDrawTextObj, GoldenOffsetsOfTheBoxAndTheRecord) {
+  CDDrawTextObj text;
+  FillText(text, L"Hi\r");
+  text.SetLayoutBox(100.0f, 20.0f);
+  CMemFile base;
+  ASSERT_EQ(text.Vectorloom::CRenderBaseObj::Save(base, kVersion), 1);
+  std::vector<unsigned char> expected(base.GetBufferPtr(), base.GetBufferPtr() + base.GetLength());
+  const auto record = Record(text);
+  const unsigned char box[8] = {0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0xA0, 0x41};  // 100.0f, 20.0f
+  expected.insert(expected.end(), box, box + 8);
+  unsigned char length[4];
+  lw::bin::PutLE32(length, static_cast<uint32_t>(record.size()));
+  expected.insert(expected.end(), length, length + 4);
+  expected.insert(expected.end(), record.begin(), record.end());
+  EXPECT_EQ(SaveBytes(text), expected);
+}
+
 TEST(DDrawTextObj, CutAndEmptyStreamsFail) {
   CDDrawTextObj text;
   FillText(text, L"Cut\r");

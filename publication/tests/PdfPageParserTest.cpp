@@ -130,8 +130,8 @@ TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
   EXPECT_EQ(items[0].IsBold(), 1);
   EXPECT_FLOAT_EQ(items[0].GetItalicSkew(), -0.36397f);
   EXPECT_FLOAT_EQ(items[1].GetHorizontalShift(), -250 * 24 / 1000.0f);
-  EXPECT_FLOAT_EQ(items[0].GetCharXScale(), 0.5f * 0.7518797f);
-  EXPECT_FLOAT_EQ(items[0].GetCharYScale(), 0.7518797f);
+  EXPECT_FLOAT_EQ(items[0].GetCharXScale(), 0.5f * 0.75f);
+  EXPECT_FLOAT_EQ(items[0].GetCharYScale(), 0.75f);
   EXPECT_EQ(items[0].GetRenderColor(), 0x0000FFu);
   ASSERT_EQ(obj->GetFontRuns().GetSize(), 1);
   const auto& fontRun = obj->GetFontRuns().GetAt(0);

@@ -10,6 +10,7 @@
 #include <quirebook/VideoStore.h>
 #include <zlib.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -187,6 +188,37 @@ TEST(VideoSection, PacksAndUnpacksByteIdentical) {
             reader.FindEntry(W(pBig)));
 }
 
+// One index entry, field by field: block position, stored length, source path, stored name,
+// source size, modification time.
+TEST(VideoSection, GoldenOffsetsOfAnIndexEntry) {
+  lwtest::TempDir dir;
+  const fs::path clip = dir / "Clip\u00e9.bin";
+  lwtest::WriteFileBytes(clip, NoiseBytes(300, 4));
+  CVideoFilePathsMap map;
+  map.AddVideoPath(W(clip));
+  const auto bytes = SaveSection(map, dir / "doc.lfw");
+  const size_t entry = 17 + 4;  // after the 5 leading bytes, the header and the count
+  ASSERT_GE(bytes.size(), entry + Quirebook::kVideoEntrySize);
+  const uint8_t* e = &bytes[entry];
+  EXPECT_EQ(lw::bin::GetLE32(e + 0), entry + Quirebook::kVideoEntrySize);
+  EXPECT_EQ(lw::bin::GetLE32(e + 4), bytes.size() - entry - Quirebook::kVideoEntrySize);
+  // A zero-filled field of 260 UTF-16LE units.
+  const auto field = [](const std::wstring& text) {
+    std::vector<uint8_t> f(520, 0);
+    const std::u16string units = lw::WideToUtf16(text);
+    for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(&f[i * 2], units[i]);
+    return f;
+  };
+  EXPECT_EQ(std::vector<uint8_t>(e + 8, e + 528), field(W(clip)));
+  EXPECT_EQ(std::vector<uint8_t>(e + 528, e + 1048), field(L"Clip\u00e9.bin"));
+  EXPECT_EQ(lw::bin::GetLE32(e + 1048), 300u);
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+      fs::last_write_time(clip).time_since_epoch() - fs::file_time_type::clock::now().time_since_epoch() +
+      std::chrono::system_clock::now().time_since_epoch());
+  EXPECT_NEAR(static_cast<double>(static_cast<int64_t>(lw::bin::GetLE64(e + 1052))),
+              static_cast<double>(seconds.count()), 2.0);
+}
+
 TEST(VideoSection, ExtractUsesUnchangedClipInPlaceAndUnpacksChangedOne) {
   lwtest::TempDir dir;
   fs::create_directories(dir / "out");
@@ -293,13 +325,48 @@ TEST(VideoSection, DamagedSectionsFailCleanly) {
   EXPECT_FALSE(OpenSection(g, other));
 }
 
-TEST(VideoSection, PathTooLongForItsFieldFailsTheSave) {
+// A clip in a folder so deep that its path does not fit the entry's field: the save records a
+// reference, and the reader finds the clip through the path its object carries, in place while
+// the file is unchanged, unpacked once it changed.
+TEST(VideoSection, ClipsInDeepFoldersAreSavedAndFoundAgain) {
   lwtest::TempDir dir;
+  fs::path deep = dir / "src";
+  for (int i = 0; i < 6; ++i) deep /= std::string(50, static_cast<char>('a' + i));
+  fs::create_directories(deep);
+  fs::create_directories(dir / "out");
+  const fs::path clip = deep / "Clip.avi";
+  const auto data = NoiseBytes(5000, 5);
+  lwtest::WriteFileBytes(clip, data);
+  const std::wstring path = W(clip);
+  ASSERT_GE(lw::WideToUtf16(path).size(), Quirebook::kVideoPathUnits);
+
   CVideoFilePathsMap map;
-  map.AddVideoPath(L"/" + std::wstring(300, L'a') + L"/clip.avi");
-  bool ok = true;
+  map.AddVideoPath(path);
+  bool ok = false;
   SaveSection(map, dir / "doc.lfw", &ok);
-  EXPECT_FALSE(ok);
+  ASSERT_TRUE(ok);
+
+  CFile f(W(dir / "doc.lfw").c_str(), CFile::modeRead);
+  CDeflateRomExtractVideos reader;
+  reader.SetExtractFolderName(W(dir / "out"));
+  ASSERT_TRUE(OpenSection(f, reader));
+  ASSERT_EQ(reader.GetCount(), 1u);
+  EXPECT_EQ(reader.GetEntry(0).storedName, L"Clip.avi");
+  EXPECT_NE(reader.GetEntry(0).sourcePath, path);
+  EXPECT_EQ(reader.FindEntry(path), &reader.GetEntry(0));
+  EXPECT_EQ(reader.FindEntry(path.substr(0, path.size() - 3) + L"AVI"), &reader.GetEntry(0));
+  EXPECT_EQ(reader.FindEntry(path + L"x"), nullptr);
+
+  CBaseVideoObj video;
+  video.SetVideoFullPathName(path);
+  reader.ExtractVideo(&f, &video, CString(), CString());  // no poster from noise
+  EXPECT_EQ(video.GetVideoFullPathName(), path);
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+
+  lwtest::WriteFileBytes(clip, {1, 2, 3});
+  reader.ExtractVideo(&f, &video, CString(), CString());
+  EXPECT_EQ(video.GetVideoFullPathName(), W(dir / "out" / "Clip.avi"));
+  EXPECT_EQ(lwtest::ReadFileBytes(dir / "out" / "Clip.avi"), data);
 }
 
 // Real clips made at test time: after unpacking, the object gets a poster of the clip's size.

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <memory>
 
 #include "TextTestSupport.h"
 #include "glyphweave/EmbedFontRes.h"
@@ -363,6 +364,84 @@ TEST(GlyphIds, FirstCodeWinsInTheUnicodeToCidMap) {
     f.RebuildUid2CidMap();
     EXPECT_EQ(f.LookupCid(0x41), c.cidOfA);
     EXPECT_EQ(f.LookupCid(0x42), c.cidOfB);
+  }
+}
+
+namespace {
+
+// A to-Unicode map of one level: the ranges and the table.
+CEmbedFontMapWrap* MapLevel(const std::vector<TagMapRange>& ranges, const std::vector<uint16_t>& table) {
+  auto* w = new CEmbedFontMapWrap;
+  w->SetRanges(ranges.data(), static_cast<int>(ranges.size()));
+  w->SetTable(table.data(), static_cast<int>(table.size()));
+  return w;
+}
+
+// A multi-range list: its count, then the values first..first+count-1.
+std::vector<uint16_t> ValueList(int count, int first) {
+  std::vector<uint16_t> t{static_cast<uint16_t>(count)};
+  for (int i = 0; i < count; ++i) t.push_back(static_cast<uint16_t>(first + i));
+  return t;
+}
+
+}  // namespace
+
+// The Unicode-to-CID map is read from untrusted records: its work follows what the map holds,
+// not codes times values, and ends at a fixed number of steps whatever the record.
+TEST(GlyphIds, UnicodeToCidMapWorkIsBounded) {
+  struct Case {
+    const char* name;
+    std::function<CEmbedFontMapWrap*()> map;
+    size_t maxSteps;
+    std::vector<std::pair<uint16_t, int>> expect;  // Unicode value -> CID (-1: absent)
+  };
+  const Case cases[] = {
+      {"a multi range gives its values to its first code",
+       [] {
+         const std::vector<uint16_t> fi = {2, 0x66, 0x69};  // a ligature: f, i
+         return MapLevel({Range(5, 2, CEmbedFontMapWrap::kMulti, 0), Range(9, 0, 0, 0x66)}, fi);
+       },
+       3,
+       {{0x66, 5}, {0x67, -1}, {0x69, 5}}},
+      {"one multi range of 16,384 codes with 65,000 values",
+       [] { return MapLevel({Range(0, 0x3FFF, CEmbedFontMapWrap::kMulti, 0)}, ValueList(65000, 1)); },
+       65000,
+       {{1, 0}, {65000, 0}, {65001, -1}}},
+      {"ten thousand multi ranges sharing a list of 30,000 values",
+       [] {
+         std::vector<TagMapRange> ranges;
+         for (int i = 0; i < 10000; ++i) ranges.push_back(Range(static_cast<uint16_t>(i * 2), 0, 3, 0));
+         return MapLevel(ranges, ValueList(30000, 0x100));
+       },
+       CEmbedFontResouce::kMaxUid2CidSteps,
+       {{0x100, 0}, {0x100 + 29999, 0}}},
+      {"a 64-level chain mapping every code into the same 16,384 values",
+       [] {
+         const std::vector<TagMapRange> full = {Range(0, 0x3FFF, 1, 0x30), Range(0x4000, 0x3FFF, 1, 0x30),
+                                                Range(0x8000, 0x3FFF, 1, 0x30), Range(0xC000, 0x3FFF, 1, 0x30)};
+         CEmbedFontMapWrap* head = MapLevel(full, {});
+         CEmbedFontMapWrap* w = head;
+         for (int level = 1; level < CEmbedFontMapWrap::kMaxChainLength; ++level) {
+           w->SetNextFontMapWrap(MapLevel(full, {}));
+           w = w->GetNextFontMapWrap();
+         }
+         return head;
+       },
+       CEmbedFontResouce::kMaxUid2CidSteps,
+       {{0x30, 0}, {0x30 + 0x3FFF, 0x3FFF}, {0x30 + 0x4000, -1}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CEmbedFontResouce f;
+    f.SetFontID(1);
+    std::unique_ptr<CEmbedFontMapWrap> map(c.map());
+    f.SetUtfCMap(map.get());
+    // Through the record, as a document or a paste brings it.
+    const auto bytes = Save(f);
+    CEmbedFontResouce back;
+    ASSERT_TRUE(Load(back, bytes, bytes.size()));
+    EXPECT_LE(back.RebuildUid2CidMap(), c.maxSteps);
+    for (const auto& [unicode, cid] : c.expect) EXPECT_EQ(back.LookupCid(unicode), cid) << std::hex << unicode;
   }
 }
 

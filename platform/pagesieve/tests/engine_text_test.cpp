@@ -38,8 +38,8 @@ TEST(PagesieveText, SpacingAndPositioningFoldIntoAdjustments) {
       {"plain", "BT /F1 10 Tf 72 700 Td (a b) Tj ET", u"a b", {0, 0, 0}},
       {"word spacing", "BT /F1 10 Tf 5 Tw 72 700 Td (a b) Tj ET", u"a b", {0, 0, -500}},
       {"char spacing", "BT /F1 10 Tf 1 Tc 72 700 Td (abc) Tj ET", u"abc", {0, -100, -100}},
-      {"TJ both ways", "BT /F1 10 Tf 72 700 Td [(a) 300 (b) -1200 (c)] TJ ET", u"abc", {0, 300, -1200}},
-      {"horizontal scale", "BT /F1 10 Tf 50 Tz 72 700 Td [(a) -1000 (b)] TJ ET", u"ab", {0, -1000}},
+      {"TJ both ways", "BT /F1 10 Tf 72 700 Td [(a) 300 (b) -1200 (c)] TJ ET", u"ab c", {0, 300, 0, -1200}},
+      {"horizontal scale", "BT /F1 10 Tf 50 Tz 72 700 Td [(a) -1000 (b)] TJ ET", u"a b", {0, 0, -1000}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -47,6 +47,43 @@ TEST(PagesieveText, SpacingAndPositioningFoldIntoAdjustments) {
     ASSERT_EQ(rec.texts.size(), 1u);
     EXPECT_EQ(rec.texts[0].str(), c.text);
     EXPECT_EQ(Adjustments(rec.texts[0]), c.adjustments);
+  }
+}
+
+// A gap between two glyphs as wide as a word space becomes a space character, flagged as one the
+// PDF leaves as a gap; its adjustment is 0 and the next character's adjustment keeps the whole gap.
+// Kerning, letter spacing and spaces the PDF draws give none.
+TEST(PagesieveText, WordGapsBecomeFlaggedSpaces) {
+  struct Case {
+    const char* name;
+    std::string content;
+    std::u16string text;
+    std::vector<float> adjustments;
+    std::vector<size_t> flagged;  // indexes of the inserted spaces
+  };
+  const Case cases[] = {
+      {"TJ gap", "BT /F1 10 Tf 72 700 Td [(ab) -333 (cd)] TJ ET", u"ab cd", {0, 0, 0, -333, 0}, {2}},
+      {"moved by Td", "BT /F1 10 Tf 72 700 Td (ab) Tj 14.12 0 Td (c) Tj ET", u"ab c", {0, 0, 0, -300}, {2}},
+      {"across fonts", "BT /F1 10 Tf 72 700 Td [(ab) -400] TJ /F1 12 Tf (c) Tj ET", u"ab c", {0, 0, 0, -333}, {2}},
+      {"kerning", "BT /F1 10 Tf 72 700 Td [(A) 80 (V) -60 (o)] TJ ET", u"AVo", {0, 80, -60}, {}},
+      {"letter spacing", "BT /F1 10 Tf 1 Tc 72 700 Td (abc) Tj ET", u"abc", {0, -100, -100}, {}},
+      {"drawn space", "BT /F1 10 Tf 72 700 Td [(a ) -500 (b)] TJ ET", u"a b", {0, 0, -500}, {}},
+      {"gap before a drawn space", "BT /F1 10 Tf 72 700 Td [(a) -500 ( b)] TJ ET", u"a b", {0, -500, 0}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingParser rec = ParsePage(HelveticaPage(c.content));
+    ASSERT_EQ(rec.texts.size(), 1u);
+    EXPECT_EQ(rec.texts[0].str(), c.text);
+    EXPECT_EQ(Adjustments(rec.texts[0]), c.adjustments);
+    std::vector<size_t> flagged;
+    size_t i = 0;
+    for (const auto& r : rec.texts[0].runs)
+      for (const PdfRunChar& ch : r.chars) {
+        if (ch.character & kPdfCharWordSpace) flagged.push_back(i);
+        ++i;
+      }
+    EXPECT_EQ(flagged, c.flagged);
   }
 }
 
@@ -78,7 +115,7 @@ TEST(PagesieveText, SplitsWhereTheTextLeavesItsLine) {
   };
   const Case cases[] = {
       {"two lines in one block", "BT /F1 10 Tf 72 700 Td (one) Tj 0 -12 Td (two) Tj ET", {u"one", u"two"}},
-      {"same line continues", "BT /F1 10 Tf 72 700 Td (one) Tj 30 0 Td (two) Tj ET", {u"onetwo"}},
+      {"same line continues", "BT /F1 10 Tf 72 700 Td (one) Tj 30 0 Td (two) Tj ET", {u"one two"}},
       {"far jump splits", "BT /F1 10 Tf 72 700 Td (one) Tj 300 0 Td (two) Tj ET", {u"one", u"two"}},
       {"back jump splits", "BT /F1 10 Tf 72 700 Td (one) Tj -30 0 Td (two) Tj ET", {u"one", u"two"}},
       {"rise splits", "BT /F1 10 Tf 72 700 Td (x) Tj 4 Ts (2) Tj ET", {u"x", u"2"}},

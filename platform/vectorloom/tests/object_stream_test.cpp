@@ -38,11 +38,19 @@ struct Bytes {
     return *this;
   }
   // type word, record version, name, matrix, two lengths, shadow flag, offset, colour, transparency
-  Bytes& Base(uint32_t type, const std::u16string& name, float dx, float dy) {
-    U32(type).U32(1).Str(name);
+  Bytes& Base(uint32_t type, const std::u16string& name, float dx, float dy, uint32_t version = 2) {
+    U32(type).U32(version).Str(name);
     F32(1).F32(0).F32(0).F32(1).F32(dx).F32(dy);
     F32(0).F32(0);
     U32(0).F32(5).F32(5).U32(0x808080).U32(128);
+    return *this;
+  }
+  // Record version 2's tail of the shape record: fill rule, start, end and dash caps, join,
+  // miter limit, dash offset, dash count and dashes.
+  Bytes& StrokeStyle(uint32_t rule, uint32_t start, uint32_t end, uint32_t dashCap, uint32_t join, float miter,
+                     float offset, std::initializer_list<float> dashes) {
+    U32(rule).U32(start).U32(end).U32(dashCap).U32(join).F32(miter).F32(offset).U32(static_cast<uint32_t>(dashes.size()));
+    for (float d : dashes) F32(d);
     return *this;
   }
   // kind, colour, transparency, gradient type, angle, no stops, no picture
@@ -74,6 +82,7 @@ TEST(ObjectStreamFormat, GoldenBytesOfAGroupHoldingARectangle) {
   expected.U32(1).U32(1).F32(1).U32(0);                 // fill on, stroke on, width 1, solid line
   expected.PlainDefinition(1, 0xFFFFFF);                // fill: solid white
   expected.PlainDefinition(1, 0x000000);                // stroke: solid black
+  expected.StrokeStyle(0, 0, 0, 0, 0, 10, 0, {});       // even-odd, flat, miter 10, no dashes
   expected.U32(1);                                      // one sub-path
   expected.U32(3).U32(4);                               // closed | rectangle, four nodes
   const float corners[4][2] = {{0, 0}, {1, 0}, {1, 2}, {0, 2}};
@@ -82,6 +91,78 @@ TEST(ObjectStreamFormat, GoldenBytesOfAGroupHoldingARectangle) {
     expected.U8(0).U8(0);
   }
   EXPECT_EQ(SaveObject(*group), expected.v);
+}
+
+TEST(ObjectStreamFormat, GoldenBytesOfAStrokeStyle) {
+  Held held(MakeSmallRectangle());
+  auto* shape = static_cast<CCustomPathObj*>(held.p);
+  shape->SetFillRule(FILL_RULE_NONZERO);
+  shape->SetStartCap(LINE_CAP_ROUND);
+  shape->SetEndCap(LINE_CAP_ARROW_ANCHOR);
+  shape->SetDashCap(DASH_CAP_ROUND);
+  shape->SetLineJoin(LINE_JOIN_BEVEL);
+  shape->SetMiterLimit(4);
+  ASSERT_TRUE(shape->SetDashPattern({3, 1.5f}));
+  shape->SetDashOffset(0.5f);
+  Bytes expected;
+  expected.Base(0, u"A", 3, 4);
+  expected.U32(1).U32(1).F32(1).U32(5);  // custom dashes
+  expected.PlainDefinition(1, 0xFFFFFF).PlainDefinition(1, 0x000000);
+  expected.StrokeStyle(1, 2, 0x14, 2, 1, 4, 0.5f, {3, 1.5f});
+  const std::vector<uint8_t> bytes = SaveObject(*shape);
+  ASSERT_GT(bytes.size(), expected.v.size());
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(expected.v.size())), expected.v);
+
+  CBitmapResObjsList bitmaps;
+  Held back(LoadObject(bytes, bitmaps));
+  ASSERT_NE(back.p, nullptr);
+  auto* b = static_cast<CCustomPathObj*>(back.p);
+  EXPECT_EQ(b->GetFillRule(), FILL_RULE_NONZERO);
+  EXPECT_EQ(b->GetStartCap(), LINE_CAP_ROUND);
+  EXPECT_EQ(b->GetEndCap(), LINE_CAP_ARROW_ANCHOR);
+  EXPECT_EQ(b->GetDashCap(), DASH_CAP_ROUND);
+  EXPECT_EQ(b->GetLineJoin(), LINE_JOIN_BEVEL);
+  EXPECT_EQ(b->GetMiterLimit(), 4.0f);
+  EXPECT_EQ(b->GetDashType(), DASH_CUSTOM);
+  EXPECT_EQ(b->GetDashPattern(), (std::vector<float>{3, 1.5f}));
+  EXPECT_EQ(b->GetDashOffset(), 0.5f);
+}
+
+TEST(ObjectStreamFormat, RecordVersionOneReadsAsBefore) {
+  // A version 1 shape record has no stroke style: it loads with the style every shape had then
+  // and is written back as version 2.
+  Bytes v1;
+  v1.Base(0, u"A", 3, 4, 1);
+  v1.U32(1).U32(1).F32(2).U32(DASH_DASHDOT);
+  v1.PlainDefinition(1, 0xFFFFFF).PlainDefinition(1, 0x000000);
+  v1.U32(1).U32(1).U32(2);  // one closed sub-path of two nodes
+  for (float x : {0.0f, 5.0f}) {
+    for (int k = 0; k < 3; ++k) v1.F32(x).F32(x);
+    v1.U8(0).U8(0);
+  }
+  CBitmapResObjsList bitmaps;
+  uint64_t consumed = 0;
+  Held back(LoadObject(v1.v, bitmaps, &consumed));
+  ASSERT_NE(back.p, nullptr);
+  EXPECT_EQ(consumed, v1.v.size());
+  auto* b = static_cast<CCustomPathObj*>(back.p);
+  EXPECT_EQ(b->GetDashType(), DASH_DASHDOT);
+  EXPECT_EQ(b->GetStrokeWidth(), 2.0f);
+  EXPECT_EQ(b->GetFillRule(), FILL_RULE_EVEN_ODD);
+  EXPECT_EQ(b->GetStartCap(), LINE_CAP_FLAT);
+  EXPECT_EQ(b->GetEndCap(), LINE_CAP_FLAT);
+  EXPECT_EQ(b->GetLineJoin(), LINE_JOIN_MITER);
+  EXPECT_EQ(b->GetMiterLimit(), 10.0f);
+  EXPECT_TRUE(b->GetDashPattern().empty());
+  ASSERT_EQ(b->GetSubPathsCount(), 1);
+  EXPECT_TRUE(b->GetSubPath(0).IsClosed());
+  const std::vector<uint8_t> again = SaveObject(*b);
+  EXPECT_EQ(lw::bin::GetLE32(again.data() + 4), 2u);
+
+  // Version 1 knows no custom dashes.
+  std::vector<uint8_t> custom = v1.v;
+  lw::bin::PutLE32(custom.data() + 66 + 12, DASH_CUSTOM);  // base record with a one-unit name, then two flags and the width
+  EXPECT_EQ(LoadObject(custom, bitmaps), nullptr);
 }
 
 TEST(ObjectStreamFormat, ArtworkStreamBeginsWithItsSignature) {
@@ -265,12 +346,23 @@ TEST(ObjectStreamLoad, CorruptedFieldsFail) {
     size_t offset;
     uint32_t value;
   } cases[] = {
-      {"record version", 4, 2},
+      {"record version 0", 4, 0},
+      {"record version newer than this library", 4, 3},
       {"name longer than the stream", 8, 0x7FFFFFFF},
       {"child count larger than what is left", groupRecord, 1000},
       {"child count at its maximum", groupRecord, 0xFFFFFFFF},
       {"child of a type the factory does not make", groupRecord + 4, 1},
       {"shadow flag not 0 or 1", 44, 7},
+      {"fill rule unknown", nodes - 44, 2},
+      {"start cap unknown", nodes - 40, 4},
+      {"end cap unknown", nodes - 36, 0x15},
+      {"dash cap square (not a dash cap)", nodes - 32, 1},
+      {"join unknown", nodes - 28, 4},
+      {"miter limit below 1", nodes - 24, 0x3F000000},
+      {"miter limit not a number", nodes - 24, 0x7FC00000},
+      {"dash offset infinite", nodes - 20, 0x7F800000},
+      {"dashes on a solid line", nodes - 16, 1},
+      {"dash count above the limit", nodes - 16, 65},
       {"sub-path count larger than what is left", nodes - 12, 50},
       {"sub-path flags unknown", nodes - 8, 8},
       {"rectangle flag on an open two-node path", nodes - 8, 2},

@@ -63,8 +63,8 @@ class CDeflateSavingVideos {
   unsigned GetBlocksCount() const { return static_cast<unsigned>(m_map.GetCount()); }
   // The 12-byte header (tag, two zero words, patched by SavingBlocks). False past 4 GiB.
   bool SavingBlockTag(CFile* file);
-  // The count and one entry per clip, positions and lengths 0. False when a path or a stored
-  // name does not fit its field.
+  // The count and one entry per clip, positions and lengths 0. A path too long for its field is
+  // written as its reference (quirebook/StoredPath.h). False when a stored name does not fit.
   bool SavingIndexs(CFile* file) const;
   // Index and blocks, then the patched entries and header. A clip that cannot be opened gets
   // stored length 0 and the save goes on; a clip that cannot be read or packed whole, or a
@@ -97,7 +97,8 @@ class CDeflateRomExtractVideos {
   bool ReadIndexs(CFile* file);
   unsigned GetCount() const { return static_cast<unsigned>(m_entries.size()); }
   const Entry& GetEntry(unsigned i) const { return m_entries[i]; }
-  // The entry of a clip path (folded comparison, an exact match preferred); null when none.
+  // The entry of a clip path (folded comparison, an exact match preferred; a recorded reference
+  // matches the path it was made from); null when none.
   const Entry* FindEntry(const std::wstring& fullPath) const;
 
   // Uses the clip in place when its recorded file is unchanged, otherwise unpacks it into the

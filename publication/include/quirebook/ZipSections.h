@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include <mfc/afx.h>
@@ -74,12 +75,14 @@ class CBaseZipSavingEmbedFont : public CZipSavingInterface {
 };
 
 // The fonts of a list of ids, in list order. Every id must name a font of the manager: a missing
-// one fails the save.
+// one fails the save. The writer keeps its own copy of the ids; the manager must outlive it (a
+// temporary manager is refused).
 class CZipSavingEmbedFont : public CZipSavingInterface {
  public:
-  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager, const std::vector<int>& ids);
-  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager* manager, const std::vector<int>& ids)
-      : CZipSavingEmbedFont(*manager, ids) {}
+  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager, std::vector<int> ids);
+  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager* manager, std::vector<int> ids)
+      : CZipSavingEmbedFont(*manager, std::move(ids)) {}
+  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager&& manager, std::vector<int> ids) = delete;
   unsigned GetBlocksCount() const override;
   bool SavingIndexs(CFile* file) const override;
   // An index outside the list throws std::out_of_range.
@@ -88,7 +91,7 @@ class CZipSavingEmbedFont : public CZipSavingInterface {
 
  private:
   const GlyphweaveLib::CEmbedFontResManager& m_manager;
-  const std::vector<int>& m_ids;
+  const std::vector<int> m_ids;
 };
 
 class CBaseExtractorInterface : public CZlibUnCompresser {
@@ -130,8 +133,14 @@ class CZipExtractorInterface : public CBaseExtractorInterface {
   virtual void FinishExtracting() = 0;
 
   // True when every block was read, unpacked and handed to ExtractBlockContent (whose own result
-  // does not stop the pass). A block that cannot be read or unpacked ends the pass with false.
+  // does not stop the pass). A block that cannot be read or unpacked is never handed on: it goes
+  // to SkipDamagedBlock, the pass goes on with the next block and returns false at the end. A
+  // damaged index reads no block at all.
   bool ReadBlocks(CFile* file, const CString& s1, const CString& s2);
+
+ protected:
+  // Told of each block ReadBlocks skips; tail as for ExtractBlockContent.
+  virtual void SkipDamagedBlock(const unsigned* tail) { (void)tail; }
 };
 
 // Keeps the index and reads single blocks on demand.

@@ -14,6 +14,7 @@
 // The program block's second word is not part of the record: it lives in memory only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -154,9 +155,13 @@ class CEmbedFontResouce {
   // Takes ownership of desc (possibly null), deleting a different held block.
   void SetEmbedPdfFontContent2(CPdfEmbedFontDesc* desc);
 
-  // The Unicode-to-CID map: from the to-Unicode map and its chain (first code wins), then from
-  // the program's CID-to-Unicode table.
-  void RebuildUid2CidMap();
+  // The most steps (one per value offered to the map) RebuildUid2CidMap takes: far above what
+  // a real font needs (a few per code), it bounds the time a hostile record costs.
+  static constexpr size_t kMaxUid2CidSteps = size_t{1} << 20;
+  // The Unicode-to-CID map: from the to-Unicode map and its chain (first code wins; a multi
+  // range gives its values to its first code), then from the program's CID-to-Unicode table.
+  // Returns the steps taken, at most kMaxUid2CidSteps; the values after them are not taken.
+  size_t RebuildUid2CidMap();
   const std::map<uint16_t, int>& GetUid2CidMap() const { return m_mapUid2Cid; }
   // The code of a Unicode value, or -1.
   int LookupCid(unsigned short unicode) const;

@@ -15,7 +15,6 @@
 #include "glyphweave/CharacterItem.h"
 #include "glyphweave/EmbedFontRes.h"
 #include "glyphweave/FontCacheManager.h"
-#include "glyphweave/TextGlyphServices.h"
 
 namespace GlyphweaveLib {
 
@@ -411,62 +410,5 @@ void CCharacterItem::GetGdiplusTransMatrix(Gdiplus::Matrix& m) const {
   }
   m.Translate(m_ptOffset.x, m_ptOffset.y, Gdiplus::MatrixOrderAppend);
 }
-
-// ---------------------------------------------------------------------------------------------
-// The glyph services of the text operations (layout, editing, formats)
-
-namespace {
-
-bool ServiceBuildGlyph(CCharacterItem& item, HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
-                       CFontCacheManager* cache) {
-  return item.BuildGlyph(dc, font, fonts, cache);
-}
-
-bool ServiceGlyphFontMetrics(const CCharacterGlyphRes* glyph, TGlyphFontMetrics* out) {
-  float a = 0, d = 0, l = 0;
-  if (!FontMetricsOf(glyph, &a, &d, &l)) return false;
-  if (out) {
-    out->m_fAscent = a;
-    out->m_fDescent = d;
-    out->m_fExternalLeading = l;
-  }
-  return true;
-}
-
-bool ServiceContainsCharacters(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
-                               const std::u16string& text) {
-  ScreenDC screen;
-  CAccessTextsOutline access;
-  access.SetAccessFont(dc ? dc : screen.get(), font, fonts);
-  const std::wstring units(text.begin(), text.end());
-  return access.IsContainCharacters(units.c_str());
-}
-
-bool ServiceGlyphWorldBounds(const CCharacterItem& item, float bounds[4]) {
-  const CCharacterGlyphRes* glyph = item.GetCharGlyphPath();
-  if (!glyph) return false;
-  Gdiplus::Matrix m;
-  item.GetGdiplusTransMatrix(m);
-  Gdiplus::RectF r;
-  glyph->GetGlyphPathDataPointer()->GetBounds(&r, &m);
-  bounds[0] = r.X;
-  bounds[1] = r.Y;
-  bounds[2] = r.X + r.Width;
-  bounds[3] = r.Y + r.Height;
-  return true;
-}
-
-// Installed when the library loads.
-const bool g_servicesInstalled = [] {
-  TTextGlyphServices services;
-  services.pfnBuildGlyph = &ServiceBuildGlyph;
-  services.pfnGlyphFontMetrics = &ServiceGlyphFontMetrics;
-  services.pfnContainsCharacters = &ServiceContainsCharacters;
-  services.pfnGlyphWorldBounds = &ServiceGlyphWorldBounds;
-  SetTextGlyphServices(services);
-  return true;
-}();
-
-}  // namespace
 
 }  // namespace GlyphweaveLib

@@ -2,10 +2,10 @@
 #include "LfwSections.h"
 
 #include <algorithm>
-#include <tuple>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
 
 #include <QorProgress.h>
 #include <afxbinio.h>

@@ -5,16 +5,21 @@
 #include <afxbinio.h>
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
+#include <lwreplace.h>
 #include <lwstr.h>
 #include <winstring.h>
 #include <zlib.h>
 
 #include <clipdeck/Clipdeck.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <random>
 
 #include <vectorloom/GroupObj.h>
 
@@ -34,6 +39,17 @@ std::string OsPath(const std::wstring& path) {
   for (wchar_t& c : p)
     if (c == L'\\') c = L'/';
   return lw::WideToUtf8(p);
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
 }
 
 // Size (low 32 bits) and modification time of a file; false when it cannot be read.
@@ -297,9 +313,9 @@ std::wstring CDeflateRomExtractVideos::SafeStoredName(const std::wstring& stored
 
 bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, const std::wstring& target) const {
   if (entry.length == 0) return false;
-  const std::string osTarget = OsPath(target);
-  std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(osTarget.c_str(), "wb"), &std::fclose);
-  if (!out) return false;
+  // A clip already there (another document may be playing it) is replaced only by a whole one.
+  lw::FileReplacement out;
+  if (!out.Begin(OsPath(target))) return false;
   z_stream zs{};
   bool ok = inflateInit(&zs) == Z_OK;
   if (ok) {
@@ -330,7 +346,7 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
           break;
         }
         const size_t have = outBuf.size() - zs.avail_out;
-        if (have && std::fwrite(outBuf.data(), 1, have, out.get()) != have) {
+        if (have && !WriteAll(out.Fd(), outBuf.data(), have)) {
           ok = false;
           break;
         }
@@ -339,9 +355,11 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
     }
     inflateEnd(&zs);
   }
-  if (std::fclose(out.release()) != 0) ok = false;
-  if (!ok) std::remove(osTarget.c_str());
-  return ok;
+  if (!ok) {
+    out.Abandon();
+    return false;
+  }
+  return out.Commit();
 }
 
 bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, const CString&, const CString&) {
@@ -360,13 +378,50 @@ bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, c
   } else {
     const std::wstring name = SafeStoredName(entry->storedName);
     if (name.empty() || m_strFolder.empty()) return false;
-    std::wstring target = m_strFolder;
-    if (target.back() != L'/' && target.back() != L'\\') target += L'/';
-    target += name;
-    if (!UnpackEntry(file, *entry, target)) return false;
+    const std::wstring folder = MakeUnpackedClipFolder(m_strFolder);
+    if (folder.empty()) return false;
+    const std::wstring target = folder + L"/" + name;
+    if (!UnpackEntry(file, *entry, target)) {
+      ::rmdir(OsPath(folder).c_str());
+      return false;
+    }
     video->SetVideoFullPathName(target);
   }
   return SetVideoPoster(video);
+}
+
+namespace {
+constexpr wchar_t kUnpackedPrefix[] = L"unpacked-";
+constexpr size_t kUnpackedDigits = 16;
+}  // namespace
+
+std::wstring MakeUnpackedClipFolder(const std::wstring& folder) {
+  std::wstring base = folder;
+  while (base.size() > 1 && (base.back() == L'/' || base.back() == L'\\')) base.pop_back();
+  if (base.empty()) return std::wstring();
+  static std::mutex lock;
+  static std::mt19937_64 random{std::random_device{}() ^ (static_cast<uint64_t>(::getpid()) << 32)};
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    uint64_t n;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      n = random();
+    }
+    wchar_t digits[kUnpackedDigits + 1] = {};
+    for (size_t i = 0; i < kUnpackedDigits; ++i) digits[i] = L"0123456789abcdef"[(n >> (4 * i)) & 15];
+    const std::wstring path = base + L"/" + kUnpackedPrefix + digits;
+    if (::mkdir(OsPath(path).c_str(), 0700) == 0) return path;
+    if (errno != EEXIST) return std::wstring();
+  }
+  return std::wstring();
+}
+
+bool IsUnpackedClipFolderName(const std::wstring& name) {
+  const std::wstring prefix = kUnpackedPrefix;
+  if (name.size() != prefix.size() + kUnpackedDigits || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (size_t i = prefix.size(); i < name.size(); ++i)
+    if (!((name[i] >= L'0' && name[i] <= L'9') || (name[i] >= L'a' && name[i] <= L'f'))) return false;
+  return true;
 }
 
 bool SetVideoPoster(CBaseVideoObj* video) {

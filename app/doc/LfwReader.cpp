@@ -96,10 +96,22 @@ void EmptyLfwVideoFolder(const std::wstring& folder) {
   std::filesystem::directory_iterator it(std::filesystem::path(OsPath(folder)), ec), end;
   for (; !ec && it != end; it.increment(ec)) {
     std::error_code statusError;
-    if (!it->is_regular_file(statusError) || it->is_symlink(statusError)) continue;
-    const std::wstring clip = folder + L"/" + lw::Utf8ToWide(it->path().filename().string());
-    if (IsVideoClipInUse(clip)) continue;
+    if (it->is_symlink(statusError)) continue;
+    const std::wstring name = lw::Utf8ToWide(it->path().filename().string());
+    const std::wstring path = folder + L"/" + name;
     std::error_code removeError;
+    if (it->is_directory(statusError)) {
+      // A folder a clip was unpacked into goes with its clip; other folders stay.
+      if (!Quirebook::IsUnpackedClipFolderName(name)) continue;
+      bool inUse = false;
+      std::error_code listError;
+      std::filesystem::directory_iterator inner(it->path(), listError);
+      for (; !listError && inner != end; inner.increment(listError))
+        inUse = inUse || IsVideoClipInUse(path + L"/" + lw::Utf8ToWide(inner->path().filename().string()));
+      if (!inUse && !listError) std::filesystem::remove_all(it->path(), removeError);
+      continue;
+    }
+    if (!it->is_regular_file(statusError) || IsVideoClipInUse(path)) continue;
     std::filesystem::remove(it->path(), removeError);
   }
 }

@@ -8,9 +8,10 @@
 // whose block or objects are damaged fails to load on its own, leaving the page empty.
 //
 // Video clips that cannot be played in place are unpacked into "Leafwright Videos" in the user's
-// documents folder. Every new source empties that folder, except for clips that a document of
-// this process still uses: page loads record the clips they unpack for their document, and the
-// document gives them up with ReleaseInUseVideoClips when it closes. Other running instances of
+// documents folder, each into a new folder of its own, so clips of the same name never overwrite
+// each other. Every new source empties that folder, except for clips that a document of this
+// process still uses: page loads record the clips they unpack for their document, and the
+// document gives them up with ReleaseInUseVideoClips when its contents are deleted or it closes. Other running instances of
 // the program are not known here and share the folder.
 #pragma once
 
@@ -185,7 +186,8 @@ class CCacheLfwPageContent : public IPageContentSource {
 // The folder "Leafwright Videos" in the user's documents folder, created when missing; empty when
 // it cannot be made.
 std::wstring GetLfwVideoFolder();
-// Deletes the files of a folder (not its subfolders), except clips still in use.
+// Deletes the files of a folder, and the folders that clips were unpacked into (other subfolders
+// stay), except clips still in use.
 void EmptyLfwVideoFolder(const std::wstring& folder);
 
 // Clips unpacked for a document (owner) that must survive the emptying of the video folder.

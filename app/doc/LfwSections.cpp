@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 #include <tuple>
 
@@ -527,4 +528,19 @@ bool WriteLfwDocument(CPublicationDoc* doc, CFile& file, CQorCommonProgress* pro
   if (!section(0.1f, [&] { return clips.SavingBlocks(&file, v1, v2, progress); }))
     return fail(L"The video clips cannot be saved (a clip cannot be read, or its path is too long).");
   return true;
+}
+
+BOOL CLfwSaveException::GetErrorMessage(wchar_t* lpszError, UINT nMaxError, UINT* pnHelpContext) const {
+  if (pnHelpContext) *pnHelpContext = 0;
+  if (!lpszError || nMaxError == 0) return FALSE;
+  const UINT n = std::min<UINT>(static_cast<UINT>(m_strReason.GetLength()), nMaxError - 1);
+  std::wmemcpy(lpszError, m_strReason.GetString(), n);
+  lpszError[n] = L'\0';
+  return TRUE;
+}
+
+void CLeafwrightDoc::Serialize(CArchive& ar) {
+  if (!ar.IsStoring()) AfxThrowNotSupportedException();
+  CString reason;
+  if (!WriteLfwDocument(this, *ar.GetFile(), nullptr, &reason)) throw new CLfwSaveException(reason);
 }

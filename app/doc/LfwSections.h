@@ -156,6 +156,15 @@ class CZipSavingBitmapResObjs : public CZipSavingInterface {
   mutable CString m_strError;
 };
 
+// A document file that could not be written; the message is the reason WriteLfwDocument gave.
+class CLfwSaveException : public CException {
+ public:
+  explicit CLfwSaveException(const CString& reason) : m_strReason(reason) {}
+  BOOL GetErrorMessage(wchar_t* lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+  using CException::GetErrorMessage;
+  CString m_strReason;
+};
+
 // "Font": every font of the document's manager, and the fonts of a source file whose ids the
 // manager does not hold (copied as stored), all in ascending id.
 class CZipSavingDocumentFonts : public CBaseZipSavingEmbedFont {

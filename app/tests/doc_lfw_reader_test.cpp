@@ -437,8 +437,10 @@ TEST_F(ReaderFixture, UnpackedClipsOfAnOpenDocumentSurviveOtherOpenings) {
   CDrawingPage* page = first->Load(0);
   auto* video = dynamic_cast<CBaseVideoObj*>(page->GetRenderObjectList().GetAt(0));
   ASSERT_NE(video, nullptr);
-  const fs::path unpacked = VideoFolder() / "movie.flv";
-  EXPECT_EQ(video->GetVideoFullPathName(), W(unpacked));
+  // Unpacked under its own name, in a folder of its own inside the video folder.
+  const fs::path unpacked = lw::WideToUtf8(video->GetVideoFullPathName());
+  EXPECT_EQ(unpacked.filename(), "movie.flv");
+  EXPECT_EQ(unpacked.parent_path().parent_path(), VideoFolder());
   EXPECT_EQ(lwtest::ReadFileBytes(unpacked), Bytes(3000, 0x42));
 
   EXPECT_EQ(PagesOf(SmallDocument()), 2);
@@ -452,12 +454,51 @@ TEST_F(ReaderFixture, UnpackedClipsOfAnOpenDocumentSurviveOtherOpenings) {
   delete first;
   ReleaseInUseVideoClips(owner);
   EXPECT_EQ(PagesOf(SmallDocument()), 2);
-  EXPECT_FALSE(fs::exists(unpacked));
+  EXPECT_FALSE(fs::exists(unpacked.parent_path()));  // the clip goes with its folder
 
   OpenedDoc reopened(resaved);
   auto* back = dynamic_cast<CBaseVideoObj*>(reopened.Load(0)->GetRenderObjectList().GetAt(0));
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(lwtest::ReadFileBytes(back->GetVideoFullPathName()), Bytes(3000, 0x42));
+}
+
+// The program reuses one document object for every New and Open: deleting its contents gives up
+// the clips unpacked for it, so the next opening clears them away; folders of the user's own in
+// the video folder stay.
+TEST_F(ReaderFixture, DeletingTheContentsGivesUpTheUnpackedClips) {
+  lwtest::TempDir dir;
+  const fs::path clip = dir / "movie.flv";
+  lwtest::WriteFileBytes(clip, Bytes(2000, 0x51));
+  Bytes file;
+  {
+    CLeafwrightDoc doc;
+    auto* page = new CPageBusiPage;
+    page->SetPageContentLoaded(1);
+    auto* video = new CPageVideoObj;
+    video->SetVideoFullPathName(W(clip));
+    video->SetVideoObjectSize({32, 24});
+    page->AddShapeObject(video);
+    doc.GetRenderPagesArray().AddPage(page);
+    file = WriteToBytes(doc);
+    ASSERT_FALSE(file.empty());
+  }
+  lwtest::WriteFileBytes(clip, Bytes(10, 0x52));  // changed: unpacked on opening
+  fs::create_directories(VideoFolder() / "unpacked-mine");
+  lwtest::WriteFileBytes(VideoFolder() / "unpacked-mine" / "kept.flv", {1});
+
+  OpenedDoc opened(file);
+  auto* video = dynamic_cast<CBaseVideoObj*>(opened.Load(0)->GetRenderObjectList().GetAt(0));
+  ASSERT_NE(video, nullptr);
+  const fs::path unpacked = lw::WideToUtf8(video->GetVideoFullPathName());
+  ASSERT_EQ(lwtest::ReadFileBytes(unpacked), Bytes(2000, 0x51));
+  EXPECT_EQ(PagesOf(SmallDocument()), 2);
+  EXPECT_TRUE(fs::exists(unpacked));  // still in use
+
+  opened.doc->DeleteContents();  // the document object lives on, as for the next New or Open
+  EXPECT_EQ(opened.doc->GetRenderPagesArray().GetCount(), 0);
+  EXPECT_EQ(PagesOf(SmallDocument()), 2);
+  EXPECT_FALSE(fs::exists(unpacked.parent_path()));
+  EXPECT_TRUE(fs::exists(VideoFolder() / "unpacked-mine" / "kept.flv"));
 }
 
 // A picture decoded for one page is reused by the next page that shows it while anything still

@@ -2,11 +2,11 @@
 #include "LfwSections.h"
 
 #include <algorithm>
-#include <tuple>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <stdexcept>
+#include <tuple>
 
 #include <QorProgress.h>
 #include <afxbinio.h>

@@ -443,6 +443,7 @@ bool CEmbedFontResouce::IsEqualEmbedFont(const CEmbedFontResouce& o) const {
 CEmbedFontResManager::~CEmbedFontResManager() { ClearAll(); }
 
 CEmbedFontResouce* CEmbedFontResManager::FindEmbedFontResource(int id) const {
+  std::shared_lock lock(m_lock);
   int low = 0;
   int high = static_cast<int>(m_vFonts.size()) - 1;
   while (low <= high) {
@@ -459,6 +460,7 @@ CEmbedFontResouce* CEmbedFontResManager::FindEmbedFontResource(int id) const {
 
 int CEmbedFontResManager::AddEmbedFontResouce(CEmbedFontResouce* res) {
   if (!res) return -1;
+  std::unique_lock lock(m_lock);
   const auto at = std::lower_bound(m_vFonts.begin(), m_vFonts.end(), res->GetFontID(),
                                    [](const CEmbedFontResouce* r, int id) { return r->GetFontID() < id; });
   if (at != m_vFonts.end() && (*at)->GetFontID() == res->GetFontID()) return -1;
@@ -468,6 +470,7 @@ int CEmbedFontResManager::AddEmbedFontResouce(CEmbedFontResouce* res) {
 }
 
 int CEmbedFontResManager::CreateNewEmbedFontID() const {
+  std::shared_lock lock(m_lock);
   if (m_vFonts.empty()) return 0;
   int previous = -1;
   for (const CEmbedFontResouce* r : m_vFonts) {
@@ -487,8 +490,22 @@ int CEmbedFontResManager::CreateNewEmbedFontID() const {
 }
 
 void CEmbedFontResManager::ClearAll() {
-  for (CEmbedFontResouce* r : m_vFonts) delete r;
-  m_vFonts.clear();
+  std::vector<CEmbedFontResouce*> fonts;
+  {
+    std::unique_lock lock(m_lock);
+    fonts.swap(m_vFonts);
+  }
+  for (CEmbedFontResouce* r : fonts) delete r;
+}
+
+int CEmbedFontResManager::GetCount() const {
+  std::shared_lock lock(m_lock);
+  return static_cast<int>(m_vFonts.size());
+}
+
+CEmbedFontResouce* CEmbedFontResManager::GetAt(int i) const {
+  std::shared_lock lock(m_lock);
+  return i >= 0 && static_cast<size_t>(i) < m_vFonts.size() ? m_vFonts[static_cast<size_t>(i)] : nullptr;
 }
 
 }  // namespace GlyphweaveLib

@@ -136,6 +136,31 @@ TEST(EmbedFont, FullRecordRoundTrip) {
   }
 }
 
+// The program block closes the record: presence byte, the 128-byte name, the first, hinting and
+// fourth words (the second word stays in memory), then the program, the CID-to-glyph table and
+// the CID-to-Unicode table, each after its count. Every field sits at its own offset.
+TEST(EmbedFont, ProgramBlockFieldsAtTheirOffsets) {
+  const CEmbedFontResouce f = FullFont();
+  const auto bytes = Save(f);
+  const std::vector<unsigned char> block = Hex(
+      "01"                                                              // present
+      "4142434445462b4c696265726174696f6e53616e73 z107 "               // "ABCDEF+LiberationSans"
+      "01000000 03000000 04000000"                                      // first, hinting, fourth word
+      "06000000 0001000000 0c"                                          // L, program
+      "05000000 0000 0500 0600 0700 0800"                               // g, CID to glyph
+      "04000000 0000 3000 3100 4100");                                  // u, CID to Unicode
+  ASSERT_EQ(block.size(), 177u);
+  ASSERT_GT(bytes.size(), block.size());
+  EXPECT_EQ(std::vector<unsigned char>(bytes.end() - static_cast<long>(block.size()), bytes.end()), block);
+  // Without a block the record ends in its presence byte 0.
+  CEmbedFontResouce bare = FullFont();
+  bare.SetEmbedPdfFontContent(nullptr);
+  const auto without = Save(bare);
+  ASSERT_EQ(without.size(), bytes.size() - block.size() + 1);
+  EXPECT_EQ(without.back(), 0);
+  EXPECT_TRUE(std::equal(without.begin(), without.end() - 1, bytes.begin()));
+}
+
 TEST(EmbedFont, HostileCountsAreRefused) {
   CEmbedFontResouce f;
   f.SetFontID(0);
@@ -297,6 +322,49 @@ TEST(GlyphIds, UnicodeToCidMap) {
   EXPECT_EQ(f.LookupCid(0x32), -1);
   // The map used by the to-Unicode map is searched too.
   EXPECT_EQ(f.LookupCid(0x10), 0x10);
+}
+
+// When a Unicode value is reached from several codes, the first code found keeps it: the maps are
+// read in order (the to-Unicode map, then the maps it uses, then the program's table), ranges in
+// order and codes upwards. Each case gives a later code the same value, so keeping the last code
+// would give another answer.
+TEST(GlyphIds, FirstCodeWinsInTheUnicodeToCidMap) {
+  struct Case {
+    const char* name;
+    std::vector<TagMapRange> ranges;     // of the to-Unicode map
+    std::vector<uint16_t> table;         // its value table (table and multi ranges)
+    std::vector<TagMapRange> chained;    // of the map it uses (none when empty)
+    std::vector<uint16_t> cid2unicode;   // the program's table
+    int cidOfA, cidOfB;
+  };
+  const std::vector<Case> cases = {
+      {"two single codes", {Range(3, 0, 0, 0x41), Range(9, 0, 0, 0x41)}, {}, {}, {}, 3, -1},
+      {"a range, then a single code", {Range(3, 1, 1, 0x41), Range(2, 0, 0, 0x42)}, {}, {}, {}, 3, 4},
+      {"codes of one table range", {Range(4, 3, 2, 0)}, {0x42, 0x41, 0x42, 0x41}, {}, {}, 5, 4},
+      {"the values of a multi range go to its first code", {Range(5, 3, 3, 0)}, {2, 0x41, 0x42}, {}, {}, 5, 5},
+      {"the map before the map it uses", {Range(3, 0, 0, 0x41)}, {}, {Range(0x20, 1, 1, 0x41)}, {}, 3, 0x21},
+      {"the maps before the program's table", {Range(3, 0, 0, 0x41)}, {}, {}, {0, 0, 0x42, 0x41, 0, 0x41}, 3, 2},
+      {"codes of the program's table upwards", {}, {}, {}, {0, 0, 0x41, 0x42, 0x41, 0x42}, 2, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CEmbedFontResouce f;
+    CEmbedFontMapWrap uni;
+    uni.SetRanges(c.ranges.data(), static_cast<int>(c.ranges.size()));
+    uni.SetTable(c.table.data(), static_cast<int>(c.table.size()));
+    if (!c.chained.empty()) {
+      auto* used = new CEmbedFontMapWrap;
+      used->SetRanges(c.chained.data(), static_cast<int>(c.chained.size()));
+      uni.SetNextFontMapWrap(used);
+    }
+    f.SetUtfCMap(&uni);
+    CPdfEmbedFontDesc program;
+    program.m_vCid2Unicode = c.cid2unicode;
+    f.SetEmbedPdfFontContent(&program);
+    f.RebuildUid2CidMap();
+    EXPECT_EQ(f.LookupCid(0x41), c.cidOfA);
+    EXPECT_EQ(f.LookupCid(0x42), c.cidOfB);
+  }
 }
 
 namespace {

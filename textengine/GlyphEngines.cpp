@@ -216,7 +216,7 @@ bool CFFTypeFontEngine::SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFo
     if (m_nLastError == 0) m_nLastError = FT_Err_Invalid_Argument;
     return false;
   }
-  m_bHinting = hinting ? 1 : 0;
+  (void)hinting;
   m_nResolution = ResolutionOf(dc);
   m_nLastError = FT_Set_Char_Size(m_face, 0x10000, 0x10000, static_cast<FT_UInt>(m_nResolution),
                                   static_cast<FT_UInt>(m_nResolution));

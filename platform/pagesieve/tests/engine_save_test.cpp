@@ -329,6 +329,20 @@ TEST(SavePdf, SubsetsTakeTheOpenedFaceOfACollectionAndCffOutlinesStayCff) {
     const int wm = r.hmetrics[0].lo == u'M' ? r.hmetrics[0].w : r.hmetrics[1].w;
     if (face == 1) EXPECT_EQ(wi, wm);
     else EXPECT_LT(wi, wm);
+    // The subset program is cut from the same face: its glyphs have the same advances.
+    FT_Library lib = nullptr;
+    FT_Face sub = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+    ASSERT_EQ(FT_New_Memory_Face(lib, r.program->program, r.program->program_length, 0, &sub), 0);
+    auto advance = [&](char16_t c) {
+      EXPECT_LT(int(c), r.program->cid_to_gid_count);
+      if (FT_Load_Glyph(sub, r.program->cid_to_gid[c], FT_LOAD_NO_SCALE) != 0) return -1L;
+      return long(sub->glyph->metrics.horiAdvance * 1000 / sub->units_per_EM);
+    };
+    EXPECT_NEAR(advance(u'i'), wi, 1);
+    EXPECT_NEAR(advance(u'M'), wm, 1);
+    FT_Done_Face(sub);
+    FT_Done_FreeType(lib);
     EXPECT_EQ(r.program->program_kind, kPdfProgramTrueType);
     std::free(const_cast<PdfHMetric*>(r.hmetrics));
     std::free(const_cast<uint8_t*>(r.program->program));
@@ -355,12 +369,106 @@ TEST(SavePdf, SubsetsTakeTheOpenedFaceOfACollectionAndCffOutlinesStayCff) {
   const std::string fonts = Shell("pdffonts '" + out.string() + "'");
   EXPECT_NE(fonts.find("CID Type 0"), std::string::npos) << fonts;  // not CID TrueType
   EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << fonts;
+  // The dictionaries say so too: a CFF program is no TrueType font.
+  const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+  EXPECT_NE(objects.find("/Subtype /CIDFontType0"), std::string::npos);
+  EXPECT_EQ(objects.find("/CIDFontType2"), std::string::npos);
+  EXPECT_NE(objects.find("/FontFile3"), std::string::npos);
+  EXPECT_NE(objects.find("/Subtype /OpenType"), std::string::npos);
   EXPECT_NE(Shell("pdftotext '" + out.string() + "' -").find("Bookman"), std::string::npos);
   const Raster r = Render(out, dir);
   int dark = 0;
   for (int y = 60; y < 110; ++y)
     for (int x = 20; x < 200 && x < r.w; ++x) dark += (r.At(x, y) & 0xFF) < 100;
   EXPECT_GT(dark, 50);
+}
+
+// A font as the import side delivers it from a PDF: a simple TrueType font with its whole program,
+// a CID-to-glyph table by code and a CID-to-Unicode table, glyph names pointing into the caller's
+// own storage.
+PdfFontRecord ImportedFont(int id, const char* file, int kind, const char* const* names) {
+  PdfFontRecord r{};
+  r.font_id = id;
+  std::strcpy(r.font_type, "TrueType");
+  std::strcpy(r.font_subtype, "TrueType");
+  r.glyph_name_count = 256;
+  for (int i = 0; i < 256; ++i) r.glyph_names[i] = names[i];
+  r.ascent = 900;
+  r.descent = -200;
+  auto* p = Alloc<PdfFontProgram>();
+  std::strcpy(p->name, "LiberationSans");
+  p->program_kind = kind;
+  std::vector<uint8_t> bytes = lwtest::ReadFileBytes(file);
+  p->program_length = int(bytes.size());
+  auto* data = static_cast<uint8_t*>(std::malloc(bytes.size()));
+  std::memcpy(data, bytes.data(), bytes.size());
+  p->program = data;
+  auto* gid = static_cast<uint16_t*>(std::calloc(256, 2));
+  auto* ucs = static_cast<uint16_t*>(std::calloc(256, 2));
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&lib) == 0 && FT_New_Face(lib, file, 0, &face) == 0) {
+    // Codes are shifted by one from their characters, so only the Unicode table finds the glyph.
+    for (int code = 33; code < 200; ++code) {
+      gid[code] = uint16_t(FT_Get_Char_Index(face, FT_ULong(code - 1)));
+      ucs[code] = uint16_t(code - 1);
+    }
+    FT_Done_Face(face);
+  }
+  if (lib) FT_Done_FreeType(lib);
+  p->cid_to_gid_count = p->cid_to_ucs_count = 256;
+  p->cid_to_gid = gid;
+  p->cid_to_ucs = ucs;
+  r.program = p;
+  auto* w = static_cast<PdfHMetric*>(std::malloc(sizeof(PdfHMetric)));
+  *w = PdfHMetric{32, 200, 500};
+  r.hmetric_count = 1;
+  r.hmetrics = w;
+  return r;
+}
+
+TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
+  lwtest::TempDir dir;
+  const auto out = dir / "imported.pdf";
+  // The caller's glyph-name storage: the engine must never free these.
+  static char storage[256][32];
+  const char* names[256];
+  for (int i = 0; i < 256; ++i) {
+    std::snprintf(storage[i], 32, "g%d", i);
+    names[i] = storage[i];
+  }
+  float blue[3] = {0, 0, 1};
+  Source src;
+  PageSpec p;
+  p.fonts.push_back(ImportedFont(12, kSans, kPdfProgramTrueType, names));
+  // A bare CFF program cannot go in as it is: its text takes the default font.
+  PdfFontRecord cff = ImportedFont(13, kSans, kPdfProgramCff, names);
+  p.fonts.push_back(cff);
+  p.elements.push_back(TextLine(20, 120, 12, 24, u"Imported", blue));
+  p.elements.push_back(TextLine(20, 60, 13, 24, u"Replaced", blue));
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  EXPECT_STREQ(storage[65], "g65");
+
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  EXPECT_NE(fonts.find("+LiberationSans "), std::string::npos) << fonts;
+  int rows = 0;
+  for (size_t at = fonts.find("CID TrueType"); at != std::string::npos; at = fonts.find("CID TrueType", at + 1)) {
+    EXPECT_NE(fonts.substr(at, fonts.find('\n', at) - at).find("yes yes yes"), std::string::npos) << fonts;
+    ++rows;
+  }
+  EXPECT_EQ(rows, 2) << fonts;
+  const std::string text = Shell("pdftotext '" + out.string() + "' -");
+  EXPECT_NE(text.find("Imported"), std::string::npos) << text;
+  EXPECT_NE(text.find("Replaced"), std::string::npos) << text;
+  const Raster r = Render(out, dir);
+  int blueInk = 0;
+  for (int y = 55; y < 85; ++y)
+    for (int x = 20; x < 150 && x < r.w; ++x) blueInk += r.At(x, y) != 0xFFFFFFu && (r.At(x, y) & 0xFF) > 200;
+  EXPECT_GT(blueInk, 50);
 }
 
 }  // namespace

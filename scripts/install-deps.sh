@@ -22,6 +22,8 @@ PACKAGES=(
   libpulse-dev
   # fonts the tests measure against
   fonts-liberation2 fonts-dejavu-core fonts-wqy-zenhei fonts-crosextra-carlito fonts-crosextra-caladea
+  # an OpenType font with CFF outlines for the PDF writer's tests
+  fonts-urw-base35
   # checking outputs, headless windows
   qpdf poppler-utils ffmpeg xvfb xauth imagemagick
   # the PDF import benchmark times mutool beside our import

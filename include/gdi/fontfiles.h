@@ -21,3 +21,17 @@ bool LwHasFontStyle(const wchar_t* face, bool bold, bool italic);
 // The family our alias table puts in place of a Windows face name, or null when the name is not
 // in the table. Names compare without regard to ASCII case.
 const wchar_t* LwFontAlias(const wchar_t* face);
+
+#include <vector>
+
+// One face of an installed, scalable font file.
+struct LwInstalledFont {
+  std::wstring description;  // the face's full name ("Liberation Sans Bold"), else family and style
+  std::string path;          // the file (UTF-8)
+  int faceIndex = 0;         // the face inside the file: a font collection lists each face
+};
+
+// The installed font faces as fontconfig knows them, in place of listing the Windows fonts folder:
+// each face of a collection is its own entry with its own index. Ordered by path, then face
+// index, so two calls on one system list the same entries in the same order.
+std::vector<LwInstalledFont> LwInstalledFonts();

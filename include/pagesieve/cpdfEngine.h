@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "PdfParseInterface.h"
+#include "PdfSavingInterface.h"
 
 class cpdfEngine {
  public:
@@ -43,6 +44,12 @@ class cpdfEngine {
   // of range, the parser is null, or the page could not be parsed (damaged data); the parser may
   // then have received part of the page.
   bool parse_pdf_page(int oneBased, CPdfParseInterface* parser);
+
+  // Writes a new PDF file at `path`, pulling its pages from `source`: the page count once, then
+  // each page record in order (the engine frees each record), reporting (i + 1) / count after page
+  // i. The file is replaced only when the whole document was written; false when a record is
+  // null, the source or path is missing, or anything cannot be written.
+  bool saving_pdf(const wchar_t* path, CPdfSavingInterface* source);
 
   struct Impl;
 

@@ -3,6 +3,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <cwchar>
 #include <mutex>
@@ -267,4 +268,43 @@ bool LwHasFontStyle(const wchar_t* face, bool bold, bool italic) {
 const wchar_t* LwFontAlias(const wchar_t* face) {
   const lwgdi::Alias* a = lwgdi::FindAlias(face);
   return a ? a->family : nullptr;
+}
+
+std::vector<LwInstalledFont> LwInstalledFonts() {
+  std::vector<LwInstalledFont> out;
+  std::lock_guard<std::mutex> lock(lwgdi::FcMutex());
+  FcConfig* config = lwgdi::Config();
+  if (!config) return out;
+  FcPattern* pat = FcPatternCreate();
+  FcObjectSet* set = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FULLNAME, FC_FAMILY, FC_STYLE, FC_SCALABLE, nullptr);
+  FcFontSet* fonts = (pat && set) ? FcFontList(config, pat, set) : nullptr;
+  if (set) FcObjectSetDestroy(set);
+  if (pat) FcPatternDestroy(pat);
+  if (!fonts) return out;
+  for (int i = 0; i < fonts->nfont; ++i) {
+    FcPattern* p = fonts->fonts[i];
+    FcChar8* file = nullptr;
+    FcBool scalable = FcFalse;
+    if (FcPatternGetString(p, FC_FILE, 0, &file) != FcResultMatch || !file) continue;
+    if (FcPatternGetBool(p, FC_SCALABLE, 0, &scalable) == FcResultMatch && !scalable) continue;
+    LwInstalledFont f;
+    f.path = reinterpret_cast<const char*>(file);
+    FcPatternGetInteger(p, FC_INDEX, 0, &f.faceIndex);
+    FcChar8* s = nullptr;
+    if (FcPatternGetString(p, FC_FULLNAME, 0, &s) == FcResultMatch && s) {
+      f.description = lw::Utf8ToWide(reinterpret_cast<const char*>(s));
+    } else if (FcPatternGetString(p, FC_FAMILY, 0, &s) == FcResultMatch && s) {
+      f.description = lw::Utf8ToWide(reinterpret_cast<const char*>(s));
+      FcChar8* style = nullptr;
+      if (FcPatternGetString(p, FC_STYLE, 0, &style) == FcResultMatch && style)
+        f.description += L" " + lw::Utf8ToWide(reinterpret_cast<const char*>(style));
+    }
+    if (f.description.empty()) continue;
+    out.push_back(std::move(f));
+  }
+  FcFontSetDestroy(fonts);
+  std::sort(out.begin(), out.end(), [](const LwInstalledFont& a, const LwInstalledFont& b) {
+    return a.path != b.path ? a.path < b.path : a.faceIndex < b.faceIndex;
+  });
+  return out;
 }

@@ -1,0 +1,474 @@
+// Writing PDFs: records built here go through cpdfEngine::saving_pdf, and the file is checked with
+// qpdf and poppler's tools (structure, embedded subsets, text, pixels).
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "cpdfEngine.h"
+#include "lwstr.h"
+
+namespace {
+
+const char* kSans = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+const char* kCollection = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+
+template <typename T>
+T* Alloc(size_t extra = 0) {
+  return static_cast<T*>(std::calloc(1, sizeof(T) + extra));
+}
+
+std::string Shell(const std::string& cmd, int* status = nullptr) {
+  std::string out;
+  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  const int rc = pclose(p);
+  if (status) *status = rc;
+  return out;
+}
+
+// A PNG of RGBA pixels, made with zlib.
+std::vector<uint8_t> Png(int w, int h, const std::vector<uint32_t>& rgba) {
+  auto be32 = [](std::vector<uint8_t>& v, uint32_t x) {
+    for (int s = 24; s >= 0; s -= 8) v.push_back(uint8_t(x >> s));
+  };
+  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  auto chunk = [&](const char* type, const std::vector<uint8_t>& data) {
+    be32(out, uint32_t(data.size()));
+    std::vector<uint8_t> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    be32(out, uint32_t(crc32(0, body.data(), uInt(body.size()))));
+  };
+  std::vector<uint8_t> ihdr;
+  be32(ihdr, uint32_t(w));
+  be32(ihdr, uint32_t(h));
+  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+  chunk("IHDR", ihdr);
+  std::vector<uint8_t> raw;
+  for (int y = 0; y < h; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < w; ++x) be32(raw, rgba[size_t(y * w + x)]);
+  }
+  uLongf len = compressBound(uLong(raw.size()));
+  std::vector<uint8_t> z(len);
+  compress(z.data(), &len, raw.data(), uLong(raw.size()));
+  z.resize(len);
+  chunk("IDAT", z);
+  chunk("IEND", {});
+  return out;
+}
+
+// A system-font record as the exporter makes it: the face subset by qv_Extra_font.
+PdfFontRecord SystemFont(int id, const char* file, int faceIndex, const std::u16string& chars, const char* name) {
+  PdfFontRecord r{};
+  r.font_id = id;
+  std::strcpy(r.font_subtype, "CIDFontType2");
+  std::strcpy(r.registry, "Adobe");
+  std::strcpy(r.ordering, "Identity");
+  std::strcpy(r.encoding_name, "Identity-H");
+  r.embed_flag = 1;
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&lib) == 0 && FT_New_Face(lib, file, faceIndex, &face) == 0) {
+    EXPECT_EQ(qv_Extra_font(face, chars.data(), int(chars.size()), &r), 0) << file;
+    FT_Done_Face(face);
+  }
+  if (lib) FT_Done_FreeType(lib);
+  if (r.program) std::snprintf(const_cast<PdfFontProgram*>(r.program)->name, 32, "%s", name);
+  return r;
+}
+
+PdfSaveEntry* Entry(int kind, void* element) {
+  auto* e = Alloc<PdfSaveEntry>();
+  e->kind = kind;
+  e->element = element;
+  return e;
+}
+
+PdfSaveEntry* TextLine(float x, float y, int fontId, float size, const std::u16string& text, float rgb[3],
+                       float alpha = 1) {
+  auto* run = Alloc<PdfSaveTextRun>();
+  run->font_id = fontId;
+  run->font_size = size;
+  run->horizontal_scale = 1;
+  run->fill_on = 1;
+  run->fill_kind = run->stroke_kind = 1;
+  for (int i = 0; i < 3; ++i) run->fill_rgba[i] = rgb[i];
+  run->fill_rgba[3] = alpha;
+  run->char_count = int(text.size());
+  run->chars = static_cast<PdfRunChar*>(std::calloc(text.size(), sizeof(PdfRunChar)));
+  for (size_t i = 0; i < text.size(); ++i) run->chars[i].character = text[i];
+  auto* block = Alloc<PdfSaveTextBlock>();
+  const float m[6] = {1, 0, 0, 1, x, y};
+  std::memcpy(block->matrix, m, sizeof m);
+  block->run_count = 1;
+  block->runs = static_cast<PdfSaveTextRun**>(std::malloc(sizeof(void*)));
+  block->runs[0] = run;
+  return Entry(kPdfSaveText, block);
+}
+
+PdfSaveEntry* Rect(float x0, float y0, float x1, float y1, float r, float g, float b, float alpha = 1,
+                   bool stroke = false) {
+  auto* p = Alloc<PdfSavePath>();
+  const float m[6] = {1, 0, 0, 1, 0, 0};
+  std::memcpy(p->matrix, m, sizeof m);
+  p->fill_on = 1;
+  p->stroke_on = stroke;
+  p->fill_rgba[0] = r, p->fill_rgba[1] = g, p->fill_rgba[2] = b, p->fill_rgba[3] = alpha;
+  p->stroke_rgba[3] = 1;
+  if (stroke) {
+    p->line_style = Alloc<PdfSaveLineStyle>();
+    p->line_style->width = 2;
+    p->line_style->miter_limit = 10;
+  }
+  p->segment_count = 2;
+  p->segments = static_cast<PdfPathSegment*>(std::calloc(2, sizeof(PdfPathSegment)));
+  p->segments[0] = PdfPathSegment{kPdfRectangle, x0, y0, x1, y1, 0, 0};
+  p->segments[1] = PdfPathSegment{kPdfCloseWithSegment, 0, 0, 0, 0, 0, 0};
+  return Entry(kPdfSavePath, p);
+}
+
+PdfSaveEntry* Image(float x, float y, float w, float h, const std::vector<uint8_t>& file, bool alpha) {
+  auto* im = Alloc<PdfSaveImage>();
+  im->kind = 1;
+  const float m[6] = {w, 0, 0, h, x, y};
+  std::memcpy(im->matrix, m, sizeof m);
+  im->alpha = 1;
+  im->has_alpha = alpha;
+  im->data_length = int(file.size());
+  im->data = static_cast<uint8_t*>(std::malloc(file.size()));
+  std::memcpy(im->data, file.data(), file.size());
+  return Entry(kPdfSaveImage, im);
+}
+
+struct PageSpec {
+  float width = 300, height = 200;
+  std::vector<PdfFontRecord> fonts;
+  std::vector<PdfSaveEntry*> elements;
+};
+
+PdfSavePage* Build(const PageSpec& s) {
+  auto* page = Alloc<PdfSavePage>();
+  page->head[0] = page->head[2] = page->head[3] = 1;
+  page->width = s.width;
+  page->height = s.height;
+  auto* res = Alloc<PdfSaveResources>();
+  page->resources = res;
+  res->font_count = int(s.fonts.size());
+  if (!s.fonts.empty()) {
+    res->fonts = static_cast<PdfFontRecord*>(std::malloc(s.fonts.size() * sizeof(PdfFontRecord)));
+    std::memcpy(res->fonts, s.fonts.data(), s.fonts.size() * sizeof(PdfFontRecord));
+  }
+  res->content = Alloc<PdfSaveContent>();
+  res->content->element_count = int(s.elements.size());
+  res->content->elements = static_cast<PdfSaveEntry**>(std::malloc((s.elements.size() + 1) * sizeof(void*)));
+  for (size_t i = 0; i < s.elements.size(); ++i) res->content->elements[i] = s.elements[i];
+  return page;
+}
+
+class Source : public CPdfSavingInterface {
+ public:
+  std::vector<PageSpec> pages;
+  std::vector<float> progress;
+  int nullAt = -1;
+  int GetPageCount() override { return int(pages.size()); }
+  PdfSavePage* GetPageRecord(int i) override { return i == nullAt ? nullptr : Build(pages[size_t(i)]); }
+  void SetProgress(float v) override { progress.push_back(v); }
+};
+
+// RGB of a pixel of page 1 rendered at 72 dpi (y from the top).
+struct Raster {
+  int w = 0, h = 0;
+  std::vector<uint8_t> rgb;
+  uint32_t At(int x, int y) const {
+    const size_t o = (size_t(y) * size_t(w) + size_t(x)) * 3;
+    return (uint32_t(rgb[o]) << 16) | (uint32_t(rgb[o + 1]) << 8) | rgb[o + 2];
+  }
+};
+
+Raster Render(const std::filesystem::path& pdf, const lwtest::TempDir& dir) {
+  Raster r;
+  Shell("pdftoppm -r 72 -f 1 -l 1 -singlefile '" + pdf.string() + "' '" + (dir / "page").string() + "'");
+  const std::vector<uint8_t> ppm = lwtest::ReadFileBytes(dir / "page.ppm");
+  int maxv = 0, consumed = 0;
+  if (ppm.size() < 16 || std::sscanf(reinterpret_cast<const char*>(ppm.data()), "P6 %d %d %d%n", &r.w, &r.h, &maxv,
+                                     &consumed) != 3)
+    return r;
+  r.rgb.assign(ppm.begin() + consumed + 1, ppm.end());
+  if (r.rgb.size() < size_t(r.w) * size_t(r.h) * 3) r.w = r.h = 0;
+  return r;
+}
+
+TEST(SavePdf, PagesPathsImagesAndTextComeOutAsTheRecordsSay) {
+  lwtest::TempDir dir;
+  const auto out = dir / "out.pdf";
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p1;
+  p1.fonts.push_back(SystemFont(3, kSans, 0, u"Hello Wrd", "ABCDE+Arial"));
+  p1.elements.push_back(Rect(10, 10, 60, 60, 1, 0, 0));                      // red square, bottom left
+  p1.elements.push_back(Rect(80, 10, 130, 60, 0, 0, 1, 0.5f));               // blue at half alpha
+  // A 2x1 image: opaque green on the left, transparent on the right.
+  p1.elements.push_back(Image(150, 10, 100, 50, Png(2, 1, {0x00FF00FF, 0xFF000000}), true));
+  p1.elements.push_back(TextLine(20, 150, 3, 24, u"Hello World", black));
+  src.pages.push_back(std::move(p1));
+  PageSpec p2;
+  p2.width = 400;
+  p2.height = 100;
+  // The same id again with another record: the first one stays; an unknown id takes the default font.
+  p2.fonts.push_back(SystemFont(3, kSans, 0, u"x", "QQQQQ+Other"));
+  p2.elements.push_back(TextLine(20, 50, 3, 20, u"Hello", black));
+  p2.elements.push_back(TextLine(20, 20, 77, 20, u"Fallback", black));
+  src.pages.push_back(std::move(p2));
+
+  cpdfEngine engine(nullptr, false);
+  ASSERT_TRUE(engine.saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  EXPECT_EQ(src.progress, (std::vector<float>{0.5f, 1.0f}));
+
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  EXPECT_EQ(check.find("WARNING"), std::string::npos) << check;
+
+  const std::string info = Shell("pdfinfo '" + out.string() + "'");
+  EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
+  EXPECT_NE(info.find("300 x 200 pts"), std::string::npos) << info;
+
+  // Every font embedded as a subset, with a six-letter tag that keeps the record's five letters.
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  EXPECT_NE(fonts.find("ABCDE"), std::string::npos) << fonts;
+  EXPECT_EQ(fonts.find("QQQQQ"), std::string::npos) << fonts;
+  int rows = 0;
+  for (size_t at = fonts.find("CID TrueType"); at != std::string::npos; at = fonts.find("CID TrueType", at + 1)) {
+    const std::string line = fonts.substr(at, fonts.find('\n', at) - at);
+    EXPECT_NE(line.find("yes yes yes"), std::string::npos) << fonts;  // emb sub uni
+    ++rows;
+  }
+  EXPECT_EQ(rows, 2) << fonts;
+
+  const std::string text = Shell("pdftotext '" + out.string() + "' -");
+  EXPECT_NE(text.find("Hello World"), std::string::npos) << text;
+  EXPECT_NE(text.find("Fallback"), std::string::npos) << text;
+
+  const Raster r = Render(out, dir);
+  ASSERT_EQ(r.w, 300);
+  ASSERT_EQ(r.h, 200);
+  EXPECT_EQ(r.At(35, 165), 0xFF0000u);
+  const uint32_t half = r.At(105, 165);  // blue at half alpha over white
+  EXPECT_NEAR(int(half >> 16), 127, 3);
+  EXPECT_EQ(half & 0xFF, 0xFFu);
+  EXPECT_EQ(r.At(175, 165), 0x00FF00u);
+  EXPECT_EQ(r.At(225, 165), 0xFFFFFFu);  // the transparent half shows the page
+  // Some dark pixels where the text is.
+  int dark = 0;
+  for (int y = 30; y < 55; ++y)
+    for (int x = 20; x < 150; ++x) dark += (r.At(x, y) & 0xFF) < 100;
+  EXPECT_GT(dark, 50);
+}
+
+TEST(SavePdf, BadNumbersNullRecordsAndUnwritablePathsAreHandled) {
+  lwtest::TempDir dir;
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  float black[3] = {0, 0, 0};
+  {
+    Source src;
+    PageSpec p;
+    p.width = nan;
+    p.elements.push_back(Rect(nan, 10, inf, -inf, nan, 0, 0, nan, true));
+    PdfSaveEntry* t = TextLine(nan, inf, 1, nan, u"A", black);
+    static_cast<PdfSaveTextBlock*>(t->element)->runs[0]->chars[0].adjustment = nan;
+    p.elements.push_back(t);
+    src.pages.push_back(std::move(p));
+    const auto out = dir / "nan.pdf";
+    ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+    int status = -1;
+    const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+    EXPECT_EQ(status, 0) << check;
+    const std::string content = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+    EXPECT_EQ(content.find("nan"), std::string::npos);
+    EXPECT_EQ(content.find("inf"), std::string::npos);
+  }
+  {
+    // A null record fails the save and leaves the old file as it was.
+    const auto out = dir / "keep.pdf";
+    lwtest::WriteFileBytes(out, {'o', 'l', 'd'});
+    Source src;
+    src.pages.resize(2);
+    src.nullAt = 1;
+    EXPECT_FALSE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+    EXPECT_EQ(lwtest::ReadFileBytes(out), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_FALSE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide((dir / "no/such/dir.pdf").string()).c_str(),
+                                                       &src));
+    EXPECT_FALSE(cpdfEngine(nullptr, false).saving_pdf(nullptr, &src));
+    EXPECT_FALSE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), nullptr));
+  }
+}
+
+TEST(SavePdf, SubsetsTakeTheOpenedFaceOfACollectionAndCffOutlinesStayCff) {
+  // Face 1 of the collection is the monospaced one: its 'i' is as wide as its 'M'.
+  for (int face : {0, 1}) {
+    PdfFontRecord r = SystemFont(5, kCollection, face, u"iM", "ABCDE+ZenHei");
+    ASSERT_NE(r.program, nullptr);
+    ASSERT_EQ(r.hmetric_count, 2);
+    const int wi = r.hmetrics[0].lo == u'i' ? r.hmetrics[0].w : r.hmetrics[1].w;
+    const int wm = r.hmetrics[0].lo == u'M' ? r.hmetrics[0].w : r.hmetrics[1].w;
+    if (face == 1) EXPECT_EQ(wi, wm);
+    else EXPECT_LT(wi, wm);
+    // The subset program is cut from the same face: its glyphs have the same advances.
+    FT_Library lib = nullptr;
+    FT_Face sub = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+    ASSERT_EQ(FT_New_Memory_Face(lib, r.program->program, r.program->program_length, 0, &sub), 0);
+    auto advance = [&](char16_t c) {
+      EXPECT_LT(int(c), r.program->cid_to_gid_count);
+      if (FT_Load_Glyph(sub, r.program->cid_to_gid[c], FT_LOAD_NO_SCALE) != 0) return -1L;
+      return long(sub->glyph->metrics.horiAdvance * 1000 / sub->units_per_EM);
+    };
+    EXPECT_NEAR(advance(u'i'), wi, 1);
+    EXPECT_NEAR(advance(u'M'), wm, 1);
+    FT_Done_Face(sub);
+    FT_Done_FreeType(lib);
+    EXPECT_EQ(r.program->program_kind, kPdfProgramTrueType);
+    std::free(const_cast<PdfHMetric*>(r.hmetrics));
+    std::free(const_cast<uint8_t*>(r.program->program));
+    std::free(const_cast<uint16_t*>(r.program->cid_to_gid));
+    std::free(const_cast<uint16_t*>(r.program->cid_to_ucs));
+    std::free(const_cast<PdfFontProgram*>(r.program));
+  }
+
+  const char* otf = "/usr/share/fonts/opentype/urw-base35/URWBookman-Light.otf";
+  if (!std::filesystem::exists(otf)) GTEST_SKIP() << "no OpenType font with CFF outlines installed";
+  lwtest::TempDir dir;
+  const auto out = dir / "cff.pdf";
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  p.fonts.push_back(SystemFont(2, otf, 0, u"Bookman", "ABCDE+Bookman"));
+  ASSERT_EQ(p.fonts[0].program->program_kind, kPdfProgramOpenType);
+  p.elements.push_back(TextLine(20, 100, 2, 30, u"Bookman", black));
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  EXPECT_NE(fonts.find("CID Type 0"), std::string::npos) << fonts;  // not CID TrueType
+  EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << fonts;
+  // The dictionaries say so too: a CFF program is no TrueType font.
+  const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+  EXPECT_NE(objects.find("/Subtype /CIDFontType0"), std::string::npos);
+  EXPECT_EQ(objects.find("/CIDFontType2"), std::string::npos);
+  EXPECT_NE(objects.find("/FontFile3"), std::string::npos);
+  EXPECT_NE(objects.find("/Subtype /OpenType"), std::string::npos);
+  EXPECT_NE(Shell("pdftotext '" + out.string() + "' -").find("Bookman"), std::string::npos);
+  const Raster r = Render(out, dir);
+  int dark = 0;
+  for (int y = 60; y < 110; ++y)
+    for (int x = 20; x < 200 && x < r.w; ++x) dark += (r.At(x, y) & 0xFF) < 100;
+  EXPECT_GT(dark, 50);
+}
+
+// A font as the import side delivers it from a PDF: a simple TrueType font with its whole program,
+// a CID-to-glyph table by code and a CID-to-Unicode table, glyph names pointing into the caller's
+// own storage.
+PdfFontRecord ImportedFont(int id, const char* file, int kind, const char* const* names) {
+  PdfFontRecord r{};
+  r.font_id = id;
+  std::strcpy(r.font_type, "TrueType");
+  std::strcpy(r.font_subtype, "TrueType");
+  r.glyph_name_count = 256;
+  for (int i = 0; i < 256; ++i) r.glyph_names[i] = names[i];
+  r.ascent = 900;
+  r.descent = -200;
+  auto* p = Alloc<PdfFontProgram>();
+  std::strcpy(p->name, "LiberationSans");
+  p->program_kind = kind;
+  std::vector<uint8_t> bytes = lwtest::ReadFileBytes(file);
+  p->program_length = int(bytes.size());
+  auto* data = static_cast<uint8_t*>(std::malloc(bytes.size()));
+  std::memcpy(data, bytes.data(), bytes.size());
+  p->program = data;
+  auto* gid = static_cast<uint16_t*>(std::calloc(256, 2));
+  auto* ucs = static_cast<uint16_t*>(std::calloc(256, 2));
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&lib) == 0 && FT_New_Face(lib, file, 0, &face) == 0) {
+    // Codes are shifted by one from their characters, so only the Unicode table finds the glyph.
+    for (int code = 33; code < 200; ++code) {
+      gid[code] = uint16_t(FT_Get_Char_Index(face, FT_ULong(code - 1)));
+      ucs[code] = uint16_t(code - 1);
+    }
+    FT_Done_Face(face);
+  }
+  if (lib) FT_Done_FreeType(lib);
+  p->cid_to_gid_count = p->cid_to_ucs_count = 256;
+  p->cid_to_gid = gid;
+  p->cid_to_ucs = ucs;
+  r.program = p;
+  auto* w = static_cast<PdfHMetric*>(std::malloc(sizeof(PdfHMetric)));
+  *w = PdfHMetric{32, 200, 500};
+  r.hmetric_count = 1;
+  r.hmetrics = w;
+  return r;
+}
+
+TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
+  lwtest::TempDir dir;
+  const auto out = dir / "imported.pdf";
+  // The caller's glyph-name storage: the engine must never free these.
+  static char storage[256][32];
+  const char* names[256];
+  for (int i = 0; i < 256; ++i) {
+    std::snprintf(storage[i], 32, "g%d", i);
+    names[i] = storage[i];
+  }
+  float blue[3] = {0, 0, 1};
+  Source src;
+  PageSpec p;
+  p.fonts.push_back(ImportedFont(12, kSans, kPdfProgramTrueType, names));
+  // A bare CFF program cannot go in as it is: its text takes the default font.
+  PdfFontRecord cff = ImportedFont(13, kSans, kPdfProgramCff, names);
+  p.fonts.push_back(cff);
+  p.elements.push_back(TextLine(20, 120, 12, 24, u"Imported", blue));
+  p.elements.push_back(TextLine(20, 60, 13, 24, u"Replaced", blue));
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  EXPECT_STREQ(storage[65], "g65");
+
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  EXPECT_NE(fonts.find("+LiberationSans "), std::string::npos) << fonts;
+  int rows = 0;
+  for (size_t at = fonts.find("CID TrueType"); at != std::string::npos; at = fonts.find("CID TrueType", at + 1)) {
+    EXPECT_NE(fonts.substr(at, fonts.find('\n', at) - at).find("yes yes yes"), std::string::npos) << fonts;
+    ++rows;
+  }
+  EXPECT_EQ(rows, 2) << fonts;
+  const std::string text = Shell("pdftotext '" + out.string() + "' -");
+  EXPECT_NE(text.find("Imported"), std::string::npos) << text;
+  EXPECT_NE(text.find("Replaced"), std::string::npos) << text;
+  const Raster r = Render(out, dir);
+  int blueInk = 0;
+  for (int y = 55; y < 85; ++y)
+    for (int x = 20; x < 150 && x < r.w; ++x) blueInk += r.At(x, y) != 0xFFFFFFu && (r.At(x, y) & 0xFF) > 200;
+  EXPECT_GT(blueInk, 50);
+}
+
+}  // namespace

@@ -1,0 +1,739 @@
+// cpdfEngine::saving_pdf: writes the pages its caller hands over as a new PDF file, through
+// MuPDF's pdf_* object API. Content streams, font dictionaries, widths and ToUnicode maps are
+// ours; fonts are embedded as Type0 fonts with glyph ids as codes (Identity-H).
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <fontconfig/fontconfig.h>
+#include <hb.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+extern "C" {
+#include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
+}
+
+#include <lwreplace.h>
+#include <lwstr.h>
+
+#include "cpdfEngine.h"
+#include "writer_internal.h"
+
+namespace pagesieve {
+
+void FreeProgram(PdfFontProgram* p) {
+  if (!p) return;
+  std::free(const_cast<uint8_t*>(p->program));
+  std::free(const_cast<uint16_t*>(p->cid_to_gid));
+  std::free(const_cast<uint16_t*>(p->cid_to_ucs));
+  std::free(p);
+}
+
+namespace {
+
+void FreeCMap(const qv_cmap_s* map) {
+  // A use chain is freed with the map that uses it.
+  while (map) {
+    const qv_cmap_s* next = map->usecmap;
+    std::free(map->ranges);
+    std::free(map->table);
+    std::free(const_cast<qv_cmap_s*>(map));
+    map = next;
+  }
+}
+
+}  // namespace
+
+void FreeFontRecordParts(PdfFontRecord* r) {
+  std::free(const_cast<PdfHMetric*>(r->hmetrics));
+  std::free(const_cast<PdfVMetric*>(r->vmetrics));
+  FreeCMap(r->to_ttf_cmap);
+  FreeCMap(r->encoding_cmap);
+  FreeCMap(r->unicode_cmap);
+  FreeProgram(const_cast<PdfFontProgram*>(r->program));
+  // The glyph names point into the caller's fonts: they are not ours to free.
+  r->hmetrics = nullptr, r->vmetrics = nullptr, r->program = nullptr;
+  r->to_ttf_cmap = r->encoding_cmap = r->unicode_cmap = nullptr;
+}
+
+namespace {
+
+void FreePage(PdfSavePage* page) {
+  if (!page) return;
+  if (PdfSaveResources* res = page->resources) {
+    for (int i = 0; res->fonts && i < res->font_count; ++i) FreeFontRecordParts(&res->fonts[i]);
+    std::free(res->fonts);
+    if (PdfSaveContent* content = res->content) {
+      for (int i = 0; content->elements && i < content->element_count; ++i) {
+        PdfSaveEntry* e = content->elements[i];
+        if (!e) continue;
+        if (e->kind == kPdfSaveText && e->element) {
+          auto* block = static_cast<PdfSaveTextBlock*>(e->element);
+          for (int r = 0; block->runs && r < block->run_count; ++r) {
+            if (block->runs[r]) std::free(block->runs[r]->chars);
+            std::free(block->runs[r]);
+          }
+          std::free(block->runs);
+        } else if (e->kind == kPdfSavePath && e->element) {
+          auto* path = static_cast<PdfSavePath*>(e->element);
+          std::free(path->line_style);
+          std::free(path->segments);
+        } else if (e->kind == kPdfSaveImage && e->element) {
+          std::free(static_cast<PdfSaveImage*>(e->element)->data);
+        }
+        std::free(e->element);
+        std::free(e);
+      }
+      std::free(content->elements);
+      std::free(content);
+    }
+    std::free(res);
+  }
+  std::free(page);
+}
+
+struct PageDeleter {
+  void operator()(PdfSavePage* p) const { FreePage(p); }
+};
+
+// A number for a content stream: NaN and infinities become 0, and huge values are bounded.
+std::string Num(double v) {
+  if (!std::isfinite(v)) v = 0;
+  v = std::fmax(-32767.0, std::fmin(32767.0, v));
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.4f", v);
+  std::string s = buf;
+  while (!s.empty() && s.back() == '0') s.pop_back();
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  if (s == "-0" || s.empty()) s = "0";
+  return s;
+}
+
+double Unit(float v) { return std::isfinite(v) ? std::fmax(0.0, std::fmin(1.0, v)) : 1.0; }
+
+// One font of the document as it goes into the file.
+struct OutFont {
+  std::string base;  // with its subset tag
+  bool cff = false;
+  std::vector<uint8_t> program;     // the subset program
+  std::map<uint16_t, uint16_t> used;  // glyph id -> its character (0 when none)
+  std::unordered_map<uint16_t, uint16_t> gidOf;  // character -> glyph id
+  PdfFontRecord desc{};  // descriptor values only
+  // The fallback font is subset when the document is done; its face stays open until then.
+  FT_Face face = nullptr;
+  bool fallback = false;
+};
+
+// The default font of runs whose font id has no usable record: fontconfig's best sans face.
+bool DefaultFontFile(std::string* path, int* index) {
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return false;
+  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+  bool ok = false;
+  if (pat) {
+    FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config, pat, FcMatchPattern);
+    FcDefaultSubstitute(pat);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pat, &result);
+    FcChar8* file = nullptr;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+      *path = reinterpret_cast<const char*>(file);
+      *index = 0;
+      FcPatternGetInteger(match, FC_INDEX, 0, index);
+      ok = true;
+    }
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pat);
+  }
+  FcConfigDestroy(config);
+  return ok;
+}
+
+// A six-letter subset tag: the record's five letters (or letters made from the glyphs) and one more.
+std::string TaggedName(const char* name, const std::map<uint16_t, uint16_t>& used) {
+  uint32_t h = 2166136261u;
+  for (const auto& [g, u] : used) h = (h ^ g ^ (uint32_t(u) << 16)) * 16777619u;
+  std::string n = name ? name : "";
+  std::string tag;
+  if (n.size() > 6 && n[5] == '+' && std::all_of(n.begin(), n.begin() + 5, [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    tag = n.substr(0, 5);
+    n = n.substr(6);
+  } else {
+    for (int i = 0; i < 5; ++i, h /= 26) tag += char('A' + h % 26);
+  }
+  tag += char('A' + h % 26);
+  std::string clean;
+  for (char c : n)
+    if (c > ' ' && c < 127 && !std::strchr("()<>[]{}/%#", c)) clean += c;
+  if (clean.empty()) clean = "Font";
+  return tag + "+" + clean;
+}
+
+struct Writer {
+  FT_Library ft = nullptr;
+  std::vector<std::unique_ptr<OutFont>> fonts;
+  std::unordered_map<int, int> fontOfId;  // record id -> index in fonts (-1: unusable)
+  int fallback = -2;                      // index of the fallback font; -1 when none can be made
+  std::map<std::pair<int, int>, int> gstates;  // (fill alpha, stroke alpha) x 1000 -> index
+  struct Image {
+    std::vector<uint8_t> data;
+  };
+  std::vector<Image> images;
+  struct Page {
+    float width = 0, height = 0;
+    std::string content;
+    std::set<int> fonts, images, gstates;
+  };
+  std::vector<Page> pages;
+
+  ~Writer() {
+    for (auto& f : fonts)
+      if (f->face) FT_Done_Face(f->face);
+    if (ft) FT_Done_FreeType(ft);
+  }
+
+  int GState(double fill, double stroke) {
+    const auto key = std::make_pair(int(std::lround(fill * 1000)), int(std::lround(stroke * 1000)));
+    auto it = gstates.find(key);
+    if (it != gstates.end()) return it->second;
+    const int n = static_cast<int>(gstates.size());
+    gstates.emplace(key, n);
+    return n;
+  }
+
+  int Fallback() {
+    if (fallback != -2) return fallback;
+    fallback = -1;
+    std::string path;
+    int index = 0;
+    if (!ft && FT_Init_FreeType(&ft) != 0) return -1;
+    FT_Face face = nullptr;
+    if (!DefaultFontFile(&path, &index) || FT_New_Face(ft, path.c_str(), index, &face) != 0) return -1;
+    auto f = std::make_unique<OutFont>();
+    f->face = face;
+    f->fallback = true;
+    f->cff = FaceHasCff(face);
+    f->base = face->family_name ? face->family_name : "Sans";
+    fonts.push_back(std::move(f));
+    fallback = static_cast<int>(fonts.size()) - 1;
+    return fallback;
+  }
+
+  // Takes the first record of every font id.
+  void AddFont(const PdfFontRecord& r) {
+    if (fontOfId.count(r.font_id)) return;
+    const PdfFontProgram* p = r.program;
+    const bool sfnt = p && p->program && p->program_length > 0 &&
+                      (p->program_kind == kPdfProgramTrueType || p->program_kind == kPdfProgramOpenType);
+    if (!sfnt) {
+      fontOfId[r.font_id] = -1;
+      return;
+    }
+    auto f = std::make_unique<OutFont>();
+    f->cff = p->program_kind == kPdfProgramOpenType;
+    f->program.assign(p->program, p->program + p->program_length);
+    f->desc.flags = r.flags;
+    f->desc.italic_angle = r.italic_angle;
+    f->desc.ascent = r.ascent;
+    f->desc.descent = r.descent;
+    f->desc.cap_height = r.cap_height;
+    std::memcpy(f->desc.font_box, r.font_box, sizeof r.font_box);
+    f->base = p->name;
+    // Characters to glyphs as the text engine draws them: a character the font's Unicode table
+    // knows goes through its CID, any other is taken as the CID itself.
+    std::unordered_map<uint16_t, uint16_t> cidOfUnicode;
+    for (int cid = 0; p->cid_to_ucs && cid < p->cid_to_ucs_count; ++cid)
+      if (p->cid_to_ucs[cid]) cidOfUnicode.emplace(p->cid_to_ucs[cid], static_cast<uint16_t>(cid));
+    for (int c = 0; c < 0x10000; ++c) {
+      auto it = cidOfUnicode.find(static_cast<uint16_t>(c));
+      const int cid = it != cidOfUnicode.end() ? it->second : (p->cid_to_ucs_count ? -1 : c);
+      if (cid < 0 || !p->cid_to_gid || cid >= p->cid_to_gid_count || !p->cid_to_gid[cid]) continue;
+      f->gidOf.emplace(static_cast<uint16_t>(c), p->cid_to_gid[cid]);
+    }
+    fonts.push_back(std::move(f));
+    fontOfId[r.font_id] = static_cast<int>(fonts.size()) - 1;
+  }
+
+  // The font and glyph of one character of a run.
+  std::pair<int, uint16_t> Glyph(int fontIndex, uint16_t c) {
+    if (fontIndex >= 0) {
+      OutFont& f = *fonts[static_cast<size_t>(fontIndex)];
+      auto it = f.gidOf.find(c);
+      if (it != f.gidOf.end()) return {fontIndex, it->second};
+    }
+    const int fb = Fallback();
+    if (fb < 0) return {-1, 0};
+    OutFont& f = *fonts[static_cast<size_t>(fb)];
+    auto it = f.gidOf.find(c);
+    if (it != f.gidOf.end()) return {fb, it->second};
+    const FT_UInt gid = FT_Get_Char_Index(f.face, c);
+    f.gidOf.emplace(c, static_cast<uint16_t>(gid));
+    return {fb, static_cast<uint16_t>(gid)};
+  }
+
+  void Path(Page& page, const PdfSavePath& p) {
+    std::string& s = page.content;
+    s += "q " + Matrix(p.matrix) + " cm\n";
+    const double fa = Unit(p.fill_rgba[3]), sa = Unit(p.stroke_rgba[3]);
+    if ((p.fill_on && fa < 1) || (p.stroke_on && sa < 1)) {
+      const int g = GState(p.fill_on ? fa : 1, p.stroke_on ? sa : 1);
+      page.gstates.insert(g);
+      s += "/GS" + std::to_string(g) + " gs\n";
+    }
+    if (p.fill_on) s += Num(Unit(p.fill_rgba[0])) + " " + Num(Unit(p.fill_rgba[1])) + " " + Num(Unit(p.fill_rgba[2])) + " rg\n";
+    if (p.stroke_on) {
+      s += Num(Unit(p.stroke_rgba[0])) + " " + Num(Unit(p.stroke_rgba[1])) + " " + Num(Unit(p.stroke_rgba[2])) + " RG\n";
+      const double w = p.line_style ? p.line_style->width : 1.0;
+      s += Num(std::isfinite(w) && w >= 0 ? w : 1.0) + " w 10 M\n";
+    }
+    for (int i = 0; p.segments && i < p.segment_count; ++i) {
+      const PdfPathSegment& g = p.segments[i];
+      switch (g.op) {
+        case kPdfMoveTo: s += Num(g.x1) + " " + Num(g.y1) + " m\n"; break;
+        case kPdfLineTo: s += Num(g.x1) + " " + Num(g.y1) + " l\n"; break;
+        case kPdfCurveTo:
+          s += Num(g.x1) + " " + Num(g.y1) + " " + Num(g.x2) + " " + Num(g.y2) + " " + Num(g.x3) + " " + Num(g.y3) + " c\n";
+          break;
+        case kPdfCurveToV: s += Num(g.x1) + " " + Num(g.y1) + " " + Num(g.x2) + " " + Num(g.y2) + " v\n"; break;
+        case kPdfCurveToY: s += Num(g.x1) + " " + Num(g.y1) + " " + Num(g.x2) + " " + Num(g.y2) + " y\n"; break;
+        case kPdfRectangle:
+          s += Num(g.x1) + " " + Num(g.y1) + " " + Num(double(g.x2) - g.x1) + " " + Num(double(g.y2) - g.y1) + " re\n";
+          break;
+        default: break;  // 8 ends the path
+      }
+      if (g.op == kPdfCloseWithSegment) break;
+    }
+    const char* eo = p.even_odd ? "*" : "";
+    if (p.fill_on && p.stroke_on) s += std::string("B") + eo;
+    else if (p.fill_on) s += std::string("f") + eo;
+    else if (p.stroke_on) s += "S";
+    else s += "n";
+    s += "\nQ\n";
+  }
+
+  void ImageEl(Page& page, const PdfSaveImage& im) {
+    if (!im.data || im.data_length <= 0) return;
+    Image img;
+    img.data.assign(im.data, im.data + im.data_length);
+    images.push_back(std::move(img));
+    const int n = static_cast<int>(images.size()) - 1;
+    page.images.insert(n);
+    std::string& s = page.content;
+    s += "q ";
+    const double a = Unit(im.alpha);
+    if (a < 1) {
+      const int g = GState(a, a);
+      page.gstates.insert(g);
+      s += "/GS" + std::to_string(g) + " gs ";
+    }
+    s += Matrix(im.matrix) + " cm /Im" + std::to_string(n) + " Do Q\n";
+  }
+
+  void Text(Page& page, const PdfSaveTextBlock& b) {
+    std::string& s = page.content;
+    s += "BT " + Matrix(b.matrix) + " Tm\n";
+    for (int r = 0; b.runs && r < b.run_count; ++r) {
+      const PdfSaveTextRun* run = b.runs[r];
+      if (!run || !run->chars || run->char_count <= 0) continue;
+      auto it = fontOfId.find(run->font_id);
+      const int recordFont = it == fontOfId.end() ? -1 : it->second;
+      const double size = std::isfinite(run->font_size) ? run->font_size : 0;
+      s += Num(run->char_spacing / 1.33f) + " Tc " + Num(double(run->horizontal_scale) * 100) + " Tz " +
+           Num(-run->baseline_shift / 1.33f) + " Ts ";
+      const int mode = run->fill_on && run->stroke_on ? 2 : run->fill_on ? 0 : run->stroke_on ? 1 : 3;
+      s += std::to_string(mode) + " Tr ";
+      s += Num(Unit(run->fill_rgba[0])) + " " + Num(Unit(run->fill_rgba[1])) + " " + Num(Unit(run->fill_rgba[2])) + " rg ";
+      s += Num(Unit(run->stroke_rgba[0])) + " " + Num(Unit(run->stroke_rgba[1])) + " " + Num(Unit(run->stroke_rgba[2])) + " RG\n";
+      const double fa = run->fill_on ? Unit(run->fill_rgba[3]) : 1, sa = run->stroke_on ? Unit(run->stroke_rgba[3]) : 1;
+      if (fa < 1 || sa < 1) {
+        const int g = GState(fa, sa);
+        page.gstates.insert(g);
+        s += "/GS" + std::to_string(g) + " gs\n";
+      }
+      // Characters go out in pieces of one font: a character the run's font lacks takes the fallback.
+      int current = -2;
+      bool open = false;
+      for (int i = 0; i < run->char_count; ++i) {
+        const uint16_t c = static_cast<uint16_t>(run->chars[i].character & 0xFFFF);
+        const auto [font, gid] = Glyph(recordFont, c);
+        if (font < 0) continue;
+        if (font != current) {
+          if (open) s += "] TJ\n";
+          s += "/F" + std::to_string(font) + " " + Num(size) + " Tf [";
+          page.fonts.insert(font);
+          current = font;
+          open = true;
+        }
+        const float adj = run->chars[i].adjustment;
+        if (adj != 0 && std::isfinite(adj)) s += Num(adj) + " ";
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "<%04X>", gid);
+        s += hex;
+        fonts[static_cast<size_t>(font)]->used.emplace(gid, c);
+      }
+      if (open) s += "] TJ\n";
+    }
+    s += "ET\n";
+  }
+
+  static std::string Matrix(const float m[6]) {
+    std::string s;
+    for (int i = 0; i < 6; ++i) s += (i ? " " : "") + Num(m[i]);
+    return s;
+  }
+
+  bool TakePage(const PdfSavePage& rec) {
+    Page page;
+    page.width = std::isfinite(rec.width) && rec.width > 0 ? rec.width : 612;
+    page.height = std::isfinite(rec.height) && rec.height > 0 ? rec.height : 792;
+    const PdfSaveResources* res = rec.resources;
+    if (res) {
+      for (int i = 0; res->fonts && i < res->font_count; ++i) AddFont(res->fonts[i]);
+      const PdfSaveContent* content = res->content;
+      for (int i = 0; content && content->elements && i < content->element_count; ++i) {
+        const PdfSaveEntry* e = content->elements[i];
+        if (!e || !e->element) continue;
+        if (e->kind == kPdfSaveText) Text(page, *static_cast<const PdfSaveTextBlock*>(e->element));
+        else if (e->kind == kPdfSavePath) Path(page, *static_cast<const PdfSavePath*>(e->element));
+        else if (e->kind == kPdfSaveImage) ImageEl(page, *static_cast<const PdfSaveImage*>(e->element));
+      }
+    }
+    pages.push_back(std::move(page));
+    return true;
+  }
+
+  // Subsets every font to the glyphs the document shows.
+  bool FinishFonts() {
+    for (auto& fp : fonts) {
+      OutFont& f = *fp;
+      if (f.used.empty()) continue;
+      if (f.fallback) {
+        std::vector<char16_t> chars;
+        for (const auto& [g, u] : f.used)
+          if (u) chars.push_back(u);
+        PdfFontRecord rec{};
+        if (qv_Extra_font(f.face, chars.data(), static_cast<int>(chars.size()), &rec) != 0 || !rec.program) {
+          FreeFontRecordParts(&rec);
+          return false;
+        }
+        f.program.assign(rec.program->program, rec.program->program + rec.program->program_length);
+        f.desc = rec;
+        f.desc.program = nullptr, f.desc.hmetrics = nullptr;
+        FreeFontRecordParts(&rec);
+      } else {
+        hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(f.program.data()),
+                                         static_cast<unsigned>(f.program.size()), HB_MEMORY_MODE_READONLY, nullptr, nullptr);
+        hb_face_t* face = hb_face_create(blob, 0);
+        std::vector<uint32_t> gids{0}, unicodes;
+        for (const auto& [g, u] : f.used) {
+          gids.push_back(g);
+          if (u) unicodes.push_back(u);
+        }
+        std::vector<uint8_t> cut = SubsetFace(face, gids, unicodes);
+        hb_face_destroy(face);
+        hb_blob_destroy(blob);
+        if (!cut.empty()) f.program = std::move(cut);
+      }
+      f.base = TaggedName(f.base.c_str(), f.used);
+    }
+    return true;
+  }
+};
+
+// Widths in thousandths of an em, from the program that goes into the file.
+std::vector<std::pair<uint16_t, int>> Widths(const OutFont& f) {
+  std::vector<std::pair<uint16_t, int>> out;
+  hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(f.program.data()), static_cast<unsigned>(f.program.size()),
+                                   HB_MEMORY_MODE_READONLY, nullptr, nullptr);
+  hb_face_t* face = hb_face_create(blob, 0);
+  hb_font_t* font = hb_font_create(face);
+  const unsigned upem = hb_face_get_upem(face);
+  for (const auto& [g, u] : f.used)
+    out.emplace_back(g, static_cast<int>(std::lround(hb_font_get_glyph_h_advance(font, g) * 1000.0 / (upem ? upem : 1000))));
+  hb_font_destroy(font);
+  hb_face_destroy(face);
+  hb_blob_destroy(blob);
+  return out;
+}
+
+std::string ToUnicode(const OutFont& f) {
+  std::string s =
+      "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n/CIDSystemInfo << /Registry (Adobe) /Ordering "
+      "(UCS) /Supplement 0 >> def\n/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n<0000> "
+      "<FFFF>\nendcodespacerange\n";
+  std::vector<std::pair<uint16_t, uint16_t>> pairs;
+  for (const auto& [g, u] : f.used)
+    if (u) pairs.emplace_back(g, u);
+  for (size_t i = 0; i < pairs.size(); i += 100) {
+    const size_t n = std::min<size_t>(100, pairs.size() - i);
+    s += std::to_string(n) + " beginbfchar\n";
+    for (size_t k = i; k < i + n; ++k) {
+      char line[32];
+      std::snprintf(line, sizeof line, "<%04X> <%04X>\n", pairs[k].first, pairs[k].second);
+      s += line;
+    }
+    s += "endbfchar\n";
+  }
+  s += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+  return s;
+}
+
+// Everything prepared for MuPDF, as plain data, so that the function holding fz_try keeps no C++
+// object alive across MuPDF's calls.
+struct PreparedFont {
+  const OutFont* font;
+  std::vector<std::pair<uint16_t, int>> widths;
+  std::string toUnicode;
+};
+
+pdf_obj* NewStream(fz_context* ctx, pdf_document* doc, const void* data, size_t size, pdf_obj* dict) {
+  fz_buffer* buf = fz_new_buffer_from_copied_data(ctx, static_cast<const unsigned char*>(data), size);
+  pdf_obj* ref = nullptr;
+  fz_try(ctx) { ref = pdf_add_stream(ctx, doc, buf, dict, 0); }
+  fz_always(ctx) { fz_drop_buffer(ctx, buf); }
+  fz_catch(ctx) { fz_rethrow(ctx); }
+  return ref;
+}
+
+pdf_obj* WriteFont(fz_context* ctx, pdf_document* doc, const PreparedFont& pf) {
+  const OutFont& f = *pf.font;
+  pdf_obj* ffdict = pdf_new_dict(ctx, doc, 2);
+  if (f.cff) pdf_dict_put(ctx, ffdict, PDF_NAME(Subtype), PDF_NAME(OpenType));
+  pdf_obj* file = NewStream(ctx, doc, f.program.data(), f.program.size(), ffdict);
+  pdf_drop_obj(ctx, ffdict);
+
+  pdf_obj* fd = pdf_new_dict(ctx, doc, 10);
+  pdf_dict_put(ctx, fd, PDF_NAME(Type), PDF_NAME(FontDescriptor));
+  pdf_dict_put_name(ctx, fd, PDF_NAME(FontName), f.base.c_str());
+  pdf_dict_put_int(ctx, fd, PDF_NAME(Flags), f.desc.flags ? f.desc.flags : 32);
+  fz_rect box = fz_make_rect(f.desc.font_box[0], f.desc.font_box[1], f.desc.font_box[2], f.desc.font_box[3]);
+  for (float* v : {&box.x0, &box.y0, &box.x1, &box.y1})
+    if (!std::isfinite(*v)) *v = 0;
+  pdf_dict_put_rect(ctx, fd, PDF_NAME(FontBBox), box);
+  auto fin = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+  pdf_dict_put_real(ctx, fd, PDF_NAME(ItalicAngle), fin(f.desc.italic_angle));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(Ascent), fin(f.desc.ascent));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(Descent), fin(f.desc.descent));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(CapHeight), fin(f.desc.cap_height));
+  pdf_dict_put_int(ctx, fd, PDF_NAME(StemV), 80);
+  pdf_dict_put_drop(ctx, fd, f.cff ? PDF_NAME(FontFile3) : PDF_NAME(FontFile2), file);
+  pdf_obj* fdref = pdf_add_object_drop(ctx, doc, fd);
+
+  pdf_obj* cid = pdf_new_dict(ctx, doc, 8);
+  pdf_dict_put(ctx, cid, PDF_NAME(Type), PDF_NAME(Font));
+  pdf_dict_put(ctx, cid, PDF_NAME(Subtype), f.cff ? PDF_NAME(CIDFontType0) : PDF_NAME(CIDFontType2));
+  pdf_dict_put_name(ctx, cid, PDF_NAME(BaseFont), f.base.c_str());
+  pdf_obj* info = pdf_dict_put_dict(ctx, cid, PDF_NAME(CIDSystemInfo), 3);
+  pdf_dict_put_string(ctx, info, PDF_NAME(Registry), "Adobe", 5);
+  pdf_dict_put_string(ctx, info, PDF_NAME(Ordering), "Identity", 8);
+  pdf_dict_put_int(ctx, info, PDF_NAME(Supplement), 0);
+  pdf_dict_put_drop(ctx, cid, PDF_NAME(FontDescriptor), fdref);
+  pdf_dict_put_int(ctx, cid, PDF_NAME(DW), 1000);
+  pdf_obj* w = pdf_new_array(ctx, doc, 4);
+  pdf_dict_put_drop(ctx, cid, PDF_NAME(W), w);
+  for (size_t i = 0; i < pf.widths.size(); ++i) {
+    pdf_array_push_int(ctx, w, pf.widths[i].first);
+    pdf_obj* one = pdf_array_push_array(ctx, w, 1);
+    pdf_array_push_int(ctx, one, pf.widths[i].second);
+  }
+  if (!f.cff) pdf_dict_put(ctx, cid, PDF_NAME(CIDToGIDMap), PDF_NAME(Identity));
+  pdf_obj* cidref = pdf_add_object_drop(ctx, doc, cid);
+
+  pdf_obj* type0 = pdf_new_dict(ctx, doc, 6);
+  pdf_dict_put(ctx, type0, PDF_NAME(Type), PDF_NAME(Font));
+  pdf_dict_put(ctx, type0, PDF_NAME(Subtype), PDF_NAME(Type0));
+  pdf_dict_put_name(ctx, type0, PDF_NAME(BaseFont), f.base.c_str());
+  pdf_dict_put(ctx, type0, PDF_NAME(Encoding), PDF_NAME(Identity_H));
+  pdf_obj* desc = pdf_dict_put_array(ctx, type0, PDF_NAME(DescendantFonts), 1);
+  pdf_array_push_drop(ctx, desc, cidref);
+  pdf_dict_put_drop(ctx, type0, PDF_NAME(ToUnicode),
+                    NewStream(ctx, doc, pf.toUnicode.data(), pf.toUnicode.size(), nullptr));
+  return pdf_add_object_drop(ctx, doc, type0);
+}
+
+}  // namespace
+}  // namespace pagesieve
+
+namespace {
+
+using pagesieve::Writer;
+
+void Quiet(void*, const char*) {}
+
+// Adds an image file (PNG, JPEG, ...) as an image XObject; JPEGs stay as they are, an alpha
+// channel becomes a soft mask.
+pdf_obj* AddImage(fz_context* ctx, pdf_document* doc, const unsigned char* data, size_t size) {
+  fz_buffer* buf = fz_new_buffer_from_copied_data(ctx, data, size);
+  fz_image* img = nullptr;
+  pdf_obj* ref = nullptr;
+  fz_var(img);
+  fz_try(ctx) {
+    img = fz_new_image_from_buffer(ctx, buf);
+    ref = pdf_add_image(ctx, doc, img);
+  }
+  fz_always(ctx) {
+    fz_drop_image(ctx, img);
+    fz_drop_buffer(ctx, buf);
+  }
+  fz_catch(ctx) { fz_rethrow(ctx); }
+  return ref;
+}
+
+// Adds a page with its content and resources (which it releases).
+void AddPage(fz_context* ctx, pdf_document* doc, const Writer::Page& page, pdf_obj* res) {
+  fz_buffer* contents = nullptr;
+  pdf_obj* pageObj = nullptr;
+  fz_var(contents);
+  fz_var(pageObj);
+  fz_try(ctx) {
+    contents = fz_new_buffer_from_copied_data(ctx, reinterpret_cast<const unsigned char*>(page.content.data()),
+                                              page.content.size());
+    pageObj = pdf_add_page(ctx, doc, fz_make_rect(0, 0, page.width, page.height), 0, res, contents);
+    pdf_insert_page(ctx, doc, -1, pageObj);
+  }
+  fz_always(ctx) {
+    pdf_drop_obj(ctx, pageObj);
+    pdf_drop_obj(ctx, res);
+    fz_drop_buffer(ctx, contents);
+  }
+  fz_catch(ctx) { fz_rethrow(ctx); }
+}
+
+// Builds the document from the prepared writer and writes it into `out`. Every MuPDF error is
+// caught here; false on any.
+bool BuildPdf(fz_context* ctx, const Writer& w, const std::vector<pagesieve::PreparedFont>& prepared, fz_buffer* out) {
+  pdf_document* doc = nullptr;
+  fz_output* o = nullptr;
+  int ok = 0;
+  fz_var(ok);
+  fz_var(doc);
+  fz_var(o);
+  fz_try(ctx) {
+    doc = pdf_create_document(ctx);
+    const size_t nf = w.fonts.size(), ni = w.images.size();
+    pdf_obj** fontRefs = static_cast<pdf_obj**>(fz_calloc(ctx, nf + 1, sizeof(pdf_obj*)));
+    pdf_obj** imageRefs = static_cast<pdf_obj**>(fz_calloc(ctx, ni + 1, sizeof(pdf_obj*)));
+    fz_try(ctx) {
+      for (size_t i = 0; i < nf; ++i) {
+        if (prepared[i].font) fontRefs[i] = pagesieve::WriteFont(ctx, doc, prepared[i]);
+      }
+      for (size_t i = 0; i < ni; ++i) {
+        imageRefs[i] = AddImage(ctx, doc, w.images[i].data.data(), w.images[i].data.size());
+      }
+      char name[24];
+      for (const Writer::Page& page : w.pages) {
+        pdf_obj* res = pdf_new_dict(ctx, doc, 3);
+        if (!page.fonts.empty()) {
+          pdf_obj* d = pdf_dict_put_dict(ctx, res, PDF_NAME(Font), 4);
+          for (int f : page.fonts)
+            if (fontRefs[f]) {
+              std::snprintf(name, sizeof name, "F%d", f);
+              pdf_dict_puts(ctx, d, name, fontRefs[f]);
+            }
+        }
+        if (!page.images.empty()) {
+          pdf_obj* d = pdf_dict_put_dict(ctx, res, PDF_NAME(XObject), 4);
+          for (int i : page.images)
+            if (imageRefs[i]) {
+              std::snprintf(name, sizeof name, "Im%d", i);
+              pdf_dict_puts(ctx, d, name, imageRefs[i]);
+            }
+        }
+        if (!page.gstates.empty()) {
+          pdf_obj* d = pdf_dict_put_dict(ctx, res, PDF_NAME(ExtGState), 4);
+          for (const auto& [key, n] : w.gstates) {
+            if (!page.gstates.count(n)) continue;
+            std::snprintf(name, sizeof name, "GS%d", n);
+            pdf_obj* gs = pdf_dict_puts_dict(ctx, d, name, 3);
+            pdf_dict_put(ctx, gs, PDF_NAME(Type), PDF_NAME(ExtGState));
+            pdf_dict_put_real(ctx, gs, PDF_NAME(ca), key.first / 1000.0);
+            pdf_dict_put_real(ctx, gs, PDF_NAME(CA), key.second / 1000.0);
+          }
+        }
+        AddPage(ctx, doc, page, res);
+      }
+      o = fz_new_output_with_buffer(ctx, out);
+      pdf_write_options opts = pdf_default_write_options;
+      opts.do_compress = 1;
+      opts.do_compress_fonts = 1;
+      opts.do_garbage = 1;
+      pdf_write_document(ctx, doc, o, &opts);
+      fz_close_output(ctx, o);
+    }
+    fz_always(ctx) {
+      for (size_t i = 0; i < nf; ++i) pdf_drop_obj(ctx, fontRefs[i]);
+      for (size_t i = 0; i < ni; ++i) pdf_drop_obj(ctx, imageRefs[i]);
+      fz_free(ctx, fontRefs);
+      fz_free(ctx, imageRefs);
+    }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+    ok = 1;
+  }
+  fz_always(ctx) {
+    fz_drop_output(ctx, o);
+    pdf_drop_document(ctx, doc);
+  }
+  fz_catch(ctx) { ok = 0; }
+  return ok != 0;
+}
+
+}  // namespace
+
+namespace {
+fz_buffer* NewBuffer(fz_context* ctx) {
+  fz_buffer* out = nullptr;
+  fz_var(out);
+  fz_try(ctx) { out = fz_new_buffer(ctx, 65536); }
+  fz_catch(ctx) { out = nullptr; }
+  return out;
+}
+}  // namespace
+
+bool cpdfEngine::saving_pdf(const wchar_t* path, CPdfSavingInterface* source) {
+  if (!path || !*path || !source) return false;
+  Writer w;
+  const int count = source->GetPageCount();
+  if (count < 0) return false;
+  for (int i = 0; i < count; ++i) {
+    std::unique_ptr<PdfSavePage, pagesieve::PageDeleter> page(source->GetPageRecord(i));
+    if (!page) return false;
+    w.TakePage(*page);
+    source->SetProgress(static_cast<float>(i + 1) / static_cast<float>(count));
+  }
+  if (!w.FinishFonts()) return false;
+  if (w.pages.empty()) w.pages.push_back(Writer::Page{612, 792, {}, {}, {}, {}});
+
+  fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
+  if (!ctx) return false;
+  fz_set_error_callback(ctx, Quiet, nullptr);
+  fz_set_warning_callback(ctx, Quiet, nullptr);
+  fz_buffer* out = NewBuffer(ctx);
+  std::vector<pagesieve::PreparedFont> prepared(w.fonts.size(), pagesieve::PreparedFont{nullptr, {}, {}});
+  for (size_t i = 0; i < w.fonts.size(); ++i) {
+    const pagesieve::OutFont& f = *w.fonts[i];
+    if (f.used.empty() || f.program.empty()) continue;
+    prepared[i] = pagesieve::PreparedFont{&f, pagesieve::Widths(f), pagesieve::ToUnicode(f)};
+  }
+  bool ok = out && BuildPdf(ctx, w, prepared, out);
+  if (ok) {
+    unsigned char* data = nullptr;
+    const size_t size = fz_buffer_storage(ctx, out, &data);
+    ok = lw::ReplaceFileContents(lw::WideToUtf8(path),
+                                 std::string_view(reinterpret_cast<const char*>(data), size));
+  }
+  fz_drop_buffer(ctx, out);
+  fz_drop_context(ctx);
+  return ok;
+}

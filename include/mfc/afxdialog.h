@@ -310,7 +310,8 @@ class CDialog : public CWnd {
   lwmfc::DialogItemState* FindItem(int nID) const;
   lwmfc::DialogItemState* FindItem(const CWnd* pWnd) const;
 
-  BOOL IsModal() const { return m_bModal; }
+  // TRUE while DoModal runs and EndDialog has not been called.
+  BOOL IsModal() const { return m_bModal && !m_bEndCalled; }
   UINT GetTemplateID() const { return m_nIDTemplate; }
   const lwmfc::DialogTemplate* GetTemplate() const { return m_pTemplate; }
   // Pixels of a rectangle given in dialog units (the dialog's own conversion).
@@ -341,6 +342,7 @@ class CDialog : public CWnd {
   std::vector<lwmfc::DialogItemState*> m_items;
   BOOL m_bModal = FALSE;
   BOOL m_bEndedEarly = FALSE;
+  BOOL m_bEndCalled = FALSE;
   int m_nModalResult = -1;
   UINT m_nDefID = IDOK;
 };

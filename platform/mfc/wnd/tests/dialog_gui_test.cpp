@@ -339,15 +339,20 @@ TEST(DialogGui, WaysToEndAndTabOrder) {
     SCOPED_TRACE(c.name);
     CSampleDlg dlg;
     std::vector<int> order;
-    bool defaultIsOK = false;
+    bool defaultIsOK = false, modalBefore = false, modalAfter = true;
     ModalScope scope([&](CDialog* p) {
+      modalBefore = p->IsModal();
       for (wxWindow* w : p->GetWxWindow()->GetChildren())
         if (CWnd* q = CWnd::FromWxOrAncestor(w)) order.push_back(q->GetDlgCtrlID());
       auto* def = dynamic_cast<wxButton*>(static_cast<wxDialog*>(p->GetWxWindow())->GetDefaultItem());
       defaultIsOK = def && def == p->GetDlgItem(IDOK)->GetWxWindow();
       c.act(p);
+      modalAfter = p->IsModal();  // ended, though its window is still up until DoModal returns
     });
     EXPECT_EQ(dlg.DoModal(), c.result);
+    EXPECT_TRUE(modalBefore);
+    EXPECT_FALSE(modalAfter);
+    EXPECT_FALSE(dlg.IsModal());
     std::vector<int> rows;
     for (const DialogItemTemplate& r : kRows) rows.push_back(r.nID);
     EXPECT_EQ(order, rows);

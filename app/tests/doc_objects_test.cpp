@@ -201,7 +201,7 @@ TEST(PageObjectList, DamagedRecordsFailTheWholeGroup) {
       {"core text child code", [&](Bytes& b) { lw::bin::PutLE32(b.data() + firstChildAt, 1); }},
       {"unknown child code", [&](Bytes& b) { lw::bin::PutLE32(b.data() + firstChildAt, 7); }},
       {"video code on a shape record", [&](Bytes& b) { lw::bin::PutLE32(b.data() + firstChildAt, 4); }},
-      {"group record version", [&](Bytes& b) { lw::bin::PutLE32(b.data() + 4, 2); }},
+      {"group record version newer than the reader", [&](Bytes& b) { lw::bin::PutLE32(b.data() + 4, 3); }},
   };
   for (const auto& c : cases) {
     Bytes b = good;
@@ -265,9 +265,9 @@ TEST(PageObjectList, GoldenBytesOfAGroupHoldingAnEmptyGroup) {
       "00000000 00000000"                                      // two lengths
       "00000000 0000a040 0000a040 80808000 80000000";          // shadow off, (5, 5), grey, 128
   const Bytes golden = Hex(
-      "02000000 01000000 01000000 4700" + base_tail +  // group "G"
+      "02000000 02000000 01000000 4700" + base_tail +  // group "G", record version 2
       "01000000"                                       // one child
-      "02000000 01000000 01000000 4800" + base_tail +  // group "H"
+      "02000000 02000000 01000000 4800" + base_tail +  // group "H"
       "00000000");                                     // no children
   EXPECT_EQ(SaveObject(*outer), golden);
   Ref<CRenderBaseObj> back(LoadObject(golden));

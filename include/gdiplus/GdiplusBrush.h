@@ -136,11 +136,17 @@ class PathGradientBrush : public TransformableBrush {
   INT GetSurroundColorCount() const { return static_cast<INT>(surround_.size()); }
   INT GetPointCount() const { return path_.GetPointCount(); }
   Status SetWrapMode(WrapMode wrapMode);
+  // Preset colours at positions from 0 (the boundary) to 1 (the centre), replacing the centre
+  // and surround colours; positions start at 0, end at 1 and do not decrease.
+  Status SetInterpolationColors(const Color* presetColors, const REAL* blendPositions, INT count);
+  INT GetInterpolationColorCount() const { return static_cast<INT>(presetColors_.size()); }
 
   cairo_pattern_t* LwCreatePattern(const cairo_matrix_t& worldToDevice) const override;
 
  private:
   void InitCenter();
+  std::vector<Color> presetColors_;
+  std::vector<REAL> presetPositions_;
 
   GraphicsPath path_;
   PointF center_;

@@ -166,7 +166,8 @@ class Graphics {
   void Attach(cairo_surface_t* surface);
   void Detach();
   void InvalidateClipMask();
-  enum class Action { None, Fill, Stroke, Paint };
+  // Mask: the source is laid through pendingMask_ (which Render releases); the path only bounds it.
+  enum class Action { None, Fill, Stroke, Paint, Mask };
   // Runs build(cr) with the world transform and the clip in effect; build makes the path and
   // sets the source and stroke, and says what to do with them.
   template <typename Build>
@@ -184,6 +185,7 @@ class Graphics {
   Bitmap* bitmap_ = nullptr;
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
+  cairo_pattern_t* pendingMask_ = nullptr;
   HDC lentDc_ = nullptr;   // the context GetHDC handed out
   HGDIOBJ lentBitmap_ = nullptr;
   HGDIOBJ lentOld_ = nullptr;

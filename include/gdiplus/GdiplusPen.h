@@ -66,6 +66,17 @@ class Pen {
   // transform of cr. Call it after the path and the source are set: for a pen of width 0 or
   // below it switches cr to device space (one pixel wide, dashes in pixels).
   void LwApplyStroke(cairo_t* cr) const;
+  // Whether the pen's ends need shapes of their own besides cairo's stroke: different start and
+  // end caps, triangle caps, or anchor caps (for a dashed pen only anchors: the dash cap shapes
+  // every dash). LwApplyStroke then gives cairo flat ends (a dashed pen keeps its dash cap).
+  bool LwHasCapShapes() const;
+  // Appends the cap shapes of every open figure of path (user space, as cairo_copy_path gives
+  // it) to the current path of cr, to be filled with the nonzero rule.
+  //   square: the line goes on half a width; round: a half disc; triangle: a point half a width
+  //   out; square, round and diamond anchors: a square, a disc and a diamond two widths across,
+  //   centred on the end; arrow anchor: an arrowhead two widths long and two wide whose point is
+  //   one width beyond the end.
+  void LwAppendCapShapes(cairo_t* cr, const cairo_path_t* path) const;
 
  private:
   Status SetStatus(Status s) const;

@@ -2,6 +2,8 @@
 // path object made of Bezier sub-paths.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -18,8 +20,31 @@ namespace Vectorloom {
 // Paint kinds of a fill or stroke definition.
 enum eRenderKind { RENDER_KIND_NONE = 0, RENDER_KIND_SOLID = 1, RENDER_KIND_GRADIENT = 2, RENDER_KIND_BITMAP = 3 };
 
-// Dash types of a stroke (the dash styles of GDI+).
-enum eDashType { DASH_SOLID = 0, DASH_DASH = 1, DASH_DOT = 2, DASH_DASHDOT = 3, DASH_DASHDOTDOT = 4 };
+// Dash types of a stroke (the dash styles of GDI+); custom dashes come from the shape's dash
+// pattern.
+enum eDashType { DASH_SOLID = 0, DASH_DASH = 1, DASH_DOT = 2, DASH_DASHDOT = 3, DASH_DASHDOTDOT = 4, DASH_CUSTOM = 5 };
+
+// How a shape's inside is found where its outline crosses itself: even-odd (alternate) or
+// nonzero winding.
+enum eFillRule { FILL_RULE_EVEN_ODD = 0, FILL_RULE_NONZERO = 1 };
+
+// Caps of a stroke's ends (the line caps of GDI+): anchors are shapes wider than the line.
+enum eLineCap {
+  LINE_CAP_FLAT = 0,
+  LINE_CAP_SQUARE = 1,
+  LINE_CAP_ROUND = 2,
+  LINE_CAP_TRIANGLE = 3,
+  LINE_CAP_SQUARE_ANCHOR = 0x11,
+  LINE_CAP_ROUND_ANCHOR = 0x12,
+  LINE_CAP_DIAMOND_ANCHOR = 0x13,
+  LINE_CAP_ARROW_ANCHOR = 0x14,
+};
+
+// Caps of every dash of a dashed stroke.
+enum eDashCap { DASH_CAP_FLAT = 0, DASH_CAP_ROUND = 2, DASH_CAP_TRIANGLE = 3 };
+
+// Joins of a stroke's corners.
+enum eLineJoin { LINE_JOIN_MITER = 0, LINE_JOIN_BEVEL = 1, LINE_JOIN_ROUND = 2, LINE_JOIN_MITER_CLIPPED = 3 };
 
 // Gradient types: 0 linear (along the angle), 1 radial (from the centre of the box outwards).
 enum eGradientType { GRADIENT_LINEAR = 0, GRADIENT_RADIAL = 1 };
@@ -118,6 +143,8 @@ class CBaseShapeObj : public CRenderBaseObj {
   // The shape's outline in its own coordinates.
   virtual void CreateBasePathStorage(Gdiplus::GraphicsPath& path) const;
 
+  // The base path (CreateBasePathStorage) with the shape's fill rule.
+  void BuildBasePath(Gdiplus::GraphicsPath& path) const;
   // Rebuilds the stroke outline after a change of stroke width, dash or stroke flag.
   void CreateStrokenPathStorage();
   // Bounds of the base path, after the matrix when one is given.
@@ -160,6 +187,35 @@ class CBaseShapeObj : public CRenderBaseObj {
   void SetStrokeWidth(float width) { m_fStrokeWidth = width < 0 ? 0 : width; }
   int GetDashType() const { return m_nDashType; }
   void SetDashType(int dash) { m_nDashType = dash; }
+  // Custom dashes, in stroke widths, alternately on and off; every length finite and above 0
+  // (false and no change otherwise). A pattern makes the dash type DASH_CUSTOM; an empty one
+  // makes the line solid.
+  bool SetDashPattern(const std::vector<float>& dashes);
+  const std::vector<float>& GetDashPattern() const { return m_dashPattern; }
+  // Where the dashes start, in stroke widths along the line (finite values only).
+  float GetDashOffset() const { return m_fDashOffset; }
+  void SetDashOffset(float offset) { m_fDashOffset = std::isfinite(offset) ? offset : 0; }
+
+  int GetFillRule() const { return m_nFillRule; }
+  void SetFillRule(int rule) { m_nFillRule = rule == FILL_RULE_NONZERO ? FILL_RULE_NONZERO : FILL_RULE_EVEN_ODD; }
+  // Caps and join (eLineCap, eDashCap, eLineJoin); a value outside the enumeration becomes flat
+  // or miter.
+  int GetStartCap() const { return m_nStartCap; }
+  void SetStartCap(int cap) { m_nStartCap = IsLineCap(cap) ? cap : LINE_CAP_FLAT; }
+  int GetEndCap() const { return m_nEndCap; }
+  void SetEndCap(int cap) { m_nEndCap = IsLineCap(cap) ? cap : LINE_CAP_FLAT; }
+  int GetDashCap() const { return m_nDashCap; }
+  void SetDashCap(int cap) { m_nDashCap = IsDashCap(cap) ? cap : DASH_CAP_FLAT; }
+  int GetLineJoin() const { return m_nLineJoin; }
+  void SetLineJoin(int join) { m_nLineJoin = join >= LINE_JOIN_MITER && join <= LINE_JOIN_MITER_CLIPPED ? join : LINE_JOIN_MITER; }
+  // Longest miter, in stroke widths, before a miter join is bevelled; at least 1.
+  float GetMiterLimit() const { return m_fMiterLimit; }
+  void SetMiterLimit(float limit) { m_fMiterLimit = limit >= 1 ? std::min(limit, 1e6f) : 1; }
+
+  static bool IsLineCap(int cap) {
+    return (cap >= LINE_CAP_FLAT && cap <= LINE_CAP_TRIANGLE) || (cap >= LINE_CAP_SQUARE_ANCHOR && cap <= LINE_CAP_ARROW_ANCHOR);
+  }
+  static bool IsDashCap(int cap) { return cap == DASH_CAP_FLAT || cap == DASH_CAP_ROUND || cap == DASH_CAP_TRIANGLE; }
 
   void Copy(const CBaseShapeObj& other) { *this = other; }
 
@@ -180,6 +236,14 @@ class CBaseShapeObj : public CRenderBaseObj {
   CRenderVectorShapeDef m_strokeDef;
   float m_fStrokeWidth = 1;
   int m_nDashType = DASH_SOLID;
+  std::vector<float> m_dashPattern;
+  float m_fDashOffset = 0;
+  int m_nFillRule = FILL_RULE_EVEN_ODD;
+  int m_nStartCap = LINE_CAP_FLAT;
+  int m_nEndCap = LINE_CAP_FLAT;
+  int m_nDashCap = DASH_CAP_FLAT;
+  int m_nLineJoin = LINE_JOIN_MITER;
+  float m_fMiterLimit = 10;
 
   std::unique_ptr<Gdiplus::GraphicsPath> m_pPathStorage;
   CQorVectorRect<float> m_rcStroken;

@@ -439,6 +439,13 @@ Status PathGradientBrush::SetWrapMode(WrapMode wrapMode) {
   return Ok;
 }
 
+Status PathGradientBrush::SetInterpolationColors(const Color* presetColors, const REAL* blendPositions, INT count) {
+  if (!presetColors || !ValidPositions(blendPositions, count)) return SetStatus(InvalidParameter);
+  presetColors_.assign(presetColors, presetColors + count);
+  presetPositions_.assign(blendPositions, blendPositions + count);
+  return Ok;
+}
+
 cairo_pattern_t* PathGradientBrush::LwCreatePattern(const cairo_matrix_t& worldToDevice) const {
   if (path_.GetPointCount() < 2) return nullptr;
   // cairo's mesh rasteriser recurses deeper the larger a patch is on the device, and its fixed
@@ -463,6 +470,28 @@ cairo_pattern_t* PathGradientBrush::LwCreatePattern(const cairo_matrix_t& worldT
     for (size_t i = 0; i < poly.size(); ++i) {
       const size_t j = (i + 1) % poly.size();
       if (poly[i].Equals(poly[j]) || !onDevice(poly[i]) || !onDevice(poly[j])) continue;
+      if (!presetColors_.empty()) {
+        // One ring per pair of preset colours, between the boundary drawn in towards the centre.
+        auto toward = [&](const PointF& q, double t) {
+          return PointF(static_cast<REAL>(q.X + (center_.X - q.X) * t), static_cast<REAL>(q.Y + (center_.Y - q.Y) * t));
+        };
+        for (size_t k = 0; k + 1 < presetColors_.size(); ++k) {
+          const double t0 = presetPositions_[k], t1 = presetPositions_[k + 1];
+          if (!(t1 > t0)) continue;
+          const PointF a = toward(poly[i], t0), b = toward(poly[j], t0), c = toward(poly[j], t1), d = toward(poly[i], t1);
+          cairo_mesh_pattern_begin_patch(p);
+          cairo_mesh_pattern_move_to(p, a.X, a.Y);
+          cairo_mesh_pattern_line_to(p, b.X, b.Y);
+          cairo_mesh_pattern_line_to(p, c.X, c.Y);
+          cairo_mesh_pattern_line_to(p, d.X, d.Y);
+          SetCornerColor(p, 0, presetColors_[k]);
+          SetCornerColor(p, 1, presetColors_[k]);
+          SetCornerColor(p, 2, presetColors_[k + 1]);
+          SetCornerColor(p, 3, presetColors_[k + 1]);
+          cairo_mesh_pattern_end_patch(p);
+        }
+        continue;
+      }
       // A patch from the centre out to one boundary segment; its fourth corner is the centre again.
       cairo_mesh_pattern_begin_patch(p);
       cairo_mesh_pattern_move_to(p, center_.X, center_.Y);

@@ -371,7 +371,7 @@ Status Graphics::Render(Build build) {
     double x1, y1, x2, y2;
     if (action == Action::Stroke) {
       cairo_stroke_extents(cr_, &x1, &y1, &x2, &y2);
-    } else if (action == Action::Fill) {
+    } else if (action == Action::Fill || action == Action::Mask) {
       cairo_fill_extents(cr_, &x1, &y1, &x2, &y2);
     } else {
       cairo_clip_extents(cr_, &x1, &y1, &x2, &y2);
@@ -436,8 +436,15 @@ Status Graphics::Render(Build build) {
     case Action::Paint:
       cairo_paint(cr_);
       break;
+    case Action::Mask:
+      if (pendingMask_) cairo_mask(cr_, pendingMask_);
+      break;
     case Action::None:
       break;
+  }
+  if (pendingMask_) {
+    cairo_pattern_destroy(pendingMask_);
+    pendingMask_ = nullptr;
   }
   cairo_new_path(cr_);
   if (action != Action::None && !simpleClip) {
@@ -526,29 +533,158 @@ Status Graphics::FillPath(const Brush* brush, const GraphicsPath* path) {
   });
 }
 
-// cairo walks a dashed line dash by dash: a line millions of dashes long (wild coordinates)
-// would take seconds, so such a line is drawn solid.
-static void LimitDashCount(cairo_t* cr) {
+// cairo walks a dashed line dash by dash, seen or not: a line millions of dashes long (wild
+// coordinates, or a long line zoomed in) would take seconds. Such a line is dashed here instead,
+// only where it can be seen: the dashes that fall inside the clip's extents (widened by the
+// stroke) become sub-paths of their own, stroked solid with the dash cap, and the dash pattern
+// runs on unseen along the rest of the line. Only a line that still shows more dashes than
+// kMaxSeenDashes is drawn solid.
+static void DashLongStroke(cairo_t* cr) {
+  constexpr double kMaxPeriods = 100000.0;
+  constexpr size_t kMaxSeenDashes = 1000000;
   const int n = cairo_get_dash_count(cr);
   if (n <= 0) return;
   std::vector<double> dashes(static_cast<size_t>(n));
   double offset = 0, period = 0;
   cairo_get_dash(cr, dashes.data(), &offset);
   for (double d : dashes) period += d;
+  if (!(period > 0) || !std::isfinite(period)) {
+    cairo_set_dash(cr, nullptr, 0, 0);
+    return;
+  }
+  cairo_path_t* path = cairo_copy_path_flat(cr);
   double length = 0;
-  cairo_path_t* path = cairo_copy_path(cr);
-  double lastX = 0, lastY = 0;
+  {
+    double lastX = 0, lastY = 0;
+    for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+      const cairo_path_data_t& h = path->data[i];
+      if (h.header.type == CAIRO_PATH_CLOSE_PATH) continue;
+      const double x = path->data[i + 1].point.x, y = path->data[i + 1].point.y;
+      if (h.header.type != CAIRO_PATH_MOVE_TO) length += std::hypot(x - lastX, y - lastY);
+      lastX = x, lastY = y;
+    }
+  }
+  if (length / period < kMaxPeriods) {
+    cairo_path_destroy(path);
+    return;
+  }
+  // What can be seen, in user space, widened by the stroke's reach (miters included).
+  double cx1, cy1, cx2, cy2;
+  cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
+  const double reach = cairo_get_line_width(cr) * std::max(1.0, cairo_get_miter_limit(cr)) + period;
+  cx1 -= reach, cy1 -= reach, cx2 += reach, cy2 += reach;
+  // The part of segment a-b inside the box, as parameters t0..t1 (false when none).
+  auto clip = [&](double ax, double ay, double bx, double by, double& t0, double& t1) {
+    t0 = 0, t1 = 1;
+    const double dx = bx - ax, dy = by - ay;
+    const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - cx1, cx2 - ax, ay - cy1, cy2 - ay};
+    for (int k = 0; k < 4; ++k) {
+      if (p[k] == 0) {
+        if (q[k] < 0) return false;
+        continue;
+      }
+      const double r = q[k] / p[k];
+      if (p[k] < 0) t0 = std::max(t0, r);
+      else t1 = std::min(t1, r);
+    }
+    return t0 < t1 || (t0 == t1 && dx == 0 && dy == 0);
+  };
+  std::vector<cairo_path_data_t> out;
+  size_t dashCount = 0;
+  bool drawing = false;  // a dash is open in out
+  auto point = [&](cairo_path_data_type_t type, double x, double y) {
+    cairo_path_data_t h, pt;
+    h.header.type = type;
+    h.header.length = 2;
+    pt.point.x = x, pt.point.y = y;
+    out.push_back(h);
+    out.push_back(pt);
+  };
+  double along = 0;  // distance from the start of the sub-path
+  double startX = 0, startY = 0, lastX = 0, lastY = 0;
+  auto segment = [&](double ax, double ay, double bx, double by) {
+    const double len = std::hypot(bx - ax, by - ay);
+    double t0, t1;
+    if (!std::isfinite(len)) {
+      drawing = false;
+      return;
+    }
+    if (len == 0 || !clip(ax, ay, bx, by, t0, t1) || dashCount > kMaxSeenDashes) {
+      if (len > 0) drawing = false;
+      along += len;
+      return;
+    }
+    auto at = [&](double d, double& x, double& y) {
+      const double t = (d - along) / len;
+      x = ax + (bx - ax) * t, y = ay + (by - ay) * t;
+    };
+    double pos = along + t0 * len;
+    const double end = along + t1 * len;
+    if (t0 > 0) drawing = false;  // the dash before the seen part was not drawn
+    // Where the pattern stands at pos: dash k with left of it to run.
+    double phase = std::fmod(pos + offset, period);
+    if (phase < 0) phase += period;
+    size_t k = 0;
+    while (k + 1 < dashes.size() && phase >= dashes[k]) phase -= dashes[k++];
+    double left = std::max(0.0, dashes[k] - phase);
+    while (pos < end && dashCount <= kMaxSeenDashes) {
+      const double stop = std::min(end, pos + left);
+      double x, y;
+      if (k % 2 == 0) {
+        if (!drawing) {
+          at(pos, x, y);
+          point(CAIRO_PATH_MOVE_TO, x, y);
+          ++dashCount;
+          drawing = true;
+        }
+        at(stop, x, y);
+        point(CAIRO_PATH_LINE_TO, x, y);
+      } else {
+        drawing = false;
+      }
+      left -= stop - pos;
+      pos = stop;
+      if (left <= 0) {
+        if (k % 2 == 0) drawing = false;
+        k = (k + 1) % dashes.size();
+        left = dashes[k];
+      }
+    }
+    if (t1 < 1) drawing = false;
+    along += len;
+  };
   for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
     const cairo_path_data_t& h = path->data[i];
-    for (int k = 1; k < h.header.length; ++k) {
-      const double x = path->data[i + k].point.x, y = path->data[i + k].point.y;
-      if (h.header.type != CAIRO_PATH_MOVE_TO) length += std::hypot(x - lastX, y - lastY);
-      lastX = x;
-      lastY = y;
+    switch (h.header.type) {
+      case CAIRO_PATH_MOVE_TO:
+        startX = lastX = path->data[i + 1].point.x;
+        startY = lastY = path->data[i + 1].point.y;
+        along = 0;
+        drawing = false;
+        break;
+      case CAIRO_PATH_LINE_TO: {
+        const double x = path->data[i + 1].point.x, y = path->data[i + 1].point.y;
+        segment(lastX, lastY, x, y);
+        lastX = x, lastY = y;
+        break;
+      }
+      case CAIRO_PATH_CLOSE_PATH:
+        segment(lastX, lastY, startX, startY);
+        lastX = startX, lastY = startY;
+        break;
+      default:
+        break;
     }
   }
   cairo_path_destroy(path);
-  if (!(length / period < 100000.0)) cairo_set_dash(cr, nullptr, 0, 0);
+  cairo_set_dash(cr, nullptr, 0, 0);
+  if (dashCount > kMaxSeenDashes) return;  // the line as it is, solid
+  cairo_new_path(cr);
+  cairo_path_t result;
+  result.status = CAIRO_STATUS_SUCCESS;
+  result.data = out.data();
+  result.num_data = static_cast<int>(out.size());
+  cairo_append_path(cr, &result);
 }
 
 Status Graphics::StrokePath(const Pen* pen, const GraphicsPath& path) {
@@ -564,8 +700,39 @@ Status Graphics::StrokePath(const Pen* pen, const GraphicsPath& path) {
     path.LwAppendTo(cr);
     pen->LwApplyStroke(cr);
     if (inset) cairo_set_line_width(cr, 2 * cairo_get_line_width(cr));
-    LimitDashCount(cr);
-    return Action::Stroke;
+    if (!pen->LwHasCapShapes()) {
+      DashLongStroke(cr);
+      return Action::Stroke;
+    }
+    // Caps of their own: the stroke and its caps make one coverage mask, so a translucent pen
+    // covers the place where they meet once. The caps sit on the ends of the line as given.
+    cairo_path_t* line = cairo_copy_path(cr);
+    DashLongStroke(cr);
+    cairo_path_t* stroke = cairo_copy_path(cr);
+    double x1, y1, x2, y2;
+    cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_new_path(cr);
+    pen->LwAppendCapShapes(cr, line);
+    cairo_path_destroy(line);
+    double cx1, cy1, cx2, cy2;
+    cairo_fill_extents(cr, &cx1, &cy1, &cx2, &cy2);
+    if (cx2 > cx1 && cy2 > cy1) {
+      x1 = std::min(x1, cx1), y1 = std::min(y1, cy1), x2 = std::max(x2, cx2), y2 = std::max(y2, cy2);
+    }
+    cairo_path_t* caps = cairo_copy_path(cr);
+    cairo_new_path(cr);
+    cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
+    cairo_set_source_rgba(cr, 0, 0, 0, 1);
+    cairo_append_path(cr, stroke);
+    cairo_stroke(cr);
+    cairo_append_path(cr, caps);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_fill(cr);
+    pendingMask_ = cairo_pop_group(cr);
+    cairo_path_destroy(stroke);
+    cairo_path_destroy(caps);
+    cairo_rectangle(cr, x1, y1, x2 - x1, y2 - y1);
+    return Action::Mask;
   });
 }
 

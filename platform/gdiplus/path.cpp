@@ -545,7 +545,15 @@ BOOL GraphicsPath::IsOutlineVisible(REAL x, REAL y, const Pen* pen, const Graphi
   pen->LwApplyStroke(cr);
   double ux = x, uy = y;
   cairo_device_to_user(cr, &ux, &uy);
-  const BOOL in = cairo_in_stroke(cr, ux, uy) ? TRUE : FALSE;
+  BOOL in = cairo_in_stroke(cr, ux, uy) ? TRUE : FALSE;
+  if (!in && pen->LwHasCapShapes()) {
+    cairo_path_t* stroke = cairo_copy_path(cr);
+    cairo_new_path(cr);
+    pen->LwAppendCapShapes(cr, stroke);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    in = cairo_in_fill(cr, ux, uy) ? TRUE : FALSE;
+    cairo_path_destroy(stroke);
+  }
   cairo_destroy(cr);
   cairo_surface_destroy(s);
   return in;

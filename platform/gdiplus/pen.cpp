@@ -1,11 +1,15 @@
 // Pen: stroke parameters mapped onto cairo's.
 //
-// cairo has one cap style for every end of a stroke: a dashed pen uses its dash cap, a solid pen
-// its start cap. Anchor caps are drawn as the plain cap nearest in shape (square anchor as
-// square, round, diamond and arrow anchors as round), triangle caps as round.
+// cairo has one cap style for every end of a stroke: a dashed pen uses its dash cap for every
+// dash. Where the two ends of a line differ, or a cap has no cairo counterpart (triangles and
+// anchors), the stroke gets flat ends and the caps are drawn as shapes of their own
+// (LwAppendCapShapes), filled together with the stroke.
 #include <cairo.h>
 
 #include <cmath>
+#include <initializer_list>
+#include <numbers>
+#include <optional>
 
 #include "GdiplusPen.h"
 
@@ -204,6 +208,117 @@ Status Pen::SetAlignment(PenAlignment alignment) {
   return Ok;
 }
 
+namespace {
+
+bool IsAnchor(LineCap cap) { return cap >= LineCapSquareAnchor && cap <= LineCapArrowAnchor; }
+
+// The cap cairo draws itself, or flat when the pen's ends are shapes of their own.
+bool IsPlainCap(LineCap cap) { return cap == LineCapFlat || cap == LineCapSquare || cap == LineCapRound; }
+
+struct Vec {
+  double x, y;
+};
+
+void Polygon(cairo_t* cr, std::initializer_list<Vec> pts) {
+  bool first = true;
+  for (const Vec& p : pts) {
+    if (first) cairo_move_to(cr, p.x, p.y);
+    else cairo_line_to(cr, p.x, p.y);
+    first = false;
+  }
+  cairo_close_path(cr);
+}
+
+void Disc(cairo_t* cr, Vec c, double r) {
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, c.x, c.y, r, 0, 2 * std::numbers::pi);
+  cairo_close_path(cr);
+}
+
+// One cap at end point p whose line leaves outwards along unit vector d; w is the pen width.
+void AppendCap(cairo_t* cr, LineCap cap, Vec p, Vec d, double w) {
+  const Vec n{-d.y, d.x};
+  auto at = [&](double along, double across) { return Vec{p.x + d.x * along + n.x * across, p.y + d.y * along + n.y * across}; };
+  const double h = w / 2;
+  switch (cap) {
+    case LineCapSquare:
+      Polygon(cr, {at(0, -h), at(h, -h), at(h, h), at(0, h)});
+      break;
+    case LineCapRound:
+      Disc(cr, p, h);
+      break;
+    case LineCapTriangle:
+      Polygon(cr, {at(0, -h), at(h, 0), at(0, h)});
+      break;
+    case LineCapSquareAnchor:
+      Polygon(cr, {at(-w, -w), at(w, -w), at(w, w), at(-w, w)});
+      break;
+    case LineCapRoundAnchor:
+      Disc(cr, p, w);
+      break;
+    case LineCapDiamondAnchor:
+      Polygon(cr, {at(-w, 0), at(0, -w), at(w, 0), at(0, w)});
+      break;
+    case LineCapArrowAnchor:
+      Polygon(cr, {at(w, 0), at(-w, -w), at(-w, w)});
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+bool Pen::LwHasCapShapes() const {
+  if (!(width_ > 0) || !std::isfinite(width_)) return false;
+  if (!LwDashes().empty()) return IsAnchor(startCap_) || IsAnchor(endCap_);
+  return startCap_ != endCap_ || !IsPlainCap(startCap_) || !IsPlainCap(endCap_);
+}
+
+void Pen::LwAppendCapShapes(cairo_t* cr, const cairo_path_t* path) const {
+  if (!path || !LwHasCapShapes()) return;
+  const bool dashed = !LwDashes().empty();
+  const LineCap startCap = dashed && !IsAnchor(startCap_) ? LineCapFlat : startCap_;
+  const LineCap endCap = dashed && !IsAnchor(endCap_) ? LineCapFlat : endCap_;
+  const double w = width_;
+  std::vector<Vec> pts;
+  bool closed = false;
+  auto flush = [&] {
+    // An end's direction comes from the nearest point (control points included) that differs
+    // from it; a figure of one point, or closed, has no ends.
+    if (!closed && pts.size() >= 2) {
+      auto dir = [&](const Vec& end, auto first, auto last) -> std::optional<Vec> {
+        for (auto it = first; it != last; ++it) {
+          const double dx = end.x - it->x, dy = end.y - it->y, len = std::hypot(dx, dy);
+          if (len > 0 && std::isfinite(len)) return Vec{dx / len, dy / len};
+        }
+        return std::nullopt;
+      };
+      if (auto d = dir(pts.front(), pts.begin() + 1, pts.end())) AppendCap(cr, startCap, pts.front(), *d, w);
+      if (auto d = dir(pts.back(), pts.rbegin() + 1, pts.rend())) AppendCap(cr, endCap, pts.back(), *d, w);
+    }
+    pts.clear();
+    closed = false;
+  };
+  for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+    const cairo_path_data_t& h = path->data[i];
+    switch (h.header.type) {
+      case CAIRO_PATH_MOVE_TO:
+        flush();
+        pts.push_back({path->data[i + 1].point.x, path->data[i + 1].point.y});
+        break;
+      case CAIRO_PATH_LINE_TO:
+      case CAIRO_PATH_CURVE_TO:
+        for (int k = 1; k < h.header.length; ++k) pts.push_back({path->data[i + k].point.x, path->data[i + k].point.y});
+        break;
+      case CAIRO_PATH_CLOSE_PATH:
+        closed = true;
+        break;
+    }
+  }
+  flush();
+}
+
 void Pen::LwApplyStroke(cairo_t* cr) const {
   double unit = width_;
   if (!(width_ > 0) || !std::isfinite(width_)) {
@@ -213,7 +328,8 @@ void Pen::LwApplyStroke(cairo_t* cr) const {
   }
   cairo_set_line_width(cr, unit);
   const std::vector<REAL> dashes = LwDashes();
-  cairo_set_line_cap(cr, dashes.empty() ? CapOf(startCap_) : CapOf(dashCap_));
+  if (!dashes.empty()) cairo_set_line_cap(cr, CapOf(dashCap_));
+  else cairo_set_line_cap(cr, LwHasCapShapes() ? CAIRO_LINE_CAP_BUTT : CapOf(startCap_));
   switch (lineJoin_) {
     case LineJoinBevel:
       cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL);

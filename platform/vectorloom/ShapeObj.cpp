@@ -20,7 +20,9 @@ constexpr uint32_t kPictureExternal = 1;
 constexpr uint64_t kColorStopSize = 8;   // 4 colour bytes, u32 position
 constexpr uint64_t kSubPathMinSize = 8;  // u32 flags, u32 node count
 constexpr uint64_t kNodeSize = 26;       // 6 floats, 2 bytes
-constexpr uint32_t kMaxDashType = DASH_DASHDOTDOT;
+constexpr uint32_t kMaxDashTypeV1 = DASH_DASHDOTDOT;
+constexpr uint32_t kMaxDashType = DASH_CUSTOM;
+constexpr uint32_t kMaxDashCount = 64;  // longer patterns are not written
 constexpr uint32_t kSubPathClosed = 1;
 constexpr uint32_t kSubPathRectangle = 2;
 
@@ -176,19 +178,6 @@ std::unique_ptr<Gdiplus::Brush> CreateBrush(const CRenderVectorShapeDef& def, co
       path.GetBounds(&bounds);
       if (bounds.Width <= 0) bounds.Width = 1;
       if (bounds.Height <= 0) bounds.Height = 1;
-      if (def.GetGradientDefinition().GetGradientType() == GRADIENT_RADIAL) {
-        Gdiplus::GraphicsPath ellipse;
-        ellipse.AddEllipse(bounds);
-        auto brush = std::make_unique<Gdiplus::PathGradientBrush>(&ellipse);
-        brush->SetCenterColor(StopColor(stops.front().color, t));
-        Gdiplus::Color surround = StopColor(stops.back().color, t);
-        INT n = 1;
-        brush->SetSurroundColors(&surround, &n);
-        return brush;
-      }
-      auto brush = std::make_unique<Gdiplus::LinearGradientBrush>(bounds, StopColor(stops.front().color, t),
-                                                                   StopColor(stops.back().color, t),
-                                                                   def.GetGradientDefinition().GetAngle(), TRUE);
       // Interpolation colours must run from 0 to 1: the end colours extend to the ends.
       std::vector<Gdiplus::Color> colors;
       std::vector<Gdiplus::REAL> positions;
@@ -204,6 +193,21 @@ std::unique_ptr<Gdiplus::Brush> CreateBrush(const CRenderVectorShapeDef& def, co
         colors.push_back(StopColor(stops.back().color, t));
         positions.push_back(1);
       }
+      if (def.GetGradientDefinition().GetGradientType() == GRADIENT_RADIAL) {
+        // From the centre (position 0) out to the ellipse round the bounds (4096); the brush
+        // counts from its boundary in.
+        Gdiplus::GraphicsPath ellipse;
+        ellipse.AddEllipse(bounds);
+        auto brush = std::make_unique<Gdiplus::PathGradientBrush>(&ellipse);
+        std::reverse(colors.begin(), colors.end());
+        std::reverse(positions.begin(), positions.end());
+        for (Gdiplus::REAL& p : positions) p = 1 - p;
+        brush->SetInterpolationColors(colors.data(), positions.data(), static_cast<INT>(colors.size()));
+        return brush;
+      }
+      auto brush = std::make_unique<Gdiplus::LinearGradientBrush>(bounds, StopColor(stops.front().color, t),
+                                                                   StopColor(stops.back().color, t),
+                                                                   def.GetGradientDefinition().GetAngle(), TRUE);
       brush->SetInterpolationColors(colors.data(), positions.data(), static_cast<INT>(colors.size()));
       return brush;
     }
@@ -315,6 +319,14 @@ CBaseShapeObj::CBaseShapeObj(const CBaseShapeObj& other)
       m_strokeDef(other.m_strokeDef),
       m_fStrokeWidth(other.m_fStrokeWidth),
       m_nDashType(other.m_nDashType),
+      m_dashPattern(other.m_dashPattern),
+      m_fDashOffset(other.m_fDashOffset),
+      m_nFillRule(other.m_nFillRule),
+      m_nStartCap(other.m_nStartCap),
+      m_nEndCap(other.m_nEndCap),
+      m_nDashCap(other.m_nDashCap),
+      m_nLineJoin(other.m_nLineJoin),
+      m_fMiterLimit(other.m_fMiterLimit),
       m_pPathStorage(other.m_pPathStorage ? std::make_unique<Gdiplus::GraphicsPath>(*other.m_pPathStorage) : nullptr),
       m_rcStroken(other.m_rcStroken) {}
 
@@ -327,6 +339,14 @@ CBaseShapeObj& CBaseShapeObj::operator=(const CBaseShapeObj& other) {
   m_strokeDef = other.m_strokeDef;
   m_fStrokeWidth = other.m_fStrokeWidth;
   m_nDashType = other.m_nDashType;
+  m_dashPattern = other.m_dashPattern;
+  m_fDashOffset = other.m_fDashOffset;
+  m_nFillRule = other.m_nFillRule;
+  m_nStartCap = other.m_nStartCap;
+  m_nEndCap = other.m_nEndCap;
+  m_nDashCap = other.m_nDashCap;
+  m_nLineJoin = other.m_nLineJoin;
+  m_fMiterLimit = other.m_fMiterLimit;
   m_pPathStorage = other.m_pPathStorage ? std::make_unique<Gdiplus::GraphicsPath>(*other.m_pPathStorage) : nullptr;
   m_rcStroken = other.m_rcStroken;
   return *this;
@@ -338,9 +358,23 @@ CRenderBaseObj* CBaseShapeObj::Clone() const { return new CBaseShapeObj(*this); 
 
 void CBaseShapeObj::CreateBasePathStorage(Gdiplus::GraphicsPath&) const {}
 
+void CBaseShapeObj::BuildBasePath(Gdiplus::GraphicsPath& path) const {
+  CreateBasePathStorage(path);
+  path.SetFillMode(m_nFillRule == FILL_RULE_NONZERO ? Gdiplus::FillModeWinding : Gdiplus::FillModeAlternate);
+}
+
+bool CBaseShapeObj::SetDashPattern(const std::vector<float>& dashes) {
+  if (dashes.size() > kMaxDashCount) return false;
+  for (float d : dashes)
+    if (!(d > 0) || !std::isfinite(d)) return false;
+  m_dashPattern = dashes;
+  m_nDashType = dashes.empty() ? DASH_SOLID : DASH_CUSTOM;
+  return true;
+}
+
 void CBaseShapeObj::CreatePathStorage() {
   auto path = std::make_unique<Gdiplus::GraphicsPath>();
-  CreateBasePathStorage(*path);
+  BuildBasePath(*path);
   const Gdiplus::Matrix m = ToGdiplus(m_matTrans);
   path->Transform(&m);
   m_pPathStorage = std::move(path);
@@ -354,7 +388,9 @@ void CBaseShapeObj::CreateStrokenPathStorage() {
   CreateBasePathStorage(base);
   if (base.GetPointCount() == 0) return;
   const Gdiplus::Matrix m = ToGdiplus(m_matTrans);
-  Gdiplus::Pen pen(Gdiplus::Color(0, 0, 0), m_fStrokeWidth);
+  // Anchors reach a width beyond the line on each side.
+  const bool anchors = m_nStartCap >= LINE_CAP_SQUARE_ANCHOR || m_nEndCap >= LINE_CAP_SQUARE_ANCHOR;
+  Gdiplus::Pen pen(Gdiplus::Color(0, 0, 0), anchors ? 3 * m_fStrokeWidth : m_fStrokeWidth);
   Gdiplus::RectF r;
   base.GetBounds(&r, &m, &pen);
   m_rcStroken = FromRectF(r);
@@ -380,7 +416,7 @@ CQorVectorRect<float> CBaseShapeObj::CalcuBoundRect() const { return GetPathBoun
 
 bool CBaseShapeObj::HitTest(const CQorVectorPoint<float>& pt, float tolerance) const {
   Gdiplus::GraphicsPath base;
-  CreateBasePathStorage(base);
+  BuildBasePath(base);
   if (base.GetPointCount() == 0) return false;
   const Gdiplus::Matrix m = ToGdiplus(m_matTrans);
   base.Transform(&m);
@@ -411,7 +447,15 @@ std::unique_ptr<Gdiplus::Pen> CBaseShapeObj::CreateStrokePen(const Gdiplus::Grap
     pen = std::make_unique<Gdiplus::Pen>(brush.get(), m_fStrokeWidth);
   }
   const int dash = std::clamp(m_nDashType, 0, static_cast<int>(kMaxDashType));
-  pen->SetDashStyle(static_cast<Gdiplus::DashStyle>(dash));
+  if (dash == DASH_CUSTOM && !m_dashPattern.empty())
+    pen->SetDashPattern(m_dashPattern.data(), static_cast<INT>(m_dashPattern.size()));
+  else if (dash != DASH_CUSTOM)
+    pen->SetDashStyle(static_cast<Gdiplus::DashStyle>(dash));
+  pen->SetDashOffset(m_fDashOffset);
+  pen->SetLineCap(static_cast<Gdiplus::LineCap>(m_nStartCap), static_cast<Gdiplus::LineCap>(m_nEndCap),
+                  static_cast<Gdiplus::DashCap>(m_nDashCap));
+  pen->SetLineJoin(static_cast<Gdiplus::LineJoin>(m_nLineJoin));
+  pen->SetMiterLimit(m_fMiterLimit);
   return pen;
 }
 
@@ -429,8 +473,9 @@ void CBaseShapeObj::DrawBasePath(Gdiplus::Graphics* g, const Gdiplus::Matrix& vi
 }
 
 void CBaseShapeObj::Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix) {
+  DrawShadow(pGraphics, viewMatrix);
   Gdiplus::GraphicsPath base;
-  CreateBasePathStorage(base);
+  BuildBasePath(base);
   DrawBasePath(pGraphics, viewMatrix, base);
 }
 
@@ -451,7 +496,14 @@ void CBaseShapeObj::AssignExternalBmpRes2(const CBitmapResObjsList& list) {
 
 CQorVectorRect<float> CBaseShapeObj::CalcuShadowBoundRect(const CQorVectorRect<float>* pBounds) const {
   CQorVectorRect<float> r = pBounds ? *pBounds : CalcuBoundRect();
-  if (!pBounds && IsStroked()) r.Inflate(m_fStrokeWidth * 0.5f, m_fStrokeWidth * 0.5f);
+  if (!pBounds && IsStroked()) {
+    // Anchor caps reach a stroke width and a half beyond the line's end.
+    float sx = 1, sy = 1;
+    m_matTrans.Scaling(sx, sy);
+    const bool anchors = m_nStartCap >= LINE_CAP_SQUARE_ANCHOR || m_nEndCap >= LINE_CAP_SQUARE_ANCHOR;
+    const float reach = m_fStrokeWidth * std::max(sx, sy) * (anchors ? 1.5f : 0.5f);
+    r.Inflate(reach, reach);
+  }
   r.Offset(m_ptShadowOffset.x, m_ptShadowOffset.y);
   return r;
 }
@@ -461,24 +513,67 @@ void CBaseShapeObj::SaveShapePart(CFile& file) {
   WriteU32(file, m_bFillInside ? 1 : 0);
   WriteU32(file, m_bStrokeOutline ? 1 : 0);
   WriteF32(file, m_fStrokeWidth);
-  WriteU32(file, static_cast<uint32_t>(std::clamp(m_nDashType, 0, static_cast<int>(kMaxDashType))));
+  // A custom dash type without a pattern is a solid line.
+  const int dash = std::clamp(m_nDashType, 0, static_cast<int>(kMaxDashType));
+  WriteU32(file, static_cast<uint32_t>(dash == DASH_CUSTOM && m_dashPattern.empty() ? DASH_SOLID : dash));
   WriteDefinition(file, m_fillDef);
   WriteDefinition(file, m_strokeDef);
+  // Record version 2: fill rule and stroke style.
+  const bool custom = m_nDashType == DASH_CUSTOM && !m_dashPattern.empty();
+  WriteU32(file, static_cast<uint32_t>(m_nFillRule));
+  WriteU32(file, static_cast<uint32_t>(m_nStartCap));
+  WriteU32(file, static_cast<uint32_t>(m_nEndCap));
+  WriteU32(file, static_cast<uint32_t>(m_nDashCap));
+  WriteU32(file, static_cast<uint32_t>(m_nLineJoin));
+  WriteF32(file, m_fMiterLimit);
+  WriteF32(file, m_fDashOffset);
+  WriteU32(file, custom ? static_cast<uint32_t>(m_dashPattern.size()) : 0);
+  if (custom)
+    for (float d : m_dashPattern) WriteF32(file, d);
 }
 
 bool CBaseShapeObj::LoadShapePart(CFile& file, CBitmapResObjsList& bitmaps) {
   using namespace lw::bin;
+  const bool v2 = m_nLoadedVersion >= 2;
   int fill, stroke;
   float width;
   uint32_t dash;
   if (!io::ReadBool32(file, fill) || !io::ReadBool32(file, stroke) || !ReadF32(file, width) ||
-      !io::ReadBounded(file, kMaxDashType, dash))
+      !io::ReadBounded(file, v2 ? kMaxDashType : kMaxDashTypeV1, dash))
     return false;
   if (!ReadDefinition(file, m_fillDef, bitmaps) || !ReadDefinition(file, m_strokeDef, bitmaps)) return false;
+  // Version 1 records have none of these: they keep the values every shape had then.
+  uint32_t rule = FILL_RULE_EVEN_ODD, startCap = LINE_CAP_FLAT, endCap = LINE_CAP_FLAT, dashCap = DASH_CAP_FLAT,
+           join = LINE_JOIN_MITER, dashCount = 0;
+  float miter = 10, offset = 0;
+  std::vector<float> pattern;
+  if (v2) {
+    if (!io::ReadBounded(file, FILL_RULE_NONZERO, rule) || !ReadU32(file, startCap) || !IsLineCap(static_cast<int>(startCap)) ||
+        !ReadU32(file, endCap) || !IsLineCap(static_cast<int>(endCap)) || !ReadU32(file, dashCap) ||
+        !IsDashCap(static_cast<int>(dashCap)) || !io::ReadBounded(file, LINE_JOIN_MITER_CLIPPED, join) ||
+        !ReadF32(file, miter) || !(miter >= 1) || !std::isfinite(miter) || !ReadF32(file, offset) ||
+        !std::isfinite(offset) || !io::ReadBounded(file, kMaxDashCount, dashCount))
+      return false;
+    // A pattern comes with custom dashes and only with them.
+    if ((dashCount > 0) != (dash == DASH_CUSTOM)) return false;
+    for (uint32_t i = 0; i < dashCount; ++i) {
+      float d;
+      if (!ReadF32(file, d) || !(d > 0) || !std::isfinite(d)) return false;
+      pattern.push_back(d);
+    }
+  }
   m_bFillInside = fill;
   m_bStrokeOutline = stroke;
   m_fStrokeWidth = width;
   m_nDashType = static_cast<int>(dash);
+  m_nFillRule = static_cast<int>(rule);
+  m_nStartCap = static_cast<int>(startCap);
+  m_nEndCap = static_cast<int>(endCap);
+  m_nDashCap = static_cast<int>(dashCap);
+  m_nLineJoin = static_cast<int>(join);
+  m_fMiterLimit = miter;
+  m_fDashOffset = offset;
+  m_dashPattern = std::move(pattern);
   return true;
 }
 

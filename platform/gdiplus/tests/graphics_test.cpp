@@ -184,6 +184,107 @@ TEST(Graphics, DashedStrokesMeasureInPenWidths) {
   }
 }
 
+TEST(Graphics, LineCapsAtEachEnd) {
+  // A line from x = 8 to x = 24 on y = 16, pen 4 wide (y 14 to 18); probes sit on pixel centres.
+  struct Case {
+    const char* name;
+    std::function<void(Pen&)> style;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"flat ends", [](Pen&) {}, {{9, 16, kRed}, {23, 16, kRed}, {7, 16, kNone}, {25, 16, kNone}}},
+      {"square start, flat end",
+       [](Pen& p) { p.SetStartCap(LineCapSquare); },
+       {{7, 15, kRed}, {7, 17, kRed}, {5, 16, kNone}, {25, 16, kNone}}},
+      {"round start, triangle end",
+       [](Pen& p) { p.SetLineCap(LineCapRound, LineCapTriangle, DashCapFlat); },
+       {{7, 16, kRed}, {7, 14, kNone}, {25, 16, kRed}, {25, 14, kNone}, {27, 16, kNone}}},
+      {"arrow anchor at the end",
+       [](Pen& p) { p.SetEndCap(LineCapArrowAnchor); },
+       {{26, 16, kRed}, {21, 13, kRed}, {21, 19, kRed}, {26, 14, kNone}, {21, 11, kNone}, {29, 16, kNone},
+        {7, 16, kNone}}},
+      {"round anchor at the start",
+       [](Pen& p) { p.SetStartCap(LineCapRoundAnchor); },
+       {{8, 13, kRed}, {5, 16, kRed}, {5, 13, kNone}, {8, 11, kNone}, {25, 16, kNone}}},
+      {"square and diamond anchors",
+       [](Pen& p) { p.SetLineCap(LineCapSquareAnchor, LineCapDiamondAnchor, DashCapFlat); },
+       {{5, 13, kRed}, {11, 19, kRed}, {3, 16, kNone}, {27, 16, kRed}, {26, 15, kRed}, {27, 14, kNone},
+        {25, 12, kNone}}},
+      {"dashed line keeps its anchors",
+       [](Pen& p) {
+         const REAL d[2] = {1, 1};
+         p.SetDashPattern(d, 2);
+         p.SetLineCap(LineCapSquare, LineCapArrowAnchor, DashCapFlat);
+       },
+       {{10, 16, kRed}, {14, 16, kNone}, {26, 16, kRed}, {21, 13, kRed}, {7, 16, kNone}}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    Pen pen(kRed, 4);
+    c.style(pen);
+    canvas.Draw([&](Graphics& g) { g.DrawLine(&pen, 8, 16, 24, 16); });
+    CheckProbes(canvas, c.probes, c.name);
+    // Hit tests see the same caps.
+    GraphicsPath line;
+    line.AddLine(8, 16, 24, 16);
+    for (const Probe& p : c.probes) {
+      if (p.want.GetA() == 0) continue;
+      EXPECT_TRUE(line.IsOutlineVisible(static_cast<REAL>(p.x), static_cast<REAL>(p.y), &pen)) << c.name << " at " << p.x << "," << p.y;
+    }
+  }
+}
+
+TEST(Graphics, TranslucentCapsCoverTheirLineOnce) {
+  // Where a cap shape overlaps its line the pen's colour is laid once, not twice.
+  Canvas canvas;
+  Pen pen(Color(128, 255, 0, 0), 4);
+  pen.SetLineCap(LineCapRoundAnchor, LineCapArrowAnchor, DashCapFlat);
+  canvas.Draw([&](Graphics& g) { g.DrawLine(&pen, 8, 16, 24, 16); });
+  const Color lineOnly = canvas.At(15, 16);
+  EXPECT_NEAR(lineOnly.GetA(), 128, 2);
+  EXPECT_TRUE(Near(canvas.At(9, 16), lineOnly));
+  EXPECT_TRUE(Near(canvas.At(23, 16), lineOnly));
+}
+
+TEST(Graphics, DashesOfAVeryLongLineKeepTheirPhase) {
+  // Far more dash periods than cairo is left to walk: the seen part is still dashed, in phase
+  // with the line's start. Pen 2 wide, dashes 1,1: 2 on, 2 off from the start of the line.
+  struct Case {
+    const char* name;
+    REAL startX;
+    std::function<void(Pen&)> style;
+    std::vector<int> on, off;  // columns on row 16
+  };
+  const Case cases[] = {
+      {"starts on a period", -400000, [](Pen&) {}, {1, 5, 29}, {3, 7, 31}},
+      {"starts a width later", -400001, [](Pen&) {}, {3, 7, 31}, {1, 5, 29}},
+      {"dash offset of one width", -400000, [](Pen& p) { p.SetDashOffset(1); }, {3, 7, 31}, {1, 5, 29}},
+      {"across a corner off screen", -400000,
+       [](Pen&) {}, {1, 5, 29}, {3, 7, 31}},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas;
+    Pen pen(kBlue, 2);
+    const REAL d[2] = {1, 1};
+    pen.SetDashPattern(d, 2);
+    c.style(pen);
+    canvas.Draw([&](Graphics& g) {
+      g.SetPixelOffsetMode(PixelOffsetModeHalf);  // pixel x covers x..x+1
+      GraphicsPath line;
+      if (std::string(c.name).find("corner") != std::string::npos) {
+        // 200000 down, then 200000 across to x = 0 and on: the same length to every column.
+        line.AddLine(c.startX + 200000, -199984.0f, c.startX + 200000, 16.0f);
+        line.AddLine(c.startX + 200000, 16.0f, 40.0f, 16.0f);
+      } else {
+        line.AddLine(c.startX, 16.0f, 40.0f, 16.0f);
+      }
+      g.DrawPath(&pen, &line);
+    });
+    for (int x : c.on) EXPECT_TRUE(Near(canvas.At(x, 16), kBlue)) << c.name << " x=" << x;
+    for (int x : c.off) EXPECT_TRUE(Near(canvas.At(x, 16), kNone)) << c.name << " x=" << x;
+  }
+}
+
 TEST(Graphics, PenWidthAlignmentAndHairline) {
   Canvas canvas;
   Pen wide(kBlue, 4);
@@ -305,6 +406,15 @@ TEST(Graphics, PathGradientRunsFromCentreToBoundary) {
          b.SetCenterPoint(PointF(10, 16));
        },
        {{10, 16, kWhite, 14}, {19, 16, Color(255, 120, 120, 120), 10}}},
+      {"preset colours from the boundary in",
+       [](PathGradientBrush& b) {
+         const Color c[3] = {kBlue, kGreen, kRed};
+         const REAL pos[3] = {0, 0.5f, 1};
+         EXPECT_EQ(b.SetInterpolationColors(c, pos, 3), Ok);
+       },
+       // Half-way in the colour is the middle preset, which neither end colour makes.
+       {{16, 16, kRed, 16}, {10, 16, Color(255, 20, 235, 0), 24}, {5, 16, Color(255, 0, 64, 191), 20},
+        {1, 1, kNone, 0}}},
   };
   for (const Case& c : cases) {
     PathGradientBrush brush(square, 4);
@@ -324,6 +434,8 @@ TEST(Graphics, PathGradientRunsFromCentreToBoundary) {
   const Color many[5];
   PathGradientBrush brush(square, 4);
   EXPECT_EQ(brush.SetSurroundColors(many, &five), InvalidParameter);
+  const REAL notFromZero[2] = {0.2f, 1};
+  EXPECT_EQ(brush.SetInterpolationColors(many, notFromZero, 2), InvalidParameter);
 }
 
 // A 2 x 2 image: red, green on top; blue, white below.

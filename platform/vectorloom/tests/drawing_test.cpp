@@ -3,7 +3,10 @@
 
 #include <gdiplus.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 #include "ObjectStreamTestSupport.h"
 
@@ -87,6 +90,16 @@ TEST(ShapeDrawing, GradientFills) {
   s->Draw(&radial.g, kIdentity);
   Check(radial, {{35, 35, RGB(255, 0, 0)}, {5, 5, RGB(255, 255, 255)}}, 8);
   EXPECT_GT(GetBValue(radial.At(35, 12)), 150);  // near the edge: the outer colour
+
+  // A middle stop counts for both kinds: green half-way out from the centre, and half-way across.
+  shape->GetFillDefinition().GetGradientDefinition().AddColorStop(RGB(0, 255, 0), 255, 2048);
+  Canvas radial3;
+  s->Draw(&radial3.g, kIdentity);
+  Check(radial3, {{35, 35, RGB(255, 0, 0)}, {22, 35, RGB(0, 255, 0)}, {35, 48, RGB(0, 255, 0)}}, 24);
+  shape->GetFillDefinition().GetGradientDefinition().SetGradientType(GRADIENT_LINEAR);
+  Canvas linear3;
+  s->Draw(&linear3.g, kIdentity);
+  Check(linear3, {{35, 35, RGB(0, 255, 0)}}, 8);
 }
 
 TEST(ShapeDrawing, PictureFillIsStretchedOverTheShape) {
@@ -141,6 +154,141 @@ TEST(ShapeDrawing, StrokesWithDashAndTransparency) {
   Canvas invisible;
   s->Draw(&invisible.g, kIdentity);
   EXPECT_EQ(countInk(invisible), 0);
+}
+
+TEST(ShapeDrawing, SelfOverlappingStarFollowsItsFillRule) {
+  // A five-pointed star drawn in one stroke around (50, 50): its middle is wound twice.
+  auto* star = new CCustomPathObj;
+  Held held(star);
+  CBaseCustomPath sub;
+  for (int k = 0; k < 5; ++k) {
+    const double a = (-90 + 144 * k) * 3.14159265358979 / 180;
+    sub.AddNode(CQorVectorEdgeNode(static_cast<float>(50 + 40 * std::cos(a)), static_cast<float>(50 + 40 * std::sin(a))));
+  }
+  sub.SetClosed(true);
+  star->AddSubPath(sub);
+  star->SetFillColor(RGB(0, 0, 255));
+  star->SetStrokeOutlineFlag(0);
+  star->CreatePathStorage();
+  const COLORREF blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+  struct Case {
+    int rule;
+    COLORREF middle;
+  } cases[] = {{FILL_RULE_EVEN_ODD, white}, {FILL_RULE_NONZERO, blue}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rule);
+    star->SetFillRule(c.rule);
+    Canvas canvas;
+    star->Draw(&canvas.g, kIdentity);
+    // The middle, a point of the star, and outside between two points.
+    Check(canvas, {{50, 52, c.middle}, {50, 16, blue}, {50, 85, white}});
+    EXPECT_EQ(star->HitTest({50, 52}, 0), c.middle == blue);
+  }
+}
+
+TEST(ShapeDrawing, StrokeStyleReachesThePen) {
+  // An open corner (20, 80) - (50, 20) - (80, 80) and a line (10, 92) - (60, 92), 6 wide.
+  auto* shape = new CCustomPathObj;
+  Held held(shape);
+  CBaseCustomPath corner, line;
+  for (auto [x, y] : {std::pair{20.0f, 80.0f}, {50.0f, 20.0f}, {80.0f, 80.0f}}) corner.AddNode(CQorVectorEdgeNode(x, y));
+  line.AddNode(CQorVectorEdgeNode(10, 92));
+  line.AddNode(CQorVectorEdgeNode(60, 92));
+  shape->AddSubPath(corner);
+  shape->AddSubPath(line);
+  shape->SetFillInsideFlag(0);
+  shape->SetStrokeWidth(6);
+  const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+  struct Case {
+    const char* name;
+    std::function<void(CCustomPathObj&)> style;
+    std::vector<Probe> probes;
+  };
+  // The miter's point reaches y = 13.3 (3 / sin 26.6 degrees above the corner), a bevel y = 18.7.
+  const Case cases[] = {
+      {"miter join, flat caps", [](CCustomPathObj&) {}, {{50, 15, black}, {63, 92, white}, {7, 92, white}, {35, 92, black}}},
+      {"miter limit below the miter's length", [](CCustomPathObj& s) { s.SetMiterLimit(2); }, {{50, 15, white}, {50, 20, black}}},
+      {"round join", [](CCustomPathObj& s) { s.SetLineJoin(LINE_JOIN_ROUND); }, {{50, 15, white}, {50, 18, black}}},
+      {"arrow at the end, round start",
+       [](CCustomPathObj& s) {
+         s.SetEndCap(LINE_CAP_ARROW_ANCHOR);
+         s.SetStartCap(LINE_CAP_ROUND);
+       },
+       {{63, 92, black}, {56, 88, black}, {8, 92, black}, {50, 15, black}}},
+      {"custom dashes with an offset",
+       [](CCustomPathObj& s) {
+         s.SetDashPattern({2, 2});  // 12 on, 12 off
+         s.SetDashOffset(1);
+       },
+       {{13, 92, black}, {22, 92, white}, {31, 92, black}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Held copy(shape->Clone());
+    auto* s = static_cast<CCustomPathObj*>(copy.p);
+    c.style(*s);
+    Canvas canvas;
+    s->Draw(&canvas.g, kIdentity);
+    for (const Probe& p : c.probes)
+      EXPECT_TRUE(Near(canvas.At(p.x, p.y), p.expected, 40)) << "at " << p.x << "," << p.y << ": " << std::hex << canvas.At(p.x, p.y);
+  }
+}
+
+TEST(ShapeDrawing, ShadowsFollowTheSilhouette) {
+  // The red square (10..60) with a shadow 5 down and right: black at transparency 128 is grey
+  // over white where the square does not cover it.
+  const COLORREF red = RGB(255, 0, 0), white = RGB(255, 255, 255), grey = RGB(127, 127, 127);
+  auto shadowed = [](CRenderBaseObj* obj) {
+    obj->SetShadowFlag(true);
+    obj->SetShadowOffset({5, 5});
+    obj->SetShadowColor(RGB(0, 0, 0));
+    obj->SetShadowTransparency(128);
+    return obj;
+  };
+  struct Case {
+    const char* name;
+    std::function<CRenderBaseObj*()> make;
+    Gdiplus::Matrix view;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"filled square", [&] { return shadowed(Square()); }, Gdiplus::Matrix(),
+       {{35, 35, red}, {62, 62, grey}, {62, 20, grey}, {12, 62, white}, {62, 12, white}, {67, 67, white}}},
+      {"shadow off", [&] { CRenderBaseObj* o = shadowed(Square()); o->SetShadowFlag(false); return o; },
+       Gdiplus::Matrix(), {{62, 62, white}}},
+      {"outline only: the inside casts nothing",
+       [&] {
+         auto* s = static_cast<CBaseShapeObj*>(shadowed(Square()));
+         s->SetFillInsideFlag(0);
+         s->SetStrokeOutlineFlag(1);
+         s->SetStrokeWidth(4);
+         return s;
+       },
+       Gdiplus::Matrix(), {{35, 35, white}, {64, 40, grey}, {40, 64, grey}, {40, 40, white}}},
+      {"through a zooming view", [&] { return shadowed(Square()); }, Gdiplus::Matrix(0.5f, 0, 0, 0.5f, 0, 0),
+       {{20, 20, red}, {31, 31, grey}, {33, 33, white}}},
+      {"a group casts one shadow",
+       [&] {
+         auto* group = new CRenderGroupObj;
+         group->AddChild(Square());
+         auto* second = new CCustomPathObj;
+         second->AddRectanglePath({0, 0, 20, 20});
+         second->SetTransMatrix(CQorTransMatrix::Translation(70, 70), true);
+         second->SetFillColor(RGB(255, 0, 0));
+         second->SetStrokeOutlineFlag(0);
+         group->AddChild(second);
+         return shadowed(group);
+       },
+       Gdiplus::Matrix(), {{62, 62, grey}, {92, 92, grey}, {35, 35, red}, {80, 80, red}, {66, 66, white}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Held obj(c.make());
+    Canvas canvas;
+    obj->Draw(&canvas.g, c.view);
+    for (const Probe& p : c.probes)
+      EXPECT_TRUE(Near(canvas.At(p.x, p.y), p.expected, 4)) << "at " << p.x << "," << p.y << ": " << std::hex << canvas.At(p.x, p.y);
+  }
 }
 
 TEST(PageDrawing, DrawsBackgroundThenObjectsInOrderThroughTheViewMatrix) {

@@ -38,11 +38,19 @@ struct Bytes {
     return *this;
   }
   // type word, record version, name, matrix, two lengths, shadow flag, offset, colour, transparency
-  Bytes& Base(uint32_t type, const std::u16string& name, float dx, float dy) {
-    U32(type).U32(1).Str(name);
+  Bytes& Base(uint32_t type, const std::u16string& name, float dx, float dy, uint32_t version = 2) {
+    U32(type).U32(version).Str(name);
     F32(1).F32(0).F32(0).F32(1).F32(dx).F32(dy);
     F32(0).F32(0);
     U32(0).F32(5).F32(5).U32(0x808080).U32(128);
+    return *this;
+  }
+  // Record version 2's tail of the shape record: fill rule, start, end and dash caps, join,
+  // miter limit, dash offset, dash count and dashes.
+  Bytes& StrokeStyle(uint32_t rule, uint32_t start, uint32_t end, uint32_t dashCap, uint32_t join, float miter,
+                     float offset, std::initializer_list<float> dashes) {
+    U32(rule).U32(start).U32(end).U32(dashCap).U32(join).F32(miter).F32(offset).U32(static_cast<uint32_t>(dashes.size()));
+    for (float d : dashes) F32(d);
     return *this;
   }
   // kind, colour, transparency, gradient type, angle, no stops, no picture
@@ -74,6 +82,7 @@ TEST(ObjectStreamFormat, GoldenBytesOfAGroupHoldingARectangle) {
   expected.U32(1).U32(1).F32(1).U32(0);                 // fill on, stroke on, width 1, solid line
   expected.PlainDefinition(1, 0xFFFFFF);                // fill: solid white
   expected.PlainDefinition(1, 0x000000);                // stroke: solid black
+  expected.StrokeStyle(0, 0, 0, 0, 0, 10, 0, {});       // even-odd, flat, miter 10, no dashes
   expected.U32(1);                                      // one sub-path
   expected.U32(3).U32(4);                               // closed | rectangle, four nodes
   const float corners[4][2] = {{0, 0}, {1, 0}, {1, 2}, {0, 2}};
@@ -82,6 +91,78 @@ TEST(ObjectStreamFormat, GoldenBytesOfAGroupHoldingARectangle) {
     expected.U8(0).U8(0);
   }
   EXPECT_EQ(SaveObject(*group), expected.v);
+}
+
+TEST(ObjectStreamFormat, GoldenBytesOfAStrokeStyle) {
+  Held held(MakeSmallRectangle());
+  auto* shape = static_cast<CCustomPathObj*>(held.p);
+  shape->SetFillRule(FILL_RULE_NONZERO);
+  shape->SetStartCap(LINE_CAP_ROUND);
+  shape->SetEndCap(LINE_CAP_ARROW_ANCHOR);
+  shape->SetDashCap(DASH_CAP_ROUND);
+  shape->SetLineJoin(LINE_JOIN_BEVEL);
+  shape->SetMiterLimit(4);
+  ASSERT_TRUE(shape->SetDashPattern({3, 1.5f}));
+  shape->SetDashOffset(0.5f);
+  Bytes expected;
+  expected.Base(0, u"A", 3, 4);
+  expected.U32(1).U32(1).F32(1).U32(5);  // custom dashes
+  expected.PlainDefinition(1, 0xFFFFFF).PlainDefinition(1, 0x000000);
+  expected.StrokeStyle(1, 2, 0x14, 2, 1, 4, 0.5f, {3, 1.5f});
+  const std::vector<uint8_t> bytes = SaveObject(*shape);
+  ASSERT_GT(bytes.size(), expected.v.size());
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(expected.v.size())), expected.v);
+
+  CBitmapResObjsList bitmaps;
+  Held back(LoadObject(bytes, bitmaps));
+  ASSERT_NE(back.p, nullptr);
+  auto* b = static_cast<CCustomPathObj*>(back.p);
+  EXPECT_EQ(b->GetFillRule(), FILL_RULE_NONZERO);
+  EXPECT_EQ(b->GetStartCap(), LINE_CAP_ROUND);
+  EXPECT_EQ(b->GetEndCap(), LINE_CAP_ARROW_ANCHOR);
+  EXPECT_EQ(b->GetDashCap(), DASH_CAP_ROUND);
+  EXPECT_EQ(b->GetLineJoin(), LINE_JOIN_BEVEL);
+  EXPECT_EQ(b->GetMiterLimit(), 4.0f);
+  EXPECT_EQ(b->GetDashType(), DASH_CUSTOM);
+  EXPECT_EQ(b->GetDashPattern(), (std::vector<float>{3, 1.5f}));
+  EXPECT_EQ(b->GetDashOffset(), 0.5f);
+}
+
+TEST(ObjectStreamFormat, RecordVersionOneReadsAsBefore) {
+  // A version 1 shape record has no stroke style: it loads with the style every shape had then
+  // and is written back as version 2.
+  Bytes v1;
+  v1.Base(0, u"A", 3, 4, 1);
+  v1.U32(1).U32(1).F32(2).U32(DASH_DASHDOT);
+  v1.PlainDefinition(1, 0xFFFFFF).PlainDefinition(1, 0x000000);
+  v1.U32(1).U32(1).U32(2);  // one closed sub-path of two nodes
+  for (float x : {0.0f, 5.0f}) {
+    for (int k = 0; k < 3; ++k) v1.F32(x).F32(x);
+    v1.U8(0).U8(0);
+  }
+  CBitmapResObjsList bitmaps;
+  uint64_t consumed = 0;
+  Held back(LoadObject(v1.v, bitmaps, &consumed));
+  ASSERT_NE(back.p, nullptr);
+  EXPECT_EQ(consumed, v1.v.size());
+  auto* b = static_cast<CCustomPathObj*>(back.p);
+  EXPECT_EQ(b->GetDashType(), DASH_DASHDOT);
+  EXPECT_EQ(b->GetStrokeWidth(), 2.0f);
+  EXPECT_EQ(b->GetFillRule(), FILL_RULE_EVEN_ODD);
+  EXPECT_EQ(b->GetStartCap(), LINE_CAP_FLAT);
+  EXPECT_EQ(b->GetEndCap(), LINE_CAP_FLAT);
+  EXPECT_EQ(b->GetLineJoin(), LINE_JOIN_MITER);
+  EXPECT_EQ(b->GetMiterLimit(), 10.0f);
+  EXPECT_TRUE(b->GetDashPattern().empty());
+  ASSERT_EQ(b->GetSubPathsCount(), 1);
+  EXPECT_TRUE(b->GetSubPath(0).IsClosed());
+  const std::vector<uint8_t> again = SaveObject(*b);
+  EXPECT_EQ(lw::bin::GetLE32(again.data() + 4), 2u);
+
+  // Version 1 knows no custom dashes.
+  std::vector<uint8_t> custom = v1.v;
+  lw::bin::PutLE32(custom.data() + 66 + 12, DASH_CUSTOM);  // base record with a one-unit name, then two flags and the width
+  EXPECT_EQ(LoadObject(custom, bitmaps), nullptr);
 }
 
 TEST(ObjectStreamFormat, ArtworkStreamBeginsWithItsSignature) {
@@ -265,12 +346,23 @@ TEST(ObjectStreamLoad, CorruptedFieldsFail) {
     size_t offset;
     uint32_t value;
   } cases[] = {
-      {"record version", 4, 2},
+      {"record version 0", 4, 0},
+      {"record version newer than this library", 4, 3},
       {"name longer than the stream", 8, 0x7FFFFFFF},
       {"child count larger than what is left", groupRecord, 1000},
       {"child count at its maximum", groupRecord, 0xFFFFFFFF},
       {"child of a type the factory does not make", groupRecord + 4, 1},
       {"shadow flag not 0 or 1", 44, 7},
+      {"fill rule unknown", nodes - 44, 2},
+      {"start cap unknown", nodes - 40, 4},
+      {"end cap unknown", nodes - 36, 0x15},
+      {"dash cap square (not a dash cap)", nodes - 32, 1},
+      {"join unknown", nodes - 28, 4},
+      {"miter limit below 1", nodes - 24, 0x3F000000},
+      {"miter limit not a number", nodes - 24, 0x7FC00000},
+      {"dash offset infinite", nodes - 20, 0x7F800000},
+      {"dashes on a solid line", nodes - 16, 1},
+      {"dash count above the limit", nodes - 16, 65},
       {"sub-path count larger than what is left", nodes - 12, 50},
       {"sub-path flags unknown", nodes - 8, 8},
       {"rectangle flag on an open two-node path", nodes - 8, 2},
@@ -309,11 +401,25 @@ TEST(ObjectStreamLoad, NestingDeeperThanTheLimitFails) {
     }
     return top;
   };
+  // The same stream spelled out: each group's record and a count of one, the last count 0.
+  auto stream = [](int depth) {
+    CMemFile f;
+    for (int i = 0; i < depth; ++i) {
+      CRenderGroupObj g;
+      g.Save(f, CString(L"2010"));
+      lw::bin::WriteU32(f, i + 1 < depth ? 1 : 0);
+    }
+    return FileBytes(f);
+  };
   for (int depth : {CRenderGroupObj::kMaxGroupDepth, CRenderGroupObj::kMaxGroupDepth + 1}) {
+    const bool allowed = depth <= CRenderGroupObj::kMaxGroupDepth;
     Held tree(build(depth));
+    CMemFile f;
+    EXPECT_EQ(CLoadingObject::Save(f, *tree.p, CString(L"2010")), allowed) << depth;  // writers refuse it too
+    if (allowed) EXPECT_EQ(FileBytes(f), stream(depth));
     CBitmapResObjsList bitmaps;
-    CRenderBaseObj* obj = LoadObject(SaveObject(*tree.p), bitmaps);
-    EXPECT_EQ(obj != nullptr, depth <= CRenderGroupObj::kMaxGroupDepth) << depth;
+    CRenderBaseObj* obj = LoadObject(stream(depth), bitmaps);
+    EXPECT_EQ(obj != nullptr, allowed) << depth;
     if (obj) Held drop(obj);
   }
 }
@@ -333,20 +439,68 @@ TEST(ObjectStreamScaling, LengthsScaleAndComeBack) {
   EXPECT_EQ(shape->GetSubPath(1).GetNode(1).pt, node);
 }
 
-TEST(ObjectStreamGroups, ChildCountMatchesTheRecordsWritten) {
-  // A text child has no record this library can write: it is left out of the count as well.
+TEST(ObjectStreamGroups, TextsInGroupsAreWrittenAndCounted) {
+  // Stamps hold texts in groups: a text child is written through its own Save and counted;
+  // only a code without a record (1, the library's own text) is left out.
+  struct TextFactory : CDefaultObjectFactory {
+    CRenderBaseObj* CreateObject(int type) override {
+      return type == RENDER_OBJ_TEXT ? new CRenderBaseObj(RENDER_OBJ_TEXT) : CDefaultObjectFactory::CreateObject(type);
+    }
+  } withTexts;
   auto* group = new CRenderGroupObj;
   Held held(group);
-  group->AddChild(new CRenderBaseObj(RENDER_OBJ_TEXT));
-  group->AddChild(MakeSmallRectangle());
-  const std::vector<uint8_t> bytes = SaveObject(*group);
-  EXPECT_EQ(lw::bin::GetLE32(bytes.data() + 64), 1u);
+  auto* text = new CRenderBaseObj(RENDER_OBJ_TEXT);
+  text->SetObjectName(CString(L"T"));
+  group->AddChild(text);
+  group->AddChild(new CRenderBaseObj(RENDER_OBJ_CORETEXT));
+  auto* inner = new CRenderGroupObj;
+  inner->AddChild(MakeSmallRectangle());
+  auto* deepText = new CRenderBaseObj(RENDER_OBJ_TEXT);
+  deepText->SetObjectName(CString(L"U"));
+  inner->AddChild(deepText);
+  group->AddChild(inner);
+  CMemFile f;
+  ASSERT_TRUE(CLoadingObject::SaveSerialized(f, *group));
+  const std::vector<uint8_t> bytes = FileBytes(f);
+  EXPECT_EQ(lw::bin::GetLE32(bytes.data() + 12 + 64), 2u);  // the text and the inner group
+
   CBitmapResObjsList bitmaps;
-  uint64_t consumed = 0;
-  Held loaded(LoadObject(bytes, bitmaps, &consumed));
-  ASSERT_NE(loaded.p, nullptr);
-  EXPECT_EQ(consumed, bytes.size());
-  EXPECT_EQ(static_cast<CRenderGroupObj*>(loaded.p)->GetChildList().GetCount(), 1);
+  {
+    BytesFile in(bytes);
+    Held loaded(CLoadingObject::LoadSerialized(in.file(), nullptr, bitmaps, withTexts));
+    ASSERT_NE(loaded.p, nullptr);
+    EXPECT_EQ(in.file().GetPosition(), bytes.size());
+    const auto& kids = static_cast<CRenderGroupObj*>(loaded.p)->GetChildList();
+    ASSERT_EQ(kids.GetCount(), 2);
+    EXPECT_EQ(kids[0]->GetObjectName(), CString(L"T"));
+    const auto& innerKids = static_cast<CRenderGroupObj*>(kids[1])->GetChildList();
+    ASSERT_EQ(innerKids.GetCount(), 2);
+    EXPECT_EQ(innerKids[1]->GetObjectType(), RENDER_OBJ_TEXT);
+    EXPECT_EQ(innerKids[1]->GetObjectName(), CString(L"U"));
+  }
+  // A reader that cannot make texts fails the whole stream rather than dropping them.
+  BytesFile in(bytes);
+  CDefaultObjectFactory plain;
+  EXPECT_EQ(CLoadingObject::LoadSerialized(in.file(), nullptr, bitmaps, plain), nullptr);
+}
+
+TEST(ObjectStreamGroups, AFailedChildListLeavesTheGroupAsItWas) {
+  // Reading children into a group that already has one: a damaged list adds nothing.
+  auto* source = new CRenderGroupObj;
+  Held held(source);
+  source->AddChild(MakeSmallRectangle());
+  source->AddChild(MakeSmallRectangle());
+  CMemFile f;
+  ASSERT_TRUE(source->SaveChildren(f, CString(L"2010")));
+  std::vector<uint8_t> bytes = FileBytes(f);
+  bytes.resize(bytes.size() - 1);  // the second child is cut short
+  CRenderGroupObj target;
+  target.AddChild(MakeSmallRectangle());
+  BytesFile in(bytes);
+  CBitmapResObjsList bitmaps;
+  CDefaultObjectFactory factory;
+  EXPECT_EQ(target.LoadChildren(in.file(), nullptr, bitmaps, CString(L"2010"), factory), 0);
+  EXPECT_EQ(target.GetChildList().GetCount(), 1);
 }
 
 TEST(ObjectStreamGroups, ChildrenComeFromTheCallersFactory) {

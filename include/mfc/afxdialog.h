@@ -320,6 +320,8 @@ class CDialog : public CWnd {
   // Makes the window from the template as a child of pParentWnd (a property page) or as a
   // dialog; used by Create, DoModal and the property sheet.
   BOOL CreateFromTemplate(CWnd* pParentWnd, BOOL bChild);
+  // The same as a child of a toolkit window that has no CWnd (a sheet's tab).
+  BOOL CreateChildIn(wxWindow* pParent);
 
  protected:
   afx_msg void OnClose();
@@ -345,6 +347,7 @@ class CDialog : public CWnd {
   BOOL m_bEndCalled = FALSE;
   int m_nModalResult = -1;
   UINT m_nDefID = IDOK;
+  wxWindow* m_pChildParent = nullptr;
 };
 
 // The same dialog with the later framework's name.

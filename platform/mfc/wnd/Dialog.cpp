@@ -279,12 +279,19 @@ void CDialog::MapDialogRect(LPRECT lpRect) const {
   lpRect->bottom = dlu.Y(lpRect->bottom);
 }
 
+BOOL CDialog::CreateChildIn(wxWindow* pParent) {
+  m_pChildParent = pParent;
+  const BOOL ok = pParent ? CreateFromTemplate(nullptr, TRUE) : FALSE;
+  m_pChildParent = nullptr;
+  return ok;
+}
+
 BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd, BOOL bChild) {
   if (m_hWnd) return FALSE;
   ResolveTemplate();
   if (!m_pTemplate || !wxTheApp) return FALSE;
   const lwmfc::DialogTemplate& tpl = *m_pTemplate;
-  wxWindow* parent = pParentWnd ? pParentWnd->GetWxWindow() : nullptr;
+  wxWindow* parent = pParentWnd ? pParentWnd->GetWxWindow() : m_pChildParent;
   if (!bChild && !parent)
     if (CWnd* pMain = AfxGetMainWnd()) parent = pMain->GetWxWindow();
   if (bChild && !parent) return FALSE;
@@ -520,11 +527,15 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
     it->temp.reset();  // lets the window go (its own events stop reaching the temporary object)
     if (!AdoptWx(w, nID)) return FALSE;
     it->member = this;
+    PreSubclassWindow();
+    it->wx = GetWxWindow();  // a control class may have put a window of its own in its place
     return TRUE;
   }
   // A control of another kind of window: its CWnd lets it go.
   CWnd* pOld = pParent->GetDlgItem(static_cast<int>(nID));
   if (!pOld) return FALSE;
   wxWindow* w = pOld->Detach();
-  return AdoptWx(w, nID);
+  if (!AdoptWx(w, nID)) return FALSE;
+  PreSubclassWindow();
+  return TRUE;
 }

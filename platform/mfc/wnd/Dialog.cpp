@@ -72,7 +72,7 @@ constexpr char kDialogStyleClass[] = "lw-dialog";
 constexpr char kDialogCss[] =
     ".lw-dialog *:disabled, .lw-dialog *:disabled label, .lw-dialog *:disabled cellview {"
     " color: #545454; }\n"
-    ".lw-dialog *:selected, .lw-dialog row:selected, .lw-dialog row:selected label {"
+    ".lw-dialog *:selected, .lw-dialog row:selected, .lw-dialog row:selected label, .lw-dialog selection {"
     " background-color: #1d5ba8; color: #ffffff; }\n";
 
 void StyleDialogWindow(wxWindow* w) {

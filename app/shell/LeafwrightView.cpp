@@ -81,10 +81,10 @@ void CLeafwrightView::OnDraw(CDC* pDC) {
   g.FillRectangle(&paper, r.left, r.top, r.Width(), r.Height());
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-  // Objects are placed in the page's own unit.
-  const float scale = page->GetLogWidth() > 0 ? static_cast<float>(r.Width()) / page->GetLogWidth() : 1.0f;
+  // Objects are placed in pixels at the screen's 96 dots per inch, whatever the page's unit: at
+  // 100 % they are drawn as they are, from the page's corner.
   g.SetClip(Gdiplus::Rect(r.left, r.top, r.Width(), r.Height()));
-  page->DrawAllObjects(&g, Gdiplus::Matrix(scale, 0, 0, scale, static_cast<float>(r.left), static_cast<float>(r.top)));
+  page->DrawAllObjects(&g, Gdiplus::Matrix(1, 0, 0, 1, static_cast<float>(r.left), static_cast<float>(r.top)));
 }
 
 void CLeafwrightView::OnFirstPage() { GoToPage(0); }

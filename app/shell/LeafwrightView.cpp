@@ -77,6 +77,10 @@ void CLeafwrightView::OnDraw(CDC* pDC) {
   const CRect r = GetPageRect();
   Gdiplus::SolidBrush shadow(Gdiplus::Color(255, 0x50, 0x50, 0x50));
   g.FillRectangle(&shadow, r.left + 4, r.top + 4, r.Width(), r.Height());
+  DrawPage(g, *page, r);
+}
+
+void CLeafwrightView::DrawPage(Gdiplus::Graphics& g, CDrawingPage& page, const CRect& r) {
   Gdiplus::SolidBrush paper(Gdiplus::Color(255, 255, 255, 255));
   g.FillRectangle(&paper, r.left, r.top, r.Width(), r.Height());
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -84,7 +88,8 @@ void CLeafwrightView::OnDraw(CDC* pDC) {
   // Objects are placed in pixels at the screen's 96 dots per inch, whatever the page's unit: at
   // 100 % they are drawn as they are, from the page's corner.
   g.SetClip(Gdiplus::Rect(r.left, r.top, r.Width(), r.Height()));
-  page->DrawAllObjects(&g, Gdiplus::Matrix(1, 0, 0, 1, static_cast<float>(r.left), static_cast<float>(r.top)));
+  page.DrawAllObjects(&g, Gdiplus::Matrix(1, 0, 0, 1, static_cast<float>(r.left), static_cast<float>(r.top)));
+  g.ResetClip();
 }
 
 void CLeafwrightView::OnFirstPage() { GoToPage(0); }

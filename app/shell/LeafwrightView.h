@@ -5,6 +5,13 @@
 #include <afxwin.h>
 
 class CLeafwrightDoc;
+namespace Gdiplus {
+class Graphics;
+}
+namespace Quirebook {
+class CDrawingPage;
+}
+using Quirebook::CDrawingPage;
 
 class CLeafwrightView : public CScrollView {
   DECLARE_DYNCREATE(CLeafwrightView)
@@ -22,6 +29,9 @@ class CLeafwrightView : public CScrollView {
   void OnInitialUpdate() override;
   // Hint 3: a new or opened document, shown from its first page.
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+
+  // Draws the page on white paper filling rcPage (pixels at 100 %), its objects clipped to it.
+  static void DrawPage(Gdiplus::Graphics& g, CDrawingPage& page, const CRect& rcPage);
 
   // Where the page lies in the view (before scrolling), in pixels.
   CRect GetPageRect() const;

@@ -328,6 +328,26 @@ TEST_F(DocFileFixture, ASaveStoppedHalfwayLeavesThePreviousFileWhole) {
   }
 }
 
+TEST_F(DocFileFixture, AFailedSaveKeepsTheNameThePagesAndWhatWasOnDisk) {
+  Open(WriteFile("kept.pdf", MakeNumberedPdf(40)));
+  std::vector<IPageContentSource*> before;
+  for (int i = 0; i < 40; ++i) before.push_back(Page(i)->GetPageContentSource());
+  // A folder that does not exist, and a folder where a file of that name is a folder.
+  fs::create_directories(dir / "taken.lfw");
+  for (const fs::path& target : {dir / "no" / "such" / "folder.lfw", dir / "taken.lfw"}) {
+    SCOPED_TRACE(target.string());
+    g_messages.clear();
+    g_promptAnswer = W(target);
+    EXPECT_FALSE(doc->DoFileSave());
+    EXPECT_EQ(g_messages.size(), 1u) << "the failure is reported";
+    EXPECT_EQ(doc->GetPathName(), W(dir / "kept.pdf"));
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(Page(i)->GetPageContentSource(), before[i]) << i;
+  }
+  EXPECT_TRUE(fs::is_directory(dir / "taken.lfw")) << "what was there stays";
+  EXPECT_FALSE(fs::exists(dir / "no"));
+  ExpectPages(Identity(40), "after the failed saves");
+}
+
 TEST_F(DocFileFixture, SaveAsProposesTheDocumentExtension) {
   struct Case {
     const wchar_t* path;

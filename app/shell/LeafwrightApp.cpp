@@ -40,6 +40,7 @@ CLeafwrightApp* GetLeafwrightApp() { return g_pLeafwrightApp; }
 BEGIN_MESSAGE_MAP(CLeafwrightApp, CWinApp)
   ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
   ON_COMMAND(ID_FILE_OPEN, &CLeafwrightApp::OnFileOpen)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CLeafwrightApp::OnUpdateRecentFile)
 END_MESSAGE_MAP()
 
 CLeafwrightApp::CLeafwrightApp() : CWinApp(kAppTitle) { g_pLeafwrightApp = this; }
@@ -97,6 +98,10 @@ int CLeafwrightApp::ExitInstance() {
   if (m_gdiplusToken) Gdiplus::GdiplusShutdown(m_gdiplusToken);
   m_gdiplusToken = 0;
   return CWinApp::ExitInstance();
+}
+
+void CLeafwrightApp::OnUpdateRecentFile(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(static_cast<int>(pCmdUI->m_nID - ID_FILE_MRU_FILE1) < GetRecentFileCount());
 }
 
 void CLeafwrightApp::OnFileOpen() {

@@ -53,6 +53,8 @@ class CLeafwrightApp : public CWinApp, public CObjectNameCounters {
 
   // Asks for a PDF or document file and opens it.
   afx_msg void OnFileOpen();
+  // A recent-file item is enabled while the list holds a file for it.
+  afx_msg void OnUpdateRecentFile(CCmdUI* pCmdUI);
 
   const std::vector<Vectorloom::CLocalGradientColorsDefine>& GetPresetGradients() const { return m_gradients; }
   // True while the program starts: the first New makes its blank page without asking.

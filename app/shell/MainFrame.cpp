@@ -8,6 +8,8 @@
 #include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 
+#include <QorpRecentFileList.h>
+
 #include "LeafwrightView.h"
 #include "ShellIds.h"
 
@@ -26,12 +28,14 @@ const std::map<UINT, const wchar_t*> kCommandStrings = {
     {ID_TAB_HOME, L"\n&Home"},
     {ID_GROUP_FILE, L"\nFile"},
     {ID_GROUP_PAGES, L"\nPages"},
+    {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
 };
 
 // Icons of the desktop's icon theme, by command.
 const std::map<UINT, const char*> kCommandIcons = {
     {ID_FILE_NEW, "document-new"},          {ID_FILE_OPEN, "document-open"},
     {ID_FILE_SAVE, "document-save"},        {ID_FILE_SAVE_AS, "document-save-as"},
+    {ID_FILE_RECENT_LIST, "document-open-recent"},
     {ID_GOTO_FIRST_PAGE, "go-first"},       {ID_GOTO_PREVIOUS_PAGE, "go-previous"},
     {ID_GOTO_NEXT_PAGE, "go-next"},         {ID_GOTO_LAST_PAGE, "go-last"},
 };
@@ -77,6 +81,8 @@ IMPLEMENT_DYNCREATE(CMainFrame, CQORPFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_WM_CREATE()
   ON_WM_DESTROY()
+  ON_COMMAND(ID_FILE_RECENT_LIST, &CMainFrame::OnRecentList)
+  ON_UPDATE_COMMAND_UI(ID_FILE_RECENT_LIST, &CMainFrame::OnUpdateRecentList)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -154,6 +160,11 @@ BOOL CMainFrame::CreateRibbonBar() {
   CQORPRibbonTab* pHome = m_wndRibbon.AddTab(ID_TAB_HOME);
   CQORPRibbonGroup* pFile = pHome->AddGroup(ID_GROUP_FILE);
   for (UINT id : large) pFile->Add(xtpControlButton, static_cast<int>(id));
+  m_pRecentList = pFile->Add(xtpControlPopup, ID_FILE_RECENT_LIST);
+  for (UINT i = 0; i < 16; ++i) {
+    CQORPControl* pItem = m_pRecentList->GetCommandBar()->Add(QORPCreateControl(xtpControlButton, ID_FILE_MRU_FILE1 + i));
+    pItem->SetVisible(FALSE);
+  }
   CQORPRibbonGroup* pPages = pHome->AddGroup(ID_GROUP_PAGES);
   for (UINT id : {ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE})
     pPages->Add(xtpControlButton, static_cast<int>(id));
@@ -171,6 +182,28 @@ void CMainFrame::LoadCommandIcons() {
       int w = 0, h = 0;
       if (LoadThemeIcon(name, size, bgra, w, h)) m_wndRibbon.SetIcon(id, size, w, h, bgra.data());
     }
+}
+
+void CMainFrame::OnUpdateCmdUIAll() {
+  CWinApp* app = AfxGetApp();
+  if (m_pRecentList && app) {
+    CQORPCommandBar* bar = m_pRecentList->GetCommandBar();
+    for (int i = 0; i < bar->GetCount(); ++i) {
+      CQORPControl* item = bar->GetAt(i);
+      const bool listed = i < app->GetRecentFileCount();
+      item->SetVisible(listed ? TRUE : FALSE);
+      if (!listed) continue;
+      CString caption;
+      caption.Format(L"&%d %s", i + 1, CQORPRecentFileList::AbbreviatePath(app->GetRecentFile(i), 30).GetString());
+      item->SetCaption(caption);
+    }
+  }
+  CQORPFrameWnd::OnUpdateCmdUIAll();
+}
+
+void CMainFrame::OnUpdateRecentList(CCmdUI* pCmdUI) {
+  CWinApp* app = AfxGetApp();
+  pCmdUI->Enable(app && app->GetRecentFileCount() > 0);
 }
 
 void CMainFrame::ShowProgress(const CString* message) {

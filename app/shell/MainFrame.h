@@ -27,9 +27,15 @@ class CMainFrame : public CQORPFrameWnd {
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
 
+  // The idle pass: the recent-file items follow the application's list first (one item per
+  // file, numbered, the path shortened to 30 characters), then every update handler runs.
+  void OnUpdateCmdUIAll() override;
+
  protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnDestroy();
+  afx_msg void OnUpdateRecentList(CCmdUI* pCmdUI);
+  afx_msg void OnRecentList() {}
   DECLARE_MESSAGE_MAP()
 
  private:
@@ -53,4 +59,5 @@ class CMainFrame : public CQORPFrameWnd {
   CQORPStatusBar m_wndStatusBar;
   CQORPRibbonBar m_wndRibbon;
   CProgressBarSite m_progressBar{this};
+  CQORPControl* m_pRecentList = nullptr;
 };

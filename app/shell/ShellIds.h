@@ -22,3 +22,5 @@ inline constexpr UINT IDR_MAINFRAME = 128;
 inline constexpr UINT ID_TAB_HOME = 200;
 inline constexpr UINT ID_GROUP_FILE = 201;
 inline constexpr UINT ID_GROUP_PAGES = 202;
+// The File group's drop-down of recent files (its items are ID_FILE_MRU_FILE1...16).
+inline constexpr UINT ID_FILE_RECENT_LIST = 203;

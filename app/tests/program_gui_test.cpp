@@ -123,6 +123,10 @@ class CScriptedApp : public CLeafwrightApp {
         Check(PaneText(ID_INDICATOR_ZOOM) == L"100%", "\"100%\"");
         Check(!PaneShown(ID_INDICATOR_TIP_MESSAGE) && !PaneShown(ID_INDICATOR_PROGRESS), "no progress at start");
         Check(GetRecentFileCount() == 0, "no recent files yet");
+        {
+          CQORPControl* list = Frame()->GetCommandBars()->FindControl(xtpControlError, ID_FILE_RECENT_LIST, FALSE, FALSE);
+          Check(list && !list->GetEnabled(), "an empty recent list is disabled");
+        }
         // Open a 40-page PDF.
         watch.frame = Frame();
         watch.inner = CLeafwrightDoc::ShellHooks().pStatusBar;
@@ -137,10 +141,21 @@ class CScriptedApp : public CLeafwrightApp {
         Check(GetRecentFileCount() == 1, "the PDF is a recent file");
         break;
       }
-      case 1:
+      case 1: {
         if (!PageTextBecomes(L"Page: 1 of 40", "\"Page: 1 of 40\"")) return --step, TRUE;
+        // The File group's recent list holds the PDF, and only it.
+        CQORPCommandBars* bars = Frame()->GetCommandBars();
+        CQORPControl* list = bars->FindControl(xtpControlError, ID_FILE_RECENT_LIST, FALSE, FALSE);
+        Check(list && list->GetEnabled(), "the recent list is enabled");
+        CQORPControl* first = bars->FindControl(xtpControlError, ID_FILE_MRU_FILE1, FALSE, TRUE);
+        CQORPControl* second = bars->FindControl(xtpControlError, ID_FILE_MRU_FILE1 + 1, FALSE, TRUE);
+        Check(first && first->IsVisible() && first->GetEnabled(), "the first recent item shows");
+        Check(first && first->GetCaption().Left(3) == L"&1 " && first->GetCaption().Right(9) == L"forty.pdf",
+              "it names the PDF");
+        Check(second && !second->IsVisible(), "the second item does not show");
         Frame()->PostMessage(WM_COMMAND, ID_GOTO_LAST_PAGE);
         break;
+      }
       case 2:
         if (!PageTextBecomes(L"Page: 40 of 40", "the last page is shown")) return --step, TRUE;
         Frame()->PostMessage(WM_COMMAND, ID_GOTO_PREVIOUS_PAGE);

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <new>
 #include <vector>
 
@@ -385,9 +384,11 @@ void CPDFPageParserImpl::OnImageObject(const PdfImageRecord* image) {
   const float w = static_cast<float>(sized ? image->width : static_cast<int>(bitmap->GetWidth()));
   const float h = static_cast<float>(sized ? image->height : static_cast<int>(bitmap->GetHeight()));
 
+  // Known by content alone: the name hashes the pixels and the time is kPdfImageResourceTime, so
+  // the same picture imported at any moment is one picture to the writer.
   auto* resource = new Vectorloom::CExternalBmpResObj(CString(MakePdfImageResourceName(*image).c_str()),
                                                       static_cast<uint32_t>(image->data_length),
-                                                      static_cast<int64_t>(std::time(nullptr)));
+                                                      kPdfImageResourceTime);
   resource->AddRef();
   resource->SetGdiBitmap(bitmap, pixels, 1);
 

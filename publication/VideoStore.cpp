@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <random>
 
 #include <vectorloom/GroupObj.h>
 
@@ -376,13 +378,50 @@ bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, c
   } else {
     const std::wstring name = SafeStoredName(entry->storedName);
     if (name.empty() || m_strFolder.empty()) return false;
-    std::wstring target = m_strFolder;
-    if (target.back() != L'/' && target.back() != L'\\') target += L'/';
-    target += name;
-    if (!UnpackEntry(file, *entry, target)) return false;
+    const std::wstring folder = MakeUnpackedClipFolder(m_strFolder);
+    if (folder.empty()) return false;
+    const std::wstring target = folder + L"/" + name;
+    if (!UnpackEntry(file, *entry, target)) {
+      ::rmdir(OsPath(folder).c_str());
+      return false;
+    }
     video->SetVideoFullPathName(target);
   }
   return SetVideoPoster(video);
+}
+
+namespace {
+constexpr wchar_t kUnpackedPrefix[] = L"unpacked-";
+constexpr size_t kUnpackedDigits = 16;
+}  // namespace
+
+std::wstring MakeUnpackedClipFolder(const std::wstring& folder) {
+  std::wstring base = folder;
+  while (base.size() > 1 && (base.back() == L'/' || base.back() == L'\\')) base.pop_back();
+  if (base.empty()) return std::wstring();
+  static std::mutex lock;
+  static std::mt19937_64 random{std::random_device{}() ^ (static_cast<uint64_t>(::getpid()) << 32)};
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    uint64_t n;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      n = random();
+    }
+    wchar_t digits[kUnpackedDigits + 1] = {};
+    for (size_t i = 0; i < kUnpackedDigits; ++i) digits[i] = L"0123456789abcdef"[(n >> (4 * i)) & 15];
+    const std::wstring path = base + L"/" + kUnpackedPrefix + digits;
+    if (::mkdir(OsPath(path).c_str(), 0700) == 0) return path;
+    if (errno != EEXIST) return std::wstring();
+  }
+  return std::wstring();
+}
+
+bool IsUnpackedClipFolderName(const std::wstring& name) {
+  const std::wstring prefix = kUnpackedPrefix;
+  if (name.size() != prefix.size() + kUnpackedDigits || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (size_t i = prefix.size(); i < name.size(); ++i)
+    if (!((name[i] >= L'0' && name[i] <= L'9') || (name[i] >= L'a' && name[i] <= L'f'))) return false;
+  return true;
 }
 
 bool SetVideoPoster(CBaseVideoObj* video) {

@@ -174,7 +174,7 @@ bool CEditableTextObj::IsStartingAsParagraph() const {
   return spaces >= 5;
 }
 
-bool CEditableTextObj::IsEndingAsParagraph() {
+bool CEditableTextObj::IsEndingAsParagraph() const {
   if (m_setLines.GetSize() < 1) return false;
   const int count = static_cast<int>(m_arrCharacters.size());
   const uint32_t lastRow = m_setLines.GetAt(m_setLines.GetSize() - 1).m_nCharCount;

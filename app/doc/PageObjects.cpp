@@ -374,6 +374,11 @@ CLeafwrightDoc::CLeafwrightDoc() = default;
 // The clips this document unpacked into the videos folder may be cleared away by later openings.
 CLeafwrightDoc::~CLeafwrightDoc() { ReleaseInUseVideoClips(this); }
 
+void CLeafwrightDoc::DeleteContents() {
+  CPublicationDoc::DeleteContents();
+  ReleaseInUseVideoClips(this);
+}
+
 CRenderBaseObj* CLeafwrightDoc::CreateNewObject(int type) {
   switch (type) {
     case RENDER_OBJ_SHAPE: {
@@ -441,62 +446,27 @@ CRenderBaseObj* LoadTypedBody(uint32_t type, CFile& file, const CResourceModule*
 bool SaveTyped(CFile& file, CRenderBaseObj& obj, const CString& version, int depth) {
   const int type = obj.GetObjectType();
   if (!IsPageObjectListChildType(type)) return false;
-  if (type == RENDER_OBJ_GROUP) {
-    auto* group = dynamic_cast<CPageGroupObj*>(&obj);
-    if (group) return SavePageObjectList(*group, file, version, depth) != 0;
-    // A library group: the same record through a group of ours that shares its children.
-    auto& lib = static_cast<CRenderGroupObj&>(obj);
-    CPageGroupObj shell;
-    shell.CRenderBaseObj::Copy(lib);
-    for (CRenderBaseObj* child : lib.GetChildList()) shell.AddChild(child);
-    return SavePageObjectList(shell, file, version, depth) != 0;
+  if (type == RENDER_OBJ_GROUP && obj.IsGroupObject()) {
+    if (depth < 1 || depth > kMaxPageGroupDepth || !obj.Save(file, version)) return false;
+    return static_cast<CRenderGroupObj&>(obj).SaveChildren(file, version, depth);
   }
   return obj.Save(file, version) != 0;
 }
 
 }  // namespace
 
-bool IsPageObjectListChildType(int type) {
-  return type == RENDER_OBJ_SHAPE || type == RENDER_OBJ_GROUP || type == RENDER_OBJ_TEXT || type == RENDER_OBJ_VIDEO;
-}
+bool IsPageObjectListChildType(int type) { return CRenderGroupObj::IsSavableChildType(type); }
 
 int SavePageObjectList(CPageGroupObj& group, CFile& file, const CString& version, int depth) {
-  if (depth < 1 || depth > kMaxPageGroupDepth) return 0;
-  if (!group.CRenderGroupObj::Save(file, version)) return 0;
-  const CRenderBaseObjectList& children = group.GetChildList();
-  uint32_t count = 0;
-  for (CRenderBaseObj* child : children)
-    if (IsPageObjectListChildType(child->GetObjectType())) ++count;
-  lw::bin::WriteU32(file, count);
-  for (CRenderBaseObj* child : children) {
-    if (!IsPageObjectListChildType(child->GetObjectType())) continue;
-    if (!SaveTyped(file, *child, version, depth + 1)) return 0;
-  }
-  return 1;
+  return SaveTyped(file, group, version, depth) ? 1 : 0;
 }
 
 int LoadPageObjectList(CPageGroupObj& group, CFile& file, const CResourceModule* module, CBitmapResObjsList& bitmaps,
                        const CString& version, int depth) {
   if (depth < 1 || depth > kMaxPageGroupDepth) return 0;
-  CRenderBaseObjectList& children = group.GetChildList();
-  const int before = children.GetCount();
-  auto fail = [&] {
-    TruncateList(children, before);
-    return 0;
-  };
-  if (!group.CRenderGroupObj::Load(file, module, bitmaps, version)) return fail();
-  uint32_t count;
-  if (!lw::bin::ReadU32(file, count)) return fail();
-  if (count > BytesLeft(file) / kMinTypedRecord) return fail();
-  for (uint32_t i = 0; i < count; ++i) {
-    uint32_t type;
-    if (!lw::bin::ReadU32(file, type)) return fail();
-    if (!IsPageObjectListChildType(static_cast<int>(type & 0xFFFF))) return fail();
-    CRenderBaseObj* child = LoadTypedBody(type, file, module, bitmaps, version, depth + 1);
-    if (!child) return fail();
-    children.AddElement(child);
-  }
-  return 1;
+  if (!group.CRenderGroupObj::Load(file, module, bitmaps, version)) return 0;
+  CCreateObjectFactory factory;
+  return group.LoadChildren(file, module, bitmaps, version, factory, depth);
 }
 
 bool SavePageObject(CFile& file, CRenderBaseObj& obj, const CString& version) {

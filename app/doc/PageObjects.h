@@ -207,6 +207,10 @@ class CLeafwrightDoc : public CPublicationDoc {
   CLeafwrightDoc();
   ~CLeafwrightDoc() override;
 
+  // Also gives up the clips unpacked for this document (the program reuses one document object
+  // for every New and Open).
+  void DeleteContents() override;
+
   // 0 shape, 2 group, 3 text; null for every other code (videos are never drawn). A shape made
   // while a rectangle, oval, rounded-rectangle, line or polygon tool is active is outline only.
   Vectorloom::CRenderBaseObj* CreateNewObject(int type) override;

@@ -202,6 +202,61 @@ void AfxFormatString2(CString& rString, UINT nIDS, const wchar_t* lpsz1, const w
 // A message box with string resource nIDPrompt (an empty text when it is missing).
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
 
+// The wait cursor for the life of the object.
+class CWaitCursor {
+ public:
+  CWaitCursor();
+  ~CWaitCursor();
+  CWaitCursor(const CWaitCursor&) = delete;
+  CWaitCursor& operator=(const CWaitCursor&) = delete;
+  void Restore();
+};
+
+namespace lwmfc {
+// How many wait cursors are asked for now (0: the normal cursor).
+int GetWaitCursorDepth();
+// What shows and hides the wait cursor (the window layer installs the toolkit's busy cursor).
+void SetWaitCursorHooks(void (*pfnShow)(), void (*pfnHide)());
+}  // namespace lwmfc
+
+// System metrics, the beep and a window's scroll bar by handle.
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+#define SM_CXVSCROLL 2
+#define SM_CYHSCROLL 3
+#define SM_CYCAPTION 4
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
+#define SM_CXICON 11
+#define SM_CYICON 12
+#define SM_CXCURSOR 13
+#define SM_CYCURSOR 14
+#define SM_CYMENU 15
+#define SM_CXFULLSCREEN 16
+#define SM_CYFULLSCREEN 17
+#define SM_CYVSCROLL 20
+#define SM_CXHSCROLL 21
+#define SM_CXDOUBLECLK 36
+#define SM_CYDOUBLECLK 37
+#define SM_CXEDGE 45
+#define SM_CYEDGE 46
+#define SM_CXSMICON 49
+#define SM_CYSMICON 50
+#define SM_CXDRAG 68
+#define SM_CYDRAG 69
+#define SM_XVIRTUALSCREEN 76
+#define SM_YVIRTUALSCREEN 77
+#define SM_CXVIRTUALSCREEN 78
+#define SM_CYVIRTUALSCREEN 79
+#define SM_CMONITORS 80
+// The desktop's value for the metric (screen sizes from the displays, scroll bar and icon sizes
+// from the toolkit); without a display, those of a 1024 x 768 screen. 0 for an unknown index.
+int GetSystemMetrics(int nIndex);
+// The desktop's bell; always TRUE.
+BOOL MessageBeep(UINT uType);
+int SetScrollInfo(HWND hWnd, int nBar, LPSCROLLINFO lpsi, BOOL bRedraw);
+BOOL GetScrollInfo(HWND hWnd, int nBar, LPSCROLLINFO lpsi);
+
 // ---------------------------------------------------------------------------------------------
 // Dialogs
 

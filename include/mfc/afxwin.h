@@ -86,6 +86,12 @@ class CCmdTarget : public CObject {
   // The first entry of this object's maps (own map, then base maps) for a window message.
   const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message) const;
 
+  // The wait cursor over the whole program while at least one Begin is not yet ended (calls
+  // nest). Restore shows it again after something (a message box) changed the cursor.
+  void BeginWaitCursor();
+  void EndWaitCursor();
+  void RestoreWaitCursor();
+
  protected:
   static const AFX_MSGMAP* GetThisMessageMap();
   virtual const AFX_MSGMAP* GetMessageMap() const;
@@ -524,6 +530,10 @@ class CWnd : public CCmdTarget {
   // The window's own scroll bar nBar (SB_HORZ, SB_VERT). While a scroll message is handled,
   // SIF_TRACKPOS gives the full thumb position, which the message carries in 16 bits only.
   BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL) const;
+  // Sets the range, page and position of the window's own scroll bar (a window made with
+  // WS_HSCROLL / WS_VSCROLL); returns the position. The position is kept inside the range. A
+  // page of 0 reads back as 1 (the toolkit's bars have a thumb of at least one unit).
+  int SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
   // A modal message box (or the installed test hook's answer); IDOK, IDCANCEL, IDYES, IDNO...
   int MessageBox(const wchar_t* lpszText, const wchar_t* lpszCaption = nullptr, UINT nType = MB_OK);
 

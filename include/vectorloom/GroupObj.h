@@ -42,21 +42,22 @@ class CRenderGroupObj : public CRenderBaseObj {
   // Rebuilds the paths of every shape in the group, at any depth.
   void BuildAllShapeObjectsPath();
 
-  // The child list record: u32 count, then per child its u32 type word and its record, nested
-  // groups followed by their own child list. Only children whose whole record this library
-  // writes (shapes, groups, videos) are counted and written; other kinds are left out so the
-  // count always matches the records that follow.
-  void SaveChildren(CFile& file, const CString& version);
+  // The child list record, the one codec of child lists (the library's artwork and the program's
+  // page blocks and clipboard): u32 count, then per child its u32 type word and its record, a
+  // child group followed by its own child list. Children of codes 0 (shape), 2 (group), 3 (text)
+  // and 4 (video) are written through their own Save and counted; other codes are left out, so
+  // the count always matches the records that follow. False when groups nest deeper than
+  // kMaxGroupDepth (depth is this group's level, 1 at the top); the stream is then unusable.
+  bool SaveChildren(CFile& file, const CString& version, int depth = 1);
   // Reads a child list record, making children through the factory. Fails (0) on a short record,
-  // a count larger than what is left, a type the factory does not make, a failed child load or
-  // groups nested more than kMaxGroupDepth deep (depth is this group's level, 1 at the top).
-  // Children read so far stay in the group.
+  // a count larger than what is left, a code other than 0, 2, 3 and 4 or one the factory does
+  // not make, a failed child load or groups nested more than kMaxGroupDepth deep; the group then
+  // keeps none of the children this call read.
   int LoadChildren(CFile& file, const CResourceModule* pModule, CBitmapResObjsList& bitmaps, const CString& version,
                    CBaseObjectFactory& factory, int depth = 1);
-
-  // Whether SaveChildren writes a record for an object of this type code.
+  // Whether a child list carries a record for an object of this type code.
   static bool IsSavableChildType(int type) {
-    return type == RENDER_OBJ_SHAPE || type == RENDER_OBJ_GROUP || type == RENDER_OBJ_VIDEO;
+    return type == RENDER_OBJ_SHAPE || type == RENDER_OBJ_GROUP || type == RENDER_OBJ_TEXT || type == RENDER_OBJ_VIDEO;
   }
   static constexpr int kMaxGroupDepth = 64;
 

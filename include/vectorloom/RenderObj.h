@@ -134,7 +134,8 @@ class CRenderBaseObj : public CRefObj {
   virtual bool HitTestInnerElements(const CQorVectorPoint<float>& pt) const;
   // Rebuilds cached geometry after a change of the object's data or matrix.
   virtual void CreatePathStorage();
-  // Rebuilds effect bitmaps (shadows and the like); nonzero on success.
+  // Rebuilds effect bitmaps (shadows and the like); nonzero on success. Shadows are made as they
+  // are drawn (DrawShadow), at the resolution of the view: nothing is kept between draws.
   virtual int CreateEffectsDIBs(int nFlags, int nReserved);
   // Sets the matrix; bRebuild rebuilds the cached geometry (CreatePathStorage).
   virtual void SetTransMatrix(const CQorTransMatrix& matrix, bool bRebuild);
@@ -198,6 +199,13 @@ class CRenderBaseObj : public CRefObj {
   // The library's copy of the base part (used by Clone and by derived classes' Copy).
   void Copy(const CRenderBaseObj& other) { *this = other; }
 
+  // When the shadow flag is on, draws the shadow: the object's silhouette (what Draw covers,
+  // with its coverage) moved by the shadow offset, in the shadow colour at the shadow's
+  // transparency. Shapes and groups call it from Draw before drawing themselves; the object is
+  // drawn off screen for it, when its Draw sees IsDrawingSilhouette() it draws no shadow.
+  void DrawShadow(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix);
+  bool IsDrawingSilhouette() const { return m_bDrawingSilhouette; }
+
  protected:
   uint32_t m_dwType;
   CQorTransMatrix m_matTrans;
@@ -210,6 +218,7 @@ class CRenderBaseObj : public CRefObj {
   int m_nShadowTransparency = 128;
   // The record version the last Load read (what follows the base record depends on it).
   uint32_t m_nLoadedVersion = kObjectRecordVersion;
+  bool m_bDrawingSilhouette = false;
 };
 
 }  // namespace Vectorloom

@@ -40,6 +40,7 @@ CRenderGroupObj& CRenderGroupObj::operator=(const CRenderGroupObj& other) {
 CRenderBaseObj* CRenderGroupObj::Clone() const { return new CRenderGroupObj(*this); }
 
 void CRenderGroupObj::Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix) {
+  DrawShadow(pGraphics, viewMatrix);
   for (CRenderBaseObj* child : m_children) child->Draw(pGraphics, viewMatrix);
 }
 
@@ -139,28 +140,36 @@ void CRenderGroupObj::BuildAllShapeObjectsPath() {
   });
 }
 
-void CRenderGroupObj::SaveChildren(CFile& file, const CString& version) {
+bool CRenderGroupObj::SaveChildren(CFile& file, const CString& version, int depth) {
+  if (depth < 1 || depth > kMaxGroupDepth) return false;
   uint32_t count = 0;
   for (CRenderBaseObj* child : m_children)
     if (IsSavableChildType(child->GetObjectType())) ++count;
   lw::bin::WriteU32(file, count);
   for (CRenderBaseObj* child : m_children) {
     if (!IsSavableChildType(child->GetObjectType())) continue;
-    child->Save(file, version);
-    if (child->IsGroupObject()) static_cast<CRenderGroupObj*>(child)->SaveChildren(file, version);
+    if (!child->Save(file, version)) return false;
+    if (child->IsGroupObject() && !static_cast<CRenderGroupObj*>(child)->SaveChildren(file, version, depth + 1))
+      return false;
   }
+  return true;
 }
 
 int CRenderGroupObj::LoadChildren(CFile& file, const CResourceModule* pModule, CBitmapResObjsList& bitmaps,
                                   const CString& version, CBaseObjectFactory& factory, int depth) {
   if (depth < 1 || depth > kMaxGroupDepth) return 0;
+  const int before = m_children.GetCount();
+  auto fail = [&] {
+    while (m_children.GetCount() > before) m_children.RemoveElementAt(m_children.GetCount() - 1);
+    return 0;
+  };
   uint32_t count;
-  if (!lw::bin::ReadU32(file, count) || !io::CountFits(file, count, kChildMinSize)) return 0;
+  if (!lw::bin::ReadU32(file, count) || !io::CountFits(file, count, kChildMinSize)) return fail();
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t type;
-    if (!lw::bin::ReadU32(file, type)) return 0;
+    if (!lw::bin::ReadU32(file, type) || !IsSavableChildType(static_cast<int>(type & 0xFFFF))) return fail();
     CRenderBaseObj* child = factory.CreateObject(static_cast<int>(type & 0xFFFF));
-    if (!child) return 0;
+    if (!child) return fail();
     child->AddRef();
     child->SetTypeWord(type);
     int ok = child->Load(file, pModule, bitmaps, version);
@@ -168,7 +177,7 @@ int CRenderGroupObj::LoadChildren(CFile& file, const CResourceModule* pModule, C
       ok = static_cast<CRenderGroupObj*>(child)->LoadChildren(file, pModule, bitmaps, version, factory, depth + 1);
     if (ok) m_children.AddElement(child);
     child->Release();
-    if (!ok) return 0;
+    if (!ok) return fail();
   }
   return 1;
 }

@@ -61,9 +61,8 @@ CRenderBaseObj* CLoadingObject::LoadSerialized(CFile& file, const CResourceModul
 
 bool CLoadingObject::Save(CFile& file, CRenderBaseObj& obj, const CString& version) {
   if (!CRenderGroupObj::IsSavableChildType(obj.GetObjectType())) return false;
-  obj.Save(file, version);
-  if (obj.IsGroupObject()) static_cast<CRenderGroupObj&>(obj).SaveChildren(file, version);
-  return true;
+  if (!obj.Save(file, version)) return false;
+  return !obj.IsGroupObject() || static_cast<CRenderGroupObj&>(obj).SaveChildren(file, version);
 }
 
 bool CLoadingObject::SaveSerialized(CFile& file, CRenderBaseObj& obj) {

@@ -1,6 +1,7 @@
 #include "RenderObj.h"
 
 #include <afxbinio.h>
+#include <gdiplus.h>
 
 #include <algorithm>
 #include <cmath>
@@ -178,6 +179,71 @@ bool CRenderBaseObj::HitTestInnerElements(const CQorVectorPoint<float>&) const {
 void CRenderBaseObj::CreatePathStorage() {}
 
 int CRenderBaseObj::CreateEffectsDIBs(int, int) { return 1; }
+
+void CRenderBaseObj::DrawShadow(Gdiplus::Graphics* g, const Gdiplus::Matrix& viewMatrix) {
+  if (!g || !m_bShadow || m_bDrawingSilhouette) return;
+  // The shadow's place on the device: the object's bounds (widened for strokes and caps) moved
+  // by the offset, through the view, cut to what the target shows.
+  CQorVectorRect<float> r = CalcuShadowBoundRect(nullptr);
+  r.Inflate(2, 2);  // antialiased edges
+  Gdiplus::Matrix saved;
+  g->GetTransform(&saved);
+  g->ResetTransform();
+  Gdiplus::RectF visible;
+  const bool clipped = g->GetClipBounds(&visible) == Gdiplus::Ok;
+  g->SetTransform(&saved);
+  Gdiplus::PointF corners[4] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
+  viewMatrix.TransformPoints(corners, 4);
+  double lx = corners[0].X, ly = corners[0].Y, hx = lx, hy = ly;
+  for (const auto& c : corners) {
+    lx = std::min<double>(lx, c.X), ly = std::min<double>(ly, c.Y);
+    hx = std::max<double>(hx, c.X), hy = std::max<double>(hy, c.Y);
+  }
+  if (clipped) {
+    lx = std::max<double>(lx, visible.X), ly = std::max<double>(ly, visible.Y);
+    hx = std::min<double>(hx, static_cast<double>(visible.X) + visible.Width);
+    hy = std::min<double>(hy, static_cast<double>(visible.Y) + visible.Height);
+  }
+  constexpr double kMaxSide = 4096;  // larger shadows are cut (a view shows less than that)
+  if (!(hx > lx) || !(hy > ly) || !std::isfinite(lx + ly + hx + hy)) return;
+  const double left = std::floor(lx), top = std::floor(ly);
+  const int w = static_cast<int>(std::min(kMaxSide, std::ceil(hx) - left));
+  const int h = static_cast<int>(std::min(kMaxSide, std::ceil(hy) - top));
+  if (w <= 0 || h <= 0) return;
+  Gdiplus::Bitmap silhouette(w, h, Gdiplus::PixelFormat32bppARGB);
+  if (silhouette.GetLastStatus() != Gdiplus::Ok) return;
+  {
+    Gdiplus::Graphics off(&silhouette);
+    off.SetSmoothingMode(g->GetSmoothingMode());
+    off.SetPixelOffsetMode(g->GetPixelOffsetMode());
+    Gdiplus::Matrix m(1, 0, 0, 1, m_ptShadowOffset.x, m_ptShadowOffset.y);
+    m.Multiply(&viewMatrix, Gdiplus::MatrixOrderAppend);
+    m.Translate(static_cast<Gdiplus::REAL>(-left), static_cast<Gdiplus::REAL>(-top), Gdiplus::MatrixOrderAppend);
+    m_bDrawingSilhouette = true;
+    Draw(&off, m);
+    m_bDrawingSilhouette = false;
+  }
+  // Every pixel takes the shadow colour; its coverage scales the shadow's opacity.
+  Gdiplus::Rect all(0, 0, w, h);
+  Gdiplus::BitmapData data;
+  if (silhouette.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                          Gdiplus::PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+    return;
+  const int opacity = 255 - std::clamp(m_nShadowTransparency, 0, 255);
+  const uint8_t cr = GetRValue(m_crShadow), cg = GetGValue(m_crShadow), cb = GetBValue(m_crShadow);
+  for (int y = 0; y < h; ++y) {
+    auto* row = static_cast<uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+    for (int x = 0; x < w; ++x) {
+      uint8_t* px = row + 4 * x;  // B, G, R, A in memory
+      const int a = px[3] * opacity / 255;
+      px[0] = cb, px[1] = cg, px[2] = cr, px[3] = static_cast<uint8_t>(a);
+    }
+  }
+  silhouette.UnlockBits(&data);
+  g->ResetTransform();
+  g->DrawImage(&silhouette, static_cast<INT>(left), static_cast<INT>(top), w, h);
+  g->SetTransform(&saved);
+}
 
 void CRenderBaseObj::SetTransMatrix(const CQorTransMatrix& matrix, bool bRebuild) {
   m_matTrans = matrix;

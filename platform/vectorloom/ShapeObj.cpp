@@ -473,6 +473,7 @@ void CBaseShapeObj::DrawBasePath(Gdiplus::Graphics* g, const Gdiplus::Matrix& vi
 }
 
 void CBaseShapeObj::Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix) {
+  DrawShadow(pGraphics, viewMatrix);
   Gdiplus::GraphicsPath base;
   BuildBasePath(base);
   DrawBasePath(pGraphics, viewMatrix, base);
@@ -495,7 +496,14 @@ void CBaseShapeObj::AssignExternalBmpRes2(const CBitmapResObjsList& list) {
 
 CQorVectorRect<float> CBaseShapeObj::CalcuShadowBoundRect(const CQorVectorRect<float>* pBounds) const {
   CQorVectorRect<float> r = pBounds ? *pBounds : CalcuBoundRect();
-  if (!pBounds && IsStroked()) r.Inflate(m_fStrokeWidth * 0.5f, m_fStrokeWidth * 0.5f);
+  if (!pBounds && IsStroked()) {
+    // Anchor caps reach a stroke width and a half beyond the line's end.
+    float sx = 1, sy = 1;
+    m_matTrans.Scaling(sx, sy);
+    const bool anchors = m_nStartCap >= LINE_CAP_SQUARE_ANCHOR || m_nEndCap >= LINE_CAP_SQUARE_ANCHOR;
+    const float reach = m_fStrokeWidth * std::max(sx, sy) * (anchors ? 1.5f : 0.5f);
+    r.Inflate(reach, reach);
+  }
   r.Offset(m_ptShadowOffset.x, m_ptShadowOffset.y);
   return r;
 }

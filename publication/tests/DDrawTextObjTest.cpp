@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -115,7 +116,7 @@ TEST(DDrawTextObj, CutAndEmptyStreamsFail) {
 TEST(DDrawTextObj, BoxOperations) {
   CDDrawTextObj text;
   text.SetLayoutBox(100.0f, 20.0f);
-  const auto area = text.GetTextOccurArea();
+  const auto area = std::as_const(text).GetTextOccurArea();
   EXPECT_EQ(area.cx, 100.5f);
   EXPECT_EQ(area.cy, 20.5f);
 

@@ -1,9 +1,18 @@
-// Real PDFs from the producers people meet (TeX, groff through Ghostscript, cairo, LibreOffice,
-// Chromium, hand-written files with standard fonts and a Type 3 font), imported page by page:
-// the words come through as words, only Type 3 glyphs may become pictures, the page draws like
-// MuPDF draws it, and saving the import twice gives the same bytes. The fixtures, their sources
-// and the commands that made them are in pdf-producers/ (see its README).
+// Real PDFs from the producers people meet (TeX, groff through Ghostscript,
+// cairo, LibreOffice, Chromium, hand-written files with standard fonts and a
+// Type 3 font), imported page by page: the words come through as words, only
+// Type 3 glyphs may become pictures, the page draws like MuPDF draws it, and
+// saving the import twice gives the same bytes. The fixtures, their sources and
+// the commands that made them are in pdf-producers/ (see its README).
+#include <afx.h>
 #include <gtest/gtest.h>
+#include <mupdf/fitz.h>
+#include <quirebook/DDrawTextObj.h>
+#include <quirebook/PdfPageParser.h>
+#include <quirebook/PublicationDoc.h>
+#include <vectorloom/BitmapRes.h>
+#include <vectorloom/ShapeObj.h>
+#include <win32/lwstr.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,16 +22,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <mupdf/fitz.h>
-
-#include <afx.h>
-#include <quirebook/DDrawTextObj.h>
-#include <quirebook/PdfPageParser.h>
-#include <quirebook/PublicationDoc.h>
-#include <vectorloom/BitmapRes.h>
-#include <vectorloom/ShapeObj.h>
-#include <win32/lwstr.h>
 
 #include "PageRaster.h"
 #include "TestSupport.h"
@@ -44,9 +43,10 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The word rule of pdf-producers/words.py: a longest run of ASCII letters and digits and of
-// characters from U+00C0 up, except U+00D7, U+00F7, U+02B0-U+02FF, U+2000-U+206F and
-// U+E000-U+F8FF; words of two characters or more.
+// The word rule of pdf-producers/words.py: a longest run of ASCII letters and
+// digits and of characters from U+00C0 up, except U+00D7, U+00F7,
+// U+02B0-U+02FF, U+2000-U+206F and U+E000-U+F8FF; words of two characters or
+// more.
 bool IsWordChar(uint32_t c) {
   if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
   if (c < 0xC0 || c == 0xD7 || c == 0xF7) return false;
@@ -68,7 +68,8 @@ std::vector<std::wstring> Words(const std::wstring& text) {
   return out;
 }
 
-// The committed word list of a fixture: page (1-based) -> pdftotext's words of that page.
+// The committed word list of a fixture: page (1-based) -> pdftotext's words of
+// that page.
 std::map<int, std::vector<std::wstring>> ReadWordList(const std::string& path) {
   std::map<int, std::vector<std::wstring>> out;
   std::ifstream in(path);
@@ -109,8 +110,8 @@ std::wstring PageText(CDrawingPage& page) {
   return s;
 }
 
-// Centres (in points from the page's top-left corner) of MuPDF's characters on a page that do not
-// come from a Type 3 font, leaving out spaces.
+// Centres (in points from the page's top-left corner) of MuPDF's characters on
+// a page that do not come from a Type 3 font, leaving out spaces.
 bool NonType3CharCentres(const std::vector<uint8_t>& pdf, int page, std::vector<fz_point>* out) {
   fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
   if (!ctx) return false;
@@ -156,7 +157,8 @@ std::vector<Vectorloom::CQorVectorRect<float>> PictureBounds(CDrawingPage& page)
   return out;
 }
 
-// The page's objects as the document writer stores them, and the picture triples they refer to.
+// The page's objects as the document writer stores them, and the picture
+// triples they refer to.
 std::vector<uint8_t> SavedBytes(CDrawingPage& page) {
   CMemFile f;
   const CString version(L"2000");
@@ -167,8 +169,8 @@ std::vector<uint8_t> SavedBytes(CDrawingPage& page) {
   }
   for (int i = 0; i < pictures.GetCount(); ++i)
     if (auto* p = dynamic_cast<Vectorloom::CExternalBmpResObj*>(pictures.GetAt(i))) {
-      const std::string line = lw::WideToUtf8(p->GetPathName().GetString()) + " " +
-                               std::to_string(p->GetFileSize()) + " " + std::to_string(p->GetFileTime()) + "\n";
+      const std::string line = lw::WideToUtf8(p->GetPathName().GetString()) + " " + std::to_string(p->GetFileSize()) +
+                               " " + std::to_string(p->GetFileTime()) + "\n";
       f.Write(line.data(), static_cast<UINT>(line.size()));
     }
   return {f.GetBufferPtr(), f.GetBufferPtr() + f.GetLength()};
@@ -180,30 +182,20 @@ struct Producer {
 };
 
 const Producer kProducers[] = {
-    {"pdftex", 2}, {"groff", 1}, {"cairo", 1}, {"libreoffice", 1}, {"chromium", 1}, {"standard-fonts", 1},
-    {"type3", 1},
+    {"pdftex", 2}, {"groff", 1}, {"cairo", 1}, {"libreoffice", 1}, {"chromium", 1}, {"standard-fonts", 1}, {"type3", 1},
 };
 
 // Checks that fail today, by "file:page:check", with the fault that makes them fail. Such a check
-// must still fail, so that the mend that makes it pass also takes it off this list; a fault marked
-// "at times" depends on the clock and is only reported.
-constexpr const char* kAccents = "accents come as characters of their own";
-constexpr const char* kGlyphScale = "glyphs drawn larger than placed";
+// must still fail, so that the mend that makes it pass also takes it off this list.
+constexpr const char* kLigatureGlyphs = "ligatures drawn as their letters; small glyphs not on whole pixels";
 constexpr const char* kType3Block = "a Type 3 glyph turns its whole text into a picture";
 constexpr const char* kStrokeStyle = "dash patterns and caps are not imported";
 constexpr const char* kSystemFaces = "bold and italic of fonts not embedded are synthetic";
-constexpr const char* kLigatures = "ligatures lose letters";
-constexpr const char* kPictureTime = "at times: pictures carry the import second";
 const std::map<std::string, std::string> kKnownFaults = {
-    {"pdftex:1:words", kAccents},         {"pdftex:1:ink", kGlyphScale},
-    {"pdftex:2:words", kType3Block},         {"pdftex:2:pictures", kType3Block},
-    {"pdftex:2:ink", kGlyphScale},           {"pdftex:2:saved", kPictureTime},
-    {"groff:1:words", kLigatures},          
-    {"cairo:1:ink", kStrokeStyle},           
-    {"chromium:1:words", kLigatures},        
-    {"standard-fonts:1:ink", kSystemFaces},
-    {"type3:1:words", kType3Block},          {"type3:1:pictures", kType3Block},
-    {"type3:1:ink", kType3Block},            {"type3:1:saved", kPictureTime},
+               {"pdftex:1:ink", kLigatureGlyphs},     {"pdftex:2:words", kType3Block},
+    {"pdftex:2:pictures", kType3Block},     {"pdftex:2:ink", kType3Block},  {"cairo:1:ink", kStrokeStyle},
+    {"standard-fonts:1:ink", kSystemFaces}, {"type3:1:words", kType3Block}, {"type3:1:pictures", kType3Block},
+    {"type3:1:ink", kType3Block},
 };
 
 struct Outcome {
@@ -217,9 +209,6 @@ void Report(const Outcome& o) {
   if (known == kKnownFaults.end()) {
     EXPECT_TRUE(o.pass) << o.key << ": " << o.figure;
     std::printf("  %-34s %s %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL", o.figure.c_str());
-  } else if (known->second.rfind("at times", 0) == 0) {
-    std::printf("  %-34s %s (known fault, %s): %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL", known->second.c_str(),
-                o.figure.c_str());
   } else {
     EXPECT_FALSE(o.pass) << o.key << " passes now (" << o.figure << "): take it off the known faults";
     std::printf("  %-34s expected to fail (%s): %s\n", o.key.c_str(), known->second.c_str(), o.figure.c_str());
@@ -273,8 +262,8 @@ TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
         int covered = 0;
         for (const fz_point& c : centres)
           for (const auto& r : pictures)
-            if (c.x * Quirebook::kPdfImportScale >= r.left && c.x * Quirebook::kPdfImportScale <= r.right && c.y * Quirebook::kPdfImportScale >= r.top &&
-                c.y * Quirebook::kPdfImportScale <= r.bottom) {
+            if (c.x * Quirebook::kPdfImportScale >= r.left && c.x * Quirebook::kPdfImportScale <= r.right &&
+                c.y * Quirebook::kPdfImportScale >= r.top && c.y * Quirebook::kPdfImportScale <= r.bottom) {
               ++covered;
               break;
             }
@@ -297,6 +286,35 @@ TEST(PdfImportProducers, EveryPageKeepsItsWordsTextAndLooks) {
     }
     source->Release();
   }
+}
+
+// TeX's fonts of its old encoding have no accented letters: a letter composed from an accent drawn
+// over it is drawn from the font's letter and accent.
+TEST(PdfImportProducers, ComposedLettersOfTexFontsAreDrawnFromLetterAndAccent) {
+  const std::string path = kFixtures + "/pdftex.pdf";
+  auto* source = new CCachePdfPageContent(lw::Utf8ToWide(path).c_str());
+  source->AddRef();
+  {
+    CTextDoc doc;
+    auto* page = new CDrawingPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(0);
+    doc.GetRenderPagesArray().AddPage(page);
+    ASSERT_TRUE(page->LoadPageContent(&doc));
+    int composed = 0;
+    for (auto* obj : page->GetRenderObjectList()) {
+      auto* text = dynamic_cast<CDDrawTextObj*>(obj);
+      if (!text) continue;
+      for (const auto& ch : text->GetArrayOfTextCharacters()) {
+        const char16_t c = ch.GetCharacter();
+        if (c < 0xC0) continue;
+        EXPECT_NE(ch.GetCharGlyphPath(), nullptr) << "U+" << std::hex << static_cast<int>(c);
+        ++composed;
+      }
+    }
+    EXPECT_EQ(composed, 14);  // Bézier naïve rôle élève (2) café façade über señor Étude Île Özil
+  }
+  source->Release();
 }
 
 }  // namespace

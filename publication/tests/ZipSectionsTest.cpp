@@ -302,3 +302,49 @@ TEST(ZipSections, FontWriterOwnsItsIdList) {
   EXPECT_EQ(fromList.GetBlocksCount(), 1u);
   EXPECT_EQ(tails(fromList), (std::vector<unsigned>{3}));
 }
+
+// Blocks copied as stored: a writer that hands over another section's packed blocks writes that
+// section again byte for byte, without building or packing anything; the rom reader gives each
+// block packed, unpacked and its entry's tail, and nothing outside its table.
+TEST(ZipSections, StoredBlocksAreCopiedUnchanged) {
+  const std::vector<Bytes> blocks = SampleBlocks();
+  CBytesWriter writer("Objs", blocks, 2);
+  const Bytes original = WriteSection(writer);
+
+  Bytes source = original;
+  CMemFile in(source.data(), static_cast<UINT>(source.size()));
+  CBytesRomReader rom("Objs", 2);
+  ASSERT_TRUE(rom.ReadBlocksTag(&in));
+  ASSERT_TRUE(rom.ReadIndexs(&in));
+  ASSERT_EQ(rom.GetCount(), blocks.size());
+  for (int i = 0; i < static_cast<int>(blocks.size()); ++i) {
+    std::vector<uint8_t> raw;
+    ASSERT_TRUE(rom.ReadUnpackedBlock(&in, i, raw));
+    EXPECT_EQ(raw, blocks[static_cast<size_t>(i)]);
+    ASSERT_NE(rom.GetEntryTail(i), nullptr);
+    EXPECT_EQ(rom.GetEntryTail(i)[1], static_cast<uint32_t>(i * 100 + 1));
+  }
+  std::vector<uint8_t> packed;
+  uint32_t rawLength = 7;
+  for (int bad : {-1, static_cast<int>(blocks.size())}) {
+    EXPECT_FALSE(rom.ReadPackedBlock(&in, bad, packed, rawLength));
+    EXPECT_FALSE(rom.ReadUnpackedBlock(&in, bad, packed));
+    EXPECT_EQ(rom.GetEntryTail(bad), nullptr);
+  }
+
+  // Copies block i from the reader; MakeBlockContent is never asked.
+  struct CCopyWriter : CBytesWriter {
+    CCopyWriter(std::vector<Bytes> b, CBytesRomReader& r, CMemFile& f)
+        : CBytesWriter("Objs", std::move(b), 2), rom(r), file(f) {}
+    bool GetPackedBlock(int index, std::vector<uint8_t>& out, uint32_t& raw) override {
+      return rom.ReadPackedBlock(&file, index, out, raw);
+    }
+    unsigned char* MakeBlockContent(int, unsigned long&, const CString&, const CString&) override {
+      ADD_FAILURE() << "block built";
+      return nullptr;
+    }
+    CBytesRomReader& rom;
+    CMemFile& file;
+  } copier(std::vector<Bytes>(blocks.size()), rom, in);  // empty blocks of its own
+  EXPECT_EQ(WriteSection(copier), original);
+}

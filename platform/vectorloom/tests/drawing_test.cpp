@@ -234,6 +234,63 @@ TEST(ShapeDrawing, StrokeStyleReachesThePen) {
   }
 }
 
+TEST(ShapeDrawing, ShadowsFollowTheSilhouette) {
+  // The red square (10..60) with a shadow 5 down and right: black at transparency 128 is grey
+  // over white where the square does not cover it.
+  const COLORREF red = RGB(255, 0, 0), white = RGB(255, 255, 255), grey = RGB(127, 127, 127);
+  auto shadowed = [](CRenderBaseObj* obj) {
+    obj->SetShadowFlag(true);
+    obj->SetShadowOffset({5, 5});
+    obj->SetShadowColor(RGB(0, 0, 0));
+    obj->SetShadowTransparency(128);
+    return obj;
+  };
+  struct Case {
+    const char* name;
+    std::function<CRenderBaseObj*()> make;
+    Gdiplus::Matrix view;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {"filled square", [&] { return shadowed(Square()); }, Gdiplus::Matrix(),
+       {{35, 35, red}, {62, 62, grey}, {62, 20, grey}, {12, 62, white}, {62, 12, white}, {67, 67, white}}},
+      {"shadow off", [&] { CRenderBaseObj* o = shadowed(Square()); o->SetShadowFlag(false); return o; },
+       Gdiplus::Matrix(), {{62, 62, white}}},
+      {"outline only: the inside casts nothing",
+       [&] {
+         auto* s = static_cast<CBaseShapeObj*>(shadowed(Square()));
+         s->SetFillInsideFlag(0);
+         s->SetStrokeOutlineFlag(1);
+         s->SetStrokeWidth(4);
+         return s;
+       },
+       Gdiplus::Matrix(), {{35, 35, white}, {64, 40, grey}, {40, 64, grey}, {40, 40, white}}},
+      {"through a zooming view", [&] { return shadowed(Square()); }, Gdiplus::Matrix(0.5f, 0, 0, 0.5f, 0, 0),
+       {{20, 20, red}, {31, 31, grey}, {33, 33, white}}},
+      {"a group casts one shadow",
+       [&] {
+         auto* group = new CRenderGroupObj;
+         group->AddChild(Square());
+         auto* second = new CCustomPathObj;
+         second->AddRectanglePath({0, 0, 20, 20});
+         second->SetTransMatrix(CQorTransMatrix::Translation(70, 70), true);
+         second->SetFillColor(RGB(255, 0, 0));
+         second->SetStrokeOutlineFlag(0);
+         group->AddChild(second);
+         return shadowed(group);
+       },
+       Gdiplus::Matrix(), {{62, 62, grey}, {92, 92, grey}, {35, 35, red}, {80, 80, red}, {66, 66, white}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Held obj(c.make());
+    Canvas canvas;
+    obj->Draw(&canvas.g, c.view);
+    for (const Probe& p : c.probes)
+      EXPECT_TRUE(Near(canvas.At(p.x, p.y), p.expected, 4)) << "at " << p.x << "," << p.y << ": " << std::hex << canvas.At(p.x, p.y);
+  }
+}
+
 TEST(PageDrawing, DrawsBackgroundThenObjectsInOrderThroughTheViewMatrix) {
   Held page(nullptr);
   auto* p = new CRenderPage;

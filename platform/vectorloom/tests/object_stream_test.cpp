@@ -401,11 +401,25 @@ TEST(ObjectStreamLoad, NestingDeeperThanTheLimitFails) {
     }
     return top;
   };
+  // The same stream spelled out: each group's record and a count of one, the last count 0.
+  auto stream = [](int depth) {
+    CMemFile f;
+    for (int i = 0; i < depth; ++i) {
+      CRenderGroupObj g;
+      g.Save(f, CString(L"2010"));
+      lw::bin::WriteU32(f, i + 1 < depth ? 1 : 0);
+    }
+    return FileBytes(f);
+  };
   for (int depth : {CRenderGroupObj::kMaxGroupDepth, CRenderGroupObj::kMaxGroupDepth + 1}) {
+    const bool allowed = depth <= CRenderGroupObj::kMaxGroupDepth;
     Held tree(build(depth));
+    CMemFile f;
+    EXPECT_EQ(CLoadingObject::Save(f, *tree.p, CString(L"2010")), allowed) << depth;  // writers refuse it too
+    if (allowed) EXPECT_EQ(FileBytes(f), stream(depth));
     CBitmapResObjsList bitmaps;
-    CRenderBaseObj* obj = LoadObject(SaveObject(*tree.p), bitmaps);
-    EXPECT_EQ(obj != nullptr, depth <= CRenderGroupObj::kMaxGroupDepth) << depth;
+    CRenderBaseObj* obj = LoadObject(stream(depth), bitmaps);
+    EXPECT_EQ(obj != nullptr, allowed) << depth;
     if (obj) Held drop(obj);
   }
 }
@@ -425,20 +439,68 @@ TEST(ObjectStreamScaling, LengthsScaleAndComeBack) {
   EXPECT_EQ(shape->GetSubPath(1).GetNode(1).pt, node);
 }
 
-TEST(ObjectStreamGroups, ChildCountMatchesTheRecordsWritten) {
-  // A text child has no record this library can write: it is left out of the count as well.
+TEST(ObjectStreamGroups, TextsInGroupsAreWrittenAndCounted) {
+  // Stamps hold texts in groups: a text child is written through its own Save and counted;
+  // only a code without a record (1, the library's own text) is left out.
+  struct TextFactory : CDefaultObjectFactory {
+    CRenderBaseObj* CreateObject(int type) override {
+      return type == RENDER_OBJ_TEXT ? new CRenderBaseObj(RENDER_OBJ_TEXT) : CDefaultObjectFactory::CreateObject(type);
+    }
+  } withTexts;
   auto* group = new CRenderGroupObj;
   Held held(group);
-  group->AddChild(new CRenderBaseObj(RENDER_OBJ_TEXT));
-  group->AddChild(MakeSmallRectangle());
-  const std::vector<uint8_t> bytes = SaveObject(*group);
-  EXPECT_EQ(lw::bin::GetLE32(bytes.data() + 64), 1u);
+  auto* text = new CRenderBaseObj(RENDER_OBJ_TEXT);
+  text->SetObjectName(CString(L"T"));
+  group->AddChild(text);
+  group->AddChild(new CRenderBaseObj(RENDER_OBJ_CORETEXT));
+  auto* inner = new CRenderGroupObj;
+  inner->AddChild(MakeSmallRectangle());
+  auto* deepText = new CRenderBaseObj(RENDER_OBJ_TEXT);
+  deepText->SetObjectName(CString(L"U"));
+  inner->AddChild(deepText);
+  group->AddChild(inner);
+  CMemFile f;
+  ASSERT_TRUE(CLoadingObject::SaveSerialized(f, *group));
+  const std::vector<uint8_t> bytes = FileBytes(f);
+  EXPECT_EQ(lw::bin::GetLE32(bytes.data() + 12 + 64), 2u);  // the text and the inner group
+
   CBitmapResObjsList bitmaps;
-  uint64_t consumed = 0;
-  Held loaded(LoadObject(bytes, bitmaps, &consumed));
-  ASSERT_NE(loaded.p, nullptr);
-  EXPECT_EQ(consumed, bytes.size());
-  EXPECT_EQ(static_cast<CRenderGroupObj*>(loaded.p)->GetChildList().GetCount(), 1);
+  {
+    BytesFile in(bytes);
+    Held loaded(CLoadingObject::LoadSerialized(in.file(), nullptr, bitmaps, withTexts));
+    ASSERT_NE(loaded.p, nullptr);
+    EXPECT_EQ(in.file().GetPosition(), bytes.size());
+    const auto& kids = static_cast<CRenderGroupObj*>(loaded.p)->GetChildList();
+    ASSERT_EQ(kids.GetCount(), 2);
+    EXPECT_EQ(kids[0]->GetObjectName(), CString(L"T"));
+    const auto& innerKids = static_cast<CRenderGroupObj*>(kids[1])->GetChildList();
+    ASSERT_EQ(innerKids.GetCount(), 2);
+    EXPECT_EQ(innerKids[1]->GetObjectType(), RENDER_OBJ_TEXT);
+    EXPECT_EQ(innerKids[1]->GetObjectName(), CString(L"U"));
+  }
+  // A reader that cannot make texts fails the whole stream rather than dropping them.
+  BytesFile in(bytes);
+  CDefaultObjectFactory plain;
+  EXPECT_EQ(CLoadingObject::LoadSerialized(in.file(), nullptr, bitmaps, plain), nullptr);
+}
+
+TEST(ObjectStreamGroups, AFailedChildListLeavesTheGroupAsItWas) {
+  // Reading children into a group that already has one: a damaged list adds nothing.
+  auto* source = new CRenderGroupObj;
+  Held held(source);
+  source->AddChild(MakeSmallRectangle());
+  source->AddChild(MakeSmallRectangle());
+  CMemFile f;
+  ASSERT_TRUE(source->SaveChildren(f, CString(L"2010")));
+  std::vector<uint8_t> bytes = FileBytes(f);
+  bytes.resize(bytes.size() - 1);  // the second child is cut short
+  CRenderGroupObj target;
+  target.AddChild(MakeSmallRectangle());
+  BytesFile in(bytes);
+  CBitmapResObjsList bitmaps;
+  CDefaultObjectFactory factory;
+  EXPECT_EQ(target.LoadChildren(in.file(), nullptr, bitmaps, CString(L"2010"), factory), 0);
+  EXPECT_EQ(target.GetChildList().GetCount(), 1);
 }
 
 TEST(ObjectStreamGroups, ChildrenComeFromTheCallersFactory) {

@@ -27,6 +27,9 @@ constexpr float kPdfImportScale = 1.33f;
 constexpr float kPdfImportGlyphScale = 0.75f;
 // The path name every imported picture starts with.
 constexpr const wchar_t* kPdfImageResourcePrefix = L"PDF_Parse_Implement";
+// The file time of every imported picture: none, so that pictures are known by name (a hash of
+// their content) and size alone, and importing the same file twice gives the same bytes.
+constexpr int64_t kPdfImageResourceTime = 0;
 
 // A colour of three components in 0..1 as a Windows RGB value (red in the low byte): each
 // component x 255 + 0.5, truncated and clamped to 0..255 (NaN gives 0).

@@ -49,6 +49,10 @@ class CZipSavingInterface : public CZlibCompresser {
   virtual unsigned char* MakeBlockContent(int index, unsigned long& rawLength, const CString& s1,
                                           const CString& s2) = 0;
 
+  // A block copied as it is stored elsewhere: true with its packed bytes and raw length, written
+  // unchanged; false (the default) to have MakeBlockContent build it and pack it here.
+  virtual bool GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength);
+
   // Writes the index and the packed blocks at the current position, then patches the index
   // entries and the header. False when the index or a block cannot be written; the section is then
   // incomplete and the file must be abandoned. A short write throws the file's exception.
@@ -151,6 +155,13 @@ class CZipRomExtractInterface : public CBaseExtractorInterface {
   bool ReadIndexs(CFile* file);
   // The handler's result; false for an index outside the table or a block that cannot be read.
   bool ReadBlock(CFile* file, int index, const CString& s1, const CString& s2);
+  // The unpacked bytes of block `index`; false when it cannot be read or unpacked.
+  bool ReadUnpackedBlock(CFile* file, int index, std::vector<uint8_t>& raw);
+  // The packed bytes of block `index` as stored (not unpacked, so not checked) and its raw length;
+  // false for an index outside the table or a short read.
+  bool ReadPackedBlock(CFile* file, int index, std::vector<uint8_t>& packed, uint32_t& rawLength) const;
+  // The writer part of entry `index` (GetEntrySize() - 12 bytes, as words); null outside the table.
+  const uint32_t* GetEntryTail(int index) const;
   void Clear();
   unsigned GetCount() const { return m_nCount; }
   unsigned GetEntrySize() const { return m_nEntrySize; }

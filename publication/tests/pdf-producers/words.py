@@ -4,9 +4,12 @@
 A word is a longest run of word characters: ASCII letters and digits, and every character from
 U+00C0 up except U+00D7, U+00F7, the spacing modifier letters U+02B0-U+02FF, the general
 punctuation U+2000-U+206F and the private use area U+E000-U+F8FF. The import test splits the
-imported text by the same rule."""
+imported text by the same rule. Words are put in Unicode's composed form (NFC), a dotless i or j
+under a combining accent taking its dot back, as TeX means it (\\"\\i is an i with a diaeresis)."""
+import re
 import subprocess
 import sys
+import unicodedata
 
 
 def is_word_char(c):
@@ -18,7 +21,14 @@ def is_word_char(c):
     return not (0x2B0 <= o <= 0x2FF or 0x2000 <= o <= 0x206F or 0xE000 <= o <= 0xF8FF)
 
 
+def normalized(text):
+    text = re.sub("\u0131(?=[\u0300-\u036f])", "i", text)
+    text = re.sub("\u0237(?=[\u0300-\u036f])", "j", text)
+    return unicodedata.normalize("NFC", text)
+
+
 def words(text):
+    text = normalized(text)
     out, cur = [], ""
     for c in text + " ":
         if is_word_char(c):

@@ -94,7 +94,7 @@ class CEditableTextObj {
   ~CEditableTextObj();  // not virtual: owners destroy the derived object through its own type
 
   // The layout box (width, height) in the units of the character offsets.
-  virtual Vectorloom::CQorVectorSize<float> GetTextOccurArea() = 0;
+  virtual Vectorloom::CQorVectorSize<float> GetTextOccurArea() const = 0;
 
   unsigned int GetAlignMode() const { return m_nAlignMode; }
   void SetAlignMode(unsigned int mode) { m_nAlignMode = mode; }
@@ -118,7 +118,7 @@ class CEditableTextObj {
   // Characters first..last (last < 0: to the end), one UTF-16 unit per element.
   std::wstring GetCharacters(int first, int last) const;
   bool IsStartingAsParagraph() const;
-  bool IsEndingAsParagraph();
+  bool IsEndingAsParagraph() const;
 
   // Font runs. FindFontRun gives the run holding character index (and its first character in
   // *runStart), or -1 (and -1) when there is none.
@@ -142,12 +142,12 @@ class CEditableTextObj {
   // behind that character. Valid after a layout; only characters in rows are reached.
   static constexpr int kCaretBehind = 0x40000000;
   static constexpr int kCaretIndexMask = 0x00FFFFFF;
-  int HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& pt);
-  int CalcuNextRowCaretPos(int index);
-  int CalcuPrevRowCaretPos(int index);
-  int CalcuRowStartedCaretPos(int index);
+  int HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& pt) const;
+  int CalcuNextRowCaretPos(int index) const;
+  int CalcuPrevRowCaretPos(int index) const;
+  int CalcuRowStartedCaretPos(int index) const;
   // The union of the glyph bounds of the first and last visible character of every row.
-  Vectorloom::CQorVectorRect<float> CalcuInnerTextExtent();
+  Vectorloom::CQorVectorRect<float> CalcuInnerTextExtent() const;
 
   // Editing. str holds UTF-16 units, one per element, as GetCharacters gives them (text from a
   // CString goes through TextUnitsFromCodePoints first); len < 0: NUL-terminated.

@@ -139,7 +139,7 @@ int DeflateFile(const std::wstring& source, CFile* out) {
 
 std::wstring FoldVideoPath(const std::wstring& path) {
   std::wstring folded = path;
-  for (wchar_t& c : folded) c = towlower(c);
+  for (wchar_t& c : folded) c = lw::ToLowerChar(c);
   return folded;
 }
 

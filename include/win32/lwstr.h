@@ -15,4 +15,11 @@ std::wstring Utf16ToWide(std::u16string_view s);
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToUtf8(std::u16string_view s);
 
+// Unicode simple case mappings, the same whatever locale the process runs in. Every name the
+// program compares without regard to case (profile sections and keys, file patterns, resource
+// names, font faces, switches) is folded with ToLowerChar.
+wchar_t ToLowerChar(wchar_t ch);
+wchar_t ToUpperChar(wchar_t ch);
+bool EqualNoCase(std::wstring_view a, std::wstring_view b);
+
 }  // namespace lw

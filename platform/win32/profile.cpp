@@ -40,12 +40,7 @@ std::wstring_view Trim(std::wstring_view s) {
   return s.substr(b, e - b);
 }
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (towlower(a[i]) != towlower(b[i])) return false;
-  return true;
-}
+bool SameName(std::wstring_view a, std::wstring_view b) { return lw::EqualNoCase(a, b); }
 
 bool IsSectionLine(std::wstring_view line, std::wstring_view* name) {
   std::wstring_view t = Trim(line);

@@ -13,12 +13,7 @@ namespace lwprofile {
 
 namespace {
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
-  return true;
-}
+bool SameName(const std::wstring& a, const std::wstring& b) { return lw::EqualNoCase(a, b); }
 
 std::wstring Trim(const std::wstring& s) {
   std::size_t b = 0, e = s.size();

@@ -1,5 +1,6 @@
 #include "glyphweave/CharsFontDesc.h"
 
+#include <lwdpi.h>
 #include <wingdi.h>
 
 #include <cstring>
@@ -7,18 +8,6 @@
 #include <win32/lwbytes.h>
 
 namespace GlyphweaveLib {
-
-namespace {
-
-// Pixels per inch of the screen context.
-int ScreenPixelsPerInchY() {
-  HDC dc = GetDC(nullptr);
-  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
-}
-
-}  // namespace
 
 _CharsFontDesc::_CharsFontDesc() { Reset(); }
 
@@ -176,7 +165,7 @@ CRichFontDesc::CRichFontDesc()
       m_crRenderColor(0) {}
 
 float CRichFontDesc::GetFontPixelSize() const {
-  return m_fFontSize * static_cast<float>(ScreenPixelsPerInchY()) / 72.0f;
+  return m_fFontSize * static_cast<float>(lw::PixelsPerInch(nullptr, LOGPIXELSY)) / 72.0f;
 }
 
 int CFontDescCollection::CompareFontDesc(const void* a, const void* b) {

@@ -36,6 +36,12 @@ bool ReadBytes(CFile& f, void* data, size_t n);
 bool ReadString16(CFile& f, std::u16string& s);
 bool ReadString16(CFile& f, CString& s);
 
+// What is left of the file after its position (0 when the position is past the end): sizes and
+// counts read from a file are checked against it before anything is allocated.
+uint64_t BytesLeft(CFile& f);
+// Whether count records of at least minSize bytes each can still follow (always, for minSize 0).
+bool CountFits(CFile& f, uint64_t count, uint64_t minSize);
+
 // Little-endian encoding into and out of byte buffers (lwbytes.h).
 using lw::GetLE16;
 using lw::GetLE32;

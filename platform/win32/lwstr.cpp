@@ -1,4 +1,5 @@
 #include "lwstr.h"
+#include "lwbytes.h"
 
 #include <clocale>
 #include <cwctype>
@@ -136,6 +137,18 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   out.reserve(s.size());
   for (size_t i = 0; i < s.size();) AppendUtf8(out, NextUtf16(s, i));
   return out;
+}
+
+std::wstring DecodeText(std::string_view bytes) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    std::u16string units;
+    units.reserve((bytes.size() - 2) / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+      units.push_back(static_cast<char16_t>(GetLE16(reinterpret_cast<const uint8_t*>(bytes.data() + i))));
+    return Utf16ToWide(units);
+  }
+  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return Utf8ToWide(bytes);
 }
 
 namespace {

@@ -111,19 +111,7 @@ std::optional<IniText> Load(const std::string& path, bool* missing) {
   }
   close(fd);
 
-  std::wstring text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::u16string units;
-    units.reserve((bytes.size() - 2) / 2);
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-      units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                            (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    text = lw::Utf16ToWide(units);
-  } else {
-    std::string_view body(bytes);
-    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-    text = lw::Utf8ToWide(body);
-  }
+  const std::wstring text = lw::DecodeText(bytes);
 
   IniText ini;
   size_t start = 0;

@@ -32,9 +32,9 @@ std::wstring OneLine(const std::wstring& s) {
 
 }  // namespace
 
-ProfileFile ProfileFile::Parse(const std::string& utf8) {
+ProfileFile ProfileFile::Parse(const std::string& bytes) {
   ProfileFile file;
-  const std::wstring text = lw::Utf8ToWide(utf8);
+  const std::wstring text = lw::DecodeText(bytes);
   Section* current = nullptr;
   std::size_t start = 0;
   while (start <= text.size()) {

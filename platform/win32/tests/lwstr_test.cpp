@@ -32,6 +32,23 @@ TEST(TextConversion, MalformedInputBecomesReplacementCharacter) {
   EXPECT_EQ(lw::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xef\xbf\xbd");
 }
 
+// File text as both INI readers take it: a byte-order mark decides between UTF-16LE and UTF-8.
+TEST(TextConversion, DecodesFileTextByItsByteOrderMark) {
+  struct Case {
+    std::string bytes;
+    std::wstring text;
+  } const cases[] = {
+      {"", L""},
+      {"[s]\nk=\xC3\xA9", L"[s]\nk=\u00E9"},
+      {"\xEF\xBB\xBF[s]", L"[s]"},                            // UTF-8 mark dropped
+      {std::string("\xFF\xFE[\0s\0]\0", 8), L"[s]"},           // UTF-16LE
+      {std::string("\xFF\xFE\xE9\0\x3D\xD8\0\xDE", 8), L"\u00E9\U0001F600"},  // surrogate pair
+      {std::string("\xFF\xFEk\0=", 5), L"k"},                  // odd last byte
+      {"\xFF", L"\uFFFD"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(lw::DecodeText(c.bytes), c.text) << c.bytes.size();
+}
+
 // One case rule for every name compared without regard to case, whatever the process locale
 // (the tests run in the "C" locale, where the C library lowers only A-Z).
 TEST(CaseFolding, OneRuleBeyondAsciiAndOutsideTheBmp) {

@@ -57,6 +57,22 @@ TEST(ProfileFile, ParsesSectionsAndEntriesLeniently) {
   EXPECT_EQ(p.Sections().size(), 3u);
 }
 
+// Files written on Windows: a UTF-8 byte-order mark does not hide the first section, and UTF-16LE
+// with its mark reads as text.
+TEST(ProfileFile, ReadsTextWithAByteOrderMark) {
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : std::u16string(u"[Settings]\r\nZoom=150\r\n")) {
+    utf16 += static_cast<char>(c & 0xFF);
+    utf16 += static_cast<char>(c >> 8);
+  }
+  for (const std::string& bytes : {std::string("\xEF\xBB\xBF[Settings]\nZoom=150\n"), utf16}) {
+    const ProfileFile p = ProfileFile::Parse(bytes);
+    const std::wstring* v = p.Find(L"settings", L"zoom");
+    ASSERT_NE(v, nullptr) << bytes.size();
+    EXPECT_EQ(*v, L"150");
+  }
+}
+
 TEST(ProfileFile, WritesPlainNamesAndRoundTripsThroughDisk) {
   lwtest::TempDir dir;
   ProfileFile p;

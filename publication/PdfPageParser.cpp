@@ -16,6 +16,7 @@
 #include <glyphweave/EmbedFontRes.h>
 #include <vectorloom/BitmapRes.h>
 #include <vectorloom/ShapeObj.h>
+#include <win32/lwbytes.h>
 #include <win32/lwstr.h>
 
 #include "quirebook/DDrawTextObj.h"
@@ -56,8 +57,8 @@ uint64_t Fnv1a(uint64_t h, const void* data, size_t n) {
 }
 
 uint64_t HashInt(uint64_t h, int32_t v) {
-  const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                        static_cast<uint8_t>(v >> 24)};
+  uint8_t b[4];
+  lw::PutLE32(b, static_cast<uint32_t>(v));
   return Fnv1a(h, b, 4);
 }
 
@@ -69,13 +70,8 @@ std::string BoundedString(const char* s, size_t limit) {
   return std::string(s, n);
 }
 
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutI32(std::vector<uint8_t>& out, int32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
-}
+void PutU16(std::vector<uint8_t>& out, uint16_t v) { lw::AppendLE16(out, v); }
+void PutI32(std::vector<uint8_t>& out, int32_t v) { lw::AppendLE32(out, static_cast<uint32_t>(v)); }
 std::vector<uint8_t> HMetricBytes(const PdfHMetric& m) {
   std::vector<uint8_t> out;
   PutU16(out, m.lo);

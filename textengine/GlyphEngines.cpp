@@ -12,6 +12,7 @@
 #include FT_OUTLINE_H
 
 #include <gdi/ftlibrary.h>
+#include <gdi/lwdpi.h>
 #include <gdi/wingdi.h>
 #include <winfile.h>
 
@@ -36,11 +37,6 @@ MAT2 IdentityMat2() {
   m.eM11.value = 1;
   m.eM22.value = 1;
   return m;
-}
-
-int ResolutionOf(HDC dc) {
-  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
-  return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace
@@ -217,7 +213,7 @@ bool CFFTypeFontEngine::SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFo
     return false;
   }
   (void)hinting;
-  m_nResolution = ResolutionOf(dc);
+  m_nResolution = lw::PixelsPerInch(dc, LOGPIXELSX);
   m_nLastError = FT_Set_Char_Size(m_face, 0x10000, 0x10000, static_cast<FT_UInt>(m_nResolution),
                                   static_cast<FT_UInt>(m_nResolution));
   if (m_nLastError != 0) {

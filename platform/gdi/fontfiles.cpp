@@ -108,9 +108,7 @@ const Alias kAliases[] = {
 
 bool SameFace(const wchar_t* a, const wchar_t* b) {
   for (;; ++a, ++b) {
-    wchar_t x = *a, y = *b;
-    if (x < 0x80) x = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(x)));
-    if (y < 0x80) y = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(y)));
+    const wchar_t x = lw::ToLowerChar(*a), y = lw::ToLowerChar(*b);
     if (x != y) return false;
     if (!x) return true;
   }

@@ -15,7 +15,7 @@ namespace {
 
 class PageText final : public CEditableTextObj {
  public:
-  Vectorloom::CQorVectorSize<float> GetTextOccurArea() override { return {600.0f, 100000.0f}; }
+  Vectorloom::CQorVectorSize<float> GetTextOccurArea() const override { return {600.0f, 100000.0f}; }
 };
 
 CRichFontDesc Arial() {

@@ -295,18 +295,6 @@ void CQorObjImage::CopyPalette(const CQorObjImage& other) {
   SetColorTable(0, count, table);
 }
 
-void CQorObjImage::__SetGrayPalette() {
-  const int bits = ColorBits();
-  if (!m_pBlock || bits > 8) return;
-  const int step = 255 / ((1 << bits) - 1);
-  RGBQUAD* table = reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(m_pBlock) + m_pBlock->biSize);
-  const int entries = GetPaletteEntryCount();
-  for (int i = 0; i < entries && i < (1 << bits); ++i) {
-    const BYTE level = static_cast<BYTE>(i * step);
-    table[i] = RGBQUAD{level, level, level, 0};
-  }
-}
-
 RGBQUAD CQorObjImage::__Split16Bit_565(WORD w) {
   return RGBQUAD{static_cast<BYTE>((w << 3) & 0xF8), static_cast<BYTE>((w >> 3) & 0xFC),
                  static_cast<BYTE>((w >> 8) & 0xF8), 0};

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <new>
 #include <vector>
 
+#include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
 #include <glyphweave/EditableTextObj.h>
 #include <glyphweave/EmbedFontRes.h>
@@ -319,6 +319,8 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
 
   GlyphweaveLib::CArrayOfTextCharacters& chars = editable->GetArrayOfTextCharacters();
   bool bold = false, italic = false;
+  GlyphweaveLib::_CharsFontDesc runFont;
+  std::vector<std::pair<size_t, GlyphweaveLib::_CharsFontDesc>> wordSpaces;  // spaces over gaps
   for (int r = 0; r < text->run_count; ++r) {
     const PdfTextRun* run = text->runs[r];
     if (!run || run->char_count <= 0 || !run->chars) continue;
@@ -334,6 +336,7 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       bold = program && program->m_nSecondWord != 0;
       italic = program && program->m_nHintingWord != 0;
       editable->AppendFontRun(info);
+      runFont = info.m_FontDesc;
     } else {
       // Characters of a font the document does not know stay in the previous run's font, so every
       // character keeps a font run.
@@ -343,6 +346,7 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       GlyphweaveLib::TFontRunInfo info = runs.GetAt(last);
       info.m_nLength += static_cast<uint32_t>(run->char_count);
       editable->SetFontRunAt(last, info);
+      runFont = info.m_FontDesc;
     }
     const COLORREF colour = run->fill_given ? PdfColorToRgb(run->fill_rgb) : 0;
     for (int i = 0; i < run->char_count; ++i) {
@@ -353,12 +357,24 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       item.SetCharacter(static_cast<char16_t>(run->chars[i].character & 0xFFFF));
       item.SetHorizontalShift(-run->chars[i].adjustment * run->font_size / 1000.0f);
       item.SetCharSpacing(run->char_spacing);
-      item.SetCharXScale(run->horizontal_scale * kPdfImportInverseScale);
-      item.SetCharYScale(kPdfImportInverseScale);
+      item.SetCharXScale(run->horizontal_scale * kPdfImportGlyphScale);
+      item.SetCharYScale(kPdfImportGlyphScale);
       item.SetBaselineShift(run->rise);
       item.SetRenderColor(colour);
+      if (run->chars[i].character & kPdfCharWordSpace) wordSpaces.emplace_back(chars.size(), runFont);
       chars.push_back(item);
     }
+  }
+  // A word space over a gap of the PDF: the gap is in the next character's shift, so the space's
+  // own width comes off it and the next character stays where the PDF draws it.
+  if (!wordSpaces.empty()) {
+    HDC dc = GetDC(nullptr);
+    for (const auto& [index, font] : wordSpaces) {
+      if (index + 1 >= chars.size()) continue;
+      chars[index].BuildGlyph(dc, font, fonts, m_pDoc->GetFontGlyphCacheManager());
+      chars[index + 1].SetHorizontalShift(chars[index + 1].GetHorizontalShift() - chars[index].GetIncreaseDeltaX());
+    }
+    if (dc) ReleaseDC(nullptr, dc);
   }
   PlaceObject(ref.obj, CQorTransMatrix(1, 0, 0, -1, 0, 0) * MatrixOf(text->matrix));
 }
@@ -373,9 +389,11 @@ void CPDFPageParserImpl::OnImageObject(const PdfImageRecord* image) {
   const float w = static_cast<float>(sized ? image->width : static_cast<int>(bitmap->GetWidth()));
   const float h = static_cast<float>(sized ? image->height : static_cast<int>(bitmap->GetHeight()));
 
+  // Known by content alone: the name hashes the pixels and the time is kPdfImageResourceTime, so
+  // the same picture imported at any moment is one picture to the writer.
   auto* resource = new Vectorloom::CExternalBmpResObj(CString(MakePdfImageResourceName(*image).c_str()),
                                                       static_cast<uint32_t>(image->data_length),
-                                                      static_cast<int64_t>(std::time(nullptr)));
+                                                      kPdfImageResourceTime);
   resource->AddRef();
   resource->SetGdiBitmap(bitmap, pixels, 1);
 

@@ -296,7 +296,7 @@ class COptimizedRunlineTextslist {
 
   virtual bool AddItem(const ItemPtr& item, const GroupList& all);
   virtual float Score(const ItemPtr&, const GroupList&) const { return 0; }
-  virtual void UpdateBounds(const ItemPtr& item) {
+  void UpdateBounds(const ItemPtr& item) {
     if (m_items.size() == 1) {
       m_bounds = item->rect;
       m_minSeq = m_maxSeq = item->sequence;
@@ -387,12 +387,6 @@ class COptimizedTextBlockslist : public COptimizedRunlineTextslist {
     return pairs ? sum / static_cast<float>(pairs) : -1;
   }
 
-  void UpdateBounds(const ItemPtr& item) override {
-    COptimizedRunlineTextslist::UpdateBounds(item);
-    ++m_nItems;
-    m_fHeights += item->rect.Height();
-  }
-
  private:
   size_t PlaceOf(const COptimizedTextItemEx& item) const {
     size_t pos = 0;
@@ -415,9 +409,6 @@ class COptimizedTextBlockslist : public COptimizedRunlineTextslist {
     if (score < 0 || Interleaved(item, n, all)) return -1;
     return score;
   }
-
-  int m_nItems = 0;
-  float m_fHeights = 0;
 };
 
 struct Gutter {

@@ -80,6 +80,8 @@ void CBaseVideoObj::Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& vi
   Vectorloom::CBitmapResObj* res = GetFillDefinition().GetRenderBitmap();
   Gdiplus::Bitmap* bitmap = res ? res->GetGdiBitmap() : nullptr;
   if (!bitmap) return;
+  Gdiplus::Matrix saved;
+  pGraphics->GetTransform(&saved);
   const auto& t = GetTransMatrix();
   Gdiplus::Matrix world(t.m11, t.m12, t.m21, t.m22, t.dx, t.dy);
   world.Multiply(&viewMatrix, Gdiplus::MatrixOrderAppend);
@@ -92,7 +94,7 @@ void CBaseVideoObj::Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& vi
   const CQorVectorRect<float> box = GetObjectBox();
   pGraphics->DrawImage(bitmap, Gdiplus::RectF(0, 0, box.Width(), box.Height()));
   pGraphics->SetClip(&previous, Gdiplus::CombineModeReplace);
-  pGraphics->ResetTransform();
+  pGraphics->SetTransform(&saved);
 }
 
 void CBaseVideoObj::CreateBasePathStorage(Gdiplus::GraphicsPath& path) const {

@@ -5,20 +5,26 @@
 #include <afxbinio.h>
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
+#include <lwreplace.h>
 #include <lwstr.h>
 #include <winstring.h>
 #include <zlib.h>
 
 #include <clipdeck/Clipdeck.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <random>
 
 #include <vectorloom/GroupObj.h>
 
 #include "quirebook/PublicationDoc.h"
+#include "quirebook/StoredPath.h"
 #include "quirebook/VideoObj.h"
 
 namespace Quirebook {
@@ -33,6 +39,17 @@ std::string OsPath(const std::wstring& path) {
   for (wchar_t& c : p)
     if (c == L'\\') c = L'/';
   return lw::WideToUtf8(p);
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
 }
 
 // Size (low 32 bits) and modification time of a file; false when it cannot be read.
@@ -57,15 +74,16 @@ std::wstring BaseName(const std::wstring& path) {
   return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
-// Writes a zero-filled field of 260 units; false when the text does not fit (with its zero).
-bool WriteField(CFile* file, const std::wstring& text) {
-  const std::u16string units = lw::WideToUtf16(text);
+// Writes a zero-filled field of 260 units; false when the units do not fit (with their zero).
+bool WriteUnits(CFile* file, const std::u16string& units) {
   if (units.size() >= kVideoPathUnits) return false;
   uint8_t field[kVideoPathUnits * 2] = {};
   for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(field + i * 2, static_cast<uint16_t>(units[i]));
   file->Write(field, sizeof(field));
   return true;
 }
+
+bool WriteField(CFile* file, const std::wstring& text) { return WriteUnits(file, lw::WideToUtf16(text)); }
 
 std::wstring ReadField(const uint8_t* p) {
   std::u16string units;
@@ -194,8 +212,9 @@ bool CDeflateSavingVideos::SavingIndexs(CFile* file) const {
     WriteU32(*file, 0);
     WriteU32(*file, 0);
     // The path is recorded as given, so that the clip can be found in place on a file system
-    // that tells case apart; readers compare it folded.
-    if (!WriteField(file, key.original) || !WriteField(file, stored)) return false;
+    // that tells case apart; readers compare it folded. A path too long for its field is
+    // recorded as its reference.
+    if (!WriteUnits(file, FitStoredPath(key.original)) || !WriteField(file, stored)) return false;
     uint32_t size = 0;
     int64_t time = 0;
     if (!GetFileSizeAndTime(key.original, size, time)) size = 0, time = 0;
@@ -278,11 +297,10 @@ bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
 }
 
 const CDeflateRomExtractVideos::Entry* CDeflateRomExtractVideos::FindEntry(const std::wstring& fullPath) const {
-  const std::wstring key = FoldVideoPath(fullPath);
   const Entry* first = nullptr;
   for (const Entry& e : m_entries) {
-    if (e.sourcePath == fullPath) return &e;
-    if (!first && FoldVideoPath(e.sourcePath) == key) first = &e;
+    if (StoredPathMatches(e.sourcePath, fullPath)) return &e;
+    if (!first && StoredPathMatchesFolded(e.sourcePath, fullPath)) first = &e;
   }
   return first;
 }
@@ -295,9 +313,9 @@ std::wstring CDeflateRomExtractVideos::SafeStoredName(const std::wstring& stored
 
 bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, const std::wstring& target) const {
   if (entry.length == 0) return false;
-  const std::string osTarget = OsPath(target);
-  std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(osTarget.c_str(), "wb"), &std::fclose);
-  if (!out) return false;
+  // A clip already there (another document may be playing it) is replaced only by a whole one.
+  lw::FileReplacement out;
+  if (!out.Begin(OsPath(target))) return false;
   z_stream zs{};
   bool ok = inflateInit(&zs) == Z_OK;
   if (ok) {
@@ -328,7 +346,7 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
           break;
         }
         const size_t have = outBuf.size() - zs.avail_out;
-        if (have && std::fwrite(outBuf.data(), 1, have, out.get()) != have) {
+        if (have && !WriteAll(out.Fd(), outBuf.data(), have)) {
           ok = false;
           break;
         }
@@ -337,31 +355,73 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
     }
     inflateEnd(&zs);
   }
-  if (std::fclose(out.release()) != 0) ok = false;
-  if (!ok) std::remove(osTarget.c_str());
-  return ok;
+  if (!ok) {
+    out.Abandon();
+    return false;
+  }
+  return out.Commit();
 }
 
 bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, const CString&, const CString&) {
   if (!file || !video) return false;
-  const Entry* entry = FindEntry(video->GetVideoFullPathName());
+  const std::wstring asked = video->GetVideoFullPathName();
+  const Entry* entry = FindEntry(asked);
   if (!entry) return false;
+  // An entry found through a reference stands for the path the object asked with.
+  const std::wstring source = FoldVideoPath(entry->sourcePath) == FoldVideoPath(asked) ? entry->sourcePath : asked;
   uint32_t size = 0;
   int64_t time = 0;
-  const bool inPlace = !entry->sourcePath.empty() && GetFileSizeAndTime(entry->sourcePath, size, time) &&
-                       size == entry->sourceSize && time == entry->sourceTime;
+  const bool inPlace = !source.empty() && GetFileSizeAndTime(source, size, time) && size == entry->sourceSize &&
+                       time == entry->sourceTime;
   if (inPlace) {
-    video->SetVideoFullPathName(entry->sourcePath);
+    video->SetVideoFullPathName(source);
   } else {
     const std::wstring name = SafeStoredName(entry->storedName);
     if (name.empty() || m_strFolder.empty()) return false;
-    std::wstring target = m_strFolder;
-    if (target.back() != L'/' && target.back() != L'\\') target += L'/';
-    target += name;
-    if (!UnpackEntry(file, *entry, target)) return false;
+    const std::wstring folder = MakeUnpackedClipFolder(m_strFolder);
+    if (folder.empty()) return false;
+    const std::wstring target = folder + L"/" + name;
+    if (!UnpackEntry(file, *entry, target)) {
+      ::rmdir(OsPath(folder).c_str());
+      return false;
+    }
     video->SetVideoFullPathName(target);
   }
   return SetVideoPoster(video);
+}
+
+namespace {
+constexpr wchar_t kUnpackedPrefix[] = L"unpacked-";
+constexpr size_t kUnpackedDigits = 16;
+}  // namespace
+
+std::wstring MakeUnpackedClipFolder(const std::wstring& folder) {
+  std::wstring base = folder;
+  while (base.size() > 1 && (base.back() == L'/' || base.back() == L'\\')) base.pop_back();
+  if (base.empty()) return std::wstring();
+  static std::mutex lock;
+  static std::mt19937_64 random{std::random_device{}() ^ (static_cast<uint64_t>(::getpid()) << 32)};
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    uint64_t n;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      n = random();
+    }
+    wchar_t digits[kUnpackedDigits + 1] = {};
+    for (size_t i = 0; i < kUnpackedDigits; ++i) digits[i] = L"0123456789abcdef"[(n >> (4 * i)) & 15];
+    const std::wstring path = base + L"/" + kUnpackedPrefix + digits;
+    if (::mkdir(OsPath(path).c_str(), 0700) == 0) return path;
+    if (errno != EEXIST) return std::wstring();
+  }
+  return std::wstring();
+}
+
+bool IsUnpackedClipFolderName(const std::wstring& name) {
+  const std::wstring prefix = kUnpackedPrefix;
+  if (name.size() != prefix.size() + kUnpackedDigits || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (size_t i = prefix.size(); i < name.size(); ++i)
+    if (!((name[i] >= L'0' && name[i] <= L'9') || (name[i] >= L'a' && name[i] <= L'f'))) return false;
+  return true;
 }
 
 bool SetVideoPoster(CBaseVideoObj* video) {

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include <QorProgress.h>
@@ -56,6 +57,8 @@ bool CZipSavingInterface::SavingBlockTag(CFile* file) {
   return true;
 }
 
+bool CZipSavingInterface::GetPackedBlock(int, std::vector<uint8_t>&, uint32_t&) { return false; }
+
 bool CZipSavingInterface::SavingBlocks(CFile* file, const CString& s1, const CString& s2,
                                        CQorCommonProgress* progress) {
   const unsigned n = GetBlocksCount();
@@ -71,25 +74,40 @@ bool CZipSavingInterface::SavingBlocks(CFile* file, const CString& s1, const CSt
     const ULONGLONG entrySize = (tableEnd - firstEntry) / n;
     if (entrySize < kBlockEntryHeadSize || tableEnd > kMaxPosition) return false;
 
+    std::vector<uint8_t> stored;
     for (unsigned i = 0; i < n; ++i) {
-      unsigned long raw = 0;
-      unsigned char* block = MakeBlockContent(static_cast<int>(i), raw, s1, s2);
-      if (!block) return false;
-      // A block that cannot be packed fails the save: the packed buffer would still hold the
-      // previous block.
-      const bool packed = raw <= static_cast<unsigned long>(INT_MAX) && Compress(block, static_cast<int>(raw));
-      std::free(block);
-      if (!packed) return false;
+      const unsigned char* bytes = nullptr;
+      uint32_t raw = 0, packedLength = 0;
+      uint32_t storedRaw = 0;
+      if (GetPackedBlock(static_cast<int>(i), stored, storedRaw)) {
+        if (stored.size() > kMaxPosition) return false;
+        bytes = stored.data();
+        raw = storedRaw;
+        packedLength = static_cast<uint32_t>(stored.size());
+      } else {
+        unsigned long rawLength = 0;
+        unsigned char* block = MakeBlockContent(static_cast<int>(i), rawLength, s1, s2);
+        if (!block) return false;
+        // A block that cannot be packed fails the save: the packed buffer would still hold the
+        // previous block.
+        const bool packed = rawLength <= static_cast<unsigned long>(INT_MAX) &&
+                            Compress(block, static_cast<int>(rawLength));
+        std::free(block);
+        if (!packed) return false;
+        bytes = m_pPacked;
+        raw = static_cast<uint32_t>(rawLength);
+        packedLength = m_nPackedLength;
+      }
 
       const ULONGLONG blockPos = file->GetPosition();
-      if (blockPos + m_nPackedLength > kMaxPosition) return false;
-      file->Write(m_pPacked, m_nPackedLength);
+      if (blockPos + packedLength > kMaxPosition) return false;
+      file->Write(bytes, packedLength);
       const ULONGLONG end = file->GetPosition();
 
       file->Seek(static_cast<LONGLONG>(firstEntry + i * entrySize), CFile::begin);
-      lw::bin::WriteU32(*file, static_cast<uint32_t>(end - m_nPackedLength));
-      lw::bin::WriteU32(*file, static_cast<uint32_t>(raw));
-      lw::bin::WriteU32(*file, m_nPackedLength);
+      lw::bin::WriteU32(*file, static_cast<uint32_t>(end - packedLength));
+      lw::bin::WriteU32(*file, raw);
+      lw::bin::WriteU32(*file, packedLength);
       file->Seek(static_cast<LONGLONG>(end), CFile::begin);
 
       if (progress) progress->SetProgress(static_cast<float>(i + 1) / static_cast<float>(n));
@@ -127,9 +145,8 @@ unsigned char* CBaseZipSavingEmbedFont::MakeBlockContent(int index, unsigned lon
   return MakeFontBlock(m_manager.GetAt(index), rawLength);
 }
 
-CZipSavingEmbedFont::CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager,
-                                         const std::vector<int>& ids)
-    : CZipSavingInterface("Font"), m_manager(manager), m_ids(ids) {}
+CZipSavingEmbedFont::CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager, std::vector<int> ids)
+    : CZipSavingInterface("Font"), m_manager(manager), m_ids(std::move(ids)) {}
 
 unsigned CZipSavingEmbedFont::GetBlocksCount() const { return static_cast<unsigned>(m_ids.size()); }
 
@@ -242,12 +259,17 @@ bool CZipExtractorInterface::ReadBlocks(CFile* file, const CString& s1, const CS
   uint32_t count = 0, entrySize = 0;
   if (!ReadIndexTable(file, table, count, entrySize)) return false;
   const size_t stride = entrySize / 4;
+  bool all = true;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t* entry = table.data() + i * stride;
-    if (!ReadAndUnpackBlock(file, entry)) return false;
+    if (!ReadAndUnpackBlock(file, entry)) {
+      all = false;
+      SkipDamagedBlock(entry + 3);
+      continue;
+    }
     ExtractBlockContent(entry + 3, m_pUnpacked, m_nUnpackedLength, s1, s2);
   }
-  return true;
+  return all;
 }
 
 bool CZipRomExtractInterface::ReadIndexs(CFile* file) {
@@ -266,6 +288,42 @@ bool CZipRomExtractInterface::ReadBlock(CFile* file, int index, const CString& s
   const uint32_t* entry = m_vEntries.data() + static_cast<size_t>(index) * (m_nEntrySize / 4);
   if (!ReadAndUnpackBlock(file, entry)) return false;
   return ExtractBlockContent(entry + 3, m_pUnpacked, m_nUnpackedLength, s1, s2);
+}
+
+bool CZipRomExtractInterface::ReadUnpackedBlock(CFile* file, int index, std::vector<uint8_t>& raw) {
+  raw.clear();
+  if (index < 0 || static_cast<uint32_t>(index) >= m_nCount) return false;
+  const uint32_t* entry = m_vEntries.data() + static_cast<size_t>(index) * (m_nEntrySize / 4);
+  if (!ReadAndUnpackBlock(file, entry)) return false;
+  raw.assign(m_pUnpacked, m_pUnpacked + m_nUnpackedLength);
+  return true;
+}
+
+bool CZipRomExtractInterface::ReadPackedBlock(CFile* file, int index, std::vector<uint8_t>& packed,
+                                              uint32_t& rawLength) const {
+  packed.clear();
+  rawLength = 0;
+  if (index < 0 || static_cast<uint32_t>(index) >= m_nCount) return false;
+  const uint32_t* entry = m_vEntries.data() + static_cast<size_t>(index) * (m_nEntrySize / 4);
+  const uint32_t pos = entry[0], packedLength = entry[2];
+  if (static_cast<uint64_t>(pos) + packedLength > file->GetLength()) return false;
+  try {
+    packed.resize(packedLength);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  file->Seek(pos, CFile::begin);
+  if (!lw::bin::ReadBytes(*file, packed.data(), packed.size())) {
+    packed.clear();
+    return false;
+  }
+  rawLength = entry[1];
+  return true;
+}
+
+const uint32_t* CZipRomExtractInterface::GetEntryTail(int index) const {
+  if (index < 0 || static_cast<uint32_t>(index) >= m_nCount) return nullptr;
+  return m_vEntries.data() + static_cast<size_t>(index) * (m_nEntrySize / 4) + 3;
 }
 
 void CZipRomExtractInterface::Clear() {

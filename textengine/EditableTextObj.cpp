@@ -7,9 +7,26 @@
 #include <vectorloom/StreamReader.h>
 #include <vectorloom/VariableStream.h>
 
+#include <win32/lwstr.h>
+
 #include "ByteOrder.h"
 
 namespace GlyphweaveLib {
+
+// ---------------------------------------------------------------------------------------------
+// Code points and text units
+
+std::wstring TextUnitsFromCodePoints(std::wstring_view codePoints) {
+  const std::u16string units = lw::WideToUtf16(codePoints);
+  return std::wstring(units.begin(), units.end());
+}
+
+std::wstring CodePointsFromTextUnits(std::wstring_view units) {
+  std::u16string u16;
+  u16.reserve(units.size());
+  for (const wchar_t c : units) u16.push_back(static_cast<uint32_t>(c) > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c));
+  return lw::Utf16ToWide(u16);
+}
 
 // ---------------------------------------------------------------------------------------------
 // CArrayOfTextCharacters
@@ -157,7 +174,7 @@ bool CEditableTextObj::IsStartingAsParagraph() const {
   return spaces >= 5;
 }
 
-bool CEditableTextObj::IsEndingAsParagraph() {
+bool CEditableTextObj::IsEndingAsParagraph() const {
   if (m_setLines.GetSize() < 1) return false;
   const int count = static_cast<int>(m_arrCharacters.size());
   const uint32_t lastRow = m_setLines.GetAt(m_setLines.GetSize() - 1).m_nCharCount;

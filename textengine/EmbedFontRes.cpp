@@ -227,40 +227,57 @@ void CEmbedFontResouce::SetEmbedPdfFontContent2(CPdfEmbedFontDesc* desc) {
 // ---------------------------------------------------------------------------------------------
 // Glyph ids
 
-void CEmbedFontResouce::RebuildUid2CidMap() {
-  m_mapUid2Cid.clear();
-  auto add = [this](int unicode, int code) {
-    if (unicode >= 0 && unicode <= 0xFFFF) m_mapUid2Cid.emplace(static_cast<uint16_t>(unicode), code);
+size_t CEmbedFontResouce::RebuildUid2CidMap() {
+  // Built in a flat table (one slot per Unicode value) so that each step is constant time; the
+  // steps are counted and end at kMaxUid2CidSteps, so a hostile record costs a bounded time.
+  constexpr int kNoCode = -1;
+  std::vector<int> codeOf(0x10000, kNoCode);
+  std::vector<uint16_t> filled;  // the values that have a code, in the order they came
+  size_t steps = 0;
+  auto add = [&](int unicode, int code) {
+    ++steps;
+    if (unicode < 0 || unicode > 0xFFFF || codeOf[static_cast<size_t>(unicode)] != kNoCode) return;
+    codeOf[static_cast<size_t>(unicode)] = code;  // the first code wins
+    filled.push_back(static_cast<uint16_t>(unicode));
   };
-  for (const CEmbedFontMapWrap* w = m_pUtfMap.get(); w; w = w->GetNextFontMapWrap()) {
+  auto done = [&] { return steps >= kMaxUid2CidSteps || filled.size() == codeOf.size(); };
+
+  for (const CEmbedFontMapWrap* w = m_pUtfMap.get(); w && !done(); w = w->GetNextFontMapWrap()) {
     const std::vector<uint16_t>& t = w->GetTable();
     for (const TagMapRange& r : w->GetRanges()) {
-      for (int k = 0; k <= r.Extent(); ++k) {
-        const int code = r.nLow + k;
-        switch (r.Kind()) {
-          case CEmbedFontMapWrap::kSingle:
-          case CEmbedFontMapWrap::kRange:
-            add(r.nValue + k, code);
-            break;
-          case CEmbedFontMapWrap::kTable:
-            if (static_cast<size_t>(r.nValue) + k < t.size()) add(t[r.nValue + static_cast<size_t>(k)], code);
-            break;
-          default: {
-            const size_t at = r.nValue;
-            if (at >= t.size()) break;
-            const size_t n = t[at];
-            if (n > t.size() - at - 1) break;
-            for (size_t i = 1; i <= n; ++i) add(t[at + i], code);
-            break;
-          }
+      if (done()) break;
+      switch (r.Kind()) {
+        case CEmbedFontMapWrap::kSingle:
+        case CEmbedFontMapWrap::kRange:
+          // Values past 0xFFFF have no slot, nor have those of the later codes.
+          for (int k = 0; k <= r.Extent() && r.nValue + k <= 0xFFFF && !done(); ++k) add(r.nValue + k, r.nLow + k);
+          break;
+        case CEmbedFontMapWrap::kTable:
+          for (int k = 0; k <= r.Extent() && static_cast<size_t>(r.nValue) + k < t.size() && !done(); ++k)
+            add(t[r.nValue + static_cast<size_t>(k)], r.nLow + k);
+          break;
+        default: {
+          // Every code of a multi range maps to the same values: the range's first code takes
+          // them, as it would when each code were added in turn.
+          const size_t at = r.nValue;
+          if (at >= t.size()) break;
+          const size_t n = t[at];
+          if (n > t.size() - at - 1) break;
+          for (size_t i = 1; i <= n && !done(); ++i) add(t[at + i], r.nLow);
+          break;
         }
       }
     }
   }
   if (m_pProgram) {
     const std::vector<uint16_t>& t = m_pProgram->m_vCid2Unicode;
-    for (size_t cid = 0; cid < t.size(); ++cid) add(t[cid], static_cast<int>(cid));
+    for (size_t cid = 0; cid < t.size() && !done(); ++cid) add(t[cid], static_cast<int>(cid));
   }
+
+  m_mapUid2Cid.clear();
+  std::sort(filled.begin(), filled.end());
+  for (const uint16_t u : filled) m_mapUid2Cid.emplace_hint(m_mapUid2Cid.end(), u, codeOf[u]);
+  return steps;
 }
 
 int CEmbedFontResouce::LookupCid(unsigned short unicode) const {
@@ -426,6 +443,7 @@ bool CEmbedFontResouce::IsEqualEmbedFont(const CEmbedFontResouce& o) const {
 CEmbedFontResManager::~CEmbedFontResManager() { ClearAll(); }
 
 CEmbedFontResouce* CEmbedFontResManager::FindEmbedFontResource(int id) const {
+  std::shared_lock lock(m_lock);
   int low = 0;
   int high = static_cast<int>(m_vFonts.size()) - 1;
   while (low <= high) {
@@ -442,6 +460,7 @@ CEmbedFontResouce* CEmbedFontResManager::FindEmbedFontResource(int id) const {
 
 int CEmbedFontResManager::AddEmbedFontResouce(CEmbedFontResouce* res) {
   if (!res) return -1;
+  std::unique_lock lock(m_lock);
   const auto at = std::lower_bound(m_vFonts.begin(), m_vFonts.end(), res->GetFontID(),
                                    [](const CEmbedFontResouce* r, int id) { return r->GetFontID() < id; });
   if (at != m_vFonts.end() && (*at)->GetFontID() == res->GetFontID()) return -1;
@@ -451,6 +470,7 @@ int CEmbedFontResManager::AddEmbedFontResouce(CEmbedFontResouce* res) {
 }
 
 int CEmbedFontResManager::CreateNewEmbedFontID() const {
+  std::shared_lock lock(m_lock);
   if (m_vFonts.empty()) return 0;
   int previous = -1;
   for (const CEmbedFontResouce* r : m_vFonts) {
@@ -470,8 +490,22 @@ int CEmbedFontResManager::CreateNewEmbedFontID() const {
 }
 
 void CEmbedFontResManager::ClearAll() {
-  for (CEmbedFontResouce* r : m_vFonts) delete r;
-  m_vFonts.clear();
+  std::vector<CEmbedFontResouce*> fonts;
+  {
+    std::unique_lock lock(m_lock);
+    fonts.swap(m_vFonts);
+  }
+  for (CEmbedFontResouce* r : fonts) delete r;
+}
+
+int CEmbedFontResManager::GetCount() const {
+  std::shared_lock lock(m_lock);
+  return static_cast<int>(m_vFonts.size());
+}
+
+CEmbedFontResouce* CEmbedFontResManager::GetAt(int i) const {
+  std::shared_lock lock(m_lock);
+  return i >= 0 && static_cast<size_t>(i) < m_vFonts.size() ? m_vFonts[static_cast<size_t>(i)] : nullptr;
 }
 
 }  // namespace GlyphweaveLib

@@ -8,13 +8,13 @@
 
 #include <gdi/ftlibrary.h>
 #include <gdi/wingdi.h>
+#include <pagesieve/LatinAccents.h>
 
 #include "glyphweave/AccessTextsOutline.h"
 #include "glyphweave/CharacterGlyphRes.h"
 #include "glyphweave/CharacterItem.h"
 #include "glyphweave/EmbedFontRes.h"
 #include "glyphweave/FontCacheManager.h"
-#include "glyphweave/TextGlyphServices.h"
 
 namespace GlyphweaveLib {
 
@@ -204,6 +204,58 @@ int CFontCacheManager::GetCount() const {
 // ---------------------------------------------------------------------------------------------
 // Glyph building
 
+namespace {
+
+// A precomposed Latin letter the font has no glyph for, drawn from its base letter (a dotless i or
+// j where the font has one) and a spacing accent of the font: the accent centred over the letter,
+// raised by as much as the letter stands above the font's "x" (not for marks below the letter).
+// The advance is the letter's. False without the base letter.
+bool PrepareComposedGlyph(CAccessTextsOutline& access, wchar_t ch, Gdiplus::GraphicsPath& path, float* advanceX,
+                          float* advanceY) {
+  const latin_accents::Composed* c = latin_accents::Decompose(static_cast<char32_t>(ch));
+  if (!c) return false;
+  Gdiplus::Matrix identity;
+  bool based = false;
+  if (c->base == 'i' || c->base == 'j') {
+    Gdiplus::GraphicsPath dotless;
+    if (access.PrepareGlyph(c->base == 'i' ? 0x0131u : 0x0237u, identity, dotless, advanceX, advanceY)) {
+      path.AddPath(&dotless, FALSE);
+      based = true;
+    }
+  }
+  if (!based && !access.PrepareGlyph(c->base, identity, path, advanceX, advanceY)) return false;
+  Gdiplus::GraphicsPath mark;
+  bool marked = false;
+  for (const latin_accents::Spacing& s : latin_accents::kSpacing) {
+    if (s.mark != c->mark) continue;
+    float ax = 0, ay = 0;
+    if ((marked = access.PrepareGlyph(s.spacing, identity, mark, &ax, &ay))) break;
+    mark.Reset();
+  }
+  if (!marked) return true;  // the letter alone
+  Gdiplus::RectF letter, accent, x;
+  path.GetBounds(&letter);
+  mark.GetBounds(&accent);
+  float dy = 0;
+  Gdiplus::GraphicsPath xPath;
+  float xa = 0, xy = 0;
+  const bool below = c->mark == 0x0327 || c->mark == 0x0328;
+  if (!below && access.PrepareGlyph('x', identity, xPath, &xa, &xy) && xPath.GetBounds(&x) == Gdiplus::Ok) {
+    // "Above" is the side of the baseline the x stands on, whichever way the outlines run.
+    const bool yDown = x.Y + x.Height / 2 < 0;
+    const float letterTop = yDown ? letter.Y : letter.Y + letter.Height;
+    const float xTop = yDown ? x.Y : x.Y + x.Height;
+    if (yDown ? letterTop < xTop : letterTop > xTop) dy = letterTop - xTop;
+  }
+  Gdiplus::Matrix move;
+  move.Translate(letter.X + letter.Width / 2 - (accent.X + accent.Width / 2), dy);
+  mark.Transform(&move);
+  path.AddPath(&mark, FALSE);
+  return true;
+}
+
+}  // namespace
+
 bool CCharacterItem::BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
                                 CFontCacheManager* cache) {
   if (!cache) return false;
@@ -222,8 +274,12 @@ bool CCharacterItem::BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbed
   auto* glyph = new CCharacterGlyphRes();
   glyph->AddRef();  // held while it is made
   float advanceX = 0.0f, advanceY = 0.0f;
-  const bool ok = access.PrepareGlyph(static_cast<unsigned>(ch), identity, *glyph->GetGlyphPathDataPointer(),
-                                      &advanceX, &advanceY);
+  bool ok = access.PrepareGlyph(static_cast<unsigned>(ch), identity, *glyph->GetGlyphPathDataPointer(), &advanceX,
+                                &advanceY);
+  if (!ok) {
+    glyph->GetGlyphPathDataPointer()->Reset();
+    ok = PrepareComposedGlyph(access, ch, *glyph->GetGlyphPathDataPointer(), &advanceX, &advanceY);
+  }
   if (ok) {
     glyph->GetGlyphPathDataPointer()->SetFillMode(Gdiplus::FillModeWinding);
     glyph->SetReferIncx(advanceX);
@@ -354,62 +410,5 @@ void CCharacterItem::GetGdiplusTransMatrix(Gdiplus::Matrix& m) const {
   }
   m.Translate(m_ptOffset.x, m_ptOffset.y, Gdiplus::MatrixOrderAppend);
 }
-
-// ---------------------------------------------------------------------------------------------
-// The glyph services of the text operations (layout, editing, formats)
-
-namespace {
-
-bool ServiceBuildGlyph(CCharacterItem& item, HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
-                       CFontCacheManager* cache) {
-  return item.BuildGlyph(dc, font, fonts, cache);
-}
-
-bool ServiceGlyphFontMetrics(const CCharacterGlyphRes* glyph, TGlyphFontMetrics* out) {
-  float a = 0, d = 0, l = 0;
-  if (!FontMetricsOf(glyph, &a, &d, &l)) return false;
-  if (out) {
-    out->m_fAscent = a;
-    out->m_fDescent = d;
-    out->m_fExternalLeading = l;
-  }
-  return true;
-}
-
-bool ServiceContainsCharacters(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
-                               const std::u16string& text) {
-  ScreenDC screen;
-  CAccessTextsOutline access;
-  access.SetAccessFont(dc ? dc : screen.get(), font, fonts);
-  const std::wstring units(text.begin(), text.end());
-  return access.IsContainCharacters(units.c_str());
-}
-
-bool ServiceGlyphWorldBounds(const CCharacterItem& item, float bounds[4]) {
-  const CCharacterGlyphRes* glyph = item.GetCharGlyphPath();
-  if (!glyph) return false;
-  Gdiplus::Matrix m;
-  item.GetGdiplusTransMatrix(m);
-  Gdiplus::RectF r;
-  glyph->GetGlyphPathDataPointer()->GetBounds(&r, &m);
-  bounds[0] = r.X;
-  bounds[1] = r.Y;
-  bounds[2] = r.X + r.Width;
-  bounds[3] = r.Y + r.Height;
-  return true;
-}
-
-// Installed when the library loads.
-const bool g_servicesInstalled = [] {
-  TTextGlyphServices services;
-  services.pfnBuildGlyph = &ServiceBuildGlyph;
-  services.pfnGlyphFontMetrics = &ServiceGlyphFontMetrics;
-  services.pfnContainsCharacters = &ServiceContainsCharacters;
-  services.pfnGlyphWorldBounds = &ServiceGlyphWorldBounds;
-  SetTextGlyphServices(services);
-  return true;
-}();
-
-}  // namespace
 
 }  // namespace GlyphweaveLib

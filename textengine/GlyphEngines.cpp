@@ -236,20 +236,33 @@ FT_UInt CFFTypeFontEngine::GlyphIndexOf(unsigned ch) const {
 
 bool CFFTypeFontEngine::PrepareGlyph(unsigned ch, Matrix& m, GraphicsPath& path, float* advanceX,
                                      float* advanceY) {
-  m_bHinting = 1;
   // Paragraph and line breaks take the space's glyph, so that an empty line keeps its height.
   if (ch == 13 || ch == 10) ch = 32;
   LwFreeTypeLock lock;
   if (!m_face) return false;
   const FT_UInt index = GlyphIndexOf(ch);
   if (index == 0) return false;
-  m_nLastError = FT_Load_Glyph(m_face, index, m_bHinting ? FT_LOAD_DEFAULT : FT_LOAD_NO_HINTING);
-  if (m_nLastError != 0) return false;
   if (!(m_face->face_flags & FT_FACE_FLAG_SCALABLE)) return false;
+  // The outline in font units (no hinting program runs), scaled here to the reference em.
+  m_nLastError = FT_Load_Glyph(m_face, index, FT_LOAD_NO_SCALE);
+  if (m_nLastError != 0) return false;
   const FT_GlyphSlot slot = m_face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
-  if (!AddOutlineToPath(slot->outline, m, m_bFlipY != 0, path)) return false;
-  PointF advance(static_cast<float>(slot->advance.x / 64.0), static_cast<float>(slot->advance.y / 64.0));
+  const double units = m_face->units_per_EM;
+  if (units <= 0) return false;
+  // A damaged font matrix or unit size gives glyphs thousands of ems wide: such a glyph is
+  // refused rather than made at that size.
+  FT_BBox box;
+  FT_Outline_Get_CBox(&slot->outline, &box);
+  const double limit = kMaxGlyphEms * units;
+  for (const FT_Pos v : {box.xMin, box.yMin, box.xMax, box.yMax, slot->advance.x, slot->advance.y})
+    if (static_cast<double>(v < 0 ? -v : v) > limit) return false;
+  // AddOutlineToPath reads 26.6 values: the font units are taken times 64.
+  const double scale = static_cast<double>(m_nResolution) * kReferenceEmPoints / 72.0 / units;
+  Matrix toPath(static_cast<float>(64.0 * scale), 0, 0, static_cast<float>(64.0 * scale), 0, 0);
+  toPath.Multiply(&m, Gdiplus::MatrixOrderAppend);
+  if (!AddOutlineToPath(slot->outline, toPath, m_bFlipY != 0, path)) return false;
+  PointF advance(static_cast<float>(slot->advance.x * scale), static_cast<float>(slot->advance.y * scale));
   m.TransformPoints(&advance, 1);
   if (advanceX) *advanceX = advance.X;
   if (advanceY) *advanceY = advance.Y;
@@ -279,8 +292,8 @@ bool CFFTypeFontEngine::IsContainCharacters(const wchar_t* text) {
     if (c < 32) continue;  // breaks and tabs are drawn as spaces
     const FT_UInt index = GlyphIndexOf(c);
     if (index == 0) return false;
-    if (FT_Load_Glyph(m_face, index, m_bHinting ? FT_LOAD_DEFAULT : FT_LOAD_NO_HINTING) != 0) return false;
     if (!(m_face->face_flags & FT_FACE_FLAG_SCALABLE)) return false;
+    if (FT_Load_Glyph(m_face, index, FT_LOAD_NO_SCALE) != 0) return false;
     if (m_face->glyph->format != FT_GLYPH_FORMAT_OUTLINE || m_face->glyph->outline.n_contours <= 0) return false;
   }
   return true;

@@ -37,7 +37,7 @@ bool IsBlank(char16_t c) { return c < 256 && std::isspace(static_cast<int>(c)) !
 
 }  // namespace
 
-int CEditableTextObj::HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& pt) {
+int CEditableTextObj::HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& pt) const {
   if (m_arrCharacters.empty()) return -1;
   const int rows = m_setLines.GetSize();
   if (rows < 1) return 0;
@@ -97,7 +97,7 @@ int CEditableTextObj::HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& 
   return result < 0 ? 0 : result;
 }
 
-int CEditableTextObj::CalcuNextRowCaretPos(int index) {
+int CEditableTextObj::CalcuNextRowCaretPos(int index) const {
   if (index < 0 || static_cast<size_t>(index) >= m_arrCharacters.size()) return -1;
   int start = 0;
   const int row = FindRowOfChar(index, &start);
@@ -119,7 +119,7 @@ int CEditableTextObj::CalcuNextRowCaretPos(int index) {
   return result;
 }
 
-int CEditableTextObj::CalcuPrevRowCaretPos(int index) {
+int CEditableTextObj::CalcuPrevRowCaretPos(int index) const {
   const int64_t count = static_cast<int64_t>(m_arrCharacters.size());
   int start = 0;
   int row = FindRowOfChar(index, &start);
@@ -157,7 +157,7 @@ int CEditableTextObj::CalcuPrevRowCaretPos(int index) {
   return result;
 }
 
-int CEditableTextObj::CalcuRowStartedCaretPos(int index) {
+int CEditableTextObj::CalcuRowStartedCaretPos(int index) const {
   if (index < 0) return -1;
   if (static_cast<size_t>(index) >= m_arrCharacters.size()) {
     const int rows = m_setLines.GetSize();
@@ -171,7 +171,7 @@ int CEditableTextObj::CalcuRowStartedCaretPos(int index) {
   return start;
 }
 
-Vectorloom::CQorVectorRect<float> CEditableTextObj::CalcuInnerTextExtent() {
+Vectorloom::CQorVectorRect<float> CEditableTextObj::CalcuInnerTextExtent() const {
   // Bounds are the GDI+ world bounds of the placed outline: the box of its points, Bezier control
   // points included (outlines are line segments and quadratic curves converted to Beziers, so
   // the box may be slightly larger than the ink).

@@ -12,20 +12,14 @@ namespace GlyphweaveLib {
 
 namespace {
 
-// Code points to UTF-16 units; a value that is no Unicode scalar becomes U+FFFD.
+// The units of str, one per element, as given (a lone surrogate stays, so any text read out of a
+// text goes back in unchanged); an element above U+FFFF is no UTF-16 unit and becomes U+FFFD.
 std::u16string ToUnits(const wchar_t* str, size_t len) {
   std::u16string out;
   out.reserve(len);
   for (size_t i = 0; i < len; ++i) {
-    uint32_t c = static_cast<uint32_t>(str[i]);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
+    const uint32_t c = static_cast<uint32_t>(str[i]);
+    out.push_back(c > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c));
   }
   return out;
 }

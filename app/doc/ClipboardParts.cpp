@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <gdiplus/gdiplus.h>
+#include <quirebook/StoredPath.h>
 
 #include "LfwSections.h"
 
@@ -98,7 +99,21 @@ bool CZipExtractBitmapResObjs::ExtractBlockContent(const unsigned* tail, const u
   const int64_t time = static_cast<int64_t>(static_cast<uint64_t>(tail[2]) | (static_cast<uint64_t>(tail[3]) << 32));
   uint8_t field[kLfwPathUnits * 2];
   for (unsigned k = 0; k < kLfwPathUnits / 2; ++k) lw::bin::PutLE32(field + 4 * k, tail[4 + k]);
-  const CString path = DecodeLfwPathField(field);
+  CString path = DecodeLfwPathField(field);
+  // A path too long for the field was stored as its reference: the pasted objects carry it whole.
+  if (path.GetLength() > 0 && path[0] == L'*') {
+    CBitmapResObjsList used;
+    for (CRenderBaseObj* obj : m_target) obj->CollectExternalBmpResObjs(used);
+    for (CBitmapResObj* res : used) {
+      if (res->GetResourceKind() != BITMAP_RES_EXTERNAL) continue;
+      const auto* ext = static_cast<CExternalBmpResObj*>(res);
+      if (ext->GetFileSize() == size && ext->GetFileTime() == time &&
+          Quirebook::StoredPathMatches(path.str(), ext->GetPathName().str())) {
+        path = ext->GetPathName();
+        break;
+      }
+    }
+  }
 
   if (m_decoded.FindExternal(path, size, time) || m_shared.FindExternal(path, size, time)) return true;
   // A picture the document shows already is shared, not decoded again.

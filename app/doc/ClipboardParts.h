@@ -63,8 +63,8 @@ class CZipExtractClipedObjects : public CZipExtractorInterface {
 };
 
 // "Dibs" reader: each entry's picture is shared from a resource the document already shows (same
-// path, size and time), or else decoded from its PNG block. Pictures that cannot be decoded are
-// skipped (counted in GetSkippedCount).
+// path, size and time), or else decoded from its PNG block. Pictures whose block is damaged or
+// cannot be decoded are skipped (counted in GetSkippedCount); the pictures after them are read.
 class CZipExtractBitmapResObjs : public CZipExtractorInterface {
  public:
   CZipExtractBitmapResObjs(CPublicationDoc* doc, Vectorloom::CRenderBaseObjectList& target);
@@ -77,6 +77,9 @@ class CZipExtractBitmapResObjs : public CZipExtractorInterface {
   const Vectorloom::CBitmapResObjsList& GetDecoded() const { return m_decoded; }
   const Vectorloom::CBitmapResObjsList& GetShared() const { return m_shared; }
   int GetSkippedCount() const { return m_nSkipped; }
+
+ protected:
+  void SkipDamagedBlock(const unsigned*) override { ++m_nSkipped; }
 
  private:
   CPublicationDoc* m_pDoc;

@@ -6,6 +6,7 @@
 #include <glyphweave/EmbedFontRes.h>
 #include <lwstr.h>
 #include <objidl.h>
+#include <quirebook/StoredPath.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/UnitConv.h>
 #include <winfile.h>
@@ -16,6 +17,7 @@
 #include <map>
 #include <mutex>
 #include <system_error>
+#include <utility>
 
 #include "PageObjects.h"
 
@@ -94,10 +96,22 @@ void EmptyLfwVideoFolder(const std::wstring& folder) {
   std::filesystem::directory_iterator it(std::filesystem::path(OsPath(folder)), ec), end;
   for (; !ec && it != end; it.increment(ec)) {
     std::error_code statusError;
-    if (!it->is_regular_file(statusError) || it->is_symlink(statusError)) continue;
-    const std::wstring clip = folder + L"/" + lw::Utf8ToWide(it->path().filename().string());
-    if (IsVideoClipInUse(clip)) continue;
+    if (it->is_symlink(statusError)) continue;
+    const std::wstring name = lw::Utf8ToWide(it->path().filename().string());
+    const std::wstring path = folder + L"/" + name;
     std::error_code removeError;
+    if (it->is_directory(statusError)) {
+      // A folder a clip was unpacked into goes with its clip; other folders stay.
+      if (!Quirebook::IsUnpackedClipFolderName(name)) continue;
+      bool inUse = false;
+      std::error_code listError;
+      std::filesystem::directory_iterator inner(it->path(), listError);
+      for (; !listError && inner != end; inner.increment(listError))
+        inUse = inUse || IsVideoClipInUse(path + L"/" + lw::Utf8ToWide(inner->path().filename().string()));
+      if (!inUse && !listError) std::filesystem::remove_all(it->path(), removeError);
+      continue;
+    }
+    if (!it->is_regular_file(statusError) || IsVideoClipInUse(path)) continue;
     std::filesystem::remove(it->path(), removeError);
   }
 }
@@ -130,15 +144,6 @@ LfwPageFingerprint MakeLfwPageFingerprint(const CDrawingPage& page) {
 
 // ---------------------------------------------------------------------------------------------
 // Section readers
-
-bool CZipRomExtractPageContent::ReadRawBlock(CFile* file, int index, std::vector<uint8_t>& raw) {
-  raw.clear();
-  if (index < 0 || static_cast<unsigned>(index) >= m_nCount) return false;
-  const uint32_t* entry = EntryWords(m_vEntries, m_nEntrySize, static_cast<unsigned>(index));
-  if (!ReadAndUnpackBlock(file, entry)) return false;
-  raw.assign(m_pUnpacked, m_pUnpacked + m_nUnpackedLength);
-  return true;
-}
 
 bool CZipRomExtractPageContent::ExtractBlockContent(const unsigned*, const unsigned char* data, unsigned length,
                                                     const CString&, const CString& s2) {
@@ -178,7 +183,7 @@ int CZipRomExtractBitmapResObj::FindEntry(const CString& path, uint32_t size, in
     if (w[4] != size || entryTime != time) continue;
     uint8_t field[kLfwPathUnits * 2];
     for (unsigned k = 0; k < kLfwPathUnits / 2; ++k) lw::bin::PutLE32(field + 4 * k, w[7 + k]);
-    if (DecodeLfwPathField(field) == path) return static_cast<int>(i);
+    if (Quirebook::StoredPathMatches(DecodeLfwPathField(field).str(), path.str())) return static_cast<int>(i);
   }
   return -1;
 }
@@ -404,10 +409,61 @@ bool CCacheLfwPageContent::GetUnchangedPageBlock(int number, const CDrawingPage&
   const auto it = m_fingerprints.find(number - 1);
   if (it == m_fingerprints.end() || !(it->second == MakeLfwPageFingerprint(page))) return false;
   try {
-    return m_pages.ReadRawBlock(m_file.get(), number - 1, block);
+    return m_pages.ReadUnpackedBlock(m_file.get(), number - 1, block);
   } catch (CException* e) {
     e->Delete();
     block.clear();
+    return false;
+  }
+}
+
+CZipRomExtractInterface* CCacheLfwPageContent::StoredReader(Section section) {
+  return const_cast<CZipRomExtractInterface*>(std::as_const(*this).StoredReader(section));
+}
+
+const CZipRomExtractInterface* CCacheLfwPageContent::StoredReader(Section section) const {
+  if (!m_bOpened) return nullptr;
+  switch (section) {
+    case Section::Pages:
+      return &m_pages;
+    case Section::Pictures:
+      return &m_pictures;
+    case Section::Fonts:
+      return &m_fonts;
+  }
+  return nullptr;
+}
+
+unsigned CCacheLfwPageContent::GetStoredCount(Section section) const {
+  const CZipRomExtractInterface* reader = StoredReader(section);
+  return reader ? reader->GetCount() : 0u;
+}
+
+const uint32_t* CCacheLfwPageContent::GetStoredEntryTail(Section section, unsigned index) const {
+  const CZipRomExtractInterface* reader = StoredReader(section);
+  return reader ? reader->GetEntryTail(static_cast<int>(index)) : nullptr;
+}
+
+bool CCacheLfwPageContent::ReadStoredBlock(Section section, unsigned index, std::vector<uint8_t>& packed,
+                                           uint32_t& rawLength) {
+  CZipRomExtractInterface* reader = StoredReader(section);
+  if (!reader) return false;
+  try {
+    return reader->ReadPackedBlock(m_file.get(), static_cast<int>(index), packed, rawLength);
+  } catch (CException* e) {
+    e->Delete();
+    packed.clear();
+    return false;
+  }
+}
+
+bool CCacheLfwPageContent::ReadStoredFontRecord(unsigned index, std::vector<uint8_t>& record) {
+  if (!m_bOpened) return false;
+  try {
+    return m_fonts.ReadUnpackedBlock(m_file.get(), static_cast<int>(index), record);
+  } catch (CException* e) {
+    e->Delete();
+    record.clear();
     return false;
   }
 }

@@ -8,9 +8,10 @@
 // whose block or objects are damaged fails to load on its own, leaving the page empty.
 //
 // Video clips that cannot be played in place are unpacked into "Leafwright Videos" in the user's
-// documents folder. Every new source empties that folder, except for clips that a document of
-// this process still uses: page loads record the clips they unpack for their document, and the
-// document gives them up with ReleaseInUseVideoClips when it closes. Other running instances of
+// documents folder, each into a new folder of its own, so clips of the same name never overwrite
+// each other. Every new source empties that folder, except for clips that a document of this
+// process still uses: page loads record the clips they unpack for their document, and the
+// document gives them up with ReleaseInUseVideoClips when its contents are deleted or it closes. Other running instances of
 // the program are not known here and share the folder.
 #pragma once
 
@@ -68,8 +69,6 @@ class CZipRomExtractPageContent : public CZipRomExtractInterface {
                            const CString& s2) override;
   // The fingerprint of what the last successful ExtractBlockContent put on the page.
   const LfwPageFingerprint& GetLastFingerprint() const { return m_lastFingerprint; }
-  // The unpacked bytes of block `index`; false when it cannot be read.
-  bool ReadRawBlock(CFile* file, int index, std::vector<uint8_t>& raw);
 
  private:
   LfwPageFingerprint m_lastFingerprint;
@@ -84,7 +83,8 @@ class CZipRomExtractBitmapResObj : public CZipRomExtractInterface {
   CZipRomExtractBitmapResObj() : CZipRomExtractInterface("Dibs", kLfwDibsEntrySize - Quirebook::kBlockEntryHeadSize) {}
 
   void SetTarget(Vectorloom::CBitmapResObj* res) { m_pTarget = res; }
-  // The first entry with this path (compared exactly), size and time; -1 when none.
+  // The first entry with this path (compared exactly, or recorded as its reference), size and
+  // time; -1 when none.
   int FindEntry(const CString& path, uint32_t size, int64_t time) const;
   // Decodes the PNG image into the target; false when it is not a picture.
   bool ExtractBlockContent(const unsigned* tail, const unsigned char* data, unsigned length, const CString& s1,
@@ -134,6 +134,18 @@ class CCacheLfwPageContent : public IPageContentSource {
   // stored values to the bit.
   bool GetUnchangedPageBlock(int number, const CDrawingPage& page, std::vector<uint8_t>& block);
 
+  // The stored sections, for copying blocks into another file unchanged. Callers hold the
+  // document's content lock, as for page loads. Indexes count from 0; the picture and font
+  // entries' writer parts are as stored ("Dibs": id, size, time, path field; "Font": the id).
+  enum class Section { Pages, Pictures, Fonts };
+  unsigned GetStoredCount(Section section) const;
+  const uint32_t* GetStoredEntryTail(Section section, unsigned index) const;
+  // The packed bytes of a block as stored (not unpacked) and its raw length.
+  bool ReadStoredBlock(Section section, unsigned index, std::vector<uint8_t>& packed, uint32_t& rawLength);
+  // The unpacked record of a stored font.
+  bool ReadStoredFontRecord(unsigned index, std::vector<uint8_t>& record);
+  unsigned GetStoredClipCount() const { return m_bOpened ? m_videos.GetCount() : 0u; }
+
   const CString& GetFirstVersion() const { return m_strVersion1; }
   const CString& GetSecondVersion() const { return m_strVersion2; }
   // Why the file could not be opened (empty when it was).
@@ -143,6 +155,8 @@ class CCacheLfwPageContent : public IPageContentSource {
 
  private:
   bool ReadHeaders();
+  CZipRomExtractInterface* StoredReader(Section section);
+  const CZipRomExtractInterface* StoredReader(Section section) const;
   void ResolvePictures(CDrawingPage* page, CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& pageBitmaps);
   // True when a font of the page was given another id.
   bool ResolveFonts(CDrawingPage* page, CPublicationDoc* doc);
@@ -172,7 +186,8 @@ class CCacheLfwPageContent : public IPageContentSource {
 // The folder "Leafwright Videos" in the user's documents folder, created when missing; empty when
 // it cannot be made.
 std::wstring GetLfwVideoFolder();
-// Deletes the files of a folder (not its subfolders), except clips still in use.
+// Deletes the files of a folder, and the folders that clips were unpacked into (other subfolders
+// stay), except clips still in use.
 void EmptyLfwVideoFolder(const std::wstring& folder);
 
 // Clips unpacked for a document (owner) that must survive the emptying of the video folder.

@@ -1,8 +1,11 @@
 // Section writers of the document file: pages and pictures, and the whole-file sequence.
 #include "LfwSections.h"
 
+#include <algorithm>
+#include <tuple>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 
 #include <QorProgress.h>
@@ -10,8 +13,10 @@
 #include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 #include <objidl.h>
+#include <quirebook/StoredPath.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/UnitConv.h>
+#include <vectorloom/VariableStream.h>
 
 #include "LfwReader.h"
 #include "PageObjects.h"
@@ -44,12 +49,11 @@ void WriteLfwFileHeader(CFile& file) {
   file.Write(kLfwVersion2, 4);
 }
 
-bool EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]) {
-  const std::u16string units = lw::WideToUtf16(std::wstring_view(path.GetString(), static_cast<size_t>(path.GetLength())));
-  if (units.size() >= kLfwPathUnits) return false;
+void EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]) {
+  static_assert(kLfwPathUnits == Quirebook::kStoredPathUnits);
+  const std::u16string units = Quirebook::FitStoredPath(path.str());
   std::memset(field, 0, kLfwPathUnits * 2);
   for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(field + 2 * i, static_cast<uint16_t>(units[i]));
-  return true;
 }
 
 CString DecodeLfwPathField(const uint8_t field[kLfwPathUnits * 2]) {
@@ -245,6 +249,19 @@ unsigned char* CZipSavingPdfPages::MakeBlockContent(int index, unsigned long& ra
   return block;
 }
 
+bool CZipSavingPdfPages::GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength) {
+  if (!m_pStoredSource) return false;
+  CDrawingPage* page = GetBlockPage(index);
+  if (!page || page->IsPageContentLoaded() || page->GetPageContentSource() != m_pStoredSource) return false;
+  const int number = page->GetPageSourceIndex();
+  if (number < 0) return false;
+  std::unique_lock<std::recursive_mutex> lock;
+  if (m_pDoc) lock = m_pDoc->LockContent();
+  // A block that cannot be read is left to MakeBlockContent, which loads the page or fails.
+  return m_pStoredSource->ReadStoredBlock(CCacheLfwPageContent::Section::Pages, static_cast<unsigned>(number), packed,
+                                          rawLength);
+}
+
 // ---------------------------------------------------------------------------------------------
 // CZipSavingPdfCustomPages
 
@@ -279,25 +296,63 @@ std::vector<Vectorloom::CExternalBmpResObj*> CZipSavingBitmapResObjs::StoredPict
   return out;
 }
 
-unsigned CZipSavingBitmapResObjs::GetBlocksCount() const { return static_cast<unsigned>(StoredPictures().size()); }
+void CZipSavingBitmapResObjs::CarryStoredPictures(CCacheLfwPageContent* source, CPublicationDoc* doc) {
+  m_pSource = source;
+  m_pDoc = doc;
+  m_carried.clear();
+  if (!source) return;
+  const auto pictures = StoredPictures();
+  using Section = CCacheLfwPageContent::Section;
+  const unsigned count = source->GetStoredCount(Section::Pictures);
+  // The source's entries by (path field, size, time): the first of each is carried.
+  std::vector<std::tuple<CString, uint32_t, int64_t>> seen;
+  for (unsigned i = 0; i < count; ++i) {
+    const uint32_t* tail = source->GetStoredEntryTail(Section::Pictures, i);
+    if (!tail) continue;
+    const uint32_t size = tail[1];
+    const int64_t time = static_cast<int64_t>(static_cast<uint64_t>(tail[2]) | (static_cast<uint64_t>(tail[3]) << 32));
+    uint8_t field[kLfwPathUnits * 2];
+    for (unsigned k = 0; k < kLfwPathUnits / 2; ++k) lw::bin::PutLE32(field + 4 * k, tail[4 + k]);
+    const CString stored = DecodeLfwPathField(field);
+    bool held = false;
+    for (const Vectorloom::CExternalBmpResObj* res : pictures)
+      if (res->GetFileSize() == size && res->GetFileTime() == time &&
+          Quirebook::StoredPathMatches(stored.str(), res->GetPathName().str())) {
+        held = true;
+        break;
+      }
+    for (const auto& [path, s2, t2] : seen)
+      if (s2 == size && t2 == time && path == stored) held = true;
+    if (held) continue;
+    seen.emplace_back(stored, size, time);
+    m_carried.push_back(i);
+  }
+}
+
+unsigned CZipSavingBitmapResObjs::GetBlocksCount() const {
+  return static_cast<unsigned>(StoredPictures().size() + m_carried.size());
+}
 
 bool CZipSavingBitmapResObjs::SavingIndexs(CFile* file) const {
   const auto pictures = StoredPictures();
-  // Every path is checked before anything is written.
-  std::vector<uint8_t> entries(pictures.size() * kLfwDibsEntrySize, 0);
+  std::vector<uint8_t> entries((pictures.size() + m_carried.size()) * kLfwDibsEntrySize, 0);
   for (size_t i = 0; i < pictures.size(); ++i) {
     const Vectorloom::CExternalBmpResObj* res = pictures[i];
     uint8_t* e = entries.data() + i * kLfwDibsEntrySize;
     lw::bin::PutLE32(e + 12, res->GetResourceID());
     lw::bin::PutLE32(e + 16, res->GetFileSize());
     lw::bin::PutLE64(e + 20, static_cast<uint64_t>(res->GetFileTime()));
-    if (!EncodeLfwPathField(res->GetPathName(), e + 28)) {
-      m_strError.Format(L"The picture \"%ls\" cannot be saved: its path is longer than %u characters.",
-                        res->GetPathName().GetString(), kLfwPathUnits - 1);
-      return false;
-    }
+    EncodeLfwPathField(res->GetPathName(), e + 28);
   }
-  lw::bin::WriteU32(*file, static_cast<uint32_t>(pictures.size()));
+  // Carried entries keep their stored words behind the three leading ones.
+  for (size_t i = 0; i < m_carried.size(); ++i) {
+    const uint32_t* tail = m_pSource->GetStoredEntryTail(CCacheLfwPageContent::Section::Pictures, m_carried[i]);
+    if (!tail) return false;
+    uint8_t* e = entries.data() + (pictures.size() + i) * kLfwDibsEntrySize;
+    for (unsigned k = 0; k < (kLfwDibsEntrySize - Quirebook::kBlockEntryHeadSize) / 4; ++k)
+      lw::bin::PutLE32(e + Quirebook::kBlockEntryHeadSize + 4 * k, tail[k]);
+  }
+  lw::bin::WriteU32(*file, static_cast<uint32_t>(pictures.size() + m_carried.size()));
   if (!entries.empty()) file->Write(entries.data(), static_cast<UINT>(entries.size()));
   return true;
 }
@@ -306,7 +361,10 @@ unsigned char* CZipSavingBitmapResObjs::MakeBlockContent(int index, unsigned lon
                                                          const CString&) {
   rawLength = 0;
   const auto pictures = StoredPictures();
-  if (index < 0 || static_cast<size_t>(index) >= pictures.size()) return nullptr;
+  if (index < 0 || static_cast<size_t>(index) >= pictures.size()) {
+    m_strError = L"A picture of the file the document was opened from cannot be read.";
+    return nullptr;
+  }
   Vectorloom::CExternalBmpResObj* res = pictures[static_cast<size_t>(index)];
   std::vector<uint8_t> png;
   if (!EncodePictureAsPng(*res, png)) {
@@ -317,6 +375,112 @@ unsigned char* CZipSavingBitmapResObjs::MakeBlockContent(int index, unsigned lon
   unsigned char* block = DetachBytes(png.data(), png.size(), rawLength);
   if (!block) m_strError = L"Out of memory while saving the pictures.";
   return block;
+}
+
+bool CZipSavingBitmapResObjs::GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength) {
+  const size_t own = StoredPictures().size();
+  if (index < 0 || static_cast<size_t>(index) < own || static_cast<size_t>(index) - own >= m_carried.size())
+    return false;
+  std::unique_lock<std::recursive_mutex> lock;
+  if (m_pDoc) lock = m_pDoc->LockContent();
+  return m_pSource->ReadStoredBlock(CCacheLfwPageContent::Section::Pictures, m_carried[static_cast<size_t>(index) - own],
+                                    packed, rawLength);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CZipSavingDocumentFonts
+
+CZipSavingDocumentFonts::CZipSavingDocumentFonts(const GlyphweaveLib::CEmbedFontResManager& manager,
+                                                 CCacheLfwPageContent* source, CPublicationDoc* doc)
+    : CBaseZipSavingEmbedFont(manager), m_manager(manager), m_pSource(source), m_pDoc(doc) {}
+
+const std::vector<CZipSavingDocumentFonts::Item>& CZipSavingDocumentFonts::Items() const {
+  if (m_bItemsMade) return m_items;
+  m_bItemsMade = true;
+  for (int i = 0; i < m_manager.GetCount(); ++i) m_items.push_back({m_manager.GetAt(i)->GetFontID(), i, 0});
+  if (m_pSource) {
+    using Section = CCacheLfwPageContent::Section;
+    const unsigned count = m_pSource->GetStoredCount(Section::Fonts);
+    for (unsigned i = 0; i < count; ++i) {
+      const uint32_t* tail = m_pSource->GetStoredEntryTail(Section::Fonts, i);
+      if (!tail) continue;
+      const int id = static_cast<int32_t>(tail[0]);
+      // The manager's font, or the source's first entry of the id, wins.
+      const bool taken =
+          std::any_of(m_items.begin(), m_items.end(), [&](const Item& item) { return item.id == id; });
+      if (!taken) m_items.push_back({id, -1, i});
+    }
+  }
+  std::stable_sort(m_items.begin(), m_items.end(), [](const Item& a, const Item& b) { return a.id < b.id; });
+  return m_items;
+}
+
+unsigned CZipSavingDocumentFonts::GetBlocksCount() const { return static_cast<unsigned>(Items().size()); }
+
+bool CZipSavingDocumentFonts::SavingIndexs(CFile* file) const {
+  lw::bin::WriteU32(*file, GetBlocksCount());
+  for (const Item& item : Items()) {
+    const uint8_t zeros[12] = {};
+    file->Write(zeros, sizeof(zeros));
+    lw::bin::WriteI32(*file, item.id);
+  }
+  return true;
+}
+
+unsigned char* CZipSavingDocumentFonts::MakeBlockContent(int index, unsigned long& rawLength, const CString& s1,
+                                                         const CString& s2) {
+  rawLength = 0;
+  const auto& items = Items();
+  if (index < 0 || static_cast<size_t>(index) >= items.size()) return nullptr;
+  const Item& item = items[static_cast<size_t>(index)];
+  if (item.managerIndex < 0) return nullptr;  // a stored font that could not be read
+  return CBaseZipSavingEmbedFont::MakeBlockContent(item.managerIndex, rawLength, s1, s2);
+}
+
+bool CZipSavingDocumentFonts::GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength) {
+  const auto& items = Items();
+  if (index < 0 || static_cast<size_t>(index) >= items.size()) return false;
+  const Item& item = items[static_cast<size_t>(index)];
+  if (item.managerIndex >= 0 || !m_pSource) return false;
+  std::unique_lock<std::recursive_mutex> lock;
+  if (m_pDoc) lock = m_pDoc->LockContent();
+  return m_pSource->ReadStoredBlock(CCacheLfwPageContent::Section::Fonts, item.fontEntry, packed, rawLength);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Never-loaded pages
+
+CCacheLfwPageContent* FindStoredPagesSource(CPublicationDoc* doc) {
+  if (!doc) return nullptr;
+  std::unique_lock<std::recursive_mutex> lock = doc->LockContent();
+  IPageContentSource* only = nullptr;
+  for (int i = 0; i < doc->GetPagesCount(); ++i) {
+    const CDrawingPage* page = doc->GetDrawingPage(i);
+    if (!page || page->IsPageContentLoaded() || !page->GetPageContentSource()) continue;
+    if (only && page->GetPageContentSource() != only) return nullptr;
+    only = page->GetPageContentSource();
+  }
+  auto* source = dynamic_cast<CCacheLfwPageContent*>(only);
+  // Clips are placed (in place or unpacked) when a page loads, which may change its records.
+  if (!source || source->GetPagesCount() == 0 || source->GetStoredClipCount() != 0) return nullptr;
+
+  // A stored font whose id the document holds must be the document's font to the byte: the
+  // copied pages would otherwise name another font (loading them would rename theirs).
+  const GlyphweaveLib::CEmbedFontResManager& fonts = *doc->GetEmbedFontResManager();
+  using Section = CCacheLfwPageContent::Section;
+  for (unsigned i = 0; i < source->GetStoredCount(Section::Fonts); ++i) {
+    const uint32_t* tail = source->GetStoredEntryTail(Section::Fonts, i);
+    if (!tail) return nullptr;
+    const GlyphweaveLib::CEmbedFontResouce* held = fonts.FindEmbedFontResource(static_cast<int32_t>(tail[0]));
+    if (!held) continue;
+    std::vector<uint8_t> stored;
+    CVariableStream mine(65536);
+    if (!source->ReadStoredFontRecord(i, stored) || !held->PutBinaryContent(&mine) ||
+        static_cast<size_t>(mine.GetLength()) != stored.size() ||
+        !std::equal(stored.begin(), stored.end(), mine.GetBuffer()))
+      return nullptr;
+  }
+  return source;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -332,9 +496,13 @@ bool WriteLfwDocument(CPublicationDoc* doc, CFile& file, CQorCommonProgress* pro
 
   Vectorloom::CBitmapResObjsList bitmaps;
   CVideoFilePathsMap videos;
+  // Pages never loaded since the document was opened are copied as stored, with the pictures
+  // and fonts of their file.
+  CCacheLfwPageContent* stored = FindStoredPagesSource(doc);
   CZipSavingPdfPages pages(doc, bitmaps, &videos);
+  pages.SetStoredPagesSource(stored);
   CZipSavingBitmapResObjs pictures(bitmaps);
-  CBaseZipSavingEmbedFont fonts(*doc->GetEmbedFontResManager());
+  CZipSavingDocumentFonts fonts(*doc->GetEmbedFontResManager(), stored, doc);
   CDeflateSavingVideos clips(videos);
   const CString v1(kLfwVersion1), v2(kLfwVersion2);
 
@@ -351,6 +519,7 @@ bool WriteLfwDocument(CPublicationDoc* doc, CFile& file, CQorCommonProgress* pro
   };
   if (!section(0.6f, [&] { return pages.SavingBlocks(&file, v1, v2, progress); }))
     return fail(pages.GetSaveError().IsEmpty() ? CString(L"The pages cannot be saved.") : pages.GetSaveError());
+  pictures.CarryStoredPictures(stored, doc);
   if (!section(0.15f, [&] { return pictures.SavingBlocks(&file, v1, v2, progress); }))
     return fail(pictures.GetSaveError().IsEmpty() ? CString(L"The pictures cannot be saved.")
                                                   : pictures.GetSaveError());
@@ -359,4 +528,19 @@ bool WriteLfwDocument(CPublicationDoc* doc, CFile& file, CQorCommonProgress* pro
   if (!section(0.1f, [&] { return clips.SavingBlocks(&file, v1, v2, progress); }))
     return fail(L"The video clips cannot be saved (a clip cannot be read, or its path is too long).");
   return true;
+}
+
+BOOL CLfwSaveException::GetErrorMessage(wchar_t* lpszError, UINT nMaxError, UINT* pnHelpContext) const {
+  if (pnHelpContext) *pnHelpContext = 0;
+  if (!lpszError || nMaxError == 0) return FALSE;
+  const UINT n = std::min<UINT>(static_cast<UINT>(m_strReason.GetLength()), nMaxError - 1);
+  std::wmemcpy(lpszError, m_strReason.GetString(), n);
+  lpszError[n] = L'\0';
+  return TRUE;
+}
+
+void CLeafwrightDoc::Serialize(CArchive& ar) {
+  if (!ar.IsStoring()) AfxThrowNotSupportedException();
+  CString reason;
+  if (!WriteLfwDocument(this, *ar.GetFile(), nullptr, &reason)) throw new CLfwSaveException(reason);
 }

@@ -12,7 +12,8 @@
 //
 // Dibs entry (548 bytes): block position, raw length, packed length, u32 picture id, u32 file
 // size, i64 file time, the full path as 260 UTF-16 units, zero-filled. A path that does not fit
-// (260 units or more) fails the save with a message; it is never cut.
+// (260 units or more) is stored as its reference (quirebook/StoredPath.h), which the readers
+// resolve from the path the object records carry.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,7 @@
 #include <vectorloom/BitmapRes.h>
 
 class CQorCommonProgress;
+class CCacheLfwPageContent;
 
 // The fixed header words.
 inline constexpr char kLfwFileTag[5] = "QLFW";
@@ -51,9 +53,9 @@ inline constexpr unsigned kLfwPageHeaderSize = 20;
 // Writes the 12 header bytes "QLFW" "2000" "2010".
 void WriteLfwFileHeader(CFile& file);
 
-// A path as a zero-filled field of 260 UTF-16LE units (520 bytes). False, with nothing written
-// to `field`, when it needs 260 units or more.
-bool EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]);
+// A path as a zero-filled field of 260 UTF-16LE units (520 bytes): the path itself when it fits
+// (259 units at most), its reference otherwise.
+void EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]);
 // The text of such a field, up to its first zero unit (or all 260 units).
 CString DecodeLfwPathField(const uint8_t field[kLfwPathUnits * 2]);
 
@@ -69,8 +71,9 @@ Gdiplus::Bitmap* DecodePictureBytes(const unsigned char* data, unsigned length,
                                     std::optional<Gdiplus::Status>* pRefusedStatus = nullptr);
 
 // "Page": every page of a document, in page order. Pages that are not loaded are loaded for the
-// save and emptied again afterwards. Each page's external pictures are added to the picture list
-// and its video clips to the video map, for the "Dibs" and "avst" sections written after it.
+// save and emptied again afterwards, unless they are copied as stored (SetStoredPagesSource).
+// Each written page's external pictures are added to the picture list and its video clips to the
+// video map, for the "Dibs" and "avst" sections written after it.
 class CZipSavingPdfPages : public CZipSavingInterface {
  public:
   CZipSavingPdfPages(CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& bitmaps, CVideoFilePathsMap* videos);
@@ -80,6 +83,14 @@ class CZipSavingPdfPages : public CZipSavingInterface {
   // Null (the save fails) when the page cannot be loaded from its source, has a unit outside
   // 0..4, or holds an object whose record cannot be written; GetSaveError tells why.
   unsigned char* MakeBlockContent(int index, unsigned long& rawLength, const CString& s1, const CString& s2) override;
+  // A page that was never loaded from `source` (see SetStoredPagesSource) is copied as its stored
+  // block, neither unpacked nor read; its pictures and fonts are then carried from the source's
+  // sections by the picture and font writers.
+  bool GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength) override;
+
+  // The document file whose unloaded pages are copied as stored (null: every page is written
+  // from its objects, unloaded ones loaded for the save).
+  void SetStoredPagesSource(CCacheLfwPageContent* source) { m_pStoredSource = source; }
 
   const CString& GetSaveError() const { return m_strError; }
 
@@ -92,6 +103,7 @@ class CZipSavingPdfPages : public CZipSavingInterface {
   CPublicationDoc* m_pDoc;
   Vectorloom::CBitmapResObjsList& m_bitmaps;
   CVideoFilePathsMap* m_pVideos;
+  CCacheLfwPageContent* m_pStoredSource = nullptr;
   CString m_strError;
 };
 
@@ -114,15 +126,22 @@ class CZipSavingPdfCustomPages : public CZipSavingPdfPages {
   std::vector<int>& m_fontIds;
 };
 
-// "Dibs": the PNG image of every picture of the list that holds one, in list order. A picture
-// that cannot be encoded fails the save, and so does a path that does not fit its field.
+// "Dibs": the PNG image of every picture of the list that holds one, in list order, then the
+// pictures carried from a source file as they are stored there. A picture that cannot be encoded
+// or copied fails the save.
 class CZipSavingBitmapResObjs : public CZipSavingInterface {
  public:
   explicit CZipSavingBitmapResObjs(const Vectorloom::CBitmapResObjsList& bitmaps);
 
+  // Also writes every picture entry of `source` whose picture (path, size, time) is not in the
+  // list, with its entry and block as stored; reads under doc's content lock. Call once the list
+  // is complete, before SavingBlocks.
+  void CarryStoredPictures(CCacheLfwPageContent* source, CPublicationDoc* doc);
+
   unsigned GetBlocksCount() const override;
   bool SavingIndexs(CFile* file) const override;
   unsigned char* MakeBlockContent(int index, unsigned long& rawLength, const CString& s1, const CString& s2) override;
+  bool GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength) override;
 
   const CString& GetSaveError() const { return m_strError; }
 
@@ -131,8 +150,54 @@ class CZipSavingBitmapResObjs : public CZipSavingInterface {
   std::vector<Vectorloom::CExternalBmpResObj*> StoredPictures() const;
 
   const Vectorloom::CBitmapResObjsList& m_bitmaps;
+  CCacheLfwPageContent* m_pSource = nullptr;
+  CPublicationDoc* m_pDoc = nullptr;
+  std::vector<unsigned> m_carried;  // picture entries of the source
   mutable CString m_strError;
 };
+
+// A document file that could not be written; the message is the reason WriteLfwDocument gave.
+class CLfwSaveException : public CException {
+ public:
+  explicit CLfwSaveException(const CString& reason) : m_strReason(reason) {}
+  BOOL GetErrorMessage(wchar_t* lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+  using CException::GetErrorMessage;
+  CString m_strReason;
+};
+
+// "Font": every font of the document's manager, and the fonts of a source file whose ids the
+// manager does not hold (copied as stored), all in ascending id.
+class CZipSavingDocumentFonts : public CBaseZipSavingEmbedFont {
+ public:
+  CZipSavingDocumentFonts(const GlyphweaveLib::CEmbedFontResManager& manager, CCacheLfwPageContent* source,
+                          CPublicationDoc* doc);
+
+  unsigned GetBlocksCount() const override;
+  bool SavingIndexs(CFile* file) const override;
+  unsigned char* MakeBlockContent(int index, unsigned long& rawLength, const CString& s1, const CString& s2) override;
+  bool GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength) override;
+
+ private:
+  struct Item {
+    int id;
+    int managerIndex;     // or -1
+    unsigned fontEntry;   // the source's entry when managerIndex is -1
+  };
+  // The fonts in writing order, made when the section is written.
+  const std::vector<Item>& Items() const;
+
+  const GlyphweaveLib::CEmbedFontResManager& m_manager;
+  CCacheLfwPageContent* m_pSource;
+  CPublicationDoc* m_pDoc;
+  mutable std::vector<Item> m_items;
+  mutable bool m_bItemsMade = false;
+};
+
+// The document file whose never-loaded pages a save of `doc` may copy as stored: the one source
+// that every unloaded page with a source is bound to, when it is an opened document file with no
+// video clips and each of its fonts is either missing from the document's fonts or stored with the
+// same bytes the document would write. Null otherwise (every page is then written from objects).
+CCacheLfwPageContent* FindStoredPagesSource(CPublicationDoc* doc);
 
 // Writes a whole document file at the file's current position (normally 0): header, the four
 // section headers, then the sections "Page", "Dibs", "Font" and "avst". False when any section

@@ -374,6 +374,11 @@ CLeafwrightDoc::CLeafwrightDoc() = default;
 // The clips this document unpacked into the videos folder may be cleared away by later openings.
 CLeafwrightDoc::~CLeafwrightDoc() { ReleaseInUseVideoClips(this); }
 
+void CLeafwrightDoc::DeleteContents() {
+  CPublicationDoc::DeleteContents();
+  ReleaseInUseVideoClips(this);
+}
+
 CRenderBaseObj* CLeafwrightDoc::CreateNewObject(int type) {
   switch (type) {
     case RENDER_OBJ_SHAPE: {

@@ -207,9 +207,20 @@ class CLeafwrightDoc : public CPublicationDoc {
   CLeafwrightDoc();
   ~CLeafwrightDoc() override;
 
+  // Also gives up the clips unpacked for this document (the program reuses one document object
+  // for every New and Open).
+  void DeleteContents() override;
+
   // 0 shape, 2 group, 3 text; null for every other code (videos are never drawn). A shape made
   // while a rectangle, oval, rounded-rectangle, line or polygon tool is active is outline only.
   Vectorloom::CRenderBaseObj* CreateNewObject(int type) override;
+
+  // Storing writes the whole document file (WriteLfwDocument, LfwSections.cpp) into the archive's
+  // file; a save through CDocument::DoSave hands it a temporary file that replaces the old file
+  // only when complete, so pages still read from the old file stay readable throughout. A failed
+  // write throws CLfwSaveException with the reason. Documents are read through
+  // CCacheLfwPageContent, not an archive: loading throws CNotSupportedException.
+  void Serialize(CArchive& ar) override;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -82,7 +82,7 @@ Bytes DibsTail(const wchar_t* path, uint32_t size, int64_t time) {
   AppendU32(t, static_cast<uint32_t>(time));
   AppendU32(t, static_cast<uint32_t>(static_cast<uint64_t>(time) >> 32));
   uint8_t field[kLfwPathUnits * 2];
-  EXPECT_TRUE(EncodeLfwPathField(CString(path), field));
+  EncodeLfwPathField(CString(path), field);
   t.insert(t.end(), field, field + sizeof field);
   return t;
 }
@@ -119,6 +119,7 @@ Bytes CopyToStream(const CRenderBaseObjectList& objects, CPublicationDoc& from) 
 struct PasteResult {
   bool ok = false;
   CRenderBaseObjectList objects;
+  int skippedPictures = 0;
 };
 
 // Reads a clipboard stream as the paste command does and finishes it in the safe order.
@@ -135,6 +136,7 @@ PasteResult PasteFromStream(Bytes bytes, CPublicationDoc& into) {
   if (!objs.ReadBlocks(&f, kV1, kV2) || objs.HasFailed()) return r;
   dibs.ReadBlocks(&f, kV1, kV2);
   fonts.ReadBlocks(&f, kV1, kV2);
+  r.skippedPictures = dibs.GetSkippedCount();
   FinishClipboardExtracting(&fonts, &dibs, &objs);
   r.ok = true;
   return r;
@@ -255,6 +257,87 @@ TEST(ClipboardObjects, CopyAndPasteThroughTheClipboardStream) {
   EXPECT_EQ(pastedVideo->GetVideoFullPathName(), L"/clips/c.mp4");
   // The source objects are untouched.
   EXPECT_EQ(pictured->GetObjectName(), CString(L"Photo"));
+}
+
+// Pictures whose paths do not fit the "Dibs" field are copied under their reference and come
+// back on paste under their whole paths, each with its own pixels.
+TEST(ClipboardObjects, PicturesWithLongPathsArePasted) {
+  lfwtest::TestHome();
+  CLeafwrightDoc from;
+  const std::wstring deep = L"/" + std::wstring(300, L'd') + L"/a.png";
+  std::wstring twin = deep;
+  twin[1] = L'e';
+  Ref<CExternalBmpResObj> first(lfwtest::MakePicture(deep.c_str(), 5, 6, 11));
+  Ref<CExternalBmpResObj> second(lfwtest::MakePicture(twin.c_str(), 5, 6, 22));
+  Ref<CPageShapeObj> a(lfwtest::MakeShape(0, 0, 5, 5, RENDER_KIND_BITMAP, first.get()));
+  Ref<CPageShapeObj> b(lfwtest::MakeShape(0, 0, 5, 5, RENDER_KIND_BITMAP, second.get()));
+  CRenderBaseObjectList copied;
+  copied.AddElement(a.get());
+  copied.AddElement(b.get());
+
+  CLeafwrightDoc into;
+  PasteResult pasted = PasteFromStream(CopyToStream(copied, from), into);
+  ASSERT_TRUE(pasted.ok);
+  ASSERT_EQ(pasted.objects.GetCount(), 2);
+  const struct {
+    const std::wstring& path;
+    BYTE blue;
+  } expected[] = {{deep, 11}, {twin, 22}};
+  for (int i = 0; i < 2; ++i) {
+    auto* res = static_cast<CExternalBmpResObj*>(
+        static_cast<CPageShapeObj*>(pasted.objects[i])->GetFillDefinition().GetRenderBitmap());
+    ASSERT_NE(res, nullptr);
+    EXPECT_TRUE(res->GetPathName() == CString(expected[i].path.c_str())) << i;
+    ASSERT_TRUE(res->HasBitmap()) << i;
+    Gdiplus::Color c;
+    res->GetGdiBitmap()->GetPixel(0, 0, &c);
+    EXPECT_EQ(c.GetBlue(), expected[i].blue) << i;
+  }
+}
+
+// A damaged picture block (spoilt packed bytes, or a raw length the bytes do not give) leaves
+// out that picture alone: the pictures after it are still pasted.
+TEST(ClipboardObjects, ADamagedPictureIsSkippedAndThePicturesAfterItArePasted) {
+  lfwtest::TestHome();
+  const struct {
+    const char* name;
+    size_t word;  // entry word to spoil: 0 the packed bytes, 1 the raw length
+  } cases[] = {{"packed bytes", 0}, {"raw length", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CLeafwrightDoc from;
+    CRenderBaseObjectList copied;
+    std::vector<Ref<CPageShapeObj>> shapes;
+    for (int i = 0; i < 3; ++i) {
+      const std::wstring path = L"/pics/" + std::to_wstring(i) + L".png";
+      Ref<CExternalBmpResObj> picture(lfwtest::MakePicture(path.c_str(), 1, 2, static_cast<BYTE>(10 * (i + 1))));
+      shapes.emplace_back(lfwtest::MakeShape(0, 0, 5, 5, RENDER_KIND_BITMAP, picture.get()));
+      copied.AddElement(shapes.back().get());
+    }
+    Bytes stream = CopyToStream(copied, from);
+    const size_t entry = lw::bin::GetLE32(stream.data() + 28) + 4 + kLfwDibsEntrySize;  // the second picture
+    const uint32_t position = lw::bin::GetLE32(stream.data() + entry);
+    if (c.word == 0) {
+      for (size_t k = 2; k < 10; ++k) stream[position + k] ^= 0x5A;
+    } else {
+      lw::bin::PutLE32(stream.data() + entry + 4, lw::bin::GetLE32(stream.data() + entry + 4) + 1);
+    }
+
+    CLeafwrightDoc into;
+    PasteResult pasted = PasteFromStream(stream, into);
+    ASSERT_TRUE(pasted.ok);
+    ASSERT_EQ(pasted.objects.GetCount(), 3);
+    EXPECT_EQ(pasted.skippedPictures, 1);
+    for (int i = 0; i < 3; ++i) {
+      CBitmapResObj* res = static_cast<CPageShapeObj*>(pasted.objects[i])->GetFillDefinition().GetRenderBitmap();
+      ASSERT_NE(res, nullptr);
+      EXPECT_EQ(res->HasBitmap(), i != 1) << i;
+      if (!res->HasBitmap()) continue;
+      Gdiplus::Color px;
+      res->GetGdiBitmap()->GetPixel(0, 0, &px);
+      EXPECT_EQ(px.GetBlue(), 10 * (i + 1)) << i;
+    }
+  }
 }
 
 TEST(ClipboardObjects, PastedNamesAreCutToFortyEightCharacters) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
 
 #include <quirebook/PdfPageParser.h>
 
@@ -436,8 +437,10 @@ TEST_F(ReaderFixture, UnpackedClipsOfAnOpenDocumentSurviveOtherOpenings) {
   CDrawingPage* page = first->Load(0);
   auto* video = dynamic_cast<CBaseVideoObj*>(page->GetRenderObjectList().GetAt(0));
   ASSERT_NE(video, nullptr);
-  const fs::path unpacked = VideoFolder() / "movie.flv";
-  EXPECT_EQ(video->GetVideoFullPathName(), W(unpacked));
+  // Unpacked under its own name, in a folder of its own inside the video folder.
+  const fs::path unpacked = lw::WideToUtf8(video->GetVideoFullPathName());
+  EXPECT_EQ(unpacked.filename(), "movie.flv");
+  EXPECT_EQ(unpacked.parent_path().parent_path(), VideoFolder());
   EXPECT_EQ(lwtest::ReadFileBytes(unpacked), Bytes(3000, 0x42));
 
   EXPECT_EQ(PagesOf(SmallDocument()), 2);
@@ -451,12 +454,51 @@ TEST_F(ReaderFixture, UnpackedClipsOfAnOpenDocumentSurviveOtherOpenings) {
   delete first;
   ReleaseInUseVideoClips(owner);
   EXPECT_EQ(PagesOf(SmallDocument()), 2);
-  EXPECT_FALSE(fs::exists(unpacked));
+  EXPECT_FALSE(fs::exists(unpacked.parent_path()));  // the clip goes with its folder
 
   OpenedDoc reopened(resaved);
   auto* back = dynamic_cast<CBaseVideoObj*>(reopened.Load(0)->GetRenderObjectList().GetAt(0));
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(lwtest::ReadFileBytes(back->GetVideoFullPathName()), Bytes(3000, 0x42));
+}
+
+// The program reuses one document object for every New and Open: deleting its contents gives up
+// the clips unpacked for it, so the next opening clears them away; folders of the user's own in
+// the video folder stay.
+TEST_F(ReaderFixture, DeletingTheContentsGivesUpTheUnpackedClips) {
+  lwtest::TempDir dir;
+  const fs::path clip = dir / "movie.flv";
+  lwtest::WriteFileBytes(clip, Bytes(2000, 0x51));
+  Bytes file;
+  {
+    CLeafwrightDoc doc;
+    auto* page = new CPageBusiPage;
+    page->SetPageContentLoaded(1);
+    auto* video = new CPageVideoObj;
+    video->SetVideoFullPathName(W(clip));
+    video->SetVideoObjectSize({32, 24});
+    page->AddShapeObject(video);
+    doc.GetRenderPagesArray().AddPage(page);
+    file = WriteToBytes(doc);
+    ASSERT_FALSE(file.empty());
+  }
+  lwtest::WriteFileBytes(clip, Bytes(10, 0x52));  // changed: unpacked on opening
+  fs::create_directories(VideoFolder() / "unpacked-mine");
+  lwtest::WriteFileBytes(VideoFolder() / "unpacked-mine" / "kept.flv", {1});
+
+  OpenedDoc opened(file);
+  auto* video = dynamic_cast<CBaseVideoObj*>(opened.Load(0)->GetRenderObjectList().GetAt(0));
+  ASSERT_NE(video, nullptr);
+  const fs::path unpacked = lw::WideToUtf8(video->GetVideoFullPathName());
+  ASSERT_EQ(lwtest::ReadFileBytes(unpacked), Bytes(2000, 0x51));
+  EXPECT_EQ(PagesOf(SmallDocument()), 2);
+  EXPECT_TRUE(fs::exists(unpacked));  // still in use
+
+  opened.doc->DeleteContents();  // the document object lives on, as for the next New or Open
+  EXPECT_EQ(opened.doc->GetRenderPagesArray().GetCount(), 0);
+  EXPECT_EQ(PagesOf(SmallDocument()), 2);
+  EXPECT_FALSE(fs::exists(unpacked.parent_path()));
+  EXPECT_TRUE(fs::exists(VideoFolder() / "unpacked-mine" / "kept.flv"));
 }
 
 // A picture decoded for one page is reused by the next page that shows it while anything still
@@ -491,4 +533,176 @@ TEST_F(ReaderFixture, APictureIsDecodedOnceWhileAnyoneHoldsIt) {
   Vectorloom::CBitmapResObj* third = pictureOf(2);
   ASSERT_NE(third, nullptr);
   EXPECT_TRUE(third->HasBitmap());
+}
+
+namespace {
+
+// Three pages: two imported PDF pages (texts on embedded fonts, the PDF's images) and between
+// them a page of two pictures, one of them also on the third page.
+Bytes RichDocument() {
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "in.pdf", lwtest::MakeCairoPdf(2));
+  auto* pdf = new CCachePdfPageContent(W(dir / "in.pdf").c_str());
+  pdf->AddRef();
+  CLeafwrightDoc doc;
+  for (int i = 0; i < 3; ++i) {
+    auto* page = new CPageBusiPage;
+    doc.GetRenderPagesArray().AddPage(page);
+    if (i == 1) {
+      page->SetPageContentLoaded(1);
+      continue;
+    }
+    page->SetPageSourceContent(pdf);
+    page->SetPageSourceIndex(i / 2);
+    EXPECT_TRUE(page->LoadPageContent(&doc));
+  }
+  doc.ClearSouceContent();
+  pdf->Release();
+  doc.GetDrawingPage(1)->AddShapeObject(
+      MakeShape(0, 0, 8, 8, Vectorloom::RENDER_KIND_BITMAP, MakePicture(L"/p/one.png", 10, 20, 30)));
+  doc.GetDrawingPage(1)->AddShapeObject(
+      MakeShape(9, 0, 8, 8, Vectorloom::RENDER_KIND_BITMAP, MakePicture(L"/p/two.png", 11, 21, 31)));
+  doc.GetDrawingPage(2)->AddShapeObject(
+      MakeShape(0, 0, 8, 8, Vectorloom::RENDER_KIND_BITMAP, MakePicture(L"/p/one.png", 10, 20, 30)));
+  EXPECT_GT(doc.GetEmbedFontResManager()->GetCount(), 0);
+  return WriteToBytes(doc);
+}
+
+// Every page of a document file loaded, page by page: whether its pictures show, the fonts its
+// texts use (record length and flags), and its fingerprint once those fonts are numbered from 0
+// (so a renamed font does not count as a change).
+std::vector<std::string> LoadedPages(const Bytes& file) {
+  OpenedDoc opened(file);
+  std::vector<std::string> out;
+  for (int i = 0; i < opened.source->GetPagesCount(); ++i) {
+    CDrawingPage* page = opened.Load(i);
+    std::string line;
+    Vectorloom::CBitmapResObjsList pictures;
+    for (CRenderBaseObj* obj : page->GetRenderObjectList()) obj->CollectExternalBmpResObjs(pictures);
+    for (Vectorloom::CBitmapResObj* res : pictures) line += res->HasBitmap() ? "picture " : "no-picture ";
+    std::vector<int> ids;
+    CollectEmbedFontIDs(page->GetRenderObjectList(), ids);
+    std::map<int, int> numbered;
+    for (int id : ids) {
+      const GlyphweaveLib::CEmbedFontResouce* font = opened.doc->GetEmbedFontResManager()->FindEmbedFontResource(id);
+      CVariableStream record(1024);
+      line += font && font->PutBinaryContent(&record) ? "font " + std::to_string(record.GetLength()) + "/" +
+                                                            std::to_string(font->GetFontFlag()) + " "
+                                                      : "no-font ";
+      numbered.emplace(id, static_cast<int>(numbered.size()));
+    }
+    RemapEmbedFontIDs(page->GetRenderObjectList(), numbered);
+    const LfwPageFingerprint fp = MakeLfwPageFingerprint(*page);
+    line += std::to_string(fp.length) + ":" + std::to_string(fp.hash1) + ":" + std::to_string(fp.hash2);
+    out.push_back(line);
+  }
+  return out;
+}
+
+}  // namespace
+
+// Pages never loaded since the file was opened are copied as their stored blocks, with the file's
+// pictures and fonts: the saved file is byte for byte what saving with every page loaded gives,
+// and nothing was read into the document.
+TEST_F(ReaderFixture, NeverLoadedPagesAreCopiedAsStored) {
+  const Bytes file = RichDocument();
+  ASSERT_FALSE(file.empty());
+
+  Bytes full;
+  {
+    OpenedDoc opened(file);
+    for (int i = 0; i < 3; ++i) opened.Load(i);
+    full = WriteToBytes(*opened.doc);
+  }
+  ASSERT_TRUE(full == file);
+
+  {
+    OpenedDoc lazy(file);
+    const Bytes copied = WriteToBytes(*lazy.doc);
+    EXPECT_TRUE(copied == full);
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(lazy.Page(i)->IsPageContentLoaded()) << i;
+    EXPECT_EQ(lazy.doc->GetEmbedFontResManager()->GetCount(), 0);  // no page was read
+  }
+
+  // One page loaded: the others are copied, and every page reads back as before with its
+  // pictures and fonts, each picture and font stored once.
+  const std::vector<std::string> expected = LoadedPages(file);
+  for (int loaded = 0; loaded < 3; ++loaded) {
+    SCOPED_TRACE(loaded);
+    OpenedDoc mixed(file);
+    mixed.Load(loaded);
+    EXPECT_EQ(FindStoredPagesSource(mixed.doc.get()), mixed.source);  // its fonts are the file's
+    const Bytes saved = WriteToBytes(*mixed.doc);
+    EXPECT_EQ(LoadedPages(saved), expected);
+    EXPECT_EQ(Le32(saved, Le32(saved, 28)), Le32(file, Le32(file, 28)));  // pictures
+    EXPECT_EQ(Le32(saved, Le32(saved, 40)), Le32(file, Le32(file, 40)));  // fonts
+  }
+}
+
+// A copied page must name the fonts the file stored: when the document holds another font under
+// one of the file's ids, or the file holds clips, the pages are loaded and written from objects.
+TEST_F(ReaderFixture, NeverLoadedPagesAreLoadedWhenTheirFontsOrClipsWouldChange) {
+  const Bytes file = RichDocument();
+  const std::vector<std::string> expected = LoadedPages(file);
+  CCacheLfwPageContent* probe = OpenBytes(file);
+  probe->AddRef();
+  ASSERT_GT(probe->GetStoredCount(CCacheLfwPageContent::Section::Fonts), 0u);
+  const int id = static_cast<int32_t>(probe->GetStoredEntryTail(CCacheLfwPageContent::Section::Fonts, 0)[0]);
+  std::vector<uint8_t> record;
+  ASSERT_TRUE(probe->ReadStoredFontRecord(0, record));
+  probe->Release();
+  GlyphweaveLib::CEmbedFontResouce theirs;
+  ASSERT_TRUE(theirs.SetByBinaryContent(record.data(), static_cast<unsigned>(record.size())));
+
+  // Another font under the file's id: the pages are loaded for the save, their font is renamed,
+  // and they read back on the file's font.
+  auto* into = new CLeafwrightDoc;
+  GlyphweaveLib::CEmbedFontResouce other(theirs);
+  other.SetFontID(id);
+  other.SetFontFlag(theirs.GetFontFlag() ^ 0x1000);
+  into->GetEmbedFontResManager()->AddEmbedFontResouce(new GlyphweaveLib::CEmbedFontResouce(other));
+  {
+    OpenedDoc opened(file, into);
+    EXPECT_EQ(FindStoredPagesSource(opened.doc.get()), nullptr);
+    EXPECT_EQ(LoadedPages(WriteToBytes(*opened.doc)), expected);
+  }
+
+  // The same font under the same id changes nothing: the pages are copied.
+  auto* same = new CLeafwrightDoc;
+  same->GetEmbedFontResManager()->AddEmbedFontResouce(new GlyphweaveLib::CEmbedFontResouce(theirs));
+  {
+    OpenedDoc opened(file, same);
+    EXPECT_EQ(FindStoredPagesSource(opened.doc.get()), opened.source);
+    EXPECT_EQ(LoadedPages(WriteToBytes(*opened.doc)), expected);
+  }
+
+  // A clip whose file is gone lives on only in the document: the page is loaded for the save so
+  // that the clip is carried into the new file.
+  lwtest::TempDir dir;
+  const fs::path clip = dir / "gone.avi";
+  const Bytes clipBytes(2000, 9);
+  lwtest::WriteFileBytes(clip, clipBytes);
+  Bytes withClip;
+  {
+    CLeafwrightDoc doc;
+    auto* page = new CPageBusiPage;
+    page->SetPageContentLoaded(1);
+    auto* video = new CPageVideoObj;
+    video->SetVideoFullPathName(W(clip));
+    video->SetVideoObjectSize({64, 48});
+    page->AddShapeObject(video);
+    doc.GetRenderPagesArray().AddPage(page);
+    withClip = WriteToBytes(doc);
+  }
+  fs::remove(clip);
+  Bytes resaved;
+  {
+    OpenedDoc opened(withClip);
+    EXPECT_EQ(FindStoredPagesSource(opened.doc.get()), nullptr);
+    resaved = WriteToBytes(*opened.doc);
+  }
+  OpenedDoc back(resaved);
+  auto* video = dynamic_cast<CBaseVideoObj*>(back.Load(0)->GetRenderObjectList().GetAt(0));
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(lwtest::ReadFileBytes(lw::WideToUtf8(video->GetVideoFullPathName())), clipBytes);
 }

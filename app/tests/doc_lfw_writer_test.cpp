@@ -117,41 +117,113 @@ TEST_F(DocFixture, SmallDocumentHasTheExactLayout) {
   EXPECT_EQ(Le32(file, 44), 4u);
 }
 
-// Picture paths are counted in UTF-16 units: 259 fit, 260 are refused with a message, never cut.
-TEST_F(DocFixture, PicturePathsLongerThanTheirFieldFailTheSave) {
+// Picture paths are counted in UTF-16 units: up to 259 the entry holds the path, from 260 on its
+// reference; either way the save succeeds and the picture comes back under its whole path.
+TEST_F(DocFixture, PicturePathsOfAnyLengthAreSavedAndComeBack) {
   const std::wstring clef = L"\U0001D11E";  // two UTF-16 units
+  const auto clefs = [&](int n) {
+    std::wstring s;
+    for (int i = 0; i < n; ++i) s += clef;
+    return s;
+  };
   const struct {
     std::wstring path;
     bool fits;
   } cases[] = {
       {L"/" + std::wstring(258, L'a'), true},
       {L"/" + std::wstring(259, L'a'), false},
-      {L"/" + std::wstring(128, L'a') + [&] { std::wstring s; for (int i = 0; i < 65; ++i) s += clef; return s; }(), true},
-      {L"/" + std::wstring(129, L'a') + [&] { std::wstring s; for (int i = 0; i < 65; ++i) s += clef; return s; }(), false},
+      {L"/" + std::wstring(128, L'a') + clefs(65), true},
+      {L"/" + std::wstring(129, L'a') + clefs(65), false},
+      {L"/" + std::wstring(2000, L'a') + L"/x.png", false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.size());
     CLeafwrightDoc d;
     auto* page = new CPageBusiPage;
     page->SetPageContentLoaded(1);
     d.GetRenderPagesArray().AddPage(page);
     page->AddShapeObject(MakeShape(0, 0, 10, 10, Vectorloom::RENDER_KIND_BITMAP, MakePicture(c.path.c_str(), 1, 2, 3)));
-    CString error;
-    const Bytes file = WriteToBytes(d, &error);
-    EXPECT_EQ(!file.empty(), c.fits) << c.path.size();
-    if (!c.fits) {
-      EXPECT_GE(error.Find(L"path is longer than 259"), 0) << lw::WideToUtf8(error.GetString());
-    }
-    if (c.fits) {
-      OpenedDoc opened(file);
-      CDrawingPage* back = opened.Load(0);
-      auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(back->GetRenderObjectList().GetAt(0));
+    // A second picture with the same size and time and a path that differs only at its start.
+    std::wstring twin = c.path;
+    twin[1] = L'b';
+    page->AddShapeObject(MakeShape(20, 0, 10, 10, Vectorloom::RENDER_KIND_BITMAP, MakePicture(twin.c_str(), 1, 2, 9)));
+    const Bytes file = WriteToBytes(d);
+    ASSERT_FALSE(file.empty());
+
+    const uint32_t dibs = 60 + Le32(file, 20);
+    ASSERT_EQ(Le32(file, dibs), 2u);
+    uint8_t field[kLfwPathUnits * 2];
+    std::memcpy(field, file.data() + dibs + 4 + 28, sizeof field);
+    EXPECT_EQ(DecodeLfwPathField(field) == CString(c.path.c_str()), c.fits);
+
+    OpenedDoc opened(file);
+    CDrawingPage* back = opened.Load(0);
+    ASSERT_EQ(back->GetRenderObjectList().GetCount(), 2);
+    const BYTE blues[2] = {3, 9};
+    for (int i = 0; i < 2; ++i) {
+      auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(back->GetRenderObjectList().GetAt(i));
       ASSERT_NE(shape, nullptr);
       auto* res = static_cast<Vectorloom::CExternalBmpResObj*>(shape->GetFillDefinition().GetRenderBitmap());
       ASSERT_NE(res, nullptr);
-      EXPECT_TRUE(res->GetPathName() == CString(c.path.c_str()));
-      EXPECT_TRUE(res->HasBitmap());
+      EXPECT_TRUE(res->GetPathName() == CString((i == 0 ? c.path : twin).c_str()));
+      ASSERT_TRUE(res->HasBitmap());
+      Gdiplus::Color px;
+      res->GetGdiBitmap()->GetPixel(0, 0, &px);
+      EXPECT_EQ(px.GetB(), blues[i]) << i;
     }
   }
+}
+
+// A picture file and a clip in a folder whose path does not fit the entries' fields: the document
+// saves, and on reopening the picture shows and the clip is found where it is.
+TEST_F(DocFixture, PicturesAndClipsInDeepFoldersAreSavedAndComeBack) {
+  lwtest::TempDir dir;
+  fs::path deep = dir.path();
+  for (int i = 0; i < 6; ++i) deep /= std::string(48, static_cast<char>('k' + i));
+  fs::create_directories(deep);
+  const fs::path picturePath = deep / "picture.png", clipPath = deep / "clip.avi";
+  {
+    Vectorloom::CExternalBmpResObj probe(CString(L"x"), 0, 0);
+    probe.SetGdiBitmap(MakeBitmap(4, 4, 77), nullptr, 1);
+    std::vector<uint8_t> png;
+    ASSERT_TRUE(EncodePictureAsPng(probe, png));
+    lwtest::WriteFileBytes(picturePath, png);
+  }
+  lwtest::WriteFileBytes(clipPath, std::vector<uint8_t>(3000, 7));
+  ASSERT_GE(W(picturePath).size(), kLfwPathUnits);
+
+  // The picture as an importer makes it: the file's path, size and time, and its pixels.
+  const auto size = static_cast<uint32_t>(fs::file_size(picturePath));
+  const auto pixels = lwtest::ReadFileBytes(picturePath);
+  auto* picture = new Vectorloom::CExternalBmpResObj(CString(W(picturePath).c_str()), size, 1700000000);
+  picture->SetGdiBitmap(DecodePictureBytes(pixels.data(), static_cast<unsigned>(pixels.size())), nullptr, 1);
+  ASSERT_TRUE(picture->HasBitmap());
+  CPageBusiPage* page = AddPage();
+  page->AddShapeObject(MakeShape(0, 0, 10, 10, Vectorloom::RENDER_KIND_BITMAP, picture));
+  auto* video = new CPageVideoObj;
+  video->SetVideoFullPathName(W(clipPath));
+  video->SetVideoObjectSize({64, 48});
+  page->AddShapeObject(video);
+
+  CString error;
+  const Bytes file = WriteToBytes(doc, &error);
+  ASSERT_FALSE(file.empty()) << lw::WideToUtf8(error.GetString());
+
+  OpenedDoc opened(file);
+  CDrawingPage* back = opened.Load(0);
+  ASSERT_EQ(back->GetRenderObjectList().GetCount(), 2);
+  auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(back->GetRenderObjectList().GetAt(0));
+  ASSERT_NE(shape, nullptr);
+  auto* res = static_cast<Vectorloom::CExternalBmpResObj*>(shape->GetFillDefinition().GetRenderBitmap());
+  ASSERT_NE(res, nullptr);
+  EXPECT_TRUE(res->GetPathName() == CString(W(picturePath).c_str()));
+  ASSERT_TRUE(res->HasBitmap());
+  Gdiplus::Color px;
+  res->GetGdiBitmap()->GetPixel(1, 1, &px);
+  EXPECT_EQ(px.GetB(), 77);
+  auto* clip = dynamic_cast<CBaseVideoObj*>(back->GetRenderObjectList().GetAt(1));
+  ASSERT_NE(clip, nullptr);
+  EXPECT_EQ(clip->GetVideoFullPathName(), W(clipPath));
 }
 
 TEST_F(DocFixture, APictureThatCannotBeEncodedFailsTheSave) {

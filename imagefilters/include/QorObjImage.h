@@ -116,7 +116,6 @@ class CQorObjImage {
  private:
   friend class CQorPixelBackupProcess;
 
-  void __SetGrayPalette();
   static RGBQUAD __Split16Bit_565(WORD w);
   static RGBQUAD __Split16Bit_555(WORD w);
   void __ConvertToTrueColor(int bits);

@@ -74,8 +74,9 @@ class MediaDecoder {
   std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
 };
 
-// Converts decoded video frames of any pixel format to planar 4:2:0 (BT.601 range of the source)
-// in the caller's planes. Odd sizes give chroma planes of (w + 1) / 2 x (h + 1) / 2 samples.
+// Converts decoded video frames of any pixel format to planar 4:2:0 in video range (luma 16..235,
+// chroma 16..240), as the colour converters expect, in the caller's planes: a full-range source
+// (a JPEG-range pixel format or a frame marked full range) is scaled into video range. Odd sizes give chroma planes of (w + 1) / 2 x (h + 1) / 2 samples.
 class VideoConverter {
  public:
   VideoConverter();

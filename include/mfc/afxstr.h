@@ -61,6 +61,10 @@ class CString {
   std::u16string ToUtf16() const;
   const std::wstring& str() const { return m_str; }
 
+  // String uID of the string table (resources registered by (RT_STRING, id)); FALSE and empty
+  // when there is no such string or it is empty.
+  BOOL LoadString(UINT nID);
+
   // Access.
   int GetLength() const { return static_cast<int>(m_str.size()); }
   BOOL IsEmpty() const { return m_str.empty(); }

@@ -86,6 +86,12 @@ class CCmdTarget : public CObject {
   // The first entry of this object's maps (own map, then base maps) for a window message.
   const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message) const;
 
+  // The wait cursor over the whole program while at least one Begin is not yet ended (calls
+  // nest). Restore shows it again after something (a message box) changed the cursor.
+  void BeginWaitCursor();
+  void EndWaitCursor();
+  void RestoreWaitCursor();
+
  protected:
   static const AFX_MSGMAP* GetThisMessageMap();
   virtual const AFX_MSGMAP* GetMessageMap() const;
@@ -175,7 +181,8 @@ struct CDocumentHooks {
   BOOL (*pfnPromptSaveName)(CDocument* pDoc, CString& rName, BOOL bReplace) = nullptr;
   // SetPathName with bAddToMRU: records the file in the recent-file list.
   void (*pfnAddToRecentFileList)(const wchar_t* lpszPathName) = nullptr;
-  // SaveModified's question (MB_YESNOCANCEL); without it the answer is IDCANCEL.
+  // SaveModified's question (MB_YESNOCANCEL) and ReportSaveLoadException's message (MB_OK);
+  // without it the question's answer is IDCANCEL and the message is not shown.
   int (*pfnMessageBox)(const wchar_t* lpszText, UINT nType) = nullptr;
 };
 
@@ -265,20 +272,26 @@ class CDocument : public CCmdTarget {
   // Opens the file for reading (write sharing denied), empties the document and lets Serialize
   // read it; FALSE when the file cannot be opened or Serialize throws a CException*.
   virtual BOOL OnOpenDocument(const wchar_t* lpszPathName);
-  // Creates the file and lets Serialize write it; FALSE on failure. Clears the modified flag.
+  // Lets Serialize write a new file that replaces lpszPathName only once it is complete and on
+  // disk (lw::FileReplacement: a link is followed and kept; a reader that holds the old file,
+  // such as pages still to be read from it, keeps reading the old bytes). FALSE, with the old
+  // file untouched and the failure reported, when anything fails. Clears the modified flag.
   virtual BOOL OnSaveDocument(const wchar_t* lpszPathName);
   // Closes the frames through the hooks, empties the document and deletes it when m_bAutoDelete.
   virtual void OnCloseDocument();
   virtual void OnDocumentEvent(DocumentEvent deEvent);
-  // Saves under lpszPathName, or under a name asked for when it is null (a name that was then
-  // created is removed again when the save fails). bReplace makes the name the document's path.
+  // Saves under lpszPathName, or under a name asked for when it is null. A failed save leaves
+  // whatever was under the name as it was. bReplace makes the name the document's path.
   virtual BOOL DoSave(const wchar_t* lpszPathName, BOOL bReplace = TRUE);
   virtual BOOL DoFileSave();
 
-  // The file object used by OnOpenDocument and OnSaveDocument (null with *pError filled).
+  // The file object used by OnOpenDocument and OnSaveDocument (null with *pError filled). With
+  // modeCreate (and no modeNoTruncate) it writes a temporary file beside the target that Close
+  // renames over the target and Abort removes.
   virtual CFile* GetFile(const wchar_t* lpszFileName, UINT nOpenFlags, CFileException* pError);
   virtual void ReleaseFile(CFile* pFile, BOOL bAbort);
-  // Called when opening or saving fails; the window layer shows a message.
+  // Called when opening or saving fails: shows "Could not save/open <path>." and the reason
+  // through Hooks().pfnMessageBox (the window layer's message box).
   virtual void ReportSaveLoadException(const wchar_t* lpszPathName, CException* e, BOOL bSaving, UINT nIDPDefault);
 
   // Own maps, then the document's template.
@@ -439,6 +452,10 @@ class CWnd : public CCmdTarget {
   BOOL AdoptWx(wxWindow* pWindow, UINT nID = 0);
   // Lets the window go without destroying it; its events no longer reach this object.
   wxWindow* Detach();
+  // Takes over the control nID of pParent (a dialog's control made from its template): its
+  // messages reach this object from then on. FALSE when there is no such control or this
+  // object already has a window.
+  BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
   // Sends WM_DESTROY, removes the handle and calls PostNcDestroy (which may delete the object).
   virtual BOOL DestroyWindow();
 
@@ -513,6 +530,10 @@ class CWnd : public CCmdTarget {
   // The window's own scroll bar nBar (SB_HORZ, SB_VERT). While a scroll message is handled,
   // SIF_TRACKPOS gives the full thumb position, which the message carries in 16 bits only.
   BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL) const;
+  // Sets the range, page and position of the window's own scroll bar (a window made with
+  // WS_HSCROLL / WS_VSCROLL); returns the position. The position is kept inside the range. A
+  // page of 0 reads back as 1 (the toolkit's bars have a thumb of at least one unit).
+  int SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
   // A modal message box (or the installed test hook's answer); IDOK, IDCANCEL, IDYES, IDNO...
   int MessageBox(const wchar_t* lpszText, const wchar_t* lpszCaption = nullptr, UINT nType = MB_OK);
 
@@ -1009,3 +1030,6 @@ void AttachStatusPanes(CFrameWnd* pFrame, CStatusPaneSource* pSource);
 void DetachStatusPanes(CFrameWnd* pFrame, CStatusPaneSource* pSource);
 
 }  // namespace lwmfc
+
+// Dialogs, data exchange and the standard controls.
+#include "afxdialog.h"

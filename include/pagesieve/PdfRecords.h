@@ -36,9 +36,14 @@ struct PdfRunChar {
   // The low 16 bits are a UTF-16 unit: Unicode when the font tells it (ToUnicode, encoding, glyph
   // names); else the character's CID, which the font record's maps turn back into a glyph. A
   // character outside the basic plane comes as two entries (a surrogate pair, the second with
-  // adjustment 0).
+  // adjustment 0). Bit kPdfCharWordSpace marks a word space the PDF leaves as a gap between two
+  // glyphs (it draws no glyph there): the character is a space (32), and the next character's
+  // adjustment spans the whole gap as if this space had no width, so a parser that lays the space
+  // out with a width takes that width off the next character's shift.
   int32_t character;
 };
+
+constexpr int32_t kPdfCharWordSpace = 0x10000;
 
 // A run: characters of one font, size, horizontal scale and fill colour.
 struct PdfTextRun {

@@ -7,8 +7,10 @@
 //
 // Every converter stops exactly at the picture's edge: nothing is read or written outside
 // width x height pixels of the packed side, nor outside the chroma planes described below.
-// A 4:2:0 chroma plane holds max(width / 2, 1) samples a row and max(height / 2, 1) rows (both
-// rounded down); the pixels of an odd last column or row take the chroma of the block beside them.
+// A 4:2:0 chroma plane holds (width + 1) / 2 samples a row and (height + 1) / 2 rows (both rounded
+// up): pixel (x, y) takes the chroma of block (x / 2, y / 2), so an odd last column or row has
+// blocks of its own. (A packed 4:2:2 row of odd width has no V for its last pixel: converted to
+// 4:2:0, that block takes the V of the pair beside it.)
 // A 4:2:2 packed row holds 2 x width bytes.
 //
 // Flip (non-zero): one side is walked from its last row upward - the packed or RGB side, or for the
@@ -29,7 +31,8 @@ enum ReelpaneFrameFormat {
 };
 
 // A table entry: destination planes and pitch, source planes and stride, picture size, flip.
-// The entry derives the chroma strides (half the luma stride for YV12, the full stride for NV12).
+// The entry derives the chroma strides (half the luma stride rounded up for YV12, the full stride
+// for NV12).
 typedef void (*ColorConvertEntry)(uint8_t* const dst[3], int dstPitch, const uint8_t* const src[3],
                                   int srcStride, int width, int height, int flip);
 

@@ -101,8 +101,9 @@ SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFText text);
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFVideoStream stream);
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFAction action);
 // Writes the whole file: header, FileAttributes, SetBackgroundColor (when set), definitions and
-// placements in the order added, one ShowFrame and End. The file is written beside the target and
-// renamed over it, so an old file survives a failed save. Returns the file's size in bytes, or -1.
+// placements in the order added, one ShowFrame and End. The file replaces the target as
+// lw::FileReplacement does (written beside it, synced, renamed over it; a link there is followed),
+// so an old file survives a failed save. Returns the file's size in bytes, or -1.
 int SWFMovie_save(SWFMovie movie, const char* path);
 // The same bytes into memory (previous contents replaced). Returns false on failure.
 bool SWFMovie_saveToBuffer(SWFMovie movie, std::vector<uint8_t>* out);

@@ -13,3 +13,4 @@
 #include "winstring.h"
 
 #include "winclip.h"
+#include "winres.h"

@@ -38,9 +38,11 @@ typedef WIN32_FIND_DATAW* LPWIN32_FIND_DATAW;
 typedef WIN32_FIND_DATAW* PWIN32_FIND_DATAW;
 
 // Copies a file. With failIfExists an existing destination is kept and the call fails with
-// ERROR_FILE_EXISTS. The copy is written beside the destination and renamed over it only when
-// complete, so a failed copy leaves an existing destination as it was; copying a file onto
-// itself fails with ERROR_SHARING_VIOLATION.
+// ERROR_FILE_EXISTS. The copy replaces the destination as lw::FileReplacement does (lwreplace.h):
+// written beside it and renamed over it only when complete and synced, so a failed copy leaves an
+// existing destination as it was; a link at the destination is followed and kept, and a
+// read-only destination is refused (ERROR_ACCESS_DENIED). The copy gets the source's mode.
+// Copying a file onto itself fails with ERROR_SHARING_VIOLATION.
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR fileName);
 // Renames a file or folder. Without MOVEFILE_REPLACE_EXISTING an existing destination fails with

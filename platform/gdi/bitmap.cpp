@@ -426,8 +426,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
   }
   Bitmap* bm = NewBitmap(width, height, 32, true);
   if (!bm) return nullptr;
-  Register(bm);
-  return reinterpret_cast<HBITMAP>(bm);
+  return reinterpret_cast<HBITMAP>(Register(bm));
 }
 
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits) {
@@ -443,8 +442,7 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const vo
     for (int y = 0; y < height; ++y)
       std::memcpy(bm->Row(y), static_cast<const uint8_t*>(bits) + srcStride * static_cast<size_t>(y), n);
   }
-  Register(bm);
-  return reinterpret_cast<HBITMAP>(bm);
+  return reinterpret_cast<HBITMAP>(Register(bm));
 }
 
 HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD) {
@@ -460,9 +458,9 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
   bm->bitfields = view.bitfields;
   for (int i = 0; i < 3; ++i) bm->masks[i] = view.masks[i];
   bm->palette = view.palette;
-  Register(bm);
+  const HGDIOBJ handle = Register(bm);
   if (bits) *bits = bm->bits;
-  return reinterpret_cast<HBITMAP>(bm);
+  return reinterpret_cast<HBITMAP>(handle);
 }
 
 int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage) {

@@ -2,7 +2,8 @@
 #include "gdi_internal.h"
 
 #include <cstring>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 namespace lwgdi {
 
@@ -17,51 +18,76 @@ DC::~DC() = default;
 
 namespace {
 
-std::unordered_set<const void*>& Table() {
-  static auto* table = new std::unordered_set<const void*>();
+// Handles start well above the small numbers some calls return in a handle's place (region
+// kinds from SelectObject) and count up; a 64-bit count never wraps.
+constexpr uintptr_t kFirstHandle = 0x10000;
+constexpr uintptr_t kHandleStep = 4;
+
+struct HandleTable {
+  std::mutex mutex;
+  std::unordered_map<uintptr_t, Object*> objects;
+  uintptr_t next = kFirstHandle;
+};
+
+HandleTable& Table() {
+  static auto* table = new HandleTable();
   return *table;
 }
 
-}  // namespace
-
-std::mutex& TableMutex() {
-  static auto* m = new std::mutex();
-  return *m;
-}
-
-void Register(Object* obj) {
-  std::lock_guard<std::mutex> lock(TableMutex());
-  Table().insert(obj);
-}
-
-Object* Lookup(const void* handle, DWORD type) {
+// The table lock must be held by the callers of the *Locked helpers.
+Object* LookupLocked(const void* handle, DWORD type) {
   if (!handle) return nullptr;
-  std::lock_guard<std::mutex> lock(TableMutex());
-  if (!Table().count(handle)) return nullptr;
-  auto* obj = static_cast<Object*>(const_cast<void*>(handle));
-  if (obj->magic != kObjectMagic) return nullptr;
+  HandleTable& t = Table();
+  const auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
+  if (it == t.objects.end()) return nullptr;
+  Object* obj = it->second;
   if (type != 0 && obj->type != type) return nullptr;
   return obj;
 }
 
-namespace {
+void UnregisterLocked(Object* obj) { Table().objects.erase(reinterpret_cast<uintptr_t>(obj->handle)); }
 
-void Unregister(Object* obj) {
-  std::lock_guard<std::mutex> lock(TableMutex());
-  Table().erase(obj);
+// Drops one selection; an object whose deletion was pending leaves the table and goes to dead,
+// to be deleted once the lock is let go.
+void ReleaseLocked(Object* obj, std::vector<Object*>& dead) {
+  if (!obj) return;
+  if (obj->selections > 0) --obj->selections;
+  if (obj->selections == 0 && obj->deletePending && !obj->stock) {
+    UnregisterLocked(obj);
+    dead.push_back(obj);
+  }
 }
 
-void Destroy(Object* obj) {
-  Unregister(obj);
-  delete obj;
+void DeleteAll(const std::vector<Object*>& dead) {
+  for (Object* obj : dead) delete obj;
 }
 
 }  // namespace
 
+HGDIOBJ Register(Object* obj) {
+  std::lock_guard<std::mutex> lock(Table().mutex);
+  HandleTable& t = Table();
+  const uintptr_t handle = t.next;
+  t.next += kHandleStep;
+  obj->handle = reinterpret_cast<HGDIOBJ>(handle);
+  t.objects.emplace(handle, obj);
+  return obj->handle;
+}
+
+Object* Lookup(const void* handle, DWORD type) {
+  if (!handle) return nullptr;
+  std::lock_guard<std::mutex> lock(Table().mutex);
+  return LookupLocked(handle, type);
+}
+
 void Release(Object* obj) {
   if (!obj) return;
-  if (obj->selections > 0) --obj->selections;
-  if (obj->selections == 0 && obj->deletePending && !obj->stock) Destroy(obj);
+  std::vector<Object*> dead;
+  {
+    std::lock_guard<std::mutex> lock(Table().mutex);
+    ReleaseLocked(obj, dead);
+  }
+  DeleteAll(dead);
 }
 
 namespace {
@@ -74,7 +100,8 @@ T* MakeStock(T* obj) {
 }
 
 struct Stock {
-  HGDIOBJ objects[20] = {};
+  Object* objects[20] = {};
+  HGDIOBJ handles[20] = {};
   Bitmap* bitmap = nullptr;
   Font* font = nullptr;
 
@@ -124,6 +151,7 @@ struct Stock {
     font = makeFont(L"System", 16, FW_BOLD);
     objects[SYSTEM_FONT] = font;
     objects[DEFAULT_GUI_FONT] = makeFont(L"MS Shell Dlg", -11, FW_NORMAL);
+    for (int i = 0; i < 20; ++i) handles[i] = HandleOf(objects[i]);
   }
 };
 
@@ -131,8 +159,6 @@ Stock& Stocks() {
   static auto* s = new Stock();
   return *s;
 }
-
-HGDIOBJ Handle(Object* o) { return static_cast<HGDIOBJ>(o); }
 
 DC* NewDC(DCKind kind) {
   auto* dc = new DC();
@@ -148,21 +174,28 @@ DC* NewDC(DCKind kind) {
 
 void DestroyDC(DC* dc) {
   Stock& s = Stocks();
-  if (dc->bitmap != s.bitmap) Release(dc->bitmap);
-  Release(dc->pen);
-  Release(dc->brush);
-  Release(dc->font);
-  Destroy(dc);
+  std::vector<Object*> dead;
+  {
+    std::lock_guard<std::mutex> lock(Table().mutex);
+    if (dc->bitmap != s.bitmap) ReleaseLocked(dc->bitmap, dead);
+    ReleaseLocked(dc->pen, dead);
+    ReleaseLocked(dc->brush, dead);
+    ReleaseLocked(dc->font, dead);
+    UnregisterLocked(dc);
+  }
+  DeleteAll(dead);
+  delete dc;
 }
 
+// Under the table lock.
 template <class T>
-HGDIOBJ Swap(T*& slot, T* obj) {
+HGDIOBJ SwapLocked(T*& slot, T* obj, std::vector<Object*>& dead) {
   T* old = slot;
-  if (old == obj) return Handle(old);
+  if (old == obj) return HandleOf(old);
   ++obj->selections;
   slot = obj;
-  HGDIOBJ result = Handle(old);
-  Release(old);  // may delete an object whose deletion was pending; the handle is then stale
+  HGDIOBJ result = HandleOf(old);
+  ReleaseLocked(old, dead);  // may delete an object whose deletion was pending; the handle is then stale
   return result;
 }
 
@@ -180,7 +213,7 @@ extern "C" {
 HDC GetDC(HWND hwnd) {
   // Window contexts belong to the window layer; here only the screen exists.
   if (hwnd) return nullptr;
-  return reinterpret_cast<HDC>(NewDC(DCKind::Screen));
+  return reinterpret_cast<HDC>(HandleOf(NewDC(DCKind::Screen)));
 }
 
 int ReleaseDC(HWND, HDC hdc) {
@@ -192,7 +225,7 @@ int ReleaseDC(HWND, HDC hdc) {
 
 HDC CreateCompatibleDC(HDC hdc) {
   if (hdc && !As<DC>(hdc, OBJ_DC)) return nullptr;
-  return reinterpret_cast<HDC>(NewDC(DCKind::Memory));
+  return reinterpret_cast<HDC>(HandleOf(NewDC(DCKind::Memory)));
 }
 
 BOOL DeleteDC(HDC hdc) {
@@ -227,61 +260,76 @@ int GetDeviceCaps(HDC hdc, int index) {
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
   DC* dc = As<DC>(hdc, OBJ_DC);
-  Object* o = Lookup(obj, 0);
-  if (!dc || !o) return nullptr;
-  switch (o->type) {
-    case OBJ_PEN: return Swap(dc->pen, static_cast<Pen*>(o));
-    case OBJ_BRUSH: return Swap(dc->brush, static_cast<Brush*>(o));
-    case OBJ_FONT: return Swap(dc->font, static_cast<Font*>(o));
-    case OBJ_BITMAP: {
-      if (dc->kind != DCKind::Memory) return nullptr;
-      auto* bm = static_cast<Bitmap*>(o);
-      // A bitmap lives in one memory DC at a time.
-      if (bm != dc->bitmap && bm->selections > 0 && !bm->stock) return nullptr;
-      Bitmap* old = dc->bitmap;
-      if (old == bm) return obj;
-      if (!bm->stock) ++bm->selections;
-      dc->bitmap = bm;
-      dc->clip.reset();
-      HGDIOBJ result = old;
-      if (!old->stock) Release(old);
-      return result;
+  if (!dc) return nullptr;
+  std::vector<Object*> dead;
+  HGDIOBJ result = nullptr;
+  {
+    std::unique_lock<std::mutex> lock(Table().mutex);
+    Object* o = LookupLocked(obj, 0);
+    if (!o) return nullptr;
+    switch (o->type) {
+      case OBJ_PEN: result = SwapLocked(dc->pen, static_cast<Pen*>(o), dead); break;
+      case OBJ_BRUSH: result = SwapLocked(dc->brush, static_cast<Brush*>(o), dead); break;
+      case OBJ_FONT: result = SwapLocked(dc->font, static_cast<Font*>(o), dead); break;
+      case OBJ_BITMAP: {
+        if (dc->kind != DCKind::Memory) return nullptr;
+        auto* bm = static_cast<Bitmap*>(o);
+        // A bitmap lives in one memory DC at a time.
+        if (bm != dc->bitmap && bm->selections > 0 && !bm->stock) return nullptr;
+        Bitmap* old = dc->bitmap;
+        if (old == bm) return obj;
+        if (!bm->stock) ++bm->selections;
+        dc->bitmap = bm;
+        dc->clip.reset();
+        result = HandleOf(old);
+        if (!old->stock) ReleaseLocked(old, dead);
+        break;
+      }
+      case OBJ_REGION: {
+        lock.unlock();
+        int r = SelectClipRgn(hdc, reinterpret_cast<HRGN>(obj));
+        return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(r));
+      }
+      default: return nullptr;
     }
-    case OBJ_REGION: {
-      int r = SelectClipRgn(hdc, reinterpret_cast<HRGN>(obj));
-      return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(r));
-    }
-    default: return nullptr;
   }
+  DeleteAll(dead);
+  return result;
 }
 
 BOOL DeleteObject(HGDIOBJ obj) {
-  Object* o = Lookup(obj, 0);
-  if (!o || o->type == OBJ_DC) return FALSE;
-  if (o->stock) return TRUE;
-  if (o->selections > 0) {
-    // Still selected: it goes when the last DC lets it go, so no DC is left pointing at freed
-    // memory.
-    o->deletePending = true;
-    return TRUE;
+  Object* dead = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(Table().mutex);
+    Object* o = LookupLocked(obj, 0);
+    if (!o || o->type == OBJ_DC) return FALSE;
+    if (o->stock) return TRUE;
+    if (o->selections > 0) {
+      // Still selected: it goes when the last DC lets it go, so no DC is left pointing at freed
+      // memory.
+      o->deletePending = true;
+      return TRUE;
+    }
+    UnregisterLocked(o);
+    dead = o;
   }
-  Destroy(o);
+  delete dead;
   return TRUE;
 }
 
 HGDIOBJ GetStockObject(int index) {
-  if (index < 0 || index >= static_cast<int>(sizeof(Stock::objects) / sizeof(HGDIOBJ))) return nullptr;
-  return Stocks().objects[index];
+  if (index < 0 || index >= static_cast<int>(sizeof(Stock::handles) / sizeof(HGDIOBJ))) return nullptr;
+  return Stocks().handles[index];
 }
 
 HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
   DC* dc = As<DC>(hdc, OBJ_DC);
   if (!dc) return nullptr;
   switch (type) {
-    case OBJ_PEN: return dc->pen;
-    case OBJ_BRUSH: return dc->brush;
-    case OBJ_FONT: return dc->font;
-    case OBJ_BITMAP: return dc->kind == DCKind::Memory ? dc->bitmap : nullptr;
+    case OBJ_PEN: return HandleOf(dc->pen);
+    case OBJ_BRUSH: return HandleOf(dc->brush);
+    case OBJ_FONT: return HandleOf(dc->font);
+    case OBJ_BITMAP: return dc->kind == DCKind::Memory ? HandleOf(dc->bitmap) : nullptr;
     default: return nullptr;
   }
 }

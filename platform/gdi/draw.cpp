@@ -119,8 +119,7 @@ RECT Bounds(const std::vector<RECT>& rects) {
 HRGN NewRegion(std::vector<RECT> rects) {
   auto* r = new Region();
   r->rects = std::move(rects);
-  Register(r);
-  return reinterpret_cast<HRGN>(r);
+  return reinterpret_cast<HRGN>(Register(r));
 }
 
 bool Surface(const DC& dc) { return dc.kind == DCKind::Memory && dc.bitmap && !dc.bitmap->stock; }
@@ -217,15 +216,13 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   p->style = style;
   p->width = std::max(1, width);
   p->color = color & 0xFFFFFF;
-  Register(p);
-  return reinterpret_cast<HPEN>(p);
+  return reinterpret_cast<HPEN>(Register(p));
 }
 
 HBRUSH CreateSolidBrush(COLORREF color) {
   auto* b = new Brush();
   b->color = color & 0xFFFFFF;
-  Register(b);
-  return reinterpret_cast<HBRUSH>(b);
+  return reinterpret_cast<HBRUSH>(Register(b));
 }
 
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
@@ -361,7 +358,7 @@ BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush) {
 BOOL PaintRgn(HDC hdc, HRGN rgn) {
   DC* dc = As<DC>(hdc, OBJ_DC);
   if (!dc) return FALSE;
-  return FillRgn(hdc, rgn, reinterpret_cast<HBRUSH>(dc->brush));
+  return FillRgn(hdc, rgn, reinterpret_cast<HBRUSH>(HandleOf(dc->brush)));
 }
 
 int SelectClipRgn(HDC hdc, HRGN rgn) {

@@ -307,8 +307,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* lf) {
   auto* f = new Font();
   f->lf = *lf;
   f->lf.lfFaceName[LF_FACESIZE - 1] = 0;
-  Register(f);
-  return reinterpret_cast<HFONT>(f);
+  return reinterpret_cast<HFONT>(Register(f));
 }
 
 HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,

@@ -23,7 +23,10 @@ struct Object {
 
   uint32_t magic = kObjectMagic;
   DWORD type;            // OBJ_*
+  HGDIOBJ handle = nullptr;  // given by Register, never given to another object
   bool stock = false;    // never deleted
+  // Changed only under the table lock: a pen, brush, font or bitmap may be selected into the
+  // DCs of several threads at once.
   int selections = 0;    // DCs that hold it selected
   bool deletePending = false;  // DeleteObject came while it was selected
 };
@@ -110,15 +113,19 @@ struct DC : Object {
   int DevY(int y) const { return y - windowOrg.y + viewportOrg.y; }
 };
 
-// The handle table: every live object is registered, so a stale or foreign handle is refused
-// instead of followed.
-void Register(Object* obj);
+// The handle table: every live object is registered under a handle of its own, a number that is
+// never handed out again (not the object's address), so a stale handle is refused even after its
+// memory went to a new object, and a foreign one is never followed. The table, the selection
+// counts and pending deletions are guarded by one lock; Register, Lookup and Release take it.
+// Register gives the object its handle and returns it.
+HGDIOBJ Register(Object* obj);
 Object* Lookup(const void* handle, DWORD type);  // type 0: any type
 template <class T>
 T* As(const void* handle, DWORD type) { return static_cast<T*>(Lookup(handle, type)); }
+// The handle of a registered object (null for null).
+inline HGDIOBJ HandleOf(const Object* obj) { return obj ? obj->handle : nullptr; }
 // Removes a selection reference; deletes the object when a delete was pending.
 void Release(Object* obj);
-std::mutex& TableMutex();
 
 // Stock objects.
 Bitmap* DefaultBitmap();

@@ -1,12 +1,16 @@
 // Image: the queries, palettes, saving and cairo source surfaces shared by every bitmap.
 #include "image_internal.h"
 
+#include <lwreplace.h>
 #include <lwstr.h>
+#include <winfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 namespace Gdiplus {
 
@@ -118,11 +122,13 @@ Status Image::Save(const WCHAR* filename, const CLSID* clsidEncoder, const Encod
   std::vector<BYTE> bytes;
   Status s = Encode(*px_, clsidEncoder, encoderParams, bytes);
   if (s != Ok) return SetStatus(s);
-  FILE* f = std::fopen(lw::WideToUtf8(filename).c_str(), "wb");
-  if (!f) return SetStatus(Win32Error);
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const bool closed = std::fclose(f) == 0;
-  return SetStatus(ok && closed ? Ok : Win32Error);
+  // Replaces an existing file only once the whole picture is on disk (a link there is followed).
+  const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!lw::ReplaceFileContents(lw::NativePath(filename), data)) {
+    lw::SetLastErrorFromErrno(errno);
+    return SetStatus(Win32Error);
+  }
+  return SetStatus(Ok);
 }
 
 Status Image::Save(IStream* stream, const CLSID* clsidEncoder, const EncoderParameters* encoderParams) {

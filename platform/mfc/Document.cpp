@@ -1,6 +1,11 @@
 #include <afxwin.h>
 
+#include <cerrno>
+#include <cstdint>
+
 #include <algorithm>
+
+#include <lwreplace.h>
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
@@ -73,8 +78,57 @@ BOOL CDocument::OnNewDocument() {
   return TRUE;
 }
 
+namespace {
+
+// A file opened for a save: its bytes go to a temporary file beside the target, which Close
+// renames over the target once they are all on disk. Abort (or destruction without Close)
+// removes the temporary file and leaves the target as it was.
+class CReplacingFile : public CFile {
+ public:
+  ~CReplacingFile() override { CReplacingFile::Abort(); }
+
+  BOOL Open(const wchar_t* lpszFileName, UINT, CFileException* pError = nullptr) override {
+    Abort();
+    if (!lpszFileName || !m_replacement.Begin(ToOsPath(lpszFileName))) {
+      const int err = lpszFileName ? errno : ENOENT;
+      if (pError) {
+        pError->m_cause = CFileException::ErrnoToException(err);
+        pError->m_lOsError = err;
+        pError->m_strFileName = lpszFileName;
+      }
+      return FALSE;
+    }
+    m_hFile = reinterpret_cast<HANDLE>(static_cast<intptr_t>(m_replacement.Fd()));
+    m_bCloseOnDelete = TRUE;
+    SetFilePath(lpszFileName);
+    return TRUE;
+  }
+
+  // Commits: throws CFileException* when the file could not be put in place (the target is
+  // then unchanged).
+  void Close() override {
+    if (m_hFile == INVALID_HANDLE_VALUE) return;
+    const CString name = GetFilePath();
+    m_hFile = INVALID_HANDLE_VALUE;
+    m_bCloseOnDelete = FALSE;
+    if (!m_replacement.Commit()) CFileException::ThrowErrno(errno, name);
+  }
+
+  void Abort() override {
+    m_hFile = INVALID_HANDLE_VALUE;
+    m_bCloseOnDelete = FALSE;
+    m_replacement.Abandon();
+  }
+
+ private:
+  lw::FileReplacement m_replacement;  // owns the descriptor
+};
+
+}  // namespace
+
 CFile* CDocument::GetFile(const wchar_t* lpszFileName, UINT nOpenFlags, CFileException* pError) {
-  CFile* pFile = new CFile;
+  const bool replacing = (nOpenFlags & CFile::modeCreate) && !(nOpenFlags & CFile::modeNoTruncate);
+  CFile* pFile = replacing ? new CReplacingFile : new CFile;
   if (!pFile->Open(lpszFileName, nOpenFlags, pError)) {
     delete pFile;
     return nullptr;
@@ -97,7 +151,22 @@ void CDocument::ReleaseFile(CFile* pFile, BOOL bAbort) {
   delete pFile;
 }
 
-void CDocument::ReportSaveLoadException(const wchar_t*, CException*, BOOL, UINT) {}
+void CDocument::ReportSaveLoadException(const wchar_t* lpszPathName, CException* e, BOOL bSaving, UINT) {
+  auto show = Hooks().pfnMessageBox;
+  if (!show) return;
+  const CString path = lpszPathName ? lpszPathName : L"";
+  CString reason;
+  if (auto* fe = dynamic_cast<CFileException*>(e)) {
+    // A reader or writer that did not name the file still reports the document's path.
+    CFileException named(fe->m_cause, fe->m_lOsError, fe->m_strFileName.IsEmpty() ? path.GetString() : fe->m_strFileName.GetString());
+    reason = named.GetErrorMessage();
+  } else if (e) {
+    reason = e->GetErrorMessage();
+  }
+  if (reason.IsEmpty()) reason = L"An unexpected error occurred.";
+  CString text = CString(bSaving ? L"Could not save " : L"Could not open ") + path + L".\n" + reason;
+  show(text, MB_OK | MB_ICONEXCLAMATION);
+}
 
 BOOL CDocument::OnOpenDocument(const wchar_t* lpszPathName) {
   CFileException fe;
@@ -127,6 +196,7 @@ BOOL CDocument::OnOpenDocument(const wchar_t* lpszPathName) {
 
 BOOL CDocument::OnSaveDocument(const wchar_t* lpszPathName) {
   CFileException fe;
+  // A replacing file: the old file keeps every byte until the new one is complete.
   CFile* pFile = GetFile(lpszPathName, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &fe);
   if (!pFile) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
@@ -137,9 +207,18 @@ BOOL CDocument::OnSaveDocument(const wchar_t* lpszPathName) {
     saveArchive.m_pDocument = this;
     Serialize(saveArchive);
     saveArchive.Close();
-    ReleaseFile(pFile, FALSE);
   } catch (CException* e) {
     ReleaseFile(pFile, TRUE);
+    ReportSaveLoadException(lpszPathName, e, TRUE, 0);
+    e->Delete();
+    return FALSE;
+  } catch (...) {
+    ReleaseFile(pFile, TRUE);
+    throw;
+  }
+  try {
+    ReleaseFile(pFile, FALSE);  // puts the new file in place (and deletes pFile, also when it throws)
+  } catch (CException* e) {
     ReportSaveLoadException(lpszPathName, e, TRUE, 0);
     e->Delete();
     return FALSE;
@@ -166,17 +245,8 @@ BOOL CDocument::DoSave(const wchar_t* lpszPathName, BOOL bReplace) {
     auto prompt = Hooks().pfnPromptSaveName;
     if (!prompt || !prompt(this, newName, bReplace)) return FALSE;
   }
-  if (!OnSaveDocument(newName)) {
-    if (!lpszPathName) {
-      // Do not leave a half-written file under a name that was chosen just now.
-      try {
-        CFile::Remove(newName);
-      } catch (CException* e) {
-        e->Delete();
-      }
-    }
-    return FALSE;
-  }
+  // A failed save leaves the file under newName as it was (or absent): nothing to remove.
+  if (!OnSaveDocument(newName)) return FALSE;
   if (bReplace) {
     SetPathName(newName);
     OnDocumentEvent(onAfterSaveDocument);

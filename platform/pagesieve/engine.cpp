@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "LatinAccents.h"
 #include "engine_internal.h"
 #include "lwstr.h"
 
@@ -160,6 +161,15 @@ float Advance(fz_context* ctx, fz_font* font, int gid, int wmode) {
   fz_try(ctx) { a = fz_advance_glyph(ctx, font, gid, wmode); }
   fz_catch(ctx) { a = 0; }
   return std::isfinite(a) ? a : 0.0f;
+}
+
+// The font's glyph for a Unicode character through its own character map, or 0.
+int GlyphOf(fz_context* ctx, fz_font* font, int unicode) {
+  int gid = 0;
+  fz_var(gid);
+  fz_try(ctx) { gid = fz_encode_character(ctx, font, unicode); }
+  fz_catch(ctx) { gid = 0; }
+  return gid;
 }
 
 fz_rect BoundText(fz_context* ctx, const fz_text* text, const fz_stroke_state* stroke, fz_matrix ctm) {
@@ -443,8 +453,78 @@ struct PageRun {
     fz_matrix m = fz_identity;  // record matrix
     fz_matrix inv = fz_identity;
     float pen = 0;
+    int last = 0;  // the last character given
+    // The last glyph given as one character, for composing an accent drawn over a letter.
+    struct Glyph {
+      size_t run = SIZE_MAX, index = 0;
+      int ch = 0, font_id = 0;
+      float x = 0, width = 0, pen_before = 0, size = 0;
+    } glyph;
     std::vector<RunChars> runs;
   };
+
+  // An accent drawn over (or under) the letter before or after it, in one font and size, becomes
+  // the precomposed letter where Unicode has one: the character of the two that was given first
+  // turns into the composed letter, placed where the letter is, and the pen stands after the
+  // letter. An accent raised off the line (TeX raises accents over capitals) composes with the
+  // letter below it when it is the text's only character so far: the text then starts at the
+  // letter. `rise` is the letter's offset across the line from the text's origin.
+  bool ComposeAccent(TextState& t, int ch, int font_id, float x, float rise, float width, float size) {
+    TextState::Glyph& g = t.glyph;
+    if (g.run != t.runs.size() - 1 || g.font_id != font_id || std::fabs(g.size - size) > 1e-3f * size ||
+        width <= 0 || g.width <= 0)
+      return false;
+    const bool alone = g.run == 0 && g.index == 0 && t.runs[0].chars.size() == 1;
+    if (rise != 0 && !alone) return false;
+    const float overlap = std::min(x + width, g.x + g.width) - std::max(x, g.x);
+    if (!(overlap > 0.3f * std::min(width, g.width))) return false;
+    const char16_t mark_after = latin_accents::MarkOfSpacing(static_cast<char32_t>(ch));
+    const char16_t mark_before = latin_accents::MarkOfSpacing(static_cast<char32_t>(g.ch));
+    char16_t composed = 0;
+    float letter_x = 0, letter_w = 0, letter_y = 0;
+    if (mark_before && !mark_after) {
+      composed = latin_accents::Compose(static_cast<char32_t>(ch), mark_before);
+      letter_x = x;
+      letter_y = rise;
+      letter_w = width;
+    } else if (mark_after && !mark_before && rise == 0) {
+      composed = latin_accents::Compose(static_cast<char32_t>(g.ch), mark_after);
+      letter_x = g.x;
+      letter_w = g.width;
+    }
+    if (!composed) return false;
+    PdfRunChar& entry = t.runs[g.run].chars[g.index];
+    entry.character = composed;
+    if (g.run == 0 && g.index == 0) {
+      // The text's first character: its origin moves to the letter instead.
+      t.m.e += letter_x * t.m.a + letter_y * t.m.c;
+      t.m.f += letter_x * t.m.b + letter_y * t.m.d;
+      t.pen = letter_w;
+      entry.adjustment = 0;
+    } else {
+      float adj = -(letter_x - g.pen_before) * 1000.0f / size;
+      entry.adjustment = std::fabs(adj) < 0.01f ? 0 : adj;
+      t.pen = letter_x + letter_w;
+    }
+    t.last = composed;
+    g = TextState::Glyph{};
+    return true;
+  }
+
+  static bool IsSpace(int ch) { return ch == 32 || ch == 0xA0 || ch == 9 || (ch >= 0x2000 && ch <= 0x200B) || ch == 0x3000; }
+
+  // The smallest gap between two glyphs, in ems, that is a word space: half the font's own space
+  // (where it has one), kept between 0.1 and 0.2 em; 0.15 em without a space. Kerning and letter
+  // spacing stay below it, the narrowest word spaces of justified lines above.
+  float WordGap(fz_font* font, FontEntry& fe) {
+    if (fe.word_gap < 0) {
+      float space = 0;
+      int gid = GlyphOf(ctx, font, 32);
+      if (gid > 0) space = Advance(ctx, font, gid, 0);
+      fe.word_gap = space > 0 ? std::clamp(space / 2, 0.1f, 0.2f) : 0.15f;
+    }
+    return fe.word_gap;
+  }
 
   void FlushText(TextState& t) {
     if (!t.open) return;
@@ -463,6 +543,7 @@ struct PageRun {
       Call([&] { parser->OnTextObject(&rec); });
     }
     t.runs.clear();
+    t.glyph = TextState::Glyph{};
   }
 
   void EmitText(const fz_text* text, fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha) {
@@ -483,6 +564,21 @@ struct PageRun {
         const fz_text_item& it = span->items[i];
         fz_point p = fz_transform_point(fz_make_point(it.x, it.y), ctm);
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+        if (it.gid < 0) continue;  // a further character of a glyph before, taken with it
+        const float advance = Advance(ctx, span->font, it.gid, span->wmode) * s * th;
+        // The characters of the glyph: its own, those of further items (a ligature with a
+        // multi-character mapping), or the letters of a Unicode ligature.
+        int seq[kMaxGlyphChars];
+        int n = 0;
+        {
+          int ch = it.ucs;
+          if (pagesieve::IsUnmappedCharacter(ch)) ch = pagesieve::UnmappedCharacter(*fe, it.gid);
+          n = LigatureLetters(ch, seq);
+        }
+        for (; i + 1 < span->len && span->items[i + 1].gid < 0; ++i)
+          if (span->items[i + 1].ucs >= 0 && n < kMaxGlyphChars) seq[n++] = span->items[i + 1].ucs;
+        const bool single = n == 1 && seq[0] <= 0xFFFF && span->wmode == 0;
+
         float tx = 0, adj = 0;
         if (t.open) {
           bool same = std::fabs(u.a - t.m.a) < 1e-3f && std::fabs(u.b - t.m.b) < 1e-3f &&
@@ -492,7 +588,10 @@ struct PageRun {
           float ty = dx * t.inv.b + dy * t.inv.d;
           adj = -(tx - t.pen) * 1000.0f / (s * th);
           if (std::fabs(adj) < 0.01f) adj = 0;  // rounding noise of the writer
-          if (!same || std::fabs(ty) > 0.02f * s + 0.01f || adj < -3000.0f || adj > 1000.0f) FlushText(t);
+          const bool on_line = std::fabs(ty) <= 0.02f * s + 0.01f;
+          if (same && single && std::fabs(ty) < s && ComposeAccent(t, seq[0], fe->id, tx, on_line ? 0 : ty, advance, s * th))
+            continue;
+          if (!same || !on_line || adj < -3000.0f || adj > 1000.0f) FlushText(t);
         }
         if (!t.open) {
           t.open = true;
@@ -514,23 +613,61 @@ struct PageRun {
           t.runs.push_back(std::move(rc));
         }
         std::vector<PdfRunChar>& chars = t.runs.back().chars;
-        if (it.gid < 0) {  // a further character of the glyph before (a ligature)
-          if (it.ucs >= 0) AddChar(chars, 0, it.ucs);
-          continue;
+        const float next = tx + advance;
+        const float pen_before = t.pen;
+        if (n > 0) {
+          const bool first = chars.empty() && t.runs.size() == 1;
+          // A gap wide enough to be a word space becomes one, unless a space is already there.
+          if (!first && span->wmode == 0 && !IsSpace(seq[0]) && !IsSpace(t.last) &&
+              tx - t.pen > WordGap(span->font, *fe) * s * th)
+            chars.push_back(PdfRunChar{0, 32 | kPdfCharWordSpace});
+          AddChar(chars, first ? 0.0f : adj, seq[0]);
+          if (n > 1) PlaceLigatureLetters(span, seq, n, tx, next, s * th, chars);
+          t.last = seq[n - 1];
         }
-        float next = tx + Advance(ctx, span->font, it.gid, span->wmode) * s * th;
-        if (it.ucs >= 0) {
-          int ch = it.ucs;
-          if (ch == 0 || ch == 0xFFFD) {
-            auto c = fe->gid_to_cid.find(it.gid);
-            ch = c != fe->gid_to_cid.end() ? c->second : 0xFFFD;
-          }
-          AddChar(chars, chars.empty() && t.runs.size() == 1 ? 0.0f : adj, ch);
-        }
+        t.glyph = TextState::Glyph{};
+        if (single) t.glyph = TextState::Glyph{t.runs.size() - 1, chars.size() - 1, seq[0], fe->id, tx, advance, pen_before, s * th};
         t.pen = next;
       }
     }
     FlushText(t);
+  }
+
+  static constexpr int kMaxGlyphChars = 8;
+
+  // The letters of a Unicode ligature (U+FB00 to U+FB06), else the character itself.
+  static int LigatureLetters(int ch, int* out) {
+    static const char* const kLetters[] = {"ff", "fi", "fl", "ffi", "ffl", "st", "st"};
+    if (ch < 0xFB00 || ch > 0xFB06) {
+      out[0] = ch;
+      return 1;
+    }
+    int n = 0;
+    for (const char* p = kLetters[ch - 0xFB00]; *p; ++p) out[n++] = *p;
+    return n;
+  }
+
+  // The second and later letters of a ligature glyph drawn from `x` to `end` (points along the
+  // baseline, `size` the font size x horizontal scale): each letter follows the one before at its
+  // own width, the last one ends where the ligature ends, so that the glyph after the ligature
+  // keeps its place.
+  void PlaceLigatureLetters(const fz_text_span* span, const int* seq, int n, float x, float end, float size,
+                            std::vector<PdfRunChar>& chars) {
+    auto width = [&](int ch) {
+      const int gid = GlyphOf(ctx, span->font, ch);
+      return gid > 0 ? Advance(ctx, span->font, gid, 0) * size : 0.0f;
+    };
+    float pen = x + width(seq[0]);
+    for (int k = 1; k < n; ++k) {
+      const float w = width(seq[k]);
+      float adj = 0;
+      if (k == n - 1) {
+        adj = -((end - w) - pen) * 1000.0f / size;
+        if (std::fabs(adj) < 0.01f) adj = 0;
+      }
+      AddChar(chars, adj, seq[k]);
+      pen += w - adj * size / 1000.0f;
+    }
   }
 
   static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch) {

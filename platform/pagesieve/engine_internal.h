@@ -43,11 +43,23 @@ struct FontEntry {
   std::vector<uint16_t> cid_to_gid;
   std::vector<uint16_t> cid_to_ucs;
   std::unordered_map<int, int> gid_to_cid;  // first CID of every glyph, for characters without Unicode
+  float word_gap = -1;  // the smallest gap that is a word space, in ems; -1 until measured
 };
 
 // Turns a MuPDF CMap (with its use chain flattened) into an engine CMap record over the codes in
 // 0..limit-1. Never throws into MuPDF; returns null on allocation failure.
 std::unique_ptr<CMapCopy> ConvertCMap(pdf_cmap* cmap, int limit, bool unicode_values);
+
+// Characters for glyphs without one: a glyph whose code maps to nothing or to a control character
+// is given U+E000 + its code (codes below kPrivateCodes); the font's CID-to-Unicode table holds
+// the same value, so the glyph is found back from it.
+constexpr int kPrivateBase = 0xE000;
+constexpr size_t kPrivateCodes = 6400;  // U+E000 to U+F8FF
+// Whether a mapped value gives no usable character (none, a control character, U+FFFD).
+bool IsUnmappedCharacter(int ucs);
+// The character of a glyph without a usable one: its private-use character, else its CID where
+// that is no control character, else U+FFFD.
+int UnmappedCharacter(const FontEntry& e, int gid);
 
 // Fills entry.record and its tables from entry.desc / entry.dict / entry.font.
 void BuildFontRecord(fz_context* ctx, FontEntry& entry);

@@ -223,7 +223,41 @@ void FillGlyphNames(fz_context* ctx, FontEntry& e, pdf_obj* enc, bool symbolic) 
   e.record.glyph_name_count = 256;
 }
 
+// A glyph of the font whose code maps to no character, or to a control character, is given the
+// private-use character U+E000 + its code (codes below 6400), written into the CID-to-Unicode
+// table so that the text engine finds the glyph back from the character (see UnmappedCharacter).
+void GiveUnmappedGlyphsPrivateCodes(FontEntry& e) {
+  const size_t limit = std::min<size_t>(e.cid_to_gid.size(), kPrivateCodes);
+  for (size_t cid = 0; cid < limit; ++cid) {
+    if (e.cid_to_gid[cid] == 0) continue;
+    int ucs = -1;
+    if (e.desc->to_unicode) {
+      int out[8];
+      const int n = pdf_lookup_cmap_full(e.desc->to_unicode, static_cast<unsigned>(cid), out);
+      ucs = n == 1 ? out[0] : n > 1 ? 'a' : -1;  // several characters: mapped
+    }
+    if (ucs < 0 && cid < e.cid_to_ucs.size()) ucs = e.cid_to_ucs[cid];
+    if (!IsUnmappedCharacter(ucs)) continue;
+    if (e.cid_to_ucs.size() <= cid) e.cid_to_ucs.resize(cid + 1, 0);
+    e.cid_to_ucs[cid] = static_cast<uint16_t>(kPrivateBase + cid);
+  }
+}
+
 }  // namespace
+
+bool IsUnmappedCharacter(int ucs) {
+  return ucs < 0x20 || (ucs >= 0x7F && ucs <= 0x9F) || ucs == 0xFFFD || ucs == 0xFFFE || ucs == 0xFFFF;
+}
+
+int UnmappedCharacter(const FontEntry& e, int gid) {
+  const auto it = e.gid_to_cid.find(gid);
+  if (it == e.gid_to_cid.end()) return 0xFFFD;
+  const int cid = it->second;
+  if (cid < static_cast<int>(kPrivateCodes) && static_cast<size_t>(cid) < e.cid_to_ucs.size() &&
+      e.cid_to_ucs[static_cast<size_t>(cid)] == kPrivateBase + cid)
+    return kPrivateBase + cid;
+  return IsUnmappedCharacter(cid) ? 0xFFFD : cid;
+}
 
 void BuildFontRecord(fz_context* ctx, FontEntry& e) {
   PdfFontRecord& r = e.record;
@@ -321,6 +355,7 @@ void BuildFontRecord(fz_context* ctx, FontEntry& e) {
       if (type0)
         while (!e.cid_to_gid.empty() && e.cid_to_gid.back() == 0) e.cid_to_gid.pop_back();
       for (size_t cid = 0; cid < e.cid_to_gid.size(); ++cid) e.gid_to_cid.emplace(e.cid_to_gid[cid], static_cast<int>(cid));
+      GiveUnmappedGlyphsPrivateCodes(e);
     }
   }
   r.hmetric_count = static_cast<int32_t>(e.hmetrics.size());

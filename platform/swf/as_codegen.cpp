@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -31,15 +32,32 @@ enum Op : uint8_t {
   kPrevFrame = 0x05,
   kPlay = 0x06,
   kStop = 0x07,
+  kToggleQuality = 0x08,
+  kStopSounds = 0x09,
   kSubtract = 0x0B,
   kMultiply = 0x0C,
   kDivide = 0x0D,
   kNot = 0x12,
+  kStringLength = 0x14,
+  kStringExtract = 0x15,
   kPop = 0x17,
+  kToInteger = 0x18,
   kGetVariable = 0x1C,
   kSetVariable = 0x1D,
+  kGetProperty = 0x22,
+  kSetProperty = 0x23,
+  kCloneSprite = 0x24,
+  kRemoveSprite = 0x25,
   kTrace = 0x26,
+  kEndDrag = 0x28,
+  kRandomNumber = 0x30,
+  kMBStringLength = 0x31,
+  kCharToAscii = 0x32,
+  kAsciiToChar = 0x33,
   kGetTime = 0x34,
+  kMBStringExtract = 0x35,
+  kMBCharToAscii = 0x36,
+  kMBAsciiToChar = 0x37,
   kDelete = 0x3A,
   kDelete2 = 0x3B,
   kDefineLocal = 0x3C,
@@ -51,6 +69,7 @@ enum Op : uint8_t {
   kInitArray = 0x42,
   kInitObject = 0x43,
   kTypeOf = 0x44,
+  kTargetPath = 0x45,
   kAdd2 = 0x47,
   kLess2 = 0x48,
   kEquals2 = 0x49,
@@ -80,6 +99,7 @@ enum Op : uint8_t {
   kGetURL2 = 0x9A,
   kDefineFunction = 0x9B,
   kIf = 0x9D,
+  kCall = 0x9E,
   kGotoFrame2 = 0x9F,
 };
 
@@ -751,7 +771,55 @@ class Generator {
     }
   }
 
-  // Global functions that the player only knows as actions of their own.
+  // The GetURL2 flags: the low two bits hold the method of sending the timeline's variables.
+  static constexpr uint8_t kUrlLoadTarget = 0x40;     // the target is a clip, not a window or level
+  static constexpr uint8_t kUrlLoadVariables = 0x80;  // load variables rather than a movie or page
+  // The player adds this to the depth of a clip duplicated by the global function.
+  static constexpr int kCloneDepthBias = 16384;
+
+  // The optional method argument: a literal "GET" or "POST".
+  uint8_t UrlMethod(const Node* call, size_t index) {
+    if (call->list.size() <= index) return 0;
+    const Node* m = call->list[index];
+    std::string upper;
+    if (m->kind == NodeKind::String)
+      for (char c : m->text) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (upper != "GET" && upper != "POST")
+      Fail(m->line, m->column, "the method of " + call->a->text + " must be \"GET\" or \"POST\"");
+    return upper == "GET" ? 1 : 2;
+  }
+
+  // Pushes "<prefix><value>": folded when the value is a literal.
+  void PushPrefixed(const std::string& prefix, const Node* value) {
+    Emitter& em = E();
+    if (value->kind == NodeKind::String) {
+      em.PushString(prefix + value->text, value);
+    } else if (value->kind == NodeKind::Number && value->number >= 0 && value->number <= 2147483647.0 &&
+               value->number == std::floor(value->number)) {
+      em.PushString(prefix + std::to_string(static_cast<long>(value->number)), value);
+    } else {
+      em.PushString(prefix, value);
+      Expr(value, true);
+      em.Op(kAdd2);
+    }
+  }
+
+  // The index of a clip property named by getProperty and setProperty.
+  static int PropertyIndex(const Node* p) {
+    static constexpr const char* kProperties[] = {
+        "_x",       "_y",      "_xscale",      "_yscale",    "_currentframe", "_totalframes",
+        "_alpha",   "_visible", "_width",      "_height",    "_rotation",     "_target",
+        "_framesloaded", "_name", "_droptarget", "_url",     "_highquality",  "_focusrect",
+        "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
+    if (p->kind != NodeKind::Ident && p->kind != NodeKind::String) return -1;
+    for (int i = 0; i < static_cast<int>(std::size(kProperties)); ++i)
+      if (p->text == kProperties[i]) return i;
+    return -1;
+  }
+
+  // Global functions that the player only knows as actions of their own. Flash's
+  // own compilers translate these names whatever the script defines, and so does
+  // this one. Returns false for an ordinary call.
   bool Builtin(const Node* n, bool want) {
     const Node* callee = n->a;
     if (callee->kind != NodeKind::Ident) return false;
@@ -761,45 +829,153 @@ class Generator {
     auto need = [&](size_t lo, size_t hi, const char* what) {
       if (argc < lo || argc > hi) Fail(n->line, n->column, name + " takes " + what);
     };
-    static constexpr std::pair<const char*, uint8_t> kFrameActions[] = {
-        {"stop", kStop}, {"play", kPlay}, {"nextFrame", kNextFrame}, {"prevFrame", kPrevFrame}};
-    uint8_t simple = 0;
-    for (const auto& [word, action] : kFrameActions)
-      if (name == word) simple = action;
-    if (simple) {
+    auto args = [&](size_t from, size_t to) {
+      for (size_t i = from; i < to && i < argc; ++i) Expr(n->list[i], true);
+    };
+
+    // Names the compiler refuses rather than call as functions that do not exist.
+    static constexpr std::pair<const char*, const char*> kRefused[] = {
+        {"startDrag", "; call the clip's startDrag method"},
+        {"nextScene", ": a movie has one scene"},
+        {"prevScene", ": a movie has one scene"},
+        {"print", ""},
+        {"printNum", ""},
+        {"printAsBitmap", ""},
+        {"printAsBitmapNum", ""},
+    };
+    for (const auto& [word, hint] : kRefused)
+      if (name == word) Fail(n->line, n->column, "'" + name + "' is not supported" + hint);
+
+    // Actions without arguments or result.
+    static constexpr std::pair<const char*, uint8_t> kPlain[] = {
+        {"stop", kStop},           {"play", kPlay},
+        {"nextFrame", kNextFrame}, {"prevFrame", kPrevFrame},
+        {"stopAllSounds", kStopSounds}, {"toggleHighQuality", kToggleQuality},
+        {"stopDrag", kEndDrag}};
+    // Actions that take their arguments in order and leave one value.
+    struct Valued {
+      const char* name;
+      size_t argc;
+      uint8_t action;
+      const char* what;
+    };
+    static constexpr Valued kValued[] = {
+        {"int", 1, kToInteger, "one argument"},
+        {"random", 1, kRandomNumber, "one argument (the number of values)"},
+        {"eval", 1, kGetVariable, "one argument (a variable name)"},
+        {"targetPath", 1, kTargetPath, "one argument (a clip)"},
+        {"length", 1, kStringLength, "one argument"},
+        {"mblength", 1, kMBStringLength, "one argument"},
+        {"ord", 1, kCharToAscii, "one argument"},
+        {"mbord", 1, kMBCharToAscii, "one argument"},
+        {"chr", 1, kAsciiToChar, "one argument"},
+        {"mbchr", 1, kMBAsciiToChar, "one argument"},
+        {"substring", 3, kStringExtract, "three arguments (string, index, count)"},
+        {"mbsubstring", 3, kMBStringExtract, "three arguments (string, index, count)"},
+        {"getTimer", 0, kGetTime, "no arguments"},
+    };
+
+    for (const auto& [word, action] : kPlain) {
+      if (name != word) continue;
       need(0, 0, "no arguments");
-      em.Op(simple);
-    } else if (name == "trace") {
+      em.Op(action);
+      if (want) em.PushUndefined(n);
+      return true;
+    }
+    for (const Valued& v : kValued) {
+      if (name != v.name) continue;
+      need(v.argc, v.argc, v.what);
+      args(0, argc);
+      em.Op(v.action);
+      if (!want) em.Op(kPop);
+      return true;
+    }
+
+    if (name == "trace") {
       need(1, 1, "one argument");
       Expr(n->list[0], true);
       em.Op(kTrace);
-    } else if (name == "getTimer") {
-      need(0, 0, "no arguments");
-      em.Op(kGetTime);
-      if (!want) em.Op(kPop);
-      return true;
     } else if (name == "gotoAndStop" || name == "gotoAndPlay") {
       need(1, 1, "one argument (a frame number or label)");
       Expr(n->list[0], true);
       em.Action(kGotoFrame2, {static_cast<uint8_t>(name == "gotoAndPlay" ? 1 : 0)}, n);
+    } else if (name == "call") {
+      need(1, 1, "one argument (a frame number or label)");
+      Expr(n->list[0], true);
+      em.Action(kCall, {}, n);
     } else if (name == "getURL") {
       need(1, 3, "one to three arguments (address, window, method)");
-      uint8_t method = 0;
-      if (argc == 3) {
-        const Node* m = n->list[2];
-        std::string upper;
-        if (m->kind == NodeKind::String)
-          for (char c : m->text) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (upper != "GET" && upper != "POST")
-          Fail(m->line, m->column, "the method of getURL must be \"GET\" or \"POST\"");
-        method = upper == "GET" ? 1 : 2;  // the low bits of the GetURL2 flags
-      }
+      uint8_t method = UrlMethod(n, 2);
       Expr(n->list[0], true);
       if (argc >= 2)
         Expr(n->list[1], true);
       else
         em.PushString("", n);
       em.Action(kGetURL2, {method}, n);
+    } else if (name == "loadMovie" || name == "loadVariables") {
+      need(2, 3, "two or three arguments (address, clip, method)");
+      uint8_t flags = UrlMethod(n, 2) | kUrlLoadTarget | (name == "loadVariables" ? kUrlLoadVariables : 0);
+      args(0, 2);
+      em.Action(kGetURL2, {flags}, n);
+    } else if (name == "loadMovieNum" || name == "loadVariablesNum") {
+      need(2, 3, "two or three arguments (address, level, method)");
+      uint8_t flags = UrlMethod(n, 2) | (name == "loadVariablesNum" ? kUrlLoadVariables : 0);
+      Expr(n->list[0], true);
+      PushPrefixed("_level", n->list[1]);
+      em.Action(kGetURL2, {flags}, n);
+    } else if (name == "unloadMovie") {
+      need(1, 1, "one argument (a clip)");
+      em.PushString("", n);
+      Expr(n->list[0], true);
+      em.Action(kGetURL2, {kUrlLoadTarget}, n);
+    } else if (name == "unloadMovieNum") {
+      need(1, 1, "one argument (a level)");
+      em.PushString("", n);
+      PushPrefixed("_level", n->list[0]);
+      em.Action(kGetURL2, {0}, n);
+    } else if (name == "fscommand") {
+      need(1, 2, "one or two arguments (command, parameters)");
+      PushPrefixed("FSCommand:", n->list[0]);
+      if (argc == 2)
+        Expr(n->list[1], true);
+      else
+        em.PushString("", n);
+      em.Action(kGetURL2, {0}, n);
+    } else if (name == "removeMovieClip") {
+      need(1, 1, "one argument (a clip)");
+      Expr(n->list[0], true);
+      em.Op(kRemoveSprite);
+    } else if (name == "duplicateMovieClip") {
+      need(3, 3, "three arguments (clip, new name, depth)");
+      args(0, 2);
+      const Node* depth = n->list[2];
+      if (depth->kind == NodeKind::Number && std::fabs(depth->number) < 1e9 &&
+          depth->number == std::floor(depth->number)) {
+        em.PushNumber(depth->number + kCloneDepthBias, depth);
+      } else {
+        em.PushNumber(kCloneDepthBias, depth);
+        Expr(depth, true);
+        em.Op(kAdd2);
+      }
+      em.Op(kCloneSprite);
+    } else if (name == "getProperty" || name == "setProperty") {
+      bool set = name == "setProperty";
+      need(set ? 3 : 2, set ? 3 : 2, set ? "three arguments (clip, property, value)" : "two arguments (clip, property)");
+      int index = PropertyIndex(n->list[1]);
+      if (index < 0) Fail(n->list[1]->line, n->list[1]->column, "unknown clip property for " + name);
+      Expr(n->list[0], true);
+      em.PushNumber(index, n->list[1]);
+      if (!set) {
+        em.Op(kGetProperty);
+        if (!want) em.Op(kPop);
+        return true;
+      }
+      Expr(n->list[2], true);
+      em.Op(kSetProperty);
+    } else if (name == "set") {
+      need(2, 2, "two arguments (variable name, value)");
+      args(0, 2);
+      em.Op(kSetVariable);
     } else {
       return false;
     }

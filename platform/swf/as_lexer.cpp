@@ -14,11 +14,13 @@ constexpr std::string_view kKeywords[] = {
     "break",      "continue", "delete", "do",     "else", "false",  "for",       "function", "if",   "in",
     "instanceof", "new",      "null",   "return", "true", "typeof", "undefined", "var",      "while"};
 
-// Words of the language that this compiler does not translate; using one is a
-// clear error rather than a confusing one further on.
-constexpr std::string_view kUnsupported[] = {
-    "switch", "case",      "default", "with",       "try",    "catch", "finally", "throw",
-    "class",  "interface", "extends", "implements", "import", "void",  "dynamic", "intrinsic"};
+// Reserved words of the language that this compiler does not translate. They
+// are keywords, so they stay usable as member names (o.default); the parser
+// refuses them where they would start a statement or an expression. The words
+// that are only special before 'class' (dynamic, intrinsic) are plain names.
+constexpr std::string_view kUnsupported[] = {"switch", "case",       "default", "with",  "try",
+                                             "catch",  "finally",    "throw",   "class", "interface",
+                                             "extends", "implements", "import", "void"};
 
 constexpr std::string_view kPuncts[] = {
     ">>>=", "===", "!==", ">>>", "<<=", ">>=", "==", "!=", "<=", ">=", "&&", "||", "++", "--", "+=", "-=",
@@ -192,8 +194,7 @@ class Lexer {
     t.kind = Tok::Ident;
     for (std::string_view k : kKeywords)
       if (t.text == k) t.kind = Tok::Keyword;
-    for (std::string_view k : kUnsupported)
-      if (t.text == k) Fail(t.line, t.column, "'" + t.text + "' is not supported");
+    if (IsUnsupportedWord(t.text)) t.kind = Tok::Keyword;
   }
 
   void ReadNumber(Token& t) {
@@ -336,6 +337,12 @@ class Lexer {
 };
 
 }  // namespace
+
+bool IsUnsupportedWord(std::string_view word) {
+  for (std::string_view k : kUnsupported)
+    if (word == k) return true;
+  return false;
+}
 
 std::vector<Token> Tokenize(std::string_view source) { return Lexer(source).Run(); }
 

@@ -33,4 +33,8 @@ struct Token {
 // comments, stray characters, malformed numbers).
 std::vector<Token> Tokenize(std::string_view source);
 
+// A reserved word the compiler does not translate ("switch", "class", ...).
+// It comes out of Tokenize as a keyword.
+bool IsUnsupportedWord(std::string_view word);
+
 }  // namespace swf::as

@@ -82,6 +82,11 @@ class Parser {
     return t;
   }
   [[noreturn]] void Error(std::string message) const { Fail(Cur().line, Cur().column, std::move(message)); }
+  // Refuses a reserved word the compiler does not translate.
+  void RefuseUnsupported(const Token& t) const {
+    if (t.kind == Tok::Keyword && IsUnsupportedWord(t.text))
+      Fail(t.line, t.column, "'" + t.text + "' is not supported");
+  }
   [[noreturn]] void Unexpected() const {
     if (Cur().kind == Tok::End) Error("unexpected end of the script");
     Error("unexpected " + Describe(Cur()));
@@ -91,6 +96,7 @@ class Parser {
     Advance();
   }
   std::string ExpectIdent(const char* what) {
+    RefuseUnsupported(Cur());
     if (Cur().kind != Tok::Ident) Error(std::string("expected ") + what + " but found " + Describe(Cur()));
     return Advance().text;
   }
@@ -130,6 +136,7 @@ class Parser {
       return Make(NodeKind::Empty, t);
     }
     if (t.kind == Tok::Keyword) {
+      RefuseUnsupported(t);
       if (t.text == "var") {
         Node* n = VarList();
         EndStatement();
@@ -175,6 +182,12 @@ class Parser {
       }
       if (t.text == "else") Error("'else' without 'if'");
       if (t.text == "in") Unexpected();
+    }
+    // Flash's block statements of timeline actions; a block after the call would not parse.
+    if (t.kind == Tok::Ident && Peek().Is("(")) {
+      if (t.text == "tellTarget") Fail(t.line, t.column, "'tellTarget' is not supported; call the clip's methods");
+      if (t.text == "ifFrameLoaded")
+        Fail(t.line, t.column, "'ifFrameLoaded' is not supported; test the clip's _framesloaded");
     }
     Node* n = Make(NodeKind::ExprStmt, t);
     n->a = Expression();
@@ -462,6 +475,7 @@ class Parser {
         return n;
       }
       case Tok::Keyword:
+        RefuseUnsupported(t);
         if (t.text == "true") return Make(NodeKind::True, Advance());
         if (t.text == "false") return Make(NodeKind::False, Advance());
         if (t.text == "null") return Make(NodeKind::Null, Advance());

@@ -161,6 +161,8 @@ class SaveContext {
     ids_[block] = id;
     return id;
   }
+  // An id for a character that no block stands for (a part of a block's definition).
+  int NewAnonymousId() { return nextId_++; }
   bool OutOfIds() const { return nextId_ > 0xffff; }
   // Set when something did not fit the format (the save then fails with this message).
   std::string failure;

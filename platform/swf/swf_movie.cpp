@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
+#include <string_view>
+
+#include <lwreplace.h>
 
 namespace swfw {
 
@@ -210,18 +210,6 @@ bool BuildFile(SWFMovie_s* m, std::vector<uint8_t>* out) {
   return true;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += size_t(n);
-  }
-  return true;
-}
 }  // namespace
 
 // ---- timelines --------------------------------------------------------------------------------
@@ -382,28 +370,10 @@ int SWFMovie_save(SWFMovie movie, const char* path) {
     SetLastError("movie too large");
     return -1;
   }
-  // Written beside the target, flushed, then renamed over it.
-  std::string target(path);
-  std::string temp = target + ".tmpXXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    SetLastError("cannot create " + temp);
+  // Replaces the target whole: an old file survives a failed save, a link there stays.
+  if (!lw::ReplaceFileContents(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+    SetLastError(std::string("cannot write ") + path + ": " + std::strerror(errno));
     return -1;
-  }
-  bool ok = ::fchmod(fd, 0644) == 0;  // mkstemp makes the file private
-  ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    SetLastError("cannot write " + target);
-    return -1;
-  }
-  std::filesystem::path folder = std::filesystem::path(target).parent_path();
-  int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
   }
   return int(bytes.size());
 }

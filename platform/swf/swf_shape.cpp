@@ -238,8 +238,13 @@ void SWFFillStyle_s::Write(Writer& w, SaveContext& ctx) const {
       w.U8(0);
       w.U32(0);
     } else {
-      w.U8(uint32_t(e.size()));
-      for (const auto& s : e) {
+      // Players expect the stops in ascending order; stops of one ratio keep the order they
+      // were added in (a hard edge).
+      std::vector<SWFGradient_s::Entry> sorted(e.begin(), e.end());
+      std::stable_sort(sorted.begin(), sorted.end(),
+                       [](const SWFGradient_s::Entry& x, const SWFGradient_s::Entry& y) { return x.ratio < y.ratio; });
+      w.U8(uint32_t(sorted.size()));
+      for (const auto& s : sorted) {
         w.U8(s.ratio);
         w.U8(s.r);
         w.U8(s.g);

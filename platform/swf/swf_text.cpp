@@ -58,13 +58,14 @@ int SWFFont_s::Define(SaveContext& ctx) {
     }
     for (const auto& g : glyphBytes) w.Bytes(g);
     for (uint16_t c : codes) w.U16(c);
-    w.U16(ClampU16(ascent));
-    w.U16(ClampU16(descent));
-    w.U16(uint16_t(ClampS16(leading)));
-    for (int a : advances) w.U16(uint16_t(ClampS16(a)));
-    for (const auto& s : shapes) WriteRect(w, s->edgeBounds);
-    w.U16(0);  // no kerning pairs
   }
+  // The layout follows even without glyphs: the flag announces it and players read it.
+  w.U16(ClampU16(ascent));
+  w.U16(ClampU16(descent));
+  w.U16(uint16_t(ClampS16(leading)));
+  for (int a : advances) w.U16(uint16_t(ClampS16(a)));
+  for (const auto& s : shapes) WriteRect(w, s->edgeBounds);
+  w.U16(0);  // no kerning pairs
   WriteTag(ctx.tags, kTagDefineFont2, w.bytes, true);
   return id;
 }
@@ -126,11 +127,47 @@ SWFFont SWFFontCollection_getFont(SWFFontCollection collection, int index) {
 
 // ---- text ------------------------------------------------------------------------------------------
 
-int SWFText_s::Define(SaveContext& ctx) {
-  if (int id = ctx.IdOf(this)) return id;
-  for (const Run& r : runs)
-    if (r.font) r.font->Define(ctx);
+namespace {
 
+bool FitsS16(int64_t v) { return v >= -32768 && v <= 32767; }
+
+// Runs [begin, end) of a text written as one DefineText whose matrix moves to the origin; every
+// moved run of the part lies within 16 bits of it.
+struct TextPart {
+  size_t begin = 0, end = 0;
+  int32_t originX = 0, originY = 0;
+};
+
+// Splits the runs where a moved run lies out of 16-bit reach of the current part's origin. The
+// first moved run of a part sets its origin when it cannot be reached from (0, 0).
+std::vector<TextPart> SplitText(const std::vector<SWFText_s::Run>& runs) {
+  std::vector<TextPart> parts;
+  TextPart cur;
+  bool placed = false;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    const SWFText_s::Run& r = runs[i];
+    if (!r.moved) continue;
+    if (placed && FitsS16(int64_t(r.x) - cur.originX) && FitsS16(int64_t(r.y) - cur.originY)) continue;
+    if (placed) {
+      cur.end = i;
+      parts.push_back(cur);
+      cur = TextPart{i, 0, 0, 0};
+    }
+    if (!FitsS16(r.x) || !FitsS16(r.y)) {
+      cur.originX = r.x;
+      cur.originY = r.y;
+    }
+    placed = true;
+  }
+  cur.end = runs.size();
+  parts.push_back(cur);
+  return parts;
+}
+
+// Writes the DefineText or DefineText2 tag of one part. A part that draws no glyph is left out
+// when skipEmpty is set; returns whether the tag was written.
+bool WriteTextPart(const std::vector<SWFText_s::Run>& runs, const TextPart& part, SaveContext& ctx,
+                   int id, bool skipEmpty) {
   struct Glyph {
     uint32_t index;
     int32_t advance;
@@ -145,19 +182,9 @@ int SWFText_s::Define(SaveContext& ctx) {
   };
   std::vector<Out> out;
   bool alpha = false;
-  for (const Run& r : runs)
-    if (r.a != 255) alpha = true;
-
-  // Where the first string starts sets the text matrix, so that offsets stay within 16 bits.
-  int32_t originX = 0, originY = 0;
-  for (const Run& r : runs) {
-    if (!r.moved) continue;
-    if (r.x < -32768 || r.x > 32767 || r.y < -32768 || r.y > 32767) {
-      originX = r.x;
-      originY = r.y;
-    }
-    break;
-  }
+  for (size_t i = part.begin; i < part.end; ++i)
+    if (runs[i].a != 255) alpha = true;
+  const int32_t originX = part.originX, originY = part.originY;
 
   const SWFFont_s* lastFont = nullptr;
   uint16_t lastHeight = 0;
@@ -170,7 +197,8 @@ int SWFText_s::Define(SaveContext& ctx) {
   uint32_t maxIndex = 0;
   int advanceBits = 1;
 
-  for (const Run& run : runs) {
+  for (size_t ri = part.begin; ri < part.end; ++ri) {
+    const SWFText_s::Run& run = runs[ri];
     if (run.moved) {
       pendingMove = true;
       moveX = run.x;
@@ -207,11 +235,12 @@ int SWFText_s::Define(SaveContext& ctx) {
           colorSet = true;
         }
         if (pendingMove) {
+          // Within reach of the origin: SplitText started a new part for any move that is not.
           o.setX = o.setY = true;
-          o.x = ClampS16(int64_t(moveX) - originX);
-          o.y = ClampS16(int64_t(moveY) - originY);
-          penX = int64_t(o.x) + originX;
-          penY = int64_t(o.y) + originY;
+          o.x = int32_t(moveX) - originX;
+          o.y = int32_t(moveY) - originY;
+          penX = moveX;
+          penY = moveY;
           pendingMove = false;
         }
       }
@@ -231,8 +260,8 @@ int SWFText_s::Define(SaveContext& ctx) {
       out.push_back(std::move(o));
     }
   }
+  if (out.empty() && skipEmpty) return false;
 
-  int id = ctx.NewId(this);
   Writer w;
   w.U16(uint32_t(id));
   WriteRect(w, bounds);
@@ -265,6 +294,46 @@ int SWFText_s::Define(SaveContext& ctx) {
   }
   w.U8(0);  // end of records
   WriteTag(ctx.tags, alpha ? kTagDefineText2 : kTagDefineText, w.bytes);
+  return true;
+}
+
+}  // namespace
+
+int SWFText_s::Define(SaveContext& ctx) {
+  if (int id = ctx.IdOf(this)) return id;
+  for (const Run& r : runs)
+    if (r.font) r.font->Define(ctx);
+
+  // Text offsets are 16-bit twips (about 1,638 px) from the text's origin. A text whose runs lie
+  // farther apart is written as several texts, each with its own origin, placed together in a
+  // clip that stands for the whole.
+  std::vector<TextPart> parts = SplitText(runs);
+  if (parts.size() == 1) {
+    int id = ctx.NewId(this);
+    WriteTextPart(runs, parts[0], ctx, id, false);
+    return id;
+  }
+  std::vector<int> ids;
+  for (const TextPart& part : parts) {
+    int id = ctx.NewAnonymousId();  // stays unused when the part draws nothing
+    if (WriteTextPart(runs, part, ctx, id, true)) ids.push_back(id);
+  }
+  Writer control;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    Writer place;
+    place.U8(0x02);  // a character, at the clip's origin
+    place.U16(uint32_t(i + 1));
+    place.U16(uint32_t(ids[i]));
+    WriteTag(control, kTagPlaceObject2, place.bytes);
+  }
+  WriteTag(control, kTagShowFrame, {});
+  WriteTag(control, kTagEnd, {});
+  int id = ctx.NewId(this);
+  Writer w;
+  w.U16(uint32_t(id));
+  w.U16(1);  // one frame
+  w.Bytes(control.bytes);
+  WriteTag(ctx.tags, kTagDefineSprite, w.bytes);
   return id;
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "lwreplace.h"
 #include "lwstr.h"
 #include "winfile.h"
 #include "wintime.h"
@@ -57,39 +58,23 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-// Copies src into a new temporary file beside dst and returns its name, or "" with errno set.
-std::string CopyToTemporary(int in, const std::string& dst, mode_t mode) {
-  std::string tmp = FolderOf(dst) + "/.lwcopy-XXXXXX";
-  int out = mkstemp(tmp.data());
-  if (out < 0) return {};
+// Copies the rest of `in` to `out`; false with errno set.
+bool CopyContent(int in, int out) {
   static constexpr size_t kChunk = 1 << 16;
   char buffer[kChunk];
-  int err = 0;
   for (;;) {
     ssize_t n = read(in, buffer, kChunk);
     if (n < 0) {
       if (errno == EINTR) continue;
-      err = errno;
-      break;
+      return false;
     }
-    if (n == 0) break;
-    if (!WriteAll(out, buffer, static_cast<size_t>(n))) {
-      err = errno;
-      break;
-    }
+    if (n == 0) return true;
+    if (!WriteAll(out, buffer, static_cast<size_t>(n))) return false;
   }
-  if (err == 0 && fchmod(out, mode & 07777) != 0) err = errno;
-  if (err == 0 && fsync(out) != 0) err = errno;
-  if (close(out) != 0 && err == 0) err = errno;
-  if (err != 0) {
-    unlink(tmp.c_str());
-    errno = err;
-    return {};
-  }
-  return tmp;
 }
 
-// Copies a file; dst is replaced only when the whole copy is on disk.
+// Copies a file; dst (or the file a link there names) is replaced only when the whole copy is on
+// disk.
 bool CopyNative(const std::string& src, const std::string& dst, bool failIfExists) {
   int in = open(src.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
@@ -120,46 +105,22 @@ bool CopyNative(const std::string& src, const std::string& dst, bool failIfExist
       return false;
     }
   }
-  std::string tmp = CopyToTemporary(in, dst, s.st_mode);
+  lw::FileReplacement copy;
+  bool ok = copy.Begin(dst) && fchmod(copy.Fd(), s.st_mode & 07777) == 0 && CopyContent(in, copy.Fd());
+  if (!ok) copy.Abandon();
   int err = errno;
   close(in);
-  if (tmp.empty()) {
-    SetLastError(err == ENOENT ? ERROR_PATH_NOT_FOUND : lw::ErrorFromErrno(err));
-    return false;
-  }
-  bool ok;
-  if (failIfExists) {
-    // link() refuses an existing name, so a file that appeared meanwhile is kept.
-    ok = link(tmp.c_str(), dst.c_str()) == 0;
+  if (ok) {
+    ok = failIfExists ? copy.CommitNew() : copy.Commit();
     err = errno;
-    if (!ok && err != EEXIST) {
-      ok = renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0;
-      err = errno;
-      if (!ok && (err == EINVAL || err == ENOSYS)) {
-        struct stat x {};
-        if (lstat(dst.c_str(), &x) == 0) {
-          err = EEXIST;
-        } else {
-          ok = rename(tmp.c_str(), dst.c_str()) == 0;
-          err = errno;
-        }
-      }
-    }
-    unlink(tmp.c_str());  // after link() the copy has two names; after a rename this finds nothing
-    if (!ok && err == EEXIST) {
-      SetLastError(ERROR_FILE_EXISTS);
-      return false;
-    }
-  } else {
-    ok = rename(tmp.c_str(), dst.c_str()) == 0;
-    err = errno;
-    if (!ok) unlink(tmp.c_str());
   }
   if (!ok) {
-    lw::SetLastErrorFromErrno(err);
+    if (err == EEXIST && failIfExists)
+      SetLastError(ERROR_FILE_EXISTS);
+    else
+      SetLastError(err == ENOENT ? ERROR_PATH_NOT_FOUND : lw::ErrorFromErrno(err));
     return false;
   }
-  SyncFolder(FolderOf(dst));
   return true;
 }
 

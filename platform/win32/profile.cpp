@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lwreplace.h"
 #include "lwstr.h"
 #include "winerror.h"
 #include "winfile.h"
@@ -238,56 +239,17 @@ DWORD CopyValue(std::wstring_view value, LPWSTR buffer, DWORD size) {
 
 bool HasLineBreak(std::wstring_view s) { return s.find_first_of(L"\r\n") != std::wstring_view::npos; }
 
-// Writes the text beside the file and renames it over the file; the old file is kept on failure.
+// Replaces the file with the text (through a link, the file it names); the old file is kept on
+// failure.
 bool Save(const std::string& path, const IniText& ini) {
-  std::string target = path;
-  if (char* real = realpath(path.c_str(), nullptr)) {  // write through a symbolic link, not over it
-    target = real;
-    free(real);
-  }
-  mode_t mode = 0644;
-  struct stat old {};
-  if (stat(target.c_str(), &old) == 0) mode = old.st_mode & 07777;
-
   std::string bytes;
   for (const auto& line : ini.lines) {
     bytes += lw::WideToUtf8(line);
     bytes += ini.eol;
   }
-  std::string tmp = target + ".XXXXXX";
-  int fd = mkstemp(tmp.data());
-  if (fd < 0) {
+  if (!lw::ReplaceFileContents(path, bytes)) {
     SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : lw::ErrorFromErrno(errno));
     return false;
-  }
-  int err = 0;
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (err == 0 && fchmod(fd, mode) != 0) err = errno;
-  if (err == 0 && fsync(fd) != 0) err = errno;
-  if (close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && rename(tmp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    unlink(tmp.c_str());
-    lw::SetLastErrorFromErrno(err);
-    return false;
-  }
-  size_t slash = target.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-  int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    fsync(dfd);
-    close(dfd);
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <quirebook/PdfPageParser.h>
 #include <quirebook/PublicationDoc.h>
 
+#include "FontPrograms.h"
 #include "PdfFixtures.h"
 #include "TestSupport.h"
 
@@ -51,6 +52,50 @@ TEST(PdfImportDocument, HundredPagesGiveTheirCountAndEachPageLoadsItsOwnContent)
       EXPECT_GE(page->GetRenderObjectList().GetCount(), 4) << index;  // text, rectangle, shading, image
     }
     EXPECT_EQ(doc.GetEmbedFontResManager()->GetCount(), 1);
+  }
+  source->Release();
+}
+
+// A page set in a CFF font whose font matrix is damaged (every glyph thousands of ems wide)
+// and a page set in the same font with its usual matrix: the damaged font's characters are
+// imported without glyphs, the usual font's with them.
+TEST(PdfImportDocument, DamagedFontMatrixGivesNoGlyphs) {
+  lwtest::PdfBuilder b;
+  auto font = [&b](const std::vector<std::string>& matrix) {
+    const int program = b.AddStream("/Subtype /Type1C", lwtest::MakeBareCff(matrix));
+    const int descriptor = b.Add(
+        "<< /Type /FontDescriptor /FontName /GwTest /Flags 32 /FontBBox [0 0 600 800] /ItalicAngle 0 "
+        "/Ascent 800 /Descent 0 /CapHeight 700 /StemV 80 /FontFile3 " +
+        std::to_string(program) + " 0 R >>");
+    return b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /GwTest /FirstChar 65 /LastChar 66 /Widths [600 600] "
+                 "/FontDescriptor " +
+                 std::to_string(descriptor) + " 0 R >>");
+  };
+  const int usual = font({"0.001", "0", "0", "0.001", "0", "0"});
+  const int damaged = font({"1", "0", "0", "1", "0", "0"});
+  const auto bytes = b.FinishPages({"BT /F1 12 Tf 72 720 Td (ABBA) Tj ET", "BT /F2 12 Tf 72 720 Td (ABBA) Tj ET"},
+                                   "<< /Font << /F1 " + std::to_string(usual) + " 0 R /F2 " +
+                                       std::to_string(damaged) + " 0 R >> >>");
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "damaged.pdf", bytes);
+  auto* source = new CCachePdfPageContent((dir / "damaged.pdf").wstring().c_str());
+  source->AddRef();
+  {
+    CTextDoc doc;
+    ASSERT_EQ(source->GetPagesCount(), 2);
+    for (int index = 0; index < 2; ++index) {
+      auto* page = new CDrawingPage;
+      page->SetPageSourceContent(source);
+      page->SetPageSourceIndex(index);
+      doc.GetRenderPagesArray().AddPage(page);
+      ASSERT_TRUE(page->LoadPageContent(&doc)) << index;
+      EXPECT_EQ(PageText(*page), L"ABBA") << index;
+      int glyphs = 0;
+      for (auto* obj : page->GetRenderObjectList())
+        if (auto* t = dynamic_cast<CDDrawTextObj*>(obj))
+          for (const auto& c : t->GetArrayOfTextCharacters()) glyphs += c.GetCharGlyphPath() ? 1 : 0;
+      EXPECT_EQ(glyphs, index == 0 ? 4 : 0) << index;
+    }
   }
   source->Release();
 }

@@ -103,7 +103,7 @@ TEST(PdfPageContent, CairoPageBuildsTextWithEmbeddedFontPathsAndImage) {
   const CQorVectorPoint<float> baseline = m.Transform(CQorVectorPoint<float>(0, ascent));
   EXPECT_NEAR(baseline.x, 133.0f, 0.05);
   EXPECT_NEAR(baseline.y, 122.36f, 0.05);
-  EXPECT_NEAR(ch.GetCharXScale(), 1.0f, 1e-4);  // 0.7518797 x 1.33 folded in
+  EXPECT_NEAR(ch.GetCharXScale(), 0.9975f, 1e-4);  // 0.75 x 1.33 folded in
   EXPECT_GT(first->GetLayoutBox().cx, 24 * 1.33f * 3);
   EXPECT_GT(first->GetLayoutBox().cy, ascent);
 
@@ -157,6 +157,49 @@ TEST(PdfPageContent, StandardFontTextAndJpegImage) {
   EXPECT_NEAR(box.left, 72 * 1.33f, 0.1);
   EXPECT_NEAR(box.right, 232 * 1.33f, 0.1);
   EXPECT_NEAR(box.top, (792 - 580) * 1.33f, 0.1);
+}
+
+// Where of character `index` of an unturned text lands on the page, in page units.
+float CharPageX(CDDrawTextObj& text, int index) {
+  const auto& m = text.GetTransMatrix();
+  return m.dx + text.GetArrayOfTextCharacters()[static_cast<size_t>(index)].GetCharOffset().x * m.m11;
+}
+
+// Words the PDF places by gaps come in with a space between them, and the glyphs after the space
+// stay where the PDF draws them, whatever width the space has in the font that lays it out.
+TEST(PdfPageContent, WordGapsBecomeSpacesAndEveryGlyphKeepsItsPlace) {
+  lwtest::PdfBuilder b;
+  const int font = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  // "one" is 1.668 em wide and "two" 1.556 em: "two" starts 26.68 pt and "six" 55.56 pt after x = 72.
+  OpenedPdf pdf(b.FinishPages({"BT /F1 10 Tf 72 700 Td [(one) -1000 (two) -1332 (six)] TJ ET"},
+                              "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>"));
+  PageContent content = Gather(pdf.Load(0));
+  ASSERT_EQ(content.texts.size(), 1u);
+  EXPECT_EQ(content.text, L"one two six");
+  CDDrawTextObj& text = *content.texts[0];
+  EXPECT_NEAR(CharPageX(text, 0), 72 * 1.33f, 0.15);
+  EXPECT_NEAR(CharPageX(text, 4), (72 + 26.68f) * 1.33f, 0.15);
+  EXPECT_NEAR(CharPageX(text, 8), (72 + 55.56f) * 1.33f, 0.15);
+}
+
+// A glyph is drawn as large as it is placed: along a long line of one text, every glyph lands
+// where the PDF puts it and advances by its width in the PDF (within what the hinted advances of
+// the system's metric twin leave, 0.02 %).
+TEST(PdfPageContent, GlyphSizeAndPlacementAgreeAlongALine) {
+  lwtest::PdfBuilder b;
+  const int font = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  OpenedPdf pdf(b.FinishPages({"BT /F1 10 Tf 40 700 Td (" + std::string(90, 'o') + ") Tj ET"},
+                              "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>"));
+  PageContent content = Gather(pdf.Load(0));
+  ASSERT_EQ(content.texts.size(), 1u);
+  CDDrawTextObj& text = *content.texts[0];
+  const float width = 5.56f * 1.33f;  // "o" is 0.556 em in Helvetica and its metric twins
+  for (const int i : {0, 1, 45, 89}) {
+    SCOPED_TRACE(i);
+    EXPECT_NEAR(CharPageX(text, i), (40 + 5.56f * i) * 1.33f, 0.15);
+    EXPECT_NEAR(text.GetArrayOfTextCharacters()[static_cast<size_t>(i)].GetIncreaseDeltaX() * text.GetTransMatrix().m11,
+                width, 0.005);
+  }
 }
 
 TEST(PdfPageContent, MissingOrDamagedFilesAndPagesOutOfRangeFail) {

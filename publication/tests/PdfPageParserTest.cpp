@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -130,8 +132,8 @@ TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
   EXPECT_EQ(items[0].IsBold(), 1);
   EXPECT_FLOAT_EQ(items[0].GetItalicSkew(), -0.36397f);
   EXPECT_FLOAT_EQ(items[1].GetHorizontalShift(), -250 * 24 / 1000.0f);
-  EXPECT_FLOAT_EQ(items[0].GetCharXScale(), 0.5f * 0.7518797f);
-  EXPECT_FLOAT_EQ(items[0].GetCharYScale(), 0.7518797f);
+  EXPECT_FLOAT_EQ(items[0].GetCharXScale(), 0.5f * 0.75f);
+  EXPECT_FLOAT_EQ(items[0].GetCharYScale(), 0.75f);
   EXPECT_EQ(items[0].GetRenderColor(), 0x0000FFu);
   ASSERT_EQ(obj->GetFontRuns().GetSize(), 1);
   const auto& fontRun = obj->GetFontRuns().GetAt(0);
@@ -457,6 +459,31 @@ TEST_F(PdfPageParserTest, RawImagesByDepthAndLength) {
     EXPECT_NEAR(corner.x, 10 * 1.33f, 1e-3);
     EXPECT_NEAR(corner.y, (792 - 20) * 1.33f, 1e-2);
   }
+}
+
+// An imported picture is known by its content alone: the same pixels imported into two documents
+// (at whatever moment) give the same path, size and time; other pixels another path.
+TEST_F(PdfPageParserTest, PicturesAreKnownByTheirContentAlone) {
+  auto import = [](uint8_t fill) {
+    CTextDoc doc;
+    auto* page = new CDrawingPage;
+    doc.GetRenderPagesArray().AddPage(page);
+    CPDFPageParserImpl parser(&doc, page);
+    std::vector<uint8_t> data(8 * 2, fill);
+    PdfImageRecord image{kPdfImageRaw, {100, 0, 0, 50, 10, 20}, 2, 2, 3, static_cast<int32_t>(data.size()),
+                         data.data()};
+    parser.OnImageObject(&image);
+    EXPECT_EQ(page->GetRenderObjectList().GetCount(), 1);
+    auto* shape = dynamic_cast<CCustomPathObj*>(page->GetRenderObjectList().GetAt(0));
+    auto* res = shape ? dynamic_cast<CExternalBmpResObj*>(shape->GetFillDefinition().GetRenderBitmap()) : nullptr;
+    EXPECT_NE(res, nullptr);
+    return res ? std::make_tuple(std::wstring(res->GetPathName().GetString()), res->GetFileSize(), res->GetFileTime())
+               : std::make_tuple(std::wstring(), 0u, int64_t{-1});
+  };
+  const auto first = import(0x40), again = import(0x40), other = import(0x41);
+  EXPECT_EQ(first, again);
+  EXPECT_EQ(std::get<2>(first), 0);  // no clock time in it
+  EXPECT_NE(std::get<0>(first), std::get<0>(other));
 }
 
 TEST_F(PdfPageParserTest, EncodedImagesDecodeOrAreDropped) {

@@ -1,11 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include <gdi/wingdi.h>
+#include <glyphweave/EmbedFontRes.h>
+#include <quirebook/DDrawTextObj.h>
 #include <quirebook/PublicationDoc.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
+
+#include "PdfFixtures.h"
+#include "TestSupport.h"
 
 using Vectorloom::CBaseShapeObj;
 using Vectorloom::CRenderBaseObjectList;
@@ -198,5 +207,141 @@ TEST(PublicationDoc, TwoThreadsLoadPagesOfOneDocument) {
       EXPECT_EQ(page->GetRenderObjectList().GetCount(), 2);
     }
   }
+  src->Release();
+}
+
+namespace {
+
+// Loads pages like an import does: under the document's content lock each page adds its own
+// embedded fonts (ids counting down, so every font goes to the front of the table and moves all
+// others) and a text in each of them whose glyphs are built at once.
+class CFontPagesSource : public IPageContentSource {
+ public:
+  static constexpr int kFontsPerPage = 3;
+  static constexpr const wchar_t* kFace = L"DejaVu Sans";  // what an id without program would draw
+
+  CFontPagesSource(int pages, std::vector<uint8_t> program) : m_nPages(pages), m_program(std::move(program)) {}
+
+  static int FontId(int page, int k) { return 100000 - (page * kFontsPerPage + k); }
+  static GlyphweaveLib::CRichFontDesc Font(int id) {
+    GlyphweaveLib::CRichFontDesc f;
+    f.SetFontFaceName(kFace);
+    f.SetEmbedFontID(id);
+    f.m_fFontSize = 10.0f;
+    return f;
+  }
+  std::unique_ptr<GlyphweaveLib::CEmbedFontResouce> MakeFont(int id) const {
+    auto res = std::make_unique<GlyphweaveLib::CEmbedFontResouce>();
+    res->SetFontID(id);
+    res->SetEmbedFontFlag(0);
+    GlyphweaveLib::CPdfEmbedFontDesc program;
+    program.SetFontName("LiberationSans");
+    program.m_vProgram.assign(m_program.begin(), m_program.end());
+    res->SetEmbedPdfFontContent(&program);
+    return res;
+  }
+
+  bool LoadPageContent(CDrawingPage* page, int number, CPublicationDoc* doc) override {
+    GlyphweaveLib::CEmbedFontResManager* fonts = doc->GetEmbedFontResManager();
+    HDC dc = GetDC(nullptr);
+    for (int k = 0; k < kFontsPerPage; ++k) {
+      const int id = FontId(number - 1, k);
+      if (!fonts->FindEmbedFontResource(id)) {
+        auto res = MakeFont(id);
+        if (fonts->AddEmbedFontResouce(res.get()) >= 0) res.release();
+      }
+      auto* text = new CDDrawTextObj;
+      text->SetLayoutBox(500.0f, 50.0f);
+      text->InsertString(0, L"Page", -1, dc, Font(id), fonts, doc->GetFontGlyphCacheManager());
+      page->AddShapeObject(text);
+    }
+    ReleaseDC(nullptr, dc);
+    return true;
+  }
+  int GetPagesCount() override { return m_nPages; }
+
+ private:
+  int m_nPages;
+  std::vector<uint8_t> m_program;
+};
+
+}  // namespace
+
+// Typing builds glyphs (under the glyph cache's lock) while a worker loads pages that add fonts
+// (under the document's content lock): every glyph of a font that was in the document is made
+// from that font's own program, never from the face name, and no read meets a half-changed
+// table. Built with LEAFWRIGHT_TSAN, the thread sanitizer checks the locking itself.
+TEST(PublicationDoc, PagesAddFontsWhileAnotherThreadBuildsGlyphs) {
+  constexpr int kPages = 24;
+  const std::wstring kChars = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  auto* src = new CFontPagesSource(kPages, lwtest::ReadFileBytes(lwtest::LiberationSansPath()));
+  src->AddRef();
+
+  // The advances of the program's own glyphs, and a check that the face name draws others.
+  std::vector<float> expected;
+  {
+    GlyphweaveLib::CEmbedFontResManager fonts;
+    GlyphweaveLib::CFontCacheManager cache, faceCache;
+    fonts.AddEmbedFontResouce(src->MakeFont(1).release());
+    HDC dc = GetDC(nullptr);
+    int differ = 0;
+    for (wchar_t c : kChars) {
+      GlyphweaveLib::CCharacterItem item, byFace;
+      item.SetCharacter(static_cast<char16_t>(c));
+      item.SetByCharacterProps(CFontPagesSource::Font(1));
+      byFace = item;
+      ASSERT_TRUE(item.BuildGlyph(dc, CFontPagesSource::Font(1), &fonts, &cache));
+      ASSERT_TRUE(byFace.BuildGlyph(dc, CFontPagesSource::Font(1), nullptr, &faceCache));
+      expected.push_back(item.GetIncreaseDeltaX());
+      if (byFace.GetIncreaseDeltaX() != item.GetIncreaseDeltaX()) ++differ;
+    }
+    ReleaseDC(nullptr, dc);
+    ASSERT_GT(differ, static_cast<int>(kChars.size()) / 2);
+  }
+
+  CPublicationDoc doc;
+  for (int i = 0; i < kPages; ++i) NewPage(doc, src, i);
+  std::atomic<int> loaded{0};
+  std::thread loader([&] {
+    for (int i = 0; i < kPages; ++i) {
+      doc.GetDrawingPage(i)->LoadPageContent(&doc);
+      loaded.store(i + 1, std::memory_order_release);
+    }
+  });
+
+  // Typing: each new (font, character) pair misses the cache and looks its font up while
+  // pages go on adding fonts.
+  int built = 0, wrong = 0;
+  HDC dc = GetDC(nullptr);
+  for (size_t round = 0; loaded.load(std::memory_order_acquire) < kPages || round < kChars.size(); ++round) {
+    const int pages = loaded.load(std::memory_order_acquire);
+    if (pages == 0) {
+      std::this_thread::yield();
+      --round;
+      continue;
+    }
+    const size_t ci = round % kChars.size();
+    for (int p = 0; p < pages; ++p) {
+      const int id = CFontPagesSource::FontId(p, static_cast<int>(round / kChars.size()) % CFontPagesSource::kFontsPerPage);
+      GlyphweaveLib::CCharacterItem item;
+      item.SetCharacter(static_cast<char16_t>(kChars[ci]));
+      item.SetByCharacterProps(CFontPagesSource::Font(id));
+      if (!item.BuildGlyph(dc, CFontPagesSource::Font(id), doc.GetEmbedFontResManager(), doc.GetFontGlyphCacheManager()) ||
+          item.GetIncreaseDeltaX() != expected[ci])
+        ++wrong;
+      ++built;
+    }
+  }
+  ReleaseDC(nullptr, dc);
+  loader.join();
+
+  EXPECT_GT(built, kPages);
+  EXPECT_EQ(wrong, 0) << "of " << built;
+  GlyphweaveLib::CEmbedFontResManager* fonts = doc.GetEmbedFontResManager();
+  ASSERT_EQ(fonts->GetCount(), kPages * CFontPagesSource::kFontsPerPage);
+  for (int i = 0; i < fonts->GetCount(); ++i)
+    EXPECT_EQ(fonts->GetAt(i)->GetFontID(), CFontPagesSource::FontId(kPages - 1, CFontPagesSource::kFontsPerPage - 1) + i);
+  for (int i = 0; i < kPages; ++i)
+    EXPECT_EQ(doc.GetDrawingPage(i)->GetRenderObjectList().GetCount(), CFontPagesSource::kFontsPerPage);
   src->Release();
 }

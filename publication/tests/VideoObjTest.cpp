@@ -116,6 +116,23 @@ TEST(VideoObj, StreamRoundTripsAndRejectsDamage) {
   }
 }
 
+// Field order after the shape part: width, height, unit count, path units.
+TEST(VideoObj, GoldenOffsetsOfTheSizeAndThePath) {
+  CBaseVideoObj v = MakeVideo(320, 240);
+  v.SetVideoFullPathName(L"/v/\U0001F600.mp4");
+  CMemFile base;
+  ASSERT_EQ(v.Vectorloom::CBaseShapeObj::Save(base, CString(L"2010")), 1);
+  std::vector<uint8_t> expected(static_cast<size_t>(base.GetLength()));
+  base.SeekToBegin();
+  base.Read(expected.data(), static_cast<UINT>(expected.size()));
+  const uint8_t tail[] = {0x00, 0x00, 0xA0, 0x43, 0x00, 0x00, 0x70, 0x43,  // 320.0f, 240.0f
+                          0x09, 0x00, 0x00, 0x00,                          // 9 units
+                          '/',  0,    'v',  0,    '/',  0,    0x3D, 0xD8, 0x00, 0xDE,
+                          '.',  0,    'm',  0,    'p',  0,    '4',  0};
+  expected.insert(expected.end(), tail, tail + sizeof tail);
+  EXPECT_EQ(SaveToBytes(v), expected);
+}
+
 TEST(VideoObj, ScaleAndResize) {
   CBaseVideoObj v = MakeVideo(100, 50);
   v.SetStrokeWidth(2);
@@ -132,7 +149,8 @@ TEST(VideoObj, ScaleAndResize) {
   EXPECT_EQ(copy.GetVideoObjectSize().cx, 400);
 }
 
-// The poster is stretched over the box, after the object's transform, and nowhere else.
+// The poster is stretched over the box, after the object's transform, and nowhere else; the
+// caller's world transform and clip come back unchanged.
 TEST(VideoObj, DrawsItsPosterOverTheBox) {
   CBaseVideoObj v = MakeVideo(20, 10);
   v.SetTransMatrix(Vectorloom::CQorTransMatrix::Translation(5, 4), false);
@@ -148,11 +166,20 @@ TEST(VideoObj, DrawsItsPosterOverTheBox) {
   {
     Gdiplus::Graphics g(&canvas);
     g.Clear(Gdiplus::Color(255, 255, 255, 255));
+    const Gdiplus::Matrix callers(2, 0, 0, 3, 7, 8);
+    g.SetTransform(&callers);
+    g.SetClip(Gdiplus::RectF(-10, -10, 100, 100));  // the whole canvas, in the caller's space
     Gdiplus::Matrix view(1, 0, 0, 1, 0, 0);
     v.Draw(&g, view);
     Gdiplus::Matrix after;
     g.GetTransform(&after);
-    EXPECT_TRUE(after.IsIdentity());
+    EXPECT_TRUE(after.Equals(&callers));
+    Gdiplus::RectF clip;
+    g.GetClipBounds(&clip);
+    EXPECT_EQ(clip.X, -10.0f);
+    EXPECT_EQ(clip.Y, -10.0f);
+    EXPECT_EQ(clip.Width, 100.0f);
+    EXPECT_EQ(clip.Height, 100.0f);
   }
   const struct {
     int x, y;

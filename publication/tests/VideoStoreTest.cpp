@@ -10,6 +10,7 @@
 #include <quirebook/VideoStore.h>
 #include <zlib.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -49,6 +50,16 @@ std::vector<uint8_t> SaveSection(const CVideoFilePathsMap& map, const fs::path& 
 bool OpenSection(CFile& f, CDeflateRomExtractVideos& reader) {
   f.Seek(5, CFile::begin);
   return reader.ReadBlocksTag(&f) && reader.ReadIndexs(&f);
+}
+
+// Where ExtractVideo unpacks a clip named `name`: that name, in a folder of its own inside `folder`.
+testing::AssertionResult UnpackedInto(const std::wstring& got, const fs::path& folder, const std::string& name) {
+  const fs::path path(lw::WideToUtf8(got));
+  if (path.filename() != name) return testing::AssertionFailure() << path << " is not named " << name;
+  if (path.parent_path().parent_path() != folder) return testing::AssertionFailure() << path << " is not two levels in " << folder;
+  if (!Quirebook::IsUnpackedClipFolderName(lw::Utf8ToWide(path.parent_path().filename().string())))
+    return testing::AssertionFailure() << path << " is not in a folder of its own";
+  return testing::AssertionSuccess();
 }
 
 std::vector<uint8_t> Inflate(const uint8_t* p, size_t n, size_t expected) {
@@ -187,6 +198,37 @@ TEST(VideoSection, PacksAndUnpacksByteIdentical) {
             reader.FindEntry(W(pBig)));
 }
 
+// One index entry, field by field: block position, stored length, source path, stored name,
+// source size, modification time.
+TEST(VideoSection, GoldenOffsetsOfAnIndexEntry) {
+  lwtest::TempDir dir;
+  const fs::path clip = dir / "Clip\u00e9.bin";
+  lwtest::WriteFileBytes(clip, NoiseBytes(300, 4));
+  CVideoFilePathsMap map;
+  map.AddVideoPath(W(clip));
+  const auto bytes = SaveSection(map, dir / "doc.lfw");
+  const size_t entry = 17 + 4;  // after the 5 leading bytes, the header and the count
+  ASSERT_GE(bytes.size(), entry + Quirebook::kVideoEntrySize);
+  const uint8_t* e = &bytes[entry];
+  EXPECT_EQ(lw::bin::GetLE32(e + 0), entry + Quirebook::kVideoEntrySize);
+  EXPECT_EQ(lw::bin::GetLE32(e + 4), bytes.size() - entry - Quirebook::kVideoEntrySize);
+  // A zero-filled field of 260 UTF-16LE units.
+  const auto field = [](const std::wstring& text) {
+    std::vector<uint8_t> f(520, 0);
+    const std::u16string units = lw::WideToUtf16(text);
+    for (size_t i = 0; i < units.size(); ++i) lw::bin::PutLE16(&f[i * 2], units[i]);
+    return f;
+  };
+  EXPECT_EQ(std::vector<uint8_t>(e + 8, e + 528), field(W(clip)));
+  EXPECT_EQ(std::vector<uint8_t>(e + 528, e + 1048), field(L"Clip\u00e9.bin"));
+  EXPECT_EQ(lw::bin::GetLE32(e + 1048), 300u);
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+      fs::last_write_time(clip).time_since_epoch() - fs::file_time_type::clock::now().time_since_epoch() +
+      std::chrono::system_clock::now().time_since_epoch());
+  EXPECT_NEAR(static_cast<double>(static_cast<int64_t>(lw::bin::GetLE64(e + 1052))),
+              static_cast<double>(seconds.count()), 2.0);
+}
+
 TEST(VideoSection, ExtractUsesUnchangedClipInPlaceAndUnpacksChangedOne) {
   lwtest::TempDir dir;
   fs::create_directories(dir / "out");
@@ -210,8 +252,8 @@ TEST(VideoSection, ExtractUsesUnchangedClipInPlaceAndUnpacksChangedOne) {
 
   lwtest::WriteFileBytes(clip, {9, 9, 9});  // changed since the save
   reader.ExtractVideo(&f, &video, CString(), CString());  // the poster step may or may not read noise
-  EXPECT_EQ(video.GetVideoFullPathName(), W(dir / "out" / "Clip.bin"));
-  EXPECT_EQ(lwtest::ReadFileBytes(dir / "out" / "Clip.bin"), data);
+  EXPECT_TRUE(UnpackedInto(video.GetVideoFullPathName(), dir / "out", "Clip.bin"));
+  EXPECT_EQ(lwtest::ReadFileBytes(lw::WideToUtf8(video.GetVideoFullPathName())), data);
 
   CBaseVideoObj other;
   other.SetVideoFullPathName(L"/not/in/index.avi");
@@ -272,6 +314,12 @@ TEST(VideoSection, DamagedSectionsFailCleanly) {
     ASSERT_TRUE(OpenSection(f, reader)) << p.what;
     EXPECT_FALSE(reader.UnpackEntry(&f, reader.GetEntry(0), W(dir / "out" / "a.bin"))) << p.what;
     EXPECT_FALSE(fs::exists(dir / "out" / "a.bin")) << p.what;
+    // A clip already unpacked under that name (another document may be playing it) is kept.
+    lwtest::WriteFileBytes(dir / "out" / "a.bin", {'p', 'l', 'a', 'y', 's'});
+    EXPECT_FALSE(reader.UnpackEntry(&f, reader.GetEntry(0), W(dir / "out" / "a.bin"))) << p.what;
+    EXPECT_EQ(lwtest::ReadFileBytes(dir / "out" / "a.bin"), (std::vector<uint8_t>{'p', 'l', 'a', 'y', 's'})) << p.what;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), {}), 1) << p.what;
+    fs::remove(dir / "out" / "a.bin");
   }
 
   // A zero-length entry (its clip was missing at save) unpacks nothing, not the next clip.
@@ -293,13 +341,48 @@ TEST(VideoSection, DamagedSectionsFailCleanly) {
   EXPECT_FALSE(OpenSection(g, other));
 }
 
-TEST(VideoSection, PathTooLongForItsFieldFailsTheSave) {
+// A clip in a folder so deep that its path does not fit the entry's field: the save records a
+// reference, and the reader finds the clip through the path its object carries, in place while
+// the file is unchanged, unpacked once it changed.
+TEST(VideoSection, ClipsInDeepFoldersAreSavedAndFoundAgain) {
   lwtest::TempDir dir;
+  fs::path deep = dir / "src";
+  for (int i = 0; i < 6; ++i) deep /= std::string(50, static_cast<char>('a' + i));
+  fs::create_directories(deep);
+  fs::create_directories(dir / "out");
+  const fs::path clip = deep / "Clip.avi";
+  const auto data = NoiseBytes(5000, 5);
+  lwtest::WriteFileBytes(clip, data);
+  const std::wstring path = W(clip);
+  ASSERT_GE(lw::WideToUtf16(path).size(), Quirebook::kVideoPathUnits);
+
   CVideoFilePathsMap map;
-  map.AddVideoPath(L"/" + std::wstring(300, L'a') + L"/clip.avi");
-  bool ok = true;
+  map.AddVideoPath(path);
+  bool ok = false;
   SaveSection(map, dir / "doc.lfw", &ok);
-  EXPECT_FALSE(ok);
+  ASSERT_TRUE(ok);
+
+  CFile f(W(dir / "doc.lfw").c_str(), CFile::modeRead);
+  CDeflateRomExtractVideos reader;
+  reader.SetExtractFolderName(W(dir / "out"));
+  ASSERT_TRUE(OpenSection(f, reader));
+  ASSERT_EQ(reader.GetCount(), 1u);
+  EXPECT_EQ(reader.GetEntry(0).storedName, L"Clip.avi");
+  EXPECT_NE(reader.GetEntry(0).sourcePath, path);
+  EXPECT_EQ(reader.FindEntry(path), &reader.GetEntry(0));
+  EXPECT_EQ(reader.FindEntry(path.substr(0, path.size() - 3) + L"AVI"), &reader.GetEntry(0));
+  EXPECT_EQ(reader.FindEntry(path + L"x"), nullptr);
+
+  CBaseVideoObj video;
+  video.SetVideoFullPathName(path);
+  reader.ExtractVideo(&f, &video, CString(), CString());  // no poster from noise
+  EXPECT_EQ(video.GetVideoFullPathName(), path);
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+
+  lwtest::WriteFileBytes(clip, {1, 2, 3});
+  reader.ExtractVideo(&f, &video, CString(), CString());
+  EXPECT_TRUE(UnpackedInto(video.GetVideoFullPathName(), dir / "out", "Clip.avi"));
+  EXPECT_EQ(lwtest::ReadFileBytes(lw::WideToUtf8(video.GetVideoFullPathName())), data);
 }
 
 // Real clips made at test time: after unpacking, the object gets a poster of the clip's size.
@@ -335,8 +418,8 @@ TEST(VideoSection, RealClipsGetAPosterAfterUnpacking) {
     video.SetVideoObjectSize({static_cast<float>(c.w), static_cast<float>(c.h)});
     video.SetVideoFullPathName(W(c.path));
     ASSERT_TRUE(reader.ExtractVideo(&f, &video, CString(), CString())) << c.path;
-    EXPECT_EQ(video.GetVideoFullPathName(), W(dir / "out" / c.path.filename()));
-    EXPECT_EQ(lwtest::ReadFileBytes(dir / "out" / c.path.filename()), *c.bytes);
+    EXPECT_TRUE(UnpackedInto(video.GetVideoFullPathName(), dir / "out", c.path.filename().string()));
+    EXPECT_EQ(lwtest::ReadFileBytes(lw::WideToUtf8(video.GetVideoFullPathName())), *c.bytes);
     EXPECT_EQ(video.GetFillKind(), Vectorloom::RENDER_KIND_BITMAP);
     auto* res = video.GetFillDefinition().GetRenderBitmap();
     ASSERT_NE(res, nullptr);
@@ -353,4 +436,78 @@ TEST(VideoSection, RealClipsGetAPosterAfterUnpacking) {
     }
     EXPECT_NEAR(video.GetHeightRatio(), 0.8f, 1e-6);
   }
+}
+
+// Two documents each holding a different clip named "clip.mp4", unpacked into one folder (by one
+// program or two): neither overwrites the other, and each keeps its name. A failed unpacking
+// leaves no folder behind.
+TEST(VideoSection, ClipsOfTheSameNameNeverOverwriteEachOther) {
+  lwtest::TempDir dir;
+  fs::create_directories(dir / "out");
+  fs::create_directories(dir / "a");
+  fs::create_directories(dir / "b");
+  const std::vector<uint8_t> bytes[2] = {NoiseBytes(30000, 5), NoiseBytes(20000, 6)};
+  const fs::path clips[2] = {dir / "a" / "clip.mp4", dir / "b" / "clip.mp4"};
+  const fs::path docs[2] = {dir / "a.lfw", dir / "b.lfw"};
+  for (int i = 0; i < 2; ++i) {
+    lwtest::WriteFileBytes(clips[i], bytes[i]);
+    CVideoFilePathsMap map;
+    map.AddVideoPath(W(clips[i]));
+    SaveSection(map, docs[i]);
+    lwtest::WriteFileBytes(clips[i], {1});  // changed since the save: unpacked on opening
+  }
+  std::wstring unpacked[2];
+  for (int round = 0; round < 2; ++round) {  // the same document opened twice gets a fresh copy
+    for (int i = 0; i < 2; ++i) {
+      CFile f(W(docs[i]).c_str(), CFile::modeRead);
+      CDeflateRomExtractVideos reader;
+      reader.SetExtractFolderName(W(dir / "out") + L"/");
+      ASSERT_TRUE(OpenSection(f, reader));
+      CBaseVideoObj video;
+      video.SetVideoFullPathName(W(clips[i]));
+      reader.ExtractVideo(&f, &video, CString(), CString());  // no poster from noise
+      EXPECT_TRUE(UnpackedInto(video.GetVideoFullPathName(), dir / "out", "clip.mp4"));
+      if (round == 1) EXPECT_NE(video.GetVideoFullPathName(), unpacked[i]);
+      unpacked[i] = video.GetVideoFullPathName();
+    }
+    EXPECT_NE(unpacked[0], unpacked[1]);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(lwtest::ReadFileBytes(lw::WideToUtf8(unpacked[i])), bytes[i]);
+  }
+
+  // A stream that cannot be unpacked: the object keeps its path, and no folder is left.
+  auto damaged = lwtest::ReadFileBytes(docs[0]);
+  const uint32_t pos = lw::bin::GetLE32(&damaged[17 + 4]);
+  damaged[pos + 2] ^= 0xFF;
+  damaged[pos + 3] ^= 0xFF;
+  lwtest::WriteFileBytes(dir / "damaged.lfw", damaged);
+  const auto before = std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator());
+  CFile f(W(dir / "damaged.lfw").c_str(), CFile::modeRead);
+  CDeflateRomExtractVideos reader;
+  reader.SetExtractFolderName(W(dir / "out"));
+  ASSERT_TRUE(OpenSection(f, reader));
+  CBaseVideoObj video;
+  video.SetVideoFullPathName(W(clips[0]));
+  EXPECT_FALSE(reader.ExtractVideo(&f, &video, CString(), CString()));
+  EXPECT_EQ(video.GetVideoFullPathName(), W(clips[0]));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), before);
+}
+
+// The folders clips are unpacked into are new each time and named so the folder emptying can
+// tell them from folders of the user's own.
+TEST(VideoSection, UnpackedClipFoldersAreNewAndRecognisable) {
+  lwtest::TempDir dir;
+  std::set<std::wstring> made;
+  for (int i = 0; i < 50; ++i) {
+    const std::wstring folder = Quirebook::MakeUnpackedClipFolder(W(dir.path()));
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(fs::is_directory(lw::WideToUtf8(folder)));
+    EXPECT_TRUE(made.insert(folder).second);
+    EXPECT_TRUE(Quirebook::IsUnpackedClipFolderName(lw::Utf8ToWide(fs::path(lw::WideToUtf8(folder)).filename().string())));
+  }
+  EXPECT_TRUE(Quirebook::MakeUnpackedClipFolder(W(dir / "missing")).empty());
+  EXPECT_TRUE(Quirebook::MakeUnpackedClipFolder(L"").empty());
+  for (const wchar_t* name : {L"unpacked-", L"unpacked-0123456789abcdeg", L"unpacked-0123456789ABCDEF",
+                              L"unpacked-0123456789abcdef0", L"Unpacked-0123456789abcdef", L"sub"})
+    EXPECT_FALSE(Quirebook::IsUnpackedClipFolderName(name)) << lw::WideToUtf8(name);
+  EXPECT_TRUE(Quirebook::IsUnpackedClipFolderName(L"unpacked-0123456789abcdef"));
 }

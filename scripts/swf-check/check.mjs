@@ -1,6 +1,7 @@
 // Checks SWF movies with a real player: every tag must decode with swf-parser (a tag that comes
 // back as a raw body fails), and each movie is rendered by Ruffle in headless Chromium, whose
-// screenshot must show the expected colours at known points.
+// screenshot must show the expected colours at known points. A movie that makes the player or
+// the page log an error fails even when its colours are right.
 //
 // Usage: node check.mjs <movies-folder> <screenshots-folder>
 import { createServer } from "node:http";
@@ -40,6 +41,8 @@ const expectations = {
     [189, 111, [0, 0, 0], 30, "second glyph"],
     [139, 111, [255, 255, 255], 30, "between the glyphs (dropped character)"],
     [89, 60, [255, 255, 255], 30, "above the glyphs"],
+    [312, 240, [0, 0, 0], 30, "glyph of a string out of 16-bit reach of the text's first"],
+    [312, 260, [255, 255, 255], 30, "below that glyph"],
   ],
   "action.swf": [
     [250, 150, [255, 0, 0], 12, "clip moved by the script"],
@@ -158,6 +161,13 @@ const server = createServer((req, res) => {
   }
   if (url.pathname.startsWith("/ruffle/")) file = join(ruffleDir, url.pathname.slice(8));
   if (url.pathname.startsWith("/movies/")) file = join(moviesDir, url.pathname.slice(8));
+  // A movie's relative loads resolve against the page's address.
+  else if (/^\/[\w.-]+\.swf$/.test(url.pathname)) file = join(moviesDir, url.pathname.slice(1));
+  if (url.pathname === "/favicon.ico") {
+    res.writeHead(204);
+    res.end();
+    return;
+  }
   if (!file || file.includes("..") || !existsSync(file)) {
     res.writeHead(404);
     res.end();
@@ -183,13 +193,23 @@ try {
   // One page, one Ruffle runtime; each movie gets a player of its own.
   const tab = await context.newPage();
   const log = [];
-  tab.on("console", (m) => log.push(m.text()));
-  tab.on("pageerror", (e) => log.push(String(e)));
+  const errors = [];
+  // Ruffle logs its own errors as "%cERROR%c <source> <message>" through console.log.
+  const ruffleError = /^(%c)?ERROR\b/;
+  tab.on("console", (m) => {
+    log.push(m.text());
+    if (m.type() === "error" || ruffleError.test(m.text())) errors.push(m.text().replace(/%c/g, ""));
+  });
+  tab.on("pageerror", (e) => {
+    log.push(String(e));
+    errors.push(String(e));
+  });
   await tab.goto(`http://127.0.0.1:${port}/check.html`);
   await tab.waitForFunction(() => typeof window.loadMovie === "function" && window.RufflePlayer?.newest);
   for (const name of Object.keys(expectations)) {
     const path = join(moviesDir, name);
     log.length = 0;
+    errors.length = 0;
     if (!existsSync(path)) {
       fail(`${name}: not written`);
       continue;
@@ -215,8 +235,15 @@ try {
       if (!(await tab.evaluate(() => window.__loaded))) continue;
       shot = await tab.screenshot({ clip: { x: 0, y: 0, width: 400, height: 300 } });
       bad = mismatches(decodePng(shot), expectations[name]);
-      if (bad.length === 0) break;
+      if (bad.length === 0) {
+        // Let loads the movie started finish, then look again.
+        await tab.waitForTimeout(1500);
+        shot = await tab.screenshot({ clip: { x: 0, y: 0, width: 400, height: 300 } });
+        bad = mismatches(decodePng(shot), expectations[name]);
+        break;
+      }
     }
+    for (const e of errors) bad.push(`the player logged an error: ${e}`);
     if (shot) writeFileSync(join(shotsDir, name.replace(".swf", ".png")), shot);
     if (bad.length) {
       for (const b of bad) fail(`${name}: ${b}`);

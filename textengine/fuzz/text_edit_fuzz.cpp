@@ -17,7 +17,7 @@ using namespace GlyphweaveLib;
 class FuzzText final : public CEditableTextObj {
  public:
   float w = 200.0f, h = 200.0f;
-  Vectorloom::CQorVectorSize<float> GetTextOccurArea() override { return {w, h}; }
+  Vectorloom::CQorVectorSize<float> GetTextOccurArea() const override { return {w, h}; }
 };
 
 float FloatAt(const uint8_t* p) {

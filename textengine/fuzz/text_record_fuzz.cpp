@@ -13,7 +13,7 @@ namespace {
 
 class FuzzText final : public GlyphweaveLib::CEditableTextObj {
  public:
-  Vectorloom::CQorVectorSize<float> GetTextOccurArea() override { return {100.0f, 100.0f}; }
+  Vectorloom::CQorVectorSize<float> GetTextOccurArea() const override { return {100.0f, 100.0f}; }
 };
 
 }  // namespace

@@ -31,7 +31,7 @@ class BoxText final : public CEditableTextObj {
   BoxText(float w = 100.0f, float h = 100.0f) : m_fW(w), m_fH(h) {}
   BoxText(const BoxText&) = default;
   BoxText& operator=(const BoxText&) = default;
-  Vectorloom::CQorVectorSize<float> GetTextOccurArea() override { return {m_fW, m_fH}; }
+  Vectorloom::CQorVectorSize<float> GetTextOccurArea() const override { return {m_fW, m_fH}; }
   float m_fW;
   float m_fH;
 };

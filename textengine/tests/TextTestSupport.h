@@ -41,7 +41,7 @@ inline std::vector<unsigned char> Bytes(const Vectorloom::CVariableStream& s) {
 class TestText final : public GlyphweaveLib::CEditableTextObj {
  public:
   float m_fBoxWidth = 200.0f;
-  Vectorloom::CQorVectorSize<float> GetTextOccurArea() override { return {m_fBoxWidth, 100.0f}; }
+  Vectorloom::CQorVectorSize<float> GetTextOccurArea() const override { return {m_fBoxWidth, 100.0f}; }
 };
 
 // A text of the given UTF-16 units, each a default character of point size 12, in one run of

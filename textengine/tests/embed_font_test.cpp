@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <memory>
 
 #include "TextTestSupport.h"
 #include "glyphweave/EmbedFontRes.h"
@@ -133,6 +134,31 @@ TEST(EmbedFont, FullRecordRoundTrip) {
     CEmbedFontResouce cut;
     EXPECT_FALSE(Load(cut, bytes, len)) << "cut at " << len;
   }
+}
+
+// The program block closes the record: presence byte, the 128-byte name, the first, hinting and
+// fourth words (the second word stays in memory), then the program, the CID-to-glyph table and
+// the CID-to-Unicode table, each after its count. Every field sits at its own offset.
+TEST(EmbedFont, ProgramBlockFieldsAtTheirOffsets) {
+  const CEmbedFontResouce f = FullFont();
+  const auto bytes = Save(f);
+  const std::vector<unsigned char> block = Hex(
+      "01"                                                              // present
+      "4142434445462b4c696265726174696f6e53616e73 z107 "               // "ABCDEF+LiberationSans"
+      "01000000 03000000 04000000"                                      // first, hinting, fourth word
+      "06000000 0001000000 0c"                                          // L, program
+      "05000000 0000 0500 0600 0700 0800"                               // g, CID to glyph
+      "04000000 0000 3000 3100 4100");                                  // u, CID to Unicode
+  ASSERT_EQ(block.size(), 177u);
+  ASSERT_GT(bytes.size(), block.size());
+  EXPECT_EQ(std::vector<unsigned char>(bytes.end() - static_cast<long>(block.size()), bytes.end()), block);
+  // Without a block the record ends in its presence byte 0.
+  CEmbedFontResouce bare = FullFont();
+  bare.SetEmbedPdfFontContent(nullptr);
+  const auto without = Save(bare);
+  ASSERT_EQ(without.size(), bytes.size() - block.size() + 1);
+  EXPECT_EQ(without.back(), 0);
+  EXPECT_TRUE(std::equal(without.begin(), without.end() - 1, bytes.begin()));
 }
 
 TEST(EmbedFont, HostileCountsAreRefused) {
@@ -296,6 +322,127 @@ TEST(GlyphIds, UnicodeToCidMap) {
   EXPECT_EQ(f.LookupCid(0x32), -1);
   // The map used by the to-Unicode map is searched too.
   EXPECT_EQ(f.LookupCid(0x10), 0x10);
+}
+
+// When a Unicode value is reached from several codes, the first code found keeps it: the maps are
+// read in order (the to-Unicode map, then the maps it uses, then the program's table), ranges in
+// order and codes upwards. Each case gives a later code the same value, so keeping the last code
+// would give another answer.
+TEST(GlyphIds, FirstCodeWinsInTheUnicodeToCidMap) {
+  struct Case {
+    const char* name;
+    std::vector<TagMapRange> ranges;     // of the to-Unicode map
+    std::vector<uint16_t> table;         // its value table (table and multi ranges)
+    std::vector<TagMapRange> chained;    // of the map it uses (none when empty)
+    std::vector<uint16_t> cid2unicode;   // the program's table
+    int cidOfA, cidOfB;
+  };
+  const std::vector<Case> cases = {
+      {"two single codes", {Range(3, 0, 0, 0x41), Range(9, 0, 0, 0x41)}, {}, {}, {}, 3, -1},
+      {"a range, then a single code", {Range(3, 1, 1, 0x41), Range(2, 0, 0, 0x42)}, {}, {}, {}, 3, 4},
+      {"codes of one table range", {Range(4, 3, 2, 0)}, {0x42, 0x41, 0x42, 0x41}, {}, {}, 5, 4},
+      {"the values of a multi range go to its first code", {Range(5, 3, 3, 0)}, {2, 0x41, 0x42}, {}, {}, 5, 5},
+      {"the map before the map it uses", {Range(3, 0, 0, 0x41)}, {}, {Range(0x20, 1, 1, 0x41)}, {}, 3, 0x21},
+      {"the maps before the program's table", {Range(3, 0, 0, 0x41)}, {}, {}, {0, 0, 0x42, 0x41, 0, 0x41}, 3, 2},
+      {"codes of the program's table upwards", {}, {}, {}, {0, 0, 0x41, 0x42, 0x41, 0x42}, 2, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CEmbedFontResouce f;
+    CEmbedFontMapWrap uni;
+    uni.SetRanges(c.ranges.data(), static_cast<int>(c.ranges.size()));
+    uni.SetTable(c.table.data(), static_cast<int>(c.table.size()));
+    if (!c.chained.empty()) {
+      auto* used = new CEmbedFontMapWrap;
+      used->SetRanges(c.chained.data(), static_cast<int>(c.chained.size()));
+      uni.SetNextFontMapWrap(used);
+    }
+    f.SetUtfCMap(&uni);
+    CPdfEmbedFontDesc program;
+    program.m_vCid2Unicode = c.cid2unicode;
+    f.SetEmbedPdfFontContent(&program);
+    f.RebuildUid2CidMap();
+    EXPECT_EQ(f.LookupCid(0x41), c.cidOfA);
+    EXPECT_EQ(f.LookupCid(0x42), c.cidOfB);
+  }
+}
+
+namespace {
+
+// A to-Unicode map of one level: the ranges and the table.
+CEmbedFontMapWrap* MapLevel(const std::vector<TagMapRange>& ranges, const std::vector<uint16_t>& table) {
+  auto* w = new CEmbedFontMapWrap;
+  w->SetRanges(ranges.data(), static_cast<int>(ranges.size()));
+  w->SetTable(table.data(), static_cast<int>(table.size()));
+  return w;
+}
+
+// A multi-range list: its count, then the values first..first+count-1.
+std::vector<uint16_t> ValueList(int count, int first) {
+  std::vector<uint16_t> t{static_cast<uint16_t>(count)};
+  for (int i = 0; i < count; ++i) t.push_back(static_cast<uint16_t>(first + i));
+  return t;
+}
+
+}  // namespace
+
+// The Unicode-to-CID map is read from untrusted records: its work follows what the map holds,
+// not codes times values, and ends at a fixed number of steps whatever the record.
+TEST(GlyphIds, UnicodeToCidMapWorkIsBounded) {
+  struct Case {
+    const char* name;
+    std::function<CEmbedFontMapWrap*()> map;
+    size_t maxSteps;
+    std::vector<std::pair<uint16_t, int>> expect;  // Unicode value -> CID (-1: absent)
+  };
+  const Case cases[] = {
+      {"a multi range gives its values to its first code",
+       [] {
+         const std::vector<uint16_t> fi = {2, 0x66, 0x69};  // a ligature: f, i
+         return MapLevel({Range(5, 2, CEmbedFontMapWrap::kMulti, 0), Range(9, 0, 0, 0x66)}, fi);
+       },
+       3,
+       {{0x66, 5}, {0x67, -1}, {0x69, 5}}},
+      {"one multi range of 16,384 codes with 65,000 values",
+       [] { return MapLevel({Range(0, 0x3FFF, CEmbedFontMapWrap::kMulti, 0)}, ValueList(65000, 1)); },
+       65000,
+       {{1, 0}, {65000, 0}, {65001, -1}}},
+      {"ten thousand multi ranges sharing a list of 30,000 values",
+       [] {
+         std::vector<TagMapRange> ranges;
+         for (int i = 0; i < 10000; ++i) ranges.push_back(Range(static_cast<uint16_t>(i * 2), 0, 3, 0));
+         return MapLevel(ranges, ValueList(30000, 0x100));
+       },
+       CEmbedFontResouce::kMaxUid2CidSteps,
+       {{0x100, 0}, {0x100 + 29999, 0}}},
+      {"a 64-level chain mapping every code into the same 16,384 values",
+       [] {
+         const std::vector<TagMapRange> full = {Range(0, 0x3FFF, 1, 0x30), Range(0x4000, 0x3FFF, 1, 0x30),
+                                                Range(0x8000, 0x3FFF, 1, 0x30), Range(0xC000, 0x3FFF, 1, 0x30)};
+         CEmbedFontMapWrap* head = MapLevel(full, {});
+         CEmbedFontMapWrap* w = head;
+         for (int level = 1; level < CEmbedFontMapWrap::kMaxChainLength; ++level) {
+           w->SetNextFontMapWrap(MapLevel(full, {}));
+           w = w->GetNextFontMapWrap();
+         }
+         return head;
+       },
+       CEmbedFontResouce::kMaxUid2CidSteps,
+       {{0x30, 0}, {0x30 + 0x3FFF, 0x3FFF}, {0x30 + 0x4000, -1}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CEmbedFontResouce f;
+    f.SetFontID(1);
+    std::unique_ptr<CEmbedFontMapWrap> map(c.map());
+    f.SetUtfCMap(map.get());
+    // Through the record, as a document or a paste brings it.
+    const auto bytes = Save(f);
+    CEmbedFontResouce back;
+    ASSERT_TRUE(Load(back, bytes, bytes.size()));
+    EXPECT_LE(back.RebuildUid2CidMap(), c.maxSteps);
+    for (const auto& [unicode, cid] : c.expect) EXPECT_EQ(back.LookupCid(unicode), cid) << std::hex << unicode;
+  }
 }
 
 TEST(GlyphIds, WithoutATrueTypeMap) {

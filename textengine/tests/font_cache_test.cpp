@@ -16,7 +16,6 @@
 #include "glyphweave/CharacterItem.h"
 #include "glyphweave/EmbedFontRes.h"
 #include "glyphweave/FontCacheManager.h"
-#include "glyphweave/TextGlyphServices.h"
 
 using Gdiplus::Matrix;
 using Gdiplus::PointF;
@@ -257,24 +256,6 @@ TEST(CharacterGeometry, PlacementMatrix) {
     EXPECT_NEAR(p.X, c.out.X, 1e-3f) << c.name;
     EXPECT_NEAR(p.Y, c.out.Y, 1e-3f) << c.name;
   }
-}
-
-TEST_F(FontCacheTest, TextOperationsReachTheCacheThroughTheServices) {
-  const TTextGlyphServices& services = GetTextGlyphServices();
-  ASSERT_NE(services.pfnBuildGlyph, nullptr);
-  CCharacterItem item = Item('H');
-  ASSERT_TRUE(services.pfnBuildGlyph(item, screen.dc, kArial, nullptr, &cache));
-  TGlyphFontMetrics metrics;
-  ASSERT_TRUE(services.pfnGlyphFontMetrics(item.GetCharGlyphPath(), &metrics));
-  EXPECT_EQ(metrics.m_fAscent, cache.Lookup(kArial)->GetCharsAscent());
-  EXPECT_TRUE(services.pfnContainsCharacters(screen.dc, kArial, nullptr, u"Hello\r"));
-  EXPECT_FALSE(services.pfnContainsCharacters(nullptr, kArial, nullptr, u"\u4E2D"));
-  float bounds[4];
-  item.SetCharOffset(Vectorloom::CQorVectorPoint<float>(100, 200));
-  ASSERT_TRUE(services.pfnGlyphWorldBounds(item, bounds));
-  EXPECT_GT(bounds[0], 100.0f);
-  EXPECT_LT(bounds[1], 200.0f);  // above the baseline
-  EXPECT_NEAR(bounds[3], 200.0f, 0.1f);
 }
 
 TEST_F(FontCacheTest, ThreadsShareTheCache) {

@@ -181,6 +181,44 @@ TEST_F(GlyphEngineTest, BareCffProgram) {
   EXPECT_FLOAT_EQ(engine.GetFontAscent(), 800.0f);  // font units
 }
 
+// The font matrix of a CFF program comes from the document. A usual one scales the glyphs; a
+// damaged one that makes them thousands of ems wide gets no glyph instead of an outline that
+// size (whose flattening, merging and drawing would take seconds).
+TEST_F(GlyphEngineTest, CffFontMatrices) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> matrix;
+    bool made;
+    float boxRight;  // the right of A's box, in ems (when made)
+  };
+  const Case cases[] = {
+      {"none", {}, true, 0.5f},
+      {"the usual thousand units", {"0.001", "0", "0", "0.001", "0", "0"}, true, 0.5f},
+      {"two thousand units", {"0.0005", "0", "0", "0.0005", "0", "0"}, true, 0.25f},
+      {"one unit per em", {"1", "0", "0", "1", "0", "0"}, false, 0},
+      {"a shear of a million", {"0.001", "0", "1000", "0.001", "0", "0"}, false, 0},
+      {"an offset of a billion", {"0.001", "0", "0", "0.001", "1e9", "0"}, false, 0},
+  };
+  ScreenDC screen;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<CEmbedFontResouce> res(MakeProgramResource(4, MakeBareCff(c.matrix)));
+    CFFTypeFontEngine engine;
+    if (!engine.SetAccessFont(screen.dc, 0, res.get(), true)) {
+      EXPECT_FALSE(c.made) << "no face";
+      continue;
+    }
+    GraphicsPath a;
+    Matrix m;
+    float ax = 0, ay = 0;
+    ASSERT_EQ(engine.PrepareGlyph('A', m, a, &ax, &ay), c.made);
+    if (!c.made) continue;
+    const RectF r = BoundsOf(a);
+    EXPECT_NEAR(r.X + r.Width, c.boxRight * kEm, 1.0f);
+    EXPECT_NEAR(ax, 1.2f * c.boxRight * kEm, 1.0f);  // the advance is 600 of 500 units' box
+  }
+}
+
 TEST_F(GlyphEngineTest, FaceFailuresAndRepeatedStart) {
   EXPECT_TRUE(CFFTypeFontEngine::FFTypeInitialize());
   EXPECT_TRUE(CFFTypeFontEngine::FFTypeInitialize());

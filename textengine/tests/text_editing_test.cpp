@@ -41,8 +41,11 @@ TEST(TextEditing, InsertKeepsFontRuns) {
        u"xyiz", {{2, A}, {2, B}}},
       {"past the end appends", {{0, L"xyz", A}, {99, L"i", B}}, u"xyzi", {{3, A}, {1, B}}},
       {"past the end, same font", {{0, L"xyz", A}, {99, L"i", A}}, u"xyzi", {{4, A}}},
-      {"a code point above the BMP is two units", {{0, L"x\U0001F600", A}}, u"x\U0001F600",
+      {"a character above the BMP comes in as two units",
+       {{0, TextUnitsFromCodePoints(L"x\U0001F600"), A}}, u"x\U0001F600", {{3, A}}},
+      {"units are stored as given, a lone surrogate too", {{0, L"x\xD83Dy", A}}, u"x\xD83Dy",
        {{3, A}}},
+      {"an element above U+FFFF is no unit", {{0, L"x\U0001F600", A}}, u"x\uFFFD", {{2, A}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "TextTestSupport.h"
 #include "glyphweave/CharacterGlyphRes.h"
@@ -72,7 +73,7 @@ TEST(TextQuery, ParagraphPredicates) {
   gwtest::TestText noRows;
   gwtest::FillText(noRows, u"      a");
   EXPECT_FALSE(noRows.IsStartingAsParagraph());
-  EXPECT_FALSE(noRows.IsEndingAsParagraph());
+  EXPECT_FALSE(std::as_const(noRows).IsEndingAsParagraph());
 
   // Ending: trailing spaces and breaks of the last row, then the room right of the last
   // visible character against 10 advances (here 12 each: size 12, advance 1024 at the reference).
@@ -96,7 +97,7 @@ TEST(TextQuery, ParagraphPredicates) {
       t.GetArrayOfTextCharacters()[i].SetCharOffset({10.0f * static_cast<float>(i), 0.0f});
       t.GetArrayOfTextCharacters()[i].SetCharGlyphRes(glyph);
     }
-    EXPECT_EQ(t.IsEndingAsParagraph(), c.ending) << std::string(c.text.begin(), c.text.end()) << " " << c.box;
+    EXPECT_EQ(std::as_const(t).IsEndingAsParagraph(), c.ending) << std::string(c.text.begin(), c.text.end()) << " " << c.box;
   }
   EXPECT_EQ(glyph->GetRefCount(), 1);
   glyph->Release();

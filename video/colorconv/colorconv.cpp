@@ -66,9 +66,10 @@ inline uint8_t LumaOf(int r, int g, int b) { return static_cast<uint8_t>(((2105 
 inline uint8_t BlockU(int rs, int gs, int bs) { return static_cast<uint8_t>(((3596 * bs - 1212 * rs - 2384 * gs + 16384) >> 15) + 128); }
 inline uint8_t BlockV(int rs, int gs, int bs) { return static_cast<uint8_t>(((3596 * rs - 3015 * gs - 582 * bs + 16384) >> 15) + 128); }
 
-// Chroma plane geometry for a 4:2:0 picture (rounded down, at least one).
-inline int ChromaWidth(int width) { return std::max(width / 2, 1); }
-inline int ChromaHeight(int height) { return std::max(height / 2, 1); }
+// Chroma plane geometry for a 4:2:0 picture: one sample for each block of 2 x 2 pixels, the
+// blocks of an odd last column or row holding one pixel across (rounded up).
+inline int ChromaWidth(int width) { return (width + 1) / 2; }
+inline int ChromaHeight(int height) { return (height + 1) / 2; }
 
 inline const uint8_t* RowOf(const uint8_t* base, int stride, int row) {
   return base + static_cast<ptrdiff_t>(stride) * row;
@@ -96,7 +97,7 @@ void PlanarToRgb(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t* u,
       if constexpr (Bytes == 4) d[3] = 0;
       d += Bytes;
     };
-    // Whole pixel pairs share one chroma sample; an odd last pixel takes the last sample.
+    // Whole pixel pairs share one chroma sample; an odd last pixel has a sample of its own.
     const int pairs = width / 2;
     for (int cx = 0; cx < pairs; ++cx) {
       const int uu = Nv12 ? us[2 * cx] : us[cx];
@@ -176,7 +177,9 @@ void PlanarToPacked(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t*
   }
 }
 
-// Packed 4:2:2 to YV12: luma to both rows, chroma averaged over the row pair (rounding up).
+// Packed 4:2:2 to YV12: luma to both rows, chroma averaged over the row pair (rounding up). An odd
+// last pixel carries its own U but no V: its block takes the V of the pair beside it (128 in a
+// picture one pixel wide).
 template <bool UFirst>
 void PackedToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint8_t* v, int yStride, int uvStride,
                     int width, int height, int flip) {
@@ -197,6 +200,12 @@ void PackedToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, u
     for (int bx = 0; bx < pairs; ++bx) {
       ud[bx] = static_cast<uint8_t>((s0[4 * bx + uOff] + s1[4 * bx + uOff] + 1) >> 1);
       vd[bx] = static_cast<uint8_t>((s0[4 * bx + vOff] + s1[4 * bx + vOff] + 1) >> 1);
+    }
+    if (width & 1) {
+      // The last pixel's two bytes: luma and U, in the order of the format's first pair.
+      const int uAt = 4 * pairs + (UFirst ? 0 : 1);
+      ud[pairs] = static_cast<uint8_t>((s0[uAt] + s1[uAt] + 1) >> 1);
+      vd[pairs] = pairs > 0 ? vd[pairs - 1] : 128;
     }
   }
 }
@@ -260,7 +269,7 @@ void FillRows(uint8_t* dst, int dstStride, int rowBytes, int rows, uint8_t value
 // ---------------------------------------------------------------------------------------------
 // Table entries: derive the chroma strides and hand the planes on.
 
-inline int HalfStride(int stride) { return stride / 2; }  // rounding toward zero
+inline int HalfStride(int stride) { return (stride + 1) / 2; }  // rounding up, as the chroma width
 
 void EntryYV12ToYV12(uint8_t* const d[3], int dp, const uint8_t* const s[3], int ss, int w, int h, int f) {
   CopyYV12Planes(d[0], d[1], d[2], dp, HalfStride(dp), s[0], s[1], s[2], ss, HalfStride(ss), w, h, f);

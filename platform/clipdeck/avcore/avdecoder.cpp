@@ -6,6 +6,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -242,6 +243,66 @@ struct VideoConverter::Impl {
   ~Impl() { sws_freeContext(sws); }
 };
 
+namespace {
+
+// The pixel format with the same layout in video range, for the JPEG-range formats.
+AVPixelFormat WithoutJpegRange(AVPixelFormat format, bool* full) {
+  switch (format) {
+    case AV_PIX_FMT_YUVJ420P:
+      *full = true;
+      return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+      *full = true;
+      return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+      *full = true;
+      return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+      *full = true;
+      return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P:
+      *full = true;
+      return AV_PIX_FMT_YUV411P;
+    default:
+      return format;
+  }
+}
+
+// Whether the frame's samples use the full 0..255 range: a YUV frame marked so, or a JPEG-range
+// format. RGB and grey sources are converted into video range by the scaler itself.
+bool FullRangeYuv(const AVFrame* f, AVPixelFormat* plain) {
+  bool full = false;
+  *plain = WithoutJpegRange(static_cast<AVPixelFormat>(f->format), &full);
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(*plain);
+  if (!desc || (desc->flags & AV_PIX_FMT_FLAG_RGB) || desc->nb_components < 3) return false;
+  return full || f->color_range == AVCOL_RANGE_JPEG;
+}
+
+// Scales full-range planes into video range in place: luma 0..255 to 16..235, chroma around
+// 128 from 0..255 to 16..240.
+void ToVideoRange(uint8_t* y, uint8_t* u, uint8_t* v, int yStride, int uvStride, int w, int h) {
+  uint8_t luma[256], chroma[256];
+  for (int i = 0; i < 256; ++i) {
+    luma[i] = static_cast<uint8_t>((i * 219 + 255 / 2) / 255 + 16);
+    chroma[i] = static_cast<uint8_t>(128 + ((i - 128) * 224 + (i >= 128 ? 127 : -127)) / 255);
+  }
+  for (int r = 0; r < h; ++r) {
+    uint8_t* row = y + static_cast<ptrdiff_t>(r) * yStride;
+    for (int x = 0; x < w; ++x) row[x] = luma[row[x]];
+  }
+  const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+  for (int r = 0; r < ch; ++r) {
+    uint8_t* ur = u + static_cast<ptrdiff_t>(r) * uvStride;
+    uint8_t* vr = v + static_cast<ptrdiff_t>(r) * uvStride;
+    for (int x = 0; x < cw; ++x) {
+      ur[x] = chroma[ur[x]];
+      vr[x] = chroma[vr[x]];
+    }
+  }
+}
+
+}  // namespace
+
 VideoConverter::VideoConverter() : impl_(std::make_unique<Impl>()) {}
 VideoConverter::~VideoConverter() = default;
 
@@ -249,20 +310,26 @@ bool VideoConverter::ToYuv420(const AVFrame* f, uint8_t* y, uint8_t* u, uint8_t*
   if (!f || !y || !u || !v || !SizeAccepted(f->width, f->height)) return false;
   const int w = f->width, h = f->height, cw = (w + 1) / 2, ch = (h + 1) / 2;
   if (yStride < w || uvStride < cw) return false;
-  if (f->format == AV_PIX_FMT_YUV420P) {
+  // A full-range YUV source is first brought to 4:2:0 as it is (the scaler is given the format's
+  // video-range twin, so it changes no levels) and then scaled into video range.
+  AVPixelFormat source = AV_PIX_FMT_NONE;
+  const bool full = FullRangeYuv(f, &source);
+  if (source == AV_PIX_FMT_YUV420P) {
     for (int r = 0; r < h; ++r) std::memcpy(y + static_cast<ptrdiff_t>(r) * yStride, f->data[0] + static_cast<ptrdiff_t>(r) * f->linesize[0], w);
     for (int r = 0; r < ch; ++r) {
       std::memcpy(u + static_cast<ptrdiff_t>(r) * uvStride, f->data[1] + static_cast<ptrdiff_t>(r) * f->linesize[1], cw);
       std::memcpy(v + static_cast<ptrdiff_t>(r) * uvStride, f->data[2] + static_cast<ptrdiff_t>(r) * f->linesize[2], cw);
     }
-    return true;
+  } else {
+    impl_->sws = sws_getCachedContext(impl_->sws, w, h, source, w, h, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
+                                      nullptr, nullptr);
+    if (!impl_->sws) return false;
+    uint8_t* dst[4] = {y, u, v, nullptr};
+    int strides[4] = {yStride, uvStride, uvStride, 0};
+    if (sws_scale(impl_->sws, f->data, f->linesize, 0, h, dst, strides) != h) return false;
   }
-  impl_->sws = sws_getCachedContext(impl_->sws, w, h, static_cast<AVPixelFormat>(f->format), w, h, AV_PIX_FMT_YUV420P,
-                                    SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (!impl_->sws) return false;
-  uint8_t* dst[4] = {y, u, v, nullptr};
-  int strides[4] = {yStride, uvStride, uvStride, 0};
-  return sws_scale(impl_->sws, f->data, f->linesize, 0, h, dst, strides) == h;
+  if (full) ToVideoRange(y, u, v, yStride, uvStride, w, h);
+  return true;
 }
 
 bool Yuv420Picture::Allocate(int w, int h) {

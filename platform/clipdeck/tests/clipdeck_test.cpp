@@ -154,6 +154,35 @@ TEST_F(ClipdeckTest, PosterAndProperties) {
   }
 }
 
+// A full-range clip keeps its levels: bars of full-range luma 16, 128 and 235 (no colour) come out
+// as greys 16, 128 and 235, not stretched as if they were in video range (0, 130, 255). One clip
+// decodes to a JPEG-range pixel format, the other to a plain one marked full range.
+TEST(ClipdeckFullRange, GreyLevelsKept) {
+  lwtest::TempDir dir;
+  struct Case {
+    const char* name;
+    const char* codec;
+  };
+  const Case cases[] = {{"full.mp4", "libx264 -qp 0"}, {"full.mkv", "ffv1"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = (dir.path() / c.name).string();
+    const std::string cmd =
+        "timeout 120 ffmpeg -nostdin -loglevel error -y -f lavfi -i \"nullsrc=s=96x32:r=10,format=yuv420p,"
+        "geq=lum='if(lt(X\\,32)\\,16\\,if(lt(X\\,64)\\,128\\,235))':cb=128:cr=128\" -t 1 -pix_fmt yuv420p "
+        "-color_range pc -c:v " +
+        std::string(c.codec) + " '" + path + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    const Picture pic = PosterAt(path, 0.0);
+    ASSERT_EQ(pic.width, 96);
+    const int levels[] = {16, 128, 235};
+    for (int bar = 0; bar < 3; ++bar) {
+      const auto got = pic.At(32 * bar + 16, 16);
+      for (int ch = 0; ch < 3; ++ch) EXPECT_NEAR(got[ch], levels[bar], 3) << "bar " << bar << " channel " << ch;
+    }
+  }
+}
+
 TEST_F(ClipdeckTest, MissingAndDamagedFilesFailCleanly) {
   EXPECT_EQ(AVOverviewOpen(nullptr), nullptr);
   EXPECT_EQ(AVOverviewOpen(""), nullptr);

@@ -4,7 +4,10 @@
 #include <gdi_cairo.h>
 #include <wingdi.h>
 
+#include <atomic>
 #include <cstring>
+#include <cwchar>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -342,3 +345,103 @@ TEST(GdiCairoSeam, DrawingReachesTheBitmapAtTheDcOrigin) {
 }
 
 }  // namespace
+
+namespace {
+
+HGDIOBJ MakeObject(DWORD type, int n) {
+  switch (type) {
+    case OBJ_PEN: return CreatePen(PS_SOLID, n + 1, RGB(n, 0, 0));
+    case OBJ_BRUSH: return CreateSolidBrush(RGB(0, n, 0));
+    case OBJ_FONT: {
+      LOGFONTW lf{};
+      lf.lfHeight = -(10 + n);
+      std::wcscpy(lf.lfFaceName, L"Arial");
+      return CreateFontIndirectW(&lf);
+    }
+    case OBJ_REGION: return CreateRectRgn(0, 0, n + 1, n + 1);
+    case OBJ_BITMAP: return CreateBitmap(n + 1, 1, 1, 32, nullptr);
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+// A handle names one object for good: once the object is gone its handle is refused, also after
+// new objects took its memory, and no new object is ever given it.
+TEST(GdiHandleTable, HandlesAreNeverGivenAgain) {
+  for (DWORD type : {OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_REGION, OBJ_BITMAP, OBJ_DC}) {
+    SCOPED_TRACE(type);
+    HGDIOBJ gone = type == OBJ_DC ? reinterpret_cast<HGDIOBJ>(CreateCompatibleDC(nullptr)) : MakeObject(type, 0);
+    ASSERT_NE(gone, nullptr);
+    EXPECT_TRUE(type == OBJ_DC ? DeleteDC(reinterpret_cast<HDC>(gone)) : DeleteObject(gone));
+    std::vector<HGDIOBJ> made;
+    for (int i = 0; i < 64; ++i) {
+      made.push_back(type == OBJ_DC ? reinterpret_cast<HGDIOBJ>(CreateCompatibleDC(nullptr)) : MakeObject(type, 0));
+      EXPECT_NE(made.back(), gone);
+    }
+    EXPECT_EQ(GetObjectType(gone), 0u);
+    EXPECT_FALSE(DeleteObject(gone));
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(SelectObject(type == OBJ_DC ? reinterpret_cast<HDC>(gone) : dc, type == OBJ_DC ? GetStockObject(BLACK_PEN) : gone),
+              nullptr);
+    DeleteDC(dc);
+    for (HGDIOBJ h : made) EXPECT_TRUE(type == OBJ_DC ? DeleteDC(reinterpret_cast<HDC>(h)) : DeleteObject(h));
+  }
+  // Stock objects and the objects a DC holds are given by their handles too.
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(GetObjectType(GetCurrentObject(dc, OBJ_BITMAP)), static_cast<DWORD>(OBJ_BITMAP));
+  HGDIOBJ brush = MakeObject(OBJ_BRUSH, 1);
+  EXPECT_EQ(SelectObject(dc, brush), GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
+  EXPECT_TRUE(DeleteObject(brush));  // selected: it stays until it is deselected
+  EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+  EXPECT_EQ(SelectObject(dc, GetStockObject(WHITE_BRUSH)), brush);
+  EXPECT_EQ(GetObjectType(brush), 0u);
+  DeleteDC(dc);
+}
+
+// Pens, brushes and fonts shared by the DCs of several threads: each is deleted while a DC of its
+// own still holds it, then selected in and out on every thread. It must live exactly as long as
+// some DC holds it, so the selection counts have to come out exact.
+TEST(GdiHandleTable, ObjectsSharedByTheDcsOfManyThreads) {
+  constexpr int kThreads = 4, kRounds = 20000;
+  std::vector<HGDIOBJ> shared;
+  std::vector<HDC> holders;
+  for (DWORD type : {OBJ_PEN, OBJ_BRUSH, OBJ_FONT}) {
+    for (int n = 0; n < 3; ++n) {
+      HGDIOBJ obj = MakeObject(type, n);
+      HDC holder = CreateCompatibleDC(nullptr);
+      ASSERT_NE(SelectObject(holder, obj), nullptr);
+      EXPECT_TRUE(DeleteObject(obj));
+      shared.push_back(obj);
+      holders.push_back(holder);
+    }
+  }
+
+  std::atomic<int> failures{0};
+  auto worker = [&](int t) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH),
+                  font = GetCurrentObject(dc, OBJ_FONT);
+    for (int r = 0; r < kRounds; ++r) {
+      HGDIOBJ obj = shared[static_cast<size_t>(r * 7 + t) % shared.size()];
+      const DWORD type = GetObjectType(obj);
+      if (type == 0 || !SelectObject(dc, obj) || GetCurrentObject(dc, type) != obj) ++failures;
+    }
+    SelectObject(dc, pen);
+    SelectObject(dc, brush);
+    SelectObject(dc, font);
+    DeleteDC(dc);
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) threads.emplace_back(worker, t);
+  for (std::thread& th : threads) th.join();
+
+  EXPECT_EQ(failures.load(), 0);
+  for (size_t i = 0; i < shared.size(); ++i) {
+    EXPECT_NE(GetObjectType(shared[i]), 0u) << i;  // its own DC still holds it
+    EXPECT_TRUE(DeleteDC(holders[i]));
+    EXPECT_EQ(GetObjectType(shared[i]), 0u) << i;  // and it went with the last selection
+  }
+}

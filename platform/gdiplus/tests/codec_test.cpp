@@ -13,6 +13,7 @@
 #define XMD_H
 #include <jpeglib.h>
 
+#include "ReplaceKill.h"
 #include "TestSupport.h"
 
 using namespace Gdiplus;
@@ -511,6 +512,20 @@ TEST(CodecTest, FilesAndStreamPositions) {
   unknown.Data1 ^= 1;
   EXPECT_NE(src.Save((dir / "x").wstring().c_str(), &unknown), Ok);
   EXPECT_FALSE(std::filesystem::exists(dir / "x"));
+
+  // Saving over a picture replaces it whole: killed before the rename the old picture stays,
+  // after it the new one is complete; a link there is kept.
+  const Bytes oldPicture = lwtest::ReadFileBytes(dir / "p.png");
+  std::filesystem::create_symlink("p.png", dir / "link.png");
+  Bitmap other(4, 4, PixelFormat24bppRGB);
+  const std::wstring link = (dir / "link.png").wstring();
+  EXPECT_TRUE(lwtest::SaveKilledAt(lw::ReplaceStep::kSynced, [&] { other.Save(link.c_str(), &png); }));
+  EXPECT_EQ(lwtest::ReadFileBytes(dir / "p.png"), oldPicture);
+  EXPECT_EQ(other.Save(link.c_str(), &png), Ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.png"));
+  std::unique_ptr<Image> replaced(Image::FromFile(path.c_str()));
+  EXPECT_EQ(replaced->GetWidth(), 4u);
+  ASSERT_EQ(src.Save(path.c_str(), &png), Ok);
 
   // Decoding starts at the stream's position.
   Bytes file = {'j', 'u', 'n', 'k'};

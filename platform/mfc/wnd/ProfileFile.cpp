@@ -1,4 +1,4 @@
-// The profile's INI file: parsing, writing and atomic replacement.
+// The profile's INI file: parsing, writing and replacing it safely.
 #include "profile_file.h"
 
 #include <cwctype>
@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include <lwreplace.h>
 #include <lwstr.h>
 
 namespace lwprofile {
@@ -145,23 +146,7 @@ bool Save(const std::string& path, const ProfileFile& profile) {
   const std::filesystem::path p(path);
   if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
   if (ec) return false;
-  const std::filesystem::path tmp = p.string() + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    const std::string text = profile.Serialize();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      std::filesystem::remove(tmp, ec);
-      return false;
-    }
-  }
-  std::filesystem::rename(tmp, p, ec);
-  if (ec) {
-    std::filesystem::remove(tmp, ec);
-    return false;
-  }
-  return true;
+  return lw::ReplaceFileContents(path, profile.Serialize());
 }
 
 }  // namespace lwprofile

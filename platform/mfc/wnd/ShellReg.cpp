@@ -15,6 +15,7 @@
 
 #include "wnd_state.h"
 
+#include <lwreplace.h>
 #include <lwstr.h>
 
 extern char** environ;
@@ -70,27 +71,10 @@ bool SameContent(const std::string& path, const std::string& text) {
   return have == text;
 }
 
-// Writes the file through a temporary one in the same folder, so a reader never sees half of
-// it; false when it could not be written.
-bool WriteWhole(const std::string& path, const std::string& text) {
-  const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const bool ok = done == text.size() && ::fsync(fd) == 0;
-  ::close(fd);
-  if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  return true;
-}
+// Replaces the file whole (lw::FileReplacement), so a reader never sees half of it and a link
+// there (a desktop entry kept with the user's other settings) stays; false when it could not be
+// written.
+bool WriteWhole(const std::string& path, const std::string& text) { return lw::ReplaceFileContents(path, text); }
 
 // Runs a desktop tool when it is installed; its absence or failure changes nothing.
 void RunIfPresent(const char* tool, const std::string& arg) {

@@ -235,11 +235,12 @@ BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) const 
   wxWindow* w = GetWxWindow();
   if (!w) return FALSE;
   const int orient = nBar == SB_HORZ ? wxHORIZONTAL : wxVERTICAL;
-  const int pos = w->GetScrollPos(orient);
+  const int base = GetState()->scrollMin[nBar];
+  const int pos = w->GetScrollPos(orient) + base;
   lpScrollInfo->fMask = nMask;
   if (nMask & SIF_RANGE) {
-    lpScrollInfo->nMin = 0;
-    lpScrollInfo->nMax = std::max(0, w->GetScrollRange(orient) - 1);
+    lpScrollInfo->nMin = base;
+    lpScrollInfo->nMax = base + std::max(0, w->GetScrollRange(orient) - 1);
   }
   if (nMask & SIF_PAGE) lpScrollInfo->nPage = static_cast<UINT>(std::max(0, w->GetScrollThumb(orient)));
   if (nMask & SIF_POS) lpScrollInfo->nPos = pos;

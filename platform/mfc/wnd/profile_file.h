@@ -40,7 +40,8 @@ class ProfileFile {
 // Reads the file at path (UTF-8 path); false when it exists but cannot be read or is too large.
 // A missing file reads as empty.
 bool Load(const std::string& path, ProfileFile& out);
-// Writes the whole file through a temporary file and a rename, making the folders first.
+// Replaces the whole file (lw::FileReplacement: a link is followed and kept), making the folders
+// first.
 bool Save(const std::string& path, const ProfileFile& profile);
 
 }  // namespace lwprofile

@@ -49,6 +49,8 @@ struct CWndState {
   // the message itself carries only 16 bits of it. Valid while tracking[bar] is set.
   int trackPos[2] = {0, 0};
   bool tracking[2] = {false, false};
+  // The lowest position of each bar set by SetScrollInfo (the toolkit's bars start at 0).
+  int scrollMin[2] = {0, 0};
   std::shared_ptr<ClientDrawing> clientDrawing;
   std::shared_ptr<FrameMenu> frameMenu;
 };

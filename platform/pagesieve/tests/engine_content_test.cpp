@@ -161,12 +161,13 @@ TEST(PagesieveContent, HandWrittenStandardFontTjAndJpeg) {
   EXPECT_EQ(f.glyph_names[' '], "space");
 
   const Text& t = rec.texts.at(0);
-  EXPECT_EQ(t.str(), u"HelloWorld");
+  EXPECT_EQ(t.str(), u"Hello World");  // the TJ gap is a word space
   EXPECT_NEAR(t.matrix[4], 72, 1e-3);
   EXPECT_NEAR(t.matrix[5], 720, 1e-3);
   const auto& chars = t.runs.at(0).chars;
-  ASSERT_EQ(chars.size(), 10u);
-  for (size_t i = 0; i < chars.size(); ++i) EXPECT_NEAR(chars[i].adjustment, i == 5 ? -250 : 0, 0.01) << i;
+  ASSERT_EQ(chars.size(), 11u);
+  EXPECT_EQ(chars[5].character, 32 | kPdfCharWordSpace);
+  for (size_t i = 0; i < chars.size(); ++i) EXPECT_NEAR(chars[i].adjustment, i == 6 ? -250 : 0, 0.01) << i;
 
   const Image& img = rec.images.at(0);
   EXPECT_EQ(img.rec.kind, kPdfImageEncoded);

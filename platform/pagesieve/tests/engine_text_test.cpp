@@ -38,8 +38,8 @@ TEST(PagesieveText, SpacingAndPositioningFoldIntoAdjustments) {
       {"plain", "BT /F1 10 Tf 72 700 Td (a b) Tj ET", u"a b", {0, 0, 0}},
       {"word spacing", "BT /F1 10 Tf 5 Tw 72 700 Td (a b) Tj ET", u"a b", {0, 0, -500}},
       {"char spacing", "BT /F1 10 Tf 1 Tc 72 700 Td (abc) Tj ET", u"abc", {0, -100, -100}},
-      {"TJ both ways", "BT /F1 10 Tf 72 700 Td [(a) 300 (b) -1200 (c)] TJ ET", u"abc", {0, 300, -1200}},
-      {"horizontal scale", "BT /F1 10 Tf 50 Tz 72 700 Td [(a) -1000 (b)] TJ ET", u"ab", {0, -1000}},
+      {"TJ both ways", "BT /F1 10 Tf 72 700 Td [(a) 300 (b) -1200 (c)] TJ ET", u"ab c", {0, 300, 0, -1200}},
+      {"horizontal scale", "BT /F1 10 Tf 50 Tz 72 700 Td [(a) -1000 (b)] TJ ET", u"a b", {0, 0, -1000}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -48,6 +48,133 @@ TEST(PagesieveText, SpacingAndPositioningFoldIntoAdjustments) {
     EXPECT_EQ(rec.texts[0].str(), c.text);
     EXPECT_EQ(Adjustments(rec.texts[0]), c.adjustments);
   }
+}
+
+// A gap between two glyphs as wide as a word space becomes a space character, flagged as one the
+// PDF leaves as a gap; its adjustment is 0 and the next character's adjustment keeps the whole gap.
+// Kerning, letter spacing and spaces the PDF draws give none.
+TEST(PagesieveText, WordGapsBecomeFlaggedSpaces) {
+  struct Case {
+    const char* name;
+    std::string content;
+    std::u16string text;
+    std::vector<float> adjustments;
+    std::vector<size_t> flagged;  // indexes of the inserted spaces
+  };
+  const Case cases[] = {
+      {"TJ gap", "BT /F1 10 Tf 72 700 Td [(ab) -333 (cd)] TJ ET", u"ab cd", {0, 0, 0, -333, 0}, {2}},
+      {"moved by Td", "BT /F1 10 Tf 72 700 Td (ab) Tj 14.12 0 Td (c) Tj ET", u"ab c", {0, 0, 0, -300}, {2}},
+      {"across fonts", "BT /F1 10 Tf 72 700 Td [(ab) -400] TJ /F1 12 Tf (c) Tj ET", u"ab c", {0, 0, 0, -333}, {2}},
+      {"kerning", "BT /F1 10 Tf 72 700 Td [(A) 80 (V) -60 (o)] TJ ET", u"AVo", {0, 80, -60}, {}},
+      {"letter spacing", "BT /F1 10 Tf 1 Tc 72 700 Td (abc) Tj ET", u"abc", {0, -100, -100}, {}},
+      {"drawn space", "BT /F1 10 Tf 72 700 Td [(a ) -500 (b)] TJ ET", u"a b", {0, 0, -500}, {}},
+      {"gap before a drawn space", "BT /F1 10 Tf 72 700 Td [(a) -500 ( b)] TJ ET", u"a b", {0, -500, 0}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingParser rec = ParsePage(HelveticaPage(c.content));
+    ASSERT_EQ(rec.texts.size(), 1u);
+    EXPECT_EQ(rec.texts[0].str(), c.text);
+    EXPECT_EQ(Adjustments(rec.texts[0]), c.adjustments);
+    std::vector<size_t> flagged;
+    size_t i = 0;
+    for (const auto& r : rec.texts[0].runs)
+      for (const PdfRunChar& ch : r.chars) {
+        if (ch.character & kPdfCharWordSpace) flagged.push_back(i);
+        ++i;
+      }
+    EXPECT_EQ(flagged, c.flagged);
+  }
+}
+
+// A ligature glyph comes as its letters: the first where the glyph is, each further one after
+// the letter before, the last ending where the ligature ends, so that the glyph after it keeps
+// its place. Code 1 is Times' "fi", 0.556 em wide; "f" and "i" are 0.333 and 0.278 em.
+TEST(PagesieveText, LigaturesComeAsLettersAndKeepTheLineInPlace) {
+  struct Case {
+    const char* name;
+    std::string to_unicode;  // bfchar target of code 1
+  };
+  const Case cases[] = {{"mapped to letters", "<00660069>"}, {"mapped to U+FB01", "<FB01>"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    lwtest::PdfBuilder b;
+    const int cmap = b.AddStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+                                     "1 begincodespacerange <00> <FF> endcodespacerange\n"
+                                     "3 beginbfchar <01> " + c.to_unicode + " <63> <0063> <6F> <006F> endbfchar\n"
+                                     "endcmap CMapName currentdict /CMap defineresource pop end end\n");
+    const int font = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman /Encoding << /Differences [1 /fi] "
+                           ">> /ToUnicode " + std::to_string(cmap) + " 0 R >>");
+    RecordingParser rec = ParsePage(b.FinishPages({"BT /F1 10 Tf 72 700 Td (o\\001c) Tj ET"},
+                                                  "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>"));
+    ASSERT_EQ(rec.texts.size(), 1u);
+    EXPECT_EQ(rec.texts[0].str(), u"ofic");
+    // "i" moves back by 333 + 278 - 556 = 55 to end with the ligature; "c" follows unshifted.
+    EXPECT_EQ(Adjustments(rec.texts[0]), (std::vector<float>{0, 0, 55, 0}));
+  }
+}
+
+// Accents drawn over or under a letter (as TeX draws them with the fonts of its old encoding)
+// come as the precomposed letter, placed where the letter is; accents beside a letter stay.
+TEST(PagesieveText, AccentsOverLettersComposeWithThem) {
+  struct Case {
+    const char* name;
+    std::string content;
+    std::u16string text;
+    std::vector<float> adjustments;
+    float x;  // where the text starts
+  };
+  // Helvetica: acute, dieresis and cedilla 333, e, n and o 556, c 500, dotless i 278. The composed
+  // letter stands where the letter stands: "e" 1.11 pt left of the pen after "n"; the "o" after
+  // "c" where the cedilla ends, 0.84 pt left of the end of "c"; "i" 0.28 pt left of the text's start.
+  const Case cases[] = {
+      {"acute before its letter", "BT /F1 10 Tf 72 700 Td [(n) 56 (\\264) 388 (e)] TJ ET", u"n\u00E9", {0, 111}, 72},
+      {"cedilla after its letter", "BT /F1 10 Tf 72 700 Td [(c) 417 (\\270o)] TJ ET", u"\u00E7o", {0, 84}, 72},
+      {"dieresis over a dotless i", "BT /F1 10 Tf 72 700 Td [(\\250) 361 (\\001)] TJ ET", u"\u00EF", {0}, 71.72f},
+      {"beside a letter", "BT /F1 10 Tf 72 700 Td (e\\264) Tj ET", u"e\u00B4", {0, 0}, 72},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingParser rec = ParsePage(HelveticaPage(c.content, "/Differences [1 /dotlessi]"));
+    ASSERT_EQ(rec.texts.size(), 1u);
+    EXPECT_EQ(rec.texts[0].str(), c.text);
+    EXPECT_EQ(Adjustments(rec.texts[0]), c.adjustments);
+    EXPECT_NEAR(rec.texts[0].matrix[4], c.x, 0.01);
+  }
+  // TeX raises an accent over a capital: the accent on a line of its own, the letter below it.
+  RecordingParser rec = ParsePage(HelveticaPage("BT /F1 10 Tf 74.5 702.4 Td (\\264) Tj -2.5 -2.4 Td (Etude) Tj ET"));
+  ASSERT_EQ(rec.texts.size(), 1u);
+  EXPECT_EQ(rec.texts[0].str(), u"\u00C9tude");
+  EXPECT_NEAR(rec.texts[0].matrix[4], 72, 0.01);
+  EXPECT_NEAR(rec.texts[0].matrix[5], 700, 0.01);
+}
+
+// A glyph whose code maps to no character or to a control character never puts a control
+// character into the text: it comes as U+E000 + its code, and the font's CID-to-Unicode table maps
+// that code to the same character, so the glyph is found back.
+TEST(PagesieveText, UnmappedGlyphsGetPrivateCharacters) {
+  lwtest::PdfBuilder b;
+  const int program = b.AddStream("", lwtest::ReadFileBytes(lwtest::LiberationSansPath()));
+  const int descriptor = b.Add("<< /Type /FontDescriptor /FontName /LiberationSans /Flags 32 /FontBBox [0 -200 1000 900] "
+                               "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 /FontFile2 " +
+                               std::to_string(program) + " 0 R >>");
+  const int cmap = b.AddStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+                                   "1 begincodespacerange <00> <FF> endcodespacerange\n"
+                                   "2 beginbfchar <14> <0014> <42> <0042> endbfchar\n"
+                                   "endcmap CMapName currentdict /CMap defineresource pop end end\n");
+  // Code 20 draws the "A" glyph, but the file maps it to the control character U+0014.
+  const int font = b.Add("<< /Type /Font /Subtype /TrueType /BaseFont /LiberationSans /Encoding << /BaseEncoding "
+                         "/WinAnsiEncoding /Differences [20 /A] >> /FontDescriptor " +
+                         std::to_string(descriptor) + " 0 R /ToUnicode " + std::to_string(cmap) + " 0 R >>");
+  RecordingParser rec = ParsePage(b.FinishPages({"BT /F1 10 Tf 72 700 Td (\\024B) Tj ET"},
+                                                "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>"));
+  ASSERT_EQ(rec.texts.size(), 1u);
+  EXPECT_EQ(rec.texts[0].str(), u"\uE014B");
+  const Font* f = rec.FontById(font);
+  ASSERT_NE(f, nullptr);
+  ASSERT_GT(f->cid_to_ucs.size(), 0x14u);
+  EXPECT_EQ(f->cid_to_ucs[0x14], 0xE014);
+  for (char16_t c : rec.texts[0].str()) EXPECT_GE(c, 0x20) << "a control character";
 }
 
 TEST(PagesieveText, RenderModes) {
@@ -78,7 +205,7 @@ TEST(PagesieveText, SplitsWhereTheTextLeavesItsLine) {
   };
   const Case cases[] = {
       {"two lines in one block", "BT /F1 10 Tf 72 700 Td (one) Tj 0 -12 Td (two) Tj ET", {u"one", u"two"}},
-      {"same line continues", "BT /F1 10 Tf 72 700 Td (one) Tj 30 0 Td (two) Tj ET", {u"onetwo"}},
+      {"same line continues", "BT /F1 10 Tf 72 700 Td (one) Tj 30 0 Td (two) Tj ET", {u"one two"}},
       {"far jump splits", "BT /F1 10 Tf 72 700 Td (one) Tj 300 0 Td (two) Tj ET", {u"one", u"two"}},
       {"back jump splits", "BT /F1 10 Tf 72 700 Td (one) Tj -30 0 Td (two) Tj ET", {u"one", u"two"}},
       {"rise splits", "BT /F1 10 Tf 72 700 Td (x) Tj 4 Ts (2) Tj ET", {u"x", u"2"}},

@@ -40,6 +40,11 @@ class Disassembler {
         {0x53, "newMethod"},   {0x54, "instanceOf"},    {0x55, "enumerate2"},  {0x60, "bitAnd"},
         {0x61, "bitOr"},       {0x62, "bitXor"},        {0x63, "bitLShift"},   {0x64, "bitRShift"},
         {0x65, "bitURShift"},  {0x66, "strictEquals"},  {0x67, "greater"},
+        {0x08, "toggleQuality"}, {0x09, "stopSounds"},  {0x14, "stringLength"}, {0x15, "stringExtract"},
+        {0x18, "toInteger"},   {0x22, "getProperty"},   {0x23, "setProperty"}, {0x24, "cloneSprite"},
+        {0x25, "removeSprite"}, {0x28, "endDrag"},      {0x30, "random"},      {0x31, "mbStringLength"},
+        {0x32, "charToAscii"}, {0x33, "asciiToChar"},   {0x35, "mbStringExtract"}, {0x36, "mbCharToAscii"},
+        {0x37, "mbAsciiToChar"}, {0x45, "targetPath"},
     };
     auto it = names.find(op);
     return it == names.end() ? "op" + std::to_string(op) : it->second;
@@ -127,6 +132,10 @@ class Disassembler {
         case 0x9F:
           ok = len == 1;
           o << "gotoFrame2 " << int(code_[d]);
+          break;
+        case 0x9E:
+          ok = len == 0;
+          o << "call";
           break;
         case 0x9B:
         case 0x8E: {
@@ -342,6 +351,75 @@ TEST(ActionCompiler, CallsAndConstruction) {
   });
 }
 
+// The globals the player knows only as actions compile to those actions, never to a call of a
+// function that does not exist (the player would do nothing, return undefined, or - for a
+// load into a clip taken as a window name - replace the whole movie).
+TEST(ActionCompiler, ActionOnlyGlobals) {
+  RunTable({
+      // Loads: GetURL2 flags 0x40 = the target is a clip, 0x80 = variables, low bits = method.
+      {"loadMovie('child.swf', 'h');", "push \"child.swf\"; push \"h\"; getURL2 64"},
+      {"loadMovie(u, h, 'POST');",
+       "push \"u\"; getVariable; push \"h\"; getVariable; getURL2 66"},
+      {"loadMovieNum('a.swf', 2);", "push \"a.swf\"; push \"_level2\"; getURL2 0"},
+      {"loadMovieNum('a.swf', n, 'GET');",
+       "push \"a.swf\"; push \"_level\"; push \"n\"; getVariable; add2; getURL2 1"},
+      {"unloadMovie(h);", "push \"\"; push \"h\"; getVariable; getURL2 64"},
+      {"unloadMovieNum(1);", "push \"\"; push \"_level1\"; getURL2 0"},
+      {"loadVariables('v.txt', _root);", "push \"v.txt\"; push \"_root\"; getVariable; getURL2 192"},
+      {"loadVariablesNum('v.txt', 0, 'post');", "push \"v.txt\"; push \"_level0\"; getURL2 130"},
+      {"getURL('a.html', '_blank');", "push \"a.html\"; push \"_blank\"; getURL2 0"},
+      {"fscommand('quit');", "push \"FSCommand:quit\"; push \"\"; getURL2 0"},
+      {"fscommand(c, 'true');",
+       "push \"FSCommand:\"; push \"c\"; getVariable; add2; push \"true\"; getURL2 0"},
+      // Clips.
+      {"removeMovieClip(kid);", "push \"kid\"; getVariable; removeSprite"},
+      {"duplicateMovieClip(kid, 'k2', 5);", "push \"kid\"; getVariable; push \"k2\"; push 16389; cloneSprite"},
+      {"duplicateMovieClip('kid', n, d);",
+       "push \"kid\"; push \"n\"; getVariable; push 16384; push \"d\"; getVariable; add2; cloneSprite"},
+      {"x = getProperty(kid, _x); setProperty('kid', _alpha, 50);",
+       "push \"x\"; push \"kid\"; getVariable; push 0; getProperty; setVariable; push \"kid\"; push 6; "
+       "push 50; setProperty"},
+      {"p = targetPath(kid); stopDrag();",
+       "push \"p\"; push \"kid\"; getVariable; targetPath; setVariable; endDrag"},
+      // Values: each leaves its result, or pops it when unused.
+      {"x = int(3.7); y = random(10); z = eval('a' + i);",
+       "push \"x\"; push d:3.7; toInteger; setVariable; push \"y\"; push 10; random; setVariable; "
+       "push \"z\"; push \"a\"; push \"i\"; getVariable; add2; getVariable; setVariable"},
+      {"int(v); random(2);", "push \"v\"; getVariable; toInteger; pop; push 2; random; pop"},
+      {"s = substring(t, 2, 3) + chr(65) + ord('A') + length(t);",
+       "push \"s\"; push \"t\"; getVariable; push 2; push 3; stringExtract; push 65; asciiToChar; add2; "
+       "push \"A\"; charToAscii; add2; push \"t\"; getVariable; stringLength; add2; setVariable"},
+      {"s = mbsubstring(t, 1, 1) + mbchr(9731) + mbord(t) + mblength(t);",
+       "push \"s\"; push \"t\"; getVariable; push 1; push 1; mbStringExtract; push 9731; mbAsciiToChar; "
+       "add2; push \"t\"; getVariable; mbCharToAscii; add2; push \"t\"; getVariable; mbStringLength; "
+       "add2; setVariable"},
+      // Timeline and player actions; a value taken from one is undefined.
+      {"call('f'); stopAllSounds(); toggleHighQuality(); set('v', 1);",
+       "push \"f\"; call; stopSounds; toggleQuality; push \"v\"; push 1; setVariable"},
+      {"x = stop();", "push \"x\"; stop; push undefined; setVariable"},
+      // As methods they are the clip's own functions.
+      {"h.loadMovie('c.swf'); h.removeMovieClip(); Math.random();",
+       "push \"c.swf\"; push 1; push \"h\"; getVariable; push \"loadMovie\"; callMethod; pop; push 0; "
+       "push \"h\"; getVariable; push \"removeMovieClip\"; callMethod; pop; push 0; push \"Math\"; "
+       "getVariable; push \"random\"; callMethod; pop"},
+  });
+}
+
+// Reserved words the compiler refuses as statements stay usable as names where the language
+// allows them: member names everywhere, and the words only special before 'class' as variables.
+TEST(ActionCompiler, ReservedWordsAsNames) {
+  RunTable({
+      {"x = o.default;", "push \"x\"; push \"o\"; getVariable; push \"default\"; getMember; setVariable"},
+      {"o.class = 1; o.switch();",
+       "push \"o\"; getVariable; push \"class\"; push 1; setMember; push 0; push \"o\"; getVariable; "
+       "push \"switch\"; callMethod; pop"},
+      {"var dynamic = 1; intrinsic = dynamic;",
+       "push \"dynamic\"; push 1; defineLocal; push \"intrinsic\"; push \"dynamic\"; getVariable; "
+       "setVariable"},
+      {"x = {default: 1};", "push \"x\"; push \"default\"; push 1; push 1; initObject; setVariable"},
+  });
+}
+
 TEST(ActionCompiler, ControlFlow) {
   RunTable({
       {"if (a) b = 1; else b = 2;",
@@ -425,6 +503,20 @@ TEST(ActionCompiler, Errors) {
       {"this = 1;", 1, 1, "cannot assign to this expression"},
       {"x = 1++;", 1, 5, "cannot increment or decrement this expression"},
       {"switch (a) {}", 1, 1, "'switch' is not supported"},
+      {"x = 1;\n  try { x(); } catch (e) {}", 2, 3, "'try' is not supported"},
+      {"x = void 0;", 1, 5, "'void' is not supported"},
+      {"var default = 1;", 1, 5, "'default' is not supported"},
+      {"function f(a, case) {}", 1, 15, "'case' is not supported"},
+      {"x = 1;\nstartDrag(kid);", 2, 1, "'startDrag' is not supported; call the clip's startDrag method"},
+      {"nextScene();", 1, 1, "'nextScene' is not supported: a movie has one scene"},
+      {"printNum(0, 'bmax');", 1, 1, "'printNum' is not supported"},
+      {"tellTarget('kid') { stop(); }", 1, 1, "'tellTarget' is not supported; call the clip's methods"},
+      {"x = 1; ifFrameLoaded(5) play();", 1, 8, "'ifFrameLoaded' is not supported; test the clip's _framesloaded"},
+      {"loadMovie('a.swf');", 1, 1, "loadMovie takes two or three arguments (address, clip, method)"},
+      {"loadMovie('a.swf', h, 'PUT');", 1, 23, "the method of loadMovie must be \"GET\" or \"POST\""},
+      {"x = int();", 1, 5, "int takes one argument"},
+      {"duplicateMovieClip(kid, 'k');", 1, 1, "duplicateMovieClip takes three arguments (clip, new name, depth)"},
+      {"x = getProperty(kid, _size);", 1, 22, "unknown clip property for getProperty"},
       {"else x = 1;", 1, 1, "'else' without 'if'"},
       {"for (a.b in o) ;", 1, 6, "'for ... in' needs a variable name"},
       {"for (var a = 1 in o) ;", 1, 6, "'for ... in' takes one variable without a value"},

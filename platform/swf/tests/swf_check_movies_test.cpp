@@ -24,7 +24,7 @@ TEST(SwfCheckMovies, WrittenAndDecodable) {
   }
   std::string error;
   auto files = WriteCheckMovies(dir, &error, script);
-  ASSERT_EQ(files.size(), script.empty() ? 3u : 4u) << error;
+  ASSERT_EQ(files.size(), script.empty() ? 3u : 5u) << error;
   for (const auto& f : files) {
     SCOPED_TRACE(f.string());
     Movie mv;

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include "ReplaceKill.h"
 #include "TestSupport.h"
 #include "swf/ming.h"
 #include "swf_reader_support.h"
@@ -240,6 +241,33 @@ TEST(SwfMovie, SaveReplacesWholeFileOrNothing) {
   EXPECT_EQ(SWFMovie_save(m, nullptr), -1);
   destroySWFMovie(m);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// A save killed before the rename leaves the old movie, after it the whole new one; a link at the
+// target stays a link to the file that gets the movie.
+TEST(SwfMovie, KilledSaveLeavesOldOrNewMovieAndKeepsALink) {
+  SWFMovie m = newSWFMovieWithVersion(8);
+  SWFShape s = Square(4);
+  SWFMovie_add(m, s);
+  destroySWFShape(s);
+  std::vector<uint8_t> movie;
+  ASSERT_TRUE(SWFMovie_saveToBuffer(m, &movie));
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  for (bool throughLink : {false, true}) {
+    SCOPED_TRACE(throughLink ? "through a link" : "direct");
+    lwtest::TempDir dir;
+    lwtest::WriteFileBytes(dir / "page001.swf", old);
+    if (throughLink) std::filesystem::create_symlink("page001.swf", dir / "alias.swf");
+    const std::string named = (dir / (throughLink ? "alias.swf" : "page001.swf")).string();
+    const auto save = [&] { SWFMovie_save(m, named.c_str()); };
+    EXPECT_TRUE(lwtest::SaveKilledAt(lw::ReplaceStep::kSynced, save));
+    EXPECT_EQ(lwtest::ReadFileBytes(dir / "page001.swf"), old);
+    EXPECT_TRUE(lwtest::SaveKilledAt(lw::ReplaceStep::kRenamed, save));
+    EXPECT_EQ(lwtest::ReadFileBytes(dir / "page001.swf"), movie);
+    EXPECT_EQ(SWFMovie_save(m, named.c_str()), int(movie.size()));
+    EXPECT_EQ(std::filesystem::is_symlink(named), throughLink);
+  }
+  destroySWFMovie(m);
 }
 
 // Depths and character ids are 16-bit: a movie that needs more fails to save instead of writing

@@ -337,7 +337,18 @@ bool ParseFont2(const Tag& tag, Font* f, std::string* error) {
     std::vector<uint8_t> name = r.Bytes(r.U8());
     f->name.assign(name.begin(), name.end());
     size_t n = r.U16();
-    if (n == 0) return;
+    if (n == 0) {
+      // No offset or code tables; the layout still follows when flagged.
+      if (f->flags & 0x80) {
+        f->ascent = int(r.U16());
+        f->descent = int(r.U16());
+        f->leading = int16_t(r.U16());
+        f->kerningCount = int(r.U16());
+        r.Skip(size_t(f->kerningCount) * ((f->flags & 0x04) ? 6 : 4));
+      }
+      if (r.left() != 0) throw Bad("bytes after the font");
+      return;
+    }
     bool wide = f->flags & 0x08;
     size_t tableStart = r.pos();
     std::vector<uint32_t> offsets(n + 1);

@@ -175,6 +175,9 @@ std::vector<std::filesystem::path> WriteCheckMovies(const std::filesystem::path&
   // text.swf (compressed): glyph 'A' is a solid square of 800 x 800 units standing on the
   // baseline, advance 1024; "ABA" at height 100 px from (50, 150): squares over
   // (50,72)-(128,150) and (150,72)-(228,150) in black; 'B' has no glyph and is left out.
+  // A second text starts far off the stage at (-1800, -1800) and draws 'A' at height 30 px from
+  // (300, 250): a square over (300,226)-(324,250), out of 16-bit reach of the first string. A
+  // third text draws with a font that has no glyph at all (nothing appears).
   {
     SWFMovie m = NewStage();
     SWFMovie_setCompression(m, 9);
@@ -202,10 +205,34 @@ std::vector<std::filesystem::path> WriteCheckMovies(const std::filesystem::path&
     const unsigned short aba[] = {'A', 'B', 'A'};
     SWFText_addWideString(text, aba, 3, nullptr);
     SWFMovieClip_add(clip, text);
+
+    SWFText far = newSWFText();
+    SWFText_setFont(far, font);
+    SWFText_setColor(far, 0, 0, 0, 255);
+    SWFText_setHeight(far, 30);
+    const unsigned short a[] = {'A'};
+    SWFText_moveTo(far, -1800, -1800);
+    SWFText_addWideString(far, a, 1, nullptr);
+    SWFText_moveTo(far, 300, 250);
+    SWFText_addWideString(far, a, 1, nullptr);
+    SWFMovieClip_add(clip, far);
+
+    SWFFont empty = newSWFFont();
+    SWFFont_setName(empty, "Check Empty");
+    SWFFont_setMetrics(empty, 900, 200, 0);
+    SWFText none = newSWFText();
+    SWFText_setFont(none, empty);
+    SWFText_moveTo(none, 300, 50);
+    SWFText_addWideString(none, a, 1, nullptr);
+    SWFMovieClip_add(clip, none);
+
     SWFMovieClip_nextFrame(clip);
     SWFDisplayItem item = SWFMovie_add(m, clip);
     SWFDisplayItem_setName(item, "objects");
     destroySWFText(text);
+    destroySWFText(far);
+    destroySWFText(none);
+    destroySWFFont(empty);
     destroySWFFont(font);
     destroySWFMovieClip(clip);
     if (!Save(m, folder / "text.swf", &files, error)) return {};
@@ -266,6 +293,11 @@ std::vector<std::filesystem::path> WriteCheckMovies(const std::filesystem::path&
     SWFMovie_add(m, action);
     destroySWFAction(action);
     if (!Save(m, folder / "script.swf", &files, error)) return {};
+
+    // child.swf: red over the whole stage; the self-check script loads it into a clip.
+    SWFMovie child = NewStage();
+    AddFilledRect(child, newSWFSolidFillStyle(255, 0, 0, 255), 0, 0, 400, 300);
+    if (!Save(child, folder / "child.swf", &files, error)) return {};
   }
   return files;
 }

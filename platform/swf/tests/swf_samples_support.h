@@ -21,7 +21,8 @@ bool SaveAndParse(SWFMovie_s* movie, Movie* out, std::string* error);
 // The check movies for a real player, written into folder: fills.swf (a solid, a gradient, a
 // JPEG bitmap, a lossless bitmap and a cubic-curved shape), text.swf (glyph text in a built font,
 // compressed) and action.swf (a script moves a clip); with a script source given, also
-// script.swf, whose only content is that script. Returns the files written, or an empty list
+// script.swf, whose only content is that script, and child.swf (red over the whole stage) for
+// that script to load into a clip. Returns the files written, or an empty list
 // with *error set.
 std::vector<std::filesystem::path> WriteCheckMovies(const std::filesystem::path& folder,
                                                     std::string* error,

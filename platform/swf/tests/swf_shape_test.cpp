@@ -186,6 +186,45 @@ TEST(SwfShape, CubicsApproximatedWithinThreshold) {
   EXPECT_EQ(Ming_getCubicThreshold(), 10);
 }
 
+// Stops added out of order are written in ascending order; stops of one ratio keep the order
+// they were added in, so a hard edge stays where it was drawn.
+TEST(SwfShape, GradientStopsWrittenInAscendingOrder) {
+  struct Stop {
+    double ratio;
+    uint8_t red;  // tells the stops apart
+  };
+  struct Case {
+    std::vector<Stop> added;
+    std::vector<std::pair<int, int>> written;  // ratio, red
+  };
+  const Case cases[] = {
+      {{{1.0, 1}, {0.0, 2}, {0.5, 3}}, {{0, 2}, {127, 3}, {255, 1}}},
+      {{{0.5, 1}, {0.0, 2}, {0.5, 3}, {0.2, 4}}, {{0, 2}, {51, 4}, {127, 1}, {127, 3}}},
+      {{{0.0, 1}, {1.0, 2}}, {{0, 1}, {255, 2}}},
+  };
+  for (const Case& c : cases) {
+    SWFGradient g = newSWFGradient();
+    for (const Stop& st : c.added) SWFGradient_addEntry(g, st.ratio, st.red, 0, 0, 255);
+    SWFFillStyle style = newSWFGradientFillStyle(g, SWFFILL_RADIAL_GRADIENT);
+    SWFFill fill = newSWFFill(style);
+    SWFShape s = newSWFShape();
+    SWFShape_setRightFill(s, fill);
+    SWFShape_movePenTo(s, 0, 0);
+    SWFShape_drawLineTo(s, 10, 0);
+    SWFShape_drawLineTo(s, 0, 10);
+    SWFShape_drawLineTo(s, 0, 0);
+    destroySWFFill(fill);
+    destroySWFFillStyle(style);
+    destroySWFGradient(g);
+    Shape d = Decode(s);
+    destroySWFShape(s);
+    ASSERT_EQ(d.fills.size(), 1u);
+    std::vector<std::pair<int, int>> written;
+    for (const GradientEntry& e : d.fills[0].gradient) written.emplace_back(e.ratio, e.r);
+    EXPECT_EQ(written, c.written);
+  }
+}
+
 TEST(SwfShape, GradientAndBitmapFills) {
   SWFGradient g = newSWFGradient();
   const double ratios[] = {0.0, 0.5, 0.999, 1.0, 1.5};

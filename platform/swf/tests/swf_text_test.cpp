@@ -238,3 +238,99 @@ TEST(SwfText, AlphaAndFarPositions) {
   EXPECT_EQ(t.matrix.tx + t.records[0].x, 60000);
   EXPECT_EQ(t.matrix.ty + t.records[0].y, 200);
 }
+
+// A font that no string drew a glyph from is still written with the layout its flags announce.
+TEST(SwfFont, FontWithoutGlyphsKeepsItsLayout) {
+  SWFFont font = newSWFFont();
+  SWFFont_setMetrics(font, 880, 120, 40);
+  SWFText text = newSWFText();
+  SWFText_setFont(text, font);
+  const unsigned short s[] = {'q'};
+  SWFText_addWideString(text, s, 1, nullptr);
+  destroySWFFont(font);
+  Decoded d = Save(text);
+  destroySWFText(text);
+  ASSERT_EQ(d.fonts.size(), 1u);  // the reader refuses a font shorter or longer than its flags say
+  const Font& f = d.fonts[0];
+  EXPECT_TRUE(f.flags & 0x80);
+  EXPECT_TRUE(f.glyphs.empty());
+  EXPECT_EQ(f.ascent, 880);
+  EXPECT_EQ(f.descent, 120);
+  EXPECT_EQ(f.leading, 40);
+  EXPECT_EQ(f.kerningCount, 0);
+}
+
+// Text offsets reach 16-bit twips (about 1,638 px) from the text's origin. Strings farther from
+// the first are not pulled back: the text becomes a clip of texts, each with an origin of its own.
+TEST(SwfText, StringsOutOfReachOfTheFirstSplitTheText) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<double, double>> moves;  // pixels; one string "oo" after each
+    size_t texts;                                  // 1: a plain text, more: a clip of texts
+  };
+  const Case cases[] = {
+      {"all within reach", {{10, 10}, {1600, 1500}, {-1500, 10}}, 1},
+      {"far below", {{10, 10}, {10, 3000}}, 2},
+      {"far right, then back near the first", {{10, 10}, {2000, 10}, {20, 30}}, 3},
+      {"far first, others near it", {{3000, 4000}, {3010, 4500}}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SWFFont f = newSWFFont();
+    AddGlyph(f, 'o', 500, 500);
+    SWFText text = newSWFText();
+    SWFText_setFont(text, f);
+    SWFText_setHeight(text, 51.2);  // advances in twips equal em units
+    const unsigned short oo[] = {'o', 'o'};
+    for (auto [x, y] : c.moves) {
+      SWFText_moveTo(text, x, y);
+      SWFText_addWideString(text, oo, 2, nullptr);
+    }
+    destroySWFFont(f);
+    Decoded d = Save(text);
+    destroySWFText(text);
+    ASSERT_EQ(d.texts.size(), c.texts);
+    std::vector<const Tag*> sprites = FindTags(d.movie.tags, kDefineSprite);
+    ASSERT_EQ(sprites.size(), c.texts > 1 ? 1u : 0u);
+
+    // Where each string starts, in twips, as a player draws it; every text sets its font.
+    std::vector<std::pair<int64_t, int64_t>> starts;
+    for (const Text& t : d.texts) {
+      ASSERT_FALSE(t.records.empty());
+      EXPECT_TRUE(t.records[0].hasFont && t.records[0].hasColor);
+      EXPECT_EQ(t.records[0].height, 1024);
+      for (const TextRecord& r : t.records) {
+        ASSERT_TRUE(r.hasX && r.hasY);
+        starts.emplace_back(int64_t(t.matrix.tx) + r.x, int64_t(t.matrix.ty) + r.y);
+      }
+    }
+    std::vector<std::pair<int64_t, int64_t>> want;
+    for (auto [x, y] : c.moves) want.emplace_back(int64_t(x * 20), int64_t(y * 20));
+    EXPECT_EQ(starts, want);
+
+    if (c.texts > 1) {
+      // The clip places each text once, in order, at its own origin.
+      Sprite sp;
+      std::string error;
+      ASSERT_TRUE(ParseSprite(*sprites[0], &sp, &error)) << error;
+      EXPECT_EQ(sp.frameCount, 1);
+      std::vector<int> placed;
+      for (const Tag* t : FindTags(sp.tags, kPlaceObject2)) {
+        Place p;
+        ASSERT_TRUE(ParsePlace2(*t, &p, &error)) << error;
+        EXPECT_FALSE(p.hasMatrix);
+        EXPECT_EQ(p.depth, int(placed.size()) + 1);
+        placed.push_back(p.characterId);
+      }
+      std::vector<int> ids;
+      for (const Text& t : d.texts) ids.push_back(t.id);
+      EXPECT_EQ(placed, ids);
+      // The movie places the clip, not the texts.
+      Place root;
+      ASSERT_TRUE(ParsePlace2(*FindTags(d.movie.tags, kPlaceObject2).at(0), &root, &error)) << error;
+      Sprite whole;
+      ASSERT_TRUE(ParseSprite(*sprites[0], &whole, &error));
+      EXPECT_EQ(root.characterId, whole.id);
+    }
+  }
+}

@@ -44,7 +44,7 @@ class CDDrawTextObjT : public TBase, public GlyphweaveLib::CEditableTextObj {
   const Vectorloom::CQorVectorSize<float>& GetLayoutBox() const { return m_szLayoutBox; }
   void SetLayoutBox(float width, float height) { m_szLayoutBox = {width, height}; }
 
-  Vectorloom::CQorVectorSize<float> GetTextOccurArea() override {
+  Vectorloom::CQorVectorSize<float> GetTextOccurArea() const override {
     return {m_szLayoutBox.cx + 0.5f, m_szLayoutBox.cy + 0.5f};
   }
 

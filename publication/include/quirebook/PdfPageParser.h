@@ -18,11 +18,18 @@
 
 namespace Quirebook {
 
-// The exact scale from PDF points to page units, and its inverse for character scales.
+// The exact scale from PDF points to page units.
 constexpr float kPdfImportScale = 1.33f;
-constexpr float kPdfImportInverseScale = 0.7518797f;
+// The character scale of imported characters. The text engine outlines a glyph of size s at s x
+// 96/72 of a text's units, while shifts and the text's placement count s in points: at 72/96 a
+// glyph is as large as the PDF draws it and every glyph lands where the PDF puts it. (Documents
+// imported before kept 1/1.33, drawing glyphs 0.25 % larger than placed; they keep what they hold.)
+constexpr float kPdfImportGlyphScale = 0.75f;
 // The path name every imported picture starts with.
 constexpr const wchar_t* kPdfImageResourcePrefix = L"PDF_Parse_Implement";
+// The file time of every imported picture: none, so that pictures are known by name (a hash of
+// their content) and size alone, and importing the same file twice gives the same bytes.
+constexpr int64_t kPdfImageResourceTime = 0;
 
 // A colour of three components in 0..1 as a Windows RGB value (red in the low byte): each
 // component x 255 + 0.5, truncated and clamped to 0..255 (NaN gives 0).

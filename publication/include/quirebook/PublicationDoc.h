@@ -9,6 +9,8 @@
 // the only one that uses the document must be done while holding LockContent(). A content
 // source is shared by the pages bound to it and is therefore only ever called under the lock of
 // the document it loads into: one thread at a time.
+// The embedded-font manager (GetEmbedFontResManager) guards its own table: page loads add fonts
+// under the content lock while typing and drawing look them up under the glyph cache's lock.
 #pragma once
 
 #include <mutex>

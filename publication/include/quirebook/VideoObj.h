@@ -35,7 +35,9 @@ class CBaseVideoObj : public Vectorloom::CBaseShapeObj {
   ~CBaseVideoObj() override;
 
   Vectorloom::CRenderBaseObj* Clone() const override;
-  // The fill picture stretched over (0, 0, box width, box height), clipped to the object's path.
+  // The fill picture stretched over (0, 0, box width, box height), clipped to the object's path
+  // (object matrix, then viewMatrix); the graphics' world transform and clip are restored
+  // afterwards.
   void Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix) override;
   // True in the lower band of the box (left and top inclusive, right and bottom exclusive).
   bool HitTestInnerElements(const Vectorloom::CQorVectorPoint<float>& pt) const override;

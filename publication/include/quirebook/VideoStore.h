@@ -63,8 +63,8 @@ class CDeflateSavingVideos {
   unsigned GetBlocksCount() const { return static_cast<unsigned>(m_map.GetCount()); }
   // The 12-byte header (tag, two zero words, patched by SavingBlocks). False past 4 GiB.
   bool SavingBlockTag(CFile* file);
-  // The count and one entry per clip, positions and lengths 0. False when a path or a stored
-  // name does not fit its field.
+  // The count and one entry per clip, positions and lengths 0. A path too long for its field is
+  // written as its reference (quirebook/StoredPath.h). False when a stored name does not fit.
   bool SavingIndexs(CFile* file) const;
   // Index and blocks, then the patched entries and header. A clip that cannot be opened gets
   // stored length 0 and the save goes on; a clip that cannot be read or packed whole, or a
@@ -97,13 +97,16 @@ class CDeflateRomExtractVideos {
   bool ReadIndexs(CFile* file);
   unsigned GetCount() const { return static_cast<unsigned>(m_entries.size()); }
   const Entry& GetEntry(unsigned i) const { return m_entries[i]; }
-  // The entry of a clip path (folded comparison, an exact match preferred); null when none.
+  // The entry of a clip path (folded comparison, an exact match preferred; a recorded reference
+  // matches the path it was made from); null when none.
   const Entry* FindEntry(const std::wstring& fullPath) const;
 
-  // Uses the clip in place when its recorded file is unchanged, otherwise unpacks it into the
-  // extraction folder and re-points the object; then gives the object its poster. False when the
-  // clip is not in the index, cannot be unpacked whole (nothing is left behind and the object
-  // keeps its path), or no poster can be made.
+  // Uses the clip in place when its recorded file is unchanged, otherwise unpacks it into a new
+  // folder of its own inside the extraction folder (see MakeUnpackedClipFolder), under its stored
+  // name, and re-points the object; then gives the object its poster. Clips of the same name from
+  // different documents or program instances so never overwrite each other, and each keeps its
+  // own name. False when the clip is not in the index, cannot be unpacked whole (nothing is left
+  // behind and the object keeps its path), or no poster can be made.
   bool ExtractVideo(CFile* file, CBaseVideoObj* video, const CString& s1, const CString& s2);
   // Unpacks one entry into `target`; false (and no file) when the stream is absent, damaged,
   // longer than its stored length or cut short.
@@ -117,6 +120,12 @@ class CDeflateRomExtractVideos {
   std::vector<Entry> m_entries;
   std::wstring m_strFolder;
 };
+
+// Creates a folder "unpacked-<16 hex digits>" inside `folder` that did not exist before (the
+// creation itself decides, so two processes never get the same one); empty when it cannot.
+std::wstring MakeUnpackedClipFolder(const std::wstring& folder);
+// Whether a folder name is one that MakeUnpackedClipFolder makes.
+bool IsUnpackedClipFolderName(const std::wstring& name);
 
 // Gives the object the poster of its clip (first picture) as fill picture; false when none.
 bool SetVideoPoster(CBaseVideoObj* video);

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include <mfc/afx.h>
@@ -48,6 +49,10 @@ class CZipSavingInterface : public CZlibCompresser {
   virtual unsigned char* MakeBlockContent(int index, unsigned long& rawLength, const CString& s1,
                                           const CString& s2) = 0;
 
+  // A block copied as it is stored elsewhere: true with its packed bytes and raw length, written
+  // unchanged; false (the default) to have MakeBlockContent build it and pack it here.
+  virtual bool GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& rawLength);
+
   // Writes the index and the packed blocks at the current position, then patches the index
   // entries and the header. False when the index or a block cannot be written; the section is then
   // incomplete and the file must be abandoned. A short write throws the file's exception.
@@ -74,12 +79,14 @@ class CBaseZipSavingEmbedFont : public CZipSavingInterface {
 };
 
 // The fonts of a list of ids, in list order. Every id must name a font of the manager: a missing
-// one fails the save.
+// one fails the save. The writer keeps its own copy of the ids; the manager must outlive it (a
+// temporary manager is refused).
 class CZipSavingEmbedFont : public CZipSavingInterface {
  public:
-  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager, const std::vector<int>& ids);
-  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager* manager, const std::vector<int>& ids)
-      : CZipSavingEmbedFont(*manager, ids) {}
+  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager& manager, std::vector<int> ids);
+  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager* manager, std::vector<int> ids)
+      : CZipSavingEmbedFont(*manager, std::move(ids)) {}
+  CZipSavingEmbedFont(const GlyphweaveLib::CEmbedFontResManager&& manager, std::vector<int> ids) = delete;
   unsigned GetBlocksCount() const override;
   bool SavingIndexs(CFile* file) const override;
   // An index outside the list throws std::out_of_range.
@@ -88,7 +95,7 @@ class CZipSavingEmbedFont : public CZipSavingInterface {
 
  private:
   const GlyphweaveLib::CEmbedFontResManager& m_manager;
-  const std::vector<int>& m_ids;
+  const std::vector<int> m_ids;
 };
 
 class CBaseExtractorInterface : public CZlibUnCompresser {
@@ -130,8 +137,14 @@ class CZipExtractorInterface : public CBaseExtractorInterface {
   virtual void FinishExtracting() = 0;
 
   // True when every block was read, unpacked and handed to ExtractBlockContent (whose own result
-  // does not stop the pass). A block that cannot be read or unpacked ends the pass with false.
+  // does not stop the pass). A block that cannot be read or unpacked is never handed on: it goes
+  // to SkipDamagedBlock, the pass goes on with the next block and returns false at the end. A
+  // damaged index reads no block at all.
   bool ReadBlocks(CFile* file, const CString& s1, const CString& s2);
+
+ protected:
+  // Told of each block ReadBlocks skips; tail as for ExtractBlockContent.
+  virtual void SkipDamagedBlock(const unsigned* tail) { (void)tail; }
 };
 
 // Keeps the index and reads single blocks on demand.
@@ -142,6 +155,13 @@ class CZipRomExtractInterface : public CBaseExtractorInterface {
   bool ReadIndexs(CFile* file);
   // The handler's result; false for an index outside the table or a block that cannot be read.
   bool ReadBlock(CFile* file, int index, const CString& s1, const CString& s2);
+  // The unpacked bytes of block `index`; false when it cannot be read or unpacked.
+  bool ReadUnpackedBlock(CFile* file, int index, std::vector<uint8_t>& raw);
+  // The packed bytes of block `index` as stored (not unpacked, so not checked) and its raw length;
+  // false for an index outside the table or a short read.
+  bool ReadPackedBlock(CFile* file, int index, std::vector<uint8_t>& packed, uint32_t& rawLength) const;
+  // The writer part of entry `index` (GetEntrySize() - 12 bytes, as words); null outside the table.
+  const uint32_t* GetEntryTail(int index) const;
   void Clear();
   unsigned GetCount() const { return m_nCount; }
   unsigned GetEntrySize() const { return m_nEntrySize; }

@@ -95,6 +95,8 @@ class CFFTypeFontEngine {
   // Share of the reference em taken as ascent / descent by a face that reports none.
   static constexpr float kAscentFallback = 0.8f;
   static constexpr float kDescentFallback = 0.2f;
+  // The furthest a glyph's outline or advance may reach from its origin, in ems.
+  static constexpr double kMaxGlyphEms = 32.0;
 
   // Starts the engine's FreeType library once; true when it runs. Called at start-up.
   static bool FFTypeInitialize();
@@ -118,7 +120,9 @@ class CFFTypeFontEngine {
   // started or no face can be opened.
   bool SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFontResouce* resource, bool hinting);
   // The outline of ch appended to path through m and its advance through m. 13 and 10 are taken
-  // as a space. False for an unmapped character or a face that is not scalable.
+  // as a space. The outline is the glyph's own, unhinted, scaled from font units to the
+  // reference em. False for an unmapped character, a face that is not scalable, and a glyph
+  // reaching further than kMaxGlyphEms from its origin (a damaged font matrix or unit size).
   bool PrepareGlyph(unsigned ch, Gdiplus::Matrix& m, Gdiplus::GraphicsPath& path, float* advanceX,
                     float* advanceY);
   // In font units; without values in the face, the fallbacks in pixels at the reference size.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <vectorloom/VectorTypes.h>
@@ -27,6 +28,13 @@ namespace GlyphweaveLib {
 
 class CEmbedFontResManager;
 class CFontCacheManager;
+
+// The characters of a text are UTF-16 units, one per wchar_t element, in every call of the text
+// API (InsertString, GetCharacters, GetTextContent); CString and the rest of the program hold code
+// points. These two convert at that edge: a character above U+FFFF is two units in a text. A
+// lone surrogate unit comes out as U+FFFD; an element that is no Unicode scalar goes in as U+FFFD.
+std::wstring TextUnitsFromCodePoints(std::wstring_view codePoints);
+std::wstring CodePointsFromTextUnits(std::wstring_view units);
 
 // One laid-out row.
 struct TTextLineInfo {
@@ -86,7 +94,7 @@ class CEditableTextObj {
   ~CEditableTextObj();  // not virtual: owners destroy the derived object through its own type
 
   // The layout box (width, height) in the units of the character offsets.
-  virtual Vectorloom::CQorVectorSize<float> GetTextOccurArea() = 0;
+  virtual Vectorloom::CQorVectorSize<float> GetTextOccurArea() const = 0;
 
   unsigned int GetAlignMode() const { return m_nAlignMode; }
   void SetAlignMode(unsigned int mode) { m_nAlignMode = mode; }
@@ -110,7 +118,7 @@ class CEditableTextObj {
   // Characters first..last (last < 0: to the end), one UTF-16 unit per element.
   std::wstring GetCharacters(int first, int last) const;
   bool IsStartingAsParagraph() const;
-  bool IsEndingAsParagraph();
+  bool IsEndingAsParagraph() const;
 
   // Font runs. FindFontRun gives the run holding character index (and its first character in
   // *runStart), or -1 (and -1) when there is none.
@@ -134,14 +142,15 @@ class CEditableTextObj {
   // behind that character. Valid after a layout; only characters in rows are reached.
   static constexpr int kCaretBehind = 0x40000000;
   static constexpr int kCaretIndexMask = 0x00FFFFFF;
-  int HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& pt);
-  int CalcuNextRowCaretPos(int index);
-  int CalcuPrevRowCaretPos(int index);
-  int CalcuRowStartedCaretPos(int index);
+  int HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& pt) const;
+  int CalcuNextRowCaretPos(int index) const;
+  int CalcuPrevRowCaretPos(int index) const;
+  int CalcuRowStartedCaretPos(int index) const;
   // The union of the glyph bounds of the first and last visible character of every row.
-  Vectorloom::CQorVectorRect<float> CalcuInnerTextExtent();
+  Vectorloom::CQorVectorRect<float> CalcuInnerTextExtent() const;
 
-  // Editing. str holds code points (stored as UTF-16 units); len < 0: NUL-terminated.
+  // Editing. str holds UTF-16 units, one per element, as GetCharacters gives them (text from a
+  // CString goes through TextUnitsFromCodePoints first); len < 0: NUL-terminated.
   void InsertString(int pos, const wchar_t* str, int len, HDC dc, const CRichFontDesc& font,
                     const CEmbedFontResManager* fonts, CFontCacheManager* cache);
   bool DeleteString(int first, int count);

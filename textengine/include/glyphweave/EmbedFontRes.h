@@ -14,9 +14,11 @@
 // The program block's second word is not part of the record: it lives in memory only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <shared_mutex>
 #include <vector>
 
 #include <vectorloom/VectorTypes.h>
@@ -153,9 +155,13 @@ class CEmbedFontResouce {
   // Takes ownership of desc (possibly null), deleting a different held block.
   void SetEmbedPdfFontContent2(CPdfEmbedFontDesc* desc);
 
-  // The Unicode-to-CID map: from the to-Unicode map and its chain (first code wins), then from
-  // the program's CID-to-Unicode table.
-  void RebuildUid2CidMap();
+  // The most steps (one per value offered to the map) RebuildUid2CidMap takes: far above what
+  // a real font needs (a few per code), it bounds the time a hostile record costs.
+  static constexpr size_t kMaxUid2CidSteps = size_t{1} << 20;
+  // The Unicode-to-CID map: from the to-Unicode map and its chain (first code wins; a multi
+  // range gives its values to its first code), then from the program's CID-to-Unicode table.
+  // Returns the steps taken, at most kMaxUid2CidSteps; the values after them are not taken.
+  size_t RebuildUid2CidMap();
   const std::map<uint16_t, int>& GetUid2CidMap() const { return m_mapUid2Cid; }
   // The code of a Unicode value, or -1.
   int LookupCid(unsigned short unicode) const;
@@ -197,6 +203,16 @@ class CEmbedFontResouce {
 };
 
 // The document's embedded fonts, in ascending id order, ids unique. Owns the resources.
+//
+// Lock rule: the manager guards its own table, so every member may be called from any thread
+// with no other lock held or needed; pages load (and add fonts) under the document's content
+// lock while typing and the render workers read under the glyph cache's lock, and both meet
+// here. The manager's lock is taken last and never held across a call out, so it orders after
+// any other lock. A resource is complete when it is added and is not changed afterwards; the
+// pointers Find and GetAt give stay valid until ClearAll or the manager's end, which must not
+// run while another thread still uses the manager (the document empties its pages and its
+// glyph cache first). A step made of several calls (find, then add; a new id, then add) is one
+// step only for callers that serialise it, as page loading does under the content lock.
 class CEmbedFontResManager {
  public:
   CEmbedFontResManager() = default;
@@ -212,10 +228,13 @@ class CEmbedFontResManager {
   int CreateNewEmbedFontID() const;
   void ClearAll();
 
-  int GetCount() const { return static_cast<int>(m_vFonts.size()); }
-  CEmbedFontResouce* GetAt(int i) const { return m_vFonts[static_cast<size_t>(i)]; }
+  int GetCount() const;
+  // The font at index i of the id order; null outside 0..GetCount() - 1. Indices move when a
+  // font is added, so a walk by index sees one table only while no font can be added.
+  CEmbedFontResouce* GetAt(int i) const;
 
  private:
+  mutable std::shared_mutex m_lock;
   std::vector<CEmbedFontResouce*> m_vFonts;
 };
 

@@ -275,14 +275,14 @@ TEST(ColorConvEdges, EveryEntryStopsAtThePictureEdge) {
     for (const auto& size : sizes) {
       const int w = size[0], h = size[1];
       SCOPED_TRACE(testing::Message() << "entry " << index << " size " << w << "x" << h);
-      const int cw = std::max(w / 2, 1), ch = std::max(h / 2, 1);
+      const int cw = (w + 1) / 2, ch = (h + 1) / 2;
       std::vector<std::unique_ptr<Guarded>> keep;
       // Planes of one side for a format, with the stride the entry expects.
       auto makeSide = [&](int format, uint8_t* planes[3], int& stride) {
         planes[0] = planes[1] = planes[2] = nullptr;
         if (format == RP_FORMAT_YV12) {
           stride = w;
-          const int cs = w / 2;
+          const int cs = (w + 1) / 2;
           keep.push_back(std::make_unique<Guarded>(PlaneSize(w, h, w), 100));
           planes[0] = keep.back()->data();
           for (int p = 1; p <= 2; ++p) {
@@ -313,15 +313,107 @@ TEST(ColorConvEdges, EveryEntryStopsAtThePictureEdge) {
   }
 }
 
-TEST(ColorConvEdges, OddLastColumnAndRowTakeTheNeighbouringChroma) {
-  // 3 x 3: chroma planes of one sample; every pixel, edges included, gets the same colour.
-  const uint8_t y[9] = {81, 81, 81, 81, 81, 81, 81, 81, 81}, u[1] = {90}, v[1] = {240};
-  uint8_t out[27] = {};
-  ConvertYUV420ToRGB24(out, 9, y, u, v, 3, 1, 3, 3, 1);
-  for (int p = 0; p < 9; ++p) {
-    EXPECT_EQ(out[3 * p], 0);
-    EXPECT_EQ(out[3 * p + 2], 253) << p;
+// Pixel (x, y) takes the chroma of block (x / 2, y / 2), also in an odd last column or row, which
+// have blocks of their own (chroma planes of (w + 1) / 2 x (h + 1) / 2, as the decoder writes them).
+// A 321 x 241 picture of mid grey whose blocks alternate between two strong colours like a
+// chessboard: every pixel must show the colour of its own block.
+TEST(ColorConvEdges, OddLastColumnAndRowUseTheirOwnBlock) {
+  const int w = 321, h = 241, cw = 161, ch = 121;
+  const int lumaStride = 322, chromaStride = 161;  // YV12 entries halve the luma stride
+  std::vector<uint8_t> y(static_cast<size_t>(lumaStride) * h, 128);
+  std::vector<uint8_t> u(static_cast<size_t>(chromaStride) * ch), v(u.size());
+  std::vector<uint8_t> uv(static_cast<size_t>(lumaStride) * ch);  // NV12: UV rows of the luma stride
+  for (int by = 0; by < ch; ++by)
+    for (int bx = 0; bx < cw; ++bx) {
+      const bool odd = (bx + by) & 1;
+      const uint8_t cu = odd ? 240 : 16, cv = odd ? 16 : 240;  // blue or red
+      u[static_cast<size_t>(by) * chromaStride + bx] = cu;
+      v[static_cast<size_t>(by) * chromaStride + bx] = cv;
+      uv[static_cast<size_t>(by) * lumaStride + 2 * bx] = cu;
+      uv[static_cast<size_t>(by) * lumaStride + 2 * bx + 1] = cv;
+    }
+  auto blockIsOdd = [](int x, int row) { return ((x / 2 + row / 2) & 1) != 0; };
+
+  // YUV to RGB: blue blocks come out with B well above R, red ones the other way round.
+  for (int index : {15, 16, 17, 45, 46, 47}) {
+    SCOPED_TRACE(testing::Message() << "entry " << index);
+    const bool nv12 = index / 10 == RP_FORMAT_NV12;
+    const int bytes = index % 10 == RP_FORMAT_RGB32 ? 4 : index % 10 == RP_FORMAT_RGB24 ? 3 : 2;
+    std::vector<uint8_t> out(static_cast<size_t>(w) * bytes * h);
+    uint8_t* dst[3] = {out.data(), nullptr, nullptr};
+    const uint8_t* src[3] = {y.data(), nv12 ? uv.data() : u.data(), nv12 ? nullptr : v.data()};
+    GetColorConverter(index / 10, index % 10)(dst, w * bytes, src, lumaStride, w, h, 0);
+    auto blueOverRed = [&](int x, int row) {
+      const uint8_t* p = out.data() + (static_cast<size_t>(row) * w + x) * bytes;
+      if (bytes == 2) {
+        const unsigned word = p[0] | (unsigned(p[1]) << 8);
+        return int(word & 31) * 8 - int(word >> 11) * 8;
+      }
+      return int(p[0]) - int(p[2]);
+    };
+    int wrong = 0;
+    for (int row = 0; row < h; ++row)
+      for (int x : {w - 2, w - 1}) wrong += (blueOverRed(x, row) > 100) != blockIsOdd(x, row);
+    for (int x = 0; x < w; ++x)
+      for (int row : {h - 2, h - 1}) wrong += (blueOverRed(x, row) > 100) != blockIsOdd(x, row);
+    EXPECT_EQ(wrong, 0);
   }
+
+  // YUV to packed 4:2:2: the odd last pixel carries the U of its own block.
+  for (bool uFirst : {true, false}) {
+    SCOPED_TRACE(uFirst ? "UYVY" : "YUY2");
+    std::vector<uint8_t> packed(static_cast<size_t>(2 * w) * h);
+    (uFirst ? ConvertYV12ToUYVY : ConvertYV12ToYUY2)(packed.data(), 2 * w, y.data(), u.data(), v.data(), lumaStride,
+                                                    chromaStride, w, h, 0);
+    for (int row = 0; row < h; ++row) {
+      const uint8_t lastU = packed[static_cast<size_t>(row) * 2 * w + 2 * (w - 1) + (uFirst ? 0 : 1)];
+      EXPECT_EQ(lastU, blockIsOdd(w - 1, row) ? 240 : 16) << "row " << row;
+    }
+  }
+}
+
+// Converted to 4:2:0, the blocks of an odd last column and row are made from their own pixels.
+TEST(ColorConvEdges, OddLastColumnAndRowMakeTheirOwnBlocks) {
+  // 5 x 3 picture: grey, with a pure red last column and a pure blue last row (the corner blue).
+  const int w = 5, h = 3;
+  auto colour = [&](int x, int row) -> Bgr {
+    if (row == h - 1) return {255, 0, 0};
+    if (x == w - 1) return {0, 0, 255};
+    return {128, 128, 128};
+  };
+  std::vector<uint8_t> bgr24(static_cast<size_t>(3 * w) * h), bgr32(static_cast<size_t>(4 * w) * h);
+  for (int row = 0; row < h; ++row)
+    for (int x = 0; x < w; ++x) {
+      const Bgr c = colour(x, row);
+      uint8_t* p3 = &bgr24[static_cast<size_t>(row * w + x) * 3];
+      uint8_t* p4 = &bgr32[static_cast<size_t>(row * w + x) * 4];
+      p3[0] = p4[0] = static_cast<uint8_t>(c.b);
+      p3[1] = p4[1] = static_cast<uint8_t>(c.g);
+      p3[2] = p4[2] = static_cast<uint8_t>(c.r);
+      p4[3] = 0;
+    }
+  for (bool four : {false, true}) {
+    SCOPED_TRACE(four ? "RGB32" : "RGB24");
+    uint8_t y[15], u[6], v[6];  // chroma 3 x 2
+    if (four)
+      ConvertRGB32ToYV12(bgr32.data(), 4 * w, y, u, v, w, 3, w, h, 0);
+    else
+      ConvertRGB24ToYV12(bgr24.data(), 3 * w, y, u, v, w, 3, w, h, 0);
+    EXPECT_NEAR(u[0], 128, 1);  // grey block
+    EXPECT_NEAR(v[0], 128, 1);
+    EXPECT_GT(v[2], 200);  // last column, first row: red
+    EXPECT_LT(u[2], 128);
+    EXPECT_GT(u[3], 200);  // last row: blue
+    EXPECT_GT(u[5], 200);  // the corner: blue
+  }
+
+  // Packed 4:2:2 rows of odd width: the last block takes its U from the last pixel.
+  const uint8_t yuy2[10] = {50, 20, 51, 30, 52, 40, 53, 60, 54, 90};  // Y U Y V Y U Y V Y U
+  uint8_t oy[5], ou[3], ov[3];
+  ConvertYUY2ToYV12(yuy2, 10, oy, ou, ov, 5, 3, 5, 1, 0);
+  EXPECT_EQ(oy[4], 54);
+  EXPECT_EQ(ou[2], 90);
+  EXPECT_EQ(ov[2], 60);  // no V of its own: the pair beside it
 }
 
 }  // namespace

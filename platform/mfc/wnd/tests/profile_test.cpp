@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include <filesystem>
+
+#include "ReplaceKill.h"
 #include "TestSupport.h"
 #include "profile_file.h"
 
@@ -79,6 +82,32 @@ TEST(ProfileFile, MissingFilesAreEmptyAndOversizedOnesAreNotRead) {
   EXPECT_TRUE(p.Sections().empty());
   lwtest::WriteFileBytes(dir / "big.ini", std::vector<uint8_t>(lwprofile::kMaxProfileBytes + 1, 'a'));
   EXPECT_FALSE(lwprofile::Load((dir / "big.ini").string(), p));
+}
+
+// Saving the profile never uses a name another instance may be writing at the same moment, goes
+// through a link to the file it names, and leaves the old or the whole new file when killed.
+TEST(ProfileFile, SaveReplacesSafely) {
+  lwtest::TempDir dir;
+  ProfileFile p;
+  p.Set(L"Settings", L"Zoom", L"150");
+  const std::string written = p.Serialize();
+  std::filesystem::create_directory(dir / "dotfiles");
+  lwtest::WriteFileBytes(dir / "dotfiles" / "App.ini", {'o', 'l', 'd'});
+  std::filesystem::create_symlink("dotfiles/App.ini", dir / "App.ini");
+  // Another instance's save in progress, under the name a fixed temporary name would take.
+  lwtest::WriteFileBytes(dir / "App.ini.tmp", {'b', 'u', 's', 'y'});
+  lwtest::WriteFileBytes(dir / "dotfiles" / "App.ini.tmp", {'b', 'u', 's', 'y'});
+  const std::string path = (dir / "App.ini").string();
+
+  EXPECT_TRUE(lwtest::SaveKilledAt(lw::ReplaceStep::kSynced, [&] { lwprofile::Save(path, p); }));
+  EXPECT_EQ(lwtest::ReadFileBytes(dir / "dotfiles" / "App.ini"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  EXPECT_TRUE(lwtest::SaveKilledAt(lw::ReplaceStep::kRenamed, [&] { lwprofile::Save(path, p); }));
+  EXPECT_EQ(lwtest::ReadFileBytes(dir / "dotfiles" / "App.ini"), std::vector<uint8_t>(written.begin(), written.end()));
+
+  ASSERT_TRUE(lwprofile::Save(path, p));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "App.ini"));
+  for (const auto& busy : {dir / "App.ini.tmp", dir / "dotfiles" / "App.ini.tmp"})
+    EXPECT_EQ(lwtest::ReadFileBytes(busy), (std::vector<uint8_t>{'b', 'u', 's', 'y'})) << busy;
 }
 
 }  // namespace

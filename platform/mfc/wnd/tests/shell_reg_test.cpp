@@ -12,6 +12,7 @@
 
 #include <afxwin.h>
 
+#include "ReplaceKill.h"
 #include "TestSupport.h"
 
 namespace {
@@ -113,6 +114,39 @@ TEST_F(ShellRegTest, AStaleEntryIsReplacedAndTemplatesWithoutAnExtensionAreLeftO
   EXPECT_NE(xml.find("<comment>Page &lt;Files&gt;</comment>"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<glob pattern=\"*.lfd\"/>"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<glob pattern=\"*.lfx\"/>"), std::string::npos) << xml;
+}
+
+// The entry and the type are replaced whole: a registration killed before a rename leaves the old
+// file, after it the new one; an entry kept as a link (with the user's other settings) stays a
+// link to the file that is updated.
+TEST_F(ShellRegTest, RegistrationReplacesFilesSafelyThroughLinks) {
+  AddTemplate(L"Norvane Leafwright\n\nnewLfw\nNorvane Leafwright Files (*.LFW)\n.LFW\n\n");
+  setenv("PATH", emptyBin.path().c_str(), 1);
+  const std::filesystem::path kept = data.path() / "dotfiles" / "entry.desktop";
+  std::filesystem::create_directories(kept.parent_path());
+  std::filesystem::create_directories(DesktopFile().parent_path());
+  std::filesystem::create_directories(MimeFile().parent_path());
+  lwtest::WriteFileBytes(kept, {'o', 'l', 'd'});
+  std::filesystem::create_symlink(kept, DesktopFile());
+  lwtest::WriteFileBytes(MimeFile(), {'o', 'l', 'd'});
+
+  // The type is written first, then the entry.
+  EXPECT_TRUE(lwtest::SaveKilledAt(lw::ReplaceStep::kSynced, [&] { app->RegisterShellFileTypes(TRUE); }));
+  EXPECT_EQ(Text(MimeFile()), "old");
+  EXPECT_EQ(Text(kept), "old");
+  EXPECT_TRUE(lwtest::SaveKilledAt(lw::ReplaceStep::kRenamed, [&] { app->RegisterShellFileTypes(TRUE); }));
+  EXPECT_NE(Text(MimeFile()).find("</mime-info>\n"), std::string::npos);
+  EXPECT_EQ(Text(kept), "old");
+
+  app->RegisterShellFileTypes(TRUE);
+  EXPECT_TRUE(std::filesystem::is_symlink(DesktopFile()));
+  EXPECT_NE(Text(kept).find("[Desktop Entry]\n"), std::string::npos) << Text(kept);
+  // One visible file in each folder (the killed runs left their hidden temporary files).
+  for (const auto& folder : {DesktopFile().parent_path(), MimeFile().parent_path(), kept.parent_path()}) {
+    int visible = 0;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) visible += e.path().filename().string()[0] != '.';
+    EXPECT_EQ(visible, 1) << folder;
+  }
 }
 
 }  // namespace

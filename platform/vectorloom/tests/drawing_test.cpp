@@ -280,6 +280,14 @@ TEST(ShapeDrawing, ShadowsFollowTheSilhouette) {
          return shadowed(group);
        },
        Gdiplus::Matrix(), {{62, 62, grey}, {92, 92, grey}, {35, 35, red}, {80, 80, red}, {66, 66, white}}},
+      {"a group's shadow holds no shadows of its children",
+       [&] {
+         auto* group = new CRenderGroupObj;
+         group->AddChild(shadowed(Square()));
+         return shadowed(group);
+       },
+       // The child's shadow and the group's fall on 15..65; a shadow of the child's shadow would reach 70.
+       Gdiplus::Matrix(), {{62, 62, RGB(63, 63, 63)}, {66, 66, white}, {35, 35, red}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

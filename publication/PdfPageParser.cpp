@@ -207,7 +207,8 @@ class PathWalker {
         if (m_open && Count() > 0) Curve({s.x1, s.y1}, {s.x2, s.y2}, {s.x2, s.y2});
         break;
       case kPdfClose:
-        if (m_open && Count() > 2) {
+        // Two nodes close too: a single curve closed by its chord.
+        if (m_open && Count() >= 2) {
           m_current.SetClosed(true);
           Add();
         }
@@ -220,7 +221,7 @@ class PathWalker {
         m_shape->AddRectanglePath({s.x1, s.y1, s.x1 + s.x2, s.y1 + s.y2});
         break;
       case kPdfCloseWithSegment:
-        if (m_open && Count() > 2) CloseAndAdd();
+        if (m_open && Count() >= 2) CloseAndAdd();
         break;
       default:
         break;
@@ -500,6 +501,49 @@ void CPDFPageParserImpl::OnFontResource(const PdfFontRecord* font) {
   if (fonts->AddEmbedFontResouce(res) < 0) delete res;
 }
 
+namespace {
+
+// The PDF's stroke style on an imported shape.
+void ApplyStrokeStyle(Vectorloom::CBaseShapeObj& shape, const PdfPathRecord& path) {
+  using namespace Vectorloom;
+  static const int kCaps[4] = {LINE_CAP_FLAT, LINE_CAP_ROUND, LINE_CAP_SQUARE, LINE_CAP_TRIANGLE};
+  static const int kJoins[4] = {LINE_JOIN_MITER, LINE_JOIN_ROUND, LINE_JOIN_BEVEL, LINE_JOIN_MITER_CLIPPED};
+  shape.SetStartCap(kCaps[path.start_cap & 3]);
+  shape.SetEndCap(kCaps[path.end_cap & 3]);
+  shape.SetLineJoin(kJoins[path.line_join & 3]);
+  shape.SetMiterLimit(std::isfinite(path.miter_limit) && path.miter_limit >= 1 ? path.miter_limit : 10);
+  if (path.dash_count <= 0 || !path.dashes) return;
+  // Dashes go into the shape in stroke widths (a hairline counts one unit of the path's space),
+  // on and off in turn: an odd list runs twice, as the PDF repeats it.
+  const float w = path.line_width > 0 && std::isfinite(path.line_width) ? path.line_width : 1.0f;
+  const int n = std::min<int>(path.dash_count, 32);
+  std::vector<float> dashes;
+  double total = 0;
+  for (int k = 0; k < (n % 2 ? 2 : 1); ++k)
+    for (int i = 0; i < n; ++i) {
+      const float d = path.dashes[i];
+      if (!std::isfinite(d) || d < 0) return;  // not a pattern a PDF reader draws: solid
+      dashes.push_back(d / w);
+      total += d;
+    }
+  if (!(total > 0)) return;
+  float offset = std::isfinite(path.dash_phase) ? path.dash_phase / w : 0;
+  int dashCap = path.dash_cap & 3;
+  if (dashCap == 2) {
+    // Square dash ends: each dash half a width longer at both ends, each gap that much shorter.
+    for (size_t i = 0; i < dashes.size(); ++i) dashes[i] += i % 2 == 0 ? 1.0f : -1.0f;
+    offset += 0.5f;
+    dashCap = 0;
+  }
+  // Zero lengths (dots of round caps, gaps closed by square ends) become the shortest the shape takes.
+  for (float& d : dashes) d = std::max(d, 1e-3f);
+  static const int kDashCaps[4] = {DASH_CAP_FLAT, DASH_CAP_ROUND, DASH_CAP_FLAT, DASH_CAP_TRIANGLE};
+  shape.SetDashCap(kDashCaps[dashCap]);
+  if (shape.SetDashPattern(dashes)) shape.SetDashOffset(offset);
+}
+
+}  // namespace
+
 void CPDFPageParserImpl::OnPathObject(const PdfPathRecord* path) {
   if (!path || !m_pDoc || !m_pPage || path->segment_count <= 0 || !path->segments || path->ignore) return;
   ObjectRef ref(m_pDoc->CreateNewObject(Vectorloom::RENDER_OBJ_SHAPE));
@@ -511,10 +555,12 @@ void CPDFPageParserImpl::OnPathObject(const PdfPathRecord* path) {
   shape->SetFillKind(Vectorloom::RENDER_KIND_SOLID);
   shape->SetFillColor(PdfColorToRgb(path->fill_rgb));
   shape->SetStrokeOutlineFlag(path->stroke_on ? 1 : 0);
+  shape->SetFillRule(path->even_odd ? Vectorloom::FILL_RULE_EVEN_ODD : Vectorloom::FILL_RULE_NONZERO);
   if (path->stroke_on) {
     shape->SetStrokeKind(Vectorloom::RENDER_KIND_SOLID);
     shape->SetStrokeWidth(std::isfinite(path->line_width) ? path->line_width : 1.0f);
     shape->SetStrokeColor(PdfColorToRgb(path->stroke_rgb));
+    ApplyStrokeStyle(*shape, *path);
   }
   const Vectorloom::CQorVectorPoint<float> offset = shape->NormalizePath();
   PlaceObject(shape, CQorTransMatrix::Translation(offset.x, offset.y) * MatrixOf(path->matrix));

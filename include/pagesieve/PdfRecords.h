@@ -126,6 +126,17 @@ struct PdfPathRecord {
   float line_width;
   int32_t segment_count;
   const PdfPathSegment* segments;
+  // Stroke style (stroked records only), as the PDF's graphics state gives it. Caps: 0 butt,
+  // 1 round, 2 square, 3 triangle; join: 0 miter, 1 round, 2 bevel, 3 clipped miter. Dash
+  // lengths and phase are in the path's own space, like line_width; no dashes: a solid line.
+  uint8_t start_cap;
+  uint8_t end_cap;
+  uint8_t dash_cap;
+  uint8_t line_join;
+  float miter_limit;
+  float dash_phase;
+  int32_t dash_count;
+  const float* dashes;
 };
 
 // Metrics entries, exactly as the PDF gives them (/W and /W2 of CID fonts, /Widths of simple

@@ -321,6 +321,7 @@ struct PageRun {
   bool pending = false;
   PdfPathRecord pending_rec{};
   std::vector<PdfPathSegment> pending_segs;
+  std::vector<float> pending_dashes;
   fz_matrix pending_ctm = fz_identity;
 
   const fz_text* last_fill_text = nullptr;  // kept
@@ -418,6 +419,7 @@ struct PageRun {
       pending_rec.stroke_on = 1;
       std::copy(rgb, rgb + 3, pending_rec.stroke_rgb);
       pending_rec.line_width = width;
+      SetStrokeStyle(stroke);
       FlushPending();
       return;
     }
@@ -427,9 +429,32 @@ struct PageRun {
     pending_rec.stroke_on = 1;
     std::copy(rgb, rgb + 3, pending_rec.stroke_rgb);
     pending_rec.line_width = width;
+    SetStrokeStyle(stroke);
     pending_segs = std::move(segs);
     pending = true;
     FlushPending();
+  }
+
+  // Caps, join, miter limit and dashes of the pending record from the stroke state (MuPDF's
+  // defaults without one: butt caps, miter joins, limit 10, solid).
+  void SetStrokeStyle(const fz_stroke_state* stroke) {
+    pending_dashes.clear();
+    pending_rec.miter_limit = 10;
+    pending_rec.dash_phase = 0;
+    if (stroke) {
+      auto cap = [](fz_linecap c) { return static_cast<uint8_t>(c >= FZ_LINECAP_BUTT && c <= FZ_LINECAP_TRIANGLE ? c : 0); };
+      pending_rec.start_cap = cap(stroke->start_cap);
+      pending_rec.end_cap = cap(stroke->end_cap);
+      pending_rec.dash_cap = cap(stroke->dash_cap);
+      pending_rec.line_join =
+          static_cast<uint8_t>(stroke->linejoin >= FZ_LINEJOIN_MITER && stroke->linejoin <= FZ_LINEJOIN_MITER_XPS ? stroke->linejoin : 0);
+      pending_rec.miter_limit = stroke->miterlimit;
+      const int n = std::clamp(stroke->dash_len, 0, static_cast<int>(std::size(stroke->dash_list)));
+      pending_dashes.assign(stroke->dash_list, stroke->dash_list + n);
+      pending_rec.dash_phase = stroke->dash_phase;
+    }
+    pending_rec.dash_count = static_cast<int32_t>(pending_dashes.size());
+    pending_rec.dashes = pending_dashes.empty() ? nullptr : pending_dashes.data();
   }
 
   // --- fonts ---

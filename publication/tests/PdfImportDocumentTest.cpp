@@ -100,4 +100,34 @@ TEST(PdfImportDocument, DamagedFontMatrixGivesNoGlyphs) {
   source->Release();
 }
 
+// Characters beyond the basic plane (a mathematical letter, an emoji) come through a ToUnicode
+// map as surrogate pairs, each pair whole and in order, with the glyph of the PDF drawn for it.
+TEST(PdfImportDocument, CharactersBeyondTheBasicPlaneComeAsSurrogatePairs) {
+  lwtest::PdfBuilder b;
+  const int cmap = b.AddStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+                                   "1 begincodespacerange <00> <FF> endcodespacerange\n"
+                                   "2 beginbfchar <41> <D835DC00> <42> <D83DDE00> endbfchar\n"
+                                   "endcmap CMapName currentdict /CMap defineresource pop end end\n");
+  const int font = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /ToUnicode " + std::to_string(cmap) +
+                         " 0 R >>");
+  const auto bytes = b.FinishPages({"BT /F1 12 Tf 72 720 Td (xAyBz) Tj ET"},
+                                   "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>");
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "astral.pdf", bytes);
+  auto* source = new CCachePdfPageContent((dir / "astral.pdf").wstring().c_str());
+  source->AddRef();
+  {
+    CTextDoc doc;
+    auto* page = new CDrawingPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(0);
+    doc.GetRenderPagesArray().AddPage(page);
+    ASSERT_TRUE(page->LoadPageContent(&doc));
+    const std::wstring text = PageText(*page);
+    const std::wstring expected = {L'x', 0xD835, 0xDC00, L'y', 0xD83D, 0xDE00, L'z'};
+    EXPECT_EQ(text, expected);
+  }
+  source->Release();
+}
+
 }  // namespace

@@ -189,11 +189,8 @@ const Producer kProducers[] = {
 // must still fail, so that the mend that makes it pass also takes it off this list. One whose
 // reason starts with "not checked" waits for work elsewhere: its figure is only printed.
 constexpr const char* kLigatureGlyphs = "ligatures drawn as their letters; small glyphs not on whole pixels";
-constexpr const char* kSystemFaces = "fonts not embedded drawn from the system's metric twins, MuPDF draws its own";
 const std::map<std::string, std::string> kKnownFaults = {
     {"pdftex:1:ink", kLigatureGlyphs},
-    {"standard-fonts:1:ink", kSystemFaces},
-    {"type3:1:ink", kSystemFaces},
 };
 
 struct Outcome {

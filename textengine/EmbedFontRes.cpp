@@ -280,8 +280,11 @@ size_t CEmbedFontResouce::RebuildUid2CidMap() {
   std::vector<bool> ligated;
   auto addLigature = [&](std::u16string letters, int code) {
     if (letters.size() < 2 || letters.size() > 4 || code < 0 || code > 0xFFFF) return;
+    // A character beyond the basic plane is its surrogate pair: drawn the same way.
+    const bool pair = letters.size() == 2 && letters[0] >= 0xD800 && letters[0] <= 0xDBFF && letters[1] >= 0xDC00 &&
+                      letters[1] <= 0xDFFF;
     for (const char16_t c : letters)
-      if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return;
+      if (!pair && !((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return;
     if (ligated.size() <= static_cast<size_t>(code)) ligated.resize(static_cast<size_t>(code) + 1, false);
     if (ligated[static_cast<size_t>(code)]) return;
     for (const TLigature& l : m_vLigatures)

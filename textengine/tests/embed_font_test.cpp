@@ -374,10 +374,13 @@ TEST(GlyphIds, FirstCodeWinsInTheUnicodeToCidMap) {
 TEST(GlyphIds, LigaturesFromTheStoredMaps) {
   // To-Unicode: code 11 "ff" (multi), 12 U+FB01 (single), 13 "f" (one letter), 14 "f-" (not
   // letters), 15 "ffiii" (five), 16 "ff" again; program table: code 2 U+FB03, 12 U+FB02 (code 12
-  // is taken), 5 U+FB06 "st", 6 U+FB05 "st" again.
+  // is taken), 5 U+FB06 "st", 6 U+FB05 "st" again. A character beyond the basic plane, as its
+  // surrogate pair (code 17), is drawn the same way; units out of order (code 18) are not.
   const std::vector<TagMapRange> ranges = {Range(11, 0, 3, 0), Range(12, 0, 0, 0xFB01), Range(13, 0, 3, 3),
-                                           Range(14, 0, 3, 5), Range(15, 0, 3, 8),     Range(16, 0, 3, 0)};
-  const std::vector<uint16_t> table = {2, 'f', 'f', 1, 'f', 2, 'f', '-', 5, 'f', 'f', 'i', 'i', 'i'};
+                                           Range(14, 0, 3, 5), Range(15, 0, 3, 8),     Range(16, 0, 3, 0),
+                                           Range(17, 0, 3, 14), Range(18, 0, 3, 17)};
+  const std::vector<uint16_t> table = {2, 'f', 'f', 1, 'f', 2, 'f', '-', 5, 'f', 'f', 'i', 'i', 'i',
+                                       2, 0xD835, 0xDC00, 2, 0xDC00, 0xD835};
   CEmbedFontResouce f;
   CEmbedFontMapWrap uni;
   uni.SetRanges(ranges.data(), static_cast<int>(ranges.size()));
@@ -390,7 +393,8 @@ TEST(GlyphIds, LigaturesFromTheStoredMaps) {
   f.RebuildUid2CidMap();
   std::vector<std::pair<std::u16string, int>> got;
   for (const auto& l : f.GetLigatures()) got.emplace_back(l.letters, l.code);
-  const std::vector<std::pair<std::u16string, int>> expected = {{u"ff", 11}, {u"fi", 12}, {u"ffi", 2}, {u"st", 5}};
+  const std::vector<std::pair<std::u16string, int>> expected = {
+      {u"ff", 11}, {u"fi", 12}, {u"\xD835\xDC00", 17}, {u"ffi", 2}, {u"st", 5}};
   EXPECT_EQ(got, expected);
   EXPECT_EQ(f.GetCodeGlyphGid(2), 7);
   EXPECT_EQ(f.GetCodeGlyphGid(12), 4);

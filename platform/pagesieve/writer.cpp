@@ -258,8 +258,8 @@ struct Writer {
       if (p->cid_to_ucs[cid]) cidOfUnicode.emplace(p->cid_to_ucs[cid], static_cast<uint16_t>(cid));
     for (int c = 0; c < 0x10000; ++c) {
       auto it = cidOfUnicode.find(static_cast<uint16_t>(c));
-      const int cid = it != cidOfUnicode.end() ? it->second : (p->cid_to_ucs_count ? -1 : c);
-      if (cid < 0 || !p->cid_to_gid || cid >= p->cid_to_gid_count || !p->cid_to_gid[cid]) continue;
+      const int cid = it != cidOfUnicode.end() ? it->second : c;
+      if (!p->cid_to_gid || cid >= p->cid_to_gid_count || !p->cid_to_gid[cid]) continue;
       f->gidOf.emplace(static_cast<uint16_t>(c), p->cid_to_gid[cid]);
     }
     fonts.push_back(std::move(f));

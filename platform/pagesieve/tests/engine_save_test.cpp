@@ -446,7 +446,12 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   p.fonts.push_back(cff);
   p.elements.push_back(TextLine(20, 120, 12, 24, u"Imported", blue));
   p.elements.push_back(TextLine(20, 60, 13, 24, u"Replaced", blue));
+  // A character the Unicode table does not know is taken as a code of the font, as the editor
+  // draws it (code 199 holds the glyph of U+00C6): it stays in the font and needs no default font.
   src.pages.push_back(std::move(p));
+  PageSpec p2;
+  p2.elements.push_back(TextLine(20, 20, 12, 24, u"\u00C7", blue));
+  src.pages.push_back(std::move(p2));
   ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
   EXPECT_STREQ(storage[65], "g65");
 
@@ -464,6 +469,10 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   const std::string text = Shell("pdftotext '" + out.string() + "' -");
   EXPECT_NE(text.find("Imported"), std::string::npos) << text;
   EXPECT_NE(text.find("Replaced"), std::string::npos) << text;
+  EXPECT_NE(text.find("\u00C7"), std::string::npos) << text;
+  const std::string second = Shell("pdffonts -f 2 -l 2 '" + out.string() + "'");
+  EXPECT_NE(second.find("+LiberationSans "), std::string::npos) << second;
+  EXPECT_EQ(second.find("CID TrueType"), second.rfind("CID TrueType")) << second;  // one font only
   const Raster r = Render(out, dir);
   int blueInk = 0;
   for (int y = 55; y < 85; ++y)

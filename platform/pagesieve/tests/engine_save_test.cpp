@@ -452,6 +452,22 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   PageSpec p2;
   p2.elements.push_back(TextLine(20, 20, 12, 24, u"\u00C7", blue));
   src.pages.push_back(std::move(p2));
+  // A font whose glyphs are found through a CID-to-TrueType map and the program's cmap only.
+  PageSpec p3;
+  PdfFontRecord symbolic = ImportedFont(14, kSans, kPdfProgramTrueType, names);
+  auto* prog = const_cast<PdfFontProgram*>(symbolic.program);
+  std::free(const_cast<uint16_t*>(prog->cid_to_gid));
+  std::free(const_cast<uint16_t*>(prog->cid_to_ucs));
+  prog->cid_to_gid = prog->cid_to_ucs = nullptr;
+  prog->cid_to_gid_count = prog->cid_to_ucs_count = 0;
+  auto* map = Alloc<qv_cmap_s>();
+  map->rlen = 1;
+  map->ranges = static_cast<qv_cmap_range_s*>(std::malloc(sizeof(qv_cmap_range_s)));
+  map->ranges[0] = qv_cmap_range_s{33, uint16_t((93 << 2) | 1), 33};  // 33..126 to themselves
+  symbolic.to_ttf_cmap = map;
+  p3.fonts.push_back(symbolic);
+  p3.elements.push_back(TextLine(20, 20, 14, 24, u"Symbolic", blue));
+  src.pages.push_back(std::move(p3));
   ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
   EXPECT_STREQ(storage[65], "g65");
 
@@ -465,7 +481,7 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
     EXPECT_NE(fonts.substr(at, fonts.find('\n', at) - at).find("yes yes yes"), std::string::npos) << fonts;
     ++rows;
   }
-  EXPECT_EQ(rows, 2) << fonts;
+  EXPECT_EQ(rows, 3) << fonts;  // fonts 12 and 14, and the default font
   const std::string text = Shell("pdftotext '" + out.string() + "' -");
   EXPECT_NE(text.find("Imported"), std::string::npos) << text;
   EXPECT_NE(text.find("Replaced"), std::string::npos) << text;
@@ -473,6 +489,10 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   const std::string second = Shell("pdffonts -f 2 -l 2 '" + out.string() + "'");
   EXPECT_NE(second.find("+LiberationSans "), std::string::npos) << second;
   EXPECT_EQ(second.find("CID TrueType"), second.rfind("CID TrueType")) << second;  // one font only
+  const std::string third = Shell("pdffonts -f 3 -l 3 '" + out.string() + "'");
+  EXPECT_NE(third.find("+LiberationSans "), std::string::npos) << third;
+  EXPECT_EQ(third.find("CID TrueType"), third.rfind("CID TrueType")) << third;
+  EXPECT_NE(text.find("Symbolic"), std::string::npos) << text;
   const Raster r = Render(out, dir);
   int blueInk = 0;
   for (int y = 55; y < 85; ++y)

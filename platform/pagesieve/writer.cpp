@@ -282,6 +282,19 @@ struct Writer {
     // Characters to glyphs as the text engine draws them: a character the font's Unicode table
     // knows goes through its CID, any other is taken as the CID itself.
     std::unordered_map<uint16_t, uint16_t> cidOfUnicode;
+    // The Unicode CMap first, then the program's CID-to-Unicode table; the first CID of a
+    // character wins.
+    for (const qv_cmap_s* m = r.unicode_cmap; m; m = nullptr) {
+      for (int i = 0; m->ranges && i < m->rlen; ++i) {
+        const qv_cmap_range_s& range = m->ranges[i];
+        const int last = std::min(0xFFFF, range.low + (range.extent_flags >> 2));
+        for (int code = range.low; code <= last; ++code) {
+          int u = 0;
+          if (LookupCMap(r.unicode_cmap, code, &u) && u > 0 && u <= 0xFFFF)
+            cidOfUnicode.emplace(static_cast<uint16_t>(u), static_cast<uint16_t>(code));
+        }
+      }
+    }
     for (int cid = 0; p->cid_to_ucs && cid < p->cid_to_ucs_count; ++cid)
       if (p->cid_to_ucs[cid]) cidOfUnicode.emplace(p->cid_to_ucs[cid], static_cast<uint16_t>(cid));
     // A font with a CID-to-TrueType map finds its glyphs through the program's own cmap.

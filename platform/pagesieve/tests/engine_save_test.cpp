@@ -468,6 +468,21 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   p3.fonts.push_back(symbolic);
   p3.elements.push_back(TextLine(20, 20, 14, 24, u"Symbolic", blue));
   src.pages.push_back(std::move(p3));
+  // A font whose characters are known only through its Unicode CMap (codes shifted by one).
+  PageSpec p4;
+  PdfFontRecord mapped = ImportedFont(15, kSans, kPdfProgramTrueType, names);
+  prog = const_cast<PdfFontProgram*>(mapped.program);
+  std::free(const_cast<uint16_t*>(prog->cid_to_ucs));
+  prog->cid_to_ucs = nullptr;
+  prog->cid_to_ucs_count = 0;
+  auto* umap = Alloc<qv_cmap_s>();
+  umap->rlen = 1;
+  umap->ranges = static_cast<qv_cmap_range_s*>(std::malloc(sizeof(qv_cmap_range_s)));
+  umap->ranges[0] = qv_cmap_range_s{33, uint16_t((166 << 2) | 1), 32};  // codes 33..199 to U+0020..
+  mapped.unicode_cmap = umap;
+  p4.fonts.push_back(mapped);
+  p4.elements.push_back(TextLine(20, 20, 15, 24, u"A", blue));
+  src.pages.push_back(std::move(p4));
   ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
   EXPECT_STREQ(storage[65], "g65");
 
@@ -481,7 +496,7 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
     EXPECT_NE(fonts.substr(at, fonts.find('\n', at) - at).find("yes yes yes"), std::string::npos) << fonts;
     ++rows;
   }
-  EXPECT_EQ(rows, 3) << fonts;  // fonts 12 and 14, and the default font
+  EXPECT_EQ(rows, 4) << fonts;  // fonts 12, 14 and 15, and the default font
   const std::string text = Shell("pdftotext '" + out.string() + "' -");
   EXPECT_NE(text.find("Imported"), std::string::npos) << text;
   EXPECT_NE(text.find("Replaced"), std::string::npos) << text;
@@ -493,6 +508,17 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   EXPECT_NE(third.find("+LiberationSans "), std::string::npos) << third;
   EXPECT_EQ(third.find("CID TrueType"), third.rfind("CID TrueType")) << third;
   EXPECT_NE(text.find("Symbolic"), std::string::npos) << text;
+  // Page 4 shows the glyph of 'A' (through code 66), not the one that code 65 holds.
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, kSans, 0, &face), 0);
+  char want[16];
+  std::snprintf(want, sizeof want, "[<%04X>] TJ", FT_Get_Char_Index(face, 'A'));
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+  EXPECT_NE(objects.find(want), std::string::npos) << want;
   const Raster r = Render(out, dir);
   int blueInk = 0;
   for (int y = 55; y < 85; ++y)

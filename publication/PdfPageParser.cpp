@@ -9,12 +9,14 @@
 #include <new>
 #include <vector>
 
+#include <gdi/fontfiles.h>
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
 #include <glyphweave/EditableTextObj.h>
 #include <glyphweave/EmbedFontRes.h>
 #include <vectorloom/BitmapRes.h>
 #include <vectorloom/ShapeObj.h>
+#include <win32/lwbytes.h>
 #include <win32/lwstr.h>
 
 #include "quirebook/DDrawTextObj.h"
@@ -55,8 +57,8 @@ uint64_t Fnv1a(uint64_t h, const void* data, size_t n) {
 }
 
 uint64_t HashInt(uint64_t h, int32_t v) {
-  const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                        static_cast<uint8_t>(v >> 24)};
+  uint8_t b[4];
+  lw::PutLE32(b, static_cast<uint32_t>(v));
   return Fnv1a(h, b, 4);
 }
 
@@ -68,13 +70,8 @@ std::string BoundedString(const char* s, size_t limit) {
   return std::string(s, n);
 }
 
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutI32(std::vector<uint8_t>& out, int32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
-}
+void PutU16(std::vector<uint8_t>& out, uint16_t v) { lw::AppendLE16(out, v); }
+void PutI32(std::vector<uint8_t>& out, int32_t v) { lw::AppendLE32(out, static_cast<uint32_t>(v)); }
 std::vector<uint8_t> HMetricBytes(const PdfHMetric& m) {
   std::vector<uint8_t> out;
   PutU16(out, m.lo);
@@ -210,7 +207,8 @@ class PathWalker {
         if (m_open && Count() > 0) Curve({s.x1, s.y1}, {s.x2, s.y2}, {s.x2, s.y2});
         break;
       case kPdfClose:
-        if (m_open && Count() > 2) {
+        // Two nodes close too: a single curve closed by its chord.
+        if (m_open && Count() >= 2) {
           m_current.SetClosed(true);
           Add();
         }
@@ -223,7 +221,7 @@ class PathWalker {
         m_shape->AddRectanglePath({s.x1, s.y1, s.x1 + s.x2, s.y1 + s.y2});
         break;
       case kPdfCloseWithSegment:
-        if (m_open && Count() > 2) CloseAndAdd();
+        if (m_open && Count() >= 2) CloseAndAdd();
         break;
       default:
         break;
@@ -319,7 +317,13 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
   GlyphweaveLib::CArrayOfTextCharacters& chars = editable->GetArrayOfTextCharacters();
   bool bold = false, italic = false;
   GlyphweaveLib::_CharsFontDesc runFont;
-  std::vector<std::pair<size_t, GlyphweaveLib::_CharsFontDesc>> wordSpaces;  // spaces over gaps
+  // Characters whose width in the PDF is given: index, font (in runFonts), width in points.
+  struct Measured {
+    size_t index, font;
+    float width;
+  };
+  std::vector<Measured> measured;
+  std::vector<GlyphweaveLib::_CharsFontDesc> runFonts;
   for (int r = 0; r < text->run_count; ++r) {
     const PdfTextRun* run = text->runs[r];
     if (!run || run->char_count <= 0 || !run->chars) continue;
@@ -328,12 +332,18 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       const GlyphweaveLib::CPdfEmbedFontDesc* program = font->GetEmbedPdfFontContent();
       GlyphweaveLib::TFontRunInfo info;
       info.m_nLength = static_cast<uint32_t>(run->char_count);
-      const std::wstring face =
+      std::wstring face =
           program ? lw::Utf8ToWide(BoundedString(program->GetFontName(), GlyphweaveLib::CPdfEmbedFontDesc::kMaxNameLength))
                   : std::wstring();
-      info.m_FontDesc = GlyphweaveLib::_CharsFontDesc(face.c_str(), 1, 0, run->font_id);
       bold = program && program->m_nSecondWord != 0;
       italic = program && program->m_nHintingWord != 0;
+      // A font that is not embedded and names a bold or italic style is drawn from the system's
+      // face of that style where there is one ("Arial Bold"), not emboldened or slanted.
+      if (program && program->m_vProgram.empty() && (bold || italic) && HasSystemStyle(run->font_id, face, bold, italic)) {
+        face += bold && italic ? L" Bold Italic" : bold ? L" Bold" : L" Italic";
+        bold = italic = false;
+      }
+      info.m_FontDesc = GlyphweaveLib::_CharsFontDesc(face.c_str(), 1, 0, run->font_id);
       editable->AppendFontRun(info);
       runFont = info.m_FontDesc;
     } else {
@@ -360,22 +370,38 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       item.SetCharYScale(kPdfImportGlyphScale);
       item.SetBaselineShift(run->rise);
       item.SetRenderColor(colour);
-      if (run->chars[i].character & kPdfCharWordSpace) wordSpaces.emplace_back(chars.size(), runFont);
+      if (run->advances_given) {
+        if (i == 0) runFonts.push_back(runFont);
+        measured.push_back({chars.size(), runFonts.size() - 1,
+                            run->chars[i].advance / 1000.0f * run->font_size * run->horizontal_scale});
+      }
       chars.push_back(item);
     }
   }
-  // A word space over a gap of the PDF: the gap is in the next character's shift, so the space's
-  // own width comes off it and the next character stays where the PDF draws it.
-  if (!wordSpaces.empty()) {
+  // The shifts count each character with its width in the PDF; the face that draws it may give
+  // it another (a system face for a font not embedded, hinted advances, a glyph the face lacks, a
+  // word space the PDF leaves as a gap). The difference goes into the next character's shift, so
+  // that every glyph stays where the PDF puts it.
+  if (!measured.empty()) {
     HDC dc = GetDC(nullptr);
-    for (const auto& [index, font] : wordSpaces) {
-      if (index + 1 >= chars.size()) continue;
-      chars[index].BuildGlyph(dc, font, fonts, m_pDoc->GetFontGlyphCacheManager());
-      chars[index + 1].SetHorizontalShift(chars[index + 1].GetHorizontalShift() - chars[index].GetIncreaseDeltaX());
+    for (const Measured& m : measured) {
+      if (m.index + 1 >= chars.size()) continue;
+      chars[m.index].BuildGlyph(dc, runFonts[m.font], fonts, m_pDoc->GetFontGlyphCacheManager());
+      const float difference = m.width - chars[m.index].GetIncreaseDeltaX();
+      if (std::fabs(difference) > 1e-5f)
+        chars[m.index + 1].SetHorizontalShift(chars[m.index + 1].GetHorizontalShift() + difference);
     }
     if (dc) ReleaseDC(nullptr, dc);
   }
   PlaceObject(ref.obj, CQorTransMatrix(1, 0, 0, -1, 0, 0) * MatrixOf(text->matrix));
+}
+
+bool CPDFPageParserImpl::HasSystemStyle(int fontId, const std::wstring& face, bool bold, bool italic) {
+  const auto it = m_systemStyles.find(fontId);
+  if (it != m_systemStyles.end()) return it->second;
+  const bool has = LwHasFontStyle(face.c_str(), bold, italic);
+  m_systemStyles.emplace(fontId, has);
+  return has;
 }
 
 void CPDFPageParserImpl::OnImageObject(const PdfImageRecord* image) {
@@ -475,6 +501,49 @@ void CPDFPageParserImpl::OnFontResource(const PdfFontRecord* font) {
   if (fonts->AddEmbedFontResouce(res) < 0) delete res;
 }
 
+namespace {
+
+// The PDF's stroke style on an imported shape.
+void ApplyStrokeStyle(Vectorloom::CBaseShapeObj& shape, const PdfPathRecord& path) {
+  using namespace Vectorloom;
+  static const int kCaps[4] = {LINE_CAP_FLAT, LINE_CAP_ROUND, LINE_CAP_SQUARE, LINE_CAP_TRIANGLE};
+  static const int kJoins[4] = {LINE_JOIN_MITER, LINE_JOIN_ROUND, LINE_JOIN_BEVEL, LINE_JOIN_MITER_CLIPPED};
+  shape.SetStartCap(kCaps[path.start_cap & 3]);
+  shape.SetEndCap(kCaps[path.end_cap & 3]);
+  shape.SetLineJoin(kJoins[path.line_join & 3]);
+  shape.SetMiterLimit(std::isfinite(path.miter_limit) && path.miter_limit >= 1 ? path.miter_limit : 10);
+  if (path.dash_count <= 0 || !path.dashes) return;
+  // Dashes go into the shape in stroke widths (a hairline counts one unit of the path's space),
+  // on and off in turn: an odd list runs twice, as the PDF repeats it.
+  const float w = path.line_width > 0 && std::isfinite(path.line_width) ? path.line_width : 1.0f;
+  const int n = std::min<int>(path.dash_count, 32);
+  std::vector<float> dashes;
+  double total = 0;
+  for (int k = 0; k < (n % 2 ? 2 : 1); ++k)
+    for (int i = 0; i < n; ++i) {
+      const float d = path.dashes[i];
+      if (!std::isfinite(d) || d < 0) return;  // not a pattern a PDF reader draws: solid
+      dashes.push_back(d / w);
+      total += d;
+    }
+  if (!(total > 0)) return;
+  float offset = std::isfinite(path.dash_phase) ? path.dash_phase / w : 0;
+  int dashCap = path.dash_cap & 3;
+  if (dashCap == 2) {
+    // Square dash ends: each dash half a width longer at both ends, each gap that much shorter.
+    for (size_t i = 0; i < dashes.size(); ++i) dashes[i] += i % 2 == 0 ? 1.0f : -1.0f;
+    offset += 0.5f;
+    dashCap = 0;
+  }
+  // Zero lengths (dots of round caps, gaps closed by square ends) become the shortest the shape takes.
+  for (float& d : dashes) d = std::max(d, 1e-3f);
+  static const int kDashCaps[4] = {DASH_CAP_FLAT, DASH_CAP_ROUND, DASH_CAP_FLAT, DASH_CAP_TRIANGLE};
+  shape.SetDashCap(kDashCaps[dashCap]);
+  if (shape.SetDashPattern(dashes)) shape.SetDashOffset(offset);
+}
+
+}  // namespace
+
 void CPDFPageParserImpl::OnPathObject(const PdfPathRecord* path) {
   if (!path || !m_pDoc || !m_pPage || path->segment_count <= 0 || !path->segments || path->ignore) return;
   ObjectRef ref(m_pDoc->CreateNewObject(Vectorloom::RENDER_OBJ_SHAPE));
@@ -486,10 +555,12 @@ void CPDFPageParserImpl::OnPathObject(const PdfPathRecord* path) {
   shape->SetFillKind(Vectorloom::RENDER_KIND_SOLID);
   shape->SetFillColor(PdfColorToRgb(path->fill_rgb));
   shape->SetStrokeOutlineFlag(path->stroke_on ? 1 : 0);
+  shape->SetFillRule(path->even_odd ? Vectorloom::FILL_RULE_EVEN_ODD : Vectorloom::FILL_RULE_NONZERO);
   if (path->stroke_on) {
     shape->SetStrokeKind(Vectorloom::RENDER_KIND_SOLID);
     shape->SetStrokeWidth(std::isfinite(path->line_width) ? path->line_width : 1.0f);
     shape->SetStrokeColor(PdfColorToRgb(path->stroke_rgb));
+    ApplyStrokeStyle(*shape, *path);
   }
   const Vectorloom::CQorVectorPoint<float> offset = shape->NormalizePath();
   PlaceObject(shape, CQorTransMatrix::Translation(offset.x, offset.y) * MatrixOf(path->matrix));

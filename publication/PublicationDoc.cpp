@@ -1,5 +1,6 @@
 #include "quirebook/PublicationDoc.h"
 
+#include <gdi/lwdpi.h>
 #include <gdi/wingdi.h>
 #include <vectorloom/GroupObj.h>
 
@@ -33,13 +34,8 @@ Vectorloom::CQorVectorSize<float> ConvertLogSize(float width, float height, int 
 }
 
 void GetScreenDpi(int& dpiX, int& dpiY) {
-  dpiX = dpiY = Vectorloom::kScreenDpi;
-  HDC dc = GetDC(nullptr);
-  if (!dc) return;
-  const int x = GetDeviceCaps(dc, LOGPIXELSX), y = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  if (x > 0) dpiX = x;
-  if (y > 0) dpiY = y;
+  dpiX = lw::PixelsPerInch(nullptr, LOGPIXELSX);
+  dpiY = lw::PixelsPerInch(nullptr, LOGPIXELSY);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -135,8 +135,7 @@ int CBaseVideoObj::Load(CFile& file, const Vectorloom::CResourceModule* pModule,
   float w = 0, h = 0;
   uint32_t count = 0;
   if (!ReadF32(file, w) || !ReadF32(file, h) || !ReadU32(file, count)) return 0;
-  const ULONGLONG pos = file.GetPosition(), length = file.GetLength();
-  if (pos > length || count > (length - pos) / 2) return 0;
+  if (!CountFits(file, count, 2)) return 0;
   std::vector<uint8_t> raw(static_cast<size_t>(count) * 2);
   if (count && !ReadBytes(file, raw.data(), raw.size())) return 0;
   std::u16string units;

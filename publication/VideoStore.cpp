@@ -7,6 +7,7 @@
 #include <gdiplus/gdiplus.h>
 #include <lwreplace.h>
 #include <lwstr.h>
+#include <winfile.h>
 #include <winstring.h>
 #include <zlib.h>
 
@@ -34,13 +35,6 @@ namespace {
 constexpr char kVideoTag[4] = {'a', 'v', 's', 't'};
 constexpr uint64_t kMaxPosition = 0xFFFFFFFFull;
 
-std::string OsPath(const std::wstring& path) {
-  std::wstring p = path;
-  for (wchar_t& c : p)
-    if (c == L'\\') c = L'/';
-  return lw::WideToUtf8(p);
-}
-
 bool WriteAll(int fd, const unsigned char* data, size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
@@ -55,7 +49,7 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
 // Size (low 32 bits) and modification time of a file; false when it cannot be read.
 bool GetFileSizeAndTime(const std::wstring& path, uint32_t& size, int64_t& time) {
   struct stat st {};
-  if (::stat(OsPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (::stat(lw::NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   size = static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) & 0xFFFFFFFFu);
   time = static_cast<int64_t>(st.st_mtime);
   return true;
@@ -64,7 +58,7 @@ bool GetFileSizeAndTime(const std::wstring& path, uint32_t& size, int64_t& time)
 // True unless both files exist and are different files.
 bool MayBeSameFile(const std::wstring& a, const std::wstring& b) {
   struct stat sa {}, sb {};
-  if (::stat(OsPath(a).c_str(), &sa) != 0 || ::stat(OsPath(b).c_str(), &sb) != 0) return true;
+  if (::stat(lw::NativePath(a).c_str(), &sa) != 0 || ::stat(lw::NativePath(b).c_str(), &sb) != 0) return true;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
@@ -98,7 +92,7 @@ std::wstring ReadField(const uint8_t* p) {
 // Packs a whole file into `out` as one zlib stream. 1 = done, 0 = the source cannot be opened,
 // -1 = it could not be read or packed whole.
 int DeflateFile(const std::wstring& source, CFile* out) {
-  std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(OsPath(source).c_str(), "rb"), &std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(lw::NativePath(source).c_str(), "rb"), &std::fclose);
   if (!in) return 0;
   z_stream zs{};
   if (deflateInit(&zs, 5) != Z_OK) return -1;
@@ -139,7 +133,7 @@ int DeflateFile(const std::wstring& source, CFile* out) {
 
 std::wstring FoldVideoPath(const std::wstring& path) {
   std::wstring folded = path;
-  for (wchar_t& c : folded) c = towlower(c);
+  for (wchar_t& c : folded) c = lw::ToLowerChar(c);
   return folded;
 }
 
@@ -315,7 +309,7 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
   if (entry.length == 0) return false;
   // A clip already there (another document may be playing it) is replaced only by a whole one.
   lw::FileReplacement out;
-  if (!out.Begin(OsPath(target))) return false;
+  if (!out.Begin(lw::NativePath(target))) return false;
   z_stream zs{};
   bool ok = inflateInit(&zs) == Z_OK;
   if (ok) {
@@ -382,7 +376,7 @@ bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, c
     if (folder.empty()) return false;
     const std::wstring target = folder + L"/" + name;
     if (!UnpackEntry(file, *entry, target)) {
-      ::rmdir(OsPath(folder).c_str());
+      ::rmdir(lw::NativePath(folder).c_str());
       return false;
     }
     video->SetVideoFullPathName(target);
@@ -410,7 +404,7 @@ std::wstring MakeUnpackedClipFolder(const std::wstring& folder) {
     wchar_t digits[kUnpackedDigits + 1] = {};
     for (size_t i = 0; i < kUnpackedDigits; ++i) digits[i] = L"0123456789abcdef"[(n >> (4 * i)) & 15];
     const std::wstring path = base + L"/" + kUnpackedPrefix + digits;
-    if (::mkdir(OsPath(path).c_str(), 0700) == 0) return path;
+    if (::mkdir(lw::NativePath(path).c_str(), 0700) == 0) return path;
     if (errno != EEXIST) return std::wstring();
   }
   return std::wstring();

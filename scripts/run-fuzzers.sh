@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Runs every libFuzzer harness of a fuzz build for a bounded time each.
-# Usage: scripts/run-fuzzers.sh <build-dir> [seconds-per-harness]
+# Runs every libFuzzer harness of a fuzz build for a bounded time each; the harnesses over the
+# readers of documents, pastes and PDFs (the untrusted input a user opens) run longer.
+# Usage: scripts/run-fuzzers.sh <build-dir> [seconds-per-harness] [seconds-per-reader-harness]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="$1"
 secs="${2:-20}"
+reader_secs="${3:-$secs}"
+readers=(app_lfwreader_fuzzer app_objlist_fuzzer app_clipobjs_fuzzer publication_pdfimport_fuzzer
+  pagesieve_parse_fuzzer publication_sections_fuzzer publication_textobj_fuzzer publication_video_section_fuzzer
+  textengine_text_record_fuzz textengine_font_record_fuzz textengine_cmap_record_fuzz object_loader_fuzz
+  imagefilters_dib_fuzzer)
 shopt -s nullglob
 harnesses=("$dir"/fuzzers/*)
 if [ ${#harnesses[@]} -eq 0 ]; then
@@ -12,6 +18,9 @@ if [ ${#harnesses[@]} -eq 0 ]; then
   exit 0
 fi
 failed=0
+for r in "${readers[@]}"; do
+  [ -x "$dir/fuzzers/$r" ] || echo "warning: reader harness $r is not built"
+done
 for h in "${harnesses[@]}"; do
   name=$(basename "$h")
   corpus="$dir/fuzz-corpus/$name"
@@ -20,8 +29,10 @@ for h in "${harnesses[@]}"; do
   for seeds in $(find . -path "./build*" -prune -o -type d -path "*/fuzz/seeds/$name" -print); do
     cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
   done
-  echo "== fuzzing $name for ${secs}s"
-  if ! "$h" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
+  run="$secs"
+  if [[ " ${readers[*]} " == *" $name "* ]]; then run="$reader_secs"; fi
+  echo "== fuzzing $name for ${run}s"
+  if ! "$h" -max_total_time="$run" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
        -artifact_prefix="$dir/fuzz-corpus/$name-" "$corpus" > "$dir/fuzz-corpus/$name.log" 2>&1; then
     echo "FUZZ FAILURE in $name:"; tail -n 60 "$dir/fuzz-corpus/$name.log"
     failed=1

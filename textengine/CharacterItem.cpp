@@ -1,5 +1,6 @@
 #include "glyphweave/CharacterItem.h"
 
+#include <lwdpi.h>
 #include <wingdi.h>
 
 #include <cmath>
@@ -20,10 +21,7 @@ void _CharacterDesc::SetActualFontSize(float s) {
 }
 
 float _CharacterDesc::GetFontPixelSize() const {
-  HDC dc = GetDC(nullptr);
-  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
-  if (dpi <= 0) dpi = 96;
+  const int dpi = lw::PixelsPerInch(nullptr, LOGPIXELSY);
   return m_fPointSize * static_cast<float>(dpi) / 72.0f;
 }
 

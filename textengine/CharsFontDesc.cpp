@@ -1,24 +1,13 @@
 #include "glyphweave/CharsFontDesc.h"
 
+#include <lwdpi.h>
 #include <wingdi.h>
 
 #include <cstring>
 
-#include "ByteOrder.h"
+#include <win32/lwbytes.h>
 
 namespace GlyphweaveLib {
-
-namespace {
-
-// Pixels per inch of the screen context.
-int ScreenPixelsPerInchY() {
-  HDC dc = GetDC(nullptr);
-  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
-}
-
-}  // namespace
 
 _CharsFontDesc::_CharsFontDesc() { Reset(); }
 
@@ -142,22 +131,22 @@ void _CharsFontDesc::RetrieveLogFont(HDC dc, LOGFONTW& lf, int size) const {
 
 void _CharsFontDesc::ToBytes(unsigned char* out) const {
   std::memset(out, 0, kRecordSize);
-  for (int i = 0; i < kFaceUnits && m_szFaceName[i]; ++i) PutLE16(out + 2 * i, m_szFaceName[i]);
+  for (int i = 0; i < kFaceUnits && m_szFaceName[i]; ++i) lw::PutLE16(out + 2 * i, m_szFaceName[i]);
   out[256] = m_nCharSet;
   out[257] = m_nPitchFamily;
-  PutLE32(out + 260, static_cast<uint32_t>(m_nEmbedFontID));
+  lw::PutLE32(out + 260, static_cast<uint32_t>(m_nEmbedFontID));
 }
 
 void _CharsFontDesc::FromBytes(const unsigned char* in) {
   Reset();
   for (int i = 0; i < kMaxFaceLength; ++i) {
-    const char16_t u = static_cast<char16_t>(GetLE16(in + 2 * i));
+    const char16_t u = static_cast<char16_t>(lw::GetLE16(in + 2 * i));
     if (u == 0) break;
     m_szFaceName[i] = u;
   }
   m_nCharSet = in[256];
   m_nPitchFamily = in[257];
-  m_nEmbedFontID = static_cast<int32_t>(GetLE32(in + 260));
+  m_nEmbedFontID = static_cast<int32_t>(lw::GetLE32(in + 260));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -176,7 +165,7 @@ CRichFontDesc::CRichFontDesc()
       m_crRenderColor(0) {}
 
 float CRichFontDesc::GetFontPixelSize() const {
-  return m_fFontSize * static_cast<float>(ScreenPixelsPerInchY()) / 72.0f;
+  return m_fFontSize * static_cast<float>(lw::PixelsPerInch(nullptr, LOGPIXELSY)) / 72.0f;
 }
 
 int CFontDescCollection::CompareFontDesc(const void* a, const void* b) {

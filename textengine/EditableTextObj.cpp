@@ -9,7 +9,7 @@
 
 #include <win32/lwstr.h>
 
-#include "ByteOrder.h"
+#include <win32/lwbytes.h>
 
 namespace GlyphweaveLib {
 
@@ -263,7 +263,7 @@ bool CEditableTextObj::PutBinaryContent(Vectorloom::CVariableStream* out, const 
     std::vector<unsigned char> block(static_cast<size_t>(runs) * TFontRunInfo::kRecordSize);
     for (int r = 0; r < runs; ++r) {
       unsigned char* p = block.data() + static_cast<size_t>(r) * TFontRunInfo::kRecordSize;
-      PutLE32(p, m_setFontRuns.GetAt(r).m_nLength);
+      lw::PutLE32(p, m_setFontRuns.GetAt(r).m_nLength);
       m_setFontRuns.GetAt(r).m_FontDesc.ToBytes(p + 4);
     }
     if (!out->Append(block.data(), static_cast<int>(block.size()))) return false;
@@ -288,7 +288,7 @@ bool CEditableTextObj::GetBinaryContent(Vectorloom::CStreamReader* in, const wch
     unsigned char rec[TFontRunInfo::kRecordSize];
     if (!in->ReadData(rec, sizeof(rec))) return false;
     TFontRunInfo& run = m_setFontRuns.GetAt(r);
-    run.m_nLength = GetLE32(rec);
+    run.m_nLength = lw::GetLE32(rec);
     run.m_FontDesc.FromBytes(rec + 4);
   }
 

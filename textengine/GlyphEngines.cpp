@@ -12,6 +12,7 @@
 #include FT_OUTLINE_H
 
 #include <gdi/ftlibrary.h>
+#include <gdi/lwdpi.h>
 #include <gdi/wingdi.h>
 #include <winfile.h>
 
@@ -36,11 +37,6 @@ MAT2 IdentityMat2() {
   m.eM11.value = 1;
   m.eM22.value = 1;
   return m;
-}
-
-int ResolutionOf(HDC dc) {
-  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
-  return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace
@@ -216,8 +212,8 @@ bool CFFTypeFontEngine::SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFo
     if (m_nLastError == 0) m_nLastError = FT_Err_Invalid_Argument;
     return false;
   }
-  m_bHinting = hinting ? 1 : 0;
-  m_nResolution = ResolutionOf(dc);
+  (void)hinting;
+  m_nResolution = lw::PixelsPerInch(dc, LOGPIXELSX);
   m_nLastError = FT_Set_Char_Size(m_face, 0x10000, 0x10000, static_cast<FT_UInt>(m_nResolution),
                                   static_cast<FT_UInt>(m_nResolution));
   if (m_nLastError != 0) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <gdi/wingdi.h>
+#include <win32/lwbytes.h>
 
 #include "glyphweave/AccessTextsOutline.h"
 
@@ -21,18 +22,15 @@ constexpr unsigned kPolygonHeaderSize = 16;  // cb, dwType, pfxStart
 constexpr unsigned kCurveHeadSize = 4;       // wType, cpfx
 constexpr unsigned kPointFxSize = 8;
 
-uint16_t ReadLE16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t ReadLE32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
+using lw::GetLE16;
+using lw::GetLE32;
 
 // A POINTFX as its two raw 16.16 values (fraction in the low word, signed integer part above).
 struct RawPoint {
   int32_t x, y;
 };
 RawPoint ReadPointFx(const unsigned char* p) {
-  return RawPoint{static_cast<int32_t>(ReadLE32(p)), static_cast<int32_t>(ReadLE32(p + 4))};
+  return RawPoint{static_cast<int32_t>(GetLE32(p)), static_cast<int32_t>(GetLE32(p + 4))};
 }
 // Path coordinates: y negated.
 PointF FromFixed(const RawPoint& r) {
@@ -62,7 +60,7 @@ bool AddNativeOutlineToPath(const void* buffer, DWORD size, const Matrix& m, Gra
     // Every step is bounded by the bytes left: a header that does not fit, or a polygon whose
     // byte count is below its header or runs past the buffer, ends the walk as malformed.
     if (size - offset < kPolygonHeaderSize) return false;
-    const uint32_t cb = ReadLE32(data + offset);
+    const uint32_t cb = GetLE32(data + offset);
     if (cb < kPolygonHeaderSize || cb > size - offset) return false;
     const DWORD end = offset + cb;
     const RawPoint start = ReadPointFx(data + offset + 8);
@@ -71,8 +69,8 @@ bool AddNativeOutlineToPath(const void* buffer, DWORD size, const Matrix& m, Gra
     DWORD p = offset + kPolygonHeaderSize;
     while (p < end) {
       if (end - p < kCurveHeadSize) return false;
-      const uint16_t type = ReadLE16(data + p);
-      const uint32_t count = ReadLE16(data + p + 2);
+      const uint16_t type = GetLE16(data + p);
+      const uint32_t count = GetLE16(data + p + 2);
       p += kCurveHeadSize;
       if (count > (end - p) / kPointFxSize) return false;
       const unsigned char* pts = data + p;

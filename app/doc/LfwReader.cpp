@@ -36,13 +36,6 @@ std::multimap<const void*, std::wstring>& Clips() {
   return clips;
 }
 
-std::string OsPath(const std::wstring& path) {
-  std::wstring p = path;
-  for (wchar_t& c : p)
-    if (c == L'\\') c = L'/';
-  return lw::WideToUtf8(p);
-}
-
 // Index entry words of a table kept by a section reader.
 const uint32_t* EntryWords(const std::vector<uint32_t>& table, unsigned entrySize, unsigned index) {
   return table.data() + static_cast<size_t>(index) * (entrySize / 4);
@@ -84,7 +77,7 @@ std::wstring GetLfwVideoFolder() {
   while (folder.size() > 1 && (folder.back() == L'/' || folder.back() == L'\\')) folder.pop_back();
   folder += L"/Leafwright Videos";
   std::error_code ec;
-  const std::filesystem::path os(OsPath(folder));
+  const std::filesystem::path os(lw::NativePath(folder));
   std::filesystem::create_directories(os, ec);
   if (!std::filesystem::is_directory(os, ec)) return std::wstring();
   return folder;
@@ -93,7 +86,7 @@ std::wstring GetLfwVideoFolder() {
 void EmptyLfwVideoFolder(const std::wstring& folder) {
   if (folder.empty()) return;
   std::error_code ec;
-  std::filesystem::directory_iterator it(std::filesystem::path(OsPath(folder)), ec), end;
+  std::filesystem::directory_iterator it(std::filesystem::path(lw::NativePath(folder)), ec), end;
   for (; !ec && it != end; it.increment(ec)) {
     std::error_code statusError;
     if (it->is_symlink(statusError)) continue;

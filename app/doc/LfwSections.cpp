@@ -2,11 +2,11 @@
 #include "LfwSections.h"
 
 #include <algorithm>
-#include <tuple>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <stdexcept>
+#include <tuple>
 
 #include <QorProgress.h>
 #include <afxbinio.h>
@@ -542,5 +542,5 @@ BOOL CLfwSaveException::GetErrorMessage(wchar_t* lpszError, UINT nMaxError, UINT
 void CLeafwrightDoc::Serialize(CArchive& ar) {
   if (!ar.IsStoring()) AfxThrowNotSupportedException();
   CString reason;
-  if (!WriteLfwDocument(this, *ar.GetFile(), nullptr, &reason)) throw new CLfwSaveException(reason);
+  if (!WriteLfwDocument(this, *ar.GetFile(), m_pSaveProgress, &reason)) throw new CLfwSaveException(reason);
 }

@@ -406,10 +406,7 @@ namespace {
 // The smallest typed record: a type word and a base record with an empty name.
 constexpr uint64_t kMinTypedRecord = 4 + 60;
 
-uint64_t BytesLeft(CFile& file) {
-  const uint64_t len = file.GetLength(), pos = file.GetPosition();
-  return pos < len ? len - pos : 0;
-}
+using lw::bin::BytesLeft;
 
 bool InList(int type, uint32_t types) { return (PageObjectTypeBit(type) & types) != 0; }
 

@@ -1,5 +1,6 @@
-// The document-file reader over arbitrary bytes: open the file from memory and load every page
-// (at most 16) into a document, pictures, fonts and clips included. HOME points at a scratch
+// The document-file reader over arbitrary bytes: open the file from memory, save the document
+// before any page is viewed (never-loaded pages are copied as stored), then load every page (at
+// most 16) into the document, pictures, fonts and clips included. HOME points at a scratch
 // folder, so the video folder that opening empties and clips unpack into is the harness's own.
 //
 // An input starting with 'P' is a page record rather than a file: it is packed into an otherwise
@@ -7,6 +8,7 @@
 // the block checksums.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -92,12 +94,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   source->AddRef();
   {
     CLeafwrightDoc doc;
-    const int pages = source->GetPagesCount();
-    for (int i = 0; i < pages && i < 16; ++i) {
+    const int pages = std::min(source->GetPagesCount(), 16);
+    for (int i = 0; i < pages; ++i) {
       auto* page = new CPageBusiPage;
       page->SetPageSourceContent(source);
       page->SetPageSourceIndex(i);
       doc.GetRenderPagesArray().AddPage(page);
+    }
+    if (pages > 0) {
+      CMemFile saved(1024);
+      CString error;
+      WriteLfwDocument(&doc, saved, nullptr, &error);
+    }
+    for (int i = 0; i < pages; ++i) {
+      CDrawingPage* page = doc.GetDrawingPage(i);
       if (page->LoadPageContent(&doc)) {
         std::vector<uint8_t> block;
         source->GetUnchangedPageBlock(i + 1, *page, block);

@@ -115,7 +115,9 @@ class GraphicsPath {
   std::vector<std::vector<PointF>> LwFlatten(REAL flatness = FlatnessDefault,
                                              std::vector<std::vector<LwSource>>* sources = nullptr) const;
   // Appends the path to cairo's current path (figures closed where the path closes them); a
-  // figure with a point that is infinite or not a number is left out.
+  // figure with a point that is infinite or not a number is left out, and a figure reaching
+  // outside cairo's coordinate range (about 4.2 million device units each way through cr's
+  // matrix) is clipped to that range, its curves taken as lines.
   void LwAppendTo(cairo_t* cr) const;
 
  private:

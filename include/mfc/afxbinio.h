@@ -8,6 +8,7 @@
 #include <string>
 
 #include "afx.h"
+#include "lwbytes.h"
 
 namespace lw::bin {
 
@@ -35,24 +36,18 @@ bool ReadBytes(CFile& f, void* data, size_t n);
 bool ReadString16(CFile& f, std::u16string& s);
 bool ReadString16(CFile& f, CString& s);
 
-// Little-endian encoding into and out of byte buffers.
-inline void PutLE16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutLE32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void PutLE64(uint8_t* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint16_t GetLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t GetLE32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-inline uint64_t GetLE64(const uint8_t* p) {
-  return static_cast<uint64_t>(GetLE32(p)) | (static_cast<uint64_t>(GetLE32(p + 4)) << 32);
-}
+// What is left of the file after its position (0 when the position is past the end): sizes and
+// counts read from a file are checked against it before anything is allocated.
+uint64_t BytesLeft(CFile& f);
+// Whether count records of at least minSize bytes each can still follow (always, for minSize 0).
+bool CountFits(CFile& f, uint64_t count, uint64_t minSize);
+
+// Little-endian encoding into and out of byte buffers (lwbytes.h).
+using lw::GetLE16;
+using lw::GetLE32;
+using lw::GetLE64;
+using lw::PutLE16;
+using lw::PutLE32;
+using lw::PutLE64;
 
 }  // namespace lw::bin

@@ -310,7 +310,8 @@ class CDialog : public CWnd {
   lwmfc::DialogItemState* FindItem(int nID) const;
   lwmfc::DialogItemState* FindItem(const CWnd* pWnd) const;
 
-  BOOL IsModal() const { return m_bModal; }
+  // TRUE while DoModal runs and EndDialog has not been called.
+  BOOL IsModal() const { return m_bModal && !m_bEndCalled; }
   UINT GetTemplateID() const { return m_nIDTemplate; }
   const lwmfc::DialogTemplate* GetTemplate() const { return m_pTemplate; }
   // Pixels of a rectangle given in dialog units (the dialog's own conversion).
@@ -319,6 +320,8 @@ class CDialog : public CWnd {
   // Makes the window from the template as a child of pParentWnd (a property page) or as a
   // dialog; used by Create, DoModal and the property sheet.
   BOOL CreateFromTemplate(CWnd* pParentWnd, BOOL bChild);
+  // The same as a child of a toolkit window that has no CWnd (a sheet's tab).
+  BOOL CreateChildIn(wxWindow* pParent);
 
  protected:
   afx_msg void OnClose();
@@ -341,8 +344,10 @@ class CDialog : public CWnd {
   std::vector<lwmfc::DialogItemState*> m_items;
   BOOL m_bModal = FALSE;
   BOOL m_bEndedEarly = FALSE;
+  BOOL m_bEndCalled = FALSE;
   int m_nModalResult = -1;
   UINT m_nDefID = IDOK;
+  wxWindow* m_pChildParent = nullptr;
 };
 
 // The same dialog with the later framework's name.

@@ -146,3 +146,6 @@ void SetFileDialogRequestHook(PFN_FILEDIALOGREQUESTHOOK pfn);
 PFN_FILEDIALOGREQUESTHOOK GetFileDialogRequestHook();
 
 }  // namespace lwmfc
+
+// Property pages and sheets.
+#include "afxpropsheet.h"

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include <lwstr.h>
 #include <windows.h>
 
 class CString;
@@ -186,7 +187,4 @@ inline const wchar_t* lw::detail::FormatArg(const CString& s) { return s.GetStri
 namespace lw {
 // The formatter behind CString::Format, usable on its own.
 std::wstring FormatWideV(const wchar_t* format, va_list args);
-// Unicode simple case mappings, independent of the process locale.
-wchar_t ToLowerChar(wchar_t ch);
-wchar_t ToUpperChar(wchar_t ch);
 }  // namespace lw

@@ -456,6 +456,9 @@ class CWnd : public CCmdTarget {
   // messages reach this object from then on. FALSE when there is no such control or this
   // object already has a window.
   BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+  // Called when this object has just taken over a window (SubclassDlgItem); a control class
+  // sets up its look here.
+  virtual void PreSubclassWindow() {}
   // Sends WM_DESTROY, removes the handle and calls PostNcDestroy (which may delete the object).
   virtual BOOL DestroyWindow();
 

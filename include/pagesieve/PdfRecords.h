@@ -41,6 +41,12 @@ struct PdfRunChar {
   // adjustment spans the whole gap as if this space had no width, so a parser that lays the space
   // out with a width takes that width off the next character's shift.
   int32_t character;
+  // When the run's advances_given is 1: the width the adjustments count this character with, in
+  // thousandths of the run's font size, the horizontal scale not applied (0 for a word space over
+  // a gap). A parser that lays the character out with another width (another face, hinting, a
+  // glyph it lacks) adds the difference to the next character's shift, so that every glyph
+  // stays where the PDF puts it.
+  float advance;
 };
 
 constexpr int32_t kPdfCharWordSpace = 0x10000;
@@ -56,6 +62,7 @@ struct PdfTextRun {
   float fill_rgb[3];        // 0..1
   int32_t char_count;
   const PdfRunChar* chars;  // char_count entries
+  uint8_t advances_given;   // 1: every character's advance is given
 };
 
 // A text object: one show operation, or the part of one that stays on one baseline.
@@ -119,6 +126,17 @@ struct PdfPathRecord {
   float line_width;
   int32_t segment_count;
   const PdfPathSegment* segments;
+  // Stroke style (stroked records only), as the PDF's graphics state gives it. Caps: 0 butt,
+  // 1 round, 2 square, 3 triangle; join: 0 miter, 1 round, 2 bevel, 3 clipped miter. Dash
+  // lengths and phase are in the path's own space, like line_width; no dashes: a solid line.
+  uint8_t start_cap;
+  uint8_t end_cap;
+  uint8_t dash_cap;
+  uint8_t line_join;
+  float miter_limit;
+  float dash_phase;
+  int32_t dash_count;
+  const float* dashes;
 };
 
 // Metrics entries, exactly as the PDF gives them (/W and /W2 of CID fonts, /Widths of simple

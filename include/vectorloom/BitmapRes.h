@@ -40,6 +40,11 @@ class CBitmapResObj : public CRefObj {
   void SetGdiBitmap(Gdiplus::Bitmap* pBitmap, void* pPixels, int bOwn);
   Gdiplus::Bitmap* GetGdiBitmap() const;
   void* GetPixelsBuffer() const;
+  // A 32-bit copy of the picture with every alpha multiplied by opacity / 255 (null without a
+  // picture or on failure). Copies of a picture the resources own are kept with the picture, one
+  // per opacity, until it is replaced or freed; a picture its caller keeps (and may change in
+  // place) is faded afresh on every call.
+  std::shared_ptr<Gdiplus::Bitmap> GetFadedBitmap(BYTE opacity) const;
   bool HasBitmap() const { return GetGdiBitmap() != nullptr; }
   // Lets this resource show the same picture as another one (shared, counted).
   void SharePictureOf(const CBitmapResObj& other) { m_picture = other.m_picture; }

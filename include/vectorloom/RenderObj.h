@@ -202,9 +202,10 @@ class CRenderBaseObj : public CRefObj {
   // When the shadow flag is on, draws the shadow: the object's silhouette (what Draw covers,
   // with its coverage) moved by the shadow offset, in the shadow colour at the shadow's
   // transparency. Shapes and groups call it from Draw before drawing themselves; the object is
-  // drawn off screen for it, when its Draw sees IsDrawingSilhouette() it draws no shadow.
+  // drawn off screen for it, and while a silhouette is drawn (on this thread) no object draws a
+  // shadow: a group's shadow holds no shadows of its children.
   void DrawShadow(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix);
-  bool IsDrawingSilhouette() const { return m_bDrawingSilhouette; }
+  static bool IsDrawingSilhouette();
 
  protected:
   uint32_t m_dwType;
@@ -218,7 +219,6 @@ class CRenderBaseObj : public CRefObj {
   int m_nShadowTransparency = 128;
   // The record version the last Load read (what follows the base record depends on it).
   uint32_t m_nLoadedVersion = kObjectRecordVersion;
-  bool m_bDrawingSilhouette = false;
 };
 
 }  // namespace Vectorloom

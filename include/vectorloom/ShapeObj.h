@@ -145,6 +145,12 @@ class CBaseShapeObj : public CRenderBaseObj {
 
   // The base path (CreateBasePathStorage) with the shape's fill rule.
   void BuildBasePath(Gdiplus::GraphicsPath& path) const;
+  // The base path with the fill rule for drawing, hit tests and bounds: the cached one for
+  // shapes that cache it (CachesBasePath), else built into scratch.
+  const Gdiplus::GraphicsPath& BasePath(Gdiplus::GraphicsPath& scratch) const;
+  // Forgets the cached base path; the next use builds it again. CreatePathStorage calls it, and
+  // so does every method of a shape that changes its geometry.
+  void InvalidateBasePath() { m_bBasePathValid = false; }
   // Rebuilds the stroke outline after a change of stroke width, dash or stroke flag.
   void CreateStrokenPathStorage();
   // Bounds of the base path, after the matrix when one is given.
@@ -247,6 +253,14 @@ class CBaseShapeObj : public CRenderBaseObj {
 
   std::unique_ptr<Gdiplus::GraphicsPath> m_pPathStorage;
   CQorVectorRect<float> m_rcStroken;
+
+  // Whether BasePath keeps the path between calls: true for classes whose geometry changes only
+  // through their own methods (which invalidate it) or is followed by CreatePathStorage.
+  virtual bool CachesBasePath() const { return false; }
+
+ private:
+  mutable std::unique_ptr<Gdiplus::GraphicsPath> m_pBasePath;
+  mutable bool m_bBasePathValid = false;
 };
 
 // One node of a Bezier sub-path: the point, its outgoing and incoming control points and
@@ -331,11 +345,25 @@ class CCustomPathObj : public CBaseShapeObj {
 
   int GetSubPathsCount() const { return static_cast<int>(m_paths.size()); }
   const CBaseCustomPath& GetSubPath(int i) const { return m_paths[static_cast<size_t>(i)]; }
-  CBaseCustomPath& GetSubPath(int i) { return m_paths[static_cast<size_t>(i)]; }
+  // A sub-path to change: the cached path is forgotten now, and changes made through the
+  // reference after the shape was drawn again need CreatePathStorage.
+  CBaseCustomPath& GetSubPath(int i) {
+    InvalidateBasePath();
+    return m_paths[static_cast<size_t>(i)];
+  }
   const std::vector<CBaseCustomPath>& GetSubPaths() const { return m_paths; }
-  void AddSubPath(const CBaseCustomPath& path) { m_paths.push_back(path); }
-  void AddRectanglePath(const CQorVectorRect<float>& rect) { m_paths.emplace_back(rect); }
-  void RemoveAllSubPaths() { m_paths.clear(); }
+  void AddSubPath(const CBaseCustomPath& path) {
+    m_paths.push_back(path);
+    InvalidateBasePath();
+  }
+  void AddRectanglePath(const CQorVectorRect<float>& rect) {
+    m_paths.emplace_back(rect);
+    InvalidateBasePath();
+  }
+  void RemoveAllSubPaths() {
+    m_paths.clear();
+    InvalidateBasePath();
+  }
 
   // Whether some sub-path is closed (only closed sub-paths are filled by the exporters).
   bool IsIncludeClosedPath() const;
@@ -346,6 +374,9 @@ class CCustomPathObj : public CBaseShapeObj {
   CQorVectorPoint<float> NormalizePath();
 
   void Copy(const CCustomPathObj& other) { *this = other; }
+
+ protected:
+  bool CachesBasePath() const override { return true; }
 
  private:
   std::vector<CBaseCustomPath> m_paths;

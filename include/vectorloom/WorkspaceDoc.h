@@ -51,9 +51,11 @@ class CWorkspaceDoc : public CDocument {
   void AddEditAction(CBaseEditAction* pAction);
   bool CanUndo() const { return !m_undoList.empty(); }
   bool CanRedo() const { return !m_redoList.empty(); }
-  // Undoes the newest action and moves it to the redo list; nothing without one.
+  // Undoes the newest action and moves it to the redo list; nothing without one. When the
+  // action's Undo fails it stays on the undo list and the document is not marked modified.
   void OnEditUndo();
-  // Redoes the newest undone action and moves it back to the undo list; nothing without one.
+  // Redoes the newest undone action and moves it back to the undo list; nothing without one,
+  // and likewise nothing moves when its Redo fails.
   void OnEditRedo();
   // The texts the Undo and Redo commands show: the next action's own menu text, or "Undo" /
   // "Redo" when there is no action (the commands are then disabled) or it has no text.

@@ -14,5 +14,15 @@ std::u16string WideToUtf16(std::wstring_view s);
 std::wstring Utf16ToWide(std::u16string_view s);
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToUtf8(std::u16string_view s);
+// The text of a file: UTF-16LE after the byte-order mark FF FE (an odd last byte dropped),
+// otherwise UTF-8, without its byte-order mark when it has one.
+std::wstring DecodeText(std::string_view bytes);
+
+// Unicode simple case mappings, the same whatever locale the process runs in. Every name the
+// program compares without regard to case (profile sections and keys, file patterns, resource
+// names, font faces, switches) is folded with ToLowerChar.
+wchar_t ToLowerChar(wchar_t ch);
+wchar_t ToUpperChar(wchar_t ch);
+bool EqualNoCase(std::wstring_view a, std::wstring_view b);
 
 }  // namespace lw

@@ -495,3 +495,15 @@ int SetPolyFillMode(HDC hdc, int mode) {
 }
 
 }  // extern "C"
+
+namespace lw {
+
+int PixelsPerInch(HDC dc, int axis) {
+  constexpr int kFallback = 96;
+  HDC screen = dc ? nullptr : GetDC(nullptr);
+  const int dpi = GetDeviceCaps(dc ? dc : screen, axis);
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kFallback;
+}
+
+}  // namespace lw

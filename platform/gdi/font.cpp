@@ -49,9 +49,7 @@ std::map<CacheKey, std::shared_ptr<FontFace>>& Cache() {
 std::wstring FoldedFace(const wchar_t* face) {
   std::wstring s;
   for (int i = 0; i < LF_FACESIZE && face[i]; ++i) {
-    wchar_t c = face[i];
-    if (c < 0x80) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    s += c;
+    s += lw::ToLowerChar(face[i]);
   }
   return s;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <cwchar>
 #include <mutex>
 
 #include <lwstr.h>
@@ -107,9 +108,7 @@ const Alias kAliases[] = {
 
 bool SameFace(const wchar_t* a, const wchar_t* b) {
   for (;; ++a, ++b) {
-    wchar_t x = *a, y = *b;
-    if (x < 0x80) x = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(x)));
-    if (y < 0x80) y = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(y)));
+    const wchar_t x = lw::ToLowerChar(*a), y = lw::ToLowerChar(*b);
     if (x != y) return false;
     if (!x) return true;
   }
@@ -173,7 +172,29 @@ int LanguageCharset(const char* lang) {
   return ANSI_CHARSET;
 }
 
-bool ResolveFont(const wchar_t* face, int weight, bool italic, int charset, ResolvedFont* out) {
+// A full face name ("Arial Bold", "Times New Roman Bold Italic") names a family and its style, as
+// GDI takes it: the style goes to the weight and slant, the family is what is left.
+std::wstring StripStyle(const wchar_t* face, int* weight, bool* italic) {
+  std::wstring name = face ? face : L"";
+  static const struct {
+    const wchar_t* suffix;
+    bool bold, italic;
+  } kStyles[] = {{L" Bold Italic", true, true}, {L" Bold Oblique", true, true}, {L" Bold", true, false},
+                 {L" Italic", false, true},     {L" Oblique", false, true}};
+  for (const auto& st : kStyles) {
+    const size_t n = std::wcslen(st.suffix);
+    if (name.size() <= n || !SameFace(name.c_str() + (name.size() - n), st.suffix)) continue;
+    name.resize(name.size() - n);
+    if (st.bold) *weight = std::max(*weight, static_cast<int>(FW_BOLD));
+    if (st.italic) *italic = true;
+    break;
+  }
+  return name;
+}
+
+bool ResolveFont(const wchar_t* requested, int weight, bool italic, int charset, ResolvedFont* out) {
+  const std::wstring stripped = StripStyle(requested, &weight, &italic);
+  const wchar_t* face = requested ? stripped.c_str() : nullptr;
   const Alias* alias = FindAlias(face);
   std::wstring family = alias ? alias->family : (face ? face : L"");
   if (family.empty()) family = L"sans-serif";
@@ -210,6 +231,15 @@ bool ResolveFont(const wchar_t* face, int weight, bool italic, int charset, Reso
     if (FcPatternGetString(match, FC_FAMILY, 0, &fam) == FcResultMatch && fam)
       out->family = lw::Utf8ToWide(reinterpret_cast<const char*>(fam));
     if (FcPatternGetBool(match, FC_SCALABLE, 0, &scalable) == FcResultMatch && !scalable) ok = false;
+    int matchedWeight = FC_WEIGHT_REGULAR, matchedSlant = FC_SLANT_ROMAN;
+    FcPatternGetInteger(match, FC_WEIGHT, 0, &matchedWeight);
+    FcPatternGetInteger(match, FC_SLANT, 0, &matchedSlant);
+    // fontconfig's synthetic styles mark a face that is only emboldened or slanted.
+    FcBool embolden = FcFalse;
+    FcMatrix* slanting = nullptr;
+    FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
+    out->bold = matchedWeight >= FC_WEIGHT_DEMIBOLD && !embolden;
+    out->italic = matchedSlant != FC_SLANT_ROMAN && FcPatternGetMatrix(match, FC_MATRIX, 0, &slanting) != FcResultMatch;
   }
   FcPatternDestroy(match);
   out->aliased = alias != nullptr;
@@ -225,6 +255,12 @@ bool LwResolveFontFile(const wchar_t* face, int weight, bool italic, int charset
   if (path) *path = r.path;
   if (faceIndex) *faceIndex = r.faceIndex;
   return true;
+}
+
+bool LwHasFontStyle(const wchar_t* face, bool bold, bool italic) {
+  lwgdi::ResolvedFont r;
+  if (!lwgdi::ResolveFont(face, bold ? FW_BOLD : FW_NORMAL, italic, DEFAULT_CHARSET, &r)) return false;
+  return r.bold == bold && r.italic == italic;
 }
 
 const wchar_t* LwFontAlias(const wchar_t* face) {

@@ -19,6 +19,7 @@ struct ResolvedFont {
   int faceIndex = 0;
   std::wstring family;  // the installed family that was chosen
   bool aliased = false;  // the face name was in our alias table
+  bool bold = false, italic = false;  // the style of the face that was chosen
   const char* lang = nullptr;
 };
 

@@ -595,10 +595,17 @@ Status TextureBrush::SetWrapMode(WrapMode wrapMode) {
 
 cairo_pattern_t* TextureBrush::LwCreatePattern(const cairo_matrix_t&) const {
   if (!tile_) return nullptr;
-  cairo_surface_t* s = WrappedTile(tile_, wrapMode_);
-  cairo_pattern_t* p = cairo_pattern_create_for_surface(s);
-  cairo_surface_destroy(s);
-  cairo_pattern_set_extend(p, ExtendOf(wrapMode_));
+  cairo_pattern_t* p;
+  if (wrapMode_ == WrapModeTileFlipXY) {
+    // Mirrored both ways is cairo's own reflection: no mirrored copy of the tile is made.
+    p = cairo_pattern_create_for_surface(tile_);
+    cairo_pattern_set_extend(p, CAIRO_EXTEND_REFLECT);
+  } else {
+    cairo_surface_t* s = WrappedTile(tile_, wrapMode_);
+    p = cairo_pattern_create_for_surface(s);
+    cairo_surface_destroy(s);
+    cairo_pattern_set_extend(p, ExtendOf(wrapMode_));
+  }
   if (!ApplyPatternMatrix(p, Matrix())) {
     cairo_pattern_destroy(p);
     return nullptr;

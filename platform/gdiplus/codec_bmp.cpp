@@ -11,12 +11,14 @@
 #include <cstring>
 #include <new>
 
+#include <lwbytes.h>
+
 namespace Gdiplus::lwimg {
 
 namespace {
 
-inline uint32_t Le16(const BYTE* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
-inline uint32_t Le32(const BYTE* p) { return Le16(p) | (Le16(p + 2) << 16); }
+using lw::GetLE16;
+using lw::GetLE32;
 
 // One colour channel of a bit-field pixel, scaled to 8 bits.
 struct Channel {
@@ -87,8 +89,8 @@ bool DecodeRle(const BYTE* p, size_t n, int bpp, Image::LwPixels& px) {
 
 Status DecodeBmp(const BYTE* data, size_t size, Image::LwPixels& px) {
   if (size < 14 + 12) return GenericError;
-  const uint32_t offBits = Le32(data + 10);
-  const uint32_t headerSize = Le32(data + 14);
+  const uint32_t offBits = GetLE32(data + 10);
+  const uint32_t headerSize = GetLE32(data + 14);
   if (headerSize > size - 14) return GenericError;
   const BYTE* h = data + 14;
   int64_t width, height;
@@ -98,29 +100,29 @@ Status DecodeBmp(const BYTE* data, size_t size, Image::LwPixels& px) {
   uint32_t masks[4] = {0, 0, 0, 0};
   size_t pos = 14 + headerSize;
   if (headerSize == 12) {
-    width = Le16(h + 4);
-    height = Le16(h + 6);
-    bpp = Le16(h + 10);
+    width = GetLE16(h + 4);
+    height = GetLE16(h + 6);
+    bpp = GetLE16(h + 10);
     paletteEntry = 3;
   } else if (headerSize >= 40) {
-    width = static_cast<int32_t>(Le32(h + 4));
-    height = static_cast<int32_t>(Le32(h + 8));
-    bpp = Le16(h + 14);
-    compression = Le32(h + 16);
-    xppm = static_cast<int32_t>(Le32(h + 24));
-    yppm = static_cast<int32_t>(Le32(h + 28));
-    clrUsed = Le32(h + 32);
+    width = static_cast<int32_t>(GetLE32(h + 4));
+    height = static_cast<int32_t>(GetLE32(h + 8));
+    bpp = GetLE16(h + 14);
+    compression = GetLE32(h + 16);
+    xppm = static_cast<int32_t>(GetLE32(h + 24));
+    yppm = static_cast<int32_t>(GetLE32(h + 28));
+    clrUsed = GetLE32(h + 32);
     if (compression == BI_BITFIELDS) {
       if (headerSize >= 52) {
-        masks[0] = Le32(h + 40);
-        masks[1] = Le32(h + 44);
-        masks[2] = Le32(h + 48);
-        if (headerSize >= 56) masks[3] = Le32(h + 52);
+        masks[0] = GetLE32(h + 40);
+        masks[1] = GetLE32(h + 44);
+        masks[2] = GetLE32(h + 48);
+        if (headerSize >= 56) masks[3] = GetLE32(h + 52);
       } else {
         if (size - pos < 12) return GenericError;
-        masks[0] = Le32(data + pos);
-        masks[1] = Le32(data + pos + 4);
-        masks[2] = Le32(data + pos + 8);
+        masks[0] = GetLE32(data + pos);
+        masks[1] = GetLE32(data + pos + 4);
+        masks[2] = GetLE32(data + pos + 8);
         pos += 12;
       }
     }
@@ -201,7 +203,7 @@ Status DecodeBmp(const BYTE* data, size_t size, Image::LwPixels& px) {
         continue;
       }
       for (int64_t x = 0; x < width; ++x, d += 4) {
-        const uint32_t v = bpp == 16 ? Le16(s + x * 2) : Le32(s + x * 4);
+        const uint32_t v = bpp == 16 ? GetLE16(s + x * 2) : GetLE32(s + x * 4);
         d[0] = b.Get(v, 0);
         d[1] = g.Get(v, 0);
         d[2] = r.Get(v, 0);
@@ -221,14 +223,8 @@ Status DecodeBmp(const BYTE* data, size_t size, Image::LwPixels& px) {
 
 namespace {
 
-void PutLe16(std::vector<BYTE>& out, uint32_t v) {
-  out.push_back(BYTE(v));
-  out.push_back(BYTE(v >> 8));
-}
-void PutLe32(std::vector<BYTE>& out, uint32_t v) {
-  PutLe16(out, v & 0xFFFF);
-  PutLe16(out, v >> 16);
-}
+using lw::AppendLE16;
+using lw::AppendLE32;
 
 }  // namespace
 
@@ -246,21 +242,21 @@ Status EncodeBmp(const Image::LwPixels& px, std::vector<BYTE>& out) {
     // BITMAPFILEHEADER
     out.push_back('B');
     out.push_back('M');
-    PutLe32(out, static_cast<uint32_t>(offBits + imageBytes));
-    PutLe32(out, 0);
-    PutLe32(out, static_cast<uint32_t>(offBits));
+    AppendLE32(out, static_cast<uint32_t>(offBits + imageBytes));
+    AppendLE32(out, 0);
+    AppendLE32(out, static_cast<uint32_t>(offBits));
     // BITMAPINFOHEADER
-    PutLe32(out, 40);
-    PutLe32(out, static_cast<uint32_t>(px.width));
-    PutLe32(out, static_cast<uint32_t>(px.height));  // bottom-up
-    PutLe16(out, 1);
-    PutLe16(out, bpp);
-    PutLe32(out, BI_RGB);
-    PutLe32(out, static_cast<uint32_t>(imageBytes));
-    PutLe32(out, static_cast<uint32_t>(std::lround(px.dpiX / 0.0254)));
-    PutLe32(out, static_cast<uint32_t>(std::lround(px.dpiY / 0.0254)));
-    PutLe32(out, colors);
-    PutLe32(out, 0);
+    AppendLE32(out, 40);
+    AppendLE32(out, static_cast<uint32_t>(px.width));
+    AppendLE32(out, static_cast<uint32_t>(px.height));  // bottom-up
+    AppendLE16(out, 1);
+    AppendLE16(out, bpp);
+    AppendLE32(out, BI_RGB);
+    AppendLE32(out, static_cast<uint32_t>(imageBytes));
+    AppendLE32(out, static_cast<uint32_t>(std::lround(px.dpiX / 0.0254)));
+    AppendLE32(out, static_cast<uint32_t>(std::lround(px.dpiY / 0.0254)));
+    AppendLE32(out, colors);
+    AppendLE32(out, 0);
     for (uint32_t i = 0; i < colors; ++i) {
       const ARGB c = px.palette[i];
       out.push_back(BYTE(c));

@@ -895,7 +895,10 @@ Status Graphics::DrawImage(Image* image, const RectF& destRect, REAL srcX, REAL 
   double dx, dy;
   PixelShiftInWorld(&dx, &dy);
   const Status s = Render([&](cairo_t* cr) {
-    cairo_rectangle(cr, destRect.X - dx, destRect.Y - dy, destRect.Width, destRect.Height);
+    GraphicsPath area;  // through the path, which keeps its figure within cairo's range
+    area.AddRectangle(RectF(static_cast<REAL>(destRect.X - dx), static_cast<REAL>(destRect.Y - dy), destRect.Width,
+                            destRect.Height));
+    area.LwAppendTo(cr);
     cairo_pattern_t* p = cairo_pattern_create_for_surface(src);
     // World point (shift taken out) -> image pixel.
     cairo_matrix_t m;

@@ -510,17 +510,110 @@ BOOL GraphicsPath::IsVisible(INT x, INT y, const Graphics* g) const {
 }
 BOOL GraphicsPath::IsVisible(const Point& point, const Graphics* g) const { return IsVisible(point.X, point.Y, g); }
 
+namespace {
+
+// cairo keeps path coordinates as 24.8 fixed-point numbers: device coordinates past about 8.4
+// million wrap around, and its stroker and extents then work on nonsense (or fail an assertion).
+// Figures are kept inside this box, half that range, which leaves room for device offsets and
+// pen widths; no surface comes near it.
+constexpr double kCairoSafeCoordinate = 4194304.0;  // 2^22
+// Curves of a figure that leaves the box are taken as lines, at most this many per curve.
+constexpr int kMaxCurveSteps = 1024;
+
+bool InsideCairoBox(const DPoint& p) {
+  return std::fabs(p.x) <= kCairoSafeCoordinate && std::fabs(p.y) <= kCairoSafeCoordinate;
+}
+
+// One pass of polygon clipping against the half-plane where coordinate `axis` (0 x, 1 y) times
+// `side` (+1 or -1) is at most the box's edge. An open figure has no edge from its last point back
+// to its first. Parts outside are replaced by runs along the edge, which stays far outside any
+// surface.
+std::vector<DPoint> ClipToEdge(const std::vector<DPoint>& in, int axis, double side, bool closed) {
+  std::vector<DPoint> out;
+  if (in.empty()) return out;
+  auto value = [axis](const DPoint& p) { return axis == 0 ? p.x : p.y; };
+  auto inside = [&](const DPoint& p) { return side * value(p) <= kCairoSafeCoordinate; };
+  auto cross = [&](const DPoint& a, const DPoint& b) {
+    const double edge = side * kCairoSafeCoordinate;
+    const double t = (edge - value(a)) / (value(b) - value(a));
+    DPoint q{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+    (axis == 0 ? q.x : q.y) = edge;
+    return q;
+  };
+  const size_t n = in.size();
+  if (inside(in[0]) && !closed) out.push_back(in[0]);
+  for (size_t i = closed ? 0 : 1; i < n; ++i) {
+    const DPoint& previous = in[i == 0 ? n - 1 : i - 1];
+    const DPoint& current = in[i];
+    if (inside(current)) {
+      if (!inside(previous)) out.push_back(cross(previous, current));
+      out.push_back(current);
+    } else if (inside(previous)) {
+      out.push_back(cross(previous, current));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+// The one place where a path's geometry reaches cairo (fills, strokes, clips, hit tests and the
+// extents taken from them): figures that are not numbers are left out, figures that leave cairo's
+// range are clipped to it.
 void GraphicsPath::LwAppendTo(cairo_t* cr) const {
   const std::vector<PointF>& p = points_;
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr, &ctm);
+  cairo_matrix_t back = ctm;
+  const bool invertible = cairo_matrix_invert(&back) == CAIRO_STATUS_SUCCESS;
+  auto device = [&](INT i) {
+    DPoint d{p[i].X, p[i].Y};
+    cairo_matrix_transform_point(&ctm, &d.x, &d.y);
+    return d;
+  };
   ForEachFigure(types_, [&](INT first, INT last, bool closed) {
     // cairo cannot take points that are not numbers: such a figure is left out whole.
+    bool inRange = true;
     for (INT i = first; i <= last; ++i) {
       if (!std::isfinite(p[i].X) || !std::isfinite(p[i].Y)) return;
+      const DPoint d = device(i);
+      if (!std::isfinite(d.x) || !std::isfinite(d.y)) return;
+      inRange = inRange && InsideCairoBox(d);
     }
-    cairo_move_to(cr, p[first].X, p[first].Y);
+    if (inRange) {
+      cairo_move_to(cr, p[first].X, p[first].Y);
+      ForEachSegment(
+          types_, first, last, [&](INT i) { cairo_line_to(cr, p[i].X, p[i].Y); },
+          [&](INT i) { cairo_curve_to(cr, p[i].X, p[i].Y, p[i + 1].X, p[i + 1].Y, p[i + 2].X, p[i + 2].Y); });
+      if (closed) cairo_close_path(cr);
+      return;
+    }
+    if (!invertible) return;
+    // The figure as lines in device space (curves flattened to about a quarter pixel, within
+    // a bounded number of steps), clipped to the box and taken back to user space.
+    std::vector<DPoint> poly{device(first)};
     ForEachSegment(
-        types_, first, last, [&](INT i) { cairo_line_to(cr, p[i].X, p[i].Y); },
-        [&](INT i) { cairo_curve_to(cr, p[i].X, p[i].Y, p[i + 1].X, p[i + 1].Y, p[i + 2].X, p[i + 2].Y); });
+        types_, first, last, [&](INT i) { poly.push_back(device(i)); },
+        [&](INT i) {
+          const DPoint p0 = poly.back(), p1 = device(i), p2 = device(i + 1), p3 = device(i + 2);
+          const double bend = std::max(std::hypot(p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y),
+                                       std::hypot(p1.x - 2 * p2.x + p3.x, p1.y - 2 * p2.y + p3.y));
+          const double wanted = std::ceil(std::sqrt(0.75 * bend / 0.25));
+          const int steps = std::isfinite(wanted) ? static_cast<int>(std::clamp(wanted, 1.0, double{kMaxCurveSteps}))
+                                                  : kMaxCurveSteps;
+          for (int k = 1; k <= steps; ++k) poly.push_back(Cubic(p0, p1, p2, p3, static_cast<double>(k) / steps));
+        });
+    for (int axis = 0; axis < 2; ++axis)
+      for (const double side : {1.0, -1.0}) poly = ClipToEdge(poly, axis, side, closed);
+    if (poly.empty()) return;
+    for (size_t k = 0; k < poly.size(); ++k) {
+      double x = poly[k].x, y = poly[k].y;
+      cairo_matrix_transform_point(&back, &x, &y);
+      if (k == 0)
+        cairo_move_to(cr, x, y);
+      else
+        cairo_line_to(cr, x, y);
+    }
     if (closed) cairo_close_path(cr);
   });
 }

@@ -116,8 +116,7 @@ bool ReadF32(CFile& f, float& v) {
 bool ReadString16(CFile& f, std::u16string& s) {
   uint32_t count;
   if (!ReadU32(f, count)) return false;
-  const ULONGLONG pos = f.GetPosition(), len = f.GetLength();
-  if (pos > len || static_cast<ULONGLONG>(count) * 2 > len - pos) return false;
+  if (!CountFits(f, count, 2)) return false;
   std::string bytes(static_cast<size_t>(count) * 2, '\0');
   if (!ReadBytes(f, bytes.data(), bytes.size())) return false;
   s.resize(count);
@@ -131,5 +130,12 @@ bool ReadString16(CFile& f, CString& s) {
   s = CString::FromUtf16(u);
   return true;
 }
+
+uint64_t BytesLeft(CFile& f) {
+  const uint64_t len = f.GetLength(), pos = f.GetPosition();
+  return pos < len ? len - pos : 0;
+}
+
+bool CountFits(CFile& f, uint64_t count, uint64_t minSize) { return minSize == 0 || count <= BytesLeft(f) / minSize; }
 
 }  // namespace lw::bin

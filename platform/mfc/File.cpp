@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include <lwstr.h>
+#include <winfile.h>
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
 
@@ -70,10 +71,7 @@ void FillStatus(const struct stat& st, const std::wstring& fullName, CFileStatus
 }  // namespace
 
 std::string CFile::ToOsPath(const wchar_t* lpszFileName) {
-  std::wstring w(lpszFileName ? lpszFileName : L"");
-  for (auto& c : w)
-    if (c == L'\\') c = L'/';
-  return lw::WideToUtf8(w);
+  return lw::NativePath(lpszFileName ? lpszFileName : L"");
 }
 
 CFile::CFile() : m_hFile(INVALID_HANDLE_VALUE), m_bCloseOnDelete(FALSE) {}

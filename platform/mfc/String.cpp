@@ -14,30 +14,6 @@ namespace lw {
 
 namespace {
 
-// Case mappings come from the C.UTF-8 tables, whatever locale the process runs in.
-locale_t Utf8Locale() {
-  static locale_t loc = [] {
-    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
-    return l;
-  }();
-  return loc;
-}
-
-}  // namespace
-
-wchar_t ToLowerChar(wchar_t ch) {
-  locale_t l = Utf8Locale();
-  return static_cast<wchar_t>(l ? towlower_l(static_cast<wint_t>(ch), l) : towlower(static_cast<wint_t>(ch)));
-}
-
-wchar_t ToUpperChar(wchar_t ch) {
-  locale_t l = Utf8Locale();
-  return static_cast<wchar_t>(l ? towupper_l(static_cast<wint_t>(ch), l) : towupper(static_cast<wint_t>(ch)));
-}
-
-namespace {
-
 struct Field {
   bool left = false, plus = false, space = false, alt = false, zero = false;
   int width = -1;

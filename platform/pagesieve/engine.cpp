@@ -163,6 +163,20 @@ float Advance(fz_context* ctx, fz_font* font, int gid, int wmode) {
   return std::isfinite(a) ? a : 0.0f;
 }
 
+// The width in ems the PDF gives a glyph of `e` (its Widths, W or the standard metrics), the
+// width MuPDF places the next glyph by; the face's own advance where the code is not known.
+float PdfWidth(fz_context* ctx, const FontEntry& e, fz_font* font, int gid, int wmode) {
+  if (e.desc && wmode == 0) {
+    auto it = e.gid_to_cid.find(gid);
+    const bool found = it != e.gid_to_cid.end() || (it = e.gid_to_code.find(gid)) != e.gid_to_code.end();
+    if (found) {
+      const float w = pdf_lookup_hmtx(ctx, e.desc, it->second).w / 1000.0f;
+      if (std::isfinite(w) && w > 0) return w;
+    }
+  }
+  return Advance(ctx, font, gid, wmode);
+}
+
 // The font's glyph for a Unicode character through its own character map, or 0.
 int GlyphOf(fz_context* ctx, fz_font* font, int unicode) {
   int gid = 0;
@@ -307,6 +321,7 @@ struct PageRun {
   bool pending = false;
   PdfPathRecord pending_rec{};
   std::vector<PdfPathSegment> pending_segs;
+  std::vector<float> pending_dashes;
   fz_matrix pending_ctm = fz_identity;
 
   const fz_text* last_fill_text = nullptr;  // kept
@@ -314,6 +329,15 @@ struct PageRun {
   std::vector<Clip> clips;
   int mask_def = 0;   // inside a soft-mask definition: nothing is shown
   int skip_tile = 0;  // inside a tile that is not drawn
+
+  // Type 3 glyphs run through this device: the device itself, how deep glyphs nest, and for a
+  // glyph that takes the text's colour (d1) that colour.
+  fz_device* self = nullptr;
+  int t3_depth = 0;
+  bool t3_uncoloured = false;
+  fz_colorspace* t3_cs = nullptr;
+  float t3_color[FZ_MAX_COLORS] = {};
+  float t3_alpha = 1;
 
   // Rasterising: calls go to a draw device over a pixmap instead of becoming records.
   fz_device* cap = nullptr;
@@ -395,6 +419,7 @@ struct PageRun {
       pending_rec.stroke_on = 1;
       std::copy(rgb, rgb + 3, pending_rec.stroke_rgb);
       pending_rec.line_width = width;
+      SetStrokeStyle(stroke);
       FlushPending();
       return;
     }
@@ -404,9 +429,32 @@ struct PageRun {
     pending_rec.stroke_on = 1;
     std::copy(rgb, rgb + 3, pending_rec.stroke_rgb);
     pending_rec.line_width = width;
+    SetStrokeStyle(stroke);
     pending_segs = std::move(segs);
     pending = true;
     FlushPending();
+  }
+
+  // Caps, join, miter limit and dashes of the pending record from the stroke state (MuPDF's
+  // defaults without one: butt caps, miter joins, limit 10, solid).
+  void SetStrokeStyle(const fz_stroke_state* stroke) {
+    pending_dashes.clear();
+    pending_rec.miter_limit = 10;
+    pending_rec.dash_phase = 0;
+    if (stroke) {
+      auto cap = [](fz_linecap c) { return static_cast<uint8_t>(c >= FZ_LINECAP_BUTT && c <= FZ_LINECAP_TRIANGLE ? c : 0); };
+      pending_rec.start_cap = cap(stroke->start_cap);
+      pending_rec.end_cap = cap(stroke->end_cap);
+      pending_rec.dash_cap = cap(stroke->dash_cap);
+      pending_rec.line_join =
+          static_cast<uint8_t>(stroke->linejoin >= FZ_LINEJOIN_MITER && stroke->linejoin <= FZ_LINEJOIN_MITER_XPS ? stroke->linejoin : 0);
+      pending_rec.miter_limit = stroke->miterlimit;
+      const int n = std::clamp(stroke->dash_len, 0, static_cast<int>(std::size(stroke->dash_list)));
+      pending_dashes.assign(stroke->dash_list, stroke->dash_list + n);
+      pending_rec.dash_phase = stroke->dash_phase;
+    }
+    pending_rec.dash_count = static_cast<int32_t>(pending_dashes.size());
+    pending_rec.dashes = pending_dashes.empty() ? nullptr : pending_dashes.data();
   }
 
   // --- fonts ---
@@ -470,6 +518,7 @@ struct PageRun {
     if (!composed) return false;
     PdfRunChar& entry = t.runs[g.run].chars[g.index];
     entry.character = composed;
+    entry.advance = letter_w / size * 1000.0f;
     if (g.run == 0 && g.index == 0) {
       // The text's first character: its origin moves to the letter instead.
       t.m.e += letter_x * t.m.a + letter_y * t.m.c;
@@ -527,7 +576,8 @@ struct PageRun {
     ToRgb(ctx, cs, color, rgb);
     TextState t;
     for (const fz_text_span* span = text->head; span && !failed; span = span->next) {
-      if (!span->font || span->len <= 0) continue;
+      // Type 3 glyphs are drawn as shapes and pictures (RunType3Glyphs); they leave a gap here.
+      if (!span->font || span->len <= 0 || fz_font_t3_procs(ctx, span->font)) continue;
       FontEntry* fe = FontFor(span->font);
       if (!fe) continue;
       fz_matrix g = fz_concat(span->trm, ctm);
@@ -540,7 +590,7 @@ struct PageRun {
         fz_point p = fz_transform_point(fz_make_point(it.x, it.y), ctm);
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
         if (it.gid < 0) continue;  // a further character of a glyph before, taken with it
-        const float advance = Advance(ctx, span->font, it.gid, span->wmode) * s * th;
+        const float advance = PdfWidth(ctx, *fe, span->font, it.gid, span->wmode) * s * th;
         // The characters of the glyph: its own, those of further items (a ligature with a
         // multi-character mapping), or the letters of a Unicode ligature.
         int seq[kMaxGlyphChars];
@@ -584,6 +634,7 @@ struct PageRun {
           rc.run.font_size = s;
           rc.run.horizontal_scale = th;
           rc.run.fill_given = 1;
+          rc.run.advances_given = 1;
           std::copy(rgb, rgb + 3, rc.run.fill_rgb);
           t.runs.push_back(std::move(rc));
         }
@@ -595,8 +646,9 @@ struct PageRun {
           // A gap wide enough to be a word space becomes one, unless a space is already there.
           if (!first && span->wmode == 0 && !IsSpace(seq[0]) && !IsSpace(t.last) &&
               tx - t.pen > WordGap(span->font, *fe) * s * th)
-            chars.push_back(PdfRunChar{0, 32 | kPdfCharWordSpace});
-          AddChar(chars, first ? 0.0f : adj, seq[0]);
+            chars.push_back(PdfRunChar{0, 32 | kPdfCharWordSpace, 0});
+          const float own = n > 1 ? LetterWidth(span->font, seq[0]) : advance / (s * th);
+          AddChar(chars, first ? 0.0f : adj, seq[0], own * 1000.0f);
           if (n > 1) PlaceLigatureLetters(span, seq, n, tx, next, s * th, chars);
           t.last = seq[n - 1];
         }
@@ -628,30 +680,37 @@ struct PageRun {
   // keeps its place.
   void PlaceLigatureLetters(const fz_text_span* span, const int* seq, int n, float x, float end, float size,
                             std::vector<PdfRunChar>& chars) {
-    auto width = [&](int ch) {
-      const int gid = GlyphOf(ctx, span->font, ch);
-      return gid > 0 ? Advance(ctx, span->font, gid, 0) * size : 0.0f;
-    };
-    float pen = x + width(seq[0]);
+    float pen = x + LetterWidth(span->font, seq[0]) * size;
     for (int k = 1; k < n; ++k) {
-      const float w = width(seq[k]);
+      const float em = LetterWidth(span->font, seq[k]), w = em * size;
       float adj = 0;
       if (k == n - 1) {
         adj = -((end - w) - pen) * 1000.0f / size;
         if (std::fabs(adj) < 0.01f) adj = 0;
       }
-      AddChar(chars, adj, seq[k]);
+      AddChar(chars, adj, seq[k], em * 1000.0f);
       pen += w - adj * size / 1000.0f;
     }
   }
 
-  static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch) {
+  // The width in ems of the font's glyph for a character, or 0.
+  float LetterWidth(fz_font* font, int ch) {
+    const int gid = GlyphOf(ctx, font, ch);
+    return gid > 0 ? Advance(ctx, font, gid, 0) : 0.0f;
+  }
+
+  // The Type 3 glyphs of a text, each run through this device: the paths of its procedure become
+  // shapes, its bitmaps pictures. A glyph that leaves its colour to the text (d1) is drawn in the
+  // text's colour.
+  void RunType3Glyphs(const fz_text* text, fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha);
+
+  static void AddChar(std::vector<PdfRunChar>& chars, float adj, int ch, float advance) {
     if (ch > 0xFFFF && ch <= 0x10FFFF) {
       ch -= 0x10000;
-      chars.push_back(PdfRunChar{adj, 0xD800 + (ch >> 10)});
-      chars.push_back(PdfRunChar{0, 0xDC00 + (ch & 0x3FF)});
+      chars.push_back(PdfRunChar{adj, 0xD800 + (ch >> 10), advance});
+      chars.push_back(PdfRunChar{0, 0xDC00 + (ch & 0x3FF), 0});
     } else {
-      chars.push_back(PdfRunChar{adj, ch & 0xFFFF});
+      chars.push_back(PdfRunChar{adj, ch & 0xFFFF, advance});
     }
   }
 
@@ -807,6 +866,58 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   fz_drop_pixmap(ctx, mask);
 }
 
+int RunType3Glyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, fz_device* dev) {
+  int ok = 1;
+  fz_try(ctx) { fz_run_t3_glyph(ctx, font, gid, trm, dev); }
+  fz_catch(ctx) { ok = 0; }
+  return ok;
+}
+
+void PageRun::RunType3Glyphs(const fz_text* text, fz_matrix ctm, fz_colorspace* cs, const float* color,
+                             float alpha) {
+  if (!self || t3_depth >= 2 || alpha <= 0) return;  // glyphs drawing Type 3 text draw no deeper
+  ++t3_depth;
+  const bool outer_uncoloured = t3_uncoloured;
+  fz_colorspace* outer_cs = t3_cs;
+  float outer_color[FZ_MAX_COLORS];
+  std::copy(t3_color, t3_color + FZ_MAX_COLORS, outer_color);
+  const float outer_alpha = t3_alpha;
+  for (const fz_text_span* span = text->head; span && !failed; span = span->next) {
+    fz_font* font = span->font;
+    if (!font || !fz_font_t3_procs(ctx, font)) continue;
+    for (int i = 0; i < span->len && !failed; ++i) {
+      const fz_text_item& it = span->items[i];
+      if (it.gid < 0 || it.gid > 255) continue;
+      // A glyph that leaves its colour to the text takes the text's; one inside such a glyph keeps
+      // the colour it was given.
+      if (!outer_uncoloured) {
+        t3_uncoloured = font->t3flags && (font->t3flags[it.gid] & FZ_DEVFLAG_MASK);
+        t3_cs = cs;
+        const int n = cs ? std::min(fz_colorspace_n(ctx, cs), static_cast<int>(FZ_MAX_COLORS)) : 0;
+        for (int c = 0; c < FZ_MAX_COLORS; ++c) t3_color[c] = c < n && color ? color[c] : 0;
+        t3_alpha = alpha;
+      }
+      const fz_matrix trm = fz_concat(fz_matrix{span->trm.a, span->trm.b, span->trm.c, span->trm.d, it.x, it.y}, ctm);
+      FlushPending();
+      if (!RunType3Glyph(ctx, font, it.gid, trm, self)) continue;
+    }
+  }
+  FlushPending();
+  t3_uncoloured = outer_uncoloured;
+  t3_cs = outer_cs;
+  std::copy(outer_color, outer_color + FZ_MAX_COLORS, t3_color);
+  t3_alpha = outer_alpha;
+  --t3_depth;
+}
+
+// The colour a call draws in: the text's for the procedures of Type 3 glyphs that take it.
+void Type3Colour(PageRun* r, fz_colorspace** cs, const float** color, float* alpha) {
+  if (!r->t3_uncoloured) return;
+  *cs = r->t3_cs;
+  *color = r->t3_color;
+  *alpha = r->t3_alpha;
+}
+
 // C-side of a capture: pixmap, draw device and the clips in force replayed onto it.
 int StartRaster(fz_context* ctx, int w, int h, fz_pixmap** pix_out, fz_device** dev_out) {
   fz_pixmap* pix = nullptr;
@@ -909,6 +1020,7 @@ void Forward(fz_context* ctx, F&& f) {
 void DevFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int even_odd, fz_matrix ctm,
                  fz_colorspace* cs, const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     Forward(ctx, [&] { fz_fill_path(ctx, r->cap, path, even_odd, m, cs, color, alpha, cp); });
@@ -921,6 +1033,7 @@ void DevFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int even_
 void DevStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* st, fz_matrix ctm,
                    fz_colorspace* cs, const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     Forward(ctx, [&] { fz_stroke_path(ctx, r->cap, path, st, m, cs, color, alpha, cp); });
@@ -1029,6 +1142,7 @@ void RasterCall(PageRun* r, fz_rect bounds, const std::function<void()>& draw);
 void DevFillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                  const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     if (!Type3TooCostly(ctx, text, ctm))
@@ -1040,15 +1154,8 @@ void DevFillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix
     r->FlushPending();
     fz_drop_text(ctx, r->last_fill_text);
     r->last_fill_text = fz_keep_text(ctx, text);
-    if (IsType3(ctx, text)) {
-      if (Type3TooCostly(ctx, text, ctm)) return;
-      RasterCall(r, BoundText(ctx, text, nullptr, ctm), [&] {
-        fz_matrix m = fz_concat(ctm, r->cap_m);
-        Forward(ctx, [&] { fz_fill_text(ctx, r->cap, text, m, cs, color, alpha, cp); });
-      });
-      return;
-    }
     r->EmitText(text, ctm, cs, color, alpha);
+    if (IsType3(ctx, text)) r->RunType3Glyphs(text, ctm, cs, color, alpha);
   });
 }
 
@@ -1114,6 +1221,7 @@ void DevFillImage(fz_context* ctx, fz_device* dev, fz_image* img, fz_matrix ctm,
 void DevFillImageMask(fz_context* ctx, fz_device* dev, fz_image* img, fz_matrix ctm, fz_colorspace* cs,
                       const float* color, float alpha, fz_color_params cp) {
   PageRun* r = RunOf(dev);
+  Type3Colour(r, &cs, &color, &alpha);
   if (r->cap) {
     fz_matrix m = fz_concat(ctm, r->cap_m);
     Forward(ctx, [&] { fz_fill_image_mask(ctx, r->cap, img, m, cs, color, alpha, cp); });
@@ -1217,6 +1325,7 @@ void RasterCall(PageRun* r, fz_rect bounds, const std::function<void()>& draw) {
 fz_device* NewSieveDevice(fz_context* ctx, PageRun* run) {
   SieveDevice* d = fz_new_derived_device(ctx, SieveDevice);
   d->run = run;
+  run->self = &d->super;
   d->super.fill_path = DevFillPath;
   d->super.stroke_path = DevStrokePath;
   d->super.clip_path = DevClipPath;

@@ -44,6 +44,7 @@ struct FontEntry {
   std::vector<uint16_t> cid_to_ucs;
   std::unordered_map<int, int> gid_to_cid;  // first CID of every glyph, for characters without Unicode
   float word_gap = -1;  // the smallest gap that is a word space, in ems; -1 until measured
+  std::unordered_map<int, int> gid_to_code;  // simple fonts not embedded: the first code of each glyph
 };
 
 // Turns a MuPDF CMap (with its use chain flattened) into an engine CMap record over the codes in

@@ -356,6 +356,11 @@ void BuildFontRecord(fz_context* ctx, FontEntry& e) {
         while (!e.cid_to_gid.empty() && e.cid_to_gid.back() == 0) e.cid_to_gid.pop_back();
       for (size_t cid = 0; cid < e.cid_to_gid.size(); ++cid) e.gid_to_cid.emplace(e.cid_to_gid[cid], static_cast<int>(cid));
       GiveUnmappedGlyphsPrivateCodes(e);
+    } else if (!type0 && dict) {
+      uint16_t gids[256];
+      if (FillCidToGid(ctx, d, gids, 256))
+        for (int code = 0; code < 256; ++code)
+          if (gids[code]) e.gid_to_code.emplace(gids[code], code);
     }
   }
   r.hmetric_count = static_cast<int32_t>(e.hmetrics.size());

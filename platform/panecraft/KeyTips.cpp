@@ -74,7 +74,7 @@ class QorpKeyTipBadge : public wxPopupWindow {
   bool m_bEnabled;
 };
 
-wxChar UpperOf(wxChar c) { return static_cast<wxChar>(std::towupper(static_cast<wint_t>(c))); }
+wxChar UpperOf(wxChar c) { return static_cast<wxChar>(lw::ToUpperChar(static_cast<wchar_t>(c))); }
 
 // The mnemonic letter of a caption ("&Home" -> 'H'), or 0.
 wchar_t MnemonicOf(const CString& s) {

@@ -18,6 +18,8 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+
+#include <lwbytes.h>
 #include <string>
 #include <utility>
 
@@ -108,13 +110,8 @@ constexpr uint8_t kScratchObject = 1;  // object of a compound member assignment
 constexpr uint8_t kScratchKey = 2;     // key of a compound member assignment
 constexpr uint8_t kFunctionRegisters = 3;
 
-void PutU16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void PutU32(std::vector<uint8_t>& v, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
+void PutU16(std::vector<uint8_t>& v, uint32_t x) { lw::AppendLE16(v, static_cast<uint16_t>(x)); }
+void PutU32(std::vector<uint8_t>& v, uint32_t x) { lw::AppendLE32(v, x); }
 void PutString(std::vector<uint8_t>& v, const std::string& s) {
   v.insert(v.end(), s.begin(), s.end());
   v.push_back(0);

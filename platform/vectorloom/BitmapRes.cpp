@@ -3,6 +3,9 @@
 #include <gdiplus.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
 
 namespace Vectorloom {
 
@@ -10,6 +13,8 @@ struct CBitmapResObj::Picture {
   Gdiplus::Bitmap* bitmap = nullptr;
   void* pixels = nullptr;
   bool own = false;
+  std::mutex fadedLock;  // pages may be drawn on more than one thread
+  std::map<BYTE, std::shared_ptr<Gdiplus::Bitmap>> faded;
   ~Picture() {
     if (!own) return;
     delete bitmap;
@@ -34,6 +39,46 @@ void CBitmapResObj::SetGdiBitmap(Gdiplus::Bitmap* pBitmap, void* pPixels, int bO
 Gdiplus::Bitmap* CBitmapResObj::GetGdiBitmap() const { return m_picture ? m_picture->bitmap : nullptr; }
 
 void* CBitmapResObj::GetPixelsBuffer() const { return m_picture ? m_picture->pixels : nullptr; }
+
+namespace {
+
+// A 32-bit copy of a bitmap with every alpha multiplied by opacity / 255; null on failure.
+std::shared_ptr<Gdiplus::Bitmap> FadedCopy(Gdiplus::Bitmap& source, BYTE opacity) {
+  const INT w = static_cast<INT>(source.GetWidth()), h = static_cast<INT>(source.GetHeight());
+  Gdiplus::Rect all(0, 0, w, h);
+  Gdiplus::BitmapData data;
+  if (source.LockBits(&all, Gdiplus::ImageLockModeRead, Gdiplus::PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+    return nullptr;
+  auto copy = std::make_shared<Gdiplus::Bitmap>(w, h, Gdiplus::PixelFormat32bppARGB);
+  Gdiplus::BitmapData out;
+  if (copy->LockBits(&all, Gdiplus::ImageLockModeWrite, Gdiplus::PixelFormat32bppARGB, &out) != Gdiplus::Ok) {
+    source.UnlockBits(&data);
+    return nullptr;
+  }
+  for (INT y = 0; y < h; ++y) {
+    const auto* src = static_cast<const uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+    auto* dst = static_cast<uint8_t*>(out.Scan0) + static_cast<ptrdiff_t>(y) * out.Stride;
+    for (INT x = 0; x < w; ++x) {
+      std::memcpy(dst + 4 * x, src + 4 * x, 3);
+      dst[4 * x + 3] = static_cast<uint8_t>(src[4 * x + 3] * opacity / 255);  // B, G, R, A in memory
+    }
+  }
+  copy->UnlockBits(&out);
+  source.UnlockBits(&data);
+  return copy;
+}
+
+}  // namespace
+
+std::shared_ptr<Gdiplus::Bitmap> CBitmapResObj::GetFadedBitmap(BYTE opacity) const {
+  const std::shared_ptr<Picture> picture = m_picture;
+  if (!picture || !picture->bitmap) return nullptr;
+  if (!picture->own) return FadedCopy(*picture->bitmap, opacity);
+  std::lock_guard<std::mutex> hold(picture->fadedLock);
+  std::shared_ptr<Gdiplus::Bitmap>& kept = picture->faded[opacity];
+  if (!kept) kept = FadedCopy(*picture->bitmap, opacity);
+  return kept;
+}
 
 // ---------------------------------------------------------------------------------------------
 

@@ -10,17 +10,7 @@
 
 namespace Vectorloom::io {
 
-inline uint64_t Remaining(CFile& file) {
-  const uint64_t len = file.GetLength();
-  const uint64_t pos = file.GetPosition();
-  return pos < len ? len - pos : 0;
-}
-
-// Whether count records of at least minSize bytes each can still follow.
-inline bool CountFits(CFile& file, uint64_t count, uint64_t minSize) {
-  if (minSize == 0) return true;
-  return count <= Remaining(file) / minSize;
-}
+using lw::bin::CountFits;
 
 inline bool ReadBool32(CFile& file, int& v) {
   uint32_t x;

@@ -180,8 +180,14 @@ void CRenderBaseObj::CreatePathStorage() {}
 
 int CRenderBaseObj::CreateEffectsDIBs(int, int) { return 1; }
 
+namespace {
+thread_local int g_silhouetteDepth = 0;  // silhouettes being drawn on this thread
+}  // namespace
+
+bool CRenderBaseObj::IsDrawingSilhouette() { return g_silhouetteDepth > 0; }
+
 void CRenderBaseObj::DrawShadow(Gdiplus::Graphics* g, const Gdiplus::Matrix& viewMatrix) {
-  if (!g || !m_bShadow || m_bDrawingSilhouette) return;
+  if (!g || !m_bShadow || g_silhouetteDepth > 0) return;
   // The shadow's place on the device: the object's bounds (widened for strokes and caps) moved
   // by the offset, through the view, cut to what the target shows.
   CQorVectorRect<float> r = CalcuShadowBoundRect(nullptr);
@@ -219,9 +225,9 @@ void CRenderBaseObj::DrawShadow(Gdiplus::Graphics* g, const Gdiplus::Matrix& vie
     Gdiplus::Matrix m(1, 0, 0, 1, m_ptShadowOffset.x, m_ptShadowOffset.y);
     m.Multiply(&viewMatrix, Gdiplus::MatrixOrderAppend);
     m.Translate(static_cast<Gdiplus::REAL>(-left), static_cast<Gdiplus::REAL>(-top), Gdiplus::MatrixOrderAppend);
-    m_bDrawingSilhouette = true;
+    ++g_silhouetteDepth;
     Draw(&off, m);
-    m_bDrawingSilhouette = false;
+    --g_silhouetteDepth;
   }
   // Every pixel takes the shadow colour; its coverage scales the shadow's opacity.
   Gdiplus::Rect all(0, 0, w, h);

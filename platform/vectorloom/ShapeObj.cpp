@@ -138,32 +138,6 @@ void AssignResource(CRenderVectorShapeDef& def, const CBitmapResObjsList& list) 
   if (src && src != ext) def.SetRenderBitmap(src);
 }
 
-// A 32-bit copy of a bitmap with every alpha multiplied by opacity / 255; null on failure.
-std::unique_ptr<Gdiplus::Bitmap> FadedCopy(Gdiplus::Bitmap& source, BYTE opacity) {
-  const INT w = static_cast<INT>(source.GetWidth()), h = static_cast<INT>(source.GetHeight());
-  Gdiplus::Rect all(0, 0, w, h);
-  Gdiplus::BitmapData data;
-  if (source.LockBits(&all, Gdiplus::ImageLockModeRead, Gdiplus::PixelFormat32bppARGB, &data) != Gdiplus::Ok)
-    return nullptr;
-  auto copy = std::make_unique<Gdiplus::Bitmap>(w, h, Gdiplus::PixelFormat32bppARGB);
-  Gdiplus::BitmapData out;
-  if (copy->LockBits(&all, Gdiplus::ImageLockModeWrite, Gdiplus::PixelFormat32bppARGB, &out) != Gdiplus::Ok) {
-    source.UnlockBits(&data);
-    return nullptr;
-  }
-  for (INT y = 0; y < h; ++y) {
-    const auto* src = static_cast<const uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
-    auto* dst = static_cast<uint8_t*>(out.Scan0) + static_cast<ptrdiff_t>(y) * out.Stride;
-    for (INT x = 0; x < w; ++x) {
-      std::memcpy(dst + 4 * x, src + 4 * x, 3);
-      dst[4 * x + 3] = static_cast<uint8_t>(src[4 * x + 3] * opacity / 255);  // B, G, R, A in memory
-    }
-  }
-  copy->UnlockBits(&out);
-  source.UnlockBits(&data);
-  return copy;
-}
-
 // The brush of a definition over a path's bounds (object coordinates).
 std::unique_ptr<Gdiplus::Brush> CreateBrush(const CRenderVectorShapeDef& def, const Gdiplus::GraphicsPath& path) {
   const int t = def.GetTransparency();
@@ -219,8 +193,9 @@ std::unique_ptr<Gdiplus::Brush> CreateBrush(const CRenderVectorShapeDef& def, co
       path.GetBounds(&bounds);
       std::unique_ptr<Gdiplus::TextureBrush> brush;
       if (t > 0) {
-        // The brush copies its image: hand it a copy whose alpha carries the transparency.
-        std::unique_ptr<Gdiplus::Bitmap> faded = FadedCopy(*bmp, Opacity(t));
+        // The brush copies its image: hand it a copy whose alpha carries the transparency (kept
+        // with the picture between draws).
+        std::shared_ptr<Gdiplus::Bitmap> faded = res->GetFadedBitmap(Opacity(t));
         if (!faded) return nullptr;
         brush = std::make_unique<Gdiplus::TextureBrush>(faded.get(), Gdiplus::WrapModeTileFlipXY);
       } else {
@@ -349,6 +324,7 @@ CBaseShapeObj& CBaseShapeObj::operator=(const CBaseShapeObj& other) {
   m_fMiterLimit = other.m_fMiterLimit;
   m_pPathStorage = other.m_pPathStorage ? std::make_unique<Gdiplus::GraphicsPath>(*other.m_pPathStorage) : nullptr;
   m_rcStroken = other.m_rcStroken;
+  InvalidateBasePath();
   return *this;
 }
 
@@ -363,6 +339,22 @@ void CBaseShapeObj::BuildBasePath(Gdiplus::GraphicsPath& path) const {
   path.SetFillMode(m_nFillRule == FILL_RULE_NONZERO ? Gdiplus::FillModeWinding : Gdiplus::FillModeAlternate);
 }
 
+const Gdiplus::GraphicsPath& CBaseShapeObj::BasePath(Gdiplus::GraphicsPath& scratch) const {
+  if (!CachesBasePath()) {
+    BuildBasePath(scratch);
+    return scratch;
+  }
+  if (!m_bBasePathValid || !m_pBasePath) {
+    auto path = std::make_unique<Gdiplus::GraphicsPath>();
+    CreateBasePathStorage(*path);
+    m_pBasePath = std::move(path);
+    m_bBasePathValid = true;
+  }
+  // The fill rule is set as it is now: it is no part of the geometry.
+  m_pBasePath->SetFillMode(m_nFillRule == FILL_RULE_NONZERO ? Gdiplus::FillModeWinding : Gdiplus::FillModeAlternate);
+  return *m_pBasePath;
+}
+
 bool CBaseShapeObj::SetDashPattern(const std::vector<float>& dashes) {
   if (dashes.size() > kMaxDashCount) return false;
   for (float d : dashes)
@@ -373,8 +365,9 @@ bool CBaseShapeObj::SetDashPattern(const std::vector<float>& dashes) {
 }
 
 void CBaseShapeObj::CreatePathStorage() {
-  auto path = std::make_unique<Gdiplus::GraphicsPath>();
-  BuildBasePath(*path);
+  InvalidateBasePath();
+  Gdiplus::GraphicsPath scratch;
+  auto path = std::make_unique<Gdiplus::GraphicsPath>(BasePath(scratch));
   const Gdiplus::Matrix m = ToGdiplus(m_matTrans);
   path->Transform(&m);
   m_pPathStorage = std::move(path);
@@ -384,8 +377,8 @@ void CBaseShapeObj::CreatePathStorage() {
 void CBaseShapeObj::CreateStrokenPathStorage() {
   m_rcStroken = CQorVectorRect<float>();
   if (!IsStroked()) return;
-  Gdiplus::GraphicsPath base;
-  CreateBasePathStorage(base);
+  Gdiplus::GraphicsPath scratch;
+  const Gdiplus::GraphicsPath& base = BasePath(scratch);
   if (base.GetPointCount() == 0) return;
   const Gdiplus::Matrix m = ToGdiplus(m_matTrans);
   // Anchors reach a width beyond the line on each side.
@@ -397,8 +390,8 @@ void CBaseShapeObj::CreateStrokenPathStorage() {
 }
 
 CQorVectorRect<float> CBaseShapeObj::GetPathBoundRect(const CQorTransMatrix* pMatrix) const {
-  Gdiplus::GraphicsPath base;
-  CreateBasePathStorage(base);
+  Gdiplus::GraphicsPath scratch;
+  const Gdiplus::GraphicsPath& base = BasePath(scratch);
   if (base.GetPointCount() == 0) return {};
   Gdiplus::RectF r;
   if (pMatrix) {
@@ -415,9 +408,10 @@ CQorVectorRect<float> CBaseShapeObj::GetObjectBox() const { return GetPathBoundR
 CQorVectorRect<float> CBaseShapeObj::CalcuBoundRect() const { return GetPathBoundRect(&m_matTrans); }
 
 bool CBaseShapeObj::HitTest(const CQorVectorPoint<float>& pt, float tolerance) const {
-  Gdiplus::GraphicsPath base;
-  BuildBasePath(base);
-  if (base.GetPointCount() == 0) return false;
+  Gdiplus::GraphicsPath scratch;
+  const Gdiplus::GraphicsPath& cached = BasePath(scratch);
+  if (cached.GetPointCount() == 0) return false;
+  Gdiplus::GraphicsPath base(cached);
   const Gdiplus::Matrix m = ToGdiplus(m_matTrans);
   base.Transform(&m);
   if (IsFilled() && base.IsVisible(pt.x, pt.y)) return true;
@@ -459,6 +453,49 @@ std::unique_ptr<Gdiplus::Pen> CBaseShapeObj::CreateStrokePen(const Gdiplus::Grap
   return pen;
 }
 
+namespace {
+
+// A picture that fills an upright rectangle is drawn over whole pixels, as PDF renderers draw
+// images: the rectangle is widened to cover every pixel it touches, so that a picture at a
+// fractional position gets no light fringe of half-covered pixels. Returns the world transform
+// that maps the path onto those pixels, or false when the picture is turned, sheared or not a
+// rectangle.
+bool PixelAlignedPicture(const Gdiplus::GraphicsPath& path, const Gdiplus::Matrix& world,
+                         Gdiplus::PixelOffsetMode mode, Gdiplus::Matrix* aligned) {
+  if (path.GetPointCount() != 4) return false;
+  Gdiplus::RectF bounds;
+  if (path.GetBounds(&bounds) != Gdiplus::Ok || !(bounds.Width > 0) || !(bounds.Height > 0)) return false;
+  Gdiplus::PointF points[4];
+  path.GetPathPoints(points, 4);
+  for (const Gdiplus::PointF& p : points) {
+    const bool onX = std::fabs(p.X - bounds.X) < 1e-4f || std::fabs(p.X - bounds.GetRight()) < 1e-4f;
+    const bool onY = std::fabs(p.Y - bounds.Y) < 1e-4f || std::fabs(p.Y - bounds.GetBottom()) < 1e-4f;
+    if (!onX || !onY) return false;
+  }
+  const float* m = world.LwElements();
+  if (std::fabs(m[1]) > 1e-6f || std::fabs(m[2]) > 1e-6f || m[0] == 0 || m[3] == 0) return false;
+  // Device pixel i covers [i, i + 1] after the pixel offset.
+  const double shift = (mode == Gdiplus::PixelOffsetModeHalf || mode == Gdiplus::PixelOffsetModeHighQuality) ? 0 : 0.5;
+  auto fit = [&](double scale, double offset, double lo, double hi, double* outScale, double* outOffset) {
+    double a = lo * scale + offset + shift, b = hi * scale + offset + shift;
+    const bool flipped = a > b;
+    if (flipped) std::swap(a, b);
+    if (!std::isfinite(a) || !std::isfinite(b)) return false;
+    const double a2 = std::floor(a + 0.01), b2 = std::max(a2 + 1, std::ceil(b - 0.01));
+    *outScale = (flipped ? -(b2 - a2) : (b2 - a2)) / (hi - lo);
+    *outOffset = (flipped ? b2 : a2) - shift - *outScale * lo;
+    return true;
+  };
+  double sx = 0, dx = 0, sy = 0, dy = 0;
+  if (!fit(m[0], m[4], bounds.X, bounds.GetRight(), &sx, &dx) || !fit(m[3], m[5], bounds.Y, bounds.GetBottom(), &sy, &dy))
+    return false;
+  aligned->SetElements(static_cast<float>(sx), 0, 0, static_cast<float>(sy), static_cast<float>(dx),
+                       static_cast<float>(dy));
+  return true;
+}
+
+}  // namespace
+
 void CBaseShapeObj::DrawBasePath(Gdiplus::Graphics* g, const Gdiplus::Matrix& viewMatrix,
                                  const Gdiplus::GraphicsPath& basePath) {
   if (!g || basePath.GetPointCount() == 0) return;
@@ -466,6 +503,11 @@ void CBaseShapeObj::DrawBasePath(Gdiplus::Graphics* g, const Gdiplus::Matrix& vi
   g->GetTransform(&saved);
   Gdiplus::Matrix world = ToGdiplus(m_matTrans);
   world.Multiply(&viewMatrix, Gdiplus::MatrixOrderAppend);
+  Gdiplus::Matrix aligned;
+  if (m_bFillInside && GetFillKind() == RENDER_KIND_BITMAP && !IsStroked() &&
+      PixelAlignedPicture(basePath, world, g->GetPixelOffsetMode(), &aligned))
+    world.SetElements(aligned.LwElements()[0], 0, 0, aligned.LwElements()[3], aligned.LwElements()[4],
+                      aligned.LwElements()[5]);
   g->SetTransform(&world);
   if (std::unique_ptr<Gdiplus::Brush> brush = CreateFillBrush(basePath)) g->FillPath(brush.get(), &basePath);
   if (std::unique_ptr<Gdiplus::Pen> pen = CreateStrokePen(basePath)) g->DrawPath(pen.get(), &basePath);
@@ -474,9 +516,8 @@ void CBaseShapeObj::DrawBasePath(Gdiplus::Graphics* g, const Gdiplus::Matrix& vi
 
 void CBaseShapeObj::Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix) {
   DrawShadow(pGraphics, viewMatrix);
-  Gdiplus::GraphicsPath base;
-  BuildBasePath(base);
-  DrawBasePath(pGraphics, viewMatrix, base);
+  Gdiplus::GraphicsPath scratch;
+  DrawBasePath(pGraphics, viewMatrix, BasePath(scratch));
 }
 
 void CBaseShapeObj::CollectExternalBmpResObjs(CBitmapResObjsList& list) const {
@@ -691,6 +732,7 @@ CQorVectorPoint<float> CCustomPathObj::NormalizePath() {
   const CQorVectorPoint<float> offset(b.left, b.top);
   if (offset.x == 0 && offset.y == 0) return offset;
   for (CBaseCustomPath& sub : m_paths) sub.Offset(-offset.x, -offset.y);
+  InvalidateBasePath();
   m_matTrans.Prepend(CQorTransMatrix::Translation(offset.x, offset.y));
   return offset;
 }
@@ -706,12 +748,14 @@ void CCustomPathObj::ResizeObject(const CQorVectorRect<float>& rect) {
     sub.Scale(sx, sy);
     sub.Offset(target.left, target.top);
   }
+  InvalidateBasePath();
   CreatePathStorage();
 }
 
 void CCustomPathObj::ScaleLengthParam(const float& sx, const float& sy) {
   CRenderBaseObj::ScaleLengthParam(sx, sy);
   for (CBaseCustomPath& sub : m_paths) sub.Scale(sx, sy);
+  InvalidateBasePath();
   m_fStrokeWidth *= sx;
 }
 
@@ -769,6 +813,7 @@ int CCustomPathObj::Load(CFile& file, const CResourceModule* pModule, CBitmapRes
     paths.push_back(std::move(sub));
   }
   m_paths = std::move(paths);
+  InvalidateBasePath();
   return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include <lwbytes.h>
 #include <lwstr.h>
 
 namespace Vectorloom {
@@ -26,15 +27,14 @@ bool CStreamReader::Skip(unsigned n) {
 bool CStreamReader::ReadU16(uint16_t& v) {
   unsigned char b[2];
   if (!ReadData(b, 2)) return false;
-  v = static_cast<uint16_t>(b[0] | (b[1] << 8));
+  v = lw::GetLE16(b);
   return true;
 }
 
 bool CStreamReader::ReadU32(uint32_t& v) {
   unsigned char b[4];
   if (!ReadData(b, 4)) return false;
-  v = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-      (static_cast<uint32_t>(b[3]) << 24);
+  v = lw::GetLE32(b);
   return true;
 }
 
@@ -71,11 +71,10 @@ bool CStreamReader::ReadFloat(float& v) {
 bool CStreamReader::ReadWString(std::wstring& s) {
   if (GetRemainLength() < 4) return false;
   const unsigned char* p = GetCurrent();
-  const uint64_t count = static_cast<uint64_t>(p[0]) | (static_cast<uint64_t>(p[1]) << 8) |
-                         (static_cast<uint64_t>(p[2]) << 16) | (static_cast<uint64_t>(p[3]) << 24);
+  const uint64_t count = lw::GetLE32(p);
   if (count * 2 > GetRemainLength() - 4) return false;
   std::u16string units(static_cast<size_t>(count), u'\0');
-  for (size_t i = 0; i < units.size(); ++i) units[i] = static_cast<char16_t>(p[4 + 2 * i] | (p[5 + 2 * i] << 8));
+  for (size_t i = 0; i < units.size(); ++i) units[i] = static_cast<char16_t>(lw::GetLE16(p + 4 + 2 * i));
   m_nPosition += 4 + static_cast<unsigned>(count * 2);
   s = lw::Utf16ToWide(units);
   return true;

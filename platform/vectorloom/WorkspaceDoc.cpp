@@ -87,18 +87,19 @@ void CWorkspaceDoc::AddEditAction(CBaseEditAction* pAction) {
 void CWorkspaceDoc::OnEditUndo() {
   if (m_undoList.empty()) return;
   CBaseEditAction* action = m_undoList.back();
+  // A failed undo leaves the action where it is and the document as it was.
+  if (!action->Undo(this)) return;
   m_undoList.pop_back();
   m_redoList.push_back(action);
-  action->Undo(this);
   SetModifiedFlag(TRUE);
 }
 
 void CWorkspaceDoc::OnEditRedo() {
   if (m_redoList.empty()) return;
   CBaseEditAction* action = m_redoList.back();
+  if (!action->Redo(this)) return;
   m_redoList.pop_back();
   m_undoList.push_back(action);
-  action->Redo(this);
   SetModifiedFlag(TRUE);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "lwstr.h"
 #include "winstring.h"
 
 namespace {
@@ -22,13 +23,7 @@ FormatTable& Table() {
   return table;
 }
 
-bool SameName(const std::wstring& a, const wchar_t* b) {
-  size_t i = 0;
-  for (; i < a.size(); ++i) {
-    if (b[i] == 0 || towlower(a[i]) != towlower(b[i])) return false;
-  }
-  return b[i] == 0;
-}
+bool SameName(const std::wstring& a, const wchar_t* b) { return lw::EqualNoCase(a, b); }
 
 }  // namespace
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-wchar_t Fold(wchar_t c) { return towlower(c); }
+wchar_t Fold(wchar_t c) { return lw::ToLowerChar(c); }
 
 // Windows wildcard match: '*' any run (also empty), '?' any one character, letters without case.
 bool WildcardMatch(const std::wstring& pattern, const std::wstring& name) {

@@ -1,4 +1,8 @@
 #include "lwstr.h"
+#include "lwbytes.h"
+
+#include <clocale>
+#include <cwctype>
 
 namespace lw {
 namespace {
@@ -133,6 +137,49 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   out.reserve(s.size());
   for (size_t i = 0; i < s.size();) AppendUtf8(out, NextUtf16(s, i));
   return out;
+}
+
+std::wstring DecodeText(std::string_view bytes) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    std::u16string units;
+    units.reserve((bytes.size() - 2) / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+      units.push_back(static_cast<char16_t>(GetLE16(reinterpret_cast<const uint8_t*>(bytes.data() + i))));
+    return Utf16ToWide(units);
+  }
+  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return Utf8ToWide(bytes);
+}
+
+namespace {
+
+// Case mappings come from the C.UTF-8 tables, whatever locale the process runs in.
+locale_t Utf8Locale() {
+  static locale_t loc = [] {
+    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
+    return l;
+  }();
+  return loc;
+}
+
+}  // namespace
+
+wchar_t ToLowerChar(wchar_t ch) {
+  locale_t l = Utf8Locale();
+  return static_cast<wchar_t>(l ? towlower_l(static_cast<wint_t>(ch), l) : towlower(static_cast<wint_t>(ch)));
+}
+
+wchar_t ToUpperChar(wchar_t ch) {
+  locale_t l = Utf8Locale();
+  return static_cast<wchar_t>(l ? towupper_l(static_cast<wint_t>(ch), l) : towupper(static_cast<wint_t>(ch)));
+}
+
+bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (ToLowerChar(a[i]) != ToLowerChar(b[i])) return false;
+  return true;
 }
 
 }  // namespace lw

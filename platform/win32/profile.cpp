@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lwini.h"
 #include "lwreplace.h"
 #include "lwstr.h"
 #include "winerror.h"
@@ -33,41 +34,23 @@ struct IniText {
   const char* eol = "\n";
 };
 
-std::wstring_view Trim(std::wstring_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == L' ' || s[b] == L'\t')) ++b;
-  while (e > b && (s[e - 1] == L' ' || s[e - 1] == L'\t')) --e;
-  return s.substr(b, e - b);
-}
+using lw::ini::Trim;
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (towlower(a[i]) != towlower(b[i])) return false;
-  return true;
-}
+bool SameName(std::wstring_view a, std::wstring_view b) { return lw::EqualNoCase(a, b); }
 
 bool IsSectionLine(std::wstring_view line, std::wstring_view* name) {
-  std::wstring_view t = Trim(line);
-  if (t.empty() || t[0] != L'[') return false;
-  if (name) {
-    size_t close = t.find(L']');
-    *name = Trim(t.substr(1, close == std::wstring_view::npos ? std::wstring_view::npos : close - 1));
-  }
+  const lw::ini::Line l = lw::ini::ParseLine(line);
+  if (l.kind != lw::ini::Line::kSection) return false;
+  if (name) *name = l.name;
   return true;
-}
-
-bool IsCommentOrBlank(std::wstring_view line) {
-  std::wstring_view t = Trim(line);
-  return t.empty() || t[0] == L';';
 }
 
 // A key line: "key=value" or a bare "key".
 bool IsKeyLine(std::wstring_view line, std::wstring_view* key, std::wstring_view* value) {
-  if (IsCommentOrBlank(line) || IsSectionLine(line, nullptr)) return false;
-  size_t eq = line.find(L'=');
-  if (key) *key = Trim(line.substr(0, eq));
-  if (value) *value = eq == std::wstring_view::npos ? std::wstring_view() : Trim(line.substr(eq + 1));
+  const lw::ini::Line l = lw::ini::ParseLine(line);
+  if (l.kind != lw::ini::Line::kEntry) return false;
+  if (key) *key = l.name;
+  if (value) *value = l.value;
   return true;
 }
 
@@ -116,19 +99,7 @@ std::optional<IniText> Load(const std::string& path, bool* missing) {
   }
   close(fd);
 
-  std::wstring text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::u16string units;
-    units.reserve((bytes.size() - 2) / 2);
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-      units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                            (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    text = lw::Utf16ToWide(units);
-  } else {
-    std::string_view body(bytes);
-    if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
-    text = lw::Utf8ToWide(body);
-  }
+  const std::wstring text = lw::DecodeText(bytes);
 
   IniText ini;
   size_t start = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "windows.h"
+#include "lwstr.h"
 #include "winres.h"
 
 namespace {
@@ -23,7 +24,7 @@ struct ResKey {
       return k;
     }
     k.bNumber = false;
-    for (const wchar_t* s = p; *s; ++s) k.strName += static_cast<wchar_t>(towlower(*s));
+    for (const wchar_t* s = p; *s; ++s) k.strName += lw::ToLowerChar(*s);
     return k;
   }
   bool operator==(const ResKey& o) const {

@@ -186,16 +186,14 @@ const Producer kProducers[] = {
 };
 
 // Checks that fail today, by "file:page:check", with the fault that makes them fail. Such a check
-// must still fail, so that the mend that makes it pass also takes it off this list.
+// must still fail, so that the mend that makes it pass also takes it off this list. One whose
+// reason starts with "not checked" waits for work elsewhere: its figure is only printed.
 constexpr const char* kLigatureGlyphs = "ligatures drawn as their letters; small glyphs not on whole pixels";
-constexpr const char* kType3Block = "a Type 3 glyph turns its whole text into a picture";
-constexpr const char* kStrokeStyle = "dash patterns and caps are not imported";
-constexpr const char* kSystemFaces = "bold and italic of fonts not embedded are synthetic";
+constexpr const char* kSystemFaces = "fonts not embedded drawn from the system's metric twins, MuPDF draws its own";
 const std::map<std::string, std::string> kKnownFaults = {
-               {"pdftex:1:ink", kLigatureGlyphs},     {"pdftex:2:words", kType3Block},
-    {"pdftex:2:pictures", kType3Block},     {"pdftex:2:ink", kType3Block},  {"cairo:1:ink", kStrokeStyle},
-    {"standard-fonts:1:ink", kSystemFaces}, {"type3:1:words", kType3Block}, {"type3:1:pictures", kType3Block},
-    {"type3:1:ink", kType3Block},
+    {"pdftex:1:ink", kLigatureGlyphs},
+    {"standard-fonts:1:ink", kSystemFaces},
+    {"type3:1:ink", kSystemFaces},
 };
 
 struct Outcome {
@@ -209,6 +207,8 @@ void Report(const Outcome& o) {
   if (known == kKnownFaults.end()) {
     EXPECT_TRUE(o.pass) << o.key << ": " << o.figure;
     std::printf("  %-34s %s %s\n", o.key.c_str(), o.pass ? "ok  " : "FAIL", o.figure.c_str());
+  } else if (known->second.rfind("not checked", 0) == 0) {
+    std::printf("  %-34s %s, %s: %s\n", o.key.c_str(), o.pass ? "ok" : "off", known->second.c_str(), o.figure.c_str());
   } else {
     EXPECT_FALSE(o.pass) << o.key << " passes now (" << o.figure << "): take it off the known faults";
     std::printf("  %-34s expected to fail (%s): %s\n", o.key.c_str(), known->second.c_str(), o.figure.c_str());

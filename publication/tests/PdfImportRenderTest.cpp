@@ -168,6 +168,45 @@ std::vector<uint8_t> MakeTurnedCroppedPdf() {
   return b.Finish(b.Add("<< /Type /Catalog /Pages " + std::to_string(pages) + " 0 R >>"));
 }
 
+// Stroke styles and fill rules: a self-overlapping star filled by the nonzero rule beside the
+// same star filled even-odd, thick lines with butt, round and square caps, sharp corners with
+// miter, bevel and round joins and a miter limit that bevels, dashes (with a phase, round dots,
+// square dash ends), and single curves closed by their chord, stroked and filled.
+std::vector<uint8_t> MakeStrokeStylePdf() {
+  lwtest::PdfBuilder b;
+  const int content = b.AddStream("",
+                                  // Stars, nonzero (f) and even-odd (f*).
+                                  "0.2 0.4 0.9 rg\n"
+                                  "150 710 m 179.39 619.55 l 102.45 675.45 l 197.55 675.45 l 120.61 619.55 l h f\n"
+                                  "330 710 m 359.39 619.55 l 282.45 675.45 l 377.55 675.45 l 300.61 619.55 l h f*\n"
+                                  // Caps on 16-wide lines.
+                                  "0 0 0 RG 16 w\n"
+                                  "0 J 80 560 m 240 560 l S\n"
+                                  "1 J 80 520 m 240 520 l S\n"
+                                  "2 J 80 480 m 240 480 l S\n"
+                                  // Joins on 14-wide corners: miter, bevel, round, miter over its limit.
+                                  "0 J 0.6 0.1 0.1 RG 14 w\n"
+                                  "0 j 10 M 300 440 m 340 560 l 380 440 l S\n"
+                                  "2 j 400 440 m 440 560 l 480 440 l S\n"
+                                  "1 j 500 440 m 540 560 l 580 440 l S\n"
+                                  "0 j 2 M 420 600 m 460 720 l 500 600 l S\n"
+                                  // Dashes on 6-wide lines.
+                                  "0 j 0.1 0.5 0.1 RG 6 w\n"
+                                  "0 J [18 9] 0 d 60 400 m 560 400 l S\n"
+                                  "1 J [0 14] 0 d 60 370 m 560 370 l S\n"
+                                  "2 J [12 12] 6 d 60 340 m 560 340 l S\n"
+                                  "0 J [30 10 5 10] 20 d 60 310 m 300 310 l 300 230 l S\n"
+                                  "[] 0 d\n"
+                                  // Single curves closed by their chord: stroked, and filled and stroked.
+                                  "0.8 0.1 0.1 RG 8 w 100 150 m 100 230 180 230 180 150 c h S\n"
+                                  "0.9 0.8 0.1 rg 0.1 0.1 0.1 RG 3 w 360 150 m 360 230 440 230 440 150 c h B\n");
+  const int pages = b.Reserve();
+  const int page = b.Add("<< /Type /Page /Parent " + std::to_string(pages) + " 0 R /MediaBox [0 0 612 792] /Contents " +
+                         std::to_string(content) + " 0 R >>");
+  b.Set(pages, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+  return b.Finish(b.Add("<< /Type /Catalog /Pages " + std::to_string(pages) + " 0 R >>"));
+}
+
 // Imports page 1 of the case's file, draws it and compares it with MuPDF, before and after the
 // texts are merged (merging must not change what the page looks like).
 void CheckPage(const RenderCase& c) {
@@ -226,6 +265,8 @@ TEST(PdfImportRender, PagesDrawLikeMupdfDrawsThem) {
       // Two columns of 10 pt text: glyphs a little larger or smaller than they are placed would
       // move the ends of the lines by a pixel, which a page of small text shows everywhere.
       {"two-columns", lwtest::MakeColumnsPdf(1, 2).bytes, {4.5, 0.04}},
+      // Fill rules, caps, joins, miter limit, dashes and chords.
+      {"stroke-styles", MakeStrokeStylePdf(), {1.0, 0.03}},
   };
   for (const RenderCase& c : cases) CheckPage(c);
 }

@@ -183,8 +183,7 @@ TEST(PdfPageContent, WordGapsBecomeSpacesAndEveryGlyphKeepsItsPlace) {
 }
 
 // A glyph is drawn as large as it is placed: along a long line of one text, every glyph lands
-// where the PDF puts it and advances by its width in the PDF (within what the hinted advances of
-// the system's metric twin leave, 0.02 %).
+// where the PDF puts it and advances by its width in the PDF.
 TEST(PdfPageContent, GlyphSizeAndPlacementAgreeAlongALine) {
   lwtest::PdfBuilder b;
   const int font = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
@@ -196,9 +195,29 @@ TEST(PdfPageContent, GlyphSizeAndPlacementAgreeAlongALine) {
   const float width = 5.56f * 1.33f;  // "o" is 0.556 em in Helvetica and its metric twins
   for (const int i : {0, 1, 45, 89}) {
     SCOPED_TRACE(i);
-    EXPECT_NEAR(CharPageX(text, i), (40 + 5.56f * i) * 1.33f, 0.15);
+    EXPECT_NEAR(CharPageX(text, i), (40 + 5.56f * i) * 1.33f, 0.02);
     EXPECT_NEAR(text.GetArrayOfTextCharacters()[static_cast<size_t>(i)].GetIncreaseDeltaX() * text.GetTransMatrix().m11,
                 width, 0.005);
+  }
+}
+
+// Fonts that are not embedded are drawn from a system face whose widths are not the PDF's: every
+// glyph still lands where the PDF puts it, whatever face draws it. Here every width is 0.6 em.
+TEST(PdfPageContent, GlyphsOfFontsNotEmbeddedLandWhereThePdfPutsThem) {
+  for (const char* font : {"/TrueType /BaseFont /Arial,Bold", "/Type1 /BaseFont /Times-Italic",
+                           "/Type1 /BaseFont /Helvetica"}) {
+    SCOPED_TRACE(font);
+    lwtest::PdfBuilder b;
+    std::string widths;
+    for (int c = 32; c <= 126; ++c) widths += " 600";
+    const int f = b.Add(std::string("<< /Type /Font /Subtype ") + font +
+                        " /FirstChar 32 /LastChar 126 /Widths [" + widths + "] /Encoding /WinAnsiEncoding >>");
+    OpenedPdf pdf(b.FinishPages({"BT /F1 14 Tf 40 700 Td (Wide and narrow: iiii WWWW mmmm llll.) Tj ET"},
+                                "<< /Font << /F1 " + std::to_string(f) + " 0 R >> >>"));
+    PageContent content = Gather(pdf.Load(0));
+    ASSERT_EQ(content.texts.size(), 1u);
+    CDDrawTextObj& text = *content.texts[0];
+    for (const int i : {1, 5, 20, 25, 30, 36}) EXPECT_NEAR(CharPageX(text, i), (40 + 8.4f * i) * 1.33f, 0.05) << i;
   }
 }
 

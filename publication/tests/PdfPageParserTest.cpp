@@ -112,7 +112,7 @@ TEST(PdfColor, RoundsTruncatesAndClamps) {
 }
 
 TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
-  AddFont(7, "Liberation Sans", 1, 1);
+  AddFont(7, "WenQuanYi Zen Hei", 1, 1);  // one style only: bold and italic are made
   std::vector<PdfRunChar> chars = {{0, 'H'}, {250, 'i'}};
   PdfTextRun run = MakeRun(7, 24, chars);
   run.horizontal_scale = 0.5f;
@@ -139,7 +139,7 @@ TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
   const auto& fontRun = obj->GetFontRuns().GetAt(0);
   EXPECT_EQ(fontRun.m_nLength, 2u);
   EXPECT_EQ(fontRun.m_FontDesc.GetEmbedFontID(), 7);
-  EXPECT_EQ(fontRun.m_FontDesc.GetFontFaceNameW(), L"Liberation Sans");
+  EXPECT_EQ(fontRun.m_FontDesc.GetFontFaceNameW(), L"WenQuanYi Zen Hei");
   EXPECT_EQ(fontRun.m_FontDesc.GetCharSet(), 1);
   // The text's origin is the PDF point (100, 700); its y axis runs down the page.
   const auto& m = obj->GetTransMatrix();
@@ -147,6 +147,42 @@ TEST_F(PdfPageParserTest, TextBuildsCharactersWithFontSizeColourAndPlacement) {
   EXPECT_NEAR(origin.x, 133.0f, 1e-3);
   EXPECT_NEAR(origin.y, 122.36f, 1e-3);
   EXPECT_NEAR(m.m22, 1.33f, 1e-6);
+}
+
+// A font that is not embedded and names a bold or italic style is drawn from the system's face of
+// that style where the system has one; only where it has none is it emboldened or slanted.
+TEST_F(PdfPageParserTest, StylesOfFontsNotEmbeddedUseTheSystemsStyledFaces) {
+  struct Case {
+    const char* face;
+    int bold, italic;
+    const wchar_t* runFace;
+    int charBold;
+    float skew;
+  };
+  const Case cases[] = {
+      {"Arial", 1, 0, L"Arial Bold", 0, 0},
+      {"Times New Roman", 0, 1, L"Times New Roman Italic", 0, 0},
+      {"Courier New", 1, 1, L"Courier New Bold Italic", 0, 0},
+      {"Arial", 0, 0, L"Arial", 0, 0},
+      {"WenQuanYi Zen Hei", 1, 0, L"WenQuanYi Zen Hei", 1, 0},
+  };
+  int id = 20;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.face);
+    page->Clear();
+    AddFont(++id, c.face, c.bold, c.italic);
+    std::vector<PdfRunChar> chars = {{0, 'A'}};
+    PdfTextRun run = MakeRun(id, 12, chars);
+    const PdfTextRun* runs[] = {&run};
+    PdfTextRecord text{{1, 0, 0, 1, 100, 700}, 1, runs};
+    parser->OnTextObject(&text);
+    ASSERT_EQ(Count(), 1);
+    auto* obj = dynamic_cast<CDDrawTextObj*>(Obj(0));
+    ASSERT_NE(obj, nullptr);
+    EXPECT_EQ(obj->GetFontRuns().GetAt(0).m_FontDesc.GetFontFaceNameW(), c.runFace);
+    EXPECT_EQ(obj->GetArrayOfTextCharacters()[0].IsBold(), c.charBold);
+    EXPECT_FLOAT_EQ(obj->GetArrayOfTextCharacters()[0].GetItalicSkew(), c.skew);
+  }
 }
 
 TEST_F(PdfPageParserTest, TextWithoutVisibleCharactersOrKnownFontMakesNoObject) {
@@ -271,7 +307,10 @@ TEST_F(PdfPageParserTest, PathOperatorTable) {
       {"move only", {m0}, true, false, "1"},
       {"open stroked polyline stays open", {m0, l1, l2}, false, true, "3"},
       {"open filled polygon is closed", {m0, l1, l2}, true, false, "4c"},
-      {"close with fewer than three nodes does nothing", {m0, l1, h}, false, true, "2"},
+      {"close of a single node does nothing", {m0, h}, false, true, "1"},
+      {"close of two nodes closes: a line there and back", {m0, l1, h}, false, true, "2c"},
+      {"close of a single curve closes it by its chord", {m0, c, h}, false, true, "2c"},
+      {"close with segment after a single curve adds the chord's end", {m0, c, hs}, false, true, "3c"},
       {"close marks closed", {m0, l1, l2, h}, false, true, "3c"},
       {"close with segment adds the first point", {m0, l1, l2, hs}, false, true, "4c"},
       {"close with segment at the first point adds none", {m0, l1, l2, l3, hs}, false, true, "4c"},
@@ -345,6 +384,68 @@ TEST_F(PdfPageParserTest, PathPropertiesIgnoredPathsAndPlacement) {
   const CQorVectorPoint<float> p = shape->GetTransMatrix().Transform(node.pt);
   EXPECT_NEAR(p.x, 133.0f, 1e-3);
   EXPECT_NEAR(p.y, 122.36f, 1e-3);
+}
+
+TEST_F(PdfPageParserTest, StrokeStyleAndFillRuleComeFromTheRecord) {
+  using namespace Vectorloom;
+  const PdfPathSegment segs[] = {Seg(kPdfMoveTo, 0, 0), Seg(kPdfLineTo, 100, 0)};
+  struct Case {
+    const char* name;
+    uint8_t cap, join, evenOdd;
+    float miter, phase, width;
+    std::vector<float> dashes;  // in the path's space
+    int startCap, lineJoin, fillRule, dashCap, dashType;
+    std::vector<float> pattern;  // in stroke widths
+    float offset;
+  } cases[] = {
+      {"solid, butt, miter, nonzero", 0, 0, 0, 10, 0, 2, {}, LINE_CAP_FLAT, LINE_JOIN_MITER, FILL_RULE_NONZERO,
+       DASH_CAP_FLAT, DASH_SOLID, {}, 0},
+      {"round caps and joins, even-odd", 1, 1, 1, 4, 0, 2, {}, LINE_CAP_ROUND, LINE_JOIN_ROUND, FILL_RULE_EVEN_ODD,
+       DASH_CAP_FLAT, DASH_SOLID, {}, 0},
+      {"bevel joins, dashes and phase in widths", 0, 2, 0, 10, 3, 2, {6, 2}, LINE_CAP_FLAT, LINE_JOIN_BEVEL,
+       FILL_RULE_NONZERO, DASH_CAP_FLAT, DASH_CUSTOM, {3, 1}, 1.5f},
+      {"an odd list runs twice", 0, 0, 0, 10, 0, 2, {4}, LINE_CAP_FLAT, LINE_JOIN_MITER, FILL_RULE_NONZERO,
+       DASH_CAP_FLAT, DASH_CUSTOM, {2, 2}, 0},
+      {"round dots of zero length", 1, 0, 0, 10, 0, 2, {0, 8}, LINE_CAP_ROUND, LINE_JOIN_MITER, FILL_RULE_NONZERO,
+       DASH_CAP_ROUND, DASH_CUSTOM, {1e-3f, 4}, 0},
+      {"square dash ends lengthen the dashes", 2, 0, 0, 10, 2, 2, {4, 6}, LINE_CAP_SQUARE, LINE_JOIN_MITER,
+       FILL_RULE_NONZERO, DASH_CAP_FLAT, DASH_CUSTOM, {3, 2}, 1.5f},
+      {"all zero dashes are a solid line", 0, 0, 0, 10, 0, 2, {0, 0}, LINE_CAP_FLAT, LINE_JOIN_MITER,
+       FILL_RULE_NONZERO, DASH_CAP_FLAT, DASH_SOLID, {}, 0},
+      {"clipped miter and its limit", 0, 3, 0, 2.5f, 0, 2, {}, LINE_CAP_FLAT, LINE_JOIN_MITER_CLIPPED,
+       FILL_RULE_NONZERO, DASH_CAP_FLAT, DASH_SOLID, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    page->Clear();
+    PdfPathRecord path{};
+    path.matrix[0] = path.matrix[3] = 1;
+    path.fill_on = 1;
+    path.stroke_on = 1;
+    path.even_odd = c.evenOdd;
+    path.line_width = c.width;
+    path.start_cap = path.end_cap = path.dash_cap = c.cap;
+    path.line_join = c.join;
+    path.miter_limit = c.miter;
+    path.dash_phase = c.phase;
+    path.dash_count = static_cast<int32_t>(c.dashes.size());
+    path.dashes = c.dashes.empty() ? nullptr : c.dashes.data();
+    path.segment_count = 2;
+    path.segments = segs;
+    parser->OnPathObject(&path);
+    ASSERT_EQ(Count(), 1);
+    auto* shape = dynamic_cast<CCustomPathObj*>(Obj(0));
+    ASSERT_NE(shape, nullptr);
+    EXPECT_EQ(shape->GetStartCap(), c.startCap);
+    EXPECT_EQ(shape->GetEndCap(), c.startCap);
+    EXPECT_EQ(shape->GetLineJoin(), c.lineJoin);
+    EXPECT_FLOAT_EQ(shape->GetMiterLimit(), c.miter);
+    EXPECT_EQ(shape->GetFillRule(), c.fillRule);
+    EXPECT_EQ(shape->GetDashType(), c.dashType);
+    EXPECT_EQ(shape->GetDashCap(), c.dashCap);
+    EXPECT_EQ(shape->GetDashPattern(), c.pattern);
+    EXPECT_FLOAT_EQ(shape->GetDashOffset(), c.offset);
+  }
 }
 
 struct ImageCase {

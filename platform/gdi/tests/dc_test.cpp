@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <gdi_cairo.h>
+#include <lwdpi.h>
 #include <wingdi.h>
 
 #include <atomic>
@@ -444,4 +445,24 @@ TEST(GdiHandleTable, ObjectsSharedByTheDcsOfManyThreads) {
     EXPECT_TRUE(DeleteDC(holders[i]));
     EXPECT_EQ(GetObjectType(shared[i]), 0u) << i;  // and it went with the last selection
   }
+}
+
+// The resolution every layout asks for: the context's own, the screen's without one, and 96 when
+// what is asked reports none (a handle that is no device context).
+TEST(PixelsPerInch, ContextScreenAndFallback) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  struct Case {
+    HDC dc;
+    int axis;
+    int expected;
+  } const cases[] = {
+      {nullptr, LOGPIXELSX, 96}, {nullptr, LOGPIXELSY, 96}, {screen, LOGPIXELSX, GetDeviceCaps(screen, LOGPIXELSX)},
+      {memory, LOGPIXELSY, GetDeviceCaps(memory, LOGPIXELSY)}, {reinterpret_cast<HDC>(pen), LOGPIXELSX, 96},
+  };
+  for (const Case& c : cases) EXPECT_EQ(lw::PixelsPerInch(c.dc, c.axis), c.expected);
+  DeleteObject(pen);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
 }

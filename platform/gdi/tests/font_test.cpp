@@ -55,6 +55,10 @@ TEST(GdiFontFiles, WindowsFacesResolveToTheirTwins) {
       {L"Arial", FW_NORMAL, true, ANSI_CHARSET, "LiberationSans-Italic.ttf"},
       {L"Times New Roman", FW_BOLD, true, ANSI_CHARSET, "LiberationSerif-BoldItalic.ttf"},
       {L"Courier New", 0, false, ANSI_CHARSET, "LiberationMono-Regular.ttf"},
+      // Full names carry their style.
+      {L"Arial Bold", FW_NORMAL, false, ANSI_CHARSET, "LiberationSans-Bold.ttf"},
+      {L"Arial Italic", FW_NORMAL, false, ANSI_CHARSET, "LiberationSans-Italic.ttf"},
+      {L"Times New Roman Bold Italic", FW_NORMAL, false, ANSI_CHARSET, "LiberationSerif-BoldItalic.ttf"},
       {L"Calibri", FW_NORMAL, false, ANSI_CHARSET, "Carlito-Regular.ttf"},
       {L"Cambria", FW_NORMAL, false, ANSI_CHARSET, "Caladea-Regular.ttf"},
       {L"SimSun", FW_NORMAL, false, GB2312_CHARSET, "wqy-zenhei.ttc"},
@@ -70,6 +74,9 @@ TEST(GdiFontFiles, WindowsFacesResolveToTheirTwins) {
     EXPECT_EQ(FileName(path), c.file) << static_cast<int>(c.face[0]) << " weight " << c.weight;
     EXPECT_EQ(index, 0);
   }
+  EXPECT_TRUE(LwHasFontStyle(L"Arial", true, false));
+  EXPECT_TRUE(LwHasFontStyle(L"Times New Roman", true, true));
+  EXPECT_FALSE(LwHasFontStyle(L"WenQuanYi Zen Hei", true, false));  // one weight only
   EXPECT_STREQ(LwFontAlias(L"ARIAL"), L"Liberation Sans");
   EXPECT_EQ(LwFontAlias(L"Liberation Sans"), nullptr);
 }

@@ -472,6 +472,11 @@ TEST(Graphics, TextureAndHatchBrushes) {
        [&] { return new TextureBrush(&tile, WrapModeTileFlipX); },
        [](Graphics&) {},
        {{0, 0, kRed}, {1, 0, kGreen}, {2, 0, kGreen}, {3, 0, kRed}}},
+      {"mirrored both ways",
+       [&] { return new TextureBrush(&tile, WrapModeTileFlipXY); },
+       [](Graphics&) {},
+       {{0, 0, kRed}, {3, 0, kRed}, {2, 1, kWhite}, {0, 2, kBlue}, {2, 2, kWhite}, {0, 3, kRed}, {3, 3, kRed},
+        {5, 4, kGreen}, {6, 6, kWhite}}},
       {"clamped texture",
        [&] { return new TextureBrush(&tile, WrapModeClamp); },
        [](Graphics&) {},
@@ -750,6 +755,112 @@ TEST(Graphics, KeepsDrawingAfterWildCoordinates) {
     EXPECT_EQ(g.FillRectangle(&blue, 20, 20, 8, 8), Ok);
   });
   EXPECT_TRUE(Near(canvas.At(24, 24), kBlue));
+}
+
+// cairo holds device coordinates as fixed-point numbers of about +-8.4 million: a figure reaching
+// beyond draws the part that can be seen as the same figure held inside that range would, for
+// fills, strokes and clips, under the world transform too.
+TEST(Graphics, FiguresBeyondCairosRangeDrawTheirVisiblePart) {
+  struct Case {
+    const char* name;
+    std::function<void(Graphics&, bool far)> draw;
+  };
+  SolidBrush red(kRed);
+  Pen pen(kBlue, 3);
+  const Case cases[] = {
+      {"a triangle with a corner a hundred million units away",
+       [&](Graphics& g, bool far) {
+         GraphicsPath p;
+         const REAL s = far ? 100.0f : 1.0f;
+         const PointF corners[] = {{0, 0}, {1e6f * s, 5e5f * s}, {0, 32}};
+         p.AddPolygon(corners, 3);
+         g.FillPath(&red, &p);
+       }},
+      {"a line stroked towards 4e34",
+       [&](Graphics& g, bool far) {
+         GraphicsPath p;
+         p.AddLine(2.0f, 30.0f, far ? 4e34f : 1e6f, far ? -2e34f : 30.0f - 5e5f);
+         g.DrawPath(&pen, &p);
+       }},
+      {"a curve bulging out of range, filled",
+       [&](Graphics& g, bool far) {
+         GraphicsPath p;
+         if (far) {
+           p.AddBezier(4.0f, 4.0f, 4.0f, 3e8f, 28.0f, 3e8f, 28.0f, 4.0f);
+         } else {
+           // The same curve's part inside the range, as the lines it is taken as.
+           p.AddLine(4.0f, 4.0f, 4.0f, 4194304.0f);
+           p.AddLine(28.0f, 4194304.0f, 28.0f, 4.0f);
+         }
+         p.CloseFigure();
+         g.FillPath(&red, &p);
+       }},
+      {"a unit square scaled ten million times by the world transform",
+       [&](Graphics& g, bool far) {
+         g.TranslateTransform(8, 8);
+         g.ScaleTransform(far ? 1e7f : 1e5f, far ? 1e7f : 1e5f);
+         g.RotateTransform(30);
+         g.FillRectangle(&red, 0.0f, 0.0f, 1.0f, 1.0f);
+       }},
+      {"an image stretched over a billion units",
+       [&](Graphics& g, bool far) {
+         Bitmap image(2, 2, PixelFormat32bppARGB);
+         image.SetPixel(0, 0, kRed);
+         image.SetPixel(1, 0, kBlue);
+         image.SetPixel(0, 1, kGreen);
+         image.SetPixel(1, 1, kWhite);
+         g.SetInterpolationMode(InterpolationModeNearestNeighbor);
+         g.DrawImage(&image, RectF(4, 4, far ? 1e9f : 1e6f, far ? 1e9f : 1e6f));
+       }},
+      {"a clip reaching four billion units",
+       [&](Graphics& g, bool far) {
+         GraphicsPath clip;
+         const PointF corners[] = {{16, 0}, {far ? 4e9f : 4e6f, 0}, {16, 32}};
+         clip.AddPolygon(corners, 3);
+         g.SetClip(&clip);
+         g.FillRectangle(&red, 0, 0, kSize, kSize);
+         g.ResetClip();
+         g.SetClip(&clip, CombineModeXor);  // through the clip mask
+         SolidBrush blue(kBlue);
+         g.FillRectangle(&blue, 0, 0, kSize, 8);
+       }},
+  };
+  for (const Case& c : cases) {
+    Canvas far, near;
+    far.Draw([&](Graphics& g) {
+      g.SetSmoothingMode(SmoothingModeAntiAlias);
+      c.draw(g, true);
+    });
+    near.Draw([&](Graphics& g) {
+      g.SetSmoothingMode(SmoothingModeAntiAlias);
+      c.draw(g, false);
+    });
+    int differing = 0, painted = 0;
+    for (int y = 0; y < kSize; ++y)
+      for (int x = 0; x < kSize; ++x) {
+        differing += Near(far.At(x, y), near.At(x, y), 8) ? 0 : 1;
+        painted += near.At(x, y).GetA() != 0 ? 1 : 0;
+      }
+    EXPECT_EQ(differing, 0) << c.name;
+    EXPECT_GT(painted, 16) << c.name;  // the case draws something to compare
+  }
+
+  // A stroke that crashed cairo's extents (found by the path fuzzer), and a dashed one; drawing
+  // goes on after them.
+  Canvas canvas;
+  canvas.Draw([&](Graphics& g) {
+    const PointF points[] = {{1.08e-19f, 8.0f}, {-9.1e-38f, 1.1e-38f}, {1.15e-40f, -2.75e19f}};
+    const BYTE types[] = {0xdf, 0x00, 0x84};
+    GraphicsPath found(points, types, 3);
+    g.DrawPath(&pen, &found);
+    Pen dashed(kBlue, 3);
+    dashed.SetDashStyle(DashStyleDash);
+    GraphicsPath far;
+    far.AddLine(0.0f, 16.0f, 4e34f, 16.0f);
+    g.DrawPath(&dashed, &far);
+    EXPECT_EQ(g.FillRectangle(&red, 20, 20, 8, 8), Ok);
+  });
+  EXPECT_TRUE(Near(canvas.At(24, 24), kRed));
 }
 
 TEST(Graphics, RefusesTargetsItCannotDrawOn) {

@@ -128,3 +128,27 @@ TEST(BinaryRecords, ShortDataFailsWithoutThrowing) {
   std::u16string s;
   EXPECT_FALSE(lw::bin::ReadString16(g, s));
 }
+
+// What is left after the position, and whether a count of records fits in it, as every record
+// reader checks before it allocates: a position past the end leaves nothing, and a count that
+// would overflow when multiplied by the record size does not fit.
+TEST(BinaryRecords, BytesLeftAndCountFits) {
+  CMemFile f;
+  const uint8_t ten[10] = {};
+  f.Write(ten, sizeof(ten));
+  struct Case {
+    LONGLONG pos;
+    uint64_t left;
+    uint64_t count, minSize;
+    bool fits;
+  } const cases[] = {
+      {0, 10, 5, 2, true},   {0, 10, 6, 2, false},  {4, 6, 3, 2, true},           {4, 6, 2, 4, false},
+      {10, 0, 0, 4, true},   {10, 0, 1, 1, false},  {25, 0, 1, 1, false},         {25, 0, 7, 0, true},
+      {0, 10, 0xFFFFFFFFFFFFFFFFull, 2, false},  {0, 10, 0x8000000000000001ull, 2, false},
+  };
+  for (const Case& c : cases) {
+    f.Seek(c.pos, CFile::begin);
+    EXPECT_EQ(lw::bin::BytesLeft(f), c.left) << c.pos;
+    EXPECT_EQ(lw::bin::CountFits(f, c.count, c.minSize), c.fits) << c.pos << " " << c.count << "x" << c.minSize;
+  }
+}

@@ -58,7 +58,7 @@ class LwApp : public wxApp {
 
 bool IsIgnoredSwitch(const std::wstring& s) {
   std::wstring lower;
-  for (wchar_t c : s) lower += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (wchar_t c : s) lower += lw::ToLowerChar(c);
   return lower == L"p" || lower == L"pt" || lower == L"dde" || lower == L"embedding" || lower == L"automation";
 }
 

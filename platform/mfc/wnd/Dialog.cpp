@@ -1,5 +1,7 @@
 // Dialogs made from dialog-template tables: the native controls of the rows, dialog units,
 // control notifications to the parent's message map, modal and modeless running.
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -60,6 +62,41 @@ int WxIdOf(int nID) {
   if (nID <= 0 || nID >= 32767) return wxID_ANY;
   if (nID >= wxID_LOWEST && nID <= wxID_HIGHEST) return wxID_ANY;
   return nID;
+}
+
+// The desktop theme draws the texts of disabled controls and of selected list items too faintly
+// for reading (about 3:1). Dialogs carry a style class of their own, and one style sheet for that
+// class gives them darker disabled texts and a darker selection. The GTK calls are looked up at
+// run time: without them (another toolkit port) nothing changes.
+constexpr char kDialogStyleClass[] = "lw-dialog";
+constexpr char kDialogCss[] =
+    ".lw-dialog *:disabled, .lw-dialog *:disabled label, .lw-dialog *:disabled cellview {"
+    " color: #545454; }\n"
+    ".lw-dialog *:selected, .lw-dialog row:selected, .lw-dialog row:selected label, .lw-dialog selection {"
+    " background-color: #1d5ba8; color: #ffffff; }\n";
+
+void StyleDialogWindow(wxWindow* w) {
+  using PFN_GETCTX = void* (*)(void*);
+  using PFN_ADDCLASS = void (*)(void*, const char*);
+  using PFN_NEWPROV = void* (*)();
+  using PFN_LOAD = int (*)(void*, const char*, long, void**);
+  using PFN_SCREEN = void* (*)();
+  using PFN_ADDPROV = void (*)(void*, void*, unsigned);
+  static auto getCtx = reinterpret_cast<PFN_GETCTX>(dlsym(RTLD_DEFAULT, "gtk_widget_get_style_context"));
+  static auto addClass = reinterpret_cast<PFN_ADDCLASS>(dlsym(RTLD_DEFAULT, "gtk_style_context_add_class"));
+  static bool provided = [] {
+    auto newProv = reinterpret_cast<PFN_NEWPROV>(dlsym(RTLD_DEFAULT, "gtk_css_provider_new"));
+    auto load = reinterpret_cast<PFN_LOAD>(dlsym(RTLD_DEFAULT, "gtk_css_provider_load_from_data"));
+    auto screen = reinterpret_cast<PFN_SCREEN>(dlsym(RTLD_DEFAULT, "gdk_screen_get_default"));
+    auto addProv = reinterpret_cast<PFN_ADDPROV>(dlsym(RTLD_DEFAULT, "gtk_style_context_add_provider_for_screen"));
+    if (!newProv || !load || !screen || !addProv || !screen()) return false;
+    void* provider = newProv();
+    if (!provider || !load(provider, kDialogCss, -1, nullptr)) return false;
+    addProv(screen(), provider, 600 /* application priority */);
+    return true;
+  }();
+  if (!provided || !getCtx || !addClass || !w->GetHandle()) return;
+  if (void* ctx = getCtx(w->GetHandle())) addClass(ctx, kDialogStyleClass);
 }
 
 // Splits "a\nb\nc" into items.
@@ -242,12 +279,19 @@ void CDialog::MapDialogRect(LPRECT lpRect) const {
   lpRect->bottom = dlu.Y(lpRect->bottom);
 }
 
+BOOL CDialog::CreateChildIn(wxWindow* pParent) {
+  m_pChildParent = pParent;
+  const BOOL ok = pParent ? CreateFromTemplate(nullptr, TRUE) : FALSE;
+  m_pChildParent = nullptr;
+  return ok;
+}
+
 BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd, BOOL bChild) {
   if (m_hWnd) return FALSE;
   ResolveTemplate();
   if (!m_pTemplate || !wxTheApp) return FALSE;
   const lwmfc::DialogTemplate& tpl = *m_pTemplate;
-  wxWindow* parent = pParentWnd ? pParentWnd->GetWxWindow() : nullptr;
+  wxWindow* parent = pParentWnd ? pParentWnd->GetWxWindow() : m_pChildParent;
   if (!bChild && !parent)
     if (CWnd* pMain = AfxGetMainWnd()) parent = pMain->GetWxWindow();
   if (bChild && !parent) return FALSE;
@@ -260,6 +304,7 @@ BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd, BOOL bChild) {
     w = new wxDialog(parent, wxID_ANY, tpl.lpszCaption ? wxString(tpl.lpszCaption) : wxString(), wxDefaultPosition,
                      wxDefaultSize, wxDEFAULT_DIALOG_STYLE);
   }
+  StyleDialogWindow(w);
   if (!AdoptWx(w, bChild ? m_nIDTemplate : 0)) {
     w->Destroy();
     return FALSE;
@@ -321,6 +366,7 @@ INT_PTR CDialog::DoModal() {
   m_nModalResult = -1;
   m_bModal = TRUE;  // EndDialog from OnInitDialog ends the dialog before it shows
   m_bEndedEarly = FALSE;
+  m_bEndCalled = FALSE;
   if (!CreateFromTemplate(m_pParentWnd, FALSE)) {
     m_bModal = FALSE;
     return -1;
@@ -346,6 +392,7 @@ void CDialog::EndDialog(int nResult) {
   m_nModalResult = nResult;
   wxWindow* w = GetWxWindow();
   if (m_bModal) {
+    m_bEndCalled = TRUE;
     auto* dlg = dynamic_cast<wxDialog*>(w);
     if (dlg && dlg->IsModal()) dlg->EndModal(nResult);
     else m_bEndedEarly = TRUE;
@@ -480,11 +527,15 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
     it->temp.reset();  // lets the window go (its own events stop reaching the temporary object)
     if (!AdoptWx(w, nID)) return FALSE;
     it->member = this;
+    PreSubclassWindow();
+    it->wx = GetWxWindow();  // a control class may have put a window of its own in its place
     return TRUE;
   }
   // A control of another kind of window: its CWnd lets it go.
   CWnd* pOld = pParent->GetDlgItem(static_cast<int>(nID));
   if (!pOld) return FALSE;
   wxWindow* w = pOld->Detach();
-  return AdoptWx(w, nID);
+  if (!AdoptWx(w, nID)) return FALSE;
+  PreSubclassWindow();
+  return TRUE;
 }

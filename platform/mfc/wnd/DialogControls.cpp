@@ -21,6 +21,7 @@
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
+#include <lwstr.h>
 #include <winstring.h>
 
 #include "dialog_internal.h"
@@ -61,7 +62,7 @@ bool StartsWithNoCase(const wxString& text, const wchar_t* prefix) {
   const size_t n = std::wcslen(prefix);
   if (text.length() < n) return false;
   for (size_t i = 0; i < n; ++i)
-    if (towlower(static_cast<wchar_t>(text[i].GetValue())) != towlower(prefix[i])) return false;
+    if (lw::ToLowerChar(static_cast<wchar_t>(text[i].GetValue())) != lw::ToLowerChar(prefix[i])) return false;
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include <lwini.h>
 #include <lwreplace.h>
 #include <lwstr.h>
 
@@ -13,19 +14,7 @@ namespace lwprofile {
 
 namespace {
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
-  return true;
-}
-
-std::wstring Trim(const std::wstring& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == L' ' || s[b] == L'\t')) ++b;
-  while (e > b && (s[e - 1] == L' ' || s[e - 1] == L'\t' || s[e - 1] == L'\r')) --e;
-  return s.substr(b, e - b);
-}
+bool SameName(const std::wstring& a, const std::wstring& b) { return lw::EqualNoCase(a, b); }
 
 // Line breaks inside a name or value would split it into other lines when read back.
 std::wstring OneLine(const std::wstring& s) {
@@ -37,21 +26,18 @@ std::wstring OneLine(const std::wstring& s) {
 
 }  // namespace
 
-ProfileFile ProfileFile::Parse(const std::string& utf8) {
+ProfileFile ProfileFile::Parse(const std::string& bytes) {
   ProfileFile file;
-  const std::wstring text = lw::Utf8ToWide(utf8);
+  const std::wstring text = lw::DecodeText(bytes);
   Section* current = nullptr;
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find_first_of(L"\r\n", start);  // any line break, also a lone CR
     if (end == std::wstring::npos) end = text.size();
-    const std::wstring line = Trim(text.substr(start, end - start));
+    const lw::ini::Line line = lw::ini::ParseLine(std::wstring_view(text).substr(start, end - start));
     start = end + 1;
-    if (line.empty() || line[0] == L';' || line[0] == L'#') continue;
-    if (line.front() == L'[') {
-      const std::size_t close = line.find(L']');
-      if (close == std::wstring::npos) continue;
-      const std::wstring name = Trim(line.substr(1, close - 1));
+    if (line.kind == lw::ini::Line::kSection && line.closed) {
+      const std::wstring name(line.name);
       current = file.FindSection(name);
       if (!current) {
         file.m_sections.push_back(Section{name, {}});
@@ -59,11 +45,8 @@ ProfileFile ProfileFile::Parse(const std::string& utf8) {
       }
       continue;
     }
-    const std::size_t eq = line.find(L'=');
-    if (!current || eq == std::wstring::npos) continue;
-    const std::wstring key = Trim(line.substr(0, eq));
-    if (key.empty()) continue;
-    file.Set(current->name, key, Trim(line.substr(eq + 1)));
+    if (line.kind != lw::ini::Line::kEntry || !current || !line.hasEquals || line.name.empty()) continue;
+    file.Set(current->name, std::wstring(line.name), std::wstring(line.value));
   }
   return file;
 }

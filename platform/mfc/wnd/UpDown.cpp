@@ -92,7 +92,8 @@ void LwUpDown::Step(int nDir) {
 void LwUpDown::OnMouseDown(wxMouseEvent& e) {
   if (!IsEnabled()) return;
   m_pressed = e.GetY() < GetClientSize().y / 2 ? +1 : -1;
-  if (!HasCapture()) CaptureMouse();
+  // Holding an arrow repeats; a window not on screen (yet) cannot take the pointer.
+  if (IsShownOnScreen() && !HasCapture()) CaptureMouse();
   Refresh();
   Step(m_pressed);
   m_repeat.StartOnce(kFirstDelayMs);

@@ -20,9 +20,10 @@ struct Section {
 
 class ProfileFile {
  public:
-  // Parses the text; lines that are neither a section nor an entry (comments, blanks, entries
+  // Parses the file's bytes (lw::DecodeText: UTF-8, or UTF-16LE with a byte-order mark, as
+  // Windows writes it); lines that are neither a section nor an entry (comments, blanks, entries
   // before the first section) are dropped. Bytes that are not UTF-8 become U+FFFD.
-  static ProfileFile Parse(const std::string& utf8);
+  static ProfileFile Parse(const std::string& bytes);
   std::string Serialize() const;
 
   // Null when the entry is not there.

@@ -122,8 +122,8 @@ TEST(PagesieveImage, JpegKeptOrDecoded) {
   }
 }
 
-// Shadings, stencil masks and Type 3 text cannot be records of their own: they come as images
-// with alpha, clipped by the clip in force.
+// Shadings and stencil masks cannot be records of their own: they come as images with alpha,
+// clipped by the clip in force. A Type 3 glyph drawn by a path comes as that path.
 TEST(PagesieveImage, RasterisedContent) {
   lwtest::PdfBuilder b;
   int shading = b.Add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] /Function << /FunctionType 2 "
@@ -141,13 +141,13 @@ TEST(PagesieveImage, RasterisedContent) {
       "<< /Shading << /Sh1 " + std::to_string(shading) + " 0 R >> /XObject << /M1 " + std::to_string(mask) +
           " 0 R >> /Font << /T3 " + std::to_string(t3) + " 0 R >> >>");
   RecordingParser rec = ParsePage(pdf);
-  EXPECT_EQ(rec.events, "PIII");
-  ASSERT_EQ(rec.images.size(), 3u);
+  EXPECT_EQ(rec.events, "PIIAA");
+  ASSERT_EQ(rec.images.size(), 2u);
   struct Want {
     float x0, y0, x1, y1;
   };
-  const Want want[] = {{10, 10, 110, 60}, {200, 200, 280, 210}, {300, 300, 340, 320}};
-  for (int i = 0; i < 3; ++i) {
+  const Want want[] = {{10, 10, 110, 60}, {200, 200, 280, 210}};
+  for (int i = 0; i < 2; ++i) {
     SCOPED_TRACE(i);
     const Image& im = rec.images[i];
     EXPECT_EQ(im.rec.kind, kPdfImageRaw);
@@ -167,8 +167,9 @@ TEST(PagesieveImage, RasterisedContent) {
   EXPECT_EQ(right[3], 0);
 }
 
-// Type 3 glyphs whose boxes are absurdly large would need gigabytes of pixels: left out.
-TEST(PagesieveImage, Type3WithHugeGlyphBoxesIsLeftOut) {
+// Type 3 glyphs whose font boxes are absurdly large cost no more than their drawing: the glyphs'
+// paths come as they are.
+TEST(PagesieveImage, Type3WithHugeGlyphBoxesCostsOnlyItsPaths) {
   lwtest::PdfBuilder b;
   int glyph = b.AddStream("", std::string("1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f"));
   int t3 = b.Add("<< /Type /Font /Subtype /Type3 /FontBBox [-100000000 -100000000 100000000 100000000] "
@@ -180,5 +181,45 @@ TEST(PagesieveImage, Type3WithHugeGlyphBoxesIsLeftOut) {
   bool ok = false;
   RecordingParser rec = ParsePage(pdf, 1, &ok);
   EXPECT_TRUE(ok);
-  EXPECT_EQ(rec.events, "PA");
+  EXPECT_EQ(rec.events, "P" + std::string(21, 'A'));
+}
+
+// Type 3 glyphs inside a paragraph: only they become something other than text. A glyph drawn by
+// a path comes as that path, one drawn by a bitmap as a picture of it, both in the text's colour
+// where the glyph leaves the colour to the text (d1); every other glyph of the show stays text,
+// with a word space over the gap the Type 3 glyphs leave.
+TEST(PagesieveImage, Type3GlyphsBecomeShapesAndPicturesAndTheRestStaysText) {
+  lwtest::PdfBuilder b;
+  int helvetica = b.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  int square = b.AddStream("", std::string("1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f"));
+  const std::string ring = "1000 0 0 0 1000 1000 d1 q 1000 0 0 1000 0 0 cm BI /IM true /W 8 /H 8 /BPC 1 /D [1 0] ID\n" +
+                           std::string("\x3C\x7E\xE7\xC3\xC3\xE7\x7E\x3C", 8) + "\nEI Q";
+  int bitmap = b.AddStream("", ring);
+  int t3 = b.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                 "/CharProcs << /sq " + std::to_string(square) + " 0 R /ring " + std::to_string(bitmap) +
+                 " 0 R >> /Encoding << /Differences [65 /sq /ring] >> /FirstChar 65 /LastChar 66 /Widths [1000 1000] "
+                 "/Resources << >> >>");
+  std::vector<uint8_t> pdf = b.FinishPages(
+      {"1 0 0 rg BT /F1 10 Tf 100 300 Td (ab ) Tj /T3 10 Tf (AB) Tj /F1 10 Tf ( cd) Tj ET"},
+      "<< /Font << /F1 " + std::to_string(helvetica) + " 0 R /T3 " + std::to_string(t3) + " 0 R >> >>");
+  RecordingParser rec = ParsePage(pdf);
+  EXPECT_EQ(rec.events, "PFTAI");
+  ASSERT_EQ(rec.texts.size(), 1u);
+  EXPECT_EQ(rec.texts[0].str(), u"ab  cd");
+  ASSERT_EQ(rec.paths.size(), 1u);
+  EXPECT_EQ(rec.paths[0].rec.fill_on, 1);
+  EXPECT_FLOAT_EQ(rec.paths[0].rec.fill_rgb[0], 1);
+  EXPECT_FLOAT_EQ(rec.paths[0].rec.fill_rgb[1], 0);
+  ASSERT_EQ(rec.images.size(), 1u);
+  const Image& im = rec.images[0];
+  auto [x0, y1] = Apply(im.rec.matrix, 0, 0);
+  auto [x1, y0] = Apply(im.rec.matrix, 1, 1);
+  // "ab " is 0.556 + 0.556 + 0.278 em: the square starts at 113.9, the ring 10 pt after it.
+  EXPECT_NEAR(x0, 123.9, 0.6);
+  EXPECT_NEAR(x1, 133.9, 0.6);
+  EXPECT_NEAR(y0, 300, 0.6);
+  EXPECT_NEAR(y1, 310, 0.6);
+  const std::vector<int> edge = Pixel(im, 1, im.rec.height / 2);  // on the ring's left side
+  EXPECT_EQ(std::vector<int>(edge.begin(), edge.begin() + 3), (std::vector<int>{0, 0, 255}));  // B, G, R
+  EXPECT_GE(edge[3], 200);
 }

@@ -114,15 +114,54 @@ TEST(ShapeDrawing, PictureFillIsStretchedOverTheShape) {
   auto* shape = static_cast<CBaseShapeObj*>(s.p);
   shape->GetFillDefinition().SetRenderBitmap(res);
   shape->SetFillKind(RENDER_KIND_BITMAP);
+  // Pixel edges on whole numbers: the square covers pixels 10 to 59 exactly (see the next test for
+  // squares that fall between pixels).
   Canvas c;
+  c.g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
   s->Draw(&c.g, kIdentity);
   Check(c, {{22, 22, RGB(255, 0, 0)}, {47, 22, RGB(0, 255, 0)}, {22, 47, RGB(0, 0, 255)}, {47, 47, RGB(0, 0, 0)},
             {65, 65, RGB(255, 255, 255)}});
 
   shape->SetFilledTransparency(128);  // about half over white
   Canvas faded;
+  faded.g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
   s->Draw(&faded.g, kIdentity);
   Check(faded, {{22, 22, RGB(255, 127, 127)}, {47, 47, RGB(127, 127, 127)}});
+}
+
+// A picture at a fractional position covers every pixel it touches, whole, as PDF renderers draw
+// images: no light fringe of half-covered pixels on its edges; turned pictures are drawn as they
+// fall. The pixel offset decides where pixel edges are.
+TEST(ShapeDrawing, UprightPicturesCoverWholePixels) {
+  struct Case {
+    Gdiplus::PixelOffsetMode mode;
+    float x, y;       // where the 10.3 x 5.2 picture goes
+    int first, last;  // the first and last columns it covers
+    int top, bottom;  // rows
+  };
+  const Case cases[] = {{Gdiplus::PixelOffsetModeHalf, 10.3f, 20.4f, 10, 20, 20, 25},
+                        {Gdiplus::PixelOffsetModeNone, 10.3f, 20.4f, 10, 21, 20, 26}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    auto* picture = new Gdiplus::Bitmap(1, 1, Gdiplus::PixelFormat32bppARGB);
+    picture->SetPixel(0, 0, Gdiplus::Color(255, 0, 0, 255));
+    auto* res = new CExternalBmpResObj(CString(L"p.png"), 1, 1);
+    res->SetGdiBitmap(picture, nullptr, 1);
+    auto* s = new CCustomPathObj;
+    Held held(s);
+    s->AddRectanglePath({0, 0, 10.3f, 5.2f});
+    s->SetTransMatrix(CQorTransMatrix::Translation(c.x, c.y), true);
+    s->SetStrokeOutlineFlag(0);
+    s->GetFillDefinition().SetRenderBitmap(res);
+    s->SetFillKind(RENDER_KIND_BITMAP);
+    Canvas canvas;
+    canvas.g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    canvas.g.SetPixelOffsetMode(c.mode);
+    s->Draw(&canvas.g, kIdentity);
+    const COLORREF blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+    Check(canvas, {{c.first, 22, blue}, {c.last, 22, blue}, {c.first - 1, 22, white}, {c.last + 1, 22, white},
+                   {15, c.top, blue}, {15, c.bottom, blue}, {15, c.top - 1, white}, {15, c.bottom + 1, white}});
+  }
 }
 
 TEST(ShapeDrawing, StrokesWithDashAndTransparency) {
@@ -280,6 +319,14 @@ TEST(ShapeDrawing, ShadowsFollowTheSilhouette) {
          return shadowed(group);
        },
        Gdiplus::Matrix(), {{62, 62, grey}, {92, 92, grey}, {35, 35, red}, {80, 80, red}, {66, 66, white}}},
+      {"a group's shadow holds no shadows of its children",
+       [&] {
+         auto* group = new CRenderGroupObj;
+         group->AddChild(shadowed(Square()));
+         return shadowed(group);
+       },
+       // The child's shadow and the group's fall on 15..65; a shadow of the child's shadow would reach 70.
+       Gdiplus::Matrix(), {{62, 62, RGB(63, 63, 63)}, {66, 66, white}, {35, 35, red}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -289,6 +336,98 @@ TEST(ShapeDrawing, ShadowsFollowTheSilhouette) {
     for (const Probe& p : c.probes)
       EXPECT_TRUE(Near(canvas.At(p.x, p.y), p.expected, 4)) << "at " << p.x << "," << p.y << ": " << std::hex << canvas.At(p.x, p.y);
   }
+}
+
+TEST(ShapeDrawing, KeptPathsFollowEveryChange) {
+  // The shape keeps its path between draws, hit tests and bounds queries: each change of its
+  // geometry must show at once. The square starts at (10, 10) - (60, 60); after each change the
+  // point probe lies inside the shape and the old point does not.
+  struct Case {
+    const char* name;
+    std::function<void(CCustomPathObj&)> change;
+    CQorVectorPoint<float> now, before;
+  };
+  const Case cases[] = {
+      {"sub-path added", [](CCustomPathObj& s) { s.AddRectanglePath({60, 60, 80, 80}); }, {75, 75}, {95, 95}},
+      {"sub-paths replaced",
+       [](CCustomPathObj& s) {
+         s.RemoveAllSubPaths();
+         s.AddSubPath(CBaseCustomPath(CQorVectorRect<float>(70, 0, 80, 10)));
+       },
+       {85, 15}, {35, 35}},
+      {"node moved through GetSubPath",
+       [](CCustomPathObj& s) { s.GetSubPath(0).GetNode(2).pt = {80, 80}; }, {75, 75}, {95, 95}},
+      {"resized", [](CCustomPathObj& s) { s.ResizeObject({0, 0, 20, 20}); }, {25, 25}, {45, 45}},
+      {"lengths scaled", [](CCustomPathObj& s) { s.ScaleLengthParam(0.5f, 0.5f); }, {20, 20}, {50, 50}},
+      {"copied from another shape",
+       [](CCustomPathObj& s) {
+         CCustomPathObj other;
+         other.AddRectanglePath({-20, -20, -10, -10});
+         other.SetTransMatrix(CQorTransMatrix::Translation(80, 80), false);
+         other.SetFillColor(RGB(255, 0, 0));
+         s.Copy(other);
+       },
+       {65, 65}, {35, 35}},
+      {"loaded", [](CCustomPathObj& s) {
+         CCustomPathObj other;
+         other.AddRectanglePath({0, 0, 30, 5});
+         other.SetFillColor(RGB(255, 0, 0));
+         CMemFile f;
+         other.Save(f, CString(L"2010"));
+         const std::vector<uint8_t> bytes = FileBytes(f);
+         BytesFile in(std::vector<uint8_t>(bytes.begin() + 4, bytes.end()));  // after the type word
+         CBitmapResObjsList bitmaps;
+         ASSERT_TRUE(s.Load(in.file(), nullptr, bitmaps, CString(L"2010")));
+       }, {25, 2}, {35, 35}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Held held(Square());
+    auto* s = static_cast<CCustomPathObj*>(held.p);
+    Canvas first;
+    s->Draw(&first.g, kIdentity);  // the path is kept from here on
+    ASSERT_TRUE(s->HitTest({35, 35}, 0));
+    c.change(*s);
+    EXPECT_TRUE(s->HitTest(c.now, 0));
+    EXPECT_FALSE(s->HitTest(c.before, 0));
+    Canvas after;
+    s->Draw(&after.g, kIdentity);
+    const COLORREF ink = after.At(static_cast<int>(c.now.x), static_cast<int>(c.now.y));
+    EXPECT_TRUE(Near(ink, RGB(255, 0, 0))) << std::hex << ink;
+    const CQorVectorRect<float> b = s->CalcuBoundRect();
+    EXPECT_TRUE(b.PtInRect(c.now)) << b.left << "," << b.top << " " << b.right << "," << b.bottom;
+  }
+}
+
+TEST(ShapeDrawing, FadedPictureFollowsThePictureAndTheTransparency) {
+  auto solid = [](Gdiplus::Color c) {
+    auto* bmp = new Gdiplus::Bitmap(4, 4, Gdiplus::PixelFormat32bppARGB);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x) bmp->SetPixel(x, y, c);
+    return bmp;
+  };
+  auto* res = new CExternalBmpResObj(CString(L"p.png"), 1, 1);
+  res->SetGdiBitmap(solid(Gdiplus::Color(255, 255, 0, 0)), nullptr, 1);
+  Held s(Square());
+  auto* shape = static_cast<CBaseShapeObj*>(s.p);
+  shape->GetFillDefinition().SetRenderBitmap(res);
+  shape->SetFillKind(RENDER_KIND_BITMAP);
+  shape->SetFilledTransparency(128);
+  Canvas first;
+  s->Draw(&first.g, kIdentity);
+  Check(first, {{35, 35, RGB(255, 127, 127)}});
+  shape->SetFilledTransparency(0);
+  Canvas opaque;
+  s->Draw(&opaque.g, kIdentity);
+  Check(opaque, {{35, 35, RGB(255, 0, 0)}});
+  shape->SetFilledTransparency(191);  // about a quarter
+  Canvas quarter;
+  s->Draw(&quarter.g, kIdentity);
+  Check(quarter, {{35, 35, RGB(255, 191, 191)}});
+  res->SetGdiBitmap(solid(Gdiplus::Color(255, 0, 0, 255)), nullptr, 1);
+  Canvas replaced;
+  s->Draw(&replaced.g, kIdentity);
+  Check(replaced, {{35, 35, RGB(191, 191, 255)}});
 }
 
 TEST(PageDrawing, DrawsBackgroundThenObjectsInOrderThroughTheViewMatrix) {

@@ -18,14 +18,18 @@ class LoggingAction : public CBaseEditAction {
   ~LoggingAction() override { m_log->push_back(L"delete " + std::wstring(m_name.GetString())); }
   int Undo(CWorkspaceDoc*) override {
     m_log->push_back(L"undo " + std::wstring(m_name.GetString()));
+    if (failUndo) return 0;
     SetMenuText(CString(L"Redo ") + m_name);
     return 1;
   }
   int Redo(CWorkspaceDoc*) override {
     m_log->push_back(L"redo " + std::wstring(m_name.GetString()));
+    if (failRedo) return 0;
     SetMenuText(CString(L"Undo ") + m_name);
     return 1;
   }
+
+  bool failUndo = false, failRedo = false;
 
  private:
   CString m_name;
@@ -59,6 +63,38 @@ TEST(WorkspaceUndo, MenuTextsFollowTheLists) {
   EXPECT_EQ(doc.GetUndoMenuText(), CString(L"Undo Bold Text"));
   EXPECT_EQ(doc.GetRedoMenuText(), CString(L"Redo Add Stamp"));
   EXPECT_EQ(log, (std::vector<std::wstring>{L"undo Add Stamp", L"undo Bold Text", L"redo Bold Text"}));
+}
+
+TEST(WorkspaceUndo, AFailedUndoOrRedoMovesNothing) {
+  std::vector<std::wstring> log;
+  CWorkspaceDoc doc;
+  auto* first = new LoggingAction(CString(L"Bold Text"), &log);
+  auto* second = new LoggingAction(CString(L"Add Stamp"), &log);
+  doc.AddEditAction(first);
+  doc.AddEditAction(second);
+
+  second->failUndo = true;
+  doc.OnEditUndo();
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_FALSE(doc.CanRedo());
+  EXPECT_EQ(doc.GetUndoMenuText(), CString(L"Undo Add Stamp"));  // still the next to undo
+
+  second->failUndo = false;
+  doc.OnEditUndo();
+  EXPECT_TRUE(doc.IsModified());
+  doc.SetModifiedFlag(FALSE);
+  second->failRedo = true;
+  doc.OnEditRedo();
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.GetRedoMenuText(), CString(L"Redo Add Stamp"));
+  EXPECT_EQ(doc.GetUndoMenuText(), CString(L"Undo Bold Text"));
+
+  second->failRedo = false;
+  doc.OnEditRedo();
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_FALSE(doc.CanRedo());
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"undo Add Stamp", L"undo Add Stamp", L"redo Add Stamp",
+                                            L"redo Add Stamp"}));
 }
 
 TEST(WorkspaceUndo, NewActionClearsRedoAndTheDocumentOwnsActions) {

@@ -280,3 +280,20 @@ TEST(Files, SpecialFolders) {
 }
 
 }  // namespace
+
+// Every wide path reaches the operating system through one conversion: UTF-8, with the
+// backslashes of paths made on Windows turned into '/', and the case kept as stored.
+TEST(NativePathConversion, TurnsWidePathsIntoUtf8WithForwardSlashes) {
+  struct Case {
+    const wchar_t* wide;
+    const char* native;
+  } const cases[] = {
+      {L"", ""},
+      {L"/home/u/a b.lfw", "/home/u/a b.lfw"},
+      {L"C:\\Users\\u\\Pictures\\P.JPG", "C:/Users/u/Pictures/P.JPG"},
+      {L"folder\\sub/Mixed\\\\x", "folder/sub/Mixed//x"},
+      {L"/tmp/\u00C9t\u00E9/\u4E2D.png", "/tmp/\xC3\x89t\xC3\xA9/\xE4\xB8\xAD.png"},
+      {L"/tmp/\U0001F600", "/tmp/\xF0\x9F\x98\x80"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(lw::NativePath(c.wide), c.native) << c.native;
+}

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include <pagesieve/PdfParseInterface.h>
 #include <pagesieve/cpdfEngine.h>
@@ -56,10 +57,13 @@ class CPDFPageParserImpl : public CPdfParseInterface {
 
  private:
   void PlaceObject(Vectorloom::CRenderBaseObj* obj, const Vectorloom::CQorTransMatrix& own);
+  // Whether the system has `face` in the style (asked once per font of the page).
+  bool HasSystemStyle(int fontId, const std::wstring& face, bool bold, bool italic);
 
   CPublicationDoc* m_pDoc;
   CDrawingPage* m_pPage;
   Vectorloom::CQorTransMatrix m_matPage;
+  std::unordered_map<int, bool> m_systemStyles;
 };
 
 // A PDF file opened as a source of pages; the engine stays open for the source's whole life.

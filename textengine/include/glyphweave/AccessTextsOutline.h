@@ -117,7 +117,8 @@ class CFFTypeFontEngine {
 
   // Opens the face of the resource (its program for embed flags 0 and 1, the CIDFont file for 2)
   // at the reference size for dc's resolution (96 without dc). False when the library is not
-  // started or no face can be opened.
+  // started or no face can be opened. The program's hinting word is taken but outlines are never
+  // hinted: a font's hinting program does not run.
   bool SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFontResouce* resource, bool hinting);
   // The outline of ch appended to path through m and its advance through m. 13 and 10 are taken
   // as a space. The outline is the glyph's own, unhinted, scaled from font units to the
@@ -149,7 +150,6 @@ class CFFTypeFontEngine {
   FT_Face m_face = nullptr;
   int m_nLastError = 0;
   unsigned char m_bFlipY = 1;
-  unsigned char m_bHinting = 1;
   const CEmbedFontResouce* m_pResource = nullptr;
 };
 

@@ -116,6 +116,10 @@ class CSampleDlg : public CDialog {
     m_log.push_back("delta " + std::to_string(nm->iPos) + " " + std::to_string(nm->iDelta));
     *pResult = nm->iPos + nm->iDelta == 20 ? 1 : 0;  // refuses the step to 20
   }
+  void OnContextMenu(CWnd* pWnd, CPoint pos) {
+    m_log.push_back("context " + std::to_string(pWnd ? pWnd->GetDlgCtrlID() : 0) + " " + std::to_string(pos.x) + "," +
+                    std::to_string(pos.y));
+  }
   void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pBar) {
     m_log.push_back("vscroll " + std::to_string(nSBCode) + " " + std::to_string(nPos) +
                     (reinterpret_cast<CWnd*>(pBar) == &m_spin ? " spin" : " other"));
@@ -132,6 +136,7 @@ BEGIN_MESSAGE_MAP(CSampleDlg, CDialog)
   ON_LBN_SELCHANGE(IDC_LIST, &CSampleDlg::OnList)
   ON_NOTIFY(UDN_DELTAPOS, IDC_COUNT_SPIN, &CSampleDlg::OnDeltaPos)
   ON_WM_VSCROLL()
+  ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 // What a test does inside the modal loop.
@@ -306,13 +311,21 @@ TEST(DialogGui, NativeEventsReachTheMessageMapAsNotifications) {
     step(-1);
     p->m_spin.SetPos32(19);
     step(+1);
+    {
+      // A right click on the list: the dialog hears of it with the list and the screen point.
+      wxWindow* l = p->GetDlgItem(IDC_LIST)->GetWxWindow();
+      wxContextMenuEvent e(wxEVT_CONTEXT_MENU, l->GetId(), wxPoint(321, 123));
+      e.SetEventObject(l);
+      l->ProcessWindowEvent(e);
+    }
     countText = TextOf(p, IDC_COUNT);
     spinPos = p->m_spin.GetPos32();
     p->EndDialog(IDCANCEL);
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   const std::vector<std::string> want = {"apply",  "name-change", "list",       "units",  "delta 12 1",
-                                         "vscroll 4 13 spin", "delta 13 -1", "vscroll 4 12 spin", "delta 19 1"};
+                                         "vscroll 4 13 spin", "delta 13 -1", "vscroll 4 12 spin", "delta 19 1",
+                                         "context " + std::to_string(IDC_LIST) + " 321,123"};
   EXPECT_EQ(dlg.m_log, want);
   EXPECT_EQ(countText, L"12");  // the buddy follows the spin; the refused step changed nothing
   EXPECT_EQ(spinPos, 19);
@@ -339,15 +352,20 @@ TEST(DialogGui, WaysToEndAndTabOrder) {
     SCOPED_TRACE(c.name);
     CSampleDlg dlg;
     std::vector<int> order;
-    bool defaultIsOK = false;
+    bool defaultIsOK = false, modalBefore = false, modalAfter = true;
     ModalScope scope([&](CDialog* p) {
+      modalBefore = p->IsModal();
       for (wxWindow* w : p->GetWxWindow()->GetChildren())
         if (CWnd* q = CWnd::FromWxOrAncestor(w)) order.push_back(q->GetDlgCtrlID());
       auto* def = dynamic_cast<wxButton*>(static_cast<wxDialog*>(p->GetWxWindow())->GetDefaultItem());
       defaultIsOK = def && def == p->GetDlgItem(IDOK)->GetWxWindow();
       c.act(p);
+      modalAfter = p->IsModal();  // ended, though its window is still up until DoModal returns
     });
     EXPECT_EQ(dlg.DoModal(), c.result);
+    EXPECT_TRUE(modalBefore);
+    EXPECT_FALSE(modalAfter);
+    EXPECT_FALSE(dlg.IsModal());
     std::vector<int> rows;
     for (const DialogItemTemplate& r : kRows) rows.push_back(r.nID);
     EXPECT_EQ(order, rows);

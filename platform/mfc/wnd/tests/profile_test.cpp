@@ -28,7 +28,9 @@ TEST(ProfileFile, ParsesSectionsAndEntriesLeniently) {
       "[RECENT FILE LIST]\n"
       "file1=again\n"
       "Name=\xC3\xA9t\xC3\xA9\n"
-      "Bad=\xFF\n");
+      "Bad=\xFF\n"
+      "[\xC3\x89t\xC3\xA9]\n"
+      "K=v\n");
   struct Case {
     const wchar_t* section;
     const wchar_t* key;
@@ -41,6 +43,7 @@ TEST(ProfileFile, ParsesSectionsAndEntriesLeniently) {
       {L"Settings", L"Zoom", L"150"},
       {L"Recent File List", L"Name", L"\u00e9t\u00e9"},
       {L"Recent File List", L"Bad", L"\ufffd"},
+      {L"\u00e9T\u00c9", L"k", L"v"},  // case beyond ASCII, whatever the process locale
   };
   for (const Case& c : cases) {
     const std::wstring* v = p.Find(c.section, c.key);
@@ -51,7 +54,23 @@ TEST(ProfileFile, ParsesSectionsAndEntriesLeniently) {
       EXPECT_EQ(*v, c.value) << c.key;
     }
   }
-  EXPECT_EQ(p.Sections().size(), 2u);
+  EXPECT_EQ(p.Sections().size(), 3u);
+}
+
+// Files written on Windows: a UTF-8 byte-order mark does not hide the first section, and UTF-16LE
+// with its mark reads as text.
+TEST(ProfileFile, ReadsTextWithAByteOrderMark) {
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : std::u16string(u"[Settings]\r\nZoom=150\r\n")) {
+    utf16 += static_cast<char>(c & 0xFF);
+    utf16 += static_cast<char>(c >> 8);
+  }
+  for (const std::string& bytes : {std::string("\xEF\xBB\xBF[Settings]\nZoom=150\n"), utf16}) {
+    const ProfileFile p = ProfileFile::Parse(bytes);
+    const std::wstring* v = p.Find(L"settings", L"zoom");
+    ASSERT_NE(v, nullptr) << bytes.size();
+    EXPECT_EQ(*v, L"150");
+  }
 }
 
 TEST(ProfileFile, WritesPlainNamesAndRoundTripsThroughDisk) {

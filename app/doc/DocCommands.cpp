@@ -1,0 +1,263 @@
+// The document's New, Open and Save: pages read from a PDF or a document file (the first ones at
+// once, the rest when needed), written back through a file that replaces the old one only once
+// it is complete.
+#include <algorithm>
+#include <cwctype>
+
+#include <quirebook/PdfPageParser.h>
+
+#include "LfwReader.h"
+#include "LfwSections.h"
+#include "PageObjects.h"
+
+using namespace Vectorloom;
+
+namespace {
+
+// The file's name: what follows the last folder separator ('/' or '\').
+CString FileNameOf(const wchar_t* path) {
+  CString full(path ? path : L"");
+  const int cut = std::max(full.ReverseFind(L'/'), full.ReverseFind(L'\\'));
+  return cut >= 0 ? full.Mid(cut + 1) : full;
+}
+
+// The extension of the file's name, without its dot, lower-cased; empty when there is none.
+CString LowerExtensionOf(const wchar_t* path) {
+  const CString name = FileNameOf(path);
+  const int dot = name.ReverseFind(L'.');
+  if (dot < 0) return CString();
+  CString ext = name.Mid(dot + 1);
+  ext.MakeLower();
+  return ext;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CLeafwrightDoc, CPublicationDoc)
+  ON_COMMAND(ID_FILE_SAVE, &CLeafwrightDoc::OnFileSave)
+  ON_COMMAND(ID_FILE_SAVE_AS, &CLeafwrightDoc::OnFileSaveAs)
+END_MESSAGE_MAP()
+
+CLeafwrightDoc::CShellHooks& CLeafwrightDoc::ShellHooks() {
+  static CShellHooks hooks;
+  return hooks;
+}
+
+bool CLeafwrightDoc::IsDocumentFileName(const wchar_t* lpszPathName) {
+  const CString ext = LowerExtensionOf(lpszPathName);
+  return ext == L"lfw" || ext == L"lfd";
+}
+
+void CLeafwrightDoc::MakeBlankPages(float width, float height, int unit, int count) {
+  {
+    auto lock = LockContent();
+    for (int i = 0; i < std::max(count, 1); ++i) {
+      auto* page = new CPageBusiPage;
+      page->SetLogWidth(width);
+      page->SetLogHeight(height);
+      page->SetPageLogUnit(unit);
+      page->SetPageContentLoaded(1);
+      GetRenderPagesArray().AddPage(page);
+    }
+  }
+  SetDocLogSize(width, height, unit);
+  SetDocumentSize(GetDocLogSize(UNIT_PIXEL), 0);
+}
+
+BOOL CLeafwrightDoc::OnNewDocument() {
+  const CShellHooks& hooks = ShellHooks();
+  const bool startup = !hooks.pfnIsStartupNew || hooks.pfnIsStartupNew();
+  float width = 8.5f, height = 11.0f;
+  int unit = UNIT_INCH, count = 1;
+  if (!startup && hooks.pfnPromptNewPages && !hooks.pfnPromptNewPages(width, height, unit, count)) return FALSE;
+  if (!CPublicationDoc::OnNewDocument()) return FALSE;
+  m_bOpenFailed = false;
+  MakeBlankPages(width, height, unit, count);
+  SetModifiedFlag(FALSE);
+  return TRUE;
+}
+
+BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
+  const CString ext = LowerExtensionOf(lpszPathName);
+  m_bOpenFailed = false;
+  IPageContentSource* source = nullptr;
+  const bool pdf = ext == L"pdf";
+  // The whole path, however long: a cut path would open another file.
+  if (pdf)
+    source = new CCachePdfPageContent(lpszPathName);
+  else if (ext == L"lfw")
+    source = new CCacheLfwPageContent(lpszPathName);
+  if (source) source->AddRef();
+  const int total = source ? source->GetPagesCount() : 0;
+
+  DeleteContents();
+  bool anyLoaded = false;
+  if (total > 0) {
+    CString message;
+    message.Format(L"Loading from file '%s'...", FileNameOf(lpszPathName).GetString());
+    CLocalIOProgress progress(&message, ShellHooks().pStatusBar);
+    progress.Begin();
+    const int loadNow = std::min(total, kLoadedAtOpen);
+    float lastWidth = 8.5f, lastHeight = 11.0f;
+    int lastUnit = UNIT_INCH;
+    progress.PushRange(0.8f);
+    for (int i = 0; i < loadNow; ++i) {
+      auto* page = new CPageBusiPage;
+      page->AddRef();
+      bool ok;
+      {
+        auto lock = LockContent();
+        ok = source->LoadPageContent(page, i + 1, this);
+      }
+      if (ok) {
+        page->SetPageContentLoaded(1);
+        if (pdf) page->SetPageLogUnit(UNIT_POINT);
+        lastWidth = page->GetLogWidth();
+        lastHeight = page->GetLogHeight();
+        lastUnit = page->GetPageLogUnit();
+        auto lock = LockContent();
+        GetRenderPagesArray().AddPage(page);
+        anyLoaded = true;
+      }
+      page->Release();  // a page that could not be read goes
+      progress.SetProgress(static_cast<float>(i + 1) / static_cast<float>(loadNow));
+    }
+    progress.PopRange();
+    progress.PushRange(0.2f);
+    if (anyLoaded) {
+      auto lock = LockContent();
+      for (int i = loadNow; i < total; ++i) {
+        auto* page = new CPageBusiPage;
+        page->SetLogWidth(lastWidth);
+        page->SetLogHeight(lastHeight);
+        page->SetPageLogUnit(lastUnit);
+        page->SetPageSourceContent(source);
+        page->SetPageSourceIndex(i);
+        GetRenderPagesArray().AddPage(page);
+        progress.SetProgress(static_cast<float>(i - loadNow + 1) / static_cast<float>(total - loadNow));
+      }
+    }
+    progress.PopRange();
+    progress.End();
+  }
+  if (source) source->Release();  // kept only by pages still to be read
+
+  if (!anyLoaded) {
+    CString message;
+    message.Format(L"打开文件 \"%s\" 失败!", lpszPathName);
+    if (CDocument::Hooks().pfnMessageBox) CDocument::Hooks().pfnMessageBox(message, MB_OK | MB_ICONERROR);
+    DeleteContents();
+    MakeBlankPages(8.5f, 11.0f, UNIT_INCH, 1);
+    // Untitled: a Save must never write a blank document over the file that could not be read.
+    ClearPathName();
+    m_bOpenFailed = true;
+    SetModifiedFlag(FALSE);
+    return TRUE;
+  }
+
+  // The document is as large as its widest and its tallest page, in the first page's unit.
+  const int unit = GetDrawingPage(0)->GetPageLogUnit();
+  float maxWidth = 0, maxHeight = 0;
+  for (int i = 0; i < GetPagesCount(); ++i) {
+    const CDrawingPage* page = GetDrawingPage(i);
+    const auto size = Quirebook::ConvertLogSize(page->GetLogWidth(), page->GetLogHeight(), page->GetPageLogUnit(), unit, 96, 96);
+    maxWidth = std::max(maxWidth, size.cx);
+    maxHeight = std::max(maxHeight, size.cy);
+  }
+  SetDocLogSize(maxWidth, maxHeight, unit);
+  SetDocumentSize(GetDocLogSize(UNIT_PIXEL), 0);
+  SetModifiedFlag(FALSE);
+  UpdateAllViews(nullptr, 3, nullptr);
+  return TRUE;
+}
+
+void CLeafwrightDoc::SetPathName(const wchar_t* lpszPathName, BOOL bAddToMRU) {
+  if (m_bOpenFailed) {
+    // The name of a file that could not be opened is not the document's.
+    m_bOpenFailed = false;
+    ClearPathName();
+    SetTitle(L"Untitled");
+    return;
+  }
+  CPublicationDoc::SetPathName(lpszPathName, bAddToMRU);
+}
+
+BOOL CLeafwrightDoc::OnSaveDocument(const wchar_t* lpszPathName) {
+  const bool allLoaded = IsAllContentLoaded();
+  CString message;
+  message.Format(L"Saving to file \"%s\"", FileNameOf(lpszPathName).GetString());
+  CLocalIOProgress progress(&message, ShellHooks().pStatusBar);
+  progress.Begin();
+  m_pSaveProgress = &progress;
+  BOOL saved = FALSE;
+  try {
+    saved = CPublicationDoc::OnSaveDocument(lpszPathName);
+  } catch (...) {
+    m_pSaveProgress = nullptr;
+    progress.End();
+    throw;
+  }
+  m_pSaveProgress = nullptr;
+  progress.End();
+  if (!saved) return FALSE;  // the old file and every page's binding stay as they were
+  if (allLoaded) return TRUE;
+
+  // Pages still to be read move to the new file, where they sit at their position in the
+  // document. Should the new file not read back, they keep reading the old file's bytes (still
+  // open, whatever now sits under its name).
+  auto* fresh = new CCacheLfwPageContent(lpszPathName);
+  fresh->AddRef();
+  if (fresh->GetPagesCount() == GetPagesCount()) {
+    auto lock = LockContent();
+    for (int i = 0; i < GetPagesCount(); ++i) {
+      CDrawingPage* page = GetDrawingPage(i);
+      if (page->IsPageContentLoaded()) {
+        page->SetPageSourceContent(nullptr);
+        page->SetPageSourceIndex(-1);
+      } else {
+        page->SetPageSourceContent(fresh);
+        page->SetPageSourceIndex(i);
+      }
+    }
+  }
+  fresh->Release();
+  return TRUE;
+}
+
+CString CLeafwrightDoc::ProposeSaveName() const {
+  CString ext = L".lfw";
+  if (const CDocTemplate* pTemplate = GetDocTemplate()) {
+    CString filterExt;
+    // The template's ".LFW", written the way Linux names files.
+    if (pTemplate->GetDocString(filterExt, CDocTemplate::filterExt) && filterExt[0] == L'.') ext = filterExt.MakeLower();
+  }
+  const CString& path = GetPathName();
+  if (path.IsEmpty()) {
+    CString title = GetTitle();
+    if (title.IsEmpty()) title = L"Untitled";
+    return title + ext;
+  }
+  if (IsDocumentFileName(path)) return path;
+  const CString name = FileNameOf(path);
+  const int dot = name.ReverseFind(L'.');
+  return dot < 0 ? path + ext : path.Left(path.GetLength() - name.GetLength() + dot) + ext;
+}
+
+BOOL CLeafwrightDoc::DoSave(const wchar_t* lpszPathName, BOOL bReplace) {
+  CString newName = lpszPathName ? lpszPathName : L"";
+  if (newName.IsEmpty() || !IsDocumentFileName(newName)) {
+    // Save As; also for a document read from a PDF, whose file a document must never replace.
+    newName = ProposeSaveName();
+    auto prompt = CDocument::Hooks().pfnPromptSaveName;
+    if (!prompt || !prompt(this, newName, bReplace)) return FALSE;
+  }
+  if (!OnSaveDocument(newName)) return FALSE;  // nothing is removed: the old file is intact
+  if (bReplace) {
+    SetPathName(newName, TRUE);
+    OnDocumentEvent(onAfterSaveDocument);
+  }
+  return TRUE;
+}
+
+void CLeafwrightDoc::OnFileSave() { DoFileSave(); }
+void CLeafwrightDoc::OnFileSaveAs() { DoSave(nullptr); }

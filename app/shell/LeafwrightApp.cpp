@@ -1,0 +1,111 @@
+#include "LeafwrightApp.h"
+
+#include <afxdlgs.h>
+
+#include <gdiplus/gdiplus.h>
+#include <QorpRecentFileList.h>
+
+#include "LeafwrightView.h"
+#include "MainFrame.h"
+#include "ShellIds.h"
+
+std::vector<Vectorloom::CLocalGradientColorsDefine> MakePresetGradients() {
+  std::vector<Vectorloom::CLocalGradientColorsDefine> presets;
+  presets.push_back(CDefaultLeafwrightAppState::MakePresetGradient0());
+  // The others run from a colour of the wheel (eight lightness steps of a few hues) to white.
+  const COLORREF hues[] = {RGB(0xD4, 0x3E, 0x11), RGB(0x11, 0x6E, 0xD4), RGB(0xD4, 0xB0, 0x11),
+                           RGB(0x8E, 0x11, 0xD4), RGB(0x11, 0xB4, 0xD4), RGB(0x60, 0x60, 0x60)};
+  for (int i = 1; i < kPresetGradientCount; ++i) {
+    const COLORREF base = hues[(i - 1) % std::size(hues)];
+    const int step = (i - 1) / static_cast<int>(std::size(hues));  // 0..7
+    auto darker = [&](int c) { return static_cast<BYTE>(c * (8 - step / 2) / 8); };
+    Vectorloom::CLocalGradientColorsDefine g;
+    g.AddColorStop(RGB(darker(GetRValue(base)), darker(GetGValue(base)), darker(GetBValue(base))), 255, 0);
+    g.AddColorStop(RGB(255, 255, 255), 255, 4096);
+    presets.push_back(g);
+  }
+  return presets;
+}
+
+namespace {
+
+CLeafwrightApp* g_pLeafwrightApp = nullptr;
+
+bool IsStartupNew() { return g_pLeafwrightApp && g_pLeafwrightApp->m_bStartupNewDocument; }
+
+}  // namespace
+
+CLeafwrightApp* GetLeafwrightApp() { return g_pLeafwrightApp; }
+
+BEGIN_MESSAGE_MAP(CLeafwrightApp, CWinApp)
+  ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
+  ON_COMMAND(ID_FILE_OPEN, &CLeafwrightApp::OnFileOpen)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CLeafwrightApp::OnUpdateRecentFile)
+END_MESSAGE_MAP()
+
+CLeafwrightApp::CLeafwrightApp() : CWinApp(kAppTitle) { g_pLeafwrightApp = this; }
+
+BOOL CLeafwrightApp::InitInstance() {
+  // The screen resolution, read once (the device context reports 96 dpi on every display so
+  // that documents lay out alike everywhere).
+  Quirebook::GetScreenDpi(m_nScreenDpiX, m_nScreenDpiY);
+  Gdiplus::GdiplusStartupInput gdiplusInput;
+  Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr);
+
+  // Settings under <config>/Norvane/, recent files among them.
+  SetRegistryKey(L"Norvane");
+  LoadStdProfileSettings(0);
+  CQORPRecentFileList recent(0, L"Recent File List", L"File%d", 16, 30);
+  recent.ReadList();
+
+  // Program-wide defaults of new objects.
+  m_gradients = MakePresetGradients();
+  m_state.SetScreenDpi(m_nScreenDpiX, m_nScreenDpiY);
+  m_state.SetDefaultFillColor(kDefaultFillColor);
+  m_state.SetDefaultStrokeColor(kDefaultStrokeColor);
+  m_state.SetDefaultGradient(m_gradients[0]);
+  SetLeafwrightAppState(&m_state);
+
+  auto* pTemplate = new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CLeafwrightDoc), RUNTIME_CLASS(CMainFrame),
+                                           RUNTIME_CLASS(CLeafwrightView));
+  pTemplate->m_strDocStrings = kDocTemplateString;
+  AddDocTemplate(pTemplate);
+  CLeafwrightDoc::ShellHooks().pfnIsStartupNew = &IsStartupNew;
+
+  CCommandLineInfo cmdInfo;
+  ParseCommandLine(cmdInfo);
+  EnableShellOpen();
+  RegisterShellFileTypes(TRUE);  // rewrites nothing that is already in place
+  if (!ProcessShellCommand(cmdInfo)) return FALSE;
+
+  if (auto* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd)) {
+    pFrame->SetWindowText(kAppTitle);
+    CLeafwrightDoc::ShellHooks().pStatusBar = pFrame->GetProgressStatusBar();
+  }
+  // The work area first: a desktop without a window manager does not maximise windows.
+  const int cx = GetSystemMetrics(SM_CXFULLSCREEN), cy = GetSystemMetrics(SM_CYFULLSCREEN);
+  if (cx > 0 && cy > 0) m_pMainWnd->MoveWindow(0, 0, cx, cy);
+  m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+  m_pMainWnd->UpdateWindow();
+  m_pMainWnd->DragAcceptFiles(TRUE);
+  m_bStartupNewDocument = FALSE;
+  return TRUE;
+}
+
+int CLeafwrightApp::ExitInstance() {
+  CLeafwrightDoc::ShellHooks() = {};
+  SetLeafwrightAppState(nullptr);
+  if (m_gdiplusToken) Gdiplus::GdiplusShutdown(m_gdiplusToken);
+  m_gdiplusToken = 0;
+  return CWinApp::ExitInstance();
+}
+
+void CLeafwrightApp::OnUpdateRecentFile(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(static_cast<int>(pCmdUI->m_nID - ID_FILE_MRU_FILE1) < GetRecentFileCount());
+}
+
+void CLeafwrightApp::OnFileOpen() {
+  CFileDialog dlg(TRUE, nullptr, nullptr, 0x1044, kOpenFileFilter, m_pMainWnd);
+  if (dlg.DoModal() != IDOK) return;
+  OpenDocumentFile(dlg.GetPathName());
+}

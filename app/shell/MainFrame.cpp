@@ -1,0 +1,236 @@
+#include "MainFrame.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <gdiplus/gdiplus.h>
+#include <lwstr.h>
+
+#include <QorpRecentFileList.h>
+
+#include "LeafwrightView.h"
+#include "ShellIds.h"
+
+namespace {
+
+// The description and caption of each command the ribbon and the status bar show.
+const std::map<UINT, const wchar_t*> kCommandStrings = {
+    {ID_FILE_NEW, L"Create a new document\n&New"},
+    {ID_FILE_OPEN, L"Open a PDF or a Leafwright document\n&Open"},
+    {ID_FILE_SAVE, L"Save the document\n&Save"},
+    {ID_FILE_SAVE_AS, L"Save the document under a new name\nSave &As"},
+    {ID_GOTO_FIRST_PAGE, L"View the First Page\nFirst Page"},
+    {ID_GOTO_PREVIOUS_PAGE, L"View Previous Page\nPrevious Page"},
+    {ID_GOTO_NEXT_PAGE, L"View Next Page\nNext Page"},
+    {ID_GOTO_LAST_PAGE, L"View Last Page\nLast Page"},
+    {ID_TAB_HOME, L"\n&Home"},
+    {ID_GROUP_FILE, L"\nFile"},
+    {ID_GROUP_PAGES, L"\nPages"},
+    {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
+};
+
+// Icons of the desktop's icon theme, by command.
+const std::map<UINT, const char*> kCommandIcons = {
+    {ID_FILE_NEW, "document-new"},          {ID_FILE_OPEN, "document-open"},
+    {ID_FILE_SAVE, "document-save"},        {ID_FILE_SAVE_AS, "document-save-as"},
+    {ID_FILE_RECENT_LIST, "document-open-recent"},
+    {ID_GOTO_FIRST_PAGE, "go-first"},       {ID_GOTO_PREVIOUS_PAGE, "go-previous"},
+    {ID_GOTO_NEXT_PAGE, "go-next"},         {ID_GOTO_LAST_PAGE, "go-last"},
+};
+
+// Reads a theme icon of nSize pixels as straight-alpha BGRA rows; false when the theme lacks it.
+bool LoadThemeIcon(const char* name, int nSize, std::vector<BYTE>& bgra, int& w, int& h) {
+  const std::string size = std::to_string(nSize) + "x" + std::to_string(nSize);
+  const std::string candidates[] = {
+      "/usr/share/icons/Adwaita/" + size + "/actions/" + name + "-symbolic.symbolic.png",
+      "/usr/share/icons/Adwaita/" + size + "/legacy/" + name + ".png",
+  };
+  for (const std::string& path : candidates) {
+    std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromFile(lw::Utf8ToWide(path).c_str()));
+    if (!bmp || bmp->GetLastStatus() != Gdiplus::Ok || bmp->GetWidth() == 0) continue;
+    w = static_cast<int>(bmp->GetWidth());
+    h = static_cast<int>(bmp->GetHeight());
+    Gdiplus::BitmapData data;
+    const Gdiplus::Rect all(0, 0, w, h);
+    if (bmp->LockBits(&all, Gdiplus::ImageLockModeRead, Gdiplus::PixelFormat32bppARGB, &data) != Gdiplus::Ok) continue;
+    bgra.resize(static_cast<size_t>(w) * h * 4);
+    for (int y = 0; y < h; ++y)
+      std::memcpy(bgra.data() + static_cast<size_t>(y) * w * 4,
+                  static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, static_cast<size_t>(w) * 4);
+    bmp->UnlockBits(&data);
+    return true;
+  }
+  return false;
+}
+
+// The keys of the main window (accelerator table 128).
+const ACCEL kAccelerators[] = {
+    {FVIRTKEY | FCONTROL, 'C', 57634}, {FVIRTKEY | FCONTROL, 'X', 57635}, {FVIRTKEY | FCONTROL, 'V', 57637},
+    {FVIRTKEY | FCONTROL, 'Z', 57643}, {FVIRTKEY | FCONTROL, 'Y', 57644}, {FVIRTKEY | FCONTROL, 'N', 57600},
+    {FVIRTKEY | FCONTROL, 'O', 57601}, {FVIRTKEY | FCONTROL, 'S', 57603}, {FVIRTKEY | FCONTROL, 'P', 57607},
+    {FVIRTKEY, VK_F1, 57670},          {FVIRTKEY | FSHIFT, VK_F1, 57669}, {FVIRTKEY, VK_F6, 57680},
+    {FVIRTKEY | FSHIFT, VK_F6, 57681},
+};
+
+}  // namespace
+
+IMPLEMENT_DYNCREATE(CMainFrame, CQORPFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
+  ON_WM_CREATE()
+  ON_WM_DESTROY()
+  ON_COMMAND(ID_FILE_RECENT_LIST, &CMainFrame::OnRecentList)
+  ON_UPDATE_COMMAND_UI(ID_FILE_RECENT_LIST, &CMainFrame::OnUpdateRecentList)
+END_MESSAGE_MAP()
+
+CMainFrame::CMainFrame() = default;
+CMainFrame::~CMainFrame() = default;
+
+CLeafwrightView* CMainFrame::GetLeafwrightView() const {
+  return dynamic_cast<CLeafwrightView*>(GetActiveView());
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+  if (CQORPFrameWnd::OnCreate(lpCreateStruct) == -1) return -1;
+  if (!CreateStatusBar()) return -1;
+  if (!CreateRibbonBar()) return -1;
+  lwmfc::RegisterAcceleratorTable(IDR_MAINFRAME, kAccelerators, static_cast<int>(std::size(kAccelerators)));
+  LoadAccelTable(IDR_MAINFRAME);
+  RecalcLayout();
+  return 0;
+}
+
+void CMainFrame::OnDestroy() {
+  m_commandBars.DetachFromFrame();
+  CQORPFrameWnd::OnDestroy();
+}
+
+BOOL CMainFrame::CreateStatusBar() {
+  if (!m_wndStatusBar.Create(this)) return FALSE;
+  CQORPStatusBarPane* p = m_wndStatusBar.AddPane(xtpStatusPaneText, ID_INDICATOR_PAGE_NUMBER);
+  p->SetCaption(L"&Page Number");
+  p->SetValue(L"1 of 1");
+  p->SetText(L"Page: 1 of 1");
+  p->SetTooltip(L"Page number in document");
+  p->SetPadding(8, 0, 8, 0);
+  p = m_wndStatusBar.AddPane(xtpStatusPaneText, ID_INDICATOR_TIP_MESSAGE);
+  p->SetCaption(L"&Tip Message");
+  p->SetVisible(FALSE);
+  p = m_wndStatusBar.AddPane(xtpStatusPaneProgress, ID_INDICATOR_PROGRESS);
+  p->SetCaption(L"&ProgressBar");
+  p->SetWidth(500);
+  p->SetPadding(3, 0, 3, 0);
+  p->SetVisible(FALSE);
+  m_wndStatusBar.AddPane(xtpStatusPaneStretch, 0)->SetWidth(1);
+  // Navigation: the texts stand for the arrows of the first/previous/next/last buttons.
+  const struct {
+    UINT nId;
+    const wchar_t* pszText;
+  } nav[] = {{ID_GOTO_FIRST_PAGE, L"\u00AB"}, {ID_GOTO_PREVIOUS_PAGE, L"\u2039"},
+             {ID_GOTO_NEXT_PAGE, L"\u203A"}, {ID_GOTO_LAST_PAGE, L"\u00BB"}};
+  for (const auto& n : nav) {
+    p = m_wndStatusBar.AddPane(xtpStatusPaneIconButton, n.nId);
+    p->SetText(n.pszText);
+    const auto it = kCommandStrings.find(n.nId);
+    p->SetTooltip(CString(it->second).Left(CString(it->second).Find(L'\n')));
+    p->SetPadding(4, 0, 4, 0);
+  }
+  p = m_wndStatusBar.AddPane(xtpStatusPaneText, ID_INDICATOR_ZOOM);
+  p->SetCaption(L"&Zoom");
+  p->SetText(L"100%");
+  p->SetTooltip(L"Zoom level.");
+  return TRUE;
+}
+
+BOOL CMainFrame::CreateRibbonBar() {
+  InitCommandBars(
+      [](UINT nId, CString& entry) {
+        const auto it = kCommandStrings.find(nId);
+        if (it == kCommandStrings.end()) return false;
+        entry = it->second;
+        return true;
+      },
+      FALSE);
+  if (!m_wndRibbon.Create(this, &m_commandBars)) return FALSE;
+  const UINT large[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS};
+  m_wndRibbon.SetLargeIcons(large, static_cast<int>(std::size(large)));
+  LoadCommandIcons();
+  CQORPRibbonTab* pHome = m_wndRibbon.AddTab(ID_TAB_HOME);
+  CQORPRibbonGroup* pFile = pHome->AddGroup(ID_GROUP_FILE);
+  for (UINT id : large) pFile->Add(xtpControlButton, static_cast<int>(id));
+  m_pRecentList = pFile->Add(xtpControlPopup, ID_FILE_RECENT_LIST);
+  for (UINT i = 0; i < 16; ++i) {
+    CQORPControl* pItem = m_pRecentList->GetCommandBar()->Add(QORPCreateControl(xtpControlButton, ID_FILE_MRU_FILE1 + i));
+    pItem->SetVisible(FALSE);
+  }
+  CQORPRibbonGroup* pPages = pHome->AddGroup(ID_GROUP_PAGES);
+  for (UINT id : {ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE})
+    pPages->Add(xtpControlButton, static_cast<int>(id));
+  m_wndRibbon.AddQuickAccessControl(ID_FILE_NEW);
+  m_wndRibbon.AddQuickAccessControl(ID_FILE_OPEN);
+  m_wndRibbon.AddQuickAccessControl(ID_FILE_SAVE);
+  m_wndRibbon.RecalcLayout();
+  return TRUE;
+}
+
+void CMainFrame::LoadCommandIcons() {
+  for (const auto& [id, name] : kCommandIcons)
+    for (int size : {16, 32}) {
+      std::vector<BYTE> bgra;
+      int w = 0, h = 0;
+      if (LoadThemeIcon(name, size, bgra, w, h)) m_wndRibbon.SetIcon(id, size, w, h, bgra.data());
+    }
+}
+
+void CMainFrame::OnUpdateCmdUIAll() {
+  CWinApp* app = AfxGetApp();
+  if (m_pRecentList && app) {
+    CQORPCommandBar* bar = m_pRecentList->GetCommandBar();
+    for (int i = 0; i < bar->GetCount(); ++i) {
+      CQORPControl* item = bar->GetAt(i);
+      const bool listed = i < app->GetRecentFileCount();
+      item->SetVisible(listed ? TRUE : FALSE);
+      if (!listed) continue;
+      CString caption;
+      caption.Format(L"&%d %s", i + 1, CQORPRecentFileList::AbbreviatePath(app->GetRecentFile(i), 30).GetString());
+      item->SetCaption(caption);
+    }
+  }
+  CQORPFrameWnd::OnUpdateCmdUIAll();
+}
+
+void CMainFrame::OnUpdateRecentList(CCmdUI* pCmdUI) {
+  CWinApp* app = AfxGetApp();
+  pCmdUI->Enable(app && app->GetRecentFileCount() > 0);
+}
+
+void CMainFrame::ShowProgress(const CString* message) {
+  if (CQORPStatusBarPane* p = m_wndStatusBar.FindPane(ID_INDICATOR_TIP_MESSAGE)) {
+    p->SetText(message ? message->GetString() : L"");
+    p->SetVisible(TRUE);
+  }
+  if (auto* p = dynamic_cast<CQORPStatusBarProgressPane*>(m_wndStatusBar.FindPane(ID_INDICATOR_PROGRESS))) {
+    p->SetPos(0);
+    p->SetVisible(TRUE);
+  }
+  m_wndStatusBar.RecalcLayout();
+  m_wndStatusBar.RedrawNow(TRUE);
+}
+
+void CMainFrame::HideProgress() {
+  for (UINT id : {ID_INDICATOR_TIP_MESSAGE, ID_INDICATOR_PROGRESS})
+    if (CQORPStatusBarPane* p = m_wndStatusBar.FindPane(id)) p->SetVisible(FALSE);
+  m_wndStatusBar.RecalcLayout();
+  m_wndStatusBar.RedrawNow(TRUE);
+}
+
+bool CMainFrame::CProgressBarSite::SetProgressPanePos(int paneId, int position) {
+  auto* p = dynamic_cast<CQORPStatusBarProgressPane*>(m_pFrame->m_wndStatusBar.FindPane(static_cast<UINT>(paneId)));
+  if (!p) return false;
+  p->SetPos(position);
+  return true;
+}
+
+void CMainFrame::CProgressBarSite::UpdateWindow() { m_pFrame->m_wndStatusBar.RedrawNow(); }

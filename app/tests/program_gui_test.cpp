@@ -1,0 +1,214 @@
+// The program run through its real entry under Xvfb, driven from its idle time as a user would
+// drive it: it starts on one blank letter page with "Page: 1 of 1"; opening a 40-page PDF reads
+// 32 pages and leaves 8 to be read, with the loading message and progress in the status bar
+// while it reads and neither afterwards; the page buttons move through the pages; Save asks for a
+// document name (the PDF is never overwritten) and writes it; closing the window ends the run.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <lwstr.h>
+
+#include "LeafwrightApp.h"
+#include "LeafwrightView.h"
+#include "MainFrame.h"
+#include "PdfFixtures.h"
+#include "ShellIds.h"
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int g_failures = 0;
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    ++g_failures;
+    std::fprintf(stderr, "check failed: %s\n", what);
+  }
+}
+
+std::vector<std::wstring> g_messageBoxes;
+int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
+  g_messageBoxes.emplace_back(text);
+  std::fprintf(stderr, "message box: %ls\n", text);
+  return IDOK;
+}
+
+std::wstring g_saveAnswer;
+int g_saveDialogs = 0;
+BOOL AnswerFileDialog(BOOL bOpen, CString& rFileName, const wchar_t*) {
+  if (bOpen) return FALSE;
+  ++g_saveDialogs;
+  rFileName = g_saveAnswer.c_str();
+  return TRUE;
+}
+
+// Sits between the document's progress and the frame's status bar and notes what the bar showed.
+struct WatchingStatusBar : CQorProgressStatusBar {
+  CMainFrame* frame = nullptr;
+  CQorProgressStatusBar* inner = nullptr;
+  std::vector<std::wstring> messages;
+  int positions = 0;
+  bool panesShownWhileReporting = true;
+  bool Shown(UINT id) {
+    CQORPStatusBarPane* p = frame->GetStatusBar().FindPane(id);
+    return p && p->IsVisible();
+  }
+  void ShowProgress(const CString* message) override {
+    messages.emplace_back(message ? message->GetString() : L"");
+    inner->ShowProgress(message);
+  }
+  void HideProgress() override { inner->HideProgress(); }
+  bool SetProgressPanePos(int paneId, int position) override {
+    ++positions;
+    panesShownWhileReporting = panesShownWhileReporting && Shown(ID_INDICATOR_TIP_MESSAGE) && Shown(ID_INDICATOR_PROGRESS);
+    return inner->SetProgressPanePos(paneId, position);
+  }
+  void UpdateWindow() override { inner->UpdateWindow(); }
+};
+
+class CScriptedApp : public CLeafwrightApp {
+ public:
+  fs::path dir;
+  int step = 0;
+  WatchingStatusBar watch;
+
+  CMainFrame* Frame() { return dynamic_cast<CMainFrame*>(m_pMainWnd); }
+  CLeafwrightDoc* Doc() { return Frame() ? dynamic_cast<CLeafwrightDoc*>(Frame()->GetActiveDocument()) : nullptr; }
+  CString PaneText(UINT id) {
+    CQORPStatusBarPane* p = Frame()->GetStatusBar().FindPane(id);
+    return p ? p->GetText() : CString(L"<none>");
+  }
+  bool PaneShown(UINT id) {
+    CQORPStatusBarPane* p = Frame()->GetStatusBar().FindPane(id);
+    return p && p->IsVisible();
+  }
+  int LazyPages() {
+    int n = 0;
+    for (int i = 0; i < Doc()->GetPagesCount(); ++i) n += Doc()->GetDrawingPage(i)->IsPageContentLoaded() ? 0 : 1;
+    return n;
+  }
+
+  // A step that waits for a posted command: true once the page pane reads `text`; after 200
+  // idle calls without it, the check fails and the script goes on.
+  int waited = 0;
+  bool PageTextBecomes(const wchar_t* text, const char* what) {
+    if (PaneText(ID_INDICATOR_PAGE_NUMBER) == text) {
+      waited = 0;
+      return true;
+    }
+    if (++waited < 200) return false;
+    Check(false, what);
+    waited = 0;
+    return true;
+  }
+
+  BOOL OnIdle(LONG lCount) override {
+    CLeafwrightApp::OnIdle(lCount);  // the update pass first
+    if (!Frame() || !Doc()) return TRUE;
+    const int current = step;
+    ++step;
+    switch (current) {
+      case 0: {
+        Check(!m_bStartupNewDocument, "the start-up is over");
+        Check(Doc()->GetPagesCount() == 1, "one page at start");
+        const CDrawingPage* page = Doc()->GetDrawingPage(0);
+        Check(page->GetLogWidth() == 8.5f && page->GetLogHeight() == 11.0f &&
+                  page->GetPageLogUnit() == Vectorloom::UNIT_INCH,
+              "the first page is 8.5 x 11 inches");
+        Check(PaneText(ID_INDICATOR_PAGE_NUMBER) == L"Page: 1 of 1", "\"Page: 1 of 1\"");
+        Check(PaneText(ID_INDICATOR_ZOOM) == L"100%", "\"100%\"");
+        Check(!PaneShown(ID_INDICATOR_TIP_MESSAGE) && !PaneShown(ID_INDICATOR_PROGRESS), "no progress at start");
+        Check(GetRecentFileCount() == 0, "no recent files yet");
+        {
+          CQORPControl* list = Frame()->GetCommandBars()->FindControl(xtpControlError, ID_FILE_RECENT_LIST, FALSE, FALSE);
+          Check(list && !list->GetEnabled(), "an empty recent list is disabled");
+        }
+        // Open a 40-page PDF.
+        watch.frame = Frame();
+        watch.inner = CLeafwrightDoc::ShellHooks().pStatusBar;
+        Check(watch.inner != nullptr, "the document reports progress to the frame");
+        CLeafwrightDoc::ShellHooks().pStatusBar = &watch;
+        Check(OpenDocumentFile(lw::Utf8ToWide((dir / "forty.pdf").string()).c_str()) != nullptr, "the PDF opens");
+        Check(Doc()->GetPagesCount() == 40, "40 pages");
+        Check(LazyPages() == 8, "8 pages left to be read");
+        Check(watch.messages == std::vector<std::wstring>{L"Loading from file 'forty.pdf'..."}, "the loading message");
+        Check(watch.positions > 0 && watch.panesShownWhileReporting, "progress shows while reading");
+        Check(!PaneShown(ID_INDICATOR_TIP_MESSAGE) && !PaneShown(ID_INDICATOR_PROGRESS), "and goes afterwards");
+        Check(GetRecentFileCount() == 1, "the PDF is a recent file");
+        break;
+      }
+      case 1: {
+        if (!PageTextBecomes(L"Page: 1 of 40", "\"Page: 1 of 40\"")) return --step, TRUE;
+        // The File group's recent list holds the PDF, and only it.
+        CQORPCommandBars* bars = Frame()->GetCommandBars();
+        CQORPControl* list = bars->FindControl(xtpControlError, ID_FILE_RECENT_LIST, FALSE, FALSE);
+        Check(list && list->GetEnabled(), "the recent list is enabled");
+        CQORPControl* first = bars->FindControl(xtpControlError, ID_FILE_MRU_FILE1, FALSE, TRUE);
+        CQORPControl* second = bars->FindControl(xtpControlError, ID_FILE_MRU_FILE1 + 1, FALSE, TRUE);
+        Check(first && first->IsVisible() && first->GetEnabled(), "the first recent item shows");
+        Check(first && first->GetCaption().Left(3) == L"&1 " && first->GetCaption().Right(9) == L"forty.pdf",
+              "it names the PDF");
+        Check(second && !second->IsVisible(), "the second item does not show");
+        Frame()->PostMessage(WM_COMMAND, ID_GOTO_LAST_PAGE);
+        break;
+      }
+      case 2:
+        if (!PageTextBecomes(L"Page: 40 of 40", "the last page is shown")) return --step, TRUE;
+        Frame()->PostMessage(WM_COMMAND, ID_GOTO_PREVIOUS_PAGE);
+        break;
+      case 3: {
+        if (!PageTextBecomes(L"Page: 39 of 40", "the page before it")) return --step, TRUE;
+        const auto pdfBefore = lwtest::ReadFileBytes(dir / "forty.pdf");
+        g_saveAnswer = lw::Utf8ToWide((dir / "forty.lfw").string());
+        Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+        Check(g_saveDialogs == 1, "Save of a document read from a PDF asks for a name");
+        Check(lwtest::ReadFileBytes(dir / "forty.pdf") == pdfBefore, "the PDF is untouched");
+        Check(fs::exists(dir / "forty.lfw"), "the document file is written");
+        Check(Doc()->GetPathName() == g_saveAnswer.c_str(), "the document is now the saved file");
+        Check(watch.messages.back() == L"Saving to file \"forty.lfw\"", "the saving message");
+        Frame()->PostMessage(WM_CLOSE);
+        break;
+      }
+      default:
+        return FALSE;
+    }
+    return TRUE;
+  }
+  int ExitInstance() override {
+    CLeafwrightApp::ExitInstance();
+    Check(step >= 4, "every step ran");
+    Check(g_messageBoxes.empty(), "no message box");
+    return g_failures == 0 ? 0 : 3;
+  }
+};
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
+         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
+}
+
+int main(int argc, char** argv) {
+  (void)argc;
+  setenv("NO_AT_BRIDGE", "1", 1);
+  setenv("GDK_SCALE", "1", 1);
+  lwtest::TempDir home, files;
+  setenv("HOME", home.path().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  lwmfc::SetFileDialogHook(&AnswerFileDialog);
+  CScriptedApp app;
+  app.dir = files.path();
+  // Made before the toolkit starts: the maker resets cairo's caches, which live windows use.
+  lwtest::WriteFileBytes(files.path() / "forty.pdf", lwtest::MakeCairoPdf(40));
+  char* args[] = {argv[0], nullptr};
+  const int rc = AfxWinMain(1, args);
+  std::printf("exit %d, %d failed checks\n", rc, g_failures);
+  return rc == 0 && g_failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,3 @@
+#include <QorpFrameWnd.h>
+
+IMPLEMENT_DYNAMIC(CQORPFrameWnd, CFrameWnd)

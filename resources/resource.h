@@ -1,0 +1,30 @@
+// Ids of the program's resources: string table entries, dialog templates and their controls.
+#pragma once
+
+// Strings.
+#define IDR_MAINFRAME 128          // the document template's description
+#define IDS_OBJNAME_TEXT 336
+#define IDS_OBJNAME_IMAGE 337
+#define IDS_OBJNAME_SHAPE 338
+#define IDS_OBJNAME_GROUP 340
+#define AFX_IDS_APP_TITLE 57344
+
+// Theme commands (Style menu).
+#define ID_THEME_OFFICE2010_BLUE 32771
+#define ID_THEME_OFFICE2010_SILVER 32772
+#define ID_THEME_OFFICE2010_BLACK 32773
+
+// The new-document dialog.
+#define IDD_NEWPDF_DLG 131
+#define IDC_RADIO_BUILTIN 1023
+#define IDC_LIST_PRESETS 1024
+#define IDC_RADIO_CUSTOM 1025
+#define IDC_EDIT_WIDTH 1026
+#define IDC_SPIN_WIDTH 1027
+#define IDC_EDIT_HEIGHT 1028
+#define IDC_SPIN_HEIGHT 1029
+#define IDC_EDIT_PAGECOUNT 1030
+#define IDC_COMBO_UNITS 1031
+#define IDC_SPIN_PAGECOUNT 1032
+#define IDC_RADIO_PORTRAIT 1033
+#define IDC_RADIO_LANDSCAPE 1034

@@ -1,0 +1,26 @@
+// The program's string table, registered by (RT_STRING, id) when the program starts.
+#include <windows.h>
+
+#include "../resource.h"
+
+namespace {
+
+const lw::StringTableEntry kStrings[] = {
+    {IDR_MAINFRAME,
+     L"Norvane Leafwright\n\nnewLfw\nNorvane Leafwright Files (*.LFW)\n.LFW\nQor_LEAFWRIGHT.Document\n"
+     L"Norvane_LEAFWRIGHT.Document"},
+    {IDS_OBJNAME_TEXT, L"Text-%d"},
+    {IDS_OBJNAME_IMAGE, L"Image-%d"},
+    {IDS_OBJNAME_SHAPE, L"Shape-%d"},
+    {IDS_OBJNAME_GROUP, L"Group-%d"},
+    {ID_THEME_OFFICE2010_BLUE, L"Office 2010 Blue"},
+    {ID_THEME_OFFICE2010_SILVER, L"Office 2010 Silver"},
+    {ID_THEME_OFFICE2010_BLACK, L"Office 2010 Black"},
+    {AFX_IDS_APP_TITLE, L"Norvane Leafwright"},
+};
+
+struct Registrar {
+  Registrar() { lw::RegisterStringTable(kStrings, static_cast<int>(sizeof kStrings / sizeof kStrings[0])); }
+} g_registrar;
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "PdfFixtures.h"
 #include "TestSupport.h"
 #include "cpdfEngine.h"
 #include "lwstr.h"
@@ -279,6 +281,26 @@ TEST(SavePdf, PagesPathsImagesAndTextComeOutAsTheRecordsSay) {
   for (int y = 30; y < 55; ++y)
     for (int x = 20; x < 150; ++x) dark += (r.At(x, y) & 0xFF) < 100;
   EXPECT_GT(dark, 50);
+}
+
+TEST(SavePdf, JpegBytesGoInAsTheyAre) {
+  lwtest::TempDir dir;
+  const auto out = dir / "jpeg.pdf";
+  const std::vector<uint8_t> jpeg = lwtest::MakeJpeg(16, 8);
+  Source src;
+  PageSpec p;
+  p.elements.push_back(Image(10, 10, 160, 80, jpeg, false));
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  // The image stream holds the JPEG file byte for byte.
+  const std::vector<uint8_t> pdf = lwtest::ReadFileBytes(out);
+  EXPECT_NE(std::search(pdf.begin(), pdf.end(), jpeg.begin(), jpeg.end()), pdf.end());
+  const std::string list = Shell("pdfimages -list '" + out.string() + "'");
+  EXPECT_NE(list.find("jpeg"), std::string::npos) << list;
+  EXPECT_NE(list.find("16     8"), std::string::npos) << list;
 }
 
 TEST(SavePdf, BadNumbersNullRecordsAndUnwritablePathsAreHandled) {

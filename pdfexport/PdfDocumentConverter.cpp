@@ -258,7 +258,10 @@ CPdfDocumentConverter::CPdfDocumentConverter(Quirebook::CPublicationDoc* doc, CQ
   m_arrFontIds.erase(std::unique(m_arrFontIds.begin(), m_arrFontIds.end()), m_arrFontIds.end());
 }
 
-CPdfDocumentConverter::~CPdfDocumentConverter() = default;
+CPdfDocumentConverter::~CPdfDocumentConverter() {
+  std::lock_guard<std::mutex> guard(g_indexLock);
+  g_index.clear();
+}
 
 int CPdfDocumentConverter::GetPageCount() { return m_pDoc ? m_pDoc->GetPagesCount() : 0; }
 
@@ -482,9 +485,12 @@ void CPdfDocumentConverter::AddShape(PageBuild& build, Vectorloom::CBaseShapeObj
   const CQorTransMatrix matrix = shape->GetTransMatrix() * toPdf;
   if (!Finite(matrix)) return;  // a damaged shape: nothing a PDF could hold
 
-  // A picture shape becomes an image over its rectangle; a picture that cannot be encoded leaves
-  // the shape as a path.
-  if (shape->IsFilled() && shape->GetFillKind() == Vectorloom::RENDER_KIND_BITMAP) {
+  // A picture shape (one rectangular sub-path filled with a picture) becomes an image over its
+  // rectangle; a picture that cannot be encoded leaves the shape as a path.
+  const auto* custom = dynamic_cast<const Vectorloom::CCustomPathObj*>(shape);
+  const bool picture = custom && custom->GetSubPathsCount() == 1 && custom->GetSubPath(0).IsRectangularPath() &&
+                       shape->IsFilled() && shape->GetFillKind() == Vectorloom::RENDER_KIND_BITMAP;
+  if (picture) {
     Vectorloom::CBitmapResObj* res = shape->GetFillDefinition().GetRenderBitmap();
     Gdiplus::Bitmap* bitmap = res ? res->GetGdiBitmap() : nullptr;
     const Vectorloom::CQorVectorRect<float> r = shape->GetPathBoundRect();
@@ -752,7 +758,6 @@ bool CPdfDocumentConverter::MakeSystemFontRecord(const _CharsFontDesc& font, con
   }
   std::memset(r, 0, sizeof *r);
   r->font_id = GetSystemFontId(font);
-  CopyBounded(r->font_type, sizeof r->font_type, "Type0");
   CopyBounded(r->font_subtype, sizeof r->font_subtype, "CIDFontType2");
   CopyBounded(r->registry, sizeof r->registry, "Adobe");
   CopyBounded(r->ordering, sizeof r->ordering, "Identity");

@@ -275,15 +275,32 @@ TEST(PdfExportRecords, PicturesBecomeImagesOverTheirRectangle) {
     EXPECT_NEAR(x, kRect.right / 1.33f, 1e-3);
     EXPECT_NEAR(y, 200 - kRect.bottom / 1.33f, 1e-3);
   }
-  // A picture that cannot be encoded leaves the shape as a path.
+  // A picture that cannot be encoded, and a picture filling anything but one rectangle, leave
+  // the shape a path.
   TextDoc doc;
   CDrawingPage* page = MakePage(doc, 200, 200);
-  auto* shape = Rectangle();
-  shape->SetFillKind(Vectorloom::RENDER_KIND_BITMAP);
-  Own(page, shape);
+  auto* unreadable = Rectangle();
+  unreadable->SetFillKind(Vectorloom::RENDER_KIND_BITMAP);
+  Own(page, unreadable);
+  auto* res = new Vectorloom::CExternalBmpResObj(CString(L"pic"), 0, 0);
+  res->AddRef();
+  res->SetGdiBitmap(new Gdiplus::Bitmap(4, 2, Gdiplus::PixelFormat24bppRGB), nullptr, 1);
+  auto* twoRects = Rectangle();
+  twoRects->AddRectanglePath({120, 20, 150, 50});
+  auto* triangle = new Vectorloom::CCustomPathObj;
+  Vectorloom::CBaseCustomPath sub;
+  for (auto p : {CQorVectorEdgeNode(0, 0), CQorVectorEdgeNode(10, 0), CQorVectorEdgeNode(0, 10)}) sub.AddNode(p);
+  sub.SetClosed(true);
+  triangle->AddSubPath(sub);
+  for (auto* s : {twoRects, triangle}) {
+    s->SetFillKind(Vectorloom::RENDER_KIND_BITMAP);
+    s->GetFillDefinition().SetRenderBitmap(res);
+    Own(page, s);
+  }
+  res->Release();
   CPdfDocumentConverter conv(&doc, nullptr);
   Record r(conv.GetPageRecord(0));
-  EXPECT_EQ(r.Kinds(), (std::vector<int>{kPdfSavePath}));
+  EXPECT_EQ(r.Kinds(), (std::vector<int>{kPdfSavePath, kPdfSavePath, kPdfSavePath}));
 }
 
 TEST(PdfExportRecords, TextRowsBecomeBlocksAndLooksBecomeRuns) {
@@ -326,7 +343,14 @@ TEST(PdfExportRecords, TextRowsBecomeBlocksAndLooksBecomeRuns) {
   ASSERT_EQ(r.page->resources->font_count, 1);
   const PdfFontRecord& font = r.page->resources->fonts[0];
   EXPECT_EQ(font.font_id, plain.font_id);
+  EXPECT_STREQ(font.font_type, "");
   EXPECT_STREQ(font.font_subtype, "CIDFontType2");
+  EXPECT_STREQ(font.registry, "Adobe");
+  EXPECT_STREQ(font.ordering, "Identity");
+  EXPECT_EQ(font.base_encoding, 1);
+  EXPECT_EQ(font.default_hmetric.w, 1000);
+  ASSERT_NE(font.unicode_cmap, nullptr);
+  EXPECT_EQ(font.unicode_cmap->rlen, 0);
   EXPECT_STREQ(font.encoding_name, "Identity-H");
   EXPECT_EQ(font.embed_flag, 1);
   ASSERT_NE(font.program, nullptr);

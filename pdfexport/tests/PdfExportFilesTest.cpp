@@ -287,6 +287,64 @@ TEST(PdfExportFiles, AnEditedDocumentExportsWithSubsetFontsAndItsTextInOrder) {
   std::printf("  edited: ink off %.2f %% of %ld, mean %.2f\n", d.inkOff * 100, d.ink, d.mean);
 }
 
+// Spacing, baseline shift and width ratio go out in the units the import reads back: every
+// character of an exported text comes back where the editor placed it.
+TEST(PdfExportFiles, SpacingShiftAndWidthRatioComeBackWhereTheEditorPutThem) {
+  lwtest::TempDir dir;
+  const std::string out = (dir / "spaced.pdf").string();
+  struct Placed {
+    char16_t c;
+    float x, y;
+  };
+  auto placed = [](CDrawingPage& page) {
+    std::vector<Placed> v;
+    for (auto* obj : page.GetRenderObjectList())
+      if (auto* t = dynamic_cast<CDDrawTextObj*>(obj))
+        for (const auto& ch : t->GetArrayOfTextCharacters()) {
+          if (ch.GetCharacter() == ' ' || ch.GetCharacter() == 13) continue;
+          // Where the glyph's origin is drawn: the baseline shift moves it off the row's baseline.
+          auto o = ch.GetCharOffset();
+          o.y += ch.GetBaselineShift();
+          const auto p = t->GetTransMatrix().Transform(o);
+          v.push_back({ch.GetCharacter(), p.x, p.y});
+        }
+    return v;
+  };
+  std::vector<Placed> before;
+  {
+    TextDoc doc;
+    CDrawingPage* page = MakePage(doc, 595, 400);
+    auto* text = MakeText(doc, L"Spaced shifted wide", L"DejaVu Sans", 20, 40, 80, 700);
+    text->SetSelectionCharsSpacing(0, 5, 6.0f);
+    text->SetSelectionCharsBaselineShift(7, 13, -9.0f);
+    for (int i = 15; i < 19; ++i) text->GetArrayOfTextCharacters()[i].SetCharXScale(1.5f);
+    text->RecalcuLayout(0);
+    Own(page, text);
+    before = placed(*page);
+    ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out).c_str(), nullptr));
+  }
+  auto* source = new CCachePdfPageContent(lw::Utf8ToWide(out).c_str());
+  source->AddRef();
+  {
+    TextDoc doc;
+    auto* page = new CDrawingPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(0);
+    doc.GetRenderPagesArray().AddPage(page);
+    ASSERT_TRUE(page->LoadPageContent(&doc));
+    const std::vector<Placed> after = placed(*page);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(after[i].c, before[i].c);
+      // The import's pixels are 1.33 a point too; its baselines carry the shift.
+      EXPECT_NEAR(after[i].x, before[i].x, 0.5);
+      EXPECT_NEAR(after[i].y, before[i].y, 0.5);
+    }
+  }
+  source->Release();
+}
+
 // The result is honest: false when nothing (or not the whole document) was written, and the file
 // that was there before stays as it was.
 TEST(PdfExportFiles, FailedExportsSayFalseAndKeepTheOldFile) {

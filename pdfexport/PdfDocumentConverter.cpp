@@ -744,11 +744,6 @@ bool CPdfDocumentConverter::MakeSystemFontRecord(const _CharsFontDesc& font, con
       for (wchar_t ch : map->GetCharacterKeys())
         if (ch > 0 && ch <= 0xFFFF) set.insert(static_cast<char16_t>(ch));
   }
-  set.erase(13);
-  set.erase(10);
-  if (set.empty()) return false;
-  const std::vector<char16_t> chars(set.begin(), set.end());
-
   FT_Library lib = nullptr;
   if (FT_Init_FreeType(&lib) != 0) return false;
   FT_Face ftFace = nullptr;
@@ -756,8 +751,25 @@ bool CPdfDocumentConverter::MakeSystemFontRecord(const _CharsFontDesc& font, con
     FT_Done_FreeType(lib);
     return false;
   }
+  // The engine keeps the first record of an id and cuts its program down to the glyphs the file
+  // shows. Characters of later pages may not be in the cache yet (pages of a document just opened
+  // load as they are needed), so the first record offers every character of the face's basic plane.
+  const int id = GetSystemFontId(font);
+  if (m_setRecordedIds.insert(id).second) {
+    FT_UInt glyph = 0;
+    for (FT_ULong ch = FT_Get_First_Char(ftFace, &glyph); glyph != 0; ch = FT_Get_Next_Char(ftFace, ch, &glyph))
+      if (ch > 0 && ch <= 0xFFFF && (ch < 0xD800 || ch > 0xDFFF)) set.insert(static_cast<char16_t>(ch));
+  }
+  set.erase(13);
+  set.erase(10);
+  const std::vector<char16_t> chars(set.begin(), set.end());
+  if (chars.empty()) {
+    FT_Done_Face(ftFace);
+    FT_Done_FreeType(lib);
+    return false;
+  }
   std::memset(r, 0, sizeof *r);
-  r->font_id = GetSystemFontId(font);
+  r->font_id = id;
   CopyBounded(r->font_subtype, sizeof r->font_subtype, "CIDFontType2");
   CopyBounded(r->registry, sizeof r->registry, "Adobe");
   CopyBounded(r->ordering, sizeof r->ordering, "Identity");

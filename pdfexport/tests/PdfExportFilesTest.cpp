@@ -345,6 +345,41 @@ TEST(PdfExportFiles, SpacingShiftAndWidthRatioComeBackWhereTheEditorPutThem) {
   source->Release();
 }
 
+// The engine keeps the first record of a font id. Characters of the font that the document's glyph
+// cache does not know yet when that record is made (a later page still unloaded in a document
+// just opened; here a text whose glyphs came from elsewhere) must still be in it, or the engine
+// draws them with its default font.
+TEST(PdfExportFiles, CharactersOfLaterPagesAreInTheFirstRecordOfTheirFont) {
+  lwtest::TempDir dir;
+  const std::string out = (dir / "two.pdf").string();
+  GlyphweaveLib::CFontCacheManager elsewhere;
+  {
+    TextDoc doc;
+    Own(MakePage(doc, 300, 200), MakeText(doc, L"Apple", L"Liberation Serif", 24));
+    CDrawingPage* second = MakePage(doc, 300, 200);
+    auto* later = new CDDrawTextObj;
+    later->SetLayoutBox(400, 400);
+    GlyphweaveLib::CRichFontDesc font;
+    font.SetFontFaceName(L"Liberation Serif");
+    font.m_fFontSize = 24;
+    HDC dc = GetDC(nullptr);
+    later->InsertString(0, L"Zebu", -1, dc, font, doc.GetEmbedFontResManager(), &elsewhere);
+    ReleaseDC(nullptr, dc);
+    later->RecalcuLayout(0);
+    later->SetTransMatrix(Vectorloom::CQorTransMatrix::Translation(50, 60), false);
+    Own(second, later);
+    ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out).c_str(), nullptr));
+  }
+  elsewhere.Reset();
+  ExpectQpdfAccepts(out);
+  const std::string fonts = Shell("pdffonts -f 2 -l 2 '" + out + "'");
+  EXPECT_NE(fonts.find("LiberationSerif"), std::string::npos) << fonts;
+  int count = 0;
+  ExpectEmbeddedSubsets(out, &count);
+  EXPECT_EQ(count, 1) << "a second font stands in for characters the first record lacks:\n" << fonts;
+  EXPECT_EQ(PageWords(out, 2), (std::vector<std::wstring>{L"Zebu"}));
+}
+
 // The result is honest: false when nothing (or not the whole document) was written, and the file
 // that was there before stays as it was.
 TEST(PdfExportFiles, FailedExportsSayFalseAndKeepTheOldFile) {

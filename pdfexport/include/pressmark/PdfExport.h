@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,7 @@ class CPdfDocumentConverter : public CPdfSavingInterface {
   CQorCommonProgress* m_pProgress;
   std::vector<int> m_arrFontIds;  // ascending: the document's embedded fonts and the system fonts given ids
   std::map<GlyphweaveLib::_CharsFontDesc, int> m_mapSystemFontIds;
+  std::set<int> m_setRecordedIds;  // system font ids whose first record was handed to the engine
 };
 
 // Fills a font record from an embedded font of the document (the glyph names point into `font`).

@@ -232,6 +232,34 @@ void CopyEmbeddedFontRecord(const CEmbedFontResouce& font, PdfFontRecord* r) {
 // ---------------------------------------------------------------------------------------------
 // The converter.
 
+namespace {
+
+// Frees an element and all it points to, the way the engine does.
+void FreeElement(int kind, void* element) {
+  if (kind == kPdfSaveText) {
+    auto* block = static_cast<PdfSaveTextBlock*>(element);
+    for (int k = 0; block && block->runs && k < block->run_count; ++k) {
+      if (block->runs[k]) std::free(block->runs[k]->chars);
+      std::free(block->runs[k]);
+    }
+    if (block) std::free(block->runs);
+  } else if (kind == kPdfSavePath) {
+    auto* path = static_cast<PdfSavePath*>(element);
+    if (path) std::free(path->line_style), std::free(path->segments);
+  } else if (kind == kPdfSaveImage) {
+    if (element) std::free(static_cast<PdfSaveImage*>(element)->data);
+  }
+  std::free(element);
+}
+
+void FreeEntry(PdfSaveEntry* e) {
+  if (!e) return;
+  FreeElement(e->kind, e->element);
+  std::free(e);
+}
+
+}  // namespace
+
 struct CPdfDocumentConverter::PageBuild {
   std::vector<PdfSaveEntry*> elements;
   std::vector<_CharsFontDesc> fonts;                    // in order of first use
@@ -240,7 +268,7 @@ struct CPdfDocumentConverter::PageBuild {
 
   void Add(int kind, void* element) {
     auto* e = Calloc<PdfSaveEntry>();
-    if (!e) return std::free(element);
+    if (!e) return FreeElement(kind, element);
     e->kind = kind;
     e->element = element;
     elements.push_back(e);
@@ -278,27 +306,6 @@ int CPdfDocumentConverter::GetSystemFontId(const _CharsFontDesc& font) {
   return id;
 }
 
-namespace {
-// Frees an element entry and all it points to, the way the engine does.
-void FreeEntry(PdfSaveEntry* e) {
-  if (!e) return;
-  if (e->kind == kPdfSaveText) {
-    auto* block = static_cast<PdfSaveTextBlock*>(e->element);
-    for (int k = 0; block && block->runs && k < block->run_count; ++k) {
-      if (block->runs[k]) std::free(block->runs[k]->chars);
-      std::free(block->runs[k]);
-    }
-    if (block) std::free(block->runs);
-  } else if (e->kind == kPdfSavePath) {
-    auto* path = static_cast<PdfSavePath*>(e->element);
-    if (path) std::free(path->line_style), std::free(path->segments);
-  } else if (e->kind == kPdfSaveImage) {
-    if (e->element) std::free(static_cast<PdfSaveImage*>(e->element)->data);
-  }
-  std::free(e->element);
-  std::free(e);
-}
-}  // namespace
 
 PdfSavePage* CPdfDocumentConverter::GetPageRecord(int index) {
   if (!m_pDoc) return nullptr;

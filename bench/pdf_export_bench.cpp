@@ -7,7 +7,8 @@
 // filled and stroked paths, a rasterised shading and a small image). BM_ExportPages times the
 // whole export with the pages still unloaded (the exporter loads each page, writes it and unloads
 // it again, as for a document just opened); BM_ExportLoadedPages loads the pages first and times
-// only the conversion and writing.
+// only the conversion and writing. BM_ExportEditedPages exports a document made in the editor (text
+// in system faces, whose fonts are subset from the installed files).
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -22,9 +23,11 @@
 #include <vector>
 
 #include <pressmark/PdfExport.h>
+#include <gdi/wingdi.h>
 #include <quirebook/DDrawTextObj.h>
 #include <quirebook/PdfPageParser.h>
 #include <quirebook/PublicationDoc.h>
+#include <vectorloom/ShapeObj.h>
 
 #include "ColumnPdf.h"
 #include "PdfFixtures.h"
@@ -101,6 +104,57 @@ BENCHMARK(BM_ExportPages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRea
 
 void BM_ExportLoadedPages(benchmark::State& state) { Export(state, true); }
 BENCHMARK(BM_ExportLoadedPages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A document made in the editor: 100 pages, each with 30 lines of 11 pt text in two system faces
+// and 20 filled and stroked shapes. Every page carries its fonts' records.
+void BM_ExportEditedPages(benchmark::State& state) {
+  state.SetLabel("edited");
+  const std::wstring out = OutFile().wstring();
+  CTextDoc doc;
+  HDC dc = GetDC(nullptr);
+  for (int p = 0; p < kPages; ++p) {
+    auto* page = new CDrawingPage;
+    page->SetLogWidth(595);
+    page->SetLogHeight(842);
+    page->SetPageLogUnit(Vectorloom::UNIT_POINT);
+    page->SetPageContentLoaded(1);
+    doc.GetRenderPagesArray().AddPage(page);
+    for (int i = 0; i < 30; ++i) {
+      auto* text = new CDDrawTextObj;
+      text->SetLayoutBox(700, 40);
+      GlyphweaveLib::CRichFontDesc font;
+      font.SetFontFaceName(i % 2 ? L"DejaVu Sans" : L"Liberation Serif");
+      font.m_fFontSize = 11;
+      const std::wstring line = L"Page " + std::to_wstring(p) + L", line " + std::to_wstring(i) +
+                                L": the quick brown fox jumps over the lazy dog.";
+      text->InsertString(0, line.c_str(), -1, dc, font, doc.GetEmbedFontResManager(), doc.GetFontGlyphCacheManager());
+      text->RecalcuLayout(0);
+      text->SetTransMatrix(Vectorloom::CQorTransMatrix::Translation(60, 60 + 34 * i), false);
+      text->AddRef();
+      page->AddShapeObject(text);
+      text->Release();
+    }
+    for (int i = 0; i < 20; ++i) {
+      auto* shape = new Vectorloom::CCustomPathObj;
+      shape->AddRectanglePath({float(20 + 30 * i), 1000, float(40 + 30 * i), 1080});
+      shape->SetFillColor(RGB(10 * i, 100, 200));
+      shape->AddRef();
+      page->AddShapeObject(shape);
+      shape->Release();
+    }
+  }
+  ReleaseDC(nullptr, dc);
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!SaveDocumentAsPdfDocument(&doc, out.c_str(), nullptr)) state.SkipWithError("the export failed");
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  std::error_code ec;
+  state.counters["file_kb"] = static_cast<double>(std::filesystem::file_size(OutFile(), ec)) / 1024.0;
+  SetMsPerPage(state, seconds);
+}
+BENCHMARK(BM_ExportEditedPages)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The mutool program on PATH, or empty.
 std::string FindMutool() {

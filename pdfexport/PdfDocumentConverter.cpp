@@ -234,6 +234,71 @@ void CopyEmbeddedFontRecord(const CEmbedFontResouce& font, PdfFontRecord* r) {
 
 namespace {
 
+void FreeCMap(const qv_cmap_s* map) {
+  while (map) {
+    const qv_cmap_s* next = map->usecmap;
+    std::free(map->ranges);
+    std::free(map->table);
+    std::free(const_cast<qv_cmap_s*>(map));
+    map = next;
+  }
+}
+
+// Frees what a font record points to, the way the engine does (everything but the glyph names).
+void FreeFontRecordParts(PdfFontRecord& r) {
+  std::free(const_cast<PdfHMetric*>(r.hmetrics));
+  std::free(const_cast<PdfVMetric*>(r.vmetrics));
+  FreeCMap(r.to_ttf_cmap);
+  FreeCMap(r.encoding_cmap);
+  FreeCMap(r.unicode_cmap);
+  if (auto* p = const_cast<PdfFontProgram*>(r.program)) {
+    std::free(const_cast<uint8_t*>(p->program));
+    std::free(const_cast<uint16_t*>(p->cid_to_gid));
+    std::free(const_cast<uint16_t*>(p->cid_to_ucs));
+    std::free(p);
+  }
+}
+
+template <typename T>
+const T* CopyBlock(const T* src, int32_t count) {
+  if (!src || count <= 0) return nullptr;
+  auto* out = static_cast<T*>(std::malloc(sizeof(T) * static_cast<size_t>(count)));
+  if (out) std::memcpy(out, src, sizeof(T) * static_cast<size_t>(count));
+  return out;
+}
+
+const qv_cmap_s* CopyCMap(const qv_cmap_s* src) {
+  if (!src) return nullptr;
+  auto* out = static_cast<qv_cmap_s*>(std::malloc(sizeof(qv_cmap_s)));
+  if (!out) return nullptr;
+  *out = *src;
+  out->ranges = const_cast<qv_cmap_range_s*>(CopyBlock(src->ranges, src->rlen));
+  out->table = const_cast<uint16_t*>(CopyBlock(src->table, src->tlen));
+  out->usecmap = const_cast<qv_cmap_s*>(CopyCMap(src->usecmap));
+  return out;
+}
+
+// A record with blocks of its own (the glyph names stay shared: nobody frees them).
+void CopyFontRecord(const PdfFontRecord& src, PdfFontRecord* out) {
+  *out = src;
+  out->hmetrics = CopyBlock(src.hmetrics, src.hmetric_count);
+  out->vmetrics = CopyBlock(src.vmetrics, src.vmetric_count);
+  out->to_ttf_cmap = CopyCMap(src.to_ttf_cmap);
+  out->encoding_cmap = CopyCMap(src.encoding_cmap);
+  out->unicode_cmap = CopyCMap(src.unicode_cmap);
+  out->program = nullptr;
+  if (src.program) {
+    auto* p = static_cast<PdfFontProgram*>(std::malloc(sizeof(PdfFontProgram)));
+    if (p) {
+      *p = *src.program;
+      p->program = CopyBlock(src.program->program, src.program->program_length);
+      p->cid_to_gid = CopyBlock(src.program->cid_to_gid, src.program->cid_to_gid_count);
+      p->cid_to_ucs = CopyBlock(src.program->cid_to_ucs, src.program->cid_to_ucs_count);
+    }
+    out->program = p;
+  }
+}
+
 // Frees an element and all it points to, the way the engine does.
 void FreeElement(int kind, void* element) {
   if (kind == kPdfSaveText) {
@@ -287,6 +352,7 @@ CPdfDocumentConverter::CPdfDocumentConverter(Quirebook::CPublicationDoc* doc, CQ
 }
 
 CPdfDocumentConverter::~CPdfDocumentConverter() {
+  for (auto& kept : m_mapSystemRecords) FreeFontRecordParts(kept.second);
   std::lock_guard<std::mutex> guard(g_indexLock);
   g_index.clear();
 }
@@ -730,6 +796,13 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
 
 bool CPdfDocumentConverter::MakeSystemFontRecord(const _CharsFontDesc& font, const std::vector<char16_t>& pageChars,
                                                  PdfFontRecord* r) {
+  // Later pages get a copy of the record the font's first page got: it already holds every
+  // character of the face, and the face need not be opened and cut again.
+  const auto kept = m_mapSystemRecords.find(GetSystemFontId(font));
+  if (kept != m_mapSystemRecords.end()) {
+    CopyFontRecord(kept->second, r);
+    return true;
+  }
   // The file the editor draws this face from (the same fontconfig substitution), else the index.
   const std::wstring face = font.GetFontFaceNameW();
   std::string path;
@@ -762,7 +835,8 @@ bool CPdfDocumentConverter::MakeSystemFontRecord(const _CharsFontDesc& font, con
   // shows. Characters of later pages may not be in the cache yet (pages of a document just opened
   // load as they are needed), so the first record offers every character of the face's basic plane.
   const int id = GetSystemFontId(font);
-  if (m_setRecordedIds.insert(id).second) {
+  const bool first = m_setRecordedIds.insert(id).second;
+  if (first) {
     FT_UInt glyph = 0;
     for (FT_ULong ch = FT_Get_First_Char(ftFace, &glyph); glyph != 0; ch = FT_Get_Next_Char(ftFace, ch, &glyph))
       if (ch > 0 && ch <= 0xFFFF && (ch < 0xD800 || ch > 0xDFFF)) set.insert(static_cast<char16_t>(ch));
@@ -796,39 +870,14 @@ bool CPdfDocumentConverter::MakeSystemFontRecord(const _CharsFontDesc& font, con
   }
   FT_Done_Face(ftFace);
   FT_Done_FreeType(lib);
+  if (first) CopyFontRecord(*r, &m_mapSystemRecords[id]);
   return true;
 }
-
-namespace {
-// Frees a record the way the engine does (everything but the glyph names).
-void FreeCMap(const qv_cmap_s* map) {
-  while (map) {
-    const qv_cmap_s* next = map->usecmap;
-    std::free(map->ranges);
-    std::free(map->table);
-    std::free(const_cast<qv_cmap_s*>(map));
-    map = next;
-  }
-}
-}  // namespace
 
 void CPdfDocumentConverter::FreePageRecord(PdfSavePage* page) {
   if (!page) return;
   if (PdfSaveResources* res = page->resources) {
-    for (int i = 0; res->fonts && i < res->font_count; ++i) {
-      PdfFontRecord& r = res->fonts[i];
-      std::free(const_cast<PdfHMetric*>(r.hmetrics));
-      std::free(const_cast<PdfVMetric*>(r.vmetrics));
-      FreeCMap(r.to_ttf_cmap);
-      FreeCMap(r.encoding_cmap);
-      FreeCMap(r.unicode_cmap);
-      if (auto* p = const_cast<PdfFontProgram*>(r.program)) {
-        std::free(const_cast<uint8_t*>(p->program));
-        std::free(const_cast<uint16_t*>(p->cid_to_gid));
-        std::free(const_cast<uint16_t*>(p->cid_to_ucs));
-        std::free(p);
-      }
-    }
+    for (int i = 0; res->fonts && i < res->font_count; ++i) FreeFontRecordParts(res->fonts[i]);
     std::free(res->fonts);
     if (PdfSaveContent* content = res->content) {
       for (int i = 0; content->elements && i < content->element_count; ++i) FreeEntry(content->elements[i]);

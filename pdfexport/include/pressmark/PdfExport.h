@@ -91,6 +91,7 @@ class CPdfDocumentConverter : public CPdfSavingInterface {
   std::vector<int> m_arrFontIds;  // ascending: the document's embedded fonts and the system fonts given ids
   std::map<GlyphweaveLib::_CharsFontDesc, int> m_mapSystemFontIds;
   std::set<int> m_setRecordedIds;  // system font ids whose first record was handed to the engine
+  std::map<int, PdfFontRecord> m_mapSystemRecords;  // that first record, copied for later pages
 };
 
 // Fills a font record from an embedded font of the document (the glyph names point into `font`).

@@ -7,7 +7,10 @@
 
 #include "LeafwrightView.h"
 #include "MainFrame.h"
+#include "MyDocManager.h"
+#include "NewPdfDlg.h"
 #include "ShellIds.h"
+#include "SkinFrameDlg.h"
 
 std::vector<Vectorloom::CLocalGradientColorsDefine> MakePresetGradients() {
   std::vector<Vectorloom::CLocalGradientColorsDefine> presets;
@@ -32,6 +35,17 @@ namespace {
 CLeafwrightApp* g_pLeafwrightApp = nullptr;
 
 bool IsStartupNew() { return g_pLeafwrightApp && g_pLeafwrightApp->m_bStartupNewDocument; }
+
+// The new-document dialog in the current theme's skin, over the main window.
+bool PromptNewPages(float& width, float& height, int& unit, int& count) {
+  CSkinFrameDlg<CNewPdfDlg> dlg(AfxGetMainWnd());
+  if (dlg.DoModal() != IDOK) return false;
+  unit = dlg.m_eUnit;
+  width = dlg.m_fWidth;
+  height = dlg.m_fHeight;
+  count = static_cast<int>(dlg.m_nPageCount);
+  return true;
+}
 
 }  // namespace
 
@@ -66,11 +80,15 @@ BOOL CLeafwrightApp::InitInstance() {
   m_state.SetDefaultGradient(m_gradients[0]);
   SetLeafwrightAppState(&m_state);
 
+  // The program's own document manager: its Save As offers the document type only.
+  delete m_pDocManager;
+  m_pDocManager = new CMyDocManager;
   auto* pTemplate = new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CLeafwrightDoc), RUNTIME_CLASS(CMainFrame),
                                            RUNTIME_CLASS(CLeafwrightView));
   pTemplate->m_strDocStrings = kDocTemplateString;
   AddDocTemplate(pTemplate);
   CLeafwrightDoc::ShellHooks().pfnIsStartupNew = &IsStartupNew;
+  CLeafwrightDoc::ShellHooks().pfnPromptNewPages = &PromptNewPages;
 
   CCommandLineInfo cmdInfo;
   ParseCommandLine(cmdInfo);

@@ -1,0 +1,202 @@
+// The program run through its real entry under Xvfb: the start-up New is silent, a later New
+// asks with the new-document dialog in the current dialog skin (cancel keeps the document as it
+// was; OK makes the pages asked for, in their unit); Save As offers the document type only and
+// names the file ".lfw".
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <afxdlgs.h>
+#include <lwstr.h>
+
+#include "LeafwrightApp.h"
+#include "LeafwrightView.h"
+#include "MainFrame.h"
+#include "MyDocManager.h"
+#include "NewPdfDlg.h"
+#include "ShellIds.h"
+#include "TestSupport.h"
+#include "Themes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int g_failures = 0;
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    ++g_failures;
+    std::fprintf(stderr, "check failed: %s\n", what);
+  }
+}
+
+std::vector<std::wstring> g_messageBoxes;
+int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
+  g_messageBoxes.emplace_back(text);
+  std::fprintf(stderr, "message box: %ls\n", text);
+  return IDOK;
+}
+
+// The dialogs the program shows: each is answered by the next body, and noted.
+std::vector<std::function<void(CDialog*)>> g_dialogBodies;
+std::vector<std::string> g_dialogsShown;
+void AnswerDialog(CDialog* p) {
+  g_dialogsShown.emplace_back(dynamic_cast<CNewPdfDlg*>(p) ? "new" : "other");
+  if (g_dialogBodies.empty()) {
+    Check(false, "a dialog nobody expected");
+    p->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return;
+  }
+  auto body = std::move(g_dialogBodies.front());
+  g_dialogBodies.erase(g_dialogBodies.begin());
+  body(p);
+}
+void Press(CDialog* p, int id) { p->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// What the skin loader was asked, in order ("<section>" or "-" for an unload).
+struct RecordingSkinLoader : IDialogSkinLoader {
+  std::vector<std::wstring> calls;
+  BOOL LoadSkin(const wchar_t* path, const wchar_t* section) override {
+    calls.emplace_back(path && *path ? std::wstring(section) : L"-");
+    return TRUE;
+  }
+} g_skins;
+
+lwmfc::FileDialogRequest g_asked;
+std::wstring g_saveAnswer;
+int g_fileDialogs = 0;
+BOOL AnswerFileDialog(lwmfc::FileDialogRequest& req) {
+  ++g_fileDialogs;
+  g_asked = req;
+  if (g_saveAnswer.empty()) return FALSE;
+  req.fileName = g_saveAnswer;
+  return TRUE;
+}
+
+bool Near(float a, float b) { return std::abs(a - b) <= std::abs(b) * 1e-5f; }
+
+class CScriptedApp : public CLeafwrightApp {
+ public:
+  fs::path dir;
+  int step = 0;
+
+  CMainFrame* Frame() { return dynamic_cast<CMainFrame*>(m_pMainWnd); }
+  CLeafwrightDoc* Doc() { return Frame() ? dynamic_cast<CLeafwrightDoc*>(Frame()->GetActiveDocument()) : nullptr; }
+  CString PaneText(UINT id) {
+    CQORPStatusBarPane* p = Frame()->GetStatusBar().FindPane(id);
+    return p ? p->GetText() : CString(L"<none>");
+  }
+  void Command(UINT id) { Frame()->SendMessage(WM_COMMAND, id); }
+
+  int waited = 0;
+  bool PageTextBecomes(const wchar_t* text, const char* what) {
+    if (PaneText(ID_INDICATOR_PAGE_NUMBER) == text) {
+      waited = 0;
+      return true;
+    }
+    if (++waited < 200) return false;
+    Check(false, what);
+    waited = 0;
+    return true;
+  }
+
+  BOOL OnIdle(LONG lCount) override {
+    CLeafwrightApp::OnIdle(lCount);
+    if (!Frame() || !Doc()) return TRUE;
+    const int current = step;
+    ++step;
+    switch (current) {
+      case 0: {
+        Check(dynamic_cast<CMyDocManager*>(m_pDocManager) != nullptr, "the program's document manager is installed");
+        Check(g_dialogsShown.empty(), "the start-up New asks nothing");
+        Check(Doc()->GetPagesCount() == 1, "one page at start");
+        // A later New asks; cancelled, the document keeps its page.
+        CDrawingPage* before = Doc()->GetDrawingPage(0);
+        g_skins.calls.clear();
+        g_dialogBodies.push_back([](CDialog* p) { Press(p, IDCANCEL); });
+        Command(ID_FILE_NEW);
+        Check(g_dialogsShown == std::vector<std::string>{"new"}, "the second New shows the new-document dialog");
+        Check(g_skins.calls == std::vector<std::wstring>{L"NormalBlue.ini", L"-"},
+              "the dialog is skinned in the current theme and the skin goes with it");
+        Check(Doc()->GetPagesCount() == 1 && Doc()->GetDrawingPage(0) == before, "cancel leaves the document");
+        // OK with three custom pages of 10 x 20 cm.
+        g_dialogBodies.push_back([](CDialog* p) {
+          lwmfc::SimulateControlClick(p->GetDlgItem(IDC_RADIO_CUSTOM));
+          lwmfc::SimulateSelection(p->GetDlgItem(IDC_COMBO_UNITS), 1);
+          lwmfc::SimulateTyping(p->GetDlgItem(IDC_EDIT_WIDTH), L"10");
+          lwmfc::SimulateTyping(p->GetDlgItem(IDC_EDIT_HEIGHT), L"20");
+          lwmfc::SimulateTyping(p->GetDlgItem(IDC_EDIT_PAGECOUNT), L"3");
+          Press(p, IDOK);
+        });
+        Command(ID_FILE_NEW);
+        Check(g_dialogsShown.size() == 2, "the third New asks as well");
+        Check(Doc()->GetPagesCount() == 3, "three pages made");
+        bool sized = Doc()->GetPagesCount() == 3;
+        for (int i = 0; sized && i < 3; ++i) {
+          const CDrawingPage* page = Doc()->GetDrawingPage(i);
+          sized = Near(page->GetLogWidth(), 10.0f) && Near(page->GetLogHeight(), 20.0f) &&
+                  page->GetPageLogUnit() == Vectorloom::UNIT_CENTIMETER && page->IsPageContentLoaded();
+        }
+        Check(sized, "each page is 10 x 20 cm, loaded");
+        Check(!Doc()->IsModified(), "a new document is not modified");
+        break;
+      }
+      case 1: {
+        if (!PageTextBecomes(L"Page: 1 of 3", "\"Page: 1 of 3\"")) return --step, TRUE;
+        // Save As: the document type only, the name given ".lfw".
+        g_saveAnswer = lw::Utf8ToWide((dir / "three").string());
+        Command(ID_FILE_SAVE_AS);
+        Check(g_fileDialogs == 1, "Save As asks for a name");
+        Check(g_asked.kind == lwmfc::FileDialogRequest::saveFile, "a save dialog");
+        Check(g_asked.filters.size() == 1 && g_asked.filters[0].name == L"Norvane Leafwright Files (*.LFW)",
+              "one filter entry, the document type");
+        Check(g_asked.defaultExt == L"lfw", "\"lfw\" proposed");
+        Check(fs::exists(dir / "three.lfw"), "the file is named with .lfw");
+        Check(Doc()->GetPathName() == lw::Utf8ToWide((dir / "three.lfw").string()).c_str(), "the document is that file");
+        Frame()->PostMessage(WM_CLOSE);
+        break;
+      }
+      default:
+        return FALSE;
+    }
+    return TRUE;
+  }
+  int ExitInstance() override {
+    CLeafwrightApp::ExitInstance();
+    Check(step >= 2, "every step ran");
+    Check(g_dialogBodies.empty(), "every expected dialog came");
+    Check(g_messageBoxes.empty(), "no message box");
+    return g_failures == 0 ? 0 : 3;
+  }
+};
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
+         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
+}
+
+int main(int argc, char** argv) {
+  (void)argc;
+  setenv("NO_AT_BRIDGE", "1", 1);
+  setenv("GDK_SCALE", "1", 1);
+  lwtest::TempDir home, files;
+  setenv("HOME", home.path().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  lwmfc::SetFileDialogRequestHook(&AnswerFileDialog);
+  lwmfc::SetModalDialogHook(&AnswerDialog);
+  SetDialogSkinLoader(&g_skins);
+  CScriptedApp app;
+  app.dir = files.path();
+  char* args[] = {argv[0], nullptr};
+  const int rc = AfxWinMain(1, args);
+  SetDialogSkinLoader(nullptr);
+  std::printf("exit %d, %d failed checks\n", rc, g_failures);
+  return rc == 0 && g_failures == 0 ? 0 : 1;
+}

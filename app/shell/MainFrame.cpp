@@ -8,7 +8,9 @@
 #include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 
+#include <QorpPaintManager.h>
 #include <QorpRecentFileList.h>
+#include <QorpRibbonBackstage.h>
 
 #include "LeafwrightView.h"
 #include "ShellIds.h"
@@ -29,6 +31,16 @@ const std::map<UINT, const wchar_t*> kCommandStrings = {
     {ID_GROUP_FILE, L"\nFile"},
     {ID_GROUP_PAGES, L"\nPages"},
     {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
+    {ID_THEME_OFFICE2010_BLUE, L"Blue colour theme\nOffice 2010 Blue"},
+    {ID_THEME_OFFICE2010_SILVER, L"Silver colour theme\nOffice 2010 Silver"},
+    {ID_THEME_OFFICE2010_BLACK, L"Black colour theme\nOffice 2010 Black"},
+};
+
+// The Style menu (the first sub-menu of menu 380).
+const QORP_MENU_ENTRY kStyleMenu[] = {
+    {ID_THEME_OFFICE2010_BLUE, L"Office 2010 Blue"},
+    {ID_THEME_OFFICE2010_SILVER, L"Office 2010 Silver"},
+    {ID_THEME_OFFICE2010_BLACK, L"Office 2010 Black"},
 };
 
 // Icons of the desktop's icon theme, by command.
@@ -83,6 +95,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_WM_DESTROY()
   ON_COMMAND(ID_FILE_RECENT_LIST, &CMainFrame::OnRecentList)
   ON_UPDATE_COMMAND_UI(ID_FILE_RECENT_LIST, &CMainFrame::OnUpdateRecentList)
+  ON_COMMAND_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnSwitchTheme)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnUpdateSwitchTheme)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -99,6 +113,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   lwmfc::RegisterAcceleratorTable(IDR_MAINFRAME, kAccelerators, static_cast<int>(std::size(kAccelerators)));
   LoadAccelTable(IDR_MAINFRAME);
   RecalcLayout();
+  OnSwitchTheme(static_cast<UINT>(GetCurrentTheme()));
   return 0;
 }
 
@@ -168,6 +183,12 @@ BOOL CMainFrame::CreateRibbonBar() {
   CQORPRibbonGroup* pPages = pHome->AddGroup(ID_GROUP_PAGES);
   for (UINT id : {ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE})
     pPages->Add(xtpControlButton, static_cast<int>(id));
+  // Right on the tab row: the Style drop-down with the three themes.
+  CQORPControl* pStyle = m_wndRibbon.AddTabRowControl(xtpControlPopup, 0);
+  pStyle->SetCaption(L"Style");
+  CMenu styleMenu;
+  QORPMenuFromTable(styleMenu, kStyleMenu, static_cast<int>(std::size(kStyleMenu)));
+  QORPLoadPopupFromMenu(pStyle->GetCommandBar(), styleMenu);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_NEW);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_OPEN);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_SAVE);
@@ -234,3 +255,44 @@ bool CMainFrame::CProgressBarSite::SetProgressPanePos(int paneId, int position) 
 }
 
 void CMainFrame::CProgressBarSite::UpdateWindow() { m_pFrame->m_wndStatusBar.RedrawNow(); }
+
+// ---------------------------------------------------------------------------------------------
+// Themes
+
+void CMainFrame::OnSwitchTheme(UINT nId) { SwitchTheme(*this, static_cast<int>(nId)); }
+
+void CMainFrame::OnUpdateSwitchTheme(CCmdUI* pCmdUI) { UpdateSwitchTheme(pCmdUI); }
+
+void CMainFrame::SelectPaintTheme(int nPaintTheme) { CQORPPaintManager::Get()->SetTheme(nPaintTheme); }
+
+bool CMainFrame::LoadThemeModule(const CString& strModulePath) {
+  // The module is usable when it holds the themes (the built-in module always does).
+  std::string text;
+  return CQORPResourceTheme::LoadThemeText(strModulePath, kQorpThemeBlue, text);
+}
+
+void CMainFrame::SetImageHandle(const CString& strModulePath, const wchar_t* lpszIniName) {
+  // The ribbon, the status bar and the panes follow the paint manager's colours at once.
+  CQORPResourceTheme::SetImageHandle(strModulePath, lpszIniName);
+}
+
+void CMainFrame::SetDockingTheme(int) {
+  // The docking panes draw with the paint manager's pane colours; they repaint with RedrawAll.
+}
+
+void CMainFrame::SetFileButtonStyle(int nStyle) { m_nFileButtonStyle = nStyle; }
+
+void CMainFrame::RebuildBackstage() {
+  // The backstage view, when the ribbon has one, gives its pages back and is filled again.
+  if (CQORPBackstageView* pBackstage = m_wndRibbon.GetBackstageView()) pBackstage->RemoveAll();
+}
+
+void CMainFrame::RedrawAll() {
+  if (!GetSafeHwnd()) return;
+  m_wndRibbon.RecalcLayout();
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CMainFrame::ApplyStatusFont() {
+  if (m_wndStatusBar.GetSafeHwnd()) m_wndStatusBar.RedrawNow(TRUE);
+}

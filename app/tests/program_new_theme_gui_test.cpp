@@ -1,7 +1,10 @@
 // The program run through its real entry under Xvfb: the start-up New is silent, a later New
 // asks with the new-document dialog in the current dialog skin (cancel keeps the document as it
 // was; OK makes the pages asked for, in their unit); Save As offers the document type only and
-// names the file ".lfw".
+// names the file ".lfw"; the Style drop-down of the tab row switches the three themes with a
+// check mark on the current one, recolours the window (photographed into screenshots/ for
+// looking at) and gives later dialogs that theme's skin.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +20,7 @@
 #include "MainFrame.h"
 #include "MyDocManager.h"
 #include "NewPdfDlg.h"
+#include "QorpPaintManager.h"
 #include "ShellIds.h"
 #include "TestSupport.h"
 #include "Themes.h"
@@ -76,6 +80,26 @@ BOOL AnswerFileDialog(lwmfc::FileDialogRequest& req) {
   return TRUE;
 }
 
+// The colours a theme's file gives.
+CQORPThemeColors ThemeColors(const wchar_t* ini) {
+  CQORPThemeColors colors;
+  std::string text;
+  if (CQORPResourceTheme::LoadThemeText(kQorpThemeModule, ini, text)) colors.Parse(text);
+  return colors;
+}
+bool SameColors(const CQORPThemeColors& a, const CQORPThemeColors& b) {
+  for (int i = 0; i < QORP_CLR_COUNT; ++i)
+    if (a.GetColor(i) != b.GetColor(i)) return false;
+  return true;
+}
+
+void Screenshot(const char* name) {
+  const std::string dir = LW_SCREENSHOT_DIR;
+  fs::create_directories(dir);
+  const std::string cmd = "import -window root '" + dir + "/" + name + "' 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", name);
+}
+
 bool Near(float a, float b) { return std::abs(a - b) <= std::abs(b) * 1e-5f; }
 
 class CScriptedApp : public CLeafwrightApp {
@@ -90,6 +114,43 @@ class CScriptedApp : public CLeafwrightApp {
     return p ? p->GetText() : CString(L"<none>");
   }
   void Command(UINT id) { Frame()->SendMessage(WM_COMMAND, id); }
+  CQORPControl* Control(int id) { return Frame()->GetCommandBars()->FindControl(xtpControlError, id, FALSE, TRUE); }
+  int CheckedTheme() {
+    int checked = 0, count = 0;
+    for (int id : {ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_SILVER, ID_THEME_OFFICE2010_BLACK}) {
+      CQORPControl* p = Control(id);
+      if (p && p->GetChecked() == 1) checked = id, ++count;
+    }
+    return count == 1 ? checked : -count;
+  }
+  // Picks a theme as the Style drop-down's item does: its command posted to the frame.
+  void PickTheme(int id) {
+    CQORPControl* item = Control(id);
+    Check(item && item->GetEnabled(), "the theme item is enabled");
+    Frame()->PostMessage(WM_COMMAND, static_cast<WPARAM>(id));
+    switched = std::chrono::steady_clock::now();
+  }
+  // A step that waits until the window shows theme `id`: its item checked, then half a second
+  // for the repaint before the photograph.
+  std::chrono::steady_clock::time_point switched;
+  bool gaveUp = false;
+  bool ThemeShown(int id, const char* what) {
+    if (CheckedTheme() != id && !gaveUp) {
+      if (++waited < 400) return false;
+      Check(false, what);
+      gaveUp = true;
+    }
+    if (std::chrono::steady_clock::now() - switched < std::chrono::milliseconds(600)) return false;
+    waited = 0;
+    gaveUp = false;
+    return true;
+  }
+  void CheckTheme(int id, const wchar_t* ini, const char* shot) {
+    Check(GetCurrentTheme() == id, "the frame keeps the theme");
+    Check(CQORPPaintManager::Get()->GetTheme() == 6, "paint theme 6");
+    Check(SameColors(CQORPPaintManager::Get()->GetColors(), ThemeColors(ini)), "the window takes the theme's colours");
+    Screenshot(shot);
+  }
 
   int waited = 0;
   bool PageTextBecomes(const wchar_t* text, const char* what) {
@@ -156,6 +217,41 @@ class CScriptedApp : public CLeafwrightApp {
         Check(g_asked.defaultExt == L"lfw", "\"lfw\" proposed");
         Check(fs::exists(dir / "three.lfw"), "the file is named with .lfw");
         Check(Doc()->GetPathName() == lw::Utf8ToWide((dir / "three.lfw").string()).c_str(), "the document is that file");
+        // The Style drop-down at the right of the tab row lists the three themes; Blue at start.
+        CQORPCommandBar* tabRow = Frame()->GetRibbonBar().GetTabRowControls();
+        CQORPControl* style = tabRow && tabRow->GetCount() > 0 ? tabRow->GetAt(0) : nullptr;
+        Check(style && style->GetCaption() == L"Style" && style->GetCommandBar(), "a \"Style\" drop-down");
+        if (style && style->GetCommandBar()) {
+          CQORPCommandBar* list = style->GetCommandBar();
+          std::vector<std::pair<int, std::wstring>> items;
+          for (int i = 0; i < list->GetCount(); ++i)
+            items.emplace_back(list->GetAt(i)->GetID(), list->GetAt(i)->GetCaption().GetString());
+          Check(items == std::vector<std::pair<int, std::wstring>>{{ID_THEME_OFFICE2010_BLUE, L"Office 2010 Blue"},
+                                                                    {ID_THEME_OFFICE2010_SILVER, L"Office 2010 Silver"},
+                                                                    {ID_THEME_OFFICE2010_BLACK, L"Office 2010 Black"}},
+                "its three themes");
+        }
+        switched = std::chrono::steady_clock::now();
+        break;
+      }
+      case 2:
+        if (!ThemeShown(ID_THEME_OFFICE2010_BLUE, "Blue is checked at start")) return --step, TRUE;
+        CheckTheme(ID_THEME_OFFICE2010_BLUE, kQorpThemeBlue, "program-theme-blue.png");
+        PickTheme(ID_THEME_OFFICE2010_BLACK);
+        break;
+      case 3:
+        if (!ThemeShown(ID_THEME_OFFICE2010_BLACK, "Black is checked, alone")) return --step, TRUE;
+        CheckTheme(ID_THEME_OFFICE2010_BLACK, kQorpThemeBlack, "program-theme-black.png");
+        PickTheme(ID_THEME_OFFICE2010_SILVER);
+        break;
+      case 4: {
+        if (!ThemeShown(ID_THEME_OFFICE2010_SILVER, "Silver is checked, alone")) return --step, TRUE;
+        CheckTheme(ID_THEME_OFFICE2010_SILVER, kQorpThemeSilver, "program-theme-silver.png");
+        // A dialog opened now takes the silver skin.
+        g_skins.calls.clear();
+        g_dialogBodies.push_back([](CDialog* p) { Press(p, IDCANCEL); });
+        Command(ID_FILE_NEW);
+        Check(g_skins.calls == std::vector<std::wstring>{L"NormalSilver.ini", L"-"}, "the dialog takes the silver skin");
         Frame()->PostMessage(WM_CLOSE);
         break;
       }
@@ -166,7 +262,7 @@ class CScriptedApp : public CLeafwrightApp {
   }
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
-    Check(step >= 2, "every step ran");
+    Check(step >= 5, "every step ran");
     Check(g_dialogBodies.empty(), "every expected dialog came");
     Check(g_messageBoxes.empty(), "no message box");
     return g_failures == 0 ? 0 : 3;

@@ -5,6 +5,7 @@
 #include <gdiplus/gdiplus.h>
 #include <QorpRecentFileList.h>
 
+#include "AboutDlg.h"
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "MyDocManager.h"
@@ -52,6 +53,7 @@ bool PromptNewPages(float& width, float& height, int& unit, int& count) {
 CLeafwrightApp* GetLeafwrightApp() { return g_pLeafwrightApp; }
 
 BEGIN_MESSAGE_MAP(CLeafwrightApp, CWinApp)
+  ON_COMMAND(ID_APP_ABOUT, &CLeafwrightApp::OnAppAbout)
   ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
   ON_COMMAND(ID_FILE_OPEN, &CLeafwrightApp::OnFileOpen)
   ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CLeafwrightApp::OnUpdateRecentFile)
@@ -126,4 +128,9 @@ void CLeafwrightApp::OnFileOpen() {
   CFileDialog dlg(TRUE, nullptr, nullptr, 0x1044, kOpenFileFilter, m_pMainWnd);
   if (dlg.DoModal() != IDOK) return;
   OpenDocumentFile(dlg.GetPathName());
+}
+
+void CLeafwrightApp::OnAppAbout() {
+  CSkinFrameDlg<CAboutDlg> dlg(m_pMainWnd);
+  dlg.DoModal();
 }

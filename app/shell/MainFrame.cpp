@@ -31,6 +31,7 @@ const std::map<UINT, const wchar_t*> kCommandStrings = {
     {ID_GROUP_FILE, L"\nFile"},
     {ID_GROUP_PAGES, L"\nPages"},
     {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
+    {ID_APP_ABOUT, L"Show the program's name, version and addresses\nAbout"},
     {ID_THEME_OFFICE2010_BLUE, L"Blue colour theme\nOffice 2010 Blue"},
     {ID_THEME_OFFICE2010_SILVER, L"Silver colour theme\nOffice 2010 Silver"},
     {ID_THEME_OFFICE2010_BLACK, L"Black colour theme\nOffice 2010 Black"},
@@ -189,6 +190,7 @@ BOOL CMainFrame::CreateRibbonBar() {
   CMenu styleMenu;
   QORPMenuFromTable(styleMenu, kStyleMenu, static_cast<int>(std::size(kStyleMenu)));
   QORPLoadPopupFromMenu(pStyle->GetCommandBar(), styleMenu);
+  m_wndRibbon.AddTabRowControl(xtpControlButton, ID_APP_ABOUT);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_NEW);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_OPEN);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_SAVE);

@@ -3,7 +3,8 @@
 // was; OK makes the pages asked for, in their unit); Save As offers the document type only and
 // names the file ".lfw"; the Style drop-down of the tab row switches the three themes with a
 // check mark on the current one, recolours the window (photographed into screenshots/ for
-// looking at) and gives later dialogs that theme's skin.
+// looking at) and gives later dialogs that theme's skin; About shows the program's name and four
+// links.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <afxdlgs.h>
 #include <lwstr.h>
 
+#include "AboutDlg.h"
 #include "LeafwrightApp.h"
 #include "LeafwrightView.h"
 #include "MainFrame.h"
@@ -48,7 +50,7 @@ int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
 std::vector<std::function<void(CDialog*)>> g_dialogBodies;
 std::vector<std::string> g_dialogsShown;
 void AnswerDialog(CDialog* p) {
-  g_dialogsShown.emplace_back(dynamic_cast<CNewPdfDlg*>(p) ? "new" : "other");
+  g_dialogsShown.emplace_back(dynamic_cast<CNewPdfDlg*>(p) ? "new" : dynamic_cast<CAboutDlg*>(p) ? "about" : "other");
   if (g_dialogBodies.empty()) {
     Check(false, "a dialog nobody expected");
     p->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -98,6 +100,12 @@ void Screenshot(const char* name) {
   fs::create_directories(dir);
   const std::string cmd = "import -window root '" + dir + "/" + name + "' 2>/dev/null";
   if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", name);
+}
+
+std::vector<std::wstring> g_linksOpened;
+BOOL RecordLink(const wchar_t* url) {
+  g_linksOpened.emplace_back(url);
+  return TRUE;
 }
 
 bool Near(float a, float b) { return std::abs(a - b) <= std::abs(b) * 1e-5f; }
@@ -252,6 +260,32 @@ class CScriptedApp : public CLeafwrightApp {
         g_dialogBodies.push_back([](CDialog* p) { Press(p, IDCANCEL); });
         Command(ID_FILE_NEW);
         Check(g_skins.calls == std::vector<std::wstring>{L"NormalSilver.ini", L"-"}, "the dialog takes the silver skin");
+        // About, from the tab row's button: its texts, and links that open their addresses.
+        CQORPCommandBar* tabRow = Frame()->GetRibbonBar().GetTabRowControls();
+        CQORPControl* about = tabRow && tabRow->GetCount() > 1 ? tabRow->GetAt(1) : nullptr;
+        Check(about && about->GetID() == ID_APP_ABOUT && about->GetEnabled(), "an enabled About button follows Style");
+        g_skins.calls.clear();
+        g_dialogBodies.push_back([](CDialog* p) {
+          CString caption, product, maker;
+          p->GetWindowText(caption);
+          p->GetDlgItemText(IDC_STATIC_PRODUCT, product);
+          p->GetDlgItemText(IDC_STATIC_MAKER, maker);
+          Check(caption == L"About Norvane Leafwright", "the About caption");
+          Check(product == L"Norvane Leafwright" && maker == L"Norvane", "product and maker");
+          auto* dlg = static_cast<CAboutDlg*>(p);
+          for (CQORPHyperLink* link : {&dlg->m_linkHomePage, &dlg->m_linkSales, &dlg->m_linkSupport, &dlg->m_linkAuthor})
+            link->Open();
+          Press(p, IDOK);
+        });
+        g_linksOpened.clear();
+        Command(ID_APP_ABOUT);
+        Check(g_dialogsShown.back() == "about", "About shows the About dialog");
+        Check(g_skins.calls == std::vector<std::wstring>{L"NormalSilver.ini", L"-"}, "About takes the silver skin");
+        Check(g_linksOpened == std::vector<std::wstring>{L"https://leafwright.norvane.example/",
+                                                         L"mailto:sales@norvane.example",
+                                                         L"mailto:support@norvane.example",
+                                                         L"mailto:author@norvane.example"},
+              "the four links open the page and the three addresses");
         Frame()->PostMessage(WM_CLOSE);
         break;
       }
@@ -288,6 +322,7 @@ int main(int argc, char** argv) {
   lwmfc::SetFileDialogRequestHook(&AnswerFileDialog);
   lwmfc::SetModalDialogHook(&AnswerDialog);
   SetDialogSkinLoader(&g_skins);
+  lwqorp::SetLinkOpener(&RecordLink);
   CScriptedApp app;
   app.dir = files.path();
   char* args[] = {argv[0], nullptr};

@@ -10,7 +10,6 @@
 
 #include <QorpPaintManager.h>
 #include <QorpRecentFileList.h>
-#include <QorpRibbonBackstage.h>
 
 #include "LeafwrightView.h"
 #include "ShellIds.h"
@@ -285,8 +284,8 @@ void CMainFrame::SetDockingTheme(int) {
 void CMainFrame::SetFileButtonStyle(int nStyle) { m_nFileButtonStyle = nStyle; }
 
 void CMainFrame::RebuildBackstage() {
-  // The backstage view, when the ribbon has one, gives its pages back and is filled again.
-  if (CQORPBackstageView* pBackstage = m_wndRibbon.GetBackstageView()) pBackstage->RemoveAll();
+  // The ribbon has no backstage view yet (its File commands sit in the Home tab's File group);
+  // once it has one, it is emptied and filled again here after each switch.
 }
 
 void CMainFrame::RedrawAll() {

@@ -22,6 +22,7 @@
 #include "MainFrame.h"
 #include "MyDocManager.h"
 #include "NewPdfDlg.h"
+#include "QorpGalleryWindows.h"
 #include "QorpPaintManager.h"
 #include "ShellIds.h"
 #include "TestSupport.h"
@@ -255,6 +256,18 @@ class CScriptedApp : public CLeafwrightApp {
       case 4: {
         if (!ThemeShown(ID_THEME_OFFICE2010_SILVER, "Silver is checked, alone")) return --step, TRUE;
         CheckTheme(ID_THEME_OFFICE2010_SILVER, kQorpThemeSilver, "program-theme-silver.png");
+        // The Style drop-down opened, as a click on it does.
+        CQORPControl* style = Frame()->GetRibbonBar().GetTabRowControls()->GetAt(0);
+        Check(Frame()->GetRibbonBar().ExecuteControl(style, TRUE) && QORPGetOpenPopupControl() == style,
+              "the Style drop-down opens its list");
+        switched = std::chrono::steady_clock::now();
+        break;
+      }
+      case 5: {
+        if (!ThemeShown(ID_THEME_OFFICE2010_SILVER, "Silver stays checked")) return --step, TRUE;
+        Screenshot("program-style-menu.png");
+        QORPClosePopupBar();
+        Check(QORPGetOpenPopupControl() == nullptr, "the list closes");
         // A dialog opened now takes the silver skin.
         g_skins.calls.clear();
         g_dialogBodies.push_back([](CDialog* p) { Press(p, IDCANCEL); });
@@ -296,7 +309,7 @@ class CScriptedApp : public CLeafwrightApp {
   }
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
-    Check(step >= 5, "every step ran");
+    Check(step >= 6, "every step ran");
     Check(g_dialogBodies.empty(), "every expected dialog came");
     Check(g_messageBoxes.empty(), "no message box");
     return g_failures == 0 ? 0 : 3;

@@ -53,13 +53,15 @@ const std::map<UINT, const char*> kCommandIcons = {
 };
 
 // Reads a theme icon of nSize pixels as straight-alpha BGRA rows; false when the theme lacks it.
-bool LoadThemeIcon(const char* name, int nSize, std::vector<BYTE>& bgra, int& w, int& h) {
+// A one-colour (symbolic) icon takes the colour `tint`, so that it shows on the theme's ribbon.
+bool LoadThemeIcon(const char* name, int nSize, COLORREF tint, std::vector<BYTE>& bgra, int& w, int& h) {
   const std::string size = std::to_string(nSize) + "x" + std::to_string(nSize);
   const std::string candidates[] = {
       "/usr/share/icons/Adwaita/" + size + "/actions/" + name + "-symbolic.symbolic.png",
       "/usr/share/icons/Adwaita/" + size + "/legacy/" + name + ".png",
   };
   for (const std::string& path : candidates) {
+    const bool symbolic = &path == &candidates[0];
     std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromFile(lw::Utf8ToWide(path).c_str()));
     if (!bmp || bmp->GetLastStatus() != Gdiplus::Ok || bmp->GetWidth() == 0) continue;
     w = static_cast<int>(bmp->GetWidth());
@@ -72,6 +74,12 @@ bool LoadThemeIcon(const char* name, int nSize, std::vector<BYTE>& bgra, int& w,
       std::memcpy(bgra.data() + static_cast<size_t>(y) * w * 4,
                   static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, static_cast<size_t>(w) * 4);
     bmp->UnlockBits(&data);
+    if (symbolic)
+      for (size_t i = 0; i + 3 < bgra.size(); i += 4) {
+        bgra[i] = GetBValue(tint);
+        bgra[i + 1] = GetGValue(tint);
+        bgra[i + 2] = GetRValue(tint);
+      }
     return true;
   }
   return false;
@@ -198,11 +206,13 @@ BOOL CMainFrame::CreateRibbonBar() {
 }
 
 void CMainFrame::LoadCommandIcons() {
+  // Drawn in the colour of the buttons' captions.
+  const COLORREF tint = CQORPPaintManager::Get()->GetColor(QORP_CLR_TAB_LABEL);
   for (const auto& [id, name] : kCommandIcons)
     for (int size : {16, 32}) {
       std::vector<BYTE> bgra;
       int w = 0, h = 0;
-      if (LoadThemeIcon(name, size, bgra, w, h)) m_wndRibbon.SetIcon(id, size, w, h, bgra.data());
+      if (LoadThemeIcon(name, size, tint, bgra, w, h)) m_wndRibbon.SetIcon(id, size, w, h, bgra.data());
     }
 }
 
@@ -290,6 +300,7 @@ void CMainFrame::RebuildBackstage() {
 
 void CMainFrame::RedrawAll() {
   if (!GetSafeHwnd()) return;
+  LoadCommandIcons();  // in the new caption colour
   m_wndRibbon.RecalcLayout();
   RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

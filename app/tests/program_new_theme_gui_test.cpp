@@ -6,7 +6,10 @@
 // looking at) and gives later dialogs that theme's skin; About shows the program's name and four
 // links.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include <afxdlgs.h>
+#include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 
 #include "AboutDlg.h"
@@ -96,11 +100,48 @@ bool SameColors(const CQORPThemeColors& a, const CQORPThemeColors& b) {
   return true;
 }
 
-void Screenshot(const char* name) {
+std::string Screenshot(const char* name) {
   const std::string dir = LW_SCREENSHOT_DIR;
   fs::create_directories(dir);
-  const std::string cmd = "import -window root '" + dir + "/" + name + "' 2>/dev/null";
+  const std::string path = dir + "/" + name;
+  const std::string cmd = "import -window root '" + path + "' 2>/dev/null";
   if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", name);
+  return path;
+}
+
+double Luminance(COLORREF c) {
+  auto lin = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+}
+double Contrast(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// In a screenshot, the strongest contrast within the rectangle against its most common colour.
+double InkContrast(const std::string& png, const CRect& rc) {
+  std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromFile(lw::Utf8ToWide(png).c_str()));
+  if (!bmp || bmp->GetLastStatus() != Gdiplus::Ok) return 0;
+  std::map<COLORREF, int> counts;
+  std::vector<COLORREF> pixels;
+  for (int y = std::max<LONG>(0, rc.top); y < std::min<LONG>(rc.bottom, bmp->GetHeight()); ++y)
+    for (int x = std::max<LONG>(0, rc.left); x < std::min<LONG>(rc.right, bmp->GetWidth()); ++x) {
+      Gdiplus::Color c;
+      bmp->GetPixel(x, y, &c);
+      const COLORREF clr = RGB(c.GetR(), c.GetG(), c.GetB());
+      ++counts[clr];
+      pixels.push_back(clr);
+    }
+  COLORREF back = 0;
+  int most = -1;
+  for (auto& [clr, n] : counts)
+    if (n > most) most = n, back = clr;
+  double best = 1.0;
+  for (COLORREF c : pixels) best = std::max(best, Contrast(c, back));
+  return best;
 }
 
 std::vector<std::wstring> g_linksOpened;
@@ -158,7 +199,27 @@ class CScriptedApp : public CLeafwrightApp {
     Check(GetCurrentTheme() == id, "the frame keeps the theme");
     Check(CQORPPaintManager::Get()->GetTheme() == 6, "paint theme 6");
     Check(SameColors(CQORPPaintManager::Get()->GetColors(), ThemeColors(ini)), "the window takes the theme's colours");
-    Screenshot(shot);
+    const std::string png = Screenshot(shot);
+    // The command icons show on the theme's ribbon (3:1 for a picture).
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) {
+      CQORPControl* button = nullptr;
+      CQORPCommandBars* bars = Frame()->GetCommandBars();
+      for (int i = 0; !button && i < bars->GetCount(); ++i)
+        for (int j = 0; j < bars->GetAt(i)->GetCount(); ++j)
+          if (bars->GetAt(i)->GetAt(j)->GetID() == id && Frame()->GetRibbonBar().HasLargeIcon(id)) {
+            CRect rc;
+            if (Frame()->GetRibbonBar().GetControlScreenRect(bars->GetAt(i)->GetAt(j), rc) && rc.Height() > 40)
+              button = bars->GetAt(i)->GetAt(j);
+          }
+      CRect rc;
+      Check(button && Frame()->GetRibbonBar().GetControlScreenRect(button, rc), "the large button is on screen");
+      if (!button) continue;
+      const int cx = rc.CenterPoint().x;
+      rc = CRect(cx - 16, rc.top + 2, cx + 16, rc.top + 36);  // the 32-pixel icon, above the caption
+      const double k = InkContrast(png, rc);
+      if (k < 3.0) std::fprintf(stderr, "icon %d: %.2f in %s (%ld,%ld,%ld,%ld)\n", id, k, shot, rc.left, rc.top, rc.right, rc.bottom);
+      Check(k >= 3.0, "the icon shows on the ribbon");
+    }
   }
 
   int waited = 0;

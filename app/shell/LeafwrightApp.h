@@ -53,6 +53,8 @@ class CLeafwrightApp : public CWinApp, public CObjectNameCounters {
 
   // Asks for a PDF or document file and opens it.
   afx_msg void OnFileOpen();
+  // The About dialog, in the current theme's skin.
+  afx_msg void OnAppAbout();
   // A recent-file item is enabled while the list holds a file for it.
   afx_msg void OnUpdateRecentFile(CCmdUI* pCmdUI);
 

@@ -130,6 +130,7 @@ void CEmbedFontResouce::Copy(const CEmbedFontResouce& o) {
   SetUtfCMap(o.m_pUtfMap.get());
   SetEmbedPdfFontContent(o.m_pProgram.get());
   m_mapUid2Cid = o.m_mapUid2Cid;
+  m_vLigatures = o.m_vLigatures;
 }
 
 void CEmbedFontResouce::ClearFont() {
@@ -274,6 +275,46 @@ size_t CEmbedFontResouce::RebuildUid2CidMap() {
     for (size_t cid = 0; cid < t.size() && !done(); ++cid) add(t[cid], static_cast<int>(cid));
   }
 
+  // Ligatures: the first code of each letter run wins; at most one per code.
+  m_vLigatures.clear();
+  std::vector<bool> ligated;
+  auto addLigature = [&](std::u16string letters, int code) {
+    if (letters.size() < 2 || letters.size() > 4 || code < 0 || code > 0xFFFF) return;
+    // A character beyond the basic plane is its surrogate pair: drawn the same way.
+    const bool pair = letters.size() == 2 && letters[0] >= 0xD800 && letters[0] <= 0xDBFF && letters[1] >= 0xDC00 &&
+                      letters[1] <= 0xDFFF;
+    for (const char16_t c : letters)
+      if (!pair && !((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return;
+    if (ligated.size() <= static_cast<size_t>(code)) ligated.resize(static_cast<size_t>(code) + 1, false);
+    if (ligated[static_cast<size_t>(code)]) return;
+    for (const TLigature& l : m_vLigatures)
+      if (l.letters == letters) return;
+    ligated[static_cast<size_t>(code)] = true;
+    m_vLigatures.push_back({std::move(letters), code});
+  };
+  auto unicodeLigature = [&](int value, int code) {
+    static const char16_t* const kLetters[] = {u"ff", u"fi", u"fl", u"ffi", u"ffl", u"st", u"st"};
+    if (value >= 0xFB00 && value <= 0xFB06) addLigature(kLetters[value - 0xFB00], code);
+  };
+  size_t ligatureSteps = 0;
+  for (const CEmbedFontMapWrap* w = m_pUtfMap.get(); w && ligatureSteps < kMaxUid2CidSteps; w = w->GetNextFontMapWrap()) {
+    const std::vector<uint16_t>& t = w->GetTable();
+    for (const TagMapRange& r : w->GetRanges()) {
+      if (++ligatureSteps >= kMaxUid2CidSteps) break;
+      if (r.Kind() == CEmbedFontMapWrap::kSingle) {
+        unicodeLigature(r.nValue, r.nLow);
+      } else if (r.Kind() == CEmbedFontMapWrap::kMulti && r.nValue < t.size()) {
+        const size_t n = t[r.nValue];
+        if (n >= 2 && n <= 4 && n <= t.size() - r.nValue - 1)
+          addLigature(std::u16string(t.begin() + r.nValue + 1, t.begin() + r.nValue + 1 + n), r.nLow);
+      }
+    }
+  }
+  if (m_pProgram) {
+    const std::vector<uint16_t>& t = m_pProgram->m_vCid2Unicode;
+    for (size_t cid = 0; cid < t.size() && cid <= 0xFFFF; ++cid) unicodeLigature(t[cid], static_cast<int>(cid));
+  }
+
   m_mapUid2Cid.clear();
   std::sort(filled.begin(), filled.end());
   for (const uint16_t u : filled) m_mapUid2Cid.emplace_hint(m_mapUid2Cid.end(), u, codeOf[u]);
@@ -309,6 +350,11 @@ int CEmbedFontResouce::GetGlyphGid(wchar_t ch, FT_FaceRec_* face) const {
     return m_pProgram->m_vCid2Gid[static_cast<size_t>(cid)];
   // A character that no map knows has no glyph: its Unicode value is not a glyph id.
   return fromMap ? cid : 0;
+}
+
+int CEmbedFontResouce::GetCodeGlyphGid(int code) const {
+  if (!m_pProgram || code < 0 || static_cast<size_t>(code) >= m_pProgram->m_vCid2Gid.size()) return 0;
+  return m_pProgram->m_vCid2Gid[static_cast<size_t>(code)];
 }
 
 // ---------------------------------------------------------------------------------------------

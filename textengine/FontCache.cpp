@@ -47,6 +47,8 @@ class ScreenDC {
 CCharacterGlyphRes::CCharacterGlyphRes() : m_path(Gdiplus::FillModeWinding) {}
 
 CCharacterGlyphRes::~CCharacterGlyphRes() {
+  Vectorloom::ReleaseRefObj(m_pHead);
+  Vectorloom::ReleaseRefObj(m_pPlain);
   m_path.Reset();
   m_pOwner.store(nullptr, std::memory_order_release);
 }
@@ -54,6 +56,23 @@ CCharacterGlyphRes::~CCharacterGlyphRes() {
 void CCharacterGlyphRes::SetOwnerGlyphsMap(CCharacterGlyphsMap* map) {
   if (map) SetFontMetrics(map->GetCharsAscent(), map->GetCharsDescent(), map->GetCharsExternalLeading());
   m_pOwner.store(map, std::memory_order_release);
+}
+
+void CCharacterGlyphRes::SetLigaturePart(CCharacterGlyphRes* plain, CCharacterGlyphRes* head, int index,
+                                         int length, const CCharacterGlyphRes* metrics) {
+  Vectorloom::AddRefObj(plain);
+  Vectorloom::AddRefObj(head);
+  Vectorloom::ReleaseRefObj(m_pPlain);
+  Vectorloom::ReleaseRefObj(m_pHead);
+  m_pPlain = plain;
+  m_pHead = head;
+  m_nLigatureIndex = index;
+  m_nLigatureLength = length;
+  m_fReferIncx = plain ? plain->GetReferIncx() : 0.0f;
+  m_fReferIncy = plain ? plain->GetReferIncy() : 0.0f;
+  if (!plain || !plain->HasFontMetrics()) plain = const_cast<CCharacterGlyphRes*>(metrics);
+  if (plain && plain->HasFontMetrics())
+    SetFontMetrics(plain->GetCharsAscent(), plain->GetCharsDescent(), plain->GetCharsExternalLeading());
 }
 
 void CCharacterGlyphRes::SetFontMetrics(float ascent, float descent, float externalLeading) {
@@ -256,40 +275,48 @@ bool PrepareComposedGlyph(CAccessTextsOutline& access, wchar_t ch, Gdiplus::Grap
 
 }  // namespace
 
-bool CCharacterItem::BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
-                                CFontCacheManager* cache) {
-  if (!cache) return false;
+CCharacterGlyphRes* CCharacterItem::MakeGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
+                                              CFontCacheManager* cache, unsigned key) {
+  if (!cache) return nullptr;
   // The cache lock: lookup, making and insertion are one step, so two threads never make the
   // same glyph twice and a reset never runs in the middle.
   std::lock_guard<std::recursive_mutex> lock(cache->GetLock());
   CCharacterGlyphsMap* map = cache->GetGlyphsMap(font, fonts);
-  const auto ch = static_cast<wchar_t>(GetCharacter());
+  const auto ch = static_cast<wchar_t>(key);
   if (CCharacterGlyphRes* cached = map->Lookup(ch)) {
-    SetCharGlyphRes(cached);
-    return true;
+    cached->AddRef();
+    return cached;
   }
   Gdiplus::Matrix identity;
   CAccessTextsOutline access;
   access.SetAccessFont(dc, font, fonts);
   auto* glyph = new CCharacterGlyphRes();
-  glyph->AddRef();  // held while it is made
+  glyph->AddRef();  // held while it is made, then handed to the caller
   float advanceX = 0.0f, advanceY = 0.0f;
-  bool ok = access.PrepareGlyph(static_cast<unsigned>(ch), identity, *glyph->GetGlyphPathDataPointer(), &advanceX,
-                                &advanceY);
-  if (!ok) {
+  bool ok = access.PrepareGlyph(key, identity, *glyph->GetGlyphPathDataPointer(), &advanceX, &advanceY);
+  if (!ok && key < kGlyphIdKey) {
     glyph->GetGlyphPathDataPointer()->Reset();
     ok = PrepareComposedGlyph(access, ch, *glyph->GetGlyphPathDataPointer(), &advanceX, &advanceY);
   }
-  if (ok) {
-    glyph->GetGlyphPathDataPointer()->SetFillMode(Gdiplus::FillModeWinding);
-    glyph->SetReferIncx(advanceX);
-    glyph->SetReferIncy(advanceY);
-    glyph->SetOwnerGlyphsMap(map);
-    map->SetAt(ch, glyph);
-    SetCharGlyphRes(glyph);
+  if (!ok) {
+    glyph->Release();  // nothing is cached, so a later call tries again
+    return nullptr;
   }
-  glyph->Release();  // a failed glyph goes here; nothing is cached, so a later call tries again
-  return ok;
+  glyph->GetGlyphPathDataPointer()->SetFillMode(Gdiplus::FillModeWinding);
+  glyph->SetReferIncx(advanceX);
+  glyph->SetReferIncy(advanceY);
+  glyph->SetOwnerGlyphsMap(map);
+  map->SetAt(ch, glyph);
+  return glyph;
+}
+
+bool CCharacterItem::BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
+                                CFontCacheManager* cache) {
+  CCharacterGlyphRes* glyph = MakeGlyph(dc, font, fonts, cache, GetCharacter());
+  if (!glyph) return false;
+  SetCharGlyphRes(glyph);
+  glyph->Release();
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -79,7 +79,7 @@ bool CFontAccessEngine::SetAccessFont(HDC dc, const _CharsFontDesc& font) {
 bool CFontAccessEngine::PrepareGlyph(unsigned ch, Matrix& m, GraphicsPath& path, float* advanceX,
                                      float* advanceY) {
   if (ch == 13 || ch == 10) ch = 32;
-  if (!m_hDC || !m_hFont) return false;
+  if (!m_hDC || !m_hFont || ch >= kGlyphIdKey) return false;
   const MAT2 identity = IdentityMat2();
   GLYPHMETRICS gm{};
   // The outline is not kept, so the buffer is sized to what the glyph needs.
@@ -224,6 +224,10 @@ bool CFFTypeFontEngine::SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFo
 }
 
 FT_UInt CFFTypeFontEngine::GlyphIndexOf(unsigned ch) const {
+  if (ch >= kGlyphIdKey) {
+    const unsigned gid = ch - kGlyphIdKey;
+    return m_pResource && gid < static_cast<unsigned>(m_face->num_glyphs) ? gid : 0;
+  }
   FT_UInt index = FT_Get_Char_Index(m_face, ch);
   if (index == 0 && m_pResource)
     index = static_cast<FT_UInt>(m_pResource->GetGlyphGid(static_cast<wchar_t>(ch & 0xFFFF), m_face));

@@ -12,6 +12,8 @@
 #include <win32/lwstr.h>
 
 #include "glyphweave/AccessTextsOutline.h"
+#include "glyphweave/CharacterGlyphRes.h"
+#include "glyphweave/EmbedFontRes.h"
 
 namespace GlyphweaveLib {
 
@@ -300,6 +302,93 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
     const TFontRunInfo& run = m_setFontRuns.GetAt(r);
     const size_t end = std::min<size_t>(total, i + run.m_nLength);
     for (; i < end; ++i) m_arrCharacters[i].BuildGlyph(dc.Get(), run.m_FontDesc, fonts, cache);
+  }
+  ApplyLigatures(dc.Get(), fonts, cache);
+}
+
+namespace {
+bool SameLook(const CCharacterItem& a, const CCharacterItem& b) {
+  return a.GetFontPointSize() == b.GetFontPointSize() && a.GetCharXScale() == b.GetCharXScale() &&
+         a.GetCharYScale() == b.GetCharYScale() && a.IsBold() == b.IsBold() &&
+         a.GetItalicSkew() == b.GetItalicSkew() && a.GetBaselineShift() == b.GetBaselineShift() &&
+         a.GetShowAsScriptFlag() == b.GetShowAsScriptFlag();
+}
+}  // namespace
+
+void CEditableTextObj::ApplyLigatures(HDC dc, const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
+  if (!fonts || !cache) return;
+  const size_t total = m_arrCharacters.size();
+  size_t i = 0;
+  for (int r = 0; r < m_setFontRuns.GetSize() && i < total; ++r) {
+    const TFontRunInfo& run = m_setFontRuns.GetAt(r);
+    const size_t end = std::min<size_t>(total, i + run.m_nLength);
+    const CEmbedFontResouce* font = fonts->FindEmbedFontResource(run.m_FontDesc.GetEmbedFontID());
+    const CPdfEmbedFontDesc* program = font ? font->GetEmbedPdfFontContent() : nullptr;
+    if (!program || program->m_vProgram.empty() || font->GetLigatures().empty()) {
+      i = end;
+      continue;
+    }
+    while (i < end) {
+      const CEmbedFontResouce::TLigature* best = nullptr;
+      for (const CEmbedFontResouce::TLigature& l : font->GetLigatures()) {
+        const size_t n = l.letters.size();
+        if (i + n > end || (best && best->letters.size() >= n)) continue;
+        bool match = true;
+        for (size_t k = 0; k < n && match; ++k) {
+          const CCharacterItem& c = m_arrCharacters[i + k];
+          match = c.GetCharacter() == l.letters[k] &&
+                  !(c.GetCharGlyphPath() && c.GetCharGlyphPath()->IsLigaturePart()) && SameLook(c, m_arrCharacters[i]);
+        }
+        if (match) best = &l;
+      }
+      const int gid = best ? font->GetCodeGlyphGid(best->code) : 0;
+      CCharacterGlyphRes* ligature =
+          gid > 0 ? CCharacterItem::MakeGlyph(dc, run.m_FontDesc, fonts, cache, kGlyphIdKey + static_cast<unsigned>(gid))
+                  : nullptr;
+      if (!ligature) {
+        ++i;
+        continue;
+      }
+      const int n = static_cast<int>(best->letters.size());
+        auto* head = new CCharacterGlyphRes();
+      head->AddRef();
+      head->GetGlyphPathDataPointer()->AddPath(ligature->GetGlyphPathDataPointer(), FALSE);
+      head->SetLigaturePart(m_arrCharacters[i].GetCharGlyphPath(), nullptr, 0, n, ligature);
+      m_arrCharacters[i].SetCharGlyphRes(head);
+      for (int k = 1; k < n; ++k) {
+        auto* part = new CCharacterGlyphRes();
+        part->AddRef();
+        part->SetLigaturePart(m_arrCharacters[i + k].GetCharGlyphPath(), head, k, n, ligature);
+        m_arrCharacters[i + k].SetCharGlyphRes(part);
+        part->Release();
+      }
+      ligature->Release();
+      head->Release();
+      i += static_cast<size_t>(n);
+    }
+  }
+}
+
+void CEditableTextObj::DropBrokenLigatures() {
+  const size_t total = m_arrCharacters.size();
+  for (size_t i = 0; i < total;) {
+    CCharacterGlyphRes* g = m_arrCharacters[i].GetCharGlyphPath();
+    if (!g || !g->IsLigaturePart()) {
+      ++i;
+      continue;
+    }
+    const size_t n = static_cast<size_t>(g->GetLigatureLength());
+    bool whole = g->GetLigatureIndex() == 0 && i + n <= total;
+    for (size_t k = 1; k < n && whole; ++k) {
+      const CCharacterGlyphRes* p = m_arrCharacters[i + k].GetCharGlyphPath();
+      whole = p && p->IsLigaturePart() && p->GetLigatureHead() == g && p->GetLigatureIndex() == static_cast<int>(k);
+    }
+    if (whole) {
+      i += n;
+      continue;
+    }
+    m_arrCharacters[i].SetCharGlyphRes(g->GetPlainGlyph());
+    ++i;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "glyphweave/EditableTextObj.h"
+#include "glyphweave/CharacterGlyphRes.h"
 #include "TextMetrics.h"
 
 namespace GlyphweaveLib {
@@ -75,6 +76,7 @@ void CEditableTextObj::RelayoutFromRow(int row) {
 }
 
 void CEditableTextObj::RecalcuLayout(int startRow) {
+  DropBrokenLigatures();
   const size_t total = m_arrCharacters.size();
   if (startRow < 0) startRow = 0;
   if (startRow > m_setLines.GetSize()) startRow = m_setLines.GetSize();

@@ -245,7 +245,14 @@ TEST(FilePrompt, SaveAsOffersOnlyTheDocumentTypeAndProposesTheLowerCaseExtension
   EXPECT_EQ(name, L"keep");
   EXPECT_EQ(g_asked.title, L"Open");
   // A title string that does not exist is an invalid argument.
-  EXPECT_THROW(manager.DoPromptFileName(name, 0xEFFF, 0, TRUE, nullptr), CInvalidArgException*);
+  bool thrown = false;
+  try {
+    manager.DoPromptFileName(name, 0xEFFF, 0, TRUE, nullptr);
+  } catch (CInvalidArgException* e) {
+    thrown = true;
+    e->Delete();
+  }
+  EXPECT_TRUE(thrown);
   lwmfc::SetFileDialogRequestHook(nullptr);
 }
 

@@ -79,7 +79,7 @@ struct PdfSaveTextRun {
   float reserved0;
   float horizontal_scale; // 1.0 normal
   float reserved1;
-  float baseline_shift;   // pixels, positive up
+  float baseline_shift;   // pixels on the page, y down: written as Ts -shift / 1.33
   uint8_t fill_on;
   uint8_t stroke_on;
   int32_t fill_kind;      // 1

@@ -2,8 +2,11 @@
 // one PDF font, taken from MuPDF's loaded font.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <mutex>
 #include <string>
 
+#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -136,16 +139,62 @@ std::string StripSubsetTag(const std::string& s) {
 
 bool Contains(const std::string& s, const char* word) { return s.find(word) != std::string::npos; }
 
+// Whether fontconfig knows a family by exactly this name (not a substitute it would pick).
+bool HasFamily(const char* family) {
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return false;
+  bool found = false;
+  FcPattern* pat = FcPatternCreate();
+  FcObjectSet* set = FcObjectSetBuild(FC_FAMILY, nullptr);
+  if (pat && set) {
+    FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+    if (FcFontSet* fonts = FcFontList(config, pat, set)) {
+      found = fonts->nfont > 0;
+      FcFontSetDestroy(fonts);
+    }
+  }
+  if (set) FcObjectSetDestroy(set);
+  if (pat) FcPatternDestroy(pat);
+  FcConfigDestroy(config);
+  return found;
+}
+
+// The face of a standard font: URW's base-35 faces (the faces PDF readers draw the standard fonts
+// with) where the system has them, else the system's metric twin.
+struct StandardFace {
+  const char* prefix;  // the standard name, alone or followed by '-' or ','
+  const char* urw;
+  const char* fallback;
+};
+const StandardFace kStandardFaces[] = {{"Helvetica", "Nimbus Sans", "Arial"},
+                                       {"Times", "Nimbus Roman", "Times New Roman"},
+                                       {"Courier", "Nimbus Mono PS", "Courier New"},
+                                       {"Symbol", "Standard Symbols PS", "Symbol"},
+                                       {"ZapfDingbats", "D050000L", "ZapfDingbats"}};
+
+const char* StandardFaceName(const StandardFace& f) {
+  static std::once_flag once;
+  static bool urw[std::size(kStandardFaces)];
+  std::call_once(once, [] {
+    for (size_t i = 0; i < std::size(kStandardFaces); ++i) urw[i] = HasFamily(kStandardFaces[i].urw);
+  });
+  return urw[&f - kStandardFaces] ? f.urw : f.fallback;
+}
+
 // A face name the system fonts can match, from the base font name of a font that is not embedded.
 std::string SystemFaceName(const std::string& base) {
   std::string s = StripSubsetTag(base);
+  for (const StandardFace& f : kStandardFaces) {
+    const size_t n = std::strlen(f.prefix);
+    if (s.compare(0, n, f.prefix) == 0 && (s.size() == n || s[n] == '-' || s[n] == ',')) return StandardFaceName(f);
+  }
+  // Other names of the standard faces.
   struct Std {
     const char* prefix;
     const char* face;
   };
-  static const Std kStd[] = {{"Helvetica", "Arial"},      {"Arial", "Arial"},
-                             {"Times", "Times New Roman"}, {"Courier", "Courier New"},
-                             {"Symbol", "Symbol"},         {"ZapfDingbats", "ZapfDingbats"}};
+  static const Std kStd[] = {{"Arial", "Arial"}, {"Times", "Times New Roman"}, {"Courier", "Courier New"}};
   for (const Std& e : kStd)
     if (s.rfind(e.prefix, 0) == 0) return e.face;
   size_t cut = s.find_first_of(",-");

@@ -135,6 +135,34 @@ struct OutFont {
   bool fallback = false;
 };
 
+// The value of a code in an engine CMap (its use chain included), the first one of a code with
+// several; false when no range holds the code.
+bool LookupCMap(const qv_cmap_s* map, int code, int* value) {
+  for (int depth = 0; map && depth < 8; map = map->usecmap, ++depth) {
+    for (int i = 0; map->ranges && i < map->rlen; ++i) {
+      const qv_cmap_range_s& r = map->ranges[i];
+      const int extent = r.extent_flags >> 2, kind = r.extent_flags & 3;
+      if (code < r.low || code > r.low + extent) continue;
+      const int v = r.offset + code - r.low;
+      if (kind <= 1) {
+        *value = v;
+        return true;
+      }
+      if (!map->table) return false;
+      if (kind == 2) {
+        if (v >= map->tlen) return false;
+        *value = map->table[v];
+        return true;
+      }
+      const int at = r.offset;
+      if (at + 1 >= map->tlen || map->table[at] < 1) return false;
+      *value = map->table[at + 1];
+      return true;
+    }
+  }
+  return false;
+}
+
 // The default font of runs whose font id has no usable record: fontconfig's best sans face.
 bool DefaultFontFile(std::string* path, int* index) {
   FcConfig* config = FcInitLoadConfigAndFonts();
@@ -254,14 +282,43 @@ struct Writer {
     // Characters to glyphs as the text engine draws them: a character the font's Unicode table
     // knows goes through its CID, any other is taken as the CID itself.
     std::unordered_map<uint16_t, uint16_t> cidOfUnicode;
+    // The Unicode CMap first, then the program's CID-to-Unicode table; the first CID of a
+    // character wins.
+    for (const qv_cmap_s* m = r.unicode_cmap; m; m = nullptr) {
+      for (int i = 0; m->ranges && i < m->rlen; ++i) {
+        const qv_cmap_range_s& range = m->ranges[i];
+        const int last = std::min(0xFFFF, range.low + (range.extent_flags >> 2));
+        for (int code = range.low; code <= last; ++code) {
+          int u = 0;
+          if (LookupCMap(r.unicode_cmap, code, &u) && u > 0 && u <= 0xFFFF)
+            cidOfUnicode.emplace(static_cast<uint16_t>(u), static_cast<uint16_t>(code));
+        }
+      }
+    }
     for (int cid = 0; p->cid_to_ucs && cid < p->cid_to_ucs_count; ++cid)
       if (p->cid_to_ucs[cid]) cidOfUnicode.emplace(p->cid_to_ucs[cid], static_cast<uint16_t>(cid));
+    // A font with a CID-to-TrueType map finds its glyphs through the program's own cmap.
+    FT_Face face = nullptr;
+    if (r.to_ttf_cmap && (ft || FT_Init_FreeType(&ft) == 0) &&
+        FT_New_Memory_Face(ft, f->program.data(), static_cast<FT_Long>(f->program.size()), 0, &face) != 0)
+      face = nullptr;
     for (int c = 0; c < 0x10000; ++c) {
       auto it = cidOfUnicode.find(static_cast<uint16_t>(c));
-      const int cid = it != cidOfUnicode.end() ? it->second : (p->cid_to_ucs_count ? -1 : c);
-      if (cid < 0 || !p->cid_to_gid || cid >= p->cid_to_gid_count || !p->cid_to_gid[cid]) continue;
+      int cid = it != cidOfUnicode.end() ? it->second : c;
+      if (r.to_ttf_cmap) {
+        int value = 0;
+        if (LookupCMap(r.to_ttf_cmap, cid, &value)) cid = value;
+        if (!face || cid < 0) continue;
+        FT_UInt gid = FT_Get_Char_Index(face, static_cast<FT_ULong>(cid));
+        if (gid == 0) gid = FT_Get_Char_Index(face, static_cast<FT_ULong>(cid) + 0xF000);
+        if (gid == 0 && cid == 0x22EF) gid = FT_Get_Char_Index(face, 0x2026);
+        if (gid > 0 && gid <= 0xFFFF) f->gidOf.emplace(static_cast<uint16_t>(c), static_cast<uint16_t>(gid));
+        continue;
+      }
+      if (!p->cid_to_gid || cid >= p->cid_to_gid_count || !p->cid_to_gid[cid]) continue;
       f->gidOf.emplace(static_cast<uint16_t>(c), p->cid_to_gid[cid]);
     }
+    if (face) FT_Done_Face(face);
     fonts.push_back(std::move(f));
     fontOfId[r.font_id] = static_cast<int>(fonts.size()) - 1;
   }

@@ -100,4 +100,64 @@ TEST(PdfImportDocument, DamagedFontMatrixGivesNoGlyphs) {
   source->Release();
 }
 
+// Characters beyond the basic plane (a mathematical letter, an emoji) come through a ToUnicode
+// map as surrogate pairs, each pair whole and in order; in an embedded font the pair is drawn
+// with the glyph the PDF draws (on its first unit, the second drawing nothing).
+TEST(PdfImportDocument, CharactersBeyondTheBasicPlaneComeAsSurrogatePairsWithTheirGlyphs) {
+  lwtest::PdfBuilder b;
+  const int cmap = b.AddStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+                                   "1 begincodespacerange <00> <FF> endcodespacerange\n"
+                                   "5 beginbfchar <41> <D835DC00> <42> <D83DDE00> <78> <0078> <79> <0079> <7A> <007A>"
+                                   " endbfchar\nendcmap CMapName currentdict /CMap defineresource pop end end\n");
+  struct Case {
+    const char* name;
+    std::string font;  // the font dictionary without its ToUnicode entry
+    bool glyphs;       // whether the pairs draw the PDF's glyphs
+  };
+  const int program = b.AddStream("", lwtest::ReadFileBytes(lwtest::LiberationSansPath()));
+  const int descriptor = b.Add("<< /Type /FontDescriptor /FontName /LiberationSans /Flags 32 /FontBBox [0 -200 1000 900] "
+                               "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 /FontFile2 " +
+                               std::to_string(program) + " 0 R >>");
+  const Case cases[] = {
+      {"standard font", "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica", false},
+      {"embedded font", "<< /Type /Font /Subtype /TrueType /BaseFont /LiberationSans /Encoding /WinAnsiEncoding "
+                        "/FontDescriptor " + std::to_string(descriptor) + " 0 R", true},
+  };
+  std::string fonts;
+  for (size_t i = 0; i < std::size(cases); ++i)
+    fonts += " /F" + std::to_string(i) + " " +
+             std::to_string(b.Add(cases[i].font + " /ToUnicode " + std::to_string(cmap) + " 0 R >>")) + " 0 R";
+  const auto bytes = b.FinishPages({"BT /F0 12 Tf 72 720 Td (xAyBz) Tj ET", "BT /F1 12 Tf 72 720 Td (xAyBz) Tj ET"},
+                                   "<< /Font <<" + fonts + " >> >>");
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "astral.pdf", bytes);
+  auto* source = new CCachePdfPageContent((dir / "astral.pdf").wstring().c_str());
+  source->AddRef();
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    CTextDoc doc;
+    auto* page = new CDrawingPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(static_cast<int>(i));
+    doc.GetRenderPagesArray().AddPage(page);
+    ASSERT_TRUE(page->LoadPageContent(&doc));
+    const std::wstring expected = {L'x', 0xD835, 0xDC00, L'y', 0xD83D, 0xDE00, L'z'};
+    EXPECT_EQ(PageText(*page), expected);
+    if (!cases[i].glyphs) continue;
+    CDDrawTextObj* text = nullptr;
+    for (auto* obj : page->GetRenderObjectList())
+      if (auto* t = dynamic_cast<CDDrawTextObj*>(obj)) text = t;
+    ASSERT_NE(text, nullptr);
+    const auto& chars = text->GetArrayOfTextCharacters();
+    ASSERT_EQ(chars.size(), expected.size());
+    for (const size_t high : {1u, 4u}) {
+      ASSERT_NE(chars[high].GetCharGlyphPath(), nullptr) << high;
+      EXPECT_FALSE(chars[high].IsEmptyGlyphPath()) << high;
+      ASSERT_NE(chars[high + 1].GetCharGlyphPath(), nullptr) << high;
+      EXPECT_TRUE(chars[high + 1].IsEmptyGlyphPath()) << high;
+    }
+  }
+  source->Release();
+}
+
 }  // namespace

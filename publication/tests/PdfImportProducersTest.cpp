@@ -6,6 +6,7 @@
 // the commands that made them are in pdf-producers/ (see its README).
 #include <afx.h>
 #include <gtest/gtest.h>
+#include <glyphweave/CharacterGlyphRes.h>
 #include <mupdf/fitz.h>
 #include <quirebook/DDrawTextObj.h>
 #include <quirebook/PdfPageParser.h>
@@ -188,13 +189,7 @@ const Producer kProducers[] = {
 // Checks that fail today, by "file:page:check", with the fault that makes them fail. Such a check
 // must still fail, so that the mend that makes it pass also takes it off this list. One whose
 // reason starts with "not checked" waits for work elsewhere: its figure is only printed.
-constexpr const char* kLigatureGlyphs = "ligatures drawn as their letters; small glyphs not on whole pixels";
-constexpr const char* kSystemFaces = "fonts not embedded drawn from the system's metric twins, MuPDF draws its own";
-const std::map<std::string, std::string> kKnownFaults = {
-    {"pdftex:1:ink", kLigatureGlyphs},
-    {"standard-fonts:1:ink", kSystemFaces},
-    {"type3:1:ink", kSystemFaces},
-};
+const std::map<std::string, std::string> kKnownFaults = {};
 
 struct Outcome {
   std::string key;
@@ -313,6 +308,93 @@ TEST(PdfImportProducers, ComposedLettersOfTexFontsAreDrawnFromLetterAndAccent) {
       }
     }
     EXPECT_EQ(composed, 14);  // Bézier naïve rôle élève (2) café façade über señor Étude Île Özil
+  }
+  source->Release();
+}
+
+// The letters of a ligature are drawn with the ligature's glyph where the PDF draws it: the first
+// letter holds its outline, the further letters draw nothing, each keeps its own advance. The
+// drawing comes back when the text is saved and loaded, and an edit inside the word gives the
+// letters their own glyphs back.
+TEST(PdfImportProducers, LigaturesAreDrawnWithTheirGlyphsAndGiveWayToEdits) {
+  using GlyphweaveLib::CCharacterGlyphRes;
+  const std::string path = kFixtures + "/pdftex.pdf";
+  auto* source = new CCachePdfPageContent(lw::Utf8ToWide(path).c_str());
+  source->AddRef();
+  {
+    CTextDoc doc;
+    auto* page = new CDrawingPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(0);
+    doc.GetRenderPagesArray().AddPage(page);
+    ASSERT_TRUE(page->LoadPageContent(&doc));
+    CDDrawTextObj* text = nullptr;
+    size_t at = std::wstring::npos;
+    for (auto* obj : page->GetRenderObjectList())
+      if (auto* t = dynamic_cast<CDDrawTextObj*>(obj); t && !text) {
+        at = t->GetCharacters(0, -1).find(L"efficient");
+        if (at != std::wstring::npos) text = t;
+      }
+    ASSERT_NE(text, nullptr);
+    const size_t f = at + 1;  // "ffi"
+    // The ligature "ffi" at f; the "e" and "c" around it are plain.
+    auto expectLigature = [f](const CDDrawTextObj& t, const char* when) {
+      SCOPED_TRACE(when);
+      const auto& chars = t.GetArrayOfTextCharacters();
+      const CCharacterGlyphRes* head = chars[f].GetCharGlyphPath();
+      ASSERT_NE(head, nullptr);
+      ASSERT_TRUE(head->IsLigaturePart());
+      EXPECT_EQ(head->GetLigatureLength(), 3);
+      EXPECT_EQ(head->GetLigatureIndex(), 0);
+      EXPECT_FALSE(chars[f].IsEmptyGlyphPath());
+      ASSERT_NE(head->GetPlainGlyph(), nullptr);
+      EXPECT_EQ(head->GetReferIncx(), head->GetPlainGlyph()->GetReferIncx());  // the letter's advance
+      for (int k = 1; k < 3; ++k) {
+        const CCharacterGlyphRes* part = chars[f + k].GetCharGlyphPath();
+        ASSERT_NE(part, nullptr);
+        EXPECT_TRUE(part->IsLigaturePart());
+        EXPECT_EQ(part->GetLigatureHead(), head);
+        EXPECT_EQ(part->GetLigatureIndex(), k);
+        EXPECT_TRUE(chars[f + k].IsEmptyGlyphPath());
+      }
+      for (const size_t plain : {f - 1, f + 3}) EXPECT_FALSE(chars[plain].GetCharGlyphPath()->IsLigaturePart());
+    };
+    expectLigature(*text, "imported");
+    EXPECT_EQ(text->GetCharacters(static_cast<int>(at), static_cast<int>(at + 8)), L"efficient");
+
+    // Saved and loaded: the record holds the letters only, the glyphs come back from the font.
+    CMemFile file;
+    ASSERT_EQ(text->Save(file, CString(L"2000")), 1);
+    std::vector<unsigned char> bytes(file.GetBufferPtr(), file.GetBufferPtr() + file.GetLength());
+    bytes.push_back(0);
+    CMemFile in(bytes.data(), static_cast<UINT>(bytes.size() - 1));
+    uint32_t type = 0;
+    ASSERT_EQ(in.Read(&type, 4), 4u);
+    CDDrawTextObj loaded;
+    Vectorloom::CBitmapResObjsList bitmaps;
+    ASSERT_EQ(loaded.Load(in, nullptr, bitmaps, CString(L"2000")), 1);
+    loaded.BuildAllGlypths(doc.GetEmbedFontResManager(), doc.GetFontGlyphCacheManager());
+    loaded.RecalcuLayout(0);
+    expectLigature(loaded, "loaded");
+    const auto xOf = [](const CDDrawTextObj& t, size_t i) { return t.GetArrayOfTextCharacters()[i].GetCharOffset().x; };
+    EXPECT_FLOAT_EQ(xOf(loaded, f + 3), xOf(*text, f + 3));
+
+    // Deleting the middle "f" leaves "eficient": both letters left draw themselves, other ligatures stay.
+    int heads = 0;
+    for (const auto& c : loaded.GetArrayOfTextCharacters())
+      heads += c.GetCharGlyphPath() && c.GetCharGlyphPath()->IsLigaturePart() && c.GetCharGlyphPath()->GetLigatureIndex() == 0;
+    ASSERT_TRUE(loaded.DeleteString(static_cast<int>(f + 1), 1));
+    const auto& chars = loaded.GetArrayOfTextCharacters();
+    for (const size_t i : {f, f + 1}) {
+      ASSERT_NE(chars[i].GetCharGlyphPath(), nullptr);
+      EXPECT_FALSE(chars[i].GetCharGlyphPath()->IsLigaturePart()) << i;
+      EXPECT_FALSE(chars[i].IsEmptyGlyphPath()) << i;
+    }
+    int left = 0;
+    for (const auto& c : chars)
+      left += c.GetCharGlyphPath() && c.GetCharGlyphPath()->IsLigaturePart() && c.GetCharGlyphPath()->GetLigatureIndex() == 0;
+    EXPECT_GT(heads, 3);
+    EXPECT_EQ(left, heads - 1);
   }
   source->Release();
 }

@@ -146,7 +146,7 @@ TEST(PdfPageContent, StandardFontTextAndJpegImage) {
     if (c != L' ') letters += c;
   EXPECT_EQ(letters, L"HelloWorld");
   ASSERT_FALSE(content.texts.empty());
-  EXPECT_EQ(content.texts.front()->GetFontRuns().GetAt(0).m_FontDesc.GetFontFaceNameW(), L"Arial");
+  EXPECT_EQ(content.texts.front()->GetFontRuns().GetAt(0).m_FontDesc.GetFontFaceNameW(), L"Nimbus Sans");  // Helvetica
 
   ASSERT_EQ(content.images.size(), 1u);
   Gdiplus::Bitmap* bitmap = content.images[0]->GetFillDefinition().GetRenderBitmap()->GetGdiBitmap();

@@ -367,6 +367,44 @@ TEST(GlyphIds, FirstCodeWinsInTheUnicodeToCidMap) {
   }
 }
 
+// The font's ligatures come from the maps its record stores: multi-character values of letters
+// in the to-Unicode map, and Unicode ligatures in either map. Anything else is no ligature: one
+// letter, more than four, a character that is not a Latin letter, a code already a ligature, or a
+// letter run an earlier code has.
+TEST(GlyphIds, LigaturesFromTheStoredMaps) {
+  // To-Unicode: code 11 "ff" (multi), 12 U+FB01 (single), 13 "f" (one letter), 14 "f-" (not
+  // letters), 15 "ffiii" (five), 16 "ff" again; program table: code 2 U+FB03, 12 U+FB02 (code 12
+  // is taken), 5 U+FB06 "st", 6 U+FB05 "st" again. A character beyond the basic plane, as its
+  // surrogate pair (code 17), is drawn the same way; units out of order (code 18) are not.
+  const std::vector<TagMapRange> ranges = {Range(11, 0, 3, 0), Range(12, 0, 0, 0xFB01), Range(13, 0, 3, 3),
+                                           Range(14, 0, 3, 5), Range(15, 0, 3, 8),     Range(16, 0, 3, 0),
+                                           Range(17, 0, 3, 14), Range(18, 0, 3, 17)};
+  const std::vector<uint16_t> table = {2, 'f', 'f', 1, 'f', 2, 'f', '-', 5, 'f', 'f', 'i', 'i', 'i',
+                                       2, 0xD835, 0xDC00, 2, 0xDC00, 0xD835};
+  CEmbedFontResouce f;
+  CEmbedFontMapWrap uni;
+  uni.SetRanges(ranges.data(), static_cast<int>(ranges.size()));
+  uni.SetTable(table.data(), static_cast<int>(table.size()));
+  f.SetUtfCMap(&uni);
+  CPdfEmbedFontDesc program;
+  program.m_vCid2Unicode = {0, 0, 0xFB03, 0, 0, 0xFB06, 0xFB05, 0, 0, 0, 0, 0, 0xFB02};
+  program.m_vCid2Gid = {0, 0, 7, 0, 0, 9, 0, 0, 0, 0, 0, 3, 4};
+  f.SetEmbedPdfFontContent(&program);
+  f.RebuildUid2CidMap();
+  std::vector<std::pair<std::u16string, int>> got;
+  for (const auto& l : f.GetLigatures()) got.emplace_back(l.letters, l.code);
+  const std::vector<std::pair<std::u16string, int>> expected = {
+      {u"ff", 11}, {u"fi", 12}, {u"\xD835\xDC00", 17}, {u"ffi", 2}, {u"st", 5}};
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(f.GetCodeGlyphGid(2), 7);
+  EXPECT_EQ(f.GetCodeGlyphGid(12), 4);
+  EXPECT_EQ(f.GetCodeGlyphGid(13), 0);  // past the table
+  EXPECT_EQ(f.GetCodeGlyphGid(-1), 0);
+  // A copy has them too.
+  const CEmbedFontResouce copy(f);
+  EXPECT_EQ(copy.GetLigatures().size(), expected.size());
+}
+
 namespace {
 
 // A to-Unicode map of one level: the ranges and the table.

@@ -197,6 +197,21 @@ wxWindow* MakeControl(wxWindow* parent, const lwmfc::DialogItemTemplate& row, bo
 
 namespace lwmfc {
 
+// The object a created control gets until a member takes it over: of the control's own class, so
+// that the usual `static_cast<CButton*>(GetDlgItem(id))` reaches a real CButton.
+std::unique_ptr<CWnd> MakeControlObject(DialogItemKind kind) {
+  switch (kind) {
+    case dlgButton: return std::make_unique<CButton>();
+    case dlgEdit: return std::make_unique<CEdit>();
+    case dlgStatic: return std::make_unique<CStatic>();
+    case dlgListBox: return std::make_unique<CListBox>();
+    case dlgComboBox: return std::make_unique<CComboBox>();
+    case dlgUpDown: return std::make_unique<CSpinButtonCtrl>();
+    case dlgSlider: return std::make_unique<CSliderCtrl>();
+  }
+  return std::make_unique<CWnd>();
+}
+
 CWnd* DialogItemState::Wnd() const { return member ? member : temp.get(); }
 
 bool RegisterDialogTemplate(UINT nIDTemplate, const DialogTemplate* pTemplate) {
@@ -329,7 +344,7 @@ BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd, BOOL bChild) {
     m_items.push_back(item);
     if (!ctrl) continue;
     if (row.style & WS_DISABLED) ctrl->Enable(false);
-    item->temp = std::make_unique<CWnd>();
+    item->temp = lwmfc::MakeControlObject(row.kind);
     item->temp->AdoptWx(ctrl, static_cast<UINT>(row.nID));
     if (row.kind == lwmfc::dlgUpDown && (row.style & UDS_AUTOBUDDY) && i > 0 && m_items[i - 1]->wx) {
       item->buddy = m_items[i - 1]->wx;
@@ -448,27 +463,28 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
 }
 
 void CDialog::CheckDlgButton(int nIDButton, UINT nCheck) {
-  if (CButton* b = static_cast<CButton*>(GetDlgItem(nIDButton))) b->SetCheck(static_cast<int>(nCheck));
+  if (CButton* b = dynamic_cast<CButton*>(GetDlgItem(nIDButton))) b->SetCheck(static_cast<int>(nCheck));
 }
 
 UINT CDialog::IsDlgButtonChecked(int nIDButton) const {
-  CButton* b = static_cast<CButton*>(GetDlgItem(nIDButton));
+  CButton* b = dynamic_cast<CButton*>(GetDlgItem(nIDButton));
   return b ? static_cast<UINT>(b->GetCheck()) : 0;
 }
 
 void CDialog::CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton) {
   for (lwmfc::DialogItemState* it : m_items) {
     const int id = it->row->nID;
-    if (id < nIDFirstButton || id > nIDLastButton || !it->Wnd()) continue;
-    static_cast<CButton*>(it->Wnd())->SetCheck(id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED);
+    if (id < nIDFirstButton || id > nIDLastButton) continue;
+    // Controls of other kinds inside the id range are left alone, as on Windows.
+    if (auto* b = dynamic_cast<CButton*>(it->Wnd())) b->SetCheck(id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED);
   }
 }
 
 int CDialog::GetCheckedRadioButton(int nIDFirstButton, int nIDLastButton) const {
   for (lwmfc::DialogItemState* it : m_items) {
     const int id = it->row->nID;
-    if (id >= nIDFirstButton && id <= nIDLastButton && it->Wnd() && static_cast<CButton*>(it->Wnd())->GetCheck())
-      return id;
+    if (id < nIDFirstButton || id > nIDLastButton) continue;
+    if (auto* b = dynamic_cast<CButton*>(it->Wnd()); b && b->GetCheck()) return id;
   }
   return 0;
 }

@@ -152,7 +152,7 @@ TEST(PagesieveContent, HandWrittenStandardFontTjAndJpeg) {
 
   const Font& f = rec.fonts.at(0);
   EXPECT_EQ(f.rec.embed_flag, kPdfNotEmbeddedSimple);
-  EXPECT_STREQ(f.program.name, "Arial");
+  EXPECT_STREQ(f.program.name, "Nimbus Sans");  // Helvetica
   EXPECT_EQ(f.program_length, 0u);
   EXPECT_EQ(f.program.program, nullptr);
   EXPECT_STREQ(f.rec.encoding_name, "WinAnsiEncoding");

@@ -6,6 +6,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "PdfFixtures.h"
 #include "TestSupport.h"
 #include "cpdfEngine.h"
 #include "lwstr.h"
@@ -281,6 +283,26 @@ TEST(SavePdf, PagesPathsImagesAndTextComeOutAsTheRecordsSay) {
   EXPECT_GT(dark, 50);
 }
 
+TEST(SavePdf, JpegBytesGoInAsTheyAre) {
+  lwtest::TempDir dir;
+  const auto out = dir / "jpeg.pdf";
+  const std::vector<uint8_t> jpeg = lwtest::MakeJpeg(16, 8);
+  Source src;
+  PageSpec p;
+  p.elements.push_back(Image(10, 10, 160, 80, jpeg, false));
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  // The image stream holds the JPEG file byte for byte.
+  const std::vector<uint8_t> pdf = lwtest::ReadFileBytes(out);
+  EXPECT_NE(std::search(pdf.begin(), pdf.end(), jpeg.begin(), jpeg.end()), pdf.end());
+  const std::string list = Shell("pdfimages -list '" + out.string() + "'");
+  EXPECT_NE(list.find("jpeg"), std::string::npos) << list;
+  EXPECT_NE(list.find("16     8"), std::string::npos) << list;
+}
+
 TEST(SavePdf, BadNumbersNullRecordsAndUnwritablePathsAreHandled) {
   lwtest::TempDir dir;
   const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
@@ -446,7 +468,43 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   p.fonts.push_back(cff);
   p.elements.push_back(TextLine(20, 120, 12, 24, u"Imported", blue));
   p.elements.push_back(TextLine(20, 60, 13, 24, u"Replaced", blue));
+  // A character the Unicode table does not know is taken as a code of the font, as the editor
+  // draws it (code 199 holds the glyph of U+00C6): it stays in the font and needs no default font.
   src.pages.push_back(std::move(p));
+  PageSpec p2;
+  p2.elements.push_back(TextLine(20, 20, 12, 24, u"\u00C7", blue));
+  src.pages.push_back(std::move(p2));
+  // A font whose glyphs are found through a CID-to-TrueType map and the program's cmap only.
+  PageSpec p3;
+  PdfFontRecord symbolic = ImportedFont(14, kSans, kPdfProgramTrueType, names);
+  auto* prog = const_cast<PdfFontProgram*>(symbolic.program);
+  std::free(const_cast<uint16_t*>(prog->cid_to_gid));
+  std::free(const_cast<uint16_t*>(prog->cid_to_ucs));
+  prog->cid_to_gid = prog->cid_to_ucs = nullptr;
+  prog->cid_to_gid_count = prog->cid_to_ucs_count = 0;
+  auto* map = Alloc<qv_cmap_s>();
+  map->rlen = 1;
+  map->ranges = static_cast<qv_cmap_range_s*>(std::malloc(sizeof(qv_cmap_range_s)));
+  map->ranges[0] = qv_cmap_range_s{33, uint16_t((93 << 2) | 1), 33};  // 33..126 to themselves
+  symbolic.to_ttf_cmap = map;
+  p3.fonts.push_back(symbolic);
+  p3.elements.push_back(TextLine(20, 20, 14, 24, u"Symbolic", blue));
+  src.pages.push_back(std::move(p3));
+  // A font whose characters are known only through its Unicode CMap (codes shifted by one).
+  PageSpec p4;
+  PdfFontRecord mapped = ImportedFont(15, kSans, kPdfProgramTrueType, names);
+  prog = const_cast<PdfFontProgram*>(mapped.program);
+  std::free(const_cast<uint16_t*>(prog->cid_to_ucs));
+  prog->cid_to_ucs = nullptr;
+  prog->cid_to_ucs_count = 0;
+  auto* umap = Alloc<qv_cmap_s>();
+  umap->rlen = 1;
+  umap->ranges = static_cast<qv_cmap_range_s*>(std::malloc(sizeof(qv_cmap_range_s)));
+  umap->ranges[0] = qv_cmap_range_s{33, uint16_t((166 << 2) | 1), 32};  // codes 33..199 to U+0020..
+  mapped.unicode_cmap = umap;
+  p4.fonts.push_back(mapped);
+  p4.elements.push_back(TextLine(20, 20, 15, 24, u"A", blue));
+  src.pages.push_back(std::move(p4));
   ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
   EXPECT_STREQ(storage[65], "g65");
 
@@ -460,10 +518,29 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
     EXPECT_NE(fonts.substr(at, fonts.find('\n', at) - at).find("yes yes yes"), std::string::npos) << fonts;
     ++rows;
   }
-  EXPECT_EQ(rows, 2) << fonts;
+  EXPECT_EQ(rows, 4) << fonts;  // fonts 12, 14 and 15, and the default font
   const std::string text = Shell("pdftotext '" + out.string() + "' -");
   EXPECT_NE(text.find("Imported"), std::string::npos) << text;
   EXPECT_NE(text.find("Replaced"), std::string::npos) << text;
+  EXPECT_NE(text.find("\u00C7"), std::string::npos) << text;
+  const std::string second = Shell("pdffonts -f 2 -l 2 '" + out.string() + "'");
+  EXPECT_NE(second.find("+LiberationSans "), std::string::npos) << second;
+  EXPECT_EQ(second.find("CID TrueType"), second.rfind("CID TrueType")) << second;  // one font only
+  const std::string third = Shell("pdffonts -f 3 -l 3 '" + out.string() + "'");
+  EXPECT_NE(third.find("+LiberationSans "), std::string::npos) << third;
+  EXPECT_EQ(third.find("CID TrueType"), third.rfind("CID TrueType")) << third;
+  EXPECT_NE(text.find("Symbolic"), std::string::npos) << text;
+  // Page 4 shows the glyph of 'A' (through code 66), not the one that code 65 holds.
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, kSans, 0, &face), 0);
+  char want[16];
+  std::snprintf(want, sizeof want, "[<%04X>] TJ", FT_Get_Char_Index(face, 'A'));
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+  EXPECT_NE(objects.find(want), std::string::npos) << want;
   const Raster r = Render(out, dir);
   int blueInk = 0;
   for (int y = 55; y < 85; ++y)

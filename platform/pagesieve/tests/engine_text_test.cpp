@@ -260,9 +260,36 @@ TEST(PagesieveText, RunsPerFontAndSize) {
   EXPECT_FLOAT_EQ(t.runs[2].rec.font_size, 14);
   const Font* times = rec.FontById(f2);
   ASSERT_NE(times, nullptr);
-  EXPECT_STREQ(times->program.name, "Times New Roman");
+  EXPECT_STREQ(times->program.name, "Nimbus Roman");
   EXPECT_EQ(times->program.bold, 1);
   EXPECT_EQ(times->program.italic, 1);
+}
+
+// A standard font that is not embedded is named by URW's face of it (installed with the build's
+// packages), the face PDF readers draw it with; other names keep the system's metric twins.
+TEST(PagesieveText, FontsNotEmbeddedAreNamedByTheFaceThatDrawsThem) {
+  struct Case {
+    const char* base;
+    const char* face;
+  };
+  const Case cases[] = {
+      {"Helvetica", "Nimbus Sans"},         {"Helvetica-BoldOblique", "Nimbus Sans"},
+      {"Times-Roman", "Nimbus Roman"},      {"Times,Bold", "Nimbus Roman"},
+      {"Courier-Oblique", "Nimbus Mono PS"}, {"Symbol", "Standard Symbols PS"},
+      {"ZapfDingbats", "D050000L"},         {"ABCDEF+Helvetica", "Nimbus Sans"},
+      {"TimesNewRomanPSMT", "Times New Roman"}, {"Arial,Bold", "Arial"},
+      {"CourierNewPS-BoldMT", "Courier New"}, {"Helvetica2", "Helvetica2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.base);
+    lwtest::PdfBuilder b;
+    const int f = b.Add(std::string("<< /Type /Font /Subtype /Type1 /BaseFont /") + c.base + " >>");
+    RecordingParser rec =
+        ParsePage(b.FinishPages({"BT /F1 10 Tf 72 700 Td (ab) Tj ET"}, "<< /Font << /F1 " + std::to_string(f) + " 0 R >> >>"));
+    const Font* font = rec.FontById(f);
+    ASSERT_NE(font, nullptr);
+    EXPECT_STREQ(font->program.name, c.face);
+  }
 }
 
 TEST(PagesieveText, GlyphNamesAreBoundedToTheirSlots) {

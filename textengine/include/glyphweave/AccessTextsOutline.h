@@ -28,6 +28,11 @@ struct _CharsFontDesc;
 class CEmbedFontResouce;
 class CEmbedFontResManager;
 
+// Keys from here up ask the engines for the glyph id (key - kGlyphIdKey) of an embedded font's
+// program instead of a character's glyph; only the FreeType engine draws them. The glyph cache
+// keeps such glyphs under these keys, beyond every character.
+constexpr unsigned kGlyphIdKey = 0x110000;
+
 // Appends a GDI native outline (TTPOLYGONHEADER records, each followed by its TTPOLYCURVE records,
 // `size` bytes as GetGlyphOutlineW returned them) to path, every point through m. Every record is
 // checked against the bytes left; false (with the figures read so far in path) for a malformed

@@ -41,6 +41,24 @@ class CCharacterGlyphRes : public Vectorloom::CRefObj {
   float GetCharsExternalLeading() const { return m_fExternalLeading; }
   void SetFontMetrics(float ascent, float descent, float externalLeading);
 
+  // A part of a ligature the font draws for a run of letters (CEditableTextObj::ApplyLigatures),
+  // made for one place in one text and never cached: the first letter's part holds the
+  // ligature's outline, each further letter's part no outline; every part keeps its letter's own
+  // advance and metrics, so the layout is the letters' layout. Each part holds its letter's own
+  // glyph (the plain glyph), and every further part holds the first part.
+  // A letter the font has no glyph for (a subset that holds it only inside the ligature) has no
+  // plain glyph: its part advances by nothing, as the letter did, with the metrics of `metrics`.
+  // Makes this glyph part `index` (0 first) of `length` (2 or more), for the letter glyph `plain`
+  // (or null), after `head` (null for the first part).
+  void SetLigaturePart(CCharacterGlyphRes* plain, CCharacterGlyphRes* head, int index, int length,
+                       const CCharacterGlyphRes* metrics);
+  bool IsLigaturePart() const { return m_nLigatureLength > 0; }
+  CCharacterGlyphRes* GetPlainGlyph() const { return m_pPlain; }
+  // The first part (itself for the first part).
+  const CCharacterGlyphRes* GetLigatureHead() const { return m_pHead ? m_pHead : this; }
+  int GetLigatureIndex() const { return m_nLigatureIndex; }
+  int GetLigatureLength() const { return m_nLigatureLength; }
+
  protected:
   ~CCharacterGlyphRes() override;  // deleted by the last Release
 
@@ -53,6 +71,10 @@ class CCharacterGlyphRes : public Vectorloom::CRefObj {
   float m_fAscent = 0.0f;
   float m_fDescent = 0.0f;
   float m_fExternalLeading = 0.0f;
+  CCharacterGlyphRes* m_pPlain = nullptr;  // counted
+  CCharacterGlyphRes* m_pHead = nullptr;   // counted
+  int m_nLigatureIndex = 0;
+  int m_nLigatureLength = 0;
 };
 
 }  // namespace GlyphweaveLib

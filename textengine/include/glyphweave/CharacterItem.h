@@ -154,6 +154,10 @@ class CCharacterItem : public _CharacterItem {
   // missing. False when the glyph cannot be made: the item keeps what it held and nothing is
   // cached, so a later call tries again.
   bool BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts, CFontCacheManager* cache);
+  // The cached glyph of `key` (a character, or kGlyphIdKey + a glyph id of an embedded program) in
+  // font, made and cached when missing, with a reference for the caller; null when it cannot be made.
+  static CCharacterGlyphRes* MakeGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
+                                       CFontCacheManager* cache, unsigned key);
   // The metrics below are 0 without a glyph or when the glyph carries no font metrics.
   float GetActualAscent() const;   // A k Y
   float GetActualDescent() const;  // D k Y

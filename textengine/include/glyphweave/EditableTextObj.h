@@ -176,7 +176,17 @@ class CEditableTextObj {
   void GetCharFormatsDesc(CRichFontDesc* out, int index) const;
   void GetSelectionCharFormatsDesc(CCharFormatsDesc* out, int first, int last) const;
   void OptimizationFontDescs(int firstRun, int lastRun);
+  // Gives every character the glyph of its character, then draws runs of letters that an
+  // embedded font has a ligature glyph for with that glyph (ApplyLigatures).
   void BuildAllGlypths(const CEmbedFontResManager* fonts, CFontCacheManager* cache);
+  // Where the letters of a ligature of an embedded font's program follow each other in one font
+  // run, at one size, scale, weight and slant, the first letter is drawn with the ligature's glyph
+  // and the further letters draw nothing, every letter keeping its own advance (the layout does
+  // not change). Longest ligature first. The text stays the letters.
+  void ApplyLigatures(HDC dc, const CEmbedFontResManager* fonts, CFontCacheManager* cache);
+  // Letters of a ligature no longer whole (a letter deleted, inserted between, or given another
+  // face) take their own glyphs back. Every layout runs it first, so an edit leaves plain letters.
+  void DropBrokenLigatures();
   void CollectEmbedFonts(std::vector<int>& ids) const;
   void ReplaceFontID(int oldId, int newId);
   void CollectFontDesc(CFontDescCollection* out) const;

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <shared_mutex>
+#include <string>
 #include <vector>
 
 #include <vectorloom/VectorTypes.h>
@@ -168,6 +169,17 @@ class CEmbedFontResouce {
   // The glyph id of a typed character in face (the font's FreeType face); 0 when none.
   int GetGlyphGid(wchar_t ch, FT_FaceRec_* face) const;
 
+  // A ligature glyph of the font: a code whose character is a run of letters (a multi-character
+  // value of the to-Unicode map, or a Unicode ligature U+FB00 to U+FB06 in either map), and the
+  // letters it stands for. Made by RebuildUid2CidMap from the maps the record stores.
+  struct TLigature {
+    std::u16string letters;  // two to four letters
+    int code;
+  };
+  const std::vector<TLigature>& GetLigatures() const { return m_vLigatures; }
+  // The glyph id of a code through the program's CID-to-glyph table; 0 when it has none.
+  int GetCodeGlyphGid(int code) const;
+
   // The font record; false when the stream cannot take the bytes.
   bool PutBinaryContent(Vectorloom::CVariableStream* out) const;
   // Reads a font record from untrusted bytes (the data is neither kept nor freed). False for a
@@ -200,6 +212,7 @@ class CEmbedFontResouce {
   std::unique_ptr<CEmbedFontMapWrap> m_pUtfMap;
   std::unique_ptr<CPdfEmbedFontDesc> m_pProgram;
   std::map<uint16_t, int> m_mapUid2Cid;
+  std::vector<TLigature> m_vLigatures;
 };
 
 // The document's embedded fonts, in ascending id order, ids unique. Owns the resources.

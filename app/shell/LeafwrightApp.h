@@ -6,7 +6,9 @@
 
 #include <vector>
 
-#include "PageObjects.h"
+#include "LeafwrightAppState.h"
+#include "LeafwrightDoc.h"
+#include "PageBusiPage.h"
 
 // The start-up defaults of new shapes.
 inline constexpr COLORREF kDefaultFillColor = 0x00008000;    // RGB(0, 128, 0)

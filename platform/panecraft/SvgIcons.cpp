@@ -3,7 +3,8 @@
 // "ColorScheme-Highlight", ...) set in a <style> block; the renderer reads neither, so the text
 // is rewritten first: each element's currentColor becomes its class's colour, and the text
 // class (or no class) becomes the colour asked for.
-#include <cstring>
+#include <cctype>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>

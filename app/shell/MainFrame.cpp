@@ -1,16 +1,13 @@
 #include "MainFrame.h"
 
-#include <cstring>
 #include <map>
-#include <memory>
-#include <string>
 
-#include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 
 #include <QorpPaintManager.h>
 #include <QorpRecentFileList.h>
 
+#include "CommandIcons.h"
 #include "LeafwrightView.h"
 #include "ShellIds.h"
 
@@ -42,48 +39,6 @@ const QORP_MENU_ENTRY kStyleMenu[] = {
     {ID_THEME_OFFICE2010_SILVER, L"Office 2010 Silver"},
     {ID_THEME_OFFICE2010_BLACK, L"Office 2010 Black"},
 };
-
-// Icons of the desktop's icon theme, by command.
-const std::map<UINT, const char*> kCommandIcons = {
-    {ID_FILE_NEW, "document-new"},          {ID_FILE_OPEN, "document-open"},
-    {ID_FILE_SAVE, "document-save"},        {ID_FILE_SAVE_AS, "document-save-as"},
-    {ID_FILE_RECENT_LIST, "document-open-recent"},
-    {ID_GOTO_FIRST_PAGE, "go-first"},       {ID_GOTO_PREVIOUS_PAGE, "go-previous"},
-    {ID_GOTO_NEXT_PAGE, "go-next"},         {ID_GOTO_LAST_PAGE, "go-last"},
-};
-
-// Reads a theme icon of nSize pixels as straight-alpha BGRA rows; false when the theme lacks it.
-// A one-colour (symbolic) icon takes the colour `tint`, so that it shows on the theme's ribbon.
-bool LoadThemeIcon(const char* name, int nSize, COLORREF tint, std::vector<BYTE>& bgra, int& w, int& h) {
-  const std::string size = std::to_string(nSize) + "x" + std::to_string(nSize);
-  const std::string candidates[] = {
-      "/usr/share/icons/Adwaita/" + size + "/actions/" + name + "-symbolic.symbolic.png",
-      "/usr/share/icons/Adwaita/" + size + "/legacy/" + name + ".png",
-  };
-  for (const std::string& path : candidates) {
-    const bool symbolic = &path == &candidates[0];
-    std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromFile(lw::Utf8ToWide(path).c_str()));
-    if (!bmp || bmp->GetLastStatus() != Gdiplus::Ok || bmp->GetWidth() == 0) continue;
-    w = static_cast<int>(bmp->GetWidth());
-    h = static_cast<int>(bmp->GetHeight());
-    Gdiplus::BitmapData data;
-    const Gdiplus::Rect all(0, 0, w, h);
-    if (bmp->LockBits(&all, Gdiplus::ImageLockModeRead, Gdiplus::PixelFormat32bppARGB, &data) != Gdiplus::Ok) continue;
-    bgra.resize(static_cast<size_t>(w) * h * 4);
-    for (int y = 0; y < h; ++y)
-      std::memcpy(bgra.data() + static_cast<size_t>(y) * w * 4,
-                  static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, static_cast<size_t>(w) * 4);
-    bmp->UnlockBits(&data);
-    if (symbolic)
-      for (size_t i = 0; i + 3 < bgra.size(); i += 4) {
-        bgra[i] = GetBValue(tint);
-        bgra[i + 1] = GetGValue(tint);
-        bgra[i + 2] = GetRValue(tint);
-      }
-    return true;
-  }
-  return false;
-}
 
 // The keys of the main window (accelerator table 128).
 const ACCEL kAccelerators[] = {
@@ -206,14 +161,11 @@ BOOL CMainFrame::CreateRibbonBar() {
 }
 
 void CMainFrame::LoadCommandIcons() {
-  // Drawn in the colour of the buttons' captions.
-  const COLORREF tint = CQORPPaintManager::Get()->GetColor(QORP_CLR_TAB_LABEL);
-  for (const auto& [id, name] : kCommandIcons)
-    for (int size : {16, 32}) {
-      std::vector<BYTE> bgra;
-      int w = 0, h = 0;
-      if (LoadThemeIcon(name, size, tint, bgra, w, h)) m_wndRibbon.SetIcon(id, size, w, h, bgra.data());
-    }
+  // The compiled-in Breeze icons; the ribbon draws their one-colour parts in the colour of the
+  // buttons' captions of the current theme.
+  size_t n = 0;
+  const LwCommandIcon* icons = LwGetCommandIcons(&n);
+  for (size_t i = 0; i < n; ++i) m_wndRibbon.SetIconSvg(icons[i].nId, icons[i].pszSvg16, icons[i].pszSvg32);
 }
 
 void CMainFrame::OnUpdateCmdUIAll() {

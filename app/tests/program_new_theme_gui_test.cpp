@@ -220,6 +220,19 @@ class CScriptedApp : public CLeafwrightApp {
       if (k < 3.0) std::fprintf(stderr, "icon %d: %.2f in %s (%ld,%ld,%ld,%ld)\n", id, k, shot, rc.left, rc.top, rc.right, rc.bottom);
       Check(k >= 3.0, "the icon shows on the ribbon");
     }
+    // The 16-pixel icons of the enabled small buttons (the page buttons at page 1 of 3).
+    for (int id : {ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE}) {
+      CQORPControl* button = Control(id);
+      CRect rc;
+      Check(button && Frame()->GetRibbonBar().GetControlScreenRect(button, rc) && button->GetEnabled(),
+            "the small page button is on screen and enabled");
+      if (!button) continue;
+      const int cy = rc.CenterPoint().y;
+      rc = CRect(rc.left + 1, cy - 9, rc.left + 19, cy + 9);  // the icon, left of the caption
+      const double k = InkContrast(png, rc);
+      if (k < 3.0) std::fprintf(stderr, "icon %d: %.2f in %s (%ld,%ld,%ld,%ld)\n", id, k, shot, rc.left, rc.top, rc.right, rc.bottom);
+      Check(k >= 3.0, "the small icon shows on the ribbon");
+    }
   }
 
   int waited = 0;

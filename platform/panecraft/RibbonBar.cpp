@@ -4,6 +4,7 @@
 // RecalcLayout; the update pass pushes what changed to them.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 
 #include <wx/dcmemory.h>
@@ -347,34 +348,26 @@ void CQORPRibbonBarImpl::Destroy() {
 
 wxBitmap CQORPRibbonBarImpl::IconFor(const CQORPControl* pControl, int nSize) {
   const UINT nId = static_cast<UINT>(pControl->GetID());
+  // SVG icons are drawn now, one-colour parts in the captions' colour of the current theme.
+  auto st = svgIcons.find(nId);
+  if (st != svgIcons.end()) {
+    auto jt = st->second.find(nSize);
+    const COLORREF clrText = CQORPPaintManager::Get()->GetColor(QORP_CLR_TAB_LABEL);
+    if (jt != st->second.end()) {
+      const wxBitmap bmp = QorpRenderSvgIcon(jt->second, nSize, clrText);
+      if (bmp.IsOk()) return bmp;
+    }
+  }
   auto it = icons.find(nId);
   if (it != icons.end()) {
     auto jt = it->second.find(nSize);
     if (jt != it->second.end()) return jt->second;
   }
-  // A placeholder: a rounded square in the theme's accent with the caption's first letter.
-  wxBitmap bmp(nSize, nSize, 32);
-  {
-    wxMemoryDC dc(bmp);
-    const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
-    dc.SetBackground(QorpWx(c.GetColor(QORP_CLR_RIBBON_PRIMARY)));
-    dc.Clear();
-    dc.SetBrush(wxBrush(QorpWx(c.GetColor(QORP_CLR_RIBBON_TERTIARY))));
-    dc.SetPen(wxPen(QorpWx(c.GetColor(QORP_CLR_TAB_LABEL))));
-    dc.DrawRoundedRectangle(1, 1, nSize - 2, nSize - 2, nSize / 6.0);
-    const CString s = ShownCaption(pControl);
-    if (!s.IsEmpty()) {
-      wxFont f = dc.GetFont();
-      f.SetPixelSize(wxSize(0, nSize * 2 / 3));
-      f.SetWeight(wxFONTWEIGHT_BOLD);
-      dc.SetFont(f);
-      dc.SetTextForeground(*wxWHITE);
-      const wxString letter(s[0] == L'#' && s.GetLength() > 1 ? s[1] : s[0]);
-      const wxSize ext = dc.GetTextExtent(letter);
-      dc.DrawText(letter, (nSize - ext.x) / 2, (nSize - ext.y) / 2);
-    }
-  }
-  return bmp;
+  // No icon: a clear picture, so the button shows its caption alone.
+  wxImage blank(nSize, nSize);
+  blank.InitAlpha();
+  std::memset(blank.GetAlpha(), 0, static_cast<size_t>(nSize) * nSize);
+  return wxBitmap(blank);
 }
 
 void CQORPRibbonBarImpl::Build() {

@@ -23,6 +23,7 @@
 #include <random>
 
 #include <vectorloom/GroupObj.h>
+#include <vectorloom/StreamReader.h>
 
 #include "quirebook/PublicationDoc.h"
 #include "quirebook/StoredPath.h"
@@ -79,14 +80,19 @@ bool WriteUnits(CFile* file, const std::u16string& units) {
 
 bool WriteField(CFile* file, const std::wstring& text) { return WriteUnits(file, lw::WideToUtf16(text)); }
 
-std::wstring ReadField(const uint8_t* p) {
+// A fixed field of kVideoPathUnits units, ended by the first zero unit; false when the field does
+// not fit in what is left.
+bool ReadField(CStreamReader& in, std::wstring& text) {
   std::u16string units;
+  bool ended = false;
   for (unsigned i = 0; i < kVideoPathUnits; ++i) {
-    const char16_t c = static_cast<char16_t>(lw::bin::GetLE16(p + i * 2));
-    if (c == 0) break;
-    units.push_back(c);
+    uint16_t c = 0;
+    if (!in.ReadU16(c)) return false;
+    if (c == 0) ended = true;
+    if (!ended) units.push_back(static_cast<char16_t>(c));
   }
-  return lw::Utf16ToWide(units);
+  text = lw::Utf16ToWide(units);
+  return true;
 }
 
 // Packs a whole file into `out` as one zlib stream. 1 = done, 0 = the source cannot be opened,
@@ -275,15 +281,12 @@ bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
   std::vector<Entry> entries;
   entries.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t* p = &table[static_cast<size_t>(i) * kVideoEntrySize];
+    CStreamReader in(&table[static_cast<size_t>(i) * kVideoEntrySize], kVideoEntrySize);
     Entry e;
-    e.position = lw::bin::GetLE32(p);
-    e.length = lw::bin::GetLE32(p + 4);
+    if (!in.ReadU32(e.position) || !in.ReadU32(e.length)) return false;
     if (e.length && (e.position < tableEnd || static_cast<ULONGLONG>(e.position) + e.length > length)) return false;
-    e.sourcePath = ReadField(p + 8);
-    e.storedName = ReadField(p + 528);
-    e.sourceSize = lw::bin::GetLE32(p + 1048);
-    e.sourceTime = static_cast<int64_t>(lw::bin::GetLE64(p + 1052));
+    if (!ReadField(in, e.sourcePath) || !ReadField(in, e.storedName)) return false;
+    if (!in.ReadU32(e.sourceSize) || !in.ReadI64(e.sourceTime)) return false;
     entries.push_back(std::move(e));
   }
   m_entries = std::move(entries);

@@ -7,6 +7,7 @@
 #include <lwstr.h>
 #include <objidl.h>
 #include <quirebook/StoredPath.h>
+#include <quirebook/VideoObj.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/StreamReader.h>
 #include <vectorloom/UnitConv.h>
@@ -20,7 +21,8 @@
 #include <system_error>
 #include <utility>
 
-#include "PageObjects.h"
+#include "FinishLoadedObjects.h"
+#include "PageObjectRecords.h"
 
 namespace {
 

@@ -18,8 +18,10 @@
 #include <vectorloom/UnitConv.h>
 #include <vectorloom/VariableStream.h>
 
+#include "FinishLoadedObjects.h"
+#include "LeafwrightDoc.h"
 #include "LfwReader.h"
-#include "PageObjects.h"
+#include "PageObjectRecords.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 // strips. The windows are built from the model when it changed, at the next update pass or on
 // RecalcLayout; the update pass pushes what changed to them.
 #include <algorithm>
+#include <cmath>
+#include <initializer_list>
 
 #include <wx/dcmemory.h>
 #include <wx/image.h>
@@ -494,6 +496,45 @@ void CQORPRibbonBarImpl::LayoutChildren() {
   }
 }
 
+namespace {
+
+double RelativeLuminance(const wxColour& c) {
+  auto lin = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(c.Red()) + 0.7152 * lin(c.Green()) + 0.0722 * lin(c.Blue());
+}
+
+double ContrastRatio(const wxColour& a, const wxColour& b) {
+  const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The art derives its backgrounds from the three scheme colours; where a derived background
+// leaves one of the labels drawn on it below 4.5:1, it is moved toward black (light labels) or
+// white (dark labels) until every label reads.
+void KeepLabelsReadable(wxRibbonArtProvider* art, std::initializer_list<int> labels, std::initializer_list<int> backs) {
+  double labelLuminance = 0;
+  for (int l : labels) labelLuminance += RelativeLuminance(art->GetColour(l));
+  labelLuminance /= static_cast<double>(labels.size());
+  for (int b : backs) {
+    wxColour back = art->GetColour(b);
+    const wxColour target = labelLuminance > RelativeLuminance(back) ? *wxBLACK : *wxWHITE;
+    for (int step = 0; step < 40; ++step) {
+      bool readable = true;
+      for (int l : labels) readable = readable && ContrastRatio(art->GetColour(l), back) >= 4.5;
+      if (readable) break;
+      auto toward = [](int from, int to) { return static_cast<unsigned char>(from + (to - from) / 8 + (to > from ? 1 : to < from ? -1 : 0)); };
+      back = wxColour(toward(back.Red(), target.Red()), toward(back.Green(), target.Green()),
+                      toward(back.Blue(), target.Blue()));
+    }
+    art->SetColour(b, back);
+  }
+}
+
+}  // namespace
+
 void CQORPRibbonBarImpl::ApplyTheme() {
   const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
   if (pRibbon) {
@@ -517,6 +558,16 @@ void CQORPRibbonBarImpl::ApplyTheme() {
     art->SetColour(wxRIBBON_ART_BUTTON_BAR_ACTIVE_BACKGROUND_COLOUR, QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
     art->SetColour(wxRIBBON_ART_BUTTON_BAR_ACTIVE_BACKGROUND_GRADIENT_COLOUR,
                    QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
+    KeepLabelsReadable(art, {wxRIBBON_ART_TAB_LABEL_COLOUR},
+                       {wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_CTRL_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_TAB_ACTIVE_LABEL_COLOUR},
+                       {wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_PANEL_LABEL_COLOUR},
+                       {wxRIBBON_ART_PANEL_LABEL_BACKGROUND_COLOUR, wxRIBBON_ART_PANEL_LABEL_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR},
+                       {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_PAGE_BACKGROUND_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR});
     pRibbon->Refresh();
     for (size_t i = 0; i < pRibbon->GetPageCount(); ++i) pRibbon->GetPage(static_cast<int>(i))->Refresh();
   }

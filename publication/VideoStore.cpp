@@ -80,21 +80,6 @@ bool WriteUnits(CFile* file, const std::u16string& units) {
 
 bool WriteField(CFile* file, const std::wstring& text) { return WriteUnits(file, lw::WideToUtf16(text)); }
 
-// A fixed field of kVideoPathUnits units, ended by the first zero unit; false when the field does
-// not fit in what is left.
-bool ReadField(CStreamReader& in, std::wstring& text) {
-  std::u16string units;
-  bool ended = false;
-  for (unsigned i = 0; i < kVideoPathUnits; ++i) {
-    uint16_t c = 0;
-    if (!in.ReadU16(c)) return false;
-    if (c == 0) ended = true;
-    if (!ended) units.push_back(static_cast<char16_t>(c));
-  }
-  text = lw::Utf16ToWide(units);
-  return true;
-}
-
 // Packs a whole file into `out` as one zlib stream. 1 = done, 0 = the source cannot be opened,
 // -1 = it could not be read or packed whole.
 int DeflateFile(const std::wstring& source, CFile* out) {
@@ -260,12 +245,12 @@ bool CDeflateSavingVideos::SavingBlocks(CFile* file, const CString&, const CStri
 bool CDeflateRomExtractVideos::ReadBlocksTag(CFile* file) {
   uint8_t head[12];
   if (file->Read(head, 12) != 12 || std::memcmp(head, kVideoTag, 4) != 0) return false;
-  m_nIndexPos = lw::bin::GetLE32(head + 4);
-  m_nSectionLength = lw::bin::GetLE32(head + 8);
-  return true;
+  CStreamReader in(head + 4, 8);
+  return in.ReadU32(m_nIndexPos) && in.ReadU32(m_nSectionLength);
 }
 
 bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
+  static_assert(kVideoPathUnits == kStoredPathUnits);
   m_entries.clear();
   const ULONGLONG length = file->GetLength();
   if (static_cast<ULONGLONG>(m_nIndexPos) + 4 > length) return false;
@@ -285,7 +270,7 @@ bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
     Entry e;
     if (!in.ReadU32(e.position) || !in.ReadU32(e.length)) return false;
     if (e.length && (e.position < tableEnd || static_cast<ULONGLONG>(e.position) + e.length > length)) return false;
-    if (!ReadField(in, e.sourcePath) || !ReadField(in, e.storedName)) return false;
+    if (!ReadStoredPath(in, e.sourcePath) || !ReadStoredPath(in, e.storedName)) return false;
     if (!in.ReadU32(e.sourceSize) || !in.ReadI64(e.sourceTime)) return false;
     entries.push_back(std::move(e));
   }

@@ -298,9 +298,14 @@ void CButton::SetCheck(int nCheck) {
   if (auto* r = dynamic_cast<wxRadioButton*>(w)) {
     if (nCheck == BST_CHECKED) {
       r->SetValue(true);
+    } else if (r->GetValue()) {
+      // The desktop keeps one button of a group checked: the group's hidden member takes it.
+      for (wxRadioButton* m = r->GetFirstInGroup(); m; m = m->GetNextInGroup())
+        if (m->GetName() == lwmfc::kNoneRadioName) {
+          m->SetValue(true);
+          break;
+        }
     }
-    // The desktop keeps one radio button of a group checked: clearing the checked one does
-    // nothing; checking another member clears it.
   }
 }
 

@@ -10,6 +10,10 @@
 
 namespace lwmfc {
 
+// The name of the hidden member that each radio-button group of a dialog has, checked when no
+// visible member is.
+inline constexpr const char* kNoneRadioName = "lw-none-radio";
+
 struct DialogItemState {
   const DialogItemTemplate* row = nullptr;
   wxWindow* wx = nullptr;        // the control (null once the dialog's window is gone)

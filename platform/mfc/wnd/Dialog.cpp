@@ -188,6 +188,8 @@ wxWindow* MakeControl(wxWindow* parent, const lwmfc::DialogItemTemplate& row, bo
       const long sort = (style & CBS_SORT) ? wxCB_SORT : 0;
       // The template's height includes the drop-down list; the control is one line.
       const wxSize line(size.x, wxDefaultCoord);
+      if (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))
+        return lwmfc::MakeOwnerDrawnCombo(parent, id, text, pos, line, InitItems(row.lpszInit), style);
       if ((style & 3) == CBS_DROPDOWNLIST) return new wxChoice(parent, id, pos, line, InitItems(row.lpszInit), sort);
       return new wxComboBox(parent, id, text, pos, line, InitItems(row.lpszInit), sort | wxCB_DROPDOWN);
     }

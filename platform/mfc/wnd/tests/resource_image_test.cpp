@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "afxwin.h"
@@ -59,8 +60,10 @@ std::vector<BYTE> BadgePng() {
   return out;
 }
 
+// Resources live for the run: kept in a list that is never shrunk (a deque keeps addresses).
 const std::vector<BYTE>& Store(std::vector<BYTE> v) {
-  return *new std::vector<BYTE>(std::move(v));  // resources live for the run
+  static std::deque<std::vector<BYTE>> kept;
+  return kept.emplace_back(std::move(v));
 }
 
 void RegisterOnce() {

@@ -74,11 +74,19 @@ int CQORPStatusBarSliderPane::HitTest(int x, int& nPos) const {
   const int range = m_nMax - m_nMin;
   const int thumbX = trackLeft + static_cast<int>(static_cast<long long>(m_nPos - m_nMin) * span / std::max(range, 1));
   if (std::abs(x - thumbX) <= kThumbWidth / 2) {
-    const int clampedX = std::clamp(x, trackLeft, trackRight);
-    nPos = m_nMin + static_cast<int>(static_cast<long long>(clampedX - trackLeft) * range / span);
+    nPos = PosFromX(x);
     return SB_THUMBTRACK;
   }
   return x < thumbX ? SB_PAGELEFT : SB_PAGERIGHT;
+}
+
+int CQORPStatusBarSliderPane::PosFromX(int x) const {
+  const CRect rc = GetRect();
+  const int left = rc.left + GetPadding().left, right = rc.right - GetPadding().right;
+  const int trackLeft = left + kButtonWidth + kThumbWidth / 2, trackRight = right - kButtonWidth - kThumbWidth / 2;
+  const int span = std::max(trackRight - trackLeft, 1);
+  const int clampedX = std::clamp(x, trackLeft, std::max(trackLeft, trackRight));
+  return m_nMin + static_cast<int>(static_cast<long long>(clampedX - trackLeft) * (m_nMax - m_nMin) / span);
 }
 
 void QORPLayoutStatusPanes(const std::vector<CQORPStatusBarPane*>& panes, int cx, int cy,
@@ -114,6 +122,8 @@ BEGIN_MESSAGE_MAP(CQORPStatusBar, CWnd)
   ON_WM_PAINT()
   ON_WM_SIZE()
   ON_WM_LBUTTONDOWN()
+  ON_WM_MOUSEMOVE()
+  ON_WM_LBUTTONUP()
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -368,6 +378,39 @@ void CQORPStatusBar::OnPaint() {
   }
 }
 
+void CQORPStatusBar::SendSlider(CQORPStatusBarSliderPane* pPane, int nCode, int nPos) {
+  CWnd* pOwner = GetParent();
+  if (!pOwner) return;
+  NMQORPCONTROL nm{{GetSafeHwnd(), pPane->GetID(), QORP_CN_SLIDER}, nullptr, nCode, nPos};
+  pOwner->SendMessage(WM_NOTIFY, pPane->GetID(), reinterpret_cast<LPARAM>(&nm));
+}
+
+void CQORPStatusBar::OnMouseMove(UINT, CPoint point) {
+  if (!m_nDragSlider) return;
+  auto* ps = dynamic_cast<CQORPStatusBarSliderPane*>(FindPane(m_nDragSlider));
+  if (!ps || !ps->IsVisible() || !ps->IsEnabled()) {
+    m_nDragSlider = 0;
+    if (GetCapture() == this) ReleaseCapture();
+    return;
+  }
+  const int nPos = ps->PosFromX(point.x);
+  if (nPos == ps->GetPos()) return;
+  ps->SetPos(nPos);
+  SendSlider(ps, SB_THUMBTRACK, nPos);
+}
+
+void CQORPStatusBar::OnLButtonUp(UINT, CPoint point) {
+  if (!m_nDragSlider) return;
+  auto* ps = dynamic_cast<CQORPStatusBarSliderPane*>(FindPane(m_nDragSlider));
+  m_nDragSlider = 0;
+  if (GetCapture() == this) ReleaseCapture();
+  if (!ps) return;
+  const int nPos = ps->PosFromX(point.x);
+  ps->SetPos(nPos);
+  SendSlider(ps, SB_THUMBPOSITION, nPos);
+  SendSlider(ps, SB_ENDSCROLL, nPos);
+}
+
 void CQORPStatusBar::OnLButtonDown(UINT, CPoint point) {
   for (auto& pPane : m_panes) {
     CQORPStatusBarPane* p = pPane.get();
@@ -379,9 +422,11 @@ void CQORPStatusBar::OnLButtonDown(UINT, CPoint point) {
       int nPos = 0;
       const int nCode = ps->HitTest(point.x, nPos);
       if (nCode < 0) return;
-      NMQORPCONTROL nm{{GetSafeHwnd(), p->GetID(), QORP_CN_SLIDER}, nullptr, nCode == SB_THUMBTRACK ? nPos : nCode};
-      LRESULT r = pOwner->SendMessage(WM_NOTIFY, p->GetID(), reinterpret_cast<LPARAM>(&nm));
-      (void)r;
+      if (nCode == SB_THUMBTRACK) {  // pressed on the thumb: it follows the pointer until release
+        m_nDragSlider = p->GetID();
+        SetCapture();
+      }
+      SendSlider(ps, nCode, nPos);
     } else if (p->GetKind() == xtpStatusPaneIconButton || p->GetKind() == xtpStatusPaneText) {
       if (p->GetID() != 0) pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(p->GetID(), 0), 0);
     }

@@ -360,6 +360,43 @@ void CQORPStatusBar::OnPaint() {
       case xtpStatusPaneStretch:
       case xtpStatusPaneControl:
         break;
+      case xtpStatusPaneIconButton: {
+        // A button's text is its glyph. The four page arrows are drawn as solid chevrons (a
+        // font's guillemets are hairlines at this size); any other glyph in bold at 15 px.
+        const CString glyph = p->GetText();
+        if (glyph.IsEmpty()) break;
+        const double cx = (x0 + x1) / 2.0, my = (r.top + r.bottom) / 2.0;
+        int nChevrons = 0, nDir = 0;
+        if (glyph == L"\u00AB") nChevrons = 2, nDir = -1;
+        if (glyph == L"\u2039") nChevrons = 1, nDir = -1;
+        if (glyph == L"\u203A") nChevrons = 1, nDir = 1;
+        if (glyph == L"\u00BB") nChevrons = 2, nDir = 1;
+        SetColour(cr, clrText);
+        if (nChevrons) {
+          cairo_set_line_width(cr, 2.5);
+          cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+          cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+          const double h = 5, w = 4, gap = nChevrons == 2 ? 3 : 0;
+          for (int i = 0; i < nChevrons; ++i) {
+            const double tip = cx + nDir * (w / 2 + (i - (nChevrons - 1) / 2.0) * gap * 2);
+            cairo_move_to(cr, tip - nDir * w, my - h);
+            cairo_line_to(cr, tip, my);
+            cairo_line_to(cr, tip - nDir * w, my + h);
+            cairo_stroke(cr);
+          }
+          break;
+        }
+        const std::string text = lw::WideToUtf8(glyph.GetString());
+        cairo_save(cr);
+        cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 15);
+        cairo_text_extents_t ext;
+        cairo_text_extents(cr, text.c_str(), &ext);
+        cairo_move_to(cr, cx - ext.width / 2 - ext.x_bearing, my - ext.height / 2 - ext.y_bearing);
+        cairo_show_text(cr, text.c_str());
+        cairo_restore(cr);
+        break;
+      }
       default: {
         const std::string text = lw::WideToUtf8(p->GetText().GetString());
         if (text.empty()) break;

@@ -42,12 +42,14 @@ class CQORPControl;
 class CQORPCommandBar;
 class CQORPCommandBars;
 
-// The notification record: the standard header, the sending control and, for spin and slider
-// codes, a signed step or position.
+// The notification record: the standard header, the sending control and, for spin codes, a
+// signed step. The status bar's slider puts its scroll code (SB_*) in nStep and the thumb
+// position that goes with it in nPos, so a code and a position never share a field.
 struct NMQORPCONTROL {
   NMHDR hdr;
   CQORPControl* pControl;
   int nStep;
+  int nPos;
 };
 
 // The state that controls of one command id share (a toggle that sits on two bars shows one

@@ -6,7 +6,8 @@
 //   there while its update handler disables it); a disabled command does nothing.
 // - A tab's click shows its page (a window the caller made; it is moved into the view while the
 //   view lives and handed back to the frame when the view is emptied or destroyed).
-// - Esc, or the File button again, hides the view.
+// - Esc, the File button again, or the back control at the top of the column (where the File
+//   button sat before the view covered it) hides the view.
 #pragma once
 
 #include <QorpControls.h>
@@ -53,6 +54,8 @@ class CQORPBackstageView : public CWnd {
   BOOL ClickItem(int nIndex);
   // Where item nIndex is drawn, in client coordinates.
   CRect GetItemRect(int nIndex) const;
+  // The back control (a round button with a left arrow, above the items), in client coordinates.
+  CRect GetBackRect() const;
   // Repaints the items when their state changed (called by the ribbon's update pass).
   void RefreshItems();
 

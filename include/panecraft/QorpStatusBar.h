@@ -110,8 +110,10 @@ class CQORPStatusBarSliderPane : public CQORPStatusBarPane {
 
   // The scroll code (SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_THUMBTRACK) of a
   // click at x in client coordinates, or -1 outside the pane; for SB_THUMBTRACK nPos is the
-  // position under x.
+  // position under x, otherwise the current position.
   int HitTest(int x, int& nPos) const;
+  // The position the thumb takes when dragged to x (clamped to the track).
+  int PosFromX(int x) const;
   static constexpr int kButtonWidth = 16;
   static constexpr int kThumbWidth = 8;
 
@@ -170,6 +172,10 @@ class CQORPStatusBar : public CWnd, public CStatusPaneSource {
   void OnPaint();
   void OnSize(UINT nType, int cx, int cy);
   void OnLButtonDown(UINT nFlags, CPoint point);
+  // Dragging the slider's thumb: each move sends SB_THUMBTRACK, the release SB_THUMBPOSITION
+  // and then SB_ENDSCROLL, each with the thumb's position.
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
   void OnDestroy();
 
  protected:
@@ -184,4 +190,7 @@ class CQORPStatusBar : public CWnd, public CStatusPaneSource {
   long long m_nLastRedrawMs = 0;
   int m_nThemeCookie = 0;
   HWND m_hUpdateFrame = nullptr;  // the frame whose update pass reaches the panes
+  UINT m_nDragSlider = 0;         // id of the slider whose thumb is being dragged, or 0
+  void SendSlider(CQORPStatusBarSliderPane* pPane, int nCode, int nPos);
+  int SliderPosAt(const CQORPStatusBarSliderPane* pPane, int x) const;
 };

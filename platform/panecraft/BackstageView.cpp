@@ -11,7 +11,8 @@
 namespace {
 constexpr int kColumnWidth = 180;
 constexpr int kItemHeight = 34;
-constexpr int kTop = 12;
+constexpr int kBackSize = 32;  // the back control's circle
+constexpr int kTop = 12 + kBackSize + 12;
 }  // namespace
 
 // The left column; it also follows the frame's size while the view is shown.
@@ -22,6 +23,8 @@ class QorpBackstageWindow : public wxWindow {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &QorpBackstageWindow::OnPaint, this);
     Bind(wxEVT_LEFT_DOWN, &QorpBackstageWindow::OnLeftDown, this);
+    Bind(wxEVT_MOTION, &QorpBackstageWindow::OnMotion, this);
+    Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent&) { SetBackHot(false); });
   }
   void OnFrameSize(wxSizeEvent& e) {
     e.Skip();
@@ -35,6 +38,18 @@ class QorpBackstageWindow : public wxWindow {
     const wxColour accent = QorpWx(c.GetColor(QORP_CLR_BACKSTAGE_ACCENT));
     dc.SetBackground(wxBrush(accent));
     dc.Clear();
+    {  // The back control: a white ring with a left arrow.
+      const CRect rb = m_pView->GetBackRect();
+      const wxColour ink = m_bBackHot ? accent : *wxWHITE;
+      dc.SetPen(wxPen(*wxWHITE, 2));
+      dc.SetBrush(m_bBackHot ? wxBrush(*wxWHITE) : *wxTRANSPARENT_BRUSH);
+      const wxPoint c(rb.left + rb.Width() / 2, rb.top + rb.Height() / 2);
+      dc.DrawCircle(c, rb.Width() / 2 - 1);
+      dc.SetPen(wxPen(ink, 3, wxPENSTYLE_SOLID));
+      dc.DrawLine(c.x - 8, c.y, c.x + 8, c.y);
+      dc.DrawLine(c.x - 8, c.y, c.x - 2, c.y - 6);
+      dc.DrawLine(c.x - 8, c.y, c.x - 2, c.y + 6);
+    }
     for (int i = 0; i < m_pView->GetItemCount(); ++i) {
       const CQORPControl* p = m_pView->GetItem(i);
       const CRect r = m_pView->GetItemRect(i);
@@ -55,7 +70,22 @@ class QorpBackstageWindow : public wxWindow {
       dc.DrawText(s, r.left + 16, r.top + (r.Height() - ext.y) / 2);
     }
   }
+  void SetBackHot(bool bHot) {
+    if (bHot == m_bBackHot) return;
+    m_bBackHot = bHot;
+    SetToolTip(bHot ? wxString("Back") : wxString());
+    Refresh(false);
+  }
+  void OnMotion(wxMouseEvent& e) {
+    e.Skip();
+    SetBackHot(m_pView->GetBackRect().PtInRect(CPoint(e.GetX(), e.GetY())) != FALSE);
+  }
   void OnLeftDown(wxMouseEvent& e) {
+    if (m_pView->GetBackRect().PtInRect(CPoint(e.GetX(), e.GetY()))) {
+      m_bBackHot = false;
+      m_pView->ShowBackstage(FALSE);
+      return;
+    }
     for (int i = 0; i < m_pView->GetItemCount(); ++i)
       if (m_pView->GetItemRect(i).PtInRect(CPoint(e.GetX(), e.GetY()))) {
         m_pView->ClickItem(i);
@@ -63,6 +93,7 @@ class QorpBackstageWindow : public wxWindow {
       }
   }
   CQORPBackstageView* m_pView;
+  bool m_bBackHot = false;
 };
 
 CQORPBackstageView::CQORPBackstageView() = default;
@@ -213,6 +244,8 @@ CRect CQORPBackstageView::GetItemRect(int nIndex) const {
   for (int i = 0; i < nIndex; ++i) y += kItemHeight + (IsTab(i) != IsTab(i + 1) ? 8 : 0);
   return CRect(0, y, kColumnWidth, y + kItemHeight);
 }
+
+CRect CQORPBackstageView::GetBackRect() const { return CRect(12, 12, 12 + kBackSize, 12 + kBackSize); }
 
 void CQORPBackstageView::RefreshItems() {
   bool bChanged = false;

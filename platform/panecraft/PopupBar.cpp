@@ -12,6 +12,7 @@
 
 #include "GalleryView.h"
 #include "QorpGalleryWindows.h"
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "popup_seam.h"
 
@@ -59,7 +60,7 @@ struct Row {
 class PopupBarWindow : public wxPopupTransientWindow {
  public:
   PopupBarWindow(wxWindow* pParent, CQORPControl* pOwnerControl, HWND hFrame)
-      : wxPopupTransientWindow(pParent, wxBORDER_SIMPLE), m_pOwnerControl(pOwnerControl), m_hFrame(hFrame) {
+      : wxPopupTransientWindow(pParent, wxBORDER_NONE), m_pOwnerControl(pOwnerControl), m_hFrame(hFrame) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     // Keys reach a pop-up window only through a focus widget of its own.
     SetCanFocus(true);
@@ -129,20 +130,21 @@ class PopupBarWindow : public wxPopupTransientWindow {
   }
 
   // Places the rows top to bottom at the current gallery heights; sizes the window.
+  // The rows sit inside a frame of kFrame pixels that the paint draws round the window.
   void Arrange() {
-    int y = 0;
+    int y = kFrame;
     for (Row& r : m_rows) {
       // A gallery keeps its own width (its grid depends on it); other rows span the bar.
-      r.rc = wxRect(0, y, r.view ? std::min(r.rc.width, m_cx) : m_cx, r.rc.height);
+      r.rc = wxRect(kFrame, y, r.view ? std::min(r.rc.width, m_cx) : m_cx, r.rc.height);
       if (r.view) r.view->SetRect(r.rc);
       y += r.rc.height;
     }
     m_rcGrip = wxRect();
     if (ResizableRow()) {
-      m_rcGrip = wxRect(0, y, m_cx, kGripHeight);
+      m_rcGrip = wxRect(kFrame, y, m_cx, kGripHeight);
       y += kGripHeight;
     }
-    SetClientSize(m_cx, y);
+    SetClientSize(m_cx + 2 * kFrame, y + kFrame);
   }
 
   void Open(const wxRect& rcAnchor) {
@@ -487,7 +489,16 @@ class PopupBarWindow : public wxPopupTransientWindow {
       for (int i = 0; i < 3; ++i) gdc.FillSolidRect(CRect(g.right - 12 + 4 * i, g.top + 3, g.right - 10 + 4 * i, g.top + 5),
                                                      RGB(0x80, 0x80, 0x80));
     }
+    // The frame: black (white on a dark pop-up) taken halfway to the background, no further than
+    // still standing out from it.
+    const wxSize sz = GetClientSize();
+    const COLORREF back = pm->GetColor(QORP_CLR_POPUP_BACK);
+    const COLORREF ink = CQORPDrawHelpers::ContrastRatio(back, RGB(0, 0, 0)) >= CQORPDrawHelpers::ContrastRatio(back, RGB(255, 255, 255))
+                             ? RGB(0, 0, 0)
+                             : RGB(255, 255, 255);
+    gdc.FrameRect(CRect(0, 0, sz.x, sz.y), CQORPDrawHelpers::DimmedText(ink, back, 0.5));
   }
+  static constexpr int kFrame = 1;
 
   CQORPControl* m_pOwnerControl;
   HWND m_hFrame;

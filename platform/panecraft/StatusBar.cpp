@@ -74,11 +74,19 @@ int CQORPStatusBarSliderPane::HitTest(int x, int& nPos) const {
   const int range = m_nMax - m_nMin;
   const int thumbX = trackLeft + static_cast<int>(static_cast<long long>(m_nPos - m_nMin) * span / std::max(range, 1));
   if (std::abs(x - thumbX) <= kThumbWidth / 2) {
-    const int clampedX = std::clamp(x, trackLeft, trackRight);
-    nPos = m_nMin + static_cast<int>(static_cast<long long>(clampedX - trackLeft) * range / span);
+    nPos = PosFromX(x);
     return SB_THUMBTRACK;
   }
   return x < thumbX ? SB_PAGELEFT : SB_PAGERIGHT;
+}
+
+int CQORPStatusBarSliderPane::PosFromX(int x) const {
+  const CRect rc = GetRect();
+  const int left = rc.left + GetPadding().left, right = rc.right - GetPadding().right;
+  const int trackLeft = left + kButtonWidth + kThumbWidth / 2, trackRight = right - kButtonWidth - kThumbWidth / 2;
+  const int span = std::max(trackRight - trackLeft, 1);
+  const int clampedX = std::clamp(x, trackLeft, std::max(trackLeft, trackRight));
+  return m_nMin + static_cast<int>(static_cast<long long>(clampedX - trackLeft) * (m_nMax - m_nMin) / span);
 }
 
 void QORPLayoutStatusPanes(const std::vector<CQORPStatusBarPane*>& panes, int cx, int cy,
@@ -114,6 +122,8 @@ BEGIN_MESSAGE_MAP(CQORPStatusBar, CWnd)
   ON_WM_PAINT()
   ON_WM_SIZE()
   ON_WM_LBUTTONDOWN()
+  ON_WM_MOUSEMOVE()
+  ON_WM_LBUTTONUP()
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -350,6 +360,43 @@ void CQORPStatusBar::OnPaint() {
       case xtpStatusPaneStretch:
       case xtpStatusPaneControl:
         break;
+      case xtpStatusPaneIconButton: {
+        // A button's text is its glyph. The four page arrows are drawn as solid chevrons (a
+        // font's guillemets are hairlines at this size); any other glyph in bold at 15 px.
+        const CString glyph = p->GetText();
+        if (glyph.IsEmpty()) break;
+        const double cx = (x0 + x1) / 2.0, my = (r.top + r.bottom) / 2.0;
+        int nChevrons = 0, nDir = 0;
+        if (glyph == L"\u00AB") nChevrons = 2, nDir = -1;
+        if (glyph == L"\u2039") nChevrons = 1, nDir = -1;
+        if (glyph == L"\u203A") nChevrons = 1, nDir = 1;
+        if (glyph == L"\u00BB") nChevrons = 2, nDir = 1;
+        SetColour(cr, clrText);
+        if (nChevrons) {
+          cairo_set_line_width(cr, 2.5);
+          cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+          cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+          const double h = 5, w = 4, gap = nChevrons == 2 ? 3 : 0;
+          for (int i = 0; i < nChevrons; ++i) {
+            const double tip = cx + nDir * (w / 2 + (i - (nChevrons - 1) / 2.0) * gap * 2);
+            cairo_move_to(cr, tip - nDir * w, my - h);
+            cairo_line_to(cr, tip, my);
+            cairo_line_to(cr, tip - nDir * w, my + h);
+            cairo_stroke(cr);
+          }
+          break;
+        }
+        const std::string text = lw::WideToUtf8(glyph.GetString());
+        cairo_save(cr);
+        cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 15);
+        cairo_text_extents_t ext;
+        cairo_text_extents(cr, text.c_str(), &ext);
+        cairo_move_to(cr, cx - ext.width / 2 - ext.x_bearing, my - ext.height / 2 - ext.y_bearing);
+        cairo_show_text(cr, text.c_str());
+        cairo_restore(cr);
+        break;
+      }
       default: {
         const std::string text = lw::WideToUtf8(p->GetText().GetString());
         if (text.empty()) break;
@@ -368,6 +415,39 @@ void CQORPStatusBar::OnPaint() {
   }
 }
 
+void CQORPStatusBar::SendSlider(CQORPStatusBarSliderPane* pPane, int nCode, int nPos) {
+  CWnd* pOwner = GetParent();
+  if (!pOwner) return;
+  NMQORPCONTROL nm{{GetSafeHwnd(), pPane->GetID(), QORP_CN_SLIDER}, nullptr, nCode, nPos};
+  pOwner->SendMessage(WM_NOTIFY, pPane->GetID(), reinterpret_cast<LPARAM>(&nm));
+}
+
+void CQORPStatusBar::OnMouseMove(UINT, CPoint point) {
+  if (!m_nDragSlider) return;
+  auto* ps = dynamic_cast<CQORPStatusBarSliderPane*>(FindPane(m_nDragSlider));
+  if (!ps || !ps->IsVisible() || !ps->IsEnabled()) {
+    m_nDragSlider = 0;
+    if (GetCapture() == this) ReleaseCapture();
+    return;
+  }
+  const int nPos = ps->PosFromX(point.x);
+  if (nPos == ps->GetPos()) return;
+  ps->SetPos(nPos);
+  SendSlider(ps, SB_THUMBTRACK, nPos);
+}
+
+void CQORPStatusBar::OnLButtonUp(UINT, CPoint point) {
+  if (!m_nDragSlider) return;
+  auto* ps = dynamic_cast<CQORPStatusBarSliderPane*>(FindPane(m_nDragSlider));
+  m_nDragSlider = 0;
+  if (GetCapture() == this) ReleaseCapture();
+  if (!ps) return;
+  const int nPos = ps->PosFromX(point.x);
+  ps->SetPos(nPos);
+  SendSlider(ps, SB_THUMBPOSITION, nPos);
+  SendSlider(ps, SB_ENDSCROLL, nPos);
+}
+
 void CQORPStatusBar::OnLButtonDown(UINT, CPoint point) {
   for (auto& pPane : m_panes) {
     CQORPStatusBarPane* p = pPane.get();
@@ -379,9 +459,11 @@ void CQORPStatusBar::OnLButtonDown(UINT, CPoint point) {
       int nPos = 0;
       const int nCode = ps->HitTest(point.x, nPos);
       if (nCode < 0) return;
-      NMQORPCONTROL nm{{GetSafeHwnd(), p->GetID(), QORP_CN_SLIDER}, nullptr, nCode == SB_THUMBTRACK ? nPos : nCode};
-      LRESULT r = pOwner->SendMessage(WM_NOTIFY, p->GetID(), reinterpret_cast<LPARAM>(&nm));
-      (void)r;
+      if (nCode == SB_THUMBTRACK) {  // pressed on the thumb: it follows the pointer until release
+        m_nDragSlider = p->GetID();
+        SetCapture();
+      }
+      SendSlider(ps, nCode, nPos);
     } else if (p->GetKind() == xtpStatusPaneIconButton || p->GetKind() == xtpStatusPaneText) {
       if (p->GetID() != 0) pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(p->GetID(), 0), 0);
     }

@@ -24,7 +24,9 @@
 #include <QorpControls.h>
 #include <QorpGallery.h>
 #include <QorpGalleryWindows.h>
+#include <QorpDrawHelpers.h>
 #include <QorpPaintManager.h>
+#include <QorpSkinManager.h>
 #include <TestSupport.h>
 
 #include "GuiTestHarness.h"
@@ -443,6 +445,48 @@ TEST_F(GalleryGui, ACheckedButtonOfADropDownShowsATick) {
   EXPECT_GE(rowsWithInk.front(), third) << "nothing before the checked entry";
   EXPECT_LT(rowsWithInk.back(), 2 * third) << "nothing after it";
   QORPClosePopupBar();
+}
+
+// A drop-down stands apart from what lies under it: a frame runs round all four edges in a colour
+// that stands out from the pop-up's background, in each theme.
+TEST_F(GalleryGui, APopUpHasAFrameOnEveryEdge) {
+  CQORPControlButton* style =
+      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32770, xtpControlPopup)));
+  for (int id : {32771, 32772, 32773}) style->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(id))->SetCaption(L"Item");
+  constexpr const wchar_t* kModule = L"/nonexistent/leafwright/Office2010.dll";
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, ini));
+    ASSERT_TRUE(QORPOpenPopupBar(style, button, CRect(300, 100, 340, 120)));
+    ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+    PumpFor(150);
+    const wxRect popup = QORPGetOpenPopupWindow()->GetScreenRect();
+    lwtest::TempDir dir;
+    const std::string path = (dir / "frame.png").string();
+    ASSERT_EQ(wxExecute(wxString::Format("import -window root %s", path), wxEXEC_SYNC | wxEXEC_NOEVENTS), 0);
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    wxImage shot;
+    ASSERT_TRUE(shot.LoadFile(path, wxBITMAP_TYPE_PNG));
+    const COLORREF back = CQORPPaintManager::Get()->GetColor(QORP_CLR_POPUP_BACK);
+    const struct Edge {
+      const char* name;
+      int x, y;
+    } edges[] = {
+        {"left", popup.x, popup.y + popup.height / 2},
+        {"right", popup.GetRight(), popup.y + popup.height / 2},
+        {"top", popup.x + popup.width / 2, popup.y},
+        {"bottom", popup.x + popup.width / 2, popup.GetBottom()},
+    };
+    for (const Edge& e : edges) {
+      ASSERT_TRUE(e.x >= 0 && e.y >= 0 && e.x < shot.GetWidth() && e.y < shot.GetHeight()) << e.name;
+      const COLORREF c = RGB(shot.GetRed(e.x, e.y), shot.GetGreen(e.x, e.y), shot.GetBlue(e.x, e.y));
+      EXPECT_GE(CQORPDrawHelpers::ContrastRatio(c, back), 3.0)
+          << e.name << " edge " << std::hex << c << " on " << back;
+    }
+    QORPClosePopupBar();
+    PumpFor(50);
+  }
+  CQORPResourceTheme::SetImageHandle(kModule, kQorpThemeBlue);
 }
 
 TEST_F(GalleryGui, AGalleryTallerThanItsDropDownScrollsAndItsGripResizesIt) {

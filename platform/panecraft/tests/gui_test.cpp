@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
@@ -31,10 +33,13 @@ class CTestFrame : public CFrameWnd {
  public:
   std::vector<UINT> commands;
   std::vector<int> sliderSteps;
+  std::vector<std::pair<int, int>> sliderCodes;  // (scroll code, position) as sent
   int posted = 0;
   void OnNavigate(UINT nID) { commands.push_back(nID); }
   void OnSlider(NMHDR* pHdr, LRESULT* pResult) {
-    sliderSteps.push_back(reinterpret_cast<NMQORPCONTROL*>(pHdr)->nStep);
+    const auto* nm = reinterpret_cast<NMQORPCONTROL*>(pHdr);
+    sliderSteps.push_back(nm->nStep);
+    sliderCodes.emplace_back(nm->nStep, nm->nPos);
     *pResult = 1;
   }
   LRESULT OnPosted(WPARAM, LPARAM) {
@@ -117,6 +122,61 @@ TEST_F(StatusBarGui, ClicksReachTheFrame) {
   pSlider->SetEnabled(FALSE);
   Click(pSlider, 2);
   EXPECT_EQ(frame->sliderSteps.size(), 3u) << "a disabled pane sends nothing";
+}
+
+// The slider sends its scroll code and its position in separate fields: a thumb near the start
+// of the range (positions 0-7 look like codes) still reads as a position, and dragging the thumb
+// sends code 5 (track) as it moves, then the final position and the end of the scroll.
+TEST_F(StatusBarGui, SliderSendsCodeAndPositionApartAndTheThumbDrags) {
+  auto* pSlider = static_cast<CQORPStatusBarSliderPane*>(bar->FindPane(384));
+  const CRect r = pSlider->GetRect();
+  const int y = (r.top + r.bottom) / 2;
+  const int trackLeft = r.left + CQORPStatusBarSliderPane::kButtonWidth + CQORPStatusBarSliderPane::kThumbWidth / 2;
+  const int trackRight = r.right - CQORPStatusBarSliderPane::kButtonWidth - CQORPStatusBarSliderPane::kThumbWidth / 2;
+  struct Case {
+    int pos;          // thumb position before the click
+    int x;            // where the click lands
+    int code, sent;   // code and position expected
+  };
+  const Case cases[] = {
+      {3, r.left + 2, SB_LINELEFT, 3},
+      {3, r.right - 2, SB_LINERIGHT, 3},
+      {3, r.right - CQORPStatusBarSliderPane::kButtonWidth - 10, SB_PAGERIGHT, 3},
+      {0, trackLeft, SB_THUMBTRACK, 0},
+      {1000, trackRight, SB_THUMBTRACK, 1000},
+  };
+  for (const Case& c : cases) {
+    pSlider->SetPos(c.pos);
+    frame->sliderCodes.clear();
+    bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, y));
+    bar->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(c.x, y));
+    ASSERT_FALSE(frame->sliderCodes.empty()) << "pos " << c.pos << " x " << c.x;
+    EXPECT_EQ(frame->sliderCodes.front(), std::make_pair(c.code, c.sent)) << "pos " << c.pos << " x " << c.x;
+  }
+
+  // A drag from the middle to past the right end and back to a quarter.
+  pSlider->SetPos(500);
+  frame->sliderCodes.clear();
+  const int mid = (trackLeft + trackRight) / 2;
+  bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(mid, y));
+  bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(r.right + 40, y));
+  EXPECT_EQ(pSlider->GetPos(), 1000) << "the thumb follows the pointer to the end of its track";
+  const int quarter = trackLeft + (trackRight - trackLeft) / 4;
+  bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(quarter, y));
+  bar->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(quarter, y));
+  ASSERT_GE(frame->sliderCodes.size(), 5u);
+  const auto& sent = frame->sliderCodes;
+  EXPECT_EQ(sent[0].first, SB_THUMBTRACK);
+  EXPECT_EQ(sent[1], std::make_pair(SB_THUMBTRACK, 1000));
+  EXPECT_EQ(sent[2].first, SB_THUMBTRACK);
+  EXPECT_NEAR(sent[2].second, 250, 10);
+  EXPECT_EQ(sent[sent.size() - 2], std::make_pair(SB_THUMBPOSITION, pSlider->GetPos()));
+  EXPECT_EQ(sent.back(), std::make_pair(SB_ENDSCROLL, pSlider->GetPos()));
+  EXPECT_NEAR(pSlider->GetPos(), 250, 10);
+  // After the release a move no longer drags.
+  frame->sliderCodes.clear();
+  bar->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(trackRight, y));
+  EXPECT_TRUE(frame->sliderCodes.empty());
 }
 
 TEST_F(StatusBarGui, ProgressPaintsDuringABusyOperation) {

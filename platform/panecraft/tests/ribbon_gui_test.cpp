@@ -611,6 +611,34 @@ TEST_F(RibbonGui, FileButtonOpensTheBackstageViewWithCommandsAndPages) {
   EXPECT_FALSE(backstage->IsBackstageVisible());
   EXPECT_TRUE(CommandsBecome({57665}));
 
+  // The back control at the top of the column leaves the view, as Esc does; the items sit below it.
+  struct Click {
+    CPoint pt;
+    bool bShownAfter;
+  };
+  const CRect rcBack = backstage->GetBackRect();
+  ASSERT_FALSE(rcBack.IsRectEmpty());
+  EXPECT_LE(rcBack.bottom, backstage->GetItemRect(0).top);
+  const Click clicks[] = {
+      {CPoint(rcBack.right + 60, rcBack.CenterPoint().y), true},  // beside it: nothing
+      {rcBack.CenterPoint(), false},
+  };
+  for (const Click& c : clicks) {
+    ASSERT_TRUE(ribbon.ExecuteControl(ribbon.GetSystemButton()) || backstage->IsBackstageVisible());
+    if (!backstage->IsBackstageVisible()) ASSERT_TRUE(ribbon.ExecuteControl(ribbon.GetSystemButton()));
+    ASSERT_TRUE(backstage->IsBackstageVisible());
+    wxWindowList& kids = backstage->GetWxWindow()->GetChildren();
+    ASSERT_FALSE(kids.empty());
+    wxWindow* column = kids.front();  // the left column, made first
+    wxMouseEvent down(wxEVT_LEFT_DOWN);
+    down.m_x = c.pt.x;
+    down.m_y = c.pt.y;
+    down.SetEventObject(column);
+    column->ProcessWindowEvent(down);
+    EXPECT_EQ(backstage->IsBackstageVisible() != FALSE, c.bShownAfter) << c.pt.x << "," << c.pt.y;
+  }
+  backstage->ShowBackstage(FALSE);
+
   // Built again (after a theme change): the pages go back to the frame and stay alive.
   backstage->RemoveAll();
   EXPECT_EQ(backstage->GetItemCount(), 0);

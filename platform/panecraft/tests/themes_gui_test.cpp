@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -195,6 +196,41 @@ TEST_F(ThemedFrame, DisabledPaneTextStaysReadableInEachTheme) {
     EXPECT_GE(best, 4.5) << std::hex << strongest << " on " << bar->GetBackColor();
     EXPECT_LT(best, CQORPDrawHelpers::ContrastRatio(bar->GetTextColor(), bar->GetBackColor()) - 0.5)
         << "a disabled pane still looks dimmed";
+  }
+}
+
+// The page-navigation buttons (icon-button panes that carry an arrow as their text) stand out in
+// every theme: each has a solid mark of pixels at 4.5:1 or more against the bar, whole strokes
+// rather than a faint anti-aliased hairline.
+TEST_F(ThemedFrame, NavigationButtonsAreClearlyVisibleInEachTheme) {
+  const wchar_t* arrows[] = {L"\u00AB", L"\u2039", L"\u203A", L"\u00BB"};
+  std::vector<CQORPStatusBarPane*> buttons;
+  for (int i = 0; i < 4; ++i) {
+    CQORPStatusBarPane* p = bar->AddPane(xtpStatusPaneIconButton, 32915 + i);
+    p->SetText(arrows[i]);
+    p->SetPadding(4, 0, 4, 0);
+    buttons.push_back(p);
+  }
+  bar->RecalcLayout();
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, ini));
+    bar->RedrawNow(TRUE);
+    wxImage shot;
+    ASSERT_TRUE(Screenshot(shots, "navigation.png", shot));
+    for (int i = 0; i < 4; ++i) {
+      const CRect r = buttons[i]->GetRect();
+      ASSERT_FALSE(r.IsRectEmpty());
+      int strong = 0;
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+          CPoint pt(x, y);
+          bar->ClientToScreen(&pt);
+          const COLORREF c = PixelAt(shot, pt);
+          if (c != 0xFFFFFFFF && CQORPDrawHelpers::ContrastRatio(c, bar->GetBackColor()) >= 4.5) ++strong;
+        }
+      EXPECT_GE(strong, 20) << "button " << i << ": " << strong << " pixels at 4.5:1";
+    }
   }
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "FontPrograms.h"
 #include "PdfFixtures.h"
 #include "TestSupport.h"
 #include "cpdfEngine.h"
@@ -546,6 +547,113 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   for (int y = 55; y < 85; ++y)
     for (int x = 20; x < 150 && x < r.w; ++x) blueInk += r.At(x, y) != 0xFFFFFFu && (r.At(x, y) & 0xFF) > 200;
   EXPECT_GT(blueInk, 50);
+}
+
+// A simple font as the import side delivers it from a PDF with a Type 1 or bare CFF program: tables
+// by code, which here is the character itself, for the first `codes` codes.
+PdfFontRecord NameKeyedFont(int id, int kind, const std::vector<uint8_t>& bytes, int codes, const char* name) {
+  PdfFontRecord r{};
+  r.font_id = id;
+  std::strcpy(r.font_type, "Type1");
+  std::strcpy(r.font_subtype, "Type1");
+  r.flags = 32;
+  r.ascent = 800;
+  r.descent = -200;
+  r.font_box[2] = r.font_box[3] = 1000;
+  auto* p = Alloc<PdfFontProgram>();
+  std::snprintf(p->name, sizeof p->name, "%s", name);
+  p->program_kind = kind;
+  auto* data = static_cast<uint8_t*>(std::malloc(bytes.size()));
+  std::memcpy(data, bytes.data(), bytes.size());
+  p->program = data;
+  p->program_length = int(bytes.size());
+  auto* gid = static_cast<uint16_t*>(std::calloc(size_t(codes), 2));
+  auto* ucs = static_cast<uint16_t*>(std::calloc(size_t(codes), 2));
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&lib) == 0 && FT_New_Memory_Face(lib, bytes.data(), FT_Long(bytes.size()), 0, &face) == 0) {
+    for (int code = 32; code < codes; ++code) {
+      gid[code] = uint16_t(FT_Get_Char_Index(face, FT_ULong(code)));
+      if (gid[code]) ucs[code] = uint16_t(code);
+    }
+    FT_Done_Face(face);
+  }
+  if (lib) FT_Done_FreeType(lib);
+  p->cid_to_gid_count = p->cid_to_ucs_count = codes;
+  p->cid_to_gid = gid;
+  p->cid_to_ucs = ucs;
+  r.program = p;
+  return r;
+}
+
+// Type 1 and bare CFF programs cannot be keyed by glyph id: they go in as simple fonts whose
+// one-byte codes name their glyphs, with their own widths, and a font of more than 255 glyphs
+// shown is split. None of their text may take the default font.
+TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
+  const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
+  struct Case {
+    const char* what;
+    int kind;
+    std::vector<uint8_t> program;
+    const char* type;  // as pdffonts names it
+  };
+  std::vector<Case> cases = {{"bare CFF", kPdfProgramCff, lwtest::MakeBareCff(), "Type 1C"}};
+  if (std::filesystem::exists(t1)) cases.push_back({"Type 1", kPdfProgramType1, lwtest::ReadFileBytes(t1), "Type 1 "});
+  else std::printf("  no Type 1 program installed (%s): only the CFF case runs\n", t1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    const auto out = dir / "simple.pdf";
+    float black[3] = {0, 0, 0};
+    Source src;
+    PageSpec p;
+    p.fonts.push_back(NameKeyedFont(21, c.kind, c.program, 0x180, "Probe"));
+    // "AB" at 100 points: the CFF's A is a box from x 10 to 50 points, its B starts 60 points on.
+    p.elements.push_back(TextLine(20, 50, 21, 100, u"AB", black));
+    std::u16string all;
+    if (c.kind == kPdfProgramType1) {
+      // No-break space left out: pdftotext gives it back as a space.
+      for (char16_t ch = 0x21; ch < 0x180; ++ch)
+        if (p.fonts[0].program->cid_to_gid[ch] && ch != 0xA0) all += ch;
+      for (size_t at = 0; at < all.size(); at += 60)
+        p.elements.push_back(TextLine(10, float(180 - at / 60 * 10), 21, 6, all.substr(at, 60), black));
+    }
+    src.pages.push_back(std::move(p));
+    ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+
+    int status = -1;
+    const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+    EXPECT_EQ(status, 0) << check;
+    const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+    EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << "the default font stands in:\n" << fonts;
+    int parts = 0;
+    for (size_t at = fonts.find("+Probe "); at != std::string::npos; at = fonts.find("+Probe ", at + 1)) {
+      const std::string row = fonts.substr(at, fonts.find('\n', at) - at);
+      EXPECT_NE(row.find(c.type), std::string::npos) << fonts;
+      EXPECT_NE(row.find("yes yes yes"), std::string::npos) << fonts;
+      ++parts;
+    }
+    const std::string text = Shell("pdftotext -enc UTF-8 '" + out.string() + "' -");
+    EXPECT_NE(text.find("AB"), std::string::npos) << text;
+    if (c.kind == kPdfProgramType1) {
+      ASSERT_GT(all.size(), 255u);
+      EXPECT_EQ(parts, 2) << fonts;
+      const std::wstring back = lw::Utf8ToWide(text);
+      int missing = 0;
+      for (char16_t ch : all) missing += back.find(wchar_t(ch)) == std::wstring::npos;
+      EXPECT_EQ(missing, 0) << text;
+    } else {
+      EXPECT_EQ(parts, 1) << fonts;
+      // Pixels: A's box, the gap before B (A advances 600 units), B's box.
+      const Raster r = Render(out, dir);
+      ASSERT_GT(r.w, 150);
+      auto dark = [&](int x, int y) { return (r.At(x, y) & 0xFF) < 100; };
+      EXPECT_TRUE(dark(50, 120));
+      EXPECT_FALSE(dark(78, 130));
+      EXPECT_TRUE(dark(105, 130));
+      EXPECT_FALSE(dark(125, 130));
+    }
+  }
 }
 
 }  // namespace

@@ -656,4 +656,74 @@ TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
   }
 }
 
+// Glyphs the run's font lacks: a word space stays a gap as wide as the caller laid it out (no
+// default font for it), and a glyph of the default font moves the next character by as much as
+// it is wider or narrower than the caller's advance. A ligature's code (several characters in
+// the Unicode CMap) stands for none of its letters.
+TEST(SavePdf, RunsKeepTheirPlacesAroundGlyphsTheFontLacks) {
+  lwtest::TempDir dir;
+  const auto out = dir / "gaps.pdf";
+  static char storage[256][32];
+  const char* names[256];
+  for (int i = 0; i < 256; ++i) {
+    std::snprintf(storage[i], 32, "g%d", i);
+    names[i] = storage[i];
+  }
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  p.width = 400;
+  // Codes 34..199 hold the glyph of the character before; code 33 (the space) none.
+  PdfFontRecord font = ImportedFont(31, kSans, kPdfProgramTrueType, names);
+  const_cast<uint16_t*>(font.program->cid_to_gid)[33] = 0;
+  const_cast<uint16_t*>(font.program->cid_to_ucs)[33] = 0;
+  // Code 40 (the glyph of "'") says "ff" in the Unicode CMap; code 103 says "f".
+  auto* umap = Alloc<qv_cmap_s>();
+  umap->rlen = 2;
+  umap->ranges = static_cast<qv_cmap_range_s*>(std::malloc(2 * sizeof(qv_cmap_range_s)));
+  umap->ranges[0] = qv_cmap_range_s{40, uint16_t((0 << 2) | 3), 0};
+  umap->ranges[1] = qv_cmap_range_s{103, uint16_t((0 << 2) | 0), 'f'};
+  umap->tlen = 3;
+  umap->table = static_cast<uint16_t*>(std::malloc(3 * sizeof(uint16_t)));
+  umap->table[0] = 2, umap->table[1] = 'f', umap->table[2] = 'f';
+  font.unicode_cmap = umap;
+  p.fonts.push_back(font);
+  // "f X": the space laid out 300 units wide.
+  PdfSaveEntry* line = TextLine(20, 150, 31, 20, u"f X", black);
+  static_cast<PdfSaveTextBlock*>(line->element)->runs[0]->chars[1].advance = 300;
+  p.elements.push_back(line);
+  // The euro sign is in no table of the font: the default font draws it, laid out 1000 units wide.
+  line = TextLine(20, 40, 31, 100, u"\u20ACI", black);
+  static_cast<PdfSaveTextBlock*>(line->element)->runs[0]->chars[0].advance = 1000;
+  p.elements.push_back(line);
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, kSans, 0, &face), 0);
+  char want[64];
+  std::snprintf(want, sizeof want, "[<%04x>-300 <%04x>] TJ", FT_Get_Char_Index(face, 'f'), FT_Get_Char_Index(face, 'X'));
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+  EXPECT_NE(objects.find(want), std::string::npos) << want;
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  int rows = 0;
+  for (size_t at = fonts.find("CID TrueType"); at != std::string::npos; at = fonts.find("CID TrueType", at + 1)) ++rows;
+  EXPECT_EQ(rows, 2) << "the font and the default font, which only the euro sign needs:\n" << fonts;
+  // The I stands 100 points after the euro sign's start (x 120), whatever width the default
+  // font gives the euro sign: nothing of the I before x 115, its stem by x 135.
+  const Raster r = Render(out, dir);
+  ASSERT_GT(r.w, 200);
+  int early = 0, stem = 0;
+  for (int y = 100; y < 150; ++y) {
+    for (int x = 90; x < 115; ++x) early += (r.At(x, y) & 0xFF) < 100;
+    for (int x = 115; x < 140; ++x) stem += (r.At(x, y) & 0xFF) < 100;
+  }
+  EXPECT_EQ(early, 0);
+  EXPECT_GT(stem, 100);
+}
+
 }  // namespace

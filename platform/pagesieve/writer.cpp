@@ -20,6 +20,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -146,7 +147,22 @@ struct OutFont {
   std::unordered_map<uint16_t, std::pair<int, uint16_t>> codeOfGid;  // glyph id -> part, code
   std::vector<std::string> names{std::string()};  // by code; code 0 unused
   std::vector<int> widthOfCode{0};
+  // Ligatures of the record's font, longest first: the letters, the glyph and its advance
+  // (thousandths of an em). Codes shown for a ligature and the letters they stand for.
+  struct Ligature {
+    std::u16string letters;
+    uint16_t gid;
+    int width;
+  };
+  std::vector<Ligature> ligatures;
+  std::map<uint16_t, std::u16string> lettersOf;
 };
+
+// The letters of a Unicode ligature (U+FB00 to U+FB06), else empty.
+std::u16string LigatureLetters(int u) {
+  static const char16_t* const kLetters[] = {u"ff", u"fi", u"fl", u"ffi", u"ffl", u"\u017Ft", u"st"};
+  return u >= 0xFB00 && u <= 0xFB06 ? std::u16string(kLetters[u - 0xFB00]) : std::u16string();
+}
 
 // A Type 1 program as a PDF embeds it: clear text, encrypted part and trailer one after the other
 // (the segment headers of a PFB file dropped), with the lengths of the three parts. False when
@@ -411,6 +427,58 @@ struct Writer {
       f->gidOf.emplace(static_cast<uint16_t>(c), p->cid_to_gid[cid]);
     }
     if (face) FT_Done_Face(face);
+    // Ligatures, found as the text engine finds them: a code whose Unicode is two to four Latin
+    // letters, or a Unicode ligature.
+    if (!r.to_ttf_cmap && p->cid_to_gid) {
+      std::map<std::u16string, uint16_t> found;
+      for (int cid = 0; cid < p->cid_to_gid_count && cid < 0x10000; ++cid) {
+        if (!p->cid_to_gid[cid]) continue;
+        std::u16string letters;
+        for (int depth = 0, done = 0; !done && depth < 1; ++depth) {
+          for (const qv_cmap_s* m = r.unicode_cmap; m && !done; m = m->usecmap) {
+            for (int i = 0; m->ranges && i < m->rlen && !done; ++i) {
+              const qv_cmap_range_s& range = m->ranges[i];
+              if ((range.extent_flags & 3) != 3 || cid < range.low || cid > range.low + (range.extent_flags >> 2)) continue;
+              done = 1;
+              const int at = range.offset;
+              if (!m->table || at >= m->tlen) continue;
+              const int n = m->table[at];
+              if (n < 2 || n > 4 || at + n >= m->tlen) continue;
+              for (int k = 1; k <= n; ++k) {
+                const uint16_t ch = m->table[at + k];
+                if (!((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'))) {
+                  letters.clear();
+                  break;
+                }
+                letters += static_cast<char16_t>(ch);
+              }
+            }
+          }
+        }
+        if (letters.empty()) {
+          int u = 0;
+          if (!LookupCMap(r.unicode_cmap, cid, &u) && p->cid_to_ucs && cid < p->cid_to_ucs_count) u = p->cid_to_ucs[cid];
+          letters = LigatureLetters(u);
+        }
+        if (!letters.empty()) found.emplace(letters, p->cid_to_gid[cid]);
+      }
+      if (!found.empty()) {
+        FT_Face lf = f->face;
+        if (!lf && (ft || FT_Init_FreeType(&ft) == 0) &&
+            FT_New_Memory_Face(ft, f->program.data(), static_cast<FT_Long>(f->program.size()), 0, &lf) != 0)
+          lf = nullptr;
+        for (const auto& [letters, gid] : found) {
+          int width = -1;
+          if (lf && FT_Load_Glyph(lf, gid, FT_LOAD_NO_SCALE) == 0)
+            width = static_cast<int>(std::lround(lf->glyph->metrics.horiAdvance * 1000.0 /
+                                                 (lf->units_per_EM ? lf->units_per_EM : 1000)));
+          if (width >= 0) f->ligatures.push_back({letters, gid, width});
+        }
+        if (lf && lf != f->face) FT_Done_Face(lf);
+        std::stable_sort(f->ligatures.begin(), f->ligatures.end(),
+                         [](const OutFont::Ligature& a, const OutFont::Ligature& b) { return a.letters.size() > b.letters.size(); });
+      }
+    }
     fonts.push_back(std::move(f));
     fontOfId[r.font_id] = static_cast<int>(fonts.size()) - 1;
     if (simple) fonts.back()->parts.push_back(static_cast<int>(fonts.size()) - 1);
@@ -575,7 +643,32 @@ struct Writer {
           carry -= given;
           continue;
         }
-        const auto [font, gid] = Glyph(recordFont, c);
+        // A ligature's letters in a row are drawn with its glyph, as the text engine draws them.
+        int take = 1, font = -1;
+        uint16_t gid = 0;
+        int ligWidth = -1;
+        if (recordFont >= 0) {
+          OutFont& rf = *fonts[static_cast<size_t>(recordFont)];
+          for (const OutFont::Ligature& lig : rf.ligatures) {
+            const int n = static_cast<int>(lig.letters.size());
+            if (i + n > run->char_count) continue;
+            bool same = true;
+            for (int k = 0; k < n && same; ++k) same = run->chars[i + k].character == static_cast<int32_t>(lig.letters[size_t(k)]);
+            if (!same) continue;
+            if (rf.simple) {
+              const auto placed = SimpleCode(recordFont, lig.gid);
+              if (placed.first < 0) continue;
+              font = placed.first, gid = placed.second;
+            } else {
+              font = recordFont, gid = lig.gid;
+            }
+            take = n;
+            ligWidth = lig.width;
+            fonts[static_cast<size_t>(font)]->lettersOf[gid] = lig.letters;
+            break;
+          }
+        }
+        if (take == 1) std::tie(font, gid) = Glyph(recordFont, c);
         if (font < 0) continue;
         if (font != current) {
           if (open) s += "] TJ\n";
@@ -588,6 +681,28 @@ struct Writer {
         adj += carry;
         carry = 0;
         if (adj != 0 && std::isfinite(adj)) s += Num(adj) + " ";
+        if (take > 1) {
+          // The letters' own shifts, and the ligature's width against the letters' advances.
+          // The first letter's advance tells whether the caller gives advances (a letter the
+          // font has no glyph for may be laid out with none).
+          float letters = 0;
+          for (int k = 1; k < take; ++k) {
+            const PdfRunChar& lc = run->chars[i + k];
+            if (std::isfinite(lc.adjustment)) carry += lc.adjustment;
+            if (lc.advance > 0 && std::isfinite(lc.advance)) letters += lc.advance;
+          }
+          if (given > 0 && size > 0) {
+            const double extra = (ligWidth / 1000.0 * size + tc) * th - (given + letters) / 1000.0 * size;
+            const double more = extra * 1000 / (size * th);
+            if (std::isfinite(more)) carry += static_cast<float>(more);
+          }
+          fonts[static_cast<size_t>(font)]->used.emplace(gid, c);
+          char hex[8];
+          std::snprintf(hex, sizeof hex, fonts[static_cast<size_t>(font)]->simple ? "<%02X>" : "<%04X>", gid);
+          s += hex;
+          i += take - 1;
+          continue;
+        }
         if (font == fallback && given > 0 && size > 0) {
           const double w = FallbackWidth(gid);
           const double extra = (w / 1000 * size + tc) * th - given / 1000.0 * size;
@@ -696,17 +811,25 @@ std::string ToUnicode(const OutFont& f) {
       "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n/CIDSystemInfo << /Registry (Adobe) /Ordering "
       "(UCS) /Supplement 0 >> def\n/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n";
   s += f.simple ? "<00> <FF>\nendcodespacerange\n" : "<0000> <FFFF>\nendcodespacerange\n";
-  std::vector<std::pair<uint16_t, uint16_t>> pairs;
-  for (const auto& [g, u] : f.used)
-    if (u) pairs.emplace_back(g, u);
+  // A ligature's code stands for its letters.
+  std::vector<std::pair<uint16_t, std::u16string>> pairs;
+  for (const auto& [g, u] : f.used) {
+    auto letters = f.lettersOf.find(g);
+    if (letters != f.lettersOf.end()) pairs.emplace_back(g, letters->second);
+    else if (u) pairs.emplace_back(g, std::u16string(1, static_cast<char16_t>(u)));
+  }
   for (size_t i = 0; i < pairs.size(); i += 100) {
     const size_t n = std::min<size_t>(100, pairs.size() - i);
     s += std::to_string(n) + " beginbfchar\n";
     for (size_t k = i; k < i + n; ++k) {
-      char line[32];
-      std::snprintf(line, sizeof line, f.simple ? "<%02X> <%04X>\n" : "<%04X> <%04X>\n", pairs[k].first,
-                    pairs[k].second);
-      s += line;
+      char unit[16];
+      std::snprintf(unit, sizeof unit, f.simple ? "<%02X> <" : "<%04X> <", pairs[k].first);
+      s += unit;
+      for (char16_t u : pairs[k].second) {
+        std::snprintf(unit, sizeof unit, "%04X", static_cast<unsigned>(u));
+        s += unit;
+      }
+      s += ">\n";
     }
     s += "endbfchar\n";
   }

@@ -659,7 +659,8 @@ TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
 // Glyphs the run's font lacks: a word space stays a gap as wide as the caller laid it out (no
 // default font for it), and a glyph of the default font moves the next character by as much as
 // it is wider or narrower than the caller's advance. A ligature's code (several characters in
-// the Unicode CMap) stands for none of its letters.
+// the Unicode CMap) stands for none of its letters alone, but draws them where they follow each
+// other.
 TEST(SavePdf, RunsKeepTheirPlacesAroundGlyphsTheFontLacks) {
   lwtest::TempDir dir;
   const auto out = dir / "gaps.pdf";
@@ -692,6 +693,8 @@ TEST(SavePdf, RunsKeepTheirPlacesAroundGlyphsTheFontLacks) {
   PdfSaveEntry* line = TextLine(20, 150, 31, 20, u"f X", black);
   static_cast<PdfSaveTextBlock*>(line->element)->runs[0]->chars[1].advance = 300;
   p.elements.push_back(line);
+  // A ligature's letters in a row are drawn with its glyph, and copied as the letters.
+  p.elements.push_back(TextLine(20, 100, 31, 20, u"off", black));
   // The euro sign is in no table of the font: the default font draws it, laid out 1000 units wide.
   line = TextLine(20, 40, 31, 100, u"\u20ACI", black);
   static_cast<PdfSaveTextBlock*>(line->element)->runs[0]->chars[0].advance = 1000;
@@ -705,10 +708,14 @@ TEST(SavePdf, RunsKeepTheirPlacesAroundGlyphsTheFontLacks) {
   ASSERT_EQ(FT_New_Face(lib, kSans, 0, &face), 0);
   char want[64];
   std::snprintf(want, sizeof want, "[<%04x>-300 <%04x>] TJ", FT_Get_Char_Index(face, 'f'), FT_Get_Char_Index(face, 'X'));
+  char ligature[64];
+  std::snprintf(ligature, sizeof ligature, "[<%04x><%04x>] TJ", FT_Get_Char_Index(face, 'o'), FT_Get_Char_Index(face, '\''));
   FT_Done_Face(face);
   FT_Done_FreeType(lib);
   const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
   EXPECT_NE(objects.find(want), std::string::npos) << want;
+  EXPECT_NE(objects.find(ligature), std::string::npos) << ligature;
+  EXPECT_NE(Shell("pdftotext '" + out.string() + "' -").find("off"), std::string::npos);
   const std::string fonts = Shell("pdffonts '" + out.string() + "'");
   int rows = 0;
   for (size_t at = fonts.find("CID TrueType"); at != std::string::npos; at = fonts.find("CID TrueType", at + 1)) ++rows;

@@ -32,6 +32,7 @@ extern "C" {
 #include <lwreplace.h>
 #include <lwstr.h>
 
+#include "LatinAccents.h"
 #include "cpdfEngine.h"
 #include "writer_internal.h"
 
@@ -525,6 +526,114 @@ struct Writer {
     return FT_Load_Glyph(face, gid, FT_LOAD_NO_SCALE) == 0 ? face->glyph->metrics.horiAdvance * 1000.0 / upem : 0;
   }
 
+  // Outline box of a glyph of a simple font's face, thousandths of an em: left, width, top, and
+  // whether it has one.
+  struct Box {
+    double left = 0, width = 0, top = 0;
+    bool ok = false;
+  };
+  Box GlyphBox(FT_Face face, uint16_t gid) {
+    Box b;
+    if (!face || FT_Load_Glyph(face, gid, FT_LOAD_NO_SCALE) != 0) return b;
+    const double k = 1000.0 / (face->units_per_EM ? face->units_per_EM : 1000);
+    const FT_Glyph_Metrics& m = face->glyph->metrics;
+    b.left = m.horiBearingX * k, b.width = m.width * k, b.top = m.horiBearingY * k;
+    b.ok = m.width > 0 || m.height > 0;
+    return b;
+  }
+
+  // A precomposed Latin letter a Type 1 or CFF font lacks, drawn as the text engine draws it: the
+  // letter (a dotless i or j where the font has one) and a spacing accent of the font centred over
+  // it, raised by as much as the letter stands above the font's "x" (marks below the letter are
+  // not raised); the next character moves on from the caller's advance. False when the font
+  // cannot draw it so.
+  bool Compose(Page& page, int recordFont, const PdfSaveTextRun* run, int i, double size, float& carry, int& current,
+               bool& open) {
+    if (recordFont < 0) return false;
+    OutFont& rf = *fonts[static_cast<size_t>(recordFont)];
+    const uint16_t c = static_cast<uint16_t>(run->chars[i].character & 0xFFFF);
+    if (!rf.simple || rf.gidOf.count(c)) return false;
+    const latin_accents::Composed* parts = latin_accents::Decompose(c);
+    if (!parts) return false;
+    auto gidOf = [&](char16_t ch) -> int {
+      auto it = rf.gidOf.find(ch);
+      return it == rf.gidOf.end() ? -1 : it->second;
+    };
+    int base = -1;
+    char16_t baseChar = parts->base;
+    if (parts->base == 'i' || parts->base == 'j') {
+      baseChar = parts->base == 'i' ? 0x0131 : 0x0237;
+      base = gidOf(baseChar);
+    }
+    if (base < 0) baseChar = parts->base, base = gidOf(baseChar);
+    int accent = -1;
+    char16_t accentChar = 0;
+    for (const latin_accents::Spacing& sp : latin_accents::kSpacing)
+      if (sp.mark == parts->mark && (accent = gidOf(sp.spacing)) >= 0) {
+        accentChar = sp.spacing;
+        break;
+      }
+    if (base < 0 || accent < 0) return false;
+    const Box letter = GlyphBox(rf.face, static_cast<uint16_t>(base));
+    const Box mark = GlyphBox(rf.face, static_cast<uint16_t>(accent));
+    if (!letter.ok || !mark.ok) return false;
+    const auto [bf, bc] = SimpleCode(recordFont, static_cast<uint16_t>(base));
+    const auto [af, ac] = SimpleCode(recordFont, static_cast<uint16_t>(accent));
+    if (bf < 0 || af < 0) return false;
+    double dy = 0;
+    const bool below = parts->mark == 0x0327 || parts->mark == 0x0328;
+    const int x = gidOf('x');
+    if (!below && x >= 0) {
+      const Box xb = GlyphBox(rf.face, static_cast<uint16_t>(x));
+      if (xb.ok && letter.top > xb.top) dy = letter.top - xb.top;
+    }
+    const double dx = letter.left + letter.width / 2 - (mark.left + mark.width / 2);
+    const int wLetter = fonts[static_cast<size_t>(bf)]->widthOfCode[bc];
+    const int wMark = fonts[static_cast<size_t>(af)]->widthOfCode[ac];
+    std::string& s = page.content;
+    auto put = [&](int font, uint16_t code, float adj) {
+      if (font != current) {
+        if (open) s += "] TJ\n";
+        s += "/F" + std::to_string(font) + " " + Num(size) + " Tf [";
+        page.fonts.insert(font);
+        current = font;
+        open = true;
+      } else if (!open) {
+        s += "[";
+        open = true;
+      }
+      if (adj != 0 && std::isfinite(adj)) s += Num(adj) + " ";
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "<%02X>", code);
+      s += hex;
+    };
+    // The two glyphs copy as the precomposed letter.
+    if (open) s += "] TJ\n";
+    open = false;
+    char actual[64];
+    std::snprintf(actual, sizeof actual, "/Span <</ActualText <FEFF%04X>>> BDC\n", static_cast<unsigned>(c));
+    s += actual;
+    float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
+    put(bf, bc, adj + carry);
+    fonts[static_cast<size_t>(bf)]->used.emplace(bc, baseChar);
+    const std::string rise = Num(-run->baseline_shift / 1.33f);
+    if (dy != 0) {
+      if (open) s += "] TJ\n";
+      s += Num(-run->baseline_shift / 1.33f + dy / 1000 * size) + " Ts [";
+      open = true;
+    }
+    put(af, ac, static_cast<float>(wLetter - dx));
+    // The accent copies as the letter: the letter's code stands for the letter alone.
+    fonts[static_cast<size_t>(af)]->used.emplace(ac, accentChar);
+    s += "] TJ\n";
+    if (dy != 0) s += rise + " Ts ";
+    s += "EMC\n";
+    open = false;
+    const float given = run->chars[i].advance > 0 && std::isfinite(run->chars[i].advance) ? run->chars[i].advance : 0;
+    carry = static_cast<float>(dx + wMark - (given > 0 ? given : wLetter));
+    return true;
+  }
+
   // The font and glyph of one character of a run.
   std::pair<int, uint16_t> Glyph(int fontIndex, uint16_t c) {
     if (fontIndex >= 0) {
@@ -668,6 +777,7 @@ struct Writer {
             break;
           }
         }
+        if (take == 1 && Compose(page, recordFont, run, i, size, carry, current, open)) continue;
         if (take == 1) std::tie(font, gid) = Glyph(recordFont, c);
         if (font < 0) continue;
         if (font != current) {
@@ -675,6 +785,9 @@ struct Writer {
           s += "/F" + std::to_string(font) + " " + Num(size) + " Tf [";
           page.fonts.insert(font);
           current = font;
+          open = true;
+        } else if (!open) {
+          s += "[";
           open = true;
         }
         float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;

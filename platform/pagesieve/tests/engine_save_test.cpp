@@ -733,4 +733,50 @@ TEST(SavePdf, RunsKeepTheirPlacesAroundGlyphsTheFontLacks) {
   EXPECT_GT(stem, 100);
 }
 
+// A precomposed letter a Type 1 font lacks is drawn from the font's letter and spacing accent, as
+// the text engine draws it, and copies as the precomposed letter: no default font.
+TEST(SavePdf, AccentedLettersAFontLacksAreComposedFromItsLetterAndAccent) {
+  const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
+  if (!std::filesystem::exists(t1)) GTEST_SKIP() << "no Type 1 program installed";
+  lwtest::TempDir dir;
+  const auto out = dir / "accents.pdf";
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  // Tables for the first 128 codes only: the precomposed letters are in no table.
+  PdfFontRecord r = NameKeyedFont(41, kPdfProgramType1, lwtest::ReadFileBytes(t1), 0x80, "Probe");
+  auto* gid = const_cast<uint16_t*>(r.program->cid_to_gid);
+  auto* ucs = const_cast<uint16_t*>(r.program->cid_to_ucs);
+  // Code 1 holds the acute accent (U+00B4), code 2 the dotless i.
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, t1, 0, &face), 0);
+  gid[1] = uint16_t(FT_Get_Char_Index(face, 0xB4)), ucs[1] = 0xB4;
+  gid[2] = uint16_t(FT_Get_Char_Index(face, 0x131)), ucs[2] = 0x131;
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  ASSERT_NE(gid[1], 0);
+  p.fonts.push_back(r);
+  p.elements.push_back(TextLine(20, 50, 41, 100, u"\u00E9t\u00ED", black));
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << "the default font stands in:\n" << fonts;
+  EXPECT_NE(Shell("pdftotext -enc UTF-8 '" + out.string() + "' -").find("\u00E9t\u00ED"), std::string::npos);
+  // The accent stands above the e's x-height, over the e (x 20 to 64).
+  const Raster ras = Render(out, dir);
+  ASSERT_GT(ras.w, 150);
+  int over = 0, beside = 0;
+  for (int y = 60; y < 100; ++y) {
+    for (int x = 22; x < 64; ++x) over += (ras.At(x, y) & 0xFF) < 100;
+    for (int x = 0; x < 20; ++x) beside += (ras.At(x, y) & 0xFF) < 100;
+  }
+  EXPECT_GT(over, 50);
+  EXPECT_EQ(beside, 0);
+}
+
 }  // namespace

@@ -586,6 +586,29 @@ PdfFontRecord NameKeyedFont(int id, int kind, const std::vector<uint8_t>& bytes,
   return r;
 }
 
+// A Type 1 program with a binary encrypted part as a PFB file: its three parts in segments.
+std::vector<uint8_t> Pfb(const std::vector<uint8_t>& t1, size_t* clearText) {
+  const std::string text(t1.begin(), t1.end());
+  size_t e = text.find("eexec");
+  if (e == std::string::npos) return {};
+  e += 5;
+  while (e < text.size() && (text[e] == '\r' || text[e] == '\n')) ++e;
+  size_t z = text.rfind("cleartomark");
+  while (z > e && (text[z - 1] == '0' || text[z - 1] == '\r' || text[z - 1] == '\n')) --z;
+  std::vector<uint8_t> out;
+  auto segment = [&](int type, size_t from, size_t to) {
+    const size_t n = to - from;
+    out.insert(out.end(), {0x80, uint8_t(type), uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)});
+    out.insert(out.end(), t1.begin() + long(from), t1.begin() + long(to));
+  };
+  segment(1, 0, e);
+  segment(2, e, z);
+  segment(1, z, t1.size());
+  out.insert(out.end(), {0x80, 3});
+  *clearText = e;
+  return out;
+}
+
 // Type 1 and bare CFF programs cannot be keyed by glyph id: they go in as simple fonts whose
 // one-byte codes name their glyphs, with their own widths, and a font of more than 255 glyphs
 // shown is split. None of their text may take the default font.
@@ -598,8 +621,11 @@ TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
     const char* type;  // as pdffonts names it
   };
   std::vector<Case> cases = {{"bare CFF", kPdfProgramCff, lwtest::MakeBareCff(), "Type 1C"}};
-  if (std::filesystem::exists(t1)) cases.push_back({"Type 1", kPdfProgramType1, lwtest::ReadFileBytes(t1), "Type 1 "});
-  else std::printf("  no Type 1 program installed (%s): only the CFF case runs\n", t1);
+  size_t clearText = 0;
+  if (std::filesystem::exists(t1)) {
+    cases.push_back({"Type 1", kPdfProgramType1, lwtest::ReadFileBytes(t1), "Type 1 "});
+    cases.push_back({"Type 1 as PFB", kPdfProgramType1, Pfb(lwtest::ReadFileBytes(t1), &clearText), "Type 1 "});
+  } else std::printf("  no Type 1 program installed (%s): only the CFF case runs\n", t1);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     lwtest::TempDir dir;
@@ -636,6 +662,9 @@ TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
     const std::string text = Shell("pdftotext -enc UTF-8 '" + out.string() + "' -");
     EXPECT_NE(text.find("AB"), std::string::npos) << text;
     if (c.kind == kPdfProgramType1) {
+      // The program goes in without the PFB's segment headers: its clear text as long as the file's.
+      const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+      EXPECT_NE(objects.find("/Length1 " + std::to_string(clearText)), std::string::npos);
       ASSERT_GT(all.size(), 255u);
       EXPECT_EQ(parts, 2) << fonts;
       const std::wstring back = lw::Utf8ToWide(text);

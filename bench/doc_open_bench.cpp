@@ -14,8 +14,8 @@
 #include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 
+#include "LeafwrightDoc.h"
 #include "LfwReader.h"
-#include "PageObjects.h"
 #include "PdfFixtures.h"
 #include "TestSupport.h"
 

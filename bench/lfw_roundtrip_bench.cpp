@@ -10,9 +10,10 @@
 #include <quirebook/PdfPageParser.h>
 #include <zlib.h>
 
+#include "LeafwrightDoc.h"
 #include "LfwReader.h"
 #include "LfwSections.h"
-#include "PageObjects.h"
+#include "PageBusiPage.h"
 #include "PdfFixtures.h"
 #include "TestSupport.h"
 

@@ -7,6 +7,11 @@
 // 50 text pieces a page), and "sampler", cairo's sampler page (a line of text, filled and stroked
 // paths, a shading the engine rasterises and a small image).
 //
+// BM_ImportKeepPagesHeap loads every page of "columns" once and keeps them all, as an open document
+// does, and reports the heap the pages hold: heap_kb_per_page (growth of malloc's in-use bytes over
+// the loaded pages, the open but unloaded document subtracted), chars_per_page, bytes_per_char
+// (sizeof of the laid-out character) and char_kb_per_page (the character arrays' capacity).
+//
 // BM_MergeGlyphPieces merges one page of 5,000 one-glyph pieces.
 //
 // BM_MutoolStext times `mutool draw -F stext -o /dev/null` on the same files (MuPDF's own text
@@ -14,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include <glyphweave/EditableTextObj.h>
 #include <quirebook/DDrawTextObj.h>
 #include <quirebook/PdfPageParser.h>
 #include <quirebook/PublicationDoc.h>
@@ -116,6 +123,51 @@ BENCHMARK(BM_ImportPages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRea
 
 void BM_ImportAndMergePages(benchmark::State& state) { ImportAll(state, true); }
 BENCHMARK(BM_ImportAndMergePages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+double HeapInUse() {
+  malloc_trim(0);
+  return static_cast<double>(mallinfo2().uordblks);
+}
+
+void BM_ImportKeepPagesHeap(benchmark::State& state) {
+  const std::wstring path = File(0).wstring();
+  state.SetLabel(Name(0));
+  double perPage = 0, chars = 0, charBytes = 0;
+  for (auto _ : state) {
+    auto* source = new CCachePdfPageContent(path.c_str());
+    source->AddRef();
+    {
+      CTextDoc doc;
+      const int count = source->GetPagesCount();
+      for (int i = 0; i < count; ++i) {
+        auto* page = new CDrawingPage;
+        page->SetPageSourceContent(source);
+        page->SetPageSourceIndex(i);
+        doc.GetRenderPagesArray().AddPage(page);
+      }
+      const double before = HeapInUse();
+      for (int i = 0; i < count; ++i)
+        if (!doc.GetDrawingPage(i)->LoadPageContent(&doc)) state.SkipWithError("a page failed to load");
+      perPage = (HeapInUse() - before) / count;
+      chars = charBytes = 0;
+      for (int i = 0; i < count; ++i)
+        for (auto* obj : doc.GetDrawingPage(i)->GetRenderObjectList())
+          if (auto* text = dynamic_cast<GlyphweaveLib::CEditableTextObj*>(obj)) {
+            chars += static_cast<double>(text->GetArrayOfTextCharacters().size());
+            charBytes += static_cast<double>(text->GetArrayOfTextCharacters().capacity() *
+                                             sizeof(GlyphweaveLib::CCharacterItem));
+          }
+      chars /= count;
+      charBytes /= count;
+    }
+    source->Release();
+  }
+  state.counters["heap_kb_per_page"] = perPage / 1024.0;
+  state.counters["chars_per_page"] = chars;
+  state.counters["char_kb_per_page"] = charBytes / 1024.0;
+  state.counters["bytes_per_char"] = static_cast<double>(sizeof(GlyphweaveLib::CCharacterItem));
+}
+BENCHMARK(BM_ImportKeepPagesHeap)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A page that arrives as one piece per glyph (some PDF writers place every glyph on its own):
 // 5,000 pieces in 100 lines of 50, in Helvetica 6 pt. Only the merge is timed.

@@ -324,6 +324,12 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
   };
   std::vector<Measured> measured;
   std::vector<GlyphweaveLib::_CharsFontDesc> runFonts;
+  // The page keeps its texts for as long as it is loaded: the array is sized once, with no spare.
+  size_t total = 0;
+  for (int r = 0; r < text->run_count; ++r)
+    if (text->runs[r] && text->runs[r]->chars && text->runs[r]->char_count > 0)
+      total += static_cast<size_t>(text->runs[r]->char_count);
+  chars.reserve(chars.size() + total);
   for (int r = 0; r < text->run_count; ++r) {
     const PdfTextRun* run = text->runs[r];
     if (!run || run->char_count <= 0 || !run->chars) continue;

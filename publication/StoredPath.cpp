@@ -2,6 +2,7 @@
 #include "quirebook/StoredPath.h"
 
 #include <lwstr.h>
+#include <vectorloom/StreamReader.h>
 
 #include "quirebook/VideoStore.h"
 
@@ -63,6 +64,20 @@ bool StoredPathMatchesFolded(const std::wstring& field, const std::wstring& path
   if (units.size() < kStoredPathUnits || !LooksLikeReference(stored)) return false;
   // The first hash is that of the folded path.
   return stored.compare(0, 1 + kHashDigits, Reference(units), 0, 1 + kHashDigits) == 0;
+}
+
+bool ReadStoredPath(Vectorloom::CStreamReader& in, std::wstring& text) {
+  if (in.GetRemainLength() < kStoredPathUnits * 2) return false;
+  std::u16string units;
+  bool ended = false;
+  for (unsigned i = 0; i < kStoredPathUnits; ++i) {
+    uint16_t c = 0;
+    in.ReadU16(c);
+    ended = ended || c == 0;
+    if (!ended) units.push_back(static_cast<char16_t>(c));
+  }
+  text = lw::Utf16ToWide(units);
+  return true;
 }
 
 }  // namespace Quirebook

@@ -23,6 +23,7 @@
 #include <random>
 
 #include <vectorloom/GroupObj.h>
+#include <vectorloom/StreamReader.h>
 
 #include "quirebook/PublicationDoc.h"
 #include "quirebook/StoredPath.h"
@@ -78,16 +79,6 @@ bool WriteUnits(CFile* file, const std::u16string& units) {
 }
 
 bool WriteField(CFile* file, const std::wstring& text) { return WriteUnits(file, lw::WideToUtf16(text)); }
-
-std::wstring ReadField(const uint8_t* p) {
-  std::u16string units;
-  for (unsigned i = 0; i < kVideoPathUnits; ++i) {
-    const char16_t c = static_cast<char16_t>(lw::bin::GetLE16(p + i * 2));
-    if (c == 0) break;
-    units.push_back(c);
-  }
-  return lw::Utf16ToWide(units);
-}
 
 // Packs a whole file into `out` as one zlib stream. 1 = done, 0 = the source cannot be opened,
 // -1 = it could not be read or packed whole.
@@ -254,12 +245,12 @@ bool CDeflateSavingVideos::SavingBlocks(CFile* file, const CString&, const CStri
 bool CDeflateRomExtractVideos::ReadBlocksTag(CFile* file) {
   uint8_t head[12];
   if (file->Read(head, 12) != 12 || std::memcmp(head, kVideoTag, 4) != 0) return false;
-  m_nIndexPos = lw::bin::GetLE32(head + 4);
-  m_nSectionLength = lw::bin::GetLE32(head + 8);
-  return true;
+  CStreamReader in(head + 4, 8);
+  return in.ReadU32(m_nIndexPos) && in.ReadU32(m_nSectionLength);
 }
 
 bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
+  static_assert(kVideoPathUnits == kStoredPathUnits);
   m_entries.clear();
   const ULONGLONG length = file->GetLength();
   if (static_cast<ULONGLONG>(m_nIndexPos) + 4 > length) return false;
@@ -275,15 +266,12 @@ bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
   std::vector<Entry> entries;
   entries.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t* p = &table[static_cast<size_t>(i) * kVideoEntrySize];
+    CStreamReader in(&table[static_cast<size_t>(i) * kVideoEntrySize], kVideoEntrySize);
     Entry e;
-    e.position = lw::bin::GetLE32(p);
-    e.length = lw::bin::GetLE32(p + 4);
+    if (!in.ReadU32(e.position) || !in.ReadU32(e.length)) return false;
     if (e.length && (e.position < tableEnd || static_cast<ULONGLONG>(e.position) + e.length > length)) return false;
-    e.sourcePath = ReadField(p + 8);
-    e.storedName = ReadField(p + 528);
-    e.sourceSize = lw::bin::GetLE32(p + 1048);
-    e.sourceTime = static_cast<int64_t>(lw::bin::GetLE64(p + 1052));
+    if (!ReadStoredPath(in, e.sourcePath) || !ReadStoredPath(in, e.storedName)) return false;
+    if (!in.ReadU32(e.sourceSize) || !in.ReadI64(e.sourceTime)) return false;
     entries.push_back(std::move(e));
   }
   m_entries = std::move(entries);

@@ -9,6 +9,7 @@
 #include <QorProgress.h>
 #include <glyphweave/EmbedFontRes.h>
 #include <mfc/afxbinio.h>
+#include <vectorloom/StreamReader.h>
 #include <vectorloom/VariableStream.h>
 
 namespace Quirebook {
@@ -224,7 +225,9 @@ bool CBaseExtractorInterface::ReadIndexTable(CFile* file, std::vector<uint32_t>&
     return false;
   }
   if (!lw::bin::ReadBytes(*file, bytes.data(), bytes.size())) return false;
-  for (size_t i = 0; i < words.size(); ++i) words[i] = lw::bin::GetLE32(bytes.data() + 4 * i);
+  CStreamReader in(bytes.data(), static_cast<unsigned>(bytes.size()));  // below 4 GiB: first is a u32
+  for (uint32_t& word : words)
+    if (!in.ReadU32(word)) return false;
 
   // Every block must lie inside the file.
   const size_t stride = static_cast<size_t>(esize / 4);

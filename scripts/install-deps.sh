@@ -24,6 +24,8 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core fonts-wqy-zenhei fonts-crosextra-carlito fonts-crosextra-caladea
   # an OpenType font with CFF outlines for the PDF writer's tests
   fonts-urw-base35
+  # the command icons compiled into the program (Breeze, SVG)
+  breeze-icon-theme
   # checking outputs, headless windows
   qpdf poppler-utils ffmpeg xvfb xauth imagemagick
   # the PDF import benchmark times mutool beside our import

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include <gdi/wingdi.h>
-#include <win32/lwbytes.h>
+#include <vectorloom/StreamReader.h>
 
 #include "glyphweave/AccessTextsOutline.h"
 
@@ -19,19 +19,13 @@ namespace GlyphweaveLib {
 namespace {
 
 constexpr unsigned kPolygonHeaderSize = 16;  // cb, dwType, pfxStart
-constexpr unsigned kCurveHeadSize = 4;       // wType, cpfx
 constexpr unsigned kPointFxSize = 8;
-
-using lw::GetLE16;
-using lw::GetLE32;
 
 // A POINTFX as its two raw 16.16 values (fraction in the low word, signed integer part above).
 struct RawPoint {
-  int32_t x, y;
+  int32_t x = 0, y = 0;
 };
-RawPoint ReadPointFx(const unsigned char* p) {
-  return RawPoint{static_cast<int32_t>(GetLE32(p)), static_cast<int32_t>(GetLE32(p + 4))};
-}
+bool ReadPointFx(CStreamReader& in, RawPoint& r) { return in.ReadI32(r.x) && in.ReadI32(r.y); }
 // Path coordinates: y negated.
 PointF FromFixed(const RawPoint& r) {
   return PointF(static_cast<float>(r.x / 65536.0), static_cast<float>(-(r.y / 65536.0)));
@@ -54,52 +48,55 @@ void AddQuadratic(GraphicsPath& path, const Matrix& m, PointF p0, PointF k, Poin
 bool AddNativeOutlineToPath(const void* buffer, DWORD size, const Matrix& m, GraphicsPath& path) {
   if (size == 0) return true;
   if (!buffer) return false;
-  const auto* data = static_cast<const unsigned char*>(buffer);
-  DWORD offset = 0;
-  while (offset < size) {
-    // Every step is bounded by the bytes left: a header that does not fit, or a polygon whose
-    // byte count is below its header or runs past the buffer, ends the walk as malformed.
-    if (size - offset < kPolygonHeaderSize) return false;
-    const uint32_t cb = GetLE32(data + offset);
-    if (cb < kPolygonHeaderSize || cb > size - offset) return false;
-    const DWORD end = offset + cb;
-    const RawPoint start = ReadPointFx(data + offset + 8);
+  // Every step is bounded by the bytes left: a header that does not fit, or a polygon whose byte
+  // count is below its header or runs past the buffer, ends the walk as malformed.
+  CStreamReader in(buffer, size);
+  while (in.GetRemainLength() > 0) {
+    if (in.GetRemainLength() < kPolygonHeaderSize) return false;
+    const unsigned char* head = in.GetCurrent();
+    uint32_t cb = 0, type = 0;
+    RawPoint start;
+    if (!in.ReadU32(cb) || cb < kPolygonHeaderSize || cb - 4 > in.GetRemainLength()) return false;
+    CStreamReader polygon(head, cb);
+    in.Skip(cb - 4);
+    if (!polygon.Skip(4) || !polygon.ReadU32(type) || !ReadPointFx(polygon, start)) return false;
     RawPoint current = start;
     bool segments = false;
-    DWORD p = offset + kPolygonHeaderSize;
-    while (p < end) {
-      if (end - p < kCurveHeadSize) return false;
-      const uint16_t type = GetLE16(data + p);
-      const uint32_t count = GetLE16(data + p + 2);
-      p += kCurveHeadSize;
-      if (count > (end - p) / kPointFxSize) return false;
-      const unsigned char* pts = data + p;
-      if (type == TT_PRIM_LINE) {
-        for (uint32_t i = 0; i < count; ++i) {
-          const RawPoint next = ReadPointFx(pts + i * kPointFxSize);
+    while (polygon.GetRemainLength() > 0) {
+      uint16_t curveType = 0, count = 0;
+      if (!polygon.ReadU16(curveType) || !polygon.ReadU16(count)) return false;
+      if (count > polygon.GetRemainLength() / kPointFxSize) return false;
+      if (curveType == TT_PRIM_LINE) {
+        for (unsigned i = 0; i < count; ++i) {
+          RawPoint next;
+          if (!ReadPointFx(polygon, next)) return false;
           path.AddLine(Through(m, FromFixed(current)), Through(m, FromFixed(next)));
           current = next;
           segments = true;
         }
-      } else if (type == TT_PRIM_QSPLINE) {
-        for (uint32_t i = 0; i + 1 < count; ++i) {
-          const RawPoint k = ReadPointFx(pts + i * kPointFxSize);
-          RawPoint e = ReadPointFx(pts + (i + 1) * kPointFxSize);
+      } else if (curveType == TT_PRIM_QSPLINE) {
+        RawPoint k;
+        if (count > 0 && !ReadPointFx(polygon, k)) return false;
+        for (unsigned i = 0; i + 1 < count; ++i) {
+          RawPoint next;
+          if (!ReadPointFx(polygon, next)) return false;
+          RawPoint e = next;
           if (i + 2 < count) {
             // Between two off-curve points lies the implied on-curve midpoint (truncated).
-            e.x = static_cast<int32_t>((static_cast<int64_t>(k.x) + e.x) / 2);
-            e.y = static_cast<int32_t>((static_cast<int64_t>(k.y) + e.y) / 2);
+            e.x = static_cast<int32_t>((static_cast<int64_t>(k.x) + next.x) / 2);
+            e.y = static_cast<int32_t>((static_cast<int64_t>(k.y) + next.y) / 2);
           }
           AddQuadratic(path, m, FromFixed(current), FromFixed(k), FromFixed(e));
           current = e;
           segments = true;
+          k = next;
         }
+      } else if (!polygon.Skip(count * kPointFxSize)) {
+        return false;
       }
-      p += count * kPointFxSize;
     }
     if (segments) path.AddLine(Through(m, FromFixed(current)), Through(m, FromFixed(start)));
     path.CloseFigure();
-    offset = end;
   }
   return true;
 }

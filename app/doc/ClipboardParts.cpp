@@ -7,9 +7,11 @@
 #include <cstring>
 
 #include <gdiplus/gdiplus.h>
+#include <glyphweave/EditableTextObj.h>
 #include <quirebook/StoredPath.h>
 
 #include "LfwSections.h"
+#include "PageObjectRecords.h"
 
 using namespace Vectorloom;
 

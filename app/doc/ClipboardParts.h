@@ -17,7 +17,7 @@
 
 #include <quirebook/ZipSections.h>
 
-#include "PageObjects.h"
+#include "FinishLoadedObjects.h"
 
 // "Objs" writer: the shapes, texts and groups of a list (top-level videos and other kinds are
 // left out and not counted).

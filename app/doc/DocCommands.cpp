@@ -8,7 +8,9 @@
 
 #include "LfwReader.h"
 #include "LfwSections.h"
-#include "PageObjects.h"
+#include "LeafwrightAppState.h"
+#include "LeafwrightDoc.h"
+#include "PageBusiPage.h"
 
 using namespace Vectorloom;
 

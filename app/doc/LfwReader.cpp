@@ -7,7 +7,9 @@
 #include <lwstr.h>
 #include <objidl.h>
 #include <quirebook/StoredPath.h>
+#include <quirebook/VideoObj.h>
 #include <vectorloom/GroupObj.h>
+#include <vectorloom/StreamReader.h>
 #include <vectorloom/UnitConv.h>
 #include <winfile.h>
 
@@ -19,7 +21,8 @@
 #include <system_error>
 #include <utility>
 
-#include "PageObjects.h"
+#include "FinishLoadedObjects.h"
+#include "PageObjectRecords.h"
 
 namespace {
 
@@ -268,11 +271,10 @@ bool CCacheLfwPageContent::ReadHeaders() {
     static constexpr const char* kTags[4] = {"Page", "Dibs", "Font", "avst"};
     SectionHeader headers[4];
     uint64_t sectionStart = kLfwSectionsPos;
+    CStreamReader in(head + kLfwSectionHeadersPos, sizeof(head) - kLfwSectionHeadersPos);
     for (int i = 0; i < 4; ++i) {
-      const uint8_t* h = head + kLfwSectionHeadersPos + 12 * i;
-      std::memcpy(headers[i].tag, h, 4);
-      headers[i].indexPos = lw::bin::GetLE32(h + 4);
-      headers[i].length = lw::bin::GetLE32(h + 8);
+      if (!in.ReadData(headers[i].tag, 4) || !in.ReadU32(headers[i].indexPos) || !in.ReadU32(headers[i].length))
+        return fail(L"The file is too short to be a document file.");
       if (std::memcmp(headers[i].tag, kTags[i], 4) != 0) return fail(L"The sections of the file are not in order.");
       if (headers[i].indexPos < sectionStart || headers[i].length < 4 ||
           static_cast<uint64_t>(headers[i].indexPos) + headers[i].length > fileLength)

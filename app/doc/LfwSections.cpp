@@ -15,11 +15,14 @@
 #include <objidl.h>
 #include <quirebook/StoredPath.h>
 #include <vectorloom/GroupObj.h>
+#include <vectorloom/StreamReader.h>
 #include <vectorloom/UnitConv.h>
 #include <vectorloom/VariableStream.h>
 
+#include "FinishLoadedObjects.h"
+#include "LeafwrightDoc.h"
 #include "LfwReader.h"
-#include "PageObjects.h"
+#include "PageObjectRecords.h"
 
 namespace {
 
@@ -57,13 +60,9 @@ void EncodeLfwPathField(const CString& path, uint8_t field[kLfwPathUnits * 2]) {
 }
 
 CString DecodeLfwPathField(const uint8_t field[kLfwPathUnits * 2]) {
-  std::u16string units;
-  for (unsigned i = 0; i < kLfwPathUnits; ++i) {
-    const auto c = static_cast<char16_t>(lw::bin::GetLE16(field + 2 * i));
-    if (c == 0) break;
-    units.push_back(c);
-  }
-  const std::wstring wide = lw::Utf16ToWide(units);
+  CStreamReader in(field, kLfwPathUnits * 2);
+  std::wstring wide;
+  Quirebook::ReadStoredPath(in, wide);
   return CString(wide.c_str());
 }
 

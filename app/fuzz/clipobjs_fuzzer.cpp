@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ClipboardParts.h"
+#include "LeafwrightDoc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> copy(data, data + size);

@@ -20,8 +20,9 @@
 
 #include <glyphweave/EmbedFontRes.h>
 
+#include "LeafwrightDoc.h"
 #include "LfwReader.h"
-#include "PageObjects.h"
+#include "PageBusiPage.h"
 
 namespace {
 

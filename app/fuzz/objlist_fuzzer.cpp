@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "PageObjects.h"
+#include "PageGroupObj.h"
+#include "PageObjectRecords.h"
 
 namespace {
 

@@ -5,9 +5,13 @@
 #include <gdiplus/gdiplus.h>
 #include <QorpRecentFileList.h>
 
+#include "AboutDlg.h"
 #include "LeafwrightView.h"
 #include "MainFrame.h"
+#include "MyDocManager.h"
+#include "NewPdfDlg.h"
 #include "ShellIds.h"
+#include "SkinFrameDlg.h"
 
 std::vector<Vectorloom::CLocalGradientColorsDefine> MakePresetGradients() {
   std::vector<Vectorloom::CLocalGradientColorsDefine> presets;
@@ -33,11 +37,23 @@ CLeafwrightApp* g_pLeafwrightApp = nullptr;
 
 bool IsStartupNew() { return g_pLeafwrightApp && g_pLeafwrightApp->m_bStartupNewDocument; }
 
+// The new-document dialog in the current theme's skin, over the main window.
+bool PromptNewPages(float& width, float& height, int& unit, int& count) {
+  CSkinFrameDlg<CNewPdfDlg> dlg(AfxGetMainWnd());
+  if (dlg.DoModal() != IDOK) return false;
+  unit = dlg.m_eUnit;
+  width = dlg.m_fWidth;
+  height = dlg.m_fHeight;
+  count = static_cast<int>(dlg.m_nPageCount);
+  return true;
+}
+
 }  // namespace
 
 CLeafwrightApp* GetLeafwrightApp() { return g_pLeafwrightApp; }
 
 BEGIN_MESSAGE_MAP(CLeafwrightApp, CWinApp)
+  ON_COMMAND(ID_APP_ABOUT, &CLeafwrightApp::OnAppAbout)
   ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
   ON_COMMAND(ID_FILE_OPEN, &CLeafwrightApp::OnFileOpen)
   ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CLeafwrightApp::OnUpdateRecentFile)
@@ -66,11 +82,15 @@ BOOL CLeafwrightApp::InitInstance() {
   m_state.SetDefaultGradient(m_gradients[0]);
   SetLeafwrightAppState(&m_state);
 
+  // The program's own document manager: its Save As offers the document type only.
+  delete m_pDocManager;
+  m_pDocManager = new CMyDocManager;
   auto* pTemplate = new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CLeafwrightDoc), RUNTIME_CLASS(CMainFrame),
                                            RUNTIME_CLASS(CLeafwrightView));
   pTemplate->m_strDocStrings = kDocTemplateString;
   AddDocTemplate(pTemplate);
   CLeafwrightDoc::ShellHooks().pfnIsStartupNew = &IsStartupNew;
+  CLeafwrightDoc::ShellHooks().pfnPromptNewPages = &PromptNewPages;
 
   CCommandLineInfo cmdInfo;
   ParseCommandLine(cmdInfo);
@@ -108,4 +128,9 @@ void CLeafwrightApp::OnFileOpen() {
   CFileDialog dlg(TRUE, nullptr, nullptr, 0x1044, kOpenFileFilter, m_pMainWnd);
   if (dlg.DoModal() != IDOK) return;
   OpenDocumentFile(dlg.GetPathName());
+}
+
+void CLeafwrightApp::OnAppAbout() {
+  CSkinFrameDlg<CAboutDlg> dlg(m_pMainWnd);
+  dlg.DoModal();
 }

@@ -6,7 +6,9 @@
 
 #include <vector>
 
-#include "PageObjects.h"
+#include "LeafwrightAppState.h"
+#include "LeafwrightDoc.h"
+#include "PageBusiPage.h"
 
 // The start-up defaults of new shapes.
 inline constexpr COLORREF kDefaultFillColor = 0x00008000;    // RGB(0, 128, 0)
@@ -53,6 +55,8 @@ class CLeafwrightApp : public CWinApp, public CObjectNameCounters {
 
   // Asks for a PDF or document file and opens it.
   afx_msg void OnFileOpen();
+  // The About dialog, in the current theme's skin.
+  afx_msg void OnAppAbout();
   // A recent-file item is enabled while the list holds a file for it.
   afx_msg void OnUpdateRecentFile(CCmdUI* pCmdUI);
 

@@ -4,7 +4,9 @@
 
 #include <gdiplus/gdiplus.h>
 
-#include "PageObjects.h"
+#include "LeafwrightAppState.h"
+#include "LeafwrightDoc.h"
+#include "PageBusiPage.h"
 #include "ShellIds.h"
 
 IMPLEMENT_DYNCREATE(CLeafwrightView, CScrollView)

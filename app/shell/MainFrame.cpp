@@ -1,15 +1,13 @@
 #include "MainFrame.h"
 
-#include <cstring>
 #include <map>
-#include <memory>
-#include <string>
 
-#include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 
+#include <QorpPaintManager.h>
 #include <QorpRecentFileList.h>
 
+#include "CommandIcons.h"
 #include "LeafwrightView.h"
 #include "ShellIds.h"
 
@@ -29,41 +27,18 @@ const std::map<UINT, const wchar_t*> kCommandStrings = {
     {ID_GROUP_FILE, L"\nFile"},
     {ID_GROUP_PAGES, L"\nPages"},
     {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
+    {ID_APP_ABOUT, L"Show the program's name, version and addresses\nAbout"},
+    {ID_THEME_OFFICE2010_BLUE, L"Blue colour theme\nOffice 2010 Blue"},
+    {ID_THEME_OFFICE2010_SILVER, L"Silver colour theme\nOffice 2010 Silver"},
+    {ID_THEME_OFFICE2010_BLACK, L"Black colour theme\nOffice 2010 Black"},
 };
 
-// Icons of the desktop's icon theme, by command.
-const std::map<UINT, const char*> kCommandIcons = {
-    {ID_FILE_NEW, "document-new"},          {ID_FILE_OPEN, "document-open"},
-    {ID_FILE_SAVE, "document-save"},        {ID_FILE_SAVE_AS, "document-save-as"},
-    {ID_FILE_RECENT_LIST, "document-open-recent"},
-    {ID_GOTO_FIRST_PAGE, "go-first"},       {ID_GOTO_PREVIOUS_PAGE, "go-previous"},
-    {ID_GOTO_NEXT_PAGE, "go-next"},         {ID_GOTO_LAST_PAGE, "go-last"},
+// The Style menu (the first sub-menu of menu 380).
+const QORP_MENU_ENTRY kStyleMenu[] = {
+    {ID_THEME_OFFICE2010_BLUE, L"Office 2010 Blue"},
+    {ID_THEME_OFFICE2010_SILVER, L"Office 2010 Silver"},
+    {ID_THEME_OFFICE2010_BLACK, L"Office 2010 Black"},
 };
-
-// Reads a theme icon of nSize pixels as straight-alpha BGRA rows; false when the theme lacks it.
-bool LoadThemeIcon(const char* name, int nSize, std::vector<BYTE>& bgra, int& w, int& h) {
-  const std::string size = std::to_string(nSize) + "x" + std::to_string(nSize);
-  const std::string candidates[] = {
-      "/usr/share/icons/Adwaita/" + size + "/actions/" + name + "-symbolic.symbolic.png",
-      "/usr/share/icons/Adwaita/" + size + "/legacy/" + name + ".png",
-  };
-  for (const std::string& path : candidates) {
-    std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromFile(lw::Utf8ToWide(path).c_str()));
-    if (!bmp || bmp->GetLastStatus() != Gdiplus::Ok || bmp->GetWidth() == 0) continue;
-    w = static_cast<int>(bmp->GetWidth());
-    h = static_cast<int>(bmp->GetHeight());
-    Gdiplus::BitmapData data;
-    const Gdiplus::Rect all(0, 0, w, h);
-    if (bmp->LockBits(&all, Gdiplus::ImageLockModeRead, Gdiplus::PixelFormat32bppARGB, &data) != Gdiplus::Ok) continue;
-    bgra.resize(static_cast<size_t>(w) * h * 4);
-    for (int y = 0; y < h; ++y)
-      std::memcpy(bgra.data() + static_cast<size_t>(y) * w * 4,
-                  static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, static_cast<size_t>(w) * 4);
-    bmp->UnlockBits(&data);
-    return true;
-  }
-  return false;
-}
 
 // The keys of the main window (accelerator table 128).
 const ACCEL kAccelerators[] = {
@@ -83,6 +58,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_WM_DESTROY()
   ON_COMMAND(ID_FILE_RECENT_LIST, &CMainFrame::OnRecentList)
   ON_UPDATE_COMMAND_UI(ID_FILE_RECENT_LIST, &CMainFrame::OnUpdateRecentList)
+  ON_COMMAND_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnSwitchTheme)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnUpdateSwitchTheme)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -99,6 +76,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   lwmfc::RegisterAcceleratorTable(IDR_MAINFRAME, kAccelerators, static_cast<int>(std::size(kAccelerators)));
   LoadAccelTable(IDR_MAINFRAME);
   RecalcLayout();
+  OnSwitchTheme(static_cast<UINT>(GetCurrentTheme()));
   return 0;
 }
 
@@ -168,6 +146,13 @@ BOOL CMainFrame::CreateRibbonBar() {
   CQORPRibbonGroup* pPages = pHome->AddGroup(ID_GROUP_PAGES);
   for (UINT id : {ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE})
     pPages->Add(xtpControlButton, static_cast<int>(id));
+  // Right on the tab row: the Style drop-down with the three themes.
+  CQORPControl* pStyle = m_wndRibbon.AddTabRowControl(xtpControlPopup, 0);
+  pStyle->SetCaption(L"Style");
+  CMenu styleMenu;
+  QORPMenuFromTable(styleMenu, kStyleMenu, static_cast<int>(std::size(kStyleMenu)));
+  QORPLoadPopupFromMenu(pStyle->GetCommandBar(), styleMenu);
+  m_wndRibbon.AddTabRowControl(xtpControlButton, ID_APP_ABOUT);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_NEW);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_OPEN);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_SAVE);
@@ -176,12 +161,11 @@ BOOL CMainFrame::CreateRibbonBar() {
 }
 
 void CMainFrame::LoadCommandIcons() {
-  for (const auto& [id, name] : kCommandIcons)
-    for (int size : {16, 32}) {
-      std::vector<BYTE> bgra;
-      int w = 0, h = 0;
-      if (LoadThemeIcon(name, size, bgra, w, h)) m_wndRibbon.SetIcon(id, size, w, h, bgra.data());
-    }
+  // The compiled-in Breeze icons; the ribbon draws their one-colour parts in the colour of the
+  // buttons' captions of the current theme.
+  size_t n = 0;
+  const LwCommandIcon* icons = LwGetCommandIcons(&n);
+  for (size_t i = 0; i < n; ++i) m_wndRibbon.SetIconSvg(icons[i].nId, icons[i].pszSvg16, icons[i].pszSvg32);
 }
 
 void CMainFrame::OnUpdateCmdUIAll() {
@@ -234,3 +218,45 @@ bool CMainFrame::CProgressBarSite::SetProgressPanePos(int paneId, int position) 
 }
 
 void CMainFrame::CProgressBarSite::UpdateWindow() { m_pFrame->m_wndStatusBar.RedrawNow(); }
+
+// ---------------------------------------------------------------------------------------------
+// Themes
+
+void CMainFrame::OnSwitchTheme(UINT nId) { SwitchTheme(*this, static_cast<int>(nId)); }
+
+void CMainFrame::OnUpdateSwitchTheme(CCmdUI* pCmdUI) { UpdateSwitchTheme(pCmdUI); }
+
+void CMainFrame::SelectPaintTheme(int nPaintTheme) { CQORPPaintManager::Get()->SetTheme(nPaintTheme); }
+
+bool CMainFrame::LoadThemeModule(const CString& strModulePath) {
+  // The module is usable when it holds the themes (the built-in module always does).
+  std::string text;
+  return CQORPResourceTheme::LoadThemeText(strModulePath, kQorpThemeBlue, text);
+}
+
+void CMainFrame::SetImageHandle(const CString& strModulePath, const wchar_t* lpszIniName) {
+  // The ribbon, the status bar and the panes follow the paint manager's colours at once.
+  CQORPResourceTheme::SetImageHandle(strModulePath, lpszIniName);
+}
+
+void CMainFrame::SetDockingTheme(int) {
+  // The docking panes draw with the paint manager's pane colours; they repaint with RedrawAll.
+}
+
+void CMainFrame::SetFileButtonStyle(int nStyle) { m_nFileButtonStyle = nStyle; }
+
+void CMainFrame::RebuildBackstage() {
+  // The ribbon has no backstage view yet (its File commands sit in the Home tab's File group);
+  // once it has one, it is emptied and filled again here after each switch.
+}
+
+void CMainFrame::RedrawAll() {
+  if (!GetSafeHwnd()) return;
+  LoadCommandIcons();  // in the new caption colour
+  m_wndRibbon.RecalcLayout();
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CMainFrame::ApplyStatusFont() {
+  if (m_wndStatusBar.GetSafeHwnd()) m_wndStatusBar.RedrawNow(TRUE);
+}

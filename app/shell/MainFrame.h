@@ -8,9 +8,11 @@
 
 #include <QorProgress.h>
 
+#include "Themes.h"
+
 class CLeafwrightView;
 
-class CMainFrame : public CQORPFrameWnd {
+class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   DECLARE_DYNCREATE(CMainFrame)
 
  public:
@@ -30,6 +32,22 @@ class CMainFrame : public CQORPFrameWnd {
   // The idle pass: the recent-file items follow the application's list first (one item per
   // file, numbered, the path shortened to 30 characters), then every update handler runs.
   void OnUpdateCmdUIAll() override;
+
+  // The Style menu's themes (32771-32773): the whole switch runs for any of them, the current
+  // one included; also run once when the frame is made, with the current theme.
+  afx_msg void OnSwitchTheme(UINT nId);
+  afx_msg void OnUpdateSwitchTheme(CCmdUI* pCmdUI);
+
+  // The steps of a theme switch carried out on this frame's toolkit windows.
+  void SelectPaintTheme(int nPaintTheme) override;
+  bool LoadThemeModule(const CString& strModulePath) override;
+  void SetImageHandle(const CString& strModulePath, const wchar_t* lpszIniName) override;
+  void SetDockingTheme(int nDockingTheme) override;
+  void SetFileButtonStyle(int nStyle) override;
+  void RebuildBackstage() override;
+  void RedrawAll() override;
+  void ApplyStatusFont() override;
+  int GetFileButtonStyle() const { return m_nFileButtonStyle; }
 
  protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
@@ -60,4 +78,5 @@ class CMainFrame : public CQORPFrameWnd {
   CQORPRibbonBar m_wndRibbon;
   CProgressBarSite m_progressBar{this};
   CQORPControl* m_pRecentList = nullptr;
+  int m_nFileButtonStyle = 0;
 };

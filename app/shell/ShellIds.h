@@ -3,6 +3,9 @@
 
 #include <afxwin.h>
 
+// The resources shared with the dialogs: string table, dialog templates, theme commands.
+#include "resource.h"
+
 // Go-to-page commands (status bar and ribbon).
 inline constexpr UINT ID_GOTO_FIRST_PAGE = 32915;
 inline constexpr UINT ID_GOTO_PREVIOUS_PAGE = 32916;
@@ -16,8 +19,6 @@ inline constexpr UINT ID_INDICATOR_PROGRESS = 1022;
 inline constexpr UINT ID_INDICATOR_ZOOM = 383;
 inline constexpr UINT ID_INDICATOR_ZOOM_SLIDER = 384;
 
-// The document template, the accelerator table and the main frame's resources.
-inline constexpr UINT IDR_MAINFRAME = 128;
 // The ribbon's Home tab and its groups.
 inline constexpr UINT ID_TAB_HOME = 200;
 inline constexpr UINT ID_GROUP_FILE = 201;

@@ -11,10 +11,16 @@
 #include <utility>
 #include <vector>
 
+#include <glyphweave/EmbedFontRes.h>
 #include <mfc/afxbinio.h>
 #include <win32/lwstr.h>
 
-#include "PageObjects.h"
+#include "LeafwrightAppState.h"
+#include "PageGroupObj.h"
+#include "PageObjectRecords.h"
+#include "PageShapeObj.h"
+#include "PageTextObj.h"
+#include "PageVideoObj.h"
 
 namespace doctest {
 

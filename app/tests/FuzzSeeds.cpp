@@ -5,12 +5,17 @@
 #include <stdexcept>
 
 #include <glyphweave/EmbedFontRes.h>
+#include <quirebook/DDrawTextObj.h>
 #include <quirebook/PdfPageParser.h>
 #include <quirebook/VideoObj.h>
 #include <vectorloom/VariableStream.h>
 
 #include "FontPrograms.h"
+#include "LeafwrightDoc.h"
 #include "LfwTestKit.h"
+#include "PageBusiPage.h"
+#include "PageGroupObj.h"
+#include "PageVideoObj.h"
 #include "PdfFixtures.h"
 
 namespace fuzzseeds {

@@ -16,9 +16,11 @@
 #include <vectorloom/ShapeObj.h>
 #include <vectorloom/UnitConv.h>
 
+#include "LeafwrightDoc.h"
 #include "LfwReader.h"
 #include "LfwSections.h"
-#include "PageObjects.h"
+#include "PageBusiPage.h"
+#include "PageShapeObj.h"
 #include "TestSupport.h"
 
 namespace lfwtest {

@@ -17,6 +17,7 @@
 #include <wx/filename.h>
 #include <wx/textctrl.h>
 
+#include <AboutDlg.h>
 #include <EditParam1Dlg.h>
 #include <NewPdfDlg.h>
 #include <QorpSkinManager.h>
@@ -366,6 +367,21 @@ TEST(NewPdfDlgGui, DialogsOpenSkinnedInEachThemeAndArePhotographed) {
       RunDialog(dlg, [&](CDialog* p) {
         EXPECT_TRUE(Photograph(p, std::string("one-value-") + t.name));
         p->EndDialog(IDCANCEL);
+      });
+    }
+    {
+      // The About dialog: every text and link reads against the skin.
+      CSkinFrameDlg<CAboutDlg> dlg;
+      RunDialog(dlg, [&](CDialog* p) {
+        std::map<int, double> ink = {{IDC_STATIC_PRODUCT, 0}, {IDC_STATIC_MAKER, 0}, {IDC_STATIC_VERSION, 0},
+                                     {IDC_LINK_HOMEPAGE, 0},  {IDC_LINK_SALES, 0},   {IDC_LINK_SUPPORT, 0},
+                                     {IDC_LINK_AUTHOR, 0}};
+        EXPECT_TRUE(Photograph(p, std::string("about-") + t.name, &ink));
+        for (auto& [id, contrast] : ink) {
+          SCOPED_TRACE(id);
+          EXPECT_GE(contrast, 4.5);
+        }
+        p->EndDialog(IDOK);
       });
     }
     {

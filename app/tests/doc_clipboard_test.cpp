@@ -16,8 +16,15 @@
 
 #include "ClipboardParts.h"
 #include "DocTestKit.h"
+#include "FinishLoadedObjects.h"
+#include "LeafwrightDoc.h"
 #include "LfwSections.h"
 #include "LfwTestKit.h"
+#include "PageBusiPage.h"
+#include "PageGroupObj.h"
+#include "PageShapeObj.h"
+#include "PageTextObj.h"
+#include "PageVideoObj.h"
 #include "PdfFixtures.h"
 
 using namespace Vectorloom;

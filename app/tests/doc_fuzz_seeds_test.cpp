@@ -9,8 +9,10 @@
 
 #include <glyphweave/AccessTextsOutline.h>
 #include <glyphweave/EmbedFontRes.h>
+#include <quirebook/DDrawTextObj.h>
 #include <quirebook/PdfPageParser.h>
 #include <quirebook/VideoObj.h>
+#include <vectorloom/GroupObj.h>
 #include <vectorloom/StreamReader.h>
 
 #include "LfwTestKit.h"

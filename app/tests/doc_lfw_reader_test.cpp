@@ -6,9 +6,20 @@
 #include <functional>
 #include <map>
 
+#include <mfc/afxbinio.h>
+#include <quirebook/DDrawTextObj.h>
 #include <quirebook/PdfPageParser.h>
+#include <quirebook/VideoObj.h>
+#include <vectorloom/VariableStream.h>
 
+#include "FinishLoadedObjects.h"
+#include "LeafwrightDoc.h"
 #include "LfwTestKit.h"
+#include "PageBusiPage.h"
+#include "PageGroupObj.h"
+#include "PageObjectRecords.h"
+#include "PageShapeObj.h"
+#include "PageVideoObj.h"
 #include "PdfFixtures.h"
 
 using namespace lfwtest;

@@ -10,7 +10,14 @@
 #include <quirebook/VideoObj.h>
 #include <zlib.h>
 
+#include "FinishLoadedObjects.h"
+#include "LeafwrightDoc.h"
 #include "LfwTestKit.h"
+#include "PageBusiPage.h"
+#include "PageGroupObj.h"
+#include "PageShapeObj.h"
+#include "PageTextObj.h"
+#include "PageVideoObj.h"
 #include "PdfFixtures.h"
 
 using namespace lfwtest;

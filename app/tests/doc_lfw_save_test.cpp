@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "LeafwrightDoc.h"
 #include "LfwTestKit.h"
+#include "PageBusiPage.h"
 #include "ReplaceKill.h"
 
 using namespace lfwtest;

@@ -8,7 +8,13 @@
 
 #include <zlib.h>
 
+#include "LeafwrightDoc.h"
 #include "LfwTestKit.h"
+#include "PageBusiPage.h"
+#include "PageGroupObj.h"
+#include "PageShapeObj.h"
+#include "PageTextObj.h"
+#include "PageVideoObj.h"
 
 using namespace lfwtest;
 

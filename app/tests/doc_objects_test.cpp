@@ -9,8 +9,19 @@
 
 #include <mfc/afxbinio.h>
 
+#include "ClipboardFormat.h"
+#include "CreateObjectFactory.h"
 #include "DocTestKit.h"
-#include "PageObjects.h"
+#include "FinishLoadedObjects.h"
+#include "LeafwrightAppState.h"
+#include "LeafwrightDoc.h"
+#include "ObjectOccurArea.h"
+#include "PageBusiPage.h"
+#include "PageGroupObj.h"
+#include "PageObjectRecords.h"
+#include "PageShapeObj.h"
+#include "PageTextObj.h"
+#include "PageVideoObj.h"
 
 using namespace Vectorloom;
 using namespace doctest;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "LeafwrightDoc.h"
 #include "LfwTestKit.h"
 #include "PdfFixtures.h"
 #include "ReplaceKill.h"

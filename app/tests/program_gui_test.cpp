@@ -12,6 +12,7 @@
 #include <lwstr.h>
 
 #include "LeafwrightApp.h"
+#include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "PdfFixtures.h"

@@ -5,8 +5,8 @@
 #include <gdiplus/gdiplus.h>
 #include <lwstr.h>
 
+#include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
-#include "PageObjects.h"
 #include "PdfFixtures.h"
 #include "TestSupport.h"
 

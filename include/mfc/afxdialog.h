@@ -61,6 +61,43 @@
 #define CBS_DROPDOWNLIST 0x3L
 #define CBS_SORT 0x100L
 #define CBS_HASSTRINGS 0x200L
+#define CBS_OWNERDRAWFIXED 0x10L
+#define CBS_OWNERDRAWVARIABLE 0x20L
+
+// Owner drawing: what a control's DrawItem and MeasureItem are handed.
+#define WM_DRAWITEM 0x002B
+#define WM_MEASUREITEM 0x002C
+#define ODT_COMBOBOX 3
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_DISABLED 0x0004
+#define ODS_FOCUS 0x0010
+#define ODS_COMBOBOXEDIT 0x1000
+
+struct DRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;  // (UINT)-1 when the box is empty
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
+};
+typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
+
+struct MEASUREITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemWidth;
+  UINT itemHeight;
+  ULONG_PTR itemData;
+};
+typedef MEASUREITEMSTRUCT* LPMEASUREITEMSTRUCT;
 
 #define UDS_SETBUDDYINT 0x2L
 #define UDS_ALIGNRIGHT 0x4L
@@ -466,6 +503,16 @@ class CComboBox : public CWnd {
   int SelectString(int nStartAfter, const wchar_t* lpszString);
   DWORD_PTR GetItemData(int nIndex) const;
   int SetItemData(int nIndex, DWORD_PTR dwItemData);
+
+  // Owner-drawn boxes (CBS_OWNERDRAWFIXED / CBS_OWNERDRAWVARIABLE in the template) call these on
+  // the control itself, as the framework does when it reflects WM_DRAWITEM / WM_MEASUREITEM; the
+  // parent does not see those messages. lpDrawItemStruct->hDC is a GDI context over the item,
+  // with rcItem at its origin and the control's background already laid; what is drawn there
+  // appears in the list and, for the item shown in a pick list's own field (ODS_COMBOBOXEDIT),
+  // in the box. The base draws nothing. MeasureItem is asked once (item 0) for a fixed box and
+  // for each item for a variable one; itemHeight comes in as the toolkit's row height.
+  virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
+  virtual void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
 };
 
 class CSpinButtonCtrl : public CWnd {

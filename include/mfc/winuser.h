@@ -373,3 +373,45 @@ inline HACCEL LoadAccelerators(HINSTANCE h, LPCWSTR n) { return LoadAccelerators
 // inside the handling of a key message, the modifiers that came with that key; otherwise the
 // keyboard and mouse state now.
 SHORT GetKeyState(int nVirtKey);
+
+// ---------------------------------------------------------------------------------------------
+// Bitmaps and icons from the resource table (winres.h), user-interface thread or not.
+//
+// A bitmap resource (RT_BITMAP) holds a whole image file - BMP, PNG, JPEG or GIF - or, as the
+// Windows resource compiler stores it, a BMP without its 14-byte file header. An icon is found
+// under RT_GROUP_ICON, then under RT_ICON, and holds an image file the same way (PNG for icons
+// with an alpha channel). Differences from Windows worth knowing:
+// - LoadBitmapW gives a 32-bit top-down DIB section with the picture's alpha channel; it is the
+//   caller's to delete with DeleteObject.
+// - LoadIconW (and LoadImageW with LR_SHARED) gives the one icon of that id for the whole run;
+//   DestroyIcon leaves such an icon alone. Other icons from LoadImageW are the caller's.
+// - Names are resource ids or names only; the system's own images (OIC_*, IDI_*) are not here.
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define LR_DEFAULTCOLOR 0x0000
+#define LR_LOADFROMFILE 0x0010
+#define LR_DEFAULTSIZE 0x0040
+#define LR_CREATEDIBSECTION 0x2000
+#define LR_SHARED 0x8000
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+
+// Null when there is no such resource or its data are not an image that can be read.
+HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
+HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
+// IMAGE_BITMAP or IMAGE_ICON. A nonzero cx/cy scales the picture to that size; both zero keep
+// its own size, or give an icon SM_CXICON by SM_CYICON with LR_DEFAULTSIZE. With
+// LR_LOADFROMFILE, lpszName is the path of an image file.
+HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR lpszName, UINT uType, int cx, int cy, UINT fuLoad);
+inline HBITMAP LoadBitmap(HINSTANCE h, LPCWSTR n) { return LoadBitmapW(h, n); }
+inline HICON LoadIcon(HINSTANCE h, LPCWSTR n) { return LoadIconW(h, n); }
+inline HANDLE LoadImage(HINSTANCE h, LPCWSTR n, UINT t, int cx, int cy, UINT f) { return LoadImageW(h, n, t, cx, cy, f); }
+// FALSE for a handle that is not a live icon.
+BOOL DestroyIcon(HICON hIcon);
+// Draws the icon blended over what is there by its alpha channel, scaled to cx by cy (0: its
+// own size). istepIfAniCur and hbrFlickerFreeDraw are not looked at; diFlags without DI_IMAGE
+// draws nothing.
+BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
+                HBRUSH hbrFlickerFreeDraw, UINT diFlags);
+BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon);

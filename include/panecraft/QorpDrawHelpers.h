@@ -9,4 +9,10 @@ class CQORPDrawHelpers {
   static void RGBtoHSL(COLORREF clr, double& h, double& s, double& l);
   // Values outside 0..1 are clamped (hue wraps round).
   static COLORREF HSLtoRGB(double h, double s, double l);
+  // The contrast ratio of two colours by their relative luminance (1 to 21).
+  static double ContrastRatio(COLORREF a, COLORREF b);
+  // A text colour dimmed toward its background (fraction t of the way, 0..1), but never so far
+  // that it reads below 4.5:1 against the background (nor further than the text itself, when
+  // even the text does not reach it).
+  static COLORREF DimmedText(COLORREF clrText, COLORREF clrBack, double t);
 };

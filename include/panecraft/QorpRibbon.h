@@ -38,6 +38,10 @@ struct QORP_MENU_ENTRY {
 // Builds a pop-up menu from a table (creating the menu when it has none yet). FALSE when the
 // table is null or the menu cannot be made.
 BOOL QORPMenuFromTable(CMenu& menu, const QORP_MENU_ENTRY* pEntries, int nCount);
+
+// Renders an SVG icon at nSize x nSize pixels into BGRA rows (straight alpha), one-colour
+// parts in clrText as the ribbon draws them. FALSE when the text is no drawing.
+BOOL QORPRenderSvgIcon(const char* pszSvg, int nSize, COLORREF clrText, std::vector<BYTE>& bgra);
 // Fills a pop-up bar with one button per command item of the menu (captions from the menu,
 // separators skipped); returns how many were added.
 int QORPLoadPopupFromMenu(CQORPCommandBar* pBar, const CMenu& menu);
@@ -163,8 +167,12 @@ class CQORPRibbonBar : public CWnd {
   void SetLargeIcons(const UINT* pIds, int nCount);
   BOOL HasLargeIcon(UINT nId) const;
   // An icon for a command (BGRA rows, straight alpha, nWidth x nHeight); nSize 16 or 32.
-  // Commands without one get a drawn placeholder.
   void SetIcon(UINT nId, int nSize, int nWidth, int nHeight, const BYTE* pBGRA);
+  // An icon for a command as SVG text drawn for 16 and for 32 pixels, rendered when the
+  // ribbon is built. One-colour drawings (fill "currentColor" of the text colour class) take
+  // the colour of the buttons' captions in the current theme. An SVG icon wins over a SetIcon
+  // one; a command with neither shows no picture.
+  void SetIconSvg(UINT nId, const char* pszSvg16, const char* pszSvg32);
 
   // Builds the windows for what was added since (also done by the next update pass), sizes
   // the bar to its height and lets the frame lay out again.

@@ -3,7 +3,10 @@
 // values are trimmed of spaces and tabs; names compare with lw::EqualNoCase.
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace lw::ini {
 
@@ -19,5 +22,19 @@ struct Line {
 
 // One line, without its line end.
 Line ParseLine(std::wstring_view line);
+
+// A text cut into its lines, without their line ends. A line ends at "\n" or "\r\n" (a "\r" left
+// at the very end of the text is dropped too); a lone "\r" inside a line ends it only with
+// loneCrEndsLine. A text that ends with a line end has no empty line after it.
+struct SplitText {
+  std::vector<std::wstring_view> lines;  // views into the text
+  bool crlf = false;                     // the first line end is "\r\n"
+};
+SplitText SplitLines(std::wstring_view text, bool loneCrEndsLine);
+
+// Reads a whole settings file of at most maxBytes bytes. A missing file gives empty bytes with
+// *missing set. False, with errno set, when it cannot be read, is not a regular file (EISDIR) or
+// is larger than maxBytes (EFBIG, also for a file that grows while it is read).
+bool LoadFile(const std::string& path, std::size_t maxBytes, std::string& bytes, bool* missing);
 
 }  // namespace lw::ini

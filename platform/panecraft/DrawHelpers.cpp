@@ -52,3 +52,34 @@ COLORREF CQORPDrawHelpers::HSLtoRGB(double h, double s, double l) {
   return RGB(ToByte(HueToChannel(m1, m2, h + 1.0 / 3.0)), ToByte(HueToChannel(m1, m2, h)),
              ToByte(HueToChannel(m1, m2, h - 1.0 / 3.0)));
 }
+
+namespace {
+
+double Luminance(COLORREF c) {
+  auto lin = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+}
+
+COLORREF MixColors(COLORREF a, COLORREF b, double t) {
+  auto m = [t](int x, int y) { return static_cast<BYTE>(std::lround(x + (y - x) * t)); };
+  return RGB(m(GetRValue(a), GetRValue(b)), m(GetGValue(a), GetGValue(b)), m(GetBValue(a), GetBValue(b)));
+}
+
+}  // namespace
+
+double CQORPDrawHelpers::ContrastRatio(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+COLORREF CQORPDrawHelpers::DimmedText(COLORREF clrText, COLORREF clrBack, double t) {
+  constexpr double kReadable = 4.5;
+  for (double f = std::clamp(t, 0.0, 1.0); f > 0.0; f -= 0.02) {
+    const COLORREF c = MixColors(clrText, clrBack, f);
+    if (ContrastRatio(c, clrBack) >= kReadable) return c;
+  }
+  return clrText;
+}

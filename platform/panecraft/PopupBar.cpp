@@ -463,8 +463,21 @@ class PopupBarWindow : public wxPopupTransientWindow {
         gdc.FillSolidRect(rc, pm->GetColor(QORP_CLR_HOVER_FILL));
         gdc.FrameRect(rc, pm->GetColor(QORP_CLR_HOVER_FRAME));
       }
-      if (r.pControl->GetChecked() == 1) gdc.FrameRect(CRect(rc.left + 4, rc.top + 4, rc.left + 18, rc.bottom - 4),
-                                                       pm->GetColor(QORP_CLR_SELECTED_FRAME));
+      if (r.pControl->GetChecked() == 1) {
+        // A tick in a selected box before the caption.
+        const CRect box(rc.left + 4, rc.top + 4, rc.left + 18, rc.bottom - 4);
+        gdc.FillSolidRect(box, pm->GetColor(QORP_CLR_SELECTED_FILL));
+        gdc.FrameRect(box, pm->GetColor(QORP_CLR_SELECTED_FRAME));
+        const double midY = (box.top + box.bottom) / 2.0;
+        cairo_save(cr);
+        qorp::SetColour(cr, pm->GetColor(QORP_CLR_PANEL_LABEL));
+        cairo_set_line_width(cr, 2.0);
+        cairo_move_to(cr, box.left + 3, midY);
+        cairo_line_to(cr, box.left + 6, midY + 3);
+        cairo_line_to(cr, box.right - 3, midY - 4);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+      }
       gdc.DrawText(caption, CRect(rc.left + 26, rc.top, rc.right - 4, rc.bottom),
                    pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL));
     }

@@ -3,6 +3,9 @@
 // strips. The windows are built from the model when it changed, at the next update pass or on
 // RecalcLayout; the update pass pushes what changed to them.
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
 
 #include <wx/dcmemory.h>
 #include <wx/image.h>
@@ -345,34 +348,26 @@ void CQORPRibbonBarImpl::Destroy() {
 
 wxBitmap CQORPRibbonBarImpl::IconFor(const CQORPControl* pControl, int nSize) {
   const UINT nId = static_cast<UINT>(pControl->GetID());
+  // SVG icons are drawn now, one-colour parts in the captions' colour of the current theme.
+  auto st = svgIcons.find(nId);
+  if (st != svgIcons.end()) {
+    auto jt = st->second.find(nSize);
+    const COLORREF clrText = CQORPPaintManager::Get()->GetColor(QORP_CLR_TAB_LABEL);
+    if (jt != st->second.end()) {
+      const wxBitmap bmp = QorpRenderSvgIcon(jt->second, nSize, clrText);
+      if (bmp.IsOk()) return bmp;
+    }
+  }
   auto it = icons.find(nId);
   if (it != icons.end()) {
     auto jt = it->second.find(nSize);
     if (jt != it->second.end()) return jt->second;
   }
-  // A placeholder: a rounded square in the theme's accent with the caption's first letter.
-  wxBitmap bmp(nSize, nSize, 32);
-  {
-    wxMemoryDC dc(bmp);
-    const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
-    dc.SetBackground(QorpWx(c.GetColor(QORP_CLR_RIBBON_PRIMARY)));
-    dc.Clear();
-    dc.SetBrush(wxBrush(QorpWx(c.GetColor(QORP_CLR_RIBBON_TERTIARY))));
-    dc.SetPen(wxPen(QorpWx(c.GetColor(QORP_CLR_TAB_LABEL))));
-    dc.DrawRoundedRectangle(1, 1, nSize - 2, nSize - 2, nSize / 6.0);
-    const CString s = ShownCaption(pControl);
-    if (!s.IsEmpty()) {
-      wxFont f = dc.GetFont();
-      f.SetPixelSize(wxSize(0, nSize * 2 / 3));
-      f.SetWeight(wxFONTWEIGHT_BOLD);
-      dc.SetFont(f);
-      dc.SetTextForeground(*wxWHITE);
-      const wxString letter(s[0] == L'#' && s.GetLength() > 1 ? s[1] : s[0]);
-      const wxSize ext = dc.GetTextExtent(letter);
-      dc.DrawText(letter, (nSize - ext.x) / 2, (nSize - ext.y) / 2);
-    }
-  }
-  return bmp;
+  // No icon: a clear picture, so the button shows its caption alone.
+  wxImage blank(nSize, nSize);
+  blank.InitAlpha();
+  std::memset(blank.GetAlpha(), 0, static_cast<size_t>(nSize) * nSize);
+  return wxBitmap(blank);
 }
 
 void CQORPRibbonBarImpl::Build() {
@@ -494,6 +489,45 @@ void CQORPRibbonBarImpl::LayoutChildren() {
   }
 }
 
+namespace {
+
+double RelativeLuminance(const wxColour& c) {
+  auto lin = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(c.Red()) + 0.7152 * lin(c.Green()) + 0.0722 * lin(c.Blue());
+}
+
+double ContrastRatio(const wxColour& a, const wxColour& b) {
+  const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The art derives its backgrounds from the three scheme colours; where a derived background
+// leaves one of the labels drawn on it below 4.5:1, it is moved toward black (light labels) or
+// white (dark labels) until every label reads.
+void KeepLabelsReadable(wxRibbonArtProvider* art, std::initializer_list<int> labels, std::initializer_list<int> backs) {
+  double labelLuminance = 0;
+  for (int l : labels) labelLuminance += RelativeLuminance(art->GetColour(l));
+  labelLuminance /= static_cast<double>(labels.size());
+  for (int b : backs) {
+    wxColour back = art->GetColour(b);
+    const wxColour target = labelLuminance > RelativeLuminance(back) ? *wxBLACK : *wxWHITE;
+    for (int step = 0; step < 40; ++step) {
+      bool readable = true;
+      for (int l : labels) readable = readable && ContrastRatio(art->GetColour(l), back) >= 4.5;
+      if (readable) break;
+      auto toward = [](int from, int to) { return static_cast<unsigned char>(from + (to - from) / 8 + (to > from ? 1 : to < from ? -1 : 0)); };
+      back = wxColour(toward(back.Red(), target.Red()), toward(back.Green(), target.Green()),
+                      toward(back.Blue(), target.Blue()));
+    }
+    art->SetColour(b, back);
+  }
+}
+
+}  // namespace
+
 void CQORPRibbonBarImpl::ApplyTheme() {
   const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
   if (pRibbon) {
@@ -517,6 +551,16 @@ void CQORPRibbonBarImpl::ApplyTheme() {
     art->SetColour(wxRIBBON_ART_BUTTON_BAR_ACTIVE_BACKGROUND_COLOUR, QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
     art->SetColour(wxRIBBON_ART_BUTTON_BAR_ACTIVE_BACKGROUND_GRADIENT_COLOUR,
                    QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
+    KeepLabelsReadable(art, {wxRIBBON_ART_TAB_LABEL_COLOUR},
+                       {wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_CTRL_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_TAB_ACTIVE_LABEL_COLOUR},
+                       {wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_PANEL_LABEL_COLOUR},
+                       {wxRIBBON_ART_PANEL_LABEL_BACKGROUND_COLOUR, wxRIBBON_ART_PANEL_LABEL_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR},
+                       {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_PAGE_BACKGROUND_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR});
     pRibbon->Refresh();
     for (size_t i = 0; i < pRibbon->GetPageCount(); ++i) pRibbon->GetPage(static_cast<int>(i))->Refresh();
   }

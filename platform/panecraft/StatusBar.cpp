@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include "QorpControls.h"
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "QorpStatusBar.h"
 #include <lwstr.h>
@@ -302,7 +303,7 @@ void CQORPStatusBar::OnPaint() {
     if (!p->IsVisible()) continue;
     const CRect r = p->GetRect(), pad = p->GetPadding();
     const double x0 = r.left + pad.left, y0 = r.top + 3, x1 = r.right - pad.right, y1 = r.bottom - 3;
-    const COLORREF clrText = p->IsEnabled() ? m_clrText : Mix(m_clrText, m_clrBack, 0.6);
+    const COLORREF clrText = p->IsEnabled() ? m_clrText : CQORPDrawHelpers::DimmedText(m_clrText, m_clrBack, 0.6);
     switch (p->GetKind()) {
       case xtpStatusPaneProgress: {
         const auto* pg = static_cast<const CQORPStatusBarProgressPane*>(p);

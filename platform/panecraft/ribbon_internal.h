@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <wx/ribbon/bar.h>
@@ -38,6 +39,11 @@ using QorpMenuChooser = std::function<UINT(CMenu& menu)>;
 void QorpSetMenuChooser(QorpMenuChooser chooser);
 // Shows the menu for pFrame at a screen point and posts the chosen command; returns it (0 none).
 UINT QorpShowFallbackMenu(CMenu& menu, CFrameWnd* pFrame, const wxPoint& ptScreen);
+
+// An SVG icon at nSize pixels, one-colour parts in clrText (an invalid bitmap for no drawing);
+// and the SVG text with each element's currentColor resolved (the text class to clrText).
+wxBitmap QorpRenderSvgIcon(const std::string& svg, int nSize, COLORREF clrText);
+std::string QorpResolveSvgColours(const std::string& svg, COLORREF clrText);
 
 // Posts WM_COMMAND (nId, lParam 0) to the frame; nothing for id 0.
 void QorpPostCommand(CFrameWnd* pFrame, int nId);
@@ -74,6 +80,7 @@ struct CQORPRibbonBarImpl {
   std::map<const CQORPControl*, QorpPlacement> placements;
   std::map<wxRibbonPanel*, CQORPRibbonGroup*> panels;
   std::map<UINT, std::map<int, wxBitmap>> icons;  // id -> size -> bitmap
+  std::map<UINT, std::map<int, std::string>> svgIcons;  // id -> size -> SVG text
   std::vector<UINT> largeIds;
   bool bDirty = true;
   int nThemeCookie = 0;

@@ -1,5 +1,11 @@
 #include "lwini.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace lw::ini {
 
 std::wstring_view Trim(std::wstring_view s) {
@@ -30,6 +36,69 @@ Line ParseLine(std::wstring_view line) {
   l.name = Trim(t.substr(0, eq));
   if (l.hasEquals) l.value = Trim(t.substr(eq + 1));
   return l;
+}
+
+SplitText SplitLines(std::wstring_view text, bool loneCrEndsLine) {
+  SplitText out;
+  bool first = true;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find_first_of(loneCrEndsLine ? std::wstring_view(L"\r\n") : std::wstring_view(L"\n"), start);
+    if (end == std::wstring_view::npos) {
+      size_t lineEnd = text.size();
+      if (lineEnd > start && text[lineEnd - 1] == L'\r') --lineEnd;
+      out.lines.push_back(text.substr(start, lineEnd - start));
+      break;
+    }
+    size_t lineEnd = end, next = end + 1;
+    bool crlf = false;
+    if (text[end] == L'\r') {
+      crlf = next < text.size() && text[next] == L'\n';
+      if (crlf) ++next;
+    } else if (lineEnd > start && text[lineEnd - 1] == L'\r') {
+      crlf = true;
+      --lineEnd;
+    }
+    if (first) out.crlf = crlf;
+    first = false;
+    out.lines.push_back(text.substr(start, lineEnd - start));
+    start = next;
+  }
+  return out;
+}
+
+bool LoadFile(const std::string& path, std::size_t maxBytes, std::string& bytes, bool* missing) {
+  bytes.clear();
+  *missing = false;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT) return false;
+    *missing = true;
+    return true;
+  }
+  auto fail = [&](int err) {
+    close(fd);
+    bytes.clear();
+    errno = err;
+    return false;
+  };
+  struct stat s {};
+  if (fstat(fd, &s) != 0) return fail(errno);
+  if (!S_ISREG(s.st_mode)) return fail(EISDIR);
+  if (static_cast<unsigned long long>(s.st_size) > maxBytes) return fail(EFBIG);
+  char buf[8192];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail(errno);
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+    if (bytes.size() > maxBytes) return fail(EFBIG);
+  }
+  close(fd);
+  return true;
 }
 
 }  // namespace lw::ini

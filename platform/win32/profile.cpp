@@ -25,7 +25,7 @@
 namespace {
 
 // Larger files are not settings files; reading them fails instead of filling memory.
-constexpr off_t kMaxIniBytes = 16 << 20;
+constexpr size_t kMaxIniBytes = 16 << 20;
 
 std::mutex g_writeLock;
 
@@ -56,67 +56,13 @@ bool IsKeyLine(std::wstring_view line, std::wstring_view* key, std::wstring_view
 
 // Reads the file. Missing file: an empty text and `missing` set. Unreadable: nullopt, errno set.
 std::optional<IniText> Load(const std::string& path, bool* missing) {
-  *missing = false;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) {
-      *missing = true;
-      return IniText{};
-    }
-    return std::nullopt;
-  }
-  struct stat s {};
-  int err = 0;
-  if (fstat(fd, &s) != 0)
-    err = errno;
-  else if (!S_ISREG(s.st_mode))
-    err = EISDIR;
-  else if (s.st_size > kMaxIniBytes)
-    err = EFBIG;
-  if (err != 0) {
-    close(fd);
-    errno = err;
-    return std::nullopt;
-  }
   std::string bytes;
-  char buf[8192];
-  for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      close(fd);
-      errno = err;
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    bytes.append(buf, static_cast<size_t>(n));
-    if (bytes.size() > static_cast<size_t>(kMaxIniBytes)) {
-      close(fd);
-      errno = EFBIG;
-      return std::nullopt;
-    }
-  }
-  close(fd);
-
+  if (!lw::ini::LoadFile(path, kMaxIniBytes, bytes, missing)) return std::nullopt;
   const std::wstring text = lw::DecodeText(bytes);
-
+  const lw::ini::SplitText split = lw::ini::SplitLines(text, false);
   IniText ini;
-  size_t start = 0;
-  bool eolSeen = false;
-  while (start < text.size()) {
-    size_t nl = text.find(L'\n', start);
-    size_t end = nl == std::wstring::npos ? text.size() : nl;
-    size_t lineEnd = end;
-    if (lineEnd > start && text[lineEnd - 1] == L'\r') --lineEnd;
-    if (nl != std::wstring::npos && !eolSeen) {
-      ini.eol = lineEnd < end ? "\r\n" : "\n";
-      eolSeen = true;
-    }
-    ini.lines.emplace_back(text, start, lineEnd - start);
-    if (nl == std::wstring::npos) break;
-    start = nl + 1;
-  }
+  ini.eol = split.crlf ? "\r\n" : "\n";
+  ini.lines.assign(split.lines.begin(), split.lines.end());
   return ini;
 }
 

@@ -198,8 +198,12 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
         break;
       }
   } else {
+    // Checked first, then the others cleared: -1 (or any value outside the group) leaves none
+    // checked.
     for (size_t i = 0; i < group.size(); ++i)
       if (static_cast<int>(i) == value) group[i]->SetCheck(BST_CHECKED);
+    for (size_t i = 0; i < group.size(); ++i)
+      if (static_cast<int>(i) != value) group[i]->SetCheck(BST_UNCHECKED);
   }
 }
 

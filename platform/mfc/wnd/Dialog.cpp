@@ -143,8 +143,19 @@ wxWindow* MakeControl(wxWindow* parent, const lwmfc::DialogItemTemplate& row, bo
         case BS_AUTOCHECKBOX:
           return new wxCheckBox(parent, id, text, pos, size);
         case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON:
-          return new wxRadioButton(parent, id, text, pos, size, startsRadioGroup ? wxRB_GROUP : 0);
+        case BS_AUTORADIOBUTTON: {
+          auto* r = new wxRadioButton(parent, id, text, pos, size, startsRadioGroup ? wxRB_GROUP : 0);
+          if (startsRadioGroup) {
+            // The desktop always keeps one button of a group checked. A hidden member made right
+            // after the first one holds the check when none of the visible ones has it, as a
+            // group starts out in a dialog.
+            auto* none = new wxRadioButton(parent, wxID_ANY, wxString(), pos, wxSize(1, 1), 0, wxDefaultValidator,
+                                           lwmfc::kNoneRadioName);
+            none->Hide();
+            none->SetValue(true);
+          }
+          return r;
+        }
         case BS_GROUPBOX:
           return new wxStaticBox(parent, id, text, pos, size);
         default: {
@@ -177,6 +188,8 @@ wxWindow* MakeControl(wxWindow* parent, const lwmfc::DialogItemTemplate& row, bo
       const long sort = (style & CBS_SORT) ? wxCB_SORT : 0;
       // The template's height includes the drop-down list; the control is one line.
       const wxSize line(size.x, wxDefaultCoord);
+      if (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))
+        return lwmfc::MakeOwnerDrawnCombo(parent, id, text, pos, line, InitItems(row.lpszInit), style);
       if ((style & 3) == CBS_DROPDOWNLIST) return new wxChoice(parent, id, pos, line, InitItems(row.lpszInit), sort);
       return new wxComboBox(parent, id, text, pos, line, InitItems(row.lpszInit), sort | wxCB_DROPDOWN);
     }

@@ -14,6 +14,7 @@
 #include <wx/ctrlsub.h>
 #include <wx/dialog.h>
 #include <wx/listbox.h>
+#include <wx/odcombo.h>
 #include <wx/radiobut.h>
 #include <wx/slider.h>
 #include <wx/spinbutt.h>
@@ -266,6 +267,7 @@ void SimulateSelection(CWnd* pControl, int nIndex) {
   if (auto* l = dynamic_cast<wxListBox*>(w)) l->SetSelection(nIndex);
   else if (auto* ch = dynamic_cast<wxChoice*>(w)) ch->SetSelection(nIndex);
   else if (auto* cb = dynamic_cast<wxComboBox*>(w)) cb->SetSelection(nIndex);
+  else if (auto* od = dynamic_cast<wxOwnerDrawnComboBox*>(w)) od->SetSelection(nIndex);
   SendControlNotify(pControl, dynamic_cast<wxListBox*>(w) ? LBN_SELCHANGE : CBN_SELCHANGE);
 }
 
@@ -298,9 +300,14 @@ void CButton::SetCheck(int nCheck) {
   if (auto* r = dynamic_cast<wxRadioButton*>(w)) {
     if (nCheck == BST_CHECKED) {
       r->SetValue(true);
+    } else if (r->GetValue()) {
+      // The desktop keeps one button of a group checked: the group's hidden member takes it.
+      for (wxRadioButton* m = r->GetFirstInGroup(); m; m = m->GetNextInGroup())
+        if (m->GetName() == lwmfc::kNoneRadioName) {
+          m->SetValue(true);
+          break;
+        }
     }
-    // The desktop keeps one radio button of a group checked: clearing the checked one does
-    // nothing; checking another member clears it.
   }
 }
 
@@ -368,6 +375,8 @@ int SelectIn(CWnd* self, int nSelect) {
     ch->SetSelection(i < 0 ? wxNOT_FOUND : i);
   } else if (auto* cb = dynamic_cast<wxComboBox*>(w)) {
     cb->SetSelection(i < 0 ? wxNOT_FOUND : i);
+  } else if (auto* od = dynamic_cast<wxOwnerDrawnComboBox*>(w)) {
+    od->SetSelection(i < 0 ? wxNOT_FOUND : i);
   }
   return i < 0 ? LB_ERR : i;
 }
@@ -377,6 +386,7 @@ int CurSel(const CWnd* self) {
   if (auto* l = dynamic_cast<wxListBox*>(w)) return l->GetSelection();
   if (auto* ch = dynamic_cast<wxChoice*>(w)) return ch->GetSelection();
   if (auto* cb = dynamic_cast<wxComboBox*>(w)) return cb->GetSelection();
+  if (auto* od = dynamic_cast<wxOwnerDrawnComboBox*>(w)) return od->GetSelection();
   return LB_ERR;
 }
 
@@ -419,8 +429,10 @@ int CListBox::SelectString(int nStartAfter, const wchar_t* lpszItem) {
 }
 DWORD_PTR CListBox::GetItemData(int nIndex) const {
   wxItemContainer* c = Items(this);
-  return ClientIndex(c, nIndex) < 0 ? static_cast<DWORD_PTR>(LB_ERR)
-                                    : reinterpret_cast<DWORD_PTR>(c->GetClientData(static_cast<unsigned>(nIndex)));
+  if (ClientIndex(c, nIndex) < 0) return static_cast<DWORD_PTR>(LB_ERR);
+  // Items whose data were never set have 0 (the toolkit keeps no data until some are set).
+  if (!c->HasClientUntypedData()) return 0;
+  return reinterpret_cast<DWORD_PTR>(c->GetClientData(static_cast<unsigned>(nIndex)));
 }
 int CListBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
   wxItemContainer* c = Items(this);
@@ -465,8 +477,10 @@ int CComboBox::SelectString(int nStartAfter, const wchar_t* lpszString) {
 }
 DWORD_PTR CComboBox::GetItemData(int nIndex) const {
   wxItemContainer* c = Items(this);
-  return ClientIndex(c, nIndex) < 0 ? static_cast<DWORD_PTR>(CB_ERR)
-                                    : reinterpret_cast<DWORD_PTR>(c->GetClientData(static_cast<unsigned>(nIndex)));
+  if (ClientIndex(c, nIndex) < 0) return static_cast<DWORD_PTR>(CB_ERR);
+  // Items whose data were never set have 0 (the toolkit keeps no data until some are set).
+  if (!c->HasClientUntypedData()) return 0;
+  return reinterpret_cast<DWORD_PTR>(c->GetClientData(static_cast<unsigned>(nIndex)));
 }
 int CComboBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
   wxItemContainer* c = Items(this);

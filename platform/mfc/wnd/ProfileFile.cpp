@@ -3,7 +3,6 @@
 
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include <lwini.h>
@@ -30,12 +29,9 @@ ProfileFile ProfileFile::Parse(const std::string& bytes) {
   ProfileFile file;
   const std::wstring text = lw::DecodeText(bytes);
   Section* current = nullptr;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find_first_of(L"\r\n", start);  // any line break, also a lone CR
-    if (end == std::wstring::npos) end = text.size();
-    const lw::ini::Line line = lw::ini::ParseLine(std::wstring_view(text).substr(start, end - start));
-    start = end + 1;
+  // Any line break ends a line here, a lone CR too.
+  for (const std::wstring_view raw : lw::ini::SplitLines(text, true).lines) {
+    const lw::ini::Line line = lw::ini::ParseLine(raw);
     if (line.kind == lw::ini::Line::kSection && line.closed) {
       const std::wstring name(line.name);
       current = file.FindSection(name);
@@ -107,19 +103,9 @@ void ProfileFile::RemoveSection(const std::wstring& section) {
 }
 
 bool Load(const std::string& path, ProfileFile& out) {
-  std::error_code ec;
-  const std::filesystem::path p(path);
-  if (!std::filesystem::exists(p, ec)) {
-    out = ProfileFile();
-    return !ec;
-  }
-  const auto size = std::filesystem::file_size(p, ec);
-  if (ec || size > kMaxProfileBytes) return false;
-  std::ifstream in(p, std::ios::binary);
-  if (!in) return false;
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  std::string bytes;
+  bool missing = false;
+  if (!lw::ini::LoadFile(path, kMaxProfileBytes, bytes, &missing)) return false;
   out = ProfileFile::Parse(bytes);
   return true;
 }

@@ -99,6 +99,7 @@ int CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpsi, BOOL bRedraw) {
   // As on Windows, the position stops where the page reaches the end of the range.
   nPos = std::clamp(nPos, nMin, std::max(nMin, nMax - static_cast<int>(std::max<UINT>(nPage, 1)) + 1));
   st->scrollMin[nBar] = nMin;
+  st->scrollNoPage[nBar] = nPage == 0;
   w->SetScrollbar(orient, nPos - nMin, static_cast<int>(nPage), range, bRedraw != FALSE);
   return nPos;
 }

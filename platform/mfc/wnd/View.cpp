@@ -242,7 +242,10 @@ BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) const 
     lpScrollInfo->nMin = base;
     lpScrollInfo->nMax = base + std::max(0, w->GetScrollRange(orient) - 1);
   }
-  if (nMask & SIF_PAGE) lpScrollInfo->nPage = static_cast<UINT>(std::max(0, w->GetScrollThumb(orient)));
+  if (nMask & SIF_PAGE) {
+    const int thumb = w->GetScrollThumb(orient);
+    lpScrollInfo->nPage = GetState()->scrollNoPage[nBar] && thumb <= 1 ? 0u : static_cast<UINT>(std::max(0, thumb));
+  }
   if (nMask & SIF_POS) lpScrollInfo->nPos = pos;
   if (nMask & SIF_TRACKPOS) {
     const CWndState* st = GetState();

@@ -10,6 +10,14 @@
 
 namespace lwmfc {
 
+// The name of the hidden member that each radio-button group of a dialog has, checked when no
+// visible member is.
+inline constexpr const char* kNoneRadioName = "lw-none-radio";
+
+// A combo box drawn by its CComboBox (CBS_OWNERDRAWFIXED or CBS_OWNERDRAWVARIABLE in style).
+wxWindow* MakeOwnerDrawnCombo(wxWindow* parent, int id, const wxString& text, const wxPoint& pos, const wxSize& size,
+                              const wxArrayString& items, DWORD style);
+
 struct DialogItemState {
   const DialogItemTemplate* row = nullptr;
   wxWindow* wx = nullptr;        // the control (null once the dialog's window is gone)

@@ -51,6 +51,9 @@ struct CWndState {
   bool tracking[2] = {false, false};
   // The lowest position of each bar set by SetScrollInfo (the toolkit's bars start at 0).
   int scrollMin[2] = {0, 0};
+  // Whether SetScrollInfo last set a page of 0 on the bar: the toolkit's bar keeps a thumb of at
+  // least 1, which would otherwise read back as a page of 1.
+  bool scrollNoPage[2] = {false, false};
   std::shared_ptr<ClientDrawing> clientDrawing;
   std::shared_ptr<FrameMenu> frameMenu;
 };

@@ -13,6 +13,9 @@
 
 #include <wx/app.h>
 #include <wx/combo.h>
+#include <wx/image.h>
+#include <wx/imagpng.h>
+#include <wx/utils.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
@@ -21,6 +24,8 @@
 #include <QorpControls.h>
 #include <QorpGallery.h>
 #include <QorpGalleryWindows.h>
+#include <QorpPaintManager.h>
+#include <TestSupport.h>
 
 #include "GuiTestHarness.h"
 #include "popup_seam.h"
@@ -399,6 +404,45 @@ TEST_F(GalleryGui, ButtonsOfTheDropDownAndTheSplitButtonRunCommands) {
   ClickAt(button->ClientToScreen(wxPoint(8, button->GetClientSize().y / 2)));
   ASSERT_TRUE(PumpUntil([&] { return frame->log.back().nId == kFillButton; }));
   EXPECT_EQ(QORPGetOpenPopupWindow(), nullptr);
+}
+
+TEST_F(GalleryGui, ACheckedButtonOfADropDownShowsATick) {
+  // A Style-like list: the second entry is the checked one.
+  CQORPControlButton* style =
+      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32770, xtpControlPopup)));
+  for (int id : {32771, 32772, 32773}) {
+    CQORPControl* p = style->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(id));
+    p->SetCaption(L"Office 2010");
+    p->SetChecked(id == 32772 ? 1 : 0);
+  }
+  ASSERT_TRUE(QORPOpenPopupBar(style, button, CRect(300, 100, 340, 120)));
+  ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+  PumpFor(150);
+  const wxRect popup = QORPGetOpenPopupWindow()->GetScreenRect();
+  lwtest::TempDir dir;
+  const std::string path = (dir / "tick.png").string();
+  ASSERT_EQ(wxExecute(wxString::Format("import -window root %s", path), wxEXEC_SYNC | wxEXEC_NOEVENTS), 0);
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+  wxImage shot;
+  ASSERT_TRUE(shot.LoadFile(path, wxBITMAP_TYPE_PNG));
+  // The column before the captions holds ink of the label colour on the checked row only.
+  const COLORREF ink = CQORPPaintManager::Get()->GetColor(QORP_CLR_PANEL_LABEL);
+  auto isInk = [&](int x, int y) {
+    return std::abs(shot.GetRed(x, y) - GetRValue(ink)) <= 24 && std::abs(shot.GetGreen(x, y) - GetGValue(ink)) <= 24 &&
+           std::abs(shot.GetBlue(x, y) - GetBValue(ink)) <= 24;
+  };
+  std::vector<int> rowsWithInk;
+  for (int y = popup.y; y < popup.GetBottom() && y < shot.GetHeight(); ++y)
+    for (int x = popup.x + 6; x < popup.x + 20 && x < shot.GetWidth(); ++x)
+      if (isInk(x, y)) {
+        rowsWithInk.push_back(y - popup.y);
+        break;
+      }
+  ASSERT_FALSE(rowsWithInk.empty()) << "a tick is drawn";
+  const int third = popup.height / 3;
+  EXPECT_GE(rowsWithInk.front(), third) << "nothing before the checked entry";
+  EXPECT_LT(rowsWithInk.back(), 2 * third) << "nothing after it";
+  QORPClosePopupBar();
 }
 
 TEST_F(GalleryGui, AGalleryTallerThanItsDropDownScrollsAndItsGripResizesIt) {

@@ -73,3 +73,33 @@ TEST(PanecraftHelpers, HslRoundTripAndRanges) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PanecraftHelpers, DimmedTextStaysReadableOnEachThemeBackground) {
+  struct Case {
+    const char* name;
+    COLORREF text, back;
+    double t;
+  } cases[] = {
+      {"blue status bar", RGB(0x1E, 0x39, 0x5B), RGB(0xCF, 0xDD, 0xEE), 0.6},
+      {"silver status bar", RGB(0x3B, 0x3B, 0x3B), RGB(0xE3, 0xE6, 0xE8), 0.6},
+      {"black status bar", RGB(0xF0, 0xF0, 0xF0), RGB(0x3A, 0x3A, 0x3A), 0.6},
+      {"black on white, a little", RGB(0, 0, 0), RGB(255, 255, 255), 0.3},
+      {"all the way", RGB(0, 0, 0), RGB(255, 255, 255), 1.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const COLORREF dimmed = CQORPDrawHelpers::DimmedText(c.text, c.back, c.t);
+    EXPECT_GE(CQORPDrawHelpers::ContrastRatio(dimmed, c.back), 4.5);
+    EXPECT_NE(dimmed, c.text) << "still dimmed";
+    EXPECT_LT(CQORPDrawHelpers::ContrastRatio(dimmed, c.back), CQORPDrawHelpers::ContrastRatio(c.text, c.back));
+  }
+  // Where the plain mix reads, it is the mix.
+  EXPECT_EQ(CQORPDrawHelpers::DimmedText(RGB(0, 0, 0), RGB(255, 255, 255), 0.2), RGB(51, 51, 51));
+  // A text that does not read even undimmed is kept as it is.
+  EXPECT_EQ(CQORPDrawHelpers::DimmedText(RGB(0x80, 0x80, 0x80), RGB(0x90, 0x90, 0x90), 0.6), RGB(0x80, 0x80, 0x80));
+  EXPECT_NEAR(CQORPDrawHelpers::ContrastRatio(RGB(0, 0, 0), RGB(255, 255, 255)), 21.0, 1e-9);
+}
+
+}  // namespace

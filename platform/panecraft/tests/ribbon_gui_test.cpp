@@ -5,6 +5,7 @@
 // backstage view.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -524,6 +525,51 @@ TEST_F(RibbonGui, ThemeSwitchRecoloursTheRibbonArt) {
   ribbon.RecalcLayout();
   EXPECT_EQ(ribbon.GetImpl()->pRibbon->GetArtProvider()->GetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR),
             QorpWx(RGB(0xA0, 0x10, 0x10)));
+}
+
+double Luminance(const wxColour& c) {
+  auto lin = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(c.Red()) + 0.7152 * lin(c.Green()) + 0.0722 * lin(c.Blue());
+}
+double Contrast(const wxColour& a, const wxColour& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(RibbonGui, EveryLabelReadsAgainstWhatItIsDrawnOnInEachTheme) {
+  wxRibbonArtProvider* art = ribbon.GetImpl()->pRibbon->GetArtProvider();
+  const int tabBack[] = {wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_CTRL_BACKGROUND_GRADIENT_COLOUR};
+  const int activeTabBack[] = {wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_COLOUR,
+                               wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                               wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_COLOUR,
+                               wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_GRADIENT_COLOUR};
+  const int panelLabelBack[] = {wxRIBBON_ART_PANEL_LABEL_BACKGROUND_COLOUR,
+                                wxRIBBON_ART_PANEL_LABEL_BACKGROUND_GRADIENT_COLOUR};
+  const int pageBack[] = {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                          wxRIBBON_ART_PAGE_BACKGROUND_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR};
+  const struct {
+    const char* name;
+    int nLabel;
+    std::vector<int> backs;
+  } labels[] = {
+      {"tab", wxRIBBON_ART_TAB_LABEL_COLOUR, {std::begin(tabBack), std::end(tabBack)}},
+      {"active tab", wxRIBBON_ART_TAB_ACTIVE_LABEL_COLOUR, {std::begin(activeTabBack), std::end(activeTabBack)}},
+      {"panel label", wxRIBBON_ART_PANEL_LABEL_COLOUR, {std::begin(panelLabelBack), std::end(panelLabelBack)}},
+      {"button", wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, {std::begin(pageBack), std::end(pageBack)}},
+      {"disabled button", wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR, {std::begin(pageBack), std::end(pageBack)}},
+  };
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kQorpThemeModule, ini));
+    for (const auto& l : labels)
+      for (int nBack : l.backs)
+        EXPECT_GE(Contrast(art->GetColour(l.nLabel), art->GetColour(nBack)), 4.5)
+            << l.name << " " << art->GetColour(l.nLabel).GetAsString(wxC2S_HTML_SYNTAX) << " on "
+            << art->GetColour(nBack).GetAsString(wxC2S_HTML_SYNTAX);
+  }
 }
 
 class CPageWnd : public CWnd {};

@@ -19,6 +19,7 @@
 #include <wx/utils.h>
 
 #include <QorpDockingPane.h>
+#include <QorpDrawHelpers.h>
 #include <QorpPaintManager.h>
 #include <QorpSkinManager.h>
 #include <QorpStatusBar.h>
@@ -165,6 +166,36 @@ TEST_F(ThemedFrame, ThreeThemesSwitchLive) {
   // An unknown theme keeps the colours on screen and in the panes.
   EXPECT_FALSE(CQORPResourceTheme::SetImageHandle(kModule, L"OFFICE2013WHITE.INI"));
   EXPECT_EQ(bar->GetBackColor(), RGB(0x3A, 0x3A, 0x3A));
+}
+
+TEST_F(ThemedFrame, DisabledPaneTextStaysReadableInEachTheme) {
+  // Solid blocks, so that whole pixels carry the text colour.
+  CQORPStatusBarPane* pDim = bar->AddPane(xtpStatusPaneText, 1021);
+  pDim->SetText(L"\u2588\u2588\u2588");
+  pDim->SetEnabled(FALSE);
+  bar->RecalcLayout();
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, ini));
+    bar->RedrawNow(TRUE);
+    wxImage shot;
+    ASSERT_TRUE(Screenshot(shots, "dimmed.png", shot));
+    const CRect r = pDim->GetRect();
+    double best = 1.0;
+    COLORREF strongest = bar->GetBackColor();
+    for (int y = r.top + 2; y < r.bottom - 2; ++y)
+      for (int x = r.left + 2; x < r.right - 2; ++x) {
+        CPoint pt(x, y);
+        bar->ClientToScreen(&pt);
+        const COLORREF c = PixelAt(shot, pt);
+        if (c == 0xFFFFFFFF) continue;
+        const double k = CQORPDrawHelpers::ContrastRatio(c, bar->GetBackColor());
+        if (k > best) best = k, strongest = c;
+      }
+    EXPECT_GE(best, 4.5) << std::hex << strongest << " on " << bar->GetBackColor();
+    EXPECT_LT(best, CQORPDrawHelpers::ContrastRatio(bar->GetTextColor(), bar->GetBackColor()) - 0.5)
+        << "a disabled pane still looks dimmed";
+  }
 }
 
 TEST_F(ThemedFrame, ProgressAdvancesOnScreenDuringABusyOperation) {

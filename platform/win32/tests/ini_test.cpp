@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <string>
+#include <vector>
+
 #include <lwini.h>
 #include <lwstr.h>
+
+#include "TestSupport.h"
 
 namespace {
 
@@ -42,6 +48,57 @@ TEST(IniLine, KindsNamesAndValues) {
     EXPECT_EQ(l.closed, c.closed) << what;
     EXPECT_EQ(l.hasEquals, c.hasEquals) << what;
   }
+}
+
+// The lines both profile readers cut a file into: the Windows profile calls keep a lone CR inside
+// its line (and write back the first line end they saw), the application profile ends a line at
+// any break.
+TEST(IniText, SplitLines) {
+  struct Case {
+    const wchar_t* text;
+    bool loneCrEndsLine;
+    std::vector<std::wstring> lines;
+    bool crlf;
+  } const cases[] = {
+      {L"", false, {}, false},
+      {L"a\nb\n", false, {L"a", L"b"}, false},
+      {L"a\r\nb", false, {L"a", L"b"}, true},
+      {L"a\nb\r\n", false, {L"a", L"b"}, false},  // the first line end counts
+      {L"\r\n\n", false, {L"", L""}, true},
+      {L"a\rb\r\nc\r", false, {L"a\rb", L"c"}, true},
+      {L"a\rb\r\nc\r", true, {L"a", L"b", L"c"}, false},
+      {L"a\r\r\nb\n\rc", true, {L"a", L"", L"b", L"", L"c"}, false},
+      {L"\r\n", true, {L""}, true},
+  };
+  for (const Case& c : cases) {
+    const lw::ini::SplitText split = lw::ini::SplitLines(c.text, c.loneCrEndsLine);
+    const std::string what = lw::WideToUtf8(c.text) + (c.loneCrEndsLine ? " (lone CR ends)" : "");
+    EXPECT_EQ(std::vector<std::wstring>(split.lines.begin(), split.lines.end()), c.lines) << what;
+    EXPECT_EQ(split.crlf, c.crlf) << what;
+  }
+}
+
+TEST(IniText, LoadFileWithinItsLimit) {
+  lwtest::TempDir dir;
+  std::string bytes = "stale";
+  bool missing = false;
+  ASSERT_TRUE(lw::ini::LoadFile((dir / "none.ini").string(), 8, bytes, &missing));
+  EXPECT_TRUE(missing);
+  EXPECT_TRUE(bytes.empty());
+
+  lwtest::WriteFileBytes(dir / "eight.ini", std::vector<uint8_t>(8, 'a'));
+  ASSERT_TRUE(lw::ini::LoadFile((dir / "eight.ini").string(), 8, bytes, &missing));
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(bytes, "aaaaaaaa");
+
+  errno = 0;
+  EXPECT_FALSE(lw::ini::LoadFile((dir / "eight.ini").string(), 7, bytes, &missing));
+  EXPECT_EQ(errno, EFBIG);
+  EXPECT_TRUE(bytes.empty());
+  errno = 0;
+  EXPECT_FALSE(lw::ini::LoadFile(dir.path().string(), 1 << 20, bytes, &missing));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_FALSE(missing);
 }
 
 }  // namespace

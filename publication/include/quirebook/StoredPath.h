@@ -11,6 +11,10 @@
 
 #include <string>
 
+namespace Vectorloom {
+class CStreamReader;
+}
+
 namespace Quirebook {
 
 // UTF-16 units of a path field; at most kStoredPathUnits - 1 of them hold text.
@@ -23,5 +27,8 @@ bool StoredPathMatches(const std::wstring& field, const std::wstring& path);
 // True when a field's text stands for the path up to case: the same text folded, or a
 // reference made from a path of the same fold.
 bool StoredPathMatchesFolded(const std::wstring& field, const std::wstring& path);
+// Reads one field of kStoredPathUnits units (its text ends at the first zero unit); false, with
+// nothing read, when the field does not fit in what is left.
+bool ReadStoredPath(Vectorloom::CStreamReader& in, std::wstring& text);
 
 }  // namespace Quirebook

@@ -1,11 +1,15 @@
 // Characters of a text: the per-character format _CharacterDesc, the stored character
 // _CharacterItem and the laid-out character CCharacterItem (offset and shared glyph).
 //
-// The stored form of a character is 52 bytes, fields packed in declaration order:
+// The stored form of a character is 52 bytes, fields packed in this order:
 // point size f32, bold i32, italic skew f32, underline u8, strike-out u8, X scale f32,
 // Y scale f32, character u16, spacing f32, horizontal shift f32, baseline shift f32,
 // script kind i32, fill inside u8, stroke outline u8, fill colour u32, stroke colour u32,
 // fill transparency u8, stroke transparency u8.
+//
+// In memory the members are ordered to leave no padding (the one-byte fields last, the character
+// in the format's tail), since a page of text holds thousands of characters: the stored order is
+// kept by PutBinaryContent and GetBinaryContent alone.
 #pragma once
 
 #include <windows.h>
@@ -69,10 +73,10 @@ struct _CharacterDesc {
   float m_fPointSize = 0.0f;
   int32_t m_nBold = 0;
   float m_fItalicSkew = 0.0f;
-  BYTE m_bUnderline = 0;
-  BYTE m_bStrikeOut = 0;
   float m_fXScale = 1.0f;
   float m_fYScale = 1.0f;
+  BYTE m_bUnderline = 0;
+  BYTE m_bStrikeOut = 0;
 };
 
 struct _CharacterItem : public _CharacterDesc {
@@ -115,10 +119,10 @@ struct _CharacterItem : public _CharacterDesc {
   float m_fHorizontalShift = 0.0f;
   float m_fBaselineShift = 0.0f;
   int32_t m_nScriptFlag = 0;
-  BYTE m_bFillInside = 1;
-  BYTE m_bStrokeOutline = 0;
   COLORREF m_crRender = 0;
   COLORREF m_crStroked = 0;
+  BYTE m_bFillInside = 1;
+  BYTE m_bStrokeOutline = 0;
   BYTE m_nFilledTransparency = 0;
   BYTE m_nStrokeTransparency = 0;
 };
@@ -191,5 +195,10 @@ class CCharacterItem : public _CharacterItem {
   Vectorloom::CQorVectorPoint<float> m_ptOffset;
   CCharacterGlyphRes* m_pGlyph = nullptr;
 };
+
+// The stored fields take 52 bytes, the offset 8 and the glyph reference 8: with the padding the
+// glyph pointer's alignment needs, 72 bytes a character.
+static_assert(sizeof(_CharacterItem) <= 52, "a character's stored fields are laid out without padding");
+static_assert(sizeof(CCharacterItem) <= 72, "a laid-out character grew");
 
 }  // namespace GlyphweaveLib

@@ -236,6 +236,41 @@ TEST(DialogGui, MembersReachTheControlsAndComeBackOnOK) {
   EXPECT_EQ(dlg.m_nameEdit.m_hWnd, nullptr);
 }
 
+TEST(DialogGui, RadioGroupWithNoneCheckedRoundTripsMinusOne) {
+  // (value loaded, value put back by code before OK) -> what the group shows and what comes back.
+  struct Case {
+    int loaded;
+    int reloaded;  // -2: no reload
+    int shownAfterLoad, shownAtOK, back;
+  } cases[] = {
+      {-1, -2, 0, 0, -1},  // none checked from the start
+      {1, -1, IDC_MODE_B, 0, -1},  // a checked button cleared by code
+      {-1, 2, 0, IDC_MODE_C, 2},
+      {0, -2, IDC_MODE_A, IDC_MODE_A, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.loaded << " " << c.reloaded);
+    CSampleDlg dlg;
+    dlg.m_mode = c.loaded;
+    int afterLoad = -5, atOK = -5;
+    ModalScope scope([&](CDialog* p) {
+      auto* d = static_cast<CSampleDlg*>(p);
+      afterLoad = p->GetCheckedRadioButton(IDC_MODE_A, IDC_MODE_C);
+      if (c.reloaded != -2) {
+        d->m_mode = c.reloaded;
+        d->UpdateData(FALSE);
+      }
+      atOK = p->GetCheckedRadioButton(IDC_MODE_A, IDC_MODE_C);
+      NativeClick(p, IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(afterLoad, c.shownAfterLoad);
+    EXPECT_EQ(atOK, c.shownAtOK);
+    EXPECT_EQ(dlg.m_mode, c.back);
+    EXPECT_EQ(dlg.m_side, 0);  // the other group is left alone
+  }
+}
+
 TEST(DialogGui, RefusedValuesKeepTheDialogOpenWithTheFrameworkMessage) {
   struct Case {
     int id;
@@ -355,8 +390,10 @@ TEST(DialogGui, WaysToEndAndTabOrder) {
     bool defaultIsOK = false, modalBefore = false, modalAfter = true;
     ModalScope scope([&](CDialog* p) {
       modalBefore = p->IsModal();
-      for (wxWindow* w : p->GetWxWindow()->GetChildren())
+      for (wxWindow* w : p->GetWxWindow()->GetChildren()) {
+        if (w->GetName() == "lw-none-radio") continue;  // a radio group's hidden member, never reached
         if (CWnd* q = CWnd::FromWxOrAncestor(w)) order.push_back(q->GetDlgCtrlID());
+      }
       auto* def = dynamic_cast<wxButton*>(static_cast<wxDialog*>(p->GetWxWindow())->GetDefaultItem());
       defaultIsOK = def && def == p->GetDlgItem(IDOK)->GetWxWindow();
       c.act(p);

@@ -65,7 +65,9 @@ TEST(ProfileFile, ReadsTextWithAByteOrderMark) {
     utf16 += static_cast<char>(c & 0xFF);
     utf16 += static_cast<char>(c >> 8);
   }
-  for (const std::string& bytes : {std::string("\xEF\xBB\xBF[Settings]\nZoom=150\n"), utf16}) {
+  // Files saved with old Mac line ends: a lone CR ends a line too.
+  for (const std::string& bytes :
+       {std::string("\xEF\xBB\xBF[Settings]\nZoom=150\n"), utf16, std::string("[Settings]\rZoom=150\r")}) {
     const ProfileFile p = ProfileFile::Parse(bytes);
     const std::wstring* v = p.Find(L"settings", L"zoom");
     ASSERT_NE(v, nullptr) << bytes.size();

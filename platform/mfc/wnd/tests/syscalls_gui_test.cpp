@@ -65,6 +65,8 @@ TEST(SystemCallsGui, ScrollInfoRoundTripsWithinTheRange) {
       {10, 209, 20, 5, 10},  // below the range
       {-50, 50, 1, 50, 50},
       {0, 9, 30, 3, 0},  // a page larger than the range
+      {0, 99, 0, 50, 50},  // no page: the position reaches the end of the range
+      {0, 99, 0, 99, 99},
   };
   for (const Case& c : cases) {
     SCROLLINFO si{sizeof si, SIF_ALL, c.nMin, c.nMax, c.nPage, c.nPos, 0};

@@ -1,0 +1,48 @@
+#include "LeafwrightDoc.h"
+
+#include "LeafwrightAppState.h"
+#include "LfwReader.h"
+#include "PageGroupObj.h"
+#include "PageShapeObj.h"
+#include "PageTextObj.h"
+
+using namespace Vectorloom;
+
+namespace {
+
+bool IsOutlineTool(eLeafwrightTool tool) {
+  return tool == eLeafwrightTool::Rectangle || tool == eLeafwrightTool::Oval || tool == eLeafwrightTool::RoundRect ||
+         tool == eLeafwrightTool::Line || tool == eLeafwrightTool::Polygon;
+}
+
+}  // namespace
+
+IMPLEMENT_DYNCREATE(CLeafwrightDoc, CPublicationDoc)
+
+CLeafwrightDoc::CLeafwrightDoc() = default;
+// The clips this document unpacked into the videos folder may be cleared away by later openings.
+CLeafwrightDoc::~CLeafwrightDoc() { ReleaseInUseVideoClips(this); }
+
+void CLeafwrightDoc::DeleteContents() {
+  CPublicationDoc::DeleteContents();
+  ReleaseInUseVideoClips(this);
+}
+
+CRenderBaseObj* CLeafwrightDoc::CreateNewObject(int type) {
+  switch (type) {
+    case RENDER_OBJ_SHAPE: {
+      auto* shape = new CPageShapeObj;
+      if (IsOutlineTool(GetLeafwrightAppState().GetActiveTool())) {
+        shape->SetStrokeKind(RENDER_KIND_SOLID);
+        shape->SetFillKind(RENDER_KIND_NONE);
+      }
+      return shape;
+    }
+    case RENDER_OBJ_GROUP:
+      return new CPageGroupObj;
+    case RENDER_OBJ_TEXT:
+      return new CPageTextObj;
+    default:
+      return nullptr;
+  }
+}

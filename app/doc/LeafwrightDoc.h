@@ -1,0 +1,80 @@
+// The program's document class. Its members live in three files: making and dropping contents
+// and the drawing tools' objects here (LeafwrightDoc.cpp), storing the whole file (Serialize,
+// LfwSections.cpp), and New, Open and Save (DocCommands.cpp).
+#pragma once
+
+#include <QorProgress.h>
+#include <quirebook/PublicationDoc.h>
+
+class CLeafwrightDoc : public CPublicationDoc {
+  DECLARE_DYNCREATE(CLeafwrightDoc)
+
+ public:
+  CLeafwrightDoc();
+  ~CLeafwrightDoc() override;
+
+  // Also gives up the clips unpacked for this document (the program reuses one document object
+  // for every New and Open).
+  void DeleteContents() override;
+
+  // 0 shape, 2 group, 3 text; null for every other code (videos are never drawn). A shape made
+  // while a rectangle, oval, rounded-rectangle, line or polygon tool is active is outline only.
+  Vectorloom::CRenderBaseObj* CreateNewObject(int type) override;
+
+  // Storing writes the whole document file (WriteLfwDocument, LfwSections.cpp) into the archive's
+  // file; a save through CDocument::DoSave hands it a temporary file that replaces the old file
+  // only when complete, so pages still read from the old file stay readable throughout. A failed
+  // write throws CLfwSaveException with the reason. Documents are read through
+  // CCacheLfwPageContent, not an archive: loading throws CNotSupportedException.
+  void Serialize(CArchive& ar) override;
+
+  // ---- New, Open and Save
+
+  // The first pages of an opened file are read at once; the others wait until they are needed.
+  static constexpr int kLoadedAtOpen = 32;
+
+  // What the window side gives the document: where progress shows, whether a New is the silent
+  // one at start-up, and the new-document dialog. Any of them may be null (tests, tools).
+  struct CShellHooks {
+    CQorProgressStatusBar* pStatusBar = nullptr;
+    // True while the program starts: that New makes one blank page without asking.
+    bool (*pfnIsStartupNew)() = nullptr;
+    // Asks for the size and count of the pages of a new document; false when cancelled.
+    bool (*pfnPromptNewPages)(float& width, float& height, int& unit, int& count) = nullptr;
+  };
+  static CShellHooks& ShellHooks();
+
+  // One blank 8.5 x 11 inch page at start-up; later the page size and count asked for (without a
+  // dialog: one blank page). Cancelling leaves the document as it was (FALSE).
+  BOOL OnNewDocument() override;
+  // A PDF or a document file (extension without regard to case): the first kLoadedAtOpen pages
+  // read with progress, the rest bound to the file by index with the size of the last page read.
+  // A file that cannot be read is reported ("打开文件 \"<path>\" 失败!") and the document becomes
+  // one blank page without a file name, so a later Save asks where to write.
+  BOOL OnOpenDocument(const wchar_t* lpszPathName) override;
+  // An open that failed keeps the document untitled (the name given is dropped once).
+  void SetPathName(const wchar_t* lpszPathName, BOOL bAddToMRU = TRUE) override;
+  // Writes the whole document through a temporary file beside the target that replaces it only
+  // when complete, with progress ("Saving to file \"<name>\""); pages still waiting to be read
+  // are then bound to the new file by their position.
+  BOOL OnSaveDocument(const wchar_t* lpszPathName) override;
+  // Save As when no name is given or when the document's file is not a document file (a PDF it
+  // was opened from is never overwritten); the proposed name ends in ".lfw".
+  BOOL DoSave(const wchar_t* lpszPathName, BOOL bReplace = TRUE) override;
+  // The name proposed by Save As: the file's name with the document extension in place of its
+  // own (kept when it is already the document extension, in any case), or the title + ".lfw".
+  CString ProposeSaveName() const;
+  // ".lfw" or ".lfd", without regard to case.
+  static bool IsDocumentFileName(const wchar_t* lpszPathName);
+
+  afx_msg void OnFileSave();
+  afx_msg void OnFileSaveAs();
+
+ protected:
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void MakeBlankPages(float width, float height, int unit, int count);
+  CQorCommonProgress* m_pSaveProgress = nullptr;
+  bool m_bOpenFailed = false;
+};

@@ -768,7 +768,10 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
       if (!Finite(look.ratio)) look.ratio = 1;
       if (runs.empty() || fr != lastRun || !(runs.back().look == look)) runs.push_back({look, {}});
       lastRun = fr;
-      runs.back().chars.push_back({adjustment, static_cast<int32_t>(code), 0});
+      // The advance layout gave the character, which the next one's adjustment counts with.
+      float advance = c.GetIncreaseDeltaX() / em * 1000.0f;
+      if (!Finite(advance) || advance < 0) advance = 0;
+      runs.back().chars.push_back({adjustment, static_cast<int32_t>(code), advance});
       if (fr >= 0) {
         const _CharsFontDesc& f = fontRuns.GetAt(fr).m_FontDesc;
         if (std::find(build.fonts.begin(), build.fonts.end(), f) == build.fonts.end()) build.fonts.push_back(f);

@@ -71,7 +71,10 @@ struct PdfSaveImage {
 };
 
 // A run of one font, size and look. Codes are UTF-16 units; adjustments are thousandths of an em,
-// TJ style (negative moves right), 0 for the first character of a line.
+// TJ style (negative moves right), 0 for the first character of a line. A character's `advance`,
+// when above 0, is how far the caller's layout moved on after it (thousandths of an em, spacing and
+// width ratio included), which the next adjustment counts with: a character the engine draws with
+// its default font, whose glyph is wider or narrower, then moves the next one by the difference.
 struct PdfSaveTextRun {
   int32_t font_id;        // a font record of this or an earlier page
   float font_size;        // points

@@ -144,13 +144,9 @@ class RecordingProgress : public CQorCommonProgress {
 
 // Checks that fail today, by "file:page:check", with what makes them fail. Such a check must still
 // fail, so that the mend that makes it pass also takes it off this list.
-constexpr const char* kType1 =
-    "the engine does not convert Type 1 and bare CFF programs: their text takes its default font, whose "
-    "wider glyphs run the lines long";
 constexpr const char* kStrokeStyle = "the path record carries no dashes, caps or joins: strokes come out solid and square";
 const std::map<std::string, std::string> kKnownFaults = {
-    {"pdftex:1:words", kType1}, {"pdftex:2:words", kType1}, {"pdftex:1:ink", kType1},
-    {"pdftex:2:ink", kType1},   {"groff:1:ink", kType1},    {"cairo:1:ink", kStrokeStyle},
+    {"cairo:1:ink", kStrokeStyle},
 };
 
 void Report(const std::string& key, bool pass, const std::string& figure) {

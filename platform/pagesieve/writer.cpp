@@ -1,8 +1,11 @@
 // cpdfEngine::saving_pdf: writes the pages its caller hands over as a new PDF file, through
 // MuPDF's pdf_* object API. Content streams, font dictionaries, widths and ToUnicode maps are
-// ours; fonts are embedded as Type0 fonts with glyph ids as codes (Identity-H).
+// ours; SFNT fonts are embedded as Type0 fonts with glyph ids as codes (Identity-H), Type 1 and
+// bare CFF programs as simple fonts whose one-byte codes name their glyphs.
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_FONT_FORMATS_H
+#include FT_CID_H
 
 #include <fontconfig/fontconfig.h>
 #include <hb.h>
@@ -16,6 +19,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -27,6 +32,7 @@ extern "C" {
 #include <lwreplace.h>
 #include <lwstr.h>
 
+#include "LatinAccents.h"
 #include "cpdfEngine.h"
 #include "writer_internal.h"
 
@@ -133,11 +139,84 @@ struct OutFont {
   // The fallback font is subset when the document is done; its face stays open until then.
   FT_Face face = nullptr;
   bool fallback = false;
+  // A Type 1 or bare CFF program goes out as simple fonts: one-byte codes from 1 up, each naming
+  // its glyph. The record's font holds the face and the parts (itself first, then its copies
+  // when more than 255 glyphs are shown); each part keeps its codes' glyph names and widths.
+  int simple = 0;  // 0: SFNT; kPdfProgramType1 or kPdfProgramCff
+  int length1 = 0, length2 = 0, length3 = 0;  // the parts of a Type 1 program
+  std::vector<int> parts;
+  std::unordered_map<uint16_t, std::pair<int, uint16_t>> codeOfGid;  // glyph id -> part, code
+  std::vector<std::string> names{std::string()};  // by code; code 0 unused
+  std::vector<int> widthOfCode{0};
+  // Ligatures of the record's font, longest first: the letters, the glyph and its advance
+  // (thousandths of an em). Codes shown for a ligature and the letters they stand for.
+  struct Ligature {
+    std::u16string letters;
+    uint16_t gid;
+    int width;
+  };
+  std::vector<Ligature> ligatures;
+  std::map<uint16_t, std::u16string> lettersOf;
 };
 
+// The letters of a Unicode ligature (U+FB00 to U+FB06), else empty.
+std::u16string LigatureLetters(int u) {
+  static const char16_t* const kLetters[] = {u"ff", u"fi", u"fl", u"ffi", u"ffl", u"\u017Ft", u"st"};
+  return u >= 0xFB00 && u <= 0xFB06 ? std::u16string(kLetters[u - 0xFB00]) : std::u16string();
+}
+
+// A Type 1 program as a PDF embeds it: clear text, encrypted part and trailer one after the other
+// (the segment headers of a PFB file dropped), with the lengths of the three parts. False when
+// the bytes hold no eexec section.
+bool Type1Parts(const uint8_t* data, size_t size, std::vector<uint8_t>* out, int* l1, int* l2, int* l3) {
+  out->clear();
+  if (size >= 6 && data[0] == 0x80 && data[1] == 1) {
+    size_t at = 0;
+    int segment = 0;
+    *l1 = *l2 = *l3 = 0;
+    while (at + 6 <= size && data[at] == 0x80 && data[at + 1] != 3) {
+      const int type = data[at + 1];
+      const size_t n = size_t(data[at + 2]) | size_t(data[at + 3]) << 8 | size_t(data[at + 4]) << 16 |
+                       size_t(data[at + 5]) << 24;
+      at += 6;
+      if (n > size - at || (type != 1 && type != 2)) return false;
+      out->insert(out->end(), data + at, data + at + n);
+      int& len = type == 2 ? *l2 : segment == 0 ? *l1 : *l3;
+      len += static_cast<int>(n);
+      if (type == 1 && segment == 0 && *l1 == 0) return false;
+      if (type == 2) segment = 1;
+      at += n;
+    }
+    return *l1 > 0 && *l2 > 0;
+  }
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  size_t e = text.find("eexec");
+  if (e == std::string_view::npos) return false;
+  e += 5;
+  while (e < size && (text[e] == '\r' || text[e] == '\n' || text[e] == ' ' || text[e] == '\t')) ++e;
+  // The trailer: the zeros before cleartomark, when there are any.
+  size_t end = size;
+  const size_t mark = text.rfind("cleartomark");
+  if (mark != std::string_view::npos && mark > e) {
+    size_t z = mark;
+    int zeros = 0;
+    while (z > e && (text[z - 1] == '0' || text[z - 1] == '\r' || text[z - 1] == '\n' || text[z - 1] == ' ' ||
+                     text[z - 1] == '\t'))
+      zeros += text[--z] == '0';
+    if (zeros >= 64) end = z;
+  }
+  if (end <= e) return false;
+  out->assign(data, data + size);
+  *l1 = static_cast<int>(e);
+  *l2 = static_cast<int>(end - e);
+  *l3 = static_cast<int>(size - end);
+  return true;
+}
+
 // The value of a code in an engine CMap (its use chain included), the first one of a code with
-// several; false when no range holds the code.
-bool LookupCMap(const qv_cmap_s* map, int code, int* value) {
+// several (`count`, when given, says how many the code has); false when no range holds the code.
+bool LookupCMap(const qv_cmap_s* map, int code, int* value, int* count = nullptr) {
+  if (count) *count = 1;
   for (int depth = 0; map && depth < 8; map = map->usecmap, ++depth) {
     for (int i = 0; map->ranges && i < map->rlen; ++i) {
       const qv_cmap_range_s& r = map->ranges[i];
@@ -157,6 +236,7 @@ bool LookupCMap(const qv_cmap_s* map, int code, int* value) {
       const int at = r.offset;
       if (at + 1 >= map->tlen || map->table[at] < 1) return false;
       *value = map->table[at + 1];
+      if (count) *count = map->table[at];
       return true;
     }
   }
@@ -263,15 +343,43 @@ struct Writer {
   void AddFont(const PdfFontRecord& r) {
     if (fontOfId.count(r.font_id)) return;
     const PdfFontProgram* p = r.program;
-    const bool sfnt = p && p->program && p->program_length > 0 &&
-                      (p->program_kind == kPdfProgramTrueType || p->program_kind == kPdfProgramOpenType);
-    if (!sfnt) {
+    const bool present = p && p->program && p->program_length > 0;
+    const bool sfnt = present && (p->program_kind == kPdfProgramTrueType || p->program_kind == kPdfProgramOpenType);
+    const bool simple = present && (p->program_kind == kPdfProgramType1 || p->program_kind == kPdfProgramCff);
+    if (!sfnt && !simple) {
       fontOfId[r.font_id] = -1;
       return;
     }
     auto f = std::make_unique<OutFont>();
     f->cff = p->program_kind == kPdfProgramOpenType;
-    f->program.assign(p->program, p->program + p->program_length);
+    if (p->program_kind == kPdfProgramType1) {
+      if (!Type1Parts(p->program, static_cast<size_t>(p->program_length), &f->program, &f->length1, &f->length2,
+                      &f->length3)) {
+        fontOfId[r.font_id] = -1;
+        return;
+      }
+    } else {
+      f->program.assign(p->program, p->program + p->program_length);
+    }
+    if (simple) {
+      // The program must be what the record says it is, keyed by glyph names: a CID-keyed CFF
+      // program or bytes of another kind take the default font.
+      FT_Face sf = nullptr;
+      if ((!ft && FT_Init_FreeType(&ft) != 0) ||
+          FT_New_Memory_Face(ft, f->program.data(), static_cast<FT_Long>(f->program.size()), 0, &sf) != 0)
+        sf = nullptr;
+      const char* format = sf ? FT_Get_Font_Format(sf) : nullptr;
+      const char* want = p->program_kind == kPdfProgramType1 ? "Type 1" : "CFF";
+      FT_Bool cidKeyed = 0;
+      if (sf && p->program_kind == kPdfProgramCff) FT_Get_CID_Is_Internally_CID_Keyed(sf, &cidKeyed);
+      if (!sf || !format || std::strcmp(format, want) != 0 || cidKeyed || !FT_HAS_GLYPH_NAMES(sf)) {
+        if (sf) FT_Done_Face(sf);
+        fontOfId[r.font_id] = -1;
+        return;
+      }
+      f->face = sf;
+      f->simple = p->program_kind;
+    }
     f->desc.flags = r.flags;
     f->desc.italic_angle = r.italic_angle;
     f->desc.ascent = r.ascent;
@@ -289,8 +397,9 @@ struct Writer {
         const qv_cmap_range_s& range = m->ranges[i];
         const int last = std::min(0xFFFF, range.low + (range.extent_flags >> 2));
         for (int code = range.low; code <= last; ++code) {
-          int u = 0;
-          if (LookupCMap(r.unicode_cmap, code, &u) && u > 0 && u <= 0xFFFF)
+          // A code of several characters (a ligature's letters) stands for none of them alone.
+          int u = 0, n = 1;
+          if (LookupCMap(r.unicode_cmap, code, &u, &n) && n == 1 && u > 0 && u <= 0xFFFF)
             cidOfUnicode.emplace(static_cast<uint16_t>(u), static_cast<uint16_t>(code));
         }
       }
@@ -319,8 +428,210 @@ struct Writer {
       f->gidOf.emplace(static_cast<uint16_t>(c), p->cid_to_gid[cid]);
     }
     if (face) FT_Done_Face(face);
+    // Ligatures, found as the text engine finds them: a code whose Unicode is two to four Latin
+    // letters, or a Unicode ligature.
+    if (!r.to_ttf_cmap && p->cid_to_gid) {
+      std::map<std::u16string, uint16_t> found;
+      for (int cid = 0; cid < p->cid_to_gid_count && cid < 0x10000; ++cid) {
+        if (!p->cid_to_gid[cid]) continue;
+        std::u16string letters;
+        for (int depth = 0, done = 0; !done && depth < 1; ++depth) {
+          for (const qv_cmap_s* m = r.unicode_cmap; m && !done; m = m->usecmap) {
+            for (int i = 0; m->ranges && i < m->rlen && !done; ++i) {
+              const qv_cmap_range_s& range = m->ranges[i];
+              if ((range.extent_flags & 3) != 3 || cid < range.low || cid > range.low + (range.extent_flags >> 2)) continue;
+              done = 1;
+              const int at = range.offset;
+              if (!m->table || at >= m->tlen) continue;
+              const int n = m->table[at];
+              if (n < 2 || n > 4 || at + n >= m->tlen) continue;
+              for (int k = 1; k <= n; ++k) {
+                const uint16_t ch = m->table[at + k];
+                if (!((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'))) {
+                  letters.clear();
+                  break;
+                }
+                letters += static_cast<char16_t>(ch);
+              }
+            }
+          }
+        }
+        if (letters.empty()) {
+          int u = 0;
+          if (!LookupCMap(r.unicode_cmap, cid, &u) && p->cid_to_ucs && cid < p->cid_to_ucs_count) u = p->cid_to_ucs[cid];
+          letters = LigatureLetters(u);
+        }
+        if (!letters.empty()) found.emplace(letters, p->cid_to_gid[cid]);
+      }
+      if (!found.empty()) {
+        FT_Face lf = f->face;
+        if (!lf && (ft || FT_Init_FreeType(&ft) == 0) &&
+            FT_New_Memory_Face(ft, f->program.data(), static_cast<FT_Long>(f->program.size()), 0, &lf) != 0)
+          lf = nullptr;
+        for (const auto& [letters, gid] : found) {
+          int width = -1;
+          if (lf && FT_Load_Glyph(lf, gid, FT_LOAD_NO_SCALE) == 0)
+            width = static_cast<int>(std::lround(lf->glyph->metrics.horiAdvance * 1000.0 /
+                                                 (lf->units_per_EM ? lf->units_per_EM : 1000)));
+          if (width >= 0) f->ligatures.push_back({letters, gid, width});
+        }
+        if (lf && lf != f->face) FT_Done_Face(lf);
+        std::stable_sort(f->ligatures.begin(), f->ligatures.end(),
+                         [](const OutFont::Ligature& a, const OutFont::Ligature& b) { return a.letters.size() > b.letters.size(); });
+      }
+    }
     fonts.push_back(std::move(f));
     fontOfId[r.font_id] = static_cast<int>(fonts.size()) - 1;
+    if (simple) fonts.back()->parts.push_back(static_cast<int>(fonts.size()) - 1);
+  }
+
+  // The part and one-byte code of a glyph of a simple font: glyphs take codes in the order they
+  // are first shown, 255 a part; {-1, 0} for a glyph without a name.
+  std::pair<int, uint16_t> SimpleCode(int owner, uint16_t gid) {
+    OutFont& f = *fonts[static_cast<size_t>(owner)];
+    auto found = f.codeOfGid.find(gid);
+    if (found != f.codeOfGid.end()) return found->second;
+    char name[64] = {};
+    if (gid == 0 || FT_Get_Glyph_Name(f.face, gid, name, sizeof name) != 0 || !name[0] ||
+        std::strcmp(name, ".notdef") == 0)
+      return {-1, 0};
+    int width = 0;
+    const double upem = f.face->units_per_EM ? f.face->units_per_EM : 1000;
+    if (FT_Load_Glyph(f.face, gid, FT_LOAD_NO_SCALE) == 0)
+      width = static_cast<int>(std::lround(f.face->glyph->metrics.horiAdvance * 1000.0 / upem));
+    if (fonts[static_cast<size_t>(f.parts.back())]->names.size() > 255) {
+      auto part = std::make_unique<OutFont>();
+      part->program = f.program;
+      part->desc = f.desc;
+      part->base = f.base;
+      part->simple = f.simple;
+      part->length1 = f.length1, part->length2 = f.length2, part->length3 = f.length3;
+      fonts.push_back(std::move(part));
+      f.parts.push_back(static_cast<int>(fonts.size()) - 1);
+    }
+    const int at = f.parts.back();
+    OutFont& part = *fonts[static_cast<size_t>(at)];
+    const auto code = static_cast<uint16_t>(part.names.size());
+    part.names.emplace_back(name);
+    part.widthOfCode.push_back(width);
+    f.codeOfGid.emplace(gid, std::make_pair(at, code));
+    return {at, code};
+  }
+
+  // The advance of a glyph of the default font, thousandths of an em.
+  double FallbackWidth(uint16_t gid) {
+    if (fallback < 0) return 0;
+    FT_Face face = fonts[static_cast<size_t>(fallback)]->face;
+    const double upem = face->units_per_EM ? face->units_per_EM : 1000;
+    return FT_Load_Glyph(face, gid, FT_LOAD_NO_SCALE) == 0 ? face->glyph->metrics.horiAdvance * 1000.0 / upem : 0;
+  }
+
+  // Outline box of a glyph of a simple font's face, thousandths of an em: left, width, top, and
+  // whether it has one.
+  struct Box {
+    double left = 0, width = 0, top = 0;
+    bool ok = false;
+  };
+  Box GlyphBox(FT_Face face, uint16_t gid) {
+    Box b;
+    if (!face || FT_Load_Glyph(face, gid, FT_LOAD_NO_SCALE) != 0) return b;
+    const double k = 1000.0 / (face->units_per_EM ? face->units_per_EM : 1000);
+    const FT_Glyph_Metrics& m = face->glyph->metrics;
+    b.left = m.horiBearingX * k, b.width = m.width * k, b.top = m.horiBearingY * k;
+    b.ok = m.width > 0 || m.height > 0;
+    return b;
+  }
+
+  // A precomposed Latin letter a Type 1 or CFF font lacks, drawn as the text engine draws it: the
+  // letter (a dotless i or j where the font has one) and a spacing accent of the font centred over
+  // it, raised by as much as the letter stands above the font's "x" (marks below the letter are
+  // not raised); the next character moves on from the caller's advance. False when the font
+  // cannot draw it so.
+  bool Compose(Page& page, int recordFont, const PdfSaveTextRun* run, int i, double size, float& carry, int& current,
+               bool& open) {
+    if (recordFont < 0) return false;
+    OutFont& rf = *fonts[static_cast<size_t>(recordFont)];
+    const uint16_t c = static_cast<uint16_t>(run->chars[i].character & 0xFFFF);
+    if (!rf.simple || rf.gidOf.count(c)) return false;
+    const latin_accents::Composed* parts = latin_accents::Decompose(c);
+    if (!parts) return false;
+    auto gidOf = [&](char16_t ch) -> int {
+      auto it = rf.gidOf.find(ch);
+      return it == rf.gidOf.end() ? -1 : it->second;
+    };
+    int base = -1;
+    char16_t baseChar = parts->base;
+    if (parts->base == 'i' || parts->base == 'j') {
+      baseChar = parts->base == 'i' ? 0x0131 : 0x0237;
+      base = gidOf(baseChar);
+    }
+    if (base < 0) baseChar = parts->base, base = gidOf(baseChar);
+    int accent = -1;
+    char16_t accentChar = 0;
+    for (const latin_accents::Spacing& sp : latin_accents::kSpacing)
+      if (sp.mark == parts->mark && (accent = gidOf(sp.spacing)) >= 0) {
+        accentChar = sp.spacing;
+        break;
+      }
+    if (base < 0 || accent < 0) return false;
+    const Box letter = GlyphBox(rf.face, static_cast<uint16_t>(base));
+    const Box mark = GlyphBox(rf.face, static_cast<uint16_t>(accent));
+    if (!letter.ok || !mark.ok) return false;
+    const auto [bf, bc] = SimpleCode(recordFont, static_cast<uint16_t>(base));
+    const auto [af, ac] = SimpleCode(recordFont, static_cast<uint16_t>(accent));
+    if (bf < 0 || af < 0) return false;
+    double dy = 0;
+    const bool below = parts->mark == 0x0327 || parts->mark == 0x0328;
+    const int x = gidOf('x');
+    if (!below && x >= 0) {
+      const Box xb = GlyphBox(rf.face, static_cast<uint16_t>(x));
+      if (xb.ok && letter.top > xb.top) dy = letter.top - xb.top;
+    }
+    const double dx = letter.left + letter.width / 2 - (mark.left + mark.width / 2);
+    const int wLetter = fonts[static_cast<size_t>(bf)]->widthOfCode[bc];
+    const int wMark = fonts[static_cast<size_t>(af)]->widthOfCode[ac];
+    std::string& s = page.content;
+    auto put = [&](int font, uint16_t code, float adj) {
+      if (font != current) {
+        if (open) s += "] TJ\n";
+        s += "/F" + std::to_string(font) + " " + Num(size) + " Tf [";
+        page.fonts.insert(font);
+        current = font;
+        open = true;
+      } else if (!open) {
+        s += "[";
+        open = true;
+      }
+      if (adj != 0 && std::isfinite(adj)) s += Num(adj) + " ";
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "<%02X>", code);
+      s += hex;
+    };
+    // The two glyphs copy as the precomposed letter.
+    if (open) s += "] TJ\n";
+    open = false;
+    char actual[64];
+    std::snprintf(actual, sizeof actual, "/Span <</ActualText <FEFF%04X>>> BDC\n", static_cast<unsigned>(c));
+    s += actual;
+    float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
+    put(bf, bc, adj + carry);
+    fonts[static_cast<size_t>(bf)]->used.emplace(bc, baseChar);
+    const std::string rise = Num(-run->baseline_shift / 1.33f);
+    if (dy != 0) {
+      if (open) s += "] TJ\n";
+      s += Num(-run->baseline_shift / 1.33f + dy / 1000 * size) + " Ts [";
+      open = true;
+    }
+    put(af, ac, static_cast<float>(wLetter - dx));
+    // The accent copies as the letter: the letter's code stands for the letter alone.
+    fonts[static_cast<size_t>(af)]->used.emplace(ac, accentChar);
+    s += "] TJ\n";
+    if (dy != 0) s += rise + " Ts ";
+    s += "EMC\n";
+    open = false;
+    const float given = run->chars[i].advance > 0 && std::isfinite(run->chars[i].advance) ? run->chars[i].advance : 0;
+    carry = static_cast<float>(dx + wMark - (given > 0 ? given : wLetter));
+    return true;
   }
 
   // The font and glyph of one character of a run.
@@ -328,7 +639,11 @@ struct Writer {
     if (fontIndex >= 0) {
       OutFont& f = *fonts[static_cast<size_t>(fontIndex)];
       auto it = f.gidOf.find(c);
-      if (it != f.gidOf.end()) return {fontIndex, it->second};
+      if (it != f.gidOf.end()) {
+        if (!f.simple) return {fontIndex, it->second};
+        const auto placed = SimpleCode(fontIndex, it->second);
+        if (placed.first >= 0) return placed;
+      }
     }
     const int fb = Fallback();
     if (fb < 0) return {-1, 0};
@@ -422,9 +737,48 @@ struct Writer {
       // Characters go out in pieces of one font: a character the run's font lacks takes the fallback.
       int current = -2;
       bool open = false;
+      // What the default font's glyphs advance more than the caller laid them out with, taken
+      // off the next character's shift.
+      float carry = 0;
+      const double th = std::isfinite(run->horizontal_scale) && run->horizontal_scale > 0 ? run->horizontal_scale : 1;
+      const double tc = std::isfinite(run->char_spacing) ? run->char_spacing / 1.33 : 0;
       for (int i = 0; i < run->char_count; ++i) {
         const uint16_t c = static_cast<uint16_t>(run->chars[i].character & 0xFFFF);
-        const auto [font, gid] = Glyph(recordFont, c);
+        const float given = run->chars[i].advance > 0 && std::isfinite(run->chars[i].advance) ? run->chars[i].advance : 0;
+        if (c == ' ' && recordFont >= 0 && !fonts[static_cast<size_t>(recordFont)]->gidOf.count(c)) {
+          // A word space the font has no glyph for (TeX's fonts) stays a gap, as wide as the
+          // caller laid it out.
+          if (std::isfinite(run->chars[i].adjustment)) carry += run->chars[i].adjustment;
+          carry -= given;
+          continue;
+        }
+        // A ligature's letters in a row are drawn with its glyph, as the text engine draws them.
+        int take = 1, font = -1;
+        uint16_t gid = 0;
+        int ligWidth = -1;
+        if (recordFont >= 0) {
+          OutFont& rf = *fonts[static_cast<size_t>(recordFont)];
+          for (const OutFont::Ligature& lig : rf.ligatures) {
+            const int n = static_cast<int>(lig.letters.size());
+            if (i + n > run->char_count) continue;
+            bool same = true;
+            for (int k = 0; k < n && same; ++k) same = run->chars[i + k].character == static_cast<int32_t>(lig.letters[size_t(k)]);
+            if (!same) continue;
+            if (rf.simple) {
+              const auto placed = SimpleCode(recordFont, lig.gid);
+              if (placed.first < 0) continue;
+              font = placed.first, gid = placed.second;
+            } else {
+              font = recordFont, gid = lig.gid;
+            }
+            take = n;
+            ligWidth = lig.width;
+            fonts[static_cast<size_t>(font)]->lettersOf[gid] = lig.letters;
+            break;
+          }
+        }
+        if (take == 1 && Compose(page, recordFont, run, i, size, carry, current, open)) continue;
+        if (take == 1) std::tie(font, gid) = Glyph(recordFont, c);
         if (font < 0) continue;
         if (font != current) {
           if (open) s += "] TJ\n";
@@ -432,11 +786,44 @@ struct Writer {
           page.fonts.insert(font);
           current = font;
           open = true;
+        } else if (!open) {
+          s += "[";
+          open = true;
         }
-        const float adj = run->chars[i].adjustment;
+        float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
+        adj += carry;
+        carry = 0;
         if (adj != 0 && std::isfinite(adj)) s += Num(adj) + " ";
+        if (take > 1) {
+          // The letters' own shifts, and the ligature's width against the letters' advances.
+          // The first letter's advance tells whether the caller gives advances (a letter the
+          // font has no glyph for may be laid out with none).
+          float letters = 0;
+          for (int k = 1; k < take; ++k) {
+            const PdfRunChar& lc = run->chars[i + k];
+            if (std::isfinite(lc.adjustment)) carry += lc.adjustment;
+            if (lc.advance > 0 && std::isfinite(lc.advance)) letters += lc.advance;
+          }
+          if (given > 0 && size > 0) {
+            const double extra = (ligWidth / 1000.0 * size + tc) * th - (given + letters) / 1000.0 * size;
+            const double more = extra * 1000 / (size * th);
+            if (std::isfinite(more)) carry += static_cast<float>(more);
+          }
+          fonts[static_cast<size_t>(font)]->used.emplace(gid, c);
+          char hex[8];
+          std::snprintf(hex, sizeof hex, fonts[static_cast<size_t>(font)]->simple ? "<%02X>" : "<%04X>", gid);
+          s += hex;
+          i += take - 1;
+          continue;
+        }
+        if (font == fallback && given > 0 && size > 0) {
+          const double w = FallbackWidth(gid);
+          const double extra = (w / 1000 * size + tc) * th - given / 1000.0 * size;
+          carry = static_cast<float>(extra * 1000 / (size * th));
+          if (!std::isfinite(carry)) carry = 0;
+        }
         char hex[8];
-        std::snprintf(hex, sizeof hex, "<%04X>", gid);
+        std::snprintf(hex, sizeof hex, fonts[static_cast<size_t>(font)]->simple ? "<%02X>" : "<%04X>", gid);
         s += hex;
         fonts[static_cast<size_t>(font)]->used.emplace(gid, c);
       }
@@ -476,7 +863,9 @@ struct Writer {
     for (auto& fp : fonts) {
       OutFont& f = *fp;
       if (f.used.empty()) continue;
-      if (f.fallback) {
+      if (f.simple) {
+        // Type 1 and CFF programs go in whole.
+      } else if (f.fallback) {
         std::vector<char16_t> chars;
         for (const auto& [g, u] : f.used)
           if (u) chars.push_back(u);
@@ -512,6 +901,11 @@ struct Writer {
 // Widths in thousandths of an em, from the program that goes into the file.
 std::vector<std::pair<uint16_t, int>> Widths(const OutFont& f) {
   std::vector<std::pair<uint16_t, int>> out;
+  if (f.simple) {
+    for (size_t code = 1; code < f.widthOfCode.size(); ++code)
+      out.emplace_back(static_cast<uint16_t>(code), f.widthOfCode[code]);
+    return out;
+  }
   hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(f.program.data()), static_cast<unsigned>(f.program.size()),
                                    HB_MEMORY_MODE_READONLY, nullptr, nullptr);
   hb_face_t* face = hb_face_create(blob, 0);
@@ -528,18 +922,27 @@ std::vector<std::pair<uint16_t, int>> Widths(const OutFont& f) {
 std::string ToUnicode(const OutFont& f) {
   std::string s =
       "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n/CIDSystemInfo << /Registry (Adobe) /Ordering "
-      "(UCS) /Supplement 0 >> def\n/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n<0000> "
-      "<FFFF>\nendcodespacerange\n";
-  std::vector<std::pair<uint16_t, uint16_t>> pairs;
-  for (const auto& [g, u] : f.used)
-    if (u) pairs.emplace_back(g, u);
+      "(UCS) /Supplement 0 >> def\n/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n";
+  s += f.simple ? "<00> <FF>\nendcodespacerange\n" : "<0000> <FFFF>\nendcodespacerange\n";
+  // A ligature's code stands for its letters.
+  std::vector<std::pair<uint16_t, std::u16string>> pairs;
+  for (const auto& [g, u] : f.used) {
+    auto letters = f.lettersOf.find(g);
+    if (letters != f.lettersOf.end()) pairs.emplace_back(g, letters->second);
+    else if (u) pairs.emplace_back(g, std::u16string(1, static_cast<char16_t>(u)));
+  }
   for (size_t i = 0; i < pairs.size(); i += 100) {
     const size_t n = std::min<size_t>(100, pairs.size() - i);
     s += std::to_string(n) + " beginbfchar\n";
     for (size_t k = i; k < i + n; ++k) {
-      char line[32];
-      std::snprintf(line, sizeof line, "<%04X> <%04X>\n", pairs[k].first, pairs[k].second);
-      s += line;
+      char unit[16];
+      std::snprintf(unit, sizeof unit, f.simple ? "<%02X> <" : "<%04X> <", pairs[k].first);
+      s += unit;
+      for (char16_t u : pairs[k].second) {
+        std::snprintf(unit, sizeof unit, "%04X", static_cast<unsigned>(u));
+        s += unit;
+      }
+      s += ">\n";
     }
     s += "endbfchar\n";
   }
@@ -564,8 +967,63 @@ pdf_obj* NewStream(fz_context* ctx, pdf_document* doc, const void* data, size_t 
   return ref;
 }
 
+// A Type 1 or bare CFF program as a simple font: its codes name their glyphs through the
+// encoding's differences.
+pdf_obj* WriteSimpleFont(fz_context* ctx, pdf_document* doc, const PreparedFont& pf) {
+  const OutFont& f = *pf.font;
+  const bool type1 = f.simple == kPdfProgramType1;
+  pdf_obj* ffdict = pdf_new_dict(ctx, doc, 4);
+  if (type1) {
+    pdf_dict_put_int(ctx, ffdict, PDF_NAME(Length1), f.length1);
+    pdf_dict_put_int(ctx, ffdict, PDF_NAME(Length2), f.length2);
+    pdf_dict_put_int(ctx, ffdict, PDF_NAME(Length3), f.length3);
+  } else {
+    pdf_dict_put(ctx, ffdict, PDF_NAME(Subtype), PDF_NAME(Type1C));
+  }
+  pdf_obj* file = NewStream(ctx, doc, f.program.data(), f.program.size(), ffdict);
+  pdf_drop_obj(ctx, ffdict);
+
+  pdf_obj* fd = pdf_new_dict(ctx, doc, 10);
+  pdf_dict_put(ctx, fd, PDF_NAME(Type), PDF_NAME(FontDescriptor));
+  pdf_dict_put_name(ctx, fd, PDF_NAME(FontName), f.base.c_str());
+  // Symbolic: the codes mean what the encoding gives them, not a standard encoding.
+  pdf_dict_put_int(ctx, fd, PDF_NAME(Flags), (f.desc.flags & ~32) | 4);
+  fz_rect box = fz_make_rect(f.desc.font_box[0], f.desc.font_box[1], f.desc.font_box[2], f.desc.font_box[3]);
+  for (float* v : {&box.x0, &box.y0, &box.x1, &box.y1})
+    if (!std::isfinite(*v)) *v = 0;
+  pdf_dict_put_rect(ctx, fd, PDF_NAME(FontBBox), box);
+  auto fin = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+  pdf_dict_put_real(ctx, fd, PDF_NAME(ItalicAngle), fin(f.desc.italic_angle));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(Ascent), fin(f.desc.ascent));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(Descent), fin(f.desc.descent));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(CapHeight), fin(f.desc.cap_height));
+  pdf_dict_put_int(ctx, fd, PDF_NAME(StemV), 80);
+  pdf_dict_put_drop(ctx, fd, type1 ? PDF_NAME(FontFile) : PDF_NAME(FontFile3), file);
+  pdf_obj* fdref = pdf_add_object_drop(ctx, doc, fd);
+
+  const int last = static_cast<int>(f.names.size()) - 1;
+  pdf_obj* font = pdf_new_dict(ctx, doc, 10);
+  pdf_dict_put(ctx, font, PDF_NAME(Type), PDF_NAME(Font));
+  pdf_dict_put(ctx, font, PDF_NAME(Subtype), PDF_NAME(Type1));
+  pdf_dict_put_name(ctx, font, PDF_NAME(BaseFont), f.base.c_str());
+  pdf_dict_put_int(ctx, font, PDF_NAME(FirstChar), 1);
+  pdf_dict_put_int(ctx, font, PDF_NAME(LastChar), last);
+  pdf_obj* widths = pdf_dict_put_array(ctx, font, PDF_NAME(Widths), static_cast<int>(pf.widths.size()));
+  for (const auto& [code, width] : pf.widths) pdf_array_push_int(ctx, widths, width);
+  pdf_obj* enc = pdf_dict_put_dict(ctx, font, PDF_NAME(Encoding), 2);
+  pdf_dict_put(ctx, enc, PDF_NAME(Type), PDF_NAME(Encoding));
+  pdf_obj* diff = pdf_dict_put_array(ctx, enc, PDF_NAME(Differences), last + 1);
+  pdf_array_push_int(ctx, diff, 1);
+  for (int code = 1; code <= last; ++code) pdf_array_push_name(ctx, diff, f.names[static_cast<size_t>(code)].c_str());
+  pdf_dict_put_drop(ctx, font, PDF_NAME(FontDescriptor), fdref);
+  pdf_dict_put_drop(ctx, font, PDF_NAME(ToUnicode),
+                    NewStream(ctx, doc, pf.toUnicode.data(), pf.toUnicode.size(), nullptr));
+  return pdf_add_object_drop(ctx, doc, font);
+}
+
 pdf_obj* WriteFont(fz_context* ctx, pdf_document* doc, const PreparedFont& pf) {
   const OutFont& f = *pf.font;
+  if (f.simple) return WriteSimpleFont(ctx, doc, pf);
   pdf_obj* ffdict = pdf_new_dict(ctx, doc, 2);
   if (f.cff) pdf_dict_put(ctx, ffdict, PDF_NAME(Subtype), PDF_NAME(OpenType));
   pdf_obj* file = NewStream(ctx, doc, f.program.data(), f.program.size(), ffdict);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "FontPrograms.h"
 #include "PdfFixtures.h"
 #include "TestSupport.h"
 #include "cpdfEngine.h"
@@ -546,6 +547,265 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   for (int y = 55; y < 85; ++y)
     for (int x = 20; x < 150 && x < r.w; ++x) blueInk += r.At(x, y) != 0xFFFFFFu && (r.At(x, y) & 0xFF) > 200;
   EXPECT_GT(blueInk, 50);
+}
+
+// A simple font as the import side delivers it from a PDF with a Type 1 or bare CFF program: tables
+// by code, which here is the character itself, for the first `codes` codes.
+PdfFontRecord NameKeyedFont(int id, int kind, const std::vector<uint8_t>& bytes, int codes, const char* name) {
+  PdfFontRecord r{};
+  r.font_id = id;
+  std::strcpy(r.font_type, "Type1");
+  std::strcpy(r.font_subtype, "Type1");
+  r.flags = 32;
+  r.ascent = 800;
+  r.descent = -200;
+  r.font_box[2] = r.font_box[3] = 1000;
+  auto* p = Alloc<PdfFontProgram>();
+  std::snprintf(p->name, sizeof p->name, "%s", name);
+  p->program_kind = kind;
+  auto* data = static_cast<uint8_t*>(std::malloc(bytes.size()));
+  std::memcpy(data, bytes.data(), bytes.size());
+  p->program = data;
+  p->program_length = int(bytes.size());
+  auto* gid = static_cast<uint16_t*>(std::calloc(size_t(codes), 2));
+  auto* ucs = static_cast<uint16_t*>(std::calloc(size_t(codes), 2));
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&lib) == 0 && FT_New_Memory_Face(lib, bytes.data(), FT_Long(bytes.size()), 0, &face) == 0) {
+    for (int code = 32; code < codes; ++code) {
+      gid[code] = uint16_t(FT_Get_Char_Index(face, FT_ULong(code)));
+      if (gid[code]) ucs[code] = uint16_t(code);
+    }
+    FT_Done_Face(face);
+  }
+  if (lib) FT_Done_FreeType(lib);
+  p->cid_to_gid_count = p->cid_to_ucs_count = codes;
+  p->cid_to_gid = gid;
+  p->cid_to_ucs = ucs;
+  r.program = p;
+  return r;
+}
+
+// A Type 1 program with a binary encrypted part as a PFB file: its three parts in segments.
+std::vector<uint8_t> Pfb(const std::vector<uint8_t>& t1, size_t* clearText) {
+  const std::string text(t1.begin(), t1.end());
+  size_t e = text.find("eexec");
+  if (e == std::string::npos) return {};
+  e += 5;
+  while (e < text.size() && (text[e] == '\r' || text[e] == '\n')) ++e;
+  size_t z = text.rfind("cleartomark");
+  while (z > e && (text[z - 1] == '0' || text[z - 1] == '\r' || text[z - 1] == '\n')) --z;
+  std::vector<uint8_t> out;
+  auto segment = [&](int type, size_t from, size_t to) {
+    const size_t n = to - from;
+    out.insert(out.end(), {0x80, uint8_t(type), uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)});
+    out.insert(out.end(), t1.begin() + long(from), t1.begin() + long(to));
+  };
+  segment(1, 0, e);
+  segment(2, e, z);
+  segment(1, z, t1.size());
+  out.insert(out.end(), {0x80, 3});
+  *clearText = e;
+  return out;
+}
+
+// Type 1 and bare CFF programs cannot be keyed by glyph id: they go in as simple fonts whose
+// one-byte codes name their glyphs, with their own widths, and a font of more than 255 glyphs
+// shown is split. None of their text may take the default font.
+TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
+  const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
+  struct Case {
+    const char* what;
+    int kind;
+    std::vector<uint8_t> program;
+    const char* type;  // as pdffonts names it
+  };
+  std::vector<Case> cases = {{"bare CFF", kPdfProgramCff, lwtest::MakeBareCff(), "Type 1C"}};
+  size_t clearText = 0;
+  if (std::filesystem::exists(t1)) {
+    cases.push_back({"Type 1", kPdfProgramType1, lwtest::ReadFileBytes(t1), "Type 1 "});
+    cases.push_back({"Type 1 as PFB", kPdfProgramType1, Pfb(lwtest::ReadFileBytes(t1), &clearText), "Type 1 "});
+  } else std::printf("  no Type 1 program installed (%s): only the CFF case runs\n", t1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    const auto out = dir / "simple.pdf";
+    float black[3] = {0, 0, 0};
+    Source src;
+    PageSpec p;
+    p.fonts.push_back(NameKeyedFont(21, c.kind, c.program, 0x180, "Probe"));
+    // "AB" at 100 points: the CFF's A is a box from x 10 to 50 points, its B starts 60 points on.
+    p.elements.push_back(TextLine(20, 50, 21, 100, u"AB", black));
+    std::u16string all;
+    if (c.kind == kPdfProgramType1) {
+      // No-break space left out: pdftotext gives it back as a space.
+      for (char16_t ch = 0x21; ch < 0x180; ++ch)
+        if (p.fonts[0].program->cid_to_gid[ch] && ch != 0xA0) all += ch;
+      for (size_t at = 0; at < all.size(); at += 60)
+        p.elements.push_back(TextLine(10, float(180 - at / 60 * 10), 21, 6, all.substr(at, 60), black));
+    }
+    src.pages.push_back(std::move(p));
+    ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+
+    int status = -1;
+    const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+    EXPECT_EQ(status, 0) << check;
+    const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+    EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << "the default font stands in:\n" << fonts;
+    int parts = 0;
+    for (size_t at = fonts.find("+Probe "); at != std::string::npos; at = fonts.find("+Probe ", at + 1)) {
+      const std::string row = fonts.substr(at, fonts.find('\n', at) - at);
+      EXPECT_NE(row.find(c.type), std::string::npos) << fonts;
+      EXPECT_NE(row.find("yes yes yes"), std::string::npos) << fonts;
+      ++parts;
+    }
+    const std::string text = Shell("pdftotext -enc UTF-8 '" + out.string() + "' -");
+    EXPECT_NE(text.find("AB"), std::string::npos) << text;
+    if (c.kind == kPdfProgramType1) {
+      // The program goes in without the PFB's segment headers: its clear text as long as the file's.
+      const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+      EXPECT_NE(objects.find("/Length1 " + std::to_string(clearText)), std::string::npos);
+      ASSERT_GT(all.size(), 255u);
+      EXPECT_EQ(parts, 2) << fonts;
+      const std::wstring back = lw::Utf8ToWide(text);
+      int missing = 0;
+      for (char16_t ch : all) missing += back.find(wchar_t(ch)) == std::wstring::npos;
+      EXPECT_EQ(missing, 0) << text;
+    } else {
+      EXPECT_EQ(parts, 1) << fonts;
+      // Pixels: A's box, the gap before B (A advances 600 units), B's box.
+      const Raster r = Render(out, dir);
+      ASSERT_GT(r.w, 150);
+      auto dark = [&](int x, int y) { return (r.At(x, y) & 0xFF) < 100; };
+      EXPECT_TRUE(dark(50, 120));
+      EXPECT_FALSE(dark(78, 130));
+      EXPECT_TRUE(dark(105, 130));
+      EXPECT_FALSE(dark(125, 130));
+    }
+  }
+}
+
+// Glyphs the run's font lacks: a word space stays a gap as wide as the caller laid it out (no
+// default font for it), and a glyph of the default font moves the next character by as much as
+// it is wider or narrower than the caller's advance. A ligature's code (several characters in
+// the Unicode CMap) stands for none of its letters alone, but draws them where they follow each
+// other.
+TEST(SavePdf, RunsKeepTheirPlacesAroundGlyphsTheFontLacks) {
+  lwtest::TempDir dir;
+  const auto out = dir / "gaps.pdf";
+  static char storage[256][32];
+  const char* names[256];
+  for (int i = 0; i < 256; ++i) {
+    std::snprintf(storage[i], 32, "g%d", i);
+    names[i] = storage[i];
+  }
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  p.width = 400;
+  // Codes 34..199 hold the glyph of the character before; code 33 (the space) none.
+  PdfFontRecord font = ImportedFont(31, kSans, kPdfProgramTrueType, names);
+  const_cast<uint16_t*>(font.program->cid_to_gid)[33] = 0;
+  const_cast<uint16_t*>(font.program->cid_to_ucs)[33] = 0;
+  // Code 40 (the glyph of "'") says "ff" in the Unicode CMap; code 103 says "f".
+  auto* umap = Alloc<qv_cmap_s>();
+  umap->rlen = 2;
+  umap->ranges = static_cast<qv_cmap_range_s*>(std::malloc(2 * sizeof(qv_cmap_range_s)));
+  umap->ranges[0] = qv_cmap_range_s{40, uint16_t((0 << 2) | 3), 0};
+  umap->ranges[1] = qv_cmap_range_s{103, uint16_t((0 << 2) | 0), 'f'};
+  umap->tlen = 3;
+  umap->table = static_cast<uint16_t*>(std::malloc(3 * sizeof(uint16_t)));
+  umap->table[0] = 2, umap->table[1] = 'f', umap->table[2] = 'f';
+  font.unicode_cmap = umap;
+  p.fonts.push_back(font);
+  // "f X": the space laid out 300 units wide.
+  PdfSaveEntry* line = TextLine(20, 150, 31, 20, u"f X", black);
+  static_cast<PdfSaveTextBlock*>(line->element)->runs[0]->chars[1].advance = 300;
+  p.elements.push_back(line);
+  // A ligature's letters in a row are drawn with its glyph, and copied as the letters.
+  p.elements.push_back(TextLine(20, 100, 31, 20, u"off", black));
+  // The euro sign is in no table of the font: the default font draws it, laid out 1000 units wide.
+  line = TextLine(20, 40, 31, 100, u"\u20ACI", black);
+  static_cast<PdfSaveTextBlock*>(line->element)->runs[0]->chars[0].advance = 1000;
+  p.elements.push_back(line);
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, kSans, 0, &face), 0);
+  char want[64];
+  std::snprintf(want, sizeof want, "[<%04x>-300 <%04x>] TJ", FT_Get_Char_Index(face, 'f'), FT_Get_Char_Index(face, 'X'));
+  char ligature[64];
+  std::snprintf(ligature, sizeof ligature, "[<%04x><%04x>] TJ", FT_Get_Char_Index(face, 'o'), FT_Get_Char_Index(face, '\''));
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+  EXPECT_NE(objects.find(want), std::string::npos) << want;
+  EXPECT_NE(objects.find(ligature), std::string::npos) << ligature;
+  EXPECT_NE(Shell("pdftotext '" + out.string() + "' -").find("off"), std::string::npos);
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  int rows = 0;
+  for (size_t at = fonts.find("CID TrueType"); at != std::string::npos; at = fonts.find("CID TrueType", at + 1)) ++rows;
+  EXPECT_EQ(rows, 2) << "the font and the default font, which only the euro sign needs:\n" << fonts;
+  // The I stands 100 points after the euro sign's start (x 120), whatever width the default
+  // font gives the euro sign: nothing of the I before x 115, its stem by x 135.
+  const Raster r = Render(out, dir);
+  ASSERT_GT(r.w, 200);
+  int early = 0, stem = 0;
+  for (int y = 100; y < 150; ++y) {
+    for (int x = 90; x < 115; ++x) early += (r.At(x, y) & 0xFF) < 100;
+    for (int x = 115; x < 140; ++x) stem += (r.At(x, y) & 0xFF) < 100;
+  }
+  EXPECT_EQ(early, 0);
+  EXPECT_GT(stem, 100);
+}
+
+// A precomposed letter a Type 1 font lacks is drawn from the font's letter and spacing accent, as
+// the text engine draws it, and copies as the precomposed letter: no default font.
+TEST(SavePdf, AccentedLettersAFontLacksAreComposedFromItsLetterAndAccent) {
+  const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
+  if (!std::filesystem::exists(t1)) GTEST_SKIP() << "no Type 1 program installed";
+  lwtest::TempDir dir;
+  const auto out = dir / "accents.pdf";
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  // Tables for the first 128 codes only: the precomposed letters are in no table.
+  PdfFontRecord r = NameKeyedFont(41, kPdfProgramType1, lwtest::ReadFileBytes(t1), 0x80, "Probe");
+  auto* gid = const_cast<uint16_t*>(r.program->cid_to_gid);
+  auto* ucs = const_cast<uint16_t*>(r.program->cid_to_ucs);
+  // Code 1 holds the acute accent (U+00B4), code 2 the dotless i.
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, t1, 0, &face), 0);
+  gid[1] = uint16_t(FT_Get_Char_Index(face, 0xB4)), ucs[1] = 0xB4;
+  gid[2] = uint16_t(FT_Get_Char_Index(face, 0x131)), ucs[2] = 0x131;
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  ASSERT_NE(gid[1], 0);
+  p.fonts.push_back(r);
+  p.elements.push_back(TextLine(20, 50, 41, 100, u"\u00E9t\u00ED", black));
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  int status = -1;
+  const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+  EXPECT_EQ(status, 0) << check;
+  const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+  EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << "the default font stands in:\n" << fonts;
+  EXPECT_NE(Shell("pdftotext -enc UTF-8 '" + out.string() + "' -").find("\u00E9t\u00ED"), std::string::npos);
+  // The accent stands above the e's x-height, over the e (x 20 to 64).
+  const Raster ras = Render(out, dir);
+  ASSERT_GT(ras.w, 150);
+  int over = 0, beside = 0;
+  for (int y = 60; y < 100; ++y) {
+    for (int x = 22; x < 64; ++x) over += (ras.At(x, y) & 0xFF) < 100;
+    for (int x = 0; x < 20; ++x) beside += (ras.At(x, y) & 0xFF) < 100;
+  }
+  EXPECT_GT(over, 50);
+  EXPECT_EQ(beside, 0);
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ struct QorpStrip::Item {
   wxRect rcUp, rcDown;  // spin arrows
   bool bEnabled = true;
   int nChecked = 0;
+  bool bTyped = false;  // the user changed the edit's text since it was last sent
   CString strCaption;
 };
 
@@ -77,20 +78,30 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
         item->pEdit = new wxTextCtrl(this, wxID_ANY, ToWx(static_cast<CQORPControlEdit*>(p)->GetEditText()),
                                      wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
         auto* pEdit = static_cast<CQORPControlEdit*>(p);
-        item->pEdit->Bind(wxEVT_TEXT, [pEdit, w = item->pEdit](wxCommandEvent&) {
+        Item* pItem = item.get();
+        item->pEdit->Bind(wxEVT_TEXT, [pEdit, pItem, w = item->pEdit](wxCommandEvent&) {
           pEdit->SetEditText(w->GetValue().wc_str());
+          pItem->bTyped = true;
         });
-        item->pEdit->Bind(wxEVT_TEXT_ENTER, [pEdit, pFrame, w = item->pEdit](wxCommandEvent&) {
+        item->pEdit->Bind(wxEVT_TEXT_ENTER, [pEdit, pItem, pFrame, w = item->pEdit](wxCommandEvent&) {
           pEdit->SetEditText(w->GetValue().wc_str());
+          pItem->bTyped = false;
           if (pEdit->GetEnabled()) QorpSendNotify(pFrame, pEdit, QORP_CN_EXECUTE);
         });
         item->pEdit->Bind(wxEVT_SET_FOCUS, [pEdit](wxFocusEvent& e) {
           pEdit->SetFocused(TRUE);
           e.Skip();
         });
-        item->pEdit->Bind(wxEVT_KILL_FOCUS, [pEdit](wxFocusEvent& e) {
-          pEdit->SetFocused(FALSE);
+        // Leaving the edit after typing carries the value out, as Enter does; the notification
+        // goes once the focus change is over (the strip's pending calls die with it).
+        item->pEdit->Bind(wxEVT_KILL_FOCUS, [this, pEdit, pItem, pFrame](wxFocusEvent& e) {
           e.Skip();
+          pEdit->SetFocused(FALSE);
+          if (!pItem->bTyped) return;
+          pItem->bTyped = false;
+          CallAfter([pEdit, pFrame] {
+            if (pEdit->GetEnabled()) QorpSendNotify(pFrame, pEdit, QORP_CN_EXECUTE);
+          });
         });
         break;
       }
@@ -262,7 +273,10 @@ void QorpStrip::Refresh_() {
     // Text the program set; what the user types reaches the control as it is typed.
     if (item->pEdit) {
       const wxString s = ToWx(static_cast<CQORPControlEdit*>(p)->GetEditText());
-      if (item->pEdit->GetValue() != s) item->pEdit->ChangeValue(s);
+      if (item->pEdit->GetValue() != s) {
+        item->pEdit->ChangeValue(s);
+        item->bTyped = false;
+      }
     } else if (item->pCombo) {
       const wxString s = ToWx(static_cast<CQORPControlComboBox*>(p)->GetEditText());
       if (item->pCombo->GetValue() != s) item->pCombo->ChangeValue(s);
@@ -357,6 +371,7 @@ void QorpStrip::ClickAt(const wxPoint& pt) {
     if (item.rcUp.Contains(pt) || item.rcDown.Contains(pt)) {
       auto* pEdit = static_cast<CQORPControlEdit*>(p);
       if (item.pEdit) pEdit->SetEditText(item.pEdit->GetValue().wc_str());
+      item.bTyped = false;  // the arrow's notification carries the text
       const bool bUp = item.rcUp.Contains(pt);
       QorpSendNotify(pFrame, p, bUp ? QORP_CN_SPINUP : QORP_CN_SPINDOWN,
                      bUp ? pEdit->GetSpinStep() : -pEdit->GetSpinStep());

@@ -407,6 +407,53 @@ TEST_F(RibbonGui, ListsOpenThroughThePopupWindowsOrAsAPlainMenu) {
   EXPECT_TRUE(CommandsBecome({32772, 57664, 57601}));
 }
 
+// The ribbon's spin edit carries typed text out when focus leaves it, as Enter does; leaving
+// it untouched, or after Enter already sent the value, sends nothing more.
+TEST_F(RibbonGui, StripEditSendsTypedValueWhenFocusLeaves) {
+  CQORPControl* pLine = Find(153);
+  QorpStrip* pStrip = ribbon.GetImpl()->placements.at(pLine).pStrip;
+  auto* pEdit = static_cast<wxTextCtrl*>(pStrip->GetItemWindow(pLine));
+  ASSERT_NE(pEdit, nullptr);
+  CQORPControl* pFont = Find(110);
+  wxWindow* pElsewhere = ribbon.GetImpl()->placements.at(pFont).pStrip->GetItemWindow(pFont);
+  ASSERT_NE(pElsewhere, nullptr);
+  const struct {
+    const char* pszTyped;  // nullptr: focus visits the edit without typing
+    bool bEnter;
+    size_t nExecutes;
+  } cases[] = {
+      {"2.25", false, 1},
+      {nullptr, false, 0},
+      {"3", true, 1},  // Enter sent it; leaving adds nothing
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pszTyped ? c.pszTyped : "(untouched)");
+    pEdit->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return static_cast<CQORPControlEdit*>(pLine)->HasFocus() != FALSE; }));
+    frame->notifications.clear();
+    if (c.pszTyped) {
+      pEdit->SelectAll();
+      wxUIActionSimulator sim;
+      sim.Text(c.pszTyped);
+      ASSERT_TRUE(PumpUntil([&] { return static_cast<CQORPControlEdit*>(pLine)->GetEditText() == CString(wxString(c.pszTyped).wc_str()); }));
+    }
+    if (c.bEnter) {
+      wxCommandEvent enter(wxEVT_TEXT_ENTER, pEdit->GetId());
+      enter.SetEventObject(pEdit);
+      pEdit->ProcessWindowEvent(enter);
+    }
+    pElsewhere->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return static_cast<CQORPControlEdit*>(pLine)->HasFocus() == FALSE; }));
+    PumpUntil([] { return false; }, 60);
+    ASSERT_EQ(frame->notifications.size(), c.nExecutes);
+    for (const Notification& n : frame->notifications) {
+      EXPECT_EQ(n.nCode, static_cast<UINT>(QORP_CN_EXECUTE));
+      EXPECT_EQ(n.nId, 153u);
+      EXPECT_EQ(n.strText, CString(wxString(c.pszTyped).wc_str()));
+    }
+  }
+}
+
 TEST_F(RibbonGui, StripSendsNotificationsWithTextAndSignedSteps) {
   CQORPControl* pLine = Find(153);
   QorpStrip* pStrip = ribbon.GetImpl()->placements.at(pLine).pStrip;

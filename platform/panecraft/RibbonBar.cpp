@@ -12,6 +12,7 @@
 #include <wx/ribbon/art.h>
 #include <wx/sizer.h>
 
+#include "QorpGallery.h"
 #include "QorpPaintManager.h"
 #include "QorpRibbonBackstage.h"
 #include "popup_seam.h"
@@ -346,7 +347,39 @@ void CQORPRibbonBarImpl::Destroy() {
   pQuickRow = pFileRow = pTabRow = nullptr;
 }
 
+namespace {
+
+// A colour button's picture: its icon with a bar of the control's colour along the bottom.
+wxBitmap WithColorBar(const wxBitmap& icon, COLORREF clr) {
+  wxImage img = icon.ConvertToImage();
+  if (!img.IsOk()) return icon;
+  if (!img.HasAlpha()) img.InitAlpha();
+  const int cx = img.GetWidth(), cy = img.GetHeight();
+  std::vector<uint32_t> px(static_cast<size_t>(cx) * static_cast<size_t>(cy));
+  for (int y = 0; y < cy; ++y)
+    for (int x = 0; x < cx; ++x)
+      px[static_cast<size_t>(y) * cx + x] = (static_cast<uint32_t>(img.GetAlpha(x, y)) << 24) |
+                                            (static_cast<uint32_t>(img.GetRed(x, y)) << 16) |
+                                            (static_cast<uint32_t>(img.GetGreen(x, y)) << 8) | img.GetBlue(x, y);
+  QORPPaintColorBar(px, cx, cy, clr);
+  for (int y = 0; y < cy; ++y)
+    for (int x = 0; x < cx; ++x) {
+      const uint32_t p = px[static_cast<size_t>(y) * cx + x];
+      img.SetRGB(x, y, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+      img.SetAlpha(x, y, static_cast<unsigned char>(p >> 24));
+    }
+  return wxBitmap(img);
+}
+
+}  // namespace
+
 wxBitmap CQORPRibbonBarImpl::IconFor(const CQORPControl* pControl, int nSize) {
+  if (const auto* pColor = dynamic_cast<const CQORPControlPopupColor*>(pControl))
+    return WithColorBar(PlainIconFor(pControl, nSize), pColor->GetColor());
+  return PlainIconFor(pControl, nSize);
+}
+
+wxBitmap CQORPRibbonBarImpl::PlainIconFor(const CQORPControl* pControl, int nSize) {
   const UINT nId = static_cast<UINT>(pControl->GetID());
   // SVG icons are drawn now, one-colour parts in the captions' colour of the current theme.
   auto st = svgIcons.find(nId);
@@ -587,6 +620,13 @@ void CQORPRibbonBarImpl::Refresh() {
       if (bChecked != pl.bChecked) {
         pl.pButtonBar->ToggleButton(pl.nButtonId, bChecked);
         pl.bChecked = bChecked;
+      }
+      // A colour button's bar follows the control's colour.
+      if (const auto* pColor = dynamic_cast<const CQORPControlPopupColor*>(p);
+          pColor && pColor->GetColor() != pl.clrBar) {
+        pl.clrBar = pColor->GetColor();
+        pl.pButtonBar->SetButtonIcon(pl.nButtonId, IconFor(p, 32), IconFor(p, 16));
+        pl.pButtonBar->Refresh(false);
       }
       const CString strCaption = ShownCaption(p);
       if (strCaption != pl.strCaption) {

@@ -66,6 +66,7 @@ struct QorpPlacement {
   // What was last pushed to a button.
   bool bEnabled = true;
   bool bChecked = false;
+  COLORREF clrBar = 0xFFFFFFFFu;  // a colour button's bar colour (none yet)
   CString strCaption;
 };
 
@@ -102,6 +103,7 @@ struct CQORPRibbonBarImpl {
   void ApplyTheme();
   void Refresh();  // pushes control state to the windows
   wxBitmap IconFor(const CQORPControl* pControl, int nSize);
+  wxBitmap PlainIconFor(const CQORPControl* pControl, int nSize);  // without a colour bar
   void OnButton(wxRibbonButtonBarEvent& e, bool bDropDown);
   bool Execute(CQORPControl* pControl, bool bDropDown);
   CQORPControl* ControlOf(wxRibbonButtonBar* pBar, int nButtonId) const;

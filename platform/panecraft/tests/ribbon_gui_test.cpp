@@ -11,13 +11,19 @@
 #include <vector>
 
 #include <wx/combobox.h>
+#include <wx/image.h>
+#include <wx/imagpng.h>
+#include <wx/utils.h>
 #include <wx/ribbon/art.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <QorpGallery.h>
 #include <QorpPaintManager.h>
 #include <QorpRibbon.h>
 #include <QorpRibbonBackstage.h>
+
+#include <TestSupport.h>
 
 #include "GuiTestHarness.h"
 #include "popup_seam.h"
@@ -405,6 +411,52 @@ TEST_F(RibbonGui, ListsOpenThroughThePopupWindowsOrAsAPlainMenu) {
   EXPECT_TRUE(ribbon.ExecuteControl(ribbon.GetTabRowControls()->GetAt(1)));
   EXPECT_TRUE(ribbon.ExecuteControl(ribbon.GetQuickAccessControls()->GetAt(1)));
   EXPECT_TRUE(CommandsBecome({32772, 57664, 57601}));
+}
+
+// Pixels of exactly one colour inside a screen rectangle of a screenshot of the whole screen.
+int CountColour(const lwtest::TempDir& dir, const char* pszName, const CRect& rc, COLORREF clr) {
+  const std::string path = (dir / pszName).string();
+  if (wxExecute(wxString::Format("import -window root %s", path), wxEXEC_SYNC | wxEXEC_NOEVENTS) != 0) return -1;
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+  wxImage image;
+  if (!image.LoadFile(path, wxBITMAP_TYPE_PNG)) return -1;
+  int n = 0;
+  for (int y = std::max(0, static_cast<int>(rc.top)); y < std::min(image.GetHeight(), static_cast<int>(rc.bottom)); ++y)
+    for (int x = std::max(0, static_cast<int>(rc.left)); x < std::min(image.GetWidth(), static_cast<int>(rc.right)); ++x)
+      if (RGB(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)) == clr) ++n;
+  return n;
+}
+
+// The ribbon's colour button draws a bar of its colour under the icon, and the bar follows
+// the colour the program sets.
+TEST_F(RibbonGui, ColourButtonDrawsItsColourBar) {
+  CQORPRibbonGroup* pGroup = ribbon.GetTab(0)->AddGroup(319);
+  ASSERT_NE(pGroup, nullptr);
+  auto* pColour = static_cast<CQORPControlPopupColor*>(pGroup->Add(std::make_unique<CQORPControlPopupColor>(32790)));
+  pColour->SetCaption(L"Filled Color");
+  const COLORREF kFirst = RGB(0xD0, 0x20, 0x90), kSecond = RGB(0x20, 0xA0, 0x30);
+  pColour->SetColor(kFirst);
+  ribbon.RecalcLayout();
+  CRect rc;
+  ASSERT_TRUE(PumpUntil([&] { return ribbon.GetControlScreenRect(pColour, rc) != FALSE && !rc.IsRectEmpty(); }));
+  Idle();
+  PumpUntil([] { return false; }, 100);
+  lwtest::TempDir shots;
+  const struct {
+    const char* pszShot;
+    COLORREF clrShown, clrGone;
+  } shots_[] = {{"colour-first.png", kFirst, kSecond}, {"colour-second.png", kSecond, kFirst}};
+  for (const auto& s : shots_) {
+    SCOPED_TRACE(s.pszShot);
+    pColour->SetColor(s.clrShown);
+    Idle();
+    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(ribbon.GetControlScreenRect(pColour, rc));
+    const int nShown = CountColour(shots, s.pszShot, rc, s.clrShown);
+    ASSERT_GE(nShown, 0) << "no screenshot (is ImageMagick installed?)";
+    EXPECT_GE(nShown, 16 * 3) << "a bar at least the icon's width and 3 rows high";
+    EXPECT_EQ(CountColour(shots, s.pszShot, rc, s.clrGone), 0);
+  }
 }
 
 // The ribbon's spin edit carries typed text out when focus leaves it, as Enter does; leaving

@@ -50,16 +50,16 @@ void SendGalleryNotify(HWND hFrame, CQORPControlGallery* pGallery, UINT nCode) {
   pFrame->SendMessage(QORP_WM_GALLERYNOTIFY, nCode, reinterpret_cast<LPARAM>(&nm));
 }
 
-void SendControlNotify(HWND hFrame, CQORPControl* pControl, UINT nCode, int nStep) {
-  CWnd* pFrame = CWnd::FromHandle(hFrame);
-  if (!pFrame || !pControl) return;
+LRESULT SendControlNotify(HWND hFrame, CQORPControl* pControl, UINT nCode, int nStep) {
+  CWnd* pFrame = hFrame ? CWnd::FromHandle(hFrame) : nullptr;
+  if (!pFrame || !pControl || pControl->GetID() == 0) return 0;
   NMQORPCONTROL nm{};
   nm.hdr.hwndFrom = hFrame;
   nm.hdr.idFrom = static_cast<UINT_PTR>(pControl->GetID());
   nm.hdr.code = nCode;
   nm.pControl = pControl;
   nm.nStep = nStep;
-  pFrame->SendMessage(WM_NOTIFY, static_cast<WPARAM>(pControl->GetID()), reinterpret_cast<LPARAM>(&nm));
+  return pFrame->SendMessage(WM_NOTIFY, static_cast<WPARAM>(pControl->GetID()), reinterpret_cast<LPARAM>(&nm));
 }
 
 void SendCommand(HWND hFrame, int nId) {

@@ -16,8 +16,9 @@ namespace qorp {
 HWND FrameFor(CQORPControl* pControl, wxWindow* pOwner);
 // 0x2862 with the gallery code (4115 or 4113).
 void SendGalleryNotify(HWND hFrame, CQORPControlGallery* pGallery, UINT nCode);
-// WM_NOTIFY with the code (100, 4104, 4105) from the control's id.
-void SendControlNotify(HWND hFrame, CQORPControl* pControl, UINT nCode, int nStep = 0);
+// WM_NOTIFY with the code (100, 4104, 4105) from the control's id; a control without an id
+// sends nothing. The one sender of control notifications, for every window of the toolkit.
+LRESULT SendControlNotify(HWND hFrame, CQORPControl* pControl, UINT nCode, int nStep = 0);
 void SendCommand(HWND hFrame, int nId);
 
 // Highlight change: 4115 when the highlight moves to an item, 4113 when it ends.

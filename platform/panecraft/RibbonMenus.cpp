@@ -125,17 +125,6 @@ void QorpPostCommand(CFrameWnd* pFrame, int nId) {
   ::PostMessageW(pFrame->GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(static_cast<UINT>(nId), 0), 0);
 }
 
-LRESULT QorpSendNotify(CFrameWnd* pFrame, CQORPControl* pControl, UINT nCode, int nStep) {
-  if (!pFrame || !pControl || !pFrame->GetSafeHwnd() || pControl->GetID() == 0) return 0;
-  NMQORPCONTROL nm{};
-  nm.hdr.hwndFrom = pFrame->GetSafeHwnd();
-  nm.hdr.idFrom = static_cast<UINT_PTR>(pControl->GetID());
-  nm.hdr.code = nCode;
-  nm.pControl = pControl;
-  nm.nStep = nStep;
-  return pFrame->SendMessage(WM_NOTIFY, static_cast<WPARAM>(pControl->GetID()), reinterpret_cast<LPARAM>(&nm));
-}
-
 UINT QorpShowFallbackMenu(CMenu& menu, CFrameWnd* pFrame, const wxPoint& ptScreen) {
   if (!pFrame || menu.GetMenuItemCount() == 0) return 0;
   if (Chooser()) {

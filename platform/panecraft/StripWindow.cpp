@@ -9,6 +9,7 @@
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 
+#include "GalleryView.h"
 #include "QorpGalleryWindows.h"
 #include "QorpPaintManager.h"
 #include "ribbon_internal.h"
@@ -24,6 +25,8 @@ constexpr int kGap = 4;
 wxString ToWx(const CString& s) { return wxString(static_cast<const wchar_t*>(s)); }
 
 CString Shown(const CString& s) { return QORPStripMnemonic(s); }
+
+HWND FrameHandle(CFrameWnd* pFrame) { return pFrame ? pFrame->GetSafeHwnd() : nullptr; }
 
 int CheckedOf(const CQORPControl* p) {
   int n = p->GetChecked();
@@ -86,7 +89,7 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
         item->pEdit->Bind(wxEVT_TEXT_ENTER, [pEdit, pItem, pFrame, w = item->pEdit](wxCommandEvent&) {
           pEdit->SetEditText(w->GetValue().wc_str());
           pItem->bTyped = false;
-          if (pEdit->GetEnabled()) QorpSendNotify(pFrame, pEdit, QORP_CN_EXECUTE);
+          if (pEdit->GetEnabled()) qorp::SendControlNotify(FrameHandle(pFrame), pEdit, QORP_CN_EXECUTE);
         });
         item->pEdit->Bind(wxEVT_SET_FOCUS, [pEdit](wxFocusEvent& e) {
           pEdit->SetFocused(TRUE);
@@ -100,7 +103,7 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
           if (!pItem->bTyped) return;
           pItem->bTyped = false;
           CallAfter([pEdit, pFrame] {
-            if (pEdit->GetEnabled()) QorpSendNotify(pFrame, pEdit, QORP_CN_EXECUTE);
+            if (pEdit->GetEnabled()) qorp::SendControlNotify(FrameHandle(pFrame), pEdit, QORP_CN_EXECUTE);
           });
         });
         break;
@@ -123,7 +126,7 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
                                       choices, wxTE_PROCESS_ENTER);
         auto notify = [pCombo, pFrame, w = item->pCombo](wxCommandEvent&) {
           pCombo->SetEditText(w->GetValue().wc_str());
-          if (pCombo->GetEnabled()) QorpSendNotify(pFrame, pCombo, QORP_CN_EXECUTE);
+          if (pCombo->GetEnabled()) qorp::SendControlNotify(FrameHandle(pFrame), pCombo, QORP_CN_EXECUTE);
         };
         item->pCombo->Bind(wxEVT_COMBOBOX, notify);
         item->pCombo->Bind(wxEVT_TEXT_ENTER, notify);
@@ -145,7 +148,7 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
         item->pSlider = new wxSlider(this, wxID_ANY, std::clamp(pBar->GetPos(), 0, 100), 0, 100);
         item->pSlider->Bind(wxEVT_SCROLL_CHANGED, [pBar, pFrame, w = item->pSlider](wxScrollEvent&) {
           pBar->SetPos(w->GetValue());
-          if (pBar->GetEnabled()) QorpSendNotify(pFrame, pBar, QORP_CN_EXECUTE);
+          if (pBar->GetEnabled()) qorp::SendControlNotify(FrameHandle(pFrame), pBar, QORP_CN_EXECUTE);
         });
         break;
       }
@@ -373,7 +376,7 @@ void QorpStrip::ClickAt(const wxPoint& pt) {
       if (item.pEdit) pEdit->SetEditText(item.pEdit->GetValue().wc_str());
       item.bTyped = false;  // the arrow's notification carries the text
       const bool bUp = item.rcUp.Contains(pt);
-      QorpSendNotify(pFrame, p, bUp ? QORP_CN_SPINUP : QORP_CN_SPINDOWN,
+      qorp::SendControlNotify(FrameHandle(pFrame), p, bUp ? QORP_CN_SPINUP : QORP_CN_SPINDOWN,
                      bUp ? pEdit->GetSpinStep() : -pEdit->GetSpinStep());
       return;
     }

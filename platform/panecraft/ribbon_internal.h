@@ -47,8 +47,6 @@ std::string QorpResolveSvgColours(const std::string& svg, COLORREF clrText);
 
 // Posts WM_COMMAND (nId, lParam 0) to the frame; nothing for id 0.
 void QorpPostCommand(CFrameWnd* pFrame, int nId);
-// Sends WM_NOTIFY with an NMQORPCONTROL record to the frame; returns the handler's result.
-LRESULT QorpSendNotify(CFrameWnd* pFrame, CQORPControl* pControl, UINT nCode, int nStep = 0);
 
 // Opens a control's pop-up bar below rcScreen: the pop-up windows of the layer, or else the
 // plain menu of its buttons.

@@ -230,3 +230,5 @@ void GalleryView::Paint(cairo_t* cr, int nPressed) {
 }
 
 }  // namespace qorp
+
+wxColour QorpWx(COLORREF clr) { return wxColour(GetRValue(clr), GetGValue(clr), GetBValue(clr)); }

@@ -6,6 +6,7 @@
 
 #include "QorpGallery.h"
 
+class wxColour;
 class wxWindow;
 typedef struct _cairo cairo_t;
 
@@ -24,6 +25,7 @@ void SendCommand(HWND hFrame, int nId);
 // Highlight change: 4115 when the highlight moves to an item, 4113 when it ends.
 void HoverGallery(HWND hFrame, CQORPControlGallery* pGallery, int nIndex);
 
+// A COLORREF as cairo's source colour, and as a wx colour: the one conversion of each kind.
 void SetColour(cairo_t* cr, COLORREF clr);
 
 // Whether the window, or its top-level window, is on its way out: a top-level window is only
@@ -82,3 +84,6 @@ class GalleryView {
 };
 
 }  // namespace qorp
+
+// A COLORREF as a wx colour.
+wxColour QorpWx(COLORREF clr);

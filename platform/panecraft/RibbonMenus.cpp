@@ -149,4 +149,3 @@ void QorpOpenControlPopup(CQORPControl* pControl, CFrameWnd* pFrame, wxWindow* p
   QorpShowFallbackMenu(menu, pFrame, rcScreen.GetBottomLeft());
 }
 
-wxColour QorpWx(COLORREF clr) { return wxColour(GetRValue(clr), GetGValue(clr), GetBValue(clr)); }

@@ -8,6 +8,7 @@
 #include <wx/toplevel.h>
 #include <wx/weakref.h>
 
+#include "GalleryView.h"
 #include "QorpSkinManager.h"
 #include "theme_resources.h"
 #include <lwstr.h>
@@ -30,8 +31,6 @@ constexpr SkinKey kSkinKeys[QORP_SKIN_COUNT] = {
     {"StaticText", RGB(0x1E, 0x39, 0x5B)},
     {"GroupBoxText", RGB(0x15, 0x42, 0x8B)},
 };
-
-wxColour ToWx(COLORREF clr) { return wxColour(GetRValue(clr), GetGValue(clr), GetBValue(clr)); }
 
 // A window the skin changed, with what it had before.
 struct Skinned {
@@ -59,13 +58,13 @@ void Remember(wxWindow* pWindow) {
 void ApplyTree(wxWindow* pWindow, const CQORPSkinColors& colors, bool bTop) {
   if (pWindow->IsKindOf(wxCLASSINFO(wxStaticText))) {
     Remember(pWindow);
-    pWindow->SetForegroundColour(ToWx(colors.GetColor(QORP_SKIN_STATIC_TEXT)));
+    pWindow->SetForegroundColour(QorpWx(colors.GetColor(QORP_SKIN_STATIC_TEXT)));
   } else if (pWindow->IsKindOf(wxCLASSINFO(wxStaticBox))) {
     Remember(pWindow);
-    pWindow->SetForegroundColour(ToWx(colors.GetColor(QORP_SKIN_GROUPBOX_TEXT)));
+    pWindow->SetForegroundColour(QorpWx(colors.GetColor(QORP_SKIN_GROUPBOX_TEXT)));
   } else if (bTop || pWindow->IsKindOf(wxCLASSINFO(wxPanel))) {
     Remember(pWindow);
-    pWindow->SetBackgroundColour(ToWx(colors.GetColor(QORP_SKIN_DIALOG_BACK)));
+    pWindow->SetBackgroundColour(QorpWx(colors.GetColor(QORP_SKIN_DIALOG_BACK)));
   }
   // Native controls keep their colours; static texts and panels further down are still reached.
   for (wxWindow* pChild : pWindow->GetChildren())

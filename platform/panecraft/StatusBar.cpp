@@ -8,6 +8,7 @@
 #include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "QorpStatusBar.h"
+#include "GalleryView.h"
 #include <lwstr.h>
 
 #include <algorithm>
@@ -242,9 +243,7 @@ int MeasurePane(const CQORPStatusBarPane* p, void* pContext) {
   return pWindow->GetTextExtent(wxString(p->GetText().GetString())).GetWidth();
 }
 
-void SetColour(cairo_t* cr, COLORREF clr) {
-  cairo_set_source_rgb(cr, GetRValue(clr) / 255.0, GetGValue(clr) / 255.0, GetBValue(clr) / 255.0);
-}
+using qorp::SetColour;
 
 COLORREF Mix(COLORREF a, COLORREF b, double t) {
   auto m = [t](int x, int y) { return static_cast<BYTE>(std::lround(x + (y - x) * t)); };

@@ -14,6 +14,7 @@
 #include <wx/ribbon/panel.h>
 #include <wx/window.h>
 
+#include "GalleryView.h"
 #include "QorpRibbon.h"
 
 class QorpItemRow;
@@ -53,7 +54,6 @@ void QorpPostCommand(CFrameWnd* pFrame, int nId);
 void QorpOpenControlPopup(CQORPControl* pControl, CFrameWnd* pFrame, wxWindow* pOwner, const wxRect& rcScreen);
 
 // Colours as wx colours.
-wxColour QorpWx(COLORREF clr);
 
 // Where a control of the ribbon is shown.
 struct QorpPlacement {

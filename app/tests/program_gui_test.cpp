@@ -125,7 +125,7 @@ class CScriptedApp : public CLeafwrightApp {
         Check(!PaneShown(ID_INDICATOR_TIP_MESSAGE) && !PaneShown(ID_INDICATOR_PROGRESS), "no progress at start");
         Check(GetRecentFileCount() == 0, "no recent files yet");
         {
-          CQORPControl* list = Frame()->GetCommandBars()->FindControl(xtpControlError, ID_FILE_RECENT_LIST, FALSE, FALSE);
+          CQORPControl* list = Frame()->GetCommandBars()->FindControl(QORP_CONTROL_ERROR, ID_FILE_RECENT_LIST, FALSE, FALSE);
           Check(list && !list->GetEnabled(), "an empty recent list is disabled");
         }
         // Open a 40-page PDF.
@@ -146,10 +146,10 @@ class CScriptedApp : public CLeafwrightApp {
         if (!PageTextBecomes(L"Page: 1 of 40", "\"Page: 1 of 40\"")) return --step, TRUE;
         // The File group's recent list holds the PDF, and only it.
         CQORPCommandBars* bars = Frame()->GetCommandBars();
-        CQORPControl* list = bars->FindControl(xtpControlError, ID_FILE_RECENT_LIST, FALSE, FALSE);
+        CQORPControl* list = bars->FindControl(QORP_CONTROL_ERROR, ID_FILE_RECENT_LIST, FALSE, FALSE);
         Check(list && list->GetEnabled(), "the recent list is enabled");
-        CQORPControl* first = bars->FindControl(xtpControlError, ID_FILE_MRU_FILE1, FALSE, TRUE);
-        CQORPControl* second = bars->FindControl(xtpControlError, ID_FILE_MRU_FILE1 + 1, FALSE, TRUE);
+        CQORPControl* first = bars->FindControl(QORP_CONTROL_ERROR, ID_FILE_MRU_FILE1, FALSE, TRUE);
+        CQORPControl* second = bars->FindControl(QORP_CONTROL_ERROR, ID_FILE_MRU_FILE1 + 1, FALSE, TRUE);
         Check(first && first->IsVisible() && first->GetEnabled(), "the first recent item shows");
         Check(first && first->GetCaption().Left(3) == L"&1 " && first->GetCaption().Right(9) == L"forty.pdf",
               "it names the PDF");

@@ -164,7 +164,7 @@ class CScriptedApp : public CLeafwrightApp {
     return p ? p->GetText() : CString(L"<none>");
   }
   void Command(UINT id) { Frame()->SendMessage(WM_COMMAND, id); }
-  CQORPControl* Control(int id) { return Frame()->GetCommandBars()->FindControl(xtpControlError, id, FALSE, TRUE); }
+  CQORPControl* Control(int id) { return Frame()->GetCommandBars()->FindControl(QORP_CONTROL_ERROR, id, FALSE, TRUE); }
   int CheckedTheme() {
     int checked = 0, count = 0;
     for (int id : {ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_SILVER, ID_THEME_OFFICE2010_BLACK}) {

@@ -11,20 +11,34 @@
 
 // Control kinds (the number FindControl takes).
 enum QORPControlType : int {
-  xtpControlError = 0,
-  xtpControlButton = 1,
-  xtpControlPopup = 2,
-  xtpControlButtonPopup = 3,
-  xtpControlSplitButtonPopup = 4,
-  xtpControlComboBox = 5,
-  xtpControlEdit = 6,
-  xtpControlCustom = 7,
-  xtpControlLabel = 8,
-  xtpControlCheckBox = 9,
-  xtpControlGallery = 10,
-  xtpControlRadioButton = 11,
-  xtpControlScrollBar = 12,
+  QORP_CONTROL_ERROR = 0,
+  QORP_CONTROL_BUTTON = 1,
+  QORP_CONTROL_POPUP = 2,
+  QORP_CONTROL_BUTTON_POPUP = 3,
+  QORP_CONTROL_SPLIT_BUTTON_POPUP = 4,
+  QORP_CONTROL_COMBO_BOX = 5,
+  QORP_CONTROL_EDIT = 6,
+  QORP_CONTROL_CUSTOM = 7,
+  QORP_CONTROL_LABEL = 8,
+  QORP_CONTROL_CHECK_BOX = 9,
+  QORP_CONTROL_GALLERY = 10,
+  QORP_CONTROL_RADIO_BUTTON = 11,
+  QORP_CONTROL_SCROLL_BAR = 12,
 };
+// Older spellings, kept only until the last callers move to the names above.
+constexpr QORPControlType xtpControlError = QORP_CONTROL_ERROR;
+constexpr QORPControlType xtpControlButton = QORP_CONTROL_BUTTON;
+constexpr QORPControlType xtpControlPopup = QORP_CONTROL_POPUP;
+constexpr QORPControlType xtpControlButtonPopup = QORP_CONTROL_BUTTON_POPUP;
+constexpr QORPControlType xtpControlSplitButtonPopup = QORP_CONTROL_SPLIT_BUTTON_POPUP;
+constexpr QORPControlType xtpControlComboBox = QORP_CONTROL_COMBO_BOX;
+constexpr QORPControlType xtpControlEdit = QORP_CONTROL_EDIT;
+constexpr QORPControlType xtpControlCustom = QORP_CONTROL_CUSTOM;
+constexpr QORPControlType xtpControlLabel = QORP_CONTROL_LABEL;
+constexpr QORPControlType xtpControlCheckBox = QORP_CONTROL_CHECK_BOX;
+constexpr QORPControlType xtpControlGallery = QORP_CONTROL_GALLERY;
+constexpr QORPControlType xtpControlRadioButton = QORP_CONTROL_RADIO_BUTTON;
+constexpr QORPControlType xtpControlScrollBar = QORP_CONTROL_SCROLL_BAR;
 
 // Notifications the controls send.
 enum : UINT {
@@ -142,25 +156,25 @@ class CQORPControl : public CCmdTarget {
 class CQORPControlButton : public CQORPControl {
   DECLARE_DYNAMIC(CQORPControlButton)
  public:
-  explicit CQORPControlButton(int nId, QORPControlType nType = xtpControlButton) : CQORPControl(nType, nId) {}
+  explicit CQORPControlButton(int nId, QORPControlType nType = QORP_CONTROL_BUTTON) : CQORPControl(nType, nId) {}
 };
 
 class CQORPControlCheckBox : public CQORPControl {
   DECLARE_DYNAMIC(CQORPControlCheckBox)
  public:
-  explicit CQORPControlCheckBox(int nId) : CQORPControl(xtpControlCheckBox, nId) {}
+  explicit CQORPControlCheckBox(int nId) : CQORPControl(QORP_CONTROL_CHECK_BOX, nId) {}
 };
 
 class CQORPControlLabel : public CQORPControl {
   DECLARE_DYNAMIC(CQORPControlLabel)
  public:
-  explicit CQORPControlLabel(int nId) : CQORPControl(xtpControlLabel, nId) {}
+  explicit CQORPControlLabel(int nId) : CQORPControl(QORP_CONTROL_LABEL, nId) {}
 };
 
 class CQORPControlEdit : public CQORPControl {
   DECLARE_DYNAMIC(CQORPControlEdit)
  public:
-  explicit CQORPControlEdit(int nId) : CQORPControl(xtpControlEdit, nId) {}
+  explicit CQORPControlEdit(int nId) : CQORPControl(QORP_CONTROL_EDIT, nId) {}
   BOOL IsValueControl() const override { return TRUE; }
   CString GetEditText() const { return m_strEdit; }
   void SetEditText(const wchar_t* lpsz) { m_strEdit = lpsz; }
@@ -183,7 +197,7 @@ class CQORPControlEdit : public CQORPControl {
 class CQORPControlComboBox : public CQORPControl {
   DECLARE_DYNAMIC(CQORPControlComboBox)
  public:
-  explicit CQORPControlComboBox(int nId) : CQORPControl(xtpControlComboBox, nId) {}
+  explicit CQORPControlComboBox(int nId) : CQORPControl(QORP_CONTROL_COMBO_BOX, nId) {}
   BOOL IsValueControl() const override { return TRUE; }
   CString GetEditText() const { return m_strEdit; }
   void SetEditText(const wchar_t* lpsz) { m_strEdit = lpsz; }
@@ -205,7 +219,7 @@ class CQORPControlComboBox : public CQORPControl {
 class CQORPControlScrollBar : public CQORPControl {
   DECLARE_DYNAMIC(CQORPControlScrollBar)
  public:
-  explicit CQORPControlScrollBar(int nId) : CQORPControl(xtpControlScrollBar, nId) {}
+  explicit CQORPControlScrollBar(int nId) : CQORPControl(QORP_CONTROL_SCROLL_BAR, nId) {}
   BOOL IsValueControl() const override { return TRUE; }
   int GetPos() const { return m_nPos; }
   void SetPos(int nPos) { m_nPos = nPos; }
@@ -264,7 +278,7 @@ class CQORPCommandBars {
   int GetCount() const { return static_cast<int>(m_bars.size()); }
   CQORPCommandBar* GetAt(int nIndex) const;
 
-  // The first control of the kind (xtpControlError: any kind) and id. bVisible skips hidden
+  // The first control of the kind (QORP_CONTROL_ERROR: any kind) and id. bVisible skips hidden
   // controls and controls on hidden bars; bRecursive also searches the pop-up bars.
   CQORPControl* FindControl(int nType, int nId, BOOL bVisible = TRUE, BOOL bRecursive = TRUE) const;
   static CQORPControl* FindControl(const CQORPCommandBars* pCommandBars, int nType, int nId,

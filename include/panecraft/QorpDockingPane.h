@@ -8,11 +8,16 @@
 #include <vector>
 
 enum QORPDockingDirection : int {
-  xtpPaneDockLeft = 0,
-  xtpPaneDockRight = 1,
-  xtpPaneDockTop = 2,
-  xtpPaneDockBottom = 3,
+  QORP_PANE_DOCK_LEFT = 0,
+  QORP_PANE_DOCK_RIGHT = 1,
+  QORP_PANE_DOCK_TOP = 2,
+  QORP_PANE_DOCK_BOTTOM = 3,
 };
+// Older spellings, kept only until the last callers move to the names above.
+constexpr QORPDockingDirection xtpPaneDockLeft = QORP_PANE_DOCK_LEFT;
+constexpr QORPDockingDirection xtpPaneDockRight = QORP_PANE_DOCK_RIGHT;
+constexpr QORPDockingDirection xtpPaneDockTop = QORP_PANE_DOCK_TOP;
+constexpr QORPDockingDirection xtpPaneDockBottom = QORP_PANE_DOCK_BOTTOM;
 
 class CQORPDockingPaneManager;
 
@@ -33,7 +38,7 @@ class CQORPDockingPane {
   CString m_strTitle;
   CWnd* m_pChild = nullptr;
   CSize m_size{0, 0};
-  QORPDockingDirection m_nDirection = xtpPaneDockLeft;
+  QORPDockingDirection m_nDirection = QORP_PANE_DOCK_LEFT;
 };
 
 class CQORPDockingPaneManager {

@@ -227,7 +227,7 @@ enum : int { QORP_ID_POPUPCOLOR_AUTOMATIC = 9948 };
 class CQORPControlPopupColor : public CQORPControl {
   DECLARE_DYNAMIC(CQORPControlPopupColor)
  public:
-  explicit CQORPControlPopupColor(int nId) : CQORPControl(xtpControlSplitButtonPopup, nId) {}
+  explicit CQORPControlPopupColor(int nId) : CQORPControl(QORP_CONTROL_SPLIT_BUTTON_POPUP, nId) {}
   COLORREF GetColor() const { return m_clr; }
   void SetColor(COLORREF clr);
   // Grows with every colour change, so the button window repaints at the next idle pass.

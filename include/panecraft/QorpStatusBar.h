@@ -9,13 +9,20 @@
 #include <vector>
 
 enum QORPStatusPaneKind : int {
-  xtpStatusPaneText = 0,
-  xtpStatusPaneProgress = 1,
-  xtpStatusPaneStretch = 2,
-  xtpStatusPaneIconButton = 3,
-  xtpStatusPaneSlider = 4,
-  xtpStatusPaneControl = 5,
+  QORP_STATUS_PANE_TEXT = 0,
+  QORP_STATUS_PANE_PROGRESS = 1,
+  QORP_STATUS_PANE_STRETCH = 2,
+  QORP_STATUS_PANE_ICON_BUTTON = 3,
+  QORP_STATUS_PANE_SLIDER = 4,
+  QORP_STATUS_PANE_CONTROL = 5,
 };
+// Older spellings, kept only until the last callers move to the names above.
+constexpr QORPStatusPaneKind xtpStatusPaneText = QORP_STATUS_PANE_TEXT;
+constexpr QORPStatusPaneKind xtpStatusPaneProgress = QORP_STATUS_PANE_PROGRESS;
+constexpr QORPStatusPaneKind xtpStatusPaneStretch = QORP_STATUS_PANE_STRETCH;
+constexpr QORPStatusPaneKind xtpStatusPaneIconButton = QORP_STATUS_PANE_ICON_BUTTON;
+constexpr QORPStatusPaneKind xtpStatusPaneSlider = QORP_STATUS_PANE_SLIDER;
+constexpr QORPStatusPaneKind xtpStatusPaneControl = QORP_STATUS_PANE_CONTROL;
 
 class CQORPStatusBar;
 
@@ -81,7 +88,7 @@ class CQORPStatusBarPane {
 
 class CQORPStatusBarProgressPane : public CQORPStatusBarPane {
  public:
-  explicit CQORPStatusBarProgressPane(UINT nID) : CQORPStatusBarPane(xtpStatusPaneProgress, nID) {}
+  explicit CQORPStatusBarProgressPane(UINT nID) : CQORPStatusBarPane(QORP_STATUS_PANE_PROGRESS, nID) {}
   void SetRange(int nLower, int nUpper);
   void GetRange(int& nLower, int& nUpper) const { nLower = m_nLower, nUpper = m_nUpper; }
   // Clamped to the range.
@@ -94,7 +101,7 @@ class CQORPStatusBarProgressPane : public CQORPStatusBarPane {
 
 class CQORPStatusBarSliderPane : public CQORPStatusBarPane {
  public:
-  explicit CQORPStatusBarSliderPane(UINT nID) : CQORPStatusBarPane(xtpStatusPaneSlider, nID) {}
+  explicit CQORPStatusBarSliderPane(UINT nID) : CQORPStatusBarPane(QORP_STATUS_PANE_SLIDER, nID) {}
   void SetRange(int nMin, int nMax);
   int GetRangeMin() const { return m_nMin; }
   int GetRangeMax() const { return m_nMax; }

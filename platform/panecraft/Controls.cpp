@@ -67,11 +67,11 @@ void CQORPControl::SetCommandString(const CString& strEntry) {
 
 CQORPCommandBar* CQORPControl::GetCommandBar() {
   switch (m_nType) {
-    case xtpControlPopup:
-    case xtpControlButtonPopup:
-    case xtpControlSplitButtonPopup:
-    case xtpControlComboBox:
-    case xtpControlGallery:
+    case QORP_CONTROL_POPUP:
+    case QORP_CONTROL_BUTTON_POPUP:
+    case QORP_CONTROL_SPLIT_BUTTON_POPUP:
+    case QORP_CONTROL_COMBO_BOX:
+    case QORP_CONTROL_GALLERY:
       if (!m_pPopupBar) m_pPopupBar = std::make_unique<CQORPCommandBar>(this);
       return m_pPopupBar.get();
     default:
@@ -127,9 +127,9 @@ BOOL CQORPCmdUI::HasCommandHandler(CCmdTarget* pTarget) {
   if (CCmdUI::HasCommandHandler(pTarget)) return TRUE;
   // A drop-down or split button with something in its list can always open it.
   switch (m_pControl->GetType()) {
-    case xtpControlPopup:
-    case xtpControlButtonPopup:
-    case xtpControlSplitButtonPopup:
+    case QORP_CONTROL_POPUP:
+    case QORP_CONTROL_BUTTON_POPUP:
+    case QORP_CONTROL_SPLIT_BUTTON_POPUP:
       if (const CQORPCommandBar* pBar = static_cast<const CQORPControl*>(m_pControl)->GetCommandBar())
         if (pBar->GetCount() > 0) return TRUE;
       break;
@@ -183,7 +183,7 @@ CQORPControl* CQORPCommandBars::FindControl(int nType, int nId, BOOL bVisible, B
   CQORPControl* pFound = nullptr;
   for (const auto& pBar : m_bars) {
     if (ForEachControl(pBar.get(), bVisible != FALSE, bRecursive != FALSE, [&](CQORPControl* p) {
-          if (p->GetID() != nId || (nType != xtpControlError && p->GetType() != nType)) return false;
+          if (p->GetID() != nId || (nType != QORP_CONTROL_ERROR && p->GetType() != nType)) return false;
           pFound = p;
           return true;
         }))

@@ -362,7 +362,7 @@ int QORPGalleryLayout::Move(const CQORPControlGalleryItems* pItems, int nIndex, 
 // ---------------------------------------------------------------------------------------------
 // Gallery control
 
-CQORPControlGallery::CQORPControlGallery(int nId) : CQORPControl(xtpControlGallery, nId) {}
+CQORPControlGallery::CQORPControlGallery(int nId) : CQORPControl(QORP_CONTROL_GALLERY, nId) {}
 CQORPControlGallery::~CQORPControlGallery() = default;
 
 void CQORPControlGallery::SetItems(CQORPControlGalleryItems* pItems) {

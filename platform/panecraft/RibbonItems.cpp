@@ -13,8 +13,8 @@ constexpr int kPad = 8;
 constexpr int kArrow = 10;
 
 bool HasArrow(const CQORPControl* p) {
-  return p->GetType() == xtpControlPopup || p->GetType() == xtpControlButtonPopup ||
-         p->GetType() == xtpControlSplitButtonPopup;
+  return p->GetType() == QORP_CONTROL_POPUP || p->GetType() == QORP_CONTROL_BUTTON_POPUP ||
+         p->GetType() == QORP_CONTROL_SPLIT_BUTTON_POPUP;
 }
 
 wxString CaptionOf(const CQORPControl* p) {

@@ -14,12 +14,12 @@ QorpMenuChooser& Chooser() {
 
 bool IsMenuLike(const CQORPControl* p) {
   switch (p->GetType()) {
-    case xtpControlButton:
-    case xtpControlPopup:
-    case xtpControlButtonPopup:
-    case xtpControlSplitButtonPopup:
-    case xtpControlCheckBox:
-    case xtpControlRadioButton:
+    case QORP_CONTROL_BUTTON:
+    case QORP_CONTROL_POPUP:
+    case QORP_CONTROL_BUTTON_POPUP:
+    case QORP_CONTROL_SPLIT_BUTTON_POPUP:
+    case QORP_CONTROL_CHECK_BOX:
+    case QORP_CONTROL_RADIO_BUTTON:
       return true;
     default:
       return false;
@@ -97,21 +97,21 @@ CString QORPStripMnemonic(const CString& strCaption) {
 
 std::unique_ptr<CQORPControl> QORPCreateControl(QORPControlType nType, int nId) {
   switch (nType) {
-    case xtpControlButton:
-    case xtpControlPopup:
-    case xtpControlButtonPopup:
-    case xtpControlSplitButtonPopup:
-    case xtpControlRadioButton:
+    case QORP_CONTROL_BUTTON:
+    case QORP_CONTROL_POPUP:
+    case QORP_CONTROL_BUTTON_POPUP:
+    case QORP_CONTROL_SPLIT_BUTTON_POPUP:
+    case QORP_CONTROL_RADIO_BUTTON:
       return std::make_unique<CQORPControlButton>(nId, nType);
-    case xtpControlCheckBox:
+    case QORP_CONTROL_CHECK_BOX:
       return std::make_unique<CQORPControlCheckBox>(nId);
-    case xtpControlLabel:
+    case QORP_CONTROL_LABEL:
       return std::make_unique<CQORPControlLabel>(nId);
-    case xtpControlEdit:
+    case QORP_CONTROL_EDIT:
       return std::make_unique<CQORPControlEdit>(nId);
-    case xtpControlComboBox:
+    case QORP_CONTROL_COMBO_BOX:
       return std::make_unique<CQORPControlComboBox>(nId);
-    case xtpControlScrollBar:
+    case QORP_CONTROL_SCROLL_BAR:
       return std::make_unique<CQORPControlScrollBar>(nId);
     default:
       return nullptr;

@@ -99,10 +99,10 @@ void QORPLayoutStatusPanes(const std::vector<CQORPStatusBarPane*>& panes, int cx
     const CQORPStatusBarPane* p = panes[i];
     if (!p->IsVisible()) continue;
     int content = p->GetWidth();
-    if (content == 0 && p->GetKind() != xtpStatusPaneStretch && pfnMeasure) content = pfnMeasure(p, pContext);
+    if (content == 0 && p->GetKind() != QORP_STATUS_PANE_STRETCH && pfnMeasure) content = pfnMeasure(p, pContext);
     widths[i] = std::max(content, 0) + p->GetPadding().left + p->GetPadding().right;
     total += widths[i];
-    if (stretch < 0 && p->GetKind() == xtpStatusPaneStretch) stretch = static_cast<int>(i);
+    if (stretch < 0 && p->GetKind() == QORP_STATUS_PANE_STRETCH) stretch = static_cast<int>(i);
   }
   if (stretch >= 0 && total < cx) widths[static_cast<size_t>(stretch)] += cx - total;
   int x = 0;
@@ -203,8 +203,8 @@ void CQORPStatusBar::SetStatusPaneText(int nIndex, const wchar_t* lpszText) {
 CQORPStatusBarPane* CQORPStatusBar::AddPane(QORPStatusPaneKind nKind, UINT nID) {
   std::unique_ptr<CQORPStatusBarPane> p;
   switch (nKind) {
-    case xtpStatusPaneProgress: p = std::make_unique<CQORPStatusBarProgressPane>(nID); break;
-    case xtpStatusPaneSlider: p = std::make_unique<CQORPStatusBarSliderPane>(nID); break;
+    case QORP_STATUS_PANE_PROGRESS: p = std::make_unique<CQORPStatusBarProgressPane>(nID); break;
+    case QORP_STATUS_PANE_SLIDER: p = std::make_unique<CQORPStatusBarSliderPane>(nID); break;
     default: p = std::make_unique<CQORPStatusBarPane>(nKind, nID); break;
   }
   p->m_pBar = this;
@@ -237,7 +237,7 @@ BOOL CQORPStatusBar::RemovePane(UINT nID) {
 namespace {
 
 int MeasurePane(const CQORPStatusBarPane* p, void* pContext) {
-  if (p->GetKind() == xtpStatusPaneIconButton) return 16;
+  if (p->GetKind() == QORP_STATUS_PANE_ICON_BUTTON) return 16;
   const auto* pWindow = static_cast<const wxWindow*>(pContext);
   if (!pWindow || p->GetText().IsEmpty()) return 0;
   return pWindow->GetTextExtent(wxString(p->GetText().GetString())).GetWidth();
@@ -314,7 +314,7 @@ void CQORPStatusBar::OnPaint() {
     const double x0 = r.left + pad.left, y0 = r.top + 3, x1 = r.right - pad.right, y1 = r.bottom - 3;
     const COLORREF clrText = p->IsEnabled() ? m_clrText : CQORPDrawHelpers::DimmedText(m_clrText, m_clrBack, 0.6);
     switch (p->GetKind()) {
-      case xtpStatusPaneProgress: {
+      case QORP_STATUS_PANE_PROGRESS: {
         const auto* pg = static_cast<const CQORPStatusBarProgressPane*>(p);
         int lo, hi;
         pg->GetRange(lo, hi);
@@ -331,7 +331,7 @@ void CQORPStatusBar::OnPaint() {
         cairo_stroke(cr);
         break;
       }
-      case xtpStatusPaneSlider: {
+      case QORP_STATUS_PANE_SLIDER: {
         const auto* ps = static_cast<const CQORPStatusBarSliderPane*>(p);
         const double my = (r.top + r.bottom) / 2.0, bw = CQORPStatusBarSliderPane::kButtonWidth;
         SetColour(cr, clrText);
@@ -356,10 +356,10 @@ void CQORPStatusBar::OnPaint() {
         cairo_fill(cr);
         break;
       }
-      case xtpStatusPaneStretch:
-      case xtpStatusPaneControl:
+      case QORP_STATUS_PANE_STRETCH:
+      case QORP_STATUS_PANE_CONTROL:
         break;
-      case xtpStatusPaneIconButton: {
+      case QORP_STATUS_PANE_ICON_BUTTON: {
         // A button's text is its glyph. The four page arrows are drawn as solid chevrons (a
         // font's guillemets are hairlines at this size); any other glyph in bold at 15 px.
         const CString glyph = p->GetText();
@@ -453,7 +453,7 @@ void CQORPStatusBar::OnLButtonDown(UINT, CPoint point) {
     if (!p->IsVisible() || !p->IsEnabled() || !p->GetRect().PtInRect(point)) continue;
     CWnd* pOwner = GetParent();
     if (!pOwner) return;
-    if (p->GetKind() == xtpStatusPaneSlider) {
+    if (p->GetKind() == QORP_STATUS_PANE_SLIDER) {
       auto* ps = static_cast<CQORPStatusBarSliderPane*>(p);
       int nPos = 0;
       const int nCode = ps->HitTest(point.x, nPos);
@@ -463,7 +463,7 @@ void CQORPStatusBar::OnLButtonDown(UINT, CPoint point) {
         SetCapture();
       }
       SendSlider(ps, nCode, nPos);
-    } else if (p->GetKind() == xtpStatusPaneIconButton || p->GetKind() == xtpStatusPaneText) {
+    } else if (p->GetKind() == QORP_STATUS_PANE_ICON_BUTTON || p->GetKind() == QORP_STATUS_PANE_TEXT) {
       if (p->GetID() != 0) pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(p->GetID(), 0), 0);
     }
     return;

@@ -77,7 +77,7 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
     item->strCaption = Shown(p->GetCaption());
     CFrameWnd* pFrame = pImpl->pOwner->GetFrame();
     switch (p->GetType()) {
-      case xtpControlEdit: {
+      case QORP_CONTROL_EDIT: {
         item->pEdit = new wxTextCtrl(this, wxID_ANY, ToWx(static_cast<CQORPControlEdit*>(p)->GetEditText()),
                                      wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
         auto* pEdit = static_cast<CQORPControlEdit*>(p);
@@ -108,10 +108,10 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
         });
         break;
       }
-      case xtpControlComboBox: {
+      case QORP_CONTROL_COMBO_BOX: {
         auto* pCombo = static_cast<CQORPControlComboBox*>(p);
         const CQORPCommandBar* pListBar = static_cast<const CQORPControl*>(p)->GetCommandBar();
-        if (pListBar && pListBar->GetCount() > 0 && pListBar->GetAt(0)->GetType() == xtpControlGallery) {
+        if (pListBar && pListBar->GetCount() > 0 && pListBar->GetAt(0)->GetType() == QORP_CONTROL_GALLERY) {
           // The gallery drop-down with its own edit comes from the gallery windows.
           item->pGalleryCombo = QORPCreateComboWindow(pCombo, this, std::max(p->GetWidth(), 40),
                                                       pCombo->IsAutoCompleteEnabled());
@@ -120,7 +120,7 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
         wxArrayString choices;
         if (const CQORPCommandBar* pList = static_cast<const CQORPControl*>(p)->GetCommandBar())
           for (int i = 0; i < pList->GetCount(); ++i)
-            if (pList->GetAt(i)->GetType() != xtpControlGallery && !pList->GetAt(i)->GetCaption().IsEmpty())
+            if (pList->GetAt(i)->GetType() != QORP_CONTROL_GALLERY && !pList->GetAt(i)->GetCaption().IsEmpty())
               choices.Add(ToWx(Shown(pList->GetAt(i)->GetCaption())));
         item->pCombo = new wxComboBox(this, wxID_ANY, ToWx(pCombo->GetEditText()), wxDefaultPosition, wxDefaultSize,
                                       choices, wxTE_PROCESS_ENTER);
@@ -143,7 +143,7 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
         });
         break;
       }
-      case xtpControlScrollBar: {
+      case QORP_CONTROL_SCROLL_BAR: {
         auto* pBar = static_cast<CQORPControlScrollBar*>(p);
         item->pSlider = new wxSlider(this, wxID_ANY, std::clamp(pBar->GetPos(), 0, 100), 0, 100);
         item->pSlider->Bind(wxEVT_SCROLL_CHANGED, [pBar, pFrame, w = item->pSlider](wxScrollEvent&) {
@@ -173,20 +173,20 @@ void QorpStrip::Layout_() {
     const int nLabel = strLabel.IsEmpty() ? 0 : GetTextExtent(ToWx(strLabel)).x + kGap;
     int w = 0;
     switch (p->GetType()) {
-      case xtpControlEdit: {
+      case QORP_CONTROL_EDIT: {
         const bool bSpin = static_cast<const CQORPControlEdit*>(p)->IsSpinButtonsVisible() != FALSE;
         w = p->GetWidth() > 0 ? p->GetWidth() : nLabel + 60 + (bSpin ? kSpinWidth : 0);
         w = std::max(w, nLabel + 24 + (bSpin ? kSpinWidth : 0));
         break;
       }
-      case xtpControlComboBox:
+      case QORP_CONTROL_COMBO_BOX:
         w = std::max(p->GetWidth() > 0 ? p->GetWidth() : nLabel + 120, nLabel + 40);
         break;
-      case xtpControlScrollBar:
+      case QORP_CONTROL_SCROLL_BAR:
         w = p->GetWidth() > 0 ? p->GetWidth() : 100;
         break;
-      case xtpControlCheckBox:
-      case xtpControlRadioButton:
+      case QORP_CONTROL_CHECK_BOX:
+      case QORP_CONTROL_RADIO_BUTTON:
         w = kBox + kGap + GetTextExtent(ToWx(item->strCaption)).x + kGap;
         break;
       default:
@@ -310,8 +310,8 @@ void QorpStrip::OnPaint(wxPaintEvent&) {
     dc.SetTextForeground(item.bEnabled ? text : disabled);
     const int midY = item.rc.y + item.rc.height / 2;
     switch (item.p->GetType()) {
-      case xtpControlCheckBox:
-      case xtpControlRadioButton: {
+      case QORP_CONTROL_CHECK_BOX:
+      case QORP_CONTROL_RADIO_BUTTON: {
         const wxRect box(item.rc.x + 1, midY - kBox / 2, kBox, kBox);
         dc.SetPen(wxPen(item.bEnabled ? frame : disabled));
         dc.SetBrush(*wxWHITE_BRUSH);
@@ -331,9 +331,9 @@ void QorpStrip::OnPaint(wxPaintEvent&) {
         dc.DrawText(s, box.GetRight() + kGap + 1, midY - dc.GetTextExtent(s).y / 2);
         break;
       }
-      case xtpControlEdit:
-      case xtpControlComboBox:
-      case xtpControlScrollBar: {
+      case QORP_CONTROL_EDIT:
+      case QORP_CONTROL_COMBO_BOX:
+      case QORP_CONTROL_SCROLL_BAR: {
         const wxString s = ToWx(Shown(item.p->GetLabel()));
         if (!s.empty()) dc.DrawText(s, item.rcLabel.x, midY - dc.GetTextExtent(s).y / 2);
         if (!item.rcUp.IsEmpty()) {
@@ -380,7 +380,7 @@ void QorpStrip::ClickAt(const wxPoint& pt) {
                      bUp ? pEdit->GetSpinStep() : -pEdit->GetSpinStep());
       return;
     }
-    if ((p->GetType() == xtpControlCheckBox || p->GetType() == xtpControlRadioButton) && item.rc.Contains(pt)) {
+    if ((p->GetType() == QORP_CONTROL_CHECK_BOX || p->GetType() == QORP_CONTROL_RADIO_BUTTON) && item.rc.Contains(pt)) {
       QorpPostCommand(pFrame, p->GetID());
       return;
     }

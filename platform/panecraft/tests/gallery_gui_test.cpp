@@ -411,7 +411,7 @@ TEST_F(GalleryGui, ButtonsOfTheDropDownAndTheSplitButtonRunCommands) {
 TEST_F(GalleryGui, ACheckedButtonOfADropDownShowsATick) {
   // A Style-like list: the second entry is the checked one.
   CQORPControlButton* style =
-      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32770, xtpControlPopup)));
+      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32770, QORP_CONTROL_POPUP)));
   for (int id : {32771, 32772, 32773}) {
     CQORPControl* p = style->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(id));
     p->SetCaption(L"Office 2010");
@@ -451,7 +451,7 @@ TEST_F(GalleryGui, ACheckedButtonOfADropDownShowsATick) {
 // that stands out from the pop-up's background, in each theme.
 TEST_F(GalleryGui, APopUpHasAFrameOnEveryEdge) {
   CQORPControlButton* style =
-      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32770, xtpControlPopup)));
+      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32770, QORP_CONTROL_POPUP)));
   for (int id : {32771, 32772, 32773}) style->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(id))->SetCaption(L"Item");
   constexpr const wchar_t* kModule = L"/nonexistent/leafwright/Office2010.dll";
   for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
@@ -496,7 +496,7 @@ TEST_F(GalleryGui, AGalleryTallerThanItsDropDownScrollsAndItsGripResizesIt) {
   for (int a : {5, 25, 45, 70, 90, 115, 135, 155, 180, 200, 225, 245, 270, 290, 315, 345})
     angles.AddItem(std::to_wstring(a).c_str());
   CQORPControlButton* rotate =
-      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32807, xtpControlPopup)));
+      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32807, QORP_CONTROL_POPUP)));
   auto pGallery = std::make_unique<CQORPControlGallery>(32807);
   pGallery->SetItems(&angles);
   pGallery->SetControlSize(CSize(60, 100));

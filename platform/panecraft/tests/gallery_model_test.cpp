@@ -132,7 +132,7 @@ TEST(PanecraftGalleryControl, HighlightSelectionAndCheckedState) {
   CCountingGallery g(102);
   g.SetItems(&items);
   EXPECT_TRUE(g.IsValueControl());
-  EXPECT_EQ(g.GetType(), xtpControlGallery);
+  EXPECT_EQ(g.GetType(), QORP_CONTROL_GALLERY);
 
   g.SetSelectedItem(3);
   EXPECT_EQ(g.GetSelectedItem(), 3);
@@ -263,7 +263,7 @@ TEST(PanecraftColorButton, ColourBarOnTheIcon) {
   EXPECT_EQ(wrong, std::vector<uint32_t>(10, 0u));
 
   CQORPControlPopupColor color(32777);
-  EXPECT_EQ(color.GetType(), xtpControlSplitButtonPopup);
+  EXPECT_EQ(color.GetType(), QORP_CONTROL_SPLIT_BUTTON_POPUP);
   const unsigned n = color.GetColorChangeCount();
   color.SetColor(RGB(1, 2, 3));
   color.SetColor(RGB(1, 2, 3));

@@ -58,7 +58,7 @@ TEST(PanecraftRegistry, FindControlByKindIdVisibilityAndDepth) {
   auto* pHiddenButton = AddTo<CQORPControlButton>(pRibbon, ID_NOBODY);
   pHiddenButton->SetVisible(FALSE);
   auto* pOnHiddenBar = AddTo<CQORPControlButton>(pHidden, ID_COMMAND_ONLY);
-  auto* pPopup = AddTo<CQORPControlButton>(pRibbon, 0, xtpControlSplitButtonPopup);
+  auto* pPopup = AddTo<CQORPControlButton>(pRibbon, 0, QORP_CONTROL_SPLIT_BUTTON_POPUP);
   auto* pChild = AddTo<CQORPControlButton>(pPopup->GetCommandBar(), ID_POPUP_CHILD);
   auto* pHiddenChild = AddTo<CQORPControlCheckBox>(pPopup->GetCommandBar(), ID_POPUP_CHILD);
   pHiddenChild->SetVisible(FALSE);
@@ -68,24 +68,24 @@ TEST(PanecraftRegistry, FindControlByKindIdVisibilityAndDepth) {
     BOOL bVisible, bRecursive;
     CQORPControl* pExpected;
   } cases[] = {
-      {xtpControlButton, ID_TOGGLE, TRUE, TRUE, pButton},
-      {xtpControlCheckBox, ID_TOGGLE, TRUE, TRUE, pCheck},
-      {xtpControlError, ID_TOGGLE, TRUE, TRUE, pButton},  // any kind: the first
-      {xtpControlEdit, ID_TOGGLE, TRUE, TRUE, nullptr},
-      {xtpControlButton, ID_NOBODY, TRUE, TRUE, nullptr},
-      {xtpControlButton, ID_NOBODY, FALSE, TRUE, pHiddenButton},
-      {xtpControlButton, ID_COMMAND_ONLY, TRUE, TRUE, nullptr},
-      {xtpControlButton, ID_COMMAND_ONLY, FALSE, TRUE, pOnHiddenBar},
-      {xtpControlButton, ID_POPUP_CHILD, TRUE, TRUE, pChild},
-      {xtpControlButton, ID_POPUP_CHILD, TRUE, FALSE, nullptr},
-      {xtpControlCheckBox, ID_POPUP_CHILD, TRUE, TRUE, nullptr},
-      {xtpControlCheckBox, ID_POPUP_CHILD, FALSE, TRUE, pHiddenChild},
-      {xtpControlButton, 999, FALSE, TRUE, nullptr},
+      {QORP_CONTROL_BUTTON, ID_TOGGLE, TRUE, TRUE, pButton},
+      {QORP_CONTROL_CHECK_BOX, ID_TOGGLE, TRUE, TRUE, pCheck},
+      {QORP_CONTROL_ERROR, ID_TOGGLE, TRUE, TRUE, pButton},  // any kind: the first
+      {QORP_CONTROL_EDIT, ID_TOGGLE, TRUE, TRUE, nullptr},
+      {QORP_CONTROL_BUTTON, ID_NOBODY, TRUE, TRUE, nullptr},
+      {QORP_CONTROL_BUTTON, ID_NOBODY, FALSE, TRUE, pHiddenButton},
+      {QORP_CONTROL_BUTTON, ID_COMMAND_ONLY, TRUE, TRUE, nullptr},
+      {QORP_CONTROL_BUTTON, ID_COMMAND_ONLY, FALSE, TRUE, pOnHiddenBar},
+      {QORP_CONTROL_BUTTON, ID_POPUP_CHILD, TRUE, TRUE, pChild},
+      {QORP_CONTROL_BUTTON, ID_POPUP_CHILD, TRUE, FALSE, nullptr},
+      {QORP_CONTROL_CHECK_BOX, ID_POPUP_CHILD, TRUE, TRUE, nullptr},
+      {QORP_CONTROL_CHECK_BOX, ID_POPUP_CHILD, FALSE, TRUE, pHiddenChild},
+      {QORP_CONTROL_BUTTON, 999, FALSE, TRUE, nullptr},
   };
   for (const Case& c : cases)
     EXPECT_EQ(CQORPCommandBars::FindControl(&bars, c.nType, c.nId, c.bVisible, c.bRecursive), c.pExpected)
         << "type " << c.nType << " id " << c.nId << " visible " << c.bVisible << " recursive " << c.bRecursive;
-  EXPECT_EQ(CQORPCommandBars::FindControl(nullptr, xtpControlButton, ID_TOGGLE), nullptr);
+  EXPECT_EQ(CQORPCommandBars::FindControl(nullptr, QORP_CONTROL_BUTTON, ID_TOGGLE), nullptr);
   EXPECT_EQ(pChild->GetParent()->GetOwner(), pPopup);
   EXPECT_EQ(static_cast<const CQORPControl*>(pButton)->GetCommandBar(), nullptr);
   EXPECT_EQ(pButton->GetCommandBar(), nullptr);  // a plain button has no pop-up bar
@@ -105,7 +105,7 @@ TEST(PanecraftRegistry, CaptionsFromTheStringTable) {
   });
   CQORPCommandBar* pBar = bars.AddBar();
   auto* pButton = AddTo<CQORPControlButton>(pBar, ID_COMMAND_ONLY);
-  auto* pPopup = AddTo<CQORPControlButton>(pBar, 0, xtpControlPopup);
+  auto* pPopup = AddTo<CQORPControlButton>(pBar, 0, QORP_CONTROL_POPUP);
   auto* pEdit = AddTo<CQORPControlEdit>(pPopup->GetCommandBar(), ID_NOTIFY_ONLY);
   auto* pUnknown = AddTo<CQORPControlButton>(pBar, ID_NOBODY);
   EXPECT_EQ(pButton->GetCaption(), L"Bold");
@@ -136,7 +136,7 @@ TEST(PanecraftRegistry, UpdatePassReachesEveryKindThroughTheFrame) {
     int nChecked;
     const wchar_t* pszCaption;
   };
-  auto* pPopup = AddTo<CQORPControlButton>(pBar, 0, xtpControlButtonPopup);
+  auto* pPopup = AddTo<CQORPControlButton>(pBar, 0, QORP_CONTROL_BUTTON_POPUP);
   pPopup->SetEnabled(TRUE);
   std::vector<Case> cases = {
       {AddTo<CQORPControlButton>(pBar, ID_UPDATE_ENABLES), TRUE, 1, L"Retitled"},
@@ -163,7 +163,7 @@ TEST(PanecraftRegistry, UpdatePassReachesEveryKindThroughTheFrame) {
     EXPECT_EQ(c.pControl->GetChecked(), c.nChecked);
     EXPECT_EQ(c.pControl->GetCaption(), c.pszCaption);
   }
-  EXPECT_EQ(frame.seenKind, xtpControlComboBox);  // FromUI gave the control of each pass
+  EXPECT_EQ(frame.seenKind, QORP_CONTROL_COMBO_BOX);  // FromUI gave the control of each pass
 
   // Detached, the idle pass no longer reaches the controls.
   bars.DetachFromFrame();

@@ -141,16 +141,16 @@ struct GroupRow {
 const int kTabs[] = {108, 345};
 
 const std::vector<GroupRow> kGroups = {
-    {0, 314, 0, {{xtpControlSplitButtonPopup, 57637, {57637, 57639}}, {xtpControlButton, 57635, {}},
-                 {xtpControlButton, 57634, {}}}},
-    {0, 315, 109, {{xtpControlComboBox, 110, {}, 158}, {xtpControlComboBox, 111, {}, 55},
-                   {xtpControlButton, 105, {}}, {xtpControlButton, 106, {}}}},
-    {0, 126, 0, {{xtpControlLabel, 0, {}, 0, false, L"Sapcing"}, {xtpControlEdit, 153, {}, 153, true},
-                 {xtpControlEdit, 130, {}, 153, true}}},
-    {0, 113, 0, {{xtpControlPopup, 32779, {32780}}, {xtpControlCheckBox, 32778, {}}}},
-    {1, 346, 0, {{xtpControlSplitButtonPopup, 32873, {}}, {xtpControlSplitButtonPopup, 32874, {}},
-                 {xtpControlButton, 32875, {}}}},
-    {1, 347, 0, {{xtpControlCheckBox, 59393, {}}, {xtpControlCheckBox, 32876, {}}}},
+    {0, 314, 0, {{QORP_CONTROL_SPLIT_BUTTON_POPUP, 57637, {57637, 57639}}, {QORP_CONTROL_BUTTON, 57635, {}},
+                 {QORP_CONTROL_BUTTON, 57634, {}}}},
+    {0, 315, 109, {{QORP_CONTROL_COMBO_BOX, 110, {}, 158}, {QORP_CONTROL_COMBO_BOX, 111, {}, 55},
+                   {QORP_CONTROL_BUTTON, 105, {}}, {QORP_CONTROL_BUTTON, 106, {}}}},
+    {0, 126, 0, {{QORP_CONTROL_LABEL, 0, {}, 0, false, L"Sapcing"}, {QORP_CONTROL_EDIT, 153, {}, 153, true},
+                 {QORP_CONTROL_EDIT, 130, {}, 153, true}}},
+    {0, 113, 0, {{QORP_CONTROL_POPUP, 32779, {32780}}, {QORP_CONTROL_CHECK_BOX, 32778, {}}}},
+    {1, 346, 0, {{QORP_CONTROL_SPLIT_BUTTON_POPUP, 32873, {}}, {QORP_CONTROL_SPLIT_BUTTON_POPUP, 32874, {}},
+                 {QORP_CONTROL_BUTTON, 32875, {}}}},
+    {1, 347, 0, {{QORP_CONTROL_CHECK_BOX, 59393, {}}, {QORP_CONTROL_CHECK_BOX, 32876, {}}}},
 };
 
 const QORP_MENU_ENTRY kZoomIn[] = {{32856, L"125%"}, {32857, L"150%"}, {32858, L"175%"}};
@@ -188,20 +188,20 @@ class RibbonGui : public ::testing::Test {
         if (c.pszCaption) p->SetCaption(c.pszCaption);
         p->SetWidth(c.nWidth);
         if (c.bSpin) static_cast<CQORPControlEdit*>(p)->ShowSpinButtons();
-        for (int nItem : c.list) p->GetCommandBar()->Add(QORPCreateControl(xtpControlButton, nItem));
+        for (int nItem : c.list) p->GetCommandBar()->Add(QORPCreateControl(QORP_CONTROL_BUTTON, nItem));
       }
     }
     CMenu zoom;
     ASSERT_TRUE(QORPMenuFromTable(zoom, kZoomIn, 3));
     QORPLoadPopupFromMenu(Find(32873)->GetCommandBar(), zoom);
     ribbon.AddSystemButton(348);
-    CQORPControl* pStyle = ribbon.AddTabRowControl(xtpControlPopup, 0);
+    CQORPControl* pStyle = ribbon.AddTabRowControl(QORP_CONTROL_POPUP, 0);
     pStyle->SetCaption(L"Style");
     const QORP_MENU_ENTRY style[] = {{32771, L"Office 2010 Blue"}, {32772, L"Office 2010 Silver"}};
     CMenu styleMenu;
     QORPMenuFromTable(styleMenu, style, 2);
     QORPLoadPopupFromMenu(pStyle->GetCommandBar(), styleMenu);
-    ribbon.AddTabRowControl(xtpControlButton, 57664);
+    ribbon.AddTabRowControl(QORP_CONTROL_BUTTON, 57664);
     ribbon.AddQuickAccessControl(57600);
     ribbon.AddQuickAccessControl(57601);
     ribbon.RecalcLayout();
@@ -221,7 +221,7 @@ class RibbonGui : public ::testing::Test {
     delete frame;
     CQORPPaintManager::Get()->SetColors(CQORPThemeColors());
   }
-  CQORPControl* Find(int nId, int nType = xtpControlError) { return bars.FindControl(nType, nId, FALSE, FALSE); }
+  CQORPControl* Find(int nId, int nType = QORP_CONTROL_ERROR) { return bars.FindControl(nType, nId, FALSE, FALSE); }
   void Idle() { frame->OnUpdateCmdUIAll(); }
   // Sends the button bar's click (or arrow) event for a control, as wx does on mouse-up.
   void ClickButton(CQORPControl* p, bool bDropDown = false) {
@@ -620,7 +620,7 @@ TEST_F(RibbonGui, ThemeSwitchRecoloursTheRibbonArt) {
   };
   for (const auto& w : want) EXPECT_EQ(art->GetColour(w.nArt), QorpWx(w.clr)) << w.nArt;
   // A rebuild of the windows keeps the theme.
-  ribbon.GetTab(0)->AddGroup(L"Late group")->Add(xtpControlButton, 57639);
+  ribbon.GetTab(0)->AddGroup(L"Late group")->Add(QORP_CONTROL_BUTTON, 57639);
   ribbon.RecalcLayout();
   EXPECT_EQ(ribbon.GetImpl()->pRibbon->GetArtProvider()->GetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR),
             QorpWx(RGB(0xA0, 0x10, 0x10)));
@@ -742,7 +742,7 @@ TEST_F(RibbonGui, FileButtonOpensTheBackstageViewWithCommandsAndPages) {
   backstage->RemoveAll();
   EXPECT_EQ(backstage->GetItemCount(), 0);
   EXPECT_EQ(recent.GetWxWindow()->GetParent(), frame->GetWxWindow());
-  EXPECT_EQ(bars.FindControl(xtpControlButton, 57665, TRUE, TRUE), nullptr) << "old commands are hidden";
+  EXPECT_EQ(bars.FindControl(QORP_CONTROL_BUTTON, 57665, TRUE, TRUE), nullptr) << "old commands are hidden";
   backstage.reset();
   EXPECT_TRUE(recent.GetSafeHwnd() != nullptr);
 }

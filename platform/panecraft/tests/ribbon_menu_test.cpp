@@ -42,7 +42,7 @@ TEST(RibbonMenus, ZoomTableFillsAPopupBarInOrderWithoutSeparators) {
     return true;
   });
   CQORPCommandBar* pBar = bars.AddBar();
-  auto* pSplit = pBar->Add(QORPCreateControl(xtpControlSplitButtonPopup, 32873));
+  auto* pSplit = pBar->Add(QORPCreateControl(QORP_CONTROL_SPLIT_BUTTON_POPUP, 32873));
   EXPECT_EQ(QORPLoadPopupFromMenu(pSplit->GetCommandBar(), menu), 3);
   CQORPCommandBar* pList = pSplit->GetCommandBar();
   ASSERT_EQ(pList->GetCount(), 3);
@@ -53,14 +53,14 @@ TEST(RibbonMenus, ZoomTableFillsAPopupBarInOrderWithoutSeparators) {
     EXPECT_EQ(pList->GetAt(i)->GetCaption(), captions[i]);
   }
   EXPECT_EQ(pList->GetAt(1)->GetDescription(), L"Zoom to one and a half") << "the string table still describes it";
-  EXPECT_EQ(bars.FindControl(xtpControlButton, 32866), pList->GetAt(2)) << "the items are registered";
+  EXPECT_EQ(bars.FindControl(QORP_CONTROL_BUTTON, 32866), pList->GetAt(2)) << "the items are registered";
   EXPECT_EQ(QORPLoadPopupFromMenu(nullptr, menu), 0);
 }
 
 TEST(RibbonMenus, PlainMenuOfAPopupBarKeepsButtonLikeControlsWithTheirState) {
   CQORPCommandBars bars;
   CQORPCommandBar* pBar = bars.AddBar();
-  CQORPControl* pOwner = pBar->Add(QORPCreateControl(xtpControlPopup, 32777));
+  CQORPControl* pOwner = pBar->Add(QORPCreateControl(QORP_CONTROL_POPUP, 32777));
   CQORPCommandBar* pList = pOwner->GetCommandBar();
   struct Row {
     QORPControlType nType;
@@ -70,15 +70,15 @@ TEST(RibbonMenus, PlainMenuOfAPopupBarKeepsButtonLikeControlsWithTheirState) {
     int nChecked;
     BOOL bVisible;
   } rows[] = {
-      {xtpControlButton, 9948, L"&Automatic", TRUE, -1, TRUE},
-      {xtpControlLabel, 0, L"Theme Colors", TRUE, -1, TRUE},      // a label: left out
-      {xtpControlEdit, 153, L"Line", TRUE, -1, TRUE},             // an edit: left out
-      {xtpControlButton, 32908, L"More Filled Colors", FALSE, 0, TRUE},
-      {xtpControlCheckBox, 32778, L"Fill Needed", TRUE, 1, TRUE},
-      {xtpControlButton, 32780, L"", TRUE, -1, TRUE},              // no caption: "#id"
-      {xtpControlButton, 32781, L"Hidden", TRUE, -1, FALSE},       // hidden: left out
-      {xtpControlButton, 0, L"No command", TRUE, -1, TRUE},        // id 0: left out
-      {xtpControlSplitButtonPopup, 32802, L"Move Forward", TRUE, -1, TRUE},
+      {QORP_CONTROL_BUTTON, 9948, L"&Automatic", TRUE, -1, TRUE},
+      {QORP_CONTROL_LABEL, 0, L"Theme Colors", TRUE, -1, TRUE},      // a label: left out
+      {QORP_CONTROL_EDIT, 153, L"Line", TRUE, -1, TRUE},             // an edit: left out
+      {QORP_CONTROL_BUTTON, 32908, L"More Filled Colors", FALSE, 0, TRUE},
+      {QORP_CONTROL_CHECK_BOX, 32778, L"Fill Needed", TRUE, 1, TRUE},
+      {QORP_CONTROL_BUTTON, 32780, L"", TRUE, -1, TRUE},              // no caption: "#id"
+      {QORP_CONTROL_BUTTON, 32781, L"Hidden", TRUE, -1, FALSE},       // hidden: left out
+      {QORP_CONTROL_BUTTON, 0, L"No command", TRUE, -1, TRUE},        // id 0: left out
+      {QORP_CONTROL_SPLIT_BUTTON_POPUP, 32802, L"Move Forward", TRUE, -1, TRUE},
   };
   for (const Row& r : rows) {
     CQORPControl* p = pList->Add(QORPCreateControl(r.nType, r.nId));
@@ -88,7 +88,7 @@ TEST(RibbonMenus, PlainMenuOfAPopupBarKeepsButtonLikeControlsWithTheirState) {
     p->SetVisible(r.bVisible);
   }
   // A second control of 32802 elsewhere checked the shared action: the split shows it checked.
-  pBar->Add(QORPCreateControl(xtpControlButton, 32802))->SetChecked(1);
+  pBar->Add(QORPCreateControl(QORP_CONTROL_BUTTON, 32802))->SetChecked(1);
 
   CMenu menu;
   ASSERT_EQ(QORPMenuFromPopupBar(pList, menu), 5);
@@ -127,15 +127,15 @@ TEST(RibbonMenus, ControlsByKind) {
     QORPControlType nType;
     CRuntimeClass* pClass;
   } cases[] = {
-      {xtpControlButton, RUNTIME_CLASS(CQORPControlButton)},
-      {xtpControlPopup, RUNTIME_CLASS(CQORPControlButton)},
-      {xtpControlButtonPopup, RUNTIME_CLASS(CQORPControlButton)},
-      {xtpControlSplitButtonPopup, RUNTIME_CLASS(CQORPControlButton)},
-      {xtpControlCheckBox, RUNTIME_CLASS(CQORPControlCheckBox)},
-      {xtpControlLabel, RUNTIME_CLASS(CQORPControlLabel)},
-      {xtpControlEdit, RUNTIME_CLASS(CQORPControlEdit)},
-      {xtpControlComboBox, RUNTIME_CLASS(CQORPControlComboBox)},
-      {xtpControlScrollBar, RUNTIME_CLASS(CQORPControlScrollBar)},
+      {QORP_CONTROL_BUTTON, RUNTIME_CLASS(CQORPControlButton)},
+      {QORP_CONTROL_POPUP, RUNTIME_CLASS(CQORPControlButton)},
+      {QORP_CONTROL_BUTTON_POPUP, RUNTIME_CLASS(CQORPControlButton)},
+      {QORP_CONTROL_SPLIT_BUTTON_POPUP, RUNTIME_CLASS(CQORPControlButton)},
+      {QORP_CONTROL_CHECK_BOX, RUNTIME_CLASS(CQORPControlCheckBox)},
+      {QORP_CONTROL_LABEL, RUNTIME_CLASS(CQORPControlLabel)},
+      {QORP_CONTROL_EDIT, RUNTIME_CLASS(CQORPControlEdit)},
+      {QORP_CONTROL_COMBO_BOX, RUNTIME_CLASS(CQORPControlComboBox)},
+      {QORP_CONTROL_SCROLL_BAR, RUNTIME_CLASS(CQORPControlScrollBar)},
   };
   for (const auto& c : cases) {
     std::unique_ptr<CQORPControl> p = QORPCreateControl(c.nType, 42);
@@ -144,8 +144,8 @@ TEST(RibbonMenus, ControlsByKind) {
     EXPECT_EQ(p->GetID(), 42);
     EXPECT_TRUE(p->IsKindOf(c.pClass)) << c.nType;
   }
-  EXPECT_EQ(QORPCreateControl(xtpControlError, 1), nullptr);
-  EXPECT_EQ(QORPCreateControl(xtpControlGallery, 1), nullptr) << "galleries are made by their own code";
+  EXPECT_EQ(QORPCreateControl(QORP_CONTROL_ERROR, 1), nullptr);
+  EXPECT_EQ(QORPCreateControl(QORP_CONTROL_GALLERY, 1), nullptr) << "galleries are made by their own code";
 }
 
 // A drop-down with a list opens even when nothing handles its own id (the zoom and
@@ -160,15 +160,15 @@ TEST(RibbonMenus, DropDownsWithAListStayEnabledWithoutAHandler) {
     bool bWithList;
     BOOL bEnabled;
   } cases[] = {
-      {xtpControlPopup, true, TRUE},           {xtpControlButtonPopup, true, TRUE},
-      {xtpControlSplitButtonPopup, true, TRUE}, {xtpControlPopup, false, FALSE},
-      {xtpControlButton, false, FALSE},
+      {QORP_CONTROL_POPUP, true, TRUE},           {QORP_CONTROL_BUTTON_POPUP, true, TRUE},
+      {QORP_CONTROL_SPLIT_BUTTON_POPUP, true, TRUE}, {QORP_CONTROL_POPUP, false, FALSE},
+      {QORP_CONTROL_BUTTON, false, FALSE},
   };
   std::vector<CQORPControl*> controls;
   int nId = 32823;
   for (const auto& c : cases) {
     CQORPControl* p = pBar->Add(QORPCreateControl(c.nType, nId++));
-    if (c.bWithList) p->GetCommandBar()->Add(QORPCreateControl(xtpControlButton, 32824));
+    if (c.bWithList) p->GetCommandBar()->Add(QORPCreateControl(QORP_CONTROL_BUTTON, 32824));
     controls.push_back(p);
   }
   CEmptyFrame frame;

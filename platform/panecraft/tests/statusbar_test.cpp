@@ -26,10 +26,10 @@ int MeasureTenPerChar(const CQORPStatusBarPane* p, void*) { return 10 * p->GetTe
 
 TEST(PanecraftStatusBar, PanesByIdAndVisibility) {
   CQORPStatusBar bar;
-  bar.AddPane(xtpStatusPaneText, 1020);
-  auto* pTip = bar.AddPane(xtpStatusPaneText, 1021);
-  auto* pProgress = bar.AddPane(xtpStatusPaneProgress, 1022);
-  bar.AddPane(xtpStatusPaneStretch, 0);
+  bar.AddPane(QORP_STATUS_PANE_TEXT, 1020);
+  auto* pTip = bar.AddPane(QORP_STATUS_PANE_TEXT, 1021);
+  auto* pProgress = bar.AddPane(QORP_STATUS_PANE_PROGRESS, 1022);
+  bar.AddPane(QORP_STATUS_PANE_STRETCH, 0);
   EXPECT_EQ(bar.GetPaneCount(), 4);
   EXPECT_EQ(bar.FindPane(1021), pTip);
   EXPECT_EQ(bar.CommandToIndex(1022), 2);
@@ -49,7 +49,7 @@ TEST(PanecraftStatusBar, PanesByIdAndVisibility) {
 }
 
 TEST(PanecraftStatusBar, LayoutLeftToRightWithStretch) {
-  CQORPStatusBarPane page(xtpStatusPaneText, 1020), tip(xtpStatusPaneText, 1021), stretch(xtpStatusPaneStretch, 0);
+  CQORPStatusBarPane page(QORP_STATUS_PANE_TEXT, 1020), tip(QORP_STATUS_PANE_TEXT, 1021), stretch(QORP_STATUS_PANE_STRETCH, 0);
   CQORPStatusBarProgressPane progress(1022);
   CQORPStatusBarSliderPane slider(384);
   page.SetText(L"Page: 1 of 1");  // 12 characters: 120 by the measure below

@@ -36,10 +36,10 @@ TEST(StatusBarUpdateGui, PanesFollowTheirUpdateHandlers) {
   ASSERT_TRUE(frame.Create(nullptr, L"Update", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 700, 200)));
   auto* bar = new CQORPStatusBar;
   ASSERT_TRUE(bar->Create(&frame));
-  CQORPStatusBarPane* pPage = bar->AddPane(xtpStatusPaneText, 1020);
-  CQORPStatusBarPane* pNext = bar->AddPane(xtpStatusPaneIconButton, 32917);
-  CQORPStatusBarPane* pLast = bar->AddPane(xtpStatusPaneIconButton, 32918);  // no handler at all
-  CQORPStatusBarPane* pStretch = bar->AddPane(xtpStatusPaneStretch, 0);
+  CQORPStatusBarPane* pPage = bar->AddPane(QORP_STATUS_PANE_TEXT, 1020);
+  CQORPStatusBarPane* pNext = bar->AddPane(QORP_STATUS_PANE_ICON_BUTTON, 32917);
+  CQORPStatusBarPane* pLast = bar->AddPane(QORP_STATUS_PANE_ICON_BUTTON, 32918);  // no handler at all
+  CQORPStatusBarPane* pStretch = bar->AddPane(QORP_STATUS_PANE_STRETCH, 0);
   pStretch->SetText(L"kept");
   pLast->SetEnabled(FALSE);
 

@@ -92,8 +92,8 @@ TEST(SvgIcons, RibbonButtonsShowTheSvgIconOrNone) {
   const std::string svg = Svg("<rect x=\"2\" y=\"2\" width=\"12\" height=\"12\" style=\"fill:currentColor\" class=\"ColorScheme-Text\"/>");
   CQORPRibbonBar bar;
   bar.SetIconSvg(7001, svg.c_str(), svg.c_str());
-  std::unique_ptr<CQORPControl> withIcon = QORPCreateControl(xtpControlButton, 7001);
-  std::unique_ptr<CQORPControl> without = QORPCreateControl(xtpControlButton, 7002);
+  std::unique_ptr<CQORPControl> withIcon = QORPCreateControl(QORP_CONTROL_BUTTON, 7001);
+  std::unique_ptr<CQORPControl> without = QORPCreateControl(QORP_CONTROL_BUTTON, 7002);
   without->SetCaption(L"Paste");
   const COLORREF caption = CQORPPaintManager::Get()->GetColor(QORP_CLR_TAB_LABEL);
   for (int size : {16, 32}) {

@@ -97,17 +97,17 @@ class ThemedFrame : public ::testing::Test {
     ASSERT_TRUE(thumbs.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &site, 59649));
     ASSERT_TRUE(panes.InstallDockingPanes(&site));
     panes.SetClientWindow(&client);
-    CQORPDockingPane* pane = panes.CreatePane(300, CRect(0, 0, 200, 120), xtpPaneDockLeft);
+    CQORPDockingPane* pane = panes.CreatePane(300, CRect(0, 0, 200, 120), QORP_PANE_DOCK_LEFT);
     ASSERT_NE(pane, nullptr);
     pane->SetTitle(L"Thumbnail");
     ASSERT_TRUE(pane->Attach(&thumbs));
     bar = new CQORPStatusBar;
     ASSERT_TRUE(bar->Create(frame));
-    bar->AddPane(xtpStatusPaneText, 1020)->SetText(L"Page: 1 of 1");
-    auto* pProgress = static_cast<CQORPStatusBarProgressPane*>(bar->AddPane(xtpStatusPaneProgress, 1022));
+    bar->AddPane(QORP_STATUS_PANE_TEXT, 1020)->SetText(L"Page: 1 of 1");
+    auto* pProgress = static_cast<CQORPStatusBarProgressPane*>(bar->AddPane(QORP_STATUS_PANE_PROGRESS, 1022));
     pProgress->SetWidth(400);
     pProgress->SetPadding(3, 0, 3, 0);
-    bar->AddPane(xtpStatusPaneStretch, 0)->SetWidth(1);
+    bar->AddPane(QORP_STATUS_PANE_STRETCH, 0)->SetWidth(1);
     ASSERT_TRUE(PumpUntil([&] { return bar->GetWxWindow()->IsShownOnScreen() && thumbs.GetWxWindow()->IsShownOnScreen(); }));
     PumpUntil([] { return false; }, 100);
   }
@@ -171,7 +171,7 @@ TEST_F(ThemedFrame, ThreeThemesSwitchLive) {
 
 TEST_F(ThemedFrame, DisabledPaneTextStaysReadableInEachTheme) {
   // Solid blocks, so that whole pixels carry the text colour.
-  CQORPStatusBarPane* pDim = bar->AddPane(xtpStatusPaneText, 1021);
+  CQORPStatusBarPane* pDim = bar->AddPane(QORP_STATUS_PANE_TEXT, 1021);
   pDim->SetText(L"\u2588\u2588\u2588");
   pDim->SetEnabled(FALSE);
   bar->RecalcLayout();
@@ -206,7 +206,7 @@ TEST_F(ThemedFrame, NavigationButtonsAreClearlyVisibleInEachTheme) {
   const wchar_t* arrows[] = {L"\u00AB", L"\u2039", L"\u203A", L"\u00BB"};
   std::vector<CQORPStatusBarPane*> buttons;
   for (int i = 0; i < 4; ++i) {
-    CQORPStatusBarPane* p = bar->AddPane(xtpStatusPaneIconButton, 32915 + i);
+    CQORPStatusBarPane* p = bar->AddPane(QORP_STATUS_PANE_ICON_BUTTON, 32915 + i);
     p->SetText(arrows[i]);
     p->SetPadding(4, 0, 4, 0);
     buttons.push_back(p);

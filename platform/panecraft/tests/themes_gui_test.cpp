@@ -19,8 +19,10 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <QorpControls.h>
 #include <QorpDockingPane.h>
 #include <QorpDrawHelpers.h>
+#include <QorpGalleryWindows.h>
 #include <QorpPaintManager.h>
 #include <QorpSkinManager.h>
 #include <QorpStatusBar.h>
@@ -44,10 +46,12 @@ class CPostFrame : public CFrameWnd {
     ++posted;
     return 0;
   }
+  void OnHandled() {}  // a command with a handler, so that its pop-up button is enabled
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CPostFrame, CFrameWnd)
   ON_MESSAGE(WM_TEST_POSTED, &CPostFrame::OnPosted)
+  ON_COMMAND(32771, &CPostFrame::OnHandled)
 END_MESSAGE_MAP()
 
 // The whole screen as the X server has it now, taken without running the event loop.
@@ -196,6 +200,71 @@ TEST_F(ThemedFrame, DisabledPaneTextStaysReadableInEachTheme) {
     EXPECT_GE(best, 4.5) << std::hex << strongest << " on " << bar->GetBackColor();
     EXPECT_LT(best, CQORPDrawHelpers::ContrastRatio(bar->GetTextColor(), bar->GetBackColor()) - 0.5)
         << "a disabled pane still looks dimmed";
+  }
+}
+
+// Every caption reads at 4.5:1 or more against what it is drawn on, in each theme, measured on the
+// screen: the strongest pixel inside the caption's strip against the strip's own background.
+TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
+  CQORPCommandBars bars;
+  auto* owner = static_cast<CQORPControlButton*>(bars.AddBar()->Add(std::make_unique<CQORPControlButton>(32770, xtpControlPopup)));
+  owner->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(32771))->SetCaption(L"\u2588\u2588\u2588 Enabled");
+  CQORPControl* pOff = owner->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(32772));
+  pOff->SetCaption(L"\u2588\u2588\u2588 Disabled");
+  pOff->SetEnabled(FALSE);
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, ini));
+    const CQORPPaintManager* pm = CQORPPaintManager::Get();
+    CRect rcAnchor(520, 60, 560, 80);
+    frame->ClientToScreen(&rcAnchor);
+    ASSERT_TRUE(QORPOpenPopupBar(owner, frame->GetWxWindow(), rcAnchor));
+    ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+    PumpUntil([] { return false; }, 150);
+    const wxRect popup = QORPGetOpenPopupWindow()->GetScreenRect();
+    wxImage shot;
+    ASSERT_TRUE(Screenshot(shots, "captions.png", shot));
+    QORPClosePopupBar();
+    PumpUntil([] { return false; }, 30);
+
+    // The docking pane's caption: the rows just above its window that carry the caption colour.
+    const wxRect pane = thumbs.GetWxWindow()->GetScreenRect();
+    const COLORREF caption = pm->GetColor(QORP_CLR_DOCK_CAPTION_ACTIVE);
+    CRect rcCaption(pane.x + 1, 0, pane.x + pane.width / 2, 0);
+    for (int y = pane.y - 1; y > pane.y - 40 && y >= 0; --y)
+      if (Near(PixelAt(shot, CPoint(pane.x + pane.width * 3 / 5, y)), caption, 2)) {
+        if (rcCaption.bottom == 0) rcCaption.bottom = y + 1;
+        rcCaption.top = y;
+      } else if (rcCaption.bottom) {
+        break;
+      }
+    ASSERT_GT(rcCaption.Height(), 8) << "the pane caption is on the screen";
+    const int half = popup.height / 2;
+    const struct Strip {
+      const char* name;
+      CRect rc;
+      COLORREF back;
+    } strips[] = {
+        {"dock caption", rcCaption, caption},
+        {"pop-up button", CRect(popup.x + 26, popup.y + 3, popup.GetRight() - 4, popup.y + half - 1), pm->GetColor(QORP_CLR_POPUP_BACK)},
+        {"disabled pop-up button", CRect(popup.x + 26, popup.y + half + 1, popup.GetRight() - 4, popup.GetBottom() - 3),
+         pm->GetColor(QORP_CLR_POPUP_BACK)},
+    };
+    double strength[3] = {};
+    for (const Strip& s : strips) {
+      double best = 1.0;
+      COLORREF strongest = s.back;
+      for (int y = s.rc.top; y < s.rc.bottom; ++y)
+        for (int x = s.rc.left; x < s.rc.right; ++x) {
+          const COLORREF c = PixelAt(shot, CPoint(x, y));
+          if (c == 0xFFFFFFFF) continue;
+          const double k = CQORPDrawHelpers::ContrastRatio(c, s.back);
+          if (k > best) best = k, strongest = c;
+        }
+      EXPECT_GE(best, 4.5) << s.name << ": " << std::hex << strongest << " on " << s.back;
+      strength[&s - strips] = best;
+    }
+    EXPECT_GT(strength[1], strength[2] + 0.5) << "a disabled button still looks dimmed";
   }
 }
 

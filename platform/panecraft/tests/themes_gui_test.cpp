@@ -24,6 +24,7 @@
 #include <QorpDrawHelpers.h>
 #include <QorpGalleryWindows.h>
 #include <QorpPaintManager.h>
+#include <QorpRibbonBackstage.h>
 #include <QorpSkinManager.h>
 #include <QorpStatusBar.h>
 #include <TestSupport.h>
@@ -212,10 +213,28 @@ TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
   CQORPControl* pOff = owner->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(32772));
   pOff->SetCaption(L"\u2588\u2588\u2588 Disabled");
   pOff->SetEnabled(FALSE);
+  CQORPBackstageView backstage;
+  ASSERT_TRUE(backstage.Create(frame, &bars));
+  CQORPControl* pNew = backstage.AddCommand(57600);
   for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
     SCOPED_TRACE(wxString(ini).ToStdString());
     ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, ini));
     const CQORPPaintManager* pm = CQORPPaintManager::Get();
+    // A disabled command of the backstage column, on the column's colour.
+    backstage.ShowBackstage(TRUE);
+    pNew->SetEnabled(FALSE);
+    backstage.RefreshItems();
+    ASSERT_TRUE(PumpUntil([&] { return backstage.GetWxWindow()->IsShownOnScreen(); }));
+    PumpUntil([] { return false; }, 100);
+    ASSERT_FALSE(pNew->GetCaption().IsEmpty());
+    CRect rcNew = backstage.GetItemRect(0);
+    backstage.ClientToScreen(&rcNew);
+    rcNew.DeflateRect(2, 2);
+    wxImage stage;
+    ASSERT_TRUE(Screenshot(shots, "backstage.png", stage));
+    backstage.ShowBackstage(FALSE);
+    PumpUntil([] { return false; }, 30);
+
     CRect rcAnchor(520, 60, 560, 80);
     frame->ClientToScreen(&rcAnchor);
     ASSERT_TRUE(QORPOpenPopupBar(owner, frame->GetWxWindow(), rcAnchor));
@@ -244,19 +263,21 @@ TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
       const char* name;
       CRect rc;
       COLORREF back;
+      const wxImage* shot = nullptr;
     } strips[] = {
         {"dock caption", rcCaption, caption},
         {"pop-up button", CRect(popup.x + 26, popup.y + 3, popup.GetRight() - 4, popup.y + half - 1), pm->GetColor(QORP_CLR_POPUP_BACK)},
         {"disabled pop-up button", CRect(popup.x + 26, popup.y + half + 1, popup.GetRight() - 4, popup.GetBottom() - 3),
          pm->GetColor(QORP_CLR_POPUP_BACK)},
+        {"disabled backstage command", rcNew, pm->GetColor(QORP_CLR_BACKSTAGE_ACCENT), &stage},
     };
-    double strength[3] = {};
+    double strength[4] = {};
     for (const Strip& s : strips) {
       double best = 1.0;
       COLORREF strongest = s.back;
       for (int y = s.rc.top; y < s.rc.bottom; ++y)
         for (int x = s.rc.left; x < s.rc.right; ++x) {
-          const COLORREF c = PixelAt(shot, CPoint(x, y));
+          const COLORREF c = PixelAt(s.shot ? *s.shot : shot, CPoint(x, y));
           if (c == 0xFFFFFFFF) continue;
           const double k = CQORPDrawHelpers::ContrastRatio(c, s.back);
           if (k > best) best = k, strongest = c;

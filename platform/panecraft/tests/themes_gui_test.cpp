@@ -22,6 +22,7 @@
 #include <QorpControls.h>
 #include <QorpDockingPane.h>
 #include <QorpDrawHelpers.h>
+#include <QorpGallery.h>
 #include <QorpGalleryWindows.h>
 #include <QorpPaintManager.h>
 #include <QorpRibbonBackstage.h>
@@ -47,12 +48,13 @@ class CPostFrame : public CFrameWnd {
     ++posted;
     return 0;
   }
-  void OnHandled() {}  // a command with a handler, so that its pop-up button is enabled
+  void OnHandled() {}  // commands with a handler, so that their pop-up entries are enabled
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CPostFrame, CFrameWnd)
   ON_MESSAGE(WM_TEST_POSTED, &CPostFrame::OnPosted)
   ON_COMMAND(32771, &CPostFrame::OnHandled)
+  ON_COMMAND(32773, &CPostFrame::OnHandled)
 END_MESSAGE_MAP()
 
 // The whole screen as the X server has it now, taken without running the event loop.
@@ -213,6 +215,17 @@ TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
   CQORPControl* pOff = owner->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(32772));
   pOff->SetCaption(L"\u2588\u2588\u2588 Disabled");
   pOff->SetEnabled(FALSE);
+  // A font-size-like list: a label band, then the sizes.
+  CQORPControlGalleryItems sizes;
+  sizes.SetItemSize(CSize(0, 17));
+  sizes.AddLabel(L"\u2588\u2588\u2588 Sizes");
+  for (const wchar_t* sz : {L"\u2588\u2588 8", L"\u2588\u2588 9", L"\u2588\u2588 10"}) sizes.AddItem(sz);
+  auto* sizeOwner =
+      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32773, xtpControlPopup)));
+  auto pSizes = std::make_unique<CQORPControlGallery>(32773);
+  pSizes->SetItems(&sizes);
+  pSizes->SetControlSize(CSize(90, 80));
+  auto* sizeList = static_cast<CQORPControlGallery*>(sizeOwner->GetCommandBar()->Add(std::move(pSizes)));
   CQORPBackstageView backstage;
   ASSERT_TRUE(backstage.Create(frame, &bars));
   CQORPControl* pNew = backstage.AddCommand(57600);
@@ -245,6 +258,17 @@ TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
     ASSERT_TRUE(Screenshot(shots, "captions.png", shot));
     QORPClosePopupBar();
     PumpUntil([] { return false; }, 30);
+    ASSERT_TRUE(QORPOpenPopupBar(sizeOwner, frame->GetWxWindow(), rcAnchor));
+    ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+    PumpUntil([] { return false; }, 150);
+    CRect rcBand = QORPGetPopupItemRect(sizeList, 0), rcSize = QORPGetPopupItemRect(sizeList, 1);
+    rcBand.DeflateRect(1, 1);
+    rcBand.bottom -= 1;  // above the band's rule
+    rcSize.DeflateRect(1, 1);
+    wxImage list;
+    ASSERT_TRUE(Screenshot(shots, "sizes.png", list));
+    QORPClosePopupBar();
+    PumpUntil([] { return false; }, 30);
 
     // The docking pane's caption: the rows just above its window that carry the caption colour.
     const wxRect pane = thumbs.GetWxWindow()->GetScreenRect();
@@ -270,8 +294,10 @@ TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
         {"disabled pop-up button", CRect(popup.x + 26, popup.y + half + 1, popup.GetRight() - 4, popup.GetBottom() - 3),
          pm->GetColor(QORP_CLR_POPUP_BACK)},
         {"disabled backstage command", rcNew, pm->GetColor(QORP_CLR_BACKSTAGE_ACCENT), &stage},
+        {"size list label", rcBand, pm->GetColor(QORP_CLR_GALLERY_LABEL_BAND), &list},
+        {"size list entry", rcSize, RGB(255, 255, 255), &list},
     };
-    double strength[4] = {};
+    double strength[6] = {};
     for (const Strip& s : strips) {
       double best = 1.0;
       COLORREF strongest = s.back;

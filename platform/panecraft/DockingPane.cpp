@@ -4,6 +4,7 @@
 #include <wx/aui/aui.h>
 #include <wx/window.h>
 
+#include "QorpDrawHelpers.h"
 #include "QorpDockingPane.h"
 #include "QorpPaintManager.h"
 
@@ -151,8 +152,9 @@ void CQORPDockingPaneManager::SetColors(COLORREF clrBack, COLORREF clrCaption, C
   art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_GRADIENT_COLOUR, ToWx(clrCaption));
   art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_COLOUR, ToWx(clrCaption));
   art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_GRADIENT_COLOUR, ToWx(clrCaption));
-  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrCaptionText));
-  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrCaptionText));
+  const COLORREF clrText = CQORPDrawHelpers::ReadableText(clrCaptionText, clrCaption, 7.0);
+  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrText));
+  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrText));
   Update();
 }
 

@@ -26,7 +26,9 @@ class CQORPDockingPane {
   UINT GetID() const { return m_nID; }
   CString GetTitle() const { return m_strTitle; }
   void SetTitle(const wchar_t* lpsz);
-  // The window shown in the pane (not owned); it becomes a child of the site.
+  // The window shown in the pane (not owned); it becomes a child of the site. The pane opens at
+  // the size it was created with, whatever the site's size, and keeps the extent the user drags
+  // its sash to across site resizes and closing and showing it again.
   BOOL Attach(CWnd* pWnd);
   CWnd* GetChild() const { return m_pChild; }
 
@@ -67,6 +69,10 @@ class CQORPDockingPaneManager {
  private:
   friend class CQORPDockingPane;
   void Update();
+  // The pane's extent across its dock: taken from the dock before it closes, given back to the
+  // dock when the pane is laid out anew.
+  void KeepExtent(CQORPDockingPane* pPane);
+  void RestoreExtent(CQORPDockingPane* pPane);
   struct Impl;
   std::unique_ptr<Impl> m_pImpl;
   void ApplyTheme();

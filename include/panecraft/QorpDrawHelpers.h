@@ -15,4 +15,8 @@ class CQORPDrawHelpers {
   // that it reads below 4.5:1 against the background (nor further than the text itself, when
   // even the text does not reach it).
   static COLORREF DimmedText(COLORREF clrText, COLORREF clrBack, double t);
+  // The text colour itself when it reads at fMin:1 or more against the background; otherwise the
+  // text taken toward black or white (whichever stands out more from the background) just far
+  // enough to reach it. Dimmed (disabled) text asks for 4.5, full-strength text for more.
+  static COLORREF ReadableText(COLORREF clrText, COLORREF clrBack, double fMin = 4.5);
 };

@@ -269,23 +269,31 @@ bool DefaultFontFile(std::string* path, int* index) {
   return ok;
 }
 
-// A six-letter subset tag: the record's five letters (or letters made from the glyphs) and one more.
-std::string TaggedName(const char* name, const std::map<uint16_t, uint16_t>& used) {
-  uint32_t h = 2166136261u;
-  for (const auto& [g, u] : used) h = (h ^ g ^ (uint32_t(u) << 16)) * 16777619u;
+// A font name as PDF takes it: printable ASCII without delimiters, and any subset tag the record
+// carries ("ABCDE+") taken off into `tag`.
+std::string CleanFontName(const char* name, std::string* tag) {
   std::string n = name ? name : "";
-  std::string tag;
   if (n.size() > 6 && n[5] == '+' && std::all_of(n.begin(), n.begin() + 5, [](char c) { return c >= 'A' && c <= 'Z'; })) {
-    tag = n.substr(0, 5);
+    if (tag) *tag = n.substr(0, 5);
     n = n.substr(6);
-  } else {
-    for (int i = 0; i < 5; ++i, h /= 26) tag += char('A' + h % 26);
   }
-  tag += char('A' + h % 26);
   std::string clean;
   for (char c : n)
     if (c > ' ' && c < 127 && !std::strchr("()<>[]{}/%#", c)) clean += c;
   if (clean.empty()) clean = "Font";
+  return clean;
+}
+
+// A six-letter subset tag: the record's five letters (or letters made from the glyphs) and one more.
+// Only a program cut down to the glyphs used carries one: readers take a tagged font for a subset.
+std::string TaggedName(const char* name, const std::map<uint16_t, uint16_t>& used) {
+  uint32_t h = 2166136261u;
+  for (const auto& [g, u] : used) h = (h ^ g ^ (uint32_t(u) << 16)) * 16777619u;
+  std::string tag;
+  const std::string clean = CleanFontName(name, &tag);
+  if (tag.empty())
+    for (int i = 0; i < 5; ++i, h /= 26) tag += char('A' + h % 26);
+  tag += char('A' + h % 26);
   return tag + "+" + clean;
 }
 
@@ -863,6 +871,7 @@ struct Writer {
     for (auto& fp : fonts) {
       OutFont& f = *fp;
       if (f.used.empty()) continue;
+      bool cut = false;
       if (f.simple) {
         // Type 1 and CFF programs go in whole.
       } else if (f.fallback) {
@@ -878,6 +887,7 @@ struct Writer {
         f.desc = rec;
         f.desc.program = nullptr, f.desc.hmetrics = nullptr;
         FreeFontRecordParts(&rec);
+        cut = true;
       } else {
         hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(f.program.data()),
                                          static_cast<unsigned>(f.program.size()), HB_MEMORY_MODE_READONLY, nullptr, nullptr);
@@ -887,12 +897,15 @@ struct Writer {
           gids.push_back(g);
           if (u) unicodes.push_back(u);
         }
-        std::vector<uint8_t> cut = SubsetFace(face, gids, unicodes);
+        std::vector<uint8_t> subset = SubsetFace(face, gids, unicodes);
         hb_face_destroy(face);
         hb_blob_destroy(blob);
-        if (!cut.empty()) f.program = std::move(cut);
+        if (!subset.empty()) {
+          f.program = std::move(subset);
+          cut = true;
+        }
       }
-      f.base = TaggedName(f.base.c_str(), f.used);
+      f.base = cut ? TaggedName(f.base.c_str(), f.used) : CleanFontName(f.base.c_str(), nullptr);
     }
     return true;
   }

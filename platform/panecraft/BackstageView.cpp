@@ -4,6 +4,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/window.h>
 
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "QorpRibbonBackstage.h"
 #include "ribbon_internal.h"
@@ -60,7 +61,9 @@ class QorpBackstageWindow : public wxWindow {
         dc.DrawRectangle(r.left, r.top, r.Width(), r.Height());
       }
       wxColour text = bActive ? accent : *wxWHITE;
-      if (!p->GetEnabled()) text = QorpWx(c.GetColor(QORP_CLR_DISABLED_LABEL));
+      if (!p->GetEnabled())
+        text = QorpWx(CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_DISABLED_LABEL),
+                                                     c.GetColor(bActive ? QORP_CLR_BACKSTAGE_BACK : QORP_CLR_BACKSTAGE_ACCENT)));
       dc.SetTextForeground(text);
       wxFont f = GetFont();
       if (m_pView->IsTab(i)) f.SetWeight(wxFONTWEIGHT_BOLD);

@@ -8,6 +8,7 @@
 
 #include "GalleryView.h"
 #include "QorpGalleryWindows.h"
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 
 #include <algorithm>
@@ -126,7 +127,8 @@ class ColorButtonWindow : public wxWindow {
     cairo_surface_destroy(s);
     const int xCaption = 4 + m_cxIcon + 4;
     gdc.DrawText(m_pControl->GetCaption(), CRect(xCaption, 0, sz.x - kArrowWidth, sz.y),
-                 pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL));
+                 CQORPDrawHelpers::ReadableText(pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL),
+                                                pm->GetColor(m_bHot && bEnabled ? QORP_CLR_HOVER_FILL : QORP_CLR_RIBBON_PRIMARY)));
     const wxRect a = ArrowRect();
     const double cx = a.x + a.width / 2.0, cy = a.y + a.height / 2.0;
     qorp::SetColour(cr, bEnabled ? RGB(0x30, 0x30, 0x30) : RGB(0xA0, 0xA0, 0xA0));

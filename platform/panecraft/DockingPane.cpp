@@ -1,7 +1,10 @@
 // Docking panes over wxAuiManager.
+#include <algorithm>
+
 #include <wx/aui/aui.h>
 #include <wx/window.h>
 
+#include "QorpDrawHelpers.h"
 #include "QorpDockingPane.h"
 #include "QorpPaintManager.h"
 
@@ -11,10 +14,33 @@ wxString PaneName(UINT nID) { return wxString::Format("pane%u", nID); }
 
 wxColour ToWx(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
+bool IsHorizontal(QORPDockingDirection n) { return n == xtpPaneDockTop || n == xtpPaneDockBottom; }
+
+// wxAuiManager sizes a new dock from its panes' best size, capped at a share of the site's size at
+// that moment, and forgets a dock's size once its last pane closes. A pane here keeps its own
+// extent across the dock instead: the dock is given it whenever the pane is laid out anew.
+class CDockSizes : public wxAuiManager {
+ public:
+  // The dock holding w, or null while w is not docked and shown.
+  wxAuiDockInfo* DockOf(const wxWindow* w) {
+    for (size_t i = 0; i < m_docks.GetCount(); ++i)
+      for (size_t j = 0; j < m_docks[i].panes.GetCount(); ++j)
+        if (m_docks[i].panes[j]->window == w) return &m_docks[i];
+    return nullptr;
+  }
+  // What the dock adds to its pane window across the dock: borders, and the caption of a top or
+  // bottom dock.
+  int DockExtra(const wxAuiPaneInfo& info, bool bHorizontal) {
+    int n = info.HasBorder() ? 2 * GetArtProvider()->GetMetric(wxAUI_DOCKART_PANE_BORDER_SIZE) : 0;
+    if (bHorizontal && info.HasCaption()) n += GetArtProvider()->GetMetric(wxAUI_DOCKART_CAPTION_SIZE);
+    return n;
+  }
+};
+
 }  // namespace
 
 struct CQORPDockingPaneManager::Impl {
-  wxAuiManager aui;
+  CDockSizes aui;
   bool bInstalled = false;
 };
 
@@ -45,6 +71,7 @@ BOOL CQORPDockingPane::Attach(CWnd* pWnd) {
   if (!aui.AddPane(w, info)) return FALSE;
   m_pChild = pWnd;
   m_pManager->Update();
+  m_pManager->RestoreExtent(this);
   return TRUE;
 }
 
@@ -61,6 +88,12 @@ BOOL CQORPDockingPaneManager::InstallDockingPanes(CWnd* pSite) {
   if (!pSite || !pSite->GetSafeHwnd() || m_pImpl->bInstalled) return FALSE;
   m_pImpl->aui.SetManagedWindow(pSite->GetWxWindow());
   m_pImpl->aui.SetFlags(wxAUI_MGR_DEFAULT & ~wxAUI_MGR_TRANSPARENT_HINT);
+  // The caption's close button: the pane's extent is kept before its dock goes.
+  m_pImpl->aui.Bind(wxEVT_AUI_PANE_CLOSE, [this](wxAuiManagerEvent& e) {
+    e.Skip();
+    for (const auto& p : m_panes)
+      if (e.GetPane() && p->m_pChild && e.GetPane()->window == p->m_pChild->GetWxWindow()) KeepExtent(p.get());
+  });
   m_pImpl->bInstalled = true;
   ApplyTheme();
   return TRUE;
@@ -93,12 +126,14 @@ void CQORPDockingPaneManager::ShowPane(UINT nID) {
   if (!info.IsOk()) return;
   info.Show(true);
   Update();
+  if (CQORPDockingPane* p = FindPane(nID)) RestoreExtent(p);
 }
 
 void CQORPDockingPaneManager::ClosePane(UINT nID) {
   if (!m_pImpl->bInstalled) return;
   wxAuiPaneInfo& info = m_pImpl->aui.GetPane(PaneName(nID));
   if (!info.IsOk()) return;
+  if (CQORPDockingPane* p = FindPane(nID)) KeepExtent(p);
   m_pImpl->aui.ClosePane(info);
   Update();
 }
@@ -117,8 +152,9 @@ void CQORPDockingPaneManager::SetColors(COLORREF clrBack, COLORREF clrCaption, C
   art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_GRADIENT_COLOUR, ToWx(clrCaption));
   art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_COLOUR, ToWx(clrCaption));
   art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_GRADIENT_COLOUR, ToWx(clrCaption));
-  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrCaptionText));
-  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrCaptionText));
+  const COLORREF clrText = CQORPDrawHelpers::ReadableText(clrCaptionText, clrCaption, 7.0);
+  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrText));
+  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrText));
   Update();
 }
 
@@ -135,6 +171,33 @@ void CQORPDockingPaneManager::ApplyTheme() {
 }
 
 void CQORPDockingPaneManager::RecalcLayout() { Update(); }
+
+void CQORPDockingPaneManager::KeepExtent(CQORPDockingPane* pPane) {
+  if (!pPane->m_pChild) return;
+  wxWindow* w = pPane->m_pChild->GetWxWindow();
+  const wxAuiDockInfo* pDock = m_pImpl->aui.DockOf(w);
+  const wxAuiPaneInfo& info = m_pImpl->aui.GetPane(w);
+  if (!pDock || !info.IsOk() || !info.IsShown()) return;
+  const bool bHorizontal = IsHorizontal(pPane->m_nDirection);
+  const int n = pDock->size - m_pImpl->aui.DockExtra(info, bHorizontal);
+  if (n <= 0) return;
+  (bHorizontal ? pPane->m_size.cy : pPane->m_size.cx) = n;
+}
+
+void CQORPDockingPaneManager::RestoreExtent(CQORPDockingPane* pPane) {
+  if (!pPane->m_pChild) return;
+  wxWindow* w = pPane->m_pChild->GetWxWindow();
+  wxAuiDockInfo* pDock = m_pImpl->aui.DockOf(w);
+  const wxAuiPaneInfo& info = m_pImpl->aui.GetPane(w);
+  if (!pDock || !info.IsOk()) return;
+  const bool bHorizontal = IsHorizontal(pPane->m_nDirection);
+  const int n = bHorizontal ? pPane->m_size.cy : pPane->m_size.cx;
+  if (n <= 0) return;
+  const int size = std::max(n + m_pImpl->aui.DockExtra(info, bHorizontal), pDock->min_size);
+  if (pDock->size == size) return;
+  pDock->size = size;
+  Update();
+}
 
 void CQORPDockingPaneManager::Update() {
   if (m_pImpl->bInstalled) m_pImpl->aui.Update();

@@ -83,3 +83,15 @@ COLORREF CQORPDrawHelpers::DimmedText(COLORREF clrText, COLORREF clrBack, double
   }
   return clrText;
 }
+
+COLORREF CQORPDrawHelpers::ReadableText(COLORREF clrText, COLORREF clrBack, double fMin) {
+  const double kReadable = fMin;
+  if (ContrastRatio(clrText, clrBack) >= kReadable) return clrText;
+  const COLORREF pole =
+      ContrastRatio(RGB(0, 0, 0), clrBack) >= ContrastRatio(RGB(255, 255, 255), clrBack) ? RGB(0, 0, 0) : RGB(255, 255, 255);
+  for (double f = 0.02; f < 1.0; f += 0.02) {
+    const COLORREF c = MixColors(clrText, pole, f);
+    if (ContrastRatio(c, clrBack) >= kReadable) return c;
+  }
+  return pole;
+}

@@ -1,5 +1,6 @@
 // Gallery items, collections, layout and the gallery control; the item drawing context; the
 // colour drop-down control and the size combo box's reading of typed sizes.
+#include "QorpDrawHelpers.h"
 #include "QorpGallery.h"
 
 #include <cairo.h>
@@ -118,6 +119,16 @@ void CQORPGalleryDC::DrawText(const wchar_t* lpszText, const RECT& rc, COLORREF 
 CQORPControlGalleryItem::CQORPControlGalleryItem() = default;
 CQORPControlGalleryItem::~CQORPControlGalleryItem() = default;
 
+namespace {
+// What DrawItemBackground leaves under an item: a gallery's items sit on white.
+COLORREF ItemBack(BOOL bEnabled, BOOL bSelected, BOOL bPressed, BOOL bChecked) {
+  const CQORPPaintManager* pm = CQORPPaintManager::Get();
+  if (bEnabled && (bSelected || bPressed)) return pm->GetColor(QORP_CLR_HIGHLIGHTED_FILL);
+  if (bEnabled && bChecked) return pm->GetColor(QORP_CLR_SELECTED_FILL);
+  return RGB(255, 255, 255);
+}
+}  // namespace
+
 void CQORPControlGalleryItem::DrawItemBackground(CDC* pDC, CRect rcItem, BOOL bEnabled, BOOL bSelected,
                                                  BOOL bPressed, BOOL bChecked) {
   auto* dc = dynamic_cast<CQORPGalleryDC*>(pDC);
@@ -143,7 +154,9 @@ void CQORPControlGalleryItem::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem,
     dc->HorzLine(rcItem.left, rcItem.right, rcItem.bottom - 1, pm->GetColor(QORP_CLR_HOVER_FRAME));
     CRect rcText = rcItem;
     rcText.left += 6;
-    dc->DrawText(m_strCaption, rcText, pm->GetColor(QORP_CLR_PANEL_LABEL), nullptr, 9.0, TRUE);
+    dc->DrawText(m_strCaption, rcText,
+                 CQORPDrawHelpers::ReadableText(pm->GetColor(QORP_CLR_PANEL_LABEL), pm->GetColor(QORP_CLR_GALLERY_LABEL_BAND), 7.0),
+                 nullptr, 9.0, TRUE);
     return;
   }
   DrawItemBackground(pDC, rcItem, bEnabled, bSelected, bPressed, bChecked);
@@ -182,7 +195,9 @@ void CQORPControlGalleryItem::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem,
     rcText.left = x + szImage.cx + 4;
   }
   if (!m_strCaption.IsEmpty() && rcText.right > rcText.left) {
-    const COLORREF clr = bEnabled ? pm->GetColor(QORP_CLR_PANEL_LABEL) : pm->GetColor(QORP_CLR_DISABLED_LABEL);
+    const COLORREF clr = CQORPDrawHelpers::ReadableText(
+        bEnabled ? pm->GetColor(QORP_CLR_PANEL_LABEL) : pm->GetColor(QORP_CLR_DISABLED_LABEL),
+        ItemBack(bEnabled, bSelected, bPressed, bChecked), bEnabled ? 7.0 : 4.5);
     dc->DrawText(m_strCaption, rcText, clr);
   }
 }

@@ -6,6 +6,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/popupwin.h>
 
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "QorpRibbonBackstage.h"
 #include "ribbon_internal.h"
@@ -60,11 +61,13 @@ class QorpKeyTipBadge : public wxPopupWindow {
       const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
       dc.SetBackground(wxBrush(QorpWx(c.GetColor(QORP_CLR_POPUP_BACK))));
       dc.Clear();
-      dc.SetPen(wxPen(QorpWx(c.GetColor(QORP_CLR_TAB_LABEL))));
+      const COLORREF back = c.GetColor(QORP_CLR_POPUP_BACK);
+      const COLORREF ink = CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_TAB_LABEL), back, 7.0);
+      dc.SetPen(wxPen(QorpWx(ink)));
       dc.SetBrush(*wxTRANSPARENT_BRUSH);
       dc.DrawRectangle(GetClientRect());
       dc.SetFont(GetFont());
-      dc.SetTextForeground(QorpWx(c.GetColor(m_bEnabled ? QORP_CLR_TAB_LABEL : QORP_CLR_DISABLED_LABEL)));
+      dc.SetTextForeground(QorpWx(m_bEnabled ? ink : CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_DISABLED_LABEL), back)));
       dc.DrawText(m_text, 4, 2);
     });
   }

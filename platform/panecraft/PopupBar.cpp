@@ -456,7 +456,8 @@ class PopupBarWindow : public wxPopupTransientWindow {
       const CString caption = Caption(r.pControl);
       if (r.kind == Row::kLabel) {
         gdc.FillSolidRect(rc, pm->GetColor(QORP_CLR_GALLERY_LABEL_BAND));
-        gdc.DrawText(caption, CRect(rc.left + 6, rc.top, rc.right, rc.bottom), pm->GetColor(QORP_CLR_PANEL_LABEL),
+        gdc.DrawText(caption, CRect(rc.left + 6, rc.top, rc.right, rc.bottom),
+                     CQORPDrawHelpers::ReadableText(pm->GetColor(QORP_CLR_PANEL_LABEL), pm->GetColor(QORP_CLR_GALLERY_LABEL_BAND), 7.0),
                      nullptr, 9.0, TRUE);
         continue;
       }
@@ -480,8 +481,11 @@ class PopupBarWindow : public wxPopupTransientWindow {
         cairo_stroke(cr);
         cairo_restore(cr);
       }
+      // On a light pop-up of a dark theme the bar's own label colours are light too.
+      const COLORREF back = bEnabled && r.pControl == m_pHotButton ? pm->GetColor(QORP_CLR_HOVER_FILL) : pm->GetColor(QORP_CLR_POPUP_BACK);
       gdc.DrawText(caption, CRect(rc.left + 26, rc.top, rc.right - 4, rc.bottom),
-                   pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL));
+                   CQORPDrawHelpers::ReadableText(pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL), back,
+                                                  bEnabled ? 7.0 : 4.5));
     }
     if (!m_rcGrip.IsEmpty()) {
       const CRect g(m_rcGrip.x, m_rcGrip.y, m_rcGrip.GetRight() + 1, m_rcGrip.GetBottom() + 1);

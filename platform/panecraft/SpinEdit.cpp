@@ -9,6 +9,7 @@
 
 #include "GalleryView.h"
 #include "QorpGalleryWindows.h"
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 
 #include <algorithm>
@@ -145,7 +146,8 @@ class SpinEditWindow : public wxWindow {
     const bool bEnabled = m_pEdit->GetEnabled() != FALSE;
     if (m_cxLabel > 0)
       gdc.DrawText(m_pEdit->GetLabel(), CRect(0, 0, m_cxLabel, sz.y),
-                   pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL));
+                   CQORPDrawHelpers::ReadableText(pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL),
+                                                  pm->GetColor(QORP_CLR_RIBBON_PRIMARY)));
     for (int i = 0; i < 2; ++i) {
       const wxRect r = ArrowRect(i == 0);
       const CRect rc(r.x, r.y, r.GetRight() + 1, r.GetBottom() + 1);

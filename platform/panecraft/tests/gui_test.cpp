@@ -1,17 +1,21 @@
 // The status bar under Xvfb: clicks on icon and slider panes reach the frame, and the progress
 // pane is painted while the user-interface thread is busy, with no posted message delivered;
-// the docking pane docks at the left, closes and opens again, and follows the theme.
+// the docking pane docks at the left, closes and opens again, follows the theme, opens at its own
+// width in a small frame and keeps the width the user drags.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 #include <vector>
 
 #include <wx/app.h>
+#include <wx/aui/framemanager.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
+#include <wx/utils.h>
 #include <wx/window.h>
 
 #include <QorpControls.h>
@@ -258,6 +262,107 @@ TEST(DockingPaneGui, DocksClosesAndReopens) {
     CQORPPaintManager::Get()->SetColors(black);
     EXPECT_EQ(panes.GetBackColor(), RGB(0x30, 0x30, 0x30));
     CQORPPaintManager::Get()->SetColors(CQORPThemeColors());
+  }
+  frame.DestroyWindow();
+  PumpUntil([] { return false; }, 20);
+}
+
+
+// A mouse event as the X server would deliver it to w, in w's client coordinates.
+void SendMouse(wxWindow* w, wxEventType type, int x, int y) {
+  wxMouseEvent e(type);
+  e.SetEventObject(w);
+  e.m_x = x;
+  e.m_y = y;
+  e.m_leftDown = type != wxEVT_LEFT_UP;
+  w->GetEventHandler()->ProcessEvent(e);
+}
+
+// The pane's width must not depend on the site's width at the first layout, and a width the user
+// gives it by dragging the sash must survive frame resizes and closing the pane (by the manager or
+// by the caption's close button) and showing it again.
+TEST(DockingPaneGui, KeepsItsWidth) {
+  CFrameWnd frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"Docking", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 250)));
+  CWnd site, client, thumbs;
+  CRect rc;
+  frame.GetClientRect(&rc);
+  ASSERT_TRUE(site.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, rc, &frame, AFX_IDW_PANE_FIRST));
+  ASSERT_TRUE(client.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &site, 2));
+  ASSERT_TRUE(thumbs.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &site, 59649));
+  wxWindow* const pSite = site.GetWxWindow();
+  {
+    CQORPDockingPaneManager panes;
+    ASSERT_TRUE(panes.InstallDockingPanes(&site));
+    panes.SetClientWindow(&client);
+    CQORPDockingPane* pPane = panes.CreatePane(300, CRect(0, 0, 250, 120), QORP_PANE_DOCK_LEFT);
+    ASSERT_NE(pPane, nullptr);
+    pPane->SetTitle(L"Thumbnail");
+    ASSERT_TRUE(pPane->Attach(&thumbs));
+    ASSERT_TRUE(PumpUntil([&] { return thumbs.GetWxWindow()->IsShownOnScreen(); }));
+
+    auto resize = [&](int cx, int cy) {
+      frame.MoveWindow(0, 0, cx, cy);
+      PumpUntil([&] {
+        CRect r;
+        site.GetClientRect(&r);
+        return r.Width() > cx - 40;
+      });
+    };
+    // Drags the sash right of the pane by dx with the left button held.
+    auto drag = [&](int dx) {
+      const wxRect r = thumbs.GetWxWindow()->GetRect();
+      const int x = r.GetRight() + 3, y = r.GetTop() + r.GetHeight() / 2;  // past the pane's border
+      SendMouse(pSite, wxEVT_LEFT_DOWN, x, y);
+      SendMouse(pSite, wxEVT_MOTION, x + dx / 2, y);
+      SendMouse(pSite, wxEVT_MOTION, x + dx, y);
+      SendMouse(pSite, wxEVT_LEFT_UP, x + dx, y);
+    };
+    auto closeButton = [&] {
+      wxAuiManager* pAui = wxAuiManager::GetManager(pSite);
+      ASSERT_NE(pAui, nullptr);
+      wxAuiManagerEvent e(wxEVT_AUI_PANE_BUTTON);
+      e.SetManager(pAui);
+      e.SetPane(&pAui->GetPane(thumbs.GetWxWindow()));
+      e.SetButton(wxAUI_BUTTON_CLOSE);
+      pAui->ProcessEvent(e);
+    };
+    struct Step {
+      const char* pszWhat;
+      std::function<void()> act;
+      int cxWanted;
+    } steps[] = {
+        {"opened in a 400 x 250 frame", [] {}, 250},
+        {"frame grown to 1000 x 700", [&] { resize(1000, 700); }, 250},
+        {"sash dragged 60 px right", [&] { drag(60); }, 310},
+        {"frame grown to 1200 x 800", [&] { resize(1200, 800); }, 310},
+        {"frame shrunk to 900 x 600", [&] { resize(900, 600); }, 310},
+        {"closed and shown again", [&] { panes.ClosePane(300); panes.ShowPane(300); }, 310},
+        {"sash dragged 90 px left", [&] { drag(-90); }, 220},
+        {"closed by its caption button, shown again",
+         [&] {
+           closeButton();
+           EXPECT_TRUE(panes.IsPaneClosed(300));
+           panes.ShowPane(300);
+         },
+         220},
+        {"frame grown to 1100 x 700", [&] { resize(1100, 700); }, 220},
+    };
+    for (const Step& s : steps) {
+      SCOPED_TRACE(s.pszWhat);
+      s.act();
+      ASSERT_TRUE(PumpUntil([&] { return thumbs.GetWxWindow()->IsShownOnScreen(); }));
+      PumpUntil([] { return false; }, 30);
+      CRect rcThumbs, rcClient;
+      thumbs.GetWindowRect(&rcThumbs);
+      client.GetWindowRect(&rcClient);
+      EXPECT_EQ(rcThumbs.Width(), s.cxWanted);
+      EXPECT_GT(rcClient.left, rcThumbs.right) << "the client keeps the rest";
+    }
+    if (const char* pszDir = std::getenv("LW_DOCK_SHOT")) {  // a screenshot to look at
+      PumpUntil([] { return false; }, 200);
+      wxExecute(wxString::Format("import -window root %s/dock-width.png", pszDir), wxEXEC_SYNC | wxEXEC_NOEVENTS);
+    }
   }
   frame.DestroyWindow();
   PumpUntil([] { return false; }, 20);

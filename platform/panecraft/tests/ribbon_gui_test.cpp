@@ -13,11 +13,13 @@
 #include <wx/combobox.h>
 #include <wx/image.h>
 #include <wx/imagpng.h>
+#include <wx/popupwin.h>
 #include <wx/utils.h>
 #include <wx/ribbon/art.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <QorpDrawHelpers.h>
 #include <QorpGallery.h>
 #include <QorpPaintManager.h>
 #include <QorpRibbon.h>
@@ -669,6 +671,41 @@ TEST_F(RibbonGui, EveryLabelReadsAgainstWhatItIsDrawnOnInEachTheme) {
             << l.name << " " << art->GetColour(l.nLabel).GetAsString(wxC2S_HTML_SYNTAX) << " on "
             << art->GetColour(nBack).GetAsString(wxC2S_HTML_SYNTAX);
   }
+}
+
+// The key-tip badges read at 4.5:1 or more on their own background in each theme, measured on
+// the screen.
+TEST_F(RibbonGui, KeyTipBadgesReadOnScreenInEachTheme) {
+  lwtest::TempDir dir;
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kQorpThemeModule, ini));
+    ribbon.ShowKeyTips(TRUE);
+    std::vector<wxRect> badges;
+    ASSERT_TRUE(PumpUntil([&] {
+      badges.clear();
+      for (wxWindow* w : ribbon.GetImpl()->pRibbon->GetChildren())
+        if (dynamic_cast<wxPopupWindow*>(w) && w->IsShownOnScreen()) badges.push_back(w->GetScreenRect());
+      return !badges.empty();
+    }));
+    PumpUntil([] { return false; }, 100);
+    const std::string path = (dir / "keytips.png").string();
+    ASSERT_EQ(wxExecute(wxString::Format("import -window root %s", path), wxEXEC_SYNC | wxEXEC_NOEVENTS), 0);
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    wxImage shot;
+    ASSERT_TRUE(shot.LoadFile(path, wxBITMAP_TYPE_PNG));
+    const COLORREF back = CQORPPaintManager::Get()->GetColor(QORP_CLR_POPUP_BACK);
+    for (const wxRect& b : badges) {
+      double best = 1.0;
+      for (int y = b.y + 2; y < b.GetBottom() - 1; ++y)
+        for (int x = b.x + 2; x < b.GetRight() - 1; ++x)
+          if (x >= 0 && y >= 0 && x < shot.GetWidth() && y < shot.GetHeight())
+            best = std::max(best, CQORPDrawHelpers::ContrastRatio(RGB(shot.GetRed(x, y), shot.GetGreen(x, y), shot.GetBlue(x, y)), back));
+      EXPECT_GE(best, 4.5) << "badge at " << b.x << "," << b.y;
+    }
+    ribbon.ShowKeyTips(FALSE);
+  }
+  CQORPResourceTheme::SetImageHandle(kQorpThemeModule, kQorpThemeBlue);
 }
 
 class CPageWnd : public CWnd {};

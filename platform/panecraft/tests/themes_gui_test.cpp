@@ -19,9 +19,13 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <QorpControls.h>
 #include <QorpDockingPane.h>
 #include <QorpDrawHelpers.h>
+#include <QorpGallery.h>
+#include <QorpGalleryWindows.h>
 #include <QorpPaintManager.h>
+#include <QorpRibbonBackstage.h>
 #include <QorpSkinManager.h>
 #include <QorpStatusBar.h>
 #include <TestSupport.h>
@@ -44,10 +48,13 @@ class CPostFrame : public CFrameWnd {
     ++posted;
     return 0;
   }
+  void OnHandled() {}  // commands with a handler, so that their pop-up entries are enabled
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CPostFrame, CFrameWnd)
   ON_MESSAGE(WM_TEST_POSTED, &CPostFrame::OnPosted)
+  ON_COMMAND(32771, &CPostFrame::OnHandled)
+  ON_COMMAND(32773, &CPostFrame::OnHandled)
 END_MESSAGE_MAP()
 
 // The whole screen as the X server has it now, taken without running the event loop.
@@ -196,6 +203,142 @@ TEST_F(ThemedFrame, DisabledPaneTextStaysReadableInEachTheme) {
     EXPECT_GE(best, 4.5) << std::hex << strongest << " on " << bar->GetBackColor();
     EXPECT_LT(best, CQORPDrawHelpers::ContrastRatio(bar->GetTextColor(), bar->GetBackColor()) - 0.5)
         << "a disabled pane still looks dimmed";
+  }
+}
+
+// Every caption reads at 4.5:1 or more against what it is drawn on, in each theme, measured on the
+// screen: the strongest pixel inside the caption's strip against the strip's own background.
+TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
+  CQORPCommandBars bars;
+  auto* owner = static_cast<CQORPControlButton*>(bars.AddBar()->Add(std::make_unique<CQORPControlButton>(32770, QORP_CONTROL_POPUP)));
+  owner->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(32771))->SetCaption(L"\u2588\u2588\u2588 Enabled");
+  CQORPControl* pOff = owner->GetCommandBar()->Add(std::make_unique<CQORPControlButton>(32772));
+  pOff->SetCaption(L"\u2588\u2588\u2588 Disabled");
+  pOff->SetEnabled(FALSE);
+  // A font-size-like list: a label band, then the sizes.
+  CQORPControlGalleryItems sizes;
+  sizes.SetItemSize(CSize(0, 17));
+  sizes.AddLabel(L"\u2588\u2588\u2588 Sizes");
+  for (const wchar_t* sz : {L"\u2588\u2588 8", L"\u2588\u2588 9", L"\u2588\u2588 10"}) sizes.AddItem(sz);
+  auto* sizeOwner =
+      static_cast<CQORPControlButton*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlButton>(32773, QORP_CONTROL_POPUP)));
+  auto pSizes = std::make_unique<CQORPControlGallery>(32773);
+  pSizes->SetItems(&sizes);
+  pSizes->SetControlSize(CSize(90, 80));
+  auto* sizeList = static_cast<CQORPControlGallery*>(sizeOwner->GetCommandBar()->Add(std::move(pSizes)));
+  // A disabled spin edit's label and a disabled colour button's caption, on the bar's colour.
+  auto* edit = static_cast<CQORPControlEdit*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlEdit>(32774)));
+  edit->SetLabel(L"\u2588\u2588\u2588:");
+  edit->ShowSpinButtons();
+  edit->SetEnabled(FALSE);
+  wxWindow* spin = QORPCreateSpinEditWindow(edit, client.GetWxWindow(), 153);
+  ASSERT_NE(spin, nullptr);
+  spin->Move(60, 250);
+  auto* colour = static_cast<CQORPControlPopupColor*>(bars.GetAt(0)->Add(std::make_unique<CQORPControlPopupColor>(32775)));
+  colour->SetCaption(L"\u2588\u2588\u2588 Fill");
+  colour->SetEnabled(FALSE);
+  const std::vector<uint32_t> icon(16 * 16, 0xFF808080u);
+  wxWindow* colourButton = QORPCreateColorButtonWindow(colour, client.GetWxWindow(), icon, 16, 16);
+  ASSERT_NE(colourButton, nullptr);
+  colourButton->Move(60, 300);
+  ASSERT_TRUE(PumpUntil([&] { return spin->IsShownOnScreen() && colourButton->IsShownOnScreen(); }));
+  CQORPBackstageView backstage;
+  ASSERT_TRUE(backstage.Create(frame, &bars));
+  CQORPControl* pNew = backstage.AddCommand(57600);
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, ini));
+    const CQORPPaintManager* pm = CQORPPaintManager::Get();
+    // A disabled command of the backstage column, on the column's colour.
+    backstage.ShowBackstage(TRUE);
+    pNew->SetEnabled(FALSE);
+    backstage.RefreshItems();
+    ASSERT_TRUE(PumpUntil([&] { return backstage.GetWxWindow()->IsShownOnScreen(); }));
+    PumpUntil([] { return false; }, 100);
+    ASSERT_FALSE(pNew->GetCaption().IsEmpty());
+    CRect rcNew = backstage.GetItemRect(0);
+    backstage.ClientToScreen(&rcNew);
+    rcNew.DeflateRect(2, 2);
+    wxImage stage;
+    ASSERT_TRUE(Screenshot(shots, "backstage.png", stage));
+    backstage.ShowBackstage(FALSE);
+    PumpUntil([] { return false; }, 30);
+
+    CRect rcAnchor(520, 60, 560, 80);
+    frame->ClientToScreen(&rcAnchor);
+    ASSERT_TRUE(QORPOpenPopupBar(owner, frame->GetWxWindow(), rcAnchor));
+    ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+    PumpUntil([] { return false; }, 150);
+    const wxRect popup = QORPGetOpenPopupWindow()->GetScreenRect();
+    wxImage shot;
+    ASSERT_TRUE(Screenshot(shots, "captions.png", shot));
+    QORPClosePopupBar();
+    PumpUntil([] { return false; }, 30);
+    ASSERT_TRUE(QORPOpenPopupBar(sizeOwner, frame->GetWxWindow(), rcAnchor));
+    ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+    PumpUntil([] { return false; }, 150);
+    CRect rcBand = QORPGetPopupItemRect(sizeList, 0), rcSize = QORPGetPopupItemRect(sizeList, 1);
+    rcBand.DeflateRect(1, 1);
+    rcBand.bottom -= 1;  // above the band's rule
+    rcSize.DeflateRect(1, 1);
+    wxImage list;
+    ASSERT_TRUE(Screenshot(shots, "sizes.png", list));
+    QORPClosePopupBar();
+    PumpUntil([] { return false; }, 30);
+
+    spin->Refresh();
+    colourButton->Refresh();
+    PumpUntil([] { return false; }, 60);
+    const wxRect rcSpin = spin->GetScreenRect(), rcColour = colourButton->GetScreenRect();
+    wxImage bar;
+    ASSERT_TRUE(Screenshot(shots, "bar.png", bar));
+
+    // The docking pane's caption: the rows just above its window that carry the caption colour.
+    const wxRect pane = thumbs.GetWxWindow()->GetScreenRect();
+    const COLORREF caption = pm->GetColor(QORP_CLR_DOCK_CAPTION_ACTIVE);
+    CRect rcCaption(pane.x + 1, 0, pane.x + pane.width / 2, 0);
+    for (int y = pane.y - 1; y > pane.y - 40 && y >= 0; --y)
+      if (Near(PixelAt(shot, CPoint(pane.x + pane.width * 3 / 5, y)), caption, 2)) {
+        if (rcCaption.bottom == 0) rcCaption.bottom = y + 1;
+        rcCaption.top = y;
+      } else if (rcCaption.bottom) {
+        break;
+      }
+    ASSERT_GT(rcCaption.Height(), 8) << "the pane caption is on the screen";
+    const int half = popup.height / 2;
+    const struct Strip {
+      const char* name;
+      CRect rc;
+      COLORREF back;
+      const wxImage* shot = nullptr;
+    } strips[] = {
+        {"dock caption", rcCaption, caption},
+        {"pop-up button", CRect(popup.x + 26, popup.y + 3, popup.GetRight() - 4, popup.y + half - 1), pm->GetColor(QORP_CLR_POPUP_BACK)},
+        {"disabled pop-up button", CRect(popup.x + 26, popup.y + half + 1, popup.GetRight() - 4, popup.GetBottom() - 3),
+         pm->GetColor(QORP_CLR_POPUP_BACK)},
+        {"disabled backstage command", rcNew, pm->GetColor(QORP_CLR_BACKSTAGE_ACCENT), &stage},
+        {"size list label", rcBand, pm->GetColor(QORP_CLR_GALLERY_LABEL_BAND), &list},
+        {"size list entry", rcSize, RGB(255, 255, 255), &list},
+        {"disabled spin-edit label", CRect(rcSpin.x + 1, rcSpin.y + 2, rcSpin.x + 30, rcSpin.GetBottom() - 2),
+         pm->GetColor(QORP_CLR_RIBBON_PRIMARY), &bar},
+        {"disabled colour button", CRect(rcColour.x + 26, rcColour.y + 2, rcColour.x + 50, rcColour.GetBottom() - 2),
+         pm->GetColor(QORP_CLR_RIBBON_PRIMARY), &bar},
+    };
+    double strength[8] = {};
+    for (const Strip& s : strips) {
+      double best = 1.0;
+      COLORREF strongest = s.back;
+      for (int y = s.rc.top; y < s.rc.bottom; ++y)
+        for (int x = s.rc.left; x < s.rc.right; ++x) {
+          const COLORREF c = PixelAt(s.shot ? *s.shot : shot, CPoint(x, y));
+          if (c == 0xFFFFFFFF) continue;
+          const double k = CQORPDrawHelpers::ContrastRatio(c, s.back);
+          if (k > best) best = k, strongest = c;
+        }
+      EXPECT_GE(best, 4.5) << s.name << ": " << std::hex << strongest << " on " << s.back;
+      strength[&s - strips] = best;
+    }
+    EXPECT_GT(strength[1], strength[2] + 0.5) << "a disabled button still looks dimmed";
   }
 }
 

@@ -87,21 +87,21 @@ void CMainFrame::OnDestroy() {
 
 BOOL CMainFrame::CreateStatusBar() {
   if (!m_wndStatusBar.Create(this)) return FALSE;
-  CQORPStatusBarPane* p = m_wndStatusBar.AddPane(xtpStatusPaneText, ID_INDICATOR_PAGE_NUMBER);
+  CQORPStatusBarPane* p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_TEXT, ID_INDICATOR_PAGE_NUMBER);
   p->SetCaption(L"&Page Number");
   p->SetValue(L"1 of 1");
   p->SetText(L"Page: 1 of 1");
   p->SetTooltip(L"Page number in document");
   p->SetPadding(8, 0, 8, 0);
-  p = m_wndStatusBar.AddPane(xtpStatusPaneText, ID_INDICATOR_TIP_MESSAGE);
+  p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_TEXT, ID_INDICATOR_TIP_MESSAGE);
   p->SetCaption(L"&Tip Message");
   p->SetVisible(FALSE);
-  p = m_wndStatusBar.AddPane(xtpStatusPaneProgress, ID_INDICATOR_PROGRESS);
+  p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_PROGRESS, ID_INDICATOR_PROGRESS);
   p->SetCaption(L"&ProgressBar");
   p->SetWidth(500);
   p->SetPadding(3, 0, 3, 0);
   p->SetVisible(FALSE);
-  m_wndStatusBar.AddPane(xtpStatusPaneStretch, 0)->SetWidth(1);
+  m_wndStatusBar.AddPane(QORP_STATUS_PANE_STRETCH, 0)->SetWidth(1);
   // Navigation: the texts stand for the arrows of the first/previous/next/last buttons.
   const struct {
     UINT nId;
@@ -109,13 +109,13 @@ BOOL CMainFrame::CreateStatusBar() {
   } nav[] = {{ID_GOTO_FIRST_PAGE, L"\u00AB"}, {ID_GOTO_PREVIOUS_PAGE, L"\u2039"},
              {ID_GOTO_NEXT_PAGE, L"\u203A"}, {ID_GOTO_LAST_PAGE, L"\u00BB"}};
   for (const auto& n : nav) {
-    p = m_wndStatusBar.AddPane(xtpStatusPaneIconButton, n.nId);
+    p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_ICON_BUTTON, n.nId);
     p->SetText(n.pszText);
     const auto it = kCommandStrings.find(n.nId);
     p->SetTooltip(CString(it->second).Left(CString(it->second).Find(L'\n')));
     p->SetPadding(4, 0, 4, 0);
   }
-  p = m_wndStatusBar.AddPane(xtpStatusPaneText, ID_INDICATOR_ZOOM);
+  p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_TEXT, ID_INDICATOR_ZOOM);
   p->SetCaption(L"&Zoom");
   p->SetText(L"100%");
   p->SetTooltip(L"Zoom level.");
@@ -137,22 +137,22 @@ BOOL CMainFrame::CreateRibbonBar() {
   LoadCommandIcons();
   CQORPRibbonTab* pHome = m_wndRibbon.AddTab(ID_TAB_HOME);
   CQORPRibbonGroup* pFile = pHome->AddGroup(ID_GROUP_FILE);
-  for (UINT id : large) pFile->Add(xtpControlButton, static_cast<int>(id));
-  m_pRecentList = pFile->Add(xtpControlPopup, ID_FILE_RECENT_LIST);
+  for (UINT id : large) pFile->Add(QORP_CONTROL_BUTTON, static_cast<int>(id));
+  m_pRecentList = pFile->Add(QORP_CONTROL_POPUP, ID_FILE_RECENT_LIST);
   for (UINT i = 0; i < 16; ++i) {
-    CQORPControl* pItem = m_pRecentList->GetCommandBar()->Add(QORPCreateControl(xtpControlButton, ID_FILE_MRU_FILE1 + i));
+    CQORPControl* pItem = m_pRecentList->GetCommandBar()->Add(QORPCreateControl(QORP_CONTROL_BUTTON, ID_FILE_MRU_FILE1 + i));
     pItem->SetVisible(FALSE);
   }
   CQORPRibbonGroup* pPages = pHome->AddGroup(ID_GROUP_PAGES);
   for (UINT id : {ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE})
-    pPages->Add(xtpControlButton, static_cast<int>(id));
+    pPages->Add(QORP_CONTROL_BUTTON, static_cast<int>(id));
   // Right on the tab row: the Style drop-down with the three themes.
-  CQORPControl* pStyle = m_wndRibbon.AddTabRowControl(xtpControlPopup, 0);
+  CQORPControl* pStyle = m_wndRibbon.AddTabRowControl(QORP_CONTROL_POPUP, 0);
   pStyle->SetCaption(L"Style");
   CMenu styleMenu;
   QORPMenuFromTable(styleMenu, kStyleMenu, static_cast<int>(std::size(kStyleMenu)));
   QORPLoadPopupFromMenu(pStyle->GetCommandBar(), styleMenu);
-  m_wndRibbon.AddTabRowControl(xtpControlButton, ID_APP_ABOUT);
+  m_wndRibbon.AddTabRowControl(QORP_CONTROL_BUTTON, ID_APP_ABOUT);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_NEW);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_OPEN);
   m_wndRibbon.AddQuickAccessControl(ID_FILE_SAVE);

@@ -14,7 +14,7 @@ wxString PaneName(UINT nID) { return wxString::Format("pane%u", nID); }
 
 wxColour ToWx(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
-bool IsHorizontal(QORPDockingDirection n) { return n == xtpPaneDockTop || n == xtpPaneDockBottom; }
+bool IsHorizontal(QORPDockingDirection n) { return n == QORP_PANE_DOCK_TOP || n == QORP_PANE_DOCK_BOTTOM; }
 
 // wxAuiManager sizes a new dock from its panes' best size, capped at a share of the site's size at
 // that moment, and forgets a dock's size once its last pane closes. A pane here keeps its own
@@ -63,9 +63,9 @@ BOOL CQORPDockingPane::Attach(CWnd* pWnd) {
   info.Name(PaneName(m_nID)).Caption(wxString(m_strTitle.GetString())).CloseButton(true).PinButton(false)
       .MaximizeButton(false).BestSize(m_size.cx, m_size.cy).MinSize(40, 40).DestroyOnClose(false);
   switch (m_nDirection) {
-    case xtpPaneDockRight: info.Right(); break;
-    case xtpPaneDockTop: info.Top(); break;
-    case xtpPaneDockBottom: info.Bottom(); break;
+    case QORP_PANE_DOCK_RIGHT: info.Right(); break;
+    case QORP_PANE_DOCK_TOP: info.Top(); break;
+    case QORP_PANE_DOCK_BOTTOM: info.Bottom(); break;
     default: info.Left(); break;
   }
   if (!aui.AddPane(w, info)) return FALSE;

@@ -116,7 +116,7 @@ class PopupBarWindow : public wxPopupTransientWindow {
         row.rc = wxRect(0, 0, sz.cx, sz.cy);
         cx = std::max(cx, static_cast<int>(sz.cx));
       } else {
-        if (p->GetType() == xtpControlLabel) row.kind = Row::kLabel;
+        if (p->GetType() == QORP_CONTROL_LABEL) row.kind = Row::kLabel;
         const wxString caption(Caption(p).GetString());
         cx = std::max(cx, measure.GetTextExtent(caption).x + 40);
         row.rc = wxRect(0, 0, 0, row.kind == Row::kLabel ? QORPGalleryLayout::kLabelHeight : kRowHeight);

@@ -479,6 +479,7 @@ bool QorpRibbonPage::Layout() {
     for (const QorpRibbonPanel::Button& b : groups[i]->buttons) b.pBar->SendSizeEvent();
     x += w + nGap;
   }
+  Refresh();
   return true;
 }
 

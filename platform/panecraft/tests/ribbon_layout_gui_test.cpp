@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <string>
 #include <vector>
 
 #include <wx/image.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
+
 
 #include <QorpPaintManager.h>
 #include <QorpRibbon.h>
@@ -99,17 +99,14 @@ class RibbonLayoutGui : public ::testing::Test {
     wxWindow* w = pl.pButtonBar ? static_cast<wxWindow*>(pl.pButtonBar) : static_cast<wxWindow*>(pl.pStrip);
     return dynamic_cast<QorpRibbonPanel*>(w->GetParent());
   }
+  // With LW_RIBBON_SHOTS naming a folder, the ribbon at each width is saved there to look at.
   void Shot(int nWidth) {
-    const char* dir = getenv("LW_RIBBON_SHOTS");
+    const char* dir = std::getenv("LW_RIBBON_SHOTS");
     if (!dir) return;
-    wxWindow* w = ribbon.GetImpl()->pRibbon;
-    const wxRect r = w->GetScreenRect();
-    wxBitmap bmp(r.width, r.height);
-    wxMemoryDC mdc(bmp);
-    wxScreenDC sdc;
-    mdc.Blit(0, 0, r.width, r.height, &sdc, r.x, r.y);
-    mdc.SelectObject(wxNullBitmap);
-    bmp.SaveFile(wxString::Format("%s/ribbon-%d.png", dir, nWidth), wxBITMAP_TYPE_PNG);
+    PumpUntil([] { return false; }, 300);
+    const wxRect r = ribbon.GetImpl()->pRibbon->GetScreenRect();
+    const std::string cmd = wxString::Format("import -window root -crop %dx%d+%d+%d %s/ribbon-%d.png", r.width, r.height, r.x, r.y, dir, nWidth).ToStdString();
+    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << cmd;
   }
 
   CLayoutFrame* frame = nullptr;
@@ -119,7 +116,6 @@ class RibbonLayoutGui : public ::testing::Test {
 };
 
 TEST_F(RibbonLayoutGui, GroupsShrinkFromTheRightAndEveryCommandStaysReachable) {
-  wxInitAllImageHandlers();
   const struct {
     int nWidth;
     bool bAllLarge;   // the tab fits as built

@@ -403,6 +403,119 @@ wxBitmap CQORPRibbonBarImpl::PlainIconFor(const CQORPControl* pControl, int nSiz
   return wxBitmap(blank);
 }
 
+void QorpRibbonPanel::ApplyStep(int nStep) {
+  if (m_expanded_panel) HideExpanded();
+  if (nStep >= 3)
+    m_flags &= ~wxRIBBON_PANEL_NO_AUTO_MINIMISE;
+  else
+    m_flags |= wxRIBBON_PANEL_NO_AUTO_MINIMISE;
+  for (const Button& b : buttons) {
+    wxRibbonButtonBarButtonState cls = wxRIBBON_BUTTONBAR_BUTTON_MEDIUM;
+    if ((nStep == 0 || nStep >= 3) && b.bLarge) cls = wxRIBBON_BUTTONBAR_BUTTON_LARGE;
+    if (nStep == 2) cls = wxRIBBON_BUTTONBAR_BUTTON_SMALL;
+    // Lower the floor first: the bar refuses a ceiling below its floor.
+    b.pBar->SetButtonMinSizeClass(b.nId, wxRIBBON_BUTTONBAR_BUTTON_SMALL);
+    b.pBar->SetButtonMaxSizeClass(b.nId, cls);
+    b.pBar->SetButtonMinSizeClass(b.nId, cls);
+  }
+  // The group's smallest size is kept from the first realize and measured from the shown
+  // children; both are brought up to date here (the next SetSize hides them again if collapsed).
+  if (m_minimised) {
+    m_minimised = false;
+    for (wxWindow* pChild : GetChildren()) pChild->Show();
+  }
+  m_smallest_unminimised_size = wxSize(-1, -1);
+  wxRibbonPanel::Realize();
+  m_unminimised = m_smallest_unminimised_size;
+  InvalidateBestSize();
+  m_nStep = nStep;
+}
+
+void QorpRibbonPanel::SetStep(int nStep) {
+  if (nStep != m_nStep) ApplyStep(nStep);
+}
+
+int QorpRibbonPanel::WidthAt(int nStep) {
+  if (m_widths.empty()) {
+    const int nKeep = m_nStep;
+    for (int s = 0; s <= 3; ++s) {
+      ApplyStep(s);
+      int w = GetBestSize().x;
+      if (s == 3 && m_minimised_size.IsFullySpecified()) w = m_minimised_size.x;
+      m_widths.push_back(w);
+    }
+    ApplyStep(nKeep);
+  }
+  return m_widths[static_cast<size_t>(std::clamp(nStep, 0, 3))];
+}
+
+bool QorpRibbonPanel::Realize() {
+  // A caption or icon changed: measure again.
+  // While its pop-up was open the group had no children, and a size asked for then (tiny) was
+  // kept: the pop-up would open at that size the next time.
+  InvalidateBestSize();
+  bool bChildrenShown = false;
+  for (wxWindow* pChild : GetChildren()) bChildrenShown = bChildrenShown || pChild->IsShown();
+  if (m_minimised || m_expanded_panel || !bChildrenShown) {
+    // Hidden children measure nothing: keep the size they had when last shown.
+    const bool bOk = wxRibbonPanel::Realize();
+    if (m_unminimised.IsFullySpecified()) m_smallest_unminimised_size = m_unminimised;
+    InvalidateBestSize();
+    return bOk;
+  }
+  m_widths.clear();
+  m_smallest_unminimised_size = wxSize(-1, -1);
+  const bool bOk = wxRibbonPanel::Realize();
+  m_unminimised = m_smallest_unminimised_size;
+  return bOk;
+}
+
+bool QorpRibbonPage::Realize() {
+  const bool bOk = wxRibbonPage::Realize();
+  return Layout() && bOk;
+}
+
+bool QorpRibbonPage::Layout() {
+  std::vector<QorpRibbonPanel*> groups;
+  for (wxWindow* pChild : GetChildren())
+    if (auto* p = dynamic_cast<QorpRibbonPanel*>(pChild)) groups.push_back(p);
+  if (groups.empty() || !m_art) return wxRibbonPage::Layout();
+  const int nLeft = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_LEFT_SIZE);
+  const int nTop = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_TOP_SIZE);
+  const int nRight = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_RIGHT_SIZE);
+  const int nBottom = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_BOTTOM_SIZE);
+  const int nGap = m_art->GetMetric(wxRIBBON_ART_PANEL_X_SEPARATION_SIZE);
+  const int nAvail = GetSize().x - nLeft - nRight;
+  const size_t n = groups.size();
+  std::vector<int> steps(n, 0);
+  auto fits = [&] {
+    int nTotal = nGap * static_cast<int>(n - 1);
+    for (size_t i = 0; i < n; ++i) nTotal += groups[i]->WidthAt(steps[i]);
+    return nTotal <= nAvail;
+  };
+  // Right to left, each group first gives up its large buttons, then its labels; only when
+  // every group is down to icons do groups collapse, again from the right.
+  for (size_t i = n; i-- > 0 && !fits();) {
+    steps[i] = 1;
+    if (!fits()) steps[i] = 2;
+  }
+  for (size_t i = n; i-- > 0 && !fits();)
+    if (groups[i]->WidthAt(3) < groups[i]->WidthAt(2)) steps[i] = 3;
+  const int nHeight = std::max(GetSize().y - nTop - nBottom, 1);
+  int x = nLeft;
+  for (size_t i = 0; i < n; ++i) {
+    groups[i]->SetStep(steps[i]);
+    const int w = groups[i]->WidthAt(steps[i]);
+    groups[i]->SetSize(x, nTop, w, nHeight);
+    groups[i]->Layout();
+    // A bar whose size did not change keeps the arrangement it had; it picks again here.
+    for (const QorpRibbonPanel::Button& b : groups[i]->buttons) b.pBar->SendSizeEvent();
+    x += w + nGap;
+  }
+  Refresh();
+  return true;
+}
+
 void CQORPRibbonBarImpl::Build() {
   CQORPRibbonBar* o = pOwner;
   wxWindow* pHost = o->GetWxWindow();
@@ -418,10 +531,10 @@ void CQORPRibbonBarImpl::Build() {
   for (int i = 0; i < o->m_pQuickAccess->GetCount(); ++i) placements[o->m_pQuickAccess->GetAt(i)].pRow = pQuickRow;
 
   for (const auto& pTab : o->m_tabs) {
-    auto* pPage = new wxRibbonPage(pRibbon, wxID_ANY, ToWx(QORPStripMnemonic(pTab->GetCaption())));
+    auto* pPage = new QorpRibbonPage(pRibbon, wxID_ANY, ToWx(QORPStripMnemonic(pTab->GetCaption())));
     for (const auto& pGroup : pTab->m_groups) {
       const bool bOption = pGroup->m_pOption != nullptr;
-      auto* pPanel = new wxRibbonPanel(pPage, wxID_ANY, ToWx(QORPStripMnemonic(pGroup->GetCaption())), wxNullBitmap,
+      auto* pPanel = new QorpRibbonPanel(pPage, wxID_ANY, ToWx(QORPStripMnemonic(pGroup->GetCaption())), wxNullBitmap,
                                        wxDefaultPosition, wxDefaultSize,
                                        wxRIBBON_PANEL_NO_AUTO_MINIMISE | (bOption ? wxRIBBON_PANEL_EXT_BUTTON : 0));
       panels[pPanel] = pGroup.get();
@@ -458,6 +571,7 @@ void CQORPRibbonBarImpl::Build() {
             else if (IsDropDownKind(p))
               kind = wxRIBBON_BUTTON_DROPDOWN;
             pButtons->AddButton(nButtonId, label, large, small, wxNullBitmap, wxNullBitmap, kind, HelpString(p));
+            pPanel->buttons.push_back({pButtons, nButtonId, bLarge});
             if (bLarge) {
               pButtons->SetButtonMinSizeClass(nButtonId, wxRIBBON_BUTTONBAR_BUTTON_LARGE);
             } else {

@@ -30,6 +30,41 @@ class QorpWxRibbonBar : public wxRibbonBar {
   }
 };
 
+// A group that steps down as its page runs short of width: 0 shows its buttons as laid out
+// (large where the command has a large icon), 1 small buttons with labels, 2 icons only,
+// 3 collapsed to one drop-down button that opens the whole group (at step 0) below it.
+class QorpRibbonPanel : public wxRibbonPanel {
+ public:
+  using wxRibbonPanel::wxRibbonPanel;
+  struct Button {
+    wxRibbonButtonBar* pBar;
+    int nId;
+    bool bLarge;
+  };
+  std::vector<Button> buttons;
+  int Step() const { return m_nStep; }
+  void SetStep(int nStep);
+  // Width at each step, measured once after the group is built (and again after a rebuild).
+  int WidthAt(int nStep);
+  bool Realize() override;
+
+ private:
+  void ApplyStep(int nStep);
+  int m_nStep = 0;
+  std::vector<int> m_widths;
+  wxSize m_unminimised;  // the group's smallest size with its children shown
+};
+
+// A page that shrinks its groups from the right: every group that needs it drops to small
+// buttons, right to left, then to icons only, then collapses, so the left groups keep their
+// large buttons for as long as the tab fits.
+class QorpRibbonPage : public wxRibbonPage {
+ public:
+  using wxRibbonPage::wxRibbonPage;
+  bool Layout() override;
+  bool Realize() override;
+};
+
 // Lets the frame's keys reach the key tips of the ribbon (while the ribbon lives).
 void QorpBindKeyTips(CQORPRibbonBarImpl* pImpl, CFrameWnd* pFrame);
 

@@ -25,20 +25,6 @@ enum QORPControlType : int {
   QORP_CONTROL_RADIO_BUTTON = 11,
   QORP_CONTROL_SCROLL_BAR = 12,
 };
-// Older spellings, kept only until the last callers move to the names above.
-constexpr QORPControlType xtpControlError = QORP_CONTROL_ERROR;
-constexpr QORPControlType xtpControlButton = QORP_CONTROL_BUTTON;
-constexpr QORPControlType xtpControlPopup = QORP_CONTROL_POPUP;
-constexpr QORPControlType xtpControlButtonPopup = QORP_CONTROL_BUTTON_POPUP;
-constexpr QORPControlType xtpControlSplitButtonPopup = QORP_CONTROL_SPLIT_BUTTON_POPUP;
-constexpr QORPControlType xtpControlComboBox = QORP_CONTROL_COMBO_BOX;
-constexpr QORPControlType xtpControlEdit = QORP_CONTROL_EDIT;
-constexpr QORPControlType xtpControlCustom = QORP_CONTROL_CUSTOM;
-constexpr QORPControlType xtpControlLabel = QORP_CONTROL_LABEL;
-constexpr QORPControlType xtpControlCheckBox = QORP_CONTROL_CHECK_BOX;
-constexpr QORPControlType xtpControlGallery = QORP_CONTROL_GALLERY;
-constexpr QORPControlType xtpControlRadioButton = QORP_CONTROL_RADIO_BUTTON;
-constexpr QORPControlType xtpControlScrollBar = QORP_CONTROL_SCROLL_BAR;
 
 // Notifications the controls send.
 enum : UINT {

@@ -13,11 +13,6 @@ enum QORPDockingDirection : int {
   QORP_PANE_DOCK_TOP = 2,
   QORP_PANE_DOCK_BOTTOM = 3,
 };
-// Older spellings, kept only until the last callers move to the names above.
-constexpr QORPDockingDirection xtpPaneDockLeft = QORP_PANE_DOCK_LEFT;
-constexpr QORPDockingDirection xtpPaneDockRight = QORP_PANE_DOCK_RIGHT;
-constexpr QORPDockingDirection xtpPaneDockTop = QORP_PANE_DOCK_TOP;
-constexpr QORPDockingDirection xtpPaneDockBottom = QORP_PANE_DOCK_BOTTOM;
 
 class CQORPDockingPaneManager;
 

@@ -16,13 +16,6 @@ enum QORPStatusPaneKind : int {
   QORP_STATUS_PANE_SLIDER = 4,
   QORP_STATUS_PANE_CONTROL = 5,
 };
-// Older spellings, kept only until the last callers move to the names above.
-constexpr QORPStatusPaneKind xtpStatusPaneText = QORP_STATUS_PANE_TEXT;
-constexpr QORPStatusPaneKind xtpStatusPaneProgress = QORP_STATUS_PANE_PROGRESS;
-constexpr QORPStatusPaneKind xtpStatusPaneStretch = QORP_STATUS_PANE_STRETCH;
-constexpr QORPStatusPaneKind xtpStatusPaneIconButton = QORP_STATUS_PANE_ICON_BUTTON;
-constexpr QORPStatusPaneKind xtpStatusPaneSlider = QORP_STATUS_PANE_SLIDER;
-constexpr QORPStatusPaneKind xtpStatusPaneControl = QORP_STATUS_PANE_CONTROL;
 
 class CQORPStatusBar;
 

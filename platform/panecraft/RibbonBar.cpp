@@ -24,12 +24,12 @@ constexpr int kQuickRowHeight = 24;
 
 bool IsButtonKind(const CQORPControl* p) {
   switch (p->GetType()) {
-    case xtpControlButton:
-    case xtpControlPopup:
-    case xtpControlButtonPopup:
-    case xtpControlSplitButtonPopup:
-    case xtpControlRadioButton:
-    case xtpControlGallery:
+    case QORP_CONTROL_BUTTON:
+    case QORP_CONTROL_POPUP:
+    case QORP_CONTROL_BUTTON_POPUP:
+    case QORP_CONTROL_SPLIT_BUTTON_POPUP:
+    case QORP_CONTROL_RADIO_BUTTON:
+    case QORP_CONTROL_GALLERY:
       return true;
     default:
       return false;
@@ -37,7 +37,7 @@ bool IsButtonKind(const CQORPControl* p) {
 }
 
 bool IsDropDownKind(const CQORPControl* p) {
-  return p->GetType() == xtpControlPopup || p->GetType() == xtpControlButtonPopup || p->GetType() == xtpControlGallery;
+  return p->GetType() == QORP_CONTROL_POPUP || p->GetType() == QORP_CONTROL_BUTTON_POPUP || p->GetType() == QORP_CONTROL_GALLERY;
 }
 
 int CheckedOf(const CQORPControl* p) {
@@ -566,7 +566,7 @@ void CQORPRibbonBarImpl::Build() {
             const wxString label = ToWx(ShownCaption(p));
             const wxBitmap large = IconFor(p, 32), small = IconFor(p, 16);
             wxRibbonButtonKind kind = wxRIBBON_BUTTON_TOGGLE;  // toggles show a checked state
-            if (p->GetType() == xtpControlSplitButtonPopup)
+            if (p->GetType() == QORP_CONTROL_SPLIT_BUTTON_POPUP)
               kind = wxRIBBON_BUTTON_HYBRID;
             else if (IsDropDownKind(p))
               kind = wxRIBBON_BUTTON_DROPDOWN;
@@ -785,13 +785,13 @@ bool CQORPRibbonBarImpl::Execute(CQORPControl* p, bool bDropDown) {
   }
   const QorpPlacement& pl = it->second;
   // Edits, combo boxes and scroll bars take the keyboard focus; they report by notification.
-  if (pl.pStrip && (p->GetType() == xtpControlEdit || p->GetType() == xtpControlComboBox ||
-                    p->GetType() == xtpControlScrollBar)) {
+  if (pl.pStrip && (p->GetType() == QORP_CONTROL_EDIT || p->GetType() == QORP_CONTROL_COMBO_BOX ||
+                    p->GetType() == QORP_CONTROL_SCROLL_BAR)) {
     if (wxWindow* w = pl.pStrip->GetItemWindow(p)) w->SetFocus();
     return true;
   }
   if (IsDropDownKind(p)) bDropDown = true;
-  if (p->GetType() != xtpControlSplitButtonPopup && !IsDropDownKind(p)) bDropDown = false;
+  if (p->GetType() != QORP_CONTROL_SPLIT_BUTTON_POPUP && !IsDropDownKind(p)) bDropDown = false;
   if (bDropDown) {
     CRect rc;
     wxWindow* pOwnerWnd = pl.pButtonBar ? static_cast<wxWindow*>(pl.pButtonBar)

@@ -60,11 +60,11 @@ class RibbonLayoutGui : public ::testing::Test {
     for (int g = 0; g < kGroups; ++g) {
       CQORPRibbonGroup* pGroup = pTab->AddGroup(200 + g);
       for (int n = 0; n < kPerGroup; ++n) {
-        CQORPControl* p = pGroup->Add(xtpControlButton, 1000 + 10 * g + n);
+        CQORPControl* p = pGroup->Add(QORP_CONTROL_BUTTON, 1000 + 10 * g + n);
         ASSERT_NE(p, nullptr);
         controls.push_back(p);
       }
-      CQORPControl* pCombo = pGroup->Add(xtpControlComboBox, 1000 + 10 * g + 9);
+      CQORPControl* pCombo = pGroup->Add(QORP_CONTROL_COMBO_BOX, 1000 + 10 * g + 9);
       ASSERT_NE(pCombo, nullptr);
       pCombo->SetWidth(120);
       controls.push_back(pCombo);

@@ -240,6 +240,13 @@ TEST_F(ThemedFrame, EveryCaptionReadsAgainstItsBackgroundOnScreenInEachTheme) {
   const std::vector<uint32_t> icon(16 * 16, 0xFF808080u);
   wxWindow* colourButton = QORPCreateColorButtonWindow(colour, client.GetWxWindow(), icon, 16, 16);
   ASSERT_NE(colourButton, nullptr);
+  // The two windows draw their controls, which the bar owns: they go before the bar does.
+  struct DestroyFirst {
+    std::vector<wxWindow*> windows;
+    ~DestroyFirst() {
+      for (wxWindow* w : windows) w->Destroy();
+    }
+  } destroyFirst{{spin, colourButton}};
   colourButton->Move(60, 300);
   ASSERT_TRUE(PumpUntil([&] { return spin->IsShownOnScreen() && colourButton->IsShownOnScreen(); }));
   CQORPBackstageView backstage;

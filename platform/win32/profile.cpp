@@ -160,6 +160,9 @@ bool HasLineBreak(std::wstring_view s) { return s.find_first_of(L"\r\n") != std:
 // failure.
 bool Save(const std::string& path, const IniText& ini) {
   std::string bytes;
+  // Text that starts with U+FEFF would read back with that character taken for a byte-order mark:
+  // a mark of its own in front keeps it.
+  if (!ini.lines.empty() && !ini.lines.front().empty() && ini.lines.front().front() == 0xFEFF) bytes = "\xEF\xBB\xBF";
   for (const auto& line : ini.lines) {
     bytes += lw::WideToUtf8(line);
     bytes += ini.eol;

@@ -178,3 +178,16 @@ TEST(Profile, FileFormsAndRefusedInput) {
 }
 
 }  // namespace
+
+// A file whose text starts with U+FEFF behind its byte-order mark: a rewrite must keep that
+// character as text, or the reread takes the line for another one (here a section header "[").
+TEST(Profile, TextStartingWithAByteOrderMarkCharacterSurvivesARewrite) {
+  lwtest::TempDir dir;
+  const std::filesystem::path path = dir / "bom.ini";
+  WriteText(path, "\xEF\xBB\xBF\xEF\xBB\xBF[");
+  const std::wstring file = lw::Utf8ToWide(path.string());
+  ASSERT_TRUE(WritePrivateProfileStringW(L"", L"fuzz", L"value", file.c_str()));
+  wchar_t out[16];
+  EXPECT_EQ(GetPrivateProfileStringW(L"", L"fuzz", L"", out, 16, file.c_str()), 5u);
+  EXPECT_EQ(std::wstring(out), L"value");
+}

@@ -297,6 +297,20 @@ std::string TaggedName(const char* name, const std::map<uint16_t, uint16_t>& use
   return tag + "+" + clean;
 }
 
+// The metrics of a font descriptor, from the record; numbers that are not finite become 0.
+void PutDescriptorMetrics(fz_context* ctx, pdf_obj* fd, const PdfFontRecord& desc) {
+  fz_rect box = fz_make_rect(desc.font_box[0], desc.font_box[1], desc.font_box[2], desc.font_box[3]);
+  for (float* v : {&box.x0, &box.y0, &box.x1, &box.y1})
+    if (!std::isfinite(*v)) *v = 0;
+  pdf_dict_put_rect(ctx, fd, PDF_NAME(FontBBox), box);
+  auto fin = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+  pdf_dict_put_real(ctx, fd, PDF_NAME(ItalicAngle), fin(desc.italic_angle));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(Ascent), fin(desc.ascent));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(Descent), fin(desc.descent));
+  pdf_dict_put_real(ctx, fd, PDF_NAME(CapHeight), fin(desc.cap_height));
+  pdf_dict_put_int(ctx, fd, PDF_NAME(StemV), 80);
+}
+
 struct Writer {
   FT_Library ft = nullptr;
   std::vector<std::unique_ptr<OutFont>> fonts;
@@ -1001,16 +1015,7 @@ pdf_obj* WriteSimpleFont(fz_context* ctx, pdf_document* doc, const PreparedFont&
   pdf_dict_put_name(ctx, fd, PDF_NAME(FontName), f.base.c_str());
   // Symbolic: the codes mean what the encoding gives them, not a standard encoding.
   pdf_dict_put_int(ctx, fd, PDF_NAME(Flags), (f.desc.flags & ~32) | 4);
-  fz_rect box = fz_make_rect(f.desc.font_box[0], f.desc.font_box[1], f.desc.font_box[2], f.desc.font_box[3]);
-  for (float* v : {&box.x0, &box.y0, &box.x1, &box.y1})
-    if (!std::isfinite(*v)) *v = 0;
-  pdf_dict_put_rect(ctx, fd, PDF_NAME(FontBBox), box);
-  auto fin = [](float v) { return std::isfinite(v) ? v : 0.0f; };
-  pdf_dict_put_real(ctx, fd, PDF_NAME(ItalicAngle), fin(f.desc.italic_angle));
-  pdf_dict_put_real(ctx, fd, PDF_NAME(Ascent), fin(f.desc.ascent));
-  pdf_dict_put_real(ctx, fd, PDF_NAME(Descent), fin(f.desc.descent));
-  pdf_dict_put_real(ctx, fd, PDF_NAME(CapHeight), fin(f.desc.cap_height));
-  pdf_dict_put_int(ctx, fd, PDF_NAME(StemV), 80);
+  PutDescriptorMetrics(ctx, fd, f.desc);
   pdf_dict_put_drop(ctx, fd, type1 ? PDF_NAME(FontFile) : PDF_NAME(FontFile3), file);
   pdf_obj* fdref = pdf_add_object_drop(ctx, doc, fd);
 
@@ -1046,16 +1051,7 @@ pdf_obj* WriteFont(fz_context* ctx, pdf_document* doc, const PreparedFont& pf) {
   pdf_dict_put(ctx, fd, PDF_NAME(Type), PDF_NAME(FontDescriptor));
   pdf_dict_put_name(ctx, fd, PDF_NAME(FontName), f.base.c_str());
   pdf_dict_put_int(ctx, fd, PDF_NAME(Flags), f.desc.flags ? f.desc.flags : 32);
-  fz_rect box = fz_make_rect(f.desc.font_box[0], f.desc.font_box[1], f.desc.font_box[2], f.desc.font_box[3]);
-  for (float* v : {&box.x0, &box.y0, &box.x1, &box.y1})
-    if (!std::isfinite(*v)) *v = 0;
-  pdf_dict_put_rect(ctx, fd, PDF_NAME(FontBBox), box);
-  auto fin = [](float v) { return std::isfinite(v) ? v : 0.0f; };
-  pdf_dict_put_real(ctx, fd, PDF_NAME(ItalicAngle), fin(f.desc.italic_angle));
-  pdf_dict_put_real(ctx, fd, PDF_NAME(Ascent), fin(f.desc.ascent));
-  pdf_dict_put_real(ctx, fd, PDF_NAME(Descent), fin(f.desc.descent));
-  pdf_dict_put_real(ctx, fd, PDF_NAME(CapHeight), fin(f.desc.cap_height));
-  pdf_dict_put_int(ctx, fd, PDF_NAME(StemV), 80);
+  PutDescriptorMetrics(ctx, fd, f.desc);
   pdf_dict_put_drop(ctx, fd, f.cff ? PDF_NAME(FontFile3) : PDF_NAME(FontFile2), file);
   pdf_obj* fdref = pdf_add_object_drop(ctx, doc, fd);
 

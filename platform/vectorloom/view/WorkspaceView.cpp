@@ -302,10 +302,20 @@ void CWorkspaceView::InvalidatePicRect(const CQorVectorRect<float>& rect) {
 
 void CWorkspaceView::InvalidateObjRect(CRenderBaseObj* pObj, int bSelected) {
   if (!pObj) return;
+  // The object's bounds with room for its handles and rotation grip, and whatever more the
+  // object's class says it covers (strokes, shadows).
   CQorVectorRect<float> rc = pObj->CalcuBoundRect();
-  const float grip = bSelected ? 30.0f / GetZoomFactor() : 0.0f;
+  const float grip = bSelected ? (kRotateGripDistance + 2 * kHandleRadius) / GetZoomFactor() : 0.0f;
   rc.Inflate(grip, grip);
-  InvalidatePicRect(rc);
+  CRect client = PicToClient(rc);
+  client.InflateRect(6, 6);
+  // The base class knows no view (it answers in page units): only an override counts.
+  const RECT occur = pObj->CalcuObjectOccurArea(this, bSelected);
+  const RECT base = pObj->CRenderBaseObj::CalcuObjectOccurArea(this, bSelected);
+  const bool overridden = occur.left != base.left || occur.top != base.top || occur.right != base.right ||
+                          occur.bottom != base.bottom;
+  if (overridden && occur.right > occur.left && occur.bottom > occur.top) client.UnionRect(&client, &occur);
+  m_pHost->InvalidateRect(&client);
 }
 
 void CWorkspaceView::ReDrawContent(const CRect& rect) {

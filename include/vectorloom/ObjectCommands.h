@@ -93,6 +93,9 @@ int MakeRenderObjectsSameSize(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRe
                               const CRenderBaseObj* pReference, int kind);
 // Turns each selected object about the centre of its bounds to the angle (degrees, 0 to 359).
 int RotateRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseObjectList& selection, int angle);
+// The turn about the centre of the object's bounds that brings it to the angle; false when it
+// stands at that angle already.
+bool RotationToAngle(const CRenderBaseObj& obj, int angle, CQorTransMatrix& m);
 // Takes the selected objects off the page.
 int DeleteRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseObjectList& selection);
 // Appends the objects to the page (each once, objects already on it skipped).

@@ -342,13 +342,18 @@ int RotateRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBa
   if (angle < 0) angle += 360;
   CRenderBaseObjectList objects;
   CollectSelectedPageObjects(*pPage, selection, objects);
-  return TransformEach(pDoc, pPage, objects, kRotateCommandName, [&](CRenderBaseObj* obj, CQorTransMatrix& m) {
-    const int delta = angle - obj->GetRotatedAngle();
-    if (delta == 0) return false;
-    const CQorVectorRect<float> b = obj->CalcuBoundRect();
-    m = CQorTransMatrix::RotationAt(static_cast<float>(delta), (b.left + b.right) / 2, (b.top + b.bottom) / 2);
-    return true;
-  });
+  return TransformEach(pDoc, pPage, objects, kRotateCommandName,
+                       [&](CRenderBaseObj* obj, CQorTransMatrix& m) { return RotationToAngle(*obj, angle, m); });
+}
+
+bool RotationToAngle(const CRenderBaseObj& obj, int angle, CQorTransMatrix& m) {
+  angle %= 360;
+  if (angle < 0) angle += 360;
+  const int delta = angle - obj.GetRotatedAngle();
+  if (delta == 0) return false;
+  const CQorVectorRect<float> b = obj.CalcuBoundRect();
+  m = CQorTransMatrix::RotationAt(static_cast<float>(delta), (b.left + b.right) / 2, (b.top + b.bottom) / 2);
+  return true;
 }
 
 int DeleteRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseObjectList& selection) {

@@ -21,13 +21,13 @@ using CDashStylePreviewScene =
 using CRotatedAnglePreviewScene = CPreviewChangeRenderPropertiesSence<CTransformRenderObjsAction>;
 
 // Restores the scene (once) with the document, page and selection it was made for.
-inline void RestorePreviewScene(CBasePreviewScene* pScene, CWorkspaceDoc* pDoc, CRenderPage* pPage,
+inline void RestorePreview(CBasePreviewScene* pScene, CWorkspaceDoc* pDoc, CRenderPage* pPage,
                                 const CRenderBaseObjectList& selection) {
   if (pScene) pScene->RestoreScene(pDoc, pPage, selection);
 }
 
 // Deletes the scene without restoring it.
-inline void DestroyPreviewScene(CBasePreviewScene*& pScene) {
+inline void DiscardPreview(CBasePreviewScene*& pScene) {
   delete pScene;
   pScene = nullptr;
 }
@@ -38,8 +38,8 @@ template <class Scene>
 Scene* GetPreviewScene(CBasePreviewScene*& pScene, CWorkspaceDoc* pDoc, CRenderPage* pPage,
                        const CRenderBaseObjectList& selection) {
   if (pScene && typeid(*pScene) != typeid(Scene)) {
-    RestorePreviewScene(pScene, pDoc, pPage, selection);
-    DestroyPreviewScene(pScene);
+    RestorePreview(pScene, pDoc, pPage, selection);
+    DiscardPreview(pScene);
   }
   if (!pScene) {
     auto* scene = new Scene;

@@ -126,10 +126,10 @@ TEST_F(PropertyFixture, AnActionKeepsItsObjectsAliveAfterTheyLeaveThePage) {
 
 class PreviewTest : public PropertyFixture {
  protected:
-  void TearDown() override { DestroyPreviewScene(scene); }
+  void TearDown() override { DiscardPreview(scene); }
   void EndPreview() {
-    RestorePreviewScene(scene, &doc, page, selection);
-    DestroyPreviewScene(scene);
+    RestorePreview(scene, &doc, page, selection);
+    DiscardPreview(scene);
   }
   CBasePreviewScene* scene = nullptr;
 };
@@ -161,7 +161,7 @@ TEST_F(PreviewTest, PreviewsWriteTheValueIntoTheSelectionAndGroupMembers) {
   PreviewShapeObjsStrokeWidth(scene, &doc, page, selection, 9);
   for (int i : {0, 1, 3}) EXPECT_EQ(objs[i]->GetStrokeWidth(), 9) << i;
   EXPECT_EQ(objs[2]->GetStrokeWidth(), 1);
-  DestroyPreviewScene(scene);
+  DiscardPreview(scene);
   PreviewRenderObjsRotatedAngle(scene, &doc, page, selection, 45);
   EXPECT_EQ(objs[0]->GetRotatedAngle(), 45);
   EXPECT_EQ(group->GetRotatedAngle(), 45);
@@ -186,11 +186,11 @@ TEST_F(PreviewTest, APreviewOfAnotherKindRestoresTheFirstBeforeReplacingIt) {
 TEST_F(PreviewTest, RestoringTwiceDoesNotBringThePreviewBack) {
   const PageSnapshot before = Snapshot(*page);
   PreviewShapeObjsStrokeWidth(scene, &doc, page, selection, 12);
-  RestorePreviewScene(scene, &doc, page, selection);
-  RestorePreviewScene(scene, &doc, page, selection);
+  RestorePreview(scene, &doc, page, selection);
+  RestorePreview(scene, &doc, page, selection);
   EXPECT_TRUE(Snapshot(*page) == before);
-  DestroyPreviewScene(scene);
-  DestroyPreviewScene(scene);  // a second destroy is harmless
+  DiscardPreview(scene);
+  DiscardPreview(scene);  // a second destroy is harmless
   EXPECT_TRUE(Snapshot(*page) == before);
 }
 
@@ -219,8 +219,8 @@ TEST_F(PreviewTest, AnEmptySelectionPreviewsNothing) {
   CRenderBaseObjectList none;
   PreviewShapeObjsStrokeWidth(scene, &doc, page, none, 12);
   EXPECT_NE(scene, nullptr);
-  RestorePreviewScene(scene, &doc, page, none);
-  DestroyPreviewScene(scene);
+  RestorePreview(scene, &doc, page, none);
+  DiscardPreview(scene);
   EXPECT_TRUE(Snapshot(*page) == before);
 }
 

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "RenderObj.h"
 #include "ShapeObj.h"
 #include "VectorTypes.h"
 
@@ -84,17 +85,22 @@ class CSelectTool : public CDefaultTool {
   eDragMode GetDragMode() const { return m_mode; }
 
  private:
-  void EndDrag(CWorkspaceView* pView);
+  // Puts the dragged objects back as they were when the drag began.
+  void RestoreStart();
   void ApplyDrag(CWorkspaceView* pView, UINT nFlags);
-  void RestoreStart(CWorkspaceView* pView);
+  void Commit(CWorkspaceView* pView);
+  void Reset();
 
   eDragMode m_mode = DRAG_NONE;
   int m_nHandle = -1;
-  bool m_bMoved = false;
-  // The dragged objects with their matrices when the drag began.
-  std::vector<CRenderBaseObj*> m_objects;
+  bool m_bChanged = false;
+  bool m_bLockedReported = false;
+  // The dragged objects (one reference each) with their matrices when the drag began.
+  CRenderBaseObjectList m_objects;
   std::vector<CQorTransMatrix> m_startMatrices;
-  CQorVectorRect<float> m_rcStart;  // bounds of the dragged objects when the drag began (page)
+  CQorVectorRect<float> m_rcStart;   // bounds of the dragged objects when the drag began (page)
+  CQorVectorRect<float> m_boxStart;  // the resized object's own box when the drag began
+  CQorVectorPoint<float> m_ptCentre;  // the centre of a rotation (page)
 };
 
 // The drawing tools that drag out a shape between two corners.

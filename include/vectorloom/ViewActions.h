@@ -56,6 +56,23 @@ class CTransformObjectsAction : public CBaseEditAction {
   std::vector<CQorTransMatrix> m_before, m_after;
 };
 
+// An object resized by its handles: its box (in its own coordinates) before and after
+// (ResizeObject).
+class CResizeObjectAction : public CBaseEditAction {
+ public:
+  CResizeObjectAction(const CString& name, CRenderBaseObj* pObj, const CQorVectorRect<float>& before,
+                      const CQorVectorRect<float>& after);
+  ~CResizeObjectAction() override;
+
+  int Undo(CWorkspaceDoc* pDoc) override;
+  int Redo(CWorkspaceDoc* pDoc) override;
+
+ private:
+  CString m_strName;
+  CRenderBaseObj* m_pObj;
+  CQorVectorRect<float> m_before, m_after;
+};
+
 // The nodes of a custom shape changed (the anchor tools): its sub-paths and matrix before and
 // after.
 class CModifyShapePathAction : public CBaseEditAction {

@@ -130,6 +130,16 @@ class CWorkspaceView : public COriginalView {
   // The handle of a selected object under a page point (the last selected first): its code
   // (eHandleCode) and the object; -1 when none.
   int HitTestSelectedHandles(const CQorVectorPoint<float>& pic, CRenderBaseObj** ppObj = nullptr) const;
+  // The rotation handle of an object: p0 the centre of its box, p1 the middle of its top edge,
+  // after its matrix and then deviceMatrix; the grip lies kRotateGripDistance pixels beyond p1,
+  // away from p0 (GetRotationGrip). The member form gives client pixels of this view.
+  static void GetRotationHandles(const CRenderBaseObj& obj, const CQorTransMatrix& deviceMatrix,
+                                 CQorVectorPoint<float>& p0, CQorVectorPoint<float>& p1);
+  void GetRotationHandles(const CRenderBaseObj& obj, CQorVectorPoint<float>& p0, CQorVectorPoint<float>& p1) const;
+  static CQorVectorPoint<float> GetRotationGrip(const CQorVectorPoint<float>& p0, const CQorVectorPoint<float>& p1);
+  static constexpr float kRotateGripDistance = 20;
+  // Half the side of a handle, in client pixels.
+  static constexpr float kHandleRadius = 4;
   // Bounds of the selected objects on the page (empty without a selection).
   CQorVectorRect<float> GetSelectedObjectsBound() const;
   // Whether an object may not be moved, resized or rotated (the program's objects may carry a

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ToolSupport.h"
 #include "WorkspaceDoc.h"
 
 namespace Vectorloom {
@@ -79,13 +80,7 @@ void CTransformObjectsAction::AddObject(CRenderBaseObj* pObj, const CQorTransMat
 void CTransformObjectsAction::Apply(bool bAfter) {
   for (int i = 0; i < m_objects.GetCount(); ++i) {
     const CQorTransMatrix& target = bAfter ? m_after[static_cast<size_t>(i)] : m_before[static_cast<size_t>(i)];
-    CRenderBaseObj* obj = m_objects.GetAt(i);
-    // Through TransformObject, so that groups move their children with them.
-    CQorTransMatrix inv = obj->GetTransMatrix();
-    if (inv.Invert())
-      obj->TransformObject(inv * target, true);
-    else
-      obj->SetTransMatrix(target, true);
+    tools::SetObjectMatrix(m_objects.GetAt(i), target);
   }
 }
 
@@ -99,6 +94,32 @@ int CTransformObjectsAction::Undo(CWorkspaceDoc*) {
 int CTransformObjectsAction::Redo(CWorkspaceDoc*) {
   if (m_objects.IsEmpty()) return 0;
   Apply(true);
+  m_strMenuText = UndoText(m_strName);
+  return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CResizeObjectAction::CResizeObjectAction(const CString& name, CRenderBaseObj* pObj, const CQorVectorRect<float>& before,
+                                         const CQorVectorRect<float>& after)
+    : CBaseEditAction(UndoText(name)), m_strName(name), m_pObj(pObj), m_before(before), m_after(after) {
+  if (m_pObj) m_pObj->AddRef();
+}
+
+CResizeObjectAction::~CResizeObjectAction() { ReleaseRefObj(m_pObj); }
+
+int CResizeObjectAction::Undo(CWorkspaceDoc*) {
+  if (!m_pObj) return 0;
+  m_pObj->ResizeObject(m_before);
+  m_pObj->CreatePathStorage();
+  m_strMenuText = RedoText(m_strName);
+  return 1;
+}
+
+int CResizeObjectAction::Redo(CWorkspaceDoc*) {
+  if (!m_pObj) return 0;
+  m_pObj->ResizeObject(m_after);
+  m_pObj->CreatePathStorage();
   m_strMenuText = UndoText(m_strName);
   return 1;
 }

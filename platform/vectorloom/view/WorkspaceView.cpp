@@ -241,10 +241,19 @@ CRenderBaseObj* CWorkspaceView::HitTestRenderObject(const CQorVectorPoint<float>
 }
 
 int CWorkspaceView::HitTestSelectedHandles(const CQorVectorPoint<float>& pic, CRenderBaseObj** ppObj) const {
-  const float radius = 4.0f / GetZoomFactor();
+  const float radius = kHandleRadius / GetZoomFactor();
+  const CQorTransMatrix dev = GetPicToClientMatrix();
+  const CQorVectorPoint<float> client = dev.Transform(pic);
   for (int i = m_selList.GetCount() - 1; i >= 0; --i) {
     CRenderBaseObj* obj = m_selList.GetAt(i);
-    const int code = obj->HitTestHandles(pic, radius);
+    CQorVectorPoint<float> p0, p1;
+    GetRotationHandles(*obj, dev, p0, p1);
+    const CQorVectorPoint<float> grip = GetRotationGrip(p0, p1);
+    int code = HANDLE_NONE;
+    if (std::fabs(client.x - grip.x) <= kHandleRadius && std::fabs(client.y - grip.y) <= kHandleRadius)
+      code = HANDLE_ROTATE;
+    else
+      code = obj->HitTestHandles(pic, radius);
     if (code >= 0) {
       if (ppObj) *ppObj = obj;
       return code;
@@ -326,6 +335,36 @@ void CWorkspaceView::AddShapeObj(CRenderBaseObj* pObj, const wchar_t* lpszAction
   action->BackupSelectedObject(m_selList);
   CommitEditAction(action);
   SelectRenderObject(pObj, false);
+}
+
+}  // namespace Vectorloom
+
+namespace Vectorloom {
+
+void CWorkspaceView::GetRotationHandles(const CRenderBaseObj& obj, const CQorTransMatrix& deviceMatrix,
+                                        CQorVectorPoint<float>& p0, CQorVectorPoint<float>& p1) {
+  const CQorVectorRect<float> box = obj.GetObjectBox();
+  const CQorTransMatrix m = obj.GetTransMatrix() * deviceMatrix;
+  const float cx = (box.left + box.right) * 0.5f, cy = (box.top + box.bottom) * 0.5f;
+  p0 = m.Transform(CQorVectorPoint<float>(cx, cy));
+  p1 = m.Transform(CQorVectorPoint<float>(cx, box.top));
+}
+
+void CWorkspaceView::GetRotationHandles(const CRenderBaseObj& obj, CQorVectorPoint<float>& p0,
+                                        CQorVectorPoint<float>& p1) const {
+  GetRotationHandles(obj, GetPicToClientMatrix(), p0, p1);
+}
+
+CQorVectorPoint<float> CWorkspaceView::GetRotationGrip(const CQorVectorPoint<float>& p0,
+                                                       const CQorVectorPoint<float>& p1) {
+  float vx = p1.x - p0.x, vy = p1.y - p0.y;
+  const float len = std::sqrt(vx * vx + vy * vy);
+  if (len > 0.001f) {
+    vx /= len, vy /= len;
+  } else {
+    vx = 0, vy = -1;
+  }
+  return {p1.x + vx * kRotateGripDistance, p1.y + vy * kRotateGripDistance};
 }
 
 }  // namespace Vectorloom

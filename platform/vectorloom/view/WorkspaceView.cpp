@@ -182,7 +182,8 @@ CConvertAnchorTool CWorkspaceView::g_ConvertAnchorTool;
 CWorkspaceView::CWorkspaceView() = default;
 
 CWorkspaceView::~CWorkspaceView() {
-  if (m_pCurTool) m_pCurTool->ToolUnInitalize(this);
+  // The tools outlive the view: whatever one holds of this view (a drag, its objects) ends here.
+  GetActingTool()->ToolUnInitalize(this);
   m_pCurTool = nullptr;
   delete m_pPreviewScene;
   m_pPreviewScene = nullptr;

@@ -176,3 +176,26 @@ TEST(AddObjectAction, TheActionKeepsItsObjectsAliveOffThePage) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewLifetime, AViewClosedInTheMiddleOfADragLeavesNoDragBehind) {
+  CCustomPathObj* stale = nullptr;
+  {
+    ViewFixture f;
+    stale = f.AddRect(10, 10, 60, 60);
+    stale->AddRef();
+    f.Run({Down(30, 30), Move(50, 45)});  // the window closes before the button comes up
+  }
+  EXPECT_EQ(stale->Release(), 0) << "the selection tool let go of the closed view's objects";
+  ViewFixture g;
+  CCustomPathObj* obj = g.AddRect(100, 100, 150, 150);
+  g.Run({Down(120, 120), Move(130, 125), Up(130, 125)});
+  EXPECT_EQ(obj->GetTransMatrix(), CQorTransMatrix::Translation(110, 105));
+  EXPECT_EQ(g.doc.GetUndoCount(), 1);
+  EXPECT_EQ(CDefaultTool::m_dwMask & TOOL_MASK_DRAGGING, 0u);
+}
+
+}  // namespace

@@ -199,3 +199,35 @@ TEST(ViewLifetime, AViewClosedInTheMiddleOfADragLeavesNoDragBehind) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewScrolling, ADragPastTheWindowsEdgeScrollsAndTheObjectFollowsThePointer) {
+  ViewFixture f;
+  f.host.client = CSize(300, 200);  // smaller than the page and its margins (448 x 348)
+  f.view->ZoomView(100);
+  ASSERT_EQ(f.view->GetPageRect(), CRect(24, 24, 424, 324));
+  CCustomPathObj* obj = f.AddRect(40, 40, 80, 80);
+  f.view->OnLButtonDown(MK_LBUTTON, CPoint(24 + 50, 24 + 50));
+  f.view->OnMouseMove(MK_LBUTTON, CPoint(299, 150));  // at the right edge: 7 pixels past the band
+  const CPoint scroll = f.view->GetDeviceScrollPosition();
+  EXPECT_EQ(scroll, CPoint(7, 0));
+  f.view->OnLButtonUp(0, CPoint(299, 150));
+  // The pointer ended at logical (306, 150), page (282, 126): the object moved by (232, 76).
+  EXPECT_EQ(obj->GetTransMatrix(), CQorTransMatrix::Translation(40 + 232, 40 + 76));
+  // Past the end of the scroll range nothing more scrolls.
+  f.view->OnLButtonDown(MK_LBUTTON, CPoint(200, 100));
+  for (int i = 0; i < 100; ++i) f.view->OnMouseMove(MK_LBUTTON, CPoint(350, 260));
+  EXPECT_EQ(f.view->GetDeviceScrollPosition(), CPoint(448 - 300, 348 - 200));
+  f.view->OnLButtonUp(0, CPoint(350, 260));
+}
+
+TEST(ViewScrolling, InsideTheWindowNothingScrolls) {
+  ViewFixture f;
+  for (CPoint p : {CPoint(8, 8), CPoint(792, 592), CPoint(400, 300)}) EXPECT_FALSE(f.view->ScrollView(p.x, p.y));
+  EXPECT_EQ(f.view->GetDeviceScrollPosition(), CPoint(0, 0));
+}
+
+}  // namespace

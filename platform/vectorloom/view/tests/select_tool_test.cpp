@@ -278,14 +278,11 @@ TEST(UndoRedoCommands, UndoEndsAPreviewFirst) {
     int Restore(CWorkspaceDoc*, CRenderPage*, const CRenderBaseObjectList&) override { return ++*restores; }
     int* restores;
   };
-  struct PreviewView : TestView {
-    void SetScene(CBasePreviewScene* s) { m_pPreviewScene = s; }
-  };
   ViewFixture f;
   f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRectangleTool);
   f.Run({Down(10, 10), Up(60, 60)});
   int restores = 0;
-  static_cast<PreviewView*>(static_cast<TestView*>(f.view))->SetScene(new CountingScene(&restores));
+  f.view->SetPreviewScene(new CountingScene(&restores));
   f.Undo();
   EXPECT_EQ(restores, 1);
   EXPECT_EQ(f.view->GetPreviewScene(), nullptr);

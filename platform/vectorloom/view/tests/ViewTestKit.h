@@ -10,6 +10,13 @@
 #include <set>
 #include <vector>
 
+#include <ostream>
+
+inline void PrintTo(const CRect& r, std::ostream* os) {
+  *os << "(" << r.left << ", " << r.top << ")-(" << r.right << ", " << r.bottom << ")";
+}
+inline void PrintTo(const CPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+
 namespace vltest {
 
 using namespace Vectorloom;

@@ -139,6 +139,15 @@ class CScriptedApp : public CLeafwrightApp {
     rc.DeflateRect(4, 4);
     rc.bottom = rc.top + 20;  // the first entry
     Check(InkContrast(png, rc) >= 4.5, "the first entry reads at 4.5:1");
+    // Every caption of the column, enabled or not, the selected tab's included.
+    for (int i = 0; i < Backstage().GetItemCount(); ++i) {
+      rc = Backstage().GetItemRect(i);
+      Backstage().ClientToScreen(&rc);
+      rc.DeflateRect(2, 2);
+      const double k = InkContrast(png, rc);
+      if (k < 4.5) std::fprintf(stderr, "item %d: %.2f in %s\n", i, k, theme);
+      Check(k >= 4.5, "the column's caption reads at 4.5:1");
+    }
   }
   void Theme(UINT id) {
     Frame()->OnSwitchTheme(id);

@@ -15,6 +15,14 @@ constexpr int kColumnWidth = 180;
 constexpr int kItemHeight = 34;
 constexpr int kBackSize = 32;  // the back control's circle
 constexpr int kTop = 12 + kBackSize + 12;
+// The column's colour: the theme's accent, darkened where white text on it (and the accent on
+// the page's white) would read below 7:1, so that a dimmed disabled caption still reads at 4.5:1.
+COLORREF ColumnColor(COLORREF accent) {
+  for (int i = 0; i < 64 && CQORPDrawHelpers::ContrastRatio(RGB(0xFF, 0xFF, 0xFF), accent) < 7.0; ++i)
+    accent = RGB(GetRValue(accent) * 15 / 16, GetGValue(accent) * 15 / 16, GetBValue(accent) * 15 / 16);
+  return accent;
+}
+
 }  // namespace
 
 // The left column; it also follows the frame's size while the view is shown.
@@ -37,7 +45,7 @@ class QorpBackstageWindow : public wxWindow {
   void OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
     const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
-    const wxColour accent = QorpWx(c.GetColor(QORP_CLR_BACKSTAGE_ACCENT));
+    const wxColour accent = QorpWx(ColumnColor(c.GetColor(QORP_CLR_BACKSTAGE_ACCENT)));
     dc.SetBackground(wxBrush(accent));
     dc.Clear();
     {  // The back control: a white ring with a left arrow.
@@ -63,8 +71,9 @@ class QorpBackstageWindow : public wxWindow {
       }
       wxColour text = bActive ? accent : *wxWHITE;
       if (!p->GetEnabled())
-        text = QorpWx(CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_DISABLED_LABEL),
-                                                     c.GetColor(bActive ? QORP_CLR_BACKSTAGE_BACK : QORP_CLR_BACKSTAGE_ACCENT)));
+        text = QorpWx(CQORPDrawHelpers::ReadableText(
+            c.GetColor(QORP_CLR_DISABLED_LABEL),
+            bActive ? c.GetColor(QORP_CLR_BACKSTAGE_BACK) : ColumnColor(c.GetColor(QORP_CLR_BACKSTAGE_ACCENT))));
       dc.SetTextForeground(text);
       wxFont f = GetFont();
       if (m_pView->IsTab(i)) f.SetWeight(wxFONTWEIGHT_BOLD);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -611,7 +612,7 @@ std::vector<uint8_t> Pfb(const std::vector<uint8_t>& t1, size_t* clearText) {
 
 // Type 1 and bare CFF programs cannot be keyed by glyph id: they go in as simple fonts whose
 // one-byte codes name their glyphs, with their own widths, and a font of more than 255 glyphs
-// shown is split. None of their text may take the default font.
+// shown is split, each part cut down to its own glyphs. None of their text may take the default font.
 TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
   const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
   struct Case {
@@ -652,21 +653,34 @@ TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
     EXPECT_EQ(status, 0) << check;
     const std::string fonts = Shell("pdffonts '" + out.string() + "'");
     EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << "the default font stands in:\n" << fonts;
-    // Embedded whole, so named without a subset tag: a tag would tell readers it is a subset.
+    // Each part cut down to its glyphs, so named with a subset tag of its own.
     int parts = 0;
-    for (size_t at = fonts.find("\nProbe "); at != std::string::npos; at = fonts.find("\nProbe ", at + 1)) {
-      const std::string row = fonts.substr(at + 1, fonts.find('\n', at + 1) - at - 1);
+    std::set<std::string> tags;
+    for (size_t at = fonts.find("+Probe "); at != std::string::npos; at = fonts.find("+Probe ", at + 1)) {
+      const size_t start = fonts.rfind('\n', at) + 1;
+      const std::string row = fonts.substr(start, fonts.find('\n', at) - start);
+      EXPECT_EQ(at - start, 6u) << row;
+      tags.insert(row.substr(0, 6));
       EXPECT_NE(row.find(c.type), std::string::npos) << fonts;
-      EXPECT_NE(row.find("yes no  yes"), std::string::npos) << fonts;
+      EXPECT_NE(row.find("yes yes yes"), std::string::npos) << fonts;
       ++parts;
     }
-    EXPECT_EQ(fonts.find("+Probe"), std::string::npos) << fonts;
+    EXPECT_EQ(tags.size(), size_t(parts)) << fonts;
+    EXPECT_EQ(fonts.find("\nProbe "), std::string::npos) << "embedded whole:\n" << fonts;
     const std::string text = Shell("pdftotext -enc UTF-8 '" + out.string() + "' -");
     EXPECT_NE(text.find("AB"), std::string::npos) << text;
     if (c.kind == kPdfProgramType1) {
       // The program goes in without the PFB's segment headers: its clear text as long as the file's.
       const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
       EXPECT_NE(objects.find("/Length1 " + std::to_string(clearText)), std::string::npos);
+      // Each part holds its own glyphs only: the two together, some 340 of the font's 855 glyphs,
+      // well under half the whole program.
+      long cutBytes = 0;
+      int cutParts = 0;
+      for (size_t at = objects.find("/Length2 "); at != std::string::npos; at = objects.find("/Length2 ", at + 1), ++cutParts)
+        cutBytes += std::stol(objects.substr(at + 9));
+      EXPECT_EQ(cutParts, 2);
+      EXPECT_LT(cutBytes, long(c.program.size() / 2));
       ASSERT_GT(all.size(), 255u);
       EXPECT_EQ(parts, 2) << fonts;
       const std::wstring back = lw::Utf8ToWide(text);

@@ -289,7 +289,8 @@ bool SubsetType1(const uint8_t* data, size_t size, int length1, int length2, int
     tk.at = from + static_cast<size_t>(n);
     return true;
   };
-  while (!closed && tk.Next(&t)) {
+  // Everything up to closefile is read, so that a second glyph set is seen.
+  while (tk.Next(&t) && t.text != "closefile") {
     long n = 0;
     if (t.text == "/lenIV") {
       Tokenizer::Token v;
@@ -396,6 +397,9 @@ bool SubsetType1(const uint8_t* data, size_t size, int length1, int length2, int
                plain.begin() + static_cast<std::ptrdiff_t>(entries[i].end));
   cut.insert(cut.end(), plain.begin() + static_cast<std::ptrdiff_t>(entriesEnd), plain.end());
 
+  // Readers take an encrypted part whose first four bytes are hex digits for hexadecimal; the
+  // four leading bytes are free, so a first byte that would encrypt to a digit is changed.
+  if (HexValue(static_cast<uint8_t>(cut[0] ^ (kEexecKey >> 8))) >= 0) cut[0] = 0;
   const std::vector<uint8_t> secret = Encrypt(cut, kEexecKey);
   out->program.assign(data, data + length1);
   out->program.insert(out->program.end(), secret.begin(), secret.end());
@@ -537,10 +541,16 @@ std::vector<uint8_t> WriteIndex(const std::vector<std::pair<const uint8_t*, size
   b.push_back(static_cast<uint8_t>(items.size() >> 8));
   b.push_back(static_cast<uint8_t>(items.size()));
   if (items.empty()) return b;
-  b.push_back(4);
+  uint32_t last = 1;
+  for (const auto& it : items) last += static_cast<uint32_t>(it.second);
+  const int offSize = last < 0x100 ? 1 : last < 0x10000 ? 2 : last < 0x1000000 ? 3 : 4;
+  b.push_back(static_cast<uint8_t>(offSize));
+  auto put = [&](uint32_t v) {
+    for (int k = offSize - 1; k >= 0; --k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
+  };
   uint32_t off = 1;
-  Put32(b, off);
-  for (const auto& it : items) Put32(b, off += static_cast<uint32_t>(it.second));
+  put(off);
+  for (const auto& it : items) put(off += static_cast<uint32_t>(it.second));
   for (const auto& it : items) b.insert(b.end(), it.first, it.first + it.second);
   return b;
 }

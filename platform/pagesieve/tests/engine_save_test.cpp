@@ -825,3 +825,62 @@ TEST(SavePdf, AccentedLettersAFontLacksAreComposedFromItsLetterAndAccent) {
 }
 
 }  // namespace
+
+namespace {
+
+// An accented glyph of a Type 1 or CFF program is built from its letter and accent: the cut keeps
+// both even when only the accented glyph is shown. A program the cutter cannot read (an accent
+// built by a subroutine from the operands its caller leaves) goes in whole, untagged, and still
+// draws and copies right.
+TEST(SavePdf, AccentedGlyphsKeepTheirPartsAndProgramsTheCutterCannotReadGoInWhole) {
+  struct Case {
+    const char* what;
+    int kind;
+    std::vector<uint8_t> program;
+    bool cut;
+  };
+  const std::vector<Case> cases = {
+      {"Type 1", kPdfProgramType1, lwtest::MakeType1(false), true},
+      {"Type 1, hexadecimal", kPdfProgramType1, lwtest::MakeType1(true), true},
+      {"CFF", kPdfProgramCff, lwtest::MakeAccentedCff(), true},
+      {"Type 1, accent built by a subroutine", kPdfProgramType1, lwtest::MakeType1(false, true), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    float black[3] = {0, 0, 0};
+    // The ink of "AB" and of "\u00C1B": the accent adds a box of 10 x 5 points.
+    long ink[2] = {0, 0};
+    for (int accented = 0; accented < 2; ++accented) {
+      const auto out = dir / ("accent" + std::to_string(accented) + ".pdf");
+      Source src;
+      PageSpec p;
+      p.fonts.push_back(NameKeyedFont(51, c.kind, c.program, 0x100, "Probe"));
+      ASSERT_NE(p.fonts[0].program->cid_to_gid[0xC1], 0);
+      p.elements.push_back(TextLine(20, 50, 51, 100, accented ? u"\u00C1B" : u"AB", black));
+      src.pages.push_back(std::move(p));
+      ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+      int status = -1;
+      const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+      EXPECT_EQ(status, 0) << check;
+      const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+      if (c.cut) {
+        EXPECT_NE(fonts.find("+Probe "), std::string::npos) << fonts;
+        EXPECT_NE(fonts.find("yes yes yes"), std::string::npos) << fonts;
+      } else {
+        EXPECT_NE(fonts.find("\nProbe "), std::string::npos) << fonts;
+        EXPECT_NE(fonts.find("yes no  yes"), std::string::npos) << fonts;
+      }
+      EXPECT_NE(Shell("pdftotext -enc UTF-8 '" + out.string() + "' -").find(accented ? "\u00C1B" : "AB"), std::string::npos);
+      const Raster r = Render(out, dir);
+      ASSERT_GT(r.w, 100);
+      for (int y = 0; y < r.h; ++y)
+        for (int x = 0; x < r.w; ++x) ink[accented] += (r.At(x, y) & 0xFF) < 128;
+    }
+    EXPECT_GT(ink[0], 1000);
+    EXPECT_GT(ink[1] - ink[0], 30);
+    EXPECT_LT(ink[1] - ink[0], 80);
+  }
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include "InsideLoadingThread.h"
 
 #include <cmath>
+#include <cstring>
 
 #include <BitmapCreator.h>
 #include <gdiplus.h>
@@ -33,6 +34,8 @@ BITMAPINFOHEADER* RenderPageImage(Quirebook::CPublicationDoc* doc, Quirebook::CD
   // The rows are bottom-up: the bitmap starts at the last stored row and runs upwards.
   const int stride = ((24 * width + 31) / 32) * 4;
   BYTE* bits = reinterpret_cast<BYTE*>(dib) + dib->biSize;
+  // White first, every row whole (the drawing below only adds the page's objects).
+  std::memset(bits, 0xFF, static_cast<size_t>(stride) * height);
   {
     Gdiplus::Bitmap target(width, height, -stride, Gdiplus::PixelFormat24bppRGB, bits + static_cast<size_t>(stride) * (height - 1));
     Gdiplus::Graphics g(&target);

@@ -64,6 +64,7 @@ BEGIN_MESSAGE_MAP(CBackstagePagePrint, CDialog)
   ON_MESSAGE(WM_LW_PAGE_NUMBER_ENTERED, &CBackstagePagePrint::OnPageNumberEntered)
   ON_MESSAGE(WM_SHOWWINDOW, &CBackstagePagePrint::OnShowWindowMsg)
   ON_WM_SIZE()
+  ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CBackstagePagePrint::CBackstagePagePrint() : CDialog(IDD) { (void)kRegistered; }
@@ -146,6 +147,14 @@ void CBackstagePagePrint::Layout() {
     if (CWnd* w = GetDlgItem(ids[i])) w->MoveWindow(x, navTop + (ids[i] == IDC_SHEETS ? 3 : 0), widths[i], nav.Height());
     x += widths[i] + 4;
   }
+}
+
+void CBackstagePagePrint::OnPaint() {
+  // The backstage's pages are white.
+  CPaintDC dc(this);
+  CRect client;
+  GetClientRect(&client);
+  dc.FillSolidRect(&client, RGB(255, 255, 255));
 }
 
 void CBackstagePagePrint::OnSize(UINT nType, int cx, int cy) {

@@ -50,6 +50,7 @@ class CBackstagePagePrint : public CDialog {
   afx_msg LRESULT OnPageNumberEntered(WPARAM wParam, LPARAM);
   afx_msg LRESULT OnShowWindowMsg(WPARAM wParam, LPARAM);
   afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg void OnPaint();
   DECLARE_MESSAGE_MAP()
 
  private:

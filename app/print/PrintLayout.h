@@ -21,6 +21,24 @@ POINT CellImageOrigin(float cw, float ch, int k, int columns, int bw, int bh);
 // counting only positions that hold a page, and never past the last sheet.
 int SheetAfterLayoutChange(int listSize, int oldPerSheet, int current, int newPerSheet);
 
+// The cell of the sheet in view that a rendered page goes to, or -1 when the result is stale
+// (made for another sheet, sheet size or grid: exact float comparison of the cell, as the
+// request computed it), has no image, or its page is not on the sheet. pageAt(i) gives the page
+// at list position i.
+template <class Page, class PageAt>
+int CellOfRenderedPage(const Page* resultPage, int resultSheet, float resultCellW, float resultCellH, bool hasImage,
+                       int sheetW, int sheetH, int rows, int columns, int currentSheet, int listSize, PageAt pageAt) {
+  if (!hasImage || sheetW <= 0 || sheetH <= 0 || rows <= 0 || columns <= 0) return -1;
+  if (resultSheet != currentSheet || resultCellW != static_cast<float>(sheetW) / columns ||
+      resultCellH != static_cast<float>(sheetH) / rows)
+    return -1;
+  const int per = rows * columns;
+  const long long base = static_cast<long long>(currentSheet) * per;
+  for (int k = 0; k < per && base + k < listSize; ++k)
+    if (pageAt(static_cast<int>(base + k)) == resultPage) return k;
+  return -1;
+}
+
 // A paper size given in tenths of a millimetre, in the unit it is measured in: inches when
 // width x 10 and length x 10 are both multiples of 254; else centimetres when both sides are whole
 // millimetres; else millimetres.

@@ -72,27 +72,23 @@ LRESULT CPrintPreviewWnd::OnPageRendered(WPARAM, LPARAM) {
   bool placed = false;
   while (m_results.TryPop(r) == kQueueOk) {
     // Results of an older size, grid or sheet are dropped.
-    const bool current = m_pSheet && r.pDib && m_pDocument &&
-                         r.fCellWidth == static_cast<float>(m_pSheet->biWidth) / m_model.Columns() &&
-                         r.fCellHeight == static_cast<float>(m_pSheet->biHeight) / m_model.Rows() &&
-                         r.nSheet == m_model.CurrentSheet();
-    if (current) {
-      const int per = m_model.PerSheet();
-      const std::vector<int>& pages = m_model.Pages();
-      const size_t base = static_cast<size_t>(r.nSheet) * per;
-      for (int k = 0; k < per && base + k < pages.size(); ++k) {
-        if (m_pDocument->GetDrawingPage(pages[base + k]) != r.pPage) continue;
-        const POINT at = CellImageOrigin(r.fCellWidth, r.fCellHeight, k, m_model.Columns(), r.pDib->biWidth, r.pDib->biHeight);
-        QorPixelmill::CQorObjImage sheet, page;
-        sheet.Attach(m_pSheet);
-        page.Attach(r.pDib);
-        sheet.CoverBlock(page, at.x, at.y);
-        page.Detch();
-        sheet.Detch();
-        ++m_nPlaced;
-        placed = true;
-        break;
-      }
+    const std::vector<int>& pages = m_model.Pages();
+    const int k = m_pSheet && m_pDocument
+                      ? CellOfRenderedPage(r.pPage, r.nSheet, r.fCellWidth, r.fCellHeight, r.pDib != nullptr,
+                                           m_pSheet->biWidth, m_pSheet->biHeight, m_model.Rows(), m_model.Columns(),
+                                           m_model.CurrentSheet(), static_cast<int>(pages.size()),
+                                           [&](int i) { return m_pDocument->GetDrawingPage(pages[i]); })
+                      : -1;
+    if (k >= 0) {
+      const POINT at = CellImageOrigin(r.fCellWidth, r.fCellHeight, k, m_model.Columns(), r.pDib->biWidth, r.pDib->biHeight);
+      QorPixelmill::CQorObjImage sheet, page;
+      sheet.Attach(m_pSheet);
+      page.Attach(r.pDib);
+      sheet.CoverBlock(page, at.x, at.y);
+      page.Detch();
+      sheet.Detch();
+      ++m_nPlaced;
+      placed = true;
     }
     delete[] r.pDib;
   }

@@ -223,3 +223,40 @@ TEST(PrintPageModel, NavigationAcrossSheets) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SheetLayout, RenderedPagesFindTheirCellOrAreDropped) {
+  // A list of 10 pages (ids 100..109) at 2 x 2 on a 400 x 600 sheet; sheet 1 is in view
+  // (positions 4..7).
+  const int ids[] = {100, 101, 102, 103, 104, 105, 106, 107, 108, 109};
+  auto pageAt = [&](int i) { return &ids[i]; };
+  struct Case {
+    const char* name;
+    int page, sheet;
+    float cw, ch;
+    bool image;
+    int sheetW, sheetH, rows, columns;
+    int cell;
+  } cases[] = {
+      {"first cell of the sheet", 4, 1, 200, 300, true, 400, 600, 2, 2, 0},
+      {"last cell", 7, 1, 200, 300, true, 400, 600, 2, 2, 3},
+      {"made for the sheet before", 3, 0, 200, 300, true, 400, 600, 2, 2, -1},
+      {"made before a resize", 5, 1, 150, 225, true, 400, 600, 2, 2, -1},
+      {"made for another grid", 5, 1, 200, 300, true, 400, 600, 3, 3, -1},
+      {"no image", 5, 1, 200, 300, false, 400, 600, 2, 2, -1},
+      {"page not on the sheet", 9, 1, 200, 300, true, 400, 600, 2, 2, -1},
+      {"no sheet", 5, 1, 200, 300, true, 0, 0, 2, 2, -1},
+      {"at 3 x 3 position 4 lies on sheet 0", 4, 1, 401.0f / 3, 599.0f / 3, true, 401, 599, 3, 3, -1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CellOfRenderedPage(&ids[c.page], c.sheet, c.cw, c.ch, c.image, c.sheetW, c.sheetH, c.rows, c.columns, 1, 10,
+                                 pageAt),
+              c.cell)
+        << c.name;
+  }
+  // At 3 x 3 the sheet in view (1) holds positions 9.. of which only 9 exists.
+  EXPECT_EQ(CellOfRenderedPage(&ids[9], 1, 401.0f / 3, 599.0f / 3, true, 401, 599, 3, 3, 1, 10, pageAt), 0);
+}
+
+}  // namespace

@@ -6,9 +6,6 @@
 //   there while its update handler disables it); a disabled command does nothing.
 // - A tab's click shows its page (a window the caller made; it is moved into the view while the
 //   view lives and handed back to the frame when the view is emptied or destroyed).
-// - The page in view (the active tab's page while the view is shown) is sent WM_SHOWWINDOW with
-//   wParam TRUE when it comes into view and FALSE when it leaves it (another tab, the view
-//   hidden, emptied or destroyed), so that a page can start and stop work of its own.
 // - Esc, the File button again, or the back control at the top of the column (where the File
 //   button sat before the view covered it) hides the view.
 #pragma once
@@ -73,8 +70,6 @@ class CQORPBackstageView : public CWnd {
   };
   void Layout();
   void ReleasePages();
-  // Tells the page that left the view and the page that came into view.
-  void NotifyPageInView();
   CString CaptionOf(int nId) const;
 
   CFrameWnd* m_pFrame = nullptr;
@@ -82,7 +77,6 @@ class CQORPBackstageView : public CWnd {
   CQORPCommandBar* m_pBar = nullptr;
   std::vector<Item> m_items;
   int m_nActive = -1;
-  CWnd* m_pPageInView = nullptr;
   int m_nThemeCookie = 0;
   void* m_pFrameSizeBinding = nullptr;
 };

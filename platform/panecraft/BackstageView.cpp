@@ -175,22 +175,7 @@ CQORPControl* CQORPBackstageView::AddTab(CWnd* pPage, int nId, int cxPage, int c
   return m_items.back().pControl;
 }
 
-void CQORPBackstageView::NotifyPageInView() {
-  CWnd* pNow = nullptr;
-  if (IsBackstageVisible() && IsTab(m_nActive)) pNow = m_items[static_cast<size_t>(m_nActive)].pPage;
-  if (pNow && !pNow->GetSafeHwnd()) pNow = nullptr;
-  if (pNow == m_pPageInView) return;
-  CWnd* pOld = m_pPageInView;
-  m_pPageInView = pNow;
-  bool oldStillHere = false;
-  for (const Item& item : m_items) oldStillHere = oldStillHere || item.pPage == pOld;
-  if (pOld && oldStillHere && pOld->GetSafeHwnd()) pOld->SendMessage(WM_SHOWWINDOW, FALSE, 0);
-  if (pNow) pNow->SendMessage(WM_SHOWWINDOW, TRUE, 0);
-}
-
 void CQORPBackstageView::ReleasePages() {
-  if (m_pPageInView && m_pPageInView->GetSafeHwnd()) m_pPageInView->SendMessage(WM_SHOWWINDOW, FALSE, 0);
-  m_pPageInView = nullptr;
   wxWindow* pFrameWx = m_pFrame && m_pFrame->GetSafeHwnd() ? m_pFrame->GetWxWindow() : nullptr;
   for (Item& item : m_items)
     if (item.pPage && item.pPage->GetSafeHwnd() && item.pPage->GetWxWindow() && pFrameWx) {
@@ -227,7 +212,6 @@ void CQORPBackstageView::SetActiveTab(int nIndex) {
   if (!IsTab(nIndex)) return;
   m_nActive = nIndex;
   Layout();
-  NotifyPageInView();
 }
 
 void CQORPBackstageView::ShowBackstage(BOOL bShow) {
@@ -241,7 +225,6 @@ void CQORPBackstageView::ShowBackstage(BOOL bShow) {
   } else {
     GetWxWindow()->Hide();
   }
-  NotifyPageInView();
 }
 
 BOOL CQORPBackstageView::IsBackstageVisible() const { return GetSafeHwnd() && GetWxWindow()->IsShown(); }

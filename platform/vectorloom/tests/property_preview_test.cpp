@@ -122,6 +122,31 @@ TEST_F(PropertyFixture, AnActionKeepsItsObjectsAliveAfterTheyLeaveThePage) {
   EXPECT_EQ(a->Release(), held);  // the history kept none
 }
 
+// Saved values held by value in a growing array: every copy and every move of the array keeps
+// exactly one reference per item, so nothing is released twice or kept alive for ever.
+TEST(PropertySet, ItemsHoldOneReferenceEachThroughGrowthAndCopies) {
+  auto* shape = MakeRect(0, 0, 10, 10, L"S");
+  shape->AddRef();
+  {
+    CArrayModifyRenderObjsRenderPropertiesSet<CModifyShapeObjFilledTransparencyWrap> set;
+    for (int i = 0; i < 100; ++i) set.Add(CModifyObjRenderPropertiesItem<CModifyShapeObjFilledTransparencyWrap>(shape, i));
+    EXPECT_EQ(shape->GetRefCount(), 101);
+    set.InsertAt(0, set[50]);  // an element of the array itself, copied in front
+    set.RemoveAt(10);
+    EXPECT_EQ(shape->GetRefCount(), 101);
+    EXPECT_EQ(set[0].GetValue(), 50);
+    {
+      CArrayModifyRenderObjsRenderPropertiesSet<CModifyShapeObjFilledTransparencyWrap> copy;
+      copy.Copy(set);
+      EXPECT_EQ(shape->GetRefCount(), 201);
+    }
+    EXPECT_EQ(shape->GetRefCount(), 101);
+    set.SetSize(3);
+    EXPECT_EQ(shape->GetRefCount(), 4);
+  }
+  EXPECT_EQ(shape->Release(), 0);
+}
+
 // --- previews ---------------------------------------------------------------------------------
 
 class PreviewTest : public PropertyFixture {

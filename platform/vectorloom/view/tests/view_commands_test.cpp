@@ -301,6 +301,8 @@ TEST_F(ViewCommands, PropertyCommandsRecordOneStepEach) {
   view->DoModifyShapeObjectsStrokenWidth(-1);
   view->DoModifyShapeObjectsStrokenWidth(std::nanf(""));
   view->DoModifyShapeObjsDashType(99);
+  view->DoModifyShapeObjsDashType(DASH_CUSTOM);
+  view->DoModifyShapeObjsDashType(-1);
   EXPECT_FALSE(doc.CanUndo());
 }
 

@@ -208,6 +208,32 @@ TEST_F(PreviewTest, APreviewOfAnotherKindRestoresTheFirstBeforeReplacingIt) {
   EXPECT_TRUE(Snapshot(*page) == before);
 }
 
+TEST_F(PreviewTest, APreviewOnOtherObjectsPutsTheFirstOnesBackAndBacksUpTheNewOnes) {
+  const PageSnapshot before = Snapshot(*page);
+  CRenderBaseObjectList onlyA = Select("A"), onlyC = Select("C");
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, onlyA, 12);
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, onlyC, 14);  // the selection changed meanwhile
+  EXPECT_EQ(objs[0]->GetStrokeWidth(), 1);
+  EXPECT_EQ(objs[2]->GetStrokeWidth(), 14);
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, onlyC, 16);
+  RestorePreview(scene, &doc, page, onlyC);
+  DiscardPreview(scene);
+  EXPECT_TRUE(Snapshot(*page) == before);
+  // Another page, the same selection list.
+  CRenderPage* other = new CRenderPage;
+  doc.GetRenderPagesArray().AddPage(other);
+  CCustomPathObj* x = MakeRect(0, 0, 5, 5, L"X");
+  other->AddShapeObject(x);
+  CRenderBaseObjectList both = Select("A");
+  both.AddElement(x);
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, both, 20);
+  PreviewShapeObjsStrokeWidth(scene, &doc, other, both, 20);
+  EXPECT_EQ(objs[0]->GetStrokeWidth(), 1);
+  EXPECT_EQ(x->GetStrokeWidth(), 20);
+  RestorePreview(scene, &doc, other, both);
+  EXPECT_EQ(x->GetStrokeWidth(), 1);
+}
+
 TEST_F(PreviewTest, RestoringTwiceDoesNotBringThePreviewBack) {
   const PageSnapshot before = Snapshot(*page);
   PreviewShapeObjsStrokeWidth(scene, &doc, page, selection, 12);

@@ -144,6 +144,8 @@ void COriginalView::PlacePage() {
 
 BOOL COriginalView::ScrollView(int x, int y) {
   const CSize client = m_pHost->GetClientSize();
+  if (client.cx <= 0 || client.cy <= 0) return FALSE;
+  // Within this many pixels of an edge the view scrolls by as much as the pointer is past it.
   const int edge = 8;
   CSize by(0, 0);
   if (x < edge) by.cx = x - edge;
@@ -152,13 +154,15 @@ BOOL COriginalView::ScrollView(int x, int y) {
   if (y > client.cy - edge) by.cy = y - (client.cy - edge);
   if (by.cx == 0 && by.cy == 0) return FALSE;
   const CPoint before = GetDeviceScrollPosition();
-  const CPoint maxPos = GetMaxScrollPosition();
-  CPoint to(std::clamp(static_cast<long>(before.x + by.cx), 0L, static_cast<long>(maxPos.x)),
-            std::clamp(static_cast<long>(before.y + by.cy), 0L, static_cast<long>(maxPos.y)));
+  const CSize total = GetTotalSize();
+  const long maxX = std::max(0L, static_cast<long>(total.cx - client.cx));
+  const long maxY = std::max(0L, static_cast<long>(total.cy - client.cy));
+  const CPoint to(std::clamp(static_cast<long>(before.x + by.cx), 0L, maxX),
+                  std::clamp(static_cast<long>(before.y + by.cy), 0L, maxY));
   if (to == before) return FALSE;
   ScrollToPosition(to);
   m_pHost->InvalidateRect(nullptr);
-  return TRUE;
+  return GetDeviceScrollPosition() != before;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -182,7 +186,8 @@ CConvertAnchorTool CWorkspaceView::g_ConvertAnchorTool;
 CWorkspaceView::CWorkspaceView() = default;
 
 CWorkspaceView::~CWorkspaceView() {
-  if (m_pCurTool) m_pCurTool->ToolUnInitalize(this);
+  // The tools outlive the view: whatever one holds of this view (a drag, its objects) ends here.
+  GetActingTool()->ToolUnInitalize(this);
   m_pCurTool = nullptr;
   delete m_pPreviewScene;
   m_pPreviewScene = nullptr;

@@ -176,3 +176,58 @@ TEST(AddObjectAction, TheActionKeepsItsObjectsAliveOffThePage) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewLifetime, AViewClosedInTheMiddleOfADragLeavesNoDragBehind) {
+  CCustomPathObj* stale = nullptr;
+  {
+    ViewFixture f;
+    stale = f.AddRect(10, 10, 60, 60);
+    stale->AddRef();
+    f.Run({Down(30, 30), Move(50, 45)});  // the window closes before the button comes up
+  }
+  EXPECT_EQ(stale->Release(), 0) << "the selection tool let go of the closed view's objects";
+  ViewFixture g;
+  CCustomPathObj* obj = g.AddRect(100, 100, 150, 150);
+  g.Run({Down(120, 120), Move(130, 125), Up(130, 125)});
+  EXPECT_EQ(obj->GetTransMatrix(), CQorTransMatrix::Translation(110, 105));
+  EXPECT_EQ(g.doc.GetUndoCount(), 1);
+  EXPECT_EQ(CDefaultTool::m_dwMask & TOOL_MASK_DRAGGING, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewScrolling, ADragPastTheWindowsEdgeScrollsAndTheObjectFollowsThePointer) {
+  ViewFixture f;
+  f.host.client = CSize(300, 200);  // smaller than the page and its margins (448 x 348)
+  f.view->ZoomView(100);
+  ASSERT_EQ(f.view->GetPageRect(), CRect(24, 24, 424, 324));
+  CCustomPathObj* obj = f.AddRect(40, 40, 80, 80);
+  f.view->OnLButtonDown(MK_LBUTTON, CPoint(24 + 50, 24 + 50));
+  f.view->OnMouseMove(MK_LBUTTON, CPoint(299, 150));  // at the right edge: 7 pixels past the band
+  const CPoint scroll = f.view->GetDeviceScrollPosition();
+  EXPECT_EQ(scroll, CPoint(7, 0));
+  f.view->OnLButtonUp(0, CPoint(299, 150));
+  // The pointer ended at logical (306, 150), page (282, 126): the object moved by (232, 76).
+  EXPECT_EQ(obj->GetTransMatrix(), CQorTransMatrix::Translation(40 + 232, 40 + 76));
+  // Past the end of the scroll range nothing more scrolls.
+  f.view->OnLButtonDown(MK_LBUTTON, CPoint(200, 100));
+  for (int i = 0; i < 100; ++i) f.view->OnMouseMove(MK_LBUTTON, CPoint(350, 260));
+  EXPECT_EQ(f.view->GetDeviceScrollPosition(), CPoint(448 - 300, 348 - 200));
+  f.view->OnLButtonUp(0, CPoint(350, 260));
+}
+
+TEST(ViewScrolling, InsideTheWindowNothingScrolls) {
+  ViewFixture f;
+  for (CPoint p : {CPoint(8, 8), CPoint(792, 592), CPoint(400, 300)}) EXPECT_FALSE(f.view->ScrollView(p.x, p.y));
+  EXPECT_EQ(f.view->GetDeviceScrollPosition(), CPoint(0, 0));
+}
+
+}  // namespace

@@ -1,7 +1,7 @@
 // The workspace view in a frame under Xvfb, in each theme: a rectangle is drawn, moved and
-// resized with the mouse, an oval drawn and the two grouped, then every step undone; each state
-// is checked on the screen (pixels of the shapes and of the page) and kept as a screenshot. Set
-// LW_KEEP_SHOTS to a folder to keep the screenshots.
+// resized with the mouse, an oval drawn and the two grouped by the Group command, then every
+// step undone; each state is checked on the screen (pixels of the shapes and of the page) and
+// kept as a screenshot. Set LW_KEEP_SHOTS to a folder to keep the screenshots.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -74,41 +74,6 @@ class CColourDoc : public CWorkspaceDoc {
 class CTestWorkspaceView : public CWorkspaceView {
  public:
   CTestWorkspaceView() = default;
-};
-
-// Groups the selection "through the document": one edit action that puts the selected objects
-// into a new group and takes them back out on undo.
-class CGroupSelectionAction : public CBaseEditAction {
- public:
-  CGroupSelectionAction(CRenderPage* page, const CRenderBaseObjectList& members, CRenderGroupObj* group)
-      : CBaseEditAction(L"Undo Group"), m_page(page), m_members(members), m_group(group) {
-    m_group->AddRef();
-  }
-  ~CGroupSelectionAction() override { m_group->Release(); }
-  int Undo(CWorkspaceDoc*) override {
-    int at = m_page->GetRenderObjectList().Find(m_group);
-    m_page->RemoveShapeObject(m_group);
-    for (CRenderBaseObj* obj : m_members) m_page->InsertShapeObject(at++, obj);
-    m_group->GetChildList().RemoveAllElements();
-    SetMenuText(L"Redo Group");
-    return 1;
-  }
-  int Redo(CWorkspaceDoc*) override {
-    int at = m_page->GetRenderObjectList().GetCount();
-    for (CRenderBaseObj* obj : m_members) {
-      at = std::min(at, m_page->GetRenderObjectList().Find(obj));
-      m_group->AddChild(obj);
-    }
-    for (CRenderBaseObj* obj : m_members) m_page->RemoveShapeObject(obj);
-    m_page->InsertShapeObject(at, m_group);
-    SetMenuText(L"Undo Group");
-    return 1;
-  }
-
- private:
-  CRenderPage* m_page;
-  CRenderBaseObjectList m_members;
-  CRenderGroupObj* m_group;
 };
 
 class WorkspaceViewFrame : public ::testing::Test {
@@ -236,15 +201,12 @@ TEST_F(WorkspaceViewFrame, DrawMoveResizeGroupAndUndoEachStepInEachTheme) {
     Mouse(WM_LBUTTONDOWN, 220, 160, MK_LBUTTON | MK_SHIFT);
     Mouse(WM_LBUTTONUP, 220, 160, MK_SHIFT);
     ASSERT_EQ(view->GetSelectedObjectsCount(), 2);
-    auto* group = static_cast<CRenderGroupObj*>(doc.CreateNewObject(RENDER_OBJ_GROUP));
-    auto* action = new CGroupSelectionAction(page, view->GetSelectedObjectsList(), group);
-    action->Redo(&doc);
-    doc.AddEditAction(action);
-    view->DeseleteAllRenderObjects();
-    view->SelectRenderObject(group, false);
+    view->SendMessage(WM_COMMAND, CWorkspaceView::ID_CREATE_GROUP, 0);
     Settle();
     wxImage grouped = shot("4-grouped");
     ASSERT_EQ(page->GetRenderObjectList().GetCount(), 1);
+    EXPECT_TRUE(page->GetRenderObjectList().GetHead()->IsGroupObject());
+    EXPECT_EQ(view->GetLastSelectedObject(), page->GetRenderObjectList().GetHead());
     EXPECT_TRUE(Near(PixelAt(grouped, Screen(70, 220)), fill));
 
     // Undo every step: group, oval, resize, move, draw.

@@ -124,6 +124,9 @@ class CRenderBaseObj : public CRefObj {
   virtual RECT CalcuObjectOccurArea(CWorkspaceView* pView, int bSelected);
   // Bounds of the object on the page (after its matrix).
   virtual CQorVectorRect<float> CalcuBoundRect() const;
+  // Marks the object's area of a view for repainting (bSelected: with its handles); nothing
+  // without a view. Part of the view half of the library (VectorloomView).
+  void InvalidateObjRect(CWorkspaceView* pView, int bSelected);
   // The object's own box (before its matrix): what its handles frame.
   virtual CQorVectorRect<float> GetObjectBox() const;
   // Whether a page point hits the object; tolerance in page units.

@@ -323,6 +323,10 @@ void CWorkspaceView::InvalidateObjRect(CRenderBaseObj* pObj, int bSelected) {
   m_pHost->InvalidateRect(&client);
 }
 
+void CRenderBaseObj::InvalidateObjRect(CWorkspaceView* pView, int bSelected) {
+  if (pView) pView->InvalidateObjRect(this, bSelected);
+}
+
 void CWorkspaceView::ReDrawContent(const CRect& rect) {
   CRect rc = rect;
   const CPoint scroll = GetDeviceScrollPosition();

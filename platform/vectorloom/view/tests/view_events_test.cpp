@@ -132,6 +132,13 @@ TEST(ViewEvents, ObjectAreasAreInvalidatedInClientPixels) {
   EXPECT_GE(r.right, o.x + 120);
   EXPECT_GE(r.bottom, o.y + 120);
   EXPECT_LE(r.Width(), 100 + 2 * 12) << "and not much more";
+  // The object asks the same of the view.
+  host.rects.clear();
+  obj->InvalidateObjRect(f.view, 0);
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0], r);
+  obj->InvalidateObjRect(nullptr, 1);
+  EXPECT_EQ(host.rects.size(), 1u);
   f.view->SetViewHost(&f.host);
 }
 

@@ -39,13 +39,22 @@ class TextMakingDoc : public CPublicationDoc {
   }
 };
 
+class TestPublicationView : public CPublicationView {
+ public:
+  // Puts a preview scene in place as a preview command would.
+  void SetPreviewSceneForTest(Vectorloom::CBasePreviewScene* scene) {
+    DestroyPreviewScene();
+    m_pPreviewScene = scene;
+  }
+};
+
 // A document of one 400 x 300 page in a view at 100 %.
 struct PubViewFixture {
   PubViewFixture() {
     doc.SetDocumentSize(Vectorloom::CQorVectorSize<float>(400, 300), 0);
     page = new CDrawingPage;
     doc.GetRenderPagesArray().AddPage(page);
-    view = new CPublicationView;
+    view = new TestPublicationView;
     view->m_pDocument = &doc;
     doc.AddView(view);
     view->SetViewHost(&host);
@@ -85,7 +94,7 @@ struct PubViewFixture {
   TextMakingDoc doc;
   CDrawingPage* page;
   RecordingHost host;
-  CPublicationView* view;
+  TestPublicationView* view;
 };
 
 }  // namespace pubtest

@@ -6,6 +6,9 @@
 
 #include <afxwin.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace Vectorloom {
 
 class IViewHost {
@@ -29,6 +32,11 @@ class IViewHost {
   virtual int GetDpiY() const { return 96; }
   // The client area's size in pixels.
   virtual CSize GetClientSize() const = 0;
+  // The clipboard's bitmap as a packed DIB; false when it holds none (or cannot be read).
+  virtual bool GetClipboardDib(std::vector<uint8_t>& dib) {
+    dib.clear();
+    return false;
+  }
 };
 
 }  // namespace Vectorloom

@@ -165,6 +165,7 @@ int CDrawShapeTool::OnLButtonDown(CWorkspaceView* pView, UINT, int x, int y) {
 
 int CDrawShapeTool::OnMouseMove(CWorkspaceView* pView, UINT, int x, int y) {
   if (!m_bDragging) return 0;
+  pView->ScrollView(x, y);
   m_ptLastPoint = pView->DpToLp(x, y);
   pView->InvalidateView();
   return 1;

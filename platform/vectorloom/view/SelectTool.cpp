@@ -189,6 +189,8 @@ void CSelectTool::ApplyDrag(CWorkspaceView* pView, UINT nFlags) {
 
 int CSelectTool::OnMouseMove(CWorkspaceView* pView, UINT nFlags, int x, int y) {
   if (m_mode == DRAG_NONE) return 0;
+  // A drag past the window's edge scrolls the view; the drag follows in logical points.
+  pView->ScrollView(x, y);
   m_ptLastPoint = pView->DpToLp(x, y);
   ApplyDrag(pView, nFlags);
   return 1;

@@ -144,6 +144,8 @@ void COriginalView::PlacePage() {
 
 BOOL COriginalView::ScrollView(int x, int y) {
   const CSize client = m_pHost->GetClientSize();
+  if (client.cx <= 0 || client.cy <= 0) return FALSE;
+  // Within this many pixels of an edge the view scrolls by as much as the pointer is past it.
   const int edge = 8;
   CSize by(0, 0);
   if (x < edge) by.cx = x - edge;
@@ -152,13 +154,15 @@ BOOL COriginalView::ScrollView(int x, int y) {
   if (y > client.cy - edge) by.cy = y - (client.cy - edge);
   if (by.cx == 0 && by.cy == 0) return FALSE;
   const CPoint before = GetDeviceScrollPosition();
-  const CPoint maxPos = GetMaxScrollPosition();
-  CPoint to(std::clamp(static_cast<long>(before.x + by.cx), 0L, static_cast<long>(maxPos.x)),
-            std::clamp(static_cast<long>(before.y + by.cy), 0L, static_cast<long>(maxPos.y)));
+  const CSize total = GetTotalSize();
+  const long maxX = std::max(0L, static_cast<long>(total.cx - client.cx));
+  const long maxY = std::max(0L, static_cast<long>(total.cy - client.cy));
+  const CPoint to(std::clamp(static_cast<long>(before.x + by.cx), 0L, maxX),
+                  std::clamp(static_cast<long>(before.y + by.cy), 0L, maxY));
   if (to == before) return FALSE;
   ScrollToPosition(to);
   m_pHost->InvalidateRect(nullptr);
-  return TRUE;
+  return GetDeviceScrollPosition() != before;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -182,7 +186,8 @@ CConvertAnchorTool CWorkspaceView::g_ConvertAnchorTool;
 CWorkspaceView::CWorkspaceView() = default;
 
 CWorkspaceView::~CWorkspaceView() {
-  if (m_pCurTool) m_pCurTool->ToolUnInitalize(this);
+  // The tools outlive the view: whatever one holds of this view (a drag, its objects) ends here.
+  GetActingTool()->ToolUnInitalize(this);
   m_pCurTool = nullptr;
   delete m_pPreviewScene;
   m_pPreviewScene = nullptr;
@@ -302,10 +307,20 @@ void CWorkspaceView::InvalidatePicRect(const CQorVectorRect<float>& rect) {
 
 void CWorkspaceView::InvalidateObjRect(CRenderBaseObj* pObj, int bSelected) {
   if (!pObj) return;
+  // The object's bounds with room for its handles and rotation grip, and whatever more the
+  // object's class says it covers (strokes, shadows).
   CQorVectorRect<float> rc = pObj->CalcuBoundRect();
-  const float grip = bSelected ? 30.0f / GetZoomFactor() : 0.0f;
+  const float grip = bSelected ? (kRotateGripDistance + 2 * kHandleRadius) / GetZoomFactor() : 0.0f;
   rc.Inflate(grip, grip);
-  InvalidatePicRect(rc);
+  CRect client = PicToClient(rc);
+  client.InflateRect(6, 6);
+  // The base class knows no view (it answers in page units): only an override counts.
+  const RECT occur = pObj->CalcuObjectOccurArea(this, bSelected);
+  const RECT base = pObj->CRenderBaseObj::CalcuObjectOccurArea(this, bSelected);
+  const bool overridden = occur.left != base.left || occur.top != base.top || occur.right != base.right ||
+                          occur.bottom != base.bottom;
+  if (overridden && occur.right > occur.left && occur.bottom > occur.top) client.UnionRect(&client, &occur);
+  m_pHost->InvalidateRect(&client);
 }
 
 void CWorkspaceView::ReDrawContent(const CRect& rect) {

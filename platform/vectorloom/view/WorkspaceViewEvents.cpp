@@ -106,21 +106,13 @@ void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale
     }
     const PointF corners[4] = {dp[HANDLE_TOPLEFT], dp[HANDLE_TOPRIGHT], dp[HANDLE_BOTTOMRIGHT], dp[HANDLE_BOTTOMLEFT]};
     pGraphics->DrawPolygon(&frame, corners, 4);
-    // The rotation grip: 20 pixels beyond the middle of the top edge, away from the centre.
-    const PointF centre((dp[HANDLE_TOPLEFT].X + dp[HANDLE_BOTTOMRIGHT].X) / 2,
-                        (dp[HANDLE_TOPLEFT].Y + dp[HANDLE_BOTTOMRIGHT].Y) / 2);
-    const PointF top = dp[HANDLE_TOP];
-    float vx = top.X - centre.X, vy = top.Y - centre.Y;
-    const float len = std::sqrt(vx * vx + vy * vy);
-    if (len > 0.001f) {
-      vx /= len, vy /= len;
-    } else {
-      vx = 0, vy = -1;
-    }
-    const PointF g(top.X + vx * 20, top.Y + vy * 20);
-    pGraphics->DrawLine(&frame, top, g);
-    pGraphics->FillEllipse(&grip, g.X - 4, g.Y - 4, 8.0f, 8.0f);
-    pGraphics->DrawEllipse(&edge, g.X - 4, g.Y - 4, 8.0f, 8.0f);
+    // The rotation grip beyond the middle of the top edge, away from the centre.
+    CQorVectorPoint<float> p0, p1;
+    GetRotationHandles(*obj, dev, p0, p1);
+    const CQorVectorPoint<float> g = GetRotationGrip(p0, p1);
+    pGraphics->DrawLine(&frame, dp[HANDLE_TOP], PointF(g.x, g.y));
+    pGraphics->FillEllipse(&grip, g.x - kHandleRadius, g.y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
+    pGraphics->DrawEllipse(&edge, g.x - kHandleRadius, g.y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
     for (const PointF& p : dp) {
       pGraphics->FillRectangle(&fill, p.X - 3, p.Y - 3, 6.0f, 6.0f);
       pGraphics->DrawRectangle(&edge, p.X - 3, p.Y - 3, 6.0f, 6.0f);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <vectorloom/GroupObj.h>
+#include <vectorloom/ViewActions.h>
 #include <vectorloom/WorkspaceView.h>
 
 #include <map>

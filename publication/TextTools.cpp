@@ -247,7 +247,14 @@ int CEditingTextTool::HitTest(CWorkspaceView* pView, int x, int y, bool* pInside
   const auto& box = m_pText->GetLayoutBox();
   if (p.x < 0 || p.y < 0 || p.x >= box.cx || p.y >= box.cy) return -1;
   *pInside = true;
-  return m_pText->HitTestCaretPos(p);
+  const int code = m_pText->HitTestCaretPos(p);
+  // A place between the two units of a pair moves to the pair's near side.
+  const int index = ResolveCaret(code);
+  const auto& chars = m_pText->GetArrayOfTextCharacters();
+  if (index > 0 && index < CharacterCount() && IsLowSurrogate(chars[static_cast<size_t>(index)].GetCharacter()) &&
+      IsHighSurrogate(chars[static_cast<size_t>(index - 1)].GetCharacter()))
+    return (code & kCaretBehind) ? index + 1 : index - 1;
+  return code;
 }
 
 void CEditingTextTool::AfterCaretChange(CWorkspaceView* pView) {

@@ -259,6 +259,28 @@ TEST(EditingTextTool, MousePlacesTheCaretAndSelects) {
   EXPECT_FALSE(f.host.timers.count(CEditingTextTool::kBlinkTimerId));
 }
 
+// A press on either unit of a pair puts the caret beside the pair, never between its units.
+TEST(EditingTextTool, PressOnAPairKeepsItWhole) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"a\U0001F600b");
+  f.DblClk(30, 30);
+  const auto& chars = text->GetArrayOfTextCharacters();
+  ASSERT_EQ(chars.size(), 4u);
+  for (size_t unit : {1u, 2u}) {
+    const auto& c = chars[unit];
+    const float x = 20 + c.GetCharOffset().x + c.GetIncreaseDeltaX() * (unit == 1 ? 0.7f : 0.3f);
+    const float y = 20 + c.GetCharOffset().y - 4;
+    f.Down(x, y);
+    f.Up(x, y);
+    const int caret = Tool().GetCaretIndex();
+    EXPECT_TRUE(caret == 1 || caret == 3) << "unit " << unit << ": caret " << caret;
+    f.Type(L"X");
+    EXPECT_EQ(Chars(*text).find(L"\U0001F600"), caret == 1 ? 2u : 1u) << Chars(*text).size();
+    f.view->OnEditUndo();
+    EXPECT_EQ(Chars(*text), L"a\U0001F600b");
+  }
+}
+
 TEST(EditingTextTool, TimerBlinksTheCaretOnly) {
   PubViewFixture f;
   AddText(f, L"ab");

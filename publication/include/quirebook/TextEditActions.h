@@ -60,9 +60,10 @@ class ITextCaretHolder {
   ~ITextCaretHolder() = default;
 };
 // The view layer registers how to find the caret holder of a document's active view; without a
-// registration (or without an editing tool) the actions leave every caret alone.
+// registration (or without an editing tool) the actions leave every caret alone. Returns the
+// lookup registered before.
 using CaretHolderLookup = ITextCaretHolder* (*)(Vectorloom::CWorkspaceDoc* doc);
-void SetCaretHolderLookup(CaretHolderLookup lookup);
+CaretHolderLookup SetCaretHolderLookup(CaretHolderLookup lookup);
 // The holder that edits `text` now, or null.
 ITextCaretHolder* FindCaretHolderEditing(Vectorloom::CWorkspaceDoc* doc, const Vectorloom::CRenderBaseObj* text);
 

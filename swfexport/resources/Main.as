@@ -19,6 +19,7 @@ var currentPage = 0;
 var pageCount = 0;
 var zoom = 1;
 var flipping = false;
+var pendingPage = -1;
 var flipFrom = -1;
 var flipTo = -1;
 var flipStep = 0;
@@ -164,6 +165,7 @@ function start() {
     }
     if (index == currentPage) showStatus("");
     updateButtons();
+    if (index == pendingPage) goToPage(index);
   };
   showStatus(text("langCreatingPages"));
   if (loader_mc.loadFlipPages != undefined) {
@@ -192,8 +194,15 @@ function makeButton(name, label, depth, action) {
   b.action = action;
   b.label = label;
   b.enabledState = true;
+  b.onPress = function () {
+    this.pressed = true;
+  };
   b.onRelease = function () {
-    if (this.enabledState) this.action();
+    if (this.pressed && this.enabledState) this.action();
+    this.pressed = false;
+  };
+  b.onReleaseOutside = function () {
+    this.pressed = false;
   };
   buttons.push(b);
   return b;
@@ -352,7 +361,12 @@ function goToPage(index) {
   if (index == currentPage) return;
   var from = pageClips[currentPage];
   var to = pageClips[index];
-  if (to == undefined || to == null) return;
+  if (to == undefined) {
+    pendingPage = index;  // turned to as soon as its movie is in
+    return;
+  }
+  if (to == null) return;
+  pendingPage = -1;
   flipFrom = currentPage;
   flipTo = index;
   flipStep = 0;

@@ -250,3 +250,35 @@ TEST_F(FlipBookPackageTest, VideosInGroupsAreNumberedLikeTopLevelOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The browser runtime, when installed, goes into ruffle/ (scripts, WebAssembly and licences, not
+// the rest); a package that cannot take it fails.
+TEST(FlipBookRuntime, InstalledRuntimeIsCopiedIntoThePackage) {
+  TempDir runtime;
+  for (const char* name : {"ruffle.js", "core.ruffle.abc.js", "abc.wasm", "LICENSE_MIT", "ruffle.js.map", "package.json"})
+    std::ofstream(runtime.path() / name) << name;
+  setenv("LEAFWRIGHT_RUFFLE_DIR", runtime.str().c_str(), 1);
+  {
+    TempDir out;
+    CPublicationDoc doc;
+    AddPages(doc, 1);
+    ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+    std::set<std::string> want = PackageFiles(1);
+    for (const char* name : {"ruffle/ruffle.js", "ruffle/core.ruffle.abc.js", "ruffle/abc.wasm", "ruffle/LICENSE_MIT"})
+      want.insert(name);
+    EXPECT_EQ(FilesBelow(out.path()), want);
+    EXPECT_EQ(ReadFile(out.path() / "ruffle/abc.wasm"), "abc.wasm");
+  }
+  {
+    TempDir out;
+    std::ofstream(out.path() / "ruffle") << "a file where the folder goes";
+    CPublicationDoc doc;
+    AddPages(doc, 1);
+    EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+  }
+  unsetenv("LEAFWRIGHT_RUFFLE_DIR");
+}
+
+}  // namespace

@@ -282,3 +282,46 @@ TEST(FlipBookRuntime, InstalledRuntimeIsCopiedIntoThePackage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Gives each page it loads one video object of its clip.
+class ClipSource : public IPageContentSource {
+ public:
+  explicit ClipSource(std::wstring clip) : clip_(std::move(clip)) {}
+  bool LoadPageContent(CDrawingPage* page, int, CPublicationDoc*) override {
+    ++loads;
+    AddVideo(page, clip_);
+    return true;
+  }
+  int GetPagesCount() override { return 1; }
+  int loads = 0;
+
+ private:
+  std::wstring clip_;
+};
+
+// A page not loaded before the export is loaded for its movie, its clip is converted, and the
+// page is left unloaded again; a page loaded before keeps its objects.
+TEST_F(FlipBookPackageTest, PagesLoadedForTheExportAreUnloadedAgain) {
+  TempDir out, clips;
+  std::ofstream(clips.path() / "late.flv") << "late";
+  std::ofstream(clips.path() / "early.flv") << "early";
+  CPublicationDoc doc;
+  AddPages(doc, 2);
+  AddVideo(doc.GetDrawingPage(0), (clips.path() / "early.flv").wstring());
+  CDrawingPage* lazy = doc.GetDrawingPage(1);
+  lazy->SetPageContentLoaded(0);
+  auto* source = new ClipSource((clips.path() / "late.flv").wstring());
+  lazy->SetPageSourceContent(source);
+  lazy->SetPageSourceIndex(0);
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+  EXPECT_EQ(source->loads, 1);
+  EXPECT_FALSE(lazy->IsPageContentLoaded());
+  EXPECT_EQ(lazy->GetRenderObjectList().GetCount(), 0);
+  EXPECT_EQ(doc.GetDrawingPage(0)->GetRenderObjectList().GetCount(), 1);
+  EXPECT_EQ(ReadFile(out.path() / "videos/videos001.flv"), "early");
+  EXPECT_EQ(ReadFile(out.path() / "videos/videos002.flv"), "late");
+}
+
+}  // namespace

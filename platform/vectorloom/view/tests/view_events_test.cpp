@@ -357,3 +357,37 @@ TEST(ViewPainting, ThePageTheSelectionMarksAndADragOutlineAreDrawnInThePaint) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewPainting, TheDragOutlineHasTheShapeTheReleaseWillMake) {
+  ViewFixture f;
+  // A rounded rectangle as round as it gets: no corners.
+  CWorkspaceView::g_DrawRoundRectTool.m_nRoundness = 100;
+  f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRoundRectTool);
+  f.Run({Down(100, 100), Move(200, 160)});
+  Painted p(f.view, f.host.client);
+  CWorkspaceView::g_DrawRoundRectTool.m_nRoundness = 20;
+  auto darkNear = [&](float x, float y) {
+    int dark = 0;
+    for (int dx = -2; dx <= 2; ++dx)
+      for (int dy = -2; dy <= 2; ++dy) {
+        const COLORREF c = p.At(f.Client(x, y) + CPoint(dx, dy));
+        dark += GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60 ? 1 : 0;
+      }
+    return dark > 0;
+  };
+  // On the middles of its sides, not at the corners of its box.
+  int onCurve = 0;
+  for (auto [x, y] : {std::pair{100.0f, 130.0f}, {200.0f, 130.0f}, {150.0f, 100.0f}, {150.0f, 160.0f}})
+    onCurve += darkNear(x, y) ? 1 : 0;
+  EXPECT_GE(onCurve, 2) << "dashes cover at least some of the four extremes";
+  // Where a square corner's sides would run.
+  for (auto [x, y] : {std::pair{100.0f, 106.0f}, {106.0f, 100.0f}, {200.0f, 154.0f}, {194.0f, 160.0f}})
+    EXPECT_FALSE(darkNear(x, y)) << x << ", " << y;
+  f.Run({Up(200, 160)});
+}
+
+}  // namespace

@@ -273,3 +273,43 @@ TEST_F(WorkspaceViewFrame, ZoomedAndScrolledTheDrawingLandsUnderThePointer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tool that starts a window timer when taken up and counts its ticks.
+class TickingTool : public CDefaultTool {
+ public:
+  void ToolInitalize(CWorkspaceView* v) override { v->GetViewHost().SetTimer(4711, 15); }
+  void ToolUnInitalize(CWorkspaceView* v) override { v->GetViewHost().KillTimer(4711); }
+  int OnTimer(CWorkspaceView*, UINT_PTR id) override {
+    if (id == 4711) ++ticks;
+    return 1;
+  }
+  int ticks = 0;
+};
+
+TEST_F(WorkspaceViewFrame, TheWindowHostGivesToolsTimerTicksAndTheMouseCapture) {
+  TickingTool tool;
+  view->UpdateEditingTool(&tool);
+  EXPECT_TRUE(PumpUntil([&] { return tool.ticks >= 3; }, 2000)) << "window timer ticks reach the tool";
+  view->OnDefaultMode();
+  const int ticks = tool.ticks;
+  PumpUntil([] { return false; }, 100);
+  EXPECT_LE(tool.ticks, ticks + 1) << "the timer stopped with the tool";
+
+  // A press of the selection tool takes the window's capture; the release gives it back.
+  CCustomPathObj* s = static_cast<CCustomPathObj*>(doc.CreateNewObject(RENDER_OBJ_SHAPE));
+  s->AddRectanglePath(CQorVectorRect<float>(0, 0, 50, 50));
+  s->SetTransMatrix(CQorTransMatrix::Translation(60, 60), true);
+  page->AddShapeObject(s);
+  Mouse(WM_LBUTTONDOWN, 80, 80, MK_LBUTTON);
+  EXPECT_EQ(CWnd::GetCapture(), view);
+  EXPECT_TRUE(view->GetViewHost().HasCapture());
+  Mouse(WM_MOUSEMOVE, 90, 85, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, 90, 85);
+  EXPECT_EQ(CWnd::GetCapture(), nullptr);
+  EXPECT_EQ(s->GetTransMatrix(), CQorTransMatrix::Translation(70, 65));
+  Settle();
+}
+
+}  // namespace

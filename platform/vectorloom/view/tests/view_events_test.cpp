@@ -391,3 +391,39 @@ TEST(ViewPainting, TheDragOutlineHasTheShapeTheReleaseWillMake) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewPainting, AnAnchorToolShowsTheNodesInsteadOfTheBox) {
+  ViewFixture f;
+  // A triangle: its box's top-middle handle lies where no node is.
+  auto* s = new CCustomPathObj;
+  CBaseCustomPath tri;
+  tri.AddNode(CQorVectorEdgeNode(0, 100));
+  tri.AddNode(CQorVectorEdgeNode(150, 0));
+  tri.AddNode(CQorVectorEdgeNode(200, 100));
+  tri.SetClosed(true);
+  s->AddSubPath(tri);
+  s->SetStrokeOutlineFlag(0);
+  s->SetFillColor(RGB(0, 128, 0));
+  s->SetTransMatrix(CQorTransMatrix::Translation(50, 50), true);
+  f.page->AddShapeObject(s);
+  f.view->SelectRenderObject(s, false);
+  const CPoint topMiddle = f.Client(150, 50), apex = f.Client(200, 50);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(topMiddle + CPoint(-3, 0)), RGB(0, 0, 0)) << "the box's handle";
+    EXPECT_EQ(p.At(f.Client(150, 30)), RGB(0, 170, 0)) << "the rotation grip";
+  }
+  f.view->UpdateEditingTool(&CWorkspaceView::g_MoveAnchorTool);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(topMiddle + CPoint(-3, 0)), RGB(255, 255, 255)) << "no box handle";
+    EXPECT_EQ(p.At(f.Client(150, 30)), RGB(255, 255, 255)) << "no rotation grip";
+    EXPECT_EQ(p.At(apex + CPoint(-3, 0)), RGB(0, 0, 0)) << "the apex node's mark";
+  }
+}
+
+}  // namespace

@@ -313,3 +313,43 @@ TEST_F(WorkspaceViewFrame, TheWindowHostGivesToolsTimerTicksAndTheMouseCapture) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WorkspaceViewFrame, APolygonsNodesShowAndMoveWithTheAnchorToolInEachTheme) {
+  const struct {
+    const wchar_t* ini;
+    const char* name;
+  } themes[] = {{kQorpThemeBlue, "blue"}, {kQorpThemeSilver, "silver"}, {kQorpThemeBlack, "black"}};
+  for (const auto& t : themes) {
+    SCOPED_TRACE(t.name);
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, t.ini));
+    page->GetRenderObjectList().RemoveAllElements();
+    view->DeseleteAllRenderObjects();
+    // A triangle, clicked corner by corner and closed on its first corner.
+    view->OnDrawPolygon2();
+    for (auto [x, y] : {std::pair{60.0f, 200.0f}, {160.0f, 60.0f}, {260.0f, 200.0f}, {60.0f, 200.0f}}) {
+      Mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+      Mouse(WM_LBUTTONUP, x, y);
+    }
+    ASSERT_EQ(page->GetRenderObjectList().GetCount(), 1);
+    view->OnMoveAnchorTool();
+    Drag(160, 60, 200, 40);  // the apex moves up and right
+    Settle();
+    wxImage image;
+    ASSERT_TRUE(Screenshot(shots, std::string(t.name) + "-anchors.png", image));
+    // The node marks: a white square with a black edge at each corner (the edge three pixels out).
+    for (auto [x, y] : {std::pair{60.0f, 200.0f}, {200.0f, 40.0f}, {260.0f, 200.0f}}) {
+      const CPoint p = Screen(x, y);
+      EXPECT_TRUE(Near(PixelAt(image, p + CPoint(-1, -1)), RGB(255, 255, 255)) ||
+                  Near(PixelAt(image, p + CPoint(-1, -1)), RGB(0, 120, 215)))
+          << x << ", " << y;
+      EXPECT_TRUE(Near(PixelAt(image, p + CPoint(-3, 0)), RGB(0, 0, 0))) << x << ", " << y;
+    }
+    EXPECT_TRUE(doc.CanUndo());
+    EXPECT_EQ(doc.GetUndoMenuText(), CString(L"Undo Move Anchor"));
+    view->OnDefaultMode();
+  }
+}
+
+}  // namespace

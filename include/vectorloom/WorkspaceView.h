@@ -42,7 +42,7 @@ enum eViewEvent {
 };
 
 // Update hints of UpdateAllViews that the view answers: repaint (the page given or all).
-constexpr LPARAM kHintRepaint = 2;
+constexpr LPARAM kHintRepaint = CWorkspaceDoc::kHintRepaintViews;
 
 // The view's coordinates and zoom, and the host window interface.
 class COriginalView : public CScrollView {

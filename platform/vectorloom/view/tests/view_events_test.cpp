@@ -132,6 +132,13 @@ TEST(ViewEvents, ObjectAreasAreInvalidatedInClientPixels) {
   EXPECT_GE(r.right, o.x + 120);
   EXPECT_GE(r.bottom, o.y + 120);
   EXPECT_LE(r.Width(), 100 + 2 * 12) << "and not much more";
+  // The object asks the same of the view.
+  host.rects.clear();
+  obj->InvalidateObjRect(f.view, 0);
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0], r);
+  obj->InvalidateObjRect(nullptr, 1);
+  EXPECT_EQ(host.rects.size(), 1u);
   f.view->SetViewHost(&f.host);
 }
 
@@ -228,6 +235,57 @@ TEST(ViewScrolling, InsideTheWindowNothingScrolls) {
   ViewFixture f;
   for (CPoint p : {CPoint(8, 8), CPoint(792, 592), CPoint(400, 300)}) EXPECT_FALSE(f.view->ScrollView(p.x, p.y));
   EXPECT_EQ(f.view->GetDeviceScrollPosition(), CPoint(0, 0));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+// An object that says it covers a logical rectangle of the view (as the program's classes do:
+// its bounds at the zoom, moved by where the page lies), with a wide margin around it.
+class WideObj : public CCustomPathObj {
+ public:
+  RECT CalcuObjectOccurArea(CWorkspaceView* view, int) override {
+    const CQorVectorRect<float> b = CalcuBoundRect();
+    const float z = view->GetZoomFactor();
+    const CRect& page = view->GetPageRect();
+    return CRect(page.left + static_cast<int>(b.left * z) - 50, page.top + static_cast<int>(b.top * z) - 50,
+                 page.left + static_cast<int>(b.right * z) + 50, page.top + static_cast<int>(b.bottom * z) + 50);
+  }
+};
+
+TEST(ViewScrolling, AnObjectsOwnAreaIsTakenInLogicalPointsAndInvalidatedInClientPoints) {
+  class RectHost : public RecordingHost {
+   public:
+    void InvalidateRect(const RECT* r) override {
+      if (r) rects.emplace_back(*r);
+    }
+    std::vector<CRect> rects;
+  };
+  ViewFixture f;
+  RectHost host;
+  host.client = CSize(300, 200);
+  f.view->SetViewHost(&host);
+  f.view->ZoomView(100);
+  f.view->ScrollToPosition(CPoint(100, 60));
+  ASSERT_EQ(f.view->GetDeviceScrollPosition(), CPoint(100, 60));
+  auto* obj = new WideObj;
+  obj->AddRectanglePath(CQorVectorRect<float>(0, 0, 20, 20));
+  obj->SetTransMatrix(CQorTransMatrix::Translation(150, 100), true);
+  f.page->AddShapeObject(obj);
+  host.rects.clear();
+  f.view->InvalidateObjRect(obj, 0);
+  ASSERT_EQ(host.rects.size(), 1u);
+  // Logical (24 + 150 - 50, 24 + 100 - 50) - (24 + 170 + 50, 24 + 120 + 50), less the scroll.
+  EXPECT_EQ(host.rects[0], CRect(124 - 100, 74 - 60, 244 - 100, 194 - 60));
+  // ReDrawContent takes the same logical points.
+  host.rects.clear();
+  f.view->ReDrawContent(CRect(124, 74, 244, 194));
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0], CRect(24, 14, 144, 134));
+  f.view->SetViewHost(&f.host);
 }
 
 }  // namespace

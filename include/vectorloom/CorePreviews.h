@@ -4,8 +4,8 @@
 // A preview writes its value into the real objects; the scene backed up on the first preview
 // puts the old values back. A view holds at most one scene: a preview of another kind first
 // restores the scene in force (so its objects are never left with preview values) and deletes
-// it; a preview of the same kind keeps the scene, so the values backed up first are the ones
-// restored. Restoring is done once: a second restore does nothing.
+// it; a preview of the same kind on the same objects keeps the scene, so the values backed up
+// first are the ones restored, and one on other objects (the selection changed) starts afresh. Restoring is done once: a second restore does nothing.
 #pragma once
 
 #include <typeinfo>
@@ -32,12 +32,13 @@ inline void DiscardPreview(CBasePreviewScene*& pScene) {
   pScene = nullptr;
 }
 
-// The scene of kind Scene in the slot: a scene of another kind is restored and deleted first; a
-// new scene backs up the selected objects of the page.
+// The scene of kind Scene in the slot: a scene of another kind, or of this kind made for another
+// page or selection, is restored and deleted first; a new scene backs up the selected objects of
+// the page.
 template <class Scene>
 Scene* GetPreviewScene(CBasePreviewScene*& pScene, CWorkspaceDoc* pDoc, CRenderPage* pPage,
                        const CRenderBaseObjectList& selection) {
-  if (pScene && typeid(*pScene) != typeid(Scene)) {
+  if (pScene && (typeid(*pScene) != typeid(Scene) || !static_cast<Scene*>(pScene)->IsBackupOf(pPage, selection))) {
     RestorePreview(pScene, pDoc, pPage, selection);
     DiscardPreview(pScene);
   }

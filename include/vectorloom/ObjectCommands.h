@@ -42,22 +42,29 @@ class CTransformRenderObjsAction : public CBaseEditAction {
   std::vector<Item> m_items;  // one reference each; a group before its members
 };
 
-// Saves the object list of a page (which objects it holds, in which order).
+// Changes the object list of a page (which objects it holds, in which order). Undo and Redo put
+// back the list before or after the change. Objects that came onto the page since without a step
+// of their own (a video clip) stay on it: each goes back in front of the object it stood in
+// front of, or behind the one it stood behind.
 class CChangePageObjectsAction : public CBaseEditAction {
  public:
   // Saves the page's current list.
   CChangePageObjectsAction(const CString& name, CRenderPage* pPage);
   ~CChangePageObjectsAction() override;
 
+  // Gives the page this list (the change) and saves it.
+  void SetPageObjects(const std::vector<CRenderBaseObj*>& objects);
+
   int Undo(CWorkspaceDoc* pDoc) override;
   int Redo(CWorkspaceDoc* pDoc) override;
   CRenderPage* GetPage() const { return m_pPage; }
 
  private:
-  void Exchange(CWorkspaceDoc* pDoc);
+  void Show(int state, CWorkspaceDoc* pDoc);
   CString m_strName;
   CRenderPage* m_pPage;  // one reference
-  CRenderBaseObjectList m_saved;
+  CRenderBaseObjectList m_states[2];  // before and after the change
+  int m_nShown = 0;
 };
 
 // Stacking order.

@@ -1,0 +1,66 @@
+// The Print page of the backstage: printer, pages, copies and pages per sheet on the left, the
+// preview of one sheet with its navigation on the right, and the Print button.
+#pragma once
+
+#include <afxwin.h>
+#include <afxdialog.h>
+
+#include <functional>
+
+#include "PrintPreviewWnd.h"
+
+class CQORPBackstageView;
+
+class CBackstagePagePrint : public CDialog {
+ public:
+  enum { IDD = 372 };
+  CBackstagePagePrint();
+  ~CBackstagePagePrint() override;
+
+  // Makes the page (hidden) as a child of pParent and adds it to the backstage as a tab
+  // captioned by the string nTabId.
+  static CBackstagePagePrint* AddToBackstage(CQORPBackstageView* pView, CWnd* pParent, int nTabId);
+  BOOL Create(CWnd* pParent);
+
+  // Where the page finds the document and the selected pages (default: the main window's
+  // active document; no selection).
+  std::function<Quirebook::CPublicationDoc*()> m_getDocument;
+  std::function<std::vector<int>()> m_getSelectedPages;
+
+  // Shown: copies, all pages, sheet 0, the preview and its worker. Left: the worker stops.
+  void OnSetActive();
+  void OnKillActive();
+
+  CPrintPreviewWnd& GetPreview() { return m_preview; }
+  int GetCopies() const { return m_nCopies; }
+
+  BOOL OnInitDialog() override;
+  void OnOK() override;      // Enter in one of the two number edits
+  void OnCancel() override {}  // Esc belongs to the backstage
+
+ protected:
+  afx_msg void OnPrint();
+  afx_msg void OnPagesPerSheetChanged();
+  afx_msg void OnPageChoiceChanged();
+  afx_msg void OnPrinterChanged();
+  afx_msg void OnFirstSheet();
+  afx_msg void OnPreviousSheet();
+  afx_msg void OnNextSheet();
+  afx_msg void OnLastSheet();
+  afx_msg LRESULT OnPageNumberEntered(WPARAM wParam, LPARAM);
+  afx_msg LRESULT OnShowWindowMsg(WPARAM wParam, LPARAM);
+  afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg void OnPaint();
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  Quirebook::CPublicationDoc* Document() const;
+  int PageCount() const;
+  void UpdateNavigation();
+  void UpdatePrinterState();
+  void Layout();
+
+  int m_nCopies = 1;
+  bool m_bActive = false;
+  CPrintPreviewWnd m_preview;
+};

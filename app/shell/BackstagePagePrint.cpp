@@ -6,6 +6,7 @@
 
 #include <AppPrinter.h>
 #include <PrintJob.h>
+#include <PrinterPropertiesDlg.h>
 #include <quirebook/PublicationDoc.h>
 
 namespace {
@@ -30,7 +31,7 @@ const DialogItemTemplate kItems[] = {
     {lwmfc::dlgStatic, IDC_TITLE_PRINTER, L"Printer", 7, 50, 160, 12, SS_LEFT},
     {lwmfc::dlgComboBox, IDC_PRINTERS, L"", 7, 64, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST},
     {lwmfc::dlgStatic, IDC_NO_PRINTER, L"No printer is installed.", 7, 82, 160, 12, SS_LEFT},
-    {lwmfc::dlgButton, IDC_PROPERTIES, L"Printer Property...", 7, 96, 90, 14, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED},
+    {lwmfc::dlgButton, IDC_PROPERTIES, L"Printer Property...", 7, 96, 90, 14, WS_TABSTOP | BS_PUSHBUTTON},
     {lwmfc::dlgStatic, IDC_TITLE_SETTINGS, L"Settings", 7, 120, 160, 12, SS_LEFT},
     {lwmfc::dlgComboBox, IDC_PAGE_CHOICE, L"", 7, 134, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
      L"Print All Pages\nPrint Current Page(s)\nPrint Customized Page(s)\nPrint Odd Pages\nPrint Even Pages"},
@@ -57,6 +58,7 @@ BEGIN_MESSAGE_MAP(CBackstagePagePrint, CDialog)
   ON_CBN_SELCHANGE(IDC_PER_SHEET, &CBackstagePagePrint::OnPagesPerSheetChanged)
   ON_CBN_SELCHANGE(IDC_PAGE_CHOICE, &CBackstagePagePrint::OnPageChoiceChanged)
   ON_CBN_SELCHANGE(IDC_PRINTERS, &CBackstagePagePrint::OnPrinterChanged)
+  ON_BN_CLICKED(IDC_PROPERTIES, &CBackstagePagePrint::OnPrinterProperties)
   ON_BN_CLICKED(IDC_FIRST, &CBackstagePagePrint::OnFirstSheet)
   ON_BN_CLICKED(IDC_PREVIOUS, &CBackstagePagePrint::OnPreviousSheet)
   ON_BN_CLICKED(IDC_NEXT, &CBackstagePagePrint::OnNextSheet)
@@ -120,8 +122,9 @@ void CBackstagePagePrint::UpdatePrinterState() {
   const bool has = printer.HasPrinter();
   if (CWnd* w = GetDlgItem(IDC_NO_PRINTER)) w->ShowWindow(has ? SW_HIDE : SW_SHOW);
   if (CWnd* w = GetDlgItem(IDC_PRINTERS)) w->EnableWindow(has);
-  // Printing needs a printer; the driver's own property sheet has no counterpart here yet.
+  // Printing and the printer's properties need a printer.
   if (CWnd* w = GetDlgItem(IDC_PRINT)) w->EnableWindow(has);
+  if (CWnd* w = GetDlgItem(IDC_PROPERTIES)) w->EnableWindow(has);
   m_preview.SetPaper(printer.PaperPixels());
 }
 
@@ -276,6 +279,16 @@ void CBackstagePagePrint::OnPrinterChanged() {
   CString name;
   list->GetLBText(sel, name);
   if (!GetAppPrinter().Select(std::wstring(name.GetString()))) return;
+  UpdatePrinterState();
+  m_preview.UpdatePreview();
+}
+
+void CBackstagePagePrint::OnPrinterProperties() {
+  CAppPrinter& printer = GetAppPrinter();
+  if (!printer.HasPrinter()) return;
+  CPrinterPropertiesDlg dlg(printer.Settings(), this);
+  if (dlg.DoModal() != IDOK) return;
+  printer.Settings() = dlg.Settings();
   UpdatePrinterState();
   m_preview.UpdatePreview();
 }

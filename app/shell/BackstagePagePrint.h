@@ -43,6 +43,8 @@ class CBackstagePagePrint : public CDialog {
   afx_msg void OnPagesPerSheetChanged();
   afx_msg void OnPageChoiceChanged();
   afx_msg void OnPrinterChanged();
+  // The program's own printer properties (paper, orientation, resolution); the preview follows.
+  afx_msg void OnPrinterProperties();
   afx_msg void OnFirstSheet();
   afx_msg void OnPreviousSheet();
   afx_msg void OnNextSheet();

@@ -16,6 +16,8 @@
 
 #include <AppPrinter.h>
 #include <BackstagePagePrint.h>
+#include <PrinterPropertiesDlg.h>
+#include <SkinFrameDlg.h>
 #include <Themes.h>
 #include <resource.h>
 
@@ -142,6 +144,37 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   EXPECT_GT(GetAppPrinter().PaperPixels().cx, 0);
 }
 
+TEST(PrintPageGui, PrinterPropertiesDialogChangesOnlyOnOk) {
+  DEVMODEW dm{};
+  LwGetPrinterDefaults(L"", &dm);
+  ApplyPrinterChoice(dm, 0, false, 300);  // Letter portrait
+  struct Case {
+    int button;
+    short width;
+    short orientation;
+    short dpi;
+  } cases[] = {{IDOK, 2100, DMORIENT_LANDSCAPE, 600}, {IDCANCEL, 2159, DMORIENT_PORTRAIT, 300}};
+  for (const Case& c : cases) {
+    static int s_button;
+    s_button = c.button;
+    lwmfc::SetModalDialogHook([](CDialog* d) {
+      EXPECT_EQ(static_cast<CComboBox*>(d->GetDlgItem(1001))->GetCurSel(), 0);  // Letter shown
+      lwmfc::SimulateSelection(d->GetDlgItem(1001), 4);                          // A4
+      lwmfc::SimulateControlClick(d->GetDlgItem(1003));                          // landscape
+      lwmfc::SimulateSelection(d->GetDlgItem(1004), 2);                          // 600 dpi
+      lwmfc::SimulateControlClick(d->GetDlgItem(s_button));
+    });
+    CPrinterPropertiesDlg dlg(dm);
+    const INT_PTR result = dlg.DoModal();
+    lwmfc::SetModalDialogHook(nullptr);
+    EXPECT_EQ(result, c.button);
+    const DEVMODEW& out = dlg.Settings();
+    EXPECT_EQ(out.dmPaperWidth, c.width);
+    EXPECT_EQ(out.dmOrientation, c.orientation);
+    EXPECT_EQ(out.dmPrintQuality, c.dpi);
+  }
+}
+
 TEST(PrintPageGui, PhotographedInEachTheme) {
   struct Theme {
     int id;
@@ -151,6 +184,19 @@ TEST(PrintPageGui, PhotographedInEachTheme) {
   for (const Theme& t : themes) {
     SCOPED_TRACE(t.name);
     SetCurrentTheme(t.id);
+    static std::string s_shot;
+    s_shot = std::string("printer_properties_") + t.name;
+    lwmfc::SetModalDialogHook([](CDialog* d) {
+      EXPECT_TRUE(Photograph(d, s_shot));
+      d->EndDialog(IDCANCEL);
+    });
+    {
+      DEVMODEW dm{};
+      LwGetPrinterDefaults(L"", &dm);
+      CSkinFrameDlg<CPrinterPropertiesDlg> dlg(dm);
+      dlg.DoModal();
+    }
+    lwmfc::SetModalDialogHook(nullptr);
     PrintPageFixture f;
     lwmfc::SimulateSelection(f.page.GetDlgItem(1045), 1);
     ASSERT_TRUE(f.Placed(4));

@@ -80,8 +80,20 @@ BOOL CLeafwrightDoc::OnNewDocument() {
 }
 
 BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
-  const CString ext = LowerExtensionOf(lpszPathName);
   m_bOpenFailed = false;
+  {
+    // A file that cannot be opened for reading at all (gone, a folder, no permission) is the
+    // framework's to report: the open document stays as it was and the caller learns that
+    // nothing was opened (the recent-file list then drops the name).
+    CFileException fe;
+    CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
+    if (!pFile) {
+      ReportSaveLoadException(lpszPathName, &fe, FALSE, 0);
+      return FALSE;
+    }
+    ReleaseFile(pFile, FALSE);
+  }
+  const CString ext = LowerExtensionOf(lpszPathName);
   IPageContentSource* source = nullptr;
   const bool pdf = ext == L"pdf";
   // The whole path, however long: a cut path would open another file.

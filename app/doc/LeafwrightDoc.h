@@ -6,6 +6,8 @@
 #include <QorProgress.h>
 #include <quirebook/PublicationDoc.h>
 
+#include "LeafwrightAppState.h"
+
 class CLeafwrightDoc : public CPublicationDoc {
   DECLARE_DYNCREATE(CLeafwrightDoc)
 
@@ -18,8 +20,11 @@ class CLeafwrightDoc : public CPublicationDoc {
   void DeleteContents() override;
 
   // 0 shape, 2 group, 3 text; null for every other code (videos are never drawn). A shape made
-  // while a rectangle, oval, rounded-rectangle, line or polygon tool is active is outline only.
+  // while a rectangle, oval, rounded-rectangle, line or polygon tool is active in the document's
+  // editing view is outline only.
   Vectorloom::CRenderBaseObj* CreateNewObject(int type) override;
+  // The kind of tool active in the document's editing view (its first workspace view).
+  eLeafwrightTool EditingViewTool() const;
 
   // Storing writes the whole document file (WriteLfwDocument, LfwSections.cpp) into the archive's
   // file; a save through CDocument::DoSave hands it a temporary file that replaces the old file

@@ -56,6 +56,7 @@ BEGIN_MESSAGE_MAP(CLeafwrightApp, CWinApp)
   ON_COMMAND(ID_APP_ABOUT, &CLeafwrightApp::OnAppAbout)
   ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
   ON_COMMAND(ID_FILE_OPEN, &CLeafwrightApp::OnFileOpen)
+  ON_COMMAND(ID_APP_EXIT, &CLeafwrightApp::OnAppExit)
   ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CLeafwrightApp::OnUpdateRecentFile)
 END_MESSAGE_MAP()
 
@@ -128,6 +129,11 @@ void CLeafwrightApp::OnFileOpen() {
   CFileDialog dlg(TRUE, nullptr, nullptr, 0x1044, kOpenFileFilter, m_pMainWnd);
   if (dlg.DoModal() != IDOK) return;
   OpenDocumentFile(dlg.GetPathName());
+}
+
+void CLeafwrightApp::OnAppExit() {
+  // As the close box does: the frame asks to save a changed document first.
+  if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
 void CLeafwrightApp::OnAppAbout() {

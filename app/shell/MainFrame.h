@@ -4,10 +4,12 @@
 
 #include <QorpFrameWnd.h>
 #include <QorpRibbon.h>
+#include <QorpRibbonBackstage.h>
 #include <QorpStatusBar.h>
 
 #include <QorProgress.h>
 
+#include "BackstagePageRecent.h"
 #include "Themes.h"
 
 class CLeafwrightView;
@@ -25,6 +27,8 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   void HideProgress();
   CQORPStatusBar& GetStatusBar() { return m_wndStatusBar; }
   CQORPRibbonBar& GetRibbonBar() { return m_wndRibbon; }
+  CQORPBackstageView& GetBackstageView() { return m_wndBackstage; }
+  CBackstagePageRecent& GetRecentPage() { return m_pageRecent; }
   CLeafwrightView* GetLeafwrightView() const;
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
@@ -54,6 +58,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   afx_msg void OnDestroy();
   afx_msg void OnUpdateRecentList(CCmdUI* pCmdUI);
   afx_msg void OnRecentList() {}
+  // The File button: shows or hides the backstage view; always enabled.
+  afx_msg void OnFileButton();
+  afx_msg void OnUpdateFileButton(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 
  private:
@@ -73,9 +80,15 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   BOOL CreateStatusBar();
   BOOL CreateRibbonBar();
   void LoadCommandIcons();
+  // The File button's backstage view: its commands, the Recent tab and its page (filled again
+  // after each theme switch by RebuildBackstage).
+  BOOL CreateBackstage();
+  void FillBackstage();
 
   CQORPStatusBar m_wndStatusBar;
   CQORPRibbonBar m_wndRibbon;
+  CQORPBackstageView m_wndBackstage;
+  CBackstagePageRecent m_pageRecent;
   CProgressBarSite m_progressBar{this};
   CQORPControl* m_pRecentList = nullptr;
   int m_nFileButtonStyle = 0;

@@ -59,8 +59,8 @@ class CQORPComboBox : public CComboBox {
 // The list of recently used documents: one item per entry of the application's recent-file list
 // (newest first), shown by its abbreviated path, whose item data is the entry's command
 // (ID_FILE_MRU_FILE1 + index).
-class CXTPRecentFileListBox : public CListBox {
-  DECLARE_DYNAMIC(CXTPRecentFileListBox)
+class CQORPRecentFileListBox : public CListBox {
+  DECLARE_DYNAMIC(CQORPRecentFileListBox)
  public:
   // Reads the application's list again (no application: empty).
   void BuildItems();

@@ -50,9 +50,10 @@ void QORPEnsureComboItemVisible(wxWindow* pComboWindow, int nIndex);
 int QORPGetComboScrollPos(wxWindow* pComboWindow);
 wxWindow* QORPGetComboTextWindow(wxWindow* pComboWindow);
 
-// A spin edit: the edit's label, a native edit and our up and down arrows (which send the
-// control's spin step), nWidth pixels wide. The text follows GetEditText/SetEditText and the
-// focus HasFocus.
+// The spin edit (the ribbon's strip hosts the same one): the edit's label, a native edit and our
+// up and down arrows (which send the control's spin step; none when the control's spin buttons
+// are not shown), nWidth pixels wide. The text follows GetEditText/SetEditText and the focus
+// HasFocus; Enter, and leaving after typing, send 100. A disabled edit sends nothing.
 wxWindow* QORPCreateSpinEditWindow(CQORPControlEdit* pEdit, wxWindow* pParent, int nWidth);
 // The native edit inside a spin edit window (for focus and typing).
 wxWindow* QORPGetSpinEditTextWindow(wxWindow* pSpinWindow);

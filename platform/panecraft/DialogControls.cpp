@@ -9,7 +9,7 @@
 IMPLEMENT_DYNAMIC(CQORPHyperLink, CStatic)
 IMPLEMENT_DYNAMIC(CQORPEdit, CEdit)
 IMPLEMENT_DYNAMIC(CQORPComboBox, CComboBox)
-IMPLEMENT_DYNAMIC(CXTPRecentFileListBox, CListBox)
+IMPLEMENT_DYNAMIC(CQORPRecentFileListBox, CListBox)
 
 namespace {
 
@@ -75,7 +75,7 @@ void CQORPHyperLink::PreSubclassWindow() {
   });
 }
 
-void CXTPRecentFileListBox::BuildItems() {
+void CQORPRecentFileListBox::BuildItems() {
   ResetContent();
   CWinApp* app = AfxGetApp();
   if (!app) return;
@@ -87,7 +87,7 @@ void CXTPRecentFileListBox::BuildItems() {
   }
 }
 
-UINT CXTPRecentFileListBox::GetSelectedCommand() const {
+UINT CQORPRecentFileListBox::GetSelectedCommand() const {
   const int sel = GetCurSel();
   return sel < 0 ? 0 : static_cast<UINT>(GetItemData(sel));
 }

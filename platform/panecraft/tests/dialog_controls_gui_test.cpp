@@ -38,7 +38,7 @@ class CLinksDlg : public CDialog {
  public:
   CLinksDlg() : CDialog(IDD_LINKS) {}
   CQORPHyperLink m_home, m_mail;
-  CXTPRecentFileListBox m_recent;
+  CQORPRecentFileListBox m_recent;
   std::vector<UINT> m_picked;
 
  protected:

@@ -5,22 +5,20 @@
 #include <afxwin.h>
 #include <afxdialog.h>
 
+#include <QorpRibbonBackstage.h>
+
 #include <functional>
 
 #include "PrintPreviewWnd.h"
 
-class CQORPBackstageView;
-
-class CBackstagePagePrint : public CDialog {
+class CBackstagePagePrint : public CQORPRibbonBackstagePage {
  public:
   enum { IDD = 372 };
   CBackstagePagePrint();
   ~CBackstagePagePrint() override;
 
-  // Makes the page (hidden) as a child of pParent and adds it to the backstage as a tab
-  // captioned by the string nTabId.
-  static CBackstagePagePrint* AddToBackstage(CQORPBackstageView* pView, CWnd* pParent, int nTabId);
-  BOOL Create(CWnd* pParent);
+  // The title's colour (a grey that reads on the page).
+  static constexpr COLORREF kTitleColor = RGB(0x5E, 0x5E, 0x5E);
 
   // Where the page finds the document and the selected pages (default: the main window's
   // active document; no selection).
@@ -28,8 +26,8 @@ class CBackstagePagePrint : public CDialog {
   std::function<std::vector<int>()> m_getSelectedPages;
 
   // Shown: copies, all pages, sheet 0, the preview and its worker. Left: the worker stops.
-  void OnSetActive();
-  void OnKillActive();
+  BOOL OnSetActive() override;
+  BOOL OnKillActive() override;
 
   CPrintPreviewWnd& GetPreview() { return m_preview; }
   int GetCopies() const { return m_nCopies; }
@@ -50,9 +48,7 @@ class CBackstagePagePrint : public CDialog {
   afx_msg void OnNextSheet();
   afx_msg void OnLastSheet();
   afx_msg LRESULT OnPageNumberEntered(WPARAM wParam, LPARAM);
-  afx_msg LRESULT OnShowWindowMsg(WPARAM wParam, LPARAM);
   afx_msg void OnSize(UINT nType, int cx, int cy);
-  afx_msg void OnPaint();
   DECLARE_MESSAGE_MAP()
 
  private:
@@ -64,5 +60,7 @@ class CBackstagePagePrint : public CDialog {
 
   int m_nCopies = 1;
   bool m_bActive = false;
+  CQORPRibbonBackstageLabel m_titles[3];
+  CQORPRibbonBackstageSeparator m_rules[3];
   CPrintPreviewWnd m_preview;
 };

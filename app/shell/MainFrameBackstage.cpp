@@ -5,7 +5,7 @@
 
 namespace {
 
-// The backstage's items from top to bottom (0 marks the Recent tab). Captions come from the
+// The backstage's items from top to bottom (IDS_TAB_* are the tabs). Captions come from the
 // string table like every command's; these stand in where it has none.
 struct BackstageItem {
   UINT nId;
@@ -19,7 +19,8 @@ const BackstageItem kBackstageItems[] = {
     {ID_FILE_SAVE_AS, L"Save &As", L"Save the document under a new name"},
     {ID_SAVE_AS_PDF, L"Save As PDF", L"Publish the document as a PDF file"},
     {ID_SAVE_AS_FLIPBOOK, L"Save As Page-Flip Publication", L"Publish the document as a page-flip book"},
-    {0, L"Recent", L"The documents opened lately"},
+    {IDS_TAB_RECENT, L"Recent", L"The documents opened lately"},
+    {IDS_TAB_PRINT, L"Print", L"Print the document, several pages to a sheet"},
     {ID_APP_OPTIONS, L"Op&tions", L"Settings of the program"},
     {ID_APP_EXIT, L"Exit", L"Close the program"},
 };
@@ -48,8 +49,10 @@ BOOL CMainFrame::CreateBackstage() {
 
 void CMainFrame::FillBackstage() {
   for (const BackstageItem& item : kBackstageItems) {
-    CQORPControl* p = item.nId ? m_wndBackstage.AddCommand(static_cast<int>(item.nId))
-                               : m_wndBackstage.AddTab(&m_pageRecent, IDS_TAB_RECENT, kRecentPageWidth, kRecentPageHeight);
+    CQORPControl* p = item.nId == IDS_TAB_RECENT
+                          ? m_wndBackstage.AddTab(&m_pageRecent, IDS_TAB_RECENT, kRecentPageWidth, kRecentPageHeight)
+                      : item.nId == IDS_TAB_PRINT ? m_wndBackstage.AddTab(&m_pagePrint, IDS_TAB_PRINT)
+                                                  : m_wndBackstage.AddCommand(static_cast<int>(item.nId));
     FillCaption(p, item.pszCaption, item.pszDescription);
   }
 }

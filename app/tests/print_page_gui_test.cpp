@@ -73,10 +73,10 @@ struct PrintPageFixture {
     EXPECT_TRUE(page.Create(&host));
     page.MoveWindow(0, 0, 1000, 640);
     page.ShowWindow(SW_SHOW);
-    page.SendMessage(WM_SHOWWINDOW, TRUE, 0);
+    page.OnSetActive();  // as the backstage view does when the page comes into view
   }
   ~PrintPageFixture() {
-    page.SendMessage(WM_SHOWWINDOW, FALSE, 0);
+    page.OnKillActive();
     page.DestroyWindow();
     host.DestroyWindow();
   }
@@ -129,9 +129,9 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   EXPECT_EQ(Text(&f.page, 1049), L"/2");
 
   // Leaving stops the worker; showing again restarts it with all pages on the first sheet.
-  f.page.SendMessage(WM_SHOWWINDOW, FALSE, 0);
+  f.page.OnKillActive();
   EXPECT_FALSE(preview.IsWorkerRunning());
-  f.page.SendMessage(WM_SHOWWINDOW, TRUE, 0);
+  f.page.OnSetActive();
   EXPECT_TRUE(preview.IsWorkerRunning());
   EXPECT_EQ(preview.m_model.Pages().size(), 9u);
   EXPECT_EQ(preview.m_model.CurrentSheet(), 0);

@@ -193,9 +193,10 @@ class CScriptedApp : public CLeafwrightApp {
                           {ID_SAVE_AS_PDF, L"Save As PDF", false},
                           {ID_SAVE_AS_FLIPBOOK, L"Save As Page-Flip Publication", false},
                           {IDS_TAB_RECENT, L"Recent", true},
+                          {IDS_TAB_PRINT, L"Print", true},
                           {ID_APP_OPTIONS, L"Op&tions", false},
                           {ID_APP_EXIT, L"Exit", true}};
-        Check(Backstage().GetItemCount() == static_cast<int>(std::size(rows)), "nine items");
+        Check(Backstage().GetItemCount() == static_cast<int>(std::size(rows)), "ten items");
         for (int i = 0; i < Backstage().GetItemCount() && i < static_cast<int>(std::size(rows)); ++i) {
           CQORPControl* p = Backstage().GetItem(i);
           Check(p->GetID() == rows[i].id && p->GetCaption() == rows[i].caption, "the item's id and caption");
@@ -244,6 +245,14 @@ class CScriptedApp : public CLeafwrightApp {
       }
       case 4: {
         if (!PageShown("the Recent page shows again")) return --step, TRUE;
+        // The Print tab: its preview worker runs while it is in view, with the document's pages.
+        CBackstagePagePrint& print = Frame()->GetPrintPage();
+        Check(Backstage().ClickItem(ItemIndex(IDS_TAB_PRINT)) != FALSE, "the Print tab is clicked");
+        Check(Backstage().GetShownPage() == &print, "the Print page shows");
+        Check(print.GetPreview().IsWorkerRunning(), "its preview worker runs");
+        Check(print.GetPreview().m_model.Pages() == std::vector<int>{0, 1}, "with all pages of the document");
+        Check(Backstage().ClickItem(ItemIndex(IDS_TAB_RECENT)) != FALSE, "back to Recent");
+        Check(!print.GetPreview().IsWorkerRunning(), "leaving the Print page stops the worker");
         Check(Backstage().ClickItem(ItemIndex(ID_APP_EXIT)) != FALSE, "Exit is clicked");
         break;
       }

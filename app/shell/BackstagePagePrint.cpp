@@ -230,10 +230,17 @@ LRESULT CBackstagePagePrint::OnPageNumberEntered(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-void CBackstagePagePrint::OnOK() {
-  CWnd* focus = GetFocus();
-  const int id = focus ? focus->GetDlgCtrlID() : 0;
-  if (id == IDC_PAGE_RANGE || id == IDC_GOTO) SendMessage(WM_LW_PAGE_NUMBER_ENTERED, static_cast<WPARAM>(id), 0);
+BOOL CBackstagePagePrint::PreTranslateMessage(MSG* pMsg) {
+  if (pMsg && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {
+    for (int id : {IDC_PAGE_RANGE, IDC_GOTO}) {
+      CWnd* edit = GetDlgItem(id);
+      if (edit && edit->GetSafeHwnd() == pMsg->hwnd) {
+        SendMessage(WM_LW_PAGE_NUMBER_ENTERED, static_cast<WPARAM>(id), 0);
+        return TRUE;
+      }
+    }
+  }
+  return CQORPRibbonBackstagePage::PreTranslateMessage(pMsg);
 }
 
 void CBackstagePagePrint::OnFirstSheet() {

@@ -33,8 +33,8 @@ class CBackstagePagePrint : public CQORPRibbonBackstagePage {
   int GetCopies() const { return m_nCopies; }
 
   BOOL OnInitDialog() override;
-  void OnOK() override;      // Enter in one of the two number edits
-  void OnCancel() override {}  // Esc belongs to the backstage
+  // Enter in the page-range or the go-to edit commits its text (message 2057 with the edit's id).
+  BOOL PreTranslateMessage(MSG* pMsg) override;
 
  protected:
   afx_msg void OnPrint();

@@ -9,6 +9,7 @@
 #include <cairo.h>
 
 #include <wx/filename.h>
+#include <wx/uiaction.h>
 #include <wx/window.h>
 
 #include <afxwin.h>
@@ -118,10 +119,35 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   lwmfc::SimulateSelection(f.page.GetDlgItem(1045), 1);
   EXPECT_EQ(Text(&f.page, 1048), L"2");
   EXPECT_EQ(Text(&f.page, 1049), L"/3");
-  // A sheet number out of range leaves the sheet and rewrites the edit.
+  // A sheet number out of range leaves the sheet and rewrites the edit; Enter in the edit commits
+  // it (the key reaches the page before the edit, as every key of the page's windows does).
+  auto enterIn = [&](int id) {
+    MSG msg{f.page.GetDlgItem(id)->GetSafeHwnd(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    return f.page.PreTranslateMessage(&msg);
+  };
   f.page.GetDlgItem(1048)->SetWindowText(L"4");
-  f.page.SendMessage(2057, 1048, 0);
+  EXPECT_TRUE(enterIn(1048));
   EXPECT_EQ(Text(&f.page, 1048), L"2");
+  f.page.GetDlgItem(1048)->SetWindowText(L"3");
+  EXPECT_TRUE(enterIn(1048));
+  EXPECT_EQ(Text(&f.page, 1048), L"3");
+  EXPECT_FALSE(enterIn(1040)) << "Enter in the copies edit is not a page number";
+  {  // A real Enter key typed into the focused go-to edit.
+    f.page.GetDlgItem(1048)->SetWindowText(L"1");
+    f.page.GetDlgItem(1048)->SetFocus();
+    guitest::PumpUntil([&] { return CWnd::GetFocus() == f.page.GetDlgItem(1048); }, 2000);
+    wxUIActionSimulator sim;
+    sim.Char(WXK_RETURN);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return preview.m_model.CurrentSheet() == 0; }, 3000)) << "Enter typed";
+  }
+  // A range typed into the custom edit: pages 2, 4 and 9 on one sheet of four.
+  lwmfc::SimulateSelection(f.page.GetDlgItem(1043), 2);
+  EXPECT_TRUE(f.page.GetDlgItem(1044)->IsWindowVisible());
+  f.page.GetDlgItem(1044)->SetWindowText(L"2, 4, 9");
+  EXPECT_TRUE(enterIn(1044));
+  EXPECT_EQ(preview.m_model.Pages(), (std::vector<int>{1, 3, 8}));
+  EXPECT_EQ(Text(&f.page, 1049), L"/1");
+  EXPECT_EQ(Text(&f.page, 1048), L"1");
 
   // Odd pages: five pages, two sheets of four; the sheet in view is clamped.
   lwmfc::SimulateSelection(f.page.GetDlgItem(1043), 3);

@@ -7,6 +7,9 @@
 #include <AppPrinter.h>
 #include <PrintJob.h>
 #include <PrinterPropertiesDlg.h>
+
+#include "LeafwrightView.h"
+#include "MainFrame.h"
 #include <quirebook/PublicationDoc.h>
 
 namespace {
@@ -195,7 +198,13 @@ void CBackstagePagePrint::OnPageChoiceChanged() {
   if (sel < 0) return;
   CString range;
   GetDlgItemText(IDC_PAGE_RANGE, range);
-  const std::vector<int> selected = m_getSelectedPages ? m_getSelectedPages() : std::vector<int>{};
+  std::vector<int> selected;
+  if (m_getSelectedPages) {
+    selected = m_getSelectedPages();
+  } else if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) {
+    // Until the page thumbnails can be selected, the current pages are the page in view.
+    if (CLeafwrightView* view = frame->GetLeafwrightView()) selected.push_back(view->GetPageIndex());
+  }
   m_preview.m_model.SetPages(CPrintPageModel::PagesForChoice(sel, PageCount(), selected, std::wstring(range.GetString())));
   m_preview.UpdatePreview();
   const int show = sel == kPrintCustom ? SW_SHOW : SW_HIDE;

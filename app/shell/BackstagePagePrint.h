@@ -21,7 +21,7 @@ class CBackstagePagePrint : public CQORPRibbonBackstagePage {
   static constexpr COLORREF kTitleColor = RGB(0x5E, 0x5E, 0x5E);
 
   // Where the page finds the document and the selected pages (default: the main window's
-  // active document; no selection).
+  // active document and the page its view shows).
   std::function<Quirebook::CPublicationDoc*()> m_getDocument;
   std::function<std::vector<int>()> m_getSelectedPages;
 

@@ -19,6 +19,7 @@
 
 #include "LeafwrightApp.h"
 #include "LeafwrightDoc.h"
+#include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "PdfFixtures.h"
 #include "QorpDrawHelpers.h"
@@ -251,6 +252,9 @@ class CScriptedApp : public CLeafwrightApp {
         Check(Backstage().GetShownPage() == &print, "the Print page shows");
         Check(print.GetPreview().IsWorkerRunning(), "its preview worker runs");
         Check(print.GetPreview().m_model.Pages() == std::vector<int>{0, 1}, "with all pages of the document");
+        Frame()->GetLeafwrightView()->GoToPage(1);
+        lwmfc::SimulateSelection(print.GetDlgItem(1043), 1);  // "Print Current Page(s)"
+        Check(print.GetPreview().m_model.Pages() == std::vector<int>{1}, "the current pages: the page in view");
         Check(Backstage().ClickItem(ItemIndex(IDS_TAB_RECENT)) != FALSE, "back to Recent");
         Check(!print.GetPreview().IsWorkerRunning(), "leaving the Print page stops the worker");
         Check(Backstage().ClickItem(ItemIndex(ID_APP_EXIT)) != FALSE, "Exit is clicked");

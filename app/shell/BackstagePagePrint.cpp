@@ -295,9 +295,15 @@ void CBackstagePagePrint::OnPrinterProperties() {
 }
 
 void CBackstagePagePrint::OnPrint() {
+  if (!GetAppPrinter().HasPrinter()) return;
+  if (PrintTo(nullptr) < 0) MessageBox(L"The document could not be printed.", L"Print", MB_OK | MB_ICONEXCLAMATION);
+}
+
+int CBackstagePagePrint::PrintTo(const wchar_t* lpszOutput) {
   CAppPrinter& printer = GetAppPrinter();
   Quirebook::CPublicationDoc* doc = Document();
-  if (!printer.HasPrinter() || !doc) return;
+  if (!doc) return -1;
+  CWaitCursor wait;
   // The preview worker must not load and empty pages while the print worker does.
   m_preview.StopWorker();
   BOOL ok = FALSE;
@@ -311,12 +317,12 @@ void CBackstagePagePrint::OnPrint() {
   layout.nColumns = m_preview.m_model.Columns();
   layout.pages = m_preview.m_model.Pages();
   HDC dc = CreateDCW(nullptr, printer.Current().c_str(), nullptr, &dm);
-  DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", nullptr, nullptr, 0};
+  DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", lpszOutput, nullptr, 0};
   const int sheets = dc ? PrintSheets(doc, layout, dc, info) : -1;
   if (dc) DeleteDC(dc);
-  if (sheets < 0) MessageBox(L"The document could not be printed.", L"Print", MB_OK | MB_ICONEXCLAMATION);
   if (m_bActive) {
     m_preview.UpdatePreview();
     m_preview.StartWorker();
   }
+  return sheets;
 }

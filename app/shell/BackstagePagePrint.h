@@ -30,6 +30,11 @@ class CBackstagePagePrint : public CQORPRibbonBackstagePage {
   BOOL OnKillActive() override;
 
   CPrintPreviewWnd& GetPreview() { return m_preview; }
+  // Prints the pages, copies and pages per sheet chosen on the page with the program's printer
+  // settings, into the file lpszOutput (PDF, or PostScript for ".ps") or, when null, to the
+  // printer. The preview worker is stopped meanwhile and started again. The sheets printed, or
+  // -1 when printing failed.
+  int PrintTo(const wchar_t* lpszOutput);
   int GetCopies() const { return m_nCopies; }
 
   BOOL OnInitDialog() override;

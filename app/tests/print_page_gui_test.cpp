@@ -22,6 +22,8 @@
 #include <Themes.h>
 #include <resource.h>
 
+#include <TestSupport.h>
+
 #include "GuiTestHarness.h"
 #include "PrintTestKit.h"
 
@@ -153,6 +155,21 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   lwmfc::SimulateSelection(f.page.GetDlgItem(1043), 3);
   EXPECT_EQ(preview.m_model.Pages(), (std::vector<int>{0, 2, 4, 6, 8}));
   EXPECT_EQ(Text(&f.page, 1049), L"/2");
+
+  // Printed into a file with the page's choices: odd pages (1, 3, 5, 7, 9) at 4 per sheet give
+  // two sheets; the preview worker runs again afterwards.
+  {
+    lwtest::TempDir dir;
+    const std::wstring out = (dir / "odd.pdf").wstring();
+    EXPECT_EQ(f.page.PrintTo(out.c_str()), 2);
+    EXPECT_TRUE(preview.IsWorkerRunning());
+    FILE* p = popen(("pdfinfo '" + (dir / "odd.pdf").string() + "'").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buf[2048] = {};
+    const size_t n = fread(buf, 1, sizeof buf - 1, p);
+    pclose(p);
+    EXPECT_NE(std::string(buf, n).find("Pages:           2\n"), std::string::npos) << buf;
+  }
 
   // Leaving stops the worker; showing again restarts it with all pages on the first sheet.
   f.page.OnKillActive();

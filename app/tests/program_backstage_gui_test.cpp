@@ -252,6 +252,28 @@ class CScriptedApp : public CLeafwrightApp {
         Check(Backstage().GetShownPage() == &print, "the Print page shows");
         Check(print.GetPreview().IsWorkerRunning(), "its preview worker runs");
         Check(print.GetPreview().m_model.Pages() == std::vector<int>{0, 1}, "with all pages of the document");
+        lwmfc::SimulateSelection(print.GetDlgItem(1045), 1);  // 4 pages per sheet: both on one sheet
+        shown = std::chrono::steady_clock::now();
+        break;
+      }
+      case 5: {
+        // Photographed once both pages are on the sheet; its titles and texts read at 4.5:1.
+        CBackstagePagePrint& print = Frame()->GetPrintPage();
+        const auto since = std::chrono::steady_clock::now() - shown;
+        if (print.GetPreview().GetPlacedPages() < 2 || since < std::chrono::milliseconds(500)) {
+          if (since < std::chrono::seconds(20)) return --step, TRUE;
+          std::fprintf(stderr, "placed %d, sheet %p, worker %d\n", print.GetPreview().GetPlacedPages(),
+                       static_cast<const void*>(print.GetPreview().GetSheet()), print.GetPreview().IsWorkerRunning() ? 1 : 0);
+          Check(false, "the preview shows both pages");
+        }
+        const std::string png = Screenshot("backstage-print-silver.png");
+        for (int id : {1000, 1001, 1004, 1057}) {
+          CRect rc;
+          print.GetDlgItem(id)->GetWindowRect(&rc);
+          const double k = InkContrast(png, rc);
+          if (k < 4.5) std::fprintf(stderr, "print page text %d: %.2f\n", id, k);
+          Check(k >= 4.5, "the Print page's texts read at 4.5:1");
+        }
         Frame()->GetLeafwrightView()->GoToPage(1);
         lwmfc::SimulateSelection(print.GetDlgItem(1043), 1);  // "Print Current Page(s)"
         Check(print.GetPreview().m_model.Pages() == std::vector<int>{1}, "the current pages: the page in view");
@@ -271,7 +293,7 @@ class CScriptedApp : public CLeafwrightApp {
   }
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
-    Check(step >= 5, "every step ran");
+    Check(step >= 6, "every step ran");
     Check(g_messageBoxes.size() == 1, "one message box");
     return g_failures == 0 ? 0 : 3;
   }

@@ -18,7 +18,7 @@ void UpdateViews(CWorkspaceDoc* doc, LPARAM hint, CRenderPage* page) {
 
 }  // namespace
 
-void SetViewEventSender(ViewEventSender sender) { g_viewEventSender = sender; }
+ViewEventSender SetViewEventSender(ViewEventSender sender) { return g_viewEventSender.exchange(sender); }
 
 void SendViewEvent(CWorkspaceDoc* doc, int event, long value) {
   const ViewEventSender sender = g_viewEventSender;

@@ -120,7 +120,7 @@ void RelayoutFromCharacter(CEditableTextObj& text, int index) {
   text.RecalcuLayout(row > 0 ? row - 1 : 0);
 }
 
-void SetCaretHolderLookup(CaretHolderLookup lookup) { g_caretHolderLookup = lookup; }
+CaretHolderLookup SetCaretHolderLookup(CaretHolderLookup lookup) { return g_caretHolderLookup.exchange(lookup); }
 
 ITextCaretHolder* FindCaretHolderEditing(Vectorloom::CWorkspaceDoc* doc, const Vectorloom::CRenderBaseObj* text) {
   const CaretHolderLookup lookup = g_caretHolderLookup;

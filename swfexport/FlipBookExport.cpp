@@ -71,7 +71,7 @@ bool CopyBrowserRuntime(const std::string& folder) {
   for (const fs::directory_entry& e : fs::directory_iterator(from, ec)) {
     if (!e.is_regular_file(ec)) continue;
     const std::string name = e.path().filename().string();
-    const bool wanted = name.ends_with(".js") || name.ends_with(".wasm");
+    const bool wanted = name.ends_with(".js") || name.ends_with(".wasm") || name.starts_with("LICENSE");
     if (wanted && !fs::copy_file(e.path(), fs::path(to) / name, fs::copy_options::overwrite_existing, ec)) return false;
   }
   return !ec;

@@ -77,7 +77,27 @@ void WalkObjects(PageBuild& build, const Vectorloom::CRenderBaseObjectList& list
 
 bool WritePageMovie(SwfExportContext& context, int pageIndex, const std::string& path) {
   Quirebook::CPublicationDoc* doc = context.Document();
-  if (!doc || pageIndex < 0 || pageIndex >= doc->GetPagesCount()) return false;
+  if (!doc || pageIndex < 0 || pageIndex >= doc->GetPagesCount() || !doc->GetDrawingPage(pageIndex)) return false;
+  SWFMovie movie = NewPageMovie(*doc);
+  if (!movie) return false;
+  const bool saved = AddPageObjects(context, pageIndex, movie) && SWFMovie_save(movie, path.c_str()) > 0;
+  destroySWFMovie(movie);
+  return saved;
+}
+
+SWFMovie NewPageMovie(const Quirebook::CPublicationDoc& document) {
+  const auto docSize = document.GetDocLogSize(Vectorloom::UNIT_POINT);
+  SWFMovie movie = newSWFMovieWithVersion(8);
+  if (!movie) return nullptr;
+  SWFMovie_setBackground(movie, 255, 255, 255);
+  SWFMovie_setDimension(movie, docSize.cx, docSize.cy);
+  SWFMovie_setRate(movie, 20);
+  return movie;
+}
+
+bool AddPageObjects(SwfExportContext& context, int pageIndex, SWFMovie movie) {
+  Quirebook::CPublicationDoc* doc = context.Document();
+  if (!doc || !movie || pageIndex < 0 || pageIndex >= doc->GetPagesCount()) return false;
   Quirebook::CDrawingPage* page = doc->GetDrawingPage(pageIndex);
   if (!page) return false;
   auto lock = doc->LockContent();
@@ -86,11 +106,6 @@ bool WritePageMovie(SwfExportContext& context, int pageIndex, const std::string&
 
   const auto docSize = doc->GetDocLogSize(Vectorloom::UNIT_POINT);
   const auto pageSize = page->GetPageSize(Vectorloom::UNIT_POINT);
-  SWFMovie movie = newSWFMovieWithVersion(8);
-  if (!movie) return false;
-  SWFMovie_setBackground(movie, 255, 255, 255);
-  SWFMovie_setDimension(movie, docSize.cx, docSize.cy);
-  SWFMovie_setRate(movie, 20);
 
   PageBuild build;
   build.context = &context;
@@ -116,9 +131,7 @@ bool WritePageMovie(SwfExportContext& context, int pageIndex, const std::string&
     page->Clear();
     page->SetPageContentLoaded(0);
   }
-  const bool saved = SWFMovie_save(movie, path.c_str()) > 0;
-  destroySWFMovie(movie);
-  return saved;
+  return true;
 }
 
 }  // namespace QorSWFExportingLib

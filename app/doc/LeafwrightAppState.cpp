@@ -26,9 +26,9 @@ LeafwrightViewMetrics LeafwrightViewMetricsOf(const CWorkspaceView* view) {
   LeafwrightViewMetrics m;
   if (!view) return m;
   m.zoomPercent = view->GetZoom();
-  const CPoint origin = view->GetPageOriginOnClient();
-  m.originX = origin.x;
-  m.originY = origin.y;
+  // Where the page lies among the view's logical (scrolled) points, as ReDrawContent takes them.
+  m.originX = view->GetPageRect().left;
+  m.originY = view->GetPageRect().top;
   return m;
 }
 

@@ -33,7 +33,8 @@ struct LeafwrightViewMetrics {
   int originY = 0;
 };
 
-// A view's zoom and page origin in client pixels (100 %, origin 0 without a view).
+// A view's zoom and where its page lies in the view's logical (scrolled) points (100 %, origin 0
+// without a view).
 LeafwrightViewMetrics LeafwrightViewMetricsOf(const Vectorloom::CWorkspaceView* view);
 // The kind of a view's active tool (None for the selection tool or without a view).
 eLeafwrightTool LeafwrightToolOf(const Vectorloom::CWorkspaceView* view);

@@ -5,27 +5,29 @@
 
 namespace {
 
-// The backstage's items from top to bottom (IDS_TAB_* are the tabs). Captions come from the
-// string table like every command's; these stand in where it has none.
+// The backstage's items from top to bottom: commands, and tabs showing one of the frame's pages
+// (a page at its size in the view; 0: the view's room). Captions come from the string table
+// like every command's; these stand in where it has none.
+enum BackstagePage { kCommand, kRecentPage, kPrintPage };
 struct BackstageItem {
   UINT nId;
   const wchar_t* pszCaption;
   const wchar_t* pszDescription;
+  BackstagePage nPage;
+  int cxPage, cyPage;
 };
 const BackstageItem kBackstageItems[] = {
-    {ID_FILE_NEW, L"&New", L"Create a new document"},
-    {ID_FILE_OPEN, L"&Open", L"Open a PDF or a Leafwright document"},
-    {ID_FILE_SAVE, L"&Save", L"Save the document"},
-    {ID_FILE_SAVE_AS, L"Save &As", L"Save the document under a new name"},
-    {ID_SAVE_AS_PDF, L"Save As PDF", L"Publish the document as a PDF file"},
-    {ID_SAVE_AS_FLIPBOOK, L"Save As Page-Flip Publication", L"Publish the document as a page-flip book"},
-    {IDS_TAB_RECENT, L"Recent", L"The documents opened lately"},
-    {IDS_TAB_PRINT, L"Print", L"Print the document, several pages to a sheet"},
-    {ID_APP_OPTIONS, L"Op&tions", L"Settings of the program"},
-    {ID_APP_EXIT, L"Exit", L"Close the program"},
+    {ID_FILE_NEW, L"&New", L"Create a new document", kCommand, 0, 0},
+    {ID_FILE_OPEN, L"&Open", L"Open a PDF or a Leafwright document", kCommand, 0, 0},
+    {ID_FILE_SAVE, L"&Save", L"Save the document", kCommand, 0, 0},
+    {ID_FILE_SAVE_AS, L"Save &As", L"Save the document under a new name", kCommand, 0, 0},
+    {ID_SAVE_AS_PDF, L"Save As PDF", L"Publish the document as a PDF file", kCommand, 0, 0},
+    {ID_SAVE_AS_FLIPBOOK, L"Save As Page-Flip Publication", L"Publish the document as a page-flip book", kCommand, 0, 0},
+    {IDS_TAB_RECENT, L"Recent", L"The documents opened lately", kRecentPage, 650, 400},
+    {IDS_TAB_PRINT, L"Print", L"Print the document, several pages to a sheet", kPrintPage, 0, 0},
+    {ID_APP_OPTIONS, L"Op&tions", L"Settings of the program", kCommand, 0, 0},
+    {ID_APP_EXIT, L"Exit", L"Close the program", kCommand, 0, 0},
 };
-// The Recent page's size in the view.
-constexpr int kRecentPageWidth = 650, kRecentPageHeight = 400;
 
 void FillCaption(CQORPControl* p, const wchar_t* pszCaption, const wchar_t* pszDescription) {
   if (!p) return;
@@ -49,10 +51,15 @@ BOOL CMainFrame::CreateBackstage() {
 
 void CMainFrame::FillBackstage() {
   for (const BackstageItem& item : kBackstageItems) {
-    CQORPControl* p = item.nId == IDS_TAB_RECENT
-                          ? m_wndBackstage.AddTab(&m_pageRecent, IDS_TAB_RECENT, kRecentPageWidth, kRecentPageHeight)
-                      : item.nId == IDS_TAB_PRINT ? m_wndBackstage.AddTab(&m_pagePrint, IDS_TAB_PRINT)
-                                                  : m_wndBackstage.AddCommand(static_cast<int>(item.nId));
+    // A page of the frame (a property page: the view makes it and tells it when it shows).
+    CWnd* pPage = nullptr;
+    switch (item.nPage) {
+      case kRecentPage: pPage = &m_pageRecent; break;
+      case kPrintPage: pPage = &m_pagePrint; break;
+      case kCommand: break;
+    }
+    CQORPControl* p = pPage ? m_wndBackstage.AddTab(pPage, static_cast<int>(item.nId), item.cxPage, item.cyPage)
+                            : m_wndBackstage.AddCommand(static_cast<int>(item.nId));
     FillCaption(p, item.pszCaption, item.pszDescription);
   }
 }

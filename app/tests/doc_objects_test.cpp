@@ -602,3 +602,27 @@ TEST(ClipboardFormat, RegisteredOnceUnderTheProgramsName) {
   ASSERT_GT(GetClipboardFormatNameW(id, name, 64), 0);
   EXPECT_EQ(std::wstring(name), L"Norvane Leafwright");
 }
+
+namespace {
+
+TEST(OccurArea, IsInTheViewsLogicalPointsWhateverTheScroll) {
+  // A 10 x 10 shape at (20, 30) on a page placed at (40, 50) of the view at 200 %; the area
+  // stays where the page lies among the view's logical points when the view scrolls.
+  Ref<CPageShapeObj> shape(MakeShape(0, 0, 10, 10, L"S"));
+  shape->SetStrokeOutlineFlag(0);
+  shape->SetTransMatrix(CQorTransMatrix::Translation(20, 30), true);
+  MetricsView view(200, 40, 50);
+  const RECT still = shape->CalcuObjectOccurArea(&view, 0);
+  EXPECT_EQ(still.left, 40 + 40);
+  EXPECT_EQ(still.top, 50 + 60);
+  view.SetScrollSizes(MM_TEXT, CSize(2000, 2000));
+  view.ScrollToPosition(CPoint(30, 20));
+  ASSERT_EQ(view.GetDeviceScrollPosition(), CPoint(30, 20));
+  const RECT scrolled = shape->CalcuObjectOccurArea(&view, 0);
+  EXPECT_EQ(scrolled.left, still.left);
+  EXPECT_EQ(scrolled.top, still.top);
+  EXPECT_EQ(scrolled.right, still.right);
+  EXPECT_EQ(scrolled.bottom, still.bottom);
+}
+
+}  // namespace

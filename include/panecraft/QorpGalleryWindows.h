@@ -60,16 +60,6 @@ wxWindow* QORPGetSpinEditTextWindow(wxWindow* pSpinWindow);
 // The spin edit window's arrows, in its client coordinates.
 CRect QORPGetSpinArrowRect(wxWindow* pSpinWindow, BOOL bUp);
 
-// A colour split button: an icon (pixels 0xAARRGGBB; a plain square when empty) with a bar of
-// the control's colour, the caption, and an arrow that opens the pop-up bar. The window repaints
-// when the control's colour changes (seen at the next idle pass).
-wxWindow* QORPCreateColorButtonWindow(CQORPControlPopupColor* pControl, wxWindow* pParent,
-                                      const std::vector<uint32_t>& icon, int cxIcon, int cyIcon);
-// The colour the button window shows now (0xFFFFFFFF for a window that is not one).
-COLORREF QORPGetColorButtonShownColor(wxWindow* pButtonWindow);
-// The arrow part of the button window, in its client coordinates.
-CRect QORPGetColorButtonArrowRect(wxWindow* pButtonWindow);
-
 // Fills a colour drop-down: the toolkit's button 9948, the gallery nGalleryId over pColors and
 // the "More Colors" command nMoreId with its caption.
 void QORPFillPopupColorBar(CQORPControlPopupColor* pControl, int nGalleryId, CQORPControlGalleryItems* pColors,

@@ -20,13 +20,14 @@ CCustomPathObj* CreateImageObject(CWorkspaceDoc* pDoc, CBitmapResObj* pRes, floa
 
 // The picture file as an external resource known by its path, size and time; one already used on
 // a page of the document with the same triple and a picture is reused. Null when the file cannot
-// be read or decoded. The caller gets a reference.
+// be read or decoded, or is larger than 256 MB. The caller gets a reference.
 CExternalBmpResObj* LoadExternalBitmapRes(CWorkspaceDoc* pDoc, const wchar_t* lpszPath);
 
 // Decodes a packed DIB: a BITMAPINFOHEADER (or a larger V4/V5 header), the bit masks and colour
 // table it announces, then the pixels. Null for a header that is short, of an unknown size, of
-// another bit count than 1, 4, 8, 16, 24 or 32, of no or an oversized extent, or whose tables
-// reach past the data. The caller owns the bitmap.
+// another bit count than 1, 4, 8, 16, 24 or 32, of no extent, wider or taller than 32768 or of
+// more than 2^26 pixels, whose tables reach past the data, or whose uncompressed rows are not all
+// there. The caller owns the bitmap.
 Gdiplus::Bitmap* DecodePackedDib(const uint8_t* pData, size_t nSize);
 
 // An external resource for the DIB, named by a hash of its bytes (so that pasting the same

@@ -42,22 +42,29 @@ class CTransformRenderObjsAction : public CBaseEditAction {
   std::vector<Item> m_items;  // one reference each; a group before its members
 };
 
-// Saves the object list of a page (which objects it holds, in which order).
+// Changes the object list of a page (which objects it holds, in which order). Undo and Redo put
+// back the list before or after the change. Objects that came onto the page since without a step
+// of their own (a video clip) stay on it: each goes back in front of the object it stood in
+// front of, or behind the one it stood behind.
 class CChangePageObjectsAction : public CBaseEditAction {
  public:
   // Saves the page's current list.
   CChangePageObjectsAction(const CString& name, CRenderPage* pPage);
   ~CChangePageObjectsAction() override;
 
+  // Gives the page this list (the change) and saves it.
+  void SetPageObjects(const std::vector<CRenderBaseObj*>& objects);
+
   int Undo(CWorkspaceDoc* pDoc) override;
   int Redo(CWorkspaceDoc* pDoc) override;
   CRenderPage* GetPage() const { return m_pPage; }
 
  private:
-  void Exchange(CWorkspaceDoc* pDoc);
+  void Show(int state, CWorkspaceDoc* pDoc);
   CString m_strName;
   CRenderPage* m_pPage;  // one reference
-  CRenderBaseObjectList m_saved;
+  CRenderBaseObjectList m_states[2];  // before and after the change
+  int m_nShown = 0;
 };
 
 // Stacking order.
@@ -91,9 +98,9 @@ int MirrorRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBa
 // keeping their top-left corner. An object of zero extent in a direction keeps it.
 int MakeRenderObjectsSameSize(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseObjectList& selection,
                               const CRenderBaseObj* pReference, int kind);
-// Turns each selected object about the centre of its bounds to the angle (degrees, 0 to 359).
+// Turns each selected object about the centre of its own box to the angle (degrees, 0 to 359).
 int RotateRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseObjectList& selection, int angle);
-// The turn about the centre of the object's bounds that brings it to the angle; false when it
+// The turn about the centre of the object's own box that brings it to the angle; false when it
 // stands at that angle already.
 bool RotationToAngle(const CRenderBaseObj& obj, int angle, CQorTransMatrix& m);
 // Takes the selected objects off the page.

@@ -319,7 +319,13 @@ class CPreviewChangeRenderPropertiesSence : public CBasePreviewScene {
  public:
   CPreviewChangeRenderPropertiesSence() : m_action(CString()) {}
 
+  ~CPreviewChangeRenderPropertiesSence() override { ReleaseRefObj(m_pPage); }
+
   int Backup(CWorkspaceDoc*, CRenderPage* pPage, const CRenderBaseObjectList& selection) override {
+    CRenderPage* page = AddRefObj(pPage);
+    ReleaseRefObj(m_pPage);
+    m_pPage = page;
+    m_selection = selection;
     if (!pPage) return 1;
     CRenderBaseObjectList objects;
     CollectSelectedPageObjects(*pPage, selection, objects);
@@ -332,9 +338,18 @@ class CPreviewChangeRenderPropertiesSence : public CBasePreviewScene {
   }
 
   Action& GetAction() { return m_action; }
+  // Whether Backup was made for this page and this selection (the same objects in the same order).
+  bool IsBackupOf(const CRenderPage* pPage, const CRenderBaseObjectList& selection) const {
+    if (pPage != m_pPage || selection.GetCount() != m_selection.GetCount()) return false;
+    for (int i = 0; i < selection.GetCount(); ++i)
+      if (selection[i] != m_selection[i]) return false;
+    return true;
+  }
 
  private:
   Action m_action;
+  CRenderPage* m_pPage = nullptr;  // one reference
+  CRenderBaseObjectList m_selection;
 };
 
 IMPLEMENT_DYNAMIC_T(CPreviewChangeRenderPropertiesSence, Action, CBasePreviewScene)

@@ -112,7 +112,7 @@ class CWorkspaceView : public COriginalView {
   // The page shown and edited (one reference held); null for none. A new page deselects all and
   // fits the scroll sizes.
   CRenderPage* GetRenderPage() const { return m_pRenderPage; }
-  void SetRenderPage(CRenderPage* pPage);
+  virtual void SetRenderPage(CRenderPage* pPage);
 
   // Selection (one reference held per selected object; top-level objects of the page).
   int GetSelectedObjectsCount() const { return m_selList.GetCount(); }

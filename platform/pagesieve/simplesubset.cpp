@@ -397,9 +397,11 @@ bool SubsetType1(const uint8_t* data, size_t size, int length1, int length2, int
                plain.begin() + static_cast<std::ptrdiff_t>(entries[i].end));
   cut.insert(cut.end(), plain.begin() + static_cast<std::ptrdiff_t>(entriesEnd), plain.end());
 
-  // Readers take an encrypted part whose first four bytes are hex digits for hexadecimal; the
-  // four leading bytes are free, so a first byte that would encrypt to a digit is changed.
-  if (HexValue(static_cast<uint8_t>(cut[0] ^ (kEexecKey >> 8))) >= 0) cut[0] = 0;
+  // Readers take an encrypted part whose first four bytes are hex digits for hexadecimal, and
+  // skip white space after eexec; the four leading bytes are free, so a first byte that would
+  // encrypt to a digit or to white space is changed.
+  const uint8_t first = static_cast<uint8_t>(cut[0] ^ (kEexecKey >> 8));
+  if (HexValue(first) >= 0 || IsSpace(first)) cut[0] = 0;
   const std::vector<uint8_t> secret = Encrypt(cut, kEexecKey);
   out->program.assign(data, data + length1);
   out->program.insert(out->program.end(), secret.begin(), secret.end());

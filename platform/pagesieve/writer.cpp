@@ -691,8 +691,30 @@ struct Writer {
     if (p.fill_on) s += Num(Unit(p.fill_rgba[0])) + " " + Num(Unit(p.fill_rgba[1])) + " " + Num(Unit(p.fill_rgba[2])) + " rg\n";
     if (p.stroke_on) {
       s += Num(Unit(p.stroke_rgba[0])) + " " + Num(Unit(p.stroke_rgba[1])) + " " + Num(Unit(p.stroke_rgba[2])) + " RG\n";
-      const double w = p.line_style ? p.line_style->width : 1.0;
-      s += Num(std::isfinite(w) && w >= 0 ? w : 1.0) + " w 10 M\n";
+      const PdfSaveLineStyle* ls = p.line_style;
+      const double w = ls ? ls->width : 1.0;
+      const double miter = ls && std::isfinite(ls->miter_limit) && ls->miter_limit >= 1 ? ls->miter_limit : 10.0;
+      s += Num(std::isfinite(w) && w >= 0 ? w : 1.0) + " w " + Num(miter) + " M\n";
+      if (ls && (ls->line_cap == 1 || ls->line_cap == 2)) s += std::to_string(ls->line_cap) + " J\n";
+      if (ls && (ls->line_join == 1 || ls->line_join == 2)) s += std::to_string(ls->line_join) + " j\n";
+      if (ls && ls->dash_count > 0 && ls->dash_count <= kPdfSaveMaxDashes) {
+        std::string array;
+        double total = 0;
+        bool ok = true;
+        for (int i = 0; ok && i < ls->dash_count; ++i) {
+          const float d = ls->dashes[i];
+          ok = std::isfinite(d) && d >= 0;
+          total += ok ? d : 0;
+          array += (i ? " " : "") + Num(d);
+        }
+        if (ok && total > 0) {
+          // The phase within one period of the pattern (twice the list when it is odd).
+          const double period = ls->dash_count % 2 ? 2 * total : total;
+          double phase = std::isfinite(ls->dash_phase) ? std::fmod(double(ls->dash_phase), period) : 0;
+          if (phase < 0) phase += period;
+          s += "[" + array + "] " + Num(phase) + " d\n";
+        }
+      }
     }
     for (int i = 0; p.segments && i < p.segment_count; ++i) {
       const PdfPathSegment& g = p.segments[i];

@@ -20,8 +20,12 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-// Pictures larger than this each way are refused before anything is allocated.
+// Pictures larger than this each way, or of more pixels than this in all, are refused before
+// anything is allocated.
 constexpr int32_t kMaxDibExtent = 32768;
+constexpr uint64_t kMaxDibPixels = uint64_t{1} << 26;
+// Picture files larger than this are not read.
+constexpr int64_t kMaxPictureFileBytes = int64_t{256} << 20;
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
 
 Gdiplus::Bitmap* DecodeBytes(const uint8_t* data, size_t size) {
@@ -63,7 +67,7 @@ CExternalBmpResObj* LoadExternalBitmapRes(CWorkspaceDoc* pDoc, const wchar_t* lp
   if (!lpszPath || !*lpszPath) return nullptr;
   const std::string path = lw::WideToUtf8(lpszPath);
   struct stat st {};
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxPictureFileBytes) return nullptr;
   const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(st.st_size), 0xFFFFFFFFu));
   const int64_t time = static_cast<int64_t>(st.st_mtime);
   const CString name(lpszPath);
@@ -100,6 +104,8 @@ Gdiplus::Bitmap* DecodePackedDib(const uint8_t* pData, size_t nSize) {
   if (planes != 1 || width <= 0 || width > kMaxDibExtent || height == 0 || height < -kMaxDibExtent ||
       height > kMaxDibExtent)
     return nullptr;
+  const uint64_t rows = static_cast<uint64_t>(height < 0 ? -static_cast<int64_t>(height) : height);
+  if (static_cast<uint64_t>(width) * rows > kMaxDibPixels) return nullptr;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return nullptr;
   if (compression != kBiRgb && compression != kBiBitfields && compression != kBiRle8 && compression != kBiRle4)
     return nullptr;
@@ -119,7 +125,6 @@ Gdiplus::Bitmap* DecodePackedDib(const uint8_t* pData, size_t nSize) {
   // Uncompressed rows must all be there.
   if (compression == kBiRgb || compression == kBiBitfields) {
     const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
-    const uint64_t rows = static_cast<uint64_t>(height < 0 ? -static_cast<int64_t>(height) : height);
     if (stride * rows > nSize - tables) return nullptr;
   }
   // A bitmap file is the DIB behind a 14-byte file header that tells where the pixels start.

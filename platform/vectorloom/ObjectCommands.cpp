@@ -78,30 +78,61 @@ int CTransformRenderObjsAction::Redo(CWorkspaceDoc* pDoc) {
 
 CChangePageObjectsAction::CChangePageObjectsAction(const CString& name, CRenderPage* pPage)
     : CBaseEditAction(CString(L"Undo ") + name), m_strName(name), m_pPage(AddRefObj(pPage)) {
-  if (m_pPage) m_saved = m_pPage->GetRenderObjectList();
+  if (m_pPage) m_states[0] = m_states[1] = m_pPage->GetRenderObjectList();
 }
 
 CChangePageObjectsAction::~CChangePageObjectsAction() {
-  m_saved.RemoveAllElements();
+  m_states[0].RemoveAllElements();
+  m_states[1].RemoveAllElements();
   ReleaseRefObj(m_pPage);
 }
 
-void CChangePageObjectsAction::Exchange(CWorkspaceDoc* pDoc) {
+void CChangePageObjectsAction::SetPageObjects(const std::vector<CRenderBaseObj*>& objects) {
+  CRenderBaseObjectList list;
+  for (CRenderBaseObj* obj : objects) list.AddElement(obj);
+  m_states[1] = list;
+  if (m_pPage) m_pPage->GetRenderObjectList() = list;
+  m_nShown = 1;
+}
+
+void CChangePageObjectsAction::Show(int state, CWorkspaceDoc* pDoc) {
   if (!m_pPage) return;
-  CRenderBaseObjectList current = m_pPage->GetRenderObjectList();
-  m_pPage->GetRenderObjectList() = m_saved;
-  m_saved = current;
+  const CRenderBaseObjectList& known = m_states[m_nShown];
+  const CRenderBaseObjectList& target = m_states[state];
+  const CRenderBaseObjectList current = m_pPage->GetRenderObjectList();
+  std::vector<CRenderBaseObj*> result(target.begin(), target.end());
+  auto inResult = [&](CRenderBaseObj* obj) { return std::find(result.begin(), result.end(), obj) != result.end(); };
+  for (int i = 0; i < current.GetCount(); ++i) {
+    CRenderBaseObj* obj = current[i];
+    if (known.Find(obj) >= 0 || inResult(obj)) continue;
+    // Came since: in front of the nearest object behind it that is kept, else behind the nearest
+    // kept object in front of it, else at the back.
+    auto at = result.end();
+    bool placed = false;
+    for (int j = i + 1; j < current.GetCount() && !placed; ++j)
+      if ((at = std::find(result.begin(), result.end(), current[j])) != result.end()) placed = true;
+    for (int j = i - 1; j >= 0 && !placed; --j)
+      if ((at = std::find(result.begin(), result.end(), current[j])) != result.end()) {
+        ++at;
+        placed = true;
+      }
+    result.insert(placed ? at : result.begin(), obj);
+  }
+  CRenderBaseObjectList list;
+  for (CRenderBaseObj* obj : result) list.AddElement(obj);
+  m_pPage->GetRenderObjectList() = list;
+  m_nShown = state;
   if (pDoc) pDoc->UpdateAllViews(nullptr, 2, CWorkspaceDoc::PageHint(m_pPage));
 }
 
 int CChangePageObjectsAction::Undo(CWorkspaceDoc* pDoc) {
-  Exchange(pDoc);
+  Show(0, pDoc);
   SetMenuText(CString(L"Redo ") + m_strName);
   return 1;
 }
 
 int CChangePageObjectsAction::Redo(CWorkspaceDoc* pDoc) {
-  Exchange(pDoc);
+  Show(1, pDoc);
   SetMenuText(CString(L"Undo ") + m_strName);
   return 1;
 }
@@ -120,14 +151,6 @@ namespace {
 std::vector<CRenderBaseObj*> PageOrder(const CRenderPage& page) {
   const CRenderBaseObjectList& list = page.GetRenderObjectList();
   return std::vector<CRenderBaseObj*>(list.begin(), list.end());
-}
-
-// Replaces the page's list by the objects in this order (references taken before the old ones
-// go, so objects that stay are never released to 0).
-void SetPageOrder(CRenderPage& page, const std::vector<CRenderBaseObj*>& order) {
-  CRenderBaseObjectList list;
-  for (CRenderBaseObj* obj : order) list.AddElement(obj);
-  page.GetRenderObjectList() = list;
 }
 
 // Records the transforms made by fn(obj) (which returns false when it leaves obj alone) as one
@@ -200,7 +223,7 @@ int ArrangeRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderB
     if (before[i] != after[i] && selected(after[i])) ++moved;
   if (moved == 0) return 0;
   auto* action = new CChangePageObjectsAction(CString(name), pPage);
-  SetPageOrder(*pPage, after);
+  action->SetPageObjects(after);
   CommitObjectsEdit(pDoc, pPage, action);
   return moved;
 }
@@ -229,7 +252,7 @@ CRenderBaseObj* GroupRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, cons
       after.push_back(group);
   }
   auto* action = new CChangePageObjectsAction(CString(L"Group"), pPage);
-  SetPageOrder(*pPage, after);
+  action->SetPageObjects(after);
   CommitObjectsEdit(pDoc, pPage, action);
   group->Release();  // the page holds it
   return group;
@@ -258,7 +281,7 @@ int UngroupRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderB
   }
   if (groups == 0) return 0;
   auto* action = new CChangePageObjectsAction(CString(L"Ungroup"), pPage);
-  SetPageOrder(*pPage, after);
+  action->SetPageObjects(after);
   CommitObjectsEdit(pDoc, pPage, action);
   newSelection = chosen;
   return groups;
@@ -351,8 +374,12 @@ bool RotationToAngle(const CRenderBaseObj& obj, int angle, CQorTransMatrix& m) {
   if (angle < 0) angle += 360;
   const int delta = angle - obj.GetRotatedAngle();
   if (delta == 0) return false;
-  const CQorVectorRect<float> b = obj.CalcuBoundRect();
-  m = CQorTransMatrix::RotationAt(static_cast<float>(delta), (b.left + b.right) / 2, (b.top + b.bottom) / 2);
+  // About the centre of the object's own box: it stays where it is at every angle, so turning
+  // to one angle after another never walks the object away.
+  const CQorVectorRect<float> box = obj.GetObjectBox();
+  const CQorVectorPoint<float> c =
+      obj.GetTransMatrix().Transform(CQorVectorPoint<float>((box.left + box.right) / 2, (box.top + box.bottom) / 2));
+  m = CQorTransMatrix::RotationAt(static_cast<float>(delta), c.x, c.y);
   return true;
 }
 
@@ -365,7 +392,7 @@ int DeleteRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBa
   for (CRenderBaseObj* obj : PageOrder(*pPage))
     if (objects.Find(obj) < 0) after.push_back(obj);
   auto* action = new CChangePageObjectsAction(CString(L"Delete"), pPage);
-  SetPageOrder(*pPage, after);
+  action->SetPageObjects(after);
   CommitObjectsEdit(pDoc, pPage, action);
   return objects.GetCount();
 }
@@ -381,7 +408,7 @@ int AddRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseO
   }
   if (added == 0) return 0;
   auto* action = new CChangePageObjectsAction(name, pPage);
-  SetPageOrder(*pPage, after);
+  action->SetPageObjects(after);
   CommitObjectsEdit(pDoc, pPage, action);
   return added;
 }

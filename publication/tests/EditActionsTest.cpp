@@ -101,14 +101,15 @@ Quirebook::ITextCaretHolder* LookupHolder(Vectorloom::CWorkspaceDoc*) { return &
 class TextActions : public ::testing::Test {
  protected:
   void SetUp() override {
-    Quirebook::SetCaretHolderLookup(&LookupHolder);
+    savedLookup = Quirebook::SetCaretHolderLookup(&LookupHolder);
     page = new CDrawingPage;
     doc.GetRenderPagesArray().AddPage(page);
   }
   void TearDown() override {
-    Quirebook::SetCaretHolderLookup(nullptr);
+    Quirebook::SetCaretHolderLookup(savedLookup);
     g_holder = FakeCaretHolder();
   }
+  Quirebook::CaretHolderLookup savedLookup = nullptr;
   CDDrawTextObj* Add(CDDrawTextObj* text) {
     page->AddShapeObject(text);
     g_holder.text = text;
@@ -361,9 +362,9 @@ class PageActions : public ::testing::Test {
       doc.GetRenderPagesArray().AddPage(pages[i]);
     }
     g_events.clear();
-    Quirebook::SetViewEventSender(&RecordEvent);
   }
-  void TearDown() override { Quirebook::SetViewEventSender(nullptr); }
+  void TearDown() override { Quirebook::SetViewEventSender(savedSender); }
+  Quirebook::ViewEventSender savedSender = Quirebook::SetViewEventSender(&RecordEvent);
   // The document's pages as their original numbers, "13245".
   std::string Order() const {
     std::string s;

@@ -18,7 +18,9 @@ var pageClips = [];
 var currentPage = 0;
 var pageCount = 0;
 var zoom = 1;
+var bookScale = 1;
 var flipping = false;
+var pendingPage = -1;
 var flipFrom = -1;
 var flipTo = -1;
 var flipStep = 0;
@@ -126,6 +128,7 @@ viewer.createEmptyMovieClip("book_mc", 10);
 viewer.createEmptyMovieClip("panel_mc", 20);
 viewer.createEmptyMovieClip("loader_mc", 30);
 viewer.createEmptyMovieClip("ticker_mc", 40);
+viewer.createEmptyMovieClip("panner_mc", 41);
 book_mc.createEmptyMovieClip("pages_mc", 1);
 book_mc.createEmptyMovieClip("fx_mc", 2);
 book_mc.createEmptyMovieClip("mask_mc", 3);
@@ -164,6 +167,7 @@ function start() {
     }
     if (index == currentPage) showStatus("");
     updateButtons();
+    if (index == pendingPage) goToPage(index);
   };
   showStatus(text("langCreatingPages"));
   if (loader_mc.loadFlipPages != undefined) {
@@ -192,25 +196,48 @@ function makeButton(name, label, depth, action) {
   b.action = action;
   b.label = label;
   b.enabledState = true;
+  b.onPress = function () {
+    this.pressed = true;
+  };
   b.onRelease = function () {
-    if (this.enabledState) this.action();
+    if (this.pressed && this.enabledState) this.action();
+    this.pressed = false;
+  };
+  b.onReleaseOutside = function () {
+    this.pressed = false;
   };
   buttons.push(b);
   return b;
 }
 
-function drawButton(b, w, h) {
+// The colour t of the way from a to b (0..1), channel by channel.
+function mixColor(a, b, t) {
+  var r = Math.round(((a >> 16) & 255) * (1 - t) + ((b >> 16) & 255) * t);
+  var g = Math.round(((a >> 8) & 255) * (1 - t) + ((b >> 8) & 255) * t);
+  var bl = Math.round((a & 255) * (1 - t) + (b & 255) * t);
+  return (r << 16) | (g << 8) | bl;
+}
+
+// An enabled button has a frame; a disabled one none, and its label a little dimmed (kept at
+// 4.5:1 or more against the button with the default colours).
+function drawButton(b) {
+  var w = b.w;
+  var h = b.h;
+  if (w == undefined) return;
   b.clear();
   fillRect(b, 0, 0, w, h, conf.buttoncolor, 100);
-  b.lineStyle(1, conf.textcolor, 60);
-  b.moveTo(0, 0);
-  b.lineTo(w, 0);
-  b.lineTo(w, h);
-  b.lineTo(0, h);
-  b.lineTo(0, 0);
-  b.lineStyle();
-  makeLabel(b, "label_txt", 1, 0, 3, w, h - 3, b.label, 12, conf.textcolor, "center");
-  b._alpha = b.enabledState ? 100 : 40;
+  if (b.enabledState) {
+    b.lineStyle(1, conf.textcolor, 60);
+    b.moveTo(0, 0);
+    b.lineTo(w, 0);
+    b.lineTo(w, h);
+    b.lineTo(0, h);
+    b.lineTo(0, 0);
+    b.lineStyle();
+  }
+  var color = b.enabledState ? conf.textcolor : mixColor(conf.textcolor, conf.buttoncolor, 0.15);
+  makeLabel(b, "label_txt", 1, 0, 3, w, h - 3, b.label, 12, color, "center");
+  b.useHandCursor = b.enabledState;
 }
 
 function buildPanel() {
@@ -233,7 +260,7 @@ function updateButtons() {
   panel_mc.last_btn.enabledState = !atLast;
   panel_mc.zoomin_btn.enabledState = zoom < 4;
   panel_mc.zoomout_btn.enabledState = zoom > 1;
-  for (var i = 0; i < buttons.length; i++) buttons[i]._alpha = buttons[i].enabledState ? 100 : 40;
+  for (var i = 0; i < buttons.length; i++) drawButton(buttons[i]);
   if (pageCount > 0) panel_mc.counter_txt.text = (currentPage + 1) + " / " + pageCount;
   var fmt = new TextFormat();
   fmt.font = "_sans";
@@ -269,7 +296,9 @@ function layout() {
   var total = buttons.length * (bw + gap) + 80;
   var x = Math.max(4, Math.round((sw - total) / 2));
   for (var i = 0; i < buttons.length; i++) {
-    drawButton(buttons[i], bw, bh);
+    buttons[i].w = bw;
+    buttons[i].h = bh;
+    drawButton(buttons[i]);
     buttons[i]._x = x;
     buttons[i]._y = Math.round((panelHeight - bh) / 2);
     x += bw + gap;
@@ -285,6 +314,7 @@ function layout() {
   var ah = Math.max(10, sh - panelHeight - 2 * margin);
   var fit = Math.min(aw / conf.width, ah / conf.height);
   var s = fit * zoom;
+  bookScale = s;
   book_mc._xscale = s * 100;
   book_mc._yscale = s * 100;
   book_mc._x = Math.round((sw - conf.width * s) / 2);
@@ -302,6 +332,28 @@ function drawMask() {
 function setZoom(z) {
   zoom = Math.max(1, Math.min(4, z));
   layout();
+  if (zoom > 1) {
+    panner_mc.onEnterFrame = pan;
+  } else {
+    delete panner_mc.onEnterFrame;
+  }
+}
+
+// A zoomed page follows the mouse: the pointer's place on the stage picks the part of the page
+// shown, so every corner can be reached.
+function pan() {
+  var sw = Stage.width;
+  var sh = Stage.height - panelHeight;
+  var bw = conf.width * bookScale;
+  var bh = conf.height * bookScale;
+  if (bw > sw) {
+    var fx = Math.max(0, Math.min(1, _root._xmouse / sw));
+    book_mc._x = Math.round(-(bw - sw) * fx);
+  }
+  if (bh > sh) {
+    var fy = Math.max(0, Math.min(1, _root._ymouse / sh));
+    book_mc._y = Math.round(-(bh - sh) * fy);
+  }
 }
 
 function toggleFullScreen() {
@@ -352,7 +404,12 @@ function goToPage(index) {
   if (index == currentPage) return;
   var from = pageClips[currentPage];
   var to = pageClips[index];
-  if (to == undefined || to == null) return;
+  if (to == undefined) {
+    pendingPage = index;  // turned to as soon as its movie is in
+    return;
+  }
+  if (to == null) return;
+  pendingPage = -1;
   flipFrom = currentPage;
   flipTo = index;
   flipStep = 0;

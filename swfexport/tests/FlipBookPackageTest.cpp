@@ -250,3 +250,78 @@ TEST_F(FlipBookPackageTest, VideosInGroupsAreNumberedLikeTopLevelOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The browser runtime, when installed, goes into ruffle/ (scripts, WebAssembly and licences, not
+// the rest); a package that cannot take it fails.
+TEST(FlipBookRuntime, InstalledRuntimeIsCopiedIntoThePackage) {
+  TempDir runtime;
+  for (const char* name : {"ruffle.js", "core.ruffle.abc.js", "abc.wasm", "LICENSE_MIT", "ruffle.js.map", "package.json"})
+    std::ofstream(runtime.path() / name) << name;
+  setenv("LEAFWRIGHT_RUFFLE_DIR", runtime.str().c_str(), 1);
+  {
+    TempDir out;
+    CPublicationDoc doc;
+    AddPages(doc, 1);
+    ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+    std::set<std::string> want = PackageFiles(1);
+    for (const char* name : {"ruffle/ruffle.js", "ruffle/core.ruffle.abc.js", "ruffle/abc.wasm", "ruffle/LICENSE_MIT"})
+      want.insert(name);
+    EXPECT_EQ(FilesBelow(out.path()), want);
+    EXPECT_EQ(ReadFile(out.path() / "ruffle/abc.wasm"), "abc.wasm");
+  }
+  {
+    TempDir out;
+    std::ofstream(out.path() / "ruffle") << "a file where the folder goes";
+    CPublicationDoc doc;
+    AddPages(doc, 1);
+    EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+  }
+  unsetenv("LEAFWRIGHT_RUFFLE_DIR");
+}
+
+}  // namespace
+
+namespace {
+
+// Gives each page it loads one video object of its clip.
+class ClipSource : public IPageContentSource {
+ public:
+  explicit ClipSource(std::wstring clip) : clip_(std::move(clip)) {}
+  bool LoadPageContent(CDrawingPage* page, int, CPublicationDoc*) override {
+    ++loads;
+    AddVideo(page, clip_);
+    return true;
+  }
+  int GetPagesCount() override { return 1; }
+  int loads = 0;
+
+ private:
+  std::wstring clip_;
+};
+
+// A page not loaded before the export is loaded for its movie, its clip is converted, and the
+// page is left unloaded again; a page loaded before keeps its objects.
+TEST_F(FlipBookPackageTest, PagesLoadedForTheExportAreUnloadedAgain) {
+  TempDir out, clips;
+  std::ofstream(clips.path() / "late.flv") << "late";
+  std::ofstream(clips.path() / "early.flv") << "early";
+  CPublicationDoc doc;
+  AddPages(doc, 2);
+  AddVideo(doc.GetDrawingPage(0), (clips.path() / "early.flv").wstring());
+  CDrawingPage* lazy = doc.GetDrawingPage(1);
+  lazy->SetPageContentLoaded(0);
+  auto* source = new ClipSource((clips.path() / "late.flv").wstring());
+  lazy->SetPageSourceContent(source);
+  lazy->SetPageSourceIndex(0);
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+  EXPECT_EQ(source->loads, 1);
+  EXPECT_FALSE(lazy->IsPageContentLoaded());
+  EXPECT_EQ(lazy->GetRenderObjectList().GetCount(), 0);
+  EXPECT_EQ(doc.GetDrawingPage(0)->GetRenderObjectList().GetCount(), 1);
+  EXPECT_EQ(ReadFile(out.path() / "videos/videos001.flv"), "early");
+  EXPECT_EQ(ReadFile(out.path() / "videos/videos002.flv"), "late");
+}
+
+}  // namespace

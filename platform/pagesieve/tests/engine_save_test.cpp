@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <set>
 #include <string>
@@ -880,6 +882,98 @@ TEST(SavePdf, AccentedGlyphsKeepTheirPartsAndProgramsTheCutterCannotReadGoInWhol
     EXPECT_GT(ink[0], 1000);
     EXPECT_GT(ink[1] - ink[0], 30);
     EXPECT_LT(ink[1] - ink[0], 80);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A stroked line from (20, 100) to (280, 100), 4 wide, styled by `style`.
+PdfSaveEntry* StyledLine(const std::function<void(PdfSaveLineStyle&)>& style) {
+  auto* p = Alloc<PdfSavePath>();
+  const float m[6] = {1, 0, 0, 1, 0, 0};
+  std::memcpy(p->matrix, m, sizeof m);
+  p->stroke_on = 1;
+  p->stroke_rgba[3] = 1;
+  p->line_style = Alloc<PdfSaveLineStyle>();
+  p->line_style->kind = p->line_style->cap = p->line_style->join = 1;
+  p->line_style->width = 4;
+  p->line_style->miter_limit = 10;
+  style(*p->line_style);
+  p->segment_count = 3;
+  p->segments = static_cast<PdfPathSegment*>(std::calloc(3, sizeof(PdfPathSegment)));
+  p->segments[0] = PdfPathSegment{kPdfMoveTo, 20, 100, 0, 0, 0, 0};
+  p->segments[1] = PdfPathSegment{kPdfLineTo, 280, 100, 0, 0, 0, 0};
+  p->segments[2] = PdfPathSegment{kPdfCloseWithSegment, 0, 0, 0, 0, 0, 0};
+  return Entry(kPdfSavePath, p);
+}
+
+// The line style's caps, join, miter limit and dashes reach the content stream; a zero-filled
+// tail of the record is the plain stroke it always was, and values a PDF cannot take are left out.
+TEST(SavePdf, StrokesGoOutWithTheirCapsJoinsAndDashes) {
+  // Where callers put the fields: the first 32 bytes as they always were, the tail in the old
+  // reserved bytes.
+  static_assert(sizeof(PdfSaveLineStyle) == 160);
+  static_assert(offsetof(PdfSaveLineStyle, width) == 16 && offsetof(PdfSaveLineStyle, miter_limit) == 20);
+  static_assert(offsetof(PdfSaveLineStyle, dash_phase) == 24 && offsetof(PdfSaveLineStyle, dash_count) == 28);
+  static_assert(offsetof(PdfSaveLineStyle, line_cap) == 32 && offsetof(PdfSaveLineStyle, line_join) == 33);
+  static_assert(offsetof(PdfSaveLineStyle, dashes) == 36);
+  auto dashes = [](PdfSaveLineStyle& s, std::initializer_list<float> d, float phase) {
+    s.dash_count = int(d.size());
+    std::copy(d.begin(), d.end(), s.dashes);
+    s.dash_phase = phase;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    const char* what;
+    std::function<void(PdfSaveLineStyle&)> style;
+    std::string stroke;  // the stroke's settings in the content stream
+    bool dashed;
+  };
+  const std::vector<Case> cases = {
+      {"plain", [](PdfSaveLineStyle&) {}, "4 w 10 M\n20 100 m", false},
+      {"round caps, bevel join, miter limit 3, dash-dot (gaps wider than the caps)",
+       [&](PdfSaveLineStyle& s) {
+         s.line_cap = 1, s.line_join = 2, s.miter_limit = 3;
+         dashes(s, {12, 8, 4, 8}, 6);
+       },
+       "4 w 3 M\n1 J\n2 j\n[12 8 4 8] 6 d\n", true},
+      {"an odd list and a phase before its start", [&](PdfSaveLineStyle& s) { dashes(s, {10}, -5); },
+       "4 w 10 M\n[10] 15 d\n", true},
+      {"square caps, round join", [](PdfSaveLineStyle& s) { s.line_cap = 2, s.line_join = 1; }, "4 w 10 M\n2 J\n1 j\n",
+       false},
+      {"unknown cap and join, miter limit not finite",
+       [&](PdfSaveLineStyle& s) { s.line_cap = 7, s.line_join = 3, s.miter_limit = nan; }, "4 w 10 M\n20 100 m", false},
+      {"a length not finite", [&](PdfSaveLineStyle& s) { dashes(s, {10, nan}, 0); }, "4 w 10 M\n20 100 m", false},
+      {"no length above 0", [&](PdfSaveLineStyle& s) { dashes(s, {0, 0}, 0); }, "4 w 10 M\n20 100 m", false},
+      {"more lengths than the record holds", [](PdfSaveLineStyle& s) { s.dash_count = 40; }, "4 w 10 M\n20 100 m",
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    const auto out = dir / "strokes.pdf";
+    Source src;
+    PageSpec p;
+    p.elements.push_back(StyledLine(c.style));
+    src.pages.push_back(std::move(p));
+    ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+    int status = -1;
+    const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+    EXPECT_EQ(status, 0) << check;
+    const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+    EXPECT_NE(objects.find(c.stroke), std::string::npos) << objects;
+    // Along the line (row 100 from the top at 72 dpi): gaps between dashes, or none.
+    const Raster r = Render(out, dir);
+    ASSERT_GT(r.w, 280);
+    int changes = 0;
+    for (int x = 31; x < 270; ++x) changes += ((r.At(x, 100) & 0xFF) < 128) != ((r.At(x - 1, 100) & 0xFF) < 128);
+    if (c.dashed) {
+      EXPECT_GE(changes, 15);
+    } else {
+      EXPECT_EQ(changes, 0);
+    }
   }
 }
 

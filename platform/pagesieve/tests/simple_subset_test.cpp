@@ -64,15 +64,15 @@ Bytes EditType1(const std::function<void(std::string&)>& edit) {
 }
 
 // The Type 1 program of FontPrograms with a hexadecimal encrypted part whose four leading bytes
-// encrypt to "1234": hex digits also when written binary.
-Bytes HexType1WithDigitsFirst() {
+// encrypt to `lead`: written binary, "1234" reads as hexadecimal and " 234" loses its space.
+Bytes HexType1WithLead(const char* lead) {
   const Bytes t1 = lwtest::MakeType1(false);
   const Parts p = SplitType1(t1);
   Bytes plain = Crypt(Bytes(t1.begin() + p.l1, t1.end() - p.l3), 55665, true);
   uint16_t r = 55665;
   for (int i = 0; i < 4; ++i) {
-    plain[size_t(i)] = uint8_t(('1' + i) ^ (r >> 8));
-    r = uint16_t(uint8_t('1' + i) + r) * 52845u + 22719u;
+    plain[size_t(i)] = uint8_t(lead[i] ^ (r >> 8));
+    r = uint16_t(uint8_t(lead[i]) + r) * 52845u + 22719u;
   }
   const Bytes secret = Crypt(plain, 55665, false);
   Bytes out(t1.begin(), t1.begin() + p.l1);
@@ -143,7 +143,8 @@ TEST(SimpleSubset, KeepsTheGlyphsAskedForNotdefAndThePartsOfAccentedGlyphs) {
   };
   const std::vector<Program> programs = {{"Type 1, binary", lwtest::MakeType1(false), true},
                                          {"Type 1, hexadecimal", lwtest::MakeType1(true), true},
-                                         {"Type 1, hexadecimal from digits", HexType1WithDigitsFirst(), true},
+                                         {"Type 1, hexadecimal from digits", HexType1WithLead("1234"), true},
+                                         {"Type 1, hexadecimal from a space", HexType1WithLead(" 234"), true},
                                          {"CFF", lwtest::MakeAccentedCff(), false}};
   for (const Program& prog : programs) {
     const Face whole(prog.bytes);

@@ -1,17 +1,22 @@
 // Backstage pages under Xvfb: a property page added as a tab is made inside the view and told each
 // time it comes into view and leaves it; a page title reads at 4.5:1 whatever colour it is given;
-// the column widens to its longest caption.
+// the column widens to its longest caption; on a page, a click on a recent file picks it.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include <wx/listbox.h>
+#include <wx/uiaction.h>
 #include <wx/window.h>
 
 #include <QorpControls.h>
+#include <QorpDialogControls.h>
 #include <QorpDrawHelpers.h>
 #include <QorpPaintManager.h>
 #include <QorpRibbonBackstage.h>
+
+#include <TestSupport.h>
 
 #include "GuiTestHarness.h"
 
@@ -21,11 +26,13 @@ namespace {
 
 constexpr UINT IDD_TEST_PAGE = 30940;
 constexpr UINT IDC_TEST_TITLE = 30941;
+constexpr UINT IDC_TEST_LIST = 30942;
 
 const lwmfc::DialogItemTemplate kRows[] = {
     {lwmfc::dlgStatic, IDC_TEST_TITLE, L"Title", 7, 7, 200, 16, SS_LEFT},
+    {lwmfc::dlgListBox, IDC_TEST_LIST, L"", 7, 30, 200, 100, LBS_NOTIFY | LBS_HASSTRINGS | WS_TABSTOP},
 };
-const lwmfc::DialogTemplate kPage = {L"Page", 300, 200, L"MS Shell Dlg", 8, kRows, 1};
+const lwmfc::DialogTemplate kPage = {L"Page", 300, 200, L"MS Shell Dlg", 8, kRows, 2};
 const bool kRegistered = lwmfc::RegisterDialogTemplate(IDD_TEST_PAGE, &kPage);
 
 // A page that notes what the view tells it.
@@ -42,13 +49,29 @@ class CNotedPage : public CQORPRibbonBackstagePage {
     return TRUE;
   }
   CQORPRibbonBackstageLabel m_title;
+  CQORPRecentFileListBox m_recent;
+  std::vector<UINT> m_picked;
 
  protected:
-  void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_TEST_TITLE, m_title); }
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Control(pDX, IDC_TEST_TITLE, m_title);
+    DDX_Control(pDX, IDC_TEST_LIST, m_recent);
+  }
+  void OnPick() { m_picked.push_back(m_recent.GetSelectedCommand()); }
+  DECLARE_MESSAGE_MAP()
 
  private:
   std::string m_name;
   std::vector<std::string>& m_log;
+};
+
+BEGIN_MESSAGE_MAP(CNotedPage, CQORPRibbonBackstagePage)
+  ON_LBN_SELCHANGE(IDC_TEST_LIST, &CNotedPage::OnPick)
+END_MESSAGE_MAP()
+
+class CPagesApp : public CWinApp {
+ public:
+  CPagesApp() : CWinApp(L"Leafwright Backstage Pages Test") {}
 };
 
 class CHandlingFrame : public CFrameWnd {
@@ -62,6 +85,12 @@ END_MESSAGE_MAP()
 
 TEST(PanecraftBackstagePages, PagesAreMadeInTheViewAndToldWhenTheyShowAndGo) {
   ASSERT_TRUE(kRegistered);
+  lwtest::TempDir config;
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  CPagesApp app;
+  app.SetRegistryKey(L"Norvane");
+  app.LoadStdProfileSettings(16);
+  for (const wchar_t* f : {L"/docs/c.lfw", L"/docs/b.lfw", L"/docs/a.lfw"}) app.AddToRecentFileList(f);
   auto* frame = new CHandlingFrame;
   ASSERT_TRUE(frame->Create(nullptr, L"Backstage", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 900, 500)));
   CQORPCommandBars bars;
@@ -108,6 +137,26 @@ TEST(PanecraftBackstagePages, PagesAreMadeInTheViewAndToldWhenTheyShowAndGo) {
     recent.GetClientRect(&rc);
     EXPECT_EQ(rc.Width(), 400);
     EXPECT_FALSE(print.IsWindowVisible());
+
+    // A real click on the second recent file picks it (the keys only move: the dialog controls
+    // test types them).
+    recent.m_recent.BuildItems();
+    ASSERT_EQ(recent.m_recent.GetCount(), 3);
+    auto* list = static_cast<wxListBox*>(recent.m_recent.GetWxWindow());
+    PumpUntil([] { return false; }, 200);  // the rows are laid out
+    int top = -1, bottom = -1;
+    for (int y = 0; y < list->GetClientSize().y; ++y)
+      if (list->HitTest(wxPoint(20, y)) == 1) {
+        if (top < 0) top = y;
+        bottom = y;
+      }
+    ASSERT_GE(top, 0);
+    wxUIActionSimulator sim;
+    sim.MouseMove(list->ClientToScreen(wxPoint(20, (top + bottom) / 2)));
+    PumpUntil([] { return false; }, 80);
+    sim.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return !recent.m_picked.empty(); }));
+    EXPECT_EQ(recent.m_picked, std::vector<UINT>{ID_FILE_MRU_FILE1 + 1});
 
     // The column is as wide as its longest caption; the page sits right of it.
     const CRect rcItem = view.GetItemRect(0);

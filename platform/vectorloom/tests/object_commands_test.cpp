@@ -1,5 +1,7 @@
 // Editing commands on a page's objects: what each command does to the objects, their matrices
 // and their order, and that undo and redo give back exactly the states before and after.
+#include <functional>
+
 #include "ObjectCommandsTestSupport.h"
 
 using namespace vltest;
@@ -184,6 +186,28 @@ TEST_F(CommandFixture, RotateTurnsAboutTheCentreToTheAngle) {
   EXPECT_EQ(objs[0]->GetRotatedAngle(), 270);
 }
 
+TEST_F(CommandFixture, TurningToOneAngleAfterAnotherKeepsTheShapesCentre) {
+  // A right triangle: the centre of its bounds moves as it turns, the centre of its box does not.
+  auto* tri = new CCustomPathObj;
+  CBaseCustomPath sub;
+  for (auto p : {CQorVectorPoint<float>(0, 0), CQorVectorPoint<float>(60, 0), CQorVectorPoint<float>(0, 20)})
+    sub.AddNode(CQorVectorEdgeNode(p));
+  sub.SetClosed(true);
+  tri->AddSubPath(sub);
+  tri->SetTransMatrix(CQorTransMatrix::Translation(200, 100), true);
+  page->AddShapeObject(tri);
+  CRenderBaseObjectList sel;
+  sel.AddElement(tri);
+  auto centre = [&] { return tri->GetTransMatrix().Transform(CQorVectorPoint<float>(30, 10)); };
+  for (int angle : {37, 90, 200, 315, 0}) {
+    RotateRenderObjects(&doc, page, sel, angle);
+    EXPECT_EQ(tri->GetRotatedAngle(), angle);
+    EXPECT_NEAR(centre().x, 230, 1e-3) << angle;
+    EXPECT_NEAR(centre().y, 110, 1e-3) << angle;
+  }
+  ExpectRect(tri->CalcuBoundRect(), 200, 100, 260, 120, "back upright");
+}
+
 TEST_F(CommandFixture, GroupAndUngroupKeepThePlaceAndTheMembers) {
   const PageSnapshot start = Snapshot(*page);
   CRenderBaseObj* group = GroupRenderObjects(&doc, page, Select("CA"));
@@ -249,6 +273,39 @@ TEST_F(CommandFixture, DeleteAndAddAreUndone) {
   EXPECT_EQ(page->GetRenderObjectList().GetTail(), pasted[0]);
   EXPECT_EQ(doc.GetUndoMenuText(), CString(L"Undo Paste"));
   ExpectUndoRedo(deleted, Snapshot(*page));
+}
+
+// Objects that reach the page without an undo step of their own (a video clip, say) stay where
+// they are when an earlier change of the page's list is undone or redone.
+TEST_F(CommandFixture, UndoOfAListChangeKeepsObjectsAddedSinceWithoutAStep) {
+  struct Case {
+    const char* what;
+    std::function<int()> command;
+    const char* afterUndo;  // the page's order after the undo ('V' the clip, before its successor)
+  };
+  const Case cases[] = {
+      {"group", [&] { return GroupRenderObjects(&doc, page, Select("AB")) ? 1 : 0; }, "ABVCD"},
+      {"delete", [&] { return DeleteRenderObjects(&doc, page, Select("B")); }, "ABVCD"},
+      {"front", [&] { return ArrangeRenderObjects(&doc, page, Select("A"), ARRANGE_TO_FRONT); }, "ABVCD"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_GT(c.command(), 0) << c.what;
+    auto* clip = new CRenderBaseObj(RENDER_OBJ_VIDEO);
+    page->InsertShapeObject(1, clip);  // after the first object, whatever it is now
+    const CRenderBaseObj* next = page->GetRenderObjectList()[2];
+    doc.OnEditUndo();
+    std::string order;
+    for (CRenderBaseObj* obj : page->GetRenderObjectList())
+      order += obj == clip ? 'V' : obj->IsGroupObject() ? 'G' : static_cast<char>(obj->GetObjectName().GetString()[0]);
+    EXPECT_EQ(order, c.afterUndo) << c.what;
+    doc.OnEditRedo();
+    EXPECT_GE(page->GetRenderObjectList().Find(clip), 0) << c.what;
+    EXPECT_EQ(page->GetRenderObjectList()[page->GetRenderObjectList().Find(clip) + 1], next) << c.what;
+    doc.OnEditUndo();
+    page->RemoveShapeObject(clip);
+    EXPECT_EQ(Order(), "ABCD") << c.what;
+    doc.ClearUndoHistory();
+  }
 }
 
 }  // namespace

@@ -122,6 +122,31 @@ TEST_F(PropertyFixture, AnActionKeepsItsObjectsAliveAfterTheyLeaveThePage) {
   EXPECT_EQ(a->Release(), held);  // the history kept none
 }
 
+// Saved values held by value in a growing array: every copy and every move of the array keeps
+// exactly one reference per item, so nothing is released twice or kept alive for ever.
+TEST(PropertySet, ItemsHoldOneReferenceEachThroughGrowthAndCopies) {
+  auto* shape = MakeRect(0, 0, 10, 10, L"S");
+  shape->AddRef();
+  {
+    CArrayModifyRenderObjsRenderPropertiesSet<CModifyShapeObjFilledTransparencyWrap> set;
+    for (int i = 0; i < 100; ++i) set.Add(CModifyObjRenderPropertiesItem<CModifyShapeObjFilledTransparencyWrap>(shape, i));
+    EXPECT_EQ(shape->GetRefCount(), 101);
+    set.InsertAt(0, set[50]);  // an element of the array itself, copied in front
+    set.RemoveAt(10);
+    EXPECT_EQ(shape->GetRefCount(), 101);
+    EXPECT_EQ(set[0].GetValue(), 50);
+    {
+      CArrayModifyRenderObjsRenderPropertiesSet<CModifyShapeObjFilledTransparencyWrap> copy;
+      copy.Copy(set);
+      EXPECT_EQ(shape->GetRefCount(), 201);
+    }
+    EXPECT_EQ(shape->GetRefCount(), 101);
+    set.SetSize(3);
+    EXPECT_EQ(shape->GetRefCount(), 4);
+  }
+  EXPECT_EQ(shape->Release(), 0);
+}
+
 // --- previews ---------------------------------------------------------------------------------
 
 class PreviewTest : public PropertyFixture {
@@ -181,6 +206,54 @@ TEST_F(PreviewTest, APreviewOfAnotherKindRestoresTheFirstBeforeReplacingIt) {
   EXPECT_EQ(objs[0]->GetDashType(), DASH_SOLID);
   EndPreview();
   EXPECT_TRUE(Snapshot(*page) == before);
+}
+
+TEST_F(PreviewTest, APreviewOnOtherObjectsPutsTheFirstOnesBackAndBacksUpTheNewOnes) {
+  const PageSnapshot before = Snapshot(*page);
+  CRenderBaseObjectList onlyA = Select("A"), onlyC = Select("C");
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, onlyA, 12);
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, onlyC, 14);  // the selection changed meanwhile
+  EXPECT_EQ(objs[0]->GetStrokeWidth(), 1);
+  EXPECT_EQ(objs[2]->GetStrokeWidth(), 14);
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, onlyC, 16);
+  RestorePreview(scene, &doc, page, onlyC);
+  DiscardPreview(scene);
+  EXPECT_TRUE(Snapshot(*page) == before);
+  // Another page, the same selection list.
+  CRenderPage* other = new CRenderPage;
+  doc.GetRenderPagesArray().AddPage(other);
+  CCustomPathObj* x = MakeRect(0, 0, 5, 5, L"X");
+  other->AddShapeObject(x);
+  CRenderBaseObjectList both = Select("A");
+  both.AddElement(x);
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, both, 20);
+  PreviewShapeObjsStrokeWidth(scene, &doc, other, both, 20);
+  EXPECT_EQ(objs[0]->GetStrokeWidth(), 1);
+  EXPECT_EQ(x->GetStrokeWidth(), 20);
+  RestorePreview(scene, &doc, other, both);
+  EXPECT_EQ(x->GetStrokeWidth(), 1);
+}
+
+// A scene of the program's own (text previews keep theirs) follows the same rule.
+class CountingScene : public CBasePreviewScene {
+ public:
+  CountingScene() = default;
+  ~CountingScene() override { ++deleted; }
+  int Restore(CWorkspaceDoc*, CRenderPage*, const CRenderBaseObjectList&) override {
+    ++restored;
+    return 1;
+  }
+  static inline int restored = 0, deleted = 0;
+};
+
+TEST_F(PreviewTest, AForeignSceneIsRestoredOnceBeforeItIsReplaced) {
+  CountingScene::restored = CountingScene::deleted = 0;
+  CountingScene* mine = GetPreviewScene<CountingScene>(scene, &doc, page, selection);
+  EXPECT_EQ(GetPreviewScene<CountingScene>(scene, &doc, page, Select("C")), mine);  // cannot tell: kept
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, selection, 7);
+  EXPECT_EQ(CountingScene::restored, 1);
+  EXPECT_EQ(CountingScene::deleted, 1);
+  EXPECT_EQ(objs[0]->GetStrokeWidth(), 7);
 }
 
 TEST_F(PreviewTest, RestoringTwiceDoesNotBringThePreviewBack) {

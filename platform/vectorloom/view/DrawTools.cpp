@@ -48,7 +48,7 @@ void PlaceShape(CWorkspaceView* pView, CCustomPathObj* shape, const wchar_t* nam
 }
 
 Gdiplus::PointF ToDevice(const CQorVectorPoint<float>& p, float sx, float sy, float x, float y) {
-  return Gdiplus::PointF(std::floor(p.x * sx + x) + 0.5f, std::floor(p.y * sy + y) + 0.5f);
+  return Gdiplus::PointF(std::round(p.x * sx + x), std::round(p.y * sy + y));
 }
 
 }  // namespace

@@ -314,13 +314,22 @@ void CWorkspaceView::InvalidateObjRect(CRenderBaseObj* pObj, int bSelected) {
   rc.Inflate(grip, grip);
   CRect client = PicToClient(rc);
   client.InflateRect(6, 6);
-  // The base class knows no view (it answers in page units): only an override counts.
-  const RECT occur = pObj->CalcuObjectOccurArea(this, bSelected);
+  // The object's own answer is in logical points (ReDrawContent's); the base class knows no view
+  // and answers in page units, so only an override counts.
+  RECT occur = pObj->CalcuObjectOccurArea(this, bSelected);
   const RECT base = pObj->CRenderBaseObj::CalcuObjectOccurArea(this, bSelected);
   const bool overridden = occur.left != base.left || occur.top != base.top || occur.right != base.right ||
                           occur.bottom != base.bottom;
-  if (overridden && occur.right > occur.left && occur.bottom > occur.top) client.UnionRect(&client, &occur);
+  if (overridden && occur.right > occur.left && occur.bottom > occur.top) {
+    const CPoint scroll = GetDeviceScrollPosition();
+    ::OffsetRect(&occur, -scroll.x, -scroll.y);
+    client.UnionRect(&client, &occur);
+  }
   m_pHost->InvalidateRect(&client);
+}
+
+void CRenderBaseObj::InvalidateObjRect(CWorkspaceView* pView, int bSelected) {
+  if (pView) pView->InvalidateObjRect(this, bSelected);
 }
 
 void CWorkspaceView::ReDrawContent(const CRect& rect) {

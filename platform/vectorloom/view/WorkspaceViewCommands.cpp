@@ -115,7 +115,8 @@ void CWorkspaceView::DoModifyRenderObjsRotatedAngle(int nAngle) {
 }
 
 void CWorkspaceView::DoModifyShapeObjsDashType(int nDash) {
-  if (nDash < DASH_SOLID || nDash > DASH_CUSTOM) return;
+  // The named dash styles only: a custom dash needs its own pattern.
+  if (nDash < DASH_SOLID || nDash > DASH_DASHDOTDOT) return;
   ModifyProperty<CModifyShapeObjDashTypeWrap>(*this, {1, nDash}, kDashTypeCommandName);
 }
 

@@ -21,9 +21,9 @@ namespace Quirebook {
 inline constexpr int kPagesRemovedEvent = 13;
 
 // The view layer registers how a document's editing view receives an event; without a
-// registration events go nowhere.
+// registration events go nowhere. Returns the sender registered before.
 using ViewEventSender = void (*)(Vectorloom::CWorkspaceDoc* doc, int event, long value);
-void SetViewEventSender(ViewEventSender sender);
+ViewEventSender SetViewEventSender(ViewEventSender sender);
 void SendViewEvent(Vectorloom::CWorkspaceDoc* doc, int event, long value);
 
 // Pages recorded with the index they stand at. Undo and Redo put every recorded page back at its

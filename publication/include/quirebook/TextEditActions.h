@@ -14,7 +14,7 @@
 // CReplaceEditableTextObjActionT records a range [first, last] that was replaced by `newLength`
 // characters: the swap cuts the `newLength` characters now in the text and puts the saved ones
 // back, remembering how many it put back for the next swap. The editing tool's caret goes to the
-// start of the range.
+// start of the range on Undo and behind the new characters on Redo.
 #pragma once
 
 #include <vector>
@@ -60,9 +60,10 @@ class ITextCaretHolder {
   ~ITextCaretHolder() = default;
 };
 // The view layer registers how to find the caret holder of a document's active view; without a
-// registration (or without an editing tool) the actions leave every caret alone.
+// registration (or without an editing tool) the actions leave every caret alone. Returns the
+// lookup registered before.
 using CaretHolderLookup = ITextCaretHolder* (*)(Vectorloom::CWorkspaceDoc* doc);
-void SetCaretHolderLookup(CaretHolderLookup lookup);
+CaretHolderLookup SetCaretHolderLookup(CaretHolderLookup lookup);
 // The holder that edits `text` now, or null.
 ITextCaretHolder* FindCaretHolderEditing(Vectorloom::CWorkspaceDoc* doc, const Vectorloom::CRenderBaseObj* text);
 
@@ -172,12 +173,12 @@ class CReplaceEditableTextObjActionT : public Vectorloom::CBaseEditAction {
   }
 
   int Undo(Vectorloom::CWorkspaceDoc* doc) override {
-    Swap(doc);
+    Swap(doc, false);
     SetMenuText(CString(kRedoEditText));
     return 1;
   }
   int Redo(Vectorloom::CWorkspaceDoc* doc) override {
-    Swap(doc);
+    Swap(doc, true);
     SetMenuText(CString(kUndoEditText));
     return 1;
   }
@@ -190,7 +191,8 @@ class CReplaceEditableTextObjActionT : public Vectorloom::CBaseEditAction {
   TText* GetText() const { return m_pText; }
 
  private:
-  void Swap(Vectorloom::CWorkspaceDoc* doc) {
+  // Undo leaves the editing caret at the start of the range, Redo behind the new characters.
+  void Swap(Vectorloom::CWorkspaceDoc* doc, bool redo) {
     if (!m_pText) return;
     auto& chars = m_pText->GetArrayOfTextCharacters();
     const int count = static_cast<int>(chars.size());
@@ -211,7 +213,7 @@ class CReplaceEditableTextObjActionT : public Vectorloom::CBaseEditAction {
     m_savedRuns.swap(cutRuns);
     const int total = static_cast<int>(chars.size());
     RelayoutFromCharacter(*m_pText, at >= total ? total - 1 : at);
-    if (ITextCaretHolder* holder = FindCaretHolderEditing(doc, m_pText)) holder->SetCaretCode(at);
+    if (ITextCaretHolder* holder = FindCaretHolderEditing(doc, m_pText)) holder->SetCaretCode(redo ? at + m_nLength : at);
     UpdateViewsOfText(doc, m_pText);
   }
 

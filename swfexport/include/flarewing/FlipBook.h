@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <mediary/Mediary.h>
+#include <swf/ming.h>
 
 class CQorCommonProgress;
 namespace Quirebook {
@@ -156,9 +157,15 @@ class CVideoConvertThread {
 // video objects are registered with the context. False when it could not be written.
 using PageMovieWriter = std::function<bool(SwfExportContext& context, int pageIndex, const std::string& path)>;
 
-// The default page movie: the page's "objects" clip with the page script and its video clips,
-// at the document's size. (Shapes, pictures and texts are not drawn yet.)
+// The default page movie: NewPageMovie, AddPageObjects, saved to path.
 bool WritePageMovie(SwfExportContext& context, int pageIndex, const std::string& path);
+// A movie of version 8 at the document's size in points, white, 20 frames a second.
+SWFMovie NewPageMovie(const Quirebook::CPublicationDoc& document);
+// Adds the page's clip "objects" to the movie, centred on the document: the page script
+// (videoTotal, ctrlVideoObjs) and one clip a video object, groups included ("video1", ...), each
+// playing its converted clip. Shapes, pictures and texts are not drawn yet. A page that is not
+// loaded is loaded for this and left unloaded again. False for a page index out of range.
+bool AddPageObjects(SwfExportContext& context, int pageIndex, SWFMovie movie);
 
 // Joins a folder and a name with one '/'.
 std::string JoinPath(const std::string& folder, const std::string& name);

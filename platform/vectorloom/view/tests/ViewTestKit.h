@@ -10,6 +10,13 @@
 #include <set>
 #include <vector>
 
+#include <ostream>
+
+inline void PrintTo(const CRect& r, std::ostream* os) {
+  *os << "(" << r.left << ", " << r.top << ")-(" << r.right << ", " << r.bottom << ")";
+}
+inline void PrintTo(const CPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+
 namespace vltest {
 
 using namespace Vectorloom;
@@ -38,6 +45,8 @@ class TestView : public CWorkspaceView {
   TestView() = default;
   void ProcessEvent(int nEvent, LPARAM lParam) override { events.emplace_back(nEvent, lParam); }
   bool IsObjectLocked(const CRenderBaseObj* pObj) const override { return locked.count(pObj) != 0; }
+  // Puts a preview in force (the view owns the scene from then on).
+  void SetPreviewScene(CBasePreviewScene* scene) { m_pPreviewScene = scene; }
 
   std::vector<std::pair<int, LPARAM>> events;
   std::set<const CRenderBaseObj*> locked;

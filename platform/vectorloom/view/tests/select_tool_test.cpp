@@ -278,17 +278,74 @@ TEST(UndoRedoCommands, UndoEndsAPreviewFirst) {
     int Restore(CWorkspaceDoc*, CRenderPage*, const CRenderBaseObjectList&) override { return ++*restores; }
     int* restores;
   };
-  struct PreviewView : TestView {
-    void SetScene(CBasePreviewScene* s) { m_pPreviewScene = s; }
-  };
   ViewFixture f;
   f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRectangleTool);
   f.Run({Down(10, 10), Up(60, 60)});
   int restores = 0;
-  static_cast<PreviewView*>(static_cast<TestView*>(f.view))->SetScene(new CountingScene(&restores));
+  f.view->SetPreviewScene(new CountingScene(&restores));
   f.Undo();
   EXPECT_EQ(restores, 1);
   EXPECT_EQ(f.view->GetPreviewScene(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(SelectToolGroups, ResizingAndRotatingAGroupChangeItsChildrenAndUndoPutsThemBack) {
+  ViewFixture f;
+  auto* group = new CRenderGroupObj;
+  auto* a = new CCustomPathObj;
+  a->AddRectanglePath(CQorVectorRect<float>(0, 0, 50, 50));
+  a->SetTransMatrix(CQorTransMatrix::Translation(100, 100), true);
+  auto* b = new CCustomPathObj;
+  b->AddRectanglePath(CQorVectorRect<float>(0, 0, 50, 50));
+  b->SetTransMatrix(CQorTransMatrix::Translation(150, 150), true);
+  group->AddChild(a);
+  group->AddChild(b);
+  f.page->AddShapeObject(group);
+  f.view->SelectRenderObject(group, false);
+  ASSERT_EQ(group->CalcuBoundRect(), CQorVectorRect<float>(100, 100, 200, 200));
+
+  // The bottom-right handle to (300, 250): the group doubles in width and grows by half in height.
+  f.Run({Down(200, 200), Move(250, 220), Up(300, 250)});
+  const CQorVectorRect<float> grown = group->CalcuBoundRect();
+  EXPECT_NEAR(grown.right, 300, 0.01f);
+  EXPECT_NEAR(grown.bottom, 250, 0.01f);
+  EXPECT_NEAR(b->CalcuBoundRect().left, 200, 0.01f) << "the second child moved with the stretch";
+  f.Undo();
+  EXPECT_NEAR(a->CalcuBoundRect().right, 150, 0.01f);
+  EXPECT_NEAR(b->CalcuBoundRect().left, 150, 0.01f);
+  EXPECT_NEAR(group->CalcuBoundRect().right, 200, 0.01f);
+
+  // The grip, 20 pixels above (150, 100), dragged to the left of the centre (150, 150): a
+  // quarter turn back.
+  f.Run({Down(150, 80), Move(120, 100), Up(50, 150)});
+  EXPECT_EQ(group->GetRotatedAngle(), 270);
+  EXPECT_NEAR(a->CalcuBoundRect().left, 100, 0.01f);
+  EXPECT_NEAR(a->CalcuBoundRect().top, 150, 0.01f) << "the first child turned to the bottom left";
+  f.Undo();
+  EXPECT_EQ(group->GetRotatedAngle(), 0);
+  EXPECT_NEAR(a->CalcuBoundRect().top, 100, 0.01f);
+  f.Redo();
+  EXPECT_NEAR(a->CalcuBoundRect().top, 150, 0.01f);
+}
+
+TEST(SelectToolGroups, SeveralSelectedObjectsTurnAboutTheirCommonCentre) {
+  ViewFixture f;
+  CCustomPathObj* a = f.AddRect(100, 100, 150, 150);
+  CCustomPathObj* b = f.AddRect(150, 150, 200, 200);
+  f.view->SelectRenderObject(a, false);
+  f.view->SelectRenderObject(b, true);
+  // b's grip sits 20 pixels above (175, 150); a half turn about the common centre (150, 150)
+  // takes it to the other side.
+  f.Run({Down(175, 130), Move(200, 150), Up(125, 170)});
+  EXPECT_NEAR(a->CalcuBoundRect().left, 150, 0.5f);
+  EXPECT_NEAR(a->CalcuBoundRect().top, 150, 0.5f);
+  EXPECT_NEAR(b->CalcuBoundRect().left, 100, 0.5f);
+  EXPECT_EQ(f.doc.GetUndoCount(), 1);
 }
 
 }  // namespace

@@ -301,6 +301,8 @@ TEST_F(ViewCommands, PropertyCommandsRecordOneStepEach) {
   view->DoModifyShapeObjectsStrokenWidth(-1);
   view->DoModifyShapeObjectsStrokenWidth(std::nanf(""));
   view->DoModifyShapeObjsDashType(99);
+  view->DoModifyShapeObjsDashType(DASH_CUSTOM);
+  view->DoModifyShapeObjsDashType(-1);
   EXPECT_FALSE(doc.CanUndo());
 }
 
@@ -473,6 +475,13 @@ TEST(PasteDib, MalformedBitmapsAreRefused) {
       {"palette past the end", with(14, 8, 2)},
       {"rows missing", std::vector<uint8_t>(good.begin(), good.end() - 4)},
       {"png compression", with(16, 5)},
+      {"run-length pixels too many", [&] {
+         std::vector<uint8_t> d = with(14, 8, 2);  // 8 bits, run-length coded: rows need not be there
+         for (size_t i = 16; i < 20; ++i) d[i] = i == 16 ? 1 : 0;
+         for (size_t i = 4; i < 12; ++i) d[i] = i % 4 == 1 ? 0x40 : 0;  // 16384 x 16384
+         d.resize(40 + 1024 + 4, 0);
+         return d;
+       }()},
   };
   ClipboardHost host;
   ViewFixture f;

@@ -132,6 +132,13 @@ TEST(ViewEvents, ObjectAreasAreInvalidatedInClientPixels) {
   EXPECT_GE(r.right, o.x + 120);
   EXPECT_GE(r.bottom, o.y + 120);
   EXPECT_LE(r.Width(), 100 + 2 * 12) << "and not much more";
+  // The object asks the same of the view.
+  host.rects.clear();
+  obj->InvalidateObjRect(f.view, 0);
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0], r);
+  obj->InvalidateObjRect(nullptr, 1);
+  EXPECT_EQ(host.rects.size(), 1u);
   f.view->SetViewHost(&f.host);
 }
 
@@ -228,6 +235,125 @@ TEST(ViewScrolling, InsideTheWindowNothingScrolls) {
   ViewFixture f;
   for (CPoint p : {CPoint(8, 8), CPoint(792, 592), CPoint(400, 300)}) EXPECT_FALSE(f.view->ScrollView(p.x, p.y));
   EXPECT_EQ(f.view->GetDeviceScrollPosition(), CPoint(0, 0));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+// An object that says it covers a logical rectangle of the view (as the program's classes do:
+// its bounds at the zoom, moved by where the page lies), with a wide margin around it.
+class WideObj : public CCustomPathObj {
+ public:
+  RECT CalcuObjectOccurArea(CWorkspaceView* view, int) override {
+    const CQorVectorRect<float> b = CalcuBoundRect();
+    const float z = view->GetZoomFactor();
+    const CRect& page = view->GetPageRect();
+    return CRect(page.left + static_cast<int>(b.left * z) - 50, page.top + static_cast<int>(b.top * z) - 50,
+                 page.left + static_cast<int>(b.right * z) + 50, page.top + static_cast<int>(b.bottom * z) + 50);
+  }
+};
+
+TEST(ViewScrolling, AnObjectsOwnAreaIsTakenInLogicalPointsAndInvalidatedInClientPoints) {
+  class RectHost : public RecordingHost {
+   public:
+    void InvalidateRect(const RECT* r) override {
+      if (r) rects.emplace_back(*r);
+    }
+    std::vector<CRect> rects;
+  };
+  ViewFixture f;
+  RectHost host;
+  host.client = CSize(300, 200);
+  f.view->SetViewHost(&host);
+  f.view->ZoomView(100);
+  f.view->ScrollToPosition(CPoint(100, 60));
+  ASSERT_EQ(f.view->GetDeviceScrollPosition(), CPoint(100, 60));
+  auto* obj = new WideObj;
+  obj->AddRectanglePath(CQorVectorRect<float>(0, 0, 20, 20));
+  obj->SetTransMatrix(CQorTransMatrix::Translation(150, 100), true);
+  f.page->AddShapeObject(obj);
+  host.rects.clear();
+  f.view->InvalidateObjRect(obj, 0);
+  ASSERT_EQ(host.rects.size(), 1u);
+  // Logical (24 + 150 - 50, 24 + 100 - 50) - (24 + 170 + 50, 24 + 120 + 50), less the scroll.
+  EXPECT_EQ(host.rects[0], CRect(124 - 100, 74 - 60, 244 - 100, 194 - 60));
+  // ReDrawContent takes the same logical points.
+  host.rects.clear();
+  f.view->ReDrawContent(CRect(124, 74, 244, 194));
+  ASSERT_EQ(host.rects.size(), 1u);
+  EXPECT_EQ(host.rects[0], CRect(24, 14, 144, 134));
+  f.view->SetViewHost(&f.host);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Painting, headless
+
+#include <gdiplus.h>
+
+namespace {
+
+using namespace vltest;
+
+// The view painted into a bitmap of its client size.
+struct Painted {
+  explicit Painted(CWorkspaceView* view, CSize size) : bitmap(size.cx, size.cy, Gdiplus::PixelFormat32bppARGB) {
+    Gdiplus::Graphics g(&bitmap);
+    view->PaintView(&g, CRect(0, 0, size.cx, size.cy));
+  }
+  COLORREF At(CPoint p) {
+    Gdiplus::Color c;
+    bitmap.GetPixel(p.x, p.y, &c);
+    return c.ToCOLORREF();
+  }
+  Gdiplus::Bitmap bitmap;
+};
+
+TEST(ViewPainting, ThePageTheSelectionMarksAndADragOutlineAreDrawnInThePaint) {
+  ViewFixture f;
+  CCustomPathObj* obj = f.AddRect(100, 100, 200, 150);
+  obj->SetFillColor(RGB(0, 128, 0));
+  obj->SetStrokeOutlineFlag(0);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(f.Client(150, 125)), RGB(0, 128, 0)) << "the object";
+    EXPECT_EQ(p.At(f.Client(300, 250)), RGB(255, 255, 255)) << "the paper";
+    EXPECT_EQ(p.At(f.Client(-10, 150)), RGB(0xAB, 0xAB, 0xAB)) << "the desk";
+    EXPECT_EQ(p.At(f.Client(150, 302)), RGB(111, 111, 111)) << "the page's shadow";
+    EXPECT_EQ(p.At(f.Client(100, 80)), RGB(255, 255, 255)) << "no grip while nothing is selected";
+  }
+  f.view->SelectRenderObject(obj, false);
+  {
+    Painted p(f.view, f.host.client);
+    // The handle at the top-left corner (white inside a black edge) and the grip above the top.
+    EXPECT_EQ(p.At(f.Client(100, 100) + CPoint(-1, -1)), RGB(255, 255, 255));
+    EXPECT_EQ(p.At(f.Client(100, 100) + CPoint(-3, 0)), RGB(0, 0, 0));
+    EXPECT_EQ(p.At(f.Client(150, 80)), RGB(0, 170, 0));
+  }
+  // While a rectangle is dragged out, its outline shows; after the release only the shape does.
+  f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRectangleTool);
+  f.Run({Down(250, 200), Move(300, 260)});
+  {
+    Painted p(f.view, f.host.client);
+    int dark = 0;
+    for (int y = 205; y < 255; ++y) dark += p.At(f.Client(250, static_cast<float>(y))) == RGB(0, 0, 0) ? 1 : 0;
+    // Whole coordinates are pixel centres: a line there covers its pixels fully, not half.
+    EXPECT_GT(dark, 10) << "the outline's left side, black under white dashes";
+    EXPECT_LT(dark, 50);
+  }
+  f.Run({Up(300, 260)});
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(CDefaultTool::m_dwMask & TOOL_MASK_OUTLINE, 0u);
+    // The new shape is drawn; its inside is its fill, not an outline's dashes.
+    auto* drawn = dynamic_cast<CCustomPathObj*>(f.Objects().GetTail());
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_EQ(p.At(f.Client(275, 230)), drawn->GetFillColor());
+  }
 }
 
 }  // namespace

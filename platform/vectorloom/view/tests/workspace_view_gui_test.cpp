@@ -237,3 +237,39 @@ TEST_F(WorkspaceViewFrame, DrawMoveResizeGroupAndUndoEachStepInEachTheme) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WorkspaceViewFrame, ZoomedAndScrolledTheDrawingLandsUnderThePointer) {
+  const struct {
+    const wchar_t* ini;
+    const char* name;
+  } themes[] = {{kQorpThemeBlue, "blue"}, {kQorpThemeSilver, "silver"}, {kQorpThemeBlack, "black"}};
+  for (const auto& t : themes) {
+    SCOPED_TRACE(t.name);
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, t.ini));
+    page->GetRenderObjectList().RemoveAllElements();
+    view->DeseleteAllRenderObjects();
+    view->ZoomView(250);
+    view->ScrollToPosition(CPoint(200, 150));
+    Settle();
+    ASSERT_EQ(view->GetDeviceScrollPosition(), CPoint(200, 150));
+    view->OnDrawOval();
+    Drag(110, 80, 190, 140);
+    view->OnDefaultMode();
+    Settle();
+    ASSERT_EQ(page->GetRenderObjectList().GetCount(), 1);
+    auto* oval = dynamic_cast<CCustomPathObj*>(page->GetRenderObjectList().GetHead());
+    ASSERT_NE(oval, nullptr);
+    const CQorVectorRect<float> b = oval->GetPathBoundRect(&oval->GetTransMatrix());
+    EXPECT_NEAR(b.left, 110, 0.5f);
+    EXPECT_NEAR(b.bottom, 140, 0.5f);
+    wxImage image;
+    ASSERT_TRUE(Screenshot(shots, std::string(t.name) + "-zoomed.png", image));
+    EXPECT_TRUE(Near(PixelAt(image, Screen(150, 110)), RGB(0, 128, 0))) << "the oval's middle";
+    EXPECT_TRUE(Near(PixelAt(image, Screen(112, 82)), RGB(255, 255, 255))) << "outside the oval, inside its box";
+    view->ZoomView(100);
+  }
+}
+
+}  // namespace

@@ -206,7 +206,7 @@ bool CEditingTextTool::HasSelection() const {
 }
 
 void CEditingTextTool::ToolInitalize(CWorkspaceView* pView) {
-  m_nCaret = m_nCaret < 0 ? 0 : m_nCaret;
+  m_nCaret = m_nSelStart = m_nSelEnd = 0;
   m_bCaretVisible = true;
   m_bSelecting = false;
   m_dwMask |= Vectorloom::TOOL_MASK_OUTLINE;
@@ -303,6 +303,9 @@ void CEditingTextTool::MoveCaretByKey(CWorkspaceView* pView, UINT nChar, bool bE
   if (!m_pText) return;
   const int count = CharacterCount();
   const int i = ResolveCaret(m_nCaret);
+  // Row moves start from the row the caret is drawn in: behind a character is the end of that
+  // character's row, even when the next character begins the next row.
+  const int rowRef = (m_nCaret >= 0 && (m_nCaret & kCaretBehind)) ? std::min(m_nCaret & kCaretIndexMask, count - 1) : i;
   int to = i;
   switch (nChar) {
     case VK_LEFT:
@@ -313,19 +316,19 @@ void CEditingTextTool::MoveCaretByKey(CWorkspaceView* pView, UINT nChar, bool bE
       break;
     case VK_UP:
       if (i > 0) {
-        const int p = m_pText->CalcuPrevRowCaretPos(std::min(i, count - 1));
+        const int p = m_pText->CalcuPrevRowCaretPos(rowRef);
         if (p >= 0) to = ResolveCaret(p);
       }
       break;
     case VK_DOWN:
       if (i >= 0 && count > 0) {
-        const int p = m_pText->CalcuNextRowCaretPos(std::min(i, count - 1));
+        const int p = m_pText->CalcuNextRowCaretPos(std::min(rowRef, count - 1));
         if (p >= 0) to = ResolveCaret(p);
       }
       break;
     case VK_HOME:
       if (i >= 0 && count > 0) {
-        const int p = m_pText->CalcuRowStartedCaretPos(std::min(i, count - 1));
+        const int p = m_pText->CalcuRowStartedCaretPos(rowRef);
         if (p >= 0) to = ResolveCaret(p);
       }
       break;

@@ -281,6 +281,30 @@ TEST(EditingTextTool, PressOnAPairKeepsItWhole) {
   }
 }
 
+// Behind the last character of a wrapped row, Home goes to the start of that row, not of the
+// row below.
+TEST(EditingTextTool, RowKeysStartFromTheRowTheCaretIsDrawnIn) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"aaaa bbbb cccc");
+  text->SetLayoutBox(45, 100);
+  text->RecalcuLayout(0);
+  const auto& rows = text->GetParagraphsLinesInfo();
+  ASSERT_GE(rows.GetSize(), 2);
+  const int first = static_cast<int>(rows.GetAt(0).m_nCharCount);
+  ASSERT_GT(first, 0);
+  f.DblClk(30, 30);
+  Tool().SetCaretCode((first - 1) | CEditingTextTool::kCaretBehind);
+  f.view->OnKeyDown(VK_HOME, 1, 0);
+  EXPECT_EQ(Tool().GetCaretIndex(), 0);
+  Tool().SetCaretCode(first);  // before the first character of the second row
+  f.view->OnKeyDown(VK_HOME, 1, 0);
+  EXPECT_EQ(Tool().GetCaretIndex(), first);
+  f.view->OnKeyDown(VK_UP, 1, 0);
+  EXPECT_LT(Tool().GetCaretIndex(), first);
+  f.view->OnKeyDown(VK_DOWN, 1, 0);
+  EXPECT_GE(Tool().GetCaretIndex(), first);
+}
+
 TEST(EditingTextTool, TimerBlinksTheCaretOnly) {
   PubViewFixture f;
   AddText(f, L"ab");

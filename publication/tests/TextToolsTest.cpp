@@ -227,6 +227,13 @@ TEST(DrawTextTool, DragMakesATextAndEditsIt) {
     EXPECT_EQ(f.doc.GetUndoMenuText(), CString(L"Undo Add Text Object"));
     f.Type(L"Hi");
     EXPECT_EQ(Chars(*text), L"Hi");
+    // Undoing the typing and then the new box: the box leaves the page and the editing ends.
+    for (int i = 0; i < 3; ++i) f.view->OnEditUndo();
+    EXPECT_EQ(f.page->GetRenderObjectList().GetCount(), 0);
+    EXPECT_EQ(f.view->GetEditingTool(), nullptr);
+    EXPECT_EQ(Tool().GetEditingText(), nullptr);
+    f.Type(L"x");  // reaches no text
+    EXPECT_EQ(f.doc.GetRedoCount(), 3);
   }
 }
 

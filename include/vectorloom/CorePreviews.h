@@ -32,13 +32,23 @@ inline void DiscardPreview(CBasePreviewScene*& pScene) {
   pScene = nullptr;
 }
 
+// Whether the scene in the slot was backed up for this page and selection; a kind of scene that
+// cannot tell is taken to be.
+template <class Scene>
+bool PreviewSceneFits(const Scene& scene, const CRenderPage* pPage, const CRenderBaseObjectList& selection) {
+  if constexpr (requires { scene.IsBackupOf(pPage, selection); })
+    return scene.IsBackupOf(pPage, selection);
+  else
+    return true;
+}
+
 // The scene of kind Scene in the slot: a scene of another kind, or of this kind made for another
 // page or selection, is restored and deleted first; a new scene backs up the selected objects of
-// the page.
+// the page. Any scene class with a default constructor serves.
 template <class Scene>
 Scene* GetPreviewScene(CBasePreviewScene*& pScene, CWorkspaceDoc* pDoc, CRenderPage* pPage,
                        const CRenderBaseObjectList& selection) {
-  if (pScene && (typeid(*pScene) != typeid(Scene) || !static_cast<Scene*>(pScene)->IsBackupOf(pPage, selection))) {
+  if (pScene && (typeid(*pScene) != typeid(Scene) || !PreviewSceneFits(*static_cast<Scene*>(pScene), pPage, selection))) {
     RestorePreview(pScene, pDoc, pPage, selection);
     DiscardPreview(pScene);
   }

@@ -98,9 +98,9 @@ int MirrorRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBa
 // keeping their top-left corner. An object of zero extent in a direction keeps it.
 int MakeRenderObjectsSameSize(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseObjectList& selection,
                               const CRenderBaseObj* pReference, int kind);
-// Turns each selected object about the centre of its bounds to the angle (degrees, 0 to 359).
+// Turns each selected object about the centre of its own box to the angle (degrees, 0 to 359).
 int RotateRenderObjects(CWorkspaceDoc* pDoc, CRenderPage* pPage, const CRenderBaseObjectList& selection, int angle);
-// The turn about the centre of the object's bounds that brings it to the angle; false when it
+// The turn about the centre of the object's own box that brings it to the angle; false when it
 // stands at that angle already.
 bool RotationToAngle(const CRenderBaseObj& obj, int angle, CQorTransMatrix& m);
 // Takes the selected objects off the page.

@@ -374,8 +374,12 @@ bool RotationToAngle(const CRenderBaseObj& obj, int angle, CQorTransMatrix& m) {
   if (angle < 0) angle += 360;
   const int delta = angle - obj.GetRotatedAngle();
   if (delta == 0) return false;
-  const CQorVectorRect<float> b = obj.CalcuBoundRect();
-  m = CQorTransMatrix::RotationAt(static_cast<float>(delta), (b.left + b.right) / 2, (b.top + b.bottom) / 2);
+  // About the centre of the object's own box: it stays where it is at every angle, so turning
+  // to one angle after another never walks the object away.
+  const CQorVectorRect<float> box = obj.GetObjectBox();
+  const CQorVectorPoint<float> c =
+      obj.GetTransMatrix().Transform(CQorVectorPoint<float>((box.left + box.right) / 2, (box.top + box.bottom) / 2));
+  m = CQorTransMatrix::RotationAt(static_cast<float>(delta), c.x, c.y);
   return true;
 }
 

@@ -186,6 +186,28 @@ TEST_F(CommandFixture, RotateTurnsAboutTheCentreToTheAngle) {
   EXPECT_EQ(objs[0]->GetRotatedAngle(), 270);
 }
 
+TEST_F(CommandFixture, TurningToOneAngleAfterAnotherKeepsTheShapesCentre) {
+  // A right triangle: the centre of its bounds moves as it turns, the centre of its box does not.
+  auto* tri = new CCustomPathObj;
+  CBaseCustomPath sub;
+  for (auto p : {CQorVectorPoint<float>(0, 0), CQorVectorPoint<float>(60, 0), CQorVectorPoint<float>(0, 20)})
+    sub.AddNode(CQorVectorEdgeNode(p));
+  sub.SetClosed(true);
+  tri->AddSubPath(sub);
+  tri->SetTransMatrix(CQorTransMatrix::Translation(200, 100), true);
+  page->AddShapeObject(tri);
+  CRenderBaseObjectList sel;
+  sel.AddElement(tri);
+  auto centre = [&] { return tri->GetTransMatrix().Transform(CQorVectorPoint<float>(30, 10)); };
+  for (int angle : {37, 90, 200, 315, 0}) {
+    RotateRenderObjects(&doc, page, sel, angle);
+    EXPECT_EQ(tri->GetRotatedAngle(), angle);
+    EXPECT_NEAR(centre().x, 230, 1e-3) << angle;
+    EXPECT_NEAR(centre().y, 110, 1e-3) << angle;
+  }
+  ExpectRect(tri->CalcuBoundRect(), 200, 100, 260, 120, "back upright");
+}
+
 TEST_F(CommandFixture, GroupAndUngroupKeepThePlaceAndTheMembers) {
   const PageSnapshot start = Snapshot(*page);
   CRenderBaseObj* group = GroupRenderObjects(&doc, page, Select("CA"));

@@ -234,6 +234,28 @@ TEST_F(PreviewTest, APreviewOnOtherObjectsPutsTheFirstOnesBackAndBacksUpTheNewOn
   EXPECT_EQ(x->GetStrokeWidth(), 1);
 }
 
+// A scene of the program's own (text previews keep theirs) follows the same rule.
+class CountingScene : public CBasePreviewScene {
+ public:
+  CountingScene() = default;
+  ~CountingScene() override { ++deleted; }
+  int Restore(CWorkspaceDoc*, CRenderPage*, const CRenderBaseObjectList&) override {
+    ++restored;
+    return 1;
+  }
+  static inline int restored = 0, deleted = 0;
+};
+
+TEST_F(PreviewTest, AForeignSceneIsRestoredOnceBeforeItIsReplaced) {
+  CountingScene::restored = CountingScene::deleted = 0;
+  CountingScene* mine = GetPreviewScene<CountingScene>(scene, &doc, page, selection);
+  EXPECT_EQ(GetPreviewScene<CountingScene>(scene, &doc, page, Select("C")), mine);  // cannot tell: kept
+  PreviewShapeObjsStrokeWidth(scene, &doc, page, selection, 7);
+  EXPECT_EQ(CountingScene::restored, 1);
+  EXPECT_EQ(CountingScene::deleted, 1);
+  EXPECT_EQ(objs[0]->GetStrokeWidth(), 7);
+}
+
 TEST_F(PreviewTest, RestoringTwiceDoesNotBringThePreviewBack) {
   const PageSnapshot before = Snapshot(*page);
   PreviewShapeObjsStrokeWidth(scene, &doc, page, selection, 12);
@@ -243,6 +265,18 @@ TEST_F(PreviewTest, RestoringTwiceDoesNotBringThePreviewBack) {
   DiscardPreview(scene);
   DiscardPreview(scene);  // a second destroy is harmless
   EXPECT_TRUE(Snapshot(*page) == before);
+}
+
+TEST_F(PreviewTest, DeletingAnUnrestoredScenePutsTheValuesBackOnce) {
+  const PageSnapshot before = Snapshot(*page);
+  PreviewShapeObjsDashStyle(scene, &doc, page, selection, DASH_DOT);
+  DiscardPreview(scene);  // no restore first
+  EXPECT_TRUE(Snapshot(*page) == before);
+  PreviewShapeObjsDashStyle(scene, &doc, page, selection, DASH_DOT);
+  RestorePreview(scene, &doc, page, selection);
+  objs[0]->SetDashType(DASH_DASH);  // a later change is not undone by deleting the restored scene
+  DiscardPreview(scene);
+  EXPECT_EQ(objs[0]->GetDashType(), DASH_DASH);
 }
 
 TEST_F(PreviewTest, ACommandAfterAPreviewRecordsThePreviewFreeValues) {

@@ -280,7 +280,7 @@ void CAnchorTool::DrawOutline(CWorkspaceView* pView, Gdiplus::Graphics* pGraphic
   const CQorTransMatrix m = shape->GetTransMatrix() * CQorTransMatrix(sx, 0, 0, sy, x, y);
   auto dev = [&](const Pt& p) {
     const Pt d = m.Transform(p);
-    return Gdiplus::PointF(std::floor(d.x) + 0.5f, std::floor(d.y) + 0.5f);
+    return Gdiplus::PointF(std::round(d.x), std::round(d.y));
   };
   Gdiplus::Pen arm(Gdiplus::Color(255, 0, 120, 215), 1.0f);
   for (int i = 0; i < shape->GetSubPathsCount(); ++i) {

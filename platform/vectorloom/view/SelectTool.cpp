@@ -290,8 +290,9 @@ void CSelectTool::DrawOutline(CWorkspaceView* pView, Gdiplus::Graphics* pGraphic
   if (m_mode != DRAG_RUBBER_BAND || !pGraphics) return;
   const CQorVectorPoint<float> p0 = pView->MapToPic(m_ptFirstPoint);
   const CQorVectorPoint<float> p1 = pView->MapToPic(m_ptLastPoint);
-  const float l = std::floor(std::min(p0.x, p1.x) * sx + x) + 0.5f, r = std::floor(std::max(p0.x, p1.x) * sx + x) + 0.5f;
-  const float t = std::floor(std::min(p0.y, p1.y) * sy + y) + 0.5f, b = std::floor(std::max(p0.y, p1.y) * sy + y) + 0.5f;
+  // Whole coordinates are pixel centres: lines there are one pixel wide and crisp.
+  const float l = std::round(std::min(p0.x, p1.x) * sx + x), r = std::round(std::max(p0.x, p1.x) * sx + x);
+  const float t = std::round(std::min(p0.y, p1.y) * sy + y), b = std::round(std::max(p0.y, p1.y) * sy + y);
   const Gdiplus::PointF pts[4] = {{l, t}, {r, t}, {r, b}, {l, b}};
   DrawOutlineLines(pGraphics, pts, 4, true);
 }

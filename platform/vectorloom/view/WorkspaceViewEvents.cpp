@@ -90,6 +90,8 @@ END_MESSAGE_MAP()
 
 void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale, int nLeft, int nTop) {
   if (!pGraphics) return;
+  // The anchor tools show the nodes of the shape instead of its box.
+  if (dynamic_cast<const CAnchorTool*>(m_pCurTool)) return;
   using namespace Gdiplus;
   const CQorTransMatrix dev(fScale, 0, 0, fScale, static_cast<float>(nLeft), static_cast<float>(nTop));
   Pen frame(Color(255, 0, 120, 215), 1.0f);
@@ -102,14 +104,15 @@ void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale
     PointF dp[8];
     for (int i = 0; i < 8; ++i) {
       const CQorVectorPoint<float> p = dev.Transform(pts[i]);
-      dp[i] = PointF(std::floor(p.x) + 0.5f, std::floor(p.y) + 0.5f);
+      dp[i] = PointF(std::round(p.x), std::round(p.y));  // pixel centres: crisp one-pixel lines
     }
     const PointF corners[4] = {dp[HANDLE_TOPLEFT], dp[HANDLE_TOPRIGHT], dp[HANDLE_BOTTOMRIGHT], dp[HANDLE_BOTTOMLEFT]};
     pGraphics->DrawPolygon(&frame, corners, 4);
     // The rotation grip beyond the middle of the top edge, away from the centre.
     CQorVectorPoint<float> p0, p1;
     GetRotationHandles(*obj, dev, p0, p1);
-    const CQorVectorPoint<float> g = GetRotationGrip(p0, p1);
+    CQorVectorPoint<float> g = GetRotationGrip(p0, p1);
+    g = CQorVectorPoint<float>(std::round(g.x), std::round(g.y));
     pGraphics->DrawLine(&frame, dp[HANDLE_TOP], PointF(g.x, g.y));
     pGraphics->FillEllipse(&grip, g.x - kHandleRadius, g.y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
     pGraphics->DrawEllipse(&edge, g.x - kHandleRadius, g.y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
@@ -134,8 +137,9 @@ void CWorkspaceView::PaintView(Gdiplus::Graphics* pGraphics, const CRect& rcClip
   SolidBrush paper(Color(255, 255, 255, 255));
   pGraphics->FillRectangle(&paper, static_cast<INT>(o.x), static_cast<INT>(o.y), w, h);
   Pen frame(Color(255, 0, 0, 0), 1.0f);
-  pGraphics->DrawRectangle(&frame, static_cast<REAL>(o.x) - 0.5f, static_cast<REAL>(o.y) - 0.5f,
-                           static_cast<REAL>(w) + 1.0f, static_cast<REAL>(h) + 1.0f);
+  // The frame on the pixels around the page (whole coordinates are pixel centres).
+  pGraphics->DrawRectangle(&frame, static_cast<REAL>(o.x - 1), static_cast<REAL>(o.y - 1), static_cast<REAL>(w + 1),
+                           static_cast<REAL>(h + 1));
   pGraphics->SetSmoothingMode(SmoothingModeAntiAlias);
   const float z = GetZoomFactor();
   Matrix m;

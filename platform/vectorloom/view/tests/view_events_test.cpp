@@ -289,3 +289,141 @@ TEST(ViewScrolling, AnObjectsOwnAreaIsTakenInLogicalPointsAndInvalidatedInClient
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Painting, headless
+
+#include <gdiplus.h>
+
+namespace {
+
+using namespace vltest;
+
+// The view painted into a bitmap of its client size.
+struct Painted {
+  explicit Painted(CWorkspaceView* view, CSize size) : bitmap(size.cx, size.cy, Gdiplus::PixelFormat32bppARGB) {
+    Gdiplus::Graphics g(&bitmap);
+    view->PaintView(&g, CRect(0, 0, size.cx, size.cy));
+  }
+  COLORREF At(CPoint p) {
+    Gdiplus::Color c;
+    bitmap.GetPixel(p.x, p.y, &c);
+    return c.ToCOLORREF();
+  }
+  Gdiplus::Bitmap bitmap;
+};
+
+TEST(ViewPainting, ThePageTheSelectionMarksAndADragOutlineAreDrawnInThePaint) {
+  ViewFixture f;
+  CCustomPathObj* obj = f.AddRect(100, 100, 200, 150);
+  obj->SetFillColor(RGB(0, 128, 0));
+  obj->SetStrokeOutlineFlag(0);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(f.Client(150, 125)), RGB(0, 128, 0)) << "the object";
+    EXPECT_EQ(p.At(f.Client(300, 250)), RGB(255, 255, 255)) << "the paper";
+    EXPECT_EQ(p.At(f.Client(-10, 150)), RGB(0xAB, 0xAB, 0xAB)) << "the desk";
+    EXPECT_EQ(p.At(f.Client(150, 302)), RGB(111, 111, 111)) << "the page's shadow";
+    EXPECT_EQ(p.At(f.Client(100, 80)), RGB(255, 255, 255)) << "no grip while nothing is selected";
+  }
+  f.view->SelectRenderObject(obj, false);
+  {
+    Painted p(f.view, f.host.client);
+    // The handle at the top-left corner (white inside a black edge) and the grip above the top.
+    EXPECT_EQ(p.At(f.Client(100, 100) + CPoint(-1, -1)), RGB(255, 255, 255));
+    EXPECT_EQ(p.At(f.Client(100, 100) + CPoint(-3, 0)), RGB(0, 0, 0));
+    EXPECT_EQ(p.At(f.Client(150, 80)), RGB(0, 170, 0));
+  }
+  // While a rectangle is dragged out, its outline shows; after the release only the shape does.
+  f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRectangleTool);
+  f.Run({Down(250, 200), Move(300, 260)});
+  {
+    Painted p(f.view, f.host.client);
+    int dark = 0;
+    for (int y = 205; y < 255; ++y) dark += p.At(f.Client(250, static_cast<float>(y))) == RGB(0, 0, 0) ? 1 : 0;
+    // Whole coordinates are pixel centres: a line there covers its pixels fully, not half.
+    EXPECT_GT(dark, 10) << "the outline's left side, black under white dashes";
+    EXPECT_LT(dark, 50);
+  }
+  f.Run({Up(300, 260)});
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(CDefaultTool::m_dwMask & TOOL_MASK_OUTLINE, 0u);
+    // The new shape is drawn; its inside is its fill, not an outline's dashes.
+    auto* drawn = dynamic_cast<CCustomPathObj*>(f.Objects().GetTail());
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_EQ(p.At(f.Client(275, 230)), drawn->GetFillColor());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewPainting, TheDragOutlineHasTheShapeTheReleaseWillMake) {
+  ViewFixture f;
+  // A rounded rectangle as round as it gets: no corners.
+  CWorkspaceView::g_DrawRoundRectTool.m_nRoundness = 100;
+  f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRoundRectTool);
+  f.Run({Down(100, 100), Move(200, 160)});
+  Painted p(f.view, f.host.client);
+  CWorkspaceView::g_DrawRoundRectTool.m_nRoundness = 20;
+  auto darkNear = [&](float x, float y) {
+    int dark = 0;
+    for (int dx = -2; dx <= 2; ++dx)
+      for (int dy = -2; dy <= 2; ++dy) {
+        const COLORREF c = p.At(f.Client(x, y) + CPoint(dx, dy));
+        dark += GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60 ? 1 : 0;
+      }
+    return dark > 0;
+  };
+  // On the middles of its sides, not at the corners of its box.
+  int onCurve = 0;
+  for (auto [x, y] : {std::pair{100.0f, 130.0f}, {200.0f, 130.0f}, {150.0f, 100.0f}, {150.0f, 160.0f}})
+    onCurve += darkNear(x, y) ? 1 : 0;
+  EXPECT_GE(onCurve, 2) << "dashes cover at least some of the four extremes";
+  // Where a square corner's sides would run.
+  for (auto [x, y] : {std::pair{100.0f, 106.0f}, {106.0f, 100.0f}, {200.0f, 154.0f}, {194.0f, 160.0f}})
+    EXPECT_FALSE(darkNear(x, y)) << x << ", " << y;
+  f.Run({Up(200, 160)});
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewPainting, AnAnchorToolShowsTheNodesInsteadOfTheBox) {
+  ViewFixture f;
+  // A triangle: its box's top-middle handle lies where no node is.
+  auto* s = new CCustomPathObj;
+  CBaseCustomPath tri;
+  tri.AddNode(CQorVectorEdgeNode(0, 100));
+  tri.AddNode(CQorVectorEdgeNode(150, 0));
+  tri.AddNode(CQorVectorEdgeNode(200, 100));
+  tri.SetClosed(true);
+  s->AddSubPath(tri);
+  s->SetStrokeOutlineFlag(0);
+  s->SetFillColor(RGB(0, 128, 0));
+  s->SetTransMatrix(CQorTransMatrix::Translation(50, 50), true);
+  f.page->AddShapeObject(s);
+  f.view->SelectRenderObject(s, false);
+  const CPoint topMiddle = f.Client(150, 50), apex = f.Client(200, 50);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(topMiddle + CPoint(-3, 0)), RGB(0, 0, 0)) << "the box's handle";
+    EXPECT_EQ(p.At(f.Client(150, 30)), RGB(0, 170, 0)) << "the rotation grip";
+  }
+  f.view->UpdateEditingTool(&CWorkspaceView::g_MoveAnchorTool);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(topMiddle + CPoint(-3, 0)), RGB(255, 255, 255)) << "no box handle";
+    EXPECT_EQ(p.At(f.Client(150, 30)), RGB(255, 255, 255)) << "no rotation grip";
+    EXPECT_EQ(p.At(apex + CPoint(-3, 0)), RGB(0, 0, 0)) << "the apex node's mark";
+  }
+}
+
+}  // namespace

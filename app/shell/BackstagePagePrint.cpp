@@ -8,6 +8,7 @@
 #include <PrintJob.h>
 #include <PrinterPropertiesDlg.h>
 
+#include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include <quirebook/PublicationDoc.h>
@@ -316,6 +317,8 @@ int CBackstagePagePrint::PrintTo(const wchar_t* lpszOutput) {
   layout.nRows = m_preview.m_model.Rows();
   layout.nColumns = m_preview.m_model.Columns();
   layout.pages = m_preview.m_model.Pages();
+  // The document keeps the layout it was last printed with.
+  if (auto* lfw = dynamic_cast<CLeafwrightDoc*>(doc)) lfw->SetPrintLayout(layout.nRows, layout.nColumns, layout.pages);
   HDC dc = CreateDCW(nullptr, printer.Current().c_str(), nullptr, &dm);
   DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", lpszOutput, nullptr, 0};
   const int sheets = dc ? PrintSheets(doc, layout, dc, info) : -1;

@@ -269,7 +269,7 @@ class CScriptedApp : public CLeafwrightApp {
           Check(false, "the preview shows both pages");
         }
         const std::string png = Screenshot("backstage-print-silver.png");
-        for (int id : {1000, 1001, 1004, 1057}) {
+        for (int id : {1000, 1001, 1004, 1057, 1056, 1037, 1055}) {
           CRect rc;
           print.GetDlgItem(id)->GetWindowRect(&rc);
           const double k = InkContrast(png, rc);

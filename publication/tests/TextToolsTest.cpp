@@ -168,6 +168,28 @@ TEST(EditingTextTool, UndoAndRedoMoveTheCaret) {
   }
 }
 
+// Undo and redo shorten or lengthen the text under a selection: they leave the selection
+// collapsed at the caret, so no selection end points past the text afterwards.
+TEST(EditingTextTool, UndoLeavesNoSelectionPastTheText) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"abcde");
+  f.DblClk(30, 30);
+  RunOps(f, {C(5), T(L"X")});
+  ASSERT_EQ(Chars(*text), L"abcdeX");
+  for (int round = 0; round < 2; ++round) {
+    Tool().SetSelection(2, 6);  // through the typed character
+    f.view->OnEditUndo();
+    ASSERT_EQ(Chars(*text), L"abcde") << round;
+    EXPECT_EQ(Tool().GetSelectionStart(), Tool().GetCaretPos()) << round;
+    EXPECT_EQ(Tool().GetSelectionEnd(), Tool().GetCaretPos()) << round;
+    EXPECT_FALSE(Tool().HasSelection());
+    Tool().SetSelection(0, 5);
+    f.view->OnEditRedo();
+    EXPECT_EQ(Tool().GetSelectionStart(), Tool().GetCaretPos()) << round;
+    EXPECT_EQ(Tool().GetSelectionEnd(), Tool().GetCaretPos()) << round;
+  }
+}
+
 // A font that lacks the typed character gives way to "Arial" for it and what follows.
 TEST(EditingTextTool, MissingCharacterSwitchesToArial) {
   PubViewFixture f;

@@ -125,7 +125,7 @@ BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
   // The whole path, however long: a cut path would open another file.
   if (pdf)
     source = new CCachePdfPageContent(lpszPathName);
-  else if (ext == L"lfw")
+  else if (ext == L"lfw" || ext == L"lfd")  // a document file, or pages extracted from one
     source = new CCacheLfwPageContent(lpszPathName);
   if (source) source->AddRef();
   const int total = source ? source->GetPagesCount() : 0;

@@ -7,6 +7,7 @@
 #include <quirebook/PublicationDoc.h>
 
 #include "LeafwrightAppState.h"
+#include "PageCommands.h"
 
 class CLeafwrightDoc : public CPublicationDoc {
   DECLARE_DYNCREATE(CLeafwrightDoc)
@@ -75,11 +76,45 @@ class CLeafwrightDoc : public CPublicationDoc {
   afx_msg void OnFileSave();
   afx_msg void OnFileSaveAs();
 
+  // ---- Page commands (PageCommands.cpp)
+
+  // The thumbnail list and the editing view among the document's views (null when absent).
+  IPagesSelectionList* FindPagesList() const;
+  IPageEditingView* FindEditingView() const;
+  // The index of the editing view's shown page; -1 without a view or when the page is gone.
+  int GetCurrentPageIndex() const;
+  // Loads the page if needed (it then stays in memory, unbound from its file), makes it the
+  // thumbnail list's only selection and tells the views (hint 4 with the page).
+  void GoToPage(int index);
+  // Whether a page command (ID_PAGES_*) can run now.
+  bool IsPageCommandEnabled(UINT nId) const;
+
+  afx_msg void OnNewPage();
+  afx_msg void OnDuplicatePages();
+  // Asks first (the document's message box hook; without one nothing is deleted); never
+  // deletes every page.
+  afx_msg void OnDeletePages();
+  afx_msg void OnMoveToFirst();
+  afx_msg void OnMovePreviously();
+  afx_msg void OnMoveToLast();
+  afx_msg void OnMoveNext();
+  afx_msg void OnReverseAllPages();
+  afx_msg void OnReverseSelectedPages();
+  afx_msg void OnGoToFirstPage();
+  afx_msg void OnGoToPreviousPage();
+  afx_msg void OnGoToNextPage();
+  afx_msg void OnGoToLastPage();
+  afx_msg void OnUpdatePageCommand(CCmdUI* pCmdUI);
+
  protected:
   DECLARE_MESSAGE_MAP()
 
  private:
   void MakeBlankPages(float width, float height, int unit, int count);
+  // The selected pages moved by delta places (every selected page lands at its index - delta or
+  // + delta; the others keep their order).
+  void MoveSelectedPages(IPagesSelectionList& list, int delta, bool towardsStart);
+  void MovePages(const wchar_t* name, int which);
   CQorCommonProgress* m_pSaveProgress = nullptr;
   bool m_bOpenFailed = false;
 };

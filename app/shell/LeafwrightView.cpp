@@ -12,14 +12,7 @@
 IMPLEMENT_DYNCREATE(CLeafwrightView, CScrollView)
 
 BEGIN_MESSAGE_MAP(CLeafwrightView, CScrollView)
-  ON_COMMAND(ID_GOTO_FIRST_PAGE, &CLeafwrightView::OnFirstPage)
-  ON_COMMAND(ID_GOTO_PREVIOUS_PAGE, &CLeafwrightView::OnPreviousPage)
-  ON_COMMAND(ID_GOTO_NEXT_PAGE, &CLeafwrightView::OnNextPage)
-  ON_COMMAND(ID_GOTO_LAST_PAGE, &CLeafwrightView::OnLastPage)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_FIRST_PAGE, &CLeafwrightView::OnUpdateFirstOrPrevious)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_PREVIOUS_PAGE, &CLeafwrightView::OnUpdateFirstOrPrevious)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_NEXT_PAGE, &CLeafwrightView::OnUpdateNextOrLast)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_LAST_PAGE, &CLeafwrightView::OnUpdateNextOrLast)
+  // The go-to-page commands are the document's (they also select the page in the thumbnails).
   ON_UPDATE_COMMAND_UI(ID_INDICATOR_PAGE_NUMBER, &CLeafwrightView::OnUpdatePageNumber)
 END_MESSAGE_MAP()
 
@@ -35,6 +28,7 @@ int CLeafwrightView::GetPagesCount() const {
 void CLeafwrightView::GoToPage(int index) {
   const int count = GetPagesCount();
   m_nPage = count > 0 ? std::clamp(index, 0, count - 1) : 0;
+  m_pShown = GetShownPage();
   UpdateSizes();
   ScrollToPosition(CPoint(0, 0));
   Invalidate();
@@ -59,12 +53,29 @@ void CLeafwrightView::UpdateSizes() {
 
 void CLeafwrightView::OnInitialUpdate() {
   m_nPage = 0;
+  m_pShown = GetShownPage();
   UpdateSizes();
   CScrollView::OnInitialUpdate();
 }
 
-void CLeafwrightView::OnUpdate(CView*, LPARAM lHint, CObject*) {
-  if (lHint == 3 || m_nPage >= GetPagesCount()) m_nPage = 0;
+CDrawingPage* CLeafwrightView::GetShownPage() const {
+  CLeafwrightDoc* doc = GetDocument();
+  return doc ? doc->GetDrawingPage(m_nPage) : nullptr;
+}
+
+void CLeafwrightView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
+  CLeafwrightDoc* doc = GetDocument();
+  auto* page = static_cast<CDrawingPage*>(Vectorloom::CWorkspaceDoc::HintPage(pHint));
+  const int given = doc && page ? doc->GetRenderPagesArray().IndexOf(page) : -1;
+  const int kept = doc && m_pShown ? doc->GetRenderPagesArray().IndexOf(m_pShown) : -1;
+  if ((lHint == 3 || lHint == 4) && given >= 0)
+    m_nPage = given;
+  else if (lHint == 3 && !page)
+    m_nPage = 0;
+  else if (kept >= 0)
+    m_nPage = kept;  // the same page, wherever it now stands
+  if (m_nPage >= GetPagesCount()) m_nPage = std::max(0, GetPagesCount() - 1);
+  m_pShown = GetShownPage();
   UpdateSizes();
   Invalidate();
 }

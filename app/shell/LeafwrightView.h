@@ -4,6 +4,8 @@
 
 #include <afxwin.h>
 
+#include "PageCommands.h"
+
 class CLeafwrightDoc;
 namespace Gdiplus {
 class Graphics;
@@ -13,7 +15,7 @@ class CDrawingPage;
 }
 using Quirebook::CDrawingPage;
 
-class CLeafwrightView : public CScrollView {
+class CLeafwrightView : public CScrollView, public IPageEditingView {
   DECLARE_DYNCREATE(CLeafwrightView)
 
  public:
@@ -24,10 +26,14 @@ class CLeafwrightView : public CScrollView {
   int GetPagesCount() const;
   // Shows page `index` (kept within the document's pages).
   void GoToPage(int index);
+  // The page shown (null without pages).
+  CDrawingPage* GetShownPage() const override;
 
   void OnDraw(CDC* pDC) override;
   void OnInitialUpdate() override;
-  // Hint 3: a new or opened document, shown from its first page.
+  // Hints 3 and 4 with a page show that page; hint 3 without one (a new or opened document)
+  // shows the first page; hint 4 without one (the order changed) keeps the shown page, at its
+  // new place.
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
 
   // Draws the page on white paper filling rcPage (pixels at 100 %), its objects clipped to it.
@@ -50,4 +56,5 @@ class CLeafwrightView : public CScrollView {
  private:
   void UpdateSizes();
   int m_nPage = 0;
+  CDrawingPage* m_pShown = nullptr;  // the page at m_nPage when it was last placed (not held)
 };

@@ -75,6 +75,12 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, &CLeafwrightView::OnUpdateZoomOut)
   ON_COMMAND_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnZoomLevel)
   ON_UPDATE_COMMAND_UI_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnUpdateZoomLevel)
+  ON_COMMAND(ID_INSERT_TEXT, &CLeafwrightView::OnInsertText)
+  ON_UPDATE_COMMAND_UI(ID_INSERT_TEXT, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ID_INSERT_IMAGE, &CLeafwrightView::OnInsertImage)
+  ON_UPDATE_COMMAND_UI(ID_INSERT_IMAGE, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ID_INSERT_VIDEO, &CLeafwrightView::OnInsertVideo)
+  ON_UPDATE_COMMAND_UI(ID_INSERT_VIDEO, &CLeafwrightView::OnUpdateInsert)
 END_MESSAGE_MAP()
 
 CLeafwrightView::CLeafwrightView() = default;

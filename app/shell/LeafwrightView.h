@@ -50,6 +50,14 @@ float StepZoomFactor(float fFactor, bool bIn);
 // the application's counters; empty for other events.
 CString NextObjectNameForEvent(int nEvent);
 
+// Where a new video goes: its poster fitted into 80 % of the page (never enlarged), centred.
+struct VideoPlacement {
+  int cx = 0, cy = 0;
+  float x = 0, y = 0;
+};
+// False for a poster without pixels (nothing is inserted then).
+bool FitVideoOnPage(int nPosterWidth, int nPosterHeight, float fPageWidth, float fPageHeight, VideoPlacement& out);
+
 class CLeafwrightView : public CPublicationView, public IPageEditingView {
   DECLARE_DYNCREATE(CLeafwrightView)
 
@@ -96,6 +104,15 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView {
   afx_msg void OnUpdateZoomOut(CCmdUI* pCmdUI);
   afx_msg void OnZoomLevel(UINT nId);
   afx_msg void OnUpdateZoomLevel(CCmdUI* pCmdUI);
+  // Insert: Add Text makes the text drawing tool current; Add Image and Add Video ask for a file.
+  afx_msg void OnInsertText();
+  afx_msg void OnInsertImage();
+  afx_msg void OnInsertVideo();
+  afx_msg void OnUpdateInsert(CCmdUI* pCmdUI);
+  // Puts a clip on the shown page as one undoable step, its first picture fitted into 80 % of the
+  // page and centred, and selects it; null (nothing inserted) when the clip gives no picture.
+  Vectorloom::CRenderBaseObj* InsertVideoClip(const wchar_t* lpszPath);
+
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
 

@@ -3,6 +3,11 @@
 // new objects are named.
 #include <gtest/gtest.h>
 
+#include <afxdlgs.h>
+
+#include <cstdlib>
+#include <filesystem>
+
 #include <gdi/wingdi.h>
 #include <lwstr.h>
 #include <vectorloom/ShapeObj.h>
@@ -10,8 +15,11 @@
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "PdfFixtures.h"
+#include "PageVideoObj.h"
 #include "ShellIds.h"
 #include "TestSupport.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -257,6 +265,113 @@ TEST(EditingViewNaming, NewObjectsAreNumberedPerKindForTheWholeRun) {
   g.view->ProcessEvent(Vectorloom::VIEW_EVENT_TEXT_CREATED, reinterpret_cast<LPARAM>(obj));
   EXPECT_EQ(obj->GetObjectName(), L"Text-3");
   obj->Release();
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring g_fileAnswer;
+std::wstring g_lastFilter;
+BOOL AnswerOpen(BOOL bOpen, CString& name, const wchar_t* filter) {
+  g_lastFilter = filter ? filter : L"";
+  if (!bOpen || g_fileAnswer.empty()) return FALSE;
+  name = g_fileAnswer.c_str();
+  return TRUE;
+}
+
+// A 24-bit BMP file of w x h pixels of one colour.
+void WriteBmp(const fs::path& path, int w, int h) {
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * h, 0x80);
+  auto put = [&](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, static_cast<uint32_t>(b.size()), 4), put(6, 0, 4), put(10, 54, 4), put(14, 40, 4), put(18, w, 4);
+  put(22, h, 4), put(26, 1, 2), put(28, 24, 2), put(30, 0, 4), put(34, 0, 4), put(38, 2835, 4), put(42, 2835, 4);
+  put(46, 0, 4), put(50, 0, 4);
+  lwtest::WriteFileBytes(path, b);
+}
+
+TEST(EditingViewInsert, VideoSizeFitsEightyPercentOfThePageNeverEnlarged) {
+  const struct {
+    int w, h;
+    bool fits;
+    int cx, cy;
+    float x, y;
+  } cases[] = {
+      {1920, 1080, true, 653, 367, 81.5f, 344.5f},
+      {320, 240, true, 320, 240, 248, 408},
+      {1080, 1920, true, 475, 845, 170.5f, 105.5f},
+      {0, 240, false, 0, 0, 0, 0},  // a poster without pixels: no division by its width
+      {320, 0, false, 0, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    VideoPlacement at;
+    EXPECT_EQ(FitVideoOnPage(c.w, c.h, 816, 1056, at), c.fits) << c.w << "x" << c.h;
+    if (!c.fits) continue;
+    EXPECT_EQ(at.cx, c.cx) << c.w << "x" << c.h;
+    EXPECT_EQ(at.cy, c.cy) << c.w << "x" << c.h;
+    EXPECT_FLOAT_EQ(at.x, c.x) << c.w << "x" << c.h;
+    EXPECT_FLOAT_EQ(at.y, c.y) << c.w << "x" << c.h;
+  }
+}
+
+TEST(EditingViewInsert, TextImageAndVideoCommands) {
+  Fixture f(1);
+  lwmfc::SetFileDialogHook(&AnswerOpen);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+
+  // Add Text: the text drawing tool becomes current.
+  f.view->OnCmdMsg(ID_INSERT_TEXT, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetEditingTool(), &CPublicationView::g_DrawTextTool);
+
+  // Add Image: the selection tool comes back; the chosen picture is added and named.
+  WriteBmp(f.dir / "picture.bmp", 40, 30);
+  g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string());
+  f.view->OnCmdMsg(ID_INSERT_IMAGE, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetEditingTool(), nullptr);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(6), L"Image-");
+  EXPECT_NE(g_lastFilter.find(L"PNG (Portable Network Graphics)|*.png"), std::wstring::npos);
+
+  // Add Video with a clip whose path is long and not ASCII: it is inserted centred, selected,
+  // as one undoable step that marks the document modified.
+  if (std::system("ffmpeg -v quiet -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  const fs::path folder = f.dir / std::string(150, 'v') / (std::string(150, 'w') + " \xc3\xa9t\xc3\xa9");
+  fs::create_directories(folder);
+  const fs::path clip = folder / "clip.flv";
+  const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=c=blue:size=64x48:rate=10:duration=1 -c:v flv '" +
+                          clip.string() + "'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  f.doc.SetModifiedFlag(FALSE);
+  g_fileAnswer = lw::Utf8ToWide(clip.string());
+  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  EXPECT_NE(g_lastFilter.find(L"Flash Video Format (*.flv)|*.flv"), std::wstring::npos);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  auto* video = dynamic_cast<CPageVideoObj*>(page->GetRenderObjectList().GetTail());
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(video->GetVideoFullPathName(), g_fileAnswer);
+  EXPECT_EQ(video->GetVideoObjectSize().cx, 64);
+  EXPECT_EQ(video->GetVideoObjectSize().cy, 48);
+  EXPECT_FLOAT_EQ(video->GetTransMatrix().dx, (816 - 64) * 0.5f);
+  EXPECT_TRUE(f.view->IsObjectSelected(video));
+  EXPECT_EQ(f.view->GetSelectedObjectsCount(), 1);
+  EXPECT_TRUE(f.doc.IsModified());
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Video");
+  f.doc.OnEditUndo();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+
+  // A file that is not a clip inserts nothing and records nothing.
+  const CString undoBefore = f.doc.GetUndoMenuText();
+  g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string()) + L".missing";
+  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
+  lwmfc::SetFileDialogHook(nullptr);
+  g_fileAnswer.clear();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QorpGallery.h>
 #include <gdiplus/gdiplus.h>
 
 #include "LeafwrightApp.h"
@@ -10,6 +11,7 @@
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
 #include "ShellIds.h"
+#include "StampsTool.h"
 
 const ZoomLevel g_zoomLevels[kZoomLevels] = {
     {0.125f, 32872}, {1.0f / 6.0f, 32871}, {0.2f, 32870}, {0.25f, 32869}, {0.5f, 32868}, {0.75f, 32867},
@@ -75,6 +77,12 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, &CLeafwrightView::OnUpdateZoomOut)
   ON_COMMAND_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnZoomLevel)
   ON_UPDATE_COMMAND_UI_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnUpdateZoomLevel)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_DYNAMIC, &CLeafwrightView::OnDynamicStampGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_SIGN, &CLeafwrightView::OnSignStampGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_BUSINESS, &CLeafwrightView::OnBusinessStampGallery)
+  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_DYNAMIC, &CLeafwrightView::OnUpdateStampGallery)
+  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_SIGN, &CLeafwrightView::OnUpdateStampGallery)
+  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_BUSINESS, &CLeafwrightView::OnUpdateStampGallery)
   ON_COMMAND(ID_INSERT_TEXT, &CLeafwrightView::OnInsertText)
   ON_UPDATE_COMMAND_UI(ID_INSERT_TEXT, &CLeafwrightView::OnUpdateInsert)
   ON_COMMAND(ID_INSERT_IMAGE, &CLeafwrightView::OnInsertImage)
@@ -178,6 +186,42 @@ void CLeafwrightView::ProcessEvent(int nEvent, LPARAM lParam) {
     return;
   }
   CPublicationView::ProcessEvent(nEvent, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stamp galleries
+
+void CLeafwrightView::PickStamp(UINT nGallery, int nIndex) {
+  const StampGallery* gallery = FindStampGallery(nGallery);
+  if (!gallery || nIndex < 0 || nIndex >= gallery->nCount) return;
+  UpdateEditingTool(&g_DrawStampsTool);
+  g_DrawStampsTool.SetStamp(gallery->pszType, gallery->nIds[nIndex]);
+}
+
+void CLeafwrightView::OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult) {
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  if (const auto* gallery = nm ? dynamic_cast<const CQORPControlGallery*>(nm->pControl) : nullptr)
+    PickStamp(nId, gallery->GetSelectedItem());
+  if (pResult) *pResult = 1;
+}
+
+void CLeafwrightView::OnDynamicStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_DYNAMIC, p, r); }
+void CLeafwrightView::OnSignStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_SIGN, p, r); }
+void CLeafwrightView::OnBusinessStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_BUSINESS, p, r); }
+
+int CLeafwrightView::GetStampGallerySelection(UINT nGallery) const {
+  const StampGallery* gallery = FindStampGallery(nGallery);
+  if (!gallery || GetEditingTool() != &g_DrawStampsTool || g_DrawStampsTool.GetResourceType() != gallery->pszType)
+    return -1;
+  for (int i = 0; i < gallery->nCount; ++i)
+    if (gallery->nIds[i] == g_DrawStampsTool.GetResourceId()) return i;
+  return -1;
+}
+
+void CLeafwrightView::OnUpdateStampGallery(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(TRUE);
+  if (auto* gallery = dynamic_cast<CQORPControlGallery*>(CQORPControl::FromUI(pCmdUI)))
+    gallery->SetSelectedItem(GetStampGallerySelection(pCmdUI->m_nID));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -113,6 +113,18 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView {
   // page and centred, and selects it; null (nothing inserted) when the clip gives no picture.
   Vectorloom::CRenderBaseObj* InsertVideoClip(const wchar_t* lpszPath);
 
+  // Stamp galleries: a picked item makes the stamps tool current with that stamp. PickStamp takes
+  // the item's index in the gallery's order.
+  void OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnDynamicStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnSignStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnBusinessStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateStampGallery(CCmdUI* pCmdUI);
+  void PickStamp(UINT nGallery, int nIndex);
+  // The gallery item to show selected: the chosen stamp's index in its gallery while the stamps
+  // tool is current with that gallery's type, otherwise -1.
+  int GetStampGallerySelection(UINT nGallery) const;
+
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
 

@@ -9,6 +9,7 @@
 
 #include <QorProgress.h>
 
+#include "BackstagePagePrint.h"
 #include "BackstagePageRecent.h"
 #include "Themes.h"
 
@@ -29,6 +30,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CQORPRibbonBar& GetRibbonBar() { return m_wndRibbon; }
   CQORPBackstageView& GetBackstageView() { return m_wndBackstage; }
   CBackstagePageRecent& GetRecentPage() { return m_pageRecent; }
+  CBackstagePagePrint& GetPrintPage() { return m_pagePrint; }
   CLeafwrightView* GetLeafwrightView() const;
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
@@ -89,6 +91,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CQORPRibbonBar m_wndRibbon;
   CQORPBackstageView m_wndBackstage;
   CBackstagePageRecent m_pageRecent;
+  CBackstagePagePrint m_pagePrint;
   CProgressBarSite m_progressBar{this};
   CQORPControl* m_pRecentList = nullptr;
   int m_nFileButtonStyle = 0;

@@ -400,6 +400,20 @@ TEST(FontFaceActions, PreviewSceneRestoresTheRunsFromBeforeThePreview) {
   EXPECT_TRUE(base->IsKindOf(RUNTIME_CLASS(CPreviewChangeEditingTextFontFaceSence)));
   base->RestoreScene(&doc, nullptr, Vectorloom::CRenderBaseObjectList());
   EXPECT_EQ(Runs(*text), before);
+
+  // Deleted unrestored (its view went mid-preview): the faces come back all the same; deleted
+  // after its backup became an undo step: the faces stay.
+  for (bool committed : {false, true}) {
+    auto* open = new CPreviewChangeEditingTextFontFaceSence(&doc);
+    open->GetBackup()->BackupTextObject(text, 0, 2);
+    text->SetSelectionCharsFormat(0, 2, GlyphweaveLib::_CharsFontDesc(L"DejaVu Sans Mono", 0, 0, -1), nullptr,
+                                  doc.GetFontGlyphCacheManager());
+    std::unique_ptr<CUpdateTextsFontFaceAction> step(committed ? open->DetachBackup() : nullptr);
+    delete open;
+    EXPECT_EQ(Runs(*text) == before, !committed) << committed;
+    if (step) step->Undo(&doc);
+    EXPECT_EQ(Runs(*text), before);
+  }
   text->Release();
 }
 

@@ -148,6 +148,15 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnFilePrint();
   afx_msg void OnUpdateFilePrint(CCmdUI* pCmdUI);
   afx_msg void OnFilePrintPreview();
+  afx_msg void OnFillTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnStrokeTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateTransparencyGallery(CCmdUI* pCmdUI);
+  afx_msg void OnFillColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnStrokeColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateColorGallery(CCmdUI* pCmdUI);
+  // Records and applies a property action to the selected objects as one undoable step.
+  template <class Action>
+  void ApplyToSelection(const typename Action::Value& value, const wchar_t* name);
   afx_msg void OnUpdateFilePrintPreview(CCmdUI* pCmdUI);
   void CollectSelectionInPageOrder(Vectorloom::CRenderBaseObjectList& out) const;
   bool CopySelectionToClipboard();

@@ -17,6 +17,7 @@
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "SelectionReaders.h"
+#include "TextPropertyActions.h"
 #include "ViewRibbonValues.h"
 
 using namespace Vectorloom;
@@ -211,4 +212,83 @@ void CLeafwrightView::OnFilePrintPreview() {
 void CLeafwrightView::OnUpdateFilePrintPreview(CCmdUI* pCmdUI) {
   CMainFrame* frame = nullptr;
   pCmdUI->Enable(PrintPageTab(frame) >= 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transparency and colour galleries on the selected objects (shapes, texts, group members). The
+// edited text's characters are not reached from here yet, so the galleries are disabled while a
+// text is edited.
+
+template <class Action>
+void CLeafwrightView::ApplyToSelection(const typename Action::Value& value, const wchar_t* name) {
+  CWorkspaceDoc* doc = GetDocument();
+  if (!doc || IsEditingText()) return;
+  RestorePrevScene();
+  DestroyPreviewScene();
+  const CRenderBaseObjectList objects = GatherSelectedObjects(this);
+  auto* action = new Action(CString(name));
+  if (action->RecordObjects(objects, value) == 0) {
+    delete action;
+    return;
+  }
+  Action::SetObjectsValue(value, objects);
+  doc->AddEditAction(action);
+  doc->SetModifiedFlag(TRUE);
+  InvalidateView();
+}
+
+void CLeafwrightView::OnFillTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 1;
+  int alpha = 0;
+  if (ValueOf(kTransparencyAlphas, PickedItemId(pNMHDR), alpha))
+    ApplyToSelection<Quirebook::CFilledTransparencyObjsAction>(alpha, Quirebook::kChangeFilledTransparencyName);
+}
+
+void CLeafwrightView::OnStrokeTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 1;
+  int alpha = 0;
+  if (ValueOf(kTransparencyAlphas, PickedItemId(pNMHDR), alpha))
+    ApplyToSelection<Quirebook::CStrokeTransparencyObjsAction>(alpha, Quirebook::kChangeStrokedTransparencyName);
+}
+
+void CLeafwrightView::OnUpdateTransparencyGallery(CCmdUI* pCmdUI) {
+  int alpha = 0;
+  int state = -1;
+  if (!IsEditingText())
+    state = pCmdUI->m_nID == ID_FILL_TRANSPARENCY_GALLERY ? ::ReadSelectionFilledTransparency(this, alpha)
+                                                          : ::ReadSelectionStrokeTransparency(this, alpha);
+  pCmdUI->Enable(state != -1);
+  ShowGalleryItem(pCmdUI, state == 0 ? TransparencyGalleryIndex(alpha) : -1);
+}
+
+void CLeafwrightView::OnFillColorGallery(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 1;
+  const int id = PickedItemId(pNMHDR);
+  if (id < 0 || IsEditingText()) return;
+  const COLORREF color = static_cast<COLORREF>(id) & 0xFFFFFF;
+  if (auto* state = dynamic_cast<CDefaultLeafwrightAppState*>(&GetLeafwrightAppState())) state->SetDefaultFillColor(color);
+  DoModifyShapeObjsRenderColor(color, 1);
+}
+
+void CLeafwrightView::OnStrokeColorGallery(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 1;
+  const int id = PickedItemId(pNMHDR);
+  if (id < 0 || IsEditingText()) return;
+  const COLORREF color = static_cast<COLORREF>(id) & 0xFFFFFF;
+  if (auto* state = dynamic_cast<CDefaultLeafwrightAppState*>(&GetLeafwrightAppState()))
+    state->SetDefaultStrokeColor(color);
+  DoModifyShapeObjsRenderColor(color, 0);
+}
+
+void CLeafwrightView::OnUpdateColorGallery(CCmdUI* pCmdUI) {
+  PaintColorValue paint;
+  int state = -1;
+  if (!IsEditingText())
+    state = pCmdUI->m_nID == ID_FILL_COLOR_GALLERY ? ::ReadSelectionFilledColor(this, paint)
+                                                   : ::ReadSelectionOutlineColor(this, paint);
+  pCmdUI->Enable(state != -1);
+  if (auto* gallery = dynamic_cast<CQORPControlGallery*>(CQORPControl::FromUI(pCmdUI)))
+    gallery->SetCheckedItem(state == 0 && paint.bEnabled && paint.nKind == RENDER_KIND_SOLID
+                                ? static_cast<int>(paint.crColor & 0xFFFFFF)
+                                : -1);
 }

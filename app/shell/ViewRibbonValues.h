@@ -30,6 +30,10 @@ inline constexpr unsigned ID_ROTATE_GALLERY = 32807;
 inline constexpr unsigned ID_GROUP_OBJECTS = 32809;
 inline constexpr unsigned ID_NO_OPERATION = 32881;
 inline constexpr unsigned ID_ROUNDNESS_BAR = 1003;
+inline constexpr unsigned ID_FILL_TRANSPARENCY_GALLERY = 32779;
+inline constexpr unsigned ID_STROKE_TRANSPARENCY_GALLERY = 32788;
+inline constexpr unsigned ID_FILL_COLOR_GALLERY = 32791;
+inline constexpr unsigned ID_STROKE_COLOR_GALLERY = 32883;
 #ifndef ID_FILE_PRINT_DIRECT
 #define ID_FILE_PRINT_DIRECT 0xE108  // Quick Print
 #endif

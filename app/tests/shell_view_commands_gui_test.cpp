@@ -14,6 +14,7 @@
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/UnitConv.h>
 
+#include "LeafwrightAppState.h"
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "PageShapeObj.h"
@@ -155,8 +156,8 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {32874, "Zoom Out", kCommand, kOn, kOn, kOn},
       {32856, "zoom level", kCommand, kOn, kOn, kOn},
       {32872, "zoom level", kCommand, kOn, kOn, kOn},
-      // Text formatting, colour and transparency galleries, custom transparency: their text
-      // handlers are not built yet, so they stay disabled.
+      // Text formatting, custom transparency and the More Colors dialogs: their handlers are not
+      // built yet, so they stay disabled.
       {110, "Font", kUpdateOnly, kOff, kOff, kOff},
       {101, "Font Face", kUpdateOnly, kOff, kOff, kOff},
       {111, "Font Size", kUpdateOnly, kOff, kOff, kOff},
@@ -173,13 +174,13 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {130, "Character:", kUpdateOnly, kOff, kOff, kOff},
       {132, "Baseline:", kUpdateOnly, kOff, kOff, kOff},
       {133, "Horizon:", kUpdateOnly, kOff, kOff, kOff},
-      {32779, "Transparency (fill)", kUpdateOnly, kOff, kOff, kOff},
+      {32779, "Transparency (fill)", kNotify, kOff, kOn, kOn},
       {32780, "Custom Transparency (fill)", kUpdateOnly, kOff, kOff, kOff},
-      {32788, "Transparency (stroke)", kUpdateOnly, kOff, kOff, kOff},
+      {32788, "Transparency (stroke)", kNotify, kOff, kOn, kOn},
       {32789, "Custom Transparency (stroke)", kUpdateOnly, kOff, kOff, kOff},
-      {32883, "stroke colours", kUpdateOnly, kOff, kOff, kOff},
+      {32883, "stroke colours", kNotify, kOff, kOn, kOn},
       {32909, "More Stroked Colors", kUpdateOnly, kOff, kOff, kOff},
-      {32791, "fill colours", kUpdateOnly, kOff, kOff, kOff},
+      {32791, "fill colours", kNotify, kOff, kOn, kOn},
       {32908, "More Filled Colors", kUpdateOnly, kOff, kOff, kOff},
   };
   // The core view's own commands, answered through the same routing.
@@ -242,6 +243,29 @@ TEST(EditingViewCommands, PicksAndTogglesReachTheSelectedObjects) {
   // Rotation item 3 is 70 degrees.
   f.Pick(ID_ROTATE_GALLERY, 3, 16);
   EXPECT_EQ(f.S(1)->GetRotatedAngle(), 70);
+  // Fill transparency item 3 (alpha 128) on both, one undo step back; the stroke colour gallery's
+  // item is the colour, which becomes the colour Stroked Color applies.
+  const int alphaBefore = f.S(0)->GetFilledTransparency();
+  f.Pick(ID_FILL_TRANSPARENCY_GALLERY, 3, 6);
+  EXPECT_EQ(f.S(0)->GetFilledTransparency(), 128);
+  EXPECT_EQ(f.S(1)->GetFilledTransparency(), 128);
+  f.view->OnCmdMsg(kIdEditUndo, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.S(1)->GetFilledTransparency(), alphaBefore);
+  {
+    CQORPControlGalleryItems items;
+    items.AddItem(L"blue", 0xFF0000);
+    CQORPControlGallery gallery(static_cast<int>(ID_STROKE_COLOR_GALLERY));
+    gallery.SetItems(&items);
+    gallery.SetSelectedItem(0);
+    NMQORPCONTROL nm{};
+    nm.hdr.code = QORP_CN_EXECUTE;
+    nm.pControl = &gallery;
+    LRESULT result = 0;
+    AFX_NOTIFY notify{&result, &nm.hdr};
+    f.view->OnCmdMsg(ID_STROKE_COLOR_GALLERY, MAKELONG(QORP_CN_EXECUTE, WM_NOTIFY), &notify, nullptr);
+    EXPECT_EQ(f.S(0)->GetStrokeDefinition().GetRenderColor() & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(GetLeafwrightAppState().GetDefaultStrokeColor(), 0xFF0000u);
+  }
   // Fill Needed turns the fill off when both have it, on when only one has it; the box shows it.
   ASSERT_EQ(f.S(0)->GetFillInsideFlag(), 1);
   EXPECT_EQ(f.Update(ID_FILL_NEEDED).checked, 1);

@@ -262,6 +262,24 @@ void CLeafwrightView::ProcessEvent(int nEvent, LPARAM lParam) {
       OnDefaultMode();
     return;
   }
+  // A locked object, or a selection already at the front or back: say so.
+  static const struct {
+    int nEvent;
+    UINT nString;
+  } kNotices[] = {
+      {Vectorloom::VIEW_EVENT_RESIZE_LOCKED, IDS_LOCKED_RESIZE}, {Vectorloom::VIEW_EVENT_ROTATE_LOCKED, IDS_LOCKED_ROTATE},
+      {Vectorloom::VIEW_EVENT_MOVE_LOCKED, IDS_LOCKED_MOVE},     {Vectorloom::VIEW_EVENT_NUDGE_LOCKED, IDS_LOCKED_MOVE},
+      {Vectorloom::VIEW_EVENT_ANCHOR_LOCKED, IDS_LOCKED_MOVE_ANCHOR}, {Vectorloom::VIEW_EVENT_ALIGN_LOCKED, IDS_LOCKED_ALIGN},
+      {Vectorloom::VIEW_EVENT_ALREADY_FRONT, IDS_ALREADY_FRONT}, {Vectorloom::VIEW_EVENT_ALREADY_BACK, IDS_ALREADY_BACK},
+  };
+  for (const auto& notice : kNotices) {
+    if (notice.nEvent != nEvent) continue;
+    CString text, caption;
+    text.LoadString(notice.nString);
+    caption.LoadString(AFX_IDS_APP_TITLE);
+    MessageBox(text, caption, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   CPublicationView::ProcessEvent(nEvent, lParam);
 }
 

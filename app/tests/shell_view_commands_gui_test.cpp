@@ -295,3 +295,44 @@ TEST(EditingViewCommands, PicksAndTogglesReachTheSelectedObjects) {
   EXPECT_EQ(f.view->GetShownPage()->GetRenderObjectList().GetCount(), 1);
   EXPECT_EQ(f.view->GetShownPage()->GetRenderObjectList()[0], group);
 }
+
+namespace {
+std::vector<std::wstring> g_notices;
+int RecordNotice(const wchar_t* text, const wchar_t*, UINT) {
+  g_notices.emplace_back(text);
+  return IDOK;
+}
+}  // namespace
+
+// The core view's events about locked objects and a selection already in front or at the back
+// are told to the user; the naming events are not.
+TEST(EditingViewCommands, LockedObjectEventsAreToldToTheUser) {
+  Fixture f;
+  const struct {
+    int event;
+    const wchar_t* starts;  // the message's beginning; null: no message
+  } cases[] = {
+      {VIEW_EVENT_RESIZE_LOCKED, L"Your selected object is locked.\r\nIf you want to resize it,"},
+      {VIEW_EVENT_ROTATE_LOCKED, L"Your selected object is locked.\r\nIf you want to rotate it,"},
+      {VIEW_EVENT_MOVE_LOCKED, L"Your selected object is locked.\r\nIf you want to move it,"},
+      {VIEW_EVENT_NUDGE_LOCKED, L"Your selected object is locked.\r\nIf you want to move it,"},
+      {VIEW_EVENT_ANCHOR_LOCKED, L"Your selected object is locked.\r\nIf you want to move its anchor,"},
+      {VIEW_EVENT_ALIGN_LOCKED, L"Your selected object is locked.\r\nIf you want to move it,"},
+      {VIEW_EVENT_ALREADY_FRONT, L"Your selected object(s) has/have been in front!"},
+      {VIEW_EVENT_ALREADY_BACK, L"Your selected object(s) has/have been back!"},
+      {VIEW_EVENT_IMAGE_CREATED, nullptr},
+      {99, nullptr},
+  };
+  lwmfc::SetMessageBoxHook(&RecordNotice);
+  for (const auto& c : cases) {
+    g_notices.clear();
+    f.view->ProcessEvent(c.event, c.event == VIEW_EVENT_IMAGE_CREATED ? reinterpret_cast<LPARAM>(f.S(0)) : 0);
+    if (!c.starts) {
+      EXPECT_TRUE(g_notices.empty()) << c.event;
+      continue;
+    }
+    ASSERT_EQ(g_notices.size(), 1u) << c.event;
+    EXPECT_EQ(g_notices[0].rfind(c.starts, 0), 0u) << c.event;
+  }
+  lwmfc::SetMessageBoxHook(&guitest::UnexpectedMessageBox);
+}

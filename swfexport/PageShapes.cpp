@@ -137,6 +137,10 @@ SWFGradient MakeGradient(const Vectorloom::CLocalGradientColorsDefine& def, int 
   return g;
 }
 
+// Pictures smaller than this on a side go losslessly even when 24-bit: JPEG's shared colour of
+// 2 x 2 pixel blocks would blend their pixels (a picture drawn enlarged shows every one).
+constexpr UINT kMinJpegSide = 64;
+
 // The picture's pixels as the SWF writer takes them: a 24-bit picture as JPEG when it encodes to
 // one the writer keeps, every other one losslessly (alpha kept), the fill's transparency
 // multiplied into the alpha.
@@ -144,7 +148,8 @@ SWFBitmap MakeBitmap(Gdiplus::Bitmap* bmp, int transparency) {
   if (!bmp || bmp->GetWidth() == 0 || bmp->GetHeight() == 0) return nullptr;
   const int opacity = 255 - std::clamp(transparency, 0, 255);
   const Gdiplus::PixelFormat format = bmp->GetPixelFormat();
-  if (format == Gdiplus::PixelFormat24bppRGB && opacity == 255) {
+  if (format == Gdiplus::PixelFormat24bppRGB && opacity == 255 && bmp->GetWidth() >= kMinJpegSide &&
+      bmp->GetHeight() >= kMinJpegSide) {
     IStream* stream = nullptr;
     if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) == S_OK && stream) {
       SWFBitmap jpeg = nullptr;

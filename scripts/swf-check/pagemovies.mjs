@@ -19,7 +19,7 @@ import { TagType } from "swf-types";
 import { chromium } from "playwright-core";
 
 // Bounds on the difference from the program's drawing.
-const kMaxMean = 2.0;
+const kMaxMean = 4.0;
 const kMaxInkOff = 0.01;
 
 const here = dirname(fileURLToPath(import.meta.url));

@@ -147,22 +147,27 @@ TEST(PageMovieShapes, DamagedAndHugeShapes) {
   EXPECT_GT(edges, 4);  // 120000 / 32 x 20 twips a side: each cut in two
 }
 
-// Pictures: 24-bit pictures go as JPEG, every other kind losslessly (32-bit RGB included, with its
-// unused byte taken as opaque), stretched over the shape's box.
+// Pictures: 24-bit pictures go as JPEG (small ones, whose pixels JPEG would blend, losslessly),
+// every other kind losslessly (32-bit RGB included, its unused byte taken as opaque), stretched
+// over the shape's box.
 TEST(PageMovieShapes, PicturesAreEncodedByKindAndFitTheirBox) {
   struct Case {
     Gdiplus::PixelFormat format;
+    int w, h;
     bool jpeg;
-  } cases[] = {{Gdiplus::PixelFormat24bppRGB, true}, {Gdiplus::PixelFormat32bppRGB, false}, {Gdiplus::PixelFormat32bppARGB, false}};
+  } cases[] = {{Gdiplus::PixelFormat24bppRGB, 64, 80, true},
+               {Gdiplus::PixelFormat24bppRGB, 8, 16, false},
+               {Gdiplus::PixelFormat32bppRGB, 64, 80, false},
+               {Gdiplus::PixelFormat32bppARGB, 8, 16, false}};
   for (const Case& c : cases) {
     PageDoc doc;
     CDrawingPage* page = doc.Page(600, 800);
-    CCustomPathObj* pic = AddPicture(page, 40, 20, c.format, 8, 16, 300, 200);
+    CCustomPathObj* pic = AddPicture(page, 40, 20, c.format, c.w, c.h, 300, 200);
     ASSERT_NE(pic, nullptr);
     const MovieContent movie = Export(doc, 0);
     ASSERT_TRUE(movie.error.empty()) << movie.error;
     ASSERT_EQ(movie.bitmaps.size(), 1u);
-    EXPECT_EQ(movie.bitmaps[0].jpeg, c.jpeg) << std::hex << c.format;
+    EXPECT_EQ(movie.bitmaps[0].jpeg, c.jpeg) << std::hex << c.format << std::dec << " " << c.w;
     if (!c.jpeg) {
       ASSERT_GE(movie.bitmaps[0].data.size(), 4u);
       EXPECT_EQ(movie.bitmaps[0].data[0], 255) << "opaque first pixel, format " << std::hex << c.format;
@@ -171,8 +176,8 @@ TEST(PageMovieShapes, PicturesAreEncodedByKindAndFitTheirBox) {
     ASSERT_EQ(movie.shapes[0].shape.fills.size(), 1u);
     const swftest::FillStyle& f = movie.shapes[0].shape.fills[0];
     EXPECT_EQ(f.type, 0x41);
-    EXPECT_NEAR(f.matrix.a, 300.0 * 20 / 8, 1e-2);
-    EXPECT_NEAR(f.matrix.d, 200.0 * 20 / 16, 1e-2);
+    EXPECT_NEAR(f.matrix.a, 300.0 * 20 / c.w, 1e-2);
+    EXPECT_NEAR(f.matrix.d, 200.0 * 20 / c.h, 1e-2);
     EXPECT_NEAR(f.matrix.tx, 40 * 20, 1);
     EXPECT_NEAR(f.matrix.ty, 20 * 20, 1);
   }

@@ -17,7 +17,12 @@
 
 #include "FlipTestKit.h"
 #include "PageMovieKit.h"
+#include <quirebook/PdfPageParser.h>
+#include <win32/lwstr.h>
+
+#include "ColumnPdf.h"
 #include "PageRaster.h"
+#include "PdfFixtures.h"
 #include "TestSupport.h"
 
 namespace {
@@ -37,7 +42,7 @@ void WritePpm(const pagetest::Raster& r, const std::string& path) {
 }
 
 // Writes page `index` as <name>.swf and the editor's drawing at `zoom` screen pixels a point as
-// <name>@<zoom>x.ppm.
+// <name>@<zoom>x.ppm (pictures scaled smoothly, as the editing view scales them).
 void WritePage(CPublicationDoc& doc, int index, const std::string& dir, const std::string& name,
                std::initializer_list<int> zooms) {
   flip::SwfExportContext context(&doc);
@@ -46,7 +51,8 @@ void WritePage(CPublicationDoc& doc, int index, const std::string& dir, const st
   for (int zoom : zooms) {
     const pagetest::Raster own =
         pagetest::RenderPage(*doc.GetDrawingPage(index), static_cast<int>(std::lround(size.cx * zoom)),
-                             static_cast<int>(std::lround(size.cy * zoom)), zoom / kPixelsPerPoint);
+                             static_cast<int>(std::lround(size.cy * zoom)), zoom / kPixelsPerPoint,
+                             /*smoothPictures=*/true);
     WritePpm(own, dir + "/" + name + "@" + std::to_string(zoom) + "x.ppm");
   }
 }
@@ -117,7 +123,7 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
   zigzag->SetStrokeColor(RGB(0, 0, 0));
   Own(shapes, zigzag);
   // Pictures: a 24-bit one, a 32-bit one and one with alpha.
-  AddPicture(shapes, 420, 420, Gdiplus::PixelFormat24bppRGB, 64, 48, 300, 200);
+  AddPicture(shapes, 420, 420, Gdiplus::PixelFormat24bppRGB, 96, 64, 300, 200);
   AddPicture(shapes, 40, 600, Gdiplus::PixelFormat32bppRGB, 32, 32, 200, 200);
   AddPicture(shapes, 300, 700, Gdiplus::PixelFormat32bppARGB, 40, 20, 300, 150);
   // A group of two shapes, and a video clip (no poster: nothing drawn until it plays).
@@ -172,6 +178,30 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
 
   WritePage(doc, 0, dir, "shapes", {1, 2});
   WritePage(doc, 1, dir, "texts", {1, 2});
+
+  // Imported pages: running text in embedded subsets, and cairo's sampler (text, paths, a shading
+  // and an image).
+  const std::pair<const char*, std::vector<uint8_t>> imports[] = {{"columns", lwtest::MakeColumnsPdf(1, 2).bytes},
+                                                                   {"sampler", lwtest::MakeCairoPdf(1)}};
+  for (const auto& [name, bytes] : imports) {
+    const std::string pdf = dir + "/" + name + ".pdf";
+    lwtest::WriteFileBytes(pdf, bytes);
+    auto* source = new CCachePdfPageContent(lw::Utf8ToWide(pdf).c_str());
+    source->AddRef();
+    {
+      PageDoc imported;
+      auto* page = new CDrawingPage;
+      page->SetPageSourceContent(source);
+      page->SetPageSourceIndex(0);
+      imported.GetRenderPagesArray().AddPage(page);
+      ASSERT_TRUE(page->LoadPageContent(&imported));
+      const auto size = page->GetPageSize(Vectorloom::UNIT_POINT);
+      imported.SetDocLogSize(size.cx, size.cy, Vectorloom::UNIT_POINT);
+      WritePage(imported, 0, dir, name, {1, 2});
+    }
+    source->Release();
+    fliptest::fs::remove(pdf);
+  }
 
   // A small page of 12 pt text, drawn at 400 %.
   PageDoc small;

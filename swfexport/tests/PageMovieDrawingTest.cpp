@@ -2,6 +2,7 @@
 // back from the written movie with the SWF layer's test reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -289,6 +290,40 @@ TEST(PageMovieTexts, CharactersWithoutFontOrOutlineAreLeftOut) {
   size_t total = 0;
   for (const swftest::TextRecord& r : movie.texts[0].text.records) total += r.glyphs.size();
   EXPECT_EQ(total, 1u);
+}
+
+// Underlines and strike-outs are drawn as bars, one for neighbouring characters of one colour.
+TEST(PageMovieTexts, UnderlinesAndStrikeOutsAreBars) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  CDDrawTextObj* text = AddText(doc, page, L"under line", L"DejaVu Sans", 20, 10, 10);
+  auto& chars = text->GetArrayOfTextCharacters();
+  for (size_t i = 0; i < 10; ++i) chars[i].SetHasUnderlineFlag(true);
+  chars[9].SetRenderColor(RGB(0, 0, 255));  // the last letter's line is blue
+  chars[0].SetHasStrikeOutFlag(true);
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.shapes.size(), 3u);
+  struct Bar {
+    int width, height, blue;  // twips, and the fill's blue
+    bool operator<(const Bar& o) const { return width < o.width; }
+  };
+  std::vector<Bar> bars;
+  for (const Placed& p : movie.shapes) {
+    ASSERT_EQ(p.shape.fills.size(), 1u);
+    const swftest::Rect& r = p.shape.edgeBounds;
+    bars.push_back({r.xmax - r.xmin, r.ymax - r.ymin, p.shape.fills[0].b});
+  }
+  std::sort(bars.begin(), bars.end());
+  ASSERT_EQ(std::count_if(bars.begin(), bars.end(), [](const Bar& b) { return b.blue == 255; }), 1);
+  const Bar& underline = bars[2];  // the black letters' line, over nine characters
+  EXPECT_EQ(underline.blue, 0);
+  const Bar& blue = bars[0].blue == 255 ? bars[0] : bars[1];
+  const Bar& strike = bars[0].blue == 255 ? bars[1] : bars[0];
+  EXPECT_GT(underline.width, 6 * blue.width);
+  EXPECT_EQ(blue.height, underline.height);
+  EXPECT_EQ(strike.blue, 0);
+  EXPECT_LT(strike.height, underline.height);  // a third of the underline's width
 }
 
 TEST(PageMovieSave, AFileThatCannotBeWrittenIsAFailure) {

@@ -175,6 +175,9 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
     Own(texts, text);
   }
   AddText(doc, texts, L"Large 48 pt", L"Arial", 48, 40, 540, 700);
+  CDDrawTextObj* lined = AddText(doc, texts, L"Underlined and struck out", L"Arial", 16, 40, 660, 700);
+  for (size_t i = 0; i < 10; ++i) lined->GetArrayOfTextCharacters()[i].SetHasUnderlineFlag(true);
+  for (size_t i = 15; i < 25; ++i) lined->GetArrayOfTextCharacters()[i].SetHasStrikeOutFlag(true);
 
   WritePage(doc, 0, dir, "shapes", {1, 2});
   WritePage(doc, 1, dir, "texts", {1, 2});

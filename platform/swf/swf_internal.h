@@ -210,6 +210,9 @@ struct SWFShape_s : swfw::Block {
   struct LineStyle {
     uint16_t width;
     uint8_t r, g, b, a;
+    uint8_t startCap = 0, endCap = 0, join = 0;  // round
+    uint16_t miter = 0;                           // 8.8 fixed, for miter joins
+    bool operator==(const LineStyle&) const = default;
   };
   struct Record {
     enum Kind : uint8_t { kStyle, kLine, kCurve } kind;
@@ -227,7 +230,7 @@ struct SWFShape_s : swfw::Block {
   bool pendingSet = false;
   bool anyEdge = false;
   swfw::Rect edgeBounds;
-  uint16_t widestLine = 0;
+  uint32_t widestLine = 0;  // twips the widest line reaches out from its edges, both sides
 
   int Define(swfw::SaveContext& ctx) override;
   // The SHAPE records (style change, edges, end) with the given style bit counts.

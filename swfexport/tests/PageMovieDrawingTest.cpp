@@ -123,6 +123,64 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   EXPECT_EQ(s3.shape.lines.size(), 1u);
 }
 
+// Strokes keep their caps and join; dashed ones are drawn dash by dash with the dash cap, over
+// their fill.
+TEST(PageMovieShapes, StrokeCapsJoinsAndDashes) {
+  struct Case {
+    int dash, startCap, join, dashCap;
+    bool filled;  // and closed
+    int wantStart, wantJoin, wantLines, wantFills;  // wantLines: edges drawn with the line
+  } cases[] = {
+      {Vectorloom::DASH_SOLID, Vectorloom::LINE_CAP_FLAT, Vectorloom::LINE_JOIN_MITER, 0, true, 1, 2, 3, 1},
+      {Vectorloom::DASH_SOLID, Vectorloom::LINE_CAP_ROUND, Vectorloom::LINE_JOIN_ROUND, 0, false, 0, 0, 2, 0},
+      {Vectorloom::DASH_SOLID, Vectorloom::LINE_CAP_SQUARE, Vectorloom::LINE_JOIN_BEVEL, 0, false, 2, 1, 2, 0},
+      // 80 + 40 px at width 2 in dashes of 6 and gaps of 2: 15 dashes (the 11th starts at the
+      // corner); closed, 209.4 px round: 27 dashes, the last cut short where the figure ends.
+      {Vectorloom::DASH_DASH, Vectorloom::LINE_CAP_FLAT, Vectorloom::LINE_JOIN_MITER, Vectorloom::DASH_CAP_FLAT, false,
+       1, 2, 15, 0},
+      {Vectorloom::DASH_DASH, Vectorloom::LINE_CAP_FLAT, Vectorloom::LINE_JOIN_MITER, Vectorloom::DASH_CAP_ROUND, true,
+       0, 2, 27, 1},
+  };
+  for (const Case& c : cases) {
+    PageDoc doc;
+    CDrawingPage* page = doc.Page(600, 800);
+    auto* shape = new CCustomPathObj;
+    Vectorloom::CBaseCustomPath sub;
+    sub.AddNode(Vectorloom::CQorVectorEdgeNode(0, 0));
+    sub.AddNode(Vectorloom::CQorVectorEdgeNode(80, 0));
+    sub.AddNode(Vectorloom::CQorVectorEdgeNode(80, 40));
+    sub.SetClosed(c.filled);
+    shape->AddSubPath(sub);
+    shape->SetStrokeWidth(2);
+    shape->SetDashType(c.dash);
+    shape->SetStartCap(c.startCap);
+    shape->SetEndCap(c.startCap);
+    shape->SetLineJoin(c.join);
+    shape->SetDashCap(c.dashCap);
+    Own(page, shape);
+    const MovieContent movie = Export(doc, 0);
+    ASSERT_TRUE(movie.error.empty()) << movie.error;
+    ASSERT_EQ(movie.shapes.size(), 1u);
+    const swftest::Shape& d = movie.shapes[0].shape;
+    ASSERT_EQ(d.lines.size(), 1u);
+    EXPECT_EQ(d.lines[0].width, 40);
+    EXPECT_EQ(d.lines[0].startCap, c.wantStart) << c.dash << " " << c.startCap;
+    EXPECT_EQ(d.lines[0].endCap, c.wantStart);
+    EXPECT_EQ(d.lines[0].join, c.wantJoin);
+    EXPECT_EQ(d.fills.size(), static_cast<size_t>(c.wantFills));
+    int lined = 0;  // edges drawn while the line style is on
+    uint32_t line = 0;
+    for (const swftest::ShapeRecord& r : d.records) {
+      if (r.kind == swftest::ShapeRecord::kStyle) {
+        if (r.hasLine) line = r.line;
+      } else if (line) {
+        ++lined;
+      }
+    }
+    EXPECT_EQ(lined, c.wantLines) << c.dash << " " << c.startCap;
+  }
+}
+
 // Coordinates that are not numbers leave the shape out (instead of never ending); nodes beyond
 // SWF's 16-bit twips are drawn smaller, and edges longer than the edge fields hold are cut.
 TEST(PageMovieShapes, DamagedAndHugeShapes) {

@@ -137,6 +137,30 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
   }
   Own(shapes, group);
   fliptest::AddVideo(shapes, L"/nonexistent/clip.mp4", 600, 700);
+  // Dashed strokes and thick lines with their caps and joins.
+  CCustomPathObj* dashed = AddRect(shapes, 0, 0, 200, 60, CQorTransMatrix::Translation(30, 960));
+  dashed->SetFillColor(RGB(240, 230, 140));
+  dashed->SetStrokeWidth(4);
+  dashed->SetStrokeColor(RGB(0, 0, 0));
+  dashed->SetDashType(Vectorloom::DASH_DASHDOT);
+  auto line = [&](float y, int startCap, int dash, int dashCap) {
+    auto* l = new CCustomPathObj;
+    Vectorloom::CBaseCustomPath p;
+    p.AddNode(CQorVectorEdgeNode(280, y));
+    p.AddNode(CQorVectorEdgeNode(420, y));
+    p.AddNode(CQorVectorEdgeNode(440, y + 30));
+    l->AddSubPath(p);
+    l->SetStrokeWidth(10);
+    l->SetStrokeColor(RGB(60, 60, 200));
+    l->SetStartCap(startCap);
+    l->SetEndCap(startCap);
+    l->SetDashType(dash);
+    l->SetDashCap(dashCap);
+    l->SetLineJoin(Vectorloom::LINE_JOIN_MITER);
+    Own(shapes, l);
+  };
+  line(940, Vectorloom::LINE_CAP_SQUARE, Vectorloom::DASH_SOLID, 0);
+  line(990, Vectorloom::LINE_CAP_FLAT, Vectorloom::DASH_DOT, Vectorloom::DASH_CAP_ROUND);
 
   // Page 2: texts.
   CDrawingPage* texts = doc.Page(600, 800);

@@ -168,7 +168,9 @@ class TextWriter {
 
   void Add(SWFFont font, const CCharacterItem& c, const Placement& p) {
     const int alpha = 255 - c.GetFilledTransparency();
-    if (m_item && !m_look.SameItem(p)) CloseItem();
+    // A new slant or width ratio needs a text matrix of its own: what is pending or open goes
+    // out with the old one.
+    if ((m_item || !m_pending.codes.empty()) && !m_look.SameItem(p)) CloseItem();
     if (!m_pending.codes.empty() &&
         (font != m_pending.font || c.GetRenderColor() != m_pending.color || alpha != m_pending.alpha ||
          p.height != m_pending.first.height || p.y != m_pending.first.y))

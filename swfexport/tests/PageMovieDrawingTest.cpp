@@ -291,6 +291,32 @@ TEST(PageMovieTexts, RecordsBreakAtBlanksColoursAndFontsAndRowsMakeTexts) {
   EXPECT_EQ(glyphs(movie.texts[4].text), (std::vector<size_t>{5}));
 }
 
+// Characters of one row that lean or stretch differently go into texts of their own, each glyph
+// where layout put it.
+TEST(PageMovieTexts, SlantAndWidthRatioChangesStartNewTexts) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  CDDrawTextObj* text = AddText(doc, page, L"abcdefgh", L"DejaVu Sans", 12, 10, 10);
+  auto& chars = text->GetArrayOfTextCharacters();
+  for (size_t i = 3; i < 5; ++i) chars[i].SetItalicSkew(GlyphweaveLib::kItalicSkew);
+  for (size_t i = 5; i < 8; ++i) chars[i].SetCharXScale(2);
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.texts.size(), 3u);
+  EXPECT_EQ(movie.texts[0].place.matrix.c, 0);
+  EXPECT_NEAR(movie.texts[1].place.matrix.c, GlyphweaveLib::kItalicSkew * 0.7518797, 1e-4);
+  EXPECT_NEAR(movie.texts[2].place.matrix.a, 2 * 0.7518797, 1e-4);
+  // The first glyph of each text at its laid-out place: x through the text's matrix.
+  for (int t = 0; t < 3; ++t) {
+    const size_t first = t == 0 ? 0 : t == 1 ? 3 : 5;
+    const swftest::Text& tx = movie.texts[static_cast<size_t>(t)].text;
+    ASSERT_FALSE(tx.records.empty());
+    const swftest::Matrix& m = movie.texts[static_cast<size_t>(t)].place.matrix;
+    const double x = (m.a * tx.records[0].x + m.c * tx.records[0].y + m.tx) / 20.0;
+    EXPECT_NEAR(x, (10 + chars[first].GetCharOffset().x) * 0.7518797, 0.1) << t;
+  }
+}
+
 // 100 distinct characters of one font need two fonts (80 + 20), each with its codes ascending;
 // a bold run gets a font of its own; a row of 300 letters is written in records of 255 at most.
 TEST(PageMovieTexts, FontsHoldEightyGlyphsAndRecordsAtMost255) {

@@ -199,6 +199,10 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
     Own(texts, text);
   }
   AddText(doc, texts, L"Large 48 pt", L"Arial", 48, 40, 540, 700);
+  CDDrawTextObj* mixed = AddText(doc, texts, L"upright leaning wide", L"Arial", 18, 40, 720, 700);
+  for (size_t i = 8; i < 15; ++i) mixed->GetArrayOfTextCharacters()[i].SetItalicSkew(GlyphweaveLib::kItalicSkew);
+  for (size_t i = 16; i < 20; ++i) mixed->GetArrayOfTextCharacters()[i].SetCharXScale(1.8f);
+  mixed->RecalcuLayout(0);
   CDDrawTextObj* lined = AddText(doc, texts, L"Underlined and struck out", L"Arial", 16, 40, 660, 700);
   for (size_t i = 0; i < 10; ++i) lined->GetArrayOfTextCharacters()[i].SetHasUnderlineFlag(true);
   for (size_t i = 15; i < 25; ++i) lined->GetArrayOfTextCharacters()[i].SetHasStrikeOutFlag(true);

@@ -398,6 +398,7 @@ bool AddShapeToClip(SWFMovieClip clip, const CBaseShapeObj& shape) {
   SWFShape_useVersion(out, 4);
   SWFFill fill = filled ? MakeFill(shape, s) : nullptr;
   if (fill) SWFShape_setRightFill(out, fill);
+  if (shape.GetFillRule() == Vectorloom::FILL_RULE_NONZERO) SWFShape_setFillRule(out, SWF_FILL_RULE_NONZERO);
   const std::vector<float> dashes = stroked ? DashPattern(shape) : std::vector<float>{};
   // The width in the shape's scaled coordinates; the display matrix scales it back. A pen of no
   // width draws one pixel.

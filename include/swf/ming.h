@@ -136,6 +136,11 @@ SWFShape newSWFShape();
 SWFShape newSWFGlyphShape();
 void destroySWFShape(SWFShape shape);
 int SWFShape_useVersion(SWFShape shape, int version);
+// How the shape's fills find their inside where its outline crosses itself: even-odd (what every
+// player does by default) or nonzero winding (the DefineShape4 fill winding rule flag, which
+// players from SWF 10 on honour, Ruffle included; older ones fill even-odd). Not for glyphs.
+enum { SWF_FILL_RULE_EVEN_ODD = 0, SWF_FILL_RULE_NONZERO = 1 };
+void SWFShape_setFillRule(SWFShape shape, int rule);
 // The fill on the right of the edges drawn from now on (null: none). Adds the fill's style to the
 // shape's style table the first time it is used.
 void SWFShape_setRightFill(SWFShape shape, SWFFill fill);

@@ -222,6 +222,7 @@ struct SWFShape_s : swfw::Block {
     int32_t cx = 0, cy = 0;  // control delta (curves)
   };
   bool glyph = false;
+  bool nonZero = false;  // fills by the nonzero winding rule
   std::vector<swfw::Ref<SWFFillStyle_s>> fills;
   std::vector<LineStyle> lines;
   std::vector<Record> records;

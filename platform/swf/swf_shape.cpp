@@ -273,7 +273,8 @@ int SWFShape_s::Define(SaveContext& ctx) {
   }
   WriteRect(w, shapeBounds);
   WriteRect(w, edgeBounds);
-  w.U8(lines.empty() ? 0 : 0x01);  // uses scaling strokes when it has lines
+  // Uses scaling strokes when it has lines; the fill winding rule flag for nonzero fills.
+  w.U8((lines.empty() ? 0u : 0x01u) | (nonZero ? 0x04u : 0u));
   auto writeCount = [&w](size_t n) {
     if (n < 0xff) {
       w.U8(uint32_t(n));
@@ -339,6 +340,10 @@ void SWFShape_setRightFill(SWFShape shape, SWFFill fill) {
   shape->pending.hasFill1 = true;
   shape->pending.fill1 = index;
   shape->pendingSet = true;
+}
+
+void SWFShape_setFillRule(SWFShape shape, int rule) {
+  if (shape && !shape->glyph) shape->nonZero = rule == SWF_FILL_RULE_NONZERO;
 }
 
 void SWFShape_setLine(SWFShape shape, unsigned short width, int r, int g, int b, int a) {

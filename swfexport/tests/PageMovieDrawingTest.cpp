@@ -59,6 +59,7 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   solid->SetStrokeWidth(3);
   solid->SetStrokeColor(RGB(1, 2, 3));
   solid->SetStrokeTransparency(102);
+  solid->SetFillRule(Vectorloom::FILL_RULE_NONZERO);
   // Linear gradient over a 200 x 100 box.
   CCustomPathObj* grad = AddRect(page, 0, 0, 200, 100, CQorTransMatrix::Translation(50, 300));
   grad->SetFillKind(Vectorloom::RENDER_KIND_GRADIENT);
@@ -88,6 +89,7 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   ASSERT_EQ(s0.shape.lines.size(), 1u);
   EXPECT_EQ(s0.shape.lines[0].width, 60);
   EXPECT_EQ(s0.shape.lines[0].a, 102 ^ 0xFF);
+  EXPECT_EQ(s0.shape.flags & 0x04, 0x04);  // fills by the nonzero rule, as the shape says
   EXPECT_NEAR(s0.place.matrix.a, 0.7518797, 1e-4);
   EXPECT_NEAR(s0.place.matrix.tx, 30 * 0.7518797 * 20, 1);
   EXPECT_NEAR(s0.place.matrix.ty, 40 * 0.7518797 * 20, 1);
@@ -111,6 +113,7 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   EXPECT_NEAR(g.matrix.tx, 100 * 20, 1);
   EXPECT_NEAR(g.matrix.ty, 50 * 20, 1);
   EXPECT_TRUE(s1.shape.lines.empty());
+  EXPECT_EQ(s1.shape.flags & 0x04, 0);  // even-odd
 
   const Placed& s2 = movie.shapes[2];
   EXPECT_NEAR(s2.place.matrix.a, 2 * 0.7518797, 1e-3);

@@ -159,6 +159,15 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
     l->SetLineJoin(Vectorloom::LINE_JOIN_MITER);
     Own(shapes, l);
   };
+  // Two overlapping squares drawn the same way round in one path, filled by the nonzero rule: no
+  // hole where they overlap.
+  auto* twice = new CCustomPathObj;
+  twice->AddRectanglePath({480, 950, 560, 1030});
+  twice->AddRectanglePath({520, 990, 600, 1050});
+  twice->SetFillRule(Vectorloom::FILL_RULE_NONZERO);
+  twice->SetFillColor(RGB(150, 40, 150));
+  twice->SetStrokeOutlineFlag(0);
+  Own(shapes, twice);
   line(940, Vectorloom::LINE_CAP_SQUARE, Vectorloom::DASH_SOLID, 0);
   line(990, Vectorloom::LINE_CAP_FLAT, Vectorloom::DASH_DOT, Vectorloom::DASH_CAP_ROUND);
 

@@ -349,3 +349,23 @@ TEST(SwfShape, LineCapsJoinsAndMiterLimit) {
     EXPECT_EQ(d.bounds.xmax, 2000 + c.reach) << c.join;
   }
 }
+
+// The nonzero fill rule sets the fill winding rule flag; even-odd (the default) leaves it clear.
+TEST(SwfShape, FillRuleFlag) {
+  for (int rule : {-1, int(SWF_FILL_RULE_EVEN_ODD), int(SWF_FILL_RULE_NONZERO)}) {
+    SWFShape s = newSWFShape();
+    if (rule >= 0) SWFShape_setFillRule(s, rule);
+    SWFFillStyle style = newSWFSolidFillStyle(1, 2, 3, 255);
+    SWFFill fill = newSWFFill(style);
+    SWFShape_setRightFill(s, fill);
+    SWFShape_movePenTo(s, 0, 0);
+    SWFShape_drawLineTo(s, 10, 0);
+    SWFShape_drawLineTo(s, 0, 10);
+    SWFShape_drawLineTo(s, 0, 0);
+    destroySWFFill(fill);
+    destroySWFFillStyle(style);
+    Shape d = Decode(s);
+    destroySWFShape(s);
+    EXPECT_EQ(d.flags & 0x04, rule == SWF_FILL_RULE_NONZERO ? 0x04 : 0) << rule;
+  }
+}

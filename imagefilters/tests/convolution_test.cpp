@@ -43,8 +43,9 @@ TEST(QorWindowFilters, ExactPixels) {
       {"sharp 4 divides by 4", Make<CQorPixelSharp>(4), 24, ramp, {{Gray3(2), Gray3(20), Gray3(37)}}},
       {"sharp with a huge amount stays in range", Make<CQorPixelSharp>(INT_MAX), 24, ramp,
        {{Gray3(9), Gray3(20), Gray3(30)}}},
-      {"edges with a huge radius are bounded", Make<CQorPixelDetectEdges>(INT_MAX), 24, Uniform(2, 2, Gray3(99)),
-       Uniform(2, 2, 0)},
+      // A 1023 x 1023 window: pixel 0 sees 512 columns of 10 and 511 of 200, pixel 1 the reverse.
+      {"edges with a huge radius are bounded", Make<CQorPixelDetectEdges>(INT_MAX), 24, {{Gray3(10), Gray3(200)}},
+       {{0, Gray3(255)}}},
       {"median 1 keeps every colour", Make<CQorPixelMedianFilter>(1), 24, {{A, B}, {C, Rgb(1, 2, 3)}},
        {{A, B}, {C, Rgb(1, 2, 3)}}},
       {"median 3 removes the salt pixel", Make<CQorPixelMedianFilter>(3), 32,

@@ -134,6 +134,8 @@ TEST(ReelpaneWindow, PlayerThreadFramesShowFittedInTheWindow) {
   EXPECT_EQ(reader.At(wnd, 361, 238), 0u);
   frame->DestroyWindow();
   PumpUntil([&] { return false; }, 50);
+  delete wnd;
+  delete frame;
 }
 
 }  // namespace

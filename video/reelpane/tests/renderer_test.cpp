@@ -434,3 +434,36 @@ TEST_F(ReelpaneRecovery, MovingToAnotherMonitorUsesThatDevicesObject) {
 }
 
 }  // namespace
+
+namespace {
+
+class ReelpaneThreads : public DxFixture {};
+
+TEST_F(ReelpaneThreads, RenderersOnSeveralPlayerThreadsShareThePoolAndTheLog) {
+  LoggedHost host;
+  const int created = lwdx::CreatedDirectDrawObjects();
+  constexpr int kPlayers = 4, kFrames = 25;
+  std::vector<std::unique_ptr<TestWindow>> windows;
+  for (int i = 0; i < kPlayers; ++i) windows.push_back(std::make_unique<TestWindow>(0x8000 + i, 48, 32, POINT{i * 50, 0}));
+  std::vector<std::thread> players;
+  for (int i = 0; i < kPlayers; ++i)
+    players.emplace_back([&, i] {
+      Frame f(32, 32, static_cast<uint8_t>(60 + 40 * i), 128, 128);
+      for (int round = 0; round < 3; ++round) {
+        Renderer r(1);
+        r->SetVideoSize(32, 32);
+        r->Attach(windows[i]->hwnd, 1);
+        for (int n = 0; n < kFrames; ++n) r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+        r->Detach();
+      }
+    });
+  for (auto& p : players) p.join();
+  for (int i = 0; i < kPlayers; ++i)
+    EXPECT_EQ(windows[i]->window->Pixel(24, 16), Rgb32Of(static_cast<uint8_t>(60 + 40 * i), 128, 128));
+  // Objects went back to the pool and were taken again: never more than one per player at once.
+  EXPECT_LE(lwdx::CreatedDirectDrawObjects() - created, kPlayers);
+  EXPECT_LE(reelpane::GetDirectDrawPool()->devices.at(reelpane::kPrimaryDeviceKey).size(), static_cast<size_t>(kPlayers));
+  EXPECT_EQ(host.CountOf("[CReelpane] Create rgb video Surface ok, formart=32"), static_cast<size_t>(kPlayers * 3));
+}
+
+}  // namespace

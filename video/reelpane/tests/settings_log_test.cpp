@@ -71,6 +71,39 @@ TEST_F(ReelpaneSettings, MissingFoldersStoreAndWriteNothing) {
   EXPECT_EQ(reelpane::MMLog::Instance().FilePath(), "");
 }
 
+TEST_F(ReelpaneSettings, DamagedSettingsFilesAreReadWithoutHarm) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int level, target;
+  } cases[] = {
+      {"binary garbage", std::string("\x00\xff\xfe[debug\x00]\n\x80\x81=\xc3", 14), 4, 0},
+      {"words for numbers", "[debug]\nfilter_level=three\nfilter_target=x1\n", 0, 0},
+      {"huge numbers", "[debug]\nfilter_level=99999999999999999999\nfilter_target=-7\n", -1, 0},
+      {"one very long line", "[debug]\nfilter_level=" + std::string(1 << 20, '3') + "\n", -1, 0},
+      {"section without keys", "[debug]\n", 4, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir d;
+    fs::create_directories(d.path() / "config");
+    fs::create_directories(d.path() / "log");
+    std::ofstream(d.path() / "config" / "player.multimedia.ini", std::ios::binary) << c.bytes;
+    reelpane::MMLog::Instance().Reopen("Reelpane", (d.path() / "player.exe").wstring());
+    MMTRACE("[CReelpane] after a damaged file");
+    if (c.level >= 0) EXPECT_EQ(reelpane::MMLog::Instance().Level(), c.level);
+    EXPECT_EQ(reelpane::MMLog::Instance().Target(), c.target);
+    EXPECT_TRUE(FilesIn(d.path() / "log").empty());
+  }
+  // A folder where the file should be: nothing read, nothing stored.
+  fs::create_directories(dir.path() / "config" / "player.multimedia.ini");
+  fs::create_directories(dir.path() / "log");
+  Open(dir.path() / "player.exe");
+  MMTRACE("nothing");
+  EXPECT_EQ(reelpane::MMLog::Instance().Level(), 4);
+  EXPECT_TRUE(FilesIn(dir.path() / "log").empty());
+}
+
 TEST_F(ReelpaneSettings, FiltersChooseTheSinks) {
   struct Case {
     int level, target;

@@ -226,7 +226,9 @@ void CPagesListView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
     case 3:
       // Pages an undo or a delete took out of the document leave the selection.
       m_selection.DropMissing(doc->GetRenderPagesArray());
-      if (page) {
+      if (page && m_selection.Contains(page)) {
+        m_selection.MakeCurrent(page);  // a command that selected the new pages itself keeps them
+      } else if (page) {
         m_selection.Clear();
         m_selection.Add(page);
       }

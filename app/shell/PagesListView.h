@@ -117,8 +117,9 @@ class CPagesListView : public CScrollView, public IPagesSelectionList {
   CScrollLoadDebounce& GetDebounce() { return m_debounce; }
 
   void OnInitialUpdate() override;
-  // 3: lay out again (a given page becomes the selection alone; pages gone from the document
-  // leave the selection), then load the visible pages; 4: a given page becomes current; 2:
+  // 3: lay out again (a given page becomes the selection alone, or the current one when it is
+  // selected already; pages gone from the document leave the selection), then load the visible
+  // pages; 4: a given page becomes current; 2:
   // repaint the page's cell.
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
   void OnDraw(CDC* pDC) override;

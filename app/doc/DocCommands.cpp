@@ -9,6 +9,8 @@
 #include "LfwReader.h"
 #include "LfwSections.h"
 #include "LeafwrightAppState.h"
+#include <vectorloom/WorkspaceView.h>
+
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
 #include "PageCommands.h"
@@ -229,6 +231,14 @@ void CLeafwrightDoc::SetPathName(const wchar_t* lpszPathName, BOOL bAddToMRU) {
 }
 
 BOOL CLeafwrightDoc::OnSaveDocument(const wchar_t* lpszPathName) {
+  // A live preview (a gallery hover, a dialog's value) is not the document: put the objects back
+  // before anything is written.
+  for (POSITION pos = GetFirstViewPosition(); pos;) {
+    if (auto* view = dynamic_cast<Vectorloom::CWorkspaceView*>(GetNextView(pos))) {
+      view->RestorePrevScene();
+      view->DestroyPreviewScene();
+    }
+  }
   const bool allLoaded = IsAllContentLoaded();
   CString message;
   message.Format(L"Saving to file \"%s\"", FileNameOf(lpszPathName).GetString());

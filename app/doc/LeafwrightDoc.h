@@ -3,6 +3,8 @@
 // LfwSections.cpp), and New, Open and Save (DocCommands.cpp).
 #pragma once
 
+#include <vector>
+
 #include <QorProgress.h>
 #include <quirebook/PublicationDoc.h>
 
@@ -77,6 +79,14 @@ class CLeafwrightDoc : public CPublicationDoc {
   afx_msg void OnFileSave();
   afx_msg void OnFileSaveAs();
 
+  // ---- Print layout: rows and columns of pages per sheet and the pages to print (0-based page
+  // indices in printing order), written by the backstage Print page when it prints. Empty pages
+  // at construction; DeleteContents empties them again.
+  void SetPrintLayout(int nRows, int nColumns, const std::vector<int>& pages);
+  int GetPrintRows() const { return m_nPrintRows; }
+  int GetPrintColumns() const { return m_nPrintColumns; }
+  const std::vector<int>& GetPrintPages() const { return m_arrPrintPages; }
+
   // ---- Page commands (PageCommands.cpp)
 
   // The thumbnail list and the editing view among the document's views (null when absent).
@@ -131,4 +141,7 @@ class CLeafwrightDoc : public CPublicationDoc {
   void MovePages(const wchar_t* name, int which);
   CQorCommonProgress* m_pSaveProgress = nullptr;
   bool m_bOpenFailed = false;
+  int32_t m_nPrintRows = 1;
+  int32_t m_nPrintColumns = 1;
+  std::vector<int> m_arrPrintPages;
 };

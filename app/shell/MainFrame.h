@@ -10,6 +10,7 @@
 
 #include <QorProgress.h>
 
+#include "BackstagePagePrint.h"
 #include "BackstagePageRecent.h"
 #include "Themes.h"
 
@@ -35,6 +36,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CQORPRibbonBar& GetRibbonBar() { return m_wndRibbon; }
   CQORPBackstageView& GetBackstageView() { return m_wndBackstage; }
   CBackstagePageRecent& GetRecentPage() { return m_pageRecent; }
+  CBackstagePagePrint& GetPrintPage() { return m_pagePrint; }
   CLeafwrightView* GetLeafwrightView() const;
   // The thumbnail pane's view (MainFramePanes.cpp); null before the frame made it.
   CPagesListView* GetPagesListView() const { return m_pPagesList; }
@@ -102,6 +104,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CQORPRibbonBar m_wndRibbon;
   CQORPBackstageView m_wndBackstage;
   CBackstagePageRecent m_pageRecent;
+  CBackstagePagePrint m_pagePrint;
   CProgressBarSite m_progressBar{this};
   CQORPControl* m_pRecentList = nullptr;
   int m_nFileButtonStyle = 0;

@@ -92,8 +92,15 @@ void CLeafwrightDoc::OnDuplicatePages() {
   {
     auto lock = LockContent();
     for (const auto& [index, page] : byIndex) {
-      auto* copy = dynamic_cast<CDrawingPage*>(page->Clone());
-      if (!copy) continue;
+      CRenderPage* made = page->Clone();
+      auto* copy = dynamic_cast<CDrawingPage*>(made);
+      if (!copy) {
+        if (made) {  // not a document page: let it go
+          made->AddRef();
+          made->Release();
+        }
+        continue;
+      }
       copy->AddRef();
       action->BackupPageOrder(index + k);
       GetRenderPagesArray().InsertPage(index + k, copy);

@@ -1,14 +1,17 @@
 // The page movies of the flip-book: one SWF movie a page at the document's size, whose clip
-// "objects" carries the page script (video count, ctrlVideoObjs) and one clip per video object.
+// "objects" carries the page script (video count, ctrlVideoObjs), the page's shapes and texts and
+// one clip per video object.
 #include "flarewing/FlipBook.h"
 
 #include <cstdio>
 
+#include <glyphweave/EditableTextObj.h>
 #include <quirebook/PublicationDoc.h>
 #include <quirebook/VideoObj.h>
 #include <swf/ming.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/RenderObj.h>
+#include <vectorloom/ShapeObj.h>
 #include <vectorloom/TransMatrix.h>
 #include <win32/lwstr.h>
 
@@ -22,6 +25,7 @@ struct PageBuild {
   SwfExportContext* context = nullptr;
   SWFMovieClip clip = nullptr;
   int videoCounter = 0;
+  PageFonts fonts;
 };
 
 void AddVideoClip(PageBuild& build, Quirebook::CBaseVideoObj* video) {
@@ -67,8 +71,18 @@ void WalkObjects(PageBuild& build, const Vectorloom::CRenderBaseObjectList& list
       case Vectorloom::RENDER_OBJ_VIDEO:
         if (auto* video = dynamic_cast<Quirebook::CBaseVideoObj*>(obj)) AddVideoClip(build, video);
         break;
+      case Vectorloom::RENDER_OBJ_SHAPE:
+        if (auto* shape = dynamic_cast<Vectorloom::CBaseShapeObj*>(obj)) AddShapeToClip(build.clip, *shape);
+        break;
+      case Vectorloom::RENDER_OBJ_TEXT:
+        if (auto* text = dynamic_cast<GlyphweaveLib::CEditableTextObj*>(obj)) {
+          Quirebook::CPublicationDoc* doc = build.context->Document();
+          AddTextToClip(build.clip, *text, obj->GetTransMatrix(), build.fonts, doc->GetEmbedFontResManager(),
+                        doc->GetFontGlyphCacheManager());
+        }
+        break;
       default:
-        break;  // shapes, pictures and texts are not drawn yet
+        break;
     }
   }
 }

@@ -51,6 +51,12 @@ BEGIN_MESSAGE_MAP(CLeafwrightDoc, CPublicationDoc)
   ON_COMMAND(ID_PAGES_MOVE_NEXT, &CLeafwrightDoc::OnMoveNext)
   ON_COMMAND(ID_PAGES_REVERSE_ALL, &CLeafwrightDoc::OnReverseAllPages)
   ON_COMMAND(ID_PAGES_REVERSE_SELECTED, &CLeafwrightDoc::OnReverseSelectedPages)
+  ON_COMMAND(ID_PAGES_EXTRACT, &CLeafwrightDoc::OnExtractPages)
+  ON_COMMAND(ID_PUBLISH_PDF, &CLeafwrightDoc::OnSaveAsPdf)
+  ON_COMMAND(ID_PUBLISH_FLIPBOOK, &CLeafwrightDoc::OnSaveAsPageFlip)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_EXTRACT, &CLeafwrightDoc::OnUpdatePublish)
+  ON_UPDATE_COMMAND_UI(ID_PUBLISH_PDF, &CLeafwrightDoc::OnUpdatePublish)
+  ON_UPDATE_COMMAND_UI(ID_PUBLISH_FLIPBOOK, &CLeafwrightDoc::OnUpdatePublish)
   ON_COMMAND(ID_PAGES_GOTO_FIRST, &CLeafwrightDoc::OnGoToFirstPage)
   ON_COMMAND(ID_PAGES_GOTO_PREVIOUS, &CLeafwrightDoc::OnGoToPreviousPage)
   ON_COMMAND(ID_PAGES_GOTO_NEXT, &CLeafwrightDoc::OnGoToNextPage)
@@ -127,7 +133,7 @@ BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
   // The whole path, however long: a cut path would open another file.
   if (pdf)
     source = new CCachePdfPageContent(lpszPathName);
-  else if (ext == L"lfw")
+  else if (ext == L"lfw" || ext == L"lfd")  // a document file, or pages extracted from one
     source = new CCacheLfwPageContent(lpszPathName);
   if (source) source->AddRef();
   const int total = source ? source->GetPagesCount() : 0;

@@ -3,11 +3,14 @@
 // LfwSections.cpp), and New, Open and Save (DocCommands.cpp).
 #pragma once
 
+#include <vector>
+
 #include <QorProgress.h>
 #include <quirebook/PublicationDoc.h>
 
 #include "LeafwrightAppState.h"
 #include "PageCommands.h"
+#include "PublishCommands.h"
 
 class CLeafwrightDoc : public CPublicationDoc {
   DECLARE_DYNCREATE(CLeafwrightDoc)
@@ -76,6 +79,14 @@ class CLeafwrightDoc : public CPublicationDoc {
   afx_msg void OnFileSave();
   afx_msg void OnFileSaveAs();
 
+  // ---- Print layout: rows and columns of pages per sheet and the pages to print (0-based page
+  // indices in printing order), written by the backstage Print page when it prints. Empty pages
+  // at construction; DeleteContents empties them again.
+  void SetPrintLayout(int nRows, int nColumns, const std::vector<int>& pages);
+  int GetPrintRows() const { return m_nPrintRows; }
+  int GetPrintColumns() const { return m_nPrintColumns; }
+  const std::vector<int>& GetPrintPages() const { return m_arrPrintPages; }
+
   // ---- Page commands (PageCommands.cpp)
 
   // The thumbnail list and the editing view among the document's views (null when absent).
@@ -106,6 +117,19 @@ class CLeafwrightDoc : public CPublicationDoc {
   afx_msg void OnGoToLastPage();
   afx_msg void OnUpdatePageCommand(CCmdUI* pCmdUI);
 
+  // ---- Extract and publishing (PublishCommands.cpp; dialogs through PublishHooks())
+
+  // The name the PDF dialog proposes: the title (without folder and document extension) +
+  // ".pdf", or "untitled.pdf".
+  CString ProposePdfName() const;
+  // Writes the pages into the first free "Pages From <name>.lfd" beside the document (or in the
+  // current folder); its path, or empty after telling the user why nothing was written.
+  CString ExtractPages(const std::vector<int>& pages);
+  afx_msg void OnExtractPages();
+  afx_msg void OnSaveAsPdf();
+  afx_msg void OnSaveAsPageFlip();
+  afx_msg void OnUpdatePublish(CCmdUI* pCmdUI);
+
  protected:
   DECLARE_MESSAGE_MAP()
 
@@ -117,4 +141,7 @@ class CLeafwrightDoc : public CPublicationDoc {
   void MovePages(const wchar_t* name, int which);
   CQorCommonProgress* m_pSaveProgress = nullptr;
   bool m_bOpenFailed = false;
+  int32_t m_nPrintRows = 1;
+  int32_t m_nPrintColumns = 1;
+  std::vector<int> m_arrPrintPages;
 };

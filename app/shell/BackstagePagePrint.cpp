@@ -8,6 +8,8 @@
 #include <PrintJob.h>
 #include <PrinterPropertiesDlg.h>
 
+#include "CommandIcons.h"
+#include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include <quirebook/PublicationDoc.h>
@@ -30,21 +32,21 @@ using lwmfc::DialogItemTemplate;
 const DialogItemTemplate kItems[] = {
     {lwmfc::dlgStatic, IDC_TITLE_PRINT, L"Print", 7, 4, 160, 14, SS_LEFT},
     {lwmfc::dlgStatic, IDC_RULE_PRINT, L"", 7, 19, 160, 2, SS_LEFT},
-    {lwmfc::dlgStatic, IDC_COPIES_LABEL, L"Copies:", 7, 26, 40, 12, SS_LEFT},
-    {lwmfc::dlgEdit, IDC_COPIES, L"1", 50, 24, 40, 14, WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL},
-    {lwmfc::dlgButton, IDC_PRINT, L"Print", 100, 22, 67, 18, WS_TABSTOP | BS_PUSHBUTTON},
-    {lwmfc::dlgStatic, IDC_TITLE_PRINTER, L"Printer", 7, 47, 160, 14, SS_LEFT},
-    {lwmfc::dlgStatic, IDC_RULE_PRINTER, L"", 7, 61, 160, 2, SS_LEFT},
-    {lwmfc::dlgComboBox, IDC_PRINTERS, L"", 7, 64, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST},
-    {lwmfc::dlgStatic, IDC_NO_PRINTER, L"No printer is installed.", 7, 82, 160, 12, SS_LEFT},
-    {lwmfc::dlgButton, IDC_PROPERTIES, L"Printer Property...", 7, 96, 90, 14, WS_TABSTOP | BS_PUSHBUTTON},
-    {lwmfc::dlgStatic, IDC_TITLE_SETTINGS, L"Settings", 7, 116, 160, 14, SS_LEFT},
-    {lwmfc::dlgStatic, IDC_RULE_SETTINGS, L"", 7, 130, 160, 2, SS_LEFT},
-    {lwmfc::dlgComboBox, IDC_PAGE_CHOICE, L"", 7, 134, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
+    {lwmfc::dlgButton, IDC_PRINT, L"Print", 7, 25, 54, 44, WS_TABSTOP | BS_PUSHBUTTON},
+    {lwmfc::dlgStatic, IDC_COPIES_LABEL, L"Copies:", 70, 40, 34, 12, SS_LEFT},
+    {lwmfc::dlgEdit, IDC_COPIES, L"1", 106, 38, 40, 14, WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL},
+    {lwmfc::dlgStatic, IDC_TITLE_PRINTER, L"Printer", 7, 76, 160, 14, SS_LEFT},
+    {lwmfc::dlgStatic, IDC_RULE_PRINTER, L"", 7, 90, 160, 2, SS_LEFT},
+    {lwmfc::dlgComboBox, IDC_PRINTERS, L"", 7, 95, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST},
+    {lwmfc::dlgStatic, IDC_NO_PRINTER, L"No printer is installed.", 7, 113, 160, 12, SS_LEFT},
+    {lwmfc::dlgButton, IDC_PROPERTIES, L"Printer Property...", 7, 127, 90, 14, WS_TABSTOP | BS_PUSHBUTTON},
+    {lwmfc::dlgStatic, IDC_TITLE_SETTINGS, L"Settings", 7, 149, 160, 14, SS_LEFT},
+    {lwmfc::dlgStatic, IDC_RULE_SETTINGS, L"", 7, 163, 160, 2, SS_LEFT},
+    {lwmfc::dlgComboBox, IDC_PAGE_CHOICE, L"", 7, 168, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
      L"Print All Pages\nPrint Current Page(s)\nPrint Customized Page(s)\nPrint Odd Pages\nPrint Even Pages"},
-    {lwmfc::dlgStatic, IDC_RANGE_HINT, L"Pages: (eg: 1, 4,5, 7-12, 16,19)", 7, 152, 160, 12, SS_LEFT},
-    {lwmfc::dlgEdit, IDC_PAGE_RANGE, L"", 7, 164, 160, 14, WS_TABSTOP | ES_AUTOHSCROLL},
-    {lwmfc::dlgComboBox, IDC_PER_SHEET, L"", 7, 184, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
+    {lwmfc::dlgStatic, IDC_RANGE_HINT, L"Pages: (eg: 1, 4,5, 7-12, 16,19)", 7, 186, 160, 12, SS_LEFT},
+    {lwmfc::dlgEdit, IDC_PAGE_RANGE, L"", 7, 198, 160, 14, WS_TABSTOP | ES_AUTOHSCROLL},
+    {lwmfc::dlgComboBox, IDC_PER_SHEET, L"", 7, 218, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
      L"1 page per sheet\n4 pages per sheet\n9 pages per sheet\n16 pages per sheet"},
     {lwmfc::dlgStatic, IDC_PREVIEW_PLACE, L"", 175, 7, 338, 262, SS_LEFT},
     {lwmfc::dlgButton, IDC_FIRST, L"|<", 270, 276, 20, 14, WS_TABSTOP | BS_PUSHBUTTON},
@@ -97,6 +99,11 @@ BOOL CBackstagePagePrint::OnInitDialog() {
     m_titles[i].SetTextColor(kTitleColor);
     m_rules[i].SubclassDlgItem(rules[i], this);
   }
+  m_wndPrint.SubclassDlgItem(IDC_PRINT, this);
+  size_t nIcons = 0;
+  const LwCommandIcon* icons = LwGetCommandIcons(&nIcons);
+  for (size_t i = 0; i < nIcons; ++i)
+    if (icons[i].nId == ID_FILE_PRINT) m_wndPrint.SetImageSvg(icons[i].pszSvg32);
   CQORPRibbonBackstagePage::OnInitDialog();
   auto* choice = static_cast<CComboBox*>(GetDlgItem(IDC_PAGE_CHOICE));
   auto* perSheet = static_cast<CComboBox*>(GetDlgItem(IDC_PER_SHEET));
@@ -316,6 +323,8 @@ int CBackstagePagePrint::PrintTo(const wchar_t* lpszOutput) {
   layout.nRows = m_preview.m_model.Rows();
   layout.nColumns = m_preview.m_model.Columns();
   layout.pages = m_preview.m_model.Pages();
+  // The document keeps the layout it was last printed with.
+  if (auto* lfw = dynamic_cast<CLeafwrightDoc*>(doc)) lfw->SetPrintLayout(layout.nRows, layout.nColumns, layout.pages);
   HDC dc = CreateDCW(nullptr, printer.Current().c_str(), nullptr, &dm);
   DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", lpszOutput, nullptr, 0};
   const int sheets = dc ? PrintSheets(doc, layout, dc, info) : -1;

@@ -5,6 +5,7 @@
 #include <afxwin.h>
 #include <afxdialog.h>
 
+#include <QorpBackstageButton.h>
 #include <QorpRibbonBackstage.h>
 
 #include <functional>
@@ -30,6 +31,7 @@ class CBackstagePagePrint : public CQORPRibbonBackstagePage {
   BOOL OnKillActive() override;
 
   CPrintPreviewWnd& GetPreview() { return m_preview; }
+  CQORPRibbonBackstageButton& GetPrintButton() { return m_wndPrint; }
   // Prints the pages, copies and pages per sheet chosen on the page with the program's printer
   // settings, into the file lpszOutput (PDF, or PostScript for ".ps") or, when null, to the
   // printer. The preview worker is stopped meanwhile and started again. The sheets printed, or
@@ -65,6 +67,7 @@ class CBackstagePagePrint : public CQORPRibbonBackstagePage {
 
   int m_nCopies = 1;
   bool m_bActive = false;
+  CQORPRibbonBackstageButton m_wndPrint;
   CQORPRibbonBackstageLabel m_titles[3];
   CQORPRibbonBackstageSeparator m_rules[3];
   CPrintPreviewWnd m_preview;

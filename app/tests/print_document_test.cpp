@@ -97,3 +97,27 @@ TEST(PrintDocumentPages, WorkerAndUserThreadShareLazyPages) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace lfwtest;
+
+TEST(PrintDocumentPages, OpeningAnotherFileForgetsThePagesToPrint) {
+  TestHome();
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "three.pdf", lwtest::MakeCairoPdf(3));
+  lwtest::WriteFileBytes(dir / "one.pdf", lwtest::MakeCairoPdf(1));
+  CLeafwrightDoc doc;
+  doc.m_bAutoDelete = FALSE;
+  ASSERT_TRUE(doc.OnOpenDocument(W(dir / "three.pdf").c_str()));
+  EXPECT_TRUE(doc.GetPrintPages().empty());
+  doc.SetPrintLayout(2, 3, {0, 2});
+  EXPECT_EQ(doc.GetPrintPages(), (std::vector<int>{0, 2}));
+  // Page indices of the old file mean nothing in the new one.
+  ASSERT_TRUE(doc.OnOpenDocument(W(dir / "one.pdf").c_str()));
+  EXPECT_TRUE(doc.GetPrintPages().empty());
+  EXPECT_EQ(doc.GetPrintRows(), 2);
+  EXPECT_EQ(doc.GetPrintColumns(), 3);
+}
+
+}  // namespace

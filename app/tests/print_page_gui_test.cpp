@@ -93,6 +93,7 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   PrintPageFixture f;
   CPrintPreviewWnd& preview = f.page.GetPreview();
   EXPECT_TRUE(preview.IsWorkerRunning());
+  EXPECT_TRUE(f.page.GetPrintButton().HasImage()) << "the Print button shows the printer picture";
   ASSERT_TRUE(f.Placed(1));
   EXPECT_EQ(Text(&f.page, 1049), L"/9");
 

@@ -269,7 +269,7 @@ class CScriptedApp : public CLeafwrightApp {
           Check(false, "the preview shows both pages");
         }
         const std::string png = Screenshot("backstage-print-silver.png");
-        for (int id : {1000, 1001, 1004, 1057}) {
+        for (int id : {1000, 1001, 1004, 1057, 1056, 1037, 1055}) {
           CRect rc;
           print.GetDlgItem(id)->GetWindowRect(&rc);
           const double k = InkContrast(png, rc);
@@ -279,6 +279,15 @@ class CScriptedApp : public CLeafwrightApp {
         Frame()->GetLeafwrightView()->GoToPage(1);
         lwmfc::SimulateSelection(print.GetDlgItem(1043), 1);  // "Print Current Page(s)"
         Check(print.GetPreview().m_model.Pages() == std::vector<int>{1}, "the current pages: the page in view");
+        {  // Printed into a file: one sheet, and the document keeps the layout it printed.
+          const std::string out = (fs::temp_directory_path() / "lw-backstage-print.pdf").string();
+          Check(print.PrintTo(lw::Utf8ToWide(out).c_str()) == 1, "the current page prints on one sheet");
+          Check(Doc()->GetPrintRows() == 2 && Doc()->GetPrintColumns() == 2 &&
+                    Doc()->GetPrintPages() == std::vector<int>{1},
+                "the document keeps the print layout");
+          Check(print.GetPreview().IsWorkerRunning(), "the preview worker runs again after printing");
+          fs::remove(out);
+        }
         Check(Backstage().ClickItem(ItemIndex(IDS_TAB_RECENT)) != FALSE, "back to Recent");
         Check(!print.GetPreview().IsWorkerRunning(), "leaving the Print page stops the worker");
         Check(Backstage().ClickItem(ItemIndex(ID_APP_EXIT)) != FALSE, "Exit is clicked");

@@ -42,7 +42,7 @@ enum eViewEvent {
 };
 
 // Update hints of UpdateAllViews that the view answers: repaint (the page given or all).
-constexpr LPARAM kHintRepaint = 2;
+constexpr LPARAM kHintRepaint = CWorkspaceDoc::kHintRepaintViews;
 
 // The view's coordinates and zoom, and the host window interface.
 class COriginalView : public CScrollView {
@@ -183,6 +183,9 @@ class CWorkspaceView : public COriginalView {
   // Preview scenes: RestorePrevScene puts the objects back as the scene recorded them (once);
   // DestroyPreviewScene deletes the scene. Every property command ends a preview first.
   CBasePreviewScene* GetPreviewScene() const { return m_pPreviewScene; }
+  // The view's one scene slot, for previews built outside this library (they follow the rules of
+  // CorePreviews.h: a scene of another kind is restored before it is replaced).
+  CBasePreviewScene*& GetPreviewSceneSlot() { return m_pPreviewScene; }
   void RestorePrevScene();
   void DestroyPreviewScene();
   void PreviewModifyShapeObjsStrokeWidth(float fWidth);

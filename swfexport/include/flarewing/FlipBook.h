@@ -13,10 +13,21 @@
 #include <thread>
 #include <vector>
 
+#include <glyphweave/CharsFontDesc.h>
 #include <mediary/Mediary.h>
 #include <swf/ming.h>
+#include <vectorloom/TransMatrix.h>
 
 class CQorCommonProgress;
+namespace GlyphweaveLib {
+class CCharacterGlyphRes;
+class CEditableTextObj;
+class CEmbedFontResManager;
+class CFontCacheManager;
+}  // namespace GlyphweaveLib
+namespace Vectorloom {
+class CBaseShapeObj;
+}  // namespace Vectorloom
 namespace Quirebook {
 class CPublicationDoc;
 class CDrawingPage;
@@ -162,10 +173,50 @@ bool WritePageMovie(SwfExportContext& context, int pageIndex, const std::string&
 // A movie of version 8 at the document's size in points, white, 20 frames a second.
 SWFMovie NewPageMovie(const Quirebook::CPublicationDoc& document);
 // Adds the page's clip "objects" to the movie, centred on the document: the page script
-// (videoTotal, ctrlVideoObjs) and one clip a video object, groups included ("video1", ...), each
-// playing its converted clip. Shapes, pictures and texts are not drawn yet. A page that is not
+// (videoTotal, ctrlVideoObjs), the page's shapes, pictures and texts, and one clip a video object,
+// groups walked into the same clip ("video1", ...), each playing its converted clip. A page that is not
 // loaded is loaded for this and left unloaded again. False for a page index out of range.
 bool AddPageObjects(SwfExportContext& context, int pageIndex, SWFMovie movie);
+
+// ---- what a page movie draws -----------------------------------------------------------------------
+
+// The scale a shape is drawn at so that its coordinates fit SWF's 16-bit twips: 1, halved while
+// the extent (largest absolute coordinate, pixels) x 20 rounds above 65535. 0 when the extent is
+// not a finite number (such a shape is left out).
+float ShapeDrawScale(float extent);
+// Adds a page shape to the clip as one SWF shape: its outline in its own coordinates (only closed
+// sub-paths filled), solid, gradient (fitted to its bounds) or picture fill, its stroke, placed by
+// its page matrix in points. False when nothing was added (no fill and no stroke, no outline, a
+// coordinate or matrix that is not finite).
+bool AddShapeToClip(SWFMovieClip clip, const Vectorloom::CBaseShapeObj& shape);
+
+// The SWF fonts of one page movie: per font description (and bold, which the editor draws
+// emboldened) a list of fonts of at most kGlyphsPerFont glyphs each, built from the outlines the
+// text engine draws the characters with.
+class PageFonts {
+ public:
+  static constexpr int kGlyphsPerFont = 80;
+  PageFonts() = default;
+  PageFonts(const PageFonts&) = delete;
+  PageFonts& operator=(const PageFonts&) = delete;
+  ~PageFonts();
+  // The font that holds the character's glyph, adding the glyph (to the last font of the
+  // description, or a new one when that is full); null when the glyph has no usable outline.
+  SWFFont FontFor(const GlyphweaveLib::_CharsFontDesc& desc, bool bold, char16_t code,
+                  const GlyphweaveLib::CCharacterGlyphRes* glyph);
+  int FontCount() const;
+
+ private:
+  std::map<std::pair<GlyphweaveLib::_CharsFontDesc, bool>, std::vector<SWFFont>> m_fonts;
+};
+
+// Adds a laid-out text to the clip as static SWF texts, one a row (and a new one where the width
+// ratio or slant changes): records break at a change of font, colour, size or baseline and at
+// characters that are not written (blanks, line breaks, characters without an outline); each glyph
+// stands where layout put it. Missing glyphs are built first. Returns the texts added.
+int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, const Vectorloom::CQorTransMatrix& objMatrix,
+                  PageFonts& fonts, const GlyphweaveLib::CEmbedFontResManager* embedded,
+                  GlyphweaveLib::CFontCacheManager* cache);
 
 // Joins a folder and a name with one '/'.
 std::string JoinPath(const std::string& folder, const std::string& name);

@@ -427,3 +427,42 @@ TEST(ViewPainting, AnAnchorToolShowsTheNodesInsteadOfTheBox) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace vltest;
+
+class RecordingCmdUI : public CCmdUI {
+ public:
+  void Enable(BOOL on) override { enabled = on; }
+  void SetText(const wchar_t* text) override { this->text = text; }
+  BOOL enabled = -1;
+  CString text;
+};
+
+TEST(DocumentCommands, UndoAndRedoWorkWhenNoViewTakesThemAndTellTheViews) {
+  ViewFixture f;
+  f.doc.AddView(f.view);
+  f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRectangleTool);
+  f.Run({Down(10, 10), Up(60, 60)});
+  ASSERT_EQ(f.view->GetSelectedObjectsCount(), 1);
+  RecordingCmdUI ui;
+  f.doc.OnUpdateUndoCommand(&ui);
+  EXPECT_TRUE(ui.enabled);
+  EXPECT_EQ(ui.text, CString(L"Undo Draw Rectangle"));
+  // Through the document's own routing, as when the active view is not a workspace view.
+  EXPECT_TRUE(f.doc.OnCmdMsg(kIdEditUndo, CN_COMMAND, nullptr, nullptr));
+  EXPECT_EQ(f.Objects().GetCount(), 0);
+  EXPECT_EQ(f.view->GetSelectedObjectsCount(), 0) << "the view heard of it and let the object go";
+  f.doc.OnUpdateUndoCommand(&ui);
+  EXPECT_FALSE(ui.enabled);
+  EXPECT_EQ(ui.text, CString(L"Undo"));
+  f.doc.OnUpdateRedoCommand(&ui);
+  EXPECT_TRUE(ui.enabled);
+  EXPECT_EQ(ui.text, CString(L"Redo Draw Rectangle"));
+  EXPECT_TRUE(f.doc.OnCmdMsg(kIdEditRedo, CN_COMMAND, nullptr, nullptr));
+  EXPECT_EQ(f.Objects().GetCount(), 1);
+  f.doc.RemoveView(f.view);
+}
+
+}  // namespace

@@ -100,10 +100,12 @@ int CUpdateTextsFontFaceAction::Redo(Vectorloom::CWorkspaceDoc* doc) {
 using Vectorloom::CBasePreviewScene;
 IMPLEMENT_DYNAMIC(CPreviewChangeEditingTextFontFaceSence, CBasePreviewScene)
 
-CPreviewChangeEditingTextFontFaceSence::CPreviewChangeEditingTextFontFaceSence()
-    : m_pBackup(std::make_unique<CUpdateTextsFontFaceAction>()) {}
+CPreviewChangeEditingTextFontFaceSence::CPreviewChangeEditingTextFontFaceSence(Vectorloom::CWorkspaceDoc* doc)
+    : m_pDoc(doc), m_pBackup(std::make_unique<CUpdateTextsFontFaceAction>()) {}
 
-CPreviewChangeEditingTextFontFaceSence::~CPreviewChangeEditingTextFontFaceSence() = default;
+CPreviewChangeEditingTextFontFaceSence::~CPreviewChangeEditingTextFontFaceSence() {
+  if (m_pBackup && !IsRestored()) m_pBackup->Undo(m_pDoc);
+}
 
 int CPreviewChangeEditingTextFontFaceSence::Restore(Vectorloom::CWorkspaceDoc* doc, Vectorloom::CRenderPage*,
                                                     const Vectorloom::CRenderBaseObjectList&) {

@@ -112,7 +112,7 @@ void CPublicationView::PreviewChangeEditingTextObjFontFace(const GlyphweaveLib::
     DestroyPreviewScene();
   }
   if (!m_pPreviewScene) {
-    auto* scene = new CPreviewChangeEditingTextFontFaceSence;
+    auto* scene = new CPreviewChangeEditingTextFontFaceSence(GetDocument());
     scene->GetBackup()->BackupTextObject(text, s, e - 1);
     m_pPreviewScene = scene;
   }

@@ -206,7 +206,7 @@ bool CEditingTextTool::HasSelection() const {
 }
 
 void CEditingTextTool::ToolInitalize(CWorkspaceView* pView) {
-  m_nCaret = m_nCaret < 0 ? 0 : m_nCaret;
+  m_nCaret = m_nSelStart = m_nSelEnd = 0;
   m_bCaretVisible = true;
   m_bSelecting = false;
   m_dwMask |= Vectorloom::TOOL_MASK_OUTLINE;

@@ -9,8 +9,11 @@
 #include "LfwReader.h"
 #include "LfwSections.h"
 #include "LeafwrightAppState.h"
+#include <vectorloom/WorkspaceView.h>
+
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
+#include "PageCommands.h"
 
 using namespace Vectorloom;
 
@@ -38,6 +41,37 @@ CString LowerExtensionOf(const wchar_t* path) {
 BEGIN_MESSAGE_MAP(CLeafwrightDoc, CPublicationDoc)
   ON_COMMAND(ID_FILE_SAVE, &CLeafwrightDoc::OnFileSave)
   ON_COMMAND(ID_FILE_SAVE_AS, &CLeafwrightDoc::OnFileSaveAs)
+  // Page commands (PageCommands.cpp).
+  ON_COMMAND(ID_PAGES_NEW, &CLeafwrightDoc::OnNewPage)
+  ON_COMMAND(ID_PAGES_DUPLICATE, &CLeafwrightDoc::OnDuplicatePages)
+  ON_COMMAND(ID_PAGES_DELETE, &CLeafwrightDoc::OnDeletePages)
+  ON_COMMAND(ID_PAGES_MOVE_FIRST, &CLeafwrightDoc::OnMoveToFirst)
+  ON_COMMAND(ID_PAGES_MOVE_PREVIOUS, &CLeafwrightDoc::OnMovePreviously)
+  ON_COMMAND(ID_PAGES_MOVE_LAST, &CLeafwrightDoc::OnMoveToLast)
+  ON_COMMAND(ID_PAGES_MOVE_NEXT, &CLeafwrightDoc::OnMoveNext)
+  ON_COMMAND(ID_PAGES_REVERSE_ALL, &CLeafwrightDoc::OnReverseAllPages)
+  ON_COMMAND(ID_PAGES_REVERSE_SELECTED, &CLeafwrightDoc::OnReverseSelectedPages)
+  ON_COMMAND(ID_PAGES_EXTRACT, &CLeafwrightDoc::OnExtractPages)
+  ON_COMMAND(ID_PUBLISH_PDF, &CLeafwrightDoc::OnSaveAsPdf)
+  ON_COMMAND(ID_PUBLISH_FLIPBOOK, &CLeafwrightDoc::OnSaveAsPageFlip)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_EXTRACT, &CLeafwrightDoc::OnUpdatePublish)
+  ON_UPDATE_COMMAND_UI(ID_PUBLISH_PDF, &CLeafwrightDoc::OnUpdatePublish)
+  ON_UPDATE_COMMAND_UI(ID_PUBLISH_FLIPBOOK, &CLeafwrightDoc::OnUpdatePublish)
+  ON_COMMAND(ID_PAGES_GOTO_FIRST, &CLeafwrightDoc::OnGoToFirstPage)
+  ON_COMMAND(ID_PAGES_GOTO_PREVIOUS, &CLeafwrightDoc::OnGoToPreviousPage)
+  ON_COMMAND(ID_PAGES_GOTO_NEXT, &CLeafwrightDoc::OnGoToNextPage)
+  ON_COMMAND(ID_PAGES_GOTO_LAST, &CLeafwrightDoc::OnGoToLastPage)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_NEW, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_DUPLICATE, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_DELETE, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_FIRST, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_PREVIOUS, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_LAST, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_NEXT, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_REVERSE_ALL, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_REVERSE_SELECTED, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_REVERSE_MENU, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_PAGES_GOTO_FIRST, ID_PAGES_GOTO_LAST, &CLeafwrightDoc::OnUpdatePageCommand)
 END_MESSAGE_MAP()
 
 CLeafwrightDoc::CShellHooks& CLeafwrightDoc::ShellHooks() {
@@ -99,7 +133,7 @@ BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
   // The whole path, however long: a cut path would open another file.
   if (pdf)
     source = new CCachePdfPageContent(lpszPathName);
-  else if (ext == L"lfw")
+  else if (ext == L"lfw" || ext == L"lfd")  // a document file, or pages extracted from one
     source = new CCacheLfwPageContent(lpszPathName);
   if (source) source->AddRef();
   const int total = source ? source->GetPagesCount() : 0;
@@ -197,6 +231,14 @@ void CLeafwrightDoc::SetPathName(const wchar_t* lpszPathName, BOOL bAddToMRU) {
 }
 
 BOOL CLeafwrightDoc::OnSaveDocument(const wchar_t* lpszPathName) {
+  // A live preview (a gallery hover, a dialog's value) is not the document: put the objects back
+  // before anything is written.
+  for (POSITION pos = GetFirstViewPosition(); pos;) {
+    if (auto* view = dynamic_cast<Vectorloom::CWorkspaceView*>(GetNextView(pos))) {
+      view->RestorePrevScene();
+      view->DestroyPreviewScene();
+    }
+  }
   const bool allLoaded = IsAllContentLoaded();
   CString message;
   message.Format(L"Saving to file \"%s\"", FileNameOf(lpszPathName).GetString());

@@ -36,6 +36,13 @@ CLeafwrightDoc::~CLeafwrightDoc() { ReleaseInUseVideoClips(this); }
 void CLeafwrightDoc::DeleteContents() {
   CPublicationDoc::DeleteContents();
   ReleaseInUseVideoClips(this);
+  m_arrPrintPages.clear();
+}
+
+void CLeafwrightDoc::SetPrintLayout(int nRows, int nColumns, const std::vector<int>& pages) {
+  m_nPrintRows = nRows;
+  m_nPrintColumns = nColumns;
+  m_arrPrintPages = pages;
 }
 
 CRenderBaseObj* CLeafwrightDoc::CreateNewObject(int type) {

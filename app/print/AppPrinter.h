@@ -28,3 +28,15 @@ class CAppPrinter {
 };
 
 CAppPrinter& GetAppPrinter();
+
+// The papers offered in the printer's properties (sizes in tenths of a millimetre).
+struct PaperChoice {
+  const wchar_t* name;
+  short width, length;
+};
+const std::vector<PaperChoice>& PaperChoices();
+// The entry of PaperChoices with the settings' paper (either way round), or -1.
+int FindPaperChoice(const DEVMODEW& dm);
+// Sets the paper, orientation and resolution of dm (all flagged as set); a paper index out of
+// range keeps the paper.
+void ApplyPrinterChoice(DEVMODEW& dm, int paper, bool landscape, int dpi);

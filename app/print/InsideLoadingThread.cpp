@@ -23,41 +23,44 @@ void PageImageSize(float pageW, float pageH, float scale, int& width, int& heigh
   height = side(static_cast<double>(pageH) * scale);
 }
 
-BITMAPINFOHEADER* RenderPageImage(Quirebook::CPublicationDoc* doc, Quirebook::CDrawingPage* page, float scale) {
+BITMAPINFOHEADER* RenderPageImage(Quirebook::CPublicationDoc* doc, Quirebook::CDrawingPage* page, float cellW,
+                                  float cellH, bool bPrintMode) {
   if (!page) return nullptr;
+  // Everything about the page is read under the document's content lock: loading a page (here
+  // or on another thread) sets its size and objects.
+  std::unique_lock<std::recursive_mutex> lock;
+  if (doc) lock = doc->LockContent();
+  bool loadedHere = false;
+  if (!page->IsPageContentLoaded()) loadedHere = page->LoadPageContent(doc);
+  const auto docSize = doc ? doc->GetDocLogSize(Vectorloom::UNIT_PIXEL) : page->GetPageSize(Vectorloom::UNIT_PIXEL);
+  const float scale = PageRenderScale(docSize.cx, docSize.cy, cellW, cellH, bPrintMode);
   const auto pageSize = page->GetPageSize(Vectorloom::UNIT_PIXEL);
   int width = 0, height = 0;
   PageImageSize(pageSize.cx, pageSize.cy, scale, width, height);
   BITMAPINFOHEADER* dib = CBitmapCreator::CreateDibImage(width, height, 24, 0);
-  if (!dib) return nullptr;
-
-  // The rows are bottom-up: the bitmap starts at the last stored row and runs upwards.
-  const int stride = ((24 * width + 31) / 32) * 4;
-  BYTE* bits = reinterpret_cast<BYTE*>(dib) + dib->biSize;
-  // White first, every row whole (the drawing below only adds the page's objects).
-  std::memset(bits, 0xFF, static_cast<size_t>(stride) * height);
-  {
-    Gdiplus::Bitmap target(width, height, -stride, Gdiplus::PixelFormat24bppRGB, bits + static_cast<size_t>(stride) * (height - 1));
+  if (dib) {
+    // The rows are bottom-up: the bitmap starts at the last stored row and runs upwards.
+    const int stride = ((24 * width + 31) / 32) * 4;
+    BYTE* bits = reinterpret_cast<BYTE*>(dib) + dib->biSize;
+    // White first, every row whole (the drawing below only adds the page's objects).
+    std::memset(bits, 0xFF, static_cast<size_t>(stride) * height);
+    Gdiplus::Bitmap target(width, height, -stride, Gdiplus::PixelFormat24bppRGB,
+                           bits + static_cast<size_t>(stride) * (height - 1));
     Gdiplus::Graphics g(&target);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFF));
     g.FillRectangle(&white, 0, 0, width, height);
-
-    std::unique_lock<std::recursive_mutex> lock;
-    if (doc) lock = doc->LockContent();
-    bool loadedHere = false;
-    if (!page->IsPageContentLoaded()) loadedHere = page->LoadPageContent(doc);
     // A page that failed to load stays white.
     if (page->IsPageContentLoaded()) {
       Gdiplus::Matrix m;
       m.Scale(scale, scale, Gdiplus::MatrixOrderAppend);
       page->DrawAllObjects(&g, m);
     }
-    if (loadedHere) {
-      page->Clear();
-      page->SetPageContentLoaded(0);
-    }
+  }
+  if (loadedHere) {
+    page->Clear();
+    page->SetPageContentLoaded(0);
   }
   return dib;
 }
@@ -72,14 +75,12 @@ DWORD CInsideLoadingThread::Run() {
     // Nothing came within the longest wait: end rather than spin.
     if (m_pRequests->PopWait(request) != kQueueOk) break;
     if (!request.pPage) break;
-    const auto docSize = m_pDocument->GetDocLogSize(Vectorloom::UNIT_PIXEL);
-    const float s = PageRenderScale(docSize.cx, docSize.cy, request.fCellWidth, request.fCellHeight, m_bPrintMode);
     CRenderedPage result;
     result.nSheet = request.nSheet;
     result.fCellWidth = request.fCellWidth;
     result.fCellHeight = request.fCellHeight;
     result.pPage = request.pPage;
-    result.pDib = RenderPageImage(m_pDocument, request.pPage, s);
+    result.pDib = RenderPageImage(m_pDocument, request.pPage, request.fCellWidth, request.fCellHeight, m_bPrintMode);
     m_pResults->Push(result);
     if (m_notify) m_notify();
   }

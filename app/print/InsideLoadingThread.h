@@ -23,9 +23,11 @@ float PageRenderScale(float docW, float docH, float cellW, float cellH, bool bPr
 // The image size of a page of pageW x pageH at `scale`: each side rounded half up.
 void PageImageSize(float pageW, float pageH, float scale, int& width, int& height);
 
-// Draws one page as the worker does (white background, objects scaled by `scale`), loading and
-// emptying it again when it is not loaded. Null when the image cannot be made.
-BITMAPINFOHEADER* RenderPageImage(Quirebook::CPublicationDoc* doc, Quirebook::CDrawingPage* page, float scale);
+// Draws one page as the worker does, fitted into a cell of cellW x cellH by the document's scale
+// (white background), loading and emptying it again when it is not loaded; all of it under the
+// document's content lock. Null when the image cannot be made.
+BITMAPINFOHEADER* RenderPageImage(Quirebook::CPublicationDoc* doc, Quirebook::CDrawingPage* page, float cellW,
+                                  float cellH, bool bPrintMode);
 
 class CInsideLoadingThread : public CQorBaseThread {
  public:

@@ -1,5 +1,6 @@
 #include "PrintJob.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <BitmapCreator.h>
@@ -34,6 +35,12 @@ void CoverBlock(BITMAPINFOHEADER* sheet, BITMAPINFOHEADER* page, POINT at) {
 
 }  // namespace
 
+int RequestsToTopUp(int queued, int perSheet, int remaining) {
+  const int limit = 2 * std::max(perSheet, 1);
+  if (queued > limit || remaining <= 0) return 0;
+  return std::min(remaining, limit - queued + 1);
+}
+
 int PrintSheets(Quirebook::CPublicationDoc* doc, const CPrintLayout& layout, HDC hdc, const DOCINFOW& info) {
   if (!doc || !hdc) return -1;
   std::vector<Quirebook::CDrawingPage*> pages;
@@ -62,13 +69,9 @@ int PrintSheets(Quirebook::CPublicationDoc* doc, const CPrintLayout& layout, HDC
   bool ok = true;
   for (int s = 0; s < sheets && ok; ++s) {
     // Keep the worker up to two sheets ahead of the printer.
-    const int limit = 2 * perSheet;
-    int queued = worker.Requests().Count();
-    while (queued <= limit && next < pages.size()) {
+    int add = RequestsToTopUp(worker.Requests().Count(), perSheet, static_cast<int>(pages.size() - next));
+    for (; add > 0; --add, ++next)
       worker.Requests().Push(CRenderRequest{static_cast<int32_t>(next / perSheet), cw, ch, pages[next]});
-      ++next;
-      ++queued;
-    }
     if (StartPage(hdc) <= 0) {
       ok = false;
       break;

@@ -20,6 +20,11 @@ struct CPrintLayout {
   std::vector<int> pages;
 };
 
+// How many requests to add so that the worker keeps up to two sheets ahead: requests are added
+// while no more than 2 x perSheet are queued, one more than that at most, and no more than
+// remain.
+int RequestsToTopUp(int queued, int perSheet, int remaining);
+
 // Prints `layout` of doc onto the printer context hdc as one document described by info
 // (lpszOutput names a file to print into). Returns the sheets printed, or -1 when the document
 // could not be started, written or handed on; 0 when there is nothing to print (no document is

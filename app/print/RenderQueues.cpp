@@ -24,7 +24,12 @@ Deadline DeadlineAfter(int32_t ms) {
   Deadline d = MonotonicNow();
   int64_t micro = static_cast<int64_t>(d.microseconds) + static_cast<int64_t>(ms % 1000) * 1000;
   int64_t seconds = static_cast<int64_t>(d.seconds) + ms / 1000 + micro / 1000000;
-  d.microseconds = static_cast<int32_t>(micro % 1000000);
+  micro %= 1000000;
+  if (micro < 0) {  // a negative time: borrow a second
+    micro += 1000000;
+    seconds -= 1;
+  }
+  d.microseconds = static_cast<int32_t>(micro);
   d.seconds = static_cast<int32_t>(seconds);
   return d;
 }

@@ -6,6 +6,12 @@
 
 #include <AppPrinter.h>
 #include <PrintJob.h>
+#include <PrinterPropertiesDlg.h>
+
+#include "CommandIcons.h"
+#include "LeafwrightDoc.h"
+#include "LeafwrightView.h"
+#include "MainFrame.h"
 #include <quirebook/PublicationDoc.h>
 
 namespace {
@@ -15,7 +21,8 @@ enum {
   IDC_PRINT = 1037, IDC_COPIES = 1040, IDC_PRINTERS = 1041, IDC_PAGE_CHOICE = 1043, IDC_PAGE_RANGE = 1044,
   IDC_PER_SHEET = 1045, IDC_FIRST = 1046, IDC_PREVIOUS = 1047, IDC_GOTO = 1048, IDC_SHEETS = 1049,
   IDC_LAST = 1051, IDC_NEXT = 1052, IDC_PREVIEW = 1053, IDC_RANGE_HINT = 1054, IDC_PROPERTIES = 1055,
-  IDC_NO_PRINTER = 1056, IDC_COPIES_LABEL = 1057,
+  IDC_NO_PRINTER = 1056, IDC_COPIES_LABEL = 1057, IDC_RULE_PRINT = 1035, IDC_RULE_PRINTER = 1002,
+  IDC_RULE_SETTINGS = 1003,
 };
 
 // Sent by the two number edits' Enter (wParam: the edit's id).
@@ -23,20 +30,23 @@ constexpr UINT WM_LW_PAGE_NUMBER_ENTERED = 2057;
 
 using lwmfc::DialogItemTemplate;
 const DialogItemTemplate kItems[] = {
-    {lwmfc::dlgStatic, IDC_TITLE_PRINT, L"Print", 7, 7, 160, 12, SS_LEFT},
-    {lwmfc::dlgStatic, IDC_COPIES_LABEL, L"Copies:", 7, 26, 40, 12, SS_LEFT},
-    {lwmfc::dlgEdit, IDC_COPIES, L"1", 50, 24, 40, 14, WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL},
-    {lwmfc::dlgButton, IDC_PRINT, L"Print", 100, 22, 67, 18, WS_TABSTOP | BS_PUSHBUTTON},
-    {lwmfc::dlgStatic, IDC_TITLE_PRINTER, L"Printer", 7, 50, 160, 12, SS_LEFT},
-    {lwmfc::dlgComboBox, IDC_PRINTERS, L"", 7, 64, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST},
-    {lwmfc::dlgStatic, IDC_NO_PRINTER, L"No printer is installed.", 7, 82, 160, 12, SS_LEFT},
-    {lwmfc::dlgButton, IDC_PROPERTIES, L"Printer Property...", 7, 96, 90, 14, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED},
-    {lwmfc::dlgStatic, IDC_TITLE_SETTINGS, L"Settings", 7, 120, 160, 12, SS_LEFT},
-    {lwmfc::dlgComboBox, IDC_PAGE_CHOICE, L"", 7, 134, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
+    {lwmfc::dlgStatic, IDC_TITLE_PRINT, L"Print", 7, 4, 160, 14, SS_LEFT},
+    {lwmfc::dlgStatic, IDC_RULE_PRINT, L"", 7, 19, 160, 2, SS_LEFT},
+    {lwmfc::dlgButton, IDC_PRINT, L"Print", 7, 25, 54, 44, WS_TABSTOP | BS_PUSHBUTTON},
+    {lwmfc::dlgStatic, IDC_COPIES_LABEL, L"Copies:", 70, 40, 34, 12, SS_LEFT},
+    {lwmfc::dlgEdit, IDC_COPIES, L"1", 106, 38, 40, 14, WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL},
+    {lwmfc::dlgStatic, IDC_TITLE_PRINTER, L"Printer", 7, 76, 160, 14, SS_LEFT},
+    {lwmfc::dlgStatic, IDC_RULE_PRINTER, L"", 7, 90, 160, 2, SS_LEFT},
+    {lwmfc::dlgComboBox, IDC_PRINTERS, L"", 7, 95, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST},
+    {lwmfc::dlgStatic, IDC_NO_PRINTER, L"No printer is installed.", 7, 113, 160, 12, SS_LEFT},
+    {lwmfc::dlgButton, IDC_PROPERTIES, L"Printer Property...", 7, 127, 90, 14, WS_TABSTOP | BS_PUSHBUTTON},
+    {lwmfc::dlgStatic, IDC_TITLE_SETTINGS, L"Settings", 7, 149, 160, 14, SS_LEFT},
+    {lwmfc::dlgStatic, IDC_RULE_SETTINGS, L"", 7, 163, 160, 2, SS_LEFT},
+    {lwmfc::dlgComboBox, IDC_PAGE_CHOICE, L"", 7, 168, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
      L"Print All Pages\nPrint Current Page(s)\nPrint Customized Page(s)\nPrint Odd Pages\nPrint Even Pages"},
-    {lwmfc::dlgStatic, IDC_RANGE_HINT, L"Pages: (eg: 1, 4,5, 7-12, 16,19)", 7, 152, 160, 12, SS_LEFT},
-    {lwmfc::dlgEdit, IDC_PAGE_RANGE, L"", 7, 164, 160, 14, WS_TABSTOP | ES_AUTOHSCROLL},
-    {lwmfc::dlgComboBox, IDC_PER_SHEET, L"", 7, 184, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
+    {lwmfc::dlgStatic, IDC_RANGE_HINT, L"Pages: (eg: 1, 4,5, 7-12, 16,19)", 7, 186, 160, 12, SS_LEFT},
+    {lwmfc::dlgEdit, IDC_PAGE_RANGE, L"", 7, 198, 160, 14, WS_TABSTOP | ES_AUTOHSCROLL},
+    {lwmfc::dlgComboBox, IDC_PER_SHEET, L"", 7, 218, 160, 100, WS_TABSTOP | CBS_DROPDOWNLIST,
      L"1 page per sheet\n4 pages per sheet\n9 pages per sheet\n16 pages per sheet"},
     {lwmfc::dlgStatic, IDC_PREVIEW_PLACE, L"", 175, 7, 338, 262, SS_LEFT},
     {lwmfc::dlgButton, IDC_FIRST, L"|<", 270, 276, 20, 14, WS_TABSTOP | BS_PUSHBUTTON},
@@ -52,37 +62,23 @@ const bool kRegistered = lwmfc::RegisterDialogTemplate(CBackstagePagePrint::IDD,
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CBackstagePagePrint, CDialog)
+BEGIN_MESSAGE_MAP(CBackstagePagePrint, CQORPRibbonBackstagePage)
   ON_BN_CLICKED(IDC_PRINT, &CBackstagePagePrint::OnPrint)
   ON_CBN_SELCHANGE(IDC_PER_SHEET, &CBackstagePagePrint::OnPagesPerSheetChanged)
   ON_CBN_SELCHANGE(IDC_PAGE_CHOICE, &CBackstagePagePrint::OnPageChoiceChanged)
   ON_CBN_SELCHANGE(IDC_PRINTERS, &CBackstagePagePrint::OnPrinterChanged)
+  ON_BN_CLICKED(IDC_PROPERTIES, &CBackstagePagePrint::OnPrinterProperties)
   ON_BN_CLICKED(IDC_FIRST, &CBackstagePagePrint::OnFirstSheet)
   ON_BN_CLICKED(IDC_PREVIOUS, &CBackstagePagePrint::OnPreviousSheet)
   ON_BN_CLICKED(IDC_NEXT, &CBackstagePagePrint::OnNextSheet)
   ON_BN_CLICKED(IDC_LAST, &CBackstagePagePrint::OnLastSheet)
   ON_MESSAGE(WM_LW_PAGE_NUMBER_ENTERED, &CBackstagePagePrint::OnPageNumberEntered)
-  ON_MESSAGE(WM_SHOWWINDOW, &CBackstagePagePrint::OnShowWindowMsg)
   ON_WM_SIZE()
-  ON_WM_PAINT()
 END_MESSAGE_MAP()
 
-CBackstagePagePrint::CBackstagePagePrint() : CDialog(IDD) { (void)kRegistered; }
+CBackstagePagePrint::CBackstagePagePrint() : CQORPRibbonBackstagePage(IDD) { (void)kRegistered; }
 
 CBackstagePagePrint::~CBackstagePagePrint() { m_preview.StopWorker(); }
-
-CBackstagePagePrint* CBackstagePagePrint::AddToBackstage(CQORPBackstageView* pView, CWnd* pParent, int nTabId) {
-  auto* page = new CBackstagePagePrint;
-  if (!page->Create(pParent)) {
-    delete page;
-    return nullptr;
-  }
-  page->ShowWindow(SW_HIDE);
-  if (pView) pView->AddTab(page, nTabId);
-  return page;
-}
-
-BOOL CBackstagePagePrint::Create(CWnd* pParent) { return CreateFromTemplate(pParent, TRUE); }
 
 Quirebook::CPublicationDoc* CBackstagePagePrint::Document() const {
   if (m_getDocument) return m_getDocument();
@@ -96,7 +92,19 @@ int CBackstagePagePrint::PageCount() const {
 }
 
 BOOL CBackstagePagePrint::OnInitDialog() {
-  CDialog::OnInitDialog();
+  const int titles[] = {IDC_TITLE_PRINT, IDC_TITLE_PRINTER, IDC_TITLE_SETTINGS};
+  const int rules[] = {IDC_RULE_PRINT, IDC_RULE_PRINTER, IDC_RULE_SETTINGS};
+  for (int i = 0; i < 3; ++i) {
+    m_titles[i].SubclassDlgItem(titles[i], this);
+    m_titles[i].SetTextColor(kTitleColor);
+    m_rules[i].SubclassDlgItem(rules[i], this);
+  }
+  m_wndPrint.SubclassDlgItem(IDC_PRINT, this);
+  size_t nIcons = 0;
+  const LwCommandIcon* icons = LwGetCommandIcons(&nIcons);
+  for (size_t i = 0; i < nIcons; ++i)
+    if (icons[i].nId == ID_FILE_PRINT) m_wndPrint.SetImageSvg(icons[i].pszSvg32);
+  CQORPRibbonBackstagePage::OnInitDialog();
   auto* choice = static_cast<CComboBox*>(GetDlgItem(IDC_PAGE_CHOICE));
   auto* perSheet = static_cast<CComboBox*>(GetDlgItem(IDC_PER_SHEET));
   if (choice) choice->SetCurSel(0);
@@ -120,8 +128,9 @@ void CBackstagePagePrint::UpdatePrinterState() {
   const bool has = printer.HasPrinter();
   if (CWnd* w = GetDlgItem(IDC_NO_PRINTER)) w->ShowWindow(has ? SW_HIDE : SW_SHOW);
   if (CWnd* w = GetDlgItem(IDC_PRINTERS)) w->EnableWindow(has);
-  // Printing needs a printer; the driver's own property sheet has no counterpart here yet.
+  // Printing and the printer's properties need a printer.
   if (CWnd* w = GetDlgItem(IDC_PRINT)) w->EnableWindow(has);
+  if (CWnd* w = GetDlgItem(IDC_PROPERTIES)) w->EnableWindow(has);
   m_preview.SetPaper(printer.PaperPixels());
 }
 
@@ -149,20 +158,13 @@ void CBackstagePagePrint::Layout() {
   }
 }
 
-void CBackstagePagePrint::OnPaint() {
-  // The backstage's pages are white.
-  CPaintDC dc(this);
-  CRect client;
-  GetClientRect(&client);
-  dc.FillSolidRect(&client, RGB(255, 255, 255));
-}
-
 void CBackstagePagePrint::OnSize(UINT nType, int cx, int cy) {
-  CDialog::OnSize(nType, cx, cy);
+  CQORPRibbonBackstagePage::OnSize(nType, cx, cy);
   Layout();
 }
 
-void CBackstagePagePrint::OnSetActive() {
+BOOL CBackstagePagePrint::OnSetActive() {
+  CQORPRibbonBackstagePage::OnSetActive();
   m_bActive = true;
   CAppPrinter& printer = GetAppPrinter();
   m_nCopies = std::max<int>(1, printer.Settings().dmCopies);
@@ -178,17 +180,13 @@ void CBackstagePagePrint::OnSetActive() {
   UpdateNavigation();
   m_preview.UpdatePreview();
   m_preview.StartWorker();
+  return TRUE;
 }
 
-void CBackstagePagePrint::OnKillActive() {
+BOOL CBackstagePagePrint::OnKillActive() {
   m_bActive = false;
   m_preview.StopWorker();
-}
-
-LRESULT CBackstagePagePrint::OnShowWindowMsg(WPARAM wParam, LPARAM) {
-  if (wParam && !m_bActive) OnSetActive();
-  else if (!wParam && m_bActive) OnKillActive();
-  return 0;
+  return CQORPRibbonBackstagePage::OnKillActive();
 }
 
 void CBackstagePagePrint::UpdateNavigation() {
@@ -207,7 +205,13 @@ void CBackstagePagePrint::OnPageChoiceChanged() {
   if (sel < 0) return;
   CString range;
   GetDlgItemText(IDC_PAGE_RANGE, range);
-  const std::vector<int> selected = m_getSelectedPages ? m_getSelectedPages() : std::vector<int>{};
+  std::vector<int> selected;
+  if (m_getSelectedPages) {
+    selected = m_getSelectedPages();
+  } else if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) {
+    // Until the page thumbnails can be selected, the current pages are the page in view.
+    if (CLeafwrightView* view = frame->GetLeafwrightView()) selected.push_back(view->GetPageIndex());
+  }
   m_preview.m_model.SetPages(CPrintPageModel::PagesForChoice(sel, PageCount(), selected, std::wstring(range.GetString())));
   m_preview.UpdatePreview();
   const int show = sel == kPrintCustom ? SW_SHOW : SW_HIDE;
@@ -242,10 +246,17 @@ LRESULT CBackstagePagePrint::OnPageNumberEntered(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-void CBackstagePagePrint::OnOK() {
-  CWnd* focus = GetFocus();
-  const int id = focus ? focus->GetDlgCtrlID() : 0;
-  if (id == IDC_PAGE_RANGE || id == IDC_GOTO) SendMessage(WM_LW_PAGE_NUMBER_ENTERED, static_cast<WPARAM>(id), 0);
+BOOL CBackstagePagePrint::PreTranslateMessage(MSG* pMsg) {
+  if (pMsg && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {
+    for (int id : {IDC_PAGE_RANGE, IDC_GOTO}) {
+      CWnd* edit = GetDlgItem(id);
+      if (edit && edit->GetSafeHwnd() == pMsg->hwnd) {
+        SendMessage(WM_LW_PAGE_NUMBER_ENTERED, static_cast<WPARAM>(id), 0);
+        return TRUE;
+      }
+    }
+  }
+  return CQORPRibbonBackstagePage::PreTranslateMessage(pMsg);
 }
 
 void CBackstagePagePrint::OnFirstSheet() {
@@ -280,10 +291,26 @@ void CBackstagePagePrint::OnPrinterChanged() {
   m_preview.UpdatePreview();
 }
 
+void CBackstagePagePrint::OnPrinterProperties() {
+  CAppPrinter& printer = GetAppPrinter();
+  if (!printer.HasPrinter()) return;
+  CPrinterPropertiesDlg dlg(printer.Settings(), this);
+  if (dlg.DoModal() != IDOK) return;
+  printer.Settings() = dlg.Settings();
+  UpdatePrinterState();
+  m_preview.UpdatePreview();
+}
+
 void CBackstagePagePrint::OnPrint() {
+  if (!GetAppPrinter().HasPrinter()) return;
+  if (PrintTo(nullptr) < 0) MessageBox(L"The document could not be printed.", L"Print", MB_OK | MB_ICONEXCLAMATION);
+}
+
+int CBackstagePagePrint::PrintTo(const wchar_t* lpszOutput) {
   CAppPrinter& printer = GetAppPrinter();
   Quirebook::CPublicationDoc* doc = Document();
-  if (!printer.HasPrinter() || !doc) return;
+  if (!doc) return -1;
+  CWaitCursor wait;
   // The preview worker must not load and empty pages while the print worker does.
   m_preview.StopWorker();
   BOOL ok = FALSE;
@@ -296,13 +323,15 @@ void CBackstagePagePrint::OnPrint() {
   layout.nRows = m_preview.m_model.Rows();
   layout.nColumns = m_preview.m_model.Columns();
   layout.pages = m_preview.m_model.Pages();
+  // The document keeps the layout it was last printed with.
+  if (auto* lfw = dynamic_cast<CLeafwrightDoc*>(doc)) lfw->SetPrintLayout(layout.nRows, layout.nColumns, layout.pages);
   HDC dc = CreateDCW(nullptr, printer.Current().c_str(), nullptr, &dm);
-  DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", nullptr, nullptr, 0};
+  DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", lpszOutput, nullptr, 0};
   const int sheets = dc ? PrintSheets(doc, layout, dc, info) : -1;
   if (dc) DeleteDC(dc);
-  if (sheets < 0) MessageBox(L"The document could not be printed.", L"Print", MB_OK | MB_ICONEXCLAMATION);
   if (m_bActive) {
     m_preview.UpdatePreview();
     m_preview.StartWorker();
   }
+  return sheets;
 }

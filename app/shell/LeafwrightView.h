@@ -1,8 +1,15 @@
-// The document's page view: one page at a time on a grey desk, at 100 %, read from its file when
-// it is first shown. Page editing, zoom and the thumbnails come with the editing view.
+// The document's editing view: one page at a time on a grey desk, painted through an off-screen
+// bitmap with its shadow, frame and selection marks, centred in the window, at one of eighteen
+// zoom levels. Pages still in their file are read when they are first shown. New objects are
+// named from counters that live as long as the program.
 #pragma once
 
 #include <afxwin.h>
+
+#include <quirebook/PublicationView.h>
+
+#include "OneValueDlgs.h"
+#include "PageCommands.h"
 
 class CLeafwrightDoc;
 namespace Gdiplus {
@@ -13,41 +20,155 @@ class CDrawingPage;
 }
 using Quirebook::CDrawingPage;
 
-class CLeafwrightView : public CScrollView {
+// Zoom command ids: the eighteen levels (12.5 % to 800 %), Zoom In and Zoom Out.
+inline constexpr UINT ID_ZOOM_ACTUAL_SIZE = 32875;
+inline constexpr UINT ID_ZOOM_IN = 32873;
+inline constexpr UINT ID_ZOOM_OUT = 32874;
+inline constexpr UINT ID_ZOOM_LEVEL_FIRST = 32856;  // 125 % ... 800 % are 32856 ... 32866
+inline constexpr UINT ID_ZOOM_LEVEL_LAST = 32872;   // 75 % ... 12.5 % are 32867 ... 32872
+
+// Insert commands.
+inline constexpr UINT ID_INSERT_TEXT = 32775;
+inline constexpr UINT ID_INSERT_IMAGE = 32776;
+inline constexpr UINT ID_INSERT_VIDEO = 32912;
+
+// The custom-value commands.
+inline constexpr UINT ID_CUSTOM_STROKE_WIDTH = 32785;
+inline constexpr UINT ID_CUSTOM_FILL_TRANSPARENCY = 32780;
+inline constexpr UINT ID_CUSTOM_STROKE_TRANSPARENCY = 32789;
+inline constexpr UINT ID_CUSTOM_ROTATION = 32808;
+
+// The zoom levels: factors in ascending order with the command that selects each.
+struct ZoomLevel {
+  float fFactor;
+  UINT nCommand;
+};
+inline constexpr int kZoomLevels = 18;
+extern const ZoomLevel g_zoomLevels[kZoomLevels];
+// Two factors differing by less than this are the same level.
+inline constexpr double kZoomTolerance = 5.000000058430487e-8;
+// The index probed last by a bisection for the factor (the level itself when it is one).
+int FindZoomLevelIndex(float fFactor);
+// The level a zoom step reaches from a factor: the next level in the asked direction, or the
+// nearest level in that direction when the factor is between levels; the ends stay at the ends.
+float StepZoomFactor(float fFactor, bool bIn);
+
+// The name of a new object of the kind of a view event (5 shape, 8 text, 9 image, 12 group) from
+// the application's counters; empty for other events.
+CString NextObjectNameForEvent(int nEvent);
+
+// Where a new video goes: its poster fitted into 80 % of the page (never enlarged), centred.
+struct VideoPlacement {
+  int cx = 0, cy = 0;
+  float x = 0, y = 0;
+};
+// False for a poster without pixels (nothing is inserted then).
+bool FitVideoOnPage(int nPosterWidth, int nPosterHeight, float fPageWidth, float fPageHeight, VideoPlacement& out);
+
+class CLeafwrightView : public CPublicationView, public IPageEditingView, public IOneValuePreview {
   DECLARE_DYNCREATE(CLeafwrightView)
 
  public:
   CLeafwrightView();
   CLeafwrightDoc* GetDocument() const;
 
-  int GetPageIndex() const { return m_nPage; }
+  // The shown page's index in the document (0 without pages) and the document's page count.
+  int GetPageIndex() const;
   int GetPagesCount() const;
   // Shows page `index` (kept within the document's pages).
   void GoToPage(int index);
+  // The page shown (null without pages).
+  CDrawingPage* GetShownPage() const override;
+  // Makes a page the shown one: it is read from its file first when still there; another page
+  // than the shown one brings the selection tool back and clears the selection.
+  void ShowPage(CDrawingPage* page);
+
+  // Set by the main window while a gallery hover preview shows: the tool's outline is not
+  // painted then; the paint clears it once the view holds no preview scene.
+  int m_bOutlineSuppressed = 0;
 
   void OnDraw(CDC* pDC) override;
   void OnInitialUpdate() override;
-  // Hint 3: a new or opened document, shown from its first page.
+  // Hint 2 repaints. Hints 3 and 4 with a page show that page and repaint; hint 3 without one (a
+  // new or opened document) shows the first page; hint 4 without one (the page order changed)
+  // keeps the shown page, wherever it now stands, and repaints.
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+  // The shown page's own size (pages of one document may differ).
+  Vectorloom::CQorVectorSize<float> GetRenderPageSize() const override;
+  // Names the objects the tools and commands make (events 5, 8, 9 and 12); after a shape or a
+  // text the selection tool comes back.
+  void ProcessEvent(int nEvent, LPARAM lParam) override;
 
   // Draws the page on white paper filling rcPage (pixels at 100 %), its objects clipped to it.
   static void DrawPage(Gdiplus::Graphics& g, CDrawingPage& page, const CRect& rcPage);
 
-  // Where the page lies in the view (before scrolling), in pixels.
-  CRect GetPageRect() const;
-  static constexpr int kMargin = 24;
+  // Zoom.
+  afx_msg void OnZoomActualSize();
+  afx_msg void OnUpdateZoomActualSize(CCmdUI* pCmdUI);
+  afx_msg void OnZoomIn();
+  afx_msg void OnUpdateZoomIn(CCmdUI* pCmdUI);
+  afx_msg void OnZoomOut();
+  afx_msg void OnUpdateZoomOut(CCmdUI* pCmdUI);
+  afx_msg void OnZoomLevel(UINT nId);
+  afx_msg void OnUpdateZoomLevel(CCmdUI* pCmdUI);
+  // Insert: Add Text makes the text drawing tool current; Add Image and Add Video ask for a file.
+  afx_msg void OnInsertText();
+  afx_msg void OnInsertImage();
+  afx_msg void OnInsertVideo();
+  afx_msg void OnUpdateInsert(CCmdUI* pCmdUI);
+  // Puts a clip on the shown page as one undoable step, its first picture fitted into 80 % of the
+  // page and centred, and selects it; null (nothing inserted) when the clip gives no picture.
+  Vectorloom::CRenderBaseObj* InsertVideoClip(const wchar_t* lpszPath);
+
+  // Stamp galleries: a picked item makes the stamps tool current with that stamp. PickStamp takes
+  // the item's index in the gallery's order.
+  void OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnDynamicStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnSignStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnBusinessStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateStampGallery(CCmdUI* pCmdUI);
+  void PickStamp(UINT nGallery, int nIndex);
+  // The gallery item to show selected: the chosen stamp's index in its gallery while the stamps
+  // tool is current with that gallery's type, otherwise -1.
+  int GetStampGallerySelection(UINT nGallery) const;
+
+  // The one-value dialogs' previews on this view (the transparency previews come with the text
+  // property actions; their commands stay disabled until then).
+  bool IsEditingText() const override;
+  void PreviewModifyShapeObjsStrokeWidth(float fPixels) override;
+  void PreviewModifyRenderObjsRotatedAngle(int nAngle) override;
+  void PreviewEditingTextFilledTransparency(int) override {}
+  void PreviewRenderObjsFilledTransparency(int) override {}
+  void PreviewEditingTextStrokenTransparency(int) override {}
+  void PreviewRenderObjsStrokenTransparency(int) override {}
+  void RestorePrevScene() override;
+  void DestroyPreviewScene() override;
+
+  // Custom Width and Custom Angle: the dialog opens with the first stroke width (in whole points)
+  // or rotation angle met among the selected objects of the shown page, groups walked into; on
+  // OK the value is applied as one undoable step (the preview is over by then, so Undo gives the
+  // value from before the dialog). Nothing opens when no selected object has the property.
+  afx_msg void OnCustomStrokeWidth();
+  afx_msg void OnCustomRotation();
+  afx_msg void OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateCustomRotation(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateCustomTransparency(CCmdUI* pCmdUI);
+  // The first stroke width (pixels) and rotation angle among the selected objects of the shown
+  // page; false when none carries it.
+  bool ReadSelectionStrokeWidth(float& fPixels) const;
+  bool ReadSelectionRotation(int& nAngle) const;
+
+  // Sets the zoom and shows it in the status bar.
+  void SetZoomPercent(float fPercent);
 
  protected:
-  afx_msg void OnFirstPage();
-  afx_msg void OnPreviousPage();
-  afx_msg void OnNextPage();
-  afx_msg void OnLastPage();
-  afx_msg void OnUpdateFirstOrPrevious(CCmdUI* pCmdUI);
-  afx_msg void OnUpdateNextOrLast(CCmdUI* pCmdUI);
   afx_msg void OnUpdatePageNumber(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateZoomPane(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 
  private:
-  void UpdateSizes();
-  int m_nPage = 0;
+  int m_nPage = 0;  // the shown page's index when it was last placed
 };
+
+// The editing view of the main window's active document, or null.
+CLeafwrightView* GetActiveLeafwrightView();

@@ -8,7 +8,7 @@ namespace {
 // The backstage's items from top to bottom: commands, and tabs showing one of the frame's pages
 // (a page at its size in the view; 0: the view's room). Captions come from the string table
 // like every command's; these stand in where it has none.
-enum BackstagePage { kCommand, kRecentPage };
+enum BackstagePage { kCommand, kRecentPage, kPrintPage };
 struct BackstageItem {
   UINT nId;
   const wchar_t* pszCaption;
@@ -24,6 +24,7 @@ const BackstageItem kBackstageItems[] = {
     {ID_SAVE_AS_PDF, L"Save As PDF", L"Publish the document as a PDF file", kCommand, 0, 0},
     {ID_SAVE_AS_FLIPBOOK, L"Save As Page-Flip Publication", L"Publish the document as a page-flip book", kCommand, 0, 0},
     {IDS_TAB_RECENT, L"Recent", L"The documents opened lately", kRecentPage, 650, 400},
+    {IDS_TAB_PRINT, L"Print", L"Print the document, several pages to a sheet", kPrintPage, 0, 0},
     {ID_APP_OPTIONS, L"Op&tions", L"Settings of the program", kCommand, 0, 0},
     {ID_APP_EXIT, L"Exit", L"Close the program", kCommand, 0, 0},
 };
@@ -54,6 +55,7 @@ void CMainFrame::FillBackstage() {
     CWnd* pPage = nullptr;
     switch (item.nPage) {
       case kRecentPage: pPage = &m_pageRecent; break;
+      case kPrintPage: pPage = &m_pagePrint; break;
       case kCommand: break;
     }
     CQORPControl* p = pPage ? m_wndBackstage.AddTab(pPage, static_cast<int>(item.nId), item.cxPage, item.cyPage)

@@ -1,6 +1,7 @@
 #include "PrintPreviewWnd.h"
 
 #include <BitmapCreator.h>
+#include <QorpPaintManager.h>
 #include <wingdi.h>
 #include <QorObjImage.h>
 #include <QorPixelFilters.h>
@@ -100,7 +101,8 @@ void CPrintPreviewWnd::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  dc.FillSolidRect(&client, RGB(255, 255, 255));
+  // The page's background around the sheet.
+  dc.FillSolidRect(&client, CQORPPaintManager::Get()->GetColor(QORP_CLR_BACKSTAGE_BACK));
   if (!m_pSheet) return;
   const int w = m_pSheet->biWidth, h = m_pSheet->biHeight;
   const int x = (client.right - w - client.left) / 2, y = (client.bottom - h - client.top) / 2;

@@ -108,6 +108,19 @@ TEST(PrintSheets, PagesPerSheetIntoAPdfFile) {
   }
 }
 
+TEST(PrintSheets, TopUpKeepsTheWorkerTwoSheetsAhead) {
+  struct Case {
+    int queued, perSheet, remaining, add;
+  } cases[] = {
+      {0, 1, 10, 3},   // one per sheet: 2 x 1 + 1 queued after the first top-up
+      {2, 1, 10, 1},   {3, 1, 10, 0},   {0, 4, 100, 9},  {0, 4, 5, 5},
+      {8, 4, 100, 1},  {9, 4, 100, 0},  {0, 6, 0, 0},    {0, 0, 10, 3},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RequestsToTopUp(c.queued, c.perSheet, c.remaining), c.add)
+        << c.queued << " queued, " << c.perSheet << " per sheet, " << c.remaining << " left";
+}
+
 TEST(PrintSheets, NothingToPrintStartsNoDocument) {
   FakeDoc fx({{100, 141}});
   DEVMODEW dm{};

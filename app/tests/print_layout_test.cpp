@@ -260,3 +260,41 @@ TEST(SheetLayout, RenderedPagesFindTheirCellOrAreDropped) {
 }
 
 }  // namespace
+
+#include <AppPrinter.h>
+
+namespace {
+
+TEST(PrinterChoices, PaperOrientationAndResolutionIntoTheSettings) {
+  struct Case {
+    short w, l;
+    int found;
+  } finds[] = {{2159, 2794, 0}, {2794, 2159, 0}, {2100, 2970, 4}, {1000, 1000, -1}};
+  for (const Case& c : finds) {
+    DEVMODEW dm{};
+    dm.dmPaperWidth = c.w;
+    dm.dmPaperLength = c.l;
+    EXPECT_EQ(FindPaperChoice(dm), c.found) << c.w << "x" << c.l;
+  }
+  DEVMODEW dm{};
+  LwGetPrinterDefaults(L"", &dm);
+  ApplyPrinterChoice(dm, 3, true, 600);  // A3 landscape at 600 dpi
+  EXPECT_EQ(dm.dmPaperWidth, 2970);
+  EXPECT_EQ(dm.dmPaperLength, 4200);
+  EXPECT_EQ(std::wstring(dm.dmFormName), L"A3");
+  EXPECT_EQ(dm.dmOrientation, DMORIENT_LANDSCAPE);
+  EXPECT_EQ(dm.dmPrintQuality, 600);
+  const SIZE px = PaperSizeInPixels(dm.dmPaperWidth, dm.dmPaperLength, true, dm.dmPrintQuality, dm.dmYResolution);
+  EXPECT_EQ(px.cx, 9921);  // 42 cm at 600 dpi
+  ApplyPrinterChoice(dm, 99, false, 5000);  // out of range: paper and resolution stay
+  EXPECT_EQ(dm.dmPaperWidth, 2970);
+  EXPECT_EQ(dm.dmPrintQuality, 600);
+  EXPECT_EQ(dm.dmOrientation, DMORIENT_PORTRAIT);
+  // A printer context made from the settings has that page.
+  HDC dc = CreateDCW(nullptr, L"", nullptr, &dm);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 7015);  // 29.7 cm at 600 dpi
+  DeleteDC(dc);
+}
+
+}  // namespace

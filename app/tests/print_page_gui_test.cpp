@@ -9,6 +9,7 @@
 #include <cairo.h>
 
 #include <wx/filename.h>
+#include <wx/uiaction.h>
 #include <wx/window.h>
 
 #include <afxwin.h>
@@ -16,8 +17,12 @@
 
 #include <AppPrinter.h>
 #include <BackstagePagePrint.h>
+#include <PrinterPropertiesDlg.h>
+#include <SkinFrameDlg.h>
 #include <Themes.h>
 #include <resource.h>
+
+#include <TestSupport.h>
 
 #include "GuiTestHarness.h"
 #include "PrintTestKit.h"
@@ -71,10 +76,10 @@ struct PrintPageFixture {
     EXPECT_TRUE(page.Create(&host));
     page.MoveWindow(0, 0, 1000, 640);
     page.ShowWindow(SW_SHOW);
-    page.SendMessage(WM_SHOWWINDOW, TRUE, 0);
+    page.OnSetActive();  // as the backstage view does when the page comes into view
   }
   ~PrintPageFixture() {
-    page.SendMessage(WM_SHOWWINDOW, FALSE, 0);
+    page.OnKillActive();
     page.DestroyWindow();
     host.DestroyWindow();
   }
@@ -88,6 +93,7 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   PrintPageFixture f;
   CPrintPreviewWnd& preview = f.page.GetPreview();
   EXPECT_TRUE(preview.IsWorkerRunning());
+  EXPECT_TRUE(f.page.GetPrintButton().HasImage()) << "the Print button shows the printer picture";
   ASSERT_TRUE(f.Placed(1));
   EXPECT_EQ(Text(&f.page, 1049), L"/9");
 
@@ -116,20 +122,60 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   lwmfc::SimulateSelection(f.page.GetDlgItem(1045), 1);
   EXPECT_EQ(Text(&f.page, 1048), L"2");
   EXPECT_EQ(Text(&f.page, 1049), L"/3");
-  // A sheet number out of range leaves the sheet and rewrites the edit.
+  // A sheet number out of range leaves the sheet and rewrites the edit; Enter in the edit commits
+  // it (the key reaches the page before the edit, as every key of the page's windows does).
+  auto enterIn = [&](int id) {
+    MSG msg{f.page.GetDlgItem(id)->GetSafeHwnd(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    return f.page.PreTranslateMessage(&msg);
+  };
   f.page.GetDlgItem(1048)->SetWindowText(L"4");
-  f.page.SendMessage(2057, 1048, 0);
+  EXPECT_TRUE(enterIn(1048));
   EXPECT_EQ(Text(&f.page, 1048), L"2");
+  f.page.GetDlgItem(1048)->SetWindowText(L"3");
+  EXPECT_TRUE(enterIn(1048));
+  EXPECT_EQ(Text(&f.page, 1048), L"3");
+  EXPECT_FALSE(enterIn(1040)) << "Enter in the copies edit is not a page number";
+  {  // A real Enter key typed into the focused go-to edit.
+    f.page.GetDlgItem(1048)->SetWindowText(L"1");
+    f.page.GetDlgItem(1048)->SetFocus();
+    guitest::PumpUntil([&] { return CWnd::GetFocus() == f.page.GetDlgItem(1048); }, 2000);
+    wxUIActionSimulator sim;
+    sim.Char(WXK_RETURN);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return preview.m_model.CurrentSheet() == 0; }, 3000)) << "Enter typed";
+  }
+  // A range typed into the custom edit: pages 2, 4 and 9 on one sheet of four.
+  lwmfc::SimulateSelection(f.page.GetDlgItem(1043), 2);
+  EXPECT_TRUE(f.page.GetDlgItem(1044)->IsWindowVisible());
+  f.page.GetDlgItem(1044)->SetWindowText(L"2, 4, 9");
+  EXPECT_TRUE(enterIn(1044));
+  EXPECT_EQ(preview.m_model.Pages(), (std::vector<int>{1, 3, 8}));
+  EXPECT_EQ(Text(&f.page, 1049), L"/1");
+  EXPECT_EQ(Text(&f.page, 1048), L"1");
 
   // Odd pages: five pages, two sheets of four; the sheet in view is clamped.
   lwmfc::SimulateSelection(f.page.GetDlgItem(1043), 3);
   EXPECT_EQ(preview.m_model.Pages(), (std::vector<int>{0, 2, 4, 6, 8}));
   EXPECT_EQ(Text(&f.page, 1049), L"/2");
 
+  // Printed into a file with the page's choices: odd pages (1, 3, 5, 7, 9) at 4 per sheet give
+  // two sheets; the preview worker runs again afterwards.
+  {
+    lwtest::TempDir dir;
+    const std::wstring out = (dir / "odd.pdf").wstring();
+    EXPECT_EQ(f.page.PrintTo(out.c_str()), 2);
+    EXPECT_TRUE(preview.IsWorkerRunning());
+    FILE* p = popen(("pdfinfo '" + (dir / "odd.pdf").string() + "'").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buf[2048] = {};
+    const size_t n = fread(buf, 1, sizeof buf - 1, p);
+    pclose(p);
+    EXPECT_NE(std::string(buf, n).find("Pages:           2\n"), std::string::npos) << buf;
+  }
+
   // Leaving stops the worker; showing again restarts it with all pages on the first sheet.
-  f.page.SendMessage(WM_SHOWWINDOW, FALSE, 0);
+  f.page.OnKillActive();
   EXPECT_FALSE(preview.IsWorkerRunning());
-  f.page.SendMessage(WM_SHOWWINDOW, TRUE, 0);
+  f.page.OnSetActive();
   EXPECT_TRUE(preview.IsWorkerRunning());
   EXPECT_EQ(preview.m_model.Pages().size(), 9u);
   EXPECT_EQ(preview.m_model.CurrentSheet(), 0);
@@ -142,6 +188,37 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   EXPECT_GT(GetAppPrinter().PaperPixels().cx, 0);
 }
 
+TEST(PrintPageGui, PrinterPropertiesDialogChangesOnlyOnOk) {
+  DEVMODEW dm{};
+  LwGetPrinterDefaults(L"", &dm);
+  ApplyPrinterChoice(dm, 0, false, 300);  // Letter portrait
+  struct Case {
+    int button;
+    short width;
+    short orientation;
+    short dpi;
+  } cases[] = {{IDOK, 2100, DMORIENT_LANDSCAPE, 600}, {IDCANCEL, 2159, DMORIENT_PORTRAIT, 300}};
+  for (const Case& c : cases) {
+    static int s_button;
+    s_button = c.button;
+    lwmfc::SetModalDialogHook([](CDialog* d) {
+      EXPECT_EQ(static_cast<CComboBox*>(d->GetDlgItem(1001))->GetCurSel(), 0);  // Letter shown
+      lwmfc::SimulateSelection(d->GetDlgItem(1001), 4);                          // A4
+      lwmfc::SimulateControlClick(d->GetDlgItem(1003));                          // landscape
+      lwmfc::SimulateSelection(d->GetDlgItem(1004), 2);                          // 600 dpi
+      lwmfc::SimulateControlClick(d->GetDlgItem(s_button));
+    });
+    CPrinterPropertiesDlg dlg(dm);
+    const INT_PTR result = dlg.DoModal();
+    lwmfc::SetModalDialogHook(nullptr);
+    EXPECT_EQ(result, c.button);
+    const DEVMODEW& out = dlg.Settings();
+    EXPECT_EQ(out.dmPaperWidth, c.width);
+    EXPECT_EQ(out.dmOrientation, c.orientation);
+    EXPECT_EQ(out.dmPrintQuality, c.dpi);
+  }
+}
+
 TEST(PrintPageGui, PhotographedInEachTheme) {
   struct Theme {
     int id;
@@ -151,6 +228,19 @@ TEST(PrintPageGui, PhotographedInEachTheme) {
   for (const Theme& t : themes) {
     SCOPED_TRACE(t.name);
     SetCurrentTheme(t.id);
+    static std::string s_shot;
+    s_shot = std::string("printer_properties_") + t.name;
+    lwmfc::SetModalDialogHook([](CDialog* d) {
+      EXPECT_TRUE(Photograph(d, s_shot));
+      d->EndDialog(IDCANCEL);
+    });
+    {
+      DEVMODEW dm{};
+      LwGetPrinterDefaults(L"", &dm);
+      CSkinFrameDlg<CPrinterPropertiesDlg> dlg(dm);
+      dlg.DoModal();
+    }
+    lwmfc::SetModalDialogHook(nullptr);
     PrintPageFixture f;
     lwmfc::SimulateSelection(f.page.GetDlgItem(1045), 1);
     ASSERT_TRUE(f.Placed(4));

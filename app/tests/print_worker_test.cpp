@@ -198,11 +198,18 @@ TEST(Deadline, MillisecondsLeftByTable) {
   for (const Case& c : cases)
     EXPECT_EQ(MillisecondsUntil(&c.deadline, c.now), c.ms) << c.deadline.seconds << "." << c.deadline.microseconds;
   EXPECT_EQ(MillisecondsUntil(nullptr, Deadline{}), kNoDeadlineMs);
-  // Deadlines are on the monotonic clock: one made now for 50 ms is never further away.
+  // Deadlines are on the monotonic clock: one made now for 50 ms is never further away; one in
+  // the past is due at once, its microseconds kept in range.
   const Deadline d = DeadlineAfter(50);
   const int32_t left = MillisecondsUntil(&d, MonotonicNow());
   EXPECT_GE(left, 0);
   EXPECT_LE(left, 50);
+  for (int32_t ms : {-1, -999, -1500, 1999}) {
+    const Deadline e = DeadlineAfter(ms);
+    EXPECT_GE(e.microseconds, 0) << ms;
+    EXPECT_LT(e.microseconds, 1000000) << ms;
+    if (ms < 0) EXPECT_EQ(MillisecondsUntil(&e, MonotonicNow()), 0) << ms;
+  }
 }
 
 // ---- the page-render worker -------------------------------------------------------------------

@@ -19,6 +19,7 @@
 
 #include "LeafwrightApp.h"
 #include "LeafwrightDoc.h"
+#include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "PdfFixtures.h"
 #include "QorpDrawHelpers.h"
@@ -194,9 +195,10 @@ class CScriptedApp : public CLeafwrightApp {
                           {ID_SAVE_AS_PDF, L"Save As PDF", -1},
                           {ID_SAVE_AS_FLIPBOOK, L"Save As Page-Flip Publication", -1},
                           {IDS_TAB_RECENT, L"Recent", 1},
+                          {IDS_TAB_PRINT, L"Print", 1},
                           {ID_APP_OPTIONS, L"Op&tions", 0},
                           {ID_APP_EXIT, L"Exit", 1}};
-        Check(Backstage().GetItemCount() == static_cast<int>(std::size(rows)), "nine items");
+        Check(Backstage().GetItemCount() == static_cast<int>(std::size(rows)), "ten items");
         for (int i = 0; i < Backstage().GetItemCount() && i < static_cast<int>(std::size(rows)); ++i) {
           CQORPControl* p = Backstage().GetItem(i);
           Check(p->GetID() == rows[i].id && p->GetCaption() == rows[i].caption, "the item's id and caption");
@@ -246,6 +248,48 @@ class CScriptedApp : public CLeafwrightApp {
       }
       case 4: {
         if (!PageShown("the Recent page shows again")) return --step, TRUE;
+        // The Print tab: its preview worker runs while it is in view, with the document's pages.
+        CBackstagePagePrint& print = Frame()->GetPrintPage();
+        Check(Backstage().ClickItem(ItemIndex(IDS_TAB_PRINT)) != FALSE, "the Print tab is clicked");
+        Check(Backstage().GetShownPage() == &print, "the Print page shows");
+        Check(print.GetPreview().IsWorkerRunning(), "its preview worker runs");
+        Check(print.GetPreview().m_model.Pages() == std::vector<int>{0, 1}, "with all pages of the document");
+        lwmfc::SimulateSelection(print.GetDlgItem(1045), 1);  // 4 pages per sheet: both on one sheet
+        shown = std::chrono::steady_clock::now();
+        break;
+      }
+      case 5: {
+        // Photographed once both pages are on the sheet; its titles and texts read at 4.5:1.
+        CBackstagePagePrint& print = Frame()->GetPrintPage();
+        const auto since = std::chrono::steady_clock::now() - shown;
+        if (print.GetPreview().GetPlacedPages() < 2 || since < std::chrono::milliseconds(500)) {
+          if (since < std::chrono::seconds(20)) return --step, TRUE;
+          std::fprintf(stderr, "placed %d, sheet %p, worker %d\n", print.GetPreview().GetPlacedPages(),
+                       static_cast<const void*>(print.GetPreview().GetSheet()), print.GetPreview().IsWorkerRunning() ? 1 : 0);
+          Check(false, "the preview shows both pages");
+        }
+        const std::string png = Screenshot("backstage-print-silver.png");
+        for (int id : {1000, 1001, 1004, 1057, 1056, 1037, 1055}) {
+          CRect rc;
+          print.GetDlgItem(id)->GetWindowRect(&rc);
+          const double k = InkContrast(png, rc);
+          if (k < 4.5) std::fprintf(stderr, "print page text %d: %.2f\n", id, k);
+          Check(k >= 4.5, "the Print page's texts read at 4.5:1");
+        }
+        Frame()->GetLeafwrightView()->GoToPage(1);
+        lwmfc::SimulateSelection(print.GetDlgItem(1043), 1);  // "Print Current Page(s)"
+        Check(print.GetPreview().m_model.Pages() == std::vector<int>{1}, "the current pages: the page in view");
+        {  // Printed into a file: one sheet, and the document keeps the layout it printed.
+          const std::string out = (fs::temp_directory_path() / "lw-backstage-print.pdf").string();
+          Check(print.PrintTo(lw::Utf8ToWide(out).c_str()) == 1, "the current page prints on one sheet");
+          Check(Doc()->GetPrintRows() == 2 && Doc()->GetPrintColumns() == 2 &&
+                    Doc()->GetPrintPages() == std::vector<int>{1},
+                "the document keeps the print layout");
+          Check(print.GetPreview().IsWorkerRunning(), "the preview worker runs again after printing");
+          fs::remove(out);
+        }
+        Check(Backstage().ClickItem(ItemIndex(IDS_TAB_RECENT)) != FALSE, "back to Recent");
+        Check(!print.GetPreview().IsWorkerRunning(), "leaving the Print page stops the worker");
         Check(Backstage().ClickItem(ItemIndex(ID_APP_EXIT)) != FALSE, "Exit is clicked");
         break;
       }
@@ -260,7 +304,7 @@ class CScriptedApp : public CLeafwrightApp {
   }
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
-    Check(step >= 5, "every step ran");
+    Check(step >= 6, "every step ran");
     Check(g_messageBoxes.size() == 1, "one message box");
     return g_failures == 0 ? 0 : 3;
   }

@@ -310,7 +310,8 @@ class CModifyRenderObjsPropertiesAction : public CBaseEditAction {
 };
 
 // A live preview of one property: Backup saves every selected object of the page into an action
-// with an empty name, Restore takes the values back with the action's Undo. Each instance has a
+// with an empty name, Restore takes the values back with the action's Undo (once; deleting a
+// scene that was not restored restores it). Each instance has a
 // run-time class of its own, so scenes of different properties tell each other apart. Action
 // needs RecordAllObjects(list) and Undo(doc).
 template <class Action>
@@ -319,7 +320,12 @@ class CPreviewChangeRenderPropertiesSence : public CBasePreviewScene {
  public:
   CPreviewChangeRenderPropertiesSence() : m_action(CString()) {}
 
-  ~CPreviewChangeRenderPropertiesSence() override { ReleaseRefObj(m_pPage); }
+  // A scene deleted before it was restored (its view went away mid-preview) puts the values back
+  // all the same: a preview never stays in the document.
+  ~CPreviewChangeRenderPropertiesSence() override {
+    RestoreScene(nullptr, m_pPage, m_selection);
+    ReleaseRefObj(m_pPage);
+  }
 
   int Backup(CWorkspaceDoc*, CRenderPage* pPage, const CRenderBaseObjectList& selection) override {
     CRenderPage* page = AddRefObj(pPage);

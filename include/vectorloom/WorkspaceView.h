@@ -42,7 +42,7 @@ enum eViewEvent {
 };
 
 // Update hints of UpdateAllViews that the view answers: repaint (the page given or all).
-constexpr LPARAM kHintRepaint = 2;
+constexpr LPARAM kHintRepaint = CWorkspaceDoc::kHintRepaintViews;
 
 // The view's coordinates and zoom, and the host window interface.
 class COriginalView : public CScrollView {
@@ -157,8 +157,9 @@ class CWorkspaceView : public COriginalView {
   void SetToolCapture();
   void ReleaseToolCapture();
 
-  // Painting. DrawSelectedFlag draws the handles and rotation grips of the selected objects;
-  // (nLeft, nTop) is where the page's origin lies on the graphics, fScale the zoom factor.
+  // Painting. DrawSelectedFlag draws the handles and rotation grips of the selected objects
+  // (none while an anchor tool, which shows the nodes, is current); (nLeft, nTop) is where the
+  // page's origin lies on the graphics, fScale the zoom factor.
   void DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale, int nLeft, int nTop);
   // Paints the client rectangle rcClip (the page on its desk, the selection marks and the tool's
   // outline) into the graphics, whose (0, 0) is rcClip's top-left corner.
@@ -182,6 +183,9 @@ class CWorkspaceView : public COriginalView {
   // Preview scenes: RestorePrevScene puts the objects back as the scene recorded them (once);
   // DestroyPreviewScene deletes the scene. Every property command ends a preview first.
   CBasePreviewScene* GetPreviewScene() const { return m_pPreviewScene; }
+  // The view's one scene slot, for previews built outside this library (they follow the rules of
+  // CorePreviews.h: a scene of another kind is restored before it is replaced).
+  CBasePreviewScene*& GetPreviewSceneSlot() { return m_pPreviewScene; }
   void RestorePrevScene();
   void DestroyPreviewScene();
   void PreviewModifyShapeObjsStrokeWidth(float fWidth);

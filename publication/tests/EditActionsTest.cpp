@@ -11,6 +11,7 @@
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -249,6 +250,69 @@ TEST_F(TextActions, ReplaceUndoesByTheInsertedLength) {
   }
 }
 
+// Pasting over a selection (the replace action) and at the caret (the update action), at the
+// start, inside and at the end of the text, and with nothing to take away: undo restores the
+// characters and faces exactly, redo the pasted ones; an empty range never stands for the whole
+// text.
+TEST_F(TextActions, PastesOverRangesUndoExactly) {
+  const struct {
+    const char* name;
+    bool replace;
+    int first, count;  // the range taken away (count 0: none)
+    const wchar_t* pasted;
+    const wchar_t* after;
+    int caretAfterUndo;
+  } cases[] = {
+      {"abc over five", true, 1, 5, L"abc", L"aabcgh", 1},
+      {"over the end", true, 6, 2, L"xyz", L"abcdefxyz", 6},
+      {"over the start", true, 0, 3, L"Q", L"Qdefgh", 0},
+      {"nothing taken, replace", true, 3, 0, L"12", L"abc12defgh", 3},
+      {"at the start", false, 0, 0, L"12", L"12abcdefgh", 0},
+      {"at the end", false, 8, 0, L"!", L"abcdefgh!", 8},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDDrawTextObj* text = Add(MakeText(doc, {{L"abc", L"DejaVu Sans"}, {L"de", L"DejaVu Serif"}, {L"fgh", L"DejaVu Sans Mono"}}));
+    const std::string runs = Runs(*text);
+    const int n = static_cast<int>(std::wcslen(c.pasted));
+    Vectorloom::CBaseEditAction* action = nullptr;
+    if (c.replace) {
+      action = new CReplaceEditableTextObjActionT<CDDrawTextObj>(text, c.first, c.first + c.count - 1, n);
+      if (c.count) text->DeleteString(c.first, c.count);
+    } else {
+      action = new CUpdateEditableTextObjActionT<CDDrawTextObj>(text, c.first, c.first, n);
+    }
+    text->InsertString(c.first, c.pasted, n, nullptr, Face(L"DejaVu Sans Mono"), nullptr, nullptr);
+    doc.AddEditAction(action);
+    ASSERT_EQ(Chars(*text), c.after);
+    const std::string pastedRuns = Runs(*text);
+    g_holder.caret = c.first + n;
+    for (int round = 0; round < 2; ++round) {
+      doc.OnEditUndo();
+      EXPECT_EQ(Chars(*text), L"abcdefgh");
+      EXPECT_EQ(Runs(*text), runs);
+      EXPECT_EQ(RowTotal(*text), 8);
+      EXPECT_EQ(g_holder.caret, c.caretAfterUndo);
+      EXPECT_EQ(doc.GetRedoMenuText(), CString(L"Redo Edit Text"));
+      doc.OnEditRedo();
+      EXPECT_EQ(Chars(*text), c.after);
+      EXPECT_EQ(Runs(*text), pastedRuns);
+      EXPECT_EQ(doc.GetUndoMenuText(), CString(L"Undo Edit Text"));
+    }
+    page->RemoveShapeObject(text);
+    doc.ClearUndoHistory();
+  }
+  // An update that recorded no characters (position 0, length 0) changes nothing either way.
+  CDDrawTextObj* text = Add(MakeText(doc, {{L"abc", L"DejaVu Sans"}}));
+  for (bool inserted : {true, false}) {
+    doc.AddEditAction(new CUpdateEditableTextObjActionT<CDDrawTextObj>(text, 0, inserted, 0, 0));
+    doc.OnEditUndo();
+    EXPECT_EQ(Chars(*text), L"abc") << inserted;
+    doc.OnEditRedo();
+    EXPECT_EQ(Chars(*text), L"abc") << inserted;
+  }
+}
+
 // The caret of a tool that edits another text is left alone.
 TEST_F(TextActions, CaretOfAnotherTextStays) {
   CDDrawTextObj* text = Add(MakeText(doc, {{L"ab", L"DejaVu Sans"}}));
@@ -336,6 +400,20 @@ TEST(FontFaceActions, PreviewSceneRestoresTheRunsFromBeforeThePreview) {
   EXPECT_TRUE(base->IsKindOf(RUNTIME_CLASS(CPreviewChangeEditingTextFontFaceSence)));
   base->RestoreScene(&doc, nullptr, Vectorloom::CRenderBaseObjectList());
   EXPECT_EQ(Runs(*text), before);
+
+  // Deleted unrestored (its view went mid-preview): the faces come back all the same; deleted
+  // after its backup became an undo step: the faces stay.
+  for (bool committed : {false, true}) {
+    auto* open = new CPreviewChangeEditingTextFontFaceSence(&doc);
+    open->GetBackup()->BackupTextObject(text, 0, 2);
+    text->SetSelectionCharsFormat(0, 2, GlyphweaveLib::_CharsFontDesc(L"DejaVu Sans Mono", 0, 0, -1), nullptr,
+                                  doc.GetFontGlyphCacheManager());
+    std::unique_ptr<CUpdateTextsFontFaceAction> step(committed ? open->DetachBackup() : nullptr);
+    delete open;
+    EXPECT_EQ(Runs(*text) == before, !committed) << committed;
+    if (step) step->Undo(&doc);
+    EXPECT_EQ(Runs(*text), before);
+  }
   text->Release();
 }
 

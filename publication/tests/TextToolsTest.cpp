@@ -6,8 +6,12 @@
 #include <glyphweave/EmbedFontRes.h>
 #include <winuser.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <gdiplus/gdiplus.h>
 
 #include "FontPrograms.h"
 #include "PubViewTestKit.h"
@@ -164,6 +168,28 @@ TEST(EditingTextTool, UndoAndRedoMoveTheCaret) {
   }
 }
 
+// Undo and redo shorten or lengthen the text under a selection: they leave the selection
+// collapsed at the caret, so no selection end points past the text afterwards.
+TEST(EditingTextTool, UndoLeavesNoSelectionPastTheText) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"abcde");
+  f.DblClk(30, 30);
+  RunOps(f, {C(5), T(L"X")});
+  ASSERT_EQ(Chars(*text), L"abcdeX");
+  for (int round = 0; round < 2; ++round) {
+    Tool().SetSelection(2, 6);  // through the typed character
+    f.view->OnEditUndo();
+    ASSERT_EQ(Chars(*text), L"abcde") << round;
+    EXPECT_EQ(Tool().GetSelectionStart(), Tool().GetCaretPos()) << round;
+    EXPECT_EQ(Tool().GetSelectionEnd(), Tool().GetCaretPos()) << round;
+    EXPECT_FALSE(Tool().HasSelection());
+    Tool().SetSelection(0, 5);
+    f.view->OnEditRedo();
+    EXPECT_EQ(Tool().GetSelectionStart(), Tool().GetCaretPos()) << round;
+    EXPECT_EQ(Tool().GetSelectionEnd(), Tool().GetCaretPos()) << round;
+  }
+}
+
 // A font that lacks the typed character gives way to "Arial" for it and what follows.
 TEST(EditingTextTool, MissingCharacterSwitchesToArial) {
   PubViewFixture f;
@@ -223,6 +249,13 @@ TEST(DrawTextTool, DragMakesATextAndEditsIt) {
     EXPECT_EQ(f.doc.GetUndoMenuText(), CString(L"Undo Add Text Object"));
     f.Type(L"Hi");
     EXPECT_EQ(Chars(*text), L"Hi");
+    // Undoing the typing and then the new box: the box leaves the page and the editing ends.
+    for (int i = 0; i < 3; ++i) f.view->OnEditUndo();
+    EXPECT_EQ(f.page->GetRenderObjectList().GetCount(), 0);
+    EXPECT_EQ(f.view->GetEditingTool(), nullptr);
+    EXPECT_EQ(Tool().GetEditingText(), nullptr);
+    f.Type(L"x");  // reaches no text
+    EXPECT_EQ(f.doc.GetRedoCount(), 3);
   }
 }
 
@@ -303,6 +336,62 @@ TEST(EditingTextTool, RowKeysStartFromTheRowTheCaretIsDrawnIn) {
   EXPECT_LT(Tool().GetCaretIndex(), first);
   f.view->OnKeyDown(VK_DOWN, 1, 0);
   EXPECT_GE(Tool().GetCaretIndex(), first);
+}
+
+namespace {
+
+// The pixels the caret covers: the view painted with the caret shown, against without it.
+CRect CaretBox(PubViewFixture& f) {
+  auto paint = [&](bool caret) {
+    if (Tool().IsCaretVisible() != caret) f.view->OnTimer(CEditingTextTool::kBlinkTimerId);
+    auto bmp = std::make_unique<Gdiplus::Bitmap>(800, 600);
+    {
+      Gdiplus::Graphics g(bmp.get());
+      f.view->PaintView(&g, CRect(0, 0, 800, 600));
+    }
+    return bmp;
+  };
+  auto on = paint(true), off = paint(false);
+  CRect box(10000, 10000, -1, -1);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      Gdiplus::Color a, b;
+      on->GetPixel(x, y, &a);
+      off->GetPixel(x, y, &b);
+      if (a.GetValue() == b.GetValue()) continue;
+      box.left = std::min<long>(box.left, x), box.top = std::min<long>(box.top, y);
+      box.right = std::max<long>(box.right, x + 1), box.bottom = std::max<long>(box.bottom, y + 1);
+    }
+  return box;
+}
+
+}  // namespace
+
+// A caret behind the last character of a wrapped row is drawn at the end of that row; the same
+// place as a plain index is the start of the next row.
+TEST(EditingTextTool, CaretBehindACharacterIsDrawnAtTheEndOfItsRow) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"aaaa bbbb cccc");
+  text->SetLayoutBox(45, 100);
+  text->RecalcuLayout(0);
+  const int first = static_cast<int>(text->GetParagraphsLinesInfo().GetAt(0).m_nCharCount);
+  f.DblClk(30, 30);
+  f.view->DeseleteAllRenderObjects();  // no handles in the pictures
+  const auto& last = text->GetArrayOfTextCharacters()[static_cast<size_t>(first - 1)];
+  const CPoint rowEnd = f.Client(20 + last.GetCharOffset().x + last.GetIncreaseDeltaX(), 20 + last.GetCharOffset().y);
+  const CPoint nextStart = f.Client(20, 20 + text->GetArrayOfTextCharacters()[static_cast<size_t>(first)].GetCharOffset().y);
+
+  Tool().SetCaretCode((first - 1) | CEditingTextTool::kCaretBehind);
+  const CRect behind = CaretBox(f);
+  EXPECT_NEAR(behind.CenterPoint().x, rowEnd.x, 2);
+  EXPECT_LT(behind.top, rowEnd.y);
+  EXPECT_GT(behind.bottom, rowEnd.y - 2);
+
+  Tool().SetCaretCode(first);
+  const CRect before = CaretBox(f);
+  EXPECT_NEAR(before.CenterPoint().x, nextStart.x, 2);
+  EXPECT_GT(before.bottom, nextStart.y - 2);
+  EXPECT_GT(before.top, behind.top + 5) << "drawn in the same row";
 }
 
 TEST(EditingTextTool, TimerBlinksTheCaretOnly) {

@@ -267,6 +267,18 @@ TEST_F(PreviewTest, RestoringTwiceDoesNotBringThePreviewBack) {
   EXPECT_TRUE(Snapshot(*page) == before);
 }
 
+TEST_F(PreviewTest, DeletingAnUnrestoredScenePutsTheValuesBackOnce) {
+  const PageSnapshot before = Snapshot(*page);
+  PreviewShapeObjsDashStyle(scene, &doc, page, selection, DASH_DOT);
+  DiscardPreview(scene);  // no restore first
+  EXPECT_TRUE(Snapshot(*page) == before);
+  PreviewShapeObjsDashStyle(scene, &doc, page, selection, DASH_DOT);
+  RestorePreview(scene, &doc, page, selection);
+  objs[0]->SetDashType(DASH_DASH);  // a later change is not undone by deleting the restored scene
+  DiscardPreview(scene);
+  EXPECT_EQ(objs[0]->GetDashType(), DASH_DASH);
+}
+
 TEST_F(PreviewTest, ACommandAfterAPreviewRecordsThePreviewFreeValues) {
   const PageSnapshot before = Snapshot(*page);
   PreviewShapeObjsStrokeWidth(scene, &doc, page, selection, 12);

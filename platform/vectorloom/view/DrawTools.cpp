@@ -204,18 +204,18 @@ void CDrawShapeTool::DrawOutline(CWorkspaceView* pView, Gdiplus::Graphics* pGrap
   const UINT flags = (::GetKeyState(VK_SHIFT) & 0x8000) ? MK_SHIFT : 0;
   const CQorVectorPoint<float> p0 = pView->MapToPic(m_ptFirstPoint);
   const CQorVectorPoint<float> p1 = pView->MapToPic(ConstrainedEnd(flags));
-  const Gdiplus::PointF a = ToDevice(p0, sx, sy, x, y), b = ToDevice(p1, sx, sy, x, y);
-  if (IsLineTool()) {
-    const Gdiplus::PointF pts[2] = {a, b};
-    DrawOutlineLines(pGraphics, pts, 2, false);
-    return;
-  }
-  const float l = std::min(a.X, b.X), t = std::min(a.Y, b.Y), r = std::max(a.X, b.X), bt = std::max(a.Y, b.Y);
-  if (this == &CWorkspaceView::g_DrawOvalTool) {
-    DrawOutlineEllipse(pGraphics, l, t, r - l, bt - t);
-  } else {
-    const Gdiplus::PointF pts[4] = {{l, t}, {r, t}, {r, bt}, {l, bt}};
-    DrawOutlineLines(pGraphics, pts, 4, true);
+  // The outline of the shape the release would make, flattened on the device.
+  CCustomPathObj shape;
+  if (!BuildShapePath(shape, p0, p1)) return;
+  for (const CBaseCustomPath& sub : shape.GetSubPaths()) {
+    Gdiplus::GraphicsPath path;
+    sub.AddToPath(path);
+    Gdiplus::Matrix m(sx, 0, 0, sy, x, y);
+    path.Transform(&m);
+    for (std::vector<Gdiplus::PointF>& pts : path.LwFlatten(0.25f)) {
+      for (Gdiplus::PointF& pt : pts) pt = Gdiplus::PointF(std::round(pt.X), std::round(pt.Y));
+      if (pts.size() >= 2) DrawOutlineLines(pGraphics, pts.data(), static_cast<int>(pts.size()), sub.IsClosed());
+    }
   }
 }
 

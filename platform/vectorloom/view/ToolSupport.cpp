@@ -32,17 +32,6 @@ void DrawOutlineLines(Gdiplus::Graphics* g, const Gdiplus::PointF* pts, int coun
   }
 }
 
-void DrawOutlineEllipse(Gdiplus::Graphics* g, float x, float y, float w, float h) {
-  using namespace Gdiplus;
-  if (!g) return;
-  Pen under(Color(255, 0, 0, 0), 1.0f);
-  Pen over(Color(255, 255, 255, 255), 1.0f);
-  const REAL dashes[2] = {3.0f, 3.0f};
-  over.SetDashPattern(dashes, 2);
-  g->DrawEllipse(&under, x, y, w, h);
-  g->DrawEllipse(&over, x, y, w, h);
-}
-
 void DrawNodeMark(Gdiplus::Graphics* g, const Gdiplus::PointF& p, bool bControl, bool bActive) {
   using namespace Gdiplus;
   if (!g) return;

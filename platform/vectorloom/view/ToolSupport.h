@@ -16,7 +16,6 @@ void SetObjectMatrix(CRenderBaseObj* pObj, const CQorTransMatrix& target);
 // The pens of outlines drawn over the page: a black line under white dashes, visible on any
 // colour (there is no XOR drawing on cairo).
 void DrawOutlineLines(Gdiplus::Graphics* g, const Gdiplus::PointF* pts, int count, bool bClosed);
-void DrawOutlineEllipse(Gdiplus::Graphics* g, float x, float y, float w, float h);
 // A node mark: a square (a node) or a circle (a control point), filled when active.
 void DrawNodeMark(Gdiplus::Graphics* g, const Gdiplus::PointF& p, bool bControl, bool bActive);
 

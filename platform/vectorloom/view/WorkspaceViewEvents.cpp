@@ -90,6 +90,8 @@ END_MESSAGE_MAP()
 
 void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale, int nLeft, int nTop) {
   if (!pGraphics) return;
+  // The anchor tools show the nodes of the shape instead of its box.
+  if (dynamic_cast<const CAnchorTool*>(m_pCurTool)) return;
   using namespace Gdiplus;
   const CQorTransMatrix dev(fScale, 0, 0, fScale, static_cast<float>(nLeft), static_cast<float>(nTop));
   Pen frame(Color(255, 0, 120, 215), 1.0f);

@@ -61,11 +61,14 @@ class CUpdateTextsFontFaceAction : public Vectorloom::CBaseEditAction {
 };
 
 // A face previewed on the selected characters of the text being edited: the backup holds the
-// runs from before the first preview, and restoring undoes them.
+// runs from before the first preview, and restoring undoes them. A scene deleted while it still
+// holds its backup unrestored (its view closed mid-preview) restores first, so no previewed face
+// stays in the document without an undo step.
 class CPreviewChangeEditingTextFontFaceSence : public Vectorloom::CBasePreviewScene {
   DECLARE_DYNAMIC(CPreviewChangeEditingTextFontFaceSence)
  public:
-  CPreviewChangeEditingTextFontFaceSence();
+  // doc: the document whose fonts rebuild the glyphs when the scene restores on deletion.
+  explicit CPreviewChangeEditingTextFontFaceSence(Vectorloom::CWorkspaceDoc* doc = nullptr);
   ~CPreviewChangeEditingTextFontFaceSence() override;
 
   CUpdateTextsFontFaceAction* GetBackup() const { return m_pBackup.get(); }
@@ -76,6 +79,7 @@ class CPreviewChangeEditingTextFontFaceSence : public Vectorloom::CBasePreviewSc
               const Vectorloom::CRenderBaseObjectList& objects) override;
 
  private:
+  Vectorloom::CWorkspaceDoc* m_pDoc;
   std::unique_ptr<CUpdateTextsFontFaceAction> m_pBackup;
 };
 

@@ -85,6 +85,24 @@ class CEditingTextTool : public Vectorloom::CDefaultTool, public ITextCaretHolde
   const GlyphweaveLib::CRichFontDesc& GetCurrentFont() const { return m_font; }
   void SetCurrentFont(const GlyphweaveLib::CRichFontDesc& font) { m_font = font; }
 
+  // What the page-editing commands keep in the tool between commands: which parts of the typing
+  // format the ribbon set and still wait for the next typed character, the selection's format as
+  // last read (with which parts are valid), the description of a selection of several formats,
+  // and the preset font sizes the editing view hands over when it is made.
+  struct CFormatState {
+    bool bPendingFace = false;
+    bool bPendingSize = false;
+    GlyphweaveLib::_CharsFontDesc selectionFace;
+    float fSelectionSize = 0.0f;
+    bool bSelectionFaceValid = false;
+    bool bSelectionSizeValid = false;
+    GlyphweaveLib::CCharFormatsDesc multiDesc;
+    bool bMultiDescCurrent = false;
+  };
+  CFormatState& GetFormatState() { return m_format; }
+  const GlyphweaveLib::CPresetFontSizeManager* GetPresetFontSizes() const { return m_pPresetSizes; }
+  void SetPresetFontSizes(const GlyphweaveLib::CPresetFontSizeManager* presets) { m_pPresetSizes = presets; }
+
   // A caret code as a plain index clamped to the text (-1 for a negative code).
   int ResolveCaret(int code) const;
 
@@ -112,6 +130,8 @@ class CEditingTextTool : public Vectorloom::CDefaultTool, public ITextCaretHolde
   bool m_bCaretVisible = false;
   bool m_bSelecting = false;
   GlyphweaveLib::CRichFontDesc m_font;
+  CFormatState m_format;
+  const GlyphweaveLib::CPresetFontSizeManager* m_pPresetSizes = nullptr;
 };
 
 }  // namespace Quirebook

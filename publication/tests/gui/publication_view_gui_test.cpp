@@ -4,6 +4,7 @@
 // the screen and kept as a screenshot; set LW_KEEP_SHOTS to a folder to keep them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -251,14 +252,17 @@ TEST_F(PublicationViewFrame, ClipPlaysInPlaceAtItsRate) {
   EXPECT_LT(playing.GetGreen(centre.x, centre.y), 60);
   EXPECT_LT(playing.GetBlue(centre.x, centre.y), 60);
 
-  // Frames come at the clip's 10 per second: the spacing of the frames delivered while the
-  // loop was free averages 100 ms.
+  // Frames come at the clip's 10 per second: the middle spacing of the frames delivered while
+  // the loop was free is 100 ms (a frame the busy loop could not take in 50 ms is dropped, which
+  // only widens a few gaps).
   ASSERT_GE(n, 8u);
-  const double spanMs =
-      std::chrono::duration<double, std::milli>(view->frames[n - 1] - view->frames[2]).count();
-  const double perFrame = spanMs / static_cast<double>(n - 3);
-  std::printf("in-place playback: %zu frames, %.1f ms apart on average\n", n, perFrame);
-  EXPECT_NEAR(perFrame, 100.0, 35.0);
+  std::vector<double> gaps;
+  for (size_t i = 3; i < n; ++i)
+    gaps.push_back(std::chrono::duration<double, std::milli>(view->frames[i] - view->frames[i - 1]).count());
+  std::sort(gaps.begin(), gaps.end());
+  const double median = gaps[gaps.size() / 2];
+  std::printf("in-place playback: %zu frames, median spacing %.1f ms\n", n, median);
+  EXPECT_NEAR(median, 100.0, 30.0);
 
   view->UpdateEditingTool(nullptr);  // stops the player
   EXPECT_FALSE(CPublicationView::g_playVideoTool.IsPlaying());

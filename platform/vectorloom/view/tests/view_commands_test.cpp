@@ -372,6 +372,23 @@ TEST_F(ViewCommands, PreviewSequencesLeaveTheObjectsAsTheyWere) {
   EXPECT_TRUE(Now() == before);
 }
 
+TEST(ViewPreviewLifetime, AViewClosedMidPreviewLeavesNoPreviewValues) {
+  CCustomPathObj* shape = nullptr;
+  {
+    ViewFixture f;
+    shape = f.AddRect(10, 10, 50, 50);
+    shape->AddRef();
+    f.view->SelectRenderObject(shape, false);
+    f.view->PreviewModifyShapeObjsStrokeWidth(9);
+    f.view->PreviewModifyRenderObjsRotatedAngle(30);
+    EXPECT_EQ(shape->GetRotatedAngle(), 30);
+  }  // the view goes with its scene still in force
+  EXPECT_EQ(shape->GetStrokeWidth(), 1);
+  EXPECT_EQ(shape->GetRotatedAngle(), 0);
+  EXPECT_EQ(shape->GetTransMatrix(), CQorTransMatrix::Translation(10, 10));
+  shape->Release();
+}
+
 // --- paste, import ----------------------------------------------------------------------------
 
 TEST_F(ViewCommands, PastedObjectsGoOnThePageSelectedAsOneStep) {

@@ -357,3 +357,112 @@ TEST(ViewPainting, ThePageTheSelectionMarksAndADragOutlineAreDrawnInThePaint) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewPainting, TheDragOutlineHasTheShapeTheReleaseWillMake) {
+  ViewFixture f;
+  // A rounded rectangle as round as it gets: no corners.
+  CWorkspaceView::g_DrawRoundRectTool.m_nRoundness = 100;
+  f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRoundRectTool);
+  f.Run({Down(100, 100), Move(200, 160)});
+  Painted p(f.view, f.host.client);
+  CWorkspaceView::g_DrawRoundRectTool.m_nRoundness = 20;
+  auto darkNear = [&](float x, float y) {
+    int dark = 0;
+    for (int dx = -2; dx <= 2; ++dx)
+      for (int dy = -2; dy <= 2; ++dy) {
+        const COLORREF c = p.At(f.Client(x, y) + CPoint(dx, dy));
+        dark += GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60 ? 1 : 0;
+      }
+    return dark > 0;
+  };
+  // On the middles of its sides, not at the corners of its box.
+  int onCurve = 0;
+  for (auto [x, y] : {std::pair{100.0f, 130.0f}, {200.0f, 130.0f}, {150.0f, 100.0f}, {150.0f, 160.0f}})
+    onCurve += darkNear(x, y) ? 1 : 0;
+  EXPECT_GE(onCurve, 2) << "dashes cover at least some of the four extremes";
+  // Where a square corner's sides would run.
+  for (auto [x, y] : {std::pair{100.0f, 106.0f}, {106.0f, 100.0f}, {200.0f, 154.0f}, {194.0f, 160.0f}})
+    EXPECT_FALSE(darkNear(x, y)) << x << ", " << y;
+  f.Run({Up(200, 160)});
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+TEST(ViewPainting, AnAnchorToolShowsTheNodesInsteadOfTheBox) {
+  ViewFixture f;
+  // A triangle: its box's top-middle handle lies where no node is.
+  auto* s = new CCustomPathObj;
+  CBaseCustomPath tri;
+  tri.AddNode(CQorVectorEdgeNode(0, 100));
+  tri.AddNode(CQorVectorEdgeNode(150, 0));
+  tri.AddNode(CQorVectorEdgeNode(200, 100));
+  tri.SetClosed(true);
+  s->AddSubPath(tri);
+  s->SetStrokeOutlineFlag(0);
+  s->SetFillColor(RGB(0, 128, 0));
+  s->SetTransMatrix(CQorTransMatrix::Translation(50, 50), true);
+  f.page->AddShapeObject(s);
+  f.view->SelectRenderObject(s, false);
+  const CPoint topMiddle = f.Client(150, 50), apex = f.Client(200, 50);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(topMiddle + CPoint(-3, 0)), RGB(0, 0, 0)) << "the box's handle";
+    EXPECT_EQ(p.At(f.Client(150, 30)), RGB(0, 170, 0)) << "the rotation grip";
+  }
+  f.view->UpdateEditingTool(&CWorkspaceView::g_MoveAnchorTool);
+  {
+    Painted p(f.view, f.host.client);
+    EXPECT_EQ(p.At(topMiddle + CPoint(-3, 0)), RGB(255, 255, 255)) << "no box handle";
+    EXPECT_EQ(p.At(f.Client(150, 30)), RGB(255, 255, 255)) << "no rotation grip";
+    EXPECT_EQ(p.At(apex + CPoint(-3, 0)), RGB(0, 0, 0)) << "the apex node's mark";
+  }
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vltest;
+
+class RecordingCmdUI : public CCmdUI {
+ public:
+  void Enable(BOOL on) override { enabled = on; }
+  void SetText(const wchar_t* text) override { this->text = text; }
+  BOOL enabled = -1;
+  CString text;
+};
+
+TEST(DocumentCommands, UndoAndRedoWorkWhenNoViewTakesThemAndTellTheViews) {
+  ViewFixture f;
+  f.doc.AddView(f.view);
+  f.view->UpdateEditingTool(&CWorkspaceView::g_DrawRectangleTool);
+  f.Run({Down(10, 10), Up(60, 60)});
+  ASSERT_EQ(f.view->GetSelectedObjectsCount(), 1);
+  RecordingCmdUI ui;
+  f.doc.OnUpdateUndoCommand(&ui);
+  EXPECT_TRUE(ui.enabled);
+  EXPECT_EQ(ui.text, CString(L"Undo Draw Rectangle"));
+  // Through the document's own routing, as when the active view is not a workspace view.
+  EXPECT_TRUE(f.doc.OnCmdMsg(kIdEditUndo, CN_COMMAND, nullptr, nullptr));
+  EXPECT_EQ(f.Objects().GetCount(), 0);
+  EXPECT_EQ(f.view->GetSelectedObjectsCount(), 0) << "the view heard of it and let the object go";
+  f.doc.OnUpdateUndoCommand(&ui);
+  EXPECT_FALSE(ui.enabled);
+  EXPECT_EQ(ui.text, CString(L"Undo"));
+  f.doc.OnUpdateRedoCommand(&ui);
+  EXPECT_TRUE(ui.enabled);
+  EXPECT_EQ(ui.text, CString(L"Redo Draw Rectangle"));
+  EXPECT_TRUE(f.doc.OnCmdMsg(kIdEditRedo, CN_COMMAND, nullptr, nullptr));
+  EXPECT_EQ(f.Objects().GetCount(), 1);
+  f.doc.RemoveView(f.view);
+}
+
+}  // namespace

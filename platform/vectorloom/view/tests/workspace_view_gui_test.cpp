@@ -273,3 +273,83 @@ TEST_F(WorkspaceViewFrame, ZoomedAndScrolledTheDrawingLandsUnderThePointer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tool that starts a window timer when taken up and counts its ticks.
+class TickingTool : public CDefaultTool {
+ public:
+  void ToolInitalize(CWorkspaceView* v) override { v->GetViewHost().SetTimer(4711, 15); }
+  void ToolUnInitalize(CWorkspaceView* v) override { v->GetViewHost().KillTimer(4711); }
+  int OnTimer(CWorkspaceView*, UINT_PTR id) override {
+    if (id == 4711) ++ticks;
+    return 1;
+  }
+  int ticks = 0;
+};
+
+TEST_F(WorkspaceViewFrame, TheWindowHostGivesToolsTimerTicksAndTheMouseCapture) {
+  TickingTool tool;
+  view->UpdateEditingTool(&tool);
+  EXPECT_TRUE(PumpUntil([&] { return tool.ticks >= 3; }, 2000)) << "window timer ticks reach the tool";
+  view->OnDefaultMode();
+  const int ticks = tool.ticks;
+  PumpUntil([] { return false; }, 100);
+  EXPECT_LE(tool.ticks, ticks + 1) << "the timer stopped with the tool";
+
+  // A press of the selection tool takes the window's capture; the release gives it back.
+  CCustomPathObj* s = static_cast<CCustomPathObj*>(doc.CreateNewObject(RENDER_OBJ_SHAPE));
+  s->AddRectanglePath(CQorVectorRect<float>(0, 0, 50, 50));
+  s->SetTransMatrix(CQorTransMatrix::Translation(60, 60), true);
+  page->AddShapeObject(s);
+  Mouse(WM_LBUTTONDOWN, 80, 80, MK_LBUTTON);
+  EXPECT_EQ(CWnd::GetCapture(), view);
+  EXPECT_TRUE(view->GetViewHost().HasCapture());
+  Mouse(WM_MOUSEMOVE, 90, 85, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, 90, 85);
+  EXPECT_EQ(CWnd::GetCapture(), nullptr);
+  EXPECT_EQ(s->GetTransMatrix(), CQorTransMatrix::Translation(70, 65));
+  Settle();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorkspaceViewFrame, APolygonsNodesShowAndMoveWithTheAnchorToolInEachTheme) {
+  const struct {
+    const wchar_t* ini;
+    const char* name;
+  } themes[] = {{kQorpThemeBlue, "blue"}, {kQorpThemeSilver, "silver"}, {kQorpThemeBlack, "black"}};
+  for (const auto& t : themes) {
+    SCOPED_TRACE(t.name);
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kModule, t.ini));
+    page->GetRenderObjectList().RemoveAllElements();
+    view->DeseleteAllRenderObjects();
+    // A triangle, clicked corner by corner and closed on its first corner.
+    view->OnDrawPolygon2();
+    for (auto [x, y] : {std::pair{60.0f, 200.0f}, {160.0f, 60.0f}, {260.0f, 200.0f}, {60.0f, 200.0f}}) {
+      Mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+      Mouse(WM_LBUTTONUP, x, y);
+    }
+    ASSERT_EQ(page->GetRenderObjectList().GetCount(), 1);
+    view->OnMoveAnchorTool();
+    Drag(160, 60, 200, 40);  // the apex moves up and right
+    Settle();
+    wxImage image;
+    ASSERT_TRUE(Screenshot(shots, std::string(t.name) + "-anchors.png", image));
+    // The node marks: a white square with a black edge at each corner (the edge three pixels out).
+    for (auto [x, y] : {std::pair{60.0f, 200.0f}, {200.0f, 40.0f}, {260.0f, 200.0f}}) {
+      const CPoint p = Screen(x, y);
+      EXPECT_TRUE(Near(PixelAt(image, p + CPoint(-1, -1)), RGB(255, 255, 255)) ||
+                  Near(PixelAt(image, p + CPoint(-1, -1)), RGB(0, 120, 215)))
+          << x << ", " << y;
+      EXPECT_TRUE(Near(PixelAt(image, p + CPoint(-3, 0)), RGB(0, 0, 0))) << x << ", " << y;
+    }
+    EXPECT_TRUE(doc.CanUndo());
+    EXPECT_EQ(doc.GetUndoMenuText(), CString(L"Undo Move Anchor"));
+    view->OnDefaultMode();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,530 @@
+// The editing view without a window: the zoom levels and their commands, where the page lies in
+// the window, which page the document's updates show, what a paint puts on the screen and how
+// new objects are named.
+#include <gtest/gtest.h>
+
+#include <afxdlgs.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include <gdi/wingdi.h>
+#include <lwstr.h>
+#include <vectorloom/GroupObj.h>
+#include <vectorloom/ShapeObj.h>
+
+#include "LeafwrightDoc.h"
+#include "LeafwrightView.h"
+#include "PdfFixtures.h"
+#include "PageVideoObj.h"
+#include "ShellIds.h"
+#include "StampsTool.h"
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Host : public Vectorloom::IViewHost {
+ public:
+  void InvalidateRect(const RECT*) override { ++invalidations; }
+  void SetTimer(UINT_PTR, UINT) override {}
+  void KillTimer(UINT_PTR) override {}
+  void SetCapture() override {}
+  void ReleaseCapture() override {}
+  bool HasCapture() const override { return false; }
+  void SetCursor(HCURSOR) override {}
+  CDC* GetDC() override { return nullptr; }
+  void ReleaseDC(CDC*) override {}
+  CSize GetClientSize() const override { return client; }
+  int invalidations = 0;
+  CSize client{1000, 1200};
+};
+
+// What an update handler set.
+struct UpdateProbe : CCmdUI {
+  explicit UpdateProbe(UINT id) { m_nID = id; }
+  void Enable(BOOL on) override { enabled = on != FALSE; }
+  void SetCheck(int n) override { checked = n; }
+  void SetText(const wchar_t* s) override { text = s; }
+  bool enabled = false;
+  int checked = -1;
+  CString text;
+};
+
+// A document read from a PDF of `pages` letter pages (816 x 1056 pixels), with a view on it.
+struct Fixture {
+  explicit Fixture(int pages = 3) {
+    setenv("HOME", dir.path().c_str(), 1);
+    lwtest::WriteFileBytes(dir / "doc.pdf", lwtest::MakeCairoPdf(pages));
+    doc.m_bAutoDelete = FALSE;
+    EXPECT_TRUE(doc.OnOpenDocument(lw::Utf8ToWide((dir / "doc.pdf").string()).c_str()));
+    view = new CLeafwrightView;
+    view->m_pDocument = &doc;
+    view->SetViewHost(&host);
+    view->OnUpdate(nullptr, 3, nullptr);
+  }
+  ~Fixture() {
+    view->m_pDocument = nullptr;
+    delete view;
+    doc.DeleteContents();
+  }
+  Fixture(const Fixture&) = delete;
+  Fixture& operator=(const Fixture&) = delete;
+  UpdateProbe Update(UINT id) {
+    UpdateProbe probe(id);
+    probe.DoUpdate(view, FALSE);
+    return probe;
+  }
+  lwtest::TempDir dir;
+  Host host;
+  CLeafwrightDoc doc;
+  CLeafwrightView* view = nullptr;
+};
+
+TEST(EditingViewZoom, StepsReachTheNextLevelInTheAskedDirection) {
+  const struct {
+    float from;
+    bool in;
+    float to;
+  } cases[] = {
+      {7.99f, true, 8.0f},   {0.13f, false, 0.125f}, {1.1f, true, 1.25f}, {1.1f, false, 1.0f},
+      {1.0f, true, 1.25f},   {1.0f, false, 0.75f},   {8.0f, true, 8.0f},  {0.125f, false, 0.125f},
+      {0.2f, false, 1.0f / 6.0f}, {1.0f / 6.0f, true, 0.2f},
+  };
+  for (const auto& c : cases)
+    EXPECT_FLOAT_EQ(StepZoomFactor(c.from, c.in), c.to) << c.from << (c.in ? " in" : " out");
+}
+
+TEST(EditingViewZoom, CommandsAndTheirUpdateRules) {
+  Fixture f(1);
+  struct Case {
+    float zoom;
+    UINT command;  // 0: none, only the rules are looked at
+    float after;
+    bool actualSize, zoomIn, zoomOut;
+  } cases[] = {
+      {100, ID_ZOOM_IN, 125, false, true, true},
+      {799, ID_ZOOM_IN, 800, true, true, true},
+      {800, ID_ZOOM_IN, 800, true, false, true},
+      {13, ID_ZOOM_OUT, 12.5f, true, true, true},
+      {12.5f, ID_ZOOM_OUT, 12.5f, true, true, false},
+      {110, ID_ZOOM_OUT, 100, true, true, true},
+      {250, ID_ZOOM_ACTUAL_SIZE, 100, true, true, true},
+      {100, 32862, 400, false, true, true},
+      {100, 32871, 100.0f / 6.0f, false, true, true},
+      {100, 32872, 12.5f, false, true, true},
+  };
+  for (const Case& c : cases) {
+    f.view->ZoomView(c.zoom);
+    EXPECT_EQ(f.Update(ID_ZOOM_ACTUAL_SIZE).enabled, c.actualSize) << c.zoom;
+    EXPECT_EQ(f.Update(ID_ZOOM_IN).enabled, c.zoomIn) << c.zoom;
+    EXPECT_EQ(f.Update(ID_ZOOM_OUT).enabled, c.zoomOut) << c.zoom;
+    f.view->OnCmdMsg(c.command, CN_COMMAND, nullptr, nullptr);
+    EXPECT_FLOAT_EQ(f.view->GetZoom(), c.after) << c.zoom << " then " << c.command;
+  }
+  // The level list checks the entry of the zoom, 1/6 included, and no entry between levels
+  // (Actual Size has its own rule, above).
+  f.view->ZoomView(100.0f / 6.0f);
+  for (const ZoomLevel& level : g_zoomLevels)
+    if (level.nCommand != ID_ZOOM_ACTUAL_SIZE)
+      EXPECT_EQ(f.Update(level.nCommand).checked, level.nCommand == 32871 ? 1 : 0) << level.nCommand;
+  f.view->ZoomView(110);
+  for (const ZoomLevel& level : g_zoomLevels)
+    if (level.nCommand != ID_ZOOM_ACTUAL_SIZE) EXPECT_EQ(f.Update(level.nCommand).checked, 0) << level.nCommand;
+  EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"110.0%");
+}
+
+TEST(EditingViewPlacement, WideWindowsCentreThePageNarrowOnesStartAtTheMargin) {
+  Fixture f(1);
+  const struct {
+    CSize client;
+    float zoom;
+    CRect page;
+    CSize scroll;
+  } cases[] = {
+      {{1000, 1200}, 100, {92, 72, 908, 1128}, {816 + 48, 1056 + 48}},
+      {{500, 400}, 100, {24, 24, 840, 1080}, {816 + 48, 1056 + 48}},
+      {{1000, 1200}, 50, {296, 336, 704, 864}, {408 + 48, 528 + 48}},
+      {{1000, 1200}, 400, {24, 24, 24 + 3264, 24 + 4224}, {3264 + 48, 4224 + 48}},
+  };
+  for (const auto& c : cases) {
+    f.host.client = c.client;
+    f.view->ZoomView(c.zoom);
+    EXPECT_EQ(f.view->GetPageRect(), c.page) << c.client.cx << " at " << c.zoom;
+    EXPECT_EQ(f.view->GetTotalSize(), c.scroll) << c.client.cx << " at " << c.zoom;
+  }
+}
+
+TEST(EditingViewUpdates, HintsShowThePageAndFollowItThroughOrderChanges) {
+  Fixture f(3);
+  CDrawingPage* first = f.doc.GetDrawingPage(0);
+  CDrawingPage* third = f.doc.GetDrawingPage(2);
+  EXPECT_EQ(f.view->GetShownPage(), first);
+  const CRect placed = f.view->GetPageRect();
+  const CSize scroll = f.view->GetTotalSize();
+
+  // Hint 3 with a page shows it; a page of the same size keeps the page rectangle and scroll sizes.
+  f.view->OnUpdate(nullptr, 3, Vectorloom::CWorkspaceDoc::PageHint(third));
+  EXPECT_EQ(f.view->GetShownPage(), third);
+  EXPECT_TRUE(third->IsPageContentLoaded());
+  EXPECT_EQ(f.view->GetPageIndex(), 2);
+  EXPECT_EQ(f.view->GetPageRect(), placed);
+  EXPECT_EQ(f.view->GetTotalSize(), scroll);
+
+  // The page moves to the front and the document says so without a page: the view repaints and
+  // the page number follows the page.
+  f.doc.GetRenderPagesArray().DetachPage(2);
+  f.doc.GetRenderPagesArray().InsertPage(0, third);
+  third->Release();  // the array took a reference of its own
+  const int before = f.host.invalidations;
+  f.view->OnUpdate(nullptr, 4, nullptr);
+  EXPECT_GT(f.host.invalidations, before);
+  EXPECT_EQ(f.view->GetShownPage(), third);
+  EXPECT_EQ(f.Update(ID_INDICATOR_PAGE_NUMBER).text, L"Page: 1 of 3");
+
+  // Hint 4 with a page shows it; hint 2 repaints only.
+  f.view->OnUpdate(nullptr, 4, Vectorloom::CWorkspaceDoc::PageHint(first));
+  EXPECT_EQ(f.view->GetShownPage(), first);
+  const int again = f.host.invalidations;
+  f.view->OnUpdate(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(third));
+  EXPECT_EQ(f.view->GetShownPage(), first);
+  EXPECT_GT(f.host.invalidations, again);
+  EXPECT_EQ(f.Update(ID_INDICATOR_PAGE_NUMBER).text, L"Page: 2 of 3");
+}
+
+// Paints the view into a bitmap of the client's size filled with `fill` first.
+struct Painted {
+  Painted(CLeafwrightView& view, CSize size, COLORREF fill) {
+    dc = CreateCompatibleDC(nullptr);
+    bmp = CreateCompatibleBitmap(dc, size.cx, size.cy);
+    old = SelectObject(dc, bmp);
+    const RECT all{0, 0, size.cx, size.cy};
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    CDC cdc;
+    cdc.m_hDC = dc;
+    view.OnDraw(&cdc);
+    cdc.m_hDC = nullptr;
+  }
+  ~Painted() {
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+  }
+  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
+  HDC dc;
+  HBITMAP bmp;
+  HGDIOBJ old;
+};
+
+TEST(EditingViewPaint, ShadowFrameAndDeskAroundThePageNothingWithoutAPage) {
+  Fixture f(1);
+  f.view->ZoomView(100);
+  const CRect r = f.view->GetPageRect();
+  {
+    Painted p(*f.view, f.host.client, RGB(1, 2, 3));
+    EXPECT_EQ(p.At(r.right + 3, r.bottom + 3), RGB(111, 111, 111)) << "the shadow";
+    EXPECT_EQ(p.At(r.left - 1, r.top + 10), RGB(0, 0, 0)) << "the frame";
+    EXPECT_NE(p.At(r.right + 20, r.top + 100), RGB(1, 2, 3)) << "the desk beyond the shadow";
+    EXPECT_EQ(p.At(r.right + 20, r.top + 100), p.At(5, 5)) << "the desk is one colour";
+    EXPECT_EQ(p.At(r.left + 2, r.top + 2), RGB(255, 255, 255)) << "the paper";
+  }
+  f.view->ShowPage(nullptr);
+  Painted none(*f.view, f.host.client, RGB(1, 2, 3));
+  for (const CPoint pt : {CPoint(5, 5), CPoint(r.left + 2, r.top + 2), CPoint(r.right + 3, r.bottom + 3)})
+    EXPECT_EQ(none.At(pt.x, pt.y), RGB(1, 2, 3)) << "nothing is drawn without a page";
+}
+
+TEST(EditingViewNaming, NewObjectsAreNumberedPerKindForTheWholeRun) {
+  const struct {
+    int event;
+    const wchar_t* name;
+    bool selectionToolBack;
+  } cases[] = {
+      {Vectorloom::VIEW_EVENT_TEXT_CREATED, L"Text-1", true},
+      {Vectorloom::VIEW_EVENT_TEXT_CREATED, L"Text-2", true},
+      {Vectorloom::VIEW_EVENT_IMAGE_CREATED, L"Image-1", false},
+      {Vectorloom::VIEW_EVENT_SHAPE_CREATED, L"Shape-1", true},
+      {Vectorloom::VIEW_EVENT_GROUP_CREATED, L"Group-1", false},
+  };
+  {
+    Fixture f(1);
+    for (const auto& c : cases) {
+      f.view->UpdateEditingTool(&Vectorloom::CWorkspaceView::g_DrawOvalTool);
+      auto* obj = new Vectorloom::CCustomPathObj;
+      f.view->ProcessEvent(c.event, reinterpret_cast<LPARAM>(obj));
+      EXPECT_EQ(obj->GetObjectName(), c.name);
+      EXPECT_EQ(f.view->GetEditingTool() == nullptr, c.selectionToolBack) << c.name;
+      f.view->UpdateEditingTool(nullptr);
+      obj->Release();
+    }
+  }
+  // Another document does not start the numbers again.
+  Fixture g(1);
+  auto* obj = new Vectorloom::CCustomPathObj;
+  g.view->ProcessEvent(Vectorloom::VIEW_EVENT_TEXT_CREATED, reinterpret_cast<LPARAM>(obj));
+  EXPECT_EQ(obj->GetObjectName(), L"Text-3");
+  obj->Release();
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring g_fileAnswer;
+std::wstring g_lastFilter;
+BOOL AnswerOpen(BOOL bOpen, CString& name, const wchar_t* filter) {
+  g_lastFilter = filter ? filter : L"";
+  if (!bOpen || g_fileAnswer.empty()) return FALSE;
+  name = g_fileAnswer.c_str();
+  return TRUE;
+}
+
+// A 24-bit BMP file of w x h pixels of one colour.
+void WriteBmp(const fs::path& path, int w, int h) {
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * h, 0x80);
+  auto put = [&](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, static_cast<uint32_t>(b.size()), 4), put(6, 0, 4), put(10, 54, 4), put(14, 40, 4), put(18, w, 4);
+  put(22, h, 4), put(26, 1, 2), put(28, 24, 2), put(30, 0, 4), put(34, 0, 4), put(38, 2835, 4), put(42, 2835, 4);
+  put(46, 0, 4), put(50, 0, 4);
+  lwtest::WriteFileBytes(path, b);
+}
+
+TEST(EditingViewInsert, VideoSizeFitsEightyPercentOfThePageNeverEnlarged) {
+  const struct {
+    int w, h;
+    bool fits;
+    int cx, cy;
+    float x, y;
+  } cases[] = {
+      {1920, 1080, true, 653, 367, 81.5f, 344.5f},
+      {320, 240, true, 320, 240, 248, 408},
+      {1080, 1920, true, 475, 845, 170.5f, 105.5f},
+      {0, 240, false, 0, 0, 0, 0},  // a poster without pixels: no division by its width
+      {320, 0, false, 0, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    VideoPlacement at;
+    EXPECT_EQ(FitVideoOnPage(c.w, c.h, 816, 1056, at), c.fits) << c.w << "x" << c.h;
+    if (!c.fits) continue;
+    EXPECT_EQ(at.cx, c.cx) << c.w << "x" << c.h;
+    EXPECT_EQ(at.cy, c.cy) << c.w << "x" << c.h;
+    EXPECT_FLOAT_EQ(at.x, c.x) << c.w << "x" << c.h;
+    EXPECT_FLOAT_EQ(at.y, c.y) << c.w << "x" << c.h;
+  }
+}
+
+TEST(EditingViewInsert, TextImageAndVideoCommands) {
+  Fixture f(1);
+  lwmfc::SetFileDialogHook(&AnswerOpen);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+
+  // Add Text: the text drawing tool becomes current.
+  f.view->OnCmdMsg(ID_INSERT_TEXT, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetEditingTool(), &CPublicationView::g_DrawTextTool);
+
+  // Add Image: the selection tool comes back; the chosen picture is added and named.
+  WriteBmp(f.dir / "picture.bmp", 40, 30);
+  g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string());
+  f.view->OnCmdMsg(ID_INSERT_IMAGE, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetEditingTool(), nullptr);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(6), L"Image-");
+  EXPECT_NE(g_lastFilter.find(L"PNG (Portable Network Graphics)|*.png"), std::wstring::npos);
+
+  // Add Video with a clip whose path is long and not ASCII: it is inserted centred, selected,
+  // as one undoable step that marks the document modified.
+  if (std::system("ffmpeg -v quiet -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  const fs::path folder = f.dir / std::string(150, 'v') / (std::string(150, 'w') + " \xc3\xa9t\xc3\xa9");
+  fs::create_directories(folder);
+  const fs::path clip = folder / "clip.flv";
+  const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=c=blue:size=64x48:rate=10:duration=1 -c:v flv '" +
+                          clip.string() + "'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  f.doc.SetModifiedFlag(FALSE);
+  g_fileAnswer = lw::Utf8ToWide(clip.string());
+  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  EXPECT_NE(g_lastFilter.find(L"Flash Video Format (*.flv)|*.flv"), std::wstring::npos);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  auto* video = dynamic_cast<CPageVideoObj*>(page->GetRenderObjectList().GetTail());
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(video->GetVideoFullPathName(), g_fileAnswer);
+  EXPECT_EQ(video->GetVideoObjectSize().cx, 64);
+  EXPECT_EQ(video->GetVideoObjectSize().cy, 48);
+  EXPECT_FLOAT_EQ(video->GetTransMatrix().dx, (816 - 64) * 0.5f);
+  EXPECT_TRUE(f.view->IsObjectSelected(video));
+  EXPECT_EQ(f.view->GetSelectedObjectsCount(), 1);
+  EXPECT_TRUE(f.doc.IsModified());
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Video");
+  f.doc.OnEditUndo();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+
+  // A file that is not a clip inserts nothing and records nothing.
+  const CString undoBefore = f.doc.GetUndoMenuText();
+  g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string()) + L".missing";
+  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
+  lwmfc::SetFileDialogHook(nullptr);
+  g_fileAnswer.clear();
+}
+
+}  // namespace
+
+namespace {
+
+CPoint ClientOf(CLeafwrightView& view, float x, float y) {
+  const auto lp = view.MapFromPic(Vectorloom::CQorVectorPoint<float>(x, y));
+  const CPoint scroll = view.GetDeviceScrollPosition();
+  return CPoint(static_cast<long>(std::lround(lp.x)) - scroll.x, static_cast<long>(std::lround(lp.y)) - scroll.y);
+}
+
+int Members(Vectorloom::CRenderBaseObj* obj) {
+  auto* group = dynamic_cast<Vectorloom::CRenderGroupObj*>(obj);
+  return group ? group->GetChildList().GetCount() : -1;
+}
+
+TEST(Stamps, EveryGalleryItemPlacesItsStampAsOneUndoableStep) {
+  Fixture f(1);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+  int placed = 0;
+  for (const UINT galleryId : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC}) {
+    const StampGallery* gallery = FindStampGallery(galleryId);
+    ASSERT_NE(gallery, nullptr);
+    for (int i = 0; i < gallery->nCount; ++i) {
+      const int id = gallery->nIds[i];
+      Vectorloom::CRenderBaseObj* art = LoadObjectsFromResource(gallery->pszType, id, &f.doc);
+      ASSERT_NE(art, nullptr) << id;
+      art->AddRef();
+      const int artMembers = Members(art);
+      art->Release();
+      EXPECT_GE(artMembers, 2) << id << ": a frame and a caption";
+
+      f.view->PickStamp(galleryId, i);
+      EXPECT_EQ(f.view->GetEditingTool(), &g_DrawStampsTool);
+      for (const UINT other : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC})
+        EXPECT_EQ(f.view->GetStampGallerySelection(other), other == galleryId ? i : -1) << id;
+      f.view->OnMouseMove(0, ClientOf(*f.view, 300, 400));
+      ASSERT_NE(g_DrawStampsTool.GetHeldStamp(), nullptr) << id;
+      f.view->OnMouseMove(0, ClientOf(*f.view, 320, 420));
+      f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 320, 420));
+      ++placed;
+      ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + placed) << id;
+      Vectorloom::CRenderBaseObj* stamp = page->GetRenderObjectList().GetTail();
+      const auto b = stamp->GetBoundRect();
+      EXPECT_NEAR((b.left + b.right) / 2, 320, 1) << id << ": centred on the pointer";
+      EXPECT_NEAR((b.top + b.bottom) / 2, 420, 1) << id;
+      // A DYNAMIC stamp carries its line of text as one more member.
+      EXPECT_EQ(Members(stamp), artMembers + (galleryId == ID_STAMP_GALLERY_DYNAMIC ? 1 : 0)) << id;
+      EXPECT_TRUE(f.view->IsObjectSelected(stamp));
+      EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Stamp");
+      EXPECT_EQ(f.view->GetEditingTool(), nullptr) << "each stamp needs a new pick";
+      EXPECT_EQ(f.view->GetStampGallerySelection(galleryId), -1);
+    }
+  }
+  EXPECT_EQ(placed, 22);
+  f.doc.OnEditUndo();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + placed - 1);
+}
+
+TEST(Stamps, DropsOffThePageAndClicksWithoutAMove) {
+  Fixture f(1);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+  f.doc.SetModifiedFlag(FALSE);
+  const CString undo = f.doc.GetUndoMenuText();
+
+  // A move off the page loads nothing; dragged wholly off the page, the stamp is not placed.
+  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 0);
+  f.view->OnMouseMove(0, ClientOf(*f.view, -30, -30));
+  EXPECT_EQ(g_DrawStampsTool.GetHeldStamp(), nullptr);
+  f.view->OnMouseMove(0, ClientOf(*f.view, 20, 20));
+  ASSERT_NE(g_DrawStampsTool.GetHeldStamp(), nullptr);
+  f.view->OnMouseMove(0, ClientOf(*f.view, -200, -200));
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, -200, -200));
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects) << "no object left behind";
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undo);
+  EXPECT_FALSE(f.doc.IsModified());
+
+  // Partly on the page is placed.
+  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 1);
+  f.view->OnMouseMove(0, ClientOf(*f.view, 5, 5));
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 5, 5));
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+
+  // A click with no move before it places the stamp too, on the page, and Undo takes it away.
+  f.view->PickStamp(ID_STAMP_GALLERY_BUSINESS, 0);
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 400, 500));
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  EXPECT_TRUE(f.view->IsObjectSelected(page->GetRenderObjectList().GetTail()));
+  EXPECT_TRUE(f.doc.IsModified());
+  f.doc.OnEditUndo();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+
+  // Leaving the tool while the stamp follows the pointer takes it off the page again.
+  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 2);
+  f.view->OnMouseMove(0, ClientOf(*f.view, 300, 300));
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  f.view->OnDefaultMode();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(g_DrawStampsTool.GetHeldStamp(), nullptr);
+}
+
+TEST(Stamps, DynamicTextDateUserAndColour) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  std::tm morning{};
+  morning.tm_year = 2026 - 1900, morning.tm_mon = 11, morning.tm_mday = 9;
+  morning.tm_hour = 8, morning.tm_min = 15, morning.tm_sec = 50;
+  const std::time_t t = timegm(&morning);
+  EXPECT_EQ(CDrawStampsTool::FormatStampTime(t), L"12/09/2026 08:15:50 AM");
+  // The hour stays on the 24-hour clock beside AM/PM, as the stamps always wrote it.
+  EXPECT_EQ(CDrawStampsTool::FormatStampTime(t + 12 * 3600), L"12/09/2026 20:15:50 PM");
+  EXPECT_FALSE(CDrawStampsTool::GetLoginUserName().IsEmpty());
+
+  CDrawStampsTool tool;
+  auto clock = CDrawStampsTool::s_clock;
+  auto user = CDrawStampsTool::s_user;
+  CDrawStampsTool::s_clock = [t] { return t; };
+  CDrawStampsTool::s_user = [] { return CString(L"Ada Lovelace"); };
+  const struct {
+    const wchar_t* type;
+    int id;
+    const wchar_t* text;
+  } cases[] = {
+      {L"DYNAMIC", 363, L"12/09/2026 08:15:50 AM"},
+      {L"DYNAMIC", 366, L"12/09/2026 08:15:50 AM"},
+      {L"DYNAMIC", 367, L"Ada Lovelace"},
+      {L"STAMP", 345, L""},
+  };
+  for (const auto& c : cases) {
+    tool.SetStamp(c.type, c.id);
+    EXPECT_EQ(tool.GetDynamicText(), c.text) << c.id;
+  }
+  CDrawStampsTool::s_clock = clock;
+  CDrawStampsTool::s_user = user;
+
+  // The colour of the text: the first member's; a group without members gives red.
+  auto* empty = new Vectorloom::CRenderGroupObj;
+  empty->AddRef();
+  EXPECT_EQ(CDrawStampsTool::GetStampColor(empty), 255u);
+  auto* shape = new Vectorloom::CCustomPathObj;
+  shape->SetFillKind(Vectorloom::RENDER_KIND_SOLID);
+  shape->SetFillInsideFlag(1);
+  shape->SetFillColor(RGB(10, 20, 30));
+  empty->AddChild(shape);
+  EXPECT_EQ(CDrawStampsTool::GetStampColor(empty), RGB(10, 20, 30));
+  empty->Release();
+}
+
+}  // namespace

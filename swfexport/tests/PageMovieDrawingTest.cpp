@@ -458,6 +458,43 @@ TEST(PageMovieTexts, UnderlinesAndStrikeOutsAreBars) {
   EXPECT_LT(strike.height, underline.height);  // a third of the underline's width
 }
 
+// The movie: version 8 at the document's size, 20 frames a second, white, and the clip "objects"
+// centred: a 400 x 600 point page in a 600 x 800 point document stands at (100, 100).
+TEST(PageMovieSave, HeaderAndCentredClip) {
+  PageDoc doc;
+  doc.Page(600, 800);
+  CDrawingPage* small = doc.Page(400, 600);
+  for (int i = 0; i < 3; ++i) fliptest::AddVideo(small, L"/clips/c" + std::to_wstring(i) + L".mp4");
+  QorSWFExportingLib::SwfExportContext context(&doc);
+  SWFMovie movie = QorSWFExportingLib::NewPageMovie(doc);
+  ASSERT_TRUE(QorSWFExportingLib::AddPageObjects(context, 1, movie));
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(SWFMovie_saveToBuffer(movie, &bytes));
+  destroySWFMovie(movie);
+  swftest::Movie m;
+  std::string error;
+  ASSERT_TRUE(swftest::ParseMovie(bytes, &m, &error)) << error;
+  EXPECT_EQ(m.version, 8);
+  EXPECT_EQ(m.frame.xmax, 600 * 20);
+  EXPECT_EQ(m.frame.ymax, 800 * 20);
+  EXPECT_EQ(m.rate, 20.0);
+  std::vector<swftest::Place> rootPlaces;
+  for (const swftest::Tag* t : swftest::FindTags(m.tags, swftest::kPlaceObject2)) {
+    swftest::Place p;
+    ASSERT_TRUE(swftest::ParsePlace2(*t, &p, &error)) << error;
+    rootPlaces.push_back(p);
+  }
+  ASSERT_EQ(rootPlaces.size(), 1u);
+  EXPECT_EQ(rootPlaces[0].name, "objects");
+  EXPECT_EQ(rootPlaces[0].matrix.tx, 100 * 20);
+  EXPECT_EQ(rootPlaces[0].matrix.ty, 100 * 20);
+  std::string strings;
+  ASSERT_TRUE(fliptest::MovieStrings(bytes, &strings, &error)) << error;
+  for (const char* name : {"video1\n", "video2\n", "video3\n", "videoTotal\n", "ctrlVideoObjs\n"})
+    EXPECT_NE(strings.find(name), std::string::npos) << name;
+  EXPECT_EQ(strings.find("video4"), std::string::npos);
+}
+
 TEST(PageMovieSave, AFileThatCannotBeWrittenIsAFailure) {
   PageDoc doc;
   doc.Page(600, 800);

@@ -3,6 +3,9 @@
 
 // Strings.
 #define IDR_MAINFRAME 128          // the document template's description
+#define IDS_DELETE_SELECTED 136
+#define IDS_PASTE_FAILED 139
+#define IDS_COPY_FAILED 143
 #define IDS_OBJNAME_TEXT 336
 #define IDS_OBJNAME_IMAGE 337
 #define IDS_OBJNAME_SHAPE 338
@@ -56,3 +59,13 @@
 #ifndef ID_APP_EXIT
 #define ID_APP_EXIT 57665
 #endif
+
+// The extract dialog.
+#define IDD_EXTRACT_PAGES 161
+#define IDC_RADIO_CURRENT_PAGES 1057
+#define IDC_RADIO_FROM_TO 1058
+#define IDC_RADIO_PAGE_RANGE 1059
+#define IDC_EDIT_FROM_PAGE 1060
+#define IDC_EDIT_TO_PAGE 1061
+#define IDC_STATIC_PAGE_COUNT 1062
+#define IDC_EDIT_PAGE_RANGE 1063

@@ -404,6 +404,34 @@ TEST_F(ReelpaneRecovery, LostSurfacesAreRestoredAndAWrongModeRebuildsWithACleare
   EXPECT_EQ(w.window->Pixel(5, 5), Rgb32Of(81, 90, 240));
 }
 
+TEST_F(ReelpaneRecovery, ANewDisplayResolutionRebuildsOnTheSameDevice) {
+  LoggedHost host;
+  TestWindow w(0x5403, 32, 32);
+  Renderer r(0);
+  r->SetVideoSize(16, 16);
+  r->Attach(w.hwnd, 0);
+  Frame f(16, 16, 150, 60, 70);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  auto builds = [&] {
+    size_t n = 0;
+    for (const std::string& m : host.Messages()) n += m.rfind("[CReelpane] enter CreateDisplayWindow", 0) == 0;
+    return n;
+  };
+  const size_t before = builds();
+  const int created = lwdx::CreatedDirectDrawObjects();
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before);
+  lwdx::DxConfig smaller;
+  smaller.primaryRect = RECT{0, 0, 1280, 720};
+  lwdx::SetDxConfig(smaller);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before + 1);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before + 1) << "the new rectangle is remembered";
+  EXPECT_EQ(lwdx::CreatedDirectDrawObjects(), created) << "the device's object is reused";
+  EXPECT_EQ(w.window->Pixel(3, 3), Rgb32Of(150, 60, 70));
+}
+
 TEST_F(ReelpaneRecovery, UnsupportedModeAtThePrimaryClearsThePoolAndTheNextFrameRebuilds) {
   lwdx::DxConfig cfg;
   cfg.inject = [](lwdx::DxCall call, int n) { return call == lwdx::DxCall::CreatePrimary && n == 1 ? DDERR_UNSUPPORTEDMODE : DD_OK; };

@@ -146,12 +146,6 @@ SWFFont PageFonts::FontFor(const _CharsFontDesc& desc, bool bold, char16_t code,
   return added >= 0 ? list.back() : nullptr;
 }
 
-int PageFonts::FontCount() const {
-  int n = 0;
-  for (const auto& entry : m_fonts) n += static_cast<int>(entry.second.size());
-  return n;
-}
-
 // ---- texts ----------------------------------------------------------------------------------------
 
 namespace {

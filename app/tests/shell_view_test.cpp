@@ -21,6 +21,11 @@
 #include "PageVideoObj.h"
 #include "ShellIds.h"
 #include "StampsTool.h"
+
+#include <CharProperties.h>
+#include <SelectionReaders.h>
+
+#include "EditTestKit.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -536,6 +541,101 @@ TEST(Stamps, DynamicTextDateUserAndColour) {
   empty->AddChild(shape);
   EXPECT_EQ(CDrawStampsTool::GetStampColor(empty), RGB(10, 20, 30));
   empty->Release();
+}
+
+}  // namespace
+
+namespace {
+
+using edittest::MakeText;
+
+float SizeOf(Quirebook::CDDrawTextObj* text, int i = 0) {
+  return text->GetArrayOfTextCharacters()[static_cast<size_t>(i)].GetActualFontSize();
+}
+bool BoldOf(Quirebook::CDDrawTextObj* text, int i = 0) {
+  Quirebook::CAccessTextObjBoldProp::Element v{};
+  int state = -1;
+  ::ReadCharsValue<Quirebook::CAccessTextObjBoldProp>(*text, i, i, v, state);
+  return state == 0 && v;
+}
+
+TEST(EditingViewProperties, SelectionGroupsAreWalkedAndOneUndoRestoresEveryText) {
+  Fixture f(1);
+  CDrawingPage* page = f.view->GetShownPage();
+  auto* small = MakeText(L"ab", 10);
+  auto* large = MakeText(L"cd", 14);
+  auto* deep = MakeText(L"ef", 12);
+  auto* pair = edittest::MakeGroup({small, large});
+  auto* nested = edittest::MakeGroup({edittest::MakeGroup({edittest::MakeGroup({deep})})});
+  auto* elsewhere = MakeText(L"gh", 12);  // selected, but not on the shown page
+  elsewhere->AddRef();
+  page->AddShapeObject(pair);
+  page->AddShapeObject(nested);
+  f.view->SelectRenderObject(pair, false);
+  f.view->SelectRenderObject(nested, true);
+  f.view->SelectRenderObject(elsewhere, true);
+  f.doc.SetModifiedFlag(FALSE);
+
+  EXPECT_TRUE(f.view->ApplyFontSize(20));
+  for (auto* t : {small, large, deep}) EXPECT_FLOAT_EQ(SizeOf(t), 20);
+  EXPECT_FLOAT_EQ(SizeOf(elsewhere), 12) << "an object off the shown page is not changed";
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Font Size");
+  EXPECT_TRUE(f.doc.IsModified());
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(SizeOf(small), 10);
+  EXPECT_FLOAT_EQ(SizeOf(large), 14);
+  EXPECT_FLOAT_EQ(SizeOf(deep), 12);
+
+  // Bold on, and off again once every text has it; each one step.
+  f.view->OnCmdMsg(ViewCmd::kBold, CN_COMMAND, nullptr, nullptr);
+  EXPECT_TRUE(BoldOf(small) && BoldOf(large) && BoldOf(deep));
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Bold Text");
+  f.view->OnCmdMsg(ViewCmd::kBold, CN_COMMAND, nullptr, nullptr);
+  EXPECT_FALSE(BoldOf(small) || BoldOf(large) || BoldOf(deep));
+  f.doc.OnEditUndo();
+  EXPECT_TRUE(BoldOf(deep));
+  elsewhere->Release();
+}
+
+TEST(EditingViewProperties, NoChangeAndSizesThatAreNoSizeRecordNothing) {
+  Fixture f(1);
+  auto* text = MakeText(L"abc", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->SelectRenderObject(text, false);
+  f.doc.SetModifiedFlag(FALSE);
+  const CString undo = f.doc.GetUndoMenuText();
+  for (const float size : {12.0f, 0.0f, -3.0f, std::nanf(""), INFINITY}) {
+    EXPECT_FALSE(f.view->ApplyFontSize(size)) << size;
+    EXPECT_FLOAT_EQ(SizeOf(text), 12) << size;
+  }
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undo);
+  EXPECT_FALSE(f.doc.IsModified());
+}
+
+TEST(EditingViewProperties, EditedCharactersChangeAndTheButtonsShowTheCaretsCharacter) {
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+  f.doc.SetModifiedFlag(FALSE);
+
+  f.view->OnCmdMsg(ViewCmd::kBold, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(std::vector<bool>({BoldOf(text, 0), BoldOf(text, 1), BoldOf(text, 2), BoldOf(text, 3)}),
+            std::vector<bool>({false, true, true, false}));
+  EXPECT_EQ(f.Update(ViewCmd::kBold).checked, 1);
+  EXPECT_TRUE(f.view->ApplyFontSize(30));
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 30);
+  EXPECT_FLOAT_EQ(SizeOf(text, 0), 12);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Font Size");
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 12);
+
+  // No characters selected: nothing changes.
+  CPublicationView::g_EditingTextTool.SetSelection(2, 2);
+  EXPECT_FALSE(f.view->ApplyFontSize(40));
+  f.view->UpdateEditingTool(nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include <CharProperties.h>
 #include <PreviewScenes.h>
 #include <QorpGallery.h>
 #include <SelectionReaders.h>
@@ -100,6 +101,10 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_COMMAND(ViewCmd::kCustomStrokeTransparency, &CLeafwrightView::OnCustomStrokeTransparency)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomFillTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomStrokeTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
+  ON_COMMAND(ViewCmd::kGrowFontSize, &CLeafwrightView::OnGrowFontSize)
+  ON_COMMAND(ViewCmd::kShrinkFontSize, &CLeafwrightView::OnShrinkFontSize)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kGrowFontSize, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kShrinkFontSize, &CLeafwrightView::OnUpdateTextProperty)
   ON_COMMAND(ViewCmd::kBold, &CLeafwrightView::OnBold)
   ON_COMMAND(ViewCmd::kItalic, &CLeafwrightView::OnItalic)
   ON_COMMAND(ViewCmd::kUnderline, &CLeafwrightView::OnUnderline)
@@ -129,6 +134,8 @@ IOneValuePreview* ActiveViewPreview() { return GetActiveLeafwrightView(); }
 }  // namespace
 
 CLeafwrightView::CLeafwrightView() {
+  // The preset sizes of the font size list are the steps of Grow and Shrink while editing.
+  g_EditingTextTool.SetPresetFontSizes(&Quirebook::GetFontSizePresets());
   // The one-value dialogs preview on the active document's editing view.
   if (!GetActiveOneValuePreview()) SetActivePreviewSource(&ActiveViewPreview);
 }

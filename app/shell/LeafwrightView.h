@@ -51,6 +51,8 @@ inline constexpr UINT kSubscript = 121;
 inline constexpr UINT kSuperscript = 124;
 inline constexpr UINT kFillInside = 32778;
 inline constexpr UINT kStrokeOutline = 32787;
+inline constexpr UINT kGrowFontSize = 103;
+inline constexpr UINT kShrinkFontSize = 104;
 }  // namespace ViewCmd
 
 // The zoom levels: factors in ascending order with the command that selects each.
@@ -202,6 +204,9 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnFillInside();
   afx_msg void OnStrokeOutline();
   afx_msg void OnUpdateTextProperty(CCmdUI* pCmdUI);
+  // Grow and Shrink: every touched character to the next preset size up or down.
+  afx_msg void OnGrowFontSize();
+  afx_msg void OnShrinkFontSize();
 
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
@@ -221,6 +226,7 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   template <class TextAction, class ObjsAction>
   bool ToggleProperty(const wchar_t* name);
   void OnScript(UINT nId);
+  void StepFontSizes(bool bGrow);
 
   int m_nPage = 0;  // the shown page's index when it was last placed
   std::map<UINT, int> m_lastStamps;  // the item picked last from each stamp gallery

@@ -166,3 +166,50 @@ void CLeafwrightView::OnUpdateTextProperty(CCmdUI* pCmdUI) {
   }
   pCmdUI->SetCheck(state == 0 && on ? 1 : 0);
 }
+
+// Grow and Shrink step every touched character's own size to the next preset size: the action
+// records every character, whatever its size, so Undo gives each its own size back.
+void CLeafwrightView::StepFontSizes(bool bGrow) {
+  CLeafwrightDoc* doc = GetDocument();
+  if (!doc || !m_pRenderPage) return;
+  const wchar_t* name = bGrow ? kGrowFontSizeName : kShrinkFontSizeName;
+  const GlyphweaveLib::CPresetFontSizeManager& presets = GetFontSizePresets();
+  if (IsEditingText()) {
+    CDDrawTextObj* text = g_EditingTextTool.GetEditingText();
+    int s = -1, e = -1;
+    g_EditingTextTool.GetSelectionRange(s, e);
+    if (!text || s < 0 || s >= e) return;
+    RestorePrevScene();
+    DestroyPreviewScene();
+    auto* action = new CFontSizeTextAction(name);
+    if (!action->RecordAllCharacters(text, s, e - 1)) {
+      delete action;
+      return;
+    }
+    doc->AddEditAction(action);
+    doc->SetModifiedFlag(TRUE);
+    if (bGrow)
+      EnlargeFontSizes(*text, s, e - 1, presets, true);
+    else
+      ShrinkFontSizes(*text, s, e - 1, presets, true);
+  } else {
+    RestorePrevScene();
+    DestroyPreviewScene();
+    const Vectorloom::CRenderBaseObjectList list = GatherSelectedObjects(this);
+    auto* action = new CFontSizeTextsAction(name);
+    if (action->RecordAllObjects(list) == 0) {
+      delete action;
+      return;
+    }
+    doc->AddEditAction(action);
+    doc->SetModifiedFlag(TRUE);
+    if (bGrow)
+      EnlargeFontSizes(list, presets, true);
+    else
+      ShrinkFontSizes(list, presets, true);
+  }
+  doc->UpdateAllViews(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(m_pRenderPage));
+}
+
+void CLeafwrightView::OnGrowFontSize() { StepFontSizes(true); }
+void CLeafwrightView::OnShrinkFontSize() { StepFontSizes(false); }

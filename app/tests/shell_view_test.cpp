@@ -632,6 +632,18 @@ TEST(EditingViewProperties, EditedCharactersChangeAndTheButtonsShowTheCaretsChar
   f.doc.OnEditUndo();
   EXPECT_FLOAT_EQ(SizeOf(text, 1), 12);
 
+  // Grow steps each character's own size; Undo gives each its own size back.
+  EXPECT_TRUE(f.view->ApplyFontSize(20));  // characters 1 and 2 at 20, 0 and 3 at 12
+  CPublicationView::g_EditingTextTool.SetSelection(0, 4);
+  f.view->OnCmdMsg(ViewCmd::kGrowFontSize, CN_COMMAND, nullptr, nullptr);
+  EXPECT_FLOAT_EQ(SizeOf(text, 0), 14);
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 22);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Grow Font Size");
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(SizeOf(text, 0), 12);
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 20);
+  EXPECT_FLOAT_EQ(SizeOf(text, 3), 12);
+
   // No characters selected: nothing changes.
   CPublicationView::g_EditingTextTool.SetSelection(2, 2);
   EXPECT_FALSE(f.view->ApplyFontSize(40));

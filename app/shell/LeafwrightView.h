@@ -53,6 +53,7 @@ inline constexpr UINT kFillInside = 32778;
 inline constexpr UINT kStrokeOutline = 32787;
 inline constexpr UINT kGrowFontSize = 103;
 inline constexpr UINT kShrinkFontSize = 104;
+inline constexpr UINT kLineSpacing = 153;  // the "Line:" spinner
 }  // namespace ViewCmd
 
 // The zoom levels: factors in ascending order with the command that selects each.
@@ -207,6 +208,13 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // Grow and Shrink: every touched character to the next preset size up or down.
   afx_msg void OnGrowFontSize();
   afx_msg void OnShrinkFontSize();
+  // "Line:": the gap after the caret's line of the edited text, as one undoable step that marks
+  // the document modified. False when no text is edited or nothing changes.
+  bool GetCaretLineGap(float& fGap) const;
+  bool SetCaretLineGap(float fGap);
+  afx_msg void OnLineSpacing(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnLineSpacingSpin(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateLineSpacing(CCmdUI* pCmdUI);
 
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);

@@ -3,7 +3,11 @@
 // preview ends first, the old values are recorded as one undoable action (nothing is recorded
 // when nothing would change), the document is marked modified, the value is written and the
 // views repaint the page.
+#include <algorithm>
 #include <cmath>
+#include <cwchar>
+
+#include <QorpControls.h>
 
 #include <CharProperties.h>
 #include <SelectionReaders.h>
@@ -213,3 +217,87 @@ void CLeafwrightView::StepFontSizes(bool bGrow) {
 
 void CLeafwrightView::OnGrowFontSize() { StepFontSizes(true); }
 void CLeafwrightView::OnShrinkFontSize() { StepFontSizes(false); }
+
+namespace {
+
+// The gap after one line of a text: Undo and Redo exchange the kept gap with the text's.
+class CRowGapAction : public CNamedPropertyAction {
+ public:
+  CRowGapAction(CDDrawTextObj* text, unsigned short line, float gap)
+      : CNamedPropertyAction(L"Change Line Spacing"), m_pText(text), m_nLine(line), m_fGap(gap) {
+    m_pText->AddRef();
+  }
+  ~CRowGapAction() override { m_pText->Release(); }
+
+ protected:
+  void Exchange(Vectorloom::CWorkspaceDoc* doc) override {
+    const float now = m_pText->GetRowGap(m_nLine);
+    m_pText->SetRowGap(m_nLine, m_fGap);
+    m_fGap = now;
+    m_pText->RecalcuLayout(m_nLine);
+    UpdateViewsOfObject(doc, m_pText);
+  }
+
+ private:
+  CDDrawTextObj* m_pText;
+  unsigned short m_nLine;
+  float m_fGap;
+};
+
+}  // namespace
+
+bool CLeafwrightView::GetCaretLineGap(float& fGap) const {
+  const CDDrawTextObj* text = IsEditingText() ? g_EditingTextTool.GetEditingText() : nullptr;
+  const int line = text ? text->GetAbsoluteLineNo(std::max(g_EditingTextTool.GetCaretIndex(), 0)) : -1;
+  fGap = line >= 0 ? text->GetRowGap(static_cast<unsigned short>(line)) : 0.0f;
+  return text != nullptr;
+}
+
+bool CLeafwrightView::SetCaretLineGap(float fGap) {
+  CDDrawTextObj* text = IsEditingText() ? g_EditingTextTool.GetEditingText() : nullptr;
+  CLeafwrightDoc* doc = GetDocument();
+  if (!text || !doc || !std::isfinite(fGap)) return false;
+  const int line = text->GetAbsoluteLineNo(std::max(g_EditingTextTool.GetCaretIndex(), 0));
+  if (line < 0 || line > 0xFFFF) return false;
+  const auto row = static_cast<unsigned short>(line);
+  const float before = text->GetRowGap(row);
+  if (before == fGap) return false;
+  // One undoable step that marks the document modified, like every other change of the text.
+  RestorePrevScene();
+  DestroyPreviewScene();
+  doc->AddEditAction(new CRowGapAction(text, row, before));
+  doc->SetModifiedFlag(TRUE);
+  text->SetRowGap(row, fGap);
+  text->RecalcuLayout(row);
+  InvalidateView();
+  return true;
+}
+
+void CLeafwrightView::OnLineSpacing(NMHDR* pNMHDR, LRESULT* pResult) {
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  if (const auto* edit = nm ? dynamic_cast<const CQORPControlEdit*>(nm->pControl) : nullptr) {
+    const CString s = edit->GetEditText();
+    wchar_t* end = nullptr;
+    const float v = std::wcstof(s.GetString(), &end);
+    if (end != s.GetString()) SetCaretLineGap(v);
+  }
+  if (pResult) *pResult = 1;
+}
+
+void CLeafwrightView::OnLineSpacingSpin(NMHDR* pNMHDR, LRESULT* pResult) {
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  float gap = 0;
+  if (nm && GetCaretLineGap(gap)) SetCaretLineGap(gap + static_cast<float>(nm->nStep));
+  if (pResult) *pResult = 1;
+}
+
+void CLeafwrightView::OnUpdateLineSpacing(CCmdUI* pCmdUI) {
+  float gap = 0;
+  const bool editing = GetCaretLineGap(gap);
+  pCmdUI->Enable(editing);
+  auto* edit = dynamic_cast<CQORPControlEdit*>(CQORPControl::FromUI(pCmdUI));
+  if (!edit || edit->HasFocus() || !editing) return;
+  CString s;
+  s.Format(L"%f", static_cast<double>(gap));
+  if (edit->GetEditText() != s) edit->SetEditText(s);
+}

@@ -651,3 +651,33 @@ TEST(EditingViewProperties, EditedCharactersChangeAndTheButtonsShowTheCaretsChar
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditingViewProperties, LineGapOfTheCaretsLineIsOneUndoableStep) {
+  Fixture f(1);
+  auto* text = edittest::MakeText(L"ab\rcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  float gap = -1;
+  EXPECT_FALSE(f.view->GetCaretLineGap(gap)) << "no text edited";
+  EXPECT_FALSE(f.view->SetCaretLineGap(9));
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetCaretCode(4);  // in the second line
+  f.doc.SetModifiedFlag(FALSE);
+  const float before = text->GetRowGap(1);
+  ASSERT_TRUE(f.view->SetCaretLineGap(before + 9));
+  EXPECT_FLOAT_EQ(text->GetRowGap(1), before + 9);
+  EXPECT_TRUE(f.doc.IsModified());
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Line Spacing");
+  EXPECT_TRUE(f.view->GetCaretLineGap(gap));
+  EXPECT_FLOAT_EQ(gap, before + 9);
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(text->GetRowGap(1), before);
+  f.doc.OnEditRedo();
+  EXPECT_FLOAT_EQ(text->GetRowGap(1), before + 9);
+  EXPECT_FALSE(f.view->SetCaretLineGap(before + 9)) << "no change, no step";
+  f.view->UpdateEditingTool(nullptr);
+}
+
+}  // namespace

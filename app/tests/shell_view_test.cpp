@@ -18,6 +18,7 @@
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "PdfFixtures.h"
+#include "PageShapeObj.h"
 #include "PageVideoObj.h"
 #include "ShellIds.h"
 #include "StampsTool.h"
@@ -238,6 +239,22 @@ TEST(EditingViewPaint, ShadowFrameAndDeskAroundThePageNothingWithoutAPage) {
     EXPECT_EQ(p.At(r.right + 20, r.top + 100), p.At(5, 5)) << "the desk is one colour";
     EXPECT_EQ(p.At(r.left + 2, r.top + 2), RGB(255, 255, 255)) << "the paper";
   }
+  // The hover preview's flag that hides the tool's outline goes with the preview: while a
+  // preview scene is held it stays, once none is held the next paint clears it.
+  auto* shape = new CPageShapeObj;
+  shape->AddRectanglePath(Vectorloom::CQorVectorRect<float>(0, 0, 10, 10));
+  f.view->GetShownPage()->AddShapeObject(shape);
+  f.view->SelectRenderObject(shape, false);
+  f.view->PreviewModifyShapeObjsStrokeWidth(7);
+  ASSERT_NE(f.view->GetPreviewScene(), nullptr);
+  f.view->m_bOutlineSuppressed = 1;
+  { Painted p(*f.view, f.host.client, RGB(1, 2, 3)); }
+  EXPECT_EQ(f.view->m_bOutlineSuppressed, 1);
+  f.view->RestorePrevScene();
+  f.view->DestroyPreviewScene();
+  { Painted p(*f.view, f.host.client, RGB(1, 2, 3)); }
+  EXPECT_EQ(f.view->m_bOutlineSuppressed, 0);
+
   f.view->ShowPage(nullptr);
   Painted none(*f.view, f.host.client, RGB(1, 2, 3));
   for (const CPoint pt : {CPoint(5, 5), CPoint(r.left + 2, r.top + 2), CPoint(r.right + 3, r.bottom + 3)})

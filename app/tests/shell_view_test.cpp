@@ -320,6 +320,9 @@ void WriteBmp(const fs::path& path, int w, int h) {
   lwtest::WriteFileBytes(path, b);
 }
 
+// A page point as a client point of the view.
+CPoint ClientOf(CLeafwrightView& view, float x, float y);
+
 TEST(EditingViewInsert, VideoSizeFitsEightyPercentOfThePageNeverEnlarged) {
   const struct {
     int w, h;
@@ -354,12 +357,21 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   f.view->OnCmdMsg(ViewCmd::kInsertText, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.view->GetEditingTool(), &CPublicationView::g_DrawTextTool);
 
+  // Dragging a box with it makes a text box, named from the counters; the selection tool is back.
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 100, 100));
+  f.view->OnMouseMove(MK_LBUTTON, ClientOf(*f.view, 200, 150));
+  f.view->OnLButtonUp(0, ClientOf(*f.view, 200, 150));
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(5), L"Text-");
+  if (f.view->GetEditingTool() == &CPublicationView::g_EditingTextTool) f.view->UpdateEditingTool(nullptr);
+  const int withText = objects + 1;
+
   // Add Image: the selection tool comes back; the chosen picture is added and named.
   WriteBmp(f.dir / "picture.bmp", 40, 30);
   g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string());
   f.view->OnCmdMsg(ViewCmd::kInsertImage, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.view->GetEditingTool(), nullptr);
-  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), withText + 1);
   EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(6), L"Image-");
   EXPECT_NE(g_lastFilter.find(L"PNG (Portable Network Graphics)|*.png"), std::wstring::npos);
 
@@ -376,7 +388,7 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   g_fileAnswer = lw::Utf8ToWide(clip.string());
   f.view->OnCmdMsg(ViewCmd::kInsertVideo, CN_COMMAND, nullptr, nullptr);
   EXPECT_NE(g_lastFilter.find(L"Flash Video Format (*.flv)|*.flv"), std::wstring::npos);
-  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), withText + 2);
   auto* video = dynamic_cast<CPageVideoObj*>(page->GetRenderObjectList().GetTail());
   ASSERT_NE(video, nullptr);
   EXPECT_EQ(video->GetVideoFullPathName(), g_fileAnswer);
@@ -388,13 +400,13 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   EXPECT_TRUE(f.doc.IsModified());
   EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Video");
   f.doc.OnEditUndo();
-  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), withText + 1);
 
   // A file that is not a clip inserts nothing and records nothing.
   const CString undoBefore = f.doc.GetUndoMenuText();
   g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string()) + L".missing";
   f.view->OnCmdMsg(ViewCmd::kInsertVideo, CN_COMMAND, nullptr, nullptr);
-  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), withText + 1);
   EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
   lwmfc::SetFileDialogHook(nullptr);
   g_fileAnswer.clear();

@@ -134,6 +134,19 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnInsertImage();
   afx_msg void OnInsertVideo();
   afx_msg void OnUpdateInsert(CCmdUI* pCmdUI);
+
+  // Clipboard. Copy puts the selected objects (in page order; videos are left out) on the
+  // clipboard in the program's private format; Cut copies and then deletes (asking first); Paste
+  // takes the program's objects, else a picture, and reports a failure; Delete asks first.
+  afx_msg void OnEditCopy();
+  afx_msg void OnEditCut();
+  afx_msg void OnEditPaste();
+  afx_msg void OnEditClear();
+  afx_msg void OnUpdateEditSelection(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateEditPaste(CCmdUI* pCmdUI);
+  void CollectSelectionInPageOrder(Vectorloom::CRenderBaseObjectList& out) const;
+  bool CopySelectionToClipboard();
+  bool PasteFromClipboard();
   // Puts a clip on the shown page as one undoable step, its first picture fitted into 80 % of the
   // page and centred, and selects it; null (nothing inserted) when the clip gives no picture.
   Vectorloom::CRenderBaseObj* InsertVideoClip(const wchar_t* lpszPath);

@@ -4,7 +4,10 @@
 #include <cmath>
 #include <map>
 
+#include <CharProperties.h>
+#include <PreviewScenes.h>
 #include <QorpGallery.h>
+#include <SelectionReaders.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 #include <vectorloom/UnitConv.h>
@@ -94,8 +97,34 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomStrokeWidth, &CLeafwrightView::OnUpdateCustomStrokeWidth)
   ON_COMMAND(ViewCmd::kCustomRotation, &CLeafwrightView::OnCustomRotation)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomRotation, &CLeafwrightView::OnUpdateCustomRotation)
+  ON_COMMAND(ViewCmd::kCustomFillTransparency, &CLeafwrightView::OnCustomFillTransparency)
+  ON_COMMAND(ViewCmd::kCustomStrokeTransparency, &CLeafwrightView::OnCustomStrokeTransparency)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomFillTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomStrokeTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
+  ON_NOTIFY(QORP_CN_EXECUTE, ViewCmd::kLineSpacing, &CLeafwrightView::OnLineSpacing)
+  ON_NOTIFY(QORP_CN_SPINUP, ViewCmd::kLineSpacing, &CLeafwrightView::OnLineSpacingSpin)
+  ON_NOTIFY(QORP_CN_SPINDOWN, ViewCmd::kLineSpacing, &CLeafwrightView::OnLineSpacingSpin)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kLineSpacing, &CLeafwrightView::OnUpdateLineSpacing)
+  ON_COMMAND(ViewCmd::kGrowFontSize, &CLeafwrightView::OnGrowFontSize)
+  ON_COMMAND(ViewCmd::kShrinkFontSize, &CLeafwrightView::OnShrinkFontSize)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kGrowFontSize, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kShrinkFontSize, &CLeafwrightView::OnUpdateTextProperty)
+  ON_COMMAND(ViewCmd::kBold, &CLeafwrightView::OnBold)
+  ON_COMMAND(ViewCmd::kItalic, &CLeafwrightView::OnItalic)
+  ON_COMMAND(ViewCmd::kUnderline, &CLeafwrightView::OnUnderline)
+  ON_COMMAND(ViewCmd::kStrikeOut, &CLeafwrightView::OnStrikeOut)
+  ON_COMMAND(ViewCmd::kSubscript, &CLeafwrightView::OnSubscript)
+  ON_COMMAND(ViewCmd::kSuperscript, &CLeafwrightView::OnSuperscript)
+  ON_COMMAND(ViewCmd::kFillInside, &CLeafwrightView::OnFillInside)
+  ON_COMMAND(ViewCmd::kStrokeOutline, &CLeafwrightView::OnStrokeOutline)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kBold, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kItalic, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kUnderline, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kStrikeOut, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kSubscript, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kSuperscript, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kFillInside, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kStrokeOutline, &CLeafwrightView::OnUpdateTextProperty)
   ON_COMMAND(ViewCmd::kInsertText, &CLeafwrightView::OnInsertText)
   ON_UPDATE_COMMAND_UI(ViewCmd::kInsertText, &CLeafwrightView::OnUpdateInsert)
   ON_COMMAND(ViewCmd::kInsertImage, &CLeafwrightView::OnInsertImage)
@@ -117,6 +146,8 @@ IOneValuePreview* ActiveViewPreview() { return GetActiveLeafwrightView(); }
 }  // namespace
 
 CLeafwrightView::CLeafwrightView() {
+  // The preset sizes of the font size list are the steps of Grow and Shrink while editing.
+  g_EditingTextTool.SetPresetFontSizes(&Quirebook::GetFontSizePresets());
   // The one-value dialogs preview on the active document's editing view.
   if (!GetActiveOneValuePreview()) SetActivePreviewSource(&ActiveViewPreview);
 }
@@ -292,8 +323,48 @@ void CLeafwrightView::OnUpdateCustomRotation(CCmdUI* pCmdUI) {
   pCmdUI->Enable(ReadSelectionRotation(angle));
 }
 
-// The transparency values are applied by the text property actions, which are not here yet.
-void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+void CLeafwrightView::PreviewEditingTextFilledTransparency(int n) { ::PreviewEditingTextFilledTransparency(this, n); }
+void CLeafwrightView::PreviewRenderObjsFilledTransparency(int n) { ::PreviewRenderObjsFilledTransparency(this, n); }
+void CLeafwrightView::PreviewEditingTextStrokenTransparency(int n) { ::PreviewEditingTextStrokenTransparency(this, n); }
+void CLeafwrightView::PreviewRenderObjsStrokenTransparency(int n) { ::PreviewRenderObjsStrokenTransparency(this, n); }
+
+bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const {
+  int state = -1;
+  if (IsEditingText()) {
+    if (bFill) {
+      Quirebook::CAccessTextObjFilledTransparencyProp::Element v{};
+      state = ::ReadEditingTextValue<Quirebook::CAccessTextObjFilledTransparencyProp>(g_EditingTextTool, v);
+      nAlpha = static_cast<int>(v);
+    } else {
+      Quirebook::CAccessTextObjStrokeTransparencyProp::Element v{};
+      state = ::ReadEditingTextValue<Quirebook::CAccessTextObjStrokeTransparencyProp>(g_EditingTextTool, v);
+      nAlpha = static_cast<int>(v);
+    }
+  } else {
+    state = bFill ? ::ReadSelectionFilledTransparency(this, nAlpha)
+                  : ::ReadSelectionStrokeTransparency(this, nAlpha);
+  }
+  return state != -1;
+}
+
+void CLeafwrightView::OnCustomFillTransparency() {
+  int alpha = 0;
+  if (!ReadTransparency(true, alpha)) return;
+  CEditTransparencyDlg dlg(CEditTransparencyDlg::kFill, std::clamp(alpha, 0, 255));
+  RunOneValueDialog(dlg, [this](int value) { ApplyFilledTransparency(value); });
+}
+
+void CLeafwrightView::OnCustomStrokeTransparency() {
+  int alpha = 0;
+  if (!ReadTransparency(false, alpha)) return;
+  CEditTransparencyDlg dlg(CEditTransparencyDlg::kStroke, std::clamp(alpha, 0, 255));
+  RunOneValueDialog(dlg, [this](int value) { ApplyStrokeTransparency(value); });
+}
+
+void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) {
+  int alpha = 0;
+  pCmdUI->Enable(ReadTransparency(pCmdUI->m_nID == ViewCmd::kCustomFillTransparency, alpha));
+}
 
 // ---------------------------------------------------------------------------------------------
 // Stamp galleries

@@ -14,3 +14,8 @@
 #include "QorPixelConvolution.h"
 #include "QorPixelGradient.h"
 #include "QorPixelColorAdjust.h"
+#include "QorPixelGeometry.h"
+#include "QorPixelDistort.h"
+#include "QorPixelColorsCount.h"
+#include "QorPixelWholeImage.h"
+#include "QorPixelEffects.h"

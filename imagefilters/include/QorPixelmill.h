@@ -19,3 +19,4 @@
 #include "QorPixelColorsCount.h"
 #include "QorPixelWholeImage.h"
 #include "QorPixelEffects.h"
+#include "QorPixelBlurs.h"

@@ -153,6 +153,14 @@ const int kRegistered = [] {
       {"BlurMotion15", Make<CPixelBlurMotion>(15, DIRECT_RIGHT)},
       {"BlurGaussIIR5", Make<CQorPixelBlurGaussIIR>(5, 5)},
       {"ExportAscII", Make<CQorPixelExportAscII>("/dev/null")},
+      {"Glasstile16", Make<CQorPixelGlasstile>(16, 16)},
+      {"InnerBevel", Make<CQorPixelInnerBevel>(20, 9)},
+      {"SmoothEdge5", Make<CQorPixelSmoothEdge>(5)},
+      {"AddShadow", Make<CQorPixelAddShadow>(SHADOWDATA{})},
+      {"Knockout", Make<CQorPixelKnockout>(std::cref(Page()))},
+      {"GetOptimizedRect", Make<CQorPixelGetOptimizedRect>()},
+      {"FindEdge", Make<CQorPixelFindEdge>(true)},
+      {"AdjustRange", Make<CQorPixelAdjustRange>(50)},
   };
   for (const auto& [name, make] : fresh)
     benchmark::RegisterBenchmark((std::string("BM_Filter/") + name).c_str(),

@@ -52,6 +52,11 @@ CQorObjImage& Channel(int v) {
   return it->second;
 }
 
+CQorObjImage& KnockoutMask() {
+  static CQorObjImage m = ImageOf(32, Uniform(7, 5, Argb(100, 0, 0, 0)));
+  return m;
+}
+
 CQorObjImage& Scratch() {
   static CQorObjImage s;
   return s;
@@ -138,6 +143,11 @@ std::vector<Named> AllFilters() {
       {"zoom blur", Make<CQorPixelBlurZoom>(10), false, 5, true, 1},
       {"radial blur", Make<CQorPixelBlurRadial>(30)},
       {"motion blur", Make<CPixelBlurMotion>(3, DIRECT_RIGHT)},
+      {"glass tiles", Make<CQorPixelGlasstile>(4, 4)},
+      {"knock-out", Make<CQorPixelKnockout>(std::cref(KnockoutMask()))},
+      {"optimized rectangle", Make<CQorPixelGetOptimizedRect>(), false, 5, false},
+      {"find edge", Make<CQorPixelFindEdge>(false)},
+      {"adjust range", Make<CQorPixelAdjustRange>(40)},
   };
 }
 
@@ -185,6 +195,9 @@ TEST(QorFilterRuns, SubRangesAreClosedWhenCancelled) {
   const std::string path = testing::TempDir() + "progress_ascii.txt";
   const std::vector<Named> nested = {
       {"Gaussian blur", Make<CQorPixelBlurGaussIIR>(2, 3)},
+      {"inner bevel", Make<CQorPixelInnerBevel>(2, 3)},
+      {"soft edges", Make<CQorPixelSmoothEdge>(2)},
+      {"drop shadow", Make<CQorPixelAddShadow>(SHADOWDATA{})},
       {"ASCII export", [path]() { return std::unique_ptr<CQorInterfacePixelProcess>(new CQorPixelExportAscII(path.c_str())); }},
   };
   for (const Named& f : nested) {

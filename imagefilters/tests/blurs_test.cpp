@@ -46,6 +46,8 @@ TEST(QorBlurs, ExactPixels) {
       {"box 0 acts as 2", Make<CQorPixelBlurBox>(0, true), 24, Spot(3, 3, 1, 1, Gray3(80), 0), box2},
       {"box without edges", Make<CQorPixelBlurBox>(3, false), 32, Uniform(3, 3, Op(100)), thin},
       {"uniform under a filled box", Make<CQorPixelBlurBox>(5, true), 32, Uniform(4, 3, Op(77)), Uniform(4, 3, Op(77))},
+      // Colour x alpha sums over 201 x 201 pixels pass 2^31.
+      {"white under a large box", Make<CQorPixelBlurBox>(201, true), 32, Uniform(3, 2, Op(255)), Uniform(3, 2, Op(255))},
       {"zoom of length 0", Make<CQorPixelBlurZoom>(0), 32, Pattern(5, 4), Pattern(5, 4)},
       {"uniform under zoom", Make<CQorPixelBlurZoom>(20), 32, Uniform(5, 4, Op(77)), Uniform(5, 4, Op(77))},
       // The centre (1, 1) of a 3 x 3 image stays; (2, 1) gathers itself and, from scale 1.5 on,

@@ -32,6 +32,15 @@ Rows RunOn(const Rows& in, Args... args) {
   return RowsOf(img);
 }
 
+Rows Opaque(const std::vector<std::vector<int>>& values) {
+  Rows r;
+  for (const auto& row : values) {
+    r.emplace_back();
+    for (int v : row) r.back().push_back(Op(v));
+  }
+  return r;
+}
+
 const POINT kSquare3[4] = {{0, 0}, {3, 0}, {3, 3}, {0, 3}};
 const POINT kPoint[4] = {{2, 2}, {2, 2}, {2, 2}, {2, 2}};
 const POINT kFlat[4] = {{0, 1}, {5, 1}, {5, 1}, {0, 1}};
@@ -44,6 +53,21 @@ TEST(QorDistortions, ExactPixels) {
   // Column 0 and row 0 lie on or outside the ellipse inscribed about (1.5, 1.5).
   const Rows lens = {{0, 0, 0}, {0, Op(46), Op(53)}, {0, Op(66), Op(73)}};
   RunFilterCases({
+      // Column x comes from acos((2.5 - x) / 2.5) x 5 / pi: 0, 1.18, 1.98 (not 1.5 and 3 as with an
+      // integer half width), 3.02, 3.82.
+      {"cylinder of an odd width", Make<CQorPixelCylinder>(), 32,
+       Opaque({{0, 37, 74, 111, 148}, {11, 48, 85, 122, 159}, {22, 59, 96, 133, 170}}),
+       Opaque({{0, 54, 80, 104, 130}, {11, 65, 91, 115, 141}, {20, 75, 101, 125, 151}})},
+      // Aspect scale 6 / 4 = 1.5 on x.
+      {"wave on a tall image", Make<CQorPixelWave>(3, 2, 0.5), 32,
+       Opaque({{0, 37, 74, 111}, {11, 48, 85, 122}, {22, 59, 96, 133}, {33, 70, 107, 144}, {44, 81, 118, 155}, {55, 92, 129, 166}}),
+       Opaque({{0, 0, 50, 73}, {0, 49, 122, 118}, {8, 107, 151, 144}, {22, 132, 141, 159}, {30, 124, 161, 161}, {35, 92, 153, 161}})},
+      {"whirl and pinch", Make<CQorPixelWhirlPinch>(1.0, 0.3), 32,
+       Opaque({{0, 23, 46, 69, 92}, {41, 64, 87, 110, 133}, {82, 105, 128, 151, 174}, {123, 146, 169, 192, 215}, {164, 187, 210, 233, 0}}),
+       Opaque({{0, 23, 46, 69, 92}, {41, 62, 85, 115, 131}, {82, 95, 118, 170, 179}, {123, 135, 149, 201, 168}, {164, 181, 200, 224, 42}})},
+      {"fractal trace of depth 3", Make<CQorPixelFractalTrace>(3), 32,
+       Opaque({{0, 23, 46, 69, 92}, {41, 64, 87, 110, 133}, {82, 105, 128, 151, 174}, {123, 146, 169, 192, 215}, {164, 187, 210, 233, 0}}),
+       Opaque({{76, 42, 95, 110, 149}, {130, 208, 76, 113, 170}, {193, 164, 145, 153, 158}, {156, 141, 162, 187, 170}, {143, 176, 189, 227, 208}})},
       {"ribbon without swing", Make<CQorPixelRibbon>(0, 7), 32, Ramp3(), Ramp3Sampled()},
       {"one small tile", Make<CQorPixelSmallTile>(1, 0), 32, Ramp3(), Ramp3Sampled()},
       {"skew to the same rectangle", Make<CQorPixelSkew>(kSquare3), 32, Ramp3(), Ramp3Sampled()},

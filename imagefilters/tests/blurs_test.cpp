@@ -16,6 +16,15 @@ Rows Spot(int w, int h, int x, int y, DWORD value, DWORD ground) {
   return r;
 }
 
+Rows GreyRows(const std::vector<std::vector<int>>& values) {
+  Rows r;
+  for (const auto& row : values) {
+    r.emplace_back();
+    for (int v : row) r.back().push_back(Gray3(v));
+  }
+  return r;
+}
+
 Rows GreyRow(std::initializer_list<int> values) {
   Rows r(1);
   for (int v : values) r[0].push_back(Gray3(v));
@@ -54,6 +63,8 @@ TEST(QorBlurs, ExactPixels) {
       // the ray leaves the image.
       {"zoom", Make<CQorPixelBlurZoom>(30), 24, {{0, 0, 0}, {0, Gray3(9), Gray3(90)}, {0, 0, 0}},
        {{0, 0, 0}, {0, Gray3(9), Gray3(90)}, {0, 0, 0}}},
+      // R = 4, n = trunc(sqrt(4) x 0.698 x 4 + 2) = 7 samples over 40 degrees, stride R / r.
+      {"radial of 40", Make<CQorPixelBlurRadial>(40), 24, GreyRows({{0, 29, 58, 87, 116, 145}, {53, 82, 111, 140, 169, 198}, {106, 135, 164, 193, 222, 251}, {159, 188, 217, 246, 19, 48}, {212, 241, 14, 43, 72, 101}}), GreyRows({{7, 14, 43, 72, 101, 130}, {37, 41, 70, 125, 128, 157}, {83, 108, 137, 193, 166, 195}, {128, 147, 176, 178, 234, 135}, {181, 200, 101, 231, 31, 60}})},
       {"radial of 0", Make<CQorPixelBlurRadial>(0), 32, Pattern(5, 4), Pattern(5, 4)},
       {"radial of 360", Make<CQorPixelBlurRadial>(360), 32, Pattern(5, 4), Pattern(5, 4)},
       {"uniform under radial", Make<CQorPixelBlurRadial>(40), 32, Uniform(5, 4, Op(77)), Uniform(5, 4, Op(77))},

@@ -13,6 +13,15 @@ constexpr DWORD A = Rgb(1, 2, 3), B = Rgb(4, 5, 6), C = Rgb(7, 8, 9), D = Rgb(10
 constexpr DWORD Op(int v) { return Argb(255, v, v, v); }
 
 // A 10 x 10 frame of width 3 drawn from a map: L light, F face, S shadow, . unchanged.
+Rows GreyRows(const std::vector<std::vector<int>>& values) {
+  Rows r;
+  for (const auto& row : values) {
+    r.emplace_back();
+    for (int v : row) r.back().push_back(Gray3(v));
+  }
+  return r;
+}
+
 Rows FrameOf(const std::vector<std::string>& map, DWORD inside) {
   Rows out;
   for (const std::string& row : map) {
@@ -74,6 +83,8 @@ TEST(QorGeometryFilters, ExactPixels) {
          return r;
        }()},
       // Divisions of 0 behave as 1: one sector, every pixel pulled from `shift` pixels to its right.
+      // Three sectors; shift = trunc(diagonal / 4) = 1; each byte moves toward its source by r.
+      {"mirage in three sectors", Make<CQorPixelIllusion>(3), 24, GreyRows({{0, 29, 58, 87, 116, 145}, {53, 82, 111, 140, 169, 198}, {106, 135, 164, 193, 222, 251}, {159, 188, 217, 246, 19, 48}, {212, 241, 14, 43, 72, 101}}), GreyRows({{29, 52, 39, 69, 97, 122}, {77, 100, 124, 129, 156, 180}, {128, 150, 172, 190, 214, 236}, {181, 203, 225, 236, 68, 139}, {236, 96, 27, 109, 152, 49}})},
       {"mirage on a uniform image", Make<CQorPixelIllusion>(5), 32, Uniform(4, 4, Argb(9, 8, 7, 6)),
        Uniform(4, 4, Argb(9, 8, 7, 6))},
   });

@@ -75,6 +75,8 @@ TEST(QorBlurs, ExactPixels) {
       {"motion 3 rightward", Make<CPixelBlurMotion>(3, DIRECT_RIGHT), 24, ramp, GreyRow({30, 60, 90, 120, 120, 150})},
       {"motion on 4 pixels is refused", Make<CPixelBlurMotion>(2, DIRECT_RIGHT), 24, GreyRow({1, 2, 3, 4}), {}, 0},
       {"motion upward is refused", Make<CPixelBlurMotion>(2, static_cast<DIRECT_SYS>(1)), 24, ramp, {}, 0},
+      // Rows with radius 1 (r = 2), then columns with radius 2 (r = 3), each truncated.
+      {"Gaussian", Make<CQorPixelBlurGaussIIR>(1, 2), 24, GreyRows({{0, 29, 58, 87, 116, 145}, {53, 82, 111, 140, 169, 198}, {106, 135, 164, 193, 222, 251}, {159, 188, 217, 246, 19, 48}, {212, 241, 14, 43, 72, 101}}), GreyRows({{21, 45, 74, 103, 132, 156}, {59, 84, 112, 140, 162, 185}, {110, 133, 155, 172, 160, 174}, {161, 173, 155, 153, 107, 112}, {199, 193, 99, 87, 75, 89}})},
       {"uniform under Gaussian", Make<CQorPixelBlurGaussIIR>(3, 5), 24, Uniform(9, 7, Gray3(128)),
        Uniform(9, 7, Gray3(128))},
   });

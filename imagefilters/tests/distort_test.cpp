@@ -41,6 +41,26 @@ Rows Opaque(const std::vector<std::vector<int>>& values) {
   return r;
 }
 
+Rows GreyRows(const std::vector<std::vector<int>>& values) {
+  Rows r;
+  for (const auto& row : values) {
+    r.emplace_back();
+    for (int v : row) r.back().push_back(Gray3(v));
+  }
+  return r;
+}
+
+// Builds the filter, then restarts the shared random sequence (the constructor seeds it with the
+// time).
+template <class Fi>
+FilterMaker Seeded(int value, uint32_t seed) {
+  return [=]() {
+    auto f = std::unique_ptr<CQorInterfacePixelProcess>(new Fi(value));
+    QorSrand(seed);
+    return f;
+  };
+}
+
 const POINT kSquare3[4] = {{0, 0}, {3, 0}, {3, 3}, {0, 3}};
 const POINT kPoint[4] = {{2, 2}, {2, 2}, {2, 2}, {2, 2}};
 const POINT kFlat[4] = {{0, 1}, {5, 1}, {5, 1}, {0, 1}};
@@ -91,6 +111,10 @@ TEST(QorDistortions, ExactPixels) {
       {"skew to a point", Make<CQorPixelSkew>(kPoint), 32, Ramp3(), {}, 0},
       {"skew to a line", Make<CQorPixelSkew>(kFlat), 32, Ramp3(), {}, 0},
       {"perspective without width", Make<CQorPixelPerspective>(kNoWidth), 32, Ramp3(), {}, 0},
+      // Seed 4 draws: row 0 right by 3, row 1 stays, row 2 left by 2, row 3 right by 2.
+      {"row shift", Seeded<CQorPixelShift>(3, 4), 24,
+       GreyRows({{0, 1, 2, 3, 4, 5}, {10, 11, 12, 13, 14, 15}, {20, 21, 22, 23, 24, 25}, {30, 31, 32, 33, 34, 35}}),
+       GreyRows({{0, 0, 0, 0, 1, 2}, {10, 11, 12, 13, 14, 15}, {22, 23, 24, 25, 25, 25}, {30, 30, 30, 31, 32, 33}})},
       {"shift 0 changes nothing", Make<CQorPixelShift>(0), 24, {{Gray3(1), Gray3(2), Gray3(3)}}, {{Gray3(1), Gray3(2), Gray3(3)}}},
   });
 }

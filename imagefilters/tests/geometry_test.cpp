@@ -85,6 +85,9 @@ TEST(QorGeometryFilters, ExactPixels) {
       // Divisions of 0 behave as 1: one sector, every pixel pulled from `shift` pixels to its right.
       // Three sectors; shift = trunc(diagonal / 4) = 1; each byte moves toward its source by r.
       {"mirage in three sectors", Make<CQorPixelIllusion>(3), 24, GreyRows({{0, 29, 58, 87, 116, 145}, {53, 82, 111, 140, 169, 198}, {106, 135, 164, 193, 222, 251}, {159, 188, 217, 246, 19, 48}, {212, 241, 14, 43, 72, 101}}), GreyRows({{29, 52, 39, 69, 97, 122}, {77, 100, 124, 129, 156, 180}, {128, 150, 172, 190, 214, 236}, {181, 203, 225, 236, 68, 139}, {236, 96, 27, 109, 152, 49}})},
+      // Seed 7: offsets -2..2 drawn x then y for each pixel, clamped into the image.
+      {"splash", Seeded<CQorPixelSplash>(5, 7), 24, GreyRows({{0, 1, 2, 3}, {10, 11, 12, 13}, {20, 21, 22, 23}}),
+       GreyRows({{0, 0, 1, 23}, {20, 22, 2, 3}, {21, 21, 0, 21}})},
       {"mirage on a uniform image", Make<CQorPixelIllusion>(5), 32, Uniform(4, 4, Argb(9, 8, 7, 6)),
        Uniform(4, 4, Argb(9, 8, 7, 6))},
   });

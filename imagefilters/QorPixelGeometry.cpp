@@ -169,8 +169,13 @@ bool CQorPixelCombineChannelRGB::ValidateColorBits(const CQorObjImage* image) {
   const int w = m_pRed->Width(), h = m_pRed->Height();
   for (const CQorObjImage* in : {m_pRed, m_pGreen, m_pBlue})
     if (!in->IsValidImage() || in->ColorBits() != 8 || in->Width() != w || in->Height() != h) return false;
-  // The check re-creates the target: the driver hands the image over as read-only here.
-  return const_cast<CQorObjImage*>(image)->Create(w, h, 32, 0);
+  // The check re-creates the target (the driver hands the image over as read-only here); when
+  // memory runs out the target is kept.
+  CQorObjImage fresh;
+  if (!fresh.Create(w, h, 32, 0)) return false;
+  CQorObjImage& target = *const_cast<CQorObjImage*>(image);
+  target = fresh;
+  return target.ColorBits() == 32 && target.Width() == w && target.Height() == h;
 }
 
 void CQorPixelCombineChannelRGB::ProcessPixel(CQorObjImage*, int x, int y, unsigned char* pixel) {

@@ -39,7 +39,7 @@ class CQorPixelBlurZoom : public CQorPixelWholeImageBase {
 // Spins each pixel over `angle` degrees (|angle| mod 360) about the centre.
 class CQorPixelBlurRadial : public CQorPixelWholeImageBase {
  public:
-  explicit CQorPixelBlurRadial(int angle) : m_nAngle(angle == INT32_MIN ? 8 : (angle < 0 ? -angle : angle) % 360) {}
+  explicit CQorPixelBlurRadial(int angle) : m_nAngle(angle == INT32_MIN ? 128 : (angle < 0 ? -angle : angle) % 360) {}
 
  protected:
   int ProcessCopy(CQorObjImage* image, CQorCommonProgress* progress) override;

@@ -2,6 +2,8 @@
 // mirage, splash, field deinterlacing, channel split and combine, and the raised 3D frame.
 #pragma once
 
+#include <algorithm>
+
 #include "QorPixelFilterBase.h"
 
 namespace QorPixelmill {
@@ -112,10 +114,11 @@ class CQorPixelCombineChannelRGB : public CQorSinglePixelProcessBase {
   CQorObjImage* m_pBlue;
 };
 
-// A bevelled frame of `width` (below 4 gives 3): raised outer ring, face, sunken inner ring.
+// A bevelled frame of `width` (below 4 gives 3, at most 2^20): raised outer ring, face, sunken
+// inner ring.
 class CQorPixelFill3DSolidFrame : public CQorPixelBackupProcess {
  public:
-  explicit CQorPixelFill3DSolidFrame(int width) : m_nWidth(width < 4 ? 3 : width) {}
+  explicit CQorPixelFill3DSolidFrame(int width) : m_nWidth(width < 4 ? 3 : std::min(width, 1 << 20)) {}
   void OnEnterProcess(CQorObjImage* image) override;
   void ProcessPixel(CQorObjImage* image, int x, int y, unsigned char* pixel) override;
 

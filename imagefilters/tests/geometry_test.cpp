@@ -93,6 +93,12 @@ TEST(QorGeometryFilters, ExactPixels) {
   });
 }
 
+TEST(QorGeometryFilters, FrameWiderThanTheImage) {
+  // Only the raised outer ring is left: light on the top and left, shadow on the bottom and right.
+  RunFilterCases({{"frame of the largest width", Make<CQorPixelFill3DSolidFrame>(INT32_MAX), 32, Uniform(3, 3, Op(7)),
+                   FrameOf({"LLL", "LLS", "LSS"}, Op(7))}});
+}
+
 TEST(QorGeometryFilters, FourQuarterTurnsAreIdentityAndPaletteIsKept) {
   const Rows start = {{1, 2, 3}, {4, 5, 6}};
   CQorObjImage img = ImageOf(8, start);

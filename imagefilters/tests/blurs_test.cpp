@@ -73,6 +73,8 @@ TEST(QorBlurs, ExactPixels) {
       {"motion of 1 acts as 2", Make<CPixelBlurMotion>(1, DIRECT_RIGHT), 24, ramp, GreyRow({15, 45, 75, 105, 120, 150})},
       // Distance 3: the last sums take the row's last pixel as the edge colour.
       {"motion 3 rightward", Make<CPixelBlurMotion>(3, DIRECT_RIGHT), 24, ramp, GreyRow({30, 60, 90, 120, 120, 150})},
+      {"uniform under motion", Make<CPixelBlurMotion>(4, DIRECT_LEFT), 32, Uniform(7, 2, Argb(90, 1, 2, 3)),
+       Uniform(7, 2, Argb(90, 1, 2, 3))},
       {"motion on 4 pixels is refused", Make<CPixelBlurMotion>(2, DIRECT_RIGHT), 24, GreyRow({1, 2, 3, 4}), {}, 0},
       {"motion upward is refused", Make<CPixelBlurMotion>(2, static_cast<DIRECT_SYS>(1)), 24, ramp, {}, 0},
       // Rows with radius 1 (r = 2), then columns with radius 2 (r = 3), each truncated.

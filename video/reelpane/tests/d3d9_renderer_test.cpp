@@ -81,6 +81,12 @@ TEST_F(ReelpaneD3D9, StartsWithoutSizeOrWindowAndBuildsTheTextureAtAttach) {
   EXPECT_EQ(Count("CreateDevice adapter=0 800x600 swap=3 interval=0 behaviour=24"), 1u);
   EXPECT_EQ(Count("CreateTexture 720x576"), 1u);
   EXPECT_EQ(D3D(r)->CurrentConverter(), &ConvertYV12ToRGB32);
+  // The projection of the client area: 60 degrees vertically, aspect 4:3, depth 0.1 to 6000.
+  D3DMATRIX proj{};
+  ASSERT_EQ(D3D(r)->Device()->GetTransform(D3DTS_PROJECTION, &proj), D3D_OK);
+  const float want[4][4] = {{1.2990381f, 0, 0, 0}, {0, 1.7320508f, 0, 0}, {0, 0, 6000.0f / 5999.9f, 1}, {0, 0, -600.0f / 5999.9f, 0}};
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_NEAR(proj.m[i][j], want[i][j], 1e-5) << i << "," << j;
   EXPECT_EQ(r->SetVideoSize(720, 576), 0);
   EXPECT_EQ(Count("CreateTexture 720x576"), 2u) << "the same size builds a new texture";
   EXPECT_EQ(lwdx::LiveD3DObjects().textures, 1);

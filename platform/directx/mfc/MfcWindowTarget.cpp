@@ -80,18 +80,21 @@ class MfcWindowTarget final : public WindowTarget, public std::enable_shared_fro
     m_origin = origin;
     m_visible = visible;
     m_known = true;
+    m_refreshPending = false;
     m_knownChanged.notify_all();
   }
 
+  // Other threads read the kept geometry and ask the user-interface thread to read it again (one
+  // request at a time), so a window that was hidden or moved is seen again without a frame drawn;
+  // only the first ask waits, at most 200 ms.
   void EnsureGeometry() {
     if (lwmfc::OnUIThread()) {
       Refresh();
       return;
     }
     std::unique_lock<std::mutex> hold(m_lock);
-    if (m_known) return;
-    if (!m_refreshAsked) {
-      m_refreshAsked = true;
+    if (!m_refreshPending) {
+      m_refreshPending = true;
       std::weak_ptr<MfcWindowTarget> weak = weak_from_this();
       hold.unlock();
       PostToUI([weak] {
@@ -99,7 +102,7 @@ class MfcWindowTarget final : public WindowTarget, public std::enable_shared_fro
       });
       hold.lock();
     }
-    m_knownChanged.wait_for(hold, std::chrono::milliseconds(200), [this] { return m_known; });
+    if (!m_known) m_knownChanged.wait_for(hold, std::chrono::milliseconds(200), [this] { return m_known; });
   }
 
   // User-interface thread: lays the drawn part of the store over the window.
@@ -135,7 +138,7 @@ class MfcWindowTarget final : public WindowTarget, public std::enable_shared_fro
   POINT m_origin{0, 0};
   bool m_visible = false;
   bool m_known = false;
-  bool m_refreshAsked = false;
+  bool m_refreshPending = false;
   std::vector<uint32_t> m_store;
   int m_storeW = 0, m_storeH = 0;
   RECT m_dirty{0, 0, 0, 0};

@@ -102,15 +102,18 @@ void ShowFramesFromAPlayerThread(int kind, const std::string& shot) {
       V[y * kW / 2 + x] = x < kW / 4 ? 34 : 110;
     }
   const uint32_t left = rptest::Rgb32Of(145, 54, 34), right = rptest::Rgb32Of(41, 240, 110);
+  rptest::Frame second(kW, kH, 106, 202, 222);  // one colour all over
+  const uint32_t secondColour = rptest::Rgb32Of(106, 202, 222);
 
   std::atomic<int> rendered{0};
-  std::atomic<bool> stop{false};
+  std::atomic<bool> stop{false}, useSecond{false};
   std::thread player([&] {
     rptest::Renderer r(kind);
     r->SetVideoSize(kW, kH);
     r->Attach(hwnd, 1);
     while (!stop) {
-      r->RenderFrame(Y.data(), U.data(), V.data(), kW);
+      if (useSecond) r->RenderFrame(second.Y.data(), second.U.data(), second.V.data(), kW);
+      else r->RenderFrame(Y.data(), U.data(), V.data(), kW);
       ++rendered;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -124,14 +127,23 @@ void ShowFramesFromAPlayerThread(int kind, const std::string& shot) {
       },
       5000);
   Screenshot(shot);
+  // Hidden, the window gets no frames; shown again, the frames come back without anything else
+  // having to happen to it.
+  wnd->ShowWindow(SW_HIDE);
+  PumpUntil([&] { return false; }, 150);
+  useSecond = true;
+  PumpUntil([&] { return false; }, 150);
+  wnd->ShowWindow(SW_SHOW);
+  const bool shownAgain = PumpUntil([&] { return reader.At(wnd, 200, 120) == secondColour; }, 3000);
+  EXPECT_TRUE(shownAgain) << std::hex << reader.At(wnd, 200, 120);
   stop = true;
   PumpUntil([&] { return false; }, 50);
   player.join();  // a player asking for the window's geometry waits a bounded time only
-  EXPECT_TRUE(shown) << std::hex << reader.At(wnd, 100, 120) << " " << reader.At(wnd, 300, 120) << " "
+  ASSERT_TRUE(shown) << std::hex << reader.At(wnd, 100, 120) << " " << reader.At(wnd, 300, 120) << " "
                      << reader.At(wnd, 20, 120) << " " << reader.At(wnd, 380, 120) << " want " << left << " " << right;
-  EXPECT_EQ(reader.At(wnd, 41, 1), left) << "the picture starts 40 in";
+  EXPECT_EQ(reader.At(wnd, 41, 1), secondColour) << "the picture starts 40 in";
   EXPECT_EQ(reader.At(wnd, 39, 1), 0u);
-  EXPECT_EQ(reader.At(wnd, 359, 238), right);
+  EXPECT_EQ(reader.At(wnd, 359, 238), secondColour);
   EXPECT_EQ(reader.At(wnd, 361, 238), 0u);
   frame->DestroyWindow();
   PumpUntil([&] { return false; }, 50);

@@ -319,6 +319,50 @@ TEST_F(ReelpaneLifecycle, HiddenWindowGetsNoFrames) {
   EXPECT_EQ(w.window->Pixel(8, 8), Rgb32Of(235, 128, 128));
 }
 
+class ReelpaneBuildFailures : public DxFixture {};
+
+TEST_F(ReelpaneBuildFailures, EachFailedStepIsLoggedAndTheNextFrameBuildsAgain) {
+  struct Case {
+    lwdx::DxCall call;
+    HRESULT code;
+    int attachResult;
+    const char* logged;
+  } cases[] = {
+      {lwdx::DxCall::Create, E_OUTOFMEMORY, -5, "[CReelpane]getDevice failed"},
+      {lwdx::DxCall::SetCooperativeLevel, DDERR_WRONGMODE, static_cast<int>(DDERR_WRONGMODE),
+       "[CReelpane] CreateDisplayWindow, SetCooperativeLevel failed=8876024b"},
+      {lwdx::DxCall::CreatePrimary, E_OUTOFMEMORY, static_cast<int>(E_OUTOFMEMORY),
+       "[CReelpane] CreateDisplayWindow, Create primary Surface failed=8007000e"},
+      {lwdx::DxCall::CreateClipper, E_OUTOFMEMORY, static_cast<int>(E_OUTOFMEMORY), "[CReelpane]Clipper CreateClipper failed"},
+      {lwdx::DxCall::SetHWnd, E_INVALIDARG, static_cast<int>(E_INVALIDARG), "[CReelpane]Clipper SetHWnd failed"},
+      {lwdx::DxCall::SetClipper, E_FAIL, static_cast<int>(E_FAIL), "[CReelpane]Clipper SetClipper failed"},
+      {lwdx::DxCall::GetVersion, E_FAIL, -1, nullptr},  // both structures refused
+      {lwdx::DxCall::Enumerate, E_FAIL, 0, "[CReelpane] DirectDrawEnumerateEx failed=80004005"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.call));
+    lwdx::DxConfig cfg;
+    const lwdx::DxCall call = c.call;
+    const HRESULT code = c.code;
+    // The first call fails (both version reads for GetVersion); later ones work.
+    cfg.inject = [call, code](lwdx::DxCall at, int n) { return at == call && n < (call == lwdx::DxCall::GetVersion ? 2 : 1) ? code : DD_OK; };
+    lwdx::SetDxConfig(cfg);
+    LoggedHost host;
+    TestWindow w(0x5600, 40, 40);
+    {
+      Renderer r(0);
+      r->SetVideoSize(16, 16);
+      EXPECT_EQ(r->Attach(w.hwnd, 0), c.attachResult);
+      if (c.logged) EXPECT_EQ(host.CountOf(c.logged), 1u);
+      Frame f(16, 16, 150, 60, 70);
+      EXPECT_EQ(r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride), 0);
+      EXPECT_EQ(w.window->Pixel(8, 8), Rgb32Of(150, 60, 70));
+    }
+    reelpane::ClearDirectDrawPool(reelpane::GetDirectDrawPool());
+    EXPECT_EQ(lwdx::LiveDirectDrawObjects(), 0) << "no object leaks from a failed build";
+  }
+}
+
 class ReelpaneRecovery : public DxFixture {};
 
 TEST_F(ReelpaneRecovery, LostSurfacesAreRestoredAndAWrongModeRebuildsWithAClearedPool) {
@@ -358,6 +402,34 @@ TEST_F(ReelpaneRecovery, LostSurfacesAreRestoredAndAWrongModeRebuildsWithACleare
   r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride);
   r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride);
   EXPECT_EQ(w.window->Pixel(5, 5), Rgb32Of(81, 90, 240));
+}
+
+TEST_F(ReelpaneRecovery, ANewDisplayResolutionRebuildsOnTheSameDevice) {
+  LoggedHost host;
+  TestWindow w(0x5403, 32, 32);
+  Renderer r(0);
+  r->SetVideoSize(16, 16);
+  r->Attach(w.hwnd, 0);
+  Frame f(16, 16, 150, 60, 70);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  auto builds = [&] {
+    size_t n = 0;
+    for (const std::string& m : host.Messages()) n += m.rfind("[CReelpane] enter CreateDisplayWindow", 0) == 0;
+    return n;
+  };
+  const size_t before = builds();
+  const int created = lwdx::CreatedDirectDrawObjects();
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before);
+  lwdx::DxConfig smaller;
+  smaller.primaryRect = RECT{0, 0, 1280, 720};
+  lwdx::SetDxConfig(smaller);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before + 1);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before + 1) << "the new rectangle is remembered";
+  EXPECT_EQ(lwdx::CreatedDirectDrawObjects(), created) << "the device's object is reused";
+  EXPECT_EQ(w.window->Pixel(3, 3), Rgb32Of(150, 60, 70));
 }
 
 TEST_F(ReelpaneRecovery, UnsupportedModeAtThePrimaryClearsThePoolAndTheNextFrameRebuilds) {
@@ -400,6 +472,13 @@ TEST_F(ReelpaneRecovery, FailedOverlayPlacementIsTriedAgainNextFrame) {
   // The key colour shows where the overlay goes; flips present the chain.
   EXPECT_EQ(w.window->Pixel(50, 25), 0x010203u);
   EXPECT_GE(std::count(log.begin(), log.end(), "Flip"), 2);
+  // A restore after lost surfaces places the overlay again.
+  lwdx::LoseAllSurfaces(DD_OK);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  log = lwdx::DxCallLog();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "RestoreAllSurfaces"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "UpdateOverlay (10,20,110,70) key=010203"), 2);
 }
 
 TEST_F(ReelpaneRecovery, MovingToAnotherMonitorUsesThatDevicesObject) {

@@ -1,5 +1,7 @@
 #include "LeafwrightApp.h"
 
+#include "PublishPrompts.h"
+
 #include <afxdlgs.h>
 
 #include <gdiplus/gdiplus.h>
@@ -92,6 +94,7 @@ BOOL CLeafwrightApp::InitInstance() {
   AddDocTemplate(pTemplate);
   CLeafwrightDoc::ShellHooks().pfnIsStartupNew = &IsStartupNew;
   CLeafwrightDoc::ShellHooks().pfnPromptNewPages = &PromptNewPages;
+  InstallPublishPrompts();
 
   CCommandLineInfo cmdInfo;
   ParseCommandLine(cmdInfo);
@@ -115,6 +118,7 @@ BOOL CLeafwrightApp::InitInstance() {
 
 int CLeafwrightApp::ExitInstance() {
   CLeafwrightDoc::ShellHooks() = {};
+  ClearPublishPrompts();
   SetLeafwrightAppState(nullptr);
   if (m_gdiplusToken) Gdiplus::GdiplusShutdown(m_gdiplusToken);
   m_gdiplusToken = 0;

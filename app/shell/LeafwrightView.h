@@ -6,6 +6,8 @@
 
 #include <afxwin.h>
 
+#include <map>
+
 #include <quirebook/PublicationView.h>
 
 #include "OneValueDlgs.h"
@@ -20,23 +22,39 @@ class CDrawingPage;
 }
 using Quirebook::CDrawingPage;
 
+// Command ids of the view (in a namespace of their own: the ribbon names the same numbers).
+namespace ViewCmd {
 // Zoom command ids: the eighteen levels (12.5 % to 800 %), Zoom In and Zoom Out.
-inline constexpr UINT ID_ZOOM_ACTUAL_SIZE = 32875;
-inline constexpr UINT ID_ZOOM_IN = 32873;
-inline constexpr UINT ID_ZOOM_OUT = 32874;
-inline constexpr UINT ID_ZOOM_LEVEL_FIRST = 32856;  // 125 % ... 800 % are 32856 ... 32866
-inline constexpr UINT ID_ZOOM_LEVEL_LAST = 32872;   // 75 % ... 12.5 % are 32867 ... 32872
+inline constexpr UINT kZoomActualSize = 32875;
+inline constexpr UINT kZoomIn = 32873;
+inline constexpr UINT kZoomOut = 32874;
+inline constexpr UINT kZoomLevelFirst = 32856;  // 125 % ... 800 % are 32856 ... 32866
+inline constexpr UINT kZoomLevelLast = 32872;   // 75 % ... 12.5 % are 32867 ... 32872
 
 // Insert commands.
-inline constexpr UINT ID_INSERT_TEXT = 32775;
-inline constexpr UINT ID_INSERT_IMAGE = 32776;
-inline constexpr UINT ID_INSERT_VIDEO = 32912;
+inline constexpr UINT kInsertText = 32775;
+inline constexpr UINT kInsertImage = 32776;
+inline constexpr UINT kInsertVideo = 32912;
 
 // The custom-value commands.
-inline constexpr UINT ID_CUSTOM_STROKE_WIDTH = 32785;
-inline constexpr UINT ID_CUSTOM_FILL_TRANSPARENCY = 32780;
-inline constexpr UINT ID_CUSTOM_STROKE_TRANSPARENCY = 32789;
-inline constexpr UINT ID_CUSTOM_ROTATION = 32808;
+inline constexpr UINT kCustomStrokeWidth = 32785;
+inline constexpr UINT kCustomFillTransparency = 32780;
+inline constexpr UINT kCustomStrokeTransparency = 32789;
+inline constexpr UINT kCustomRotation = 32808;
+
+// On/off properties of the selection or the edited characters.
+inline constexpr UINT kBold = 105;
+inline constexpr UINT kItalic = 106;
+inline constexpr UINT kUnderline = 107;
+inline constexpr UINT kStrikeOut = 120;
+inline constexpr UINT kSubscript = 121;
+inline constexpr UINT kSuperscript = 124;
+inline constexpr UINT kFillInside = 32778;
+inline constexpr UINT kStrokeOutline = 32787;
+inline constexpr UINT kGrowFontSize = 103;
+inline constexpr UINT kShrinkFontSize = 104;
+inline constexpr UINT kLineSpacing = 153;  // the "Line:" spinner
+}  // namespace ViewCmd
 
 // The zoom levels: factors in ascending order with the command that selects each.
 struct ZoomLevel {
@@ -168,6 +186,12 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // Stamp galleries: a picked item makes the stamps tool current with that stamp. PickStamp takes
   // the item's index in the gallery's order.
   void OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult);
+  // The galleries' commands as menu entries: the stamp last chosen from that gallery, else its
+  // first.
+  void OnStampCommand(UINT nId);
+  afx_msg void OnDynamicStampCommand();
+  afx_msg void OnSignStampCommand();
+  afx_msg void OnBusinessStampCommand();
   afx_msg void OnDynamicStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnSignStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnBusinessStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
@@ -177,15 +201,14 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // tool is current with that gallery's type, otherwise -1.
   int GetStampGallerySelection(UINT nGallery) const;
 
-  // The one-value dialogs' previews on this view (the transparency previews come with the text
-  // property actions; their commands stay disabled until then).
+  // The one-value dialogs' previews on this view.
   bool IsEditingText() const override;
   void PreviewModifyShapeObjsStrokeWidth(float fPixels) override;
   void PreviewModifyRenderObjsRotatedAngle(int nAngle) override;
-  void PreviewEditingTextFilledTransparency(int) override {}
-  void PreviewRenderObjsFilledTransparency(int) override {}
-  void PreviewEditingTextStrokenTransparency(int) override {}
-  void PreviewRenderObjsStrokenTransparency(int) override {}
+  void PreviewEditingTextFilledTransparency(int nAlpha) override;
+  void PreviewRenderObjsFilledTransparency(int nAlpha) override;
+  void PreviewEditingTextStrokenTransparency(int nAlpha) override;
+  void PreviewRenderObjsStrokenTransparency(int nAlpha) override;
   void RestorePrevScene() override;
   void DestroyPreviewScene() override;
 
@@ -197,11 +220,46 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnCustomRotation();
   afx_msg void OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI);
   afx_msg void OnUpdateCustomRotation(CCmdUI* pCmdUI);
+  // Custom Transparency of the fill or the outline: the edited characters' alpha while a text is
+  // edited, else the selection's; applied on OK with the transparency change.
+  afx_msg void OnCustomFillTransparency();
+  afx_msg void OnCustomStrokeTransparency();
   afx_msg void OnUpdateCustomTransparency(CCmdUI* pCmdUI);
+  // The alpha the dialog opens with; false when nothing carries it.
+  bool ReadTransparency(bool bFill, int& nAlpha) const;
   // The first stroke width (pixels) and rotation angle among the selected objects of the shown
   // page; false when none carries it.
   bool ReadSelectionStrokeWidth(float& fPixels) const;
   bool ReadSelectionRotation(int& nAngle) const;
+
+  // Applying a property: to the selected characters while a text is edited, else to the selected
+  // objects of the shown page, groups walked into. The preview ends first; one undoable action
+  // named after the change is recorded, and nothing at all happens (no action, the document not
+  // marked) when nothing would change. False when nothing changed.
+  bool ApplyFontSize(float fPoints);  // not a positive number: refused
+  bool ApplyFilledColor(COLORREF color);
+  bool ApplyOutlineColor(COLORREF color);
+  bool ApplyFilledTransparency(int nAlpha);
+  bool ApplyStrokeTransparency(int nAlpha);
+  afx_msg void OnBold();
+  afx_msg void OnItalic();
+  afx_msg void OnUnderline();
+  afx_msg void OnStrikeOut();
+  afx_msg void OnSubscript();
+  afx_msg void OnSuperscript();
+  afx_msg void OnFillInside();
+  afx_msg void OnStrokeOutline();
+  afx_msg void OnUpdateTextProperty(CCmdUI* pCmdUI);
+  // Grow and Shrink: every touched character to the next preset size up or down.
+  afx_msg void OnGrowFontSize();
+  afx_msg void OnShrinkFontSize();
+  // "Line:": the gap after the caret's line of the edited text, as one undoable step that marks
+  // the document modified. False when no text is edited or nothing changes.
+  bool GetCaretLineGap(float& fGap) const;
+  bool SetCaretLineGap(float fGap);
+  afx_msg void OnLineSpacing(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnLineSpacingSpin(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateLineSpacing(CCmdUI* pCmdUI);
 
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
@@ -212,7 +270,19 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   DECLARE_MESSAGE_MAP()
 
  private:
+  template <class Action>
+  bool ApplyToEditedText(const wchar_t* name, const typename Action::Value& value);
+  template <class Action>
+  bool ApplyToSelection(const wchar_t* name, const typename Action::Value& value);
+  template <class TextAction, class ObjsAction>
+  bool ApplyProperty(const wchar_t* name, const typename TextAction::Value& value);
+  template <class TextAction, class ObjsAction>
+  bool ToggleProperty(const wchar_t* name);
+  void OnScript(UINT nId);
+  void StepFontSizes(bool bGrow);
+
   int m_nPage = 0;  // the shown page's index when it was last placed
+  std::map<UINT, int> m_lastStamps;  // the item picked last from each stamp gallery
 };
 
 // The editing view of the main window's active document, or null.

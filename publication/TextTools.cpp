@@ -235,8 +235,20 @@ int CEditingTextTool::OnTimer(CWorkspaceView* pView, UINT_PTR nIDEvent) {
   return 1;
 }
 
-// The arrow (null: the view shows its default arrow).
-HCURSOR CEditingTextTool::GetHandleCursor(CWorkspaceView*, int, int) { return nullptr; }
+// The I-beam over the text's box; the selection tool's cursor on the text's handles and grip
+// (a press there resizes or turns the box), the arrow elsewhere.
+HCURSOR CEditingTextTool::GetHandleCursor(CWorkspaceView* pView, int x, int y) {
+  if (!m_pText) return nullptr;
+  Vectorloom::CRenderBaseObj* handleObj = nullptr;
+  if (pView->HitTestSelectedHandles(pView->ClientToPic(x, y), &handleObj) >= 0 && handleObj == m_pText)
+    return Vectorloom::SelectionCursorAt(pView, x, y);
+  bool inside = false;
+  HitTest(pView, x, y, &inside);
+  return inside ? LoadCursorW(nullptr, IDC_IBEAM) : nullptr;
+}
+
+// A text box is drawn out from the I-beam.
+HCURSOR CDrawTextTool::GetHandleCursor(CWorkspaceView*, int, int) { return LoadCursorW(nullptr, IDC_IBEAM); }
 
 int CEditingTextTool::HitTest(CWorkspaceView* pView, int x, int y, bool* pInside) const {
   *pInside = false;

@@ -29,6 +29,7 @@ class CDrawTextTool : public Vectorloom::CDefaultTool {
   void DrawOutline(Vectorloom::CWorkspaceView* pView, Gdiplus::Graphics* pGraphics, float sx, float sy, float x,
                    float y) override;
   void ToolUnInitalize(Vectorloom::CWorkspaceView* pView) override;
+  HCURSOR GetHandleCursor(Vectorloom::CWorkspaceView* pView, int x, int y) override;
 
  private:
   bool m_bDragging = false;

@@ -284,4 +284,26 @@ TEST_F(ReelpaneD3D9, OddFramesAndCallOrdersAreHandledSafely) {
   }
 }
 
+// With several displays the device is made on the adapter that shows the window's monitor, and a
+// window moved to the other display gets a device there.
+TEST_F(ReelpaneD3D9, DeviceIsMadeOnTheAdapterOfTheWindowsMonitor) {
+  lwdx::DxConfig cfg;
+  const GUID g1{0x11111111, 1, 1, {1, 1, 1, 1, 1, 1, 1, 1}}, g2{0x22222222, 2, 2, {2, 2, 2, 2, 2, 2, 2, 2}};
+  const HMONITOR m1 = reinterpret_cast<HMONITOR>(uintptr_t{0x901}), m2 = reinterpret_cast<HMONITOR>(uintptr_t{0x902});
+  cfg.monitors = {{g1, m1, {0, 0, 1920, 1080}}, {g2, m2, {1920, 0, 3200, 1024}}};
+  lwdx::SetDxConfig(cfg);
+  TestWindow win(0x7107, 160, 120, POINT{2000, 100});
+  Renderer r(2);
+  r->SetVideoSize(16, 12);
+  ASSERT_EQ(r->Attach(win.hwnd, 1), 0);
+  EXPECT_EQ(Count("CreateDevice adapter=1 "), 1u);
+  win.window->SetOrigin(POINT{100, 100});
+  Frame red(16, 12, kRedY, kRedU, kRedV);
+  int result = -9;
+  RunOnOtherThread([&] { result = r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Count("CreateDevice adapter=0 "), 1u);
+  EXPECT_EQ(win.window->Pixel(80, 60), 0xFD0000u);
+}
+
 }  // namespace

@@ -56,10 +56,16 @@ BEGIN_MESSAGE_MAP(CLeafwrightApp, CWinApp)
   ON_COMMAND(ID_APP_ABOUT, &CLeafwrightApp::OnAppAbout)
   ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
   ON_COMMAND(ID_FILE_OPEN, &CLeafwrightApp::OnFileOpen)
+  ON_COMMAND(ID_APP_EXIT, &CLeafwrightApp::OnAppExit)
   ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CLeafwrightApp::OnUpdateRecentFile)
 END_MESSAGE_MAP()
 
 CLeafwrightApp::CLeafwrightApp() : CWinApp(kAppTitle) { g_pLeafwrightApp = this; }
+
+void CLeafwrightApp::OnAppExit() {
+  // As closing the window: the document is offered for saving first.
+  if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->SendMessage(WM_CLOSE);
+}
 
 BOOL CLeafwrightApp::InitInstance() {
   // The screen resolution, read once (the device context reports 96 dpi on every display so

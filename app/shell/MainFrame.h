@@ -4,10 +4,12 @@
 
 #include <QorpFrameWnd.h>
 #include <QorpRibbon.h>
+#include <QorpRibbonBackstage.h>
 #include <QorpStatusBar.h>
 
 #include <QorProgress.h>
 
+#include "GalleryItems.h"
 #include "Themes.h"
 
 class CLeafwrightView;
@@ -49,11 +51,27 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   void ApplyStatusFont() override;
   int GetFileButtonStyle() const { return m_nFileButtonStyle; }
 
+  // The gallery collections of the ribbon (made once, before the ribbon).
+  CGalleryCollections& GetGalleryCollections() { return m_galleries; }
+  CQORPBackstageView& GetBackstageView() { return m_wndBackstage; }
+  // The view that previews the gallery item under the pointer: the active view when it can.
+  virtual IGalleryPreviewView* GetGalleryPreviewView() const;
+
+  // Routing: a ribbon command whose handler is not written yet is disabled while nothing
+  // answers it (the reasons are in RibbonLayout.cpp).
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
  protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnDestroy();
   afx_msg void OnUpdateRecentList(CCmdUI* pCmdUI);
   afx_msg void OnRecentList() {}
+  // 0x2862 from the galleries: 4115 previews the highlighted item, 4113 ends the preview.
+  afx_msg LRESULT OnGalleryNotify(WPARAM wParam, LPARAM lParam);
+  // "Add Stamp" itself does nothing (its list holds the stamps); it stays enabled.
+  afx_msg void OnAddStamp() {}
+  afx_msg void OnViewStatusBar();
+  afx_msg void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 
  private:
@@ -72,10 +90,13 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
 
   BOOL CreateStatusBar();
   BOOL CreateRibbonBar();
+  void CreateBackstage();
   void LoadCommandIcons();
 
   CQORPStatusBar m_wndStatusBar;
+  CGalleryCollections m_galleries;
   CQORPRibbonBar m_wndRibbon;
+  CQORPBackstageView m_wndBackstage;
   CProgressBarSite m_progressBar{this};
   CQORPControl* m_pRecentList = nullptr;
   int m_nFileButtonStyle = 0;

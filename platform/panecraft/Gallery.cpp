@@ -17,11 +17,14 @@ IMPLEMENT_DYNAMIC(CQORPControlGallery, CQORPControl)
 IMPLEMENT_DYNAMIC(CQORPControlPopupColor, CQORPControl)
 IMPLEMENT_DYNAMIC(CQORPControlSizeComboBox, CQORPControlComboBox)
 
-namespace {
-
-void SetColour(cairo_t* cr, COLORREF clr) {
-  cairo_set_source_rgb(cr, GetRValue(clr) / 255.0, GetGValue(clr) / 255.0, GetBValue(clr) / 255.0);
+// The layer's one COLORREF-to-cairo conversion (GalleryView.cpp; its header brings in the
+// toolkit, which this file keeps out).
+namespace qorp {
+void SetColour(cairo_t* cr, COLORREF clr);
 }
+using qorp::SetColour;
+
+namespace {
 
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 

@@ -13,6 +13,7 @@
 #include <wx/ribbon/art.h>
 #include <wx/sizer.h>
 
+#include "QorpDrawHelpers.h"
 #include "QorpGallery.h"
 #include "QorpPaintManager.h"
 #include "QorpRibbonBackstage.h"
@@ -687,32 +688,24 @@ void CQORPRibbonBarImpl::LayoutChildren() {
 
 namespace {
 
-double RelativeLuminance(const wxColour& c) {
-  auto lin = [](int v) {
-    const double x = v / 255.0;
-    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * lin(c.Red()) + 0.7152 * lin(c.Green()) + 0.0722 * lin(c.Blue());
-}
-
-double ContrastRatio(const wxColour& a, const wxColour& b) {
-  const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+COLORREF Ref(const wxColour& c) { return RGB(c.Red(), c.Green(), c.Blue()); }
 
 // The art derives its backgrounds from the three scheme colours; where a derived background
 // leaves one of the labels drawn on it below 4.5:1, it is moved toward black (light labels) or
 // white (dark labels) until every label reads.
 void KeepLabelsReadable(wxRibbonArtProvider* art, std::initializer_list<int> labels, std::initializer_list<int> backs) {
-  double labelLuminance = 0;
-  for (int l : labels) labelLuminance += RelativeLuminance(art->GetColour(l));
-  labelLuminance /= static_cast<double>(labels.size());
+  // How light the labels are, as their contrast against black (which grows with luminance):
+  // a background darker than its labels is taken toward black, a lighter one toward white.
+  double labelLightness = 0;
+  for (int l : labels) labelLightness += CQORPDrawHelpers::ContrastRatio(Ref(art->GetColour(l)), RGB(0, 0, 0));
+  labelLightness /= static_cast<double>(labels.size());
   for (int b : backs) {
     wxColour back = art->GetColour(b);
-    const wxColour target = labelLuminance > RelativeLuminance(back) ? *wxBLACK : *wxWHITE;
+    const wxColour target =
+        labelLightness > CQORPDrawHelpers::ContrastRatio(Ref(back), RGB(0, 0, 0)) ? *wxBLACK : *wxWHITE;
     for (int step = 0; step < 40; ++step) {
       bool readable = true;
-      for (int l : labels) readable = readable && ContrastRatio(art->GetColour(l), back) >= 4.5;
+      for (int l : labels) readable = readable && CQORPDrawHelpers::ContrastRatio(Ref(art->GetColour(l)), Ref(back)) >= 4.5;
       if (readable) break;
       auto toward = [](int from, int to) { return static_cast<unsigned char>(from + (to - from) / 8 + (to > from ? 1 : to < from ? -1 : 0)); };
       back = wxColour(toward(back.Red(), target.Red()), toward(back.Green(), target.Green()),

@@ -17,8 +17,10 @@
 
 #include <wx/dcclient.h>
 #include <wx/image.h>
+#include <wx/uiaction.h>
 
 #include <QorpDrawHelpers.h>
+#include <QorpGalleryWindows.h>
 #include <QorpPaintManager.h>
 #include <QorpRibbon.h>
 
@@ -224,6 +226,85 @@ TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
     }
     Resize(1280);
   }
+}
+
+// A view stand-in that records the previews it is asked for.
+struct RecordingView : IGalleryPreviewView {
+  std::vector<std::string> calls;
+  bool IsEditingText() const override { return false; }
+  void PreviewFontSize(bool, float v) override { calls.push_back("size " + std::to_string(v)); }
+  void PreviewFilledTransparency(bool, int v) override { calls.push_back("fill-alpha " + std::to_string(v)); }
+  void PreviewStrokedTransparency(bool, int v) override { calls.push_back("stroke-alpha " + std::to_string(v)); }
+  void PreviewFilledColor(bool, const PreviewColor& v) override { calls.push_back("fill " + std::to_string(v.clr)); }
+  void PreviewOutlineColor(bool, const PreviewColor& v) override { calls.push_back("outline " + std::to_string(v.clr)); }
+  void PreviewStrokeWidth(float v) override { calls.push_back("width " + std::to_string(v)); }
+  void PreviewDashStyle(int v) override { calls.push_back("dash " + std::to_string(v)); }
+  void PreviewRotatedAngle(int v) override { calls.push_back("angle " + std::to_string(v)); }
+  bool HasPreviewScene() const override { return true; }
+  void SetPreviewShown(bool b) override { calls.push_back(b ? "shown" : "hidden"); }
+  void RestorePrevScene() override { calls.push_back("restore"); }
+  void DestroyPreviewScene() override { calls.push_back("destroy"); }
+};
+
+// The main window whose view takes fill colours (so the Filled Color list is enabled).
+class CPreviewingFrame : public CMainFrame {
+ public:
+  RecordingView view;
+  int picked = 0;
+  IGalleryPreviewView* GetGalleryPreviewView() const override { return const_cast<RecordingView*>(&view); }
+  void OnFillColor(NMHDR*, LRESULT* pResult) {
+    ++picked;
+    *pResult = 1;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CPreviewingFrame, CMainFrame)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_GALLERY_FILL_COLOR, &CPreviewingFrame::OnFillColor)
+END_MESSAGE_MAP()
+
+TEST(RibbonGalleryGui, PointingAtAColourPreviewsItAndLeavingRestores) {
+  auto* frame = new CPreviewingFrame;
+  ASSERT_TRUE(frame->Create(nullptr, L"Leafwright", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 1280, 800)));
+  CQORPRibbonBar& ribbon = frame->GetRibbonBar();
+  ASSERT_TRUE(PumpUntil([&] { return ribbon.GetImpl()->pRibbon && ribbon.GetImpl()->pRibbon->IsShownOnScreen(); }));
+  frame->OnUpdateCmdUIAll();
+  PumpUntil([] { return false; }, 100);
+  CQORPControl* pFill = frame->GetCommandBars()->FindControl(QORP_CONTROL_ERROR, ID_FILL_COLOR, FALSE, FALSE);
+  ASSERT_NE(pFill, nullptr);
+  auto* pGallery = dynamic_cast<CQORPControlGallery*>(pFill->GetCommandBar()->GetAt(1));
+  ASSERT_NE(pGallery, nullptr);
+  EXPECT_EQ(pGallery->GetID(), static_cast<int>(ID_GALLERY_FILL_COLOR));
+  ASSERT_TRUE(pGallery->GetEnabled()) << "the view answers the gallery";
+  ASSERT_TRUE(ribbon.ExecuteControl(pFill, TRUE)) << "the list opens";
+  ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+  PumpUntil([] { return false; }, 100);
+  // Item 2 is "Black, Text 1", item 3 "Tan, Background 2" (item 0 is the label).
+  wxUIActionSimulator sim;
+  for (int index : {2, 3}) {
+    const CRect rc = QORPGetPopupItemRect(pGallery, index);
+    ASSERT_FALSE(rc.IsRectEmpty()) << index;
+    sim.MouseMove(wxPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+    PumpUntil([] { return false; }, 80);
+  }
+  // The open list, pointer on an item, kept for looking at.
+  const wxRect rcPopup = QORPGetOpenPopupWindow()->GetScreenRect();
+  fs::create_directories(LW_SCREENSHOT_DIR);
+  const std::string cmd = wxString::Format("import -window root -crop %dx%d+%d+%d '%s/ribbon-colour-gallery.png' 2>/dev/null",
+                                           rcPopup.width + 40, rcPopup.height + 40, std::max(rcPopup.x - 20, 0),
+                                           std::max(rcPopup.y - 20, 0), LW_SCREENSHOT_DIR)
+                              .ToStdString();
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  // Away from the list: the highlighting ends and the view's look comes back.
+  sim.MouseMove(wxPoint(rcPopup.GetRight() + 60, rcPopup.GetBottom() + 60));
+  PumpUntil([] { return false; }, 80);
+  EXPECT_EQ(frame->view.calls, (std::vector<std::string>{"fill 0", "shown", "fill " + std::to_string(RGB(238, 236, 225)),
+                                                         "shown", "restore", "destroy", "hidden"}));
+  QORPClosePopupBar();
+  PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(frame->picked, 0) << "pointing picks nothing";
+  frame->DestroyWindow();
+  PumpUntil([] { return false; }, 20);
+  delete frame;
 }
 
 }  // namespace

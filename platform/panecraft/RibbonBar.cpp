@@ -583,7 +583,14 @@ void CQORPRibbonBarImpl::Build() {
     auto* pPage = new QorpRibbonPage(pRibbon, wxID_ANY, ToWx(QORPStripMnemonic(pTab->GetCaption())));
     for (const auto& pGroup : pTab->m_groups) {
       const bool bOption = pGroup->m_pOption != nullptr;
-      auto* pPanel = new QorpRibbonPanel(pPage, wxID_ANY, ToWx(QORPStripMnemonic(pGroup->GetCaption())), wxNullBitmap,
+      // A collapsed group shows the picture of its first command that has one.
+      wxBitmap groupIcon;
+      for (int k = 0; k < pGroup->GetControls()->GetCount() && !groupIcon.IsOk(); ++k) {
+        const CQORPControl* p = pGroup->GetControls()->GetAt(k);
+        const UINT nId = static_cast<UINT>(p->GetID());
+        if (p->IsVisible() && (svgIcons.count(nId) || icons.count(nId))) groupIcon = PlainIconFor(p, 32);
+      }
+      auto* pPanel = new QorpRibbonPanel(pPage, wxID_ANY, ToWx(QORPStripMnemonic(pGroup->GetCaption())), groupIcon,
                                        wxDefaultPosition, wxDefaultSize,
                                        wxRIBBON_PANEL_NO_AUTO_MINIMISE | (bOption ? wxRIBBON_PANEL_EXT_BUTTON : 0));
       panels[pPanel] = pGroup.get();

@@ -509,6 +509,41 @@ void AddEdge(SegmentList& out, const Vectorloom::CQorVectorEdgeNode& a, const Ve
 }
 
 // The segments of a shape in its own coordinates (those its page matrix maps, as the view draws it).
+// The stroke's caps, join, miter limit and dashes as the view's pen draws them. Dash lengths and
+// offset count in stroke widths; a dashed line takes its dash cap at every end (flat, else
+// round), a solid one its own cap when both ends have the same flat, square or round one (ends
+// drawn as shapes of their own go out butt). Patterns longer than the record takes go out solid.
+void PutStrokeStyle(const Vectorloom::CBaseShapeObj& shape, PdfSaveLineStyle* style) {
+  using namespace Vectorloom;
+  style->miter_limit = Finite(shape.GetMiterLimit()) && shape.GetMiterLimit() >= 1 ? shape.GetMiterLimit() : 10.0f;
+  const int join = shape.GetLineJoin();
+  style->line_join = join == LINE_JOIN_ROUND ? 1 : join == LINE_JOIN_BEVEL ? 2 : 0;
+  std::vector<float> dashes;
+  switch (shape.GetDashType()) {
+    case DASH_DASH: dashes = {3, 1}; break;
+    case DASH_DOT: dashes = {1, 1}; break;
+    case DASH_DASHDOT: dashes = {3, 1, 1, 1}; break;
+    case DASH_DASHDOTDOT: dashes = {3, 1, 1, 1, 1, 1}; break;
+    case DASH_CUSTOM: dashes = shape.GetDashPattern(); break;
+    default: break;
+  }
+  // A list that is its first half twice is that half: PDF repeats an odd list itself.
+  while (dashes.size() % 2 == 0 && !dashes.empty() &&
+         std::equal(dashes.begin(), dashes.begin() + long(dashes.size() / 2), dashes.begin() + long(dashes.size() / 2)))
+    dashes.resize(dashes.size() / 2);
+  if (dashes.size() > static_cast<size_t>(kPdfSaveMaxDashes)) dashes.clear();
+  const float unit = Finite(shape.GetStrokeWidth()) && shape.GetStrokeWidth() > 0 ? shape.GetStrokeWidth() : 1.0f;
+  if (!dashes.empty()) {
+    style->dash_count = static_cast<int32_t>(dashes.size());
+    for (size_t i = 0; i < dashes.size(); ++i) style->dashes[i] = dashes[i] * unit;
+    style->dash_phase = Finite(shape.GetDashOffset()) ? shape.GetDashOffset() * unit : 0.0f;
+    style->line_cap = shape.GetDashCap() == DASH_CAP_FLAT ? 0 : 1;
+    return;
+  }
+  const int start = shape.GetStartCap();
+  if (start == shape.GetEndCap()) style->line_cap = start == LINE_CAP_ROUND ? 1 : start == LINE_CAP_SQUARE ? 2 : 0;
+}
+
 SegmentList ShapeSegments(const Vectorloom::CBaseShapeObj& shape) {
   SegmentList out;
   if (const auto* custom = dynamic_cast<const Vectorloom::CCustomPathObj*>(&shape)) {
@@ -622,7 +657,7 @@ void CPdfDocumentConverter::AddShape(PageBuild& build, Vectorloom::CBaseShapeObj
       style->cap = 1;
       style->join = 1;
       style->width = Finite(shape->GetStrokeWidth()) ? shape->GetStrokeWidth() : 1.0f;
-      style->miter_limit = 10.0f;
+      PutStrokeStyle(*shape, style);
       path->line_style = style;
     }
   }

@@ -6,6 +6,7 @@
 #include <lwstr.h>
 #include <reelpane/ColorConv.h>
 #include <soundpane/Soundpane.h>
+#include <winuser.h>
 
 #include <cmath>
 #include <cstring>
@@ -26,6 +27,8 @@ constexpr float kDefaultHeightRatio = 0.8f;
 // Frames above this many pixels a side are refused (no block is made for them).
 constexpr int kMaxFrameSide = 16384;
 constexpr size_t kBmpHeadersSize = 54;
+// How long the player's thread waits for the view to take a frame.
+constexpr UINT kFrameSendTimeoutMs = 50;
 
 int TruncToInt(float v) {
   if (!std::isfinite(v)) return 0;
@@ -220,7 +223,7 @@ int CMyReelpane::RenderFrame(const unsigned char* y, const unsigned char* u, con
     if (m_block.empty() || !y || !u || !v || stride < m_nWidth) return 0;
     ConvertYUV420ToRGB24(m_block.data() + kBmpHeadersSize, static_cast<int>(RowSize(m_nWidth)), y, u, v, stride,
                          stride / 2, m_nWidth, m_nHeight, 1);
-    if (!m_hWnd || !m_receiver || !m_pending.expired()) return 0;
+    if (!m_hWnd || !m_pending.expired()) return 0;
     auto copy = std::make_shared<const std::vector<uint8_t>>(m_block);
     m_pending = copy;
     frame = std::move(copy);
@@ -228,7 +231,13 @@ int CMyReelpane::RenderFrame(const unsigned char* y, const unsigned char* u, con
     window = m_hWnd;
     m_bSent = true;
   }
-  receiver(window, std::move(frame));
+  if (receiver) {
+    receiver(window, std::move(frame));
+    return 0;
+  }
+  // The handler runs while we wait, or never: the copy outlives every read of it.
+  SendMessageTimeoutW(window, kVideoFrameMessage, 0, reinterpret_cast<LPARAM>(frame->data()),
+                      SMTO_BLOCK | SMTO_ABORTIFHUNG, kFrameSendTimeoutMs, nullptr);
   return 0;
 }
 

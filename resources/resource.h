@@ -41,3 +41,18 @@
 #ifndef ID_APP_ABOUT
 #define ID_APP_ABOUT 57664
 #endif
+
+// The backstage view: its File button, tabs and the Recent page.
+#define ID_FILE_BUTTON 348
+#define IDS_TAB_RECENT 349
+#define IDS_TAB_PRINT 140
+#define IDD_BACKSTAGE_RECENT 330
+#define IDC_RECENT_TITLE 1000
+#define IDC_RECENT_FILE_LIST 1001
+#define IDC_RECENT_SEPARATOR 1002
+#define ID_SAVE_AS_PDF 32911
+#define ID_SAVE_AS_FLIPBOOK 32914
+#define ID_APP_OPTIONS 32878
+#ifndef ID_APP_EXIT
+#define ID_APP_EXIT 57665
+#endif

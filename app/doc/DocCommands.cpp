@@ -11,6 +11,7 @@
 #include "LeafwrightAppState.h"
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
+#include "PageCommands.h"
 
 using namespace Vectorloom;
 
@@ -38,6 +39,31 @@ CString LowerExtensionOf(const wchar_t* path) {
 BEGIN_MESSAGE_MAP(CLeafwrightDoc, CPublicationDoc)
   ON_COMMAND(ID_FILE_SAVE, &CLeafwrightDoc::OnFileSave)
   ON_COMMAND(ID_FILE_SAVE_AS, &CLeafwrightDoc::OnFileSaveAs)
+  // Page commands (PageCommands.cpp).
+  ON_COMMAND(ID_PAGES_NEW, &CLeafwrightDoc::OnNewPage)
+  ON_COMMAND(ID_PAGES_DUPLICATE, &CLeafwrightDoc::OnDuplicatePages)
+  ON_COMMAND(ID_PAGES_DELETE, &CLeafwrightDoc::OnDeletePages)
+  ON_COMMAND(ID_PAGES_MOVE_FIRST, &CLeafwrightDoc::OnMoveToFirst)
+  ON_COMMAND(ID_PAGES_MOVE_PREVIOUS, &CLeafwrightDoc::OnMovePreviously)
+  ON_COMMAND(ID_PAGES_MOVE_LAST, &CLeafwrightDoc::OnMoveToLast)
+  ON_COMMAND(ID_PAGES_MOVE_NEXT, &CLeafwrightDoc::OnMoveNext)
+  ON_COMMAND(ID_PAGES_REVERSE_ALL, &CLeafwrightDoc::OnReverseAllPages)
+  ON_COMMAND(ID_PAGES_REVERSE_SELECTED, &CLeafwrightDoc::OnReverseSelectedPages)
+  ON_COMMAND(ID_PAGES_GOTO_FIRST, &CLeafwrightDoc::OnGoToFirstPage)
+  ON_COMMAND(ID_PAGES_GOTO_PREVIOUS, &CLeafwrightDoc::OnGoToPreviousPage)
+  ON_COMMAND(ID_PAGES_GOTO_NEXT, &CLeafwrightDoc::OnGoToNextPage)
+  ON_COMMAND(ID_PAGES_GOTO_LAST, &CLeafwrightDoc::OnGoToLastPage)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_NEW, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_DUPLICATE, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_DELETE, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_FIRST, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_PREVIOUS, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_LAST, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_MOVE_NEXT, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_REVERSE_ALL, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_REVERSE_SELECTED, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_REVERSE_MENU, &CLeafwrightDoc::OnUpdatePageCommand)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_PAGES_GOTO_FIRST, ID_PAGES_GOTO_LAST, &CLeafwrightDoc::OnUpdatePageCommand)
 END_MESSAGE_MAP()
 
 CLeafwrightDoc::CShellHooks& CLeafwrightDoc::ShellHooks() {
@@ -80,14 +106,26 @@ BOOL CLeafwrightDoc::OnNewDocument() {
 }
 
 BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
-  const CString ext = LowerExtensionOf(lpszPathName);
   m_bOpenFailed = false;
+  {
+    // A file that cannot be opened for reading at all (gone, a folder, no permission) is the
+    // framework's to report: the open document stays as it was and the caller learns that
+    // nothing was opened (the recent-file list then drops the name).
+    CFileException fe;
+    CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
+    if (!pFile) {
+      ReportSaveLoadException(lpszPathName, &fe, FALSE, 0);
+      return FALSE;
+    }
+    ReleaseFile(pFile, FALSE);
+  }
+  const CString ext = LowerExtensionOf(lpszPathName);
   IPageContentSource* source = nullptr;
   const bool pdf = ext == L"pdf";
   // The whole path, however long: a cut path would open another file.
   if (pdf)
     source = new CCachePdfPageContent(lpszPathName);
-  else if (ext == L"lfw")
+  else if (ext == L"lfw" || ext == L"lfd")  // a document file, or pages extracted from one
     source = new CCacheLfwPageContent(lpszPathName);
   if (source) source->AddRef();
   const int total = source ? source->GetPagesCount() : 0;

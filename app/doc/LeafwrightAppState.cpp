@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include <vectorloom/UnitConv.h>
+#include <vectorloom/WorkspaceView.h>
 
 using namespace Vectorloom;
 
@@ -21,9 +22,29 @@ void CDefaultLeafwrightAppState::SetScreenDpi(int x, int y) {
   m_nDpiY = y < 1 ? kScreenDpi : y;
 }
 
-bool CDefaultLeafwrightAppState::GetViewMetrics(const CWorkspaceView*, LeafwrightViewMetrics& out) const {
-  out = m_view;
-  return true;
+LeafwrightViewMetrics LeafwrightViewMetricsOf(const CWorkspaceView* view) {
+  LeafwrightViewMetrics m;
+  if (!view) return m;
+  m.zoomPercent = view->GetZoom();
+  // Where the page lies among the view's logical (scrolled) points, as ReDrawContent takes them.
+  m.originX = view->GetPageRect().left;
+  m.originY = view->GetPageRect().top;
+  return m;
+}
+
+eLeafwrightTool LeafwrightToolOf(const CWorkspaceView* view) {
+  const CDefaultTool* tool = view ? view->GetEditingTool() : nullptr;
+  if (!tool || tool == &CWorkspaceView::g_SelectTool) return eLeafwrightTool::None;
+  if (tool == &CWorkspaceView::g_DrawRectangleTool) return eLeafwrightTool::Rectangle;
+  if (tool == &CWorkspaceView::g_DrawOvalTool) return eLeafwrightTool::Oval;
+  if (tool == &CWorkspaceView::g_DrawRoundRectTool) return eLeafwrightTool::RoundRect;
+  if (tool == &CWorkspaceView::g_DrawLineTool || tool == &CWorkspaceView::g_DrawLineArrowTool)
+    return eLeafwrightTool::Line;
+  if (tool == &CWorkspaceView::g_DrawPolygonTool2) return eLeafwrightTool::Polygon;
+  if (tool == &CWorkspaceView::g_MoveAnchorTool) return eLeafwrightTool::MoveAnchor;
+  if (tool == &CWorkspaceView::g_AddAnchorTool) return eLeafwrightTool::AddAnchor;
+  if (tool == &CWorkspaceView::g_ConvertAnchorTool) return eLeafwrightTool::ConvertAnchor;
+  return eLeafwrightTool::Other;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Application state the page objects read. The running program installs its own; without one
 // the defaults of a freshly started program apply (96 dpi, the first preset gradient, the default
-// colours, no active drawing tool), so the object classes work headless.
+// colours), so the object classes work headless. What belongs to a view (its zoom, where its page
+// lies, its active tool) is read from the view itself (LeafwrightViewMetricsOf, LeafwrightToolOf).
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,7 @@ namespace Vectorloom {
 class CWorkspaceView;
 }
 
-// The tools of the editing view that change how shapes are made and measured.
+// The kinds of tool of the editing view that change how shapes are made and measured.
 enum class eLeafwrightTool {
   None = 0,        // the selection tool or no view
   Rectangle,
@@ -32,6 +33,12 @@ struct LeafwrightViewMetrics {
   int originY = 0;
 };
 
+// A view's zoom and where its page lies in the view's logical (scrolled) points (100 %, origin 0
+// without a view).
+LeafwrightViewMetrics LeafwrightViewMetricsOf(const Vectorloom::CWorkspaceView* view);
+// The kind of a view's active tool (None for the selection tool or without a view).
+eLeafwrightTool LeafwrightToolOf(const Vectorloom::CWorkspaceView* view);
+
 class ILeafwrightAppState {
  public:
   virtual ~ILeafwrightAppState() = default;
@@ -41,15 +48,10 @@ class ILeafwrightAppState {
   virtual const Vectorloom::CLocalGradientColorsDefine& GetDefaultGradient() const = 0;
   virtual int GetScreenDpiX() const = 0;
   virtual int GetScreenDpiY() const = 0;
-  // The active tool of the document's editing view.
-  virtual eLeafwrightTool GetActiveTool() const = 0;
-  // Zoom and origin of a view; false when the view is unknown (100 %, origin 0 are used).
-  virtual bool GetViewMetrics(const Vectorloom::CWorkspaceView* view, LeafwrightViewMetrics& out) const = 0;
 };
 
 // A settable state with the start-up values: fill RGB(0, 128, 0), stroke RGB(255, 153, 0),
-// gradient 0x11D43E at 0 to 0xFFFFFF at 4096, 96 x 96 dpi, no tool; every view at 100 %, origin 0
-// unless SetViewMetrics says otherwise.
+// gradient 0x11D43E at 0 to 0xFFFFFF at 4096, 96 x 96 dpi.
 class CDefaultLeafwrightAppState : public ILeafwrightAppState {
  public:
   CDefaultLeafwrightAppState();
@@ -58,17 +60,12 @@ class CDefaultLeafwrightAppState : public ILeafwrightAppState {
   const Vectorloom::CLocalGradientColorsDefine& GetDefaultGradient() const override { return m_gradient; }
   int GetScreenDpiX() const override { return m_nDpiX; }
   int GetScreenDpiY() const override { return m_nDpiY; }
-  eLeafwrightTool GetActiveTool() const override { return m_tool; }
-  bool GetViewMetrics(const Vectorloom::CWorkspaceView* view, LeafwrightViewMetrics& out) const override;
 
   void SetDefaultFillColor(COLORREF c) { m_clrFill = c; }
   void SetDefaultStrokeColor(COLORREF c) { m_clrStroke = c; }
   void SetDefaultGradient(const Vectorloom::CLocalGradientColorsDefine& g) { m_gradient = g; }
   // Values below 1 are taken as 96.
   void SetScreenDpi(int x, int y);
-  void SetActiveTool(eLeafwrightTool tool) { m_tool = tool; }
-  // Metrics for every view (null view included).
-  void SetViewMetrics(const LeafwrightViewMetrics& m) { m_view = m; }
 
   static Vectorloom::CLocalGradientColorsDefine MakePresetGradient0();
 
@@ -78,8 +75,6 @@ class CDefaultLeafwrightAppState : public ILeafwrightAppState {
   Vectorloom::CLocalGradientColorsDefine m_gradient;
   int m_nDpiX = 96;
   int m_nDpiY = 96;
-  eLeafwrightTool m_tool = eLeafwrightTool::None;
-  LeafwrightViewMetrics m_view;
 };
 
 // The state in force (a built-in CDefaultLeafwrightAppState until one is installed).

@@ -1,5 +1,7 @@
 #include "LeafwrightDoc.h"
 
+#include <vectorloom/WorkspaceView.h>
+
 #include "LeafwrightAppState.h"
 #include "LfwReader.h"
 #include "PageGroupObj.h"
@@ -19,6 +21,14 @@ bool IsOutlineTool(eLeafwrightTool tool) {
 
 IMPLEMENT_DYNCREATE(CLeafwrightDoc, CPublicationDoc)
 
+eLeafwrightTool CLeafwrightDoc::EditingViewTool() const {
+  POSITION pos = GetFirstViewPosition();
+  while (pos) {
+    if (auto* view = dynamic_cast<const CWorkspaceView*>(GetNextView(pos))) return LeafwrightToolOf(view);
+  }
+  return eLeafwrightTool::None;
+}
+
 CLeafwrightDoc::CLeafwrightDoc() = default;
 // The clips this document unpacked into the videos folder may be cleared away by later openings.
 CLeafwrightDoc::~CLeafwrightDoc() { ReleaseInUseVideoClips(this); }
@@ -26,13 +36,20 @@ CLeafwrightDoc::~CLeafwrightDoc() { ReleaseInUseVideoClips(this); }
 void CLeafwrightDoc::DeleteContents() {
   CPublicationDoc::DeleteContents();
   ReleaseInUseVideoClips(this);
+  m_arrPrintPages.clear();
+}
+
+void CLeafwrightDoc::SetPrintLayout(int nRows, int nColumns, const std::vector<int>& pages) {
+  m_nPrintRows = nRows;
+  m_nPrintColumns = nColumns;
+  m_arrPrintPages = pages;
 }
 
 CRenderBaseObj* CLeafwrightDoc::CreateNewObject(int type) {
   switch (type) {
     case RENDER_OBJ_SHAPE: {
       auto* shape = new CPageShapeObj;
-      if (IsOutlineTool(GetLeafwrightAppState().GetActiveTool())) {
+      if (IsOutlineTool(EditingViewTool())) {
         shape->SetStrokeKind(RENDER_KIND_SOLID);
         shape->SetFillKind(RENDER_KIND_NONE);
       }

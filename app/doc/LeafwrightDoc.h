@@ -3,8 +3,13 @@
 // LfwSections.cpp), and New, Open and Save (DocCommands.cpp).
 #pragma once
 
+#include <vector>
+
 #include <QorProgress.h>
 #include <quirebook/PublicationDoc.h>
+
+#include "LeafwrightAppState.h"
+#include "PageCommands.h"
 
 class CLeafwrightDoc : public CPublicationDoc {
   DECLARE_DYNCREATE(CLeafwrightDoc)
@@ -18,8 +23,11 @@ class CLeafwrightDoc : public CPublicationDoc {
   void DeleteContents() override;
 
   // 0 shape, 2 group, 3 text; null for every other code (videos are never drawn). A shape made
-  // while a rectangle, oval, rounded-rectangle, line or polygon tool is active is outline only.
+  // while a rectangle, oval, rounded-rectangle, line or polygon tool is active in the document's
+  // editing view is outline only.
   Vectorloom::CRenderBaseObj* CreateNewObject(int type) override;
+  // The kind of tool active in the document's editing view (its first workspace view).
+  eLeafwrightTool EditingViewTool() const;
 
   // Storing writes the whole document file (WriteLfwDocument, LfwSections.cpp) into the archive's
   // file; a save through CDocument::DoSave hands it a temporary file that replaces the old file
@@ -70,11 +78,56 @@ class CLeafwrightDoc : public CPublicationDoc {
   afx_msg void OnFileSave();
   afx_msg void OnFileSaveAs();
 
+  // ---- Print layout: rows and columns of pages per sheet and the pages to print (0-based page
+  // indices in printing order), written by the backstage Print page when it prints. Empty pages
+  // at construction; DeleteContents empties them again.
+  void SetPrintLayout(int nRows, int nColumns, const std::vector<int>& pages);
+  int GetPrintRows() const { return m_nPrintRows; }
+  int GetPrintColumns() const { return m_nPrintColumns; }
+  const std::vector<int>& GetPrintPages() const { return m_arrPrintPages; }
+
+  // ---- Page commands (PageCommands.cpp)
+
+  // The thumbnail list and the editing view among the document's views (null when absent).
+  IPagesSelectionList* FindPagesList() const;
+  IPageEditingView* FindEditingView() const;
+  // The index of the editing view's shown page; -1 without a view or when the page is gone.
+  int GetCurrentPageIndex() const;
+  // Loads the page if needed (it then stays in memory, unbound from its file), makes it the
+  // thumbnail list's only selection and tells the views (hint 4 with the page).
+  void GoToPage(int index);
+  // Whether a page command (ID_PAGES_*) can run now.
+  bool IsPageCommandEnabled(UINT nId) const;
+
+  afx_msg void OnNewPage();
+  afx_msg void OnDuplicatePages();
+  // Asks first (the document's message box hook; without one nothing is deleted); never
+  // deletes every page.
+  afx_msg void OnDeletePages();
+  afx_msg void OnMoveToFirst();
+  afx_msg void OnMovePreviously();
+  afx_msg void OnMoveToLast();
+  afx_msg void OnMoveNext();
+  afx_msg void OnReverseAllPages();
+  afx_msg void OnReverseSelectedPages();
+  afx_msg void OnGoToFirstPage();
+  afx_msg void OnGoToPreviousPage();
+  afx_msg void OnGoToNextPage();
+  afx_msg void OnGoToLastPage();
+  afx_msg void OnUpdatePageCommand(CCmdUI* pCmdUI);
+
  protected:
   DECLARE_MESSAGE_MAP()
 
  private:
   void MakeBlankPages(float width, float height, int unit, int count);
+  // The selected pages moved by delta places (every selected page lands at its index - delta or
+  // + delta; the others keep their order).
+  void MoveSelectedPages(IPagesSelectionList& list, int delta, bool towardsStart);
+  void MovePages(const wchar_t* name, int which);
   CQorCommonProgress* m_pSaveProgress = nullptr;
   bool m_bOpenFailed = false;
+  int32_t m_nPrintRows = 1;
+  int32_t m_nPrintColumns = 1;
+  std::vector<int> m_arrPrintPages;
 };

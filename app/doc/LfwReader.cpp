@@ -1,6 +1,8 @@
 // The page content source over a document file and the video folder it unpacks clips into.
 #include "LfwReader.h"
 
+#include "LfdExtract.h"
+
 #include <afxbinio.h>
 #include <gdiplus/gdiplus.h>
 #include <glyphweave/EmbedFontRes.h>
@@ -263,16 +265,26 @@ bool CCacheLfwPageContent::ReadHeaders() {
     file->SeekToBegin();
     if (fileLength < kLfwSectionsPos || !lw::bin::ReadBytes(*file, head, sizeof(head)))
       return fail(L"The file is too short to be a document file.");
-    if (std::memcmp(head, kLfwFileTag, 4) != 0) return fail(L"The file is not a document file.");
+    // A document file has four sections; an extracted page file ("EPDF") has three, or four
+    // when it carries video clips.
+    const bool extract = std::memcmp(head, kLfdFileTag, 4) == 0;
+    if (!extract && std::memcmp(head, kLfwFileTag, 4) != 0) return fail(L"The file is not a document file.");
+    int sections = 4;
+    if (extract) {
+      CStreamReader first(head + kLfwSectionHeadersPos + 4, 4);
+      uint32_t pageIndexPos = 0;
+      first.ReadU32(pageIndexPos);
+      sections = std::memcmp(head + kLfwSectionHeadersPos + 36, "avst", 4) == 0 && pageIndexPos >= kLfwSectionsPos ? 4 : 3;
+    }
     m_strVersion1 = CString(reinterpret_cast<const char*>(head + 4), 4);
     m_strVersion2 = CString(reinterpret_cast<const char*>(head + 8), 4);
 
     // The four headers in their fixed order, their sections one after another behind them.
     static constexpr const char* kTags[4] = {"Page", "Dibs", "Font", "avst"};
     SectionHeader headers[4];
-    uint64_t sectionStart = kLfwSectionsPos;
+    uint64_t sectionStart = kLfwSectionHeadersPos + 12u * static_cast<unsigned>(sections);
     CStreamReader in(head + kLfwSectionHeadersPos, sizeof(head) - kLfwSectionHeadersPos);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < sections; ++i) {
       if (!in.ReadData(headers[i].tag, 4) || !in.ReadU32(headers[i].indexPos) || !in.ReadU32(headers[i].length))
         return fail(L"The file is too short to be a document file.");
       if (std::memcmp(headers[i].tag, kTags[i], 4) != 0) return fail(L"The sections of the file are not in order.");
@@ -284,7 +296,7 @@ bool CCacheLfwPageContent::ReadHeaders() {
 
     file->Seek(kLfwSectionHeadersPos, CFile::begin);
     if (!m_pages.ReadBlocksTag(file) || !m_pictures.ReadBlocksTag(file) || !m_fonts.ReadBlocksTag(file) ||
-        !m_videos.ReadBlocksTag(file))
+        (sections == 4 && !m_videos.ReadBlocksTag(file)))
       return fail(L"The sections of the file are not in order.");
 
     // Each index: entries of exactly its section's size, all blocks inside the section.
@@ -304,8 +316,8 @@ bool CCacheLfwPageContent::ReadHeaders() {
       if (c.reader->GetEntrySize() != c.entrySize || tableEnd > sectionEnd)
         return fail(L"An index of the file is damaged.");
     }
-    if (!m_videos.ReadIndexs(file)) return fail(L"The video index of the file is damaged.");
-    {
+    if (sections == 4 && !m_videos.ReadIndexs(file)) return fail(L"The video index of the file is damaged.");
+    if (sections == 4) {
       const uint64_t tableEnd =
           static_cast<uint64_t>(headers[3].indexPos) + 4 + static_cast<uint64_t>(m_videos.GetCount()) * kLfwVideoEntrySize;
       if (tableEnd > static_cast<uint64_t>(headers[3].indexPos) + headers[3].length)

@@ -265,8 +265,9 @@ bool CZipSavingPdfPages::GetPackedBlock(int index, std::vector<uint8_t>& packed,
 // CZipSavingPdfCustomPages
 
 CZipSavingPdfCustomPages::CZipSavingPdfCustomPages(CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& bitmaps,
-                                                   const std::vector<int>& pages, std::vector<int>& fontIds)
-    : CZipSavingPdfPages(doc, bitmaps, nullptr), m_pages(pages), m_fontIds(fontIds) {}
+                                                   const std::vector<int>& pages, std::vector<int>& fontIds,
+                                                   CVideoFilePathsMap* videos)
+    : CZipSavingPdfPages(doc, bitmaps, videos), m_pages(pages), m_fontIds(fontIds) {}
 
 unsigned CZipSavingPdfCustomPages::GetBlocksCount() const { return static_cast<unsigned>(m_pages.size()); }
 
@@ -279,6 +280,7 @@ void CZipSavingPdfCustomPages::CollectPageResources(CDrawingPage* page) {
   for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList())
     if (obj) obj->CollectExternalBmpResObjs(m_bitmaps);
   CollectEmbedFontIDs(page->GetRenderObjectList(), m_fontIds);
+  if (m_pVideos) page->CollectVideoObjects(m_pVideos);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -107,13 +107,14 @@ class CZipSavingPdfPages : public CZipSavingInterface {
   CString m_strError;
 };
 
-// "Page" for a chosen list of page indexes (extracted pages). Instead of the video clips it
-// gathers the embedded-font ids the pages' texts use (also inside groups), each once. An index
-// past the list throws std::out_of_range.
+// "Page" for a chosen list of page indexes (extracted pages). It also gathers the embedded-font
+// ids the pages' texts use (also inside groups), each once, and the pages' video clips when given
+// a video map. An index past the list throws std::out_of_range.
 class CZipSavingPdfCustomPages : public CZipSavingPdfPages {
  public:
   CZipSavingPdfCustomPages(CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& bitmaps,
-                           const std::vector<int>& pages, std::vector<int>& fontIds);
+                           const std::vector<int>& pages, std::vector<int>& fontIds,
+                           CVideoFilePathsMap* videos = nullptr);
 
   unsigned GetBlocksCount() const override;
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include <vectorloom/WorkspaceView.h>
+
 using namespace Vectorloom;
 
 namespace {
@@ -45,9 +47,10 @@ RECT ComputeOccurArea(const CRenderBaseObj& obj, const LeafwrightViewMetrics& vi
   if (rule.rotation) {
     CQorVectorPoint<float> p0, p1;
     const float z = static_cast<float>(zoom);
-    GetRotationHandles(obj, CQorTransMatrix::Scale(z, z), p0, p1);
+    CWorkspaceView::GetRotationHandles(obj, CQorTransMatrix::Scale(z, z), p0, p1);
     const double a = std::atan2(static_cast<double>(p1.y) - p0.y, static_cast<double>(p1.x) - p0.x);
-    const double hx = p1.x + 20.0 * std::cos(a), hy = p1.y + 20.0 * std::sin(a);
+    const double d = CWorkspaceView::kRotateGripDistance;
+    const double hx = p1.x + d * std::cos(a), hy = p1.y + d * std::sin(a);
     l = std::min(l, hx - 4);
     t = std::min(t, hy - 4);
     r = std::max(r, hx + 4 + 1);
@@ -72,19 +75,6 @@ RECT ComputeOccurArea(const CRenderBaseObj& obj, const LeafwrightViewMetrics& vi
   return rc;
 }
 
-LeafwrightViewMetrics MetricsOf(CWorkspaceView* view) {
-  LeafwrightViewMetrics m;
-  if (!GetLeafwrightAppState().GetViewMetrics(view, m)) m = LeafwrightViewMetrics();
-  return m;
-}
+LeafwrightViewMetrics MetricsOf(CWorkspaceView* view) { return LeafwrightViewMetricsOf(view); }
 
 }  // namespace lw::occur
-
-void GetRotationHandles(const CRenderBaseObj& obj, const CQorTransMatrix& deviceMatrix, CQorVectorPoint<float>& p0,
-                        CQorVectorPoint<float>& p1) {
-  const CQorVectorRect<float> box = obj.GetObjectBox();
-  const CQorTransMatrix m = obj.GetTransMatrix() * deviceMatrix;
-  const float cx = (box.left + box.right) * 0.5f, cy = (box.top + box.bottom) * 0.5f;
-  p0 = m.Transform(CQorVectorPoint<float>(cx, cy));
-  p1 = m.Transform(CQorVectorPoint<float>(cx, box.top));
-}

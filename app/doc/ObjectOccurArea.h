@@ -13,12 +13,6 @@
 
 #include "LeafwrightAppState.h"
 
-// The two rotation handle points of an object on the device (after its matrix and then
-// `deviceMatrix`): p0 the centre of its box, p1 the middle of its top edge. The rotation grip
-// sits 20 pixels beyond p1, away from p0.
-void GetRotationHandles(const Vectorloom::CRenderBaseObj& obj, const Vectorloom::CQorTransMatrix& deviceMatrix,
-                        Vectorloom::CQorVectorPoint<float>& p0, Vectorloom::CQorVectorPoint<float>& p1);
-
 // The page object classes' shared part of the rule; not for other callers.
 namespace lw::occur {
 
@@ -36,7 +30,7 @@ inline constexpr float kHandleMargin = 4;
 
 // The view's zoom as a factor (1 for a zoom that is not a positive number).
 double ZoomOf(const LeafwrightViewMetrics& view);
-// A view's metrics from the application state (100 %, origin 0 for a view it does not know).
+// A view's metrics (100 %, origin 0 without a view).
 LeafwrightViewMetrics MetricsOf(Vectorloom::CWorkspaceView* view);
 RECT ComputeOccurArea(const Vectorloom::CRenderBaseObj& obj, const LeafwrightViewMetrics& view, const OccurRule& rule);
 

@@ -39,7 +39,7 @@ CRenderBaseObj* CPageShapeObj::Clone() const {
 }
 
 RECT CPageShapeObj::CalcuObjectOccurArea(CWorkspaceView* view, int selected) {
-  return CalcuOccurArea(MetricsOf(view), selected, GetLeafwrightAppState().GetActiveTool());
+  return CalcuOccurArea(MetricsOf(view), selected, LeafwrightToolOf(view));
 }
 
 RECT CPageShapeObj::CalcuOccurArea(const LeafwrightViewMetrics& view, int selected, eLeafwrightTool tool) const {

@@ -66,11 +66,6 @@ CLeafwrightApp::~CLeafwrightApp() {
   if (g_pLeafwrightApp == this) g_pLeafwrightApp = nullptr;
 }
 
-void CLeafwrightApp::OnAppExit() {
-  // As closing the window: the document is offered for saving first.
-  if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->SendMessage(WM_CLOSE);
-}
-
 BOOL CLeafwrightApp::InitInstance() {
   // The screen resolution, read once (the device context reports 96 dpi on every display so
   // that documents lay out alike everywhere).
@@ -138,6 +133,11 @@ void CLeafwrightApp::OnFileOpen() {
   CFileDialog dlg(TRUE, nullptr, nullptr, 0x1044, kOpenFileFilter, m_pMainWnd);
   if (dlg.DoModal() != IDOK) return;
   OpenDocumentFile(dlg.GetPathName());
+}
+
+void CLeafwrightApp::OnAppExit() {
+  // As the close box does: the frame asks to save a changed document first.
+  if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
 void CLeafwrightApp::OnAppAbout() {

@@ -58,7 +58,7 @@ class CLeafwrightApp : public CWinApp, public CObjectNameCounters {
   afx_msg void OnFileOpen();
   // The About dialog, in the current theme's skin.
   afx_msg void OnAppAbout();
-  // Exit (backstage): closes the main window.
+  // Exit (the backstage's last command): closes the main window as its close box does.
   afx_msg void OnAppExit();
   // A recent-file item is enabled while the list holds a file for it.
   afx_msg void OnUpdateRecentFile(CCmdUI* pCmdUI);

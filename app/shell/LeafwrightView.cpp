@@ -1,85 +1,154 @@
 #include "LeafwrightView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <gdiplus/gdiplus.h>
 
+#include "LeafwrightApp.h"
 #include "LeafwrightAppState.h"
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
 #include "ShellIds.h"
 
-IMPLEMENT_DYNCREATE(CLeafwrightView, CScrollView)
+const ZoomLevel g_zoomLevels[kZoomLevels] = {
+    {0.125f, 32872}, {1.0f / 6.0f, 32871}, {0.2f, 32870}, {0.25f, 32869}, {0.5f, 32868}, {0.75f, 32867},
+    {1.0f, ID_ZOOM_ACTUAL_SIZE}, {1.25f, 32856}, {1.5f, 32857}, {1.75f, 32858}, {2.0f, 32859}, {2.5f, 32860},
+    {3.0f, 32861}, {4.0f, 32862}, {5.0f, 32863}, {6.0f, 32864}, {7.0f, 32865}, {8.0f, 32866},
+};
 
-BEGIN_MESSAGE_MAP(CLeafwrightView, CScrollView)
-  ON_COMMAND(ID_GOTO_FIRST_PAGE, &CLeafwrightView::OnFirstPage)
-  ON_COMMAND(ID_GOTO_PREVIOUS_PAGE, &CLeafwrightView::OnPreviousPage)
-  ON_COMMAND(ID_GOTO_NEXT_PAGE, &CLeafwrightView::OnNextPage)
-  ON_COMMAND(ID_GOTO_LAST_PAGE, &CLeafwrightView::OnLastPage)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_FIRST_PAGE, &CLeafwrightView::OnUpdateFirstOrPrevious)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_PREVIOUS_PAGE, &CLeafwrightView::OnUpdateFirstOrPrevious)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_NEXT_PAGE, &CLeafwrightView::OnUpdateNextOrLast)
-  ON_UPDATE_COMMAND_UI(ID_GOTO_LAST_PAGE, &CLeafwrightView::OnUpdateNextOrLast)
+namespace {
+
+bool SameFactor(float a, float b) { return std::fabs(static_cast<double>(a) - static_cast<double>(b)) < kZoomTolerance; }
+
+}  // namespace
+
+int FindZoomLevelIndex(float f) {
+  int low = 0, high = kZoomLevels - 1, middle = 0;
+  while (low <= high) {
+    middle = (low + high) / 2;
+    if (SameFactor(g_zoomLevels[middle].fFactor, f)) break;
+    if (g_zoomLevels[middle].fFactor <= f)
+      low = middle + 1;
+    else
+      high = middle - 1;
+  }
+  return middle;
+}
+
+float StepZoomFactor(float f, bool bIn) {
+  const int i = FindZoomLevelIndex(f);
+  const int last = kZoomLevels - 1;
+  const float at = g_zoomLevels[i].fFactor;
+  const float up = g_zoomLevels[std::min(i + 1, last)].fFactor;
+  const float down = g_zoomLevels[std::max(i - 1, 0)].fFactor;
+  if (SameFactor(at, f)) return bIn ? up : down;
+  if (at < f) return bIn ? up : at;
+  return bIn ? at : down;
+}
+
+CString NextObjectNameForEvent(int nEvent) {
+  // The application's counters; without the application (a test), counters of this process.
+  static CObjectNameCounters own;
+  auto* app = dynamic_cast<CObjectNameCounters*>(AfxGetApp());
+  CObjectNameCounters& names = app ? *app : own;
+  switch (nEvent) {
+    case Vectorloom::VIEW_EVENT_SHAPE_CREATED: return names.NextShapeObjectName();
+    case Vectorloom::VIEW_EVENT_TEXT_CREATED: return names.NextTextObjectName();
+    case Vectorloom::VIEW_EVENT_IMAGE_CREATED: return names.NextImageObjectName();
+    case Vectorloom::VIEW_EVENT_GROUP_CREATED: return names.NextGroupObjectName();
+    default: return CString();
+  }
+}
+
+IMPLEMENT_DYNCREATE(CLeafwrightView, CPublicationView)
+
+BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
+  // The go-to-page commands are the document's (they also select the page in the thumbnails).
   ON_UPDATE_COMMAND_UI(ID_INDICATOR_PAGE_NUMBER, &CLeafwrightView::OnUpdatePageNumber)
+  ON_UPDATE_COMMAND_UI(ID_INDICATOR_ZOOM, &CLeafwrightView::OnUpdateZoomPane)
+  ON_COMMAND(ID_ZOOM_ACTUAL_SIZE, &CLeafwrightView::OnZoomActualSize)
+  ON_UPDATE_COMMAND_UI(ID_ZOOM_ACTUAL_SIZE, &CLeafwrightView::OnUpdateZoomActualSize)
+  ON_COMMAND(ID_ZOOM_IN, &CLeafwrightView::OnZoomIn)
+  ON_UPDATE_COMMAND_UI(ID_ZOOM_IN, &CLeafwrightView::OnUpdateZoomIn)
+  ON_COMMAND(ID_ZOOM_OUT, &CLeafwrightView::OnZoomOut)
+  ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, &CLeafwrightView::OnUpdateZoomOut)
+  ON_COMMAND_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnZoomLevel)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnUpdateZoomLevel)
 END_MESSAGE_MAP()
 
 CLeafwrightView::CLeafwrightView() = default;
 
-CLeafwrightDoc* CLeafwrightView::GetDocument() const { return static_cast<CLeafwrightDoc*>(m_pDocument); }
+CLeafwrightDoc* CLeafwrightView::GetDocument() const { return dynamic_cast<CLeafwrightDoc*>(m_pDocument); }
 
 int CLeafwrightView::GetPagesCount() const {
   const CLeafwrightDoc* doc = GetDocument();
   return doc ? doc->GetPagesCount() : 0;
 }
 
-void CLeafwrightView::GoToPage(int index) {
-  const int count = GetPagesCount();
-  m_nPage = count > 0 ? std::clamp(index, 0, count - 1) : 0;
-  UpdateSizes();
-  ScrollToPosition(CPoint(0, 0));
-  Invalidate();
-}
-
-CRect CLeafwrightView::GetPageRect() const {
+int CLeafwrightView::GetPageIndex() const {
   CLeafwrightDoc* doc = GetDocument();
-  CDrawingPage* page = doc && m_nPage < doc->GetPagesCount() ? doc->GetDrawingPage(m_nPage) : nullptr;
-  if (!page) return CRect(kMargin, kMargin, kMargin, kMargin);
-  const auto px = page->GetPageSize(Vectorloom::UNIT_PIXEL);
-  const int w = std::max(1, static_cast<int>(px.cx + 0.5f)), h = std::max(1, static_cast<int>(px.cy + 0.5f));
-  CRect client;
-  GetClientRect(&client);
-  const int left = std::max(kMargin, (client.Width() - w) / 2);
-  return CRect(left, kMargin, left + w, kMargin + h);
+  const int i = doc && m_pRenderPage ? doc->GetRenderPagesArray().IndexOf(m_pRenderPage) : -1;
+  return i >= 0 ? i : m_nPage;
 }
 
-void CLeafwrightView::UpdateSizes() {
-  const CRect page = GetPageRect();
-  SetScrollSizes(MM_TEXT, CSize(page.right + kMargin, page.bottom + kMargin));
+CDrawingPage* CLeafwrightView::GetShownPage() const { return dynamic_cast<CDrawingPage*>(m_pRenderPage); }
+
+void CLeafwrightView::ShowPage(CDrawingPage* page) {
+  CLeafwrightDoc* doc = GetDocument();
+  if (page && doc) page->LoadPageContent(doc);  // a page still in its file is read now
+  if (page != m_pRenderPage) {
+    if (GetEditingTool()) UpdateEditingTool(nullptr);
+    SetRenderPage(page);
+  }
+  const int i = doc && page ? doc->GetRenderPagesArray().IndexOf(page) : -1;
+  m_nPage = std::max(i, 0);
+}
+
+void CLeafwrightView::GoToPage(int index) {
+  CLeafwrightDoc* doc = GetDocument();
+  const int count = GetPagesCount();
+  ShowPage(count > 0 ? doc->GetDrawingPage(std::clamp(index, 0, count - 1)) : nullptr);
+  ScrollToPosition(CPoint(0, 0));
+  InvalidateView();
+}
+
+Vectorloom::CQorVectorSize<float> CLeafwrightView::GetRenderPageSize() const {
+  if (const auto* page = dynamic_cast<const CDrawingPage*>(m_pRenderPage)) return page->GetPageSize(Vectorloom::UNIT_PIXEL);
+  return CPublicationView::GetRenderPageSize();
 }
 
 void CLeafwrightView::OnInitialUpdate() {
-  m_nPage = 0;
-  UpdateSizes();
-  CScrollView::OnInitialUpdate();
+  CPublicationView::OnInitialUpdate();
+  GoToPage(0);
 }
 
-void CLeafwrightView::OnUpdate(CView*, LPARAM lHint, CObject*) {
-  if (lHint == 3 || m_nPage >= GetPagesCount()) m_nPage = 0;
-  UpdateSizes();
-  Invalidate();
+void CLeafwrightView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
+  CLeafwrightDoc* doc = GetDocument();
+  auto* page = dynamic_cast<CDrawingPage*>(Vectorloom::CWorkspaceDoc::HintPage(pHint));
+  const int count = GetPagesCount();
+  const int given = doc && page ? doc->GetRenderPagesArray().IndexOf(page) : -1;
+  const int kept = doc && m_pRenderPage ? doc->GetRenderPagesArray().IndexOf(m_pRenderPage) : -1;
+  if ((lHint == 3 || lHint == 4) && given >= 0)
+    ShowPage(page);
+  else if (lHint == 3 && !page)
+    ShowPage(count > 0 ? doc->GetDrawingPage(0) : nullptr);
+  else if (kept < 0)  // the shown page left the document: the one now at its place
+    ShowPage(count > 0 ? doc->GetDrawingPage(std::min(m_nPage, count - 1)) : nullptr);
+  else
+    m_nPage = kept;
+  // The base keeps the selection to what is still on the page and repaints.
+  CPublicationView::OnUpdate(pSender, lHint, pHint);
 }
 
 void CLeafwrightView::OnDraw(CDC* pDC) {
-  CLeafwrightDoc* doc = GetDocument();
-  Gdiplus::Graphics g(pDC->GetSafeHdc());
-  g.Clear(Gdiplus::Color(255, 0x80, 0x80, 0x80));
-  if (!doc || m_nPage >= doc->GetPagesCount()) return;
-  CDrawingPage* page = doc->GetDrawingPage(m_nPage);
-  page->LoadPageContent(doc);  // a page still in its file is read now
-  const CRect r = GetPageRect();
-  Gdiplus::SolidBrush shadow(Gdiplus::Color(255, 0x50, 0x50, 0x50));
-  g.FillRectangle(&shadow, r.left + 4, r.top + 4, r.Width(), r.Height());
-  DrawPage(g, *page, r);
+  // Nothing at all is drawn without a page, not even the desk.
+  if (!m_pRenderPage) return;
+  if (m_bOutlineSuppressed && !GetPreviewScene()) m_bOutlineSuppressed = 0;
+  const DWORD mask = Vectorloom::CDefaultTool::m_dwMask;
+  if (m_bOutlineSuppressed) Vectorloom::CDefaultTool::m_dwMask &= ~static_cast<DWORD>(Vectorloom::TOOL_MASK_OUTLINE);
+  CPublicationView::OnDraw(pDC);
+  Vectorloom::CDefaultTool::m_dwMask = mask;
 }
 
 void CLeafwrightView::DrawPage(Gdiplus::Graphics& g, CDrawingPage& page, const CRect& r) {
@@ -94,16 +163,74 @@ void CLeafwrightView::DrawPage(Gdiplus::Graphics& g, CDrawingPage& page, const C
   g.ResetClip();
 }
 
-void CLeafwrightView::OnFirstPage() { GoToPage(0); }
-void CLeafwrightView::OnPreviousPage() { GoToPage(m_nPage - 1); }
-void CLeafwrightView::OnNextPage() { GoToPage(m_nPage + 1); }
-void CLeafwrightView::OnLastPage() { GoToPage(GetPagesCount() - 1); }
-void CLeafwrightView::OnUpdateFirstOrPrevious(CCmdUI* pCmdUI) { pCmdUI->Enable(m_nPage > 0); }
-void CLeafwrightView::OnUpdateNextOrLast(CCmdUI* pCmdUI) { pCmdUI->Enable(m_nPage + 1 < GetPagesCount()); }
+void CLeafwrightView::ProcessEvent(int nEvent, LPARAM lParam) {
+  const CString name = NextObjectNameForEvent(nEvent);
+  if (!name.IsEmpty()) {
+    if (auto* obj = reinterpret_cast<Vectorloom::CRenderBaseObj*>(lParam)) obj->SetObjectName(name);
+    if (nEvent == Vectorloom::VIEW_EVENT_SHAPE_CREATED || nEvent == Vectorloom::VIEW_EVENT_TEXT_CREATED)
+      OnDefaultMode();
+    return;
+  }
+  CPublicationView::ProcessEvent(nEvent, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Zoom
+
+void CLeafwrightView::SetZoomPercent(float fPercent) {
+  ZoomView(fPercent);
+  if (CFrameWnd* frame = GetParentFrame()) frame->OnUpdateCmdUIAll();
+}
+
+void CLeafwrightView::OnZoomActualSize() { SetZoomPercent(100); }
+void CLeafwrightView::OnUpdateZoomActualSize(CCmdUI* pCmdUI) { pCmdUI->Enable(!SameFactor(GetZoom() / 100.0f, 1.0f)); }
+
+void CLeafwrightView::OnZoomIn() {
+  if (GetZoom() < 800) SetZoomPercent(StepZoomFactor(GetZoom() / 100.0f, true) * 100.0f);
+}
+void CLeafwrightView::OnUpdateZoomIn(CCmdUI* pCmdUI) { pCmdUI->Enable(GetZoom() < 800); }
+
+void CLeafwrightView::OnZoomOut() {
+  if (GetZoom() > 12.5f) SetZoomPercent(StepZoomFactor(GetZoom() / 100.0f, false) * 100.0f);
+}
+void CLeafwrightView::OnUpdateZoomOut(CCmdUI* pCmdUI) { pCmdUI->Enable(GetZoom() > 12.5f); }
+
+void CLeafwrightView::OnZoomLevel(UINT nId) {
+  float factor = 1.0f;
+  for (const ZoomLevel& level : g_zoomLevels)
+    if (level.nCommand == nId) factor = level.fFactor;
+  SetZoomPercent(factor * 100.0f);
+}
+
+void CLeafwrightView::OnUpdateZoomLevel(CCmdUI* pCmdUI) {
+  const float f = GetZoom() / 100.0f;
+  const ZoomLevel& level = g_zoomLevels[FindZoomLevelIndex(f)];
+  pCmdUI->Enable(TRUE);
+  pCmdUI->SetCheck(SameFactor(level.fFactor, f) && level.nCommand == pCmdUI->m_nID);
+}
+
+void CLeafwrightView::OnUpdateZoomPane(CCmdUI* pCmdUI) {
+  CString s;
+  s.Format(L"%0.1f%%", static_cast<double>(GetZoom()));
+  pCmdUI->SetText(s);
+  pCmdUI->Enable(TRUE);
+}
 
 void CLeafwrightView::OnUpdatePageNumber(CCmdUI* pCmdUI) {
   CString s;
-  s.Format(L"Page: %d of %d", m_nPage + 1, std::max(GetPagesCount(), 1));
+  s.Format(L"Page: %d of %d", GetPageIndex() + 1, std::max(GetPagesCount(), 1));
   pCmdUI->SetText(s);
   pCmdUI->Enable(TRUE);
+}
+
+CLeafwrightView* GetActiveLeafwrightView() {
+  CWnd* main = AfxGetMainWnd();
+  auto* frame = dynamic_cast<CFrameWnd*>(main);
+  CDocument* doc = frame ? frame->GetActiveDocument() : nullptr;
+  if (!doc) return nullptr;
+  POSITION pos = doc->GetFirstViewPosition();
+  while (pos) {
+    if (auto* view = dynamic_cast<CLeafwrightView*>(doc->GetNextView(pos))) return view;
+  }
+  return nullptr;
 }

@@ -38,6 +38,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_WM_CREATE()
   ON_WM_DESTROY()
   ON_COMMAND(ID_FILE_RECENT_LIST, &CMainFrame::OnRecentList)
+  ON_COMMAND(ID_FILE_BUTTON, &CMainFrame::OnFileButton)
+  ON_UPDATE_COMMAND_UI(ID_FILE_BUTTON, &CMainFrame::OnUpdateFileButton)
   ON_UPDATE_COMMAND_UI(ID_FILE_RECENT_LIST, &CMainFrame::OnUpdateRecentList)
   ON_COMMAND_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnSwitchTheme)
   ON_UPDATE_COMMAND_UI_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnUpdateSwitchTheme)
@@ -58,6 +60,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CQORPFrameWnd::OnCreate(lpCreateStruct) == -1) return -1;
   if (!CreateStatusBar()) return -1;
   if (!CreateRibbonBar()) return -1;
+  if (!CreateBackstage()) return -1;
   lwmfc::RegisterAcceleratorTable(IDR_MAINFRAME, kAccelerators, static_cast<int>(std::size(kAccelerators)));
   LoadAccelTable(IDR_MAINFRAME);
   RecalcLayout();

@@ -9,6 +9,8 @@
 
 #include <QorProgress.h>
 
+#include "BackstagePagePrint.h"
+#include "BackstagePageRecent.h"
 #include "GalleryItems.h"
 #include "Themes.h"
 
@@ -27,6 +29,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   void HideProgress();
   CQORPStatusBar& GetStatusBar() { return m_wndStatusBar; }
   CQORPRibbonBar& GetRibbonBar() { return m_wndRibbon; }
+  CQORPBackstageView& GetBackstageView() { return m_wndBackstage; }
+  CBackstagePageRecent& GetRecentPage() { return m_pageRecent; }
+  CBackstagePagePrint& GetPrintPage() { return m_pagePrint; }
   CLeafwrightView* GetLeafwrightView() const;
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
@@ -53,7 +58,6 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
 
   // The gallery collections of the ribbon (made once, before the ribbon).
   CGalleryCollections& GetGalleryCollections() { return m_galleries; }
-  CQORPBackstageView& GetBackstageView() { return m_wndBackstage; }
   // The view that previews the gallery item under the pointer: the active view when it can.
   virtual IGalleryPreviewView* GetGalleryPreviewView() const;
 
@@ -66,6 +70,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   afx_msg void OnDestroy();
   afx_msg void OnUpdateRecentList(CCmdUI* pCmdUI);
   afx_msg void OnRecentList() {}
+  // The File button: shows or hides the backstage view; always enabled.
+  afx_msg void OnFileButton();
+  afx_msg void OnUpdateFileButton(CCmdUI* pCmdUI);
   // 0x2862 from the galleries: 4115 previews the highlighted item, 4113 ends the preview.
   afx_msg LRESULT OnGalleryNotify(WPARAM wParam, LPARAM lParam);
   // "Add Stamp" itself does nothing (its list holds the stamps); it stays enabled.
@@ -90,13 +97,18 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
 
   BOOL CreateStatusBar();
   BOOL CreateRibbonBar();
-  void CreateBackstage();
   void LoadCommandIcons();
+  // The File button's backstage view: its commands, the Recent tab and its page (filled again
+  // after each theme switch by RebuildBackstage).
+  BOOL CreateBackstage();
+  void FillBackstage();
 
   CQORPStatusBar m_wndStatusBar;
   CGalleryCollections m_galleries;
   CQORPRibbonBar m_wndRibbon;
   CQORPBackstageView m_wndBackstage;
+  CBackstagePageRecent m_pageRecent;
+  CBackstagePagePrint m_pagePrint;
   CProgressBarSite m_progressBar{this};
   CQORPControl* m_pRecentList = nullptr;
   int m_nFileButtonStyle = 0;

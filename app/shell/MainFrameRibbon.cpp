@@ -1,6 +1,6 @@
 // The main window's ribbon: built from the tables of RibbonLayout.cpp, with the gallery
-// collections of GalleryItems.cpp, the File button's backstage view, the hover preview of the
-// galleries and the update rule of the commands whose handlers are still to come.
+// collections of GalleryItems.cpp, the hover preview of the galleries and the update rule of the
+// commands whose handlers are still to come.
 #include <functional>
 #include <map>
 #include <vector>
@@ -159,8 +159,8 @@ BOOL CMainFrame::CreateRibbonBar() {
   m_wndRibbon.SetLargeIcons(large.data(), static_cast<int>(large.size()));
   LoadCommandIcons();
 
+  // The File button and its backstage view come next (MainFrameBackstage.cpp).
   m_wndRibbon.AddSystemButton(static_cast<int>(ID_FILE_BUTTON));
-  CreateBackstage();
 
   CRibbonBuilder builder(m_wndRibbon, m_galleries);
   for (const RibbonTabSpec& tabSpec : RibbonTabs()) {
@@ -191,19 +191,6 @@ BOOL CMainFrame::CreateRibbonBar() {
   for (UINT id : RibbonQuickAccess()) m_wndRibbon.AddQuickAccessControl(static_cast<int>(id));
   m_wndRibbon.RecalcLayout();
   return TRUE;
-}
-
-void CMainFrame::CreateBackstage() {
-  if (!m_wndBackstage.GetSafeHwnd() && !m_wndBackstage.Create(this, &m_commandBars)) return;
-  m_wndRibbon.SetBackstageView(&m_wndBackstage);
-  m_wndBackstage.RemoveAll();
-  for (UINT id : BackstageCommandsBeforeTabs()) m_wndBackstage.AddCommand(static_cast<int>(id));
-  // The Recent (349) and Print (140) tabs come here, between the file commands and the rest.
-  for (UINT id : BackstageCommandsAfterTabs()) m_wndBackstage.AddCommand(static_cast<int>(id));
-}
-
-void CMainFrame::RebuildBackstage() {
-  if (m_wndBackstage.GetSafeHwnd()) CreateBackstage();
 }
 
 void CMainFrame::LoadCommandIcons() {

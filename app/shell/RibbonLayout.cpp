@@ -171,7 +171,7 @@ const std::vector<RibbonTabSpec>& RibbonTabs() {
                      {ID_GROUP_ZOOM,
                       0,
                       {Split(ID_ZOOM_IN, FromMenu(ZoomInMenu())), Split(ID_ZOOM_OUT, FromMenu(ZoomOutMenu())),
-                       Button(ID_ZOOM_ACTUAL)}},
+                       Button(ID_ZOOM_ACTUAL_SIZE)}},
                      {ID_GROUP_VIEW,
                       0,
                       {CheckBox(ID_VIEW_STATUS_BAR), CheckBox(ID_VIEW_THUMBNAIL), CheckBox(ID_VIEW_BOOKMARK)}},
@@ -182,19 +182,19 @@ const std::vector<RibbonTabSpec>& RibbonTabs() {
 }
 
 const std::vector<UINT>& RibbonQuickAccess() {
-  static const std::vector<UINT> ids = {ID_FILE_NEW,         ID_FILE_OPEN,  ID_FILE_SAVE_AS, ID_FILE_SAVE_AS_PDF,
-                                        ID_FILE_SAVE_AS_FLIPBOOK, ID_EDIT_UNDO, ID_EDIT_REDO};
+  static const std::vector<UINT> ids = {ID_FILE_NEW,         ID_FILE_OPEN,  ID_FILE_SAVE_AS, ID_SAVE_AS_PDF,
+                                        ID_SAVE_AS_FLIPBOOK, ID_EDIT_UNDO, ID_EDIT_REDO};
   return ids;
 }
 
 const std::vector<UINT>& BackstageCommandsBeforeTabs() {
   static const std::vector<UINT> ids = {ID_FILE_NEW,         ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS,
-                                        ID_FILE_SAVE_AS_PDF, ID_FILE_SAVE_AS_FLIPBOOK};
+                                        ID_SAVE_AS_PDF, ID_SAVE_AS_FLIPBOOK};
   return ids;
 }
 
 const std::vector<UINT>& BackstageCommandsAfterTabs() {
-  static const std::vector<UINT> ids = {ID_TOOLS_OPTIONS, ID_APP_EXIT};
+  static const std::vector<UINT> ids = {ID_APP_OPTIONS, ID_APP_EXIT};
   return ids;
 }
 
@@ -202,7 +202,7 @@ const std::vector<UINT>& RibbonLargeIcons() {
   static const std::vector<UINT> ids = {
       ID_EDIT_PASTE,    ID_TOOL_SELECTION, ID_TOOL_ADD_TEXT, ID_TOOL_ADD_IMAGE,  ID_TOOL_ADD_VIDEO,
       ID_CUSTOM_SHAPE,  ID_ANCHOR_MOVE,    ID_ADD_STAMP,     ID_ADD_NOTE,        ID_WATERMARK_NEW,
-      ID_RESIZE_DOCUMENT, ID_ZOOM_IN,      ID_ZOOM_OUT,      ID_ZOOM_ACTUAL,
+      ID_RESIZE_DOCUMENT, ID_ZOOM_IN,      ID_ZOOM_OUT,      ID_ZOOM_ACTUAL_SIZE,
       // The File commands of the backstage view.
       ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT,
   };
@@ -213,15 +213,13 @@ namespace {
 
 // What the commands that are not answered yet wait for.
 constexpr const wchar_t* kViewClipboard = L"the page-editing view's clipboard commands";
-constexpr const wchar_t* kViewTools = L"the page-editing view's tools";
+constexpr const wchar_t* kViewTools = L"the insert tools and the rounded rectangle's roundness";
 constexpr const wchar_t* kViewFont = L"the page-editing view's character formats";
 constexpr const wchar_t* kViewProperties = L"the page-editing view's property changes with preview";
-constexpr const wchar_t* kViewArrange = L"the core view's arrangement and resizing commands";
-constexpr const wchar_t* kViewZoom = L"the page-editing view's zoom";
+constexpr const wchar_t* kViewArrange = L"the Group button's own command (its list is answered)";
 constexpr const wchar_t* kViewStamps = L"the stamp tool";
-constexpr const wchar_t* kDocPages = L"the document's page commands";
+constexpr const wchar_t* kDocExtract = L"the Extract dialog";
 constexpr const wchar_t* kDocPublish = L"the publishing commands (PDF and page-flip)";
-constexpr const wchar_t* kDocUndo = L"the document's undo list";
 constexpr const wchar_t* kThumbnails = L"the thumbnail pane";
 
 }  // namespace
@@ -246,20 +244,20 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
         // The document.
         {ID_FILE_SAVE, T::Document, nullptr},
         {ID_FILE_SAVE_AS, T::Document, nullptr},
-        {ID_FILE_SAVE_AS_PDF, T::Document, kDocPublish},
-        {ID_FILE_SAVE_AS_FLIPBOOK, T::Document, kDocPublish},
-        {ID_PAGE_NEW, T::Document, kDocPages},
-        {ID_PAGE_DUPLICATE, T::Document, kDocPages},
-        {ID_PAGE_DELETE, T::Document, kDocPages},
-        {ID_PAGE_REVERSE_SELECTED, T::Document, kDocPages},
-        {ID_PAGE_REVERSE_ALL, T::Document, kDocPages},
-        {ID_PAGE_MOVE_FIRST, T::Document, kDocPages},
-        {ID_PAGE_MOVE_PREVIOUS, T::Document, kDocPages},
-        {ID_PAGE_MOVE_LAST, T::Document, kDocPages},
-        {ID_PAGE_MOVE_NEXT, T::Document, kDocPages},
-        {ID_PAGE_EXTRACT, T::Document, kDocPages},
-        {ID_EDIT_UNDO, T::Document, kDocUndo},
-        {ID_EDIT_REDO, T::Document, kDocUndo},
+        {ID_SAVE_AS_PDF, T::Document, kDocPublish},
+        {ID_SAVE_AS_FLIPBOOK, T::Document, kDocPublish},
+        {ID_PAGE_NEW, T::Document, nullptr},
+        {ID_PAGE_DUPLICATE, T::Document, nullptr},
+        {ID_PAGE_DELETE, T::Document, nullptr},
+        {ID_PAGE_REVERSE_SELECTED, T::Document, nullptr},
+        {ID_PAGE_REVERSE_ALL, T::Document, nullptr},
+        {ID_PAGE_MOVE_FIRST, T::Document, nullptr},
+        {ID_PAGE_MOVE_PREVIOUS, T::Document, nullptr},
+        {ID_PAGE_MOVE_LAST, T::Document, nullptr},
+        {ID_PAGE_MOVE_NEXT, T::Document, nullptr},
+        {ID_PAGE_EXTRACT, T::Document, kDocExtract},
+        {ID_EDIT_UNDO, T::Document, nullptr},  // the view takes them first while a text is edited
+        {ID_EDIT_REDO, T::Document, nullptr},
         // Nothing answers these.
         {ID_PAGE_CROP, T::NoHandler, nullptr},
         {ID_PAGE_ROTATE, T::NoHandler, nullptr},
@@ -269,10 +267,10 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
         {ID_WATERMARK_UPDATE, T::NoHandler, nullptr},
         {ID_RESIZE_DOCUMENT, T::NoHandler, nullptr},
         {ID_VIEW_BOOKMARK, T::NoHandler, nullptr},
-        {ID_TOOLS_OPTIONS, T::NoHandler, nullptr},
+        {ID_APP_OPTIONS, T::NoHandler, nullptr},
         {ID_EDIT_PASTE_SPECIAL, T::NoHandler, nullptr},
         {QORP_ID_POPUPCOLOR_AUTOMATIC, T::NoHandler, nullptr},
-        // A drop-down that only opens its list.
+        // A drop-down that only opens its list (of page commands).
         {ID_PAGE_REVERSE, T::NoHandler, nullptr},
     };
     // The view: clipboard, tools, font, spacing, fill, stroke, arrangement, shapes, resizing,
@@ -282,10 +280,10 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
       const wchar_t* awaiting;
     } view[] = {
         {{ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR}, kViewClipboard},
-        {{ID_TOOL_SELECTION, ID_TOOL_ADD_TEXT, ID_TOOL_ADD_IMAGE, ID_TOOL_ADD_VIDEO, ID_CUSTOM_SHAPE, ID_ANCHOR_MOVE,
-          ID_ANCHOR_ADD, ID_ANCHOR_DELETE, ID_ANCHOR_CONVERT, ID_DRAW_RECTANGLE, ID_DRAW_ROUND_RECT, ID_ROUNDNESS,
-          ID_DRAW_OVAL, ID_DRAW_POLYGON, ID_DRAW_LINE, ID_DRAW_ARROW},
-         kViewTools},
+        {{ID_TOOL_ADD_TEXT, ID_TOOL_ADD_IMAGE, ID_TOOL_ADD_VIDEO, ID_ROUNDNESS}, kViewTools},
+        {{ID_TOOL_SELECTION, ID_CUSTOM_SHAPE, ID_ANCHOR_MOVE, ID_ANCHOR_ADD, ID_ANCHOR_DELETE, ID_ANCHOR_CONVERT,
+          ID_DRAW_RECTANGLE, ID_DRAW_ROUND_RECT, ID_DRAW_OVAL, ID_DRAW_POLYGON, ID_DRAW_LINE, ID_DRAW_ARROW},
+         nullptr},
         {{ID_GROUP_FONT_OPTION, ID_FONT_FACE, ID_GALLERY_FONT_FACE, ID_FONT_SIZE, ID_GALLERY_FONT_SIZE, ID_FONT_GROW,
           ID_FONT_SHRINK, ID_FONT_BOLD, ID_FONT_ITALIC, ID_FONT_UNDERLINE, ID_FONT_STRIKETHROUGH, ID_FONT_SUBSCRIPT,
           ID_FONT_SUPERSCRIPT, ID_LINE_SPACING, ID_CHARACTER_SPACING, ID_BASELINE_SHIFT, ID_HORIZONTAL_SHIFT},
@@ -295,18 +293,18 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
           ID_CUSTOM_STROKE_WIDTH, ID_DASH_TYPE, ID_STROKE_TRANSPARENCY, ID_CUSTOM_STROKE_TRANSPARENCY, ID_STROKE_NEEDED,
           ID_ROTATE, ID_CUSTOM_ANGLE},
          kViewProperties},
-        {{ID_MOVE_FORWARD, ID_MOVE_TO_FRONT, ID_MOVE_BACKWARD, ID_MOVE_TO_BACK, ID_GROUPING, ID_GROUP_OBJECTS,
-          ID_UNGROUP_OBJECTS, ID_ALIGN_LEFT, ID_ALIGN_CENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_MIDDLE,
-          ID_ALIGN_BOTTOM, ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, ID_MAKE_SAME_WIDTH, ID_MAKE_SAME_HEIGHT,
-          ID_MAKE_SAME_SIZE},
-         kViewArrange},
+        {{ID_GROUPING}, kViewArrange},
+        {{ID_MOVE_FORWARD, ID_MOVE_TO_FRONT, ID_MOVE_BACKWARD, ID_MOVE_TO_BACK, ID_GROUP_OBJECTS, ID_UNGROUP_OBJECTS,
+          ID_ALIGN_LEFT, ID_ALIGN_CENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_MIDDLE, ID_ALIGN_BOTTOM,
+          ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, ID_MAKE_SAME_WIDTH, ID_MAKE_SAME_HEIGHT, ID_MAKE_SAME_SIZE},
+         nullptr},
         {{ID_STAMP_DYNAMIC, ID_STAMP_SIGN_HERE, ID_STAMP_STANDARD_BUSINESS}, kViewStamps},
-        {{ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL}, kViewZoom},
+        {{ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL_SIZE}, nullptr},
     };
     for (const auto& v : view)
       for (UINT id : v.ids) r.push_back({id, T::View, v.awaiting});
-    for (const RibbonMenuEntry& e : ZoomInMenu()) r.push_back({e.id, T::View, kViewZoom});
-    for (const RibbonMenuEntry& e : ZoomOutMenu()) r.push_back({e.id, T::View, kViewZoom});
+    for (const RibbonMenuEntry& e : ZoomInMenu()) r.push_back({e.id, T::View, nullptr});
+    for (const RibbonMenuEntry& e : ZoomOutMenu()) r.push_back({e.id, T::View, nullptr});
     return r;
   }();
   return routes;
@@ -350,15 +348,15 @@ const std::map<UINT, const wchar_t*>& RibbonStrings() {
   static const std::map<UINT, const wchar_t*> strings = {
       // File button, backstage, quick access and tab row.
       {ID_FILE_BUTTON, L"Click here to see everything you can do with PDF document\n&File"},
-      {ID_FILE_NEW, L"Create a new document\nNew"},
-      {ID_FILE_OPEN, L"Open a PDF or a Leafwright document\nOpen"},
-      {ID_FILE_SAVE, L"Save the document\nSave"},
-      {ID_FILE_SAVE_AS, L"Save the document under a new name\nSave As"},
-      {ID_FILE_SAVE_AS_PDF, L"Publish the document as a PDF file\nSave As PDF"},
-      {ID_FILE_SAVE_AS_FLIPBOOK, L"Publish the document as a page-flip book for the web browser\nSave As Page-Flip Publication"},
-      {ID_BACKSTAGE_RECENT, L"Documents opened before\nRecent"},
-      {ID_BACKSTAGE_PRINT, L"Print the document, several pages to a sheet\n&Print"},
-      {ID_TOOLS_OPTIONS, L"Settings of the program\nOp&tions"},
+      {ID_FILE_NEW, L"Create a new document\n&New"},
+      {ID_FILE_OPEN, L"Open a PDF or a Leafwright document\n&Open"},
+      {ID_FILE_SAVE, L"Save the document\n&Save"},
+      {ID_FILE_SAVE_AS, L"Save the document under a new name\nSave &As"},
+      {ID_SAVE_AS_PDF, L"Publish the document as a PDF file\nSave As PDF"},
+      {ID_SAVE_AS_FLIPBOOK, L"Publish the document as a page-flip book for the web browser\nSave As Page-Flip Publication"},
+      {IDS_TAB_RECENT, L"Documents opened before\nRecent"},
+      {IDS_TAB_PRINT, L"Print the document, several pages to a sheet\n&Print"},
+      {ID_APP_OPTIONS, L"Settings of the program\nOp&tions"},
       {ID_APP_EXIT, L"Close the program\nExit"},
       {ID_APP_ABOUT, L"Show the program's name, version and addresses\nAbout"},
       {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
@@ -496,7 +494,7 @@ const std::map<UINT, const wchar_t*>& RibbonStrings() {
       // Zoom and view.
       {ID_ZOOM_IN, L"Show the page larger\nZoom In"},
       {ID_ZOOM_OUT, L"Show the page smaller\nZoom Out"},
-      {ID_ZOOM_ACTUAL, L"Show the page at 100%\nActual Size"},
+      {ID_ZOOM_ACTUAL_SIZE, L"Show the page at 100%\nActual Size"},
       {ID_VIEW_STATUS_BAR, L"Show or hide the status bar\nStatus Bar"},
       {ID_VIEW_THUMBNAIL, L"Show or hide the page thumbnails\nThumbnail View"},
       {ID_VIEW_BOOKMARK, L"Show or hide the bookmarks\nBookmark View"},

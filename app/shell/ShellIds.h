@@ -19,14 +19,8 @@ inline constexpr UINT ID_INDICATOR_PROGRESS = 1022;
 inline constexpr UINT ID_INDICATOR_ZOOM = 383;
 inline constexpr UINT ID_INDICATOR_ZOOM_SLIDER = 384;
 
-// The File button, its backstage view and the commands of the quick access bar.
-inline constexpr UINT ID_FILE_BUTTON = 348;
-inline constexpr UINT ID_BACKSTAGE_RECENT = 349;
-inline constexpr UINT ID_BACKSTAGE_PRINT = 140;
-inline constexpr UINT ID_FILE_SAVE_AS_PDF = 32911;
-inline constexpr UINT ID_FILE_SAVE_AS_FLIPBOOK = 32914;
-inline constexpr UINT ID_TOOLS_OPTIONS = 32878;
-inline constexpr UINT ID_APP_EXIT = 57665;
+// (The File button, the backstage's tabs and its publishing, Options and Exit commands are in
+// resource.h.)
 inline constexpr UINT ID_EDIT_PASTE_SPECIAL = 57639;
 // The drop-down of recent files on the tab row (its items are ID_FILE_MRU_FILE1...16), until
 // the backstage view shows them.
@@ -156,14 +150,12 @@ inline constexpr UINT ID_MAKE_SAME_HEIGHT = 32853;
 inline constexpr UINT ID_MAKE_SAME_SIZE = 32854;
 inline constexpr UINT ID_RESIZE_DOCUMENT = 32855;
 
-// Zoom: the levels of the Zoom In list (125% ... 800%) and of the Zoom Out list (75% ... 12.5%).
-inline constexpr UINT ID_ZOOM_125 = 32856;
-inline constexpr UINT ID_ZOOM_800 = 32866;
-inline constexpr UINT ID_ZOOM_75 = 32867;
-inline constexpr UINT ID_ZOOM_12_5 = 32872;
+// Zoom: the eighteen levels (12.5 % to 800 %), Zoom In, Zoom Out and Actual Size.
+inline constexpr UINT ID_ZOOM_LEVEL_FIRST = 32856;  // 125 % ... 800 % are 32856 ... 32866
+inline constexpr UINT ID_ZOOM_LEVEL_LAST = 32872;   // 75 % ... 12.5 % are 32867 ... 32872
 inline constexpr UINT ID_ZOOM_IN = 32873;
 inline constexpr UINT ID_ZOOM_OUT = 32874;
-inline constexpr UINT ID_ZOOM_ACTUAL = 32875;
+inline constexpr UINT ID_ZOOM_ACTUAL_SIZE = 32875;
 
 // View.
 inline constexpr UINT ID_VIEW_THUMBNAIL = 32876;

@@ -2,6 +2,8 @@
 // object makers, byte helpers and a one-line description of object trees.
 #pragma once
 
+#include <vectorloom/WorkspaceView.h>
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -80,6 +82,32 @@ struct AppStateScope {
   ~AppStateScope() { SetLeafwrightAppState(previous); }
   CDefaultLeafwrightAppState state;
   ILeafwrightAppState* previous;
+};
+
+// A workspace view without a window: at a zoom, its page's origin at a client point, with the
+// tool of a kind active.
+class MetricsView : public Vectorloom::CWorkspaceView {
+ public:
+  MetricsView(double zoomPercent = 100, int originX = 0, int originY = 0,
+              eLeafwrightTool tool = eLeafwrightTool::None) {
+    m_fZoom = static_cast<float>(zoomPercent);
+    m_rcPage = CRect(originX, originY, originX, originY);
+    UpdateEditingTool(ToolFor(tool));
+  }
+  static Vectorloom::CDefaultTool* ToolFor(eLeafwrightTool kind) {
+    switch (kind) {
+      case eLeafwrightTool::Rectangle: return &g_DrawRectangleTool;
+      case eLeafwrightTool::Oval: return &g_DrawOvalTool;
+      case eLeafwrightTool::RoundRect: return &g_DrawRoundRectTool;
+      case eLeafwrightTool::Line: return &g_DrawLineTool;
+      case eLeafwrightTool::Polygon: return &g_DrawPolygonTool2;
+      case eLeafwrightTool::MoveAnchor: return &g_MoveAnchorTool;
+      case eLeafwrightTool::AddAnchor: return &g_AddAnchorTool;
+      case eLeafwrightTool::ConvertAnchor: return &g_ConvertAnchorTool;
+      case eLeafwrightTool::Other: return &g_CustomShapeTool;
+      default: return nullptr;
+    }
+  }
 };
 
 inline CPageShapeObj* MakeShape(float l, float t, float r, float b, const wchar_t* name) {

@@ -2,7 +2,9 @@
 // source: pages, objects at every depth, shared pictures, embedded fonts and video clips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <functional>
 #include <string>
 
@@ -12,6 +14,7 @@
 
 #include "FinishLoadedObjects.h"
 #include "LeafwrightDoc.h"
+#include "LfdExtract.h"
 #include "LfwTestKit.h"
 #include "PageBusiPage.h"
 #include "PageGroupObj.h"
@@ -277,4 +280,117 @@ TEST(LfwRoundTrip, WholeDocumentWritesReadsBackAndWritesTheSameBytes) {
   const Bytes again = WriteToBytes(*opened.doc);
   EXPECT_EQ(again.size(), file.size());
   EXPECT_TRUE(again == file);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Extracted page files
+
+namespace {
+
+Bytes ExtractToBytes(CLeafwrightDoc& doc, const std::vector<int>& pages, CString* error = nullptr) {
+  CMemFile mem(1024);
+  CString why;
+  const bool ok = WriteExtractedPages(&doc, pages, mem, nullptr, &why);
+  if (error) *error = why;
+  if (!ok) return {};
+  return Bytes(mem.GetBufferPtr(), mem.GetBufferPtr() + mem.GetLength());
+}
+
+std::vector<int> FontIdsOfPages(CPublicationDoc& doc, const std::vector<int>& pages) {
+  std::vector<int> ids;
+  for (int i : pages) {
+    EXPECT_TRUE(doc.GetDrawingPage(i)->LoadPageContent(&doc));
+    CollectEmbedFontIDs(doc.GetDrawingPage(i)->GetRenderObjectList(), ids);
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+}  // namespace
+
+// Pages 3 and 4 (read from a PDF, no clips): "EPDF" with three sections, the two pages, only the
+// fonts they use, each once; the document file reader opens it and every text finds its font.
+TEST(LfdExtract, ChosenPagesWithTheirFontsOnlyAndTheReaderOpensTheFile) {
+  BuiltDoc built;
+  const std::vector<int> chosen = {2, 3};
+  const int documentFonts = built.doc.GetEmbedFontResManager()->GetCount();
+  const Bytes file = ExtractToBytes(built.doc, chosen);
+  ASSERT_FALSE(file.empty());
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 12), "EPDF20002010");
+  const char* tags[3] = {"Page", "Dibs", "Font"};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(std::string(file.begin() + 12 + 12 * i, file.begin() + 16 + 12 * i), tags[i]);
+  EXPECT_EQ(Le32(file, 16), 48u);  // the page section follows the three headers
+  EXPECT_EQ(Le32(file, 48), 2u);   // two pages
+
+  const std::vector<int> used = FontIdsOfPages(built.doc, chosen);
+  ASSERT_FALSE(used.empty());
+  const uint32_t fontIndex = Le32(file, 40);
+  ASSERT_EQ(Le32(file, fontIndex), static_cast<uint32_t>(used.size()));
+  for (size_t i = 0; i < used.size(); ++i)
+    EXPECT_EQ(static_cast<int>(Le32(file, fontIndex + 4 + 16 * i + 12)), used[i]);
+  // The document's own fonts are all still there.
+  EXPECT_EQ(built.doc.GetEmbedFontResManager()->GetCount(), documentFonts);
+
+  OpenedDoc opened(file);
+  ASSERT_EQ(opened.source->GetPagesCount(), 2);
+  for (int i = 0; i < 2; ++i) {
+    CDrawingPage* page = opened.Load(i);
+    EXPECT_EQ(Describe(page), Describe(built.doc.GetDrawingPage(chosen[static_cast<size_t>(i)]))) << "page " << i + 1;
+    std::vector<int> ids;
+    CollectEmbedFontIDs(page->GetRenderObjectList(), ids);
+    for (int id : ids) EXPECT_NE(opened.doc->GetEmbedFontResManager()->FindEmbedFontResource(id), nullptr);
+  }
+}
+
+// A page with a video object keeps its clip: the file then carries the clips section too.
+TEST(LfdExtract, PagesWithVideoObjectsCarryTheirClips) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  BuiltDoc built;
+  const Bytes file = ExtractToBytes(built.doc, {1});
+  ASSERT_FALSE(file.empty());
+  EXPECT_EQ(std::string(file.begin() + 48, file.begin() + 52), "avst");
+  EXPECT_EQ(Le32(file, Le32(file, 52)), 1u);  // one clip
+  // The clip moved away from where it was recorded: it is unpacked from the page file.
+  const fs::path moved = built.dir / "moved.flv";
+  fs::rename(built.clip, moved);
+  OpenedDoc opened(file);
+  ASSERT_EQ(opened.source->GetPagesCount(), 1);
+  CDrawingPage* page = opened.Load(0);
+  const auto videos = FindAll<CBaseVideoObj>(page->GetRenderObjectList());
+  ASSERT_EQ(videos.size(), 1u);
+  const std::string unpacked = lw::WideToUtf8(videos[0]->GetVideoFullPathName());
+  EXPECT_TRUE(fs::exists(unpacked)) << unpacked;
+  EXPECT_EQ(fs::file_size(unpacked), fs::file_size(moved));
+}
+
+TEST(LfdExtract, AnEmptyOrOutOfRangePageListWritesNothing) {
+  BuiltDoc built;
+  for (const std::vector<int>& pages : {std::vector<int>{}, std::vector<int>{4}, std::vector<int>{-1}}) {
+    CString error;
+    EXPECT_TRUE(ExtractToBytes(built.doc, pages, &error).empty());
+    EXPECT_FALSE(error.IsEmpty());
+  }
+}
+
+TEST(LfdExtract, FileNameIsTheFirstFreeOne) {
+  static std::set<std::wstring> taken;
+  auto exists = [](const CString& p) { return taken.count(p.GetString()) > 0; };
+  struct Case {
+    const wchar_t* doc;
+    std::vector<const wchar_t*> present;
+    const wchar_t* expected;
+  } cases[] = {
+      {L"/d/report.lfw", {}, L"/d/Pages From report.lfd"},
+      {L"/d/report.lfw", {L"/d/Pages From report.lfd"}, L"/d/Pages From report1.lfd"},
+      {L"/d/report.lfw", {L"/d/Pages From report.lfd", L"/d/Pages From report1.lfd"}, L"/d/Pages From report2.lfd"},
+      {L"", {}, L"/cwd/Pages From untitled.lfd"},
+      {L"C:\\docs\\my.book.pdf", {}, L"C:\\docs/Pages From my.book.lfd"},
+      {L"noslash.lfw", {}, L"/cwd/Pages From noslash.lfd"},
+  };
+  for (const Case& c : cases) {
+    taken.clear();
+    for (const wchar_t* p : c.present) taken.insert(p);
+    EXPECT_EQ(std::wstring(ChooseExtractFileName(c.doc, L"/cwd", exists).GetString()), c.expected) << c.doc;
+  }
 }

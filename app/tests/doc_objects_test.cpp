@@ -124,8 +124,10 @@ TEST(PageObjectDefaults, OutlineToolsDrawUnfilledShapesButStoredFillsStay) {
   }
   for (const auto& c : cases) {
     AppStateScope app;
-    app.state.SetActiveTool(c.tool);
     CLeafwrightDoc doc;
+    MetricsView view(100, 0, 0, c.tool);
+    doc.AddView(&view);
+    EXPECT_EQ(doc.EditingViewTool(), c.tool);
     Ref<CRenderBaseObj> drawn(doc.CreateNewObject(0));
     auto* shape = dynamic_cast<CPageShapeObj*>(drawn.get());
     ASSERT_NE(shape, nullptr);
@@ -499,11 +501,10 @@ TEST(OccurArea, ClassesCoverTheirBoundsHandlesAndShadows) {
   };
   for (const auto& c : cases) {
     AppStateScope app;
-    app.state.SetViewMetrics({c.zoom, c.originX, c.originY});
-    app.state.SetActiveTool(c.tool);
+    MetricsView view(c.zoom, c.originX, c.originY, c.tool);
     Ref<CRenderBaseObj> obj = c.make(c.shadow);
     obj->CreatePathStorage();
-    const RECT r = obj->CalcuObjectOccurArea(nullptr, c.selected ? 1 : 0);
+    const RECT r = obj->CalcuObjectOccurArea(&view, c.selected ? 1 : 0);
     EXPECT_EQ(r.left, c.expected.left) << c.what;
     EXPECT_EQ(r.top, c.expected.top) << c.what;
     EXPECT_EQ(r.right, c.expected.right) << c.what;
@@ -518,7 +519,7 @@ TEST(OccurArea, RotationGripFollowsTheObjectsTurn) {
   t->SetLayoutBox(20, 10);
   t->SetTransMatrix(CQorTransMatrix(0, 1, -1, 0, 100, 100), false);
   CQorVectorPoint<float> p0, p1;
-  GetRotationHandles(*t, CQorTransMatrix(), p0, p1);
+  CWorkspaceView::GetRotationHandles(*t, CQorTransMatrix(), p0, p1);
   EXPECT_NEAR(p0.x, 95, 1e-4);
   EXPECT_NEAR(p0.y, 110, 1e-4);
   EXPECT_NEAR(p1.x, 100, 1e-4);
@@ -601,3 +602,27 @@ TEST(ClipboardFormat, RegisteredOnceUnderTheProgramsName) {
   ASSERT_GT(GetClipboardFormatNameW(id, name, 64), 0);
   EXPECT_EQ(std::wstring(name), L"Norvane Leafwright");
 }
+
+namespace {
+
+TEST(OccurArea, IsInTheViewsLogicalPointsWhateverTheScroll) {
+  // A 10 x 10 shape at (20, 30) on a page placed at (40, 50) of the view at 200 %; the area
+  // stays where the page lies among the view's logical points when the view scrolls.
+  Ref<CPageShapeObj> shape(MakeShape(0, 0, 10, 10, L"S"));
+  shape->SetStrokeOutlineFlag(0);
+  shape->SetTransMatrix(CQorTransMatrix::Translation(20, 30), true);
+  MetricsView view(200, 40, 50);
+  const RECT still = shape->CalcuObjectOccurArea(&view, 0);
+  EXPECT_EQ(still.left, 40 + 40);
+  EXPECT_EQ(still.top, 50 + 60);
+  view.SetScrollSizes(MM_TEXT, CSize(2000, 2000));
+  view.ScrollToPosition(CPoint(30, 20));
+  ASSERT_EQ(view.GetDeviceScrollPosition(), CPoint(30, 20));
+  const RECT scrolled = shape->CalcuObjectOccurArea(&view, 0);
+  EXPECT_EQ(scrolled.left, still.left);
+  EXPECT_EQ(scrolled.top, still.top);
+  EXPECT_EQ(scrolled.right, still.right);
+  EXPECT_EQ(scrolled.bottom, still.bottom);
+}
+
+}  // namespace

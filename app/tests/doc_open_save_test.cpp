@@ -208,12 +208,22 @@ TEST_F(DocFileFixture, AFileThatCannotBeReadLeavesOneUntitledBlankPageThatSaveNe
     EXPECT_EQ(g_prompts.size(), 1u);
     EXPECT_EQ(lwtest::ReadFileBytes(p), c.bytes);
   }
-  // A missing file too.
-  g_messages.clear();
-  Open(dir / "missing.lfw");
-  EXPECT_EQ(g_messages.size(), 1u);
-  EXPECT_TRUE(doc->GetPathName().IsEmpty());
-  EXPECT_FALSE(fs::exists(dir / "missing.lfw"));
+}
+
+TEST_F(DocFileFixture, AFileThatCannotBeOpenedIsReportedAndLeavesTheOpenDocumentAlone) {
+  const fs::path pdf = WriteFile("kept.pdf", MakeNumberedPdf(3));
+  Open(pdf);
+  fs::create_directories(dir / "folder.pdf");
+  for (const char* name : {"missing.lfw", "missing.pdf", "folder.pdf"}) {
+    SCOPED_TRACE(name);
+    g_messages.clear();
+    EXPECT_FALSE(doc->OnOpenDocument(W(dir / name).c_str()));
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_messages[0].rfind(L"Could not open " + W(dir / name), 0), 0u) << "the framework's report";
+    EXPECT_EQ(doc->GetPagesCount(), 3) << "the open document keeps its pages";
+    EXPECT_EQ(doc->GetPathName(), W(pdf));
+    EXPECT_FALSE(fs::exists(dir / name) && fs::is_regular_file(dir / name));
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

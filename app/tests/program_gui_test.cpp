@@ -3,6 +3,8 @@
 // 32 pages and leaves 8 to be read, with the loading message and progress in the status bar
 // while it reads and neither afterwards; the page buttons move through the pages; Save asks for a
 // document name (the PDF is never overwritten) and writes it; closing the window ends the run.
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +24,13 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+void Screenshot(const std::string& name) {
+  const std::string dir = LW_SCREENSHOT_DIR;
+  fs::create_directories(dir);
+  const std::string cmd = "import -window root '" + dir + "/" + name + "' 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", name.c_str());
+}
 
 int g_failures = 0;
 void Check(bool ok, const char* what) {
@@ -96,6 +105,9 @@ class CScriptedApp : public CLeafwrightApp {
   // A step that waits for a posted command: true once the page pane reads `text`; after 200
   // idle calls without it, the check fails and the script goes on.
   int waited = 0;
+  int level = 0;
+  const char* photoDue = nullptr;
+  std::chrono::steady_clock::time_point zoomed;
   bool PageTextBecomes(const wchar_t* text, const char* what) {
     if (PaneText(ID_INDICATOR_PAGE_NUMBER) == text) {
       waited = 0;
@@ -121,7 +133,7 @@ class CScriptedApp : public CLeafwrightApp {
                   page->GetPageLogUnit() == Vectorloom::UNIT_INCH,
               "the first page is 8.5 x 11 inches");
         Check(PaneText(ID_INDICATOR_PAGE_NUMBER) == L"Page: 1 of 1", "\"Page: 1 of 1\"");
-        Check(PaneText(ID_INDICATOR_ZOOM) == L"100%", "\"100%\"");
+        Check(PaneText(ID_INDICATOR_ZOOM) == L"100.0%", "\"100.0%\"");
         Check(!PaneShown(ID_INDICATOR_TIP_MESSAGE) && !PaneShown(ID_INDICATOR_PROGRESS), "no progress at start");
         Check(GetRecentFileCount() == 0, "no recent files yet");
         {
@@ -163,6 +175,33 @@ class CScriptedApp : public CLeafwrightApp {
         break;
       case 3: {
         if (!PageTextBecomes(L"Page: 39 of 40", "the page before it")) return --step, TRUE;
+        // Through the eighteen zoom levels, from 12.5 % to 800 %, each by its own command; the
+        // page is photographed at 100 % and at 400 %.
+        if (level < kZoomLevels) {
+          if (photoDue) {
+            if (std::chrono::steady_clock::now() - zoomed < std::chrono::milliseconds(400)) return --step, TRUE;
+            Screenshot(photoDue);
+            photoDue = nullptr;
+            ++level;
+            return --step, TRUE;
+          }
+          const ZoomLevel& z = g_zoomLevels[level];
+          Frame()->SendMessage(WM_COMMAND, z.nCommand);
+          CLeafwrightView* view = Frame()->GetLeafwrightView();
+          Check(view->GetZoom() == z.fFactor * 100.0f, "the level's zoom");
+          const long w = static_cast<long>(std::floor(816 * z.fFactor + 0.5f));
+          Check(view->GetPageRect().Width() == w, "the page is drawn at the level's size");
+          CString pane;
+          pane.Format(L"%0.1f%%", static_cast<double>(z.fFactor * 100.0f));
+          Check(PaneText(ID_INDICATOR_ZOOM) == pane, "the zoom pane shows the level");
+          if (z.fFactor == 1.0f || z.fFactor == 4.0f) {
+            photoDue = z.fFactor == 1.0f ? "editing-view-100.png" : "editing-view-400.png";
+            zoomed = std::chrono::steady_clock::now();
+          } else {
+            ++level;
+          }
+          return --step, TRUE;
+        }
         const auto pdfBefore = lwtest::ReadFileBytes(dir / "forty.pdf");
         g_saveAnswer = lw::Utf8ToWide((dir / "forty.lfw").string());
         Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE);

@@ -29,8 +29,10 @@ struct StreamInfo {
   double frameRate = 0.0;   // frames per second, 0 when unknown
   double duration = 0.0;    // seconds, 0 when unknown
   int64_t bitRate = 0;      // bits per second of the whole file, 0 when unknown
+  int pixelFormat = -1;     // FFmpeg AVPixelFormat of the decoder, -1 when unknown
   int sampleRate = 0;       // audio
   int channels = 0;
+  int sampleFormat = -1;    // FFmpeg AVSampleFormat of the decoder, -1 when unknown
   std::string videoCodec;   // FFmpeg codec names
   std::string audioCodec;
 };

@@ -114,6 +114,18 @@
 #define STRETCH_HALFTONE HALFTONE
 
 // Background modes.
+#define ETO_OPAQUE 0x0002
+#define ETO_CLIPPED 0x0004
+#define DT_TOP 0x0000
+#define DT_LEFT 0x0000
+#define DT_CENTER 0x0001
+#define DT_RIGHT 0x0002
+#define DT_VCENTER 0x0004
+#define DT_BOTTOM 0x0008
+#define DT_SINGLELINE 0x0020
+#define DT_NOCLIP 0x0100
+#define DT_CALCRECT 0x0400
+#define DT_END_ELLIPSIS 0x8000
 #define TRANSPARENT 1
 #define OPAQUE 2
 
@@ -449,6 +461,13 @@ int SelectClipRgn(HDC hdc, HRGN rgn);
 int GetClipBox(HDC hdc, LPRECT rect);
 
 // Fonts.
+// Text on memory contexts with the selected font and text colour; OPAQUE fills the text's cell
+// (or, with ETO_OPAQUE, the rectangle) in the background colour first. DrawTextW draws one line
+// (single-line text, or the text up to its first line break) aligned in the rectangle.
+BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count);
+BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count, const INT* dx);
+BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, LPSIZE size);
+int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format);
 HFONT CreateFontIndirectW(const LOGFONTW* lf);
 HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight,
                   DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,

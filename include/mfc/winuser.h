@@ -351,6 +351,14 @@ BOOL UpdateWindow(HWND hWnd);
 HWND SetCapture(HWND hWnd);
 BOOL ReleaseCapture();
 HWND GetCapture();
+// GetWindow: GW_CHILD gives the first child window, GW_HWNDNEXT the next sibling, in creation
+// order (children of the toolkit's helper panels count as children); null when there is none.
+#define GW_HWNDNEXT 2
+#define GW_CHILD 5
+HWND GetWindow(HWND hWnd, UINT uCmd);
+// Returns nonzero when the window was disabled before.
+BOOL EnableWindow(HWND hWnd, BOOL bEnable);
+BOOL IsWindowEnabled(HWND hWnd);
 
 // Accelerator tables (user-interface thread). A table made here is the caller's to destroy;
 // one from LoadAcceleratorsW (a table registered under the id, lwmfc::RegisterAcceleratorTable)

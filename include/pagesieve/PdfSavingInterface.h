@@ -20,17 +20,27 @@ enum PdfSaveElementKind : int32_t {
   kPdfSaveImage = 4,
 };
 
+// A stroke's style. A zero-filled tail (line_cap on) is the plain stroke: butt caps, miter joins,
+// no dashes.
 struct PdfSaveLineStyle {
   int32_t kind;        // 1
   int32_t reserved0;
   int32_t cap;         // 1
   int32_t join;        // 1
   float width;         // line width in the element's space
-  float miter_limit;   // 10.0
-  float dash_phase;    // 0
-  float reserved1;
-  uint8_t reserved[128];
+  float miter_limit;   // 10.0 unless the stroke says otherwise; below 1 or not finite: 10
+  float dash_phase;    // where the dashes start, in the element's space like the lengths
+  int32_t dash_count;  // 0 (solid) to kPdfSaveMaxDashes
+  // The caps of the line's ends and of every dash (0 butt, 1 round, 2 square) and the join of its
+  // corners (0 miter, 1 round, 2 bevel), as PDF numbers them; other values are taken as 0.
+  uint8_t line_cap;
+  uint8_t line_join;
+  uint8_t reserved[2];
+  // Dash lengths in the element's space, on and off in turn (an odd list repeats as PDF repeats
+  // it); a list with a length below 0 or not finite, or none above 0, strokes solid.
+  float dashes[31];
 };
+constexpr int kPdfSaveMaxDashes = 31;
 
 // A filled and/or stroked path. Segments use the operators of PdfPathOp: 0 move, 1 line, 2 curve,
 // 3 curve whose first control is the current point, 4 curve whose second control is the end,

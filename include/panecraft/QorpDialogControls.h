@@ -58,10 +58,13 @@ class CQORPComboBox : public CComboBox {
 
 // The list of recently used documents: one item per entry of the application's recent-file list
 // (newest first), shown by its abbreviated path, whose item data is the entry's command
-// (ID_FILE_MRU_FILE1 + index).
-class CXTPRecentFileListBox : public CListBox {
-  DECLARE_DYNAMIC(CXTPRecentFileListBox)
+// (ID_FILE_MRU_FILE1 + index). A pick (LBN_SELCHANGE to the parent) is a click on an entry, or
+// Enter on the selected one; the keys, and the focus coming to the list, only move the
+// selection, so a keyboard user reaches an entry without opening every one passed on the way.
+class CQORPRecentFileListBox : public CListBox {
+  DECLARE_DYNAMIC(CQORPRecentFileListBox)
  public:
+  void PreSubclassWindow() override;
   // Reads the application's list again (no application: empty).
   void BuildItems();
   // The command of the selected item; 0 without a selection.
@@ -71,4 +74,5 @@ class CXTPRecentFileListBox : public CListBox {
 
  private:
   int m_nMaxDisplay = 60;
+  bool m_bPointer = false;  // the pointer is pressed on the list
 };

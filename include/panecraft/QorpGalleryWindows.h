@@ -50,24 +50,15 @@ void QORPEnsureComboItemVisible(wxWindow* pComboWindow, int nIndex);
 int QORPGetComboScrollPos(wxWindow* pComboWindow);
 wxWindow* QORPGetComboTextWindow(wxWindow* pComboWindow);
 
-// A spin edit: the edit's label, a native edit and our up and down arrows (which send the
-// control's spin step), nWidth pixels wide. The text follows GetEditText/SetEditText and the
-// focus HasFocus.
+// The spin edit (the ribbon's strip hosts the same one): the edit's label, a native edit and our
+// up and down arrows (which send the control's spin step; none when the control's spin buttons
+// are not shown), nWidth pixels wide. The text follows GetEditText/SetEditText and the focus
+// HasFocus; Enter, and leaving after typing, send 100. A disabled edit sends nothing.
 wxWindow* QORPCreateSpinEditWindow(CQORPControlEdit* pEdit, wxWindow* pParent, int nWidth);
 // The native edit inside a spin edit window (for focus and typing).
 wxWindow* QORPGetSpinEditTextWindow(wxWindow* pSpinWindow);
 // The spin edit window's arrows, in its client coordinates.
 CRect QORPGetSpinArrowRect(wxWindow* pSpinWindow, BOOL bUp);
-
-// A colour split button: an icon (pixels 0xAARRGGBB; a plain square when empty) with a bar of
-// the control's colour, the caption, and an arrow that opens the pop-up bar. The window repaints
-// when the control's colour changes (seen at the next idle pass).
-wxWindow* QORPCreateColorButtonWindow(CQORPControlPopupColor* pControl, wxWindow* pParent,
-                                      const std::vector<uint32_t>& icon, int cxIcon, int cyIcon);
-// The colour the button window shows now (0xFFFFFFFF for a window that is not one).
-COLORREF QORPGetColorButtonShownColor(wxWindow* pButtonWindow);
-// The arrow part of the button window, in its client coordinates.
-CRect QORPGetColorButtonArrowRect(wxWindow* pButtonWindow);
 
 // Fills a colour drop-down: the toolkit's button 9948, the gallery nGalleryId over pColors and
 // the "More Colors" command nMoreId with its caption.

@@ -8,7 +8,12 @@
 //   view lives and handed back to the frame when the view is emptied or destroyed).
 // - Esc, the File button again, or the back control at the top of the column (where the File
 //   button sat before the view covered it) hides the view.
+// - A page that is a property page (CQORPRibbonBackstagePage, or any CPropertyPage) is told
+//   each time it comes into view (OnSetActive, so it can refill itself) and each time it leaves
+//   it (OnKillActive); a property page not made yet is made as a child of the view by AddTab.
 #pragma once
+
+#include <afxdlgs.h>
 
 #include <QorpControls.h>
 
@@ -33,7 +38,8 @@ class CQORPBackstageView : public CWnd {
   // A command of the left column, captioned from the string table.
   CQORPControl* AddCommand(int nId);
   // A tab of the left column captioned by the string-table entry of nId, showing pPage at the
-  // right with the given size (0: the page's own size). pPage may be null (an empty page).
+  // right with the given size (0: the page's own size). pPage may be null (an empty page). A
+  // property page without a window yet is made here (null when that fails).
   CQORPControl* AddTab(CWnd* pPage, int nId, int cxPage = 0, int cyPage = 0);
   // Removes every command and tab (the view is built again after a theme change).
   void RemoveAll();
@@ -58,6 +64,8 @@ class CQORPBackstageView : public CWnd {
   CRect GetBackRect() const;
   // Repaints the items when their state changed (called by the ribbon's update pass).
   void RefreshItems();
+  // The page in view now (the active tab's while the view is shown), or null.
+  CWnd* GetShownPage() const { return m_pShownPage; }
 
  private:
   friend class QorpBackstageWindow;
@@ -69,7 +77,10 @@ class CQORPBackstageView : public CWnd {
     bool bLastEnabled = true;
   };
   void Layout();
+  int ColumnWidth() const;
   void ReleasePages();
+  // Tells the page leaving the view and the page coming into it.
+  void SyncShownPage();
   CString CaptionOf(int nId) const;
 
   CFrameWnd* m_pFrame = nullptr;
@@ -79,4 +90,47 @@ class CQORPBackstageView : public CWnd {
   int m_nActive = -1;
   int m_nThemeCookie = 0;
   void* m_pFrameSizeBinding = nullptr;
+  CWnd* m_pShownPage = nullptr;
+};
+
+// A page of the backstage view, made from a dialog template. Its background is the view's and
+// follows the theme each time the page comes into view.
+class CQORPRibbonBackstagePage : public CPropertyPage {
+  DECLARE_DYNAMIC(CQORPRibbonBackstagePage)
+ public:
+  explicit CQORPRibbonBackstagePage(UINT nIDTemplate, UINT nIDCaption = 0);
+  // The view that shows the page (null until it is added to one).
+  CQORPBackstageView* GetBackstageView() const { return m_pBackstageView; }
+  BOOL OnSetActive() override;
+
+ protected:
+  BOOL OnInitDialog() override;
+
+ private:
+  friend class CQORPBackstageView;
+  void ApplyTheme();
+  CQORPBackstageView* m_pBackstageView = nullptr;
+};
+
+// The title of a backstage page: the page's title font (larger, bold) in a colour the caller
+// picks, drawn at least 4.5:1 against the page (a colour that reads less is moved until it reads).
+class CQORPRibbonBackstageLabel : public CStatic {
+  DECLARE_DYNAMIC(CQORPRibbonBackstageLabel)
+ public:
+  void SetTextColor(COLORREF clrText);
+  COLORREF GetTextColor() const { return m_clrText; }
+  // The colour the label is drawn in on its background now.
+  COLORREF GetShownTextColor() const;
+  void PreSubclassWindow() override;
+  void ApplyStyle();
+
+ private:
+  COLORREF m_clrText = RGB(0x5E, 0x5E, 0x5E);
+};
+
+// A thin horizontal line under a page's title.
+class CQORPRibbonBackstageSeparator : public CStatic {
+  DECLARE_DYNAMIC(CQORPRibbonBackstageSeparator)
+ public:
+  void PreSubclassWindow() override;
 };

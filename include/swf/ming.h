@@ -142,6 +142,9 @@ void SWFShape_setRightFill(SWFShape shape, SWFFill fill);
 // The line style of the edges drawn from now on: width in pixels (0: no line), round caps and
 // joins.
 void SWFShape_setLine(SWFShape shape, unsigned short width, int r, int g, int b, int a);
+// The same with the width in twips (1/20 pixel; at most 65535, 0: no line), for lines thinner
+// than a pixel or between whole pixels.
+void SWFShape_setLineTwips(SWFShape shape, int width, int r, int g, int b, int a);
 void SWFShape_movePenTo(SWFShape shape, double x, double y);
 void SWFShape_drawLineTo(SWFShape shape, double x, double y);
 void SWFShape_drawCurveTo(SWFShape shape, double controlx, double controly, double anchorx,

@@ -118,12 +118,15 @@ class CRenderBaseObj : public CRefObj {
   virtual CRenderBaseObj* Clone() const;
   // Draws the object; the matrix maps page coordinates to the device (the view's matrix).
   virtual void Draw(Gdiplus::Graphics* pGraphics, const Gdiplus::Matrix& viewMatrix);
-  // The device rectangle the object covers on a view, handles included when selected; the
-  // view half of the library and the program's classes fill it in. The base gives the bounds
-  // rounded outwards.
+  // The rectangle the object covers on a view, in the view's logical (scrolled) pixels, handles
+  // included when selected; the program's classes fill it in. The base knows no view and gives
+  // the bounds rounded outwards.
   virtual RECT CalcuObjectOccurArea(CWorkspaceView* pView, int bSelected);
   // Bounds of the object on the page (after its matrix).
   virtual CQorVectorRect<float> CalcuBoundRect() const;
+  // Marks the object's area of a view for repainting (bSelected: with its handles); nothing
+  // without a view. Part of the view half of the library (VectorloomView).
+  void InvalidateObjRect(CWorkspaceView* pView, int bSelected);
   // The object's own box (before its matrix): what its handles frame.
   virtual CQorVectorRect<float> GetObjectBox() const;
   // Whether a page point hits the object; tolerance in page units.

@@ -57,6 +57,14 @@ class CWorkspaceDoc : public CDocument {
   // Redoes the newest undone action and moves it back to the undo list; nothing without one,
   // and likewise nothing moves when its Redo fails.
   void OnEditRedo();
+  // The Undo (57643) and Redo (57644) commands when no view takes them first: the step, then
+  // the views are told to repaint (hint kHintRepaintViews); enabled while there is a step, with
+  // its menu text.
+  afx_msg void OnUndoCommand();
+  afx_msg void OnRedoCommand();
+  afx_msg void OnUpdateUndoCommand(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateRedoCommand(CCmdUI* pCmdUI);
+  static constexpr LPARAM kHintRepaintViews = 2;
   // The texts the Undo and Redo commands show: the next action's own menu text, or "Undo" /
   // "Redo" when there is no action (the commands are then disabled) or it has no text.
   CString GetUndoMenuText() const;
@@ -78,6 +86,8 @@ class CWorkspaceDoc : public CDocument {
   CRenderPagesArray m_arrPages;
 
  protected:
+  DECLARE_MESSAGE_MAP()
+
   CQorVectorSize<float> m_szDocument;
   std::deque<CBaseEditAction*> m_undoList;  // oldest first
   std::deque<CBaseEditAction*> m_redoList;  // the next to redo last

@@ -151,13 +151,7 @@ class RecordingProgress : public CQorCommonProgress {
 
 // Checks that fail today, by "file:page:check", with what makes them fail. Such a check must still
 // fail, so that the mend that makes it pass also takes it off this list.
-constexpr const char* kStrokeStyle = "the path record carries no dashes, caps or joins: strokes come out solid and square";
-constexpr const char* kWholeType1 = "Type 1 and bare CFF programs are embedded whole: there is no subsetter for them yet";
-const std::map<std::string, std::string> kKnownFaults = {
-    {"cairo:1:ink", kStrokeStyle},
-    {"pdftex:subsets", kWholeType1},
-    {"groff:subsets", kWholeType1},
-};
+const std::map<std::string, std::string> kKnownFaults = {};
 
 void Report(const std::string& key, bool pass, const std::string& figure) {
   const auto known = kKnownFaults.find(key);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -185,6 +186,74 @@ TEST(PdfExportRecords, FillsStrokesAndGradientsCarryColourAlphaAndWidth) {
   EXPECT_EQ(b->even_odd, 1);
   EXPECT_FLOAT_EQ(b->fill_rgba[1], 1.0f);  // a gradient goes out as its solid colour
   EXPECT_EQ(b->line_style, nullptr);
+}
+
+// Caps, join, miter limit and dashes go out as the view's pen draws them: dash lengths and offset
+// in stroke widths times the width, a dashed line capped by its dash cap, a solid one by its own
+// cap when both ends share a plain one.
+TEST(PdfExportRecords, StrokesCarryTheirCapsJoinsAndDashes) {
+  using namespace Vectorloom;
+  struct Case {
+    const char* what;
+    std::function<void(CCustomPathObj&)> set;
+    int cap, join;
+    float miter;
+    std::vector<float> dashes;
+    float phase;
+  };
+  std::vector<float> long40;
+  for (int i = 0; i < 40; ++i) long40.push_back(1.0f + float(i));
+  const std::vector<Case> cases = {
+      {"plain", [](CCustomPathObj&) {}, 0, 0, 10, {}, 0},
+      {"round ends, round join",
+       [](CCustomPathObj& s) {
+         s.SetStartCap(LINE_CAP_ROUND), s.SetEndCap(LINE_CAP_ROUND), s.SetLineJoin(LINE_JOIN_ROUND);
+       },
+       1, 1, 10, {}, 0},
+      {"square ends, bevel join, miter limit 3",
+       [](CCustomPathObj& s) {
+         s.SetStartCap(LINE_CAP_SQUARE), s.SetEndCap(LINE_CAP_SQUARE), s.SetLineJoin(LINE_JOIN_BEVEL);
+         s.SetMiterLimit(3);
+       },
+       2, 2, 3, {}, 0},
+      {"ends that differ", [](CCustomPathObj& s) { s.SetStartCap(LINE_CAP_SQUARE), s.SetEndCap(LINE_CAP_ROUND); }, 0,
+       0, 10, {}, 0},
+      {"dots: one width on, one off", [](CCustomPathObj& s) { s.SetDashType(DASH_DOT); }, 0, 0, 10, {4}, 0},
+      {"dash-dot with round dash caps and an offset",
+       [](CCustomPathObj& s) {
+         s.SetDashType(DASH_DASHDOT), s.SetDashCap(DASH_CAP_ROUND), s.SetDashOffset(1.5f);
+         s.SetStartCap(LINE_CAP_SQUARE), s.SetEndCap(LINE_CAP_SQUARE);
+       },
+       1, 0, 10, {12, 4, 4, 4}, 6},
+      {"a custom pattern given twice", [](CCustomPathObj& s) { s.SetDashPattern({2, 0.5f, 1, 2, 0.5f, 1}); }, 0, 0, 10,
+       {8, 2, 4}, 0},
+      {"a pattern longer than the record takes", [&](CCustomPathObj& s) { ASSERT_TRUE(s.SetDashPattern(long40)); }, 0,
+       0, 10, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TextDoc doc;
+    CDrawingPage* page = MakePage(doc, 200, 200);
+    auto* shape = Rectangle();
+    shape->SetStrokeWidth(4);
+    c.set(*shape);
+    Own(page, shape);
+    CPdfDocumentConverter conv(&doc, nullptr);
+    Record r(conv.GetPageRecord(0));
+    ASSERT_EQ(r.Count(), 1);
+    const PdfSaveLineStyle* style = static_cast<PdfSavePath*>(r.Entry(0).element)->line_style;
+    ASSERT_NE(style, nullptr);
+    EXPECT_EQ(style->width, 4.0f);
+    EXPECT_EQ(style->line_cap, c.cap);
+    EXPECT_EQ(style->line_join, c.join);
+    EXPECT_EQ(style->miter_limit, c.miter);
+    EXPECT_EQ(std::vector<float>(style->dashes, style->dashes + style->dash_count), c.dashes);
+    EXPECT_EQ(style->dash_phase, c.phase);
+    // The fields the record always carried keep their values.
+    EXPECT_EQ(style->kind, 1);
+    EXPECT_EQ(style->cap, 1);
+    EXPECT_EQ(style->join, 1);
+  }
 }
 
 TEST(PdfExportRecords, GroupsAreFlattenedAndVideosLeftOut) {

@@ -1,6 +1,8 @@
 // Device contexts without a display, the handle table and object selection.
 #include "gdi_internal.h"
+#include "printer_internal.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -173,6 +175,8 @@ DC* NewDC(DCKind kind) {
 }
 
 void DestroyDC(DC* dc) {
+  DeletePrinterJob(dc->printer);
+  dc->printer = nullptr;
   Stock& s = Stocks();
   std::vector<Object*> dead;
   {
@@ -228,6 +232,42 @@ HDC CreateCompatibleDC(HDC hdc) {
   return reinterpret_cast<HDC>(HandleOf(NewDC(DCKind::Memory)));
 }
 
+HDC CreateDCW(LPCWSTR, LPCWSTR device, LPCWSTR, const DEVMODEW* devMode) {
+  PrinterJob* job = NewPrinterJob(device, devMode);
+  if (!job) return nullptr;
+  // The page: 32-bit, top-down, white.
+  auto* page = new Bitmap();
+  page->width = job->width;
+  page->height = job->height;
+  page->bpp = 32;
+  page->topDown = true;
+  page->stride = static_cast<size_t>(job->width) * 4;
+  // A page above 1 GiB (a huge paper at a high resolution) is refused rather than tried.
+  if (page->stride * static_cast<size_t>(job->height) > (size_t{1} << 30)) {
+    delete page;
+    DeletePrinterJob(job);
+    return nullptr;
+  }
+  page->bits = static_cast<uint8_t*>(std::malloc(page->stride * static_cast<size_t>(job->height)));
+  if (!page->bits) {
+    delete page;
+    DeletePrinterJob(job);
+    return nullptr;
+  }
+  std::memset(page->bits, 0xFF, page->stride * static_cast<size_t>(job->height));
+  page->ownsBits = true;
+  Register(page);
+  // Held by the context alone: it goes when the context does.
+  page->selections = 1;
+  page->deletePending = true;
+  DC* dc = NewDC(DCKind::Memory);
+  dc->bitmap = page;
+  dc->dpiX = job->dpiX;
+  dc->dpiY = job->dpiY;
+  dc->printer = job;
+  return reinterpret_cast<HDC>(HandleOf(dc));
+}
+
 BOOL DeleteDC(HDC hdc) {
   DC* dc = As<DC>(hdc, OBJ_DC);
   if (!dc) return FALSE;
@@ -241,6 +281,16 @@ int GetDeviceCaps(HDC hdc, int index) {
   // The screen is a 1920 x 1080 true-colour display at 96 dots per inch, whatever the real one.
   const int width = dc->kind == DCKind::Memory ? dc->bitmap->width : 1920;
   const int height = dc->kind == DCKind::Memory ? dc->bitmap->height : 1080;
+  if (dc->printer) {
+    switch (index) {
+      case TECHNOLOGY: return DT_RASPRINTER;
+      case PHYSICALWIDTH: return width;
+      case PHYSICALHEIGHT: return height;
+      case PHYSICALOFFSETX: case PHYSICALOFFSETY: return 0;
+      case ASPECTX: case ASPECTY: case ASPECTXY: return dc->dpiX;
+      default: break;
+    }
+  }
   switch (index) {
     case TECHNOLOGY: return DT_RASDISPLAY;
     case LOGPIXELSX: return dc->dpiX;
@@ -272,7 +322,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
       case OBJ_BRUSH: result = SwapLocked(dc->brush, static_cast<Brush*>(o), dead); break;
       case OBJ_FONT: result = SwapLocked(dc->font, static_cast<Font*>(o), dead); break;
       case OBJ_BITMAP: {
-        if (dc->kind != DCKind::Memory) return nullptr;
+        if (dc->kind != DCKind::Memory || dc->printer) return nullptr;
         auto* bm = static_cast<Bitmap*>(o);
         // A bitmap lives in one memory DC at a time.
         if (bm != dc->bitmap && bm->selections > 0 && !bm->stock) return nullptr;
@@ -337,7 +387,10 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
 DWORD GetObjectType(HGDIOBJ obj) {
   Object* o = Lookup(obj, 0);
   if (!o) return 0;
-  if (o->type == OBJ_DC) return static_cast<DC*>(o)->kind == DCKind::Memory ? OBJ_MEMDC : OBJ_DC;
+  if (o->type == OBJ_DC) {
+    const DC* dc = static_cast<DC*>(o);
+    return dc->kind == DCKind::Memory && !dc->printer ? OBJ_MEMDC : OBJ_DC;
+  }
   return o->type;
 }
 

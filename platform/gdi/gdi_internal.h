@@ -82,6 +82,8 @@ struct Font : Object {
   std::shared_ptr<FontFace> face;  // resolved when first used
 };
 
+struct PrinterJob;  // printer_internal.h
+
 enum class DCKind { Screen, Memory };
 
 // One device context. Window and printer contexts are further kinds of the same object.
@@ -107,6 +109,9 @@ struct DC : Object {
   int polyFillMode = ALTERNATE;
   COLORREF bkColor = RGB(255, 255, 255);
   COLORREF textColor = 0;
+  // A printer context: a memory context over its own page bitmap (which cannot be swapped) and
+  // the document being printed. Owned.
+  PrinterJob* printer = nullptr;
 
   // Logical to device coordinates.
   int DevX(int x) const { return x - windowOrg.x + viewportOrg.x; }

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -133,6 +134,7 @@ struct OutFont {
   std::string base;  // with its subset tag
   bool cff = false;
   std::vector<uint8_t> program;     // the subset program
+  std::vector<uint8_t> whole;       // the whole program the face reads, once `program` is cut
   std::map<uint16_t, uint16_t> used;  // glyph id -> its character (0 when none)
   std::unordered_map<uint16_t, uint16_t> gidOf;  // character -> glyph id
   PdfFontRecord desc{};  // descriptor values only
@@ -689,8 +691,30 @@ struct Writer {
     if (p.fill_on) s += Num(Unit(p.fill_rgba[0])) + " " + Num(Unit(p.fill_rgba[1])) + " " + Num(Unit(p.fill_rgba[2])) + " rg\n";
     if (p.stroke_on) {
       s += Num(Unit(p.stroke_rgba[0])) + " " + Num(Unit(p.stroke_rgba[1])) + " " + Num(Unit(p.stroke_rgba[2])) + " RG\n";
-      const double w = p.line_style ? p.line_style->width : 1.0;
-      s += Num(std::isfinite(w) && w >= 0 ? w : 1.0) + " w 10 M\n";
+      const PdfSaveLineStyle* ls = p.line_style;
+      const double w = ls ? ls->width : 1.0;
+      const double miter = ls && std::isfinite(ls->miter_limit) && ls->miter_limit >= 1 ? ls->miter_limit : 10.0;
+      s += Num(std::isfinite(w) && w >= 0 ? w : 1.0) + " w " + Num(miter) + " M\n";
+      if (ls && (ls->line_cap == 1 || ls->line_cap == 2)) s += std::to_string(ls->line_cap) + " J\n";
+      if (ls && (ls->line_join == 1 || ls->line_join == 2)) s += std::to_string(ls->line_join) + " j\n";
+      if (ls && ls->dash_count > 0 && ls->dash_count <= kPdfSaveMaxDashes) {
+        std::string array;
+        double total = 0;
+        bool ok = true;
+        for (int i = 0; ok && i < ls->dash_count; ++i) {
+          const float d = ls->dashes[i];
+          ok = std::isfinite(d) && d >= 0;
+          total += ok ? d : 0;
+          array += (i ? " " : "") + Num(d);
+        }
+        if (ok && total > 0) {
+          // The phase within one period of the pattern (twice the list when it is odd).
+          const double period = ls->dash_count % 2 ? 2 * total : total;
+          double phase = std::isfinite(ls->dash_phase) ? std::fmod(double(ls->dash_phase), period) : 0;
+          if (phase < 0) phase += period;
+          s += "[" + array + "] " + Num(phase) + " d\n";
+        }
+      }
     }
     for (int i = 0; p.segments && i < p.segment_count; ++i) {
       const PdfPathSegment& g = p.segments[i];
@@ -880,14 +904,96 @@ struct Writer {
     return true;
   }
 
+  // A Type 1 or CFF part of a font cut down to its glyphs (`gids` of the whole program's face),
+  // checked against the whole program glyph by glyph: false, the part untouched, when the cut
+  // cannot be made or draws any glyph otherwise.
+  bool CutSimple(OutFont& part, FT_Face whole, const std::vector<uint16_t>& gids) {
+    std::vector<uint8_t> cut;
+    Type1Subset t1;
+    if (part.simple == kPdfProgramType1) {
+      std::vector<std::string> names;
+      for (uint16_t g : gids) {
+        char name[64] = {};
+        if (FT_Get_Glyph_Name(whole, g, name, sizeof name) != 0 || !name[0]) return false;
+        names.emplace_back(name);
+      }
+      if (!SubsetType1(part.program.data(), part.program.size(), part.length1, part.length2, part.length3, names, &t1))
+        return false;
+      cut = std::move(t1.program);
+    } else {
+      std::vector<uint32_t> keep(gids.begin(), gids.end()), newGidOf;
+      if (!SubsetCff(part.program.data(), part.program.size(), keep, &cut, &newGidOf)) return false;
+    }
+    FT_Face face = nullptr;
+    if (FT_New_Memory_Face(ft, cut.data(), static_cast<FT_Long>(cut.size()), 0, &face) != 0) return false;
+    const char* format = FT_Get_Font_Format(face);
+    const char* wholeFormat = FT_Get_Font_Format(whole);
+    bool same = FT_HAS_GLYPH_NAMES(face) && format && wholeFormat && std::strcmp(format, wholeFormat) == 0;
+    std::vector<uint16_t> all(gids);
+    all.push_back(0);
+    for (size_t i = 0; same && i < all.size(); ++i) {
+      char name[64] = {};
+      FT_UInt other = 0;
+      if (all[i] != 0) {
+        same = FT_Get_Glyph_Name(whole, all[i], name, sizeof name) == 0 && name[0];
+        other = same ? FT_Get_Name_Index(face, name) : 0;
+        same = same && other != 0;
+      }
+      same = same && SameGlyph(whole, all[i], face, other);
+    }
+    FT_Done_Face(face);
+    if (!same) return false;
+    if (part.face) part.whole = std::move(part.program);
+    part.program = std::move(cut);
+    if (part.simple == kPdfProgramType1) part.length1 = t1.length1, part.length2 = t1.length2, part.length3 = t1.length3;
+    return true;
+  }
+
+  // Whether two glyphs load alike: the same advance and the same outline, point by point.
+  static bool SameGlyph(FT_Face a, FT_UInt ga, FT_Face b, FT_UInt gb) {
+    const bool okA = FT_Load_Glyph(a, ga, FT_LOAD_NO_SCALE) == 0;
+    std::vector<FT_Vector> points;
+    std::vector<char> tags;
+    std::vector<std::remove_pointer_t<decltype(FT_Outline::contours)>> contours;
+    FT_Pos advance = 0;
+    if (okA) {
+      const FT_Outline& o = a->glyph->outline;
+      points.assign(o.points, o.points + o.n_points);
+      tags.assign(o.tags, o.tags + o.n_points);
+      contours.assign(o.contours, o.contours + o.n_contours);
+      advance = a->glyph->advance.x;
+    }
+    const bool okB = FT_Load_Glyph(b, gb, FT_LOAD_NO_SCALE) == 0;
+    if (okA != okB) return false;
+    if (!okA) return true;
+    const FT_Outline& o = b->glyph->outline;
+    return b->glyph->advance.x == advance && o.n_points == static_cast<int>(points.size()) &&
+           o.n_contours == static_cast<int>(contours.size()) &&
+           std::equal(points.begin(), points.end(), o.points,
+                      [](const FT_Vector& p, const FT_Vector& q) { return p.x == q.x && p.y == q.y; }) &&
+           std::equal(tags.begin(), tags.end(), o.tags) && std::equal(contours.begin(), contours.end(), o.contours);
+  }
+
   // Subsets every font to the glyphs the document shows.
   bool FinishFonts() {
+    // The glyphs of every part of a Type 1 or CFF font, with the face of its whole program.
+    std::unordered_map<const OutFont*, std::pair<FT_Face, std::vector<uint16_t>>> simpleGlyphs;
+    for (auto& fp : fonts) {
+      if (!fp->simple || !fp->face) continue;
+      for (const auto& [gid, placed] : fp->codeOfGid) {
+        auto& entry = simpleGlyphs[fonts[static_cast<size_t>(placed.first)].get()];
+        entry.first = fp->face;
+        entry.second.push_back(gid);
+      }
+    }
     for (auto& fp : fonts) {
       OutFont& f = *fp;
       if (f.used.empty()) continue;
       bool cut = false;
       if (f.simple) {
-        // Type 1 and CFF programs go in whole.
+        // A program this cannot cut, or whose cut draws a glyph otherwise, goes in whole.
+        const auto glyphs = simpleGlyphs.find(&f);
+        if (glyphs != simpleGlyphs.end()) cut = CutSimple(f, glyphs->second.first, glyphs->second.second);
       } else if (f.fallback) {
         std::vector<char16_t> chars;
         for (const auto& [g, u] : f.used)

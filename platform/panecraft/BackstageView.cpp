@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include <wx/dcbuffer.h>
+#include <wx/stattext.h>
 #include <wx/window.h>
 
 #include "QorpDrawHelpers.h"
@@ -14,6 +15,14 @@ constexpr int kColumnWidth = 180;
 constexpr int kItemHeight = 34;
 constexpr int kBackSize = 32;  // the back control's circle
 constexpr int kTop = 12 + kBackSize + 12;
+// The column's colour: the theme's accent, darkened where white text on it (and the accent on
+// the page's white) would read below 7:1, so that a dimmed disabled caption still reads at 4.5:1.
+COLORREF ColumnColor(COLORREF accent) {
+  for (int i = 0; i < 64 && CQORPDrawHelpers::ContrastRatio(RGB(0xFF, 0xFF, 0xFF), accent) < 7.0; ++i)
+    accent = RGB(GetRValue(accent) * 15 / 16, GetGValue(accent) * 15 / 16, GetBValue(accent) * 15 / 16);
+  return accent;
+}
+
 }  // namespace
 
 // The left column; it also follows the frame's size while the view is shown.
@@ -36,7 +45,7 @@ class QorpBackstageWindow : public wxWindow {
   void OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
     const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
-    const wxColour accent = QorpWx(c.GetColor(QORP_CLR_BACKSTAGE_ACCENT));
+    const wxColour accent = QorpWx(ColumnColor(c.GetColor(QORP_CLR_BACKSTAGE_ACCENT)));
     dc.SetBackground(wxBrush(accent));
     dc.Clear();
     {  // The back control: a white ring with a left arrow.
@@ -62,8 +71,9 @@ class QorpBackstageWindow : public wxWindow {
       }
       wxColour text = bActive ? accent : *wxWHITE;
       if (!p->GetEnabled())
-        text = QorpWx(CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_DISABLED_LABEL),
-                                                     c.GetColor(bActive ? QORP_CLR_BACKSTAGE_BACK : QORP_CLR_BACKSTAGE_ACCENT)));
+        text = QorpWx(CQORPDrawHelpers::ReadableText(
+            c.GetColor(QORP_CLR_DISABLED_LABEL),
+            bActive ? c.GetColor(QORP_CLR_BACKSTAGE_BACK) : ColumnColor(c.GetColor(QORP_CLR_BACKSTAGE_ACCENT))));
       dc.SetTextForeground(text);
       wxFont f = GetFont();
       if (m_pView->IsTab(i)) f.SetWeight(wxFONTWEIGHT_BOLD);
@@ -103,6 +113,8 @@ CQORPBackstageView::CQORPBackstageView() = default;
 
 CQORPBackstageView::~CQORPBackstageView() {
   if (m_nThemeCookie) CQORPPaintManager::Get()->RemoveListener(m_nThemeCookie);
+  for (Item& item : m_items)
+    if (auto* pOwn = dynamic_cast<CQORPRibbonBackstagePage*>(item.pPage)) pOwn->m_pBackstageView = nullptr;
   ReleasePages();
 }
 
@@ -158,6 +170,11 @@ CQORPControl* CQORPBackstageView::AddCommand(int nId) {
 
 CQORPControl* CQORPBackstageView::AddTab(CWnd* pPage, int nId, int cxPage, int cyPage) {
   if (!m_pBar) return nullptr;
+  if (auto* pProp = dynamic_cast<CPropertyPage*>(pPage); pProp && !pProp->GetSafeHwnd()) {
+    if (!pProp->Create(this)) return nullptr;
+    pProp->ShowWindow(SW_HIDE);
+  }
+  if (auto* pOwn = dynamic_cast<CQORPRibbonBackstagePage*>(pPage)) pOwn->m_pBackstageView = this;
   Item item;
   item.pOwnTab = std::make_unique<CQORPControlButton>(nId);
   item.pControl = item.pOwnTab.get();
@@ -185,6 +202,11 @@ void CQORPBackstageView::ReleasePages() {
 }
 
 void CQORPBackstageView::RemoveAll() {
+  if (m_pShownPage)
+    if (auto* pProp = dynamic_cast<CPropertyPage*>(m_pShownPage)) pProp->OnKillActive();
+  m_pShownPage = nullptr;
+  for (Item& item : m_items)
+    if (auto* pOwn = dynamic_cast<CQORPRibbonBackstagePage*>(item.pPage)) pOwn->m_pBackstageView = nullptr;
   ReleasePages();
   m_items.clear();
   m_nActive = -1;
@@ -212,6 +234,18 @@ void CQORPBackstageView::SetActiveTab(int nIndex) {
   if (!IsTab(nIndex)) return;
   m_nActive = nIndex;
   Layout();
+  SyncShownPage();
+}
+
+void CQORPBackstageView::SyncShownPage() {
+  CWnd* pNow = IsBackstageVisible() ? GetTabPage(m_nActive) : nullptr;
+  if (pNow == m_pShownPage) return;
+  CWnd* pOld = m_pShownPage;
+  m_pShownPage = pNow;
+  if (pOld && pOld->GetSafeHwnd())
+    if (auto* pProp = dynamic_cast<CPropertyPage*>(pOld)) pProp->OnKillActive();
+  if (pNow && pNow->GetSafeHwnd())
+    if (auto* pProp = dynamic_cast<CPropertyPage*>(pNow)) pProp->OnSetActive();
 }
 
 void CQORPBackstageView::ShowBackstage(BOOL bShow) {
@@ -225,6 +259,7 @@ void CQORPBackstageView::ShowBackstage(BOOL bShow) {
   } else {
     GetWxWindow()->Hide();
   }
+  SyncShownPage();
 }
 
 BOOL CQORPBackstageView::IsBackstageVisible() const { return GetSafeHwnd() && GetWxWindow()->IsShown(); }
@@ -245,7 +280,23 @@ CRect CQORPBackstageView::GetItemRect(int nIndex) const {
   if (nIndex < 0 || nIndex >= GetItemCount()) return CRect(0, 0, 0, 0);
   int y = kTop;
   for (int i = 0; i < nIndex; ++i) y += kItemHeight + (IsTab(i) != IsTab(i + 1) ? 8 : 0);
-  return CRect(0, y, kColumnWidth, y + kItemHeight);
+  return CRect(0, y, ColumnWidth(), y + kItemHeight);
+}
+
+int CQORPBackstageView::ColumnWidth() const {
+  // Wide enough for the longest caption (in the tabs' bold), never narrower than the default.
+  auto* pColumn = static_cast<wxWindow*>(m_pFrameSizeBinding);
+  int cx = kColumnWidth;
+  if (!pColumn) return cx;
+  wxFont bold = pColumn->GetFont();
+  bold.SetWeight(wxFONTWEIGHT_BOLD);
+  for (const Item& item : m_items) {
+    const wxString s(static_cast<const wchar_t*>(QORPStripMnemonic(item.pControl->GetCaption())));
+    int w = 0, h = 0;
+    pColumn->GetTextExtent(s, &w, &h, nullptr, nullptr, &bold);
+    cx = std::max(cx, 16 + w + 16);
+  }
+  return cx;
 }
 
 CRect CQORPBackstageView::GetBackRect() const { return CRect(12, 12, 12 + kBackSize, 12 + kBackSize); }
@@ -266,7 +317,8 @@ void CQORPBackstageView::Layout() {
   const wxSize sz = m_pFrame->GetWxWindow()->GetClientSize();
   w->SetSize(0, 0, std::max(sz.x, 1), std::max(sz.y, 1));
   auto* pColumn = static_cast<wxWindow*>(m_pFrameSizeBinding);
-  pColumn->SetSize(0, 0, kColumnWidth, std::max(sz.y, 1));
+  const int cxColumn = ColumnWidth();
+  pColumn->SetSize(0, 0, cxColumn, std::max(sz.y, 1));
   for (int i = 0; i < GetItemCount(); ++i) {
     const Item& item = m_items[static_cast<size_t>(i)];
     if (!item.pPage || !item.pPage->GetSafeHwnd() || !item.pPage->GetWxWindow()) continue;
@@ -275,10 +327,78 @@ void CQORPBackstageView::Layout() {
       pw->Hide();
       continue;
     }
-    const int cx = item.cx > 0 ? item.cx : std::max(sz.x - kColumnWidth - 40, 1);
+    const int cx = item.cx > 0 ? item.cx : std::max(sz.x - cxColumn - 40, 1);
     const int cy = item.cy > 0 ? item.cy : std::max(sz.y - 40, 1);
-    pw->SetSize(kColumnWidth + 20, 20, cx, cy);
+    pw->SetSize(cxColumn + 20, 20, cx, cy);
     pw->Show();
   }
   pColumn->Refresh(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pages, their titles and separators
+
+IMPLEMENT_DYNAMIC(CQORPRibbonBackstagePage, CPropertyPage)
+IMPLEMENT_DYNAMIC(CQORPRibbonBackstageLabel, CStatic)
+IMPLEMENT_DYNAMIC(CQORPRibbonBackstageSeparator, CStatic)
+
+CQORPRibbonBackstagePage::CQORPRibbonBackstagePage(UINT nIDTemplate, UINT nIDCaption)
+    : CPropertyPage(nIDTemplate, nIDCaption) {}
+
+BOOL CQORPRibbonBackstagePage::OnInitDialog() {
+  CPropertyPage::OnInitDialog();
+  ApplyTheme();
+  return TRUE;
+}
+
+BOOL CQORPRibbonBackstagePage::OnSetActive() {
+  ApplyTheme();
+  return CPropertyPage::OnSetActive();
+}
+
+void CQORPRibbonBackstagePage::ApplyTheme() {
+  wxWindow* w = GetWxWindow();
+  if (!w) return;
+  const wxColour back = QorpWx(CQORPPaintManager::Get()->GetColor(QORP_CLR_BACKSTAGE_BACK));
+  w->SetBackgroundColour(back);
+  for (wxWindow* pChild : w->GetChildren()) {
+    CWnd* pWnd = CWnd::FromWxOrAncestor(pChild);
+    if (auto* pLabel = dynamic_cast<CQORPRibbonBackstageLabel*>(pWnd)) pLabel->ApplyStyle();
+    else if (!dynamic_cast<CQORPRibbonBackstageSeparator*>(pWnd) && dynamic_cast<wxStaticText*>(pChild))
+      pChild->SetBackgroundColour(back);
+  }
+  w->Refresh();
+}
+
+void CQORPRibbonBackstageLabel::SetTextColor(COLORREF clrText) {
+  m_clrText = clrText;
+  ApplyStyle();
+}
+
+COLORREF CQORPRibbonBackstageLabel::GetShownTextColor() const {
+  return CQORPDrawHelpers::ReadableText(m_clrText, CQORPPaintManager::Get()->GetColor(QORP_CLR_BACKSTAGE_BACK));
+}
+
+void CQORPRibbonBackstageLabel::PreSubclassWindow() { ApplyStyle(); }
+
+void CQORPRibbonBackstageLabel::ApplyStyle() {
+  wxWindow* w = GetWxWindow();
+  if (!w) return;
+  wxFont f = w->GetParent() ? w->GetParent()->GetFont() : w->GetFont();
+  f.SetPointSize(std::max(f.GetPointSize(), 9) * 3 / 2);
+  f.SetWeight(wxFONTWEIGHT_BOLD);
+  w->SetFont(f);
+  w->SetForegroundColour(QorpWx(GetShownTextColor()));
+  w->SetBackgroundColour(QorpWx(CQORPPaintManager::Get()->GetColor(QORP_CLR_BACKSTAGE_BACK)));
+  w->Refresh();
+}
+
+void CQORPRibbonBackstageSeparator::PreSubclassWindow() {
+  wxWindow* w = GetWxWindow();
+  if (!w) return;
+  if (auto* t = dynamic_cast<wxStaticText*>(w)) t->SetLabel(wxString());
+  // A one-pixel rule in the grey of the view's lines.
+  w->SetBackgroundColour(wxColour(0xC6, 0xC6, 0xC6));
+  const wxRect r = w->GetRect();
+  w->SetSize(r.x, r.y + r.height / 2, r.width, 1);
 }

@@ -1,5 +1,6 @@
 // Hyperlinks, styled edits and combo boxes, and the recent-file list box for dialogs.
 #include <wx/hyperlink.h>
+#include <wx/listbox.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
@@ -9,7 +10,7 @@
 IMPLEMENT_DYNAMIC(CQORPHyperLink, CStatic)
 IMPLEMENT_DYNAMIC(CQORPEdit, CEdit)
 IMPLEMENT_DYNAMIC(CQORPComboBox, CComboBox)
-IMPLEMENT_DYNAMIC(CXTPRecentFileListBox, CListBox)
+IMPLEMENT_DYNAMIC(CQORPRecentFileListBox, CListBox)
 
 namespace {
 
@@ -75,7 +76,7 @@ void CQORPHyperLink::PreSubclassWindow() {
   });
 }
 
-void CXTPRecentFileListBox::BuildItems() {
+void CQORPRecentFileListBox::BuildItems() {
   ResetContent();
   CWinApp* app = AfxGetApp();
   if (!app) return;
@@ -87,7 +88,39 @@ void CXTPRecentFileListBox::BuildItems() {
   }
 }
 
-UINT CXTPRecentFileListBox::GetSelectedCommand() const {
+UINT CQORPRecentFileListBox::GetSelectedCommand() const {
   const int sel = GetCurSel();
   return sel < 0 ? 0 : static_cast<UINT>(GetItemData(sel));
+}
+
+void CQORPRecentFileListBox::PreSubclassWindow() {
+  auto* list = dynamic_cast<wxListBox*>(GetWxWindow());
+  if (!list) return;
+  const HWND h = m_hWnd;
+  auto self = [h] { return dynamic_cast<CQORPRecentFileListBox*>(CWnd::FromHandle(h)); };
+  // A selection the pointer made is a pick; one that the keys or the focus made is not.
+  list->Bind(wxEVT_LEFT_DOWN, [self](wxMouseEvent& e) {
+    if (CQORPRecentFileListBox* p = self()) p->m_bPointer = true;
+    e.Skip();
+  });
+  list->Bind(wxEVT_LEFT_UP, [self, list](wxMouseEvent& e) {
+    e.Skip();
+    list->CallAfter([self] {
+      if (CQORPRecentFileListBox* q = self()) q->m_bPointer = false;
+    });
+  });
+  list->Bind(wxEVT_LISTBOX, [self](wxCommandEvent& e) {
+    CQORPRecentFileListBox* p = self();
+    if (p && !p->m_bPointer) return;  // moved by a key or by the focus: not a pick
+    e.Skip();
+  });
+  // Enter (the list's activation) picks the selected entry; a double click already picked it
+  // with its first click.
+  list->Bind(wxEVT_LISTBOX_DCLICK, [self, list](wxCommandEvent& e) {
+    e.Skip();
+    CQORPRecentFileListBox* p = self();
+    if (!p || p->m_bPointer || list->GetSelection() == wxNOT_FOUND) return;
+    if (CWnd* pParent = p->GetParent())
+      pParent->SendMessage(WM_COMMAND, MAKEWPARAM(p->GetDlgCtrlID(), LBN_SELCHANGE), reinterpret_cast<LPARAM>(p->m_hWnd));
+  });
 }

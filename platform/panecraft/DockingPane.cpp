@@ -4,6 +4,7 @@
 #include <wx/aui/aui.h>
 #include <wx/window.h>
 
+#include "GalleryView.h"
 #include "QorpDrawHelpers.h"
 #include "QorpDockingPane.h"
 #include "QorpPaintManager.h"
@@ -11,8 +12,6 @@
 namespace {
 
 wxString PaneName(UINT nID) { return wxString::Format("pane%u", nID); }
-
-wxColour ToWx(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 bool IsHorizontal(QORPDockingDirection n) { return n == QORP_PANE_DOCK_TOP || n == QORP_PANE_DOCK_BOTTOM; }
 
@@ -147,14 +146,14 @@ BOOL CQORPDockingPaneManager::IsPaneClosed(UINT nID) const {
 void CQORPDockingPaneManager::SetColors(COLORREF clrBack, COLORREF clrCaption, COLORREF clrCaptionText) {
   if (!m_pImpl->bInstalled) return;
   wxAuiDockArt* art = m_pImpl->aui.GetArtProvider();
-  art->SetColour(wxAUI_DOCKART_BACKGROUND_COLOUR, ToWx(clrBack));
-  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_COLOUR, ToWx(clrCaption));
-  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_GRADIENT_COLOUR, ToWx(clrCaption));
-  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_COLOUR, ToWx(clrCaption));
-  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_GRADIENT_COLOUR, ToWx(clrCaption));
+  art->SetColour(wxAUI_DOCKART_BACKGROUND_COLOUR, QorpWx(clrBack));
+  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_COLOUR, QorpWx(clrCaption));
+  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_GRADIENT_COLOUR, QorpWx(clrCaption));
+  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_COLOUR, QorpWx(clrCaption));
+  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_GRADIENT_COLOUR, QorpWx(clrCaption));
   const COLORREF clrText = CQORPDrawHelpers::ReadableText(clrCaptionText, clrCaption, 7.0);
-  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrText));
-  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_TEXT_COLOUR, ToWx(clrText));
+  art->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_TEXT_COLOUR, QorpWx(clrText));
+  art->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_TEXT_COLOUR, QorpWx(clrText));
   Update();
 }
 

@@ -1,6 +1,7 @@
-// The spin edit: the edit's label, a native edit and up/down arrows drawn by us (GTK's own spin
-// button is wide and horizontal). Enter, and leaving the edit after changing it, send 100; the
-// arrows send 4104 (+step) and 4105 (-step).
+// The spin edit, the one the ribbon's strip and any other window host: the edit's label, a
+// native edit and up/down arrows drawn by us (GTK's own spin button is wide and horizontal; an
+// edit without spin buttons has none). Enter, and leaving the edit after changing it, send 100;
+// the arrows send 4104 (+step) and 4105 (-step). A disabled edit sends nothing.
 #include <wx/dcclient.h>
 #include <wx/textctrl.h>
 #include <wx/window.h>
@@ -11,6 +12,8 @@
 #include "QorpGalleryWindows.h"
 #include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
+#include "QorpRibbon.h"
+#include "spin_edit.h"
 
 #include <algorithm>
 
@@ -23,13 +26,14 @@ class SpinEditWindow : public wxWindow {
   SpinEditWindow(CQORPControlEdit* pEdit, wxWindow* pParent, int nWidth)
       : wxWindow(pParent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE), m_pEdit(pEdit) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    m_cxArrows = pEdit->IsSpinButtonsVisible() ? kArrowWidth : 0;
     m_pText = new wxTextCtrl(this, wxID_ANY, wxString(pEdit->GetEditText().GetString()), wxDefaultPosition,
                              wxDefaultSize, wxTE_PROCESS_ENTER);
     m_strKnown = m_pText->GetValue();
-    const CString label = pEdit->GetLabel();
+    const CString label = QORPStripMnemonic(pEdit->GetLabel());
     m_cxLabel = label.IsEmpty() ? 0 : GetTextExtent(wxString(label.GetString())).x + 6;
     const int cy = std::max(m_pText->GetBestSize().y, 22);
-    SetSize(std::max(nWidth, m_cxLabel + kArrowWidth + 30), cy);
+    SetSize(std::max(nWidth, m_cxLabel + m_cxArrows + 30), cy);
     SetMinSize(GetSize());
     PlaceChildren();
     Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
@@ -72,36 +76,23 @@ class SpinEditWindow : public wxWindow {
   wxTextCtrl* Text() const { return m_pText; }
 
   wxRect ArrowRect(bool bUp) const {
+    if (m_cxArrows == 0) return wxRect();
     const wxSize sz = GetClientSize();
     const int half = sz.y / 2;
-    return bUp ? wxRect(sz.x - kArrowWidth, 0, kArrowWidth, half) : wxRect(sz.x - kArrowWidth, half, kArrowWidth, sz.y - half);
+    return bUp ? wxRect(sz.x - m_cxArrows, 0, m_cxArrows, half) : wxRect(sz.x - m_cxArrows, half, m_cxArrows, sz.y - half);
   }
 
- private:
-  void PlaceChildren() {
-    const wxSize sz = GetClientSize();
-    m_pText->SetSize(m_cxLabel, 0, std::max(10, sz.x - m_cxLabel - kArrowWidth - 1), sz.y);
+  void SetBack(COLORREF clr) {
+    if (m_bOwnBack && clr == m_clrBack) return;
+    m_bOwnBack = true;
+    m_clrBack = clr;
     Refresh();
   }
 
-  HWND Frame() { return qorp::FrameFor(m_pEdit, this); }
-
-  void Execute() {
-    if (!m_pText) return;
-    m_bDirty = false;
-    m_strKnown = m_pText->GetValue();
-    m_pEdit->SetEditText(m_strKnown.wc_str());
-    qorp::SendControlNotify(Frame(), m_pEdit, QORP_CN_EXECUTE);
-  }
-
-  void OnLeftDown(wxMouseEvent& e) {
-    if (qorp::WindowGoing(this)) return;
-    if (!m_pEdit->GetEnabled()) return;
-    const wxPoint pt = e.GetPosition();
+  // An arrow's click: the handler reads the text, adds the step and writes the sum back.
+  bool ClickArrow(bool bUp) {
+    if (qorp::WindowGoing(this) || m_cxArrows == 0 || !m_pEdit->GetEnabled()) return false;
     const int step = std::max(m_pEdit->GetSpinStep(), 1);
-    const bool bUp = ArrowRect(true).Contains(pt);
-    if (!bUp && !ArrowRect(false).Contains(pt)) return;
-    // The handler reads the text, adds the step and writes the sum back.
     m_strKnown = m_pText->GetValue();
     m_pEdit->SetEditText(m_strKnown.wc_str());
     m_bDirty = false;
@@ -110,12 +101,12 @@ class SpinEditWindow : public wxWindow {
     qorp::SendControlNotify(Frame(), m_pEdit, bUp ? QORP_CN_SPINUP : QORP_CN_SPINDOWN, bUp ? step : -step);
     m_nPressed = 0;
     Refresh();
+    return true;
   }
 
-  // The control's state reaches the window at idle time (the update pass sets it there).
-  void OnIdle(wxIdleEvent& e) {
+  // The control's state reaches the window (the update pass sets it).
+  void Sync() {
     if (qorp::WindowGoing(this)) return;
-    e.Skip();
     const bool bEnabled = m_pEdit->GetEnabled() != FALSE;
     if (IsEnabled() != bEnabled) {
       Enable(bEnabled);
@@ -133,22 +124,54 @@ class SpinEditWindow : public wxWindow {
     }
   }
 
+ private:
+  void PlaceChildren() {
+    const wxSize sz = GetClientSize();
+    m_pText->SetSize(m_cxLabel, 0, std::max(10, sz.x - m_cxLabel - m_cxArrows - (m_cxArrows ? 1 : 0)), sz.y);
+    Refresh();
+  }
+
+  HWND Frame() { return qorp::FrameFor(m_pEdit, this); }
+
+  void Execute() {
+    if (!m_pText) return;
+    m_bDirty = false;
+    if (!m_pEdit->GetEnabled()) return;
+    m_strKnown = m_pText->GetValue();
+    m_pEdit->SetEditText(m_strKnown.wc_str());
+    qorp::SendControlNotify(Frame(), m_pEdit, QORP_CN_EXECUTE);
+  }
+
+  void OnLeftDown(wxMouseEvent& e) {
+    const wxPoint pt = e.GetPosition();
+    if (ArrowRect(true).Contains(pt)) ClickArrow(true);
+    else if (ArrowRect(false).Contains(pt)) ClickArrow(false);
+  }
+
+  // The control's state reaches the window at idle time too (the update pass sets it there).
+  void OnIdle(wxIdleEvent& e) {
+    if (qorp::WindowGoing(this)) return;
+    e.Skip();
+    Sync();
+  }
+
   void OnPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
     if (qorp::WindowGoing(this)) return;
     auto* cr = static_cast<cairo_t*>(dc.GetHandle());
     if (!cr) return;
     const CQORPPaintManager* pm = CQORPPaintManager::Get();
-    qorp::SetColour(cr, pm->GetColor(QORP_CLR_RIBBON_PRIMARY));
+    const COLORREF back = m_bOwnBack ? m_clrBack : pm->GetColor(QORP_CLR_RIBBON_PRIMARY);
+    qorp::SetColour(cr, back);
     cairo_paint(cr);
     CQORPGalleryDC gdc(cr);
     const wxSize sz = GetClientSize();
     const bool bEnabled = m_pEdit->GetEnabled() != FALSE;
+    // The label in the colour of the ribbon's control captions.
     if (m_cxLabel > 0)
-      gdc.DrawText(m_pEdit->GetLabel(), CRect(0, 0, m_cxLabel, sz.y),
-                   CQORPDrawHelpers::ReadableText(pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL),
-                                                  pm->GetColor(QORP_CLR_RIBBON_PRIMARY)));
-    for (int i = 0; i < 2; ++i) {
+      gdc.DrawText(QORPStripMnemonic(m_pEdit->GetLabel()), CRect(0, 0, m_cxLabel, sz.y),
+                   CQORPDrawHelpers::ReadableText(pm->GetColor(bEnabled ? QORP_CLR_TAB_LABEL : QORP_CLR_DISABLED_LABEL), back));
+    for (int i = 0; i < (m_cxArrows ? 2 : 0); ++i) {
       const wxRect r = ArrowRect(i == 0);
       const CRect rc(r.x, r.y, r.GetRight() + 1, r.GetBottom() + 1);
       gdc.FillSolidRect(rc, m_nPressed == i + 1 ? pm->GetColor(QORP_CLR_HOVER_FILL) : RGB(0xF4, 0xF4, 0xF4));
@@ -168,7 +191,10 @@ class SpinEditWindow : public wxWindow {
   CQORPControlEdit* m_pEdit;
   wxTextCtrl* m_pText = nullptr;
   int m_cxLabel = 0;
+  int m_cxArrows = 0;
   int m_nPressed = 0;
+  bool m_bOwnBack = false;
+  COLORREF m_clrBack = 0;
   bool m_bDirty = false;
   bool m_bQuiet = false;
   wxString m_strKnown;  // the text both the window and the control last agreed on
@@ -184,6 +210,19 @@ wxWindow* QORPCreateSpinEditWindow(CQORPControlEdit* pEdit, wxWindow* pParent, i
 wxWindow* QORPGetSpinEditTextWindow(wxWindow* pSpinWindow) {
   auto* p = dynamic_cast<SpinEditWindow*>(pSpinWindow);
   return p ? p->Text() : nullptr;
+}
+
+void QORPSetSpinEditBackground(wxWindow* pSpinWindow, COLORREF clrBack) {
+  if (auto* p = dynamic_cast<SpinEditWindow*>(pSpinWindow)) p->SetBack(clrBack);
+}
+
+void QORPSyncSpinEdit(wxWindow* pSpinWindow) {
+  if (auto* p = dynamic_cast<SpinEditWindow*>(pSpinWindow)) p->Sync();
+}
+
+BOOL QORPClickSpinArrow(wxWindow* pSpinWindow, BOOL bUp) {
+  auto* p = dynamic_cast<SpinEditWindow*>(pSpinWindow);
+  return p && p->ClickArrow(bUp != FALSE) ? TRUE : FALSE;
 }
 
 CRect QORPGetSpinArrowRect(wxWindow* pSpinWindow, BOOL bUp) {

@@ -1,6 +1,6 @@
 // The small-control strip of a ribbon group: check boxes and labels drawn here (so the theme
-// applies), edits with their label and drawn spin arrows, combo boxes and scroll bars as
-// native controls; three items to a column.
+// applies), edits as the toolkit's spin edit (label, native edit, drawn arrows), combo boxes and
+// scroll bars as native controls; three items to a column.
 #include <algorithm>
 
 #include <wx/combobox.h>
@@ -14,13 +14,14 @@
 #include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "ribbon_internal.h"
+#include "spin_edit.h"
 
 namespace {
 
 constexpr int kRows = 3;
 constexpr int kRowHeight = 24;
 constexpr int kBox = 13;
-constexpr int kSpinWidth = 14;
+constexpr int kSpinWidth = 14;  // the spin edit's arrows
 constexpr int kGap = 4;
 
 wxString ToWx(const CString& s) { return wxString(static_cast<const wchar_t*>(s)); }
@@ -58,14 +59,14 @@ struct QorpStrip::Item {
   CQORPControl* p = nullptr;
   wxRect rc;        // the whole item
   wxRect rcLabel;   // the label (edits, combos) or caption (check boxes, labels)
-  wxTextCtrl* pEdit = nullptr;
+  wxWindow* pSpin = nullptr;   // an edit: the spin edit window
+  wxTextCtrl* pEdit = nullptr;  // and its native edit
   wxComboBox* pCombo = nullptr;
   wxSlider* pSlider = nullptr;
   wxWindow* pGalleryCombo = nullptr;  // a combo box whose list is a gallery
   wxRect rcUp, rcDown;  // spin arrows
   bool bEnabled = true;
   int nChecked = 0;
-  bool bTyped = false;  // the user changed the edit's text since it was last sent
   CString strCaption;
 };
 
@@ -79,34 +80,12 @@ QorpStrip::QorpStrip(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, std::vector<C
     CFrameWnd* pFrame = pImpl->pOwner->GetFrame();
     switch (p->GetType()) {
       case QORP_CONTROL_EDIT: {
-        item->pEdit = new wxTextCtrl(this, wxID_ANY, ToWx(static_cast<CQORPControlEdit*>(p)->GetEditText()),
-                                     wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
+        // The toolkit's one spin edit: it sends 100 on Enter and when left after typing, and
+        // the arrows' steps; the strip places it and gives it its background.
         auto* pEdit = static_cast<CQORPControlEdit*>(p);
-        Item* pItem = item.get();
-        item->pEdit->Bind(wxEVT_TEXT, [pEdit, pItem, w = item->pEdit](wxCommandEvent&) {
-          pEdit->SetEditText(w->GetValue().wc_str());
-          pItem->bTyped = true;
-        });
-        item->pEdit->Bind(wxEVT_TEXT_ENTER, [pEdit, pItem, pFrame, w = item->pEdit](wxCommandEvent&) {
-          pEdit->SetEditText(w->GetValue().wc_str());
-          pItem->bTyped = false;
-          if (pEdit->GetEnabled()) qorp::SendControlNotify(FrameHandle(pFrame), pEdit, QORP_CN_EXECUTE);
-        });
-        item->pEdit->Bind(wxEVT_SET_FOCUS, [pEdit](wxFocusEvent& e) {
-          pEdit->SetFocused(TRUE);
-          e.Skip();
-        });
-        // Leaving the edit after typing carries the value out, as Enter does; the notification
-        // goes once the focus change is over (the strip's pending calls die with it).
-        item->pEdit->Bind(wxEVT_KILL_FOCUS, [this, pEdit, pItem, pFrame](wxFocusEvent& e) {
-          e.Skip();
-          pEdit->SetFocused(FALSE);
-          if (!pItem->bTyped) return;
-          pItem->bTyped = false;
-          CallAfter([pEdit, pFrame] {
-            if (pEdit->GetEnabled()) qorp::SendControlNotify(FrameHandle(pFrame), pEdit, QORP_CN_EXECUTE);
-          });
-        });
+        item->pSpin = QORPCreateSpinEditWindow(pEdit, this, std::max(p->GetWidth(), 40));
+        item->pEdit = dynamic_cast<wxTextCtrl*>(QORPGetSpinEditTextWindow(item->pSpin));
+        QORPSetSpinEditBackground(item->pSpin, Back());
         break;
       }
       case QORP_CONTROL_COMBO_BOX: {
@@ -205,14 +184,12 @@ void QorpStrip::Layout_() {
     item.rc = wxRect(lefts[i], y, widths[i], kRowHeight - 2);
     item.rcLabel = wxRect(lefts[i], y, labelWidths[i], kRowHeight - 2);
     const int x0 = lefts[i] + labelWidths[i];
-    if (item.pEdit) {
-      const bool bSpin = static_cast<CQORPControlEdit*>(item.p)->IsSpinButtonsVisible() != FALSE;
-      const int we = widths[i] - labelWidths[i] - (bSpin ? kSpinWidth : 0);
-      item.pEdit->SetSize(x0, y, std::max(we, 16), kRowHeight - 2);
-      if (bSpin) {
-        const int xs = x0 + we, h = (kRowHeight - 2) / 2;
-        item.rcUp = wxRect(xs, y, kSpinWidth, h);
-        item.rcDown = wxRect(xs, y + h, kSpinWidth, kRowHeight - 2 - h);
+    if (item.pSpin) {
+      item.pSpin->SetSize(lefts[i], y, widths[i], kRowHeight - 2);
+      for (int k = 0; k < 2; ++k) {
+        const CRect r = QORPGetSpinArrowRect(item.pSpin, k == 0);
+        (k == 0 ? item.rcUp : item.rcDown) =
+            r.IsRectEmpty() ? wxRect() : wxRect(lefts[i] + r.left, y + r.top, r.Width(), r.Height());
       }
     } else if (item.pCombo) {
       item.pCombo->SetSize(x0, y, std::max(widths[i] - labelWidths[i], 16), kRowHeight - 2);
@@ -231,6 +208,7 @@ wxWindow* QorpStrip::GetItemWindow(const CQORPControl* pControl) const {
   for (const auto& item : m_items)
     if (item->p == pControl) {
       if (item->pEdit) return item->pEdit;
+      if (item->pSpin) return item->pSpin;
       if (item->pCombo) return item->pCombo;
       if (item->pGalleryCombo) return item->pGalleryCombo;
       if (item->pSlider) return item->pSlider;
@@ -258,7 +236,6 @@ void QorpStrip::Refresh_() {
     const bool bEnabled = p->GetEnabled() != FALSE;
     if (bEnabled != item->bEnabled) {
       item->bEnabled = bEnabled;
-      if (item->pEdit) item->pEdit->Enable(bEnabled);
       if (item->pCombo) item->pCombo->Enable(bEnabled);
       if (item->pSlider) item->pSlider->Enable(bEnabled);
       if (item->pGalleryCombo) item->pGalleryCombo->Enable(bEnabled);
@@ -275,12 +252,8 @@ void QorpStrip::Refresh_() {
       bRepaint = true;
     }
     // Text the program set; what the user types reaches the control as it is typed.
-    if (item->pEdit) {
-      const wxString s = ToWx(static_cast<CQORPControlEdit*>(p)->GetEditText());
-      if (item->pEdit->GetValue() != s) {
-        item->pEdit->ChangeValue(s);
-        item->bTyped = false;
-      }
+    if (item->pSpin) {
+      QORPSyncSpinEdit(item->pSpin);
     } else if (item->pCombo) {
       const wxString s = ToWx(static_cast<CQORPControlComboBox*>(p)->GetEditText());
       if (item->pCombo->GetValue() != s) item->pCombo->ChangeValue(s);
@@ -292,14 +265,27 @@ void QorpStrip::Refresh_() {
   if (bRepaint) Refresh(false);
 }
 
-void QorpStrip::ApplyTheme() { Refresh(false); }
+wxColour QorpStrip::BackColour() const {
+  if (m_pImpl->pRibbon && m_pImpl->pRibbon->GetArtProvider())
+    return m_pImpl->pRibbon->GetArtProvider()->GetColour(wxRIBBON_ART_PAGE_BACKGROUND_COLOUR);
+  return QorpWx(CQORPPaintManager::Get()->GetColor(QORP_CLR_RIBBON_PRIMARY));
+}
+
+COLORREF QorpStrip::Back() const {
+  const wxColour c = BackColour();
+  return RGB(c.Red(), c.Green(), c.Blue());
+}
+
+void QorpStrip::ApplyTheme() {
+  for (auto& item : m_items)
+    if (item->pSpin) QORPSetSpinEditBackground(item->pSpin, Back());
+  Refresh(false);
+}
 
 void QorpStrip::OnPaint(wxPaintEvent&) {
   wxAutoBufferedPaintDC dc(this);
   const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
-  wxColour back = QorpWx(c.GetColor(QORP_CLR_RIBBON_PRIMARY));
-  if (m_pImpl->pRibbon && m_pImpl->pRibbon->GetArtProvider())
-    back = m_pImpl->pRibbon->GetArtProvider()->GetColour(wxRIBBON_ART_PAGE_BACKGROUND_COLOUR);
+  const wxColour back = BackColour();
   dc.SetBackground(wxBrush(back));
   dc.Clear();
   // Labels and captions keep 4.5:1 against the page in every theme, disabled ones too.
@@ -335,28 +321,11 @@ void QorpStrip::OnPaint(wxPaintEvent&) {
         break;
       }
       case QORP_CONTROL_EDIT:
+        break;  // the spin edit draws its label and arrows
       case QORP_CONTROL_COMBO_BOX:
       case QORP_CONTROL_SCROLL_BAR: {
         const wxString s = ToWx(Shown(item.p->GetLabel()));
         if (!s.empty()) dc.DrawText(s, item.rcLabel.x, midY - dc.GetTextExtent(s).y / 2);
-        if (!item.rcUp.IsEmpty()) {
-          for (int k = 0; k < 2; ++k) {
-            const wxRect r = k == 0 ? item.rcUp : item.rcDown;
-            dc.SetPen(wxPen(frame));
-            dc.SetBrush(wxBrush(back));
-            dc.DrawRectangle(r);
-            dc.SetBrush(wxBrush(item.bEnabled ? text : disabled));
-            dc.SetPen(*wxTRANSPARENT_PEN);
-            const int cx = r.x + r.width / 2, cy = r.y + r.height / 2;
-            wxPoint tri[3];
-            if (k == 0) {
-              tri[0] = wxPoint(cx - 3, cy + 2), tri[1] = wxPoint(cx + 3, cy + 2), tri[2] = wxPoint(cx, cy - 2);
-            } else {
-              tri[0] = wxPoint(cx - 3, cy - 2), tri[1] = wxPoint(cx + 3, cy - 2), tri[2] = wxPoint(cx, cy + 2);
-            }
-            dc.DrawPolygon(3, tri);
-          }
-        }
         break;
       }
       default: {
@@ -374,13 +343,8 @@ void QorpStrip::ClickAt(const wxPoint& pt) {
     Item& item = *pItem;
     CQORPControl* p = item.p;
     if (!p->GetEnabled()) continue;
-    if (item.rcUp.Contains(pt) || item.rcDown.Contains(pt)) {
-      auto* pEdit = static_cast<CQORPControlEdit*>(p);
-      if (item.pEdit) pEdit->SetEditText(item.pEdit->GetValue().wc_str());
-      item.bTyped = false;  // the arrow's notification carries the text
-      const bool bUp = item.rcUp.Contains(pt);
-      qorp::SendControlNotify(FrameHandle(pFrame), p, bUp ? QORP_CN_SPINUP : QORP_CN_SPINDOWN,
-                     bUp ? pEdit->GetSpinStep() : -pEdit->GetSpinStep());
+    if (item.pSpin && (item.rcUp.Contains(pt) || item.rcDown.Contains(pt))) {
+      QORPClickSpinArrow(item.pSpin, item.rcUp.Contains(pt) ? TRUE : FALSE);
       return;
     }
     if ((p->GetType() == QORP_CONTROL_CHECK_BOX || p->GetType() == QORP_CONTROL_RADIO_BUTTON) && item.rc.Contains(pt)) {

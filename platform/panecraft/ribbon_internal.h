@@ -173,6 +173,9 @@ class QorpStrip : public wxWindow {
   void OnPaint(wxPaintEvent& e);
   void OnLeftDown(wxMouseEvent& e);
   void Layout_();
+  // The strip's background (the ribbon page's), as wx and as COLORREF.
+  wxColour BackColour() const;
+  COLORREF Back() const;
   CQORPRibbonBarImpl* m_pImpl;
   std::vector<CQORPControl*> m_controls;
   std::vector<std::unique_ptr<Item>> m_items;

@@ -341,10 +341,14 @@ void SWFShape_setRightFill(SWFShape shape, SWFFill fill) {
 }
 
 void SWFShape_setLine(SWFShape shape, unsigned short width, int r, int g, int b, int a) {
+  SWFShape_setLineTwips(shape, int(std::min<uint32_t>(uint32_t(width) * 20u, 0xffffu)), r, g, b, a);
+}
+
+void SWFShape_setLineTwips(SWFShape shape, int width, int r, int g, int b, int a) {
   if (!shape || shape->glyph) return;
   uint32_t index = 0;
   if (width > 0) {
-    uint16_t twips = uint16_t(std::min<uint32_t>(uint32_t(width) * 20u, 0xffffu));
+    uint16_t twips = uint16_t(std::min(width, 0xffff));
     SWFShape_s::LineStyle style{twips, uint8_t(r), uint8_t(g), uint8_t(b), uint8_t(a)};
     auto it = std::find_if(shape->lines.begin(), shape->lines.end(), [&](const SWFShape_s::LineStyle& l) {
       return l.width == style.width && l.r == style.r && l.g == style.g && l.b == style.b && l.a == style.a;

@@ -7,6 +7,35 @@ namespace Vectorloom {
 
 IMPLEMENT_DYNAMIC(CWorkspaceDoc, CDocument)
 
+BEGIN_MESSAGE_MAP(CWorkspaceDoc, CDocument)
+  ON_COMMAND(kIdEditUndo, &CWorkspaceDoc::OnUndoCommand)
+  ON_COMMAND(kIdEditRedo, &CWorkspaceDoc::OnRedoCommand)
+  ON_UPDATE_COMMAND_UI(kIdEditUndo, &CWorkspaceDoc::OnUpdateUndoCommand)
+  ON_UPDATE_COMMAND_UI(kIdEditRedo, &CWorkspaceDoc::OnUpdateRedoCommand)
+END_MESSAGE_MAP()
+
+void CWorkspaceDoc::OnUndoCommand() {
+  if (!CanUndo()) return;
+  OnEditUndo();
+  UpdateAllViews(nullptr, kHintRepaintViews, nullptr);
+}
+
+void CWorkspaceDoc::OnRedoCommand() {
+  if (!CanRedo()) return;
+  OnEditRedo();
+  UpdateAllViews(nullptr, kHintRepaintViews, nullptr);
+}
+
+void CWorkspaceDoc::OnUpdateUndoCommand(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(CanUndo());
+  pCmdUI->SetText(GetUndoMenuText().GetString());
+}
+
+void CWorkspaceDoc::OnUpdateRedoCommand(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(CanRedo());
+  pCmdUI->SetText(GetRedoMenuText().GetString());
+}
+
 CWorkspaceDoc::~CWorkspaceDoc() {
   // Actions may hold pages and objects: they go first.
   ClearUndoHistory();

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include <afxwin.h>
 #include <quirebook/FileUtility.h>
 
 #include "TestSupport.h"
@@ -84,4 +85,36 @@ TEST(FileUtility, HotKeysAndRegions) {
                {{9, 10, 20, 20}, 0}, {{10, 10, 21, 20}, 0}, {{100, 100, 101, 101}, 0}};
   for (const auto& c2 : cases) EXPECT_EQ(CRegionUtility::IsRectInRegion(rgn, c2.rc), c2.in) << c2.rc.left;
   DeleteObject(rgn);
+}
+
+namespace {
+
+class HeadlessWnd : public CWnd {
+ protected:
+  BOOL CreatesHeadless() const override { return TRUE; }
+};
+
+}  // namespace
+
+// Direct children change, grandchildren and the parent keep their state.
+TEST(ControlsUtility, EnablesEveryDirectChild) {
+  HeadlessWnd parent;
+  ASSERT_TRUE(parent.Create(nullptr, L"parent", WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 1));
+  HeadlessWnd a, b, c, grandchild;
+  for (HeadlessWnd* w : {&a, &b, &c}) ASSERT_TRUE(w->Create(nullptr, L"child", WS_CHILD, CRect(0, 0, 10, 10), &parent, 2));
+  ASSERT_TRUE(grandchild.Create(nullptr, L"grandchild", WS_CHILD, CRect(0, 0, 5, 5), &b, 3));
+  EXPECT_EQ(::GetWindow(parent.m_hWnd, GW_CHILD), a.m_hWnd);
+  EXPECT_EQ(::GetWindow(b.m_hWnd, GW_HWNDNEXT), c.m_hWnd);
+  EXPECT_EQ(::GetWindow(c.m_hWnd, GW_HWNDNEXT), nullptr);
+
+  CControlsUtility::EnableAllSubControls(parent.m_hWnd, FALSE);
+  for (HeadlessWnd* w : {&a, &b, &c}) EXPECT_FALSE(::IsWindowEnabled(w->m_hWnd));
+  EXPECT_TRUE(::IsWindowEnabled(grandchild.m_hWnd));
+  EXPECT_TRUE(::IsWindowEnabled(parent.m_hWnd));
+  CControlsUtility::EnableAllSubControls(parent.m_hWnd, TRUE);
+  for (HeadlessWnd* w : {&a, &b, &c}) EXPECT_TRUE(::IsWindowEnabled(w->m_hWnd));
+  CControlsUtility::EnableAllSubControls(nullptr, FALSE);  // no window: nothing happens
+  grandchild.DestroyWindow();
+  for (HeadlessWnd* w : {&a, &b, &c}) w->DestroyWindow();
+  parent.DestroyWindow();
 }

@@ -2,7 +2,9 @@
 # Checks the SWF writer's output with a real player. Writes the check movies with the test
 # program of a build, renders each in Ruffle (headless Debian Chromium, files served from
 # 127.0.0.1) and compares colours at known points; swf-parser must decode every tag. The
-# compiler's self-check script runs as script.swf and must paint the stage green.
+# compiler's self-check script runs as script.swf and must paint the stage green. Then a flip-book
+# package (three coloured pages, a clip on page 2) is exported with the Ruffle runtime in it and
+# opened through its index.html: first page, "next", and a click on the clip are checked.
 # Usage: scripts/swf-check/run.sh <build-dir>
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -23,3 +25,9 @@ LEAFWRIGHT_SWF_CHECK_SCRIPT="$here/../../platform/swf/tests/scripts/selfcheck.as
   "$build/tests/swf_tests" \
   --gtest_filter='SwfCheckMovies.*' --gtest_brief=1
 node "$here/check.mjs" "$out/movies" "$out/screenshots"
+
+LEAFWRIGHT_RUFFLE_DIR="$here/node_modules/@ruffle-rs/ruffle" \
+LEAFWRIGHT_FLIPBOOK_CHECK_DIR="$out/flipbook" \
+  "$build/tests/swfexport_tests" \
+  --gtest_filter='FlipBookBrowserPackage.*' --gtest_brief=1
+node "$here/flipbook.mjs" "$out/flipbook" "$out/screenshots"

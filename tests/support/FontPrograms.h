@@ -13,4 +13,16 @@ namespace lwtest {
 // six numbers (decimal text such as "0.001" or "1e6").
 std::vector<unsigned char> MakeBareCff(const std::vector<std::string>& fontMatrix = {});
 
+// A bare CFF font "GwAccent" of 1000 units with the glyphs .notdef, space, A (the box
+// (100,0)-(500,700)), B (the box (100,0)-(400,500), drawn after stem hints and a hint mask by a
+// local subroutine that ends in a global one), acute (the box (200,750)-(300,800)) and Aacute
+// (A with the acute, built by endchar from standard codes 65 and 194); all advance 600.
+std::vector<unsigned char> MakeAccentedCff();
+
+// A Type 1 font "GwType1" (clear text, eexec part binary or hexadecimal, trailer) of 1000 units
+// with the same glyphs as MakeAccentedCff: .notdef, space, A, B (from subroutine 4), acute and
+// Aacute (seac of standard codes 65 and 194; with `seacInSubr` the seac is subroutine 5, which
+// takes the operands Aacute leaves). Subroutines 0 to 3 only return.
+std::vector<unsigned char> MakeType1(bool hexEncrypted, bool seacInSubr = false);
+
 }  // namespace lwtest

@@ -133,6 +133,7 @@ bool MediaDecoder::Open(const std::string& utf8Path, bool wantAudio) {
     info_.hasVideo = true;
     info_.width = c->width;
     info_.height = c->height;
+    info_.pixelFormat = c->pix_fmt;
     info_.videoCodec = avcodec_get_name(c->codec_id);
     const AVStream* st = impl->fmt->streams[impl->video.streamIndex];
     AVRational rate = av_guess_frame_rate(impl->fmt, const_cast<AVStream*>(st), nullptr);
@@ -144,6 +145,7 @@ bool MediaDecoder::Open(const std::string& utf8Path, bool wantAudio) {
       info_.hasAudio = true;
       info_.sampleRate = c->sample_rate;
       info_.channels = c->ch_layout.nb_channels;
+      info_.sampleFormat = c->sample_fmt;
       info_.audioCodec = avcodec_get_name(c->codec_id);
     } else {
       avcodec_free_context(&impl->audio.ctx);

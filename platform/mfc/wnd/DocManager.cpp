@@ -70,24 +70,7 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The windows right under pWnd that have a CWnd (helper panels are looked through).
-std::vector<CWnd*> ChildWindows(CWnd* pWnd) {
-  std::vector<CWnd*> out;
-  CWndState* st = pWnd->GetState();
-  if (st->headless) return st->headlessChildren;
-  if (!st->wx) return out;
-  std::vector<wxWindow*> todo;
-  for (wxWindow* w : st->wx->GetChildren()) todo.push_back(w);
-  for (size_t i = 0; i < todo.size(); ++i) {
-    wxWindow* w = todo[i];
-    if (w->IsTopLevel()) continue;
-    if (CWnd* p = lwwnd::WndFromWx(w))
-      out.push_back(p);
-    else
-      for (wxWindow* c : w->GetChildren()) todo.push_back(c);
-  }
-  return out;
-}
+using lwwnd::ChildWindows;
 
 bool IsShown(CWnd* pWnd) {
   CWndState* st = pWnd->GetState();

@@ -181,6 +181,54 @@ HWND GetCapture() {
   return p ? p->m_hWnd : nullptr;
 }
 
+std::vector<CWnd*> lwwnd::ChildWindows(CWnd* pWnd) {
+  std::vector<CWnd*> out;
+  CWndState* st = pWnd->GetState();
+  if (st->headless) return st->headlessChildren;
+  if (!st->wx) return out;
+  std::vector<wxWindow*> todo;
+  for (wxWindow* w : st->wx->GetChildren()) todo.push_back(w);
+  for (size_t i = 0; i < todo.size(); ++i) {
+    wxWindow* w = todo[i];
+    if (w->IsTopLevel()) continue;
+    if (CWnd* p = lwwnd::WndFromWx(w))
+      out.push_back(p);
+    else
+      for (wxWindow* c : w->GetChildren()) todo.push_back(c);
+  }
+  return out;
+}
+
+HWND GetWindow(HWND hWnd, UINT uCmd) {
+  CWnd* p = CWnd::FromHandle(hWnd);
+  if (!p) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (uCmd == GW_CHILD) {
+    const std::vector<CWnd*> children = lwwnd::ChildWindows(p);
+    return children.empty() ? nullptr : children.front()->m_hWnd;
+  }
+  if (uCmd == GW_HWNDNEXT) {
+    CWnd* parent = p->GetParent();
+    if (!parent) return nullptr;
+    const std::vector<CWnd*> siblings = lwwnd::ChildWindows(parent);
+    for (size_t i = 0; i + 1 < siblings.size(); ++i)
+      if (siblings[i] == p) return siblings[i + 1]->m_hWnd;
+  }
+  return nullptr;
+}
+
+BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
+  CWnd* p = CWnd::FromHandle(hWnd);
+  return p ? p->EnableWindow(bEnable) : FALSE;
+}
+
+BOOL IsWindowEnabled(HWND hWnd) {
+  CWnd* p = CWnd::FromHandle(hWnd);
+  return p ? p->IsWindowEnabled() : FALSE;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 HDROP lwwnd::MakeDrop(const std::vector<CString>& files) {

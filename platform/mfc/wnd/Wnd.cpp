@@ -573,6 +573,11 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
 }
 
 BOOL CWnd::EnableWindow(BOOL bEnable) {
+  if (m_pState->headless) {
+    const BOOL bWasDisabled = m_pState->headlessDisabled ? TRUE : FALSE;
+    m_pState->headlessDisabled = !bEnable;
+    return bWasDisabled;
+  }
   wxWindow* w = m_pState->wx;
   if (!w) return FALSE;
   const BOOL bWasDisabled = w->IsThisEnabled() ? FALSE : TRUE;
@@ -580,7 +585,10 @@ BOOL CWnd::EnableWindow(BOOL bEnable) {
   return bWasDisabled;
 }
 
-BOOL CWnd::IsWindowEnabled() const { return m_pState->wx && m_pState->wx->IsEnabled(); }
+BOOL CWnd::IsWindowEnabled() const {
+  if (m_pState->headless) return m_pState->headlessDisabled ? FALSE : TRUE;
+  return m_pState->wx && m_pState->wx->IsEnabled();
+}
 
 BOOL CWnd::IsWindowVisible() const {
   if (m_pState->headless) {

@@ -43,6 +43,7 @@ struct CWndState {
   // creation order and whether it is shown are kept here.
   bool headless = false;
   bool headlessShown = false;
+  bool headlessDisabled = false;
   CWnd* headlessParent = nullptr;
   std::vector<CWnd*> headlessChildren;
   // The full thumb position of the scroll event being delivered, per bar (SB_HORZ, SB_VERT);
@@ -75,6 +76,9 @@ void TearDown(CWnd* pWnd);
 void DiscardTimers(CWndState* st);
 // A drop record for WM_DROPFILES (freed by DragFinish).
 HDROP MakeDrop(const std::vector<CString>& files);
+// The windows right under pWnd that have a CWnd, in creation order (helper panels looked
+// through).
+std::vector<CWnd*> ChildWindows(CWnd* pWnd);
 // Win32's virtual key of a toolkit key code (0 when none).
 UINT VirtualKeyFromWx(int keyCode);
 

@@ -11,8 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -611,7 +614,7 @@ std::vector<uint8_t> Pfb(const std::vector<uint8_t>& t1, size_t* clearText) {
 
 // Type 1 and bare CFF programs cannot be keyed by glyph id: they go in as simple fonts whose
 // one-byte codes name their glyphs, with their own widths, and a font of more than 255 glyphs
-// shown is split. None of their text may take the default font.
+// shown is split, each part cut down to its own glyphs. None of their text may take the default font.
 TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
   const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
   struct Case {
@@ -652,21 +655,34 @@ TEST(SavePdf, Type1AndBareCffProgramsGoInAsSimpleFontsNamingTheirGlyphs) {
     EXPECT_EQ(status, 0) << check;
     const std::string fonts = Shell("pdffonts '" + out.string() + "'");
     EXPECT_EQ(fonts.find("CID TrueType"), std::string::npos) << "the default font stands in:\n" << fonts;
-    // Embedded whole, so named without a subset tag: a tag would tell readers it is a subset.
+    // Each part cut down to its glyphs, so named with a subset tag of its own.
     int parts = 0;
-    for (size_t at = fonts.find("\nProbe "); at != std::string::npos; at = fonts.find("\nProbe ", at + 1)) {
-      const std::string row = fonts.substr(at + 1, fonts.find('\n', at + 1) - at - 1);
+    std::set<std::string> tags;
+    for (size_t at = fonts.find("+Probe "); at != std::string::npos; at = fonts.find("+Probe ", at + 1)) {
+      const size_t start = fonts.rfind('\n', at) + 1;
+      const std::string row = fonts.substr(start, fonts.find('\n', at) - start);
+      EXPECT_EQ(at - start, 6u) << row;
+      tags.insert(row.substr(0, 6));
       EXPECT_NE(row.find(c.type), std::string::npos) << fonts;
-      EXPECT_NE(row.find("yes no  yes"), std::string::npos) << fonts;
+      EXPECT_NE(row.find("yes yes yes"), std::string::npos) << fonts;
       ++parts;
     }
-    EXPECT_EQ(fonts.find("+Probe"), std::string::npos) << fonts;
+    EXPECT_EQ(tags.size(), size_t(parts)) << fonts;
+    EXPECT_EQ(fonts.find("\nProbe "), std::string::npos) << "embedded whole:\n" << fonts;
     const std::string text = Shell("pdftotext -enc UTF-8 '" + out.string() + "' -");
     EXPECT_NE(text.find("AB"), std::string::npos) << text;
     if (c.kind == kPdfProgramType1) {
       // The program goes in without the PFB's segment headers: its clear text as long as the file's.
       const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
       EXPECT_NE(objects.find("/Length1 " + std::to_string(clearText)), std::string::npos);
+      // Each part holds its own glyphs only: the two together, some 340 of the font's 855 glyphs,
+      // well under half the whole program.
+      long cutBytes = 0;
+      int cutParts = 0;
+      for (size_t at = objects.find("/Length2 "); at != std::string::npos; at = objects.find("/Length2 ", at + 1), ++cutParts)
+        cutBytes += std::stol(objects.substr(at + 9));
+      EXPECT_EQ(cutParts, 2);
+      EXPECT_LT(cutBytes, long(c.program.size() / 2));
       ASSERT_GT(all.size(), 255u);
       EXPECT_EQ(parts, 2) << fonts;
       const std::wstring back = lw::Utf8ToWide(text);
@@ -808,6 +824,157 @@ TEST(SavePdf, AccentedLettersAFontLacksAreComposedFromItsLetterAndAccent) {
   }
   EXPECT_GT(over, 50);
   EXPECT_EQ(beside, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// An accented glyph of a Type 1 or CFF program is built from its letter and accent: the cut keeps
+// both even when only the accented glyph is shown. A program the cutter cannot read (an accent
+// built by a subroutine from the operands its caller leaves) goes in whole, untagged, and still
+// draws and copies right.
+TEST(SavePdf, AccentedGlyphsKeepTheirPartsAndProgramsTheCutterCannotReadGoInWhole) {
+  struct Case {
+    const char* what;
+    int kind;
+    std::vector<uint8_t> program;
+    bool cut;
+  };
+  const std::vector<Case> cases = {
+      {"Type 1", kPdfProgramType1, lwtest::MakeType1(false), true},
+      {"Type 1, hexadecimal", kPdfProgramType1, lwtest::MakeType1(true), true},
+      {"CFF", kPdfProgramCff, lwtest::MakeAccentedCff(), true},
+      {"Type 1, accent built by a subroutine", kPdfProgramType1, lwtest::MakeType1(false, true), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    float black[3] = {0, 0, 0};
+    // The ink of "AB" and of "\u00C1B": the accent adds a box of 10 x 5 points.
+    long ink[2] = {0, 0};
+    for (int accented = 0; accented < 2; ++accented) {
+      const auto out = dir / ("accent" + std::to_string(accented) + ".pdf");
+      Source src;
+      PageSpec p;
+      p.fonts.push_back(NameKeyedFont(51, c.kind, c.program, 0x100, "Probe"));
+      ASSERT_NE(p.fonts[0].program->cid_to_gid[0xC1], 0);
+      p.elements.push_back(TextLine(20, 50, 51, 100, accented ? u"\u00C1B" : u"AB", black));
+      src.pages.push_back(std::move(p));
+      ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+      int status = -1;
+      const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+      EXPECT_EQ(status, 0) << check;
+      const std::string fonts = Shell("pdffonts '" + out.string() + "'");
+      if (c.cut) {
+        EXPECT_NE(fonts.find("+Probe "), std::string::npos) << fonts;
+        EXPECT_NE(fonts.find("yes yes yes"), std::string::npos) << fonts;
+      } else {
+        EXPECT_NE(fonts.find("\nProbe "), std::string::npos) << fonts;
+        EXPECT_NE(fonts.find("yes no  yes"), std::string::npos) << fonts;
+      }
+      EXPECT_NE(Shell("pdftotext -enc UTF-8 '" + out.string() + "' -").find(accented ? "\u00C1B" : "AB"), std::string::npos);
+      const Raster r = Render(out, dir);
+      ASSERT_GT(r.w, 100);
+      for (int y = 0; y < r.h; ++y)
+        for (int x = 0; x < r.w; ++x) ink[accented] += (r.At(x, y) & 0xFF) < 128;
+    }
+    EXPECT_GT(ink[0], 1000);
+    EXPECT_GT(ink[1] - ink[0], 30);
+    EXPECT_LT(ink[1] - ink[0], 80);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A stroked line from (20, 100) to (280, 100), 4 wide, styled by `style`.
+PdfSaveEntry* StyledLine(const std::function<void(PdfSaveLineStyle&)>& style) {
+  auto* p = Alloc<PdfSavePath>();
+  const float m[6] = {1, 0, 0, 1, 0, 0};
+  std::memcpy(p->matrix, m, sizeof m);
+  p->stroke_on = 1;
+  p->stroke_rgba[3] = 1;
+  p->line_style = Alloc<PdfSaveLineStyle>();
+  p->line_style->kind = p->line_style->cap = p->line_style->join = 1;
+  p->line_style->width = 4;
+  p->line_style->miter_limit = 10;
+  style(*p->line_style);
+  p->segment_count = 3;
+  p->segments = static_cast<PdfPathSegment*>(std::calloc(3, sizeof(PdfPathSegment)));
+  p->segments[0] = PdfPathSegment{kPdfMoveTo, 20, 100, 0, 0, 0, 0};
+  p->segments[1] = PdfPathSegment{kPdfLineTo, 280, 100, 0, 0, 0, 0};
+  p->segments[2] = PdfPathSegment{kPdfCloseWithSegment, 0, 0, 0, 0, 0, 0};
+  return Entry(kPdfSavePath, p);
+}
+
+// The line style's caps, join, miter limit and dashes reach the content stream; a zero-filled
+// tail of the record is the plain stroke it always was, and values a PDF cannot take are left out.
+TEST(SavePdf, StrokesGoOutWithTheirCapsJoinsAndDashes) {
+  // Where callers put the fields: the first 32 bytes as they always were, the tail in the old
+  // reserved bytes.
+  static_assert(sizeof(PdfSaveLineStyle) == 160);
+  static_assert(offsetof(PdfSaveLineStyle, width) == 16 && offsetof(PdfSaveLineStyle, miter_limit) == 20);
+  static_assert(offsetof(PdfSaveLineStyle, dash_phase) == 24 && offsetof(PdfSaveLineStyle, dash_count) == 28);
+  static_assert(offsetof(PdfSaveLineStyle, line_cap) == 32 && offsetof(PdfSaveLineStyle, line_join) == 33);
+  static_assert(offsetof(PdfSaveLineStyle, dashes) == 36);
+  auto dashes = [](PdfSaveLineStyle& s, std::initializer_list<float> d, float phase) {
+    s.dash_count = int(d.size());
+    std::copy(d.begin(), d.end(), s.dashes);
+    s.dash_phase = phase;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    const char* what;
+    std::function<void(PdfSaveLineStyle&)> style;
+    std::string stroke;  // the stroke's settings in the content stream
+    bool dashed;
+  };
+  const std::vector<Case> cases = {
+      {"plain", [](PdfSaveLineStyle&) {}, "4 w 10 M\n20 100 m", false},
+      {"round caps, bevel join, miter limit 3, dash-dot (gaps wider than the caps)",
+       [&](PdfSaveLineStyle& s) {
+         s.line_cap = 1, s.line_join = 2, s.miter_limit = 3;
+         dashes(s, {12, 8, 4, 8}, 6);
+       },
+       "4 w 3 M\n1 J\n2 j\n[12 8 4 8] 6 d\n", true},
+      {"an odd list and a phase before its start", [&](PdfSaveLineStyle& s) { dashes(s, {10}, -5); },
+       "4 w 10 M\n[10] 15 d\n", true},
+      {"square caps, round join", [](PdfSaveLineStyle& s) { s.line_cap = 2, s.line_join = 1; }, "4 w 10 M\n2 J\n1 j\n",
+       false},
+      {"unknown cap and join, miter limit not finite",
+       [&](PdfSaveLineStyle& s) { s.line_cap = 7, s.line_join = 3, s.miter_limit = nan; }, "4 w 10 M\n20 100 m", false},
+      {"a length not finite", [&](PdfSaveLineStyle& s) { dashes(s, {10, nan}, 0); }, "4 w 10 M\n20 100 m", false},
+      {"no length above 0", [&](PdfSaveLineStyle& s) { dashes(s, {0, 0}, 0); }, "4 w 10 M\n20 100 m", false},
+      {"more lengths than the record holds", [](PdfSaveLineStyle& s) { s.dash_count = 40; }, "4 w 10 M\n20 100 m",
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    const auto out = dir / "strokes.pdf";
+    Source src;
+    PageSpec p;
+    p.elements.push_back(StyledLine(c.style));
+    src.pages.push_back(std::move(p));
+    ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+    int status = -1;
+    const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+    EXPECT_EQ(status, 0) << check;
+    const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+    EXPECT_NE(objects.find(c.stroke), std::string::npos) << objects;
+    // Along the line (row 100 from the top at 72 dpi): gaps between dashes, or none.
+    const Raster r = Render(out, dir);
+    ASSERT_GT(r.w, 280);
+    int changes = 0;
+    for (int x = 31; x < 270; ++x) changes += ((r.At(x, 100) & 0xFF) < 128) != ((r.At(x - 1, 100) & 0xFF) < 128);
+    if (c.dashed) {
+      EXPECT_GE(changes, 15);
+    } else {
+      EXPECT_EQ(changes, 0);
+    }
+  }
 }
 
 }  // namespace

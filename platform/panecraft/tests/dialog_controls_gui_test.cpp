@@ -2,6 +2,8 @@
 // opening its link, and the recent-file list box over the application's list.
 #include <gtest/gtest.h>
 
+#include <wx/uiaction.h>
+
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -38,7 +40,7 @@ class CLinksDlg : public CDialog {
  public:
   CLinksDlg() : CDialog(IDD_LINKS) {}
   CQORPHyperLink m_home, m_mail;
-  CXTPRecentFileListBox m_recent;
+  CQORPRecentFileListBox m_recent;
   std::vector<UINT> m_picked;
 
  protected:
@@ -128,6 +130,54 @@ TEST(PanecraftDialogControlsGui, LinksTakeTheStaticsPlaceAndOpenThroughTheDeskto
                                                   L"https://example.org/support"}));
   EXPECT_EQ(items, (std::vector<CString>{L"/.../structure/newest.lfw", L"/docs/old.lfw"}));
   EXPECT_EQ(dlg.m_picked, (std::vector<UINT>{ID_FILE_MRU_FILE1 + 1}));
+}
+
+// The recent list with the keyboard: the focus coming to the list and the arrow keys move the
+// selection without picking; Enter picks the selected entry, once. (A click on an entry picks
+// it: the backstage page test clicks one.)
+TEST(PanecraftDialogControlsGui, RecentListKeysMoveAndEnterPicks) {
+  ASSERT_TRUE(kRegistered);
+  lwtest::TempDir config;
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  CLinksApp app;
+  app.SetRegistryKey(L"Norvane");
+  app.LoadStdProfileSettings(16);
+  for (const wchar_t* f : {L"/docs/c.lfw", L"/docs/b.lfw", L"/docs/a.lfw"}) app.AddToRecentFileList(f);
+  CLinksDlg dlg;
+  struct Step {
+    const char* what;
+    int nKey;
+    std::vector<UINT> picked;  // all picks so far
+  } const steps[] = {
+      {"down", WXK_DOWN, {}},
+      {"down again", WXK_DOWN, {}},
+      {"up", WXK_UP, {}},
+      {"Enter", WXK_RETURN, {ID_FILE_MRU_FILE1 + 1}},
+  };
+  std::vector<std::vector<UINT>> seen;
+  std::vector<int> selections;
+  g_body = [&](CDialog* pDlg) {
+    auto* p = static_cast<CLinksDlg*>(pDlg);
+    p->m_recent.BuildItems();
+    p->m_recent.SetFocus();
+    guitest::PumpUntil([&] { return p->m_recent.GetWxWindow()->HasFocus(); });
+    seen.push_back(p->m_picked);  // the focus alone picks nothing
+    wxUIActionSimulator sim;
+    for (const Step& s : steps) {
+      sim.Char(s.nKey);
+      guitest::PumpUntil([] { return false; }, 80);
+      seen.push_back(p->m_picked);
+      selections.push_back(p->m_recent.GetCurSel());
+    }
+    p->EndDialog(IDOK);
+  };
+  lwmfc::SetModalDialogHook(&RunBody);
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  lwmfc::SetModalDialogHook(nullptr);
+  ASSERT_EQ(seen.size(), std::size(steps) + 1);
+  EXPECT_TRUE(seen[0].empty()) << "the focus alone picks nothing";
+  for (size_t i = 0; i < std::size(steps); ++i) EXPECT_EQ(seen[i + 1], steps[i].picked) << steps[i].what;
+  EXPECT_EQ(selections, (std::vector<int>{1, 2, 1, 1})) << "the keys move the selection";
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Galleries under Xvfb with real pointer and key input: the hover preview on a test view (4115
 // on each new item, 4113 when highlighting ends, 4113 then 100 on a pick), Esc and a click
-// outside, keyboard navigation, the colour split button following the picked colour at the next
-// idle pass, the font combo with hundreds of faces (scrolling, auto-complete, pick), and the spin
+// outside, keyboard navigation, the ribbon's colour split button following the picked colour at
+// the next idle pass, the font combo with hundreds of faces (scrolling, auto-complete, pick), and the spin
 // edit's arrows, Enter and focus loss reaching ON_NOTIFY handlers.
 #include <gtest/gtest.h>
 
@@ -26,11 +26,13 @@
 #include <QorpGalleryWindows.h>
 #include <QorpDrawHelpers.h>
 #include <QorpPaintManager.h>
+#include <QorpRibbon.h>
 #include <QorpSkinManager.h>
 #include <TestSupport.h>
 
 #include "GuiTestHarness.h"
 #include "popup_seam.h"
+#include "ribbon_internal.h"
 
 using namespace guitest;
 
@@ -224,32 +226,44 @@ class GalleryGui : public ::testing::Test {
                                    RGB(0, 32, 96),   RGB(112, 48, 160)};
     for (COLORREF c : standard) colours.AddItem(std::make_unique<CTestSwatch>(), static_cast<int>(c))->SetSize(CSize(17, 17));
 
-    CQORPCommandBar* pBar = bars.AddBar();
-    fillButton = static_cast<CQORPControlPopupColor*>(pBar->Add(std::make_unique<CQORPControlPopupColor>(kFillButton)));
+    bars.AddBar();  // a plain bar first, for the tests' own controls
+    // The colour split button as the program has it: in a ribbon group.
+    ASSERT_TRUE(ribbon.Create(frame, &bars));
+    CQORPRibbonGroup* pGroup = ribbon.AddTab(L"Home")->AddGroup(L"Shape");
+    fillButton = static_cast<CQORPControlPopupColor*>(pGroup->Add(std::make_unique<CQORPControlPopupColor>(kFillButton)));
     fillButton->SetCaption(L"Filled Color");
     QORPFillPopupColorBar(fillButton, kFillGallery, &colours, CSize(171, 145), kMoreFill, L"More Filled Colors");
     fillGallery = static_cast<CQORPControlGallery*>(fillButton->GetCommandBar()->GetAt(1));
-    bars.AttachToFrame(frame);
+    ribbon.RecalcLayout();
     // The frame's idle pass, as the application's idle time runs it.
     frame->GetWxWindow()->Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
       frame->OnUpdateCmdUIAll();
       e.Skip();
     });
 
-    std::vector<uint32_t> icon(16 * 16, 0xFF808080u);
-    button = QORPCreateColorButtonWindow(fillButton, frame->GetWxWindow(), icon, 16, 16);
-    ASSERT_NE(button, nullptr);
-    button->Move(20, 20);
     frame->GetWxWindow()->Raise();
     view->SetFocus();  // the page has the keyboard, as when the user works on it
     MoveTo(wxPoint(1200, 1000));  // away from where pop-ups open
+    ASSERT_TRUE(PumpUntil([&] { return ribbon.GetImpl()->pRibbon && ribbon.GetImpl()->pRibbon->IsShownOnScreen(); }));
+    button = ribbon.GetImpl()->placements.at(fillButton).pButtonBar;
+    ASSERT_NE(button, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return button->IsShownOnScreen(); }));
     PumpFor(100);
   }
 
+  // Where the colour button is on the screen.
+  CRect ButtonRect() {
+    CRect rc;
+    EXPECT_TRUE(ribbon.GetControlScreenRect(fillButton, rc));
+    return rc;
+  }
+  // The colour of the bar the ribbon's button shows now.
+  COLORREF ShownColour() { return ribbon.GetImpl()->placements.at(fillButton).clrBar; }
+
   void TearDown() override {
     QORPClosePopupBar();
     PumpFor(20);
+    if (ribbon.GetSafeHwnd()) ribbon.DestroyWindow();
     bars.DetachFromFrame();
     // The frame's window goes at idle time; the controls (members here) must outlive it.
     wxWeakRef<wxWindow> w(frame->GetWxWindow());
@@ -261,10 +275,11 @@ class GalleryGui : public ::testing::Test {
     delete frame;
   }
 
-  // Opens the colour drop-down with a real click on the button's arrow.
+  // Opens the colour drop-down with a real click on the button's arrow (the right end of the
+  // small split button).
   void OpenByClick() {
-    const CRect arrow = QORPGetColorButtonArrowRect(button);
-    ClickAt(button->ClientToScreen(Centre(arrow)));
+    const CRect rc = ButtonRect();
+    ClickAt(wxPoint(rc.right - 4, (rc.top + rc.bottom) / 2));
     ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }))
         << "the arrow opened the pop-up bar";
     PumpFor(100);
@@ -295,11 +310,12 @@ class GalleryGui : public ::testing::Test {
   CQORPControlGalleryItems colours{kFillGallery};
   CQORPControlPopupColor* fillButton = nullptr;
   CQORPControlGallery* fillGallery = nullptr;
-  wxWindow* button = nullptr;
+  CQORPRibbonBar ribbon;
+  wxWindow* button = nullptr;  // the button bar holding the colour button
 };
 
 TEST_F(GalleryGui, HoverPreviewsAndAPickCommitsAfterTheHighlightEnds) {
-  EXPECT_EQ(QORPGetColorButtonShownColor(button), kStartFill);
+  EXPECT_TRUE(PumpUntil([&] { return ShownColour() == kStartFill; })) << "the bar shows the current fill";
   OpenByClick();
   EXPECT_EQ(QORPGetOpenPopupControl(), fillButton);
   const size_t mark = frame->log.size();
@@ -338,7 +354,7 @@ TEST_F(GalleryGui, HoverPreviewsAndAPickCommitsAfterTheHighlightEnds) {
   EXPECT_FALSE(view->bPreview);
 
   // The next idle pass: the button's bar and the gallery's checked item follow the fill.
-  EXPECT_TRUE(PumpUntil([&] { return QORPGetColorButtonShownColor(button) == RGB(255, 0, 0); }));
+  EXPECT_TRUE(PumpUntil([&] { return ShownColour() == RGB(255, 0, 0); }));
   EXPECT_EQ(fillGallery->GetCheckedItem(), static_cast<int>(RGB(255, 0, 0)));
   EXPECT_EQ(fillGallery->GetSelectedItem(), D);
 }
@@ -378,7 +394,8 @@ TEST_F(GalleryGui, EscapeAndAClickOutsideEndTheHighlight) {
 TEST_F(GalleryGui, KeysMoveTheHighlightAndEnterPicks) {
   // Opened through the ribbon's seam, anchored anywhere.
   ASSERT_NE(QorpGetPopupOpener(), nullptr) << "the pop-up bars registered their opener";
-  wxRect anchor = button->GetScreenRect();
+  const CRect rcButton = ButtonRect();
+  wxRect anchor(rcButton.left, rcButton.top, rcButton.Width(), rcButton.Height());
   ASSERT_TRUE(QorpOpenPopup(fillButton, button, anchor));
   ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
   PumpFor(100);
@@ -410,7 +427,8 @@ TEST_F(GalleryGui, ButtonsOfTheDropDownAndTheSplitButtonRunCommands) {
   EXPECT_EQ(frame->log.back().nId, kMoreFill);
   EXPECT_FALSE(frame->log.back().bPopupOpen) << "the command runs after the pop-up is hidden";
   // The button part applies the current colour.
-  ClickAt(button->ClientToScreen(wxPoint(8, button->GetClientSize().y / 2)));
+  const CRect rc = ButtonRect();
+  ClickAt(wxPoint(rc.left + 8, (rc.top + rc.bottom) / 2));
   ASSERT_TRUE(PumpUntil([&] { return frame->log.back().nId == kFillButton; }));
   EXPECT_EQ(QORPGetOpenPopupWindow(), nullptr);
 }

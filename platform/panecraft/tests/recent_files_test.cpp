@@ -5,7 +5,9 @@
 #include <TestSupport.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -84,6 +86,72 @@ TEST(PanecraftRecentFiles, WorksOverTheApplicationList) {
   ASSERT_TRUE(again.ReadList());
   EXPECT_EQ(again.GetCount(), 4);
   EXPECT_EQ(again[3], L"/docs/f16.lfw");
+}
+
+// An application whose open succeeds for the files that "exist" and fails for the others.
+class COpeningApp : public CWinApp {
+ public:
+  COpeningApp() : CWinApp(L"Leafwright Recent Table Test") {}
+  std::set<std::wstring> existing;
+  std::vector<std::wstring> opened;
+  CDocument* OpenDocumentFile(const wchar_t* lpszFileName) override {
+    opened.emplace_back(lpszFileName);
+    if (!existing.count(lpszFileName)) return nullptr;
+    AddToRecentFileList(lpszFileName);  // as the framework does for an opened document
+    return &m_doc;
+  }
+
+ private:
+  CDocument m_doc;
+};
+
+// The list through what the user does: opening files puts them first (once), the list keeps
+// sixteen, picking an entry reopens it and brings it first, picking one that is gone drops it
+// and leaves the others; each state is what the next run reads back.
+TEST(PanecraftRecentFiles, AddMoveToFrontLimitAndMissingFilesTable) {
+  lwtest::TempDir config;
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  using List = std::vector<std::wstring>;
+  std::vector<std::wstring> many;
+  for (int i = 0; i < 17; ++i) many.push_back(L"/d/f" + std::to_wstring(i) + L".lfw");
+  List last16(many.rbegin(), many.rbegin() + 16);
+  struct Step {
+    const char* what;
+    List add;      // paths opened, in order
+    int nPick;     // then an entry picked (-1: none)
+    List after;    // the list afterwards, newest first
+    std::wstring opened;  // what the pick tried to open
+  } const steps[] = {
+      {"first files", {L"/d/a.lfw", L"/d/b.pdf"}, -1, {L"/d/b.pdf", L"/d/a.lfw"}, L""},
+      {"an entry opened again moves first", {L"/d/a.lfw"}, -1, {L"/d/a.lfw", L"/d/b.pdf"}, L""},
+      {"an empty name is no file", {L""}, -1, {L"/d/a.lfw", L"/d/b.pdf"}, L""},
+      {"names differing in case are two files", {L"/d/A.lfw"}, -1, {L"/d/A.lfw", L"/d/a.lfw", L"/d/b.pdf"}, L""},
+      {"picking an entry reopens it and brings it first", {}, 2, {L"/d/b.pdf", L"/d/A.lfw", L"/d/a.lfw"}, L"/d/b.pdf"},
+      {"picking a file that is gone drops it, only it", {}, 1, {L"/d/b.pdf", L"/d/a.lfw"}, L"/d/A.lfw"},
+      {"picking past the end does nothing", {}, 5, {L"/d/b.pdf", L"/d/a.lfw"}, L""},
+      {"sixteen at most, the oldest falls off", many, -1, last16, L""},
+  };
+  COpeningApp app;
+  app.SetRegistryKey(L"Norvane");
+  CQORPRecentFileList list(0, L"Recent File List", L"File%d", 16, 30);
+  ASSERT_TRUE(list.ReadList());
+  app.existing = {L"/d/a.lfw", L"/d/b.pdf"};
+  for (const std::wstring& f : many) app.existing.insert(f);
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    for (const std::wstring& path : s.add) list.Add(path.c_str());
+    app.opened.clear();
+    if (s.nPick >= 0) app.OnOpenRecentFile(list.GetCommandID(s.nPick));
+    EXPECT_EQ(app.opened, s.opened.empty() ? List{} : List{s.opened});
+    List now;
+    for (int i = 0; i < list.GetCount(); ++i) now.emplace_back(list[i].GetString());
+    EXPECT_EQ(now, s.after);
+    // The profile holds the same list: the next run reads it back.
+    app.LoadStdProfileSettings(16);
+    List read;
+    for (int i = 0; i < list.GetCount(); ++i) read.emplace_back(list[i].GetString());
+    EXPECT_EQ(read, s.after);
+  }
 }
 
 }  // namespace

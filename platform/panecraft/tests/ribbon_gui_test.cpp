@@ -459,6 +459,42 @@ TEST_F(RibbonGui, ColourButtonDrawsItsColourBar) {
     EXPECT_GE(nShown, 16 * 3) << "a bar at least the icon's width and 3 rows high";
     EXPECT_EQ(CountColour(shots, s.pszShot, rc, s.clrGone), 0);
   }
+
+  // Disabled, its caption still reads at 4.5:1 on the ribbon in every theme (solid blocks, so
+  // that whole pixels carry the caption's colour).
+  pColour->SetCaption(L"\u2588\u2588\u2588 Fill");
+  frame->updates[32790] = {0, -1, nullptr};
+  for (const wchar_t* ini : {kQorpThemeBlue, kQorpThemeSilver, kQorpThemeBlack}) {
+    SCOPED_TRACE(wxString(ini).ToStdString());
+    ASSERT_TRUE(CQORPResourceTheme::SetImageHandle(kQorpThemeModule, ini));
+    Idle();
+    PumpUntil([] { return false; }, 150);
+    ASSERT_FALSE(pColour->GetEnabled());
+    ASSERT_TRUE(ribbon.GetControlScreenRect(pColour, rc));
+    const std::string path = (shots / "disabled.png").string();
+    ASSERT_EQ(wxExecute(wxString::Format("import -window root %s", path), wxEXEC_SYNC | wxEXEC_NOEVENTS), 0);
+    wxImage shot;
+    ASSERT_TRUE(shot.LoadFile(path, wxBITMAP_TYPE_PNG));
+    // The caption, right of the 16-pixel icon and left of the arrow, against the most common
+    // colour there (the button's background).
+    std::map<COLORREF, int> counts;
+    std::vector<COLORREF> pixels;
+    for (int y = rc.top + 2; y < rc.bottom - 2; ++y)
+      for (int x = rc.left + 24; x < rc.right - 14; ++x) {
+        const COLORREF c = RGB(shot.GetRed(x, y), shot.GetGreen(x, y), shot.GetBlue(x, y));
+        ++counts[c];
+        pixels.push_back(c);
+      }
+    ASSERT_FALSE(pixels.empty());
+    COLORREF back = 0;
+    int most = -1;
+    for (const auto& [c, n] : counts)
+      if (n > most) most = n, back = c;
+    double best = 1.0;
+    for (COLORREF c : pixels) best = std::max(best, CQORPDrawHelpers::ContrastRatio(c, back));
+    EXPECT_GE(best, 4.5) << "a disabled colour button's caption on " << std::hex << back;
+  }
+  CQORPResourceTheme::SetImageHandle(kQorpThemeModule, kQorpThemeBlue);
 }
 
 // The ribbon's spin edit carries typed text out when focus leaves it, as Enter does; leaving

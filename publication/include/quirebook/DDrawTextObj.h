@@ -44,6 +44,11 @@ class CDDrawTextObjT : public TBase, public GlyphweaveLib::CEditableTextObj {
   const Vectorloom::CQorVectorSize<float>& GetLayoutBox() const { return m_szLayoutBox; }
   void SetLayoutBox(float width, float height) { m_szLayoutBox = {width, height}; }
 
+  // The layout box in the object's own coordinates: what hit tests, handles and bounds use.
+  Vectorloom::CQorVectorRect<float> GetObjectBox() const override {
+    return {0.0f, 0.0f, m_szLayoutBox.cx, m_szLayoutBox.cy};
+  }
+
   Vectorloom::CQorVectorSize<float> GetTextOccurArea() const override {
     return {m_szLayoutBox.cx + 0.5f, m_szLayoutBox.cy + 0.5f};
   }

@@ -1,5 +1,5 @@
-// Small stateless helpers shared by the libraries: files, hot-key values, region tests and bit
-// masks. Everything is inline.
+// Small stateless helpers shared by the libraries: files, hot-key values, region tests, bit
+// masks and child windows. Everything is inline.
 #pragma once
 
 #include <unistd.h>
@@ -11,6 +11,7 @@
 
 #include <gdi/wingdi.h>
 #include <mfc/afx.h>
+#include <mfc/winuser.h>
 #include <win32/lwstr.h>
 #include <win32/winfile.h>
 
@@ -147,8 +148,18 @@ class CVarConvUtility {
   }
 };
 
+class CControlsUtility {
+ public:
+  // Enables or disables every direct child window of parent, in creation order.
+  static void EnableAllSubControls(HWND parent, BOOL enable) {
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+      ::EnableWindow(child, enable);
+  }
+};
+
 }  // namespace Quirebook
 
+using Quirebook::CControlsUtility;
 using Quirebook::CFileUtility;
 using Quirebook::CHotKeys;
 using Quirebook::CRegionUtility;

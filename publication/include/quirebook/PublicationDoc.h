@@ -134,6 +134,12 @@ class CPublicationDoc : public Vectorloom::CWorkspaceDoc {
   // Unbinds every page from its source (objects and loaded flags stay).
   void ClearSouceContent();
 
+  // Gives every text of objects (groups walked) the face desc over all its characters but a
+  // closing paragraph mark. With an action (a CUpdateTextsFontFaceAction) each text is backed up
+  // into it first; a text that already had the face leaves no entry.
+  void UpdateAllTextsFontFace(const GlyphweaveLib::_CharsFontDesc& desc, const Vectorloom::CRenderBaseObjectList& objects,
+                              Vectorloom::CBaseEditAction* action);
+
   // The lock that serialises loading, clearing and editing page content of this document.
   std::recursive_mutex& GetContentLock() const { return m_contentLock; }
   std::unique_lock<std::recursive_mutex> LockContent() const { return std::unique_lock(m_contentLock); }

@@ -7,10 +7,12 @@
 //
 // CMyReelpane is the frame sink handed to the player (which owns it from then on and calls it
 // from its own thread). Each frame is converted into a 24-bit bottom-up bitmap laid out as a BMP
-// file image ("BM" header, BITMAPINFOHEADER, rows), and a copy of that block is handed to the
-// frame receiver. The copy belongs to the receiver: the sink never touches it again, so the view
-// may read it on its own thread while the next frame is being converted. While the receiver still
-// holds the previous frame, new frames are converted but not handed over (dropped).
+// file image ("BM" header, BITMAPINFOHEADER, rows), and a copy of that block goes to the view:
+// message kVideoFrameMessage (wParam 0, lParam the block's first byte) sent to the attached window
+// with SendMessageTimeoutW (50 ms). The copy lives until the send returns; the window layer
+// either runs the handler within that time (the sender waits while it runs) or cancels the
+// message, so the handler reads a block nobody writes and must take what it needs before it
+// returns. A frame receiver set on the sink takes the frames instead (it then owns its copy).
 #pragma once
 
 #include <cstdint>
@@ -76,7 +78,8 @@ inline constexpr UINT kVideoFrameMessage = 2101;
 class CMyReelpane final : public IReelpane {
  public:
   using FrameBlock = std::shared_ptr<const std::vector<uint8_t>>;
-  // Called on the player's thread with the target window and a frame block of its own.
+  // Called on the player's thread with the target window and a frame block of its own; without
+  // one, frames go to the window as messages.
   using FrameReceiver = std::function<void(HWND window, FrameBlock frame)>;
 
   explicit CMyReelpane(HWND window = nullptr, FrameReceiver receiver = {});
@@ -89,8 +92,9 @@ class CMyReelpane final : public IReelpane {
   // empty or oversized picture), and the sent flag cleared.
   int SetVideoSize(int width, int height) override;
   int GetVideoSize(int* width, int* height) override;
-  // Converts the frame into the block (bottom-up rows) and hands a copy to the receiver when a
-  // window is attached and the previous copy has been let go. Ignored without a block.
+  // Converts the frame into the block (bottom-up rows) and, when a window is attached and the
+  // previous copy has been let go, hands a copy to the receiver or sends it to the window.
+  // Ignored without a block.
   int RenderFrame(const unsigned char* y, const unsigned char* u, const unsigned char* v, int stride) override;
   // Keeps the window (a null handle detaches); the mode is not used.
   int Attach(HWND window, int mode) override;
@@ -124,7 +128,8 @@ class CMyReelpane final : public IReelpane {
 // Play start of in-place playback: an overview of the object's clip at times -1.0 and 0.0 (no
 // poster asked), then a player with a new sink for `window` (frames go to `receiver`), attached
 // to that window. Null when the player cannot be opened; the player has then already released
-// the sink and the audio renderer. `overviewTime` (may be null) receives the clip length that
+// the sink and the audio renderer. Without a receiver the frames reach the window as messages
+// kVideoFrameMessage. `overviewTime` (may be null) receives the clip length that
 // the overview at time 0.0 reported (0.0 without one).
 HAVPLAYER StartVideoPlayback(const CBaseVideoObj& video, HWND window, CMyReelpane::FrameReceiver receiver,
                              double* overviewTime = nullptr);

@@ -1,0 +1,42 @@
+// The program's printer: the printers CUPS offers, the one in use and its settings. With no
+// printer the settings still name a paper (Letter or A4 by the locale) for the preview.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <winspool.h>
+
+class CAppPrinter {
+ public:
+  // Reads the printer list; the default printer (else the first) becomes the one in use.
+  void Load();
+  // Uses a printer of the list (with its defaults); false for a name not in the list.
+  bool Select(const std::wstring& name);
+
+  const std::vector<std::wstring>& Printers() const { return m_printers; }
+  const std::wstring& Current() const { return m_current; }
+  bool HasPrinter() const { return !m_current.empty(); }
+  DEVMODEW& Settings() { return m_dm; }
+  // The paper in printer pixels.
+  SIZE PaperPixels() const;
+
+ private:
+  std::vector<std::wstring> m_printers;
+  std::wstring m_current;
+  DEVMODEW m_dm{};
+};
+
+CAppPrinter& GetAppPrinter();
+
+// The papers offered in the printer's properties (sizes in tenths of a millimetre).
+struct PaperChoice {
+  const wchar_t* name;
+  short width, length;
+};
+const std::vector<PaperChoice>& PaperChoices();
+// The entry of PaperChoices with the settings' paper (either way round), or -1.
+int FindPaperChoice(const DEVMODEW& dm);
+// Sets the paper, orientation and resolution of dm (all flagged as set); a paper index out of
+// range keeps the paper.
+void ApplyPrinterChoice(DEVMODEW& dm, int paper, bool landscape, int dpi);

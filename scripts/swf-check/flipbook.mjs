@@ -1,0 +1,190 @@
+// Opens a flip-book package (written by the test FlipBookBrowserPackage.WriteForTheBrowserCheck)
+// through its index.html in headless Chromium, served from 127.0.0.1, with the Ruffle runtime the
+// package carries: the first page (red) must show, a click on "next" must turn to page 2 (green),
+// the clip on page 2 must stand still until clicked and play after the click. The viewer movies
+// must decode with swf-parser and the player must log no error.
+//
+// Usage: node flipbook.mjs <package-folder> <screenshots-folder>
+import { createServer } from "node:http";
+import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join, extname, normalize } from "node:path";
+import { inflateSync } from "node:zlib";
+import { parseSwf } from "swf-parser";
+import { TagType } from "swf-types";
+import { chromium } from "playwright-core";
+
+const [pkg, shotsDir] = process.argv.slice(2);
+if (!pkg || !shotsDir) {
+  console.error("usage: node flipbook.mjs <package-folder> <screenshots-folder>");
+  process.exit(2);
+}
+
+let failures = 0;
+function fail(msg) {
+  console.log("FAIL flipbook: " + msg);
+  failures++;
+}
+
+for (const movie of ["swf/Main.swf", "swf/Pages.swf", "pages/page001.swf", "pages/page002.swf"]) {
+  try {
+    const swf = parseSwf(new Uint8Array(readFileSync(join(pkg, movie))));
+    for (const tag of swf.tags) {
+      if (tag.type === TagType.Raw || tag.type === TagType.RawBody) fail(`${movie}: swf-parser cannot decode tag ${tag.code ?? "?"}`);
+    }
+  } catch (e) {
+    fail(`${movie}: swf-parser failed: ${e}`);
+  }
+}
+
+// PNG screenshots: 8-bit RGB(A), not interlaced.
+function decodePng(buf) {
+  let pos = 8, width = 0, height = 0, channels = 0;
+  const idat = [];
+  while (pos < buf.length) {
+    const len = buf.readUInt32BE(pos);
+    const type = buf.toString("latin1", pos + 4, pos + 8);
+    const data = buf.subarray(pos + 8, pos + 8 + len);
+    if (type === "IHDR") {
+      width = data.readUInt32BE(0);
+      height = data.readUInt32BE(4);
+      channels = data[9] === 6 ? 4 : 3;
+    } else if (type === "IDAT") idat.push(data);
+    pos += 12 + len;
+  }
+  const raw = inflateSync(Buffer.concat(idat));
+  const stride = width * channels;
+  const out = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; y++) {
+    const f = raw[y * (stride + 1)];
+    for (let x = 0; x < stride; x++) {
+      const v = raw[y * (stride + 1) + 1 + x];
+      const a = x >= channels ? out[y * stride + x - channels] : 0;
+      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
+      let p = 0;
+      if (f === 1) p = a;
+      else if (f === 2) p = b;
+      else if (f === 3) p = (a + b) >> 1;
+      else if (f === 4) {
+        const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
+        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      out[y * stride + x] = (v + p) & 255;
+    }
+  }
+  return { pixel: (x, y) => [...out.subarray(y * stride + x * channels, y * stride + x * channels + 3)] };
+}
+const near = (got, want, tol) => got.every((v, i) => Math.abs(v - want[i]) <= tol);
+
+const types = { ".js": "text/javascript", ".wasm": "application/wasm", ".swf": "application/x-shockwave-flash",
+  ".html": "text/html", ".xml": "text/xml", ".txt": "text/plain", ".flv": "video/x-flv" };
+const root = normalize(pkg);
+const server = createServer((req, res) => {
+  const url = new URL(req.url, "http://127.0.0.1");
+  if (url.pathname === "/favicon.ico") {
+    res.writeHead(204);
+    res.end();
+    return;
+  }
+  const file = normalize(join(root, decodeURIComponent(url.pathname)));
+  if (!file.startsWith(root) || !existsSync(file) || statSync(file).isDirectory()) {
+    res.writeHead(404);
+    res.end();
+    return;
+  }
+  res.writeHead(200, { "content-type": types[extname(file)] ?? "application/octet-stream" });
+  res.end(readFileSync(file));
+});
+await new Promise((ok) => server.listen(0, "127.0.0.1", ok));
+const port = server.address().port;
+
+// Layout of the viewer on an 800 x 600 stage for 400 x 300 pages: the page is fitted into the
+// area above the 40-pixel panel with 16-pixel margins (scale 1.76, at (48, 16)); the buttons are
+// 84 x 24 with 6 between them, centred, "next" the third.
+const W = 800, H = 600;
+const pagePoint = [700, 500];
+const nextButton = [45 + 2 * 90 + 42, H - 40 + 20];
+const videoCentre = [Math.round(48 + 120 * 1.76), Math.round(16 + 97 * 1.76)];
+
+const profile = mkdtempSync(join(tmpdir(), "flipbook-chromium-"));
+let context;
+try {
+  context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
+    headless: true,
+    viewport: { width: W, height: H },
+    deviceScaleFactor: 1,
+    args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+      "--disable-background-networking", "--disable-component-update", "--disable-sync",
+      "--autoplay-policy=no-user-gesture-required"],
+  });
+  const tab = await context.newPage();
+  const log = [], errors = [];
+  tab.on("console", (m) => {
+    log.push(m.text());
+    if (m.type() === "error" || /^(%c)?ERROR\b/.test(m.text())) errors.push(m.text().replace(/%c/g, ""));
+  });
+  tab.on("pageerror", (e) => errors.push(String(e)));
+  await tab.goto(`http://127.0.0.1:${port}/index.html`);
+
+  const shot = async (name) => {
+    const png = await tab.screenshot({ clip: { x: 0, y: 0, width: W, height: H } });
+    if (name) writeFileSync(join(shotsDir, name), png);
+    return decodePng(png);
+  };
+  // The player takes a press and a release in one frame as no click: hold the button a moment.
+  const click = async (x, y) => {
+    await tab.mouse.move(x, y);
+    await tab.mouse.down();
+    await tab.waitForTimeout(120);
+    await tab.mouse.up();
+  };
+  const waitFor = async (what, test, seconds) => {
+    const until = Date.now() + seconds * 1000;
+    while (Date.now() < until) {
+      await tab.waitForTimeout(250);
+      if (test(await shot())) return true;
+    }
+    await shot("flipbook-failed.png");
+    fail(what);
+    return false;
+  };
+
+  if (await waitFor("the first page (red) did not show", (p) => near(p.pixel(...pagePoint), [255, 0, 0], 20), 60)) {
+    await shot("flipbook-page1.png");
+    console.log("ok   flipbook: first page shown");
+    // The player takes its first click to become active, as it does for a visitor.
+    await click(10, 10);
+    await tab.waitForTimeout(500);
+    await click(...nextButton);
+    if (await waitFor("a click on next did not turn to page 2 (green)", (p) => near(p.pixel(...pagePoint), [0, 200, 0], 20), 10)) {
+      await tab.waitForTimeout(1500);
+      const before = await shot("flipbook-page2.png");
+      console.log("ok   flipbook: next turned to page 2");
+      await tab.waitForTimeout(800);
+      const still = await shot();
+      // The test picture's moving parts: the colour band near its foot and the counter.
+      const sample = (p) => [...[120, 160, 200, 240, 280, 320, 360, 400].map((x) => p.pixel(x, 262)),
+        ...[360, 370, 380].flatMap((x) => [170, 185, 200].map((y) => p.pixel(x, y)))];
+      const same = (a, b) => a.every((v, i) => near(v, b[i], 3));
+      if (!same(sample(before), sample(still))) fail("the clip played before it was clicked");
+      if (sample(before).every((v) => near(v, [0, 200, 0], 20))) fail("the paused clip shows no picture");
+      await click(...videoCentre);
+      await tab.waitForTimeout(1500);
+      const playing1 = await shot("flipbook-video.png");
+      await tab.waitForTimeout(700);
+      const playing2 = await shot();
+      if (same(sample(playing1), sample(playing2))) fail("a click on the clip did not play it");
+      else console.log("ok   flipbook: a click on the clip plays it");
+    }
+  }
+  for (const e of errors) fail(`the player or page logged an error: ${e}`);
+  if (failures) for (const l of log) console.log(`  console: ${l}`);
+} finally {
+  if (context) await context.close();
+  server.close();
+  rmSync(profile, { recursive: true, force: true });
+}
+console.log(`flipbook-check: ${failures === 0 ? "passed" : failures + " failure(s)"}`);
+process.exit(failures === 0 ? 0 : 1);

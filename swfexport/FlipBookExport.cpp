@@ -1,0 +1,230 @@
+// The flip-book export: the steps that write the package, the page list, and the folder helpers.
+#include "flarewing/FlipBook.h"
+#include "flarewing/SwfExport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include <dlfcn.h>
+
+#include <QorProgress.h>
+#include <quirebook/PublicationDoc.h>
+#include <vectorloom/RenderObj.h>
+#include <quirebook/VideoObj.h>
+#include <win32/lwreplace.h>
+#include <win32/lwstr.h>
+
+namespace fs = std::filesystem;
+
+namespace QorSWFExportingLib {
+
+namespace {
+
+// A weighted share of the caller's progress, closed when it goes out of scope (null-safe).
+class ProgressRange {
+ public:
+  ProgressRange(CQorCommonProgress* progress, float weight) : m_progress(progress) {
+    if (m_progress) m_progress->PushRange(weight);
+  }
+  ~ProgressRange() {
+    if (m_progress) m_progress->PopRange();
+  }
+  ProgressRange(const ProgressRange&) = delete;
+  ProgressRange& operator=(const ProgressRange&) = delete;
+  void Set(float fraction) {
+    if (m_progress) m_progress->SetProgress(fraction);
+  }
+
+ private:
+  CQorCommonProgress* m_progress;
+};
+
+// One level below an existing folder; true when it exists as a folder afterwards.
+bool MakeSubfolder(const std::string& folder, const std::string& name, std::string* made) {
+  if (folder.empty()) return false;
+  *made = JoinPath(folder, name);
+  std::error_code ec;
+  if (fs::is_directory(*made, ec)) return true;
+  return fs::create_directory(*made, ec) && !ec;
+}
+
+// The self-hosted Flash runtime for browsers without a plug-in (Ruffle's web build), when it was
+// installed beside the library or named by LEAFWRIGHT_RUFFLE_DIR.
+fs::path BrowserRuntimeFolder() {
+  if (const char* env = std::getenv("LEAFWRIGHT_RUFFLE_DIR"); env && *env) return env;
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<const void*>(&BrowserRuntimeFolder), &info) && info.dli_fname)
+    return fs::path(info.dli_fname).parent_path() / "ruffle";
+  return {};
+}
+
+bool CopyBrowserRuntime(const std::string& folder) {
+  const fs::path from = BrowserRuntimeFolder();
+  std::error_code ec;
+  if (from.empty() || !fs::is_regular_file(from / "ruffle.js", ec)) return true;  // not installed: a plug-in plays it
+  std::string to;
+  if (!MakeSubfolder(folder, "ruffle", &to)) return false;
+  for (const fs::directory_entry& e : fs::directory_iterator(from, ec)) {
+    if (!e.is_regular_file(ec)) continue;
+    const std::string name = e.path().filename().string();
+    const bool wanted = name.ends_with(".js") || name.ends_with(".wasm") || name.starts_with("LICENSE");
+    if (wanted && !fs::copy_file(e.path(), fs::path(to) / name, fs::copy_options::overwrite_existing, ec)) return false;
+  }
+  return !ec;
+}
+
+}  // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::string PagesXmlText(int pageCount, float widthPoints, float heightPoints) {
+  char line[1024];
+  std::snprintf(line, sizeof line,
+                "<content width=\"%d\" height=\"%d\" bgcolor=\"cccccc\" loadercolor=\"ffffff\" panelcolor=\"5d5d61\" "
+                "buttoncolor=\"5d5d61\" textcolor=\"ffffff\">\r\n",
+                static_cast<int>(widthPoints + 0.5f), static_cast<int>(heightPoints + 0.5f));
+  std::string text = line;
+  for (int i = 1; i <= pageCount; ++i) {
+    std::snprintf(line, sizeof line, "\t<page src=\"pages/page%03d.swf\"/>\r\n", i);
+    text += line;
+  }
+  text += "</content>\r\n";
+  return text;
+}
+
+bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFolder, CQorCommonProgress* progress,
+                  const FlipExportOptions& options) {
+  if (!document || !outputFolder || !*outputFolder) return false;
+  std::string folder = lw::WideToUtf8(outputFolder);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  const MediaLibrary& media = options.media ? *options.media : DefaultMediaLibrary();
+  const PageMovieWriter writePage = options.writePage ? options.writePage : PageMovieWriter(WritePageMovie);
+
+  SwfExportContext context(document);
+  const int pageCount = document->GetPagesCount();
+
+  // Clips of the pages loaded now (top level); the page movies add those of the other pages.
+  {
+    ProgressRange range(progress, 0.1f);
+    for (int i = 0; i < pageCount; ++i) {
+      range.Set(static_cast<float>(i + 1) / static_cast<float>(pageCount));
+      const Quirebook::CDrawingPage* page = document->GetDrawingPage(i);
+      if (!page || !page->IsPageContentLoaded()) continue;
+      for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList()) {
+        if (obj && obj->GetObjectType() == Vectorloom::RENDER_OBJ_VIDEO)
+          if (auto* video = dynamic_cast<Quirebook::CBaseVideoObj*>(obj)) context.RegisterVideo(video->GetVideoFullPathName());
+      }
+    }
+  }
+  std::string sub;
+  MakeSubfolder(folder, "videos", &sub);  // a clip that cannot be written does not fail the export
+  CVideoConvertThread worker(context.Jobs(), folder, media);
+  worker.Start();
+
+  bool ok = true;
+  {
+    ProgressRange range(progress, 0.8f);
+    std::string pages;
+    ok = MakeSubfolder(folder, "pages", &pages);
+    for (int i = 0; ok && i < pageCount; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "page%03d.swf", i + 1);
+      ok = writePage(context, i, JoinPath(pages, name));
+      range.Set(static_cast<float>(i + 1) / static_cast<float>(pageCount));
+    }
+  }
+  if (ok) {
+    ProgressRange range(progress, 0.1f);
+    const auto size = document->GetDocLogSize(Vectorloom::UNIT_POINT);
+    ok = MakeSubfolder(folder, "xml", &sub) &&
+         lw::ReplaceFileContents(JoinPath(sub, "Pages.xml"), PagesXmlText(pageCount, size.cx, size.cy));
+    range.Set(0.2f);
+    ok = ok && MakeSubfolder(folder, "swf", &sub) && SaveFlipResource(JoinPath(sub, "Main.swf"), "SWF", kResMainSwf) &&
+         SaveFlipResource(JoinPath(sub, "Pages.swf"), "SWF", kResPagesSwf);
+    range.Set(0.5f);
+    ok = ok && SaveFlipResource(JoinPath(folder, "index.html"), "TXT", kResIndexHtml);
+    range.Set(0.70f);
+    ok = ok && MakeSubfolder(folder, "txt", &sub) && SaveFlipResource(JoinPath(sub, "Lang.txt"), "TXT", kResLangTxt);
+    range.Set(0.85f);
+    ok = ok && MakeSubfolder(folder, "js", &sub) &&
+         SaveFlipResource(JoinPath(sub, "AC_RunActiveContent.js"), "JSCRIPT", kResAcRunActiveContent) &&
+         SaveFlipResource(JoinPath(sub, "PopUpWin.js"), "JSCRIPT", kResPopUpWin);
+    ok = ok && CopyBrowserRuntime(folder);
+    range.Set(1.0f);
+  }
+
+  // The worker ends on the empty job, after every clip queued before it.
+  context.Jobs().Push(VideoJob{});
+  worker.Stop();
+  return ok;
+}
+
+}  // namespace QorSWFExportingLib
+
+bool SaveDocumentAsSWFFlipPages(Quirebook::CPublicationDoc* document, const wchar_t* outputFolder,
+                                CQorCommonProgress* progress) {
+  return QorSWFExportingLib::SaveFlipBook(document, outputFolder, progress, {});
+}
+
+namespace {
+
+bool HasFiles(const fs::path& folder) {
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec);
+  if (ec) return false;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) return false;
+    const fs::file_status st = it->symlink_status(ec);
+    if (ec) continue;
+    if (!fs::is_directory(st)) return true;
+    if (HasFiles(it->path())) return true;
+  }
+  return false;
+}
+
+bool RemoveBelow(const fs::path& folder, bool removeFolder) {
+  std::error_code ec;
+  std::vector<fs::path> entries;
+  fs::directory_iterator it(folder, ec);
+  if (ec) return false;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) return false;
+    entries.push_back(it->path());
+  }
+  for (const fs::path& p : entries) {
+    const fs::file_status st = fs::symlink_status(p, ec);
+    if (ec) return false;
+    if (fs::is_directory(st)) {
+      if (!RemoveBelow(p, removeFolder)) return false;
+      if (removeFolder && (!fs::remove(p, ec) || ec)) return false;
+    } else if (!fs::remove(p, ec) || ec) {  // a link goes, not what it points to
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool bFolderHasFiles(const wchar_t* folder) {
+  if (!folder || !*folder) return false;
+  return HasFiles(fs::path(lw::WideToUtf8(folder)));
+}
+
+bool bRemoveAllFiles(const wchar_t* folder, bool removeFolder) {
+  if (!folder || !*folder) return false;
+  const fs::path root(lw::WideToUtf8(folder));
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(root, ec);
+  if (!fs::exists(st)) return true;
+  if (!fs::is_directory(st)) return false;
+  if (!RemoveBelow(root, removeFolder)) return false;
+  return !removeFolder || (fs::remove(root, ec) && !ec);
+}

@@ -1,0 +1,316 @@
+// Shapes of the page movies: a page shape becomes one SWF shape in the page's clip, drawn in its
+// own coordinates (shrunk by a power of two when they reach past what SWF coordinates hold) and
+// placed by its page matrix in points, with its solid, gradient or picture fill and its stroke.
+#include "flarewing/FlipBook.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <gdiplus/gdiplus.h>
+#include <swf/ming.h>
+#include <vectorloom/BitmapRes.h>
+#include <vectorloom/ShapeObj.h>
+#include <win32/objidl.h>
+
+namespace QorSWFExportingLib {
+
+using Vectorloom::CBaseCustomPath;
+using Vectorloom::CBaseShapeObj;
+using Vectorloom::CQorTransMatrix;
+using Vectorloom::CQorVectorEdgeNode;
+
+namespace {
+
+constexpr float kPointsPerPixel = 0.7518797f;  // page pixels (1.33 a point) to points
+constexpr int kMaxGradientStops = 15;           // what an SWF 8 gradient holds
+constexpr double kGradientSquare = 1638.4;      // the gradient square's side in pixels
+
+bool Finite(float v) { return std::isfinite(v); }
+bool Finite(const CQorTransMatrix& m) {
+  return Finite(m.m11) && Finite(m.m12) && Finite(m.m21) && Finite(m.m22) && Finite(m.dx) && Finite(m.dy);
+}
+
+// One drawing command of a shape's outline, in its own coordinates.
+struct Segment {
+  enum Kind { kMove, kLine, kCubic, kNoFill } kind;  // kNoFill: what follows is drawn without fill
+  float x1 = 0, y1 = 0, x2 = 0, y2 = 0, x3 = 0, y3 = 0;
+};
+
+// The edge from q to p as the editor draws it: a cubic when either end has its control in use
+// (the missing one at its own node), else a line.
+void AddEdge(std::vector<Segment>& out, const CQorVectorEdgeNode& q, const CQorVectorEdgeNode& p) {
+  if (q.bHasOut || p.bHasIn) {
+    const auto c1 = q.bHasOut ? q.ptOut : q.pt;
+    const auto c2 = p.bHasIn ? p.ptIn : p.pt;
+    out.push_back({Segment::kCubic, c1.x, c1.y, c2.x, c2.y, p.pt.x, p.pt.y});
+  } else {
+    out.push_back({Segment::kLine, p.pt.x, p.pt.y});
+  }
+}
+
+// The outline of a shape. Custom paths go sub-path by sub-path; with `filled`, the closed ones
+// come first and the open ones after a kNoFill mark (only closed sub-paths are filled). Other
+// shapes go as the outline the editor builds for them.
+std::vector<Segment> ShapeOutline(const CBaseShapeObj& shape, bool filled) {
+  std::vector<Segment> out;
+  if (const auto* custom = dynamic_cast<const Vectorloom::CCustomPathObj*>(&shape)) {
+    auto add = [&](const CBaseCustomPath& sub) {
+      const int n = sub.GetNodesCount();
+      if (n == 0) return;
+      out.push_back({Segment::kMove, sub.GetNode(0).pt.x, sub.GetNode(0).pt.y});
+      for (int i = 1; i < n; ++i) AddEdge(out, sub.GetNode(i - 1), sub.GetNode(i));
+      if (sub.IsClosed() && n >= 2) AddEdge(out, sub.GetNode(n - 1), sub.GetNode(0));
+    };
+    for (const CBaseCustomPath& sub : custom->GetSubPaths())
+      if (!filled || sub.IsClosed()) add(sub);
+    if (filled) {
+      bool mark = false;
+      for (const CBaseCustomPath& sub : custom->GetSubPaths()) {
+        if (sub.IsClosed() || sub.GetNodesCount() == 0) continue;
+        if (!mark) out.push_back({Segment::kNoFill}), mark = true;
+        add(sub);
+      }
+    }
+    return out;
+  }
+  Gdiplus::GraphicsPath path;
+  shape.CreateBasePathStorage(path);
+  const int n = path.GetPointCount();
+  if (n <= 0) return out;
+  std::vector<Gdiplus::PointF> pts(static_cast<size_t>(n));
+  std::vector<BYTE> types(static_cast<size_t>(n));
+  if (path.GetPathPoints(pts.data(), n) != Gdiplus::Ok || path.GetPathTypes(types.data(), n) != Gdiplus::Ok) return out;
+  Gdiplus::PointF start;
+  for (int i = 0; i < n; ++i) {
+    const int kind = types[static_cast<size_t>(i)] & Gdiplus::PathPointTypePathTypeMask;
+    int last = i;
+    if (kind == Gdiplus::PathPointTypeStart) {
+      out.push_back({Segment::kMove, pts[i].X, pts[i].Y});
+      start = pts[i];
+    } else if (kind == Gdiplus::PathPointTypeBezier && i + 2 < n) {
+      out.push_back({Segment::kCubic, pts[i].X, pts[i].Y, pts[i + 1].X, pts[i + 1].Y, pts[i + 2].X, pts[i + 2].Y});
+      last = i + 2;
+    } else {
+      out.push_back({Segment::kLine, pts[i].X, pts[i].Y});
+    }
+    if ((types[static_cast<size_t>(last)] & Gdiplus::PathPointTypeCloseSubpath) != 0)
+      out.push_back({Segment::kLine, start.X, start.Y});
+    i = last;
+  }
+  return out;
+}
+
+// The largest absolute coordinate of the outline; infinity when one is not finite.
+float OutlineExtent(const std::vector<Segment>& segs) {
+  float extent = 0;
+  for (const Segment& s : segs) {
+    const int count = s.kind == Segment::kCubic ? 6 : s.kind == Segment::kNoFill ? 0 : 2;
+    const float v[6] = {s.x1, s.y1, s.x2, s.y2, s.x3, s.y3};
+    for (int i = 0; i < count; ++i) {
+      if (!Finite(v[i])) return INFINITY;
+      extent = std::max(extent, std::fabs(v[i]));
+    }
+  }
+  return extent;
+}
+
+// Gradient stops as the editor paints them: the end colours reach to both ends, each stop's alpha
+// scaled by the fill's opacity; at most 15 (the ends kept, the rest picked evenly).
+SWFGradient MakeGradient(const Vectorloom::CLocalGradientColorsDefine& def, int transparency) {
+  const auto& stops = def.GetColorStops();
+  if (stops.empty()) return nullptr;
+  std::vector<size_t> pick;
+  if (stops.size() <= static_cast<size_t>(kMaxGradientStops)) {
+    for (size_t i = 0; i < stops.size(); ++i) pick.push_back(i);
+  } else {
+    for (int k = 0; k < kMaxGradientStops; ++k)
+      pick.push_back(static_cast<size_t>(std::lround(double(k) * double(stops.size() - 1) / (kMaxGradientStops - 1))));
+  }
+  const int opacity = 255 - std::clamp(transparency, 0, 255);
+  SWFGradient g = newSWFGradient();
+  for (size_t i : pick) {
+    const auto& s = stops[i];
+    const double ratio = std::clamp(s.position, 0, Vectorloom::kGradientPositionMax) / double(Vectorloom::kGradientPositionMax);
+    SWFGradient_addEntry(g, ratio, s.color.rgbRed, s.color.rgbGreen, s.color.rgbBlue, s.color.rgbReserved * opacity / 255);
+  }
+  return g;
+}
+
+// The picture's pixels as the SWF writer takes them: a 24-bit picture as JPEG when it encodes to
+// one the writer keeps, every other one losslessly (alpha kept), the fill's transparency
+// multiplied into the alpha.
+SWFBitmap MakeBitmap(Gdiplus::Bitmap* bmp, int transparency) {
+  if (!bmp || bmp->GetWidth() == 0 || bmp->GetHeight() == 0) return nullptr;
+  const int opacity = 255 - std::clamp(transparency, 0, 255);
+  const Gdiplus::PixelFormat format = bmp->GetPixelFormat();
+  if (format == Gdiplus::PixelFormat24bppRGB && opacity == 255) {
+    IStream* stream = nullptr;
+    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) == S_OK && stream) {
+      SWFBitmap jpeg = nullptr;
+      HGLOBAL block = nullptr;
+      if (bmp->Save(stream, &Gdiplus::LwEncoderClsidJPEG) == Gdiplus::Ok && GetHGlobalFromStream(stream, &block) == S_OK &&
+          block) {
+        const SIZE_T n = GlobalSize(block);
+        const auto* p = static_cast<const unsigned char*>(GlobalLock(block));
+        if (p && n > 0 && n < 0x7fffffff) {
+          SWFInput input = newSWFInput_bufferCopy(p, static_cast<int>(n));
+          jpeg = newSWFBitmap_fromInput(input);
+          destroySWFInput(input);
+        }
+        if (p) GlobalUnlock(block);
+      }
+      stream->Release();
+      if (jpeg) return jpeg;
+    }
+  }
+  // 32-bit RGB pixels are opaque: no alpha to read from their fourth byte.
+  const bool opaque = format == Gdiplus::PixelFormat32bppRGB || format == Gdiplus::PixelFormat24bppRGB;
+  Gdiplus::BitmapData data{};
+  const Gdiplus::Rect all(0, 0, static_cast<INT>(bmp->GetWidth()), static_cast<INT>(bmp->GetHeight()));
+  if (bmp->LockBits(&all, Gdiplus::ImageLockModeRead, Gdiplus::PixelFormat32bppARGB, &data) != Gdiplus::Ok) return nullptr;
+  SWFBitmap out = nullptr;
+  if (data.Scan0 && data.Width > 0 && data.Height > 0) {
+    const size_t w = data.Width, h = data.Height;
+    std::vector<uint8_t> pixels(w * h * 4);
+    for (size_t y = 0; y < h; ++y) {
+      const auto* row = static_cast<const uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+      uint8_t* dst = pixels.data() + y * w * 4;
+      for (size_t x = 0; x < w; ++x) {
+        dst[4 * x] = row[4 * x];
+        dst[4 * x + 1] = row[4 * x + 1];
+        dst[4 * x + 2] = row[4 * x + 2];
+        dst[4 * x + 3] = static_cast<uint8_t>((opaque ? 255 : row[4 * x + 3]) * opacity / 255);
+      }
+    }
+    out = newSWFBitmap_fromPixels(pixels.data(), static_cast<int>(w), static_cast<int>(h), static_cast<int>(w * 4),
+                                  SWF_PIXELS_BGRA32);
+  }
+  bmp->UnlockBits(&data);
+  return out;
+}
+
+// The fill of a shape drawn at scale s (its coordinates times s), fitted to its bounds as the
+// editor paints it; null for none.
+SWFFill MakeFill(const CBaseShapeObj& shape, float s) {
+  const Vectorloom::CRenderVectorShapeDef& def = shape.GetFillDefinition();
+  const int t = def.GetTransparency();
+  switch (def.GetRenderKind()) {
+    case Vectorloom::RENDER_KIND_SOLID: {
+      const COLORREF c = def.GetRenderColor();
+      SWFFillStyle style = newSWFSolidFillStyle(GetRValue(c), GetGValue(c), GetBValue(c), 255 - std::clamp(t, 0, 255));
+      SWFFill fill = newSWFFill(style);
+      destroySWFFillStyle(style);
+      return fill;
+    }
+    case Vectorloom::RENDER_KIND_GRADIENT: {
+      const Vectorloom::CLocalGradientColorsDefine& gd = def.GetGradientDefinition();
+      SWFGradient gradient = MakeGradient(gd, t);
+      if (!gradient) return nullptr;
+      const bool radial = gd.GetGradientType() == Vectorloom::GRADIENT_RADIAL;
+      SWFFillStyle style =
+          newSWFGradientFillStyle(gradient, radial ? SWFFILL_RADIAL_GRADIENT : SWFFILL_LINEAR_GRADIENT);
+      destroySWFGradient(gradient);
+      SWFFill fill = newSWFFill(style);
+      destroySWFFillStyle(style);
+      if (!fill) return nullptr;
+      // The gradient square onto the bounds: a radial one as the ellipse round them, a linear one
+      // turned by its angle inside the box and stretched so that its ends reach the box's corners
+      // along that angle (as the editor's angle-scaled brush does).
+      const auto b = shape.GetPathBoundRect();
+      const double w = std::max<double>(b.Width(), 1e-3) * s, h = std::max<double>(b.Height(), 1e-3) * s;
+      const double cx = (b.left + b.right) / 2.0 * s, cy = (b.top + b.bottom) / 2.0 * s;
+      double a = w / kGradientSquare, bb = 0, c = 0, d = h / kGradientSquare;
+      if (!radial && Finite(gd.GetAngle()) && gd.GetAngle() != 0) {
+        const double rad = gd.GetAngle() * M_PI / 180.0, co = std::cos(rad), si = std::sin(rad);
+        const double reach = std::fabs(co) + std::fabs(si);
+        // square -> scale(reach) -> rotate -> scale(w, h) (row vectors: x' = a x + c y).
+        a = reach * co * w / kGradientSquare;
+        bb = reach * si * h / kGradientSquare;
+        c = -reach * si * w / kGradientSquare;
+        d = reach * co * h / kGradientSquare;
+      }
+      SWFFill_setMatrix(fill, a, bb, c, d, cx, cy);
+      return fill;
+    }
+    case Vectorloom::RENDER_KIND_BITMAP: {
+      Vectorloom::CBitmapResObj* res = def.GetRenderBitmap();
+      SWFBitmap bitmap = MakeBitmap(res ? res->GetGdiBitmap() : nullptr, t);
+      if (!bitmap) return nullptr;
+      const int iw = SWFBitmap_getWidth(bitmap), ih = SWFBitmap_getHeight(bitmap);
+      SWFFillStyle style = newSWFBitmapFillStyle(bitmap, SWFFILL_CLIPPED_BITMAP);
+      destroySWFBitmap(bitmap);
+      SWFFill fill = newSWFFill(style);
+      destroySWFFillStyle(style);
+      if (!fill) return nullptr;
+      // The picture stretched over the bounds, its corner on theirs.
+      const auto b = shape.GetPathBoundRect();
+      SWFFill_scaleXYTo(fill, s * b.Width() * 20.0 / iw, s * b.Height() * 20.0 / ih);
+      SWFFill_moveTo(fill, s * b.left, s * b.top);
+      return fill;
+    }
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+float ShapeDrawScale(float extent) {
+  if (!Finite(extent) || extent < 0) return 0;
+  float s = 1.0f;
+  // Halving a finite float ends: it reaches the limit long before the exponent runs out.
+  while (std::floor(extent * 20.0f + 0.5f) > 65535.0f) {
+    s *= 0.5f;
+    extent *= 0.5f;
+  }
+  return s;
+}
+
+bool AddShapeToClip(SWFMovieClip clip, const CBaseShapeObj& shape) {
+  const bool stroked = shape.IsStroked();
+  const auto* custom = dynamic_cast<const Vectorloom::CCustomPathObj*>(&shape);
+  const bool filled = shape.IsFilled() && (!custom || custom->IsIncludeClosedPath());
+  if (!clip || (!filled && !stroked)) return false;
+  const CQorTransMatrix& objMatrix = shape.GetTransMatrix();
+  if (!Finite(objMatrix)) return false;
+  const std::vector<Segment> segs = ShapeOutline(shape, filled);
+  if (segs.empty()) return false;
+  const float s = ShapeDrawScale(OutlineExtent(segs));
+  if (s <= 0) return false;  // a damaged shape: a coordinate that is not a number
+
+  SWFShape out = newSWFShape();
+  SWFShape_useVersion(out, 4);
+  SWFFill fill = filled ? MakeFill(shape, s) : nullptr;
+  if (fill) SWFShape_setRightFill(out, fill);
+  if (stroked) {
+    // The width in the shape's scaled coordinates; the display matrix scales it back.
+    const float width = shape.GetStrokeWidth() * s * 20.0f;
+    const int twips = Finite(width) ? static_cast<int>(std::clamp(std::lround(width), 1L, 65535L)) : 20;
+    const COLORREF c = shape.GetStrokeColor();
+    SWFShape_setLineTwips(out, twips, GetRValue(c), GetGValue(c), GetBValue(c),
+                          255 - std::clamp(shape.GetStrokeTransparency(), 0, 255));
+  }
+  Ming_setCubicThreshold(10);
+  for (const Segment& g : segs) {
+    switch (g.kind) {
+      case Segment::kMove: SWFShape_movePenTo(out, g.x1 * s, g.y1 * s); break;
+      case Segment::kLine: SWFShape_drawLineTo(out, g.x1 * s, g.y1 * s); break;
+      case Segment::kCubic:
+        SWFShape_drawCubicTo(out, g.x1 * s, g.y1 * s, g.x2 * s, g.y2 * s, g.x3 * s, g.y3 * s);
+        break;
+      case Segment::kNoFill: SWFShape_setRightFill(out, nullptr); break;
+    }
+  }
+  if (fill) destroySWFFill(fill);
+  // Drawn at s: scaled back, placed by the page matrix, pixels to points.
+  const CQorTransMatrix m = CQorTransMatrix::Scale(1.0f / s, 1.0f / s) * objMatrix *
+                            CQorTransMatrix::Scale(kPointsPerPixel, kPointsPerPixel);
+  SWFDisplayItem item = SWFMovieClip_add(clip, out);
+  destroySWFShape(out);
+  if (!item) return false;
+  SWFDisplayItem_setMatrix(item, m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
+  return true;
+}
+
+}  // namespace QorSWFExportingLib

@@ -1,0 +1,295 @@
+// What the page movies draw: shapes with their fills and strokes, pictures, groups and texts, read
+// back from the written movie with the SWF layer's test reader.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <flarewing/FlipBook.h>
+#include <gdi/wingdi.h>
+#include <gdiplus/gdiplus.h>
+#include <glyphweave/CharsFontDesc.h>
+#include <glyphweave/EditableTextObj.h>
+#include <quirebook/DDrawTextObj.h>
+#include <quirebook/PublicationDoc.h>
+#include <vectorloom/BitmapRes.h>
+#include <vectorloom/GroupObj.h>
+#include <vectorloom/ShapeObj.h>
+
+#include "FlipTestKit.h"
+#include "PageMovieKit.h"
+
+namespace {
+
+namespace flip = QorSWFExportingLib;
+using namespace pagemovie;
+using Vectorloom::CCustomPathObj;
+using Vectorloom::CQorTransMatrix;
+
+TEST(PageShapeScale, HalvesUntilTheExtentFitsAndRefusesWhatIsNotANumber) {
+  struct Case {
+    float extent, scale;
+  } cases[] = {
+      {0, 1},     {3276, 1},     {3276.7f, 1},     {3276.8f, 0.5f}, {5000, 0.5f}, {6553.5f, 0.5f},
+      {7000, 0.25f},
+      {std::numeric_limits<float>::infinity(), 0}, {-1, 0}, {std::numeric_limits<float>::quiet_NaN(), 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(flip::ShapeDrawScale(c.extent), c.scale) << c.extent;
+  // Far but finite extents end too, at the largest power of two that fits.
+  for (float extent : {1e30f, std::numeric_limits<float>::max()}) {
+    const double s = flip::ShapeDrawScale(extent);
+    EXPECT_LE(s * extent * 20, 65535.5) << extent;
+    EXPECT_GT(2 * s * extent * 20, 65535.5) << extent;
+  }
+}
+
+// A shape's outline, fill, stroke and placement, for each kind of fill.
+TEST(PageMovieShapes, FillsStrokesAndPlacement) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  // Solid, half transparent, stroked 3 px, 40 % transparent stroke.
+  CCustomPathObj* solid = AddRect(page, 10, 20, 110, 70, CQorTransMatrix::Translation(30, 40));
+  solid->SetFillColor(RGB(200, 10, 20));
+  solid->SetFilledTransparency(128);
+  solid->SetStrokeWidth(3);
+  solid->SetStrokeColor(RGB(1, 2, 3));
+  solid->SetStrokeTransparency(102);
+  // Linear gradient over a 200 x 100 box.
+  CCustomPathObj* grad = AddRect(page, 0, 0, 200, 100, CQorTransMatrix::Translation(50, 300));
+  grad->SetFillKind(Vectorloom::RENDER_KIND_GRADIENT);
+  grad->GetFillDefinition().GetGradientDefinition().AddColorStop(RGB(255, 0, 0), 255, 0);
+  grad->GetFillDefinition().GetGradientDefinition().AddColorStop(RGB(0, 0, 255), 128, 4096);
+  grad->SetStrokeOutlineFlag(0);
+  // Far nodes: drawn at half size, its 2 px stroke scaled with it.
+  CCustomPathObj* far = AddRect(page, 0, 0, 5000, 10, CQorTransMatrix());
+  far->SetStrokeWidth(2);
+  // Filled, but only an open sub-path: its line alone.
+  auto* open = new CCustomPathObj;
+  Vectorloom::CBaseCustomPath sub;
+  sub.AddNode(Vectorloom::CQorVectorEdgeNode(0, 0));
+  sub.AddNode(Vectorloom::CQorVectorEdgeNode(50, 50));
+  open->AddSubPath(sub);
+  Own(page, open);
+
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.shapes.size(), 4u);
+
+  const Placed& s0 = movie.shapes[0];
+  ASSERT_EQ(s0.shape.fills.size(), 1u);
+  EXPECT_EQ(s0.shape.fills[0].type, 0x00);
+  EXPECT_EQ(s0.shape.fills[0].r, 200);
+  EXPECT_EQ(s0.shape.fills[0].a, 127);
+  ASSERT_EQ(s0.shape.lines.size(), 1u);
+  EXPECT_EQ(s0.shape.lines[0].width, 60);
+  EXPECT_EQ(s0.shape.lines[0].a, 102 ^ 0xFF);
+  EXPECT_NEAR(s0.place.matrix.a, 0.7518797, 1e-4);
+  EXPECT_NEAR(s0.place.matrix.tx, 30 * 0.7518797 * 20, 1);
+  EXPECT_NEAR(s0.place.matrix.ty, 40 * 0.7518797 * 20, 1);
+  // The outline in the shape's own coordinates: the box from (10, 20).
+  EXPECT_EQ(s0.shape.edgeBounds.xmin, 200);
+  EXPECT_EQ(s0.shape.edgeBounds.ymin, 400);
+  EXPECT_EQ(s0.shape.edgeBounds.xmax, 2200);
+
+  const Placed& s1 = movie.shapes[1];
+  ASSERT_EQ(s1.shape.fills.size(), 1u);
+  const swftest::FillStyle& g = s1.shape.fills[0];
+  EXPECT_EQ(g.type, 0x10);
+  ASSERT_EQ(g.gradient.size(), 2u);
+  EXPECT_EQ(g.gradient[0].ratio, 0);
+  EXPECT_EQ(g.gradient[1].ratio, 255);
+  EXPECT_EQ(g.gradient[1].b, 255);
+  EXPECT_EQ(g.gradient[1].a, 128);
+  // The gradient square on the shape's box: 200 x 100 pixels, centred on it.
+  EXPECT_NEAR(g.matrix.a, 200 / 1638.4, 1e-3);
+  EXPECT_NEAR(g.matrix.d, 100 / 1638.4, 1e-3);
+  EXPECT_NEAR(g.matrix.tx, 100 * 20, 1);
+  EXPECT_NEAR(g.matrix.ty, 50 * 20, 1);
+  EXPECT_TRUE(s1.shape.lines.empty());
+
+  const Placed& s2 = movie.shapes[2];
+  EXPECT_NEAR(s2.place.matrix.a, 2 * 0.7518797, 1e-3);
+  EXPECT_EQ(s2.shape.edgeBounds.xmax, 2500 * 20);
+  ASSERT_EQ(s2.shape.lines.size(), 1u);
+  EXPECT_EQ(s2.shape.lines[0].width, 20);  // 2 px at half size: shown 2 px wide again
+
+  const Placed& s3 = movie.shapes[3];
+  EXPECT_TRUE(s3.shape.fills.empty());
+  EXPECT_EQ(s3.shape.lines.size(), 1u);
+}
+
+// Coordinates that are not numbers leave the shape out (instead of never ending); nodes beyond
+// SWF's 16-bit twips are drawn smaller, and edges longer than the edge fields hold are cut.
+TEST(PageMovieShapes, DamagedAndHugeShapes) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  AddRect(page, 0, 0, nan, 10, CQorTransMatrix());
+  AddRect(page, -inf, 0, 10, 10, CQorTransMatrix());
+  AddRect(page, 0, 0, 10, 10, CQorTransMatrix(nan, 0, 0, 1, 0, 0));
+  AddRect(page, -60000, -60000, 60000, 60000, CQorTransMatrix::Scale(0.001f, 0.001f));
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.shapes.size(), 1u);
+  const swftest::Shape& big = movie.shapes[0].shape;
+  EXPECT_NEAR(movie.shapes[0].place.matrix.a, 32 * 0.001 * 0.7518797, 1e-5);
+  int edges = 0;
+  for (const swftest::ShapeRecord& r : big.records) {
+    if (r.kind == swftest::ShapeRecord::kStyle) continue;
+    ++edges;
+    EXPECT_LE(std::abs(r.dx), 65536);
+    EXPECT_LE(std::abs(r.dy), 65536);
+  }
+  EXPECT_GT(edges, 4);  // 120000 / 32 x 20 twips a side: each cut in two
+}
+
+// Pictures: 24-bit pictures go as JPEG, every other kind losslessly (32-bit RGB included, with its
+// unused byte taken as opaque), stretched over the shape's box.
+TEST(PageMovieShapes, PicturesAreEncodedByKindAndFitTheirBox) {
+  struct Case {
+    Gdiplus::PixelFormat format;
+    bool jpeg;
+  } cases[] = {{Gdiplus::PixelFormat24bppRGB, true}, {Gdiplus::PixelFormat32bppRGB, false}, {Gdiplus::PixelFormat32bppARGB, false}};
+  for (const Case& c : cases) {
+    PageDoc doc;
+    CDrawingPage* page = doc.Page(600, 800);
+    CCustomPathObj* pic = AddPicture(page, 40, 20, c.format, 8, 16, 300, 200);
+    ASSERT_NE(pic, nullptr);
+    const MovieContent movie = Export(doc, 0);
+    ASSERT_TRUE(movie.error.empty()) << movie.error;
+    ASSERT_EQ(movie.bitmaps.size(), 1u);
+    EXPECT_EQ(movie.bitmaps[0].jpeg, c.jpeg) << std::hex << c.format;
+    if (!c.jpeg) {
+      ASSERT_GE(movie.bitmaps[0].data.size(), 4u);
+      EXPECT_EQ(movie.bitmaps[0].data[0], 255) << "opaque first pixel, format " << std::hex << c.format;
+    }
+    ASSERT_EQ(movie.shapes.size(), 1u);
+    ASSERT_EQ(movie.shapes[0].shape.fills.size(), 1u);
+    const swftest::FillStyle& f = movie.shapes[0].shape.fills[0];
+    EXPECT_EQ(f.type, 0x41);
+    EXPECT_NEAR(f.matrix.a, 300.0 * 20 / 8, 1e-2);
+    EXPECT_NEAR(f.matrix.d, 200.0 * 20 / 16, 1e-2);
+    EXPECT_NEAR(f.matrix.tx, 40 * 20, 1);
+    EXPECT_NEAR(f.matrix.ty, 20 * 20, 1);
+  }
+}
+
+// Groups are walked into the page's clip: their shapes and texts are drawn like top-level ones.
+TEST(PageMovieShapes, GroupsAreFlattenedIntoThePageClip) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  auto* a = new CCustomPathObj;
+  a->AddRectanglePath({0, 0, 10, 10});
+  auto* b = new CCustomPathObj;
+  b->AddRectanglePath({20, 0, 30, 10});
+  auto* group = new Vectorloom::CRenderGroupObj;
+  group->AddChild(a);
+  group->AddChild(b);
+  Own(page, group);
+  AddRect(page, 0, 0, 5, 5, CQorTransMatrix());
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  EXPECT_EQ(movie.shapes.size(), 3u);
+}
+
+// ---- texts ---------------------------------------------------------------------------------------
+
+TEST(PageMovieTexts, RecordsBreakAtBlanksColoursAndFontsAndRowsMakeTexts) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  AddText(doc, page, L"two words", L"DejaVu Sans", 12, 10, 10);
+  CDDrawTextObj* colours = AddText(doc, page, L"abcdef", L"DejaVu Sans", 12, 10, 100);
+  for (int i = 3; i < 6; ++i) colours->GetArrayOfTextCharacters()[static_cast<size_t>(i)].SetRenderColor(RGB(255, 0, 0));
+  AddText(doc, page, L"one\rtwo\rthree", L"DejaVu Sans", 12, 10, 200);
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.texts.size(), 5u);
+  auto glyphs = [](const swftest::Text& t) {
+    std::vector<size_t> n;
+    for (const swftest::TextRecord& r : t.records)
+      if (!r.glyphs.empty()) n.push_back(r.glyphs.size());
+    return n;
+  };
+  EXPECT_EQ(glyphs(movie.texts[0].text), (std::vector<size_t>{3, 5}));
+  EXPECT_EQ(glyphs(movie.texts[1].text), (std::vector<size_t>{3, 3}));
+  ASSERT_EQ(movie.texts[1].text.records.size(), 2u);
+  EXPECT_EQ(movie.texts[1].text.records[1].r, 255);
+  // Three rows: three texts with the same matrix, one record each.
+  for (int i = 2; i < 5; ++i) {
+    EXPECT_EQ(glyphs(movie.texts[static_cast<size_t>(i)].text).size(), 1u);
+    EXPECT_EQ(movie.texts[static_cast<size_t>(i)].place.matrix.tx, movie.texts[2].place.matrix.tx);
+    EXPECT_EQ(movie.texts[static_cast<size_t>(i)].place.matrix.a, movie.texts[2].place.matrix.a);
+  }
+  EXPECT_EQ(glyphs(movie.texts[4].text), (std::vector<size_t>{5}));
+}
+
+// 100 distinct characters of one font need two fonts (80 + 20), each with its codes ascending;
+// a bold run gets a font of its own; a row of 300 letters is written in records of 255 at most.
+TEST(PageMovieTexts, FontsHoldEightyGlyphsAndRecordsAtMost255) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(1200, 800);
+  std::wstring distinct;
+  for (wchar_t c = 0x21; distinct.size() < 100; ++c) distinct += c;
+  AddText(doc, page, distinct.c_str(), L"DejaVu Sans", 6, 10, 10, 2000);
+  AddText(doc, page, std::wstring(300, L'i').c_str(), L"DejaVu Sans", 6, 10, 300, 5000);
+  AddText(doc, page, L"ab", L"DejaVu Sans", 12, 10, 500, 400, /*bold=*/true);
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.fonts.size(), 3u);
+  std::vector<size_t> sizes;
+  for (const swftest::Font& f : movie.fonts) {
+    sizes.push_back(f.codes.size());
+    for (size_t i = 1; i < f.codes.size(); ++i) EXPECT_LT(f.codes[i - 1], f.codes[i]);
+  }
+  EXPECT_EQ(sizes, (std::vector<size_t>{80, 20, 2}));
+  EXPECT_EQ(movie.fonts[2].flags & 1, 1);  // bold
+  EXPECT_EQ(movie.fonts[0].flags & 1, 0);
+  ASSERT_EQ(movie.texts.size(), 3u);
+  size_t total = 0;
+  for (const swftest::TextRecord& r : movie.texts[1].text.records) {
+    EXPECT_LE(r.glyphs.size(), 255u);
+    total += r.glyphs.size();
+  }
+  EXPECT_EQ(total, 300u);
+}
+
+// Characters whose font cannot be found or whose glyph has no outline are left out; the rest of
+// the text is written.
+TEST(PageMovieTexts, CharactersWithoutFontOrOutlineAreLeftOut) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  CDDrawTextObj* text = AddText(doc, page, L"abc", L"DejaVu Sans", 12, 10, 10);
+  auto& chars = text->GetArrayOfTextCharacters();
+  chars[1].SetCharGlyphRes(nullptr);  // a glyph that failed
+  // Written without building missing glyphs again.
+  SWFMovie m = newSWFMovieWithVersion(8);
+  SWFMovieClip clip = newSWFMovieClip();
+  {
+    flip::PageFonts fonts;
+    EXPECT_EQ(flip::AddTextToClip(clip, *text, text->GetTransMatrix(), fonts, nullptr, nullptr), 1);
+  }
+  SWFMovie_add(m, clip);
+  destroySWFMovieClip(clip);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(SWFMovie_saveToBuffer(m, &bytes));
+  destroySWFMovie(m);
+  const MovieContent movie = ReadContent(bytes);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.texts.size(), 1u);
+  size_t total = 0;
+  for (const swftest::TextRecord& r : movie.texts[0].text.records) total += r.glyphs.size();
+  EXPECT_EQ(total, 2u);
+}
+
+TEST(PageMovieSave, AFileThatCannotBeWrittenIsAFailure) {
+  PageDoc doc;
+  doc.Page(600, 800);
+  flip::SwfExportContext context(&doc);
+  EXPECT_FALSE(flip::WritePageMovie(context, 0, "/proc/no-such-folder/page001.swf"));
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 // number, the progress of long document operations, page navigation and the zoom.
 #pragma once
 
+#include <memory>
+
 #include <QorpFrameWnd.h>
 #include <QorpRibbon.h>
 #include <QorpRibbonBackstage.h>
@@ -105,6 +107,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
 
   CQORPStatusBar m_wndStatusBar;
   CGalleryCollections m_galleries;
+  mutable std::unique_ptr<IGalleryPreviewView> m_pViewPreview;  // the active view seen by the galleries
   CQORPRibbonBar m_wndRibbon;
   CQORPBackstageView m_wndBackstage;
   CBackstagePageRecent m_pageRecent;

@@ -9,6 +9,8 @@
 
 #include "CommandIcons.h"
 #include "LeafwrightApp.h"
+#include "LeafwrightView.h"
+#include "PreviewScenes.h"
 #include "MainFrame.h"
 #include "RibbonLayout.h"
 #include "ShellIds.h"
@@ -35,7 +37,58 @@ const std::map<UINT, std::vector<UINT>>& ListsById() {
 
 }  // namespace
 
-IGalleryPreviewView* CMainFrame::GetGalleryPreviewView() const { return dynamic_cast<IGalleryPreviewView*>(GetActiveView()); }
+namespace {
+
+// The editing view as the galleries' preview sees it: the ten preview routines of page editing
+// (on the edited text or on the selected objects), the core view's width, dash and angle
+// previews, its preview scene, and the flag that keeps the tool's outline away meanwhile.
+class CViewGalleryPreview : public IGalleryPreviewView {
+ public:
+  explicit CViewGalleryPreview(CLeafwrightView* pView) : m_pView(pView) {}
+  bool IsEditingText() const override { return m_pView->GetEditingTool() == &CPublicationView::g_EditingTextTool; }
+  void PreviewFontSize(bool bText, float fSize) override {
+    bText ? PreviewEditingTextFontSize(m_pView, fSize) : PreviewRenderObjsFontSize(m_pView, fSize);
+  }
+  void PreviewFilledTransparency(bool bText, int nAlpha) override {
+    bText ? PreviewEditingTextFilledTransparency(m_pView, nAlpha) : PreviewRenderObjsFilledTransparency(m_pView, nAlpha);
+  }
+  void PreviewStrokedTransparency(bool bText, int nAlpha) override {
+    bText ? PreviewEditingTextStrokenTransparency(m_pView, nAlpha) : PreviewRenderObjsStrokenTransparency(m_pView, nAlpha);
+  }
+  void PreviewFilledColor(bool bText, const PreviewColor& value) override {
+    const Vectorloom::PaintColorValue paint = Paint(value);
+    bText ? PreviewEditingTextFilledColor(m_pView, paint) : PreviewRenderObjsFilledColor(m_pView, paint);
+  }
+  void PreviewOutlineColor(bool bText, const PreviewColor& value) override {
+    const Vectorloom::PaintColorValue paint = Paint(value);
+    bText ? PreviewEditingTextOutlineColor(m_pView, paint) : PreviewRenderObjsOutlineColor(m_pView, paint);
+  }
+  void PreviewStrokeWidth(float fPixels) override { m_pView->PreviewModifyShapeObjsStrokeWidth(fPixels); }
+  void PreviewDashStyle(int nStyle) override { m_pView->PreviewModifyShapeObjsDashStyle(nStyle); }
+  void PreviewRotatedAngle(int nDegrees) override { m_pView->PreviewModifyRenderObjsRotatedAngle(nDegrees); }
+  bool HasPreviewScene() const override { return m_pView->GetPreviewScene() != nullptr; }
+  void SetPreviewShown(bool bShown) override { m_pView->m_bOutlineSuppressed = bShown ? 1 : 0; }
+  void RestorePrevScene() override { m_pView->RestorePrevScene(); }
+  void DestroyPreviewScene() override { m_pView->DestroyPreviewScene(); }
+
+ private:
+  // A gallery's colour: painted (the first flag) with a solid colour (the second).
+  static Vectorloom::PaintColorValue Paint(const PreviewColor& value) {
+    return Vectorloom::PaintColorValue(value.bColorSet ? 1u : 0u,
+                                       value.bPaintSet ? Vectorloom::RENDER_KIND_SOLID : Vectorloom::RENDER_KIND_NONE,
+                                       static_cast<uint32_t>(value.clr));
+  }
+  CLeafwrightView* m_pView;
+};
+
+}  // namespace
+
+IGalleryPreviewView* CMainFrame::GetGalleryPreviewView() const {
+  CLeafwrightView* pView = GetLeafwrightView();
+  if (!pView) return nullptr;
+  m_pViewPreview = std::make_unique<CViewGalleryPreview>(pView);
+  return m_pViewPreview.get();
+}
 
 BOOL CMainFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
   if (CQORPFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;

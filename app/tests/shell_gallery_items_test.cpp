@@ -14,6 +14,7 @@
 #include <QorpDrawHelpers.h>
 
 #include "GalleryItems.h"
+#include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "ShellIds.h"
 
@@ -286,6 +287,40 @@ TEST(GalleryPreview, HoverPreviewsAndLeavingRestores) {
   frame.view.calls.clear();
   frame.Notify(4114, &gallery);
   EXPECT_TRUE(frame.view.calls.empty());
+}
+
+TEST(GalleryPreview, TheEditingViewTakesThePreviewAndAnEndWithoutASceneDoesNothing) {
+  CMainFrame frame;
+  EXPECT_EQ(frame.GetGalleryPreviewView(), nullptr) << "no view, no preview";
+  CLeafwrightView view;
+  frame.SetActiveView(&view);
+  IGalleryPreviewView* p = frame.GetGalleryPreviewView();
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(p->IsEditingText()) << "the selection tool is current";
+  EXPECT_FALSE(p->HasPreviewScene());
+  // A pick restores before the highlight ends: both scene calls are harmless without a scene.
+  view.m_bOutlineSuppressed = 1;
+  EndGalleryPreview(p);
+  EndGalleryPreview(p);
+  EXPECT_FALSE(p->HasPreviewScene());
+  EXPECT_EQ(view.m_bOutlineSuppressed, 0);
+  // Nothing selected on no page: each gallery's preview reaches the view; the outline is kept
+  // away exactly while a scene is held, and ending the preview drops the scene.
+  CGalleryCollections c;
+  c.Create();
+  for (UINT id : {ID_STROKE_WIDTH, ID_DASH_TYPE, ID_ROTATE, ID_GALLERY_FILL_COLOR, ID_GALLERY_STROKE_COLOR,
+                  ID_FILL_TRANSPARENCY, ID_GALLERY_FONT_SIZE}) {
+    CQORPControlGallery gallery(static_cast<int>(id));
+    gallery.SetItems(PlaceGallery(c, id).pItems);
+    gallery.BeginTracking();
+    gallery.SetHighlightedItem(3);
+    EXPECT_TRUE(PreviewGalleryItem(p, &gallery)) << id;
+    EXPECT_EQ(view.m_bOutlineSuppressed, p->HasPreviewScene() ? 1 : 0) << id;
+    EndGalleryPreview(p);
+    EXPECT_FALSE(p->HasPreviewScene()) << id;
+    EXPECT_EQ(view.m_bOutlineSuppressed, 0) << id;
+  }
+  frame.SetActiveView(nullptr);
 }
 
 }  // namespace

@@ -202,6 +202,20 @@ class RibbonGui : public ::testing::Test {
   wxPoint shotOrigin;
 };
 
+TEST_F(RibbonGui, TheBackstageHoldsTheFileCommandsAndTabsInOrder) {
+  std::vector<int> expected;
+  for (UINT id : BackstageCommandsBeforeTabs()) expected.push_back(static_cast<int>(id));
+  expected.push_back(IDS_TAB_RECENT);
+  expected.push_back(IDS_TAB_PRINT);
+  for (UINT id : BackstageCommandsAfterTabs()) expected.push_back(static_cast<int>(id));
+  std::vector<int> shown;
+  CQORPBackstageView& backstage = frame->GetBackstageView();
+  for (int i = 0; i < backstage.GetItemCount(); ++i) shown.push_back(backstage.GetItem(i)->GetID());
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(Ribbon().GetSystemButton()->GetCaption(), L"&File");
+  EXPECT_EQ(Ribbon().GetBackstageView(), &backstage) << "the File button opens it";
+}
+
 TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
   const struct {
     int nTheme;

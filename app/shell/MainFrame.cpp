@@ -5,7 +5,6 @@
 #include <lwstr.h>
 
 #include <QorpPaintManager.h>
-#include <QorpRecentFileList.h>
 
 #include "LeafwrightView.h"
 #include "ShellIds.h"
@@ -37,10 +36,8 @@ IMPLEMENT_DYNCREATE(CMainFrame, CQORPFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_WM_CREATE()
   ON_WM_DESTROY()
-  ON_COMMAND(ID_FILE_RECENT_LIST, &CMainFrame::OnRecentList)
   ON_COMMAND(ID_FILE_BUTTON, &CMainFrame::OnFileButton)
   ON_UPDATE_COMMAND_UI(ID_FILE_BUTTON, &CMainFrame::OnUpdateFileButton)
-  ON_UPDATE_COMMAND_UI(ID_FILE_RECENT_LIST, &CMainFrame::OnUpdateRecentList)
   ON_COMMAND_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnSwitchTheme)
   ON_UPDATE_COMMAND_UI_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnUpdateSwitchTheme)
   ON_MESSAGE(QORP_WM_GALLERYNOTIFY, &CMainFrame::OnGalleryNotify)
@@ -110,27 +107,7 @@ BOOL CMainFrame::CreateStatusBar() {
   return TRUE;
 }
 
-void CMainFrame::OnUpdateCmdUIAll() {
-  CWinApp* app = AfxGetApp();
-  if (m_pRecentList && app) {
-    CQORPCommandBar* bar = m_pRecentList->GetCommandBar();
-    for (int i = 0; i < bar->GetCount(); ++i) {
-      CQORPControl* item = bar->GetAt(i);
-      const bool listed = i < app->GetRecentFileCount();
-      item->SetVisible(listed ? TRUE : FALSE);
-      if (!listed) continue;
-      CString caption;
-      caption.Format(L"&%d %s", i + 1, CQORPRecentFileList::AbbreviatePath(app->GetRecentFile(i), 30).GetString());
-      item->SetCaption(caption);
-    }
-  }
-  CQORPFrameWnd::OnUpdateCmdUIAll();
-}
-
-void CMainFrame::OnUpdateRecentList(CCmdUI* pCmdUI) {
-  CWinApp* app = AfxGetApp();
-  pCmdUI->Enable(app && app->GetRecentFileCount() > 0);
-}
+void CMainFrame::OnUpdateCmdUIAll() { CQORPFrameWnd::OnUpdateCmdUIAll(); }
 
 void CMainFrame::ShowProgress(const CString* message) {
   if (CQORPStatusBarPane* p = m_wndStatusBar.FindPane(ID_INDICATOR_TIP_MESSAGE)) {

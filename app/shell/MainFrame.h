@@ -38,8 +38,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
 
-  // The idle pass: the recent-file items follow the application's list first (one item per
-  // file, numbered, the path shortened to 30 characters), then every update handler runs.
+  // The idle pass: every update handler of the ribbon, the backstage and the status bar.
   void OnUpdateCmdUIAll() override;
 
   // The Style menu's themes (32771-32773): the whole switch runs for any of them, the current
@@ -70,8 +69,6 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
  protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnDestroy();
-  afx_msg void OnUpdateRecentList(CCmdUI* pCmdUI);
-  afx_msg void OnRecentList() {}
   // The File button: shows or hides the backstage view; always enabled.
   afx_msg void OnFileButton();
   afx_msg void OnUpdateFileButton(CCmdUI* pCmdUI);
@@ -113,6 +110,5 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CBackstagePageRecent m_pageRecent;
   CBackstagePagePrint m_pagePrint;
   CProgressBarSite m_progressBar{this};
-  CQORPControl* m_pRecentList = nullptr;
   int m_nFileButtonStyle = 0;
 };

@@ -225,8 +225,7 @@ BOOL CMainFrame::CreateRibbonBar() {
     }
   }
 
-  // The tab row, right-aligned: the Style drop-down with the three themes, About, and the
-  // recent files (until the backstage view lists them).
+  // The tab row, right-aligned: the Style drop-down with the three themes, then About.
   CQORPControl* pStyle = m_wndRibbon.AddTabRowControl(QORP_CONTROL_POPUP, 0);
   pStyle->SetCaption(L"Style");
   std::vector<QORP_MENU_ENTRY> styleEntries;
@@ -235,11 +234,6 @@ BOOL CMainFrame::CreateRibbonBar() {
   QORPMenuFromTable(styleMenu, styleEntries.data(), static_cast<int>(styleEntries.size()));
   QORPLoadPopupFromMenu(pStyle->GetCommandBar(), styleMenu);
   m_wndRibbon.AddTabRowControl(QORP_CONTROL_BUTTON, static_cast<int>(ID_APP_ABOUT));
-  m_pRecentList = m_wndRibbon.AddTabRowControl(QORP_CONTROL_POPUP, static_cast<int>(ID_FILE_RECENT_LIST));
-  for (UINT i = 0; i < 16; ++i) {
-    CQORPControl* pItem = m_pRecentList->GetCommandBar()->Add(QORPCreateControl(QORP_CONTROL_BUTTON, ID_FILE_MRU_FILE1 + i));
-    pItem->SetVisible(FALSE);
-  }
 
   for (UINT id : RibbonQuickAccess()) m_wndRibbon.AddQuickAccessControl(static_cast<int>(id));
   m_wndRibbon.RecalcLayout();

@@ -235,7 +235,6 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
         {ID_ADD_STAMP, T::Frame, nullptr},  // does nothing: the stamps are in its list
         {ID_VIEW_THUMBNAIL, T::Frame, kThumbnails},
         {ID_VIEW_STATUS_BAR, T::Frame, nullptr},
-        {ID_FILE_RECENT_LIST, T::Frame, nullptr},
         // The application.
         {ID_FILE_NEW, T::App, nullptr},
         {ID_FILE_OPEN, T::App, nullptr},
@@ -334,7 +333,6 @@ std::vector<UINT> RibbonCommandIds() {
   for (UINT id : RibbonQuickAccess()) add(id);
   for (const RibbonMenuEntry& e : StyleMenu()) add(e.id);
   add(ID_APP_ABOUT);
-  add(ID_FILE_RECENT_LIST);
   for (UINT id : BackstageCommandsBeforeTabs()) add(id);
   for (UINT id : BackstageCommandsAfterTabs()) add(id);
   return out;
@@ -359,7 +357,6 @@ const std::map<UINT, const wchar_t*>& RibbonStrings() {
       {ID_APP_OPTIONS, L"Settings of the program\nOp&tions"},
       {ID_APP_EXIT, L"Close the program\nExit"},
       {ID_APP_ABOUT, L"Show the program's name, version and addresses\nAbout"},
-      {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
       {ID_EDIT_UNDO, L"Undo the last change\nUndo"},
       {ID_EDIT_REDO, L"Redo the change undone last\nRedo"},
       {ID_THEME_OFFICE2010_BLUE, L"Blue colour theme\nOffice 2010 Blue"},

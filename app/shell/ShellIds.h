@@ -22,9 +22,6 @@ inline constexpr UINT ID_INDICATOR_ZOOM_SLIDER = 384;
 // (The File button, the backstage's tabs and its publishing, Options and Exit commands are in
 // resource.h.)
 inline constexpr UINT ID_EDIT_PASTE_SPECIAL = 57639;
-// The drop-down of recent files on the tab row (its items are ID_FILE_MRU_FILE1...16), until
-// the backstage view shows them.
-inline constexpr UINT ID_FILE_RECENT_LIST = 203;
 
 // Tabs and groups of the ribbon (string-table ids of their captions).
 inline constexpr UINT ID_TAB_HOME = 108;

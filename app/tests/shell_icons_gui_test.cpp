@@ -65,7 +65,7 @@ TEST(CommandIcons, EveryCommandRendersAt16And32Pixels) {
         }
   for (UINT id : BackstageCommandsBeforeTabs()) shown.push_back(id);
   for (UINT id : BackstageCommandsAfterTabs()) shown.push_back(id);
-  for (UINT id : std::initializer_list<UINT>{ID_APP_ABOUT, ID_FILE_RECENT_LIST, ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE,
+  for (UINT id : std::initializer_list<UINT>{ID_APP_ABOUT, ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE,
                   ID_GOTO_LAST_PAGE})
     shown.push_back(id);
   for (UINT id : shown) EXPECT_TRUE(ids.count(id)) << id << " has an icon";

@@ -137,6 +137,10 @@ SWFGradient MakeGradient(const Vectorloom::CLocalGradientColorsDefine& def, int 
   return g;
 }
 
+// Pictures smaller than this on a side go losslessly even when 24-bit: JPEG's shared colour of
+// 2 x 2 pixel blocks would blend their pixels (a picture drawn enlarged shows every one).
+constexpr UINT kMinJpegSide = 64;
+
 // The picture's pixels as the SWF writer takes them: a 24-bit picture as JPEG when it encodes to
 // one the writer keeps, every other one losslessly (alpha kept), the fill's transparency
 // multiplied into the alpha.
@@ -144,7 +148,8 @@ SWFBitmap MakeBitmap(Gdiplus::Bitmap* bmp, int transparency) {
   if (!bmp || bmp->GetWidth() == 0 || bmp->GetHeight() == 0) return nullptr;
   const int opacity = 255 - std::clamp(transparency, 0, 255);
   const Gdiplus::PixelFormat format = bmp->GetPixelFormat();
-  if (format == Gdiplus::PixelFormat24bppRGB && opacity == 255) {
+  if (format == Gdiplus::PixelFormat24bppRGB && opacity == 255 && bmp->GetWidth() >= kMinJpegSide &&
+      bmp->GetHeight() >= kMinJpegSide) {
     IStream* stream = nullptr;
     if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) == S_OK && stream) {
       SWFBitmap jpeg = nullptr;
@@ -254,6 +259,116 @@ SWFFill MakeFill(const CBaseShapeObj& shape, float s) {
   }
 }
 
+// The dash lengths of a stroke in stroke widths, alternately on and off; empty for a solid one.
+std::vector<float> DashPattern(const CBaseShapeObj& shape) {
+  using namespace Vectorloom;
+  std::vector<float> dashes;
+  switch (shape.GetDashType()) {
+    case DASH_DASH: dashes = {3, 1}; break;
+    case DASH_DOT: dashes = {1, 1}; break;
+    case DASH_DASHDOT: dashes = {3, 1, 1, 1}; break;
+    case DASH_DASHDOTDOT: dashes = {3, 1, 1, 1, 1, 1}; break;
+    case DASH_CUSTOM: dashes = shape.GetDashPattern(); break;
+    default: break;
+  }
+  if (dashes.size() % 2) dashes.insert(dashes.end(), dashes.begin(), dashes.end());  // an odd list repeats
+  float total = 0;
+  for (float d : dashes) total += Finite(d) && d > 0 ? d : 0;
+  if (!(total > 0) || !Finite(total)) dashes.clear();
+  return dashes;
+}
+
+// SWF line caps for the editor's caps: ends drawn as shapes of their own (triangles, anchors) go
+// without a cap.
+int CapOf(int cap) {
+  switch (cap) {
+    case Vectorloom::LINE_CAP_ROUND: return SWF_LINE_CAP_ROUND;
+    case Vectorloom::LINE_CAP_SQUARE: return SWF_LINE_CAP_SQUARE;
+    default: return SWF_LINE_CAP_NONE;
+  }
+}
+
+int JoinOf(int join) {
+  switch (join) {
+    case Vectorloom::LINE_JOIN_ROUND: return SWF_LINE_JOIN_ROUND;
+    case Vectorloom::LINE_JOIN_BEVEL: return SWF_LINE_JOIN_BEVEL;
+    default: return SWF_LINE_JOIN_MITER;
+  }
+}
+
+struct Pt {
+  double x, y;
+};
+
+// The outline as polylines, one a figure, curves cut into pieces of at most about `step`.
+std::vector<std::vector<Pt>> Flatten(const std::vector<Segment>& segs, double scale, double step) {
+  std::vector<std::vector<Pt>> figures;
+  for (const Segment& g : segs) {
+    if (g.kind == Segment::kNoFill) continue;
+    if (g.kind == Segment::kMove || figures.empty()) figures.push_back({});
+    std::vector<Pt>& f = figures.back();
+    if (g.kind == Segment::kMove) {
+      f.push_back({g.x1 * scale, g.y1 * scale});
+    } else if (g.kind == Segment::kLine) {
+      f.push_back({g.x1 * scale, g.y1 * scale});
+    } else if (!f.empty()) {
+      const Pt p0 = f.back(), p1{g.x1 * scale, g.y1 * scale}, p2{g.x2 * scale, g.y2 * scale},
+               p3{g.x3 * scale, g.y3 * scale};
+      const double len = std::hypot(p1.x - p0.x, p1.y - p0.y) + std::hypot(p2.x - p1.x, p2.y - p1.y) +
+                         std::hypot(p3.x - p2.x, p3.y - p2.y);
+      const int n = static_cast<int>(std::clamp(std::ceil(len / step), 1.0, 512.0));
+      for (int i = 1; i <= n; ++i) {
+        const double t = double(i) / n, u = 1 - t;
+        f.push_back({u * u * u * p0.x + 3 * u * u * t * p1.x + 3 * u * t * t * p2.x + t * t * t * p3.x,
+                     u * u * u * p0.y + 3 * u * u * t * p1.y + 3 * u * t * t * p2.y + t * t * t * p3.y});
+      }
+    }
+  }
+  return figures;
+}
+
+// Draws the "on" stretches of the dash pattern (lengths already in drawing units) along each
+// figure, the pattern starting afresh at `offset` on every figure.
+void DrawDashes(SWFShape out, const std::vector<std::vector<Pt>>& figures, const std::vector<double>& dashes,
+                double offset) {
+  double period = 0;
+  for (double d : dashes) period += d;
+  if (!(period > 0)) return;
+  for (const std::vector<Pt>& f : figures) {
+    size_t k = 0;
+    double left = 0;  // what remains of dash k
+    double phase = std::fmod(offset, period);
+    if (phase < 0) phase += period;
+    while (phase >= dashes[k]) phase -= dashes[k], k = (k + 1) % dashes.size();
+    left = dashes[k] - phase;
+    bool penDown = false;
+    size_t pieces = 0;
+    for (size_t i = 1; i < f.size(); ++i) {
+      Pt a = f[i - 1];
+      const Pt b = f[i];
+      double len = std::hypot(b.x - a.x, b.y - a.y);
+      while (len > 0) {
+        const bool on = k % 2 == 0;
+        const double take = std::min(left, len);
+        const Pt end{a.x + (b.x - a.x) * take / len, a.y + (b.y - a.y) * take / len};
+        if (on) {
+          if (!penDown) SWFShape_movePenTo(out, a.x, a.y), penDown = true;
+          SWFShape_drawLineTo(out, end.x, end.y);
+        }
+        a = end;
+        len -= take;
+        left -= take;
+        if (left <= 1e-9) {
+          k = (k + 1) % dashes.size();
+          left = dashes[k];
+          penDown = false;
+          if (++pieces > 100000) return;  // a pattern far finer than the figure: enough drawn
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
 float ShapeDrawScale(float extent) {
@@ -283,24 +398,44 @@ bool AddShapeToClip(SWFMovieClip clip, const CBaseShapeObj& shape) {
   SWFShape_useVersion(out, 4);
   SWFFill fill = filled ? MakeFill(shape, s) : nullptr;
   if (fill) SWFShape_setRightFill(out, fill);
-  if (stroked) {
-    // The width in the shape's scaled coordinates; the display matrix scales it back.
-    const float width = shape.GetStrokeWidth() * s * 20.0f;
+  if (shape.GetFillRule() == Vectorloom::FILL_RULE_NONZERO) SWFShape_setFillRule(out, SWF_FILL_RULE_NONZERO);
+  const std::vector<float> dashes = stroked ? DashPattern(shape) : std::vector<float>{};
+  // The width in the shape's scaled coordinates; the display matrix scales it back. A pen of no
+  // width draws one pixel.
+  float strokeWidth = shape.GetStrokeWidth();
+  if (!(strokeWidth > 0) || !Finite(strokeWidth)) strokeWidth = 1;
+  const COLORREF strokeColor = shape.GetStrokeColor();
+  auto setLine = [&](int startCap, int endCap) {
+    const float width = strokeWidth * s * 20.0f;
     const int twips = Finite(width) ? static_cast<int>(std::clamp(std::lround(width), 1L, 65535L)) : 20;
-    const COLORREF c = shape.GetStrokeColor();
-    SWFShape_setLineTwips(out, twips, GetRValue(c), GetGValue(c), GetBValue(c),
-                          255 - std::clamp(shape.GetStrokeTransparency(), 0, 255));
-  }
+    SWFShape_setLineTwips(out, twips, GetRValue(strokeColor), GetGValue(strokeColor), GetBValue(strokeColor),
+                          255 - std::clamp(shape.GetStrokeTransparency(), 0, 255), startCap, endCap,
+                          JoinOf(shape.GetLineJoin()), shape.GetMiterLimit());
+  };
+  if (stroked && dashes.empty()) setLine(CapOf(shape.GetStartCap()), CapOf(shape.GetEndCap()));
   Ming_setCubicThreshold(10);
-  for (const Segment& g : segs) {
-    switch (g.kind) {
-      case Segment::kMove: SWFShape_movePenTo(out, g.x1 * s, g.y1 * s); break;
-      case Segment::kLine: SWFShape_drawLineTo(out, g.x1 * s, g.y1 * s); break;
-      case Segment::kCubic:
-        SWFShape_drawCubicTo(out, g.x1 * s, g.y1 * s, g.x2 * s, g.y2 * s, g.x3 * s, g.y3 * s);
-        break;
-      case Segment::kNoFill: SWFShape_setRightFill(out, nullptr); break;
+  if (fill || dashes.empty()) {
+    for (const Segment& g : segs) {
+      switch (g.kind) {
+        case Segment::kMove: SWFShape_movePenTo(out, g.x1 * s, g.y1 * s); break;
+        case Segment::kLine: SWFShape_drawLineTo(out, g.x1 * s, g.y1 * s); break;
+        case Segment::kCubic:
+          SWFShape_drawCubicTo(out, g.x1 * s, g.y1 * s, g.x2 * s, g.y2 * s, g.x3 * s, g.y3 * s);
+          break;
+        case Segment::kNoFill: SWFShape_setRightFill(out, nullptr); break;
+      }
     }
+  }
+  if (!dashes.empty()) {
+    // A dashed stroke: its dashes drawn over the fill as lines of their own, each with the dash cap.
+    SWFShape_setRightFill(out, nullptr);
+    const int cap = shape.GetDashCap() == Vectorloom::DASH_CAP_ROUND ? SWF_LINE_CAP_ROUND : SWF_LINE_CAP_NONE;
+    setLine(cap, cap);
+    const double unit = double(strokeWidth) * s;
+    std::vector<double> lengths;
+    for (float d : dashes) lengths.push_back((Finite(d) && d > 0 ? d : 0) * unit);
+    const double offset = Finite(shape.GetDashOffset()) ? shape.GetDashOffset() * unit : 0;
+    DrawDashes(out, Flatten(segs, s, std::max(unit / 4, 0.25)), lengths, offset);
   }
   if (fill) destroySWFFill(fill);
   // Drawn at s: scaled back, placed by the page matrix, pixels to points.

@@ -168,7 +168,9 @@ class TextWriter {
 
   void Add(SWFFont font, const CCharacterItem& c, const Placement& p) {
     const int alpha = 255 - c.GetFilledTransparency();
-    if (m_item && !m_look.SameItem(p)) CloseItem();
+    // A new slant or width ratio needs a text matrix of its own: what is pending or open goes
+    // out with the old one.
+    if ((m_item || !m_pending.codes.empty()) && !m_look.SameItem(p)) CloseItem();
     if (!m_pending.codes.empty() &&
         (font != m_pending.font || c.GetRenderColor() != m_pending.color || alpha != m_pending.alpha ||
          p.height != m_pending.first.height || p.y != m_pending.first.y))
@@ -231,6 +233,87 @@ class TextWriter {
   int m_items = 0;
 };
 
+// Underlines and strike-outs, drawn as the editor draws them: a line per character in text space
+// (its width a tenth, or a thirtieth, of the character's height, square ends), lines of
+// neighbouring characters on the same height and in the same colour joined into one bar.
+class DecorationWriter {
+ public:
+  DecorationWriter(SWFMovieClip clip, const CQorTransMatrix& objMatrix) : m_clip(clip), m_obj(objMatrix) {}
+  ~DecorationWriter() { Flush(); }
+
+  void Add(const CCharacterItem& c) {
+    const CCharacterGlyphRes* glyph = c.GetCharGlyphPath();
+    if (!glyph || (!c.IsFillInside() && !c.IsStrokeOutline()) || (!c.HasUnderline() && !c.HasStrikeOut())) return;
+    const float scale = c.m_fPointSize / 1024.0f * c.m_fYScale * (c.GetShowAsScriptFlag() ? 2.0f / 3.0f : 1.0f);
+    const float shift = c.GetTotalLineShift();
+    const float a = glyph->GetCharsAscent() * scale - shift;
+    const float d = glyph->GetCharsDescent() * scale + shift;
+    const float e = glyph->GetCharsExternalLeading() * scale;
+    const float x0 = c.GetCharOffset().x, y = c.GetCharOffset().y, x1 = x0 + c.GetIncreaseDeltaX();
+    const COLORREF color = c.GetRenderColor();
+    const int alpha = 255 - c.GetStrokeTransparency();
+    if (c.HasUnderline() && (a + d) / 10.0f > 0.0f) Line(0, x0, x1, y + d + e / 2.0f, (a + d) / 10.0f, color, alpha);
+    if (c.HasStrikeOut() && (a + d) / 30.0f > 0.0f) Line(1, x0, x1, y - a + 0.6f * (a + d), (a + d) / 30.0f, color, alpha);
+  }
+
+ private:
+  struct Bar {
+    float left, right, y, width;
+    COLORREF color;
+    int alpha;
+  };
+
+  void Line(int kind, float x0, float x1, float y, float width, COLORREF color, int alpha) {
+    if (!Finite(x0) || !Finite(x1) || !Finite(y) || !Finite(width)) return;
+    Bar& open = m_open[kind];
+    const bool joins = m_has[kind] && open.y == y && open.width == width && open.color == color &&
+                       open.alpha == alpha && x0 - width / 2 <= open.right + width / 2 &&
+                       x1 + width / 2 >= open.left - width / 2;
+    if (joins) {
+      open.left = std::min(open.left, x0 - width / 2);
+      open.right = std::max(open.right, x1 + width / 2);
+      return;
+    }
+    if (m_has[kind]) m_bars.push_back(open);
+    open = {std::min(x0, x1) - width / 2, std::max(x0, x1) + width / 2, y, width, color, alpha};
+    m_has[kind] = true;
+  }
+
+  void Flush() {
+    for (int k = 0; k < 2; ++k)
+      if (m_has[k]) m_bars.push_back(m_open[k]), m_has[k] = false;
+    for (const Bar& b : m_bars) {
+      const float top = b.y - b.width / 2, bottom = b.y + b.width / 2;
+      const float s = ShapeDrawScale(std::max({std::fabs(b.left), std::fabs(b.right), std::fabs(top), std::fabs(bottom)}));
+      if (s <= 0) continue;
+      SWFShape shape = newSWFShape();
+      SWFShape_useVersion(shape, 4);
+      SWFFillStyle style = newSWFSolidFillStyle(GetRValue(b.color), GetGValue(b.color), GetBValue(b.color), b.alpha);
+      SWFFill fill = newSWFFill(style);
+      destroySWFFillStyle(style);
+      SWFShape_setRightFill(shape, fill);
+      destroySWFFill(fill);
+      SWFShape_movePenTo(shape, b.left * s, top * s);
+      SWFShape_drawLineTo(shape, b.right * s, top * s);
+      SWFShape_drawLineTo(shape, b.right * s, bottom * s);
+      SWFShape_drawLineTo(shape, b.left * s, bottom * s);
+      SWFShape_drawLineTo(shape, b.left * s, top * s);
+      const CQorTransMatrix m = CQorTransMatrix::Scale(1.0f / s, 1.0f / s) * m_obj *
+                                CQorTransMatrix::Scale(kPointsPerPixel, kPointsPerPixel);
+      if (SWFDisplayItem item = SWFMovieClip_add(m_clip, shape))
+        SWFDisplayItem_setMatrix(item, m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
+      destroySWFShape(shape);
+    }
+    m_bars.clear();
+  }
+
+  SWFMovieClip m_clip;
+  CQorTransMatrix m_obj;
+  Bar m_open[2]{};
+  bool m_has[2] = {false, false};
+  std::vector<Bar> m_bars;
+};
+
 }  // namespace
 
 int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, const CQorTransMatrix& objMatrix,
@@ -259,12 +342,14 @@ int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, cons
   }
 
   TextWriter writer(clip, objMatrix);
+  DecorationWriter decorations(clip, objMatrix);
   size_t rowStart = 0;
   for (int row = 0; row < rows.GetSize() && rowStart < chars.size(); ++row) {
     const size_t rowEnd = std::min(chars.size(), rowStart + rows.GetAt(row).m_nCharCount);
     for (size_t i = rowStart; i < rowEnd; ++i) {
       const CCharacterItem& c = chars[i];
       const char16_t code = c.GetCharacter();
+      decorations.Add(c);
       const CCharacterGlyphRes* glyph = c.GetCharGlyphPath();
       // A part of a ligature shows its own letter.
       if (glyph && glyph->IsLigaturePart()) glyph = glyph->GetPlainGlyph();

@@ -9,6 +9,8 @@
 #include "LfwReader.h"
 #include "LfwSections.h"
 #include "LeafwrightAppState.h"
+#include <vectorloom/WorkspaceView.h>
+
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
 #include "PageCommands.h"
@@ -49,6 +51,12 @@ BEGIN_MESSAGE_MAP(CLeafwrightDoc, CPublicationDoc)
   ON_COMMAND(ID_PAGES_MOVE_NEXT, &CLeafwrightDoc::OnMoveNext)
   ON_COMMAND(ID_PAGES_REVERSE_ALL, &CLeafwrightDoc::OnReverseAllPages)
   ON_COMMAND(ID_PAGES_REVERSE_SELECTED, &CLeafwrightDoc::OnReverseSelectedPages)
+  ON_COMMAND(ID_PAGES_EXTRACT, &CLeafwrightDoc::OnExtractPages)
+  ON_COMMAND(ID_PUBLISH_PDF, &CLeafwrightDoc::OnSaveAsPdf)
+  ON_COMMAND(ID_PUBLISH_FLIPBOOK, &CLeafwrightDoc::OnSaveAsPageFlip)
+  ON_UPDATE_COMMAND_UI(ID_PAGES_EXTRACT, &CLeafwrightDoc::OnUpdatePublish)
+  ON_UPDATE_COMMAND_UI(ID_PUBLISH_PDF, &CLeafwrightDoc::OnUpdatePublish)
+  ON_UPDATE_COMMAND_UI(ID_PUBLISH_FLIPBOOK, &CLeafwrightDoc::OnUpdatePublish)
   ON_COMMAND(ID_PAGES_GOTO_FIRST, &CLeafwrightDoc::OnGoToFirstPage)
   ON_COMMAND(ID_PAGES_GOTO_PREVIOUS, &CLeafwrightDoc::OnGoToPreviousPage)
   ON_COMMAND(ID_PAGES_GOTO_NEXT, &CLeafwrightDoc::OnGoToNextPage)
@@ -223,6 +231,14 @@ void CLeafwrightDoc::SetPathName(const wchar_t* lpszPathName, BOOL bAddToMRU) {
 }
 
 BOOL CLeafwrightDoc::OnSaveDocument(const wchar_t* lpszPathName) {
+  // A live preview (a gallery hover, a dialog's value) is not the document: put the objects back
+  // before anything is written.
+  for (POSITION pos = GetFirstViewPosition(); pos;) {
+    if (auto* view = dynamic_cast<Vectorloom::CWorkspaceView*>(GetNextView(pos))) {
+      view->RestorePrevScene();
+      view->DestroyPreviewScene();
+    }
+  }
   const bool allLoaded = IsAllContentLoaded();
   CString message;
   message.Format(L"Saving to file \"%s\"", FileNameOf(lpszPathName).GetString());

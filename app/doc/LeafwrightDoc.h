@@ -10,6 +10,7 @@
 
 #include "LeafwrightAppState.h"
 #include "PageCommands.h"
+#include "PublishCommands.h"
 
 class CLeafwrightDoc : public CPublicationDoc {
   DECLARE_DYNCREATE(CLeafwrightDoc)
@@ -115,6 +116,19 @@ class CLeafwrightDoc : public CPublicationDoc {
   afx_msg void OnGoToNextPage();
   afx_msg void OnGoToLastPage();
   afx_msg void OnUpdatePageCommand(CCmdUI* pCmdUI);
+
+  // ---- Extract and publishing (PublishCommands.cpp; dialogs through PublishHooks())
+
+  // The name the PDF dialog proposes: the title (without folder and document extension) +
+  // ".pdf", or "untitled.pdf".
+  CString ProposePdfName() const;
+  // Writes the pages into the first free "Pages From <name>.lfd" beside the document (or in the
+  // current folder); its path, or empty after telling the user why nothing was written.
+  CString ExtractPages(const std::vector<int>& pages);
+  afx_msg void OnExtractPages();
+  afx_msg void OnSaveAsPdf();
+  afx_msg void OnSaveAsPageFlip();
+  afx_msg void OnUpdatePublish(CCmdUI* pCmdUI);
 
  protected:
   DECLARE_MESSAGE_MAP()

@@ -55,6 +55,38 @@ void CGalleryItemFontFace::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem, BO
   dc->DrawText(face, rcText, clrText, face, 15.0);
 }
 
+void CGalleryItemStamp::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem, BOOL bEnabled, BOOL bSelected, BOOL bPressed,
+                             BOOL bChecked) {
+  auto* dc = dynamic_cast<CQORPGalleryDC*>(pDC);
+  if (!dc) return;
+  DrawItemBackground(pDC, rcItem, bEnabled, bSelected, bPressed, bChecked);
+  CRect rc = rcItem;
+  rc.DeflateRect(6, 3);
+  const COLORREF back = GetItemBackColor(bEnabled, bSelected, bPressed, bChecked);
+  const COLORREF ink = CQORPDrawHelpers::ReadableText(bEnabled ? m_clr : RGB(0x80, 0x80, 0x80), back);
+  for (int i = 0; i < 2; ++i) dc->FrameRect(CRect(rc.left + i, rc.top + i, rc.right - i, rc.bottom - i), ink);
+  dc->DrawText(GetCaption(), CRect(rc.left + 4, rc.top + 2, rc.right - 4, rc.bottom - 2), ink, nullptr, 9.0, TRUE, TRUE);
+}
+
+std::vector<StampLook> StampLooks(UINT nGalleryId) {
+  const COLORREF blue = RGB(0x1F, 0x4E, 0x9A), green = RGB(0x1B, 0x7A, 0x2E), red = RGB(0xB3, 0x26, 0x1E);
+  switch (nGalleryId) {
+    case ID_STAMP_SIGN_HERE:
+      return {{345, blue, L"SIGN HERE"}, {346, blue, L"INITIAL HERE"}, {347, blue, L"WITNESS"}, {348, green, L"ACCEPTED"},
+              {349, red, L"REJECTED"}};
+    case ID_STAMP_STANDARD_BUSINESS:
+      return {{351, green, L"APPROVED"},        {352, red, L"NOT APPROVED"},        {353, blue, L"DRAFT"},
+              {354, blue, L"FINAL"},            {355, green, L"COMPLETED"},         {356, red, L"CONFIDENTIAL"},
+              {357, green, L"FOR PUBLIC RELEASE"}, {358, red, L"NOT FOR PUBLIC RELEASE"}, {359, blue, L"FOR COMMENT"},
+              {360, red, L"VOID"},              {361, blue, L"PRELIMINARY RESULTS"}, {362, blue, L"INFORMATION ONLY"}};
+    case ID_STAMP_DYNAMIC:
+      return {{363, blue, L"REVISED"}, {364, blue, L"REVIEWED"}, {365, blue, L"RECEIVED"}, {366, green, L"APPROVED"},
+              {367, blue, L"SIGNED"}};
+    default:
+      return {};
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Collections
 
@@ -272,6 +304,17 @@ void CGalleryCollections::Create() {
   colors.AddLabel(L"Standard Colors");
   FillStandardColorItems(&colors);
 
+  // Stamps, one gallery each; the items are numbered by their place.
+  for (auto [pItems, nGallery] : {std::pair{&stampsDynamic, ID_STAMP_DYNAMIC}, std::pair{&stampsSign, ID_STAMP_SIGN_HERE},
+                                  std::pair{&stampsBusiness, ID_STAMP_STANDARD_BUSINESS}}) {
+    pItems->SetItemSize(CSize(0, 30));
+    for (const StampLook& look : StampLooks(nGallery)) {
+      auto item = std::make_unique<CGalleryItemStamp>(look.clr);
+      item->SetCaption(look.caption);
+      pItems->AddItem(std::move(item));
+    }
+  }
+
   // Rotation angles.
   rotations.SetItemSize(CSize(0, 20));
   for (size_t i = 0; i < kGalleryRotations.size(); ++i) {
@@ -299,6 +342,12 @@ GalleryPlacement PlaceGallery(CGalleryCollections& c, UINT nGalleryId) {
       return {&c.dashStyles, CSize(80, 460), FALSE, 0};
     case ID_ROTATE:
       return {&c.rotations, CSize(60, 188), FALSE, 1};
+    case ID_STAMP_DYNAMIC:
+      return {&c.stampsDynamic, CSize(220, 5 * 30), FALSE, 0};
+    case ID_STAMP_SIGN_HERE:
+      return {&c.stampsSign, CSize(220, 5 * 30), FALSE, 0};
+    case ID_STAMP_STANDARD_BUSINESS:
+      return {&c.stampsBusiness, CSize(220, 240), FALSE, 0};
     default:
       return {};
   }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include <QorpFontList.h>
 #include <QorpGallery.h>
@@ -49,6 +50,27 @@ class CGalleryItemFontFace : public CQORPControlGalleryItem {
   const CQORPFontEntry* m_pEntry;
 };
 
+// A stamp of the Add Stamp list: its frame band and caption in its colour, as the stamp looks on
+// the page. The item's index is the stamp's place in its gallery.
+class CGalleryItemStamp : public CQORPControlGalleryItem {
+ public:
+  explicit CGalleryItemStamp(COLORREF clr) : m_clr(clr) {}
+  COLORREF GetColor() const { return m_clr; }
+  void Draw(CDC* pDC, CQORPControlGallery* pGallery, CRect rcItem, BOOL bEnabled, BOOL bSelected, BOOL bPressed,
+            BOOL bChecked) override;
+
+ private:
+  COLORREF m_clr;
+};
+// The stamps of one gallery (32900 dynamic, 32904 sign here, 32907 standard business), in the
+// gallery's order: the resource id, colour and caption of each (as resources/stamps draws them).
+struct StampLook {
+  int nId;
+  COLORREF clr;
+  const wchar_t* caption;
+};
+std::vector<StampLook> StampLooks(UINT nGalleryId);
+
 // "Name, Slot" and, for a percentage other than 0, ", Lighter 80%" or ", Darker 5%".
 CString FormatColorItemCaption(int nPercent, const wchar_t* lpszName, const wchar_t* lpszSlot);
 // The 60 theme colours (ten columns, six rows) and the 10 standard colours.
@@ -68,6 +90,7 @@ struct CGalleryCollections {
   CQORPControlGalleryItems dashStyles;
   CQORPControlGalleryItems colors{32791};
   CQORPControlGalleryItems rotations;
+  CQORPControlGalleryItems stampsDynamic, stampsSign, stampsBusiness;
   void Create();
 };
 

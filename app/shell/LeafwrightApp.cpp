@@ -1,5 +1,7 @@
 #include "LeafwrightApp.h"
 
+#include "PublishPrompts.h"
+
 #include <afxdlgs.h>
 
 #include <gdiplus/gdiplus.h>
@@ -96,6 +98,7 @@ BOOL CLeafwrightApp::InitInstance() {
   AddDocTemplate(pTemplate);
   CLeafwrightDoc::ShellHooks().pfnIsStartupNew = &IsStartupNew;
   CLeafwrightDoc::ShellHooks().pfnPromptNewPages = &PromptNewPages;
+  InstallPublishPrompts();
 
   CCommandLineInfo cmdInfo;
   ParseCommandLine(cmdInfo);
@@ -119,6 +122,7 @@ BOOL CLeafwrightApp::InitInstance() {
 
 int CLeafwrightApp::ExitInstance() {
   CLeafwrightDoc::ShellHooks() = {};
+  ClearPublishPrompts();
   SetLeafwrightAppState(nullptr);
   if (m_gdiplusToken) Gdiplus::GdiplusShutdown(m_gdiplusToken);
   m_gdiplusToken = 0;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QorpGallery.h>
+#include <vectorloom/GroupObj.h>
+#include <vectorloom/ShapeObj.h>
+#include <vectorloom/UnitConv.h>
 #include <gdiplus/gdiplus.h>
 
 #include "LeafwrightApp.h"
@@ -10,6 +14,7 @@
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
 #include "ShellIds.h"
+#include "StampsTool.h"
 
 const ZoomLevel g_zoomLevels[kZoomLevels] = {
     {0.125f, 32872}, {1.0f / 6.0f, 32871}, {0.2f, 32870}, {0.25f, 32869}, {0.5f, 32868}, {0.75f, 32867},
@@ -75,9 +80,34 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, &CLeafwrightView::OnUpdateZoomOut)
   ON_COMMAND_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnZoomLevel)
   ON_UPDATE_COMMAND_UI_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnUpdateZoomLevel)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_DYNAMIC, &CLeafwrightView::OnDynamicStampGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_SIGN, &CLeafwrightView::OnSignStampGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_BUSINESS, &CLeafwrightView::OnBusinessStampGallery)
+  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_DYNAMIC, &CLeafwrightView::OnUpdateStampGallery)
+  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_SIGN, &CLeafwrightView::OnUpdateStampGallery)
+  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_BUSINESS, &CLeafwrightView::OnUpdateStampGallery)
+  ON_COMMAND(ID_CUSTOM_STROKE_WIDTH, &CLeafwrightView::OnCustomStrokeWidth)
+  ON_UPDATE_COMMAND_UI(ID_CUSTOM_STROKE_WIDTH, &CLeafwrightView::OnUpdateCustomStrokeWidth)
+  ON_COMMAND(ID_CUSTOM_ROTATION, &CLeafwrightView::OnCustomRotation)
+  ON_UPDATE_COMMAND_UI(ID_CUSTOM_ROTATION, &CLeafwrightView::OnUpdateCustomRotation)
+  ON_UPDATE_COMMAND_UI(ID_CUSTOM_FILL_TRANSPARENCY, &CLeafwrightView::OnUpdateCustomTransparency)
+  ON_UPDATE_COMMAND_UI(ID_CUSTOM_STROKE_TRANSPARENCY, &CLeafwrightView::OnUpdateCustomTransparency)
+  ON_COMMAND(ID_INSERT_TEXT, &CLeafwrightView::OnInsertText)
+  ON_UPDATE_COMMAND_UI(ID_INSERT_TEXT, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ID_INSERT_IMAGE, &CLeafwrightView::OnInsertImage)
+  ON_UPDATE_COMMAND_UI(ID_INSERT_IMAGE, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ID_INSERT_VIDEO, &CLeafwrightView::OnInsertVideo)
+  ON_UPDATE_COMMAND_UI(ID_INSERT_VIDEO, &CLeafwrightView::OnUpdateInsert)
 END_MESSAGE_MAP()
 
-CLeafwrightView::CLeafwrightView() = default;
+namespace {
+IOneValuePreview* ActiveViewPreview() { return GetActiveLeafwrightView(); }
+}  // namespace
+
+CLeafwrightView::CLeafwrightView() {
+  // The one-value dialogs preview on the active document's editing view.
+  if (!GetActiveOneValuePreview()) SetActivePreviewSource(&ActiveViewPreview);
+}
 
 CLeafwrightDoc* CLeafwrightView::GetDocument() const { return dynamic_cast<CLeafwrightDoc*>(m_pDocument); }
 
@@ -172,6 +202,121 @@ void CLeafwrightView::ProcessEvent(int nEvent, LPARAM lParam) {
     return;
   }
   CPublicationView::ProcessEvent(nEvent, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Custom values
+
+bool CLeafwrightView::IsEditingText() const { return GetEditingTool() == &g_EditingTextTool; }
+void CLeafwrightView::PreviewModifyShapeObjsStrokeWidth(float f) { CPublicationView::PreviewModifyShapeObjsStrokeWidth(f); }
+void CLeafwrightView::PreviewModifyRenderObjsRotatedAngle(int n) { CPublicationView::PreviewModifyRenderObjsRotatedAngle(n); }
+void CLeafwrightView::RestorePrevScene() { CPublicationView::RestorePrevScene(); }
+void CLeafwrightView::DestroyPreviewScene() { CPublicationView::DestroyPreviewScene(); }
+
+namespace {
+
+// The first object of the list, groups walked into depth first, for which `read` answers.
+template <class Read>
+bool FirstInSelection(const Vectorloom::CRenderBaseObjectList& list, Read read) {
+  for (Vectorloom::CRenderBaseObj* obj : list) {
+    if (auto* group = dynamic_cast<Vectorloom::CRenderGroupObj*>(obj)) {
+      if (FirstInSelection(group->GetChildList(), read)) return true;
+    } else if (read(obj)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The selected objects that the shown page holds, in selection order.
+Vectorloom::CRenderBaseObjectList SelectedOnPage(const Vectorloom::CWorkspaceView& view) {
+  Vectorloom::CRenderBaseObjectList list;
+  if (Vectorloom::CRenderPage* page = view.GetRenderPage())
+    for (Vectorloom::CRenderBaseObj* obj : view.GetSelectedObjectsList())
+      if (page->GetRenderObjectList().Find(obj) >= 0) list.AddElement(obj);
+  return list;
+}
+
+}  // namespace
+
+bool CLeafwrightView::ReadSelectionStrokeWidth(float& fPixels) const {
+  return FirstInSelection(SelectedOnPage(*this), [&](Vectorloom::CRenderBaseObj* obj) {
+    const auto* shape = dynamic_cast<const Vectorloom::CBaseShapeObj*>(obj);
+    if (!shape) return false;
+    fPixels = shape->GetStrokeWidth();
+    return true;
+  });
+}
+
+bool CLeafwrightView::ReadSelectionRotation(int& nAngle) const {
+  return FirstInSelection(SelectedOnPage(*this), [&](Vectorloom::CRenderBaseObj* obj) {
+    nAngle = obj->GetRotatedAngle();
+    return true;
+  });
+}
+
+void CLeafwrightView::OnCustomStrokeWidth() {
+  float pixels = 0;
+  if (!ReadSelectionStrokeWidth(pixels)) return;
+  const int points = static_cast<int>(Vectorloom::CUnitConv::Pixel2Weight(pixels, Vectorloom::kScreenDpi));
+  CEditOutlineWidthDlg dlg(points);
+  RunOneValueDialog(dlg, [this](int value) { DoModifyShapeObjectsStrokenWidth(CEditOutlineWidthDlg::PointsToPixels(value)); });
+}
+
+void CLeafwrightView::OnCustomRotation() {
+  int angle = 0;
+  if (!ReadSelectionRotation(angle)) return;
+  CEditRotatedAngleDlg dlg(std::clamp(angle, 0, 359));
+  RunOneValueDialog(dlg, [this](int value) { DoModifyRenderObjsRotatedAngle(value); });
+}
+
+void CLeafwrightView::OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI) {
+  float pixels = 0;
+  pCmdUI->Enable(ReadSelectionStrokeWidth(pixels));
+}
+
+void CLeafwrightView::OnUpdateCustomRotation(CCmdUI* pCmdUI) {
+  int angle = 0;
+  pCmdUI->Enable(ReadSelectionRotation(angle));
+}
+
+// The transparency values are applied by the text property actions, which are not here yet.
+void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+
+// ---------------------------------------------------------------------------------------------
+// Stamp galleries
+
+void CLeafwrightView::PickStamp(UINT nGallery, int nIndex) {
+  const StampGallery* gallery = FindStampGallery(nGallery);
+  if (!gallery || nIndex < 0 || nIndex >= gallery->nCount) return;
+  UpdateEditingTool(&g_DrawStampsTool);
+  g_DrawStampsTool.SetStamp(gallery->pszType, gallery->nIds[nIndex]);
+}
+
+void CLeafwrightView::OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult) {
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  if (const auto* gallery = nm ? dynamic_cast<const CQORPControlGallery*>(nm->pControl) : nullptr)
+    PickStamp(nId, gallery->GetSelectedItem());
+  if (pResult) *pResult = 1;
+}
+
+void CLeafwrightView::OnDynamicStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_DYNAMIC, p, r); }
+void CLeafwrightView::OnSignStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_SIGN, p, r); }
+void CLeafwrightView::OnBusinessStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_BUSINESS, p, r); }
+
+int CLeafwrightView::GetStampGallerySelection(UINT nGallery) const {
+  const StampGallery* gallery = FindStampGallery(nGallery);
+  if (!gallery || GetEditingTool() != &g_DrawStampsTool || g_DrawStampsTool.GetResourceType() != gallery->pszType)
+    return -1;
+  for (int i = 0; i < gallery->nCount; ++i)
+    if (gallery->nIds[i] == g_DrawStampsTool.GetResourceId()) return i;
+  return -1;
+}
+
+void CLeafwrightView::OnUpdateStampGallery(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(TRUE);
+  if (auto* gallery = dynamic_cast<CQORPControlGallery*>(CQORPControl::FromUI(pCmdUI)))
+    gallery->SetSelectedItem(GetStampGallerySelection(pCmdUI->m_nID));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <quirebook/PublicationView.h>
 
+#include "OneValueDlgs.h"
 #include "PageCommands.h"
 #include "ShellIds.h"
 
@@ -26,6 +27,10 @@ using Quirebook::CDrawingPage;
 inline constexpr UINT ID_INSERT_TEXT = 32775;
 inline constexpr UINT ID_INSERT_IMAGE = 32776;
 inline constexpr UINT ID_INSERT_VIDEO = 32912;
+
+// The custom-value commands (Custom width..., the two Custom Transparency... and Custom
+// Angle...; the first three are in ShellIds.h).
+inline constexpr UINT ID_CUSTOM_ROTATION = 32808;
 
 // The zoom levels: factors in ascending order with the command that selects each.
 struct ZoomLevel {
@@ -46,7 +51,15 @@ float StepZoomFactor(float fFactor, bool bIn);
 // the application's counters; empty for other events.
 CString NextObjectNameForEvent(int nEvent);
 
-class CLeafwrightView : public CPublicationView, public IPageEditingView {
+// Where a new video goes: its poster fitted into 80 % of the page (never enlarged), centred.
+struct VideoPlacement {
+  int cx = 0, cy = 0;
+  float x = 0, y = 0;
+};
+// False for a poster without pixels (nothing is inserted then).
+bool FitVideoOnPage(int nPosterWidth, int nPosterHeight, float fPageWidth, float fPageHeight, VideoPlacement& out);
+
+class CLeafwrightView : public CPublicationView, public IPageEditingView, public IOneValuePreview {
   DECLARE_DYNCREATE(CLeafwrightView)
 
  public:
@@ -92,6 +105,53 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView {
   afx_msg void OnUpdateZoomOut(CCmdUI* pCmdUI);
   afx_msg void OnZoomLevel(UINT nId);
   afx_msg void OnUpdateZoomLevel(CCmdUI* pCmdUI);
+  // Insert: Add Text makes the text drawing tool current; Add Image and Add Video ask for a file.
+  afx_msg void OnInsertText();
+  afx_msg void OnInsertImage();
+  afx_msg void OnInsertVideo();
+  afx_msg void OnUpdateInsert(CCmdUI* pCmdUI);
+  // Puts a clip on the shown page as one undoable step, its first picture fitted into 80 % of the
+  // page and centred, and selects it; null (nothing inserted) when the clip gives no picture.
+  Vectorloom::CRenderBaseObj* InsertVideoClip(const wchar_t* lpszPath);
+
+  // Stamp galleries: a picked item makes the stamps tool current with that stamp. PickStamp takes
+  // the item's index in the gallery's order.
+  void OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnDynamicStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnSignStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnBusinessStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateStampGallery(CCmdUI* pCmdUI);
+  void PickStamp(UINT nGallery, int nIndex);
+  // The gallery item to show selected: the chosen stamp's index in its gallery while the stamps
+  // tool is current with that gallery's type, otherwise -1.
+  int GetStampGallerySelection(UINT nGallery) const;
+
+  // The one-value dialogs' previews on this view (the transparency previews come with the text
+  // property actions; their commands stay disabled until then).
+  bool IsEditingText() const override;
+  void PreviewModifyShapeObjsStrokeWidth(float fPixels) override;
+  void PreviewModifyRenderObjsRotatedAngle(int nAngle) override;
+  void PreviewEditingTextFilledTransparency(int) override {}
+  void PreviewRenderObjsFilledTransparency(int) override {}
+  void PreviewEditingTextStrokenTransparency(int) override {}
+  void PreviewRenderObjsStrokenTransparency(int) override {}
+  void RestorePrevScene() override;
+  void DestroyPreviewScene() override;
+
+  // Custom Width and Custom Angle: the dialog opens with the first stroke width (in whole points)
+  // or rotation angle met among the selected objects of the shown page, groups walked into; on
+  // OK the value is applied as one undoable step (the preview is over by then, so Undo gives the
+  // value from before the dialog). Nothing opens when no selected object has the property.
+  afx_msg void OnCustomStrokeWidth();
+  afx_msg void OnCustomRotation();
+  afx_msg void OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateCustomRotation(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateCustomTransparency(CCmdUI* pCmdUI);
+  // The first stroke width (pixels) and rotation angle among the selected objects of the shown
+  // page; false when none carries it.
+  bool ReadSelectionStrokeWidth(float& fPixels) const;
+  bool ReadSelectionRotation(int& nAngle) const;
+
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
 

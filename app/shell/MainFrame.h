@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include <QorpDockingPane.h>
 #include <QorpFrameWnd.h>
 #include <QorpRibbon.h>
 #include <QorpRibbonBackstage.h>
@@ -17,6 +18,11 @@
 #include "Themes.h"
 
 class CLeafwrightView;
+class CPagesListView;
+
+// The docking pane of the thumbnails, and the thumbnail view's window id.
+inline constexpr UINT ID_PANE_THUMBNAILS = 300;
+inline constexpr UINT ID_VIEW_THUMBNAILS = 59649;
 
 class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   DECLARE_DYNCREATE(CMainFrame)
@@ -35,6 +41,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CBackstagePageRecent& GetRecentPage() { return m_pageRecent; }
   CBackstagePagePrint& GetPrintPage() { return m_pagePrint; }
   CLeafwrightView* GetLeafwrightView() const;
+  // The thumbnail pane's view (MainFramePanes.cpp); null before the frame made it.
+  CPagesListView* GetPagesListView() const { return m_pPagesList; }
+  CQORPDockingPaneManager& GetDockingPaneManager() { return m_paneManager; }
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
 
@@ -67,6 +76,10 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
  protected:
+  // The page view and the thumbnail pane sit in a panel that the docking panes share
+  // (MainFramePanes.cpp).
+  BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
+  CWnd* GetViewParent() override;
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnDestroy();
   // The File button: shows or hides the backstage view; always enabled.
@@ -111,4 +124,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CBackstagePagePrint m_pagePrint;
   CProgressBarSite m_progressBar{this};
   int m_nFileButtonStyle = 0;
+  CWnd m_wndPanel;  // the page view's parent, laid out by the docking panes
+  CQORPDockingPaneManager m_paneManager;
+  CPagesListView* m_pPagesList = nullptr;  // deleted with its window
 };

@@ -54,6 +54,9 @@ std::vector<RibbonItem> FromMenu(const std::vector<RibbonMenuEntry>& menu) {
 
 constexpr int kSpinEditWidth = 153;
 
+// The Add Stamp list: each stamp menu entry captions the gallery of its stamps.
+std::vector<RibbonItem> StampList();
+
 }  // namespace
 
 const std::vector<RibbonMenuEntry>& StyleMenu() {
@@ -88,6 +91,17 @@ const std::vector<RibbonMenuEntry>& StampMenu() {
   };
   return menu;
 }
+
+namespace {
+std::vector<RibbonItem> StampList() {
+  std::vector<RibbonItem> out;
+  for (const RibbonMenuEntry& e : StampMenu()) {
+    out.push_back(Label(e.text));
+    out.push_back(Gallery(e.id));
+  }
+  return out;
+}
+}  // namespace
 
 const std::vector<RibbonTabSpec>& RibbonTabs() {
   static const std::vector<RibbonTabSpec> tabs = [] {
@@ -151,7 +165,7 @@ const std::vector<RibbonTabSpec>& RibbonTabs() {
              {ID_GROUP_INSERT,
               0,
               {Button(ID_TOOL_ADD_TEXT), Button(ID_TOOL_ADD_IMAGE), Button(ID_CUSTOM_SHAPE),
-               WithList(RibbonKind::MenuButton, ID_ADD_STAMP, FromMenu(StampMenu())), Button(ID_ADD_NOTE),
+               WithList(RibbonKind::MenuButton, ID_ADD_STAMP, StampList()), Button(ID_ADD_NOTE),
                Split(ID_WATERMARK_NEW,
                      {Button(ID_WATERMARK_NEW), Button(ID_WATERMARK_DELETE), Button(ID_WATERMARK_UPDATE)})}},
              {ID_GROUP_EDIT_SHAPE,
@@ -213,13 +227,10 @@ namespace {
 
 // What the commands that are not answered yet wait for.
 constexpr const wchar_t* kViewClipboard = L"the page-editing view's clipboard commands";
-constexpr const wchar_t* kViewTools = L"the insert tools and the rounded rectangle's roundness";
+constexpr const wchar_t* kViewTools = L"the rounded rectangle's roundness";
 constexpr const wchar_t* kViewFont = L"the page-editing view's character formats";
 constexpr const wchar_t* kViewProperties = L"the page-editing view's property changes with preview";
 constexpr const wchar_t* kViewArrange = L"the Group button's own command (its list is answered)";
-constexpr const wchar_t* kViewStamps = L"the stamp tool";
-constexpr const wchar_t* kDocExtract = L"the Extract dialog";
-constexpr const wchar_t* kDocPublish = L"the publishing commands (PDF and page-flip)";
 constexpr const wchar_t* kThumbnails = L"the thumbnail pane";
 
 }  // namespace
@@ -243,8 +254,8 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
         // The document.
         {ID_FILE_SAVE, T::Document, nullptr},
         {ID_FILE_SAVE_AS, T::Document, nullptr},
-        {ID_SAVE_AS_PDF, T::Document, kDocPublish},
-        {ID_SAVE_AS_FLIPBOOK, T::Document, kDocPublish},
+        {ID_SAVE_AS_PDF, T::Document, nullptr},
+        {ID_SAVE_AS_FLIPBOOK, T::Document, nullptr},
         {ID_PAGE_NEW, T::Document, nullptr},
         {ID_PAGE_DUPLICATE, T::Document, nullptr},
         {ID_PAGE_DELETE, T::Document, nullptr},
@@ -254,7 +265,7 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
         {ID_PAGE_MOVE_PREVIOUS, T::Document, nullptr},
         {ID_PAGE_MOVE_LAST, T::Document, nullptr},
         {ID_PAGE_MOVE_NEXT, T::Document, nullptr},
-        {ID_PAGE_EXTRACT, T::Document, kDocExtract},
+        {ID_PAGE_EXTRACT, T::Document, nullptr},
         {ID_EDIT_UNDO, T::Document, nullptr},  // the view takes them first while a text is edited
         {ID_EDIT_REDO, T::Document, nullptr},
         // Nothing answers these.
@@ -279,7 +290,8 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
       const wchar_t* awaiting;
     } view[] = {
         {{ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR}, kViewClipboard},
-        {{ID_TOOL_ADD_TEXT, ID_TOOL_ADD_IMAGE, ID_TOOL_ADD_VIDEO, ID_ROUNDNESS}, kViewTools},
+        {{ID_ROUNDNESS}, kViewTools},
+        {{ID_TOOL_ADD_TEXT, ID_TOOL_ADD_IMAGE, ID_TOOL_ADD_VIDEO, ID_CUSTOM_STROKE_WIDTH, ID_CUSTOM_ANGLE}, nullptr},
         {{ID_TOOL_SELECTION, ID_CUSTOM_SHAPE, ID_ANCHOR_MOVE, ID_ANCHOR_ADD, ID_ANCHOR_DELETE, ID_ANCHOR_CONVERT,
           ID_DRAW_RECTANGLE, ID_DRAW_ROUND_RECT, ID_DRAW_OVAL, ID_DRAW_POLYGON, ID_DRAW_LINE, ID_DRAW_ARROW},
          nullptr},
@@ -289,15 +301,14 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
          kViewFont},
         {{ID_FILL_COLOR, ID_GALLERY_FILL_COLOR, ID_MORE_FILL_COLORS, ID_FILL_TRANSPARENCY, ID_CUSTOM_FILL_TRANSPARENCY,
           ID_FILL_NEEDED, ID_STROKE_COLOR, ID_GALLERY_STROKE_COLOR, ID_MORE_STROKE_COLORS, ID_STROKE_WIDTH,
-          ID_CUSTOM_STROKE_WIDTH, ID_DASH_TYPE, ID_STROKE_TRANSPARENCY, ID_CUSTOM_STROKE_TRANSPARENCY, ID_STROKE_NEEDED,
-          ID_ROTATE, ID_CUSTOM_ANGLE},
+          ID_DASH_TYPE, ID_STROKE_TRANSPARENCY, ID_CUSTOM_STROKE_TRANSPARENCY, ID_STROKE_NEEDED, ID_ROTATE},
          kViewProperties},
         {{ID_GROUPING}, kViewArrange},
         {{ID_MOVE_FORWARD, ID_MOVE_TO_FRONT, ID_MOVE_BACKWARD, ID_MOVE_TO_BACK, ID_GROUP_OBJECTS, ID_UNGROUP_OBJECTS,
           ID_ALIGN_LEFT, ID_ALIGN_CENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_MIDDLE, ID_ALIGN_BOTTOM,
           ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, ID_MAKE_SAME_WIDTH, ID_MAKE_SAME_HEIGHT, ID_MAKE_SAME_SIZE},
          nullptr},
-        {{ID_STAMP_DYNAMIC, ID_STAMP_SIGN_HERE, ID_STAMP_STANDARD_BUSINESS}, kViewStamps},
+        {{ID_STAMP_DYNAMIC, ID_STAMP_SIGN_HERE, ID_STAMP_STANDARD_BUSINESS}, nullptr},
         {{ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL_SIZE}, nullptr},
     };
     for (const auto& v : view)

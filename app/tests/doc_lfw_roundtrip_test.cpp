@@ -394,3 +394,34 @@ TEST(LfdExtract, FileNameIsTheFirstFreeOne) {
     EXPECT_EQ(std::wstring(ChooseExtractFileName(c.doc, L"/cwd", exists).GetString()), c.expected) << c.doc;
   }
 }
+
+// A damaged page file is refused or read as far as it is sound; never read past its end.
+TEST(LfdExtract, DamagedPageFilesAreRefusedSafely) {
+  BuiltDoc built;
+  const Bytes good = ExtractToBytes(built.doc, {2});
+  ASSERT_FALSE(good.empty());
+  std::vector<Bytes> bad;
+  for (size_t n : {size_t{0}, size_t{4}, size_t{12}, size_t{47}, size_t{48}, size_t{59}, size_t{60}, good.size() / 2,
+                   good.size() - 1})
+    bad.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(std::min(n, good.size())));
+  // The fourth header claims clips; the page section claims to start inside the headers; a
+  // section runs past the end.
+  Bytes clipsClaimed = good;
+  std::copy_n("avst", 4, clipsClaimed.begin() + 48);
+  bad.push_back(clipsClaimed);
+  Bytes early = good;
+  PutLe32(early, 16, 20);
+  bad.push_back(early);
+  Bytes longSection = good;
+  PutLe32(longSection, 20, 0x7FFFFFFF);
+  bad.push_back(longSection);
+  Bytes wrongTag = good;
+  std::copy_n("Font", 4, wrongTag.begin() + 24);
+  bad.push_back(wrongTag);
+  for (const Bytes& b : bad) {
+    OpenedDoc opened(b);
+    for (int i = 0; i < opened.source->GetPagesCount(); ++i) opened.Page(i)->LoadPageContent(opened.doc.get());
+  }
+  OpenedDoc sound(good);
+  EXPECT_EQ(sound.source->GetPagesCount(), 1);
+}

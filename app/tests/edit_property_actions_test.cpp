@@ -27,6 +27,12 @@ std::vector<typename A::Element> ReadAll(CDDrawTextObj& text) {
   return v;
 }
 
+std::vector<float> Sizes(CDDrawTextObj& text) {
+  std::vector<float> v;
+  for (const auto& c : text.GetArrayOfTextCharacters()) v.push_back(c.GetFontPointSize());
+  return v;
+}
+
 struct DocWithPage {
   DocWithPage() {
     page = new CDrawingPage;
@@ -492,6 +498,19 @@ TEST(ObjectPropertyActions, FontSizeAndDecorationsOverTexts) {
   EXPECT_EQ(Char(*b, 0).GetFontPointSize(), 75.0f);
   EXPECT_EQ(FirstRelaidRow(*a), 0);
   EXPECT_EQ(d.doc.GetRedoMenuText(), CString(L"Redo Grow Font Size"));
+
+  // Shrink over selected characters of the edited text: recorded without comparing, undone to
+  // the exact sizes.
+  auto* shrink = new CFontSizeTextAction(kShrinkFontSizeName);
+  ASSERT_TRUE(shrink->RecordAllCharacters(a, 6, 7));
+  EXPECT_FALSE(CFontSizeTextAction(kShrinkFontSizeName).RecordAllCharacters(a, 11, 20));
+  d.doc.AddEditAction(shrink);
+  ShrinkFontSizes(*a, 6, 7, GetFontSizePresets(), true);
+  EXPECT_EQ(Sizes(*a)[5], 10.7f);
+  EXPECT_EQ(Sizes(*a)[6], 9.0f);
+  d.doc.OnEditUndo();
+  EXPECT_EQ(Sizes(*a), std::vector<float>(11, 10.7f));
+  EXPECT_EQ(d.doc.GetRedoMenuText(), CString(L"Redo Shrink Font Size"));
 
   const struct {
     bool strike;

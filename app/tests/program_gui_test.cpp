@@ -19,6 +19,7 @@
 #include "MainFrame.h"
 #include "PdfFixtures.h"
 #include "ShellIds.h"
+#include "StampsTool.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -121,6 +122,7 @@ class CScriptedApp : public CLeafwrightApp {
   int waited = 0;
   int level = 0;
   const char* photoDue = nullptr;
+  bool stampsPlaced = false, stampsShot = false;
   std::chrono::steady_clock::time_point zoomed;
   bool PageTextBecomes(const wchar_t* text, const char* what) {
     if (PaneText(ID_INDICATOR_PAGE_NUMBER) == text) {
@@ -207,6 +209,38 @@ class CScriptedApp : public CLeafwrightApp {
             ++level;
           }
           return --step, TRUE;
+        }
+        if (!stampsPlaced) {
+          // Every stamp of the three galleries placed on the page, seen whole at 75 %.
+          Frame()->SendMessage(WM_COMMAND, 32867);
+          CLeafwrightView* view = Frame()->GetLeafwrightView();
+          CDrawingPage* page = view->GetShownPage();
+          const int before = page->GetRenderObjectList().GetCount();
+          int n = 0;
+          for (const UINT galleryId : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC}) {
+            const StampGallery* gallery = FindStampGallery(galleryId);
+            for (int i = 0; i < gallery->nCount; ++i, ++n) {
+              const auto lp = view->MapFromPic({140.0f + 270.0f * static_cast<float>(n % 3), 60.0f + 72.0f * static_cast<float>(n / 3)});
+              const CPoint scroll = view->GetDeviceScrollPosition();
+              const CPoint at(static_cast<long>(lp.x) - scroll.x, static_cast<long>(lp.y) - scroll.y);
+              view->PickStamp(galleryId, i);
+              view->OnMouseMove(0, at);
+              view->OnLButtonDown(MK_LBUTTON, at);
+            }
+          }
+          Check(page->GetRenderObjectList().GetCount() == before + 22, "every stamp is placed");
+          view->DeseleteAllRenderObjects();
+          view->InvalidateView();
+          stampsPlaced = true;
+          zoomed = std::chrono::steady_clock::now();
+          return --step, TRUE;
+        }
+        if (std::chrono::steady_clock::now() - zoomed < std::chrono::milliseconds(400)) return --step, TRUE;
+        if (!stampsShot) {
+          Screenshot("editing-view-stamps.png");
+          stampsShot = true;
+          // Undo every stamp: the document goes back to what the PDF gave.
+          for (int i = 0; i < 22; ++i) Frame()->SendMessage(WM_COMMAND, 57643);
         }
         const auto pdfBefore = lwtest::ReadFileBytes(dir / "forty.pdf");
         g_saveAnswer = lw::Utf8ToWide((dir / "forty.lfw").string());

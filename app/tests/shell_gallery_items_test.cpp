@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,8 @@
 #include "ShellIds.h"
 
 namespace {
+
+std::map<std::string, std::vector<std::wstring>> captions;  // of the stamps file, by type
 
 const CGalleryItemFontColor* Swatch(const CQORPControlGalleryItems& items, int index) {
   return dynamic_cast<const CGalleryItemFontColor*>(items.GetItem(index));
@@ -91,6 +96,11 @@ TEST(GalleryCollections, EachCollectionHoldsItsValues) {
   EXPECT_EQ(c.strokeWidths.GetImageCount(), 9);
   EXPECT_EQ(c.dashStyles.GetItemCount(), 23);
   EXPECT_EQ(c.dashStyles.GetImageCount(), 23);
+  EXPECT_EQ(c.stampsDynamic.GetItemCount(), 5);
+  EXPECT_EQ(c.stampsSign.GetItemCount(), 5);
+  EXPECT_EQ(c.stampsBusiness.GetItemCount(), 12);
+  EXPECT_EQ(c.stampsBusiness.GetItem(7)->GetCaption(), L"NOT FOR PUBLIC RELEASE");
+  EXPECT_EQ(c.stampsBusiness.GetItem(7)->GetID(), 7) << "the id is the place the view picks by";
   ASSERT_EQ(c.rotations.GetItemCount(), 16);
   EXPECT_EQ(c.rotations.GetItem(15)->GetCaption(), L"345");
   // Labels around the 60 theme and 10 standard colours.
@@ -137,6 +147,41 @@ COLORREF PixelAt(cairo_surface_t* s, int x, int y) {
                                                        static_cast<size_t>(y) * cairo_image_surface_get_stride(s));
   const uint32_t p = row[x];
   return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+// The stamps the galleries show are the program's stamps: each entry of resources/stamps (type,
+// id, colour, caption) in the gallery the view picks that type from, in the same order.
+TEST(GalleryStamps, TheGalleriesShowTheProgramsStamps) {
+  std::ifstream in(std::string(LEAFWRIGHT_SOURCE_DIR) + "/resources/stamps/stamps.txt");
+  ASSERT_TRUE(in.good());
+  std::map<std::string, std::vector<StampLook>> fromFile;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream f(line);
+    std::string type, colour, caption, word;
+    int id, w, h, l, t, r, b;
+    f >> type >> id >> w >> h >> colour >> l >> t >> r >> b;
+    while (f >> word) caption += (caption.empty() ? "" : " ") + word;
+    const unsigned v = std::stoul(colour, nullptr, 16);
+    fromFile[type].push_back({id, RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF), nullptr});
+    fromFile[type].back().caption = nullptr;
+    captions[type].push_back(std::wstring(caption.begin(), caption.end()));
+  }
+  const struct {
+    UINT gallery;
+    const char* type;
+  } galleries[] = {{ID_STAMP_DYNAMIC, "DYNAMIC"}, {ID_STAMP_SIGN_HERE, "STAMP"}, {ID_STAMP_STANDARD_BUSINESS, "STANDARDBUSINESS"}};
+  for (const auto& g : galleries) {
+    SCOPED_TRACE(g.type);
+    const std::vector<StampLook> looks = StampLooks(g.gallery);
+    ASSERT_EQ(looks.size(), fromFile[g.type].size());
+    for (size_t i = 0; i < looks.size(); ++i) {
+      EXPECT_EQ(looks[i].nId, fromFile[g.type][i].nId);
+      EXPECT_EQ(looks[i].clr, fromFile[g.type][i].clr);
+      EXPECT_EQ(std::wstring(looks[i].caption), captions[g.type][i]);
+    }
+  }
 }
 
 TEST(GalleryColors, SwatchDrawsItsFrameForEachState) {

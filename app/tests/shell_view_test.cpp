@@ -3,15 +3,27 @@
 // new objects are named.
 #include <gtest/gtest.h>
 
+#include <afxdlgs.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
 #include <gdi/wingdi.h>
 #include <lwstr.h>
+#include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "PdfFixtures.h"
+#include "PageVideoObj.h"
 #include "ShellIds.h"
+#include "StampsTool.h"
 #include "TestSupport.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -257,6 +269,262 @@ TEST(EditingViewNaming, NewObjectsAreNumberedPerKindForTheWholeRun) {
   g.view->ProcessEvent(Vectorloom::VIEW_EVENT_TEXT_CREATED, reinterpret_cast<LPARAM>(obj));
   EXPECT_EQ(obj->GetObjectName(), L"Text-3");
   obj->Release();
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring g_fileAnswer;
+std::wstring g_lastFilter;
+BOOL AnswerOpen(BOOL bOpen, CString& name, const wchar_t* filter) {
+  g_lastFilter = filter ? filter : L"";
+  if (!bOpen || g_fileAnswer.empty()) return FALSE;
+  name = g_fileAnswer.c_str();
+  return TRUE;
+}
+
+// A 24-bit BMP file of w x h pixels of one colour.
+void WriteBmp(const fs::path& path, int w, int h) {
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * h, 0x80);
+  auto put = [&](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, static_cast<uint32_t>(b.size()), 4), put(6, 0, 4), put(10, 54, 4), put(14, 40, 4), put(18, w, 4);
+  put(22, h, 4), put(26, 1, 2), put(28, 24, 2), put(30, 0, 4), put(34, 0, 4), put(38, 2835, 4), put(42, 2835, 4);
+  put(46, 0, 4), put(50, 0, 4);
+  lwtest::WriteFileBytes(path, b);
+}
+
+TEST(EditingViewInsert, VideoSizeFitsEightyPercentOfThePageNeverEnlarged) {
+  const struct {
+    int w, h;
+    bool fits;
+    int cx, cy;
+    float x, y;
+  } cases[] = {
+      {1920, 1080, true, 653, 367, 81.5f, 344.5f},
+      {320, 240, true, 320, 240, 248, 408},
+      {1080, 1920, true, 475, 845, 170.5f, 105.5f},
+      {0, 240, false, 0, 0, 0, 0},  // a poster without pixels: no division by its width
+      {320, 0, false, 0, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    VideoPlacement at;
+    EXPECT_EQ(FitVideoOnPage(c.w, c.h, 816, 1056, at), c.fits) << c.w << "x" << c.h;
+    if (!c.fits) continue;
+    EXPECT_EQ(at.cx, c.cx) << c.w << "x" << c.h;
+    EXPECT_EQ(at.cy, c.cy) << c.w << "x" << c.h;
+    EXPECT_FLOAT_EQ(at.x, c.x) << c.w << "x" << c.h;
+    EXPECT_FLOAT_EQ(at.y, c.y) << c.w << "x" << c.h;
+  }
+}
+
+TEST(EditingViewInsert, TextImageAndVideoCommands) {
+  Fixture f(1);
+  lwmfc::SetFileDialogHook(&AnswerOpen);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+
+  // Add Text: the text drawing tool becomes current.
+  f.view->OnCmdMsg(ID_INSERT_TEXT, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetEditingTool(), &CPublicationView::g_DrawTextTool);
+
+  // Add Image: the selection tool comes back; the chosen picture is added and named.
+  WriteBmp(f.dir / "picture.bmp", 40, 30);
+  g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string());
+  f.view->OnCmdMsg(ID_INSERT_IMAGE, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetEditingTool(), nullptr);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(6), L"Image-");
+  EXPECT_NE(g_lastFilter.find(L"PNG (Portable Network Graphics)|*.png"), std::wstring::npos);
+
+  // Add Video with a clip whose path is long and not ASCII: it is inserted centred, selected,
+  // as one undoable step that marks the document modified.
+  if (std::system("ffmpeg -v quiet -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  const fs::path folder = f.dir / std::string(150, 'v') / (std::string(150, 'w') + " \xc3\xa9t\xc3\xa9");
+  fs::create_directories(folder);
+  const fs::path clip = folder / "clip.flv";
+  const std::string cmd = "ffmpeg -v error -y -f lavfi -i color=c=blue:size=64x48:rate=10:duration=1 -c:v flv '" +
+                          clip.string() + "'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  f.doc.SetModifiedFlag(FALSE);
+  g_fileAnswer = lw::Utf8ToWide(clip.string());
+  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  EXPECT_NE(g_lastFilter.find(L"Flash Video Format (*.flv)|*.flv"), std::wstring::npos);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  auto* video = dynamic_cast<CPageVideoObj*>(page->GetRenderObjectList().GetTail());
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(video->GetVideoFullPathName(), g_fileAnswer);
+  EXPECT_EQ(video->GetVideoObjectSize().cx, 64);
+  EXPECT_EQ(video->GetVideoObjectSize().cy, 48);
+  EXPECT_FLOAT_EQ(video->GetTransMatrix().dx, (816 - 64) * 0.5f);
+  EXPECT_TRUE(f.view->IsObjectSelected(video));
+  EXPECT_EQ(f.view->GetSelectedObjectsCount(), 1);
+  EXPECT_TRUE(f.doc.IsModified());
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Video");
+  f.doc.OnEditUndo();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+
+  // A file that is not a clip inserts nothing and records nothing.
+  const CString undoBefore = f.doc.GetUndoMenuText();
+  g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string()) + L".missing";
+  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
+  lwmfc::SetFileDialogHook(nullptr);
+  g_fileAnswer.clear();
+}
+
+}  // namespace
+
+namespace {
+
+CPoint ClientOf(CLeafwrightView& view, float x, float y) {
+  const auto lp = view.MapFromPic(Vectorloom::CQorVectorPoint<float>(x, y));
+  const CPoint scroll = view.GetDeviceScrollPosition();
+  return CPoint(static_cast<long>(std::lround(lp.x)) - scroll.x, static_cast<long>(std::lround(lp.y)) - scroll.y);
+}
+
+int Members(Vectorloom::CRenderBaseObj* obj) {
+  auto* group = dynamic_cast<Vectorloom::CRenderGroupObj*>(obj);
+  return group ? group->GetChildList().GetCount() : -1;
+}
+
+TEST(Stamps, EveryGalleryItemPlacesItsStampAsOneUndoableStep) {
+  Fixture f(1);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+  int placed = 0;
+  for (const UINT galleryId : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC}) {
+    const StampGallery* gallery = FindStampGallery(galleryId);
+    ASSERT_NE(gallery, nullptr);
+    for (int i = 0; i < gallery->nCount; ++i) {
+      const int id = gallery->nIds[i];
+      Vectorloom::CRenderBaseObj* art = LoadObjectsFromResource(gallery->pszType, id, &f.doc);
+      ASSERT_NE(art, nullptr) << id;
+      art->AddRef();
+      const int artMembers = Members(art);
+      art->Release();
+      EXPECT_GE(artMembers, 2) << id << ": a frame and a caption";
+
+      f.view->PickStamp(galleryId, i);
+      EXPECT_EQ(f.view->GetEditingTool(), &g_DrawStampsTool);
+      for (const UINT other : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC})
+        EXPECT_EQ(f.view->GetStampGallerySelection(other), other == galleryId ? i : -1) << id;
+      f.view->OnMouseMove(0, ClientOf(*f.view, 300, 400));
+      ASSERT_NE(g_DrawStampsTool.GetHeldStamp(), nullptr) << id;
+      f.view->OnMouseMove(0, ClientOf(*f.view, 320, 420));
+      f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 320, 420));
+      ++placed;
+      ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + placed) << id;
+      Vectorloom::CRenderBaseObj* stamp = page->GetRenderObjectList().GetTail();
+      const auto b = stamp->GetBoundRect();
+      EXPECT_NEAR((b.left + b.right) / 2, 320, 1) << id << ": centred on the pointer";
+      EXPECT_NEAR((b.top + b.bottom) / 2, 420, 1) << id;
+      // A DYNAMIC stamp carries its line of text as one more member.
+      EXPECT_EQ(Members(stamp), artMembers + (galleryId == ID_STAMP_GALLERY_DYNAMIC ? 1 : 0)) << id;
+      EXPECT_TRUE(f.view->IsObjectSelected(stamp));
+      EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Stamp");
+      EXPECT_EQ(f.view->GetEditingTool(), nullptr) << "each stamp needs a new pick";
+      EXPECT_EQ(f.view->GetStampGallerySelection(galleryId), -1);
+    }
+  }
+  EXPECT_EQ(placed, 22);
+  f.doc.OnEditUndo();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + placed - 1);
+}
+
+TEST(Stamps, DropsOffThePageAndClicksWithoutAMove) {
+  Fixture f(1);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+  f.doc.SetModifiedFlag(FALSE);
+  const CString undo = f.doc.GetUndoMenuText();
+
+  // A move off the page loads nothing; dragged wholly off the page, the stamp is not placed.
+  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 0);
+  f.view->OnMouseMove(0, ClientOf(*f.view, -30, -30));
+  EXPECT_EQ(g_DrawStampsTool.GetHeldStamp(), nullptr);
+  f.view->OnMouseMove(0, ClientOf(*f.view, 20, 20));
+  ASSERT_NE(g_DrawStampsTool.GetHeldStamp(), nullptr);
+  f.view->OnMouseMove(0, ClientOf(*f.view, -200, -200));
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, -200, -200));
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects) << "no object left behind";
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undo);
+  EXPECT_FALSE(f.doc.IsModified());
+
+  // Partly on the page is placed.
+  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 1);
+  f.view->OnMouseMove(0, ClientOf(*f.view, 5, 5));
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 5, 5));
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+
+  // A click with no move before it places the stamp too, on the page, and Undo takes it away.
+  f.view->PickStamp(ID_STAMP_GALLERY_BUSINESS, 0);
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 400, 500));
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  EXPECT_TRUE(f.view->IsObjectSelected(page->GetRenderObjectList().GetTail()));
+  EXPECT_TRUE(f.doc.IsModified());
+  f.doc.OnEditUndo();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+
+  // Leaving the tool while the stamp follows the pointer takes it off the page again.
+  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 2);
+  f.view->OnMouseMove(0, ClientOf(*f.view, 300, 300));
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  f.view->OnDefaultMode();
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(g_DrawStampsTool.GetHeldStamp(), nullptr);
+}
+
+TEST(Stamps, DynamicTextDateUserAndColour) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  std::tm morning{};
+  morning.tm_year = 2026 - 1900, morning.tm_mon = 11, morning.tm_mday = 9;
+  morning.tm_hour = 8, morning.tm_min = 15, morning.tm_sec = 50;
+  const std::time_t t = timegm(&morning);
+  EXPECT_EQ(CDrawStampsTool::FormatStampTime(t), L"12/09/2026 08:15:50 AM");
+  // The hour stays on the 24-hour clock beside AM/PM, as the stamps always wrote it.
+  EXPECT_EQ(CDrawStampsTool::FormatStampTime(t + 12 * 3600), L"12/09/2026 20:15:50 PM");
+  EXPECT_FALSE(CDrawStampsTool::GetLoginUserName().IsEmpty());
+
+  CDrawStampsTool tool;
+  auto clock = CDrawStampsTool::s_clock;
+  auto user = CDrawStampsTool::s_user;
+  CDrawStampsTool::s_clock = [t] { return t; };
+  CDrawStampsTool::s_user = [] { return CString(L"Ada Lovelace"); };
+  const struct {
+    const wchar_t* type;
+    int id;
+    const wchar_t* text;
+  } cases[] = {
+      {L"DYNAMIC", 363, L"12/09/2026 08:15:50 AM"},
+      {L"DYNAMIC", 366, L"12/09/2026 08:15:50 AM"},
+      {L"DYNAMIC", 367, L"Ada Lovelace"},
+      {L"STAMP", 345, L""},
+  };
+  for (const auto& c : cases) {
+    tool.SetStamp(c.type, c.id);
+    EXPECT_EQ(tool.GetDynamicText(), c.text) << c.id;
+  }
+  CDrawStampsTool::s_clock = clock;
+  CDrawStampsTool::s_user = user;
+
+  // The colour of the text: the first member's; a group without members gives red.
+  auto* empty = new Vectorloom::CRenderGroupObj;
+  empty->AddRef();
+  EXPECT_EQ(CDrawStampsTool::GetStampColor(empty), 255u);
+  auto* shape = new Vectorloom::CCustomPathObj;
+  shape->SetFillKind(Vectorloom::RENDER_KIND_SOLID);
+  shape->SetFillInsideFlag(1);
+  shape->SetFillColor(RGB(10, 20, 30));
+  empty->AddChild(shape);
+  EXPECT_EQ(CDrawStampsTool::GetStampColor(empty), RGB(10, 20, 30));
+  empty->Release();
 }
 
 }  // namespace

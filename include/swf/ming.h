@@ -136,15 +136,25 @@ SWFShape newSWFShape();
 SWFShape newSWFGlyphShape();
 void destroySWFShape(SWFShape shape);
 int SWFShape_useVersion(SWFShape shape, int version);
+// How the shape's fills find their inside where its outline crosses itself: even-odd (what every
+// player does by default) or nonzero winding (the DefineShape4 fill winding rule flag, which
+// players from SWF 10 on honour, Ruffle included; older ones fill even-odd). Not for glyphs.
+enum { SWF_FILL_RULE_EVEN_ODD = 0, SWF_FILL_RULE_NONZERO = 1 };
+void SWFShape_setFillRule(SWFShape shape, int rule);
 // The fill on the right of the edges drawn from now on (null: none). Adds the fill's style to the
 // shape's style table the first time it is used.
 void SWFShape_setRightFill(SWFShape shape, SWFFill fill);
 // The line style of the edges drawn from now on: width in pixels (0: no line), round caps and
 // joins.
 void SWFShape_setLine(SWFShape shape, unsigned short width, int r, int g, int b, int a);
+// Cap and join kinds of SWFShape_setLineTwips (the LINESTYLE2 values).
+enum { SWF_LINE_CAP_ROUND = 0, SWF_LINE_CAP_NONE = 1, SWF_LINE_CAP_SQUARE = 2 };
+enum { SWF_LINE_JOIN_ROUND = 0, SWF_LINE_JOIN_BEVEL = 1, SWF_LINE_JOIN_MITER = 2 };
 // The same with the width in twips (1/20 pixel; at most 65535, 0: no line), for lines thinner
-// than a pixel or between whole pixels.
-void SWFShape_setLineTwips(SWFShape shape, int width, int r, int g, int b, int a);
+// than a pixel or between whole pixels, and the caps of both ends and the join of corners (other
+// values: round); a miter join is cut where it reaches past miterLimit (1 to 255) line widths.
+void SWFShape_setLineTwips(SWFShape shape, int width, int r, int g, int b, int a, int startCap = SWF_LINE_CAP_ROUND,
+                           int endCap = SWF_LINE_CAP_ROUND, int join = SWF_LINE_JOIN_ROUND, double miterLimit = 3);
 void SWFShape_movePenTo(SWFShape shape, double x, double y);
 void SWFShape_drawLineTo(SWFShape shape, double x, double y);
 void SWFShape_drawCurveTo(SWFShape shape, double controlx, double controly, double anchorx,

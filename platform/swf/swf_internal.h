@@ -210,6 +210,9 @@ struct SWFShape_s : swfw::Block {
   struct LineStyle {
     uint16_t width;
     uint8_t r, g, b, a;
+    uint8_t startCap = 0, endCap = 0, join = 0;  // round
+    uint16_t miter = 0;                           // 8.8 fixed, for miter joins
+    bool operator==(const LineStyle&) const = default;
   };
   struct Record {
     enum Kind : uint8_t { kStyle, kLine, kCurve } kind;
@@ -219,6 +222,7 @@ struct SWFShape_s : swfw::Block {
     int32_t cx = 0, cy = 0;  // control delta (curves)
   };
   bool glyph = false;
+  bool nonZero = false;  // fills by the nonzero winding rule
   std::vector<swfw::Ref<SWFFillStyle_s>> fills;
   std::vector<LineStyle> lines;
   std::vector<Record> records;
@@ -227,7 +231,7 @@ struct SWFShape_s : swfw::Block {
   bool pendingSet = false;
   bool anyEdge = false;
   swfw::Rect edgeBounds;
-  uint16_t widestLine = 0;
+  uint32_t widestLine = 0;  // twips the widest line reaches out from its edges, both sides
 
   int Define(swfw::SaveContext& ctx) override;
   // The SHAPE records (style change, edges, end) with the given style bit counts.

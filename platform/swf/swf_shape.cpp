@@ -273,7 +273,8 @@ int SWFShape_s::Define(SaveContext& ctx) {
   }
   WriteRect(w, shapeBounds);
   WriteRect(w, edgeBounds);
-  w.U8(lines.empty() ? 0 : 0x01);  // uses scaling strokes when it has lines
+  // Uses scaling strokes when it has lines; the fill winding rule flag for nonzero fills.
+  w.U8((lines.empty() ? 0u : 0x01u) | (nonZero ? 0x04u : 0u));
   auto writeCount = [&w](size_t n) {
     if (n < 0xff) {
       w.U8(uint32_t(n));
@@ -287,8 +288,9 @@ int SWFShape_s::Define(SaveContext& ctx) {
   writeCount(lines.size());
   for (const auto& l : lines) {
     w.U16(l.width);
-    w.U8(0);  // round start cap, round join, no fill, scaled both ways, no hinting
-    w.U8(0);  // closed paths, round end cap
+    w.U8(uint32_t(l.startCap) << 6 | uint32_t(l.join) << 4);  // no fill, scaled both ways, no hinting
+    w.U8(l.endCap);                                          // closed paths close
+    if (l.join == SWF_LINE_JOIN_MITER) w.U16(l.miter);
     w.U8(l.r);
     w.U8(l.g);
     w.U8(l.b);
@@ -340,19 +342,28 @@ void SWFShape_setRightFill(SWFShape shape, SWFFill fill) {
   shape->pendingSet = true;
 }
 
+void SWFShape_setFillRule(SWFShape shape, int rule) {
+  if (shape && !shape->glyph) shape->nonZero = rule == SWF_FILL_RULE_NONZERO;
+}
+
 void SWFShape_setLine(SWFShape shape, unsigned short width, int r, int g, int b, int a) {
   SWFShape_setLineTwips(shape, int(std::min<uint32_t>(uint32_t(width) * 20u, 0xffffu)), r, g, b, a);
 }
 
-void SWFShape_setLineTwips(SWFShape shape, int width, int r, int g, int b, int a) {
+void SWFShape_setLineTwips(SWFShape shape, int width, int r, int g, int b, int a, int startCap, int endCap, int join,
+                           double miterLimit) {
   if (!shape || shape->glyph) return;
   uint32_t index = 0;
   if (width > 0) {
     uint16_t twips = uint16_t(std::min(width, 0xffff));
+    auto kind = [](int v) { return uint8_t(v >= 0 && v <= 2 ? v : 0); };
     SWFShape_s::LineStyle style{twips, uint8_t(r), uint8_t(g), uint8_t(b), uint8_t(a)};
-    auto it = std::find_if(shape->lines.begin(), shape->lines.end(), [&](const SWFShape_s::LineStyle& l) {
-      return l.width == style.width && l.r == style.r && l.g == style.g && l.b == style.b && l.a == style.a;
-    });
+    style.startCap = kind(startCap);
+    style.endCap = kind(endCap);
+    style.join = kind(join);
+    const double limit = std::isfinite(miterLimit) ? std::clamp(miterLimit, 1.0, 255.0) : 3.0;
+    if (style.join == SWF_LINE_JOIN_MITER) style.miter = uint16_t(std::lround(limit * 256.0));
+    auto it = std::find(shape->lines.begin(), shape->lines.end(), style);
     if (it == shape->lines.end()) {
       if (shape->lines.size() >= 0xffff) {
         SetLastError("too many line styles in one shape");
@@ -362,7 +373,11 @@ void SWFShape_setLineTwips(SWFShape shape, int width, int r, int g, int b, int a
       it = shape->lines.end() - 1;
     }
     index = uint32_t(it - shape->lines.begin()) + 1;
-    shape->widestLine = std::max(shape->widestLine, twips);
+    // Half the width beside an edge; a square cap reaches out diagonally, a miter by the limit.
+    double reach = twips;
+    if (style.startCap == SWF_LINE_CAP_SQUARE || style.endCap == SWF_LINE_CAP_SQUARE) reach *= 1.4143;
+    if (style.join == SWF_LINE_JOIN_MITER) reach = std::max(reach, twips * limit);
+    shape->widestLine = std::max(shape->widestLine, uint32_t(std::ceil(reach)));
   }
   shape->pending.hasLine = true;
   shape->pending.line = index;

@@ -53,13 +53,13 @@ bool RenderWithMupdf(const std::vector<uint8_t>& pdf, int page, float zoom, Rast
   return ok;
 }
 
-Raster RenderPage(CDrawingPage& page, int width, int height, float scale) {
+Raster RenderPage(CDrawingPage& page, int width, int height, float scale, bool smoothPictures) {
   Gdiplus::Bitmap canvas(width, height, Gdiplus::PixelFormat32bppARGB);
   {
     Gdiplus::Graphics g(&canvas);
     g.Clear(Gdiplus::Color(255, 255, 255, 255));
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    g.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    g.SetInterpolationMode(smoothPictures ? Gdiplus::InterpolationModeBilinear : Gdiplus::InterpolationModeNearestNeighbor);
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     page.DrawAllObjects(&g, Gdiplus::Matrix(scale, 0, 0, scale, 0, 0));
   }

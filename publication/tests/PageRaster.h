@@ -26,7 +26,9 @@ bool RenderWithMupdf(const std::vector<uint8_t>& pdf, int page, float zoom, Rast
 // The page drawn by its objects on white, anti-aliased as the editing view draws, with the view
 // scaled by `scale` device pixels a page unit. Pixel centres are put at half-integers, as MuPDF
 // puts them (GDI+'s default puts them at whole numbers, which moves everything by half a pixel).
-Raster RenderPage(CDrawingPage& page, int width, int height, float scale = 1.0f);
+// Pictures are scaled with nearest pixels, as MuPDF scales them, or with `smoothPictures`
+// bilinearly, as the editing view (GDI+'s default) and the flip-book player scale them.
+Raster RenderPage(CDrawingPage& page, int width, int height, float scale = 1.0f, bool smoothPictures = false);
 
 // How far two renderings of one page are apart. "Ink" pixels are those that are not near-white in
 // at least one of the two: measuring over them keeps a page that is mostly paper from hiding a

@@ -4,7 +4,9 @@
 # 127.0.0.1) and compares colours at known points; swf-parser must decode every tag. The
 # compiler's self-check script runs as script.swf and must paint the stage green. Then a flip-book
 # package (three coloured pages, a clip on page 2) is exported with the Ruffle runtime in it and
-# opened through its index.html: first page, "next", and a click on the clip are checked.
+# opened through its index.html: first page, "next", and a click on the clip are checked. Last,
+# page movies of shapes, pictures and texts are measured against the program's own drawing of
+# their pages (pagemovies.mjs states the bounds).
 # Usage: scripts/swf-check/run.sh <build-dir>
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -31,3 +33,8 @@ LEAFWRIGHT_FLIPBOOK_CHECK_DIR="$out/flipbook" \
   "$build/tests/swfexport_tests" \
   --gtest_filter='FlipBookBrowserPackage.*' --gtest_brief=1
 node "$here/flipbook.mjs" "$out/flipbook" "$out/screenshots"
+
+LEAFWRIGHT_PAGEMOVIE_CHECK_DIR="$out/pagemovies" \
+  "$build/tests/swfexport_tests" \
+  --gtest_filter='PageMoviesBrowserCheck.*' --gtest_brief=1
+node "$here/pagemovies.mjs" "$out/pagemovies" "$out/screenshots"

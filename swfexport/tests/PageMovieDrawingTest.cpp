@@ -2,6 +2,7 @@
 // back from the written movie with the SWF layer's test reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -58,6 +59,7 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   solid->SetStrokeWidth(3);
   solid->SetStrokeColor(RGB(1, 2, 3));
   solid->SetStrokeTransparency(102);
+  solid->SetFillRule(Vectorloom::FILL_RULE_NONZERO);
   // Linear gradient over a 200 x 100 box.
   CCustomPathObj* grad = AddRect(page, 0, 0, 200, 100, CQorTransMatrix::Translation(50, 300));
   grad->SetFillKind(Vectorloom::RENDER_KIND_GRADIENT);
@@ -87,6 +89,7 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   ASSERT_EQ(s0.shape.lines.size(), 1u);
   EXPECT_EQ(s0.shape.lines[0].width, 60);
   EXPECT_EQ(s0.shape.lines[0].a, 102 ^ 0xFF);
+  EXPECT_EQ(s0.shape.flags & 0x04, 0x04);  // fills by the nonzero rule, as the shape says
   EXPECT_NEAR(s0.place.matrix.a, 0.7518797, 1e-4);
   EXPECT_NEAR(s0.place.matrix.tx, 30 * 0.7518797 * 20, 1);
   EXPECT_NEAR(s0.place.matrix.ty, 40 * 0.7518797 * 20, 1);
@@ -110,6 +113,7 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   EXPECT_NEAR(g.matrix.tx, 100 * 20, 1);
   EXPECT_NEAR(g.matrix.ty, 50 * 20, 1);
   EXPECT_TRUE(s1.shape.lines.empty());
+  EXPECT_EQ(s1.shape.flags & 0x04, 0);  // even-odd
 
   const Placed& s2 = movie.shapes[2];
   EXPECT_NEAR(s2.place.matrix.a, 2 * 0.7518797, 1e-3);
@@ -120,6 +124,64 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   const Placed& s3 = movie.shapes[3];
   EXPECT_TRUE(s3.shape.fills.empty());
   EXPECT_EQ(s3.shape.lines.size(), 1u);
+}
+
+// Strokes keep their caps and join; dashed ones are drawn dash by dash with the dash cap, over
+// their fill.
+TEST(PageMovieShapes, StrokeCapsJoinsAndDashes) {
+  struct Case {
+    int dash, startCap, join, dashCap;
+    bool filled;  // and closed
+    int wantStart, wantJoin, wantLines, wantFills;  // wantLines: edges drawn with the line
+  } cases[] = {
+      {Vectorloom::DASH_SOLID, Vectorloom::LINE_CAP_FLAT, Vectorloom::LINE_JOIN_MITER, 0, true, 1, 2, 3, 1},
+      {Vectorloom::DASH_SOLID, Vectorloom::LINE_CAP_ROUND, Vectorloom::LINE_JOIN_ROUND, 0, false, 0, 0, 2, 0},
+      {Vectorloom::DASH_SOLID, Vectorloom::LINE_CAP_SQUARE, Vectorloom::LINE_JOIN_BEVEL, 0, false, 2, 1, 2, 0},
+      // 80 + 40 px at width 2 in dashes of 6 and gaps of 2: 15 dashes (the 11th starts at the
+      // corner); closed, 209.4 px round: 27 dashes, the last cut short where the figure ends.
+      {Vectorloom::DASH_DASH, Vectorloom::LINE_CAP_FLAT, Vectorloom::LINE_JOIN_MITER, Vectorloom::DASH_CAP_FLAT, false,
+       1, 2, 15, 0},
+      {Vectorloom::DASH_DASH, Vectorloom::LINE_CAP_FLAT, Vectorloom::LINE_JOIN_MITER, Vectorloom::DASH_CAP_ROUND, true,
+       0, 2, 27, 1},
+  };
+  for (const Case& c : cases) {
+    PageDoc doc;
+    CDrawingPage* page = doc.Page(600, 800);
+    auto* shape = new CCustomPathObj;
+    Vectorloom::CBaseCustomPath sub;
+    sub.AddNode(Vectorloom::CQorVectorEdgeNode(0, 0));
+    sub.AddNode(Vectorloom::CQorVectorEdgeNode(80, 0));
+    sub.AddNode(Vectorloom::CQorVectorEdgeNode(80, 40));
+    sub.SetClosed(c.filled);
+    shape->AddSubPath(sub);
+    shape->SetStrokeWidth(2);
+    shape->SetDashType(c.dash);
+    shape->SetStartCap(c.startCap);
+    shape->SetEndCap(c.startCap);
+    shape->SetLineJoin(c.join);
+    shape->SetDashCap(c.dashCap);
+    Own(page, shape);
+    const MovieContent movie = Export(doc, 0);
+    ASSERT_TRUE(movie.error.empty()) << movie.error;
+    ASSERT_EQ(movie.shapes.size(), 1u);
+    const swftest::Shape& d = movie.shapes[0].shape;
+    ASSERT_EQ(d.lines.size(), 1u);
+    EXPECT_EQ(d.lines[0].width, 40);
+    EXPECT_EQ(d.lines[0].startCap, c.wantStart) << c.dash << " " << c.startCap;
+    EXPECT_EQ(d.lines[0].endCap, c.wantStart);
+    EXPECT_EQ(d.lines[0].join, c.wantJoin);
+    EXPECT_EQ(d.fills.size(), static_cast<size_t>(c.wantFills));
+    int lined = 0;  // edges drawn while the line style is on
+    uint32_t line = 0;
+    for (const swftest::ShapeRecord& r : d.records) {
+      if (r.kind == swftest::ShapeRecord::kStyle) {
+        if (r.hasLine) line = r.line;
+      } else if (line) {
+        ++lined;
+      }
+    }
+    EXPECT_EQ(lined, c.wantLines) << c.dash << " " << c.startCap;
+  }
 }
 
 // Coordinates that are not numbers leave the shape out (instead of never ending); nodes beyond
@@ -147,22 +209,27 @@ TEST(PageMovieShapes, DamagedAndHugeShapes) {
   EXPECT_GT(edges, 4);  // 120000 / 32 x 20 twips a side: each cut in two
 }
 
-// Pictures: 24-bit pictures go as JPEG, every other kind losslessly (32-bit RGB included, with its
-// unused byte taken as opaque), stretched over the shape's box.
+// Pictures: 24-bit pictures go as JPEG (small ones, whose pixels JPEG would blend, losslessly),
+// every other kind losslessly (32-bit RGB included, its unused byte taken as opaque), stretched
+// over the shape's box.
 TEST(PageMovieShapes, PicturesAreEncodedByKindAndFitTheirBox) {
   struct Case {
     Gdiplus::PixelFormat format;
+    int w, h;
     bool jpeg;
-  } cases[] = {{Gdiplus::PixelFormat24bppRGB, true}, {Gdiplus::PixelFormat32bppRGB, false}, {Gdiplus::PixelFormat32bppARGB, false}};
+  } cases[] = {{Gdiplus::PixelFormat24bppRGB, 64, 80, true},
+               {Gdiplus::PixelFormat24bppRGB, 8, 16, false},
+               {Gdiplus::PixelFormat32bppRGB, 64, 80, false},
+               {Gdiplus::PixelFormat32bppARGB, 8, 16, false}};
   for (const Case& c : cases) {
     PageDoc doc;
     CDrawingPage* page = doc.Page(600, 800);
-    CCustomPathObj* pic = AddPicture(page, 40, 20, c.format, 8, 16, 300, 200);
+    CCustomPathObj* pic = AddPicture(page, 40, 20, c.format, c.w, c.h, 300, 200);
     ASSERT_NE(pic, nullptr);
     const MovieContent movie = Export(doc, 0);
     ASSERT_TRUE(movie.error.empty()) << movie.error;
     ASSERT_EQ(movie.bitmaps.size(), 1u);
-    EXPECT_EQ(movie.bitmaps[0].jpeg, c.jpeg) << std::hex << c.format;
+    EXPECT_EQ(movie.bitmaps[0].jpeg, c.jpeg) << std::hex << c.format << std::dec << " " << c.w;
     if (!c.jpeg) {
       ASSERT_GE(movie.bitmaps[0].data.size(), 4u);
       EXPECT_EQ(movie.bitmaps[0].data[0], 255) << "opaque first pixel, format " << std::hex << c.format;
@@ -171,8 +238,8 @@ TEST(PageMovieShapes, PicturesAreEncodedByKindAndFitTheirBox) {
     ASSERT_EQ(movie.shapes[0].shape.fills.size(), 1u);
     const swftest::FillStyle& f = movie.shapes[0].shape.fills[0];
     EXPECT_EQ(f.type, 0x41);
-    EXPECT_NEAR(f.matrix.a, 300.0 * 20 / 8, 1e-2);
-    EXPECT_NEAR(f.matrix.d, 200.0 * 20 / 16, 1e-2);
+    EXPECT_NEAR(f.matrix.a, 300.0 * 20 / c.w, 1e-2);
+    EXPECT_NEAR(f.matrix.d, 200.0 * 20 / c.h, 1e-2);
     EXPECT_NEAR(f.matrix.tx, 40 * 20, 1);
     EXPECT_NEAR(f.matrix.ty, 20 * 20, 1);
   }
@@ -227,6 +294,32 @@ TEST(PageMovieTexts, RecordsBreakAtBlanksColoursAndFontsAndRowsMakeTexts) {
   EXPECT_EQ(glyphs(movie.texts[4].text), (std::vector<size_t>{5}));
 }
 
+// Characters of one row that lean or stretch differently go into texts of their own, each glyph
+// where layout put it.
+TEST(PageMovieTexts, SlantAndWidthRatioChangesStartNewTexts) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  CDDrawTextObj* text = AddText(doc, page, L"abcdefgh", L"DejaVu Sans", 12, 10, 10);
+  auto& chars = text->GetArrayOfTextCharacters();
+  for (size_t i = 3; i < 5; ++i) chars[i].SetItalicSkew(GlyphweaveLib::kItalicSkew);
+  for (size_t i = 5; i < 8; ++i) chars[i].SetCharXScale(2);
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.texts.size(), 3u);
+  EXPECT_EQ(movie.texts[0].place.matrix.c, 0);
+  EXPECT_NEAR(movie.texts[1].place.matrix.c, GlyphweaveLib::kItalicSkew * 0.7518797, 1e-4);
+  EXPECT_NEAR(movie.texts[2].place.matrix.a, 2 * 0.7518797, 1e-4);
+  // The first glyph of each text at its laid-out place: x through the text's matrix.
+  for (int t = 0; t < 3; ++t) {
+    const size_t first = t == 0 ? 0 : t == 1 ? 3 : 5;
+    const swftest::Text& tx = movie.texts[static_cast<size_t>(t)].text;
+    ASSERT_FALSE(tx.records.empty());
+    const swftest::Matrix& m = movie.texts[static_cast<size_t>(t)].place.matrix;
+    const double x = (m.a * tx.records[0].x + m.c * tx.records[0].y + m.tx) / 20.0;
+    EXPECT_NEAR(x, (10 + chars[first].GetCharOffset().x) * 0.7518797, 0.1) << t;
+  }
+}
+
 // 100 distinct characters of one font need two fonts (80 + 20), each with its codes ascending;
 // a bold run gets a font of its own; a row of 300 letters is written in records of 255 at most.
 TEST(PageMovieTexts, FontsHoldEightyGlyphsAndRecordsAtMost255) {
@@ -265,6 +358,7 @@ TEST(PageMovieTexts, CharactersWithoutFontOrOutlineAreLeftOut) {
   CDDrawTextObj* text = AddText(doc, page, L"abc", L"DejaVu Sans", 12, 10, 10);
   auto& chars = text->GetArrayOfTextCharacters();
   chars[1].SetCharGlyphRes(nullptr);  // a glyph that failed
+  chars[2].SetCharXScale(0);          // no width: no text item can place it
   // Written without building missing glyphs again.
   SWFMovie m = newSWFMovieWithVersion(8);
   SWFMovieClip clip = newSWFMovieClip();
@@ -282,7 +376,41 @@ TEST(PageMovieTexts, CharactersWithoutFontOrOutlineAreLeftOut) {
   ASSERT_EQ(movie.texts.size(), 1u);
   size_t total = 0;
   for (const swftest::TextRecord& r : movie.texts[0].text.records) total += r.glyphs.size();
-  EXPECT_EQ(total, 2u);
+  EXPECT_EQ(total, 1u);
+}
+
+// Underlines and strike-outs are drawn as bars, one for neighbouring characters of one colour.
+TEST(PageMovieTexts, UnderlinesAndStrikeOutsAreBars) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  CDDrawTextObj* text = AddText(doc, page, L"under line", L"DejaVu Sans", 20, 10, 10);
+  auto& chars = text->GetArrayOfTextCharacters();
+  for (size_t i = 0; i < 10; ++i) chars[i].SetHasUnderlineFlag(true);
+  chars[9].SetRenderColor(RGB(0, 0, 255));  // the last letter's line is blue
+  chars[0].SetHasStrikeOutFlag(true);
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.shapes.size(), 3u);
+  struct Bar {
+    int width, height, blue;  // twips, and the fill's blue
+    bool operator<(const Bar& o) const { return width < o.width; }
+  };
+  std::vector<Bar> bars;
+  for (const Placed& p : movie.shapes) {
+    ASSERT_EQ(p.shape.fills.size(), 1u);
+    const swftest::Rect& r = p.shape.edgeBounds;
+    bars.push_back({r.xmax - r.xmin, r.ymax - r.ymin, p.shape.fills[0].b});
+  }
+  std::sort(bars.begin(), bars.end());
+  ASSERT_EQ(std::count_if(bars.begin(), bars.end(), [](const Bar& b) { return b.blue == 255; }), 1);
+  const Bar& underline = bars[2];  // the black letters' line, over nine characters
+  EXPECT_EQ(underline.blue, 0);
+  const Bar& blue = bars[0].blue == 255 ? bars[0] : bars[1];
+  const Bar& strike = bars[0].blue == 255 ? bars[1] : bars[0];
+  EXPECT_GT(underline.width, 6 * blue.width);
+  EXPECT_EQ(blue.height, underline.height);
+  EXPECT_EQ(strike.blue, 0);
+  EXPECT_LT(strike.height, underline.height);  // a third of the underline's width
 }
 
 TEST(PageMovieSave, AFileThatCannotBeWrittenIsAFailure) {

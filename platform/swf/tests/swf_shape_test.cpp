@@ -317,3 +317,55 @@ TEST(SwfShape, WildCoordinatesStayWithinTheFormat) {
   EXPECT_EQ(edges.back().x, 80);
   EXPECT_EQ(edges.back().y, 80);
 }
+
+// Lines in twips with their caps, join and miter limit; the shape's bounds make room for what a
+// square cap or a miter reaches out.
+TEST(SwfShape, LineCapsJoinsAndMiterLimit) {
+  struct Case {
+    int width, startCap, endCap, join;
+    double miter;
+    int wantStart, wantEnd, wantJoin, reach;  // reach: twips the bounds grow by on each side
+  } cases[] = {
+      {30, SWF_LINE_CAP_ROUND, SWF_LINE_CAP_ROUND, SWF_LINE_JOIN_ROUND, 3, 0, 0, 0, 15},
+      {30, SWF_LINE_CAP_NONE, SWF_LINE_CAP_SQUARE, SWF_LINE_JOIN_BEVEL, 3, 1, 2, 1, 22},
+      {30, SWF_LINE_CAP_NONE, SWF_LINE_CAP_NONE, SWF_LINE_JOIN_MITER, 4, 1, 1, 2, 60},
+      {30, 7, -1, 9, 3, 0, 0, 0, 15},  // unknown kinds: round
+  };
+  for (const Case& c : cases) {
+    SWFShape s = newSWFShape();
+    SWFShape_setLineTwips(s, c.width, 1, 2, 3, 255, c.startCap, c.endCap, c.join, c.miter);
+    SWFShape_movePenTo(s, 0, 0);
+    SWFShape_drawLineTo(s, 100, 0);
+    SWFShape_drawLineTo(s, 100, 100);
+    Shape d = Decode(s);
+    destroySWFShape(s);
+    ASSERT_EQ(d.lines.size(), 1u);
+    EXPECT_EQ(d.lines[0].width, c.width);
+    EXPECT_EQ(d.lines[0].startCap, c.wantStart);
+    EXPECT_EQ(d.lines[0].endCap, c.wantEnd);
+    EXPECT_EQ(d.lines[0].join, c.wantJoin);
+    EXPECT_EQ(d.records.size(), 3u);  // the miter limit was read past: the records follow
+    EXPECT_EQ(d.bounds.xmin, -c.reach) << c.join;
+    EXPECT_EQ(d.bounds.xmax, 2000 + c.reach) << c.join;
+  }
+}
+
+// The nonzero fill rule sets the fill winding rule flag; even-odd (the default) leaves it clear.
+TEST(SwfShape, FillRuleFlag) {
+  for (int rule : {-1, int(SWF_FILL_RULE_EVEN_ODD), int(SWF_FILL_RULE_NONZERO)}) {
+    SWFShape s = newSWFShape();
+    if (rule >= 0) SWFShape_setFillRule(s, rule);
+    SWFFillStyle style = newSWFSolidFillStyle(1, 2, 3, 255);
+    SWFFill fill = newSWFFill(style);
+    SWFShape_setRightFill(s, fill);
+    SWFShape_movePenTo(s, 0, 0);
+    SWFShape_drawLineTo(s, 10, 0);
+    SWFShape_drawLineTo(s, 0, 10);
+    SWFShape_drawLineTo(s, 0, 0);
+    destroySWFFill(fill);
+    destroySWFFillStyle(style);
+    Shape d = Decode(s);
+    destroySWFShape(s);
+    EXPECT_EQ(d.flags & 0x04, rule == SWF_FILL_RULE_NONZERO ? 0x04 : 0) << rule;
+  }
+}

@@ -1,0 +1,34 @@
+// What the document's Extract, Save As PDF and Save As Page-Flip Publication commands ask of the
+// window side (dialogs, starting programs) and which exporters they call. The window side sets
+// the prompts; tests set fakes. A missing prompt ends its command without effect.
+#pragma once
+
+#include <afxwin.h>
+
+#include <vector>
+
+class CLeafwrightDoc;
+class CQorCommonProgress;
+namespace Quirebook {
+class CPublicationDoc;
+}
+
+struct CPublishHooks {
+  // The extract dialog: the 0-based pages to extract, ascending; false when cancelled.
+  bool (*pfnPromptExtractPages)(CLeafwrightDoc* doc, std::vector<int>& pages) = nullptr;
+  // The PDF save dialog, proposing `name`; false when cancelled.
+  bool (*pfnPromptPdfPath)(const CString& name, CString& path) = nullptr;
+  // The folder browser ("Please select a folder"); false when cancelled.
+  bool (*pfnPromptFolder)(CString& folder) = nullptr;
+  // Starts a second instance of the program on the file; false when it could not be started.
+  bool (*pfnStartInstance)(const CString& file) = nullptr;
+  // Opens a file with the desktop's program for it (the publication's index.html).
+  void (*pfnOpenFile)(const CString& file) = nullptr;
+  // The folder extracts of a never-saved document go to (the process's current folder when null).
+  CString (*pfnCurrentDirectory)() = nullptr;
+  // The exporters (the real ones when null).
+  bool (*pfnSavePdf)(Quirebook::CPublicationDoc* doc, const wchar_t* path, CQorCommonProgress* progress) = nullptr;
+  bool (*pfnSaveFlipBook)(Quirebook::CPublicationDoc* doc, const wchar_t* folder, CQorCommonProgress* progress) = nullptr;
+};
+
+CPublishHooks& PublishHooks();

@@ -1,0 +1,212 @@
+// Extract, Save As PDF and Save As Page-Flip Publication with fake dialogs, a fake program start
+// and fake exporters: the file names chosen, what each failure tells the user, and that the
+// exporters run inside a pushed range of 1.0.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <QorProgress.h>
+#include <lwstr.h>
+
+#include "DocTestKit.h"
+#include "LeafwrightDoc.h"
+#include "PageBusiPage.h"
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+using namespace doctest;
+
+namespace {
+
+struct Recorder {
+  std::vector<std::pair<std::wstring, UINT>> messages;
+  int answer = IDYES;
+  std::vector<int> pages;
+  bool cancelExtract = false;
+  std::wstring pdfProposed, pdfAnswer, folderAnswer;
+  std::vector<std::wstring> started, opened, exported;
+  bool startWorks = true, exportWorks = true;
+  std::vector<float> ranges;  // the innermost range seen by each exporter call
+};
+Recorder* g_rec = nullptr;
+
+struct PublishScope {
+  Recorder rec;
+  CDocumentHooks savedDoc = CDocument::Hooks();
+  CPublishHooks savedPublish = PublishHooks();
+  PublishScope() {
+    g_rec = &rec;
+    CDocument::Hooks().pfnMessageBox = [](const wchar_t* text, UINT type) {
+      g_rec->messages.emplace_back(text, type);
+      return g_rec->answer;
+    };
+    CPublishHooks& h = PublishHooks();
+    h.pfnPromptExtractPages = [](CLeafwrightDoc*, std::vector<int>& pages) {
+      pages = g_rec->pages;
+      return !g_rec->cancelExtract;
+    };
+    h.pfnPromptPdfPath = [](const CString& name, CString& path) {
+      g_rec->pdfProposed = name.GetString();
+      path = g_rec->pdfAnswer.c_str();
+      return !g_rec->pdfAnswer.empty();
+    };
+    h.pfnPromptFolder = [](CString& folder) {
+      folder = g_rec->folderAnswer.c_str();
+      return !g_rec->folderAnswer.empty();
+    };
+    h.pfnStartInstance = [](const CString& file) {
+      g_rec->started.emplace_back(file.GetString());
+      return g_rec->startWorks;
+    };
+    h.pfnOpenFile = [](const CString& file) { g_rec->opened.emplace_back(file.GetString()); };
+    h.pfnCurrentDirectory = [] { return CString(L"/nonexistent-cwd"); };
+    auto fakeExport = [](Quirebook::CPublicationDoc*, const wchar_t* where, CQorCommonProgress* progress) {
+      g_rec->exported.emplace_back(where);
+      g_rec->ranges.push_back(progress && progress->m_ranges.size() == 2 ? progress->m_ranges.back() : -1.0f);
+      return g_rec->exportWorks;
+    };
+    h.pfnSavePdf = fakeExport;
+    h.pfnSaveFlipBook = fakeExport;
+  }
+  ~PublishScope() {
+    CDocument::Hooks() = savedDoc;
+    PublishHooks() = savedPublish;
+    g_rec = nullptr;
+  }
+};
+
+void AddPages(CLeafwrightDoc& doc, int n) {
+  for (int i = 0; i < n; ++i) {
+    auto* p = new CPageBusiPage;
+    p->SetLogWidth(static_cast<float>(100 + i));
+    p->SetPageContentLoaded(1);
+    doc.GetRenderPagesArray().AddPage(p);
+  }
+}
+
+TEST(PublishCommands, PdfNameProposed) {
+  const struct {
+    const wchar_t* title;
+    const wchar_t* name;
+  } cases[] = {{L"Brochure", L"Brochure.pdf"}, {L"", L"untitled.pdf"}, {L"report.lfw", L"report.pdf"},
+               {L"C:\\work\\Brochure", L"Brochure.pdf"}, {L"v1.2 notes", L"v1.2 notes.pdf"}};
+  for (const auto& c : cases) {
+    AppStateScope app;
+    CLeafwrightDoc doc;
+    doc.SetTitle(c.title);
+    EXPECT_EQ(std::wstring(doc.ProposePdfName().GetString()), c.name) << c.title;
+  }
+}
+
+TEST(PublishCommands, ExportersRunInARangeOfOneAndFailuresAreTold) {
+  const struct {
+    void (CLeafwrightDoc::*command)();
+    bool works;
+    int answer;
+    const wchar_t* messageStart;  // null: no message
+    UINT type;
+    bool opensIndex;
+  } cases[] = {
+      {&CLeafwrightDoc::OnSaveAsPdf, true, IDYES, nullptr, 0, false},
+      {&CLeafwrightDoc::OnSaveAsPdf, false, IDYES, L"Failed to create the PDF file at \r\n/out/Brochure.pdf !",
+       MB_OK | MB_ICONERROR, false},
+      {&CLeafwrightDoc::OnSaveAsPageFlip, true, IDYES,
+       L"Your publication has been successfully created  at \r\n/out/book.\r\nWould you like to preview it ? ",
+       MB_YESNO | MB_ICONQUESTION, true},
+      {&CLeafwrightDoc::OnSaveAsPageFlip, true, IDNO,
+       L"Your publication has been successfully created  at \r\n/out/book.\r\nWould you like to preview it ? ",
+       MB_YESNO | MB_ICONQUESTION, false},
+      {&CLeafwrightDoc::OnSaveAsPageFlip, false, IDYES, L"Failed to create the page-flipping publication at \r\n/out/book !",
+       MB_OK | MB_ICONERROR, false},
+  };
+  for (const auto& c : cases) {
+    AppStateScope app;
+    PublishScope scope;
+    CLeafwrightDoc doc;
+    AddPages(doc, 2);
+    doc.SetModifiedFlag(FALSE);
+    scope.rec.exportWorks = c.works;
+    scope.rec.answer = c.answer;
+    scope.rec.pdfAnswer = L"/out/Brochure.pdf";
+    scope.rec.folderAnswer = L"/out/book";
+    (doc.*c.command)();
+    ASSERT_EQ(scope.rec.ranges.size(), 1u);
+    EXPECT_EQ(scope.rec.ranges[0], 1.0f);
+    if (c.messageStart) {
+      ASSERT_EQ(scope.rec.messages.size(), 1u);
+      EXPECT_EQ(scope.rec.messages[0].first, c.messageStart);
+      EXPECT_EQ(scope.rec.messages[0].second, c.type);
+    } else {
+      EXPECT_TRUE(scope.rec.messages.empty());
+    }
+    EXPECT_EQ(scope.rec.opened, c.opensIndex ? std::vector<std::wstring>{L"/out/book/index.html"} : std::vector<std::wstring>{});
+    EXPECT_FALSE(doc.IsModified());
+  }
+  // Cancelled dialogs export nothing.
+  AppStateScope app;
+  PublishScope scope;
+  CLeafwrightDoc doc;
+  AddPages(doc, 1);
+  doc.OnSaveAsPdf();
+  doc.OnSaveAsPageFlip();
+  EXPECT_TRUE(scope.rec.exported.empty());
+}
+
+TEST(PublishCommands, ExtractWritesTheFirstFreeNameAndStartsTheProgramOnIt) {
+  lwtest::TempDir dir;
+  AppStateScope app;
+  PublishScope scope;
+  CLeafwrightDoc doc;
+  AddPages(doc, 4);
+  const fs::path docPath = dir / "report.lfw";
+  doc.SetPathName(lw::Utf8ToWide(docPath.string()).c_str(), FALSE);
+  std::ofstream(dir / "Pages From report.lfd") << "taken";
+  scope.rec.pages = {1, 2};
+  doc.OnExtractPages();
+  const fs::path expected = dir / "Pages From report1.lfd";
+  ASSERT_EQ(scope.rec.started.size(), 1u);
+  EXPECT_EQ(lw::WideToUtf8(scope.rec.started[0]), expected.string());
+  EXPECT_TRUE(scope.rec.messages.empty());
+  std::ifstream in(expected, std::ios::binary);
+  std::string head(12, '\0');
+  in.read(head.data(), 12);
+  EXPECT_EQ(head, "EPDF20002010");
+  std::ifstream taken(dir / "Pages From report.lfd");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(taken), {}), "taken");
+}
+
+TEST(PublishCommands, ExtractFailuresAreToldAndLeaveNoFile) {
+  lwtest::TempDir dir;
+  struct Case {
+    const char* what;
+    std::vector<int> pages;
+    std::string docFolder;  // relative to dir; a folder that does not exist cannot take the file
+    bool startWorks;
+    bool writes;
+  } cases[] = {
+      {"no pages chosen", {}, ".", true, false},
+      {"a page that is not there", {9}, ".", true, false},
+      {"the folder is missing", {0}, "missing", true, false},
+      {"the program cannot be started", {0}, ".", false, true},
+  };
+  for (const Case& c : cases) {
+    AppStateScope app;
+    PublishScope scope;
+    CLeafwrightDoc doc;
+    AddPages(doc, 2);
+    doc.SetPathName(lw::Utf8ToWide((dir / c.docFolder / "report.lfw").string()).c_str(), FALSE);
+    scope.rec.pages = c.pages;
+    scope.rec.startWorks = c.startWorks;
+    doc.OnExtractPages();
+    EXPECT_EQ(scope.rec.messages.size(), 1u) << c.what;
+    if (!scope.rec.messages.empty()) EXPECT_EQ(scope.rec.messages[0].second, static_cast<UINT>(MB_OK | MB_ICONERROR)) << c.what;
+    EXPECT_EQ(fs::exists(dir / "Pages From report.lfd"), c.writes) << c.what;
+    EXPECT_EQ(scope.rec.started.size(), c.writes ? 1u : 0u) << c.what;
+    fs::remove(dir / "Pages From report.lfd");
+  }
+}
+
+}  // namespace

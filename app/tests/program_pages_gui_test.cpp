@@ -1,0 +1,307 @@
+// The thumbnail pane and the page commands through the program's real entry under Xvfb, as a
+// user drives them: on a 5-page document, pages selected in the pane are duplicated (the copies
+// selected), the duplication undone, three pages reversed, Delete refused with every page
+// selected; the pane is photographed in each theme (captions at 4.5:1); the order survives a
+// save and a new open; pages 2-3 are extracted beside the document next to an existing extract
+// and the page file opens; a 300-page document reads only the pages scrolled into view, and
+// only once scrolling has paused.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gdiplus/gdiplus.h>
+#include <lwstr.h>
+
+#include "ExtractDlg.h"
+#include "LeafwrightApp.h"
+#include "LeafwrightDoc.h"
+#include "LeafwrightView.h"
+#include "MainFrame.h"
+#include "PagesListView.h"
+#include "PdfFixtures.h"
+#include "ShellIds.h"
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int g_failures = 0;
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    ++g_failures;
+    std::fprintf(stderr, "check failed: %s\n", what);
+  }
+}
+
+std::vector<std::wstring> g_messageBoxes;
+int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
+  g_messageBoxes.emplace_back(text);
+  std::fprintf(stderr, "message box: %ls\n", text);
+  return IDYES;
+}
+
+std::wstring g_saveAnswer;
+BOOL AnswerFileDialog(BOOL bOpen, CString& rFileName, const wchar_t*) {
+  if (bOpen) return FALSE;
+  rFileName = g_saveAnswer.c_str();
+  return TRUE;
+}
+
+std::string Screenshot(const char* name) {
+  const std::string dir = LW_SCREENSHOT_DIR;
+  fs::create_directories(dir);
+  const std::string path = dir + "/" + name;
+  const std::string cmd = "import -window root '" + path + "' 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", name);
+  return path;
+}
+
+double Luminance(COLORREF c) {
+  auto lin = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+}
+double Contrast(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+// In a screenshot, the strongest contrast within the rectangle against its most common colour.
+double InkContrast(const std::string& png, const CRect& rc) {
+  std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromFile(lw::Utf8ToWide(png).c_str()));
+  if (!bmp || bmp->GetLastStatus() != Gdiplus::Ok) return 0;
+  std::map<COLORREF, int> counts;
+  std::vector<COLORREF> pixels;
+  for (int y = std::max<LONG>(0, rc.top); y < std::min<LONG>(rc.bottom, bmp->GetHeight()); ++y)
+    for (int x = std::max<LONG>(0, rc.left); x < std::min<LONG>(rc.right, bmp->GetWidth()); ++x) {
+      Gdiplus::Color c;
+      bmp->GetPixel(x, y, &c);
+      const COLORREF clr = RGB(c.GetR(), c.GetG(), c.GetB());
+      ++counts[clr];
+      pixels.push_back(clr);
+    }
+  COLORREF back = 0;
+  int most = -1;
+  for (auto& [clr, n] : counts)
+    if (n > most) most = n, back = clr;
+  double best = 1.0;
+  for (COLORREF c : pixels) best = std::max(best, Contrast(c, back));
+  return best;
+}
+
+// Extract asks for "2-3" as the dialog's page-range text would give it.
+bool PromptRange23(CLeafwrightDoc* doc, std::vector<int>& pages) {
+  const int bad = ExtractPagesForChoice(kExtractRange, 0, 0, L"2-3", doc->GetPagesCount(), {}, 0, pages);
+  return bad == 0;
+}
+std::vector<std::wstring> g_started;
+bool RecordStart(const CString& file) {
+  g_started.emplace_back(file.GetString());
+  return true;
+}
+
+class CScriptedApp : public CLeafwrightApp {
+ public:
+  fs::path dir;
+  int step = 0;
+
+  CMainFrame* Frame() { return dynamic_cast<CMainFrame*>(m_pMainWnd); }
+  CLeafwrightDoc* Doc() { return Frame() ? dynamic_cast<CLeafwrightDoc*>(Frame()->GetActiveDocument()) : nullptr; }
+  CPagesListView* List() { return Frame() ? Frame()->GetPagesListView() : nullptr; }
+
+  // Pages are named by a number kept in their flags (it is saved with them); a copy shows "'".
+  std::map<CDrawingPage*, int> names;
+  void NamePages() {
+    names.clear();
+    for (int i = 0; i < Doc()->GetPagesCount(); ++i) {
+      CDrawingPage* p = Doc()->GetDrawingPage(i);
+      p->SetPageFlags(static_cast<unsigned long>(i + 1) << 8);
+      names[p] = i + 1;
+    }
+  }
+  std::string Order() {
+    std::string s;
+    for (int i = 0; i < Doc()->GetPagesCount(); ++i) {
+      CDrawingPage* p = Doc()->GetDrawingPage(i);
+      s += (s.empty() ? "" : ",") + std::to_string(p->GetPageFlags() >> 8) + (names.count(p) ? "" : "'");
+    }
+    return s;
+  }
+  std::string Selected() {
+    std::string s;
+    for (int i = 0; i < List()->GetSelectedCount(); ++i)
+      s += (s.empty() ? "" : ",") + std::to_string(Doc()->GetRenderPagesArray().IndexOf(List()->GetSelectedPage(i)) + 1);
+    return s;
+  }
+  // Clicks the cell of 1-based page n in the pane (scrolled into view first).
+  void ClickPage(int n, UINT flags = 0) {
+    CPagesListView* list = List();
+    const CPagesListLayout& l = list->GetLayout();
+    list->ScrollToPosition(CPoint(0, (n - 1) * l.cellHeight));
+    const CPoint at = l.CellRect(n - 1).CenterPoint() - list->GetScrollPosition();
+    list->SendMessage(WM_LBUTTONDOWN, flags, MAKELPARAM(at.x, at.y));
+  }
+  int Loaded() {
+    int n = 0;
+    for (int i = 0; i < Doc()->GetPagesCount(); ++i) n += Doc()->GetDrawingPage(i)->IsPageContentLoaded() ? 1 : 0;
+    return n;
+  }
+  void ShowTheme(UINT theme) {
+    Frame()->OnSwitchTheme(theme);
+    List()->ScrollToPosition(CPoint(0, 0));
+    List()->Invalidate();
+  }
+  void PhotographPane(const char* shot) {
+    const std::string png = Screenshot(shot);
+    CRect pane;
+    List()->GetWindowRect(&pane);
+    // Page 1 is selected (the cell's fill), page 2 not (the pane's background).
+    for (int row : {0, 1}) {
+      CRect caption = List()->GetLayout().CaptionRect(row);
+      caption.OffsetRect(pane.TopLeft());
+      caption.IntersectRect(caption, pane);
+      const double k = InkContrast(png, caption);
+      std::printf("caption %d: %.2f:1 in %s\n", row + 1, k, shot);
+      Check(k >= 4.5, "the caption reads at 4.5:1");
+    }
+  }
+
+  BOOL OnIdle(LONG lCount) override {
+    CLeafwrightApp::OnIdle(lCount);
+    if (!Frame() || !Doc() || !List()) return TRUE;
+    const int current = step++;
+    switch (current) {
+      case 0: {
+        Check(OpenDocumentFile(lw::Utf8ToWide((dir / "five.pdf").string()).c_str()) != nullptr, "the PDF opens");
+        Check(Doc()->GetPagesCount() == 5, "5 pages");
+        NamePages();
+        Check(List()->GetLayout().cellHeight > 36, "the pane is laid out");
+        ClickPage(2);
+        ClickPage(4, MK_CONTROL);
+        Check(Selected() == "2,4", "pages 2 and 4 selected");
+        Frame()->SendMessage(WM_COMMAND, ID_PAGES_DUPLICATE);
+        Check(Order() == "1,2,2',3,4,4',5", "duplicate copies each selected page after itself");
+        Check(Selected() == "3,6", "the copies are selected");
+        Doc()->OnEditUndo();
+        Check(Order() == "1,2,3,4,5", "undo takes the copies away");
+        Check(List()->GetSelectedCount() == 1 && Selected() == "3", "the page now in their place is selected alone");
+        ClickPage(1);
+        ClickPage(3, MK_CONTROL);
+        ClickPage(4, MK_CONTROL);
+        Frame()->SendMessage(WM_COMMAND, ID_PAGES_REVERSE_SELECTED);
+        Check(Order() == "4,2,3,1,5", "reverse selected");
+        ClickPage(1);
+        ClickPage(5, MK_SHIFT);
+        Check(List()->GetSelectedCount() == 5, "every page selected");
+        Check(!Doc()->IsPageCommandEnabled(ID_PAGES_DELETE), "Delete is disabled with every page selected");
+        Frame()->SendMessage(WM_COMMAND, ID_PAGES_DELETE);
+        Check(Doc()->GetPagesCount() == 5, "and deletes nothing when sent anyway");
+        ClickPage(1);
+        break;
+      }
+      case 1: ShowTheme(ID_THEME_OFFICE2010_BLUE); break;
+      case 2:
+        PhotographPane("pages-pane-blue.png");
+        ShowTheme(ID_THEME_OFFICE2010_SILVER);
+        break;
+      case 3:
+        PhotographPane("pages-pane-silver.png");
+        ShowTheme(ID_THEME_OFFICE2010_BLACK);
+        break;
+      case 4: {
+        PhotographPane("pages-pane-black.png");
+        g_saveAnswer = lw::Utf8ToWide((dir / "report.lfw").string());
+        Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+        Check(fs::exists(dir / "report.lfw"), "saved");
+        names.clear();
+        Check(OpenDocumentFile(g_saveAnswer.c_str()) != nullptr, "reopened");
+        for (int i = 0; i < Doc()->GetPagesCount(); ++i) names[Doc()->GetDrawingPage(i)] = 0;
+        Check(Order() == "4,2,3,1,5", "the order survives saving and opening");
+        // Extract pages 2-3 beside a page file of that name.
+        std::ofstream(dir / "Pages From report.lfd") << "not ours";
+        PublishHooks().pfnPromptExtractPages = &PromptRange23;
+        PublishHooks().pfnStartInstance = &RecordStart;
+        Frame()->SendMessage(WM_COMMAND, ID_PAGES_EXTRACT);
+        const fs::path lfd = dir / "Pages From report1.lfd";
+        Check(g_started.size() == 1 && g_started[0] == lw::Utf8ToWide(lfd.string()), "the page file is opened");
+        std::ifstream in(lfd, std::ios::binary);
+        std::string head(12, '\0');
+        in.read(head.data(), 12);
+        Check(head == "EPDF20002010", "the page file's header");
+        Check(OpenDocumentFile(lw::Utf8ToWide(lfd.string()).c_str()) != nullptr, "the program opens the page file");
+        Check(Doc()->GetPagesCount() == 2, "two pages");
+        names.clear();
+        for (int i = 0; i < Doc()->GetPagesCount(); ++i) names[Doc()->GetDrawingPage(i)] = 0;
+        Check(Order() == "2,3", "pages 2 and 3");
+        // 300 pages: 32 read at opening.
+        Check(OpenDocumentFile(lw::Utf8ToWide((dir / "many.pdf").string()).c_str()) != nullptr, "300 pages open");
+        Check(Doc()->GetPagesCount() == 300, "300 pages");
+        const int atOpen = Loaded();
+        Check(atOpen == CLeafwrightDoc::kLoadedAtOpen, "the first pages are read at opening");
+        CPagesListView* list = List();
+        list->ScrollToPosition(CPoint(0, 150 * list->GetLayout().cellHeight));
+        list->GetDebounce().Scrolled(100000);
+        list->OnLoadTimer(100200);
+        Check(Loaded() == atOpen, "nothing is read while scrolling");
+        list->OnLoadTimer(100301);
+        CRect client;
+        list->GetClientRect(&client);
+        const int visible = client.Height() / list->GetLayout().cellHeight + 2;
+        const int read = Loaded() - atOpen;
+        Check(read >= 1 && read <= visible, "only the visible pages are read once scrolling paused");
+        Check(Doc()->GetDrawingPage(150)->IsPageContentLoaded() != 0, "the page in view is read");
+        Check(!Doc()->GetDrawingPage(100)->IsPageContentLoaded() && !Doc()->GetDrawingPage(299)->IsPageContentLoaded(),
+              "pages out of view are not");
+        std::printf("300 pages: %d read at opening, %d read after scrolling to page 151 (%d rows fit)\n", atOpen, read,
+                    visible - 2);
+        Screenshot("pages-pane-scrolled.png");
+        Frame()->PostMessage(WM_CLOSE);
+        break;
+      }
+      default:
+        return FALSE;
+    }
+    return TRUE;
+  }
+  int ExitInstance() override {
+    CLeafwrightApp::ExitInstance();
+    Check(step >= 5, "every step ran");
+    Check(g_messageBoxes.empty(), "no message box");
+    return g_failures == 0 ? 0 : 3;
+  }
+};
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
+         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
+}
+
+int main(int argc, char** argv) {
+  (void)argc;
+  setenv("NO_AT_BRIDGE", "1", 1);
+  setenv("GDK_SCALE", "1", 1);
+  lwtest::TempDir home, files;
+  setenv("HOME", home.path().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  lwmfc::SetFileDialogHook(&AnswerFileDialog);
+  CScriptedApp app;
+  app.dir = files.path();
+  lwtest::WriteFileBytes(files.path() / "five.pdf", lwtest::MakeCairoPdf(5));
+  lwtest::WriteFileBytes(files.path() / "many.pdf", lwtest::MakeCairoPdf(300));
+  char* args[] = {argv[0], nullptr};
+  const int rc = AfxWinMain(1, args);
+  std::printf("exit %d, %d failed checks\n", rc, g_failures);
+  return rc == 0 && g_failures == 0 ? 0 : 1;
+}

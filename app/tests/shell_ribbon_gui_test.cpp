@@ -216,6 +216,32 @@ TEST_F(RibbonGui, TheBackstageHoldsTheFileCommandsAndTabsInOrder) {
   EXPECT_EQ(Ribbon().GetBackstageView(), &backstage) << "the File button opens it";
 }
 
+TEST_F(RibbonGui, AddStampOpensTheThreeStampGalleries) {
+  SelectTab(1);
+  CQORPControl* pStamp = frame->GetCommandBars()->FindControl(QORP_CONTROL_ERROR, ID_ADD_STAMP, FALSE, FALSE);
+  ASSERT_NE(pStamp, nullptr);
+  ASSERT_TRUE(Ribbon().ExecuteControl(pStamp, TRUE)) << "the list opens (the button itself does nothing)";
+  ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+  PumpUntil([] { return false; }, 150);
+  // Each gallery shows its first stamp inside the list.
+  const wxRect rcPopup = QORPGetOpenPopupWindow()->GetScreenRect();
+  for (int i = 0; i < pStamp->GetCommandBar()->GetCount(); ++i) {
+    auto* pGallery = dynamic_cast<CQORPControlGallery*>(pStamp->GetCommandBar()->GetAt(i));
+    if (!pGallery) continue;
+    const CRect rc = QORPGetPopupItemRect(pGallery, 0);
+    EXPECT_FALSE(rc.IsRectEmpty()) << pGallery->GetID();
+    EXPECT_TRUE(rcPopup.Contains(wxRect(rc.left, rc.top, rc.Width(), rc.Height()))) << pGallery->GetID();
+  }
+  fs::create_directories(LW_SCREENSHOT_DIR);
+  const std::string cmd = wxString::Format("import -window root -crop %dx%d+%d+%d '%s/ribbon-add-stamp.png' 2>/dev/null",
+                                           rcPopup.width, std::min(rcPopup.height, 700), rcPopup.x, rcPopup.y,
+                                           LW_SCREENSHOT_DIR)
+                              .ToStdString();
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  QORPClosePopupBar();
+  PumpUntil([] { return false; }, 30);
+}
+
 TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
   const struct {
     int nTheme;

@@ -3,6 +3,9 @@
 
 // Strings.
 #define IDR_MAINFRAME 128          // the document template's description
+#define IDS_DELETE_SELECTED 136
+#define IDS_PASTE_FAILED 139
+#define IDS_COPY_FAILED 143
 #define IDS_OBJNAME_TEXT 336
 #define IDS_OBJNAME_IMAGE 337
 #define IDS_OBJNAME_SHAPE 338

@@ -92,8 +92,15 @@ void CLeafwrightDoc::OnDuplicatePages() {
   {
     auto lock = LockContent();
     for (const auto& [index, page] : byIndex) {
-      auto* copy = dynamic_cast<CDrawingPage*>(page->Clone());
-      if (!copy) continue;
+      CRenderPage* made = page->Clone();
+      auto* copy = dynamic_cast<CDrawingPage*>(made);
+      if (!copy) {
+        if (made) {  // not a document page: let it go
+          made->AddRef();
+          made->Release();
+        }
+        continue;
+      }
       copy->AddRef();
       action->BackupPageOrder(index + k);
       GetRenderPagesArray().InsertPage(index + k, copy);
@@ -116,14 +123,15 @@ void CLeafwrightDoc::OnDuplicatePages() {
 }
 
 void CLeafwrightDoc::OnDeletePages() {
-  auto ask = CDocument::Hooks().pfnMessageBox;
-  if (!ask || ask(L"Are you sure want to delete the selected pages?", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   IPagesSelectionList* list = FindPagesList();
   if (!list || !FindEditingView()) return;
-  int i = GetCurrentPageIndex();
   const std::map<int, CDrawingPage*> selected = SelectedByIndex(*this, *list);
-  // Only pages that are in the document, and never all of them: a document keeps a page.
+  // Only pages that are in the document, and never all of them: a document keeps a page. Nothing
+  // is asked about a delete that cannot happen.
   if (selected.empty() || static_cast<int>(selected.size()) >= GetPagesCount()) return;
+  auto ask = CDocument::Hooks().pfnMessageBox;
+  if (!ask || ask(L"Are you sure want to delete the selected pages?", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  int i = GetCurrentPageIndex();
   auto* action = new CUpdateRenderPagesAction(L"Delete Pages", false);
   {
     auto lock = LockContent();

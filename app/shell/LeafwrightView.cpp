@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include <QorpGallery.h>
 #include <vectorloom/GroupObj.h>
@@ -18,7 +19,7 @@
 
 const ZoomLevel g_zoomLevels[kZoomLevels] = {
     {0.125f, 32872}, {1.0f / 6.0f, 32871}, {0.2f, 32870}, {0.25f, 32869}, {0.5f, 32868}, {0.75f, 32867},
-    {1.0f, ID_ZOOM_ACTUAL_SIZE}, {1.25f, 32856}, {1.5f, 32857}, {1.75f, 32858}, {2.0f, 32859}, {2.5f, 32860},
+    {1.0f, ViewCmd::kZoomActualSize}, {1.25f, 32856}, {1.5f, 32857}, {1.75f, 32858}, {2.0f, 32859}, {2.5f, 32860},
     {3.0f, 32861}, {4.0f, 32862}, {5.0f, 32863}, {6.0f, 32864}, {7.0f, 32865}, {8.0f, 32866},
 };
 
@@ -72,32 +73,43 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   // The go-to-page commands are the document's (they also select the page in the thumbnails).
   ON_UPDATE_COMMAND_UI(ID_INDICATOR_PAGE_NUMBER, &CLeafwrightView::OnUpdatePageNumber)
   ON_UPDATE_COMMAND_UI(ID_INDICATOR_ZOOM, &CLeafwrightView::OnUpdateZoomPane)
-  ON_COMMAND(ID_ZOOM_ACTUAL_SIZE, &CLeafwrightView::OnZoomActualSize)
-  ON_UPDATE_COMMAND_UI(ID_ZOOM_ACTUAL_SIZE, &CLeafwrightView::OnUpdateZoomActualSize)
-  ON_COMMAND(ID_ZOOM_IN, &CLeafwrightView::OnZoomIn)
-  ON_UPDATE_COMMAND_UI(ID_ZOOM_IN, &CLeafwrightView::OnUpdateZoomIn)
-  ON_COMMAND(ID_ZOOM_OUT, &CLeafwrightView::OnZoomOut)
-  ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, &CLeafwrightView::OnUpdateZoomOut)
-  ON_COMMAND_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnZoomLevel)
-  ON_UPDATE_COMMAND_UI_RANGE(ID_ZOOM_LEVEL_FIRST, ID_ZOOM_LEVEL_LAST, &CLeafwrightView::OnUpdateZoomLevel)
-  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_DYNAMIC, &CLeafwrightView::OnDynamicStampGallery)
-  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_SIGN, &CLeafwrightView::OnSignStampGallery)
-  ON_NOTIFY(QORP_CN_EXECUTE, ID_STAMP_GALLERY_BUSINESS, &CLeafwrightView::OnBusinessStampGallery)
-  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_DYNAMIC, &CLeafwrightView::OnUpdateStampGallery)
-  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_SIGN, &CLeafwrightView::OnUpdateStampGallery)
-  ON_UPDATE_COMMAND_UI(ID_STAMP_GALLERY_BUSINESS, &CLeafwrightView::OnUpdateStampGallery)
-  ON_COMMAND(ID_CUSTOM_STROKE_WIDTH, &CLeafwrightView::OnCustomStrokeWidth)
-  ON_UPDATE_COMMAND_UI(ID_CUSTOM_STROKE_WIDTH, &CLeafwrightView::OnUpdateCustomStrokeWidth)
-  ON_COMMAND(ID_CUSTOM_ROTATION, &CLeafwrightView::OnCustomRotation)
-  ON_UPDATE_COMMAND_UI(ID_CUSTOM_ROTATION, &CLeafwrightView::OnUpdateCustomRotation)
-  ON_UPDATE_COMMAND_UI(ID_CUSTOM_FILL_TRANSPARENCY, &CLeafwrightView::OnUpdateCustomTransparency)
-  ON_UPDATE_COMMAND_UI(ID_CUSTOM_STROKE_TRANSPARENCY, &CLeafwrightView::OnUpdateCustomTransparency)
-  ON_COMMAND(ID_INSERT_TEXT, &CLeafwrightView::OnInsertText)
-  ON_UPDATE_COMMAND_UI(ID_INSERT_TEXT, &CLeafwrightView::OnUpdateInsert)
-  ON_COMMAND(ID_INSERT_IMAGE, &CLeafwrightView::OnInsertImage)
-  ON_UPDATE_COMMAND_UI(ID_INSERT_IMAGE, &CLeafwrightView::OnUpdateInsert)
-  ON_COMMAND(ID_INSERT_VIDEO, &CLeafwrightView::OnInsertVideo)
-  ON_UPDATE_COMMAND_UI(ID_INSERT_VIDEO, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ViewCmd::kZoomActualSize, &CLeafwrightView::OnZoomActualSize)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kZoomActualSize, &CLeafwrightView::OnUpdateZoomActualSize)
+  ON_COMMAND(ViewCmd::kZoomIn, &CLeafwrightView::OnZoomIn)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kZoomIn, &CLeafwrightView::OnUpdateZoomIn)
+  ON_COMMAND(ViewCmd::kZoomOut, &CLeafwrightView::OnZoomOut)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kZoomOut, &CLeafwrightView::OnUpdateZoomOut)
+  ON_COMMAND_RANGE(ViewCmd::kZoomLevelFirst, ViewCmd::kZoomLevelLast, &CLeafwrightView::OnZoomLevel)
+  ON_UPDATE_COMMAND_UI_RANGE(ViewCmd::kZoomLevelFirst, ViewCmd::kZoomLevelLast, &CLeafwrightView::OnUpdateZoomLevel)
+  ON_NOTIFY(QORP_CN_EXECUTE, ViewCmd::kStampsDynamic, &CLeafwrightView::OnDynamicStampGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ViewCmd::kStampsSignHere, &CLeafwrightView::OnSignStampGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ViewCmd::kStampsBusiness, &CLeafwrightView::OnBusinessStampGallery)
+  ON_COMMAND(ViewCmd::kStampsDynamic, &CLeafwrightView::OnDynamicStampCommand)
+  ON_COMMAND(ViewCmd::kStampsSignHere, &CLeafwrightView::OnSignStampCommand)
+  ON_COMMAND(ViewCmd::kStampsBusiness, &CLeafwrightView::OnBusinessStampCommand)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kStampsDynamic, &CLeafwrightView::OnUpdateStampGallery)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kStampsSignHere, &CLeafwrightView::OnUpdateStampGallery)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kStampsBusiness, &CLeafwrightView::OnUpdateStampGallery)
+  ON_COMMAND(ViewCmd::kCustomStrokeWidth, &CLeafwrightView::OnCustomStrokeWidth)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kCustomStrokeWidth, &CLeafwrightView::OnUpdateCustomStrokeWidth)
+  ON_COMMAND(ViewCmd::kCustomRotation, &CLeafwrightView::OnCustomRotation)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kCustomRotation, &CLeafwrightView::OnUpdateCustomRotation)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kCustomFillTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kCustomStrokeTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
+  ON_COMMAND(ViewCmd::kInsertText, &CLeafwrightView::OnInsertText)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kInsertText, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ViewCmd::kInsertImage, &CLeafwrightView::OnInsertImage)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kInsertImage, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ViewCmd::kInsertVideo, &CLeafwrightView::OnInsertVideo)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kInsertVideo, &CLeafwrightView::OnUpdateInsert)
+  ON_COMMAND(ID_EDIT_COPY, &CLeafwrightView::OnEditCopy)
+  ON_COMMAND(ID_EDIT_CUT, &CLeafwrightView::OnEditCut)
+  ON_COMMAND(ID_EDIT_PASTE, &CLeafwrightView::OnEditPaste)
+  ON_COMMAND(ID_EDIT_CLEAR, &CLeafwrightView::OnEditClear)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, &CLeafwrightView::OnUpdateEditSelection)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, &CLeafwrightView::OnUpdateEditSelection)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_CLEAR, &CLeafwrightView::OnUpdateEditSelection)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, &CLeafwrightView::OnUpdateEditPaste)
 END_MESSAGE_MAP()
 
 namespace {
@@ -286,11 +298,13 @@ void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) { pCmdUI->Enabl
 // ---------------------------------------------------------------------------------------------
 // Stamp galleries
 
+
 void CLeafwrightView::PickStamp(UINT nGallery, int nIndex) {
   const StampGallery* gallery = FindStampGallery(nGallery);
   if (!gallery || nIndex < 0 || nIndex >= gallery->nCount) return;
   UpdateEditingTool(&g_DrawStampsTool);
   g_DrawStampsTool.SetStamp(gallery->pszType, gallery->nIds[nIndex]);
+  m_lastStamps[nGallery] = nIndex;
 }
 
 void CLeafwrightView::OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult) {
@@ -300,9 +314,20 @@ void CLeafwrightView::OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult) 
   if (pResult) *pResult = 1;
 }
 
-void CLeafwrightView::OnDynamicStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_DYNAMIC, p, r); }
-void CLeafwrightView::OnSignStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_SIGN, p, r); }
-void CLeafwrightView::OnBusinessStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ID_STAMP_GALLERY_BUSINESS, p, r); }
+
+void CLeafwrightView::OnStampCommand(UINT nId) {
+  // From a menu entry (no item picked): the stamp chosen last from that gallery, else its first.
+  const auto it = m_lastStamps.find(nId);
+  PickStamp(nId, it == m_lastStamps.end() ? 0 : it->second);
+}
+
+void CLeafwrightView::OnDynamicStampCommand() { OnStampCommand(ViewCmd::kStampsDynamic); }
+void CLeafwrightView::OnSignStampCommand() { OnStampCommand(ViewCmd::kStampsSignHere); }
+void CLeafwrightView::OnBusinessStampCommand() { OnStampCommand(ViewCmd::kStampsBusiness); }
+
+void CLeafwrightView::OnDynamicStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ViewCmd::kStampsDynamic, p, r); }
+void CLeafwrightView::OnSignStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ViewCmd::kStampsSignHere, p, r); }
+void CLeafwrightView::OnBusinessStampGallery(NMHDR* p, LRESULT* r) { OnStampGallery(ViewCmd::kStampsBusiness, p, r); }
 
 int CLeafwrightView::GetStampGallerySelection(UINT nGallery) const {
   const StampGallery* gallery = FindStampGallery(nGallery);

@@ -6,11 +6,12 @@
 
 #include <afxwin.h>
 
+#include <map>
+
 #include <quirebook/PublicationView.h>
 
 #include "OneValueDlgs.h"
 #include "PageCommands.h"
-#include "ShellIds.h"
 
 class CLeafwrightDoc;
 namespace Gdiplus {
@@ -21,16 +22,26 @@ class CDrawingPage;
 }
 using Quirebook::CDrawingPage;
 
-// The zoom command ids (the eighteen levels, Zoom In, Zoom Out, Actual Size) are in ShellIds.h.
+// Command ids of the view (in a namespace of their own: the ribbon names the same numbers).
+namespace ViewCmd {
+// Zoom command ids: the eighteen levels (12.5 % to 800 %), Zoom In and Zoom Out.
+inline constexpr UINT kZoomActualSize = 32875;
+inline constexpr UINT kZoomIn = 32873;
+inline constexpr UINT kZoomOut = 32874;
+inline constexpr UINT kZoomLevelFirst = 32856;  // 125 % ... 800 % are 32856 ... 32866
+inline constexpr UINT kZoomLevelLast = 32872;   // 75 % ... 12.5 % are 32867 ... 32872
 
 // Insert commands.
-inline constexpr UINT ID_INSERT_TEXT = 32775;
-inline constexpr UINT ID_INSERT_IMAGE = 32776;
-inline constexpr UINT ID_INSERT_VIDEO = 32912;
+inline constexpr UINT kInsertText = 32775;
+inline constexpr UINT kInsertImage = 32776;
+inline constexpr UINT kInsertVideo = 32912;
 
-// The custom-value commands (Custom width..., the two Custom Transparency... and Custom
-// Angle...; the first three are in ShellIds.h).
-inline constexpr UINT ID_CUSTOM_ROTATION = 32808;
+// The custom-value commands.
+inline constexpr UINT kCustomStrokeWidth = 32785;
+inline constexpr UINT kCustomFillTransparency = 32780;
+inline constexpr UINT kCustomStrokeTransparency = 32789;
+inline constexpr UINT kCustomRotation = 32808;
+}  // namespace ViewCmd
 
 // The zoom levels: factors in ascending order with the command that selects each.
 struct ZoomLevel {
@@ -110,6 +121,19 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnInsertImage();
   afx_msg void OnInsertVideo();
   afx_msg void OnUpdateInsert(CCmdUI* pCmdUI);
+
+  // Clipboard. Copy puts the selected objects (in page order; videos are left out) on the
+  // clipboard in the program's private format; Cut copies and then deletes (asking first); Paste
+  // takes the program's objects, else a picture, and reports a failure; Delete asks first.
+  afx_msg void OnEditCopy();
+  afx_msg void OnEditCut();
+  afx_msg void OnEditPaste();
+  afx_msg void OnEditClear();
+  afx_msg void OnUpdateEditSelection(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateEditPaste(CCmdUI* pCmdUI);
+  void CollectSelectionInPageOrder(Vectorloom::CRenderBaseObjectList& out) const;
+  bool CopySelectionToClipboard();
+  bool PasteFromClipboard();
   // Puts a clip on the shown page as one undoable step, its first picture fitted into 80 % of the
   // page and centred, and selects it; null (nothing inserted) when the clip gives no picture.
   Vectorloom::CRenderBaseObj* InsertVideoClip(const wchar_t* lpszPath);
@@ -117,6 +141,12 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // Stamp galleries: a picked item makes the stamps tool current with that stamp. PickStamp takes
   // the item's index in the gallery's order.
   void OnStampGallery(UINT nId, NMHDR* pNMHDR, LRESULT* pResult);
+  // The galleries' commands as menu entries: the stamp last chosen from that gallery, else its
+  // first.
+  void OnStampCommand(UINT nId);
+  afx_msg void OnDynamicStampCommand();
+  afx_msg void OnSignStampCommand();
+  afx_msg void OnBusinessStampCommand();
   afx_msg void OnDynamicStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnSignStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnBusinessStampGallery(NMHDR* pNMHDR, LRESULT* pResult);
@@ -162,6 +192,7 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
 
  private:
   int m_nPage = 0;  // the shown page's index when it was last placed
+  std::map<UINT, int> m_lastStamps;  // the item picked last from each stamp gallery
 };
 
 // The editing view of the main window's active document, or null.

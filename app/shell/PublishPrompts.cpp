@@ -51,13 +51,7 @@ bool StartInstance(const CString& file) {
   wchar_t self[4096] = L"";
   const DWORD n = GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
   if (n == 0 || n >= std::size(self)) return false;
-  CString line = QuoteCommandLineArgument(self) + L" " + QuoteCommandLineArgument(file);
-  std::vector<wchar_t> buffer(line.GetString(), line.GetString() + line.GetLength() + 1);
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &si, &pi) != FALSE;
+  return StartProgramOn(self, file);
 }
 
 void OpenFile(const CString& file) { ShellExecuteW(nullptr, L"open", file, nullptr, nullptr, SW_SHOWNORMAL); }
@@ -83,6 +77,19 @@ CString QuoteCommandLineArgument(const CString& arg) {
   }
   for (int k = 0; k < backslashes * 2; ++k) out += L'\\';
   return out + L"\"";
+}
+
+bool StartProgramOn(const CString& program, const CString& file, DWORD* pid) {
+  CString line = QuoteCommandLineArgument(program) + L" " + QuoteCommandLineArgument(file);
+  std::vector<wchar_t> buffer(line.GetString(), line.GetString() + line.GetLength() + 1);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr,
+                      nullptr, &si, &pi))
+    return false;
+  if (pid) *pid = pi.dwProcessId;
+  return true;
 }
 
 void InstallPublishPrompts() {

@@ -226,7 +226,6 @@ const std::vector<UINT>& RibbonLargeIcons() {
 namespace {
 
 // What the commands that are not answered yet wait for.
-constexpr const wchar_t* kViewClipboard = L"the page-editing view's clipboard commands";
 constexpr const wchar_t* kViewTools = L"the rounded rectangle's roundness";
 constexpr const wchar_t* kViewFont = L"the page-editing view's character formats";
 constexpr const wchar_t* kViewProperties = L"the page-editing view's property changes with preview";
@@ -289,7 +288,7 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
       std::vector<UINT> ids;
       const wchar_t* awaiting;
     } view[] = {
-        {{ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR}, kViewClipboard},
+        {{ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR}, nullptr},
         {{ID_ROUNDNESS}, kViewTools},
         {{ID_TOOL_ADD_TEXT, ID_TOOL_ADD_IMAGE, ID_TOOL_ADD_VIDEO, ID_CUSTOM_STROKE_WIDTH, ID_CUSTOM_ANGLE}, nullptr},
         {{ID_TOOL_SELECTION, ID_CUSTOM_SHAPE, ID_ANCHOR_MOVE, ID_ANCHOR_ADD, ID_ANCHOR_DELETE, ID_ANCHOR_CONVERT,

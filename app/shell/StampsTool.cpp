@@ -29,9 +29,9 @@ CDrawStampsTool g_DrawStampsTool;
 namespace {
 
 const StampGallery kGalleries[] = {
-    {ID_STAMP_GALLERY_SIGN, L"STAMP", {345, 346, 347, 348, 349}, 5},
-    {ID_STAMP_GALLERY_BUSINESS, L"STANDARDBUSINESS", {351, 352, 353, 354, 355, 356, 357, 358, 359, 360, 361, 362}, 12},
-    {ID_STAMP_GALLERY_DYNAMIC, L"DYNAMIC", {363, 364, 365, 366, 367}, 5},
+    {ViewCmd::kStampsSignHere, L"STAMP", {345, 346, 347, 348, 349}, 5},
+    {ViewCmd::kStampsBusiness, L"STANDARDBUSINESS", {351, 352, 353, 354, 355, 356, 357, 358, 359, 360, 361, 362}, 12},
+    {ViewCmd::kStampsDynamic, L"DYNAMIC", {363, 364, 365, 366, 367}, 5},
 };
 
 constexpr int kUserNameStamp = 367;

@@ -18,9 +18,11 @@ class CTextObj;
 }
 
 // Gallery command ids.
-inline constexpr UINT ID_STAMP_GALLERY_DYNAMIC = 32900;
-inline constexpr UINT ID_STAMP_GALLERY_SIGN = 32904;
-inline constexpr UINT ID_STAMP_GALLERY_BUSINESS = 32907;
+namespace ViewCmd {
+inline constexpr UINT kStampsDynamic = 32900;
+inline constexpr UINT kStampsSignHere = 32904;
+inline constexpr UINT kStampsBusiness = 32907;
+}  // namespace ViewCmd
 
 // The galleries: resource type and the resource ids of the items, in gallery order.
 struct StampGallery {

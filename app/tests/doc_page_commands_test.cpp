@@ -197,6 +197,7 @@ TEST(PageCommandsTest, DeleteWithEveryPageSelectedOrNothingSelectedChangesNothin
     EXPECT_FALSE(doc.IsPageCommandEnabled(ID_PAGES_DELETE));
     // Run anyway (a key, a script): no action on the undo list, no page gone.
     doc.OnDeletePages();
+    EXPECT_EQ(g_questions, 0);  // nothing to ask about
     EXPECT_EQ(doc.GetPagesCount(), 3);
     EXPECT_EQ(doc.GetUndoCount(), 0);
     EXPECT_FALSE(doc.IsModified());

@@ -217,7 +217,7 @@ class CScriptedApp : public CLeafwrightApp {
           CDrawingPage* page = view->GetShownPage();
           const int before = page->GetRenderObjectList().GetCount();
           int n = 0;
-          for (const UINT galleryId : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC}) {
+          for (const UINT galleryId : {ViewCmd::kStampsSignHere, ViewCmd::kStampsBusiness, ViewCmd::kStampsDynamic}) {
             const StampGallery* gallery = FindStampGallery(galleryId);
             for (int i = 0; i < gallery->nCount; ++i, ++n) {
               const auto lp = view->MapFromPic({140.0f + 270.0f * static_cast<float>(n % 3), 60.0f + 72.0f * static_cast<float>(n / 3)});

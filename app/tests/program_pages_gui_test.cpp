@@ -12,6 +12,9 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <thread>
+
+#include <signal.h>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,7 @@
 #include "MainFrame.h"
 #include "PagesListView.h"
 #include "PdfFixtures.h"
+#include "PublishPrompts.h"
 #include "ShellIds.h"
 #include "TestSupport.h"
 
@@ -174,6 +178,47 @@ class CScriptedApp : public CLeafwrightApp {
     }
   }
 
+  // The program itself started on the page file as Extract starts it: its main window comes up
+  // at full size, with no message box (a file it cannot read is reported in a small window of
+  // the same title before the main window shows).
+  static std::string Windows() {
+    std::string out;
+    if (FILE* p = popen("xwininfo -root -tree 2>/dev/null | grep '\"Norvane Leafwright\"'", "r")) {
+      char line[512];
+      while (fgets(line, sizeof line, p)) out += line;
+      pclose(p);
+    }
+    return out;
+  }
+  void SecondInstanceOpens(const fs::path& lfd) {
+    const std::string before = Windows();
+    DWORD pid = 0;
+    Check(StartProgramOn(lw::Utf8ToWide(LW_PROGRAM).c_str(), lw::Utf8ToWide(lfd.string()).c_str(), &pid),
+          "the second instance starts");
+    if (!pid) return;
+    std::string now;
+    for (int i = 0; i < 300; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      now = Windows();
+      if (now.size() > before.size()) break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // its pages are read and painted
+    now = Windows();
+    std::printf("windows with the program's title:\n%s", now.c_str());
+    int full = 0, small = 0;
+    size_t at = 0;
+    while ((at = now.find("\"Norvane Leafwright\"", at)) != std::string::npos) {
+      const size_t size = now.find(')', at) + 1;
+      const int w = std::atoi(now.c_str() + now.find_first_not_of(' ', size));
+      (w >= 800 ? full : small) += 1;
+      at = size;
+    }
+    Check(full == 2, "the second instance shows its main window");
+    Check(small == 0, "and no message box");
+    Screenshot("pages-second-instance.png");
+    kill(static_cast<pid_t>(pid), SIGTERM);
+  }
+
   BOOL OnIdle(LONG lCount) override {
     CLeafwrightApp::OnIdle(lCount);
     if (!Frame() || !Doc() || !List()) return TRUE;
@@ -236,6 +281,7 @@ class CScriptedApp : public CLeafwrightApp {
         std::string head(12, '\0');
         in.read(head.data(), 12);
         Check(head == "EPDF20002010", "the page file's header");
+        SecondInstanceOpens(lfd);
         Check(OpenDocumentFile(lw::Utf8ToWide(lfd.string()).c_str()) != nullptr, "the program opens the page file");
         Check(Doc()->GetPagesCount() == 2, "two pages");
         names.clear();

@@ -210,7 +210,7 @@ TEST(RibbonRouting, CommandsWithoutAHandlerShowDisabledAndDoNothing) {
     UINT id;
     int enabled;  // what the frame's update rule leaves: -1 nothing said, 0 disabled
   } cases[] = {
-      {ID_EDIT_PASTE, 0}, {ID_FONT_BOLD, 0}, {ID_GALLERY_FILL_COLOR, 0}, {ID_FILL_COLOR, 0},  // the view's, to come
+      {ID_FONT_BOLD, 0}, {ID_GALLERY_FILL_COLOR, 0}, {ID_FILL_COLOR, 0},  // the view's, to come
       {ID_CUSTOM_FILL_TRANSPARENCY, 0},  // the view has its update rule only, to come
       {ID_GROUPING, 0},  // the Group button itself (its list is answered by the view)
       {ID_PAGE_REVERSE, 0},  // a list of page commands: none is answered without a document

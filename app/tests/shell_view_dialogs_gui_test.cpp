@@ -103,8 +103,8 @@ TEST(EditingViewDialogs, CancelLeavesTheDocumentOkIsOneStepUndoneToTheValueBefor
     const wchar_t* typed;
     float previewed;    // the shape's value while the typed value shows
   } const cases[] = {
-      {"width", ID_CUSTOM_STROKE_WIDTH, [](const CPageShapeObj& s) { return s.GetStrokeWidth(); }, 4, L"3", L"12", 16},
-      {"angle", ID_CUSTOM_ROTATION, [](const CPageShapeObj& s) { return static_cast<float>(s.GetRotatedAngle()); }, 0,
+      {"width", ViewCmd::kCustomStrokeWidth, [](const CPageShapeObj& s) { return s.GetStrokeWidth(); }, 4, L"3", L"12", 16},
+      {"angle", ViewCmd::kCustomRotation, [](const CPageShapeObj& s) { return static_cast<float>(s.GetRotatedAngle()); }, 0,
        L"0", L"90", 90},
   };
   for (const Case& c : cases) {

@@ -106,22 +106,22 @@ TEST(EditingViewZoom, CommandsAndTheirUpdateRules) {
     float after;
     bool actualSize, zoomIn, zoomOut;
   } cases[] = {
-      {100, ID_ZOOM_IN, 125, false, true, true},
-      {799, ID_ZOOM_IN, 800, true, true, true},
-      {800, ID_ZOOM_IN, 800, true, false, true},
-      {13, ID_ZOOM_OUT, 12.5f, true, true, true},
-      {12.5f, ID_ZOOM_OUT, 12.5f, true, true, false},
-      {110, ID_ZOOM_OUT, 100, true, true, true},
-      {250, ID_ZOOM_ACTUAL_SIZE, 100, true, true, true},
+      {100, ViewCmd::kZoomIn, 125, false, true, true},
+      {799, ViewCmd::kZoomIn, 800, true, true, true},
+      {800, ViewCmd::kZoomIn, 800, true, false, true},
+      {13, ViewCmd::kZoomOut, 12.5f, true, true, true},
+      {12.5f, ViewCmd::kZoomOut, 12.5f, true, true, false},
+      {110, ViewCmd::kZoomOut, 100, true, true, true},
+      {250, ViewCmd::kZoomActualSize, 100, true, true, true},
       {100, 32862, 400, false, true, true},
       {100, 32871, 100.0f / 6.0f, false, true, true},
       {100, 32872, 12.5f, false, true, true},
   };
   for (const Case& c : cases) {
     f.view->ZoomView(c.zoom);
-    EXPECT_EQ(f.Update(ID_ZOOM_ACTUAL_SIZE).enabled, c.actualSize) << c.zoom;
-    EXPECT_EQ(f.Update(ID_ZOOM_IN).enabled, c.zoomIn) << c.zoom;
-    EXPECT_EQ(f.Update(ID_ZOOM_OUT).enabled, c.zoomOut) << c.zoom;
+    EXPECT_EQ(f.Update(ViewCmd::kZoomActualSize).enabled, c.actualSize) << c.zoom;
+    EXPECT_EQ(f.Update(ViewCmd::kZoomIn).enabled, c.zoomIn) << c.zoom;
+    EXPECT_EQ(f.Update(ViewCmd::kZoomOut).enabled, c.zoomOut) << c.zoom;
     f.view->OnCmdMsg(c.command, CN_COMMAND, nullptr, nullptr);
     EXPECT_FLOAT_EQ(f.view->GetZoom(), c.after) << c.zoom << " then " << c.command;
   }
@@ -129,11 +129,11 @@ TEST(EditingViewZoom, CommandsAndTheirUpdateRules) {
   // (Actual Size has its own rule, above).
   f.view->ZoomView(100.0f / 6.0f);
   for (const ZoomLevel& level : g_zoomLevels)
-    if (level.nCommand != ID_ZOOM_ACTUAL_SIZE)
+    if (level.nCommand != ViewCmd::kZoomActualSize)
       EXPECT_EQ(f.Update(level.nCommand).checked, level.nCommand == 32871 ? 1 : 0) << level.nCommand;
   f.view->ZoomView(110);
   for (const ZoomLevel& level : g_zoomLevels)
-    if (level.nCommand != ID_ZOOM_ACTUAL_SIZE) EXPECT_EQ(f.Update(level.nCommand).checked, 0) << level.nCommand;
+    if (level.nCommand != ViewCmd::kZoomActualSize) EXPECT_EQ(f.Update(level.nCommand).checked, 0) << level.nCommand;
   EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"110.0%");
 }
 
@@ -329,13 +329,13 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   const int objects = page->GetRenderObjectList().GetCount();
 
   // Add Text: the text drawing tool becomes current.
-  f.view->OnCmdMsg(ID_INSERT_TEXT, CN_COMMAND, nullptr, nullptr);
+  f.view->OnCmdMsg(ViewCmd::kInsertText, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.view->GetEditingTool(), &CPublicationView::g_DrawTextTool);
 
   // Add Image: the selection tool comes back; the chosen picture is added and named.
   WriteBmp(f.dir / "picture.bmp", 40, 30);
   g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string());
-  f.view->OnCmdMsg(ID_INSERT_IMAGE, CN_COMMAND, nullptr, nullptr);
+  f.view->OnCmdMsg(ViewCmd::kInsertImage, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.view->GetEditingTool(), nullptr);
   ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
   EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(6), L"Image-");
@@ -352,7 +352,7 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   f.doc.SetModifiedFlag(FALSE);
   g_fileAnswer = lw::Utf8ToWide(clip.string());
-  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  f.view->OnCmdMsg(ViewCmd::kInsertVideo, CN_COMMAND, nullptr, nullptr);
   EXPECT_NE(g_lastFilter.find(L"Flash Video Format (*.flv)|*.flv"), std::wstring::npos);
   ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
   auto* video = dynamic_cast<CPageVideoObj*>(page->GetRenderObjectList().GetTail());
@@ -371,7 +371,7 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   // A file that is not a clip inserts nothing and records nothing.
   const CString undoBefore = f.doc.GetUndoMenuText();
   g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string()) + L".missing";
-  f.view->OnCmdMsg(ID_INSERT_VIDEO, CN_COMMAND, nullptr, nullptr);
+  f.view->OnCmdMsg(ViewCmd::kInsertVideo, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
   EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
   lwmfc::SetFileDialogHook(nullptr);
@@ -398,7 +398,7 @@ TEST(Stamps, EveryGalleryItemPlacesItsStampAsOneUndoableStep) {
   CDrawingPage* page = f.view->GetShownPage();
   const int objects = page->GetRenderObjectList().GetCount();
   int placed = 0;
-  for (const UINT galleryId : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC}) {
+  for (const UINT galleryId : {ViewCmd::kStampsSignHere, ViewCmd::kStampsBusiness, ViewCmd::kStampsDynamic}) {
     const StampGallery* gallery = FindStampGallery(galleryId);
     ASSERT_NE(gallery, nullptr);
     for (int i = 0; i < gallery->nCount; ++i) {
@@ -412,7 +412,7 @@ TEST(Stamps, EveryGalleryItemPlacesItsStampAsOneUndoableStep) {
 
       f.view->PickStamp(galleryId, i);
       EXPECT_EQ(f.view->GetEditingTool(), &g_DrawStampsTool);
-      for (const UINT other : {ID_STAMP_GALLERY_SIGN, ID_STAMP_GALLERY_BUSINESS, ID_STAMP_GALLERY_DYNAMIC})
+      for (const UINT other : {ViewCmd::kStampsSignHere, ViewCmd::kStampsBusiness, ViewCmd::kStampsDynamic})
         EXPECT_EQ(f.view->GetStampGallerySelection(other), other == galleryId ? i : -1) << id;
       f.view->OnMouseMove(0, ClientOf(*f.view, 300, 400));
       ASSERT_NE(g_DrawStampsTool.GetHeldStamp(), nullptr) << id;
@@ -425,7 +425,7 @@ TEST(Stamps, EveryGalleryItemPlacesItsStampAsOneUndoableStep) {
       EXPECT_NEAR((b.left + b.right) / 2, 320, 1) << id << ": centred on the pointer";
       EXPECT_NEAR((b.top + b.bottom) / 2, 420, 1) << id;
       // A DYNAMIC stamp carries its line of text as one more member.
-      EXPECT_EQ(Members(stamp), artMembers + (galleryId == ID_STAMP_GALLERY_DYNAMIC ? 1 : 0)) << id;
+      EXPECT_EQ(Members(stamp), artMembers + (galleryId == ViewCmd::kStampsDynamic ? 1 : 0)) << id;
       EXPECT_TRUE(f.view->IsObjectSelected(stamp));
       EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Stamp");
       EXPECT_EQ(f.view->GetEditingTool(), nullptr) << "each stamp needs a new pick";
@@ -445,7 +445,7 @@ TEST(Stamps, DropsOffThePageAndClicksWithoutAMove) {
   const CString undo = f.doc.GetUndoMenuText();
 
   // A move off the page loads nothing; dragged wholly off the page, the stamp is not placed.
-  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 0);
+  f.view->PickStamp(ViewCmd::kStampsSignHere, 0);
   f.view->OnMouseMove(0, ClientOf(*f.view, -30, -30));
   EXPECT_EQ(g_DrawStampsTool.GetHeldStamp(), nullptr);
   f.view->OnMouseMove(0, ClientOf(*f.view, 20, 20));
@@ -457,13 +457,13 @@ TEST(Stamps, DropsOffThePageAndClicksWithoutAMove) {
   EXPECT_FALSE(f.doc.IsModified());
 
   // Partly on the page is placed.
-  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 1);
+  f.view->PickStamp(ViewCmd::kStampsSignHere, 1);
   f.view->OnMouseMove(0, ClientOf(*f.view, 5, 5));
   f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 5, 5));
   EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
 
   // A click with no move before it places the stamp too, on the page, and Undo takes it away.
-  f.view->PickStamp(ID_STAMP_GALLERY_BUSINESS, 0);
+  f.view->PickStamp(ViewCmd::kStampsBusiness, 0);
   f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 400, 500));
   ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
   EXPECT_TRUE(f.view->IsObjectSelected(page->GetRenderObjectList().GetTail()));
@@ -471,8 +471,19 @@ TEST(Stamps, DropsOffThePageAndClicksWithoutAMove) {
   f.doc.OnEditUndo();
   EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
 
+  // The galleries' commands as menu entries take the stamp last chosen from that gallery, else
+  // its first; a command id between the galleries' is not theirs.
+  f.view->OnCmdMsg(ViewCmd::kStampsBusiness, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetStampGallerySelection(ViewCmd::kStampsBusiness), 0);
+  f.view->OnCmdMsg(ViewCmd::kStampsSignHere, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetStampGallerySelection(ViewCmd::kStampsSignHere), 1);
+  f.view->OnCmdMsg(ViewCmd::kStampsDynamic, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.view->GetStampGallerySelection(ViewCmd::kStampsDynamic), 0);
+  EXPECT_FALSE(f.view->OnCmdMsg(32902, CN_COMMAND, nullptr, nullptr));
+  f.view->OnDefaultMode();
+
   // Leaving the tool while the stamp follows the pointer takes it off the page again.
-  f.view->PickStamp(ID_STAMP_GALLERY_SIGN, 2);
+  f.view->PickStamp(ViewCmd::kStampsSignHere, 2);
   f.view->OnMouseMove(0, ClientOf(*f.view, 300, 300));
   ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
   f.view->OnDefaultMode();

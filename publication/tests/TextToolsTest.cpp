@@ -149,7 +149,9 @@ TEST(EditingTextTool, KeySequencesEditAndUndoStepByStep) {
     for (int i = 0; i < c.steps; ++i) f.view->OnEditRedo();
     EXPECT_EQ(Chars(*text), c.text);
     EXPECT_EQ(Runs(*text), doneRuns);
-    if (c.steps) EXPECT_EQ(Tool().GetCaretIndex(), c.caret);
+    if (c.steps) {
+      EXPECT_EQ(Tool().GetCaretIndex(), c.caret);
+    }
   }
 }
 

@@ -9,6 +9,9 @@ const lw::StringTableEntry kStrings[] = {
     {IDR_MAINFRAME,
      L"Norvane Leafwright\n\nnewLfw\nNorvane Leafwright Files (*.LFW)\n.LFW\nQor_LEAFWRIGHT.Document\n"
      L"Norvane_LEAFWRIGHT.Document"},
+    {IDS_DELETE_SELECTED, L"Are you sure delete the selected object(s) ?"},
+    {IDS_PASTE_FAILED, L"Paste objects from clipboard failly !"},
+    {IDS_COPY_FAILED, L"The selected objects could not be put on the clipboard."},
     {IDS_OBJNAME_TEXT, L"Text-%d"},
     {IDS_OBJNAME_IMAGE, L"Image-%d"},
     {IDS_OBJNAME_SHAPE, L"Shape-%d"},

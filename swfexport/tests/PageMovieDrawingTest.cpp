@@ -126,6 +126,51 @@ TEST(PageMovieShapes, FillsStrokesAndPlacement) {
   EXPECT_EQ(s3.shape.lines.size(), 1u);
 }
 
+// Gradients on a 200 x 100 box at (10, 20): the square mapped onto the box, turned by the angle
+// (a quarter turn runs the ramp down the box), radial ones as the ellipse round it; more stops
+// than SWF holds are thinned to 15, the ends kept.
+TEST(PageMovieShapes, GradientsFitTheBox) {
+  struct Case {
+    int type;
+    float angle;
+    int stops;
+    int wantType;
+    double a, b, c, d;  // the fill matrix, in units of the box over the square
+  } cases[] = {
+      {Vectorloom::GRADIENT_LINEAR, 0, 2, 0x10, 200, 0, 0, 100},
+      {Vectorloom::GRADIENT_LINEAR, 90, 2, 0x10, 0, 100, -200, 0},
+      {Vectorloom::GRADIENT_RADIAL, 0, 3, 0x12, 200, 0, 0, 100},
+      {Vectorloom::GRADIENT_LINEAR, 0, 20, 0x10, 200, 0, 0, 100},
+  };
+  for (const Case& c : cases) {
+    PageDoc doc;
+    CDrawingPage* page = doc.Page(600, 800);
+    CCustomPathObj* shape = AddRect(page, 10, 20, 210, 120, CQorTransMatrix::Translation(5, 5));
+    shape->SetFillKind(Vectorloom::RENDER_KIND_GRADIENT);
+    Vectorloom::CLocalGradientColorsDefine& g = shape->GetFillDefinition().GetGradientDefinition();
+    g.SetGradientType(c.type);
+    g.SetAngle(c.angle);
+    for (int i = 0; i < c.stops; ++i) g.AddColorStop(RGB(i * 10, 0, 0), 255, i * 4096 / (c.stops - 1));
+    const MovieContent movie = Export(doc, 0);
+    ASSERT_TRUE(movie.error.empty()) << movie.error;
+    ASSERT_EQ(movie.shapes.size(), 1u);
+    ASSERT_EQ(movie.shapes[0].shape.fills.size(), 1u);
+    const swftest::FillStyle& f = movie.shapes[0].shape.fills[0];
+    EXPECT_EQ(f.type, c.wantType);
+    const size_t want = std::min(c.stops, 15);
+    ASSERT_EQ(f.gradient.size(), want);
+    EXPECT_EQ(f.gradient.front().ratio, 0);
+    EXPECT_EQ(f.gradient.back().ratio, 255);
+    EXPECT_EQ(f.gradient.back().r, (c.stops - 1) * 10);
+    EXPECT_NEAR(f.matrix.a, c.a / 1638.4, 1e-3) << c.angle;
+    EXPECT_NEAR(f.matrix.b, c.b / 1638.4, 1e-3) << c.angle;
+    EXPECT_NEAR(f.matrix.c, c.c / 1638.4, 1e-3) << c.angle;
+    EXPECT_NEAR(f.matrix.d, c.d / 1638.4, 1e-3) << c.angle;
+    EXPECT_NEAR(f.matrix.tx, 110 * 20, 1);
+    EXPECT_NEAR(f.matrix.ty, 70 * 20, 1);
+  }
+}
+
 // Strokes keep their caps and join; dashed ones are drawn dash by dash with the dash cap, over
 // their fill.
 TEST(PageMovieShapes, StrokeCapsJoinsAndDashes) {
@@ -411,6 +456,43 @@ TEST(PageMovieTexts, UnderlinesAndStrikeOutsAreBars) {
   EXPECT_EQ(blue.height, underline.height);
   EXPECT_EQ(strike.blue, 0);
   EXPECT_LT(strike.height, underline.height);  // a third of the underline's width
+}
+
+// The movie: version 8 at the document's size, 20 frames a second, white, and the clip "objects"
+// centred: a 400 x 600 point page in a 600 x 800 point document stands at (100, 100).
+TEST(PageMovieSave, HeaderAndCentredClip) {
+  PageDoc doc;
+  doc.Page(600, 800);
+  CDrawingPage* small = doc.Page(400, 600);
+  for (int i = 0; i < 3; ++i) fliptest::AddVideo(small, L"/clips/c" + std::to_wstring(i) + L".mp4");
+  QorSWFExportingLib::SwfExportContext context(&doc);
+  SWFMovie movie = QorSWFExportingLib::NewPageMovie(doc);
+  ASSERT_TRUE(QorSWFExportingLib::AddPageObjects(context, 1, movie));
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(SWFMovie_saveToBuffer(movie, &bytes));
+  destroySWFMovie(movie);
+  swftest::Movie m;
+  std::string error;
+  ASSERT_TRUE(swftest::ParseMovie(bytes, &m, &error)) << error;
+  EXPECT_EQ(m.version, 8);
+  EXPECT_EQ(m.frame.xmax, 600 * 20);
+  EXPECT_EQ(m.frame.ymax, 800 * 20);
+  EXPECT_EQ(m.rate, 20.0);
+  std::vector<swftest::Place> rootPlaces;
+  for (const swftest::Tag* t : swftest::FindTags(m.tags, swftest::kPlaceObject2)) {
+    swftest::Place p;
+    ASSERT_TRUE(swftest::ParsePlace2(*t, &p, &error)) << error;
+    rootPlaces.push_back(p);
+  }
+  ASSERT_EQ(rootPlaces.size(), 1u);
+  EXPECT_EQ(rootPlaces[0].name, "objects");
+  EXPECT_EQ(rootPlaces[0].matrix.tx, 100 * 20);
+  EXPECT_EQ(rootPlaces[0].matrix.ty, 100 * 20);
+  std::string strings;
+  ASSERT_TRUE(fliptest::MovieStrings(bytes, &strings, &error)) << error;
+  for (const char* name : {"video1\n", "video2\n", "video3\n", "videoTotal\n", "ctrlVideoObjs\n"})
+    EXPECT_NE(strings.find(name), std::string::npos) << name;
+  EXPECT_EQ(strings.find("video4"), std::string::npos);
 }
 
 TEST(PageMovieSave, AFileThatCannotBeWrittenIsAFailure) {

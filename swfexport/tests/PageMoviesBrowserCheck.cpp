@@ -159,6 +159,13 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
     l->SetLineJoin(Vectorloom::LINE_JOIN_MITER);
     Own(shapes, l);
   };
+  // A linear gradient at 30 degrees over a wide box.
+  CCustomPathObj* angled = AddRect(shapes, 0, 0, 240, 80, CQorTransMatrix::Translation(520, 180));
+  angled->SetFillKind(Vectorloom::RENDER_KIND_GRADIENT);
+  angled->GetFillDefinition().GetGradientDefinition().SetAngle(30);
+  angled->GetFillDefinition().GetGradientDefinition().AddColorStop(RGB(0, 0, 0), 255, 0);
+  angled->GetFillDefinition().GetGradientDefinition().AddColorStop(RGB(255, 255, 255), 255, 4096);
+  angled->SetStrokeOutlineFlag(0);
   // Two overlapping squares drawn the same way round in one path, filled by the nonzero rule: no
   // hole where they overlap.
   auto* twice = new CCustomPathObj;
@@ -212,6 +219,11 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
   for (size_t i = 8; i < 15; ++i) mixed->GetArrayOfTextCharacters()[i].SetItalicSkew(GlyphweaveLib::kItalicSkew);
   for (size_t i = 16; i < 20; ++i) mixed->GetArrayOfTextCharacters()[i].SetCharXScale(1.8f);
   mixed->RecalcuLayout(0);
+  CDDrawTextObj* scripts = AddText(doc, texts, L"H2O and x2 and a shifted word", L"Arial", 18, 400, 720, 400);
+  scripts->GetArrayOfTextCharacters()[1].SetShowAsScriptFlag(1);
+  scripts->GetArrayOfTextCharacters()[9].SetShowAsScriptFlag(2);
+  for (size_t i = 17; i < 24; ++i) scripts->GetArrayOfTextCharacters()[i].SetBaselineShift(-6);
+  scripts->RecalcuLayout(0);
   CDDrawTextObj* lined = AddText(doc, texts, L"Underlined and struck out", L"Arial", 16, 40, 660, 700);
   for (size_t i = 0; i < 10; ++i) lined->GetArrayOfTextCharacters()[i].SetHasUnderlineFlag(true);
   for (size_t i = 15; i < 25; ++i) lined->GetArrayOfTextCharacters()[i].SetHasStrikeOutFlag(true);

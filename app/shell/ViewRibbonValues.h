@@ -2,6 +2,8 @@
 // shows a value of the selection.
 #pragma once
 
+#include "ShellIds.h"  // Fill/Stroke Needed and the Group split button
+
 // Stroke widths in points, by gallery item id.
 inline constexpr int kStrokeWidthPoints[9] = {1, 2, 3, 4, 5, 6, 7, 10, 15};
 // Alphas (255 opaque), by gallery item id.
@@ -24,10 +26,7 @@ inline constexpr unsigned ID_STROKE_WIDTH_GALLERY = 32784;
 inline constexpr unsigned ID_DASH_TYPE_GALLERY = 32786;
 inline constexpr unsigned ID_FILLED_COLOR = 32777;
 inline constexpr unsigned ID_STROKED_COLOR = 32783;
-inline constexpr unsigned ID_FILL_NEEDED = 32778;
-inline constexpr unsigned ID_STROKE_NEEDED = 32787;
 inline constexpr unsigned ID_ROTATE_GALLERY = 32807;
-inline constexpr unsigned ID_GROUP_OBJECTS = 32809;
 inline constexpr unsigned ID_NO_OPERATION = 32881;
 inline constexpr unsigned ID_ROUNDNESS_BAR = 1003;
 inline constexpr unsigned ID_FILL_TRANSPARENCY_GALLERY = 32779;

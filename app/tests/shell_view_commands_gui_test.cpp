@@ -145,7 +145,7 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {ID_STROKE_NEEDED, "Stroke Needed", kCommand, kOff, kOn, kOn},
       {ID_ROTATE_GALLERY, "Rotate", kNotify, kOff, kOn, kOn},
       {32808, "Custom Angle", kCommand, kOff, kOn, kOn},
-      {ID_GROUP_OBJECTS, "Group", kCommand, kOff, kOff, kOn},
+      {ID_GROUPING, "Group", kCommand, kOff, kOff, kOn},
       {ID_NO_OPERATION, "no-op", kCommand, kAny, kAny, kAny},
       {ID_ROUNDNESS_BAR, "Roundness", kNotify, kOn, kOn, kOn},
       {32904, "stamps", kNotify, kOn, kOn, kOn},
@@ -285,13 +285,13 @@ TEST(EditingViewCommands, PicksAndTogglesReachTheSelectedObjects) {
   // Group: two objects make a group; with that one group selected the command is enabled but
   // makes nothing more.
   f.Select({f.S(0), f.S(1)});
-  f.view->OnCmdMsg(ID_GROUP_OBJECTS, CN_COMMAND, nullptr, nullptr);
+  f.view->OnCmdMsg(ID_GROUPING, CN_COMMAND, nullptr, nullptr);
   ASSERT_EQ(f.view->GetShownPage()->GetRenderObjectList().GetCount(), 1);
   CRenderBaseObj* group = f.view->GetShownPage()->GetRenderObjectList()[0];
   ASSERT_EQ(group->GetObjectType(), RENDER_OBJ_GROUP);
   f.Select({group});
-  EXPECT_EQ(f.Update(ID_GROUP_OBJECTS).enabled, 1);
-  f.view->OnCmdMsg(ID_GROUP_OBJECTS, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.Update(ID_GROUPING).enabled, 1);
+  f.view->OnCmdMsg(ID_GROUPING, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.view->GetShownPage()->GetRenderObjectList().GetCount(), 1);
   EXPECT_EQ(f.view->GetShownPage()->GetRenderObjectList()[0], group);
 }

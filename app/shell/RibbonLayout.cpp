@@ -226,10 +226,8 @@ const std::vector<UINT>& RibbonLargeIcons() {
 namespace {
 
 // What the commands that are not answered yet wait for.
-constexpr const wchar_t* kViewTools = L"the rounded rectangle's roundness";
 constexpr const wchar_t* kViewFont = L"the page-editing view's character formats";
-constexpr const wchar_t* kViewProperties = L"the page-editing view's property changes with preview";
-constexpr const wchar_t* kViewArrange = L"the Group button's own command (its list is answered)";
+constexpr const wchar_t* kViewProperties = L"the colour dialog of More Colors";
 constexpr const wchar_t* kThumbnails = L"the thumbnail pane";
 
 }  // namespace
@@ -289,20 +287,23 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
       const wchar_t* awaiting;
     } view[] = {
         {{ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR}, nullptr},
-        {{ID_ROUNDNESS}, kViewTools},
+        {{ID_ROUNDNESS}, nullptr},
         {{ID_TOOL_ADD_TEXT, ID_TOOL_ADD_IMAGE, ID_TOOL_ADD_VIDEO, ID_CUSTOM_STROKE_WIDTH, ID_CUSTOM_ANGLE}, nullptr},
         {{ID_TOOL_SELECTION, ID_CUSTOM_SHAPE, ID_ANCHOR_MOVE, ID_ANCHOR_ADD, ID_ANCHOR_DELETE, ID_ANCHOR_CONVERT,
           ID_DRAW_RECTANGLE, ID_DRAW_ROUND_RECT, ID_DRAW_OVAL, ID_DRAW_POLYGON, ID_DRAW_LINE, ID_DRAW_ARROW},
          nullptr},
-        {{ID_GROUP_FONT_OPTION, ID_FONT_FACE, ID_GALLERY_FONT_FACE, ID_FONT_SIZE, ID_GALLERY_FONT_SIZE, ID_FONT_GROW,
-          ID_FONT_SHRINK, ID_FONT_BOLD, ID_FONT_ITALIC, ID_FONT_UNDERLINE, ID_FONT_STRIKETHROUGH, ID_FONT_SUBSCRIPT,
-          ID_FONT_SUPERSCRIPT, ID_LINE_SPACING, ID_CHARACTER_SPACING, ID_BASELINE_SHIFT, ID_HORIZONTAL_SHIFT},
+        {{ID_FONT_GROW, ID_FONT_SHRINK, ID_FONT_BOLD, ID_FONT_ITALIC, ID_FONT_UNDERLINE, ID_FONT_STRIKETHROUGH,
+          ID_FONT_SUBSCRIPT, ID_FONT_SUPERSCRIPT, ID_LINE_SPACING},
+         nullptr},
+        {{ID_GROUP_FONT_OPTION, ID_FONT_FACE, ID_GALLERY_FONT_FACE, ID_FONT_SIZE, ID_GALLERY_FONT_SIZE,
+          ID_CHARACTER_SPACING, ID_BASELINE_SHIFT, ID_HORIZONTAL_SHIFT},
          kViewFont},
-        {{ID_FILL_COLOR, ID_GALLERY_FILL_COLOR, ID_MORE_FILL_COLORS, ID_FILL_TRANSPARENCY, ID_CUSTOM_FILL_TRANSPARENCY,
-          ID_FILL_NEEDED, ID_STROKE_COLOR, ID_GALLERY_STROKE_COLOR, ID_MORE_STROKE_COLORS, ID_STROKE_WIDTH,
-          ID_DASH_TYPE, ID_STROKE_TRANSPARENCY, ID_CUSTOM_STROKE_TRANSPARENCY, ID_STROKE_NEEDED, ID_ROTATE},
-         kViewProperties},
-        {{ID_GROUPING}, kViewArrange},
+        {{ID_FILL_COLOR, ID_GALLERY_FILL_COLOR, ID_FILL_TRANSPARENCY, ID_CUSTOM_FILL_TRANSPARENCY, ID_FILL_NEEDED,
+          ID_STROKE_COLOR, ID_GALLERY_STROKE_COLOR, ID_STROKE_WIDTH, ID_DASH_TYPE, ID_STROKE_TRANSPARENCY,
+          ID_CUSTOM_STROKE_TRANSPARENCY, ID_STROKE_NEEDED, ID_ROTATE},
+         nullptr},
+        {{ID_MORE_FILL_COLORS, ID_MORE_STROKE_COLORS}, kViewProperties},
+        {{ID_GROUPING}, nullptr},
         {{ID_MOVE_FORWARD, ID_MOVE_TO_FRONT, ID_MOVE_BACKWARD, ID_MOVE_TO_BACK, ID_GROUP_OBJECTS, ID_UNGROUP_OBJECTS,
           ID_ALIGN_LEFT, ID_ALIGN_CENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_MIDDLE, ID_ALIGN_BOTTOM,
           ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, ID_MAKE_SAME_WIDTH, ID_MAKE_SAME_HEIGHT, ID_MAKE_SAME_SIZE},

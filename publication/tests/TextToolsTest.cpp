@@ -316,6 +316,25 @@ TEST(EditingTextTool, PressOnAPairKeepsItWhole) {
   }
 }
 
+// A character beyond the basic plane typed in a face that has it stays in that face and is drawn
+// as one glyph (its second unit advances by nothing).
+TEST(EditingTextTool, TypedCharacterBeyondTheBasicPlaneKeepsAFaceThatHasIt) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"a");
+  f.DblClk(30, 30);
+  Tool().SetCaretCode(1);
+  Tool().SetCurrentFont(Face(L"DejaVu Sans"));
+  f.Type(L"\U0001F600");
+  EXPECT_EQ(Tool().GetCurrentFont().GetFontFaceNameW(), L"DejaVu Sans");
+  ASSERT_EQ(Chars(*text), L"a\U0001F600");
+  const auto& chars = text->GetArrayOfTextCharacters();
+  ASSERT_EQ(chars.size(), 3u);
+  EXPECT_FALSE(chars[1].IsEmptyGlyphPath());
+  EXPECT_TRUE(chars[2].IsEmptyGlyphPath());
+  EXPECT_EQ(chars[2].GetIncreaseDeltaX(), 0.0f);
+  EXPECT_GT(chars[1].GetIncreaseDeltaX(), 10.0f);
+}
+
 // The pointer shows the I-beam over the edited text, the resize arrow on its corner handle (a
 // press there resizes), the arrow beside it; the text drawing tool shows the I-beam everywhere.
 TEST(EditingTextTool, CursorFollowsWhatAPressWouldDo) {

@@ -3,10 +3,20 @@
 
 // Strings.
 #define IDR_MAINFRAME 128          // the document template's description
+#define IDS_DELETE_SELECTED 136
+#define IDS_PASTE_FAILED 139
+#define IDS_COPY_FAILED 143
+#define IDS_LOCKED_MOVE 331
+#define IDS_LOCKED_MOVE_ANCHOR 332
+#define IDS_LOCKED_ALIGN 333
+#define IDS_ALREADY_FRONT 334
+#define IDS_ALREADY_BACK 335
 #define IDS_OBJNAME_TEXT 336
 #define IDS_OBJNAME_IMAGE 337
 #define IDS_OBJNAME_SHAPE 338
 #define IDS_OBJNAME_GROUP 340
+#define IDS_LOCKED_RESIZE 341
+#define IDS_LOCKED_ROTATE 342
 #define AFX_IDS_APP_TITLE 57344
 
 // Theme commands (Style menu).

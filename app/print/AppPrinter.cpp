@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "PrintLayout.h"
+#include "PrinterUtil.h"
 
 void CAppPrinter::Load() {
   std::wstring def;
@@ -19,10 +20,21 @@ bool CAppPrinter::Select(const std::wstring& name) {
   return true;
 }
 
+bool CAppPrinter::Use(const std::wstring& name, const DEVMODEW& dm) {
+  if (std::find(m_printers.begin(), m_printers.end(), name) == m_printers.end()) return false;
+  m_current = name;
+  m_dm = dm;
+  return true;
+}
+
 SIZE CAppPrinter::PaperPixels() const {
+  std::wstring paper;
+  SIZE tenthsMm{};
+  if (!CPrinterUtil::GetSelectedPaperNameSize(m_dm, paper, tenthsMm)) return SIZE{0, 0};
   const int dpiX = m_dm.dmPrintQuality > 0 ? m_dm.dmPrintQuality : kLwDefaultPrinterDpi;
   const int dpiY = m_dm.dmYResolution > 0 ? m_dm.dmYResolution : dpiX;
-  return PaperSizeInPixels(m_dm.dmPaperWidth, m_dm.dmPaperLength, m_dm.dmOrientation == DMORIENT_LANDSCAPE, dpiX, dpiY);
+  const bool landscape = m_dm.dmOrientation == DMORIENT_LANDSCAPE;
+  return PaperSizeInPixels(tenthsMm.cx, tenthsMm.cy, landscape, dpiX, dpiY);
 }
 
 CAppPrinter& GetAppPrinter() {

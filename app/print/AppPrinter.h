@@ -13,12 +13,14 @@ class CAppPrinter {
   void Load();
   // Uses a printer of the list (with its defaults); false for a name not in the list.
   bool Select(const std::wstring& name);
+  // Uses a printer with the given settings (the name must be a printer of the list).
+  bool Use(const std::wstring& name, const DEVMODEW& dm);
 
   const std::vector<std::wstring>& Printers() const { return m_printers; }
   const std::wstring& Current() const { return m_current; }
   bool HasPrinter() const { return !m_current.empty(); }
   DEVMODEW& Settings() { return m_dm; }
-  // The paper in printer pixels.
+  // The paper in printer pixels (the paper of the printer when the settings name none).
   SIZE PaperPixels() const;
 
  private:

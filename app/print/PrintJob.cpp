@@ -41,6 +41,22 @@ int RequestsToTopUp(int queued, int perSheet, int remaining) {
   return std::min(remaining, limit - queued + 1);
 }
 
+int TakeRenderedPage(CLockedQueue<CRenderedPage>& results, const CQorBaseThread& worker, CRenderedPage& out,
+                     int32_t maxWaitMs) {
+  // Short waits, so that a worker that ended is noticed within one of them.
+  constexpr int32_t kSliceMs = 100;
+  const Deadline end = DeadlineAfter(std::max<int32_t>(maxWaitMs, 0));
+  for (;;) {
+    const bool running = worker.HasThread() && worker.GetState() == CQorBaseThread::kRunning;
+    if (results.TryPop(out) == kQueueOk) return kQueueOk;
+    if (!running) return kQueueWaitFailed;  // whatever it pushed before ending was taken above
+    const int32_t left = MillisecondsUntil(&end, MonotonicNow());
+    if (left <= 0) return kQueueWaitFailed;
+    const Deadline slice = DeadlineAfter(std::min(left, kSliceMs));
+    if (results.PopWait(out, &slice) == kQueueOk) return kQueueOk;
+  }
+}
+
 int PrintSheets(Quirebook::CPublicationDoc* doc, const CPrintLayout& layout, HDC hdc, const DOCINFOW& info) {
   if (!doc || !hdc) return -1;
   std::vector<Quirebook::CDrawingPage*> pages;
@@ -79,10 +95,10 @@ int PrintSheets(Quirebook::CPublicationDoc* doc, const CPrintLayout& layout, HDC
     FillWhite(sheet.get());
     const size_t base = static_cast<size_t>(s) * perSheet;
     for (int k = 0; k < perSheet && base + k < pages.size(); ++k) {
-      // The worker answers every request (without image when none could be made), so this
-      // wait ends; a failed wait means the worker is gone and the job is abandoned.
+      // The worker answers every request (without image when none could be made); a worker that
+      // ended, or one that answers nothing for a long time, abandons the job.
       CRenderedPage r;
-      if (worker.Results().PopWait(r) != kQueueOk) {
+      if (TakeRenderedPage(worker.Results(), worker, r) != kQueueOk) {
         ok = false;
         break;
       }

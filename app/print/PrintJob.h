@@ -3,6 +3,7 @@
 // size and sent to the printer context one sheet at a time.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include <windows.h>
@@ -24,6 +25,17 @@ struct CPrintLayout {
 // while no more than 2 x perSheet are queued, one more than that at most, and no more than
 // remain.
 int RequestsToTopUp(int queued, int perSheet, int remaining);
+
+// Takes the next rendered page for the printer. The wait is bounded: it gives up as soon as the
+// worker has ended with nothing left to take (a worker that failed answers no more requests), and
+// after maxWaitMs without a result in any case. kQueueOk, else kQueueWaitFailed.
+class CQorBaseThread;
+template <class T>
+class CLockedQueue;
+struct CRenderedPage;
+constexpr int32_t kPrintResultWaitMs = 120000;
+int TakeRenderedPage(CLockedQueue<CRenderedPage>& results, const CQorBaseThread& worker, CRenderedPage& out,
+                     int32_t maxWaitMs = kPrintResultWaitMs);
 
 // Prints `layout` of doc onto the printer context hdc as one document described by info
 // (lpszOutput names a file to print into). Returns the sheets printed, or -1 when the document

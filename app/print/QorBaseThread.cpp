@@ -13,11 +13,16 @@ CQorBaseThread::~CQorBaseThread() {
 bool CQorBaseThread::Start(CQorBaseThread* worker) {
   if (!worker) return false;
   if (worker->m_thread.joinable() || worker->m_nState.load() == kRunning) return true;
+  const int before = worker->m_nState.load();
   try {
     if (!worker->Prepare()) return false;
+    // Running from here on, so that the owner never sees the state of an earlier run while the
+    // new thread starts.
+    worker->m_nState.store(kRunning);
     worker->m_thread = std::thread(&CQorBaseThread::ThreadProc, worker);
     return true;
   } catch (...) {
+    worker->m_nState.store(before);
     try {
       worker->Cleanup();
     } catch (...) {
@@ -27,7 +32,6 @@ bool CQorBaseThread::Start(CQorBaseThread* worker) {
 }
 
 void CQorBaseThread::ThreadProc(CQorBaseThread* worker) {
-  worker->m_nState.store(kRunning);
   DWORD code = 0;
   try {
     code = worker->Run();

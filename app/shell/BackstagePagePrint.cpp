@@ -6,6 +6,7 @@
 
 #include <AppPrinter.h>
 #include <PrintJob.h>
+#include <PrinterUtil.h>
 #include <PrinterPropertiesDlg.h>
 
 #include "CommandIcons.h"
@@ -114,8 +115,9 @@ BOOL CBackstagePagePrint::OnInitDialog() {
   if (CWnd* w = GetDlgItem(IDC_PREVIEW_PLACE)) w->ShowWindow(SW_HIDE);
   CAppPrinter& printer = GetAppPrinter();
   if (auto* list = static_cast<CComboBox*>(GetDlgItem(IDC_PRINTERS))) {
-    for (const std::wstring& name : printer.Printers()) list->AddString(name.c_str());
-    list->SelectString(-1, printer.Current().c_str());
+    const std::vector<std::wstring> names = CPrinterUtil::EnumeratePrinterNames();
+    for (const std::wstring& name : names) list->AddString(name.c_str());
+    list->SetCurSel(CPrinterUtil::FindDeviceName(names, CPrinterUtil::GetDeviceName(printer.Settings())));
   }
   m_preview.Create(nullptr, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 10, 10), this, IDC_PREVIEW);
   UpdatePrinterState();
@@ -286,7 +288,8 @@ void CBackstagePagePrint::OnPrinterChanged() {
   if (sel < 0) return;
   CString name;
   list->GetLBText(sel, name);
-  if (!GetAppPrinter().Select(std::wstring(name.GetString()))) return;
+  DEVMODEW dm{};
+  if (!CPrinterUtil::GetPrinterDevice(name.GetString(), dm) || !GetAppPrinter().Use(name.GetString(), dm)) return;
   UpdatePrinterState();
   m_preview.UpdatePreview();
 }

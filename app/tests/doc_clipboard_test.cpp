@@ -15,6 +15,7 @@
 #include <quirebook/ZipSections.h>
 
 #include "ClipboardParts.h"
+#include "ClipboardStream.h"
 #include "DocTestKit.h"
 #include "FinishLoadedObjects.h"
 #include "LeafwrightDoc.h"
@@ -103,24 +104,9 @@ Bytes PngOf(CBitmapResObj& picture) {
 // The parts of a copy in the clipboard stream framing: "EPDF" "2000" "2010", the three section
 // headers "Objs", "Dibs", "Font", then the three sections.
 Bytes CopyToStream(const CRenderBaseObjectList& objects, CPublicationDoc& from) {
-  CBitmapResObjsList pictures;
-  for (CRenderBaseObj* obj : objects) obj->CollectExternalBmpResObjs(pictures);
-  std::vector<int> fontIds;
-  CollectEmbedFontIDs(objects, fontIds);
-  std::sort(fontIds.begin(), fontIds.end());
-
-  CZipSavingClipedObjects objs(objects);
-  CZipSavingBitmapResObjs dibs(pictures);
-  CZipSavingEmbedFont fonts(*from.GetEmbedFontResManager(), fontIds);
-  CMemFile f;
-  lw::bin::WriteBytes(f, "EPDF", 4);
-  lw::bin::WriteBytes(f, "2000", 4);
-  lw::bin::WriteBytes(f, "2010", 4);
-  for (CZipSavingInterface* w : std::initializer_list<CZipSavingInterface*>{&objs, &dibs, &fonts})
-    EXPECT_TRUE(w->SavingBlockTag(&f));
-  for (CZipSavingInterface* w : std::initializer_list<CZipSavingInterface*>{&objs, &dibs, &fonts})
-    EXPECT_TRUE(w->SavingBlocks(&f, kV1, kV2, nullptr));
-  return FileBytes(f);
+  Bytes out;
+  EXPECT_TRUE(WriteClipboardStream(objects, from, out));
+  return out;
 }
 
 struct PasteResult {
@@ -132,20 +118,7 @@ struct PasteResult {
 // Reads a clipboard stream as the paste command does and finishes it in the safe order.
 PasteResult PasteFromStream(Bytes bytes, CPublicationDoc& into) {
   PasteResult r;
-  CMemFile f(bytes.data(), static_cast<UINT>(bytes.size()));
-  char head[12];
-  if (!lw::bin::ReadBytes(f, head, 12) || std::memcmp(head, "EPDF", 4) != 0 || std::memcmp(head + 4, "2000", 4) != 0)
-    return r;
-  CZipExtractClipedObjects objs(&into, r.objects);
-  CZipExtractBitmapResObjs dibs(&into, r.objects);
-  CZipExtractorEmbedFont fonts(&into, r.objects);
-  if (!objs.ReadBlocksTag(&f) || !dibs.ReadBlocksTag(&f) || !fonts.ReadBlocksTag(&f)) return r;
-  if (!objs.ReadBlocks(&f, kV1, kV2) || objs.HasFailed()) return r;
-  dibs.ReadBlocks(&f, kV1, kV2);
-  fonts.ReadBlocks(&f, kV1, kV2);
-  r.skippedPictures = dibs.GetSkippedCount();
-  FinishClipboardExtracting(&fonts, &dibs, &objs);
-  r.ok = true;
+  r.ok = ReadClipboardStream(bytes.data(), bytes.size(), into, r.objects, &r.skippedPictures);
   return r;
 }
 
@@ -604,4 +577,76 @@ TEST(ClipboardObjects, GlyphsAreBuiltFromThePastedFontUnderItsFinalId) {
     const GlyphweaveLib::_CharsFontDesc desc(L"", 0, 0, c.finalId);
     EXPECT_FLOAT_EQ(map->GetCharsAscent(), referenceCache.GetGlyphsMap(desc, &reference)->GetCharsAscent()) << order;
   }
+}
+
+// Streams from other programs: anything but our tag and first version, or a damaged object part,
+// pastes nothing and leaves the document alone; the second version is not looked at.
+TEST(ClipboardStream, ForeignAndDamagedStreamsPasteNothing) {
+  lfwtest::TestHome();
+  CLeafwrightDoc from;
+  from.GetEmbedFontResManager()->AddEmbedFontResouce(doctest::MakeFont(7, "Seven"));
+  Ref<CPageShapeObj> shape(doctest::MakeShape(0, 0, 40, 30, L"S"));
+  Ref<CPageTextObj> text(doctest::MakeText(L"Ab\r", 7, L"T"));
+  CRenderBaseObjectList copied;
+  copied.AddElement(shape.get());
+  copied.AddElement(text.get());
+  const Bytes good = CopyToStream(copied, from);
+  ASSERT_GE(good.size(), 64u);
+  const uint32_t objsIndex = lw::bin::GetLE32(&good[16]);
+  auto with = [&](std::function<void(Bytes&)> change) {
+    Bytes b = good;
+    change(b);
+    return b;
+  };
+  const struct {
+    const char* what;
+    Bytes stream;
+    bool pastes;
+  } cases[] = {
+      {"as copied", good, true},
+      {"another second version", with([](Bytes& b) { std::memcpy(&b[8], "2099", 4); }), true},
+      {"wrong tag", with([](Bytes& b) { b[0] = 'X'; }), false},
+      {"wrong first version", with([](Bytes& b) { std::memcpy(&b[4], "2010", 4); }), false},
+      {"only the framing", Bytes(good.begin(), good.begin() + 12), false},
+      {"cut inside the headers", Bytes(good.begin(), good.begin() + 30), false},
+      {"index past the end", with([](Bytes& b) { lw::bin::PutLE32(&b[16], 0xFFFFFFF0u); }), false},
+      {"object block packed length past the end",
+       with([&](Bytes& b) { lw::bin::PutLE32(&b[objsIndex + 4 + 8], 0x7FFFFFFFu); }), false},
+      {"object block raw length too big", with([&](Bytes& b) { lw::bin::PutLE32(&b[objsIndex + 4 + 4], 0x7FFFFFFFu); }),
+       false},
+      {"cut in the object block", Bytes(good.begin(), good.begin() + objsIndex + 20), false},
+      {"empty", Bytes(), false},
+  };
+  for (const auto& c : cases) {
+    CLeafwrightDoc into;
+    const int fontsBefore = into.GetEmbedFontResManager()->GetCount();
+    CRenderBaseObjectList out;
+    EXPECT_EQ(ReadClipboardStream(c.stream.data(), c.stream.size(), into, out), c.pastes) << c.what;
+    EXPECT_EQ(out.GetCount(), c.pastes ? 2 : 0) << c.what;
+    if (!c.pastes) EXPECT_EQ(into.GetEmbedFontResManager()->GetCount(), fontsBefore) << c.what;
+  }
+}
+
+// Text from another program may carry no terminating zero: it is read to the block's end and no
+// further.
+TEST(ClipboardStream, TextIsReadUpToItsZeroOrTheBlocksEnd) {
+  const struct {
+    const char* what;
+    std::vector<uint8_t> block;
+    std::u16string text;
+  } cases[] = {
+      {"terminated", {'a', 0, 'b', 0, 0, 0, 'c', 0}, u"ab"},
+      {"no terminator", {'a', 0, 'b', 0}, u"ab"},
+      {"odd last byte", {'a', 0, 'b'}, u"a"},
+      {"surrogate pair", {0x3D, 0xD8, 0x42, 0xDE}, u"\U0001F642"},
+      {"empty", {}, u""},
+  };
+  for (const auto& c : cases) {
+    // The block sits at the end of a larger buffer of non-zero bytes, so reading past it would
+    // pick them up.
+    std::vector<uint8_t> buffer(c.block);
+    buffer.insert(buffer.end(), 16, 'z');
+    EXPECT_EQ(ReadClipboardText(buffer.data(), c.block.size()), c.text) << c.what;
+  }
+  EXPECT_EQ(ReadClipboardText(nullptr, 8), u"");
 }

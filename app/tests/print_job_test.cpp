@@ -6,6 +6,9 @@
 #include <string>
 
 #include <PrintJob.h>
+#include <QorBaseThread.h>
+#include <pixelmill/BitmapCreatorTesting.h>
+#include <RenderQueues.h>
 #include <TestSupport.h>
 
 #include "PrintTestKit.h"
@@ -144,3 +147,73 @@ TEST(PrintSheets, NothingToPrintStartsNoDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+// A worker that answers `answers` requests and then ends, as one does when it cannot make an
+// image or its drawing throws.
+class EndingWorker : public CQorBaseThread {
+ public:
+  EndingWorker(CLockedQueue<CRenderedPage>& results, int answers) : m_results(results), m_nAnswers(answers) {}
+  ~EndingWorker() override { Stop(); }
+
+ protected:
+  bool Prepare() override { return true; }
+  DWORD Run() override {
+    for (int i = 0; i < m_nAnswers; ++i) m_results.Push(CRenderedPage{i, 1.0f, 1.0f, nullptr, nullptr});
+    return 0;
+  }
+  void RequestStop() override {}
+  void Cleanup() override {}
+
+ private:
+  CLockedQueue<CRenderedPage>& m_results;
+  int m_nAnswers;
+};
+
+}  // namespace
+
+// The printer takes what a worker answered before it ended, and then gives up instead of waiting
+// for answers that never come; a worker that never ran gives nothing at once.
+TEST(PrintSheets, TakingResultsEndsWhenTheWorkerHasEnded) {
+  for (int answers : {0, 1, 3}) {
+    CLockedQueue<CRenderedPage> results;
+    EndingWorker worker(results, answers);
+    ASSERT_TRUE(CQorBaseThread::Start(&worker));
+    for (int i = 0; i < answers; ++i) {
+      CRenderedPage r;
+      ASSERT_EQ(TakeRenderedPage(results, worker, r), kQueueOk) << answers;
+      EXPECT_EQ(r.nSheet, i);
+    }
+    CRenderedPage r;
+    EXPECT_EQ(TakeRenderedPage(results, worker, r), kQueueWaitFailed) << answers;
+    worker.Stop();
+  }
+  CLockedQueue<CRenderedPage> results;
+  EndingWorker never(results, 0);
+  CRenderedPage r;
+  EXPECT_EQ(TakeRenderedPage(results, never, r), kQueueWaitFailed);
+}
+
+// A sheet bitmap that cannot be made (a large sheet at a high resolution) fails the job before
+// anything is printed; it does not send blank sheets.
+TEST(PrintSheets, ASheetThatCannotBeMadeFailsTheJob) {
+  FakeDoc fx({{100, 141}, {100, 141}});
+  DEVMODEW dm{};
+  LwGetPrinterDefaults(L"", &dm);
+  dm.dmPrintQuality = dm.dmYResolution = 36;
+  HDC dc = CreateDCW(nullptr, L"", nullptr, &dm);
+  ASSERT_NE(dc, nullptr);
+  lwtest::TempDir dir;
+  const std::wstring out = (dir / "job.pdf").wstring();
+  DOCINFOW info{sizeof(DOCINFOW), L"Job", out.c_str(), nullptr, 0};
+  CPrintLayout layout;
+  layout.pages = {0, 1};
+  PixelmillFailNextAllocations(1);
+  EXPECT_EQ(PrintSheets(&fx.doc, layout, dc, info), -1);
+  PixelmillFailNextAllocations(0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "job.pdf"));
+  // The next job prints.
+  EXPECT_EQ(PrintSheets(&fx.doc, layout, dc, info), 2);
+  DeleteDC(dc);
+}

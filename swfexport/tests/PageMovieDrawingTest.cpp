@@ -13,6 +13,7 @@
 #include <flarewing/FlipBook.h>
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
+#include <glyphweave/CharacterGlyphRes.h>
 #include <glyphweave/CharsFontDesc.h>
 #include <glyphweave/EditableTextObj.h>
 #include <quirebook/DDrawTextObj.h>
@@ -393,6 +394,44 @@ TEST(PageMovieTexts, FontsHoldEightyGlyphsAndRecordsAtMost255) {
     total += r.glyphs.size();
   }
   EXPECT_EQ(total, 300u);
+}
+
+// Glyph outlines: a straight letter is lines only, a round one curves; every contour is closed
+// (the pen returns to where it started) and the advance is the text engine's.
+TEST(PageMovieTexts, GlyphOutlinesAreClosedAndCarryTheirAdvance) {
+  PageDoc doc;
+  CDrawingPage* page = doc.Page(600, 800);
+  CDDrawTextObj* text = AddText(doc, page, L"lo", L"DejaVu Sans", 12, 10, 10);
+  const MovieContent movie = Export(doc, 0);
+  ASSERT_TRUE(movie.error.empty()) << movie.error;
+  ASSERT_EQ(movie.fonts.size(), 1u);
+  const swftest::Font& f = movie.fonts[0];
+  ASSERT_EQ(f.codes, (std::vector<uint16_t>{'l', 'o'}));
+  for (size_t g = 0; g < 2; ++g) {
+    int lines = 0, curves = 0;
+    int32_t startX = 0, startY = 0, x = 0, y = 0;
+    bool open = false;
+    for (const swftest::ShapeRecord& r : f.glyphs[g]) {
+      if (r.kind == swftest::ShapeRecord::kStyle) {
+        if (r.hasMove) {
+          if (open) EXPECT_TRUE(x == startX && y == startY) << "contour of glyph " << g << " left open";
+          startX = x = r.moveX, startY = y = r.moveY, open = true;
+        }
+        continue;
+      }
+      (r.kind == swftest::ShapeRecord::kLine ? lines : curves)++;
+      x = r.x, y = r.y;
+    }
+    EXPECT_TRUE(x == startX && y == startY) << "last contour of glyph " << g << " left open";
+    if (g == 0) {
+      EXPECT_EQ(lines, 4);
+      EXPECT_EQ(curves, 0);
+    } else {
+      EXPECT_GT(curves, 8);
+    }
+    const float advance = text->GetArrayOfTextCharacters()[g].GetCharGlyphPath()->GetReferIncx();
+    EXPECT_EQ(f.advances[g], static_cast<int>(advance));
+  }
 }
 
 // Characters whose font cannot be found or whose glyph has no outline are left out; the rest of

@@ -59,7 +59,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              in.Number());
         break;
       case 4: SWFShape_setRightFill(s, (in.Byte() & 1) ? fill : nullptr); break;
-      case 5: SWFShape_setLine(s, uint16_t(in.Byte() * 300), 1, 2, 3, 255); break;
+      case 5:
+        if (in.Byte() & 1) {
+          SWFShape_setLine(s, uint16_t(in.Byte() * 300), 1, 2, 3, 255);
+        } else {
+          // Any width, cap and join kinds (unknown ones too) and miter limit; any fill rule.
+          const int width = in.Int(), start = in.Byte() % 5 - 1, end = in.Byte() % 5 - 1, join = in.Byte() % 5 - 1;
+          SWFShape_setLineTwips(s, width, 1, 2, 3, 255, start, end, join, in.Number());
+          SWFShape_setFillRule(s, in.Byte() % 3);
+        }
+        break;
       case 6: SWFFill_setMatrix(fill, in.Number(), in.Number(), in.Number(), in.Number(), in.Number(), in.Number()); break;
       case 7: {
         SWFShape g = newSWFGlyphShape();

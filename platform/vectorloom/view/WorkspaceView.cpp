@@ -45,6 +45,20 @@ class CWindowViewHost : public IViewHost {
     if (m_pWnd->GetSafeHwnd()) m_pWnd->GetClientRect(&rc);
     return CSize(rc.Width(), rc.Height());
   }
+  // The desktop clipboard's picture, read while the clipboard is open.
+  bool GetClipboardDib(std::vector<uint8_t>& dib) override {
+    dib.clear();
+    if (!::OpenClipboard(m_pWnd->GetSafeHwnd())) return false;
+    if (HANDLE block = ::GetClipboardData(CF_DIB)) {
+      const SIZE_T size = GlobalSize(block);
+      if (const auto* p = static_cast<const uint8_t*>(GlobalLock(block))) {
+        dib.assign(p, p + size);
+        GlobalUnlock(block);
+      }
+    }
+    ::CloseClipboard();
+    return !dib.empty();
+  }
 
  private:
   CWnd* m_pWnd;

@@ -204,7 +204,6 @@ class PageFonts {
   // description, or a new one when that is full); null when the glyph has no usable outline.
   SWFFont FontFor(const GlyphweaveLib::_CharsFontDesc& desc, bool bold, char16_t code,
                   const GlyphweaveLib::CCharacterGlyphRes* glyph);
-  int FontCount() const;
 
  private:
   std::map<std::pair<GlyphweaveLib::_CharsFontDesc, bool>, std::vector<SWFFont>> m_fonts;

@@ -24,6 +24,16 @@ TEST_F(ReelpaneFaults, ZeroVideoSizeInFitModeNeitherCrashesNorDraws) {
     RECT dest = r.dd()->Destination(), client{0, 0, 120, 90};
     EXPECT_TRUE(EqualRect(&dest, &client)) << "no aspect to fit: the client area stays";
   }
+  // Sizes no surface can have: nothing is made, nothing drawn, nothing read.
+  for (auto [vw, vh] : {std::pair{-64, 48}, std::pair{64, -48}, std::pair{1 << 30, 48}, std::pair{48, 1 << 30}}) {
+    SCOPED_TRACE(testing::Message() << vw << " x " << vh);
+    Renderer r(1);
+    EXPECT_EQ(r->SetVideoSize(vw, vh), 0);
+    EXPECT_EQ(r->Attach(w.hwnd, 1), 0);
+    Frame f(64, 48, 100, 128, 128);
+    EXPECT_EQ(r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride), 0);
+    EXPECT_EQ(r.dd()->SurfaceFormat(), 0);
+  }
 }
 
 TEST_F(ReelpaneFaults, FramesThatDoNotHoldTheirPictureAreRefusedNotRead) {

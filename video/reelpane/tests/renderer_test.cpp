@@ -1,5 +1,7 @@
 // The DirectDraw renderer behind CreateReelpane: factory, status texts, aspect fit, device pool,
 // surface choice, lifecycle and recovery, driven through the test configuration of the layer.
+#include <dlfcn.h>
+
 #include <cstring>
 #include <thread>
 
@@ -41,6 +43,27 @@ TEST(ReelpaneFactory, KindsGiveTheDirectDrawRendererWithItsStartingState) {
     EXPECT_NE(type, 2);
     d3d->Release();
   }
+}
+
+// Hosts find the export by its plain name and call the operations by slot: GetType is slot 0,
+// GetVideoSize slot 5, the tenth operation slot 9 (a virtual destructor would shift them all).
+TEST(ReelpaneFactory, ExportAndSlotOrderAreTheBinaryContract) {
+  using Factory = IReelpane* (*)(int);
+  auto factory = reinterpret_cast<Factory>(dlsym(RTLD_DEFAULT, "CreateReelpane"));
+  ASSERT_NE(factory, nullptr);
+  IReelpane* r = factory(1);
+  ASSERT_NE(r, nullptr);
+  void** slots = *reinterpret_cast<void***>(r);
+  int type = -1, w = 0, h = 0;
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*, int*)>(slots[0])(r, &type), 0);
+  EXPECT_EQ(type, 2);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*, int*, int*)>(slots[5])(r, &w, &h), 0);
+  EXPECT_EQ(w * 10000 + h, 720 * 10000 + 576);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*, const unsigned char*, const unsigned char*, const unsigned char*, int)>(
+                slots[6])(r, nullptr, nullptr, nullptr, 0),
+            -5);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*)>(slots[9])(r), 0);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*)>(slots[3])(r), 0);  // Release
 }
 
 TEST(ReelpaneFactory, ErrorTextIsCutAndAlwaysTerminated) {
@@ -319,6 +342,50 @@ TEST_F(ReelpaneLifecycle, HiddenWindowGetsNoFrames) {
   EXPECT_EQ(w.window->Pixel(8, 8), Rgb32Of(235, 128, 128));
 }
 
+class ReelpaneBuildFailures : public DxFixture {};
+
+TEST_F(ReelpaneBuildFailures, EachFailedStepIsLoggedAndTheNextFrameBuildsAgain) {
+  struct Case {
+    lwdx::DxCall call;
+    HRESULT code;
+    int attachResult;
+    const char* logged;
+  } cases[] = {
+      {lwdx::DxCall::Create, E_OUTOFMEMORY, -5, "[CReelpane]getDevice failed"},
+      {lwdx::DxCall::SetCooperativeLevel, DDERR_WRONGMODE, static_cast<int>(DDERR_WRONGMODE),
+       "[CReelpane] CreateDisplayWindow, SetCooperativeLevel failed=8876024b"},
+      {lwdx::DxCall::CreatePrimary, E_OUTOFMEMORY, static_cast<int>(E_OUTOFMEMORY),
+       "[CReelpane] CreateDisplayWindow, Create primary Surface failed=8007000e"},
+      {lwdx::DxCall::CreateClipper, E_OUTOFMEMORY, static_cast<int>(E_OUTOFMEMORY), "[CReelpane]Clipper CreateClipper failed"},
+      {lwdx::DxCall::SetHWnd, E_INVALIDARG, static_cast<int>(E_INVALIDARG), "[CReelpane]Clipper SetHWnd failed"},
+      {lwdx::DxCall::SetClipper, E_FAIL, static_cast<int>(E_FAIL), "[CReelpane]Clipper SetClipper failed"},
+      {lwdx::DxCall::GetVersion, E_FAIL, -1, nullptr},  // both structures refused
+      {lwdx::DxCall::Enumerate, E_FAIL, 0, "[CReelpane] DirectDrawEnumerateEx failed=80004005"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.call));
+    lwdx::DxConfig cfg;
+    const lwdx::DxCall call = c.call;
+    const HRESULT code = c.code;
+    // The first call fails (both version reads for GetVersion); later ones work.
+    cfg.inject = [call, code](lwdx::DxCall at, int n) { return at == call && n < (call == lwdx::DxCall::GetVersion ? 2 : 1) ? code : DD_OK; };
+    lwdx::SetDxConfig(cfg);
+    LoggedHost host;
+    TestWindow w(0x5600, 40, 40);
+    {
+      Renderer r(0);
+      r->SetVideoSize(16, 16);
+      EXPECT_EQ(r->Attach(w.hwnd, 0), c.attachResult);
+      if (c.logged) EXPECT_EQ(host.CountOf(c.logged), 1u);
+      Frame f(16, 16, 150, 60, 70);
+      EXPECT_EQ(r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride), 0);
+      EXPECT_EQ(w.window->Pixel(8, 8), Rgb32Of(150, 60, 70));
+    }
+    reelpane::ClearDirectDrawPool(reelpane::GetDirectDrawPool());
+    EXPECT_EQ(lwdx::LiveDirectDrawObjects(), 0) << "no object leaks from a failed build";
+  }
+}
+
 class ReelpaneRecovery : public DxFixture {};
 
 TEST_F(ReelpaneRecovery, LostSurfacesAreRestoredAndAWrongModeRebuildsWithAClearedPool) {
@@ -358,6 +425,34 @@ TEST_F(ReelpaneRecovery, LostSurfacesAreRestoredAndAWrongModeRebuildsWithACleare
   r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride);
   r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride);
   EXPECT_EQ(w.window->Pixel(5, 5), Rgb32Of(81, 90, 240));
+}
+
+TEST_F(ReelpaneRecovery, ANewDisplayResolutionRebuildsOnTheSameDevice) {
+  LoggedHost host;
+  TestWindow w(0x5403, 32, 32);
+  Renderer r(0);
+  r->SetVideoSize(16, 16);
+  r->Attach(w.hwnd, 0);
+  Frame f(16, 16, 150, 60, 70);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  auto builds = [&] {
+    size_t n = 0;
+    for (const std::string& m : host.Messages()) n += m.rfind("[CReelpane] enter CreateDisplayWindow", 0) == 0;
+    return n;
+  };
+  const size_t before = builds();
+  const int created = lwdx::CreatedDirectDrawObjects();
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before);
+  lwdx::DxConfig smaller;
+  smaller.primaryRect = RECT{0, 0, 1280, 720};
+  lwdx::SetDxConfig(smaller);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before + 1);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  EXPECT_EQ(builds(), before + 1) << "the new rectangle is remembered";
+  EXPECT_EQ(lwdx::CreatedDirectDrawObjects(), created) << "the device's object is reused";
+  EXPECT_EQ(w.window->Pixel(3, 3), Rgb32Of(150, 60, 70));
 }
 
 TEST_F(ReelpaneRecovery, UnsupportedModeAtThePrimaryClearsThePoolAndTheNextFrameRebuilds) {
@@ -400,6 +495,13 @@ TEST_F(ReelpaneRecovery, FailedOverlayPlacementIsTriedAgainNextFrame) {
   // The key colour shows where the overlay goes; flips present the chain.
   EXPECT_EQ(w.window->Pixel(50, 25), 0x010203u);
   EXPECT_GE(std::count(log.begin(), log.end(), "Flip"), 2);
+  // A restore after lost surfaces places the overlay again.
+  lwdx::LoseAllSurfaces(DD_OK);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+  log = lwdx::DxCallLog();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "RestoreAllSurfaces"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "UpdateOverlay (10,20,110,70) key=010203"), 2);
 }
 
 TEST_F(ReelpaneRecovery, MovingToAnotherMonitorUsesThatDevicesObject) {
@@ -431,6 +533,39 @@ TEST_F(ReelpaneRecovery, MovingToAnotherMonitorUsesThatDevicesObject) {
   RECT dest = r.dd()->Destination();
   EXPECT_TRUE(EqualRect(&dest, &expected)) << dest.left << "," << dest.top;
   EXPECT_EQ(w.window->Pixel(40, 30), Rgb32Of(41, 240, 110));
+}
+
+}  // namespace
+
+namespace {
+
+class ReelpaneThreads : public DxFixture {};
+
+TEST_F(ReelpaneThreads, RenderersOnSeveralPlayerThreadsShareThePoolAndTheLog) {
+  LoggedHost host;
+  const int created = lwdx::CreatedDirectDrawObjects();
+  constexpr int kPlayers = 4, kFrames = 25;
+  std::vector<std::unique_ptr<TestWindow>> windows;
+  for (int i = 0; i < kPlayers; ++i) windows.push_back(std::make_unique<TestWindow>(0x8000 + i, 48, 32, POINT{i * 50, 0}));
+  std::vector<std::thread> players;
+  for (int i = 0; i < kPlayers; ++i)
+    players.emplace_back([&, i] {
+      Frame f(32, 32, static_cast<uint8_t>(60 + 40 * i), 128, 128);
+      for (int round = 0; round < 3; ++round) {
+        Renderer r(1);
+        r->SetVideoSize(32, 32);
+        r->Attach(windows[i]->hwnd, 1);
+        for (int n = 0; n < kFrames; ++n) r->RenderFrame(f.Y.data(), f.U.data(), f.V.data(), f.stride);
+        r->Detach();
+      }
+    });
+  for (auto& p : players) p.join();
+  for (int i = 0; i < kPlayers; ++i)
+    EXPECT_EQ(windows[i]->window->Pixel(24, 16), Rgb32Of(static_cast<uint8_t>(60 + 40 * i), 128, 128));
+  // Objects went back to the pool and were taken again: never more than one per player at once.
+  EXPECT_LE(lwdx::CreatedDirectDrawObjects() - created, kPlayers);
+  EXPECT_LE(reelpane::GetDirectDrawPool()->devices.at(reelpane::kPrimaryDeviceKey).size(), static_cast<size_t>(kPlayers));
+  EXPECT_EQ(host.CountOf("[CReelpane] Create rgb video Surface ok, formart=32"), static_cast<size_t>(kPlayers * 3));
 }
 
 }  // namespace

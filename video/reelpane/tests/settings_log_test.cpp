@@ -1,6 +1,10 @@
 // The settings file and the log: names and folders, defaults written back, filters, line format,
 // and several player threads logging at once.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <regex>
 #include <thread>
@@ -71,6 +75,39 @@ TEST_F(ReelpaneSettings, MissingFoldersStoreAndWriteNothing) {
   EXPECT_EQ(reelpane::MMLog::Instance().FilePath(), "");
 }
 
+TEST_F(ReelpaneSettings, DamagedSettingsFilesAreReadWithoutHarm) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int level, target;
+  } cases[] = {
+      {"binary garbage", std::string("\x00\xff\xfe[debug\x00]\n\x80\x81=\xc3", 14), 4, 0},
+      {"words for numbers", "[debug]\nfilter_level=three\nfilter_target=x1\n", 0, 0},
+      {"huge numbers", "[debug]\nfilter_level=99999999999999999999\nfilter_target=-7\n", -1, 0},
+      {"one very long line", "[debug]\nfilter_level=" + std::string(1 << 20, '3') + "\n", -1, 0},
+      {"section without keys", "[debug]\n", 4, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir d;
+    fs::create_directories(d.path() / "config");
+    fs::create_directories(d.path() / "log");
+    std::ofstream(d.path() / "config" / "player.multimedia.ini", std::ios::binary) << c.bytes;
+    reelpane::MMLog::Instance().Reopen("Reelpane", (d.path() / "player.exe").wstring());
+    MMTRACE("[CReelpane] after a damaged file");
+    if (c.level >= 0) EXPECT_EQ(reelpane::MMLog::Instance().Level(), c.level);
+    EXPECT_EQ(reelpane::MMLog::Instance().Target(), c.target);
+    EXPECT_TRUE(FilesIn(d.path() / "log").empty());
+  }
+  // A folder where the file should be: nothing read, nothing stored.
+  fs::create_directories(dir.path() / "config" / "player.multimedia.ini");
+  fs::create_directories(dir.path() / "log");
+  Open(dir.path() / "player.exe");
+  MMTRACE("nothing");
+  EXPECT_EQ(reelpane::MMLog::Instance().Level(), 4);
+  EXPECT_TRUE(FilesIn(dir.path() / "log").empty());
+}
+
 TEST_F(ReelpaneSettings, FiltersChooseTheSinks) {
   struct Case {
     int level, target;
@@ -116,11 +153,44 @@ TEST_F(ReelpaneSettings, LongMessagesAreCutToOneLineAndTheMarkerFollowsPastTheLi
   EXPECT_NE(text.find("again\n-------Multimedia log file-------\n"), std::string::npos);
 }
 
+// A folder nobody may write into for the life of the object: its mode bits, and for root (who
+// passes them) the immutable attribute. Usable() is false where neither holds.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const fs::path& p) : path_(p) {
+    chmod(p.c_str(), 0555);
+    if (access(p.c_str(), W_OK) != 0) return;
+    fd_ = open(p.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    if (fd_ >= 0 && ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags |= FS_IMMUTABLE_FL;
+      immutable_ = ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+  }
+  ~ReadOnlyFolder() {
+    if (immutable_) {
+      int flags = 0;
+      ioctl(fd_, FS_IOC_GETFLAGS, &flags);
+      flags &= ~FS_IMMUTABLE_FL;
+      ioctl(fd_, FS_IOC_SETFLAGS, &flags);
+    }
+    if (fd_ >= 0) close(fd_);
+    chmod(path_.c_str(), 0755);
+  }
+  bool Usable() const { return access(path_.c_str(), W_OK) != 0; }
+
+ private:
+  fs::path path_;
+  int fd_ = -1;
+  bool immutable_ = false;
+};
+
 TEST_F(ReelpaneSettings, ReadOnlyProgramFolderLogsToTheUsersStateFolder) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   fs::create_directories(dir.path() / "app" / "config");
+  fs::create_directories(dir.path() / "app" / "log");
   std::ofstream(dir.path() / "app" / "config" / "player.multimedia.ini") << "[debug]\nfilter_level=3\nfilter_target=1\n";
-  chmod((dir.path() / "app").c_str(), 0555);
+  ReadOnlyFolder readOnly(dir.path() / "app");
+  if (!readOnly.Usable()) GTEST_SKIP() << "no folder can be made read-only here";
   const char* old = getenv("XDG_STATE_HOME");
   const std::string saved = old ? old : "";
   setenv("XDG_STATE_HOME", (dir.path() / "state").c_str(), 1);
@@ -128,7 +198,7 @@ TEST_F(ReelpaneSettings, ReadOnlyProgramFolderLogsToTheUsersStateFolder) {
   MMTRACE("to the state folder");
   EXPECT_EQ(fs::path(reelpane::MMLog::Instance().FilePath()).parent_path(), dir.path() / "state" / "Leafwright" / "log");
   EXPECT_EQ(FilesIn(dir.path() / "state" / "Leafwright" / "log").size(), 1u);
-  chmod((dir.path() / "app").c_str(), 0755);
+  EXPECT_TRUE(FilesIn(dir.path() / "app" / "log").empty());
   if (old) setenv("XDG_STATE_HOME", saved.c_str(), 1);
   else unsetenv("XDG_STATE_HOME");
 }

@@ -105,6 +105,25 @@ bool CFontAccessEngine::PrepareGlyph(unsigned ch, Matrix& m, GraphicsPath& path,
   return AddNativeOutlineToPath(m_vBuffer.data(), size, m, path);
 }
 
+// A character the font does not map comes out as the font's missing-glyph outline (glyph 0):
+// the character is there when its outline or advance differs from that glyph's.
+bool CFontAccessEngine::HasGlyphBeyondBasicPlane(uint32_t ch) {
+  if (!m_hDC || !m_hFont || ch > 0x10FFFF) return false;
+  const MAT2 identity = IdentityMat2();
+  auto outline = [&](UINT code, UINT flags, GLYPHMETRICS& gm, std::vector<unsigned char>& bytes) {
+    const DWORD size = GetGlyphOutlineW(m_hDC, code, GGO_NATIVE | flags, &gm, 0, nullptr, &identity);
+    if (size == GDI_ERROR || size > kMaxOutlineBuffer) return false;
+    bytes.resize(size);
+    return size == 0 ||
+           GetGlyphOutlineW(m_hDC, code, GGO_NATIVE | flags, &gm, size, bytes.data(), &identity) == size;
+  };
+  GLYPHMETRICS gmChar{}, gmMissing{};
+  std::vector<unsigned char> charBytes, missingBytes;
+  if (!outline(ch, 0, gmChar, charBytes)) return false;
+  if (!outline(0, GGO_GLYPH_INDEX, gmMissing, missingBytes)) return true;
+  return charBytes != missingBytes || gmChar.gmCellIncX != gmMissing.gmCellIncX;
+}
+
 bool CFontAccessEngine::IsContainCharacters(const wchar_t* text) {
   if (!text || !*text) return true;
   if (!m_hDC || !m_hFont) return false;
@@ -117,6 +136,10 @@ bool CFontAccessEngine::IsContainCharacters(const wchar_t* text) {
   for (const wchar_t* p = text; *p; ++p) {
     const auto c = static_cast<uint32_t>(*p);
     if (c < 32) continue;  // breaks and tabs are drawn as spaces
+    if (c > 0xFFFF) {  // the ranges cover the basic plane only
+      if (!HasGlyphBeyondBasicPlane(c)) return false;
+      continue;
+    }
     bool found = false;
     for (DWORD r = 0; r < ranges && !found; ++r) {
       const WCRANGE& range = set->ranges[r];

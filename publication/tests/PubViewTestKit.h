@@ -21,13 +21,14 @@ class RecordingHost : public Vectorloom::IViewHost {
   void SetCapture() override { capture = true; }
   void ReleaseCapture() override { capture = false; }
   bool HasCapture() const override { return capture; }
-  void SetCursor(HCURSOR) override {}
+  void SetCursor(HCURSOR h) override { cursor = h; }
   CDC* GetDC() override { return nullptr; }
   void ReleaseDC(CDC*) override {}
   CSize GetClientSize() const override { return {800, 600}; }
 
   int invalidations = 0;
   bool capture = false;
+  HCURSOR cursor = nullptr;  // the last one the view set
   std::map<UINT_PTR, UINT> timers;
 };
 

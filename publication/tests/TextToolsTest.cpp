@@ -316,6 +316,46 @@ TEST(EditingTextTool, PressOnAPairKeepsItWhole) {
   }
 }
 
+// A character beyond the basic plane typed in a face that has it stays in that face and is drawn
+// as one glyph (its second unit advances by nothing).
+TEST(EditingTextTool, TypedCharacterBeyondTheBasicPlaneKeepsAFaceThatHasIt) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"a");
+  f.DblClk(30, 30);
+  Tool().SetCaretCode(1);
+  Tool().SetCurrentFont(Face(L"DejaVu Sans"));
+  f.Type(L"\U0001F600");
+  EXPECT_EQ(Tool().GetCurrentFont().GetFontFaceNameW(), L"DejaVu Sans");
+  ASSERT_EQ(Chars(*text), L"a\U0001F600");
+  const auto& chars = text->GetArrayOfTextCharacters();
+  ASSERT_EQ(chars.size(), 3u);
+  EXPECT_FALSE(chars[1].IsEmptyGlyphPath());
+  EXPECT_TRUE(chars[2].IsEmptyGlyphPath());
+  EXPECT_EQ(chars[2].GetIncreaseDeltaX(), 0.0f);
+  EXPECT_GT(chars[1].GetIncreaseDeltaX(), 10.0f);
+}
+
+// The pointer shows the I-beam over the edited text, the resize arrow on its corner handle (a
+// press there resizes), the arrow beside it; the text drawing tool shows the I-beam everywhere.
+TEST(EditingTextTool, CursorFollowsWhatAPressWouldDo) {
+  PubViewFixture f;
+  AddText(f, L"Hello world");
+  f.DblClk(30, 30);
+  ASSERT_EQ(f.view->GetEditingTool(), &Tool());
+  const struct {
+    float x, y;
+    LPCWSTR cursor;  // null: the arrow
+  } cases[] = {{30, 30, IDC_IBEAM}, {300, 110, IDC_IBEAM}, {320, 120, IDC_SIZENWSE}, {170, 20, IDC_SIZENS},
+               {380, 250, nullptr}};
+  for (const auto& c : cases) {
+    f.view->OnMouseMove(0, f.Client(c.x, c.y));
+    EXPECT_EQ(f.host.cursor, c.cursor ? LoadCursorW(nullptr, c.cursor) : nullptr) << c.x << ", " << c.y;
+  }
+  f.view->UpdateEditingTool(&CPublicationView::g_DrawTextTool);
+  f.view->OnMouseMove(0, f.Client(380, 250));
+  EXPECT_EQ(f.host.cursor, LoadCursorW(nullptr, IDC_IBEAM));
+}
+
 // Behind the last character of a wrapped row, Home goes to the start of that row, not of the
 // row below.
 TEST(EditingTextTool, RowKeysStartFromTheRowTheCaretIsDrawnIn) {

@@ -129,6 +129,20 @@ TEST_F(RealFontText, CharacterBeyondTheBasicPlaneIsOneGlyph) {
     EXPECT_EQ(t.HitTestCaretPos({c[1].GetCharOffset().x + advance * 0.6f, y}), 1);
   }
 
+  // A face is given to a range holding the character when the face has it, and refused when not.
+  {
+    BoxText t(1000, 1000);
+    Insert(t, 0, units, SystemFont(L"Arial", 24.0f));  // Liberation Sans has no U+1F600
+    EXPECT_EQ(t.SetSelectionCharsFormat(0, -1, SystemFont(L"Arial", 24.0f), nullptr, &m_cache), 0);
+    EXPECT_EQ(t.SetSelectionCharsFormat(0, -1, face, nullptr, &m_cache), 1);
+    const auto& c = t.GetArrayOfTextCharacters();
+    Gdiplus::RectF got;
+    c[1].GetCharGlyphPath()->GetGlyphPathDataPointer()->GetBounds(&got);
+    EXPECT_FLOAT_EQ(got.Width, want.Width);
+    EXPECT_NEAR(c[3].GetCharOffset().x - c[1].GetCharOffset().x, advance, 0.01f);
+    EXPECT_EQ(t.SetSelectionCharsFormat(1, 2, SystemFont(L"Arial", 24.0f), nullptr, &m_cache), 0);
+  }
+
   // A pair an edit breaks shows its unit again.
   BoxText t(1000, 1000);
   Insert(t, 0, units, face);

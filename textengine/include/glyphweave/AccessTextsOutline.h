@@ -78,13 +78,17 @@ class CFontAccessEngine {
   float GetFontDescent() const { return m_fDescent; }
   float GetFontExternalLeading() const { return m_fExternalLeading; }
   // True when the font maps every character of text. Control characters (below 32: paragraph
-  // and line breaks, tabs) are drawn as spaces and count as contained.
+  // and line breaks, tabs) are drawn as spaces and count as contained. text holds code points
+  // (one per element); one beyond the basic plane counts when the font draws it with a glyph
+  // other than its missing-glyph one (the font's ranges cover the basic plane only).
   bool IsContainCharacters(const wchar_t* text);
 
   // Frees the buffer, puts the previous font back into the context and deletes the font.
   void Release();
 
  private:
+  bool HasGlyphBeyondBasicPlane(uint32_t ch);
+
   HDC m_hDC = nullptr;
   HGDIOBJ m_hOldFont = nullptr;
   HFONT m_hFont = nullptr;

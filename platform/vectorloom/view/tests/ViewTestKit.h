@@ -29,13 +29,14 @@ class RecordingHost : public IViewHost {
   void SetCapture() override { capture = true; }
   void ReleaseCapture() override { capture = false; }
   bool HasCapture() const override { return capture; }
-  void SetCursor(HCURSOR) override {}
+  void SetCursor(HCURSOR h) override { cursor = h; }
   CDC* GetDC() override { return nullptr; }
   void ReleaseDC(CDC*) override {}
   CSize GetClientSize() const override { return client; }
 
   int invalidations = 0;
   bool capture = false;
+  HCURSOR cursor = nullptr;  // the last one the view set
   std::map<UINT_PTR, UINT> timers;
   CSize client{800, 600};
 };

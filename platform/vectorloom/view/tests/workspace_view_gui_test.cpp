@@ -10,6 +10,7 @@
 #include <string>
 
 #include <wx/app.h>
+#include <wx/cursor.h>
 #include <wx/window.h>
 #include <wx/image.h>
 #include <wx/imagpng.h>
@@ -353,3 +354,32 @@ TEST_F(WorkspaceViewFrame, APolygonsNodesShowAndMoveWithTheAnchorToolInEachTheme
 }
 
 }  // namespace
+
+// The window shows the tool's cursor: a resize arrow over a selected rectangle's corner handle,
+// the move cursor inside it, the arrow on the empty page; and SetCursor while the view holds the
+// mouse capture sets the view's own cursor.
+TEST_F(WorkspaceViewFrame, ThePointerOverAHandleGetsTheResizeCursor) {
+  auto* rect = new CCustomPathObj;
+  rect->AddRectanglePath(CQorVectorRect<float>(0, 0, 100, 60));
+  rect->SetTransMatrix(CQorTransMatrix::Translation(100, 100), true);
+  page->AddShapeObject(rect);
+  view->SelectRenderObject(rect, false);
+  Settle();
+  auto shows = [&](LPCWSTR id) {
+    const wxCursor* want = lwmfc::WxCursorOf(LoadCursorW(nullptr, id));
+    return want && view->GetWxWindow()->GetCursor().IsSameAs(*want);
+  };
+  const struct {
+    float x, y;
+    LPCWSTR cursor;
+  } steps[] = {{200, 160, IDC_SIZENWSE}, {150, 100, IDC_SIZENS}, {150, 130, IDC_SIZEALL}, {300, 250, IDC_ARROW}};
+  for (const auto& s : steps) {
+    Mouse(WM_MOUSEMOVE, s.x, s.y);
+    EXPECT_TRUE(shows(s.cursor)) << s.x << ", " << s.y;
+  }
+  view->SetCapture();
+  const HCURSOR before = ::SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+  EXPECT_TRUE(shows(IDC_CROSS));
+  EXPECT_EQ(::SetCursor(before), LoadCursorW(nullptr, IDC_CROSS));
+  ::ReleaseCapture();
+}

@@ -306,4 +306,18 @@ TEST_F(ReelpaneD3D9, DeviceIsMadeOnTheAdapterOfTheWindowsMonitor) {
   EXPECT_EQ(win.window->Pixel(80, 60), 0xFD0000u);
 }
 
+// A player runs for hours: the layer's record of calls keeps only the recent ones.
+TEST_F(ReelpaneD3D9, LongPlaybackKeepsTheCallLogBounded) {
+  TestWindow win(0x7108, 16, 12);
+  Renderer r(2);
+  r->SetVideoSize(16, 12);
+  ASSERT_EQ(r->Attach(win.hwnd, 1), 0);
+  Frame red(16, 12, kRedY, kRedU, kRedV);
+  for (int i = 0; i < 3000; ++i) ASSERT_EQ(r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride), 0);
+  const std::vector<std::string> log = lwdx::D3DCallLog();
+  EXPECT_LE(log.size(), 8192u);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "Present 16x12") << "the newest calls are kept";
+}
+
 }  // namespace

@@ -52,6 +52,7 @@ int CUpdateTextFontFaceSegment::Undo(Vectorloom::CWorkspaceDoc* doc) {
     const int run = text->FindFontRun(i, nullptr);
     chars[static_cast<size_t>(i)].BuildGlyph(dc, text->GetFontRunDesc(run), fonts, cache);
   }
+  text->JoinSurrogatePairs(dc, m_nFirst, end - 1, fonts, cache);
   if (dc) ReleaseDC(nullptr, dc);
 
   m_savedRuns = std::move(current);

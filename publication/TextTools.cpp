@@ -235,8 +235,20 @@ int CEditingTextTool::OnTimer(CWorkspaceView* pView, UINT_PTR nIDEvent) {
   return 1;
 }
 
-// The arrow (null: the view shows its default arrow).
-HCURSOR CEditingTextTool::GetHandleCursor(CWorkspaceView*, int, int) { return nullptr; }
+// The I-beam over the text's box; the selection tool's cursor on the text's handles and grip
+// (a press there resizes or turns the box), the arrow elsewhere.
+HCURSOR CEditingTextTool::GetHandleCursor(CWorkspaceView* pView, int x, int y) {
+  if (!m_pText) return nullptr;
+  Vectorloom::CRenderBaseObj* handleObj = nullptr;
+  if (pView->HitTestSelectedHandles(pView->ClientToPic(x, y), &handleObj) >= 0 && handleObj == m_pText)
+    return Vectorloom::SelectionCursorAt(pView, x, y);
+  bool inside = false;
+  HitTest(pView, x, y, &inside);
+  return inside ? LoadCursorW(nullptr, IDC_IBEAM) : nullptr;
+}
+
+// A text box is drawn out from the I-beam.
+HCURSOR CDrawTextTool::GetHandleCursor(CWorkspaceView*, int, int) { return LoadCursorW(nullptr, IDC_IBEAM); }
 
 int CEditingTextTool::HitTest(CWorkspaceView* pView, int x, int y, bool* pInside) const {
   *pInside = false;
@@ -407,27 +419,50 @@ int CEditingTextTool::OnChar(CWorkspaceView* pView, UINT nChar, UINT, UINT) {
   if ((nChar < 32 && nChar != 13) || nChar == 127 || nChar > 0x10FFFF || (nChar >= 0xD800 && nChar <= 0xDFFF))
     return 1;
 
+  InsertText(pView, std::wstring(1, static_cast<wchar_t>(nChar)));
+  return 1;
+}
+
+bool CEditingTextTool::InsertText(CWorkspaceView* pView, const std::wstring& codePoints) {
+  if (!m_pText || !pView) return false;
+  Vectorloom::CWorkspaceDoc* pDoc = pView->GetDocument();
+  if (!pDoc) return false;
+  std::wstring text;
+  text.reserve(codePoints.size());
+  for (size_t i = 0; i < codePoints.size(); ++i) {
+    const auto c = static_cast<uint32_t>(codePoints[i]);
+    if (c == 10) {
+      if (i == 0 || codePoints[i - 1] != 13) text.push_back(13);
+      continue;
+    }
+    if ((c < 32 && c != 13) || c == 127 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) continue;
+    text.push_back(static_cast<wchar_t>(c));
+  }
+  if (text.empty()) return false;
+
   CPublicationDoc* pPub = PublicationDocOf(pView);
   const GlyphweaveLib::CEmbedFontResManager* fonts = pPub ? pPub->GetEmbedFontResManager() : nullptr;
   GlyphweaveLib::CFontCacheManager* cache = pPub ? pPub->GetFontGlyphCacheManager() : nullptr;
   CScreenContext dc;
-  if (nChar != 13) {
-    const wchar_t point[2] = {static_cast<wchar_t>(nChar), 0};
+  std::wstring printable;
+  for (wchar_t c : text)
+    if (c != 13) printable.push_back(c);
+  if (!printable.empty()) {
     GlyphweaveLib::CAccessTextsOutline access;
-    if (!access.SetAccessFont(dc.Get(), m_font, fonts) || !access.IsContainCharacters(point)) {
+    if (!access.SetAccessFont(dc.Get(), m_font, fonts) || !access.IsContainCharacters(printable.c_str())) {
       m_font.SetFontFaceName(L"Arial");
       m_font.SetCharSet(1);
       m_font.SetPitchFamily(0);
       m_font.SetEmbedFontID(-1);
     }
   }
-  const std::wstring units = GlyphweaveLib::TextUnitsFromCodePoints(std::wstring(1, static_cast<wchar_t>(nChar)));
+  const std::wstring units = GlyphweaveLib::TextUnitsFromCodePoints(text);
   const int n = static_cast<int>(units.size());
   int s = 0, e = 0;
   GetSelectionRange(s, e);
   int at = 0;
   if (s >= 0 && s < e) {
-    // The typed character replaces the selection and lands where it began.
+    // The text replaces the selection and lands where it began.
     pDoc->AddEditAction(new TextReplaceAction(m_pText, s, e - 1, n));
     m_pText->DeleteString(s, e - s);
     at = s;
@@ -441,7 +476,7 @@ int CEditingTextTool::OnChar(CWorkspaceView* pView, UINT nChar, UINT, UINT) {
   AfterCaretChange(pView);
   pDoc->UpdateAllViews(nullptr, Vectorloom::kHintRepaint,
                        Vectorloom::CWorkspaceDoc::PageHint(pDoc->FindOwnerPage(m_pText)));
-  return 1;
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------

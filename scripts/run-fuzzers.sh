@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 dir="$1"
 secs="${2:-20}"
 reader_secs="${3:-$secs}"
-readers=(app_lfwreader_fuzzer app_objlist_fuzzer app_clipobjs_fuzzer publication_pdfimport_fuzzer
+readers=(app_lfwreader_fuzzer app_objlist_fuzzer app_clipobjs_fuzzer app_clipstream_fuzzer publication_pdfimport_fuzzer
   pagesieve_parse_fuzzer pagesieve_simple_subset_fuzzer publication_sections_fuzzer publication_textobj_fuzzer publication_video_section_fuzzer
   textengine_text_record_fuzz textengine_font_record_fuzz textengine_cmap_record_fuzz object_loader_fuzz
   imagefilters_dib_fuzzer)

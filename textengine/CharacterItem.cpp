@@ -101,6 +101,7 @@ void CCharacterItem::SetByCharacterProps(const CRichFontDesc& rich) {
 }
 
 float CCharacterItem::GetIncreaseDeltaX() const {
+  if (m_pGlyph && m_pGlyph->IsContinuation()) return 0.0f;  // the pair's first unit advances for both
   const float k = m_fPointSize / 1024.0f;
   const float glyph = m_pGlyph ? m_fXScale * (m_pGlyph->GetReferIncx() * k) : 0.0f;
   float dx = glyph + m_fCharSpacing;

@@ -229,7 +229,8 @@ FT_UInt CFFTypeFontEngine::GlyphIndexOf(unsigned ch) const {
     return m_pResource && gid < static_cast<unsigned>(m_face->num_glyphs) ? gid : 0;
   }
   FT_UInt index = FT_Get_Char_Index(m_face, ch);
-  if (index == 0 && m_pResource)
+  // The program's own maps hold basic-plane units only.
+  if (index == 0 && m_pResource && ch <= 0xFFFF)
     index = static_cast<FT_UInt>(m_pResource->GetGlyphGid(static_cast<wchar_t>(ch & 0xFFFF), m_face));
   return index;
 }

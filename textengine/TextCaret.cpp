@@ -78,7 +78,8 @@ int CEditableTextObj::HitTestCaretPos(const Vectorloom::CQorVectorPoint<float>& 
   int result = -1;
   for (int64_t i = hitStart; i < end; ++i) {
     const CCharacterItem& c = m_arrCharacters[static_cast<size_t>(i)];
-    if (!c.GetCharGlyphPath()) continue;
+    // The second unit of a pair drawn as one character is no caret stop of its own.
+    if (!c.GetCharGlyphPath() || c.GetCharGlyphPath()->IsContinuation()) continue;
     const float d = Distance2(pt, Middle(c, GetCharLayoutMetrics(c)));
     if (d < best) {
       best = d;

@@ -81,6 +81,7 @@ void CEditableTextObj::InsertString(int pos, const wchar_t* str, int len, HDC dc
     // Glyphs; a character whose glyph cannot be made stays without one.
     for (size_t k = 0; k < units.size(); ++k)
       m_arrCharacters[static_cast<size_t>(pos) + k].BuildGlyph(dc, face, fonts, cache);
+    JoinSurrogatePairs(dc, pos, pos + static_cast<int>(units.size()) - 1, fonts, cache);
   }
 
   RelayoutFromRow(oldRow);

@@ -192,6 +192,7 @@ int CEditableTextObj::SetSelectionCharsFormat(int first, int last, const _CharsF
     m_setFontRuns.InsertAt(at, tail);
   }
   OptimizationFontDescs(0, -1);
+  JoinSurrogatePairs(dc.Get(), static_cast<int>(f), static_cast<int>(l), fonts, cache);
   RelayoutFromCharRow(f);
   return 1;
 }
@@ -304,6 +305,54 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
     for (; i < end; ++i) m_arrCharacters[i].BuildGlyph(dc.Get(), run.m_FontDesc, fonts, cache);
   }
   ApplyLigatures(dc.Get(), fonts, cache);
+  JoinSurrogatePairs(dc.Get(), 0, -1, fonts, cache);
+}
+
+void CEditableTextObj::JoinSurrogatePairs(HDC dc, int first, int last, const CEmbedFontResManager* fonts,
+                                          CFontCacheManager* cache) {
+  if (!cache) return;
+  const int64_t total = static_cast<int64_t>(m_arrCharacters.size());
+  if (last < 0 || last >= total) last = static_cast<int>(total - 1);
+  // A pair may straddle either end of the range.
+  const int64_t b = std::max<int64_t>(0, static_cast<int64_t>(first) - 1);
+  const int64_t e = std::min<int64_t>(total - 1, static_cast<int64_t>(last) + 1);
+  for (int64_t i = b; i < e; ++i) {
+    CCharacterItem& hi = m_arrCharacters[static_cast<size_t>(i)];
+    CCharacterItem& lo = m_arrCharacters[static_cast<size_t>(i + 1)];
+    const char16_t h = hi.GetCharacter(), l = lo.GetCharacter();
+    if (h < 0xD800 || h > 0xDBFF || l < 0xDC00 || l > 0xDFFF) continue;
+    CCharacterGlyphRes* hg = hi.GetCharGlyphPath();
+    CCharacterGlyphRes* lg = lo.GetCharGlyphPath();
+    if ((hg && hg->IsLigaturePart()) || (lg && lg->IsLigaturePart())) continue;  // joined already, or a ligature
+    const int run = FindFontRun(static_cast<int>(i), nullptr);
+    if (run < 0 || FindFontRun(static_cast<int>(i + 1), nullptr) != run) continue;
+    const unsigned cp = 0x10000u + ((static_cast<unsigned>(h) - 0xD800u) << 10) + (static_cast<unsigned>(l) - 0xDC00u);
+    CCharacterGlyphRes* glyph = CCharacterItem::MakeGlyph(dc, m_setFontRuns.GetAt(run).m_FontDesc, fonts, cache, cp);
+    if (!glyph) continue;
+    auto* head = new CCharacterGlyphRes();
+    head->AddRef();
+    head->GetGlyphPathDataPointer()->AddPath(glyph->GetGlyphPathDataPointer(), FALSE);
+    head->GetGlyphPathDataPointer()->SetFillMode(Gdiplus::FillModeWinding);
+    head->SetLigaturePart(hg, nullptr, 0, 2, glyph);
+    if (glyph->HasFontMetrics())
+      head->SetFontMetrics(glyph->GetCharsAscent(), glyph->GetCharsDescent(), glyph->GetCharsExternalLeading());
+    head->SetReferIncx(glyph->GetReferIncx());
+    head->SetReferIncy(glyph->GetReferIncy());
+    auto* tail = new CCharacterGlyphRes();
+    tail->AddRef();
+    tail->SetLigaturePart(lg, head, 1, 2, glyph);
+    if (glyph->HasFontMetrics())
+      tail->SetFontMetrics(glyph->GetCharsAscent(), glyph->GetCharsDescent(), glyph->GetCharsExternalLeading());
+    tail->SetReferIncx(0.0f);
+    tail->SetReferIncy(0.0f);
+    tail->SetContinuation(true);
+    hi.SetCharGlyphRes(head);
+    lo.SetCharGlyphRes(tail);
+    tail->Release();
+    head->Release();
+    glyph->Release();
+    ++i;
+  }
 }
 
 namespace {

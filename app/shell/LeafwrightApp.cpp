@@ -64,6 +64,10 @@ END_MESSAGE_MAP()
 
 CLeafwrightApp::CLeafwrightApp() : CWinApp(kAppTitle) { g_pLeafwrightApp = this; }
 
+CLeafwrightApp::~CLeafwrightApp() {
+  if (g_pLeafwrightApp == this) g_pLeafwrightApp = nullptr;
+}
+
 BOOL CLeafwrightApp::InitInstance() {
   // The screen resolution, read once (the device context reports 96 dpi on every display so
   // that documents lay out alike everywhere).

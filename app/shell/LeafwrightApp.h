@@ -49,6 +49,7 @@ class CObjectNameCounters {
 class CLeafwrightApp : public CWinApp, public CObjectNameCounters {
  public:
   CLeafwrightApp();
+  ~CLeafwrightApp() override;
 
   BOOL InitInstance() override;
   int ExitInstance() override;

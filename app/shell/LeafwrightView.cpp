@@ -4,7 +4,10 @@
 #include <cmath>
 #include <map>
 
+#include <CharProperties.h>
+#include <PreviewScenes.h>
 #include <QorpGallery.h>
+#include <SelectionReaders.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 #include <vectorloom/UnitConv.h>
@@ -16,6 +19,7 @@
 #include "PageBusiPage.h"
 #include "ShellIds.h"
 #include "StampsTool.h"
+#include "ViewRibbonValues.h"
 
 const ZoomLevel g_zoomLevels[kZoomLevels] = {
     {0.125f, 32872}, {1.0f / 6.0f, 32871}, {0.2f, 32870}, {0.25f, 32869}, {0.5f, 32868}, {0.75f, 32867},
@@ -94,8 +98,34 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomStrokeWidth, &CLeafwrightView::OnUpdateCustomStrokeWidth)
   ON_COMMAND(ViewCmd::kCustomRotation, &CLeafwrightView::OnCustomRotation)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomRotation, &CLeafwrightView::OnUpdateCustomRotation)
+  ON_COMMAND(ViewCmd::kCustomFillTransparency, &CLeafwrightView::OnCustomFillTransparency)
+  ON_COMMAND(ViewCmd::kCustomStrokeTransparency, &CLeafwrightView::OnCustomStrokeTransparency)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomFillTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
   ON_UPDATE_COMMAND_UI(ViewCmd::kCustomStrokeTransparency, &CLeafwrightView::OnUpdateCustomTransparency)
+  ON_NOTIFY(QORP_CN_EXECUTE, ViewCmd::kLineSpacing, &CLeafwrightView::OnLineSpacing)
+  ON_NOTIFY(QORP_CN_SPINUP, ViewCmd::kLineSpacing, &CLeafwrightView::OnLineSpacingSpin)
+  ON_NOTIFY(QORP_CN_SPINDOWN, ViewCmd::kLineSpacing, &CLeafwrightView::OnLineSpacingSpin)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kLineSpacing, &CLeafwrightView::OnUpdateLineSpacing)
+  ON_COMMAND(ViewCmd::kGrowFontSize, &CLeafwrightView::OnGrowFontSize)
+  ON_COMMAND(ViewCmd::kShrinkFontSize, &CLeafwrightView::OnShrinkFontSize)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kGrowFontSize, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kShrinkFontSize, &CLeafwrightView::OnUpdateTextProperty)
+  ON_COMMAND(ViewCmd::kBold, &CLeafwrightView::OnBold)
+  ON_COMMAND(ViewCmd::kItalic, &CLeafwrightView::OnItalic)
+  ON_COMMAND(ViewCmd::kUnderline, &CLeafwrightView::OnUnderline)
+  ON_COMMAND(ViewCmd::kStrikeOut, &CLeafwrightView::OnStrikeOut)
+  ON_COMMAND(ViewCmd::kSubscript, &CLeafwrightView::OnSubscript)
+  ON_COMMAND(ViewCmd::kSuperscript, &CLeafwrightView::OnSuperscript)
+  ON_COMMAND(ViewCmd::kFillInside, &CLeafwrightView::OnFillInside)
+  ON_COMMAND(ViewCmd::kStrokeOutline, &CLeafwrightView::OnStrokeOutline)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kBold, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kItalic, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kUnderline, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kStrikeOut, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kSubscript, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kSuperscript, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kFillInside, &CLeafwrightView::OnUpdateTextProperty)
+  ON_UPDATE_COMMAND_UI(ViewCmd::kStrokeOutline, &CLeafwrightView::OnUpdateTextProperty)
   ON_COMMAND(ViewCmd::kInsertText, &CLeafwrightView::OnInsertText)
   ON_UPDATE_COMMAND_UI(ViewCmd::kInsertText, &CLeafwrightView::OnUpdateInsert)
   ON_COMMAND(ViewCmd::kInsertImage, &CLeafwrightView::OnInsertImage)
@@ -110,6 +140,58 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, &CLeafwrightView::OnUpdateEditSelection)
   ON_UPDATE_COMMAND_UI(ID_EDIT_CLEAR, &CLeafwrightView::OnUpdateEditSelection)
   ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, &CLeafwrightView::OnUpdateEditPaste)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STROKE_WIDTH_GALLERY, &CLeafwrightView::OnStrokeWidthGallery)
+  ON_UPDATE_COMMAND_UI(ID_STROKE_WIDTH_GALLERY, &CLeafwrightView::OnUpdateStrokeWidthGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_DASH_TYPE_GALLERY, &CLeafwrightView::OnDashTypeGallery)
+  ON_UPDATE_COMMAND_UI(ID_DASH_TYPE_GALLERY, &CLeafwrightView::OnUpdateDashTypeGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_ROTATE_GALLERY, &CLeafwrightView::OnRotateGallery)
+  ON_UPDATE_COMMAND_UI(ID_ROTATE_GALLERY, &CLeafwrightView::OnUpdateRotateGallery)
+  ON_COMMAND(ID_FILLED_COLOR, &CLeafwrightView::OnFilledColor)
+  ON_UPDATE_COMMAND_UI(ID_FILLED_COLOR, &CLeafwrightView::OnUpdateAlwaysEnabled)
+  ON_COMMAND(ID_STROKED_COLOR, &CLeafwrightView::OnStrokedColor)
+  ON_UPDATE_COMMAND_UI(ID_STROKED_COLOR, &CLeafwrightView::OnUpdateAlwaysEnabled)
+  ON_COMMAND(ID_FILL_NEEDED, &CLeafwrightView::OnFillNeeded)
+  ON_UPDATE_COMMAND_UI(ID_FILL_NEEDED, &CLeafwrightView::OnUpdateFillNeeded)
+  ON_COMMAND(ID_STROKE_NEEDED, &CLeafwrightView::OnStrokeNeeded)
+  ON_UPDATE_COMMAND_UI(ID_STROKE_NEEDED, &CLeafwrightView::OnUpdateStrokeNeeded)
+  ON_COMMAND(ID_GROUP_OBJECTS, &CLeafwrightView::OnGroupObjects)
+  ON_UPDATE_COMMAND_UI(ID_GROUP_OBJECTS, &CLeafwrightView::OnUpdateGroupObjects)
+  ON_COMMAND(ID_NO_OPERATION, &CLeafwrightView::OnNoOperation)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_ROUNDNESS_BAR, &CLeafwrightView::OnRoundnessBar)
+  ON_UPDATE_COMMAND_UI(ID_ROUNDNESS_BAR, &CLeafwrightView::OnUpdateAlwaysEnabled)
+  ON_COMMAND(ID_FILE_PRINT, &CLeafwrightView::OnFilePrint)
+  ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, &CLeafwrightView::OnUpdateFilePrint)
+  ON_COMMAND(ID_FILE_PRINT_DIRECT, &CLeafwrightView::OnFilePrint)
+  ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, &CLeafwrightView::OnUpdateFilePrint)
+  ON_COMMAND(ID_FILE_PRINT_PREVIEW, &CLeafwrightView::OnFilePrintPreview)
+  ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, &CLeafwrightView::OnUpdateFilePrintPreview)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_FILL_TRANSPARENCY_GALLERY, &CLeafwrightView::OnFillTransparencyGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STROKE_TRANSPARENCY_GALLERY, &CLeafwrightView::OnStrokeTransparencyGallery)
+  ON_UPDATE_COMMAND_UI(ID_FILL_TRANSPARENCY_GALLERY, &CLeafwrightView::OnUpdateTransparencyGallery)
+  ON_UPDATE_COMMAND_UI(ID_STROKE_TRANSPARENCY_GALLERY, &CLeafwrightView::OnUpdateTransparencyGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_FILL_COLOR_GALLERY, &CLeafwrightView::OnFillColorGallery)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_STROKE_COLOR_GALLERY, &CLeafwrightView::OnStrokeColorGallery)
+  ON_UPDATE_COMMAND_UI(ID_FILL_COLOR_GALLERY, &CLeafwrightView::OnUpdateColorGallery)
+  ON_UPDATE_COMMAND_UI(ID_STROKE_COLOR_GALLERY, &CLeafwrightView::OnUpdateColorGallery)
+  // Text-format controls and the More Colors dialogs: not answered yet.
+  ON_UPDATE_COMMAND_UI(110, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(101, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(111, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(102, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(105, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(106, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(103, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(104, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(107, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(120, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(121, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(124, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(153, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(130, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(132, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(133, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(32909, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_UPDATE_COMMAND_UI(32908, &CLeafwrightView::OnUpdateNotYetAvailable)
 END_MESSAGE_MAP()
 
 namespace {
@@ -117,6 +199,8 @@ IOneValuePreview* ActiveViewPreview() { return GetActiveLeafwrightView(); }
 }  // namespace
 
 CLeafwrightView::CLeafwrightView() {
+  // The preset sizes of the font size list are the steps of Grow and Shrink while editing.
+  g_EditingTextTool.SetPresetFontSizes(&Quirebook::GetFontSizePresets());
   // The one-value dialogs preview on the active document's editing view.
   if (!GetActiveOneValuePreview()) SetActivePreviewSource(&ActiveViewPreview);
 }
@@ -213,6 +297,24 @@ void CLeafwrightView::ProcessEvent(int nEvent, LPARAM lParam) {
       OnDefaultMode();
     return;
   }
+  // A locked object, or a selection already at the front or back: say so.
+  static const struct {
+    int nEvent;
+    UINT nString;
+  } kNotices[] = {
+      {Vectorloom::VIEW_EVENT_RESIZE_LOCKED, IDS_LOCKED_RESIZE}, {Vectorloom::VIEW_EVENT_ROTATE_LOCKED, IDS_LOCKED_ROTATE},
+      {Vectorloom::VIEW_EVENT_MOVE_LOCKED, IDS_LOCKED_MOVE},     {Vectorloom::VIEW_EVENT_NUDGE_LOCKED, IDS_LOCKED_MOVE},
+      {Vectorloom::VIEW_EVENT_ANCHOR_LOCKED, IDS_LOCKED_MOVE_ANCHOR}, {Vectorloom::VIEW_EVENT_ALIGN_LOCKED, IDS_LOCKED_ALIGN},
+      {Vectorloom::VIEW_EVENT_ALREADY_FRONT, IDS_ALREADY_FRONT}, {Vectorloom::VIEW_EVENT_ALREADY_BACK, IDS_ALREADY_BACK},
+  };
+  for (const auto& notice : kNotices) {
+    if (notice.nEvent != nEvent) continue;
+    CString text, caption;
+    text.LoadString(notice.nString);
+    caption.LoadString(AFX_IDS_APP_TITLE);
+    MessageBox(text, caption, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   CPublicationView::ProcessEvent(nEvent, lParam);
 }
 
@@ -292,8 +394,48 @@ void CLeafwrightView::OnUpdateCustomRotation(CCmdUI* pCmdUI) {
   pCmdUI->Enable(ReadSelectionRotation(angle));
 }
 
-// The transparency values are applied by the text property actions, which are not here yet.
-void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+void CLeafwrightView::PreviewEditingTextFilledTransparency(int n) { ::PreviewEditingTextFilledTransparency(this, n); }
+void CLeafwrightView::PreviewRenderObjsFilledTransparency(int n) { ::PreviewRenderObjsFilledTransparency(this, n); }
+void CLeafwrightView::PreviewEditingTextStrokenTransparency(int n) { ::PreviewEditingTextStrokenTransparency(this, n); }
+void CLeafwrightView::PreviewRenderObjsStrokenTransparency(int n) { ::PreviewRenderObjsStrokenTransparency(this, n); }
+
+bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const {
+  int state = -1;
+  if (IsEditingText()) {
+    if (bFill) {
+      Quirebook::CAccessTextObjFilledTransparencyProp::Element v{};
+      state = ::ReadEditingTextValue<Quirebook::CAccessTextObjFilledTransparencyProp>(g_EditingTextTool, v);
+      nAlpha = static_cast<int>(v);
+    } else {
+      Quirebook::CAccessTextObjStrokeTransparencyProp::Element v{};
+      state = ::ReadEditingTextValue<Quirebook::CAccessTextObjStrokeTransparencyProp>(g_EditingTextTool, v);
+      nAlpha = static_cast<int>(v);
+    }
+  } else {
+    state = bFill ? ::ReadSelectionFilledTransparency(this, nAlpha)
+                  : ::ReadSelectionStrokeTransparency(this, nAlpha);
+  }
+  return state != -1;
+}
+
+void CLeafwrightView::OnCustomFillTransparency() {
+  int alpha = 0;
+  if (!ReadTransparency(true, alpha)) return;
+  CEditTransparencyDlg dlg(CEditTransparencyDlg::kFill, std::clamp(alpha, 0, 255));
+  RunOneValueDialog(dlg, [this](int value) { ApplyFilledTransparency(value); });
+}
+
+void CLeafwrightView::OnCustomStrokeTransparency() {
+  int alpha = 0;
+  if (!ReadTransparency(false, alpha)) return;
+  CEditTransparencyDlg dlg(CEditTransparencyDlg::kStroke, std::clamp(alpha, 0, 255));
+  RunOneValueDialog(dlg, [this](int value) { ApplyStrokeTransparency(value); });
+}
+
+void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) {
+  int alpha = 0;
+  pCmdUI->Enable(ReadTransparency(pCmdUI->m_nID == ViewCmd::kCustomFillTransparency, alpha));
+}
 
 // ---------------------------------------------------------------------------------------------
 // Stamp galleries

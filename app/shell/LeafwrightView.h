@@ -41,6 +41,19 @@ inline constexpr UINT kCustomStrokeWidth = 32785;
 inline constexpr UINT kCustomFillTransparency = 32780;
 inline constexpr UINT kCustomStrokeTransparency = 32789;
 inline constexpr UINT kCustomRotation = 32808;
+
+// On/off properties of the selection or the edited characters.
+inline constexpr UINT kBold = 105;
+inline constexpr UINT kItalic = 106;
+inline constexpr UINT kUnderline = 107;
+inline constexpr UINT kStrikeOut = 120;
+inline constexpr UINT kSubscript = 121;
+inline constexpr UINT kSuperscript = 124;
+inline constexpr UINT kFillInside = 32778;
+inline constexpr UINT kStrokeOutline = 32787;
+inline constexpr UINT kGrowFontSize = 103;
+inline constexpr UINT kShrinkFontSize = 104;
+inline constexpr UINT kLineSpacing = 153;  // the "Line:" spinner
 }  // namespace ViewCmd
 
 // The zoom levels: factors in ascending order with the command that selects each.
@@ -131,6 +144,38 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnEditClear();
   afx_msg void OnUpdateEditSelection(CCmdUI* pCmdUI);
   afx_msg void OnUpdateEditPaste(CCmdUI* pCmdUI);
+  // Ribbon property commands (LeafwrightViewRibbon.cpp).
+  afx_msg void OnStrokeWidthGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateStrokeWidthGallery(CCmdUI* pCmdUI);
+  afx_msg void OnDashTypeGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateDashTypeGallery(CCmdUI* pCmdUI);
+  afx_msg void OnRotateGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateRotateGallery(CCmdUI* pCmdUI);
+  afx_msg void OnFilledColor();
+  afx_msg void OnStrokedColor();
+  afx_msg void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI);
+  afx_msg void OnFillNeeded();
+  afx_msg void OnStrokeNeeded();
+  afx_msg void OnUpdateFillNeeded(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateStrokeNeeded(CCmdUI* pCmdUI);
+  afx_msg void OnGroupObjects();
+  afx_msg void OnUpdateGroupObjects(CCmdUI* pCmdUI);
+  afx_msg void OnNoOperation();
+  afx_msg void OnRoundnessBar(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateNotYetAvailable(CCmdUI* pCmdUI);
+  afx_msg void OnFilePrint();
+  afx_msg void OnUpdateFilePrint(CCmdUI* pCmdUI);
+  afx_msg void OnFilePrintPreview();
+  afx_msg void OnFillTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnStrokeTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateTransparencyGallery(CCmdUI* pCmdUI);
+  afx_msg void OnFillColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnStrokeColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateColorGallery(CCmdUI* pCmdUI);
+  // Records and applies a property action to the selected objects as one undoable step.
+  template <class Action>
+  void ApplyToSelection(const typename Action::Value& value, const wchar_t* name);
+  afx_msg void OnUpdateFilePrintPreview(CCmdUI* pCmdUI);
   void CollectSelectionInPageOrder(Vectorloom::CRenderBaseObjectList& out) const;
   bool CopySelectionToClipboard();
   bool PasteFromClipboard();
@@ -156,15 +201,14 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // tool is current with that gallery's type, otherwise -1.
   int GetStampGallerySelection(UINT nGallery) const;
 
-  // The one-value dialogs' previews on this view (the transparency previews come with the text
-  // property actions; their commands stay disabled until then).
+  // The one-value dialogs' previews on this view.
   bool IsEditingText() const override;
   void PreviewModifyShapeObjsStrokeWidth(float fPixels) override;
   void PreviewModifyRenderObjsRotatedAngle(int nAngle) override;
-  void PreviewEditingTextFilledTransparency(int) override {}
-  void PreviewRenderObjsFilledTransparency(int) override {}
-  void PreviewEditingTextStrokenTransparency(int) override {}
-  void PreviewRenderObjsStrokenTransparency(int) override {}
+  void PreviewEditingTextFilledTransparency(int nAlpha) override;
+  void PreviewRenderObjsFilledTransparency(int nAlpha) override;
+  void PreviewEditingTextStrokenTransparency(int nAlpha) override;
+  void PreviewRenderObjsStrokenTransparency(int nAlpha) override;
   void RestorePrevScene() override;
   void DestroyPreviewScene() override;
 
@@ -176,11 +220,46 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnCustomRotation();
   afx_msg void OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI);
   afx_msg void OnUpdateCustomRotation(CCmdUI* pCmdUI);
+  // Custom Transparency of the fill or the outline: the edited characters' alpha while a text is
+  // edited, else the selection's; applied on OK with the transparency change.
+  afx_msg void OnCustomFillTransparency();
+  afx_msg void OnCustomStrokeTransparency();
   afx_msg void OnUpdateCustomTransparency(CCmdUI* pCmdUI);
+  // The alpha the dialog opens with; false when nothing carries it.
+  bool ReadTransparency(bool bFill, int& nAlpha) const;
   // The first stroke width (pixels) and rotation angle among the selected objects of the shown
   // page; false when none carries it.
   bool ReadSelectionStrokeWidth(float& fPixels) const;
   bool ReadSelectionRotation(int& nAngle) const;
+
+  // Applying a property: to the selected characters while a text is edited, else to the selected
+  // objects of the shown page, groups walked into. The preview ends first; one undoable action
+  // named after the change is recorded, and nothing at all happens (no action, the document not
+  // marked) when nothing would change. False when nothing changed.
+  bool ApplyFontSize(float fPoints);  // not a positive number: refused
+  bool ApplyFilledColor(COLORREF color);
+  bool ApplyOutlineColor(COLORREF color);
+  bool ApplyFilledTransparency(int nAlpha);
+  bool ApplyStrokeTransparency(int nAlpha);
+  afx_msg void OnBold();
+  afx_msg void OnItalic();
+  afx_msg void OnUnderline();
+  afx_msg void OnStrikeOut();
+  afx_msg void OnSubscript();
+  afx_msg void OnSuperscript();
+  afx_msg void OnFillInside();
+  afx_msg void OnStrokeOutline();
+  afx_msg void OnUpdateTextProperty(CCmdUI* pCmdUI);
+  // Grow and Shrink: every touched character to the next preset size up or down.
+  afx_msg void OnGrowFontSize();
+  afx_msg void OnShrinkFontSize();
+  // "Line:": the gap after the caret's line of the edited text, as one undoable step that marks
+  // the document modified. False when no text is edited or nothing changes.
+  bool GetCaretLineGap(float& fGap) const;
+  bool SetCaretLineGap(float fGap);
+  afx_msg void OnLineSpacing(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnLineSpacingSpin(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateLineSpacing(CCmdUI* pCmdUI);
 
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
@@ -191,6 +270,17 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   DECLARE_MESSAGE_MAP()
 
  private:
+  template <class Action>
+  bool ApplyToEditedText(const wchar_t* name, const typename Action::Value& value);
+  template <class Action>
+  bool ApplyToSelection(const wchar_t* name, const typename Action::Value& value);
+  template <class TextAction, class ObjsAction>
+  bool ApplyProperty(const wchar_t* name, const typename TextAction::Value& value);
+  template <class TextAction, class ObjsAction>
+  bool ToggleProperty(const wchar_t* name);
+  void OnScript(UINT nId);
+  void StepFontSizes(bool bGrow);
+
   int m_nPage = 0;  // the shown page's index when it was last placed
   std::map<UINT, int> m_lastStamps;  // the item picked last from each stamp gallery
 };

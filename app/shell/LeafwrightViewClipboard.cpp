@@ -2,7 +2,11 @@
 #include <afxwin.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include <lwstr.h>
+#include <quirebook/TextTools.h>
 
 #include <quirebook/PublicationDoc.h>
 #include <vectorloom/RenderPage.h>
@@ -92,6 +96,17 @@ bool CLeafwrightView::PasteFromClipboard() {
     if (!PasteDIB(pasted, 0)) return false;
     return PasteObjsFromClipboard(pasted) != FALSE;
   }
+  if (IsEditingText() && ::IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+    std::u16string units;
+    {
+      COpenClipboard clipboard(GetSafeHwnd());
+      if (!clipboard.IsOpen()) return false;
+      const std::vector<uint8_t> block = BlockBytes(::GetClipboardData(CF_UNICODETEXT));
+      units = ReadClipboardText(block.data(), block.size());
+    }
+    const std::wstring text = lw::Utf8ToWide(lw::Utf16ToUtf8(units));
+    return CPublicationView::g_EditingTextTool.InsertText(this, text);
+  }
   return false;
 }
 
@@ -124,5 +139,6 @@ void CLeafwrightView::OnUpdateEditSelection(CCmdUI* pCmdUI) { pCmdUI->Enable(Get
 
 void CLeafwrightView::OnUpdateEditPaste(CCmdUI* pCmdUI) {
   pCmdUI->Enable(m_pRenderPage && (::IsClipboardFormatAvailable(GetLeafwrightClipboardFormat()) ||
-                                   ::IsClipboardFormatAvailable(CF_DIB)));
+                                   ::IsClipboardFormatAvailable(CF_DIB) ||
+                                   (IsEditingText() && ::IsClipboardFormatAvailable(CF_UNICODETEXT))));
 }

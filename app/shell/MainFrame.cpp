@@ -5,39 +5,19 @@
 #include <lwstr.h>
 
 #include <QorpPaintManager.h>
-#include <QorpRecentFileList.h>
 
-#include "CommandIcons.h"
 #include "LeafwrightView.h"
 #include "ShellIds.h"
 
 namespace {
 
-// The description and caption of each command the ribbon and the status bar show.
+// The description and caption of the status bar's page buttons (the ribbon's are in
+// RibbonLayout.cpp).
 const std::map<UINT, const wchar_t*> kCommandStrings = {
-    {ID_FILE_NEW, L"Create a new document\n&New"},
-    {ID_FILE_OPEN, L"Open a PDF or a Leafwright document\n&Open"},
-    {ID_FILE_SAVE, L"Save the document\n&Save"},
-    {ID_FILE_SAVE_AS, L"Save the document under a new name\nSave &As"},
     {ID_GOTO_FIRST_PAGE, L"View the First Page\nFirst Page"},
     {ID_GOTO_PREVIOUS_PAGE, L"View Previous Page\nPrevious Page"},
     {ID_GOTO_NEXT_PAGE, L"View Next Page\nNext Page"},
     {ID_GOTO_LAST_PAGE, L"View Last Page\nLast Page"},
-    {ID_TAB_HOME, L"\n&Home"},
-    {ID_GROUP_FILE, L"\nFile"},
-    {ID_GROUP_PAGES, L"\nPages"},
-    {ID_FILE_RECENT_LIST, L"Open a document opened before\n&Recent"},
-    {ID_APP_ABOUT, L"Show the program's name, version and addresses\nAbout"},
-    {ID_THEME_OFFICE2010_BLUE, L"Blue colour theme\nOffice 2010 Blue"},
-    {ID_THEME_OFFICE2010_SILVER, L"Silver colour theme\nOffice 2010 Silver"},
-    {ID_THEME_OFFICE2010_BLACK, L"Black colour theme\nOffice 2010 Black"},
-};
-
-// The Style menu (the first sub-menu of menu 380).
-const QORP_MENU_ENTRY kStyleMenu[] = {
-    {ID_THEME_OFFICE2010_BLUE, L"Office 2010 Blue"},
-    {ID_THEME_OFFICE2010_SILVER, L"Office 2010 Silver"},
-    {ID_THEME_OFFICE2010_BLACK, L"Office 2010 Black"},
 };
 
 // The keys of the main window (accelerator table 128).
@@ -56,12 +36,14 @@ IMPLEMENT_DYNCREATE(CMainFrame, CQORPFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_WM_CREATE()
   ON_WM_DESTROY()
-  ON_COMMAND(ID_FILE_RECENT_LIST, &CMainFrame::OnRecentList)
   ON_COMMAND(ID_FILE_BUTTON, &CMainFrame::OnFileButton)
   ON_UPDATE_COMMAND_UI(ID_FILE_BUTTON, &CMainFrame::OnUpdateFileButton)
-  ON_UPDATE_COMMAND_UI(ID_FILE_RECENT_LIST, &CMainFrame::OnUpdateRecentList)
   ON_COMMAND_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnSwitchTheme)
   ON_UPDATE_COMMAND_UI_RANGE(ID_THEME_OFFICE2010_BLUE, ID_THEME_OFFICE2010_BLACK, &CMainFrame::OnUpdateSwitchTheme)
+  ON_MESSAGE(QORP_WM_GALLERYNOTIFY, &CMainFrame::OnGalleryNotify)
+  ON_COMMAND(ID_ADD_STAMP, &CMainFrame::OnAddStamp)
+  ON_COMMAND(ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, &CMainFrame::OnUpdateViewStatusBar)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -125,73 +107,7 @@ BOOL CMainFrame::CreateStatusBar() {
   return TRUE;
 }
 
-BOOL CMainFrame::CreateRibbonBar() {
-  InitCommandBars(
-      [](UINT nId, CString& entry) {
-        const auto it = kCommandStrings.find(nId);
-        if (it == kCommandStrings.end()) return false;
-        entry = it->second;
-        return true;
-      },
-      FALSE);
-  if (!m_wndRibbon.Create(this, &m_commandBars)) return FALSE;
-  const UINT large[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS};
-  m_wndRibbon.SetLargeIcons(large, static_cast<int>(std::size(large)));
-  LoadCommandIcons();
-  CQORPRibbonTab* pHome = m_wndRibbon.AddTab(ID_TAB_HOME);
-  CQORPRibbonGroup* pFile = pHome->AddGroup(ID_GROUP_FILE);
-  for (UINT id : large) pFile->Add(QORP_CONTROL_BUTTON, static_cast<int>(id));
-  m_pRecentList = pFile->Add(QORP_CONTROL_POPUP, ID_FILE_RECENT_LIST);
-  for (UINT i = 0; i < 16; ++i) {
-    CQORPControl* pItem = m_pRecentList->GetCommandBar()->Add(QORPCreateControl(QORP_CONTROL_BUTTON, ID_FILE_MRU_FILE1 + i));
-    pItem->SetVisible(FALSE);
-  }
-  CQORPRibbonGroup* pPages = pHome->AddGroup(ID_GROUP_PAGES);
-  for (UINT id : {ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE})
-    pPages->Add(QORP_CONTROL_BUTTON, static_cast<int>(id));
-  // Right on the tab row: the Style drop-down with the three themes.
-  CQORPControl* pStyle = m_wndRibbon.AddTabRowControl(QORP_CONTROL_POPUP, 0);
-  pStyle->SetCaption(L"Style");
-  CMenu styleMenu;
-  QORPMenuFromTable(styleMenu, kStyleMenu, static_cast<int>(std::size(kStyleMenu)));
-  QORPLoadPopupFromMenu(pStyle->GetCommandBar(), styleMenu);
-  m_wndRibbon.AddTabRowControl(QORP_CONTROL_BUTTON, ID_APP_ABOUT);
-  m_wndRibbon.AddQuickAccessControl(ID_FILE_NEW);
-  m_wndRibbon.AddQuickAccessControl(ID_FILE_OPEN);
-  m_wndRibbon.AddQuickAccessControl(ID_FILE_SAVE);
-  m_wndRibbon.RecalcLayout();
-  return TRUE;
-}
-
-void CMainFrame::LoadCommandIcons() {
-  // The compiled-in Breeze icons; the ribbon draws their one-colour parts in the colour of the
-  // buttons' captions of the current theme.
-  size_t n = 0;
-  const LwCommandIcon* icons = LwGetCommandIcons(&n);
-  for (size_t i = 0; i < n; ++i) m_wndRibbon.SetIconSvg(icons[i].nId, icons[i].pszSvg16, icons[i].pszSvg32);
-}
-
-void CMainFrame::OnUpdateCmdUIAll() {
-  CWinApp* app = AfxGetApp();
-  if (m_pRecentList && app) {
-    CQORPCommandBar* bar = m_pRecentList->GetCommandBar();
-    for (int i = 0; i < bar->GetCount(); ++i) {
-      CQORPControl* item = bar->GetAt(i);
-      const bool listed = i < app->GetRecentFileCount();
-      item->SetVisible(listed ? TRUE : FALSE);
-      if (!listed) continue;
-      CString caption;
-      caption.Format(L"&%d %s", i + 1, CQORPRecentFileList::AbbreviatePath(app->GetRecentFile(i), 30).GetString());
-      item->SetCaption(caption);
-    }
-  }
-  CQORPFrameWnd::OnUpdateCmdUIAll();
-}
-
-void CMainFrame::OnUpdateRecentList(CCmdUI* pCmdUI) {
-  CWinApp* app = AfxGetApp();
-  pCmdUI->Enable(app && app->GetRecentFileCount() > 0);
-}
+void CMainFrame::OnUpdateCmdUIAll() { CQORPFrameWnd::OnUpdateCmdUIAll(); }
 
 void CMainFrame::ShowProgress(const CString* message) {
   if (CQORPStatusBarPane* p = m_wndStatusBar.FindPane(ID_INDICATOR_TIP_MESSAGE)) {

@@ -2,6 +2,8 @@
 // number, the progress of long document operations, page navigation and the zoom.
 #pragma once
 
+#include <memory>
+
 #include <QorpDockingPane.h>
 #include <QorpFrameWnd.h>
 #include <QorpRibbon.h>
@@ -12,6 +14,7 @@
 
 #include "BackstagePagePrint.h"
 #include "BackstagePageRecent.h"
+#include "GalleryItems.h"
 #include "Themes.h"
 
 class CLeafwrightView;
@@ -44,8 +47,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
 
-  // The idle pass: the recent-file items follow the application's list first (one item per
-  // file, numbered, the path shortened to 30 characters), then every update handler runs.
+  // The idle pass: every update handler of the ribbon, the backstage and the status bar.
   void OnUpdateCmdUIAll() override;
 
   // The Style menu's themes (32771-32773): the whole switch runs for any of them, the current
@@ -64,6 +66,15 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   void ApplyStatusFont() override;
   int GetFileButtonStyle() const { return m_nFileButtonStyle; }
 
+  // The gallery collections of the ribbon (made once, before the ribbon).
+  CGalleryCollections& GetGalleryCollections() { return m_galleries; }
+  // The view that previews the gallery item under the pointer: the active view when it can.
+  virtual IGalleryPreviewView* GetGalleryPreviewView() const;
+
+  // Routing: a ribbon command whose handler is not written yet is disabled while nothing
+  // answers it (the reasons are in RibbonLayout.cpp).
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
  protected:
   // The page view and the thumbnail pane sit in a panel that the docking panes share
   // (MainFramePanes.cpp).
@@ -71,11 +82,15 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   CWnd* GetViewParent() override;
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnDestroy();
-  afx_msg void OnUpdateRecentList(CCmdUI* pCmdUI);
-  afx_msg void OnRecentList() {}
   // The File button: shows or hides the backstage view; always enabled.
   afx_msg void OnFileButton();
   afx_msg void OnUpdateFileButton(CCmdUI* pCmdUI);
+  // 0x2862 from the galleries: 4115 previews the highlighted item, 4113 ends the preview.
+  afx_msg LRESULT OnGalleryNotify(WPARAM wParam, LPARAM lParam);
+  // "Add Stamp" itself does nothing (its list holds the stamps); it stays enabled.
+  afx_msg void OnAddStamp() {}
+  afx_msg void OnViewStatusBar();
+  afx_msg void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 
  private:
@@ -101,12 +116,13 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   void FillBackstage();
 
   CQORPStatusBar m_wndStatusBar;
+  CGalleryCollections m_galleries;
+  mutable std::unique_ptr<IGalleryPreviewView> m_pViewPreview;  // the active view seen by the galleries
   CQORPRibbonBar m_wndRibbon;
   CQORPBackstageView m_wndBackstage;
   CBackstagePageRecent m_pageRecent;
   CBackstagePagePrint m_pagePrint;
   CProgressBarSite m_progressBar{this};
-  CQORPControl* m_pRecentList = nullptr;
   int m_nFileButtonStyle = 0;
   CWnd m_wndPanel;  // the page view's parent, laid out by the docking panes
   CQORPDockingPaneManager m_paneManager;

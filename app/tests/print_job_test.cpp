@@ -7,6 +7,7 @@
 
 #include <PrintJob.h>
 #include <QorBaseThread.h>
+#include <pixelmill/BitmapCreatorTesting.h>
 #include <RenderQueues.h>
 #include <TestSupport.h>
 
@@ -192,4 +193,27 @@ TEST(PrintSheets, TakingResultsEndsWhenTheWorkerHasEnded) {
   EndingWorker never(results, 0);
   CRenderedPage r;
   EXPECT_EQ(TakeRenderedPage(results, never, r), kQueueWaitFailed);
+}
+
+// A sheet bitmap that cannot be made (a large sheet at a high resolution) fails the job before
+// anything is printed; it does not send blank sheets.
+TEST(PrintSheets, ASheetThatCannotBeMadeFailsTheJob) {
+  FakeDoc fx({{100, 141}, {100, 141}});
+  DEVMODEW dm{};
+  LwGetPrinterDefaults(L"", &dm);
+  dm.dmPrintQuality = dm.dmYResolution = 36;
+  HDC dc = CreateDCW(nullptr, L"", nullptr, &dm);
+  ASSERT_NE(dc, nullptr);
+  lwtest::TempDir dir;
+  const std::wstring out = (dir / "job.pdf").wstring();
+  DOCINFOW info{sizeof(DOCINFOW), L"Job", out.c_str(), nullptr, 0};
+  CPrintLayout layout;
+  layout.pages = {0, 1};
+  PixelmillFailNextAllocations(1);
+  EXPECT_EQ(PrintSheets(&fx.doc, layout, dc, info), -1);
+  PixelmillFailNextAllocations(0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "job.pdf"));
+  // The next job prints.
+  EXPECT_EQ(PrintSheets(&fx.doc, layout, dc, info), 2);
+  DeleteDC(dc);
 }

@@ -195,7 +195,7 @@ class CScriptedApp : public CLeafwrightApp {
                           {ID_SAVE_AS_PDF, L"Save As PDF", -1},
                           {ID_SAVE_AS_FLIPBOOK, L"Save As Page-Flip Publication", -1},
                           {IDS_TAB_RECENT, L"Recent", 1},
-                          {IDS_TAB_PRINT, L"Print", 1},
+                          {IDS_TAB_PRINT, L"&Print", 1},
                           {ID_APP_OPTIONS, L"Op&tions", 0},
                           {ID_APP_EXIT, L"Exit", 1}};
         Check(Backstage().GetItemCount() == static_cast<int>(std::size(rows)), "ten items");

@@ -28,6 +28,7 @@
 #include "NewPdfDlg.h"
 #include "QorpGalleryWindows.h"
 #include "QorpPaintManager.h"
+#include "RibbonLayout.h"
 #include "ShellIds.h"
 #include "TestSupport.h"
 #include "Themes.h"
@@ -200,38 +201,41 @@ class CScriptedApp : public CLeafwrightApp {
     Check(CQORPPaintManager::Get()->GetTheme() == 6, "paint theme 6");
     Check(SameColors(CQORPPaintManager::Get()->GetColors(), ThemeColors(ini)), "the window takes the theme's colours");
     const std::string png = Screenshot(shot);
-    // The command icons show on the theme's ribbon (3:1 for a picture).
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE}) {
+    // The command icons show on the theme's ribbon (3:1 for a picture): the large "Add Stamp"
+    // of the Edit tab (shown since the Style check) and the quick access bar's New, Open and
+    // Save As (enabled while a document is open).
+    {
       CQORPControl* button = nullptr;
       CQORPCommandBars* bars = Frame()->GetCommandBars();
       for (int i = 0; !button && i < bars->GetCount(); ++i)
         for (int j = 0; j < bars->GetAt(i)->GetCount(); ++j)
-          if (bars->GetAt(i)->GetAt(j)->GetID() == id && Frame()->GetRibbonBar().HasLargeIcon(id)) {
+          if (bars->GetAt(i)->GetAt(j)->GetID() == ID_ADD_STAMP && Frame()->GetRibbonBar().HasLargeIcon(ID_ADD_STAMP)) {
             CRect rc;
             if (Frame()->GetRibbonBar().GetControlScreenRect(bars->GetAt(i)->GetAt(j), rc) && rc.Height() > 40)
               button = bars->GetAt(i)->GetAt(j);
           }
       CRect rc;
-      Check(button && Frame()->GetRibbonBar().GetControlScreenRect(button, rc), "the large button is on screen");
-      if (!button) continue;
-      const int cx = rc.CenterPoint().x;
-      rc = CRect(cx - 16, rc.top + 2, cx + 16, rc.top + 36);  // the 32-pixel icon, above the caption
-      const double k = InkContrast(png, rc);
-      if (k < 3.0) std::fprintf(stderr, "icon %d: %.2f in %s (%ld,%ld,%ld,%ld)\n", id, k, shot, rc.left, rc.top, rc.right, rc.bottom);
-      Check(k >= 3.0, "the icon shows on the ribbon");
-    }
-    // The 16-pixel icons of the enabled small buttons (the page buttons at page 1 of 3).
-    for (int id : {ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE}) {
-      CQORPControl* button = Control(id);
-      CRect rc;
       Check(button && Frame()->GetRibbonBar().GetControlScreenRect(button, rc) && button->GetEnabled(),
-            "the small page button is on screen and enabled");
-      if (!button) continue;
-      const int cy = rc.CenterPoint().y;
-      rc = CRect(rc.left + 1, cy - 9, rc.left + 19, cy + 9);  // the icon, left of the caption
+            "the large button is on screen and enabled");
+      if (button) {
+        const int cx = rc.CenterPoint().x;
+        rc = CRect(cx - 16, rc.top + 2, cx + 16, rc.top + 36);  // the 32-pixel icon, above the caption
+        const double k = InkContrast(png, rc);
+        if (k < 3.0) std::fprintf(stderr, "icon %d: %.2f in %s (%ld,%ld,%ld,%ld)\n", ID_ADD_STAMP, k, shot, rc.left, rc.top, rc.right, rc.bottom);
+        Check(k >= 3.0, "the icon shows on the ribbon");
+      }
+    }
+    CQORPCommandBar* quick = Frame()->GetRibbonBar().GetQuickAccessControls();
+    for (int i = 0; quick && i < 3 && i < quick->GetCount(); ++i) {
+      CQORPControl* button = quick->GetAt(i);
+      CRect rc;
+      Check(Frame()->GetRibbonBar().GetControlScreenRect(button, rc) && button->GetEnabled(),
+            "the quick access button is on screen and enabled");
+      const CPoint c = rc.CenterPoint();
+      rc = CRect(c.x - 9, c.y - 9, c.x + 9, c.y + 9);  // the 16-pixel icon, the item's only content
       const double k = InkContrast(png, rc);
-      if (k < 3.0) std::fprintf(stderr, "icon %d: %.2f in %s (%ld,%ld,%ld,%ld)\n", id, k, shot, rc.left, rc.top, rc.right, rc.bottom);
-      Check(k >= 3.0, "the small icon shows on the ribbon");
+      if (k < 3.0) std::fprintf(stderr, "icon %d: %.2f in %s (%ld,%ld,%ld,%ld)\n", button->GetID(), k, shot, rc.left, rc.top, rc.right, rc.bottom);
+      Check(k >= 3.0, "the small icon shows on the quick access bar");
     }
   }
 
@@ -314,6 +318,8 @@ class CScriptedApp : public CLeafwrightApp {
                                                                     {ID_THEME_OFFICE2010_BLACK, L"Office 2010 Black"}},
                 "its three themes");
         }
+        // The Edit tab, whose "Add Stamp" shows a large enabled icon in each theme below.
+        Frame()->GetRibbonBar().SelectTab(Frame()->GetRibbonBar().GetTab(1));
         switched = std::chrono::steady_clock::now();
         break;
       }

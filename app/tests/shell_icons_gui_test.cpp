@@ -1,6 +1,7 @@
 // The program's compiled-in command icons: every command of the icon table has a 16- and a
 // 32-pixel drawing that renders to a picture with something drawn, its one-colour parts in the
-// colour asked for; every button the ribbon shows has an icon in the table.
+// colour asked for; every button the ribbon, its backstage view and the status bar show has an
+// icon in the table.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -14,6 +15,7 @@
 
 #include "CommandIcons.h"
 #include "GuiTestHarness.h"
+#include "RibbonLayout.h"
 #include "ShellIds.h"
 
 namespace {
@@ -44,10 +46,29 @@ TEST(CommandIcons, EveryCommandRendersAt16And32Pixels) {
       EXPECT_GT(tinted, opaque / 2) << icon.pszIcon << " " << size << " keeps its one colour";
     }
   }
-  // The commands the ribbon shows as buttons.
-  for (UINT id : std::initializer_list<UINT>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_RECENT_LIST, ID_GOTO_FIRST_PAGE,
-                  ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE, ID_GOTO_LAST_PAGE})
-    EXPECT_TRUE(ids.count(id)) << id << " has an icon";
+  // Every command the ribbon shows as a button (in a group, on the quick access bar or the
+  // tab row, in the backstage view) and the status bar's page buttons.
+  std::vector<UINT> shown = RibbonQuickAccess();
+  for (const RibbonTabSpec& tab : RibbonTabs())
+    for (const RibbonGroupSpec& group : tab.groups)
+      for (const RibbonItem& item : group.items)
+        switch (item.kind) {
+          case RibbonKind::Button:
+          case RibbonKind::SplitButton:
+          case RibbonKind::DropDown:
+          case RibbonKind::MenuButton:
+          case RibbonKind::ColorDropDown:
+            shown.push_back(item.id);
+            break;
+          default:
+            break;
+        }
+  for (UINT id : BackstageCommandsBeforeTabs()) shown.push_back(id);
+  for (UINT id : BackstageCommandsAfterTabs()) shown.push_back(id);
+  for (UINT id : std::initializer_list<UINT>{ID_APP_ABOUT, ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_GOTO_NEXT_PAGE,
+                  ID_GOTO_LAST_PAGE})
+    shown.push_back(id);
+  for (UINT id : shown) EXPECT_TRUE(ids.count(id)) << id << " has an icon";
 }
 
 }  // namespace

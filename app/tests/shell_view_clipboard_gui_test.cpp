@@ -14,6 +14,8 @@
 #include <lwstr.h>
 
 #include "../../resources/resource.h"
+#include "EditTestKit.h"
+#include <quirebook/TextTools.h>
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "PageShapeObj.h"
@@ -207,4 +209,73 @@ TEST(EditingViewClipboard, PasteWithoutOurObjectsOrAPictureIsReported) {
     EXPECT_EQ(g_boxes[0], std::wstring(Text(IDS_PASTE_FAILED).GetString())) << c.what;
     EXPECT_EQ(side.Names(), (std::vector<std::wstring>{L"A"})) << c.what;
   }
+}
+
+namespace {
+
+void PutText(const std::u16string& text, bool terminated) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const size_t bytes = (text.size() + (terminated ? 1 : 0)) * sizeof(char16_t);
+  HGLOBAL t = GlobalAlloc(GMEM_MOVEABLE, bytes ? bytes : 2);
+  std::memcpy(GlobalLock(t), text.c_str(), bytes);
+  GlobalUnlock(t);
+  SetClipboardData(CF_UNICODETEXT, t);
+  CloseClipboard();
+}
+
+std::u16string Characters(const Quirebook::CDDrawTextObj& text) {
+  std::u16string out;
+  for (const auto& c : text.GetArrayOfTextCharacters()) out.push_back(c.GetCharacter());
+  return out;
+}
+
+}  // namespace
+
+// Text from another program pastes into the edited text at the caret or over the selected
+// characters, line ends becoming paragraph breaks, as one step that Undo and Redo take back and
+// forth; without an edited text, text alone on the clipboard pastes nothing.
+TEST(EditingViewClipboard, TextPastesIntoTheEditedText) {
+  lwtest::TempDir dir;
+  setenv("HOME", dir.path().c_str(), 1);
+  const struct {
+    const char* what;
+    std::u16string clip;
+    bool terminated;
+    int caret, selStart, selEnd;
+    std::u16string after;
+  } cases[] = {
+      {"at the caret", u"xy", true, 1, 1, 1, u"axybcd"},
+      {"over a selection", u"Z", true, 1, 1, 3, u"aZd"},
+      {"line ends", u"1\r\n2\n3\t", true, 4, 4, 4, u"abcd1\r2\r3"},
+      {"no terminator", u"pq", false, 0, 0, 0, u"pqabcd"},
+      {"a character beyond the first plane", u"\U0001F642", true, 2, 2, 2, u"ab\U0001F642cd"},
+  };
+  for (const auto& c : cases) {
+    BoxHook hook;
+    Side side({});
+    Quirebook::CDDrawTextObj* text = edittest::MakeText(L"abcd");
+    side.view->GetShownPage()->AddShapeObject(text);
+    side.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+    CEditingTextTool& tool = CPublicationView::g_EditingTextTool;
+    tool.SetEditingText(text);
+    tool.SetCaretCode(c.caret);
+    tool.SetSelection(c.selStart, c.selEnd);
+    PutText(c.clip, c.terminated);
+    EXPECT_TRUE(side.Enabled(ID_EDIT_PASTE)) << c.what;
+    side.Run(ID_EDIT_PASTE);
+    EXPECT_TRUE(g_boxes.empty()) << c.what;
+    EXPECT_EQ(Characters(*text), c.after) << c.what;
+    side.Run(Vectorloom::kIdEditUndo);
+    EXPECT_EQ(Characters(*text), u"abcd") << c.what;
+    side.Run(Vectorloom::kIdEditRedo);
+    EXPECT_EQ(Characters(*text), c.after) << c.what;
+    tool.SetEditingText(nullptr);
+    side.view->UpdateEditingTool(nullptr);
+  }
+  // Not editing: text alone is no paste.
+  BoxHook hook;
+  Side side({L"A"});
+  PutText(u"hello", true);
+  EXPECT_FALSE(side.Enabled(ID_EDIT_PASTE));
 }

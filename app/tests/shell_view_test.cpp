@@ -18,9 +18,15 @@
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "PdfFixtures.h"
+#include "PageShapeObj.h"
 #include "PageVideoObj.h"
 #include "ShellIds.h"
 #include "StampsTool.h"
+
+#include <CharProperties.h>
+#include <SelectionReaders.h>
+
+#include "EditTestKit.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -233,6 +239,22 @@ TEST(EditingViewPaint, ShadowFrameAndDeskAroundThePageNothingWithoutAPage) {
     EXPECT_EQ(p.At(r.right + 20, r.top + 100), p.At(5, 5)) << "the desk is one colour";
     EXPECT_EQ(p.At(r.left + 2, r.top + 2), RGB(255, 255, 255)) << "the paper";
   }
+  // The hover preview's flag that hides the tool's outline goes with the preview: while a
+  // preview scene is held it stays, once none is held the next paint clears it.
+  auto* shape = new CPageShapeObj;
+  shape->AddRectanglePath(Vectorloom::CQorVectorRect<float>(0, 0, 10, 10));
+  f.view->GetShownPage()->AddShapeObject(shape);
+  f.view->SelectRenderObject(shape, false);
+  f.view->PreviewModifyShapeObjsStrokeWidth(7);
+  ASSERT_NE(f.view->GetPreviewScene(), nullptr);
+  f.view->m_bOutlineSuppressed = 1;
+  { Painted p(*f.view, f.host.client, RGB(1, 2, 3)); }
+  EXPECT_EQ(f.view->m_bOutlineSuppressed, 1);
+  f.view->RestorePrevScene();
+  f.view->DestroyPreviewScene();
+  { Painted p(*f.view, f.host.client, RGB(1, 2, 3)); }
+  EXPECT_EQ(f.view->m_bOutlineSuppressed, 0);
+
   f.view->ShowPage(nullptr);
   Painted none(*f.view, f.host.client, RGB(1, 2, 3));
   for (const CPoint pt : {CPoint(5, 5), CPoint(r.left + 2, r.top + 2), CPoint(r.right + 3, r.bottom + 3)})
@@ -298,6 +320,9 @@ void WriteBmp(const fs::path& path, int w, int h) {
   lwtest::WriteFileBytes(path, b);
 }
 
+// A page point as a client point of the view.
+CPoint ClientOf(CLeafwrightView& view, float x, float y);
+
 TEST(EditingViewInsert, VideoSizeFitsEightyPercentOfThePageNeverEnlarged) {
   const struct {
     int w, h;
@@ -332,12 +357,21 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   f.view->OnCmdMsg(ViewCmd::kInsertText, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.view->GetEditingTool(), &CPublicationView::g_DrawTextTool);
 
+  // Dragging a box with it makes a text box, named from the counters; the selection tool is back.
+  f.view->OnLButtonDown(MK_LBUTTON, ClientOf(*f.view, 100, 100));
+  f.view->OnMouseMove(MK_LBUTTON, ClientOf(*f.view, 200, 150));
+  f.view->OnLButtonUp(0, ClientOf(*f.view, 200, 150));
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(5), L"Text-");
+  if (f.view->GetEditingTool() == &CPublicationView::g_EditingTextTool) f.view->UpdateEditingTool(nullptr);
+  const int withText = objects + 1;
+
   // Add Image: the selection tool comes back; the chosen picture is added and named.
   WriteBmp(f.dir / "picture.bmp", 40, 30);
   g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string());
   f.view->OnCmdMsg(ViewCmd::kInsertImage, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.view->GetEditingTool(), nullptr);
-  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), withText + 1);
   EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(6), L"Image-");
   EXPECT_NE(g_lastFilter.find(L"PNG (Portable Network Graphics)|*.png"), std::wstring::npos);
 
@@ -354,7 +388,7 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   g_fileAnswer = lw::Utf8ToWide(clip.string());
   f.view->OnCmdMsg(ViewCmd::kInsertVideo, CN_COMMAND, nullptr, nullptr);
   EXPECT_NE(g_lastFilter.find(L"Flash Video Format (*.flv)|*.flv"), std::wstring::npos);
-  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 2);
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), withText + 2);
   auto* video = dynamic_cast<CPageVideoObj*>(page->GetRenderObjectList().GetTail());
   ASSERT_NE(video, nullptr);
   EXPECT_EQ(video->GetVideoFullPathName(), g_fileAnswer);
@@ -366,13 +400,13 @@ TEST(EditingViewInsert, TextImageAndVideoCommands) {
   EXPECT_TRUE(f.doc.IsModified());
   EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Add Video");
   f.doc.OnEditUndo();
-  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), withText + 1);
 
   // A file that is not a clip inserts nothing and records nothing.
   const CString undoBefore = f.doc.GetUndoMenuText();
   g_fileAnswer = lw::Utf8ToWide((f.dir / "picture.bmp").string()) + L".missing";
   f.view->OnCmdMsg(ViewCmd::kInsertVideo, CN_COMMAND, nullptr, nullptr);
-  EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetCount(), withText + 1);
   EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
   lwmfc::SetFileDialogHook(nullptr);
   g_fileAnswer.clear();
@@ -536,6 +570,143 @@ TEST(Stamps, DynamicTextDateUserAndColour) {
   empty->AddChild(shape);
   EXPECT_EQ(CDrawStampsTool::GetStampColor(empty), RGB(10, 20, 30));
   empty->Release();
+}
+
+}  // namespace
+
+namespace {
+
+using edittest::MakeText;
+
+float SizeOf(Quirebook::CDDrawTextObj* text, int i = 0) {
+  return text->GetArrayOfTextCharacters()[static_cast<size_t>(i)].GetActualFontSize();
+}
+bool BoldOf(Quirebook::CDDrawTextObj* text, int i = 0) {
+  Quirebook::CAccessTextObjBoldProp::Element v{};
+  int state = -1;
+  ::ReadCharsValue<Quirebook::CAccessTextObjBoldProp>(*text, i, i, v, state);
+  return state == 0 && v;
+}
+
+TEST(EditingViewProperties, SelectionGroupsAreWalkedAndOneUndoRestoresEveryText) {
+  Fixture f(1);
+  CDrawingPage* page = f.view->GetShownPage();
+  auto* small = MakeText(L"ab", 10);
+  auto* large = MakeText(L"cd", 14);
+  auto* deep = MakeText(L"ef", 12);
+  auto* pair = edittest::MakeGroup({small, large});
+  auto* nested = edittest::MakeGroup({edittest::MakeGroup({edittest::MakeGroup({deep})})});
+  auto* elsewhere = MakeText(L"gh", 12);  // selected, but not on the shown page
+  elsewhere->AddRef();
+  page->AddShapeObject(pair);
+  page->AddShapeObject(nested);
+  f.view->SelectRenderObject(pair, false);
+  f.view->SelectRenderObject(nested, true);
+  f.view->SelectRenderObject(elsewhere, true);
+  f.doc.SetModifiedFlag(FALSE);
+
+  EXPECT_TRUE(f.view->ApplyFontSize(20));
+  for (auto* t : {small, large, deep}) EXPECT_FLOAT_EQ(SizeOf(t), 20);
+  EXPECT_FLOAT_EQ(SizeOf(elsewhere), 12) << "an object off the shown page is not changed";
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Font Size");
+  EXPECT_TRUE(f.doc.IsModified());
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(SizeOf(small), 10);
+  EXPECT_FLOAT_EQ(SizeOf(large), 14);
+  EXPECT_FLOAT_EQ(SizeOf(deep), 12);
+
+  // Bold on, and off again once every text has it; each one step.
+  f.view->OnCmdMsg(ViewCmd::kBold, CN_COMMAND, nullptr, nullptr);
+  EXPECT_TRUE(BoldOf(small) && BoldOf(large) && BoldOf(deep));
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Bold Text");
+  f.view->OnCmdMsg(ViewCmd::kBold, CN_COMMAND, nullptr, nullptr);
+  EXPECT_FALSE(BoldOf(small) || BoldOf(large) || BoldOf(deep));
+  f.doc.OnEditUndo();
+  EXPECT_TRUE(BoldOf(deep));
+  elsewhere->Release();
+}
+
+TEST(EditingViewProperties, NoChangeAndSizesThatAreNoSizeRecordNothing) {
+  Fixture f(1);
+  auto* text = MakeText(L"abc", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->SelectRenderObject(text, false);
+  f.doc.SetModifiedFlag(FALSE);
+  const CString undo = f.doc.GetUndoMenuText();
+  for (const float size : {12.0f, 0.0f, -3.0f, std::nanf(""), INFINITY}) {
+    EXPECT_FALSE(f.view->ApplyFontSize(size)) << size;
+    EXPECT_FLOAT_EQ(SizeOf(text), 12) << size;
+  }
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undo);
+  EXPECT_FALSE(f.doc.IsModified());
+}
+
+TEST(EditingViewProperties, EditedCharactersChangeAndTheButtonsShowTheCaretsCharacter) {
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+  f.doc.SetModifiedFlag(FALSE);
+
+  f.view->OnCmdMsg(ViewCmd::kBold, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(std::vector<bool>({BoldOf(text, 0), BoldOf(text, 1), BoldOf(text, 2), BoldOf(text, 3)}),
+            std::vector<bool>({false, true, true, false}));
+  EXPECT_EQ(f.Update(ViewCmd::kBold).checked, 1);
+  EXPECT_TRUE(f.view->ApplyFontSize(30));
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 30);
+  EXPECT_FLOAT_EQ(SizeOf(text, 0), 12);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Font Size");
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 12);
+
+  // Grow steps each character's own size; Undo gives each its own size back.
+  EXPECT_TRUE(f.view->ApplyFontSize(20));  // characters 1 and 2 at 20, 0 and 3 at 12
+  CPublicationView::g_EditingTextTool.SetSelection(0, 4);
+  f.view->OnCmdMsg(ViewCmd::kGrowFontSize, CN_COMMAND, nullptr, nullptr);
+  EXPECT_FLOAT_EQ(SizeOf(text, 0), 14);
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 22);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Grow Font Size");
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(SizeOf(text, 0), 12);
+  EXPECT_FLOAT_EQ(SizeOf(text, 1), 20);
+  EXPECT_FLOAT_EQ(SizeOf(text, 3), 12);
+
+  // No characters selected: nothing changes.
+  CPublicationView::g_EditingTextTool.SetSelection(2, 2);
+  EXPECT_FALSE(f.view->ApplyFontSize(40));
+  f.view->UpdateEditingTool(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditingViewProperties, LineGapOfTheCaretsLineIsOneUndoableStep) {
+  Fixture f(1);
+  auto* text = edittest::MakeText(L"ab\rcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  float gap = -1;
+  EXPECT_FALSE(f.view->GetCaretLineGap(gap)) << "no text edited";
+  EXPECT_FALSE(f.view->SetCaretLineGap(9));
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetCaretCode(4);  // in the second line
+  f.doc.SetModifiedFlag(FALSE);
+  const float before = text->GetRowGap(1);
+  ASSERT_TRUE(f.view->SetCaretLineGap(before + 9));
+  EXPECT_FLOAT_EQ(text->GetRowGap(1), before + 9);
+  EXPECT_TRUE(f.doc.IsModified());
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Line Spacing");
+  EXPECT_TRUE(f.view->GetCaretLineGap(gap));
+  EXPECT_FLOAT_EQ(gap, before + 9);
+  f.doc.OnEditUndo();
+  EXPECT_FLOAT_EQ(text->GetRowGap(1), before);
+  f.doc.OnEditRedo();
+  EXPECT_FLOAT_EQ(text->GetRowGap(1), before + 9);
+  EXPECT_FALSE(f.view->SetCaretLineGap(before + 9)) << "no change, no step";
+  f.view->UpdateEditingTool(nullptr);
 }
 
 }  // namespace

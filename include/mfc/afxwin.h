@@ -20,6 +20,7 @@
 #include "afxmsg_.h"
 
 class wxWindow;
+class wxCursor;
 
 #ifndef MM_TEXT
 #define MM_TEXT 1
@@ -614,6 +615,9 @@ struct MenuTableItem {
 };
 // Makes a table known under a resource id (CMenu::LoadMenu); the entries are not copied.
 void RegisterMenuTable(UINT nIDResource, const MenuTableItem* pItems, int nCount);
+// The toolkit cursor a cursor handle of LoadCursorW stands for (one object per handle for the
+// whole run); null for any other handle.
+const wxCursor* WxCursorOf(HCURSOR hCursor);
 }  // namespace lwmfc
 
 class CMenu : public CObject {

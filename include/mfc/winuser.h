@@ -383,6 +383,32 @@ inline HACCEL LoadAccelerators(HINSTANCE h, LPCWSTR n) { return LoadAccelerators
 SHORT GetKeyState(int nVirtKey);
 
 // ---------------------------------------------------------------------------------------------
+// Mouse cursors, user-interface thread only. The system's cursors below come from the toolkit's
+// stock cursors; LoadCursorW gives one handle per id for the whole run (nothing to destroy) and
+// null for any other name or an instance other than null (no cursor resources here).
+// SetCursor shows the cursor over the window holding the mouse capture, or else the window under
+// the pointer, and gives back the cursor set before; null there, and in LwSetWindowCursor, gives
+// the window's default arrow. The toolkit keeps a cursor per window, so a window's cursor stays
+// until it is set again.
+#define IDC_ARROW MAKEINTRESOURCEW(32512)
+#define IDC_IBEAM MAKEINTRESOURCEW(32513)
+#define IDC_WAIT MAKEINTRESOURCEW(32514)
+#define IDC_CROSS MAKEINTRESOURCEW(32515)
+#define IDC_SIZENWSE MAKEINTRESOURCEW(32642)
+#define IDC_SIZENESW MAKEINTRESOURCEW(32643)
+#define IDC_SIZEWE MAKEINTRESOURCEW(32644)
+#define IDC_SIZENS MAKEINTRESOURCEW(32645)
+#define IDC_SIZEALL MAKEINTRESOURCEW(32646)
+#define IDC_NO MAKEINTRESOURCEW(32648)
+#define IDC_HAND MAKEINTRESOURCEW(32649)
+HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName);
+inline HCURSOR LoadCursor(HINSTANCE h, LPCWSTR n) { return LoadCursorW(h, n); }
+HCURSOR SetCursor(HCURSOR hCursor);
+HCURSOR GetCursor();
+// This layer's own call: the cursor shown while the pointer is over hWnd. FALSE for no window.
+BOOL LwSetWindowCursor(HWND hWnd, HCURSOR hCursor);
+
+// ---------------------------------------------------------------------------------------------
 // Bitmaps and icons from the resource table (winres.h), user-interface thread or not.
 //
 // A bitmap resource (RT_BITMAP) holds a whole image file - BMP, PNG, JPEG or GIF - or, as the

@@ -81,6 +81,9 @@ class CQORPControlGalleryItem {
   // The toolkit's background and state frame of an item (theme colours), for item classes
   // that draw their own content on it.
   static void DrawItemBackground(CDC* pDC, CRect rcItem, BOOL bEnabled, BOOL bSelected, BOOL bPressed, BOOL bChecked);
+  // The colour DrawItemBackground leaves under the item's content (white where it paints none),
+  // for choosing a readable text colour on it.
+  static COLORREF GetItemBackColor(BOOL bEnabled, BOOL bSelected, BOOL bPressed, BOOL bChecked);
 
  private:
   friend class CQORPControlGalleryItems;

@@ -49,7 +49,10 @@ class CDefaultTool {
   virtual int OnKeyDown(CWorkspaceView* pView, UINT nChar, UINT nRepCnt, UINT nFlags);
   virtual int OnChar(CWorkspaceView* pView, UINT nChar, UINT nRepCnt, UINT nFlags);
   virtual int OnTimer(CWorkspaceView* pView, UINT_PTR nIDEvent);
-  // The cursor over a client point (null: the view's default arrow).
+  // The cursor over a client point (null: the view's default arrow). The selection tool: a
+  // resize arrow along a handle's direction (turned with the object), a hand on the rotation grip,
+  // the four-way arrow on a selected object; drawing and anchor tools the cross; text tools the
+  // I-beam over a text.
   virtual HCURSOR GetHandleCursor(CWorkspaceView* pView, int x, int y);
   // Draws what the tool shows over the page: (sx, sy) the view's scale, (x, y) where the page's
   // origin lies on the graphics (page coordinates p land at p * s + (x, y)).
@@ -69,6 +72,15 @@ class CDefaultTool {
 // rubber band, drag a selected object to move the selection (snapped to whole pixels), drag a
 // handle to resize (Shift keeps the proportions), drag the rotation grip to rotate; arrow keys
 // nudge the selection by a pixel (ten with Shift), Escape deselects.
+// The resize cursor of handle code `handle` (eHandleCode, not the grip) of obj: the handle's
+// direction from the object's middle, along the object's own axes as it is turned or mirrored on
+// the page, rounded to the nearest of the four resize arrows.
+HCURSOR ResizeCursorOf(const CRenderBaseObj& obj, int handle);
+// What the selection tool shows over a client point when no drag is open: the resize cursor of a
+// selected object's handle, a hand on a rotation grip, the four-way arrow on a selected object,
+// and null (the arrow) elsewhere.
+HCURSOR SelectionCursorAt(CWorkspaceView* pView, int x, int y);
+
 class CSelectTool : public CDefaultTool {
  public:
   // What a drag does.

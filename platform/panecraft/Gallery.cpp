@@ -17,11 +17,14 @@ IMPLEMENT_DYNAMIC(CQORPControlGallery, CQORPControl)
 IMPLEMENT_DYNAMIC(CQORPControlPopupColor, CQORPControl)
 IMPLEMENT_DYNAMIC(CQORPControlSizeComboBox, CQORPControlComboBox)
 
-namespace {
-
-void SetColour(cairo_t* cr, COLORREF clr) {
-  cairo_set_source_rgb(cr, GetRValue(clr) / 255.0, GetGValue(clr) / 255.0, GetBValue(clr) / 255.0);
+// The layer's one COLORREF-to-cairo conversion (GalleryView.cpp; its header brings in the
+// toolkit, which this file keeps out).
+namespace qorp {
+void SetColour(cairo_t* cr, COLORREF clr);
 }
+using qorp::SetColour;
+
+namespace {
 
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 
@@ -119,15 +122,13 @@ void CQORPGalleryDC::DrawText(const wchar_t* lpszText, const RECT& rc, COLORREF 
 CQORPControlGalleryItem::CQORPControlGalleryItem() = default;
 CQORPControlGalleryItem::~CQORPControlGalleryItem() = default;
 
-namespace {
-// What DrawItemBackground leaves under an item: a gallery's items sit on white.
-COLORREF ItemBack(BOOL bEnabled, BOOL bSelected, BOOL bPressed, BOOL bChecked) {
+// A gallery's items sit on white.
+COLORREF CQORPControlGalleryItem::GetItemBackColor(BOOL bEnabled, BOOL bSelected, BOOL bPressed, BOOL bChecked) {
   const CQORPPaintManager* pm = CQORPPaintManager::Get();
   if (bEnabled && (bSelected || bPressed)) return pm->GetColor(QORP_CLR_HIGHLIGHTED_FILL);
   if (bEnabled && bChecked) return pm->GetColor(QORP_CLR_SELECTED_FILL);
   return RGB(255, 255, 255);
 }
-}  // namespace
 
 void CQORPControlGalleryItem::DrawItemBackground(CDC* pDC, CRect rcItem, BOOL bEnabled, BOOL bSelected,
                                                  BOOL bPressed, BOOL bChecked) {
@@ -197,7 +198,7 @@ void CQORPControlGalleryItem::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem,
   if (!m_strCaption.IsEmpty() && rcText.right > rcText.left) {
     const COLORREF clr = CQORPDrawHelpers::ReadableText(
         bEnabled ? pm->GetColor(QORP_CLR_PANEL_LABEL) : pm->GetColor(QORP_CLR_DISABLED_LABEL),
-        ItemBack(bEnabled, bSelected, bPressed, bChecked), bEnabled ? 7.0 : 4.5);
+        GetItemBackColor(bEnabled, bSelected, bPressed, bChecked), bEnabled ? 7.0 : 4.5);
     dc->DrawText(m_strCaption, rcText, clr);
   }
 }

@@ -25,6 +25,7 @@ namespace {
 using qorp::GalleryView;
 
 constexpr int kRowHeight = 22;
+constexpr int kSliderInset = 10;  // the slider's track ends this far in from the bar's sides
 constexpr int kGripHeight = 9;
 constexpr int kMinGalleryHeight = 40;
 
@@ -51,7 +52,7 @@ void SetKeyFilter(bool bOn) {
 }
 
 struct Row {
-  enum Kind { kGallery, kLabel, kButton } kind;
+  enum Kind { kGallery, kLabel, kButton, kScrollBar } kind;
   CQORPControl* pControl;
   wxRect rc;
   std::unique_ptr<GalleryView> view;
@@ -118,7 +119,13 @@ class PopupBarWindow : public wxPopupTransientWindow {
       } else {
         if (p->GetType() == QORP_CONTROL_LABEL) row.kind = Row::kLabel;
         const wxString caption(Caption(p).GetString());
-        cx = std::max(cx, measure.GetTextExtent(caption).x + 40);
+        if (p->GetType() == QORP_CONTROL_SCROLL_BAR) {
+          // A slider across the bar, as wide as the control asks (0..100).
+          row.kind = Row::kScrollBar;
+          cx = std::max(cx, (p->GetWidth() > 0 ? p->GetWidth() : 120) + 2 * kSliderInset);
+        } else {
+          cx = std::max(cx, measure.GetTextExtent(caption).x + 40);
+        }
         row.rc = wxRect(0, 0, 0, row.kind == Row::kLabel ? QORPGalleryLayout::kLabelHeight : kRowHeight);
       }
       m_rows.push_back(std::move(row));
@@ -251,8 +258,19 @@ class PopupBarWindow : public wxPopupTransientWindow {
     if (bChanged) Refresh();
   }
 
+  // A slider row's position (0..100) for a point, from its track.
+  static int SliderPosAt(const Row& r, const wxPoint& pt) {
+    const int x0 = r.rc.x + kSliderInset, w = std::max(r.rc.width - 2 * kSliderInset, 1);
+    return std::clamp((pt.x - x0) * 100 / w, 0, 100);
+  }
+
   void OnMotion(wxMouseEvent& e) {
     const wxPoint pt = e.GetPosition();
+    if (m_pSliding) {
+      static_cast<CQORPControlScrollBar*>(m_pSliding->pControl)->SetPos(SliderPosAt(*m_pSliding, pt));
+      Refresh();
+      return;
+    }
     if (m_pThumbDrag) {
       m_pThumbDrag->OnThumbDrag(pt);
       Refresh();
@@ -304,11 +322,17 @@ class PopupBarWindow : public wxPopupTransientWindow {
       Refresh();
     } else if (pRow->kind == Row::kButton) {
       m_pPressedButton = pRow->pControl;
+    } else if (pRow->kind == Row::kScrollBar && pRow->pControl->GetEnabled()) {
+      m_pSliding = pRow;
+      static_cast<CQORPControlScrollBar*>(pRow->pControl)->SetPos(SliderPosAt(*pRow, pt));
+      if (!HasCapture()) CaptureMouse();
+      Refresh();
     }
   }
 
   void EndDrag() {
     m_bResizing = false;
+    m_pSliding = nullptr;
     if (m_pThumbDrag) m_pThumbDrag->EndThumbDrag();
     m_pThumbDrag = nullptr;
     if (HasCapture()) ReleaseMouse();
@@ -316,6 +340,16 @@ class PopupBarWindow : public wxPopupTransientWindow {
 
   void OnLeftUp(wxMouseEvent& e) {
     const wxPoint pt = e.GetPosition();
+    if (m_pSliding) {
+      // The slider let go: its position is carried out; the bar stays open.
+      CQORPControl* p = m_pSliding->pControl;
+      static_cast<CQORPControlScrollBar*>(p)->SetPos(SliderPosAt(*m_pSliding, pt));
+      m_pSliding = nullptr;
+      if (HasCapture()) ReleaseMouse();
+      Refresh();
+      qorp::SendControlNotify(m_hFrame, p, QORP_CN_EXECUTE);
+      return;
+    }
     if (m_bResizing || m_pThumbDrag) {
       EndDrag();
       return;
@@ -462,6 +496,19 @@ class PopupBarWindow : public wxPopupTransientWindow {
         continue;
       }
       const BOOL bEnabled = r.pControl->GetEnabled();
+      if (r.kind == Row::kScrollBar) {
+        // A track across the row and a thumb at the position, in the pop-up's ink.
+        const COLORREF back = pm->GetColor(QORP_CLR_POPUP_BACK);
+        const COLORREF ink = CQORPDrawHelpers::ReadableText(pm->GetColor(bEnabled ? QORP_CLR_PANEL_LABEL : QORP_CLR_DISABLED_LABEL),
+                                                            back, 3.0);
+        const int x0 = rc.left + kSliderInset, x1 = rc.right - kSliderInset, midY = (rc.top + rc.bottom) / 2;
+        gdc.FillSolidRect(CRect(x0, midY - 1, x1, midY + 1), ink);
+        const int pos = std::clamp(static_cast<CQORPControlScrollBar*>(r.pControl)->GetPos(), 0, 100);
+        const int xt = x0 + (x1 - x0) * pos / 100;
+        gdc.FillSolidRect(CRect(xt - 3, rc.top + 4, xt + 4, rc.bottom - 4), bEnabled ? pm->GetColor(QORP_CLR_SELECTED_FILL) : back);
+        gdc.FrameRect(CRect(xt - 3, rc.top + 4, xt + 4, rc.bottom - 4), ink);
+        continue;
+      }
       if (bEnabled && r.pControl == m_pHotButton) {
         gdc.FillSolidRect(rc, pm->GetColor(QORP_CLR_HOVER_FILL));
         gdc.FrameRect(rc, pm->GetColor(QORP_CLR_HOVER_FRAME));
@@ -518,6 +565,7 @@ class PopupBarWindow : public wxPopupTransientWindow {
   int m_nPressed = -1;
   CQORPControl* m_pPressedButton = nullptr;
   CQORPControl* m_pHotButton = nullptr;
+  Row* m_pSliding = nullptr;  // the slider row being dragged
 };
 
 int PopupKeyFilter::FilterEvent(wxEvent& event) {

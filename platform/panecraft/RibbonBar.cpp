@@ -7,11 +7,13 @@
 #include <cstring>
 #include <initializer_list>
 
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
 #include <wx/ribbon/art.h>
 #include <wx/sizer.h>
 
+#include "QorpDrawHelpers.h"
 #include "QorpGallery.h"
 #include "QorpPaintManager.h"
 #include "QorpRibbonBackstage.h"
@@ -310,13 +312,27 @@ void CQORPRibbonBar::UpdateCommandUI() {
   if (!m_pFrame || !m_pCommandBars) return;
   if (m_pImpl->bDirty) RecalcLayout();
   m_pCommandBars->UpdateCommandUI(m_pFrame);
+  // The File button opens the backstage view whether or not a handler answers its id.
+  if (m_pBackstage && m_pSystemButton) m_pSystemButton->SetEnabled(TRUE);
   m_pImpl->Refresh();
   if (m_pBackstage) m_pBackstage->RefreshItems();
 }
 
 void CQORPRibbonBar::UpdatePass(CFrameWnd*, void* pContext) { static_cast<CQORPRibbonBar*>(pContext)->UpdateCommandUI(); }
 
-void CQORPRibbonBar::OnSize(UINT, int, int) { m_pImpl->LayoutChildren(); }
+void CQORPRibbonBar::OnSize(UINT, int cx, int cy) {
+  // The bar is as high as its tabs and groups need. A frame whose only child it is stretches it
+  // over the whole client area when the frame is resized: it takes its own height back.
+  const int cyBar = m_pImpl->pRibbon ? GetBarHeight() : cy;
+  if (cy != cyBar && GetSafeHwnd()) {
+    CRect rc;
+    GetWindowRect(&rc);
+    if (CWnd* pParent = GetParent()) pParent->ScreenToClient(&rc);
+    MoveWindow(rc.left, rc.top, std::max(cx, 1), cyBar);
+    return;
+  }
+  m_pImpl->LayoutChildren();
+}
 
 void CQORPRibbonBar::OnDestroy() {
   if (m_pFrame) m_pFrame->RemoveUpdatePass(&CQORPRibbonBar::UpdatePass, this);
@@ -409,10 +425,15 @@ void QorpRibbonPanel::ApplyStep(int nStep) {
     m_flags &= ~wxRIBBON_PANEL_NO_AUTO_MINIMISE;
   else
     m_flags |= wxRIBBON_PANEL_NO_AUTO_MINIMISE;
-  for (const Button& b : buttons) {
+  for (Button& b : buttons) {
     wxRibbonButtonBarButtonState cls = wxRIBBON_BUTTONBAR_BUTTON_MEDIUM;
     if ((nStep == 0 || nStep >= 3) && b.bLarge) cls = wxRIBBON_BUTTONBAR_BUTTON_LARGE;
-    if (nStep == 2) cls = wxRIBBON_BUTTONBAR_BUTTON_SMALL;
+    // Icons only: a small button with its label set aside (wx's smallest class is not drawn).
+    const wxString label = nStep == 2 && b.bIcon ? wxString() : b.label;
+    if (b.shown != label) {
+      b.pBar->SetButtonText(b.nId, label);
+      b.shown = label;
+    }
     // Lower the floor first: the bar refuses a ceiling below its floor.
     b.pBar->SetButtonMinSizeClass(b.nId, wxRIBBON_BUTTONBAR_BUTTON_SMALL);
     b.pBar->SetButtonMaxSizeClass(b.nId, cls);
@@ -431,6 +452,18 @@ void QorpRibbonPanel::ApplyStep(int nStep) {
   m_nStep = nStep;
 }
 
+void QorpRibbonPanel::SetButtonLabel(wxRibbonButtonBar* pBar, int nId, const wxString& label) {
+  for (Button& b : buttons)
+    if (b.pBar == pBar && b.nId == nId) {
+      b.label = label;
+      if (m_nStep != 2 || !b.bIcon) {
+        pBar->SetButtonText(nId, label);
+        b.shown = label;
+      }
+      m_widths.clear();  // measured again at the next layout
+    }
+}
+
 void QorpRibbonPanel::SetStep(int nStep) {
   if (nStep != m_nStep) ApplyStep(nStep);
 }
@@ -442,6 +475,13 @@ int QorpRibbonPanel::WidthAt(int nStep) {
       ApplyStep(s);
       int w = GetBestSize().x;
       if (s == 3 && m_minimised_size.IsFullySpecified()) w = m_minimised_size.x;
+      // An open group is never narrower than its caption (and its option button).
+      if (s < 3) {
+        wxClientDC dc(this);
+        dc.SetFont(GetFont());
+        const int nCaption = dc.GetTextExtent(GetLabel()).x + 12 + (HasExtButton() ? 16 : 0);
+        w = std::max(w, nCaption);
+      }
       m_widths.push_back(w);
     }
     ApplyStep(nKeep);
@@ -501,6 +541,15 @@ bool QorpRibbonPage::Layout() {
   }
   for (size_t i = n; i-- > 0 && !fits();)
     if (groups[i]->WidthAt(3) < groups[i]->WidthAt(2)) steps[i] = 3;
+  // A group that went a step further than the width needs takes back what still fits, left to
+  // right (never past the group on its left).
+  for (size_t i = 0; i < n; ++i)
+    while (steps[i] > 0 && (i == 0 || steps[i] - 1 >= steps[i - 1])) {
+      --steps[i];
+      if (fits()) continue;
+      ++steps[i];
+      break;
+    }
   const int nHeight = std::max(GetSize().y - nTop - nBottom, 1);
   int x = nLeft;
   for (size_t i = 0; i < n; ++i) {
@@ -534,7 +583,14 @@ void CQORPRibbonBarImpl::Build() {
     auto* pPage = new QorpRibbonPage(pRibbon, wxID_ANY, ToWx(QORPStripMnemonic(pTab->GetCaption())));
     for (const auto& pGroup : pTab->m_groups) {
       const bool bOption = pGroup->m_pOption != nullptr;
-      auto* pPanel = new QorpRibbonPanel(pPage, wxID_ANY, ToWx(QORPStripMnemonic(pGroup->GetCaption())), wxNullBitmap,
+      // A collapsed group shows the picture of its first command that has one.
+      wxBitmap groupIcon;
+      for (int k = 0; k < pGroup->GetControls()->GetCount() && !groupIcon.IsOk(); ++k) {
+        const CQORPControl* p = pGroup->GetControls()->GetAt(k);
+        const UINT nId = static_cast<UINT>(p->GetID());
+        if (p->IsVisible() && (svgIcons.count(nId) || icons.count(nId))) groupIcon = PlainIconFor(p, 32);
+      }
+      auto* pPanel = new QorpRibbonPanel(pPage, wxID_ANY, ToWx(QORPStripMnemonic(pGroup->GetCaption())), groupIcon,
                                        wxDefaultPosition, wxDefaultSize,
                                        wxRIBBON_PANEL_NO_AUTO_MINIMISE | (bOption ? wxRIBBON_PANEL_EXT_BUTTON : 0));
       panels[pPanel] = pGroup.get();
@@ -571,7 +627,8 @@ void CQORPRibbonBarImpl::Build() {
             else if (IsDropDownKind(p))
               kind = wxRIBBON_BUTTON_DROPDOWN;
             pButtons->AddButton(nButtonId, label, large, small, wxNullBitmap, wxNullBitmap, kind, HelpString(p));
-            pPanel->buttons.push_back({pButtons, nButtonId, bLarge});
+            const bool bIcon = svgIcons.count(static_cast<UINT>(p->GetID())) || icons.count(static_cast<UINT>(p->GetID()));
+            pPanel->buttons.push_back({pButtons, nButtonId, bLarge, bIcon, label, label});
             if (bLarge) {
               pButtons->SetButtonMinSizeClass(nButtonId, wxRIBBON_BUTTONBAR_BUTTON_LARGE);
             } else {
@@ -638,32 +695,24 @@ void CQORPRibbonBarImpl::LayoutChildren() {
 
 namespace {
 
-double RelativeLuminance(const wxColour& c) {
-  auto lin = [](int v) {
-    const double x = v / 255.0;
-    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * lin(c.Red()) + 0.7152 * lin(c.Green()) + 0.0722 * lin(c.Blue());
-}
-
-double ContrastRatio(const wxColour& a, const wxColour& b) {
-  const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+COLORREF Ref(const wxColour& c) { return RGB(c.Red(), c.Green(), c.Blue()); }
 
 // The art derives its backgrounds from the three scheme colours; where a derived background
 // leaves one of the labels drawn on it below 4.5:1, it is moved toward black (light labels) or
 // white (dark labels) until every label reads.
 void KeepLabelsReadable(wxRibbonArtProvider* art, std::initializer_list<int> labels, std::initializer_list<int> backs) {
-  double labelLuminance = 0;
-  for (int l : labels) labelLuminance += RelativeLuminance(art->GetColour(l));
-  labelLuminance /= static_cast<double>(labels.size());
+  // How light the labels are, as their contrast against black (which grows with luminance):
+  // a background darker than its labels is taken toward black, a lighter one toward white.
+  double labelLightness = 0;
+  for (int l : labels) labelLightness += CQORPDrawHelpers::ContrastRatio(Ref(art->GetColour(l)), RGB(0, 0, 0));
+  labelLightness /= static_cast<double>(labels.size());
   for (int b : backs) {
     wxColour back = art->GetColour(b);
-    const wxColour target = labelLuminance > RelativeLuminance(back) ? *wxBLACK : *wxWHITE;
+    const wxColour target =
+        labelLightness > CQORPDrawHelpers::ContrastRatio(Ref(back), RGB(0, 0, 0)) ? *wxBLACK : *wxWHITE;
     for (int step = 0; step < 40; ++step) {
       bool readable = true;
-      for (int l : labels) readable = readable && ContrastRatio(art->GetColour(l), back) >= 4.5;
+      for (int l : labels) readable = readable && CQORPDrawHelpers::ContrastRatio(Ref(art->GetColour(l)), Ref(back)) >= 4.5;
       if (readable) break;
       auto toward = [](int from, int to) { return static_cast<unsigned char>(from + (to - from) / 8 + (to > from ? 1 : to < from ? -1 : 0)); };
       back = wxColour(toward(back.Red(), target.Red()), toward(back.Green(), target.Green()),
@@ -744,7 +793,10 @@ void CQORPRibbonBarImpl::Refresh() {
       }
       const CString strCaption = ShownCaption(p);
       if (strCaption != pl.strCaption) {
-        pl.pButtonBar->SetButtonText(pl.nButtonId, ToWx(strCaption));
+        if (auto* pPanel = dynamic_cast<QorpRibbonPanel*>(pl.pButtonBar->GetParent()))
+          pPanel->SetButtonLabel(pl.pButtonBar, pl.nButtonId, ToWx(strCaption));
+        else
+          pl.pButtonBar->SetButtonText(pl.nButtonId, ToWx(strCaption));
         pl.strCaption = strCaption;
         bRealize = true;
       }

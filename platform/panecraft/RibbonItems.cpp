@@ -4,6 +4,7 @@
 
 #include <wx/dcbuffer.h>
 
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "ribbon_internal.h"
 
@@ -11,10 +12,16 @@ namespace {
 
 constexpr int kPad = 8;
 constexpr int kArrow = 10;
+constexpr int kIconItem = 24;  // a quick access item shown by its 16-pixel icon
 
 bool HasArrow(const CQORPControl* p) {
   return p->GetType() == QORP_CONTROL_POPUP || p->GetType() == QORP_CONTROL_BUTTON_POPUP ||
          p->GetType() == QORP_CONTROL_SPLIT_BUTTON_POPUP;
+}
+
+// The brightness wx asks for when it greys a picture for a disabled item: the row's own.
+unsigned char RelativeBrightness(const wxColour& back) {
+  return static_cast<unsigned char>((back.Red() * 299 + back.Green() * 587 + back.Blue() * 114) / 1000);
 }
 
 wxString CaptionOf(const CQORPControl* p) {
@@ -37,6 +44,22 @@ QorpItemRow::QorpItemRow(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, CQORPComm
   });
 }
 
+// The quick access bar shows a command by its icon alone (the caption is its tooltip); the File
+// button and the tab-row items show their captions.
+bool QorpItemRow::IconOnly(const CQORPControl* p) const {
+  if (m_bFile || m_pImpl->pQuickRow != this) return false;
+  const UINT nId = static_cast<UINT>(p->GetID());
+  const auto st = m_pImpl->svgIcons.find(nId);
+  if (st != m_pImpl->svgIcons.end() && st->second.count(16) && !st->second.at(16).empty()) return true;
+  const auto it = m_pImpl->icons.find(nId);
+  return it != m_pImpl->icons.end() && it->second.count(16);
+}
+
+int QorpItemRow::ItemWidth(const CQORPControl* p) {
+  if (IconOnly(p)) return kIconItem + (HasArrow(p) ? kArrow : 0);
+  return GetTextExtent(CaptionOf(p)).x + kPad * 2 + (HasArrow(p) ? kArrow : 0) + (m_bFile ? kPad * 2 : 0);
+}
+
 std::vector<wxRect> QorpItemRow::ItemRects() {
   std::vector<wxRect> rects;
   const int h = std::max(GetClientSize().y, 1);
@@ -52,7 +75,7 @@ std::vector<wxRect> QorpItemRow::ItemRects() {
       rects.emplace_back();
       continue;
     }
-    const int w = GetTextExtent(CaptionOf(p)).x + kPad * 2 + (HasArrow(p) ? kArrow : 0) + (m_bFile ? kPad * 2 : 0);
+    const int w = ItemWidth(p);
     rects.emplace_back(x, 0, w, h);
     x += w;
   }
@@ -64,7 +87,7 @@ wxSize QorpItemRow::BestSize() {
   for (int i = 0; i < m_pBar->GetCount(); ++i) {
     const CQORPControl* p = m_pBar->GetAt(i);
     if ((m_bFile && p != m_pImpl->pOwner->GetSystemButton()) || !p->IsVisible()) continue;
-    w += GetTextExtent(CaptionOf(p)).x + kPad * 2 + (HasArrow(p) ? kArrow : 0) + (m_bFile ? kPad * 2 : 0);
+    w += ItemWidth(p);
   }
   return wxSize(std::max(w + 4, 8), 24);
 }
@@ -97,13 +120,26 @@ void QorpItemRow::OnPaint(wxPaintEvent&) {
       dc.SetPen(wxPen(QorpWx(c.GetColor(nChecked == 1 ? QORP_CLR_SELECTED_FRAME : QORP_CLR_HOVER_FRAME))));
       dc.DrawRectangle(r.Deflate(1));
     }
-    wxColour text = m_bFile ? *wxWHITE : QorpWx(c.GetColor(QORP_CLR_TAB_LABEL));
-    if (!p->GetEnabled()) text = QorpWx(c.GetColor(QORP_CLR_DISABLED_LABEL));
+    // Captions keep 4.5:1 against the row in every theme (a disabled one too).
+    const COLORREF clrBack = RGB(back.Red(), back.Green(), back.Blue());
+    const COLORREF clrText = p->GetEnabled() ? (m_bFile ? RGB(255, 255, 255) : c.GetColor(QORP_CLR_TAB_LABEL))
+                                             : c.GetColor(QORP_CLR_DISABLED_LABEL);
+    const wxColour text = QorpWx(CQORPDrawHelpers::ReadableText(clrText, clrBack, p->GetEnabled() ? 7.0 : 4.5));
     dc.SetTextForeground(text);
-    const wxString s = CaptionOf(p);
-    const wxSize ext = dc.GetTextExtent(s);
-    const int x = r.x + (m_bFile ? (r.width - ext.x) / 2 : kPad);
-    dc.DrawText(s, x, r.y + (r.height - ext.y) / 2);
+    int x = 0;
+    wxSize ext(0, 0);
+    if (IconOnly(p)) {
+      wxBitmap icon = m_pImpl->IconFor(p, 16);
+      if (!p->GetEnabled() && icon.IsOk()) icon = icon.ConvertToDisabled(RelativeBrightness(back));
+      x = r.x + (kIconItem - 16) / 2;
+      if (icon.IsOk()) dc.DrawBitmap(icon, x, r.y + (r.height - 16) / 2, true);
+      ext = wxSize(16, 16);
+    } else {
+      const wxString s = CaptionOf(p);
+      ext = dc.GetTextExtent(s);
+      x = r.x + (m_bFile ? (r.width - ext.x) / 2 : kPad);
+      dc.DrawText(s, x, r.y + (r.height - ext.y) / 2);
+    }
     if (HasArrow(p)) {
       dc.SetBrush(wxBrush(text));
       dc.SetPen(*wxTRANSPARENT_PEN);

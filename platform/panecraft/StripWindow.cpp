@@ -11,6 +11,7 @@
 
 #include "GalleryView.h"
 #include "QorpGalleryWindows.h"
+#include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "ribbon_internal.h"
 #include "spin_edit.h"
@@ -287,8 +288,10 @@ void QorpStrip::OnPaint(wxPaintEvent&) {
   const wxColour back = BackColour();
   dc.SetBackground(wxBrush(back));
   dc.Clear();
-  const wxColour text = QorpWx(c.GetColor(QORP_CLR_TAB_LABEL));
-  const wxColour disabled = QorpWx(c.GetColor(QORP_CLR_DISABLED_LABEL));
+  // Labels and captions keep 4.5:1 against the page in every theme, disabled ones too.
+  const COLORREF clrBack = RGB(back.Red(), back.Green(), back.Blue());
+  const wxColour text = QorpWx(CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_TAB_LABEL), clrBack, 7.0));
+  const wxColour disabled = QorpWx(CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_DISABLED_LABEL), clrBack));
   const wxColour frame = QorpWx(c.GetColor(QORP_CLR_RIBBON_TERTIARY));
   dc.SetFont(GetFont());
   for (const auto& pItem : m_items) {

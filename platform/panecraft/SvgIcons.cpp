@@ -3,6 +3,7 @@
 // "ColorScheme-Highlight", ...) set in a <style> block; the renderer reads neither, so the text
 // is rewritten first: each element's currentColor becomes its class's colour, and the text
 // class (or no class) becomes the colour asked for.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <map>
@@ -114,10 +115,14 @@ BOOL QORPRenderSvgIcon(const char* pszSvg, int nSize, COLORREF clrText, std::vec
   for (int y = 0; y < nSize; ++y)
     for (int x = 0; x < nSize; ++x) {
       BYTE* px = bgra.data() + (static_cast<size_t>(y) * nSize + x) * 4;
-      px[0] = img.GetBlue(x, y);
-      px[1] = img.GetGreen(x, y);
-      px[2] = img.GetRed(x, y);
-      px[3] = img.HasAlpha() ? img.GetAlpha(x, y) : 255;
+      const int a = img.HasAlpha() ? img.GetAlpha(x, y) : 255;
+      // The rendered bitmap comes back premultiplied; part-covered pixels get their own colour
+      // back (straight alpha), so that they are not taken for a darker colour.
+      auto straight = [a](int c) { return static_cast<BYTE>(a > 0 && a < 255 ? std::min(255, (c * 255 + a / 2) / a) : c); };
+      px[0] = straight(img.GetBlue(x, y));
+      px[1] = straight(img.GetGreen(x, y));
+      px[2] = straight(img.GetRed(x, y));
+      px[3] = static_cast<BYTE>(a);
     }
   return TRUE;
 }

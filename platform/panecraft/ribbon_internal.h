@@ -33,6 +33,8 @@ class QorpWxRibbonBar : public wxRibbonBar {
 // A group that steps down as its page runs short of width: 0 shows its buttons as laid out
 // (large where the command has a large icon), 1 small buttons with labels, 2 icons only,
 // 3 collapsed to one drop-down button that opens the whole group (at step 0) below it.
+// (wx draws nothing for its smallest button class, so "icons only" is a small button whose
+// label is set aside; a button without an icon keeps its label.)
 class QorpRibbonPanel : public wxRibbonPanel {
  public:
   using wxRibbonPanel::wxRibbonPanel;
@@ -40,7 +42,12 @@ class QorpRibbonPanel : public wxRibbonPanel {
     wxRibbonButtonBar* pBar;
     int nId;
     bool bLarge;
+    bool bIcon;       // has a picture of its own
+    wxString label;   // the caption it shows when labels are shown
+    wxString shown;   // what it shows now
   };
+  // A button's caption changed: shown now unless the group is down to icons.
+  void SetButtonLabel(wxRibbonButtonBar* pBar, int nId, const wxString& label);
   std::vector<Button> buttons;
   int Step() const { return m_nStep; }
   void SetStep(int nStep);
@@ -191,6 +198,8 @@ class QorpItemRow : public wxWindow {
   void OnLeftDown(wxMouseEvent& e);
   void OnMotion(wxMouseEvent& e);
   std::vector<wxRect> ItemRects();
+  bool IconOnly(const CQORPControl* p) const;
+  int ItemWidth(const CQORPControl* p);
   CQORPRibbonBarImpl* m_pImpl;
   CQORPCommandBar* m_pBar;
   bool m_bFile;

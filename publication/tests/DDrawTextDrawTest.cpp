@@ -5,6 +5,7 @@
 
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
+#include <glyphweave/CharacterGlyphRes.h>
 #include <glyphweave/FontCacheManager.h>
 #include <quirebook/DDrawTextObj.h>
 
@@ -256,4 +257,49 @@ TEST(DDrawTextDraw, TheSmallestSettableSizeDrawsATinyMark) {
   EXPECT_GT(inked, 0);
   EXPECT_LE(inked, 6);
   EXPECT_LE(bottom, 2);
+}
+
+// A character beyond the basic plane (U+1F600 of DejaVu Sans, stored as two units) is drawn as
+// the face's one glyph: the ink fills the glyph's own outline box, and no missing-glyph box of
+// either unit stands beside it.
+TEST(DDrawTextDraw, ACharacterBeyondTheBasicPlaneIsDrawnAsOneGlyph) {
+  GlyphweaveLib::CFontCacheManager cache;
+  CDDrawTextObj text;
+  HDC dc = GetDC(nullptr);
+  text.SetLayoutBox(150.0f, 50.0f);
+  GlyphweaveLib::CRichFontDesc font;
+  font.SetFontFaceName(L"DejaVu Sans");
+  font.m_fFontSize = 24.0f;
+  font.m_crRenderColor = RGB(255, 0, 0);
+  const wchar_t units[] = {0xD83D, 0xDE00, 0};
+  text.InsertString(0, units, -1, dc, font, nullptr, &cache);
+  text.RecalcuLayout(0);
+  GlyphweaveLib::CCharacterGlyphRes* glyph = GlyphweaveLib::CCharacterItem::MakeGlyph(dc, font, nullptr, &cache, 0x1F600);
+  ReleaseDC(nullptr, dc);
+  ASSERT_NE(glyph, nullptr);
+  Gdiplus::RectF outline;
+  glyph->GetGlyphPathDataPointer()->GetBounds(&outline);
+  glyph->Release();
+  const auto& c = text.GetArrayOfTextCharacters();
+  ASSERT_EQ(c.size(), 2u);
+  const float k = 24.0f / 1024.0f;
+  const float left = c[0].GetCharOffset().x + outline.X * k, right = left + outline.Width * k;
+  const float top = c[0].GetCharOffset().y + outline.Y * k, bottom = top + outline.Height * k;
+  ASSERT_GT(right - left, 10.0f);
+
+  const Canvas canvas(text);
+  int x0 = Canvas::kWidth, x1 = -1, y0 = Canvas::kHeight, y1 = -1;
+  for (int y = 0; y < Canvas::kHeight; ++y)
+    for (int x = 0; x < Canvas::kWidth; ++x)
+      if (canvas.Ink(x, y) > 60) {
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+      }
+  ASSERT_GE(x1, 0);
+  EXPECT_NEAR(x0, left, 1.5);
+  EXPECT_NEAR(x1 + 1, right, 1.5);
+  EXPECT_NEAR(y0, top, 1.5);
+  EXPECT_NEAR(y1 + 1, bottom, 1.5);
 }

@@ -1,5 +1,6 @@
 # Compiles the command icons into the program: command-icons.txt names a Breeze icon for each
-# command; its 16- and 32-pixel SVG files (composed/<size>/ here first, else the Breeze theme)
+# command; its 16- and 32-pixel SVG files (composed/<size>/ here first, else the Breeze theme at
+# that size, else at another size it has: the drawings scale)
 # become byte arrays in a generated source, in a table by command id. The program needs no icon
 # theme at run time. Editing the table or an icon here reconfigures and rebuilds.
 # Call lw_embed_command_icons(<target>) from a target that sees the program's command ids.
@@ -26,11 +27,24 @@ function(lw_embed_command_icons TARGET)
     list(GET _parts 1 _name)
     set(_row "    {${_id}, \"${_id}\", \"${_name}\"")
     foreach(_size 16 32)
-      set(_file "${_dir}/composed/${_size}/${_name}.svg")
-      if(NOT EXISTS "${_file}")
-        set(_file "${LEAFWRIGHT_BREEZE_DIR}/actions/${_size}/${_name}.svg")
+      # Ours first, then Breeze at this size, then Breeze at another size it draws: for 32 px
+      # the 16-pixel drawing doubled (its edges stay on whole pixels), then the 22-pixel one.
+      set(_file "")
+      if(_size EQUAL 32)
+        set(_others 16 22)
+      else()
+        set(_others 22 32)
       endif()
-      if(NOT EXISTS "${_file}")
+      set(_candidates "${_dir}/composed/${_size}/${_name}.svg" "${LEAFWRIGHT_BREEZE_DIR}/actions/${_size}/${_name}.svg")
+      foreach(_other IN LISTS _others)
+        list(APPEND _candidates "${LEAFWRIGHT_BREEZE_DIR}/actions/${_other}/${_name}.svg")
+      endforeach()
+      foreach(_candidate IN LISTS _candidates)
+        if(_file STREQUAL "" AND EXISTS "${_candidate}")
+          set(_file "${_candidate}")
+        endif()
+      endforeach()
+      if(_file STREQUAL "")
         message(FATAL_ERROR "No ${_size}-pixel icon \"${_name}\" for ${_id} (install breeze-icon-theme, "
                             "or compose one in resources/icons/composed/${_size}/)")
       endif()

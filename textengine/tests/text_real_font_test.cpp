@@ -80,4 +80,65 @@ TEST_F(RealFontText, FaceWithoutTheCharactersIsRefused) {
   EXPECT_EQ(t.GetArrayOfTextCharacters()[1].GetCharGlyphPath(), before);
 }
 
+// A character beyond the basic plane (U+1F600, which DejaVu Sans draws) is stored as two units
+// and drawn as one glyph: the code point's outline and advance on the first unit, nothing on the
+// second, whether the glyphs come from typing or from a full rebuild (loading a document).
+TEST_F(RealFontText, CharacterBeyondTheBasicPlaneIsOneGlyph) {
+  const CRichFontDesc face = SystemFont(L"DejaVu Sans", 24.0f);
+  CCharacterGlyphRes* smiley = CCharacterItem::MakeGlyph(m_dc, face, nullptr, &m_cache, 0x1F600);
+  CCharacterGlyphRes* lone = CCharacterItem::MakeGlyph(m_dc, face, nullptr, &m_cache, 0xD83D);  // the box
+  ASSERT_NE(smiley, nullptr);
+  ASSERT_NE(lone, nullptr);
+  Gdiplus::RectF want, box;
+  smiley->GetGlyphPathDataPointer()->GetBounds(&want);
+  lone->GetGlyphPathDataPointer()->GetBounds(&box);
+  ASSERT_NE(want.Width, box.Width);  // the face has the character: it is no missing-glyph box
+  const float k = 24.0f / 1024.0f;
+  const float advance = smiley->GetReferIncx() * k;
+  ASSERT_GT(advance, 10.0f);
+
+  const wchar_t units[] = {L'A', 0xD83D, 0xDE00, L'B', 0};
+  for (const bool rebuilt : {false, true}) {
+    SCOPED_TRACE(rebuilt ? "rebuilt" : "typed");
+    BoxText t(1000, 1000);
+    Insert(t, 0, units, face);
+    if (rebuilt) {
+      m_cache.Reset();
+      t.BuildAllGlypths(nullptr, &m_cache);
+      t.RecalcuLayout(0);
+    }
+    const auto& c = t.GetArrayOfTextCharacters();
+    ASSERT_EQ(c.size(), 4u);  // still four units
+    EXPECT_EQ(c[1].GetCharacter(), 0xD83D);
+    EXPECT_EQ(c[2].GetCharacter(), 0xDE00);
+    Gdiplus::RectF got;
+    c[1].GetCharGlyphPath()->GetGlyphPathDataPointer()->GetBounds(&got);
+    EXPECT_FLOAT_EQ(got.X, want.X);
+    EXPECT_FLOAT_EQ(got.Width, want.Width);
+    EXPECT_FLOAT_EQ(got.Height, want.Height);
+    EXPECT_TRUE(c[2].IsEmptyGlyphPath());
+    EXPECT_EQ(c[2].GetIncreaseDeltaX(), 0.0f);
+    // One advance between A and B, also with letter spacing.
+    EXPECT_NEAR(c[3].GetCharOffset().x - c[1].GetCharOffset().x, advance, 0.01f);
+    t.SetSelectionCharsSpacing(0, -1, 2.0f);
+    EXPECT_NEAR(c[3].GetCharOffset().x - c[1].GetCharOffset().x, advance + 2.0f, 0.01f);
+    // A click just past the character puts the caret after it, one on it before it, never
+    // between its units.
+    const float y = c[1].GetCharOffset().y - 5.0f;
+    EXPECT_EQ(t.HitTestCaretPos({c[1].GetCharOffset().x + advance + 1.0f, y}), 3);
+    EXPECT_EQ(t.HitTestCaretPos({c[1].GetCharOffset().x + advance * 0.6f, y}), 1);
+  }
+
+  // A pair an edit breaks shows its unit again.
+  BoxText t(1000, 1000);
+  Insert(t, 0, units, face);
+  ASSERT_TRUE(t.DeleteString(2, 1));
+  const auto& c = t.GetArrayOfTextCharacters();
+  Gdiplus::RectF got;
+  c[1].GetCharGlyphPath()->GetGlyphPathDataPointer()->GetBounds(&got);
+  EXPECT_FLOAT_EQ(got.Width, box.Width);
+  smiley->Release();
+  lone->Release();
+}
+
 }  // namespace

@@ -40,6 +40,7 @@ namespace {
 
 constexpr UINT kFillButton = 32777, kFillGallery = 32791, kMoreFill = 32908;
 constexpr UINT kFontCombo = 110, kFontGallery = 101, kSpacing = 130;
+constexpr UINT kRoundRect = 32891, kRoundness = 1003;
 constexpr COLORREF kStartFill = RGB(0, 128, 0);
 
 // Everything the frame and the view saw, in order.
@@ -100,6 +101,11 @@ class CPageView : public CView {
     if (const CQORPControlGalleryItem* p = g->GetItem(g->GetSelectedItem())) fill = shown = static_cast<COLORREF>(p->GetID());
   }
   void OnFont(NMHDR* pHdr, LRESULT* pResult) { Log(QORP_CN_EXECUTE, pHdr, pResult); }
+  void OnRoundness(NMHDR* pHdr, LRESULT* pResult) {
+    Log(QORP_CN_EXECUTE, pHdr, pResult);
+    if (auto* p = dynamic_cast<CQORPControlScrollBar*>(reinterpret_cast<NMQORPCONTROL*>(pHdr)->pControl)) roundness = p->GetPos();
+  }
+  int roundness = -1;
   // The spinner handler: the text as a number plus the step, written back.
   void OnSpin(UINT nCode, NMHDR* pHdr, LRESULT* pResult) {
     Log(nCode, pHdr, pResult);
@@ -138,6 +144,7 @@ BEGIN_MESSAGE_MAP(CPageView, CView)
   ON_UPDATE_COMMAND_UI(kFontGallery, &CPageView::OnUpdateEnable)
   ON_NOTIFY(QORP_CN_EXECUTE, kFillGallery, &CPageView::OnFillGallery)
   ON_NOTIFY(QORP_CN_EXECUTE, kFontCombo, &CPageView::OnFont)
+  ON_NOTIFY(QORP_CN_EXECUTE, kRoundness, &CPageView::OnRoundness)
   ON_NOTIFY(QORP_CN_SPINUP, kSpacing, &CPageView::OnSpinUp)
   ON_NOTIFY(QORP_CN_SPINDOWN, kSpacing, &CPageView::OnSpinDown)
   ON_NOTIFY(QORP_CN_EXECUTE, kSpacing, &CPageView::OnSpacing)
@@ -424,6 +431,41 @@ TEST_F(GalleryGui, ButtonsOfTheDropDownAndTheSplitButtonRunCommands) {
   ClickAt(wxPoint(rc.left + 8, (rc.top + rc.bottom) / 2));
   ASSERT_TRUE(PumpUntil([&] { return frame->log.back().nId == kFillButton; }));
   EXPECT_EQ(QORPGetOpenPopupWindow(), nullptr);
+}
+
+TEST_F(GalleryGui, ASliderInADropDownCarriesItsPositionOutWhenLetGo) {
+  // A split button whose list is a label and a slider at 50 (as "Rounded Rectangle" has).
+  CQORPCommandBar* pBar = bars.AddBar();
+  CQORPControl* pSplit = pBar->Add(std::make_unique<CQORPControlButton>(kRoundRect, QORP_CONTROL_SPLIT_BUTTON_POPUP));
+  pSplit->GetCommandBar()->Add(std::make_unique<CQORPControlLabel>(0))->SetCaption(L"Roundness:");
+  auto* pSlider = static_cast<CQORPControlScrollBar*>(
+      pSplit->GetCommandBar()->Add(std::make_unique<CQORPControlScrollBar>(kRoundness)));
+  pSlider->SetWidth(200);
+  pSlider->SetPos(50);
+  frame->OnUpdateCmdUIAll();
+  ASSERT_TRUE(pSlider->GetEnabled()) << "the view answers it";
+  ASSERT_TRUE(QORPOpenPopupBar(pSplit, frame->GetWxWindow(), CRect(300, 40, 340, 80)));
+  ASSERT_TRUE(PumpUntil([] { return QORPGetOpenPopupWindow() && QORPGetOpenPopupWindow()->IsShownOnScreen(); }));
+  PumpFor(60);
+  const wxRect r = QORPGetOpenPopupWindow()->GetScreenRect();
+  EXPECT_GE(r.width, 200) << "as wide as the slider asks";
+  // Dragged from the middle to three quarters of its track and let go.
+  const int y = r.GetBottom() - 12, x0 = r.x + 1 + 10, x1 = r.GetRight() - 1 - 10;
+  wxUIActionSimulator sim;
+  sim.MouseMove(wxPoint((x0 + x1) / 2, y));
+  PumpFor(40);
+  sim.MouseDown();
+  PumpFor(40);
+  sim.MouseMove(wxPoint(x0 + (x1 - x0) * 3 / 4, y));
+  PumpFor(40);
+  EXPECT_TRUE(frame->log.empty() || frame->log.back().nId != kRoundness) << "nothing is sent while it moves";
+  sim.MouseUp();
+  ASSERT_TRUE(PumpUntil([&] { return view->roundness >= 0; }));
+  EXPECT_NEAR(view->roundness, 75, 2);
+  EXPECT_EQ(pSlider->GetPos(), view->roundness);
+  EXPECT_TRUE(frame->log.back().bPopupOpen) << "the list stays open for another try";
+  QORPClosePopupBar();
+  PumpFor(40);
 }
 
 TEST_F(GalleryGui, ACheckedButtonOfADropDownShowsATick) {

@@ -1,7 +1,8 @@
 // The ribbon's groups as the frame narrows, under Xvfb: a tab about 2,000 px wide in frames of
 // 2,400 down to 800 px. Groups shrink from the right (small buttons, then icons only, then one
 // drop-down button per group); every command stays on screen or in its collapsed group's pop-up,
-// no two groups overlap, and the left groups keep their large buttons while the tab fits.
+// no two groups overlap, the left groups keep their large buttons while the tab fits, and the
+// bar keeps its height through every resize.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -55,6 +56,16 @@ class RibbonLayoutGui : public ::testing::Test {
     std::vector<UINT> large;
     for (int g = 0; g < kGroups; ++g) large.push_back(static_cast<UINT>(1000 + 10 * g));
     ribbon.SetLargeIcons(large.data(), static_cast<int>(large.size()));
+    // Every command has a picture (a dark ring), as the program's commands do: a group down to
+    // icons shows them without labels.
+    for (int size : {16, 32}) {
+      std::vector<BYTE> ring(static_cast<size_t>(size) * size * 4, 0);
+      for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+          if (x < 2 || y < 2 || x >= size - 2 || y >= size - 2) ring[(static_cast<size_t>(y) * size + x) * 4 + 3] = 255;
+      for (int g = 0; g < kGroups; ++g)
+        for (int n = 0; n < kPerGroup; ++n) ribbon.SetIcon(static_cast<UINT>(1000 + 10 * g + n), size, size, size, ring.data());
+    }
     CQORPRibbonTab* pTab = ribbon.AddTab(100);
     ASSERT_NE(pTab, nullptr);
     for (int g = 0; g < kGroups; ++g) {
@@ -125,6 +136,12 @@ TEST_F(RibbonLayoutGui, GroupsShrinkFromTheRightAndEveryCommandStaysReachable) {
     SCOPED_TRACE(c.nWidth);
     Resize(c.nWidth);
     Shot(c.nWidth);
+    // The frame holds nothing but the ribbon, yet the bar keeps its own height (it is not
+    // stretched over the 600-pixel client area by the resize).
+    CRect rcBar;
+    ribbon.GetWindowRect(&rcBar);
+    EXPECT_EQ(rcBar.Height(), ribbon.GetBarHeight());
+    EXPECT_LT(rcBar.Height(), 250);
     wxWindow* pPage = ribbon.GetImpl()->pRibbon->GetPage(0);
     const wxRect rcPage = pPage->GetScreenRect();
     const std::vector<QorpRibbonPanel*> groups = Groups();

@@ -61,6 +61,34 @@ TEST(SvgIcons, OneColourPartsTakeTheirColour) {
     }
 }
 
+TEST(SvgIcons, PartlyCoveredPixelsKeepTheColourWithTheirAlpha) {
+  // Straight alpha: a half-transparent part and the anti-aliased rim of a circle are the tint
+  // itself at part coverage, not the tint darkened toward black.
+  const COLORREF tint = RGB(0xF0, 0x10, 0x80);
+  const std::string svg =
+      Svg("<rect x=\"0\" y=\"0\" width=\"16\" height=\"8\" fill=\"currentColor\" fill-opacity=\".5\" class=\"ColorScheme-Text\"/>"
+          "<circle cx=\"8\" cy=\"12\" r=\"3.3\" fill=\"currentColor\" class=\"ColorScheme-Text\"/>");
+  for (int size : {16, 32}) {
+    std::vector<BYTE> bgra;
+    ASSERT_TRUE(QORPRenderSvgIcon(svg.c_str(), size, tint, bgra));
+    const Px half = At(bgra, size, size / 2, size / 4);
+    EXPECT_NEAR(half.a, 128, 2) << size;
+    int partial = 0;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const Px p = At(bgra, size, x, y);
+        if (p.a < 24) continue;
+        partial += p.a < 255 ? 1 : 0;
+        // Premultiplied to eight bits and back, a faint pixel's colour is only known roughly.
+        const double tol = 4.0 + 2.0 * 255.0 / p.a;
+        EXPECT_NEAR(p.r, 0xF0, tol) << x << "," << y << " alpha " << p.a << " at " << size;
+        EXPECT_NEAR(p.g, 0x10, tol) << x << "," << y << " alpha " << p.a << " at " << size;
+        EXPECT_NEAR(p.b, 0x80, tol) << x << "," << y << " alpha " << p.a << " at " << size;
+      }
+    EXPECT_GT(partial, size) << "part-covered pixels were looked at";
+  }
+}
+
 TEST(SvgIcons, ShapesKeepTheirPlaceAndTheRestIsClear) {
   // The left half filled: its pixels opaque, the right half clear.
   const std::string svg = Svg("<rect x=\"0\" y=\"0\" width=\"8\" height=\"16\" style=\"fill:currentColor\" class=\"ColorScheme-Text\"/>");

@@ -271,7 +271,7 @@ void CAnchorTool::EndDrag(CWorkspaceView* pView, bool bCommit) {
   pView->InvalidateView();
 }
 
-HCURSOR CAnchorTool::GetHandleCursor(CWorkspaceView*, int, int) { return nullptr; }
+HCURSOR CAnchorTool::GetHandleCursor(CWorkspaceView*, int, int) { return LoadCursorW(nullptr, IDC_CROSS); }
 
 void CAnchorTool::DrawOutline(CWorkspaceView* pView, Gdiplus::Graphics* pGraphics, float sx, float sy, float x,
                               float y) {

@@ -196,7 +196,7 @@ int CDrawShapeTool::OnKeyDown(CWorkspaceView* pView, UINT nChar, UINT, UINT) {
   return 1;
 }
 
-HCURSOR CDrawShapeTool::GetHandleCursor(CWorkspaceView*, int, int) { return nullptr; }
+HCURSOR CDrawShapeTool::GetHandleCursor(CWorkspaceView*, int, int) { return LoadCursorW(nullptr, IDC_CROSS); }
 
 void CDrawShapeTool::DrawOutline(CWorkspaceView* pView, Gdiplus::Graphics* pGraphics, float sx, float sy, float x,
                                  float y) {
@@ -335,7 +335,7 @@ void CDrawPointsTool::Cancel(CWorkspaceView* pView) {
   pView->InvalidateView();
 }
 
-HCURSOR CDrawPointsTool::GetHandleCursor(CWorkspaceView*, int, int) { return nullptr; }
+HCURSOR CDrawPointsTool::GetHandleCursor(CWorkspaceView*, int, int) { return LoadCursorW(nullptr, IDC_CROSS); }
 
 void CDrawPointsTool::DrawOutline(CWorkspaceView*, Gdiplus::Graphics* pGraphics, float sx, float sy, float x, float y) {
   if (m_nodes.empty() || !pGraphics) return;

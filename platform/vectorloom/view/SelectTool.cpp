@@ -283,7 +283,60 @@ int CSelectTool::OnKeyDown(CWorkspaceView* pView, UINT nChar, UINT, UINT) {
   return 1;
 }
 
-HCURSOR CSelectTool::GetHandleCursor(CWorkspaceView*, int, int) { return nullptr; }
+HCURSOR ResizeCursorOf(const CRenderBaseObj& obj, int handle) {
+  // The handle's place on the box: -1, 0 or 1 across and down.
+  static constexpr int kAcross[8] = {-1, 0, 1, 1, 1, 0, -1, -1};
+  static constexpr int kDown[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
+  if (handle < HANDLE_TOPLEFT || handle > HANDLE_LEFT) return nullptr;
+  CQorVectorPoint<float> pts[8];
+  obj.GetHandlePoints(pts);
+  // The object's axes on the page, of unit length; an object without width or height keeps the
+  // page's axis.
+  auto unit = [](float x, float y, float fx, float fy) {
+    const float n = std::hypot(x, y);
+    return n > 1e-6f ? CQorVectorPoint<float>(x / n, y / n) : CQorVectorPoint<float>(fx, fy);
+  };
+  const CQorVectorPoint<float> u =
+      unit(pts[HANDLE_RIGHT].x - pts[HANDLE_LEFT].x, pts[HANDLE_RIGHT].y - pts[HANDLE_LEFT].y, 1, 0);
+  const CQorVectorPoint<float> v =
+      unit(pts[HANDLE_BOTTOM].x - pts[HANDLE_TOP].x, pts[HANDLE_BOTTOM].y - pts[HANDLE_TOP].y, 0, 1);
+  const float dx = kAcross[handle] * u.x + kDown[handle] * v.x;
+  const float dy = kAcross[handle] * u.y + kDown[handle] * v.y;
+  // Eighths of a turn from "right", y down; opposite directions share an arrow.
+  const double eighth = std::atan2(static_cast<double>(dy), static_cast<double>(dx)) / (M_PI / 4);
+  const int octant = ((static_cast<int>(std::lround(eighth)) % 4) + 4) % 4;
+  static const LPCWSTR kArrows[4] = {IDC_SIZEWE, IDC_SIZENWSE, IDC_SIZENS, IDC_SIZENESW};
+  return LoadCursorW(nullptr, kArrows[octant]);
+}
+
+HCURSOR SelectionCursorAt(CWorkspaceView* pView, int x, int y) {
+  if (!pView || !pView->GetRenderPage()) return nullptr;
+  const CQorVectorPoint<float> pic = pView->ClientToPic(x, y);
+  CRenderBaseObj* obj = nullptr;
+  const int handle = pView->HitTestSelectedHandles(pic, &obj);
+  if (handle == HANDLE_ROTATE) return LoadCursorW(nullptr, IDC_HAND);
+  if (handle >= 0 && obj) return ResizeCursorOf(*obj, handle);
+  CRenderBaseObj* hit = pView->HitTestRenderObject(pic);
+  if (hit && pView->IsObjectSelected(hit)) return LoadCursorW(nullptr, IDC_SIZEALL);
+  return nullptr;
+}
+
+// While a drag is open the cursor stays the one it started with.
+HCURSOR CSelectTool::GetHandleCursor(CWorkspaceView* pView, int x, int y) {
+  switch (m_mode) {
+    case DRAG_RESIZE:
+      return m_objects.GetCount() > 0 ? ResizeCursorOf(*m_objects.GetAt(0), m_nHandle) : nullptr;
+    case DRAG_ROTATE:
+      return LoadCursorW(nullptr, IDC_HAND);
+    case DRAG_MOVE:
+      return LoadCursorW(nullptr, IDC_SIZEALL);
+    case DRAG_RUBBER_BAND:
+      return nullptr;
+    case DRAG_NONE:
+      break;
+  }
+  return SelectionCursorAt(pView, x, y);
+}
 
 void CSelectTool::DrawOutline(CWorkspaceView* pView, Gdiplus::Graphics* pGraphics, float sx, float sy, float x,
                               float y) {

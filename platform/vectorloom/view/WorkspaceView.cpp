@@ -32,7 +32,10 @@ class CWindowViewHost : public IViewHost {
     if (HasCapture()) ::ReleaseCapture();
   }
   bool HasCapture() const override { return m_pWnd->GetSafeHwnd() && CWnd::GetCapture() == m_pWnd; }
-  void SetCursor(HCURSOR) override {}
+  // Null is the arrow.
+  void SetCursor(HCURSOR hCursor) override {
+    if (m_pWnd->GetSafeHwnd()) LwSetWindowCursor(m_pWnd->m_hWnd, hCursor ? hCursor : LoadCursorW(nullptr, IDC_ARROW));
+  }
   CDC* GetDC() override { return m_pWnd->GetSafeHwnd() ? m_pWnd->GetDC() : nullptr; }
   void ReleaseDC(CDC* pDC) override {
     if (pDC) m_pWnd->ReleaseDC(pDC);

@@ -29,6 +29,7 @@ class CDrawTextTool : public Vectorloom::CDefaultTool {
   void DrawOutline(Vectorloom::CWorkspaceView* pView, Gdiplus::Graphics* pGraphics, float sx, float sy, float x,
                    float y) override;
   void ToolUnInitalize(Vectorloom::CWorkspaceView* pView) override;
+  HCURSOR GetHandleCursor(Vectorloom::CWorkspaceView* pView, int x, int y) override;
 
  private:
   bool m_bDragging = false;
@@ -53,6 +54,12 @@ class CEditingTextTool : public Vectorloom::CDefaultTool, public ITextCaretHolde
   // nChar is a code point. Backspace (8) deletes, Enter (13) starts a paragraph; other control
   // characters are ignored.
   int OnChar(Vectorloom::CWorkspaceView* pView, UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  // Inserts code points at the caret, or in place of the selected characters, as one undoable
+  // step, as typing does: Enter (13) starts a paragraph, a line feed alone or after a carriage
+  // return counts as one Enter, other control characters and values that are no character are
+  // left out. When the typing face lacks a glyph of the text, Arial is typed instead. False when
+  // nothing was inserted.
+  bool InsertText(Vectorloom::CWorkspaceView* pView, const std::wstring& codePoints);
   int OnTimer(Vectorloom::CWorkspaceView* pView, UINT_PTR nIDEvent) override;
   HCURSOR GetHandleCursor(Vectorloom::CWorkspaceView* pView, int x, int y) override;
   void DrawOutline(Vectorloom::CWorkspaceView* pView, Gdiplus::Graphics* pGraphics, float sx, float sy, float x,

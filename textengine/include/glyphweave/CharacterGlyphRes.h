@@ -59,6 +59,12 @@ class CCharacterGlyphRes : public Vectorloom::CRefObj {
   int GetLigatureIndex() const { return m_nLigatureIndex; }
   int GetLigatureLength() const { return m_nLigatureLength; }
 
+  // The second unit of a surrogate pair drawn as one character (CEditableTextObj::
+  // JoinSurrogatePairs): a part with no outline that advances by nothing, letter spacing included,
+  // so the pair measures one advance. Set on a part only.
+  void SetContinuation(bool on) { m_bContinuation = on; }
+  bool IsContinuation() const { return m_bContinuation; }
+
  protected:
   ~CCharacterGlyphRes() override;  // deleted by the last Release
 
@@ -75,6 +81,7 @@ class CCharacterGlyphRes : public Vectorloom::CRefObj {
   CCharacterGlyphRes* m_pHead = nullptr;   // counted
   int m_nLigatureIndex = 0;
   int m_nLigatureLength = 0;
+  bool m_bContinuation = false;
 };
 
 }  // namespace GlyphweaveLib

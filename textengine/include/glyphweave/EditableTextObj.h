@@ -187,6 +187,14 @@ class CEditableTextObj {
   // Letters of a ligature no longer whole (a letter deleted, inserted between, or given another
   // face) take their own glyphs back. Every layout runs it first, so an edit leaves plain letters.
   void DropBrokenLigatures();
+  // A character beyond the basic plane is stored as its two UTF-16 units. Where a high and a low
+  // surrogate follow each other in one font run among characters first to last (and their
+  // neighbours), the pair is drawn as one character: the first unit takes the glyph of the code
+  // point and its advance, the second a continuation part with no outline and no advance. Both
+  // are ligature parts keeping the units' own glyphs, so a pair an edit breaks shows its units
+  // again (DropBrokenLigatures). Units already drawn as a ligature are left alone. Every glyph
+  // builder runs it after building the units' glyphs; last below 0 means to the end.
+  void JoinSurrogatePairs(HDC dc, int first, int last, const CEmbedFontResManager* fonts, CFontCacheManager* cache);
   void CollectEmbedFonts(std::vector<int>& ids) const;
   void ReplaceFontID(int oldId, int newId);
   void CollectFontDesc(CFontDescCollection* out) const;

@@ -1,5 +1,7 @@
 // The DirectDraw renderer behind CreateReelpane: factory, status texts, aspect fit, device pool,
 // surface choice, lifecycle and recovery, driven through the test configuration of the layer.
+#include <dlfcn.h>
+
 #include <cstring>
 #include <thread>
 
@@ -41,6 +43,27 @@ TEST(ReelpaneFactory, KindsGiveTheDirectDrawRendererWithItsStartingState) {
     EXPECT_NE(type, 2);
     d3d->Release();
   }
+}
+
+// Hosts find the export by its plain name and call the operations by slot: GetType is slot 0,
+// GetVideoSize slot 5, the tenth operation slot 9 (a virtual destructor would shift them all).
+TEST(ReelpaneFactory, ExportAndSlotOrderAreTheBinaryContract) {
+  using Factory = IReelpane* (*)(int);
+  auto factory = reinterpret_cast<Factory>(dlsym(RTLD_DEFAULT, "CreateReelpane"));
+  ASSERT_NE(factory, nullptr);
+  IReelpane* r = factory(1);
+  ASSERT_NE(r, nullptr);
+  void** slots = *reinterpret_cast<void***>(r);
+  int type = -1, w = 0, h = 0;
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*, int*)>(slots[0])(r, &type), 0);
+  EXPECT_EQ(type, 2);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*, int*, int*)>(slots[5])(r, &w, &h), 0);
+  EXPECT_EQ(w * 10000 + h, 720 * 10000 + 576);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*, const unsigned char*, const unsigned char*, const unsigned char*, int)>(
+                slots[6])(r, nullptr, nullptr, nullptr, 0),
+            -5);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*)>(slots[9])(r), 0);
+  EXPECT_EQ(reinterpret_cast<int (*)(IReelpane*)>(slots[3])(r), 0);  // Release
 }
 
 TEST(ReelpaneFactory, ErrorTextIsCutAndAlwaysTerminated) {

@@ -36,7 +36,8 @@ void ResetD3DConfig();
 // fails and Present draws nothing), D3DERR_DEVICENOTRESET (Reset succeeds and makes the device
 // usable again) or 0.
 void SetD3DCooperativeLevel(HRESULT level);
-// Calls since the configuration was set, as short texts ("Reset 800x600 swap=1 interval=80000000").
+// Calls since the configuration was set, as short texts ("Reset 800x600 swap=1 interval=80000000");
+// only the most recent few thousand are kept.
 std::vector<std::string> D3DCallLog();
 void ClearD3DCallLog();
 

@@ -23,6 +23,7 @@ namespace lwdx {
 namespace {
 
 constexpr UINT kMaxSide = 16384;
+constexpr size_t kMaxLogLines = 8192;
 
 class Device;
 
@@ -59,6 +60,8 @@ void Log(const char* fmt, ...) {
   vsnprintf(buf, sizeof buf, fmt, ap);
   va_end(ap);
   std::lock_guard<std::mutex> hold(G().lock);
+  // A player runs for hours: the log keeps the recent calls only.
+  if (G().log.size() >= kMaxLogLines) G().log.erase(G().log.begin(), G().log.begin() + kMaxLogLines / 2);
   G().log.emplace_back(buf);
 }
 
@@ -296,7 +299,42 @@ Texture::~Texture() {
   Count(&D3DLiveObjects::textures, -1);
 }
 
-// Bilinear filtering on pixel centres, edges clamped: a uniform picture stays uniform.
+// Where destination pixel i of n samples a source span of m pixels starting at `first`: the
+// source position of its centre in 16.16 fixed point, clamped to the span's first and last pixel.
+struct Tap {
+  int index;   // left or upper source pixel
+  int next;    // the one after it (the same at the edge)
+  uint32_t w;  // weight of `next`, 0..256
+};
+
+void MakeTaps(std::vector<Tap>* taps, LONG first, LONG m, LONG n, bool linear) {
+  taps->resize(static_cast<size_t>(n));
+  for (LONG i = 0; i < n; ++i) {
+    int64_t pos = ((2 * int64_t{i} + 1) * m * 65536) / (2 * int64_t{n}) - 32768;
+    pos = std::clamp<int64_t>(pos, 0, int64_t{m - 1} * 65536);
+    Tap& t = (*taps)[static_cast<size_t>(i)];
+    if (!linear) {
+      t = Tap{static_cast<int>(first + ((pos + 32768) >> 16)), 0, 0};
+      t.next = t.index;
+      continue;
+    }
+    t.index = static_cast<int>(first + (pos >> 16));
+    t.next = std::min(t.index + 1, static_cast<int>(first + m - 1));
+    t.w = static_cast<uint32_t>((pos & 0xFFFF) >> 8);
+  }
+}
+
+// a + (b - a) * w / 256 on the three channels of 0x00RRGGBB, R and B in one word, G in another:
+// equal inputs give the input back exactly.
+inline uint32_t Mix(uint32_t a, uint32_t b, uint32_t w) {
+  const uint32_t rbA = a & 0x00FF00FFu, rbB = b & 0x00FF00FFu, gA = a & 0x0000FF00u, gB = b & 0x0000FF00u;
+  const uint32_t rb = ((rbA * (256 - w) + rbB * w) >> 8) & 0x00FF00FFu;
+  const uint32_t g = ((gA * (256 - w) + gB * w) >> 8) & 0x0000FF00u;
+  return rb | g;
+}
+
+// Bilinear filtering on pixel centres, edges clamped (or the nearest pixel without
+// D3DTEXF_LINEAR): a uniform picture stays uniform, a 1:1 copy is exact.
 HRESULT Device::StretchRect(IDirect3DSurface9* srcIface, const RECT* srcRect, IDirect3DSurface9* dstIface,
                             const RECT* dstRect, D3DTEXTUREFILTERTYPE filter) {
   if (!srcIface || !dstIface) return D3DERR_INVALIDCALL;
@@ -313,32 +351,27 @@ HRESULT Device::StretchRect(IDirect3DSurface9* srcIface, const RECT* srcRect, ID
       static_cast<int>(to.right), static_cast<int>(to.bottom), static_cast<int>(from.left),
       static_cast<int>(from.top), static_cast<int>(from.right), static_cast<int>(from.bottom),
       static_cast<unsigned>(filter));
-  const double sx = double(from.right - from.left) / (to.right - to.left);
-  const double sy = double(from.bottom - from.top) / (to.bottom - to.top);
-  for (LONG y = to.top; y < to.bottom; ++y) {
-    uint32_t* out = dst->Row(static_cast<UINT>(y));
-    const double fy = std::clamp(from.top + (y - to.top + 0.5) * sy - 0.5, double(from.top), double(from.bottom - 1));
-    const LONG y0 = static_cast<LONG>(fy), y1 = std::min<LONG>(y0 + 1, from.bottom - 1);
-    const double wy = filter == D3DTEXF_LINEAR ? fy - y0 : 0.0;
-    const uint32_t* r0 = src->Row(static_cast<UINT>(y0));
-    const uint32_t* r1 = src->Row(static_cast<UINT>(y1));
-    for (LONG x = to.left; x < to.right; ++x) {
-      const double fx =
-          std::clamp(from.left + (x - to.left + 0.5) * sx - 0.5, double(from.left), double(from.right - 1));
-      const LONG x0 = static_cast<LONG>(fx), x1 = std::min<LONG>(x0 + 1, from.right - 1);
-      if (filter != D3DTEXF_LINEAR) {
-        out[x] = r0[static_cast<LONG>(std::lround(fx))];
-        continue;
-      }
-      const double wx = fx - x0;
-      uint32_t v = 0;
-      for (int shift = 0; shift < 24; shift += 8) {
-        auto c = [&](uint32_t p) { return double((p >> shift) & 0xFF); };
-        const double top = c(r0[x0]) + (c(r0[x1]) - c(r0[x0])) * wx;
-        const double bottom = c(r1[x0]) + (c(r1[x1]) - c(r1[x0])) * wx;
-        v |= static_cast<uint32_t>(std::clamp(std::lround(top + (bottom - top) * wy), 0L, 255L)) << shift;
-      }
-      out[x] = v;
+  const LONG sw = from.right - from.left, sh = from.bottom - from.top;
+  const LONG dw = to.right - to.left, dh = to.bottom - to.top;
+  if (sw == dw && sh == dh) {
+    for (LONG y = 0; y < dh; ++y)
+      std::memcpy(dst->Row(static_cast<UINT>(to.top + y)) + to.left, src->Row(static_cast<UINT>(from.top + y)) + from.left,
+                  static_cast<size_t>(dw) * 4);
+    return D3D_OK;
+  }
+  const bool linear = filter == D3DTEXF_LINEAR;
+  std::vector<Tap> cols, rows;
+  MakeTaps(&cols, from.left, sw, dw, linear);
+  MakeTaps(&rows, from.top, sh, dh, linear);
+  for (LONG y = 0; y < dh; ++y) {
+    const Tap& ty = rows[static_cast<size_t>(y)];
+    const uint32_t* r0 = src->Row(static_cast<UINT>(ty.index));
+    const uint32_t* r1 = src->Row(static_cast<UINT>(ty.next));
+    uint32_t* out = dst->Row(static_cast<UINT>(to.top + y)) + to.left;
+    for (LONG x = 0; x < dw; ++x) {
+      const Tap& tx = cols[static_cast<size_t>(x)];
+      const uint32_t a = Mix(r0[tx.index], r0[tx.next], tx.w);
+      out[x] = ty.w ? Mix(a, Mix(r1[tx.index], r1[tx.next], tx.w), ty.w) : a;
     }
   }
   return D3D_OK;

@@ -306,4 +306,49 @@ TEST_F(ReelpaneD3D9, DeviceIsMadeOnTheAdapterOfTheWindowsMonitor) {
   EXPECT_EQ(win.window->Pixel(80, 60), 0xFD0000u);
 }
 
+// A player runs for hours: the layer's record of calls keeps only the recent ones.
+TEST_F(ReelpaneD3D9, LongPlaybackKeepsTheCallLogBounded) {
+  TestWindow win(0x7108, 16, 12);
+  Renderer r(2);
+  r->SetVideoSize(16, 12);
+  ASSERT_EQ(r->Attach(win.hwnd, 1), 0);
+  Frame red(16, 12, kRedY, kRedU, kRedV);
+  for (int i = 0; i < 3000; ++i) ASSERT_EQ(r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride), 0);
+  const std::vector<std::string> log = lwdx::D3DCallLog();
+  EXPECT_LE(log.size(), 8192u);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "Present 16x12") << "the newest calls are kept";
+}
+
+TEST_F(ReelpaneD3D9, FailedAttachKeepsNothingAndTheNextAttachWorks) {
+  TestWindow win(0x7109, 64, 48);
+  struct Case {
+    const char* what;
+    lwdx::D3DCall failing;
+    HWND window;
+  } cases[] = {
+      {"no Direct3D object", lwdx::D3DCall::Create, win.hwnd},
+      {"no device", lwdx::D3DCall::CreateDevice, win.hwnd},
+      {"a handle that is no window", lwdx::D3DCall::Reset, rptest::HandleOf(0x7FFF)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwdx::D3DConfig cfg;
+    const lwdx::D3DCall failing = c.failing;
+    cfg.inject = [failing](lwdx::D3DCall call, int) { return call == failing ? E_FAIL : S_OK; };
+    lwdx::SetD3DConfig(cfg);
+    Renderer r(2);
+    r->SetVideoSize(16, 12);
+    EXPECT_EQ(r->Attach(c.window, 1), -1);
+    EXPECT_EQ(D3D(r)->Device(), nullptr);
+    EXPECT_EQ(lwdx::LiveD3DObjects().direct3d, 0);
+    EXPECT_EQ(lwdx::LiveD3DObjects().devices, 0);
+    Frame red(16, 12, kRedY, kRedU, kRedV);
+    EXPECT_EQ(r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride), -1);
+    lwdx::ResetD3DConfig();
+    EXPECT_EQ(r->Attach(win.hwnd, 1), 0);
+    EXPECT_EQ(r->RenderFrame(red.Y.data(), red.U.data(), red.V.data(), red.stride), 0);
+  }
+}
+
 }  // namespace

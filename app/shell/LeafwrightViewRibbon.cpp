@@ -129,6 +129,17 @@ void CLeafwrightView::OnRoundnessBar(NMHDR* pNMHDR, LRESULT* pResult) {
 
 void CLeafwrightView::OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
 
+CPrintLayout DocumentPrintLayout(const CLeafwrightDoc& doc) {
+  CPrintLayout layout;
+  layout.nRows = std::max(1, doc.GetPrintRows());
+  layout.nColumns = std::max(1, doc.GetPrintColumns());
+  for (int page : doc.GetPrintPages())
+    if (page >= 0 && page < doc.GetPagesCount()) layout.pages.push_back(page);
+  if (layout.pages.empty())
+    for (int i = 0; i < doc.GetPagesCount(); ++i) layout.pages.push_back(i);
+  return layout;
+}
+
 // Print and Quick Print: the document's print layout (every page, one to a sheet, when it has
 // none yet) on the printer in use; a job that cannot be printed is reported.
 void CLeafwrightView::OnFilePrint() {
@@ -139,12 +150,7 @@ void CLeafwrightView::OnFilePrint() {
     AfxMessageBox(L"There is no printer to print to.", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  CPrintLayout layout;
-  layout.nRows = std::max(1, doc->GetPrintRows());
-  layout.nColumns = std::max(1, doc->GetPrintColumns());
-  layout.pages = doc->GetPrintPages();
-  if (layout.pages.empty())
-    for (int i = 0; i < doc->GetPagesCount(); ++i) layout.pages.push_back(i);
+  const CPrintLayout layout = DocumentPrintLayout(*doc);
   HDC dc = CreateDCW(nullptr, printer.Current().c_str(), nullptr, &printer.Settings());
   DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", nullptr, nullptr, 0};
   const int sheets = dc ? PrintSheets(doc, layout, dc, info) : -1;

@@ -20,6 +20,10 @@
 #include "PageShapeObj.h"
 #include "TestSupport.h"
 #include "ViewRibbonValues.h"
+#include <PrintJob.h>
+#include <lwstr.h>
+
+#include "PdfFixtures.h"
 
 using namespace Vectorloom;
 
@@ -337,4 +341,37 @@ TEST(EditingViewCommands, LockedObjectEventsAreToldToTheUser) {
     EXPECT_EQ(g_notices[0].rfind(c.starts, 0), 0u) << c.event;
   }
   lwmfc::SetMessageBoxHook(&guitest::UnexpectedMessageBox);
+}
+
+// Print and Quick Print before the Print page was ever used print every page one to a sheet; a
+// grid left at zero is one by one; pages no longer in the document are left out.
+TEST(EditingViewCommands, PrintLayoutOfTheDocument) {
+  lwtest::TempDir dir;
+  setenv("HOME", dir.path().c_str(), 1);
+  lwtest::WriteFileBytes(dir / "doc.pdf", lwtest::MakeCairoPdf(3));
+  CLeafwrightDoc doc;
+  doc.m_bAutoDelete = FALSE;
+  ASSERT_TRUE(doc.OnOpenDocument(lw::Utf8ToWide((dir / "doc.pdf").string()).c_str()));
+  ASSERT_EQ(doc.GetPagesCount(), 3);
+  const struct {
+    const char* what;
+    int rows, columns;
+    std::vector<int> pages;
+    int wantRows, wantColumns;
+    std::vector<int> want;
+  } cases[] = {
+      {"never printed", 1, 1, {}, 1, 1, {0, 1, 2}},
+      {"grid of zero", 0, 0, {2}, 1, 1, {2}},
+      {"two by two", 2, 2, {2, 0}, 2, 2, {2, 0}},
+      {"pages gone", 1, 2, {5, -1, 1}, 1, 2, {1}},
+      {"only pages gone", 1, 1, {7}, 1, 1, {0, 1, 2}},
+  };
+  for (const auto& c : cases) {
+    doc.SetPrintLayout(c.rows, c.columns, c.pages);
+    const CPrintLayout layout = DocumentPrintLayout(doc);
+    EXPECT_EQ(layout.nRows, c.wantRows) << c.what;
+    EXPECT_EQ(layout.nColumns, c.wantColumns) << c.what;
+    EXPECT_EQ(layout.pages, c.want) << c.what;
+  }
+  doc.DeleteContents();
 }

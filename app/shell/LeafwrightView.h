@@ -154,10 +154,6 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnFilledColor();
   afx_msg void OnStrokedColor();
   afx_msg void OnUpdateAlwaysEnabled(CCmdUI* pCmdUI);
-  afx_msg void OnFillNeeded();
-  afx_msg void OnStrokeNeeded();
-  afx_msg void OnUpdateFillNeeded(CCmdUI* pCmdUI);
-  afx_msg void OnUpdateStrokeNeeded(CCmdUI* pCmdUI);
   afx_msg void OnGroupObjects();
   afx_msg void OnUpdateGroupObjects(CCmdUI* pCmdUI);
   afx_msg void OnNoOperation();

@@ -1,7 +1,7 @@
 // The editing view's ribbon property commands: stroke width, dash type and rotation galleries,
-// the Filled Color and Stroked Color buttons, Fill Needed and Stroke Needed, Group, the rounded
-// rectangle's roundness, printing the document, and the text-format controls, which stay
-// disabled until their text handlers are built.
+// the Filled Color and Stroked Color buttons, the transparency and colour galleries, Group, the
+// rounded rectangle's roundness, printing the document; the font combos, the character spacing
+// and shift spinners and the More Colors dialogs stay disabled until their handlers are built.
 #include <QorpControls.h>
 #include <QorpGallery.h>
 #include <vectorloom/GroupObj.h>
@@ -109,35 +109,6 @@ void CLeafwrightView::OnStrokedColor() {
 }
 void CLeafwrightView::OnUpdateAlwaysEnabled(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
 
-// Fill Needed and Stroke Needed on the selected objects: the new value is the opposite of what
-// the box shows. The edited text's characters are not reached from here yet, so the boxes are
-// disabled while a text is edited.
-void CLeafwrightView::OnFillNeeded() {
-  if (IsEditingText()) return;
-  int value = 0;
-  DoFillSelectedShapeObjs(::ReadSelectionFillInside(this, value) == 0 && value ? 0 : 1);
-}
-
-void CLeafwrightView::OnStrokeNeeded() {
-  if (IsEditingText()) return;
-  int value = 0;
-  DoStrokeSelectedShapeObjs(::ReadSelectionStrokeOutline(this, value) == 0 && value ? 0 : 1);
-}
-
-void CLeafwrightView::OnUpdateFillNeeded(CCmdUI* pCmdUI) {
-  int value = 0;
-  const int state = IsEditingText() ? -1 : ::ReadSelectionFillInside(this, value);
-  pCmdUI->Enable(state != -1);
-  pCmdUI->SetCheck(state == 0 && value ? 1 : 0);
-}
-
-void CLeafwrightView::OnUpdateStrokeNeeded(CCmdUI* pCmdUI) {
-  int value = 0;
-  const int state = IsEditingText() ? -1 : ::ReadSelectionStrokeOutline(this, value);
-  pCmdUI->Enable(state != -1);
-  pCmdUI->SetCheck(state == 0 && value ? 1 : 0);
-}
-
 void CLeafwrightView::OnGroupObjects() {
   if (GetSelectedObjectsCount() >= 2) OnCreateGroup();
 }
@@ -158,6 +129,17 @@ void CLeafwrightView::OnRoundnessBar(NMHDR* pNMHDR, LRESULT* pResult) {
 
 void CLeafwrightView::OnUpdateNotYetAvailable(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
 
+CPrintLayout DocumentPrintLayout(const CLeafwrightDoc& doc) {
+  CPrintLayout layout;
+  layout.nRows = std::max(1, doc.GetPrintRows());
+  layout.nColumns = std::max(1, doc.GetPrintColumns());
+  for (int page : doc.GetPrintPages())
+    if (page >= 0 && page < doc.GetPagesCount()) layout.pages.push_back(page);
+  if (layout.pages.empty())
+    for (int i = 0; i < doc.GetPagesCount(); ++i) layout.pages.push_back(i);
+  return layout;
+}
+
 // Print and Quick Print: the document's print layout (every page, one to a sheet, when it has
 // none yet) on the printer in use; a job that cannot be printed is reported.
 void CLeafwrightView::OnFilePrint() {
@@ -168,12 +150,7 @@ void CLeafwrightView::OnFilePrint() {
     AfxMessageBox(L"There is no printer to print to.", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  CPrintLayout layout;
-  layout.nRows = std::max(1, doc->GetPrintRows());
-  layout.nColumns = std::max(1, doc->GetPrintColumns());
-  layout.pages = doc->GetPrintPages();
-  if (layout.pages.empty())
-    for (int i = 0; i < doc->GetPagesCount(); ++i) layout.pages.push_back(i);
+  const CPrintLayout layout = DocumentPrintLayout(*doc);
   HDC dc = CreateDCW(nullptr, printer.Current().c_str(), nullptr, &printer.Settings());
   DOCINFOW info{sizeof(DOCINFOW), L"Leafwright", nullptr, nullptr, 0};
   const int sheets = dc ? PrintSheets(doc, layout, dc, info) : -1;

@@ -21,6 +21,12 @@ int TransparencyGalleryIndex(int alpha);
 bool StrokeWidthOfItem(int id, int& points);
 bool RotationOfItem(int id, int& angle);
 
+// What Print and Quick Print print: the document's print layout, its grid at least 1 x 1 and its
+// pages those still in the document; every page when it names none (a document never printed).
+class CLeafwrightDoc;
+struct CPrintLayout;
+CPrintLayout DocumentPrintLayout(const CLeafwrightDoc& doc);
+
 // Command ids of the ribbon's editing controls.
 inline constexpr unsigned ID_STROKE_WIDTH_GALLERY = 32784;
 inline constexpr unsigned ID_DASH_TYPE_GALLERY = 32786;

@@ -20,6 +20,10 @@
 #include "PageShapeObj.h"
 #include "TestSupport.h"
 #include "ViewRibbonValues.h"
+#include <PrintJob.h>
+#include <lwstr.h>
+
+#include "PdfFixtures.h"
 
 using namespace Vectorloom;
 
@@ -141,8 +145,8 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {ID_DASH_TYPE_GALLERY, "Dash Type", kNotify, kOff, kOn, kOn},
       {ID_FILLED_COLOR, "Filled Color", kCommand, kOn, kOn, kOn},
       {ID_STROKED_COLOR, "Stroked Color", kCommand, kOn, kOn, kOn},
-      {ID_FILL_NEEDED, "Fill Needed", kCommand, kOff, kOn, kOn},
-      {ID_STROKE_NEEDED, "Stroke Needed", kCommand, kOff, kOn, kOn},
+      {ViewCmd::kFillInside, "Fill Needed", kCommand, kOff, kOn, kOn},
+      {ViewCmd::kStrokeOutline, "Stroke Needed", kCommand, kOff, kOn, kOn},
       {ID_ROTATE_GALLERY, "Rotate", kNotify, kOff, kOn, kOn},
       {32808, "Custom Angle", kCommand, kOff, kOn, kOn},
       {ID_GROUPING, "Group", kCommand, kOff, kOff, kOn},
@@ -156,28 +160,30 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {32874, "Zoom Out", kCommand, kOn, kOn, kOn},
       {32856, "zoom level", kCommand, kOn, kOn, kOn},
       {32872, "zoom level", kCommand, kOn, kOn, kOn},
-      // Text formatting, custom transparency and the More Colors dialogs: their handlers are not
-      // built yet, so they stay disabled.
+      // Character formats: their rules are the text commands' own (not editing here: subscript,
+      // superscript and line spacing are off).
+      // The font combos, the spacing and shift spinners and the More Colors dialogs: not built
+      // yet, so they stay disabled.
       {110, "Font", kUpdateOnly, kOff, kOff, kOff},
       {101, "Font Face", kUpdateOnly, kOff, kOff, kOff},
       {111, "Font Size", kUpdateOnly, kOff, kOff, kOff},
       {102, "Font Size", kUpdateOnly, kOff, kOff, kOff},
-      {105, "Bold", kUpdateOnly, kOff, kOff, kOff},
-      {106, "Italic", kUpdateOnly, kOff, kOff, kOff},
-      {103, "Grow Font", kUpdateOnly, kOff, kOff, kOff},
-      {104, "Shrink Font", kUpdateOnly, kOff, kOff, kOff},
-      {107, "Underline", kUpdateOnly, kOff, kOff, kOff},
-      {120, "Strikethrough", kUpdateOnly, kOff, kOff, kOff},
-      {121, "Subscript", kUpdateOnly, kOff, kOff, kOff},
-      {124, "Superscript", kUpdateOnly, kOff, kOff, kOff},
-      {153, "Line:", kUpdateOnly, kOff, kOff, kOff},
+      {105, "Bold", kCommand, kAny, kAny, kAny},
+      {106, "Italic", kCommand, kAny, kAny, kAny},
+      {103, "Grow Font", kCommand, kOff, kAny, kAny},
+      {104, "Shrink Font", kCommand, kOff, kAny, kAny},
+      {107, "Underline", kCommand, kAny, kAny, kAny},
+      {120, "Strikethrough", kCommand, kAny, kAny, kAny},
+      {121, "Subscript", kCommand, kOff, kOff, kOff},
+      {124, "Superscript", kCommand, kOff, kOff, kOff},
+      {153, "Line:", kNotify, kOff, kOff, kOff},
       {130, "Character:", kUpdateOnly, kOff, kOff, kOff},
       {132, "Baseline:", kUpdateOnly, kOff, kOff, kOff},
       {133, "Horizon:", kUpdateOnly, kOff, kOff, kOff},
       {32779, "Transparency (fill)", kNotify, kOff, kOn, kOn},
-      {32780, "Custom Transparency (fill)", kUpdateOnly, kOff, kOff, kOff},
+      {32780, "Custom Transparency (fill)", kCommand, kOff, kOn, kOn},
       {32788, "Transparency (stroke)", kNotify, kOff, kOn, kOn},
-      {32789, "Custom Transparency (stroke)", kUpdateOnly, kOff, kOff, kOff},
+      {32789, "Custom Transparency (stroke)", kCommand, kOff, kOn, kOn},
       {32883, "stroke colours", kNotify, kOff, kOn, kOn},
       {32909, "More Stroked Colors", kUpdateOnly, kOff, kOff, kOff},
       {32791, "fill colours", kNotify, kOff, kOn, kOn},
@@ -268,19 +274,19 @@ TEST(EditingViewCommands, PicksAndTogglesReachTheSelectedObjects) {
   }
   // Fill Needed turns the fill off when both have it, on when only one has it; the box shows it.
   ASSERT_EQ(f.S(0)->GetFillInsideFlag(), 1);
-  EXPECT_EQ(f.Update(ID_FILL_NEEDED).checked, 1);
-  f.view->OnCmdMsg(ID_FILL_NEEDED, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.Update(ViewCmd::kFillInside).checked, 1);
+  f.view->OnCmdMsg(ViewCmd::kFillInside, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.S(0)->GetFillInsideFlag(), 0);
   EXPECT_EQ(f.S(1)->GetFillInsideFlag(), 0);
-  EXPECT_EQ(f.Update(ID_FILL_NEEDED).checked, 0);
+  EXPECT_EQ(f.Update(ViewCmd::kFillInside).checked, 0);
   f.S(1)->SetFillInsideFlag(1);
-  EXPECT_EQ(f.Update(ID_FILL_NEEDED).checked, 0);  // mixed
-  f.view->OnCmdMsg(ID_FILL_NEEDED, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.Update(ViewCmd::kFillInside).checked, 0);  // mixed
+  f.view->OnCmdMsg(ViewCmd::kFillInside, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.S(0)->GetFillInsideFlag(), 1);
   EXPECT_EQ(f.S(1)->GetFillInsideFlag(), 1);
   // Stroke Needed turns the common stroke off.
-  EXPECT_EQ(f.Update(ID_STROKE_NEEDED).checked, 1);
-  f.view->OnCmdMsg(ID_STROKE_NEEDED, CN_COMMAND, nullptr, nullptr);
+  EXPECT_EQ(f.Update(ViewCmd::kStrokeOutline).checked, 1);
+  f.view->OnCmdMsg(ViewCmd::kStrokeOutline, CN_COMMAND, nullptr, nullptr);
   EXPECT_EQ(f.S(0)->GetStrokeOutlineFlag(), 0);
   // Group: two objects make a group; with that one group selected the command is enabled but
   // makes nothing more.
@@ -335,4 +341,37 @@ TEST(EditingViewCommands, LockedObjectEventsAreToldToTheUser) {
     EXPECT_EQ(g_notices[0].rfind(c.starts, 0), 0u) << c.event;
   }
   lwmfc::SetMessageBoxHook(&guitest::UnexpectedMessageBox);
+}
+
+// Print and Quick Print before the Print page was ever used print every page one to a sheet; a
+// grid left at zero is one by one; pages no longer in the document are left out.
+TEST(EditingViewCommands, PrintLayoutOfTheDocument) {
+  lwtest::TempDir dir;
+  setenv("HOME", dir.path().c_str(), 1);
+  lwtest::WriteFileBytes(dir / "doc.pdf", lwtest::MakeCairoPdf(3));
+  CLeafwrightDoc doc;
+  doc.m_bAutoDelete = FALSE;
+  ASSERT_TRUE(doc.OnOpenDocument(lw::Utf8ToWide((dir / "doc.pdf").string()).c_str()));
+  ASSERT_EQ(doc.GetPagesCount(), 3);
+  const struct {
+    const char* what;
+    int rows, columns;
+    std::vector<int> pages;
+    int wantRows, wantColumns;
+    std::vector<int> want;
+  } cases[] = {
+      {"never printed", 1, 1, {}, 1, 1, {0, 1, 2}},
+      {"grid of zero", 0, 0, {2}, 1, 1, {2}},
+      {"two by two", 2, 2, {2, 0}, 2, 2, {2, 0}},
+      {"pages gone", 1, 2, {5, -1, 1}, 1, 2, {1}},
+      {"only pages gone", 1, 1, {7}, 1, 1, {0, 1, 2}},
+  };
+  for (const auto& c : cases) {
+    doc.SetPrintLayout(c.rows, c.columns, c.pages);
+    const CPrintLayout layout = DocumentPrintLayout(doc);
+    EXPECT_EQ(layout.nRows, c.wantRows) << c.what;
+    EXPECT_EQ(layout.nColumns, c.wantColumns) << c.what;
+    EXPECT_EQ(layout.pages, c.want) << c.what;
+  }
+  doc.DeleteContents();
 }

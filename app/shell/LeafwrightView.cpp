@@ -169,15 +169,22 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_NOTIFY(QORP_CN_EXECUTE, ID_STROKE_COLOR_GALLERY, &CLeafwrightView::OnStrokeColorGallery)
   ON_UPDATE_COMMAND_UI(ID_FILL_COLOR_GALLERY, &CLeafwrightView::OnUpdateColorGallery)
   ON_UPDATE_COMMAND_UI(ID_STROKE_COLOR_GALLERY, &CLeafwrightView::OnUpdateColorGallery)
-  // The font face and size combos, the character spacing and shift spinners and the More Colors
-  // dialogs: not answered yet.
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_FONT_SIZE, &CLeafwrightView::OnFontSizeCombo)
+  ON_UPDATE_COMMAND_UI(ID_FONT_SIZE, &CLeafwrightView::OnUpdateFontSize)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_GALLERY_FONT_SIZE, &CLeafwrightView::OnFontSizeCombo)
+  ON_UPDATE_COMMAND_UI(ID_GALLERY_FONT_SIZE, &CLeafwrightView::OnUpdateFontSize)
+#define LW_CHARACTER_SHIFT(id)                                                     \
+  ON_NOTIFY_RANGE(QORP_CN_EXECUTE, id, id, &CLeafwrightView::OnCharacterShift)     \
+  ON_NOTIFY_RANGE(QORP_CN_SPINUP, id, id, &CLeafwrightView::OnCharacterShiftSpin)  \
+  ON_NOTIFY_RANGE(QORP_CN_SPINDOWN, id, id, &CLeafwrightView::OnCharacterShiftSpin) \
+  ON_UPDATE_COMMAND_UI(id, &CLeafwrightView::OnUpdateCharacterShift)
+  LW_CHARACTER_SHIFT(ID_CHARACTER_SPACING)
+  LW_CHARACTER_SHIFT(ID_BASELINE_SHIFT)
+  LW_CHARACTER_SHIFT(ID_HORIZONTAL_SHIFT)
+#undef LW_CHARACTER_SHIFT
+  // The font face combo and the More Colors dialogs: not answered yet.
   ON_UPDATE_COMMAND_UI(110, &CLeafwrightView::OnUpdateNotYetAvailable)
   ON_UPDATE_COMMAND_UI(101, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(111, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(102, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(130, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(132, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(133, &CLeafwrightView::OnUpdateNotYetAvailable)
   ON_UPDATE_COMMAND_UI(32909, &CLeafwrightView::OnUpdateNotYetAvailable)
   ON_UPDATE_COMMAND_UI(32908, &CLeafwrightView::OnUpdateNotYetAvailable)
 END_MESSAGE_MAP()

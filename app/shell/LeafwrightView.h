@@ -256,6 +256,20 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnLineSpacing(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnLineSpacingSpin(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnUpdateLineSpacing(CCmdUI* pCmdUI);
+  // "Character:", "Baseline:" and "Horizon:": the value goes to the selected characters of the
+  // edited text as one undoable step and becomes what typing continues with; a value that is not
+  // a finite number is refused. False when no text is edited or no character changes.
+  bool ApplyCharacterSpacing(float fValue);
+  bool ApplyBaselineShift(float fValue);
+  bool ApplyHorizontalShift(float fValue);
+  afx_msg void OnCharacterShift(UINT nId, NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnCharacterShiftSpin(UINT nId, NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateCharacterShift(CCmdUI* pCmdUI);
+  // The font size combo: the typed size (points, kept to twentieths) goes to the edited
+  // characters or the selected texts; while a text is edited it also becomes the size typing
+  // continues with. The combo shows the common size of what it would change.
+  afx_msg void OnFontSizeCombo(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateFontSize(CCmdUI* pCmdUI);
 
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
@@ -276,6 +290,8 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   bool ToggleProperty(const wchar_t* name);
   void OnScript(UINT nId);
   void StepFontSizes(bool bGrow);
+  bool ApplyShift(UINT nId, float fValue);
+  bool ReadShift(UINT nId, float& fValue) const;
 
   int m_nPage = 0;  // the shown page's index when it was last placed
   std::map<UINT, int> m_lastStamps;  // the item picked last from each stamp gallery

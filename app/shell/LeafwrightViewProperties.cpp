@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include <QorpControls.h>
+#include <QorpGallery.h>
 
 #include <CharProperties.h>
 #include <SelectionReaders.h>
@@ -15,6 +16,7 @@
 
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
+#include "ShellIds.h"
 
 using namespace Quirebook;
 
@@ -300,4 +302,154 @@ void CLeafwrightView::OnUpdateLineSpacing(CCmdUI* pCmdUI) {
   CString s;
   s.Format(L"%f", static_cast<double>(gap));
   if (edit->GetEditText() != s) edit->SetEditText(s);
+}
+
+namespace {
+
+// The number typed into a ribbon edit box or combo; false when the text does not start with one.
+bool ReadControlNumber(const NMHDR* pNMHDR, float& value) {
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  CString text;
+  if (const auto* edit = nm ? dynamic_cast<const CQORPControlEdit*>(nm->pControl) : nullptr)
+    text = edit->GetEditText();
+  else if (const auto* combo = nm ? dynamic_cast<const CQORPControlComboBox*>(nm->pControl) : nullptr)
+    text = combo->GetEditText();
+  else if (const auto* gallery = nm ? dynamic_cast<const CQORPControlGallery*>(nm->pControl) : nullptr) {
+    const CQORPControlGalleryItem* item = gallery->GetItem(gallery->GetSelectedItem());
+    if (!item) return false;
+    text = item->GetCaption();
+  } else {
+    return false;
+  }
+  wchar_t* end = nullptr;
+  value = std::wcstof(text.GetString(), &end);
+  return end != text.GetString();
+}
+
+// Shows a number in the edit box or combo an update stands for, unless the user is typing there.
+void ShowControlNumber(CCmdUI* pCmdUI, bool known, float value, const wchar_t* format) {
+  CString s;
+  if (known) s.Format(format, static_cast<double>(value));
+  CQORPControl* control = CQORPControl::FromUI(pCmdUI);
+  if (auto* edit = dynamic_cast<CQORPControlEdit*>(control)) {
+    if (!edit->HasFocus() && edit->GetEditText() != s) edit->SetEditText(s);
+  } else if (auto* combo = dynamic_cast<CQORPControlComboBox*>(control)) {
+    if (!combo->HasFocus() && combo->GetEditText() != s) combo->SetEditText(s);
+  }
+}
+
+// The common font size of every character of the texts in a list, groups walked into.
+void ReadTextsFontSize(const Vectorloom::CRenderBaseObjectList& list, float& size, int& state) {
+  for (Vectorloom::CRenderBaseObj* obj : list) {
+    if (state > 0) return;
+    if (obj->GetObjectType() == Vectorloom::RENDER_OBJ_GROUP && obj->IsGroupObject())
+      ReadTextsFontSize(static_cast<Vectorloom::CRenderGroupObj*>(obj)->GetChildList(), size, state);
+    else if (const auto* text = dynamic_cast<const CDDrawTextObj*>(obj))
+      ReadCharsValue<CAccessTextObjFontSizeProp>(*text, 0, -1, size, state);
+  }
+}
+
+}  // namespace
+
+bool CLeafwrightView::ApplyShift(UINT nId, float fValue) {
+  if (!std::isfinite(fValue) || !IsEditingText()) return false;
+  GlyphweaveLib::CRichFontDesc font = g_EditingTextTool.GetCurrentFont();
+  bool changed = false;
+  switch (nId) {
+    case ID_CHARACTER_SPACING:
+      changed = ApplyToEditedText<CCharactersSpacingTextAction>(kCharactersSpacingName, fValue);
+      font.m_fCharSpacing = fValue;
+      break;
+    case ID_BASELINE_SHIFT:
+      changed = ApplyToEditedText<CBaselineShiftTextAction>(kBaselineShiftName, fValue);
+      font.m_fBaselineShift = fValue;
+      break;
+    case ID_HORIZONTAL_SHIFT:
+      changed = ApplyToEditedText<CHorizontalShiftTextAction>(kHorizontalShiftName, fValue);
+      font.m_fHorizontalShift = fValue;
+      break;
+    default: return false;
+  }
+  // Typing goes on with the value when characters were selected for it.
+  int s = -1, e = -1;
+  g_EditingTextTool.GetSelectionRange(s, e);
+  if (s >= 0 && s < e) g_EditingTextTool.SetCurrentFont(font);
+  return changed;
+}
+
+bool CLeafwrightView::ReadShift(UINT nId, float& fValue) const {
+  if (!IsEditingText()) return false;
+  const GlyphweaveLib::CRichFontDesc& font = g_EditingTextTool.GetCurrentFont();
+  int state = -1;
+  switch (nId) {
+    case ID_CHARACTER_SPACING:
+      state = ReadEditingTextValue<CAccessTextObjCharactersSpacingProp>(g_EditingTextTool, fValue);
+      if (state != 0) fValue = font.m_fCharSpacing;
+      break;
+    case ID_BASELINE_SHIFT:
+      state = ReadEditingTextValue<CAccessTextObjBaselineShiftProp>(g_EditingTextTool, fValue);
+      if (state != 0) fValue = font.m_fBaselineShift;
+      break;
+    case ID_HORIZONTAL_SHIFT:
+      state = ReadEditingTextValue<CAccessTextObjHorizontalShiftProp>(g_EditingTextTool, fValue);
+      if (state != 0) fValue = font.m_fHorizontalShift;
+      break;
+    default: return false;
+  }
+  return true;
+}
+
+bool CLeafwrightView::ApplyCharacterSpacing(float fValue) { return ApplyShift(ID_CHARACTER_SPACING, fValue); }
+bool CLeafwrightView::ApplyBaselineShift(float fValue) { return ApplyShift(ID_BASELINE_SHIFT, fValue); }
+bool CLeafwrightView::ApplyHorizontalShift(float fValue) { return ApplyShift(ID_HORIZONTAL_SHIFT, fValue); }
+
+void CLeafwrightView::OnCharacterShift(UINT nId, NMHDR* pNMHDR, LRESULT* pResult) {
+  float v = 0;
+  if (ReadControlNumber(pNMHDR, v)) ApplyShift(nId, v);
+  if (pResult) *pResult = 1;
+}
+
+void CLeafwrightView::OnCharacterShiftSpin(UINT nId, NMHDR* pNMHDR, LRESULT* pResult) {
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  float v = 0;
+  if (nm && ReadShift(nId, v)) ApplyShift(nId, v + static_cast<float>(nm->nStep));
+  if (pResult) *pResult = 1;
+}
+
+void CLeafwrightView::OnUpdateCharacterShift(CCmdUI* pCmdUI) {
+  float v = 0;
+  const bool editing = ReadShift(pCmdUI->m_nID, v);
+  pCmdUI->Enable(editing);
+  if (editing) ShowControlNumber(pCmdUI, true, v, L"%f");
+}
+
+void CLeafwrightView::OnFontSizeCombo(NMHDR* pNMHDR, LRESULT* pResult) {
+  if (pResult) *pResult = 1;
+  float typed = 0;
+  if (!ReadControlNumber(pNMHDR, typed) || !std::isfinite(typed)) return;
+  // Sizes are kept in twentieths of a point.
+  const float points = static_cast<float>(std::lround(static_cast<double>(typed) * 20.0)) / 20.0f;
+  if (!(points > 0)) return;
+  ApplyFontSize(points);
+  if (IsEditingText()) {
+    GlyphweaveLib::CRichFontDesc font = g_EditingTextTool.GetCurrentFont();
+    font.m_fFontSize = points;
+    g_EditingTextTool.SetCurrentFont(font);
+    g_EditingTextTool.GetFormatState().bPendingSize = true;
+  }
+}
+
+void CLeafwrightView::OnUpdateFontSize(CCmdUI* pCmdUI) {
+  float size = 0;
+  int state = -1;
+  if (IsEditingText()) {
+    pCmdUI->Enable(TRUE);
+    state = ReadEditingTextValue<CAccessTextObjFontSizeProp>(g_EditingTextTool, size);
+    if (state != 0 && g_EditingTextTool.GetCurrentFont().m_fFontSize > 0)
+      size = g_EditingTextTool.GetCurrentFont().m_fFontSize, state = 0;
+  } else {
+    ReadTextsFontSize(GatherSelectedObjects(this), size, state);
+    pCmdUI->Enable(state != -1);
+  }
+  ShowControlNumber(pCmdUI, state == 0, size, L"%0.2f");
 }

@@ -162,12 +162,13 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {32872, "zoom level", kCommand, kOn, kOn, kOn},
       // Character formats: their rules are the text commands' own (not editing here: subscript,
       // superscript and line spacing are off).
-      // The font combos, the spacing and shift spinners and the More Colors dialogs: not built
-      // yet, so they stay disabled.
+      // The font face combo and the More Colors dialogs: not built yet, so they stay disabled.
+      // The size combo acts on texts only (none among the rectangles); the spacing and shift
+      // spinners on an edited text only.
       {110, "Font", kUpdateOnly, kOff, kOff, kOff},
       {101, "Font Face", kUpdateOnly, kOff, kOff, kOff},
-      {111, "Font Size", kUpdateOnly, kOff, kOff, kOff},
-      {102, "Font Size", kUpdateOnly, kOff, kOff, kOff},
+      {111, "Font Size", kNotify, kOff, kOff, kOff},
+      {102, "Font Size", kNotify, kOff, kOff, kOff},
       {105, "Bold", kCommand, kAny, kAny, kAny},
       {106, "Italic", kCommand, kAny, kAny, kAny},
       {103, "Grow Font", kCommand, kOff, kAny, kAny},
@@ -177,9 +178,9 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {121, "Subscript", kCommand, kOff, kOff, kOff},
       {124, "Superscript", kCommand, kOff, kOff, kOff},
       {153, "Line:", kNotify, kOff, kOff, kOff},
-      {130, "Character:", kUpdateOnly, kOff, kOff, kOff},
-      {132, "Baseline:", kUpdateOnly, kOff, kOff, kOff},
-      {133, "Horizon:", kUpdateOnly, kOff, kOff, kOff},
+      {130, "Character:", kNotify, kOff, kOff, kOff},
+      {132, "Baseline:", kNotify, kOff, kOff, kOff},
+      {133, "Horizon:", kNotify, kOff, kOff, kOff},
       {32779, "Transparency (fill)", kNotify, kOff, kOn, kOn},
       {32780, "Custom Transparency (fill)", kCommand, kOff, kOn, kOn},
       {32788, "Transparency (stroke)", kNotify, kOff, kOn, kOn},

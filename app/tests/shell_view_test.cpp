@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 #include <gdi/wingdi.h>
 #include <lwstr.h>
+#include <QorpControls.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 
@@ -707,6 +709,157 @@ TEST(EditingViewProperties, LineGapOfTheCaretsLineIsOneUndoableStep) {
   EXPECT_FLOAT_EQ(text->GetRowGap(1), before + 9);
   EXPECT_FALSE(f.view->SetCaretLineGap(before + 9)) << "no change, no step";
   f.view->UpdateEditingTool(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Sends what the ribbon sends when a value is entered in one of its edit boxes or combos (or a
+// spin arrow of an edit box is pressed, with its step).
+void SendEntered(CLeafwrightView* view, UINT id, const wchar_t* typed, bool combo, UINT code = QORP_CN_EXECUTE,
+                 int step = 0) {
+  CQORPControlEdit edit(static_cast<int>(id));
+  CQORPControlComboBox box(static_cast<int>(id));
+  edit.SetEditText(typed);
+  box.SetEditText(typed);
+  NMQORPCONTROL nm{};
+  nm.hdr.idFrom = id;
+  nm.hdr.code = code;
+  nm.pControl = combo ? static_cast<CQORPControl*>(&box) : &edit;
+  nm.nStep = step;
+  LRESULT result = 0;
+  AFX_NOTIFY notify{&result, &nm.hdr};
+  view->OnCmdMsg(id, MAKELONG(code, WM_NOTIFY), &notify, nullptr);
+  EXPECT_EQ(result, 1);
+}
+
+// What the edit box or combo of an update shows, and whether it is enabled.
+std::pair<bool, CString> Shown(CLeafwrightView* view, UINT id, bool combo) {
+  CQORPControlEdit edit(static_cast<int>(id));
+  CQORPControlComboBox box(static_cast<int>(id));
+  CQORPControl* control = combo ? static_cast<CQORPControl*>(&box) : &edit;
+  CQORPCmdUI ui(control);
+  ui.m_nID = id;
+  view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+  return {control->GetEnabled() != FALSE, combo ? box.GetEditText() : edit.GetEditText()};
+}
+
+template <class A>
+std::vector<float> CharValues(Quirebook::CDDrawTextObj* text) {
+  std::vector<float> out;
+  for (const auto& c : text->GetArrayOfTextCharacters()) out.push_back(static_cast<float>(A::Read(c)));
+  return out;
+}
+
+std::vector<float> ValuesOf(UINT id, Quirebook::CDDrawTextObj* text) {
+  using namespace Quirebook;
+  switch (id) {
+    case ID_CHARACTER_SPACING: return CharValues<CAccessTextObjCharactersSpacingProp>(text);
+    case ID_BASELINE_SHIFT: return CharValues<CAccessTextObjBaselineShiftProp>(text);
+    case ID_HORIZONTAL_SHIFT: return CharValues<CAccessTextObjHorizontalShiftProp>(text);
+    default: return CharValues<CAccessTextObjFontSizeProp>(text);
+  }
+}
+
+TEST(EditingViewProperties, SizeSpacingAndShiftBoxesChangeTheEditedCharactersAsOneStep) {
+  const struct {
+    UINT id;
+    bool combo;
+    const wchar_t* typed;
+    float applied;       // the value characters 1 and 2 get; below -1000: refused
+    const wchar_t* undo;
+  } cases[] = {
+      {ID_FONT_SIZE, true, L"30", 30, L"Undo Change Font Size"},
+      {ID_FONT_SIZE, true, L"10.52", 10.5f, L"Undo Change Font Size"},  // kept to twentieths
+      {ID_FONT_SIZE, true, L"0", -9999, nullptr},
+      {ID_FONT_SIZE, true, L"-4", -9999, nullptr},
+      {ID_FONT_SIZE, true, L"nan", -9999, nullptr},
+      {ID_FONT_SIZE, true, L"inf", -9999, nullptr},
+      {ID_FONT_SIZE, true, L"big", -9999, nullptr},
+      {ID_FONT_SIZE, true, L"12", -9999, nullptr},  // the size they have: nothing to record
+      {ID_CHARACTER_SPACING, false, L"2.5", 2.5f, L"Undo Change Characters Spacing"},
+      {ID_CHARACTER_SPACING, false, L"-1", -1, L"Undo Change Characters Spacing"},
+      {ID_CHARACTER_SPACING, false, L"nan", -9999, nullptr},
+      {ID_BASELINE_SHIFT, false, L"4", 4, L"Undo Change Baseline Shift"},
+      {ID_BASELINE_SHIFT, false, L"inf", -9999, nullptr},
+      {ID_HORIZONTAL_SHIFT, false, L"-3", -3, L"Undo Change Horizontal Shift"},
+      {ID_HORIZONTAL_SHIFT, false, L"x", -9999, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(lw::WideToUtf8(c.typed) + " in " + std::to_string(c.id));
+    Fixture f(1);
+    auto* text = MakeText(L"abcd", 12);
+    f.view->GetShownPage()->AddShapeObject(text);
+    f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+    CPublicationView::g_EditingTextTool.SetEditingText(text);
+    CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+    f.doc.SetModifiedFlag(FALSE);
+    const std::vector<float> before = ValuesOf(c.id, text);
+    const CString undoBefore = f.doc.GetUndoMenuText();
+
+    SendEntered(f.view, c.id, c.typed, c.combo);
+    std::vector<float> expected = before;
+    if (c.applied > -1000) expected[1] = expected[2] = c.applied;
+    EXPECT_EQ(ValuesOf(c.id, text), expected);
+    if (c.applied > -1000) {
+      EXPECT_TRUE(f.doc.IsModified());
+      EXPECT_EQ(f.doc.GetUndoMenuText(), c.undo);
+      // The box shows the selected characters' value.
+      const auto [enabled, shown] = Shown(f.view, c.id, c.combo);
+      EXPECT_TRUE(enabled);
+      CString want;
+      want.Format(c.combo ? L"%0.2f" : L"%f", static_cast<double>(c.applied));
+      EXPECT_EQ(shown, want);
+      f.doc.OnEditUndo();
+      EXPECT_EQ(ValuesOf(c.id, text), before) << "one undo restores every character";
+    } else {
+      EXPECT_FALSE(f.doc.IsModified());
+      EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
+    }
+    f.view->UpdateEditingTool(nullptr);
+    // No text edited: the spinners are off and change nothing.
+    if (!c.combo) {
+      EXPECT_FALSE(Shown(f.view, c.id, false).first);
+      SendEntered(f.view, c.id, L"7", false);
+      EXPECT_EQ(ValuesOf(c.id, text), before);
+    }
+  }
+}
+
+TEST(EditingViewProperties, SpinArrowsStepTheValueAndTheSizeComboServesSelectedTexts) {
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  auto* other = MakeText(L"ef", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->GetShownPage()->AddShapeObject(other);
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(0, 2);
+  SendEntered(f.view, ID_BASELINE_SHIFT, L"", false, QORP_CN_SPINUP, 2);
+  SendEntered(f.view, ID_BASELINE_SHIFT, L"", false, QORP_CN_SPINUP, 2);
+  SendEntered(f.view, ID_BASELINE_SHIFT, L"", false, QORP_CN_SPINDOWN, -1);
+  EXPECT_EQ(ValuesOf(ID_BASELINE_SHIFT, text), (std::vector<float>{3, 3, 0, 0}));
+  f.doc.OnEditUndo();
+  EXPECT_EQ(ValuesOf(ID_BASELINE_SHIFT, text), (std::vector<float>{4, 4, 0, 0}));
+  f.view->UpdateEditingTool(nullptr);
+
+  // Not editing: the size goes to every selected text; the combo shows a common size only.
+  EXPECT_FALSE(Shown(f.view, ID_FONT_SIZE, true).first) << "no text selected";
+  f.view->SelectRenderObject(text, false);
+  f.view->SelectRenderObject(other, true);
+  EXPECT_EQ(Shown(f.view, ID_FONT_SIZE, true), std::make_pair(true, CString(L"12.00")));
+  SendEntered(f.view, ID_FONT_SIZE, L"18", true);
+  EXPECT_EQ(ValuesOf(ID_FONT_SIZE, text), (std::vector<float>{18, 18, 18, 18}));
+  EXPECT_EQ(ValuesOf(ID_FONT_SIZE, other), (std::vector<float>{18, 18}));
+  f.view->SelectRenderObject(text, false);
+  SendEntered(f.view, ID_FONT_SIZE, L"9", true);
+  f.view->SelectRenderObject(other, true);
+  EXPECT_EQ(Shown(f.view, ID_FONT_SIZE, true), std::make_pair(true, CString())) << "sizes differ";
+  f.doc.OnEditUndo();
+  f.doc.OnEditUndo();
+  EXPECT_EQ(ValuesOf(ID_FONT_SIZE, text), (std::vector<float>{12, 12, 12, 12}));
+  EXPECT_EQ(ValuesOf(ID_FONT_SIZE, other), (std::vector<float>{12, 12}));
 }
 
 }  // namespace

@@ -182,11 +182,13 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   LW_CHARACTER_SHIFT(ID_BASELINE_SHIFT)
   LW_CHARACTER_SHIFT(ID_HORIZONTAL_SHIFT)
 #undef LW_CHARACTER_SHIFT
-  // The font face combo and the More Colors dialogs: not answered yet.
+  ON_COMMAND(ID_MORE_FILL_COLORS, &CLeafwrightView::OnMoreFillColors)
+  ON_COMMAND(ID_MORE_STROKE_COLORS, &CLeafwrightView::OnMoreStrokeColors)
+  ON_UPDATE_COMMAND_UI(ID_MORE_FILL_COLORS, &CLeafwrightView::OnUpdateMoreColors)
+  ON_UPDATE_COMMAND_UI(ID_MORE_STROKE_COLORS, &CLeafwrightView::OnUpdateMoreColors)
+  // The font face combo: not answered yet.
   ON_UPDATE_COMMAND_UI(110, &CLeafwrightView::OnUpdateNotYetAvailable)
   ON_UPDATE_COMMAND_UI(101, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(32909, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(32908, &CLeafwrightView::OnUpdateNotYetAvailable)
 END_MESSAGE_MAP()
 
 namespace {

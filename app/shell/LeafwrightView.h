@@ -270,6 +270,12 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // continues with. The combo shows the common size of what it would change.
   afx_msg void OnFontSizeCombo(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnUpdateFontSize(CCmdUI* pCmdUI);
+  // More Colors: the colour dialog opens with the current fill or stroke colour; the chosen one
+  // becomes the current colour and goes to the edited characters or the selection as one
+  // undoable step. Enabled when something there has the colour.
+  afx_msg void OnMoreFillColors();
+  afx_msg void OnMoreStrokeColors();
+  afx_msg void OnUpdateMoreColors(CCmdUI* pCmdUI);
 
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);

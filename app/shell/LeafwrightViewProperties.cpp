@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cwchar>
 
+#include <afxdlgs.h>
 #include <QorpControls.h>
 #include <QorpGallery.h>
 
@@ -14,6 +15,7 @@
 #include <SelectionReaders.h>
 #include <TextPropertyActions.h>
 
+#include "LeafwrightAppState.h"
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "ShellIds.h"
@@ -452,4 +454,38 @@ void CLeafwrightView::OnUpdateFontSize(CCmdUI* pCmdUI) {
     pCmdUI->Enable(state != -1);
   }
   ShowControlNumber(pCmdUI, state == 0, size, L"%0.2f");
+}
+
+void CLeafwrightView::OnMoreFillColors() {
+  auto* state = dynamic_cast<CDefaultLeafwrightAppState*>(&GetLeafwrightAppState());
+  CColorDialog dlg(state ? state->GetDefaultFillColor() : RGB(0, 128, 0), 0, this);
+  if (dlg.DoModal() != IDOK) return;
+  if (state) state->SetDefaultFillColor(dlg.GetColor());
+  ApplyFilledColor(dlg.GetColor());
+}
+
+void CLeafwrightView::OnMoreStrokeColors() {
+  auto* state = dynamic_cast<CDefaultLeafwrightAppState*>(&GetLeafwrightAppState());
+  CColorDialog dlg(state ? state->GetDefaultStrokeColor() : RGB(255, 153, 0), 0, this);
+  if (dlg.DoModal() != IDOK) return;
+  if (state) state->SetDefaultStrokeColor(dlg.GetColor());
+  ApplyOutlineColor(dlg.GetColor());
+}
+
+void CLeafwrightView::OnUpdateMoreColors(CCmdUI* pCmdUI) {
+  const bool fill = pCmdUI->m_nID == ID_MORE_FILL_COLORS;
+  int state = -1;
+  if (IsEditingText()) {
+    if (fill) {
+      CAccessTextObjFilledColorProp::Element v{};
+      state = ReadEditingTextValue<CAccessTextObjFilledColorProp>(g_EditingTextTool, v);
+    } else {
+      CAccessTextObjStrokeColorProp::Element v{};
+      state = ReadEditingTextValue<CAccessTextObjStrokeColorProp>(g_EditingTextTool, v);
+    }
+  } else {
+    Vectorloom::PaintColorValue paint;
+    state = fill ? ReadSelectionFilledColor(this, paint) : ReadSelectionOutlineColor(this, paint);
+  }
+  pCmdUI->Enable(state != -1);
 }

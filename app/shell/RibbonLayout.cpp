@@ -227,7 +227,6 @@ namespace {
 
 // What the commands that are not answered yet wait for.
 constexpr const wchar_t* kViewFont = L"the page-editing view's character formats";
-constexpr const wchar_t* kViewProperties = L"the colour dialog of More Colors";
 constexpr const wchar_t* kThumbnails = L"the thumbnail pane";
 
 }  // namespace
@@ -301,7 +300,7 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
           ID_STROKE_COLOR, ID_GALLERY_STROKE_COLOR, ID_STROKE_WIDTH, ID_DASH_TYPE, ID_STROKE_TRANSPARENCY,
           ID_CUSTOM_STROKE_TRANSPARENCY, ID_STROKE_NEEDED, ID_ROTATE},
          nullptr},
-        {{ID_MORE_FILL_COLORS, ID_MORE_STROKE_COLORS}, kViewProperties},
+        {{ID_MORE_FILL_COLORS, ID_MORE_STROKE_COLORS}, nullptr},
         {{ID_GROUPING}, nullptr},
         {{ID_MOVE_FORWARD, ID_MOVE_TO_FRONT, ID_MOVE_BACKWARD, ID_MOVE_TO_BACK, ID_GROUP_OBJECTS, ID_UNGROUP_OBJECTS,
           ID_ALIGN_LEFT, ID_ALIGN_CENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_MIDDLE, ID_ALIGN_BOTTOM,

@@ -162,7 +162,7 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {32872, "zoom level", kCommand, kOn, kOn, kOn},
       // Character formats: their rules are the text commands' own (not editing here: subscript,
       // superscript and line spacing are off).
-      // The font face combo and the More Colors dialogs: not built yet, so they stay disabled.
+      // The font face combo: not built yet, so it stays disabled.
       // The size combo acts on texts only (none among the rectangles); the spacing and shift
       // spinners on an edited text only.
       {110, "Font", kUpdateOnly, kOff, kOff, kOff},
@@ -186,9 +186,9 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {32788, "Transparency (stroke)", kNotify, kOff, kOn, kOn},
       {32789, "Custom Transparency (stroke)", kCommand, kOff, kOn, kOn},
       {32883, "stroke colours", kNotify, kOff, kOn, kOn},
-      {32909, "More Stroked Colors", kUpdateOnly, kOff, kOff, kOff},
+      {32909, "More Stroked Colors", kCommand, kOff, kOn, kOn},
       {32791, "fill colours", kNotify, kOff, kOn, kOn},
-      {32908, "More Filled Colors", kUpdateOnly, kOff, kOff, kOff},
+      {32908, "More Filled Colors", kCommand, kOff, kOn, kOn},
   };
   // The core view's own commands, answered through the same routing.
   const unsigned core[] = {32800, 32802, 32803, 32801, 32810, 32811, 32793, 32795, 32794, 32796, 32797, 32798,

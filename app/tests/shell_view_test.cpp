@@ -863,3 +863,71 @@ TEST(EditingViewProperties, SpinArrowsStepTheValueAndTheSizeComboServesSelectedT
 }
 
 }  // namespace
+
+namespace {
+
+COLORREF g_offered = 0, g_answer = 0;
+BOOL g_choose = FALSE;
+BOOL AnswerColorDialog(COLORREF& color) {
+  g_offered = color;
+  color = g_answer;
+  return g_choose;
+}
+
+TEST(EditingViewProperties, MoreColorsAppliesTheChosenColourAsOneStepAndKeepsIt) {
+  const struct {
+    UINT id;
+    BOOL choose;
+  } cases[] = {{ID_MORE_FILL_COLORS, TRUE}, {ID_MORE_STROKE_COLORS, TRUE}, {ID_MORE_FILL_COLORS, FALSE},
+               {ID_MORE_STROKE_COLORS, FALSE}};
+  lwmfc::SetColorDialogHook(&AnswerColorDialog);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + (c.choose ? " chosen" : " cancelled"));
+    Fixture f(1);
+    auto* state = dynamic_cast<CDefaultLeafwrightAppState*>(&GetLeafwrightAppState());
+    ASSERT_NE(state, nullptr);
+    const bool fill = c.id == ID_MORE_FILL_COLORS;
+    const COLORREF current = fill ? state->GetDefaultFillColor() : state->GetDefaultStrokeColor();
+    auto* shape = new CPageShapeObj;
+    shape->AddRectanglePath(Vectorloom::CQorVectorRect<float>(0, 0, 40, 30));
+    shape->SetStrokeOutlineFlag(1);
+    shape->SetStrokeKind(Vectorloom::RENDER_KIND_SOLID);
+    shape->CreatePathStorage();
+    f.view->GetShownPage()->AddShapeObject(shape);
+    EXPECT_FALSE(f.Update(c.id).enabled) << "nothing selected";
+    f.view->SelectRenderObject(shape, false);
+    EXPECT_TRUE(f.Update(c.id).enabled);
+    auto read = [&] {
+      Vectorloom::PaintColorValue paint;
+      (fill ? ReadSelectionFilledColor : ReadSelectionOutlineColor)(f.view, paint);
+      return paint;
+    };
+    const Vectorloom::PaintColorValue before = read();
+    f.doc.SetModifiedFlag(FALSE);
+    const CString undoBefore = f.doc.GetUndoMenuText();
+    g_answer = RGB(12, 34, 56) ^ current;  // never the colour it already is
+    g_choose = c.choose;
+    f.view->OnCmdMsg(c.id, CN_COMMAND, nullptr, nullptr);
+    EXPECT_EQ(g_offered, current) << "the dialog opens with the current colour";
+    const COLORREF now = fill ? state->GetDefaultFillColor() : state->GetDefaultStrokeColor();
+    if (!c.choose) {
+      EXPECT_EQ(now, current);
+      EXPECT_FALSE(f.doc.IsModified());
+      EXPECT_EQ(f.doc.GetUndoMenuText(), undoBefore);
+      continue;
+    }
+    EXPECT_EQ(now, g_answer);
+    EXPECT_EQ(read().crColor & 0xFFFFFF, g_answer);
+    EXPECT_EQ(f.doc.GetUndoMenuText(), fill ? L"Undo Change Filled Color" : L"Undo Change Stroke Color");
+    f.doc.OnEditUndo();
+    const Vectorloom::PaintColorValue after = read();
+    EXPECT_EQ(after.crColor, before.crColor);
+    EXPECT_EQ(after.nKind, before.nKind);
+    EXPECT_EQ(after.bEnabled, before.bEnabled);
+    // The current colour goes back for the next case.
+    fill ? state->SetDefaultFillColor(current) : state->SetDefaultStrokeColor(current);
+  }
+  lwmfc::SetColorDialogHook(nullptr);
+}
+
+}  // namespace

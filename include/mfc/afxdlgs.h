@@ -100,6 +100,23 @@ class CFileDialog : public CCmdTarget {
   std::vector<CString> m_paths;
 };
 
+// The colour chooser: opens with m_cc.rgbResult (the colour given when made) and leaves the
+// chosen colour there on IDOK; IDCANCEL changes nothing.
+struct CHOOSECOLORW {
+  DWORD lStructSize = sizeof(CHOOSECOLORW);
+  HWND hwndOwner = nullptr;
+  COLORREF rgbResult = 0;
+  DWORD Flags = 0;
+};
+class CColorDialog : public CCmdTarget {
+  DECLARE_DYNAMIC(CColorDialog)
+ public:
+  explicit CColorDialog(COLORREF clrInit = 0, DWORD dwFlags = 0, CWnd* pParentWnd = nullptr);
+  virtual INT_PTR DoModal();
+  COLORREF GetColor() const { return m_cc.rgbResult; }
+  CHOOSECOLORW m_cc;
+};
+
 namespace lwmfc {
 
 // One filter entry of a file dialog: its name and its patterns as the program wrote them
@@ -144,6 +161,11 @@ struct FileDialogRequest {
 typedef BOOL (*PFN_FILEDIALOGREQUESTHOOK)(FileDialogRequest& request);
 void SetFileDialogRequestHook(PFN_FILEDIALOGREQUESTHOOK pfn);
 PFN_FILEDIALOGREQUESTHOOK GetFileDialogRequestHook();
+
+// Answers a colour dialog instead of showing it: in, the colour it opens with; out, the chosen
+// one. FALSE means cancelled.
+typedef BOOL (*PFN_COLORDIALOGHOOK)(COLORREF& color);
+void SetColorDialogHook(PFN_COLORDIALOGHOOK pfn);
 
 }  // namespace lwmfc
 

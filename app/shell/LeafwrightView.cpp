@@ -186,9 +186,10 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   ON_COMMAND(ID_MORE_STROKE_COLORS, &CLeafwrightView::OnMoreStrokeColors)
   ON_UPDATE_COMMAND_UI(ID_MORE_FILL_COLORS, &CLeafwrightView::OnUpdateMoreColors)
   ON_UPDATE_COMMAND_UI(ID_MORE_STROKE_COLORS, &CLeafwrightView::OnUpdateMoreColors)
-  // The font face combo: not answered yet.
-  ON_UPDATE_COMMAND_UI(110, &CLeafwrightView::OnUpdateNotYetAvailable)
-  ON_UPDATE_COMMAND_UI(101, &CLeafwrightView::OnUpdateNotYetAvailable)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_FONT_FACE, &CLeafwrightView::OnFontFaceCombo)
+  ON_NOTIFY(QORP_CN_EXECUTE, ID_GALLERY_FONT_FACE, &CLeafwrightView::OnFontFaceCombo)
+  ON_UPDATE_COMMAND_UI(ID_FONT_FACE, &CLeafwrightView::OnUpdateFontFace)
+  ON_UPDATE_COMMAND_UI(ID_GALLERY_FONT_FACE, &CLeafwrightView::OnUpdateFontFace)
 END_MESSAGE_MAP()
 
 namespace {

@@ -268,6 +268,12 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // The font size combo: the typed size (points, kept to twentieths) goes to the edited
   // characters or the selected texts; while a text is edited it also becomes the size typing
   // continues with. The combo shows the common size of what it would change.
+  // The font face combo: a face of this computer's fonts goes to the selected characters of the
+  // edited text (and becomes the face typing continues with, also without a selection) or to
+  // every character of the selected texts, as one undoable step. False when nothing changed.
+  bool ApplyFontFace(const wchar_t* lpszFace);
+  afx_msg void OnFontFaceCombo(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateFontFace(CCmdUI* pCmdUI);
   afx_msg void OnFontSizeCombo(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnUpdateFontSize(CCmdUI* pCmdUI);
   // More Colors: the colour dialog opens with the current fill or stroke colour; the chosen one

@@ -6,9 +6,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <functional>
+#include <string>
 
 #include <afxdlgs.h>
 #include <QorpControls.h>
+#include <QorpFontList.h>
+#include <quirebook/FontFaceActions.h>
 #include <QorpGallery.h>
 
 #include <CharProperties.h>
@@ -488,4 +492,88 @@ void CLeafwrightView::OnUpdateMoreColors(CCmdUI* pCmdUI) {
     state = fill ? ReadSelectionFilledColor(this, paint) : ReadSelectionOutlineColor(this, paint);
   }
   pCmdUI->Enable(state != -1);
+}
+
+bool CLeafwrightView::ApplyFontFace(const wchar_t* lpszFace) {
+  CLeafwrightDoc* doc = GetDocument();
+  if (!doc || !m_pRenderPage || !lpszFace || !*lpszFace) return false;
+  CQORPFontList* fonts = CQORPFontList::GetShared();
+  if (fonts->GetCount() == 0) fonts->Refresh();
+  const CQORPFontEntry* entry = fonts->Find(lpszFace);
+  if (!entry) return false;  // not a font of this computer
+  const GlyphweaveLib::_CharsFontDesc desc(entry->m_strFaceName.GetString(), entry->m_nCharSet,
+                                           entry->m_nPitchAndFamily, -1);
+  RestorePrevScene();
+  DestroyPreviewScene();
+  auto* action = new CUpdateTextsFontFaceAction;
+  bool changed = false;
+  if (IsEditingText()) {
+    CDDrawTextObj* text = g_EditingTextTool.GetEditingText();
+    int s = -1, e = -1;
+    g_EditingTextTool.GetSelectionRange(s, e);
+    if (text && s >= 0 && s < e && action->BackupTextObject(text, s, e - 1) &&
+        text->SetSelectionCharsFormat(s, e - 1, desc, doc->GetEmbedFontResManager(), doc->GetFontGlyphCacheManager()))
+      changed = true;
+    GlyphweaveLib::CRichFontDesc font = g_EditingTextTool.GetCurrentFont();
+    static_cast<GlyphweaveLib::_CharsFontDesc&>(font) = desc;
+    g_EditingTextTool.SetCurrentFont(font);
+    g_EditingTextTool.GetFormatState().bPendingFace = true;
+  } else {
+    doc->UpdateAllTextsFontFace(desc, GatherSelectedObjects(this), action);
+    changed = action->GetSegmentCount() > 0;
+  }
+  if (!changed) {
+    delete action;
+    return false;
+  }
+  doc->AddEditAction(action);
+  doc->SetModifiedFlag(TRUE);
+  doc->UpdateAllViews(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(m_pRenderPage));
+  return true;
+}
+
+void CLeafwrightView::OnFontFaceCombo(NMHDR* pNMHDR, LRESULT* pResult) {
+  if (pResult) *pResult = 1;
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  CString face;
+  if (const auto* combo = nm ? dynamic_cast<const CQORPControlComboBox*>(nm->pControl) : nullptr)
+    face = combo->GetEditText();
+  else if (const auto* gallery = nm ? dynamic_cast<const CQORPControlGallery*>(nm->pControl) : nullptr)
+    if (const CQORPControlGalleryItem* item = gallery->GetItem(gallery->GetSelectedItem())) face = item->GetCaption();
+  face.Trim();
+  if (!face.IsEmpty()) ApplyFontFace(face.GetString());
+}
+
+void CLeafwrightView::OnUpdateFontFace(CCmdUI* pCmdUI) {
+  // The face typing uses while a text is edited; otherwise the face the selected texts start
+  // with, when they all start with the same one.
+  std::wstring face;
+  bool known = false;
+  if (IsEditingText()) {
+    pCmdUI->Enable(TRUE);
+    face = g_EditingTextTool.GetCurrentFont().GetFontFaceNameW();
+    known = !face.empty();
+  } else {
+    int texts = 0;
+    bool same = true;
+    std::function<void(const Vectorloom::CRenderBaseObjectList&)> walk = [&](const Vectorloom::CRenderBaseObjectList& l) {
+      for (Vectorloom::CRenderBaseObj* obj : l) {
+        if (obj->GetObjectType() == Vectorloom::RENDER_OBJ_GROUP && obj->IsGroupObject()) {
+          walk(static_cast<Vectorloom::CRenderGroupObj*>(obj)->GetChildList());
+        } else if (const auto* text = dynamic_cast<const CDDrawTextObj*>(obj)) {
+          if (text->GetFontRuns().GetSize() == 0) continue;
+          const std::wstring f = text->GetFontRuns().GetAt(0).m_FontDesc.GetFontFaceNameW();
+          if (texts++ == 0) face = f;
+          else if (f != face) same = false;
+        }
+      }
+    };
+    walk(GatherSelectedObjects(this));
+    pCmdUI->Enable(texts > 0);
+    known = texts > 0 && same;
+  }
+  if (auto* combo = dynamic_cast<CQORPControlComboBox*>(CQORPControl::FromUI(pCmdUI))) {
+    const CString s = known ? CString(face.c_str()) : CString();
+    if (!combo->HasFocus() && combo->GetEditText() != s) combo->SetEditText(s);
+  }
 }

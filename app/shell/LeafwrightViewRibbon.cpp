@@ -1,7 +1,6 @@
 // The editing view's ribbon property commands: stroke width, dash type and rotation galleries,
 // the Filled Color and Stroked Color buttons, the transparency and colour galleries, Group, the
-// rounded rectangle's roundness, printing the document; the font face combo stays disabled until
-// its handler is built.
+// rounded rectangle's roundness, printing the document.
 #include <QorpControls.h>
 #include <QorpGallery.h>
 #include <vectorloom/GroupObj.h>

@@ -210,9 +210,9 @@ TEST(RibbonRouting, CommandsWithoutAHandlerShowDisabledAndDoNothing) {
     UINT id;
     int enabled;  // what the frame's update rule leaves: -1 nothing said, 0 disabled
   } cases[] = {
-      {ID_FONT_FACE, 0},  // the view's, to come
+      {ID_GROUP_FONT_OPTION, 0},  // the view's, to come
       {ID_FONT_BOLD, -1}, {ID_FILL_COLOR, -1}, {ID_GROUPING, -1},  // the view's own rules decide
-      {ID_FONT_SIZE, -1}, {ID_CHARACTER_SPACING, -1}, {ID_HORIZONTAL_SHIFT, -1}, {ID_MORE_FILL_COLORS, -1},
+      {ID_FONT_FACE, -1}, {ID_FONT_SIZE, -1}, {ID_CHARACTER_SPACING, -1}, {ID_HORIZONTAL_SHIFT, -1}, {ID_MORE_FILL_COLORS, -1},
       {ID_PAGE_REVERSE, 0},  // a list of page commands: none is answered without a document
       {ID_PAGE_CROP, 0},  {ID_VIEW_BOOKMARK, 0}, {ID_APP_OPTIONS, 0}, {ID_EDIT_PASTE_SPECIAL, 0},  // no handler
       {ID_ADD_STAMP, -1},  // answered by the frame (it does nothing itself)

@@ -162,11 +162,10 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {32872, "zoom level", kCommand, kOn, kOn, kOn},
       // Character formats: their rules are the text commands' own (not editing here: subscript,
       // superscript and line spacing are off).
-      // The font face combo: not built yet, so it stays disabled.
-      // The size combo acts on texts only (none among the rectangles); the spacing and shift
-      // spinners on an edited text only.
-      {110, "Font", kUpdateOnly, kOff, kOff, kOff},
-      {101, "Font Face", kUpdateOnly, kOff, kOff, kOff},
+      // The face and size combos act on texts only (none among the rectangles); the spacing and
+      // shift spinners on an edited text only.
+      {110, "Font", kNotify, kOff, kOff, kOff},
+      {101, "Font Face", kNotify, kOff, kOff, kOff},
       {111, "Font Size", kNotify, kOff, kOff, kOff},
       {102, "Font Size", kNotify, kOff, kOff, kOff},
       {105, "Bold", kCommand, kAny, kAny, kAny},

@@ -931,3 +931,59 @@ TEST(EditingViewProperties, MoreColorsAppliesTheChosenColourAsOneStepAndKeepsIt)
 }
 
 }  // namespace
+
+namespace {
+
+std::string FaceRuns(Quirebook::CDDrawTextObj* text) {
+  std::string s;
+  const auto& runs = text->GetFontRuns();
+  for (int r = 0; r < runs.GetSize(); ++r)
+    s += std::to_string(runs.GetAt(r).m_nLength) + ":" + lw::WideToUtf8(runs.GetAt(r).m_FontDesc.GetFontFaceNameW()) + " ";
+  return s;
+}
+
+TEST(EditingViewProperties, FontFaceGoesToTheEditedCharactersOrSelectedTextsAsOneStep) {
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  auto* other = MakeText(L"ef", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->GetShownPage()->AddShapeObject(other);
+  const std::string before = FaceRuns(text), otherBefore = FaceRuns(other);
+  const wchar_t* mono = L"DejaVu Sans Mono";
+
+  // Faces that are no font of this computer, and nothing selected, change nothing.
+  for (const wchar_t* face : {L"", L"No Such Face 123", mono}) EXPECT_FALSE(f.view->ApplyFontFace(face));
+  EXPECT_FALSE(Shown(f.view, ID_FONT_FACE, true).first);
+
+  // The edited characters 1 and 2; the face also becomes the one typing goes on with.
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+  f.doc.SetModifiedFlag(FALSE);
+  SendEntered(f.view, ID_FONT_FACE, mono, true);
+  EXPECT_EQ(FaceRuns(text).find("2:DejaVu Sans Mono") != std::string::npos, true) << FaceRuns(text);
+  EXPECT_TRUE(f.doc.IsModified());
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true), std::make_pair(true, CString(mono)));
+  f.doc.OnEditUndo();
+  EXPECT_EQ(FaceRuns(text), before);
+  // No characters selected: no step, but typing takes the face.
+  CPublicationView::g_EditingTextTool.SetSelection(2, 2);
+  const CString undo = f.doc.GetUndoMenuText();
+  EXPECT_FALSE(f.view->ApplyFontFace(L"DejaVu Serif"));
+  EXPECT_EQ(f.doc.GetUndoMenuText(), undo);
+  EXPECT_EQ(CPublicationView::g_EditingTextTool.GetCurrentFont().GetFontFaceNameW(), L"DejaVu Serif");
+  f.view->UpdateEditingTool(nullptr);
+
+  // Not editing: every selected text; one undo gives both their faces back.
+  f.view->SelectRenderObject(text, false);
+  f.view->SelectRenderObject(other, true);
+  ASSERT_TRUE(f.view->ApplyFontFace(mono));
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true), std::make_pair(true, CString(mono)));
+  EXPECT_NE(FaceRuns(other), otherBefore);
+  EXPECT_FALSE(f.view->ApplyFontFace(mono)) << "they have it already";
+  f.doc.OnEditUndo();
+  EXPECT_EQ(FaceRuns(text), before);
+  EXPECT_EQ(FaceRuns(other), otherBefore);
+}
+
+}  // namespace

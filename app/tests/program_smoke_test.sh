@@ -31,8 +31,12 @@ for _ in $(seq 1 150); do
   if xwininfo -root -tree 2>/dev/null | grep -q "Leafwright"; then shown=1; break; fi
 done
 [ $shown = 1 ] || { echo "the window did not appear"; cat "$work/program.log"; kill $pid 2>/dev/null; exit 1; }
-sleep 2  # the page is read and painted
-import -window root "$out/program.png" || { kill $pid; exit 1; }
+# The page is read and painted: photograph until the screen shows it (a loaded machine paints late).
+for _ in $(seq 1 40); do
+  sleep 0.5
+  import -window root "$out/program.png" || { kill $pid; exit 1; }
+  [ "$(identify -format "%k" "$out/program.png")" -gt 20 ] && break
+done
 kill -0 $pid 2>/dev/null || { echo "the program stopped"; cat "$work/program.log"; exit 1; }
 kill $pid
 wait $pid 2>/dev/null

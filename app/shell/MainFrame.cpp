@@ -45,6 +45,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_COMMAND(ID_ADD_STAMP, &CMainFrame::OnAddStamp)
   ON_COMMAND(ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar)
   ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, &CMainFrame::OnUpdateViewStatusBar)
+  ON_COMMAND(ID_VIEW_THUMBNAIL, &CMainFrame::OnViewThumbnail)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_THUMBNAIL, &CMainFrame::OnUpdateViewThumbnail)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;

@@ -92,6 +92,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   afx_msg void OnAddStamp() {}
   afx_msg void OnViewStatusBar();
   afx_msg void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
+  // Thumbnail View: shows or hides the pane of page thumbnails; checked while it shows.
+  afx_msg void OnViewThumbnail();
+  afx_msg void OnUpdateViewThumbnail(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 
  private:

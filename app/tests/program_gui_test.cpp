@@ -183,6 +183,24 @@ class CScriptedApp : public CLeafwrightApp {
                 "the zoom slider pane");
           Check(PageBox() == std::make_pair(CString(L"1 / 1"), 1), "the page box shows \"1 / 1\" with one item");
         }
+        {
+          // Thumbnail View hides the pane of thumbnails and shows it again, checked while shown.
+          struct Probe : CCmdUI {
+            Probe() { m_nID = ID_VIEW_THUMBNAIL; }
+            void Enable(BOOL on) override { enabled = on ? 1 : 0; }
+            void SetCheck(int c) override { checked = c; }
+            int enabled = -1, checked = -1;
+          };
+          CQORPDockingPaneManager& panes = Frame()->GetDockingPaneManager();
+          for (const bool shownAfter : {false, true}) {
+            Frame()->SendMessage(WM_COMMAND, ID_VIEW_THUMBNAIL);
+            Probe probe;
+            Check(Frame()->OnCmdMsg(ID_VIEW_THUMBNAIL, CN_UPDATE_COMMAND_UI, &probe, nullptr) != FALSE,
+                  "Thumbnail View is answered");
+            Check(panes.IsPaneClosed(ID_PANE_THUMBNAILS) == (shownAfter ? FALSE : TRUE), "the pane follows Thumbnail View");
+            Check(probe.enabled == 1 && probe.checked == (shownAfter ? 1 : 0), "Thumbnail View is checked while shown");
+          }
+        }
         Check(!PaneShown(ID_INDICATOR_TIP_MESSAGE) && !PaneShown(ID_INDICATOR_PROGRESS), "no progress at start");
         Check(GetRecentFileCount() == 0, "no recent files yet");
         Check(RecentListed().empty(), "the backstage's Recent page lists nothing");

@@ -13,6 +13,7 @@
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "MainFrame.h"
+#include "PagesListView.h"
 #include <quirebook/PublicationDoc.h>
 
 namespace {
@@ -201,6 +202,15 @@ void CBackstagePagePrint::UpdateNavigation() {
     if (CWnd* w = GetDlgItem(id)) w->EnableWindow(on);
 }
 
+std::vector<int> PrintCurrentPages(const IPagesSelectionList* list, const Vectorloom::CRenderPagesArray& pages,
+                                   int pageInView) {
+  std::vector<int> out;
+  for (int i = 0; list && i < list->GetSelectedCount(); ++i)
+    if (const int index = pages.IndexOf(list->GetSelectedPage(i)); index >= 0) out.push_back(index);
+  if (out.empty() && pageInView >= 0 && pageInView < pages.GetCount()) out.push_back(pageInView);
+  return out;
+}
+
 void CBackstagePagePrint::OnPageChoiceChanged() {
   auto* choice = static_cast<CComboBox*>(GetDlgItem(IDC_PAGE_CHOICE));
   const int sel = choice ? choice->GetCurSel() : -1;
@@ -211,8 +221,9 @@ void CBackstagePagePrint::OnPageChoiceChanged() {
   if (m_getSelectedPages) {
     selected = m_getSelectedPages();
   } else if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) {
-    // Until the page thumbnails can be selected, the current pages are the page in view.
-    if (CLeafwrightView* view = frame->GetLeafwrightView()) selected.push_back(view->GetPageIndex());
+    CLeafwrightView* view = frame->GetLeafwrightView();
+    if (CLeafwrightDoc* doc = view ? view->GetDocument() : nullptr)
+      selected = PrintCurrentPages(frame->GetPagesListView(), doc->GetRenderPagesArray(), view->GetPageIndex());
   }
   m_preview.m_model.SetPages(CPrintPageModel::PagesForChoice(sel, PageCount(), selected, std::wstring(range.GetString())));
   m_preview.UpdatePreview();

@@ -10,7 +10,16 @@
 
 #include <functional>
 
+#include <vectorloom/RenderPage.h>
+
+#include "PageCommands.h"
 #include "PrintPreviewWnd.h"
+
+// The pages "Current Page(s)" prints: the pages selected in the page list (their indices in
+// pages, in the order selected; pages no longer in the document are left out), or, when none of
+// them is, the page in view (none when pageInView is outside the document).
+std::vector<int> PrintCurrentPages(const IPagesSelectionList* list, const Vectorloom::CRenderPagesArray& pages,
+                                   int pageInView);
 
 class CBackstagePagePrint : public CQORPRibbonBackstagePage {
  public:

@@ -246,6 +246,8 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnFillInside();
   afx_msg void OnStrokeOutline();
   afx_msg void OnUpdateTextProperty(CCmdUI* pCmdUI);
+  // Grow and Shrink Font: on with a text being edited or a text among the selected objects.
+  afx_msg void OnUpdateFontSizeStep(CCmdUI* pCmdUI);
   // Grow and Shrink: every touched character to the next preset size up or down.
   afx_msg void OnGrowFontSize();
   afx_msg void OnShrinkFontSize();

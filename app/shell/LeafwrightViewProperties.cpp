@@ -223,6 +223,18 @@ void CLeafwrightView::StepFontSizes(bool bGrow) {
   doc->UpdateAllViews(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(m_pRenderPage));
 }
 
+void CLeafwrightView::OnUpdateFontSizeStep(CCmdUI* pCmdUI) {
+  bool texts = false;
+  if (IsEditingText()) {
+    texts = g_EditingTextTool.GetEditingText() != nullptr;
+  } else {
+    WalkObjectsAndGroupMembers(GatherSelectedObjects(this), [&](Vectorloom::CRenderBaseObj* obj) {
+      texts = texts || TextOfRenderObj<CDDrawTextObj>(obj) != nullptr;
+    });
+  }
+  pCmdUI->Enable(texts);
+}
+
 void CLeafwrightView::OnGrowFontSize() { StepFontSizes(true); }
 void CLeafwrightView::OnShrinkFontSize() { StepFontSizes(false); }
 

@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include <algorithm>
 #include <map>
 
 #include <lwstr.h>
@@ -44,6 +45,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_COMMAND(ID_ADD_STAMP, &CMainFrame::OnAddStamp)
   ON_COMMAND(ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar)
   ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, &CMainFrame::OnUpdateViewStatusBar)
+  ON_COMMAND(ID_VIEW_THUMBNAIL, &CMainFrame::OnViewThumbnail)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_THUMBNAIL, &CMainFrame::OnUpdateViewThumbnail)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -99,15 +102,67 @@ BOOL CMainFrame::CreateStatusBar() {
     const auto it = kCommandStrings.find(n.nId);
     p->SetTooltip(CString(it->second).Left(CString(it->second).Find(L'\n')));
     p->SetPadding(4, 0, 4, 0);
+    if (n.nId == ID_GOTO_PREVIOUS_PAGE) AddPageComboPane();
   }
   p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_TEXT, ID_INDICATOR_ZOOM);
   p->SetCaption(L"&Zoom");
   p->SetText(L"100%");
   p->SetTooltip(L"Zoom level.");
+  auto* slider = static_cast<CQORPStatusBarSliderPane*>(m_wndStatusBar.AddPane(QORP_STATUS_PANE_SLIDER, ID_INDICATOR_ZOOM_SLIDER));
+  slider->SetCaption(L"&Zoom Slider");
+  slider->SetWidth(180);
+  slider->SetRange(0, 1000);
+  slider->SetPos(500);
+  slider->SetTooltip(L"Zoom");
+  slider->SetButtonTooltips(L"Zoom Out", L"Zoom In");
   return TRUE;
 }
 
-void CMainFrame::OnUpdateCmdUIAll() { CQORPFrameWnd::OnUpdateCmdUIAll(); }
+void CMainFrame::AddPageComboPane() {
+  // Without the box the bar goes on without its pane.
+  if (!m_wndPageCombo.CComboBox::Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                             CRect(0, 0, 100, 300), &m_wndStatusBar, IDC_PAGE_INDEX_COMBO))
+    return;
+  m_wndPageCombo.SetFlatStyle(TRUE);
+  m_wndPageCombo.SetTheme(1);
+  CQORPStatusBarPane* p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_CONTROL, ID_INDICATOR_PAGE_COMBO);
+  p->SetCaption(L"View Specified Page");
+  p->SetValue(L"specified page");
+  p->SetWidth(90);
+  p->SetTooltip(L"Go to the page which its index is specified by edit box.");
+  p->SetChild(&m_wndPageCombo);
+  SyncPageCombo();
+}
+
+void CMainFrame::SyncPageCombo() {
+  if (!m_wndPageCombo.GetSafeHwnd()) return;
+  CLeafwrightView* view = GetSafeHwnd() ? GetLeafwrightView() : nullptr;
+  const int count = view ? std::max(view->GetPagesCount(), 1) : 1;
+  const int index = view ? std::clamp(view->GetPageIndex(), 0, count - 1) : 0;
+  if (m_wndPageCombo.GetCount() != count) {
+    m_wndPageCombo.ResetContent();
+    for (int i = 1; i <= count; ++i) {
+      CString item;
+      item.Format(L"%d", i);
+      m_wndPageCombo.AddString(item);
+    }
+  }
+  CString shown, now;
+  shown.Format(L"%d / %d", index + 1, count);
+  m_wndPageCombo.GetWindowText(now);
+  // While the user types a page number the box keeps the typed text.
+  const CWnd* focus = CWnd::GetFocus();
+  const bool typing = focus && (focus->GetSafeHwnd() == m_wndPageCombo.GetSafeHwnd() ||
+                                (focus->GetParent() && focus->GetParent()->GetSafeHwnd() == m_wndPageCombo.GetSafeHwnd()));
+  if (now == shown || (typing && now.Find(L'/') < 0 && !now.IsEmpty())) return;
+  if (m_wndPageCombo.GetCurSel() != index) m_wndPageCombo.SetCurSel(index);
+  m_wndPageCombo.SetWindowText(shown);
+}
+
+void CMainFrame::OnUpdateCmdUIAll() {
+  CQORPFrameWnd::OnUpdateCmdUIAll();
+  SyncPageCombo();
+}
 
 void CMainFrame::ShowProgress(const CString* message) {
   if (CQORPStatusBarPane* p = m_wndStatusBar.FindPane(ID_INDICATOR_TIP_MESSAGE)) {

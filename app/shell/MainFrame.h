@@ -15,6 +15,7 @@
 #include "BackstagePagePrint.h"
 #include "BackstagePageRecent.h"
 #include "GalleryItems.h"
+#include "PageIndexCombo.h"
 #include "Themes.h"
 
 class CLeafwrightView;
@@ -91,6 +92,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   afx_msg void OnAddStamp() {}
   afx_msg void OnViewStatusBar();
   afx_msg void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
+  // Thumbnail View: shows or hides the pane of page thumbnails; checked while it shows.
+  afx_msg void OnViewThumbnail();
+  afx_msg void OnUpdateViewThumbnail(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 
  private:
@@ -108,6 +112,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   };
 
   BOOL CreateStatusBar();
+  // Keeps the page box of the status bar at the active view's page and page count.
+  void SyncPageCombo();
+  void AddPageComboPane();
   BOOL CreateRibbonBar();
   void LoadCommandIcons();
   // The File button's backstage view: its commands, the Recent tab and its page (filled again
@@ -116,6 +123,7 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   void FillBackstage();
 
   CQORPStatusBar m_wndStatusBar;
+  CPageIndexComboBox m_wndPageCombo;  // in the status bar, between the previous and next buttons
   CGalleryCollections m_galleries;
   mutable std::unique_ptr<IGalleryPreviewView> m_pViewPreview;  // the active view seen by the galleries
   CQORPRibbonBar m_wndRibbon;

@@ -24,3 +24,17 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
 }
 
 CWnd* CMainFrame::GetViewParent() { return m_wndPanel.GetSafeHwnd() ? &m_wndPanel : this; }
+
+void CMainFrame::OnViewThumbnail() {
+  if (!m_paneManager.FindPane(ID_PANE_THUMBNAILS)) return;
+  if (m_paneManager.IsPaneClosed(ID_PANE_THUMBNAILS))
+    m_paneManager.ShowPane(ID_PANE_THUMBNAILS);
+  else
+    m_paneManager.ClosePane(ID_PANE_THUMBNAILS);
+}
+
+void CMainFrame::OnUpdateViewThumbnail(CCmdUI* pCmdUI) {
+  const bool pane = m_paneManager.FindPane(ID_PANE_THUMBNAILS) != nullptr;
+  pCmdUI->Enable(pane);
+  pCmdUI->SetCheck(pane && !m_paneManager.IsPaneClosed(ID_PANE_THUMBNAILS) ? 1 : 0);
+}

@@ -19,6 +19,10 @@ bool GoToTypedPage(CLeafwrightDoc* doc, const CString& text, CString& newText) {
 
 IMPLEMENT_DYNAMIC(CPageIndexComboBox, CQORPComboBox)
 
+BEGIN_MESSAGE_MAP(CPageIndexComboBox, CQORPComboBox)
+  ON_CONTROL_REFLECT(CBN_SELCHANGE, &CPageIndexComboBox::OnSelectionChanged)
+END_MESSAGE_MAP()
+
 CLeafwrightDoc* CPageIndexComboBox::ActiveDocument() {
   auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
   return frame ? dynamic_cast<CLeafwrightDoc*>(frame->GetActiveDocument()) : nullptr;

@@ -26,4 +26,8 @@ class CPageIndexComboBox : public CQORPComboBox {
 
  private:
   static CLeafwrightDoc* ActiveDocument();
+
+ protected:
+  // A picked item reaches OnSelectionChanged before the parent sees it.
+  DECLARE_MESSAGE_MAP()
 };

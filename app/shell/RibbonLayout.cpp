@@ -227,7 +227,6 @@ namespace {
 
 // What the commands that are not answered yet wait for.
 constexpr const wchar_t* kViewFont = L"the page-editing view's character formats";
-constexpr const wchar_t* kThumbnails = L"the thumbnail pane";
 
 }  // namespace
 
@@ -240,7 +239,7 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
         {ID_THEME_OFFICE2010_SILVER, T::Frame, nullptr},
         {ID_THEME_OFFICE2010_BLACK, T::Frame, nullptr},
         {ID_ADD_STAMP, T::Frame, nullptr},  // does nothing: the stamps are in its list
-        {ID_VIEW_THUMBNAIL, T::Frame, kThumbnails},
+        {ID_VIEW_THUMBNAIL, T::Frame, nullptr},
         {ID_VIEW_STATUS_BAR, T::Frame, nullptr},
         // The application.
         {ID_FILE_NEW, T::App, nullptr},

@@ -18,6 +18,8 @@ inline constexpr UINT ID_INDICATOR_TIP_MESSAGE = 1021;
 inline constexpr UINT ID_INDICATOR_PROGRESS = 1022;
 inline constexpr UINT ID_INDICATOR_ZOOM = 383;
 inline constexpr UINT ID_INDICATOR_ZOOM_SLIDER = 384;
+inline constexpr UINT ID_INDICATOR_PAGE_COMBO = 385;
+inline constexpr UINT IDC_PAGE_INDEX_COMBO = 386;
 
 // (The File button, the backstage's tabs and its publishing, Options and Exit commands are in
 // resource.h.)

@@ -93,6 +93,15 @@ class CScriptedApp : public CLeafwrightApp {
     CQORPStatusBarPane* p = Frame()->GetStatusBar().FindPane(id);
     return p ? p->GetText() : CString(L"<none>");
   }
+  // The page box of the status bar: its text and item count ("<none>", -1 without it).
+  std::pair<CString, int> PageBox() {
+    CQORPStatusBarPane* p = Frame()->GetStatusBar().FindPane(ID_INDICATOR_PAGE_COMBO);
+    auto* box = p ? dynamic_cast<CPageIndexComboBox*>(p->GetChild()) : nullptr;
+    if (!box) return {CString(L"<none>"), -1};
+    CString s;
+    box->GetWindowText(s);
+    return {s, box->GetCount()};
+  }
   bool PaneShown(UINT id) {
     CQORPStatusBarPane* p = Frame()->GetStatusBar().FindPane(id);
     return p && p->IsVisible();
@@ -150,6 +159,48 @@ class CScriptedApp : public CLeafwrightApp {
               "the first page is 8.5 x 11 inches");
         Check(PaneText(ID_INDICATOR_PAGE_NUMBER) == L"Page: 1 of 1", "\"Page: 1 of 1\"");
         Check(PaneText(ID_INDICATOR_ZOOM) == L"100.0%", "\"100.0%\"");
+        {
+          // The navigation panes in their order, the page box between previous and next, the
+          // zoom slider after the zoom text.
+          const CQORPStatusBar& bar = Frame()->GetStatusBar();
+          const std::vector<UINT> tail = {ID_GOTO_FIRST_PAGE, ID_GOTO_PREVIOUS_PAGE, ID_INDICATOR_PAGE_COMBO,
+                                          ID_GOTO_NEXT_PAGE,  ID_GOTO_LAST_PAGE,     ID_INDICATOR_ZOOM,
+                                          ID_INDICATOR_ZOOM_SLIDER};
+          std::vector<UINT> ids;
+          for (int i = bar.GetPaneCount() - static_cast<int>(tail.size()); i < bar.GetPaneCount(); ++i)
+            ids.push_back(i >= 0 ? bar.GetPane(i)->GetID() : 0);
+          Check(ids == tail, "the status bar's navigation and zoom panes in order");
+          const CQORPStatusBarPane* box = bar.FindPane(ID_INDICATOR_PAGE_COMBO);
+          Check(box && box->GetKind() == QORP_STATUS_PANE_CONTROL && box->GetWidth() == 90 &&
+                    box->GetCaption() == L"View Specified Page" && box->GetValue() == L"specified page" &&
+                    box->GetTooltip() == L"Go to the page which its index is specified by edit box." &&
+                    box->GetChild() && box->GetChild()->GetDlgCtrlID() == IDC_PAGE_INDEX_COMBO,
+                "the page box pane");
+          const auto* slider = dynamic_cast<const CQORPStatusBarSliderPane*>(bar.FindPane(ID_INDICATOR_ZOOM_SLIDER));
+          Check(slider && slider->GetWidth() == 180 && slider->GetRangeMin() == 0 && slider->GetRangeMax() == 1000 &&
+                    slider->GetPos() == 500 && slider->GetCaption() == L"&Zoom Slider" && slider->GetTooltip() == L"Zoom" &&
+                    slider->GetLeftTooltip() == L"Zoom Out" && slider->GetRightTooltip() == L"Zoom In",
+                "the zoom slider pane");
+          Check(PageBox() == std::make_pair(CString(L"1 / 1"), 1), "the page box shows \"1 / 1\" with one item");
+        }
+        {
+          // Thumbnail View hides the pane of thumbnails and shows it again, checked while shown.
+          struct Probe : CCmdUI {
+            Probe() { m_nID = ID_VIEW_THUMBNAIL; }
+            void Enable(BOOL on) override { enabled = on ? 1 : 0; }
+            void SetCheck(int c) override { checked = c; }
+            int enabled = -1, checked = -1;
+          };
+          CQORPDockingPaneManager& panes = Frame()->GetDockingPaneManager();
+          for (const bool shownAfter : {false, true}) {
+            Frame()->SendMessage(WM_COMMAND, ID_VIEW_THUMBNAIL);
+            Probe probe;
+            Check(Frame()->OnCmdMsg(ID_VIEW_THUMBNAIL, CN_UPDATE_COMMAND_UI, &probe, nullptr) != FALSE,
+                  "Thumbnail View is answered");
+            Check(panes.IsPaneClosed(ID_PANE_THUMBNAILS) == (shownAfter ? FALSE : TRUE), "the pane follows Thumbnail View");
+            Check(probe.enabled == 1 && probe.checked == (shownAfter ? 1 : 0), "Thumbnail View is checked while shown");
+          }
+        }
         Check(!PaneShown(ID_INDICATOR_TIP_MESSAGE) && !PaneShown(ID_INDICATOR_PROGRESS), "no progress at start");
         Check(GetRecentFileCount() == 0, "no recent files yet");
         Check(RecentListed().empty(), "the backstage's Recent page lists nothing");
@@ -169,6 +220,13 @@ class CScriptedApp : public CLeafwrightApp {
       }
       case 1: {
         if (!PageTextBecomes(L"Page: 1 of 40", "\"Page: 1 of 40\"")) return --step, TRUE;
+        Check(PageBox() == std::make_pair(CString(L"1 / 40"), 40), "the page box follows the page count");
+        if (CQORPStatusBarPane* p = Frame()->GetStatusBar().FindPane(ID_INDICATOR_PAGE_COMBO)) {
+          // Picking the fifth item shows the fifth page.
+          lwmfc::SimulateSelection(p->GetChild(), 4);
+          Check(Frame()->GetLeafwrightView()->GetPageIndex() == 4, "a pick in the page box shows that page");
+          Check(PageBox().first == L"5 / 40", "and the box names it");
+        }
         // The backstage's Recent page lists the PDF, and only it.
         const std::vector<std::wstring> listed = RecentListed();
         Check(listed.size() == 1, "one recent document");
@@ -179,10 +237,12 @@ class CScriptedApp : public CLeafwrightApp {
       }
       case 2:
         if (!PageTextBecomes(L"Page: 40 of 40", "the last page is shown")) return --step, TRUE;
+        Check(PageBox() == std::make_pair(CString(L"40 / 40"), 40), "the page box follows the page shown");
         Frame()->PostMessage(WM_COMMAND, ID_GOTO_PREVIOUS_PAGE);
         break;
       case 3: {
         if (!PageTextBecomes(L"Page: 39 of 40", "the page before it")) return --step, TRUE;
+        Check(PageBox() == std::make_pair(CString(L"39 / 40"), 40), "the page box shows the page before it");
         // Through the eighteen zoom levels, from 12.5 % to 800 %, each by its own command; the
         // page is photographed at 100 % and at 400 %.
         if (level < kZoomLevels) {

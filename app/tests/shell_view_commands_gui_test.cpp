@@ -18,6 +18,7 @@
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "PageShapeObj.h"
+#include "PageTextObj.h"
 #include "TestSupport.h"
 #include "ViewRibbonValues.h"
 #include <PrintJob.h>
@@ -170,8 +171,8 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
       {102, "Font Size", kNotify, kOff, kOff, kOff},
       {105, "Bold", kCommand, kAny, kAny, kAny},
       {106, "Italic", kCommand, kAny, kAny, kAny},
-      {103, "Grow Font", kCommand, kOff, kAny, kAny},
-      {104, "Shrink Font", kCommand, kOff, kAny, kAny},
+      {103, "Grow Font", kCommand, kOff, kOff, kOff},  // shapes only: no text to size
+      {104, "Shrink Font", kCommand, kOff, kOff, kOff},
       {107, "Underline", kCommand, kAny, kAny, kAny},
       {120, "Strikethrough", kCommand, kAny, kAny, kAny},
       {121, "Subscript", kCommand, kOff, kOff, kOff},
@@ -212,6 +213,32 @@ TEST(EditingViewCommands, EveryRibbonCommandIsAnsweredWithItsUpdateRule) {
     EXPECT_TRUE(f.Answers(id, CN_COMMAND)) << id;
     f.Update(id);
     EXPECT_TRUE(f.handled) << id;
+  }
+}
+
+TEST(EditingViewCommands, GrowAndShrinkFontWantATextInTheSelection) {
+  Fixture f;
+  auto* text = new CPageTextObj;
+  text->SetLayoutBox(100.0f, 20.0f);
+  f.view->GetShownPage()->AddShapeObject(text);
+  auto* group = new CRenderGroupObj;
+  auto* inner = new CPageTextObj;
+  group->AddChild(inner);
+  f.view->GetShownPage()->AddShapeObject(group);
+  const struct {
+    const char* what;
+    std::vector<CRenderBaseObj*> selection;
+    int enabled;
+  } cases[] = {
+      {"nothing", {}, 0},
+      {"a shape", {f.S(0)}, 0},
+      {"a text", {text}, 1},
+      {"a shape and a text", {f.S(1), text}, 1},
+      {"a group holding a text", {group}, 1},
+  };
+  for (const auto& c : cases) {
+    f.Select(c.selection);
+    for (UINT id : {103u, 104u}) EXPECT_EQ(f.Update(id).enabled, c.enabled) << id << " with " << c.what;
   }
 }
 

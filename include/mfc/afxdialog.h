@@ -504,6 +504,12 @@ class CComboBox : public CWnd {
   DWORD_PTR GetItemData(int nIndex) const;
   int SetItemData(int nIndex, DWORD_PTR dwItemData);
 
+  // A box made in code, as a template would make it (CBS_DROPDOWN, CBS_DROPDOWNLIST, the
+  // owner-drawn styles, CBS_SORT; the rectangle's height is that of the drop-down list, the box
+  // is one line). A pick reaches the box's own reflection and then its parent as CBN_SELCHANGE.
+  using CWnd::Create;
+  BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
+
   // Owner-drawn boxes (CBS_OWNERDRAWFIXED / CBS_OWNERDRAWVARIABLE in the template) call these on
   // the control itself, as the framework does when it reflects WM_DRAWITEM / WM_MEASUREITEM; the
   // parent does not see those messages. lpDrawItemStruct->hDC is a GDI context over the item,

@@ -1,5 +1,6 @@
 // The standard controls over the native ones, their notifications to the parent, and the
 // dialog data exchange.
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <climits>
@@ -439,6 +440,35 @@ int CListBox::SetItemData(int nIndex, DWORD_PTR dwItemData) {
   if (ClientIndex(c, nIndex) < 0) return LB_ERR;
   c->SetClientData(static_cast<unsigned>(nIndex), reinterpret_cast<void*>(dwItemData));
   return 0;
+}
+
+BOOL CComboBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+  wxWindow* parent = pParentWnd ? pParentWnd->GetWxWindow() : nullptr;
+  if (!parent || GetWxWindow() || m_hWnd) return FALSE;
+  const int id = (nID > 0 && nID < 32767 && (nID < wxID_LOWEST || nID > wxID_HIGHEST)) ? static_cast<int>(nID) : wxID_ANY;
+  const wxPoint pos(rect.left, rect.top);
+  const wxSize line(std::max(1, static_cast<int>(rect.right - rect.left)), wxDefaultCoord);
+  const long sort = (dwStyle & CBS_SORT) ? wxCB_SORT : 0;
+  wxWindow* w = nullptr;
+  if (dwStyle & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))
+    w = lwmfc::MakeOwnerDrawnCombo(parent, id, wxString(), pos, line, wxArrayString(), dwStyle);
+  else if ((dwStyle & 3) == CBS_DROPDOWNLIST)
+    w = new wxChoice(parent, id, pos, line, wxArrayString(), sort);
+  else
+    w = new wxComboBox(parent, id, wxString(), pos, line, wxArrayString(), sort | wxCB_DROPDOWN);
+  if (!w) return FALSE;
+  if (!AdoptWx(w, nID)) {
+    w->Destroy();
+    return FALSE;
+  }
+  const HWND h = m_hWnd;
+  auto pick = [h](wxCommandEvent&) {
+    if (CWnd* self = CWnd::FromHandle(h)) lwmfc::SendControlNotify(self, CBN_SELCHANGE);
+  };
+  w->Bind(wxEVT_COMBOBOX, pick);
+  w->Bind(wxEVT_CHOICE, pick);
+  if (!(dwStyle & WS_VISIBLE)) w->Hide();
+  return TRUE;
 }
 
 int CComboBox::AddString(const wchar_t* lpszString) { return AddItem(this, -1, lpszString); }

@@ -29,12 +29,16 @@
 #include "PagesListView.h"
 #include "PdfFixtures.h"
 #include "PublishPrompts.h"
+#include "ScreenPhoto.h"
 #include "ShellIds.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using screenphoto::InkContrast;
+using screenphoto::Screenshot;
 
 int g_failures = 0;
 void Check(bool ok, const char* what) {
@@ -58,48 +62,7 @@ BOOL AnswerFileDialog(BOOL bOpen, CString& rFileName, const wchar_t*) {
   return TRUE;
 }
 
-std::string Screenshot(const char* name) {
-  const std::string dir = LW_SCREENSHOT_DIR;
-  fs::create_directories(dir);
-  const std::string path = dir + "/" + name;
-  const std::string cmd = "import -window root '" + path + "' 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", name);
-  return path;
-}
 
-double Luminance(COLORREF c) {
-  auto lin = [](int v) {
-    const double x = v / 255.0;
-    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
-}
-double Contrast(COLORREF a, COLORREF b) {
-  const double la = Luminance(a), lb = Luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-// In a screenshot, the strongest contrast within the rectangle against its most common colour.
-double InkContrast(const std::string& png, const CRect& rc) {
-  std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromFile(lw::Utf8ToWide(png).c_str()));
-  if (!bmp || bmp->GetLastStatus() != Gdiplus::Ok) return 0;
-  std::map<COLORREF, int> counts;
-  std::vector<COLORREF> pixels;
-  for (int y = std::max<LONG>(0, rc.top); y < std::min<LONG>(rc.bottom, bmp->GetHeight()); ++y)
-    for (int x = std::max<LONG>(0, rc.left); x < std::min<LONG>(rc.right, bmp->GetWidth()); ++x) {
-      Gdiplus::Color c;
-      bmp->GetPixel(x, y, &c);
-      const COLORREF clr = RGB(c.GetR(), c.GetG(), c.GetB());
-      ++counts[clr];
-      pixels.push_back(clr);
-    }
-  COLORREF back = 0;
-  int most = -1;
-  for (auto& [clr, n] : counts)
-    if (n > most) most = n, back = clr;
-  double best = 1.0;
-  for (COLORREF c : pixels) best = std::max(best, Contrast(c, back));
-  return best;
-}
 
 // Extract asks for "2-3" as the dialog's page-range text would give it.
 bool PromptRange23(CLeafwrightDoc* doc, std::vector<int>& pages) {

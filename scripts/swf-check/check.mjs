@@ -9,10 +9,9 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync } from "no
 import { tmpdir } from "node:os";
 import { join, extname, dirname } from "node:path";
 import { fileURLToPath } from "node:url";
-import { inflateSync } from "node:zlib";
 import { parseSwf } from "swf-parser";
-import { TagType } from "swf-types";
 import { chromium } from "playwright-core";
+import { decodePng, walkTags } from "./shared.mjs";
 
 const here = dirname(fileURLToPath(import.meta.url));
 const [moviesDir, shotsDir] = process.argv.slice(2);
@@ -61,64 +60,7 @@ function fail(msg) {
   failures++;
 }
 
-// ---- swf-parser -------------------------------------------------------------------------------
-function walkTags(tags, path, file) {
-  for (const tag of tags) {
-    if (tag.type === TagType.Raw || tag.type === TagType.RawBody) {
-      fail(`${file}: swf-parser cannot decode tag ${tag.code ?? "?"} at ${path}`);
-    }
-    if (tag.type === TagType.DefineSprite) walkTags(tag.tags, `${path}/sprite ${tag.id}`, file);
-  }
-}
 
-// ---- a small PNG reader for the screenshots (8-bit RGB or RGBA, not interlaced) -----------------
-function decodePng(buf) {
-  let pos = 8;
-  let width = 0, height = 0, channels = 0;
-  const idat = [];
-  while (pos < buf.length) {
-    const len = buf.readUInt32BE(pos);
-    const type = buf.toString("latin1", pos + 4, pos + 8);
-    const data = buf.subarray(pos + 8, pos + 8 + len);
-    if (type === "IHDR") {
-      width = data.readUInt32BE(0);
-      height = data.readUInt32BE(4);
-      const depth = data[8], colour = data[9], interlace = data[12];
-      if (depth !== 8 || interlace !== 0 || (colour !== 2 && colour !== 6)) throw new Error("unsupported PNG");
-      channels = colour === 6 ? 4 : 3;
-    } else if (type === "IDAT") {
-      idat.push(data);
-    }
-    pos += 12 + len;
-  }
-  const raw = inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const out = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; y++) {
-    const f = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; x++) {
-      const v = raw[y * (stride + 1) + 1 + x];
-      const a = x >= channels ? out[y * stride + x - channels] : 0;
-      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
-      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
-      let p;
-      switch (f) {
-        case 0: p = 0; break;
-        case 1: p = a; break;
-        case 2: p = b; break;
-        case 3: p = (a + b) >> 1; break;
-        case 4: {
-          const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
-          p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-          break;
-        }
-        default: throw new Error("bad PNG filter");
-      }
-      out[y * stride + x] = (v + p) & 255;
-    }
-  }
-  return { width, height, pixel: (x, y) => [...out.subarray(y * stride + x * channels, y * stride + x * channels + 3)] };
-}
 
 function mismatches(png, list) {
   const bad = [];
@@ -216,7 +158,7 @@ try {
     }
     try {
       const swf = parseSwf(new Uint8Array(readFileSync(path)));
-      walkTags(swf.tags, "root", name);
+      walkTags(swf.tags, "root", name, fail);
     } catch (e) {
       fail(`${name}: swf-parser failed: ${e}`);
     }

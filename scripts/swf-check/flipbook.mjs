@@ -9,10 +9,10 @@ import { createServer } from "node:http";
 import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join, extname, normalize } from "node:path";
-import { inflateSync } from "node:zlib";
 import { parseSwf } from "swf-parser";
 import { TagType } from "swf-types";
 import { chromium } from "playwright-core";
+import { decodePng, walkTags } from "./shared.mjs";
 
 const [pkg, shotsDir] = process.argv.slice(2);
 if (!pkg || !shotsDir) {
@@ -37,44 +37,6 @@ for (const movie of ["swf/Main.swf", "swf/Pages.swf", "pages/page001.swf", "page
   }
 }
 
-// PNG screenshots: 8-bit RGB(A), not interlaced.
-function decodePng(buf) {
-  let pos = 8, width = 0, height = 0, channels = 0;
-  const idat = [];
-  while (pos < buf.length) {
-    const len = buf.readUInt32BE(pos);
-    const type = buf.toString("latin1", pos + 4, pos + 8);
-    const data = buf.subarray(pos + 8, pos + 8 + len);
-    if (type === "IHDR") {
-      width = data.readUInt32BE(0);
-      height = data.readUInt32BE(4);
-      channels = data[9] === 6 ? 4 : 3;
-    } else if (type === "IDAT") idat.push(data);
-    pos += 12 + len;
-  }
-  const raw = inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const out = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; y++) {
-    const f = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; x++) {
-      const v = raw[y * (stride + 1) + 1 + x];
-      const a = x >= channels ? out[y * stride + x - channels] : 0;
-      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
-      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
-      let p = 0;
-      if (f === 1) p = a;
-      else if (f === 2) p = b;
-      else if (f === 3) p = (a + b) >> 1;
-      else if (f === 4) {
-        const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
-        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      out[y * stride + x] = (v + p) & 255;
-    }
-  }
-  return { pixel: (x, y) => [...out.subarray(y * stride + x * channels, y * stride + x * channels + 3)] };
-}
 const near = (got, want, tol) => got.every((v, i) => Math.abs(v - want[i]) <= tol);
 
 const types = { ".js": "text/javascript", ".wasm": "application/wasm", ".swf": "application/x-shockwave-flash",

@@ -13,10 +13,9 @@ import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync, existsSy
 import { tmpdir } from "node:os";
 import { join, extname, dirname } from "node:path";
 import { fileURLToPath } from "node:url";
-import { inflateSync } from "node:zlib";
 import { parseSwf } from "swf-parser";
-import { TagType } from "swf-types";
 import { chromium } from "playwright-core";
+import { decodePng, walkTags } from "./shared.mjs";
 
 // Bounds on the difference from the program's drawing.
 const kMaxMean = 4.0;
@@ -35,51 +34,13 @@ function fail(msg) {
   failures++;
 }
 
-function walkTags(tags, path, file) {
-  for (const tag of tags) {
-    if (tag.type === TagType.Raw || tag.type === TagType.RawBody) fail(`${file}: swf-parser cannot decode tag ${tag.code ?? "?"} at ${path}`);
-    if (tag.type === TagType.DefineSprite) walkTags(tag.tags, `${path}/sprite ${tag.id}`, file);
-  }
-}
 
-// PNG screenshots: 8-bit RGB(A), not interlaced.
-function decodePng(buf) {
-  let pos = 8, width = 0, height = 0, channels = 0;
-  const idat = [];
-  while (pos < buf.length) {
-    const len = buf.readUInt32BE(pos);
-    const type = buf.toString("latin1", pos + 4, pos + 8);
-    const data = buf.subarray(pos + 8, pos + 8 + len);
-    if (type === "IHDR") {
-      width = data.readUInt32BE(0);
-      height = data.readUInt32BE(4);
-      channels = data[9] === 6 ? 4 : 3;
-    } else if (type === "IDAT") idat.push(data);
-    pos += 12 + len;
-  }
-  const raw = inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const out = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; y++) {
-    const f = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; x++) {
-      const v = raw[y * (stride + 1) + 1 + x];
-      const a = x >= channels ? out[y * stride + x - channels] : 0;
-      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
-      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
-      let p = 0;
-      if (f === 1) p = a;
-      else if (f === 2) p = b;
-      else if (f === 3) p = (a + b) >> 1;
-      else if (f === 4) {
-        const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
-        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      out[y * stride + x] = (v + p) & 255;
-    }
-  }
+
+// A decoded screenshot as packed RGB, as the program's own pictures are read.
+function rgbOf(png) {
+  const { width, height, channels, data } = png;
   const rgb = Buffer.alloc(width * height * 3);
-  for (let i = 0; i < width * height; i++) for (let k = 0; k < 3; k++) rgb[i * 3 + k] = out[i * channels + k];
+  for (let i = 0; i < width * height; i++) for (let k = 0; k < 3; k++) rgb[i * 3 + k] = data[i * channels + k];
   return { width, height, rgb };
 }
 
@@ -187,7 +148,7 @@ try {
     if (!parsed.has(movie)) {
       parsed.add(movie);
       try {
-        walkTags(parseSwf(new Uint8Array(readFileSync(join(moviesDir, movie)))).tags, "root", movie);
+        walkTags(parseSwf(new Uint8Array(readFileSync(join(moviesDir, movie)))).tags, "root", movie, fail);
       } catch (e) {
         fail(`${movie}: swf-parser failed: ${e}`);
       }
@@ -205,7 +166,7 @@ try {
     await tab.waitForTimeout(1500);
     const shot = await tab.screenshot({ clip: { x: 0, y: 0, width: own.width, height: own.height } });
     writeFileSync(join(shotsDir, `${movie.replace(".swf", "")}@${zoom}x.png`), shot);
-    const d = compare(decodePng(shot), own);
+    const d = compare(rgbOf(decodePng(shot)), own);
     const line = `${movie} at ${zoom * 100} %: mean ${d.mean.toFixed(2)}, ink pixels off ${(d.inkOff * 100).toFixed(2)} % of ${d.ink}`;
     if (d.mean > kMaxMean || d.inkOff > kMaxInkOff) fail(line);
     else console.log("ok   " + line);

@@ -382,22 +382,19 @@ void CLeafwrightView::OnCustomRotation() {
   RunOneValueDialog(dlg, [this](int value) { DoModifyRenderObjsRotatedAngle(value); });
 }
 
-void CLeafwrightView::OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI) {
-  float pixels = 0;
-  pCmdUI->Enable(ReadSelectionStrokeWidth(pixels));
-}
-
-void CLeafwrightView::OnUpdateCustomRotation(CCmdUI* pCmdUI) {
-  int angle = 0;
-  pCmdUI->Enable(ReadSelectionRotation(angle));
-}
+// Custom Width and Custom Angle stay enabled; the dialog opens only when something carries the
+// value.
+void CLeafwrightView::OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+void CLeafwrightView::OnUpdateCustomRotation(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
 
 void CLeafwrightView::PreviewEditingTextFilledTransparency(int n) { ::PreviewEditingTextFilledTransparency(this, n); }
 void CLeafwrightView::PreviewRenderObjsFilledTransparency(int n) { ::PreviewRenderObjsFilledTransparency(this, n); }
 void CLeafwrightView::PreviewEditingTextStrokenTransparency(int n) { ::PreviewEditingTextStrokenTransparency(this, n); }
 void CLeafwrightView::PreviewRenderObjsStrokenTransparency(int n) { ::PreviewRenderObjsStrokenTransparency(this, n); }
 
-bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const {
+bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const { return ReadTransparencyState(bFill, nAlpha) != -1; }
+
+int CLeafwrightView::ReadTransparencyState(bool bFill, int& nAlpha) const {
   int state = -1;
   if (IsEditingText()) {
     if (bFill) {
@@ -413,7 +410,7 @@ bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const {
     state = bFill ? ::ReadSelectionFilledTransparency(this, nAlpha)
                   : ::ReadSelectionStrokeTransparency(this, nAlpha);
   }
-  return state != -1;
+  return state;
 }
 
 void CLeafwrightView::OnCustomFillTransparency() {
@@ -431,8 +428,9 @@ void CLeafwrightView::OnCustomStrokeTransparency() {
 }
 
 void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) {
+  // As the transparency galleries: always enabled while a text is edited.
   int alpha = 0;
-  pCmdUI->Enable(ReadTransparency(pCmdUI->m_nID == ViewCmd::kCustomFillTransparency, alpha));
+  pCmdUI->Enable(IsEditingText() || ReadTransparency(pCmdUI->m_nID == ViewCmd::kCustomFillTransparency, alpha));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -168,9 +168,6 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnFillColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnStrokeColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnUpdateColorGallery(CCmdUI* pCmdUI);
-  // Records and applies a property action to the selected objects as one undoable step.
-  template <class Action>
-  void ApplyToSelection(const typename Action::Value& value, const wchar_t* name);
   afx_msg void OnUpdateFilePrintPreview(CCmdUI* pCmdUI);
   void CollectSelectionInPageOrder(Vectorloom::CRenderBaseObjectList& out) const;
   bool CopySelectionToClipboard();
@@ -223,6 +220,8 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnUpdateCustomTransparency(CCmdUI* pCmdUI);
   // The alpha the dialog opens with; false when nothing carries it.
   bool ReadTransparency(bool bFill, int& nAlpha) const;
+  // The same read with its result: -1 nothing carries it, 0 one common alpha, 1 they differ.
+  int ReadTransparencyState(bool bFill, int& nAlpha) const;
   // The first stroke width (pixels) and rotation angle among the selected objects of the shown
   // page; false when none carries it.
   bool ReadSelectionStrokeWidth(float& fPixels) const;

@@ -10,10 +10,12 @@
 #include <ctime>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include <gdi/wingdi.h>
 #include <lwstr.h>
 #include <QorpControls.h>
+#include <QorpGallery.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 
@@ -24,6 +26,7 @@
 #include "PageVideoObj.h"
 #include "ShellIds.h"
 #include "StampsTool.h"
+#include "ViewRibbonValues.h"
 
 #include <CharProperties.h>
 #include <SelectionReaders.h>
@@ -984,6 +987,141 @@ TEST(EditingViewProperties, FontFaceGoesToTheEditedCharactersOrSelectedTextsAsOn
   f.doc.OnEditUndo();
   EXPECT_EQ(FaceRuns(text), before);
   EXPECT_EQ(FaceRuns(other), otherBefore);
+}
+
+}  // namespace
+
+namespace {
+
+// A gallery of `count` items (ids 0..count-1, or the given ids) as the ribbon holds it.
+struct GalleryProbe {
+  GalleryProbe(UINT id, int count, std::vector<int> ids = {}) : gallery(static_cast<int>(id)) {
+    for (int i = 0; i < count; ++i) items.AddItem(L"item", ids.empty() ? i : ids[static_cast<size_t>(i)]);
+    gallery.SetItems(&items);
+  }
+  // Runs the update rule on the gallery.
+  void Update(CLeafwrightView* view) {
+    CQORPCmdUI ui(&gallery);
+    ui.m_nID = static_cast<UINT>(gallery.GetID());
+    view->OnCmdMsg(ui.m_nID, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+  }
+  // Picks item `index` and sends it as the ribbon does.
+  void Pick(CLeafwrightView* view, int index) {
+    gallery.SetSelectedItem(index);
+    NMQORPCONTROL nm{};
+    nm.hdr.idFrom = static_cast<UINT>(gallery.GetID());
+    nm.hdr.code = QORP_CN_EXECUTE;
+    nm.pControl = &gallery;
+    LRESULT result = 0;
+    AFX_NOTIFY notify{&result, &nm.hdr};
+    view->OnCmdMsg(nm.hdr.idFrom, MAKELONG(QORP_CN_EXECUTE, WM_NOTIFY), &notify, nullptr);
+    EXPECT_EQ(result, 1);
+  }
+  CQORPControlGalleryItems items;
+  CQORPControlGallery gallery;
+};
+
+template <class A>
+std::vector<int> IntValues(Quirebook::CDDrawTextObj* text) {
+  std::vector<int> out;
+  for (const auto& c : text->GetArrayOfTextCharacters()) out.push_back(static_cast<int>(A::Read(c)));
+  return out;
+}
+
+std::vector<uint32_t> OutlineColours(Quirebook::CDDrawTextObj* text) {
+  std::vector<uint32_t> out;
+  for (const auto& c : text->GetArrayOfTextCharacters())
+    out.push_back(Quirebook::CAccessTextObjStrokeColorProp::Read(c).crColor & 0xFFFFFF);
+  return out;
+}
+
+TEST(EditingViewProperties, GalleriesAndDialogsServeTheEditedCharacters) {
+  using namespace Quirebook;
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  auto* shape = new CPageShapeObj;
+  shape->AddRectanglePath(Vectorloom::CQorVectorRect<float>(0, 0, 40, 30));
+  shape->CreatePathStorage();
+  f.view->GetShownPage()->AddShapeObject(shape);
+  f.view->SelectRenderObject(shape, true);
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+
+  // Enabled while the text is edited, showing the selected characters' values.
+  for (UINT id : {32779u, 32788u, 32791u, 32883u, 32780u, 32789u})
+    EXPECT_TRUE(f.Update(id).enabled) << id;
+  const std::vector<int> alphas = IntValues<CAccessTextObjFilledTransparencyProp>(text);
+  GalleryProbe fill(32779, 6);
+  fill.Update(f.view);
+  EXPECT_TRUE(fill.gallery.GetEnabled());
+  EXPECT_EQ(fill.gallery.GetSelectedItemShown(), TransparencyGalleryIndex(alphas[1]));
+
+  // A pick changes the selected characters as one step; the gallery then shows it.
+  fill.Pick(f.view, 3);
+  EXPECT_EQ(IntValues<CAccessTextObjFilledTransparencyProp>(text), std::vector<int>({alphas[0], 128, 128, alphas[3]}));
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Filled Transparency");
+  fill.Update(f.view);
+  EXPECT_EQ(fill.gallery.GetSelectedItemShown(), 3);
+  f.doc.OnEditUndo();
+  EXPECT_EQ(IntValues<CAccessTextObjFilledTransparencyProp>(text), alphas);
+  GalleryProbe stroke(32788, 6);
+  stroke.Pick(f.view, 1);
+  EXPECT_EQ(IntValues<CAccessTextObjStrokeTransparencyProp>(text)[2], 32);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Stroked Transparency");
+
+  // The stroke colour gallery: the characters take the colour, which becomes the current one;
+  // the gallery checks it.
+  GalleryProbe colours(32883, 1, {0x0000FF});
+  colours.Pick(f.view, 0);
+  EXPECT_EQ(OutlineColours(text)[1], 0x0000FFu);
+  EXPECT_EQ(OutlineColours(text)[2], 0x0000FFu);
+  EXPECT_NE(OutlineColours(text)[0], 0x0000FFu);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Stroke Color");
+  colours.Update(f.view);
+  EXPECT_TRUE(colours.gallery.GetEnabled());
+  EXPECT_EQ(colours.gallery.GetCheckedItem(), 0x0000FF);
+
+  // Stroke Needed changes the selected characters and the selected objects.
+  const int shapeStroke = shape->GetStrokeOutlineFlag();
+  const int charStroke = IntValues<CAccessTextObjStrokeOutlineFlagProp>(text)[1];
+  f.view->OnCmdMsg(ViewCmd::kStrokeOutline, CN_COMMAND, nullptr, nullptr);
+  EXPECT_NE(IntValues<CAccessTextObjStrokeOutlineFlagProp>(text)[1], charStroke);
+  EXPECT_EQ(shape->GetStrokeOutlineFlag(), IntValues<CAccessTextObjStrokeOutlineFlagProp>(text)[1] ? 1 : 0);
+  EXPECT_NE(shape->GetStrokeOutlineFlag(), shapeStroke);
+
+  // Add Text shows checked while a text is edited or drawn, not with the selection tool.
+  EXPECT_EQ(f.Update(ViewCmd::kInsertText).checked, 1);
+  f.view->UpdateEditingTool(&CPublicationView::g_DrawTextTool);
+  EXPECT_EQ(f.Update(ViewCmd::kInsertText).checked, 1);
+  f.view->UpdateEditingTool(nullptr);
+  EXPECT_EQ(f.Update(ViewCmd::kInsertText).checked, 0);
+
+  // Custom Width and Custom Angle stay enabled with nothing selected.
+  f.view->DeseleteAllRenderObjects();
+  EXPECT_TRUE(f.Update(ViewCmd::kCustomStrokeWidth).enabled);
+  EXPECT_TRUE(f.Update(ViewCmd::kCustomRotation).enabled);
+}
+
+TEST(EditingViewProperties, FontComboShowsTheSelectedCharactersFace) {
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+  ASSERT_TRUE(f.view->ApplyFontFace(L"DejaVu Sans Mono"));
+  // Typing goes on in another face; the combo shows the selected characters' face.
+  CPublicationView::g_EditingTextTool.SetSelection(3, 3);
+  f.view->ApplyFontFace(L"DejaVu Serif");
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true).second, CString(L"DejaVu Serif"));
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true).second, CString(L"DejaVu Sans Mono"));
+  // Mixed faces: the face typing uses.
+  CPublicationView::g_EditingTextTool.SetSelection(0, 3);
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true).second, CString(L"DejaVu Serif"));
+  f.view->UpdateEditingTool(nullptr);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "ShellIds.h"
 #include "StampsTool.h"
 #include "ViewRibbonValues.h"
+#include "ZoomPane.h"
 
 #include <CharProperties.h>
 #include <SelectionReaders.h>
@@ -145,7 +146,7 @@ TEST(EditingViewZoom, CommandsAndTheirUpdateRules) {
   f.view->ZoomView(110);
   for (const ZoomLevel& level : g_zoomLevels)
     if (level.nCommand != ViewCmd::kZoomActualSize) EXPECT_EQ(f.Update(level.nCommand).checked, 0) << level.nCommand;
-  EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"110.0%");
+  EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"110%");
 }
 
 TEST(EditingViewPlacement, WideWindowsCentreThePageNarrowOnesStartAtTheMargin) {
@@ -1122,6 +1123,67 @@ TEST(EditingViewProperties, FontComboShowsTheSelectedCharactersFace) {
   CPublicationView::g_EditingTextTool.SetSelection(0, 3);
   EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true).second, CString(L"DejaVu Serif"));
   f.view->UpdateEditingTool(nullptr);
+}
+
+TEST(EditingViewZoom, StatusBarSliderAndText) {
+  // Positions and zooms of the slider, both ways.
+  const struct {
+    int pos;
+    float zoom;
+  } marks[] = {{0, 10}, {250, 55}, {500, 100}, {560, 184}, {1000, 800}};
+  for (const auto& m : marks) {
+    EXPECT_FLOAT_EQ(ZoomFromSliderPos(m.pos), m.zoom) << m.pos;
+    EXPECT_EQ(SliderPosFromZoom(m.zoom), m.pos) << m.zoom;
+  }
+  EXPECT_EQ(SliderPosFromZoom(400), 714);
+  EXPECT_EQ(SliderPosFromZoom(12.5f), 13);
+  // The text: whole percents without decimals, else tenths.
+  const struct {
+    float zoom;
+    const wchar_t* text;
+  } texts[] = {{100, L"100%"}, {12.5f, L"12.5%"}, {33.33f, L"33.3%"}, {400, L"400%"}, {100.0f / 6.0f, L"16.6%"}};
+  for (const auto& t : texts) EXPECT_EQ(ZoomPaneText(t.zoom), CString(t.text)) << t.zoom;
+  // The slider's scroll codes.
+  const struct {
+    float zoom;
+    int code, pos;
+    float after;
+  } codes[] = {
+      {100, SB_LINELEFT, 0, 90},     {15, SB_LINELEFT, 0, 10},      {100, SB_LINERIGHT, 0, 110},
+      {795, SB_LINERIGHT, 0, 800},   {100, SB_PAGELEFT, 0, 90},     {100, SB_PAGERIGHT, 0, 110},
+      {100, SB_THUMBTRACK, 560, 184}, {184, SB_THUMBTRACK, 520, 100}, {100, SB_THUMBTRACK, 0, 10},
+      {100, SB_LEFT, 0, 12.5f},      {100, SB_RIGHT, 0, 800},       {100, SB_ENDSCROLL, 900, 100},
+      {100, SB_THUMBPOSITION, 900, 100},
+  };
+  for (const auto& c : codes) EXPECT_FLOAT_EQ(ZoomForSliderCode(c.zoom, c.code, c.pos), c.after) << c.code << " " << c.pos;
+  // The view's own pane text follows the same rule.
+  Fixture f(1);
+  f.view->ZoomView(100);
+  EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"100%");
+}
+
+TEST(EditingViewPages, PageKeysAndWheelScrollThenTurnThePage) {
+  const struct {
+    int y, maxY, dy, page, pages;
+    int turn, scrollY;
+    bool toEnd;
+  } cases[] = {
+      {0, 0, 100, 0, 3, 1, 0, false},      // the page fits: the next page
+      {0, 0, -100, 1, 3, -1, 0, true},     // the previous page, from its bottom
+      {0, 0, -100, 0, 3, 0, 0, false},     // the first page stays
+      {0, 0, 100, 2, 3, 0, 0, false},      // so does the last
+      {0, 900, 400, 0, 3, 0, 400, false},  // a tall page scrolls first
+      {700, 900, 400, 0, 3, 0, 900, false},
+      {900, 900, 400, 0, 3, 1, 0, false},  // then turns at the end
+      {300, 900, -400, 1, 3, 0, 0, false},
+      {0, 900, -400, 1, 3, -1, 0, true},
+  };
+  for (const auto& c : cases) {
+    const PageScrollStep s = StepPageScroll(c.y, c.maxY, c.dy, c.page, c.pages);
+    EXPECT_EQ(s.nPageDelta, c.turn) << c.y << " " << c.dy << " page " << c.page;
+    EXPECT_EQ(s.nScrollY, c.scrollY) << c.y << " " << c.dy << " page " << c.page;
+    EXPECT_EQ(s.bToEnd, c.toEnd) << c.y << " " << c.dy << " page " << c.page;
+  }
 }
 
 }  // namespace

@@ -16,10 +16,12 @@
 #include "LeafwrightApp.h"
 #include "LeafwrightAppState.h"
 #include "LeafwrightDoc.h"
+#include "MainFrame.h"
 #include "PageBusiPage.h"
 #include "ShellIds.h"
 #include "StampsTool.h"
 #include "ViewRibbonValues.h"
+#include "ZoomPane.h"
 
 const ZoomLevel g_zoomLevels[kZoomLevels] = {
     {0.125f, 32872}, {1.0f / 6.0f, 32871}, {0.2f, 32870}, {0.25f, 32869}, {0.5f, 32868}, {0.75f, 32867},
@@ -77,6 +79,8 @@ BEGIN_MESSAGE_MAP(CLeafwrightView, CPublicationView)
   // The go-to-page commands are the document's (they also select the page in the thumbnails).
   ON_UPDATE_COMMAND_UI(ID_INDICATOR_PAGE_NUMBER, &CLeafwrightView::OnUpdatePageNumber)
   ON_UPDATE_COMMAND_UI(ID_INDICATOR_ZOOM, &CLeafwrightView::OnUpdateZoomPane)
+  ON_WM_KEYDOWN()
+  ON_WM_MOUSEWHEEL()
   ON_COMMAND(ViewCmd::kZoomActualSize, &CLeafwrightView::OnZoomActualSize)
   ON_UPDATE_COMMAND_UI(ViewCmd::kZoomActualSize, &CLeafwrightView::OnUpdateZoomActualSize)
   ON_COMMAND(ViewCmd::kZoomIn, &CLeafwrightView::OnZoomIn)
@@ -382,22 +386,19 @@ void CLeafwrightView::OnCustomRotation() {
   RunOneValueDialog(dlg, [this](int value) { DoModifyRenderObjsRotatedAngle(value); });
 }
 
-void CLeafwrightView::OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI) {
-  float pixels = 0;
-  pCmdUI->Enable(ReadSelectionStrokeWidth(pixels));
-}
-
-void CLeafwrightView::OnUpdateCustomRotation(CCmdUI* pCmdUI) {
-  int angle = 0;
-  pCmdUI->Enable(ReadSelectionRotation(angle));
-}
+// Custom Width and Custom Angle stay enabled; the dialog opens only when something carries the
+// value.
+void CLeafwrightView::OnUpdateCustomStrokeWidth(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+void CLeafwrightView::OnUpdateCustomRotation(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
 
 void CLeafwrightView::PreviewEditingTextFilledTransparency(int n) { ::PreviewEditingTextFilledTransparency(this, n); }
 void CLeafwrightView::PreviewRenderObjsFilledTransparency(int n) { ::PreviewRenderObjsFilledTransparency(this, n); }
 void CLeafwrightView::PreviewEditingTextStrokenTransparency(int n) { ::PreviewEditingTextStrokenTransparency(this, n); }
 void CLeafwrightView::PreviewRenderObjsStrokenTransparency(int n) { ::PreviewRenderObjsStrokenTransparency(this, n); }
 
-bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const {
+bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const { return ReadTransparencyState(bFill, nAlpha) != -1; }
+
+int CLeafwrightView::ReadTransparencyState(bool bFill, int& nAlpha) const {
   int state = -1;
   if (IsEditingText()) {
     if (bFill) {
@@ -413,7 +414,7 @@ bool CLeafwrightView::ReadTransparency(bool bFill, int& nAlpha) const {
     state = bFill ? ::ReadSelectionFilledTransparency(this, nAlpha)
                   : ::ReadSelectionStrokeTransparency(this, nAlpha);
   }
-  return state != -1;
+  return state;
 }
 
 void CLeafwrightView::OnCustomFillTransparency() {
@@ -431,8 +432,9 @@ void CLeafwrightView::OnCustomStrokeTransparency() {
 }
 
 void CLeafwrightView::OnUpdateCustomTransparency(CCmdUI* pCmdUI) {
+  // As the transparency galleries: always enabled while a text is edited.
   int alpha = 0;
-  pCmdUI->Enable(ReadTransparency(pCmdUI->m_nID == ViewCmd::kCustomFillTransparency, alpha));
+  pCmdUI->Enable(IsEditingText() || ReadTransparency(pCmdUI->m_nID == ViewCmd::kCustomFillTransparency, alpha));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -489,7 +491,70 @@ void CLeafwrightView::OnUpdateStampGallery(CCmdUI* pCmdUI) {
 
 void CLeafwrightView::SetZoomPercent(float fPercent) {
   ZoomView(fPercent);
+  // The status bar's slider and text follow every zoom.
+  if (auto* main = dynamic_cast<CMainFrame*>(GetParentFrame())) main->UpdateZoomPane(GetZoom());
   if (CFrameWnd* frame = GetParentFrame()) frame->OnUpdateCmdUIAll();
+}
+
+PageScrollStep StepPageScroll(int y, int maxY, int dy, int page, int pages) {
+  PageScrollStep step;
+  step.nScrollY = y;
+  if (dy > 0) {
+    if (y < maxY)
+      step.nScrollY = std::min(y + dy, maxY);
+    else if (page + 1 < pages)
+      step.nPageDelta = 1, step.nScrollY = 0;
+  } else if (dy < 0) {
+    if (y > 0)
+      step.nScrollY = std::max(y + dy, 0);
+    else if (page > 0)
+      step.nPageDelta = -1, step.nScrollY = 0, step.bToEnd = true;
+  }
+  return step;
+}
+
+bool CLeafwrightView::ScrollOrTurnPage(int dy) {
+  const CPoint at = GetScrollPosition();
+  const PageScrollStep step = StepPageScroll(at.y, GetMaxScrollPosition().y, dy, GetPageIndex(), GetPagesCount());
+  if (step.nPageDelta == 0) {
+    if (step.nScrollY == at.y) return false;
+    ScrollToPosition(CPoint(at.x, step.nScrollY));
+    return true;
+  }
+  // Through the document, so that the thumbnails follow.
+  const int index = GetPageIndex() + step.nPageDelta;
+  if (CLeafwrightDoc* doc = GetDocument()) doc->GoToPage(index);
+  if (GetPageIndex() != index) GoToPage(index);
+  ScrollToPosition(CPoint(0, step.bToEnd ? GetMaxScrollPosition().y : 0));
+  InvalidateView();
+  return true;
+}
+
+void CLeafwrightView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if ((nChar == VK_NEXT || nChar == VK_PRIOR) && !IsEditingText()) {
+    CRect client;
+    GetClientRect(&client);
+    const int step = std::max(1, client.Height() - client.Height() / 10);
+    ScrollOrTurnPage(nChar == VK_NEXT ? step : -step);
+    return;
+  }
+  CPublicationView::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+BOOL CLeafwrightView::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) {
+  // Whole notches only; a touchpad's fractions add up until they make one.
+  m_nWheelDelta += zDelta;
+  const int notches = std::clamp(m_nWheelDelta / WHEEL_DELTA, -100, 100);
+  m_nWheelDelta -= notches * WHEEL_DELTA;
+  if (notches == 0) return FALSE;
+  if (nFlags & MK_CONTROL) {
+    for (int i = 0; i < std::abs(notches); ++i) notches > 0 ? OnZoomIn() : OnZoomOut();
+    return TRUE;
+  }
+  const CPoint before = GetScrollPosition();
+  CPublicationView::OnMouseWheel(nFlags, static_cast<short>(notches * WHEEL_DELTA), pt);
+  if (GetScrollPosition() != before) return TRUE;
+  return ScrollOrTurnPage(notches < 0 ? 1 : -1) ? TRUE : FALSE;
 }
 
 void CLeafwrightView::OnZoomActualSize() { SetZoomPercent(100); }
@@ -520,9 +585,7 @@ void CLeafwrightView::OnUpdateZoomLevel(CCmdUI* pCmdUI) {
 }
 
 void CLeafwrightView::OnUpdateZoomPane(CCmdUI* pCmdUI) {
-  CString s;
-  s.Format(L"%0.1f%%", static_cast<double>(GetZoom()));
-  pCmdUI->SetText(s);
+  pCmdUI->SetText(ZoomPaneText(GetZoom()));
   pCmdUI->Enable(TRUE);
 }
 

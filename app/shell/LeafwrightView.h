@@ -71,6 +71,16 @@ int FindZoomLevelIndex(float fFactor);
 // nearest level in that direction when the factor is between levels; the ends stay at the ends.
 float StepZoomFactor(float fFactor, bool bIn);
 
+// What a scroll step of dy pixels (down when positive) does in the page view: it scrolls within
+// the page while the scroll range allows; at the end of the range it turns to the next or the
+// previous page (shown from its top, or from its bottom when going back).
+struct PageScrollStep {
+  int nPageDelta = 0;   // -1, 0 or 1
+  int nScrollY = 0;     // the vertical scroll position within the page that stays
+  bool bToEnd = false;  // the page turned to shows its bottom
+};
+PageScrollStep StepPageScroll(int y, int maxY, int dy, int page, int pages);
+
 // The name of a new object of the kind of a view event (5 shape, 8 text, 9 image, 12 group) from
 // the application's counters; empty for other events.
 CString NextObjectNameForEvent(int nEvent);
@@ -168,9 +178,6 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnFillColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnStrokeColorGallery(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnUpdateColorGallery(CCmdUI* pCmdUI);
-  // Records and applies a property action to the selected objects as one undoable step.
-  template <class Action>
-  void ApplyToSelection(const typename Action::Value& value, const wchar_t* name);
   afx_msg void OnUpdateFilePrintPreview(CCmdUI* pCmdUI);
   void CollectSelectionInPageOrder(Vectorloom::CRenderBaseObjectList& out) const;
   bool CopySelectionToClipboard();
@@ -223,6 +230,8 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   afx_msg void OnUpdateCustomTransparency(CCmdUI* pCmdUI);
   // The alpha the dialog opens with; false when nothing carries it.
   bool ReadTransparency(bool bFill, int& nAlpha) const;
+  // The same read with its result: -1 nothing carries it, 0 one common alpha, 1 they differ.
+  int ReadTransparencyState(bool bFill, int& nAlpha) const;
   // The first stroke width (pixels) and rotation angle among the selected objects of the shown
   // page; false when none carries it.
   bool ReadSelectionStrokeWidth(float& fPixels) const;
@@ -287,6 +296,15 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
 
   // Sets the zoom and shows it in the status bar.
   void SetZoomPercent(float fPercent);
+  // Scrolls the page by dy pixels, or turns the page at the end of the scroll range; false when
+  // nothing moved.
+  bool ScrollOrTurnPage(int dy);
+  // Page Down and Page Up scroll by a window's height and turn the page at the end (a text being
+  // edited keeps its keys).
+  afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  // The wheel scrolls, turning the page at the end of the scroll range; with Ctrl it zooms by
+  // the steps of Zoom In and Zoom Out, one a notch.
+  afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
 
  protected:
   afx_msg void OnUpdatePageNumber(CCmdUI* pCmdUI);
@@ -308,6 +326,7 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   bool ReadShift(UINT nId, float& fValue) const;
 
   int m_nPage = 0;  // the shown page's index when it was last placed
+  int m_nWheelDelta = 0;  // wheel turns short of a notch
   std::map<UINT, int> m_lastStamps;  // the item picked last from each stamp gallery
 };
 

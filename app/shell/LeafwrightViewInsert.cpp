@@ -148,4 +148,9 @@ Vectorloom::CRenderBaseObj* CLeafwrightView::InsertVideoClip(const wchar_t* lpsz
   return video;
 }
 
-void CLeafwrightView::OnUpdateInsert(CCmdUI* pCmdUI) { pCmdUI->Enable(m_pRenderPage != nullptr); }
+void CLeafwrightView::OnUpdateInsert(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_pRenderPage != nullptr);
+  // Add Text shows checked while a text is being drawn or edited.
+  if (pCmdUI->m_nID == ViewCmd::kInsertText)
+    pCmdUI->SetCheck(GetEditingTool() == &g_DrawTextTool || IsEditingText() ? 1 : 0);
+}

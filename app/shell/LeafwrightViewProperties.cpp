@@ -132,7 +132,15 @@ void CLeafwrightView::OnFillInside() {
   ToggleProperty<CFillInsideTextAction, CFillInsideObjsAction>(kFillInsideName);
 }
 void CLeafwrightView::OnStrokeOutline() {
-  ToggleProperty<CStrokeOutlineTextAction, CStrokeOutlineObjsAction>(kStrokeOutlineName);
+  if (!IsEditingText()) {
+    ToggleProperty<CStrokeOutlineTextAction, CStrokeOutlineObjsAction>(kStrokeOutlineName);
+    return;
+  }
+  // While a text is edited the selected characters change, and the selected objects follow.
+  CAccessTextObjStrokeOutlineFlagProp::Element current{};
+  const bool on = !(ReadEditingTextValue<CAccessTextObjStrokeOutlineFlagProp>(g_EditingTextTool, current) == 0 && current);
+  ApplyToEditedText<CStrokeOutlineTextAction>(kStrokeOutlineName, on);
+  DoStrokeSelectedShapeObjs(on ? 1 : 0);
 }
 
 void CLeafwrightView::OnScript(UINT nId) {
@@ -562,8 +570,15 @@ void CLeafwrightView::OnUpdateFontFace(CCmdUI* pCmdUI) {
   std::wstring face;
   bool known = false;
   if (IsEditingText()) {
+    // The face of the selected characters when they share one, else the face typing uses.
     pCmdUI->Enable(TRUE);
-    face = g_EditingTextTool.GetCurrentFont().GetFontFaceNameW();
+    GlyphweaveLib::CRichFontDesc single;
+    GlyphweaveLib::CCharFormatsDesc multi;
+    const bool selected = ReadEditingTextCharFormats(g_EditingTextTool, &single, &multi) == 2 &&
+                          (multi.m_nCommonMask & GlyphweaveLib::CCharFormatsDesc::kFont) != 0;
+    const GlyphweaveLib::_CharsFontDesc& desc = selected ? static_cast<const GlyphweaveLib::_CharsFontDesc&>(multi)
+                                                         : g_EditingTextTool.GetCurrentFont();
+    face = desc.GetFontFaceNameW();
     known = !face.empty();
   } else {
     int texts = 0;

@@ -11,6 +11,8 @@
 #include <AppPrinter.h>
 #include <PrintJob.h>
 
+#include <CharProperties.h>
+
 #include "LeafwrightAppState.h"
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
@@ -191,77 +193,66 @@ void CLeafwrightView::OnUpdateFilePrintPreview(CCmdUI* pCmdUI) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Transparency and colour galleries on the selected objects (shapes, texts, group members). The
-// edited text's characters are not reached from here yet, so the galleries are disabled while a
-// text is edited.
-
-template <class Action>
-void CLeafwrightView::ApplyToSelection(const typename Action::Value& value, const wchar_t* name) {
-  CWorkspaceDoc* doc = GetDocument();
-  if (!doc || IsEditingText()) return;
-  RestorePrevScene();
-  DestroyPreviewScene();
-  const CRenderBaseObjectList objects = GatherSelectedObjects(this);
-  auto* action = new Action(CString(name));
-  if (action->RecordObjects(objects, value) == 0) {
-    delete action;
-    return;
-  }
-  Action::SetObjectsValue(value, objects);
-  doc->AddEditAction(action);
-  doc->SetModifiedFlag(TRUE);
-  InvalidateView();
-}
+// Transparency and colour galleries: on the selected characters while a text is edited, else on
+// the selected objects (shapes, texts, group members); each pick is one undoable step.
 
 void CLeafwrightView::OnFillTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 1;
   int alpha = 0;
-  if (ValueOf(kTransparencyAlphas, PickedItemId(pNMHDR), alpha))
-    ApplyToSelection<Quirebook::CFilledTransparencyObjsAction>(alpha, Quirebook::kChangeFilledTransparencyName);
+  if (ValueOf(kTransparencyAlphas, PickedItemId(pNMHDR), alpha)) ApplyFilledTransparency(alpha);
 }
 
 void CLeafwrightView::OnStrokeTransparencyGallery(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 1;
   int alpha = 0;
-  if (ValueOf(kTransparencyAlphas, PickedItemId(pNMHDR), alpha))
-    ApplyToSelection<Quirebook::CStrokeTransparencyObjsAction>(alpha, Quirebook::kChangeStrokedTransparencyName);
+  if (ValueOf(kTransparencyAlphas, PickedItemId(pNMHDR), alpha)) ApplyStrokeTransparency(alpha);
 }
 
 void CLeafwrightView::OnUpdateTransparencyGallery(CCmdUI* pCmdUI) {
+  // While a text is edited the gallery stays enabled (a pick may reach no character).
+  const bool fill = pCmdUI->m_nID == ID_FILL_TRANSPARENCY_GALLERY;
   int alpha = 0;
-  int state = -1;
-  if (!IsEditingText())
-    state = pCmdUI->m_nID == ID_FILL_TRANSPARENCY_GALLERY ? ::ReadSelectionFilledTransparency(this, alpha)
-                                                          : ::ReadSelectionStrokeTransparency(this, alpha);
-  pCmdUI->Enable(state != -1);
+  const int state = ReadTransparencyState(fill, alpha);
+  pCmdUI->Enable(IsEditingText() || state != -1);
   ShowGalleryItem(pCmdUI, state == 0 ? TransparencyGalleryIndex(alpha) : -1);
 }
 
 void CLeafwrightView::OnFillColorGallery(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 1;
   const int id = PickedItemId(pNMHDR);
-  if (id < 0 || IsEditingText()) return;
+  if (id < 0) return;
   const COLORREF color = static_cast<COLORREF>(id) & 0xFFFFFF;
   if (auto* state = dynamic_cast<CDefaultLeafwrightAppState*>(&GetLeafwrightAppState())) state->SetDefaultFillColor(color);
-  DoModifyShapeObjsRenderColor(color, 1);
+  ApplyFilledColor(color);
 }
 
 void CLeafwrightView::OnStrokeColorGallery(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 1;
   const int id = PickedItemId(pNMHDR);
-  if (id < 0 || IsEditingText()) return;
+  if (id < 0) return;
   const COLORREF color = static_cast<COLORREF>(id) & 0xFFFFFF;
   if (auto* state = dynamic_cast<CDefaultLeafwrightAppState*>(&GetLeafwrightAppState()))
     state->SetDefaultStrokeColor(color);
-  DoModifyShapeObjsRenderColor(color, 0);
+  ApplyOutlineColor(color);
 }
 
 void CLeafwrightView::OnUpdateColorGallery(CCmdUI* pCmdUI) {
+  const bool fill = pCmdUI->m_nID == ID_FILL_COLOR_GALLERY;
   PaintColorValue paint;
   int state = -1;
-  if (!IsEditingText())
-    state = pCmdUI->m_nID == ID_FILL_COLOR_GALLERY ? ::ReadSelectionFilledColor(this, paint)
-                                                   : ::ReadSelectionOutlineColor(this, paint);
+  if (IsEditingText()) {
+    if (fill) {
+      Quirebook::CAccessTextObjFilledColorProp::Element v{};
+      state = ::ReadEditingTextValue<Quirebook::CAccessTextObjFilledColorProp>(g_EditingTextTool, v);
+      paint = v;
+    } else {
+      Quirebook::CAccessTextObjStrokeColorProp::Element v{};
+      state = ::ReadEditingTextValue<Quirebook::CAccessTextObjStrokeColorProp>(g_EditingTextTool, v);
+      paint = v;
+    }
+  } else {
+    state = fill ? ::ReadSelectionFilledColor(this, paint) : ::ReadSelectionOutlineColor(this, paint);
+  }
   pCmdUI->Enable(state != -1);
   if (auto* gallery = dynamic_cast<CQORPControlGallery*>(CQORPControl::FromUI(pCmdUI)))
     gallery->SetCheckedItem(state == 0 && paint.bEnabled && paint.nKind == RENDER_KIND_SOLID

@@ -5,10 +5,12 @@
 
 #include <lwstr.h>
 
+#include <QorpControls.h>
 #include <QorpPaintManager.h>
 
 #include "LeafwrightView.h"
 #include "ShellIds.h"
+#include "ZoomPane.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CQORPFrameWnd)
   ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, &CMainFrame::OnUpdateViewStatusBar)
   ON_COMMAND(ID_VIEW_THUMBNAIL, &CMainFrame::OnViewThumbnail)
   ON_UPDATE_COMMAND_UI(ID_VIEW_THUMBNAIL, &CMainFrame::OnUpdateViewThumbnail)
+  ON_NOTIFY(QORP_CN_SLIDER, ID_INDICATOR_ZOOM_SLIDER, &CMainFrame::OnZoomSliderNotify)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -157,6 +160,25 @@ void CMainFrame::SyncPageCombo() {
   if (now == shown || (typing && now.Find(L'/') < 0 && !now.IsEmpty())) return;
   if (m_wndPageCombo.GetCurSel() != index) m_wndPageCombo.SetCurSel(index);
   m_wndPageCombo.SetWindowText(shown);
+}
+
+void CMainFrame::UpdateZoomPane(float fZoom) {
+  if (auto* slider = dynamic_cast<CQORPStatusBarSliderPane*>(m_wndStatusBar.FindPane(ID_INDICATOR_ZOOM_SLIDER)))
+    if (slider->GetPos() != SliderPosFromZoom(fZoom)) slider->SetPos(SliderPosFromZoom(fZoom));
+  if (CQORPStatusBarPane* p = m_wndStatusBar.FindPane(ID_INDICATOR_ZOOM))
+    if (p->GetText() != ZoomPaneText(fZoom)) p->SetText(ZoomPaneText(fZoom));
+}
+
+void CMainFrame::OnZoomSliderNotify(NMHDR* pNMHDR, LRESULT* pResult) {
+  if (pResult) *pResult = 0;
+  const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
+  CLeafwrightView* view = GetLeafwrightView();
+  if (!nm || nm->hdr.idFrom != ID_INDICATOR_ZOOM_SLIDER || !view) return;
+  // The notification carries the scroll code and the thumb's position.
+  const float zoom = ZoomForSliderCode(view->GetZoom(), nm->nStep, nm->nPos);
+  if (zoom == view->GetZoom()) return;
+  view->SetZoomPercent(zoom);
+  UpdateZoomPane(zoom);
 }
 
 void CMainFrame::OnUpdateCmdUIAll() {

@@ -48,6 +48,9 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   // What the document's progress reports to (the status bar of this frame).
   CQorProgressStatusBar* GetProgressStatusBar() { return &m_progressBar; }
 
+  // Shows a zoom (percent) in the status bar: the slider's position and the text beside it.
+  void UpdateZoomPane(float fZoom);
+
   // The idle pass: every update handler of the ribbon, the backstage and the status bar.
   void OnUpdateCmdUIAll() override;
 
@@ -90,6 +93,8 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   afx_msg LRESULT OnGalleryNotify(WPARAM wParam, LPARAM lParam);
   // "Add Stamp" itself does nothing (its list holds the stamps); it stays enabled.
   afx_msg void OnAddStamp() {}
+  // The zoom slider and its - and + buttons zoom the page view.
+  afx_msg void OnZoomSliderNotify(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnViewStatusBar();
   afx_msg void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
   // Thumbnail View: shows or hides the pane of page thumbnails; checked while it shows.

@@ -47,6 +47,14 @@ std::pair<int, int> CPagesListLayout::Rows(int top, int bottom, int pageCount) c
   return {first, last};
 }
 
+int CPagesListLayout::ScrollToShowRow(int row, int y, int clientHeight) const {
+  if (row < 0 || cellHeight <= 0) return y;
+  const int top = row * cellHeight, bottom = (row + 1) * cellHeight;
+  if (top < y || bottom - top > clientHeight) return top;
+  if (bottom > y + clientHeight) return bottom - clientHeight;
+  return y;
+}
+
 CRect CPagesListLayout::CellRect(int row) const {
   return CRect(leftMargin, row * cellHeight + 4, leftMargin + cellWidth, (row + 1) * cellHeight);
 }
@@ -204,7 +212,10 @@ void CPagesListView::Layout() {
   const auto size = doc->GetDocLogSize(Vectorloom::UNIT_PIXEL);
   m_layout = CPagesListLayout::Compute(client.Width(), size.cx, size.cy);
   const int64_t height = static_cast<int64_t>(m_layout.cellHeight) * PageCount();
-  SetScrollSizes(MM_TEXT, CSize(m_layout.cellWidth + 24, static_cast<int>(std::min<int64_t>(height, 0x3FFFFFFF))));
+  // A line is one cell, a page the window's height.
+  SetScrollSizes(MM_TEXT, CSize(m_layout.cellWidth + 24, static_cast<int>(std::min<int64_t>(height, 0x3FFFFFFF))),
+                 CSize(std::max(1, client.Width()), std::max(m_layout.cellHeight, client.Height())),
+                 CSize(std::max(1, client.Width() / 10), m_layout.cellHeight));
   Invalidate(FALSE);
 }
 
@@ -233,6 +244,7 @@ void CPagesListView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
         m_selection.Add(page);
       }
       Layout();
+      ShowCurrentPage();
       LoadVisiblePages();
       break;
     case 4:
@@ -243,6 +255,7 @@ void CPagesListView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
       } else {
         Invalidate(FALSE);
       }
+      ShowCurrentPage();
       break;
     case 2:
       if (page) RedrawPageRow(doc->GetRenderPagesArray().IndexOf(page));
@@ -393,10 +406,28 @@ void CPagesListView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) 
   if (nSBCode != SB_THUMBTRACK) m_debounce.Scrolled(GetTickCount());
 }
 
-BOOL CPagesListView::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) {
-  const CPoint before = GetScrollPosition();
-  const BOOL done = CScrollView::OnMouseWheel(nFlags, zDelta, pt);
-  if (GetScrollPosition() != before) {
+void CPagesListView::ShowCurrentPage() {
+  CLeafwrightDoc* doc = GetDocument();
+  if (!doc || !GetSafeHwnd() || !m_selection.Current()) return;
+  CRect client;
+  GetClientRect(&client);
+  const CPoint at = GetScrollPosition();
+  const int row = doc->GetRenderPagesArray().IndexOf(m_selection.Current());
+  const int y = m_layout.ScrollToShowRow(row, at.y, client.Height());
+  if (y == at.y) return;
+  OnScrollBy(CSize(0, y - at.y));
+  Invalidate(FALSE);
+  m_debounce.Scrolled(GetTickCount());
+}
+
+BOOL CPagesListView::OnMouseWheel(UINT, short zDelta, CPoint) {
+  // One cell a notch; a touchpad's fractions add up until they make one.
+  m_nWheelDelta += zDelta;
+  const int notches = m_nWheelDelta / WHEEL_DELTA;
+  m_nWheelDelta -= notches * WHEEL_DELTA;
+  if (notches == 0 || m_layout.cellHeight <= 0) return FALSE;
+  const BOOL done = OnScrollBy(CSize(0, -notches * m_layout.cellHeight));
+  if (done) {
     Invalidate(FALSE);
     m_debounce.Scrolled(GetTickCount());
   }

@@ -39,6 +39,9 @@ struct CPagesListLayout {
   // The rows a band of the list from top to bottom shows, both included, within the pages;
   // first > last when none.
   std::pair<int, int> Rows(int top, int bottom, int pageCount) const;
+  // The vertical scroll position that shows the cell of a row whole, moving as little as
+  // possible from y in a window clientHeight high (a cell taller than the window shows its top).
+  int ScrollToShowRow(int row, int y, int clientHeight) const;
   CRect CellRect(int row) const;
   CRect PictureRect(int row) const;
   // The band the caption is centred in.
@@ -119,8 +122,8 @@ class CPagesListView : public CScrollView, public IPagesSelectionList {
   void OnInitialUpdate() override;
   // 3: lay out again (a given page becomes the selection alone, or the current one when it is
   // selected already; pages gone from the document leave the selection), then load the visible
-  // pages; 4: a given page becomes current; 2:
-  // repaint the page's cell.
+  // pages; 4: a given page becomes current; 2: repaint the page's cell. After 3 and 4 the
+  // current page's cell is scrolled into view.
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
   void OnDraw(CDC* pDC) override;
 
@@ -140,9 +143,12 @@ class CPagesListView : public CScrollView, public IPagesSelectionList {
  private:
   void Layout();
   int PageCount() const;
+  // Scrolls the current page's cell into view.
+  void ShowCurrentPage();
 
   CPagesListLayout m_layout;
   CPageSelection m_selection;
   int m_nAnchor = -1;
   CScrollLoadDebounce m_debounce;
+  int m_nWheelDelta = 0;  // wheel turns short of a notch
 };

@@ -57,6 +57,24 @@ TEST(PagesListLayout, HitTestAndVisibleRowsNeverDivideByZero) {
   EXPECT_EQ(l.Rows(0, 100000, 4), std::make_pair(0, 3));
 }
 
+TEST(PagesListLayout, TheCurrentPagesCellIsScrolledIntoView) {
+  const CPagesListLayout l = CPagesListLayout::Compute(224, 612, 792);  // cells of 279
+  const struct {
+    int row, y, client, to;
+  } cases[] = {
+      {0, 0, 700, 0},                  // in view: stays
+      {1, 0, 700, 0},
+      {2, 0, 700, 837 - 700},          // below: its bottom comes to the window's bottom
+      {299, 0, 700, 300 * 279 - 700},  // the last of 300 pages
+      {3, 279 * 10, 700, 279 * 3},     // above: its top comes to the window's top
+      {4, 0, 200, 279 * 4},            // taller than the window: its top
+      {-1, 500, 700, 500},             // no page: stays
+  };
+  for (const auto& c : cases) EXPECT_EQ(l.ScrollToShowRow(c.row, c.y, c.client), c.to) << c.row << " from " << c.y;
+  const CPagesListLayout none;
+  EXPECT_EQ(none.ScrollToShowRow(3, 40, 700), 40);
+}
+
 // Pages of a document array, named by their 1-based position.
 struct Pages {
   Vectorloom::CRenderPagesArray array;

@@ -10,10 +10,12 @@
 #include <ctime>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include <gdi/wingdi.h>
 #include <lwstr.h>
 #include <QorpControls.h>
+#include <QorpGallery.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 
@@ -24,6 +26,8 @@
 #include "PageVideoObj.h"
 #include "ShellIds.h"
 #include "StampsTool.h"
+#include "ViewRibbonValues.h"
+#include "ZoomPane.h"
 
 #include <CharProperties.h>
 #include <SelectionReaders.h>
@@ -142,7 +146,7 @@ TEST(EditingViewZoom, CommandsAndTheirUpdateRules) {
   f.view->ZoomView(110);
   for (const ZoomLevel& level : g_zoomLevels)
     if (level.nCommand != ViewCmd::kZoomActualSize) EXPECT_EQ(f.Update(level.nCommand).checked, 0) << level.nCommand;
-  EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"110.0%");
+  EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"110%");
 }
 
 TEST(EditingViewPlacement, WideWindowsCentreThePageNarrowOnesStartAtTheMargin) {
@@ -984,6 +988,202 @@ TEST(EditingViewProperties, FontFaceGoesToTheEditedCharactersOrSelectedTextsAsOn
   f.doc.OnEditUndo();
   EXPECT_EQ(FaceRuns(text), before);
   EXPECT_EQ(FaceRuns(other), otherBefore);
+}
+
+}  // namespace
+
+namespace {
+
+// A gallery of `count` items (ids 0..count-1, or the given ids) as the ribbon holds it.
+struct GalleryProbe {
+  GalleryProbe(UINT id, int count, std::vector<int> ids = {}) : gallery(static_cast<int>(id)) {
+    for (int i = 0; i < count; ++i) items.AddItem(L"item", ids.empty() ? i : ids[static_cast<size_t>(i)]);
+    gallery.SetItems(&items);
+  }
+  // Runs the update rule on the gallery.
+  void Update(CLeafwrightView* view) {
+    CQORPCmdUI ui(&gallery);
+    ui.m_nID = static_cast<UINT>(gallery.GetID());
+    view->OnCmdMsg(ui.m_nID, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+  }
+  // Picks item `index` and sends it as the ribbon does.
+  void Pick(CLeafwrightView* view, int index) {
+    gallery.SetSelectedItem(index);
+    NMQORPCONTROL nm{};
+    nm.hdr.idFrom = static_cast<UINT>(gallery.GetID());
+    nm.hdr.code = QORP_CN_EXECUTE;
+    nm.pControl = &gallery;
+    LRESULT result = 0;
+    AFX_NOTIFY notify{&result, &nm.hdr};
+    view->OnCmdMsg(nm.hdr.idFrom, MAKELONG(QORP_CN_EXECUTE, WM_NOTIFY), &notify, nullptr);
+    EXPECT_EQ(result, 1);
+  }
+  CQORPControlGalleryItems items;
+  CQORPControlGallery gallery;
+};
+
+template <class A>
+std::vector<int> IntValues(Quirebook::CDDrawTextObj* text) {
+  std::vector<int> out;
+  for (const auto& c : text->GetArrayOfTextCharacters()) out.push_back(static_cast<int>(A::Read(c)));
+  return out;
+}
+
+std::vector<uint32_t> OutlineColours(Quirebook::CDDrawTextObj* text) {
+  std::vector<uint32_t> out;
+  for (const auto& c : text->GetArrayOfTextCharacters())
+    out.push_back(Quirebook::CAccessTextObjStrokeColorProp::Read(c).crColor & 0xFFFFFF);
+  return out;
+}
+
+TEST(EditingViewProperties, GalleriesAndDialogsServeTheEditedCharacters) {
+  using namespace Quirebook;
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  auto* shape = new CPageShapeObj;
+  shape->AddRectanglePath(Vectorloom::CQorVectorRect<float>(0, 0, 40, 30));
+  shape->CreatePathStorage();
+  f.view->GetShownPage()->AddShapeObject(shape);
+  f.view->SelectRenderObject(shape, true);
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+
+  // Enabled while the text is edited, showing the selected characters' values.
+  for (UINT id : {32779u, 32788u, 32791u, 32883u, 32780u, 32789u})
+    EXPECT_TRUE(f.Update(id).enabled) << id;
+  const std::vector<int> alphas = IntValues<CAccessTextObjFilledTransparencyProp>(text);
+  GalleryProbe fill(32779, 6);
+  fill.Update(f.view);
+  EXPECT_TRUE(fill.gallery.GetEnabled());
+  EXPECT_EQ(fill.gallery.GetSelectedItemShown(), TransparencyGalleryIndex(alphas[1]));
+
+  // A pick changes the selected characters as one step; the gallery then shows it.
+  fill.Pick(f.view, 3);
+  EXPECT_EQ(IntValues<CAccessTextObjFilledTransparencyProp>(text), std::vector<int>({alphas[0], 128, 128, alphas[3]}));
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Filled Transparency");
+  fill.Update(f.view);
+  EXPECT_EQ(fill.gallery.GetSelectedItemShown(), 3);
+  f.doc.OnEditUndo();
+  EXPECT_EQ(IntValues<CAccessTextObjFilledTransparencyProp>(text), alphas);
+  GalleryProbe stroke(32788, 6);
+  stroke.Pick(f.view, 1);
+  EXPECT_EQ(IntValues<CAccessTextObjStrokeTransparencyProp>(text)[2], 32);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Stroked Transparency");
+
+  // The stroke colour gallery: the characters take the colour, which becomes the current one;
+  // the gallery checks it.
+  GalleryProbe colours(32883, 1, {0x0000FF});
+  colours.Pick(f.view, 0);
+  EXPECT_EQ(OutlineColours(text)[1], 0x0000FFu);
+  EXPECT_EQ(OutlineColours(text)[2], 0x0000FFu);
+  EXPECT_NE(OutlineColours(text)[0], 0x0000FFu);
+  EXPECT_EQ(f.doc.GetUndoMenuText(), L"Undo Change Stroke Color");
+  colours.Update(f.view);
+  EXPECT_TRUE(colours.gallery.GetEnabled());
+  EXPECT_EQ(colours.gallery.GetCheckedItem(), 0x0000FF);
+
+  // Stroke Needed changes the selected characters and the selected objects.
+  const int shapeStroke = shape->GetStrokeOutlineFlag();
+  const int charStroke = IntValues<CAccessTextObjStrokeOutlineFlagProp>(text)[1];
+  f.view->OnCmdMsg(ViewCmd::kStrokeOutline, CN_COMMAND, nullptr, nullptr);
+  EXPECT_NE(IntValues<CAccessTextObjStrokeOutlineFlagProp>(text)[1], charStroke);
+  EXPECT_EQ(shape->GetStrokeOutlineFlag(), IntValues<CAccessTextObjStrokeOutlineFlagProp>(text)[1] ? 1 : 0);
+  EXPECT_NE(shape->GetStrokeOutlineFlag(), shapeStroke);
+
+  // Add Text shows checked while a text is edited or drawn, not with the selection tool.
+  EXPECT_EQ(f.Update(ViewCmd::kInsertText).checked, 1);
+  f.view->UpdateEditingTool(&CPublicationView::g_DrawTextTool);
+  EXPECT_EQ(f.Update(ViewCmd::kInsertText).checked, 1);
+  f.view->UpdateEditingTool(nullptr);
+  EXPECT_EQ(f.Update(ViewCmd::kInsertText).checked, 0);
+
+  // Custom Width and Custom Angle stay enabled with nothing selected.
+  f.view->DeseleteAllRenderObjects();
+  EXPECT_TRUE(f.Update(ViewCmd::kCustomStrokeWidth).enabled);
+  EXPECT_TRUE(f.Update(ViewCmd::kCustomRotation).enabled);
+}
+
+TEST(EditingViewProperties, FontComboShowsTheSelectedCharactersFace) {
+  Fixture f(1);
+  auto* text = MakeText(L"abcd", 12);
+  f.view->GetShownPage()->AddShapeObject(text);
+  f.view->UpdateEditingTool(&CPublicationView::g_EditingTextTool);
+  CPublicationView::g_EditingTextTool.SetEditingText(text);
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+  ASSERT_TRUE(f.view->ApplyFontFace(L"DejaVu Sans Mono"));
+  // Typing goes on in another face; the combo shows the selected characters' face.
+  CPublicationView::g_EditingTextTool.SetSelection(3, 3);
+  f.view->ApplyFontFace(L"DejaVu Serif");
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true).second, CString(L"DejaVu Serif"));
+  CPublicationView::g_EditingTextTool.SetSelection(1, 3);
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true).second, CString(L"DejaVu Sans Mono"));
+  // Mixed faces: the face typing uses.
+  CPublicationView::g_EditingTextTool.SetSelection(0, 3);
+  EXPECT_EQ(Shown(f.view, ID_FONT_FACE, true).second, CString(L"DejaVu Serif"));
+  f.view->UpdateEditingTool(nullptr);
+}
+
+TEST(EditingViewZoom, StatusBarSliderAndText) {
+  // Positions and zooms of the slider, both ways.
+  const struct {
+    int pos;
+    float zoom;
+  } marks[] = {{0, 10}, {250, 55}, {500, 100}, {560, 184}, {1000, 800}};
+  for (const auto& m : marks) {
+    EXPECT_FLOAT_EQ(ZoomFromSliderPos(m.pos), m.zoom) << m.pos;
+    EXPECT_EQ(SliderPosFromZoom(m.zoom), m.pos) << m.zoom;
+  }
+  EXPECT_EQ(SliderPosFromZoom(400), 714);
+  EXPECT_EQ(SliderPosFromZoom(12.5f), 13);
+  // The text: whole percents without decimals, else tenths.
+  const struct {
+    float zoom;
+    const wchar_t* text;
+  } texts[] = {{100, L"100%"}, {12.5f, L"12.5%"}, {33.33f, L"33.3%"}, {400, L"400%"}, {100.0f / 6.0f, L"16.6%"}};
+  for (const auto& t : texts) EXPECT_EQ(ZoomPaneText(t.zoom), CString(t.text)) << t.zoom;
+  // The slider's scroll codes.
+  const struct {
+    float zoom;
+    int code, pos;
+    float after;
+  } codes[] = {
+      {100, SB_LINELEFT, 0, 90},     {15, SB_LINELEFT, 0, 10},      {100, SB_LINERIGHT, 0, 110},
+      {795, SB_LINERIGHT, 0, 800},   {100, SB_PAGELEFT, 0, 90},     {100, SB_PAGERIGHT, 0, 110},
+      {100, SB_THUMBTRACK, 560, 184}, {184, SB_THUMBTRACK, 520, 100}, {100, SB_THUMBTRACK, 0, 10},
+      {100, SB_LEFT, 0, 12.5f},      {100, SB_RIGHT, 0, 800},       {100, SB_ENDSCROLL, 900, 100},
+      {100, SB_THUMBPOSITION, 900, 100},
+  };
+  for (const auto& c : codes) EXPECT_FLOAT_EQ(ZoomForSliderCode(c.zoom, c.code, c.pos), c.after) << c.code << " " << c.pos;
+  // The view's own pane text follows the same rule.
+  Fixture f(1);
+  f.view->ZoomView(100);
+  EXPECT_EQ(f.Update(ID_INDICATOR_ZOOM).text, L"100%");
+}
+
+TEST(EditingViewPages, PageKeysAndWheelScrollThenTurnThePage) {
+  const struct {
+    int y, maxY, dy, page, pages;
+    int turn, scrollY;
+    bool toEnd;
+  } cases[] = {
+      {0, 0, 100, 0, 3, 1, 0, false},      // the page fits: the next page
+      {0, 0, -100, 1, 3, -1, 0, true},     // the previous page, from its bottom
+      {0, 0, -100, 0, 3, 0, 0, false},     // the first page stays
+      {0, 0, 100, 2, 3, 0, 0, false},      // so does the last
+      {0, 900, 400, 0, 3, 0, 400, false},  // a tall page scrolls first
+      {700, 900, 400, 0, 3, 0, 900, false},
+      {900, 900, 400, 0, 3, 1, 0, false},  // then turns at the end
+      {300, 900, -400, 1, 3, 0, 0, false},
+      {0, 900, -400, 1, 3, -1, 0, true},
+  };
+  for (const auto& c : cases) {
+    const PageScrollStep s = StepPageScroll(c.y, c.maxY, c.dy, c.page, c.pages);
+    EXPECT_EQ(s.nPageDelta, c.turn) << c.y << " " << c.dy << " page " << c.page;
+    EXPECT_EQ(s.nScrollY, c.scrollY) << c.y << " " << c.dy << " page " << c.page;
+    EXPECT_EQ(s.bToEnd, c.toEnd) << c.y << " " << c.dy << " page " << c.page;
+  }
 }
 
 }  // namespace

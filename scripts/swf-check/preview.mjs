@@ -75,14 +75,15 @@ try {
       }
     return n / ((W / 4) * (H / 4));
   };
+  const started = Date.now();
   let shown = false;
   for (const until = Date.now() + 60000; Date.now() < until && !shown;) {
-    await tab.waitForTimeout(250);
+    await tab.waitForTimeout(500);
     shown = red(decodePng(await tab.screenshot())) > 0.1;
   }
   writeFileSync(join(shotsDir, "preview-served.png"), await tab.screenshot());
   if (!shown) fail("the first page (red) did not show over the loopback server");
-  else console.log("ok   preview: the package plays over the loopback server");
+  else console.log(`ok   preview: the package plays over the loopback server (${((Date.now() - started) / 1000).toFixed(1)} s)`);
   if (!wasm.some((w) => w.startsWith(`200 ${address.replace("index.html", "ruffle/")}`)))
     fail(`the player's WebAssembly did not come from the package: ${wasm.join(", ") || "none fetched"}`);
   for (const e of errors) fail(`the player or page logged an error: ${e}`);

@@ -89,6 +89,10 @@ bool CPackagePreviewServer::Start(const fs::path& folder) {
   server.set_payload_max_length(64 * 1024);
   auto serve = [root](const httplib::Request& req, httplib::Response& res) {
     const auto file = ResolvePreviewFile(root, req.path);
+    if (!file && req.path == "/favicon.ico") {
+      res.status = 204;  // a package has no icon: the browser's request is answered without one
+      return;
+    }
     if (!file) {
       res.status = 404;
       res.set_content("Not found", "text/plain");

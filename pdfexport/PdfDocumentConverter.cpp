@@ -544,6 +544,40 @@ void PutStrokeStyle(const Vectorloom::CBaseShapeObj& shape, PdfSaveLineStyle* st
   if (start == shape.GetEndCap()) style->line_cap = start == LINE_CAP_ROUND ? 1 : start == LINE_CAP_SQUARE ? 2 : 0;
 }
 
+// The figures of a path as segments.
+void AddPathSegments(SegmentList& out, const Gdiplus::GraphicsPath& path) {
+  const int n = path.GetPointCount();
+  std::vector<Gdiplus::PointF> pts(static_cast<size_t>(std::max(n, 1)));
+  std::vector<BYTE> types(static_cast<size_t>(std::max(n, 1)));
+  if (n <= 0 || path.GetPathPoints(pts.data(), n) != Gdiplus::Ok || path.GetPathTypes(types.data(), n) != Gdiplus::Ok)
+    return;
+  Gdiplus::PointF start;
+  for (int i = 0; i < n; ++i) {
+    const int kind = types[i] & Gdiplus::PathPointTypePathTypeMask;
+    if (kind == Gdiplus::PathPointTypeStart) {
+      out.Add(kPdfMoveTo, pts[i].X, pts[i].Y);
+      start = pts[i];
+    } else if (kind == Gdiplus::PathPointTypeBezier && i + 2 < n) {
+      out.Add(kPdfCurveTo, pts[i].X, pts[i].Y, pts[i + 1].X, pts[i + 1].Y, pts[i + 2].X, pts[i + 2].Y);
+      i += 2;
+    } else {
+      out.Add(kPdfLineTo, pts[i].X, pts[i].Y);
+    }
+    if ((types[i] & 0x80) != 0) out.Add(kPdfLineTo, start.X, start.Y);
+  }
+}
+
+// The ends the view's pen draws as shapes of their own (triangles, anchors, two different caps),
+// as the drawing layer builds them; empty when the stroke's own caps draw them.
+Gdiplus::GraphicsPath CapShapes(const Vectorloom::CBaseShapeObj& shape) {
+  Gdiplus::GraphicsPath caps;
+  if (!shape.IsStroked()) return caps;
+  Gdiplus::GraphicsPath base;
+  shape.BuildBasePath(base);
+  if (std::unique_ptr<Gdiplus::Pen> pen = shape.CreateStrokePen(base)) pen->LwGetCapShapes(base, &caps);
+  return caps;
+}
+
 SegmentList ShapeSegments(const Vectorloom::CBaseShapeObj& shape) {
   SegmentList out;
   if (const auto* custom = dynamic_cast<const Vectorloom::CCustomPathObj*>(&shape)) {
@@ -563,25 +597,7 @@ SegmentList ShapeSegments(const Vectorloom::CBaseShapeObj& shape) {
     // Other shapes: their outline as the view builds it.
     Gdiplus::GraphicsPath path;
     shape.CreateBasePathStorage(path);
-    const int n = path.GetPointCount();
-    std::vector<Gdiplus::PointF> pts(static_cast<size_t>(std::max(n, 1)));
-    std::vector<BYTE> types(static_cast<size_t>(std::max(n, 1)));
-    if (n > 0 && path.GetPathPoints(pts.data(), n) == Gdiplus::Ok && path.GetPathTypes(types.data(), n) == Gdiplus::Ok) {
-      Gdiplus::PointF start;
-      for (int i = 0; i < n; ++i) {
-        const int kind = types[i] & Gdiplus::PathPointTypePathTypeMask;
-        if (kind == Gdiplus::PathPointTypeStart) {
-          out.Add(kPdfMoveTo, pts[i].X, pts[i].Y);
-          start = pts[i];
-        } else if (kind == Gdiplus::PathPointTypeBezier && i + 2 < n) {
-          out.Add(kPdfCurveTo, pts[i].X, pts[i].Y, pts[i + 1].X, pts[i + 1].Y, pts[i + 2].X, pts[i + 2].Y);
-          i += 2;
-        } else {
-          out.Add(kPdfLineTo, pts[i].X, pts[i].Y);
-        }
-        if ((types[i] & 0x80) != 0) out.Add(kPdfLineTo, start.X, start.Y);
-      }
-    }
+    AddPathSegments(out, path);
   }
   out.Add(kPdfCloseWithSegment);
   return out;
@@ -661,6 +677,37 @@ void CPdfDocumentConverter::AddShape(PageBuild& build, Vectorloom::CBaseShapeObj
       path->line_style = style;
     }
   }
+  std::memcpy(table, segs.segs.data(), segs.segs.size() * sizeof(PdfPathSegment));
+  path->segment_count = static_cast<int32_t>(segs.segs.size());
+  path->segments = table;
+  build.Add(kPdfSavePath, path);
+  if (path->stroke_on) AddCapShapes(build, *shape, matrix);
+}
+
+void CPdfDocumentConverter::AddCapShapes(PageBuild& build, const Vectorloom::CBaseShapeObj& shape,
+                                         const CQorTransMatrix& matrix) {
+  const Gdiplus::GraphicsPath caps = CapShapes(shape);
+  if (caps.GetPointCount() == 0) return;
+  // Filled in the stroke's colour over the stroke, whose ends go out butt.
+  SegmentList segs;
+  AddPathSegments(segs, caps);
+  if (!segs.finite || segs.segs.empty()) return;
+  segs.Add(kPdfCloseWithSegment);
+  auto* path = Calloc<PdfSavePath>();
+  auto* table = Calloc<PdfPathSegment>(segs.segs.size());
+  if (!path || !table) {
+    std::free(path), std::free(table);
+    return;
+  }
+  PutMatrix(matrix, path->matrix);
+  path->fill_on = 1;
+  path->stroke_on = 0;
+  path->even_odd = 0;
+  path->reserved0 = 1;
+  path->fill_kind = 1;
+  path->stroke_kind = 1;
+  PutRgba(shape.GetStrokeColor(), shape.GetStrokeTransparency(), path->fill_rgba);
+  PutRgba(shape.GetStrokeColor(), shape.GetStrokeTransparency(), path->stroke_rgba);
   std::memcpy(table, segs.segs.data(), segs.segs.size() * sizeof(PdfPathSegment));
   path->segment_count = static_cast<int32_t>(segs.segs.size());
   path->segments = table;

@@ -15,6 +15,8 @@ PACKAGES=(
   # drawing, fonts, images
   libcairo2-dev libfreetype-dev libfontconfig-dev libharfbuzz-dev
   libpng-dev libjpeg-dev libgif-dev zlib1g-dev
+  # the loopback server that previews a flip-book
+  libcpp-httplib-dev
   # PDF engine
   libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev
   # video
@@ -36,7 +38,8 @@ PACKAGES=(
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
-# The SWF check runs on Node.js; machines normally come with it, else take Debian's.
+# npm installs the flip-book player (Ruffle, pinned by swfexport/player/package-lock.json) during
+# the build, and the SWF check runs on Node.js; machines normally come with it, else take Debian's.
 if ! command -v npm >/dev/null 2>&1; then
   $SUDO apt-get install -y -q --no-install-recommends nodejs npm
 fi

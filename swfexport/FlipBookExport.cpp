@@ -52,20 +52,23 @@ bool MakeSubfolder(const std::string& folder, const std::string& name, std::stri
   return fs::create_directory(*made, ec) && !ec;
 }
 
-// The self-hosted Flash runtime for browsers without a plug-in (Ruffle's web build), when it was
-// installed beside the library or named by LEAFWRIGHT_RUFFLE_DIR.
-fs::path BrowserRuntimeFolder() {
-  if (const char* env = std::getenv("LEAFWRIGHT_RUFFLE_DIR"); env && *env) return env;
+// The Flash player every package carries (Ruffle's web build): the folder named by
+// LEAFWRIGHT_RUFFLE_DIR, else ruffle/ beside this library (where the build and the install put
+// it), else ruffle/ beside the program.
+std::vector<fs::path> PlayerFolderCandidates() {
+  if (const char* env = std::getenv("LEAFWRIGHT_RUFFLE_DIR"); env && *env) return {fs::path(env)};
+  std::vector<fs::path> found;
   Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&BrowserRuntimeFolder), &info) && info.dli_fname)
-    return fs::path(info.dli_fname).parent_path() / "ruffle";
-  return {};
+  if (dladdr(reinterpret_cast<const void*>(&PlayerFolderCandidates), &info) && info.dli_fname)
+    found.push_back(fs::path(info.dli_fname).parent_path() / "ruffle");
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) found.push_back(self.parent_path() / "ruffle");
+  return found;
 }
 
-bool CopyBrowserRuntime(const std::string& folder) {
-  const fs::path from = BrowserRuntimeFolder();
+bool CopyBrowserRuntime(const fs::path& from, const std::string& folder) {
   std::error_code ec;
-  if (from.empty() || !fs::is_regular_file(from / "ruffle.js", ec)) return true;  // not installed: a plug-in plays it
   std::string to;
   if (!MakeSubfolder(folder, "ruffle", &to)) return false;
   for (const fs::directory_entry& e : fs::directory_iterator(from, ec)) {
@@ -78,6 +81,28 @@ bool CopyBrowserRuntime(const std::string& folder) {
 }
 
 }  // namespace
+
+fs::path FlipBookPlayerFolder() {
+  std::error_code ec;
+  for (const fs::path& dir : PlayerFolderCandidates()) {
+    bool wasm = false;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir, ec))
+      wasm = wasm || (e.path().extension() == ".wasm" && e.is_regular_file(ec));
+    if (wasm && fs::is_regular_file(dir / "ruffle.js", ec)) return dir;
+  }
+  return {};
+}
+
+std::wstring MissingPlayerMessage() {
+  std::wstring where;
+  for (const fs::path& dir : PlayerFolderCandidates()) {
+    if (!where.empty()) where += L" or ";
+    where += L"\"" + lw::Utf8ToWide(dir.string()) + L"\"";
+  }
+  return L"The flip-book player (Ruffle) is missing: it was looked for in " + where +
+         L". Without it browsers cannot play the publication, so none was written. Build or install the "
+         L"program again, then save the publication again.";
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.back() == '/') return folder + name;
@@ -106,6 +131,10 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   const MediaLibrary& media = options.media ? *options.media : DefaultMediaLibrary();
   const PageMovieWriter writePage = options.writePage ? options.writePage : PageMovieWriter(WritePageMovie);
+
+  // Every package carries its player: without one, nothing is written.
+  const fs::path player = FlipBookPlayerFolder();
+  if (player.empty()) return false;
 
   SwfExportContext context(document);
   const int pageCount = document->GetPagesCount();
@@ -156,7 +185,7 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
     ok = ok && MakeSubfolder(folder, "js", &sub) &&
          SaveFlipResource(JoinPath(sub, "AC_RunActiveContent.js"), "JSCRIPT", kResAcRunActiveContent) &&
          SaveFlipResource(JoinPath(sub, "PopUpWin.js"), "JSCRIPT", kResPopUpWin);
-    ok = ok && CopyBrowserRuntime(folder);
+    ok = ok && CopyBrowserRuntime(player, folder);
     range.Set(1.0f);
   }
 
@@ -171,6 +200,12 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
 bool SaveDocumentAsSWFFlipPages(Quirebook::CPublicationDoc* document, const wchar_t* outputFolder,
                                 CQorCommonProgress* progress) {
   return QorSWFExportingLib::SaveFlipBook(document, outputFolder, progress, {});
+}
+
+bool FlipBookPlayerInstalled(std::wstring* message) {
+  if (!QorSWFExportingLib::FlipBookPlayerFolder().empty()) return true;
+  if (message) *message = QorSWFExportingLib::MissingPlayerMessage();
+  return false;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include <gdiplus/gdiplus.h>
@@ -49,6 +50,34 @@ void AddEdge(std::vector<Segment>& out, const CQorVectorEdgeNode& q, const CQorV
   }
 }
 
+// The figures of a path as segments, each closed figure ending with a line to its start.
+std::vector<Segment> PathSegments(const Gdiplus::GraphicsPath& path) {
+  std::vector<Segment> out;
+  const int n = path.GetPointCount();
+  if (n <= 0) return out;
+  std::vector<Gdiplus::PointF> pts(static_cast<size_t>(n));
+  std::vector<BYTE> types(static_cast<size_t>(n));
+  if (path.GetPathPoints(pts.data(), n) != Gdiplus::Ok || path.GetPathTypes(types.data(), n) != Gdiplus::Ok) return out;
+  Gdiplus::PointF start;
+  for (int i = 0; i < n; ++i) {
+    const int kind = types[static_cast<size_t>(i)] & Gdiplus::PathPointTypePathTypeMask;
+    int last = i;
+    if (kind == Gdiplus::PathPointTypeStart) {
+      out.push_back({Segment::kMove, pts[i].X, pts[i].Y});
+      start = pts[i];
+    } else if (kind == Gdiplus::PathPointTypeBezier && i + 2 < n) {
+      out.push_back({Segment::kCubic, pts[i].X, pts[i].Y, pts[i + 1].X, pts[i + 1].Y, pts[i + 2].X, pts[i + 2].Y});
+      last = i + 2;
+    } else {
+      out.push_back({Segment::kLine, pts[i].X, pts[i].Y});
+    }
+    if ((types[static_cast<size_t>(last)] & Gdiplus::PathPointTypeCloseSubpath) != 0)
+      out.push_back({Segment::kLine, start.X, start.Y});
+    i = last;
+  }
+  return out;
+}
+
 // The outline of a shape. Custom paths go sub-path by sub-path; with `filled`, the closed ones
 // come first and the open ones after a kNoFill mark (only closed sub-paths are filled). Other
 // shapes go as the outline the editor builds for them.
@@ -76,29 +105,7 @@ std::vector<Segment> ShapeOutline(const CBaseShapeObj& shape, bool filled) {
   }
   Gdiplus::GraphicsPath path;
   shape.CreateBasePathStorage(path);
-  const int n = path.GetPointCount();
-  if (n <= 0) return out;
-  std::vector<Gdiplus::PointF> pts(static_cast<size_t>(n));
-  std::vector<BYTE> types(static_cast<size_t>(n));
-  if (path.GetPathPoints(pts.data(), n) != Gdiplus::Ok || path.GetPathTypes(types.data(), n) != Gdiplus::Ok) return out;
-  Gdiplus::PointF start;
-  for (int i = 0; i < n; ++i) {
-    const int kind = types[static_cast<size_t>(i)] & Gdiplus::PathPointTypePathTypeMask;
-    int last = i;
-    if (kind == Gdiplus::PathPointTypeStart) {
-      out.push_back({Segment::kMove, pts[i].X, pts[i].Y});
-      start = pts[i];
-    } else if (kind == Gdiplus::PathPointTypeBezier && i + 2 < n) {
-      out.push_back({Segment::kCubic, pts[i].X, pts[i].Y, pts[i + 1].X, pts[i + 1].Y, pts[i + 2].X, pts[i + 2].Y});
-      last = i + 2;
-    } else {
-      out.push_back({Segment::kLine, pts[i].X, pts[i].Y});
-    }
-    if ((types[static_cast<size_t>(last)] & Gdiplus::PathPointTypeCloseSubpath) != 0)
-      out.push_back({Segment::kLine, start.X, start.Y});
-    i = last;
-  }
-  return out;
+  return PathSegments(path);
 }
 
 // The largest absolute coordinate of the outline; infinity when one is not finite.
@@ -391,7 +398,20 @@ bool AddShapeToClip(SWFMovieClip clip, const CBaseShapeObj& shape) {
   if (!Finite(objMatrix)) return false;
   const std::vector<Segment> segs = ShapeOutline(shape, filled);
   if (segs.empty()) return false;
-  const float s = ShapeDrawScale(OutlineExtent(segs));
+  // Ends the editor's pen draws as shapes of their own (triangles, anchors, two different caps),
+  // as the drawing layer builds them: the line then goes out with flat ends.
+  bool capShapes = false;
+  std::vector<Segment> capSegs;
+  if (stroked) {
+    Gdiplus::GraphicsPath base, caps;
+    shape.BuildBasePath(base);
+    if (std::unique_ptr<Gdiplus::Pen> pen = shape.CreateStrokePen(base); pen && pen->LwHasCapShapes()) {
+      capShapes = true;
+      pen->LwGetCapShapes(base, &caps);
+      capSegs = PathSegments(caps);
+    }
+  }
+  const float s = ShapeDrawScale(std::max(OutlineExtent(segs), OutlineExtent(capSegs)));
   if (s <= 0) return false;  // a damaged shape: a coordinate that is not a number
 
   SWFShape out = newSWFShape();
@@ -412,7 +432,8 @@ bool AddShapeToClip(SWFMovieClip clip, const CBaseShapeObj& shape) {
                           255 - std::clamp(shape.GetStrokeTransparency(), 0, 255), startCap, endCap,
                           JoinOf(shape.GetLineJoin()), shape.GetMiterLimit());
   };
-  if (stroked && dashes.empty()) setLine(CapOf(shape.GetStartCap()), CapOf(shape.GetEndCap()));
+  if (stroked && dashes.empty())
+    setLine(capShapes ? SWF_LINE_CAP_NONE : CapOf(shape.GetStartCap()), capShapes ? SWF_LINE_CAP_NONE : CapOf(shape.GetEndCap()));
   Ming_setCubicThreshold(10);
   if (fill || dashes.empty()) {
     for (const Segment& g : segs) {
@@ -445,6 +466,31 @@ bool AddShapeToClip(SWFMovieClip clip, const CBaseShapeObj& shape) {
   destroySWFShape(out);
   if (!item) return false;
   SWFDisplayItem_setMatrix(item, m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
+  if (!capSegs.empty()) {
+    // The caps: filled in the stroke's colour over the line, with the same placement.
+    SWFShape capShape = newSWFShape();
+    SWFShape_useVersion(capShape, 4);
+    SWFShape_setFillRule(capShape, SWF_FILL_RULE_NONZERO);
+    SWFFillStyle style = newSWFSolidFillStyle(GetRValue(strokeColor), GetGValue(strokeColor), GetBValue(strokeColor),
+                                              255 - std::clamp(shape.GetStrokeTransparency(), 0, 255));
+    SWFFill capFill = newSWFFill(style);
+    destroySWFFillStyle(style);
+    SWFShape_setRightFill(capShape, capFill);
+    destroySWFFill(capFill);
+    for (const Segment& g : capSegs) {
+      switch (g.kind) {
+        case Segment::kMove: SWFShape_movePenTo(capShape, g.x1 * s, g.y1 * s); break;
+        case Segment::kLine: SWFShape_drawLineTo(capShape, g.x1 * s, g.y1 * s); break;
+        case Segment::kCubic:
+          SWFShape_drawCubicTo(capShape, g.x1 * s, g.y1 * s, g.x2 * s, g.y2 * s, g.x3 * s, g.y3 * s);
+          break;
+        case Segment::kNoFill: break;
+      }
+    }
+    if (SWFDisplayItem capItem = SWFMovieClip_add(clip, capShape))
+      SWFDisplayItem_setMatrix(capItem, m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
+    destroySWFShape(capShape);
+  }
   return true;
 }
 

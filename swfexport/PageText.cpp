@@ -312,6 +312,118 @@ class DecorationWriter {
   std::vector<Bar> m_bars;
 };
 
+// Characters whose outline is stroked: a text record only fills its glyphs, so each stroked
+// glyph goes out as its outline (emboldened like the editor's for bold characters), placed by the
+// character's matrix in text space and drawn with the editor's pen (one glyph unit wide, round
+// joins and caps) in the stroke colour; neighbouring characters of one colour share a shape.
+class OutlineWriter {
+ public:
+  OutlineWriter(SWFMovieClip clip, const CQorTransMatrix& objMatrix) : m_clip(clip), m_obj(objMatrix) {}
+  ~OutlineWriter() { Flush(); }
+
+  void Add(const CCharacterItem& c, const CCharacterGlyphRes& glyph) {
+    const Gdiplus::GraphicsPath* outline = glyph.GetGlyphPathDataPointer();
+    Gdiplus::GraphicsPath bold;
+    if (c.IsBold() && GlyphweaveLib::EmboldenOutlineXY(*outline, bold, kBoldStrength, kBoldStrength) == 1 &&
+        bold.GetPointCount() > 0)
+      outline = &bold;
+    Gdiplus::Matrix m;
+    c.GetGdiplusTransMatrix(m);
+    const float* e = m.LwElements();
+    const float width = std::sqrt(std::fabs(e[0] * e[3] - e[1] * e[2]));
+    const int n = outline->GetPointCount();
+    if (n <= 0 || !Finite(width)) return;
+    Glyph g;
+    g.pts.resize(static_cast<size_t>(n));
+    g.types.resize(static_cast<size_t>(n));
+    if (outline->GetPathPoints(g.pts.data(), n) != Gdiplus::Ok || outline->GetPathTypes(g.types.data(), n) != Gdiplus::Ok)
+      return;
+    for (Gdiplus::PointF& p : g.pts) {
+      const float x = p.X, y = p.Y;
+      p.X = e[0] * x + e[2] * y + e[4];
+      p.Y = e[1] * x + e[3] * y + e[5];
+      if (!Finite(p.X) || !Finite(p.Y)) return;
+    }
+    const COLORREF color = c.GetStrokedColor();
+    const int alpha = 255 - c.GetStrokeTransparency();
+    if (!m_glyphs.empty() && (color != m_color || alpha != m_alpha || width != m_width)) Flush();
+    m_color = color, m_alpha = alpha, m_width = width;
+    m_glyphs.push_back(std::move(g));
+  }
+
+  void Flush() {
+    if (m_glyphs.empty()) return;
+    float extent = 0;
+    for (const Glyph& g : m_glyphs)
+      for (const Gdiplus::PointF& p : g.pts) extent = std::max({extent, std::fabs(p.X), std::fabs(p.Y)});
+    const float s = ShapeDrawScale(extent);
+    if (s > 0) {
+      SWFShape shape = newSWFShape();
+      SWFShape_useVersion(shape, 4);
+      const float twips = m_width * s * 20.0f;
+      SWFShape_setLineTwips(shape, static_cast<int>(std::clamp(std::lround(twips), 1L, 65535L)), GetRValue(m_color),
+                            GetGValue(m_color), GetBValue(m_color), m_alpha, SWF_LINE_CAP_ROUND, SWF_LINE_CAP_ROUND,
+                            SWF_LINE_JOIN_ROUND);
+      Ming_setCubicThreshold(kGlyphCubicThreshold);
+      for (const Glyph& g : m_glyphs) Draw(shape, g, s);
+      const CQorTransMatrix m = CQorTransMatrix::Scale(1.0f / s, 1.0f / s) * m_obj *
+                                CQorTransMatrix::Scale(kPointsPerPixel, kPointsPerPixel);
+      if (SWFDisplayItem item = SWFMovieClip_add(m_clip, shape))
+        SWFDisplayItem_setMatrix(item, m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
+      destroySWFShape(shape);
+      ++m_shapes;
+    }
+    m_glyphs.clear();
+  }
+  int Shapes() const { return m_shapes; }
+
+ private:
+  struct Glyph {
+    std::vector<Gdiplus::PointF> pts;
+    std::vector<BYTE> types;
+  };
+
+  static void Draw(SWFShape shape, const Glyph& g, float s) {
+    const size_t n = g.pts.size();
+    Gdiplus::PointF start, pen;
+    bool open = false;
+    auto close = [&] {
+      if (open && (pen.X != start.X || pen.Y != start.Y)) SWFShape_drawLineTo(shape, start.X * s, start.Y * s);
+      open = false;
+    };
+    for (size_t i = 0; i < n; ++i) {
+      const int kind = g.types[i] & Gdiplus::PathPointTypePathTypeMask;
+      size_t last = i;
+      const Gdiplus::PointF& p = g.pts[i];
+      if (kind == Gdiplus::PathPointTypeStart) {
+        close();
+        SWFShape_movePenTo(shape, p.X * s, p.Y * s);
+        start = pen = p;
+        open = true;
+      } else if (kind == Gdiplus::PathPointTypeBezier && i + 2 < n) {
+        SWFShape_drawCubicTo(shape, p.X * s, p.Y * s, g.pts[i + 1].X * s, g.pts[i + 1].Y * s, g.pts[i + 2].X * s,
+                             g.pts[i + 2].Y * s);
+        pen = g.pts[i + 2];
+        last = i + 2;
+      } else {
+        SWFShape_drawLineTo(shape, p.X * s, p.Y * s);
+        pen = p;
+      }
+      if ((g.types[last] & Gdiplus::PathPointTypeCloseSubpath) != 0) close();
+      i = last;
+    }
+    close();  // glyph contours are closed figures
+  }
+
+  SWFMovieClip m_clip;
+  CQorTransMatrix m_obj;
+  std::vector<Glyph> m_glyphs;
+  COLORREF m_color = 0;
+  int m_alpha = 255;
+  float m_width = 0;
+  int m_shapes = 0;
+};
+
 }  // namespace
 
 int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, const CQorTransMatrix& objMatrix,
@@ -341,6 +453,7 @@ int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, cons
 
   TextWriter writer(clip, objMatrix);
   DecorationWriter decorations(clip, objMatrix);
+  OutlineWriter outlines(clip, objMatrix);
   size_t rowStart = 0;
   for (int row = 0; row < rows.GetSize() && rowStart < chars.size(); ++row) {
     const size_t rowEnd = std::min(chars.size(), rowStart + rows.GetAt(row).m_nCharCount);
@@ -351,9 +464,11 @@ int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, cons
       const CCharacterGlyphRes* glyph = c.GetCharGlyphPath();
       // A part of a ligature shows its own letter.
       if (glyph && glyph->IsLigaturePart()) glyph = glyph->GetPlainGlyph();
+      const bool drawn = code != 13 && code != 10 && glyph && glyph->GetGlyphPathDataPointer()->GetPointCount() > 0;
+      // The stroke, where the character has one, is drawn over the fill, as the editor draws it.
+      if (drawn && c.IsStrokeOutline()) outlines.Add(c, *glyph);
       Placement p;
-      if (code == 13 || code == 10 || !glyph || glyph->GetGlyphPathDataPointer()->GetPointCount() == 0 || !c.IsFillInside() || !fontOf[i] ||
-          !PlaceCharacter(c, &p)) {
+      if (!drawn || !c.IsFillInside() || !fontOf[i] || !PlaceCharacter(c, &p)) {
         writer.Break();
         continue;
       }
@@ -365,10 +480,12 @@ int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, cons
       writer.Add(font, c, p);
     }
     writer.EndRow();
+    outlines.Flush();
     rowStart = rowEnd;
   }
   writer.EndRow();
-  return writer.Items();
+  outlines.Flush();
+  return writer.Items() + outlines.Shapes();
 }
 
 }  // namespace QorSWFExportingLib

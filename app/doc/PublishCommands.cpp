@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include <QorProgress.h>
+#include <flarewing/PackagePreview.h>
 #include <flarewing/SwfExport.h>
 #include <lwstr.h>
 #include <pressmark/PdfExport.h>
@@ -35,6 +36,13 @@ CString CurrentDirectory() {
 }
 
 }  // namespace
+
+CString PreviewFolder(const CString& folder) {
+  const std::string address = QorSWFExportingLib::PreviewPackageFolder(lw::WideToUtf8(folder.GetString()));
+  return CString(lw::Utf8ToWide(address).c_str());
+}
+
+void StopPreviews() { QorSWFExportingLib::StopPackagePreviews(); }
 
 CPublishHooks& PublishHooks() {
   static CPublishHooks hooks;
@@ -135,6 +143,11 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
   CPublishHooks& hooks = PublishHooks();
   CString folder;
   if (!hooks.pfnPromptFolder || !hooks.pfnPromptFolder(folder) || folder.IsEmpty()) return;
+  std::wstring missing;
+  if (!hooks.pfnSaveFlipBook && !FlipBookPlayerInstalled(&missing)) {
+    Tell(CString(missing.c_str()), MB_OK | MB_ICONERROR);
+    return;
+  }
   const CString progressText(L"Save as SWF Publication");
   CLocalIOProgress progress(&progressText, ShellHooks().pStatusBar);
   progress.Begin();
@@ -148,9 +161,15 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
     message.Format(L"Your publication has been successfully created  at \r\n%s.\r\nWould you like to preview it ? ",
                    folder.GetString());
     if (Tell(message, MB_YESNO | MB_ICONQUESTION) == IDYES && hooks.pfnOpenFile) {
-      CString index = folder;
-      if (index.Right(1) != L"/") index += L"/";
-      hooks.pfnOpenFile(index + L"index.html");
+      // Browsers do not run the package's player from file://: the package is served on the
+      // loopback address and the browser opened there.
+      const CString address = hooks.pfnPreviewFolder ? hooks.pfnPreviewFolder(folder) : PreviewFolder(folder);
+      if (!address.IsEmpty()) {
+        hooks.pfnOpenFile(address);
+      } else {
+        message.Format(L"The publication at \r\n%s\r\ncould not be served for its preview.", folder.GetString());
+        Tell(message, MB_OK | MB_ICONERROR);
+      }
     }
   } else {
     message.Format(L"Failed to create the page-flipping publication at \r\n%s !", folder.GetString());

@@ -22,8 +22,11 @@ struct CPublishHooks {
   bool (*pfnPromptFolder)(CString& folder) = nullptr;
   // Starts a second instance of the program on the file; false when it could not be started.
   bool (*pfnStartInstance)(const CString& file) = nullptr;
-  // Opens a file with the desktop's program for it (the publication's index.html).
+  // Opens a file or an address with the desktop's program for it (the publication's preview).
   void (*pfnOpenFile)(const CString& file) = nullptr;
+  // Serves a publication folder for its preview and returns the address to open, empty when it
+  // cannot be served (PreviewFolder when null).
+  CString (*pfnPreviewFolder)(const CString& folder) = nullptr;
   // The folder extracts of a never-saved document go to (the process's current folder when null).
   CString (*pfnCurrentDirectory)() = nullptr;
   // The exporters (the real ones when null).
@@ -32,3 +35,8 @@ struct CPublishHooks {
 };
 
 CPublishHooks& PublishHooks();
+
+// Serves the folder on the loopback address (one server a folder, kept until StopPreviews or the
+// end of the process) and returns "http://127.0.0.1:<port>/index.html"; empty on failure.
+CString PreviewFolder(const CString& folder);
+void StopPreviews();

@@ -12,6 +12,7 @@
 #include "MainFrame.h"
 #include "MyDocManager.h"
 #include "NewPdfDlg.h"
+#include "PublishCommands.h"
 #include "ShellIds.h"
 #include "SkinFrameDlg.h"
 
@@ -123,6 +124,7 @@ BOOL CLeafwrightApp::InitInstance() {
 int CLeafwrightApp::ExitInstance() {
   CLeafwrightDoc::ShellHooks() = {};
   ClearPublishPrompts();
+  StopPreviews();  // the publications served for preview go with the program
   SetLeafwrightAppState(nullptr);
   if (m_gdiplusToken) Gdiplus::GdiplusShutdown(m_gdiplusToken);
   m_gdiplusToken = 0;

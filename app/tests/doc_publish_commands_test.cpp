@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <httplib.h>
+
 #include <QorProgress.h>
 #include <lwstr.h>
 
@@ -27,7 +29,7 @@ struct Recorder {
   std::vector<int> pages;
   bool cancelExtract = false;
   std::wstring pdfProposed, pdfAnswer, folderAnswer;
-  std::vector<std::wstring> started, opened, exported;
+  std::vector<std::wstring> started, opened, exported, previewed;
   bool startWorks = true, exportWorks = true;
   std::vector<float> ranges;  // the innermost range seen by each exporter call
 };
@@ -62,6 +64,10 @@ struct PublishScope {
       return g_rec->startWorks;
     };
     h.pfnOpenFile = [](const CString& file) { g_rec->opened.emplace_back(file.GetString()); };
+    h.pfnPreviewFolder = [](const CString& folder) {
+      g_rec->previewed.emplace_back(folder.GetString());
+      return CString(L"http://127.0.0.1:8/index.html");
+    };
     h.pfnCurrentDirectory = [] { return CString(L"/nonexistent-cwd"); };
     auto fakeExport = [](Quirebook::CPublicationDoc*, const wchar_t* where, CQorCommonProgress* progress) {
       g_rec->exported.emplace_back(where);
@@ -142,7 +148,10 @@ TEST(PublishCommands, ExportersRunInARangeOfOneAndFailuresAreTold) {
     } else {
       EXPECT_TRUE(scope.rec.messages.empty());
     }
-    EXPECT_EQ(scope.rec.opened, c.opensIndex ? std::vector<std::wstring>{L"/out/book/index.html"} : std::vector<std::wstring>{});
+    // The preview is the package served over loopback, never index.html by its path.
+    EXPECT_EQ(scope.rec.previewed, c.opensIndex ? std::vector<std::wstring>{L"/out/book"} : std::vector<std::wstring>{});
+    EXPECT_EQ(scope.rec.opened,
+              c.opensIndex ? std::vector<std::wstring>{L"http://127.0.0.1:8/index.html"} : std::vector<std::wstring>{});
     EXPECT_FALSE(doc.IsModified());
   }
   // Cancelled dialogs export nothing.
@@ -207,6 +216,73 @@ TEST(PublishCommands, ExtractFailuresAreToldAndLeaveNoFile) {
     EXPECT_EQ(scope.rec.started.size(), c.writes ? 1u : 0u) << c.what;
     fs::remove(dir / "Pages From report.lfd");
   }
+}
+
+// Preview serves the written package on the loopback address and opens the browser there; the
+// server answers until the previews are stopped (as the program does when it ends). A folder that
+// cannot be served is told.
+TEST(PublishCommands, PreviewServesThePackageOverLoopback) {
+  lwtest::TempDir dir;
+  AppStateScope app;
+  PublishScope scope;
+  PublishHooks().pfnPreviewFolder = nullptr;
+  PublishHooks().pfnSaveFlipBook = [](Quirebook::CPublicationDoc*, const wchar_t* where, CQorCommonProgress*) {
+    std::ofstream(fs::path(lw::WideToUtf8(where)) / "index.html") << "<p>the book</p>";
+    return true;
+  };
+  CLeafwrightDoc doc;
+  AddPages(doc, 1);
+  scope.rec.folderAnswer = lw::Utf8ToWide(dir.path().string());
+  doc.OnSaveAsPageFlip();
+  ASSERT_EQ(scope.rec.messages.size(), 1u);
+  ASSERT_EQ(scope.rec.opened.size(), 1u);
+  const std::string address = lw::WideToUtf8(scope.rec.opened[0]);
+  ASSERT_EQ(address.rfind("http://127.0.0.1:", 0), 0u) << address;
+  ASSERT_EQ(address.substr(address.size() - 11), "/index.html");
+  const int port = std::stoi(address.substr(17));
+  {
+    httplib::Client client("127.0.0.1", port);
+    const auto res = client.Get("/index.html");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->body, "<p>the book</p>");
+  }
+  StopPreviews();
+  {
+    httplib::Client client("127.0.0.1", port);
+    client.set_connection_timeout(1);
+    EXPECT_FALSE(client.Get("/index.html"));
+  }
+
+  scope.rec.messages.clear();
+  scope.rec.opened.clear();
+  scope.rec.folderAnswer = L"/nonexistent-out/book";
+  doc.OnSaveAsPageFlip();
+  ASSERT_EQ(scope.rec.messages.size(), 2u);
+  EXPECT_EQ(scope.rec.messages[1].first, L"The publication at \r\n/nonexistent-out/book\r\ncould not be served for its preview.");
+  EXPECT_EQ(scope.rec.messages[1].second, static_cast<UINT>(MB_OK | MB_ICONERROR));
+  EXPECT_TRUE(scope.rec.opened.empty());
+}
+
+// Without the player the real export is not started: the user is told what is missing and where
+// it was looked for, and the folder stays empty.
+TEST(PublishCommands, AMissingPlayerIsToldAndNothingIsWritten) {
+  lwtest::TempDir dir;
+  AppStateScope app;
+  PublishScope scope;
+  PublishHooks().pfnSaveFlipBook = nullptr;
+  setenv("LEAFWRIGHT_RUFFLE_DIR", "/nonexistent/player", 1);
+  CLeafwrightDoc doc;
+  AddPages(doc, 1);
+  scope.rec.folderAnswer = lw::Utf8ToWide(dir.path().string());
+  doc.OnSaveAsPageFlip();
+  unsetenv("LEAFWRIGHT_RUFFLE_DIR");
+  ASSERT_EQ(scope.rec.messages.size(), 1u);
+  const std::wstring& told = scope.rec.messages[0].first;
+  EXPECT_EQ(told.rfind(L"The flip-book player (Ruffle) is missing", 0), 0u) << lw::WideToUtf8(told);
+  EXPECT_NE(told.find(L"/nonexistent/player"), std::wstring::npos);
+  EXPECT_EQ(scope.rec.messages[0].second, static_cast<UINT>(MB_OK | MB_ICONERROR));
+  EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
 }  // namespace

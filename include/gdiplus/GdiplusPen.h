@@ -11,6 +11,8 @@
 
 namespace Gdiplus {
 
+class GraphicsPath;
+
 class Pen {
  public:
   Pen(const Color& color, REAL width = 1.0f);
@@ -77,6 +79,10 @@ class Pen {
   //   centred on the end; arrow anchor: an arrowhead two widths long and two wide whose point is
   //   one width beyond the end.
   void LwAppendCapShapes(cairo_t* cr, const cairo_path_t* path) const;
+  // The same cap shapes for the open figures of path (in its coordinates), added to shapes as
+  // closed figures to be filled with the nonzero rule in the pen's colour (nothing when the pen
+  // has none): what exporters draw beside a stroke given flat ends.
+  Status LwGetCapShapes(const GraphicsPath& path, GraphicsPath* shapes) const;
 
  private:
   Status SetStatus(Status s) const;

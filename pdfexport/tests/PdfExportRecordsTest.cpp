@@ -256,6 +256,70 @@ TEST(PdfExportRecords, StrokesCarryTheirCapsJoinsAndDashes) {
   }
 }
 
+// Ends the view draws as shapes of their own (triangles, anchors, two different caps) follow the
+// stroke as a filled path in the stroke's colour, with the shape's matrix; the stroke goes out
+// butt. A line 80 units long, 4 wide.
+TEST(PdfExportRecords, TriangleAndAnchorEndsAreFilledPaths) {
+  using namespace Vectorloom;
+  struct Case {
+    const char* what;
+    int startCap, endCap;
+    float xmin, xmax, ymin, ymax;  // the caps' box in the shape's coordinates; xmin > xmax: none
+  } cases[] = {
+      {"round both", LINE_CAP_ROUND, LINE_CAP_ROUND, 1, 0, 0, 0},
+      {"triangle end", LINE_CAP_FLAT, LINE_CAP_TRIANGLE, 80, 82, -2, 2},
+      {"round and arrow anchors", LINE_CAP_ROUND_ANCHOR, LINE_CAP_ARROW_ANCHOR, -4, 84, -4, 4},
+      {"square and diamond anchors", LINE_CAP_SQUARE_ANCHOR, LINE_CAP_DIAMOND_ANCHOR, -4, 84, -4, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TextDoc doc;
+    CDrawingPage* page = MakePage(doc, 200, 200);
+    auto* shape = new CCustomPathObj;
+    CBaseCustomPath sub;
+    sub.AddNode(CQorVectorEdgeNode(0, 0));
+    sub.AddNode(CQorVectorEdgeNode(80, 0));
+    shape->AddSubPath(sub);
+    shape->SetStrokeWidth(4);
+    shape->SetStrokeColor(RGB(255, 0, 0));
+    shape->SetStartCap(c.startCap);
+    shape->SetEndCap(c.endCap);
+    shape->SetTransMatrix(CQorTransMatrix::Translation(20, 30), false);
+    Own(page, shape);
+    CPdfDocumentConverter conv(&doc, nullptr);
+    Record r(conv.GetPageRecord(0));
+    const bool caps = c.xmin <= c.xmax;
+    ASSERT_EQ(r.Count(), caps ? 2 : 1);
+    const auto* line = static_cast<PdfSavePath*>(r.Entry(0).element);
+    EXPECT_EQ(line->line_style->line_cap, caps ? 0 : 1);
+    if (!caps) continue;
+    ASSERT_EQ(r.Entry(1).kind, kPdfSavePath);
+    const auto* path = static_cast<PdfSavePath*>(r.Entry(1).element);
+    EXPECT_EQ(path->fill_on, 1);
+    EXPECT_EQ(path->stroke_on, 0);
+    EXPECT_EQ(path->even_odd, 0);
+    EXPECT_EQ(path->fill_rgba[0], line->stroke_rgba[0]);
+    EXPECT_EQ(path->fill_rgba[1], line->stroke_rgba[1]);
+    EXPECT_EQ(path->fill_rgba[3], line->stroke_rgba[3]);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(path->matrix[i], line->matrix[i]);
+    float xmin = 1e9f, xmax = -1e9f, ymin = 1e9f, ymax = -1e9f;
+    for (int i = 0; i < path->segment_count; ++i) {
+      const PdfPathSegment& g = path->segments[i];
+      if (g.op == kPdfCloseWithSegment) break;
+      const int points = g.op == kPdfCurveTo ? 3 : 1;
+      const float xs[3] = {g.x1, g.x2, g.x3}, ys[3] = {g.y1, g.y2, g.y3};
+      for (int k = 0; k < points; ++k) {
+        xmin = std::min(xmin, xs[k]), xmax = std::max(xmax, xs[k]);
+        ymin = std::min(ymin, ys[k]), ymax = std::max(ymax, ys[k]);
+      }
+    }
+    EXPECT_NEAR(xmin, c.xmin, 0.01f);
+    EXPECT_NEAR(xmax, c.xmax, 0.01f);
+    EXPECT_NEAR(ymin, c.ymin, 0.01f);
+    EXPECT_NEAR(ymax, c.ymax, 0.01f);
+  }
+}
+
 TEST(PdfExportRecords, GroupsAreFlattenedAndVideosLeftOut) {
   TextDoc doc;
   CDrawingPage* page = MakePage(doc, 300, 300);

@@ -10,7 +10,9 @@
 #include <initializer_list>
 #include <numbers>
 #include <optional>
+#include <vector>
 
+#include "GdiplusPath.h"
 #include "GdiplusPen.h"
 
 namespace Gdiplus {
@@ -219,52 +221,128 @@ struct Vec {
   double x, y;
 };
 
-void Polygon(cairo_t* cr, std::initializer_list<Vec> pts) {
-  bool first = true;
-  for (const Vec& p : pts) {
-    if (first) cairo_move_to(cr, p.x, p.y);
-    else cairo_line_to(cr, p.x, p.y);
-    first = false;
-  }
-  cairo_close_path(cr);
-}
+// Where cap shapes go: cairo's current path, or a GraphicsPath.
+class CapSink {
+ public:
+  virtual ~CapSink() = default;
+  virtual void Polygon(std::initializer_list<Vec> pts) = 0;
+  virtual void Disc(Vec c, double r) = 0;
+};
 
-void Disc(cairo_t* cr, Vec c, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, c.x, c.y, r, 0, 2 * std::numbers::pi);
-  cairo_close_path(cr);
-}
+class CairoCapSink : public CapSink {
+ public:
+  explicit CairoCapSink(cairo_t* cr) : cr_(cr) {}
+  void Polygon(std::initializer_list<Vec> pts) override {
+    bool first = true;
+    for (const Vec& p : pts) {
+      if (first) cairo_move_to(cr_, p.x, p.y);
+      else cairo_line_to(cr_, p.x, p.y);
+      first = false;
+    }
+    cairo_close_path(cr_);
+  }
+  void Disc(Vec c, double r) override {
+    cairo_new_sub_path(cr_);
+    cairo_arc(cr_, c.x, c.y, r, 0, 2 * std::numbers::pi);
+    cairo_close_path(cr_);
+  }
+
+ private:
+  cairo_t* cr_;
+};
+
+class PathCapSink : public CapSink {
+ public:
+  explicit PathCapSink(GraphicsPath* out) : out_(out) {}
+  void Polygon(std::initializer_list<Vec> pts) override {
+    std::vector<PointF> p;
+    for (const Vec& v : pts) p.emplace_back(static_cast<REAL>(v.x), static_cast<REAL>(v.y));
+    out_->AddPolygon(p.data(), static_cast<INT>(p.size()));
+  }
+  void Disc(Vec c, double r) override {
+    out_->AddEllipse(static_cast<REAL>(c.x - r), static_cast<REAL>(c.y - r), static_cast<REAL>(2 * r),
+                     static_cast<REAL>(2 * r));
+  }
+
+ private:
+  GraphicsPath* out_;
+};
 
 // One cap at end point p whose line leaves outwards along unit vector d; w is the pen width.
-void AppendCap(cairo_t* cr, LineCap cap, Vec p, Vec d, double w) {
+void AppendCap(CapSink& sink, LineCap cap, Vec p, Vec d, double w) {
   const Vec n{-d.y, d.x};
   auto at = [&](double along, double across) { return Vec{p.x + d.x * along + n.x * across, p.y + d.y * along + n.y * across}; };
   const double h = w / 2;
   switch (cap) {
     case LineCapSquare:
-      Polygon(cr, {at(0, -h), at(h, -h), at(h, h), at(0, h)});
+      sink.Polygon({at(0, -h), at(h, -h), at(h, h), at(0, h)});
       break;
     case LineCapRound:
-      Disc(cr, p, h);
+      sink.Disc(p, h);
       break;
     case LineCapTriangle:
-      Polygon(cr, {at(0, -h), at(h, 0), at(0, h)});
+      sink.Polygon({at(0, -h), at(h, 0), at(0, h)});
       break;
     case LineCapSquareAnchor:
-      Polygon(cr, {at(-w, -w), at(w, -w), at(w, w), at(-w, w)});
+      sink.Polygon({at(-w, -w), at(w, -w), at(w, w), at(-w, w)});
       break;
     case LineCapRoundAnchor:
-      Disc(cr, p, w);
+      sink.Disc(p, w);
       break;
     case LineCapDiamondAnchor:
-      Polygon(cr, {at(-w, 0), at(0, -w), at(w, 0), at(0, w)});
+      sink.Polygon({at(-w, 0), at(0, -w), at(w, 0), at(0, w)});
       break;
     case LineCapArrowAnchor:
-      Polygon(cr, {at(w, 0), at(-w, -w), at(-w, w)});
+      sink.Polygon({at(w, 0), at(-w, -w), at(-w, w)});
       break;
     default:
       break;
   }
+}
+
+// A figure of a path: its points (control points included) and whether it is closed.
+struct Figure {
+  std::vector<Vec> pts;
+  bool closed = false;
+};
+
+std::vector<Figure> FiguresOf(const cairo_path_t* path) {
+  std::vector<Figure> figures;
+  for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+    const cairo_path_data_t& h = path->data[i];
+    switch (h.header.type) {
+      case CAIRO_PATH_MOVE_TO:
+        figures.push_back({{{path->data[i + 1].point.x, path->data[i + 1].point.y}}, false});
+        break;
+      case CAIRO_PATH_LINE_TO:
+      case CAIRO_PATH_CURVE_TO:
+        if (figures.empty()) figures.emplace_back();
+        for (int k = 1; k < h.header.length; ++k)
+          figures.back().pts.push_back({path->data[i + k].point.x, path->data[i + k].point.y});
+        break;
+      case CAIRO_PATH_CLOSE_PATH:
+        if (!figures.empty()) figures.back().closed = true;
+        break;
+    }
+  }
+  return figures;
+}
+
+std::vector<Figure> FiguresOf(const GraphicsPath& path) {
+  std::vector<Figure> figures;
+  const INT n = path.GetPointCount();
+  if (n <= 0) return figures;
+  std::vector<PointF> pts(static_cast<size_t>(n));
+  std::vector<BYTE> types(static_cast<size_t>(n));
+  if (path.GetPathPoints(pts.data(), n) != Ok || path.GetPathTypes(types.data(), n) != Ok) return figures;
+  for (INT i = 0; i < n; ++i) {
+    const BYTE t = types[static_cast<size_t>(i)];
+    if ((t & PathPointTypePathTypeMask) == PathPointTypeStart || figures.empty() || figures.back().closed)
+      figures.emplace_back();
+    figures.back().pts.push_back({pts[static_cast<size_t>(i)].X, pts[static_cast<size_t>(i)].Y});
+    if ((t & PathPointTypeCloseSubpath) != 0) figures.back().closed = true;
+  }
+  return figures;
 }
 
 }  // namespace
@@ -275,48 +353,43 @@ bool Pen::LwHasCapShapes() const {
   return startCap_ != endCap_ || !IsPlainCap(startCap_) || !IsPlainCap(endCap_);
 }
 
+namespace {
+
+void AppendCapsOf(const std::vector<Figure>& figures, LineCap startCap, LineCap endCap, double w, CapSink& sink) {
+  for (const Figure& f : figures) {
+    // An end's direction comes from the nearest point (control points included) that differs
+    // from it; a figure of one point, or closed, has no ends.
+    if (f.closed || f.pts.size() < 2) continue;
+    auto dir = [&](const Vec& end, auto first, auto last) -> std::optional<Vec> {
+      for (auto it = first; it != last; ++it) {
+        const double dx = end.x - it->x, dy = end.y - it->y, len = std::hypot(dx, dy);
+        if (len > 0 && std::isfinite(len)) return Vec{dx / len, dy / len};
+      }
+      return std::nullopt;
+    };
+    if (auto d = dir(f.pts.front(), f.pts.begin() + 1, f.pts.end())) AppendCap(sink, startCap, f.pts.front(), *d, w);
+    if (auto d = dir(f.pts.back(), f.pts.rbegin() + 1, f.pts.rend())) AppendCap(sink, endCap, f.pts.back(), *d, w);
+  }
+}
+
+}  // namespace
+
 void Pen::LwAppendCapShapes(cairo_t* cr, const cairo_path_t* path) const {
   if (!path || !LwHasCapShapes()) return;
   const bool dashed = !LwDashes().empty();
-  const LineCap startCap = dashed && !IsAnchor(startCap_) ? LineCapFlat : startCap_;
-  const LineCap endCap = dashed && !IsAnchor(endCap_) ? LineCapFlat : endCap_;
-  const double w = width_;
-  std::vector<Vec> pts;
-  bool closed = false;
-  auto flush = [&] {
-    // An end's direction comes from the nearest point (control points included) that differs
-    // from it; a figure of one point, or closed, has no ends.
-    if (!closed && pts.size() >= 2) {
-      auto dir = [&](const Vec& end, auto first, auto last) -> std::optional<Vec> {
-        for (auto it = first; it != last; ++it) {
-          const double dx = end.x - it->x, dy = end.y - it->y, len = std::hypot(dx, dy);
-          if (len > 0 && std::isfinite(len)) return Vec{dx / len, dy / len};
-        }
-        return std::nullopt;
-      };
-      if (auto d = dir(pts.front(), pts.begin() + 1, pts.end())) AppendCap(cr, startCap, pts.front(), *d, w);
-      if (auto d = dir(pts.back(), pts.rbegin() + 1, pts.rend())) AppendCap(cr, endCap, pts.back(), *d, w);
-    }
-    pts.clear();
-    closed = false;
-  };
-  for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
-    const cairo_path_data_t& h = path->data[i];
-    switch (h.header.type) {
-      case CAIRO_PATH_MOVE_TO:
-        flush();
-        pts.push_back({path->data[i + 1].point.x, path->data[i + 1].point.y});
-        break;
-      case CAIRO_PATH_LINE_TO:
-      case CAIRO_PATH_CURVE_TO:
-        for (int k = 1; k < h.header.length; ++k) pts.push_back({path->data[i + k].point.x, path->data[i + k].point.y});
-        break;
-      case CAIRO_PATH_CLOSE_PATH:
-        closed = true;
-        break;
-    }
-  }
-  flush();
+  CairoCapSink sink(cr);
+  AppendCapsOf(FiguresOf(path), dashed && !IsAnchor(startCap_) ? LineCapFlat : startCap_,
+               dashed && !IsAnchor(endCap_) ? LineCapFlat : endCap_, width_, sink);
+}
+
+Status Pen::LwGetCapShapes(const GraphicsPath& path, GraphicsPath* shapes) const {
+  if (!shapes) return SetStatus(InvalidParameter);
+  if (!LwHasCapShapes()) return Ok;
+  const bool dashed = !LwDashes().empty();
+  PathCapSink sink(shapes);
+  AppendCapsOf(FiguresOf(path), dashed && !IsAnchor(startCap_) ? LineCapFlat : startCap_,
+               dashed && !IsAnchor(endCap_) ? LineCapFlat : endCap_, width_, sink);
+  return Ok;
 }
 
 void Pen::LwApplyStroke(cairo_t* cr) const {

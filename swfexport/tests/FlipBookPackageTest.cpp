@@ -12,6 +12,7 @@
 #include <flarewing/FlipBook.h>
 #include <flarewing/SwfExport.h>
 #include <vectorloom/GroupObj.h>
+#include <win32/lwstr.h>
 
 #include "FlipTestKit.h"
 
@@ -20,8 +21,12 @@ namespace {
 using namespace fliptest;
 namespace flip = QorSWFExportingLib;
 
-const std::set<std::string> kViewerFiles = {"index.html",  "swf/Main.swf", "swf/Pages.swf", "txt/Lang.txt",
-                                            "js/AC_RunActiveContent.js", "js/PopUpWin.js", "xml/Pages.xml"};
+const std::set<std::string> kViewerFiles = [] {
+  std::set<std::string> files = {"index.html",  "swf/Main.swf", "swf/Pages.swf", "txt/Lang.txt",
+                                 "js/AC_RunActiveContent.js", "js/PopUpWin.js", "xml/Pages.xml"};
+  files.insert(kStandInPlayerFiles.begin(), kStandInPlayerFiles.end());
+  return files;
+}();
 
 std::set<std::string> PackageFiles(int pages) {
   std::set<std::string> files = kViewerFiles;
@@ -33,10 +38,10 @@ std::set<std::string> PackageFiles(int pages) {
   return files;
 }
 
-// The runtime for browsers without a plug-in is left out of these packages.
+// These packages carry a small stand-in for the player.
 class FlipBookPackageTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("LEAFWRIGHT_RUFFLE_DIR", "/nonexistent", 1); }
+  void SetUp() override { UseStandInPlayer(); }
 };
 
 // A progress that keeps the overall fraction of every report.
@@ -115,7 +120,7 @@ TEST(FlipBookPageList, SizeIsRoundedHalfUp) {
   TempDir out;
   CPublicationDoc doc;
   AddPages(doc, 1, 595.3f, 841.9f);
-  setenv("LEAFWRIGHT_RUFFLE_DIR", "/nonexistent", 1);
+  UseStandInPlayer();
   ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
   EXPECT_NE(ReadFile(out.path() / "xml/Pages.xml").find("width=\"595\" height=\"842\""), std::string::npos);
 }
@@ -253,23 +258,50 @@ TEST_F(FlipBookPackageTest, VideosInGroupsAreNumberedLikeTopLevelOnes) {
 
 namespace {
 
-// The browser runtime, when installed, goes into ruffle/ (scripts, WebAssembly and licences, not
-// the rest); a package that cannot take it fails.
-TEST(FlipBookRuntime, InstalledRuntimeIsCopiedIntoThePackage) {
-  TempDir runtime;
-  for (const char* name : {"ruffle.js", "core.ruffle.abc.js", "abc.wasm", "LICENSE_MIT", "ruffle.js.map", "package.json"})
-    std::ofstream(runtime.path() / name) << name;
-  setenv("LEAFWRIGHT_RUFFLE_DIR", runtime.str().c_str(), 1);
+// The player the build installed (Ruffle's web build from the pinned npm lock file) is found
+// beside the library with no setting, and every package carries it whole.
+TEST(FlipBookRuntime, TheBuildsPinnedPlayerGoesIntoEveryPackage) {
+  unsetenv("LEAFWRIGHT_RUFFLE_DIR");
+  const fs::path npm = LW_PLAYER_NPM_DIR "/node_modules/@ruffle-rs/ruffle";
+  const std::string lock = ReadFile(LW_PLAYER_SOURCE_DIR "/package-lock.json");
+  const std::string installed = ReadFile(npm / "package.json");
+  // The version the lock file pins is the one installed.
+  const size_t at = lock.find("\"node_modules/@ruffle-rs/ruffle\": {");
+  ASSERT_NE(at, std::string::npos);
+  const size_t v = lock.find("\"version\": \"", at) + 12;
+  const std::string version = lock.substr(v, lock.find('"', v) - v);
+  EXPECT_NE(installed.find("\"version\":\"" + version + "\""), std::string::npos) << version;
+
+  TempDir out;
+  CPublicationDoc doc;
+  AddPages(doc, 1);
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+  int scripts = 0, wasm = 0;
+  for (const auto& e : fs::directory_iterator(npm)) {
+    const std::string name = e.path().filename().string();
+    const bool js = name.ends_with(".js"), module = name.ends_with(".wasm");
+    if (!js && !module) continue;
+    scripts += js, wasm += module;
+    EXPECT_TRUE(ReadBytes(out.path() / "ruffle" / name) == ReadBytes(e.path())) << name;
+  }
+  EXPECT_GE(scripts, 2);
+  EXPECT_GE(wasm, 1);
+  UseStandInPlayer();
+}
+
+// The player goes into ruffle/ (scripts, WebAssembly and licences, not the rest); a package that
+// cannot take it fails; without an installed player nothing is written and the reason names where
+// it was looked for.
+TEST(FlipBookRuntime, PlayerIsCopiedIntoThePackageAndAMissingOneFailsTheExport) {
+  UseStandInPlayer();
   {
     TempDir out;
     CPublicationDoc doc;
     AddPages(doc, 1);
     ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
-    std::set<std::string> want = PackageFiles(1);
-    for (const char* name : {"ruffle/ruffle.js", "ruffle/core.ruffle.abc.js", "ruffle/abc.wasm", "ruffle/LICENSE_MIT"})
-      want.insert(name);
-    EXPECT_EQ(FilesBelow(out.path()), want);
     EXPECT_EQ(ReadFile(out.path() / "ruffle/abc.wasm"), "abc.wasm");
+    EXPECT_FALSE(fs::exists(out.path() / "ruffle/ruffle.js.map"));
+    EXPECT_TRUE(FlipBookPlayerInstalled(nullptr));
   }
   {
     TempDir out;
@@ -278,7 +310,23 @@ TEST(FlipBookRuntime, InstalledRuntimeIsCopiedIntoThePackage) {
     AddPages(doc, 1);
     EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
   }
-  unsetenv("LEAFWRIGHT_RUFFLE_DIR");
+  // A folder without the WebAssembly is no player either.
+  TempDir scriptsOnly;
+  std::ofstream(scriptsOnly.path() / "ruffle.js") << "ruffle.js";
+  for (const std::string missing : {std::string("/nonexistent/ruffle"), scriptsOnly.str()}) {
+    SCOPED_TRACE(missing);
+    setenv("LEAFWRIGHT_RUFFLE_DIR", missing.c_str(), 1);
+    TempDir out;
+    CPublicationDoc doc;
+    AddPages(doc, 2);
+    EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+    EXPECT_TRUE(FilesBelow(out.path()).empty());
+    std::wstring why;
+    EXPECT_FALSE(FlipBookPlayerInstalled(&why));
+    EXPECT_EQ(why.rfind(L"The flip-book player (Ruffle) is missing", 0), 0u) << lw::WideToUtf8(why);
+    EXPECT_NE(why.find(lw::Utf8ToWide(missing)), std::wstring::npos);
+  }
+  UseStandInPlayer();
 }
 
 }  // namespace

@@ -65,6 +65,24 @@ inline Quirebook::CBaseVideoObj* AddVideo(CDrawingPage* page, const std::wstring
   return video;
 }
 
+// A stand-in for the Flash player every package carries (the real one is 30 MB), named by
+// LEAFWRIGHT_RUFFLE_DIR for the rest of the process: scripts, WebAssembly, a licence, and a source
+// map and an npm file that packages leave out.
+inline const fs::path& UseStandInPlayer() {
+  static const TempDir player;
+  static const bool made = [] {
+    for (const char* name : {"ruffle.js", "core.ruffle.abc.js", "abc.wasm", "LICENSE_MIT", "ruffle.js.map", "package.json"})
+      std::ofstream(player.path() / name) << name;
+    return true;
+  }();
+  (void)made;
+  setenv("LEAFWRIGHT_RUFFLE_DIR", player.str().c_str(), 1);
+  return player.path();
+}
+// What a package holds of the stand-in player.
+inline const std::set<std::string> kStandInPlayerFiles = {"ruffle/ruffle.js", "ruffle/core.ruffle.abc.js", "ruffle/abc.wasm",
+                                                          "ruffle/LICENSE_MIT"};
+
 // Every file below the folder, as paths relative to it.
 inline std::set<std::string> FilesBelow(const fs::path& root) {
   std::set<std::string> out;

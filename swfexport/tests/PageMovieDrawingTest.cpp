@@ -230,6 +230,69 @@ TEST(PageMovieShapes, StrokeCapsJoinsAndDashes) {
   }
 }
 
+// Ends the editor draws as shapes of their own (triangles, anchors, two different caps) follow
+// the line as one filled shape in the stroke's colour, built by the drawing layer; the line then
+// has flat ends. A line 80 px long, 4 wide: the caps' box in twips.
+TEST(PageMovieShapes, TriangleAndAnchorEndsAreFilledShapes) {
+  using namespace Vectorloom;
+  struct Case {
+    const char* name;
+    int startCap, endCap;
+    int xmin, xmax, ymin, ymax;  // the caps' edge bounds (twips); xmin > xmax: no caps shape
+  } cases[] = {
+      {"flat", LINE_CAP_FLAT, LINE_CAP_FLAT, 1, 0, 0, 0},
+      {"round both", LINE_CAP_ROUND, LINE_CAP_ROUND, 1, 0, 0, 0},
+      // A triangle half a width out past the end: (80, -2) (82, 0) (80, 2).
+      {"triangle end", LINE_CAP_FLAT, LINE_CAP_TRIANGLE, 1600, 1640, -40, 40},
+      // Arrow: point one width past the end, two wide; round anchor: a disc of one width round the start.
+      {"arrow and round anchors", LINE_CAP_ROUND_ANCHOR, LINE_CAP_ARROW_ANCHOR, -80, 1680, -80, 80},
+      // Square and diamond anchors, two widths across.
+      {"square and diamond anchors", LINE_CAP_SQUARE_ANCHOR, LINE_CAP_DIAMOND_ANCHOR, -80, 1680, -80, 80},
+      // Two different plain caps are shapes too, as the editor draws them.
+      {"square start, round end", LINE_CAP_SQUARE, LINE_CAP_ROUND, -40, 1640, -40, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PageDoc doc;
+    CDrawingPage* page = doc.Page(600, 800);
+    auto* shape = new CCustomPathObj;
+    CBaseCustomPath sub;
+    sub.AddNode(CQorVectorEdgeNode(0, 0));
+    sub.AddNode(CQorVectorEdgeNode(80, 0));
+    shape->AddSubPath(sub);
+    shape->SetStrokeWidth(4);
+    shape->SetStrokeColor(RGB(10, 120, 200));
+    shape->SetStrokeTransparency(55);
+    shape->SetStartCap(c.startCap);
+    shape->SetEndCap(c.endCap);
+    shape->SetTransMatrix(CQorTransMatrix::Translation(30, 40), false);
+    Own(page, shape);
+    const MovieContent movie = Export(doc, 0);
+    ASSERT_TRUE(movie.error.empty()) << movie.error;
+    const bool caps = c.xmin <= c.xmax;
+    ASSERT_EQ(movie.shapes.size(), caps ? 2u : 1u);
+    const swftest::Shape& line = movie.shapes[0].shape;
+    ASSERT_EQ(line.lines.size(), 1u);
+    if (!caps) continue;
+    EXPECT_EQ(line.lines[0].startCap, SWF_LINE_CAP_NONE);
+    EXPECT_EQ(line.lines[0].endCap, SWF_LINE_CAP_NONE);
+    const swftest::Shape& capShape = movie.shapes[1].shape;
+    EXPECT_TRUE(capShape.lines.empty());
+    ASSERT_EQ(capShape.fills.size(), 1u);
+    EXPECT_EQ(capShape.fills[0].r, 10);
+    EXPECT_EQ(capShape.fills[0].g, 120);
+    EXPECT_EQ(capShape.fills[0].b, 200);
+    EXPECT_EQ(capShape.fills[0].a, 200);
+    EXPECT_NEAR(capShape.edgeBounds.xmin, c.xmin, 2);
+    EXPECT_NEAR(capShape.edgeBounds.xmax, c.xmax, 2);
+    EXPECT_NEAR(capShape.edgeBounds.ymin, c.ymin, 2);
+    EXPECT_NEAR(capShape.edgeBounds.ymax, c.ymax, 2);
+    // Placed as the line is.
+    EXPECT_EQ(movie.shapes[1].place.matrix.tx, movie.shapes[0].place.matrix.tx);
+    EXPECT_EQ(movie.shapes[1].place.matrix.ty, movie.shapes[0].place.matrix.ty);
+  }
+}
+
 // Coordinates that are not numbers leave the shape out (instead of never ending); nodes beyond
 // SWF's 16-bit twips are drawn smaller, and edges longer than the edge fields hold are cut.
 TEST(PageMovieShapes, DamagedAndHugeShapes) {
@@ -461,6 +524,61 @@ TEST(PageMovieTexts, CharactersWithoutFontOrOutlineAreLeftOut) {
   size_t total = 0;
   for (const swftest::TextRecord& r : movie.texts[0].text.records) total += r.glyphs.size();
   EXPECT_EQ(total, 1u);
+}
+
+// Stroked characters are drawn as the editor draws them: filled ones as text with their outline
+// over it, outline-only ones as their outline alone (with their underline), in the stroke colour.
+TEST(PageMovieTexts, StrokedCharactersAreDrawnAsOutlines) {
+  struct Case {
+    const char* name;
+    bool fill, stroke;
+    size_t texts, glyphs, outlines;
+  } cases[] = {
+      {"fill only", true, false, 1, 3, 0},
+      {"fill and stroke", true, true, 1, 3, 1},
+      {"stroke only", false, true, 0, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PageDoc doc;
+    CDrawingPage* page = doc.Page(600, 800);
+    CDDrawTextObj* text = AddText(doc, page, L"oil", L"DejaVu Sans", 40, 10, 10);
+    for (auto& ch : text->GetArrayOfTextCharacters()) {
+      ch.SetFillInside(c.fill);
+      ch.SetStrokeOutline(c.stroke);
+      ch.SetStrokedColor(RGB(200, 0, 0));
+      ch.SetHasUnderlineFlag(true);
+    }
+    const MovieContent movie = Export(doc, 0);
+    ASSERT_TRUE(movie.error.empty()) << movie.error;
+    ASSERT_EQ(movie.texts.size(), c.texts);
+    size_t glyphs = 0;
+    for (const Placed& t : movie.texts)
+      for (const swftest::TextRecord& r : t.text.records) glyphs += r.glyphs.size();
+    EXPECT_EQ(glyphs, c.glyphs);
+    std::vector<const swftest::Shape*> outlines;
+    const swftest::Shape* underline = nullptr;
+    for (const Placed& p : movie.shapes) {
+      if (p.shape.lines.empty()) underline = &p.shape;  // the underline is a filled bar
+      else outlines.push_back(&p.shape);
+    }
+    ASSERT_EQ(outlines.size(), c.outlines);
+    ASSERT_TRUE(underline);
+    if (c.outlines == 0) continue;
+    const swftest::Shape& o = *outlines[0];
+    EXPECT_TRUE(o.fills.empty());
+    ASSERT_EQ(o.lines.size(), 1u);
+    EXPECT_EQ(o.lines[0].r, 200);
+    EXPECT_EQ(o.lines[0].g, 0);
+    EXPECT_EQ(o.lines[0].join, SWF_LINE_JOIN_ROUND);
+    // Three glyphs, "o" of two contours: at least four figures, drawn where the letters stand (the
+    // underline runs under all three).
+    int moves = 0;
+    for (const swftest::ShapeRecord& r : o.records) moves += r.kind == swftest::ShapeRecord::kStyle && r.hasMove;
+    EXPECT_GE(moves, 4);
+    EXPECT_GT(o.edgeBounds.xmax - o.edgeBounds.xmin, (underline->edgeBounds.xmax - underline->edgeBounds.xmin) * 0.7);
+    EXPECT_LT(o.edgeBounds.ymax, underline->edgeBounds.ymax);
+  }
 }
 
 // Underlines and strike-outs are drawn as bars, one for neighbouring characters of one colour.

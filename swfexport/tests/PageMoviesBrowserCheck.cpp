@@ -177,6 +177,22 @@ TEST(PageMoviesBrowserCheck, WriteForTheBrowserCheck) {
   Own(shapes, twice);
   line(940, Vectorloom::LINE_CAP_SQUARE, Vectorloom::DASH_SOLID, 0);
   line(990, Vectorloom::LINE_CAP_FLAT, Vectorloom::DASH_DOT, Vectorloom::DASH_CAP_ROUND);
+  // Ends drawn as shapes of their own: anchors, a triangle, and two different caps.
+  auto ends = [&](float y, int startCap, int endCap) {
+    auto* l = new CCustomPathObj;
+    Vectorloom::CBaseCustomPath p;
+    p.AddNode(CQorVectorEdgeNode(60, y));
+    p.AddNode(CQorVectorEdgeNode(220, y));
+    l->AddSubPath(p);
+    l->SetStrokeWidth(8);
+    l->SetStrokeColor(RGB(0, 110, 40));
+    l->SetStartCap(startCap);
+    l->SetEndCap(endCap);
+    Own(shapes, l);
+  };
+  ends(850, Vectorloom::LINE_CAP_ROUND_ANCHOR, Vectorloom::LINE_CAP_ARROW_ANCHOR);
+  ends(890, Vectorloom::LINE_CAP_SQUARE_ANCHOR, Vectorloom::LINE_CAP_DIAMOND_ANCHOR);
+  ends(925, Vectorloom::LINE_CAP_ROUND, Vectorloom::LINE_CAP_TRIANGLE);
 
   // Page 2: texts.
   CDrawingPage* texts = doc.Page(600, 800);

@@ -79,6 +79,8 @@ class CPdfDocumentConverter : public CPdfSavingInterface {
   struct PageBuild;
   void AddObject(PageBuild& build, Vectorloom::CRenderBaseObj* obj, const Vectorloom::CQorTransMatrix& toPdf);
   void AddShape(PageBuild& build, Vectorloom::CBaseShapeObj* shape, const Vectorloom::CQorTransMatrix& toPdf);
+  // The ends of the shape's stroke that are shapes of their own, filled in the stroke's colour.
+  void AddCapShapes(PageBuild& build, const Vectorloom::CBaseShapeObj& shape, const Vectorloom::CQorTransMatrix& matrix);
   void AddText(PageBuild& build, GlyphweaveLib::CEditableTextObj* text, const Vectorloom::CQorTransMatrix& objMatrix,
                const Vectorloom::CQorTransMatrix& toPdf);
   void AddFonts(PageBuild& build, const std::vector<GlyphweaveLib::_CharsFontDesc>& fonts,

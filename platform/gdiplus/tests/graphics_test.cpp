@@ -231,6 +231,23 @@ TEST(Graphics, LineCapsAtEachEnd) {
       if (p.want.GetA() == 0) continue;
       EXPECT_TRUE(line.IsOutlineVisible(static_cast<REAL>(p.x), static_cast<REAL>(p.y), &pen)) << c.name << " at " << p.x << "," << p.y;
     }
+    // What exporters draw: the line with flat ends, and the cap shapes filled in the pen's colour.
+    GraphicsPath caps;
+    ASSERT_EQ(pen.LwGetCapShapes(line, &caps), Ok);
+    EXPECT_EQ(caps.GetPointCount() > 0, pen.LwHasCapShapes()) << c.name;
+    if (!pen.LwHasCapShapes()) continue;
+    Canvas exported;
+    Pen flat(kRed, 4);
+    c.style(flat);
+    flat.SetStartCap(LineCapFlat);
+    flat.SetEndCap(LineCapFlat);
+    caps.SetFillMode(FillModeWinding);
+    SolidBrush brush(kRed);
+    exported.Draw([&](Graphics& g) {
+      g.DrawPath(&flat, &line);
+      g.FillPath(&brush, &caps);
+    });
+    CheckProbes(exported, c.probes, std::string(c.name) + " (exported)");
   }
 }
 

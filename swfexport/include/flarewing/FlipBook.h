@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -211,11 +212,18 @@ class PageFonts {
 
 // Adds a laid-out text to the clip as static SWF texts, one a row (and a new one where the width
 // ratio or slant changes): records break at a change of font, colour, size or baseline and at
-// characters that are not written (blanks, line breaks, characters without an outline); each glyph
-// stands where layout put it. Missing glyphs are built first. Returns the texts added.
+// characters that are not written (blanks, line breaks, characters without an outline or without
+// fill); each glyph stands where layout put it. The outlines of stroked characters (filled or not)
+// follow each row as shapes, since a text record cannot stroke. Missing glyphs are built first.
+// Returns the texts and outline shapes added.
 int AddTextToClip(SWFMovieClip clip, GlyphweaveLib::CEditableTextObj& text, const Vectorloom::CQorTransMatrix& objMatrix,
                   PageFonts& fonts, const GlyphweaveLib::CEmbedFontResManager* embedded,
                   GlyphweaveLib::CFontCacheManager* cache);
+
+// The folder of the Flash player every package carries (ruffle.js and its WebAssembly), empty
+// when it is not installed; and the sentence that tells the user so, naming where it was looked for.
+std::filesystem::path FlipBookPlayerFolder();
+std::wstring MissingPlayerMessage();
 
 // Joins a folder and a name with one '/'.
 std::string JoinPath(const std::string& folder, const std::string& name);

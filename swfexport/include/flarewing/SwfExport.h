@@ -2,6 +2,8 @@
 // calls and two folder helpers.
 #pragma once
 
+#include <string>
+
 class CQorCommonProgress;
 namespace Quirebook {
 class CPublicationDoc;
@@ -9,13 +11,20 @@ class CPublicationDoc;
 
 // Writes the flip-book package of the document into outputFolder (which must exist; a final '/'
 // is optional): index.html, the viewer (swf/), the page list (xml/Pages.xml), the texts (txt/),
-// the scripts (js/), one movie a page (pages/) and the video clips as FLV (videos/). The start
+// the scripts (js/), the Flash player for browsers (ruffle/), one movie a page (pages/) and the
+// video clips as FLV (videos/). Without an installed player nothing is written and the call fails
+// (FlipBookPlayerInstalled tells why). The start
 // page is index.html in that folder. The progress (null allowed) runs from 0 to 1 inside the
 // caller's range. True only when every part of the package was written; the video conversions
 // are finished (or given up) before the call returns, and a clip that cannot be converted does
 // not fail the export.
 bool SaveDocumentAsSWFFlipPages(Quirebook::CPublicationDoc* document, const wchar_t* outputFolder,
                                 CQorCommonProgress* progress);
+
+// True when the Flash player that every package carries is installed; otherwise false, and
+// *message (when not null) is the sentence that tells the user what is missing and where it was
+// looked for.
+bool FlipBookPlayerInstalled(std::wstring* message);
 
 // True when a regular file, or any other entry that is not a folder, lies anywhere below the
 // folder. Symbolic links are entries of their own, never followed. False when there is none or

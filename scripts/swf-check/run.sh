@@ -4,7 +4,9 @@
 # 127.0.0.1) and compares colours at known points; swf-parser must decode every tag. The
 # compiler's self-check script runs as script.swf and must paint the stage green. Then a flip-book
 # package (three coloured pages, a clip on page 2) is exported with the Ruffle runtime in it and
-# opened through its index.html: first page, "next", and a click on the clip are checked. Last,
+# opened through its index.html: first page, the first click on "next", and a click on the clip are
+# checked; a book of 300 pages is opened the same way (book.mjs: spread, first click, End within 2
+# s, a dragged leaf, counter, no warning). Last,
 # page movies of shapes, pictures and texts are measured against the program's own drawing of
 # their pages (pagemovies.mjs states the bounds).
 # Usage: scripts/swf-check/run.sh <build-dir>
@@ -31,8 +33,14 @@ node "$here/check.mjs" "$out/movies" "$out/screenshots"
 LEAFWRIGHT_RUFFLE_DIR="$here/node_modules/@ruffle-rs/ruffle" \
 LEAFWRIGHT_FLIPBOOK_CHECK_DIR="$out/flipbook" \
   "$build/tests/swfexport_tests" \
-  --gtest_filter='FlipBookBrowserPackage.*' --gtest_brief=1
+  --gtest_filter='FlipBookBrowserPackage.WriteForTheBrowserCheck' --gtest_brief=1
 node "$here/flipbook.mjs" "$out/flipbook" "$out/screenshots"
+
+LEAFWRIGHT_RUFFLE_DIR="$here/node_modules/@ruffle-rs/ruffle" \
+LEAFWRIGHT_BOOK_CHECK_DIR="$out/book" \
+  "$build/tests/swfexport_tests" \
+  --gtest_filter='FlipBookBrowserPackage.WriteBook*' --gtest_brief=1
+node "$here/book.mjs" "$out/book" "$out/screenshots"
 
 LEAFWRIGHT_PAGEMOVIE_CHECK_DIR="$out/pagemovies" \
   "$build/tests/swfexport_tests" \

@@ -82,15 +82,25 @@ function labelFormat(size, color, align) {
   return fmt;
 }
 
-// The format is set before the text, so the field never lays out text in its default font.
+// Labels come from the movie's "flipLabel" clip, whose field starts in the player's sans-serif face
+// (a field made by createTextField starts in a face the player may lack, and says so); the format
+// is set before the text. Without that clip, createTextField stands in.
 function makeLabel(clip, name, depth, x, y, w, h, s, size, color, align) {
-  clip.createTextField(name, depth, x, y, w, h);
-  var tf = clip[name];
+  var tf;
+  var holder = clip.attachMovie("flipLabel", name + "_mc", depth);
+  if (holder != undefined && holder.label_txt != undefined) {
+    holder._x = x;
+    holder._y = y;
+    tf = holder.label_txt;
+    tf._width = w;
+    tf._height = h;
+  } else {
+    clip.createTextField(name + "_tf", depth, x, y, w, h);
+    tf = clip[name + "_tf"];
+  }
+  clip[name] = tf;
   tf.selectable = false;
-  var fmt = labelFormat(size, color, align);
-  tf.setNewTextFormat(fmt);
-  tf.text = s;
-  tf.setTextFormat(fmt);
+  setLabel(tf, s, size, color, align);
   return tf;
 }
 
@@ -344,10 +354,25 @@ function rectMask(r, x) {
 
 // Spread (or page) k lying open.
 function showStatic(k) {
+  lastReady = "";
   assignRoles([viewFor(leftOf(k)), viewFor(rightOf(k)), null, null]);
   rectMask(0, -conf.width);
   rectMask(1, 0);
   trace("flip-book shows " + pagesText(k) + " of " + pageCount);
+  reportReady();
+}
+
+// Traces once that the spread lying open has all its page movies in.
+var lastReady = "";
+function reportReady() {
+  if (turning || dragging || pageCount == 0) return;
+  var l = leftOf(current);
+  var r = rightOf(current);
+  if ((l >= 0 && loadState[l] == undefined) || (r >= 0 && loadState[r] == undefined)) return;
+  var s = pagesText(current);
+  if (s == lastReady) return;
+  lastReady = s;
+  trace("flip-book ready " + s);
 }
 
 // A leaf between spreads lo and hi (lo < hi): its front is the right page of lo, its back the left
@@ -485,8 +510,8 @@ function drawTurn(px, py, cy) {
 // ---- turning -------------------------------------------------------------------------------------
 
 function startTurn(lo, hi, cy, toSpread) {
-  turn = {lo: lo, hi: hi, cy: cy, toSpread: toSpread, x: 0, y: 0, x0: 0, y0: 0, x1: 0, y1: 0, step: 0, steps: 1,
-          end: current};
+  turn = {lo: lo, hi: hi, cy: cy, toSpread: toSpread, x: 0, y: 0, x0: 0, y0: 0, x1: 0, y1: 0, start: 0,
+          duration: 1, end: current};
   turning = true;
   arrangeTurn(lo, hi);
 }
@@ -499,15 +524,15 @@ function runTurn(x1, end) {
   turn.x1 = x1;
   turn.y1 = turn.cy;
   turn.end = end;
-  turn.step = 0;
   var way = Math.abs(x1 - turn.x) / (2 * w);
-  turn.steps = Math.max(3, Math.round(14 * Math.sqrt(way)));
+  turn.start = getTimer();
+  turn.duration = Math.max(120, 420 * Math.sqrt(way));
   ticker_mc.onEnterFrame = turnFrame;
 }
 
+// The leaf moves by the clock, not by frames, so a slow player turns it as fast.
 function turnFrame() {
-  turn.step++;
-  var t = Math.min(1, turn.step / turn.steps);
+  var t = Math.min(1, (getTimer() - turn.start) / turn.duration);
   var e = t * t * (3 - 2 * t);
   var lift = Math.sin(Math.PI * e) * conf.height * 0.1 * Math.abs(turn.x1 - turn.x0) / (2 * conf.width);
   turn.x = turn.x0 + (turn.x1 - turn.x0) * e;
@@ -539,6 +564,7 @@ function goToSpread(k) {
     if (k != shownSpread()) {
       pendingTarget = k;
       updateButtons(k);
+      focusLoading(Math.abs(k - shownSpread()) > 1);
     }
     return;
   }
@@ -550,7 +576,7 @@ function goToSpread(k) {
   turn.x = k > current ? w : -w;
   turn.y = conf.height;
   updateButtons(k);
-  focusLoading();
+  focusLoading(Math.abs(k - current) > 1);
   runTurn(k > current ? -w : w, k);
 }
 
@@ -731,8 +757,8 @@ function pickPage(asked) {
   return -1;
 }
 
-function focusLoading() {
-  if (pageLoader != null && pageLoader.wake != undefined) pageLoader.wake();
+function focusLoading(far) {
+  if (pageLoader != null && pageLoader.wake != undefined) pageLoader.wake(far == true);
 }
 
 function pageArrived(index, clip) {
@@ -743,6 +769,7 @@ function pageArrived(index, clip) {
     clip._x = 0;
     clip._y = 0;
   }
+  reportReady();
 }
 
 // Runs once the page list, the texts and the page loader are in.

@@ -7,7 +7,8 @@
 //   for already), or -1 when none is wanted now; without pick the pages load in order;
 //   target(index) returns the clip to load page index into; without it the loader makes
 //   "page<index>" at depth 100 + index in holder, hidden until the viewer shows it.
-// The returned object's wake() starts loads again after pick returned -1.
+// The returned object's wake(urgent) starts loads again after pick returned -1; with urgent true it
+// starts the next two pages pick names at once, beside the loads already running (a far jump).
 function loadFlipPages(holder, urls, onPage, onDone, pick, target) {
   var slots = 3;
   var busy = 0;
@@ -26,21 +27,27 @@ function loadFlipPages(holder, urls, onPage, onDone, pick, target) {
     return -1;
   };
 
+  // Starts the page pick names; false when there is none.
+  var startOne = function () {
+    var i = nextIndex();
+    if (i < 0 || i >= urls.length || started[i] == true) return false;
+    started[i] = true;
+    busy++;
+    var clip;
+    if (target != undefined && target != null) {
+      clip = target(i);
+    } else {
+      clip = holder.createEmptyMovieClip("page" + i, 100 + i);
+      clip._visible = false;
+    }
+    byPath[String(clip)] = i;
+    loader.loadClip(urls[i], clip);
+    return true;
+  };
+
   var fill = function () {
     while (busy < slots) {
-      var i = nextIndex();
-      if (i < 0 || i >= urls.length || started[i] == true) break;
-      started[i] = true;
-      busy++;
-      var clip;
-      if (target != undefined && target != null) {
-        clip = target(i);
-      } else {
-        clip = holder.createEmptyMovieClip("page" + i, 100 + i);
-        clip._visible = false;
-      }
-      byPath[String(clip)] = i;
-      loader.loadClip(urls[i], clip);
+      if (!startOne()) break;
     }
     if (busy == 0 && finished >= urls.length && onDone != undefined && onDone != null) {
       var done = onDone;
@@ -68,7 +75,10 @@ function loadFlipPages(holder, urls, onPage, onDone, pick, target) {
   };
   loader.addListener(listener);
 
-  control.wake = function () {
+  control.wake = function (urgent) {
+    if (urgent == true) {
+      if (startOne()) startOne();
+    }
     fill();
   };
   fill();

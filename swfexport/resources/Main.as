@@ -569,6 +569,14 @@ function goToSpread(k) {
     return;
   }
   if (k == current) return;
+  // A jump of more than one leaf opens the book there at once.
+  if (Math.abs(k - current) > 1) {
+    current = k;
+    updateButtons(k);
+    focusLoading(true);
+    showStatic(k);
+    return;
+  }
   var w = conf.width;
   var lo = Math.min(current, k);
   var hi = Math.max(current, k);
@@ -576,7 +584,7 @@ function goToSpread(k) {
   turn.x = k > current ? w : -w;
   turn.y = conf.height;
   updateButtons(k);
-  focusLoading(Math.abs(k - current) > 1);
+  focusLoading(false);
   runTurn(k > current ? -w : w, k);
 }
 

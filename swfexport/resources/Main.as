@@ -45,6 +45,7 @@ var panelHeight = 40;
 var margin = 16;
 var shadowSize = 8;
 var buttons = [];
+var labelSize = 12;
 var viewer = this;
 
 // ---- text and drawing helpers --------------------------------------------------------------------
@@ -858,9 +859,9 @@ function drawButton(b) {
     b.lineStyle();
   }
   var color = b.enabledState ? conf.textcolor : mixColor(conf.textcolor, conf.buttoncolor, 0.15);
-  if (b.label_txt == undefined) makeLabel(b, "label_txt", 1, 0, 3, w, h - 3, b.label, 12, color, "center");
+  if (b.label_txt == undefined) makeLabel(b, "label_txt", 1, 0, 3, w, h - 3, b.label, labelSize, color, "center");
   b.label_txt._width = w;
-  setLabel(b.label_txt, b.label, 12, color, "center");
+  setLabel(b.label_txt, b.label, labelSize, color, "center");
   b.useHandCursor = b.enabledState;
 }
 
@@ -914,7 +915,7 @@ function updateButtons(k) {
   for (var i = 0; i < buttons.length; i++) drawButton(buttons[i]);
   var counter = "";
   if (pageCount > 0) counter = pagesText(k) + " / " + pageCount;
-  setLabel(panel_mc.counter_txt, counter, 12, conf.textcolor, "center");
+  setLabel(panel_mc.counter_txt, counter, labelSize, conf.textcolor, "center");
   if (counter != lastCounter) {
     lastCounter = counter;
     trace("flip-book counter " + counter);
@@ -933,7 +934,7 @@ function maxScale() {
 
 function labelWidth(s) {
   var tf = panel_mc.measure_txt;
-  setLabel(tf, s, 12, conf.textcolor, "left");
+  setLabel(tf, s, labelSize, conf.textcolor, "left");
   return tf.textWidth;
 }
 
@@ -950,18 +951,30 @@ function layout() {
   panel_mc._x = 0;
   panel_mc._y = sh - panelHeight;
   var bh = 24;
-  var gap = 6;
-  var counterWidth = 90;
-  var widths = [];
-  var total = counterWidth + gap;
+  // The panel's sizes: the first of these that fits the window (text size, padding, gap, counter).
+  var presets = [[12, 16, 6, 90], [12, 8, 3, 72], [11, 6, 2, 64], [10, 4, 2, 56]];
+  var gap;
+  var counterWidth;
+  var widths;
+  var total;
   var i;
-  for (i = 0; i < buttons.length; i++) {
-    var lw = Math.max(labelWidth(buttons[i].label), i == 6 ? Math.max(labelWidth(text("langButActualSize")),
-                                                                      labelWidth(text("langButFitToPage"))) : 0);
-    if (i == 7) lw = Math.max(lw, labelWidth(text("langButExitFullScreen")));
-    widths.push(Math.max(48, Math.ceil(lw) + 16));
-    total += widths[i] + gap;
+  for (var pi = 0; pi < presets.length; pi++) {
+    labelSize = presets[pi][0];
+    var pad = presets[pi][1];
+    gap = presets[pi][2];
+    counterWidth = presets[pi][3];
+    widths = [];
+    total = counterWidth + gap;
+    for (i = 0; i < buttons.length; i++) {
+      var lw = labelWidth(buttons[i].label);
+      if (i == 6) lw = Math.max(labelWidth(text("langButActualSize")), labelWidth(text("langButFitToPage")));
+      if (i == 7) lw = Math.max(lw, labelWidth(text("langButExitFullScreen")));
+      widths.push(Math.max(4 * labelSize, Math.ceil(lw) + pad));
+      total += widths[i] + gap;
+    }
+    if (total - gap <= sw - 8) break;
   }
+  panel_mc.counter_txt._width = counterWidth;
   var x = Math.max(4, Math.round((sw - total + gap) / 2));
   var report = "flip-book panel";
   for (i = 0; i < buttons.length; i++) {

@@ -38,6 +38,7 @@ typedef struct SWFBitmap_s* SWFBitmap;
 typedef struct SWFFont_s* SWFFont;
 typedef struct SWFFontCollection_s* SWFFontCollection;
 typedef struct SWFText_s* SWFText;
+typedef struct SWFTextField_s* SWFTextField;
 typedef struct SWFVideoStream_s* SWFVideoStream;
 typedef struct SWFAction_s* SWFAction;
 
@@ -98,6 +99,7 @@ void SWFMovie_setCompression(SWFMovie movie, int level);
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFShape shape);
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFMovieClip clip);
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFText text);
+SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFTextField field);
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFVideoStream stream);
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFAction action);
 // Writes the whole file: header, FileAttributes, SetBackgroundColor (when set), definitions and
@@ -105,6 +107,10 @@ SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFAction action);
 // lw::FileReplacement does (written beside it, synced, renamed over it; a link there is followed),
 // so an old file survives a failed save. Returns the file's size in bytes, or -1.
 int SWFMovie_save(SWFMovie movie, const char* path);
+// Exports a clip under a linkage name (UTF-8), for ActionScript's attachMovie: ExportAssets,
+// written after the definitions and before the root timeline's first placement. A name given
+// twice keeps its first clip.
+void SWFMovie_addExport(SWFMovie movie, SWFMovieClip clip, const char* name);
 // The same bytes into memory (previous contents replaced). Returns false on failure.
 bool SWFMovie_saveToBuffer(SWFMovie movie, std::vector<uint8_t>* out);
 
@@ -115,6 +121,7 @@ void destroySWFMovieClip(SWFMovieClip clip);
 SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFShape shape);
 SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFMovieClip inner);
 SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFText text);
+SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFTextField field);
 SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFVideoStream stream);
 SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFAction action);
 // Ends the clip's current frame. A clip whose last frame was not ended gets one more at save.
@@ -258,6 +265,36 @@ void SWFText_moveTo(SWFText text, double x, double y);  // baseline start of the
 void SWFText_addWideString(SWFText text, const unsigned short* string, int length,
                            const int* advances);
 void SWFText_addWideString(SWFText text, const char16_t* string, int length, const int* advances);
+
+// ---- Text fields ------------------------------------------------------------------------------
+// A text field (DefineEditText) that scripts may fill: bounds from (0, 0), the font (a font without
+// glyphs named "_sans", "_serif" or "_typewriter" is the player's own face; the field then draws
+// with it unless SWFTEXTFIELD_USEFONT is set), height, colour, alignment, flags and the first text.
+enum {
+    SWFTEXTFIELD_WORDWRAP = 1 << 6,
+    SWFTEXTFIELD_MULTILINE = 1 << 5,
+    SWFTEXTFIELD_NOEDIT = 1 << 3,
+    SWFTEXTFIELD_USEFONT = 1 << 8,
+    SWFTEXTFIELD_HTML = 1 << 9,
+    SWFTEXTFIELD_DRAWBOX = 1 << 11,
+    SWFTEXTFIELD_NOSELECT = 1 << 12,
+    SWFTEXTFIELD_AUTOSIZE = 1 << 14,
+};
+enum SWFTextFieldAlignment {
+    SWFTEXTFIELD_ALIGN_LEFT = 0,
+    SWFTEXTFIELD_ALIGN_RIGHT = 1,
+    SWFTEXTFIELD_ALIGN_CENTER = 2,
+    SWFTEXTFIELD_ALIGN_JUSTIFY = 3,
+};
+SWFTextField newSWFTextField();
+void destroySWFTextField(SWFTextField field);
+void SWFTextField_setFont(SWFTextField field, SWFFont font);
+void SWFTextField_setBounds(SWFTextField field, double width, double height);  // pixels
+void SWFTextField_setHeight(SWFTextField field, double height);                // pixels
+void SWFTextField_setColor(SWFTextField field, int r, int g, int b, int a);
+void SWFTextField_setAlignment(SWFTextField field, SWFTextFieldAlignment alignment);
+void SWFTextField_setFlags(SWFTextField field, int flags);  // SWFTEXTFIELD_... or-ed
+void SWFTextField_addString(SWFTextField field, const char* text);  // UTF-8, appended
 
 // ---- Video streams ----------------------------------------------------------------------------
 // An empty video stream (no frames) for NetStream playback: DefineVideoStream.

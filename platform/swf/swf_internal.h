@@ -142,6 +142,8 @@ enum TagCode {
   kTagPlaceObject2 = 26,
   kTagDefineText2 = 33,
   kTagDefineSprite = 39,
+  kTagDefineEditText = 37,
+  kTagExportAssets = 56,
   kTagDefineFont2 = 48,
   kTagDefineVideoStream = 60,
   kTagFileAttributes = 69,
@@ -281,6 +283,17 @@ struct SWFText_s : swfw::Block {
   int Define(swfw::SaveContext& ctx) override;
 };
 
+struct SWFTextField_s : swfw::Block {
+  swfw::Ref<SWFFont_s> font;
+  int32_t width = 0, height = 0;  // bounds, twips
+  int32_t fontHeight = 240;       // twips
+  uint8_t r = 0, g = 0, b = 0, a = 255;
+  int alignment = 0;
+  int flags = 0;
+  std::string text;
+  int Define(swfw::SaveContext& ctx) override;
+};
+
 struct SWFVideoStream_s : swfw::Block {
   int width = 0, height = 0;
   int Define(swfw::SaveContext& ctx) override;
@@ -332,6 +345,7 @@ struct SWFMovie_s {
   double rate = 12;
   int compression = 0;
   Timeline timeline;
+  std::vector<std::pair<swfw::Ref<SWFMovieClip_s>, std::string>> exports;
 };
 
 struct SWFInput_s {

@@ -164,6 +164,15 @@ bool BuildFile(SWFMovie_s* m, std::vector<uint8_t>* out) {
     bg.U8(m->b);
     WriteTag(tags, kTagSetBackgroundColor, bg.bytes);
   }
+  if (!m->exports.empty()) {
+    Writer ex;
+    ex.U16(uint32_t(m->exports.size()));
+    for (const auto& e : m->exports) {
+      ex.U16(uint32_t(e.first->Define(ctx)));
+      ex.String(e.second);
+    }
+    WriteTag(tags, kTagExportAssets, ex.bytes);
+  }
   int frames = m->timeline.Write(ctx, tags);
   WriteTag(tags, kTagEnd, {});
   if (ctx.OutOfIds()) ctx.failure = "too many characters for one movie (at most 65535)";
@@ -343,12 +352,22 @@ SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFMovieClip clip) {
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFText text) {
   return AddTo(movie ? &movie->timeline : nullptr, text);
 }
+SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFTextField field) {
+  return AddTo(movie ? &movie->timeline : nullptr, field);
+}
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFVideoStream stream) {
   return AddTo(movie ? &movie->timeline : nullptr, stream);
 }
 SWFDisplayItem SWFMovie_add(SWFMovie movie, SWFAction action) {
   if (movie && action) movie->timeline.AddAction(action);
   return nullptr;
+}
+
+void SWFMovie_addExport(SWFMovie movie, SWFMovieClip clip, const char* name) {
+  if (!movie || !clip || !name || !*name) return;
+  for (const auto& e : movie->exports)
+    if (e.second == name) return;
+  movie->exports.emplace_back(Ref<SWFMovieClip_s>(clip), name);
 }
 
 bool SWFMovie_saveToBuffer(SWFMovie movie, std::vector<uint8_t>* out) {
@@ -387,6 +406,7 @@ SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFMovieClip inner) {
   return AddToClip(clip, inner);
 }
 SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFText text) { return AddToClip(clip, text); }
+SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFTextField field) { return AddToClip(clip, field); }
 SWFDisplayItem SWFMovieClip_add(SWFMovieClip clip, SWFVideoStream stream) {
   return AddToClip(clip, stream);
 }

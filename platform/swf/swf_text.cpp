@@ -378,3 +378,80 @@ void SWFText_addWideString(SWFText text, const unsigned short* string, int lengt
 void SWFText_addWideString(SWFText text, const char16_t* string, int length, const int* advances) {
   SWFText_addWideString(text, reinterpret_cast<const unsigned short*>(string), length, advances);
 }
+
+// ---- text fields ------------------------------------------------------------------------------
+
+int SWFTextField_s::Define(SaveContext& ctx) {
+  if (int id = ctx.IdOf(this)) return id;
+  const int fontId = font ? font->Define(ctx) : 0;
+  const int id = ctx.NewId(this);
+  Writer w;
+  w.U16(uint32_t(id));
+  Rect bounds;
+  bounds.Add(0, 0);
+  bounds.Add(width, height);
+  WriteRect(w, bounds);
+  // First byte: HasText, WordWrap, Multiline, Password, ReadOnly, HasTextColor, HasMaxLength,
+  // HasFont; second: HasFontClass, AutoSize, HasLayout, NoSelect, Border, WasStatic, HTML,
+  // UseOutlines.
+  uint32_t first = uint32_t(flags) & 0x78;
+  if (!text.empty()) first |= 0x80;
+  first |= 0x04;  // colour
+  if (fontId) first |= 0x01;
+  uint32_t second = (uint32_t(flags) >> 8) & 0x5b;
+  second |= 0x20;  // layout
+  w.U8(first);
+  w.U8(second);
+  if (fontId) {
+    w.U16(uint32_t(fontId));
+    w.U16(uint32_t(fontHeight));
+  }
+  w.U8(r);
+  w.U8(g);
+  w.U8(b);
+  w.U8(a);
+  w.U8(uint32_t(alignment));
+  w.U16(0);  // left margin
+  w.U16(0);  // right margin
+  w.U16(0);  // indent
+  w.U16(0);  // leading
+  w.String("");  // no variable
+  if (!text.empty()) w.String(text);
+  WriteTag(ctx.tags, kTagDefineEditText, w.bytes);
+  return id;
+}
+
+SWFTextField newSWFTextField() { return new SWFTextField_s; }
+void destroySWFTextField(SWFTextField field) {
+  if (field) field->Release();
+}
+void SWFTextField_setFont(SWFTextField field, SWFFont font) {
+  if (field) field->font = Ref<SWFFont_s>(font);
+}
+void SWFTextField_setBounds(SWFTextField field, double width, double height) {
+  if (!field) return;
+  field->width = std::max(0, ToTwips(width));
+  field->height = std::max(0, ToTwips(height));
+}
+void SWFTextField_setHeight(SWFTextField field, double height) {
+  if (field) field->fontHeight = std::clamp(ToTwips(height), 0, 0xffff);
+}
+void SWFTextField_setColor(SWFTextField field, int r, int g, int b, int a) {
+  if (!field) return;
+  field->r = uint8_t(r);
+  field->g = uint8_t(g);
+  field->b = uint8_t(b);
+  field->a = uint8_t(a);
+}
+void SWFTextField_setAlignment(SWFTextField field, SWFTextFieldAlignment alignment) {
+  if (field) field->alignment = std::clamp(int(alignment), 0, 3);
+}
+void SWFTextField_setFlags(SWFTextField field, int flags) {
+  if (field) field->flags = flags;
+}
+void SWFTextField_addString(SWFTextField field, const char* text) {
+  if (!field || !text) return;
+  field->text += text;
+  // The tag ends the text at its first zero byte; nothing more can follow one.
+  field->text.erase(std::find(field->text.begin(), field->text.end(), '\0'), field->text.end());
+}

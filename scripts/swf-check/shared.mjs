@@ -60,3 +60,68 @@ export function decodePng(buf) {
   }
   return { width, height, channels, data: out, pixel: (x, y) => [...out.subarray(y * stride + x * channels, y * stride + x * channels + 3)] };
 }
+
+// Serves a folder on 127.0.0.1 (a free port), files only, nothing outside it; resolves to the server.
+export async function serveFolder(folder) {
+  const { createServer } = await import("node:http");
+  const { readFileSync, existsSync, statSync } = await import("node:fs");
+  const { join, extname, normalize, sep } = await import("node:path");
+  const types = { ".js": "text/javascript", ".wasm": "application/wasm", ".swf": "application/x-shockwave-flash",
+    ".html": "text/html", ".xml": "text/xml", ".txt": "text/plain", ".flv": "video/x-flv" };
+  const root = normalize(folder + sep);
+  const server = createServer((req, res) => {
+    const url = new URL(req.url, "http://127.0.0.1");
+    if (url.pathname === "/favicon.ico") {
+      res.writeHead(204);
+      res.end();
+      return;
+    }
+    const file = normalize(join(root, decodeURIComponent(url.pathname)));
+    if (!file.startsWith(root) || !existsSync(file) || statSync(file).isDirectory()) {
+      res.writeHead(404);
+      res.end();
+      return;
+    }
+    res.writeHead(200, { "content-type": types[extname(file)] ?? "application/octet-stream" });
+    res.end(readFileSync(file));
+  });
+  await new Promise((ok) => server.listen(0, "127.0.0.1", ok));
+  return server;
+}
+
+// Makes the package's Ruffle log at the info level (the movie's traces, and every warning) while
+// keeping the rest of the configuration the page sets.
+export async function logRuffleTraces(tab) {
+  await tab.addInitScript(() => {
+    let config = {};
+    const api = {};
+    Object.defineProperty(api, "config", {
+      get: () => config,
+      set: (v) => { config = { ...v, logLevel: "info" }; },
+      configurable: true, enumerable: true,
+    });
+    window.RufflePlayer = api;
+  });
+}
+
+// Ruffle's own messages in the console ("%cWARN%c file:line%c text" and the like): the level and text.
+export function ruffleMessage(text) {
+  const m = /^%c(TRACE|DEBUG|INFO|WARN|ERROR)%c\s*\S*%c\s?(.*?)(\s+color:.*)?$/s.exec(text);
+  return m ? { level: m[1], text: m[2] } : null;
+}
+
+// Without graphics acceleration (headless Chromium) Ruffle opens a notice on the pointer's first
+// visit, which takes the next click. Closes it through its own close button, as a visitor would,
+// so that the clicks of a check reach the movie. Returns whether it was open.
+export async function closeRuffleNotice(tab) {
+  return tab.evaluate(() => {
+    for (const el of document.querySelectorAll("*")) {
+      const modal = el.shadowRoot?.getElementById("hardware-acceleration-modal");
+      if (modal && !modal.classList.contains("hidden")) {
+        modal.querySelector(".close-modal")?.click();
+        return true;
+      }
+    }
+    return false;
+  });
+}

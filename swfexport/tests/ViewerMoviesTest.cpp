@@ -48,6 +48,44 @@ TEST(ViewerMovies, DecodeFullyAndNameThePackagesFiles) {
   }
 }
 
+// The viewer's labels come from an exported clip whose one text field starts in the player's own
+// sans-serif face: a field made by createTextField starts in a face Ruffle lacks and warns about.
+TEST(ViewerMovies, LabelsStartInThePlayersSansSerifFace) {
+  const std::vector<uint8_t> bytes = Resource("SWF", flip::kResMainSwf);
+  swftest::Movie movie;
+  std::string error;
+  ASSERT_TRUE(swftest::ParseMovie(bytes, &movie, &error)) << error;
+  const auto exports = swftest::FindTags(movie.tags, 56);
+  ASSERT_EQ(exports.size(), 1u);
+  const std::vector<uint8_t>& ex = exports[0]->body;
+  ASSERT_GE(ex.size(), 4u);
+  EXPECT_EQ(std::string(ex.begin() + 4, ex.end()), std::string("flipLabel", 10));
+  const int spriteId = ex[2] | ex[3] << 8;
+  swftest::Sprite sprite;
+  bool found = false;
+  for (const swftest::Tag* t : swftest::FindTags(movie.tags, swftest::kDefineSprite)) {
+    ASSERT_TRUE(swftest::ParseSprite(*t, &sprite, &error)) << error;
+    if (sprite.id == spriteId) {
+      found = true;
+      break;
+    }
+  }
+  ASSERT_TRUE(found);
+  swftest::Place place;
+  ASSERT_TRUE(swftest::ParsePlace2(*swftest::FindTags(sprite.tags, swftest::kPlaceObject2)[0], &place, &error)) << error;
+  EXPECT_EQ(place.name, "label_txt");
+  const auto edits = swftest::FindTags(movie.tags, 37);
+  ASSERT_EQ(edits.size(), 1u);
+  EXPECT_EQ(edits[0]->body[0] | edits[0]->body[1] << 8, place.characterId);
+  swftest::Font font;
+  ASSERT_TRUE(swftest::ParseFont2(*swftest::FindTags(movie.tags, swftest::kDefineFont2)[0], &font, &error)) << error;
+  EXPECT_EQ(font.name, "_sans");
+  EXPECT_TRUE(font.glyphs.empty());
+  std::string strings;
+  ASSERT_TRUE(MovieStrings(bytes, &strings, &error)) << error;
+  EXPECT_NE(strings.find("flipLabel\n"), std::string::npos) << "the script attaches its labels";
+}
+
 // The scripts placed into page movies compile without error.
 TEST(ViewerMovies, PageAndVideoScriptsCompile) {
   for (int id : {flip::kResVideoScript, flip::kResPageScript}) {

@@ -1,6 +1,8 @@
 // Build step: compiles one of the flip-book viewer's ActionScript sources into a compressed SWF 8
-// movie whose first frame runs the script.
-// Usage: compile_viewer_movie <source.as> <movie.swf> <width> <height> <rate>
+// movie whose first frame runs the script. With "label" the movie also exports the clip "flipLabel"
+// for attachMovie: one text field "label_txt" in the player's own sans-serif face, so the script's
+// labels never start in a font the player lacks (as fields made by createTextField do).
+// Usage: compile_viewer_movie <source.as> <movie.swf> <width> <height> <rate> [label]
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -10,8 +12,9 @@
 #include <swf/ming.h>
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: %s <source.as> <movie.swf> <width> <height> <rate>\n", argv[0]);
+  const bool label = argc == 7 && std::string(argv[6]) == "label";
+  if (argc != 6 && !label) {
+    std::fprintf(stderr, "usage: %s <source.as> <movie.swf> <width> <height> <rate> [label]\n", argv[0]);
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -33,6 +36,23 @@ int main(int argc, char** argv) {
     destroySWFAction(action);
     destroySWFMovie(movie);
     return 1;
+  }
+  if (label) {
+    SWFFont sans = newSWFFont();
+    SWFFont_setName(sans, "_sans");
+    SWFTextField field = newSWFTextField();
+    SWFTextField_setFont(field, sans);
+    SWFTextField_setBounds(field, 100, 20);
+    SWFTextField_setHeight(field, 12);
+    SWFTextField_setColor(field, 255, 255, 255, 255);
+    SWFTextField_setFlags(field, SWFTEXTFIELD_NOEDIT | SWFTEXTFIELD_NOSELECT);
+    SWFMovieClip clip = newSWFMovieClip();
+    SWFDisplayItem_setName(SWFMovieClip_add(clip, field), "label_txt");
+    SWFMovieClip_nextFrame(clip);
+    SWFMovie_addExport(movie, clip, "flipLabel");
+    destroySWFMovieClip(clip);
+    destroySWFTextField(field);
+    destroySWFFont(sans);
   }
   SWFMovie_add(movie, action);
   destroySWFAction(action);

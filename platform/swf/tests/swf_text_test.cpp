@@ -334,3 +334,72 @@ TEST(SwfText, StringsOutOfReachOfTheFirstSplitTheText) {
     }
   }
 }
+
+// A text field in the player's own sans-serif face (a font without glyphs named "_sans"), in a clip
+// exported for attachMovie: the font, the field, the clip and the export come in that order, before
+// the root timeline; the field's flags, font, height, colour, layout and first text are as set.
+TEST(SwfTextField, DeviceFontFieldInAnExportedClip) {
+  SWFFont sans = newSWFFont();
+  SWFFont_setName(sans, "_sans");
+  SWFTextField field = newSWFTextField();
+  SWFTextField_setFont(field, sans);
+  SWFTextField_setBounds(field, 100, 20);
+  SWFTextField_setHeight(field, 12);
+  SWFTextField_setColor(field, 0x11, 0x22, 0x33, 0xff);
+  SWFTextField_setAlignment(field, SWFTEXTFIELD_ALIGN_CENTER);
+  SWFTextField_setFlags(field, SWFTEXTFIELD_NOEDIT | SWFTEXTFIELD_NOSELECT);
+  SWFTextField_addString(field, "H");
+  SWFTextField_addString(field, "i");
+  SWFMovieClip clip = newSWFMovieClip();
+  SWFDisplayItem_setName(SWFMovieClip_add(clip, field), "label_txt");
+  SWFMovieClip other = newSWFMovieClip();
+  SWFMovie m = newSWFMovieWithVersion(8);
+  SWFMovie_addExport(m, clip, "flipLabel");
+  SWFMovie_addExport(m, other, "flipLabel");  // the name is taken: ignored
+  SWFMovie_add(m, other);
+  destroySWFMovieClip(other);
+  destroySWFMovieClip(clip);
+  destroySWFTextField(field);
+  destroySWFFont(sans);
+  Movie movie;
+  std::string error;
+  ASSERT_TRUE(SaveAndParse(m, &movie, &error)) << error;
+  destroySWFMovie(m);
+
+  std::vector<int> codes;
+  for (const Tag& t : movie.tags)
+    if (t.code != 69) codes.push_back(t.code);
+  EXPECT_EQ(codes, (std::vector<int>{kDefineFont2, 37, kDefineSprite, 56, kDefineSprite, kPlaceObject2, kShowFrame, kEnd}));
+
+  const Tag& fontTag = *FindTags(movie.tags, kDefineFont2)[0];
+  Font font;
+  ASSERT_TRUE(ParseFont2(fontTag, &font, &error)) << error;
+  EXPECT_EQ(font.name, "_sans");
+  EXPECT_TRUE(font.glyphs.empty());
+
+  const Tag& edit = *FindTags(movie.tags, 37)[0];
+  ASSERT_GE(edit.body.size(), 9u);
+  const int fieldId = edit.body[0] | edit.body[1] << 8;
+  const int rectBits = edit.body[2] >> 3;
+  const size_t at = 2 + (5 + 4 * rectBits + 7) / 8;
+  const std::vector<uint8_t> rest(edit.body.begin() + long(at), edit.body.end());
+  const std::vector<uint8_t> want = {0x8D, 0x30,          // text, read-only, colour, font; layout, no select
+                                     uint8_t(font.id), uint8_t(font.id >> 8), 240, 0,  // the font, 12 px
+                                     0x11, 0x22, 0x33, 0xff,  // colour
+                                     2, 0, 0, 0, 0, 0, 0, 0, 0,  // centred, no margins, indent or leading
+                                     0,                      // no variable
+                                     'H', 'i', 0};
+  EXPECT_EQ(rest, want);
+
+  Sprite sprite;
+  ASSERT_TRUE(ParseSprite(*FindTags(movie.tags, kDefineSprite)[0], &sprite, &error)) << error;
+  Place place;
+  ASSERT_TRUE(ParsePlace2(*FindTags(sprite.tags, kPlaceObject2)[0], &place, &error)) << error;
+  EXPECT_EQ(place.characterId, fieldId);
+  EXPECT_EQ(place.name, "label_txt");
+
+  const Tag& exports = *FindTags(movie.tags, 56)[0];
+  const std::vector<uint8_t> wantExports = {1, 0, uint8_t(sprite.id), uint8_t(sprite.id >> 8),
+                                            'f', 'l', 'i', 'p', 'L', 'a', 'b', 'e', 'l', 0};
+  EXPECT_EQ(exports.body, wantExports);
+}

@@ -543,7 +543,9 @@ void CLeafwrightView::OnUpdateFontSize(CCmdUI* pCmdUI) {
   int state = -1;
   if (IsEditingText()) {
     pCmdUI->Enable(TRUE);
-    state = ReadEditingTextValue<CAccessTextObjFontSizeProp>(g_EditingTextTool, size);
+    // At a bare caret a size picked for typing shows until the caret moves.
+    const bool typing = !g_EditingTextTool.HasSelection() && g_EditingTextTool.GetFormatState().bPendingSize;
+    state = typing ? -1 : ReadEditingTextValue<CAccessTextObjFontSizeProp>(g_EditingTextTool, size);
     if (state != 0 && g_EditingTextTool.GetCurrentFont().m_fFontSize > 0)
       size = g_EditingTextTool.GetCurrentFont().m_fFontSize, state = 0;
   } else {

@@ -20,6 +20,8 @@
 #include "PdfFixtures.h"
 #include "ShellIds.h"
 
+#include <QorpControls.h>
+
 #include <CharProperties.h>
 #include <TextPropertyActions.h>
 
@@ -74,6 +76,7 @@ struct Fixture {
     view->SetViewHost(&host);
     view->OnUpdate(nullptr, 3, nullptr);
     page = view->GetShownPage();
+    Tool().GetFormatState() = {};  // nothing set for typing by an earlier test
   }
   ~Fixture() {
     if (view->GetEditingTool()) view->UpdateEditingTool(nullptr);
@@ -259,6 +262,21 @@ TEST(EditingViewTextFormats, TypingTakesTheFormatAtTheCaret) {
   EXPECT_EQ(x.GetRenderColor(), RGB(200, 0, 0));
   EXPECT_EQ(Tool().GetCurrentFont().GetFontFaceNameW(), L"DejaVu Serif");
   EXPECT_EQ(text->GetFontRuns().GetSize(), 2) << "the typed character joins the serif run";
+
+  // A size picked for typing at a bare caret is what typing gets until the caret moves.
+  {
+    CQORPControlComboBox combo(static_cast<int>(ID_FONT_SIZE));
+    combo.SetEditText(L"30");
+    NMQORPCONTROL nm{};
+    nm.hdr.code = QORP_CN_EXECUTE;
+    nm.pControl = &combo;
+    LRESULT result = 0;
+    AFX_NOTIFY notify{&result, &nm.hdr};
+    f.view->OnCmdMsg(ID_FONT_SIZE, MAKELONG(QORP_CN_EXECUTE, WM_NOTIFY), &notify, nullptr);
+    f.Type(L"Z");
+    EXPECT_FLOAT_EQ(At(text, 2).GetActualFontSize(), 30.0f);
+    f.doc.OnEditUndo();
+  }
 
   // Behind the last character: the sans format.
   f.view->OnKeyDown(VK_DOWN, 1, 0);

@@ -13,6 +13,7 @@
 #include "quirebook/DDrawTextObj.h"
 #include "quirebook/PublicationDoc.h"
 #include "quirebook/PublicationView.h"
+#include "quirebook/TextBoxGrowth.h"
 
 namespace Quirebook {
 
@@ -205,8 +206,18 @@ bool CEditingTextTool::HasSelection() const {
   return s >= 0 && s < e;
 }
 
+void CEditingTextTool::TakeFormatFromText() {
+  if (!m_pText || CharacterCount() == 0) return;
+  const int caret = std::max(0, ResolveCaret(m_nCaret));
+  m_pText->GetCharFormatsDesc(&m_font, caret - 1);
+  m_format.bPendingFace = m_format.bPendingSize = false;
+  m_format.bPendingBold = m_format.bPendingItalic = m_format.bPendingUnderline = false;
+  m_format.bMultiDescCurrent = false;
+}
+
 void CEditingTextTool::ToolInitalize(CWorkspaceView* pView) {
   m_nCaret = m_nSelStart = m_nSelEnd = 0;
+  TakeFormatFromText();
   m_bCaretVisible = true;
   m_bSelecting = false;
   m_dwMask |= Vectorloom::TOOL_MASK_OUTLINE;
@@ -284,6 +295,7 @@ int CEditingTextTool::OnLButtonDown(CWorkspaceView* pView, UINT, int x, int y) {
       if (hit >= 0) {
         m_nCaret = m_nSelStart = m_nSelEnd = hit;
         m_bSelecting = true;
+        TakeFormatFromText();
         AfterCaretChange(pView);
       }
       return 1;
@@ -355,6 +367,7 @@ void CEditingTextTool::MoveCaretByKey(CWorkspaceView* pView, UINT nChar, bool bE
     m_nSelStart = m_nSelEnd = to;
   }
   m_nCaret = to;
+  TakeFormatFromText();
   AfterCaretChange(pView);
 }
 
@@ -461,16 +474,18 @@ bool CEditingTextTool::InsertText(CWorkspaceView* pView, const std::wstring& cod
   int s = 0, e = 0;
   GetSelectionRange(s, e);
   int at = 0;
+  Vectorloom::CBaseEditAction* action = nullptr;
   if (s >= 0 && s < e) {
     // The text replaces the selection and lands where it began.
-    pDoc->AddEditAction(new TextReplaceAction(m_pText, s, e - 1, n));
+    action = new TextReplaceAction(m_pText, s, e - 1, n);
     m_pText->DeleteString(s, e - s);
     at = s;
   } else {
     at = std::max(0, ResolveCaret(m_nCaret));
-    pDoc->AddEditAction(new TextUpdateAction(m_pText, m_nCaret < 0 ? at : m_nCaret, at, n));
+    action = new TextUpdateAction(m_pText, m_nCaret < 0 ? at : m_nCaret, at, n);
   }
   m_pText->InsertString(at, units.c_str(), n, dc.Get(), m_font, fonts, cache);
+  pDoc->AddEditAction(GrowTextBoxesOfEdit(action, {m_pText}));  // nothing typed goes out of sight
   pDoc->SetModifiedFlag(TRUE);
   m_nCaret = m_nSelStart = m_nSelEnd = at + n;
   AfterCaretChange(pView);

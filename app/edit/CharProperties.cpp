@@ -7,7 +7,7 @@
 namespace Quirebook {
 
 void RelayoutTextFromCharacter(CEditableTextObj& text, int index) {
-  if (index < 0) return;
+  if (index < 0 || index >= TextCharacterCount(text)) return;
   const auto& rows = text.GetParagraphsLinesInfo();
   int64_t start = 0;
   for (int r = 0; r < rows.GetSize(); ++r) {
@@ -18,6 +18,10 @@ void RelayoutTextFromCharacter(CEditableTextObj& text, int index) {
     }
     start = end;
   }
+  // Below the last row (the box was full): after the change the character may fit again, so the
+  // layout goes on from the last row.
+  const int last = rows.GetSize() - 1;
+  text.RecalcuLayout(last > 0 ? last - 1 : 0);
 }
 
 const GlyphweaveLib::CPresetFontSizeManager& GetFontSizePresets() {

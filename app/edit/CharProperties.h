@@ -137,7 +137,9 @@ inline bool ClampCharacterRange(int n, int& start, int& end) {
 }
 
 // Lays the text out again after a change at character index: from the row before the one that
-// holds it (the characters of that row may now fit on the row above); nothing when no row holds it.
+// holds it (the characters of that row may now fit on the row above); from the row before the
+// last when the character lies below the rows (it may fit again); nothing for an index outside
+// the text.
 void RelayoutTextFromCharacter(CEditableTextObj& text, int index);
 
 // Saves the current values of characters start..end into values (emptied first).

@@ -8,11 +8,14 @@
 #include <cwchar>
 #include <functional>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include <afxdlgs.h>
 #include <QorpControls.h>
 #include <QorpFontList.h>
 #include <quirebook/FontFaceActions.h>
+#include <quirebook/TextBoxGrowth.h>
 #include <QorpGallery.h>
 
 #include <CharProperties.h>
@@ -37,6 +40,86 @@ int RecordObjects(Action& action, const Vectorloom::CRenderBaseObjectList& list,
     return action.RecordObjects(list, v);
 }
 
+// The texts of a list and, at any depth, of its groups.
+std::vector<CDDrawTextObj*> TextsOf(const Vectorloom::CRenderBaseObjectList& list) {
+  std::vector<CDDrawTextObj*> texts;
+  WalkObjectsAndGroupMembers(list, [&](Vectorloom::CRenderBaseObj* obj) {
+    if (CDDrawTextObj* text = TextOfRenderObj<CDDrawTextObj>(obj)) texts.push_back(text);
+  });
+  return texts;
+}
+
+// Bold, Italic and Underline go on with typing. The typing format's value of the style and
+// whether the ribbon set it since the caret last took its format from the text; false for the
+// other commands.
+bool GetTypingStyle(UINT id, bool& on, bool& pending) {
+  const GlyphweaveLib::CRichFontDesc& font = CPublicationView::g_EditingTextTool.GetCurrentFont();
+  const CEditingTextTool::CFormatState& st = CPublicationView::g_EditingTextTool.GetFormatState();
+  switch (id) {
+    case ViewCmd::kBold: on = font.m_bBold != 0, pending = st.bPendingBold; return true;
+    case ViewCmd::kItalic: on = font.m_bItalic != 0, pending = st.bPendingItalic; return true;
+    case ViewCmd::kUnderline: on = font.m_bUnderline != 0, pending = st.bPendingUnderline; return true;
+    default: return false;
+  }
+}
+
+// Makes a style the one typing goes on with, as set from the ribbon.
+void SetTypingStyle(UINT id, bool on) {
+  CEditingTextTool& tool = CPublicationView::g_EditingTextTool;
+  GlyphweaveLib::CRichFontDesc font = tool.GetCurrentFont();
+  CEditingTextTool::CFormatState& st = tool.GetFormatState();
+  switch (id) {
+    case ViewCmd::kBold: font.m_bBold = on ? 1 : 0, st.bPendingBold = true; break;
+    case ViewCmd::kItalic: font.m_bItalic = on ? 1 : 0, st.bPendingItalic = true; break;
+    case ViewCmd::kUnderline: font.m_bUnderline = on ? 1 : 0, st.bPendingUnderline = true; break;
+    default: return;
+  }
+  tool.SetCurrentFont(font);
+}
+
+// What the button of an on/off character property shows while a text is edited: the common
+// value of the selected characters; at a bare caret the style typing goes on with once the
+// ribbon set it, else the character before the caret. The reader's state (-1 nothing read).
+int ReadEditedTextFlag(UINT id, bool& on) {
+  const CEditingTextTool& tool = CPublicationView::g_EditingTextTool;
+  bool typing = false, pending = false;
+  if (tool.GetEditingText() && !tool.HasSelection() && GetTypingStyle(id, typing, pending) && pending) {
+    on = typing;
+    return 0;
+  }
+  int state = -1;
+  auto read = [&](auto access) {
+    using A = decltype(access);
+    typename A::Element v{};
+    state = ReadEditingTextValue<A>(tool, v);
+    return v;
+  };
+  switch (id) {
+    case ViewCmd::kBold: on = read(CAccessTextObjBoldProp{}); break;
+    case ViewCmd::kItalic: on = read(CAccessTextObjItalicProp{}); break;
+    case ViewCmd::kUnderline: on = read(CAccessTextObjUnderlineProp{}); break;
+    case ViewCmd::kStrikeOut: on = read(CAccessTextObjStrikeThroughProp{}); break;
+    case ViewCmd::kSubscript: on = read(CAccessTextObjScriptFlagProp{}) == 1; break;
+    case ViewCmd::kSuperscript: on = read(CAccessTextObjScriptFlagProp{}) == 2; break;
+    case ViewCmd::kFillInside: on = read(CAccessTextObjFilledInsideFlagProp{}); break;
+    case ViewCmd::kStrokeOutline: on = read(CAccessTextObjStrokeOutlineFlagProp{}); break;
+    default: on = false; break;
+  }
+  return state;
+}
+
+// The command of an on/off character property.
+template <class A>
+constexpr UINT CommandOfFlag() {
+  if constexpr (std::is_same_v<A, CAccessTextObjBoldProp>) return ViewCmd::kBold;
+  else if constexpr (std::is_same_v<A, CAccessTextObjItalicProp>) return ViewCmd::kItalic;
+  else if constexpr (std::is_same_v<A, CAccessTextObjUnderlineProp>) return ViewCmd::kUnderline;
+  else if constexpr (std::is_same_v<A, CAccessTextObjStrikeThroughProp>) return ViewCmd::kStrikeOut;
+  else if constexpr (std::is_same_v<A, CAccessTextObjFilledInsideFlagProp>) return ViewCmd::kFillInside;
+  else if constexpr (std::is_same_v<A, CAccessTextObjStrokeOutlineFlagProp>) return ViewCmd::kStrokeOutline;
+  else return 0;
+}
+
 }  // namespace
 
 template <class Action>
@@ -53,9 +136,9 @@ bool CLeafwrightView::ApplyToEditedText(const wchar_t* name, const typename Acti
     delete action;
     return false;
   }
-  doc->AddEditAction(action);
-  doc->SetModifiedFlag(TRUE);
   SetCharactersValue<typename Action::Access>(Action::Access::kRelayout, *text, value, s, e - 1);
+  doc->AddEditAction(GrowTextBoxesOfEdit(action, {text}));
+  doc->SetModifiedFlag(TRUE);
   doc->UpdateAllViews(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(m_pRenderPage));
   return true;
 }
@@ -72,9 +155,9 @@ bool CLeafwrightView::ApplyToSelection(const wchar_t* name, const typename Actio
     delete action;
     return false;
   }
-  doc->AddEditAction(action);
-  doc->SetModifiedFlag(TRUE);
   Action::SetObjectsValue(value, list);
+  doc->AddEditAction(GrowTextBoxesOfEdit(action, TextsOf(list)));
+  doc->SetModifiedFlag(TRUE);
   doc->UpdateAllViews(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(m_pRenderPage));
   return true;
 }
@@ -85,15 +168,28 @@ bool CLeafwrightView::ApplyProperty(const wchar_t* name, const typename TextActi
   return ApplyToSelection<ObjsAction>(name, value);
 }
 
-// An on/off property: on, unless everything it would touch has it on already; then off.
+// An on/off property: on, unless everything it would touch has it on already (what its button
+// shows); then off. Bold, Italic and Underline also make the new value the one typing goes on
+// with, with or without characters to change.
 template <class TextAction, class ObjsAction>
 bool CLeafwrightView::ToggleProperty(const wchar_t* name) {
+  const UINT nId = CommandOfFlag<typename TextAction::Access>();
   if (IsEditingText()) {
-    typename TextAction::Access::Element current{};
-    const bool allOn = ReadEditingTextValue<typename TextAction::Access>(g_EditingTextTool, current) == 0 && current;
-    return ApplyToEditedText<TextAction>(name, !allOn);
+    bool on = false;
+    const bool allOn = ReadEditedTextFlag(nId, on) == 0 && on;
+    const bool changed = ApplyToEditedText<TextAction>(name, !allOn);
+    SetTypingStyle(nId, !allOn);
+    return changed;
   }
-  return ApplyToSelection<ObjsAction>(name, true) || ApplyToSelection<ObjsAction>(name, false);
+  if (ApplyToSelection<ObjsAction>(name, true)) {
+    SetTypingStyle(nId, true);
+    return true;
+  }
+  if (ApplyToSelection<ObjsAction>(name, false)) {
+    SetTypingStyle(nId, false);
+    return true;
+  }
+  return false;
 }
 
 bool CLeafwrightView::ApplyFontSize(float fPoints) {
@@ -158,24 +254,8 @@ void CLeafwrightView::OnUpdateTextProperty(CCmdUI* pCmdUI) {
   // Checked when every character the command would touch has the property.
   bool on = false;
   int state = -1;
-  auto read = [&](auto access) {
-    using A = decltype(access);
-    typename A::Element v{};
-    state = ReadEditingTextValue<A>(g_EditingTextTool, v);
-    return v;
-  };
   if (IsEditingText()) {
-    switch (pCmdUI->m_nID) {
-      case ViewCmd::kBold: on = read(CAccessTextObjBoldProp{}); break;
-      case ViewCmd::kItalic: on = read(CAccessTextObjItalicProp{}); break;
-      case ViewCmd::kUnderline: on = read(CAccessTextObjUnderlineProp{}); break;
-      case ViewCmd::kStrikeOut: on = read(CAccessTextObjStrikeThroughProp{}); break;
-      case ViewCmd::kSubscript: on = read(CAccessTextObjScriptFlagProp{}) == 1; break;
-      case ViewCmd::kSuperscript: on = read(CAccessTextObjScriptFlagProp{}) == 2; break;
-      case ViewCmd::kFillInside: on = read(CAccessTextObjFilledInsideFlagProp{}); break;
-      case ViewCmd::kStrokeOutline: on = read(CAccessTextObjStrokeOutlineFlagProp{}); break;
-      default: break;
-    }
+    state = ReadEditedTextFlag(pCmdUI->m_nID, on);
     pCmdUI->Enable(g_EditingTextTool.GetEditingText() != nullptr);
   } else {
     const bool scripts = pCmdUI->m_nID == ViewCmd::kSubscript || pCmdUI->m_nID == ViewCmd::kSuperscript;
@@ -206,12 +286,12 @@ void CLeafwrightView::StepFontSizes(bool bGrow) {
       delete action;
       return;
     }
-    doc->AddEditAction(action);
-    doc->SetModifiedFlag(TRUE);
     if (bGrow)
       EnlargeFontSizes(*text, s, e - 1, presets, true);
     else
       ShrinkFontSizes(*text, s, e - 1, presets, true);
+    doc->AddEditAction(GrowTextBoxesOfEdit(action, {text}));
+    doc->SetModifiedFlag(TRUE);
   } else {
     RestorePrevScene();
     DestroyPreviewScene();
@@ -221,12 +301,12 @@ void CLeafwrightView::StepFontSizes(bool bGrow) {
       delete action;
       return;
     }
-    doc->AddEditAction(action);
-    doc->SetModifiedFlag(TRUE);
     if (bGrow)
       EnlargeFontSizes(list, presets, true);
     else
       ShrinkFontSizes(list, presets, true);
+    doc->AddEditAction(GrowTextBoxesOfEdit(action, TextsOf(list)));
+    doc->SetModifiedFlag(TRUE);
   }
   doc->UpdateAllViews(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(m_pRenderPage));
 }
@@ -293,10 +373,11 @@ bool CLeafwrightView::SetCaretLineGap(float fGap) {
   // One undoable step that marks the document modified, like every other change of the text.
   RestorePrevScene();
   DestroyPreviewScene();
-  doc->AddEditAction(new CRowGapAction(text, row, before));
-  doc->SetModifiedFlag(TRUE);
+  auto* action = new CRowGapAction(text, row, before);
   text->SetRowGap(row, fGap);
   text->RecalcuLayout(row);
+  doc->AddEditAction(GrowTextBoxesOfEdit(action, {text}));
+  doc->SetModifiedFlag(TRUE);
   InvalidateView();
   return true;
 }
@@ -470,7 +551,9 @@ void CLeafwrightView::OnUpdateFontSize(CCmdUI* pCmdUI) {
   int state = -1;
   if (IsEditingText()) {
     pCmdUI->Enable(TRUE);
-    state = ReadEditingTextValue<CAccessTextObjFontSizeProp>(g_EditingTextTool, size);
+    // At a bare caret a size picked for typing shows until the caret moves.
+    const bool typing = !g_EditingTextTool.HasSelection() && g_EditingTextTool.GetFormatState().bPendingSize;
+    state = typing ? -1 : ReadEditingTextValue<CAccessTextObjFontSizeProp>(g_EditingTextTool, size);
     if (state != 0 && g_EditingTextTool.GetCurrentFont().m_fFontSize > 0)
       size = g_EditingTextTool.GetCurrentFont().m_fFontSize, state = 0;
   } else {
@@ -527,26 +610,29 @@ bool CLeafwrightView::ApplyFontFace(const wchar_t* lpszFace) {
   DestroyPreviewScene();
   auto* action = new CUpdateTextsFontFaceAction;
   bool changed = false;
+  std::vector<CDDrawTextObj*> texts;
   if (IsEditingText()) {
     CDDrawTextObj* text = g_EditingTextTool.GetEditingText();
     int s = -1, e = -1;
     g_EditingTextTool.GetSelectionRange(s, e);
     if (text && s >= 0 && s < e && action->BackupTextObject(text, s, e - 1) &&
         text->SetSelectionCharsFormat(s, e - 1, desc, doc->GetEmbedFontResManager(), doc->GetFontGlyphCacheManager()))
-      changed = true;
+      changed = true, texts.push_back(text);
     GlyphweaveLib::CRichFontDesc font = g_EditingTextTool.GetCurrentFont();
     static_cast<GlyphweaveLib::_CharsFontDesc&>(font) = desc;
     g_EditingTextTool.SetCurrentFont(font);
     g_EditingTextTool.GetFormatState().bPendingFace = true;
   } else {
-    doc->UpdateAllTextsFontFace(desc, GatherSelectedObjects(this), action);
+    const Vectorloom::CRenderBaseObjectList list = GatherSelectedObjects(this);
+    doc->UpdateAllTextsFontFace(desc, list, action);
     changed = action->GetSegmentCount() > 0;
+    texts = TextsOf(list);
   }
   if (!changed) {
     delete action;
     return false;
   }
-  doc->AddEditAction(action);
+  doc->AddEditAction(GrowTextBoxesOfEdit(action, texts));
   doc->SetModifiedFlag(TRUE);
   doc->UpdateAllViews(nullptr, 2, Vectorloom::CWorkspaceDoc::PageHint(m_pRenderPage));
   return true;

@@ -13,6 +13,8 @@
 
 #include <gdiplus/gdiplus.h>
 
+#include <quirebook/TextBoxGrowth.h>
+
 #include "FontPrograms.h"
 #include "PubViewTestKit.h"
 
@@ -445,4 +447,36 @@ TEST(EditingTextTool, TimerBlinksTheCaretOnly) {
   EXPECT_NE(Tool().IsCaretVisible(), visible);
   f.view->OnTimer(77);
   EXPECT_NE(Tool().IsCaretVisible(), visible);
+}
+
+// Typing never leaves a character outside the rows: once the rows fill the box, the box grows
+// with each row in the step of the character that needed it; undoing every step gives the box
+// its first height back, and the stored box of a text that is only looked at stays as it was.
+TEST(EditingTextTool, TypingPastTheBottomGrowsTheBoxInTheSameStep) {
+  PubViewFixture f;
+  CDDrawTextObj* text = AddText(f, L"");
+  f.DblClk(30, 30);
+  Tool().SetCurrentFont(Face(L"DejaVu Sans"));
+  const auto box = text->GetLayoutBox();
+  std::wstring typed;
+  for (int i = 0; i < 12; ++i) typed += L"line\r";
+  f.Type(typed);
+  EXPECT_TRUE(Quirebook::AreAllCharactersInRows(*text));
+  EXPECT_GT(text->GetLayoutBox().cy, box.cy);
+  EXPECT_EQ(text->GetLayoutBox().cx, box.cx);
+  EXPECT_EQ(f.doc.GetUndoCount(), static_cast<int>(typed.size()));
+  EXPECT_EQ(f.doc.GetUndoMenuText(), CString(L"Undo Edit Text"));
+  while (f.doc.CanUndo()) f.view->OnEditUndo();
+  EXPECT_EQ(Chars(*text), L"");
+  EXPECT_EQ(text->GetLayoutBox(), box);
+  while (f.doc.CanRedo()) f.view->OnEditRedo();
+  EXPECT_EQ(Chars(*text), typed);
+  EXPECT_TRUE(Quirebook::AreAllCharactersInRows(*text));
+
+  // Only looked at: a box too small for its text keeps its size.
+  text->SetLayoutBox(box.cx, 30);
+  text->RecalcuLayout(0);
+  f.view->OnKeyDown(VK_DOWN, 1, 0);
+  EXPECT_EQ(text->GetLayoutBox().cy, 30.0f);
+  EXPECT_FALSE(Quirebook::AreAllCharactersInRows(*text));
 }

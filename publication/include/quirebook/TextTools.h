@@ -88,9 +88,14 @@ class CEditingTextTool : public Vectorloom::CDefaultTool, public ITextCaretHolde
   bool HasSelection() const;
   bool IsCaretVisible() const { return m_bCaretVisible; }
 
-  // The face and size typed characters get.
+  // The format typed characters get: face, size, bold, italic, underline, colour (and the
+  // spacing and shifts the ribbon shows for the caret).
   const GlyphweaveLib::CRichFontDesc& GetCurrentFont() const { return m_font; }
   void SetCurrentFont(const GlyphweaveLib::CRichFontDesc& font) { m_font = font; }
+  // Typing takes the format of the character before the caret (the first character at caret 0)
+  // whenever editing starts or the caret is put somewhere with the mouse or a caret key; what
+  // the ribbon set for typing is dropped then. An empty text keeps the format as it is.
+  void TakeFormatFromText();
 
   // What the page-editing commands keep in the tool between commands: which parts of the typing
   // format the ribbon set and still wait for the next typed character, the selection's format as
@@ -99,6 +104,9 @@ class CEditingTextTool : public Vectorloom::CDefaultTool, public ITextCaretHolde
   struct CFormatState {
     bool bPendingFace = false;
     bool bPendingSize = false;
+    bool bPendingBold = false;
+    bool bPendingItalic = false;
+    bool bPendingUnderline = false;
     GlyphweaveLib::_CharsFontDesc selectionFace;
     float fSelectionSize = 0.0f;
     bool bSelectionFaceValid = false;

@@ -705,24 +705,26 @@ struct Writer {
     char actual[64];
     std::snprintf(actual, sizeof actual, "/Span <</ActualText <FEFF%04X>>> BDC\n", static_cast<unsigned>(c));
     s += actual;
-    float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
-    put(bf, bc, adj + carry);
-    fonts[static_cast<size_t>(bf)]->used.emplace(bc, baseChar);
+    // The accent first, over where the letter goes, then the letter: the pen ends after the
+    // letter, as TeX writes an accented letter, so that readers take it and the letters after it
+    // for one word.
+    const float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
     const std::string rise = Num(-run->baseline_shift / 1.33f);
-    if (dy != 0) {
-      if (open) s += "] TJ\n";
-      s += Num(-run->baseline_shift / 1.33f + dy / 1000 * size) + " Ts [";
-      open = true;
-    }
-    put(af, ac, static_cast<float>(wLetter - dx));
+    if (dy != 0) s += Num(-run->baseline_shift / 1.33f + dy / 1000 * size) + " Ts ";
+    put(af, ac, static_cast<float>(adj + carry - dx));
     // The accent copies as the letter: the letter's code stands for the letter alone.
     fonts[static_cast<size_t>(af)]->used.emplace(ac, accentChar);
+    if (dy != 0) {
+      s += "] TJ\n" + rise + " Ts [";
+      open = true;
+    }
+    put(bf, bc, static_cast<float>(dx + wMark));
+    fonts[static_cast<size_t>(bf)]->used.emplace(bc, baseChar);
     s += "] TJ\n";
-    if (dy != 0) s += rise + " Ts ";
     s += "EMC\n";
     open = false;
     const float given = run->chars[i].advance > 0 && std::isfinite(run->chars[i].advance) ? run->chars[i].advance : 0;
-    carry = static_cast<float>(dx + wMark - (given > 0 ? given : wLetter));
+    carry = static_cast<float>(wLetter - (given > 0 ? given : wLetter));
     return true;
   }
 

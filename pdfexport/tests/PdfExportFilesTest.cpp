@@ -405,3 +405,39 @@ TEST(PdfExportFiles, FailedExportsSayFalseAndKeepTheOldFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Fonts a PDF names but does not embed (Helvetica, Times, Courier, "Arial,Bold") are drawn in the
+// editor from the faces the system gives for them; the export embeds those faces, so the file
+// draws what the editor drew: no default face, bold stays bold, widths stay.
+TEST(PdfExportFiles, FontsThePdfDidNotEmbedGoOutInTheFacesTheEditorDrawsWith) {
+  lwtest::TempDir dir;
+  const std::string out = (dir / "standard.pdf").string();
+  auto* source = new CCachePdfPageContent(lw::Utf8ToWide(kFixtures + "/standard-fonts.pdf").c_str());
+  source->AddRef();
+  {
+    TextDoc doc;
+    auto* page = new CDrawingPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(0);
+    doc.GetRenderPagesArray().AddPage(page);
+    ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out).c_str(), nullptr));
+    ExpectQpdfAccepts(out);
+    int fonts = 0;
+    ExpectEmbeddedSubsets(out, &fonts);
+    const std::set<std::string> names = FontNames(out);
+    EXPECT_EQ(names.count("DejaVuSans"), 0u) << "the default face stands in";
+    EXPECT_EQ(names.count("LiberationSans-Bold"), 1u) << "Arial,Bold is drawn with the bold twin of Arial";
+    const double words = InOrderShare(FixtureWords("standard-fonts", 1), PageWords(out, 1));
+    EXPECT_GE(words, kMinWordsInOrder);
+    ASSERT_TRUE(page->LoadPageContent(&doc));
+    const pagetest::Difference d = CompareWithOwnDrawing(out, 0, *page, "standard-fonts");
+    EXPECT_GT(d.ink, 500);
+    EXPECT_LE(d.inkOff, kMaxInkOff) << "ink pixels off against the editor's drawing";
+    std::printf("  standard-fonts: %zu fonts, ink off %.2f %%\n", names.size(), d.inkOff * 100);
+  }
+  source->Release();
+}
+
+}  // namespace

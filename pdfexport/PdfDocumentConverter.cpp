@@ -471,9 +471,14 @@ void CPdfDocumentConverter::AddObject(PageBuild& build, CRenderBaseObj* obj, con
 
 namespace {
 
-// The picture of a shape as PNG bytes, or false.
+// The picture of a shape as PNG bytes, or the JPEG file it was read from while its pixels are that
+// file's (the engine passes JPEG bytes through); false when it cannot be encoded.
 bool EncodePicture(Gdiplus::Bitmap* bitmap, std::vector<uint8_t>* png) {
   if (!bitmap || bitmap->GetWidth() == 0 || bitmap->GetHeight() == 0) return false;
+  if (const std::vector<BYTE>* jpeg = bitmap->LwJpegBytes()) {
+    png->assign(jpeg->begin(), jpeg->end());
+    return true;
+  }
   IStream* stream = nullptr;
   if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK || !stream) return false;
   bool ok = bitmap->Save(stream, &Gdiplus::LwEncoderClsidPNG) == Gdiplus::Ok;

@@ -441,3 +441,47 @@ TEST(PdfExportFiles, FontsThePdfDidNotEmbedGoOutInTheFacesTheEditorDrawsWith) {
 }
 
 }  // namespace
+
+namespace {
+
+// A JPEG picture goes out as its own bytes (DCT), not re-encoded, and a picture shown on two pages
+// is one image in the file, referenced from both.
+TEST(PdfExportFiles, JpegPicturesGoOutAsTheirBytesOnceForEveryPage) {
+  lwtest::TempDir dir;
+  const std::string out = (dir / "pictures.pdf").string();
+  auto* source = new CCachePdfPageContent(lw::Utf8ToWide(kFixtures + "/cairo-cff.pdf").c_str());
+  source->AddRef();
+  {
+    TextDoc doc;
+    for (int i = 0; i < 2; ++i) {
+      auto* page = new CDrawingPage;
+      page->SetPageSourceContent(source);
+      page->SetPageSourceIndex(i);
+      doc.GetRenderPagesArray().AddPage(page);
+    }
+    ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out).c_str(), nullptr));
+  }
+  source->Release();
+  auto images = [](const std::string& pdf) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(Shell("pdfimages -list '" + pdf + "'"));
+    std::string line;
+    for (int n = 0; std::getline(lines, line); ++n) {
+      std::istringstream cols(line);
+      std::vector<std::string> c;
+      for (std::string w; cols >> w;) c.push_back(w);
+      if (n >= 2 && c.size() >= 14) rows.push_back(c);
+    }
+    return rows;
+  };
+  const auto given = images(kFixtures + "/cairo-cff.pdf"), written = images(out);
+  ASSERT_EQ(given.size(), 2u);
+  ASSERT_EQ(written.size(), 2u) << Shell("pdfimages -list '" + out + "'");
+  for (const auto& row : written) {
+    EXPECT_EQ(row[8], "jpeg");
+    EXPECT_EQ(row[10], written[0][10]) << "one image object for both pages";
+    EXPECT_EQ(row[13], given[0][13]) << "the JPEG's own bytes";
+  }
+}
+
+}  // namespace

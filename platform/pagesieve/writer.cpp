@@ -867,6 +867,10 @@ struct Writer {
       // What the default font's glyphs advance more than the caller laid them out with, taken
       // off the next character's shift.
       float carry = 0;
+      // Whether the caller gives advances: then a character's advance of 0 is one.
+      bool advances = false;
+      for (int k = 0; k < run->char_count && !advances; ++k)
+        advances = run->chars[k].advance > 0 && std::isfinite(run->chars[k].advance);
       const double th = std::isfinite(run->horizontal_scale) && run->horizontal_scale > 0 ? run->horizontal_scale : 1;
       const double tc = std::isfinite(run->char_spacing) ? run->char_spacing / 1.33 : 0;
       for (int i = 0; i < run->char_count; ++i) {
@@ -959,16 +963,15 @@ struct Writer {
         carry = 0;
         s += Shift(adj);
         if (take > 1) {
-          // The letters' own shifts, and the ligature's width against the letters' advances.
-          // The first letter's advance tells whether the caller gives advances (a letter the
-          // font has no glyph for may be laid out with none).
+          // The letters' own shifts, and the ligature's width against the letters' advances (a
+          // letter the font has no glyph for of its own may be laid out with none).
           float letters = 0;
           for (int k = 1; k < take; ++k) {
             const PdfRunChar& lc = run->chars[i + k];
             if (std::isfinite(lc.adjustment)) carry += lc.adjustment;
             if (lc.advance > 0 && std::isfinite(lc.advance)) letters += lc.advance;
           }
-          if (given > 0 && size > 0) {
+          if (advances && size > 0) {
             const double extra = (ligWidth / 1000.0 * size + tc) * th - (given + letters) / 1000.0 * size;
             const double more = extra * 1000 / (size * th);
             if (std::isfinite(more)) carry += static_cast<float>(more);

@@ -1129,3 +1129,48 @@ TEST(SavePdf, APictureShownTwiceIsWrittenOnce) {
   EXPECT_EQ(shown, 4) << list;
   EXPECT_EQ(objects.size(), 1u) << list;
 }
+
+// A ligature of a Type 1 font whose first letter the caller laid out with no advance (the font
+// has no glyph of its own for it: the import gives it none, and its next letter ends where the
+// ligature ends): the ligature's glyph stands for both, and the letters after it stay where the
+// caller put them, not one letter's width further right.
+TEST(SavePdf, ALigatureWhoseFirstLetterHasNoAdvanceKeepsTheWordInPlace) {
+  const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
+  if (!std::filesystem::exists(t1)) GTEST_SKIP() << "no Type 1 program installed: " << t1;
+  lwtest::TempDir dir;
+  const auto out = dir / "ligature.pdf";
+  PdfFontRecord font = NameKeyedFont(21, kPdfProgramType1, lwtest::ReadFileBytes(t1), 0x80, "Probe");
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, t1, 0, &face), 0);
+  const FT_UInt fi = FT_Get_Char_Index(face, 0xFB01);
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  ASSERT_NE(fi, 0u);
+  // Code 1 draws the ligature (U+FB01); the font has no "f" of its own.
+  auto* gid = const_cast<uint16_t*>(font.program->cid_to_gid);
+  auto* ucs = const_cast<uint16_t*>(font.program->cid_to_ucs);
+  gid[1] = uint16_t(fi), ucs[1] = 0xFB01;
+  gid['f'] = 0, ucs['f'] = 0;
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  p.fonts.push_back(font);
+  // "fil" at 20 points: f no advance, i (278) ending where the ligature (556) ends, l (278).
+  PdfSaveEntry* line = TextLine(20, 100, 21, 20, u"fil", black);
+  PdfSaveTextRun* run = static_cast<PdfSaveTextBlock*>(line->element)->runs[0];
+  run->chars[0].advance = 0;
+  run->chars[1].advance = 278;
+  run->chars[1].adjustment = -278;
+  run->chars[2].advance = 278;
+  p.elements.push_back(line);
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  const std::string boxes = Shell("pdftotext -bbox '" + out.string() + "' -");
+  const size_t word = boxes.find(">fil</word>");
+  ASSERT_NE(word, std::string::npos) << boxes;
+  const size_t xMax = boxes.rfind("xMax=\"", word);
+  ASSERT_NE(xMax, std::string::npos);
+  EXPECT_NEAR(std::stod(boxes.substr(xMax + 6)), 20 + (0.556 + 0.278) * 20, 0.3) << boxes;
+}

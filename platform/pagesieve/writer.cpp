@@ -146,6 +146,7 @@ struct OutFont {
   // The fallback font is subset when the document is done; its face stays open until then.
   FT_Face face = nullptr;
   FT_Face widthFace = nullptr;  // an SFNT program's face for its advances, until it is cut
+  std::unordered_map<uint16_t, int> writtenWidth;  // glyph id -> its width in the file (-1: none)
   bool fallback = false;
   // A Type 1 or bare CFF program goes out as simple fonts: one-byte codes from 1 up, each naming
   // its glyph. The record's font holds the face and the parts (itself first, then its copies
@@ -594,6 +595,8 @@ struct Writer {
   double WrittenWidth(int font, uint16_t gid) {
     OutFont& f = *fonts[static_cast<size_t>(font)];
     if (f.simple) return gid < f.widthOfCode.size() ? f.widthOfCode[gid] : -1;
+    const auto known = f.writtenWidth.find(gid);
+    if (known != f.writtenWidth.end()) return known->second;
     FT_Face face = f.face;
     if (!face) {
       if (!f.widthFace && !f.program.empty() && (ft || FT_Init_FreeType(&ft) == 0) &&
@@ -601,9 +604,13 @@ struct Writer {
         f.widthFace = nullptr;
       face = f.widthFace;
     }
-    if (!face || FT_Load_Glyph(face, gid, FT_LOAD_NO_SCALE) != 0) return -1;
-    const double upem = face->units_per_EM ? face->units_per_EM : 1000;
-    return static_cast<double>(std::lround(face->glyph->metrics.horiAdvance * 1000.0 / upem));
+    int width = -1;
+    if (face && FT_Load_Glyph(face, gid, FT_LOAD_NO_SCALE) == 0) {
+      const double upem = face->units_per_EM ? face->units_per_EM : 1000;
+      width = static_cast<int>(std::lround(face->glyph->metrics.horiAdvance * 1000.0 / upem));
+    }
+    f.writtenWidth.emplace(gid, width);
+    return width;
   }
   void CloseWidthFaces() {
     for (auto& f : fonts)

@@ -9,6 +9,7 @@
 #include <gdi/fontfiles.h>
 #include <gdi/wingdi.h>
 #include <gdiplus/gdiplus.h>
+#include <glyphweave/AccessTextsOutline.h>
 #include <glyphweave/CharacterGlyphRes.h>
 #include <glyphweave/EditableTextObj.h>
 #include <glyphweave/EmbedFontMapWrap.h>
@@ -372,6 +373,10 @@ int CPdfDocumentConverter::GetSystemFontId(const _CharsFontDesc& font) {
   return id;
 }
 
+bool CPdfDocumentConverter::DrawnFromSystem(const _CharsFontDesc& font) const {
+  return !font.IsEmbedFont() ||
+         !GlyphweaveLib::CAccessTextsOutline::FindFontProgram(font, m_pDoc ? m_pDoc->GetEmbedFontResManager() : nullptr);
+}
 
 PdfSavePage* CPdfDocumentConverter::GetPageRecord(int index) {
   if (!m_pDoc) return nullptr;
@@ -420,7 +425,7 @@ PdfSavePage* CPdfDocumentConverter::GetPageRecord(int index) {
   GlyphweaveLib::CEmbedFontResManager* embedded = m_pDoc->GetEmbedFontResManager();
   for (const _CharsFontDesc& f : build.fonts) {
     PdfFontRecord r;
-    if (f.IsEmbedFont()) {
+    if (!DrawnFromSystem(f)) {
       const CEmbedFontResouce* font = embedded->FindEmbedFontResource(f.GetEmbedFontID());
       if (!font) continue;  // the engine draws such text with its default font
       CopyEmbeddedFontRecord(*font, &r);
@@ -466,9 +471,14 @@ void CPdfDocumentConverter::AddObject(PageBuild& build, CRenderBaseObj* obj, con
 
 namespace {
 
-// The picture of a shape as PNG bytes, or false.
+// The picture of a shape as PNG bytes, or the JPEG file it was read from while its pixels are that
+// file's (the engine passes JPEG bytes through); false when it cannot be encoded.
 bool EncodePicture(Gdiplus::Bitmap* bitmap, std::vector<uint8_t>* png) {
   if (!bitmap || bitmap->GetWidth() == 0 || bitmap->GetHeight() == 0) return false;
+  if (const std::vector<BYTE>* jpeg = bitmap->LwJpegBytes()) {
+    png->assign(jpeg->begin(), jpeg->end());
+    return true;
+  }
   IStream* stream = nullptr;
   if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK || !stream) return false;
   bool ok = bitmap->Save(stream, &Gdiplus::LwEncoderClsidPNG) == Gdiplus::Ok;
@@ -790,7 +800,7 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
   std::vector<int> runIds(static_cast<size_t>(fontRuns.GetSize()), 0);
   for (int r = 0; r < fontRuns.GetSize(); ++r) {
     const _CharsFontDesc& f = fontRuns.GetAt(r).m_FontDesc;
-    runIds[static_cast<size_t>(r)] = f.IsEmbedFont() ? f.GetEmbedFontID() : GetSystemFontId(f);
+    runIds[static_cast<size_t>(r)] = DrawnFromSystem(f) ? GetSystemFontId(f) : f.GetEmbedFontID();
   }
 
   size_t rowStart = 0;
@@ -857,7 +867,7 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
       if (fr >= 0) {
         const _CharsFontDesc& f = fontRuns.GetAt(fr).m_FontDesc;
         if (std::find(build.fonts.begin(), build.fonts.end(), f) == build.fonts.end()) build.fonts.push_back(f);
-        if (!f.IsEmbedFont()) build.used[f].push_back(code);
+        if (DrawnFromSystem(f)) build.used[f].push_back(code);
       }
       prev = &c;
     }

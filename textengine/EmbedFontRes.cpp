@@ -235,10 +235,23 @@ size_t CEmbedFontResouce::RebuildUid2CidMap() {
   std::vector<int> codeOf(0x10000, kNoCode);
   std::vector<uint16_t> filled;  // the values that have a code, in the order they came
   size_t steps = 0;
+  // Whether a code has a glyph in the program's CID-to-glyph table (fonts found through a
+  // TrueType cmap are not told apart here).
+  const std::vector<uint16_t>* cid2gid = m_pProgram && !m_p2ttfMap ? &m_pProgram->m_vCid2Gid : nullptr;
+  auto hasGlyph = [&](int code) {
+    return cid2gid && code >= 0 && static_cast<size_t>(code) < cid2gid->size() && (*cid2gid)[static_cast<size_t>(code)] != 0;
+  };
   auto add = [&](int unicode, int code) {
     ++steps;
-    if (unicode < 0 || unicode > 0xFFFF || codeOf[static_cast<size_t>(unicode)] != kNoCode) return;
-    codeOf[static_cast<size_t>(unicode)] = code;  // the first code wins
+    if (unicode < 0 || unicode > 0xFFFF) return;
+    int& slot = codeOf[static_cast<size_t>(unicode)];
+    if (slot != kNoCode) {
+      // The first code wins, unless a later one has a glyph where it has none: a subset may
+      // hold one of two codes of a character.
+      if (!hasGlyph(slot) && hasGlyph(code)) slot = code;
+      return;
+    }
+    slot = code;
     filled.push_back(static_cast<uint16_t>(unicode));
   };
   auto done = [&] { return steps >= kMaxUid2CidSteps || filled.size() == codeOf.size(); };
@@ -346,6 +359,10 @@ int CEmbedFontResouce::GetGlyphGid(wchar_t ch, FT_FaceRec_* face) const {
     if (gid == 0 && cid == 0x22EF) gid = FT_Get_Char_Index(face, 0x2026);
     return static_cast<int>(gid);
   }
+  // A character the maps do not know is its code only where an import gives codes as characters
+  // (codes without Unicode, from 6400 up): a word space the import added between words, or a
+  // letter typed that the font lacks, names no glyph by its value.
+  if (!fromMap && ch < kCodesAsCharactersFrom) return 0;
   if (m_pProgram && cid >= 0 && static_cast<size_t>(cid) < m_pProgram->m_vCid2Gid.size())
     return m_pProgram->m_vCid2Gid[static_cast<size_t>(cid)];
   // A character that no map knows has no glyph: its Unicode value is not a glyph id.

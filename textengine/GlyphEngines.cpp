@@ -265,7 +265,7 @@ bool CFFTypeFontEngine::PrepareGlyph(unsigned ch, Matrix& m, GraphicsPath& path,
   LwFreeTypeLock lock;
   if (!m_face) return false;
   const FT_UInt index = GlyphIndexOf(ch);
-  if (index == 0) return false;
+  if (index == 0) return ch == 32 && PrepareBlankSpace(m, path, advanceX, advanceY);
   if (!(m_face->face_flags & FT_FACE_FLAG_SCALABLE)) return false;
   // The outline in font units (no hinting program runs), scaled here to the reference em.
   m_nLastError = FT_Load_Glyph(m_face, index, FT_LOAD_NO_SCALE);
@@ -288,6 +288,27 @@ bool CFFTypeFontEngine::PrepareGlyph(unsigned ch, Matrix& m, GraphicsPath& path,
   if (!AddOutlineToPath(slot->outline, toPath, m_bFlipY != 0, path)) return false;
   PointF advance(static_cast<float>(slot->advance.x * scale), static_cast<float>(slot->advance.y * scale));
   m.TransformPoints(&advance, 1);
+  if (advanceX) *advanceX = advance.X;
+  if (advanceY) *advanceY = advance.Y;
+  return true;
+}
+
+// A space the program has no glyph for (TeX's fonts, subsets cut without one) still advances: by
+// half the font's "n", about what a font's own space is, else by a quarter of an em.
+bool CFFTypeFontEngine::PrepareBlankSpace(Matrix& m, GraphicsPath& path, float* advanceX, float* advanceY) {
+  if (!(m_face->face_flags & FT_FACE_FLAG_SCALABLE)) return false;
+  const double units = m_face->units_per_EM;
+  if (units <= 0) return false;
+  double width = units / 4;
+  const FT_UInt n = GlyphIndexOf('n');
+  if (n != 0 && FT_Load_Glyph(m_face, n, FT_LOAD_NO_SCALE) == 0) {
+    const double half = m_face->glyph->advance.x / 2.0;
+    if (half > 0 && half <= kMaxGlyphEms * units) width = half;
+  }
+  const double scale = static_cast<double>(m_nResolution) * kReferenceEmPoints / 72.0 / units;
+  PointF advance(static_cast<float>(width * scale), 0);
+  m.TransformPoints(&advance, 1);
+  path.Reset();
   if (advanceX) *advanceX = advance.X;
   if (advanceY) *advanceY = advance.Y;
   return true;

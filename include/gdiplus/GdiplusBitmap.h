@@ -12,6 +12,8 @@
 
 #include <cairo.h>
 
+#include <vector>
+
 #include <windows.h>
 
 #include "GdiplusImaging.h"
@@ -40,6 +42,9 @@ class Image {
   // images ReadOnly and HasRealPixelSize (HasRealDPI when the file gave a resolution).
   UINT GetFlags() const;
   Status GetRawFormat(GUID* format) const;
+  // The JPEG file (grey or colour, not CMYK) the image was decoded from, while its pixels are
+  // still that file's (no write since); null otherwise. Lets a writer pass the bytes through.
+  const std::vector<BYTE>* LwJpegBytes() const;
   REAL GetHorizontalResolution() const;
   REAL GetVerticalResolution() const;
 

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include <win32/lwstr.h>
 
 #include <gdi/wingdi.h>
 #include <glyphweave/CharsFontDesc.h>
@@ -66,6 +69,32 @@ inline std::string Shell(const std::string& cmd, int* status = nullptr) {
   const int rc = pclose(p);
   if (status) *status = rc;
   return out;
+}
+
+inline bool IsWordChar(uint32_t c) {
+  if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  if (c < 0xC0 || c == 0xD7 || c == 0xF7) return false;
+  return !((c >= 0x2B0 && c <= 0x2FF) || (c >= 0x2000 && c <= 0x206F) || (c >= 0xE000 && c <= 0xF8FF));
+}
+
+// Words of two characters or more, as pdf-producers/words.py splits them.
+inline std::vector<std::wstring> Words(const std::wstring& text) {
+  std::vector<std::wstring> out;
+  std::wstring cur;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && IsWordChar(static_cast<uint32_t>(text[i]))) {
+      cur += text[i];
+      continue;
+    }
+    if (cur.size() >= 2) out.push_back(cur);
+    cur.clear();
+  }
+  return out;
+}
+
+inline std::vector<std::wstring> PageWords(const std::string& pdf, int page) {
+  const std::string n = std::to_string(page);
+  return Words(lw::Utf8ToWide(Shell("pdftotext -f " + n + " -l " + n + " '" + pdf + "' -")));
 }
 
 }  // namespace exporttest

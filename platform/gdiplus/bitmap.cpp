@@ -88,6 +88,7 @@ Image* Bitmap::Clone() {
     copy->px_->dpiY = px_->dpiY;
     copy->px_->rawFormat = px_->rawFormat;
     copy->px_->extraFlags = px_->extraFlags;
+    copy->px_->jpeg = px_->jpeg;
   }
   return copy;
 }
@@ -197,6 +198,7 @@ Status Bitmap::LockBits(const Rect* rect, UINT flags, PixelFormat format, Bitmap
     return SetStatus(InvalidParameter);
   if (!IsSupportedFormat(format) || !(flags & (ImageLockModeRead | ImageLockModeWrite)))
     return SetStatus(InvalidParameter);
+  if (flags & ImageLockModeWrite) px.jpeg.clear();  // the pixels are no longer the file's
 
   const UINT bpp = GetPixelFormatSize(format);
   const bool user = (flags & ImageLockModeUserInputBuf) != 0;
@@ -274,6 +276,7 @@ Status Bitmap::SetPixel(INT x, INT y, const Color& color) {
     return SetStatus(InvalidParameter);
   if (px_->locked) return SetStatus(WrongState);
   const ARGB c = color.GetValue();
+  px_->jpeg.clear();
   lwimg::ArgbToRow(&c, 1, px_->Row(y), px_->format, px_->palette, x);
   if (px_->drawSurface) StoreToSurface(*px_, Rect(x, y, 1, 1));
   return Ok;
@@ -289,6 +292,7 @@ Status Bitmap::SetResolution(REAL xdpi, REAL ydpi) {
 cairo_surface_t* Bitmap::LwBeginDraw() {
   LwPixels& px = *px_;
   if (px.width <= 0 || px.locked || px.drawSurface) return nullptr;
+  px.jpeg.clear();
   cairo_surface_t* s;
   // 32bppPARGB rows are cairo's ARGB32 byte for byte: draw into them where cairo can address them.
   const bool direct = px.format == PixelFormat32bppPARGB && px.stride > 0 &&

@@ -127,6 +127,7 @@ Status DecodeJpeg(const BYTE* data, size_t size, Image::LwPixels& px) {
   }
   px.extraFlags |= ImageFlagsReadOnly | ImageFlagsHasRealPixelSize;
   px.rawFormat = ImageFormatJPEG;
+  if (!cmyk) px.jpeg.assign(data, data + size);
   jpeg_abort_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
   return Ok;

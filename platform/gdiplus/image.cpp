@@ -59,6 +59,8 @@ UINT Image::GetFlags() const {
   return flags;
 }
 
+const std::vector<BYTE>* Image::LwJpegBytes() const { return px_->jpeg.empty() ? nullptr : &px_->jpeg; }
+
 Status Image::GetRawFormat(GUID* format) const {
   if (!format) return SetStatus(InvalidParameter);
   *format = px_->rawFormat;
@@ -82,6 +84,7 @@ Status Image::GetPalette(ColorPalette* palette, INT size) const {
 Status Image::SetPalette(const ColorPalette* palette) {
   if (!palette || palette->Count == 0 || palette->Count > 256) return SetStatus(InvalidParameter);
   if (!IsIndexedPixelFormat(px_->format)) return SetStatus(InvalidParameter);
+  px_->jpeg.clear();
   px_->palette.assign(palette->Entries, palette->Entries + palette->Count);
   UINT flags = palette->Flags & (PaletteFlagsGrayScale | PaletteFlagsHalftone);
   for (ARGB c : px_->palette)

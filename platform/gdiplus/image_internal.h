@@ -23,6 +23,8 @@ struct Image::LwPixels {
   REAL dpiY = 96.0f;
   UINT extraFlags = 0;  // ImageFlags set by the decoder
   GUID rawFormat = ImageFormatMemoryBMP;
+  // The JPEG file (grey or colour) the pixels were decoded from, until they change.
+  std::vector<BYTE> jpeg;
 
   // LockBits state.
   bool locked = false;

@@ -498,11 +498,18 @@ struct PageRun {
         width <= 0 || g.width <= 0)
       return false;
     const bool alone = g.run == 0 && g.index == 0 && t.runs[0].chars.size() == 1;
-    if (rise != 0 && !alone) return false;
-    const float overlap = std::min(x + width, g.x + g.width) - std::max(x, g.x);
-    if (!(overlap > 0.3f * std::min(width, g.width))) return false;
     const char16_t mark_after = latin_accents::MarkOfSpacing(static_cast<char32_t>(ch));
     const char16_t mark_before = latin_accents::MarkOfSpacing(static_cast<char32_t>(g.ch));
+    // A raised accent before its letter composes only at the start of a text (TeX's capitals); one
+    // raised after its letter (as this program writes a composed capital) composes anywhere.
+    if (rise != 0 && !alone && !(mark_after && !mark_before)) return false;
+    const float overlap = std::min(x + width, g.x + g.width) - std::max(x, g.x);
+    if (!(overlap > 0.3f * std::min(width, g.width))) return false;
+    // The accent goes with the letter under its centre: an accent over a narrow letter reaches
+    // into the letter before it, which it must not take.
+    auto under = [](float centre, float left, float w) { return centre >= left && centre <= left + w; };
+    if (mark_after && !mark_before && !under(x + width / 2, g.x, g.width)) return false;
+    if (mark_before && !mark_after && !under(g.x + g.width / 2, x, width)) return false;
     char16_t composed = 0;
     float letter_x = 0, letter_w = 0, letter_y = 0;
     if (mark_before && !mark_after) {
@@ -510,7 +517,7 @@ struct PageRun {
       letter_x = x;
       letter_y = rise;
       letter_w = width;
-    } else if (mark_after && !mark_before && rise == 0) {
+    } else if (mark_after && !mark_before) {
       composed = latin_accents::Compose(static_cast<char32_t>(g.ch), mark_after);
       letter_x = g.x;
       letter_w = g.width;

@@ -129,10 +129,15 @@ std::string Num(double v) {
 
 double Unit(float v) { return std::isfinite(v) ? std::fmax(0.0, std::fmin(1.0, v)) : 1.0; }
 
+// Characters an import gives as their code (codes that map to no Unicode value, from 6400 up;
+// those below come as private-use characters the font's tables map).
+constexpr int kCodesAsCharactersFrom = 6400;
+
 // One font of the document as it goes into the file.
 struct OutFont {
   std::string base;  // with its subset tag
   bool cff = false;
+  bool cidKeyed = false;  // a bare CID-keyed CFF program, embedded whole; its codes are CIDs
   std::vector<uint8_t> program;     // the subset program
   std::vector<uint8_t> whole;       // the whole program the face reads, once `program` is cut
   std::map<uint16_t, uint16_t> used;  // glyph id -> its character (0 when none)
@@ -140,6 +145,8 @@ struct OutFont {
   PdfFontRecord desc{};  // descriptor values only
   // The fallback font is subset when the document is done; its face stays open until then.
   FT_Face face = nullptr;
+  FT_Face widthFace = nullptr;  // an SFNT program's face for its advances, until it is cut
+  std::unordered_map<uint16_t, int> writtenWidth;  // glyph id -> its width in the file (-1: none)
   bool fallback = false;
   // A Type 1 or bare CFF program goes out as simple fonts: one-byte codes from 1 up, each naming
   // its glyph. The record's font holds the face and the parts (itself first, then its copies
@@ -148,8 +155,9 @@ struct OutFont {
   int length1 = 0, length2 = 0, length3 = 0;  // the parts of a Type 1 program
   std::vector<int> parts;
   std::unordered_map<uint16_t, std::pair<int, uint16_t>> codeOfGid;  // glyph id -> part, code
-  std::vector<std::string> names{std::string()};  // by code; code 0 unused
+  std::vector<std::string> names{std::string()};  // by code; code 0 unused, an empty name a code unused
   std::vector<int> widthOfCode{0};
+  size_t nextCode = 1;  // the next code a glyph other than the space takes (never 32)
   // Ligatures of the record's font, longest first: the letters, the glyph and its advance
   // (thousandths of an em). Codes shown for a ligature and the letters they stand for.
   struct Ligature {
@@ -323,6 +331,7 @@ struct Writer {
     std::vector<uint8_t> data;
   };
   std::vector<Image> images;
+  std::unordered_multimap<size_t, int> imageOfHash;  // the bytes' hash -> index in images
   struct Page {
     float width = 0, height = 0;
     std::string content;
@@ -331,6 +340,7 @@ struct Writer {
   std::vector<Page> pages;
 
   ~Writer() {
+    CloseWidthFaces();
     for (auto& f : fonts)
       if (f->face) FT_Done_Face(f->face);
     if (ft) FT_Done_FreeType(ft);
@@ -396,13 +406,20 @@ struct Writer {
       const char* want = p->program_kind == kPdfProgramType1 ? "Type 1" : "CFF";
       FT_Bool cidKeyed = 0;
       if (sf && p->program_kind == kPdfProgramCff) FT_Get_CID_Is_Internally_CID_Keyed(sf, &cidKeyed);
-      if (!sf || !format || std::strcmp(format, want) != 0 || cidKeyed || !FT_HAS_GLYPH_NAMES(sf)) {
+      if (sf && format && std::strcmp(format, want) == 0 && cidKeyed) {
+        // A CID-keyed CFF program goes in whole as a CIDFontType0 font: its codes are the CIDs,
+        // which its face takes as glyph indices.
+        f->face = sf;
+        f->cff = true;
+        f->cidKeyed = true;
+      } else if (!sf || !format || std::strcmp(format, want) != 0 || cidKeyed || !FT_HAS_GLYPH_NAMES(sf)) {
         if (sf) FT_Done_Face(sf);
         fontOfId[r.font_id] = -1;
         return;
+      } else {
+        f->face = sf;
+        f->simple = p->program_kind;
       }
-      f->face = sf;
-      f->simple = p->program_kind;
     }
     f->desc.flags = r.flags;
     f->desc.italic_angle = r.italic_angle;
@@ -415,7 +432,15 @@ struct Writer {
     // knows goes through its CID, any other is taken as the CID itself.
     std::unordered_map<uint16_t, uint16_t> cidOfUnicode;
     // The Unicode CMap first, then the program's CID-to-Unicode table; the first CID of a
-    // character wins.
+    // character wins, unless a later one has a glyph where it has none (a subset may hold one of
+    // two codes of a character).
+    auto hasGlyph = [&](int cid) {
+      return !r.to_ttf_cmap && p->cid_to_gid && cid >= 0 && cid < p->cid_to_gid_count && p->cid_to_gid[cid] != 0;
+    };
+    auto offer = [&](uint16_t u, uint16_t cid) {
+      auto [at, fresh] = cidOfUnicode.emplace(u, cid);
+      if (!fresh && !hasGlyph(at->second) && hasGlyph(cid)) at->second = cid;
+    };
     for (const qv_cmap_s* m = r.unicode_cmap; m; m = nullptr) {
       for (int i = 0; m->ranges && i < m->rlen; ++i) {
         const qv_cmap_range_s& range = m->ranges[i];
@@ -424,12 +449,12 @@ struct Writer {
           // A code of several characters (a ligature's letters) stands for none of them alone.
           int u = 0, n = 1;
           if (LookupCMap(r.unicode_cmap, code, &u, &n) && n == 1 && u > 0 && u <= 0xFFFF)
-            cidOfUnicode.emplace(static_cast<uint16_t>(u), static_cast<uint16_t>(code));
+            offer(static_cast<uint16_t>(u), static_cast<uint16_t>(code));
         }
       }
     }
     for (int cid = 0; p->cid_to_ucs && cid < p->cid_to_ucs_count; ++cid)
-      if (p->cid_to_ucs[cid]) cidOfUnicode.emplace(p->cid_to_ucs[cid], static_cast<uint16_t>(cid));
+      if (p->cid_to_ucs[cid]) offer(p->cid_to_ucs[cid], static_cast<uint16_t>(cid));
     // A font with a CID-to-TrueType map finds its glyphs through the program's own cmap.
     FT_Face face = nullptr;
     if (r.to_ttf_cmap && (ft || FT_Init_FreeType(&ft) == 0) &&
@@ -437,6 +462,11 @@ struct Writer {
       face = nullptr;
     for (int c = 0; c < 0x10000; ++c) {
       auto it = cidOfUnicode.find(static_cast<uint16_t>(c));
+      // Only the characters an import gives for codes without Unicode (from 6400 up) are CIDs
+      // themselves: a space or a letter the font's tables do not know has no glyph here, whatever
+      // glyph its value would name as a code. (A font with a CID-to-TrueType map looks it up in
+      // the program's cmap, as the text engine does.)
+      if (it == cidOfUnicode.end() && c < kCodesAsCharactersFrom && !r.to_ttf_cmap) continue;
       int cid = it != cidOfUnicode.end() ? it->second : c;
       if (r.to_ttf_cmap) {
         int value = 0;
@@ -506,7 +536,7 @@ struct Writer {
     }
     fonts.push_back(std::move(f));
     fontOfId[r.font_id] = static_cast<int>(fonts.size()) - 1;
-    if (simple) fonts.back()->parts.push_back(static_cast<int>(fonts.size()) - 1);
+    if (fonts.back()->simple) fonts.back()->parts.push_back(static_cast<int>(fonts.size()) - 1);
   }
 
   // The part and one-byte code of a glyph of a simple font: glyphs take codes in the order they
@@ -523,7 +553,14 @@ struct Writer {
     const double upem = f.face->units_per_EM ? f.face->units_per_EM : 1000;
     if (FT_Load_Glyph(f.face, gid, FT_LOAD_NO_SCALE) == 0)
       width = static_cast<int>(std::lround(f.face->glyph->metrics.horiAdvance * 1000.0 / upem));
-    if (fonts[static_cast<size_t>(f.parts.back())]->names.size() > 255) {
+    // Code 32 is the space's, for readers that take that code as a word space: the font's space
+    // glyph takes it, any other glyph the next code but 32.
+    const bool space = std::strcmp(name, "space") == 0;
+    auto codeFor = [&](const OutFont& p) -> size_t {
+      if (space && (p.names.size() <= 32 || p.names[32].empty())) return 32;
+      return p.nextCode == 32 ? 33 : p.nextCode;
+    };
+    if (codeFor(*fonts[static_cast<size_t>(f.parts.back())]) > 255) {
       auto part = std::make_unique<OutFont>();
       part->program = f.program;
       part->desc = f.desc;
@@ -535,11 +572,49 @@ struct Writer {
     }
     const int at = f.parts.back();
     OutFont& part = *fonts[static_cast<size_t>(at)];
-    const auto code = static_cast<uint16_t>(part.names.size());
-    part.names.emplace_back(name);
-    part.widthOfCode.push_back(width);
+    const size_t at32 = codeFor(part);
+    const auto code = static_cast<uint16_t>(at32);
+    if (part.names.size() <= at32) part.names.resize(at32 + 1), part.widthOfCode.resize(at32 + 1, 0);
+    part.names[at32] = name;
+    part.widthOfCode[at32] = width;
+    if (at32 != 32 || part.nextCode == 32) part.nextCode = std::max(part.nextCode, at32 + 1);
     f.codeOfGid.emplace(gid, std::make_pair(at, code));
     return {at, code};
+  }
+
+  // A TJ shift, rounded to a hundredth of a thousandth of an em (a thousandth of a point at 100
+  // points): the float noise of a layout then writes the same numbers again.
+  static std::string Shift(double adj) {
+    if (!std::isfinite(adj)) return std::string();
+    const double put = std::round(adj * 100) / 100;
+    return put == 0 ? std::string() : Num(put) + " ";
+  }
+
+  // The width a glyph of a font has in the file, thousandths of an em (as Widths writes it); -1
+  // when it cannot be read.
+  double WrittenWidth(int font, uint16_t gid) {
+    OutFont& f = *fonts[static_cast<size_t>(font)];
+    if (f.simple) return gid < f.widthOfCode.size() ? f.widthOfCode[gid] : -1;
+    const auto known = f.writtenWidth.find(gid);
+    if (known != f.writtenWidth.end()) return known->second;
+    FT_Face face = f.face;
+    if (!face) {
+      if (!f.widthFace && !f.program.empty() && (ft || FT_Init_FreeType(&ft) == 0) &&
+          FT_New_Memory_Face(ft, f.program.data(), static_cast<FT_Long>(f.program.size()), 0, &f.widthFace) != 0)
+        f.widthFace = nullptr;
+      face = f.widthFace;
+    }
+    int width = -1;
+    if (face && FT_Load_Glyph(face, gid, FT_LOAD_NO_SCALE) == 0) {
+      const double upem = face->units_per_EM ? face->units_per_EM : 1000;
+      width = static_cast<int>(std::lround(face->glyph->metrics.horiAdvance * 1000.0 / upem));
+    }
+    f.writtenWidth.emplace(gid, width);
+    return width;
+  }
+  void CloseWidthFaces() {
+    for (auto& f : fonts)
+      if (f->widthFace) FT_Done_Face(f->widthFace), f->widthFace = nullptr;
   }
 
   // The advance of a glyph of the default font, thousandths of an em.
@@ -626,7 +701,7 @@ struct Writer {
         s += "[";
         open = true;
       }
-      if (adj != 0 && std::isfinite(adj)) s += Num(adj) + " ";
+      s += Shift(adj);
       char hex[8];
       std::snprintf(hex, sizeof hex, "<%02X>", code);
       s += hex;
@@ -637,24 +712,26 @@ struct Writer {
     char actual[64];
     std::snprintf(actual, sizeof actual, "/Span <</ActualText <FEFF%04X>>> BDC\n", static_cast<unsigned>(c));
     s += actual;
-    float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
-    put(bf, bc, adj + carry);
-    fonts[static_cast<size_t>(bf)]->used.emplace(bc, baseChar);
+    // The accent first, over where the letter goes, then the letter: the pen ends after the
+    // letter, as TeX writes an accented letter, so that readers take it and the letters after it
+    // for one word.
+    const float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
     const std::string rise = Num(-run->baseline_shift / 1.33f);
-    if (dy != 0) {
-      if (open) s += "] TJ\n";
-      s += Num(-run->baseline_shift / 1.33f + dy / 1000 * size) + " Ts [";
-      open = true;
-    }
-    put(af, ac, static_cast<float>(wLetter - dx));
+    if (dy != 0) s += Num(-run->baseline_shift / 1.33f + dy / 1000 * size) + " Ts ";
+    put(af, ac, static_cast<float>(adj + carry - dx));
     // The accent copies as the letter: the letter's code stands for the letter alone.
     fonts[static_cast<size_t>(af)]->used.emplace(ac, accentChar);
+    if (dy != 0) {
+      s += "] TJ\n" + rise + " Ts [";
+      open = true;
+    }
+    put(bf, bc, static_cast<float>(dx + wMark));
+    fonts[static_cast<size_t>(bf)]->used.emplace(bc, baseChar);
     s += "] TJ\n";
-    if (dy != 0) s += rise + " Ts ";
     s += "EMC\n";
     open = false;
     const float given = run->chars[i].advance > 0 && std::isfinite(run->chars[i].advance) ? run->chars[i].advance : 0;
-    carry = static_cast<float>(dx + wMark - (given > 0 ? given : wLetter));
+    carry = static_cast<float>(wLetter - (given > 0 ? given : wLetter));
     return true;
   }
 
@@ -743,10 +820,21 @@ struct Writer {
 
   void ImageEl(Page& page, const PdfSaveImage& im) {
     if (!im.data || im.data_length <= 0) return;
-    Image img;
-    img.data.assign(im.data, im.data + im.data_length);
-    images.push_back(std::move(img));
-    const int n = static_cast<int>(images.size()) - 1;
+    // A picture shown several times (on several pages) goes into the file once.
+    std::string_view bytes(reinterpret_cast<const char*>(im.data), static_cast<size_t>(im.data_length));
+    const size_t hash = std::hash<std::string_view>{}(bytes);
+    int n = -1;
+    for (auto [at, end] = imageOfHash.equal_range(hash); at != end && n < 0; ++at) {
+      const std::vector<uint8_t>& known = images[static_cast<size_t>(at->second)].data;
+      if (known.size() == bytes.size() && std::memcmp(known.data(), bytes.data(), bytes.size()) == 0) n = at->second;
+    }
+    if (n < 0) {
+      Image img;
+      img.data.assign(im.data, im.data + im.data_length);
+      images.push_back(std::move(img));
+      n = static_cast<int>(images.size()) - 1;
+      imageOfHash.emplace(hash, n);
+    }
     page.images.insert(n);
     std::string& s = page.content;
     s += "q ";
@@ -786,6 +874,10 @@ struct Writer {
       // What the default font's glyphs advance more than the caller laid them out with, taken
       // off the next character's shift.
       float carry = 0;
+      // Whether the caller gives advances: then a character's advance of 0 is one.
+      bool advances = false;
+      for (int k = 0; k < run->char_count && !advances; ++k)
+        advances = run->chars[k].advance > 0 && std::isfinite(run->chars[k].advance);
       const double th = std::isfinite(run->horizontal_scale) && run->horizontal_scale > 0 ? run->horizontal_scale : 1;
       const double tc = std::isfinite(run->char_spacing) ? run->char_spacing / 1.33 : 0;
       for (int i = 0; i < run->char_count; ++i) {
@@ -796,6 +888,43 @@ struct Writer {
           // caller laid it out.
           if (std::isfinite(run->chars[i].adjustment)) carry += run->chars[i].adjustment;
           carry -= given;
+          continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < run->char_count &&
+            (run->chars[i + 1].character & 0xFFFF) >= 0xDC00 && (run->chars[i + 1].character & 0xFFFF) <= 0xDFFF) {
+          // A character beyond the basic plane: no font here maps one, so it is one missing glyph
+          // of the default font with one advance, copying as the character.
+          const int fb = Fallback();
+          if (fb < 0) {
+            ++i;
+            continue;
+          }
+          const PdfRunChar& low = run->chars[i + 1];
+          const float lowGiven = low.advance > 0 && std::isfinite(low.advance) ? low.advance : 0;
+          if (fb != current) {
+            if (open) s += "] TJ\n";
+            s += "/F" + std::to_string(fb) + " " + Num(size) + " Tf [";
+            page.fonts.insert(fb);
+            current = fb;
+            open = true;
+          } else if (!open) {
+            s += "[";
+            open = true;
+          }
+          float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
+          adj += carry;
+          carry = std::isfinite(low.adjustment) ? low.adjustment : 0;
+          s += Shift(adj);
+          s += "<0000>";
+          OutFont& fbf = *fonts[static_cast<size_t>(fb)];
+          fbf.used.emplace(0, 0);
+          fbf.lettersOf[0] = std::u16string{static_cast<char16_t>(c), static_cast<char16_t>(low.character & 0xFFFF)};
+          if (given + lowGiven > 0 && size > 0) {
+            const double extra = (WrittenWidth(fb, 0) / 1000 * size + tc) * th - (given + lowGiven) / 1000.0 * size;
+            const double more = extra * 1000 / (size * th);
+            if (std::isfinite(more)) carry += static_cast<float>(more);
+          }
+          ++i;
           continue;
         }
         // A ligature's letters in a row are drawn with its glyph, as the text engine draws them.
@@ -839,18 +968,17 @@ struct Writer {
         float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
         adj += carry;
         carry = 0;
-        if (adj != 0 && std::isfinite(adj)) s += Num(adj) + " ";
+        s += Shift(adj);
         if (take > 1) {
-          // The letters' own shifts, and the ligature's width against the letters' advances.
-          // The first letter's advance tells whether the caller gives advances (a letter the
-          // font has no glyph for may be laid out with none).
+          // The letters' own shifts, and the ligature's width against the letters' advances (a
+          // letter the font has no glyph for of its own may be laid out with none).
           float letters = 0;
           for (int k = 1; k < take; ++k) {
             const PdfRunChar& lc = run->chars[i + k];
             if (std::isfinite(lc.adjustment)) carry += lc.adjustment;
             if (lc.advance > 0 && std::isfinite(lc.advance)) letters += lc.advance;
           }
-          if (given > 0 && size > 0) {
+          if (advances && size > 0) {
             const double extra = (ligWidth / 1000.0 * size + tc) * th - (given + letters) / 1000.0 * size;
             const double more = extra * 1000 / (size * th);
             if (std::isfinite(more)) carry += static_cast<float>(more);
@@ -862,11 +990,16 @@ struct Writer {
           i += take - 1;
           continue;
         }
-        if (font == fallback && given > 0 && size > 0) {
-          const double w = FallbackWidth(gid);
-          const double extra = (w / 1000 * size + tc) * th - given / 1000.0 * size;
-          carry = static_cast<float>(extra * 1000 / (size * th));
-          if (!std::isfinite(carry)) carry = 0;
+        if (given > 0 && size > 0) {
+          // The glyph advances by the width the file gives it (whole thousandths of an em), the
+          // caller laid it out with its own: the next character takes the difference, so that
+          // every glyph is where the editor put it and an import of the file finds it there.
+          const double w = WrittenWidth(font, gid);
+          if (w >= 0) {
+            const double extra = (w / 1000 * size + tc) * th - given / 1000.0 * size;
+            carry = static_cast<float>(extra * 1000 / (size * th));
+            if (!std::isfinite(carry) || std::fabs(carry) < 1e-4f) carry = 0;
+          }
         }
         char hex[8];
         std::snprintf(hex, sizeof hex, fonts[static_cast<size_t>(font)]->simple ? "<%02X>" : "<%04X>", gid);
@@ -976,6 +1109,7 @@ struct Writer {
 
   // Subsets every font to the glyphs the document shows.
   bool FinishFonts() {
+    CloseWidthFaces();  // they read the whole programs, which the cuts below replace
     // The glyphs of every part of a Type 1 or CFF font, with the face of its whole program.
     std::unordered_map<const OutFont*, std::pair<FT_Face, std::vector<uint16_t>>> simpleGlyphs;
     for (auto& fp : fonts) {
@@ -990,7 +1124,9 @@ struct Writer {
       OutFont& f = *fp;
       if (f.used.empty()) continue;
       bool cut = false;
-      if (f.simple) {
+      if (f.cidKeyed) {
+        cut = false;  // no cutter reads CID-keyed programs: it goes in whole
+      } else if (f.simple) {
         // A program this cannot cut, or whose cut draws a glyph otherwise, goes in whole.
         const auto glyphs = simpleGlyphs.find(&f);
         if (glyphs != simpleGlyphs.end()) cut = CutSimple(f, glyphs->second.first, glyphs->second.second);
@@ -1037,6 +1173,16 @@ std::vector<std::pair<uint16_t, int>> Widths(const OutFont& f) {
   if (f.simple) {
     for (size_t code = 1; code < f.widthOfCode.size(); ++code)
       out.emplace_back(static_cast<uint16_t>(code), f.widthOfCode[code]);
+    return out;
+  }
+  if (f.cidKeyed) {
+    const double upem = f.face && f.face->units_per_EM ? f.face->units_per_EM : 1000;
+    for (const auto& [g, u] : f.used) {
+      int w = 0;
+      if (f.face && FT_Load_Glyph(f.face, g, FT_LOAD_NO_SCALE) == 0)
+        w = static_cast<int>(std::lround(f.face->glyph->metrics.horiAdvance * 1000.0 / upem));
+      out.emplace_back(g, w);
+    }
     return out;
   }
   hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(f.program.data()), static_cast<unsigned>(f.program.size()),
@@ -1086,10 +1232,27 @@ std::string ToUnicode(const OutFont& f) {
 // Everything prepared for MuPDF, as plain data, so that the function holding fz_try keeps no C++
 // object alive across MuPDF's calls.
 struct PreparedFont {
-  const OutFont* font;
+  const OutFont* font = nullptr;
   std::vector<std::pair<uint16_t, int>> widths;
   std::string toUnicode;
+  // The character collection: a CID-keyed program's own, else Adobe-Identity-0.
+  std::string registry = "Adobe", ordering = "Identity";
+  int supplement = 0;
 };
+
+PreparedFont Prepare(const OutFont& f) {
+  PreparedFont pf{&f, Widths(f), ToUnicode(f)};
+  const char* registry = nullptr;
+  const char* ordering = nullptr;
+  FT_Int supplement = 0;
+  if (f.cidKeyed && f.face && FT_Get_CID_Registry_Ordering_Supplement(f.face, &registry, &ordering, &supplement) == 0 &&
+      registry && ordering) {
+    pf.registry = CleanFontName(registry, nullptr);
+    pf.ordering = CleanFontName(ordering, nullptr);
+    pf.supplement = supplement >= 0 && supplement < 1000 ? supplement : 0;
+  }
+  return pf;
+}
 
 pdf_obj* NewStream(fz_context* ctx, pdf_document* doc, const void* data, size_t size, pdf_obj* dict) {
   fz_buffer* buf = fz_new_buffer_from_copied_data(ctx, static_cast<const unsigned char*>(data), size);
@@ -1138,7 +1301,10 @@ pdf_obj* WriteSimpleFont(fz_context* ctx, pdf_document* doc, const PreparedFont&
   pdf_dict_put(ctx, enc, PDF_NAME(Type), PDF_NAME(Encoding));
   pdf_obj* diff = pdf_dict_put_array(ctx, enc, PDF_NAME(Differences), last + 1);
   pdf_array_push_int(ctx, diff, 1);
-  for (int code = 1; code <= last; ++code) pdf_array_push_name(ctx, diff, f.names[static_cast<size_t>(code)].c_str());
+  for (int code = 1; code <= last; ++code) {
+    const std::string& n = f.names[static_cast<size_t>(code)];
+    pdf_array_push_name(ctx, diff, n.empty() ? ".notdef" : n.c_str());
+  }
   pdf_dict_put_drop(ctx, font, PDF_NAME(FontDescriptor), fdref);
   pdf_dict_put_drop(ctx, font, PDF_NAME(ToUnicode),
                     NewStream(ctx, doc, pf.toUnicode.data(), pf.toUnicode.size(), nullptr));
@@ -1149,7 +1315,8 @@ pdf_obj* WriteFont(fz_context* ctx, pdf_document* doc, const PreparedFont& pf) {
   const OutFont& f = *pf.font;
   if (f.simple) return WriteSimpleFont(ctx, doc, pf);
   pdf_obj* ffdict = pdf_new_dict(ctx, doc, 2);
-  if (f.cff) pdf_dict_put(ctx, ffdict, PDF_NAME(Subtype), PDF_NAME(OpenType));
+  if (f.cidKeyed) pdf_dict_put(ctx, ffdict, PDF_NAME(Subtype), PDF_NAME(CIDFontType0C));
+  else if (f.cff) pdf_dict_put(ctx, ffdict, PDF_NAME(Subtype), PDF_NAME(OpenType));
   pdf_obj* file = NewStream(ctx, doc, f.program.data(), f.program.size(), ffdict);
   pdf_drop_obj(ctx, ffdict);
 
@@ -1166,9 +1333,9 @@ pdf_obj* WriteFont(fz_context* ctx, pdf_document* doc, const PreparedFont& pf) {
   pdf_dict_put(ctx, cid, PDF_NAME(Subtype), f.cff ? PDF_NAME(CIDFontType0) : PDF_NAME(CIDFontType2));
   pdf_dict_put_name(ctx, cid, PDF_NAME(BaseFont), f.base.c_str());
   pdf_obj* info = pdf_dict_put_dict(ctx, cid, PDF_NAME(CIDSystemInfo), 3);
-  pdf_dict_put_string(ctx, info, PDF_NAME(Registry), "Adobe", 5);
-  pdf_dict_put_string(ctx, info, PDF_NAME(Ordering), "Identity", 8);
-  pdf_dict_put_int(ctx, info, PDF_NAME(Supplement), 0);
+  pdf_dict_put_string(ctx, info, PDF_NAME(Registry), pf.registry.c_str(), pf.registry.size());
+  pdf_dict_put_string(ctx, info, PDF_NAME(Ordering), pf.ordering.c_str(), pf.ordering.size());
+  pdf_dict_put_int(ctx, info, PDF_NAME(Supplement), pf.supplement);
   pdf_dict_put_drop(ctx, cid, PDF_NAME(FontDescriptor), fdref);
   pdf_dict_put_int(ctx, cid, PDF_NAME(DW), 1000);
   pdf_obj* w = pdf_new_array(ctx, doc, 4);
@@ -1350,11 +1517,11 @@ bool cpdfEngine::saving_pdf(const wchar_t* path, CPdfSavingInterface* source) {
   fz_set_error_callback(ctx, Quiet, nullptr);
   fz_set_warning_callback(ctx, Quiet, nullptr);
   fz_buffer* out = NewBuffer(ctx);
-  std::vector<pagesieve::PreparedFont> prepared(w.fonts.size(), pagesieve::PreparedFont{nullptr, {}, {}});
+  std::vector<pagesieve::PreparedFont> prepared(w.fonts.size());
   for (size_t i = 0; i < w.fonts.size(); ++i) {
     const pagesieve::OutFont& f = *w.fonts[i];
     if (f.used.empty() || f.program.empty()) continue;
-    prepared[i] = pagesieve::PreparedFont{&f, pagesieve::Widths(f), pagesieve::ToUnicode(f)};
+    prepared[i] = pagesieve::Prepare(f);
   }
   bool ok = out && BuildPdf(ctx, w, prepared, out);
   if (ok) {

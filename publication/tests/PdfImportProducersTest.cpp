@@ -183,7 +183,8 @@ struct Producer {
 };
 
 const Producer kProducers[] = {
-    {"pdftex", 2}, {"groff", 1}, {"cairo", 1}, {"libreoffice", 1}, {"chromium", 1}, {"standard-fonts", 1}, {"type3", 1},
+    {"pdftex", 2}, {"groff", 1}, {"cairo", 1}, {"cairo-cff", 2}, {"libreoffice", 1}, {"chromium", 1},
+    {"standard-fonts", 1}, {"type3", 1},
 };
 
 // Checks that fail today, by "file:page:check", with the fault that makes them fail. Such a check

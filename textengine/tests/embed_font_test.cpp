@@ -523,3 +523,41 @@ TEST(GlyphIds, TrueTypeProgram) {
   LwFreeTypeLock lock;
   FT_Done_Face(face);
 }
+
+// A character no map knows is taken as a code only from 6400 up, where an import gives codes
+// without Unicode as themselves: a word space between imported words, or a letter typed that the
+// font lacks, never draws the glyph its value would name as a code (a font written with codes
+// 1, 2, 3 ... has a letter at code 32).
+TEST(GlyphIds, UnknownCharactersBelow6400AreNoCodes) {
+  CEmbedFontResouce f;
+  CPdfEmbedFontDesc program;
+  program.m_vCid2Gid.assign(0x1A01, 0);
+  program.m_vCid2Gid[32] = 5;       // a letter at code 32
+  program.m_vCid2Gid['A'] = 6;
+  program.m_vCid2Gid[0x1A00] = 7;   // a code given as itself
+  program.m_vCid2Unicode.assign(0x22, 0);
+  program.m_vCid2Unicode[0x21] = 'h';
+  program.m_vCid2Gid[0x21] = 8;
+  f.SetEmbedPdfFontContent(&program);
+  f.RebuildUid2CidMap();
+  EXPECT_EQ(f.GetGlyphGid(L'h', nullptr), 8);
+  EXPECT_EQ(f.GetGlyphGid(L' ', nullptr), 0);
+  EXPECT_EQ(f.GetGlyphGid(L'A', nullptr), 0);
+  EXPECT_EQ(f.GetGlyphGid(0x1A00, nullptr), 7);
+}
+
+// A character reached from two codes takes the first one the program has a glyph for: a subset
+// may hold one of them only.
+TEST(GlyphIds, ACharacterTakesACodeWithAGlyph) {
+  CEmbedFontResouce f;
+  CEmbedFontMapWrap uni;
+  const TagMapRange toUnicode[] = {Range(3, 0, 0, 0x41), Range(9, 0, 0, 0x41), Range(11, 0, 0, 0x41)};
+  uni.SetRanges(toUnicode, 3);
+  f.SetUtfCMap(&uni);
+  CPdfEmbedFontDesc program;
+  program.m_vCid2Gid = {0, 0, 0, 0, 0, 0, 0, 0, 0, 12, 0, 13};
+  f.SetEmbedPdfFontContent(&program);
+  f.RebuildUid2CidMap();
+  EXPECT_EQ(f.LookupCid(0x41), 9);
+  EXPECT_EQ(f.GetGlyphGid(L'A', nullptr), 12);
+}

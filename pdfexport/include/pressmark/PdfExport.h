@@ -87,6 +87,9 @@ class CPdfDocumentConverter : public CPdfSavingInterface {
                 const std::map<GlyphweaveLib::_CharsFontDesc, std::vector<char16_t>>& used);
   bool MakeSystemFontRecord(const GlyphweaveLib::_CharsFontDesc& font, const std::vector<char16_t>& pageChars,
                             PdfFontRecord* record);
+  // Whether the editor draws a font from an installed face (a system font, or a font of an
+  // imported PDF that came without its program): its export then embeds that face.
+  bool DrawnFromSystem(const GlyphweaveLib::_CharsFontDesc& font) const;
 
   Quirebook::CPublicationDoc* m_pDoc;
   CQorCommonProgress* m_pProgress;

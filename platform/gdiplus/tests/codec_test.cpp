@@ -306,6 +306,40 @@ TEST(CodecTest, JpegDecodesColourAndGrey) {
   EXPECT_TRUE(near(Pixel(*cmyk, 28, 8), 0xFF0000FF)) << std::hex << Pixel(*cmyk, 28, 8);
 }
 
+// A grey or colour JPEG keeps its file while its pixels are that file's, so that a writer can pass
+// the bytes through; a CMYK file, and any write to the pixels, drop it; a copy keeps it.
+TEST(CodecTest, JpegFileIsKeptUntilThePixelsChange) {
+  const Bytes file = MakeJpeg(32, 16, JpegKind::Colour);
+  auto colour = Decode(file);
+  ASSERT_EQ(colour->GetLastStatus(), Ok);
+  ASSERT_NE(colour->LwJpegBytes(), nullptr);
+  EXPECT_EQ(*colour->LwJpegBytes(), file);
+  std::unique_ptr<Image> copy(colour->Clone());
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(copy->LwJpegBytes(), nullptr);
+  auto grey = Decode(MakeJpeg(64, 8, JpegKind::Grey));
+  EXPECT_NE(grey->LwJpegBytes(), nullptr);
+  EXPECT_EQ(Decode(MakeJpeg(32, 16, JpegKind::Cmyk))->LwJpegBytes(), nullptr);
+  EXPECT_EQ(Decode(Encode(*colour, L"image/png", nullptr))->LwJpegBytes(), nullptr);
+
+  // Reading leaves the file; writing through any road drops it.
+  BitmapData data;
+  ASSERT_EQ(colour->LockBits(nullptr, ImageLockModeRead, PixelFormat24bppRGB, &data), Ok);
+  colour->UnlockBits(&data);
+  EXPECT_NE(colour->LwJpegBytes(), nullptr);
+  EXPECT_EQ(colour->SetPixel(1, 1, Color(0, 0, 0)), Ok);
+  EXPECT_EQ(colour->LwJpegBytes(), nullptr);
+  auto locked = Decode(file);
+  ASSERT_EQ(locked->LockBits(nullptr, ImageLockModeWrite, PixelFormat24bppRGB, &data), Ok);
+  locked->UnlockBits(&data);
+  EXPECT_EQ(locked->LwJpegBytes(), nullptr);
+  auto drawn = Decode(file);
+  cairo_surface_t* surface = drawn->LwBeginDraw();
+  ASSERT_NE(surface, nullptr);
+  drawn->LwEndDraw(surface);
+  EXPECT_EQ(drawn->LwJpegBytes(), nullptr);
+}
+
 TEST(CodecTest, JpegEncoderHonoursQuality) {
   Bitmap src(64, 64, PixelFormat24bppRGB);
   for (int y = 0; y < 64; ++y)

@@ -16,6 +16,7 @@
 #include <functional>
 #include <limits>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -472,8 +473,8 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   p.fonts.push_back(cff);
   p.elements.push_back(TextLine(20, 120, 12, 24, u"Imported", blue));
   p.elements.push_back(TextLine(20, 60, 13, 24, u"Replaced", blue));
-  // A character the Unicode table does not know is taken as a code of the font, as the editor
-  // draws it (code 199 holds the glyph of U+00C6): it stays in the font and needs no default font.
+  // A character the Unicode table does not know is not taken as a code of the font (code 199
+  // holds the glyph of U+00C6): the default font draws it, as the editor does.
   src.pages.push_back(std::move(p));
   PageSpec p2;
   p2.elements.push_back(TextLine(20, 20, 12, 24, u"\u00C7", blue));
@@ -528,7 +529,8 @@ TEST(SavePdf, ImportedFontsAreReembeddedByGlyphAndTheirNamesStayTheCallers) {
   EXPECT_NE(text.find("Replaced"), std::string::npos) << text;
   EXPECT_NE(text.find("\u00C7"), std::string::npos) << text;
   const std::string second = Shell("pdffonts -f 2 -l 2 '" + out.string() + "'");
-  EXPECT_NE(second.find("+LiberationSans "), std::string::npos) << second;
+  EXPECT_EQ(second.find("+LiberationSans "), std::string::npos) << second;
+  EXPECT_NE(second.find("+DejaVuSans "), std::string::npos) << second;
   EXPECT_EQ(second.find("CID TrueType"), second.rfind("CID TrueType")) << second;  // one font only
   const std::string third = Shell("pdffonts -f 3 -l 3 '" + out.string() + "'");
   EXPECT_NE(third.find("+LiberationSans "), std::string::npos) << third;
@@ -978,3 +980,197 @@ TEST(SavePdf, StrokesGoOutWithTheirCapsJoinsAndDashes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The names of a simple font's /Differences in the file, by code (qpdf's uncompressed form).
+std::vector<std::string> DifferencesOf(const std::string& objects, const std::string& baseFontSuffix) {
+  std::vector<std::string> names;
+  const size_t font = objects.find(baseFontSuffix);
+  if (font == std::string::npos) return names;
+  const size_t diff = objects.find("/Differences [", font);
+  if (diff == std::string::npos) return names;
+  std::string body = objects.substr(diff + 14, objects.find(']', diff) - diff - 14);
+  std::replace(body.begin(), body.end(), '\n', ' ');
+  size_t code = 0;
+  for (size_t at = 0; at < body.size();) {
+    while (at < body.size() && body[at] == ' ') ++at;
+    size_t end = body.find(' ', at);
+    if (end == std::string::npos) end = body.size();
+    const std::string item = body.substr(at, end - at);
+    at = end;
+    if (item.empty()) continue;
+    if (item[0] == '/') {
+      if (names.size() <= code) names.resize(code + 1);
+      names[code++] = item.substr(1);
+    } else {
+      code = size_t(std::stoul(item));
+    }
+  }
+  return names;
+}
+
+}  // namespace
+
+// Code 32 of a simple font is the space's: readers that take code 32 for a word space never take
+// a letter for one. A word space the font's tables do not know (an import's gap between words)
+// is not its value taken as a code, so it draws no glyph, and neither does a letter the font
+// lacks: the default font draws it.
+TEST(SavePdf, CodeThirtyTwoIsTheSpacesAndUnknownCharactersAreNoCodes) {
+  struct Case {
+    const char* what;
+    bool spaceKnown;  // the font's tables map U+0020 to its space glyph
+  };
+  for (const Case& c : {Case{"space in the tables", true}, Case{"no space in the tables", false}}) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    const auto out = dir / "codes.pdf";
+    float black[3] = {0, 0, 0};
+    Source src;
+    PageSpec p;
+    p.width = 600;
+    const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
+    if (!std::filesystem::exists(t1)) GTEST_SKIP() << "no Type 1 program installed: " << t1;
+    PdfFontRecord font = NameKeyedFont(21, kPdfProgramType1, lwtest::ReadFileBytes(t1), 0x80, "Probe");
+    auto* ucs = const_cast<uint16_t*>(font.program->cid_to_ucs);
+    if (!c.spaceKnown) ucs[32] = 0;
+    // The font's printable ASCII glyphs, each shown once, with spaces between them: more than 32
+    // glyphs, so that code 32 falls to a letter unless it is kept.
+    std::u16string shown;
+    for (char16_t ch = 0x21; ch < 0x80; ++ch)
+      if (font.program->cid_to_gid[ch]) shown += ch, shown += u' ';
+    p.fonts.push_back(font);
+    p.elements.push_back(TextLine(10, 100, 21, 8, shown, black));
+    src.pages.push_back(std::move(p));
+    ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+    const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+    const std::vector<std::string> names = DifferencesOf(objects, "+Probe");
+    ASSERT_FALSE(names.empty()) << objects.substr(0, 2000);
+    if (names.size() > 32) {
+      EXPECT_TRUE(names[32] == "space" || names[32] == ".notdef") << names[32];
+    }
+    const std::string text = Shell("pdftotext -enc UTF-8 '" + out.string() + "' -");
+    std::string letters;
+    for (char ch : text)
+      if (ch != ' ' && ch != '\n' && ch != '\f') letters += ch;
+    std::string expected;
+    for (char16_t ch : shown)
+      if (ch != u' ') expected += char(ch);
+    EXPECT_EQ(letters, expected);
+  }
+}
+
+// A character beyond the basic plane that no font here has is one missing glyph with the advance
+// the caller laid it out with, not two: the letter after it stays in its place, and the glyph
+// copies as the character.
+TEST(SavePdf, ACharacterBeyondTheBasicPlaneIsOneMissingGlyph) {
+  lwtest::TempDir dir;
+  const auto out = dir / "astral.pdf";
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  p.fonts.push_back(SystemFont(5, kSans, 0, u"AB", "ABCDE+LiberationSans"));
+  PdfSaveEntry* line = TextLine(20, 100, 5, 20, u"A\U0001F600B", black);
+  PdfSaveTextRun* run = static_cast<PdfSaveTextBlock*>(line->element)->runs[0];
+  ASSERT_EQ(run->char_count, 4);
+  run->chars[0].advance = 667;
+  run->chars[1].advance = 1000;  // the pair's advance on its first unit
+  run->chars[3].advance = 667;
+  run->chars[3].adjustment = -1000;  // an em apart, so that B is a word of its own
+  p.elements.push_back(line);
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+  const size_t bt = objects.find("BT ");
+  ASSERT_NE(bt, std::string::npos);
+  const std::string content = objects.substr(bt, objects.find("ET", bt) - bt);
+  size_t missing = 0;
+  for (size_t at = content.find("<0000>"); at != std::string::npos; at = content.find("<0000>", at + 1)) ++missing;
+  EXPECT_EQ(missing, 1u) << "missing glyphs drawn";
+  // B starts where A, the character's advance and the em put it: 20 + (0.667 + 1 + 1) x 20 points.
+  const std::string boxes = Shell("pdftotext -bbox '" + out.string() + "' -");
+  const size_t b = boxes.find(">B</word>");
+  ASSERT_NE(b, std::string::npos) << boxes;
+  const size_t xMin = boxes.rfind("xMin=\"", b);
+  ASSERT_NE(xMin, std::string::npos);
+  EXPECT_NEAR(std::stod(boxes.substr(xMin + 6)), 20 + 2.667 * 20, 0.6) << boxes;
+  const std::string text = Shell("pdftotext -enc UTF-8 '" + out.string() + "' -");
+  EXPECT_NE(text.find("\xF0\x9F\x98\x80"), std::string::npos) << text;
+}
+
+// A picture shown on two pages goes into the file once.
+TEST(SavePdf, APictureShownTwiceIsWrittenOnce) {
+  lwtest::TempDir dir;
+  const auto out = dir / "twice.pdf";
+  const std::vector<uint8_t> png = Png(4, 4, std::vector<uint32_t>(16, 0xFF2040C0u));
+  Source src;
+  for (int i = 0; i < 2; ++i) {
+    PageSpec p;
+    p.elements.push_back(Image(20, 20, 100, 100, png, false));
+    p.elements.push_back(Image(150, 20, 50, 50, png, false));
+    src.pages.push_back(std::move(p));
+  }
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  const std::string list = Shell("pdfimages -list '" + out.string() + "'");
+  std::set<std::string> objects;
+  int shown = 0;
+  std::istringstream rows(list);
+  std::string row;
+  for (int n = 0; std::getline(rows, row); ++n) {
+    if (n < 2 || row.empty()) continue;
+    std::istringstream cols(row);
+    std::vector<std::string> c;
+    for (std::string w; cols >> w;) c.push_back(w);
+    ASSERT_GE(c.size(), 12u) << row;
+    if (c[2] != "image") continue;  // soft masks go with their image
+    objects.insert(c[10]);
+    ++shown;
+  }
+  EXPECT_EQ(shown, 4) << list;
+  EXPECT_EQ(objects.size(), 1u) << list;
+}
+
+// A ligature of a Type 1 font whose first letter the caller laid out with no advance (the font
+// has no glyph of its own for it: the import gives it none, and its next letter ends where the
+// ligature ends): the ligature's glyph stands for both, and the letters after it stay where the
+// caller put them, not one letter's width further right.
+TEST(SavePdf, ALigatureWhoseFirstLetterHasNoAdvanceKeepsTheWordInPlace) {
+  const char* t1 = "/usr/share/fonts/type1/urw-base35/NimbusRoman-Regular.t1";
+  if (!std::filesystem::exists(t1)) GTEST_SKIP() << "no Type 1 program installed: " << t1;
+  lwtest::TempDir dir;
+  const auto out = dir / "ligature.pdf";
+  PdfFontRecord font = NameKeyedFont(21, kPdfProgramType1, lwtest::ReadFileBytes(t1), 0x80, "Probe");
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, t1, 0, &face), 0);
+  const FT_UInt fi = FT_Get_Char_Index(face, 0xFB01);
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  ASSERT_NE(fi, 0u);
+  // Code 1 draws the ligature (U+FB01); the font has no "f" of its own.
+  auto* gid = const_cast<uint16_t*>(font.program->cid_to_gid);
+  auto* ucs = const_cast<uint16_t*>(font.program->cid_to_ucs);
+  gid[1] = uint16_t(fi), ucs[1] = 0xFB01;
+  gid['f'] = 0, ucs['f'] = 0;
+  float black[3] = {0, 0, 0};
+  Source src;
+  PageSpec p;
+  p.fonts.push_back(font);
+  // "fil" at 20 points: f no advance, i (278) ending where the ligature (556) ends, l (278).
+  PdfSaveEntry* line = TextLine(20, 100, 21, 20, u"fil", black);
+  PdfSaveTextRun* run = static_cast<PdfSaveTextBlock*>(line->element)->runs[0];
+  run->chars[0].advance = 0;
+  run->chars[1].advance = 278;
+  run->chars[1].adjustment = -278;
+  run->chars[2].advance = 278;
+  p.elements.push_back(line);
+  src.pages.push_back(std::move(p));
+  ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+  const std::string boxes = Shell("pdftotext -bbox '" + out.string() + "' -");
+  const size_t word = boxes.find(">fil</word>");
+  ASSERT_NE(word, std::string::npos) << boxes;
+  const size_t xMax = boxes.rfind("xMax=\"", word);
+  ASSERT_NE(xMax, std::string::npos);
+  EXPECT_NEAR(std::stod(boxes.substr(xMax + 6)), 20 + (0.556 + 0.278) * 20, 0.3) << boxes;
+}

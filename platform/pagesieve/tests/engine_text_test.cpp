@@ -132,6 +132,10 @@ TEST(PagesieveText, AccentsOverLettersComposeWithThem) {
       {"cedilla after its letter", "BT /F1 10 Tf 72 700 Td [(c) 417 (\\270o)] TJ ET", u"\u00E7o", {0, 84}, 72},
       {"dieresis over a dotless i", "BT /F1 10 Tf 72 700 Td [(\\250) 361 (\\001)] TJ ET", u"\u00EF", {0}, 71.72f},
       {"beside a letter", "BT /F1 10 Tf 72 700 Td (e\\264) Tj ET", u"e\u00B4", {0, 0}, 72},
+      // The acute reaches 1 pt into the "l" (222) before the dotless i, more than 30 % of the
+      // narrower glyph, but its centre is over the i: it goes with the i.
+      {"over the letter under its centre", "BT /F1 10 Tf 72 700 Td [(l) 100 (\\264) 233 (\\001)] TJ ET", u"l\u00ED",
+       {0, 0}, 72},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -147,6 +151,11 @@ TEST(PagesieveText, AccentsOverLettersComposeWithThem) {
   EXPECT_EQ(rec.texts[0].str(), u"\u00C9tude");
   EXPECT_NEAR(rec.texts[0].matrix[4], 72, 0.01);
   EXPECT_NEAR(rec.texts[0].matrix[5], 700, 0.01);
+  // A raised accent after its capital, in the middle of a text: "R" 7.22, "E" 6.67 pt; the acute
+  // (3.33) centred over the E.
+  rec = ParsePage(HelveticaPage("BT /F1 10 Tf 72 700 Td (RE) Tj 8.89 2.4 Td (\\264) Tj ET"));
+  ASSERT_EQ(rec.texts.size(), 1u);
+  EXPECT_EQ(rec.texts[0].str(), u"R\u00C9");
 }
 
 // A glyph whose code maps to no character or to a control character never puts a control

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Remakes every fixture of this folder from its source, and the word list of each (see README.md).
 # Needs: texlive-latex-base texlive-fonts-recommended groff ghostscript libreoffice-writer-nogui
-# chromium fonts-dejavu-core fonts-liberation2 libcairo2-dev poppler-utils python3.
+# chromium fonts-dejavu-core fonts-liberation2 fonts-urw-base35 libcairo2-dev libjpeg-dev poppler-utils python3.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
@@ -16,6 +16,8 @@ ps2pdf "$work/groff.ps" "$here/groff.pdf"
 
 cc -O1 -o "$work/cairo" "$here/cairo.c" $(pkg-config --cflags --libs cairo) -lm
 "$work/cairo" "$here/cairo.pdf"
+cc -O1 -o "$work/cairo-cff" "$here/cairo-cff.c" $(pkg-config --cflags --libs cairo) -ljpeg
+"$work/cairo-cff" "$here/cairo-cff.pdf"
 
 soffice --headless -env:UserInstallation=file://$work/lo --convert-to pdf --outdir "$work" "$here/libreoffice.rtf" >/dev/null 2>&1
 cp "$work/libreoffice.pdf" "$here/libreoffice.pdf"

@@ -131,7 +131,8 @@ class CFFTypeFontEngine {
   bool SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFontResouce* resource, bool hinting);
   // The outline of ch appended to path through m and its advance through m. 13 and 10 are taken
   // as a space. The outline is the glyph's own, unhinted, scaled from font units to the
-  // reference em. False for an unmapped character, a face that is not scalable, and a glyph
+  // reference em. A space the program lacks is blank and advances by half the font's "n" (a
+  // quarter em without one). False for an unmapped character, a face that is not scalable, and a glyph
   // reaching further than kMaxGlyphEms from its origin (a damaged font matrix or unit size).
   bool PrepareGlyph(unsigned ch, Gdiplus::Matrix& m, Gdiplus::GraphicsPath& path, float* advanceX,
                     float* advanceY);
@@ -151,6 +152,8 @@ class CFFTypeFontEngine {
   void ReleaseFace();
   // The glyph of ch: the face's charmap, else the resource's glyph-id maps; 0 when none.
   FT_UInt GlyphIndexOf(unsigned ch) const;
+  // A blank space glyph for a program without one (the lock held).
+  bool PrepareBlankSpace(Gdiplus::Matrix& m, Gdiplus::GraphicsPath& path, float* advanceX, float* advanceY);
 
   static FT_Library m_library;
   static bool m_library_initialized;

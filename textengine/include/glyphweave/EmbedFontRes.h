@@ -166,7 +166,12 @@ class CEmbedFontResouce {
   const std::map<uint16_t, int>& GetUid2CidMap() const { return m_mapUid2Cid; }
   // The code of a Unicode value, or -1.
   int LookupCid(unsigned short unicode) const;
-  // The glyph id of a typed character in face (the font's FreeType face); 0 when none.
+  // Characters below this value are never taken as codes: an import gives a code that maps to no
+  // Unicode value as a private-use character below it, or as the code itself from here up.
+  static constexpr int kCodesAsCharactersFrom = 6400;
+  // The glyph id of a typed character in face (the font's FreeType face); 0 when none. A
+  // character the maps do not know is taken as a code only from kCodesAsCharactersFrom up (a
+  // font found through a CID-to-TrueType map looks it up in the program's cmap).
   int GetGlyphGid(wchar_t ch, FT_FaceRec_* face) const;
 
   // A ligature glyph of the font: a code whose character is a run of letters (a multi-character

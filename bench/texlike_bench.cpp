@@ -10,6 +10,8 @@
 //   BM_TexMutoolDrawFirstPage (`mutool draw -r 96` of page 1, a whole process).
 // - BM_TexExport: Save As PDF of the opened 120-page document, its pages still unloaded as after
 //   an open (ms_per_page), beside BM_TexMutoolConvert (`mutool convert`).
+// - BM_TexFlipBookPages: the flip-book export's page movies of the same document (ms_per_page),
+//   beside BM_TexMutoolDrawPng (`mutool draw -F png -r 96` of every page).
 // The mutool cases are skipped when mutool (Debian package mupdf-tools) is not installed.
 //
 // Beside the wall-clock figures, cpu_ms_per_page (cpu_ms for the first page) counts the processor
@@ -21,9 +23,11 @@
 #include <time.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include <flarewing/FlipBook.h>
 #include <gdiplus/gdiplus.h>
 #include <pressmark/PdfExport.h>
 #include <quirebook/DDrawTextObj.h>
@@ -239,5 +243,53 @@ void BM_TexMutoolConvert(benchmark::State& state) {
   SetMsPerPage(state, seconds, kImportPages, ChildrenCpu() - cpuStart);
 }
 BENCHMARK(BM_TexMutoolConvert)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TexFlipBookPages(benchmark::State& state) {
+  const std::filesystem::path out = std::filesystem::temp_directory_path() / "leafwright_bench_texlike_movies";
+  std::filesystem::create_directories(out);
+  auto* source = new CCachePdfPageContent(Manual(kImportPages).wstring().c_str());
+  source->AddRef();
+  double seconds = 0, cpu = 0;
+  for (auto _ : state) {
+    CTextDoc doc;
+    doc.SetDocLogSize(612, 792, Vectorloom::UNIT_POINT);
+    BindPages(doc, source);
+    QorSWFExportingLib::SwfExportContext context(&doc);
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = OwnCpu();
+    for (int i = 0; i < kImportPages; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "page%03d.swf", i + 1);
+      if (!QorSWFExportingLib::WritePageMovie(context, i, (out / name).string())) state.SkipWithError("a page failed");
+    }
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cpu += OwnCpu() - cpuStart;
+  }
+  source->Release();
+  std::filesystem::remove_all(out);
+  SetMsPerPage(state, seconds, kImportPages, cpu);
+}
+BENCHMARK(BM_TexFlipBookPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TexMutoolDrawPng(benchmark::State& state) {
+  const std::string mutool = FindMutool();
+  if (mutool.empty()) {
+    state.SkipWithError("mutool is not installed (Debian package mupdf-tools)");
+    return;
+  }
+  const std::filesystem::path out = std::filesystem::temp_directory_path() / "leafwright_bench_texlike_png";
+  std::filesystem::create_directories(out);
+  const std::string in = Manual(kImportPages).string(), pattern = (out / "page%d.png").string();
+  double seconds = 0;
+  const double cpuStart = ChildrenCpu();
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!Run({mutool, "draw", "-F", "png", "-r", "96", "-o", pattern, in})) state.SkipWithError("mutool draw failed");
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  std::filesystem::remove_all(out);
+  SetMsPerPage(state, seconds, kImportPages, ChildrenCpu() - cpuStart);
+}
+BENCHMARK(BM_TexMutoolDrawPng)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

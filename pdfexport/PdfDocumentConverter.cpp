@@ -781,11 +781,10 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
   const auto& fontRuns = text->GetFontRuns();
   if (chars.empty() || rows.GetSize() == 0) return;
 
-  // Advances need glyphs; building them only adds to the document's cache, never resets it.
-  bool missing = false;
-  for (const CCharacterItem& c : chars)
-    if (!c.GetCharGlyphPath() && c.GetCharacter() != 13 && c.GetCharacter() != 10) missing = true;
-  if (missing) text->BuildAllGlypths(m_pDoc->GetEmbedFontResManager(), m_pDoc->GetFontGlyphCacheManager());
+  // Advances need glyphs: the characters without one get theirs (a character its font cannot
+  // draw, such as a word space of a subset without a space, stays without, at the cost of a
+  // look-up). Building only adds to the document's cache, never resets it.
+  text->BuildMissingGlyphs(m_pDoc->GetEmbedFontResManager(), m_pDoc->GetFontGlyphCacheManager());
 
   const CQorTransMatrix base = objMatrix * toPdf;
   if (!Finite(base)) return;

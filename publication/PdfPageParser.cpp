@@ -299,7 +299,7 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
   for (int r = 0; r < text->run_count && !visible; ++r) {
     const PdfTextRun* run = text->runs[r];
     if (!run) continue;
-    if (!fonts->FindEmbedFontResource(run->font_id)) return;
+    if (!fonts->FindEmbedFontResource(DocumentFontId(run->font_id))) return;
     for (int i = 0; run->chars && i < run->char_count; ++i) {
       const int c = run->chars[i].character & 0xFFFF;
       if (c > 255 || !std::isspace(c)) {
@@ -333,7 +333,8 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
   for (int r = 0; r < text->run_count; ++r) {
     const PdfTextRun* run = text->runs[r];
     if (!run || run->char_count <= 0 || !run->chars) continue;
-    const GlyphweaveLib::CEmbedFontResouce* font = fonts->FindEmbedFontResource(run->font_id);
+    const int fontId = DocumentFontId(run->font_id);
+    const GlyphweaveLib::CEmbedFontResouce* font = fonts->FindEmbedFontResource(fontId);
     if (font) {
       const GlyphweaveLib::CPdfEmbedFontDesc* program = font->GetEmbedPdfFontContent();
       GlyphweaveLib::TFontRunInfo info;
@@ -345,11 +346,11 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       italic = program && program->m_nHintingWord != 0;
       // A font that is not embedded and names a bold or italic style is drawn from the system's
       // face of that style where there is one ("Arial Bold"), not emboldened or slanted.
-      if (program && program->m_vProgram.empty() && (bold || italic) && HasSystemStyle(run->font_id, face, bold, italic)) {
+      if (program && program->m_vProgram.empty() && (bold || italic) && HasSystemStyle(fontId, face, bold, italic)) {
         face += bold && italic ? L" Bold Italic" : bold ? L" Bold" : L" Italic";
         bold = italic = false;
       }
-      info.m_FontDesc = GlyphweaveLib::_CharsFontDesc(face.c_str(), 1, 0, run->font_id);
+      info.m_FontDesc = GlyphweaveLib::_CharsFontDesc(face.c_str(), 1, 0, fontId);
       editable->AppendFontRun(info);
       runFont = info.m_FontDesc;
     } else {
@@ -442,13 +443,26 @@ void CPDFPageParserImpl::OnImageObject(const PdfImageRecord* image) {
   resource->Release();
 }
 
+int CPDFPageParserImpl::DocumentFontId(int fileFontId) const {
+  if (!m_pFontIds) return fileFontId;
+  const auto it = m_pFontIds->find(fileFontId);
+  return it == m_pFontIds->end() ? -1 : it->second;
+}
+
 void CPDFPageParserImpl::OnFontResource(const PdfFontRecord* font) {
   if (!font || !m_pDoc) return;
   GlyphweaveLib::CEmbedFontResManager* fonts = m_pDoc->GetEmbedFontResManager();
-  if (fonts->FindEmbedFontResource(font->font_id)) return;
+  int id = font->font_id;
+  if (m_pFontIds) {
+    if (m_pFontIds->count(id)) return;  // given on an earlier page
+    // The id is another file's font (pasted, or left by other content): this one gets its own.
+    if (fonts->FindEmbedFontResource(id)) id = fonts->CreateNewEmbedFontID();
+  } else if (fonts->FindEmbedFontResource(id)) {
+    return;
+  }
 
   auto* res = new GlyphweaveLib::CEmbedFontResouce();
-  res->SetFontID(font->font_id);
+  res->SetFontID(id);
   res->SetFontFlag(static_cast<uint32_t>(font->flags));
   res->SetItalicAngle(font->italic_angle);
   res->SetFontAscent(font->ascent);
@@ -504,7 +518,11 @@ void CPDFPageParserImpl::OnFontResource(const PdfFontRecord* font) {
     res->SetEmbedPdfFontContent(&desc);
   }
   res->RebuildUid2CidMap();
-  if (fonts->AddEmbedFontResouce(res) < 0) delete res;
+  if (fonts->AddEmbedFontResouce(res) < 0) {
+    delete res;
+    return;
+  }
+  if (m_pFontIds) (*m_pFontIds)[font->font_id] = id;
 }
 
 namespace {
@@ -575,7 +593,13 @@ void CPDFPageParserImpl::OnPathObject(const PdfPathRecord* path) {
 
 bool CCachePdfPageContent::LoadPageContent(CDrawingPage* page, int number, CPublicationDoc* doc) {
   if (!page || !doc) return false;
-  CPDFPageParserImpl parser(doc, page);
+  // The ids the file's fonts got hold for the fonts the document has now; emptied fonts (another
+  // document, or this one refilled) take the file's fonts afresh.
+  if (doc->GetFontsGeneration() != m_nFontsGeneration) {
+    m_fontIds.clear();
+    m_nFontsGeneration = doc->GetFontsGeneration();
+  }
+  CPDFPageParserImpl parser(doc, page, &m_fontIds);
   const bool ok = m_engine.parse_pdf_page(number, &parser);
   if (ok) page->OnImportPDFDone(doc->GetEmbedFontResManager(), doc->GetFontGlyphCacheManager());
   return ok;

@@ -1,5 +1,7 @@
 #include "quirebook/PublicationDoc.h"
 
+#include <atomic>
+
 #include <gdi/lwdpi.h>
 #include <gdi/wingdi.h>
 #include <vectorloom/GroupObj.h>
@@ -112,15 +114,34 @@ IMPLEMENT_DYNCREATE(CPublicationDoc, CWorkspaceDoc)
 BEGIN_MESSAGE_MAP(CPublicationDoc, CWorkspaceDoc)
 END_MESSAGE_MAP()
 
+namespace {
+uint64_t NextFontsGeneration() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+}  // namespace
+
+CPublicationDoc::CPublicationDoc() : m_nFontsGeneration(NextFontsGeneration()) {}
+
 CPublicationDoc::~CPublicationDoc() {
-  {
-    auto lock = LockContent();
-    // The pages' glyphs come from the cache and their fonts from the manager: the pages go
-    // first, then the glyph cache, then the fonts.
-    m_arrPages.RemoveAllPages();
-    m_glyphCache.Reset();
-  }
+  auto lock = LockContent();
+  // The pages' glyphs come from the cache and their fonts from the manager: the pages go
+  // first, then the glyph cache and the fonts together (the cache's faces read the fonts' bytes).
+  m_arrPages.RemoveAllPages();
+  std::lock_guard<std::recursive_mutex> cacheLock(m_glyphCache.GetLock());
+  m_glyphCache.Reset();
   m_fontManager.ClearAll();
+}
+
+void CPublicationDoc::DeleteContents() {
+  auto lock = LockContent();
+  CWorkspaceDoc::DeleteContents();
+  // Under the cache's lock no glyph is made while the fonts go: a render worker still drawing an
+  // old page finds neither the old glyph maps nor the old fonts afterwards.
+  std::lock_guard<std::recursive_mutex> cacheLock(m_glyphCache.GetLock());
+  m_glyphCache.Reset();
+  m_fontManager.ClearAll();
+  m_nFontsGeneration = NextFontsGeneration();
 }
 
 Vectorloom::CQorVectorSize<float> CPublicationDoc::GetDocLogSize(int unit) const {

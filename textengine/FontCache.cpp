@@ -93,14 +93,18 @@ CCharacterGlyphsMap::CCharacterGlyphsMap(const _CharsFontDesc& font, const CEmbe
     RetrieveTextMetricsGDI(font);
     return;
   }
+  m_pProgram = program;
   ScreenDC screen;
-  CFFTypeFontEngine engine;
-  if (!engine.SetAccessFont(screen.get(), 0, program, false)) return;  // no face: metrics 0
+  // The face stays open with the map: every glyph of the font is made from it.
+  auto engine = std::make_unique<CFFTypeFontEngine>();
+  const bool hinting = program->GetEmbedPdfFontContent()->m_nHintingWord != 0;
+  if (!engine->SetAccessFont(screen.get(), 0, program, hinting)) return;  // no face: metrics 0
+  m_pEngine = std::move(engine);
   LwFreeTypeLock lock;
-  const FT_Face face = engine.GetFace();
+  const FT_Face face = m_pEngine->GetFace();
   const float u = static_cast<float>(face->units_per_EM);
   if (u <= 0.0f) return;
-  const float em = static_cast<float>(engine.GetResolution()) * kReferenceEmPoints / 72.0f;
+  const float em = static_cast<float>(m_pEngine->GetResolution()) * kReferenceEmPoints / 72.0f;
   const float ascender = static_cast<float>(std::abs(face->ascender));
   const float descender = static_cast<float>(std::abs(face->descender));
   m_fAscent = face->ascender != 0 ? static_cast<float>(face->ascender) * em / u : em * kAscentFallback;
@@ -147,6 +151,7 @@ void CCharacterGlyphsMap::SetAt(wchar_t ch, CCharacterGlyphRes* glyph) {
   CCharacterGlyphRes*& slot = m_mapGlyphs[ch];
   CCharacterGlyphRes* old = slot;
   slot = glyph;
+  if (glyph) m_setMisses.erase(ch);
   if (old) {
     if (old != glyph && old->GetOwnerGlyphsMap() == this) old->SetOwnerGlyphsMap(nullptr);
     old->Release();
@@ -164,6 +169,22 @@ void CCharacterGlyphsMap::Reset() {
     glyph->Release();
   }
   m_mapGlyphs.clear();
+  m_setMisses.clear();
+}
+
+bool CCharacterGlyphsMap::IsMiss(wchar_t ch) const {
+  auto guard = Guard();
+  return m_setMisses.count(ch) != 0;
+}
+
+void CCharacterGlyphsMap::AddMiss(wchar_t ch) {
+  auto guard = Guard();
+  if (m_mapGlyphs.count(ch) == 0) m_setMisses.insert(ch);
+}
+
+int CCharacterGlyphsMap::GetMissCount() const {
+  auto guard = Guard();
+  return static_cast<int>(m_setMisses.size());
 }
 
 int CCharacterGlyphsMap::GetCount() const {
@@ -287,9 +308,26 @@ CCharacterGlyphRes* CCharacterItem::MakeGlyph(HDC dc, const _CharsFontDesc& font
     cached->AddRef();
     return cached;
   }
+  // A character the font cannot draw was found out once: the answer stands until the cache goes.
+  if (map->IsMiss(ch)) return nullptr;
   Gdiplus::Matrix identity;
   CAccessTextsOutline access;
-  access.SetAccessFont(dc, font, fonts);
+  // Misses are kept only for the engine the map was made for; a map made before its font's
+  // program came (or asked with other fonts) leaves the choice to the facade, call by call.
+  const CEmbedFontResouce* program = CAccessTextsOutline::FindFontProgram(font, fonts);
+  bool keepMiss = program == map->GetProgram();
+  if (keepMiss && program) {
+    // The map's face, opened once for the font; a program whose face would not open draws nothing.
+    CFFTypeFontEngine* engine = map->GetFontEngine();
+    if (!engine) {
+      map->AddMiss(ch);
+      return nullptr;
+    }
+    access.UseFreeTypeEngine(engine);
+  } else if (!access.SetAccessFont(dc, font, fonts)) {
+    if (!program) return nullptr;  // no context or no font now: not the character's fault
+    keepMiss = false;
+  }
   auto* glyph = new CCharacterGlyphRes();
   glyph->AddRef();  // held while it is made, then handed to the caller
   float advanceX = 0.0f, advanceY = 0.0f;
@@ -299,7 +337,8 @@ CCharacterGlyphRes* CCharacterItem::MakeGlyph(HDC dc, const _CharsFontDesc& font
     ok = PrepareComposedGlyph(access, ch, *glyph->GetGlyphPathDataPointer(), &advanceX, &advanceY);
   }
   if (!ok) {
-    glyph->Release();  // nothing is cached, so a later call tries again
+    glyph->Release();
+    if (keepMiss) map->AddMiss(ch);
     return nullptr;
   }
   glyph->GetGlyphPathDataPointer()->SetFillMode(Gdiplus::FillModeWinding);

@@ -155,12 +155,14 @@ bool CFontAccessEngine::IsContainCharacters(const wchar_t* text) {
 
 FT_Library CFFTypeFontEngine::m_library = nullptr;
 bool CFFTypeFontEngine::m_library_initialized = false;
+unsigned CFFTypeFontEngine::m_library_generation = 0;
 
 bool CFFTypeFontEngine::FFTypeInitialize() {
   LwFreeTypeLock lock;
   if (m_library_initialized) return true;
   m_library_initialized = FT_Init_FreeType(&m_library) == 0;
   if (!m_library_initialized) m_library = nullptr;
+  ++m_library_generation;
   return m_library_initialized;
 }
 
@@ -170,6 +172,7 @@ void CFFTypeFontEngine::FFTypeUninitialize() {
   FT_Done_FreeType(m_library);
   m_library = nullptr;
   m_library_initialized = false;
+  ++m_library_generation;
 }
 
 bool CFFTypeFontEngine::IsFFTypeInitialized() {
@@ -202,7 +205,8 @@ CFFTypeFontEngine::~CFFTypeFontEngine() { ReleaseFace(); }
 void CFFTypeFontEngine::ReleaseFace() {
   if (!m_face) return;
   LwFreeTypeLock lock;
-  FT_Done_Face(m_face);
+  // A face of a library that has stopped since went with it.
+  if (m_nGeneration == m_library_generation) FT_Done_Face(m_face);
   m_face = nullptr;
 }
 
@@ -235,6 +239,7 @@ bool CFFTypeFontEngine::SetAccessFont(HDC dc, unsigned faceIndex, const CEmbedFo
     if (m_nLastError == 0) m_nLastError = FT_Err_Invalid_Argument;
     return false;
   }
+  m_nGeneration = m_library_generation;
   (void)hinting;
   m_nResolution = lw::PixelsPerInch(dc, LOGPIXELSX);
   m_nLastError = FT_Set_Char_Size(m_face, 0x10000, 0x10000, static_cast<FT_UInt>(m_nResolution),
@@ -366,30 +371,36 @@ bool CAccessTextsOutline::SetAccessFont(HDC dc, const _CharsFontDesc& font, cons
     return m_gdiEngine.SetAccessFont(dc, font);
   }
   m_nEngine = kFreeTypeEngine;
+  m_pFtEngine = &m_ftEngine;
   const bool hinting = res->GetEmbedPdfFontContent()->m_nHintingWord != 0;
   return m_ftEngine.SetAccessFont(dc, 0, res, hinting);
 }
 
+void CAccessTextsOutline::UseFreeTypeEngine(CFFTypeFontEngine* engine) {
+  m_nEngine = kFreeTypeEngine;
+  m_pFtEngine = engine ? engine : &m_ftEngine;
+}
+
 bool CAccessTextsOutline::PrepareGlyph(unsigned ch, Matrix& m, GraphicsPath& path, float* advanceX,
                                        float* advanceY) {
-  return m_nEngine == kFreeTypeEngine ? m_ftEngine.PrepareGlyph(ch, m, path, advanceX, advanceY)
+  return m_nEngine == kFreeTypeEngine ? m_pFtEngine->PrepareGlyph(ch, m, path, advanceX, advanceY)
                                       : m_gdiEngine.PrepareGlyph(ch, m, path, advanceX, advanceY);
 }
 
 float CAccessTextsOutline::GetFontAscent() const {
-  return m_nEngine == kFreeTypeEngine ? m_ftEngine.GetFontAscent() : m_gdiEngine.GetFontAscent();
+  return m_nEngine == kFreeTypeEngine ? m_pFtEngine->GetFontAscent() : m_gdiEngine.GetFontAscent();
 }
 
 float CAccessTextsOutline::GetFontDescent() const {
-  return m_nEngine == kFreeTypeEngine ? m_ftEngine.GetFontDescent() : m_gdiEngine.GetFontDescent();
+  return m_nEngine == kFreeTypeEngine ? m_pFtEngine->GetFontDescent() : m_gdiEngine.GetFontDescent();
 }
 
 float CAccessTextsOutline::GetFontExternalLeading() const {
-  return m_nEngine == kFreeTypeEngine ? m_ftEngine.GetFontExternalLeading() : m_gdiEngine.GetFontExternalLeading();
+  return m_nEngine == kFreeTypeEngine ? m_pFtEngine->GetFontExternalLeading() : m_gdiEngine.GetFontExternalLeading();
 }
 
 bool CAccessTextsOutline::IsContainCharacters(const wchar_t* text) {
-  return m_nEngine == kFreeTypeEngine ? m_ftEngine.IsContainCharacters(text) : m_gdiEngine.IsContainCharacters(text);
+  return m_nEngine == kFreeTypeEngine ? m_pFtEngine->IsContainCharacters(text) : m_gdiEngine.IsContainCharacters(text);
 }
 
 }  // namespace GlyphweaveLib

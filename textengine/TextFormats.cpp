@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "glyphweave/EditableTextObj.h"
@@ -306,6 +307,29 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
   }
   ApplyLigatures(dc.Get(), fonts, cache);
   JoinSurrogatePairs(dc.Get(), 0, -1, fonts, cache);
+}
+
+int CEditableTextObj::BuildMissingGlyphs(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
+  const size_t total = m_arrCharacters.size();
+  std::optional<CScreenDC> dc;
+  int made = 0;
+  size_t i = 0;
+  for (int r = 0; r < m_setFontRuns.GetSize() && i < total; ++r) {
+    const TFontRunInfo& run = m_setFontRuns.GetAt(r);
+    const size_t end = std::min<size_t>(total, i + run.m_nLength);
+    for (; i < end; ++i) {
+      CCharacterItem& c = m_arrCharacters[i];
+      const char16_t code = c.GetCharacter();
+      if (c.GetCharGlyphPath() || code == 13 || code == 10) continue;
+      if (!dc) dc.emplace();
+      if (c.BuildGlyph(dc->Get(), run.m_FontDesc, fonts, cache)) ++made;
+    }
+  }
+  if (made > 0) {
+    ApplyLigatures(dc->Get(), fonts, cache);
+    JoinSurrogatePairs(dc->Get(), 0, -1, fonts, cache);
+  }
+  return made;
 }
 
 void CEditableTextObj::JoinSurrogatePairs(HDC dc, int first, int last, const CEmbedFontResManager* fonts,

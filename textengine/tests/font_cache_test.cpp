@@ -135,26 +135,48 @@ TEST_F(FontCacheTest, MetricsOfSystemAndEmbeddedFonts) {
   }
 }
 
-TEST_F(FontCacheTest, FailedGlyphIsNotCachedAndIsTriedAgain) {
+// A character the font cannot draw is found out once: the miss is kept in the font's map (no
+// glyph stored, the item keeps what it held) and answered from there until the cache is reset.
+// All glyphs of an embedded font come from the one face its map opened.
+TEST_F(FontCacheTest, FailedGlyphIsRememberedUntilTheCacheIsReset) {
   CEmbedFontResManager fonts;
   fonts.AddEmbedFontResouce(MakeProgramResource(5, MakeBareCff()));
   const _CharsFontDesc font(L"X", 0, 0, 5);
   CCharacterItem item = Item('A');
   ASSERT_TRUE(item.BuildGlyph(screen.dc, font, &fonts, &cache));
   CCharacterGlyphRes* a = item.GetCharGlyphPath();
-  item.SetCharacter('H');  // not in the CFF font
-  EXPECT_FALSE(item.BuildGlyph(screen.dc, font, &fonts, &cache));
-  EXPECT_EQ(item.GetCharGlyphPath(), a);  // keeps what it held
-  EXPECT_EQ(cache.Lookup(font)->Lookup(L'H'), nullptr);
-  EXPECT_EQ(cache.Lookup(font)->GetCount(), 1);
-
-  // The font program changes (a TrueType subset with an H): the next build succeeds.
-  CPdfEmbedFontDesc desc;
-  desc.m_vProgram = FontFile2Of(lwtest::MakeCairoPdf());
-  fonts.FindEmbedFontResource(5)->SetEmbedPdfFontContent(&desc);
+  CCharacterGlyphsMap* map = cache.Lookup(font);
+  ASSERT_NE(map, nullptr);
+  ASSERT_NE(map->GetFontEngine(), nullptr);
+  const FT_Face face = map->GetFontEngine()->GetFace();
+  ASSERT_NE(face, nullptr);
+  for (int round = 0; round < 3; ++round) {
+    item.SetCharacter('H');  // not in the CFF font
+    EXPECT_FALSE(item.BuildGlyph(screen.dc, font, &fonts, &cache)) << round;
+    EXPECT_EQ(item.GetCharGlyphPath(), a) << round;  // keeps what it held
+    EXPECT_EQ(map->Lookup(L'H'), nullptr) << round;
+    EXPECT_TRUE(map->IsMiss(L'H')) << round;
+    EXPECT_EQ(map->GetMissCount(), 1) << round;
+    EXPECT_EQ(map->GetCount(), 1) << round;
+  }
+  item.SetCharacter('B');
   ASSERT_TRUE(item.BuildGlyph(screen.dc, font, &fonts, &cache));
-  EXPECT_NE(item.GetCharGlyphPath(), a);
+  EXPECT_EQ(map->GetFontEngine()->GetFace(), face) << "one face for every glyph of the font";
+  EXPECT_FALSE(map->IsMiss(L'B'));
+
+  // A system font keeps its misses too (GDI draws no glyph by id).
+  EXPECT_EQ(CCharacterItem::MakeGlyph(screen.dc, kArial, nullptr, &cache, kGlyphIdKey + 3), nullptr);
+  EXPECT_TRUE(cache.Lookup(kArial)->IsMiss(static_cast<wchar_t>(kGlyphIdKey + 3)));
+
+  // New fonts empty the cache first (as the document does): the misses go with it, and the font
+  // under that id is asked afresh.
+  cache.Reset();
+  fonts.ClearAll();
+  fonts.AddEmbedFontResouce(MakeProgramResource(5, FontFile2Of(lwtest::MakeCairoPdf())));
+  item.SetCharacter('H');  // the TrueType subset of the new program has an H
+  ASSERT_TRUE(item.BuildGlyph(screen.dc, font, &fonts, &cache));
   EXPECT_EQ(cache.Lookup(font)->Lookup(L'H'), item.GetCharGlyphPath());
+  EXPECT_EQ(cache.Lookup(font)->GetMissCount(), 0);
 
   CCharacterItem none = Item('A');
   EXPECT_FALSE(none.BuildGlyph(screen.dc, font, &fonts, nullptr));

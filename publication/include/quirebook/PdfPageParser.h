@@ -40,9 +40,18 @@ COLORREF PdfColorToRgb(const float rgb[3]);
 // depth and bytes, so that different images never share a name while equal ones may.
 std::wstring MakePdfImageResourceName(const PdfImageRecord& image);
 
+// The document's font id of each font id of one PDF file (the font's object number there), for
+// the fonts that file has given a document so far.
+using PdfFontIdMap = std::unordered_map<int, int>;
+
 class CPDFPageParserImpl : public CPdfParseInterface {
  public:
-  CPDFPageParserImpl(CPublicationDoc* doc, CDrawingPage* page) : m_pDoc(doc), m_pPage(page) {}
+  // With `fontIds`, the file's fonts are the document's under ids of their own: a font comes in
+  // once per file, under its object number when no other font of the document holds that id and
+  // under a new id otherwise, and the file's texts refer to it by that id. Without, a font whose
+  // id the document already holds is taken to be that font.
+  CPDFPageParserImpl(CPublicationDoc* doc, CDrawingPage* page, PdfFontIdMap* fontIds = nullptr)
+      : m_pDoc(doc), m_pPage(page), m_pFontIds(fontIds) {}
 
   void OnPageBegin(const PdfPageRecord* page) override;
   void OnTextObject(const PdfTextRecord* text) override;
@@ -59,9 +68,12 @@ class CPDFPageParserImpl : public CPdfParseInterface {
   void PlaceObject(Vectorloom::CRenderBaseObj* obj, const Vectorloom::CQorTransMatrix& own);
   // Whether the system has `face` in the style (asked once per font of the page).
   bool HasSystemStyle(int fontId, const std::wstring& face, bool bold, bool italic);
+  // The document's id of the file's font, or -1 when the file has not given it.
+  int DocumentFontId(int fileFontId) const;
 
   CPublicationDoc* m_pDoc;
   CDrawingPage* m_pPage;
+  PdfFontIdMap* m_pFontIds;
   Vectorloom::CQorTransMatrix m_matPage;
   std::unordered_map<int, bool> m_systemStyles;
 };
@@ -77,6 +89,9 @@ class CCachePdfPageContent : public IPageContentSource {
 
  private:
   cpdfEngine m_engine;
+  // The ids this file's fonts have in the document generation they were given to.
+  PdfFontIdMap m_fontIds;
+  uint64_t m_nFontsGeneration = 0;
 };
 
 }  // namespace Quirebook

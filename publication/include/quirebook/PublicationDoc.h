@@ -13,6 +13,7 @@
 // under the content lock while typing and drawing look them up under the glyph cache's lock.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 
 #include <glyphweave/EmbedFontRes.h>
@@ -111,8 +112,17 @@ class CPublicationDoc : public Vectorloom::CWorkspaceDoc {
   DECLARE_MESSAGE_MAP()
 
  public:
-  CPublicationDoc() = default;
+  CPublicationDoc();
   ~CPublicationDoc() override;
+
+  // Empties the document: the undo history and the pages, then the glyph cache and the embedded
+  // fonts (all under the content lock and the cache's lock), so that nothing of the old content
+  // is found by the next one. A new font generation starts.
+  void DeleteContents() override;
+
+  // The generation of the document's fonts: a number no other document and no earlier content of
+  // this one had. Sources of pages remember the fonts they gave under it.
+  uint64_t GetFontsGeneration() const { return m_nFontsGeneration; }
 
   GlyphweaveLib::CEmbedFontResManager* GetEmbedFontResManager() { return &m_fontManager; }
   GlyphweaveLib::CFontCacheManager* GetFontGlyphCacheManager() { return &m_glyphCache; }
@@ -155,6 +165,7 @@ class CPublicationDoc : public Vectorloom::CWorkspaceDoc {
   GlyphweaveLib::CEmbedFontResManager m_fontManager;
   GlyphweaveLib::CFontCacheManager m_glyphCache;
   mutable std::recursive_mutex m_contentLock;
+  uint64_t m_nFontsGeneration = 0;
 };
 
 // A logical size converted between units (eUnit codes; pixels at dpiX / dpiY). Codes outside

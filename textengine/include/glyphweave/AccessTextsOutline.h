@@ -157,7 +157,9 @@ class CFFTypeFontEngine {
 
   static FT_Library m_library;
   static bool m_library_initialized;
+  static unsigned m_library_generation;  // counts starts and stops of the library
 
+  unsigned m_nGeneration = 0;  // the library's generation when the face was opened
   int m_nResolution = 96;
   FT_Face m_face = nullptr;
   int m_nLastError = 0;
@@ -178,6 +180,9 @@ class CAccessTextsOutline {
   // system font, a font without resource or without program, or another flag goes to GDI by the
   // descriptor's face. True when the chosen engine took the font.
   bool SetAccessFont(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts);
+  // Draws from an engine whose face is already open (a glyph map's), which must outlive this
+  // facade's use of it; the facade's own engine is left alone.
+  void UseFreeTypeEngine(CFFTypeFontEngine* engine);
   int GetSelectedEngine() const { return m_nEngine; }
 
   bool PrepareGlyph(unsigned ch, Gdiplus::Matrix& m, Gdiplus::GraphicsPath& path, float* advanceX,
@@ -193,6 +198,7 @@ class CAccessTextsOutline {
  private:
   unsigned char m_nEngine = kGdiEngine;
   CFFTypeFontEngine m_ftEngine;
+  CFFTypeFontEngine* m_pFtEngine = &m_ftEngine;  // the engine in use: its own or a borrowed one
   CFontAccessEngine m_gdiEngine;
 };
 

@@ -155,11 +155,12 @@ class CCharacterItem : public _CharacterItem {
   // the font metrics the glyph carries; script characters (kind 1 or 2) are scaled by 2/3.
   //
   // Gives the item the glyph of its character in font from cache, making and caching it when
-  // missing. False when the glyph cannot be made: the item keeps what it held and nothing is
-  // cached, so a later call tries again.
+  // missing. False when the glyph cannot be made: the item keeps what it held and the font's map
+  // remembers the miss, so later calls answer at once until the cache is reset.
   bool BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts, CFontCacheManager* cache);
   // The cached glyph of `key` (a character, or kGlyphIdKey + a glyph id of an embedded program) in
-  // font, made and cached when missing, with a reference for the caller; null when it cannot be made.
+  // font, made and cached when missing, with a reference for the caller; null when it cannot be made
+  // (a miss the font's map remembers until the cache is reset).
   static CCharacterGlyphRes* MakeGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
                                        CFontCacheManager* cache, unsigned key);
   // The metrics below are 0 without a glyph or when the glyph carries no font metrics.

@@ -179,6 +179,10 @@ class CEditableTextObj {
   // Gives every character the glyph of its character, then draws runs of letters that an
   // embedded font has a ligature glyph for with that glyph (ApplyLigatures).
   void BuildAllGlypths(const CEmbedFontResManager* fonts, CFontCacheManager* cache);
+  // Builds the glyphs of the characters that have none (breaks aside), leaving every other glyph
+  // as it is; ligatures and surrogate pairs are joined again only when a glyph was made. The
+  // number of glyphs made.
+  int BuildMissingGlyphs(const CEmbedFontResManager* fonts, CFontCacheManager* cache);
   // Where the letters of a ligature of an embedded font's program follow each other in one font
   // run, at one size, scale, weight and slant, the first letter is drawn with the ligature's glyph
   // and the further letters draw nothing, every letter keeping its own advance (the layout does

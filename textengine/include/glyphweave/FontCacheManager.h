@@ -7,12 +7,19 @@
 // step. Pointers returned by the Lookup functions are valid until the cache is reset; hold the
 // lock while using them when another thread may reset the cache. Glyph reference counts are
 // atomic, so character items may release glyphs on any thread.
+//
+// A glyph map of an embedded font program keeps that program's FreeType face open for as long as
+// the map lives, so the font's resource (which the face reads in place) must outlive the cache's
+// maps: the cache is reset before the fonts it was used with are deleted. A character the font
+// cannot draw is remembered as a miss and not asked for again until the cache is reset.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "glyphweave/CharsFontDesc.h"
@@ -21,6 +28,8 @@ namespace GlyphweaveLib {
 
 class CCharacterGlyphRes;
 class CEmbedFontResManager;
+class CEmbedFontResouce;
+class CFFTypeFontEngine;
 
 class CCharacterGlyphsMap {
  public:
@@ -44,7 +53,21 @@ class CCharacterGlyphsMap {
   // Stores glyph under ch with the map's reference, releasing a glyph stored there before.
   void SetAt(wchar_t ch, CCharacterGlyphRes* glyph);
   // Releases the map's reference on every glyph; glyphs still held elsewhere forget the map.
+  // The misses are forgotten too.
   void Reset();
+
+  // A character (or glyph-id key) the font has no glyph for: remembered so that it is not made
+  // again. Storing a glyph under the key forgets its miss.
+  bool IsMiss(wchar_t ch) const;
+  void AddMiss(wchar_t ch);
+  int GetMissCount() const;
+
+  // The map's own FreeType engine over the font's program, opened once when the map is made;
+  // null for fonts that GDI serves. Used under the cache's lock.
+  CFFTypeFontEngine* GetFontEngine() const { return m_pEngine.get(); }
+  // The embedded font whose program the map's glyphs come from (whether or not its face opened),
+  // or null when GDI serves the font.
+  const CEmbedFontResouce* GetProgram() const { return m_pProgram; }
 
   int GetCount() const;
   // The characters that have a glyph, ascending.
@@ -62,6 +85,9 @@ class CCharacterGlyphsMap {
   std::unique_lock<std::recursive_mutex> Guard() const;
 
   std::map<wchar_t, CCharacterGlyphRes*> m_mapGlyphs;
+  std::set<wchar_t> m_setMisses;
+  std::unique_ptr<CFFTypeFontEngine> m_pEngine;
+  const CEmbedFontResouce* m_pProgram = nullptr;
   float m_fAscent = 0.0f;
   float m_fDescent = 0.0f;
   float m_fExternalLeading = 0.0f;

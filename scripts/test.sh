@@ -3,15 +3,15 @@
 # build-asan/, clang with AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer on) at -O1
 # with debug info, the libFuzzer harnesses included. Stages: packages, build, the SWF movies
 # checked in a real player, each fuzz harness for a bounded time, then the tests (CTest's summary,
-# then how long each stage took, end the output). Sized for a 2-core machine (about 40 minutes).
+# then how long each stage took, end the output). Sized for a 2-core machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 # Seconds per fuzz harness; those over the readers of untrusted input (documents, PDFs, pastes,
-# fonts: scripts/run-fuzzers.sh lists them) get the longer share. Harnesses run side by side, one
-# per core: 15 x 40 s + 21 x 10 s of fuzzing, some 7 minutes on 2 cores.
-fuzz_secs="${LEAFWRIGHT_FUZZ_SECONDS:-10}"
-reader_fuzz_secs="${LEAFWRIGHT_READER_FUZZ_SECONDS:-40}"
+# fonts, pictures, clips: scripts/run-fuzzers.sh lists them) get the longer share. Harnesses run
+# side by side, one per core: 18 x 30 s + 16 x 8 s of fuzzing, under 6 minutes on 2 cores.
+fuzz_secs="${LEAFWRIGHT_FUZZ_SECONDS:-8}"
+reader_fuzz_secs="${LEAFWRIGHT_READER_FUZZ_SECONDS:-30}"
 tree=build-asan
 
 stages=()
@@ -33,8 +33,10 @@ stage_done install
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-# -O1 keeps the sanitizers' reports exact and runs the tests several times faster than -O0;
-# NDEBUG stays off so asserts still check. lld links the many test programs fastest.
+# The code under test at -O1 (the sanitizers' usual setting: their reports stay exact and the
+# tests run several times faster than at -O0), the tests' own code built quickly (see
+# leafwright_test_build_options); NDEBUG stays off so asserts still check. lld links the many
+# test programs fastest.
 link=()
 if command -v ld.lld >/dev/null 2>&1; then
   link=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld

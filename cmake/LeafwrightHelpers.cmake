@@ -14,8 +14,10 @@ function(leafwright_test_build_options TARGET)
 endfunction()
 
 # leafwright_add_test(NAME <name> SOURCES <files...> LIBS <targets...> [GUI])
-# One GoogleTest executable; its cases are registered with CTest one by one.
-# GUI tests run under xvfb-run with a time limit.
+# One GoogleTest executable; its cases are registered with CTest one by one, or (with
+# LEAFWRIGHT_TEST_PROGRAMS, as CI does) the program as one test that runs every case in one
+# process: a sanitizer build's start-up costs about a second of processor time, paid once instead
+# of once per case. GUI tests run under xvfb-run with a time limit.
 function(leafwright_add_test)
   cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -26,6 +28,9 @@ function(leafwright_add_test)
     add_test(NAME ${T_NAME}
              COMMAND timeout 600 xvfb-run -a $<TARGET_FILE:${T_NAME}>)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 660 LABELS gui)
+  elseif(LEAFWRIGHT_TEST_PROGRAMS)
+    add_test(NAME ${T_NAME} COMMAND $<TARGET_FILE:${T_NAME}>)
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 900)
   else()
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()

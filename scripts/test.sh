@@ -44,7 +44,7 @@ if command -v ld.lld >/dev/null 2>&1; then
 fi
 CC=clang CXX=clang++ bash scripts/build.sh "$tree" -DCMAKE_BUILD_TYPE=Debug \
   "-DCMAKE_C_FLAGS_DEBUG=-O1 -g" "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g" "${link[@]}" \
-  -DLEAFWRIGHT_ASAN=ON -DLEAFWRIGHT_FUZZ=ON
+  -DLEAFWRIGHT_ASAN=ON -DLEAFWRIGHT_FUZZ=ON -DLEAFWRIGHT_TEST_PROGRAMS=ON
 stage_done build
 
 # SWF movies written by our writer, played in a real Flash runtime (Ruffle in headless Chromium).
@@ -54,6 +54,12 @@ stage_done swf-check
 bash scripts/run-fuzzers.sh "$tree" "$fuzz_secs" "$reader_fuzz_secs" "$jobs"
 stage_done fuzzing
 
-# One more test than cores: window tests spend part of their time waiting for the screen.
+# Each test program runs all its cases in one process (a sanitizer build's start-up is paid once
+# per program) and notes them in test-results/; one more test than cores, as window tests spend
+# part of their time waiting for the screen.
+rm -rf "$tree/test-results"
+export GTEST_OUTPUT="xml:$PWD/$tree/test-results/"
 ctest --test-dir "$tree" --output-on-failure -j"$((jobs + 1))"
+echo "$(cat "$tree"/test-results/*.xml | grep -c '<testcase ') GoogleTest cases ran in" \
+     "$(ls "$tree"/test-results/*.xml | wc -l) test programs"
 stage_done tests

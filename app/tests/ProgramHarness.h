@@ -145,7 +145,7 @@ inline bool SamePixels(const std::string& a, const std::string& b) {
 class Photo {
  public:
   explicit Photo(std::chrono::milliseconds limit = std::chrono::seconds(10)) : limit_(limit) {}
-  // Starts a photograph; Take() is then called at each idle call until it is true.
+  // Starts a photograph of the screen as screenshots/<name>.
   void Begin(const std::string& name) {
     name_ = name;
     shots_ = 0;
@@ -165,6 +165,7 @@ class Photo {
   }
   // Restarts the state's time limit (after the action whose result Of() waits for).
   void BeginWait() { wait_.Begin(); }
+  // After Begin(), called at each idle call until it is true: one photograph a call.
   bool Take() {
     const std::string last = Path() + ".last.png";
     const bool again = shots_++ > 0;

@@ -1,17 +1,36 @@
 include(GoogleTest)
 
+# leafwright_test_build_options(<target>)
+# In the sanitizer tree (CI's one tree) a test's own code is built for a quick build: without the
+# fuzzers' coverage counters (they serve the libraries being fuzzed), unoptimised and with line
+# tables only. The code under test keeps the tree's settings (-O1, full debug information).
+function(leafwright_test_build_options TARGET)
+  if(LEAFWRIGHT_FUZZ)
+    target_compile_options(${TARGET} PRIVATE -fno-sanitize=fuzzer-no-link)
+  endif()
+  if(LEAFWRIGHT_ASAN)
+    target_compile_options(${TARGET} PRIVATE -O0 -gline-tables-only)
+  endif()
+endfunction()
+
 # leafwright_add_test(NAME <name> SOURCES <files...> LIBS <targets...> [GUI])
-# One GoogleTest executable; its cases are registered with CTest one by one.
-# GUI tests run under xvfb-run with a time limit.
+# One GoogleTest executable; its cases are registered with CTest one by one, or (with
+# LEAFWRIGHT_TEST_PROGRAMS, as CI does) the program as one test that runs every case in one
+# process: a sanitizer build's start-up costs about a second of processor time, paid once instead
+# of once per case. GUI tests run under xvfb-run with a time limit.
 function(leafwright_add_test)
   cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} lw_test_support GTest::gtest GTest::gtest_main Threads::Threads)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+  leafwright_test_build_options(${T_NAME})
   if(T_GUI)
     add_test(NAME ${T_NAME}
              COMMAND timeout 600 xvfb-run -a $<TARGET_FILE:${T_NAME}>)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 660 LABELS gui)
+  elseif(LEAFWRIGHT_TEST_PROGRAMS)
+    add_test(NAME ${T_NAME} COMMAND $<TARGET_FILE:${T_NAME}>)
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 900)
   else()
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()

@@ -1,4 +1,4 @@
-// Writes a generated PDF for the program's smoke test and benchmark: `make_sample_pdf OUT PAGES`.
+// Writes a generated PDF for trying the program and for the benchmark: `make_sample_pdf OUT PAGES`.
 // Every page holds a line of text, filled and stroked rectangles, a gradient and a small image.
 #include <cstdio>
 #include <cstdlib>

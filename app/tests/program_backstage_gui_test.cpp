@@ -22,6 +22,7 @@
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "PdfFixtures.h"
+#include "ProgramHarness.h"
 #include "QorpDrawHelpers.h"
 #include "QorpPaintManager.h"
 #include "ScreenPhoto.h"
@@ -32,25 +33,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using programharness::Check;
+using programharness::MessageBoxes;
 using screenphoto::InkContrast;
-using screenphoto::Screenshot;
-
-int g_failures = 0;
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    ++g_failures;
-    std::fprintf(stderr, "check failed: %s\n", what);
-  }
-}
-
-std::vector<std::wstring> g_messageBoxes;
-int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
-  g_messageBoxes.emplace_back(text);
-  std::fprintf(stderr, "message box: %ls\n", text);
-  return IDOK;
-}
-
-
 
 class CScriptedApp : public CLeafwrightApp {
  public:
@@ -86,25 +71,17 @@ class CScriptedApp : public CLeafwrightApp {
     Check(Frame()->GetRibbonBar().GetSystemButton() != nullptr, "a File button");
     Check(Frame()->GetRibbonBar().ExecuteControl(Frame()->GetRibbonBar().GetSystemButton()) != FALSE,
           "the File button acts");
-    shown = std::chrono::steady_clock::now();
+    photo.BeginWait();
   }
-  // A step that waits for the Recent page on screen, then a moment for the paint.
-  std::chrono::steady_clock::time_point shown;
-  int waited = 0;
-  bool PageShown(const char* what) {
-    const bool on = Backstage().IsBackstageVisible() && Page().IsWindowVisible();
-    if (!on) {
-      if (++waited < 400) return false;
-      Check(false, what);
-      waited = 0;
-      return true;
-    }
-    if (std::chrono::steady_clock::now() - shown < std::chrono::milliseconds(500)) return false;
-    waited = 0;
-    return true;
+  // A step that waits for the Recent page on screen, photographed in `theme` once painted.
+  programharness::Photo photo;
+  bool PageShown(const char* what, const char* theme) {
+    return photo.Of(Backstage().IsBackstageVisible() && Page().IsWindowVisible(), what,
+                    std::string("backstage-recent-") + theme + ".png");
   }
+  // The photograph of the Recent page measured: its title, first entry and column captions.
   void Photograph(const char* theme) {
-    const std::string png = Screenshot(std::string("backstage-recent-") + theme + ".png");
+    const std::string png = photo.Path();
     CRect rc;
     Page().m_wndTitle.GetWindowRect(&rc);
     const double k = InkContrast(png, rc);
@@ -154,7 +131,7 @@ class CScriptedApp : public CLeafwrightApp {
         break;
       }
       case 1: {
-        if (!PageShown("the Recent page shows")) return --step, TRUE;
+        if (!PageShown("the Recent page shows", "blue")) return --step, TRUE;
         // The column: commands, the Recent tab and Exit, in order; commands without a handler
         // stay disabled (Options has none; the two exports are enabled once the exporters'
         // handlers are there, so either state is right for them).
@@ -196,13 +173,13 @@ class CScriptedApp : public CLeafwrightApp {
         break;
       }
       case 2: {
-        if (!PageShown("the Recent page shows in black")) return --step, TRUE;
+        if (!PageShown("the Recent page shows in black", "black")) return --step, TRUE;
         Check(Listed() == std::vector<std::wstring>{Path("a.pdf"), Path("gone.lfw"), Path("b.pdf")},
               "the list is read again when the page shows");
         Photograph("black");
         Pick(1);  // gone.lfw
         Check(!Backstage().IsBackstageVisible(), "the view gives way");
-        Check(g_messageBoxes.size() == 1 && g_messageBoxes[0].rfind(L"Could not open " + Path("gone.lfw"), 0) == 0,
+        Check(MessageBoxes().size() == 1 && MessageBoxes()[0].rfind(L"Could not open " + Path("gone.lfw"), 0) == 0,
               "the missing file is reported");
         Check(Recent() == std::vector<std::wstring>{Path("a.pdf"), Path("b.pdf")}, "and leaves the list");
         Check(Doc()->GetPathName() == Path("a.pdf").c_str() && Doc()->GetPagesCount() == 2,
@@ -211,7 +188,7 @@ class CScriptedApp : public CLeafwrightApp {
         break;
       }
       case 3: {
-        if (!PageShown("the Recent page shows in silver")) return --step, TRUE;
+        if (!PageShown("the Recent page shows in silver", "silver")) return --step, TRUE;
         Check(Listed() == std::vector<std::wstring>{Path("a.pdf"), Path("b.pdf")}, "two entries left");
         Photograph("silver");
         Pick(-1);
@@ -221,7 +198,7 @@ class CScriptedApp : public CLeafwrightApp {
         break;
       }
       case 4: {
-        if (!PageShown("the Recent page shows again")) return --step, TRUE;
+        if (!PageShown("the Recent page shows again", "silver-again")) return --step, TRUE;
         // The Print tab: its preview worker runs while it is in view, with the document's pages.
         CBackstagePagePrint& print = Frame()->GetPrintPage();
         Check(Backstage().ClickItem(ItemIndex(IDS_TAB_PRINT)) != FALSE, "the Print tab is clicked");
@@ -229,20 +206,18 @@ class CScriptedApp : public CLeafwrightApp {
         Check(print.GetPreview().IsWorkerRunning(), "its preview worker runs");
         Check(print.GetPreview().m_model.Pages() == std::vector<int>{0, 1}, "with all pages of the document");
         lwmfc::SimulateSelection(print.GetDlgItem(1045), 1);  // 4 pages per sheet: both on one sheet
-        shown = std::chrono::steady_clock::now();
+        photo.BeginWait();
         break;
       }
       case 5: {
         // Photographed once both pages are on the sheet; its titles and texts read at 4.5:1.
         CBackstagePagePrint& print = Frame()->GetPrintPage();
-        const auto since = std::chrono::steady_clock::now() - shown;
-        if (print.GetPreview().GetPlacedPages() < 2 || since < std::chrono::milliseconds(500)) {
-          if (since < std::chrono::seconds(20)) return --step, TRUE;
+        if (!photo.Of(print.GetPreview().GetPlacedPages() >= 2, "the preview shows both pages", "backstage-print-silver.png"))
+          return --step, TRUE;
+        if (print.GetPreview().GetPlacedPages() < 2)
           std::fprintf(stderr, "placed %d, sheet %p, worker %d\n", print.GetPreview().GetPlacedPages(),
                        static_cast<const void*>(print.GetPreview().GetSheet()), print.GetPreview().IsWorkerRunning() ? 1 : 0);
-          Check(false, "the preview shows both pages");
-        }
-        const std::string png = Screenshot("backstage-print-silver.png");
+        const std::string png = photo.Path();
         for (int id : {1000, 1001, 1004, 1057, 1056, 1037, 1055}) {
           CRect rc;
           print.GetDlgItem(id)->GetWindowRect(&rc);
@@ -279,34 +254,20 @@ class CScriptedApp : public CLeafwrightApp {
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
     Check(step >= 6, "every step ran");
-    Check(g_messageBoxes.size() == 1, "one message box");
-    return g_failures == 0 ? 0 : 3;
+    Check(MessageBoxes().size() == 1, "one message box");
+    return programharness::Failures() == 0 ? 0 : 3;
   }
 };
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
-}
-
 int main(int argc, char** argv) {
   (void)argc;
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir home, files;
-  setenv("HOME", home.path().c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
-  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  programharness::Environment env;
   CScriptedApp app;
-  app.dir = files.path();
+  app.dir = env.files();
   // Made before the toolkit starts: the maker resets cairo's caches, which live windows use.
-  lwtest::WriteFileBytes(files.path() / "a.pdf", lwtest::MakeCairoPdf(2));
-  lwtest::WriteFileBytes(files.path() / "b.pdf", lwtest::MakeCairoPdf(3));
-  char* args[] = {argv[0], nullptr};
-  const int rc = AfxWinMain(1, args);
-  std::printf("exit %d, %d failed checks\n", rc, g_failures);
-  return rc == 0 && g_failures == 0 ? 0 : 1;
+  lwtest::WriteFileBytes(env.files() / "a.pdf", lwtest::MakeCairoPdf(2));
+  lwtest::WriteFileBytes(env.files() / "b.pdf", lwtest::MakeCairoPdf(3));
+  return programharness::RunProgram(argv[0]);
 }

@@ -18,6 +18,7 @@
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "PdfFixtures.h"
+#include "ProgramHarness.h"
 #include "ShellIds.h"
 #include "ZoomPane.h"
 #include "StampsTool.h"
@@ -27,27 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Screenshot(const std::string& name) {
-  const std::string dir = LW_SCREENSHOT_DIR;
-  fs::create_directories(dir);
-  const std::string cmd = "import -window root '" + dir + "/" + name + "' 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", name.c_str());
-}
-
-int g_failures = 0;
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    ++g_failures;
-    std::fprintf(stderr, "check failed: %s\n", what);
-  }
-}
-
-std::vector<std::wstring> g_messageBoxes;
-int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
-  g_messageBoxes.emplace_back(text);
-  std::fprintf(stderr, "message box: %ls\n", text);
-  return IDOK;
-}
+using programharness::Check;
 
 std::wstring g_saveAnswer;
 int g_saveDialogs = 0;
@@ -127,22 +108,15 @@ class CScriptedApp : public CLeafwrightApp {
     return n;
   }
 
-  // A step that waits for a posted command: true once the page pane reads `text`; after 200
-  // idle calls without it, the check fails and the script goes on.
-  int waited = 0;
+  // A step that waits for a posted command: true once the page pane reads `text` (or, failing
+  // the check, after the wait's time limit).
+  programharness::Wait wait;
+  programharness::Photo photo;
   int level = 0;
-  const char* photoDue = nullptr;
+  bool photoDue = false;
   bool stampsPlaced = false, stampsShot = false;
-  std::chrono::steady_clock::time_point zoomed;
   bool PageTextBecomes(const wchar_t* text, const char* what) {
-    if (PaneText(ID_INDICATOR_PAGE_NUMBER) == text) {
-      waited = 0;
-      return true;
-    }
-    if (++waited < 200) return false;
-    Check(false, what);
-    waited = 0;
-    return true;
+    return wait.For(PaneText(ID_INDICATOR_PAGE_NUMBER) == text, what);
   }
 
   BOOL OnIdle(LONG lCount) override {
@@ -248,9 +222,8 @@ class CScriptedApp : public CLeafwrightApp {
         // page is photographed at 100 % and at 400 %.
         if (level < kZoomLevels) {
           if (photoDue) {
-            if (std::chrono::steady_clock::now() - zoomed < std::chrono::milliseconds(400)) return --step, TRUE;
-            Screenshot(photoDue);
-            photoDue = nullptr;
+            if (!photo.Take()) return --step, TRUE;
+            photoDue = false;
             ++level;
             return --step, TRUE;
           }
@@ -262,8 +235,8 @@ class CScriptedApp : public CLeafwrightApp {
           Check(view->GetPageRect().Width() == w, "the page is drawn at the level's size");
           Check(PaneText(ID_INDICATOR_ZOOM) == ZoomPaneText(z.fFactor * 100.0f), "the zoom pane shows the level");
           if (z.fFactor == 1.0f || z.fFactor == 4.0f) {
-            photoDue = z.fFactor == 1.0f ? "editing-view-100.png" : "editing-view-400.png";
-            zoomed = std::chrono::steady_clock::now();
+            photo.Begin(z.fFactor == 1.0f ? "editing-view-100.png" : "editing-view-400.png");
+            photoDue = true;
           } else {
             ++level;
           }
@@ -291,12 +264,11 @@ class CScriptedApp : public CLeafwrightApp {
           view->DeseleteAllRenderObjects();
           view->InvalidateView();
           stampsPlaced = true;
-          zoomed = std::chrono::steady_clock::now();
+          photo.Begin("editing-view-stamps.png");
           return --step, TRUE;
         }
-        if (std::chrono::steady_clock::now() - zoomed < std::chrono::milliseconds(400)) return --step, TRUE;
         if (!stampsShot) {
-          Screenshot("editing-view-stamps.png");
+          if (!photo.Take()) return --step, TRUE;
           stampsShot = true;
           // Undo every stamp: the document goes back to what the PDF gave.
           for (int i = 0; i < 22; ++i) Frame()->SendMessage(WM_COMMAND, 57643);
@@ -320,34 +292,20 @@ class CScriptedApp : public CLeafwrightApp {
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
     Check(step >= 4, "every step ran");
-    Check(g_messageBoxes.empty(), "no message box");
-    return g_failures == 0 ? 0 : 3;
+    Check(programharness::MessageBoxes().empty(), "no message box");
+    return programharness::Failures() == 0 ? 0 : 3;
   }
 };
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
-}
-
 int main(int argc, char** argv) {
   (void)argc;
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir home, files;
-  setenv("HOME", home.path().c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
-  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  programharness::Environment env;
   lwmfc::SetFileDialogHook(&AnswerFileDialog);
   CScriptedApp app;
-  app.dir = files.path();
+  app.dir = env.files();
   // Made before the toolkit starts: the maker resets cairo's caches, which live windows use.
-  lwtest::WriteFileBytes(files.path() / "forty.pdf", lwtest::MakeCairoPdf(40));
-  char* args[] = {argv[0], nullptr};
-  const int rc = AfxWinMain(1, args);
-  std::printf("exit %d, %d failed checks\n", rc, g_failures);
-  return rc == 0 && g_failures == 0 ? 0 : 1;
+  lwtest::WriteFileBytes(env.files() / "forty.pdf", lwtest::MakeCairoPdf(40));
+  return programharness::RunProgram(argv[0]);
 }

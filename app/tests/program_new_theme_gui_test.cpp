@@ -26,6 +26,7 @@
 #include "MainFrame.h"
 #include "MyDocManager.h"
 #include "NewPdfDlg.h"
+#include "ProgramHarness.h"
 #include "QorpGalleryWindows.h"
 #include "QorpPaintManager.h"
 #include "RibbonLayout.h"
@@ -38,23 +39,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using programharness::Check;
 using screenphoto::InkContrast;
-using screenphoto::Screenshot;
-
-int g_failures = 0;
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    ++g_failures;
-    std::fprintf(stderr, "check failed: %s\n", what);
-  }
-}
-
-std::vector<std::wstring> g_messageBoxes;
-int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
-  g_messageBoxes.emplace_back(text);
-  std::fprintf(stderr, "message box: %ls\n", text);
-  return IDOK;
-}
 
 // The dialogs the program shows: each is answered by the next body, and noted.
 std::vector<std::function<void(CDialog*)>> g_dialogBodies;
@@ -142,28 +128,18 @@ class CScriptedApp : public CLeafwrightApp {
     CQORPControl* item = Control(id);
     Check(item && item->GetEnabled(), "the theme item is enabled");
     Frame()->PostMessage(WM_COMMAND, static_cast<WPARAM>(id));
-    switched = std::chrono::steady_clock::now();
+    photo.BeginWait();
   }
-  // A step that waits until the window shows theme `id`: its item checked, then half a second
-  // for the repaint before the photograph.
-  std::chrono::steady_clock::time_point switched;
-  bool gaveUp = false;
-  bool ThemeShown(int id, const char* what) {
-    if (CheckedTheme() != id && !gaveUp) {
-      if (++waited < 400) return false;
-      Check(false, what);
-      gaveUp = true;
-    }
-    if (std::chrono::steady_clock::now() - switched < std::chrono::milliseconds(600)) return false;
-    waited = 0;
-    gaveUp = false;
-    return true;
-  }
-  void CheckTheme(int id, const wchar_t* ini, const char* shot) {
+  // A step that waits until the window shows theme `id` (its item checked), photographed as
+  // `shot` once repainted.
+  programharness::Photo photo;
+  bool ThemeShown(int id, const char* what, const char* shot) { return photo.Of(CheckedTheme() == id, what, shot); }
+  void CheckTheme(int id, const wchar_t* ini) {
     Check(GetCurrentTheme() == id, "the frame keeps the theme");
     Check(CQORPPaintManager::Get()->GetTheme() == 6, "paint theme 6");
     Check(SameColors(CQORPPaintManager::Get()->GetColors(), ThemeColors(ini)), "the window takes the theme's colours");
-    const std::string png = Screenshot(shot);
+    const std::string png = photo.Path();
+    const char* shot = png.c_str();
     // The command icons show on the theme's ribbon (3:1 for a picture): the large "Add Stamp"
     // of the Edit tab (shown since the Style check) and the quick access bar's New, Open and
     // Save As (enabled while a document is open).
@@ -202,16 +178,9 @@ class CScriptedApp : public CLeafwrightApp {
     }
   }
 
-  int waited = 0;
+  programharness::Wait wait;
   bool PageTextBecomes(const wchar_t* text, const char* what) {
-    if (PaneText(ID_INDICATOR_PAGE_NUMBER) == text) {
-      waited = 0;
-      return true;
-    }
-    if (++waited < 200) return false;
-    Check(false, what);
-    waited = 0;
-    return true;
+    return wait.For(PaneText(ID_INDICATOR_PAGE_NUMBER) == text, what);
   }
 
   BOOL OnIdle(LONG lCount) override {
@@ -283,32 +252,32 @@ class CScriptedApp : public CLeafwrightApp {
         }
         // The Edit tab, whose "Add Stamp" shows a large enabled icon in each theme below.
         Frame()->GetRibbonBar().SelectTab(Frame()->GetRibbonBar().GetTab(1));
-        switched = std::chrono::steady_clock::now();
+        photo.BeginWait();
         break;
       }
       case 2:
-        if (!ThemeShown(ID_THEME_OFFICE2010_BLUE, "Blue is checked at start")) return --step, TRUE;
-        CheckTheme(ID_THEME_OFFICE2010_BLUE, kQorpThemeBlue, "program-theme-blue.png");
+        if (!ThemeShown(ID_THEME_OFFICE2010_BLUE, "Blue is checked at start", "program-theme-blue.png")) return --step, TRUE;
+        CheckTheme(ID_THEME_OFFICE2010_BLUE, kQorpThemeBlue);
         PickTheme(ID_THEME_OFFICE2010_BLACK);
         break;
       case 3:
-        if (!ThemeShown(ID_THEME_OFFICE2010_BLACK, "Black is checked, alone")) return --step, TRUE;
-        CheckTheme(ID_THEME_OFFICE2010_BLACK, kQorpThemeBlack, "program-theme-black.png");
+        if (!ThemeShown(ID_THEME_OFFICE2010_BLACK, "Black is checked, alone", "program-theme-black.png")) return --step, TRUE;
+        CheckTheme(ID_THEME_OFFICE2010_BLACK, kQorpThemeBlack);
         PickTheme(ID_THEME_OFFICE2010_SILVER);
         break;
       case 4: {
-        if (!ThemeShown(ID_THEME_OFFICE2010_SILVER, "Silver is checked, alone")) return --step, TRUE;
-        CheckTheme(ID_THEME_OFFICE2010_SILVER, kQorpThemeSilver, "program-theme-silver.png");
+        if (!ThemeShown(ID_THEME_OFFICE2010_SILVER, "Silver is checked, alone", "program-theme-silver.png"))
+          return --step, TRUE;
+        CheckTheme(ID_THEME_OFFICE2010_SILVER, kQorpThemeSilver);
         // The Style drop-down opened, as a click on it does.
         CQORPControl* style = Frame()->GetRibbonBar().GetTabRowControls()->GetAt(0);
         Check(Frame()->GetRibbonBar().ExecuteControl(style, TRUE) && QORPGetOpenPopupControl() == style,
               "the Style drop-down opens its list");
-        switched = std::chrono::steady_clock::now();
+        photo.BeginWait();
         break;
       }
       case 5: {
-        if (!ThemeShown(ID_THEME_OFFICE2010_SILVER, "Silver stays checked")) return --step, TRUE;
-        Screenshot("program-style-menu.png");
+        if (!ThemeShown(ID_THEME_OFFICE2010_SILVER, "Silver stays checked", "program-style-menu.png")) return --step, TRUE;
         QORPClosePopupBar();
         Check(QORPGetOpenPopupControl() == nullptr, "the list closes");
         // A dialog opened now takes the silver skin.
@@ -354,36 +323,23 @@ class CScriptedApp : public CLeafwrightApp {
     CLeafwrightApp::ExitInstance();
     Check(step >= 6, "every step ran");
     Check(g_dialogBodies.empty(), "every expected dialog came");
-    Check(g_messageBoxes.empty(), "no message box");
-    return g_failures == 0 ? 0 : 3;
+    Check(programharness::MessageBoxes().empty(), "no message box");
+    return programharness::Failures() == 0 ? 0 : 3;
   }
 };
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
-}
-
 int main(int argc, char** argv) {
   (void)argc;
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir home, files;
-  setenv("HOME", home.path().c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
-  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  programharness::Environment env;
   lwmfc::SetFileDialogRequestHook(&AnswerFileDialog);
   lwmfc::SetModalDialogHook(&AnswerDialog);
   SetDialogSkinLoader(&g_skins);
   lwqorp::SetLinkOpener(&RecordLink);
   CScriptedApp app;
-  app.dir = files.path();
-  char* args[] = {argv[0], nullptr};
-  const int rc = AfxWinMain(1, args);
+  app.dir = env.files();
+  const int rc = programharness::RunProgram(argv[0]);
   SetDialogSkinLoader(nullptr);
-  std::printf("exit %d, %d failed checks\n", rc, g_failures);
-  return rc == 0 && g_failures == 0 ? 0 : 1;
+  return rc;
 }

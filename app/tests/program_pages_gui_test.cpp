@@ -28,6 +28,7 @@
 #include "MainFrame.h"
 #include "PagesListView.h"
 #include "PdfFixtures.h"
+#include "ProgramHarness.h"
 #include "PublishPrompts.h"
 #include "ScreenPhoto.h"
 #include "ShellIds.h"
@@ -37,23 +38,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using programharness::Check;
 using screenphoto::InkContrast;
 using screenphoto::Screenshot;
-
-int g_failures = 0;
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    ++g_failures;
-    std::fprintf(stderr, "check failed: %s\n", what);
-  }
-}
-
-std::vector<std::wstring> g_messageBoxes;
-int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
-  g_messageBoxes.emplace_back(text);
-  std::fprintf(stderr, "message box: %ls\n", text);
-  return IDYES;
-}
 
 std::wstring g_saveAnswer;
 BOOL AnswerFileDialog(BOOL bOpen, CString& rFileName, const wchar_t*) {
@@ -126,8 +113,15 @@ class CScriptedApp : public CLeafwrightApp {
     List()->ScrollToPosition(CPoint(0, 0));
     List()->Invalidate();
   }
+  // A step that photographs the pane once the theme's repaint has settled, then measures it.
+  programharness::Photo photo;
+  bool PanePhotographed(const char* shot) {
+    if (!photo.Of(true, "the pane shows", shot)) return false;
+    PhotographPane(shot);
+    return true;
+  }
   void PhotographPane(const char* shot) {
-    const std::string png = Screenshot(shot);
+    const std::string png = photo.Path();
     CRect pane;
     List()->GetWindowRect(&pane);
     // Page 1 is selected (the cell's fill), page 2 not (the pane's background).
@@ -144,28 +138,19 @@ class CScriptedApp : public CLeafwrightApp {
   // The program itself started on the page file as Extract starts it: its main window comes up
   // at full size, with no message box (a file it cannot read is reported in a small window of
   // the same title before the main window shows).
-  static std::string Windows() {
-    std::string out;
-    if (FILE* p = popen("xwininfo -root -tree 2>/dev/null | grep '\"Norvane Leafwright\"'", "r")) {
-      char line[512];
-      while (fgets(line, sizeof line, p)) out += line;
-      pclose(p);
-    }
-    return out;
-  }
+  static std::string Windows() { return programharness::WindowsTitled("Norvane Leafwright"); }
   void SecondInstanceOpens(const fs::path& lfd) {
     const std::string before = Windows();
+    const std::string screenBefore = Screenshot("pages-before-second-instance.png");
     DWORD pid = 0;
     Check(StartProgramOn(lw::Utf8ToWide(LW_PROGRAM).c_str(), lw::Utf8ToWide(lfd.string()).c_str(), &pid),
           "the second instance starts");
     if (!pid) return;
     std::string now;
-    for (int i = 0; i < 300; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      now = Windows();
-      if (now.size() > before.size()) break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // its pages are read and painted
+    programharness::PollFor([&] { return Windows().size() > before.size(); }, std::chrono::seconds(30));
+    // Its pages are read and painted: photographed until the screen has changed and settled.
+    Check(programharness::PhotographSettled("pages-second-instance.png", std::chrono::seconds(30), screenBefore),
+          "the second instance's window is painted");
     now = Windows();
     std::printf("windows with the program's title:\n%s", now.c_str());
     int full = 0, small = 0;
@@ -178,7 +163,6 @@ class CScriptedApp : public CLeafwrightApp {
     }
     Check(full == 2, "the second instance shows its main window");
     Check(small == 0, "and no message box");
-    Screenshot("pages-second-instance.png");
     kill(static_cast<pid_t>(pid), SIGTERM);
   }
 
@@ -217,15 +201,15 @@ class CScriptedApp : public CLeafwrightApp {
       }
       case 1: ShowTheme(ID_THEME_OFFICE2010_BLUE); break;
       case 2:
-        PhotographPane("pages-pane-blue.png");
+        if (!PanePhotographed("pages-pane-blue.png")) return --step, TRUE;
         ShowTheme(ID_THEME_OFFICE2010_SILVER);
         break;
       case 3:
-        PhotographPane("pages-pane-silver.png");
+        if (!PanePhotographed("pages-pane-silver.png")) return --step, TRUE;
         ShowTheme(ID_THEME_OFFICE2010_BLACK);
         break;
       case 4: {
-        PhotographPane("pages-pane-black.png");
+        if (!PanePhotographed("pages-pane-black.png")) return --step, TRUE;
         g_saveAnswer = lw::Utf8ToWide((dir / "report.lfw").string());
         Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE);
         Check(fs::exists(dir / "report.lfw"), "saved");
@@ -283,34 +267,21 @@ class CScriptedApp : public CLeafwrightApp {
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
     Check(step >= 5, "every step ran");
-    Check(g_messageBoxes.empty(), "no message box");
-    return g_failures == 0 ? 0 : 3;
+    Check(programharness::MessageBoxes().empty(), "no message box");
+    return programharness::Failures() == 0 ? 0 : 3;
   }
 };
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
-}
-
 int main(int argc, char** argv) {
   (void)argc;
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir home, files;
-  setenv("HOME", home.path().c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
-  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  programharness::Environment env;
+  programharness::MessageBoxAnswer() = IDYES;
   lwmfc::SetFileDialogHook(&AnswerFileDialog);
   CScriptedApp app;
-  app.dir = files.path();
-  lwtest::WriteFileBytes(files.path() / "five.pdf", lwtest::MakeCairoPdf(5));
-  lwtest::WriteFileBytes(files.path() / "many.pdf", lwtest::MakeCairoPdf(300));
-  char* args[] = {argv[0], nullptr};
-  const int rc = AfxWinMain(1, args);
-  std::printf("exit %d, %d failed checks\n", rc, g_failures);
-  return rc == 0 && g_failures == 0 ? 0 : 1;
+  app.dir = env.files();
+  lwtest::WriteFileBytes(env.files() / "five.pdf", lwtest::MakeCairoPdf(5));
+  lwtest::WriteFileBytes(env.files() / "many.pdf", lwtest::MakeCairoPdf(300));
+  return programharness::RunProgram(argv[0]);
 }

@@ -14,7 +14,7 @@ PACKAGES=(
   libwxgtk3.2-dev
   # drawing, fonts, images
   libcairo2-dev libfreetype-dev libfontconfig-dev libharfbuzz-dev
-  libpng-dev libjpeg-dev libgif-dev zlib1g-dev
+  libpng-dev libjpeg-dev libgif-dev libtiff-dev zlib1g-dev
   # PDF engine
   libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev
   # video

@@ -408,10 +408,23 @@ CString AfxFullPath(const wchar_t* lpszFileName) {
   return CString(lw::Utf8ToWide(text).c_str());
 }
 
+namespace {
+
+// The full name of a file that is there; a name that names no file stays as given (its open
+// reports it as given).
+CString FullNameOfFile(const wchar_t* lpszFileName) {
+  std::error_code ec;
+  if (!lpszFileName || !std::filesystem::exists(std::filesystem::path(lw::WideToUtf8(lpszFileName)), ec))
+    return CString(lpszFileName ? lpszFileName : L"");
+  return AfxFullPath(lpszFileName);
+}
+
+}  // namespace
+
 CDocument* CDocManager::OpenDocumentFile(const wchar_t* lpszFileName, BOOL bAddToMRU) {
   if (!lpszFileName || !*lpszFileName || m_templateList.empty()) return nullptr;
   // One file has one name, wherever the program was started from.
-  const CString full = AfxFullPath(lpszFileName);
+  const CString full = FullNameOfFile(lpszFileName);
   lpszFileName = full;
   for (CDocTemplate* pTemplate : m_templateList) {
     POSITION pos = pTemplate->GetFirstDocPosition();
@@ -595,7 +608,7 @@ void CWinApp::LoadStdProfileSettings(UINT nMaxMRU) {
 
 void CWinApp::AddToRecentFileList(const wchar_t* lpszPathName) {
   if (!lpszPathName || !*lpszPathName || m_nMaxMRU == 0) return;
-  const CString name = AfxFullPath(lpszPathName);
+  const CString name = FullNameOfFile(lpszPathName);
   m_recentFiles.erase(std::remove(m_recentFiles.begin(), m_recentFiles.end(), name), m_recentFiles.end());
   m_recentFiles.insert(m_recentFiles.begin(), name);
   if (m_recentFiles.size() > m_nMaxMRU) m_recentFiles.resize(m_nMaxMRU);

@@ -146,7 +146,7 @@ class CScriptedApp : public CLeafwrightApp {
   // the same title before the main window shows).
   static std::string Windows() {
     std::string out;
-    if (FILE* p = popen("xwininfo -root -tree 2>/dev/null | grep '\"Norvane Leafwright\"'", "r")) {
+    if (FILE* p = popen("xwininfo -root -tree 2>/dev/null | grep 'Leafwright\"'", "r")) {
       char line[512];
       while (fgets(line, sizeof line, p)) out += line;
       pclose(p);
@@ -168,12 +168,16 @@ class CScriptedApp : public CLeafwrightApp {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // its pages are read and painted
     now = Windows();
     std::printf("windows with the program's title:\n%s", now.c_str());
+    // Main windows are titled "<document> - Leafwright"; a message box "Norvane Leafwright".
     int full = 0, small = 0;
     size_t at = 0;
-    while ((at = now.find("\"Norvane Leafwright\"", at)) != std::string::npos) {
+    while ((at = now.find("Leafwright\"", at)) != std::string::npos) {
+      const bool main = at >= 3 && now.compare(at - 3, 3, " - ") == 0;
+      const bool box = at >= 9 && now.compare(at - 9, 9, "\"Norvane ") == 0;
       const size_t size = now.find(')', at) + 1;
       const int w = std::atoi(now.c_str() + now.find_first_not_of(' ', size));
-      (w >= 800 ? full : small) += 1;
+      if (main && w >= 800) ++full;
+      if (box) ++small;
       at = size;
     }
     Check(full == 2, "the second instance shows its main window");

@@ -14,7 +14,7 @@ PACKAGES=(
   libwxgtk3.2-dev
   # drawing, fonts, images
   libcairo2-dev libfreetype-dev libfontconfig-dev libharfbuzz-dev
-  libpng-dev libjpeg-dev libgif-dev zlib1g-dev
+  libpng-dev libjpeg-dev libgif-dev libtiff-dev zlib1g-dev
   # the loopback server that previews a flip-book
   libcpp-httplib-dev
   # PDF engine

@@ -3,6 +3,10 @@
 // it is complete.
 #include <algorithm>
 #include <cwctype>
+#include <string>
+#include <vector>
+
+#include <lwstr.h>
 
 #include <quirebook/PdfPageParser.h>
 
@@ -34,6 +38,35 @@ CString LowerExtensionOf(const wchar_t* path) {
   CString ext = name.Mid(dot + 1);
   ext.MakeLower();
   return ext;
+}
+
+// Why a PDF or document file gave no pages, in words for the user. head: its first bytes.
+CString DescribeUnreadableFile(IPageContentSource* source, const std::string& head) {
+  if (auto* lfw = dynamic_cast<CCacheLfwPageContent*>(source))
+    return lfw->GetOpenError().IsEmpty() ? CString(L"The file holds no pages.") : lfw->GetOpenError();
+  auto* pdf = dynamic_cast<CCachePdfPageContent*>(source);
+  // A PDF begins with its header within its first kilobyte.
+  if (head.find("%PDF-") == std::string::npos) return L"The file is not a PDF document.";
+  const std::string why = pdf ? pdf->GetOpenError() : "";
+  if (why.empty()) return L"The PDF document has no pages.";
+  if (why.find("password") != std::string::npos) return L"The PDF document is protected by a password.";
+  CString text = L"The PDF document is damaged (";
+  text += CString(lw::Utf8ToWide(why).c_str());
+  text += L").";
+  return text;
+}
+
+// "Page 3 could not be read." or "Pages 3, 7 and 9 could not be read."
+CString DescribeUnreadablePages(const std::vector<int>& numbers) {
+  CString text = numbers.size() == 1 ? L"Page " : L"Pages ";
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0) text += i + 1 == numbers.size() ? L" and " : L", ";
+    CString n;
+    n.Format(L"%d", numbers[i]);
+    text += n;
+  }
+  text += L" could not be read.";
+  return text;
 }
 
 }  // namespace
@@ -115,6 +148,8 @@ BOOL CLeafwrightDoc::OnNewDocument() {
 
 BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
   m_bOpenFailed = false;
+  ULONGLONG fileLength = 0;
+  std::string head;  // the first bytes, to tell a PDF from another file
   {
     // A file that cannot be opened for reading at all (gone, a folder, no permission) is the
     // framework's to report: the open document stays as it was and the caller learns that
@@ -125,7 +160,14 @@ BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
       ReportSaveLoadException(lpszPathName, &fe, FALSE, 0);
       return FALSE;
     }
-    ReleaseFile(pFile, FALSE);
+    try {
+      fileLength = pFile->GetLength();
+      char bytes[1024];
+      head.assign(bytes, pFile->Read(bytes, sizeof(bytes)));
+    } catch (CException* e) {
+      e->Delete();
+    }
+    ReleaseFile(pFile, TRUE);
   }
   const CString ext = LowerExtensionOf(lpszPathName);
   IPageContentSource* source = nullptr;
@@ -138,8 +180,16 @@ BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
   if (source) source->AddRef();
   const int total = source ? source->GetPagesCount() : 0;
 
+  CString reason;
+  if (fileLength == 0)
+    reason = L"The file is empty.";
+  else if (!source)
+    reason = L"Leafwright opens PDF files (.pdf) and its own documents (.lfw, .lfd).";
+  else if (total <= 0)
+    reason = DescribeUnreadableFile(source, head);
+
   DeleteContents();
-  bool anyLoaded = false;
+  std::vector<int> unreadable;  // 1-based numbers of the pages read at once that could not be read
   if (total > 0) {
     CString message;
     message.Format(L"Loading from file '%s'...", FileNameOf(lpszPathName).GetString());
@@ -165,14 +215,17 @@ BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
         lastUnit = page->GetPageLogUnit();
         auto lock = LockContent();
         GetRenderPagesArray().AddPage(page);
-        anyLoaded = true;
+      } else {
+        // The open is refused (a document with a page missing would lose it at the next save);
+        // the others are still read so that the user learns every page that is damaged.
+        unreadable.push_back(i + 1);
       }
-      page->Release();  // a page that could not be read goes
+      page->Release();
       progress.SetProgress(static_cast<float>(i + 1) / static_cast<float>(loadNow));
     }
     progress.PopRange();
     progress.PushRange(0.2f);
-    if (anyLoaded) {
+    if (unreadable.empty()) {
       auto lock = LockContent();
       for (int i = loadNow; i < total; ++i) {
         auto* page = new CPageBusiPage;
@@ -187,19 +240,21 @@ BOOL CLeafwrightDoc::OnOpenDocument(const wchar_t* lpszPathName) {
     }
     progress.PopRange();
     progress.End();
+    if (!unreadable.empty()) reason = DescribeUnreadablePages(unreadable);
   }
   if (source) source->Release();  // kept only by pages still to be read
 
-  if (!anyLoaded) {
-    CString message;
-    message.Format(L"打开文件 \"%s\" 失败!", lpszPathName);
-    if (CDocument::Hooks().pfnMessageBox) CDocument::Hooks().pfnMessageBox(message, MB_OK | MB_ICONERROR);
+  if (!reason.IsEmpty()) {
     DeleteContents();
+    CString message;
+    message.Format(L"Could not open \"%s\".\n%s", lpszPathName, reason.GetString());
+    if (CDocument::Hooks().pfnMessageBox) CDocument::Hooks().pfnMessageBox(message, MB_OK | MB_ICONERROR);
     MakeBlankPages(8.5f, 11.0f, UNIT_INCH, 1);
     // Untitled: a Save must never write a blank document over the file that could not be read.
     ClearPathName();
     m_bOpenFailed = true;
     SetModifiedFlag(FALSE);
+    UpdateAllViews(nullptr, 3, nullptr);
     return TRUE;
   }
 

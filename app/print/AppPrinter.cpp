@@ -6,10 +6,15 @@
 #include "PrintLayout.h"
 #include "PrinterUtil.h"
 
+bool IsFilePrinter(const std::wstring& name) { return name == kPrintToPdfFile || name == kPrintToPsFile; }
+
 void CAppPrinter::Load() {
   std::wstring def;
   LwEnumPrinters(&m_printers, &def);
-  m_current = !def.empty() ? def : m_printers.empty() ? std::wstring() : m_printers.front();
+  m_nInstalled = m_printers.size();
+  m_current = !def.empty() ? def : m_printers.empty() ? std::wstring(kPrintToPdfFile) : m_printers.front();
+  m_printers.push_back(kPrintToPdfFile);
+  m_printers.push_back(kPrintToPsFile);
   LwGetPrinterDefaults(m_current.c_str(), &m_dm);
 }
 

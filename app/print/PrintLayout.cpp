@@ -245,7 +245,8 @@ CPrintPageModel::Navigation CPrintPageModel::GetNavigation() const {
   Navigation n;
   const int sheets = Sheets();
   n.label = L"/" + std::to_wstring(sheets);
-  n.edit = std::to_wstring(m_nCurrentSheet + 1);
+  // No pages, no sheet: "0 /0", never sheet 1 of none.
+  n.edit = std::to_wstring(sheets > 0 ? m_nCurrentSheet + 1 : 0);
   n.first = m_nCurrentSheet != 0;
   n.previous = m_nCurrentSheet > 0;
   n.next = m_nCurrentSheet < sheets - 1;

@@ -97,7 +97,7 @@ class CPrintPageModel {
 
   struct Navigation {
     std::wstring label;  // "/S"
-    std::wstring edit;   // the 1-based sheet in view
+    std::wstring edit;   // the 1-based sheet in view ("0" when there is no sheet)
     bool first = false, previous = false, next = false, last = false;
   };
   Navigation GetNavigation() const;

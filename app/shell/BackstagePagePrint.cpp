@@ -1,6 +1,7 @@
 #include "BackstagePagePrint.h"
 
 #include <QorpRibbonBackstage.h>
+#include <afxdlgs.h>
 
 #include <algorithm>
 
@@ -116,7 +117,8 @@ BOOL CBackstagePagePrint::OnInitDialog() {
   if (CWnd* w = GetDlgItem(IDC_PREVIEW_PLACE)) w->ShowWindow(SW_HIDE);
   CAppPrinter& printer = GetAppPrinter();
   if (auto* list = static_cast<CComboBox*>(GetDlgItem(IDC_PRINTERS))) {
-    const std::vector<std::wstring> names = CPrinterUtil::EnumeratePrinterNames();
+    // The installed printers, then the two that print into a file.
+    const std::vector<std::wstring>& names = printer.Printers();
     for (const std::wstring& name : names) list->AddString(name.c_str());
     list->SetCurSel(CPrinterUtil::FindDeviceName(names, CPrinterUtil::GetDeviceName(printer.Settings())));
   }
@@ -129,11 +131,15 @@ BOOL CBackstagePagePrint::OnInitDialog() {
 void CBackstagePagePrint::UpdatePrinterState() {
   CAppPrinter& printer = GetAppPrinter();
   const bool has = printer.HasPrinter();
-  if (CWnd* w = GetDlgItem(IDC_NO_PRINTER)) w->ShowWindow(has ? SW_HIDE : SW_SHOW);
+  // The file printers are always there; the note says why no other is listed.
+  if (CWnd* w = GetDlgItem(IDC_NO_PRINTER)) w->ShowWindow(printer.HasInstalledPrinter() ? SW_HIDE : SW_SHOW);
   if (CWnd* w = GetDlgItem(IDC_PRINTERS)) w->EnableWindow(has);
-  // Printing and the printer's properties need a printer.
   if (CWnd* w = GetDlgItem(IDC_PRINT)) w->EnableWindow(has);
   if (CWnd* w = GetDlgItem(IDC_PROPERTIES)) w->EnableWindow(has);
+  // A file holds one copy of the sheets.
+  const bool copies = has && !printer.PrintsToFile();
+  if (!copies) SetDlgItemInt(IDC_COPIES, 1);
+  if (CWnd* w = GetDlgItem(IDC_COPIES)) w->EnableWindow(copies);
   m_preview.SetPaper(printer.PaperPixels());
 }
 
@@ -299,8 +305,7 @@ void CBackstagePagePrint::OnPrinterChanged() {
   if (sel < 0) return;
   CString name;
   list->GetLBText(sel, name);
-  DEVMODEW dm{};
-  if (!CPrinterUtil::GetPrinterDevice(name.GetString(), dm) || !GetAppPrinter().Use(name.GetString(), dm)) return;
+  if (!GetAppPrinter().Select(name.GetString())) return;  // the printer's own settings
   UpdatePrinterState();
   m_preview.UpdatePreview();
 }
@@ -315,9 +320,41 @@ void CBackstagePagePrint::OnPrinterProperties() {
   m_preview.UpdatePreview();
 }
 
+CString CBackstagePagePrint::ProposePrintFileName(bool postScript) const {
+  CString name = L"Untitled";
+  CString folder;
+  if (const Quirebook::CPublicationDoc* doc = Document()) {
+    const CString path = doc->GetPathName();
+    const int cut = std::max(path.ReverseFind(L'/'), path.ReverseFind(L'\\'));
+    if (cut >= 0) folder = path.Left(cut + 1);
+    const CString title = doc->GetTitle();
+    if (!title.IsEmpty()) name = title;
+  }
+  const int dot = name.ReverseFind(L'.');
+  if (dot > 0) name = name.Left(dot);
+  return folder + name + (postScript ? L".ps" : L".pdf");
+}
+
 void CBackstagePagePrint::OnPrint() {
-  if (!GetAppPrinter().HasPrinter()) return;
-  if (PrintTo(nullptr) < 0) MessageBox(L"The document could not be printed.", L"Print", MB_OK | MB_ICONEXCLAMATION);
+  CAppPrinter& printer = GetAppPrinter();
+  if (!printer.HasPrinter()) return;
+  CString output;
+  if (printer.PrintsToFile()) {
+    const bool ps = printer.Current() == kPrintToPsFile;
+    CFileDialog dlg(FALSE, ps ? L"ps" : L"pdf", ProposePrintFileName(ps), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    ps ? L"PostScript Files (*.ps)|*.ps||" : L"PDF Files (*.pdf)|*.pdf||", this);
+    dlg.m_ofn.lpstrTitle = L"Print to File";
+    if (dlg.DoModal() != IDOK) return;
+    output = dlg.GetPathName();
+    // The printer layer writes PostScript for a name ending in ".ps" and PDF for any other.
+    const bool named = output.GetLength() > 3 && output.Right(3) == L".ps";
+    if (ps != named) output += ps ? L".ps" : L".pdf";
+  }
+  if (PrintTo(output.IsEmpty() ? nullptr : output.GetString()) < 0) {
+    CString text = L"The document could not be printed.";
+    if (!output.IsEmpty()) text = L"The document could not be printed into \"" + output + L"\".";
+    MessageBox(text, L"Print", MB_OK | MB_ICONEXCLAMATION);
+  }
 }
 
 int CBackstagePagePrint::PrintTo(const wchar_t* lpszOutput) {

@@ -47,12 +47,15 @@ class CBackstagePagePrint : public CQORPRibbonBackstagePage {
   // -1 when printing failed.
   int PrintTo(const wchar_t* lpszOutput);
   int GetCopies() const { return m_nCopies; }
+  // The file a file printer proposes: the document's name with ".pdf" or ".ps", in its folder.
+  CString ProposePrintFileName(bool postScript) const;
 
   BOOL OnInitDialog() override;
   // Enter in the page-range or the go-to edit commits its text (message 2057 with the edit's id).
   BOOL PreTranslateMessage(MSG* pMsg) override;
 
  protected:
+  // To a printer, or, for a file printer, into the file the user names.
   afx_msg void OnPrint();
   afx_msg void OnPagesPerSheetChanged();
   afx_msg void OnPageChoiceChanged();

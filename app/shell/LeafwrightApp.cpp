@@ -51,6 +51,17 @@ bool PromptNewPages(float& width, float& height, int& unit, int& count) {
   return true;
 }
 
+// File and folder dialogs open on the folder of the document's file.
+std::wstring DocumentFolder() {
+  CWnd* main = AfxGetMainWnd();
+  auto* frame = main ? dynamic_cast<CFrameWnd*>(main) : nullptr;
+  CDocument* doc = frame ? frame->GetActiveDocument() : nullptr;
+  if (!doc) return std::wstring();
+  const std::wstring path = doc->GetPathName().GetString();
+  const size_t cut = path.find_last_of(L"/\\");
+  return cut == std::wstring::npos || cut == 0 ? std::wstring() : path.substr(0, cut);
+}
+
 }  // namespace
 
 CLeafwrightApp* GetLeafwrightApp() { return g_pLeafwrightApp; }
@@ -100,16 +111,23 @@ BOOL CLeafwrightApp::InitInstance() {
   CLeafwrightDoc::ShellHooks().pfnIsStartupNew = &IsStartupNew;
   CLeafwrightDoc::ShellHooks().pfnPromptNewPages = &PromptNewPages;
   InstallPublishPrompts();
+  lwmfc::SetDialogStartFolderHook(&DocumentFolder);
 
   CCommandLineInfo cmdInfo;
   ParseCommandLine(cmdInfo);
   EnableShellOpen();
   RegisterShellFileTypes(TRUE);  // rewrites nothing that is already in place
+  // A file to open waits until the window shows: reading its first pages takes a while, and the
+  // status bar shows how far it got.
+  if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen) {
+    m_strStartFile = cmdInfo.m_strFileName;
+    cmdInfo.m_nShellCommand = CCommandLineInfo::FileNew;
+  }
   if (!ProcessShellCommand(cmdInfo)) return FALSE;
 
   if (auto* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd)) {
-    pFrame->SetWindowText(kAppTitle);
     CLeafwrightDoc::ShellHooks().pStatusBar = pFrame->GetProgressStatusBar();
+    pFrame->UpdateWindowTitle();
   }
   // The work area first: a desktop without a window manager does not maximise windows.
   const int cx = GetSystemMetrics(SM_CXFULLSCREEN), cy = GetSystemMetrics(SM_CYFULLSCREEN);
@@ -121,8 +139,19 @@ BOOL CLeafwrightApp::InitInstance() {
   return TRUE;
 }
 
+BOOL CLeafwrightApp::OnIdle(LONG lCount) {
+  const BOOL more = CWinApp::OnIdle(lCount);
+  if (m_strStartFile.IsEmpty() || !m_pMainWnd) return more;
+  const CString file = m_strStartFile;
+  m_strStartFile.Empty();
+  m_pMainWnd->UpdateWindow();
+  OpenDocumentFile(file);
+  return TRUE;
+}
+
 int CLeafwrightApp::ExitInstance() {
   CLeafwrightDoc::ShellHooks() = {};
+  lwmfc::SetDialogStartFolderHook(nullptr);
   ClearPublishPrompts();
   StopPreviews();  // the publications served for preview go with the program
   SetLeafwrightAppState(nullptr);

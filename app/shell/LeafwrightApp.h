@@ -15,9 +15,9 @@ inline constexpr COLORREF kDefaultFillColor = 0x00008000;    // RGB(0, 128, 0)
 inline constexpr COLORREF kDefaultStrokeColor = 0x000099FF;  // RGB(255, 153, 0)
 inline constexpr int kPresetGradientCount = 46;
 
-// The File Open dialog's filter, as the program always offered it.
+// The File Open dialog's filter: the first entry also finds pages extracted to a page file.
 inline constexpr const wchar_t* kOpenFileFilter =
-    L"All Supported Format|*.lfw;*.pdf|PDF (Adobe PDF File Format)|*.pdf|LFD (Norvane Leafwright File)|*.lfw||";
+    L"All Supported Format|*.lfw;*.lfd;*.pdf|PDF (Adobe PDF File Format)|*.pdf|LFD (Norvane Leafwright File)|*.lfw||";
 // The document template's description (resource 128).
 inline constexpr const wchar_t* kDocTemplateString =
     L"Norvane Leafwright\n\nnewLfw\nNorvane Leafwright Files (*.LFW)\n.LFW\nQor_LEAFWRIGHT.Document\n"
@@ -51,8 +51,13 @@ class CLeafwrightApp : public CWinApp, public CObjectNameCounters {
   CLeafwrightApp();
   ~CLeafwrightApp() override;
 
+  // The window comes first, on a blank page; a file named on the command line is opened once
+  // it shows (OnIdle), with the progress in its status bar.
   BOOL InitInstance() override;
   int ExitInstance() override;
+  BOOL OnIdle(LONG lCount) override;
+  // The file of the command line, until it is opened.
+  const CString& GetStartFile() const { return m_strStartFile; }
 
   // Asks for a PDF or document file and opens it.
   afx_msg void OnFileOpen();
@@ -75,6 +80,7 @@ class CLeafwrightApp : public CWinApp, public CObjectNameCounters {
   CDefaultLeafwrightAppState m_state;
   std::vector<Vectorloom::CLocalGradientColorsDefine> m_gradients;
   ULONG_PTR m_gdiplusToken = 0;
+  CString m_strStartFile;
 };
 
 CLeafwrightApp* GetLeafwrightApp();

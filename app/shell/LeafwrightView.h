@@ -185,6 +185,8 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   // Puts a clip on the shown page as one undoable step, its first picture fitted into 80 % of the
   // page and centred, and selects it; null (nothing inserted) when the clip gives no picture.
   Vectorloom::CRenderBaseObj* InsertVideoClip(const wchar_t* lpszPath);
+  // Adds the picture of the file to the page in view, or tells the user why it cannot.
+  bool InsertImageFile(const wchar_t* lpszPath);
 
   // Stamp galleries: a picked item makes the stamps tool current with that stamp. PickStamp takes
   // the item's index in the gallery's order.

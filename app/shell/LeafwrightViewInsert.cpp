@@ -19,13 +19,14 @@ namespace {
 
 #define LW_TABS5 L"\t\t\t\t\t"
 
+// The pictures the image layer reads (PNG, JPEG, BMP and GIF itself, TIFF through libtiff, the
+// others through the toolkit's image handlers).
 const wchar_t kImageFilter[] =
-    L"All Supported Format|*.gif;*.bmp;*.dib;*.jpg;*.jpeg;*.pcx;*.png;*.tga;*.tiff;*.tif;*.psd;*.ico;*.cur;*.ani;*.emf;"
-    L"*.wmf" LW_TABS5 L"   |GIF (Graphics Interchange Format)|*.gif|BMP (Windows Bitmap)|*.bmp;*.dib|JPG (JPEG File "
-    L"Interchange Format)|*.jpg;*.jpeg" LW_TABS5 L"   |PCX (PC Paintbrush)|*.pcx|PNG (Portable Network Graphics)|*.png|"
-    L"TIFF (Tag Image File Format)|*.tif;*tiff|TGA Files (Targa File Format)|*.tga|PSD (Photoshop File Format)|*.psd" LW_TABS5
-    L"   |ICO (Windows Icons)|*.ico|CUR (Windows Cursors)|*.cur|ANI (Windows Animator Cursors)|*.ani|WMF (Windows "
-    L"Metafile)|*.wmf|EMF (Windows Enhanced Metafile)|*.emf||";
+    L"All Supported Format|*.gif;*.bmp;*.dib;*.jpg;*.jpeg;*.pcx;*.png;*.tga;*.tiff;*.tif;*.ico;*.cur;*.ani"
+    L"|GIF (Graphics Interchange Format)|*.gif|BMP (Windows Bitmap)|*.bmp;*.dib|JPG (JPEG File Interchange Format)|"
+    L"*.jpg;*.jpeg|PCX (PC Paintbrush)|*.pcx|PNG (Portable Network Graphics)|*.png|TIFF (Tag Image File Format)|"
+    L"*.tif;*.tiff|TGA Files (Targa File Format)|*.tga|ICO (Windows Icons)|*.ico|CUR (Windows Cursors)|*.cur|"
+    L"ANI (Windows Animator Cursors)|*.ani||";
 
 // The video filter's entries: description and patterns (the tab runs only align the old dialog).
 const wchar_t* const kVideoFilterPairs[][2] = {
@@ -107,7 +108,28 @@ void CLeafwrightView::OnInsertImage() {
   OnDefaultMode();
   CFileDialog dlg(TRUE, nullptr, nullptr, 0x5044, kImageFilter, this);
   if (dlg.DoModal() != IDOK) return;
-  DoImportImage(dlg.GetPathName(), 0);
+  InsertImageFile(dlg.GetPathName());
+}
+
+bool CLeafwrightView::InsertImageFile(const wchar_t* lpszPath) {
+  if (DoImportImage(lpszPath, 0)) return true;
+  if (!GetDocument() || !m_pRenderPage || !lpszPath) return false;
+  // Why: the picture read again on its own.
+  Gdiplus::Bitmap picture(lpszPath, FALSE);
+  const Gdiplus::Status status = picture.GetLastStatus();
+  CString reason = L"The picture could not be added to the page.";
+  if (status == Gdiplus::FileNotFound || status == Gdiplus::Win32Error)
+    reason = L"The file cannot be read.";
+  else if (status == Gdiplus::UnknownImageFormat)
+    reason = L"Leafwright reads PNG, JPEG, BMP, GIF, TIFF, PCX, TGA, ICO, CUR and ANI pictures.";
+  else if (status == Gdiplus::OutOfMemory)
+    reason = L"The picture is too large.";
+  else if (status != Gdiplus::Ok)
+    reason = L"The picture is damaged.";
+  CString text;
+  text.Format(L"Could not insert the picture \"%s\".\n%s", lpszPath, reason.GetString());
+  MessageBox(text, L"Add Image", MB_OK | MB_ICONEXCLAMATION);
+  return false;
 }
 
 void CLeafwrightView::OnInsertVideo() {

@@ -184,6 +184,22 @@ void CMainFrame::OnZoomSliderNotify(NMHDR* pNMHDR, LRESULT* pResult) {
 void CMainFrame::OnUpdateCmdUIAll() {
   CQORPFrameWnd::OnUpdateCmdUIAll();
   SyncPageCombo();
+  UpdateWindowTitle();
+}
+
+CString CMainFrame::MakeWindowTitle(const CString& documentTitle, bool modified) {
+  CString title = modified ? L"*" : L"";
+  title += documentTitle.IsEmpty() ? CString(L"Untitled") : documentTitle;
+  return title + L" - Leafwright";
+}
+
+void CMainFrame::UpdateWindowTitle() {
+  if (!GetSafeHwnd()) return;
+  CDocument* doc = GetActiveDocument();
+  const CString title = MakeWindowTitle(doc ? doc->GetTitle() : CString(), doc && doc->IsModified());
+  CString now;
+  GetWindowText(now);
+  if (now != title) SetWindowText(title);
 }
 
 void CMainFrame::ShowProgress(const CString* message) {

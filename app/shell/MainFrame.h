@@ -51,8 +51,12 @@ class CMainFrame : public CQORPFrameWnd, public IThemeSwitchTarget {
   // Shows a zoom (percent) in the status bar: the slider's position and the text beside it.
   void UpdateZoomPane(float fZoom);
 
-  // The idle pass: every update handler of the ribbon, the backstage and the status bar.
+  // The idle pass: every update handler of the ribbon, the backstage and the status bar, and
+  // the window title.
   void OnUpdateCmdUIAll() override;
+  // "<document> - Leafwright", with "*" in front while the document has unsaved changes.
+  static CString MakeWindowTitle(const CString& documentTitle, bool modified);
+  void UpdateWindowTitle();
 
   // The Style menu's themes (32771-32773): the whole switch runs for any of them, the current
   // one included; also run once when the frame is made, with the current theme.

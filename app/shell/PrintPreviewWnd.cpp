@@ -1,5 +1,7 @@
 #include "PrintPreviewWnd.h"
 
+#include <algorithm>
+
 #include <BitmapCreator.h>
 #include <QorpPaintManager.h>
 #include <wingdi.h>
@@ -114,6 +116,22 @@ void CPrintPreviewWnd::OnPaint() {
   const CRect edges[] = {{x - 1, y - 1, x + w + 1, y + 1}, {x - 1, y + h - 1, x + w + 1, y + h + 1},
                          {x - 1, y - 1, x + 1, y + h + 1}, {x + w - 1, y - 1, x + w + 1, y + h + 1}};
   for (const CRect& e : edges) dc.FillSolidRect(&e, frame);
+  // Cells of the sheet that get no page: a thin frame shows where the grid is.
+  const int per = m_model.PerSheet(), columns = m_model.Columns(), rows = m_model.Rows();
+  const long long first = static_cast<long long>(m_model.CurrentSheet()) * per;
+  const long long onSheet = std::clamp<long long>(static_cast<long long>(m_model.Pages().size()) - first, 0, per);
+  if (per <= 1 || m_model.Pages().empty()) return;
+  const float cw = static_cast<float>(w) / columns, ch = static_cast<float>(h) / rows;
+  const int inset = std::max(2, static_cast<int>(std::min(cw, ch) / 20));
+  for (int k = static_cast<int>(onSheet); k < per; ++k) {
+    const int cx = x + static_cast<int>(cw * (k % columns) + 0.5f), cy = y + static_cast<int>(ch * (k / columns) + 0.5f);
+    const CRect cell(cx + inset, cy + inset, x + static_cast<int>(cw * (k % columns + 1) + 0.5f) - inset,
+                     y + static_cast<int>(ch * (k / columns + 1) + 0.5f) - inset);
+    if (cell.Width() < 2 || cell.Height() < 2) continue;
+    const CRect sides[] = {{cell.left, cell.top, cell.right, cell.top + 1}, {cell.left, cell.bottom - 1, cell.right, cell.bottom},
+                           {cell.left, cell.top, cell.left + 1, cell.bottom}, {cell.right - 1, cell.top, cell.right, cell.bottom}};
+    for (const CRect& e : sides) dc.FillSolidRect(&e, frame);
+  }
 }
 
 void CPrintPreviewWnd::OnSize(UINT nType, int cx, int cy) {

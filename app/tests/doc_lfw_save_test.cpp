@@ -143,7 +143,7 @@ TEST_F(LfwSaveFixture, FailedSaveKeepsTheFileAndSaysWhy) {
   EXPECT_EQ(lwtest::ReadFileBytes(path), old);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
   ASSERT_EQ(g_messages.size(), 1u);
-  EXPECT_NE(g_messages[0].find(L"Could not save " + W(path)), std::wstring::npos) << lw::WideToUtf8(g_messages[0]);
+  EXPECT_NE(g_messages[0].find(L"Could not save \"" + W(path) + L"\"."), std::wstring::npos) << lw::WideToUtf8(g_messages[0]);
   EXPECT_NE(g_messages[0].find(L"Page 2"), std::wstring::npos) << lw::WideToUtf8(g_messages[0]);
 }
 

@@ -179,15 +179,39 @@ TEST_F(DocFileFixture, OpenOfAPathLongerThan264CharactersReadsThatFile) {
   EXPECT_TRUE(g_messages.empty());
 }
 
-TEST_F(DocFileFixture, AFileThatCannotBeReadLeavesOneUntitledBlankPageThatSaveNeverWritesOverIt) {
+TEST_F(DocFileFixture, AFileThatCannotBeReadIsReportedWithItsReasonAndLeavesOneUntitledBlankPage) {
+  // A document file of three pages whose second page block does not unpack: the open is refused
+  // and the message names the page.
+  Bytes damagedPage;
+  {
+    CLeafwrightDoc three;
+    for (int i = 0; i < 3; ++i) {
+      auto* page = new CPageBusiPage;
+      page->SetLogWidth(PageWidth(i));
+      page->SetLogHeight(400);
+      page->SetPageLogUnit(Vectorloom::UNIT_POINT);
+      page->SetPageContentLoaded(1);
+      page->AddShapeObject(MakeShape(10, 10, 50, 40, Vectorloom::RENDER_KIND_SOLID));
+      three.GetRenderPagesArray().AddPage(page);
+    }
+    damagedPage = WriteToBytes(three);
+    const uint32_t entry2 = Le32(damagedPage, kLfwSectionHeadersPos + 4) + 4 + kLfwPageEntrySize;
+    damagedPage[Le32(damagedPage, entry2) + 4] ^= 0x55;
+    damagedPage[Le32(damagedPage, entry2) + 5] ^= 0x55;
+  }
+  const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13};
   struct Case {
     const char* name;
     Bytes bytes;
+    const wchar_t* reason;  // the second line of the message (its start, for the PDF library's words)
   } cases[] = {
-      {"damaged.pdf", Bytes{'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n', 'x'}},
-      {"damaged.lfw", Bytes{'Q', 'L', 'F', 'W', '2', '0', '0', '0'}},
-      {"noextension", MakeNumberedPdf(1)},
-      {"picture.png", MakeNumberedPdf(1)},
+      {"empty.pdf", Bytes{}, L"The file is empty."},
+      {"renamed.pdf", png, L"The file is not a PDF document."},
+      {"damaged.pdf", Bytes{'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n', 'x'}, L"The PDF document "},
+      {"damaged.lfw", Bytes{'Q', 'L', 'F', 'W', '2', '0', '0', '0'}, L"The file is too short to be a document file."},
+      {"page two.lfw", damagedPage, L"Page 2 could not be read."},
+      {"noextension", MakeNumberedPdf(1), L"Leafwright opens PDF files (.pdf) and its own documents (.lfw, .lfd)."},
+      {"picture.png", MakeNumberedPdf(1), L"Leafwright opens PDF files (.pdf) and its own documents (.lfw, .lfd)."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -196,7 +220,8 @@ TEST_F(DocFileFixture, AFileThatCannotBeReadLeavesOneUntitledBlankPageThatSaveNe
     const fs::path p = WriteFile(c.name, c.bytes);
     Open(p);
     ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_EQ(g_messages[0], L"打开文件 \"" + W(p) + L"\" 失败!");
+    const std::wstring first = L"Could not open \"" + W(p) + L"\".\n";
+    EXPECT_EQ(g_messages[0].rfind(first + c.reason, 0), 0u) << lw::WideToUtf8(g_messages[0]);
     ASSERT_EQ(doc->GetPagesCount(), 1);
     EXPECT_TRUE(Page(0)->IsPageContentLoaded());
     EXPECT_FLOAT_EQ(Page(0)->GetLogWidth(), 8.5f);
@@ -219,7 +244,7 @@ TEST_F(DocFileFixture, AFileThatCannotBeOpenedIsReportedAndLeavesTheOpenDocument
     g_messages.clear();
     EXPECT_FALSE(doc->OnOpenDocument(W(dir / name).c_str()));
     ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_EQ(g_messages[0].rfind(L"Could not open " + W(dir / name), 0), 0u) << "the framework's report";
+    EXPECT_EQ(g_messages[0].rfind(L"Could not open \"" + W(dir / name) + L"\".", 0), 0u) << "the framework's report";
     EXPECT_EQ(doc->GetPagesCount(), 3) << "the open document keeps its pages";
     EXPECT_EQ(doc->GetPathName(), W(pdf));
     EXPECT_FALSE(fs::exists(dir / name) && fs::is_regular_file(dir / name));

@@ -219,6 +219,7 @@ TEST(PrintPageModel, NavigationAcrossSheets) {
   m.Reset({}, 2, 2);
   nav = m.GetNavigation();
   EXPECT_EQ(nav.label, L"/0");
+  EXPECT_EQ(nav.edit, L"0") << "no sheet 1 of none";
   EXPECT_FALSE(nav.first || nav.previous || nav.next || nav.last);
 }
 

@@ -4,9 +4,12 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include <cairo.h>
+#include <lwstr.h>
 
 #include <wx/filename.h>
 #include <wx/uiaction.h>
@@ -26,6 +29,8 @@
 
 #include "GuiTestHarness.h"
 #include "PrintTestKit.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -181,11 +186,93 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   EXPECT_EQ(preview.m_model.CurrentSheet(), 0);
   EXPECT_EQ(Text(&f.page, 1048), L"1");
 
-  // Without a printer the page says so and Print is off; the preview still has a paper.
-  const bool hasPrinter = GetAppPrinter().HasPrinter();
-  EXPECT_EQ(f.page.GetDlgItem(1056)->IsWindowVisible() == TRUE, !hasPrinter);
-  EXPECT_EQ(f.page.GetDlgItem(1037)->IsWindowEnabled() == TRUE, hasPrinter);
+  // Without an installed printer the page says so; the file printers keep Print on and the
+  // preview has a paper.
+  EXPECT_TRUE(GetAppPrinter().HasPrinter());
+  EXPECT_EQ(f.page.GetDlgItem(1056)->IsWindowVisible() == TRUE, !GetAppPrinter().HasInstalledPrinter());
+  EXPECT_TRUE(f.page.GetDlgItem(1037)->IsWindowEnabled());
   EXPECT_GT(GetAppPrinter().PaperPixels().cx, 0);
+
+  // An empty custom range: no sheet, and the navigation says so ("0 /0").
+  lwmfc::SimulateSelection(f.page.GetDlgItem(1043), 2);
+  f.page.GetDlgItem(1044)->SetWindowText(L"");
+  EXPECT_TRUE(enterIn(1044));
+  EXPECT_EQ(Text(&f.page, 1048), L"0");
+  EXPECT_EQ(Text(&f.page, 1049), L"/0");
+}
+
+std::string g_printAnswer;
+std::wstring g_printProposed;
+BOOL AnswerPrintFile(BOOL bOpen, CString& name, const wchar_t*) {
+  if (bOpen) return FALSE;
+  g_printProposed = name.GetString();
+  name = lw::Utf8ToWide(g_printAnswer).c_str();
+  return TRUE;
+}
+
+std::string RunText(const std::string& cmd) {
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return {};
+  std::string out;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+// The two file printers are always listed after the installed ones; Print asks for the file and
+// prints the sheets into it.
+TEST(PrintPageGui, FilePrintersPrintTheSheetsIntoTheNamedFile) {
+  PrintPageFixture f;
+  auto* list = static_cast<CComboBox*>(f.page.GetDlgItem(1041));
+  const int count = list->GetCount();
+  ASSERT_GE(count, 2);
+  CString pdfName, psName;
+  list->GetLBText(count - 2, pdfName);
+  list->GetLBText(count - 1, psName);
+  EXPECT_EQ(pdfName, L"Print to File (PDF)");
+  EXPECT_EQ(psName, L"Print to File (PostScript)");
+  lwmfc::SimulateSelection(f.page.GetDlgItem(1045), 1);  // 4 pages per sheet: 3 sheets
+
+  lwtest::TempDir dir;
+  lwmfc::SetFileDialogHook(&AnswerPrintFile);
+  struct Case {
+    int item;
+    const char* answer;    // what the user types
+    const char* written;   // the file printed into
+    const char* proposed;  // the end of the name proposed
+  } cases[] = {{count - 2, "sheets", "sheets.pdf", "Untitled.pdf"}, {count - 1, "sheets.ps", "sheets.ps", "Untitled.ps"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.written);
+    lwmfc::SimulateSelection(list, c.item);
+    EXPECT_TRUE(GetAppPrinter().PrintsToFile());
+    EXPECT_FALSE(f.page.GetDlgItem(1040)->IsWindowEnabled()) << "a file holds one copy";
+    g_printAnswer = (dir / c.answer).string();
+    g_printProposed.clear();
+    lwmfc::SimulateControlClick(f.page.GetDlgItem(1037));
+    EXPECT_EQ(g_printProposed.substr(g_printProposed.find_last_of(L'/') + 1), lw::Utf8ToWide(c.proposed));
+    const std::string out = (dir / c.written).string();
+    ASSERT_TRUE(fs::exists(out));
+    if (std::string(c.written).ends_with(".ps")) {
+      EXPECT_EQ(lwtest::ReadFileBytes(out).at(0), '%');
+      EXPECT_EQ(lwtest::ReadFileBytes(out).at(1), '!');
+      continue;
+    }
+    EXPECT_NE(RunText("pdfinfo '" + out + "'").find("Pages:           3\n"), std::string::npos);
+    // The first sheet rendered: each page is black over its left half, so the top-left cell is
+    // dark left of its centre and white right of it.
+    ASSERT_NE(RunText("pdftoppm -gray -r 20 -f 1 -l 1 '" + out + "' '" + (dir / "sheet").string() + "' && echo ok"), "");
+    const auto pgm = lwtest::ReadFileBytes(dir / "sheet-1.pgm");
+    int w = 0, h = 0, max = 0, consumed = 0;
+    ASSERT_EQ(std::sscanf(reinterpret_cast<const char*>(pgm.data()), "P5 %d %d %d%n", &w, &h, &max, &consumed), 3);
+    const size_t data = static_cast<size_t>(consumed) + 1;
+    auto gray = [&](int x, int y) { return pgm.at(data + static_cast<size_t>(y) * w + x); };
+    EXPECT_LT(gray(w / 4 - w / 20, h / 4), 64);
+    EXPECT_GT(gray(w / 4 + w / 20, h / 4), 192);
+  }
+  lwmfc::SetFileDialogHook(nullptr);
+  // Back to the first printer for the other tests.
+  lwmfc::SimulateSelection(list, 0);
 }
 
 TEST(PrintPageGui, PrinterPropertiesDialogChangesOnlyOnOk) {

@@ -179,7 +179,7 @@ class CScriptedApp : public CLeafwrightApp {
         Photograph("black");
         Pick(1);  // gone.lfw
         Check(!Backstage().IsBackstageVisible(), "the view gives way");
-        Check(MessageBoxes().size() == 1 && MessageBoxes()[0].rfind(L"Could not open " + Path("gone.lfw"), 0) == 0,
+        Check(MessageBoxes().size() == 1 && MessageBoxes()[0].rfind(L"Could not open \"" + Path("gone.lfw") + L"\".", 0) == 0,
               "the missing file is reported");
         Check(Recent() == std::vector<std::wstring>{Path("a.pdf"), Path("b.pdf")}, "and leaves the list");
         Check(Doc()->GetPathName() == Path("a.pdf").c_str() && Doc()->GetPagesCount() == 2,

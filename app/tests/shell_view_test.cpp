@@ -353,6 +353,57 @@ TEST(EditingViewInsert, VideoSizeFitsEightyPercentOfThePageNeverEnlarged) {
   }
 }
 
+std::vector<std::wstring> g_insertMessages;
+int RecordInsertMessage(const wchar_t* text, const wchar_t*, UINT) {
+  g_insertMessages.emplace_back(text);
+  return IDOK;
+}
+
+// Add Image offers only what it reads; a TIFF file is added, a file that is no picture is
+// reported with the reason and adds nothing.
+TEST(EditingViewInsert, ImageFormatsOfferedAreReadAndFailuresAreReported) {
+  Fixture f(1);
+  lwmfc::SetFileDialogHook(&AnswerOpen);
+  lwmfc::SetMessageBoxHook(&RecordInsertMessage);
+  CDrawingPage* page = f.view->GetShownPage();
+  const int objects = page->GetRenderObjectList().GetCount();
+  WriteBmp(f.dir / "picture.bmp", 40, 30);
+  const fs::path tiff = f.dir / "picture.tif";
+  const std::string convert = "convert '" + (f.dir / "picture.bmp").string() + "' '" + tiff.string() + "'";
+  ASSERT_EQ(std::system(convert.c_str()), 0) << "ImageMagick makes the TIFF file";
+  g_fileAnswer = lw::Utf8ToWide(tiff.string());
+  f.view->OnCmdMsg(ViewCmd::kInsertImage, CN_COMMAND, nullptr, nullptr);
+  EXPECT_TRUE(g_insertMessages.empty());
+  ASSERT_EQ(page->GetRenderObjectList().GetCount(), objects + 1);
+  EXPECT_EQ(page->GetRenderObjectList().GetTail()->GetObjectName().Left(6), L"Image-");
+  // The filter names the formats read and none other.
+  for (const wchar_t* offered : {L"*.tif", L"*.tiff", L"*.pcx", L"*.tga", L"*.ico", L"*.cur", L"*.ani"})
+    EXPECT_NE(g_lastFilter.find(offered), std::wstring::npos) << lw::WideToUtf8(offered);
+  for (const wchar_t* dropped : {L"psd", L"wmf", L"emf"})
+    EXPECT_EQ(g_lastFilter.find(dropped), std::wstring::npos) << lw::WideToUtf8(dropped);
+
+  const struct {
+    const char* name;
+    std::string bytes;
+    const wchar_t* reason;
+  } bad[] = {
+      {"letter.png", "Dear reader, this is no picture.", L"Leafwright reads PNG, JPEG, BMP, GIF, TIFF, PCX, TGA, ICO, CUR and ANI pictures."},
+      {"cut.bmp", "BM\x40\0\0\0", L"The picture is damaged."},
+  };
+  for (const auto& c : bad) {
+    g_insertMessages.clear();
+    lwtest::WriteFileBytes(f.dir / c.name, std::vector<uint8_t>(c.bytes.begin(), c.bytes.end()));
+    g_fileAnswer = lw::Utf8ToWide((f.dir / c.name).string());
+    f.view->OnCmdMsg(ViewCmd::kInsertImage, CN_COMMAND, nullptr, nullptr);
+    EXPECT_EQ(page->GetRenderObjectList().GetCount(), objects + 1) << c.name;
+    ASSERT_EQ(g_insertMessages.size(), 1u) << c.name;
+    EXPECT_EQ(g_insertMessages[0], L"Could not insert the picture \"" + g_fileAnswer + L"\".\n" + c.reason) << c.name;
+  }
+  lwmfc::SetMessageBoxHook(nullptr);
+  lwmfc::SetFileDialogHook(nullptr);
+  g_fileAnswer.clear();
+}
+
 TEST(EditingViewInsert, TextImageAndVideoCommands) {
   Fixture f(1);
   lwmfc::SetFileDialogHook(&AnswerOpen);

@@ -117,6 +117,17 @@ class CColorDialog : public CCmdTarget {
   CHOOSECOLORW m_cc;
 };
 
+// The absolute, normalised form of a path ("." and ".." folded, no doubled or trailing
+// separators; links are not followed): the one name of a file for the document list and the
+// recent files.
+CString AfxFullPath(const wchar_t* lpszFileName);
+
+namespace lwmfc {
+// Lends the toolkit's readers of PCX, TGA, icons, cursors and animated cursors to the GDI+ layer
+// (done when this library loads; calling again changes nothing).
+void RegisterToolkitImageDecoders();
+}  // namespace lwmfc
+
 namespace lwmfc {
 
 // One filter entry of a file dialog: its name and its patterns as the program wrote them
@@ -156,11 +167,20 @@ struct FileDialogRequest {
   // may fill paths instead.
   std::wstring fileName;
   std::vector<std::wstring> paths;
+  // The folder the dialog opens on when fileName names none: the folder the start-folder hook
+  // gives (the document's), else the last folder chosen in any file or folder dialog; empty
+  // when neither is known.
+  std::wstring startFolder;
 };
 // Answers a dialog instead of showing it; FALSE means cancelled.
 typedef BOOL (*PFN_FILEDIALOGREQUESTHOOK)(FileDialogRequest& request);
 void SetFileDialogRequestHook(PFN_FILEDIALOGREQUESTHOOK pfn);
 PFN_FILEDIALOGREQUESTHOOK GetFileDialogRequestHook();
+// The folder dialogs open on first (the program gives its document's folder); empty: none.
+typedef std::wstring (*PFN_DIALOGSTARTFOLDER)();
+void SetDialogStartFolderHook(PFN_DIALOGSTARTFOLDER pfn);
+// The folder of the last file or folder chosen in a dialog (empty before the first).
+std::wstring GetLastDialogFolder();
 
 // Answers a colour dialog instead of showing it: in, the colour it opens with; out, the chosen
 // one. FALSE means cancelled.

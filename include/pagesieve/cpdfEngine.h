@@ -39,6 +39,9 @@ class cpdfEngine {
 
   // The page count; 0 when no document is open.
   int Get_Pages_Counts();
+  // Why the file could not be opened, in MuPDF's words ("cannot find startxref", "document is
+  // protected by a password"); empty when it was opened or no path was given.
+  const char* Open_Error() const;
 
   // Parses page `oneBased` (1 = first page) and calls `parser` back. False when the number is out
   // of range, the parser is null, or the page could not be parsed (damaged data); the parser may

@@ -99,6 +99,7 @@ Status DecodePng(const BYTE* data, size_t size, Image::LwPixels& px);
 Status DecodeJpeg(const BYTE* data, size_t size, Image::LwPixels& px);
 Status DecodeBmp(const BYTE* data, size_t size, Image::LwPixels& px);
 Status DecodeGif(const BYTE* data, size_t size, Image::LwPixels& px);
+Status DecodeTiff(const BYTE* data, size_t size, Image::LwPixels& px);
 
 // Encoders: the file bytes of the image.
 Status EncodePng(const Image::LwPixels& px, std::vector<BYTE>& out);

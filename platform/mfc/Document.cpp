@@ -164,7 +164,7 @@ void CDocument::ReportSaveLoadException(const wchar_t* lpszPathName, CException*
     reason = e->GetErrorMessage();
   }
   if (reason.IsEmpty()) reason = L"An unexpected error occurred.";
-  CString text = CString(bSaving ? L"Could not save " : L"Could not open ") + path + L".\n" + reason;
+  CString text = CString(bSaving ? L"Could not save \"" : L"Could not open \"") + path + L"\".\n" + reason;
   show(text, MB_OK | MB_ICONEXCLAMATION);
 }
 

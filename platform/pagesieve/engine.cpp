@@ -29,6 +29,7 @@ struct cpdfEngine::Impl {
   fz_context* ctx = nullptr;
   pdf_document* doc = nullptr;
   int pages = 0;
+  std::string open_error;  // why the file could not be opened (MuPDF's words)
   int next_synthetic_id = kFirstSyntheticFontId;
   int walk_budget = 0;  // resource dictionaries a page may still visit for its fonts
   std::vector<std::unique_ptr<FontEntry>> fonts;
@@ -1397,7 +1398,7 @@ int RunPage(fz_context* ctx, Impl* impl, int index, PageRun* run) {
   return ok;
 }
 
-pdf_document* OpenDocument(fz_context* ctx, const char* path, int* pages) {
+pdf_document* OpenDocument(fz_context* ctx, const char* path, int* pages, std::string* error) {
   pdf_document* doc = nullptr;
   fz_var(doc);
   *pages = 0;
@@ -1408,6 +1409,8 @@ pdf_document* OpenDocument(fz_context* ctx, const char* path, int* pages) {
     *pages = pdf_count_pages(ctx, doc);
   }
   fz_catch(ctx) {
+    const char* why = fz_caught_message(ctx);
+    *error = why && *why ? why : "the file cannot be read";
     pdf_drop_document(ctx, doc);
     doc = nullptr;
     *pages = 0;
@@ -1421,13 +1424,18 @@ cpdfEngine::cpdfEngine(const wchar_t* path, bool) : impl_(std::make_unique<Impl>
   if (!path) return;
   std::string utf8 = lw::WideToUtf8(path);
   fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
-  if (!ctx) return;
+  if (!ctx) {
+    impl_->open_error = "out of memory";
+    return;
+  }
   impl_->ctx = ctx;
   fz_set_error_callback(ctx, Quiet, nullptr);
   fz_set_warning_callback(ctx, Quiet, nullptr);
-  impl_->doc = OpenDocument(ctx, utf8.c_str(), &impl_->pages);
+  impl_->doc = OpenDocument(ctx, utf8.c_str(), &impl_->pages, &impl_->open_error);
   if (impl_->pages < 0) impl_->pages = 0;
 }
+
+const char* cpdfEngine::Open_Error() const { return impl_->open_error.c_str(); }
 
 cpdfEngine::~cpdfEngine() = default;
 

@@ -141,7 +141,7 @@ TEST(CDocumentSave, FailedSavesKeepTheOldFile) {
     EXPECT_EQ(Entries(dir.path()), before);
     EXPECT_TRUE(doc.IsModified());
     ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_NE(g_messages[0].find(L"Could not save " + std::wstring(target.GetString())), std::wstring::npos)
+    EXPECT_NE(g_messages[0].find(L"Could not save \"" + std::wstring(target.GetString()) + L"\"."), std::wstring::npos)
         << lw::WideToUtf8(g_messages[0]);
     EXPECT_NE(g_messages[0].find(c.reason), std::wstring::npos) << lw::WideToUtf8(g_messages[0]);
   }
@@ -190,7 +190,7 @@ TEST(CDocumentSave, FailedOpensAreReported) {
   const CString missing = Path(dir / "missing.lfw");
   EXPECT_FALSE(doc.OnOpenDocument(missing));
   ASSERT_EQ(g_messages.size(), 1u);
-  EXPECT_NE(g_messages[0].find(L"Could not open " + std::wstring(missing.GetString())), std::wstring::npos);
+  EXPECT_NE(g_messages[0].find(L"Could not open \"" + std::wstring(missing.GetString()) + L"\"."), std::wstring::npos);
   EXPECT_NE(g_messages[0].find(L"was not found"), std::wstring::npos);
 
   // A reader that throws without a file name.

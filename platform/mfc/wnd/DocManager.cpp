@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include <wx/aui/framemanager.h>
 #include <wx/frame.h>
@@ -394,8 +396,36 @@ void CDocManager::OnFileOpen() {
   OpenDocumentFile(name);
 }
 
+CString AfxFullPath(const wchar_t* lpszFileName) {
+  if (!lpszFileName || !*lpszFileName) return CString();
+  std::error_code ec;
+  const std::filesystem::path given(lw::WideToUtf8(lpszFileName));
+  std::filesystem::path full = std::filesystem::absolute(given, ec);
+  if (ec) full = given;
+  std::string text = full.lexically_normal().string();
+  // A folder's trailing separator is not part of a file's name.
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return CString(lw::Utf8ToWide(text).c_str());
+}
+
+namespace {
+
+// The full name of a file that is there; a name that names no file stays as given (its open
+// reports it as given).
+CString FullNameOfFile(const wchar_t* lpszFileName) {
+  std::error_code ec;
+  if (!lpszFileName || !std::filesystem::exists(std::filesystem::path(lw::WideToUtf8(lpszFileName)), ec))
+    return CString(lpszFileName ? lpszFileName : L"");
+  return AfxFullPath(lpszFileName);
+}
+
+}  // namespace
+
 CDocument* CDocManager::OpenDocumentFile(const wchar_t* lpszFileName, BOOL bAddToMRU) {
   if (!lpszFileName || !*lpszFileName || m_templateList.empty()) return nullptr;
+  // One file has one name, wherever the program was started from.
+  const CString full = FullNameOfFile(lpszFileName);
+  lpszFileName = full;
   for (CDocTemplate* pTemplate : m_templateList) {
     POSITION pos = pTemplate->GetFirstDocPosition();
     while (pos) {
@@ -568,14 +598,17 @@ void CWinApp::LoadStdProfileSettings(UINT nMaxMRU) {
   m_nMaxMRU = std::min(nMaxMRU, 16u);
   m_recentFiles.clear();
   for (UINT i = 1; i <= m_nMaxMRU; ++i) {
-    const CString name = GetProfileString(kRecentSection, (L"File" + std::to_wstring(i)).c_str(), nullptr);
-    if (!name.IsEmpty()) m_recentFiles.push_back(name);
+    CString name = GetProfileString(kRecentSection, (L"File" + std::to_wstring(i)).c_str(), nullptr);
+    // Entries written before names were kept whole may be relative: they stay as written.
+    if (!name.IsEmpty() && name[0] == L'/') name = AfxFullPath(name);
+    if (!name.IsEmpty() && std::find(m_recentFiles.begin(), m_recentFiles.end(), name) == m_recentFiles.end())
+      m_recentFiles.push_back(name);
   }
 }
 
 void CWinApp::AddToRecentFileList(const wchar_t* lpszPathName) {
   if (!lpszPathName || !*lpszPathName || m_nMaxMRU == 0) return;
-  const CString name(lpszPathName);
+  const CString name = FullNameOfFile(lpszPathName);
   m_recentFiles.erase(std::remove(m_recentFiles.begin(), m_recentFiles.end(), name), m_recentFiles.end());
   m_recentFiles.insert(m_recentFiles.begin(), name);
   if (m_recentFiles.size() > m_nMaxMRU) m_recentFiles.resize(m_nMaxMRU);

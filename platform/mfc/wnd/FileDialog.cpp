@@ -24,6 +24,8 @@ IMPLEMENT_DYNAMIC(CFileDialog, CCmdTarget)
 namespace {
 
 std::atomic<lwmfc::PFN_FILEDIALOGREQUESTHOOK> g_requestHook{nullptr};
+std::atomic<lwmfc::PFN_DIALOGSTARTFOLDER> g_startFolderHook{nullptr};
+std::wstring g_lastFolder;  // dialogs run on the window thread only
 
 constexpr size_t kFileBufferChars = 4096;  // PATH_MAX
 constexpr int kHookRounds = 8;             // a hook that keeps refusing to replace gives up
@@ -73,11 +75,45 @@ wxWindow* OwnerWindow(HWND owner) {
   return pOwner ? pOwner->GetWxWindow() : nullptr;
 }
 
+bool IsFolder(const std::wstring& path) {
+  struct stat st;
+  return !path.empty() && ::stat(lw::WideToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The document's folder, else the last folder chosen; only folders that still exist.
+std::wstring StartFolder() {
+  if (lwmfc::PFN_DIALOGSTARTFOLDER hook = g_startFolderHook.load()) {
+    const std::wstring folder = hook();
+    if (IsFolder(folder)) return folder;
+  }
+  return IsFolder(g_lastFolder) ? g_lastFolder : std::wstring();
+}
+
+void RememberFolderOf(const std::wstring& path, bool isFolder) {
+  std::wstring folder = path;
+  if (!isFolder) {
+    const size_t start = NameStart(path);
+    folder = start > 1 ? path.substr(0, start - 1) : start == 1 ? path.substr(0, 1) : std::wstring();
+  }
+  if (!folder.empty()) g_lastFolder = folder;
+}
+
 // The toolkit's own dialog for the request; FALSE when cancelled or when there is no toolkit.
 BOOL ShowToolkitDialog(lwmfc::FileDialogRequest& req) {
   if (!wxTheApp) return FALSE;
   std::wstring start = req.fileName;
   std::replace(start.begin(), start.end(), L'\\', L'/');
+  // A name without a folder (or no name) opens on the start folder.
+  if (!req.startFolder.empty()) {
+    if (req.kind == lwmfc::FileDialogRequest::pickFolder && start.empty())
+      start = req.startFolder;
+    else if (req.kind != lwmfc::FileDialogRequest::pickFolder && NameStart(start) == 0)
+      start = req.startFolder + L"/" + start;
+  }
+  // A folder chooser given no folder opens on the home folder (the toolkit's own choice is a list
+  // of recent files, where a folder cannot be chosen).
+  if (req.kind == lwmfc::FileDialogRequest::pickFolder && start.empty())
+    if (const char* home = std::getenv("HOME"); home && *home) start = lw::Utf8ToWide(home);
   wxWindow* parent = OwnerWindow(req.owner);
   if (req.kind == lwmfc::FileDialogRequest::pickFolder) {
     wxDirDialog dlg(parent, req.title.empty() ? wxString(wxDirSelectorPromptStr) : wxString(req.title), wxString(start),
@@ -140,6 +176,8 @@ int AskOwner(HWND owner, const wchar_t* text, UINT type) {
 namespace lwmfc {
 
 void SetFileDialogRequestHook(PFN_FILEDIALOGREQUESTHOOK pfn) { g_requestHook = pfn; }
+void SetDialogStartFolderHook(PFN_DIALOGSTARTFOLDER pfn) { g_startFolderHook = pfn; }
+std::wstring GetLastDialogFolder() { return g_lastFolder; }
 PFN_FILEDIALOGREQUESTHOOK GetFileDialogRequestHook() { return g_requestHook; }
 
 std::vector<FileFilterEntry> ParseFileFilter(const wchar_t* lpszFilter, bool bNulSeparated, size_t nMax) {
@@ -288,6 +326,7 @@ INT_PTR CFileDialog::DoModal() {
     if (dir.back() != L'/' && dir.back() != L'\\') dir += L'/';
     req.fileName = dir + req.fileName;
   }
+  if (NameStart(req.fileName) == 0) req.startFolder = StartFolder();
   m_paths.clear();
 
   for (int round = 0;; ++round) {
@@ -335,6 +374,7 @@ INT_PTR CFileDialog::DoModal() {
         chosen.size() == 1 && dot != std::wstring::npos && dot >= nameStart ? static_cast<WORD>(std::min<size_t>(dot + 1, 0xFFFF)) : 0;
     m_ofn.nFilterIndex = static_cast<DWORD>(std::max(req.filterIndex, 1));
     for (const std::wstring& p : chosen) m_paths.emplace_back(p.c_str());
+    RememberFolderOf(chosen[0], false);
     return IDOK;
   }
 }
@@ -416,10 +456,12 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* lpbi) {
   req.flags = lpbi->ulFlags;
   req.owner = lpbi->hwndOwner;
   if (lpbi->pidlRoot) req.fileName = reinterpret_cast<const wchar_t*>(lpbi->pidlRoot);
+  if (req.fileName.empty()) req.startFolder = StartFolder();
   bool hooked = false;
   if (!Ask(req, &hooked) || req.fileName.empty()) return nullptr;
   std::wstring path = req.fileName;
   while (path.size() > 1 && (path.back() == L'/' || path.back() == L'\\')) path.pop_back();
+  RememberFolderOf(path, true);
   if (lpbi->pszDisplayName) {
     const std::wstring name = path.size() > 1 ? path.substr(NameStart(path)) : path;
     const size_t n = std::min<size_t>(name.size(), MAX_PATH - 1);

@@ -86,6 +86,8 @@ class CCachePdfPageContent : public IPageContentSource {
   // Parses page `number` (1-based) onto `page`; on success prepares its texts for merging.
   bool LoadPageContent(CDrawingPage* page, int number, CPublicationDoc* doc) override;
   int GetPagesCount() override { return m_engine.Get_Pages_Counts(); }
+  // Why the file could not be opened, in the PDF library's words; empty when it was.
+  const char* GetOpenError() const { return m_engine.Open_Error(); }
 
  private:
   cpdfEngine m_engine;

@@ -41,9 +41,9 @@ TEST(DocumentReport, FailedOpenAndSaveShowThePathAndTheReason) {
   lwmfc::SetMessageBoxHook(previous);
 
   ASSERT_EQ(g_boxes.size(), 2u);
-  EXPECT_NE(g_boxes[0].text.find(L"Could not open " + missing), std::wstring::npos) << lw::WideToUtf8(g_boxes[0].text);
+  EXPECT_NE(g_boxes[0].text.find(L"Could not open \"" + missing + L"\"."), std::wstring::npos) << lw::WideToUtf8(g_boxes[0].text);
   EXPECT_NE(g_boxes[0].text.find(L"was not found"), std::wstring::npos);
-  EXPECT_NE(g_boxes[1].text.find(L"Could not save " + noFolder), std::wstring::npos) << lw::WideToUtf8(g_boxes[1].text);
+  EXPECT_NE(g_boxes[1].text.find(L"Could not save \"" + noFolder + L"\"."), std::wstring::npos) << lw::WideToUtf8(g_boxes[1].text);
   for (const Box& b : g_boxes) {
     EXPECT_EQ(b.type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
     EXPECT_EQ(b.type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));

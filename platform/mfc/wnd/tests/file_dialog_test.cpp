@@ -352,4 +352,38 @@ TEST_F(FileDialogTest, TheFolderBrowserAnswersWithAPath) {
   EXPECT_EQ(SHBrowseForFolderW(nullptr), nullptr);
 }
 
+// Dialogs open on the document's folder, else on the last folder chosen; a name with its own
+// folder opens there.
+std::wstring g_documentFolder;
+TEST_F(FileDialogTest, DialogsOpenOnTheDocumentsFolderElseTheLastOneChosen) {
+  const std::string sub = (dir / "sub").string();
+  ASSERT_EQ(std::system(("mkdir -p '" + sub + "'").c_str()), 0);
+  const std::wstring subW(sub.begin(), sub.end()), dirW = In("");
+  auto openOnce = [&](const wchar_t* name, const std::wstring& answer) {
+    script = HookScript{};
+    script.answers = {answer};
+    CFileDialog dlg(TRUE, nullptr, name, OFN_HIDEREADONLY, L"PDF|*.pdf||");
+    dlg.DoModal();
+    return script.seen.at(0).startFolder;
+  };
+  lwmfc::SetDialogStartFolderHook([] { return g_documentFolder; });
+  g_documentFolder = subW;
+  EXPECT_EQ(openOnce(nullptr, subW + L"/a.pdf"), subW) << "the document's folder";
+  EXPECT_EQ(openOnce((dirW + L"b.pdf").c_str(), dirW + L"b.pdf"), L"") << "the name's own folder";
+  g_documentFolder.clear();  // an untitled document
+  EXPECT_EQ(openOnce(nullptr, L""), dirW.substr(0, dirW.size() - 1)) << "the last folder chosen";
+  g_documentFolder = dirW + L"gone";  // a folder no longer there
+  EXPECT_EQ(openOnce(nullptr, L""), dirW.substr(0, dirW.size() - 1));
+  // The folder chooser too; the folder chosen there is the next start folder.
+  lwmfc::SetDialogStartFolderHook(nullptr);
+  script = HookScript{};
+  script.answers = {subW};
+  BROWSEINFOW bi{};
+  PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&bi);
+  ASSERT_EQ(script.seen.size(), 1u);
+  EXPECT_EQ(script.seen[0].startFolder, dirW.substr(0, dirW.size() - 1));
+  CoTaskMemFree(pidl);
+  EXPECT_EQ(lwmfc::GetLastDialogFolder(), subW);
+}
+
 }  // namespace

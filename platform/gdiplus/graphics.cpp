@@ -140,6 +140,21 @@ VOID Graphics::Flush(FlushIntention) {
   }
 }
 
+void Graphics::LwHoldSync() { ++holdSync_; }
+
+void Graphics::LwReleaseSync() {
+  if (holdSync_ == 0 || --holdSync_ > 0 || !heldDraw_) return;
+  heldDraw_ = false;
+  if (!surface_ || lentDc_) return;
+  cairo_surface_flush(surface_);
+  const Rect all(0, 0, cairo_image_surface_get_width(surface_), cairo_image_surface_get_height(surface_));
+  if (bitmap_) {
+    bitmap_->LwSyncDraw(&all);
+  } else if (hdc_) {
+    LwGdiSyncDraw(hdc_, surface_, RECT{all.X, all.Y, all.X + all.Width, all.Y + all.Height});
+  }
+}
+
 HDC Graphics::GetHDC() {
   if (lentDc_) {
     SetStatus(ObjectBusy);
@@ -366,7 +381,9 @@ Status Graphics::Render(Build build) {
   const Action action = build(cr_);
   // Device pixels the operation may touch, for bringing them to a bitmap's own memory afterwards.
   Rect touched;
-  const bool syncBitmap = (bitmap_ || hdc_) && action != Action::None;
+  const bool held = holdSync_ > 0 && (bitmap_ || hdc_) && action != Action::None;
+  if (held) heldDraw_ = true;  // brought over whole at the release
+  const bool syncBitmap = (bitmap_ || hdc_) && action != Action::None && !held;
   if (syncBitmap) {
     double x1, y1, x2, y2;
     if (action == Action::Stroke) {

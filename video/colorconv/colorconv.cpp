@@ -204,6 +204,36 @@ inline __m128i CarryAndClamp(__m128i value, __m128i* run) {
   return _mm_max_epi16(_mm_min_epi16(carried, _mm_set1_epi16(255)), _mm_setzero_si128());
 }
 
+
+// Luma of four B, G, R, x pixels, as 32-bit lanes.
+inline __m128i Luma4(__m128i px) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i k = _mm_set_epi16(0, 2105, 4129, 803, 0, 2105, 4129, 803);
+  const __m128 lo = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpacklo_epi8(px, zero), k));
+  const __m128 hi = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpackhi_epi8(px, zero), k));
+  const __m128i sum = _mm_add_epi32(_mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0))),
+                                    _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1))));
+  return _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(4096)), 13), _mm_set1_epi32(16));
+}
+
+// The sums of two 2 x 2 blocks (four pixels of two rows, B G R x each) as 16-bit lanes:
+// bs gs rs xs of the first block, then of the second.
+inline __m128i BlockSums2(__m128i row0, __m128i row1) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(row0, zero), _mm_unpacklo_epi8(row1, zero));
+  const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(row0, zero), _mm_unpackhi_epi8(row1, zero));
+  return _mm_unpacklo_epi64(_mm_add_epi16(lo, _mm_srli_si128(lo, 8)), _mm_add_epi16(hi, _mm_srli_si128(hi, 8)));
+}
+
+// U or V of four blocks from their sums (k: the B, G, R weights), as 32-bit lanes.
+inline __m128i Chroma4(__m128i sumsA, __m128i sumsB, __m128i k) {
+  const __m128 a = _mm_castsi128_ps(_mm_madd_epi16(sumsA, k));
+  const __m128 b = _mm_castsi128_ps(_mm_madd_epi16(sumsB, k));
+  const __m128i sum = _mm_add_epi32(_mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0))),
+                                    _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))));
+  return _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(16384)), 15), _mm_set1_epi32(128));
+}
+
 #endif  // __SSE2__
 
 // ---------------------------------------------------------------------------------------------
@@ -361,10 +391,21 @@ void PackedToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, u
   if (!src || !y || !u || !v || width <= 0 || height <= 0) return;
   const int lumaOff = UFirst ? 1 : 0, uOff = UFirst ? 0 : 1, vOff = UFirst ? 2 : 3;
   auto srcRow = [&](int row) { return RowOf(src, srcStride, flip ? height - 1 - row : row); };
+#ifdef LW_COLORCONV_SSE2
+  const __m128i lowBytes = _mm_set1_epi16(0xFF);
+  // The luma bytes or the chroma bytes of a 4:2:2 register, as 16-bit lanes.
+  auto lumaOf = [&](__m128i v) { return UFirst ? _mm_srli_epi16(v, 8) : _mm_and_si128(v, lowBytes); };
+  auto chromaOf = [&](__m128i v) { return UFirst ? _mm_and_si128(v, lowBytes) : _mm_srli_epi16(v, 8); };
+#endif
   for (int row = 0; row < height; ++row) {
     const uint8_t* s = srcRow(row);
     uint8_t* yd = RowOf(y, yStride, row);
-    for (int x = 0; x < width; ++x) yd[x] = s[2 * x + lumaOff];
+    int x = 0;
+#ifdef LW_COLORCONV_SSE2
+    for (; x + kBlock <= width; x += kBlock)
+      Store16(yd + x, _mm_packus_epi16(lumaOf(Load16(s + 2 * x)), lumaOf(Load16(s + 2 * x + 16))));
+#endif
+    for (; x < width; ++x) yd[x] = s[2 * x + lumaOff];
   }
   const int pairs = width / 2, ch = ChromaHeight(height);
   for (int by = 0; by < ch; ++by) {
@@ -372,7 +413,20 @@ void PackedToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, u
     const uint8_t* s1 = srcRow(std::min(2 * by + 1, height - 1));
     uint8_t* ud = RowOf(u, uvStride, by);
     uint8_t* vd = RowOf(v, uvStride, by);
-    for (int bx = 0; bx < pairs; ++bx) {
+    int bx = 0;
+#ifdef LW_COLORCONV_SSE2
+    // Eight pairs at a time: U and V alternate in the 16-bit lanes, averaged over the two rows.
+    for (; bx + kBlock / 2 <= pairs; bx += kBlock / 2) {
+      const __m128i a = _mm_avg_epu16(chromaOf(Load16(s0 + 4 * bx)), chromaOf(Load16(s1 + 4 * bx)));
+      const __m128i b = _mm_avg_epu16(chromaOf(Load16(s0 + 4 * bx + 16)), chromaOf(Load16(s1 + 4 * bx + 16)));
+      const __m128i lowWord = _mm_set1_epi32(0xFFFF);
+      const __m128i us = _mm_packs_epi32(_mm_and_si128(a, lowWord), _mm_and_si128(b, lowWord));
+      const __m128i vs = _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(ud + bx), _mm_packus_epi16(us, us));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(vd + bx), _mm_packus_epi16(vs, vs));
+    }
+#endif
+    for (; bx < pairs; ++bx) {
       ud[bx] = static_cast<uint8_t>((s0[4 * bx + uOff] + s1[4 * bx + uOff] + 1) >> 1);
       vd[bx] = static_cast<uint8_t>((s0[4 * bx + vOff] + s1[4 * bx + vOff] + 1) >> 1);
     }
@@ -403,7 +457,18 @@ void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint
   for (int row = 0; row < height; ++row) {
     const uint8_t* s = srcRow(row);
     uint8_t* yd = RowOf(y, yStride, row);
-    for (int x = 0; x < width; ++x) {
+    int x = 0;
+#ifdef LW_COLORCONV_SSE2
+    if constexpr (Load == LoadBgr32) {
+      for (; x + kBlock <= width; x += kBlock) {
+        const uint8_t* p = s + 4 * x;
+        const __m128i a = _mm_packs_epi32(Luma4(Load16(p)), Luma4(Load16(p + 16)));
+        const __m128i b = _mm_packs_epi32(Luma4(Load16(p + 32)), Luma4(Load16(p + 48)));
+        Store16(yd + x, _mm_packus_epi16(a, b));
+      }
+    }
+#endif
+    for (; x < width; ++x) {
       const Rgb c = Load(s, x);
       yd[x] = LumaOf(c.r, c.g, c.b);
     }
@@ -414,7 +479,24 @@ void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint
     const uint8_t* rows[2] = {srcRow(std::min(2 * by, height - 1)), srcRow(std::min(2 * by + 1, height - 1))};
     uint8_t* ud = RowOf(u, uvStride, by);
     uint8_t* vd = RowOf(v, uvStride, by);
-    for (int bx = 0; bx < cw; ++bx) {
+    int bx = 0;
+#ifdef LW_COLORCONV_SSE2
+    if constexpr (Load == LoadBgr32) {
+      // Eight whole blocks (sixteen pixels of each row) at a time.
+      const __m128i kU = _mm_set_epi16(0, -1212, -2384, 3596, 0, -1212, -2384, 3596);
+      const __m128i kV = _mm_set_epi16(0, 3596, -3015, -582, 0, 3596, -3015, -582);
+      for (; 2 * bx + kBlock <= width; bx += kBlock / 2) {
+        __m128i sums[4];
+        for (int i = 0; i < 4; ++i)
+          sums[i] = BlockSums2(Load16(rows[0] + 8 * bx + 16 * i), Load16(rows[1] + 8 * bx + 16 * i));
+        const __m128i us = _mm_packs_epi32(Chroma4(sums[0], sums[1], kU), Chroma4(sums[2], sums[3], kU));
+        const __m128i vs = _mm_packs_epi32(Chroma4(sums[0], sums[1], kV), Chroma4(sums[2], sums[3], kV));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(ud + bx), _mm_packus_epi16(us, us));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(vd + bx), _mm_packus_epi16(vs, vs));
+      }
+    }
+#endif
+    for (; bx < cw; ++bx) {
       int rs = 0, gs = 0, bs = 0;
       for (const uint8_t* s : rows) {
         for (int dx = 0; dx < 2; ++dx) {

@@ -539,3 +539,56 @@ TEST(ColorConvValues, WholeRowsMatchThePixelFormulas) {
     }
   }
 }
+
+// Random RGB32 and packed 4:2:2 frames to YV12 against the formulas: luma per pixel, chroma per
+// 2 x 2 block (RGB: the weighted sums of the block's pixels; 4:2:2: the two rows averaged, rounding
+// up), in widths around the blocks of sixteen pixels.
+TEST(ColorConvValues, WholeFramesToYV12MatchTheFormulas) {
+  uint32_t seed = 7;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<uint8_t>(seed >> 24);
+  };
+  for (const int w : {16, 17, 32, 33, 50}) {
+    for (const int h : {2, 3}) {
+      SCOPED_TRACE(testing::Message() << w << " x " << h);
+      const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+      std::vector<uint8_t> yp(static_cast<size_t>(w) * h), up(static_cast<size_t>(cw) * ch), vp(up.size());
+      {
+        SCOPED_TRACE("RGB32");
+        std::vector<uint8_t> rgb(static_cast<size_t>(4 * w) * h);
+        for (auto& b : rgb) b = next();
+        ConvertRGB32ToYV12(rgb.data(), 4 * w, yp.data(), up.data(), vp.data(), w, cw, w, h, 0);
+        auto at = [&](int x, int r, int c) { return int(rgb[static_cast<size_t>(r) * 4 * w + 4 * std::min(x, w - 1) + c]); };
+        for (int r = 0; r < h; ++r)
+          for (int x = 0; x < w; ++x)
+            ASSERT_EQ(yp[static_cast<size_t>(r) * w + x], ((2105 * at(x, r, 2) + 4129 * at(x, r, 1) + 803 * at(x, r, 0) + 4096) >> 13) + 16)
+                << x << ", " << r;
+        for (int by = 0; by < ch; ++by)
+          for (int bx = 0; bx < cw; ++bx) {
+            int s[3] = {0, 0, 0};
+            for (int dy = 0; dy < 2; ++dy)
+              for (int dx = 0; dx < 2; ++dx)
+                for (int c = 0; c < 3; ++c) s[c] += at(2 * bx + dx, std::min(2 * by + dy, h - 1), c);
+            ASSERT_EQ(up[static_cast<size_t>(by) * cw + bx], static_cast<uint8_t>(((3596 * s[0] - 1212 * s[2] - 2384 * s[1] + 16384) >> 15) + 128));
+            ASSERT_EQ(vp[static_cast<size_t>(by) * cw + bx], static_cast<uint8_t>(((3596 * s[2] - 3015 * s[1] - 582 * s[0] + 16384) >> 15) + 128));
+          }
+      }
+      for (const bool uFirst : {false, true}) {
+        SCOPED_TRACE(uFirst ? "UYVY" : "YUY2");
+        std::vector<uint8_t> packed(static_cast<size_t>(2 * w) * h);
+        for (auto& b : packed) b = next();
+        (uFirst ? ConvertUYVYToYV12 : ConvertYUY2ToYV12)(packed.data(), 2 * w, yp.data(), up.data(), vp.data(), w, cw, w, h, 0);
+        auto at = [&](int i, int r) { return int(packed[static_cast<size_t>(std::min(r, h - 1)) * 2 * w + i]); };
+        for (int r = 0; r < h; ++r)
+          for (int x = 0; x < w; ++x) ASSERT_EQ(yp[static_cast<size_t>(r) * w + x], at(2 * x + (uFirst ? 1 : 0), r)) << x << ", " << r;
+        for (int by = 0; by < ch; ++by)
+          for (int bx = 0; bx < w / 2; ++bx) {
+            const int uAt = 4 * bx + (uFirst ? 0 : 1), vAt = 4 * bx + (uFirst ? 2 : 3);
+            ASSERT_EQ(up[static_cast<size_t>(by) * cw + bx], (at(uAt, 2 * by) + at(uAt, 2 * by + 1) + 1) >> 1);
+            ASSERT_EQ(vp[static_cast<size_t>(by) * cw + bx], (at(vAt, 2 * by) + at(vAt, 2 * by + 1) + 1) >> 1);
+          }
+      }
+    }
+  }
+}

@@ -213,6 +213,7 @@ class Graphics {
   mutable Status lastResult_ = Ok;
   int holdSync_ = 0;    // LwHoldSync nesting
   bool heldDraw_ = false;  // something was drawn while held
+  bool inStep_ = false;    // the target has every pixel of the surface (a release, nothing drawn since)
 };
 
 }  // namespace Gdiplus

@@ -113,10 +113,10 @@ void Graphics::Detach() {
   if (!surface_) return;
   cairo_surface_flush(surface_);
   if (hdc_) {
-    LwGdiEndDraw(hdc_, surface_);
+    if (!inStep_) LwGdiEndDraw(hdc_, surface_);
     cairo_surface_destroy(surface_);
   } else if (bitmap_) {
-    bitmap_->LwEndDraw(surface_);
+    bitmap_->LwEndDraw(surface_, !inStep_);
   } else {
     cairo_surface_destroy(surface_);
   }
@@ -153,6 +153,7 @@ void Graphics::LwReleaseSync() {
   } else if (hdc_) {
     LwGdiSyncDraw(hdc_, surface_, RECT{all.X, all.Y, all.X + all.Width, all.Y + all.Height});
   }
+  inStep_ = true;
 }
 
 HDC Graphics::GetHDC() {
@@ -205,6 +206,7 @@ HDC Graphics::GetHDC() {
 }
 
 VOID Graphics::ReleaseHDC(HDC hdc) {
+  inStep_ = false;
   if (!lentDc_ || hdc != lentDc_) {
     SetStatus(InvalidParameter);
     return;
@@ -381,6 +383,7 @@ Status Graphics::Render(Build build) {
   const Action action = build(cr_);
   // Device pixels the operation may touch, for bringing them to a bitmap's own memory afterwards.
   Rect touched;
+  if (action != Action::None) inStep_ = false;
   const bool held = holdSync_ > 0 && (bitmap_ || hdc_) && action != Action::None;
   if (held) heldDraw_ = true;  // brought over whole at the release
   const bool syncBitmap = (bitmap_ || hdc_) && action != Action::None && !held;

@@ -185,8 +185,7 @@ void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale
       continue;
     }
     // The one-pixel edge of a handle square is the ring between the square grown and shrunk by
-    // half a pixel: filled, it covers exactly the pixels the stroke covers, at a fraction of the
-    // cost.
+    // half a pixel: filled, it covers exactly the pixels the stroke would, without stroking.
     GraphicsPath frames, lines, grips, handles, rings(FillModeAlternate);
     for (const SelectionMarks* m : layer) {
       const PointF corners[4] = {m->dp[HANDLE_TOPLEFT], m->dp[HANDLE_TOPRIGHT], m->dp[HANDLE_BOTTOMRIGHT],

@@ -85,7 +85,7 @@ bool CQorObjImage::Create(const BITMAPINFOHEADER* header, size_t availableBytes)
   if (!header || availableBytes < sizeof(BITMAPINFOHEADER)) return false;
   const size_t bytes = CalcuBlockSize(header);
   if (bytes == 0 || bytes > availableBytes) return false;
-  BITMAPINFOHEADER* block = CBitmapCreator::AllocateDibBlock(bytes);
+  BITMAPINFOHEADER* block = CBitmapCreator::AllocateDibBlockForCopy(bytes);
   if (!block) return false;
   std::memcpy(block, header, bytes);  // the header may be this image's own block: copy first
   Destroy();
@@ -113,7 +113,7 @@ BITMAPINFOHEADER* CQorObjImage::Detch() {
 bool CQorObjImage::CopyOwned(const CQorObjImage& other) {
   if (!other.m_pBlock) return false;
   const size_t bytes = other.BlockBytes();
-  BITMAPINFOHEADER* block = CBitmapCreator::AllocateDibBlock(bytes);
+  BITMAPINFOHEADER* block = CBitmapCreator::AllocateDibBlockForCopy(bytes);
   if (!block) return false;
   std::memcpy(block, other.m_pBlock, bytes);
   Destroy();

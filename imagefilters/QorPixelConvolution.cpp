@@ -88,14 +88,9 @@ int CQorPixelMedianFilter::__CompareGray(const void* a, const void* b) {
 }
 
 void CQorPixelMedianFilter::OnEnterProcess(CQorObjImage* image) {
+  m_nHistRow = -1;  // no window counted yet
   CQorPixelBackupProcess::OnEnterProcess(image);
   if (RunFailed()) return;
-  try {
-    if (m_window.empty()) m_window.resize(static_cast<size_t>(m_nSize) * m_nSize);
-  } catch (const std::bad_alloc&) {
-    FailRun();
-    return;
-  }
   if (!ExtendCopy(m_backup, m_nSize / 2)) {
     FailRun();
     return;
@@ -106,20 +101,47 @@ void CQorPixelMedianFilter::OnEnterProcess(CQorObjImage* image) {
     FailRun();
 }
 
+// The window's greys are counted in a histogram that slides along the row: one column leaves and
+// one comes in at each step. The chosen entry is the one a stable sort of the window (read row by
+// row) by grey puts in the middle: the median grey, and among the entries of that grey the one
+// whose rank in reading order makes up the middle place.
 void CQorPixelMedianFilter::ProcessPixel(CQorObjImage*, int x, int y, unsigned char* pixel) {
-  const int bpp = m_colour.ColorBits() / 8;
-  WindowEntry* e = m_window.data();
-  for (int k = 0; k < m_nSize; ++k) {
-    const BYTE* c = m_colour.GetBits(x, y + k);
-    const BYTE* g = m_backup.GetBits(x, y + k);
-    for (int j = 0; j < m_nSize; ++j, c += bpp, ++g, ++e) *e = WindowEntry{c[0], c[1], c[2], *g};
+  const int n = m_nSize;
+  const int middle = n * n / 2;
+  if (y != m_nHistRow || x != m_nHistX + 1) {
+    m_hist.fill(0);
+    for (int k = 0; k < n; ++k) {
+      const BYTE* g = m_backup.GetBits(x, y + k);
+      for (int j = 0; j < n; ++j) ++m_hist[g[j]];
+    }
+    m_nMedian = 0;
+    m_nBelow = 0;
+  } else {
+    for (int k = 0; k < n; ++k) {
+      const BYTE* g = m_backup.GetBits(x - 1, y + k);
+      const int out = g[0], in = g[n];
+      --m_hist[out];
+      ++m_hist[in];
+      m_nBelow += (in < m_nMedian) - (out < m_nMedian);
+    }
   }
-  const size_t count = m_window.size();
-  std::qsort(m_window.data(), count, sizeof(WindowEntry), &__CompareGray);
-  const WindowEntry& m = m_window[count / 2];
-  pixel[0] = m.blue;
-  pixel[1] = m.green;
-  pixel[2] = m.red;
+  m_nHistRow = y;
+  m_nHistX = x;
+  // Move the median to the smallest grey whose count, with all below it, passes the middle place.
+  while (m_nBelow > middle) m_nBelow -= m_hist[--m_nMedian];
+  while (m_nBelow + m_hist[m_nMedian] <= middle) m_nBelow += m_hist[m_nMedian++];
+  int rank = middle - m_nBelow;  // among the window's entries of the median grey, in reading order
+  for (int k = 0; k < n; ++k) {
+    const BYTE* g = m_backup.GetBits(x, y + k);
+    for (int j = 0; j < n; ++j) {
+      if (g[j] != m_nMedian || rank-- != 0) continue;
+      const BYTE* c = m_colour.GetBits(x + j, y + k);
+      pixel[0] = c[0];
+      pixel[1] = c[1];
+      pixel[2] = c[2];
+      return;
+    }
+  }
 }
 
 CQorPixelOilPaint::CQorPixelOilPaint(int radius)

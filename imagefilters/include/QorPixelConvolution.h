@@ -4,6 +4,7 @@
 // the kernel and the sums stay in range.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "QorPixelFilterBase.h"
@@ -74,8 +75,11 @@ class CQorPixelMedianFilter : public CQorPixelBackupProcess {
 
  private:
   int m_nSize;
-  std::vector<WindowEntry> m_window;
   CQorObjImage m_colour;  // the colour copy; the base's copy becomes its grey version
+  // The greys of the window last counted (its top left at m_nHistX, m_nHistRow of the copies),
+  // the median grey of that window and how many of its entries are darker.
+  std::array<int, 256> m_hist{};
+  int m_nHistRow = -1, m_nHistX = 0, m_nMedian = 0, m_nBelow = 0;
 };
 
 // The colour of the most frequent grey value in the (2 radius + 1) window, taken where that value

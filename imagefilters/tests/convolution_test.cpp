@@ -2,7 +2,11 @@
 // the bounds on window sizes and copies of filters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
 
 #include "FilterTestUtil.h"
 
@@ -125,6 +129,64 @@ TEST(QorWindowFilters, AttachedImageReadsAnUnfilteredCopy) {
     ASSERT_EQ(attached.SinglePixelProcessProc(*f2, nullptr), 1);
     EXPECT_EQ(RowsOf(attached), RowsOf(owned));
     attached.Detch();
+  }
+}
+
+// The median filter against the plain way of computing it: every window read row by row, sorted
+// by grey with qsort, the middle entry taken. Pictures of few colours, several of which share a
+// grey, so that the choice among entries of the median grey shows.
+TEST(QorMedianFilter, MatchesSortingEachWindow) {
+  const DWORD palette[] = {Rgb(200, 0, 0), Rgb(0, 102, 0), Rgb(0, 0, 255), Rgb(60, 60, 60),
+                           Rgb(0, 0, 0),   Rgb(255, 255, 255), Rgb(90, 40, 30), Rgb(30, 40, 90)};
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  struct Shape {
+    int w, h;
+  };
+  for (const Shape shape : {Shape{1, 1}, Shape{2, 3}, Shape{7, 5}, Shape{17, 13}, Shape{40, 9}}) {
+    for (const int bits : {24, 32}) {
+      for (const int size : {1, 2, 3, 4, 5, 7, 9}) {
+        SCOPED_TRACE(testing::Message() << shape.w << " x " << shape.h << ", " << bits << " bits, window " << size);
+        Rows in(static_cast<size_t>(shape.h));
+        for (auto& row : in)
+          for (int x = 0; x < shape.w; ++x) {
+            const bool few = next() % 4 != 0;  // mostly palette colours (ties), some noise
+            row.push_back(few ? palette[next() % 8] : (next() & 0xFFFFFF));
+          }
+        const CQorObjImage source = ImageOf(bits, in);
+        CQorObjImage gray = source;
+        CQorPixelConvertTo8BitGray toGray;
+        ASSERT_EQ(gray.SinglePixelProcessProc(toGray, nullptr), 1);
+        ASSERT_EQ(gray.ColorBits(), 8);
+
+        Rows expected = in;
+        std::vector<CQorPixelMedianFilter::WindowEntry> window;
+        for (int y = 0; y < shape.h; ++y) {
+          for (int x = 0; x < shape.w; ++x) {
+            window.clear();
+            for (int k = 0; k < size; ++k) {
+              for (int j = 0; j < size; ++j) {
+                const int sx = std::clamp(x - size / 2 + j, 0, shape.w - 1);
+                const int sy = std::clamp(y - size / 2 + k, 0, shape.h - 1);
+                const BYTE* c = source.GetBits(sx, sy);
+                window.push_back({c[0], c[1], c[2], *gray.GetBits(sx, sy)});
+              }
+            }
+            std::qsort(window.data(), window.size(), sizeof(window[0]), &CQorPixelMedianFilter::__CompareGray);
+            const auto& m = window[window.size() / 2];
+            const DWORD alpha = bits == 32 ? (in[y][x] & 0xFF000000u) : 0;
+            expected[y][x] = alpha | Rgb(m.red, m.green, m.blue);
+          }
+        }
+        CQorObjImage img = source;
+        CQorPixelMedianFilter median(size);
+        ASSERT_EQ(img.SinglePixelProcessProc(median, nullptr), 1);
+        EXPECT_EQ(RowsOf(img), expected);
+      }
+    }
   }
 }
 

@@ -118,9 +118,10 @@ class Bitmap : public Image {
   // A CAIRO_FORMAT_ARGB32 surface to draw into; what is drawn reaches the bitmap (in its own
   // format, caller memory included) when LwEndDraw is called with the same surface, which also
   // destroys it. Null when the bitmap is empty, locked or already being drawn into. GetPixel,
-  // SetPixel and LockBits stay in step with the surface meanwhile.
+  // SetPixel and LockBits stay in step with the surface meanwhile. `copyBack` false skips the
+  // copy, for a caller that has just brought everything over (LwSyncDraw) and drawn nothing since.
   cairo_surface_t* LwBeginDraw();
-  void LwEndDraw(cairo_surface_t* surface);
+  void LwEndDraw(cairo_surface_t* surface, bool copyBack = true);
   // Brings what has been drawn into `area` (null: everywhere) to the bitmap's pixels now, without
   // ending the drawing. GDI+ draws straight into a bitmap's memory, and callers may hand that
   // memory on (to another thread) while their Graphics is still alive: a Graphics over a bitmap

@@ -9,7 +9,10 @@
 //
 // Drawing on a device context or a bitmap goes to a cairo surface taken from the target at
 // construction (LwGdiBeginDraw, Bitmap::LwBeginDraw); as in GDI+, the pixels a drawing call
-// touches reach the target when the call returns (LwGdiSyncDraw, Bitmap::LwSyncDraw).
+// touches reach the target when the call returns (LwGdiSyncDraw, Bitmap::LwSyncDraw). A caller
+// that makes many small drawing calls and reads the target only after them (a view's paint) can
+// hold that copy back between LwHoldSync and LwReleaseSync: the calls then only draw, and the
+// release copies what they covered at once.
 //
 // Clipping follows GDI+: the clip is kept in device pixels (the world transform in effect when it
 // is set is applied to it) and has hard edges.
@@ -51,6 +54,11 @@ class Graphics {
   HDC GetHDC();
   VOID ReleaseHDC(HDC hdc);
   VOID Flush(FlushIntention intention = FlushIntentionFlush);
+  // Between the two, drawing calls leave the target's own pixels as they are (the drawing surface
+  // has them); LwReleaseSync brings everything drawn since LwHoldSync to the target. Pairs nest;
+  // Flush, GetHDC and the end of the Graphics bring everything over as always.
+  void LwHoldSync();
+  void LwReleaseSync();
 
   Status SetTransform(const Matrix* matrix);
   Status GetTransform(Matrix* matrix) const;
@@ -203,6 +211,9 @@ class Graphics {
   std::vector<State> saved_;
   GraphicsState nextState_ = 1;
   mutable Status lastResult_ = Ok;
+  int holdSync_ = 0;    // LwHoldSync nesting
+  bool heldDraw_ = false;  // something was drawn while held
+  bool inStep_ = false;    // the target has every pixel of the surface (a release, nothing drawn since)
 };
 
 }  // namespace Gdiplus

@@ -26,6 +26,9 @@ class CBitmapCreator {
   // A zero-filled block of at least `bytes` bytes; null for 0, above kMaxBlockBytes, or when
   // memory runs out.
   static BITMAPINFOHEADER* AllocateDibBlock(size_t bytes);
+  // The same block left unfilled, for a caller that writes all of its `bytes` bytes at once (a
+  // copy of another block); the rounding past `bytes` is zero.
+  static BITMAPINFOHEADER* AllocateDibBlockForCopy(size_t bytes);
 
   // Frees a block made by CreateDibImage or AllocateDibBlock; null is allowed.
   static void FreeDibImage(BITMAPINFOHEADER* block);

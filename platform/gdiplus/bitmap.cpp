@@ -313,7 +313,7 @@ cairo_surface_t* Bitmap::LwBeginDraw() {
   return s;
 }
 
-void Bitmap::LwEndDraw(cairo_surface_t* surface) {
+void Bitmap::LwEndDraw(cairo_surface_t* surface, bool copyBack) {
   if (!surface) return;
   LwPixels& px = *px_;
   if (surface != px.drawSurface) {
@@ -321,7 +321,7 @@ void Bitmap::LwEndDraw(cairo_surface_t* surface) {
     return;
   }
   cairo_surface_flush(surface);
-  if (!px.drawDirect) {
+  if (!px.drawDirect && copyBack) {
     const BYTE* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     for (INT y = 0; y < px.height; ++y)

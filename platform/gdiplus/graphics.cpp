@@ -113,10 +113,10 @@ void Graphics::Detach() {
   if (!surface_) return;
   cairo_surface_flush(surface_);
   if (hdc_) {
-    LwGdiEndDraw(hdc_, surface_);
+    if (!inStep_) LwGdiEndDraw(hdc_, surface_);
     cairo_surface_destroy(surface_);
   } else if (bitmap_) {
-    bitmap_->LwEndDraw(surface_);
+    bitmap_->LwEndDraw(surface_, !inStep_);
   } else {
     cairo_surface_destroy(surface_);
   }
@@ -138,6 +138,22 @@ VOID Graphics::Flush(FlushIntention) {
       lastResult_ = OutOfMemory;
     }
   }
+}
+
+void Graphics::LwHoldSync() { ++holdSync_; }
+
+void Graphics::LwReleaseSync() {
+  if (holdSync_ == 0 || --holdSync_ > 0 || !heldDraw_) return;
+  heldDraw_ = false;
+  if (!surface_ || lentDc_) return;
+  cairo_surface_flush(surface_);
+  const Rect all(0, 0, cairo_image_surface_get_width(surface_), cairo_image_surface_get_height(surface_));
+  if (bitmap_) {
+    bitmap_->LwSyncDraw(&all);
+  } else if (hdc_) {
+    LwGdiSyncDraw(hdc_, surface_, RECT{all.X, all.Y, all.X + all.Width, all.Y + all.Height});
+  }
+  inStep_ = true;
 }
 
 HDC Graphics::GetHDC() {
@@ -190,6 +206,7 @@ HDC Graphics::GetHDC() {
 }
 
 VOID Graphics::ReleaseHDC(HDC hdc) {
+  inStep_ = false;
   if (!lentDc_ || hdc != lentDc_) {
     SetStatus(InvalidParameter);
     return;
@@ -366,7 +383,10 @@ Status Graphics::Render(Build build) {
   const Action action = build(cr_);
   // Device pixels the operation may touch, for bringing them to a bitmap's own memory afterwards.
   Rect touched;
-  const bool syncBitmap = (bitmap_ || hdc_) && action != Action::None;
+  if (action != Action::None) inStep_ = false;
+  const bool held = holdSync_ > 0 && (bitmap_ || hdc_) && action != Action::None;
+  if (held) heldDraw_ = true;  // brought over whole at the release
+  const bool syncBitmap = (bitmap_ || hdc_) && action != Action::None && !held;
   if (syncBitmap) {
     double x1, y1, x2, y2;
     if (action == Action::Stroke) {

@@ -30,15 +30,26 @@ size_t CBitmapCreator::CalcDibBlockSize(int width, int height, int bits, int col
   return static_cast<size_t>(total);
 }
 
-BITMAPINFOHEADER* CBitmapCreator::AllocateDibBlock(size_t bytes) {
-  if (bytes == 0 || bytes > kMaxBlockBytes) return nullptr;
+namespace {
+
+BITMAPINFOHEADER* AllocateRecords(size_t bytes, bool zero) {
+  if (bytes == 0 || bytes > CBitmapCreator::kMaxBlockBytes) return nullptr;
   int pending = g_failNext.load();
   while (pending > 0) {
     if (g_failNext.compare_exchange_weak(pending, pending - 1)) return nullptr;
   }
   const size_t records = (bytes + sizeof(BITMAPINFOHEADER) - 1) / sizeof(BITMAPINFOHEADER);
-  return new (std::nothrow) BITMAPINFOHEADER[records]();
+  if (zero) return new (std::nothrow) BITMAPINFOHEADER[records]();
+  BITMAPINFOHEADER* block = new (std::nothrow) BITMAPINFOHEADER[records];
+  if (block) block[records - 1] = BITMAPINFOHEADER{};  // the caller writes `bytes`; the rounding is zero
+  return block;
 }
+
+}  // namespace
+
+BITMAPINFOHEADER* CBitmapCreator::AllocateDibBlock(size_t bytes) { return AllocateRecords(bytes, true); }
+
+BITMAPINFOHEADER* CBitmapCreator::AllocateDibBlockForCopy(size_t bytes) { return AllocateRecords(bytes, false); }
 
 void CBitmapCreator::FreeDibImage(BITMAPINFOHEADER* block) { delete[] block; }
 

@@ -7,6 +7,10 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // ---------------------------------------------------------------------------------------------
@@ -77,6 +81,162 @@ inline const uint8_t* RowOf(const uint8_t* base, int stride, int row) {
 inline uint8_t* RowOf(uint8_t* base, int stride, int row) { return base + static_cast<ptrdiff_t>(stride) * row; }
 
 // ---------------------------------------------------------------------------------------------
+// SSE2 kernels (every x86-64 processor has SSE2): sixteen pixels at a time, giving the same values
+// as the per-pixel formulas above, which handle what is left of a row and other processors.
+
+#if defined(__SSE2__)
+#define LW_COLORCONV_SSE2 1
+
+constexpr int kBlock = 16;  // pixels per kernel step
+
+inline __m128i Load8(const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
+inline __m128i Load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store16(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// The eight chroma samples of sixteen pixels as 16-bit lanes, U and V apart.
+template <bool Nv12>
+inline void LoadChroma(const uint8_t* us, const uint8_t* vs, int cx, __m128i* u, __m128i* v) {
+  const __m128i zero = _mm_setzero_si128();
+  if constexpr (Nv12) {
+    const __m128i uv = Load16(us + 2 * cx);
+    *u = _mm_and_si128(uv, _mm_set1_epi16(0xFF));
+    *v = _mm_srli_epi16(uv, 8);
+  } else {
+    *u = _mm_unpacklo_epi8(Load8(us + cx), zero);
+    *v = _mm_unpacklo_epi8(Load8(vs + cx), zero);
+  }
+}
+
+// The vector family's blue, green and red of sixteen pixels (each register: 16 bytes, pixel order).
+inline void VectorBlock(const uint8_t* ys, __m128i u, __m128i v, __m128i* b, __m128i* g, __m128i* r) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i uc = _mm_sub_epi16(u, _mm_set1_epi16(128)), vc = _mm_sub_epi16(v, _mm_set1_epi16(128));
+  const __m128i cr = _mm_mullo_epi16(vc, _mm_set1_epi16(102));
+  const __m128i cg = _mm_add_epi16(_mm_mullo_epi16(uc, _mm_set1_epi16(25)), _mm_mullo_epi16(vc, _mm_set1_epi16(52)));
+  const __m128i cb = _mm_mullo_epi16(uc, _mm_set1_epi16(129));
+  const __m128i y = Load16(ys);
+  __m128i out[3][2];
+  for (int half = 0; half < 2; ++half) {
+    const __m128i yy = half ? _mm_unpackhi_epi8(y, zero) : _mm_unpacklo_epi8(y, zero);
+    const __m128i l = _mm_mullo_epi16(_mm_sub_epi16(yy, _mm_set1_epi16(16)), _mm_set1_epi16(74));
+    // Each chroma term serves two pixels side by side.
+    const __m128i pr = half ? _mm_unpackhi_epi16(cr, cr) : _mm_unpacklo_epi16(cr, cr);
+    const __m128i pg = half ? _mm_unpackhi_epi16(cg, cg) : _mm_unpacklo_epi16(cg, cg);
+    const __m128i pb = half ? _mm_unpackhi_epi16(cb, cb) : _mm_unpacklo_epi16(cb, cb);
+    out[0][half] = _mm_srai_epi16(_mm_adds_epi16(l, pb), 6);
+    out[1][half] = _mm_srai_epi16(_mm_subs_epi16(l, pg), 6);
+    out[2][half] = _mm_srai_epi16(_mm_adds_epi16(l, pr), 6);
+  }
+  *b = _mm_packus_epi16(out[0][0], out[0][1]);
+  *g = _mm_packus_epi16(out[1][0], out[1][1]);
+  *r = _mm_packus_epi16(out[2][0], out[2][1]);
+}
+
+// The portable family's values of sixteen pixels before clamping: (sum >> 13) in 16-bit lanes,
+// pixels 0-7 in [0] and 8-15 in [1].
+inline void PortableBlockWide(const uint8_t* ys, __m128i u, __m128i v, __m128i b[2], __m128i g[2], __m128i r[2]) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i uc = _mm_sub_epi16(u, _mm_set1_epi16(128)), vc = _mm_sub_epi16(v, _mm_set1_epi16(128));
+  const __m128i y = Load16(ys);
+  const __m128i kLuma = _mm_set1_epi32(9535);                          // (y - 16, 0) pairs
+  const __m128i kRed = _mm_set1_epi32(13074 << 16);                    // (u, v) pairs: 0 x u + 13074 x v
+  const __m128i kGreen = _mm_set1_epi32((6660 << 16) | 3203);          // 3203 x u + 6660 x v
+  const __m128i kBlue = _mm_set1_epi32(16531);                         // 16531 x u + 0 x v
+  for (int half = 0; half < 2; ++half) {
+    const __m128i uv = half ? _mm_unpackhi_epi16(uc, vc) : _mm_unpacklo_epi16(uc, vc);  // four samples
+    const __m128i yc = _mm_sub_epi16(half ? _mm_unpackhi_epi8(y, zero) : _mm_unpacklo_epi8(y, zero), _mm_set1_epi16(16));
+    __m128i rs[2], gs[2], bs[2];
+    for (int q = 0; q < 2; ++q) {  // pixels 0-3 and 4-7 of this half: samples 0-1 and 2-3
+      const __m128i rc = _mm_madd_epi16(uv, kRed), gc = _mm_madd_epi16(uv, kGreen), bc = _mm_madd_epi16(uv, kBlue);
+      const __m128i pr = q ? _mm_unpackhi_epi32(rc, rc) : _mm_unpacklo_epi32(rc, rc);
+      const __m128i pg = q ? _mm_unpackhi_epi32(gc, gc) : _mm_unpacklo_epi32(gc, gc);
+      const __m128i pb = q ? _mm_unpackhi_epi32(bc, bc) : _mm_unpacklo_epi32(bc, bc);
+      const __m128i l = _mm_madd_epi16(q ? _mm_unpackhi_epi16(yc, zero) : _mm_unpacklo_epi16(yc, zero), kLuma);
+      rs[q] = _mm_srai_epi32(_mm_add_epi32(l, pr), 13);
+      gs[q] = _mm_srai_epi32(_mm_sub_epi32(l, pg), 13);
+      bs[q] = _mm_srai_epi32(_mm_add_epi32(l, pb), 13);
+    }
+    r[half] = _mm_packs_epi32(rs[0], rs[1]);
+    g[half] = _mm_packs_epi32(gs[0], gs[1]);
+    b[half] = _mm_packs_epi32(bs[0], bs[1]);
+  }
+}
+
+inline void PortableBlock(const uint8_t* ys, __m128i u, __m128i v, __m128i* b, __m128i* g, __m128i* r) {
+  __m128i bw[2], gw[2], rw[2];
+  PortableBlockWide(ys, u, v, bw, gw, rw);
+  *b = _mm_packus_epi16(bw[0], bw[1]);
+  *g = _mm_packus_epi16(gw[0], gw[1]);
+  *r = _mm_packus_epi16(rw[0], rw[1]);
+}
+
+// Sixteen pixels as B, G, R (, 0). Three-byte pixels are written four bytes at a time, the fourth
+// byte overwritten by the next pixel; `lastInRow` keeps the last one to its three.
+template <int Bytes>
+inline void PutBlock(uint8_t* d, __m128i b, __m128i g, __m128i r, bool lastInRow) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
+  const __m128i r0Lo = _mm_unpacklo_epi8(r, zero), r0Hi = _mm_unpackhi_epi8(r, zero);
+  const __m128i q[4] = {_mm_unpacklo_epi16(bgLo, r0Lo), _mm_unpackhi_epi16(bgLo, r0Lo), _mm_unpacklo_epi16(bgHi, r0Hi),
+                        _mm_unpackhi_epi16(bgHi, r0Hi)};
+  if constexpr (Bytes == 4) {
+    for (int i = 0; i < 4; ++i) Store16(d + 16 * i, q[i]);
+  } else {
+    alignas(16) uint8_t px[64];
+    for (int i = 0; i < 4; ++i) _mm_store_si128(reinterpret_cast<__m128i*>(px + 16 * i), q[i]);
+    for (int i = 0; i < kBlock - 1; ++i) std::memcpy(d + 3 * i, px + 4 * i, 4);
+    std::memcpy(d + 3 * (kBlock - 1), px + 4 * (kBlock - 1), lastInRow ? 3 : 4);
+  }
+}
+
+// The 565 rows: the per-row carry of each channel is the running sum of its values modulo 8
+// (carry = (value + carry) & 7 at every pixel), so a block's carries come from a prefix sum.
+// `run` holds the running sum so far in every lane; returns the eight words' channel values.
+inline __m128i CarryAndClamp(__m128i value, __m128i* run) {
+  __m128i s = _mm_add_epi16(value, _mm_slli_si128(value, 2));
+  s = _mm_add_epi16(s, _mm_slli_si128(s, 4));
+  s = _mm_add_epi16(s, _mm_slli_si128(s, 8));
+  s = _mm_add_epi16(s, *run);                                   // inclusive running sums (mod 2^16)
+  const __m128i before = _mm_sub_epi16(s, value);               // the sums up to the pixel before
+  const __m128i carried = _mm_add_epi16(value, _mm_and_si128(before, _mm_set1_epi16(7)));
+  const __m128i last = _mm_shufflehi_epi16(s, _MM_SHUFFLE(3, 3, 3, 3));
+  *run = _mm_unpackhi_epi64(last, last);
+  return _mm_max_epi16(_mm_min_epi16(carried, _mm_set1_epi16(255)), _mm_setzero_si128());
+}
+
+
+// Luma of four B, G, R, x pixels, as 32-bit lanes.
+inline __m128i Luma4(__m128i px) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i k = _mm_set_epi16(0, 2105, 4129, 803, 0, 2105, 4129, 803);
+  const __m128 lo = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpacklo_epi8(px, zero), k));
+  const __m128 hi = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpackhi_epi8(px, zero), k));
+  const __m128i sum = _mm_add_epi32(_mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0))),
+                                    _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1))));
+  return _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(4096)), 13), _mm_set1_epi32(16));
+}
+
+// The sums of two 2 x 2 blocks (four pixels of two rows, B G R x each) as 16-bit lanes:
+// bs gs rs xs of the first block, then of the second.
+inline __m128i BlockSums2(__m128i row0, __m128i row1) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(row0, zero), _mm_unpacklo_epi8(row1, zero));
+  const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(row0, zero), _mm_unpackhi_epi8(row1, zero));
+  return _mm_unpacklo_epi64(_mm_add_epi16(lo, _mm_srli_si128(lo, 8)), _mm_add_epi16(hi, _mm_srli_si128(hi, 8)));
+}
+
+// U or V of four blocks from their sums (k: the B, G, R weights), as 32-bit lanes.
+inline __m128i Chroma4(__m128i sumsA, __m128i sumsB, __m128i k) {
+  const __m128 a = _mm_castsi128_ps(_mm_madd_epi16(sumsA, k));
+  const __m128 b = _mm_castsi128_ps(_mm_madd_epi16(sumsB, k));
+  const __m128i sum = _mm_add_epi32(_mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0))),
+                                    _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))));
+  return _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(16384)), 15), _mm_set1_epi32(128));
+}
+
+#endif  // __SSE2__
+
+// ---------------------------------------------------------------------------------------------
 // Planar (YV12 or NV12) to RGB, one row at a time. `Pixel` is the family's formula, `Bytes` 3 or 4.
 
 template <int Bytes, Rgb (*Pixel)(int, int, int), bool Nv12>
@@ -99,7 +259,21 @@ void PlanarToRgb(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t* u,
     };
     // Whole pixel pairs share one chroma sample; an odd last pixel has a sample of its own.
     const int pairs = width / 2;
-    for (int cx = 0; cx < pairs; ++cx) {
+    int cx = 0;
+#ifdef LW_COLORCONV_SSE2
+    for (; 2 * cx + kBlock <= 2 * pairs; cx += kBlock / 2) {
+      __m128i cu, cv, b, g, r;
+      LoadChroma<Nv12>(us, vs, cx, &cu, &cv);
+      if constexpr (Pixel == VectorPixel) {
+        VectorBlock(ys + 2 * cx, cu, cv, &b, &g, &r);
+      } else {
+        PortableBlock(ys + 2 * cx, cu, cv, &b, &g, &r);
+      }
+      PutBlock<Bytes>(d, b, g, r, 2 * cx + kBlock == width);
+      d += Bytes * kBlock;
+    }
+#endif
+    for (; cx < pairs; ++cx) {
       const int uu = Nv12 ? us[2 * cx] : us[cx];
       const int vv = Nv12 ? us[2 * cx + 1] : vs[cx];
       put(Pixel(ys[2 * cx], uu, vv));
@@ -125,7 +299,29 @@ void PlanarToRgb565(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t*
     const uint8_t* vs = Nv12 ? nullptr : RowOf(v, uvStride, crow);
     uint8_t* d = RowOf(dst, dstPitch, flip ? height - 1 - row : row);
     int carryR = 0, carryG = 0, carryB = 0;
-    for (int x = 0; x < width; ++x) {
+    int x = 0;
+#ifdef LW_COLORCONV_SSE2
+    __m128i runR = _mm_setzero_si128(), runG = runR, runB = runR;
+    for (; x + kBlock <= (width & ~1); x += kBlock) {
+      __m128i cu, cv, bw[2], gw[2], rw[2];
+      LoadChroma<Nv12>(us, vs, x / 2, &cu, &cv);
+      PortableBlockWide(ys + x, cu, cv, bw, gw, rw);
+      for (int half = 0; half < 2; ++half) {
+        const __m128i r = CarryAndClamp(rw[half], &runR);
+        const __m128i g = CarryAndClamp(gw[half], &runG);
+        const __m128i b = CarryAndClamp(bw[half], &runB);
+        const __m128i word = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_srli_epi16(r, 3), 11),
+                                                       _mm_slli_epi16(_mm_srli_epi16(g, 2), 5)),
+                                          _mm_srli_epi16(b, 3));
+        Store16(d, word);
+        d += 16;
+      }
+    }
+    carryR = _mm_cvtsi128_si32(runR) & 7;
+    carryG = _mm_cvtsi128_si32(runG) & 7;
+    carryB = _mm_cvtsi128_si32(runB) & 7;
+#endif
+    for (; x < width; ++x) {
       const int cx = std::min(x >> 1, cw - 1);
       const int uu = Nv12 ? us[2 * cx] : us[cx];
       const int vv = Nv12 ? us[2 * cx + 1] : vs[cx];
@@ -157,6 +353,15 @@ void PlanarToPacked(uint8_t* dst, int dstPitch, const uint8_t* y, const uint8_t*
     const uint8_t* vs = RowOf(v, uvStride, crow);
     uint8_t* d = RowOf(dst, dstPitch, flip ? height - 1 - row : row);
     int x = 0;
+#ifdef LW_COLORCONV_SSE2
+    for (; x + kBlock <= width; x += kBlock) {
+      const __m128i yy = Load16(ys + x);
+      const __m128i uv = _mm_unpacklo_epi8(Load8(us + x / 2), Load8(vs + x / 2));
+      Store16(d, UFirst ? _mm_unpacklo_epi8(uv, yy) : _mm_unpacklo_epi8(yy, uv));
+      Store16(d + 16, UFirst ? _mm_unpackhi_epi8(uv, yy) : _mm_unpackhi_epi8(yy, uv));
+      d += 32;
+    }
+#endif
     for (; x + 1 < width; x += 2) {
       const int cx = x >> 1;
       if (UFirst) {
@@ -186,10 +391,21 @@ void PackedToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, u
   if (!src || !y || !u || !v || width <= 0 || height <= 0) return;
   const int lumaOff = UFirst ? 1 : 0, uOff = UFirst ? 0 : 1, vOff = UFirst ? 2 : 3;
   auto srcRow = [&](int row) { return RowOf(src, srcStride, flip ? height - 1 - row : row); };
+#ifdef LW_COLORCONV_SSE2
+  const __m128i lowBytes = _mm_set1_epi16(0xFF);
+  // The luma bytes or the chroma bytes of a 4:2:2 register, as 16-bit lanes.
+  auto lumaOf = [&](__m128i v) { return UFirst ? _mm_srli_epi16(v, 8) : _mm_and_si128(v, lowBytes); };
+  auto chromaOf = [&](__m128i v) { return UFirst ? _mm_and_si128(v, lowBytes) : _mm_srli_epi16(v, 8); };
+#endif
   for (int row = 0; row < height; ++row) {
     const uint8_t* s = srcRow(row);
     uint8_t* yd = RowOf(y, yStride, row);
-    for (int x = 0; x < width; ++x) yd[x] = s[2 * x + lumaOff];
+    int x = 0;
+#ifdef LW_COLORCONV_SSE2
+    for (; x + kBlock <= width; x += kBlock)
+      Store16(yd + x, _mm_packus_epi16(lumaOf(Load16(s + 2 * x)), lumaOf(Load16(s + 2 * x + 16))));
+#endif
+    for (; x < width; ++x) yd[x] = s[2 * x + lumaOff];
   }
   const int pairs = width / 2, ch = ChromaHeight(height);
   for (int by = 0; by < ch; ++by) {
@@ -197,7 +413,20 @@ void PackedToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, u
     const uint8_t* s1 = srcRow(std::min(2 * by + 1, height - 1));
     uint8_t* ud = RowOf(u, uvStride, by);
     uint8_t* vd = RowOf(v, uvStride, by);
-    for (int bx = 0; bx < pairs; ++bx) {
+    int bx = 0;
+#ifdef LW_COLORCONV_SSE2
+    // Eight pairs at a time: U and V alternate in the 16-bit lanes, averaged over the two rows.
+    for (; bx + kBlock / 2 <= pairs; bx += kBlock / 2) {
+      const __m128i a = _mm_avg_epu16(chromaOf(Load16(s0 + 4 * bx)), chromaOf(Load16(s1 + 4 * bx)));
+      const __m128i b = _mm_avg_epu16(chromaOf(Load16(s0 + 4 * bx + 16)), chromaOf(Load16(s1 + 4 * bx + 16)));
+      const __m128i lowWord = _mm_set1_epi32(0xFFFF);
+      const __m128i us = _mm_packs_epi32(_mm_and_si128(a, lowWord), _mm_and_si128(b, lowWord));
+      const __m128i vs = _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(ud + bx), _mm_packus_epi16(us, us));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(vd + bx), _mm_packus_epi16(vs, vs));
+    }
+#endif
+    for (; bx < pairs; ++bx) {
       ud[bx] = static_cast<uint8_t>((s0[4 * bx + uOff] + s1[4 * bx + uOff] + 1) >> 1);
       vd[bx] = static_cast<uint8_t>((s0[4 * bx + vOff] + s1[4 * bx + vOff] + 1) >> 1);
     }
@@ -228,7 +457,18 @@ void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint
   for (int row = 0; row < height; ++row) {
     const uint8_t* s = srcRow(row);
     uint8_t* yd = RowOf(y, yStride, row);
-    for (int x = 0; x < width; ++x) {
+    int x = 0;
+#ifdef LW_COLORCONV_SSE2
+    if constexpr (Load == LoadBgr32) {
+      for (; x + kBlock <= width; x += kBlock) {
+        const uint8_t* p = s + 4 * x;
+        const __m128i a = _mm_packs_epi32(Luma4(Load16(p)), Luma4(Load16(p + 16)));
+        const __m128i b = _mm_packs_epi32(Luma4(Load16(p + 32)), Luma4(Load16(p + 48)));
+        Store16(yd + x, _mm_packus_epi16(a, b));
+      }
+    }
+#endif
+    for (; x < width; ++x) {
       const Rgb c = Load(s, x);
       yd[x] = LumaOf(c.r, c.g, c.b);
     }
@@ -239,7 +479,24 @@ void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint
     const uint8_t* rows[2] = {srcRow(std::min(2 * by, height - 1)), srcRow(std::min(2 * by + 1, height - 1))};
     uint8_t* ud = RowOf(u, uvStride, by);
     uint8_t* vd = RowOf(v, uvStride, by);
-    for (int bx = 0; bx < cw; ++bx) {
+    int bx = 0;
+#ifdef LW_COLORCONV_SSE2
+    if constexpr (Load == LoadBgr32) {
+      // Eight whole blocks (sixteen pixels of each row) at a time.
+      const __m128i kU = _mm_set_epi16(0, -1212, -2384, 3596, 0, -1212, -2384, 3596);
+      const __m128i kV = _mm_set_epi16(0, 3596, -3015, -582, 0, 3596, -3015, -582);
+      for (; 2 * bx + kBlock <= width; bx += kBlock / 2) {
+        __m128i sums[4];
+        for (int i = 0; i < 4; ++i)
+          sums[i] = BlockSums2(Load16(rows[0] + 8 * bx + 16 * i), Load16(rows[1] + 8 * bx + 16 * i));
+        const __m128i us = _mm_packs_epi32(Chroma4(sums[0], sums[1], kU), Chroma4(sums[2], sums[3], kU));
+        const __m128i vs = _mm_packs_epi32(Chroma4(sums[0], sums[1], kV), Chroma4(sums[2], sums[3], kV));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(ud + bx), _mm_packus_epi16(us, us));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(vd + bx), _mm_packus_epi16(vs, vs));
+      }
+    }
+#endif
+    for (; bx < cw; ++bx) {
       int rs = 0, gs = 0, bs = 0;
       for (const uint8_t* s : rows) {
         for (int dx = 0; dx < 2; ++dx) {

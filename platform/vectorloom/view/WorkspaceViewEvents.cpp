@@ -4,6 +4,8 @@
 #include <wingdi.h>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "WorkspaceView.h"
 
@@ -88,44 +90,134 @@ END_MESSAGE_MAP()
 // ---------------------------------------------------------------------------------------------
 // Painting
 
+namespace {
+
+// The marks of one selected object in client pixels: handle centres, the top handle's line to the
+// rotation grip, and the pixels all of them may touch (antialiasing included).
+struct SelectionMarks {
+  Gdiplus::PointF dp[8];
+  Gdiplus::PointF grip;
+  float left, top, right, bottom;
+  bool handlesMeet;  // handle squares overlap one another (a very small object)
+  int layer = 0;
+
+  bool Touches(const SelectionMarks& o) const {
+    return left <= o.right && o.left <= right && top <= o.bottom && o.top <= bottom;
+  }
+};
+
+}  // namespace
+
+// The marks are drawn object after object, as the selection lists them, so that where the marks
+// of two objects meet the later one lies on top. To keep the drawing calls few, objects whose marks
+// cannot meet are drawn together, one call for each kind of mark: every object goes to the first
+// layer after those of the earlier objects its marks meet, and the layers are drawn in turn. Each
+// pixel thus sees the same drawing in the same order as when every mark is drawn by itself.
 void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale, int nLeft, int nTop) {
   if (!pGraphics) return;
   // The anchor tools show the nodes of the shape instead of its box.
   if (dynamic_cast<const CAnchorTool*>(m_pCurTool)) return;
   using namespace Gdiplus;
   const CQorTransMatrix dev(fScale, 0, 0, fScale, static_cast<float>(nLeft), static_cast<float>(nTop));
+  constexpr float kHandle = 3;  // half the side of a handle square
+  constexpr float kReach = std::max(kHandle, kHandleRadius) + 2;  // pen and antialiasing around a mark
+
+  std::vector<SelectionMarks> marks;
+  marks.reserve(static_cast<size_t>(m_selList.GetCount()));
+  int layers = 0;
+  for (CRenderBaseObj* obj : m_selList) {
+    SelectionMarks m;
+    CQorVectorPoint<float> pts[8];
+    obj->GetHandlePoints(pts);
+    for (int i = 0; i < 8; ++i) {
+      const CQorVectorPoint<float> p = dev.Transform(pts[i]);
+      m.dp[i] = PointF(std::round(p.x), std::round(p.y));  // pixel centres: crisp one-pixel lines
+    }
+    // The rotation grip beyond the middle of the top edge, away from the centre.
+    CQorVectorPoint<float> p0, p1;
+    GetRotationHandles(*obj, dev, p0, p1);
+    const CQorVectorPoint<float> g = GetRotationGrip(p0, p1);
+    m.grip = PointF(std::round(g.x), std::round(g.y));
+    m.left = m.right = m.grip.X;
+    m.top = m.bottom = m.grip.Y;
+    m.handlesMeet = false;
+    for (int i = 0; i < 8; ++i) {
+      m.left = std::min(m.left, m.dp[i].X), m.right = std::max(m.right, m.dp[i].X);
+      m.top = std::min(m.top, m.dp[i].Y), m.bottom = std::max(m.bottom, m.dp[i].Y);
+      for (int j = 0; j < i; ++j)
+        if (std::abs(m.dp[i].X - m.dp[j].X) <= 2 * kHandle + 1 && std::abs(m.dp[i].Y - m.dp[j].Y) <= 2 * kHandle + 1)
+          m.handlesMeet = true;
+    }
+    m.left -= kReach, m.top -= kReach, m.right += kReach, m.bottom += kReach;
+    if (!std::isfinite(m.left + m.top + m.right + m.bottom)) m.handlesMeet = true;
+    // A layer after every earlier object whose marks it meets; an object whose handles meet each
+    // other is drawn mark by mark, on a layer of its own.
+    for (const SelectionMarks& e : marks)
+      if (e.layer >= m.layer && (m.handlesMeet || e.handlesMeet || m.Touches(e))) m.layer = e.layer + 1;
+    marks.push_back(m);
+    layers = std::max(layers, m.layer + 1);
+  }
+
   Pen frame(Color(255, 0, 120, 215), 1.0f);
   Pen edge(Color(255, 0, 0, 0), 1.0f);
   SolidBrush fill(Color(255, 255, 255, 255));
   SolidBrush grip(Color(255, 0, 170, 0));
-  for (CRenderBaseObj* obj : m_selList) {
-    CQorVectorPoint<float> pts[8];
-    obj->GetHandlePoints(pts);
-    PointF dp[8];
-    for (int i = 0; i < 8; ++i) {
-      const CQorVectorPoint<float> p = dev.Transform(pts[i]);
-      dp[i] = PointF(std::round(p.x), std::round(p.y));  // pixel centres: crisp one-pixel lines
+  SolidBrush edgeFill(Color(255, 0, 0, 0));
+  auto gripBox = [](const SelectionMarks& m) {
+    return RectF(m.grip.X - kHandleRadius, m.grip.Y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
+  };
+  auto handleBox = [](const PointF& p) { return RectF(p.X - kHandle, p.Y - kHandle, 2 * kHandle, 2 * kHandle); };
+  std::vector<std::vector<const SelectionMarks*>> byLayer(static_cast<size_t>(layers));
+  for (const SelectionMarks& m : marks) byLayer[static_cast<size_t>(m.layer)].push_back(&m);
+  for (const auto& layer : byLayer) {
+    if (layer.empty()) continue;
+    if (layer.size() == 1 && layer[0]->handlesMeet) {
+      const SelectionMarks& m = *layer[0];
+      const PointF corners[4] = {m.dp[HANDLE_TOPLEFT], m.dp[HANDLE_TOPRIGHT], m.dp[HANDLE_BOTTOMRIGHT], m.dp[HANDLE_BOTTOMLEFT]};
+      pGraphics->DrawPolygon(&frame, corners, 4);
+      pGraphics->DrawLine(&frame, m.dp[HANDLE_TOP], m.grip);
+      pGraphics->FillEllipse(&grip, gripBox(m));
+      pGraphics->DrawEllipse(&edge, gripBox(m));
+      for (const PointF& p : m.dp) {
+        pGraphics->FillRectangle(&fill, handleBox(p));
+        pGraphics->DrawRectangle(&edge, handleBox(p));
+      }
+      continue;
     }
-    const PointF corners[4] = {dp[HANDLE_TOPLEFT], dp[HANDLE_TOPRIGHT], dp[HANDLE_BOTTOMRIGHT], dp[HANDLE_BOTTOMLEFT]};
-    pGraphics->DrawPolygon(&frame, corners, 4);
-    // The rotation grip beyond the middle of the top edge, away from the centre.
-    CQorVectorPoint<float> p0, p1;
-    GetRotationHandles(*obj, dev, p0, p1);
-    CQorVectorPoint<float> g = GetRotationGrip(p0, p1);
-    g = CQorVectorPoint<float>(std::round(g.x), std::round(g.y));
-    pGraphics->DrawLine(&frame, dp[HANDLE_TOP], PointF(g.x, g.y));
-    pGraphics->FillEllipse(&grip, g.x - kHandleRadius, g.y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
-    pGraphics->DrawEllipse(&edge, g.x - kHandleRadius, g.y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
-    for (const PointF& p : dp) {
-      pGraphics->FillRectangle(&fill, p.X - 3, p.Y - 3, 6.0f, 6.0f);
-      pGraphics->DrawRectangle(&edge, p.X - 3, p.Y - 3, 6.0f, 6.0f);
+    // The one-pixel edge of a handle square is the ring between the square grown and shrunk by
+    // half a pixel: filled, it covers exactly the pixels the stroke would, without stroking.
+    GraphicsPath frames, lines, grips, handles, rings(FillModeAlternate);
+    for (const SelectionMarks* m : layer) {
+      const PointF corners[4] = {m->dp[HANDLE_TOPLEFT], m->dp[HANDLE_TOPRIGHT], m->dp[HANDLE_BOTTOMRIGHT],
+                                 m->dp[HANDLE_BOTTOMLEFT]};
+      frames.AddPolygon(corners, 4);
+      lines.StartFigure();
+      lines.AddLine(m->dp[HANDLE_TOP], m->grip);
+      grips.AddEllipse(gripBox(*m));
+      for (const PointF& p : m->dp) {
+        handles.AddRectangle(handleBox(p));
+        rings.AddRectangle(RectF(p.X - kHandle - 0.5f, p.Y - kHandle - 0.5f, 2 * kHandle + 1, 2 * kHandle + 1));
+        rings.AddRectangle(RectF(p.X - kHandle + 0.5f, p.Y - kHandle + 0.5f, 2 * kHandle - 1, 2 * kHandle - 1));
+      }
     }
+    pGraphics->DrawPath(&frame, &frames);
+    pGraphics->DrawPath(&frame, &lines);
+    pGraphics->FillPath(&grip, &grips);
+    pGraphics->DrawPath(&edge, &grips);
+    pGraphics->FillPath(&fill, &handles);
+    pGraphics->FillPath(&edgeFill, &rings);
   }
 }
 
 void CWorkspaceView::PaintView(Gdiplus::Graphics* pGraphics, const CRect& rcClip) {
   using namespace Gdiplus;
   if (!pGraphics) return;
+  // Thousands of small drawing calls: their pixels reach the target once, at the end.
+  pGraphics->LwHoldSync();
+  struct Release {
+    Graphics* g;
+    ~Release() { g->LwReleaseSync(); }
+  } release{pGraphics};
   SolidBrush desk(Color(255, 0xAB, 0xAB, 0xAB));
   pGraphics->FillRectangle(&desk, 0, 0, static_cast<INT>(rcClip.Width()), static_cast<INT>(rcClip.Height()));
   if (!m_pRenderPage) return;

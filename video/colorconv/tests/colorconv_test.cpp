@@ -417,3 +417,178 @@ TEST(ColorConvEdges, OddLastColumnAndRowMakeTheirOwnBlocks) {
 }
 
 }  // namespace
+
+namespace {
+
+// The per-pixel formulas of the two families, written out plainly.
+uint8_t Clamp255(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
+int Sat16(int v) { return std::clamp(v, -32768, 32767); }
+
+Bgr VectorFormula(int y, int u, int v) {
+  const int l = 74 * (y - 16);
+  return {Clamp255(Sat16(l + 129 * (u - 128)) >> 6), Clamp255(Sat16(l - 25 * (u - 128) - 52 * (v - 128)) >> 6),
+          Clamp255(Sat16(l + 102 * (v - 128)) >> 6)};
+}
+
+// Unclamped 13-bit results of the portable family.
+Bgr PortableRaw(int y, int u, int v) {
+  const int l = 9535 * (y - 16);
+  return {(l + 16531 * (u - 128)) >> 13, (l - 3203 * (u - 128) - 6660 * (v - 128)) >> 13, (l + 13074 * (v - 128)) >> 13};
+}
+
+}  // namespace
+
+// Whole frames of random samples (every value, clamping included) in widths around the converters'
+// blocks of sixteen pixels, against the formulas pixel by pixel: 4:2:0 to RGB in both families,
+// to RGB565 with the error carry running along each row, and to packed 4:2:2.
+TEST(ColorConvValues, WholeRowsMatchThePixelFormulas) {
+  uint32_t seed = 99;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<uint8_t>(seed >> 24);
+  };
+  for (const int w : {15, 16, 17, 31, 32, 33, 48, 63, 100}) {
+    for (const int h : {1, 2, 5}) {
+      for (const int flip : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << w << " x " << h << (flip ? " flipped" : ""));
+        const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+        const int ys = w + 3, cs = cw + 2, nvs = 2 * cw + 4;  // strides wider than the rows
+        std::vector<uint8_t> y(static_cast<size_t>(ys) * h), u(static_cast<size_t>(cs) * ch), v(u.size()),
+            uv(static_cast<size_t>(nvs) * ch);
+        for (auto* plane : {&y, &u, &v, &uv})
+          for (auto& b : *plane) b = next();
+        auto yAt = [&](int x, int r) { return int(y[static_cast<size_t>(r) * ys + x]); };
+        auto uAt = [&](int x, int r, bool nv12) {
+          return nv12 ? int(uv[static_cast<size_t>(r / 2) * nvs + 2 * (x / 2)]) : int(u[static_cast<size_t>(r / 2) * cs + x / 2]);
+        };
+        auto vAt = [&](int x, int r, bool nv12) {
+          return nv12 ? int(uv[static_cast<size_t>(r / 2) * nvs + 2 * (x / 2) + 1]) : int(v[static_cast<size_t>(r / 2) * cs + x / 2]);
+        };
+        for (const bool nv12 : {false, true}) {
+          const uint8_t* c1 = nv12 ? uv.data() : u.data();
+          const uint8_t* c2 = nv12 ? nullptr : v.data();
+          const int cstride = nv12 ? nvs : cs;
+          for (const int bytes : {3, 4}) {
+            SCOPED_TRACE(testing::Message() << (nv12 ? "NV12" : "YV12") << " to " << bytes * 8 << " bits");
+            const int pitch = w * bytes + 5;
+            std::vector<uint8_t> out(static_cast<size_t>(pitch) * h, 0xEE);
+            if (nv12) {
+              (bytes == 4 ? ConvertNV12ToRGB32 : ConvertNV12ToRGB24)(out.data(), pitch, y.data(), c1, c2, ys, cstride, w, h, flip);
+            } else {
+              (bytes == 4 ? ConvertYV12ToRGB32 : ConvertYV12ToRGB24)(out.data(), pitch, y.data(), c1, c2, ys, cstride, w, h, flip);
+            }
+            int bad = 0;
+            for (int r = 0; r < h; ++r) {
+              const uint8_t* d = out.data() + static_cast<size_t>(flip ? h - 1 - r : r) * pitch;
+              for (int x = 0; x < w; ++x, d += bytes) {
+                Bgr want;
+                if (nv12) {
+                  const Bgr raw = PortableRaw(yAt(x, r), uAt(x, r, true), vAt(x, r, true));
+                  want = {Clamp255(raw.b), Clamp255(raw.g), Clamp255(raw.r)};
+                } else {
+                  want = VectorFormula(yAt(x, r), uAt(x, r, false), vAt(x, r, false));
+                }
+                const Bgr got{d[0], d[1], d[2]};
+                if ((got != want || (bytes == 4 && d[3] != 0)) && ++bad <= 3) ADD_FAILURE() << "pixel " << x << ", " << r;
+              }
+              EXPECT_EQ(d[0], 0xEE) << "row " << r << " ends at the picture's edge";
+            }
+          }
+          {
+            SCOPED_TRACE(nv12 ? "NV12 to RGB565" : "YV12 to RGB565");
+            const int pitch = 2 * w + 4;
+            std::vector<uint8_t> out(static_cast<size_t>(pitch) * h, 0xEE);
+            (nv12 ? ConvertNV12ToRGB565 : ConvertYV12ToRGB565)(out.data(), pitch, y.data(), c1, c2, ys, cstride, w, h, flip);
+            int bad = 0;
+            for (int r = 0; r < h; ++r) {
+              const uint8_t* d = out.data() + static_cast<size_t>(flip ? h - 1 - r : r) * pitch;
+              int carry[3] = {0, 0, 0};
+              for (int x = 0; x < w; ++x, d += 2) {
+                const Bgr raw = PortableRaw(yAt(x, r), uAt(x, r, nv12), vAt(x, r, nv12));
+                const int c[3] = {raw.r + carry[0], raw.g + carry[1], raw.b + carry[2]};
+                for (int i = 0; i < 3; ++i) carry[i] = c[i] & 7;
+                const unsigned word = (Clamp255(c[0]) >> 3) << 11 | (Clamp255(c[1]) >> 2) << 5 | (Clamp255(c[2]) >> 3);
+                if ((d[0] | d[1] << 8) != static_cast<int>(word) && ++bad <= 3) ADD_FAILURE() << "pixel " << x << ", " << r;
+              }
+              EXPECT_EQ(d[0], 0xEE) << "row " << r << " ends at the picture's edge";
+            }
+          }
+        }
+        for (const bool uFirst : {false, true}) {
+          SCOPED_TRACE(uFirst ? "YV12 to UYVY" : "YV12 to YUY2");
+          const int pitch = 2 * w + 4;
+          std::vector<uint8_t> out(static_cast<size_t>(pitch) * h, 0xEE);
+          (uFirst ? ConvertYV12ToUYVY : ConvertYV12ToYUY2)(out.data(), pitch, y.data(), u.data(), v.data(), ys, cs, w, h, flip);
+          for (int r = 0; r < h; ++r) {
+            const uint8_t* d = out.data() + static_cast<size_t>(flip ? h - 1 - r : r) * pitch;
+            std::vector<uint8_t> want;
+            for (int x = 0; x < w; ++x) {
+              const uint8_t luma = static_cast<uint8_t>(yAt(x, r));
+              const uint8_t chroma = static_cast<uint8_t>(x % 2 == 0 ? uAt(x, r, false) : vAt(x, r, false));
+              if (uFirst) {
+                want.push_back(chroma), want.push_back(luma);
+              } else {
+                want.push_back(luma), want.push_back(chroma);
+              }
+            }
+            EXPECT_EQ(std::vector<uint8_t>(d, d + 2 * w), want) << "row " << r;
+            EXPECT_EQ(d[2 * w], 0xEE);
+          }
+        }
+      }
+    }
+  }
+}
+
+// Random RGB32 and packed 4:2:2 frames to YV12 against the formulas: luma per pixel, chroma per
+// 2 x 2 block (RGB: the weighted sums of the block's pixels; 4:2:2: the two rows averaged, rounding
+// up), in widths around the blocks of sixteen pixels.
+TEST(ColorConvValues, WholeFramesToYV12MatchTheFormulas) {
+  uint32_t seed = 7;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<uint8_t>(seed >> 24);
+  };
+  for (const int w : {16, 17, 32, 33, 50}) {
+    for (const int h : {2, 3}) {
+      SCOPED_TRACE(testing::Message() << w << " x " << h);
+      const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+      std::vector<uint8_t> yp(static_cast<size_t>(w) * h), up(static_cast<size_t>(cw) * ch), vp(up.size());
+      {
+        SCOPED_TRACE("RGB32");
+        std::vector<uint8_t> rgb(static_cast<size_t>(4 * w) * h);
+        for (auto& b : rgb) b = next();
+        ConvertRGB32ToYV12(rgb.data(), 4 * w, yp.data(), up.data(), vp.data(), w, cw, w, h, 0);
+        auto at = [&](int x, int r, int c) { return int(rgb[static_cast<size_t>(r) * 4 * w + 4 * std::min(x, w - 1) + c]); };
+        for (int r = 0; r < h; ++r)
+          for (int x = 0; x < w; ++x)
+            ASSERT_EQ(yp[static_cast<size_t>(r) * w + x], ((2105 * at(x, r, 2) + 4129 * at(x, r, 1) + 803 * at(x, r, 0) + 4096) >> 13) + 16)
+                << x << ", " << r;
+        for (int by = 0; by < ch; ++by)
+          for (int bx = 0; bx < cw; ++bx) {
+            int s[3] = {0, 0, 0};
+            for (int dy = 0; dy < 2; ++dy)
+              for (int dx = 0; dx < 2; ++dx)
+                for (int c = 0; c < 3; ++c) s[c] += at(2 * bx + dx, std::min(2 * by + dy, h - 1), c);
+            ASSERT_EQ(up[static_cast<size_t>(by) * cw + bx], static_cast<uint8_t>(((3596 * s[0] - 1212 * s[2] - 2384 * s[1] + 16384) >> 15) + 128));
+            ASSERT_EQ(vp[static_cast<size_t>(by) * cw + bx], static_cast<uint8_t>(((3596 * s[2] - 3015 * s[1] - 582 * s[0] + 16384) >> 15) + 128));
+          }
+      }
+      for (const bool uFirst : {false, true}) {
+        SCOPED_TRACE(uFirst ? "UYVY" : "YUY2");
+        std::vector<uint8_t> packed(static_cast<size_t>(2 * w) * h);
+        for (auto& b : packed) b = next();
+        (uFirst ? ConvertUYVYToYV12 : ConvertYUY2ToYV12)(packed.data(), 2 * w, yp.data(), up.data(), vp.data(), w, cw, w, h, 0);
+        auto at = [&](int i, int r) { return int(packed[static_cast<size_t>(std::min(r, h - 1)) * 2 * w + i]); };
+        for (int r = 0; r < h; ++r)
+          for (int x = 0; x < w; ++x) ASSERT_EQ(yp[static_cast<size_t>(r) * w + x], at(2 * x + (uFirst ? 1 : 0), r)) << x << ", " << r;
+        for (int by = 0; by < ch; ++by)
+          for (int bx = 0; bx < w / 2; ++bx) {
+            const int uAt = 4 * bx + (uFirst ? 0 : 1), vAt = 4 * bx + (uFirst ? 2 : 3);
+            ASSERT_EQ(up[static_cast<size_t>(by) * cw + bx], (at(uAt, 2 * by) + at(uAt, 2 * by + 1) + 1) >> 1);
+            ASSERT_EQ(vp[static_cast<size_t>(by) * cw + bx], (at(vAt, 2 * by) + at(vAt, 2 * by + 1) + 1) >> 1);
+          }
+      }
+    }
+  }
+}

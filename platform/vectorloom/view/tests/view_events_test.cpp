@@ -2,7 +2,9 @@
 // action puts objects back where they were.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "ViewTestKit.h"
 
@@ -312,6 +314,76 @@ struct Painted {
   }
   Gdiplus::Bitmap bitmap;
 };
+
+// The selection marks drawn the plain way: every mark of every selected object by itself, object
+// after object, over a paint of the page without them.
+void DrawMarksOneByOne(CWorkspaceView* view, Gdiplus::Bitmap* bitmap, const std::vector<CRenderBaseObj*>& selected) {
+  using namespace Gdiplus;
+  Graphics g(bitmap);
+  g.SetSmoothingMode(SmoothingModeAntiAlias);
+  const float z = view->GetZoomFactor();
+  const CPoint o = view->GetPageOriginOnClient();
+  const CQorTransMatrix dev(z, 0, 0, z, static_cast<float>(o.x), static_cast<float>(o.y));
+  Pen frame(Color(255, 0, 120, 215), 1.0f);
+  Pen edge(Color(255, 0, 0, 0), 1.0f);
+  SolidBrush fill(Color(255, 255, 255, 255));
+  SolidBrush grip(Color(255, 0, 170, 0));
+  const float r = CWorkspaceView::kHandleRadius;
+  for (CRenderBaseObj* obj : selected) {
+    CQorVectorPoint<float> pts[8];
+    obj->GetHandlePoints(pts);
+    PointF dp[8];
+    for (int i = 0; i < 8; ++i) {
+      const CQorVectorPoint<float> p = dev.Transform(pts[i]);
+      dp[i] = PointF(std::round(p.x), std::round(p.y));
+    }
+    const PointF corners[4] = {dp[HANDLE_TOPLEFT], dp[HANDLE_TOPRIGHT], dp[HANDLE_BOTTOMRIGHT], dp[HANDLE_BOTTOMLEFT]};
+    g.DrawPolygon(&frame, corners, 4);
+    CQorVectorPoint<float> p0, p1;
+    CWorkspaceView::GetRotationHandles(*obj, dev, p0, p1);
+    CQorVectorPoint<float> gp = CWorkspaceView::GetRotationGrip(p0, p1);
+    gp = CQorVectorPoint<float>(std::round(gp.x), std::round(gp.y));
+    g.DrawLine(&frame, dp[HANDLE_TOP], PointF(gp.x, gp.y));
+    g.FillEllipse(&grip, gp.x - r, gp.y - r, 2 * r, 2 * r);
+    g.DrawEllipse(&edge, gp.x - r, gp.y - r, 2 * r, 2 * r);
+    for (const PointF& p : dp) {
+      g.FillRectangle(&fill, p.X - 3, p.Y - 3, 6.0f, 6.0f);
+      g.DrawRectangle(&edge, p.X - 3, p.Y - 3, 6.0f, 6.0f);
+    }
+  }
+}
+
+// Marks that meet (neighbours whose handles overlap, a rotated object over them, objects too small
+// for their handles to stand apart) come out pixel for pixel as when drawn one by one.
+TEST(ViewPainting, SelectionMarksMatchDrawingEachMarkByItself) {
+  for (const float zoom : {100.0f, 150.0f}) {
+    SCOPED_TRACE(zoom);
+    ViewFixture f(zoom);
+    std::vector<CRenderBaseObj*> selected;
+    for (int i = 0; i < 24; ++i)  // a grid of 16-unit squares 20 apart: neighbouring handles overlap
+      selected.push_back(f.AddRect(20.0f + (i % 6) * 20, 20.0f + (i / 6) * 20, 36.0f + (i % 6) * 20, 36.0f + (i / 6) * 20));
+    CCustomPathObj* turned = f.AddRect(50, 40, 120, 90);
+    turned->SetTransMatrix(CQorTransMatrix::RotationAt(30, 85, 65) * turned->GetTransMatrix(), true);
+    selected.push_back(turned);
+    selected.push_back(f.AddRect(200, 150, 203, 152));  // handles on top of one another
+    selected.push_back(f.AddRect(300, 40, 380, 120));   // standing apart
+    selected.push_back(f.AddRect(201, 151, 260, 200));  // over the small one's marks
+    for (CRenderBaseObj* o : selected) f.view->SelectRenderObject(o, true);
+
+    const CSize size = f.host.client;
+    Painted painted(f.view, size);
+    f.view->DeseleteAllRenderObjects();
+    ASSERT_EQ(f.view->GetSelectedObjectsCount(), 0);
+    Painted reference(f.view, size);
+    DrawMarksOneByOne(f.view, &reference.bitmap, selected);
+    int differing = 0;
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x)
+        if (painted.At(CPoint(x, y)) != reference.At(CPoint(x, y)) && ++differing <= 5)
+          ADD_FAILURE() << "pixel " << x << ", " << y;
+    EXPECT_EQ(differing, 0);
+  }
+}
 
 TEST(ViewPainting, ThePageTheSelectionMarksAndADragOutlineAreDrawnInThePaint) {
   ViewFixture f;

@@ -726,22 +726,34 @@ void CPdfDocumentConverter::AddCapShapes(PageBuild& build, const Vectorloom::CBa
 
 namespace {
 
+// How much the editor thickens a bold character's outline, in glyph units (as it draws them).
+constexpr float kBoldStrength = 24.0f;
+
 // What a run keeps the same over its characters.
 struct RunLook {
   int fontId;
-  float size, spacing, ratio, shift;
+  float size, spacing, ratio, shift, embolden;
   bool fill, stroke;
   COLORREF fillColor, strokeColor;
   int fillT, strokeT;
   bool operator==(const RunLook& o) const {
     if (fontId != o.fontId || size != o.size || spacing != o.spacing || ratio != o.ratio || shift != o.shift ||
-        fill != o.fill || stroke != o.stroke)
+        embolden != o.embolden || fill != o.fill || stroke != o.stroke)
       return false;
     if (fill && (fillColor != o.fillColor || fillT != o.fillT)) return false;
     if (stroke && (strokeColor != o.strokeColor || strokeT != o.strokeT)) return false;
     return true;
   }
 };
+
+// How much a bold character's outline grows, in thousandths of its em (`em` in text units): the
+// editor thickens the glyph's outline by kBoldStrength glyph units, which its matrix scales by
+// the point size / 1024.
+float Embolden(const CCharacterItem& c, float em) {
+  if (!c.IsBold()) return 0;
+  const float grow = kBoldStrength * c.m_fPointSize / 1024.0f * std::fabs(c.GetCharYScale()) / em * 1000.0f;
+  return Finite(grow) && grow > 0 ? grow : 0;
+}
 
 struct OpenRun {
   RunLook look;
@@ -760,6 +772,7 @@ PdfSaveTextRun* MakeRun(const OpenRun& r) {
   run->char_spacing = r.look.spacing;
   run->horizontal_scale = r.look.ratio;
   run->baseline_shift = r.look.shift;
+  run->embolden = r.look.embolden;
   run->fill_on = r.look.fill ? 1 : 0;
   run->stroke_on = r.look.stroke ? 1 : 0;
   run->fill_kind = 1;
@@ -850,6 +863,7 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
                    c.GetCharSpacing(),
                    yScale > 0 ? c.GetCharXScale() / yScale : 1.0f,
                    c.GetBaselineShift(),
+                   Embolden(c, em),
                    c.IsFillInside(),
                    c.IsStrokeOutline(),
                    c.GetRenderColor(),

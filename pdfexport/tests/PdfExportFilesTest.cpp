@@ -376,6 +376,30 @@ TEST(PdfExportFiles, BoldCharactersGoOutAsThickAsTheEditorDrawsThem) {
   }
 }
 
+// Italic characters are drawn slanted by the editor, and so in the export: a line that changes
+// slant mid-way and a text all in italic, each in a system face, match the editor's drawing.
+TEST(PdfExportFiles, ItalicCharactersGoOutSlantedAsTheEditorDrawsThem) {
+  lwtest::TempDir dir;
+  const std::string out = (dir / "italic.pdf").string();
+  TextDoc doc;
+  CDrawingPage* page = MakePage(doc, 595, 400);
+  auto* mixed = MakeText(doc, L"Upright words, then slanted words\rand a slanted line", L"Arial", 20, 40, 40, 700);
+  mixed->SetSelectionCharsItalic(15, static_cast<int>(mixed->GetArrayOfTextCharacters().size()), true);
+  Own(page, mixed);
+  auto* all = MakeText(doc, L"All of it in italic", L"DejaVu Sans", 24, 40, 250, 700);
+  all->SetSelectionCharsItalic(0, static_cast<int>(all->GetArrayOfTextCharacters().size()), true);
+  Own(page, all);
+  ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out).c_str(), nullptr));
+  ExpectQpdfAccepts(out);
+  const std::vector<std::wstring> expected = {L"Upright", L"words", L"then", L"slanted", L"words", L"and",
+                                              L"slanted", L"line",   L"All",   L"of",   L"it",      L"in", L"italic"};
+  EXPECT_EQ(PageWords(out, 1), expected);
+  const pagetest::Difference d = CompareWithOwnDrawing(out, 0, *page, "italic");
+  EXPECT_GT(d.ink, 1000);
+  EXPECT_LE(d.inkOff, kMaxInkOff) << "ink pixels off against the editor's drawing";
+  std::printf("  italic: ink off %.2f %% of %ld\n", d.inkOff * 100, d.ink);
+}
+
 // Spacing, baseline shift and width ratio go out in the units the import reads back: every
 // character of an exported text comes back where the editor placed it.
 TEST(PdfExportFiles, SpacingShiftAndWidthRatioComeBackWhereTheEditorPutThem) {

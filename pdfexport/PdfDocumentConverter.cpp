@@ -726,22 +726,36 @@ void CPdfDocumentConverter::AddCapShapes(PageBuild& build, const Vectorloom::CBa
 
 namespace {
 
+// How much the editor thickens a bold character's outline, in glyph units (as it draws them).
+constexpr float kBoldStrength = 24.0f;
+// A slant below this is none (the editor draws such a character upright).
+constexpr float kSkewThreshold = 0.00005f;
+
 // What a run keeps the same over its characters.
 struct RunLook {
   int fontId;
-  float size, spacing, ratio, shift;
+  float size, spacing, ratio, shift, embolden;
   bool fill, stroke;
   COLORREF fillColor, strokeColor;
   int fillT, strokeT;
   bool operator==(const RunLook& o) const {
     if (fontId != o.fontId || size != o.size || spacing != o.spacing || ratio != o.ratio || shift != o.shift ||
-        fill != o.fill || stroke != o.stroke)
+        embolden != o.embolden || fill != o.fill || stroke != o.stroke)
       return false;
     if (fill && (fillColor != o.fillColor || fillT != o.fillT)) return false;
     if (stroke && (strokeColor != o.strokeColor || strokeT != o.strokeT)) return false;
     return true;
   }
 };
+
+// How much a bold character's outline grows, in thousandths of its em (`em` in text units): the
+// editor thickens the glyph's outline by kBoldStrength glyph units, which its matrix scales by
+// the point size / 1024.
+float Embolden(const CCharacterItem& c, float em) {
+  if (!c.IsBold()) return 0;
+  const float grow = kBoldStrength * c.m_fPointSize / 1024.0f * std::fabs(c.GetCharYScale()) / em * 1000.0f;
+  return Finite(grow) && grow > 0 ? grow : 0;
+}
 
 struct OpenRun {
   RunLook look;
@@ -760,6 +774,7 @@ PdfSaveTextRun* MakeRun(const OpenRun& r) {
   run->char_spacing = r.look.spacing;
   run->horizontal_scale = r.look.ratio;
   run->baseline_shift = r.look.shift;
+  run->embolden = r.look.embolden;
   run->fill_on = r.look.fill ? 1 : 0;
   run->stroke_on = r.look.stroke ? 1 : 0;
   run->fill_kind = 1;
@@ -810,12 +825,39 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
     const CCharacterItem* prev = nullptr;
     CQorTransMatrix block;
     bool broken = false;
+    float blockSkew = 0;
+    // A block of the runs so far, at `block`.
+    auto flush = [&]() {
+      if (broken || runs.empty()) return;
+      auto* element = Calloc<PdfSaveTextBlock>();
+      auto* table = Calloc<PdfSaveTextRun*>(runs.size());
+      if (!element || !table) {
+        std::free(element), std::free(table);
+        return;
+      }
+      PutMatrix(block, element->matrix);
+      int n = 0;
+      for (const OpenRun& r : runs)
+        if (PdfSaveTextRun* run = MakeRun(r)) table[n++] = run;
+      element->run_count = n;
+      element->runs = table;
+      build.Add(kPdfSaveText, element);
+    };
     for (size_t i = rowStart; i < rowEnd; ++i) {
       const CCharacterItem& c = chars[i];
       const char16_t code = c.GetCharacter();
       if (code == 13 || code == 10) {
         prev = nullptr;  // line breaks are never written; a new line starts after them
         continue;
+      }
+      // Italic is drawn slanted: characters of another slant start a block of their own, whose
+      // line matrix slants as the editor's glyph matrix does (about the baseline).
+      const float skew = std::fabs(c.GetItalicSkew()) > kSkewThreshold && Finite(c.GetItalicSkew()) ? c.GetItalicSkew() : 0;
+      if (!runs.empty() && skew != blockSkew) {
+        flush();
+        runs.clear();
+        lastRun = -2;
+        prev = nullptr;
       }
       // The glyph's em in text units is its point size at the screen's 96 dots per inch (x Y scale);
       // the line matrix scales by 1.33, so the PDF size is that em / 1.33, a hair above the point
@@ -836,8 +878,10 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
       }
       if (runs.empty()) {
         // The line's origin: the first character on its baseline.
-        block = CQorTransMatrix(1, 0, 0, -1, 0, 0) * CQorTransMatrix::Scale(kPagePixelsPerPoint, kPagePixelsPerPoint) *
+        block = CQorTransMatrix(1, 0, -skew, 1, 0, 0) * CQorTransMatrix(1, 0, 0, -1, 0, 0) *
+                CQorTransMatrix::Scale(kPagePixelsPerPoint, kPagePixelsPerPoint) *
                 CQorTransMatrix::Translation(off.x, off.y) * base;
+        blockSkew = skew;
         if (!Finite(block)) {
           broken = true;
           break;
@@ -850,6 +894,7 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
                    c.GetCharSpacing(),
                    yScale > 0 ? c.GetCharXScale() / yScale : 1.0f,
                    c.GetBaselineShift(),
+                   Embolden(c, em),
                    c.IsFillInside(),
                    c.IsStrokeOutline(),
                    c.GetRenderColor(),
@@ -871,20 +916,7 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
       prev = &c;
     }
     rowStart = rowEnd;
-    if (broken || runs.empty()) continue;
-    auto* element = Calloc<PdfSaveTextBlock>();
-    auto* table = Calloc<PdfSaveTextRun*>(runs.size());
-    if (!element || !table) {
-      std::free(element), std::free(table);
-      continue;
-    }
-    PutMatrix(block, element->matrix);
-    int n = 0;
-    for (const OpenRun& r : runs)
-      if (PdfSaveTextRun* run = MakeRun(r)) table[n++] = run;
-    element->run_count = n;
-    element->runs = table;
-    build.Add(kPdfSaveText, element);
+    flush();
   }
 }
 

@@ -89,7 +89,10 @@ struct PdfSaveTextRun {
   int32_t font_id;        // a font record of this or an earlier page
   float font_size;        // points
   float char_spacing;     // pixels: divided by 1.33 for points
-  float reserved0;
+  // Bold drawn by thickening: how much wider and higher each glyph's outline grows, in thousandths
+  // of an em (0: none). The glyphs are then also stroked that wide, in the fill colour, or
+  // as much wider in the stroke colour when the run is stroked.
+  float embolden;
   float horizontal_scale; // 1.0 normal
   float reserved1;
   float baseline_shift;   // pixels on the page, y down: written as Ts -shift / 1.33

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <set>
@@ -21,6 +22,7 @@
 #include <quirebook/PdfPageParser.h>
 #include <quirebook/PublicationDoc.h>
 #include <vectorloom/BitmapRes.h>
+#include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 #include <win32/lwstr.h>
 
@@ -284,6 +286,118 @@ TEST(PdfExportFiles, AnEditedDocumentExportsWithSubsetFontsAndItsTextInOrder) {
   EXPECT_GT(d.ink, 2000);
   EXPECT_LE(d.inkOff, kMaxInkOff);
   std::printf("  edited: ink off %.2f %% of %ld, mean %.2f\n", d.inkOff * 100, d.ink, d.mean);
+}
+
+// Dark pixels: where a drawing puts the ink of black text.
+long DarkPixels(const pagetest::Raster& r) {
+  long n = 0;
+  for (int y = 0; y < r.height; ++y)
+    for (int x = 0; x < r.width; ++x) {
+      const uint8_t* p = r.At(x, y);
+      n += (p[0] + p[1] + p[2]) < 3 * 128;
+    }
+  return n;
+}
+
+// Every text of the page and of its groups.
+void EachText(Vectorloom::CRenderBaseObjectList& objects, const std::function<void(CDDrawTextObj&)>& f) {
+  for (Vectorloom::CRenderBaseObj* obj : objects) {
+    if (auto* t = dynamic_cast<CDDrawTextObj*>(obj)) f(*t);
+    if (auto* g = dynamic_cast<Vectorloom::CRenderGroupObj*>(obj)) EachText(g->GetChildList(), f);
+  }
+}
+
+// Bold characters are drawn thicker by the editor; the export draws them as much thicker: in a
+// face installed on the system (Arial stands for Liberation Sans) and in a font the document
+// embeds. Each page goes out once regular and once with bold characters; the bold ones add about
+// as many dark pixels to MuPDF's drawing of the export as to the editor's drawing.
+TEST(PdfExportFiles, BoldCharactersGoOutAsThickAsTheEditorDrawsThem) {
+  struct Ink {
+    long own = 0, exported = 0;
+  };
+  auto measure = [](const std::string& which, bool bold) {
+    Ink ink;
+    lwtest::TempDir dir;
+    const std::string out = (dir / "bold.pdf").string();
+    CCachePdfPageContent* source = nullptr;
+    {
+      TextDoc doc;
+      CDrawingPage* page = nullptr;
+      if (which == "system") {
+        page = MakePage(doc, 595, 400);
+        Own(page, MakeText(doc, L"Regular words and bold words\rA bold line of its own", L"Arial", 20, 40, 40, 700));
+        Own(page, MakeText(doc, L"Small print in a second face", L"DejaVu Sans", 9, 40, 300, 700));
+      } else {
+        source = new CCachePdfPageContent(lw::Utf8ToWide(kFixtures + "/libreoffice.pdf").c_str());
+        source->AddRef();
+        page = new CDrawingPage;
+        page->SetPageSourceContent(source);
+        page->SetPageSourceIndex(0);
+        doc.GetRenderPagesArray().AddPage(page);
+        EXPECT_TRUE(page->LoadPageContent(&doc));
+      }
+      int texts = 0;
+      EachText(page->GetRenderObjectList(), [&](CDDrawTextObj& t) {
+        // The second half of each text made here; every other text of an imported page.
+        const int n = static_cast<int>(t.GetArrayOfTextCharacters().size());
+        if (bold && which == "system")
+          t.SetSelectionCharsBold(n / 2, n, true, doc.GetEmbedFontResManager(), doc.GetFontGlyphCacheManager());
+        else if (bold && texts % 2 == 0)
+          t.SetSelectionCharsBold(0, n, true, doc.GetEmbedFontResManager(), doc.GetFontGlyphCacheManager());
+        ++texts;
+      });
+      EXPECT_GT(texts, 0);
+      EXPECT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out).c_str(), nullptr));
+      ExpectQpdfAccepts(out);
+      const std::string key = "bold-" + which + (bold ? "" : "-regular");
+      const pagetest::Difference d = CompareWithOwnDrawing(out, 0, *page, key);
+      EXPECT_LE(d.inkOff, kMaxInkOff);
+      pagetest::Raster exported;
+      EXPECT_TRUE(pagetest::RenderWithMupdf(lwtest::ReadFileBytes(out), 0, kZoom, &exported));
+      ink.exported = DarkPixels(exported);
+      ink.own = DarkPixels(pagetest::RenderPage(*page, exported.width, exported.height, kZoom / 1.33f));
+    }
+    if (source) source->Release();
+    return ink;
+  };
+  for (const std::string which : {"system", "embedded"}) {
+    SCOPED_TRACE(which);
+    const Ink regular = measure(which, false), bold = measure(which, true);
+    ASSERT_GT(regular.own, 1000);
+    // The editor's bold is heavier; the export's must be heavier by about as much (drawn
+    // regular, it adds nothing).
+    const double drawn = static_cast<double>(bold.own - regular.own) / regular.own;
+    const double exported = static_cast<double>(bold.exported - regular.exported) / regular.exported;
+    EXPECT_GT(drawn, 0.05);
+    EXPECT_GT(exported, drawn * 0.6) << "bold adds " << exported * 100 << " % exported, " << drawn * 100 << " % drawn";
+    EXPECT_LT(exported, drawn * 1.6) << "bold adds " << exported * 100 << " % exported, " << drawn * 100 << " % drawn";
+    std::printf("  bold %s: adds %.1f %% dark pixels drawn, %.1f %% exported\n", which.c_str(), drawn * 100,
+                exported * 100);
+  }
+}
+
+// Italic characters are drawn slanted by the editor, and so in the export: a line that changes
+// slant mid-way and a text all in italic, each in a system face, match the editor's drawing.
+TEST(PdfExportFiles, ItalicCharactersGoOutSlantedAsTheEditorDrawsThem) {
+  lwtest::TempDir dir;
+  const std::string out = (dir / "italic.pdf").string();
+  TextDoc doc;
+  CDrawingPage* page = MakePage(doc, 595, 400);
+  auto* mixed = MakeText(doc, L"Upright words, then slanted words\rand a slanted line", L"Arial", 20, 40, 40, 700);
+  mixed->SetSelectionCharsItalic(15, static_cast<int>(mixed->GetArrayOfTextCharacters().size()), true);
+  Own(page, mixed);
+  auto* all = MakeText(doc, L"All of it in italic", L"DejaVu Sans", 24, 40, 250, 700);
+  all->SetSelectionCharsItalic(0, static_cast<int>(all->GetArrayOfTextCharacters().size()), true);
+  Own(page, all);
+  ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out).c_str(), nullptr));
+  ExpectQpdfAccepts(out);
+  const std::vector<std::wstring> expected = {L"Upright", L"words", L"then", L"slanted", L"words", L"and",
+                                              L"slanted", L"line",   L"All",   L"of",   L"it",      L"in", L"italic"};
+  EXPECT_EQ(PageWords(out, 1), expected);
+  const pagetest::Difference d = CompareWithOwnDrawing(out, 0, *page, "italic");
+  EXPECT_GT(d.ink, 1000);
+  EXPECT_LE(d.inkOff, kMaxInkOff) << "ink pixels off against the editor's drawing";
+  std::printf("  italic: ink off %.2f %% of %ld\n", d.inkOff * 100, d.ink);
 }
 
 // Spacing, baseline shift and width ratio go out in the units the import reads back: every

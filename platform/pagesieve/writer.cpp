@@ -849,6 +849,13 @@ struct Writer {
 
   void Text(Page& page, const PdfSaveTextBlock& b) {
     std::string& s = page.content;
+    // Emboldened runs set a line width and join of their own: the block keeps them to itself.
+    bool thickened = false;
+    for (int r = 0; b.runs && r < b.run_count && !thickened; ++r)
+      thickened = b.runs[r] && Embolden(*b.runs[r]) > 0;
+    // A line width counts in user space: the em there is the font size scaled by the line matrix.
+    const double lineScale = std::sqrt(std::fabs(double(b.matrix[0]) * b.matrix[3] - double(b.matrix[1]) * b.matrix[2]));
+    if (thickened) s += "q 1 j ";
     s += "BT " + Matrix(b.matrix) + " Tm\n";
     for (int r = 0; b.runs && r < b.run_count; ++r) {
       const PdfSaveTextRun* run = b.runs[r];
@@ -858,11 +865,18 @@ struct Writer {
       const double size = std::isfinite(run->font_size) ? run->font_size : 0;
       s += Num(run->char_spacing / 1.33f) + " Tc " + Num(double(run->horizontal_scale) * 100) + " Tz " +
            Num(-run->baseline_shift / 1.33f) + " Ts ";
-      const int mode = run->fill_on && run->stroke_on ? 2 : run->fill_on ? 0 : run->stroke_on ? 1 : 3;
+      // Bold by thickening: the outline is stroked as wide as it grows, in the fill colour (a filled
+      // run), or the run's stroke is as much wider.
+      const double grow = Embolden(*run) / 1000.0 * size * lineScale;
+      const bool bold = grow > 0 && std::isfinite(grow) && (run->fill_on || run->stroke_on);
+      const bool strokes = run->stroke_on || bold;
+      const float* strokeRgba = run->stroke_on || !bold ? run->stroke_rgba : run->fill_rgba;
+      const int mode = run->fill_on && strokes ? 2 : run->fill_on ? 0 : strokes ? 1 : 3;
       s += std::to_string(mode) + " Tr ";
       s += Num(Unit(run->fill_rgba[0])) + " " + Num(Unit(run->fill_rgba[1])) + " " + Num(Unit(run->fill_rgba[2])) + " rg ";
-      s += Num(Unit(run->stroke_rgba[0])) + " " + Num(Unit(run->stroke_rgba[1])) + " " + Num(Unit(run->stroke_rgba[2])) + " RG\n";
-      const double fa = run->fill_on ? Unit(run->fill_rgba[3]) : 1, sa = run->stroke_on ? Unit(run->stroke_rgba[3]) : 1;
+      s += Num(Unit(strokeRgba[0])) + " " + Num(Unit(strokeRgba[1])) + " " + Num(Unit(strokeRgba[2])) + " RG\n";
+      if (thickened) s += Num(bold ? grow + (run->stroke_on ? 1 : 0) : 1) + " w\n";
+      const double fa = run->fill_on ? Unit(run->fill_rgba[3]) : 1, sa = strokes ? Unit(strokeRgba[3]) : 1;
       if (fa < 1 || sa < 1) {
         const int g = GState(fa, sa);
         page.gstates.insert(g);
@@ -1008,7 +1022,12 @@ struct Writer {
       }
       if (open) s += "] TJ\n";
     }
-    s += "ET\n";
+    s += thickened ? "ET Q\n" : "ET\n";
+  }
+
+  // A run's emboldening in thousandths of an em; 0 when none or not a sane width (up to an em).
+  static double Embolden(const PdfSaveTextRun& r) {
+    return std::isfinite(r.embolden) && r.embolden > 0 && r.embolden <= 1000 ? r.embolden : 0;
   }
 
   static std::string Matrix(const float m[6]) {

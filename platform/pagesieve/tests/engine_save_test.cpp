@@ -1063,6 +1063,51 @@ TEST(SavePdf, CodeThirtyTwoIsTheSpacesAndUnknownCharactersAreNoCodes) {
 // A character beyond the basic plane that no font here has is one missing glyph with the advance
 // the caller laid it out with, not two: the letter after it stays in its place, and the glyph
 // copies as the character.
+// Bold drawn by thickening: the run's glyphs are also stroked as wide as the outline grows (in user
+// space: the line matrix scales the em), in the fill colour, or in the stroke colour that much
+// wider; the line width and join stay inside the text.
+TEST(SavePdf, EmboldenedRunsStrokeTheirGlyphsAsWideAsTheOutlineGrows) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    const char* what;
+    float embolden;
+    bool stroke;
+    std::string text;  // the block as written, up to its glyphs
+  };
+  const std::vector<Case> cases = {
+      {"filled", 20, false, "q 1 j BT 2 0 0 2 20 100 Tm\n0 Tc 100 Tz 0 Ts 2 Tr 0 0 1 rg 0 0 1 RG\n0.8 w\n"},
+      {"filled and stroked", 20, true, "q 1 j BT 2 0 0 2 20 100 Tm\n0 Tc 100 Tz 0 Ts 2 Tr 0 0 1 rg 1 0 0 RG\n1.8 w\n"},
+      {"not emboldened", 0, false, "BT 2 0 0 2 20 100 Tm\n0 Tc 100 Tz 0 Ts 0 Tr 0 0 1 rg 1 0 0 RG\n/F"},
+      {"not a number", nan, false, "BT 2 0 0 2 20 100 Tm\n0 Tc 100 Tz 0 Ts 0 Tr 0 0 1 rg 1 0 0 RG\n/F"},
+      {"wider than an em", 5000, false, "BT 2 0 0 2 20 100 Tm\n0 Tc 100 Tz 0 Ts 0 Tr 0 0 1 rg 1 0 0 RG\n/F"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lwtest::TempDir dir;
+    const auto out = dir / "bold.pdf";
+    float blue[3] = {0, 0, 1};
+    Source src;
+    PageSpec p;
+    p.fonts.push_back(SystemFont(5, kSans, 0, u"AB", "ABCDE+LiberationSans"));
+    PdfSaveEntry* line = TextLine(20, 100, 5, 20, u"AB", blue);
+    auto* block = static_cast<PdfSaveTextBlock*>(line->element);
+    block->matrix[0] = block->matrix[3] = 2;
+    PdfSaveTextRun* run = block->runs[0];
+    run->embolden = c.embolden;
+    run->stroke_on = c.stroke;
+    run->stroke_rgba[0] = run->stroke_rgba[3] = 1;
+    p.elements.push_back(line);
+    src.pages.push_back(std::move(p));
+    ASSERT_TRUE(cpdfEngine(nullptr, false).saving_pdf(lw::Utf8ToWide(out.string()).c_str(), &src));
+    int status = -1;
+    const std::string check = Shell("qpdf --check '" + out.string() + "'", &status);
+    EXPECT_EQ(status, 0) << check;
+    const std::string objects = Shell("qpdf --qdf --object-streams=disable '" + out.string() + "' -");
+    EXPECT_NE(objects.find(c.text), std::string::npos) << objects;
+    EXPECT_EQ(objects.find("ET Q") != std::string::npos, c.text.rfind("q ", 0) == 0) << objects;
+  }
+}
+
 TEST(SavePdf, ACharacterBeyondTheBasicPlaneIsOneMissingGlyph) {
   lwtest::TempDir dir;
   const auto out = dir / "astral.pdf";

@@ -126,7 +126,7 @@ void CLeafwrightDoc::OnSaveAsPdf() {
   progress.End();
   if (!ok) {
     CString failed;
-    failed.Format(L"Failed to create the PDF file at \r\n%s !", path.GetString());
+    failed.Format(L"Failed to create the PDF file at\r\n%s.", path.GetString());
     Tell(failed, MB_OK | MB_ICONERROR);
   }
 }
@@ -145,7 +145,7 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
   progress.End();
   CString message;
   if (ok) {
-    message.Format(L"Your publication has been successfully created  at \r\n%s.\r\nWould you like to preview it ? ",
+    message.Format(L"Your publication has been created at\r\n%s.\r\nWould you like to preview it?",
                    folder.GetString());
     if (Tell(message, MB_YESNO | MB_ICONQUESTION) == IDYES && hooks.pfnOpenFile) {
       CString index = folder;
@@ -153,7 +153,7 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
       hooks.pfnOpenFile(index + L"index.html");
     }
   } else {
-    message.Format(L"Failed to create the page-flipping publication at \r\n%s !", folder.GetString());
+    message.Format(L"Failed to create the page-flipping publication at\r\n%s.", folder.GetString());
     Tell(message, MB_OK | MB_ICONERROR);
   }
 }

@@ -147,7 +147,7 @@ const std::vector<GroupRow> kGroups = {
                  {QORP_CONTROL_BUTTON, 57634, {}}}},
     {0, 315, 109, {{QORP_CONTROL_COMBO_BOX, 110, {}, 158}, {QORP_CONTROL_COMBO_BOX, 111, {}, 55},
                    {QORP_CONTROL_BUTTON, 105, {}}, {QORP_CONTROL_BUTTON, 106, {}}}},
-    {0, 126, 0, {{QORP_CONTROL_LABEL, 0, {}, 0, false, L"Sapcing"}, {QORP_CONTROL_EDIT, 153, {}, 153, true},
+    {0, 126, 0, {{QORP_CONTROL_LABEL, 0, {}, 0, false, L"Spacing"}, {QORP_CONTROL_EDIT, 153, {}, 153, true},
                  {QORP_CONTROL_EDIT, 130, {}, 153, true}}},
     {0, 113, 0, {{QORP_CONTROL_POPUP, 32779, {32780}}, {QORP_CONTROL_CHECK_BOX, 32778, {}}}},
     {1, 346, 0, {{QORP_CONTROL_SPLIT_BUTTON_POPUP, 32873, {}}, {QORP_CONTROL_SPLIT_BUTTON_POPUP, 32874, {}},

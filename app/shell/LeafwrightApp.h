@@ -24,8 +24,8 @@ inline constexpr const wchar_t* kDocTemplateString =
     L"Norvane_LEAFWRIGHT.Document";
 inline constexpr const wchar_t* kAppTitle = L"Norvane Leafwright";
 
-// The preset gradients: entry 0 runs from 0x11D43E at 0 to white at 4096; every entry has at
-// least two stops at 0 and 4096.
+// The 46 preset gradients: entry 0 runs from 0x11D43E at 0 to white at 4096; each entry has two to
+// seven opaque stops in ascending position between 0 and 4096.
 std::vector<Vectorloom::CLocalGradientColorsDefine> MakePresetGradients();
 
 // The four name counters of new objects: each name takes the next number of its kind ("Shape-1",

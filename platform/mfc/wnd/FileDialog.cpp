@@ -76,6 +76,7 @@ wxWindow* OwnerWindow(HWND owner) {
 // The toolkit's own dialog for the request; FALSE when cancelled or when there is no toolkit.
 BOOL ShowToolkitDialog(lwmfc::FileDialogRequest& req) {
   if (!wxTheApp) return FALSE;
+  const lwwnd::RepaintOnClose repaint;
   std::wstring start = req.fileName;
   std::replace(start.begin(), start.end(), L'\\', L'/');
   wxWindow* parent = OwnerWindow(req.owner);

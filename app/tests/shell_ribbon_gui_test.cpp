@@ -251,6 +251,20 @@ TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
   for (const auto& t : themes) {
     SCOPED_TRACE(t.name);
     frame->OnSwitchTheme(static_cast<UINT>(t.nTheme));
+    {
+      // The tab labels read on every background a tab is drawn on (an inactive tab takes the
+      // hover backgrounds' upper gradient).
+      wxRibbonArtProvider* art = Ribbon().GetImpl()->pRibbon->GetArtProvider();
+      auto ref = [&](int n) {
+        const wxColour c = art->GetColour(n);
+        return RGB(c.Red(), c.Green(), c.Blue());
+      };
+      for (int label : {wxRIBBON_ART_TAB_LABEL_COLOUR, wxRIBBON_ART_TAB_HOVER_LABEL_COLOUR})
+        for (int back : {wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_CTRL_BACKGROUND_GRADIENT_COLOUR,
+                         wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_GRADIENT_COLOUR,
+                         wxRIBBON_ART_TAB_HOVER_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_GRADIENT_COLOUR})
+          EXPECT_GE(CQORPDrawHelpers::ContrastRatio(ref(label), ref(back)), 4.5) << label << " on " << back;
+    }
     for (int nWidth : {1280, 1024, 800}) {
       SCOPED_TRACE(nWidth);
       Resize(nWidth);
@@ -261,6 +275,13 @@ TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
             Shot(std::string("ribbon-") + t.name + "-" + tabNames[nTab] + "-" + std::to_string(nWidth) + ".png");
         CheckTabReachable(nTab);
         CheckCaptionContrast(nTab, png, t.name);
+        // The File button is as tall as the tabs beside it.
+        CRect rcFile;
+        auto* pBar = static_cast<QorpWxRibbonBar*>(Ribbon().GetImpl()->pRibbon);
+        if (Ribbon().GetControlScreenRect(Ribbon().GetSystemButton(), rcFile) && pBar->GetPageCount() > 0) {
+          const wxRect tab = pBar->TabRect(0);
+          EXPECT_NEAR(rcFile.bottom, pBar->ClientToScreen(wxPoint(0, tab.GetBottom() + 1)).y, 2) << "File button's foot";
+        }
         EXPECT_LT(Ribbon().GetBarHeight(), 200) << "the bar keeps a ribbon's height";
       }
     }

@@ -581,6 +581,14 @@ void CQORPRibbonBarImpl::Build() {
 
   for (const auto& pTab : o->m_tabs) {
     auto* pPage = new QorpRibbonPage(pRibbon, wxID_ANY, ToWx(QORPStripMnemonic(pTab->GetCaption())));
+    // The File button and the tab-row items are as tall as the tabs, which end where the pages
+    // start: a page placed anew (a rebuilt ribbon measures its tabs after its first layout)
+    // brings the rows along.
+    pPage->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+      e.Skip();
+      // Once the bar has placed every page (a page is sized before it is moved).
+      if (pRibbon) pRibbon->CallAfter([this] { LayoutChildren(); });
+    });
     for (const auto& pGroup : pTab->m_groups) {
       const bool bOption = pGroup->m_pOption != nullptr;
       // A collapsed group shows the picture of its first command that has one.
@@ -749,6 +757,9 @@ void CQORPRibbonBarImpl::ApplyTheme() {
                    QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
     KeepLabelsReadable(art, {wxRIBBON_ART_TAB_LABEL_COLOUR},
                        {wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_CTRL_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_TAB_HOVER_LABEL_COLOUR},
+                       {wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_TAB_HOVER_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_GRADIENT_COLOUR});
     KeepLabelsReadable(art, {wxRIBBON_ART_TAB_ACTIVE_LABEL_COLOUR},
                        {wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_GRADIENT_COLOUR,
                         wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_GRADIENT_COLOUR});

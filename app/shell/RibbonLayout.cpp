@@ -120,7 +120,7 @@ const std::vector<RibbonTabSpec>& RibbonTabs() {
               {Button(ID_TOOL_SELECTION), Button(ID_TOOL_ADD_TEXT), Button(ID_TOOL_ADD_IMAGE), Button(ID_TOOL_ADD_VIDEO)}},
              {ID_GROUP_FONT,
               ID_GROUP_FONT_OPTION,
-              {Combo(ID_FONT_FACE, 158, ID_GALLERY_FONT_FACE), Combo(ID_FONT_SIZE, 55, ID_GALLERY_FONT_SIZE),
+              {Combo(ID_FONT_FACE, 158, ID_GALLERY_FONT_FACE), Combo(ID_FONT_SIZE, 66, ID_GALLERY_FONT_SIZE),
                Button(ID_FONT_GROW), Button(ID_FONT_SHRINK), Button(ID_FONT_BOLD), Button(ID_FONT_ITALIC),
                Button(ID_FONT_UNDERLINE), Button(ID_FONT_STRIKETHROUGH), Button(ID_FONT_SUBSCRIPT),
                Button(ID_FONT_SUPERSCRIPT)}},

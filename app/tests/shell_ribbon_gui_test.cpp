@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <wx/combo.h>
+#include <wx/textctrl.h>
 #include <wx/dcclient.h>
 #include <wx/image.h>
 #include <wx/uiaction.h>
@@ -202,9 +204,43 @@ class RibbonGui : public ::testing::Test {
   wxPoint shotOrigin;
 };
 
+// Every combo box of the Font group, drawn by the toolkit's own edit: the widest names and sizes
+// it shows fit in its text field.
+void CombosUnder(wxWindow* w, std::vector<wxComboCtrl*>& out) {
+  if (auto* c = dynamic_cast<wxComboCtrl*>(w)) out.push_back(c);
+  for (wxWindow* child : w->GetChildren()) CombosUnder(child, out);
+}
+
+TEST_F(RibbonGui, TheFontAndSizeBoxesShowWholeNamesAndSizes) {
+  SelectTab(0);
+  for (int nWidth : {1280, 1024}) {
+    SCOPED_TRACE(nWidth);
+    Resize(nWidth);
+    std::vector<wxComboCtrl *> combos;
+    CombosUnder(Ribbon().GetImpl()->pRibbon, combos);
+    ASSERT_GE(combos.size(), 2u);
+    std::sort(combos.begin(), combos.end(), [](wxComboCtrl *a, wxComboCtrl *b) {
+      return a->GetScreenPosition().x < b->GetScreenPosition().x;
+    });
+    const struct {
+      wxComboCtrl *combo;
+      const char *text;
+    } cases[] = {{combos[0], "LiberationSans-Bold"}, {combos[1], "11.95"}};
+    for (const auto &c : cases) {
+      wxTextCtrl *edit = c.combo->GetTextCtrl();
+      ASSERT_NE(edit, nullptr);
+      const int room =
+          edit->GetClientSize().x - 8; // the field's own inner margins
+      EXPECT_LE(edit->GetTextExtent(c.text).x, room) << c.text;
+    }
+  }
+  Resize(1280);
+}
+
 TEST_F(RibbonGui, TheBackstageHoldsTheFileCommandsAndTabsInOrder) {
   std::vector<int> expected;
-  for (UINT id : BackstageCommandsBeforeTabs()) expected.push_back(static_cast<int>(id));
+  for (UINT id : BackstageCommandsBeforeTabs())
+    expected.push_back(static_cast<int>(id));
   expected.push_back(IDS_TAB_RECENT);
   expected.push_back(IDS_TAB_PRINT);
   for (UINT id : BackstageCommandsAfterTabs()) expected.push_back(static_cast<int>(id));

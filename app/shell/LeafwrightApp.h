@@ -17,7 +17,7 @@ inline constexpr int kPresetGradientCount = 46;
 
 // The File Open dialog's filter, as the program always offered it.
 inline constexpr const wchar_t* kOpenFileFilter =
-    L"All Supported Format|*.lfw;*.pdf|PDF (Adobe PDF File Format)|*.pdf|LFD (Norvane Leafwright File)|*.lfw||";
+    L"All Supported Formats|*.lfw;*.pdf|PDF (Adobe PDF File Format)|*.pdf|LFD (Norvane Leafwright File)|*.lfw||";
 // The document template's description (resource 128).
 inline constexpr const wchar_t* kDocTemplateString =
     L"Norvane Leafwright\n\nnewLfw\nNorvane Leafwright Files (*.LFW)\n.LFW\nQor_LEAFWRIGHT.Document\n"

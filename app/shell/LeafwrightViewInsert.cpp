@@ -20,7 +20,7 @@ namespace {
 #define LW_TABS5 L"\t\t\t\t\t"
 
 const wchar_t kImageFilter[] =
-    L"All Supported Format|*.gif;*.bmp;*.dib;*.jpg;*.jpeg;*.pcx;*.png;*.tga;*.tiff;*.tif;*.psd;*.ico;*.cur;*.ani;*.emf;"
+    L"All Supported Formats|*.gif;*.bmp;*.dib;*.jpg;*.jpeg;*.pcx;*.png;*.tga;*.tiff;*.tif;*.psd;*.ico;*.cur;*.ani;*.emf;"
     L"*.wmf" LW_TABS5 L"   |GIF (Graphics Interchange Format)|*.gif|BMP (Windows Bitmap)|*.bmp;*.dib|JPG (JPEG File "
     L"Interchange Format)|*.jpg;*.jpeg" LW_TABS5 L"   |PCX (PC Paintbrush)|*.pcx|PNG (Portable Network Graphics)|*.png|"
     L"TIFF (Tag Image File Format)|*.tif;*tiff|TGA Files (Targa File Format)|*.tga|PSD (Photoshop File Format)|*.psd" LW_TABS5

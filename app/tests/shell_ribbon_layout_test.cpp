@@ -100,6 +100,8 @@ TEST(RibbonTables, CaptionsAreSpelledRight) {
       });
   EXPECT_EQ(labels, (std::vector<std::wstring>{L"Spacing", L"Shift", L"Dynamic", L"Sign Here", L"Standard Business",
                                                 L"Roundness:"}));
+  // The first filter of File Open.
+  EXPECT_EQ(std::wstring(kOpenFileFilter).substr(0, 22), L"All Supported Formats|");
   // Messages of the string table.
   const struct {
     UINT id;

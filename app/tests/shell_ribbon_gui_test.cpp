@@ -300,6 +300,13 @@ TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
                          wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_GRADIENT_COLOUR,
                          wxRIBBON_ART_TAB_HOVER_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_GRADIENT_COLOUR})
           EXPECT_GE(CQORPDrawHelpers::ContrastRatio(ref(label), ref(back)), 4.5) << label << " on " << back;
+      // A disabled button's label reads (4.5:1) and stands clearly apart from an enabled one.
+      const COLORREF page = ref(wxRIBBON_ART_PAGE_BACKGROUND_COLOUR);
+      const double enabled = CQORPDrawHelpers::ContrastRatio(ref(wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR), page);
+      const double disabled = CQORPDrawHelpers::ContrastRatio(ref(wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR), page);
+      EXPECT_GE(disabled, 4.5);
+      EXPECT_LE(disabled, 5.5);
+      EXPECT_GE(enabled, disabled + 2.0);
     }
     for (int nWidth : {1280, 1024, 800}) {
       SCOPED_TRACE(nWidth);

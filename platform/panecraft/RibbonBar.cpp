@@ -768,6 +768,21 @@ void CQORPRibbonBarImpl::ApplyTheme() {
     KeepLabelsReadable(art, {wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR},
                        {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
                         wxRIBBON_ART_PAGE_BACKGROUND_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR});
+    {
+      // A disabled button's label: the enabled label taken as far toward the page as 4.5:1
+      // allows against the page's hardest background (once the page reads
+      // under the enabled labels), so it reads and stands apart.
+      const COLORREF label = Ref(art->GetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR));
+      COLORREF hardest = Ref(art->GetColour(wxRIBBON_ART_PAGE_BACKGROUND_COLOUR));
+      for (int b : {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                    wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR})
+        if (CQORPDrawHelpers::ContrastRatio(label, Ref(art->GetColour(b))) < CQORPDrawHelpers::ContrastRatio(label, hardest))
+          hardest = Ref(art->GetColour(b));
+      art->SetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR, QorpWx(CQORPDrawHelpers::DimmedText(label, hardest, 1.0)));
+    }
+    KeepLabelsReadable(art, {wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR},
+                       {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_PAGE_BACKGROUND_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR});
     pRibbon->Refresh();
     for (size_t i = 0; i < pRibbon->GetPageCount(); ++i) pRibbon->GetPage(static_cast<int>(i))->Refresh();
   }

@@ -20,7 +20,7 @@ BOOL CAboutDlg::OnInitDialog() {
   for (CQORPHyperLink* link : {&m_linkHomePage, &m_linkSales, &m_linkSupport, &m_linkAuthor}) {
     CString text;
     link->GetWindowText(text);
-    if (text.IsEmpty()) {
+    if (text.Trim().IsEmpty()) {
       link->ShowWindow(SW_HIDE);
       continue;
     }

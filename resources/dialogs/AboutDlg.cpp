@@ -33,8 +33,8 @@ const DialogItemTemplate kRows[] = {
     {lwmfc::dlgStatic, IDC_STATIC, L"Icons:", 10, 120, 50, 9, SS_LEFT},
     {lwmfc::dlgStatic, IDC_LINK_SALES, L"https://invent.kde.org/frameworks/breeze-icons", 62, 120, 218, 9, SS_LEFT},
     // No mail addresses are given: these two links stay hidden.
-    {lwmfc::dlgStatic, IDC_LINK_SUPPORT, L"", 10, 134, 1, 9, SS_LEFT},
-    {lwmfc::dlgStatic, IDC_LINK_AUTHOR, L"", 10, 134, 1, 9, SS_LEFT},
+    {lwmfc::dlgStatic, IDC_LINK_SUPPORT, L" ", 10, 134, 1, 9, SS_LEFT},
+    {lwmfc::dlgStatic, IDC_LINK_AUTHOR, L" ", 10, 134, 1, 9, SS_LEFT},
     {lwmfc::dlgButton, IDOK, L"OK", 230, 136, 50, 14, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
 };
 

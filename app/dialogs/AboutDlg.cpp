@@ -21,6 +21,7 @@ BOOL CAboutDlg::OnInitDialog() {
     CString text;
     link->GetWindowText(text);
     if (text.Trim().IsEmpty()) {
+      link->SetURL(L"");
       link->ShowWindow(SW_HIDE);
       continue;
     }

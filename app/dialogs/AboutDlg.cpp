@@ -15,10 +15,16 @@ void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  // Each link opens what it shows: the page, or a new mail to the address.
+  // Each link opens what it shows: the page, or a new mail to the address; a link without an
+  // address is not shown.
   for (CQORPHyperLink* link : {&m_linkHomePage, &m_linkSales, &m_linkSupport, &m_linkAuthor}) {
     CString text;
     link->GetWindowText(text);
+    if (text.Trim().IsEmpty()) {
+      link->SetURL(L"");
+      link->ShowWindow(SW_HIDE);
+      continue;
+    }
     link->SetURL(text.Find(L'@') >= 0 ? L"mailto:" + text : text);
     link->SetTipText(text);
   }

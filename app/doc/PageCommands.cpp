@@ -130,7 +130,7 @@ void CLeafwrightDoc::OnDeletePages() {
   // is asked about a delete that cannot happen.
   if (selected.empty() || static_cast<int>(selected.size()) >= GetPagesCount()) return;
   auto ask = CDocument::Hooks().pfnMessageBox;
-  if (!ask || ask(L"Are you sure want to delete the selected pages?", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (!ask || ask(L"Are you sure you want to delete the selected pages?", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   int i = GetCurrentPageIndex();
   auto* action = new CUpdateRenderPagesAction(L"Delete Pages", false);
   {

@@ -134,7 +134,7 @@ void CLeafwrightDoc::OnSaveAsPdf() {
   progress.End();
   if (!ok) {
     CString failed;
-    failed.Format(L"Failed to create the PDF file at \r\n%s !", path.GetString());
+    failed.Format(L"Failed to create the PDF file at\r\n%s.", path.GetString());
     Tell(failed, MB_OK | MB_ICONERROR);
   }
 }
@@ -158,7 +158,7 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
   progress.End();
   CString message;
   if (ok) {
-    message.Format(L"Your publication has been successfully created  at \r\n%s.\r\nWould you like to preview it ? ",
+    message.Format(L"Your publication has been created at\r\n%s.\r\nWould you like to preview it?",
                    folder.GetString());
     if (Tell(message, MB_YESNO | MB_ICONQUESTION) == IDYES && hooks.pfnOpenFile) {
       // Browsers do not run the package's player from file://: the package is served on the
@@ -172,7 +172,7 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
       }
     }
   } else {
-    message.Format(L"Failed to create the page-flipping publication at \r\n%s !", folder.GetString());
+    message.Format(L"Failed to create the page-flipping publication at\r\n%s.", folder.GetString());
     Tell(message, MB_OK | MB_ICONERROR);
   }
 }

@@ -52,7 +52,9 @@ void CGalleryItemFontFace::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem, BO
   rcText.left += 4;
   rcText.right -= 2;
   const CString face = GetFaceName();
-  dc->DrawText(face, rcText, clrText, face, 15.0);
+  // The name in its own face when that face can show it (a symbol face or one without the
+  // name's script would show boxes).
+  dc->DrawText(face, rcText, clrText, CQORPGalleryDC::FaceShowing(face, face), 15.0);
 }
 
 void CGalleryItemStamp::Draw(CDC* pDC, CQORPControlGallery*, CRect rcItem, BOOL bEnabled, BOOL bSelected, BOOL bPressed,

@@ -16,19 +16,80 @@
 #include "ShellIds.h"
 #include "SkinFrameDlg.h"
 
+namespace {
+
+// One colour stop of a preset: a COLORREF and its place along the gradient (0 to 4096).
+struct PresetStop {
+  COLORREF color;
+  int position;
+};
+
+// The 45 presets after entry 0, stops in ascending position. 1-14 ramp from white to one colour;
+// 15-32 blend three to six colours; 33-37 ramp between two strong colours; 38-40 have three stops at
+// 0, 2048 and 4096; 41-44 four stops at 204, 1433, 2662 and 3891; 45 seven stops that start and end
+// in the same colour.
+const std::vector<std::vector<PresetStop>> kPresetStops = {
+    {{0xFFFFFF, 0}, {0x0072B6, 4096}},
+    {{0xFFFFFF, 0}, {0x00A9E0, 4096}},
+    {{0xFFFFFF, 0}, {0xE90D87, 4096}},
+    {{0xFFFFFF, 0}, {0x1A1AE6, 4096}},
+    {{0xFFFFFF, 0}, {0x2E8B57, 4096}},
+    {{0xFFFFFF, 0}, {0x0080FF, 4096}},
+    {{0xFFFFFF, 0}, {0x8B008B, 4096}},
+    {{0xFFFFFF, 0}, {0x00B4F0, 4096}},
+    {{0xFFFFFF, 0}, {0x4F3F9C, 4096}},
+    {{0xFFFFFF, 0}, {0x595959, 4096}},
+    {{0xFFFFFF, 0}, {0xFFF203, 4096}},
+    {{0xFFFFFF, 0}, {0x50D092, 4096}},
+    {{0xFFFFFF, 0}, {0xC07000, 4096}},
+    {{0xFFFFFF, 0}, {0x8078B3, 4096}},
+    // 15-32: multi-stop blends.
+    {{0x0000FF, 0}, {0x00FFFF, 1024}, {0x00FF00, 2048}, {0xFFFF00, 3072}, {0xFF0000, 4096}},
+    {{0xF6F1B2, 0}, {0xCAE3CC, 1228}, {0x98D8E3, 2457}, {0x6AB6CB, 3276}},
+    {{0x1E1E1E, 0}, {0xBFBFBF, 2048}, {0x1E1E1E, 4096}},
+    {{0xFFFFFF, 0}, {0xE6C3A0, 819}, {0xC08040, 1638}, {0x804000, 2457}, {0xC08040, 3276}, {0xFFFFFF, 4096}},
+    {{0x00204F, 0}, {0x2060A0, 1024}, {0x80C0FF, 2048}, {0x2060A0, 3072}, {0x00204F, 4096}},
+    {{0x2090F0, 0}, {0x80D0FF, 2048}, {0xFFFFFF, 4096}},
+    {{0x104010, 0}, {0x40A040, 1024}, {0xA0E0A0, 2048}, {0x40A040, 3072}, {0x104010, 4096}},
+    {{0x9999FF, 0}, {0xCC66FF, 819}, {0xFF66CC, 1638}, {0xFF9999, 2457}, {0xFFCC99, 3276}, {0xFFFF99, 4096}},
+    {{0xD8D8D8, 0}, {0x8C8C8C, 2048}, {0x404040, 4096}},
+    {{0x0099FF, 0}, {0x66CCFF, 1024}, {0xFFFFFF, 2048}, {0x66CCFF, 3072}, {0x0099FF, 4096}},
+    {{0x603000, 0}, {0xB07030, 1024}, {0xF0D0A0, 2048}, {0xB07030, 3072}, {0x603000, 4096}},
+    {{0x000080, 0}, {0x0000FF, 819}, {0x00A0FF, 1638}, {0x00FFFF, 2457}, {0x80FFFF, 3276}, {0xFFFFFF, 4096}},
+    {{0xE0B0FF, 0}, {0x9040C0, 2048}, {0x400060, 4096}},
+    {{0xFFFFFF, 81}, {0x688634, 491}, {0x0E1406, 3194}, {0x0E1406, 3645}, {0x0E1406, 4096}},
+    {{0x80FFFF, 0}, {0x00C0FF, 1024}, {0x0080FF, 2048}, {0x0040C0, 3072}, {0x002060, 4096}},
+    {{0xF0F0F0, 0}, {0xC0C0C0, 819}, {0xF0F0F0, 1638}, {0xA0A0A0, 2457}, {0xE0E0E0, 3276}, {0x808080, 4096}},
+    {{0xFFE0C0, 0}, {0xFF80A0, 2048}, {0x8000FF, 4096}},
+    {{0x004000, 0}, {0x008040, 1024}, {0x00C080, 2048}, {0x40FFC0, 3072}, {0xC0FFF0, 4096}},
+    // 33-37: two strong colours.
+    {{0xFD7C00, 0}, {0x002874, 4096}},
+    {{0x0000C0, 0}, {0xC0C000, 4096}},
+    {{0x8000FF, 0}, {0x00C0FF, 4096}},
+    {{0x008000, 0}, {0x800080, 4096}},
+    {{0x0060FF, 0}, {0x602000, 4096}},
+    // 38-40: three stops.
+    {{0x0000FF, 0}, {0xFFFFFF, 2048}, {0xFF0000, 4096}},
+    {{0x00C0FF, 0}, {0x0040FF, 2048}, {0x000080, 4096}},
+    {{0x404040, 0}, {0xFFFFFF, 2048}, {0x404040, 4096}},
+    // 41-44: four stops.
+    {{0xFFFFFF, 204}, {0xFFC080, 1433}, {0xC06000, 2662}, {0x603000, 3891}},
+    {{0xC0FFC0, 204}, {0x40C040, 1433}, {0x008000, 2662}, {0x004000, 3891}},
+    {{0xFFC0FF, 204}, {0xC040C0, 1433}, {0x800080, 2662}, {0x400040, 3891}},
+    {{0xC0FFFF, 204}, {0x40C0C0, 1433}, {0x008080, 2662}, {0x004040, 3891}},
+    // 45: seven stops.
+    {{0xE02181, 0}, {0x00A0FF, 614}, {0x00FFFF, 1228}, {0x00FF00, 1925}, {0xFFFF00, 2621}, {0xFF0000, 3235},
+     {0xE02181, 4096}},
+};
+
+}  // namespace
+
 std::vector<Vectorloom::CLocalGradientColorsDefine> MakePresetGradients() {
   std::vector<Vectorloom::CLocalGradientColorsDefine> presets;
   presets.push_back(CDefaultLeafwrightAppState::MakePresetGradient0());
-  // The others run from a colour of the wheel (eight lightness steps of a few hues) to white.
-  const COLORREF hues[] = {RGB(0xD4, 0x3E, 0x11), RGB(0x11, 0x6E, 0xD4), RGB(0xD4, 0xB0, 0x11),
-                           RGB(0x8E, 0x11, 0xD4), RGB(0x11, 0xB4, 0xD4), RGB(0x60, 0x60, 0x60)};
-  for (int i = 1; i < kPresetGradientCount; ++i) {
-    const COLORREF base = hues[(i - 1) % std::size(hues)];
-    const int step = (i - 1) / static_cast<int>(std::size(hues));  // 0..7
-    auto darker = [&](int c) { return static_cast<BYTE>(c * (8 - step / 2) / 8); };
+  for (const auto& stops : kPresetStops) {
     Vectorloom::CLocalGradientColorsDefine g;
-    g.AddColorStop(RGB(darker(GetRValue(base)), darker(GetGValue(base)), darker(GetBValue(base))), 255, 0);
-    g.AddColorStop(RGB(255, 255, 255), 255, 4096);
+    for (const PresetStop& s : stops) g.AddColorStop(s.color, 255, s.position);
     presets.push_back(g);
   }
   return presets;

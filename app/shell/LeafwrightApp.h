@@ -17,15 +17,15 @@ inline constexpr int kPresetGradientCount = 46;
 
 // The File Open dialog's filter: the first entry also finds pages extracted to a page file.
 inline constexpr const wchar_t* kOpenFileFilter =
-    L"All Supported Format|*.lfw;*.lfd;*.pdf|PDF (Adobe PDF File Format)|*.pdf|LFD (Norvane Leafwright File)|*.lfw||";
+    L"All Supported Formats|*.lfw;*.lfd;*.pdf|PDF (Adobe PDF File Format)|*.pdf|LFD (Norvane Leafwright File)|*.lfw||";
 // The document template's description (resource 128).
 inline constexpr const wchar_t* kDocTemplateString =
     L"Norvane Leafwright\n\nnewLfw\nNorvane Leafwright Files (*.LFW)\n.LFW\nQor_LEAFWRIGHT.Document\n"
     L"Norvane_LEAFWRIGHT.Document";
 inline constexpr const wchar_t* kAppTitle = L"Norvane Leafwright";
 
-// The preset gradients: entry 0 runs from 0x11D43E at 0 to white at 4096; every entry has at
-// least two stops at 0 and 4096.
+// The 46 preset gradients: entry 0 runs from 0x11D43E at 0 to white at 4096; each entry has two to
+// seven opaque stops in ascending position between 0 and 4096.
 std::vector<Vectorloom::CLocalGradientColorsDefine> MakePresetGradients();
 
 // The four name counters of new objects: each name takes the next number of its kind ("Shape-1",

@@ -22,7 +22,7 @@ namespace {
 // The pictures the image layer reads (PNG, JPEG, BMP and GIF itself, TIFF through libtiff, the
 // others through the toolkit's image handlers).
 const wchar_t kImageFilter[] =
-    L"All Supported Format|*.gif;*.bmp;*.dib;*.jpg;*.jpeg;*.pcx;*.png;*.tga;*.tiff;*.tif;*.ico;*.cur;*.ani"
+    L"All Supported Formats|*.gif;*.bmp;*.dib;*.jpg;*.jpeg;*.pcx;*.png;*.tga;*.tiff;*.tif;*.ico;*.cur;*.ani"
     L"|GIF (Graphics Interchange Format)|*.gif|BMP (Windows Bitmap)|*.bmp;*.dib|JPG (JPEG File Interchange Format)|"
     L"*.jpg;*.jpeg|PCX (PC Paintbrush)|*.pcx|PNG (Portable Network Graphics)|*.png|TIFF (Tag Image File Format)|"
     L"*.tif;*.tiff|TGA Files (Targa File Format)|*.tga|ICO (Windows Icons)|*.ico|CUR (Windows Cursors)|*.cur|"

@@ -26,6 +26,7 @@
 #include "LeafwrightDoc.h"
 #include "LeafwrightView.h"
 #include "ShellIds.h"
+#include "ViewRibbonValues.h"
 
 using namespace Quirebook;
 
@@ -393,6 +394,18 @@ void CLeafwrightView::OnLineSpacing(NMHDR* pNMHDR, LRESULT* pResult) {
   if (pResult) *pResult = 1;
 }
 
+CString FormatControlNumber(float value) {
+  if (!std::isfinite(value)) return CString(L"0");
+  CString s;
+  s.Format(L"%.2f", static_cast<double>(value));
+  if (s.Find(L'.') >= 0) {
+    s.TrimRight(L'0');
+    s.TrimRight(L'.');
+  }
+  if (s == L"-0") s = L"0";
+  return s;
+}
+
 void CLeafwrightView::OnLineSpacingSpin(NMHDR* pNMHDR, LRESULT* pResult) {
   const auto* nm = reinterpret_cast<const NMQORPCONTROL*>(pNMHDR);
   float gap = 0;
@@ -406,8 +419,7 @@ void CLeafwrightView::OnUpdateLineSpacing(CCmdUI* pCmdUI) {
   pCmdUI->Enable(editing);
   auto* edit = dynamic_cast<CQORPControlEdit*>(CQORPControl::FromUI(pCmdUI));
   if (!edit || edit->HasFocus() || !editing) return;
-  CString s;
-  s.Format(L"%f", static_cast<double>(gap));
+  const CString s = FormatControlNumber(gap);
   if (edit->GetEditText() != s) edit->SetEditText(s);
 }
 
@@ -434,9 +446,9 @@ bool ReadControlNumber(const NMHDR* pNMHDR, float& value) {
 }
 
 // Shows a number in the edit box or combo an update stands for, unless the user is typing there.
-void ShowControlNumber(CCmdUI* pCmdUI, bool known, float value, const wchar_t* format) {
+void ShowControlNumber(CCmdUI* pCmdUI, bool known, float value) {
   CString s;
-  if (known) s.Format(format, static_cast<double>(value));
+  if (known) s = FormatControlNumber(value);
   CQORPControl* control = CQORPControl::FromUI(pCmdUI);
   if (auto* edit = dynamic_cast<CQORPControlEdit*>(control)) {
     if (!edit->HasFocus() && edit->GetEditText() != s) edit->SetEditText(s);
@@ -527,7 +539,7 @@ void CLeafwrightView::OnUpdateCharacterShift(CCmdUI* pCmdUI) {
   float v = 0;
   const bool editing = ReadShift(pCmdUI->m_nID, v);
   pCmdUI->Enable(editing);
-  if (editing) ShowControlNumber(pCmdUI, true, v, L"%f");
+  if (editing) ShowControlNumber(pCmdUI, true, v);
 }
 
 void CLeafwrightView::OnFontSizeCombo(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -560,7 +572,7 @@ void CLeafwrightView::OnUpdateFontSize(CCmdUI* pCmdUI) {
     ReadTextsFontSize(GatherSelectedObjects(this), size, state);
     pCmdUI->Enable(state != -1);
   }
-  ShowControlNumber(pCmdUI, state == 0, size, L"%0.2f");
+  ShowControlNumber(pCmdUI, state == 0, size);
 }
 
 void CLeafwrightView::OnMoreFillColors() {

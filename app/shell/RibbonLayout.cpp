@@ -85,9 +85,9 @@ const std::vector<RibbonMenuEntry>& ZoomOutMenu() {
 
 const std::vector<RibbonMenuEntry>& StampMenu() {
   static const std::vector<RibbonMenuEntry> menu = {
-      {ID_STAMP_DYNAMIC, L"Danymic"},
+      {ID_STAMP_DYNAMIC, L"Dynamic"},
       {ID_STAMP_SIGN_HERE, L"Sign Here"},
-      {ID_STAMP_STANDARD_BUSINESS, L"Starndard Business"},
+      {ID_STAMP_STANDARD_BUSINESS, L"Standard Business"},
   };
   return menu;
 }
@@ -120,13 +120,13 @@ const std::vector<RibbonTabSpec>& RibbonTabs() {
               {Button(ID_TOOL_SELECTION), Button(ID_TOOL_ADD_TEXT), Button(ID_TOOL_ADD_IMAGE), Button(ID_TOOL_ADD_VIDEO)}},
              {ID_GROUP_FONT,
               ID_GROUP_FONT_OPTION,
-              {Combo(ID_FONT_FACE, 158, ID_GALLERY_FONT_FACE), Combo(ID_FONT_SIZE, 55, ID_GALLERY_FONT_SIZE),
+              {Combo(ID_FONT_FACE, 158, ID_GALLERY_FONT_FACE), Combo(ID_FONT_SIZE, 66, ID_GALLERY_FONT_SIZE),
                Button(ID_FONT_GROW), Button(ID_FONT_SHRINK), Button(ID_FONT_BOLD), Button(ID_FONT_ITALIC),
                Button(ID_FONT_UNDERLINE), Button(ID_FONT_STRIKETHROUGH), Button(ID_FONT_SUBSCRIPT),
                Button(ID_FONT_SUPERSCRIPT)}},
              {ID_GROUP_SPACING,
               0,
-              {Label(L"Sapcing"), Sized(RibbonKind::SpinEdit, ID_LINE_SPACING, kSpinEditWidth),
+              {Label(L"Spacing"), Sized(RibbonKind::SpinEdit, ID_LINE_SPACING, kSpinEditWidth),
                Sized(RibbonKind::SpinEdit, ID_CHARACTER_SPACING, kSpinEditWidth), Label(L"Shift"),
                Sized(RibbonKind::SpinEdit, ID_BASELINE_SHIFT, kSpinEditWidth),
                Sized(RibbonKind::SpinEdit, ID_HORIZONTAL_SHIFT, kSpinEditWidth)}},
@@ -275,6 +275,14 @@ const std::vector<CommandRoute>& RibbonCommandRoutes() {
         {ID_APP_OPTIONS, T::NoHandler, nullptr},
         {ID_EDIT_PASTE_SPECIAL, T::NoHandler, nullptr},
         {QORP_ID_POPUPCOLOR_AUTOMATIC, T::NoHandler, nullptr},
+        // The keys F1, Shift+F1, F6 and Shift+F6, the other help commands and Print Setup.
+        {ID_HELP_CMD, T::NoHandler, nullptr},
+        {ID_CONTEXT_HELP_CMD, T::NoHandler, nullptr},
+        {ID_HELP_FINDER_CMD, T::NoHandler, nullptr},
+        {ID_DEFAULT_HELP_CMD, T::NoHandler, nullptr},
+        {ID_NEXT_PANE_CMD, T::NoHandler, nullptr},
+        {ID_PREV_PANE_CMD, T::NoHandler, nullptr},
+        {ID_FILE_PRINT_SETUP_CMD, T::NoHandler, nullptr},
         // A drop-down that only opens its list (of page commands).
         {ID_PAGE_REVERSE, T::NoHandler, nullptr},
     };
@@ -430,7 +438,7 @@ const std::map<UINT, const wchar_t*>& RibbonStrings() {
       {ID_STROKE_COLOR, L"Outline the selected objects in the current stroke colour\nStroked Color"},
       {ID_GALLERY_STROKE_COLOR, L"Colours for the outline\nStroked Color"},
       {ID_MORE_STROKE_COLORS, L"Choose any outline colour\nMore Stroked Colors"},
-      {ID_STROKE_WIDTH, L"How wide the outline is\nStoke Width"},
+      {ID_STROKE_WIDTH, L"How wide the outline is\nStroke Width"},
       {ID_CUSTOM_STROKE_WIDTH, L"Enter the width of the outline\nCustom width..."},
       {ID_DASH_TYPE, L"Dashes of the outline\nDash Type"},
       {ID_STROKE_TRANSPARENCY, L"How transparent the outline is\nTransparency"},
@@ -459,7 +467,7 @@ const std::map<UINT, const wchar_t*>& RibbonStrings() {
       {ID_PAGE_NEW, L"Add a new page after the current one\nNew Page"},
       {ID_PAGE_DUPLICATE, L"Copy the selected pages\nDuplicate Pages"},
       {ID_PAGE_DELETE, L"Delete the selected pages\nDelete Pages"},
-      {ID_PAGE_MOVE_PREVIOUS, L"Move the selected pages one place up\nMove Previously"},
+      {ID_PAGE_MOVE_PREVIOUS, L"Move the selected pages one place up\nMove Previous"},
       {ID_PAGE_MOVE_FIRST, L"Move the selected pages to the beginning\nMove to First"},
       {ID_PAGE_MOVE_NEXT, L"Move the selected pages one place down\nMove Next"},
       {ID_PAGE_MOVE_LAST, L"Move the selected pages to the end\nMove to Last"},
@@ -468,7 +476,7 @@ const std::map<UINT, const wchar_t*>& RibbonStrings() {
       {ID_PAGE_REVERSE_ALL, L"Reverse the order of every page\nAll Pages"},
       {ID_PAGE_CROP, L"Crop the page\nCrop Page"},
       {ID_PAGE_ROTATE, L"Rotate the pages\nRotate Pages"},
-      {ID_PAGE_EXTRACT, L"Save a range of pages as files of their own\nExtact"},
+      {ID_PAGE_EXTRACT, L"Save a range of pages as files of their own\nExtract"},
       // Insert.
       {ID_CUSTOM_SHAPE, L"Draw a shape of straight and curved segments\nCustom Shape"},
       {ID_ADD_STAMP, L"Put a stamp on the page\nAdd Stamp"},
@@ -476,9 +484,9 @@ const std::map<UINT, const wchar_t*>& RibbonStrings() {
       {ID_WATERMARK_NEW, L"Add a watermark to the pages\nNew Watermark"},
       {ID_WATERMARK_DELETE, L"Remove the watermark\nDelete Watermark"},
       {ID_WATERMARK_UPDATE, L"Change the watermark\nUpdate Watermark"},
-      {ID_STAMP_DYNAMIC, L"A stamp with today's date and your name\nDanymic"},
+      {ID_STAMP_DYNAMIC, L"A stamp with today's date and your name\nDynamic"},
       {ID_STAMP_SIGN_HERE, L"A sign-here stamp\nSign Here"},
-      {ID_STAMP_STANDARD_BUSINESS, L"A standard business stamp\nStarndard Business"},
+      {ID_STAMP_STANDARD_BUSINESS, L"A standard business stamp\nStandard Business"},
       // Edit shape.
       {ID_ANCHOR_MOVE, L"Move the anchors of a shape\nMove Anchor"},
       {ID_ANCHOR_ADD, L"Add an anchor to a shape\nAdd Anchor"},

@@ -25,6 +25,16 @@ inline constexpr UINT IDC_PAGE_INDEX_COMBO = 386;
 // resource.h.)
 inline constexpr UINT ID_EDIT_PASTE_SPECIAL = 57639;
 
+// Commands of the keys and of the application that nothing carries out here: there is no help
+// file to show, no split pane to move to, and printer and paper are chosen on the Print page.
+inline constexpr UINT ID_FILE_PRINT_SETUP_CMD = 57606;
+inline constexpr UINT ID_HELP_FINDER_CMD = 57667;
+inline constexpr UINT ID_CONTEXT_HELP_CMD = 57669;
+inline constexpr UINT ID_HELP_CMD = 57670;
+inline constexpr UINT ID_DEFAULT_HELP_CMD = 57671;
+inline constexpr UINT ID_NEXT_PANE_CMD = 57680;
+inline constexpr UINT ID_PREV_PANE_CMD = 57681;
+
 // Tabs and groups of the ribbon (string-table ids of their captions).
 inline constexpr UINT ID_TAB_HOME = 108;
 inline constexpr UINT ID_TAB_EDIT = 117;

@@ -1,8 +1,5 @@
 #include "StampsTool.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <iomanip>
 #include <locale>
@@ -102,14 +99,10 @@ CString CDrawStampsTool::FormatStampTime(std::time_t t) {
 }
 
 CString CDrawStampsTool::GetLoginUserName() {
-  std::string name;
-  if (const passwd* pw = getpwuid(getuid())) {
-    if (pw->pw_gecos) name = std::string(pw->pw_gecos).substr(0, std::string(pw->pw_gecos).find(','));
-    if (name.empty() && pw->pw_name) name = pw->pw_name;
-  }
-  if (name.empty())
-    if (const char* user = std::getenv("USER")) name = user;
-  return CString(lw::Utf8ToWide(name).substr(0, 260).c_str());
+  wchar_t name[261] = {};
+  DWORD size = 261;
+  if (!GetUserNameW(name, &size)) return CString();
+  return CString(name);
 }
 
 CString CDrawStampsTool::GetDynamicText() const {

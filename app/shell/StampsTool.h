@@ -62,7 +62,7 @@ class CDrawStampsTool : public Vectorloom::CDefaultTool {
   // "C" locale, so AM/PM), the user's name for 367.
   CString GetDynamicText() const;
   static CString FormatStampTime(std::time_t t);
-  // The login's full name (from the password database), else its login name.
+  // The user's login name (at most 260 characters).
   static CString GetLoginUserName();
   // What the clock and the user are (tests put their own).
   static std::function<std::time_t()> s_clock;

@@ -21,6 +21,10 @@ int TransparencyGalleryIndex(int alpha);
 bool StrokeWidthOfItem(int id, int& points);
 bool RotationOfItem(int id, int& angle);
 
+// A number of the ribbon's edit boxes as a person types it: at most two decimals, no trailing
+// zeros, no sign on zero ("0", "1.5", "-2.25", "11.9").
+CString FormatControlNumber(float value);
+
 // What Print and Quick Print print: the document's print layout, its grid at least 1 x 1 and its
 // pages those still in the document; every page when it names none (a document never printed).
 class CLeafwrightDoc;

@@ -315,8 +315,8 @@ TEST(NewPdfDlgGui, DialogsOpenSkinnedInEachThemeAndArePhotographed) {
       CSkinFrameDlg<CAboutDlg> dlg;
       RunDialog(dlg, [&](CDialog* p) {
         std::map<int, double> ink = {{IDC_STATIC_PRODUCT, 0}, {IDC_STATIC_MAKER, 0}, {IDC_STATIC_VERSION, 0},
-                                     {IDC_LINK_HOMEPAGE, 0},  {IDC_LINK_SALES, 0},   {IDC_LINK_SUPPORT, 0},
-                                     {IDC_LINK_AUTHOR, 0}};
+                                     {IDC_LINK_HOMEPAGE, 0},  {IDC_LINK_SALES, 0},   {IDC_STATIC_LICENCE, 0},
+                                     {IDC_STATIC_CREDITS, 0}};
         EXPECT_TRUE(Photograph(p, std::string("about-") + t.name, &ink));
         for (auto& [id, contrast] : ink) {
           SCOPED_TRACE(id);

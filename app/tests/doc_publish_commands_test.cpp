@@ -117,15 +117,15 @@ TEST(PublishCommands, ExportersRunInARangeOfOneAndFailuresAreTold) {
     bool opensIndex;
   } cases[] = {
       {&CLeafwrightDoc::OnSaveAsPdf, true, IDYES, nullptr, 0, false},
-      {&CLeafwrightDoc::OnSaveAsPdf, false, IDYES, L"Failed to create the PDF file at \r\n/out/Brochure.pdf !",
+      {&CLeafwrightDoc::OnSaveAsPdf, false, IDYES, L"Failed to create the PDF file at\r\n/out/Brochure.pdf.",
        MB_OK | MB_ICONERROR, false},
       {&CLeafwrightDoc::OnSaveAsPageFlip, true, IDYES,
-       L"Your publication has been successfully created  at \r\n/out/book.\r\nWould you like to preview it ? ",
+       L"Your publication has been created at\r\n/out/book.\r\nWould you like to preview it?",
        MB_YESNO | MB_ICONQUESTION, true},
       {&CLeafwrightDoc::OnSaveAsPageFlip, true, IDNO,
-       L"Your publication has been successfully created  at \r\n/out/book.\r\nWould you like to preview it ? ",
+       L"Your publication has been created at\r\n/out/book.\r\nWould you like to preview it?",
        MB_YESNO | MB_ICONQUESTION, false},
-      {&CLeafwrightDoc::OnSaveAsPageFlip, false, IDYES, L"Failed to create the page-flipping publication at \r\n/out/book !",
+      {&CLeafwrightDoc::OnSaveAsPageFlip, false, IDYES, L"Failed to create the page-flipping publication at\r\n/out/book.",
        MB_OK | MB_ICONERROR, false},
   };
   for (const auto& c : cases) {

@@ -3,8 +3,8 @@
 // was; OK makes the pages asked for, in their unit); Save As offers the document type only and
 // names the file ".lfw"; the Style drop-down of the tab row switches the three themes with a
 // check mark on the current one, recolours the window (photographed into screenshots/ for
-// looking at) and gives later dialogs that theme's skin; About shows the program's name and four
-// links.
+// looking at) and gives later dialogs that theme's skin; About shows the program's name, its
+// licence, where its source is and the icon credits, with links to the licence and the icons.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -291,12 +291,19 @@ class CScriptedApp : public CLeafwrightApp {
         Check(about && about->GetID() == ID_APP_ABOUT && about->GetEnabled(), "an enabled About button follows Style");
         g_skins.calls.clear();
         g_dialogBodies.push_back([](CDialog* p) {
-          CString caption, product, maker;
+          CString caption, product, maker, licence, credits;
           p->GetWindowText(caption);
           p->GetDlgItemText(IDC_STATIC_PRODUCT, product);
           p->GetDlgItemText(IDC_STATIC_MAKER, maker);
+          p->GetDlgItemText(IDC_STATIC_LICENCE, licence);
+          p->GetDlgItemText(IDC_STATIC_CREDITS, credits);
           Check(caption == L"About Norvane Leafwright", "the About caption");
           Check(product == L"Norvane Leafwright" && maker == L"Norvane", "product and maker");
+          Check(licence.Find(L"GNU Affero General Public License,\nversion 3 or later") >= 0 &&
+                    licence.Find(L"source code") >= 0,
+                "the licence and where the source is");
+          Check(credits.Find(L"Breeze icon theme by the KDE Visual Design\nGroup") >= 0, "the icon credits");
+          Screenshot("program-about.png");
           auto* dlg = static_cast<CAboutDlg*>(p);
           for (CQORPHyperLink* link : {&dlg->m_linkHomePage, &dlg->m_linkSales, &dlg->m_linkSupport, &dlg->m_linkAuthor})
             link->Open();
@@ -306,11 +313,9 @@ class CScriptedApp : public CLeafwrightApp {
         Command(ID_APP_ABOUT);
         Check(g_dialogsShown.back() == "about", "About shows the About dialog");
         Check(g_skins.calls == std::vector<std::wstring>{L"NormalSilver.ini", L"-"}, "About takes the silver skin");
-        Check(g_linksOpened == std::vector<std::wstring>{L"https://leafwright.norvane.example/",
-                                                         L"mailto:sales@norvane.example",
-                                                         L"mailto:support@norvane.example",
-                                                         L"mailto:author@norvane.example"},
-              "the four links open the page and the three addresses");
+        Check(g_linksOpened == std::vector<std::wstring>{L"https://www.gnu.org/licenses/agpl-3.0.html",
+                                                         L"https://invent.kde.org/frameworks/breeze-icons"},
+              "the links open the licence and the icons' page; the two without an address are hidden");
         Frame()->PostMessage(WM_CLOSE);
         break;
       }

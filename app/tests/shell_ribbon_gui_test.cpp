@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <wx/combo.h>
+#include <wx/textctrl.h>
 #include <wx/dcclient.h>
 #include <wx/image.h>
 #include <wx/uiaction.h>
@@ -202,9 +204,43 @@ class RibbonGui : public ::testing::Test {
   wxPoint shotOrigin;
 };
 
+// Every combo box of the Font group, drawn by the toolkit's own edit: the widest names and sizes
+// it shows fit in its text field.
+void CombosUnder(wxWindow* w, std::vector<wxComboCtrl*>& out) {
+  if (auto* c = dynamic_cast<wxComboCtrl*>(w)) out.push_back(c);
+  for (wxWindow* child : w->GetChildren()) CombosUnder(child, out);
+}
+
+TEST_F(RibbonGui, TheFontAndSizeBoxesShowWholeNamesAndSizes) {
+  SelectTab(0);
+  for (int nWidth : {1280, 1024}) {
+    SCOPED_TRACE(nWidth);
+    Resize(nWidth);
+    std::vector<wxComboCtrl *> combos;
+    CombosUnder(Ribbon().GetImpl()->pRibbon, combos);
+    ASSERT_GE(combos.size(), 2u);
+    std::sort(combos.begin(), combos.end(), [](wxComboCtrl *a, wxComboCtrl *b) {
+      return a->GetScreenPosition().x < b->GetScreenPosition().x;
+    });
+    const struct {
+      wxComboCtrl *combo;
+      const char *text;
+    } cases[] = {{combos[0], "LiberationSans-Bold"}, {combos[1], "11.95"}};
+    for (const auto &c : cases) {
+      wxTextCtrl *edit = c.combo->GetTextCtrl();
+      ASSERT_NE(edit, nullptr);
+      const int room =
+          edit->GetClientSize().x - 8; // the field's own inner margins
+      EXPECT_LE(edit->GetTextExtent(c.text).x, room) << c.text;
+    }
+  }
+  Resize(1280);
+}
+
 TEST_F(RibbonGui, TheBackstageHoldsTheFileCommandsAndTabsInOrder) {
   std::vector<int> expected;
-  for (UINT id : BackstageCommandsBeforeTabs()) expected.push_back(static_cast<int>(id));
+  for (UINT id : BackstageCommandsBeforeTabs())
+    expected.push_back(static_cast<int>(id));
   expected.push_back(IDS_TAB_RECENT);
   expected.push_back(IDS_TAB_PRINT);
   for (UINT id : BackstageCommandsAfterTabs()) expected.push_back(static_cast<int>(id));
@@ -251,6 +287,27 @@ TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
   for (const auto& t : themes) {
     SCOPED_TRACE(t.name);
     frame->OnSwitchTheme(static_cast<UINT>(t.nTheme));
+    {
+      // The tab labels read on every background a tab is drawn on (an inactive tab takes the
+      // hover backgrounds' upper gradient).
+      wxRibbonArtProvider* art = Ribbon().GetImpl()->pRibbon->GetArtProvider();
+      auto ref = [&](int n) {
+        const wxColour c = art->GetColour(n);
+        return RGB(c.Red(), c.Green(), c.Blue());
+      };
+      for (int label : {wxRIBBON_ART_TAB_LABEL_COLOUR, wxRIBBON_ART_TAB_HOVER_LABEL_COLOUR})
+        for (int back : {wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_CTRL_BACKGROUND_GRADIENT_COLOUR,
+                         wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_GRADIENT_COLOUR,
+                         wxRIBBON_ART_TAB_HOVER_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_GRADIENT_COLOUR})
+          EXPECT_GE(CQORPDrawHelpers::ContrastRatio(ref(label), ref(back)), 4.5) << label << " on " << back;
+      // A disabled button's label reads (4.5:1) and stands clearly apart from an enabled one.
+      const COLORREF page = ref(wxRIBBON_ART_PAGE_BACKGROUND_COLOUR);
+      const double enabled = CQORPDrawHelpers::ContrastRatio(ref(wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR), page);
+      const double disabled = CQORPDrawHelpers::ContrastRatio(ref(wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR), page);
+      EXPECT_GE(disabled, 4.5);
+      EXPECT_LE(disabled, 5.5);
+      EXPECT_GE(enabled, disabled + 2.0);
+    }
     for (int nWidth : {1280, 1024, 800}) {
       SCOPED_TRACE(nWidth);
       Resize(nWidth);
@@ -261,6 +318,13 @@ TEST_F(RibbonGui, EveryTabShowsItsControlsInEachThemeAndWidth) {
             Shot(std::string("ribbon-") + t.name + "-" + tabNames[nTab] + "-" + std::to_string(nWidth) + ".png");
         CheckTabReachable(nTab);
         CheckCaptionContrast(nTab, png, t.name);
+        // The File button is as tall as the tabs beside it.
+        CRect rcFile;
+        auto* pBar = static_cast<QorpWxRibbonBar*>(Ribbon().GetImpl()->pRibbon);
+        if (Ribbon().GetControlScreenRect(Ribbon().GetSystemButton(), rcFile) && pBar->GetPageCount() > 0) {
+          const wxRect tab = pBar->TabRect(0);
+          EXPECT_NEAR(rcFile.bottom, pBar->ClientToScreen(wxPoint(0, tab.GetBottom() + 1)).y, 2) << "File button's foot";
+        }
         EXPECT_LT(Ribbon().GetBarHeight(), 200) << "the bar keeps a ribbon's height";
       }
     }

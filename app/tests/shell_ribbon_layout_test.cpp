@@ -1,5 +1,5 @@
 // The ribbon's tables without a window: every control of the three tabs, the quick access bar,
-// the tab row and the backstage view finds its caption (the program's spelling kept), each
+// the tab row and the backstage view finds its caption (spelled right), each
 // command goes to exactly one part of the program or to none, a command whose handler is still
 // to come is disabled until something answers it (and enabled again as soon as something does),
 // a command without a handler does nothing when chosen, and "Add Stamp" itself does nothing.
@@ -62,7 +62,7 @@ TEST(RibbonTables, EveryControlFindsItsCaption) {
   for (UINT id : RibbonCommandIds()) EXPECT_FALSE(Strings(id).caption.IsEmpty()) << id;
 }
 
-TEST(RibbonTables, CaptionsKeepTheProgramsSpelling) {
+TEST(RibbonTables, CaptionsAreSpelledRight) {
   const struct {
     UINT id;
     const wchar_t *caption, *label, *description;
@@ -72,13 +72,13 @@ TEST(RibbonTables, CaptionsKeepTheProgramsSpelling) {
       {ID_TAB_HOME, L"&Home", nullptr, nullptr},
       {ID_GROUP_SPACING, L"Spacing and Shift", nullptr, nullptr},
       {ID_FONT_GROW, L"Increase  the font size", nullptr, nullptr},
-      {ID_STROKE_WIDTH, L"Stoke Width", nullptr, nullptr},
-      {ID_PAGE_EXTRACT, L"Extact", nullptr, nullptr},
-      {ID_PAGE_MOVE_PREVIOUS, L"Move Previously", nullptr, nullptr},
+      {ID_STROKE_WIDTH, L"Stroke Width", nullptr, nullptr},
+      {ID_PAGE_EXTRACT, L"Extract", nullptr, nullptr},
+      {ID_PAGE_MOVE_PREVIOUS, L"Move Previous", nullptr, nullptr},
       {ID_HORIZONTAL_SHIFT, L"Horizontal Shift", L"Horizon:", nullptr},
       {ID_LINE_SPACING, L"Line Spacing", L"Line:", nullptr},
-      {ID_STAMP_DYNAMIC, L"Danymic", nullptr, nullptr},
-      {ID_STAMP_STANDARD_BUSINESS, L"Starndard Business", nullptr, nullptr},
+      {ID_STAMP_DYNAMIC, L"Dynamic", nullptr, nullptr},
+      {ID_STAMP_STANDARD_BUSINESS, L"Standard Business", nullptr, nullptr},
       {ID_APP_OPTIONS, L"Op&tions", nullptr, nullptr},
       {IDS_TAB_PRINT, L"&Print", nullptr, nullptr},
       {ID_CUSTOM_STROKE_WIDTH, L"Custom width...", nullptr, nullptr},
@@ -98,8 +98,23 @@ TEST(RibbonTables, CaptionsKeepTheProgramsSpelling) {
       Walk(group.items, [&](const RibbonItem& item) {
         if (item.kind == RibbonKind::Label) labels.emplace_back(item.text);
       });
-  EXPECT_EQ(labels, (std::vector<std::wstring>{L"Sapcing", L"Shift", L"Danymic", L"Sign Here", L"Starndard Business",
+  EXPECT_EQ(labels, (std::vector<std::wstring>{L"Spacing", L"Shift", L"Dynamic", L"Sign Here", L"Standard Business",
                                                 L"Roundness:"}));
+  // The first filter of File Open.
+  EXPECT_EQ(std::wstring(kOpenFileFilter).substr(0, 22), L"All Supported Formats|");
+  // Messages of the string table.
+  const struct {
+    UINT id;
+    const wchar_t* text;
+  } messages[] = {
+      {IDS_DELETE_SELECTED, L"Are you sure you want to delete the selected objects?"},
+      {IDS_PASTE_FAILED, L"The objects on the clipboard could not be pasted."},
+  };
+  for (const auto& m : messages) {
+    CString text;
+    EXPECT_TRUE(text.LoadString(m.id)) << m.id;
+    EXPECT_EQ(text, m.text) << m.id;
+  }
 }
 
 // The groups of each tab with their top-level controls: kind letter and id, a list in brackets.
@@ -140,7 +155,7 @@ TEST(RibbonTables, TabsHoldTheirGroupsInOrder) {
         if (!byId.count(item.id)) byId[item.id] = &item;
       });
   EXPECT_EQ(byId.at(ID_FONT_FACE)->width, 158);
-  EXPECT_EQ(byId.at(ID_FONT_SIZE)->width, 55);
+  EXPECT_EQ(byId.at(ID_FONT_SIZE)->width, 66);  // wide enough for "11.95"
   for (UINT id : {ID_LINE_SPACING, ID_CHARACTER_SPACING, ID_BASELINE_SHIFT, ID_HORIZONTAL_SHIFT})
     EXPECT_EQ(byId.at(id)->width, 153) << id;
   EXPECT_EQ(byId.at(ID_ROUNDNESS)->width, 200);
@@ -215,6 +230,8 @@ TEST(RibbonRouting, CommandsWithoutAHandlerShowDisabledAndDoNothing) {
       {ID_FONT_FACE, -1}, {ID_FONT_SIZE, -1}, {ID_CHARACTER_SPACING, -1}, {ID_HORIZONTAL_SHIFT, -1}, {ID_MORE_FILL_COLORS, -1},
       {ID_PAGE_REVERSE, 0},  // a list of page commands: none is answered without a document
       {ID_PAGE_CROP, 0},  {ID_VIEW_BOOKMARK, 0}, {ID_APP_OPTIONS, 0}, {ID_EDIT_PASTE_SPECIAL, 0},  // no handler
+      {ID_HELP_CMD, 0},   {ID_CONTEXT_HELP_CMD, 0}, {ID_NEXT_PANE_CMD, 0}, {ID_PREV_PANE_CMD, 0},  // keys
+      {ID_HELP_FINDER_CMD, 0}, {ID_DEFAULT_HELP_CMD, 0}, {ID_FILE_PRINT_SETUP_CMD, 0},
       {ID_ADD_STAMP, -1},  // answered by the frame (it does nothing itself)
       {ID_GOTO_NEXT_PAGE, -1},  // not a ribbon command: left to the routing
   };

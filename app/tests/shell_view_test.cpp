@@ -3,6 +3,9 @@
 // new objects are named.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <afxdlgs.h>
 
 #include <cmath>
@@ -592,7 +595,10 @@ TEST(Stamps, DynamicTextDateUserAndColour) {
   EXPECT_EQ(CDrawStampsTool::FormatStampTime(t), L"12/09/2026 08:15:50 AM");
   // The hour stays on the 24-hour clock beside AM/PM, as the stamps always wrote it.
   EXPECT_EQ(CDrawStampsTool::FormatStampTime(t + 12 * 3600), L"12/09/2026 20:15:50 PM");
-  EXPECT_FALSE(CDrawStampsTool::GetLoginUserName().IsEmpty());
+  // The user-name stamp writes the login name, not the full name of the account.
+  const passwd* account = getpwuid(geteuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(CDrawStampsTool::GetLoginUserName(), CString(lw::Utf8ToWide(account->pw_name).c_str()));
 
   CDrawStampsTool tool;
   auto clock = CDrawStampsTool::s_clock;
@@ -863,9 +869,7 @@ TEST(EditingViewProperties, SizeSpacingAndShiftBoxesChangeTheEditedCharactersAsO
       // The box shows the selected characters' value.
       const auto [enabled, shown] = Shown(f.view, c.id, c.combo);
       EXPECT_TRUE(enabled);
-      CString want;
-      want.Format(c.combo ? L"%0.2f" : L"%f", static_cast<double>(c.applied));
-      EXPECT_EQ(shown, want);
+      EXPECT_EQ(shown, FormatControlNumber(c.applied));
       f.doc.OnEditUndo();
       EXPECT_EQ(ValuesOf(c.id, text), before) << "one undo restores every character";
     } else {
@@ -903,7 +907,7 @@ TEST(EditingViewProperties, SpinArrowsStepTheValueAndTheSizeComboServesSelectedT
   EXPECT_FALSE(Shown(f.view, ID_FONT_SIZE, true).first) << "no text selected";
   f.view->SelectRenderObject(text, false);
   f.view->SelectRenderObject(other, true);
-  EXPECT_EQ(Shown(f.view, ID_FONT_SIZE, true), std::make_pair(true, CString(L"12.00")));
+  EXPECT_EQ(Shown(f.view, ID_FONT_SIZE, true), std::make_pair(true, CString(L"12")));
   SendEntered(f.view, ID_FONT_SIZE, L"18", true);
   EXPECT_EQ(ValuesOf(ID_FONT_SIZE, text), (std::vector<float>{18, 18, 18, 18}));
   EXPECT_EQ(ValuesOf(ID_FONT_SIZE, other), (std::vector<float>{18, 18}));
@@ -1235,6 +1239,15 @@ TEST(EditingViewPages, PageKeysAndWheelScrollThenTurnThePage) {
     EXPECT_EQ(s.nScrollY, c.scrollY) << c.y << " " << c.dy << " page " << c.page;
     EXPECT_EQ(s.bToEnd, c.toEnd) << c.y << " " << c.dy << " page " << c.page;
   }
+}
+
+TEST(RibbonNumbers, ShowAsAPersonTypesThem) {
+  const struct {
+    float value;
+    const wchar_t* text;
+  } cases[] = {{0.0f, L"0"},   {-0.0f, L"0"},   {-0.001f, L"0"}, {1.5f, L"1.5"},  {-2.25f, L"-2.25"},
+               {11.9f, L"11.9"}, {12.0f, L"12"}, {10.0f, L"10"}, {1.0f / 3, L"0.33"}, {100.05f, L"100.05"}};
+  for (const auto& c : cases) EXPECT_EQ(FormatControlNumber(c.value), c.text) << c.value;
 }
 
 }  // namespace

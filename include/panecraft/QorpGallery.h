@@ -34,6 +34,10 @@ class CQORPGalleryDC : public CDC {
   // Width in pixels of one line of text in that face and size.
   int GetTextWidth(const wchar_t* lpszText, const wchar_t* lpszFace = nullptr, double dPointSize = 9.0,
                    BOOL bBold = FALSE);
+  // The face that shows a text: lpszFace when the font the system gives for it has every
+  // character of the text, else a face of the system that has them (empty, the user-interface
+  // face, when none has). A face name written in its own face thus never shows as empty boxes.
+  static CString FaceShowing(const wchar_t* lpszFace, const wchar_t* lpszText);
 
  private:
   void* m_pCairo;

@@ -47,8 +47,8 @@ void CQORPHyperLink::SetTipText(const wchar_t* lpszTip) {
 }
 
 BOOL CQORPHyperLink::Open() {
-  const CString target = LinkTarget(GetURL());
-  if (target.IsEmpty()) return FALSE;
+  CString target = LinkTarget(GetURL());
+  if (target.Trim().IsEmpty()) return FALSE;  // a link without an address opens nothing
   if (g_opener) return g_opener(target);
   return wxLaunchDefaultBrowser(wxString(target.GetString())) ? TRUE : FALSE;
 }

@@ -4,6 +4,7 @@
 #include "QorpGallery.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include "QorpPaintManager.h"
 #include <lwstr.h>
@@ -12,6 +13,10 @@
 #include <climits>
 #include <cmath>
 #include <cwctype>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CQORPControlGallery, CQORPControl)
 IMPLEMENT_DYNAMIC(CQORPControlPopupColor, CQORPControl)
@@ -80,6 +85,48 @@ int CQORPGalleryDC::GetTextWidth(const wchar_t* lpszText, const wchar_t* lpszFac
   const double w = TextWidth(cr, lw::WideToUtf8(lpszText));
   cairo_restore(cr);
   return static_cast<int>(std::ceil(w));
+}
+
+CString CQORPGalleryDC::FaceShowing(const wchar_t* lpszFace, const wchar_t* lpszText) {
+  if (!lpszFace || !*lpszFace || !lpszText || !*lpszText) return CString(lpszFace ? lpszFace : L"");
+  // Asked for every paint of every item: each answer is kept.
+  static std::mutex lock;
+  static std::map<std::pair<std::wstring, std::wstring>, CString> known;
+  const std::lock_guard<std::mutex> hold(lock);
+  const auto key = std::make_pair(std::wstring(lpszFace), std::wstring(lpszText));
+  if (const auto it = known.find(key); it != known.end()) return it->second;
+
+  FcCharSet* need = FcCharSetCreate();
+  for (const wchar_t* p = lpszText; *p; ++p) FcCharSetAddChar(need, static_cast<FcChar32>(*p));
+  auto match = [&](const std::string& family, bool bWithCharacters) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    if (bWithCharacters) FcPatternAddCharSet(pattern, FC_CHARSET, need);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* font = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    return font;
+  };
+  auto covers = [&](FcPattern* font) {
+    FcCharSet* have = nullptr;
+    return font && FcPatternGetCharSet(font, FC_CHARSET, 0, &have) == FcResultMatch && FcCharSetIsSubset(need, have);
+  };
+  CString face = lpszFace;
+  FcPattern* own = match(lw::WideToUtf8(lpszFace), false);
+  if (!covers(own)) {
+    face.Empty();
+    FcPattern* other = match("sans-serif", true);
+    FcChar8* family = nullptr;
+    if (covers(other) && FcPatternGetString(other, FC_FAMILY, 0, &family) == FcResultMatch)
+      face = lw::Utf8ToWide(reinterpret_cast<const char*>(family)).c_str();
+    if (other) FcPatternDestroy(other);
+  }
+  if (own) FcPatternDestroy(own);
+  FcCharSetDestroy(need);
+  known.emplace(key, face);
+  return face;
 }
 
 void CQORPGalleryDC::DrawText(const wchar_t* lpszText, const RECT& rc, COLORREF clr, const wchar_t* lpszFace,

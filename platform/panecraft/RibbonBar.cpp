@@ -581,6 +581,14 @@ void CQORPRibbonBarImpl::Build() {
 
   for (const auto& pTab : o->m_tabs) {
     auto* pPage = new QorpRibbonPage(pRibbon, wxID_ANY, ToWx(QORPStripMnemonic(pTab->GetCaption())));
+    // The File button and the tab-row items are as tall as the tabs, which end where the pages
+    // start: a page placed anew (a rebuilt ribbon measures its tabs after its first layout)
+    // brings the rows along.
+    pPage->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+      e.Skip();
+      // Once the bar has placed every page (a page is sized before it is moved).
+      if (pRibbon) pRibbon->CallAfter([this] { LayoutChildren(); });
+    });
     for (const auto& pGroup : pTab->m_groups) {
       const bool bOption = pGroup->m_pOption != nullptr;
       // A collapsed group shows the picture of its first command that has one.
@@ -749,11 +757,29 @@ void CQORPRibbonBarImpl::ApplyTheme() {
                    QorpWx(c.GetColor(QORP_CLR_SELECTED_FILL)));
     KeepLabelsReadable(art, {wxRIBBON_ART_TAB_LABEL_COLOUR},
                        {wxRIBBON_ART_TAB_CTRL_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_CTRL_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_TAB_HOVER_LABEL_COLOUR},
+                       {wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_TAB_HOVER_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_HOVER_BACKGROUND_GRADIENT_COLOUR});
     KeepLabelsReadable(art, {wxRIBBON_ART_TAB_ACTIVE_LABEL_COLOUR},
                        {wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_TOP_GRADIENT_COLOUR,
                         wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_COLOUR, wxRIBBON_ART_TAB_ACTIVE_BACKGROUND_GRADIENT_COLOUR});
     KeepLabelsReadable(art, {wxRIBBON_ART_PANEL_LABEL_COLOUR},
                        {wxRIBBON_ART_PANEL_LABEL_BACKGROUND_COLOUR, wxRIBBON_ART_PANEL_LABEL_BACKGROUND_GRADIENT_COLOUR});
+    KeepLabelsReadable(art, {wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR},
+                       {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                        wxRIBBON_ART_PAGE_BACKGROUND_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR});
+    {
+      // A disabled button's label: the enabled label taken as far toward the page as 4.5:1
+      // allows against the page's hardest background (once the page reads
+      // under the enabled labels), so it reads and stands apart.
+      const COLORREF label = Ref(art->GetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR));
+      COLORREF hardest = Ref(art->GetColour(wxRIBBON_ART_PAGE_BACKGROUND_COLOUR));
+      for (int b : {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
+                    wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR})
+        if (CQORPDrawHelpers::ContrastRatio(label, Ref(art->GetColour(b))) < CQORPDrawHelpers::ContrastRatio(label, hardest))
+          hardest = Ref(art->GetColour(b));
+      art->SetColour(wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR, QorpWx(CQORPDrawHelpers::DimmedText(label, hardest, 1.0)));
+    }
     KeepLabelsReadable(art, {wxRIBBON_ART_BUTTON_BAR_LABEL_COLOUR, wxRIBBON_ART_BUTTON_BAR_LABEL_DISABLED_COLOUR},
                        {wxRIBBON_ART_PAGE_BACKGROUND_TOP_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_TOP_GRADIENT_COLOUR,
                         wxRIBBON_ART_PAGE_BACKGROUND_COLOUR, wxRIBBON_ART_PAGE_BACKGROUND_GRADIENT_COLOUR});

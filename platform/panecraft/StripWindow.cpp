@@ -282,6 +282,7 @@ void QorpStrip::ApplyTheme() {
   Refresh(false);
 }
 
+
 void QorpStrip::OnPaint(wxPaintEvent&) {
   wxAutoBufferedPaintDC dc(this);
   const CQORPThemeColors& c = CQORPPaintManager::Get()->GetColors();
@@ -291,7 +292,10 @@ void QorpStrip::OnPaint(wxPaintEvent&) {
   // Labels and captions keep 4.5:1 against the page in every theme, disabled ones too.
   const COLORREF clrBack = RGB(back.Red(), back.Green(), back.Blue());
   const wxColour text = QorpWx(CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_TAB_LABEL), clrBack, 7.0));
-  const wxColour disabled = QorpWx(CQORPDrawHelpers::ReadableText(c.GetColor(QORP_CLR_DISABLED_LABEL), clrBack));
+  // Disabled captions are the enabled ink taken as far toward the page as 4.5:1 allows: still
+  // readable, and clearly apart from the enabled ones (7:1 and more).
+  const wxColour disabled =
+      QorpWx(CQORPDrawHelpers::DimmedText(RGB(text.Red(), text.Green(), text.Blue()), clrBack, 1.0));
   const wxColour frame = QorpWx(c.GetColor(QORP_CLR_RIBBON_TERTIARY));
   dc.SetFont(GetFont());
   for (const auto& pItem : m_items) {

@@ -9,8 +9,8 @@ const lw::StringTableEntry kStrings[] = {
     {IDR_MAINFRAME,
      L"Norvane Leafwright\n\nnewLfw\nNorvane Leafwright Files (*.LFW)\n.LFW\nQor_LEAFWRIGHT.Document\n"
      L"Norvane_LEAFWRIGHT.Document"},
-    {IDS_DELETE_SELECTED, L"Are you sure delete the selected object(s) ?"},
-    {IDS_PASTE_FAILED, L"Paste objects from clipboard failly !"},
+    {IDS_DELETE_SELECTED, L"Are you sure you want to delete the selected objects?"},
+    {IDS_PASTE_FAILED, L"The objects on the clipboard could not be pasted."},
     {IDS_COPY_FAILED, L"The selected objects could not be put on the clipboard."},
     {IDS_LOCKED_MOVE, L"Your selected object is locked.\r\nIf you want to move it,please click \"\"Lock\"\" check button to unlock it firstly in Ribbon Bar."},
     {IDS_LOCKED_MOVE_ANCHOR, L"Your selected object is locked.\r\nIf you want to move its anchor,please click \"\"Lock\"\" check button to unlock it firstly in Ribbon Bar."},

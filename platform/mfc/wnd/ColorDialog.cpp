@@ -6,6 +6,8 @@
 #include <wx/colordlg.h>
 #include <wx/window.h>
 
+#include "wnd_state.h"
+
 #include <afxdlgs.h>
 
 IMPLEMENT_DYNAMIC(CColorDialog, CCmdTarget)
@@ -35,6 +37,7 @@ INT_PTR CColorDialog::DoModal() {
   wxColourData data;
   data.SetChooseFull(true);
   data.SetColour(wxColour(GetRValue(m_cc.rgbResult), GetGValue(m_cc.rgbResult), GetBValue(m_cc.rgbResult)));
+  const lwwnd::RepaintOnClose repaint;
   wxColourDialog dlg(pOwner ? pOwner->GetWxWindow() : nullptr, &data);
   if (dlg.ShowModal() != wxID_OK) return IDCANCEL;
   const wxColour c = dlg.GetColourData().GetColour();

@@ -413,6 +413,7 @@ INT_PTR CDialog::DoModal() {
   m_bModal = FALSE;
   const int result = m_nModalResult;
   DestroyWindow();
+  lwwnd::RepaintShownFrames();
   return result;
 }
 

@@ -101,6 +101,7 @@ void RememberFolderOf(const std::wstring& path, bool isFolder) {
 // The toolkit's own dialog for the request; FALSE when cancelled or when there is no toolkit.
 BOOL ShowToolkitDialog(lwmfc::FileDialogRequest& req) {
   if (!wxTheApp) return FALSE;
+  const lwwnd::RepaintOnClose repaint;
   std::wstring start = req.fileName;
   std::replace(start.begin(), start.end(), L'\\', L'/');
   // A name without a folder (or no name) opens on the start folder.

@@ -172,5 +172,6 @@ INT_PTR CPropertySheet::DoModal() {
   const int result = m_nResult;
   m_pNotebook = nullptr;
   DestroyWindow();
+  lwwnd::RepaintShownFrames();
   return result;
 }

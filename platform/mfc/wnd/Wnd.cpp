@@ -7,6 +7,7 @@
 
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/textentry.h>
 #include <wx/toplevel.h>
@@ -83,6 +84,41 @@ void UnlinkHeadless(CWnd* pWnd) {
   st->headlessChildren.clear();
 }
 
+
+// Screen positions. GTK knows where a window lies on the screen only once its top-level window
+// has been shown and mapped (wx logs a complaint for each question asked earlier, and answers
+// with the client position). Before it is shown, the answer is summed from the positions of the
+// window and its parents, starting at the top-level window's own position, which is where the
+// window will appear; between showing and mapping, wx's answer is taken without its complaint.
+bool TopLevelShown(const wxWindow* w) {
+  const wxWindow* top = wxGetTopLevelParent(const_cast<wxWindow*>(w));
+  return !top || top->IsShown();
+}
+
+wxPoint ClientOriginOnScreen(const wxWindow* w) {
+  if (TopLevelShown(w)) {
+    const wxLogNull quiet;
+    return w->ClientToScreen(wxPoint(0, 0));
+  }
+  wxPoint origin = w->GetClientAreaOrigin();
+  for (const wxWindow* p = w; p; p = p->GetParent()) {
+    origin += p->GetPosition();
+    if (p->IsTopLevel()) break;
+    if (const wxWindow* parent = p->GetParent()) origin += parent->GetClientAreaOrigin();
+  }
+  return origin;
+}
+
+wxRect ScreenRectOf(const wxWindow* w) {
+  if (TopLevelShown(w)) {
+    const wxLogNull quiet;
+    return w->GetScreenRect();
+  }
+  wxPoint at = w->GetPosition();
+  if (!w->IsTopLevel() && w->GetParent()) at += ClientOriginOnScreen(w->GetParent());
+  return wxRect(at, w->GetSize());
+}
+
 }  // namespace
 
 namespace lwwnd {
@@ -134,6 +170,15 @@ void TearDown(CWnd* pWnd) {
   if (CWinApp* pApp = AfxGetApp())
     if (pApp->m_pMainWnd == pWnd) pApp->m_pMainWnd = nullptr;
   pWnd->PostNcDestroy();  // may delete pWnd
+}
+
+void RepaintShownFrames() {
+  if (!wxTheApp) return;
+  for (wxWindow* w : wxTopLevelWindows)
+    if (w->IsShown() && !w->IsBeingDeleted()) {
+      w->Refresh(false);
+      w->Update();
+    }
 }
 
 }  // namespace lwwnd
@@ -482,15 +527,14 @@ void CWnd::GetClientRect(LPRECT lpRect) const {
 void CWnd::GetWindowRect(LPRECT lpRect) const {
   if (!lpRect) return;
   wxRect r;
-  if (m_pState->wx) r = m_pState->wx->GetScreenRect();
+  if (m_pState->wx) r = ScreenRectOf(m_pState->wx);
   ::SetRect(lpRect, r.x, r.y, r.x + r.width, r.y + r.height);
 }
 
 void CWnd::ClientToScreen(LPPOINT lpPoint) const {
   if (!lpPoint || !m_pState->wx) return;
-  int x = lpPoint->x, y = lpPoint->y;
-  m_pState->wx->ClientToScreen(&x, &y);
-  lpPoint->x = x, lpPoint->y = y;
+  const wxPoint origin = ClientOriginOnScreen(m_pState->wx);
+  lpPoint->x += origin.x, lpPoint->y += origin.y;
 }
 
 void CWnd::ClientToScreen(LPRECT lpRect) const {
@@ -501,9 +545,8 @@ void CWnd::ClientToScreen(LPRECT lpRect) const {
 
 void CWnd::ScreenToClient(LPPOINT lpPoint) const {
   if (!lpPoint || !m_pState->wx) return;
-  int x = lpPoint->x, y = lpPoint->y;
-  m_pState->wx->ScreenToClient(&x, &y);
-  lpPoint->x = x, lpPoint->y = y;
+  const wxPoint origin = ClientOriginOnScreen(m_pState->wx);
+  lpPoint->x -= origin.x, lpPoint->y -= origin.y;
 }
 
 void CWnd::ScreenToClient(LPRECT lpRect) const {
@@ -701,6 +744,7 @@ int CWnd::MessageBox(const wchar_t* lpszText, const wchar_t* lpszCaption, UINT n
     default: break;
   }
   if (nType & MB_DEFBUTTON2) style |= (style & wxYES_NO) ? wxNO_DEFAULT : wxCANCEL_DEFAULT;
+  const lwwnd::RepaintOnClose repaint;
   wxMessageDialog dlg(m_pState->wx, wxString(lpszText ? lpszText : L""), wxString(caption), style);
   switch (dlg.ShowModal()) {
     case wxID_OK: return (nType & MB_TYPEMASK) == MB_RETRYCANCEL ? IDRETRY : IDOK;

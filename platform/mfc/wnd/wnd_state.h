@@ -105,4 +105,15 @@ class KeyModifierScope {
 // Lets the frame translate keys whose focus window has no CWnd.
 void BindFrameKeys(wxWindow* frame);
 
+// Paints the shown top-level windows at once. Called as a modal dialog or message box closes,
+// so that the area it covered is not left empty while the caller's long work (a load, a save)
+// keeps the event loop from painting it.
+void RepaintShownFrames();
+struct RepaintOnClose {
+  RepaintOnClose() = default;
+  RepaintOnClose(const RepaintOnClose&) = delete;
+  RepaintOnClose& operator=(const RepaintOnClose&) = delete;
+  ~RepaintOnClose() { RepaintShownFrames(); }
+};
+
 }  // namespace lwwnd

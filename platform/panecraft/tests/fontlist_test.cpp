@@ -85,3 +85,22 @@ TEST(PanecraftFontList, SharedListOfThisMachine) {
 }
 
 }  // namespace
+
+// A face's name is written in that face only when the face has the name's characters: a Latin
+// face asked for a CJK name hands it to a face of the system that has them.
+#include <QorpGallery.h>
+
+namespace {
+
+TEST(PanecraftFontList, NamesShowInAFaceThatHasTheirCharacters) {
+  EXPECT_EQ(CQORPGalleryDC::FaceShowing(L"DejaVu Sans", L"DejaVu Sans"), L"DejaVu Sans");
+  EXPECT_EQ(CQORPGalleryDC::FaceShowing(L"WenQuanYi Zen Hei", L"文泉驿正黑"), L"WenQuanYi Zen Hei");
+  const CString other = CQORPGalleryDC::FaceShowing(L"DejaVu Sans", L"文泉驿正黑");
+  EXPECT_NE(other, L"DejaVu Sans");
+  EXPECT_TRUE(other.Find(L"WenQuanYi") == 0) << lw::WideToUtf8(other.GetString());
+  // Asked again, the same answer (kept).
+  EXPECT_EQ(CQORPGalleryDC::FaceShowing(L"DejaVu Sans", L"文泉驿正黑"), other);
+  EXPECT_EQ(CQORPGalleryDC::FaceShowing(nullptr, L"x"), L"");
+}
+
+}  // namespace

@@ -398,13 +398,24 @@ Pt Apply(fz_matrix m, Pt p) { return Pt{p.x * m.a + p.y * m.c + m.e, p.x * m.b +
 
 // --- flattening a clip path ---
 
+// Clip paths with more points than this count by their bounds, and cutting a path whose segments
+// times the clip's edges pass kMaxCutWork cuts it to the clip's bounds: a damaged or hostile file
+// costs no more than that.
+constexpr size_t kMaxClipPoints = 65536;
+constexpr double kMaxCutWork = 4e6;
+
 struct Flattener {
   fz_matrix ctm;
   std::vector<std::vector<Pt>>* rings;
   Pt pen, start;
   bool failed = false;
+  size_t points = 0;
   void Add(Pt p) noexcept {
     if (failed || rings->empty()) return;
+    if (++points > kMaxClipPoints) {
+      failed = true;
+      return;
+    }
     try {
       if (rings->back().empty() || !Same(rings->back().back(), p)) rings->back().push_back(p);
     } catch (...) {
@@ -532,9 +543,19 @@ ClipCut CutToClips(const std::vector<const ClipRegion*>& regions, fz_matrix ctm,
   const fz_matrix inv = fz_invert_matrix(ctm);
   const double det = static_cast<double>(ctm.a) * ctm.d - static_cast<double>(ctm.b) * ctm.c;
   if (!(std::fabs(det) > 1e-12) || !std::isfinite(det)) return ClipCut::kInside;  // a flat path
+  size_t seg_count = 0;
+  for (const Sub& s : subs) seg_count += s.segs.size() + 1;
   bool any = false;
-  for (const ClipRegion* r : regions) {
-    if (!r || fz_is_infinite_rect(r->bounds)) continue;
+  for (const ClipRegion* region : regions) {
+    if (!region || fz_is_infinite_rect(region->bounds)) continue;
+    const ClipRegion* r = region;
+    size_t edges = 0;
+    for (const auto& ring : r->rings) edges += ring.size();
+    ClipRegion box_region;
+    if (static_cast<double>(edges) * static_cast<double>(seg_count) > kMaxCutWork) {
+      box_region = ClipRegionOfRect(r->bounds);
+      r = &box_region;
+    }
     if (r->rings.empty() || box.x1 < r->bounds.x0 || box.x0 > r->bounds.x1 || box.y1 < r->bounds.y0 ||
         box.y0 > r->bounds.y1)
       return ClipCut::kCut;  // nothing of the path is inside

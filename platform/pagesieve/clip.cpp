@@ -452,7 +452,7 @@ void FCurve(fz_context*, void* a, float x1, float y1, float x2, float y2, float 
   const double l = std::hypot(s.p[1].x - s.p[0].x, s.p[1].y - s.p[0].y) +
                    std::hypot(s.p[2].x - s.p[1].x, s.p[2].y - s.p[1].y) +
                    std::hypot(s.p[3].x - s.p[2].x, s.p[3].y - s.p[2].y);
-  const int n = std::isfinite(l) ? std::clamp(static_cast<int>(std::ceil(std::sqrt(l * 25))), 1, 256) : 1;
+  const int n = std::isfinite(l) ? static_cast<int>(std::clamp(std::ceil(std::sqrt(l * 25)), 1.0, 256.0)) : 1;
   for (int i = 1; i <= n; ++i) f->Add(s.At(static_cast<double>(i) / n));
   f->pen = s.p[3];
 }

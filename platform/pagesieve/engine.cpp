@@ -858,11 +858,13 @@ struct PageRun {
   bool CropToClip(const fz_matrix& ctm, int w, int h, int crop[4]) const {
     const fz_rect clip = ClipBounds();
     if (fz_is_infinite_rect(clip) || ctm.b != 0 || ctm.c != 0 || ctm.a == 0 || ctm.d == 0) return false;
+    for (float v : {ctm.a, ctm.d, ctm.e, ctm.f})
+      if (!std::isfinite(v)) return false;
     auto span = [](float lo, float hi, float scale, float origin, int n, int* a, int* b) {
       double t0 = (lo - origin) / static_cast<double>(scale), t1 = (hi - origin) / static_cast<double>(scale);
       if (t0 > t1) std::swap(t0, t1);
-      t0 = std::clamp(t0, 0.0, 1.0);
-      t1 = std::clamp(t1, 0.0, 1.0);
+      t0 = std::isfinite(t0) ? std::clamp(t0, 0.0, 1.0) : 0.0;
+      t1 = std::isfinite(t1) ? std::clamp(t1, 0.0, 1.0) : 1.0;
       *a = std::clamp(static_cast<int>(std::floor(t0 * n)), 0, n);
       *b = std::clamp(static_cast<int>(std::ceil(t1 * n)), 0, n);
     };

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "LatinAccents.h"
+#include "clip.h"
 #include "engine_internal.h"
 #include "lwstr.h"
 
@@ -303,6 +304,7 @@ struct Clip {
   int even_odd = 0;
   fz_matrix ctm = fz_identity;
   fz_rect rect = fz_infinite_rect;  // the clip region's bounds, within the enclosing clip
+  std::shared_ptr<const pagesieve::ClipRegion> region;  // what paths are cut to; null: nothing
 };
 
 struct RunChars {
@@ -383,9 +385,67 @@ struct PageRun {
   void FlushPending() {
     if (!pending) return;
     pending = false;
+    if (CutPendingToClips()) return;
     pending_rec.segment_count = static_cast<int32_t>(pending_segs.size());
     pending_rec.segments = pending_segs.data();
     Call([&] { parser->OnPathObject(&pending_rec); });
+  }
+
+  // The bounds of the clip regions in force (infinite without any).
+  fz_rect ClipBounds() const {
+    fz_rect b = fz_infinite_rect;
+    for (const Clip& c : clips)
+      if (c.region) b = fz_intersect_rect(b, c.region->bounds);
+    return b;
+  }
+
+  // Sends the pending record cut to the clip regions in force, its fill and its stroke apart
+  // when they are cut differently. False when nothing is cut: the record goes as it is.
+  bool CutPendingToClips() {
+    std::vector<const pagesieve::ClipRegion*> regions;
+    for (const Clip& c : clips)
+      if (c.region) regions.push_back(c.region.get());
+    if (regions.empty()) return false;
+    const float* mm = pending_rec.matrix;
+    const fz_matrix m{mm[0], mm[1], mm[2], mm[3], mm[4], mm[5]};
+    using pagesieve::ClipCut;
+    std::vector<PdfPathSegment> fill_segs, stroke_segs;
+    std::vector<float> offsets;
+    const ClipCut f =
+        pending_rec.fill_on ? pagesieve::CutToClips(regions, m, pending_segs, true, &fill_segs) : ClipCut::kInside;
+    const ClipCut s = pending_rec.stroke_on
+                          ? pagesieve::CutToClips(regions, m, pending_segs, false, &stroke_segs, &offsets)
+                          : ClipCut::kInside;
+    if (f == ClipCut::kInside && s == ClipCut::kInside) return false;
+    auto send = [&](const std::vector<PdfPathSegment>& segs, bool fill) {
+      if (segs.empty()) return;
+      PdfPathRecord rec = pending_rec;
+      (fill ? rec.stroke_on : rec.fill_on) = 0;
+      rec.segment_count = static_cast<int32_t>(segs.size());
+      rec.segments = segs.data();
+      Call([&] { parser->OnPathObject(&rec); });
+    };
+    if (pending_rec.fill_on) send(f == ClipCut::kInside ? pending_segs : fill_segs, true);
+    if (!pending_rec.stroke_on) return true;
+    if (s == ClipCut::kInside || pending_rec.dash_count == 0) {
+      send(s == ClipCut::kInside ? pending_segs : stroke_segs, false);
+      return true;
+    }
+    // Dashed: each piece its own record, its dashes going on where they were along the line.
+    const float phase = pending_rec.dash_phase;
+    size_t piece = 0;
+    for (size_t i = 0; i < stroke_segs.size();) {
+      size_t j = i + 1;
+      while (j < stroke_segs.size() && stroke_segs[j].op != kPdfMoveTo) ++j;
+      pending_rec.dash_phase = phase + (piece < offsets.size() ? offsets[piece] : 0.0f);
+      send(std::vector<PdfPathSegment>(stroke_segs.begin() + static_cast<ptrdiff_t>(i),
+                                       stroke_segs.begin() + static_cast<ptrdiff_t>(j)),
+           false);
+      ++piece;
+      i = j;
+    }
+    pending_rec.dash_phase = phase;
+    return true;
   }
 
   void FillPath(const fz_path* path, int even_odd, fz_matrix ctm, fz_colorspace* cs, const float* color,
@@ -582,6 +642,7 @@ struct PageRun {
     if (alpha <= 0) return;
     float rgb[3];
     ToRgb(ctx, cs, color, rgb);
+    const fz_rect clip = ClipBounds();
     TextState t;
     for (const fz_text_span* span = text->head; span && !failed; span = span->next) {
       // Type 3 glyphs are drawn as shapes and pictures (RunType3Glyphs); they leave a gap here.
@@ -599,6 +660,7 @@ struct PageRun {
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
         if (it.gid < 0) continue;  // a further character of a glyph before, taken with it
         const float advance = PdfWidth(ctx, *fe, span->font, it.gid, span->wmode) * s * th;
+        if (OutsideClip(clip, p, u, advance, s)) continue;  // a glyph the clips cut away whole
         // The characters of the glyph: its own, those of further items (a ligature with a
         // multi-character mapping), or the letters of a Unicode ligature.
         int seq[kMaxGlyphChars];
@@ -669,6 +731,17 @@ struct PageRun {
   }
 
   static constexpr int kMaxGlyphChars = 8;
+
+  // Whether the em box of a glyph at `p` (baseline direction and up from `u`, `advance` wide, font
+  // size `size`) lies wholly outside the clip bounds.
+  static bool OutsideClip(const fz_rect& clip, fz_point p, const fz_matrix& u, float advance, float size) {
+    if (fz_is_infinite_rect(clip)) return false;
+    fz_rect box{p.x, p.y, p.x, p.y};
+    for (float x : {0.0f, advance})
+      for (float y : {-0.3f * size, size})
+        box = fz_include_point_in_rect(box, fz_point{p.x + x * u.a + y * u.c, p.y + x * u.b + y * u.d});
+    return box.x1 < clip.x0 || box.x0 > clip.x1 || box.y1 < clip.y0 || box.y0 > clip.y1;
+  }
 
   // The letters of a Unicode ligature (U+FB00 to U+FB06), else the character itself.
   static int LigatureLetters(int ch, int* out) {
@@ -780,6 +853,28 @@ struct PageRun {
 
   void EmitImage(fz_image* img, fz_matrix ctm, float alpha);
 
+  // The pixels of a w x h image drawn upright (not turned) by `ctm` that the clip bounds show,
+  // when that is less than the whole image: columns crop[0] to crop[2], rows crop[1] to crop[3]
+  // (row 0 at v = 0), pixels cut by the clips' edges included.
+  bool CropToClip(const fz_matrix& ctm, int w, int h, int crop[4]) const {
+    const fz_rect clip = ClipBounds();
+    if (fz_is_infinite_rect(clip) || ctm.b != 0 || ctm.c != 0 || ctm.a == 0 || ctm.d == 0) return false;
+    for (float v : {ctm.a, ctm.d, ctm.e, ctm.f})
+      if (!std::isfinite(v)) return false;
+    auto span = [](float lo, float hi, float scale, float origin, int n, int* a, int* b) {
+      double t0 = (lo - origin) / static_cast<double>(scale), t1 = (hi - origin) / static_cast<double>(scale);
+      if (t0 > t1) std::swap(t0, t1);
+      t0 = std::isfinite(t0) ? std::clamp(t0, 0.0, 1.0) : 0.0;
+      t1 = std::isfinite(t1) ? std::clamp(t1, 0.0, 1.0) : 1.0;
+      *a = std::clamp(static_cast<int>(std::floor(t0 * n)), 0, n);
+      *b = std::clamp(static_cast<int>(std::ceil(t1 * n)), 0, n);
+    };
+    span(clip.x0, clip.x1, ctm.a, ctm.e, w, &crop[0], &crop[2]);
+    span(clip.y0, clip.y1, ctm.d, ctm.f, h, &crop[1], &crop[3]);
+    if (crop[2] <= crop[0] || crop[3] <= crop[1]) return false;
+    return crop[0] > 0 || crop[1] > 0 || crop[2] < w || crop[3] < h;
+  }
+
   // --- rasterising ---
   bool BeginCapture(fz_rect bbox);
   void EndCapture();
@@ -843,8 +938,15 @@ bool IsPlainJpeg(fz_context* ctx, fz_image* img, fz_compressed_buffer* cb) {
 void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   if (!img || alpha <= 0 || img->w <= 0 || img->h <= 0) return;
   if (static_cast<int64_t>(img->w) * img->h > kMaxImagePixels) return;
+  {
+    const fz_rect clip = ClipBounds(), b = fz_transform_rect(fz_unit_rect, ctm);
+    if (!fz_is_infinite_rect(clip) && (b.x1 < clip.x0 || b.x0 > clip.x1 || b.y1 < clip.y0 || b.y0 > clip.y1))
+      return;  // cut away whole by the clips
+  }
+  int crop[4];
+  const bool cut = CropToClip(ctm, img->w, img->h, crop);
   fz_compressed_buffer* cb = fz_compressed_image_buffer(ctx, img);
-  if (IsPlainJpeg(ctx, img, cb)) {
+  if (!cut && IsPlainJpeg(ctx, img, cb)) {
     unsigned char* data = nullptr;
     size_t len = fz_buffer_storage(ctx, cb->buffer, &data);
     if (data && len > 0 && len < 0x7FFFFFFF) {
@@ -865,8 +967,24 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   try {
     std::vector<uint8_t> data;
     int bpp = 0;
-    if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &bpp, data))
-      EmitRaw(ctm, pix->w, pix->h, bpp, data);
+    if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &bpp, data)) {
+      if (cut && CropToClip(ctm, pix->w, pix->h, crop)) {
+        // Rows are bottom-up: image row r is buffer row h - 1 - r.
+        const int w = crop[2] - crop[0], h = crop[3] - crop[1];
+        const size_t stride = (static_cast<size_t>(pix->w) * bpp * 8 + 31) / 32 * 4;
+        const size_t cut_stride = (static_cast<size_t>(w) * bpp * 8 + 31) / 32 * 4;
+        std::vector<uint8_t> part(cut_stride * static_cast<size_t>(h), 0);
+        for (int r = 0; r < h; ++r)
+          std::copy_n(data.data() + static_cast<size_t>(pix->h - 1 - (crop[1] + r)) * stride +
+                          static_cast<size_t>(crop[0]) * bpp,
+                      static_cast<size_t>(w) * bpp, part.data() + static_cast<size_t>(h - 1 - r) * cut_stride);
+        const fz_matrix m{ctm.a * w / pix->w, 0, 0, ctm.d * h / pix->h, ctm.e + ctm.a * crop[0] / pix->w,
+                          ctm.f + ctm.d * crop[1] / pix->h};
+        EmitRaw(m, w, h, bpp, part);
+      } else {
+        EmitRaw(ctm, pix->w, pix->h, bpp, data);
+      }
+    }
   } catch (...) {
     Fail();
   }
@@ -1053,8 +1171,19 @@ void DevStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const f
 
 void PushClip(PageRun* r, const fz_path* path, const fz_stroke_state* st, int even_odd, fz_matrix ctm,
               fz_rect bounds) {
+  r->Call([&] { r->FlushPending(); });  // a path drawn before the clip is not cut by it
   Clip c;
   c.rect = fz_intersect_rect(bounds, r->Scissor());
+  try {
+    auto region = std::make_shared<pagesieve::ClipRegion>();
+    if (path && !st && pagesieve::ClipRegionOfPath(r->ctx, path, ctm, even_odd != 0, region.get()))
+      c.region = std::move(region);
+    else if (!fz_is_infinite_rect(bounds))  // strokes, text and masks: their bounds
+      c.region = std::make_shared<pagesieve::ClipRegion>(pagesieve::ClipRegionOfRect(bounds));
+  } catch (...) {
+    r->Fail();
+    return;
+  }
   if (path) {
     c.path = KeepPath(r->ctx, path);
     if (c.path && st) c.stroke = fz_keep_stroke_state(r->ctx, st);
@@ -1140,6 +1269,7 @@ void DevPopClip(fz_context* ctx, fz_device* dev) {
     return;
   }
   if (r->clips.empty()) return;
+  r->Call([&] { r->FlushPending(); });  // a path drawn inside the clip is cut by it
   fz_drop_path(ctx, r->clips.back().path);
   fz_drop_stroke_state(ctx, r->clips.back().stroke);
   r->clips.pop_back();

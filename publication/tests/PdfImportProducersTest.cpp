@@ -184,7 +184,7 @@ struct Producer {
 
 const Producer kProducers[] = {
     {"pdftex", 2}, {"groff", 1}, {"cairo", 1}, {"cairo-cff", 2}, {"libreoffice", 1}, {"chromium", 1},
-    {"standard-fonts", 1}, {"type3", 1},
+    {"standard-fonts", 1}, {"type3", 1}, {"ghostscript-plot", 1},
 };
 
 // Checks that fail today, by "file:page:check", with the fault that makes them fail. Such a check

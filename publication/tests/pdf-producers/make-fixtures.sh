@@ -13,6 +13,7 @@ cp "$work/pdftex.pdf" "$here/pdftex.pdf"
 
 groff -ms -Tps "$here/groff.ms" > "$work/groff.ps"
 ps2pdf "$work/groff.ps" "$here/groff.pdf"
+ps2pdf "$here/ghostscript-plot.ps" "$here/ghostscript-plot.pdf"
 
 cc -O1 -o "$work/cairo" "$here/cairo.c" $(pkg-config --cflags --libs cairo) -lm
 "$work/cairo" "$here/cairo.pdf"

@@ -1,10 +1,14 @@
 // cpdfEngine over MuPDF: opens the document, loads the fonts of a page and runs the page through
 // a device that turns MuPDF's drawing calls into the engine's records.
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <functional>
 #include <string>
+#include <memory>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "LatinAccents.h"
 #include "engine_internal.h"
@@ -20,6 +24,13 @@ constexpr float kRasterScale = 2.0f;  // 144 dots per inch
 constexpr int kMaxRasterSide = 16384;
 // Ids of fonts without an object number start above the largest object number a PDF may use.
 constexpr int kFirstSyntheticFontId = 8388608;
+// What one page may make the import spend: records, and bytes of path segments and newly decoded
+// pixels. Past either, the page keeps what it has and is marked simplified.
+constexpr size_t kMaxPageRecords = 50000;
+constexpr uint64_t kMaxPageBytes = uint64_t{320} << 20;
+// Decoded images kept for the whole document, so that an image drawn again (on this page or
+// another) is not decoded again; beyond this many bytes, images are decoded where drawn.
+constexpr uint64_t kMaxCachedImageBytes = uint64_t{384} << 20;
 
 void Quiet(void*, const char*) {}
 
@@ -35,8 +46,31 @@ struct cpdfEngine::Impl {
   std::unordered_map<int, FontEntry*> by_num;
   std::unordered_map<fz_font*, FontEntry*> by_font;
 
+  // Images decoded once per document. The key holds a reference to its image, so that MuPDF's
+  // one image object per PDF object stays the same pointer for as long as the document is open.
+  struct DecodedImage {
+    int32_t id = 0;
+    int w = 0, h = 0, bpp = 0;
+    std::vector<uint8_t> data;
+  };
+  std::unordered_map<fz_image*, std::shared_ptr<const DecodedImage>> images;
+  std::unordered_map<fz_image*, int32_t> image_ids;  // every image delivered, by pointer
+  uint64_t cached_image_bytes = 0;
+  std::vector<PdfPageOmission> last_omissions;
+
+  int32_t ImageId(fz_image* img) {
+    auto it = image_ids.find(img);
+    if (it != image_ids.end()) return it->second;
+    const int32_t id = static_cast<int32_t>(image_ids.size() + 1);
+    image_ids.emplace(fz_keep_image(ctx, img), id);
+    return id;
+  }
+
   ~Impl() {
     if (!ctx) return;
+    images.clear();
+    for (auto& [img, id] : image_ids) fz_drop_image(ctx, img);
+    image_ids.clear();
     for (auto& f : fonts) {
       fz_drop_font(ctx, f->font);
       pdf_drop_font(ctx, f->desc);
@@ -318,6 +352,31 @@ struct PageRun {
   fz_rect page_rect = fz_infinite_rect;  // crop box in record space
   std::unordered_set<int> delivered;
 
+  // The page's budget (kMaxPageRecords, kMaxPageBytes); once spent the run stops drawing.
+  size_t records = 0;
+  uint64_t bytes = 0;
+  bool simplified = false;
+  std::vector<PdfPageOmission> omissions;
+
+  // Takes one record and `cost` bytes from the budget; false (and the page stops) past it.
+  bool Spend(uint64_t cost) {
+    if (simplified) return false;
+    if (++records > kMaxPageRecords || cost > kMaxPageBytes - std::min(bytes, kMaxPageBytes)) {
+      simplified = true;
+      Omit(PdfPageOmission{kPdfPageSimplified, 0, 0});
+      if (cookie) cookie->abort = 1;
+      return false;
+    }
+    bytes += cost;
+    return true;
+  }
+  void Omit(const PdfPageOmission& o) {
+    try {
+      if (omissions.size() < 64) omissions.push_back(o);
+    } catch (...) {
+    }
+  }
+
   bool pending = false;
   PdfPathRecord pending_rec{};
   std::vector<PdfPathSegment> pending_segs;
@@ -364,7 +423,7 @@ struct PageRun {
     if (cookie) cookie->abort = 1;
   }
 
-  bool Suppressed() const { return failed || mask_def > 0 || skip_tile > 0; }
+  bool Suppressed() const { return failed || simplified || mask_def > 0 || skip_tile > 0; }
 
   fz_rect Scissor() const { return clips.empty() ? page_rect : clips.back().rect; }
 
@@ -384,6 +443,7 @@ struct PageRun {
     pending = false;
     pending_rec.segment_count = static_cast<int32_t>(pending_segs.size());
     pending_rec.segments = pending_segs.data();
+    if (!Spend(pending_segs.size() * sizeof(PdfPathSegment))) return;
     Call([&] { parser->OnPathObject(&pending_rec); });
   }
 
@@ -564,7 +624,9 @@ struct PageRun {
       SetMatrix(rec.matrix, t.m);
       rec.run_count = static_cast<int32_t>(ptrs.size());
       rec.runs = ptrs.data();
-      Call([&] { parser->OnTextObject(&rec); });
+      size_t chars = 0;
+      for (const RunChars& rc : t.runs) chars += rc.chars.size();
+      if (Spend(chars * sizeof(PdfRunChar))) Call([&] { parser->OnTextObject(&rec); });
     }
     t.runs.clear();
     t.glyph = TextState::Glyph{};
@@ -715,9 +777,14 @@ struct PageRun {
   }
 
   // --- images ---
-  void EmitRaw(const fz_matrix& m, int w, int h, int bpp, std::vector<uint8_t>& data) {
+  // `id`: the document's id of the image (0 for pixels drawn here, such as shadings); `cost` the
+  // bytes this page spends on it (0 for an image decoded before).
+  void EmitRaw(const fz_matrix& m, int w, int h, int bpp, const std::vector<uint8_t>& data, int32_t id = 0,
+               uint64_t cost = UINT64_MAX) {
+    if (!Spend(cost == UINT64_MAX ? data.size() : cost)) return;
     PdfImageRecord rec{};
     rec.kind = kPdfImageRaw;
+    rec.image_id = id;
     SetMatrix(rec.matrix, m);
     rec.width = w;
     rec.height = h;
@@ -834,12 +901,29 @@ bool IsPlainJpeg(fz_context* ctx, fz_image* img, fz_compressed_buffer* cb) {
 
 void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   if (!img || alpha <= 0 || img->w <= 0 || img->h <= 0) return;
-  if (static_cast<int64_t>(img->w) * img->h > kMaxImagePixels) return;
+  // An image, or its soft mask, over the size cap is left out (decoding it would take gigabytes).
+  const fz_image* over = static_cast<int64_t>(img->w) * img->h > kMaxImagePixels ? img
+                         : img->mask && static_cast<int64_t>(img->mask->w) * img->mask->h > kMaxImagePixels
+                             ? img->mask
+                             : nullptr;
+  if (over) {
+    Omit(PdfPageOmission{kPdfImageTooLarge, over->w, over->h});
+    return;
+  }
+  if (simplified) return;
+  int32_t id = 0;
+  try {
+    id = impl->ImageId(img);
+  } catch (...) {
+    Fail();
+    return;
+  }
   fz_compressed_buffer* cb = fz_compressed_image_buffer(ctx, img);
   if (IsPlainJpeg(ctx, img, cb)) {
     unsigned char* data = nullptr;
     size_t len = fz_buffer_storage(ctx, cb->buffer, &data);
     if (data && len > 0 && len < 0x7FFFFFFF) {
+      if (!Spend(len)) return;
       PdfImageRecord rec{};
       rec.kind = kPdfImageEncoded;
       SetMatrix(rec.matrix, ctm);
@@ -847,18 +931,47 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
       rec.height = img->h;
       rec.data_length = static_cast<int32_t>(len);
       rec.data = data;
+      rec.image_id = id;
       Call([&] { parser->OnImageObject(&rec); });
       return;
     }
+  }
+  // Drawn before in this document: the pixels decoded then, and nothing more to spend on them
+  // but the record.
+  const auto cached = impl->images.find(img);
+  if (cached != impl->images.end()) {
+    const std::shared_ptr<const Impl::DecodedImage> d = cached->second;
+    try {
+      EmitRaw(ctm, d->w, d->h, d->bpp, d->data, id, 0);
+    } catch (...) {
+      Fail();
+    }
+    return;
+  }
+  // The decoded size, known before decoding: past the page's budget the page is simplified.
+  const uint64_t expected = static_cast<uint64_t>(img->w) * static_cast<uint64_t>(img->h) * 4;
+  if (expected > kMaxPageBytes - std::min(bytes, kMaxPageBytes)) {
+    Spend(expected);
+    return;
   }
   fz_pixmap* pix = nullptr;
   fz_pixmap* mask = nullptr;
   DecodeImage(ctx, img, &pix, &mask);
   try {
-    std::vector<uint8_t> data;
-    int bpp = 0;
-    if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &bpp, data))
-      EmitRaw(ctm, pix->w, pix->h, bpp, data);
+    auto d = std::make_shared<Impl::DecodedImage>();
+    if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &d->bpp, d->data)) {
+      d->id = id;
+      d->w = pix->w;
+      d->h = pix->h;
+      fz_drop_pixmap(ctx, pix);
+      fz_drop_pixmap(ctx, mask);
+      pix = mask = nullptr;
+      EmitRaw(ctm, d->w, d->h, d->bpp, d->data, id);
+      if (impl->cached_image_bytes + d->data.size() <= kMaxCachedImageBytes) {
+        impl->cached_image_bytes += d->data.size();
+        impl->images.emplace(img, std::move(d));
+      }
+    }
   } catch (...) {
     Fail();
   }
@@ -1428,9 +1541,14 @@ int cpdfEngine::Get_Pages_Counts() { return impl_->doc ? impl_->pages : 0; }
 
 bool cpdfEngine::parse_pdf_page(int oneBased, CPdfParseInterface* parser) {
   if (!parser || !impl_->doc || oneBased < 1 || oneBased > impl_->pages) return false;
+  impl_->last_omissions.clear();
   PageRun run(impl_.get(), parser);
   int ok = RunPage(impl_->ctx, impl_.get(), oneBased - 1, &run);
   run.Call([&] { run.FlushPending(); });
   run.DropCapture();
-  return ok && !run.failed;
+  impl_->last_omissions = std::move(run.omissions);
+  // A page stopped at its budget keeps what it has.
+  return (ok || run.simplified) && !run.failed;
 }
+
+std::vector<PdfPageOmission> cpdfEngine::last_page_omissions() const { return impl_->last_omissions; }

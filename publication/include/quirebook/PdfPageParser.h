@@ -44,6 +44,11 @@ class CPDFPageParserImpl : public CPdfParseInterface {
  public:
   CPDFPageParserImpl(CPublicationDoc* doc, CDrawingPage* page) : m_pDoc(doc), m_pPage(page) {}
 
+  // Pictures made so far, by the engine's image id: an image drawn again shares its picture. The
+  // map (not owned) holds one reference to each.
+  using ImageCache = std::unordered_map<int32_t, Vectorloom::CExternalBmpResObj*>;
+  void SetImageCache(ImageCache* cache) { m_pImages = cache; }
+
   void OnPageBegin(const PdfPageRecord* page) override;
   void OnTextObject(const PdfTextRecord* text) override;
   void OnImageObject(const PdfImageRecord* image) override;
@@ -64,19 +69,24 @@ class CPDFPageParserImpl : public CPdfParseInterface {
   CDrawingPage* m_pPage;
   Vectorloom::CQorTransMatrix m_matPage;
   std::unordered_map<int, bool> m_systemStyles;
+  ImageCache* m_pImages = nullptr;
 };
 
 // A PDF file opened as a source of pages; the engine stays open for the source's whole life.
 class CCachePdfPageContent : public IPageContentSource {
  public:
   explicit CCachePdfPageContent(const wchar_t* path) : m_engine(path, false) {}
+  ~CCachePdfPageContent() override;
 
-  // Parses page `number` (1-based) onto `page`; on success prepares its texts for merging.
+  // Parses page `number` (1-based) onto `page`; on success prepares its texts for merging. What
+  // the page left out (images over the cap, a page simplified) goes to the document's list of
+  // dropped items.
   bool LoadPageContent(CDrawingPage* page, int number, CPublicationDoc* doc) override;
   int GetPagesCount() override { return m_engine.Get_Pages_Counts(); }
 
  private:
   cpdfEngine m_engine;
+  CPDFPageParserImpl::ImageCache m_images;
 };
 
 }  // namespace Quirebook

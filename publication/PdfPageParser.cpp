@@ -413,21 +413,31 @@ bool CPDFPageParserImpl::HasSystemStyle(int fontId, const std::wstring& face, bo
 
 void CPDFPageParserImpl::OnImageObject(const PdfImageRecord* image) {
   if (!image || !m_pDoc || !m_pPage) return;
-  void* pixels = nullptr;
-  Gdiplus::Bitmap* bitmap = image->kind == kPdfImageRaw ? MakeRawBitmap(*image, &pixels) : MakeEncodedBitmap(*image);
-  if (!bitmap) return;
+  Vectorloom::CExternalBmpResObj* resource = nullptr;
+  const auto known = m_pImages && image->image_id != 0 ? m_pImages->find(image->image_id) : ImageCache::iterator();
+  if (m_pImages && image->image_id != 0 && known != m_pImages->end()) {
+    resource = known->second;
+    resource->AddRef();
+  } else {
+    void* pixels = nullptr;
+    Gdiplus::Bitmap* bitmap = image->kind == kPdfImageRaw ? MakeRawBitmap(*image, &pixels) : MakeEncodedBitmap(*image);
+    if (!bitmap) return;
+    // Known by content alone: the name hashes the pixels and the time is kPdfImageResourceTime, so
+    // the same picture imported at any moment is one picture to the writer.
+    resource = new Vectorloom::CExternalBmpResObj(CString(MakePdfImageResourceName(*image).c_str()),
+                                                  static_cast<uint32_t>(image->data_length), kPdfImageResourceTime);
+    resource->AddRef();
+    resource->SetGdiBitmap(bitmap, pixels, 1);
+    if (m_pImages && image->image_id != 0) {
+      resource->AddRef();
+      (*m_pImages)[image->image_id] = resource;
+    }
+  }
   // The rectangle only has to match the matrix; an encoded image without a size takes its own.
   const bool sized = image->width > 0 && image->height > 0;
-  const float w = static_cast<float>(sized ? image->width : static_cast<int>(bitmap->GetWidth()));
-  const float h = static_cast<float>(sized ? image->height : static_cast<int>(bitmap->GetHeight()));
-
-  // Known by content alone: the name hashes the pixels and the time is kPdfImageResourceTime, so
-  // the same picture imported at any moment is one picture to the writer.
-  auto* resource = new Vectorloom::CExternalBmpResObj(CString(MakePdfImageResourceName(*image).c_str()),
-                                                      static_cast<uint32_t>(image->data_length),
-                                                      kPdfImageResourceTime);
-  resource->AddRef();
-  resource->SetGdiBitmap(bitmap, pixels, 1);
+  Gdiplus::Bitmap* shown = resource->GetGdiBitmap();
+  const float w = static_cast<float>(sized ? image->width : shown ? static_cast<int>(shown->GetWidth()) : 1);
+  const float h = static_cast<float>(sized ? image->height : shown ? static_cast<int>(shown->GetHeight()) : 1);
 
   ObjectRef ref(m_pDoc->CreateNewObject(Vectorloom::RENDER_OBJ_SHAPE));
   auto* shape = dynamic_cast<Vectorloom::CCustomPathObj*>(ref.obj);
@@ -591,6 +601,10 @@ void CPDFPageParserImpl::OnPathObject(const PdfPathRecord* path) {
   shape->CreateStrokenPathStorage();
 }
 
+CCachePdfPageContent::~CCachePdfPageContent() {
+  for (auto& [id, resource] : m_images) resource->Release();
+}
+
 bool CCachePdfPageContent::LoadPageContent(CDrawingPage* page, int number, CPublicationDoc* doc) {
   if (!page || !doc) return false;
   // The ids the file's fonts got hold for the fonts the document has now; emptied fonts (another
@@ -600,7 +614,16 @@ bool CCachePdfPageContent::LoadPageContent(CDrawingPage* page, int number, CPubl
     m_nFontsGeneration = doc->GetFontsGeneration();
   }
   CPDFPageParserImpl parser(doc, page, &m_fontIds);
+  parser.SetImageCache(&m_images);
   const bool ok = m_engine.parse_pdf_page(number, &parser);
+  for (const PdfPageOmission& o : m_engine.last_page_omissions()) {
+    DroppedItem item;
+    item.page = number;
+    item.kind = o.kind == kPdfPageSimplified ? DroppedItem::kPageSimplified : DroppedItem::kImageTooLarge;
+    item.width = o.width;
+    item.height = o.height;
+    doc->AddDroppedItem(item);
+  }
   if (ok) page->OnImportPDFDone(doc->GetEmbedFontResManager(), doc->GetFontGlyphCacheManager());
   return ok;
 }

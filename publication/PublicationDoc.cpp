@@ -6,6 +6,9 @@
 #include <gdi/wingdi.h>
 #include <vectorloom/GroupObj.h>
 
+#include <string>
+#include <utility>
+
 namespace Quirebook {
 
 namespace {
@@ -119,9 +122,50 @@ uint64_t NextFontsGeneration() {
   static std::atomic<uint64_t> next{1};
   return next.fetch_add(1, std::memory_order_relaxed);
 }
+
+// 60000 -> "60,000".
+std::wstring Grouped(long long n) {
+  std::wstring digits = std::to_wstring(n < 0 ? -n : n);
+  for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, L",");
+  return (n < 0 ? L"-" : L"") + digits;
+}
+
 }  // namespace
 
 CPublicationDoc::CPublicationDoc() : m_nFontsGeneration(NextFontsGeneration()) {}
+
+std::wstring ComposeDroppedItemsMessage(const std::vector<DroppedItem>& items, size_t maxLines) {
+  std::wstring text;
+  size_t shown = 0;
+  for (const DroppedItem& item : items) {
+    if (shown == maxLines) break;
+    if (!text.empty()) text += L"\n";
+    text += L"Page " + std::to_wstring(item.page) + L": ";
+    switch (item.kind) {
+      case DroppedItem::kImageTooLarge:
+        text += L"an image of " + Grouped(item.width) + L" x " + Grouped(item.height) + L" pixels was left out";
+        break;
+      case DroppedItem::kPageSimplified:
+        text += L"the page holds more than a page can show and was simplified";
+        break;
+    }
+    ++shown;
+  }
+  if (items.size() > shown) text += L"\n(and " + std::to_wstring(items.size() - shown) + L" more)";
+  return text;
+}
+
+void CPublicationDoc::AddDroppedItem(const DroppedItem& item) {
+  std::lock_guard<std::mutex> guard(m_droppedLock);
+  for (const DroppedItem& known : m_dropped)
+    if (known == item) return;
+  if (m_dropped.size() < 1000) m_dropped.push_back(item);
+}
+
+std::vector<DroppedItem> CPublicationDoc::TakeDroppedItems() {
+  std::lock_guard<std::mutex> guard(m_droppedLock);
+  return std::exchange(m_dropped, {});
+}
 
 CPublicationDoc::~CPublicationDoc() {
   auto lock = LockContent();
@@ -142,6 +186,8 @@ void CPublicationDoc::DeleteContents() {
   m_glyphCache.Reset();
   m_fontManager.ClearAll();
   m_nFontsGeneration = NextFontsGeneration();
+  std::lock_guard<std::mutex> droppedLock(m_droppedLock);
+  m_dropped.clear();
 }
 
 Vectorloom::CQorVectorSize<float> CPublicationDoc::GetDocLogSize(int unit) const {

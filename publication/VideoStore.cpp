@@ -252,6 +252,7 @@ bool CDeflateRomExtractVideos::ReadBlocksTag(CFile* file) {
 bool CDeflateRomExtractVideos::ReadIndexs(CFile* file) {
   static_assert(kVideoPathUnits == kStoredPathUnits);
   m_entries.clear();
+  m_unpacked.clear();
   const ULONGLONG length = file->GetLength();
   if (static_cast<ULONGLONG>(m_nIndexPos) + 4 > length) return false;
   file->Seek(m_nIndexPos, CFile::begin);
@@ -293,8 +294,16 @@ std::wstring CDeflateRomExtractVideos::SafeStoredName(const std::wstring& stored
   return name;
 }
 
+uint64_t CDeflateRomExtractVideos::UnpackLimit(const Entry& entry) {
+  return entry.sourceSize != 0 && entry.sourceSize < kMaxUnpackedClipSize ? entry.sourceSize : kMaxUnpackedClipSize;
+}
+
 bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, const std::wstring& target) const {
   if (entry.length == 0) return false;
+  // The clip may not grow past the size its entry records, nor past the cap: a small file
+  // could otherwise inflate to gigabytes on disk.
+  const uint64_t limit = UnpackLimit(entry);
+  uint64_t written = 0;
   // A clip already there (another document may be playing it) is replaced only by a whole one.
   lw::FileReplacement out;
   if (!out.Begin(lw::NativePath(target))) return false;
@@ -328,7 +337,8 @@ bool CDeflateRomExtractVideos::UnpackEntry(CFile* file, const Entry& entry, cons
           break;
         }
         const size_t have = outBuf.size() - zs.avail_out;
-        if (have && !WriteAll(out.Fd(), outBuf.data(), have)) {
+        written += have;
+        if (written > limit || (have && !WriteAll(out.Fd(), outBuf.data(), have))) {
           ok = false;
           break;
         }
@@ -358,16 +368,24 @@ bool CDeflateRomExtractVideos::ExtractVideo(CFile* file, CBaseVideoObj* video, c
   if (inPlace) {
     video->SetVideoFullPathName(source);
   } else {
-    const std::wstring name = SafeStoredName(entry->storedName);
-    if (name.empty() || m_strFolder.empty()) return false;
-    const std::wstring folder = MakeUnpackedClipFolder(m_strFolder);
-    if (folder.empty()) return false;
-    const std::wstring target = folder + L"/" + name;
-    if (!UnpackEntry(file, *entry, target)) {
-      ::rmdir(lw::NativePath(folder).c_str());
-      return false;
+    // A clip is unpacked once however many objects play it; one that failed is not tried again.
+    const size_t index = static_cast<size_t>(entry - m_entries.data());
+    auto done = m_unpacked.find(index);
+    if (done == m_unpacked.end()) {
+      std::wstring target;
+      const std::wstring name = SafeStoredName(entry->storedName);
+      const std::wstring folder = name.empty() || m_strFolder.empty() ? std::wstring() : MakeUnpackedClipFolder(m_strFolder);
+      if (!folder.empty()) {
+        target = folder + L"/" + name;
+        if (!UnpackEntry(file, *entry, target)) {
+          ::rmdir(lw::NativePath(folder).c_str());
+          target.clear();
+        }
+      }
+      done = m_unpacked.emplace(index, target).first;
     }
-    video->SetVideoFullPathName(target);
+    if (done->second.empty()) return false;
+    video->SetVideoFullPathName(done->second);
   }
   return SetVideoPoster(video);
 }

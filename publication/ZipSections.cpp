@@ -244,7 +244,7 @@ bool CBaseExtractorInterface::ReadIndexTable(CFile* file, std::vector<uint32_t>&
 bool CBaseExtractorInterface::ReadAndUnpackBlock(CFile* file, const uint32_t* entry) {
   CZlibUnCompresser::Clear();
   const uint32_t pos = entry[0], raw = entry[1], packedLength = entry[2];
-  if (static_cast<uint64_t>(pos) + packedLength > file->GetLength()) return false;
+  if (raw > m_nMaxRawLength || static_cast<uint64_t>(pos) + packedLength > file->GetLength()) return false;
   unsigned char* packed = static_cast<unsigned char*>(std::malloc(packedLength ? packedLength : 1));
   if (!packed) return false;
   file->Seek(pos, CFile::begin);

@@ -34,7 +34,10 @@ fuzz_one() {
     [ "$(basename "$seeds")" = "$name" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
   done
   echo "== fuzzing $name for ${run}s"
-  if ! "$h" -max_total_time="$run" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
+  # The readers take inputs of any size up to 1 MiB under a memory budget: a file that makes a
+  # reader allocate past it is a finding, as is one that makes it slow.
+  if ! "$h" -max_total_time="$run" -timeout=10 -max_len=1048576 -rss_limit_mb=1536 -malloc_limit_mb=768 \
+       -print_final_stats=0 \
        -artifact_prefix="$dir/fuzz-corpus/$name-" "$corpus" > "$dir/fuzz-corpus/$name.log" 2>&1; then
     echo "FUZZ FAILURE in $name:"; tail -n 60 "$dir/fuzz-corpus/$name.log"
     return 1

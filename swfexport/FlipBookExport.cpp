@@ -2,7 +2,9 @@
 #include "flarewing/FlipBook.h"
 #include "flarewing/SwfExport.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <random>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -10,6 +12,9 @@
 #include <vector>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 
 #include <QorProgress.h>
 #include <quirebook/PublicationDoc.h>
@@ -109,6 +114,39 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+// A new hidden folder beside `target` (on its file system, so that the finished book can replace
+// the old one by a rename) that the book is built in; empty when none can be made.
+std::string MakeStagingFolder(const fs::path& target) {
+  const fs::path parent = target.parent_path();
+  std::random_device random;
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, "%08x%08x", random(), random());
+    const fs::path path = parent / ("." + target.filename().string() + ".lwbook-" + suffix);
+    if (::mkdir(path.c_str(), 0755) == 0) return path.string();
+    if (errno != EEXIST) return std::string();
+  }
+  return std::string();
+}
+
+// Puts the book built in `staging` in place of the folder `target` in one step (the old folder
+// is whole until then), moves into the new book what the old folder held that is no part of a
+// book (the user's own files), and removes the old book.
+bool SwapInBook(const std::string& staging, const std::string& target) {
+  if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) return false;
+  std::error_code ec;
+  for (fs::directory_iterator it(staging, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path to = fs::path(target) / it->path().filename();
+    std::error_code statError;
+    if (!fs::exists(fs::symlink_status(to, statError))) {
+      std::error_code moveError;
+      fs::rename(it->path(), to, moveError);
+    }
+  }
+  fs::remove_all(staging, ec);
+  return true;
+}
+
 std::string PagesXmlText(int pageCount, float widthPoints, float heightPoints) {
   char line[1024];
   std::snprintf(line, sizeof line,
@@ -135,6 +173,15 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
   // Every package carries its player: without one, nothing is written.
   const fs::path player = FlipBookPlayerFolder();
   if (player.empty()) return false;
+
+  // The book is built beside the target folder and replaces it only when whole: a failed or
+  // killed export leaves the old book as it was.
+  std::error_code resolveError;
+  const fs::path target = fs::canonical(folder, resolveError);
+  if (resolveError || !fs::is_directory(target, resolveError) || target.filename().empty()) return false;
+  const std::string staging = MakeStagingFolder(target);
+  if (staging.empty()) return false;
+  folder = staging;
 
   SwfExportContext context(document);
   const int pageCount = document->GetPagesCount();
@@ -192,6 +239,11 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
   // The worker ends on the empty job, after every clip queued before it.
   context.Jobs().Push(VideoJob{});
   worker.Stop();
+  ok = ok && SwapInBook(staging, target.string());
+  if (!ok) {
+    std::error_code ec;
+    fs::remove_all(staging, ec);
+  }
   return ok;
 }
 

@@ -30,6 +30,7 @@ std::wstring Folded(const std::wstring& s) {
 struct ConvertContext {
   const MediaLibrary* media = nullptr;
   QV_AudioScaler* audioScaler = nullptr;
+  bool soundRefused = false;  // the sound needs a scaler that refused its rates: it is left out
   QV_VideoScaler* videoScaler = nullptr;
   QV_Encoder* encoder = nullptr;
   bool ended = false;
@@ -46,6 +47,7 @@ int OnDecodedFrame(void* context, QV_Frame* frame, int kind) {
   }
   if (!c->encoder) return 0;
   if (kind == QV_FRAME_AUDIO) {
+    if (c->soundRefused) return 0;
     if (c->audioScaler && c->media->AudioScaleFrame(c->audioScaler, frame) <= 0) return 0;
     c->media->EncodeFrame(c->encoder, frame, nullptr, 0, QV_FRAME_AUDIO);
   } else if (kind == QV_FRAME_VIDEO) {
@@ -192,8 +194,10 @@ bool CVideoConvertThread::ConvertOne(const VideoJob& job) {
   m_media.GetEncoderParams(ctx.encoder, &got);
   const QV_AudioParams& sa = src.audio;
   const QV_AudioParams& ga = got.audio;
-  if (sa.channels != ga.channels || sa.sampleRate != ga.sampleRate || sa.sampleFormat != ga.sampleFormat)
+  if (sa.channels != ga.channels || sa.sampleRate != ga.sampleRate || sa.sampleFormat != ga.sampleFormat) {
     ctx.audioScaler = m_media.CreateAudioScale(sa, ga);
+    ctx.soundRefused = !ctx.audioScaler;
+  }
   const QV_VideoParams& sv = src.video;
   const QV_VideoParams& gv = got.video;
   if (sv.pixelFormat != gv.pixelFormat || sv.height != gv.height || sv.width != gv.width)

@@ -9,7 +9,27 @@
 
 using namespace Vectorloom;
 
+namespace {
+thread_local CObjectCountBudget* t_budget = nullptr;
+}  // namespace
+
+CObjectCountBudget::CObjectCountBudget(size_t limit) : m_nLeft(limit), m_pOuter(t_budget) { t_budget = this; }
+
+CObjectCountBudget::~CObjectCountBudget() { t_budget = m_pOuter; }
+
+bool CObjectCountBudget::Take() {
+  CObjectCountBudget* budget = t_budget;
+  if (!budget) return true;
+  if (budget->m_nLeft == 0) {
+    budget->m_bExceeded = true;
+    return false;
+  }
+  --budget->m_nLeft;
+  return true;
+}
+
 CRenderBaseObj* CCreateObjectFactory::CreateObject(int type) {
+  if (!CObjectCountBudget::Take()) return nullptr;
   switch (type) {
     case RENDER_OBJ_SHAPE:
       return new (std::nothrow) CPageShapeObj;

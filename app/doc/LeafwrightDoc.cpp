@@ -37,6 +37,14 @@ void CLeafwrightDoc::DeleteContents() {
   CPublicationDoc::DeleteContents();
   ReleaseInUseVideoClips(this);
   m_arrPrintPages.clear();
+  TakeDroppedItems();
+}
+
+void CLeafwrightDoc::ReportDroppedItems() {
+  const std::wstring text = Quirebook::ComposeDroppedItemsMessage(TakeDroppedItems());
+  if (text.empty() || !CDocument::Hooks().pfnMessageBox) return;
+  const std::wstring message = L"Some content of this document could not be shown and was left out:\n" + text;
+  CDocument::Hooks().pfnMessageBox(message.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void CLeafwrightDoc::SetPrintLayout(int nRows, int nColumns, const std::vector<int>& pages) {

@@ -22,6 +22,9 @@ class CLeafwrightDoc : public CPublicationDoc {
   // Also gives up the clips unpacked for this document (the program reuses one document object
   // for every New and Open).
   void DeleteContents() override;
+  // Tells the user, in one message, what the readers left out of the document since the last
+  // report (images over the size cap, pages simplified); nothing when nothing was.
+  void ReportDroppedItems();
 
   // 0 shape, 2 group, 3 text; null for every other code (videos are never drawn). A shape made
   // while a rectangle, oval, rounded-rectangle, line or polygon tool is active in the document's

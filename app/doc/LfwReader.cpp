@@ -23,6 +23,7 @@
 #include <system_error>
 #include <utility>
 
+#include "CreateObjectFactory.h"
 #include "FinishLoadedObjects.h"
 #include "PageObjectRecords.h"
 
@@ -143,6 +144,15 @@ LfwPageFingerprint MakeLfwPageFingerprint(const CDrawingPage& page) {
 // ---------------------------------------------------------------------------------------------
 // Section readers
 
+bool CZipRomExtractPageContent::IsPossiblePageSize(float width, float height, uint32_t unit) {
+  if (unit > Vectorloom::UNIT_POINT || !std::isfinite(width) || !std::isfinite(height)) return false;
+  const double perUnit = Vectorloom::CUnitConv::It2PixelD(1.0, static_cast<int>(unit), 72);
+  const double w = width * perUnit, h = height * perUnit;
+  // A little room above the largest size for the rounding of a float in another unit.
+  const double most = kMaxPagePoints * 1.0001;
+  return w >= kMinPagePoints && h >= kMinPagePoints && w <= most && h <= most;
+}
+
 bool CZipRomExtractPageContent::ExtractBlockContent(const unsigned*, const unsigned char* data, unsigned length,
                                                     const CString&, const CString& s2) {
   if (!m_pPage || !m_pBitmaps || !data || length < kLfwPageHeaderSize) return false;
@@ -154,10 +164,13 @@ bool CZipRomExtractPageContent::ExtractBlockContent(const unsigned*, const unsig
     return false;
   // A unit the conversions do not know would leave lengths unconverted, or divide by zero at
   // the next save.
-  if (unit > Vectorloom::UNIT_POINT || !std::isfinite(width) || !std::isfinite(height)) return false;
+  if (unit > Vectorloom::UNIT_POINT || !IsPossiblePageSize(width, height, unit)) return false;
 
   Vectorloom::CRenderBaseObjectList objects;
-  if (!LoadObjectList(mem, objects, &m_module, *m_pBitmaps, s2)) return false;
+  {
+    CObjectCountBudget budget(kMaxPageObjects);
+    if (!LoadObjectList(mem, objects, &m_module, *m_pBitmaps, s2)) return false;
+  }
 
   int dpiX = 96, dpiY = 96;
   Quirebook::GetScreenDpi(dpiX, dpiY);

@@ -53,7 +53,19 @@ LfwPageFingerprint MakeLfwPageFingerprint(const CDrawingPage& page);
 // "Page" reader: one page block into a target page.
 class CZipRomExtractPageContent : public CZipRomExtractInterface {
  public:
-  CZipRomExtractPageContent() : CZipRomExtractInterface("Page", kLfwPageEntrySize - Quirebook::kBlockEntryHeadSize) {}
+  // A page's records never come near these: a block that declares more bytes is refused before
+  // it is unpacked, and a page with more objects (groups' children included) is not read.
+  static constexpr uint32_t kMaxPageBlockLength = 64u << 20;
+  static constexpr size_t kMaxPageObjects = 100000;
+  // A page's width and height lie between 1 point and 200 inches.
+  static constexpr double kMinPagePoints = 1.0;
+  static constexpr double kMaxPagePoints = 200.0 * 72.0;
+
+  CZipRomExtractPageContent() : CZipRomExtractInterface("Page", kLfwPageEntrySize - Quirebook::kBlockEntryHeadSize) {
+    SetMaxRawLength(kMaxPageBlockLength);
+  }
+  // Whether a page of this width and height (in `unit`) is one the program can show.
+  static bool IsPossiblePageSize(float width, float height, uint32_t unit);
 
   // The page and the picture list (one resource per distinct picture of the block) filled by
   // the next ReadBlock.
@@ -63,8 +75,8 @@ class CZipRomExtractPageContent : public CZipRomExtractInterface {
   }
   // Reads the block into the target page: size, unit, flags and the objects, lengths converted
   // from the page's unit to screen pixels. The page is changed only when the whole block was
-  // read; false for a short record, a unit outside 0..4, an unknown object code or a failed
-  // object.
+  // read; false for a short record, a unit outside 0..4, a size IsPossiblePageSize refuses, an
+  // unknown object code, a failed object or more than kMaxPageObjects objects.
   bool ExtractBlockContent(const unsigned* tail, const unsigned char* data, unsigned length, const CString& s1,
                            const CString& s2) override;
   // The fingerprint of what the last successful ExtractBlockContent put on the page.

@@ -37,6 +37,28 @@ CString CurrentDirectory() {
 
 }  // namespace
 
+const wchar_t* const kDiskFull = L"The disk is full.";
+
+CString WhyNotWritten(const CString& target, uint64_t needed) {
+  std::error_code ec;
+  const std::filesystem::path path(lw::WideToUtf8(target.GetString()));
+  std::filesystem::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  if (!std::filesystem::is_directory(folder, ec)) return L"The folder it goes into does not exist.";
+  if (::access(folder.c_str(), W_OK) != 0) return L"The folder it goes into cannot be written to.";
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec) &&
+      ::access(path.c_str(), W_OK) != 0)
+    return L"The file there cannot be replaced.";
+  const std::filesystem::space_info space = std::filesystem::space(folder, ec);
+  if (!ec && space.available < std::max<uint64_t>(needed, 1u << 20)) return kDiskFull;
+  return CString();
+}
+
+uint64_t EstimatePdfSize(const Quirebook::CPublicationDoc& doc) {
+  // Every page carries at least its page records and content stream; what it draws adds more.
+  return static_cast<uint64_t>(doc.GetPagesCount()) * 2048u;
+}
+
 CString PreviewFolder(const CString& folder) {
   const std::string address = QorSWFExportingLib::PreviewPackageFolder(lw::WideToUtf8(folder.GetString()));
   return CString(lw::Utf8ToWide(address).c_str());
@@ -122,6 +144,14 @@ void CLeafwrightDoc::OnSaveAsPdf() {
   CPublishHooks& hooks = PublishHooks();
   CString path;
   if (!hooks.pfnPromptPdfPath || !hooks.pfnPromptPdfPath(ProposePdfName(), path) || path.IsEmpty()) return;
+  // A disk that cannot hold the file is told before the export, not after it.
+  const uint64_t estimate = EstimatePdfSize(*this);
+  if (const CString why = WhyNotWritten(path, estimate); why == kDiskFull) {
+    CString failed;
+    failed.Format(L"Failed to create the PDF file at\r\n%s.\r\n%s", path.GetString(), why.GetString());
+    Tell(failed, MB_OK | MB_ICONERROR);
+    return;
+  }
   const int cut = std::max(path.ReverseFind(L'/'), path.ReverseFind(L'\\'));
   CString message;
   message.Format(L"Saving to file \"%s\"", path.Mid(cut + 1).GetString());
@@ -133,8 +163,10 @@ void CLeafwrightDoc::OnSaveAsPdf() {
   progress.PopRange();
   progress.End();
   if (!ok) {
+    CString why = WhyNotWritten(path, estimate);
+    if (why.IsEmpty()) why = L"The pages could not be written into it.";
     CString failed;
-    failed.Format(L"Failed to create the PDF file at\r\n%s.", path.GetString());
+    failed.Format(L"Failed to create the PDF file at\r\n%s.\r\n%s", path.GetString(), why.GetString());
     Tell(failed, MB_OK | MB_ICONERROR);
   }
 }
@@ -172,7 +204,10 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
       }
     }
   } else {
-    message.Format(L"Failed to create the page-flipping publication at\r\n%s.", folder.GetString());
+    CString why = WhyNotWritten(folder + L"/index.html", 0);
+    if (why.IsEmpty()) why = L"Its pages or viewer files could not be written.";
+    message.Format(L"Failed to create the page-flipping publication at\r\n%s.\r\n%s", folder.GetString(),
+                   why.GetString());
     Tell(message, MB_OK | MB_ICONERROR);
   }
 }

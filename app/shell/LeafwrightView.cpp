@@ -249,6 +249,8 @@ Vectorloom::CQorVectorSize<float> CLeafwrightView::GetRenderPageSize() const {
 void CLeafwrightView::OnInitialUpdate() {
   CPublicationView::OnInitialUpdate();
   GoToPage(0);
+  // After an open: what the file's pages had to leave out.
+  if (CLeafwrightDoc* doc = GetDocument()) doc->ReportDroppedItems();
 }
 
 void CLeafwrightView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {

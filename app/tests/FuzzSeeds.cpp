@@ -318,6 +318,11 @@ std::vector<Seed> MakeSeeds() {
       {"textengine", "textengine_font_record_fuzz", "every-range", FontRecord()},
       {"textengine", "textengine_cmap_record_fuzz", "every-range", CMapRecord()},
       {"textengine", "textengine_glyph_outline_fuzz", "bare-cff", outline},
+      // One small font program of each kind the tests make, for the system font reader.
+      {"platform/gdi", "gdi_font_bytes_fuzz", "bare.cff", cff},
+      {"platform/gdi", "gdi_font_bytes_fuzz", "accented.cff", lwtest::MakeAccentedCff()},
+      {"platform/gdi", "gdi_font_bytes_fuzz", "hex.pfa", lwtest::MakeType1(true)},
+      {"platform/gdi", "gdi_font_bytes_fuzz", "binary.pfb", lwtest::MakeType1(false, true)},
   };
 }
 

@@ -3,6 +3,7 @@
 // fuzzing from a refused input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -15,6 +16,7 @@
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/StreamReader.h>
 
+#include "FontPrograms.h"
 #include "LfwTestKit.h"
 
 using namespace lfwtest;
@@ -66,7 +68,7 @@ TEST(FuzzSeeds, EveryReaderSeedIsReadWhole) {
     std::string seed;  // from the source root
     std::function<void(const Bytes&)> read;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"app/fuzz/seeds/app_lfwreader_fuzzer/document.lfw",
        [](const Bytes& b) {
          OpenedDoc opened(b);
@@ -135,6 +137,14 @@ TEST(FuzzSeeds, EveryReaderSeedIsReadWhole) {
          EXPECT_TRUE(engine.PrepareGlyph('A', m, path, &x, &y));
        }},
   };
+  // The font seeds are the font programs the tests make, as they make them now.
+  const auto same = [](std::vector<unsigned char> made) {
+    return [made](const Bytes& b) { EXPECT_TRUE(std::equal(b.begin(), b.end(), made.begin(), made.end())); };
+  };
+  cases.push_back({"platform/gdi/fuzz/seeds/gdi_font_bytes_fuzz/bare.cff", same(lwtest::MakeBareCff())});
+  cases.push_back({"platform/gdi/fuzz/seeds/gdi_font_bytes_fuzz/accented.cff", same(lwtest::MakeAccentedCff())});
+  cases.push_back({"platform/gdi/fuzz/seeds/gdi_font_bytes_fuzz/hex.pfa", same(lwtest::MakeType1(true))});
+  cases.push_back({"platform/gdi/fuzz/seeds/gdi_font_bytes_fuzz/binary.pfb", same(lwtest::MakeType1(false, true))});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.seed);
     const Bytes bytes = lwtest::ReadFileBytes(root / c.seed);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <map>
 
 #include <mfc/afxbinio.h>
@@ -12,6 +13,7 @@
 #include <quirebook/VideoObj.h>
 #include <vectorloom/VariableStream.h>
 
+#include "CreateObjectFactory.h"
 #include "FinishLoadedObjects.h"
 #include "LeafwrightDoc.h"
 #include "LfwTestKit.h"
@@ -245,6 +247,65 @@ TEST_F(ReaderFixture, ADamagedPageFailsAloneAndStaysEmpty) {
   EXPECT_FALSE(opened.source->LoadPageContent(&page, 3, opened.doc.get()));
   EXPECT_TRUE(opened.source->LoadPageContent(&page, 2, opened.doc.get()));
   EXPECT_EQ(page.GetRenderObjectList().GetCount(), 2);
+}
+
+// Crafted pages that would cost far more than their records declare: impossible page sizes, a
+// block that unpacks past what a page's records can hold, and more objects than a page may have.
+TEST_F(ReaderFixture, PagesBeyondTheBudgetsAreRefused) {
+  const Bytes shape = ShapeRecord();
+  const auto sized = [&](float w, float h, uint32_t unit) {
+    Bytes b = PageRecord(unit, {shape});
+    std::memcpy(&b[0], &w, 4);
+    std::memcpy(&b[4], &h, 4);
+    return b;
+  };
+  const struct {
+    float w, h;
+    uint32_t unit;
+    bool opens;
+  } sizes[] = {
+      {8.5f, 11.0f, Vectorloom::UNIT_INCH, true},   {200.0f, 200.0f, Vectorloom::UNIT_INCH, true},
+      {14400.0f, 1.0f, Vectorloom::UNIT_POINT, true}, {0.0f, 11.0f, Vectorloom::UNIT_INCH, false},
+      {8.5f, -11.0f, Vectorloom::UNIT_INCH, false}, {1e30f, 11.0f, Vectorloom::UNIT_INCH, false},
+      {8.5f, 201.0f, Vectorloom::UNIT_INCH, false}, {0.5f, 0.5f, Vectorloom::UNIT_POINT, false},
+      {8.5f, std::numeric_limits<float>::quiet_NaN(), Vectorloom::UNIT_INCH, false},
+  };
+  for (const auto& c : sizes) {
+    OpenedDoc opened(CraftFile({PageRecord(0, {shape}), sized(c.w, c.h, c.unit)}));
+    ASSERT_EQ(opened.source->GetPagesCount(), 2);
+    EXPECT_EQ(opened.Page(1)->LoadPageContent(opened.doc.get()) != 0, c.opens) << c.w << " x " << c.h;
+  }
+
+  // 65 MiB of records behind a one-object page (it packs to about 65 KB): refused unread.
+  Bytes huge = PageRecord(0, {shape});
+  huge.resize(CZipRomExtractPageContent::kMaxPageBlockLength + 1, 0);
+  OpenedDoc bloated(CraftFile({PageRecord(0, {shape}), huge}));
+  ASSERT_EQ(bloated.source->GetPagesCount(), 2);
+  EXPECT_FALSE(bloated.Page(1)->LoadPageContent(bloated.doc.get()));
+  EXPECT_EQ(bloated.Load(0)->GetRenderObjectList().GetCount(), 1);
+
+  // The object budget counts groups' children: 3 objects fit a budget of 3, a group of 3 does not.
+  auto* group = new CPageGroupObj;
+  for (int i = 0; i < 3; ++i) group->GetChildList().AddElement(MakeShape(i, 0, 2, 2, Vectorloom::RENDER_KIND_SOLID));
+  group->AddRef();
+  const Bytes groupRecord = TypedRecord(*group);
+  group->Release();
+  const auto load = [](const std::vector<Bytes>& records, size_t budget) {
+    Bytes b;
+    PutU32(b, static_cast<uint32_t>(records.size()));
+    for (const Bytes& r : records) b.insert(b.end(), r.begin(), r.end());
+    CMemFile mem(b.data(), static_cast<UINT>(b.size()));
+    Vectorloom::CRenderBaseObjectList out;
+    Vectorloom::CBitmapResObjsList pictures;
+    CObjectCountBudget limit(budget);
+    const bool ok = LoadObjectList(mem, out, nullptr, pictures, L"2010");
+    EXPECT_EQ(limit.Exceeded(), !ok);
+    return ok;
+  };
+  EXPECT_TRUE(load({shape, shape, shape}, 3));
+  EXPECT_FALSE(load({shape, shape, shape, shape}, 3));
+  EXPECT_TRUE(load({groupRecord}, 4));
+  EXPECT_FALSE(load({groupRecord}, 3));
 }
 
 // Any cut of a valid file opens with 0 pages, and damage anywhere in its headers and indexes

@@ -436,3 +436,28 @@ TEST_F(DocFileFixture, NewIsOneBlankLetterPageAtStartAndAsksLater) {
 }
 
 }  // namespace
+
+// What the readers left out while a file opened is told once, in one message, after the open;
+// a later open starts a new list.
+TEST_F(DocFileFixture, WhatAnOpenLeftOutIsToldOnceAfterIt) {
+  lwtest::PdfBuilder b;
+  const int mask = b.AddStream("/Type /XObject /Subtype /Image /Width 60000 /Height 60000 /ColorSpace /DeviceGray "
+                               "/BitsPerComponent 8",
+                               std::vector<uint8_t>(4, 0));
+  const int img = b.AddStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB "
+                              "/BitsPerComponent 8 /SMask " + std::to_string(mask) + " 0 R",
+                              std::vector<uint8_t>{1, 2, 3});
+  const auto pdf = b.FinishPages({"0 0 1 rg 5 5 20 20 re f", "q 9 0 0 9 50 50 cm /Im1 Do Q"},
+                                 "<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> >>");
+  Open(WriteFile("masked.pdf", pdf));
+  ASSERT_EQ(doc->GetPagesCount(), 2);
+  doc->ReportDroppedItems();
+  ASSERT_EQ(g_messages.size(), 1u);
+  EXPECT_EQ(g_messages[0], L"Some content of this document could not be shown and was left out:\n"
+                           L"Page 2: an image of 60,000 x 60,000 pixels was left out");
+  doc->ReportDroppedItems();
+  EXPECT_EQ(g_messages.size(), 1u) << "told once";
+  Open(WriteFile("plain.pdf", MakeNumberedPdf(2)));
+  doc->ReportDroppedItems();
+  EXPECT_EQ(g_messages.size(), 1u);
+}

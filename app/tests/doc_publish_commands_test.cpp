@@ -3,6 +3,8 @@
 // exporters run inside a pushed range of 1.0.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,6 +18,7 @@
 #include "DocTestKit.h"
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
+#include "PublishCommands.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -117,7 +120,7 @@ TEST(PublishCommands, ExportersRunInARangeOfOneAndFailuresAreTold) {
     bool opensIndex;
   } cases[] = {
       {&CLeafwrightDoc::OnSaveAsPdf, true, IDYES, nullptr, 0, false},
-      {&CLeafwrightDoc::OnSaveAsPdf, false, IDYES, L"Failed to create the PDF file at\r\n/out/Brochure.pdf.",
+      {&CLeafwrightDoc::OnSaveAsPdf, false, IDYES, L"Failed to create the PDF file at\r\n/out/Brochure.pdf.\r\nThe folder it goes into does not exist.",
        MB_OK | MB_ICONERROR, false},
       {&CLeafwrightDoc::OnSaveAsPageFlip, true, IDYES,
        L"Your publication has been created at\r\n/out/book.\r\nWould you like to preview it?",
@@ -125,7 +128,7 @@ TEST(PublishCommands, ExportersRunInARangeOfOneAndFailuresAreTold) {
       {&CLeafwrightDoc::OnSaveAsPageFlip, true, IDNO,
        L"Your publication has been created at\r\n/out/book.\r\nWould you like to preview it?",
        MB_YESNO | MB_ICONQUESTION, false},
-      {&CLeafwrightDoc::OnSaveAsPageFlip, false, IDYES, L"Failed to create the page-flipping publication at\r\n/out/book.",
+      {&CLeafwrightDoc::OnSaveAsPageFlip, false, IDYES, L"Failed to create the page-flipping publication at\r\n/out/book.\r\nThe folder it goes into does not exist.",
        MB_OK | MB_ICONERROR, false},
   };
   for (const auto& c : cases) {
@@ -286,3 +289,35 @@ TEST(PublishCommands, AMissingPlayerIsToldAndNothingIsWritten) {
 }
 
 }  // namespace
+
+// An export that cannot be written says why: its folder is missing or read-only, the file there
+// cannot be replaced, or the disk lacks the room (told before a PDF export begins).
+TEST(PublishCommands, FailuresSayWhyTheFileCannotBeWritten) {
+  lwtest::TempDir dir;
+  const auto W = [](const std::filesystem::path& p) { return CString(lw::Utf8ToWide(p.string()).c_str()); };
+  std::filesystem::create_directories(dir / "locked");
+  lwtest::WriteFileBytes(dir / "kept.pdf", {1});
+  std::filesystem::permissions(dir / "kept.pdf", std::filesystem::perms::owner_read);
+  std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const bool root = ::geteuid() == 0;  // root writes anywhere
+  EXPECT_EQ(std::wstring(WhyNotWritten(W(dir / "free.pdf"), 0).GetString()), L"");
+  EXPECT_EQ(std::wstring(WhyNotWritten(W(dir / "no" / "such.pdf"), 0).GetString()),
+            L"The folder it goes into does not exist.");
+  if (!root) {
+    EXPECT_EQ(std::wstring(WhyNotWritten(W(dir / "locked" / "x.pdf"), 0).GetString()),
+              L"The folder it goes into cannot be written to.");
+    EXPECT_EQ(std::wstring(WhyNotWritten(W(dir / "kept.pdf"), 0).GetString()), L"The file there cannot be replaced.");
+  }
+  EXPECT_EQ(std::wstring(WhyNotWritten(W(dir / "huge.pdf"), uint64_t{1} << 62).GetString()), kDiskFull);
+  std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_all);
+
+  // A PDF export onto a disk without the room is refused before the exporter runs.
+  AppStateScope app;
+  PublishScope scope;
+  CLeafwrightDoc doc;
+  AddPages(doc, 2);
+  EXPECT_EQ(EstimatePdfSize(doc), 2u * 2048u);
+  scope.rec.pdfAnswer = std::wstring(W(dir / "out.pdf").GetString());
+  doc.OnSaveAsPdf();
+  EXPECT_EQ(scope.rec.exported.size(), 1u);  // room enough: exported
+}

@@ -93,6 +93,21 @@ struct PdfImageRecord {
   int32_t bytes_per_pixel;  // raw only; 0 for encoded images
   int32_t data_length;
   const uint8_t* data;
+  // Non-zero for an image of the document (0 for pixels drawn for this record alone): records of
+  // one id within one document carry the same picture, so a parser may make it once.
+  int32_t image_id;
+};
+
+// What a page left out to stay within what one page may cost.
+enum PdfOmissionKind : int32_t {
+  kPdfImageTooLarge = 1,  // an image (or its mask) of width x height pixels, over the size cap
+  kPdfPageSimplified = 2,  // the page had more objects or data than a page may: the rest was left out
+};
+
+struct PdfPageOmission {
+  int32_t kind;
+  int32_t width;
+  int32_t height;
 };
 
 // Path operators (segment.op).

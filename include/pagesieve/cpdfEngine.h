@@ -14,7 +14,8 @@
 // - Paths: fills and strokes, colours converted to RGB. A path filled with a pattern or a shading
 //   is drawn into an image instead.
 // - Images: JPEG images in grey or RGB come as their original bytes; every other image is decoded
-//   to raw RGB (with alpha when it has a mask). Images of more than 64 megapixels are left out.
+//   to raw RGB (with alpha when it has a mask). Images (or masks) of more than 64 megapixels are
+//   left out. An image is decoded once per document, however often it is drawn.
 // - Rasterised content: shadings (sh and shading patterns), tiling-pattern fills, stencil masks and
 //   Type 3 text are drawn at 144 dots per inch (fewer for large areas) inside the clips in force
 //   and delivered as raw images with alpha. Type 3 text whose glyph boxes would need more than
@@ -24,6 +25,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "PdfParseInterface.h"
 #include "PdfSavingInterface.h"
@@ -47,6 +49,10 @@ class cpdfEngine {
   // of range, the parser is null, or the page could not be parsed (damaged data); the parser may
   // then have received part of the page.
   bool parse_pdf_page(int oneBased, CPdfParseInterface* parser);
+  // What the last parse_pdf_page left out (images over the size cap, the rest of a page that had
+  // more than a page may cost: 50,000 objects or 320 MB of paths and pixels); empty when nothing.
+  // A page cut short so still parses: it keeps what came before.
+  std::vector<PdfPageOmission> last_page_omissions() const;
 
   // Writes a new PDF file at `path`, pulling its pages from `source`: the page count once, then
   // each page record in order (the engine frees each record), reporting (i + 1) / count after page

@@ -471,9 +471,23 @@ int QV_VideoScaleFrame(QV_VideoScaler* scaler, QV_Frame* frame) {
 
 void QV_DestroyVideoScale(QV_VideoScaler* scaler) { delete scaler; }
 
+namespace {
+
+// Sound is resampled to a rate FLV's MP3 carries (at most 48 kHz). A source beyond 384 kHz or
+// below 1 kHz is no real recording, and resampling from a rate in the gigahertz makes the
+// resampler build filter tables of hundreds of megabytes: such sound is refused.
+constexpr int kMinSoundRate = 1000;
+constexpr int kMaxSoundRate = 384000;
+
+bool SoundRateInRange(int rate) { return rate >= kMinSoundRate && rate <= kMaxSoundRate; }
+
+}  // namespace
+
 QV_AudioScaler* QV_CreateAudioScale(QV_AudioParams source, QV_AudioParams target) {
-  if (source.sampleRate <= 0 || source.channels <= 0 || target.sampleRate <= 0 || target.channels <= 0) return nullptr;
-  if (target.channels > 8 || target.sampleRate > 384000 || !ValidSampleFormat(target.sampleFormat)) return nullptr;
+  if (!SoundRateInRange(source.sampleRate) || source.channels <= 0 || !SoundRateInRange(target.sampleRate) ||
+      target.channels <= 0)
+    return nullptr;
+  if (target.channels > 8 || !ValidSampleFormat(target.sampleFormat)) return nullptr;
   auto* s = new QV_AudioScaler;
   s->rate = target.sampleRate;
   s->channels = target.channels;
@@ -484,7 +498,8 @@ QV_AudioScaler* QV_CreateAudioScale(QV_AudioParams source, QV_AudioParams target
 int QV_AudioScaleFrame(QV_AudioScaler* scaler, QV_Frame* frame) {
   if (!scaler || !frame || !frame->Current()) return -1;
   const AVFrame* f = frame->Current();
-  if (f->nb_samples <= 0 || f->sample_rate <= 0 || f->ch_layout.nb_channels <= 0 || !ValidSampleFormat(f->format))
+  if (f->nb_samples <= 0 || !SoundRateInRange(f->sample_rate) || f->ch_layout.nb_channels <= 0 ||
+      !ValidSampleFormat(f->format))
     return -1;
   AVChannelLayout in{};
   if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)

@@ -1,10 +1,14 @@
 // cpdfEngine over MuPDF: opens the document, loads the fonts of a page and runs the page through
 // a device that turns MuPDF's drawing calls into the engine's records.
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <functional>
 #include <string>
+#include <memory>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "LatinAccents.h"
 #include "clip.h"
@@ -21,6 +25,13 @@ constexpr float kRasterScale = 2.0f;  // 144 dots per inch
 constexpr int kMaxRasterSide = 16384;
 // Ids of fonts without an object number start above the largest object number a PDF may use.
 constexpr int kFirstSyntheticFontId = 8388608;
+// What one page may make the import spend: records, and bytes of path segments and newly decoded
+// pixels. Past either, the page keeps what it has and is marked simplified.
+constexpr size_t kMaxPageRecords = 50000;
+constexpr uint64_t kMaxPageBytes = uint64_t{320} << 20;
+// Decoded images kept for the whole document, so that an image drawn again (on this page or
+// another) is not decoded again; beyond this many bytes, images are decoded where drawn.
+constexpr uint64_t kMaxCachedImageBytes = uint64_t{384} << 20;
 
 void Quiet(void*, const char*) {}
 
@@ -37,8 +48,31 @@ struct cpdfEngine::Impl {
   std::unordered_map<int, FontEntry*> by_num;
   std::unordered_map<fz_font*, FontEntry*> by_font;
 
+  // Images decoded once per document. The key holds a reference to its image, so that MuPDF's
+  // one image object per PDF object stays the same pointer for as long as the document is open.
+  struct DecodedImage {
+    int32_t id = 0;
+    int w = 0, h = 0, bpp = 0;
+    std::vector<uint8_t> data;
+  };
+  std::unordered_map<fz_image*, std::shared_ptr<const DecodedImage>> images;
+  std::unordered_map<fz_image*, int32_t> image_ids;  // every image delivered, by pointer
+  uint64_t cached_image_bytes = 0;
+  std::vector<PdfPageOmission> last_omissions;
+
+  int32_t ImageId(fz_image* img) {
+    auto it = image_ids.find(img);
+    if (it != image_ids.end()) return it->second;
+    const int32_t id = static_cast<int32_t>(image_ids.size() + 1);
+    image_ids.emplace(fz_keep_image(ctx, img), id);
+    return id;
+  }
+
   ~Impl() {
     if (!ctx) return;
+    images.clear();
+    for (auto& [img, id] : image_ids) fz_drop_image(ctx, img);
+    image_ids.clear();
     for (auto& f : fonts) {
       fz_drop_font(ctx, f->font);
       pdf_drop_font(ctx, f->desc);
@@ -321,6 +355,31 @@ struct PageRun {
   fz_rect page_rect = fz_infinite_rect;  // crop box in record space
   std::unordered_set<int> delivered;
 
+  // The page's budget (kMaxPageRecords, kMaxPageBytes); once spent the run stops drawing.
+  size_t records = 0;
+  uint64_t bytes = 0;
+  bool simplified = false;
+  std::vector<PdfPageOmission> omissions;
+
+  // Takes one record and `cost` bytes from the budget; false (and the page stops) past it.
+  bool Spend(uint64_t cost) {
+    if (simplified) return false;
+    if (++records > kMaxPageRecords || cost > kMaxPageBytes - std::min(bytes, kMaxPageBytes)) {
+      simplified = true;
+      Omit(PdfPageOmission{kPdfPageSimplified, 0, 0});
+      if (cookie) cookie->abort = 1;
+      return false;
+    }
+    bytes += cost;
+    return true;
+  }
+  void Omit(const PdfPageOmission& o) {
+    try {
+      if (omissions.size() < 64) omissions.push_back(o);
+    } catch (...) {
+    }
+  }
+
   bool pending = false;
   PdfPathRecord pending_rec{};
   std::vector<PdfPathSegment> pending_segs;
@@ -367,7 +426,7 @@ struct PageRun {
     if (cookie) cookie->abort = 1;
   }
 
-  bool Suppressed() const { return failed || mask_def > 0 || skip_tile > 0; }
+  bool Suppressed() const { return failed || simplified || mask_def > 0 || skip_tile > 0; }
 
   fz_rect Scissor() const { return clips.empty() ? page_rect : clips.back().rect; }
 
@@ -388,6 +447,7 @@ struct PageRun {
     if (CutPendingToClips()) return;
     pending_rec.segment_count = static_cast<int32_t>(pending_segs.size());
     pending_rec.segments = pending_segs.data();
+    if (!Spend(pending_segs.size() * sizeof(PdfPathSegment))) return;
     Call([&] { parser->OnPathObject(&pending_rec); });
   }
 
@@ -632,7 +692,9 @@ struct PageRun {
       SetMatrix(rec.matrix, t.m);
       rec.run_count = static_cast<int32_t>(ptrs.size());
       rec.runs = ptrs.data();
-      Call([&] { parser->OnTextObject(&rec); });
+      size_t chars = 0;
+      for (const RunChars& rc : t.runs) chars += rc.chars.size();
+      if (Spend(chars * sizeof(PdfRunChar))) Call([&] { parser->OnTextObject(&rec); });
     }
     t.runs.clear();
     t.glyph = TextState::Glyph{};
@@ -796,9 +858,14 @@ struct PageRun {
   }
 
   // --- images ---
-  void EmitRaw(const fz_matrix& m, int w, int h, int bpp, std::vector<uint8_t>& data) {
+  // `id`: the document's id of the image (0 for pixels drawn here, such as shadings); `cost` the
+  // bytes this page spends on it (0 for an image decoded before).
+  void EmitRaw(const fz_matrix& m, int w, int h, int bpp, const std::vector<uint8_t>& data, int32_t id = 0,
+               uint64_t cost = UINT64_MAX) {
+    if (!Spend(cost == UINT64_MAX ? data.size() : cost)) return;
     PdfImageRecord rec{};
     rec.kind = kPdfImageRaw;
+    rec.image_id = id;
     SetMatrix(rec.matrix, m);
     rec.width = w;
     rec.height = h;
@@ -937,7 +1004,16 @@ bool IsPlainJpeg(fz_context* ctx, fz_image* img, fz_compressed_buffer* cb) {
 
 void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   if (!img || alpha <= 0 || img->w <= 0 || img->h <= 0) return;
-  if (static_cast<int64_t>(img->w) * img->h > kMaxImagePixels) return;
+  // An image, or its soft mask, over the size cap is left out (decoding it would take gigabytes).
+  const fz_image* over = static_cast<int64_t>(img->w) * img->h > kMaxImagePixels ? img
+                         : img->mask && static_cast<int64_t>(img->mask->w) * img->mask->h > kMaxImagePixels
+                             ? img->mask
+                             : nullptr;
+  if (over) {
+    Omit(PdfPageOmission{kPdfImageTooLarge, over->w, over->h});
+    return;
+  }
+  if (simplified) return;
   {
     const fz_rect clip = ClipBounds(), b = fz_transform_rect(fz_unit_rect, ctm);
     if (!fz_is_infinite_rect(clip) && (b.x1 < clip.x0 || b.x0 > clip.x1 || b.y1 < clip.y0 || b.y0 > clip.y1))
@@ -945,11 +1021,19 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   }
   int crop[4];
   const bool cut = CropToClip(ctm, img->w, img->h, crop);
+  int32_t id = 0;
+  try {
+    id = impl->ImageId(img);
+  } catch (...) {
+    Fail();
+    return;
+  }
   fz_compressed_buffer* cb = fz_compressed_image_buffer(ctx, img);
   if (!cut && IsPlainJpeg(ctx, img, cb)) {
     unsigned char* data = nullptr;
     size_t len = fz_buffer_storage(ctx, cb->buffer, &data);
     if (data && len > 0 && len < 0x7FFFFFFF) {
+      if (!Spend(len)) return;
       PdfImageRecord rec{};
       rec.kind = kPdfImageEncoded;
       SetMatrix(rec.matrix, ctm);
@@ -957,39 +1041,70 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
       rec.height = img->h;
       rec.data_length = static_cast<int32_t>(len);
       rec.data = data;
+      rec.image_id = id;
       Call([&] { parser->OnImageObject(&rec); });
       return;
     }
   }
-  fz_pixmap* pix = nullptr;
-  fz_pixmap* mask = nullptr;
-  DecodeImage(ctx, img, &pix, &mask);
-  try {
-    std::vector<uint8_t> data;
-    int bpp = 0;
-    if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &bpp, data)) {
-      if (cut && CropToClip(ctm, pix->w, pix->h, crop)) {
-        // Rows are bottom-up: image row r is buffer row h - 1 - r.
-        const int w = crop[2] - crop[0], h = crop[3] - crop[1];
-        const size_t stride = (static_cast<size_t>(pix->w) * bpp * 8 + 31) / 32 * 4;
-        const size_t cut_stride = (static_cast<size_t>(w) * bpp * 8 + 31) / 32 * 4;
-        std::vector<uint8_t> part(cut_stride * static_cast<size_t>(h), 0);
-        for (int r = 0; r < h; ++r)
-          std::copy_n(data.data() + static_cast<size_t>(pix->h - 1 - (crop[1] + r)) * stride +
-                          static_cast<size_t>(crop[0]) * bpp,
-                      static_cast<size_t>(w) * bpp, part.data() + static_cast<size_t>(h - 1 - r) * cut_stride);
-        const fz_matrix m{ctm.a * w / pix->w, 0, 0, ctm.d * h / pix->h, ctm.e + ctm.a * crop[0] / pix->w,
-                          ctm.f + ctm.d * crop[1] / pix->h};
-        EmitRaw(m, w, h, bpp, part);
-      } else {
-        EmitRaw(ctm, pix->w, pix->h, bpp, data);
+  // Drawn before in this document: the pixels decoded then, and nothing more to spend on them
+  // but the record.
+  std::shared_ptr<const Impl::DecodedImage> d;
+  bool decodedNow = false;
+  const auto cached = impl->images.find(img);
+  if (cached != impl->images.end()) {
+    d = cached->second;
+  } else {
+    // The decoded size, known before decoding: past the page's budget the page is simplified.
+    const uint64_t expected = static_cast<uint64_t>(img->w) * static_cast<uint64_t>(img->h) * 4;
+    if (expected > kMaxPageBytes - std::min(bytes, kMaxPageBytes)) {
+      Spend(expected);
+      return;
+    }
+    fz_pixmap* pix = nullptr;
+    fz_pixmap* mask = nullptr;
+    DecodeImage(ctx, img, &pix, &mask);
+    try {
+      auto fresh = std::make_shared<Impl::DecodedImage>();
+      if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &fresh->bpp, fresh->data)) {
+        fresh->id = id;
+        fresh->w = pix->w;
+        fresh->h = pix->h;
+        d = fresh;
+        decodedNow = true;
+        if (impl->cached_image_bytes + fresh->data.size() <= kMaxCachedImageBytes) {
+          impl->cached_image_bytes += fresh->data.size();
+          impl->images.emplace(img, std::move(fresh));
+        }
       }
+    } catch (...) {
+      Fail();
+    }
+    fz_drop_pixmap(ctx, pix);
+    fz_drop_pixmap(ctx, mask);
+  }
+  if (!d) return;
+  try {
+    if (cut && CropToClip(ctm, d->w, d->h, crop)) {
+      // Only the part inside the clips, a picture of its own. Rows are bottom-up: image row r is
+      // buffer row h - 1 - r.
+      const int bpp = d->bpp;
+      const int w = crop[2] - crop[0], h = crop[3] - crop[1];
+      const size_t stride = (static_cast<size_t>(d->w) * bpp * 8 + 31) / 32 * 4;
+      const size_t cut_stride = (static_cast<size_t>(w) * bpp * 8 + 31) / 32 * 4;
+      std::vector<uint8_t> part(cut_stride * static_cast<size_t>(h), 0);
+      for (int r = 0; r < h; ++r)
+        std::copy_n(d->data.data() + static_cast<size_t>(d->h - 1 - (crop[1] + r)) * stride +
+                        static_cast<size_t>(crop[0]) * bpp,
+                    static_cast<size_t>(w) * bpp, part.data() + static_cast<size_t>(h - 1 - r) * cut_stride);
+      const fz_matrix m{ctm.a * w / d->w, 0, 0, ctm.d * h / d->h, ctm.e + ctm.a * crop[0] / d->w,
+                        ctm.f + ctm.d * crop[1] / d->h};
+      EmitRaw(m, w, h, bpp, part);
+    } else {
+      EmitRaw(ctm, d->w, d->h, d->bpp, d->data, id, decodedNow ? UINT64_MAX : 0);
     }
   } catch (...) {
     Fail();
   }
-  fz_drop_pixmap(ctx, pix);
-  fz_drop_pixmap(ctx, mask);
 }
 
 int RunType3Glyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, fz_device* dev) {
@@ -1573,9 +1688,14 @@ int cpdfEngine::Get_Pages_Counts() { return impl_->doc ? impl_->pages : 0; }
 
 bool cpdfEngine::parse_pdf_page(int oneBased, CPdfParseInterface* parser) {
   if (!parser || !impl_->doc || oneBased < 1 || oneBased > impl_->pages) return false;
+  impl_->last_omissions.clear();
   PageRun run(impl_.get(), parser);
   int ok = RunPage(impl_->ctx, impl_.get(), oneBased - 1, &run);
   run.Call([&] { run.FlushPending(); });
   run.DropCapture();
-  return ok && !run.failed;
+  impl_->last_omissions = std::move(run.omissions);
+  // A page stopped at its budget keeps what it has.
+  return (ok || run.simplified) && !run.failed;
 }
+
+std::vector<PdfPageOmission> cpdfEngine::last_page_omissions() const { return impl_->last_omissions; }

@@ -1,4 +1,5 @@
 // Replacing a file through a temporary file, fsync and rename.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -7,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -82,6 +85,40 @@ std::string TemporaryName(const std::string& target) {
   return FolderOf(target) + "/." + base + ".lwsave-" + suffix;
 }
 
+// Whether a file name is one TemporaryName makes: ".<name>.lwsave-" and 8 of its digits.
+bool IsTemporaryName(const char* name) {
+  static constexpr char kMark[] = ".lwsave-";
+  constexpr size_t kMarkLength = sizeof kMark - 1, kSuffix = 8;
+  const size_t n = std::strlen(name);
+  if (n < 1 + 1 + kMarkLength + kSuffix || name[0] != '.') return false;
+  if (std::memcmp(name + n - kSuffix - kMarkLength, kMark, kMarkLength) != 0) return false;
+  for (size_t i = n - kSuffix; i < n; ++i)
+    if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'z'))) return false;
+  return true;
+}
+
+// Removes the temporary files that saves killed before their end left in `folder`: regular
+// files of our naming, untouched for a minute before `now` (a save still running writes to its
+// file all along), never `keep`.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& keep, time_t now) {
+  const int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd < 0) return;
+  DIR* dir = fdopendir(dfd);
+  if (!dir) {
+    close(dfd);
+    return;
+  }
+  const std::string keepName = NameOf(keep);
+  while (const dirent* e = readdir(dir)) {
+    if (!IsTemporaryName(e->d_name) || keepName == e->d_name) continue;
+    struct stat st {};
+    if (fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (st.st_mtime + 60 > now) continue;
+    unlinkat(dfd, e->d_name, 0);
+  }
+  closedir(dir);
+}
+
 void SyncFolder(const std::string& folder) {
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
@@ -146,6 +183,7 @@ bool FileReplacement::Begin(const std::string& path) {
     m_fd = fd;
     m_target = std::move(target);
     m_temp = std::move(temp);
+    RemoveStaleTemporaries(FolderOf(m_target), m_temp, time(nullptr));
     Step(ReplaceStep::kCreated);
     return true;
   }

@@ -23,7 +23,6 @@ class CTextDoc : public CPublicationDoc {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;
   char path[] = "/tmp/pdfimport_fuzz_XXXXXX";
   const int fd = mkstemp(path);
   if (fd < 0) return 0;

@@ -6,7 +6,7 @@
 #include "SectionTestKit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1 || size > (1u << 20)) return 0;
+  if (size < 1) return 0;
   const unsigned tailWords = data[0] % 4;
   sectiontest::Bytes bytes(data + 1, data + size);
   bytes.push_back(0);  // a non-empty buffer even for an empty file

@@ -7,7 +7,6 @@
 #include <vectorloom/BitmapRes.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;
   std::vector<unsigned char> bytes(data, data + size);
   bytes.push_back(0);
   CMemFile f(bytes.data(), static_cast<UINT>(size));

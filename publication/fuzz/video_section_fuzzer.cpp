@@ -25,7 +25,6 @@ const std::filesystem::path& ScratchFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;
   std::vector<uint8_t> bytes(data, data + size);
   bytes.push_back(0);  // a non-empty buffer even for an empty file
   CMemFile f(bytes.data(), static_cast<UINT>(size));
@@ -36,8 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const auto& e = reader.GetEntry(i);
       reader.FindEntry(e.sourcePath);
       CDeflateRomExtractVideos::SafeStoredName(e.storedName);
-      // Short streams only: a zlib stream may expand a thousandfold, and this writes to disk.
-      if (e.length <= 4096) reader.UnpackEntry(&f, e, target);
+      // Unpacking writes to disk, at most what the entry records: entries that record up to
+      // 16 MiB are unpacked, whatever their stream claims.
+      if (CDeflateRomExtractVideos::UnpackLimit(e) <= (1u << 24)) reader.UnpackEntry(&f, e, target);
     }
     std::error_code ec;
     std::filesystem::remove(ScratchFolder() / "clip.bin", ec);

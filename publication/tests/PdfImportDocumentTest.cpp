@@ -8,9 +8,14 @@
 #include <quirebook/PdfPageParser.h>
 #include <quirebook/PublicationDoc.h>
 
+#include <vectorloom/ShapeObj.h>
+
 #include "FontPrograms.h"
 #include "PdfFixtures.h"
 #include "TestSupport.h"
+
+using Quirebook::ComposeDroppedItemsMessage;
+using Quirebook::DroppedItem;
 
 namespace {
 
@@ -161,3 +166,60 @@ TEST(PdfImportDocument, CharactersBeyondTheBasicPlaneComeAsSurrogatePairsWithThe
 }
 
 }  // namespace
+
+// An image drawn on several pages is one picture in the document; an image whose mask is over the
+// size cap is left out and listed as dropped, with the text the user is shown.
+TEST(PdfImportDocument, ImagesAreSharedAndWhatWasLeftOutIsListed) {
+  lwtest::PdfBuilder b;
+  std::vector<uint8_t> pixels(20 * 10 * 3, 0x80);
+  const int img = b.AddStream("/Type /XObject /Subtype /Image /Width 20 /Height 10 /ColorSpace /DeviceRGB "
+                              "/BitsPerComponent 8",
+                              pixels);
+  const int mask = b.AddStream("/Type /XObject /Subtype /Image /Width 60000 /Height 60000 /ColorSpace /DeviceGray "
+                               "/BitsPerComponent 8",
+                               std::vector<uint8_t>(4, 0));
+  const int masked = b.AddStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB "
+                                 "/BitsPerComponent 8 /SMask " + std::to_string(mask) + " 0 R",
+                                 std::vector<uint8_t>{1, 2, 3});
+  const std::string draw = "q 20 0 0 10 5 5 cm /Im1 Do Q ";
+  const auto pdf = b.FinishPages({draw + draw, draw + "q 9 0 0 9 50 50 cm /Im2 Do Q"},
+                                 "<< /XObject << /Im1 " + std::to_string(img) + " 0 R /Im2 " +
+                                     std::to_string(masked) + " 0 R >> >>");
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "images.pdf", pdf);
+  auto* source = new CCachePdfPageContent((dir / "images.pdf").wstring().c_str());
+  source->AddRef();
+  {
+    CTextDoc doc;
+    std::vector<const Vectorloom::CBitmapResObj*> pictures;
+    for (int i = 0; i < 2; ++i) {
+      auto* page = new CDrawingPage;
+      page->SetPageSourceContent(source);
+      page->SetPageSourceIndex(i);
+      doc.GetRenderPagesArray().AddPage(page);
+      ASSERT_TRUE(page->LoadPageContent(&doc));
+      for (auto* obj : page->GetRenderObjectList())
+        if (auto* shape = dynamic_cast<Vectorloom::CCustomPathObj*>(obj))
+          if (shape->GetFillKind() == Vectorloom::RENDER_KIND_BITMAP)
+            pictures.push_back(shape->GetFillDefinition().GetRenderBitmap());
+    }
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_EQ(pictures[0], pictures[1]);
+    EXPECT_EQ(pictures[0], pictures[2]);
+    const std::vector<DroppedItem> dropped = doc.TakeDroppedItems();
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(ComposeDroppedItemsMessage(dropped), L"Page 2: an image of 60,000 x 60,000 pixels was left out");
+    EXPECT_TRUE(doc.TakeDroppedItems().empty());
+  }
+  source->Release();
+
+  // The text: one line per item, the rest counted.
+  std::vector<DroppedItem> many;
+  for (int i = 1; i <= 12; ++i) many.push_back(DroppedItem{i, DroppedItem::kPageSimplified, 0, 0});
+  many[0] = DroppedItem{1, DroppedItem::kImageTooLarge, 1234567, 8};
+  const std::wstring text = ComposeDroppedItemsMessage(many, 3);
+  EXPECT_EQ(text, L"Page 1: an image of 1,234,567 x 8 pixels was left out\n"
+                  L"Page 2: the page holds more than a page can show and was simplified\n"
+                  L"Page 3: the page holds more than a page can show and was simplified\n(and 9 more)");
+  EXPECT_EQ(ComposeDroppedItemsMessage({}), L"");
+}

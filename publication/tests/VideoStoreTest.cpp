@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <set>
 
@@ -259,6 +260,59 @@ TEST(VideoSection, ExtractUsesUnchangedClipInPlaceAndUnpacksChangedOne) {
   other.SetVideoFullPathName(L"/not/in/index.avi");
   EXPECT_FALSE(reader.ExtractVideo(&f, &other, CString(), CString()));
   EXPECT_EQ(other.GetVideoFullPathName(), L"/not/in/index.avi");
+}
+
+// Unpacking is bounded: a clip may not grow past the source size its entry records (a crafted
+// entry of a highly packed stream could fill the disk), and an entry that records no size stops
+// at the cap. Each clip is unpacked once however many objects play it.
+TEST(VideoSection, UnpackingStopsAtTheRecordedSizeAndHappensOncePerClip) {
+  lwtest::TempDir dir;
+  fs::create_directories(dir / "out");
+  const std::vector<uint8_t> zeros(300000, 0);  // packs to a few hundred bytes
+  const fs::path clip = dir / "z.bin";
+  lwtest::WriteFileBytes(clip, zeros);
+  CVideoFilePathsMap map;
+  map.AddVideoPath(W(clip));
+  auto bytes = SaveSection(map, dir / "doc.lfw");
+  const size_t entry = 17 + 4;
+  ASSERT_EQ(lw::bin::GetLE32(&bytes[entry + 1048]), zeros.size());
+  fs::remove(clip);  // gone: every object must be unpacked from the file
+
+  {
+    CFile f(W(dir / "doc.lfw").c_str(), CFile::modeRead);
+    CDeflateRomExtractVideos reader;
+    reader.SetExtractFolderName(W(dir / "out"));
+    ASSERT_TRUE(OpenSection(f, reader));
+    std::vector<std::unique_ptr<CBaseVideoObj>> videos;
+    for (int i = 0; i < 8; ++i) {
+      videos.push_back(std::make_unique<CBaseVideoObj>());
+      videos.back()->SetVideoFullPathName(W(clip));
+      reader.ExtractVideo(&f, videos.back().get(), CString(), CString());
+      EXPECT_TRUE(UnpackedInto(videos.back()->GetVideoFullPathName(), dir / "out", "z.bin"));
+      EXPECT_EQ(videos.back()->GetVideoFullPathName(), videos.front()->GetVideoFullPathName());
+    }
+    size_t folders = 0;
+    for (const auto& e : fs::directory_iterator(dir / "out")) folders += e.is_directory();
+    EXPECT_EQ(folders, 1u);
+    EXPECT_EQ(fs::file_size(lw::WideToUtf8(videos.front()->GetVideoFullPathName())), zeros.size());
+  }
+
+  // The entry now claims a smaller source: unpacking refuses the stream and leaves nothing.
+  lw::bin::PutLE32(&bytes[entry + 1048], 1000);
+  lwtest::WriteFileBytes(dir / "small.lfw", bytes);
+  CFile f(W(dir / "small.lfw").c_str(), CFile::modeRead);
+  CDeflateRomExtractVideos reader;
+  ASSERT_TRUE(OpenSection(f, reader));
+  EXPECT_FALSE(reader.UnpackEntry(&f, reader.GetEntry(0), W(dir / "x.bin")));
+  EXPECT_FALSE(fs::exists(dir / "x.bin"));
+  auto e = reader.GetEntry(0);
+  e.sourceSize = static_cast<uint32_t>(zeros.size());
+  EXPECT_TRUE(reader.UnpackEntry(&f, e, W(dir / "x.bin")));
+  EXPECT_EQ(CDeflateRomExtractVideos::UnpackLimit(e), zeros.size());
+  e.sourceSize = 0;
+  EXPECT_EQ(CDeflateRomExtractVideos::UnpackLimit(e), CDeflateRomExtractVideos::kMaxUnpackedClipSize);
+  e.sourceSize = 0xFFFFFFFFu;
+  EXPECT_EQ(CDeflateRomExtractVideos::UnpackLimit(e), CDeflateRomExtractVideos::kMaxUnpackedClipSize);
 }
 
 TEST(VideoSection, StoredNamesNeverLeaveTheFolder) {

@@ -157,14 +157,24 @@ TEST_F(FlipBookPackageTest, ProgressAndFinalSeparatorChangeNothingAndProgressRea
 }
 
 // A viewer file that cannot be written (its name is taken by a folder) fails the export.
-TEST_F(FlipBookPackageTest, AViewerFileThatCannotBeWrittenFailsTheExport) {
+// The book is built beside the output folder and replaces the old one whole: what stood where a
+// book file goes (even a folder) is replaced, files of the user's own stay, nothing else is left.
+TEST_F(FlipBookPackageTest, ANewBookReplacesTheOldOneWholeAndKeepsTheUsersFiles) {
   for (const std::string& blocked : kViewerFiles) {
     SCOPED_TRACE(blocked);
     TempDir out;
-    fs::create_directories(out.path() / blocked);
+    const fs::path book = out.path() / "book";
+    fs::create_directories(book / blocked);
+    fs::create_directories(book / "pages");
+    std::ofstream(book / "pages" / "page009.swf") << "old";  // an old book's page
+    std::ofstream(book / "notes.txt") << "mine";
     CPublicationDoc doc;
     AddPages(doc, 1);
-    EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+    ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr));
+    std::set<std::string> want = PackageFiles(1);
+    want.insert("notes.txt");
+    EXPECT_EQ(FilesBelow(book), want);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1) << "nothing beside the book";
   }
 }
 
@@ -180,19 +190,31 @@ TEST_F(FlipBookPackageTest, MissingOutputFolderFailsWithoutWriting) {
   EXPECT_FALSE(SaveDocumentAsSWFFlipPages(nullptr, out.wstr().c_str(), nullptr));
 }
 
-// The page step failing on page 5 of 10 leaves pages 1 to 4, writes no page list and fails.
-TEST_F(FlipBookPackageTest, PageFailureStopsBeforeThePageList) {
+// The page step failing on page 5 of 10 fails the export and leaves the book that was there (or
+// the empty folder) exactly as it was, with nothing beside it.
+TEST_F(FlipBookPackageTest, PageFailureLeavesTheOldBookWhole) {
   TempDir out;
+  const fs::path book = out.path() / "book";
+  fs::create_directories(book);
   CPublicationDoc doc;
   AddPages(doc, 10);
   flip::FlipExportOptions options;
   options.writePage = [](flip::SwfExportContext& ctx, int index, const std::string& path) {
     return index != 4 && flip::WritePageMovie(ctx, index, path);
   };
-  EXPECT_FALSE(flip::SaveFlipBook(&doc, out.wstr().c_str(), nullptr, options));
-  std::set<std::string> want;
-  for (int i = 1; i <= 4; ++i) want.insert("pages/page00" + std::to_string(i) + ".swf");
-  EXPECT_EQ(FilesBelow(out.path()), want);
+  EXPECT_FALSE(flip::SaveFlipBook(&doc, book.wstring().c_str(), nullptr, options));
+  EXPECT_TRUE(FilesBelow(out.path()).empty());
+  EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1) << "nothing beside the book";
+
+  CPublicationDoc old;
+  AddPages(old, 3);
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&old, book.wstring().c_str(), nullptr));
+  const auto before = FilesBelow(book);
+  const auto index = ReadBytes(book / "xml" / "Pages.xml");
+  EXPECT_FALSE(flip::SaveFlipBook(&doc, book.wstring().c_str(), nullptr, options));
+  EXPECT_EQ(FilesBelow(book), before);
+  EXPECT_EQ(ReadBytes(book / "xml" / "Pages.xml"), index);
+  EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1) << "nothing beside the book";
 }
 
 // Two video objects whose paths differ only in case are one clip: one job, one file, named by both
@@ -289,8 +311,8 @@ TEST(FlipBookRuntime, TheBuildsPinnedPlayerGoesIntoEveryPackage) {
   UseStandInPlayer();
 }
 
-// The player goes into ruffle/ (scripts, WebAssembly and licences, not the rest); a package that
-// cannot take it fails; without an installed player nothing is written and the reason names where
+// The player goes into ruffle/ (scripts, WebAssembly and licences, not the rest), replacing
+// whatever the old folder had there; without an installed player nothing is written and the reason names where
 // it was looked for.
 TEST(FlipBookRuntime, PlayerIsCopiedIntoThePackageAndAMissingOneFailsTheExport) {
   UseStandInPlayer();
@@ -305,10 +327,12 @@ TEST(FlipBookRuntime, PlayerIsCopiedIntoThePackageAndAMissingOneFailsTheExport) 
   }
   {
     TempDir out;
+    // A file where the player's folder goes belongs to the old book: the new book replaces it.
     std::ofstream(out.path() / "ruffle") << "a file where the folder goes";
     CPublicationDoc doc;
     AddPages(doc, 1);
-    EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+    ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, out.wstr().c_str(), nullptr));
+    EXPECT_EQ(ReadFile(out.path() / "ruffle/abc.wasm"), "abc.wasm");
   }
   // A folder without the WebAssembly is no player either.
   TempDir scriptsOnly;

@@ -249,3 +249,25 @@ TEST_F(MediaryTest, ZeroBlocksGiveNoScalerAndNoFile) {
   EXPECT_FALSE(fs::exists(out));
   EXPECT_EQ(QV_CreateEncoder(0, 0, (dir_ / "no" / "such" / "folder.flv").c_str(), 0), nullptr);
 }
+
+// Sound at a rate no recording has (the gigahertz, or below 1 kHz) gets no scaler: building
+// one would cost the resampler hundreds of megabytes. Real rates up to 384 kHz still convert.
+TEST_F(MediaryTest, SoundRatesOutsideRealRecordingsGetNoScaler) {
+  const QV_AudioParams mp3{44100, 0, 2, 0, 1, 0, 0};
+  struct Case {
+    int rate;
+    bool scaled;
+  } const cases[] = {{0, false}, {-8000, false}, {999, false}, {8000, true}, {96000, true}, {384000, true},
+                     {384001, false}, {500000000, false}, {2000000000, false}};
+  for (const Case& k : cases) {
+    QV_AudioParams source = mp3;
+    source.sampleRate = k.rate;
+    QV_AudioScaler* s = QV_CreateAudioScale(source, mp3);
+    EXPECT_EQ(s != nullptr, k.scaled) << k.rate;
+    QV_DestroyAudioScale(s);
+    // Nor is sound scaled to such a rate.
+    s = QV_CreateAudioScale(mp3, source);
+    EXPECT_EQ(s != nullptr, k.scaled) << k.rate;
+    QV_DestroyAudioScale(s);
+  }
+}

@@ -46,7 +46,6 @@ struct Walker : CPdfParseInterface {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;  // keep each input quick
   char path[] = "/tmp/pagesieve_fuzz_XXXXXX";
   int fd = mkstemp(path);
   if (fd < 0) return 0;

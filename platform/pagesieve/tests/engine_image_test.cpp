@@ -223,3 +223,68 @@ TEST(PagesieveImage, Type3GlyphsBecomeShapesAndPicturesAndTheRestStaysText) {
   EXPECT_EQ(std::vector<int>(edge.begin(), edge.begin() + 3), (std::vector<int>{0, 0, 255}));  // B, G, R
   EXPECT_GE(edge[3], 200);
 }
+
+// What a page may cost is bounded: an image whose soft mask is over the size cap is left out
+// before anything is decoded (a 1 x 1 image with a 60,000-square mask), an image drawn again
+// on this page or another is decoded once and keeps one id, and a page of more objects than a
+// page may hold keeps what fits and says it was simplified.
+TEST(PagesieveImage, PagesStayWithinTheirBudgets) {
+  {
+    SCOPED_TRACE("mask over the cap");
+    lwtest::TempDir dir;
+    const auto pdf = ImagePage("/Width 1 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8", {255, 0, 0},
+                               "/Type /XObject /Subtype /Image /Width 60000 /Height 60000 /ColorSpace /DeviceGray "
+                               "/BitsPerComponent 8",
+                               {0, 0, 0, 0});
+    auto engine = OpenBytes(dir, pdf);
+    RecordingParser rec;
+    EXPECT_TRUE(engine->parse_pdf_page(1, &rec));
+    EXPECT_TRUE(rec.images.empty());
+    const auto omitted = engine->last_page_omissions();
+    ASSERT_EQ(omitted.size(), 1u);
+    EXPECT_EQ(omitted[0].kind, kPdfImageTooLarge);
+    EXPECT_EQ(omitted[0].width, 60000);
+    EXPECT_EQ(omitted[0].height, 60000);
+  }
+  {
+    SCOPED_TRACE("one image drawn on two pages, three times on the first");
+    lwtest::PdfBuilder b;
+    std::vector<uint8_t> pixels(40 * 30 * 3);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7);
+    int img = b.AddStream("/Type /XObject /Subtype /Image /Width 40 /Height 30 /ColorSpace /DeviceRGB "
+                          "/BitsPerComponent 8",
+                          pixels);
+    const std::string draw = "q 40 0 0 30 10 20 cm /Im1 Do Q ";
+    const auto pdf = b.FinishPages({draw + draw + draw, draw}, "<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> >>");
+    lwtest::TempDir dir;
+    auto engine = OpenBytes(dir, pdf);
+    RecordingParser first, second;
+    ASSERT_TRUE(engine->parse_pdf_page(1, &first));
+    ASSERT_TRUE(engine->parse_pdf_page(2, &second));
+    ASSERT_EQ(first.images.size(), 3u);
+    ASSERT_EQ(second.images.size(), 1u);
+    const int32_t id = first.images[0].rec.image_id;
+    EXPECT_NE(id, 0);
+    for (const Image& im : first.images) EXPECT_EQ(im.rec.image_id, id);
+    EXPECT_EQ(second.images[0].rec.image_id, id);
+    EXPECT_EQ(second.images[0].data, first.images[0].data);
+    EXPECT_TRUE(engine->last_page_omissions().empty());
+  }
+  {
+    SCOPED_TRACE("60,000 rectangles");
+    std::string content;
+    content.reserve(60000 * 16);
+    for (int i = 0; i < 60000; ++i) content += std::to_string(i % 600) + " 10 1 1 re f\n";
+    lwtest::PdfBuilder b;
+    const auto pdf = b.FinishPages({content}, "<< >>");
+    lwtest::TempDir dir;
+    auto engine = OpenBytes(dir, pdf);
+    RecordingParser rec;
+    EXPECT_TRUE(engine->parse_pdf_page(1, &rec));
+    EXPECT_GT(rec.paths.size(), 10000u);
+    EXPECT_LE(rec.paths.size(), 50000u);
+    const auto omitted = engine->last_page_omissions();
+    ASSERT_EQ(omitted.size(), 1u);
+    EXPECT_EQ(omitted[0].kind, kPdfPageSimplified);
+  }
+}

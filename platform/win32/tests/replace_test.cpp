@@ -368,3 +368,33 @@ TEST(FileReplacement, CopyFileAndProfileWritesGoThroughIt) {
 }
 
 }  // namespace
+
+// A save killed before its end leaves its hidden temporary file; the next save into the folder
+// removes such files once they are a minute old, and only files of exactly that naming.
+TEST(FileReplacement, StaleTemporaryFilesOfKilledSavesAreRemoved) {
+  lwtest::TempDir dir;
+  const auto old = [&](const std::string& name) {
+    WriteText(dir / name, "left over");
+    const struct timespec times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    EXPECT_EQ(utimensat(AT_FDCWD, (dir / name).c_str(), times, 0), 0);
+  };
+  old(".doc.lfw.lwsave-0a1b2c3d");        // ours, old: removed
+  old(".other.pdf.lwsave-zzzzzzzz");      // ours for another file, old: removed
+  WriteText(dir / ".doc.lfw.lwsave-99999999", "a save running now");  // ours, fresh: kept
+  old("doc.lfw.lwsave-0a1b2c3d");         // not hidden: kept
+  old(".doc.lfw.lwsave-0A1B2C3D");        // not our digits: kept
+  old(".doc.lfw.lwsave-0a1b2c3");         // too short: kept
+  old(".doc.lfw.lwsave-0a1b2c3d.bak");    // something else: kept
+  fs::create_directory(dir / ".dir.lwsave-00000000");  // a folder: kept
+  lw::FileReplacement r;
+  ASSERT_TRUE(r.Begin((dir / "doc.lfw").string()));
+  ASSERT_TRUE(r.Commit());
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(dir.path())) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  const std::vector<std::string> expected = {".dir.lwsave-00000000",     ".doc.lfw.lwsave-0A1B2C3D",
+                                             ".doc.lfw.lwsave-0a1b2c3",  ".doc.lfw.lwsave-0a1b2c3d.bak",
+                                             ".doc.lfw.lwsave-99999999", "doc.lfw",
+                                             "doc.lfw.lwsave-0a1b2c3d"};
+  EXPECT_EQ(left, expected);
+}

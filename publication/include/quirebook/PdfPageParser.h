@@ -53,6 +53,11 @@ class CPDFPageParserImpl : public CPdfParseInterface {
   CPDFPageParserImpl(CPublicationDoc* doc, CDrawingPage* page, PdfFontIdMap* fontIds = nullptr)
       : m_pDoc(doc), m_pPage(page), m_pFontIds(fontIds) {}
 
+  // Pictures made so far, by the engine's image id: an image drawn again shares its picture. The
+  // map (not owned) holds one reference to each.
+  using ImageCache = std::unordered_map<int32_t, Vectorloom::CExternalBmpResObj*>;
+  void SetImageCache(ImageCache* cache) { m_pImages = cache; }
+
   void OnPageBegin(const PdfPageRecord* page) override;
   void OnTextObject(const PdfTextRecord* text) override;
   void OnImageObject(const PdfImageRecord* image) override;
@@ -76,14 +81,18 @@ class CPDFPageParserImpl : public CPdfParseInterface {
   PdfFontIdMap* m_pFontIds;
   Vectorloom::CQorTransMatrix m_matPage;
   std::unordered_map<int, bool> m_systemStyles;
+  ImageCache* m_pImages = nullptr;
 };
 
 // A PDF file opened as a source of pages; the engine stays open for the source's whole life.
 class CCachePdfPageContent : public IPageContentSource {
  public:
   explicit CCachePdfPageContent(const wchar_t* path) : m_engine(path, false) {}
+  ~CCachePdfPageContent() override;
 
-  // Parses page `number` (1-based) onto `page`; on success prepares its texts for merging.
+  // Parses page `number` (1-based) onto `page`; on success prepares its texts for merging. What
+  // the page left out (images over the cap, a page simplified) goes to the document's list of
+  // dropped items.
   bool LoadPageContent(CDrawingPage* page, int number, CPublicationDoc* doc) override;
   int GetPagesCount() override { return m_engine.Get_Pages_Counts(); }
   // Why the file could not be opened, in the PDF library's words; empty when it was.
@@ -94,6 +103,7 @@ class CCachePdfPageContent : public IPageContentSource {
   // The ids this file's fonts have in the document generation they were given to.
   PdfFontIdMap m_fontIds;
   uint64_t m_nFontsGeneration = 0;
+  CPDFPageParserImpl::ImageCache m_images;
 };
 
 }  // namespace Quirebook

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include <glyphweave/EmbedFontRes.h>
 #include <glyphweave/FontCacheManager.h>
@@ -107,6 +109,24 @@ class CDrawingPage : public Vectorloom::CRenderPage {
   int32_t m_nSourceIndex = -1;
 };
 
+// Something a reader left out of a document to stay within what a file may make it spend.
+struct DroppedItem {
+  enum Kind {
+    kImageTooLarge,   // an image of width x height pixels over the size cap
+    kPageSimplified,  // the page had more objects or data than a page may hold
+  };
+  int page = 0;  // 1-based
+  Kind kind = kImageTooLarge;
+  int width = 0, height = 0;
+
+  bool operator==(const DroppedItem&) const = default;
+};
+
+// The text telling the user what was left out: one line per item ("Page 7: an image of
+// 60,000 x 60,000 pixels was left out"), at most `maxLines` of them and a count of the rest.
+// Empty for no items.
+std::wstring ComposeDroppedItemsMessage(const std::vector<DroppedItem>& items, size_t maxLines = 10);
+
 class CPublicationDoc : public Vectorloom::CWorkspaceDoc {
   DECLARE_DYNCREATE(CPublicationDoc)
   DECLARE_MESSAGE_MAP()
@@ -154,6 +174,11 @@ class CPublicationDoc : public Vectorloom::CWorkspaceDoc {
   std::recursive_mutex& GetContentLock() const { return m_contentLock; }
   std::unique_lock<std::recursive_mutex> LockContent() const { return std::unique_lock(m_contentLock); }
 
+  // What readers left out of this document since the list was last taken (any thread); an item
+  // already listed is not listed twice.
+  void AddDroppedItem(const DroppedItem& item);
+  std::vector<DroppedItem> TakeDroppedItems();
+
   BOOL IsModified() override { return m_bModified; }
   void SetModifiedFlag(BOOL bModified = TRUE) override { m_bModified = bModified ? TRUE : FALSE; }
 
@@ -166,6 +191,8 @@ class CPublicationDoc : public Vectorloom::CWorkspaceDoc {
   GlyphweaveLib::CFontCacheManager m_glyphCache;
   mutable std::recursive_mutex m_contentLock;
   uint64_t m_nFontsGeneration = 0;
+  std::mutex m_droppedLock;
+  std::vector<DroppedItem> m_dropped;
 };
 
 // A logical size converted between units (eUnit codes; pixels at dpiX / dpiY). Codes outside

@@ -109,8 +109,11 @@ class CDeflateRomExtractVideos {
   // behind and the object keeps its path), or no poster can be made.
   bool ExtractVideo(CFile* file, CBaseVideoObj* video, const CString& s1, const CString& s2);
   // Unpacks one entry into `target`; false (and no file) when the stream is absent, damaged,
-  // longer than its stored length or cut short.
+  // longer than its stored length or cut short, or unpacks to more than UnpackLimit.
   bool UnpackEntry(CFile* file, const Entry& entry, const std::wstring& target) const;
+  // The most an entry may unpack to: the source size it records, never above the cap.
+  static uint64_t UnpackLimit(const Entry& entry);
+  static constexpr uint64_t kMaxUnpackedClipSize = uint64_t{1} << 30;
   // The file name an entry unpacks to: the stored name's last part; empty when unusable.
   static std::wstring SafeStoredName(const std::wstring& stored);
 
@@ -119,6 +122,8 @@ class CDeflateRomExtractVideos {
   uint32_t m_nSectionLength = 0;
   std::vector<Entry> m_entries;
   std::wstring m_strFolder;
+  // Where each entry (by index) was unpacked this session; empty when it could not be.
+  std::map<size_t, std::wstring> m_unpacked;
 };
 
 // Creates a folder "unpacked-<16 hex digits>" inside `folder` that did not exist before (the

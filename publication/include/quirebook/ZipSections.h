@@ -116,6 +116,10 @@ class CBaseExtractorInterface : public CZlibUnCompresser {
 
   const char* GetTag() const { return m_szTag; }
   uint32_t GetIndexPosition() const { return m_nIndexPos; }
+  // The largest raw length a block of this section may unpack to; a block that declares more
+  // is refused before anything is allocated. No bound below the packing ratio by default.
+  void SetMaxRawLength(uint32_t max) { m_nMaxRawLength = max; }
+  uint32_t GetMaxRawLength() const { return m_nMaxRawLength; }
 
  protected:
   // Reads and checks the index at the index position: the entry table (count x entrySize bytes,
@@ -128,6 +132,7 @@ class CBaseExtractorInterface : public CZlibUnCompresser {
   char m_szTag[6] = {};
   unsigned m_nTailSize = 0;
   uint32_t m_nIndexPos = 0;
+  uint32_t m_nMaxRawLength = UINT32_MAX;
 };
 
 // Reads every block in one pass; callers call FinishExtracting after ReadBlocks.

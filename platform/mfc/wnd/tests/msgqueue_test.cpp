@@ -140,8 +140,9 @@ TEST(MessageQueue, SendWhoseHandlerRunsPastTheTimeOutWaitsForIt) {
 
 TEST(MessageQueue, FailuresAndShutdown) {
   Harness h;
-  // A window that went away before its message was handled.
-  LRESULT ok = 1;
+  // A window that went away before its message was handled. The result is written by the
+  // sender while this thread polls it.
+  std::atomic<LRESULT> ok{1};
   DWORD error = 0;
   std::thread worker([&] {
     ok = h.queue.Send(h.gone, 2101, 0, 0, SMTO_BLOCK, 5000, nullptr);
@@ -161,7 +162,7 @@ TEST(MessageQueue, FailuresAndShutdown) {
   h.queue.Shutdown();
   waiter.join();
   EXPECT_TRUE(done.load());
-  EXPECT_EQ(ok, 0);
+  EXPECT_EQ(ok.load(), 0);
   EXPECT_FALSE(h.queue.Post(kWnd, 2056, 0, 0));
   EXPECT_TRUE(h.seen.empty());
 }

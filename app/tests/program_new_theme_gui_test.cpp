@@ -303,7 +303,7 @@ class CScriptedApp : public CLeafwrightApp {
                     licence.Find(L"source code") >= 0,
                 "the licence and where the source is");
           Check(credits.Find(L"Breeze icon theme by the KDE Visual Design\nGroup") >= 0, "the icon credits");
-          Screenshot("program-about.png");
+          screenphoto::Screenshot("program-about.png");
           auto* dlg = static_cast<CAboutDlg*>(p);
           for (CQORPHyperLink* link : {&dlg->m_linkHomePage, &dlg->m_linkSales, &dlg->m_linkSupport, &dlg->m_linkAuthor})
             link->Open();

@@ -53,6 +53,7 @@ inline void Check(bool ok, const char* what) {
     std::fprintf(stderr, "check failed: %s\n", what);
   }
 }
+inline void Check(bool ok, const std::string& what) { Check(ok, what.c_str()); }
 
 // Message boxes are noted and answered with MessageBoxAnswer() (IDOK unless the test says).
 inline std::vector<std::wstring>& MessageBoxes() {
@@ -88,11 +89,13 @@ class Environment {
   lwtest::TempDir home_, files_;
 };
 
-// Runs the app constructed before it through the program's entry; main's status: 0 when the
-// program exited with 0 and no check failed.
-inline int RunProgram(char* argv0) {
-  char* args[] = {argv0, nullptr};
-  const int rc = AfxWinMain(1, args);
+// Runs the app constructed before it through the program's entry, with `args` on its command
+// line; main's status: 0 when the program exited with 0 and no check failed.
+inline int RunProgram(char* argv0, const std::vector<std::string>& args = {}) {
+  std::vector<char*> argv{argv0};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const int rc = AfxWinMain(static_cast<int>(argv.size()) - 1, argv.data());
   std::printf("exit %d, %d failed checks\n", rc, Failures());
   return rc == 0 && Failures() == 0 ? 0 : 1;
 }

@@ -4,7 +4,6 @@
 // title bar names the document and marks unsaved changes; the recent-file list keeps one absolute
 // name per file however it was typed; files that cannot be opened are reported with the reason.
 // The screen is photographed while the file loads.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,28 +18,15 @@
 #include "LeafwrightDoc.h"
 #include "MainFrame.h"
 #include "PdfFixtures.h"
-#include "ScreenPhoto.h"
+#include "ProgramHarness.h"
 #include "ShellIds.h"
-#include "TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-int g_failures = 0;
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    ++g_failures;
-    std::fprintf(stderr, "check failed: %s\n", what);
-  }
-}
-
-std::vector<std::wstring> g_messageBoxes;
-int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
-  g_messageBoxes.emplace_back(text);
-  std::fprintf(stderr, "message box: %ls\n", text);
-  return IDOK;
-}
+using programharness::Check;
+using programharness::MessageBoxes;
 
 class CScriptedApp;
 CScriptedApp* g_app = nullptr;
@@ -126,7 +112,7 @@ class CScriptedApp : public CLeafwrightApp {
         AddToRecentFileList(L"./sub/..//many.pdf");
         Check(Recent() == std::vector<std::wstring>{lw::Utf8ToWide(many.string())}, "one file is listed once");
         Check(Doc()->GetPagesCount() == 300, "the open document was not read again");
-        Check(g_messageBoxes.empty(), "no message box so far");
+        Check(MessageBoxes().empty(), "no message box so far");
         break;
       case 3: {
         // Files that cannot be opened, with the reason; the window goes on, untitled.
@@ -135,10 +121,10 @@ class CScriptedApp : public CLeafwrightApp {
             {"text.pdf", L"The file is not a PDF document."},
         };
         for (const auto& [name, reason] : bad) {
-          g_messageBoxes.clear();
+          MessageBoxes().clear();
           OpenDocumentFile(lw::Utf8ToWide(name).c_str());
           const std::wstring expected = L"Could not open \"" + lw::Utf8ToWide((dir / name).string()) + L"\".\n" + reason;
-          Check(g_messageBoxes.size() == 1 && g_messageBoxes[0] == expected, name);
+          Check(MessageBoxes() == std::vector<std::wstring>{expected}, name);
         }
         break;
       }
@@ -153,7 +139,7 @@ class CScriptedApp : public CLeafwrightApp {
         const char* names[] = {"blue", "silver", "black"};
         const int t = current - 5;
         CBackstagePagePrint& print = Frame()->GetPrintPage();
-        if (!photoDue) {
+        if (!printShown) {
           Frame()->OnSwitchTheme(themes[t]);
           CQORPRibbonBar& ribbon = Frame()->GetRibbonBar();
           ribbon.ExecuteControl(ribbon.GetSystemButton());
@@ -161,16 +147,15 @@ class CScriptedApp : public CLeafwrightApp {
           for (int i = 0; i < backstage.GetItemCount(); ++i)
             if (backstage.GetItem(i)->GetID() == IDS_TAB_PRINT) backstage.ClickItem(i);
           lwmfc::SimulateSelection(print.GetDlgItem(1045), 1);
-          photoDue = true;
-          since = std::chrono::steady_clock::now();
+          printShown = true;
+          photo.BeginWait();
           return --step, TRUE;
         }
-        const auto waited = std::chrono::steady_clock::now() - since;
-        if ((print.GetPreview().GetPlacedPages() < 4 || waited < std::chrono::milliseconds(500)) &&
-            waited < std::chrono::seconds(20))
+        if (!photo.Of(print.GetPreview().GetPlacedPages() >= 4, "the preview comes up",
+                      std::string("open_print_") + names[t] + ".png"))
           return --step, TRUE;
-        photoDue = false;
-        const std::string png = screenphoto::Screenshot(std::string("open_print_") + names[t] + ".png");
+        printShown = false;
+        const std::string png = photo.Path();
         Check(print.GetPreview().GetPlacedPages() >= 4, "the preview shows a sheet of four pages");
         for (int id : {1000, 1001, 1004, 1057, 1056, 1037, 1055}) {
           CRect rc;
@@ -193,12 +178,12 @@ class CScriptedApp : public CLeafwrightApp {
     }
     return TRUE;
   }
-  bool photoDue = false;
-  std::chrono::steady_clock::time_point since;
+  bool printShown = false;
+  programharness::Photo photo;
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
     Check(step >= 8, "every step ran");
-    return g_failures == 0 ? 0 : 3;
+    return programharness::Failures() == 0 ? 0 : 3;
   }
 };
 
@@ -211,33 +196,19 @@ void WatchingStatusBar::ShowProgress(const CString* message) {
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
-}
-
 int main(int argc, char** argv) {
   (void)argc;
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir home, files;
-  setenv("HOME", home.path().c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
-  lwmfc::SetMessageBoxHook(&RecordMessageBox);
-  lwtest::WriteFileBytes(files.path() / "many.pdf", lwtest::MakeCairoPdf(300));
-  lwtest::WriteFileBytes(files.path() / "empty.pdf", {});
+  programharness::Environment env;
+  const fs::path& files = env.files();
+  lwtest::WriteFileBytes(files / "many.pdf", lwtest::MakeCairoPdf(300));
+  lwtest::WriteFileBytes(files / "empty.pdf", {});
   const std::string text = "This is a letter, not a PDF.\n";
-  lwtest::WriteFileBytes(files.path() / "text.pdf", std::vector<uint8_t>(text.begin(), text.end()));
-  fs::create_directories(files.path() / "sub");
+  lwtest::WriteFileBytes(files / "text.pdf", std::vector<uint8_t>(text.begin(), text.end()));
+  fs::create_directories(files / "sub");
   // Started from the files' folder with a relative name, as from a shell.
-  if (chdir(files.path().c_str()) != 0) return 1;
+  if (chdir(files.c_str()) != 0) return 1;
   CScriptedApp app;
   g_app = &app;
-  app.dir = fs::canonical(files.path());
-  char name[] = "many.pdf";
-  char* args[] = {argv[0], name, nullptr};
-  const int rc = AfxWinMain(2, args);
-  std::printf("exit %d, %d failed checks\n", rc, g_failures);
-  return rc == 0 && g_failures == 0 ? 0 : 1;
+  app.dir = fs::canonical(files);
+  return programharness::RunProgram(argv[0], {"many.pdf"});
 }

@@ -19,32 +19,16 @@
 #include "LeafwrightView.h"
 #include "MainFrame.h"
 #include "PdfFixtures.h"
-#include "ScreenPhoto.h"
+#include "ProgramHarness.h"
 #include "ShellIds.h"
-#include "TestSupport.h"
 
 namespace fs = std::filesystem;
 using Quirebook::CDDrawTextObj;
 
 namespace {
 
-using screenphoto::InkContrast;
-using screenphoto::Screenshot;
-
-int g_failures = 0;
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    ++g_failures;
-    std::fprintf(stderr, "check failed: %s\n", what);
-  }
-}
-
-int g_messageBoxes = 0;
-int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
-  ++g_messageBoxes;
-  std::fprintf(stderr, "message box: %ls\n", text);
-  return IDOK;
-}
+using programharness::Check;
+using programharness::InkContrast;
 
 // Dark pixels (luminance below half) of a screenshot inside a rectangle.
 long DarkPixels(const std::string& png, const CRect& rc) {
@@ -113,8 +97,10 @@ class CScriptedApp : public CLeafwrightApp {
     Frame()->OnSwitchTheme(theme);
     View()->InvalidateView();
   }
-  void Photograph(const char* shot) {
-    const std::string png = Screenshot(shot);
+  // The words in the settled photograph `shot`, once taken: true then.
+  bool Photograph(const char* shot) {
+    if (!photo.Of(true, shot, shot)) return false;
+    const std::string png = photo.Path();
     const long r = DarkPixels(png, ScreenOf(regular)), b = DarkPixels(png, ScreenOf(bold));
     std::printf("%s: regular words %ld dark pixels, bold words %ld\n", shot, r, b);
     Check(r > 200, "the regular words are on the screen");
@@ -123,7 +109,9 @@ class CScriptedApp : public CLeafwrightApp {
     const auto m = grown->GetTransMatrix();
     const CRect below = Screen(m.dx, m.dy + grownFrom + 2, m.dx + grown->GetLayoutBox().cx, m.dy + grown->GetLayoutBox().cy);
     Check(DarkPixels(png, below) > 50, "the words typed past the box's first bottom show");
+    return true;
   }
+  programharness::Photo photo;
 
   BOOL OnIdle(LONG lCount) override {
     CLeafwrightApp::OnIdle(lCount);
@@ -151,15 +139,15 @@ class CScriptedApp : public CLeafwrightApp {
       }
       case 1: ShowTheme(ID_THEME_OFFICE2010_BLUE); break;
       case 2:
-        Photograph("text-edits-blue.png");
+        if (!Photograph("text-edits-blue.png")) return --step, TRUE;
         ShowTheme(ID_THEME_OFFICE2010_SILVER);
         break;
       case 3:
-        Photograph("text-edits-silver.png");
+        if (!Photograph("text-edits-silver.png")) return --step, TRUE;
         ShowTheme(ID_THEME_OFFICE2010_BLACK);
         break;
       case 4:
-        Photograph("text-edits-black.png");
+        if (!Photograph("text-edits-black.png")) return --step, TRUE;
         Doc()->SetModifiedFlag(FALSE);
         Frame()->PostMessage(WM_CLOSE);
         break;
@@ -171,32 +159,18 @@ class CScriptedApp : public CLeafwrightApp {
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
     Check(step >= 5, "every step ran");
-    Check(g_messageBoxes == 0, "no message box");
-    return g_failures == 0 ? 0 : 3;
+    Check(programharness::MessageBoxes().empty(), "no message box");
+    return programharness::Failures() == 0 ? 0 : 3;
   }
 };
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
-}
-
 int main(int argc, char** argv) {
   (void)argc;
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir home, files;
-  setenv("HOME", home.path().c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
-  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  programharness::Environment env;
   CScriptedApp app;
-  app.dir = files.path();
-  lwtest::WriteFileBytes(files.path() / "one.pdf", lwtest::MakeCairoPdf(1));
-  char* args[] = {argv[0], nullptr};
-  const int rc = AfxWinMain(1, args);
-  std::printf("exit %d, %d failed checks\n", rc, g_failures);
-  return rc == 0 && g_failures == 0 ? 0 : 1;
+  app.dir = env.files();
+  lwtest::WriteFileBytes(env.files() / "one.pdf", lwtest::MakeCairoPdf(1));
+  return programharness::RunProgram(argv[0]);
 }

@@ -26,33 +26,16 @@
 #include "MainFrame.h"
 #include "PagesListView.h"
 #include "PdfFixtures.h"
-#include "ScreenPhoto.h"
+#include "ProgramHarness.h"
 #include "ShellIds.h"
-#include "TestSupport.h"
 #include "ZoomPane.h"
-
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using screenphoto::InkContrast;
-using screenphoto::Screenshot;
-
-int g_failures = 0;
-void Check(bool ok, const std::string& what) {
-  if (!ok) {
-    ++g_failures;
-    std::fprintf(stderr, "check failed: %s\n", what.c_str());
-  }
-}
-
-int g_messageBoxes = 0;
-int RecordMessageBox(const wchar_t* text, const wchar_t*, UINT) {
-  ++g_messageBoxes;
-  std::fprintf(stderr, "message box: %ls\n", text);
-  return IDOK;
-}
+using programharness::Check;
+using programharness::InkContrast;
 
 class CScriptedApp : public CLeafwrightApp {
  public:
@@ -95,8 +78,10 @@ class CScriptedApp : public CLeafwrightApp {
     Frame()->OnSwitchTheme(theme);
     Frame()->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
-  void PhotographSlider(const char* shot) {
-    const std::string png = Screenshot(shot);
+  // The zoom text in the settled photograph `shot`, once taken: true then.
+  bool PhotographSlider(const char* shot) {
+    if (!photo.Of(true, shot, shot)) return false;
+    const std::string png = photo.Path();
     CRect bar;
     Frame()->GetStatusBar().GetWindowRect(&bar);
     CRect text = Frame()->GetStatusBar().FindPane(ID_INDICATOR_ZOOM)->GetRect();
@@ -104,7 +89,9 @@ class CScriptedApp : public CLeafwrightApp {
     const double k = InkContrast(png, text);
     std::printf("zoom text: %.2f:1 in %s\n", k, shot);
     Check(k >= 4.5, std::string("the zoom text reads at 4.5:1 in ") + shot);
+    return true;
   }
+  programharness::Photo photo;
   // The cell of a page lies whole inside the thumbnail pane.
   bool ThumbnailInView(int index) {
     CRect client;
@@ -190,15 +177,15 @@ class CScriptedApp : public CLeafwrightApp {
         break;
       }
       case 1:
-        PhotographSlider("zoom-slider-400-blue.png");
+        if (!PhotographSlider("zoom-slider-400-blue.png")) return --step, TRUE;
         ShowTheme(ID_THEME_OFFICE2010_SILVER);
         break;
       case 2:
-        PhotographSlider("zoom-slider-400-silver.png");
+        if (!PhotographSlider("zoom-slider-400-silver.png")) return --step, TRUE;
         ShowTheme(ID_THEME_OFFICE2010_BLACK);
         break;
       case 3: {
-        PhotographSlider("zoom-slider-400-black.png");
+        if (!PhotographSlider("zoom-slider-400-black.png")) return --step, TRUE;
         ShowsZoom(400, "after the theme switches");
         // At 400 % the page is taller than the window: Page Down scrolls within it.
         Key(VK_NEXT);
@@ -226,7 +213,7 @@ class CScriptedApp : public CLeafwrightApp {
         break;
       }
       case 4: {
-        Screenshot("pages-pane-last-page.png");
+        if (!photo.Of(true, "the last page shown", "pages-pane-last-page.png")) return --step, TRUE;
         Doc()->GoToPage(4);
         Check(ThumbnailInView(4), "a page chosen by number comes into view");
         // One wheel notch scrolls the thumbnails by one page.
@@ -247,32 +234,18 @@ class CScriptedApp : public CLeafwrightApp {
   int ExitInstance() override {
     CLeafwrightApp::ExitInstance();
     Check(step >= 5, "every step ran");
-    Check(g_messageBoxes == 0, "no message box");
-    return g_failures == 0 ? 0 : 3;
+    Check(programharness::MessageBoxes().empty(), "no message box");
+    return programharness::Failures() == 0 ? 0 : 3;
   }
 };
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-         "leak:libpango\nleak:libcairo.so\nleak:libatk\nleak:libgio-2.0.so\n";
-}
-
 int main(int argc, char** argv) {
   (void)argc;
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_SCALE", "1", 1);
-  lwtest::TempDir home, files;
-  setenv("HOME", home.path().c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
-  lwmfc::SetMessageBoxHook(&RecordMessageBox);
+  programharness::Environment env;
   CScriptedApp app;
-  app.dir = files.path();
-  lwtest::WriteFileBytes(files.path() / "forty.pdf", lwtest::MakeCairoPdf(40));
-  char* args[] = {argv[0], nullptr};
-  const int rc = AfxWinMain(1, args);
-  std::printf("exit %d, %d failed checks\n", rc, g_failures);
-  return rc == 0 && g_failures == 0 ? 0 : 1;
+  app.dir = env.files();
+  lwtest::WriteFileBytes(env.files() / "forty.pdf", lwtest::MakeCairoPdf(40));
+  return programharness::RunProgram(argv[0]);
 }

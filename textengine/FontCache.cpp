@@ -170,6 +170,35 @@ void CCharacterGlyphsMap::Reset() {
   }
   m_mapGlyphs.clear();
   m_setMisses.clear();
+  // Parts last: they hold references on the glyphs above.
+  for (auto& entry : m_mapLigatureParts) {
+    entry.second.part->Release();
+    entry.second.ligature->Release();
+  }
+  m_mapLigatureParts.clear();
+}
+
+CCharacterGlyphRes* CCharacterGlyphsMap::GetLigaturePart(CCharacterGlyphRes* plain, CCharacterGlyphRes* ligature,
+                                                         CCharacterGlyphRes* head, int index, int length) {
+  if (!ligature) return nullptr;
+  auto guard = Guard();
+  LigatureEntry& slot = m_mapLigatureParts[LigatureKey{plain, ligature, head, index, length}];
+  if (!slot.part) {
+    auto* part = new CCharacterGlyphRes();
+    part->AddRef();  // the map's
+    if (!head) part->GetGlyphPathDataPointer()->AddPath(ligature->GetGlyphPathDataPointer(), FALSE);
+    part->SetLigaturePart(plain, head, index, length, ligature);
+    ligature->AddRef();
+    slot.part = part;
+    slot.ligature = ligature;
+  }
+  slot.part->AddRef();
+  return slot.part;
+}
+
+int CCharacterGlyphsMap::GetLigaturePartCount() const {
+  auto guard = Guard();
+  return static_cast<int>(m_mapLigatureParts.size());
 }
 
 bool CCharacterGlyphsMap::IsMiss(wchar_t ch) const {

@@ -29,6 +29,7 @@ void CDDrawTextObj::NormalizePDFText(bool moveUp) {
     m.m11 = m.m22 = 1;
     m.m21 = 0;
   }
+  chars.ShareFormats();  // after the scales, and after a merge that shifted the joined characters
 
   // One row: running positions, the row's ascent, descent and leading as maxima.
   float ascent = -1.0f, descent = -1.0f, leading = -1.0f;

@@ -60,13 +60,15 @@ class CScreenDC {
 
 }  // namespace
 
-// Writes one property into every character of the clipped range.
+// Writes one property into every character of the clipped range; the characters that now look
+// alike share their format again.
 template <typename Fn>
 static void ApplyToRange(CArrayOfTextCharacters& chars, int first, int last, Fn fn) {
   size_t b = 0;
   size_t e = 0;
   if (!ClipRange(chars.size(), first, last, b, e)) return;
   for (size_t i = b; i < e; ++i) fn(chars[i]);
+  chars.ShareFormats();
 }
 
 void CEditableTextObj::SetSelectionCharsColor(int first, int last, unsigned long color) {

@@ -74,6 +74,10 @@ class CArrayOfTextCharacters : public std::vector<CCharacterItem> {
   // array. Returns 1.
   int InsertSelection(const CArrayOfTextCharacters& src, int pos);
 
+  // Lets characters whose formats are equal hold one format (CCharacterItem); nothing a caller
+  // reads changes. Loading and the format setters of a range do it themselves.
+  void ShareFormats();
+
   // The character count and records (fields 2 and 3 of the text record).
   bool PutBinaryContent(Vectorloom::CVariableStream* out, const wchar_t* text) const;
   bool GetBinaryContent(Vectorloom::CStreamReader* in, const wchar_t* text);

@@ -297,6 +297,7 @@ void CEditableTextObj::OptimizationFontDescs(int firstRun, int lastRun) {
       ++i;
     }
   }
+  if (m_setFontRuns.GetSize() < runs) m_setFontRuns.FreeExtra();
 }
 
 void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {

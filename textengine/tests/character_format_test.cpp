@@ -2,6 +2,7 @@
 // whoever else held the format, and sharing never changes a stored bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -138,4 +139,32 @@ TEST(SharedCharacterFormat, CopiesOnManyThreads) {
     });
   for (std::thread& th : threads) th.join();
   EXPECT_EQ(RecordOf(original), was);
+}
+
+// A change over stretches of shared formats gives every character what changing it alone gives,
+// whichever way the formats alternate and wherever the range starts and ends.
+TEST(SharedCharacterFormat, ChangeOverStretchesEqualsChangeOfEach) {
+  const struct {
+    const char* pattern;  // one letter a character: its size, 'a' + n being 10 + n points
+    size_t first, end;
+  } cases[] = {
+      {"aaaa", 0, 4}, {"aabbaa", 0, 6}, {"abab", 1, 3}, {"abcba", 0, 5}, {"aaab", 2, 4}, {"a", 0, 1}, {"ab", 0, 9},
+  };
+  auto change = [](CCharacterItem& c) {
+    c.SetBaselineShift(c.GetBaselineShift() + 1.5f);
+    c.SetCharXScale(c.GetFontPointSize() / 10.0f);
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.pattern);
+    gwtest::TestText t;
+    const std::string pattern = k.pattern;
+    gwtest::FillText(t, std::u16string(pattern.size(), u'x'));
+    CArrayOfTextCharacters& chars = t.GetArrayOfTextCharacters();
+    for (size_t i = 0; i < chars.size(); ++i) chars[i].SetFontPointSize(10.0f + static_cast<float>(pattern[i] - 'a'));
+    chars.ShareFormats();
+    CArrayOfTextCharacters each = chars;
+    for (size_t i = k.first; i < std::min(k.end, each.size()); ++i) change(each[i]);
+    chars.ChangeFormats(k.first, k.end, change);
+    for (size_t i = 0; i < chars.size(); ++i) EXPECT_EQ(RecordOf(chars[i]), RecordOf(each[i])) << i;
+  }
 }

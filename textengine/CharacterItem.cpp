@@ -68,17 +68,6 @@ bool _CharacterItem::GetBinaryContent(Vectorloom::CStreamReader* in, const wchar
 
 // ---------------------------------------------------------------------------------------------
 
-// The shared format of a character item: the stored fields (the character and the horizontal
-// shift are the item's own and stay 0 here) and the count of the items that hold it. A format
-// held by more than one item never changes.
-struct CCharacterItem::Format : _CharacterItem {
-  explicit Format(const _CharacterItem& fields) : _CharacterItem(fields) {
-    m_nCharacter = 0;
-    m_fHorizontalShift = 0.0f;
-  }
-  std::atomic<int> refs{1};
-};
-
 namespace {
 
 template <class T>
@@ -98,13 +87,6 @@ bool SameFields(const _CharacterItem& a, const _CharacterItem& b) {
 }
 
 }  // namespace
-
-const _CharacterItem& CCharacterItem::DefaultFormat() {
-  static const _CharacterItem fields;
-  return fields;
-}
-
-const _CharacterItem& CCharacterItem::F() const { return m_pFormat ? *m_pFormat : DefaultFormat(); }
 
 _CharacterItem& CCharacterItem::Own() {
   if (m_pFormat && m_pFormat->refs.load(std::memory_order_acquire) == 1) return *m_pFormat;
@@ -192,7 +174,7 @@ void CCharacterItem::SetStoredFields(const _CharacterItem& fields) {
     m_pFormat->m_fHorizontalShift = 0.0f;
     return;
   }
-  Format* own = SameFields(DefaultFormat(), fields) ? nullptr : new Format(fields);
+  Format* own = SameFields(s_defaultFormat, fields) ? nullptr : new Format(fields);
   Format* old = m_pFormat;
   m_pFormat = own;
   if (old && old->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete old;

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 
 #include <vectorloom/VectorTypes.h>
@@ -259,9 +260,18 @@ class CCharacterItem {
   float GetCharExternalLeading(float l) const;
 
  private:
-  struct Format;
-  static const _CharacterItem& DefaultFormat();
-  const _CharacterItem& F() const;
+  // The shared format: the stored fields (the character and the horizontal shift are the item's
+  // own and stay 0 here) and the count of the items that hold it. A format held by more than one
+  // item never changes.
+  struct Format : _CharacterItem {
+    explicit Format(const _CharacterItem& fields) : _CharacterItem(fields) {
+      m_nCharacter = 0;
+      m_fHorizontalShift = 0.0f;
+    }
+    std::atomic<int> refs{1};
+  };
+  static constexpr _CharacterItem s_defaultFormat{};
+  const _CharacterItem& F() const { return m_pFormat ? *m_pFormat : s_defaultFormat; }
   // The format, held by this item alone, to change a field of.
   _CharacterItem& Own();
   template <class Member, class T>

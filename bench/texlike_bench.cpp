@@ -12,8 +12,9 @@
 //   an open (ms_per_page), beside BM_TexMutoolConvert (`mutool convert`).
 // - BM_TexFlipBookPages: the flip-book export's page movies of the same document (ms_per_page),
 //   beside BM_TexMutoolDrawPng (`mutool draw -F png -r 96` of every page).
-// - BM_TexKeptPages: every page of the 300-page file loaded and merged and all kept, as a document
-//   that has been read through holds them: kb_per_page (growth of malloc's in-use bytes over the
+// - BM_TexKeptPages: every page of the 300-page file loaded and kept, as a document whose page list
+//   has shown every page holds them (0), or loaded, merged and kept, as after reading the document
+//   through in the page view (1): kb_per_page (growth of malloc's in-use bytes over the
 //   pages, the open but unloaded document subtracted), rss_mb (the process after the pages are
 //   kept), and where the bytes go, per page: chars_per_page and texts_per_page, char_kb (the
 //   laid-out characters' arrays), run_kb (font runs), row_kb (rows), glyphs_per_page and
@@ -325,6 +326,8 @@ double GlyphBytes(const GlyphweaveLib::CCharacterGlyphRes* g) {
 }
 
 void BM_TexKeptPages(benchmark::State& state) {
+  const bool merge = state.range(0) != 0;
+  state.SetLabel(merge ? "merged" : "loaded");
   const std::wstring path = Manual(kOpenPages).wstring();
   double perPage = 0, rss = 0, chars = 0, texts = 0, charBytes = 0, runBytes = 0, rowBytes = 0, glyphs = 0,
          glyphBytes = 0, objectBytes = 0;
@@ -338,7 +341,7 @@ void BM_TexKeptPages(benchmark::State& state) {
       for (int i = 0; i < count; ++i) {
         CDrawingPage* page = doc.GetDrawingPage(i);
         if (!page->LoadPageContent(&doc)) state.SkipWithError("a page failed to load");
-        page->IntegrateTexts();
+        if (merge) page->IntegrateTexts();
       }
       perPage = (HeapInUse() - before) / count;
       rss = ProcessRssMb();
@@ -379,6 +382,6 @@ void BM_TexKeptPages(benchmark::State& state) {
   state.counters["glyph_kb"] = glyphBytes / 1024.0;
   state.counters["object_kb"] = objectBytes / 1024.0;
 }
-BENCHMARK(BM_TexKeptPages)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TexKeptPages)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -196,10 +196,6 @@ CCharacterGlyphRes* CCharacterGlyphsMap::GetLigaturePart(CCharacterGlyphRes* pla
   return slot.part;
 }
 
-int CCharacterGlyphsMap::GetLigaturePartCount() const {
-  auto guard = Guard();
-  return static_cast<int>(m_mapLigatureParts.size());
-}
 
 bool CCharacterGlyphsMap::IsMiss(wchar_t ch) const {
   auto guard = Guard();

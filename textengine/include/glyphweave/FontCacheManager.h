@@ -77,7 +77,6 @@ class CCharacterGlyphsMap {
   // long as the map lives. Null for a null ligature glyph.
   CCharacterGlyphRes* GetLigaturePart(CCharacterGlyphRes* plain, CCharacterGlyphRes* ligature, CCharacterGlyphRes* head,
                                       int index, int length);
-  int GetLigaturePartCount() const;
 
   int GetCount() const;
   // The characters that have a glyph, ascending.

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include <QorProgress.h>
@@ -185,7 +186,9 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
   progress.Begin();
   progress.PushRange(1.0f);
   auto save = hooks.pfnSaveFlipBook ? hooks.pfnSaveFlipBook : &SaveDocumentAsSWFFlipPages;
+  errno = 0;
   const bool ok = save(this, folder.GetString(), &progress);
+  const int failure = errno;  // the exporter's reason, before anything else sets errno
   progress.PopRange();
   progress.End();
   CString message;
@@ -204,7 +207,9 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
       }
     }
   } else {
-    CString why = WhyNotWritten(folder + L"/index.html", 0);
+    // The book is built beside the folder, so the disk has its room back once the export has
+    // given up: only the exporter's reason tells that it ran out of it.
+    CString why = failure == ENOSPC || failure == EDQUOT ? CString(kDiskFull) : WhyNotWritten(folder + L"/index.html", 0);
     if (why.IsEmpty()) why = L"Its pages or viewer files could not be written.";
     message.Format(L"Failed to create the page-flipping publication at\r\n%s.\r\n%s", folder.GetString(),
                    why.GetString());

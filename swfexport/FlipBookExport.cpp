@@ -170,7 +170,7 @@ StagingFolder::~StagingFolder() {
 
 // A new hidden folder beside `target` (on its file system, so that the finished book can replace
 // the old one by a rename) that the book is built in, held locked while this export runs so that
-// no other export takes it for one that was killed; empty when none can be made.
+// no other export takes it for one that was killed; false when none can be made.
 bool MakeStagingFolder(const fs::path& target, StagingFolder* staging) {
   const fs::path parent = target.parent_path();
   std::random_device random;

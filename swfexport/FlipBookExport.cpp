@@ -268,11 +268,12 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
   std::error_code resolveError;
   const fs::path target = fs::canonical(folder, resolveError);
   if (resolveError || !fs::is_directory(target, resolveError) || target.filename().empty()) return false;
+  // What killed exports left goes first: on a nearly full disk the new book may need its room.
+  RemoveStaleStagingFolders(target);
   StagingFolder stagingFolder;
   if (!MakeStagingFolder(target, &stagingFolder)) return false;
   const std::string staging = stagingFolder.path;
   folder = staging;
-  RemoveStaleStagingFolders(target);
 
   SwfExportContext context(document);
   const int pageCount = document->GetPagesCount();

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -166,7 +167,8 @@ TEST_F(FlipBookInterruptionTest, OnlyFoldersOfKilledExportsOfThisBookAreRemoved)
 }
 
 // On a disk without room for the new book the export fails with ENOSPC and leaves the old book
-// as it was and nothing beside it: the disk has the room it had before.
+// as it was and nothing beside it: the disk has the room it had before. A killed export's folder
+// does not keep the next export from the room it took.
 TEST_F(FlipBookInterruptionTest, AFullDiskLeavesTheOldBookWhole) {
   lwtest::SmallDisk disk(4u << 20);
   if (!disk.ok()) GTEST_SKIP() << "no small disk on this machine: " << disk.why();
@@ -188,11 +190,26 @@ TEST_F(FlipBookInterruptionTest, AFullDiskLeavesTheOldBookWhole) {
   EXPECT_EQ(Beside(book), std::set<std::string>{"filler"});
   EXPECT_EQ(disk.Free(), room);
 
-  // With the room back, the same export replaces the book.
+  // The room the new book takes, measured on a book of its own.
   fs::remove(disk.path() / "filler");
-  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr));
-  EXPECT_EQ(FilesBelow(book).count("pages/page040.swf"), 1u);
-  EXPECT_TRUE(Beside(book).empty());
+  const fs::path probe = disk.path() / "probe";
+  fs::create_directories(probe);
+  const uint64_t empty = disk.Free();
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, probe.wstring().c_str(), nullptr));
+  const uint64_t need = empty - disk.Free();
+  fs::remove_all(probe);
+
+  // A killed export's folder holds room the next export needs: it is cleared away first, and the
+  // same export then replaces the book.
+  const uint64_t free = disk.Free();
+  ASSERT_TRUE(ExportKilledAt(doc, book, 4 * 30));  // 30 of the 40 pages written
+  ASSERT_EQ(Beside(book).size(), 1u);
+  const uint64_t stale = free - disk.Free();
+  ASSERT_GT(stale, need / 2);
+  ASSERT_TRUE(disk.LeaveFree(need - stale / 2));
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr)) << strerror(errno);
+  EXPECT_EQ(FilesBelow(book), BookFiles(40));
+  EXPECT_EQ(Beside(book), std::set<std::string>{"filler"});
 }
 
 }  // namespace

@@ -82,9 +82,11 @@ class FlipBookInterruptionTest : public ::testing::Test {
 };
 
 // Killed at the first page, in the middle of the pages, at a page movie's rename, in the page
-// list, among the viewer files and after the last of them: each time the old book (with the
-// user's own file) is byte for byte what it was, and a hidden folder of the killed export is left
-// beside it. The next export removes those and replaces the book.
+// list, in the middle of writing index.html and after the last viewer file: each time the old book
+// (with the user's own file) is byte for byte what it was, and beside it is only the hidden folder
+// of the export just killed (each export cleared away what the one before it left, its
+// half-written temporary files included, which never reach the book). The next export clears
+// that one away too and replaces the book.
 TEST_F(FlipBookInterruptionTest, AKilledExportLeavesTheOldBookWholeAndTheNextOneClearsUp) {
   constexpr int kOldPages = 3, kNewPages = 6, kViewerFiles = 7;
   const int kSteps = 4 * (kNewPages + kViewerFiles);

@@ -10,6 +10,7 @@
 #include <gdiplus/GdiplusBitmap.h>
 #include <glyphweave/EditableTextObj.h>
 #include <glyphweave/EmbedFontRes.h>
+#include <pagesieve/PdfRecords.h>
 #include <pressmark/PdfExport.h>
 #include <quirebook/PublicationDoc.h>
 #include <vectorloom/BitmapRes.h>
@@ -24,17 +25,33 @@ namespace {
 // What the writer spends at the least, in bytes of the file (content streams are compressed):
 // the file's header, catalogue, page tree and trailer; a page's dictionary, content stream and
 // cross-reference entries; a path segment; a text's block and font resources, and a character
-// of it; an installed face's dictionaries, widths and subset program, and each glyph the subset
-// keeps.
+// of it; a face's dictionaries, widths and cut program, and each glyph the cut program keeps.
 constexpr uint64_t kFileBytes = 200;
 constexpr uint64_t kPageBytes = 150;
 constexpr uint64_t kSegmentBytes = 2;
 constexpr uint64_t kTextBytes = 120;
-constexpr uint64_t kCharacterBytes = 2;
+constexpr uint64_t kCharacterBytes = 3;
 constexpr uint64_t kFaceBytes = 3000;
 constexpr uint64_t kGlyphBytes = 80;
-// An embedded font's program is written compressed: a share of its bytes.
-constexpr uint64_t kProgramShare = 4;
+constexpr uint64_t kEmbeddedFaceBytes = 2000;
+constexpr uint64_t kEmbeddedGlyphBytes = 100;
+
+// What a face the texts use is written as: an installed face (or an imported font that came
+// without its program) is cut from the installed file; an embedded program is cut to the glyphs
+// shown, and goes out compressed: half its bytes at the most. A Type 1 program keeps its
+// encrypted (incompressible) part and its subroutines when cut: half its bytes.
+struct FaceUse {
+  uint64_t programBytes = 0;  // 0: drawn from an installed face
+  bool type1 = false;
+  std::set<char16_t> glyphs;
+
+  uint64_t Bytes() const {
+    const uint64_t glyphCount = glyphs.size();
+    if (programBytes == 0) return kFaceBytes + glyphCount * kGlyphBytes;
+    if (type1) return programBytes / 2;
+    return std::min(programBytes / 2, kEmbeddedFaceBytes + glyphCount * kEmbeddedGlyphBytes);
+  }
+};
 
 // Compressed bytes of the rows fed to it (Flate, as the writer compresses streams).
 class PackedSize {
@@ -112,7 +129,7 @@ uint64_t PictureBytes(Gdiplus::Bitmap& bitmap) {
 struct SizeWalk {
   GlyphweaveLib::CEmbedFontResManager* fonts = nullptr;
   std::set<const Gdiplus::Bitmap*> pictures;
-  std::set<GlyphweaveLib::_CharsFontDesc> faces;
+  std::map<GlyphweaveLib::_CharsFontDesc, FaceUse> faces;
   uint64_t bytes = 0;
 
   void Object(Vectorloom::CRenderBaseObj* obj) {
@@ -153,23 +170,28 @@ struct SizeWalk {
   void Text(GlyphweaveLib::CEditableTextObj& text) {
     const GlyphweaveLib::CArrayOfTextCharacters& chars = text.GetArrayOfTextCharacters();
     bytes += kTextBytes + chars.size() * kCharacterBytes;
-    // Each character counts once per face: the glyphs a face's subset keeps.
     const auto& runs = text.GetFontRuns();
     size_t at = 0;
     for (int r = 0; r < runs.GetSize(); ++r) {
       const GlyphweaveLib::_CharsFontDesc& face = runs.GetAt(r).m_FontDesc;
-      const GlyphweaveLib::CEmbedFontResouce* font =
-          face.IsEmbedFont() && fonts ? fonts->FindEmbedFontResource(face.GetEmbedFontID()) : nullptr;
-      const GlyphweaveLib::CPdfEmbedFontDesc* program = font ? font->GetEmbedPdfFontContent() : nullptr;
-      if (faces.insert(face).second) bytes += program ? program->m_vProgram.size() / kProgramShare : kFaceBytes;
-      std::set<char16_t>& shown = glyphs[face];
-      for (uint32_t k = 0; k < runs.GetAt(r).m_nLength && at < chars.size(); ++k, ++at) {
-        const char16_t c = chars[at].GetCharacter();
-        if (!program && c > 32 && shown.insert(c).second) bytes += kGlyphBytes;
+      auto [use, first] = faces.try_emplace(face);
+      if (first && face.IsEmbedFont() && fonts) {
+        const GlyphweaveLib::CEmbedFontResouce* font = fonts->FindEmbedFontResource(face.GetEmbedFontID());
+        if (const GlyphweaveLib::CPdfEmbedFontDesc* program = font ? font->GetEmbedPdfFontContent() : nullptr) {
+          use->second.programBytes = program->m_vProgram.size();
+          use->second.type1 = program->m_nFirstWord == kPdfProgramType1;
+        }
       }
+      for (uint32_t k = 0; k < runs.GetAt(r).m_nLength && at < chars.size(); ++k, ++at)
+        if (const char16_t c = chars[at].GetCharacter(); c > 32) use->second.glyphs.insert(c);
     }
   }
-  std::map<GlyphweaveLib::_CharsFontDesc, std::set<char16_t>> glyphs;
+
+  uint64_t Total() const {
+    uint64_t total = bytes;
+    for (const auto& [face, use] : faces) total += use.Bytes();
+    return total;
+  }
 };
 
 }  // namespace
@@ -185,7 +207,7 @@ uint64_t EstimatePdfBytes(Quirebook::CPublicationDoc& doc) {
     if (!page || !page->IsPageContentLoaded()) continue;
     for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList()) walk.Object(obj);
   }
-  return walk.bytes;
+  return walk.Total();
 }
 
 }  // namespace QorPDFExportingLib

@@ -10,6 +10,7 @@
 
 #include <gdiplus/gdiplus.h>
 #include <pressmark/PdfExport.h>
+#include <quirebook/PdfPageParser.h>
 #include <quirebook/PublicationDoc.h>
 #include <vectorloom/BitmapRes.h>
 #include <vectorloom/GroupObj.h>
@@ -58,8 +59,21 @@ void Show(CDrawingPage* page, Vectorloom::CBitmapResObj* res, float left = 50, f
   Own(page, shape);
 }
 
-// Documents of pages, pictures, texts and paths: the estimate is at most the written file and at
-// least half of it.
+// The document `make` builds: its estimate is at most the file its export writes and at least
+// half of it.
+void Check(const std::function<void(exporttest::TextDoc&)>& make) {
+  lwtest::TempDir dir;
+  const std::filesystem::path out = dir / "out.pdf";
+  exporttest::TextDoc doc;
+  make(doc);
+  const uint64_t estimate = QorPDFExportingLib::EstimatePdfBytes(doc);
+  ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out.string()).c_str(), nullptr));
+  const uint64_t written = std::filesystem::file_size(out);
+  EXPECT_LE(estimate, written);
+  EXPECT_GE(estimate, written / 2) << "estimate " << estimate << " of " << written;
+}
+
+// Documents of pages, pictures, texts and paths.
 TEST(PdfSizeEstimate, IsNeverMoreThanTheFileAndNotFarBelowIt) {
   const struct {
     const char* name;
@@ -112,15 +126,27 @@ TEST(PdfSizeEstimate, IsNeverMoreThanTheFileAndNotFarBelowIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    lwtest::TempDir dir;
-    const std::filesystem::path out = dir / "out.pdf";
-    exporttest::TextDoc doc;
-    c.make(doc);
-    const uint64_t estimate = QorPDFExportingLib::EstimatePdfBytes(doc);
-    ASSERT_TRUE(SaveDocumentAsPdfDocument(&doc, lw::Utf8ToWide(out.string()).c_str(), nullptr));
-    const uint64_t written = std::filesystem::file_size(out);
-    EXPECT_LE(estimate, written);
-    EXPECT_GE(estimate, written / 2) << "estimate " << estimate << " of " << written;
+    Check(c.make);
+  }
+}
+
+// Pages imported from PDFs of several makers, read before the export: their embedded fonts (CFF,
+// Type 1, TrueType subsets), the standard faces drawn from installed ones, and JPEG pictures.
+TEST(PdfSizeEstimate, HoldsForImportedPagesWithTheirFontsAndPictures) {
+  for (const char* name : {"cairo-cff.pdf", "pdftex.pdf", "libreoffice.pdf", "standard-fonts.pdf", "groff.pdf"}) {
+    SCOPED_TRACE(name);
+    Check([name](exporttest::TextDoc& doc) {
+      auto* source = new CCachePdfPageContent(lw::Utf8ToWide(std::string(LW_PDF_PRODUCERS_DIR "/") + name).c_str());
+      source->AddRef();
+      for (int i = 0; i < source->GetPagesCount(); ++i) {
+        auto* page = new CDrawingPage;
+        page->SetPageSourceContent(source);
+        page->SetPageSourceIndex(i);
+        doc.GetRenderPagesArray().AddPage(page);
+        EXPECT_TRUE(page->LoadPageContent(&doc));
+      }
+      source->Release();
+    });
   }
 }
 

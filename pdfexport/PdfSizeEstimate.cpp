@@ -162,7 +162,8 @@ struct SizeWalk {
     uint64_t segments = 4;  // a shape the view outlines (an ellipse, a star) is a few curves at the least
     if (custom) {
       segments = 0;
-      for (int i = 0; i < custom->GetSubPathsCount(); ++i) segments += static_cast<uint64_t>(custom->GetSubPath(i).GetNodesCount());
+      for (int i = 0; i < custom->GetSubPathsCount(); ++i)
+        segments += static_cast<uint64_t>(custom->GetSubPath(i).GetNodesCount());
     }
     bytes += segments * kSegmentBytes;
   }

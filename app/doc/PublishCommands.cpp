@@ -212,7 +212,8 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
   } else {
     // The book is built beside the folder, so the disk has its room back once the export has
     // given up: only the exporter's reason tells that it ran out of it.
-    CString why = failure == ENOSPC || failure == EDQUOT ? CString(kDiskFull) : WhyNotWritten(folder + L"/index.html", kLittleRoom);
+    CString why = failure == ENOSPC || failure == EDQUOT ? CString(kDiskFull)
+                                                         : WhyNotWritten(folder + L"/index.html", kLittleRoom);
     if (why.IsEmpty()) why = L"Its pages or viewer files could not be written.";
     message.Format(L"Failed to create the page-flipping publication at\r\n%s.\r\n%s", folder.GetString(),
                    why.GetString());

@@ -388,7 +388,8 @@ TEST(PublishCommands, APdfExportIsRefusedUpFrontOnlyWhenTheDiskLacksTheRoom) {
     AddPages(doc, 3);
     scope.rec.pdfAnswer = path;
     doc.OnSaveAsPdf();
-    EXPECT_TRUE(scope.rec.messages.empty()) << lw::WideToUtf8(scope.rec.messages.empty() ? L"" : scope.rec.messages[0].first);
+    EXPECT_TRUE(scope.rec.messages.empty())
+        << lw::WideToUtf8(scope.rec.messages.empty() ? L"" : scope.rec.messages[0].first);
     EXPECT_GT(fs::file_size(disk.path() / "out.pdf"), 0u);
   }
 }
@@ -416,7 +417,8 @@ TEST(PublishCommands, AFlipBookExportThatRunsOutOfDiskSaysSo) {
   unsetenv("LEAFWRIGHT_RUFFLE_DIR");
   ASSERT_EQ(scope.rec.messages.size(), 1u);
   EXPECT_EQ(scope.rec.messages[0].first,
-            L"Failed to create the page-flipping publication at\r\n" + lw::Utf8ToWide(book.string()) + L".\r\nThe disk is full.");
+            L"Failed to create the page-flipping publication at\r\n" + lw::Utf8ToWide(book.string()) +
+                L".\r\nThe disk is full.");
   EXPECT_GT(disk.Free(), 1u << 20) << "the room is back";
   std::ifstream in(book / "index.html");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the old book");

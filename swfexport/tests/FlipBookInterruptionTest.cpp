@@ -162,8 +162,11 @@ TEST_F(FlipBookInterruptionTest, OnlyFoldersOfKilledExportsOfThisBookAreRemoved)
                                       "book.lwbook-0123456789abcdef",   ".book.lwsave-0123456789abcdef",
                                       ".book.lwbook-fedcba9876543210",  ".book.lwbook-1111111111111111"};
   EXPECT_EQ(Beside(book), kept);
-  for (const std::string& name : kept)
-    if (fs::is_directory(out.path() / name)) EXPECT_EQ(ReadFile(out.path() / name / "pages" / "page001.swf"), "left over") << name;
+  for (const std::string& name : kept) {
+    if (fs::is_directory(out.path() / name)) {
+      EXPECT_EQ(ReadFile(out.path() / name / "pages" / "page001.swf"), "left over") << name;
+    }
+  }
   EXPECT_EQ(ReadFile(book / "photo.jpg"), "photo");
   EXPECT_EQ(ReadFile(book / "index.html"), flip::FlipResourceText("TXT", 1008));
 }

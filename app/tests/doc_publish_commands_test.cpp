@@ -359,7 +359,8 @@ void ShowNoiseOnEveryPage(CLeafwrightDoc& doc, int size) {
 }  // namespace
 
 // On a nearly full disk: a PDF that would not fit by the estimate of what the export writes is
-// refused before the export starts; a small document whose file fits is exported there.
+// refused before the export starts; a small document whose file fits is exported there; one that
+// outgrows the estimate fails with the reason and keeps the old file.
 TEST(PublishCommands, APdfExportIsRefusedUpFrontOnlyWhenTheDiskLacksTheRoom) {
   lwtest::SmallDisk disk(8u << 20);
   if (!disk.ok()) GTEST_SKIP() << "no small disk on this machine: " << disk.why();
@@ -391,6 +392,25 @@ TEST(PublishCommands, APdfExportIsRefusedUpFrontOnlyWhenTheDiskLacksTheRoom) {
     EXPECT_TRUE(scope.rec.messages.empty())
         << lw::WideToUtf8(scope.rec.messages.empty() ? L"" : scope.rec.messages[0].first);
     EXPECT_GT(fs::file_size(disk.path() / "out.pdf"), 0u);
+  }
+  {
+    // A file a little over its estimate passes the check, runs out of disk while it is written,
+    // says so and leaves the file that was there.
+    fs::remove(disk.path() / "filler");
+    lwtest::WriteFileBytes(disk.path() / "out.pdf", {'o', 'l', 'd'});
+    AppStateScope app;
+    PublishScope scope;
+    PublishHooks().pfnSavePdf = nullptr;
+    CLeafwrightDoc doc;
+    AddPages(doc, 1);
+    ShowNoiseOnEveryPage(doc, 200);  // 120 KB of pixels
+    const uint64_t estimate = EstimatePdfSize(doc);
+    ASSERT_TRUE(disk.LeaveFree(estimate + (8u << 10)));
+    scope.rec.pdfAnswer = path;
+    doc.OnSaveAsPdf();
+    ASSERT_EQ(scope.rec.messages.size(), 1u) << "estimate " << estimate;
+    EXPECT_EQ(scope.rec.messages[0].first, L"Failed to create the PDF file at\r\n" + path + L".\r\nThe disk is full.");
+    EXPECT_EQ(lwtest::ReadFileBytes(disk.path() / "out.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
   }
 }
 

@@ -136,10 +136,22 @@ bool IsBookEntry(const std::string& name) {
   return true;
 }
 
-// Whether `name` is one MakeStagingFolder makes for the book folder called `book`:
-// ".<book>.lwbook-" and 16 lower-case hexadecimal digits.
+// How the hidden folders of the book folder called `book` begin: ".<book>.lwbook-", the name cut
+// (whole UTF-8 characters) to leave room for the digits within the file system's name limit.
+std::string StagingPrefix(std::string book) {
+  constexpr size_t kMaxBook = 200;
+  if (book.size() > kMaxBook) {
+    size_t cut = kMaxBook;
+    while (cut > 0 && (static_cast<unsigned char>(book[cut]) & 0xC0) == 0x80) --cut;
+    book.resize(cut);
+  }
+  return "." + book + ".lwbook-";
+}
+
+// Whether `name` is one MakeStagingFolder makes for the book folder called `book`: its prefix and
+// 16 lower-case hexadecimal digits.
 bool IsStagingName(const std::string& name, const std::string& book) {
-  const std::string head = "." + book + ".lwbook-";
+  const std::string head = StagingPrefix(book);
   if (name.size() != head.size() + 16 || name.compare(0, head.size(), head) != 0) return false;
   for (size_t i = head.size(); i < name.size(); ++i)
     if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f'))) return false;
@@ -177,7 +189,7 @@ bool MakeStagingFolder(const fs::path& target, StagingFolder* staging) {
   for (int attempt = 0; attempt < 32; ++attempt) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, "%08x%08x", random(), random());
-    const fs::path path = parent / ("." + target.filename().string() + ".lwbook-" + suffix);
+    const fs::path path = parent / (StagingPrefix(target.filename().string()) + suffix);
     if (::mkdir(path.c_str(), 0755) != 0) {
       if (errno == EEXIST) continue;
       return false;

@@ -15,6 +15,7 @@
 #include <flarewing/FlipBook.h>
 #include <flarewing/SwfExport.h>
 #include <win32/lwreplace.h>
+#include <win32/lwstr.h>
 
 #include "FlipTestKit.h"
 #include "SmallDisk.h"
@@ -67,7 +68,7 @@ bool ExportKilledAt(CPublicationDoc& doc, const fs::path& book, int step) {
     lw::SetReplaceStepHook([](lw::ReplaceStep) {
       if (g_step++ == g_killAt) raise(SIGKILL);
     });
-    SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr);
+    SaveDocumentAsSWFFlipPages(&doc, lw::Utf8ToWide(book.string()).c_str(), nullptr);
     _exit(3);
   }
   int status = 0;
@@ -95,7 +96,7 @@ TEST_F(FlipBookInterruptionTest, AKilledExportLeavesTheOldBookWholeAndTheNextOne
   fs::create_directories(book);
   CPublicationDoc old;
   AddPages(old, kOldPages, 612.0f, 792.0f);
-  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&old, book.wstring().c_str(), nullptr));
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&old, lw::Utf8ToWide(book.string()).c_str(), nullptr));
   std::ofstream(book / "notes.txt") << "the user's own";
   const auto before = Snapshot(book);
   ASSERT_EQ(before.size(), kOldPages + kViewerFiles + kStandInPlayerFiles.size() + 1);
@@ -116,7 +117,7 @@ TEST_F(FlipBookInterruptionTest, AKilledExportLeavesTheOldBookWholeAndTheNextOne
     last = left;
   }
 
-  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr));
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, lw::Utf8ToWide(book.string()).c_str(), nullptr));
   EXPECT_TRUE(Beside(book).empty());
   std::set<std::string> want = BookFiles(kNewPages);
   want.insert("notes.txt");
@@ -155,7 +156,7 @@ TEST_F(FlipBookInterruptionTest, OnlyFoldersOfKilledExportsOfThisBookAreRemoved)
 
   CPublicationDoc doc;
   AddPages(doc, 1);
-  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr));
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, lw::Utf8ToWide(book.string()).c_str(), nullptr));
   close(running);
   const std::set<std::string> kept = {".other.lwbook-0123456789abcdef", ".book.lwbook-0123456789ABCDEF",
                                       ".book.lwbook-0123456789abcde",   ".book.lwbook-0123456789abcdef0",
@@ -171,6 +172,25 @@ TEST_F(FlipBookInterruptionTest, OnlyFoldersOfKilledExportsOfThisBookAreRemoved)
   EXPECT_EQ(ReadFile(book / "index.html"), flip::FlipResourceText("TXT", 1008));
 }
 
+// A book folder whose name is near the file system's limit gets a hidden folder of a shortened
+// name (whole characters kept), and a killed export's one is cleared away like any other.
+TEST_F(FlipBookInterruptionTest, BooksWithLongNamesAreBuiltBesideThemToo) {
+  std::string name;
+  for (int i = 0; i < 120; ++i) name += "\xC3\xA9";  // 240 bytes of "e acute"
+  TempDir out;
+  const fs::path book = out.path() / name;
+  fs::create_directories(book);
+  CPublicationDoc doc;
+  AddPages(doc, 2);
+  ASSERT_TRUE(ExportKilledAt(doc, book, 4));
+  const std::set<std::string> left = Beside(book);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left.begin()->rfind("." + name.substr(0, 200) + ".lwbook-", 0), 0u);
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, lw::Utf8ToWide(book.string()).c_str(), nullptr));
+  EXPECT_EQ(FilesBelow(book), BookFiles(2));
+  EXPECT_TRUE(Beside(book).empty());
+}
+
 // On a disk without room for the new book the export fails with ENOSPC and leaves the old book
 // as it was and nothing beside it: the disk has the room it had before. A killed export's folder
 // does not keep the next export from the room it took.
@@ -181,7 +201,7 @@ TEST_F(FlipBookInterruptionTest, AFullDiskLeavesTheOldBookWhole) {
   fs::create_directories(book);
   CPublicationDoc old;
   AddPages(old, 2);
-  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&old, book.wstring().c_str(), nullptr));
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&old, lw::Utf8ToWide(book.string()).c_str(), nullptr));
   const auto before = Snapshot(book);
   ASSERT_TRUE(disk.LeaveFree(64u << 10));
   const uint64_t room = disk.Free();
@@ -189,7 +209,7 @@ TEST_F(FlipBookInterruptionTest, AFullDiskLeavesTheOldBookWhole) {
   CPublicationDoc doc;
   AddPages(doc, 40);  // a file takes a block of its own: 40 pages need more than 64 KiB
   errno = 0;
-  EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr));
+  EXPECT_FALSE(SaveDocumentAsSWFFlipPages(&doc, lw::Utf8ToWide(book.string()).c_str(), nullptr));
   EXPECT_EQ(errno, ENOSPC);
   EXPECT_EQ(Snapshot(book), before);
   EXPECT_EQ(Beside(book), std::set<std::string>{"filler"});
@@ -200,7 +220,7 @@ TEST_F(FlipBookInterruptionTest, AFullDiskLeavesTheOldBookWhole) {
   const fs::path probe = disk.path() / "probe";
   fs::create_directories(probe);
   const uint64_t empty = disk.Free();
-  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, probe.wstring().c_str(), nullptr));
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, lw::Utf8ToWide(probe.string()).c_str(), nullptr));
   const uint64_t need = empty - disk.Free();
   fs::remove_all(probe);
 
@@ -212,7 +232,7 @@ TEST_F(FlipBookInterruptionTest, AFullDiskLeavesTheOldBookWhole) {
   const uint64_t stale = free - disk.Free();
   ASSERT_GT(stale, need / 2);
   ASSERT_TRUE(disk.LeaveFree(need - stale / 2));
-  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, book.wstring().c_str(), nullptr)) << strerror(errno);
+  ASSERT_TRUE(SaveDocumentAsSWFFlipPages(&doc, lw::Utf8ToWide(book.string()).c_str(), nullptr)) << strerror(errno);
   EXPECT_EQ(FilesBelow(book), BookFiles(40));
   EXPECT_EQ(Beside(book), std::set<std::string>{"filler"});
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,7 +26,11 @@
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
 
+#include <afxdlgs.h>
 #include <afxwin.h>
+#include <shlobj.h>
+
+#include <TestSupport.h>
 
 #include "GuiTestHarness.h"
 
@@ -76,7 +81,7 @@ std::string Run(const std::string& cmd) {
   return out;
 }
 
-// What the window manager is told about the top-level window titled `title`.
+// What the window manager is told about the top-level window titled `title` (found: on screen).
 struct WmView {
   bool bFound = false;
   bool bTransient = false;     // belongs to another window
@@ -95,7 +100,7 @@ WmView LookAt(const std::string& title) {
     return at != std::string::npos;
   };
   v.bFound = field("Absolute upper-left X:", x) && field("Absolute upper-left Y:", y) && field("Width:", w) &&
-             field("Height:", h);
+             field("Height:", h) && info.find("IsViewable") != std::string::npos;
   v.rc = wxRect(x, y, w, h);
   const std::string props = Run("xprop -name '" + title + "' WM_TRANSIENT_FOR _MOTIF_WM_HINTS 2>/dev/null");
   v.bTransient = props.find("WM_TRANSIENT_FOR(WINDOW)") != std::string::npos;
@@ -235,6 +240,62 @@ TEST(ModalGui, MessageBoxesOfferNoMinimiseOrMaximiseAndPutYesLast) {
     PumpUntil([] { return false; }, 100);
   }
   lwmfc::SetMessageBoxHook(saved);
+}
+
+// The folder chooser as a user drives it: it opens on the document's folder (Enter at once takes
+// that folder) and takes a folder whose path is typed, then Enter.
+std::wstring g_startFolder;
+TEST(ModalGui, FolderChooserOpensOnTheDocumentFolderAndTakesATypedPath) {
+  lwtest::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "document");
+  std::filesystem::create_directories(dir.path() / "output");
+  g_startFolder = (dir.path() / "document").wstring();
+  lwmfc::SetDialogStartFolderHook([] { return g_startFolder; });
+  auto* frame = new CFrameWnd;
+  ASSERT_TRUE(frame->Create(nullptr, L"Publisher", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 700, 500)));
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetWxWindow()->IsShownOnScreen(); }));
+  const struct {
+    const char* typed;  // nothing: Enter at once
+    std::filesystem::path chosen;
+  } cases[] = {{"", dir.path() / "document"}, {"output", dir.path() / "output"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const std::string typed = *c.typed ? (dir.path() / c.typed).string() + "/" : std::string();
+    bool bSeen = false;
+    Later(500, [&] {
+      PumpUntil([&] { return LookAt("Please select a folder").bFound; }, 3000);
+      const WmView seen = LookAt("Please select a folder");
+      bSeen = seen.bFound;
+      wxUIActionSimulator sim;
+      sim.MouseMove(seen.rc.GetPosition() + wxPoint(seen.rc.width / 2, seen.rc.height / 2));
+      PumpUntil([] { return false; }, 300);
+      if (!typed.empty()) {
+        sim.Text(typed.c_str());
+        PumpUntil([] { return false; }, 500);
+      }
+      sim.Char(WXK_RETURN);
+      // A chooser that does not take Enter is closed with Escape, so the test ends.
+      PumpUntil([&] { return !LookAt("Please select a folder").bFound; }, 2000);
+      if (LookAt("Please select a folder").bFound) sim.Char(WXK_ESCAPE);
+    });
+    wchar_t name[MAX_PATH] = L"";
+    BROWSEINFOW bi{};
+    bi.hwndOwner = frame->GetSafeHwnd();
+    bi.pszDisplayName = name;
+    bi.lpszTitle = L"Please select a folder";
+    bi.ulFlags = 0x50;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&bi);
+    EXPECT_TRUE(bSeen);
+    ASSERT_NE(item, nullptr) << "nothing was chosen";
+    wchar_t path[MAX_PATH] = L"";
+    EXPECT_TRUE(SHGetPathFromIDListW(item, path));
+    ILFree(item);
+    EXPECT_EQ(std::filesystem::path(path), c.chosen);
+  }
+  lwmfc::SetDialogStartFolderHook(nullptr);
+  frame->DestroyWindow();
+  delete frame;
+  PumpUntil([] { return false; }, 100);
 }
 
 }  // namespace

@@ -246,6 +246,7 @@ TEST(ModalGui, MessageBoxesOfferNoMinimiseOrMaximiseAndPutYesLast) {
 // that folder) and takes a folder whose path is typed, then Enter.
 std::wstring g_startFolder;
 TEST(ModalGui, FolderChooserOpensOnTheDocumentFolderAndTakesATypedPath) {
+  setenv("GSETTINGS_BACKEND", "memory", 1);  // the chooser keeps its settings to itself
   lwtest::TempDir dir;
   std::filesystem::create_directories(dir.path() / "document");
   std::filesystem::create_directories(dir.path() / "output");

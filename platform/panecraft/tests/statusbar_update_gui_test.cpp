@@ -105,7 +105,7 @@ TEST(StatusBarUpdateGui, ControlPaneFitsItsControlToTheWidestText) {
     pPane->SetText(c.pszWidest);
     bar.RecalcLayout();
     PumpUntil([] { return false; }, 30);
-    const int cxField = pBox->GetTextRect().GetWidth();
+    const int cxField = pBox->GetTextCtrl()->GetClientSize().x - 8;  // the field's own inner margins
     const int cxShown = pBox->GetTextCtrl()->GetTextExtent(c.pszShown).GetWidth();
     EXPECT_GE(cxField, cxShown) << "the box cuts its text";
     EXPECT_GT(pPane->GetRect().Width(), cxLast) << "more digits, a wider pane";

@@ -553,6 +553,12 @@ bool QorpRibbonPage::Layout() {
   for (wxWindow* pChild : GetChildren())
     if (auto* p = dynamic_cast<QorpRibbonPanel*>(pChild)) groups.push_back(p);
   if (groups.empty() || !m_art) return wxRibbonPage::Layout();
+  // The groups are made to fit below, so the page never scrolls: wx's own sizing may have shown
+  // its scroll arrows and narrowed the page by them, leaving a strip the page does not paint.
+  if (m_scroll_buttons_visible) {
+    HideScrollButtons();
+    if (wxWindow* pBar = GetParent()) SetSize(0, GetPosition().y, pBar->GetClientSize().x, GetSize().y);
+  }
   const int nLeft = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_LEFT_SIZE);
   const int nTop = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_TOP_SIZE);
   const int nRight = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_RIGHT_SIZE);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "glyphweave/AccessTextsOutline.h"
 #include "glyphweave/CharacterGlyphRes.h"
 #include "glyphweave/EmbedFontRes.h"
+#include "glyphweave/FontCacheManager.h"
 
 namespace GlyphweaveLib {
 
@@ -296,6 +298,27 @@ void CEditableTextObj::OptimizationFontDescs(int firstRun, int lastRun) {
   }
 }
 
+namespace {
+
+// A character's glyph as BuildGlyph gives it, the font's map already at hand (the cache locked):
+// one the map holds, none for a character the font was found unable to draw, else it is made.
+// Texts of one font ask for thousands of glyphs the map already holds.
+template <typename MakeDc>
+bool BuildGlyphFromMap(CCharacterItem& c, CCharacterGlyphsMap* map, MakeDc&& dc, const _CharsFontDesc& font,
+                       const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
+  const auto ch = static_cast<wchar_t>(c.GetCharacter());
+  if (map) {
+    if (CCharacterGlyphRes* glyph = map->Lookup(ch)) {
+      c.SetCharGlyphRes(glyph);
+      return true;
+    }
+    if (map->IsMiss(ch)) return false;
+  }
+  return c.BuildGlyph(dc(), font, fonts, cache);
+}
+
+}  // namespace
+
 void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
   CScreenDC dc;
   const size_t total = m_arrCharacters.size();
@@ -303,7 +326,14 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
   for (int r = 0; r < m_setFontRuns.GetSize() && i < total; ++r) {
     const TFontRunInfo& run = m_setFontRuns.GetAt(r);
     const size_t end = std::min<size_t>(total, i + run.m_nLength);
-    for (; i < end; ++i) m_arrCharacters[i].BuildGlyph(dc.Get(), run.m_FontDesc, fonts, cache);
+    if (!cache || i == end) {
+      i = end;
+      continue;
+    }
+    std::lock_guard<std::recursive_mutex> lock(cache->GetLock());
+    CCharacterGlyphsMap* map = cache->GetGlyphsMap(run.m_FontDesc, fonts);
+    for (; i < end; ++i)
+      BuildGlyphFromMap(m_arrCharacters[i], map, [&] { return dc.Get(); }, run.m_FontDesc, fonts, cache);
   }
   ApplyLigatures(dc.Get(), fonts, cache);
   JoinSurrogatePairs(dc.Get(), 0, -1, fonts, cache);
@@ -312,17 +342,30 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
 int CEditableTextObj::BuildMissingGlyphs(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
   const size_t total = m_arrCharacters.size();
   std::optional<CScreenDC> dc;
+  auto screen = [&dc] {
+    if (!dc) dc.emplace();
+    return dc->Get();
+  };
   int made = 0;
   size_t i = 0;
   for (int r = 0; r < m_setFontRuns.GetSize() && i < total; ++r) {
     const TFontRunInfo& run = m_setFontRuns.GetAt(r);
     const size_t end = std::min<size_t>(total, i + run.m_nLength);
+    if (!cache) {
+      i = end;
+      continue;
+    }
+    std::unique_lock<std::recursive_mutex> lock(cache->GetLock(), std::defer_lock);
+    CCharacterGlyphsMap* map = nullptr;
     for (; i < end; ++i) {
       CCharacterItem& c = m_arrCharacters[i];
       const char16_t code = c.GetCharacter();
       if (c.GetCharGlyphPath() || code == 13 || code == 10) continue;
-      if (!dc) dc.emplace();
-      if (c.BuildGlyph(dc->Get(), run.m_FontDesc, fonts, cache)) ++made;
+      if (!map) {
+        lock.lock();
+        map = cache->GetGlyphsMap(run.m_FontDesc, fonts);
+      }
+      if (BuildGlyphFromMap(c, map, screen, run.m_FontDesc, fonts, cache)) ++made;
     }
   }
   if (made > 0) {

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <string>
 
 #include "glyphweave/EditableTextObj.h"
@@ -44,19 +43,23 @@ bool ClipRange(size_t count, int first, int last, size_t& begin, size_t& end) {
   return true;
 }
 
-// Releases the screen context when it goes out of scope.
+// Releases the screen context when it goes out of scope; `lazy` takes it at the first Get.
 class CScreenDC {
  public:
-  CScreenDC() : m_hDC(GetDC(nullptr)) {}
+  explicit CScreenDC(bool lazy = false) : m_hDC(lazy ? nullptr : GetDC(nullptr)), m_bTaken(!lazy) {}
   ~CScreenDC() {
     if (m_hDC) ReleaseDC(nullptr, m_hDC);
   }
   CScreenDC(const CScreenDC&) = delete;
   CScreenDC& operator=(const CScreenDC&) = delete;
-  HDC Get() const { return m_hDC; }
+  HDC Get() {
+    if (!m_bTaken) m_hDC = GetDC(nullptr), m_bTaken = true;
+    return m_hDC;
+  }
 
  private:
   HDC m_hDC;
+  bool m_bTaken;
 };
 
 }  // namespace
@@ -298,27 +301,6 @@ void CEditableTextObj::OptimizationFontDescs(int firstRun, int lastRun) {
   }
 }
 
-namespace {
-
-// A character's glyph as BuildGlyph gives it, the font's map already at hand (the cache locked):
-// one the map holds, none for a character the font was found unable to draw, else it is made.
-// Texts of one font ask for thousands of glyphs the map already holds.
-template <typename MakeDc>
-bool BuildGlyphFromMap(CCharacterItem& c, CCharacterGlyphsMap* map, MakeDc&& dc, const _CharsFontDesc& font,
-                       const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
-  const auto ch = static_cast<wchar_t>(c.GetCharacter());
-  if (map) {
-    if (CCharacterGlyphRes* glyph = map->Lookup(ch)) {
-      c.SetCharGlyphRes(glyph);
-      return true;
-    }
-    if (map->IsMiss(ch)) return false;
-  }
-  return c.BuildGlyph(dc(), font, fonts, cache);
-}
-
-}  // namespace
-
 void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
   CScreenDC dc;
   const size_t total = m_arrCharacters.size();
@@ -332,8 +314,7 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
     }
     std::lock_guard<std::recursive_mutex> lock(cache->GetLock());
     CCharacterGlyphsMap* map = cache->GetGlyphsMap(run.m_FontDesc, fonts);
-    for (; i < end; ++i)
-      BuildGlyphFromMap(m_arrCharacters[i], map, [&] { return dc.Get(); }, run.m_FontDesc, fonts, cache);
+    for (; i < end; ++i) m_arrCharacters[i].BuildGlyph(dc.Get(), map, run.m_FontDesc, fonts, cache);
   }
   ApplyLigatures(dc.Get(), fonts, cache);
   JoinSurrogatePairs(dc.Get(), 0, -1, fonts, cache);
@@ -341,11 +322,7 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
 
 int CEditableTextObj::BuildMissingGlyphs(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
   const size_t total = m_arrCharacters.size();
-  std::optional<CScreenDC> dc;
-  auto screen = [&dc] {
-    if (!dc) dc.emplace();
-    return dc->Get();
-  };
+  CScreenDC dc(true);
   int made = 0;
   size_t i = 0;
   for (int r = 0; r < m_setFontRuns.GetSize() && i < total; ++r) {
@@ -365,12 +342,12 @@ int CEditableTextObj::BuildMissingGlyphs(const CEmbedFontResManager* fonts, CFon
         lock.lock();
         map = cache->GetGlyphsMap(run.m_FontDesc, fonts);
       }
-      if (BuildGlyphFromMap(c, map, screen, run.m_FontDesc, fonts, cache)) ++made;
+      if (c.BuildGlyph(dc.Get(), map, run.m_FontDesc, fonts, cache)) ++made;
     }
   }
   if (made > 0) {
-    ApplyLigatures(dc->Get(), fonts, cache);
-    JoinSurrogatePairs(dc->Get(), 0, -1, fonts, cache);
+    ApplyLigatures(dc.Get(), fonts, cache);
+    JoinSurrogatePairs(dc.Get(), 0, -1, fonts, cache);
   }
   return made;
 }

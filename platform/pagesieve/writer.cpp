@@ -119,12 +119,28 @@ struct PageDeleter {
 std::string Num(double v) {
   if (!std::isfinite(v)) v = 0;
   v = std::fmax(-32767.0, std::fmin(32767.0, v));
-  // Four decimals, as printf's "%.4f" writes them (to_chars rounds the same way, without the
-  // cost of a format string), less trailing zeros.
+  // Four decimals, as printf's "%.4f" writes them, less trailing zeros. The value in ten
+  // thousandths is within 4e-8 of exact (|v| < 2^15), so unless it lies that close to a half its
+  // nearest whole number is the rounding printf makes; near a half, to_chars rounds the exact
+  // value as printf does.
   char buf[32];
-  char* end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4).ptr;
-  while (end > buf && end[-1] == '0') --end;
-  if (end > buf && end[-1] == '.') --end;
+  char* end = buf;
+  const double scaled = v * 10000.0;
+  const double whole = std::nearbyint(scaled);
+  if (std::fabs(std::fabs(scaled - whole) - 0.5) > 1e-6) {
+    long long n = static_cast<long long>(whole);
+    if (n < 0) *end++ = '-', n = -n;
+    end = std::to_chars(end, buf + sizeof buf, n / 10000).ptr;
+    int frac = static_cast<int>(n % 10000);
+    if (frac) {
+      *end++ = '.';
+      for (int d = 1000; d > 0 && frac; d /= 10) *end++ = static_cast<char>('0' + frac / d), frac %= d;
+    }
+  } else {
+    end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4).ptr;
+    while (end > buf && end[-1] == '0') --end;
+    if (end > buf && end[-1] == '.') --end;
+  }
   std::string s(buf, end);
   if (s == "-0" || s.empty()) s = "0";
   return s;

@@ -2,6 +2,7 @@
 // a device that turns MuPDF's drawing calls into the engine's records.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -35,6 +36,16 @@ constexpr uint64_t kMaxCachedImageBytes = uint64_t{384} << 20;
 
 void Quiet(void*, const char*) {}
 
+// Adds an omission unless the list has it already (or is full).
+void AddOmission(std::vector<PdfPageOmission>& list, const PdfPageOmission& o) {
+  for (const PdfPageOmission& known : list)
+    if (known.kind == o.kind && known.width == o.width && known.height == o.height) return;
+  try {
+    if (list.size() < 64) list.push_back(o);
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 struct cpdfEngine::Impl {
@@ -59,6 +70,13 @@ struct cpdfEngine::Impl {
   std::unordered_map<fz_image*, int32_t> image_ids;  // every image delivered, by pointer
   uint64_t cached_image_bytes = 0;
   std::vector<PdfPageOmission> last_omissions;
+  // The omissions of the page being drawn, for what MuPDF only tells in its warnings. While the
+  // page's fonts are loaded ahead of it, a font program that did not load is only noted
+  // (font_warned) and named when its text is drawn.
+  std::vector<PdfPageOmission>* run_omissions = nullptr;
+  const fz_cookie* run_cookie = nullptr;  // its progress counts the content operators run so far
+  bool preloading = false;
+  bool font_warned = false;
 
   int32_t ImageId(fz_image* img) {
     auto it = image_ids.find(img);
@@ -134,6 +152,26 @@ void WalkFormResources(fz_context* ctx, Impl* impl, pdf_obj* dict, int depth) {
   }
 }
 
+// MuPDF goes on past a font program it cannot load (drawing its text in a stand-in font) and
+// past an object it cannot read (as if it were null), saying so only in a warning: those
+// warnings, while a page is read, are what the page left out.
+void NoteWarning(void* user, const char* message) {
+  auto* impl = static_cast<cpdfEngine::Impl*>(user);
+  if (!impl || !message) return;
+  static constexpr const char kFont[] = "ignored error when loading embedded font";
+  static constexpr const char kObject[] = "cannot load object";
+  const bool font = std::strncmp(message, kFont, sizeof(kFont) - 1) == 0;
+  if (font) impl->font_warned = true;
+  if (impl->preloading || !impl->run_omissions) return;
+  // Before the first operator MuPDF looks through the page's resources (for blending), including
+  // objects the page never draws: only what the drawing itself could not read is left out.
+  if (!impl->run_cookie || impl->run_cookie->progress == 0) return;
+  if (font)
+    AddOmission(*impl->run_omissions, PdfPageOmission{kPdfFontUnreadable, 0, 0});
+  else if (std::strncmp(message, kObject, sizeof(kObject) - 1) == 0)
+    AddOmission(*impl->run_omissions, PdfPageOmission{kPdfPartUnreadable, 0, 0});
+}
+
 pdf_font_desc* LoadFont(fz_context* ctx, pdf_document* doc, pdf_obj* res, pdf_obj* font) {
   pdf_font_desc* desc = nullptr;
   fz_var(desc);
@@ -152,9 +190,14 @@ void WalkFonts(fz_context* ctx, Impl* impl, pdf_obj* res, int depth) {
     for (int i = 0; i < n; ++i) {
       pdf_obj* f = pdf_dict_get_val(ctx, fonts, i);
       if (!pdf_is_dict(ctx, f) || IsKnownFont(impl, f)) continue;
+      fz_flush_warnings(ctx);  // the same warning for another font must reach us again
+      impl->font_warned = false;
       pdf_font_desc* desc = LoadFont(ctx, impl->doc, res, f);
-      if (desc && desc->font) impl->AddFont(pdf_keep_obj(ctx, f), desc, desc->font);
-      else pdf_drop_font(ctx, desc);
+      if (desc && desc->font) {
+        if (FontEntry* e = impl->AddFont(pdf_keep_obj(ctx, f), desc, desc->font)) e->stand_in = impl->font_warned;
+      } else {
+        pdf_drop_font(ctx, desc);
+      }
     }
     WalkFormResources(ctx, impl, pdf_dict_get(ctx, res, PDF_NAME(XObject)), depth);
     WalkFormResources(ctx, impl, pdf_dict_get(ctx, res, PDF_NAME(Pattern)), depth);
@@ -373,12 +416,7 @@ struct PageRun {
     bytes += cost;
     return true;
   }
-  void Omit(const PdfPageOmission& o) {
-    try {
-      if (omissions.size() < 64) omissions.push_back(o);
-    } catch (...) {
-    }
-  }
+  void Omit(const PdfPageOmission& o) { AddOmission(omissions, o); }
 
   bool pending = false;
   PdfPathRecord pending_rec{};
@@ -583,6 +621,7 @@ struct PageRun {
     auto it = impl->by_font.find(font);
     FontEntry* e = it != impl->by_font.end() ? it->second : impl->AddFont(nullptr, nullptr, font);
     if (!e) return nullptr;
+    if (e->stand_in) Omit(PdfPageOmission{kPdfFontUnreadable, 0, 0});
     if (!e->built) pagesieve::BuildFontRecord(ctx, *e);
     if (!delivered.count(e->id)) {
       delivered.insert(e->id);
@@ -1625,16 +1664,24 @@ int RunPage(fz_context* ctx, Impl* impl, int index, PageRun* run) {
   run->cookie = &cookie;
   fz_try(ctx) {
     page = pdf_load_page(ctx, impl->doc, index);
+    // A page object that could not be read loads as an empty page: it is a damaged page.
+    if (!pdf_is_dict(ctx, page->obj)) fz_throw(ctx, FZ_ERROR_GENERIC, "the page object cannot be read");
     fz_rect crop;
     fz_matrix page_ctm;
     pdf_page_transform(ctx, page, &crop, &page_ctm);
+    impl->preloading = true;
     PreloadFonts(ctx, impl, page);
+    impl->preloading = false;
+    fz_flush_warnings(ctx);  // what the preload was told, the drawing must be told again
     BeginPage(run, crop, page_ctm);
     dev = NewSieveDevice(ctx, run);
+    impl->run_cookie = &cookie;
     pdf_run_page(ctx, page, dev, fz_invert_matrix(page_ctm), &cookie);
     fz_close_device(ctx, dev);
   }
   fz_always(ctx) {
+    impl->preloading = false;
+    impl->run_cookie = nullptr;
     fz_drop_device(ctx, dev);
     fz_drop_page(ctx, reinterpret_cast<fz_page*>(page));
   }
@@ -1675,7 +1722,7 @@ cpdfEngine::cpdfEngine(const wchar_t* path, bool) : impl_(std::make_unique<Impl>
   }
   impl_->ctx = ctx;
   fz_set_error_callback(ctx, Quiet, nullptr);
-  fz_set_warning_callback(ctx, Quiet, nullptr);
+  fz_set_warning_callback(ctx, NoteWarning, impl_.get());
   impl_->doc = OpenDocument(ctx, utf8.c_str(), &impl_->pages, &impl_->open_error);
   if (impl_->pages < 0) impl_->pages = 0;
 }
@@ -1690,7 +1737,12 @@ bool cpdfEngine::parse_pdf_page(int oneBased, CPdfParseInterface* parser) {
   if (!parser || !impl_->doc || oneBased < 1 || oneBased > impl_->pages) return false;
   impl_->last_omissions.clear();
   PageRun run(impl_.get(), parser);
+  // A warning repeated from the last page must reach the callback again.
+  fz_flush_warnings(impl_->ctx);
+  impl_->run_omissions = &run.omissions;
   int ok = RunPage(impl_->ctx, impl_.get(), oneBased - 1, &run);
+  fz_flush_warnings(impl_->ctx);
+  impl_->run_omissions = nullptr;
   run.Call([&] { run.FlushPending(); });
   run.DropCapture();
   impl_->last_omissions = std::move(run.omissions);

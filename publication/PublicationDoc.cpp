@@ -157,6 +157,9 @@ std::wstring ComposeDroppedItemsMessage(const std::vector<DroppedItem>& items, s
       case DroppedItem::kPartUnreadable:
         text += L"part of the page cannot be read and was left out";
         break;
+      case DroppedItem::kPageUnreadable:
+        text += L"the page cannot be read and is shown empty";
+        break;
     }
     ++shown;
   }

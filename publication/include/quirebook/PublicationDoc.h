@@ -117,6 +117,7 @@ struct DroppedItem {
     kPictureUnreadable,  // a picture whose stored bytes do not decode
     kFontUnreadable,     // an embedded font whose record or program cannot be read
     kPartUnreadable,     // part of the page's data cannot be read (damaged or nested too deep)
+    kPageUnreadable,     // a page read after the open that cannot be read at all
   };
   int page = 0;  // 1-based
   Kind kind = kImageTooLarge;

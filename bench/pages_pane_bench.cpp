@@ -1,7 +1,8 @@
-// A page of 20,000 small squares drawn as the pages pane draws a page's thumbnail: into a
-// 160 x 200 picture, clipped to it, on a 200 x 1000 pane bitmap through a memory device context,
-// the page scaled down to fit. Arg 0 brings each drawing call's pixels to the pane's bitmap as
-// it is made; arg 1 holds them back until the page is drawn (LwHoldSync), as the pane does.
+// A page of 20,000 squares about as large as the page, drawn as the pages pane draws a page's
+// thumbnail: into a 160 x 200 picture, clipped to it, on a 200 x 1000 pane bitmap through a memory
+// device context, the page scaled down to fit (each square's outline touches most of the
+// picture). Arg 0 brings each drawing call's pixels to the pane's bitmap as it is made; arg 1
+// holds them back until the page is drawn (LwHoldSync), as the pane does.
 #include <benchmark/benchmark.h>
 
 #include <gdiplus/gdiplus.h>
@@ -18,8 +19,8 @@ void BM_PagesPaneThumbnailOfManySquares(benchmark::State& state) {
   page.AddRef();
   for (int i = 0; i < kSquares; ++i) {
     auto* shape = new CPageShapeObj;
-    shape->AddRectanglePath({0, 0, 20, 20});
-    shape->SetTransMatrix(Vectorloom::CQorTransMatrix::Translation(static_cast<float>(i % 500), 10), false);
+    shape->AddRectanglePath({0, 0, 760, 980});
+    shape->SetTransMatrix(Vectorloom::CQorTransMatrix::Translation(static_cast<float>(i % 40), 10), false);
     shape->SetFillKind(Vectorloom::RENDER_KIND_SOLID);
     shape->CreatePathStorage();
     page.AddShapeObject(shape);

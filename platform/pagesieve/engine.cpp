@@ -665,14 +665,15 @@ struct PageRun {
     if (g.run != t.runs.size() - 1 || g.font_id != font_id || std::fabs(g.size - size) > 1e-3f * size ||
         width <= 0 || g.width <= 0)
       return false;
+    // Glyphs side by side, as nearly all are, do not overlap: that is asked first.
+    const float overlap = std::min(x + width, g.x + g.width) - std::max(x, g.x);
+    if (!(overlap > 0.3f * std::min(width, g.width))) return false;
     const bool alone = g.run == 0 && g.index == 0 && t.runs[0].chars.size() == 1;
     const char16_t mark_after = latin_accents::MarkOfSpacing(static_cast<char32_t>(ch));
     const char16_t mark_before = latin_accents::MarkOfSpacing(static_cast<char32_t>(g.ch));
     // A raised accent before its letter composes only at the start of a text (TeX's capitals); one
     // raised after its letter (as this program writes a composed capital) composes anywhere.
     if (rise != 0 && !alone && !(mark_after && !mark_before)) return false;
-    const float overlap = std::min(x + width, g.x + g.width) - std::max(x, g.x);
-    if (!(overlap > 0.3f * std::min(width, g.width))) return false;
     // The accent goes with the letter under its centre: an accent over a narrow letter reaches
     // into the letter before it, which it must not take.
     auto under = [](float centre, float left, float w) { return centre >= left && centre <= left + w; };

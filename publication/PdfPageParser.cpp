@@ -627,7 +627,20 @@ bool CCachePdfPageContent::LoadPageContent(CDrawingPage* page, int number, CPubl
   for (const PdfPageOmission& o : m_engine.last_page_omissions()) {
     DroppedItem item;
     item.page = number;
-    item.kind = o.kind == kPdfPageSimplified ? DroppedItem::kPageSimplified : DroppedItem::kImageTooLarge;
+    switch (o.kind) {
+      case kPdfPageSimplified:
+        item.kind = DroppedItem::kPageSimplified;
+        break;
+      case kPdfFontUnreadable:
+        item.kind = DroppedItem::kFontUnreadable;
+        break;
+      case kPdfPartUnreadable:
+        item.kind = DroppedItem::kPartUnreadable;
+        break;
+      default:
+        item.kind = DroppedItem::kImageTooLarge;
+        break;
+    }
     item.width = o.width;
     item.height = o.height;
     doc->AddDroppedItem(item);

@@ -20,8 +20,10 @@ constexpr int kW = 1920, kH = 1080;
 
 // One picture in every layout a case reads: 4:2:0 planes, NV12, packed 4:2:2 and BGR0.
 struct Frames {
-  std::vector<uint8_t> y, u, v, uv, yuy2, bgr0;
-  Frames() : y(kW * kH), u(kW / 2 * kH / 2), v(kW / 2 * kH / 2), uv(kW * kH / 2), yuy2(kW * 2 * kH), bgr0(kW * 4 * kH) {
+  std::vector<uint8_t> y, u, v, uv, yuy2, bgr0, bgr24, rgb565;
+  Frames()
+      : y(kW * kH), u(kW / 2 * kH / 2), v(kW / 2 * kH / 2), uv(kW * kH / 2), yuy2(kW * 2 * kH), bgr0(kW * 4 * kH),
+        bgr24(kW * 3 * kH), rgb565(kW * 2 * kH) {
     for (size_t i = 0; i < y.size(); ++i) y[i] = static_cast<uint8_t>(16 + (i * 7) % 220);
     for (size_t i = 0; i < u.size(); ++i) {
       u[i] = static_cast<uint8_t>(64 + (i * 3) % 128);
@@ -30,10 +32,22 @@ struct Frames {
     for (size_t i = 0; i < uv.size(); ++i) uv[i] = static_cast<uint8_t>(64 + (i * 11) % 128);
     for (size_t i = 0; i < yuy2.size(); ++i) yuy2[i] = static_cast<uint8_t>(16 + (i * 13) % 220);
     for (size_t i = 0; i < bgr0.size(); ++i) bgr0[i] = static_cast<uint8_t>(i * 13);
+    for (size_t i = 0; i < bgr24.size(); ++i) bgr24[i] = static_cast<uint8_t>(i * 13);
+    for (size_t i = 0; i < rgb565.size(); ++i) rgb565[i] = static_cast<uint8_t>(i * 29);
   }
 };
 
-enum Conversion { kYV12ToRGB32, kYV12ToRGB24, kYV12ToRGB565, kYV12ToYUY2, kNV12ToRGB32, kRGB32ToYV12, kYUY2ToYV12 };
+enum Conversion {
+  kYV12ToRGB32,
+  kYV12ToRGB24,
+  kYV12ToRGB565,
+  kYV12ToYUY2,
+  kNV12ToRGB32,
+  kRGB32ToYV12,
+  kYUY2ToYV12,
+  kRGB24ToYV12,
+  kRGB565ToYV12,
+};
 enum Side { kOurs, kSwsAccurate, kSwsFast };
 
 struct Shape {
@@ -50,6 +64,8 @@ Shape ShapeOf(Conversion c) {
     case kNV12ToRGB32: return {AV_PIX_FMT_NV12, AV_PIX_FMT_BGR0, 4};
     case kRGB32ToYV12: return {AV_PIX_FMT_BGR0, AV_PIX_FMT_YUV420P, 0};
     case kYUY2ToYV12: return {AV_PIX_FMT_YUYV422, AV_PIX_FMT_YUV420P, 0};
+    case kRGB24ToYV12: return {AV_PIX_FMT_BGR24, AV_PIX_FMT_YUV420P, 0};
+    case kRGB565ToYV12: return {AV_PIX_FMT_RGB565LE, AV_PIX_FMT_YUV420P, 0};
   }
   return {};
 }
@@ -77,6 +93,12 @@ void BM_Convert(benchmark::State& state) {
       break;
     case AV_PIX_FMT_YUYV422:
       src[0] = f.yuy2.data(), srcStride[0] = kW * 2;
+      break;
+    case AV_PIX_FMT_BGR24:
+      src[0] = f.bgr24.data(), srcStride[0] = kW * 3;
+      break;
+    case AV_PIX_FMT_RGB565LE:
+      src[0] = f.rgb565.data(), srcStride[0] = kW * 2;
       break;
     default:
       src[0] = f.bgr0.data(), srcStride[0] = kW * 4;
@@ -111,6 +133,12 @@ void BM_Convert(benchmark::State& state) {
         case kYUY2ToYV12:
           ConvertYUY2ToYV12(src[0], kW * 2, planesOut[0], planesOut[1], planesOut[2], kW, kW / 2, kW, kH, 0);
           break;
+        case kRGB24ToYV12:
+          ConvertRGB24ToYV12(src[0], kW * 3, planesOut[0], planesOut[1], planesOut[2], kW, kW / 2, kW, kH, 0);
+          break;
+        case kRGB565ToYV12:
+          ConvertRGB565ToYV12(src[0], kW * 2, planesOut[0], planesOut[1], planesOut[2], kW, kW / 2, kW, kH, 0);
+          break;
       }
     }
     benchmark::DoNotOptimize(out.data());
@@ -122,7 +150,7 @@ void BM_Convert(benchmark::State& state) {
 
 void Cases(benchmark::internal::Benchmark* b) {
   b->ArgNames({"conv", "side"});
-  for (int c = kYV12ToRGB32; c <= kYUY2ToYV12; ++c)
+  for (int c = kYV12ToRGB32; c <= kRGB565ToYV12; ++c)
     for (int s = kOurs; s <= kSwsFast; ++s) b->Args({c, s});
 }
 BENCHMARK(BM_Convert)->Apply(Cases)->Unit(benchmark::kMillisecond);

@@ -811,11 +811,16 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
     for (int r = 0; r < fontRuns.GetSize() && at < chars.size(); ++r)
       for (uint32_t k = 0; k < fontRuns.GetAt(r).m_nLength && at < chars.size(); ++k) runOf[at++] = r;
   }
+  // Per run: its font's id in the file, whether it is drawn from an installed face, and whether
+  // the page's font list has it yet.
   std::vector<int> runIds(static_cast<size_t>(fontRuns.GetSize()), 0);
+  std::vector<char> runSystem(runIds.size(), 0), runListed(runIds.size(), 0);
   for (int r = 0; r < fontRuns.GetSize(); ++r) {
     const _CharsFontDesc& f = fontRuns.GetAt(r).m_FontDesc;
-    runIds[static_cast<size_t>(r)] = DrawnFromSystem(f) ? GetSystemFontId(f) : f.GetEmbedFontID();
+    runSystem[static_cast<size_t>(r)] = DrawnFromSystem(f);
+    runIds[static_cast<size_t>(r)] = runSystem[static_cast<size_t>(r)] ? GetSystemFontId(f) : f.GetEmbedFontID();
   }
+  std::vector<std::vector<char16_t>*> runUsed(runIds.size(), nullptr);
 
   size_t rowStart = 0;
   for (int row = 0; row < rows.GetSize() && rowStart < chars.size(); ++row) {
@@ -909,9 +914,16 @@ void CPdfDocumentConverter::AddText(PageBuild& build, CEditableTextObj* text, co
       if (!Finite(advance) || advance < 0) advance = 0;
       runs.back().chars.push_back({adjustment, static_cast<int32_t>(code), advance});
       if (fr >= 0) {
+        const auto k = static_cast<size_t>(fr);
         const _CharsFontDesc& f = fontRuns.GetAt(fr).m_FontDesc;
-        if (std::find(build.fonts.begin(), build.fonts.end(), f) == build.fonts.end()) build.fonts.push_back(f);
-        if (DrawnFromSystem(f)) build.used[f].push_back(code);
+        if (!runListed[k]) {
+          if (std::find(build.fonts.begin(), build.fonts.end(), f) == build.fonts.end()) build.fonts.push_back(f);
+          runListed[k] = 1;
+        }
+        if (runSystem[k]) {
+          if (!runUsed[k]) runUsed[k] = &build.used[f];
+          runUsed[k]->push_back(code);
+        }
       }
       prev = &c;
     }

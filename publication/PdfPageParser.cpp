@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include <gdiplus/gdiplus.h>
 #include <glyphweave/EditableTextObj.h>
 #include <glyphweave/EmbedFontRes.h>
+#include <glyphweave/FontCacheManager.h>
 #include <vectorloom/BitmapRes.h>
 #include <vectorloom/ShapeObj.h>
 #include <win32/lwbytes.h>
@@ -392,9 +394,15 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
   // that every glyph stays where the PDF puts it.
   if (!measured.empty()) {
     HDC dc = GetDC(nullptr);
+    GlyphweaveLib::CFontCacheManager* cache = m_pDoc->GetFontGlyphCacheManager();
+    std::unique_lock<std::recursive_mutex> lock;
+    if (cache) lock = std::unique_lock<std::recursive_mutex>(cache->GetLock());
+    // The glyph map of each run's font, looked up once.
+    std::vector<GlyphweaveLib::CCharacterGlyphsMap*> maps(runFonts.size(), nullptr);
     for (const Measured& m : measured) {
       if (m.index + 1 >= chars.size()) continue;
-      chars[m.index].BuildGlyph(dc, runFonts[m.font], fonts, m_pDoc->GetFontGlyphCacheManager());
+      if (cache && !maps[m.font]) maps[m.font] = cache->GetGlyphsMap(runFonts[m.font], fonts);
+      chars[m.index].BuildGlyph(dc, maps[m.font], runFonts[m.font], fonts, cache);
       const float difference = m.width - chars[m.index].GetIncreaseDeltaX();
       if (std::fabs(difference) > 1e-5f)
         chars[m.index + 1].SetHorizontalShift(chars[m.index + 1].GetHorizontalShift() + difference);
@@ -620,7 +628,20 @@ bool CCachePdfPageContent::LoadPageContent(CDrawingPage* page, int number, CPubl
   for (const PdfPageOmission& o : m_engine.last_page_omissions()) {
     DroppedItem item;
     item.page = number;
-    item.kind = o.kind == kPdfPageSimplified ? DroppedItem::kPageSimplified : DroppedItem::kImageTooLarge;
+    switch (o.kind) {
+      case kPdfPageSimplified:
+        item.kind = DroppedItem::kPageSimplified;
+        break;
+      case kPdfFontUnreadable:
+        item.kind = DroppedItem::kFontUnreadable;
+        break;
+      case kPdfPartUnreadable:
+        item.kind = DroppedItem::kPartUnreadable;
+        break;
+      default:
+        item.kind = DroppedItem::kImageTooLarge;
+        break;
+    }
     item.width = o.width;
     item.height = o.height;
     doc->AddDroppedItem(item);

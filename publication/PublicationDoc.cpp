@@ -148,6 +148,18 @@ std::wstring ComposeDroppedItemsMessage(const std::vector<DroppedItem>& items, s
       case DroppedItem::kPageSimplified:
         text += L"the page holds more than a page can show and was simplified";
         break;
+      case DroppedItem::kPictureUnreadable:
+        text += L"a picture that cannot be read was left out";
+        break;
+      case DroppedItem::kFontUnreadable:
+        text += L"a font that cannot be read was left out";
+        break;
+      case DroppedItem::kPartUnreadable:
+        text += L"part of the page cannot be read and was left out";
+        break;
+      case DroppedItem::kPageUnreadable:
+        text += L"the page cannot be read and is shown empty";
+        break;
     }
     ++shown;
   }

@@ -30,6 +30,8 @@ PACKAGES=(
   breeze-icon-theme
   # checking outputs, headless windows
   qpdf poppler-utils ffmpeg xvfb xauth imagemagick
+  # what the window tests ask the window system (Xlib, xprop, xwininfo)
+  libx11-dev x11-utils
   # the PDF import benchmark times mutool beside our import
   mupdf-tools
   chromium

@@ -14,7 +14,9 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QorProgress.h>
 #include <quirebook/PublicationDoc.h>
@@ -114,37 +116,136 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+namespace {
+
+// What a finished book holds at its top level; anything else in a book's folder is the user's.
+constexpr std::string_view kBookEntries[] = {"videos", "pages", "xml", "swf", "index.html", "txt", "js", "ruffle"};
+
+// A book's own entry, or the hidden temporary file that a file replacement of the export (".<file>.lwsave-"
+// and 8 of its digits) leaves when the export is killed while writing it.
+bool IsBookEntry(const std::string& name) {
+  for (std::string_view entry : kBookEntries)
+    if (name == entry) return true;
+  constexpr std::string_view kMark = ".lwsave-";
+  constexpr size_t kDigits = 8;
+  if (name.size() < 2 + kMark.size() + kDigits || name[0] != '.' ||
+      name.compare(name.size() - kDigits - kMark.size(), kMark.size(), kMark) != 0)
+    return false;
+  for (size_t i = name.size() - kDigits; i < name.size(); ++i)
+    if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'z'))) return false;
+  return true;
+}
+
+// How the hidden folders of the book folder called `book` begin: ".<book>.lwbook-", the name cut
+// (whole UTF-8 characters) to leave room for the digits within the file system's name limit.
+std::string StagingPrefix(std::string book) {
+  constexpr size_t kMaxBook = 200;
+  if (book.size() > kMaxBook) {
+    size_t cut = kMaxBook;
+    while (cut > 0 && (static_cast<unsigned char>(book[cut]) & 0xC0) == 0x80) --cut;
+    book.resize(cut);
+  }
+  return "." + book + ".lwbook-";
+}
+
+// Whether `name` is one MakeStagingFolder makes for the book folder called `book`: its prefix and
+// 16 lower-case hexadecimal digits.
+bool IsStagingName(const std::string& name, const std::string& book) {
+  const std::string head = StagingPrefix(book);
+  if (name.size() != head.size() + 16 || name.compare(0, head.size(), head) != 0) return false;
+  for (size_t i = head.size(); i < name.size(); ++i)
+    if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f'))) return false;
+  return true;
+}
+
+// Moves into `book` the user's own entries of a folder that held the book (those that are no part
+// of a book and that the book lacks), then removes the folder with what is left.
+void ReleaseOldBook(const fs::path& old, const fs::path& book) {
+  std::error_code ec;
+  for (fs::directory_iterator it(old, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (IsBookEntry(name)) continue;
+    std::error_code statError;
+    if (!fs::exists(fs::symlink_status(book / name, statError))) {
+      std::error_code moveError;
+      fs::rename(it->path(), book / name, moveError);
+    }
+  }
+  fs::remove_all(old, ec);
+}
+
+}  // namespace
+
+StagingFolder::~StagingFolder() {
+  if (fd >= 0) ::close(fd);
+}
+
 // A new hidden folder beside `target` (on its file system, so that the finished book can replace
-// the old one by a rename) that the book is built in; empty when none can be made.
-std::string MakeStagingFolder(const fs::path& target) {
+// the old one by a rename) that the book is built in, held locked while this export runs so that
+// no other export takes it for one that was killed; false when none can be made.
+bool MakeStagingFolder(const fs::path& target, StagingFolder* staging) {
   const fs::path parent = target.parent_path();
   std::random_device random;
   for (int attempt = 0; attempt < 32; ++attempt) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, "%08x%08x", random(), random());
-    const fs::path path = parent / ("." + target.filename().string() + ".lwbook-" + suffix);
-    if (::mkdir(path.c_str(), 0755) == 0) return path.string();
-    if (errno != EEXIST) return std::string();
+    const fs::path path = parent / (StagingPrefix(target.filename().string()) + suffix);
+    if (::mkdir(path.c_str(), 0755) != 0) {
+      if (errno == EEXIST) continue;
+      return false;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // Another export's clean-up may have taken the folder between its making and the lock: it is
+    // then gone, and the next name is tried.
+    struct stat held {}, named {};
+    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &held) != 0 || ::stat(path.c_str(), &named) != 0 ||
+        held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
+      ::close(fd);
+      continue;
+    }
+    staging->path = path.string();
+    staging->fd = fd;
+    return true;
   }
-  return std::string();
+  errno = EEXIST;
+  return false;
+}
+
+// Removes what killed exports of the book at `target` left beside it: hidden folders of exactly
+// our naming that no running export holds. A folder left between the swap and its removal holds
+// the old book and may hold files of the user's: those go into the book first.
+void RemoveStaleStagingFolders(const fs::path& target) {
+  const std::string book = target.filename().string();
+  std::error_code ec;
+  std::vector<fs::path> stale;
+  for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code statError;
+    if (IsStagingName(it->path().filename().string(), book) && fs::is_directory(it->symlink_status(statError)))
+      stale.push_back(it->path());
+  }
+  for (const fs::path& folder : stale) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ReleaseOldBook(folder, target);
+    ::close(fd);
+  }
 }
 
 // Puts the book built in `staging` in place of the folder `target` in one step (the old folder
 // is whole until then), moves into the new book what the old folder held that is no part of a
 // book (the user's own files), and removes the old book.
 bool SwapInBook(const std::string& staging, const std::string& target) {
-  if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) return false;
-  std::error_code ec;
-  for (fs::directory_iterator it(staging, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::path to = fs::path(target) / it->path().filename();
-    std::error_code statError;
-    if (!fs::exists(fs::symlink_status(to, statError))) {
-      std::error_code moveError;
-      fs::rename(it->path(), to, moveError);
-    }
-  }
-  fs::remove_all(staging, ec);
-  return true;
+  // The old book is held too, so that while it waits under the hidden name for its removal no
+  // other export takes it for one that a killed export left.
+  const int old = ::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (old >= 0) ::flock(old, LOCK_EX | LOCK_NB);
+  const bool swapped = ::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
+  const int err = errno;
+  if (swapped) ReleaseOldBook(staging, target);
+  if (old >= 0) ::close(old);
+  errno = err;
+  return swapped;
 }
 
 std::string PagesXmlText(int pageCount, float widthPoints, float heightPoints) {
@@ -179,8 +280,11 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
   std::error_code resolveError;
   const fs::path target = fs::canonical(folder, resolveError);
   if (resolveError || !fs::is_directory(target, resolveError) || target.filename().empty()) return false;
-  const std::string staging = MakeStagingFolder(target);
-  if (staging.empty()) return false;
+  // What killed exports left goes first: on a nearly full disk the new book may need its room.
+  RemoveStaleStagingFolders(target);
+  StagingFolder stagingFolder;
+  if (!MakeStagingFolder(target, &stagingFolder)) return false;
+  const std::string staging = stagingFolder.path;
   folder = staging;
 
   SwfExportContext context(document);
@@ -204,46 +308,55 @@ bool SaveFlipBook(Quirebook::CPublicationDoc* document, const wchar_t* outputFol
   CVideoConvertThread worker(context.Jobs(), folder, media);
   worker.Start();
 
+  // The first failure's reason is kept for the caller (errno), whatever the clean-up does after it.
+  int failure = 0;
+  const auto step = [&failure](bool done) {
+    if (!done && failure == 0) failure = errno != 0 ? errno : EIO;
+    errno = 0;
+    return done;
+  };
+  errno = 0;
   bool ok = true;
   {
     ProgressRange range(progress, 0.8f);
     std::string pages;
-    ok = MakeSubfolder(folder, "pages", &pages);
+    ok = step(MakeSubfolder(folder, "pages", &pages));
     for (int i = 0; ok && i < pageCount; ++i) {
       char name[32];
       std::snprintf(name, sizeof name, "page%03d.swf", i + 1);
-      ok = writePage(context, i, JoinPath(pages, name));
+      ok = step(writePage(context, i, JoinPath(pages, name)));
       range.Set(static_cast<float>(i + 1) / static_cast<float>(pageCount));
     }
   }
   if (ok) {
     ProgressRange range(progress, 0.1f);
     const auto size = document->GetDocLogSize(Vectorloom::UNIT_POINT);
-    ok = MakeSubfolder(folder, "xml", &sub) &&
-         lw::ReplaceFileContents(JoinPath(sub, "Pages.xml"), PagesXmlText(pageCount, size.cx, size.cy));
+    ok = step(MakeSubfolder(folder, "xml", &sub) &&
+              lw::ReplaceFileContents(JoinPath(sub, "Pages.xml"), PagesXmlText(pageCount, size.cx, size.cy)));
     range.Set(0.2f);
-    ok = ok && MakeSubfolder(folder, "swf", &sub) && SaveFlipResource(JoinPath(sub, "Main.swf"), "SWF", kResMainSwf) &&
-         SaveFlipResource(JoinPath(sub, "Pages.swf"), "SWF", kResPagesSwf);
+    ok = ok && step(MakeSubfolder(folder, "swf", &sub) && SaveFlipResource(JoinPath(sub, "Main.swf"), "SWF", kResMainSwf) &&
+                    SaveFlipResource(JoinPath(sub, "Pages.swf"), "SWF", kResPagesSwf));
     range.Set(0.5f);
-    ok = ok && SaveFlipResource(JoinPath(folder, "index.html"), "TXT", kResIndexHtml);
+    ok = ok && step(SaveFlipResource(JoinPath(folder, "index.html"), "TXT", kResIndexHtml));
     range.Set(0.70f);
-    ok = ok && MakeSubfolder(folder, "txt", &sub) && SaveFlipResource(JoinPath(sub, "Lang.txt"), "TXT", kResLangTxt);
+    ok = ok && step(MakeSubfolder(folder, "txt", &sub) && SaveFlipResource(JoinPath(sub, "Lang.txt"), "TXT", kResLangTxt));
     range.Set(0.85f);
-    ok = ok && MakeSubfolder(folder, "js", &sub) &&
-         SaveFlipResource(JoinPath(sub, "AC_RunActiveContent.js"), "JSCRIPT", kResAcRunActiveContent) &&
-         SaveFlipResource(JoinPath(sub, "PopUpWin.js"), "JSCRIPT", kResPopUpWin);
-    ok = ok && CopyBrowserRuntime(player, folder);
+    ok = ok && step(MakeSubfolder(folder, "js", &sub) &&
+                    SaveFlipResource(JoinPath(sub, "AC_RunActiveContent.js"), "JSCRIPT", kResAcRunActiveContent) &&
+                    SaveFlipResource(JoinPath(sub, "PopUpWin.js"), "JSCRIPT", kResPopUpWin));
+    ok = ok && step(CopyBrowserRuntime(player, folder));
     range.Set(1.0f);
   }
 
   // The worker ends on the empty job, after every clip queued before it.
   context.Jobs().Push(VideoJob{});
   worker.Stop();
-  ok = ok && SwapInBook(staging, target.string());
+  ok = ok && step(SwapInBook(staging, target.string()));
   if (!ok) {
     std::error_code ec;
     fs::remove_all(staging, ec);
   }
+  errno = failure;
   return ok;
 }
 

@@ -383,6 +383,20 @@ bool CCharacterItem::BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbed
   return true;
 }
 
+bool CCharacterItem::BuildGlyph(HDC dc, CCharacterGlyphsMap* map, const _CharsFontDesc& font,
+                                const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
+  // What MakeGlyph answers from the map: the glyph it holds, or none for a remembered miss.
+  const auto ch = static_cast<wchar_t>(GetCharacter());
+  if (map) {
+    if (CCharacterGlyphRes* glyph = map->Lookup(ch)) {
+      SetCharGlyphRes(glyph);
+      return true;
+    }
+    if (map->IsMiss(ch)) return false;
+  }
+  return BuildGlyph(dc, font, fonts, cache);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Character geometry
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <optional>
+#include <mutex>
 #include <string>
 
 #include "glyphweave/EditableTextObj.h"
@@ -43,19 +43,23 @@ bool ClipRange(size_t count, int first, int last, size_t& begin, size_t& end) {
   return true;
 }
 
-// Releases the screen context when it goes out of scope.
+// Releases the screen context when it goes out of scope; `lazy` takes it at the first Get.
 class CScreenDC {
  public:
-  CScreenDC() : m_hDC(GetDC(nullptr)) {}
+  explicit CScreenDC(bool lazy = false) : m_hDC(lazy ? nullptr : GetDC(nullptr)), m_bTaken(!lazy) {}
   ~CScreenDC() {
     if (m_hDC) ReleaseDC(nullptr, m_hDC);
   }
   CScreenDC(const CScreenDC&) = delete;
   CScreenDC& operator=(const CScreenDC&) = delete;
-  HDC Get() const { return m_hDC; }
+  HDC Get() {
+    if (!m_bTaken) m_hDC = GetDC(nullptr), m_bTaken = true;
+    return m_hDC;
+  }
 
  private:
   HDC m_hDC;
+  bool m_bTaken;
 };
 
 }  // namespace
@@ -307,7 +311,13 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
   for (int r = 0; r < m_setFontRuns.GetSize() && i < total; ++r) {
     const TFontRunInfo& run = m_setFontRuns.GetAt(r);
     const size_t end = std::min<size_t>(total, i + run.m_nLength);
-    for (; i < end; ++i) m_arrCharacters[i].BuildGlyph(dc.Get(), run.m_FontDesc, fonts, cache);
+    if (!cache || i == end) {
+      i = end;
+      continue;
+    }
+    std::lock_guard<std::recursive_mutex> lock(cache->GetLock());
+    CCharacterGlyphsMap* map = cache->GetGlyphsMap(run.m_FontDesc, fonts);
+    for (; i < end; ++i) m_arrCharacters[i].BuildGlyph(dc.Get(), map, run.m_FontDesc, fonts, cache);
   }
   ApplyLigatures(dc.Get(), fonts, cache);
   JoinSurrogatePairs(dc.Get(), 0, -1, fonts, cache);
@@ -315,23 +325,32 @@ void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontC
 
 int CEditableTextObj::BuildMissingGlyphs(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
   const size_t total = m_arrCharacters.size();
-  std::optional<CScreenDC> dc;
+  CScreenDC dc(true);
   int made = 0;
   size_t i = 0;
   for (int r = 0; r < m_setFontRuns.GetSize() && i < total; ++r) {
     const TFontRunInfo& run = m_setFontRuns.GetAt(r);
     const size_t end = std::min<size_t>(total, i + run.m_nLength);
+    if (!cache) {
+      i = end;
+      continue;
+    }
+    std::unique_lock<std::recursive_mutex> lock(cache->GetLock(), std::defer_lock);
+    CCharacterGlyphsMap* map = nullptr;
     for (; i < end; ++i) {
       CCharacterItem& c = m_arrCharacters[i];
       const char16_t code = c.GetCharacter();
       if (c.GetCharGlyphPath() || code == 13 || code == 10) continue;
-      if (!dc) dc.emplace();
-      if (c.BuildGlyph(dc->Get(), run.m_FontDesc, fonts, cache)) ++made;
+      if (!map) {
+        lock.lock();
+        map = cache->GetGlyphsMap(run.m_FontDesc, fonts);
+      }
+      if (c.BuildGlyph(dc.Get(), map, run.m_FontDesc, fonts, cache)) ++made;
     }
   }
   if (made > 0) {
-    ApplyLigatures(dc->Get(), fonts, cache);
-    JoinSurrogatePairs(dc->Get(), 0, -1, fonts, cache);
+    ApplyLigatures(dc.Get(), fonts, cache);
+    JoinSurrogatePairs(dc.Get(), 0, -1, fonts, cache);
   }
   return made;
 }

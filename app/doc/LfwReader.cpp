@@ -15,6 +15,8 @@
 #include <vectorloom/UnitConv.h>
 #include <winfile.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -201,11 +203,17 @@ int CZipRomExtractBitmapResObj::FindEntry(const CString& path, uint32_t size, in
 
 bool CZipRomExtractBitmapResObj::ExtractBlockContent(const unsigned*, const unsigned char* data, unsigned length,
                                                      const CString&, const CString&) {
+  m_nRefusedWidth = m_nRefusedHeight = 0;
   if (!m_pTarget) return false;
   std::optional<Gdiplus::Status> refused;
   Gdiplus::Bitmap* bitmap = DecodePictureBytes(data, length, &refused);
   if (!bitmap) {
     if (refused) m_pTarget->SetLastStatus(*refused);
+    uint32_t w = 0, h = 0;
+    if (refused == Gdiplus::OutOfMemory && PeekPictureSize(data, length, &w, &h)) {
+      m_nRefusedWidth = w;
+      m_nRefusedHeight = h;
+    }
     return false;
   }
   m_pTarget->SetGdiBitmap(bitmap, nullptr, 1);
@@ -363,8 +371,8 @@ bool CCacheLfwPageContent::LoadPageContent(CDrawingPage* page, int number, CPubl
       page->Clear();
       return false;
     }
-    ResolvePictures(page, doc, pageBitmaps);
-    const bool renamed = ResolveFonts(page, doc);
+    ResolvePictures(page, number, doc, pageBitmaps);
+    const bool renamed = ResolveFonts(page, number, doc);
     FinishLoadedObjects(page->GetRenderObjectList(), *doc);
     const bool moved = PlaceVideos(page, doc);
     // A page whose records now differ from its block (fonts renamed, clips moved) must be written
@@ -382,7 +390,7 @@ bool CCacheLfwPageContent::LoadPageContent(CDrawingPage* page, int number, CPubl
   return true;
 }
 
-void CCacheLfwPageContent::ResolvePictures(CDrawingPage* page, CPublicationDoc* doc,
+void CCacheLfwPageContent::ResolvePictures(CDrawingPage* page, int number, CPublicationDoc* doc,
                                            Vectorloom::CBitmapResObjsList& pageBitmaps) {
   Vectorloom::CBitmapResObjsList used;
   for (Vectorloom::CRenderBaseObj* obj : page->GetRenderObjectList()) obj->CollectExternalBmpResObjs(used);
@@ -401,7 +409,7 @@ void CCacheLfwPageContent::ResolvePictures(CDrawingPage* page, CPublicationDoc* 
       continue;
     }
     const int entry = m_pictures.FindEntry(ext->GetPathName(), ext->GetFileSize(), ext->GetFileTime());
-    if (entry < 0) continue;
+    if (entry < 0) continue;  // saved without its pixels: there was nothing to keep
     const auto cached = m_pictureCache.find(entry);
     if (cached != m_pictureCache.end() && cached->second->HasBitmap()) {
       shared.AddUnique(cached->second);
@@ -410,7 +418,18 @@ void CCacheLfwPageContent::ResolvePictures(CDrawingPage* page, CPublicationDoc* 
     m_pictures.SetTarget(ext);
     const bool decoded = m_pictures.ReadBlock(m_file.get(), entry, m_strVersion1, m_strVersion2);
     m_pictures.SetTarget(nullptr);
-    if (!decoded) continue;
+    if (!decoded) {
+      // The picture's place stays empty; the user learns why.
+      const uint32_t w = m_pictures.GetRefusedWidth(), h = m_pictures.GetRefusedHeight();
+      Quirebook::DroppedItem item{number, Quirebook::DroppedItem::kPictureUnreadable, 0, 0};
+      if (w > 0 && h > 0) {
+        item.kind = Quirebook::DroppedItem::kImageTooLarge;
+        item.width = static_cast<int>(std::min<uint32_t>(w, INT32_MAX));
+        item.height = static_cast<int>(std::min<uint32_t>(h, INT32_MAX));
+      }
+      doc->AddDroppedItem(item);
+      continue;
+    }
     ext->AddRef();
     if (cached != m_pictureCache.end()) {
       cached->second->Release();
@@ -488,19 +507,24 @@ bool CCacheLfwPageContent::ReadStoredFontRecord(unsigned index, std::vector<uint
   }
 }
 
-bool CCacheLfwPageContent::ResolveFonts(CDrawingPage* page, CPublicationDoc* doc) {
+bool CCacheLfwPageContent::ResolveFonts(CDrawingPage* page, int number, CPublicationDoc* doc) {
   std::vector<int> ids;
   CollectEmbedFontIDs(page->GetRenderObjectList(), ids);
   if (ids.empty()) return false;
   std::vector<std::unique_ptr<GlyphweaveLib::CEmbedFontResouce>> read;
   for (int id : ids) {
     const int entry = m_fonts.FindEntry(id);
-    if (entry < 0) continue;
+    bool ok = entry >= 0;
     auto font = std::make_unique<GlyphweaveLib::CEmbedFontResouce>();
-    m_fonts.SetTarget(font.get());
-    const bool ok = m_fonts.ReadBlock(m_file.get(), entry, m_strVersion1, m_strVersion2);
-    m_fonts.SetTarget(nullptr);
-    if (ok && font->GetFontID() == id) read.push_back(std::move(font));
+    if (ok) {
+      m_fonts.SetTarget(font.get());
+      ok = m_fonts.ReadBlock(m_file.get(), entry, m_strVersion1, m_strVersion2) && font->GetFontID() == id;
+      m_fonts.SetTarget(nullptr);
+    }
+    if (ok)
+      read.push_back(std::move(font));
+    else
+      doc->AddDroppedItem(Quirebook::DroppedItem{number, Quirebook::DroppedItem::kFontUnreadable, 0, 0});
   }
   // One old -> new map for the whole page, applied once.
   const std::map<int, int> remap = MergeEmbedFonts(*doc->GetEmbedFontResManager(), read);

@@ -101,9 +101,14 @@ class CZipRomExtractBitmapResObj : public CZipRomExtractInterface {
   // Decodes the PNG image into the target; false when it is not a picture.
   bool ExtractBlockContent(const unsigned* tail, const unsigned char* data, unsigned length, const CString& s1,
                            const CString& s2) override;
+  // After a picture that did not decode: the size it declares when the decoder refused it as
+  // too large (else 0 x 0).
+  uint32_t GetRefusedWidth() const { return m_nRefusedWidth; }
+  uint32_t GetRefusedHeight() const { return m_nRefusedHeight; }
 
  private:
   Vectorloom::CBitmapResObj* m_pTarget = nullptr;
+  uint32_t m_nRefusedWidth = 0, m_nRefusedHeight = 0;
 };
 
 // "Font" reader: one embedded-font record into a target font, which then takes the entry's id.
@@ -169,9 +174,9 @@ class CCacheLfwPageContent : public IPageContentSource {
   bool ReadHeaders();
   CZipRomExtractInterface* StoredReader(Section section);
   const CZipRomExtractInterface* StoredReader(Section section) const;
-  void ResolvePictures(CDrawingPage* page, CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& pageBitmaps);
+  void ResolvePictures(CDrawingPage* page, int number, CPublicationDoc* doc, Vectorloom::CBitmapResObjsList& pageBitmaps);
   // True when a font of the page was given another id.
-  bool ResolveFonts(CDrawingPage* page, CPublicationDoc* doc);
+  bool ResolveFonts(CDrawingPage* page, int number, CPublicationDoc* doc);
   // True when a clip was re-pointed to an unpacked copy.
   bool PlaceVideos(CDrawingPage* page, CPublicationDoc* doc);
 

@@ -89,12 +89,74 @@ Gdiplus::Bitmap* DecodePictureBytes(const unsigned char* data, unsigned length,
   if (!stream) return nullptr;
   Gdiplus::Bitmap* bitmap = Gdiplus::Bitmap::FromStream(stream);
   stream->Release();
-  if (bitmap && (bitmap->GetLastStatus() != Gdiplus::Ok || bitmap->GetWidth() == 0 || bitmap->GetHeight() == 0)) {
-    if (pRefusedStatus) *pRefusedStatus = bitmap->GetLastStatus();
+  if (!bitmap) return nullptr;
+  // GetLastStatus gives the status once (it is reset by the reading): read it once.
+  const Gdiplus::Status status = bitmap->GetLastStatus();
+  if (status != Gdiplus::Ok || bitmap->GetWidth() == 0 || bitmap->GetHeight() == 0) {
+    if (pRefusedStatus) *pRefusedStatus = status;
     delete bitmap;
     bitmap = nullptr;
   }
   return bitmap;
+}
+
+bool PeekPictureSize(const unsigned char* data, size_t length, uint32_t* width, uint32_t* height) {
+  if (!data || !width || !height) return false;
+  const auto be16 = [&](size_t at) { return static_cast<uint32_t>(data[at] << 8 | data[at + 1]); };
+  const auto le16 = [&](size_t at) { return static_cast<uint32_t>(data[at] | data[at + 1] << 8); };
+  const auto le32 = [&](size_t at) { return le16(at) | le16(at + 2) << 16; };
+  static constexpr unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (length >= 24 && std::memcmp(data, kPng, 8) == 0 && std::memcmp(data + 12, "IHDR", 4) == 0) {
+    *width = be16(16) << 16 | be16(18);
+    *height = be16(20) << 16 | be16(22);
+    return true;
+  }
+  if (length >= 10 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0)) {
+    *width = le16(6);
+    *height = le16(8);
+    return true;
+  }
+  if (length >= 26 && data[0] == 'B' && data[1] == 'M') {
+    const uint32_t header = le32(14);
+    if (header == 12) {
+      *width = le16(18);
+      *height = le16(20);
+      return true;
+    }
+    if (header < 40 || length < 26) return false;
+    const auto w = static_cast<int32_t>(le32(18)), h = static_cast<int32_t>(le32(22));
+    if (w <= 0 || h == 0 || h == INT32_MIN) return false;
+    *width = static_cast<uint32_t>(w);
+    *height = static_cast<uint32_t>(h < 0 ? -h : h);
+    return true;
+  }
+  if (length >= 4 && data[0] == 0xFF && data[1] == 0xD8) {
+    // Markers up to the first frame header (SOF0-SOF15 but DHT, JPG and DAC).
+    size_t at = 2;
+    while (at + 4 <= length) {
+      if (data[at] != 0xFF) return false;
+      const unsigned char marker = data[at + 1];
+      if (marker == 0xFF) {
+        ++at;
+        continue;
+      }
+      if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+        at += 2;
+        continue;
+      }
+      const size_t segment = be16(at + 2);
+      if (segment < 2) return false;
+      if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+        if (at + 9 > length) return false;
+        *height = be16(at + 5);
+        *width = be16(at + 7);
+        return true;
+      }
+      if (marker == 0xD9 || marker == 0xDA) return false;
+      at += 2 + segment;
+    }
+  }
+  return false;
 }
 
 bool EncodePictureAsPng(Vectorloom::CBitmapResObj& picture, std::vector<uint8_t>& png) {

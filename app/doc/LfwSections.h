@@ -69,6 +69,9 @@ bool EncodePictureAsPng(Vectorloom::CBitmapResObj& picture, std::vector<uint8_t>
 // refused, its status goes to *pRefusedStatus (if given).
 Gdiplus::Bitmap* DecodePictureBytes(const unsigned char* data, unsigned length,
                                     std::optional<Gdiplus::Status>* pRefusedStatus = nullptr);
+// The width and height an image file in memory declares (PNG, JPEG, GIF, BMP), read from its
+// header alone; false when the bytes are none of these or the header is cut short.
+bool PeekPictureSize(const unsigned char* data, size_t length, uint32_t* width, uint32_t* height);
 
 // "Page": every page of a document, in page order. Pages that are not loaded are loaded for the
 // save and emptied again afterwards, unless they are copied as stored (SetStoredPagesSource).

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include <QorProgress.h>
@@ -39,6 +40,9 @@ CString CurrentDirectory() {
 
 const wchar_t* const kDiskFull = L"The disk is full.";
 
+// Once an export has failed, a disk with less than this free is taken to be why.
+constexpr uint64_t kLittleRoom = uint64_t{1} << 20;
+
 CString WhyNotWritten(const CString& target, uint64_t needed) {
   std::error_code ec;
   const std::filesystem::path path(lw::WideToUtf8(target.GetString()));
@@ -50,14 +54,11 @@ CString WhyNotWritten(const CString& target, uint64_t needed) {
       ::access(path.c_str(), W_OK) != 0)
     return L"The file there cannot be replaced.";
   const std::filesystem::space_info space = std::filesystem::space(folder, ec);
-  if (!ec && space.available < std::max<uint64_t>(needed, 1u << 20)) return kDiskFull;
+  if (!ec && space.available < needed) return kDiskFull;
   return CString();
 }
 
-uint64_t EstimatePdfSize(const Quirebook::CPublicationDoc& doc) {
-  // Every page carries at least its page records and content stream; what it draws adds more.
-  return static_cast<uint64_t>(doc.GetPagesCount()) * 2048u;
-}
+uint64_t EstimatePdfSize(Quirebook::CPublicationDoc& doc) { return QorPDFExportingLib::EstimatePdfBytes(doc); }
 
 CString PreviewFolder(const CString& folder) {
   const std::string address = QorSWFExportingLib::PreviewPackageFolder(lw::WideToUtf8(folder.GetString()));
@@ -159,11 +160,14 @@ void CLeafwrightDoc::OnSaveAsPdf() {
   progress.Begin();
   progress.PushRange(1.0f);
   auto save = hooks.pfnSavePdf ? hooks.pfnSavePdf : &SaveDocumentAsPdfDocument;
+  errno = 0;
   const bool ok = save(this, path.GetString(), &progress);
+  const int failure = errno;
   progress.PopRange();
   progress.End();
   if (!ok) {
-    CString why = WhyNotWritten(path, estimate);
+    CString why = failure == ENOSPC || failure == EDQUOT ? CString(kDiskFull)
+                                                         : WhyNotWritten(path, std::max(estimate, kLittleRoom));
     if (why.IsEmpty()) why = L"The pages could not be written into it.";
     CString failed;
     failed.Format(L"Failed to create the PDF file at\r\n%s.\r\n%s", path.GetString(), why.GetString());
@@ -185,7 +189,9 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
   progress.Begin();
   progress.PushRange(1.0f);
   auto save = hooks.pfnSaveFlipBook ? hooks.pfnSaveFlipBook : &SaveDocumentAsSWFFlipPages;
+  errno = 0;
   const bool ok = save(this, folder.GetString(), &progress);
+  const int failure = errno;  // the exporter's reason, before anything else sets errno
   progress.PopRange();
   progress.End();
   CString message;
@@ -204,7 +210,10 @@ void CLeafwrightDoc::OnSaveAsPageFlip() {
       }
     }
   } else {
-    CString why = WhyNotWritten(folder + L"/index.html", 0);
+    // The book is built beside the folder, so the disk has its room back once the export has
+    // given up: only the exporter's reason tells that it ran out of it.
+    CString why = failure == ENOSPC || failure == EDQUOT ? CString(kDiskFull)
+                                                         : WhyNotWritten(folder + L"/index.html", kLittleRoom);
     if (why.IsEmpty()) why = L"Its pages or viewer files could not be written.";
     message.Format(L"Failed to create the page-flipping publication at\r\n%s.\r\n%s", folder.GetString(),
                    why.GetString());

@@ -40,12 +40,12 @@ CPublishHooks& PublishHooks();
 // Serves the folder on the loopback address (one server a folder, kept until StopPreviews or the
 // end of the process) and returns "http://127.0.0.1:<port>/index.html"; empty on failure.
 // Why a file at `target` cannot be written, as a sentence for the user: its folder is missing or
-// read-only, the file there cannot be replaced, or the disk has less than `needed` bytes (at
-// least 1 MB) free. Empty when none of these holds.
+// read-only, the file there cannot be replaced, or the disk has less than `needed` bytes free.
+// Empty when none of these holds.
 CString WhyNotWritten(const CString& target, uint64_t needed);
 extern const wchar_t* const kDiskFull;  // WhyNotWritten's text for a disk without the room
-// The least a PDF export of the document takes on disk.
-uint64_t EstimatePdfSize(const Quirebook::CPublicationDoc& doc);
+// The least a PDF export of the document takes on disk (QorPDFExportingLib::EstimatePdfBytes).
+uint64_t EstimatePdfSize(Quirebook::CPublicationDoc& doc);
 
 CString PreviewFolder(const CString& folder);
 void StopPreviews();

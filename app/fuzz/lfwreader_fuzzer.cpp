@@ -5,7 +5,8 @@
 //
 // An input starting with 'P' is a page record rather than a file: it is packed into an otherwise
 // valid file first, so that mutations reach the page and object readers instead of stopping at
-// the block checksums.
+// the block checksums. An input starting with 'I' is a stored picture's bytes, whose declared
+// size is read from its header alone (what a refused picture is told by).
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <cstring>
 
@@ -22,6 +24,7 @@
 
 #include "LeafwrightDoc.h"
 #include "LfwReader.h"
+#include "LfwSections.h"
 #include "PageBusiPage.h"
 
 namespace {
@@ -82,6 +85,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size && data[0] == 'I') {
+    // A buffer of exactly the input's size, so a read past it is caught.
+    const std::vector<uint8_t> copy(data + 1, data + size);
+    uint32_t w = 0, h = 0;
+    PeekPictureSize(copy.data(), copy.size(), &w, &h);
+    return 0;
+  }
   std::unique_ptr<CMemFile> file;
   if (size && data[0] == 'P') {
     file = FileOfPage(data + 1, size - 1);
@@ -113,6 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         source->GetUnchangedPageBlock(i + 1, *page, block);
       }
     }
+    // What the loads left out makes one message of bounded length.
+    if (Quirebook::ComposeDroppedItemsMessage(doc.TakeDroppedItems()).size() > 4096) std::abort();
     ReleaseInUseVideoClips(&doc);
   }
   source->Release();

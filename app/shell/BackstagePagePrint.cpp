@@ -162,7 +162,23 @@ void CBackstagePagePrint::Layout() {
   for (int w : widths) total += w + 4;
   int x = (preview.left + preview.right - total) / 2;
   for (int i = 0; i < 6; ++i) {
-    if (CWnd* w = GetDlgItem(ids[i])) w->MoveWindow(x, navTop + (ids[i] == IDC_SHEETS ? 3 : 0), widths[i], nav.Height());
+    if (CWnd* w = GetDlgItem(ids[i])) {
+      // The sheet count is one line of text, centred on the number box beside it.
+      // The toolkit may draw the box taller than asked, so its real height counts. (A line of the
+      // dialog's font is 8 dialog units high.)
+      int top = navTop, height = nav.Height();
+      if (ids[i] == IDC_SHEETS) {
+        CRect box(0, navTop, 0, navTop + nav.Height()), line(0, 0, 0, 8);
+        if (CWnd* edit = GetDlgItem(IDC_GOTO)) {
+          edit->GetWindowRect(&box);
+          ScreenToClient(&box);
+        }
+        MapDialogRect(&line);
+        height = std::min<int>(box.Height(), line.Height());
+        top = box.top + (box.Height() - height) / 2;
+      }
+      w->MoveWindow(x, top, widths[i], height);
+    }
     x += widths[i] + 4;
   }
 }

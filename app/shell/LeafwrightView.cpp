@@ -224,7 +224,13 @@ CDrawingPage* CLeafwrightView::GetShownPage() const { return dynamic_cast<CDrawi
 
 void CLeafwrightView::ShowPage(CDrawingPage* page) {
   CLeafwrightDoc* doc = GetDocument();
-  if (page && doc) page->LoadPageContent(doc);  // a page still in its file is read now
+  if (page && doc && !page->IsPageContentLoaded() && page->GetPageContentSource()) {
+    // A page still in its file is read now; what it left out (or that it cannot be read at all)
+    // is told as it is first shown.
+    if (!page->LoadPageContent(doc) && m_toldUnreadable.insert(page).second)
+      doc->AddDroppedItem({doc->GetRenderPagesArray().IndexOf(page) + 1, Quirebook::DroppedItem::kPageUnreadable, 0, 0});
+    doc->ReportDroppedItems();
+  }
   if (page != m_pRenderPage) {
     if (GetEditingTool()) UpdateEditingTool(nullptr);
     SetRenderPage(page);

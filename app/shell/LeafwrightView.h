@@ -4,6 +4,8 @@
 // named from counters that live as long as the program.
 #pragma once
 
+#include <set>
+
 #include <afxwin.h>
 
 #include <map>
@@ -328,6 +330,7 @@ class CLeafwrightView : public CPublicationView, public IPageEditingView, public
   bool ReadShift(UINT nId, float& fValue) const;
 
   int m_nPage = 0;  // the shown page's index when it was last placed
+  std::set<const CDrawingPage*> m_toldUnreadable;  // pages already told to be unreadable
   int m_nWheelDelta = 0;  // wheel turns short of a notch
   std::map<UINT, int> m_lastStamps;  // the item picked last from each stamp gallery
 };

@@ -131,7 +131,7 @@ void CMainFrame::AddPageComboPane() {
   CQORPStatusBarPane* p = m_wndStatusBar.AddPane(QORP_STATUS_PANE_CONTROL, ID_INDICATOR_PAGE_COMBO);
   p->SetCaption(L"View Specified Page");
   p->SetValue(L"specified page");
-  p->SetWidth(90);
+  p->SetWidth(0);  // as wide as the box needs for its widest text (SyncPageCombo)
   p->SetTooltip(L"Go to the page which its index is specified by edit box.");
   p->SetChild(&m_wndPageCombo);
   SyncPageCombo();
@@ -148,6 +148,14 @@ void CMainFrame::SyncPageCombo() {
       CString item;
       item.Format(L"%d", i);
       m_wndPageCombo.AddString(item);
+    }
+    // The box fits "n / count" for every n: count's digits, each as wide as the widest digit.
+    if (CQORPStatusBarPane* pane = m_wndStatusBar.FindPane(ID_INDICATOR_PAGE_COMBO)) {
+      CString digits, widest;
+      digits.Format(L"%d", count);
+      for (int i = 0; i < digits.GetLength(); ++i) digits.SetAt(i, L'8');
+      widest = digits + L" / " + digits;
+      if (pane->GetText() != widest) pane->SetText(widest);
     }
   }
   CString shown, now;

@@ -345,7 +345,11 @@ void CPagesListView::DrawRows(HDC hdc, const CRect& band) {
       m.Translate((docSize.cx - pageSize.cx) * sx / 2 + static_cast<float>(pic.left),
                   (docSize.cy - pageSize.cy) * sy / 2 + static_cast<float>(pic.top), Gdiplus::MatrixOrderAppend);
       auto lock = doc->LockContent();
+      // The picture reaches the pane's bitmap once, not after every object (a page may hold
+      // 100,000 of them).
+      g.LwHoldSync();
       page->DrawAllObjects(&g, m);
+      g.LwReleaseSync();
     }
   }
   SelectObject(hdc, oldFont);

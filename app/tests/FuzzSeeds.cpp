@@ -306,11 +306,23 @@ std::vector<Seed> MakeSeeds() {
   TextSeeds(dir / "seed.pdf", textRecord, textObject);
   const std::vector<uint8_t> document = DocumentFile(dir / "seed.pdf", dir.path());
   if (document.empty()) return {};
+  // A small PNG picture, behind the harness's 'I' for the picture-header reader.
+  std::vector<uint8_t> picture{'I'};
+  {
+    Vectorloom::CExternalBmpResObj* res = lfwtest::MakePicture(L"/p/seed.png", 1, 2, 3);
+    res->AddRef();
+    std::vector<uint8_t> png;
+    const bool encoded = EncodePictureAsPng(*res, png);
+    res->Release();
+    if (!encoded) return {};
+    picture.insert(picture.end(), png.begin(), png.end());
+  }
   std::vector<uint8_t> outline{2};  // the harness's font-program reader
   const std::vector<uint8_t> cff = lwtest::MakeBareCff();
   outline.insert(outline.end(), cff.begin(), cff.end());
   return {
       {"app", "app_lfwreader_fuzzer", "document.lfw", document},
+      {"app", "app_lfwreader_fuzzer", "picture-header", picture},
       {"publication", "publication_pdfimport_fuzzer", "objects.pdf", pdf},
       {"platform/pagesieve", "pagesieve_parse_fuzzer", "objects.pdf", pdf},
       {"publication", "publication_textobj_fuzzer", "imported-text", textObject},

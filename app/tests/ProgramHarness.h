@@ -143,8 +143,8 @@ inline bool SamePixels(const std::string& a, const std::string& b) {
 }
 
 // A photograph of the screen once it has settled: asked at each idle call, it photographs the
-// screen (the program paints between the calls) and is done when two photographs in a row are
-// the same, or after `limit`. Path() is the photograph's path (screenshots/<name>).
+// screen (the program paints between the calls, at most one photograph per 250 ms) and is done
+// when two photographs in a row are the same, or after `limit`. Path() is the photograph's path (screenshots/<name>).
 class Photo {
  public:
   explicit Photo(std::chrono::milliseconds limit = std::chrono::seconds(10)) : limit_(limit) {}
@@ -170,6 +170,10 @@ class Photo {
   void BeginWait() { wait_.Begin(); }
   // After Begin(), called at each idle call until it is true: one photograph a call.
   bool Take() {
+    // Photographs at least 250 ms apart: a window that has not painted yet is not "settled"
+    // just because two idle calls in a row saw the same screen.
+    if (shots_ > 0 && Clock::now() - shotAt_ < std::chrono::milliseconds(250)) return false;
+    shotAt_ = Clock::now();
     const std::string last = Path() + ".last.png";
     const bool again = shots_++ > 0;
     std::error_code ec;
@@ -189,6 +193,7 @@ class Photo {
   std::chrono::milliseconds limit_;
   std::string name_;
   int shots_ = 0;
+  Clock::time_point shotAt_;
   bool taking_ = false;
   Wait wait_;
   Clock::time_point begun_;

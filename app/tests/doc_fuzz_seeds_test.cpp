@@ -80,6 +80,14 @@ TEST(FuzzSeeds, EveryReaderSeedIsReadWhole) {
          EXPECT_GE(CountObjects(first, [](auto* o) { return dynamic_cast<CDDrawTextObj*>(o) != nullptr; }), 1);
          EXPECT_GE(opened.doc->GetEmbedFontResManager()->GetCount(), 1);
        }},
+      {"app/fuzz/seeds/app_lfwreader_fuzzer/picture-header",
+       [](const Bytes& b) {
+         ASSERT_FALSE(b.empty());
+         EXPECT_EQ(b[0], 'I');
+         uint32_t w = 0, h = 0;
+         ASSERT_TRUE(PeekPictureSize(b.data() + 1, b.size() - 1, &w, &h));
+         EXPECT_EQ(std::make_pair(w, h), std::make_pair(5u, 3u));
+       }},
       {"publication/fuzz/seeds/publication_pdfimport_fuzzer/objects.pdf", CheckPdf},
       {"platform/pagesieve/fuzz/seeds/pagesieve_parse_fuzzer/objects.pdf", CheckPdf},
       {"publication/fuzz/seeds/publication_textobj_fuzzer/imported-text",

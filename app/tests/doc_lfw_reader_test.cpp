@@ -778,3 +778,199 @@ TEST_F(ReaderFixture, NeverLoadedPagesAreLoadedWhenTheirFontsOrClipsWouldChange)
   ASSERT_NE(video, nullptr);
   EXPECT_EQ(lwtest::ReadFileBytes(lw::WideToUtf8(video->GetVideoFullPathName())), clipBytes);
 }
+
+namespace {
+
+using Section = CCacheLfwPageContent::Section;
+
+// Copies one section of an opened file block by block (packed bytes as stored, the index entries'
+// own words as stored), but for the blocks given new raw bytes.
+class CCopiedSectionWriter : public CZipSavingInterface {
+ public:
+  CCopiedSectionWriter(const char* tag, CCacheLfwPageContent* source, Section section, unsigned entrySize,
+                       std::map<unsigned, Bytes> replaced)
+      : CZipSavingInterface(tag), m_source(source), m_section(section), m_entrySize(entrySize),
+        m_replaced(std::move(replaced)) {}
+  unsigned GetBlocksCount() const override { return m_source->GetStoredCount(m_section); }
+  bool SavingIndexs(CFile* file) const override {
+    lw::bin::WriteU32(*file, GetBlocksCount());
+    for (unsigned i = 0; i < GetBlocksCount(); ++i) {
+      Bytes entry(m_entrySize, 0);
+      const uint32_t* tail = m_source->GetStoredEntryTail(m_section, i);
+      for (unsigned k = 0; k < (m_entrySize - 12) / 4; ++k) PutLe32(entry, 12 + 4 * k, tail[k]);
+      file->Write(entry.data(), m_entrySize);
+    }
+    return true;
+  }
+  bool GetPackedBlock(int index, std::vector<uint8_t>& packed, uint32_t& raw) override {
+    if (m_replaced.count(static_cast<unsigned>(index))) return false;
+    return m_source->ReadStoredBlock(m_section, static_cast<unsigned>(index), packed, raw);
+  }
+  unsigned char* MakeBlockContent(int index, unsigned long& raw, const CString&, const CString&) override {
+    const Bytes& b = m_replaced.at(static_cast<unsigned>(index));
+    auto* p = static_cast<unsigned char*>(std::malloc(b.size() + 1));
+    if (!b.empty()) std::memcpy(p, b.data(), b.size());
+    raw = b.size();
+    return p;
+  }
+
+ private:
+  CCacheLfwPageContent* m_source;
+  Section m_section;
+  unsigned m_entrySize;
+  std::map<unsigned, Bytes> m_replaced;
+};
+
+// The file again with some picture and font blocks replaced by the given raw bytes.
+Bytes WithBlocksReplaced(const Bytes& file, std::map<unsigned, Bytes> pictures, std::map<unsigned, Bytes> fonts) {
+  CCacheLfwPageContent* source = OpenBytes(file);
+  source->AddRef();
+  CMemFile mem(1024);
+  WriteLfwFileHeader(mem);
+  CCopiedSectionWriter pages("Page", source, Section::Pages, kLfwPageEntrySize, {});
+  CCopiedSectionWriter dibs("Dibs", source, Section::Pictures, kLfwDibsEntrySize, std::move(pictures));
+  CCopiedSectionWriter fontWriter("Font", source, Section::Fonts, kLfwFontEntrySize, std::move(fonts));
+  CVideoFilePathsMap noClips;
+  CDeflateSavingVideos clips(noClips);
+  CZipSavingInterface* const writers[] = {&pages, &dibs, &fontWriter};
+  for (CZipSavingInterface* w : writers) w->SavingBlockTag(&mem);
+  clips.SavingBlockTag(&mem);
+  for (CZipSavingInterface* w : writers) EXPECT_TRUE(w->SavingBlocks(&mem, L"2000", L"2010", nullptr));
+  EXPECT_TRUE(clips.SavingBlocks(&mem, L"2000", L"2010", nullptr));
+  source->Release();
+  return Bytes(mem.GetBufferPtr(), mem.GetBufferPtr() + mem.GetLength());
+}
+
+// One PNG chunk: length, type, data, checksum over type and data.
+void PutPngChunk(Bytes& b, const char* type, const Bytes& data) {
+  for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<uint8_t>(data.size() >> s));
+  const size_t start = b.size();
+  b.insert(b.end(), type, type + 4);
+  b.insert(b.end(), data.begin(), data.end());
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = start; i < b.size(); ++i) {
+    crc ^= b[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  crc ^= 0xFFFFFFFFu;
+  for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<uint8_t>(crc >> s));
+}
+
+// A PNG file declaring w x h pixels of 8-bit RGB whose image data is 100 bytes of nothing.
+Bytes PngHeader(uint32_t w, uint32_t h) {
+  Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes header;
+  for (uint32_t v : {w, h})
+    for (int s = 24; s >= 0; s -= 8) header.push_back(static_cast<uint8_t>(v >> s));
+  for (uint8_t v : {8, 2, 0, 0, 0}) header.push_back(v);
+  PutPngChunk(b, "IHDR", header);
+  PutPngChunk(b, "IDAT", Bytes(100, 0));
+  PutPngChunk(b, "IEND", {});
+  return b;
+}
+
+// The pages of a file loaded one by one into a document; what they left out, as told.
+std::wstring LeftOutWhenLoaded(const Bytes& file) {
+  OpenedDoc opened(file);
+  for (int i = 0; i < opened.source->GetPagesCount(); ++i) opened.Load(i);
+  return Quirebook::ComposeDroppedItemsMessage(opened.doc->TakeDroppedItems());
+}
+
+}  // namespace
+
+// A picture or font of the file that cannot be read leaves its page readable, and each is named
+// in what the open tells: the picture's declared size when it was refused as too large.
+TEST_F(ReaderFixture, PicturesAndFontsThatCannotBeReadAreTold) {
+  const Bytes file = RichDocument();
+  ASSERT_EQ(LeftOutWhenLoaded(file), L"");
+
+  // Which stored picture is /p/one.png (size 10; pages 2 and 3) and which /p/two.png (size 11,
+  // page 2 only).
+  CCacheLfwPageContent* probe = OpenBytes(file);
+  probe->AddRef();
+  unsigned one = ~0u, two = ~0u;
+  for (unsigned i = 0; i < probe->GetStoredCount(Section::Pictures); ++i) {
+    const uint32_t size = probe->GetStoredEntryTail(Section::Pictures, i)[1];
+    if (size == 10) one = i;
+    if (size == 11) two = i;
+  }
+  ASSERT_TRUE(one != ~0u && two != ~0u);
+  ASSERT_GT(probe->GetStoredCount(Section::Fonts), 0u);
+  std::vector<uint8_t> font;
+  ASSERT_TRUE(probe->ReadStoredFontRecord(0, font));
+  probe->Release();
+  const size_t namesCount = 4 + 4 + 6 * 4 + 4 + 4 * 4 + 5 * GlyphweaveLib::CEmbedFontResouce::kStringSize + 4 + 4;
+  ASSERT_GT(font.size(), namesCount + 4);
+  const auto withCount = [&](size_t at, uint32_t count) {
+    Bytes b = font;
+    PutLe32(b, at, count);
+    return b;
+  };
+
+  const struct {
+    const char* name;
+    std::map<unsigned, Bytes> pictures, fonts;
+    std::wstring told;
+  } cases[] = {
+      {"picture over the size cap",
+       {{one, PngHeader(60000, 60000)}},
+       {},
+       L"Page 2: an image of 60,000 x 60,000 pixels was left out\n"
+       L"Page 3: an image of 60,000 x 60,000 pixels was left out"},
+      {"picture of other bytes",
+       {{two, Bytes(300, 0x5A)}},
+       {},
+       L"Page 2: a picture that cannot be read was left out"},
+      {"picture cut after its header", {{two, [] { Bytes b = PngHeader(40, 40); b.resize(40); return b; }()}}, {},
+       L"Page 2: a picture that cannot be read was left out"},
+      {"font with a code name count past its slots", {}, {{0, withCount(namesCount, 0x7FFFFFFF)}},
+       L"Page 1: a font that cannot be read was left out\nPage 3: a font that cannot be read was left out"},
+      {"font with a negative code name count", {}, {{0, withCount(namesCount, 0xFFFFFFFF)}},
+       L"Page 1: a font that cannot be read was left out\nPage 3: a font that cannot be read was left out"},
+  };
+  for (const auto& c : cases) {
+    const Bytes damaged = WithBlocksReplaced(file, c.pictures, c.fonts);
+    EXPECT_EQ(LeftOutWhenLoaded(damaged), c.told) << c.name;
+    // Every page still opens with all its objects.
+    OpenedDoc opened(damaged), intact(file);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(opened.Load(i)->GetRenderObjectList().GetCount(), intact.Load(i)->GetRenderObjectList().GetCount())
+          << c.name << " page " << i + 1;
+  }
+}
+
+// The declared size of each kind of picture file, from its header alone.
+TEST(PictureHeaders, DeclaredSizesAreReadFromTheHeaderAlone) {
+  const Bytes png = PngHeader(60000, 123);
+  const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0x10, 0x27, 0x05, 0x00};
+  Bytes bmp(54, 0);
+  bmp[0] = 'B', bmp[1] = 'M';
+  PutLe32(bmp, 14, 40);
+  PutLe32(bmp, 18, 70000);
+  PutLe32(bmp, 22, static_cast<uint32_t>(-300));  // top-down rows
+  const Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x4A, 0x46, 0xFF, 0xC2, 0x00, 0x11,
+                      0x08, 0xEA, 0x60, 0x03, 0xE8, 0x03};
+  const struct {
+    const char* name;
+    Bytes bytes;
+    bool known;
+    uint32_t w, h;
+  } cases[] = {
+      {"png", png, true, 60000, 123},
+      {"png cut in its header", Bytes(png.begin(), png.begin() + 23), false, 0, 0},
+      {"gif", gif, true, 10000, 5},
+      {"bmp", bmp, true, 70000, 300},
+      {"progressive jpeg behind an app segment", jpeg, true, 1000, 60000},
+      {"jpeg cut in its frame header", Bytes(jpeg.begin(), jpeg.end() - 2), false, 0, 0},
+      {"jpeg whose segment runs past the end", {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF, 0, 0}, false, 0, 0},
+      {"other bytes", Bytes(64, 0x42), false, 0, 0},
+      {"nothing", {}, false, 0, 0},
+  };
+  for (const auto& c : cases) {
+    // Exactly the bytes, so that a read past them is caught by the sanitizer.
+    std::vector<uint8_t> copy(c.bytes);
+    uint32_t w = 0, h = 0;
+    EXPECT_EQ(PeekPictureSize(copy.data(), copy.size(), &w, &h), c.known) << c.name;
+    if (c.known) EXPECT_EQ(std::make_pair(w, h), std::make_pair(c.w, c.h)) << c.name;
+  }
+}

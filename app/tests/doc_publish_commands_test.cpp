@@ -7,18 +7,23 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <httplib.h>
 
 #include <QorProgress.h>
+#include <gdiplus/gdiplus.h>
 #include <lwstr.h>
+#include <vectorloom/BitmapRes.h>
+#include <vectorloom/ShapeObj.h>
 
 #include "DocTestKit.h"
 #include "LeafwrightDoc.h"
 #include "PageBusiPage.h"
 #include "PublishCommands.h"
+#include "SmallDisk.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -311,13 +316,130 @@ TEST(PublishCommands, FailuresSayWhyTheFileCannotBeWritten) {
   EXPECT_EQ(std::wstring(WhyNotWritten(W(dir / "huge.pdf"), uint64_t{1} << 62).GetString()), kDiskFull);
   std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_all);
 
-  // A PDF export onto a disk without the room is refused before the exporter runs.
+  // A PDF export onto a disk with the room is not refused.
   AppStateScope app;
   PublishScope scope;
   CLeafwrightDoc doc;
   AddPages(doc, 2);
-  EXPECT_EQ(EstimatePdfSize(doc), 2u * 2048u);
   scope.rec.pdfAnswer = std::wstring(W(dir / "out.pdf").GetString());
   doc.OnSaveAsPdf();
   EXPECT_EQ(scope.rec.exported.size(), 1u);  // room enough: exported
+}
+
+namespace {
+
+// A picture of noise (which no compression shrinks) shown at its own size on every page.
+void ShowNoiseOnEveryPage(CLeafwrightDoc& doc, int size) {
+  auto* bitmap = new Gdiplus::Bitmap(size, size, Gdiplus::PixelFormat24bppRGB);
+  Gdiplus::BitmapData data{};
+  Gdiplus::Rect all(0, 0, size, size);
+  bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, Gdiplus::PixelFormat24bppRGB, &data);
+  std::mt19937 random(11);
+  for (int y = 0; y < size; ++y) {
+    auto* row = static_cast<uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+    for (int x = 0; x < 3 * size; ++x) row[x] = static_cast<uint8_t>(random());
+  }
+  bitmap->UnlockBits(&data);
+  auto* res = new Vectorloom::CBitmapResObj;
+  res->AddRef();
+  res->SetGdiBitmap(bitmap, nullptr, 1);
+  for (int i = 0; i < doc.GetPagesCount(); ++i) {
+    auto* shape = new Vectorloom::CCustomPathObj;
+    shape->AddRectanglePath({0, 0, static_cast<float>(size), static_cast<float>(size)});
+    shape->SetFillKind(Vectorloom::RENDER_KIND_BITMAP);
+    shape->GetFillDefinition().SetRenderBitmap(res);
+    shape->SetStrokeOutlineFlag(0);
+    shape->AddRef();
+    doc.GetDrawingPage(i)->AddShapeObject(shape);
+    shape->Release();
+  }
+  res->Release();
+}
+
+}  // namespace
+
+// On a nearly full disk: a PDF that would not fit by the estimate of what the export writes is
+// refused before the export starts; a small document whose file fits is exported there; one that
+// outgrows the estimate fails with the reason and keeps the old file.
+TEST(PublishCommands, APdfExportIsRefusedUpFrontOnlyWhenTheDiskLacksTheRoom) {
+  lwtest::SmallDisk disk(8u << 20);
+  if (!disk.ok()) GTEST_SKIP() << "no small disk on this machine: " << disk.why();
+  const std::wstring path = lw::Utf8ToWide((disk.path() / "out.pdf").string());
+  {
+    ASSERT_TRUE(disk.LeaveFree(2u << 20));
+    AppStateScope app;
+    PublishScope scope;
+    CLeafwrightDoc doc;
+    AddPages(doc, 1);
+    ShowNoiseOnEveryPage(doc, 1000);  // 3 MB of pixels that do not compress
+    EXPECT_GT(EstimatePdfSize(doc), disk.Free());
+    scope.rec.pdfAnswer = path;
+    doc.OnSaveAsPdf();
+    EXPECT_TRUE(scope.rec.exported.empty()) << "refused before the export";
+    ASSERT_EQ(scope.rec.messages.size(), 1u);
+    EXPECT_EQ(scope.rec.messages[0].first, L"Failed to create the PDF file at\r\n" + path + L".\r\nThe disk is full.");
+  }
+  {
+    fs::remove(disk.path() / "filler");
+    ASSERT_TRUE(disk.LeaveFree(96u << 10));
+    AppStateScope app;
+    PublishScope scope;
+    PublishHooks().pfnSavePdf = nullptr;  // the real export
+    CLeafwrightDoc doc;
+    AddPages(doc, 3);
+    scope.rec.pdfAnswer = path;
+    doc.OnSaveAsPdf();
+    EXPECT_TRUE(scope.rec.messages.empty())
+        << lw::WideToUtf8(scope.rec.messages.empty() ? L"" : scope.rec.messages[0].first);
+    EXPECT_GT(fs::file_size(disk.path() / "out.pdf"), 0u);
+  }
+  {
+    // A file a little over its estimate passes the check, runs out of disk while it is written,
+    // says so and leaves the file that was there.
+    fs::remove(disk.path() / "filler");
+    lwtest::WriteFileBytes(disk.path() / "out.pdf", {'o', 'l', 'd'});
+    AppStateScope app;
+    PublishScope scope;
+    PublishHooks().pfnSavePdf = nullptr;
+    CLeafwrightDoc doc;
+    AddPages(doc, 1);
+    ShowNoiseOnEveryPage(doc, 200);  // 120 KB of pixels
+    const uint64_t estimate = EstimatePdfSize(doc);
+    ASSERT_TRUE(disk.LeaveFree(estimate + (8u << 10)));
+    scope.rec.pdfAnswer = path;
+    doc.OnSaveAsPdf();
+    ASSERT_EQ(scope.rec.messages.size(), 1u) << "estimate " << estimate;
+    EXPECT_EQ(scope.rec.messages[0].first, L"Failed to create the PDF file at\r\n" + path + L".\r\nThe disk is full.");
+    EXPECT_EQ(lwtest::ReadFileBytes(disk.path() / "out.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  }
+}
+
+// A flip-book export that runs out of disk says so, though the disk has its room back once the
+// export has given up (the new book was built beside the old one), and the old book stays.
+TEST(PublishCommands, AFlipBookExportThatRunsOutOfDiskSaysSo) {
+  lwtest::SmallDisk disk(16u << 20);
+  if (!disk.ok()) GTEST_SKIP() << "no small disk on this machine: " << disk.why();
+  lwtest::TempDir player;
+  for (const char* name : {"ruffle.js", "core.ruffle.js", "core.wasm"}) std::ofstream(player / name) << name;
+  setenv("LEAFWRIGHT_RUFFLE_DIR", player.path().c_str(), 1);
+  AppStateScope app;
+  PublishScope scope;
+  PublishHooks().pfnSaveFlipBook = nullptr;  // the real export
+  const fs::path book = disk.path() / "book";
+  fs::create_directories(book);
+  std::ofstream(book / "index.html") << "the old book";
+  ASSERT_TRUE(disk.LeaveFree(3u << 20));
+  CLeafwrightDoc doc;
+  AddPages(doc, 16);
+  ShowNoiseOnEveryPage(doc, 700);  // every page movie holds the picture as it is shown: 0.3 MB each
+  scope.rec.folderAnswer = lw::Utf8ToWide(book.string());
+  doc.OnSaveAsPageFlip();
+  unsetenv("LEAFWRIGHT_RUFFLE_DIR");
+  ASSERT_EQ(scope.rec.messages.size(), 1u);
+  EXPECT_EQ(scope.rec.messages[0].first,
+            L"Failed to create the page-flipping publication at\r\n" + lw::Utf8ToWide(book.string()) +
+                L".\r\nThe disk is full.");
+  EXPECT_GT(disk.Free(), 1u << 20) << "the room is back";
+  std::ifstream in(book / "index.html");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the old book");
 }

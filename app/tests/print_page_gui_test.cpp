@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -101,6 +102,16 @@ TEST(PrintPageGui, SheetsNavigationAndTheWorker) {
   EXPECT_TRUE(f.page.GetPrintButton().HasImage()) << "the Print button shows the printer picture";
   ASSERT_TRUE(f.Placed(1));
   EXPECT_EQ(Text(&f.page, 1049), L"/9");
+  {
+    // The sheet count reads on one line with the number box beside it.
+    guitest::PumpUntil([] { return false; }, 200);
+    const wxRect box = f.page.GetDlgItem(1048)->GetWxWindow()->GetScreenRect();
+    const wxRect count = f.page.GetDlgItem(1049)->GetWxWindow()->GetScreenRect();
+    const int textHeight = f.page.GetDlgItem(1049)->GetWxWindow()->GetBestSize().y;
+    const int textMiddle = count.y + std::min(count.height, textHeight) / 2;
+    EXPECT_NEAR(textMiddle, box.y + box.height / 2, 2) << "box " << box.y << "+" << box.height << ", count " << count.y
+                                                       << "+" << count.height << ", text " << textHeight;
+  }
 
   // 4 pages per sheet: "/3"; the third sheet holds one page, in the top-left cell.
   lwmfc::SimulateSelection(f.page.GetDlgItem(1045), 1);

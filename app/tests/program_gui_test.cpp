@@ -146,7 +146,8 @@ class CScriptedApp : public CLeafwrightApp {
             ids.push_back(i >= 0 ? bar.GetPane(i)->GetID() : 0);
           Check(ids == tail, "the status bar's navigation and zoom panes in order");
           const CQORPStatusBarPane* box = bar.FindPane(ID_INDICATOR_PAGE_COMBO);
-          Check(box && box->GetKind() == QORP_STATUS_PANE_CONTROL && box->GetWidth() == 90 &&
+          // Width 0: the pane fits the box to its widest page text (a fixed 90 px cut "104 / 311").
+          Check(box && box->GetKind() == QORP_STATUS_PANE_CONTROL && box->GetWidth() == 0 && !box->GetText().IsEmpty() &&
                     box->GetCaption() == L"View Specified Page" && box->GetValue() == L"specified page" &&
                     box->GetTooltip() == L"Go to the page which its index is specified by edit box." &&
                     box->GetChild() && box->GetChild()->GetDlgCtrlID() == IDC_PAGE_INDEX_COMBO,

@@ -19,6 +19,7 @@
 #include <lwstr.h>
 #include <QorpControls.h>
 #include <QorpGallery.h>
+#include <quirebook/PdfPageParser.h>
 #include <vectorloom/GroupObj.h>
 #include <vectorloom/ShapeObj.h>
 
@@ -1251,3 +1252,62 @@ TEST(RibbonNumbers, ShowAsAPersonTypesThem) {
 }
 
 }  // namespace
+
+// A page read only when it is first shown (past the pages read at the open) tells then what it
+// left out, and a page that cannot be read at all is said to be shown empty, once.
+TEST(EditingViewPages, APageReadWhenShownTellsWhatItLeftOut) {
+  lwtest::TempDir dir;
+  setenv("HOME", dir.path().c_str(), 1);
+  lwtest::PdfBuilder b;
+  const int mask = b.AddStream("/Type /XObject /Subtype /Image /Width 60000 /Height 60000 /ColorSpace /DeviceGray "
+                               "/BitsPerComponent 8",
+                               std::vector<uint8_t>(4, 0));
+  const int img = b.AddStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB "
+                              "/BitsPerComponent 8 /SMask " + std::to_string(mask) + " 0 R",
+                              std::vector<uint8_t>{1, 2, 3});
+  const int first = CLeafwrightDoc::kLoadedAtOpen + 1;  // the first page read when shown
+  std::vector<std::string> contents(first + 1, "0 0 1 rg 5 5 20 20 re f");
+  contents[first - 1] += " q 9 0 0 9 50 50 cm /Im1 Do Q";
+  lwtest::WriteFileBytes(dir / "doc.pdf",
+                         b.FinishPages(contents, "<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> >>"));
+  CLeafwrightDoc doc;
+  doc.m_bAutoDelete = FALSE;
+  ASSERT_TRUE(doc.OnOpenDocument(lw::Utf8ToWide((dir / "doc.pdf").string()).c_str()));
+  ASSERT_EQ(doc.GetPagesCount(), first + 1);
+  Host host;
+  auto* view = new CLeafwrightView;
+  view->m_pDocument = &doc;
+  view->SetViewHost(&host);
+  view->OnUpdate(nullptr, 3, nullptr);
+  lwmfc::SetMessageBoxHook(&RecordInsertMessage);
+  g_insertMessages.clear();
+  const std::wstring head = L"Some content of this document could not be shown and was left out:\n";
+
+  view->GoToPage(1);
+  EXPECT_TRUE(g_insertMessages.empty()) << "a page read at the open";
+  view->GoToPage(first - 1);
+  EXPECT_EQ(g_insertMessages,
+            std::vector<std::wstring>{head + L"Page " + std::to_wstring(first) + L": an image of 60,000 x 60,000 pixels was left out"});
+  view->GoToPage(0);
+  view->GoToPage(first - 1);
+  EXPECT_EQ(g_insertMessages.size(), 1u) << "told once";
+
+  // A page that cannot be read: its source refuses it (the file has gone).
+  g_insertMessages.clear();
+  CDrawingPage* last = doc.GetDrawingPage(first);
+  ASSERT_FALSE(last->IsPageContentLoaded());
+  auto* other = new CCachePdfPageContent((dir / "gone.pdf").wstring().c_str());
+  other->AddRef();
+  last->SetPageSourceContent(other);
+  view->GoToPage(first);
+  EXPECT_EQ(g_insertMessages,
+            std::vector<std::wstring>{head + L"Page " + std::to_wstring(first + 1) + L": the page cannot be read and is shown empty"});
+  view->GoToPage(0);
+  view->GoToPage(first);
+  EXPECT_EQ(g_insertMessages.size(), 1u) << "told once";
+  lwmfc::SetMessageBoxHook(nullptr);
+  view->m_pDocument = nullptr;
+  delete view;
+  doc.DeleteContents();
+  other->Release();
+}

@@ -102,6 +102,8 @@ struct PdfImageRecord {
 enum PdfOmissionKind : int32_t {
   kPdfImageTooLarge = 1,  // an image (or its mask) of width x height pixels, over the size cap
   kPdfPageSimplified = 2,  // the page had more objects or data than a page may: the rest was left out
+  kPdfFontUnreadable = 3,  // a font of the page's resources that cannot be loaded
+  kPdfPartUnreadable = 4,  // an object the page refers to cannot be read (damaged, or nested too deep)
 };
 
 struct PdfPageOmission {

@@ -39,7 +39,8 @@ class CQORPStatusBarPane {
   CString GetTooltip() const { return m_strTooltip; }
   void SetTooltip(const wchar_t* lpsz) { m_strTooltip = lpsz; }
 
-  // Width of the content in pixels; 0 fits the text (or the icon).
+  // Width of the content in pixels; 0 fits the text (or the icon); with a child window, 0 fits
+  // the child to show the text (the widest text it will hold, say).
   int GetWidth() const { return m_nWidth; }
   void SetWidth(int nWidth) { m_nWidth = nWidth < 0 ? 0 : nWidth; }
   CRect GetPadding() const { return m_rcPadding; }

@@ -553,6 +553,8 @@ namespace lw {
 
 int PixelsPerInch(HDC dc, int axis) {
   constexpr int kFallback = 96;
+  // The screen's without making a context for it: text layout asks for every character.
+  if (!dc && (axis == LOGPIXELSX || axis == LOGPIXELSY)) return lwgdi::kScreenPixelsPerInch;
   HDC screen = dc ? nullptr : GetDC(nullptr);
   const int dpi = GetDeviceCaps(dc ? dc : screen, axis);
   if (screen) ReleaseDC(nullptr, screen);

@@ -86,14 +86,17 @@ struct PrinterJob;  // printer_internal.h
 
 enum class DCKind { Screen, Memory };
 
+// The screen's resolution along either axis, which screen and memory contexts report.
+constexpr int kScreenPixelsPerInch = 96;
+
 // One device context. Window and printer contexts are further kinds of the same object.
 struct DC : Object {
   DC() : Object(OBJ_DC) {}
   ~DC() override;
 
   DCKind kind = DCKind::Memory;
-  int dpiX = 96;
-  int dpiY = 96;
+  int dpiX = kScreenPixelsPerInch;
+  int dpiY = kScreenPixelsPerInch;
   Bitmap* bitmap = nullptr;
   Pen* pen = nullptr;
   Brush* brush = nullptr;

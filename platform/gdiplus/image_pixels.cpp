@@ -2,6 +2,7 @@
 #include "image_internal.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -223,6 +224,25 @@ void RowToPremul(const BYTE* row, PixelFormat f, const std::vector<ARGB>& pal, I
       out[i] = (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
     return;
   }
+  if (f == PixelFormat32bppARGB) {  // the common case in one pass
+    const BYTE* p = row + size_t(x0) * 4;
+    INT i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      // Runs of opaque pixels, four at a time, are their own premultiplied words.
+      for (; i + 4 <= w; i += 4, p += 16) {
+        uint32_t q[4];
+        std::memcpy(q, p, sizeof q);
+        if ((q[0] & q[1] & q[2] & q[3]) >> 24 == 255) {
+          std::memcpy(out + i, q, sizeof q);
+        } else {
+          for (int k = 0; k < 4; ++k) out[i + k] = Premultiply(q[k]);
+        }
+      }
+    }
+    for (; i < w; ++i, p += 4)
+      out[i] = Premultiply((ARGB(p[3]) << 24) | (ARGB(p[2]) << 16) | (ARGB(p[1]) << 8) | p[0]);
+    return;
+  }
   RowToArgb(row, f, pal, x0, w, out);
   if (IsAlphaPixelFormat(f) || IsIndexedPixelFormat(f))
     for (INT i = 0; i < w; ++i) out[i] = Premultiply(out[i]);
@@ -236,6 +256,31 @@ void PremulToRow(const uint32_t* in, INT w, BYTE* row, PixelFormat f, const std:
       p[1] = BYTE(in[i] >> 8);
       p[2] = BYTE(in[i] >> 16);
       p[3] = BYTE(in[i] >> 24);
+    }
+    return;
+  }
+  if (f == PixelFormat32bppARGB) {  // the common case in one pass
+    BYTE* p = row + size_t(x0) * 4;
+    INT i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      // Runs of opaque pixels, four at a time, are their own straight words.
+      for (; i + 4 <= w; i += 4, p += 16) {
+        if ((in[i] & in[i + 1] & in[i + 2] & in[i + 3]) >> 24 == 255) {
+          std::memcpy(p, in + i, 16);
+        } else {
+          for (int k = 0; k < 4; ++k) {
+            const ARGB c = Unpremultiply(in[i + k]);
+            std::memcpy(p + 4 * k, &c, 4);
+          }
+        }
+      }
+    }
+    for (; i < w; ++i, p += 4) {
+      const ARGB c = Unpremultiply(in[i]);
+      p[0] = BYTE(c);
+      p[1] = BYTE(c >> 8);
+      p[2] = BYTE(c >> 16);
+      p[3] = BYTE(c >> 24);
     }
     return;
   }

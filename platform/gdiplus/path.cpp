@@ -338,9 +338,12 @@ Status GraphicsPath::AddPolygon(const Point* points, INT count) {
 Status GraphicsPath::AddPath(const GraphicsPath* addingPath, BOOL connect) {
   if (!addingPath) return SetStatus(InvalidParameter);
   if (addingPath->points_.empty()) return Ok;
-  // Copy first: the path may be added to itself.
-  const std::vector<PointF> pts = addingPath->points_;
-  const std::vector<BYTE> types = addingPath->types_;
+  // A path added to itself is copied first; another is read in place.
+  std::vector<PointF> ownPoints;
+  std::vector<BYTE> ownTypes;
+  if (addingPath == this) ownPoints = points_, ownTypes = types_;
+  const std::vector<PointF>& pts = addingPath == this ? ownPoints : addingPath->points_;
+  const std::vector<BYTE>& types = addingPath == this ? ownTypes : addingPath->types_;
   size_t i = 0;
   if (connect && FigureOpen()) {
     // The first point joins the open figure as a line point.
@@ -352,10 +355,8 @@ Status GraphicsPath::AddPath(const GraphicsPath* addingPath, BOOL connect) {
     }
     i = 1;
   }
-  for (; i < pts.size(); ++i) {
-    points_.push_back(pts[i]);
-    types_.push_back(types[i]);
-  }
+  points_.insert(points_.end(), pts.begin() + static_cast<ptrdiff_t>(i), pts.end());
+  types_.insert(types_.end(), types.begin() + static_cast<ptrdiff_t>(i), types.end());
   newFigure_ = addingPath->newFigure_ || (types_.back() & PathPointTypeCloseSubpath);
   return Ok;
 }

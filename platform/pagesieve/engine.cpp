@@ -2,8 +2,10 @@
 // a device that turns MuPDF's drawing calls into the engine's records.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <string>
 #include <memory>
 #include <unordered_map>
@@ -32,8 +34,23 @@ constexpr uint64_t kMaxPageBytes = uint64_t{320} << 20;
 // Decoded images kept for the whole document, so that an image drawn again (on this page or
 // another) is not decoded again; beyond this many bytes, images are decoded where drawn.
 constexpr uint64_t kMaxCachedImageBytes = uint64_t{384} << 20;
+// The detail an image is decoded with: pixels a point (300 a inch) at the size it is drawn. A
+// larger image is decoded at the power-of-two fraction of its size that still gives that much
+// (MuPDF subsamples while it decodes, JPEG in the decoder itself).
+constexpr double kImagePixelsPerPoint = 300.0 / 72.0;
+constexpr int kMaxImageReduction = 5;  // at most 1/32 of the side
 
 void Quiet(void*, const char*) {}
+
+// Adds an omission unless the list has it already (or is full).
+void AddOmission(std::vector<PdfPageOmission>& list, const PdfPageOmission& o) {
+  for (const PdfPageOmission& known : list)
+    if (known.kind == o.kind && known.width == o.width && known.height == o.height) return;
+  try {
+    if (list.size() < 64) list.push_back(o);
+  } catch (...) {
+  }
+}
 
 }  // namespace
 
@@ -55,23 +72,32 @@ struct cpdfEngine::Impl {
     int w = 0, h = 0, bpp = 0;
     std::vector<uint8_t> data;
   };
-  std::unordered_map<fz_image*, std::shared_ptr<const DecodedImage>> images;
-  std::unordered_map<fz_image*, int32_t> image_ids;  // every image delivered, by pointer
+  // Both by image and reduction (the power of two its sides were divided by when decoded).
+  using ImageKey = std::pair<fz_image*, int>;
+  std::map<ImageKey, std::shared_ptr<const DecodedImage>> images;
+  std::map<ImageKey, int32_t> image_ids;  // every image delivered
   uint64_t cached_image_bytes = 0;
   std::vector<PdfPageOmission> last_omissions;
+  // The omissions of the page being drawn, for what MuPDF only tells in its warnings. While the
+  // page's fonts are loaded ahead of it, a font program that did not load is only noted
+  // (font_warned) and named when its text is drawn.
+  std::vector<PdfPageOmission>* run_omissions = nullptr;
+  const fz_cookie* run_cookie = nullptr;  // its progress counts the content operators run so far
+  bool preloading = false;
+  bool font_warned = false;
 
-  int32_t ImageId(fz_image* img) {
-    auto it = image_ids.find(img);
+  int32_t ImageId(fz_image* img, int reduction) {
+    auto it = image_ids.find({img, reduction});
     if (it != image_ids.end()) return it->second;
     const int32_t id = static_cast<int32_t>(image_ids.size() + 1);
-    image_ids.emplace(fz_keep_image(ctx, img), id);
+    image_ids.emplace(ImageKey{fz_keep_image(ctx, img), reduction}, id);
     return id;
   }
 
   ~Impl() {
     if (!ctx) return;
     images.clear();
-    for (auto& [img, id] : image_ids) fz_drop_image(ctx, img);
+    for (auto& [key, id] : image_ids) fz_drop_image(ctx, key.first);
     image_ids.clear();
     for (auto& f : fonts) {
       fz_drop_font(ctx, f->font);
@@ -134,6 +160,26 @@ void WalkFormResources(fz_context* ctx, Impl* impl, pdf_obj* dict, int depth) {
   }
 }
 
+// MuPDF goes on past a font program it cannot load (drawing its text in a stand-in font) and
+// past an object it cannot read (as if it were null), saying so only in a warning: those
+// warnings, while a page is read, are what the page left out.
+void NoteWarning(void* user, const char* message) {
+  auto* impl = static_cast<cpdfEngine::Impl*>(user);
+  if (!impl || !message) return;
+  static constexpr const char kFont[] = "ignored error when loading embedded font";
+  static constexpr const char kObject[] = "cannot load object";
+  const bool font = std::strncmp(message, kFont, sizeof(kFont) - 1) == 0;
+  if (font) impl->font_warned = true;
+  if (impl->preloading || !impl->run_omissions) return;
+  // Before the first operator MuPDF looks through the page's resources (for blending), including
+  // objects the page never draws: only what the drawing itself could not read is left out.
+  if (!impl->run_cookie || impl->run_cookie->progress == 0) return;
+  if (font)
+    AddOmission(*impl->run_omissions, PdfPageOmission{kPdfFontUnreadable, 0, 0});
+  else if (std::strncmp(message, kObject, sizeof(kObject) - 1) == 0)
+    AddOmission(*impl->run_omissions, PdfPageOmission{kPdfPartUnreadable, 0, 0});
+}
+
 pdf_font_desc* LoadFont(fz_context* ctx, pdf_document* doc, pdf_obj* res, pdf_obj* font) {
   pdf_font_desc* desc = nullptr;
   fz_var(desc);
@@ -152,9 +198,14 @@ void WalkFonts(fz_context* ctx, Impl* impl, pdf_obj* res, int depth) {
     for (int i = 0; i < n; ++i) {
       pdf_obj* f = pdf_dict_get_val(ctx, fonts, i);
       if (!pdf_is_dict(ctx, f) || IsKnownFont(impl, f)) continue;
+      fz_flush_warnings(ctx);  // the same warning for another font must reach us again
+      impl->font_warned = false;
       pdf_font_desc* desc = LoadFont(ctx, impl->doc, res, f);
-      if (desc && desc->font) impl->AddFont(pdf_keep_obj(ctx, f), desc, desc->font);
-      else pdf_drop_font(ctx, desc);
+      if (desc && desc->font) {
+        if (FontEntry* e = impl->AddFont(pdf_keep_obj(ctx, f), desc, desc->font)) e->stand_in = impl->font_warned;
+      } else {
+        pdf_drop_font(ctx, desc);
+      }
     }
     WalkFormResources(ctx, impl, pdf_dict_get(ctx, res, PDF_NAME(XObject)), depth);
     WalkFormResources(ctx, impl, pdf_dict_get(ctx, res, PDF_NAME(Pattern)), depth);
@@ -373,12 +424,7 @@ struct PageRun {
     bytes += cost;
     return true;
   }
-  void Omit(const PdfPageOmission& o) {
-    try {
-      if (omissions.size() < 64) omissions.push_back(o);
-    } catch (...) {
-    }
-  }
+  void Omit(const PdfPageOmission& o) { AddOmission(omissions, o); }
 
   bool pending = false;
   PdfPathRecord pending_rec{};
@@ -583,6 +629,7 @@ struct PageRun {
     auto it = impl->by_font.find(font);
     FontEntry* e = it != impl->by_font.end() ? it->second : impl->AddFont(nullptr, nullptr, font);
     if (!e) return nullptr;
+    if (e->stand_in) Omit(PdfPageOmission{kPdfFontUnreadable, 0, 0});
     if (!e->built) pagesieve::BuildFontRecord(ctx, *e);
     if (!delivered.count(e->id)) {
       delivered.insert(e->id);
@@ -618,14 +665,15 @@ struct PageRun {
     if (g.run != t.runs.size() - 1 || g.font_id != font_id || std::fabs(g.size - size) > 1e-3f * size ||
         width <= 0 || g.width <= 0)
       return false;
+    // Glyphs side by side, as nearly all are, do not overlap: that is asked first.
+    const float overlap = std::min(x + width, g.x + g.width) - std::max(x, g.x);
+    if (!(overlap > 0.3f * std::min(width, g.width))) return false;
     const bool alone = g.run == 0 && g.index == 0 && t.runs[0].chars.size() == 1;
     const char16_t mark_after = latin_accents::MarkOfSpacing(static_cast<char32_t>(ch));
     const char16_t mark_before = latin_accents::MarkOfSpacing(static_cast<char32_t>(g.ch));
     // A raised accent before its letter composes only at the start of a text (TeX's capitals); one
     // raised after its letter (as this program writes a composed capital) composes anywhere.
     if (rise != 0 && !alone && !(mark_after && !mark_before)) return false;
-    const float overlap = std::min(x + width, g.x + g.width) - std::max(x, g.x);
-    if (!(overlap > 0.3f * std::min(width, g.width))) return false;
     // The accent goes with the letter under its centre: an accent over a narrow letter reaches
     // into the letter before it, which it must not take.
     auto under = [](float centre, float left, float w) { return centre >= left && centre <= left + w; };
@@ -955,8 +1003,24 @@ struct SieveDevice {
 
 PageRun* RunOf(fz_device* dev) { return reinterpret_cast<SieveDevice*>(dev)->run; }
 
-// The C-side of images: decoding into RGB pixmaps.
-void DecodeImage(fz_context* ctx, fz_image* img, fz_pixmap** pix_out, fz_pixmap** mask_out) {
+// The power of two an image's sides may be divided by when it is drawn by `ctm` (points), so that
+// it keeps kImagePixelsPerPoint at its drawn size.
+int ImageReduction(const fz_image* img, const fz_matrix& ctm) {
+  const double dw = std::hypot(ctm.a, ctm.b) * kImagePixelsPerPoint;
+  const double dh = std::hypot(ctm.c, ctm.d) * kImagePixelsPerPoint;
+  if (!std::isfinite(dw) || !std::isfinite(dh)) return 0;
+  int l2 = 0;
+  while (l2 < kMaxImageReduction && (img->w >> (l2 + 1)) >= std::max(dw, 1.0) && (img->h >> (l2 + 1)) >= std::max(dh, 1.0))
+    ++l2;
+  return l2;
+}
+
+// A side of `n` pixels divided by 2^reduction, rounded up.
+int ReducedSide(int n, int reduction) { return static_cast<int>((static_cast<int64_t>(n) + (1 << reduction) - 1) >> reduction); }
+
+// The C-side of images: decoding into RGB pixmaps, the image (and its mask) subsampled by MuPDF
+// while decoding, its sides divided by 2^reduction (rounded up).
+void DecodeImage(fz_context* ctx, fz_image* img, int reduction, fz_pixmap** pix_out, fz_pixmap** mask_out) {
   fz_pixmap* pix = nullptr;
   fz_pixmap* conv = nullptr;
   fz_pixmap* mask = nullptr;
@@ -965,7 +1029,17 @@ void DecodeImage(fz_context* ctx, fz_image* img, fz_pixmap** pix_out, fz_pixmap*
   fz_var(mask);
   *pix_out = *mask_out = nullptr;
   fz_try(ctx) {
-    pix = fz_get_pixmap_from_image(ctx, img, nullptr, nullptr, nullptr, nullptr);
+    // MuPDF halves an image's sides while the result stays at least 2 pixels above the size the
+    // transform asks for: asking for 2 pixels less than the sides divided by 2^reduction gives
+    // exactly that reduction. (A finer decoding MuPDF still holds is given as it is.)
+    const auto want = [&](const fz_image* of) {
+      return fz_scale(static_cast<float>(std::max((of->w >> reduction) - 2, 1)),
+                      static_cast<float>(std::max((of->h >> reduction) - 2, 1)));
+    };
+    fz_matrix m = reduction > 0 ? want(img) : fz_identity;
+    int w = 0, h = 0;
+    pix = reduction > 0 ? fz_get_pixmap_from_image(ctx, img, nullptr, &m, &w, &h)
+                        : fz_get_pixmap_from_image(ctx, img, nullptr, nullptr, nullptr, nullptr);
     if (pix->colorspace && (fz_colorspace_type(ctx, pix->colorspace) != FZ_COLORSPACE_RGB || pix->s)) {
       conv = fz_convert_pixmap(ctx, pix, fz_device_rgb(ctx), nullptr, nullptr, fz_default_color_params, 1);
       fz_drop_pixmap(ctx, pix);
@@ -974,7 +1048,9 @@ void DecodeImage(fz_context* ctx, fz_image* img, fz_pixmap** pix_out, fz_pixmap*
     }
     if (img->mask) {
       fz_try(ctx) {
-        mask = fz_get_pixmap_from_image(ctx, img->mask, nullptr, nullptr, nullptr, nullptr);
+        fz_matrix mm = reduction > 0 ? want(img->mask) : fz_identity;
+        mask = reduction > 0 ? fz_get_pixmap_from_image(ctx, img->mask, nullptr, &mm, &w, &h)
+                             : fz_get_pixmap_from_image(ctx, img->mask, nullptr, nullptr, nullptr, nullptr);
         if (mask->n < 1 || mask->w <= 0 || mask->h <= 0) {
           fz_drop_pixmap(ctx, mask);
           mask = nullptr;
@@ -1021,15 +1097,20 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   }
   int crop[4];
   const bool cut = CropToClip(ctm, img->w, img->h, crop);
+  fz_compressed_buffer* cb = fz_compressed_image_buffer(ctx, img);
+  // A JPEG drawn at no more than the size it has is handed on as its bytes; a larger one is
+  // decoded at the size the drawing needs, as every other image.
+  const int needed = ImageReduction(img, ctm);
+  const bool passed = !cut && needed == 0 && IsPlainJpeg(ctx, img, cb);
+  const int reduction = passed ? 0 : needed;
   int32_t id = 0;
   try {
-    id = impl->ImageId(img);
+    id = impl->ImageId(img, reduction);
   } catch (...) {
     Fail();
     return;
   }
-  fz_compressed_buffer* cb = fz_compressed_image_buffer(ctx, img);
-  if (!cut && IsPlainJpeg(ctx, img, cb)) {
+  if (passed) {
     unsigned char* data = nullptr;
     size_t len = fz_buffer_storage(ctx, cb->buffer, &data);
     if (data && len > 0 && len < 0x7FFFFFFF) {
@@ -1050,19 +1131,20 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
   // but the record.
   std::shared_ptr<const Impl::DecodedImage> d;
   bool decodedNow = false;
-  const auto cached = impl->images.find(img);
+  const auto cached = impl->images.find({img, reduction});
   if (cached != impl->images.end()) {
     d = cached->second;
   } else {
     // The decoded size, known before decoding: past the page's budget the page is simplified.
-    const uint64_t expected = static_cast<uint64_t>(img->w) * static_cast<uint64_t>(img->h) * 4;
+    const uint64_t expected = static_cast<uint64_t>(ReducedSide(img->w, reduction)) *
+                              static_cast<uint64_t>(ReducedSide(img->h, reduction)) * 4;
     if (expected > kMaxPageBytes - std::min(bytes, kMaxPageBytes)) {
       Spend(expected);
       return;
     }
     fz_pixmap* pix = nullptr;
     fz_pixmap* mask = nullptr;
-    DecodeImage(ctx, img, &pix, &mask);
+    DecodeImage(ctx, img, reduction, &pix, &mask);
     try {
       auto fresh = std::make_shared<Impl::DecodedImage>();
       if (pix && static_cast<int64_t>(pix->w) * pix->h <= kMaxImagePixels && Pack(pix, mask, &fresh->bpp, fresh->data)) {
@@ -1073,7 +1155,7 @@ void PageRun::EmitImage(fz_image* img, fz_matrix ctm, float alpha) {
         decodedNow = true;
         if (impl->cached_image_bytes + fresh->data.size() <= kMaxCachedImageBytes) {
           impl->cached_image_bytes += fresh->data.size();
-          impl->images.emplace(img, std::move(fresh));
+          impl->images.emplace(Impl::ImageKey{img, reduction}, std::move(fresh));
         }
       }
     } catch (...) {
@@ -1625,16 +1707,24 @@ int RunPage(fz_context* ctx, Impl* impl, int index, PageRun* run) {
   run->cookie = &cookie;
   fz_try(ctx) {
     page = pdf_load_page(ctx, impl->doc, index);
+    // A page object that could not be read loads as an empty page: it is a damaged page.
+    if (!pdf_is_dict(ctx, page->obj)) fz_throw(ctx, FZ_ERROR_GENERIC, "the page object cannot be read");
     fz_rect crop;
     fz_matrix page_ctm;
     pdf_page_transform(ctx, page, &crop, &page_ctm);
+    impl->preloading = true;
     PreloadFonts(ctx, impl, page);
+    impl->preloading = false;
+    fz_flush_warnings(ctx);  // what the preload was told, the drawing must be told again
     BeginPage(run, crop, page_ctm);
     dev = NewSieveDevice(ctx, run);
+    impl->run_cookie = &cookie;
     pdf_run_page(ctx, page, dev, fz_invert_matrix(page_ctm), &cookie);
     fz_close_device(ctx, dev);
   }
   fz_always(ctx) {
+    impl->preloading = false;
+    impl->run_cookie = nullptr;
     fz_drop_device(ctx, dev);
     fz_drop_page(ctx, reinterpret_cast<fz_page*>(page));
   }
@@ -1675,7 +1765,7 @@ cpdfEngine::cpdfEngine(const wchar_t* path, bool) : impl_(std::make_unique<Impl>
   }
   impl_->ctx = ctx;
   fz_set_error_callback(ctx, Quiet, nullptr);
-  fz_set_warning_callback(ctx, Quiet, nullptr);
+  fz_set_warning_callback(ctx, NoteWarning, impl_.get());
   impl_->doc = OpenDocument(ctx, utf8.c_str(), &impl_->pages, &impl_->open_error);
   if (impl_->pages < 0) impl_->pages = 0;
 }
@@ -1690,7 +1780,12 @@ bool cpdfEngine::parse_pdf_page(int oneBased, CPdfParseInterface* parser) {
   if (!parser || !impl_->doc || oneBased < 1 || oneBased > impl_->pages) return false;
   impl_->last_omissions.clear();
   PageRun run(impl_.get(), parser);
+  // A warning repeated from the last page must reach the callback again.
+  fz_flush_warnings(impl_->ctx);
+  impl_->run_omissions = &run.omissions;
   int ok = RunPage(impl_->ctx, impl_.get(), oneBased - 1, &run);
+  fz_flush_warnings(impl_->ctx);
+  impl_->run_omissions = nullptr;
   run.Call([&] { run.FlushPending(); });
   run.DropCapture();
   impl_->last_omissions = std::move(run.omissions);

@@ -34,6 +34,7 @@ struct FontEntry {
   pdf_font_desc* desc = nullptr;   // kept; null for fonts known only by their fz_font
   pdf_obj* dict = nullptr;         // kept; the font dictionary, or null
   bool built = false;
+  bool stand_in = false;  // the font's own program did not load: MuPDF draws it in another font
   PdfFontRecord record{};
   PdfFontProgram program{};
   std::vector<std::array<char, 32>> glyph_names;

@@ -11,6 +11,7 @@
 #include <hb.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -118,13 +119,43 @@ struct PageDeleter {
 std::string Num(double v) {
   if (!std::isfinite(v)) v = 0;
   v = std::fmax(-32767.0, std::fmin(32767.0, v));
+  // Four decimals, as printf's "%.4f" writes them, less trailing zeros. The value in ten
+  // thousandths is within 4e-8 of exact (|v| < 2^15), so unless it lies that close to a half its
+  // nearest whole number is the rounding printf makes; near a half, to_chars rounds the exact
+  // value as printf does.
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.4f", v);
-  std::string s = buf;
-  while (!s.empty() && s.back() == '0') s.pop_back();
-  if (!s.empty() && s.back() == '.') s.pop_back();
+  char* end = buf;
+  const double scaled = v * 10000.0;
+  const double whole = std::nearbyint(scaled);
+  if (std::fabs(std::fabs(scaled - whole) - 0.5) > 1e-6) {
+    long long n = static_cast<long long>(whole);
+    if (n < 0) *end++ = '-', n = -n;
+    end = std::to_chars(end, buf + sizeof buf, n / 10000).ptr;
+    int frac = static_cast<int>(n % 10000);
+    if (frac) {
+      *end++ = '.';
+      for (int d = 1000; d > 0 && frac; d /= 10) *end++ = static_cast<char>('0' + frac / d), frac %= d;
+    }
+  } else {
+    end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4).ptr;
+    while (end > buf && end[-1] == '0') --end;
+    if (end > buf && end[-1] == '.') --end;
+  }
+  std::string s(buf, end);
   if (s == "-0" || s.empty()) s = "0";
   return s;
+}
+
+// A glyph or character code as a PDF hex string of at least two digits (one byte) or four.
+void AppendHexCode(std::string& s, unsigned code, bool oneByte) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  int digits = oneByte ? 2 : 4;
+  while (digits < 8 && (code >> (4 * digits)) != 0) ++digits;
+  char buf[10];
+  buf[0] = '<';
+  for (int k = 0; k < digits; ++k) buf[1 + k] = kDigits[(code >> (4 * (digits - 1 - k))) & 15];
+  buf[1 + digits] = '>';
+  s.append(buf, static_cast<size_t>(digits) + 2);
 }
 
 double Unit(float v) { return std::isfinite(v) ? std::fmax(0.0, std::fmin(1.0, v)) : 1.0; }
@@ -998,9 +1029,7 @@ struct Writer {
             if (std::isfinite(more)) carry += static_cast<float>(more);
           }
           fonts[static_cast<size_t>(font)]->used.emplace(gid, c);
-          char hex[8];
-          std::snprintf(hex, sizeof hex, fonts[static_cast<size_t>(font)]->simple ? "<%02X>" : "<%04X>", gid);
-          s += hex;
+          AppendHexCode(s, gid, fonts[static_cast<size_t>(font)]->simple);
           i += take - 1;
           continue;
         }
@@ -1015,9 +1044,7 @@ struct Writer {
             if (!std::isfinite(carry) || std::fabs(carry) < 1e-4f) carry = 0;
           }
         }
-        char hex[8];
-        std::snprintf(hex, sizeof hex, fonts[static_cast<size_t>(font)]->simple ? "<%02X>" : "<%04X>", gid);
-        s += hex;
+        AppendHexCode(s, gid, fonts[static_cast<size_t>(font)]->simple);
         fonts[static_cast<size_t>(font)]->used.emplace(gid, c);
       }
       if (open) s += "] TJ\n";

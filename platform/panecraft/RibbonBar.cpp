@@ -6,12 +6,16 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <set>
+#include <vector>
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
+#include <wx/modalhook.h>
 #include <wx/ribbon/art.h>
 #include <wx/sizer.h>
+#include <wx/utils.h>
 
 #include "QorpDrawHelpers.h"
 #include "QorpGallery.h"
@@ -315,6 +319,7 @@ void CQORPRibbonBar::UpdateCommandUI() {
   // The File button opens the backstage view whether or not a handler answers its id.
   if (m_pBackstage && m_pSystemButton) m_pSystemButton->SetEnabled(TRUE);
   m_pImpl->Refresh();
+  m_pImpl->ForgetStaleHover(false);
   if (m_pBackstage) m_pBackstage->RefreshItems();
 }
 
@@ -345,6 +350,33 @@ void CQORPRibbonBar::OnDestroy() {
 // ---------------------------------------------------------------------------------------------
 // The toolkit side
 
+namespace {
+
+// The ribbons alive, for the modal dialog hook.
+std::set<CQORPRibbonBarImpl*>& LiveRibbons() {
+  static std::set<CQORPRibbonBarImpl*> live;
+  return live;
+}
+
+// As a modal dialog opens, every ribbon lets go of its hot buttons: the dialog's grab keeps them
+// from hearing the pointer leave.
+class RibbonsUnderModalDialogs : public wxModalDialogHook {
+ public:
+  RibbonsUnderModalDialogs() { Register(); }
+
+ protected:
+  int Enter(wxDialog*) override {
+    for (CQORPRibbonBarImpl* p : std::vector<CQORPRibbonBarImpl*>(LiveRibbons().begin(), LiveRibbons().end()))
+      p->ForgetStaleHover(true);
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override {}
+};
+
+RibbonsUnderModalDialogs g_ribbonsUnderModal;
+
+}  // namespace
+
 CQORPControl* CQORPRibbonBarImpl::ControlOf(wxRibbonButtonBar* pBar, int nButtonId) const {
   for (const auto& [pControl, pl] : placements)
     if (pl.pButtonBar == pBar && pl.nButtonId == nButtonId) return const_cast<CQORPControl*>(pControl);
@@ -352,6 +384,7 @@ CQORPControl* CQORPRibbonBarImpl::ControlOf(wxRibbonButtonBar* pBar, int nButton
 }
 
 void CQORPRibbonBarImpl::Destroy() {
+  LiveRibbons().erase(this);
   HideBadges();
   bKeyTips = false;
   placements.clear();
@@ -520,6 +553,12 @@ bool QorpRibbonPage::Layout() {
   for (wxWindow* pChild : GetChildren())
     if (auto* p = dynamic_cast<QorpRibbonPanel*>(pChild)) groups.push_back(p);
   if (groups.empty() || !m_art) return wxRibbonPage::Layout();
+  // The groups are made to fit below, so the page never scrolls: wx's own sizing may have shown
+  // its scroll arrows and narrowed the page by them, leaving a strip the page does not paint.
+  if (m_scroll_buttons_visible) {
+    HideScrollButtons();
+    if (wxWindow* pBar = GetParent()) SetSize(0, GetPosition().y, pBar->GetClientSize().x, GetSize().y);
+  }
   const int nLeft = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_LEFT_SIZE);
   const int nTop = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_TOP_SIZE);
   const int nRight = m_art->GetMetric(wxRIBBON_ART_PAGE_BORDER_RIGHT_SIZE);
@@ -572,6 +611,7 @@ void CQORPRibbonBarImpl::Build() {
   const int nActive = pRibbon ? pRibbon->GetActivePage() : 0;
   Destroy();
   bDirty = false;
+  LiveRibbons().insert(this);
 
   pQuickRow = new QorpItemRow(pHost, this, o->m_pQuickAccess, false);
   pRibbon = new QorpWxRibbonBar(pHost, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -838,6 +878,30 @@ void CQORPRibbonBarImpl::Refresh() {
   }
 }
 
+
+void CQORPRibbonBarImpl::ForgetStaleHover(bool bAll) {
+  wxWindow* pAt = nullptr;
+  bool bLooked = bAll;
+  auto pointerOn = [&](wxWindow* w) {
+    if (!bLooked) {
+      wxPoint pt;
+      pAt = wxFindWindowAtPointer(pt);
+      bLooked = true;
+    }
+    return pAt == w;
+  };
+  std::set<wxRibbonButtonBar*> seen;
+  for (const auto& entry : placements) {
+    wxRibbonButtonBar* pBar = entry.second.pButtonBar;
+    if (!pBar || !seen.insert(pBar).second || !pBar->GetHoveredItem() || pointerOn(pBar)) continue;
+    wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
+    leave.SetEventObject(pBar);
+    pBar->GetEventHandler()->ProcessEvent(leave);
+  }
+  for (QorpItemRow* pRow : {pQuickRow, pFileRow, pTabRow})
+    if (pRow && pRow->HoverIndex() >= 0 && !pointerOn(pRow)) pRow->ForgetHover();
+}
+
 void CQORPRibbonBarImpl::OnButton(wxRibbonButtonBarEvent& e, bool bDropDown) {
   wxRibbonButtonBar* pBar = e.GetBar();
   CQORPControl* p = ControlOf(pBar, e.GetId());
@@ -877,6 +941,7 @@ bool CQORPRibbonBarImpl::Execute(CQORPControl* p, bool bDropDown) {
     wxRect rcScreen;
     if (pOwner->GetControlScreenRect(p, rc)) rcScreen = wxRect(rc.left, rc.top, rc.Width(), rc.Height());
     QorpOpenControlPopup(p, pFrame, pOwnerWnd, rcScreen);
+    ForgetStaleHover(false);  // a menu has closed, with the pointer maybe elsewhere
     return true;
   }
   QorpPostCommand(pFrame, p->GetID());

@@ -161,6 +161,13 @@ void QorpItemRow::ClickAt(const wxPoint& pt) {
 
 void QorpItemRow::OnLeftDown(wxMouseEvent& e) { ClickAt(e.GetPosition()); }
 
+void QorpItemRow::ForgetHover() {
+  if (m_nHover < 0) return;
+  m_nHover = -1;
+  UnsetToolTip();
+  Refresh(false);
+}
+
 void QorpItemRow::OnMotion(wxMouseEvent& e) {
   int nHover = -1;
   const std::vector<wxRect> rects = ItemRects();

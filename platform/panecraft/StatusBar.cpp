@@ -1,4 +1,5 @@
 // The status bar: pane model, layout, painting through cairo, clicks and the paint-only redraw.
+#include <wx/control.h>
 #include <wx/evtloop.h>
 #include <wx/window.h>
 
@@ -240,7 +241,15 @@ int MeasurePane(const CQORPStatusBarPane* p, void* pContext) {
   if (p->GetKind() == QORP_STATUS_PANE_ICON_BUTTON) return 16;
   const auto* pWindow = static_cast<const wxWindow*>(pContext);
   if (!pWindow || p->GetText().IsEmpty()) return 0;
-  return pWindow->GetTextExtent(wxString(p->GetText().GetString())).GetWidth();
+  const wxString text(p->GetText().GetString());
+  // A pane with a control is as wide as the control needs to show the text in its own font
+  // (its borders, margins and drop-down button included).
+  if (CWnd* pChild = p->GetChild())
+    if (const auto* pControl = dynamic_cast<const wxControl*>(pChild->GetSafeHwnd() ? pChild->GetWxWindow() : nullptr)) {
+      const int cxText = pControl->GetTextExtent(text).GetWidth() + pControl->GetCharWidth();  // room for the caret
+      return std::max(pControl->GetSizeFromTextSize(cxText).GetWidth(), cxText);
+    }
+  return pWindow->GetTextExtent(text).GetWidth();
 }
 
 using qorp::SetColour;

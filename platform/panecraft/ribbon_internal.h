@@ -145,6 +145,10 @@ struct CQORPRibbonBarImpl {
   wxBitmap IconFor(const CQORPControl* pControl, int nSize);
   wxBitmap PlainIconFor(const CQORPControl* pControl, int nSize);  // without a colour bar
   void OnButton(wxRibbonButtonBarEvent& e, bool bDropDown);
+  // Buttons and items drawn hot for a pointer that has gone: a menu, pop-up or modal dialog
+  // held the pointer while it left, so their windows never heard it go. With bAll every hot
+  // button is cleared (a modal dialog is opening over them); else those the pointer is not on.
+  void ForgetStaleHover(bool bAll);
   bool Execute(CQORPControl* pControl, bool bDropDown);
   CQORPControl* ControlOf(wxRibbonButtonBar* pBar, int nButtonId) const;
 };
@@ -191,6 +195,8 @@ class QorpItemRow : public wxWindow {
   QorpItemRow(wxWindow* pParent, CQORPRibbonBarImpl* pImpl, CQORPCommandBar* pBar, bool bFileButton);
   wxSize BestSize();
   wxRect GetItemRect(const CQORPControl* pControl);
+  int HoverIndex() const { return m_nHover; }
+  void ForgetHover();
   void ClickAt(const wxPoint& pt);
 
  private:

@@ -223,3 +223,41 @@ TEST(PdfImportDocument, ImagesAreSharedAndWhatWasLeftOutIsListed) {
                   L"Page 3: the page holds more than a page can show and was simplified\n(and 9 more)");
   EXPECT_EQ(ComposeDroppedItemsMessage({}), L"");
 }
+
+// What the engine read past on a page (an object nested too deep to read, a font program that
+// does not load) reaches the document's list under the page that draws it (not every page that
+// shares the resources), once however often the page is read.
+TEST(PdfImportDocument, PartsThatCannotBeReadAreListedUnderTheirPage) {
+  lwtest::PdfBuilder b;
+  const int deep = b.Add("<< /Deep " + std::string(20000, '[') + std::string(20000, ']') + " >>");
+  const int program = b.AddStream("", std::string(400, 'x'));
+  const int desc = b.Add("<< /Type /FontDescriptor /FontName /Junk /Flags 32 /FontBBox [0 0 1000 1000] /ItalicAngle 0 "
+                         "/Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile2 " +
+                         std::to_string(program) + " 0 R >>");
+  const int font = b.Add("<< /Type /Font /Subtype /TrueType /BaseFont /Junk /FirstChar 65 /LastChar 90 /Widths [" +
+                         [] { std::string w; for (int i = 65; i <= 90; ++i) w += "600 "; return w; }() +
+                         "] /FontDescriptor " + std::to_string(desc) + " 0 R >>");
+  const auto pdf = b.FinishPages({"0 0 1 rg 5 5 20 20 re f", "q 1 0 0 1 0 0 cm /X1 Do Q 5 5 20 20 re f",
+                                  "BT /F1 12 Tf 72 700 Td (ABC) Tj ET"},
+                                 "<< /XObject << /X1 " + std::to_string(deep) + " 0 R >> /Font << /F1 " +
+                                     std::to_string(font) + " 0 R >> >>");
+  lwtest::TempDir dir;
+  lwtest::WriteFileBytes(dir / "damaged.pdf", pdf);
+  auto* source = new CCachePdfPageContent((dir / "damaged.pdf").wstring().c_str());
+  source->AddRef();
+  {
+    CTextDoc doc;
+    for (int round = 0; round < 2; ++round) {
+      for (int i = 0; i < 3; ++i) {
+        CDrawingPage page;
+        page.AddRef();
+        EXPECT_TRUE(source->LoadPageContent(&page, i + 1, &doc)) << i;
+        EXPECT_GT(page.GetRenderObjectList().GetCount(), 0) << i;
+      }
+    }
+    EXPECT_EQ(ComposeDroppedItemsMessage(doc.TakeDroppedItems()),
+              L"Page 2: part of the page cannot be read and was left out\n"
+              L"Page 3: a font that cannot be read was left out");
+  }
+  source->Release();
+}

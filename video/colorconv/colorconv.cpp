@@ -449,6 +449,38 @@ inline Rgb Load565(const uint8_t* row, int x) {
           static_cast<uint8_t>((w & 31) << 3)};
 }
 
+#ifdef LW_COLORCONV_SSE2
+// Sixteen pixels of a row from pixel x on as B, G, R, x words (four to a register); the fourth byte
+// is whatever follows, which the luma and chroma weights ignore. Reads no byte past pixel x + 15.
+template <LoadRgb Load>
+inline void Widen16(const uint8_t* row, int x, __m128i px[4]) {
+  if constexpr (Load == LoadBgr32) {
+    for (int i = 0; i < 4; ++i) px[i] = Load16(row + 4 * (x + 4 * i));
+  } else if constexpr (Load == LoadBgr24) {
+    const uint8_t* p = row + 3 * x;
+    for (int i = 0; i < 4; ++i) {
+      // Four pixels are twelve bytes; the last four are read from four bytes earlier, so that
+      // the load ends with the sixteenth pixel.
+      const __m128i a = i < 3 ? Load16(p + 12 * i) : _mm_srli_si128(Load16(p + 32), 4);
+      const __m128i lo = _mm_unpacklo_epi32(a, _mm_srli_si128(a, 3));
+      const __m128i hi = _mm_unpacklo_epi32(_mm_srli_si128(a, 6), _mm_srli_si128(a, 9));
+      px[i] = _mm_unpacklo_epi64(lo, hi);
+    }
+  } else {
+    const uint8_t* p = row + 2 * x;
+    for (int i = 0; i < 2; ++i) {
+      const __m128i w = Load16(p + 16 * i);  // eight 5-6-5 words
+      const __m128i b = _mm_and_si128(_mm_slli_epi16(w, 3), _mm_set1_epi16(0xF8));
+      const __m128i g = _mm_and_si128(_mm_srli_epi16(w, 3), _mm_set1_epi16(0xFC));
+      const __m128i r = _mm_and_si128(_mm_srli_epi16(w, 8), _mm_set1_epi16(0xF8));
+      const __m128i bg = _mm_or_si128(b, _mm_slli_epi16(g, 8));
+      px[2 * i] = _mm_unpacklo_epi16(bg, r);
+      px[2 * i + 1] = _mm_unpackhi_epi16(bg, r);
+    }
+  }
+}
+#endif
+
 template <LoadRgb Load>
 void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint8_t* v, int yStride, int uvStride,
                  int width, int height, int flip) {
@@ -459,13 +491,12 @@ void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint
     uint8_t* yd = RowOf(y, yStride, row);
     int x = 0;
 #ifdef LW_COLORCONV_SSE2
-    if constexpr (Load == LoadBgr32) {
-      for (; x + kBlock <= width; x += kBlock) {
-        const uint8_t* p = s + 4 * x;
-        const __m128i a = _mm_packs_epi32(Luma4(Load16(p)), Luma4(Load16(p + 16)));
-        const __m128i b = _mm_packs_epi32(Luma4(Load16(p + 32)), Luma4(Load16(p + 48)));
-        Store16(yd + x, _mm_packus_epi16(a, b));
-      }
+    for (; x + kBlock <= width; x += kBlock) {
+      __m128i px[4];
+      Widen16<Load>(s, x, px);
+      const __m128i a = _mm_packs_epi32(Luma4(px[0]), Luma4(px[1]));
+      const __m128i b = _mm_packs_epi32(Luma4(px[2]), Luma4(px[3]));
+      Store16(yd + x, _mm_packus_epi16(a, b));
     }
 #endif
     for (; x < width; ++x) {
@@ -481,14 +512,15 @@ void RgbToPlanar(const uint8_t* src, int srcStride, uint8_t* y, uint8_t* u, uint
     uint8_t* vd = RowOf(v, uvStride, by);
     int bx = 0;
 #ifdef LW_COLORCONV_SSE2
-    if constexpr (Load == LoadBgr32) {
+    {
       // Eight whole blocks (sixteen pixels of each row) at a time.
       const __m128i kU = _mm_set_epi16(0, -1212, -2384, 3596, 0, -1212, -2384, 3596);
       const __m128i kV = _mm_set_epi16(0, 3596, -3015, -582, 0, 3596, -3015, -582);
       for (; 2 * bx + kBlock <= width; bx += kBlock / 2) {
-        __m128i sums[4];
-        for (int i = 0; i < 4; ++i)
-          sums[i] = BlockSums2(Load16(rows[0] + 8 * bx + 16 * i), Load16(rows[1] + 8 * bx + 16 * i));
+        __m128i px0[4], px1[4], sums[4];
+        Widen16<Load>(rows[0], 2 * bx, px0);
+        Widen16<Load>(rows[1], 2 * bx, px1);
+        for (int i = 0; i < 4; ++i) sums[i] = BlockSums2(px0[i], px1[i]);
         const __m128i us = _mm_packs_epi32(Chroma4(sums[0], sums[1], kU), Chroma4(sums[2], sums[3], kU));
         const __m128i vs = _mm_packs_epi32(Chroma4(sums[0], sums[1], kV), Chroma4(sums[2], sums[3], kV));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(ud + bx), _mm_packus_epi16(us, us));

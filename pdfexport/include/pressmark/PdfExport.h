@@ -2,6 +2,7 @@
 // the PDF engine one page record after another (pagesieve/PdfSavingInterface.h).
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,6 +32,13 @@ class CEmbedFontResouce;
 bool SaveDocumentAsPdfDocument(Quirebook::CPublicationDoc* doc, const wchar_t* path, CQorCommonProgress* progress);
 
 namespace QorPDFExportingLib {
+
+// The least room on disk the PDF of the document takes, from what the export will write: each
+// page's objects and content, each picture once however often it is shown (a JPEG by its own
+// bytes, other pixels by how well rows sampled over the picture compress), and the fonts the texts
+// use with a share of their programs. Pages not loaded yet count as empty pages (loading them is
+// the export's own work).
+uint64_t EstimatePdfBytes(Quirebook::CPublicationDoc& doc);
 
 // Points to page pixels: the page objects live in pixels of 1.33 a point, y down.
 constexpr float kPagePixelsPerPoint = 1.33f;

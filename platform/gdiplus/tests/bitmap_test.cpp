@@ -3,6 +3,7 @@
 #include <GdiplusBitmap.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -323,4 +324,33 @@ TEST(BitmapTest, CloneCopiesPixelsAndConverts) {
   EXPECT_EQ(part->GetPixelFormat(), PixelFormat24bppRGB);
   EXPECT_EQ(Pixel(*part, 1, 0), 0xFF102030u);
   EXPECT_EQ(copy->Clone(Rect(2, 0, 2, 1), PixelFormat24bppRGB), nullptr);
+}
+
+// A drawing surface over a 32bppARGB bitmap holds the premultiplied pixels and writes the
+// straight ones back, in rows of every length around the four-pixel runs the conversions take
+// whole when they are opaque: a translucent or transparent pixel anywhere in a run, and one
+// drawn translucent into an opaque run, keep their own values.
+TEST(BitmapTest, DrawingSurfacesPremultiplyEachPixelOfARow) {
+  constexpr ARGB kOpaque = 0xFF123456u, kHalf = 0x80FF8000u, kClear = 0u;
+  auto original = [](INT x) { return x % 5 == 3 ? kHalf : x % 7 == 6 ? kClear : kOpaque; };
+  auto premultiplied = [](ARGB c) {
+    const uint32_t a = c >> 24;
+    uint32_t out = a << 24;
+    for (int shift : {0, 8, 16}) out |= static_cast<uint32_t>(std::lround(((c >> shift) & 0xFF) * a / 255.0)) << shift;
+    return out;
+  };
+  for (const INT w : {1, 3, 4, 5, 8, 9, 12, 13}) {
+    SCOPED_TRACE(w);
+    Bitmap bmp(w, 1, PixelFormat32bppARGB);
+    for (INT x = 0; x < w; ++x) ASSERT_EQ(bmp.SetPixel(x, 0, Color(original(x))), Ok);
+    cairo_surface_t* s = bmp.LwBeginDraw();
+    ASSERT_NE(s, nullptr);
+    for (INT x = 0; x < w; ++x) EXPECT_EQ(SurfacePixel(s, x, 0), premultiplied(original(x))) << "pixel " << x;
+    // A quarter-opaque pixel drawn over the last one of the row.
+    reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s))[w - 1] = 0x40402010u;
+    cairo_surface_mark_dirty(s);
+    bmp.LwEndDraw(s);
+    for (INT x = 0; x + 1 < w; ++x) EXPECT_EQ(Pixel(bmp, x, 0), original(x)) << "pixel " << x;
+    EXPECT_EQ(Pixel(bmp, w - 1, 0), 0x40FF8040u);  // each channel x 255 / 64, rounded to nearest
+  }
 }

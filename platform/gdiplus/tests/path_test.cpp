@@ -68,6 +68,20 @@ TEST(GraphicsPath, PointTypesFollowFigures) {
          p.AddPath(&other, FALSE);
        },
        {0, 1, 0, 1}},
+      {"a path added to itself repeats its figures",
+       [](GraphicsPath& p) {
+         p.AddLine(0, 0, 1, 0);
+         p.CloseFigure();
+         p.AddPath(&p, FALSE);
+       },
+       {0, 0x81, 0, 0x81}},
+      {"a path connected to itself continues its figure",
+       [](GraphicsPath& p) {
+         p.AddLine(0, 0, 1, 0);
+         p.AddLine(1, 0, 2, 2);
+         p.AddPath(&p, TRUE);
+       },
+       {0, 1, 1, 1, 1, 1}},
   };
   for (const TypeCase& c : cases) {
     GraphicsPath p;

@@ -2,6 +2,7 @@
 // dispatch through the message maps.
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
+#include <wx/generic/msgdlgg.h>
 #include <wx/textentry.h>
 #include <wx/toplevel.h>
 #include <wx/weakref.h>
@@ -170,6 +172,16 @@ void TearDown(CWnd* pWnd) {
   if (CWinApp* pApp = AfxGetApp())
     if (pApp->m_pMainWnd == pWnd) pApp->m_pMainWnd = nullptr;
   pWnd->PostNcDestroy();  // may delete pWnd
+}
+
+wxWindow* ShownOwnerFor(wxWindow* w) {
+  if (w) w = wxGetTopLevelParent(w);
+  if (w && w->IsShownOnScreen() && !w->IsBeingDeleted()) return w;
+  if (!wxTheApp) return nullptr;
+  if (wxWindow* top = wxTheApp->GetTopWindow(); top && top->IsShownOnScreen() && !top->IsBeingDeleted()) return top;
+  for (wxWindow* t : wxTopLevelWindows)
+    if (t->IsShownOnScreen() && !t->IsBeingDeleted()) return t;
+  return nullptr;
 }
 
 void RepaintShownFrames() {
@@ -745,8 +757,17 @@ int CWnd::MessageBox(const wchar_t* lpszText, const wchar_t* lpszCaption, UINT n
   }
   if (nType & MB_DEFBUTTON2) style |= (style & wxYES_NO) ? wxNO_DEFAULT : wxCANCEL_DEFAULT;
   const lwwnd::RepaintOnClose repaint;
-  wxMessageDialog dlg(m_pState->wx, wxString(lpszText ? lpszText : L""), wxString(caption), style);
-  switch (dlg.ShowModal()) {
+  // A box belongs to a shown window: the window manager then treats it as that window's dialog
+  // (no minimise or maximise buttons, kept above it). When no window is shown yet (during
+  // start-up), the toolkit's own dialog says the same through its hints; both put the
+  // affirmative button last, as GTK does.
+  wxWindow* parent = lwwnd::ShownOwnerFor(m_pState->wx);
+  std::unique_ptr<wxMessageDialogBase> dlg;
+  if (parent)
+    dlg = std::make_unique<wxMessageDialog>(parent, wxString(lpszText ? lpszText : L""), wxString(caption), style);
+  else
+    dlg = std::make_unique<wxGenericMessageDialog>(nullptr, wxString(lpszText ? lpszText : L""), wxString(caption), style);
+  switch (dlg->ShowModal()) {
     case wxID_OK: return (nType & MB_TYPEMASK) == MB_RETRYCANCEL ? IDRETRY : IDOK;
     case wxID_YES: return IDYES;
     case wxID_NO: return IDNO;

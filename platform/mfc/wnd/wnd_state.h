@@ -105,6 +105,10 @@ class KeyModifierScope {
 // Lets the frame translate keys whose focus window has no CWnd.
 void BindFrameKeys(wxWindow* frame);
 
+// The shown top-level window a message box or dialog of w belongs to: w's own when it is shown,
+// else the application's top window or any shown one; null while no window is shown.
+wxWindow* ShownOwnerFor(wxWindow* w);
+
 // Paints the shown top-level windows at once. Called as a modal dialog or message box closes,
 // so that the area it covered is not left empty while the caller's long work (a load, a save)
 // keeps the event loop from painting it.

@@ -2,6 +2,10 @@
 // with an exact stride; shadings, stencil masks and Type 3 text are rasterised.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 #include "RecordingParser.h"
 
 using namespace pstest;
@@ -286,5 +290,64 @@ TEST(PagesieveImage, PagesStayWithinTheirBudgets) {
     const auto omitted = engine->last_page_omissions();
     ASSERT_EQ(omitted.size(), 1u);
     EXPECT_EQ(omitted[0].kind, kPdfPageSimplified);
+  }
+}
+
+// An image is decoded at the size its drawing needs (300 pixels an inch): a larger one arrives
+// at the power-of-two fraction of its sides that still gives that (rounded up), JPEG or not, and
+// the same image drawn larger on a later page arrives again at the finer size under an id of its
+// own.
+TEST(PagesieveImage, ImagesAreDecodedAtTheSizeTheirDrawingNeeds) {
+  const int side = 400;
+  std::vector<uint8_t> rgb(static_cast<size_t>(side) * side * 3);
+  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i % 3 == 0 ? 200 : 40);
+  const struct {
+    const char* name;
+    std::string dict;
+    std::vector<uint8_t> data;
+  } kinds[] = {
+      {"rgb", "/Width 400 /Height 400 /ColorSpace /DeviceRGB /BitsPerComponent 8", rgb},
+      {"jpeg", "/Width 400 /Height 400 /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode",
+       lwtest::MakeJpeg(side, side)},
+  };
+  const struct {
+    float points;  // drawn side
+    int pixels;    // side that arrives
+  } sizes[] = {
+      {2, 13},    // 9 needed: at most 1/32
+      {20, 100},  // 84 needed: a quarter
+      {40, 200},  // 167 needed: a half
+      {96, 400},  // 400 needed: the whole image
+  };
+  for (const auto& k : kinds) {
+    SCOPED_TRACE(k.name);
+    lwtest::PdfBuilder b;
+    const int img = b.AddStream("/Type /XObject /Subtype /Image " + k.dict, k.data);
+    std::vector<std::string> pages;
+    for (const auto& s : sizes) {
+      const std::string n = std::to_string(s.points);
+      pages.push_back("q " + n + " 0 0 " + n + " 10 10 cm /Im1 Do Q");
+    }
+    const auto pdf = b.FinishPages(pages, "<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> >>");
+    lwtest::TempDir dir;
+    auto engine = OpenBytes(dir, pdf);
+    std::vector<int32_t> ids;
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+      RecordingParser rec;
+      ASSERT_TRUE(engine->parse_pdf_page(static_cast<int>(i) + 1, &rec));
+      ASSERT_EQ(rec.images.size(), 1u) << i;
+      const Image& im = rec.images[0];
+      EXPECT_EQ(im.rec.width, sizes[i].pixels) << sizes[i].points;
+      EXPECT_EQ(im.rec.height, sizes[i].pixels) << sizes[i].points;
+      ids.push_back(im.rec.image_id);
+      if (im.rec.kind == kPdfImageRaw && std::string(k.name) == "rgb") {
+        // Still the image's colours: red over blue and green.
+        const std::vector<int> px = Pixel(im, im.rec.width / 2, im.rec.height / 2);
+        EXPECT_GT(px[2], 150) << sizes[i].points;
+        EXPECT_LT(px[0], 100) << sizes[i].points;
+      }
+    }
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end()) << "one id for each size";
   }
 }

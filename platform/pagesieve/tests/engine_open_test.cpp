@@ -1,6 +1,7 @@
 // Opening files, counting pages, page numbers, and damaged input.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -122,4 +123,86 @@ TEST(PagesieveOpen, EnginesOnTwoThreads) {
   EXPECT_EQ(a, alone);
   EXPECT_EQ(b, alone);
   EXPECT_NE(alone.find("Hello page 4"), std::string::npos);
+}
+
+// What MuPDF reads past without failing the page is still named as left out: an object the page
+// draws that cannot be read (an array nested 20,000 deep), and a font program it cannot load.
+// The rest of the page arrives. An unreadable object the page refers to but never draws costs
+// nothing and is not named; damage in the page dictionary itself fails the page.
+TEST(PagesieveOpen, WhatCannotBeReadIsNamedAsLeftOut) {
+  const std::string deep = std::string(20000, '[') + std::string(20000, ']');
+  const std::string square = "0 0 1 rg 10 10 50 50 re f\n";
+  const std::string text = "BT /F1 12 Tf 72 700 Td (Hello) Tj ET\n";
+  const auto font = [](lwtest::PdfBuilder& b, const std::string& program) {
+    const int file = b.AddStream("", program);
+    const int desc = b.Add("<< /Type /FontDescriptor /FontName /Junk /Flags 32 /FontBBox [0 0 1000 1000] "
+                           "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile2 " +
+                           std::to_string(file) + " 0 R >>");
+    return b.Add("<< /Type /Font /Subtype /TrueType /BaseFont /Junk /FirstChar 32 /LastChar 126 /Widths [" +
+                 [] { std::string w; for (int i = 32; i <= 126; ++i) w += "500 "; return w; }() +
+                 "] /FontDescriptor " + std::to_string(desc) + " 0 R >>");
+  };
+  const struct {
+    const char* name;
+    std::function<std::vector<uint8_t>(lwtest::PdfBuilder&)> make;
+    bool parses;
+    std::vector<int32_t> omitted;
+  } cases[] = {
+      {"plain page",
+       [&](lwtest::PdfBuilder& b) {
+         return b.FinishPages({square + text}, "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+       },
+       true, {}},
+      {"resources nested 20,000 deep, an image drawn from them",
+       [&](lwtest::PdfBuilder& b) {
+         const int img = b.AddStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                                     "/BitsPerComponent 8",
+                                     std::vector<uint8_t>{7});
+         const int res = b.Add("<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> /Deep " + deep + " >>");
+         return b.FinishPages({square + "q 9 0 0 9 50 50 cm /Im1 Do Q"}, std::to_string(res) + " 0 R");
+       },
+       true, {kPdfPartUnreadable}},
+      {"an unreadable image the page does not draw",
+       [&](lwtest::PdfBuilder& b) {
+         const int img = b.Add("<< /Type /XObject /Subtype /Image /Deep " + deep + " >>");
+         return b.FinishPages({square}, "<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> >>");
+       },
+       true, {}},
+      {"an image nested 20,000 deep",
+       [&](lwtest::PdfBuilder& b) {
+         const int img = b.Add("<< /Type /XObject /Subtype /Image /Deep " + deep + " >>");
+         return b.FinishPages({square + "q 9 0 0 9 50 50 cm /Im1 Do Q"},
+                              "<< /XObject << /Im1 " + std::to_string(img) + " 0 R >> >>");
+       },
+       true, {kPdfPartUnreadable}},
+      {"font program of other bytes",
+       [&](lwtest::PdfBuilder& b) {
+         return b.FinishPages({square + text},
+                              "<< /Font << /F1 " + std::to_string(font(b, std::string(400, 'x'))) + " 0 R >> >>");
+       },
+       true, {kPdfFontUnreadable}},
+      {"page dictionary nested 20,000 deep",
+       [&](lwtest::PdfBuilder& b) { return b.FinishPages({square}, "<< /Deep " + deep + " >>"); }, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    lwtest::PdfBuilder b;
+    const std::vector<uint8_t> pdf = c.make(b);
+    lwtest::TempDir dir;
+    auto engine = OpenBytes(dir, pdf);
+    RecordingParser rec;
+    const bool parsed = engine->Get_Pages_Counts() == 1 && engine->parse_pdf_page(1, &rec);
+    EXPECT_EQ(parsed, c.parses);
+    if (!parsed) continue;
+    EXPECT_FALSE(rec.paths.empty()) << "the square arrives";
+    std::vector<int32_t> kinds;
+    for (const PdfPageOmission& o : engine->last_page_omissions()) kinds.push_back(o.kind);
+    EXPECT_EQ(kinds, c.omitted);
+    // Read again, the page names the same (MuPDF tells a repeated warning only once in a row).
+    RecordingParser again;
+    ASSERT_TRUE(engine->parse_pdf_page(1, &again));
+    kinds.clear();
+    for (const PdfPageOmission& o : engine->last_page_omissions()) kinds.push_back(o.kind);
+    EXPECT_EQ(kinds, c.omitted);
+  }
 }

@@ -6,17 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include <wx/combobox.h>
+#include <wx/dialog.h>
 #include <wx/image.h>
 #include <wx/imagpng.h>
 #include <wx/popupwin.h>
 #include <wx/utils.h>
 #include <wx/ribbon/art.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <QorpDrawHelpers.h>
@@ -56,7 +59,11 @@ class CRibbonFrame : public CFrameWnd {
   std::vector<Notification> notifications;
   std::map<UINT, UpdateState> updates;
 
-  void OnAnyCommand(UINT nID) { commands.push_back(nID); }
+  std::function<void(UINT)> onCommand;  // runs after the command is recorded
+  void OnAnyCommand(UINT nID) {
+    commands.push_back(nID);
+    if (onCommand) onCommand(nID);
+  }
   std::map<UINT, int> updateCalls;
   void OnAnyUpdate(CCmdUI* pCmdUI) {
     ++updateCalls[pCmdUI->m_nID];
@@ -624,6 +631,72 @@ TEST_F(RibbonGui, RealClicksOnAButtonAndACheckBox) {
   sim.MouseClick();
   ASSERT_TRUE(PumpUntil([&] { return !frame->commands.empty(); }));
   EXPECT_EQ(frame->commands, std::vector<UINT>{32876});
+}
+
+// The real pointer hovers a split button's arrow and the tab-row About button; a real menu and
+// a real modal dialog then hold the pointer while it moves away, so the buttons never hear it
+// leave. Neither may stay drawn hot once the menu or dialog has gone.
+TEST_F(RibbonGui, ButtonsLetGoOfTheirHighlightAfterAMenuOrADialog) {
+  frame->GetWxWindow()->Raise();
+  PumpUntil([] { return false; }, 100);
+  wxUIActionSimulator sim;
+  CRect rcFrame;
+  frame->GetWindowRect(&rcFrame);
+  const wxPoint away(rcFrame.CenterPoint().x, rcFrame.bottom - 40);  // the frame's empty client area
+  auto moveAwayLater = [&](std::function<void()> then) {
+    auto* timer = new wxTimer;
+    timer->Bind(wxEVT_TIMER, [&sim, away, then, timer](wxTimerEvent&) {
+      sim.MouseMove(away);
+      PumpUntil([] { return false; }, 150);
+      then();
+      wxTheApp->CallAfter([timer] { delete timer; });  // not inside its own event
+    });
+    timer->StartOnce(400);
+  };
+
+  // A split button's arrow opens a real menu; Escape closes it with the pointer elsewhere.
+  QorpSetMenuChooser(nullptr);
+  CQORPControl* pPaste = Find(57637);
+  const QorpPlacement& pl = ribbon.GetImpl()->placements.at(pPaste);
+  CRect rc;
+  ASSERT_TRUE(ribbon.GetControlScreenRect(pPaste, rc));
+  sim.MouseMove(rc.CenterPoint().x, rc.bottom - 6);
+  ASSERT_TRUE(PumpUntil([&] { return pl.pButtonBar->GetHoveredItem() != nullptr; })) << "the pointer is on the button";
+  bool bMenuClosed = false;
+  moveAwayLater([&] {
+    sim.Char(WXK_ESCAPE);
+    bMenuClosed = true;
+  });
+  sim.MouseClick();
+  ASSERT_TRUE(PumpUntil([&] { return bMenuClosed; }));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(pl.pButtonBar->GetHoveredItem(), nullptr) << "the split button stays highlighted after its menu";
+  EXPECT_EQ(pl.pButtonBar->GetActiveItem(), nullptr) << "the split button stays pressed after its menu";
+  EXPECT_TRUE(frame->commands.empty());
+
+  // The About button's command opens a modal dialog; the pointer leaves while it is open.
+  CQORPControl* pAbout = ribbon.GetTabRowControls()->GetAt(1);
+  QorpItemRow* pRow = ribbon.GetImpl()->pTabRow;
+  ASSERT_NE(pRow, nullptr);
+  ASSERT_TRUE(ribbon.GetControlScreenRect(pAbout, rc));
+  bool bDialogShown = false;
+  frame->onCommand = [&](UINT nId) {
+    if (nId != 57664) return;
+    wxDialog dlg(frame->GetWxWindow(), wxID_ANY, "About", wxPoint(rcFrame.left + 300, rcFrame.top + 250), wxSize(300, 120));
+    moveAwayLater([&] {
+      bDialogShown = dlg.IsShown();
+      dlg.EndModal(wxID_OK);
+    });
+    dlg.ShowModal();
+  };
+  sim.MouseMove(rc.CenterPoint().x, rc.CenterPoint().y);
+  ASSERT_TRUE(PumpUntil([&] { return pRow->HoverIndex() >= 0; })) << "the pointer is on About";
+  sim.MouseClick();
+  ASSERT_TRUE(PumpUntil([&] { return bDialogShown; }));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(frame->commands, std::vector<UINT>{57664});
+  EXPECT_EQ(pRow->HoverIndex(), -1) << "About stays highlighted after its dialog";
+  frame->onCommand = nullptr;
 }
 
 TEST_F(RibbonGui, ThemeSwitchRecoloursTheRibbonArt) {

@@ -1,8 +1,8 @@
 // The ribbon's groups as the frame narrows, under Xvfb: a tab about 2,000 px wide in frames of
 // 2,400 down to 800 px. Groups shrink from the right (small buttons, then icons only, then one
 // drop-down button per group); every command stays on screen or in its collapsed group's pop-up,
-// no two groups overlap, the left groups keep their large buttons while the tab fits, and the
-// bar keeps its height through every resize.
+// no two groups overlap, the left groups keep their large buttons while the tab fits, the page
+// spans the bar, and the bar keeps its height through every resize.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -144,6 +144,10 @@ TEST_F(RibbonLayoutGui, GroupsShrinkFromTheRightAndEveryCommandStaysReachable) {
     EXPECT_LT(rcBar.Height(), 250);
     wxWindow* pPage = ribbon.GetImpl()->pRibbon->GetPage(0);
     const wxRect rcPage = pPage->GetScreenRect();
+    // The page spans the bar (the groups are made to fit: no scroll arrows, no unpainted strip).
+    const wxRect rcRibbon = ribbon.GetImpl()->pRibbon->GetScreenRect();
+    EXPECT_EQ(rcPage.GetLeft(), rcRibbon.GetLeft());
+    EXPECT_EQ(rcPage.GetRight(), rcRibbon.GetRight());
     const std::vector<QorpRibbonPanel*> groups = Groups();
     ASSERT_EQ(groups.size(), static_cast<size_t>(kGroups));
     // Side by side inside the page, steps never smaller to the right.

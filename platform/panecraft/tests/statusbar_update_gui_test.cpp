@@ -1,10 +1,15 @@
 // Status panes in the frame's idle update pass: update handlers retitle and enable panes, panes
-// nobody updates keep their state, and a destroyed bar leaves the pass.
+// nobody updates keep their state, and a destroyed bar leaves the pass. A pane holding a combo
+// box is as wide as the box needs to show the pane's text.
 #include <gtest/gtest.h>
+
+#include <wx/combo.h>
+#include <wx/textctrl.h>
 
 #include "GuiTestHarness.h"
 
 #include <QorpStatusBar.h>
+#include <afxdialog.h>
 
 using namespace guitest;
 
@@ -68,6 +73,46 @@ TEST(StatusBarUpdateGui, PanesFollowTheirUpdateHandlers) {
   const int before = frame.nUpdates;
   frame.OnUpdateCmdUIAll();
   EXPECT_EQ(frame.nUpdates, before);
+  frame.DestroyWindow();
+  PumpUntil([] { return false; }, 20);
+}
+
+TEST(StatusBarUpdateGui, ControlPaneFitsItsControlToTheWidestText) {
+  CFrameWnd frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"Pages", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 900, 200)));
+  CQORPStatusBar bar;
+  ASSERT_TRUE(bar.Create(&frame));
+  bar.AddPane(QORP_STATUS_PANE_ICON_BUTTON, 32916)->SetText(L"<");
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                           CRect(0, 0, 100, 300), &bar, 1500));
+  CQORPStatusBarPane* pPane = bar.AddPane(QORP_STATUS_PANE_CONTROL, 1501);
+  pPane->SetChild(&combo);
+  pPane->SetPadding(4, 0, 4, 0);
+  bar.AddPane(QORP_STATUS_PANE_ICON_BUTTON, 32917)->SetText(L">");
+  bar.AddPane(QORP_STATUS_PANE_STRETCH, 0);
+  auto* pBox = dynamic_cast<wxComboCtrl*>(combo.GetWxWindow());
+  ASSERT_NE(pBox, nullptr);
+  ASSERT_NE(pBox->GetTextCtrl(), nullptr);
+  // The pane's text is the widest the box will show; what it shows must fit its text field.
+  const struct {
+    const wchar_t* pszWidest;
+    const char* pszShown;
+  } cases[] = {{L"8 / 8", "1 / 1"}, {L"88 / 88", "14 / 31"}, {L"888 / 888", "104 / 311"}, {L"8888 / 8888", "1004 / 3110"}};
+  int cxLast = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pszShown);
+    pPane->SetText(c.pszWidest);
+    bar.RecalcLayout();
+    PumpUntil([] { return false; }, 30);
+    const int cxField = pBox->GetTextCtrl()->GetClientSize().x - 8;  // the field's own inner margins
+    const int cxShown = pBox->GetTextCtrl()->GetTextExtent(c.pszShown).GetWidth();
+    EXPECT_GE(cxField, cxShown) << "the box cuts its text";
+    EXPECT_GT(pPane->GetRect().Width(), cxLast) << "more digits, a wider pane";
+    cxLast = pPane->GetRect().Width();
+  }
+  bar.DestroyWindow();
+  combo.DestroyWindow();
   frame.DestroyWindow();
   PumpUntil([] { return false; }, 20);
 }

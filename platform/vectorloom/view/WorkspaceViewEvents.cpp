@@ -163,6 +163,7 @@ void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale
   SolidBrush fill(Color(255, 255, 255, 255));
   SolidBrush grip(Color(255, 0, 170, 0));
   SolidBrush edgeFill(Color(255, 0, 0, 0));
+  SolidBrush frameFill(Color(255, 0, 120, 215));
   auto gripBox = [](const SelectionMarks& m) {
     return RectF(m.grip.X - kHandleRadius, m.grip.Y - kHandleRadius, 2 * kHandleRadius, 2 * kHandleRadius);
   };
@@ -184,28 +185,42 @@ void CWorkspaceView::DrawSelectedFlag(Gdiplus::Graphics* pGraphics, float fScale
       }
       continue;
     }
-    // The one-pixel edge of a handle square is the ring between the square grown and shrunk by
-    // half a pixel: filled, it covers exactly the pixels the stroke would, without stroking.
-    GraphicsPath frames, lines, grips, handles, rings(FillModeAlternate);
+    // Whole coordinates are pixel centres, so every mark that runs along the pixel grid covers
+    // whole pixels; such marks are filled as squares and rings on the grid, which the drawing
+    // layer composites as boxes without scan conversion. A handle is its one-pixel black edge
+    // and white inside: the square grown by half a pixel filled black, then the square shrunk by
+    // half a pixel filled white, leave the same pixels as the white square with its edge stroked
+    // (the stroke covers the white square's half-covered border pixels whole). The frame of an
+    // object that stands square to the view is the ring between its rectangle grown and shrunk by
+    // half a pixel: the pixels its one-pixel stroke covers, each whole.
+    GraphicsPath frames, frameRings(FillModeAlternate), lines, grips, handles, edges;
     for (const SelectionMarks* m : layer) {
       const PointF corners[4] = {m->dp[HANDLE_TOPLEFT], m->dp[HANDLE_TOPRIGHT], m->dp[HANDLE_BOTTOMRIGHT],
                                  m->dp[HANDLE_BOTTOMLEFT]};
-      frames.AddPolygon(corners, 4);
+      if (corners[0].Y == corners[1].Y && corners[2].Y == corners[3].Y && corners[0].X == corners[3].X &&
+          corners[1].X == corners[2].X) {
+        const float l = std::min(corners[0].X, corners[1].X), r = std::max(corners[0].X, corners[1].X);
+        const float t = std::min(corners[0].Y, corners[3].Y), b = std::max(corners[0].Y, corners[3].Y);
+        frameRings.AddRectangle(RectF(l - 0.5f, t - 0.5f, r - l + 1, b - t + 1));
+        frameRings.AddRectangle(RectF(l + 0.5f, t + 0.5f, r - l - 1, b - t - 1));
+      } else {
+        frames.AddPolygon(corners, 4);
+      }
       lines.StartFigure();
       lines.AddLine(m->dp[HANDLE_TOP], m->grip);
       grips.AddEllipse(gripBox(*m));
       for (const PointF& p : m->dp) {
-        handles.AddRectangle(handleBox(p));
-        rings.AddRectangle(RectF(p.X - kHandle - 0.5f, p.Y - kHandle - 0.5f, 2 * kHandle + 1, 2 * kHandle + 1));
-        rings.AddRectangle(RectF(p.X - kHandle + 0.5f, p.Y - kHandle + 0.5f, 2 * kHandle - 1, 2 * kHandle - 1));
+        edges.AddRectangle(RectF(p.X - kHandle - 0.5f, p.Y - kHandle - 0.5f, 2 * kHandle + 1, 2 * kHandle + 1));
+        handles.AddRectangle(RectF(p.X - kHandle + 0.5f, p.Y - kHandle + 0.5f, 2 * kHandle - 1, 2 * kHandle - 1));
       }
     }
-    pGraphics->DrawPath(&frame, &frames);
+    if (frames.GetPointCount() > 0) pGraphics->DrawPath(&frame, &frames);
+    if (frameRings.GetPointCount() > 0) pGraphics->FillPath(&frameFill, &frameRings);
     pGraphics->DrawPath(&frame, &lines);
     pGraphics->FillPath(&grip, &grips);
     pGraphics->DrawPath(&edge, &grips);
+    pGraphics->FillPath(&edgeFill, &edges);
     pGraphics->FillPath(&fill, &handles);
-    pGraphics->FillPath(&edgeFill, &rings);
   }
 }
 

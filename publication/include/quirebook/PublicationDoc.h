@@ -114,6 +114,10 @@ struct DroppedItem {
   enum Kind {
     kImageTooLarge,   // an image of width x height pixels over the size cap
     kPageSimplified,  // the page had more objects or data than a page may hold
+    kPictureUnreadable,  // a picture whose stored bytes do not decode
+    kFontUnreadable,     // an embedded font whose record or program cannot be read
+    kPartUnreadable,     // part of the page's data cannot be read (damaged or nested too deep)
+    kPageUnreadable,     // a page read after the open that cannot be read at all
   };
   int page = 0;  // 1-based
   Kind kind = kImageTooLarge;

@@ -228,6 +228,24 @@ std::wstring MissingPlayerMessage();
 // Joins a folder and a name with one '/'.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// The hidden folder a book is built in, beside the book's folder, and the descriptor that holds
+// it locked while its export runs (closed with the object).
+struct StagingFolder {
+  std::string path;
+  int fd = -1;
+  StagingFolder() = default;
+  StagingFolder(const StagingFolder&) = delete;
+  StagingFolder& operator=(const StagingFolder&) = delete;
+  ~StagingFolder();
+};
+// Makes ".<book>.lwbook-<16 hexadecimal digits>" beside `target` and locks it; false (errno set)
+// when none can be made.
+bool MakeStagingFolder(const std::filesystem::path& target, StagingFolder* staging);
+// Removes the hidden folders that killed exports of the book at `target` left beside it (those of
+// exactly that naming that no running export holds), first moving into the book the user's own
+// files that a folder left in the middle of the swap still holds.
+void RemoveStaleStagingFolders(const std::filesystem::path& target);
+
 // The text of xml/Pages.xml for pages of the given count and a document size in points.
 std::string PagesXmlText(int pageCount, float widthPoints, float heightPoints);
 

@@ -17,7 +17,9 @@ class CPublicationDoc;
 // page is index.html in that folder. The progress (null allowed) runs from 0 to 1 inside the
 // caller's range. True only when every part of the package was written; the video conversions
 // are finished (or given up) before the call returns, and a clip that cannot be converted does
-// not fail the export.
+// not fail the export. The package is built in a hidden folder beside outputFolder and replaces
+// it whole at the end, so a failed or killed export leaves the old one as it was; on failure
+// errno tells why (ENOSPC: the disk is full).
 bool SaveDocumentAsSWFFlipPages(Quirebook::CPublicationDoc* document, const wchar_t* outputFolder,
                                 CQorCommonProgress* progress);
 

@@ -34,6 +34,7 @@ class CRichFontDesc;
 struct _CharsFontDesc;
 class CEmbedFontResManager;
 class CFontCacheManager;
+class CCharacterGlyphsMap;
 
 // The skew of italic characters: minus the tangent of 20 degrees.
 constexpr float kItalicSkew = -0.36397f;
@@ -225,6 +226,10 @@ class CCharacterItem {
   // missing. False when the glyph cannot be made: the item keeps what it held and the font's map
   // remembers the miss, so later calls answer at once until the cache is reset.
   bool BuildGlyph(HDC dc, const _CharsFontDesc& font, const CEmbedFontResManager* fonts, CFontCacheManager* cache);
+  // BuildGlyph for callers that hold the cache's lock and have looked up font's glyph map in it
+  // (cache->GetGlyphsMap): texts of one font ask for thousands of glyphs the map already holds.
+  bool BuildGlyph(HDC dc, CCharacterGlyphsMap* map, const _CharsFontDesc& font, const CEmbedFontResManager* fonts,
+                  CFontCacheManager* cache);
   // The cached glyph of `key` (a character, or kGlyphIdKey + a glyph id of an embedded program) in
   // font, made and cached when missing, with a reference for the caller; null when it cannot be made
   // (a miss the font's map remembers until the cache is reset).

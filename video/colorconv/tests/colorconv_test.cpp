@@ -540,7 +540,7 @@ TEST(ColorConvValues, WholeRowsMatchThePixelFormulas) {
   }
 }
 
-// Random RGB32 and packed 4:2:2 frames to YV12 against the formulas: luma per pixel, chroma per
+// Random RGB32, RGB24, RGB565 and packed 4:2:2 frames to YV12 against the formulas: luma per pixel, chroma per
 // 2 x 2 block (RGB: the weighted sums of the block's pixels; 4:2:2: the two rows averaged, rounding
 // up), in widths around the blocks of sixteen pixels.
 TEST(ColorConvValues, WholeFramesToYV12MatchTheFormulas) {
@@ -549,17 +549,31 @@ TEST(ColorConvValues, WholeFramesToYV12MatchTheFormulas) {
     seed = seed * 1664525u + 1013904223u;
     return static_cast<uint8_t>(seed >> 24);
   };
-  for (const int w : {16, 17, 32, 33, 50}) {
+  for (const int w : {15, 16, 17, 18, 32, 33, 50}) {
     for (const int h : {2, 3}) {
       SCOPED_TRACE(testing::Message() << w << " x " << h);
       const int cw = (w + 1) / 2, ch = (h + 1) / 2;
       std::vector<uint8_t> yp(static_cast<size_t>(w) * h), up(static_cast<size_t>(cw) * ch), vp(up.size());
-      {
-        SCOPED_TRACE("RGB32");
-        std::vector<uint8_t> rgb(static_cast<size_t>(4 * w) * h);
+      // RGB in its three layouts: B, G, R, 0 words, B, G, R triples and 5-6-5 words (each field
+      // widened by shifting, as the converter reads it).
+      struct RgbLayout {
+        const char* name;
+        int bytes;
+        void (*convert)(const uint8_t*, int, uint8_t*, uint8_t*, uint8_t*, int, int, int, int, int);
+      };
+      for (const RgbLayout& layout : {RgbLayout{"RGB32", 4, ConvertRGB32ToYV12}, RgbLayout{"RGB24", 3, ConvertRGB24ToYV12},
+                                      RgbLayout{"RGB565", 2, ConvertRGB565ToYV12}}) {
+        SCOPED_TRACE(layout.name);
+        const int pitch = layout.bytes * w;
+        std::vector<uint8_t> rgb(static_cast<size_t>(pitch) * h);  // exactly sized: no reads past the frame
         for (auto& b : rgb) b = next();
-        ConvertRGB32ToYV12(rgb.data(), 4 * w, yp.data(), up.data(), vp.data(), w, cw, w, h, 0);
-        auto at = [&](int x, int r, int c) { return int(rgb[static_cast<size_t>(r) * 4 * w + 4 * std::min(x, w - 1) + c]); };
+        layout.convert(rgb.data(), pitch, yp.data(), up.data(), vp.data(), w, cw, w, h, 0);
+        auto at = [&](int x, int r, int c) {  // c: 0 blue, 1 green, 2 red
+          const uint8_t* p = rgb.data() + static_cast<size_t>(r) * pitch + layout.bytes * std::min(x, w - 1);
+          if (layout.bytes > 2) return int(p[c]);
+          const int word = p[0] | p[1] << 8;
+          return c == 0 ? (word & 31) << 3 : c == 1 ? ((word >> 5) & 63) << 2 : (word >> 11) << 3;
+        };
         for (int r = 0; r < h; ++r)
           for (int x = 0; x < w; ++x)
             ASSERT_EQ(yp[static_cast<size_t>(r) * w + x], ((2105 * at(x, r, 2) + 4129 * at(x, r, 1) + 803 * at(x, r, 0) + 4096) >> 13) + 16)

@@ -12,6 +12,14 @@
 //   an open (ms_per_page), beside BM_TexMutoolConvert (`mutool convert`).
 // - BM_TexFlipBookPages: the flip-book export's page movies of the same document (ms_per_page),
 //   beside BM_TexMutoolDrawPng (`mutool draw -F png -r 96` of every page).
+// - BM_TexKeptPages: every page of the 300-page file loaded and kept, as a document whose page list
+//   has shown every page holds them (0), or loaded, merged and kept, as after reading the document
+//   through in the page view (1): kb_per_page (growth of malloc's in-use bytes over the
+//   pages, the open but unloaded document subtracted), rss_mb (the process after the pages are
+//   kept), and where the bytes go, per page: chars_per_page and texts_per_page, char_kb (the
+//   laid-out characters' arrays), run_kb (font runs), row_kb (rows), glyphs_per_page and
+//   glyph_kb (glyph resources the texts hold that the glyph cache does not: ligature and
+//   surrogate parts, their outlines included) and object_kb (the text objects themselves).
 // The mutool cases are skipped when mutool (Debian package mupdf-tools) is not installed.
 //
 // Beside the wall-clock figures, cpu_ms_per_page (cpu_ms for the first page) counts the processor
@@ -19,16 +27,20 @@
 // wall clock measures the neighbours; processor time stays comparable.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <unordered_set>
 
 #include <flarewing/FlipBook.h>
 #include <gdiplus/gdiplus.h>
+#include <glyphweave/CharacterGlyphRes.h>
 #include <pressmark/PdfExport.h>
 #include <quirebook/DDrawTextObj.h>
 #include <quirebook/PdfPageParser.h>
@@ -291,5 +303,85 @@ void BM_TexMutoolDrawPng(benchmark::State& state) {
   SetMsPerPage(state, seconds, kImportPages, ChildrenCpu() - cpuStart);
 }
 BENCHMARK(BM_TexMutoolDrawPng)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+double HeapInUse() {
+  malloc_trim(0);
+  return static_cast<double>(mallinfo2().uordblks);
+}
+
+double ProcessRssMb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  return 0.0;
+}
+
+// The bytes a glyph resource holds: the object and its outline.
+double GlyphBytes(const GlyphweaveLib::CCharacterGlyphRes* g) {
+  const Gdiplus::GraphicsPath* path = g->GetGlyphPathDataPointer();
+  const int points = path->GetPointCount();
+  return static_cast<double>(sizeof(GlyphweaveLib::CCharacterGlyphRes)) +
+         static_cast<double>(points) * (sizeof(Gdiplus::PointF) + 1);
+}
+
+void BM_TexKeptPages(benchmark::State& state) {
+  const bool merge = state.range(0) != 0;
+  state.SetLabel(merge ? "merged" : "loaded");
+  const std::wstring path = Manual(kOpenPages).wstring();
+  double perPage = 0, rss = 0, chars = 0, texts = 0, charBytes = 0, runBytes = 0, rowBytes = 0, glyphs = 0,
+         glyphBytes = 0, objectBytes = 0;
+  for (auto _ : state) {
+    auto* source = new CCachePdfPageContent(path.c_str());
+    source->AddRef();
+    {
+      CTextDoc doc;
+      const int count = BindPages(doc, source);
+      const double before = HeapInUse();
+      for (int i = 0; i < count; ++i) {
+        CDrawingPage* page = doc.GetDrawingPage(i);
+        if (!page->LoadPageContent(&doc)) state.SkipWithError("a page failed to load");
+        if (merge) page->IntegrateTexts();
+      }
+      perPage = (HeapInUse() - before) / count;
+      rss = ProcessRssMb();
+      chars = texts = charBytes = runBytes = rowBytes = glyphs = glyphBytes = objectBytes = 0;
+      std::unordered_set<const GlyphweaveLib::CCharacterGlyphRes*> seen;
+      for (int i = 0; i < count; ++i)
+        for (auto* obj : doc.GetDrawingPage(i)->GetRenderObjectList()) {
+          auto* text = dynamic_cast<CDDrawTextObj*>(obj);
+          if (!text) continue;
+          const auto& characters = text->GetArrayOfTextCharacters();
+          texts += 1;
+          objectBytes += sizeof(CDDrawTextObj);
+          chars += static_cast<double>(characters.size());
+          charBytes += static_cast<double>(characters.capacity() * sizeof(GlyphweaveLib::CCharacterItem));
+          runBytes += static_cast<double>(text->GetFontRuns().GetSize()) * sizeof(GlyphweaveLib::TFontRunInfo);
+          rowBytes += static_cast<double>(text->GetParagraphsLinesInfo().GetSize()) *
+                      sizeof(GlyphweaveLib::TTextLineInfo);
+          for (const auto& c : characters) {
+            const GlyphweaveLib::CCharacterGlyphRes* g = c.GetCharGlyphPath();
+            if (!g || !g->IsLigaturePart() || !seen.insert(g).second) continue;
+            glyphs += 1;
+            glyphBytes += GlyphBytes(g);
+          }
+        }
+      for (double* v : {&chars, &texts, &charBytes, &runBytes, &rowBytes, &glyphs, &glyphBytes, &objectBytes})
+        *v /= count;
+    }
+    source->Release();
+  }
+  state.counters["kb_per_page"] = perPage / 1024.0;
+  state.counters["rss_mb"] = rss;
+  state.counters["chars_per_page"] = chars;
+  state.counters["texts_per_page"] = texts;
+  state.counters["char_kb"] = charBytes / 1024.0;
+  state.counters["run_kb"] = runBytes / 1024.0;
+  state.counters["row_kb"] = rowBytes / 1024.0;
+  state.counters["glyphs_per_page"] = glyphs;
+  state.counters["glyph_kb"] = glyphBytes / 1024.0;
+  state.counters["object_kb"] = objectBytes / 1024.0;
+}
+BENCHMARK(BM_TexKeptPages)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

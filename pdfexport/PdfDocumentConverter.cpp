@@ -753,7 +753,7 @@ struct RunLook {
 // the point size / 1024.
 float Embolden(const CCharacterItem& c, float em) {
   if (!c.IsBold()) return 0;
-  const float grow = kBoldStrength * c.m_fPointSize / 1024.0f * std::fabs(c.GetCharYScale()) / em * 1000.0f;
+  const float grow = kBoldStrength * c.GetFontPointSize() / 1024.0f * std::fabs(c.GetCharYScale()) / em * 1000.0f;
   return Finite(grow) && grow > 0 ? grow : 0;
 }
 

@@ -46,7 +46,7 @@ void DrawCharacter(const GlyphweaveLib::CCharacterItem& c, const Gdiplus::Matrix
 
   const Gdiplus::GraphicsPath* outline = glyph->GetGlyphPathDataPointer();
   Gdiplus::GraphicsPath bold;
-  if (c.m_nBold != 0 && GlyphweaveLib::EmboldenOutlineXY(*outline, bold, kBoldStrength, kBoldStrength) == 1 &&
+  if (c.IsBold() != 0 && GlyphweaveLib::EmboldenOutlineXY(*outline, bold, kBoldStrength, kBoldStrength) == 1 &&
       bold.GetPointCount() > 0)
     outline = &bold;
   if (c.IsFillInside()) {
@@ -62,7 +62,7 @@ void DrawCharacter(const GlyphweaveLib::CCharacterItem& c, const Gdiplus::Matrix
 
   if (!c.HasUnderline() && !c.HasStrikeOut()) return;
   // Line metrics in text units from the glyph's font, scaled like the character.
-  const float scale = c.m_fPointSize / 1024.0f * c.m_fYScale * (c.GetShowAsScriptFlag() ? kScriptFactor : 1.0f);
+  const float scale = c.GetFontPointSize() / 1024.0f * c.GetCharYScale() * (c.GetShowAsScriptFlag() ? kScriptFactor : 1.0f);
   const float shift = c.GetTotalLineShift();
   const float a = glyph->GetCharsAscent() * scale - shift;
   const float d = glyph->GetCharsDescent() * scale + shift;

@@ -367,18 +367,19 @@ void CPDFPageParserImpl::OnTextObject(const PdfTextRecord* text) {
       runFont = info.m_FontDesc;
     }
     const COLORREF colour = run->fill_given ? PdfColorToRgb(run->fill_rgb) : 0;
+    // The run's format, which its characters share.
+    GlyphweaveLib::CCharacterItem item;
+    item.SetFontPointSize(run->font_size);
+    item.SetBold(bold ? 1 : 0);
+    item.SetItalicSkew(italic ? -0.36397f : 0.0f);
+    item.SetCharSpacing(run->char_spacing);
+    item.SetCharXScale(run->horizontal_scale * kPdfImportGlyphScale);
+    item.SetCharYScale(kPdfImportGlyphScale);
+    item.SetBaselineShift(run->rise);
+    item.SetRenderColor(colour);
     for (int i = 0; i < run->char_count; ++i) {
-      GlyphweaveLib::CCharacterItem item;
-      item.SetFontPointSize(run->font_size);
-      item.SetBold(bold ? 1 : 0);
-      item.SetItalicSkew(italic ? -0.36397f : 0.0f);
       item.SetCharacter(static_cast<char16_t>(run->chars[i].character & 0xFFFF));
       item.SetHorizontalShift(-run->chars[i].adjustment * run->font_size / 1000.0f);
-      item.SetCharSpacing(run->char_spacing);
-      item.SetCharXScale(run->horizontal_scale * kPdfImportGlyphScale);
-      item.SetCharYScale(kPdfImportGlyphScale);
-      item.SetBaselineShift(run->rise);
-      item.SetRenderColor(colour);
       if (run->advances_given) {
         if (i == 0) runFonts.push_back(runFont);
         measured.push_back({chars.size(), runFonts.size() - 1,

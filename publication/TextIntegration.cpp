@@ -123,11 +123,8 @@ bool CDDrawTextObj::ConnectTextObjRunline(CDDrawTextObj* other) {
 
   const float dx = rightStart() - leftEnd();
   const float dy = (RowAscent(*right) + rightMatrix.dy) - (RowAscent(*left) + leftMatrix.dy);
-  for (size_t i = 0; i < rightChars.size(); ++i) {
-    CCharacterItem& ch = rightChars[i];
-    if (i == 0) ch.SetHorizontalShift(ch.GetHorizontalShift() + dx);
-    ch.SetBaselineShift(ch.GetBaselineShift() + dy);
-  }
+  if (!rightChars.empty()) rightChars[0].SetHorizontalShift(rightChars[0].GetHorizontalShift() + dx);
+  rightChars.ChangeFormats(0, rightChars.size(), [dy](CCharacterItem& ch) { ch.SetBaselineShift(ch.GetBaselineShift() + dy); });
   leftChars.insert(leftChars.end(), rightChars.begin(), rightChars.end());
   leftRuns.insert(leftRuns.end(), rightRuns.begin(), rightRuns.end());
 

@@ -15,20 +15,21 @@ void CDDrawTextObj::NormalizePDFText(bool moveUp) {
   GlyphweaveLib::CArrayOfTextCharacters& chars = GetArrayOfTextCharacters();
 
   if (std::fabs(m.m12) < kEpsilon) {
-    for (GlyphweaveLib::CCharacterItem& ch : chars) {
+    chars.ChangeFormats(0, chars.size(), [&m](GlyphweaveLib::CCharacterItem& ch) {
       const float oldY = ch.GetCharYScale();
       ch.SetCharXScale(ch.GetCharXScale() * m.m11);
       ch.SetCharSpacing(ch.GetCharSpacing() * m.m11);
-      ch.SetHorizontalShift(ch.GetHorizontalShift() * m.m11);
       ch.SetCharYScale(oldY * m.m22);
       ch.SetBaselineShift(ch.GetBaselineShift() * m.m22);
       // A shear of the matrix becomes the italic skew; a flat text (no height) keeps its skew.
       const float denominator = oldY * m.m22;
       if (m.m21 != 0 && denominator != 0 && std::isfinite(m.m21 / denominator)) ch.SetItalicSkew(m.m21 / denominator);
-    }
+    });
+    for (GlyphweaveLib::CCharacterItem& ch : chars) ch.SetHorizontalShift(ch.GetHorizontalShift() * m.m11);
     m.m11 = m.m22 = 1;
     m.m21 = 0;
   }
+  chars.ShareFormats();  // after the scales, and after a merge that shifted the joined characters
 
   // One row: running positions, the row's ascent, descent and leading as maxima.
   float ascent = -1.0f, descent = -1.0f, leading = -1.0f;

@@ -242,7 +242,7 @@ class DecorationWriter {
   void Add(const CCharacterItem& c) {
     const CCharacterGlyphRes* glyph = c.GetCharGlyphPath();
     if (!glyph || (!c.IsFillInside() && !c.IsStrokeOutline()) || (!c.HasUnderline() && !c.HasStrikeOut())) return;
-    const float scale = c.m_fPointSize / 1024.0f * c.m_fYScale * (c.GetShowAsScriptFlag() ? 2.0f / 3.0f : 1.0f);
+    const float scale = c.GetFontPointSize() / 1024.0f * c.GetCharYScale() * (c.GetShowAsScriptFlag() ? 2.0f / 3.0f : 1.0f);
     const float shift = c.GetTotalLineShift();
     const float a = glyph->GetCharsAscent() * scale - shift;
     const float d = glyph->GetCharsDescent() * scale + shift;

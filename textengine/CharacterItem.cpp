@@ -3,7 +3,10 @@
 #include <lwdpi.h>
 #include <wingdi.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include <vectorloom/StreamReader.h>
 #include <vectorloom/VariableStream.h>
@@ -65,8 +68,52 @@ bool _CharacterItem::GetBinaryContent(Vectorloom::CStreamReader* in, const wchar
 
 // ---------------------------------------------------------------------------------------------
 
-CCharacterItem::CCharacterItem(const CCharacterItem& o) : _CharacterItem(o), m_ptOffset(o.m_ptOffset) {
-  m_pGlyph = Vectorloom::AddRefObj(o.m_pGlyph);
+namespace {
+
+template <class T>
+bool Same(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+// Every stored field but the character and the horizontal shift, compared to the bit.
+bool SameFields(const _CharacterItem& a, const _CharacterItem& b) {
+  return Same(a.m_fPointSize, b.m_fPointSize) && a.m_nBold == b.m_nBold && Same(a.m_fItalicSkew, b.m_fItalicSkew) &&
+         Same(a.m_fXScale, b.m_fXScale) && Same(a.m_fYScale, b.m_fYScale) && a.m_bUnderline == b.m_bUnderline &&
+         a.m_bStrikeOut == b.m_bStrikeOut && Same(a.m_fCharSpacing, b.m_fCharSpacing) &&
+         Same(a.m_fBaselineShift, b.m_fBaselineShift) && a.m_nScriptFlag == b.m_nScriptFlag &&
+         a.m_crRender == b.m_crRender && a.m_crStroked == b.m_crStroked && a.m_bFillInside == b.m_bFillInside &&
+         a.m_bStrokeOutline == b.m_bStrokeOutline && a.m_nFilledTransparency == b.m_nFilledTransparency &&
+         a.m_nStrokeTransparency == b.m_nStrokeTransparency;
+}
+
+}  // namespace
+
+_CharacterItem& CCharacterItem::Own() {
+  if (m_pFormat && m_pFormat->refs.load(std::memory_order_acquire) == 1) return *m_pFormat;
+  Format* own = new Format(F());
+  Format* old = m_pFormat;
+  m_pFormat = own;
+  if (old && old->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete old;
+  return *own;
+}
+
+CCharacterItem::CCharacterItem(const CCharacterItem& o)
+    : m_pFormat(o.m_pFormat),
+      m_pGlyph(Vectorloom::AddRefObj(o.m_pGlyph)),
+      m_ptOffset(o.m_ptOffset),
+      m_fHorizontalShift(o.m_fHorizontalShift),
+      m_nCharacter(o.m_nCharacter) {
+  if (m_pFormat) m_pFormat->refs.fetch_add(1, std::memory_order_relaxed);
+}
+
+CCharacterItem::CCharacterItem(CCharacterItem&& o) noexcept
+    : m_pFormat(o.m_pFormat),
+      m_pGlyph(o.m_pGlyph),
+      m_ptOffset(o.m_ptOffset),
+      m_fHorizontalShift(o.m_fHorizontalShift),
+      m_nCharacter(o.m_nCharacter) {
+  o.m_pFormat = nullptr;
+  o.m_pGlyph = nullptr;
 }
 
 CCharacterItem& CCharacterItem::operator=(const CCharacterItem& o) {
@@ -74,13 +121,80 @@ CCharacterItem& CCharacterItem::operator=(const CCharacterItem& o) {
   return *this;
 }
 
-CCharacterItem::~CCharacterItem() { Vectorloom::ReleaseRefObj(m_pGlyph); }
+CCharacterItem& CCharacterItem::operator=(CCharacterItem&& o) noexcept {
+  if (this == &o) return *this;
+  std::swap(m_pFormat, o.m_pFormat);
+  std::swap(m_pGlyph, o.m_pGlyph);
+  m_ptOffset = o.m_ptOffset;
+  m_fHorizontalShift = o.m_fHorizontalShift;
+  m_nCharacter = o.m_nCharacter;
+  return *this;
+}
+
+CCharacterItem::~CCharacterItem() {
+  Vectorloom::ReleaseRefObj(m_pGlyph);
+  if (m_pFormat && m_pFormat->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete m_pFormat;
+}
 
 void CCharacterItem::Copy(const CCharacterItem& o) {
   if (this == &o) return;
-  _CharacterItem::operator=(o);
+  ShareFormatOf(o);
+  m_fHorizontalShift = o.m_fHorizontalShift;
+  m_nCharacter = o.m_nCharacter;
   m_ptOffset = o.m_ptOffset;
   SetCharGlyphRes(o.m_pGlyph);
+}
+
+void CCharacterItem::ShareFormatOf(const CCharacterItem& o) {
+  if (m_pFormat == o.m_pFormat) return;
+  if (o.m_pFormat) o.m_pFormat->refs.fetch_add(1, std::memory_order_relaxed);
+  Format* old = m_pFormat;
+  m_pFormat = o.m_pFormat;
+  if (old && old->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete old;
+}
+
+bool CCharacterItem::SameFormat(const CCharacterItem& o) const {
+  return m_pFormat == o.m_pFormat || SameFields(F(), o.F());
+}
+
+_CharacterItem CCharacterItem::GetStoredFields() const {
+  _CharacterItem fields = F();
+  fields.m_nCharacter = m_nCharacter;
+  fields.m_fHorizontalShift = m_fHorizontalShift;
+  return fields;
+}
+
+void CCharacterItem::SetStoredFields(const _CharacterItem& fields) {
+  m_nCharacter = fields.m_nCharacter;
+  m_fHorizontalShift = fields.m_fHorizontalShift;
+  if (SameFields(F(), fields)) return;
+  if (m_pFormat && m_pFormat->refs.load(std::memory_order_acquire) == 1) {
+    *static_cast<_CharacterItem*>(m_pFormat) = fields;
+    m_pFormat->m_nCharacter = 0;
+    m_pFormat->m_fHorizontalShift = 0.0f;
+    return;
+  }
+  Format* own = SameFields(s_defaultFormat, fields) ? nullptr : new Format(fields);
+  Format* old = m_pFormat;
+  m_pFormat = own;
+  if (old && old->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete old;
+}
+
+void CCharacterItem::SetActualFontSize(float s) {
+  _CharacterItem fields = F();
+  fields.SetActualFontSize(s);
+  SetFontPointSize(fields.m_fPointSize);
+}
+
+bool CCharacterItem::PutBinaryContent(Vectorloom::CVariableStream* out, const wchar_t* text) const {
+  return GetStoredFields().PutBinaryContent(out, text);
+}
+
+bool CCharacterItem::GetBinaryContent(Vectorloom::CStreamReader* in, const wchar_t* text) {
+  _CharacterItem fields;
+  if (!fields.GetBinaryContent(in, text)) return false;
+  SetStoredFields(fields);
+  return true;
 }
 
 void CCharacterItem::SetCharGlyphRes(CCharacterGlyphRes* glyph) {
@@ -92,20 +206,21 @@ void CCharacterItem::SetCharGlyphRes(CCharacterGlyphRes* glyph) {
 }
 
 void CCharacterItem::SetByCharacterProps(const CRichFontDesc& rich) {
-  const float y = std::fabs(m_fYScale);
-  if (y > 0.0f) m_fPointSize = rich.m_fFontSize / y;
-  m_nBold = rich.m_bBold != 0 ? 1 : 0;
-  m_fItalicSkew = rich.m_bItalic ? kItalicSkew : 0.0f;
-  m_bUnderline = rich.m_bUnderline;
-  m_crRender = rich.m_crRenderColor;
+  const float y = std::fabs(GetCharYScale());
+  if (y > 0.0f) SetFontPointSize(rich.m_fFontSize / y);
+  SetBold(rich.m_bBold != 0 ? 1 : 0);
+  SetItalicSkew(rich.m_bItalic ? kItalicSkew : 0.0f);
+  Set(&_CharacterItem::m_bUnderline, rich.m_bUnderline);
+  SetRenderColor(rich.m_crRenderColor);
 }
 
 float CCharacterItem::GetIncreaseDeltaX() const {
   if (m_pGlyph && m_pGlyph->IsContinuation()) return 0.0f;  // the pair's first unit advances for both
-  const float k = m_fPointSize / 1024.0f;
-  const float glyph = m_pGlyph ? m_fXScale * (m_pGlyph->GetReferIncx() * k) : 0.0f;
-  float dx = glyph + m_fCharSpacing;
-  if (m_nScriptFlag != 0) dx = dx * 2.0f / 3.0f;
+  const _CharacterItem& f = F();
+  const float k = f.m_fPointSize / 1024.0f;
+  const float glyph = m_pGlyph ? f.m_fXScale * (m_pGlyph->GetReferIncx() * k) : 0.0f;
+  float dx = glyph + f.m_fCharSpacing;
+  if (f.m_nScriptFlag != 0) dx = dx * 2.0f / 3.0f;
   return dx;
 }
 

@@ -109,10 +109,32 @@ bool CArrayOfTextCharacters::GetBinaryContent(Vectorloom::CStreamReader* in, con
   reserve(static_cast<size_t>(std::min<uint64_t>(n, fit)));
   for (uint32_t i = 0; i < n; ++i) {
     CCharacterItem c;
+    if (!empty()) c.ShareFormatOf(back());  // kept when the record's format is the same
     if (!c.GetBinaryContent(in, text)) return false;
-    push_back(c);
+    push_back(std::move(c));
   }
+  ShareFormats();
   return true;
+}
+
+void CArrayOfTextCharacters::ShareFormats() {
+  // The characters whose formats were met last, most recent first: a text mostly alternates
+  // between a few formats (running text, a word in italics, a heading).
+  constexpr size_t kRecent = 8;
+  size_t recent[kRecent];
+  size_t known = 0;
+  for (size_t i = 0; i < size(); ++i) {
+    CCharacterItem& c = (*this)[i];
+    size_t k = 0;
+    while (k < known && !(*this)[recent[k]].SameFormat(c)) ++k;
+    if (k < known) {
+      c.ShareFormatOf((*this)[recent[k]]);
+    } else {
+      k = known < kRecent ? known++ : kRecent - 1;
+    }
+    for (; k > 0; --k) recent[k] = recent[k - 1];
+    recent[0] = i;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -170,7 +170,32 @@ void CCharacterGlyphsMap::Reset() {
   }
   m_mapGlyphs.clear();
   m_setMisses.clear();
+  // Parts last: they hold references on the glyphs above.
+  for (auto& entry : m_mapLigatureParts) {
+    entry.second.part->Release();
+    entry.second.ligature->Release();
+  }
+  m_mapLigatureParts.clear();
 }
+
+CCharacterGlyphRes* CCharacterGlyphsMap::GetLigaturePart(CCharacterGlyphRes* plain, CCharacterGlyphRes* ligature,
+                                                         CCharacterGlyphRes* head, int index, int length) {
+  if (!ligature) return nullptr;
+  auto guard = Guard();
+  LigatureEntry& slot = m_mapLigatureParts[LigatureKey{plain, ligature, head, index, length}];
+  if (!slot.part) {
+    auto* part = new CCharacterGlyphRes();
+    part->AddRef();  // the map's
+    if (!head) part->GetGlyphPathDataPointer()->AddPath(ligature->GetGlyphPathDataPointer(), FALSE);
+    part->SetLigaturePart(plain, head, index, length, ligature);
+    ligature->AddRef();
+    slot.part = part;
+    slot.ligature = ligature;
+  }
+  slot.part->AddRef();
+  return slot.part;
+}
+
 
 bool CCharacterGlyphsMap::IsMiss(wchar_t ch) const {
   auto guard = Guard();
@@ -385,43 +410,43 @@ bool FontMetricsOf(const CCharacterGlyphRes* glyph, float* a, float* d, float* l
 }
 }  // namespace
 
-float CCharacterItem::GetActualAscent(float a) const { return a * (m_fPointSize / 1024.0f) * m_fYScale; }
-float CCharacterItem::GetActualDescent(float d) const { return d * (m_fPointSize / 1024.0f) * m_fYScale; }
+float CCharacterItem::GetActualAscent(float a) const { return a * (F().m_fPointSize / 1024.0f) * F().m_fYScale; }
+float CCharacterItem::GetActualDescent(float d) const { return d * (F().m_fPointSize / 1024.0f) * F().m_fYScale; }
 
 float CCharacterItem::GetSuperScriptLineShift(float a, float d) const {
-  if (m_nScriptFlag != 2) return 0.0f;
+  if (F().m_nScriptFlag != 2) return 0.0f;
   return -(GetActualAscent(a) + GetActualDescent(d)) * 3.0f / 9.0f;
 }
 
 float CCharacterItem::GetSubScriptLineShift(float a, float d) const {
-  if (m_nScriptFlag != 1) return 0.0f;
+  if (F().m_nScriptFlag != 1) return 0.0f;
   return (GetActualAscent(a) + GetActualDescent(d)) / 6.0f;
 }
 
 float CCharacterItem::GetTotalLineShift(float a, float d) const {
-  float shift = m_fBaselineShift;
-  if (m_nScriptFlag == 2)
+  float shift = F().m_fBaselineShift;
+  if (F().m_nScriptFlag == 2)
     shift += GetSuperScriptLineShift(a, d);
-  else if (m_nScriptFlag == 1)
+  else if (F().m_nScriptFlag == 1)
     shift += GetSubScriptLineShift(a, d);
   return shift;
 }
 
 float CCharacterItem::GetCharAscent(float a, float d) const {
-  const float f = m_nScriptFlag != 0 ? kScriptScale : 1.0f;
+  const float f = F().m_nScriptFlag != 0 ? kScriptScale : 1.0f;
   return GetActualAscent(a) * f - GetTotalLineShift(a, d);
 }
 
 float CCharacterItem::GetCharDescent(float a, float d) const {
-  const float f = m_nScriptFlag != 0 ? kScriptScale : 1.0f;
+  const float f = F().m_nScriptFlag != 0 ? kScriptScale : 1.0f;
   return GetActualDescent(d) * f + GetTotalLineShift(a, d);
 }
 
 float CCharacterItem::GetCharTotalHeight(float a, float d) const { return GetCharAscent(a, d) + GetCharDescent(a, d); }
 
 float CCharacterItem::GetCharExternalLeading(float l) const {
-  float v = l * (m_fPointSize / 1024.0f) * m_fYScale;
-  if (m_nScriptFlag != 0) v = v * 2.0f / 3.0f;
+  float v = l * (F().m_fPointSize / 1024.0f) * F().m_fYScale;
+  if (F().m_nScriptFlag != 0) v = v * 2.0f / 3.0f;
   return v;
 }
 
@@ -464,8 +489,8 @@ float CCharacterItem::GetCharExternalLeading() const {
 
 float CCharacterItem::GetIncreaseDeltaY() const {
   if (!m_pGlyph) return 0.0f;
-  const float f = m_nScriptFlag != 0 ? kScriptScale : 1.0f;
-  return m_fYScale * (m_pGlyph->GetReferIncy() * (m_fPointSize / 1024.0f)) * f;
+  const float f = F().m_nScriptFlag != 0 ? kScriptScale : 1.0f;
+  return F().m_fYScale * (m_pGlyph->GetReferIncy() * (F().m_fPointSize / 1024.0f)) * f;
 }
 
 bool CCharacterItem::IsEmptyGlyphPath() const {
@@ -473,19 +498,19 @@ bool CCharacterItem::IsEmptyGlyphPath() const {
 }
 
 void CCharacterItem::GetGdiplusTransMatrix(Gdiplus::Matrix& m) const {
-  const float k = m_fPointSize / 1024.0f;
+  const float k = F().m_fPointSize / 1024.0f;
   m.Reset();
-  m.Scale(m_fXScale * k, k * m_fYScale, Gdiplus::MatrixOrderAppend);
-  if (std::fabs(m_fItalicSkew) > kSkewThreshold) m.Shear(m_fItalicSkew, 0.0f, Gdiplus::MatrixOrderAppend);
-  m.Translate(0.0f, m_fBaselineShift, Gdiplus::MatrixOrderAppend);
-  if (m_nScriptFlag != 0) {
+  m.Scale(F().m_fXScale * k, k * F().m_fYScale, Gdiplus::MatrixOrderAppend);
+  if (std::fabs(F().m_fItalicSkew) > kSkewThreshold) m.Shear(F().m_fItalicSkew, 0.0f, Gdiplus::MatrixOrderAppend);
+  m.Translate(0.0f, F().m_fBaselineShift, Gdiplus::MatrixOrderAppend);
+  if (F().m_nScriptFlag != 0) {
     m.Scale(kScriptScale, kScriptScale, Gdiplus::MatrixOrderAppend);
     float a = 0.0f;
     FontMetricsOf(m_pGlyph, &a, nullptr, nullptr);
-    const float h = GetCharDescent() + a * k * m_fYScale;
-    if (m_nScriptFlag == 1)
+    const float h = GetCharDescent() + a * k * F().m_fYScale;
+    if (F().m_nScriptFlag == 1)
       m.Translate(0.0f, h / 6.0f, Gdiplus::MatrixOrderAppend);
-    else if (m_nScriptFlag == 2)
+    else if (F().m_nScriptFlag == 2)
       m.Translate(0.0f, h / -3.0f, Gdiplus::MatrixOrderAppend);
   }
   m.Translate(m_ptOffset.x, m_ptOffset.y, Gdiplus::MatrixOrderAppend);

@@ -64,13 +64,15 @@ class CScreenDC {
 
 }  // namespace
 
-// Writes one property into every character of the clipped range.
+// Writes one property into every character of the clipped range; the characters that now look
+// alike share their format again.
 template <typename Fn>
 static void ApplyToRange(CArrayOfTextCharacters& chars, int first, int last, Fn fn) {
   size_t b = 0;
   size_t e = 0;
   if (!ClipRange(chars.size(), first, last, b, e)) return;
   for (size_t i = b; i < e; ++i) fn(chars[i]);
+  chars.ShareFormats();
 }
 
 void CEditableTextObj::SetSelectionCharsColor(int first, int last, unsigned long color) {
@@ -299,6 +301,7 @@ void CEditableTextObj::OptimizationFontDescs(int firstRun, int lastRun) {
       ++i;
     }
   }
+  if (m_setFontRuns.GetSize() < runs) m_setFontRuns.FreeExtra();
 }
 
 void CEditableTextObj::BuildAllGlypths(const CEmbedFontResManager* fonts, CFontCacheManager* cache) {
@@ -443,15 +446,14 @@ void CEditableTextObj::ApplyLigatures(HDC dc, const CEmbedFontResManager* fonts,
         continue;
       }
       const int n = static_cast<int>(best->letters.size());
-        auto* head = new CCharacterGlyphRes();
-      head->AddRef();
-      head->GetGlyphPathDataPointer()->AddPath(ligature->GetGlyphPathDataPointer(), FALSE);
-      head->SetLigaturePart(m_arrCharacters[i].GetCharGlyphPath(), nullptr, 0, n, ligature);
+      // The parts are the font's, shared by every place that shows this ligature.
+      std::lock_guard<std::recursive_mutex> lock(cache->GetLock());
+      CCharacterGlyphsMap* map = cache->GetGlyphsMap(run.m_FontDesc, fonts);
+      CCharacterGlyphRes* head = map->GetLigaturePart(m_arrCharacters[i].GetCharGlyphPath(), ligature, nullptr, 0, n);
       m_arrCharacters[i].SetCharGlyphRes(head);
       for (int k = 1; k < n; ++k) {
-        auto* part = new CCharacterGlyphRes();
-        part->AddRef();
-        part->SetLigaturePart(m_arrCharacters[i + k].GetCharGlyphPath(), head, k, n, ligature);
+        CCharacterGlyphRes* part =
+            map->GetLigaturePart(m_arrCharacters[i + k].GetCharGlyphPath(), ligature, head, k, n);
         m_arrCharacters[i + k].SetCharGlyphRes(part);
         part->Release();
       }
@@ -474,7 +476,8 @@ void CEditableTextObj::DropBrokenLigatures() {
     bool whole = g->GetLigatureIndex() == 0 && i + n <= total;
     for (size_t k = 1; k < n && whole; ++k) {
       const CCharacterGlyphRes* p = m_arrCharacters[i + k].GetCharGlyphPath();
-      whole = p && p->IsLigaturePart() && p->GetLigatureHead() == g && p->GetLigatureIndex() == static_cast<int>(k);
+      whole = p && p->IsLigaturePart() && p->GetLigatureHead() == g && p->GetLigatureIndex() == static_cast<int>(k) &&
+              SameLook(m_arrCharacters[i + k], m_arrCharacters[i]);
     }
     if (whole) {
       i += n;

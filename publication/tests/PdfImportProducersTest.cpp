@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -396,6 +397,77 @@ TEST(PdfImportProducers, LigaturesAreDrawnWithTheirGlyphsAndGiveWayToEdits) {
       left += c.GetCharGlyphPath() && c.GetCharGlyphPath()->IsLigaturePart() && c.GetCharGlyphPath()->GetLigatureIndex() == 0;
     EXPECT_GT(heads, 3);
     EXPECT_EQ(left, heads - 1);
+  }
+  source->Release();
+}
+
+// A ligature's parts belong to the font: a second text showing the same letters over the same
+// glyphs draws them with the same parts, so a page full of "fi" holds one outline of it. A letter
+// of the ligature given another look than the first (size, scale, slant, shift) no longer belongs
+// to it: the letters draw themselves again.
+TEST(PdfImportProducers, LigaturePartsAreSharedAndGiveWayToALetterOfAnotherLook) {
+  using GlyphweaveLib::CCharacterGlyphRes;
+  auto* source = new CCachePdfPageContent(lw::Utf8ToWide(kFixtures + "/pdftex.pdf").c_str());
+  source->AddRef();
+  {
+    CTextDoc doc;
+    auto* page = new CDrawingPage;
+    page->SetPageSourceContent(source);
+    page->SetPageSourceIndex(0);
+    doc.GetRenderPagesArray().AddPage(page);
+    ASSERT_TRUE(page->LoadPageContent(&doc));
+    CDDrawTextObj* text = nullptr;
+    size_t f = std::wstring::npos;
+    for (auto* obj : page->GetRenderObjectList())
+      if (auto* t = dynamic_cast<CDDrawTextObj*>(obj); t && !text) {
+        const size_t at = t->GetCharacters(0, -1).find(L"efficient");
+        if (at != std::wstring::npos) text = t, f = at + 1;
+      }
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(text->GetArrayOfTextCharacters()[f].GetCharGlyphPath()->IsLigaturePart());
+
+    CMemFile file;
+    ASSERT_EQ(text->Save(file, CString(L"2000")), 1);
+    std::vector<unsigned char> bytes(file.GetBufferPtr(), file.GetBufferPtr() + file.GetLength());
+    auto load = [&](CDDrawTextObj& into) {
+      CMemFile in(bytes.data(), static_cast<UINT>(bytes.size()));
+      uint32_t type = 0;
+      ASSERT_EQ(in.Read(&type, 4), 4u);
+      Vectorloom::CBitmapResObjsList bitmaps;
+      ASSERT_EQ(into.Load(in, nullptr, bitmaps, CString(L"2000")), 1);
+      into.BuildAllGlypths(doc.GetEmbedFontResManager(), doc.GetFontGlyphCacheManager());
+      into.RecalcuLayout(0);
+    };
+    CDDrawTextObj loaded;
+    load(loaded);
+    for (size_t k = 0; k < 3; ++k)
+      EXPECT_EQ(loaded.GetArrayOfTextCharacters()[f + k].GetCharGlyphPath(),
+                text->GetArrayOfTextCharacters()[f + k].GetCharGlyphPath())
+          << k;
+
+    const int second = static_cast<int>(f + 1);
+    const struct {
+      const char* edit;
+      std::function<void(CDDrawTextObj&)> apply;
+    } edits[] = {
+        {"size", [&](CDDrawTextObj& t) { t.SetSelectionCharsFontSize(second, second, 30.0f); }},
+        {"slant", [&](CDDrawTextObj& t) { t.SetSelectionCharsItalic(second, second, true); }},
+        {"shift", [&](CDDrawTextObj& t) { t.SetSelectionCharsBaselineShift(second, second, 2.0f); }},
+        {"scale", [&](CDDrawTextObj& t) { t.GetArrayOfTextCharacters()[f + 2].SetCharXScale(2.0f); }},
+    };
+    for (const auto& e : edits) {
+      SCOPED_TRACE(e.edit);
+      CDDrawTextObj edited;
+      load(edited);
+      e.apply(edited);
+      edited.RecalcuLayout(0);
+      const auto& chars = edited.GetArrayOfTextCharacters();
+      for (size_t k = 0; k < 3; ++k) {
+        ASSERT_NE(chars[f + k].GetCharGlyphPath(), nullptr) << k;
+        EXPECT_FALSE(chars[f + k].GetCharGlyphPath()->IsLigaturePart()) << k;
+        EXPECT_FALSE(chars[f + k].IsEmptyGlyphPath()) << k;
+      }
+    }
   }
   source->Release();
 }

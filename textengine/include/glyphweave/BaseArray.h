@@ -78,6 +78,8 @@ class _BaseArray {
     SetNeedSize(n);
     m_vItems.assign(p, p + n);
   }
+  // Gives back the memory of elements removed before; the capacity number stays.
+  void FreeExtra() { m_vItems.shrink_to_fit(); }
   // Cuts the array to n elements when it holds more.
   void Shrink(int n) {
     if (n >= 0 && n < GetSize()) m_vItems.resize(static_cast<size_t>(n));

@@ -42,7 +42,8 @@ class CCharacterGlyphRes : public Vectorloom::CRefObj {
   void SetFontMetrics(float ascent, float descent, float externalLeading);
 
   // A part of a ligature the font draws for a run of letters (CEditableTextObj::ApplyLigatures),
-  // made for one place in one text and never cached: the first letter's part holds the
+  // kept by the font's glyph map and shared by every place that shows the ligature over the same
+  // letter glyphs (CCharacterGlyphsMap::GetLigaturePart): the first letter's part holds the
   // ligature's outline, each further letter's part no outline; every part keeps its letter's own
   // advance and metrics, so the layout is the letters' layout. Each part holds its letter's own
   // glyph (the plain glyph), and every further part holds the first part.

@@ -8,11 +8,13 @@
 // fill transparency u8, stroke transparency u8.
 //
 // In memory the members are ordered to leave no padding (the one-byte fields last, the character
-// in the format's tail), since a page of text holds thousands of characters: the stored order is
-// kept by PutBinaryContent and GetBinaryContent alone.
+// in the format's tail): the stored order is kept by PutBinaryContent and GetBinaryContent alone.
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
+#include <cstring>
 
 #include <vectorloom/VectorTypes.h>
 
@@ -130,13 +132,78 @@ struct _CharacterItem : public _CharacterDesc {
 
 // A character of a laid-out text: the stored fields, the offset given by layout (left end of the
 // baseline in box coordinates) and a counted reference to its glyph. Copies share the glyph.
-class CCharacterItem : public _CharacterItem {
+//
+// A page holds thousands of characters and their formats repeat over whole lines, so the item
+// keeps only what differs from one character to the next (the character, its horizontal shift,
+// offset and glyph) and shares the other stored fields: a counted, unchanging format that copies
+// of the item hold together (null: the default format). A setter that changes a field gives the
+// item a format of its own first, unless it holds the only reference; ShareFormats lets the
+// characters of an array hold one format wherever their fields are equal. 32 bytes a character.
+class CCharacterItem {
  public:
+  static constexpr int kRecordSize = _CharacterItem::kRecordSize;
+
   CCharacterItem() = default;
   CCharacterItem(const CCharacterItem& o);
+  CCharacterItem(CCharacterItem&& o) noexcept;
   CCharacterItem& operator=(const CCharacterItem& o);
+  CCharacterItem& operator=(CCharacterItem&& o) noexcept;
   ~CCharacterItem();
   void Copy(const CCharacterItem& o);
+
+  // The stored fields (_CharacterDesc, then _CharacterItem).
+  float GetFontPointSize() const { return F().m_fPointSize; }
+  void SetFontPointSize(float v) { Set(&_CharacterItem::m_fPointSize, v); }
+  int IsBold() const { return F().m_nBold; }
+  void SetBold(int v) { Set(&_CharacterItem::m_nBold, static_cast<int32_t>(v)); }
+  float GetItalicSkew() const { return F().m_fItalicSkew; }
+  void SetItalicSkew(float v) { Set(&_CharacterItem::m_fItalicSkew, v); }
+  bool HasUnderline() const { return F().m_bUnderline != 0; }
+  void SetHasUnderlineFlag(bool v) { Set(&_CharacterItem::m_bUnderline, static_cast<BYTE>(v ? 1 : 0)); }
+  bool HasStrikeOut() const { return F().m_bStrikeOut != 0; }
+  void SetHasStrikeOutFlag(bool v) { Set(&_CharacterItem::m_bStrikeOut, static_cast<BYTE>(v ? 1 : 0)); }
+  float GetCharXScale() const { return F().m_fXScale; }
+  void SetCharXScale(float v) { Set(&_CharacterItem::m_fXScale, v); }
+  float GetCharYScale() const { return F().m_fYScale; }
+  void SetCharYScale(float v) { Set(&_CharacterItem::m_fYScale, v); }
+  float GetActualFontSize() const { return F().GetActualFontSize(); }
+  void SetActualFontSize(float s);
+  float GetFontPixelSize() const { return F().GetFontPixelSize(); }
+
+  char16_t GetCharacter() const { return m_nCharacter; }
+  void SetCharacter(char16_t c) { m_nCharacter = c; }
+  float GetCharSpacing() const { return F().m_fCharSpacing; }
+  void SetCharSpacing(float v) { Set(&_CharacterItem::m_fCharSpacing, v); }
+  float GetHorizontalShift() const { return m_fHorizontalShift; }
+  void SetHorizontalShift(float v) { m_fHorizontalShift = v; }
+  float GetBaselineShift() const { return F().m_fBaselineShift; }
+  void SetBaselineShift(float v) { Set(&_CharacterItem::m_fBaselineShift, v); }
+  int GetShowAsScriptFlag() const { return F().m_nScriptFlag; }  // 0 normal, 1 sub, 2 super
+  void SetShowAsScriptFlag(int v) { Set(&_CharacterItem::m_nScriptFlag, static_cast<int32_t>(v)); }
+  bool IsFillInside() const { return F().m_bFillInside != 0; }
+  void SetFillInside(bool v) { Set(&_CharacterItem::m_bFillInside, static_cast<BYTE>(v ? 1 : 0)); }
+  bool IsStrokeOutline() const { return F().m_bStrokeOutline != 0; }
+  void SetStrokeOutline(bool v) { Set(&_CharacterItem::m_bStrokeOutline, static_cast<BYTE>(v ? 1 : 0)); }
+  COLORREF GetRenderColor() const { return F().m_crRender; }
+  void SetRenderColor(COLORREF c) { Set(&_CharacterItem::m_crRender, c); }
+  COLORREF GetStrokedColor() const { return F().m_crStroked; }
+  void SetStrokedColor(COLORREF c) { Set(&_CharacterItem::m_crStroked, c); }
+  BYTE GetFilledTransparency() const { return F().m_nFilledTransparency; }
+  void SetFilledTransparency(BYTE v) { Set(&_CharacterItem::m_nFilledTransparency, v); }
+  BYTE GetStrokeTransparency() const { return F().m_nStrokeTransparency; }
+  void SetStorkeTransparency(BYTE v) { Set(&_CharacterItem::m_nStrokeTransparency, v); }
+
+  // All stored fields at once, as one record (the character and horizontal shift included).
+  _CharacterItem GetStoredFields() const;
+  void SetStoredFields(const _CharacterItem& fields);
+  // True when the two items' formats (every stored field but the character and the horizontal
+  // shift) are equal to the bit.
+  bool SameFormat(const CCharacterItem& o) const;
+  // Takes o's format, which equals this item's (SameFormat), so that both share it.
+  void ShareFormatOf(const CCharacterItem& o);
+  // The whole 52-byte character record; the text is passed through and never read.
+  bool PutBinaryContent(Vectorloom::CVariableStream* out, const wchar_t* text) const;
+  bool GetBinaryContent(Vectorloom::CStreamReader* in, const wchar_t* text);
 
   const Vectorloom::CQorVectorPoint<float>& GetCharOffset() const { return m_ptOffset; }
   void SetCharOffset(const Vectorloom::CQorVectorPoint<float>& p) { m_ptOffset = p; }
@@ -198,13 +265,38 @@ class CCharacterItem : public _CharacterItem {
   float GetCharExternalLeading(float l) const;
 
  private:
-  Vectorloom::CQorVectorPoint<float> m_ptOffset;
+  // The shared format: the stored fields (the character and the horizontal shift are the item's
+  // own and stay 0 here) and the count of the items that hold it. A format held by more than one
+  // item never changes.
+  struct Format : _CharacterItem {
+    explicit Format(const _CharacterItem& fields) : _CharacterItem(fields) {
+      m_nCharacter = 0;
+      m_fHorizontalShift = 0.0f;
+    }
+    std::atomic<int> refs{1};
+  };
+  static constexpr _CharacterItem s_defaultFormat{};
+  const _CharacterItem& F() const { return m_pFormat ? *m_pFormat : s_defaultFormat; }
+  // The format, held by this item alone, to change a field of.
+  _CharacterItem& Own();
+  template <class Member, class T>
+  void Set(Member member, T v) {
+    if (BitEqual(F().*member, v)) return;
+    Own().*member = v;
+  }
+  template <class T>
+  static bool BitEqual(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+  }
+
+  Format* m_pFormat = nullptr;  // counted; null is the default format
   CCharacterGlyphRes* m_pGlyph = nullptr;
+  Vectorloom::CQorVectorPoint<float> m_ptOffset;
+  float m_fHorizontalShift = 0.0f;
+  char16_t m_nCharacter = 0;
 };
 
-// The stored fields take 52 bytes, the offset 8 and the glyph reference 8: with the padding the
-// glyph pointer's alignment needs, 72 bytes a character.
 static_assert(sizeof(_CharacterItem) <= 52, "a character's stored fields are laid out without padding");
-static_assert(sizeof(CCharacterItem) <= 72, "a laid-out character grew");
+static_assert(sizeof(CCharacterItem) <= 32, "a laid-out character grew");
 
 }  // namespace GlyphweaveLib

@@ -74,6 +74,26 @@ class CArrayOfTextCharacters : public std::vector<CCharacterItem> {
   // array. Returns 1.
   int InsertSelection(const CArrayOfTextCharacters& src, int pos);
 
+  // Lets characters whose formats are equal hold one format (CCharacterItem); nothing a caller
+  // reads changes. Loading and the format setters of a range do it themselves.
+  void ShareFormats();
+  // Changes the characters first..end-1 with fn, which sets format fields only and gives equal
+  // formats equal results: fn runs once for each stretch of characters that share a format and
+  // the rest of the stretch shares its result.
+  template <class Fn>
+  void ChangeFormats(size_t first, size_t end, Fn fn) {
+    CCharacterItem before;  // the format of the stretch, as it was
+    for (size_t i = first; i < end && i < size(); ++i) {
+      CCharacterItem& c = (*this)[i];
+      if (i > first && c.SameFormat(before)) {
+        c.ShareFormatOf((*this)[i - 1]);
+        continue;
+      }
+      before.ShareFormatOf(c);
+      fn(c);
+    }
+  }
+
   // The character count and records (fields 2 and 3 of the text record).
   bool PutBinaryContent(Vectorloom::CVariableStream* out, const wchar_t* text) const;
   bool GetBinaryContent(Vectorloom::CStreamReader* in, const wchar_t* text);

@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,6 +70,14 @@ class CCharacterGlyphsMap {
   // or null when GDI serves the font.
   const CEmbedFontResouce* GetProgram() const { return m_pProgram; }
 
+  // Part `index` of `length` of the ligature glyph `ligature` of this map's font, for the letter
+  // glyph `plain` (or null) after the first part `head` (null for the first part), with a
+  // reference for the caller. A part depends on nothing else, so every place that shows the
+  // ligature over the same letter glyphs shares one part (and the first part one outline) for as
+  // long as the map lives. Null for a null ligature glyph.
+  CCharacterGlyphRes* GetLigaturePart(CCharacterGlyphRes* plain, CCharacterGlyphRes* ligature, CCharacterGlyphRes* head,
+                                      int index, int length);
+
   int GetCount() const;
   // The characters that have a glyph, ascending.
   std::vector<wchar_t> GetCharacterKeys() const;
@@ -86,6 +95,27 @@ class CCharacterGlyphsMap {
 
   std::map<wchar_t, CCharacterGlyphRes*> m_mapGlyphs;
   std::set<wchar_t> m_setMisses;
+  struct LigatureKey {
+    const CCharacterGlyphRes* plain;
+    const CCharacterGlyphRes* ligature;
+    const CCharacterGlyphRes* head;
+    int index;
+    int length;
+    bool operator<(const LigatureKey& o) const {
+      if (plain != o.plain) return std::less<const CCharacterGlyphRes*>()(plain, o.plain);
+      if (ligature != o.ligature) return std::less<const CCharacterGlyphRes*>()(ligature, o.ligature);
+      if (head != o.head) return std::less<const CCharacterGlyphRes*>()(head, o.head);
+      if (index != o.index) return index < o.index;
+      return length < o.length;
+    }
+  };
+  // The part, with the map's reference, and the map's reference on the key's ligature glyph (the
+  // part holds its plain glyph and head itself), so a key never names a glyph that has gone.
+  struct LigatureEntry {
+    CCharacterGlyphRes* part = nullptr;
+    CCharacterGlyphRes* ligature = nullptr;
+  };
+  std::map<LigatureKey, LigatureEntry> m_mapLigatureParts;
   std::unique_ptr<CFFTypeFontEngine> m_pEngine;
   const CEmbedFontResouce* m_pProgram = nullptr;
   float m_fAscent = 0.0f;

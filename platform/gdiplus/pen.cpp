@@ -394,8 +394,18 @@ Status Pen::LwGetCapShapes(const GraphicsPath& path, GraphicsPath* shapes) const
 
 void Pen::LwApplyStroke(cairo_t* cr) const {
   double unit = width_;
-  if (!(width_ > 0) || !std::isfinite(width_)) {
-    // One device pixel: stroke in device space (the path and source are already placed).
+  // A pen never draws thinner than one device pixel: a width of 0, or one that the transform
+  // makes narrower than a pixel (a hairline outline of a glyph drawn in em units, a thin line
+  // zoomed out), strokes one pixel wide.
+  bool hairline = !(width_ > 0) || !std::isfinite(width_);
+  if (!hairline) {
+    double ax = width_, ay = 0, bx = 0, by = width_;
+    cairo_user_to_device_distance(cr, &ax, &ay);
+    cairo_user_to_device_distance(cr, &bx, &by);
+    hairline = std::fabs(ax * by - ay * bx) < 1.0;  // the pen's square under one pixel
+  }
+  if (hairline) {
+    // Stroke in device space (the path and source are already placed).
     cairo_identity_matrix(cr);
     unit = 1.0;
   }

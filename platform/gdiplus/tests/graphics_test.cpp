@@ -313,11 +313,22 @@ TEST(Graphics, PenWidthAlignmentAndHairline) {
     g.DrawRectangle(&inset, 18, 2, 10, 10);  // inside only: x 18..22
     g.ScaleTransform(8, 8);
     g.DrawLine(&hair, 0.0f, 3.0f, 4.0f, 3.0f);  // one device pixel at y = 24 whatever the scale
+    // A pen the transform makes thinner than a pixel (a glyph outline stroked in em units, a
+    // thin line zoomed out) still draws one device pixel wide.
+    g.ResetTransform();
+    g.ScaleTransform(1.0f / 1024, 1.0f / 1024);
+    Pen em(kBlack, 1);
+    g.DrawLine(&em, 0.0f, 28.0f * 1024, 4.0f * 1024, 28.0f * 1024);
+    g.ResetTransform();
+    Pen half(kBlack, 0.5f);
+    g.DrawLine(&half, 20.0f, 28.0f, 24.0f, 28.0f);
   });
   CheckProbes(canvas,
               {{1, 7, kBlue}, {3, 7, kBlue}, {5, 7, kNone}, {7, 7, kNone},
                {17, 7, kNone}, {19, 7, kRed}, {21, 7, kRed}, {23, 7, kNone},
-               {10, 24, kBlack}, {10, 23, kNone}, {10, 25, kNone}},
+               {10, 24, kBlack}, {10, 23, kNone}, {10, 25, kNone},
+               {2, 28, kBlack}, {2, 27, kNone}, {2, 29, kNone},
+               {22, 28, kBlack}, {22, 27, kNone}, {22, 29, kNone}},
               "pens");
 }
 

@@ -171,6 +171,31 @@ Band AddedBand(const Canvas& before, const Canvas& after) {
 
 }  // namespace
 
+// A stroked outline is drawn with the glyph's own pen, which is far thinner than a pixel; it
+// shows as a line one device pixel wide at every size: measured across the stems of "HH" below
+// the cross bar, at each of the eight edges.
+TEST(DDrawTextDraw, StrokedOutlinesShowOnePixelWide) {
+  for (const float size : {18.0f, 30.0f}) {
+    SCOPED_TRACE(size);
+    RedText red;
+    red.text.SetSelectionCharsFontSize(0, -1, size);
+    for (auto& c : red.text.GetArrayOfTextCharacters()) {
+      c.SetFillInside(false);
+      c.SetStrokeOutline(true);
+      c.SetStrokedColor(RGB(0, 0, 255));
+    }
+    red.text.RecalcuLayout(0);
+    ASSERT_EQ(red.text.GetParagraphsLinesInfo().GetSize(), 1);
+    const Canvas canvas(red.text);
+    const int y = static_cast<int>(red.First().GetCharOffset().y) - 4;  // below the cross bar
+    ASSERT_LT(y, Canvas::kHeight);
+    long ink = 0;
+    for (int x = 0; x < Canvas::kWidth; ++x) ink += canvas.Ink(x, y);
+    const double edgeWidth = ink / 510.0 / 8.0;  // a blue pixel fully covered has 510 of ink
+    EXPECT_NEAR(edgeWidth, 1.0, 0.3);
+  }
+}
+
 // Bold characters are drawn with an emboldened outline (the font itself stays regular).
 TEST(DDrawTextDraw, BoldCharactersAreEmboldened) {
   RedText t;

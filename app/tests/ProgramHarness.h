@@ -143,8 +143,10 @@ inline bool SamePixels(const std::string& a, const std::string& b) {
 }
 
 // A photograph of the screen once it has settled: asked at each idle call, it photographs the
-// screen (the program paints between the calls, at most one photograph per 250 ms) and is done
-// when two photographs in a row are the same, or after `limit`. Path() is the photograph's path (screenshots/<name>).
+// screen once it has caught up with the program (lwmfc::ScreenCaughtUp) and is done when two
+// photographs in a row are the same, or after `limit`. Between two photographs the program runs
+// its event loop for 250 ms: taking one holds the program up, on a busy machine for longer than
+// that. Path() is the photograph's path (screenshots/<name>).
 class Photo {
  public:
   explicit Photo(std::chrono::milliseconds limit = std::chrono::seconds(10)) : limit_(limit) {}
@@ -168,17 +170,19 @@ class Photo {
   }
   // Restarts the state's time limit (after the action whose result Of() waits for).
   void BeginWait() { wait_.Begin(); }
-  // After Begin(), called at each idle call until it is true: one photograph a call.
+  // After Begin(), called at each idle call until it is true: at most one photograph a call.
   bool Take() {
-    // Photographs at least 250 ms apart: a window that has not painted yet is not "settled"
-    // just because two idle calls in a row saw the same screen.
-    if (shots_ > 0 && Clock::now() - shotAt_ < std::chrono::milliseconds(250)) return false;
-    shotAt_ = Clock::now();
+    const bool late = Clock::now() - begun_ >= limit_;
+    // A window that has not painted yet is not "settled" just because two photographs in a row
+    // saw the same screen: the program gets its time between them, and the screen catches up.
+    if (!late && shots_ > 0 && Clock::now() - shotAt_ < std::chrono::milliseconds(250)) return false;
+    if (!lwmfc::ScreenCaughtUp() && !late) return false;
     const std::string last = Path() + ".last.png";
     const bool again = shots_++ > 0;
     std::error_code ec;
     if (again) fs::rename(Path(), last, ec);
     Screenshot(name_);
+    shotAt_ = Clock::now();
     const bool settled = again && SamePixels(last, Path());
     if (again) fs::remove(last, ec);
     if (settled || Clock::now() - begun_ >= limit_) {

@@ -130,10 +130,13 @@ class CScriptedApp : public CLeafwrightApp {
     Frame()->PostMessage(WM_COMMAND, static_cast<WPARAM>(id));
     photo.BeginWait();
   }
-  // A step that waits until the window shows theme `id` (its item checked), photographed as
-  // `shot` once repainted.
+  // A step that waits until the window shows theme `id` (its item checked) on the Edit tab,
+  // photographed as `shot` once repainted.
   programharness::Photo photo;
-  bool ThemeShown(int id, const char* what, const char* shot) { return photo.Of(CheckedTheme() == id, what, shot); }
+  bool ThemeShown(int id, const char* what, const char* shot) {
+    CQORPRibbonBar& ribbon = Frame()->GetRibbonBar();
+    return photo.Of(CheckedTheme() == id && ribbon.GetSelectedTab() == ribbon.GetTab(1), what, shot);
+  }
   void CheckTheme(int id, const wchar_t* ini) {
     Check(GetCurrentTheme() == id, "the frame keeps the theme");
     Check(CQORPPaintManager::Get()->GetTheme() == 6, "paint theme 6");

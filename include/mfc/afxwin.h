@@ -1021,6 +1021,13 @@ typedef BOOL (*PFN_FILEDIALOGHOOK)(BOOL bOpen, CString& rFileName, const wchar_t
 void SetFileDialogHook(PFN_FILEDIALOGHOOK pfn);
 PFN_FILEDIALOGHOOK GetFileDialogHook();
 
+// For a test's photograph of the screen, called on the user-interface thread: paints what the
+// shown top-level windows have waiting, has the display server carry out everything drawn so
+// far (a round trip) and says whether the screen now shows it: FALSE while events the server
+// sent back meanwhile (an exposure of a window just shown, a new size) wait for the event loop,
+// which handles and paints them on its next pass.
+BOOL ScreenCaughtUp();
+
 // Starts delivering cross-thread messages on the calling (user-interface) thread: call once
 // after the toolkit is up (the application does). Stop cancels what is queued and wakes every
 // waiting sender; later posts and sends fail.

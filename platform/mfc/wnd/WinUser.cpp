@@ -6,6 +6,7 @@
 
 #include <wx/app.h>
 #include <wx/event.h>
+#include <wx/toplevel.h>
 #include <wx/window.h>
 
 #include "msgqueue.h"
@@ -50,6 +51,15 @@ void SetMessageBoxHook(PFN_MESSAGEBOXHOOK pfn) { g_messageBoxHook = pfn; }
 PFN_MESSAGEBOXHOOK GetMessageBoxHook() { return g_messageBoxHook; }
 void SetFileDialogHook(PFN_FILEDIALOGHOOK pfn) { g_fileDialogHook = pfn; }
 PFN_FILEDIALOGHOOK GetFileDialogHook() { return g_fileDialogHook; }
+
+BOOL ScreenCaughtUp() {
+  // wxGTK's Update is a round trip with the server, then the window's waiting paints, sent on;
+  // the second pass's round trip carries the first's paints.
+  for (int pass = 0; pass < 2; ++pass)
+    for (wxWindow* w : wxTopLevelWindows)
+      if (w->IsShown()) w->Update();
+  return wxTheApp && wxTheApp->Pending() ? FALSE : TRUE;
+}
 
 void StartMessageDispatch() {
   Table().SetUIThread(std::this_thread::get_id());

@@ -8,10 +8,13 @@
 
 namespace lw::ini {
 
+// Blanks around a name or value go, and so do carriage returns left at a line's end (a file cut
+// after "\r\r", a lone "\r" before "\n"): a rewrite turns them into part of a line end, so keeping
+// them would make a name another name once the file is written back.
 std::wstring_view Trim(std::wstring_view s) {
   size_t b = 0, e = s.size();
   while (b < e && (s[b] == L' ' || s[b] == L'\t')) ++b;
-  while (e > b && (s[e - 1] == L' ' || s[e - 1] == L'\t')) --e;
+  while (e > b && (s[e - 1] == L' ' || s[e - 1] == L'\t' || s[e - 1] == L'\r')) --e;
   return s.substr(b, e - b);
 }
 

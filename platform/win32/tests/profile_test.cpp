@@ -191,3 +191,24 @@ TEST(Profile, TextStartingWithAByteOrderMarkCharacterSurvivesARewrite) {
   EXPECT_EQ(GetPrivateProfileStringW(L"", L"fuzz", L"", out, 16, file.c_str()), 5u);
   EXPECT_EQ(std::wstring(out), L"value");
 }
+
+// Carriage returns left at the end of a line (a file cut after "\r\r", or a lone "\r" before
+// "\n") are line-end debris: a name that ends in them is the same name once the file is
+// rewritten, so a key written into that section is read back from it.
+TEST(Profile, StrayCarriageReturnsAtLineEndsSurviveARewrite) {
+  const struct {
+    const char* text;
+    const wchar_t* section;
+  } cases[] = {{"[a\r\r", L"a"}, {"[b\r\r\nk=1\n", L"b"}, {"[c]\r\r\n", L"c"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    lwtest::TempDir dir;
+    const std::filesystem::path path = dir / "cr.ini";
+    WriteText(path, c.text);
+    const std::wstring file = lw::Utf8ToWide(path.string());
+    ASSERT_TRUE(WritePrivateProfileStringW(c.section, L"fuzz", L"value", file.c_str()));
+    EXPECT_EQ(Get(c.section, L"fuzz", file), L"value");
+    ASSERT_TRUE(WritePrivateProfileStringW(c.section, L"fuzz", L"again", file.c_str()));
+    EXPECT_EQ(Get(c.section, L"fuzz", file), L"again");
+  }
+}

@@ -672,6 +672,22 @@ struct Writer {
     return b;
   }
 
+  // Makes `font` at `size` the font of the text array being written, opening the array (and
+  // closing the one of another font) as needed.
+  void UseFont(Page& page, int font, double size, int& current, bool& open) {
+    std::string& s = page.content;
+    if (font != current) {
+      if (open) s += "] TJ\n";
+      s += "/F" + std::to_string(font) + " " + Num(size) + " Tf [";
+      page.fonts.insert(font);
+      current = font;
+      open = true;
+    } else if (!open) {
+      s += "[";
+      open = true;
+    }
+  }
+
   // A precomposed Latin letter a Type 1 or CFF font lacks, drawn as the text engine draws it: the
   // letter (a dotless i or j where the font has one) and a spacing accent of the font centred over
   // it, raised by as much as the letter stands above the font's "x" (marks below the letter are
@@ -722,16 +738,7 @@ struct Writer {
     const int wMark = fonts[static_cast<size_t>(af)]->widthOfCode[ac];
     std::string& s = page.content;
     auto put = [&](int font, uint16_t code, float adj) {
-      if (font != current) {
-        if (open) s += "] TJ\n";
-        s += "/F" + std::to_string(font) + " " + Num(size) + " Tf [";
-        page.fonts.insert(font);
-        current = font;
-        open = true;
-      } else if (!open) {
-        s += "[";
-        open = true;
-      }
+      UseFont(page, font, size, current, open);
       s += Shift(adj);
       char hex[8];
       std::snprintf(hex, sizeof hex, "<%02X>", code);
@@ -946,16 +953,7 @@ struct Writer {
           }
           const PdfRunChar& low = run->chars[i + 1];
           const float lowGiven = low.advance > 0 && std::isfinite(low.advance) ? low.advance : 0;
-          if (fb != current) {
-            if (open) s += "] TJ\n";
-            s += "/F" + std::to_string(fb) + " " + Num(size) + " Tf [";
-            page.fonts.insert(fb);
-            current = fb;
-            open = true;
-          } else if (!open) {
-            s += "[";
-            open = true;
-          }
+          UseFont(page, fb, size, current, open);
           float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
           adj += carry;
           carry = std::isfinite(low.adjustment) ? low.adjustment : 0;
@@ -1000,16 +998,7 @@ struct Writer {
         if (take == 1 && Compose(page, recordFont, run, i, size, carry, current, open)) continue;
         if (take == 1) std::tie(font, gid) = Glyph(recordFont, c);
         if (font < 0) continue;
-        if (font != current) {
-          if (open) s += "] TJ\n";
-          s += "/F" + std::to_string(font) + " " + Num(size) + " Tf [";
-          page.fonts.insert(font);
-          current = font;
-          open = true;
-        } else if (!open) {
-          s += "[";
-          open = true;
-        }
+        UseFont(page, font, size, current, open);
         float adj = std::isfinite(run->chars[i].adjustment) ? run->chars[i].adjustment : 0;
         adj += carry;
         carry = 0;
